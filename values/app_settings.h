@@ -1,0 +1,26 @@
+#pragma once
+// Settings globals read by the core and the interpreter; the IDE loads and saves them.
+#include <istream>
+#include <ostream>
+#include <string>
+
+class CValue;
+struct ValueTextFormat;
+
+namespace AppSettings {
+extern int MaxCallDepth;         // simultaneous activations of one block
+extern int StackSize;            // program thread, bytes
+extern int ThreadPriority;
+extern std::string FunctionsFolder;
+extern std::string ModulesFolder;
+}  // namespace AppSettings
+
+// Asked first by the value text writer and reader; -1 = not handled.
+typedef int (*WriteValueHookFn)(std::ostream& os, const CValue& v, const ValueTextFormat* fmt);
+typedef int (*ReadValueHookFn)(std::istream& is, CValue& v);
+extern WriteValueHookFn WriteValueHook;
+extern ReadValueHookFn ReadValueHook;
+
+class CValueMatrix;
+void ResolveMatrixHandles(CValueMatrix& m);
+int ResolveHandleRun(CValue* first);

@@ -1,0 +1,620 @@
+#include "values/value.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "values/output_stream.h"
+#include "values/struct_value.h"
+#include "values/value_matrix.h"
+
+// ---- payload cells -------------------------------------------------------
+
+double* AllocRealCell() { return static_cast<double*>(std::malloc(sizeof(double))); }
+void FreeRealCell(double* p) { std::free(p); }
+Complex* AllocComplexCell() { return static_cast<Complex*>(std::malloc(sizeof(Complex))); }
+void FreeComplexCell(Complex* p) { std::free(p); }
+
+CValue* AllocValueArray(size_t n)
+{
+    if (n >= 0xFFFFFFFFu) return nullptr;
+    size_t cells = n + 1;
+    if (cells > (SIZE_MAX - sizeof(ValueArrayHeader)) / sizeof(CValue)) return nullptr;
+    void* block = std::malloc(sizeof(ValueArrayHeader) + cells * sizeof(CValue));
+    if (!block) return nullptr;
+    auto* hdr = static_cast<ValueArrayHeader*>(block);
+    hdr->count = (uint32_t)cells;
+    CValue* first = reinterpret_cast<CValue*>(hdr + 1);
+    for (size_t i = 0; i < cells; ++i) new (first + i) CValue();
+    return first;
+}
+
+void FreeValueArray(CValue* cells)
+{
+    if (!cells) return;
+    auto* hdr = reinterpret_cast<ValueArrayHeader*>(cells) - 1;
+    uint32_t n = hdr->count;
+    for (uint32_t i = 0; i < n; ++i) cells[i].~CValue();
+    std::free(hdr);
+}
+
+static CValue* CopyValueArrayBlock(const CValue* src)
+{
+    uint32_t count = ValueArrayCount(src);
+    CValue* dst = AllocValueArray(count ? count - 1 : 0);
+    if (!dst) return nullptr;
+    for (uint32_t i = 0; i < count; ++i) dst[i] = src[i];
+    return dst;
+}
+
+// ---- construction --------------------------------------------------------
+
+CValue::CValue(double x)
+{
+    double* p = AllocRealCell();
+    if (p) {
+        *p = x;
+        m_payload = (uintptr_t)p;
+        m_tag = VT_REAL;
+    }
+}
+
+CValue::CValue(int x) : CValue((double)x) {}
+
+CValue::CValue(const Complex& c)
+{
+    Complex* p = AllocComplexCell();
+    if (p) {
+        *p = c;
+        m_payload = (uintptr_t)p;
+        m_tag = VT_COMPLEX;
+    }
+}
+
+CValue::CValue(char ch)
+{
+    m_payload = (unsigned char)ch;
+    m_tag = VT_CHAR;
+}
+
+CValue::CValue(const std::string& text)
+{
+    CValue* cells = AllocValueArray(text.size());
+    if (!cells) return;
+    for (size_t i = 0; i < text.size(); ++i) {
+        cells[i].m_payload = (unsigned char)text[i];
+        cells[i].m_tag = VT_CHAR;
+    }
+    m_payload = (uintptr_t)cells;
+    m_tag = VT_STRING;
+}
+
+CValue::CValue(const CValue& src) { CopyFrom(src); }
+
+void CValue::CopyFrom(const CValue& src)
+{
+    m_payload = 0;
+    m_tag = 0;
+    uintptr_t p = 0;
+    switch (src.Type()) {
+    case VT_REAL: {
+        double* d = AllocRealCell();
+        if (!d) return;
+        *d = src.Real();
+        p = (uintptr_t)d;
+        break;
+    }
+    case VT_COMPLEX: {
+        Complex* c = AllocComplexCell();
+        if (!c) return;
+        *c = src.ComplexRef();
+        p = (uintptr_t)c;
+        break;
+    }
+    case VT_MATRIX: {
+        auto* m = new (std::nothrow) CValueMatrix(src.Matrix());
+        if (!m) return;
+        p = (uintptr_t)m;
+        break;
+    }
+    case VT_STRING0: {
+        const char* s = src.String0();
+        size_t n = std::strlen(s);
+        char* d = static_cast<char*>(std::malloc(n + 1));
+        if (!d) return;
+        std::memcpy(d, s, n + 1);
+        p = (uintptr_t)d;
+        break;
+    }
+    case VT_STRING: {
+        CValue* cells = CopyValueArrayBlock(src.Cells());
+        if (!cells) return;
+        p = (uintptr_t)cells;
+        break;
+    }
+    case VT_STRUCT: {
+        auto* s = new (std::nothrow) CStructValue(src.Struct());
+        if (!s) return;
+        p = (uintptr_t)s;
+        break;
+    }
+    default:
+        p = src.m_payload;
+        break;
+    }
+    m_payload = p;
+    m_tag = src.m_tag;
+}
+
+void CValue::ReleasePayload()
+{
+    switch (Type()) {
+    case VT_REAL: FreeRealCell(reinterpret_cast<double*>(m_payload)); break;
+    case VT_COMPLEX: FreeComplexCell(reinterpret_cast<Complex*>(m_payload)); break;
+    case VT_STRING0: std::free(reinterpret_cast<char*>(m_payload)); break;
+    case VT_MATRIX: delete reinterpret_cast<CValueMatrix*>(m_payload); break;
+    case VT_STRUCT: delete reinterpret_cast<CStructValue*>(m_payload); break;
+    case VT_STRING: FreeValueArray(reinterpret_cast<CValue*>(m_payload)); break;
+    default: break;
+    }
+}
+
+CValue& CValue::operator=(const CValue& src)
+{
+    if (this == &src) return *this;
+    // Copy first: the source may live inside our own payload.
+    CValue tmp(src);
+    Swap(tmp);
+    return *this;
+}
+
+CValue& CValue::operator=(CValue&& src) noexcept
+{
+    if (this != &src) {
+        CValue tmp(static_cast<CValue&&>(src));
+        Swap(tmp);
+    }
+    return *this;
+}
+
+// ---- queries -------------------------------------------------------------
+
+bool CValue::IsRealValued() const
+{
+    return Type() == VT_REAL || (Type() == VT_COMPLEX && ComplexRef().im == 0);
+}
+
+bool CValue::IsHandleString() const
+{
+    return Type() == VT_STRING && Cells()[0].IsHandle();
+}
+
+bool CValue::IsHandleMatrix() const
+{
+    const CValue* v = this;
+    while (v->Type() == VT_MATRIX) {
+        const CValueMatrix& m = v->Matrix();
+        if (m.IsEmpty()) return false;
+        v = &m.Cell(0, 0);
+        if (v->IsHandle()) return true;
+    }
+    return false;
+}
+
+const char* CValue::TypeNameOf(uint32_t tag)
+{
+    switch (tag & 0xFF) {
+    case VT_INTEGER: return "Integer";
+    case VT_REAL: return "Real";
+    case VT_COMPLEX: return "Complex";
+    case VT_MATRIX: return "Matrix";
+    case VT_STRING0: return "String0";
+    case VT_STRING: return (tag & VT_BINARY_BIT) ? "Binary String" : "String";
+    case VT_ARRAY: return "Array";
+    case VT_CHAR: return (tag & VT_BINARY_BIT) ? "Byte" : "Char";
+    case VT_POINTER: return "Pointer";
+    case VT_IDENTIFIER: return "Identifier";
+    case VT_STRUCT: return "Struct";
+    case VT_EXPRESSION: return "Expression";
+    case VT_HANDLE: return "Handle of smd";
+    case VT_CONST_HANDLE: return "Handle of const smd";
+    case VT_BOOLEAN: return "Boolean";
+    default: return "Unknown";
+    }
+}
+
+Complex CValue::GetComplex() const
+{
+    if (Type() == VT_REAL) return Complex{Real(), 0.0};
+    if (Type() == VT_COMPLEX) return ComplexRef();
+    return Complex{0.0, 0.0};
+}
+
+void CValue::GetText(std::string& out) const
+{
+    out.clear();
+    if (Type() != VT_STRING) {
+        out.push_back((char)CharCode());
+        return;
+    }
+    const CValue* c = Cells();
+    if (!IsBinary()) {
+        for (; c->Type() != VT_EMPTY; ++c) out.push_back((char)c->CharCode());
+        return;
+    }
+    static const char hex[] = "0123456789abcdef";
+    for (int i = 0; c->Type() != VT_EMPTY; ++c, ++i) {
+        if (i) out.push_back(' ');
+        if (c->Type() == VT_CHAR) {
+            out.push_back(hex[c->CharCode() >> 4]);
+            out.push_back(hex[c->CharCode() & 15]);
+        } else {
+            out.push_back('?');
+        }
+    }
+}
+
+CValue CValue::SizeOf() const
+{
+    CValue r;
+    switch (Type()) {
+    case VT_REAL:
+    case VT_CHAR:
+    case VT_POINTER:
+    case VT_IDENTIFIER:
+    case VT_HANDLE:
+    case VT_CONST_HANDLE: r.SetReal(1.0); break;
+    case VT_COMPLEX: r.SetReal(2.0); break;
+    case VT_MATRIX: {
+        CValueMatrix& m = r.MakeMatrix(1, 2);
+        if (m.Cols() == 2) {
+            m.Cell(0, 0).SetReal(Matrix().Rows());
+            m.Cell(0, 1).SetReal(Matrix().Cols());
+        }
+        break;
+    }
+    case VT_STRING0: r.SetReal((double)std::strlen(String0())); break;
+    case VT_STRING: {
+        size_t n = 0;
+        for (const CValue* c = Cells(); c->Type() != VT_EMPTY; ++c) ++n;
+        r.SetReal((double)n);
+        break;
+    }
+    case VT_STRUCT: r.SetReal((double)Struct().Count()); break;
+    default:
+        ReportError() << "Invalid argument of size function (" << TypeName() << ")";
+        break;
+    }
+    return r;
+}
+
+// ---- setters -------------------------------------------------------------
+
+CValue& CValue::SetReal(double x)
+{
+    if (Type() == VT_REAL) {
+        Real() = x;
+        m_tag = VT_REAL;
+        return *this;
+    }
+    double* p = AllocRealCell();
+    Clear();
+    if (p) {
+        *p = x;
+        m_payload = (uintptr_t)p;
+        m_tag = VT_REAL;
+    }
+    return *this;
+}
+
+double* CValue::AsReal()
+{
+    if (Type() == VT_REAL) return &Real();
+    double* p = AllocRealCell();
+    Clear();
+    if (!p) return nullptr;
+    *p = 0.0;
+    m_payload = (uintptr_t)p;
+    m_tag = VT_REAL;
+    return p;
+}
+
+CValue& CValue::SetComplex(const Complex& c)
+{
+    if (Type() == VT_COMPLEX) {
+        ComplexRef() = c;
+        m_tag = VT_COMPLEX;
+        return *this;
+    }
+    Complex v = c;  // c may live in our payload
+    Complex* p = AllocComplexCell();
+    Clear();
+    if (p) {
+        *p = v;
+        m_payload = (uintptr_t)p;
+        m_tag = VT_COMPLEX;
+    }
+    return *this;
+}
+
+void CValue::SetComplexNumber(const Complex& c)
+{
+    if (c.im == 0)
+        SetReal(c.re);
+    else
+        SetComplex(c);
+}
+
+Complex* CValue::AsComplex()
+{
+    if (Type() == VT_COMPLEX) return &ComplexRef();
+    Complex* p = AllocComplexCell();
+    Clear();
+    if (!p) return nullptr;
+    *p = Complex{0.0, 0.0};
+    m_payload = (uintptr_t)p;
+    m_tag = VT_COMPLEX;
+    return p;
+}
+
+CValueMatrix& CValue::AsMatrix(int rows, int cols, const CValue& fill)
+{
+    if (Type() == VT_MATRIX) {
+        CValue f(fill);
+        Matrix().Fill(rows, cols, f);
+        m_tag = VT_MATRIX;
+        return Matrix();
+    }
+    CValueMatrix* m = new (std::nothrow) CValueMatrix(rows, cols, fill);
+    Clear();
+    if (!m) {
+        static thread_local CValueMatrix dummy;
+        dummy.Free();
+        return dummy;
+    }
+    m_payload = (uintptr_t)m;
+    m_tag = VT_MATRIX;
+    return *m;
+}
+
+CValueMatrix& CValue::MakeMatrix(int rows, int cols)
+{
+    if (Type() == VT_MATRIX) {
+        Matrix().Resize(rows, cols);
+        m_tag = VT_MATRIX;
+        return Matrix();
+    }
+    CValueMatrix* m = new (std::nothrow) CValueMatrix(rows, cols);
+    Clear();
+    if (!m) {
+        static thread_local CValueMatrix dummy;
+        dummy.Free();
+        return dummy;
+    }
+    m_payload = (uintptr_t)m;
+    m_tag = VT_MATRIX;
+    return *m;
+}
+
+CValueMatrix& CValue::GetMatrix()
+{
+    if (Type() == VT_MATRIX) return Matrix();
+    return MakeMatrix(0, 0);
+}
+
+CValueMatrix& CValue::MakeScalarMatrix(const CValue& v)
+{
+    if (Type() == VT_MATRIX) return Matrix();
+    CValueMatrix* m = new (std::nothrow) CValueMatrix(v);
+    Clear();
+    if (!m) {
+        static thread_local CValueMatrix dummy;
+        dummy.Free();
+        return dummy;
+    }
+    m_payload = (uintptr_t)m;
+    m_tag = VT_MATRIX;
+    return *m;
+}
+
+char* CValue::SetString0(const char* text)
+{
+    size_t n = std::strlen(text);
+    char* d = static_cast<char*>(std::malloc(n + 1));
+    if (d) std::memcpy(d, text, n + 1);
+    Clear();
+    if (!d) return nullptr;
+    m_payload = (uintptr_t)d;
+    m_tag = VT_STRING0;
+    return d;
+}
+
+char* CValue::AllocString0(size_t n)
+{
+    char* d = (n < SIZE_MAX) ? static_cast<char*>(std::malloc(n + 1)) : nullptr;
+    Clear();
+    if (!d) return nullptr;
+    d[n] = 0;
+    m_payload = (uintptr_t)d;
+    m_tag = VT_STRING0;
+    return d;
+}
+
+CValue* CValue::SetString(const char* text)
+{
+    return SetString(std::string(text));
+}
+
+CValue* CValue::SetString(const std::string& text)
+{
+    if (text.size() == 1) {
+        SetChar(text[0]);
+        if (Type() == VT_CHAR) m_tag = VT_CHAR;
+        return this;
+    }
+    CValue* cells = AllocValueArray(text.size());
+    Clear();
+    if (!cells) return nullptr;
+    for (size_t i = 0; i < text.size(); ++i) {
+        cells[i].m_payload = (unsigned char)text[i];
+        cells[i].m_tag = VT_CHAR;
+    }
+    m_payload = (uintptr_t)cells;
+    m_tag = VT_STRING;
+    return cells;
+}
+
+CValue* CValue::AllocString(size_t n)
+{
+    CValue* cells = AllocValueArray(n);
+    Clear();
+    if (!cells) return nullptr;
+    m_payload = (uintptr_t)cells;
+    m_tag = VT_STRING;
+    return cells;
+}
+
+CValue* CValue::SetBinaryString(const unsigned char* bytes, size_t n)
+{
+    if (n == 1) {
+        unsigned char b = bytes[0];
+        Clear();
+        m_payload = b;
+        m_tag = VT_BYTE;
+        return this;
+    }
+    CValue* cells = AllocValueArray(n);
+    if (cells) {
+        for (size_t i = 0; i < n; ++i) {
+            cells[i].m_payload = bytes[i];
+            cells[i].m_tag = VT_BYTE;
+        }
+    }
+    Clear();
+    if (!cells) return nullptr;
+    m_payload = (uintptr_t)cells;
+    m_tag = VT_BINARY_STRING;
+    return cells;
+}
+
+CValue* CValue::AllocBinaryString(size_t n)
+{
+    CValue* cells = AllocValueArray(n);
+    Clear();
+    if (!cells) return nullptr;
+    m_payload = (uintptr_t)cells;
+    m_tag = VT_BINARY_STRING;
+    return cells;
+}
+
+CStructValue& CValue::MakeStruct()
+{
+    CStructValue* s = new CStructValue();
+    Clear();
+    m_payload = (uintptr_t)s;
+    m_tag = VT_STRUCT;
+    return *s;
+}
+
+CStructValue& CValue::GetStruct()
+{
+    if (Type() == VT_STRUCT) return Struct();
+    return MakeStruct();
+}
+
+CValue& CValue::SetChar()
+{
+    if (Type() != VT_CHAR) Clear();
+    m_tag = VT_CHAR;
+    return *this;
+}
+
+CValue& CValue::SetByte()
+{
+    if (Type() != VT_CHAR) Clear();
+    m_tag = VT_BYTE;
+    return *this;
+}
+
+CValue& CValue::SetChar(char ch)
+{
+    if (Type() == VT_CHAR) {
+        m_payload = (unsigned char)ch;
+        return *this;
+    }
+    Clear();
+    m_payload = (unsigned char)ch;
+    m_tag = VT_CHAR;
+    return *this;
+}
+
+void CValue::SetPointer(const void* p)
+{
+    Clear();
+    m_payload = (uintptr_t)p;
+    m_tag = VT_POINTER;
+}
+
+void CValue::SetHandle(CValue* target)
+{
+    Clear();
+    m_payload = (uintptr_t)target;
+    m_tag = VT_HANDLE;
+}
+
+void CValue::SetConstHandle(const CValue* target)
+{
+    Clear();
+    m_payload = (uintptr_t)target;
+    m_tag = VT_CONST_HANDLE;
+}
+
+CValue& CValue::SetIdentifier()
+{
+    if (Type() != VT_IDENTIFIER) Clear();
+    m_tag = VT_IDENTIFIER;
+    return *this;
+}
+
+CValue& CValue::SetIdentifier(uint32_t id)
+{
+    Clear();
+    m_payload = id;
+    m_tag = VT_IDENTIFIER;
+    return *this;
+}
+
+// ---- numbers -------------------------------------------------------------
+
+double RoundToNearest(double x)
+{
+    if (x >= 0) {
+        double f = std::floor(x);
+        return (x - f < 0.5) ? f : std::ceil(x);
+    }
+    double c = std::ceil(x);
+    return (c - x < 0.5) ? c : std::floor(x);
+}
+
+bool DoubleToInt(double x, int& out)
+{
+    if (!(x >= -2147483648.0 && x < 2147483648.0)) return false;
+    out = (int)x;
+    return true;
+}
+
+bool DoubleToInt64(double x, int64_t& out)
+{
+    if (!(x >= -9223372036854775808.0 && x < 9223372036854775808.0)) return false;
+    out = (int64_t)x;
+    return true;
+}
+
+int SaturateToInt(double x)
+{
+    if (x != x) return 0;
+    if (x >= 2147483647.0) return 2147483647;
+    if (x <= -2147483648.0) return (int)-2147483648.0;
+    return (int)x;
+}
