@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "values/numeric_matrix.h"
+
 namespace {
 // Column-major walk shared by the classifying conversions. Fills whichever of the
 // two arrays is wanted; drops the real array at the first non-zero imaginary part
@@ -109,4 +111,28 @@ int64_t ConjArrayToValueMatrix(const Complex* a, int rows, int cols, CValueMatri
             out.Cell(i, j).SetComplex(Complex{z.re, -z.im});
         }
     return (int64_t)rows * cols;
+}
+
+int ValueToComplexMatrix(const CValueMatrix& m, CComplexMatrix& out)
+{
+    out.Resize(m.Rows(), m.Cols());
+    if (out.Rows() != m.Rows() || out.Cols() != m.Cols()) return 0;
+    for (int i = 0; i < m.Rows(); ++i)
+        for (int j = 0; j < m.Cols(); ++j) {
+            const CValue& v = m.Cell(i, j);
+            if (v.Type() == VT_REAL)
+                out.Cell(i, j) = Complex{v.Real(), 0.0};
+            else if (v.Type() == VT_COMPLEX)
+                out.Cell(i, j) = v.ComplexRef();
+            else
+                return 0;
+        }
+    return 1;
+}
+
+void ComplexMatrixToValue(const CComplexMatrix& m, CValueMatrix& out)
+{
+    if (!out.Resize(m.Rows(), m.Cols())) return;
+    for (int i = 0; i < m.Rows(); ++i)
+        for (int j = 0; j < m.Cols(); ++j) out.Cell(i, j).SetComplex(m.Cell(i, j));
 }

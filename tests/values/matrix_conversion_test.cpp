@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "values/matrix_conversions.h"
+#include "values/numeric_matrix.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
 
@@ -115,4 +116,27 @@ TEST(MatrixConversions, ArraysBackToMatrices)
 
     EXPECT_EQ(RealArrayToValueMatrix(real, 0, 3, m), 0);
     EXPECT_TRUE(m.IsEmpty());
+}
+
+TEST(MatrixConversions, NumericMatrixKeepsRowMajorCells)
+{
+    CValueMatrix m = TwoByTwo();
+    m.Cell(1, 0).SetComplex(Complex{3, -2});
+    CComplexMatrix c;
+    ASSERT_EQ(ValueToComplexMatrix(m, c), 1);
+    ASSERT_EQ(c.Rows(), 2);
+    EXPECT_EQ(c.Cell(0, 1).re, 2.0);
+    EXPECT_EQ(c.Cell(1, 0).im, -2.0);
+
+    CValueMatrix back;
+    ComplexMatrixToValue(c, back);
+    ASSERT_EQ(back.Cols(), 2);
+    EXPECT_EQ(back.Cell(0, 0).Type(), (uint32_t)VT_COMPLEX);  // every cell Complex
+    EXPECT_EQ(back.Cell(1, 0).ComplexRef().im, -2.0);
+
+    m.Cell(1, 1).SetString("x");
+    EXPECT_EQ(ValueToComplexMatrix(m, c), 0);
+    CValueMatrix empty;
+    EXPECT_EQ(ValueToComplexMatrix(empty, c), 1);
+    EXPECT_TRUE(c.IsEmpty());
 }
