@@ -212,15 +212,6 @@ int64_t CHandleStream::Write(const void* buffer, size_t n)
     return put == n ? 0 : (int64_t)put;
 }
 
-// ---- attachment registry -------------------------------------------------
-
-// The structure module owns the registry; this default (no attachment types) stands
-// until it is linked in.
-__attribute__((weak)) CStructAttachment* CreateAttachment(CStructField*, uint32_t)
-{
-    return nullptr;
-}
-
 // ---- binary value format -------------------------------------------------
 
 namespace {
@@ -492,7 +483,7 @@ bool ReadStruct(Reader& r, CStructValue& st)
         } else if (!r.BelowLength(n) || n * minSize > r.Available()) {
             r.Fail();
         } else {
-            const std::string* defaultName = InternName("");
+            const std::string* defaultName = EmptyName();
             ok = ReadItems(r, n, minSize, [&](uint64_t) {
                 CStructField* f = st.Add(defaultName);
                 return ReadField(r, *f, ex);

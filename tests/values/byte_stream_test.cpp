@@ -63,6 +63,25 @@ bool ReadRecord(const std::vector<unsigned char>& bytes, CValue& v, int64_t* lef
     return !m.Fail();
 }
 
+struct TwoBytes : CStructAttachment {
+    std::string data = "XY";
+    TwoBytes() { m_type = 0xABCD0077; }  // only the low 16 bits are the id
+    CStructAttachment* Clone(CStructField*) const override { return new TwoBytes(*this); }
+    int Write(void* stream, int mode) const override
+    {
+        EXPECT_EQ(mode, 1);
+        static_cast<CByteStream*>(stream)->WriteExact(data.data(), 2);
+        return 0;
+    }
+    int Read(void* stream, int mode) override
+    {
+        EXPECT_EQ(mode, 1);
+        data.assign(2, ' ');
+        static_cast<CByteStream*>(stream)->ReadExact(data.data(), 2);
+        return 0;
+    }
+};
+
 CValue Str(const char* text) { return CValue(std::string(text)); }
 
 CValue Matrix2x2()
@@ -233,27 +252,30 @@ TEST(BinaryValueFormat, StructsWithoutAttachmentIdsAndWithAttachments)
     EXPECT_EQ(v.Struct().FieldAt(0)->m_name, InternName("a"));
     EXPECT_EQ(v.Struct().FieldAt(0)->m_value.Real(), 1.0);
 
-    struct Tagged : CStructAttachment {
-        Tagged() { m_type = 0xABCD0005; }
-        CStructAttachment* Clone(CStructField*) const override { return new Tagged(); }
-        int Write(void* stream, int mode) const override
-        {
-            EXPECT_EQ(mode, 1);
-            static_cast<CByteStream*>(stream)->WriteExact("XY", 2);
-            return 0;
-        }
-        int Read(void*, int) override { return 0; }
-    };
     CValue st;
     st.MakeStruct().FieldValue("f").SetChar('c');
-    st.Struct().FieldAt(0)->m_attachment = new Tagged();
-    EXPECT_EQ(Hex(Record(st).data(), Record(st).size()),
-              NoBlanks("0B000000 01000080 01000000 66 08000000 63 05000000 5859"));
-    // Unknown attachment ids leave the field without one.
+    st.Struct().FieldValue("g").SetReal(1.0);
+    st.Struct().FieldAt(0)->m_attachment = new TwoBytes();
+    auto bytes = Record(st);
+    EXPECT_EQ(Hex(bytes.data(), bytes.size()),
+              NoBlanks("0B000000 02000080 01000000 66 08000000 63 77000000 5859"
+                       "01000000 67 02000000 000000000000F03F 00000000"));
+
+    // Unknown id: no attachment and nothing more is read for it.
     CValue back;
-    auto bytes = FromHex("0B000000 01000080 01000000 66 08000000 63 05000000");
-    ASSERT_TRUE(ReadRecord(bytes, back));
+    ASSERT_TRUE(ReadRecord(FromHex("0B000000 01000080 01000000 66 08000000 63 77000000"), back));
     EXPECT_EQ(back.Struct().FieldAt(0)->m_attachment, nullptr);
+
+    // A registered id makes the attachment, which reads its own bytes.
+    RegisterAttachmentFactory(0x77, [](CStructField*) -> CStructAttachment* { return new TwoBytes(); });
+    ASSERT_TRUE(ReadRecord(bytes, back));
+    RegisterAttachmentFactory(0x77, nullptr);
+    ASSERT_EQ(back.Struct().Count(), 2u);
+    auto* att = dynamic_cast<TwoBytes*>(back.Struct().FieldAt(0)->m_attachment);
+    ASSERT_NE(att, nullptr);
+    EXPECT_EQ(att->data, "XY");
+    EXPECT_EQ(back.Struct().FieldAt(1)->m_value.Real(), 1.0);
+    EXPECT_EQ(Record(back), bytes);
 }
 
 TEST(BinaryValueFormat, BadRecordsFailAndLeaveTheTargetEmpty)
