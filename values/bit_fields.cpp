@@ -14,11 +14,6 @@ inline uint64_t LowMask(int width)
     return width >= 64 ? ~(uint64_t)0 : ((uint64_t)1 << width) - 1;
 }
 
-inline void SetRealCell(CValue& c, double x)
-{
-    c.SetReal(x);
-}
-
 inline void SetByteCell(CValue& c, unsigned b)
 {
     c.SetByte();
@@ -99,7 +94,7 @@ int UnpackBits(const CValue* bytes, uint32_t n, CValue*& out, uint32_t& outCount
         } else {
             x = (double)field;  // unsigned: 2^63 and above stay positive
         }
-        SetRealCell(cells[k], x);
+        cells[k].SetReal(x);
     }
     out = cells;
     outCount = (uint32_t)count;
@@ -158,7 +153,7 @@ int BinaryStringToReals(const CValue* bytes, uint32_t n, CValue*& out, uint32_t&
             if (i < n) word |= (uint64_t)bytes[i].CharCode() << (8 * b);
         }
         double x = size == 4 ? (double)std::bit_cast<float>((uint32_t)word) : std::bit_cast<double>(word);
-        SetRealCell(cells[k], x);
+        cells[k].SetReal(x);
     }
     out = cells;
     outCount = (uint32_t)count;

@@ -42,9 +42,10 @@ bool CMemStream::Reserve(size_t n)
     size_t step = m_growStep ? m_growStep : 1;
     size_t cap = m_capacity;
     if (n > cap) {
-        size_t steps = n / step + (n % step != 0);
-        if (steps > SIZE_MAX / step) return false;
-        cap = steps * step;
+        size_t need = n - cap;
+        size_t steps = need / step + (need % step != 0);
+        if (steps > (SIZE_MAX - cap) / step) return false;
+        cap += steps * step;
     }
     unsigned char* p;
     if (m_ownsBuffer || !m_buffer) {

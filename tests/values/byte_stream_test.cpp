@@ -167,7 +167,8 @@ TEST(BinaryValueFormat, HexDumps)
 
 TEST(BinaryValueFormat, RoundTripsThroughMemoryAndFile)
 {
-    CValue emptyStr, oneStr, bin, byte, s0, empty0, ident, emptyMat, emptyStruct;
+    CValue emptyStr, oneStr, bin, byte, s0, empty0, ident, emptyMat, emptyStruct, ptr;
+    ptr.SetPointer(reinterpret_cast<void*>((uintptr_t)0x89ABCDEF));
     emptyStr.AllocString(0);
     oneStr.AllocString(1)[0].SetChar('x');
     const unsigned char bytes[] = {1, 2, 0x80};
@@ -184,7 +185,7 @@ TEST(BinaryValueFormat, RoundTripsThroughMemoryAndFile)
                              Matrix2x2(),    emptyMat,       Str("hello"),       emptyStr,
                              oneStr,         bin,            byte,               CValue('c'),
                              s0,             empty0,         ident,              NestedStruct(),
-                             emptyStruct};
+                             emptyStruct,    ptr};
     for (int useFile = 0; useFile < 2; ++useFile) {
         TempFile tf;
         ASSERT_GE(tf.fd, 0);
@@ -394,6 +395,20 @@ TEST(MemStream, SeekReadWrite)
     EXPECT_EQ(m.GetLength(), 0);
     EXPECT_EQ(m.GetPosition(), 0);
     EXPECT_EQ(m.Data(), nullptr);
+}
+
+TEST(MemStream, ReserveGrowsByWholeSteps)
+{
+    CMemStream m(10);
+    unsigned char block[3] = {};
+    m.Attach(block, 3);
+    EXPECT_TRUE(m.Reserve(2));  // copies the borrowed block, keeps its capacity
+    EXPECT_EQ(m.m_capacity, 3u);
+    EXPECT_TRUE(m.Reserve(4));
+    EXPECT_EQ(m.m_capacity, 13u);
+    EXPECT_TRUE(m.Reserve(24));
+    EXPECT_EQ(m.m_capacity, 33u);
+    EXPECT_EQ(m.GetLength(), 3);
 }
 
 TEST(MemStream, BorrowedBlockIsNeverWritten)
