@@ -140,12 +140,6 @@ int AddText(CValue& a, const CValue& b)
 
 // ---- products and quotients of matrices --------------------------------------
 
-// Same shape but inner sizes differ: the cell-by-cell product.
-bool CellwiseProduct(const CValueMatrix& a, const CValueMatrix& b)
-{
-    return a.Cols() != b.Rows() && a.Cols() == b.Cols() && a.Rows() == b.Rows();
-}
-
 int MatrixTimesMatrix(CValue& a, const CValueMatrix& b)
 {
     CValueMatrix& A = a.Matrix();
@@ -222,7 +216,7 @@ int ValueAdd(CValue& a, const CValue& b)
     case VT_COMPLEX:
         switch (b.Type()) {
         case VT_REAL: a.ComplexRef().re += b.Real(); return 0;
-        case VT_COMPLEX: a.ComplexRef() = CxSum(a.ComplexRef(), b.ComplexRef()); return 0;
+        case VT_COMPLEX: a.ComplexRef() += b.ComplexRef(); return 0;
         case VT_MATRIX: return ScalarWithMatrix(a, b.Matrix(), ScalarAddMatrix);
         }
         break;
@@ -274,7 +268,7 @@ int ValueSub(CValue& a, const CValue& b)
     case VT_COMPLEX:
         switch (b.Type()) {
         case VT_REAL: a.ComplexRef().re -= b.Real(); return 0;
-        case VT_COMPLEX: a.ComplexRef() = CxDifference(a.ComplexRef(), b.ComplexRef()); return 0;
+        case VT_COMPLEX: a.ComplexRef() -= b.ComplexRef(); return 0;
         case VT_MATRIX: return ScalarWithMatrix(a, b.Matrix(), ScalarSubMatrix);
         }
         break;
@@ -323,7 +317,7 @@ int ValueMul(CValue& a, const CValue& b)
     case VT_COMPLEX:
         switch (b.Type()) {
         case VT_REAL: a.ComplexRef().re *= b.Real(); a.ComplexRef().im *= b.Real(); return 0;
-        case VT_COMPLEX: a.ComplexRef() = CxProduct(a.ComplexRef(), b.ComplexRef()); return 0;
+        case VT_COMPLEX: a.ComplexRef() *= b.ComplexRef(); return 0;
         case VT_MATRIX: return ScalarWithMatrix(a, b.Matrix(), ScalarMulMatrix);
         }
         break;
@@ -345,14 +339,19 @@ int ValueDiv(CValue& a, const CValue& b)
     case VT_REAL:
         switch (b.Type()) {
         case VT_REAL: a.Real() /= b.Real(); return 0;
-        case VT_COMPLEX: a.SetComplex(CxRealOver(a.Real(), b.ComplexRef())); return 0;
+        case VT_COMPLEX: {
+            Complex q;
+            ComplexDivide(q, a.Real(), b.ComplexRef());
+            a.SetComplex(q);
+            return 0;
+        }
         case VT_MATRIX: return ScalarOverMatrix(a, b.Matrix());
         }
         break;
     case VT_COMPLEX:
         switch (b.Type()) {
         case VT_REAL: a.ComplexRef().re /= b.Real(); a.ComplexRef().im /= b.Real(); return 0;
-        case VT_COMPLEX: a.ComplexRef() = CxQuotient(a.ComplexRef(), b.ComplexRef()); return 0;
+        case VT_COMPLEX: a.ComplexRef() /= b.ComplexRef(); return 0;
         case VT_MATRIX: return ScalarOverMatrix(a, b.Matrix());
         }
         break;
