@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <string>
 #include <vector>
 
@@ -151,4 +153,14 @@ TEST(PathText, ModuleFilePathIsThisProgram)
     ASSERT_FALSE(p.empty());
     EXPECT_EQ(p[0], '/');
     EXPECT_EQ(GetFileNamePart(p), "test_values");
+
+    void* self = dlopen(nullptr, RTLD_NOW);
+    EXPECT_EQ(GetModuleFilePath(self), p);
+    dlclose(self);
+    void* lib = dlopen("libveldra.so", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(lib, nullptr);
+    std::string lp = GetModuleFilePath(lib);
+    EXPECT_EQ(lp[0], '/');
+    EXPECT_EQ(GetFileNamePart(lp), "libveldra.so");
+    dlclose(lib);
 }
