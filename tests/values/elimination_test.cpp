@@ -7,6 +7,7 @@
 
 #include "support/capture.h"
 #include "values/lapack.h"
+#include "values/elimination.h"
 #include "values/numeric_matrix.h"
 
 namespace {
@@ -168,12 +169,15 @@ TEST(LUFactorization, ShapesAndFactors)
             ASSERT_EQ(P.Cols(), m);
             for (int i = 0; i < m; i++)
                 for (int j = 0; j < k; j++) {
-                    if (j > i) EXPECT_EQ(ComplexAbsOf(L.Cell(i, j)), 0);
-                    if (j == i) EXPECT_EQ(L.Cell(i, j).re, 1);
-                    if (j < i) EXPECT_LE(ComplexAbsOf(L.Cell(i, j)), 1.0 + 1e-15);  // partial pivoting
+                    double mod = ComplexAbsOf(L.Cell(i, j));
+                    double want = j > i ? 0.0 : j == i ? 1.0 : mod;
+                    EXPECT_EQ(mod, want) << i << "," << j;
+                    EXPECT_LE(mod, 1.0 + 1e-15);  // partial pivoting bounds the multipliers
                 }
             for (int i = 0; i < k; i++)
-                for (int j = 0; j < i; j++) EXPECT_EQ(ComplexAbsOf(U.Cell(i, j)), 0);
+                for (int j = 0; j < i; j++) {
+                    EXPECT_EQ(ComplexAbsOf(U.Cell(i, j)), 0);
+                }
             EXPECT_LE(MaxDiff(P * a, L * U), 1e-14) << m << "x" << n;
         }
 }
@@ -335,4 +339,64 @@ TEST(LinearSolve, ShapeMessages)
     ASSERT_EQ(a.Solve(Real({{5, 1}, {11, 3}}), x), 0);  // two solution columns
     EXPECT_LT(MaxDiff(x, Real({{1, 1}, {2, 0}})), 1e-15);
     EXPECT_TRUE(cap.messages.empty());
+}
+
+// The shared algorithms over a second cell kind: plain doubles in a real matrix.
+namespace {
+struct RealCellPolicy {
+    using Cell = double;
+    using Matrix = CRealMatrix;
+    using Mag = double;
+    static Mag Magnitude(Cell a) { return std::fabs(a); }
+    static bool Greater(Mag a, Mag b) { return a > b; }
+    static bool Below(Mag a, double t) { return a < t; }
+    static bool IsZero(Cell a) { return a == 0; }
+    static bool IsReal(Cell) { return true; }
+    static void Assign(Cell& out, Cell a) { out = a; }
+    static void SetReal(Cell& out, double x) { out = x; }
+    static void Add(Cell& out, Cell a, Cell b) { out = a + b; }
+    static void Sub(Cell& out, Cell a, Cell b) { out = a - b; }
+    static void Mul(Cell& out, Cell a, Cell b) { out = a * b; }
+    static void Div(Cell& out, Cell a, Cell b) { out = a / b; }
+    static void Recip(Cell& out, Cell a) { out = 1 / a; }
+    static void Neg(Cell& out, Cell a) { out = -a; }
+    static void Conj(Cell& out, Cell a) { out = a; }
+    static void Sqrt(Cell& out, Cell a) { out = std::sqrt(a); }
+    static void Zeros(Matrix& m, int rows, int cols) { m.Fill(rows, cols, 0.0); }
+    static void Identity(Matrix& m, int rows, int cols)
+    {
+        m.Fill(rows, cols, 0.0);
+        for (int i = 0; i < rows && i < cols; i++) m.Cell(i, i) = 1;
+    }
+};
+}  // namespace
+
+TEST(EliminationTemplate, WorksOverAnotherCellKind)
+{
+    CRealMatrix a(3, 3);
+    double cells[3][3] = {{0, 2, 1}, {1, 0, 0}, {3, 1, 1}};
+    for (int i = 0; i < 3; i++)
+        for (int j = 0; j < 3; j++) a.Cell(i, j) = cells[i][j];
+    CRealMatrix w(a);
+    double det = 0;
+    ASSERT_EQ(elimination::Determinant<RealCellPolicy>(w, det), 0);
+    EXPECT_NEAR(det, -1, 1e-15);
+
+    CRealMatrix inv(a);
+    ASSERT_EQ(elimination::Invert<RealCellPolicy>(inv), 0);
+    CRealMatrix b(3, 1), x, x2, L, U, P;
+    b.Cell(0, 0) = 3;
+    b.Cell(1, 0) = 1;
+    b.Cell(2, 0) = 5;  // solution (1, 1, 1)
+    ASSERT_EQ(elimination::SolveByRotations<RealCellPolicy>(a, b, x), 0);
+    ASSERT_EQ(elimination::SolveByElimination<RealCellPolicy>(a, b, x2), 0);
+    ASSERT_EQ(elimination::LU<RealCellPolicy>(a, L, U, P), 0);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_NEAR(x.Cell(i, 0), 1, 1e-15);
+        EXPECT_NEAR(x2.Cell(i, 0), 1, 1e-15);
+        double s = 0;
+        for (int k = 0; k < 3; k++) s += inv.Cell(i, k) * b.Cell(k, 0);
+        EXPECT_NEAR(s, 1, 1e-14);
+    }
+    EXPECT_EQ(U.Cell(0, 0), 3);  // the largest of the first column is the pivot
 }
