@@ -1,8 +1,57 @@
 #include "values/value_matrix.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include "values/output_stream.h"
+
+// ---- limits --------------------------------------------------------------
+
+namespace {
+uint64_t PhysicalMemoryBytes()
+{
+    static const uint64_t bytes = [] {
+        long pages = sysconf(_SC_PHYS_PAGES);
+        long page = sysconf(_SC_PAGESIZE);
+        if (pages <= 0 || page <= 0) return (uint64_t)1 << 40;
+        return (uint64_t)pages * (uint64_t)page;
+    }();
+    return bytes;
+}
+
+void ReportIndexLimit(int64_t r, int64_t c)
+{
+    ReportError() << "Matrix indexing (" << r << "," << c << ") is limits exceeded";
+}
+
+CValue RealZero() { return CValue(0.0); }
+}  // namespace
+
+bool ValueMatrixShapeFits(int64_t rows, int64_t cols)
+{
+    if (rows < 0 || cols < 0 || rows > INT_MAX || cols > INT_MAX) return false;
+    // Both factors are below 2^31, so the products cannot overflow 64 bits.
+    uint64_t bytes = (uint64_t)rows * (uint64_t)cols * sizeof(CValue) + (uint64_t)rows * sizeof(CValue*);
+    return bytes <= PhysicalMemoryBytes();
+}
+
+bool IsZeroCell(const CValue& v)
+{
+    switch (v.Type()) {
+    case VT_REAL: return v.Real() == 0.0;
+    case VT_COMPLEX: return v.ComplexRef().re == 0.0 && v.ComplexRef().im == 0.0;
+    case VT_MATRIX: {
+        const CValueMatrix& m = v.Matrix();
+        return m.Rows() == 1 && m.Cols() == 1 && IsZeroCell(m.Cell(0, 0));
+    }
+    default: return false;
+    }
+}
 
 // ---- rows ----------------------------------------------------------------
 
@@ -54,7 +103,7 @@ void FreeValueRow(CValue* row, int n)
     std::free(row);
 }
 
-// ---- matrix --------------------------------------------------------------
+// ---- construction and shape ----------------------------------------------
 
 CValueMatrix::CValueMatrix(int rows, int cols)
 {
@@ -92,6 +141,7 @@ CValueMatrix::CValueMatrix(const CValueMatrix& src)
 CValueMatrix& CValueMatrix::operator=(const CValueMatrix& src)
 {
     if (this == &src) return *this;
+    // Copy first: the source may live inside one of our own cells.
     CValueMatrix tmp(src);
     Swap(tmp);
     return *this;
@@ -127,19 +177,29 @@ void CValueMatrix::Free()
 
 bool CValueMatrix::Fill(int rows, int cols, const CValue& value)
 {
-    CValue fill(value);  // value may be one of our cells
-    Free();
-    if (rows < 1 || cols < 1) return true;
+    if (rows < 1 || cols < 1) {
+        Free();
+        return true;
+    }
+    if (rows == m_nRows && cols == m_nCols) {
+        CValue fill(value);  // value may be one of our cells
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c) m_pRows[r][c] = fill;
+        return true;
+    }
+    if (!ValueMatrixShapeFits(rows, cols)) return false;
+    // Built aside so that a refused allocation leaves the matrix as it was.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
     if (!prow) return false;
     for (int r = 0; r < rows; ++r) {
-        prow[r] = AllocValueRow(cols, fill);
+        prow[r] = AllocValueRow(cols, value);
         if (!prow[r]) {
             for (int k = 0; k < r; ++k) FreeValueRow(prow[k], cols);
             std::free(prow);
             return false;
         }
     }
+    Free();
     m_pRows = prow;
     m_nCols = cols;
     m_nRows = rows;
@@ -153,6 +213,7 @@ bool CValueMatrix::Resize(int rows, int cols)
         return true;
     }
     if (rows == m_nRows && cols == m_nCols) return true;
+    if (!ValueMatrixShapeFits(rows, cols)) return false;
     // Build the new shape first so that a failed allocation leaves the matrix unchanged.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
     if (!prow) return false;
@@ -173,4 +234,278 @@ bool CValueMatrix::Resize(int rows, int cols)
     m_nCols = cols;
     m_nRows = rows;
     return true;
+}
+
+// ---- growth --------------------------------------------------------------
+
+CValue* CValueMatrix::TryCellAtGrow(int r, int c)
+{
+    if (r < 0 || c < 0) {
+        ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
+        return nullptr;
+    }
+    if (r < m_nRows && c < m_nCols) return &m_pRows[r][c];
+
+    int64_t newCols = std::max<int64_t>(m_nCols, (int64_t)c + 1);
+    int64_t newRows = std::max<int64_t>(m_nRows, (int64_t)r + 1);
+    if (!ValueMatrixShapeFits(newRows, newCols)) {
+        ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
+        return nullptr;
+    }
+    const CValue zero = RealZero();
+    if (IsEmpty()) {
+        if (!Fill((int)newRows, (int)newCols, zero)) {
+            ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
+            return nullptr;
+        }
+        return &m_pRows[r][c];
+    }
+
+    const int oldCols = m_nCols, oldRows = m_nRows;
+    const int nc = (int)newCols, nr = (int)newRows;
+    bool ok = true;
+    int widened = 0;
+    if (nc > oldCols) {
+        for (; widened < oldRows; ++widened) {
+            CValue* row = ReallocValueRow(m_pRows[widened], oldCols, nc, zero);
+            if (!row) {
+                ok = false;
+                break;
+            }
+            m_pRows[widened] = row;
+        }
+    }
+    CValue** prow = m_pRows;
+    int added = 0;
+    if (ok && nr > oldRows) {
+        prow = static_cast<CValue**>(std::realloc(static_cast<void*>(m_pRows), (size_t)nr * sizeof(CValue*)));
+        if (!prow) {
+            ok = false;
+            prow = m_pRows;
+        } else {
+            m_pRows = prow;
+            for (; oldRows + added < nr; ++added) {
+                prow[oldRows + added] = AllocValueRow(nc, zero);
+                if (!prow[oldRows + added]) {
+                    ok = false;
+                    break;
+                }
+            }
+        }
+    }
+    if (!ok) {
+        // Undo: the matrix keeps its shape and cells.
+        for (int k = 0; k < added; ++k) FreeValueRow(m_pRows[oldRows + k], nc);
+        if (nc > oldCols)
+            for (int k = 0; k < widened; ++k) m_pRows[k] = ReallocValueRow(m_pRows[k], nc, oldCols, zero);
+        ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
+        return nullptr;
+    }
+    m_nCols = nc;
+    m_nRows = nr;
+    return &m_pRows[r][c];
+}
+
+int CValueMatrix::GrowToIndex(int r, int c)
+{
+    return TryCellAtGrow(r, c) ? 0 : 10;
+}
+
+CValue& CValueMatrix::CellAtGrow(int r, int c)
+{
+    if (CValue* cell = TryCellAtGrow(r, c)) return *cell;
+    static thread_local CValue scratch;
+    scratch.Clear();
+    return scratch;
+}
+
+// ---- building blocks -----------------------------------------------------
+
+int CValueMatrix::HorzCat(const CValueMatrix& a, const CValueMatrix& b)
+{
+    int64_t rows = std::max(a.m_nRows, b.m_nRows);
+    int64_t cols = (int64_t)a.m_nCols + b.m_nCols;
+    CValueMatrix t;
+    if (rows > 0 && cols > 0) {
+        if (!ValueMatrixShapeFits(rows, cols) || !t.Fill((int)rows, (int)cols, RealZero())) {
+            ReportIndexLimit(rows, cols);
+            return 10;
+        }
+        for (int r = 0; r < a.m_nRows; ++r)
+            for (int c = 0; c < a.m_nCols; ++c) t.m_pRows[r][c] = a.m_pRows[r][c];
+        for (int r = 0; r < b.m_nRows; ++r)
+            for (int c = 0; c < b.m_nCols; ++c) t.m_pRows[r][a.m_nCols + c] = b.m_pRows[r][c];
+    }
+    Swap(t);
+    return 0;
+}
+
+int CValueMatrix::VertCat(const CValueMatrix& a, const CValueMatrix& b)
+{
+    int64_t rows = (int64_t)a.m_nRows + b.m_nRows;
+    int64_t cols = std::max(a.m_nCols, b.m_nCols);
+    CValueMatrix t;
+    if (rows > 0 && cols > 0) {
+        if (!ValueMatrixShapeFits(rows, cols) || !t.Fill((int)rows, (int)cols, RealZero())) {
+            ReportIndexLimit(rows, cols);
+            return 10;
+        }
+        for (int r = 0; r < a.m_nRows; ++r)
+            for (int c = 0; c < a.m_nCols; ++c) t.m_pRows[r][c] = a.m_pRows[r][c];
+        for (int r = 0; r < b.m_nRows; ++r)
+            for (int c = 0; c < b.m_nCols; ++c) t.m_pRows[a.m_nRows + r][c] = b.m_pRows[r][c];
+    }
+    Swap(t);
+    return 0;
+}
+
+int CValueMatrix::MakeDiag(const CValue* cells, int n, int k)
+{
+    if (n < 0) n = 0;
+    int64_t ak = k < 0 ? -(int64_t)k : (int64_t)k;
+    int64_t side = n + ak;
+    CValueMatrix t;
+    if (side > 0) {
+        if (!ValueMatrixShapeFits(side, side) || !t.Fill((int)side, (int)side, RealZero())) {
+            ReportIndexLimit(side, side);
+            return 10;
+        }
+        for (int i = 0; i < n; ++i) {
+            if (k < 0)
+                t.m_pRows[ak + i][i] = cells[i];
+            else
+                t.m_pRows[i][k + i] = cells[i];
+        }
+    }
+    Swap(t);
+    return 0;
+}
+
+bool CValueMatrix::DeleteRows(const int* indices, int count)
+{
+    if (IsEmpty() || !indices || count < 1) return true;
+    std::vector<char> drop((size_t)m_nRows, 0);
+    for (int i = 0; i < count; ++i)
+        if (indices[i] >= 0 && indices[i] < m_nRows) drop[(size_t)indices[i]] = 1;
+    int kept = 0;
+    for (int r = 0; r < m_nRows; ++r) {
+        if (drop[(size_t)r])
+            FreeValueRow(m_pRows[r], m_nCols);
+        else
+            m_pRows[kept++] = m_pRows[r];
+    }
+    if (kept == 0) {
+        std::free(m_pRows);
+        m_pRows = nullptr;
+        m_nRows = m_nCols = 0;
+        return true;
+    }
+    if (kept < m_nRows) {
+        void* p = std::realloc(static_cast<void*>(m_pRows), (size_t)kept * sizeof(CValue*));
+        if (p) m_pRows = static_cast<CValue**>(p);  // a refused shrink keeps the larger block
+        m_nRows = kept;
+    }
+    return true;
+}
+
+bool CValueMatrix::DeleteColumns(const int* indices, int count)
+{
+    if (IsEmpty() || !indices || count < 1) return true;
+    std::vector<char> drop((size_t)m_nCols, 0);
+    for (int i = 0; i < count; ++i)
+        if (indices[i] >= 0 && indices[i] < m_nCols) drop[(size_t)indices[i]] = 1;
+    int kept = 0;
+    for (int c = 0; c < m_nCols; ++c)
+        if (!drop[(size_t)c]) ++kept;
+    if (kept == m_nCols) return true;
+    if (kept == 0) {
+        Free();
+        return true;
+    }
+    const CValue none;
+    for (int r = 0; r < m_nRows; ++r) {
+        CValue* row = m_pRows[r];
+        int to = 0;
+        for (int c = 0; c < m_nCols; ++c) {
+            if (drop[(size_t)c]) continue;
+            if (to != c) row[to].Swap(row[c]);
+            ++to;
+        }
+        m_pRows[r] = ReallocValueRow(row, m_nCols, kept, none);
+    }
+    m_nCols = kept;
+    return true;
+}
+
+void CValueMatrix::Triu(int k)
+{
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c)
+            if ((int64_t)r > (int64_t)c - k) m_pRows[r][c].SetReal(0.0);
+}
+
+void CValueMatrix::Tril(int k)
+{
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c)
+            if ((int64_t)r < (int64_t)c - k) m_pRows[r][c].SetReal(0.0);
+}
+
+void CValueMatrix::MakeIdentity()
+{
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c) m_pRows[r][c].SetReal(r == c ? 1.0 : 0.0);
+}
+
+int CValueMatrix::GetDiag(int k, CValueMatrix& out) const
+{
+    const int64_t m = std::min(m_nRows, m_nCols);
+    const int64_t ak = k < 0 ? -(int64_t)k : (int64_t)k;
+    int64_t len = 0;
+    int64_t r0 = 0, c0 = 0;
+    if (k <= 0 && m_nRows - ak >= 1 && m_nRows - ak <= m) {
+        len = m_nRows - ak;
+        r0 = ak;
+    } else if (k >= 0 && m_nCols - ak >= 1 && m_nCols - ak <= m) {
+        len = m_nCols - ak;
+        c0 = ak;
+    } else {
+        ReportError() << "Extracting " << k << "-th diagonal from matrix";
+        return 10;
+    }
+    CValueMatrix t;  // out may be this matrix
+    if (!t.Resize(1, (int)len)) {
+        ReportIndexLimit(1, len);
+        return 10;
+    }
+    for (int64_t i = 0; i < len; ++i) t.m_pRows[0][i] = m_pRows[r0 + i][c0 + i];
+    out.Swap(t);
+    return 0;
+}
+
+// ---- find family ---------------------------------------------------------
+
+void CValueMatrix::FindNonZero(std::vector<int64_t>& indices) const
+{
+    int64_t lin = 0;
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c, ++lin)
+            if (!IsZeroCell(m_pRows[r][c])) indices.push_back(lin);
+}
+
+void CValueMatrix::FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const
+{
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c)
+            if (!IsZeroCell(m_pRows[r][c])) pairs.emplace_back(r, c);
+}
+
+void CValueMatrix::FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const
+{
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c)
+            if (!IsZeroCell(m_pRows[r][c])) {
+                pairs.emplace_back(r, c);
+                cells.push_back(&m_pRows[r][c]);
+            }
 }

@@ -1,5 +1,10 @@
 #pragma once
 // Matrix of value cells: row-major, one heap block per row, column count before row count.
+#include <cstdint>
+#include <iosfwd>
+#include <utility>
+#include <vector>
+
 #include "values/value.h"
 
 // Row routines: rows come from the C heap so that any deliverable may grow or free them.
@@ -8,6 +13,14 @@ CValue* AllocEmptyValueRow(int n);
 CValue* CopyValueRow(int n, const CValue* cells);
 CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill);
 void FreeValueRow(CValue* row, int n);
+
+// True when a rows x cols matrix can be asked of the heap at all: both counts fit
+// an int and the cells fit the machine's memory. Guards every shape request so that
+// absurd sizes fail cleanly instead of overcommitting.
+bool ValueMatrixShapeFits(int64_t rows, int64_t cols);
+
+// A cell counts as zero when it is Real 0, Complex 0 + 0i, or a 1 x 1 matrix of such a cell.
+bool IsZeroCell(const CValue& v);
 
 class CValueMatrix {
 public:
@@ -36,8 +49,51 @@ public:
     CValue& Cell(int r, int c) const { return m_pRows[r][c]; }
     CValue* Row(int r) const { return m_pRows[r]; }
 
+    // Shape. Fill and Resize return false (matrix unchanged) when the heap refuses.
     bool Fill(int rows, int cols, const CValue& value);
-    bool Resize(int rows, int cols);
+    bool Resize(int rows, int cols);  // new cells empty
     void Free();
     void Swap(CValueMatrix& other) noexcept;
+
+    // Makes 0-based cell (r, c) exist, new cells Real 0. 0, or 10 after reporting
+    // "Matrix indexing (r+1,c+1) is limits exceeded" (negative or too large index);
+    // on failure the matrix is unchanged.
+    int GrowToIndex(int r, int c);
+    // Same growth for callers that guarantee non-negative indices. When the growth
+    // fails (reported as above) the reference is to a per-thread scratch cell.
+    CValue& CellAtGrow(int r, int c);
+    // The same growth; null when it fails.
+    CValue* TryCellAtGrow(int r, int c);
+
+    // Building blocks. The operands may be this matrix itself. Status 0, or 10 after
+    // reporting when the result would be too large (this unchanged).
+    int HorzCat(const CValueMatrix& a, const CValueMatrix& b);  // this = [a, b]
+    int VertCat(const CValueMatrix& a, const CValueMatrix& b);  // this = [a; b]
+    int MakeDiag(const CValue* cells, int n, int k);            // n cells on the k-th diagonal
+    bool DeleteRows(const int* indices, int count);
+    bool DeleteColumns(const int* indices, int count);
+    void Triu(int k);
+    void Tril(int k);
+    void MakeIdentity();
+    // out = row vector of the k-th diagonal; 10 after "Extracting k-th diagonal from matrix".
+    int GetDiag(int k, CValueMatrix& out) const;
+
+    // Find family: row-major visit, linear indices count every cell (0-based).
+    void FindNonZero(std::vector<int64_t>& indices) const;
+    void FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const;
+    void FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const;
+
+    // ---- Built with the value operators (values/value_matrix_ops.cpp) ----
+    int Trace(CValue& out) const;                          // sum of the main diagonal
+    int SumAll(CValue& out) const;                         // sum of all cells, row-major
+    int Multiply(const CValueMatrix& b);                   // this = this * b
+    int ScalarDivide(const CValue& s, const CValueMatrix& m);  // this = s / m
+    int DivideRight(const CValueMatrix& b);                // this = this / b
+    int SwapPivotRow(int k);                               // -1, 0 or the swapped row
+
+    // ---- Text form (values/value_text.cpp) ----
+    // Plain text: [1,2; 3,4]; [] when empty.
+    std::ostream& WriteText(std::ostream& os) const;
+    // [row; row] with rows of equal length; fail state and this unchanged on a syntax error.
+    std::istream& ReadText(std::istream& is);
 };
