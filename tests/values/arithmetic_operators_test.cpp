@@ -279,3 +279,31 @@ TEST(ArithmeticOperators, ElementLoops)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ArithmeticOperators, EmptyMatricesEverywhere)
+{
+    using Op = int (*)(CValue&, const CValue&);
+    Op ops[] = {ValueAdd, ValueSub, ValueMul, ValueDiv, ValueElemMul, ValueElemDiv,
+                ValueCompareEqual, ValueCompareLess, ValueAnd};
+    CValue empties[] = {Mat({}), Real(2), Mat({{1, 2}})};
+    CCaptureStream cap;
+    for (Op op : ops)
+        for (const CValue& left : empties)
+            for (const CValue& right : empties) {
+                if (left.Type() != VT_MATRIX && right.Type() != VT_MATRIX) continue;
+                CValue a(left);
+                op(a, right);  // results vary; none may crash or leak
+            }
+    CValue a = Mat({});
+    EXPECT_EQ(ValueMul(a, Mat({})), 0);
+    EXPECT_EQ(Text(a), "[]");
+    CValue s = Real(1);
+    EXPECT_EQ(ValueDiv(s, Mat({})), 0);
+    EXPECT_EQ(Text(s), "[]");
+    EXPECT_EQ(Text(ValueQuotient(Mat({}), Mat({}))), "[]");
+    EXPECT_EQ(Text(ValueProduct(Mat({}), Mat({}))), "[]");
+}
+
+}  // namespace

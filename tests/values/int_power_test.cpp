@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
+#include "support/capture.h"
 #include "values/int_power.h"
+#include "values/math_errors.h"
 
 TEST(IntPower, Cases)
 {
@@ -25,4 +27,12 @@ TEST(IntPower, Cases)
         {10, 9, 1000000000},
     };
     for (const Case& c : cases) EXPECT_EQ(IntPower(c.base, c.exp), c.want) << c.base << "^" << c.exp;
+}
+
+TEST(MathLibraryError, WritesOneErrorMessage)
+{
+    CCaptureStream cap;
+    EXPECT_EQ(ReportMathLibraryError("acos: DOMAIN error", 3), 0);
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_EQ(cap.messages[0], "Error: acos: DOMAIN error");
 }

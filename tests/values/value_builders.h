@@ -1,6 +1,7 @@
 #pragma once
 // Small builders and inspectors for operator tests.
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 
