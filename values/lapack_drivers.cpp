@@ -43,6 +43,8 @@ bool IsSquare(const CComplexMatrix& m) { return !m.IsEmpty() && m.Rows() == m.Co
 
 // LAPACK calls this on an invalid argument instead of stopping the process: the
 // routine then returns with info < 0 and the driver reports it as a status.
+// Programs load this library before LAPACK, so this definition is the one
+// LAPACK's own calls resolve to (the argument-error test checks it).
 extern "C" void xerbla_(const char* srname, const int* info, size_t srnameLen)
 {
     LapackArgumentError& e = lastArgumentError;
