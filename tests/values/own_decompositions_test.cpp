@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "linalg/linalg_support.h"
+#include "values/linalg_support.h"
 #include "support/capture.h"
 #include "values/lapack_drivers.h"
 
