@@ -1,0 +1,88 @@
+// Block services that forward to the translator, the expression evaluator,
+// the built-in call path and user functions. Until a piece is present its
+// service fails cleanly with 84 (or answers "not a pointer"), so a statement
+// module or a test never calls into nothing.
+#include "interpreter/block.h"
+#include "interpreter/func_records.h"
+
+namespace {
+constexpr StatusWord kServiceMissing = ERR_INTERNAL_SUPPORT;
+}
+
+// slot 10: TranslateBlock on this block.
+StatusWord CStatementBlock::Translate(std::istream&) { return kServiceMissing; }
+
+// slot 12: ParseStreamExpression into a fresh holder, root handed out.
+StatusWord CStatementBlock::ParseExpression(std::istream&, ExprNode** root)
+{
+    if (root) *root = nullptr;
+    return kServiceMissing;
+}
+
+// slot 13: EvaluateNode with this block as context, then ResolveHandles(*dest).
+StatusWord CStatementBlock::Evaluate(ExprNode* tree, CValue*)
+{
+    if (!tree) return 0;
+    return kServiceMissing;
+}
+
+// slot 14: EvaluateNode into a scratch value; a tag-13 handle hands out its
+// referent, anything else is 48.
+StatusWord CStatementBlock::EvaluateReference(ExprNode* tree, CValue** out)
+{
+    if (!tree) return 0;
+    if (out) *out = nullptr;
+    return kServiceMissing;
+}
+
+// slot 15: FreeExprNode.
+void CStatementBlock::FreeExpression(ExprNode*) {}
+
+// slots 18 and 19: the libraries' classifiers.
+int CStatementBlock::ClassifyPointer(const void* target) { return ::ClassifyPointer(target); }
+int CStatementBlock::ClassifyFunctionPointer(const void* target) { return ::ClassifyFunctionPointer(target); }
+
+// slot 20
+StatusWord CStatementBlock::CheckFunctionPointerArity(int kind, const void* target, int count)
+{
+    return ::CheckFunctionPointerArity(kind, target, count);
+}
+
+// slot 21: kind 1 through CallBuiltinFunction(entry, args, count, result, this),
+// any other kind through CUserFunction::Call.
+StatusWord CStatementBlock::CallFunctionPointer(int kind, const void* target, CValue**, int, CValue*)
+{
+    if (!target) return ERR_FUNCTION_POINTER;
+    if (kind == PTR_BUILTIN) return kServiceMissing;
+    if (kind == PTR_USER_FUNCTION) return kServiceMissing;
+    return ERR_FUNCTION_POINTER;
+}
+
+StatusWord CheckFunctionPointerArity(int kind, const void* target, int count)
+{
+    if (!target) return ERR_FUNCTION_POINTER;
+    if (kind == PTR_BUILTIN) {
+        const FuncEntry* e = static_cast<const FuncEntry*>(target);
+        return CheckArityCounts(e->inputs, e->defaultCount, count, false);
+    }
+    // kind 2: CheckArityCounts(inputs, defaults, count, true), then the
+    // function's own prototype check (54 when its body failed to translate).
+    return ERR_FUNCTION_POINTER;
+}
+
+// Built-in rows and global variables are known here; user functions and the
+// variables of program units join when they exist.
+int ClassifyPointer(const void* target)
+{
+    if (!target) return PTR_OTHER;
+    if (IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
+    for (const CVarSlot* s : GlobalVariables.slots)
+        if (s == target) return PTR_VARIABLE;
+    return PTR_OTHER;
+}
+
+int ClassifyFunctionPointer(const void* target)
+{
+    if (target && IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
+    return PTR_OTHER;
+}

@@ -1,0 +1,150 @@
+#include "interpreter/var_table.h"
+
+#include <algorithm>
+#include <new>
+
+CVarTable GlobalVariables;
+
+CVarTable::~CVarTable() { Clear(); }
+
+int CVarTable::IndexOf(const CVarSlot* slot) const
+{
+    for (size_t i = 0; i < slots.size(); ++i)
+        if (slots[i] == slot) return (int)i;
+    return -1;
+}
+
+CVarSlot* CVarTable::Find(std::string_view name) const
+{
+    for (CVarSlot* s : slots)
+        if (s->name == name) return s;
+    return nullptr;
+}
+
+CVarSlot* CVarTable::Add(std::string_view name, bool owned)
+{
+    CVarSlot* s = new (std::nothrow) CVarSlot();
+    if (!s) return nullptr;
+    s->name.assign(name.data(), name.size());
+    if (owned) {
+        s->value = new (std::nothrow) CValue();
+        if (!s->value) {
+            delete s;
+            return nullptr;
+        }
+        s->owned = 1;
+    }
+    slots.push_back(s);
+    return s;
+}
+
+CVarSlot* CVarTable::FindOrAdd(std::string_view name)
+{
+    if (CVarSlot* s = Find(name)) return s;
+    if (this != &GlobalVariables)
+        if (CVarSlot* s = GlobalVariables.Find(name)) return s;
+    if (blocked) return nullptr;
+    return Add(name, true);
+}
+
+void CVarTable::Clear()
+{
+    for (CVarSlot* s : slots) delete s;
+    slots.clear();
+}
+
+void CVarTable::ClearValues()
+{
+    for (CVarSlot* s : slots)
+        if (s->value) s->value->Clear();
+}
+
+void CVarTable::RemoveLast(int n)
+{
+    n = std::min(n, Count());
+    for (; n > 0; --n) {
+        delete slots.back();
+        slots.pop_back();
+    }
+}
+
+void CVarTable::CopyNames(const CVarTable& other)
+{
+    slots.reserve(slots.size() + other.slots.size());
+    for (const CVarSlot* o : other.slots) Add(o->name, false);
+}
+
+void CVarTable::AssignSlot(CValueRef& dst, const CValueRef& src)
+{
+    if (&dst == &src) return;
+    if (dst.owned) delete dst.value;
+    dst.value = nullptr;
+    dst.owned = src.owned;
+    if (!src.owned)
+        dst.value = src.value;
+    else
+        dst.value = src.value ? new (std::nothrow) CValue(*src.value) : new (std::nothrow) CValue();
+}
+
+void CVarTable::CopyValuesFrom(const CVarTable& other)
+{
+    // A shorter source leaves the remaining slots as they are.
+    int n = std::min(Count(), other.Count());
+    for (int i = 0; i < n; ++i) AssignSlot(*slots[i], *other.slots[i]);
+}
+
+CSavedValue* CVarTable::SaveValues(int& count) const
+{
+    count = 0;
+    if (slots.empty()) return nullptr;
+    CSavedValue* saved = new (std::nothrow) CSavedValue[slots.size()];
+    if (!saved) return nullptr;
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const CVarSlot* s = slots[i];
+        if (s->owned) {
+            saved[i].value = s->value ? new (std::nothrow) CValue(*s->value) : new (std::nothrow) CValue();
+            saved[i].owned = 1;
+        } else {
+            saved[i].value = s->value;
+        }
+    }
+    count = Count();
+    return saved;
+}
+
+void CVarTable::RestoreValues(CSavedValue* saved, int n)
+{
+    if (!saved) return;
+    n = std::min(n, Count());
+    for (int i = 0; i < n; ++i) {
+        CVarSlot& s = *slots[i];
+        CSavedValue& v = saved[i];
+        if (v.owned) {
+            if (s.owned && s.value) {
+                // Assign into the slot's own value, which keeps its address.
+                if (v.value)
+                    *s.value = static_cast<CValue&&>(*v.value);
+                else
+                    s.value->Clear();
+            } else {
+                // The slot refers elsewhere now: it takes the saved value over.
+                s.value = v.value;
+                s.owned = 1;
+                v.value = nullptr;
+                v.owned = 0;
+            }
+        } else {
+            if (s.owned) delete s.value;
+            s.value = v.value;
+            s.owned = 0;
+        }
+    }
+    delete[] saved;
+}
+
+void CVarTable::LoadValues(const CSavedValue* saved, int n)
+{
+    if (!saved) return;
+    n = std::min(n, Count());
+    for (int i = 0; i < n; ++i) AssignSlot(*slots[i], saved[i]);
+}
