@@ -1,6 +1,7 @@
 #pragma once
 // Matrix of value cells: row-major, one heap block per row, column count before row count.
 #include <cstdint>
+#include <iosfwd>
 #include <utility>
 #include <vector>
 
@@ -89,4 +90,10 @@ public:
     int ScalarDivide(const CValue& s, const CValueMatrix& m);  // this = s / m
     int DivideRight(const CValueMatrix& b);                // this = this / b
     int SwapPivotRow(int k);                               // -1, 0 or the swapped row
+
+    // ---- Text form (values/value_text.cpp) ----
+    // Plain text: [1,2; 3,4]; [] when empty.
+    std::ostream& WriteText(std::ostream& os) const;
+    // [row; row] with rows of equal length; fail state and this unchanged on a syntax error.
+    std::istream& ReadText(std::istream& is);
 };
