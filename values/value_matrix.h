@@ -96,4 +96,15 @@ public:
     std::ostream& WriteText(std::ostream& os) const;
     // [row; row] with rows of equal length; fail state and this unchanged on a syntax error.
     std::istream& ReadText(std::istream& is);
+    CValueMatrix Negate() const;                           // new matrix of negated cells
+
+    // Elimination on value cells (values/value_elimination.cpp), the twins of the
+    // complex-matrix routines. 0 done, 10 reported.
+    int LU(CValueMatrix& L, CValueMatrix& U, CValueMatrix& P) const;  // P A = L U
+    CValue& Det(CValue& det);  // reduces this in place; not square or empty: reported, det = 0
+    CValue DetValue() const;   // on a copy
+    int Invert();              // Gauss-Jordan in place; warns once when a pivot is nearly 0
+    int Solve(const CValueMatrix& b, CValueMatrix& x) const;  // rotations; b one column
 };
+
+int InvertValueMatrix(CValueMatrix& m);  // forwards to CValueMatrix::Invert
