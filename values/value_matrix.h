@@ -1,6 +1,7 @@
 #pragma once
 // Matrix of value cells: row-major, one heap block per row, column count before row count.
 #include <cstdint>
+#include <iosfwd>
 #include <utility>
 #include <vector>
 
@@ -98,6 +99,12 @@ public:
     CValue DetValue() const;   // on a copy
     int Invert();              // Gauss-Jordan in place; warns once when a pivot is nearly 0
     int Solve(const CValueMatrix& b, CValueMatrix& x) const;  // rotations; b one column
+
+    // ---- Text form (values/value_text.cpp) ----
+    // Plain text: [1,2; 3,4]; [] when empty.
+    std::ostream& WriteText(std::ostream& os) const;
+    // [row; row] with rows of equal length; fail state and this unchanged on a syntax error.
+    std::istream& ReadText(std::istream& is);
 };
 
 int InvertValueMatrix(CValueMatrix& m);  // forwards to CValueMatrix::Invert
