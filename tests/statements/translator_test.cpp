@@ -48,8 +48,9 @@ TEST(TranslateBlock, RecordsPlacesAndLabels)
     ASSERT_EQ(block.Count(), 2);
     CStatement* second = block.At(1);
     EXPECT_EQ(second->textStart, 14);
-    EXPECT_EQ(second->spanStart, 12);  // after the label
-    EXPECT_EQ(second->textEnd, 19);
+    EXPECT_EQ(second->spanStart, 13);  // after the label
+    EXPECT_EQ(second->textEnd, 18);    // after its ";"
+    EXPECT_EQ(block.At(0)->textEnd, 6);
     EXPECT_EQ(second->labelId, InternLabel("top"));
     EXPECT_EQ(block.At(0)->labelId, InternLabel(""));
     EXPECT_TRUE(block.flags & CStatementBlock::FLAG_TRANSLATED);
