@@ -35,7 +35,9 @@ TEST(ParseStreamExpression, StopsAtSemicolonOutsideBracketsAndStrings)
         std::istringstream in(c.text);
         CCompiledExpr holder;
         EXPECT_EQ(ParseStreamExpression(in, &block, &holder), c.status) << c.text;
-        if (c.next >= 0) EXPECT_EQ(StreamPos(in), c.next) << c.text;
+        if (c.next >= 0) {
+            EXPECT_EQ(StreamPos(in), c.next) << c.text;
+        }
     }
 }
 
