@@ -5,7 +5,6 @@
 #include "interpreter/block.h"
 #include "interpreter/expr_tree.h"
 #include "interpreter/func_records.h"
-#include "interpreter/expr_tree.h"
 #include "interpreter/translator.h"
 
 namespace {
