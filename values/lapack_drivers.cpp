@@ -22,10 +22,16 @@ struct LapackArgumentError {
 };
 thread_local LapackArgumentError lastArgumentError;
 
-// Column-major copy of a matrix; empty vector for an empty matrix.
+// Spare cells after every array handed to LAPACK: some BLAS kernels read a
+// vector's worth past the end of a matrix.
+constexpr size_t kPad = 8;
+
+std::vector<Complex> Padded(size_t n) { return std::vector<Complex>(n + kPad); }
+
+// Column-major copy of a matrix (with the spare cells).
 std::vector<Complex> Pack(const CComplexMatrix& m)
 {
-    std::vector<Complex> a((size_t)m.Rows() * (size_t)m.Cols());
+    std::vector<Complex> a = Padded((size_t)m.Rows() * (size_t)m.Cols());
     for (int j = 0; j < m.Cols(); j++)
         for (int i = 0; i < m.Rows(); i++) a[(size_t)j * (size_t)m.Rows() + (size_t)i] = m.Cell(i, j);
     return a;
@@ -37,6 +43,8 @@ bool IsSquare(const CComplexMatrix& m) { return !m.IsEmpty() && m.Rows() == m.Co
 
 // LAPACK calls this on an invalid argument instead of stopping the process: the
 // routine then returns with info < 0 and the driver reports it as a status.
+// Programs load this library before LAPACK, so this definition is the one
+// LAPACK's own calls resolve to (the argument-error test checks it).
 extern "C" void xerbla_(const char* srname, const int* info, size_t srnameLen)
 {
     LapackArgumentError& e = lastArgumentError;
@@ -69,9 +77,9 @@ int SvdCall(const CComplexMatrix& A, bool vectors, CComplexMatrix* U, CRealMatri
     int m = A.Rows(), n = A.Cols(), k = m < n ? m : n;
     int lda = m, ldu = m, ldvt = k;
     int lwork = (m > n ? m : n) + 2 * k;
-    std::vector<double> s(k), rwork(5 * (size_t)k);
-    std::vector<Complex> work(lwork);
-    std::vector<Complex> u(vectors ? (size_t)m * k : 1), vt(vectors ? (size_t)k * n : 1);
+    std::vector<double> s(k + kPad), rwork(5 * (size_t)k + kPad);
+    std::vector<Complex> work = Padded(lwork);
+    std::vector<Complex> u = Padded(vectors ? (size_t)m * k : 1), vt = Padded(vectors ? (size_t)k * n : 1);
     const char* job = vectors ? "S" : "N";
     int info = 0;
     zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
@@ -121,7 +129,7 @@ int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
     }
     int n = A.Rows(), ilo = 1, ihi = n, lda = n;
     int lwork = 6 * n;
-    std::vector<Complex> h = Pack(A), w(n), work(lwork), tau(n > 1 ? n - 1 : 1);
+    std::vector<Complex> h = Pack(A), w = Padded(n), work = Padded(lwork), tau = Padded(n > 1 ? n - 1 : 1);
     int info = 0;
     zgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
     std::vector<Complex> q;
@@ -158,8 +166,8 @@ int LapackInverse(CComplexMatrix& A)
     }
     int n = A.Rows(), lda = n, info = 0;
     int lwork = 3 * n;
-    std::vector<Complex> a = Pack(A), work(lwork);
-    std::vector<int> ipiv(n);
+    std::vector<Complex> a = Pack(A), work = Padded(lwork);
+    std::vector<int> ipiv(n + kPad);
     // The last n Complex of work serve as the 2n doubles of the condition estimate.
     double* rwork = reinterpret_cast<double*>(work.data() + 2 * (size_t)n);
     double anorm = zlange_("1", &n, &n, a.data(), &lda, rwork, 1);
@@ -291,12 +299,12 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist)
     for (int& seed : iseed) seed = SaturateToInt(Rand15() * 3.0518509447574615e-05 * 4095.0);
     iseed[3] |= 1;
     if (mode == 1) {
-        std::vector<double> x(count, 0.0);
+        std::vector<double> x(count + kPad, 0.0);
         dlarnv_(&idist, iseed, &count, x.data());
         for (int i = 0, k = 0; i < M.Rows(); i++)
             for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetReal(x[k++]);
     } else {
-        std::vector<Complex> x(count);
+        std::vector<Complex> x = Padded(count);
         zlarnv_(&idist, iseed, &count, x.data());
         for (int i = 0, k = 0; i < M.Rows(); i++)
             for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetComplex(x[k++]);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "linalg/linalg_support.h"
+#include "values/linalg_support.h"
 #include "support/capture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "linalg/linalg_support.h"
+#include "values/linalg_support.h"
 #include "support/capture.h"
 #include "values/lapack.h"
 #include "values/lapack_drivers.h"
@@ -213,4 +213,15 @@ TEST(PolyInterpolate, CoefficientsThroughPoints)
     EXPECT_NEAR(out[1].re, -1, 1e-14);
     EXPECT_NEAR(out[2].re, 2, 1e-14);
     EXPECT_EQ(PolyInterpolate(out, x2, y2, 1), -1);
+}
+
+TEST(PolyRoots, NaNCoefficientFailsWithZeroRoots)
+{
+    CCaptureStream cap;
+    std::vector<Complex> coeffs = {{1, 0}, {std::nan(""), 0}, {2, 0}, {1, 0}}, roots;
+    EXPECT_EQ(PolyRoots(coeffs.data(), 4, roots), -2);
+    ASSERT_EQ(roots.size(), 3u);
+    for (auto& r : roots) EXPECT_EQ(CAbs(r), 0.0);
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_EQ(cap.messages[0], "Error: Failed to find a roots of a polynomial");
 }

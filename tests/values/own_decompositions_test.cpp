@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "linalg/linalg_support.h"
+#include "values/linalg_support.h"
 #include "support/capture.h"
 #include "values/lapack_drivers.h"
 
@@ -258,4 +258,20 @@ TEST(OwnDecompositions, SeededSweepOfIntegerMatrices)
             failures++;
         }
     }
+}
+
+// NaN cells never converge: each routine must end with its own message.
+TEST(OwnDecompositions, NaNInputEndsWithTheConvergenceMessages)
+{
+    const double nan = std::nan("");
+    CCaptureStream cap;
+    CComplexMatrix U, W, V;
+    EXPECT_EQ(RealMat(2, 2, {1, nan, 3, 4}).Svd(U, W, V), 10);
+    CComplexMatrix a = RealMat(3, 3, {1, 2, 3, 4, nan, 6, 7, 8, 9}), b(a);
+    EXPECT_EQ(a.EigValues(W), 10);
+    EXPECT_EQ(b.EigDecompose(V, W), 10);
+    ASSERT_EQ(cap.messages.size(), 3u);
+    EXPECT_EQ(cap.messages[0], "Error: Svd: Solution will not converge");
+    EXPECT_EQ(cap.messages[1], "Error: Function eigv; solution will not converge");
+    EXPECT_EQ(cap.messages[2], "Error: Solution will not converge");
 }

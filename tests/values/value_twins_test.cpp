@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "linalg/linalg_support.h"
+#include "values/linalg_support.h"
 #include "support/capture.h"
 #include "values/matrix_conversions.h"
 #include "values/value_matrix.h"
