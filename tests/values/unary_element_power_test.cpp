@@ -36,9 +36,9 @@ TEST(UnaryOperators, NotIncrementAndTruth)
     EXPECT_EQ(a.Real(), 1);
     b.Not();
     EXPECT_EQ(b.Real(), 0);
-    z.Not();
+    z.Not();  // 0+1i is true, so its NOT is false
     EXPECT_EQ(z.Type(), (uint32_t)VT_REAL);
-    EXPECT_EQ(z.Real(), 1);
+    EXPECT_EQ(z.Real(), 0);
     ch.Not();
     EXPECT_EQ(ch.CharCode(), (unsigned char)~'A');
 
