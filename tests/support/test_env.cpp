@@ -1,0 +1,16 @@
+// Every test process sees the same environment, however it is started.
+#include <cstdlib>
+#include <string>
+
+namespace {
+struct TestEnvironment {
+    TestEnvironment()
+    {
+        std::string build = VELDRA_TEST_BUILD_DIR;
+        setenv("VELDRA_CONFIG_HOME", (build + "/test-config").c_str(), 0);
+        setenv("VELDRA_HEADLESS", "1", 0);
+        setenv("VELDRA_OUT", (build + "/out").c_str(), 0);
+        setenv("VELDRA_SOURCE", VELDRA_TEST_SOURCE_DIR, 0);
+    }
+} g_testEnvironment;
+}  // namespace
