@@ -265,7 +265,7 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
         return 0;
     }
     // Only a real exponent with a whole value takes the product path.
-    if (p.im == 0.0 && RoundToNearest(p.re) == p.re) {
+    if (p.im == 0.0 && std::isfinite(p.re) && RoundToNearest(p.re) == p.re) {
         if (p.re == 0.0) {
             A.MakeIdentity();
             return 0;

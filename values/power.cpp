@@ -7,6 +7,7 @@
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/power_families.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -21,13 +22,6 @@ int ReportTypes(const CValue& a, const CValue& b)
 int ReportShapes()
 {
     ReportError() << "Array power, matrices must be a same sizes";
-    return 10;
-}
-
-// Square matrices of cells that are not all numbers: only whole powers up to 64.
-int ReportUnsupported()
-{
-    ReportError() << "Calculating a raise to the power, this matrix power is not available";
     return 10;
 }
 
@@ -67,35 +61,8 @@ void PowCell(Complex& z, const Complex& p)
     z = r;
 }
 
-bool IsWholeComplex(const Complex& p)
-{
-    Complex r = ComplexRound(p);
-    return r.re == p.re && r.im == p.im;
-}
-
 // Matrix ^ scalar on value cells that are not all numbers.
-int ValueCellMatrixPower(CValueMatrix& m, const CValue& b)
-{
-    bool square = m.Rows() == m.Cols() && m.Rows() > 1;
-    if (!square) {
-        for (int r = 0; r < m.Rows(); ++r)
-            for (int c = 0; c < m.Cols(); ++c)
-                if (int st = ValuePower(m.Cell(r, c), b)) return st;
-        return 0;
-    }
-    Complex p = b.GetComplex();
-    if (!IsWholeComplex(p) || p.Modulus() > 64) return ReportUnsupported();
-    if (p.re == 0.0 && p.im == 0.0) {
-        m.MakeIdentity();
-        return 0;
-    }
-    CValueMatrix X(m);
-    double limit = p.Modulus();
-    for (double k = 2; k <= limit; k += 1)
-        if (int st = m.Multiply(X)) return st;
-    if (p.re < 0) return m.Invert();
-    return 0;
-}
+int ValueCellMatrixPower(CValueMatrix& m, const CValue& b) { return MatrixSqrtOrPower(m, b); }
 
 int MatrixPowerScalar(CValue& a, const CValue& b)
 {
@@ -136,7 +103,12 @@ int ScalarPowerMatrix(CValue& a, const CValue& b)
         a.Swap(out);
         return 0;
     }
-    if (square) return ReportUnsupported();
+    if (square) {
+        CValue out(b);
+        if (int st = ::ScalarPowerMatrix(a, out.Matrix())) return st;
+        a.Swap(out);
+        return 0;
+    }
     CValue out;
     CValueMatrix& om = out.MakeMatrix(bm.Rows(), bm.Cols());
     for (int r = 0; r < bm.Rows(); ++r)

@@ -158,6 +158,15 @@ TEST(Power, ScalarsAndMatrices)
     EXPECT_NEAR(r[0], 1, 1e-12);
     EXPECT_NEAR(r[1], 0, 1e-12);
 
+    // An infinite exponent is not whole: it must end, not loop forever.
+    CValue inf = Row({0.5, 0, 0, 0.25}, 2);
+    EXPECT_EQ(ValuePower(inf, CValue(INFINITY)), 0);
+    // A square matrix with a non-number cell goes through the value-cell path.
+    CValue mixed = Row({1, 1, 0, 1}, 2);
+    mixed.Matrix().Cell(1, 0).SetComplex(Complex{0, 0});
+    mixed.Matrix().Cell(0, 0) = Row({1});
+    EXPECT_EQ(ValuePower(mixed, CValue(2.0)), 0);
+
     CValue e = Row({1, 2});
     ASSERT_EQ(ValueArrayPower(e, Row({2, 3})), 0);
     EXPECT_EQ(Re(e), (std::vector<double>{1, 8}));
