@@ -171,6 +171,13 @@ StatusWord CProgram::Run()
     OnLeaveFunction();
     ProgramSteps::CloseAllFiles();
 
+    // A stop right after a goto found its label leaves the loop with the code
+    // unreported: nothing above the main block would ever say so.
+    if (IsErrorStatus(status) && !(status & STATUS_REPORTED)) {
+        CStatement* st = currentStatement.load();
+        ReportStatementError(status, this, st ? st->textStart : 0);
+        status |= STATUS_REPORTED;
+    }
     const char* text = nullptr;
     if (status & STATUS_BREAK)
         text = "Invalid break statement";
