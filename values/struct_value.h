@@ -1,6 +1,7 @@
 #pragma once
 // Structure values: ordered fields with interned names.
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -72,8 +73,12 @@ public:
     CStructField* FindFieldByName(const char* name) const;  // by text; does not intern
     void Append(CStructField* field) { m_fields.push_back(field); }
 
-    // Text form (values/value_text.cpp) and equality (with the value operators)
-    // are defined beside those.
+    // Text form (values/struct_text.cpp): {name=value, name=value}.
+    std::ostream& WriteText(std::ostream& os) const;
+    // Fail state on a syntax error; the fields read so far stay.
+    std::istream& ReadText(std::istream& is);
+
+    // Equality (with the value operators) is defined beside those.
 };
 
 // Field by field in order: equal name texts and equal values.

@@ -1,6 +1,7 @@
 #pragma once
 // Matrix of value cells: row-major, one heap block per row, column count before row count.
 #include <cstdint>
+#include <iosfwd>
 #include <utility>
 #include <vector>
 
@@ -89,4 +90,21 @@ public:
     int ScalarDivide(const CValue& s, const CValueMatrix& m);  // this = s / m
     int DivideRight(const CValueMatrix& b);                // this = this / b
     int SwapPivotRow(int k);                               // -1, 0 or the swapped row
+    CValueMatrix Negate() const;                           // new matrix of negated cells
+
+    // Elimination on value cells (values/value_elimination.cpp), the twins of the
+    // complex-matrix routines. 0 done, 10 reported.
+    int LU(CValueMatrix& L, CValueMatrix& U, CValueMatrix& P) const;  // P A = L U
+    CValue& Det(CValue& det);  // reduces this in place; not square or empty: reported, det = 0
+    CValue DetValue() const;   // on a copy
+    int Invert();              // Gauss-Jordan in place; warns once when a pivot is nearly 0
+    int Solve(const CValueMatrix& b, CValueMatrix& x) const;  // rotations; b one column
+
+    // ---- Text form (values/value_text.cpp) ----
+    // Plain text: [1,2; 3,4]; [] when empty.
+    std::ostream& WriteText(std::ostream& os) const;
+    // [row; row] with rows of equal length; fail state and this unchanged on a syntax error.
+    std::istream& ReadText(std::istream& is);
 };
+
+int InvertValueMatrix(CValueMatrix& m);  // forwards to CValueMatrix::Invert
