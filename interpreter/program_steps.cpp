@@ -3,6 +3,9 @@
 // provider when that part joins the tree.
 #include "interpreter/program_steps.h"
 
+#include "interpreter/basic_statements.h"
+#include "interpreter/statement_module.h"
+
 #include "values/app_settings.h"
 #include "values/output_stream.h"
 
@@ -11,16 +14,18 @@ namespace ProgramSteps {
 // not built yet: LoadFunctionLibraries(folder), user functions.
 void LoadFunctionLibrarySources(const std::string&) {}
 
-// not built yet: the basic group, then RegisterConsoleStatements and
-// RegisterPlotStatements, added to the statement-group list in that order.
-void RegisterStatementGroups() {}
+void RegisterStatementGroups()
+{
+    CStatementModuleList::AddGroup(RegisterBasicStatements());
+    // not built yet: RegisterConsoleStatements, then RegisterPlotStatements.
+}
 
-// not built yet: ::LoadStatementModules(folder).
-void LoadStatementModules(const std::string&) {}
+void LoadStatementModules(const std::string& folder) { ::LoadStatementModules(folder.c_str()); }
 
-// not built yet: CStatementModuleList::InitAll(GetOutputStream(),
-// ReadValueHook, WriteValueHook, mainWindow).
-void InitStatementModules(HWND) {}
+void InitStatementModules(HWND mainWindow)
+{
+    CStatementModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow);
+}
 
 // not built yet: CFuncModuleList::Load(folder), then
 // CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow).
@@ -34,8 +39,7 @@ void RegisterBuiltinLibraries() {}
 // not built yet: ::ResetCurrentPlot() of the plot statements.
 void ResetCurrentPlot() {}
 
-// not built yet: CStatementModuleList::NotifyDevicesStop().
-int NotifyDevicesStop() { return 0; }
+int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 
 // not built yet: ::CloseAllFiles() of the file functions.
 int CloseAllFiles() { return 0; }
@@ -46,7 +50,6 @@ void SeedRandom(unsigned) {}
 // not built yet: deletes all user functions.
 void DeleteAllUserFunctions() {}
 
-// not built yet: CStatementModuleList::ExitAll().
-void ExitStatementModules() {}
+void ExitStatementModules() { CStatementModuleList::ExitAll(); }
 
 }  // namespace ProgramSteps
