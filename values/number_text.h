@@ -23,8 +23,8 @@ int WriteDoubleFormatted(std::ostream& os, double x, const ValueTextFormat& fmt)
 
 // "3+4i", "-2.5-1i", "4i", "0": the imaginary part always carries its sign.
 void WriteComplex(std::ostream& os, const Complex& z);
-// Both parts rounded; the text is built with the format's precision and appended as
-// one piece. 2 when the stream failed, else as WriteDoubleFormatted.
+// Both parts rounded; the text is built with the format's precision and appended in
+// one write. 2 when the stream failed, else as WriteDoubleFormatted.
 int WriteComplexFormatted(std::ostream& os, const Complex& z, const ValueTextFormat& fmt);
 
 // A sum of terms with "i"/"j" marking imaginary ones ("3+4i", "2j"; a blank ends the

@@ -67,6 +67,7 @@ std::istream& CStructValue::ReadText(std::istream& is)
             Bump(is);
             unsigned long id = 0;
             if (!GetNumber(is, id, std::ios::hex)) return is;
+            Expect(is, ' ');  // the separator the writer puts before the attachment's text
             if (CStructAttachment* a = f->SetAttachment((uint32_t)id)) a->Read(&is, 16);
             SkipBlanks(is);
             c = Peek(is);

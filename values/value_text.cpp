@@ -45,7 +45,7 @@ std::string IdentifierText(uint32_t id)
 }
 
 // A scratch stream with the number settings of os, for texts that must reach os as
-// one piece (so that a field width pads the whole of it).
+// one block (so that a field width pads the whole of it).
 void MirrorSettings(std::ostream& scratch, const std::ostream& os)
 {
     scratch.flags(os.flags());
@@ -186,8 +186,8 @@ int WriteTextKind(std::ostream& os, const CValue& v, const ValueTextFormat& fmt)
     }
 }
 
-// Strings, chars and bytes reach the stream as one piece.
-int WriteTextPiece(std::ostream& os, const CValue& v, const ValueTextFormat& fmt)
+// Strings, chars and bytes reach the stream in one write.
+int WriteTextWhole(std::ostream& os, const CValue& v, const ValueTextFormat& fmt)
 {
     std::streamoff start = Position(os);
     if (start < 0) start = 0;
@@ -328,7 +328,7 @@ int WriteValue(std::ostream& os, const CValue& v, const ValueTextFormat& fmt)
     case VT_MATRIX: r = WriteMatrixTextLimited(os, v.Matrix(), fmt); break;
     case VT_STRING0:
     case VT_STRING:
-    case VT_CHAR: r = WriteTextPiece(os, v, fmt); break;
+    case VT_CHAR: r = WriteTextWhole(os, v, fmt); break;
     case VT_POINTER:
     case VT_HANDLE:
     case VT_CONST_HANDLE:

@@ -266,3 +266,57 @@ TEST(RoundTrip, Exceptions)
         v.m_tag = 0;
     }
 }
+
+namespace {
+// An attachment that carries a text ended by ";" after its type id.
+class WordAttachment : public CStructAttachment {
+public:
+    std::string word;
+    CStructAttachment* Clone(CStructField*) const override { return new WordAttachment(*this); }
+    int Write(void* stream, int mode) const override
+    {
+        if (mode == 16) *static_cast<std::ostream*>(stream) << word << ';';
+        return 0;
+    }
+    int Read(void* stream, int mode) override
+    {
+        if (mode == 16) std::getline(*static_cast<std::istream*>(stream), word, ';');
+        return 0;
+    }
+};
+CStructAttachment* MakeWord(CStructField*)
+{
+    auto* a = new WordAttachment;
+    a->m_type = 0x2a;
+    return a;
+}
+}  // namespace
+
+TEST(StructText, AttachmentsWriteAndReadTheirOwnText)
+{
+    RegisterAttachmentFactory(0x2a, MakeWord);
+    CValue st;
+    CStructField* f = st.MakeStruct().Add(InternName("a"));
+    f->m_value.SetReal(1);
+    auto* a = static_cast<WordAttachment*>(f->SetAttachment(0x2a));
+    ASSERT_NE(a, nullptr);
+    a->word = "hello";
+    st.Struct().Add(InternName("b"))->m_value.SetReal(2);
+    const std::string text = Plain(st);
+    EXPECT_EQ(text, "{a=1$2a hello;, b=2}");
+
+    ReadResult r = Read(text);
+    RegisterAttachmentFactory(0x2a, nullptr);
+    ASSERT_TRUE(r.ok);
+    ASSERT_TRUE(SameValue(r.value, st));
+    auto* back = dynamic_cast<WordAttachment*>(r.value.Struct().FieldAt(0)->m_attachment);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->word, "hello");
+    EXPECT_EQ(r.value.Struct().FieldAt(1)->m_attachment, nullptr);
+
+    // An id nobody registered leaves the field without an attachment.
+    ReadResult u = Read("{a=1$7f, b=2}");
+    ASSERT_TRUE(u.ok);
+    EXPECT_EQ(u.value.Struct().FieldAt(0)->m_attachment, nullptr);
+    EXPECT_EQ(u.value.Struct().Count(), 2u);
+}
