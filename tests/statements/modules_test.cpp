@@ -1,10 +1,10 @@
 // Statement groups, the module loader and the frozen plug-in interface.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "program_harness.h"
+#include "values/path_text.h"
 
 namespace {
 
@@ -117,10 +117,12 @@ TEST(StatementModuleList, FirstGroupWinsAndFailuresAreReported)
     EXPECT_EQ(CStatementModuleList::NotifyDevicesStop(), 0);
 }
 
+// The test programs live in the build folder; the staged program folder out/
+// beside them holds the test modules.
 std::string TestModuleFolder()
 {
-    const char* out = std::getenv("VELDRA_OUT");
-    return std::string(out ? out : ".") + "/test-modules";
+    std::string exe = GetModuleFilePath(nullptr);
+    return exe.substr(0, exe.find_last_of('/')) + "/out/test-modules";
 }
 
 TEST(LoadStatementModules, KeepsModulesWithStatementsAndTheirKeywordsRun)
