@@ -5,6 +5,7 @@
 #include "interpreter/block.h"
 #include "interpreter/expr_tree.h"
 #include "interpreter/func_records.h"
+#include "interpreter/program.h"
 #include "interpreter/translator.h"
 
 namespace {
@@ -90,6 +91,11 @@ int ClassifyPointer(const void* target)
     if (IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
     for (const CVarSlot* s : GlobalVariables.slots)
         if (s == target) return PTR_VARIABLE;
+    // Variables of the live programs and user functions.
+    for (CStatementBlock* b : ScopeBlocks.Snapshot())
+        if (CVarTable* t = b->Vars())
+            for (const CVarSlot* s : t->slots)
+                if (s == target) return PTR_VARIABLE;
     return PTR_OTHER;
 }
 
