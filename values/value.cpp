@@ -1,20 +1,71 @@
 #include "values/value.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "values/cell_pool.h"
 #include "values/output_stream.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
 // ---- payload cells -------------------------------------------------------
 
-double* AllocRealCell() { return static_cast<double*>(std::malloc(sizeof(double))); }
-void FreeRealCell(double* p) { std::free(p); }
-Complex* AllocComplexCell() { return static_cast<Complex*>(std::malloc(sizeof(Complex))); }
-void FreeComplexCell(Complex* p) { std::free(p); }
+#if defined(__SANITIZE_ADDRESS__)
+// Sanitizer builds keep one heap block per cell so that leaks and stale
+// payload pointers are reported where they happen.
+namespace {
+inline double* NewRealCell() { return static_cast<double*>(std::malloc(sizeof(double))); }
+inline void DropRealCell(double* p) { std::free(p); }
+inline Complex* NewComplexCell() { return static_cast<Complex*>(std::malloc(sizeof(Complex))); }
+inline void DropComplexCell(Complex* p) { std::free(p); }
+}  // namespace
+#else
+namespace {
+// Never destroyed: cells may be freed by threads that outlive static destruction.
+std::atomic<CCellPool*> g_realCells{nullptr};
+std::atomic<CCellPool*> g_complexCells{nullptr};
+
+CCellPool* MakePools()
+{
+    static CCellPool* real = [] {
+        g_complexCells.store(new CCellPool(sizeof(Complex)), std::memory_order_release);
+        auto* p = new CCellPool(sizeof(double));
+        g_realCells.store(p, std::memory_order_release);
+        return p;
+    }();
+    return real;
+}
+
+inline CCellPool& RealCells()
+{
+    CCellPool* p = g_realCells.load(std::memory_order_acquire);
+    return p ? *p : *MakePools();
+}
+
+inline CCellPool& ComplexCells()
+{
+    CCellPool* p = g_complexCells.load(std::memory_order_acquire);
+    if (!p) {
+        MakePools();
+        p = g_complexCells.load(std::memory_order_acquire);
+    }
+    return *p;
+}
+
+inline double* NewRealCell() { return static_cast<double*>(RealCells().Alloc()); }
+inline void DropRealCell(double* p) { RealCells().Free(p); }
+inline Complex* NewComplexCell() { return static_cast<Complex*>(ComplexCells().Alloc()); }
+inline void DropComplexCell(Complex* p) { ComplexCells().Free(p); }
+}  // namespace
+#endif
+
+double* AllocRealCell() { return NewRealCell(); }
+void FreeRealCell(double* p) { DropRealCell(p); }
+Complex* AllocComplexCell() { return NewComplexCell(); }
+void FreeComplexCell(Complex* p) { DropComplexCell(p); }
 
 CValue* AllocValueArray(size_t n)
 {
@@ -52,7 +103,7 @@ static CValue* CopyValueArrayBlock(const CValue* src)
 
 CValue::CValue(double x)
 {
-    double* p = AllocRealCell();
+    double* p = NewRealCell();
     if (p) {
         *p = x;
         m_payload = (uintptr_t)p;
@@ -64,7 +115,7 @@ CValue::CValue(int x) : CValue((double)x) {}
 
 CValue::CValue(const Complex& c)
 {
-    Complex* p = AllocComplexCell();
+    Complex* p = NewComplexCell();
     if (p) {
         *p = c;
         m_payload = (uintptr_t)p;
@@ -99,14 +150,14 @@ void CValue::CopyFrom(const CValue& src)
     uintptr_t p = 0;
     switch (src.Type()) {
     case VT_REAL: {
-        double* d = AllocRealCell();
+        double* d = NewRealCell();
         if (!d) return;
         *d = src.Real();
         p = (uintptr_t)d;
         break;
     }
     case VT_COMPLEX: {
-        Complex* c = AllocComplexCell();
+        Complex* c = NewComplexCell();
         if (!c) return;
         *c = src.ComplexRef();
         p = (uintptr_t)c;
@@ -150,8 +201,8 @@ void CValue::CopyFrom(const CValue& src)
 void CValue::ReleasePayload()
 {
     switch (Type()) {
-    case VT_REAL: FreeRealCell(reinterpret_cast<double*>(m_payload)); break;
-    case VT_COMPLEX: FreeComplexCell(reinterpret_cast<Complex*>(m_payload)); break;
+    case VT_REAL: DropRealCell(reinterpret_cast<double*>(m_payload)); break;
+    case VT_COMPLEX: DropComplexCell(reinterpret_cast<Complex*>(m_payload)); break;
     case VT_STRING0: std::free(reinterpret_cast<char*>(m_payload)); break;
     case VT_MATRIX: delete reinterpret_cast<CValueMatrix*>(m_payload); break;
     case VT_STRUCT: delete reinterpret_cast<CStructValue*>(m_payload); break;
@@ -298,7 +349,7 @@ CValue& CValue::SetReal(double x)
         m_tag = VT_REAL;
         return *this;
     }
-    double* p = AllocRealCell();
+    double* p = NewRealCell();
     Clear();
     if (p) {
         *p = x;
@@ -311,7 +362,7 @@ CValue& CValue::SetReal(double x)
 double* CValue::AsReal()
 {
     if (Type() == VT_REAL) return &Real();
-    double* p = AllocRealCell();
+    double* p = NewRealCell();
     Clear();
     if (!p) return nullptr;
     *p = 0.0;
@@ -328,7 +379,7 @@ CValue& CValue::SetComplex(const Complex& c)
         return *this;
     }
     Complex v = c;  // c may live in our payload
-    Complex* p = AllocComplexCell();
+    Complex* p = NewComplexCell();
     Clear();
     if (p) {
         *p = v;
@@ -349,7 +400,7 @@ void CValue::SetComplexNumber(const Complex& c)
 Complex* CValue::AsComplex()
 {
     if (Type() == VT_COMPLEX) return &ComplexRef();
-    Complex* p = AllocComplexCell();
+    Complex* p = NewComplexCell();
     Clear();
     if (!p) return nullptr;
     *p = Complex{0.0, 0.0};

@@ -1,0 +1,93 @@
+#pragma once
+// Fixed-size cell pools for the small payloads of Real and Complex values.
+//
+// Each thread keeps a short free list per pool; cells move between threads in
+// batches through the pool's shared list, so a cell may be freed on any thread.
+// Cells never move and their memory stays with the pool for reuse (it is never
+// handed back to the heap). Pools live for the whole process.
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define VELDRA_CELL_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define VELDRA_CELL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define VELDRA_CELL_POISON(p, n) ((void)(p), (void)(n))
+#define VELDRA_CELL_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+// One thread's free list of one pool. limit 0 sends the next free to the slow
+// path, which registers the thread for the flush at its exit.
+struct CellPoolLocal {
+    void* head;
+    uint32_t count;
+    uint32_t limit;
+};
+constexpr int kCellPoolSlots = 8;
+// Plain thread-locals (no constructor or destructor): usable until the thread ends.
+extern __thread CellPoolLocal g_cellPoolLocal[kCellPoolSlots] __attribute__((tls_model("initial-exec")));
+
+class CCellPool {
+public:
+    // cellSize: a multiple of 8, at least 8.
+    explicit CCellPool(size_t cellSize);
+    CCellPool(const CCellPool&) = delete;
+    CCellPool& operator=(const CCellPool&) = delete;
+    ~CCellPool() = delete;  // process lifetime: threads may still cache its cells
+
+    // Null only when the heap refuses a new slab.
+    void* Alloc()
+    {
+        if (m_slot >= 0) {
+            CellPoolLocal& l = g_cellPoolLocal[m_slot];
+            if (void* p = l.head) {
+                VELDRA_CELL_UNPOISON(p, m_cellSize);
+                l.head = *static_cast<void**>(p);
+                --l.count;
+                return p;
+            }
+        }
+        return AllocSlow();
+    }
+    // p from Alloc of this pool, or null.
+    void Free(void* p)
+    {
+        if (m_slot >= 0 && p) {
+            CellPoolLocal& l = g_cellPoolLocal[m_slot];
+            if (l.count < l.limit) {
+                *static_cast<void**>(p) = l.head;
+                VELDRA_CELL_POISON(p, m_cellSize);
+                l.head = p;
+                ++l.count;
+                return;
+            }
+        }
+        FreeSlow(p);
+    }
+
+    size_t CellSize() const { return m_cellSize; }
+    // Cells carved from slabs so far (for tests and statistics).
+    size_t CarvedCells() const;
+
+private:
+    void* AllocSlow();
+    void FreeSlow(void* p);
+    void* PopShared();  // caller holds m_lock
+    void PushShared(void* first, void* last, uint32_t n);
+    void* Carve();      // caller holds m_lock
+    void RefillLocal(CellPoolLocal& local);
+
+    friend void FlushThreadCaches(void*);
+
+    const size_t m_cellSize;
+    int m_slot = -1;  // per-thread cache slot; -1: every call takes the lock
+    mutable std::mutex m_lock;
+    void* m_shared = nullptr;  // shared free list
+    uint32_t m_sharedCount = 0;
+    void* m_slabs = nullptr;   // chain of slabs (first word links them)
+    char* m_bump = nullptr;    // next uncarved cell of the newest slab
+    char* m_bumpEnd = nullptr;
+    size_t m_carved = 0;
+};
