@@ -133,7 +133,10 @@ void CCellPool::PushShared(void* first, void* last, uint32_t n)
 void CCellPool::RefillLocal(CellPoolLocal& local)
 {
     std::lock_guard<std::mutex> g(m_lock);
+    // Freed cells first; new ones are carved only when none is left.
+    const bool carve = m_shared == nullptr;
     for (uint32_t i = 0; i < kBatch; ++i) {
+        if (!carve && !m_shared) break;
         void* p = PopShared();
         if (!p) break;
         WriteLink(p, local.head);

@@ -9,6 +9,27 @@ constexpr int kReported = 10;
 
 using CellOp = int (*)(CValue&, const CValue&);
 
+// Real with Real is by far the commonest pair of cells; it is done here
+// without the operator's dispatch. The operators give exactly these results.
+enum RealOp { REAL_ADD, REAL_SUB, REAL_MUL, REAL_DIV, REAL_NONE };
+
+template <RealOp R>
+inline bool RealCells(CValue& a, const CValue& b)
+{
+    if constexpr (R == REAL_NONE) {
+        return false;
+    } else {
+        if (a.Type() != VT_REAL || b.Type() != VT_REAL) return false;
+        double& x = a.Real();
+        const double y = b.Real();
+        if constexpr (R == REAL_ADD) x += y;
+        if constexpr (R == REAL_SUB) x -= y;
+        if constexpr (R == REAL_MUL) x *= y;
+        if constexpr (R == REAL_DIV) x /= y;
+        return true;
+    }
+}
+
 bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
 {
     return a.Cols() == b.Cols() && a.Rows() == b.Rows();
@@ -16,45 +37,67 @@ bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
 
 // stopAtFailure: the element-wise product and quotient stop at a failing cell;
 // the plain operators report per cell and go on.
+template <RealOp R>
 int WithMatrix(CValueMatrix& a, const CValueMatrix& b, CellOp op, const char* shapeText, bool stopAtFailure)
 {
     if (!SameShape(a, b)) {
         ReportError() << shapeText;
         return kReported;
     }
-    for (int r = 0; r < a.Rows(); ++r)
+    for (int r = 0; r < a.Rows(); ++r) {
+        CValue* ra = a.Row(r);
+        const CValue* rb = b.Row(r);
         for (int c = 0; c < a.Cols(); ++c) {
-            int st = op(a.Cell(r, c), b.Cell(r, c));
+            if (RealCells<R>(ra[c], rb[c])) continue;
+            int st = op(ra[c], rb[c]);
             if (st && stopAtFailure) return st;
         }
+    }
     return 0;
 }
 
+template <RealOp R>
 int WithScalar(CValueMatrix& a, const CValue& s, CellOp op, bool stopAtFailure)
 {
-    for (int r = 0; r < a.Rows(); ++r)
+    for (int r = 0; r < a.Rows(); ++r) {
+        CValue* ra = a.Row(r);
         for (int c = 0; c < a.Cols(); ++c) {
-            int st = op(a.Cell(r, c), s);
+            if (RealCells<R>(ra[c], s)) continue;
+            int st = op(ra[c], s);
             if (st && stopAtFailure) return st;
         }
+    }
     return 0;
 }
 
+template <RealOp R>
 int ScalarWith(CValueMatrix& dest, const CValue& s, const CValueMatrix& m, CellOp op, bool stopAtFailure)
 {
     if (&dest == &m) {
         CValueMatrix copy(m);
-        return ScalarWith(dest, s, copy, op, stopAtFailure);
+        return ScalarWith<R>(dest, s, copy, op, stopAtFailure);
     }
     CValue scalar(s);  // s may be a cell of dest
     dest.Resize(m.Rows(), m.Cols());
-    for (int r = 0; r < dest.Rows(); ++r)
+    const bool realScalar = scalar.Type() == VT_REAL;
+    for (int r = 0; r < dest.Rows(); ++r) {
+        CValue* rd = dest.Row(r);
+        const CValue* rm = m.Row(r);
         for (int c = 0; c < dest.Cols(); ++c) {
-            CValue& cell = dest.Cell(r, c);
+            CValue& cell = rd[c];
+            if (R != REAL_NONE && realScalar && rm[c].Type() == VT_REAL) {
+                // The cell's own payload is reused: only its number is visible.
+                if (double* x = cell.AsReal()) {
+                    *x = scalar.Real();
+                    RealCells<R>(cell, rm[c]);
+                    continue;
+                }
+            }
             cell = scalar;
-            int st = op(cell, m.Cell(r, c));
+            int st = op(cell, rm[c]);
             if (st && stopAtFailure) return st;
         }
+    }
     return 0;
 }
 
@@ -62,52 +105,52 @@ int ScalarWith(CValueMatrix& dest, const CValue& s, const CValueMatrix& m, CellO
 
 int MatrixAddMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix(a, b, ValueAdd, "Addition, matrices must be a same sizes", false);
+    return WithMatrix<REAL_ADD>(a, b, ValueAdd, "Addition, matrices must be a same sizes", false);
 }
 
 int MatrixSubMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix(a, b, ValueSub, "Subtraction, matrices must be a same sizes", false);
+    return WithMatrix<REAL_SUB>(a, b, ValueSub, "Subtraction, matrices must be a same sizes", false);
 }
 
 int MatrixElemMulMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix(a, b, ValueElemMul, "Multiplication, matrix dimensions must be an agree", true);
+    return WithMatrix<REAL_MUL>(a, b, ValueElemMul, "Multiplication, matrix dimensions must be an agree", true);
 }
 
 int MatrixElemDivMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix(a, b, ValueElemDiv, "Division, matrix dimensions must be an agree", true);
+    return WithMatrix<REAL_DIV>(a, b, ValueElemDiv, "Division, matrix dimensions must be an agree", true);
 }
 
-int MatrixAddScalar(CValueMatrix& a, const CValue& s) { return WithScalar(a, CValue(s), ValueAdd, false); }
-int MatrixSubScalar(CValueMatrix& a, const CValue& s) { return WithScalar(a, CValue(s), ValueSub, false); }
-int MatrixMulScalar(CValueMatrix& a, const CValue& s) { return WithScalar(a, CValue(s), ValueMul, false); }
-int MatrixDivScalar(CValueMatrix& a, const CValue& s) { return WithScalar(a, CValue(s), ValueDiv, false); }
-int MatrixElemMulScalar(CValueMatrix& a, const CValue& s) { return WithScalar(a, CValue(s), ValueElemMul, true); }
-int MatrixElemDivScalar(CValueMatrix& a, const CValue& s) { return WithScalar(a, CValue(s), ValueElemDiv, true); }
+int MatrixAddScalar(CValueMatrix& a, const CValue& s) { return WithScalar<REAL_ADD>(a, CValue(s), ValueAdd, false); }
+int MatrixSubScalar(CValueMatrix& a, const CValue& s) { return WithScalar<REAL_SUB>(a, CValue(s), ValueSub, false); }
+int MatrixMulScalar(CValueMatrix& a, const CValue& s) { return WithScalar<REAL_MUL>(a, CValue(s), ValueMul, false); }
+int MatrixDivScalar(CValueMatrix& a, const CValue& s) { return WithScalar<REAL_DIV>(a, CValue(s), ValueDiv, false); }
+int MatrixElemMulScalar(CValueMatrix& a, const CValue& s) { return WithScalar<REAL_MUL>(a, CValue(s), ValueElemMul, true); }
+int MatrixElemDivScalar(CValueMatrix& a, const CValue& s) { return WithScalar<REAL_DIV>(a, CValue(s), ValueElemDiv, true); }
 
 int ScalarAddMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m)
 {
-    return ScalarWith(dest, s, m, ValueAdd, false);
+    return ScalarWith<REAL_ADD>(dest, s, m, ValueAdd, false);
 }
 
 int ScalarSubMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m)
 {
-    return ScalarWith(dest, s, m, ValueSub, false);
+    return ScalarWith<REAL_SUB>(dest, s, m, ValueSub, false);
 }
 
 int ScalarMulMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m)
 {
-    return ScalarWith(dest, s, m, ValueMul, false);
+    return ScalarWith<REAL_MUL>(dest, s, m, ValueMul, false);
 }
 
 int ScalarElemMulMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m)
 {
-    return ScalarWith(dest, s, m, ValueElemMul, true);
+    return ScalarWith<REAL_MUL>(dest, s, m, ValueElemMul, true);
 }
 
 int ScalarElemDivMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m)
 {
-    return ScalarWith(dest, s, m, ValueElemDiv, true);
+    return ScalarWith<REAL_DIV>(dest, s, m, ValueElemDiv, true);
 }

@@ -40,6 +40,13 @@ void zgecon_(const char* norm, const int* n, const Complex* a, const int* lda, c
 // Random numbers; iseed holds four values in 0..4095, the fourth odd.
 void dlarnv_(const int* idist, int* iseed, const int* n, double* x);
 void zlarnv_(const int* idist, int* iseed, const int* n, Complex* x);
+// C = alpha op(A) op(B) + beta C (BLAS); transa, transb are CHARACTER*1.
+void dgemm_(const char* transa, const char* transb, const int* m, const int* n, const int* k,
+            const double* alpha, const double* a, const int* lda, const double* b, const int* ldb,
+            const double* beta, double* c, const int* ldc, size_t transaLen, size_t transbLen);
+void zgemm_(const char* transa, const char* transb, const int* m, const int* n, const int* k,
+            const Complex* alpha, const Complex* a, const int* lda, const Complex* b, const int* ldb,
+            const Complex* beta, Complex* c, const int* ldc, size_t transaLen, size_t transbLen);
 // LAPACK's argument-error handler; ours records the error instead of stopping.
 void xerbla_(const char* srname, const int* info, size_t srnameLen);
 }

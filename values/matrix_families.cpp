@@ -27,11 +27,34 @@ ThreeOperand ArithFunction(ArithOp op)
     }
 }
 
-CValueMatrix CellByCell(const CValueMatrix& a, const CValueMatrix& b, ThreeOperand fn)
+// Real with Real straight into the (empty) destination cell: the same number
+// the three-operand operator gives, without its temporary value.
+inline bool RealArith(const CValue& a, const CValue& b, ArithOp op, CValue& out)
 {
+    if (a.Type() != VT_REAL || b.Type() != VT_REAL) return false;
+    const double x = a.Real(), y = b.Real();
+    double z;
+    switch (op) {
+    case ARITH_ADD: z = x + y; break;
+    case ARITH_SUB: z = x - y; break;
+    case ARITH_MUL: z = x * y; break;
+    default: z = x / y; break;
+    }
+    double* p = out.AsReal();
+    if (!p) return false;
+    *p = z;
+    return true;
+}
+
+CValueMatrix CellByCell(const CValueMatrix& a, const CValueMatrix& b, ArithOp op)
+{
+    ThreeOperand fn = ArithFunction(op);
     CValueMatrix r(a.Rows(), a.Cols());
     for (int i = 0; i < r.Rows(); ++i)
-        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(a.Cell(i, j), b.Cell(i, j));
+        for (int j = 0; j < r.Cols(); ++j) {
+            CValue& cell = r.Cell(i, j);
+            if (!RealArith(a.Cell(i, j), b.Cell(i, j), op, cell)) cell = fn(a.Cell(i, j), b.Cell(i, j));
+        }
     return r;
 }
 
@@ -129,7 +152,7 @@ CValueMatrix MatrixArith(const CValueMatrix& a, const CValueMatrix& b, ArithOp o
                                               : "Subtraction, matrices must be a same sizes");
             return CValueMatrix();
         }
-        return CellByCell(a, b, ArithFunction(op));
+        return CellByCell(a, b, op);
     case ARITH_MUL: return MatrixProduct(a, b);
     default: return MatrixQuotient(a, b);
     }
@@ -140,7 +163,10 @@ CValueMatrix MatrixArithScalar(const CValueMatrix& m, const CValue& s, ArithOp o
     ThreeOperand fn = ArithFunction(op);
     CValueMatrix r(m.Rows(), m.Cols());
     for (int i = 0; i < r.Rows(); ++i)
-        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(m.Cell(i, j), s);
+        for (int j = 0; j < r.Cols(); ++j) {
+            CValue& cell = r.Cell(i, j);
+            if (!RealArith(m.Cell(i, j), s, op, cell)) cell = fn(m.Cell(i, j), s);
+        }
     return r;
 }
 
@@ -154,14 +180,17 @@ CValueMatrix ScalarArithMatrix(const CValue& s, const CValueMatrix& m, ArithOp o
     ThreeOperand fn = ArithFunction(op);
     r.Resize(m.Rows(), m.Cols());
     for (int i = 0; i < r.Rows(); ++i)
-        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(s, m.Cell(i, j));
+        for (int j = 0; j < r.Cols(); ++j) {
+            CValue& cell = r.Cell(i, j);
+            if (!RealArith(s, m.Cell(i, j), op, cell)) cell = fn(s, m.Cell(i, j));
+        }
     return r;
 }
 
 CValueMatrix MatrixProduct(const CValueMatrix& a, const CValueMatrix& b)
 {
     if (a.Cols() != b.Rows()) {
-        if (SameShape(a, b)) return CellByCell(a, b, ValueProduct);
+        if (SameShape(a, b)) return CellByCell(a, b, ARITH_MUL);
         ReportError() << "Multiplication, matrix dimensions must be an agree";
         return CValueMatrix();
     }

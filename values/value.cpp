@@ -95,7 +95,7 @@ static CValue* CopyValueArrayBlock(const CValue* src)
     uint32_t count = ValueArrayCount(src);
     CValue* dst = AllocValueArray(count ? count - 1 : 0);
     if (!dst) return nullptr;
-    for (uint32_t i = 0; i < count; ++i) dst[i] = src[i];
+    for (uint32_t i = 0; i < count; ++i) dst[i].CopyFrom(src[i]);  // dst cells are empty
     return dst;
 }
 
@@ -145,6 +145,11 @@ CValue::CValue(const CValue& src) { CopyFrom(src); }
 
 void CValue::CopyFrom(const CValue& src)
 {
+    if (!src.OwnsPayload()) {  // inline datum or unowned pointer
+        m_payload = src.m_payload;
+        m_tag = src.m_tag;
+        return;
+    }
     m_payload = 0;
     m_tag = 0;
     uintptr_t p = 0;

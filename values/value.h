@@ -49,13 +49,13 @@ public:
         src.m_payload = 0;
         src.m_tag = 0;
     }
-    ~CValue() { if (m_tag) ReleasePayload(); }
+    ~CValue() { if (OwnsPayload()) ReleasePayload(); }
     CValue& operator=(const CValue& src);
     CValue& operator=(CValue&& src) noexcept;
 
     void Clear()
     {
-        if (m_tag) ReleasePayload();
+        if (OwnsPayload()) ReleasePayload();
         m_tag = 0;
         m_payload = 0;
     }
@@ -64,6 +64,13 @@ public:
     uint32_t Type() const { return m_tag & 0xFF; }
     uint32_t Tag() const { return m_tag; }
     bool IsEmpty() const { return Type() == VT_EMPTY; }
+    // True for the types whose payload is a heap block of this value (Real,
+    // Complex, Matrix, String0, String, Struct).
+    bool OwnsPayload() const
+    {
+        const uint32_t t = m_tag & 0xFF;
+        return t < 16 && ((0x87Cu >> t) & 1u);
+    }
     bool IsBinary() const { return (m_tag & VT_BINARY_BIT) != 0; }
     bool IsNumber() const { return Type() == VT_REAL || Type() == VT_COMPLEX; }
     bool IsRealValued() const;

@@ -68,7 +68,7 @@ CValue* AllocValueRow(int n, const CValue& fill)
 {
     CValue* row = AllocEmptyValueRow(n);
     if (row && fill.Type() != VT_EMPTY)
-        for (int i = 0; i < n; ++i) row[i] = fill;
+        for (int i = 0; i < n; ++i) row[i].CopyFrom(fill);  // the new cells are empty
     return row;
 }
 
