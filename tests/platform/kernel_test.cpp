@@ -166,10 +166,13 @@ TEST(Threads, SuspendedThreadRunsOnlyWhenResumedAndReportsItsExit)
         [&] {
             ran = true;
             WaitForSingleObject(go, INFINITE);
-            return 42u;
+            MSG m;
+            return PeekMessage(&m, nullptr, 0, 0, PM_REMOVE) ? (DWORD)m.wParam : 0u;
         },
         CREATE_SUSPENDED, 0, &id);
     ASSERT_NE(t, nullptr);
+    // Its queue exists before it runs.
+    EXPECT_TRUE(PostThreadMessage(id, WM_USER, 42, 0));
     EXPECT_EQ(GetThreadId(t), id);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(t, &code));
