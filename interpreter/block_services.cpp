@@ -3,6 +3,7 @@
 // service fails cleanly with 84 (or answers "not a pointer"), so a statement
 // module or a test never calls into nothing.
 #include "interpreter/block.h"
+#include "interpreter/expr_tree.h"
 #include "interpreter/func_records.h"
 
 namespace {
@@ -19,24 +20,29 @@ StatusWord CStatementBlock::ParseExpression(std::istream&, ExprNode** root)
     return kServiceMissing;
 }
 
-// slot 13: EvaluateNode with this block as context, then ResolveHandles(*dest).
-StatusWord CStatementBlock::Evaluate(ExprNode* tree, CValue*)
+// slot 13
+StatusWord CStatementBlock::Evaluate(ExprNode* tree, CValue* dest)
 {
     if (!tree) return 0;
-    return kServiceMissing;
+    StatusWord st = EvaluateNode(tree, *dest, this);
+    if (!st) ResolveHandles(*dest);
+    return st;
 }
 
-// slot 14: EvaluateNode into a scratch value; a tag-13 handle hands out its
-// referent, anything else is 48.
+// slot 14
 StatusWord CStatementBlock::EvaluateReference(ExprNode* tree, CValue** out)
 {
     if (!tree) return 0;
     if (out) *out = nullptr;
-    return kServiceMissing;
+    CValue scratch;
+    if (StatusWord st = EvaluateNode(tree, scratch, this)) return st;
+    if (scratch.Type() != VT_HANDLE) return ERR_NOT_LVALUE;
+    if (out) *out = scratch.HandleTarget();
+    return 0;
 }
 
-// slot 15: FreeExprNode.
-void CStatementBlock::FreeExpression(ExprNode*) {}
+// slot 15
+void CStatementBlock::FreeExpression(ExprNode* tree) { FreeExprNode(tree); }
 
 // slots 18 and 19: the libraries' classifiers.
 int CStatementBlock::ClassifyPointer(const void* target) { return ::ClassifyPointer(target); }
@@ -50,10 +56,12 @@ StatusWord CStatementBlock::CheckFunctionPointerArity(int kind, const void* targ
 
 // slot 21: kind 1 through CallBuiltinFunction(entry, args, count, result, this),
 // any other kind through CUserFunction::Call.
-StatusWord CStatementBlock::CallFunctionPointer(int kind, const void* target, CValue**, int, CValue*)
+StatusWord CStatementBlock::CallFunctionPointer(int kind, const void* target, CValue** args, int count,
+                                               CValue* result)
 {
     if (!target) return ERR_FUNCTION_POINTER;
-    if (kind == PTR_BUILTIN) return kServiceMissing;
+    if (kind == PTR_BUILTIN)
+        return CallBuiltinFunction(static_cast<const FuncEntry*>(target), args, count, result, this);
     if (kind == PTR_USER_FUNCTION) return kServiceMissing;
     return ERR_FUNCTION_POINTER;
 }
