@@ -1,48 +1,51 @@
-// Unary minus, NOT, increment and decrement in place, and the truth value.
+// Unary operators in place and the truth value of a value.
 #include <cmath>
 
 #include "values/output_stream.h"
+#include "values/unary_operators.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
 
 namespace {
 
-int ReportUnary(const char* what, const CValue& v)
+constexpr int kReported = 10;
+
+int ReportOperand(const char* what, const CValue& v)
 {
     ReportError() << "Invalid operand of the " << what << " operator (" << v.TypeName() << ")";
-    return 10;
+    return kReported;
 }
 
-// Matrix cells are worked one by one; a failing cell has written its message
-// and the matrix as a whole still succeeds.
-template <class F>
-int EachCell(CValue& v, F f)
+int AddToReal(CValue& v, double d, const char* what)
 {
-    CValueMatrix& m = v.Matrix();
-    for (int r = 0; r < m.Rows(); ++r)
-        for (int c = 0; c < m.Cols(); ++c) f(m.Cell(r, c));
-    return 0;
+    switch (v.Type()) {
+    case VT_REAL: v.Real() += d; return 0;
+    case VT_COMPLEX: v.ComplexRef().re += d; return 0;
+    case VT_MATRIX: v.Matrix().ForEachCell(d > 0 ? IncrementCell : DecrementCell); return 0;
+    default: return ReportOperand(what, v);
+    }
 }
 
-size_t CellCount(const CValue& v)
+int ReportBoolean()
 {
-    return v.Cells() ? ValueArrayCount(v.Cells()) - 1 : 0;
+    ReportError() << "Boolean type conversion";
+    return kReported;
 }
 
 }  // namespace
+
+int NegateCell(CValue& cell) { return cell.Negate(); }
+int NotCell(CValue& cell) { return cell.Not(); }
+int IncrementCell(CValue& cell) { return cell.Increment(); }
+int DecrementCell(CValue& cell) { return cell.Decrement(); }
 
 int CValue::Negate()
 {
     switch (Type()) {
     case VT_REAL: Real() = -Real(); return 0;
-    case VT_COMPLEX: {
-        Complex& z = ComplexRef();
-        z.re = -z.re;
-        z.im = -z.im;
-        return 0;
-    }
-    case VT_MATRIX: return EachCell(*this, [](CValue& c) { c.Negate(); });
-    default: return ReportUnary("unary minus", *this);
+    case VT_COMPLEX: ComplexRef().re = -ComplexRef().re; ComplexRef().im = -ComplexRef().im; return 0;
+    case VT_MATRIX: Matrix().ForEachCell(NegateCell); return 0;
+    default: return ReportOperand("unary minus", *this);
     }
 }
 
@@ -51,45 +54,32 @@ int CValue::Not()
     switch (Type()) {
     case VT_REAL: Real() = Real() == 0.0 ? 1.0 : 0.0; return 0;
     case VT_COMPLEX: {
-        Complex z = ComplexRef();
-        SetReal((z.re == 0.0 || z.im == 0.0) ? 1.0 : 0.0);
+        // True exactly when the number is non-zero, as for the truth value.
+        const Complex z = ComplexRef();
+        SetReal(z.re == 0.0 && z.im == 0.0 ? 1.0 : 0.0);
         return 0;
     }
-    case VT_MATRIX: return EachCell(*this, [](CValue& c) { c.Not(); });
-    case VT_STRING: {
-        CValue* cells = Cells();
-        for (size_t i = 0, n = CellCount(*this); i < n && cells[i].Type() == VT_CHAR; ++i)
-            cells[i].m_payload = (cells[i].m_payload & ~(uintptr_t)0xFF) | (uint8_t)~cells[i].CharCode();
+    case VT_MATRIX: Matrix().ForEachCell(NotCell); return 0;
+    case VT_STRING:
+        // Cells keep to their character byte so that they compare with other chars.
+        if (CValue* c = Cells())
+            for (; c->Type() == VT_CHAR; ++c) c->SetWord(~c->Word() & 0xFF);
+        return 0;
+    case VT_CHAR: SetWord(~Word() & 0xFF); return 0;
+    case VT_POINTER:
+    case VT_IDENTIFIER: {
+        const bool zero = m_payload == 0;
+        m_tag = 0;  // the payload is not owned
+        m_payload = 0;
+        SetReal(zero ? 1.0 : 0.0);
         return 0;
     }
-    case VT_CHAR:
-        m_payload = (m_payload & ~(uintptr_t)0xFF) | (uint8_t)~CharCode();
-        return 0;
-    case VT_POINTER: SetReal(m_payload == 0 ? 1.0 : 0.0); return 0;
-    case VT_IDENTIFIER: SetReal(Word() == 0 ? 1.0 : 0.0); return 0;
-    default: return ReportUnary("unary NOT", *this);
+    default: return ReportOperand("unary NOT", *this);
     }
 }
 
-int CValue::Increment()
-{
-    switch (Type()) {
-    case VT_REAL: Real() += 1.0; return 0;
-    case VT_COMPLEX: ComplexRef().re += 1.0; return 0;
-    case VT_MATRIX: return EachCell(*this, [](CValue& c) { c.Increment(); });
-    default: return ReportUnary("increment", *this);
-    }
-}
-
-int CValue::Decrement()
-{
-    switch (Type()) {
-    case VT_REAL: Real() -= 1.0; return 0;
-    case VT_COMPLEX: ComplexRef().re -= 1.0; return 0;
-    case VT_MATRIX: return EachCell(*this, [](CValue& c) { c.Decrement(); });
-    default: return ReportUnary("decrement", *this);
-    }
-}
+int CValue::Increment() { return AddToReal(*this, 1.0, "increment"); }
+int CValue::Decrement() { return AddToReal(*this, -1.0, "decrement"); }
 
 int CValue::ToBoolean(double& out) const
 {
@@ -103,7 +93,8 @@ int CValue::ToBoolean(double& out) const
         for (int r = 0; r < m.Rows(); ++r)
             for (int c = 0; c < m.Cols(); ++c) {
                 double cell = 0.0;
-                if (int st = m.Cell(r, c).ToBoolean(cell)) return st;
+                int st = m.Cell(r, c).ToBoolean(cell);
+                if (st) return st;
                 if (cell == 0.0) return 0;
             }
         out = 1.0;
@@ -111,14 +102,15 @@ int CValue::ToBoolean(double& out) const
     }
     case VT_STRING0: out = (String0() && String0()[0]) ? 1.0 : 0.0; return 0;
     case VT_STRING: {
-        size_t n = CellCount(*this);
+        const CValue* c = Cells();
+        out = 0.0;
+        if (!c) return 0;
         if (!IsBinary()) {
-            out = n > 0 ? 1.0 : 0.0;
+            out = c->Type() != VT_EMPTY ? 1.0 : 0.0;
             return 0;
         }
-        out = 0.0;
-        for (size_t i = 0; i < n; ++i)
-            if (Cells()[i].CharCode() != 0) {
+        for (; c->Type() == VT_CHAR; ++c)
+            if (c->CharCode() != 0) {
                 out = 1.0;
                 break;
             }
@@ -126,18 +118,16 @@ int CValue::ToBoolean(double& out) const
     }
     case VT_CHAR: out = CharCode() != 0 ? 1.0 : 0.0; return 0;
     case VT_POINTER:
+    case VT_IDENTIFIER:
     case VT_HANDLE:
     case VT_CONST_HANDLE: out = m_payload != 0 ? 1.0 : 0.0; return 0;
-    case VT_IDENTIFIER: out = Word() != 0 ? 1.0 : 0.0; return 0;
-    default:
-        ReportError() << "Boolean type conversion";
-        return 10;
+    default: return ReportBoolean();
     }
 }
 
 double CValue::ToBoolean() const
 {
-    double d = 0.0;
-    if (ToBoolean(d)) return 0.0;
-    return d;
+    double out = 0.0;
+    if (ToBoolean(out) != 0) return 0.0;
+    return out;
 }

@@ -107,6 +107,44 @@ public:
     int EigDecompose(CValueMatrix& V, CValueMatrix& D);  // this is overwritten
     int Expm(CValueMatrix& out) const;                 // out = exp(this)
 
+    // ---- Cell mapping (values/cell_mapping.cpp) ----
+    // Per-cell functions return 0 to go on; any other status ends the walk and is
+    // returned. The destination is the last argument. The apply family resizes this
+    // first (new cells empty) and walks row-major; 73 when the argument shapes
+    // differ (nothing reported, this untouched).
+    using CellFn1 = int (*)(const CValue& src, CValue& dst);
+    using CellFn2 = int (*)(const CValue& a, const CValue& b, CValue& dst);
+    using CellFn3 = int (*)(const CValue& a, const CValue& b, const CValue& c, CValue& dst);
+    using CellMap = CValue (*)(const CValue& src);
+    using CellOp = int (*)(CValue& cell);
+    int ApplyElementwise(CellFn1 fn, const CValueMatrix& src);
+    int ApplyMatrixMatrix(CellFn2 fn, const CValueMatrix& a, const CValueMatrix& b);
+    int ApplyElementwise3(CellFn3 fn, const CValueMatrix& a, const CValueMatrix& b, const CValueMatrix& c);
+    int ApplyMatrixScalar(CellFn2 fn, const CValueMatrix& m, const CValue& s);
+    int ApplyScalarMatrix(CellFn2 fn, const CValue& s, const CValueMatrix& m);
+    int MapByValue(CellMap fn, const CValueMatrix& src);
+    int ForEachCell(CellOp op);       // in-place unary operation on every cell
+    int ApplyInPlace(CellFn1 fn);     // fn(cell, cell)
+    // this = deep copy of the rows x cols block of src at (row0, col0); the caller
+    // keeps the block inside src. 0.
+    int CopyBlock(const CValueMatrix& src, int row0, int col0, int rows, int cols);
+
+    // ---- Reductions and sorting (values/reductions.cpp) ----
+    // A matrix of one row is taken along the row, any other column by column.
+    // Sums and products use ValueAdd and ValueMul; a failing step has reported and
+    // its status ends the walk.
+    static int CumSum(const CValueMatrix& src, CValueMatrix& out);
+    static int CumProd(const CValueMatrix& src, CValueMatrix& out);
+    int SumVector(CValue& out) const;   // cells of a row or of a column; else cell (0,0)
+    int ProdVector(CValue& out) const;
+    int SumColumns(CValueMatrix& out) const;   // 1 x cols
+    int ProdColumns(CValueMatrix& out) const;
+    // Exchange sorts that swap the records. NaN cells go last (ascending) or
+    // first (descending).
+    void SortAscending();
+    void SortDescending();
+    void Reverse();
+
     // ---- Text form (values/value_text.cpp) ----
     // Plain text: [1,2; 3,4]; [] when empty.
     std::ostream& WriteText(std::ostream& os) const;

@@ -1,0 +1,122 @@
+// Running sums and products, sums and products of vectors and columns, exchange
+// sorts and reversal over value matrices.
+#include "values/elementary.h"
+#include "values/operators.h"
+#include "values/value_matrix.h"
+
+namespace {
+
+using Accumulate = int (*)(CValue&, const CValue&);
+
+// One vector of a matrix: the single row, or column c.
+struct VectorView {
+    const CValueMatrix& m;
+    bool alongRow;
+    int index;  // column when taken down a column
+    int Length() const { return alongRow ? m.Cols() : m.Rows(); }
+    CValue& operator[](int k) const { return alongRow ? m.Cell(0, k) : m.Cell(k, index); }
+};
+
+template <typename Fn>
+void ForEachVector(const CValueMatrix& m, Fn fn)
+{
+    if (m.Rows() == 1) {
+        fn(VectorView{m, true, 0});
+        return;
+    }
+    for (int c = 0; c < m.Cols(); ++c) fn(VectorView{m, false, c});
+}
+
+int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step)
+{
+    CValueMatrix t;
+    if (!t.Resize(src.Rows(), src.Cols())) return 10;
+    int status = 0;
+    ForEachVector(src, [&](const VectorView& in) {
+        if (status) return;
+        VectorView dst{t, in.alongRow, in.index};
+        CValue acc = in[0];
+        dst[0] = acc;
+        for (int k = 1; k < in.Length(); ++k) {
+            if ((status = step(acc, in[k])) != 0) return;
+            dst[k] = acc;
+        }
+    });
+    out.Swap(t);
+    return status;
+}
+
+int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
+{
+    if (m.Rows() == 0 || m.Cols() == 0) {
+        out.SetReal(empty);
+        return 0;
+    }
+    CValue acc = m.Cell(0, 0);
+    int status = 0;
+    if (m.Rows() == 1) {
+        for (int j = 1; j < m.Cols() && !status; ++j) status = step(acc, m.Cell(0, j));
+    } else if (m.Cols() == 1) {
+        for (int i = 1; i < m.Rows() && !status; ++i) status = step(acc, m.Cell(i, 0));
+    }
+    out.Swap(acc);
+    return status;
+}
+
+int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
+{
+    CValueMatrix t;
+    if (m.Rows() > 0 && !t.Resize(1, m.Cols())) return 10;
+    for (int c = 0; c < t.Cols(); ++c) {
+        t.Cell(0, c) = m.Cell(0, c);
+        for (int i = 1; i < m.Rows(); ++i)
+            if (int st = step(t.Cell(0, c), m.Cell(i, c))) {
+                out.Swap(t);
+                return st;
+            }
+    }
+    out.Swap(t);
+    return 0;
+}
+
+// A NaN key sorts as if greater than everything; a key that cannot be tested
+// (reported by the test) counts as NaN too.
+bool Before(const CValue& j, const CValue& i) { return ValueIsNaN(j) != 0 || ValueGreater(j, i); }
+
+}  // namespace
+
+int CValueMatrix::CumSum(const CValueMatrix& src, CValueMatrix& out) { return Running(src, out, ValueAdd); }
+int CValueMatrix::CumProd(const CValueMatrix& src, CValueMatrix& out) { return Running(src, out, ValueMul); }
+int CValueMatrix::SumVector(CValue& out) const { return Fold(*this, out, ValueAdd, 0.0); }
+int CValueMatrix::ProdVector(CValue& out) const { return Fold(*this, out, ValueMul, 1.0); }
+int CValueMatrix::SumColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueAdd); }
+int CValueMatrix::ProdColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueMul); }
+
+// Equal keys keep this exact loop order's placement, so neither loop may change.
+void CValueMatrix::SortDescending()
+{
+    ForEachVector(*this, [](const VectorView& v) {
+        const int n = v.Length();
+        for (int i = 0; i < n; ++i)
+            for (int j = i + 1; j < n; ++j)
+                if (Before(v[j], v[i])) v[i].Swap(v[j]);
+    });
+}
+
+void CValueMatrix::SortAscending()
+{
+    ForEachVector(*this, [](const VectorView& v) {
+        const int n = v.Length();
+        for (int i = 1; i < n; ++i)
+            for (int j = 0; j < i; ++j)
+                if (Before(v[j], v[i])) v[i].Swap(v[j]);
+    });
+}
+
+void CValueMatrix::Reverse()
+{
+    ForEachVector(*this, [](const VectorView& v) {
+        const int n = v.Length();
+        for (int i = 0; i < n / 2; ++i) v[i].Swap(v[n - 1 - i]);
+    });
+}
