@@ -52,20 +52,20 @@ void ArcSinCos(double x, double y, bool cosine, double& real, double& imag)
             if (b <= kCrossB)
                 real = std::asin(b);
             else if (x <= 1)
-                real = std::atan(x / std::sqrt(apx * 0.5 * (y2 / (r + x + 1) + (s + 1 - x))));
+                real = std::atan(x / std::sqrt(apx * 0.5 * (y2 / (r + x + 1) + (s + (1 - x)))));
             else
-                real = std::atan(x / (y * std::sqrt(0.5 * (apx / (r + x + 1) + apx / (s + x - 1)))));
+                real = std::atan(x / (y * std::sqrt(0.5 * (apx / (r + x + 1) + apx / (s + (x - 1))))));
         } else {
             if (b <= kCrossB)
                 real = std::acos(b);
             else if (x <= 1)
-                real = std::atan(std::sqrt(0.5 * apx * (y2 / (r + x + 1) + (s + 1 - x))) / x);
+                real = std::atan(std::sqrt(0.5 * apx * (y2 / (r + x + 1) + (s + (1 - x)))) / x);
             else
-                real = std::atan(y * std::sqrt(0.5 * (apx / (r + x + 1) + apx / (s + x - 1))) / x);
+                real = std::atan(y * std::sqrt(0.5 * (apx / (r + x + 1) + apx / (s + (x - 1)))) / x);
         }
         if (a <= kCrossA) {
-            double am1 = x < 1 ? 0.5 * (y2 / (r + x + 1) + y2 / (s + 1 - x))
-                               : 0.5 * (y2 / (r + x + 1) + (s + x - 1));
+            double am1 = x < 1 ? 0.5 * (y2 / (r + x + 1) + y2 / (s + (1 - x)))
+                               : 0.5 * (y2 / (r + x + 1) + (s + (x - 1)));
             imag = Log1p(am1 + std::sqrt(am1 * (a + 1)));
         } else {
             imag = std::log(a + std::sqrt(a * a - 1));
@@ -311,7 +311,8 @@ void ComplexLog(Complex& out, const Complex& z)
     else if (std::isinf(m))
         re = m;
     else
-        re = std::log(m) + e * 0.693145751953125 + e * 1.4286068203094173e-6;
+        // The low product joins log(m) first: log(-1) then has a real part of exactly 0.
+        re = (std::log(m) + e * 1.4286068203094173e-6) + e * 0.693145751953125;
     out = Complex(re, angle);
 }
 

@@ -67,7 +67,8 @@ double LogRatioSeries(double u);
 // Helpers of the singular value decomposition.
 Complex ComplexAbsSum(const Complex& z);                   // (|re| + |im|, 0)
 Complex ComplexSignOf(const Complex& z, double x);          // (+-|z|, 0) with the sign of x
-Complex ComplexPythag(const Complex& a, const Complex& b);  // sqrt(a^2 + b^2) without overflow
+// The larger modulus M times ComplexSqrt(q^2 + 1), q = the other over the larger.
+Complex ComplexPythag(const Complex& a, const Complex& b);
 
 // Element functions: each gives a new pair.
 Complex ComplexExp(const Complex& z);

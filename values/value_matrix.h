@@ -90,6 +90,22 @@ public:
     int ScalarDivide(const CValue& s, const CValueMatrix& m);  // this = s / m
     int DivideRight(const CValueMatrix& b);                // this = this / b
     int SwapPivotRow(int k);                               // -1, 0 or the swapped row
+    CValueMatrix Negate() const;                           // new matrix of negated cells
+
+    // Elimination on value cells (values/value_elimination.cpp), the twins of the
+    // complex-matrix routines. 0 done, 10 reported.
+    int LU(CValueMatrix& L, CValueMatrix& U, CValueMatrix& P) const;  // P A = L U
+    CValue& Det(CValue& det);  // reduces this in place; not square or empty: reported, det = 0
+    CValue DetValue() const;   // on a copy
+    int Invert();              // Gauss-Jordan in place; warns once when a pivot is nearly 0
+    int Solve(const CValueMatrix& b, CValueMatrix& x) const;  // rotations; b one column
+
+    // Own decompositions and the exponential on value cells (values/value_linalg.cpp),
+    // the twins of the complex-matrix routines. 0 done, 10 reported.
+    int Svd(CValueMatrix& U, CValueMatrix& W, CValueMatrix& V) const;  // A = U diag(W) V^H
+    int EigValues(CValueMatrix& W);                    // this is overwritten
+    int EigDecompose(CValueMatrix& V, CValueMatrix& D);  // this is overwritten
+    int Expm(CValueMatrix& out) const;                 // out = exp(this)
 
     // ---- Text form (values/value_text.cpp) ----
     // Plain text: [1,2; 3,4]; [] when empty.
@@ -97,3 +113,5 @@ public:
     // [row; row] with rows of equal length; fail state and this unchanged on a syntax error.
     std::istream& ReadText(std::istream& is);
 };
+
+int InvertValueMatrix(CValueMatrix& m);  // forwards to CValueMatrix::Invert

@@ -1,0 +1,101 @@
+#pragma once
+// Small builders and inspectors for operator tests.
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+
+#include "values/value.h"
+#include "values/value_matrix.h"
+
+namespace vb {
+
+inline CValue Real(double x) { return CValue(x); }
+inline CValue Cx(double re, double im) { return CValue(Complex(re, im)); }
+inline CValue Chr(unsigned code, bool binary = false)
+{
+    CValue v;
+    v.m_payload = code & 0xFF;
+    v.m_tag = binary ? VT_BYTE : VT_CHAR;
+    return v;
+}
+inline CValue Str(const std::string& s) { return CValue(s); }
+inline CValue Bin(std::initializer_list<unsigned char> bytes)
+{
+    CValue v;
+    v.SetBinaryString(bytes.begin(), bytes.size());
+    return v;
+}
+inline CValue Str0(const char* s)
+{
+    CValue v;
+    v.SetString0(s);
+    return v;
+}
+
+// A matrix of Real cells, row by row.
+inline CValue Mat(std::initializer_list<std::initializer_list<double>> rows)
+{
+    CValue v;
+    int r = (int)rows.size(), c = r ? (int)rows.begin()->size() : 0;
+    CValueMatrix& m = v.MakeMatrix(r, c);
+    int i = 0;
+    for (auto& row : rows) {
+        int j = 0;
+        for (double x : row) m.Cell(i, j++).SetReal(x);
+        ++i;
+    }
+    return v;
+}
+
+// Cell texts: "3" for Real 3, "3+0i" for Complex, "'a'" for a Char, "?" otherwise.
+inline std::string CellText(const CValue& v)
+{
+    auto num = [](double x) {
+        if (std::isnan(x)) return std::string("NAN");
+        if (x == 0) x = 0.0;  // signed zeros of the eliminations read as 0
+        char buf[64];
+        snprintf(buf, sizeof buf, "%g", x);
+        return std::string(buf);
+    };
+    switch (v.Type()) {
+    case VT_REAL: return num(v.Real());
+    case VT_COMPLEX: {
+        std::string im = num(v.ComplexRef().im);
+        return num(v.ComplexRef().re) + (im[0] == '-' ? "" : "+") + im + "i";
+    }
+    case VT_CHAR: return std::string("'") + (char)v.CharCode() + "'";
+    case VT_EMPTY: return "empty";
+    default: return "?";
+    }
+}
+
+// "[a,b;c,d]" with CellText for every cell; scalars as CellText.
+inline std::string Text(const CValue& v)
+{
+    if (v.Type() != VT_MATRIX) return CellText(v);
+    const CValueMatrix& m = v.Matrix();
+    std::string s = "[";
+    for (int r = 0; r < m.Rows(); ++r) {
+        if (r) s += ";";
+        for (int c = 0; c < m.Cols(); ++c) {
+            if (c) s += ",";
+            s += m.Cell(r, c).Type() == VT_MATRIX ? Text(m.Cell(r, c)) : CellText(m.Cell(r, c));
+        }
+    }
+    return s + "]";
+}
+
+// Codes of a String's cells, as text "97,98".
+inline std::string Codes(const CValue& v)
+{
+    std::string s;
+    const CValue* c = v.Cells();
+    for (; c->Type() != VT_EMPTY; ++c) {
+        if (!s.empty()) s += ",";
+        s += std::to_string(c->CharCode());
+    }
+    return s;
+}
+
+}  // namespace vb

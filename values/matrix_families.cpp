@@ -1,0 +1,308 @@
+// Operator families over value matrices: new matrices from the three-operand
+// arithmetic, whole-matrix truth values, element-wise relational and logical
+// operators, cell functions and the extreme cells.
+#include "values/matrix_families.h"
+
+#include "values/operators.h"
+#include "values/output_stream.h"
+
+namespace {
+
+constexpr int kReported = 10;
+
+bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
+{
+    return a.Cols() == b.Cols() && a.Rows() == b.Rows();
+}
+
+using ThreeOperand = CValue (*)(const CValue&, const CValue&);
+
+ThreeOperand ArithFunction(ArithOp op)
+{
+    switch (op) {
+    case ARITH_ADD: return ValueSum;
+    case ARITH_SUB: return ValueDifference;
+    case ARITH_MUL: return ValueProduct;
+    default: return ValueQuotient;
+    }
+}
+
+CValueMatrix CellByCell(const CValueMatrix& a, const CValueMatrix& b, ThreeOperand fn)
+{
+    CValueMatrix r(a.Rows(), a.Cols());
+    for (int i = 0; i < r.Rows(); ++i)
+        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(a.Cell(i, j), b.Cell(i, j));
+    return r;
+}
+
+void SwapRows(CValueMatrix& m, int r, int k)
+{
+    CValue* t = m.m_pRows[r];
+    m.m_pRows[r] = m.m_pRows[k];
+    m.m_pRows[k] = t;
+}
+
+using InPlaceOp = int (*)(CValue&, const CValue&);
+
+InPlaceOp RelationalFunction(RelationalOp op)
+{
+    switch (op) {
+    case REL_EQ: return ValueCompareEqual;
+    case REL_NE: return ValueCompareNotEqual;
+    case REL_GT: return ValueCompareGreater;
+    case REL_LT: return ValueCompareLess;
+    case REL_GE: return ValueCompareGreaterEqual;
+    case REL_LE: return ValueCompareLessEqual;
+    case LOGIC_AND: return ValueAnd;
+    case LOGIC_OR: return ValueOr;
+    default: return ValueXor;
+    }
+}
+
+const char* RelationalShapeText(RelationalOp op)
+{
+    switch (op) {
+    case REL_EQ: return "Relational operator '==', matrices must be a same sizes";
+    case REL_NE: return "Relational operator '!=', matrices must be a same sizes";
+    case REL_GT: return "Relational operator '>', matrices must be a same sizes";
+    case REL_LT: return "Relational operator '<', matrices must be a same sizes";
+    case REL_GE: return "Relational operator '>=', matrices must be a same sizes";
+    case REL_LE: return "Relational operator '<=', matrices must be a same sizes";
+    case LOGIC_AND: return "Logic \"AND\", matrices must be a same sizes";
+    case LOGIC_OR: return "Logic \"OR\", matrices must be a same sizes";
+    default: return "Logic \"XOR\", matrices must be a same sizes";
+    }
+}
+
+bool OrderTruth(const CValue& a, const CValue& b, RelationalOp op)
+{
+    switch (op) {
+    case REL_GT: return ValueGreater(a, b);
+    case REL_LT: return ValueLess(a, b);
+    case REL_GE: return ValueGreaterEqual(a, b);
+    case REL_LE: return ValueLessEqual(a, b);
+    default: return false;
+    }
+}
+
+bool OneByOneEquals(const CValueMatrix& m, const CValue& s)
+{
+    return m.Rows() == 1 && m.Cols() == 1 && ValueEquals(m.Cell(0, 0), s);
+}
+
+CValue SumOf(const CValueMatrix& m)
+{
+    CValue s;
+    m.SumAll(s);
+    return s;
+}
+
+const CValue kNoExtreme;  // read only: handed out for an empty matrix
+
+const CValue* Extreme(const CValueMatrix& m, bool greatest)
+{
+    if (m.IsEmpty()) {
+        ReportError() << (greatest ? "Finding a maximum of empty-matrix" : "Finding a minimum of NULL-matrix");
+        return &kNoExtreme;
+    }
+    const CValue* best = nullptr;
+    for (int r = 0; r < m.Rows(); ++r)
+        for (int c = 0; c < m.Cols(); ++c) {
+            const CValue* cell = &m.Cell(r, c);
+            if (cell->Type() == VT_MATRIX) cell = Extreme(cell->Matrix(), greatest);
+            if (!best || (greatest ? ValueGreater(*cell, *best) : ValueLess(*cell, *best))) best = cell;
+        }
+    return best;
+}
+
+}  // namespace
+
+// ---- three-operand arithmetic ------------------------------------------------------
+
+CValueMatrix MatrixArith(const CValueMatrix& a, const CValueMatrix& b, ArithOp op)
+{
+    switch (op) {
+    case ARITH_ADD:
+    case ARITH_SUB:
+        if (!SameShape(a, b)) {
+            ReportError() << (op == ARITH_ADD ? "Addition, matrices must be a same sizes"
+                                              : "Subtraction, matrices must be a same sizes");
+            return CValueMatrix();
+        }
+        return CellByCell(a, b, ArithFunction(op));
+    case ARITH_MUL: return MatrixProduct(a, b);
+    default: return MatrixQuotient(a, b);
+    }
+}
+
+CValueMatrix MatrixArithScalar(const CValueMatrix& m, const CValue& s, ArithOp op)
+{
+    ThreeOperand fn = ArithFunction(op);
+    CValueMatrix r(m.Rows(), m.Cols());
+    for (int i = 0; i < r.Rows(); ++i)
+        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(m.Cell(i, j), s);
+    return r;
+}
+
+CValueMatrix ScalarArithMatrix(const CValue& s, const CValueMatrix& m, ArithOp op)
+{
+    CValueMatrix r;
+    if (op == ARITH_DIV) {
+        r.ScalarDivide(s, m);
+        return r;
+    }
+    ThreeOperand fn = ArithFunction(op);
+    r.Resize(m.Rows(), m.Cols());
+    for (int i = 0; i < r.Rows(); ++i)
+        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(s, m.Cell(i, j));
+    return r;
+}
+
+CValueMatrix MatrixProduct(const CValueMatrix& a, const CValueMatrix& b)
+{
+    if (a.Cols() != b.Rows()) {
+        if (SameShape(a, b)) return CellByCell(a, b, ValueProduct);
+        ReportError() << "Multiplication, matrix dimensions must be an agree";
+        return CValueMatrix();
+    }
+    CValueMatrix r(a.Rows(), b.Cols(), CValue(0.0));
+    for (int i = 0; i < r.Rows(); ++i)
+        for (int j = 0; j < r.Cols(); ++j) {
+            CValue& cell = r.Cell(i, j);
+            for (int p = 0; p < a.Cols(); ++p) ValueAdd(cell, ValueProduct(a.Cell(i, p), b.Cell(p, j)));
+        }
+    return r;
+}
+
+CValueMatrix MatrixQuotient(const CValueMatrix& a, const CValueMatrix& b)
+{
+    int n = b.Rows();
+    if (b.Cols() != n || a.Rows() != n) {
+        ReportError() << "Division, matrix dimensions must be an agree";
+        return CValueMatrix();
+    }
+    // Gauss-Jordan on value cells: I ends as the inverse of b.
+    const CValue zero(0.0);
+    CValueMatrix x(b);
+    CValueMatrix inv(n, n, zero);
+    for (int k = 0; k < n; ++k) inv.Cell(k, k).SetReal(1.0);
+    for (int k = 0; k < n; ++k) {
+        int r = k;
+        while (r < n && ValueEquals(x.Cell(r, k), zero)) ++r;
+        if (r == n) {
+            ReportError() << "Division, matrix is close to singular";
+            return CValueMatrix();
+        }
+        if (r != k) {
+            SwapRows(x, r, k);
+            SwapRows(inv, r, k);
+        }
+        CValue p(x.Cell(k, k));
+        for (int j = n - 1; j >= 0; --j) {
+            ValueDiv(inv.Cell(k, j), p);
+            ValueDiv(x.Cell(k, j), p);
+        }
+        for (int i = 0; i < n; ++i) {
+            if (i == k) continue;
+            CValue f(x.Cell(i, k));
+            for (int j = n - 1; j >= 0; --j) {
+                ValueSub(inv.Cell(i, j), ValueProduct(inv.Cell(k, j), f));
+                ValueSub(x.Cell(i, j), ValueProduct(x.Cell(k, j), f));
+            }
+        }
+    }
+    CValueMatrix r(n, a.Cols(), zero);
+    for (int i = 0; i < r.Rows(); ++i)
+        for (int j = 0; j < r.Cols(); ++j)
+            for (int p = 0; p < n; ++p) ValueAdd(r.Cell(i, j), ValueProduct(inv.Cell(i, p), a.Cell(p, j)));
+    return r;
+}
+
+// ---- relational and logical ----------------------------------------------------------
+
+RelationalOp MirrorRelational(RelationalOp op)
+{
+    switch (op) {
+    case REL_GT: return REL_LT;
+    case REL_LT: return REL_GT;
+    case REL_GE: return REL_LE;
+    case REL_LE: return REL_GE;
+    default: return op;
+    }
+}
+
+int MatrixRelational(CValueMatrix& a, const CValueMatrix& b, RelationalOp op)
+{
+    if (!SameShape(a, b)) {
+        ReportError() << RelationalShapeText(op);
+        return kReported;
+    }
+    if (&a == &b) {
+        CValueMatrix copy(b);
+        return MatrixRelational(a, copy, op);
+    }
+    InPlaceOp fn = RelationalFunction(op);
+    for (int r = 0; r < a.Rows(); ++r)
+        for (int c = 0; c < a.Cols(); ++c)
+            if (int st = fn(a.Cell(r, c), b.Cell(r, c))) return st;
+    return 0;
+}
+
+int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op)
+{
+    CValue scalar(s);  // s may be one of a's cells
+    InPlaceOp fn = RelationalFunction(op);
+    for (int r = 0; r < a.Rows(); ++r)
+        for (int c = 0; c < a.Cols(); ++c)
+            if (int st = fn(a.Cell(r, c), scalar)) return st;
+    return 0;
+}
+
+bool MatrixTruth(const CValueMatrix& a, const CValueMatrix& b, RelationalOp op)
+{
+    if (op == REL_EQ || op == REL_NE) {
+        bool eq = SameShape(a, b);
+        for (int r = 0; eq && r < a.Rows(); ++r)
+            for (int c = 0; eq && c < a.Cols(); ++c)
+                if (ValueNotEquals(a.Cell(r, c), b.Cell(r, c))) eq = false;
+        return (op == REL_EQ) == eq;
+    }
+    return OrderTruth(SumOf(a), SumOf(b), op);
+}
+
+bool MatrixTruthScalar(const CValueMatrix& m, const CValue& s, RelationalOp op)
+{
+    if (op == REL_EQ || op == REL_NE) return (op == REL_EQ) == OneByOneEquals(m, s);
+    return OrderTruth(SumOf(m), s, op);
+}
+
+bool ScalarTruthMatrix(const CValue& s, const CValueMatrix& m, RelationalOp op)
+{
+    if (op == REL_EQ || op == REL_NE) return (op == REL_EQ) == OneByOneEquals(m, s);
+    return OrderTruth(s, SumOf(m), op);
+}
+
+// ---- cell functions --------------------------------------------------------------------
+
+CValueMatrix MapValueCells(const CValueMatrix& m, CValue (*fn)(const CValue&))
+{
+    CValueMatrix r(m.Rows(), m.Cols());
+    for (int i = 0; i < r.Rows(); ++i)
+        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(m.Cell(i, j));
+    return r;
+}
+
+int MatrixHasNaN(const CValueMatrix& m, int (*isNaN)(const CValue&))
+{
+    for (int i = 0; i < m.Rows(); ++i)
+        for (int j = 0; j < m.Cols(); ++j)
+            if (isNaN(m.Cell(i, j))) return 1;
+    return 0;
+}
+
+CValueMatrix CValueMatrix::Negate() const { return MapValueCells(*this, ValueNegated); }
+
+// ---- extreme cells ---------------------------------------------------------------------
+
+const CValue* MaxOfMatrix(const CValueMatrix& m) { return Extreme(m, true); }
+const CValue* MinOfMatrix(const CValueMatrix& m) { return Extreme(m, false); }

@@ -1,0 +1,59 @@
+#pragma once
+// Cell-by-cell application of the value operators over value matrices.
+#include "values/value_matrix.h"
+
+// ---- element loops in place (row-major) ----------------------------------------
+// Matrix with matrix: the shapes must agree, else the message and 10, a unchanged.
+int MatrixAddMatrix(CValueMatrix& a, const CValueMatrix& b);
+int MatrixSubMatrix(CValueMatrix& a, const CValueMatrix& b);
+int MatrixElemMulMatrix(CValueMatrix& a, const CValueMatrix& b);  // stops at a failing cell
+int MatrixElemDivMatrix(CValueMatrix& a, const CValueMatrix& b);  // stops at a failing cell
+// Matrix with a scalar on the right.
+int MatrixAddScalar(CValueMatrix& a, const CValue& s);
+int MatrixSubScalar(CValueMatrix& a, const CValue& s);
+int MatrixMulScalar(CValueMatrix& a, const CValue& s);
+int MatrixDivScalar(CValueMatrix& a, const CValue& s);
+int MatrixElemMulScalar(CValueMatrix& a, const CValue& s);  // stops at a failing cell
+int MatrixElemDivScalar(CValueMatrix& a, const CValue& s);  // stops at a failing cell
+// Scalar with matrix into dest (resized to m's shape, each cell s op m(i,j)).
+int ScalarAddMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
+int ScalarSubMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
+int ScalarMulMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
+int ScalarElemMulMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
+int ScalarElemDivMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
+
+// ---- new matrices from the three-operand arithmetic -------------------------------
+// A shape error is reported and gives the empty matrix.
+enum ArithOp { ARITH_ADD, ARITH_SUB, ARITH_MUL, ARITH_DIV };
+CValueMatrix MatrixArith(const CValueMatrix& a, const CValueMatrix& b, ArithOp op);
+CValueMatrix MatrixArithScalar(const CValueMatrix& m, const CValue& s, ArithOp op);
+CValueMatrix ScalarArithMatrix(const CValue& s, const CValueMatrix& m, ArithOp op);
+// The value-cell product and the quotient inverse(b) * a by elimination.
+CValueMatrix MatrixProduct(const CValueMatrix& a, const CValueMatrix& b);
+CValueMatrix MatrixQuotient(const CValueMatrix& a, const CValueMatrix& b);
+
+// ---- relational and logical families --------------------------------------------
+enum RelationalOp { REL_EQ, REL_NE, REL_GT, REL_LT, REL_GE, REL_LE, LOGIC_AND, LOGIC_OR, LOGIC_XOR };
+// The mirrored operator for exchanged operands (a > b is b < a); logic is symmetric.
+RelationalOp MirrorRelational(RelationalOp op);
+// In place: every cell of a becomes the operator applied to it and the right cell
+// or scalar; stops at and returns the first failing cell's status.
+int MatrixRelational(CValueMatrix& a, const CValueMatrix& b, RelationalOp op);
+int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op);
+// One truth value for whole matrices; nothing is reported. Only the six
+// comparisons are meaningful here.
+bool MatrixTruth(const CValueMatrix& a, const CValueMatrix& b, RelationalOp op);
+bool MatrixTruthScalar(const CValueMatrix& m, const CValue& s, RelationalOp op);
+bool ScalarTruthMatrix(const CValue& s, const CValueMatrix& m, RelationalOp op);
+
+// ---- functions of single cells ------------------------------------------------------
+// A new matrix of fn(cell) in the same shape.
+CValueMatrix MapValueCells(const CValueMatrix& m, CValue (*fn)(const CValue&));
+// 1 when isNaN gives non-zero for some cell (row-major, stops at the first), else 0.
+int MatrixHasNaN(const CValueMatrix& m, int (*isNaN)(const CValue&));
+
+// ---- greatest and least cell --------------------------------------------------------
+// A matrix cell takes part through its own extreme cell; the first of equal cells
+// wins. An empty matrix reports and gives a read-only empty value.
+const CValue* MaxOfMatrix(const CValueMatrix& m);
+const CValue* MinOfMatrix(const CValueMatrix& m);

@@ -1,0 +1,12 @@
+#pragma once
+// Matrix products and quotients of all-number value matrices, computed on
+// complex numeric matrices; the results hold Complex cells throughout.
+#include "values/complex.h"
+#include "values/value_matrix.h"
+
+// result = a * b (a cell-by-cell product for equal shapes whose inner sizes differ).
+int NumericMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result);
+// result = s / b.
+int NumericScalarOverMatrix(const Complex& s, const CValueMatrix& b, CValueMatrix& result);
+// result = a / b.
+int NumericMatrixDivideRight(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result);
