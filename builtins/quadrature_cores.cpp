@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "values/random15.h"
+
 namespace {
 
 Complex Add(Complex a, const Complex& b) { return a += b; }
@@ -58,8 +60,8 @@ int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, doubl
     }
 }
 
-int MonteCarloCore(QuadBoxFn g, void* frame, int n, const Complex* lo, const Complex* hi, double tol,
-                   QuadRandom& rng, Complex* x, Complex* result)
+int MonteCarloCore(QuadBoxFn g, void* frame, int n, const Complex* lo, const Complex* hi, double tol, Complex* x,
+                   Complex* result)
 {
     Complex V(1.0, 0.0);
     for (int k = 0; k < n; ++k) V = Mul(V, Sub(hi[k], lo[k]));
@@ -67,7 +69,7 @@ int MonteCarloCore(QuadBoxFn g, void* frame, int n, const Complex* lo, const Com
         Complex sum;
         for (int p = 0; p < m; ++p) {
             for (int k = 0; k < n; ++k) {
-                int r = rng.Next();
+                int r = Rand15();
                 double t = r * 3.051850947599719e-5;
                 Complex span = Sub(hi[k], lo[k]);
                 x[k] = Complex(lo[k].re + span.re * t, lo[k].im + span.im * t);
@@ -86,7 +88,7 @@ int MonteCarloCore(QuadBoxFn g, void* frame, int n, const Complex* lo, const Com
         if (int s = batch(m, &I)) return s;
         *result = I;
         if (Sub(I, prev).Modulus() < tol) return 0;
-        if (m >= kQuadmMaxBatch) return 1;
+        if (m >= kQuadmMaxBatch) return -1;
         prev = I;
     }
 }

@@ -1,8 +1,6 @@
 #pragma once
 // Numeric cores of the quadratures: Simpson's rule with successive halving
 // along a straight (possibly complex) path, and Monte Carlo sampling of a box.
-#include <cstdint>
-
 #include "values/complex.h"
 
 // g(x) at one point of the path.
@@ -19,21 +17,11 @@ constexpr int kQuadMaxHalvings = 20;
 // or the callback's status. *result holds the last estimate.
 int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, double tol, Complex* result);
 
-// Random numbers 0..32767 from a seed, the classic linear congruential rule.
-struct QuadRandom {
-    uint32_t state;
-    explicit QuadRandom(uint32_t seed) : state(seed) {}
-    int Next()
-    {
-        state = state * 1103515245u + 12345u;
-        return (int)((state >> 16) & 0x7FFF);
-    }
-};
-
 constexpr int kQuadmMaxBatch = 32768;
 
-// Monte Carlo integral over the box [lo_k, hi_k]. 0, 1 when the batches
+// Monte Carlo integral over the box [lo_k, hi_k]. 0, -1 when the batches
 // stopped at the size limit without meeting tol (the result is still the
-// last estimate), or the callback's status. x is scratch of n entries.
-int MonteCarloCore(QuadBoxFn g, void* frame, int n, const Complex* lo, const Complex* hi, double tol,
-                   QuadRandom& rng, Complex* x, Complex* result);
+// last estimate), or the callback's status. x is scratch of n entries. The
+// sample points come from the runtime's 15-bit generator (Rand15).
+int MonteCarloCore(QuadBoxFn g, void* frame, int n, const Complex* lo, const Complex* hi, double tol, Complex* x,
+                   Complex* result);
