@@ -857,11 +857,12 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
     const int maxRestarts = 30;
     // Iterations past niter go on only while the residuals stay within tol;
     // they are bounded so that a step test that never holds cannot hang.
-    const int maxExtra = std::max(niter, 50);
+    const long long maxExtra = std::max(niter, 50);
     std::vector<Complex> F(n), Fm(n), r(n), d(n), s(n), J(n * n);
     if (!haveStart)
         for (int i = 0; i < n; ++i) s[i] = x[i] = Complex(-0.55, 0.0);
-    int k = 0, restarts = 0, status = 0;
+    long long k = 0;
+    int restarts = 0, status = 0;
     bool givenUp = false;
     for (;;) {
         // Newton steps.
@@ -919,7 +920,7 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
         }
         if (!failed) {
             if (allSmall || status) break;
-            if (k < niter + maxExtra) continue;
+            if (k < (long long)niter + maxExtra) continue;
             givenUp = true;
             break;
         }
