@@ -134,17 +134,21 @@ TEST_F(SolverHandlers, FzeroFindsZerosThroughUserAndBuiltinFunctions)
     ASSERT_EQ(BuiltinFzero(sinArgs.data(), sinArgs.count(), &out, &ctx), 0);
     EXPECT_NEAR(out.Real(), M_PI, 1e-9);
 
-    // Extra arguments follow the point: f(x, a, b).
+    // Extra arguments follow the point: f(x, a, b) = x^2 - a b in complex arithmetic.
     int seen = 0;
     CValue g = ctx.Function(3, [&](CValue** a, int n, CValue* r) {
         seen = n;
-        r->SetReal(a[0]->GetComplex().re - a[1]->Real() * a[2]->Real());
+        Complex z = a[0]->GetComplex(), z2 = z;
+        z2 *= z;
+        z2.re -= a[1]->Real() * a[2]->Real();
+        r->SetComplexNumber(z2);
         return 0;
     });
-    CallArgs extra{g, CValue(1.0), CValue(1e-6), CValue(2.0), CValue(3.0)};
+    CallArgs extra{g, CValue(1.0), CValue(1e-10), CValue(2.0), CValue(3.0)};
     ASSERT_EQ(BuiltinFzero(extra.data(), extra.count(), &out, &ctx), 0);
     EXPECT_EQ(seen, 3);
-    EXPECT_NEAR(out.Real(), 6.0, 1e-6);
+    ASSERT_EQ(out.Type(), VT_REAL);
+    EXPECT_NEAR(out.Real(), std::sqrt(6.0), 1e-9);
     EXPECT_TRUE(cap.messages.empty());
 }
 
