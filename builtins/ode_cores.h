@@ -24,7 +24,7 @@ int Ode5Step(OdeFn f, void* frame, int n, double hmin, double tol, double R, dou
 int Ode4sStep(OdeFn f, void* frame, int n, double hmin, double tol, double R, double* y, double* t, double* h,
               bool* endFlag, double* work);
 
-// Pieces of the linearly implicit step. Matrices are n x n row-major; the
+// Building blocks of the linearly implicit step. Matrices are n x n row-major; the
 // Jacobian's row j holds the derivatives with respect to y_j.
 int OdeJacobian(OdeFn f, void* frame, int n, double t, double* y, double tol, double* J, double* fm, double* fp);
 int OdeTimeDerivative(OdeFn f, void* frame, int n, double t, const double* y, double tol, double* ft, double* fm,
