@@ -137,6 +137,24 @@ public:
     // Copies the payload of src into this empty value (tag word copied too).
     void CopyFrom(const CValue& src);
 
+    // Unary operators in place (values/unary_operators.cpp): 0, or 10 after the
+    // message naming the operand's type; the value is unchanged on an error.
+    int Negate();
+    int Not();
+    int Increment();
+    int Decrement();
+    // Truth value: a number that is non-zero for true; 0, or 10 after
+    // "Boolean type conversion". The second form counts a failure as false.
+    int ToBoolean(double& out) const;
+    double ToBoolean() const;
+
+    // Element access by 1-based indices (values/element_access.cpp): result
+    // becomes a Handle of the selected cell, or a Matrix or String of handles
+    // for vector indices. GetElement makes the value indexable and grows it;
+    // ReadElement grows nothing. 0, 60, 61 or 62; result unchanged on an error.
+    int GetElement(const CValue* indices, int count, CValue& result);
+    int ReadElement(const CValue* indices, int count, CValue& result) const;
+
 private:
     void ReleasePayload();
 };
