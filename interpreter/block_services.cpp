@@ -4,6 +4,7 @@
 // module or a test never calls into nothing.
 #include "interpreter/block.h"
 #include "interpreter/func_records.h"
+#include "interpreter/program.h"
 
 namespace {
 constexpr StatusWord kServiceMissing = ERR_INTERNAL_SUPPORT;
@@ -78,6 +79,11 @@ int ClassifyPointer(const void* target)
     if (IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
     for (const CVarSlot* s : GlobalVariables.slots)
         if (s == target) return PTR_VARIABLE;
+    // Variables of the live programs and user functions.
+    for (CStatementBlock* b : ScopeBlocks.Snapshot())
+        if (CVarTable* t = b->Vars())
+            for (const CVarSlot* s : t->slots)
+                if (s == target) return PTR_VARIABLE;
     return PTR_OTHER;
 }
 

@@ -1,0 +1,52 @@
+// Forwarders of the program object's start-up, run and shutdown steps. Each
+// one that says "not built yet" is a placeholder: it becomes a call to its
+// provider when that part joins the tree.
+#include "interpreter/program_steps.h"
+
+#include "values/app_settings.h"
+#include "values/output_stream.h"
+
+namespace ProgramSteps {
+
+// not built yet: LoadFunctionLibraries(folder), user functions.
+void LoadFunctionLibrarySources(const std::string&) {}
+
+// not built yet: the basic group, then RegisterConsoleStatements and
+// RegisterPlotStatements, added to the statement-group list in that order.
+void RegisterStatementGroups() {}
+
+// not built yet: ::LoadStatementModules(folder).
+void LoadStatementModules(const std::string&) {}
+
+// not built yet: CStatementModuleList::InitAll(GetOutputStream(),
+// ReadValueHook, WriteValueHook, mainWindow).
+void InitStatementModules(HWND) {}
+
+// not built yet: CFuncModuleList::Load(folder), then
+// CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow).
+void LoadFunctionModules(const std::string&, HWND) {}
+
+// not built yet: "Basic", "File Access", "Data Analysis", "Nonlinear
+// Numerical Solutions", "Matrix and Algebra", "Polynomials" through
+// RegisterFuncLibrary, in that order.
+void RegisterBuiltinLibraries() {}
+
+// not built yet: ::ResetCurrentPlot() of the plot statements.
+void ResetCurrentPlot() {}
+
+// not built yet: CStatementModuleList::NotifyDevicesStop().
+int NotifyDevicesStop() { return 0; }
+
+// not built yet: ::CloseAllFiles() of the file functions.
+int CloseAllFiles() { return 0; }
+
+// not built yet: the per-thread generator of the basic library.
+void SeedRandom(unsigned) {}
+
+// not built yet: deletes all user functions.
+void DeleteAllUserFunctions() {}
+
+// not built yet: CStatementModuleList::ExitAll().
+void ExitStatementModules() {}
+
+}  // namespace ProgramSteps
