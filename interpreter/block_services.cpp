@@ -4,20 +4,25 @@
 // module or a test never calls into nothing.
 #include "interpreter/block.h"
 #include "interpreter/func_records.h"
+#include "interpreter/expr_tree.h"
 #include "interpreter/program.h"
+#include "interpreter/translator.h"
 
 namespace {
 constexpr StatusWord kServiceMissing = ERR_INTERNAL_SUPPORT;
 }
 
 // slot 10: TranslateBlock on this block.
-StatusWord CStatementBlock::Translate(std::istream&) { return kServiceMissing; }
+StatusWord CStatementBlock::Translate(std::istream& in) { return TranslateBlock(this, in); }
 
 // slot 12: ParseStreamExpression into a fresh holder, root handed out.
-StatusWord CStatementBlock::ParseExpression(std::istream&, ExprNode** root)
+StatusWord CStatementBlock::ParseExpression(std::istream& in, ExprNode** root)
 {
-    if (root) *root = nullptr;
-    return kServiceMissing;
+    CCompiledExpr holder;
+    StatusWord status = ParseStreamExpression(in, this, &holder);
+    if (root)
+        *root = holder.Release();
+    return status;
 }
 
 // slot 13: EvaluateNode with this block as context, then ResolveHandles(*dest).

@@ -1,0 +1,290 @@
+// The statement translator: first words, comments, labels, keywords, function
+// declarations and the words that close nested blocks. Each statement object
+// reads the rest of its own text.
+#include "interpreter/translator.h"
+
+#include <cctype>
+#include <mutex>
+#include <vector>
+
+#include "interpreter/expr_parser.h"
+#include "interpreter/expression_statements.h"
+#include "interpreter/statement_module.h"
+
+namespace {
+
+constexpr int kMaxWordLength = 63;
+
+struct LabelList {
+    std::mutex lock;
+    std::vector<std::string> names;
+};
+
+LabelList& Labels()
+{
+    static LabelList list;
+    return list;
+}
+
+inline bool IsBlank(int c) { return c != EOF && std::isspace((unsigned char)c); }
+
+std::string Lower(const std::string& s)
+{
+    std::string r = s;
+    for (char& ch : r) ch = (char)std::tolower((unsigned char)ch);
+    return r;
+}
+
+void WriteLabelWarning(const CStatementBlock* block, const std::string& previous, const std::string& label, int pos)
+{
+    CMessageWriter w(MSG_WARNING);
+    w.Output()->AttachToCurrent(MakeSourcePosition(block, pos));
+    w << "'" << previous << "' label replaced by '" << label << "'";
+}
+
+}  // namespace
+
+// ---- stream helpers -------------------------------------------------------
+
+int StreamPos(std::istream& in)
+{
+    std::ios::iostate state = in.rdstate();
+    in.clear();
+    std::streampos p = in.tellg();
+    in.clear(state);
+    return p < 0 ? -1 : (int)(std::streamoff)p;
+}
+
+void StreamSeek(std::istream& in, int pos)
+{
+    in.clear();
+    in.seekg(pos);
+}
+
+int ReadNonBlank(std::istream& in)
+{
+    int c;
+    do c = in.get();
+    while (IsBlank(c));
+    return c;
+}
+
+void PutBackChar(std::istream& in, int c)
+{
+    if (c == EOF)
+        in.clear();
+    else
+        in.unget();
+}
+
+int ReadUntil(std::istream& in, const char* stops, std::string& text)
+{
+    text.clear();
+    int c;
+    for (;;) {
+        c = in.get();
+        if (c == EOF) break;
+        bool stop = false;
+        for (const char* s = stops; *s; ++s)
+            if (c == (unsigned char)*s) stop = true;
+        if (stop) break;
+        text += (char)c;
+    }
+    size_t b = 0, e = text.size();
+    while (b < e && IsBlank((unsigned char)text[b])) ++b;
+    while (e > b && IsBlank((unsigned char)text[e - 1])) --e;
+    text = text.substr(b, e - b);
+    return c;
+}
+
+// ---- labels -----------------------------------------------------------------
+
+int InternLabel(const std::string& name)
+{
+    LabelList& l = Labels();
+    std::lock_guard<std::mutex> g(l.lock);
+    for (size_t i = 0; i < l.names.size(); ++i)
+        if (l.names[i] == name) return (int)i;
+    l.names.push_back(name);
+    return (int)l.names.size() - 1;
+}
+
+std::string LabelName(int id)
+{
+    LabelList& l = Labels();
+    std::lock_guard<std::mutex> g(l.lock);
+    return id >= 0 && id < (int)l.names.size() ? l.names[id] : std::string();
+}
+
+// ---- user-function declarations ------------------------------------------
+
+// Stands in until user functions exist: the declaration cannot be translated.
+__attribute__((weak)) StatusWord DeclareUserFunction(CStatementBlock*, std::istream& in, const std::string&)
+{
+    in.setstate(std::ios::failbit);
+    return ERR_FUNCTION_TRANSLATION;
+}
+
+// ---- expressions out of the stream ---------------------------------------
+
+StatusWord ParseStreamExpression(std::istream& in, CStatementBlock* context, CCompiledExpr* holder)
+{
+    int start = StreamPos(in);
+    std::string text;
+    text.reserve(128);
+    int parens = 0, brackets = 0, last = 0;
+    bool inString = false;
+    for (;;) {
+        if (!in.good() || parens < 0 || brackets < 0) break;
+        if (parens == 0 && brackets == 0 && !inString && last == ';') break;
+        int c = in.get();
+        if (c == EOF) break;
+        text += (char)c;
+        last = c;
+        if (c == '"') {
+            inString = !inString;
+        } else if (!inString) {
+            if (c == '(') ++parens;
+            else if (c == ')') --parens;
+            else if (c == '[') ++brackets;
+            else if (c == ']') --brackets;
+        }
+    }
+    if (!text.empty() && text.back() == ';') text.pop_back();
+    if (in.fail()) return ERR_SYNTAX;  // the text ended inside the expression
+
+    CCompiledExpr scratch;
+    CCompiledExpr& target = holder ? *holder : scratch;
+    const char* begin = text.c_str();
+    const char* p = begin;
+    StatusWord status = ParseExpression(target, p, context);
+    int stop = (p >= begin && p <= begin + text.size()) ? (int)(p - begin) : (int)text.size();
+    StreamSeek(in, start + stop + 1);
+    return status;
+}
+
+// ---- the translator ---------------------------------------------------------
+
+StatusWord TranslateBlock(CStatementBlock* block, std::istream& in)
+{
+    block->flags |= CStatementBlock::FLAG_TRANSLATED;
+    int prevEnd = StreamPos(in);
+    std::string pendingLabel, pendingComment;
+    StatusWord status = 0;
+    bool reported = false;
+
+    while (status == 0 && in.good()) {
+        int c;
+        while (IsBlank(c = in.peek())) in.get();
+        if (c == EOF) break;
+        int start = StreamPos(in);
+
+        // The first word: an identifier stops before ":", ";", "(" and "[";
+        // once anything else has been read it runs on to the next blank.
+        std::string word;
+        int last = 0;
+        bool identifier = true;
+        while ((int)word.size() < kMaxWordLength) {
+            c = in.peek();
+            if (c == EOF || IsBlank(c)) break;
+            if (identifier && (c == ':' || c == ';' || c == '(' || c == '[')) break;
+            in.get();
+            word += (char)c;
+            last = c;
+            if (!IsIdentChar(c)) identifier = false;
+        }
+        bool atEnd = in.peek() == EOF;
+        if (atEnd) in.clear();
+
+        if (!word.empty() && word[0] == '%') {
+            std::string rest;
+            std::getline(in, rest);
+            pendingComment += word + rest + "\r\n";
+            continue;
+        }
+
+        std::string keyword = Lower(word);
+        CStatement* st = nullptr;
+        bool expression = false;
+
+        if (atEnd && !word.empty() && last != ';' && keyword != "end") {
+            status = ERR_UNEXPECTED_END;
+        } else if (keyword == "function") {
+            status = DeclareUserFunction(block, in, pendingComment);
+            goto next_statement;
+        } else if (keyword == "end") {
+            return 0;
+        } else if (keyword == "else") {
+            status = ERR_UNEXPECTED_ELSE;
+            goto next_statement;
+        } else if (keyword == "elseif") {
+            status = ERR_UNEXPECTED_ELSEIF;
+            goto next_statement;
+        } else if (keyword == "case") {
+            status = ERR_UNEXPECTED_CASE;
+            goto next_statement;
+        } else if (keyword == "default") {
+            status = ERR_UNEXPECTED_DEFAULT;
+            goto next_statement;
+        } else {
+            st = CStatementModuleList::CreateStatement(keyword.c_str(), block);
+            if (!st) {
+                int next = ReadNonBlank(in);
+                if (next == ':') {
+                    if (word.empty()) {
+                        status = ERR_GOTO_LABEL;
+                    } else {
+                        if (!pendingLabel.empty() && pendingLabel != word)
+                            WriteLabelWarning(block, pendingLabel, word, StreamPos(in));
+                        pendingLabel = word;
+                    }
+                    goto next_statement;
+                }
+                PutBackChar(in, next);
+                StreamSeek(in, start);
+                st = new CExpressionStatement(block);
+                expression = true;
+            }
+
+            StatusWord result = st->Translate(in);
+            if (expression && (result & STATUS_CODE_MASK) == 0) {
+                CExpressionStatement* es = static_cast<CExpressionStatement*>(st);
+                if (es->expr.root && ExprYieldsValue(es->expr.root)) {
+                    CStatement* display = MakeDisplayStatement(es);
+                    delete st;
+                    st = display;
+                }
+            }
+            int pos = StreamPos(in);
+            st->labelId = InternLabel(pendingLabel);
+            st->textStart = start;
+            st->textEnd = pos;
+            st->spanStart = prevEnd;
+            if (st->spanEnd == -1) st->spanEnd = pos;
+            if ((result & STATUS_CODE_MASK) != 0 || (result & STATUS_RETURN))
+                delete st;
+            else
+                block->Append(st);
+            status = result & (STATUS_CODE_MASK | STATUS_REPORTED);
+            if (!(status & STATUS_CODE_MASK)) status = 0;
+            pendingLabel.clear();
+        }
+
+    next_statement:
+        {
+            int pos = StreamPos(in);
+            prevEnd = pos;
+            if (status & STATUS_REPORTED) reported = true;
+            if (status != 0 && !reported && (block->flags & CStatementBlock::FLAG_OWNS_SCOPE)) {
+                ReportStatementError(status & STATUS_CODE_MASK, block, in.fail() ? start : pos);
+                reported = true;
+            }
+            pendingComment.clear();
+        }
+    }
+
+    if (status != 0) block->flags &= ~CStatementBlock::FLAG_TRANSLATED;
+    status &= STATUS_CODE_MASK;
+    if (status && reported) status |= STATUS_REPORTED;
+    return status;
+}
