@@ -3,13 +3,18 @@
 // provider when that part joins the tree.
 #include "interpreter/program_steps.h"
 
+#include "interpreter/user_function.h"
 #include "values/app_settings.h"
 #include "values/output_stream.h"
 
 namespace ProgramSteps {
 
-// not built yet: LoadFunctionLibraries(folder), user functions.
-void LoadFunctionLibrarySources(const std::string&) {}
+// Pointers to functions get their text form first: library values may hold them.
+void LoadFunctionLibrarySources(const std::string& folder)
+{
+    InstallFunctionPointerText();
+    LoadFunctionLibraries(folder);
+}
 
 // not built yet: the basic group, then RegisterConsoleStatements and
 // RegisterPlotStatements, added to the statement-group list in that order.
@@ -43,8 +48,8 @@ int CloseAllFiles() { return 0; }
 // not built yet: the per-thread generator of the basic library.
 void SeedRandom(unsigned) {}
 
-// not built yet: deletes all user functions.
-void DeleteAllUserFunctions() {}
+// Library functions; program functions go with their programs.
+void DeleteAllUserFunctions() { DeleteLibraryTables(); }
 
 // not built yet: CStatementModuleList::ExitAll().
 void ExitStatementModules() {}
