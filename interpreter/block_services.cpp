@@ -3,8 +3,8 @@
 // service fails cleanly with 84 (or answers "not a pointer"), so a statement
 // module or a test never calls into nothing.
 #include "interpreter/block.h"
-#include "interpreter/func_records.h"
 #include "interpreter/expr_tree.h"
+#include "interpreter/func_records.h"
 #include "interpreter/program.h"
 #include "interpreter/translator.h"
 #include "interpreter/user_calls.h"
@@ -27,24 +27,29 @@ StatusWord CStatementBlock::ParseExpression(std::istream& in, ExprNode** root)
     return status;
 }
 
-// slot 13: EvaluateNode with this block as context, then ResolveHandles(*dest).
-StatusWord CStatementBlock::Evaluate(ExprNode* tree, CValue*)
+// slot 13
+StatusWord CStatementBlock::Evaluate(ExprNode* tree, CValue* dest)
 {
     if (!tree) return 0;
-    return kServiceMissing;
+    StatusWord st = EvaluateNode(tree, *dest, this);
+    if (!st) ResolveHandles(*dest);
+    return st;
 }
 
-// slot 14: EvaluateNode into a scratch value; a tag-13 handle hands out its
-// referent, anything else is 48.
+// slot 14
 StatusWord CStatementBlock::EvaluateReference(ExprNode* tree, CValue** out)
 {
     if (!tree) return 0;
     if (out) *out = nullptr;
-    return kServiceMissing;
+    CValue scratch;
+    if (StatusWord st = EvaluateNode(tree, scratch, this)) return st;
+    if (scratch.Type() != VT_HANDLE) return ERR_NOT_LVALUE;
+    if (out) *out = scratch.HandleTarget();
+    return 0;
 }
 
-// slot 15: FreeExprNode.
-void CStatementBlock::FreeExpression(ExprNode*) {}
+// slot 15
+void CStatementBlock::FreeExpression(ExprNode* tree) { FreeExprNode(tree); }
 
 // slots 18 and 19: the libraries' classifiers.
 int CStatementBlock::ClassifyPointer(const void* target) { return ::ClassifyPointer(target); }
@@ -62,7 +67,8 @@ StatusWord CStatementBlock::CallFunctionPointer(int kind, const void* target, CV
                                                 CValue* result)
 {
     if (!target) return ERR_FUNCTION_POINTER;
-    if (kind == PTR_BUILTIN) return kServiceMissing;
+    if (kind == PTR_BUILTIN)
+        return CallBuiltinFunction(static_cast<const FuncEntry*>(target), args, count, result, this);
     if (kind == PTR_USER_FUNCTION) {
         if (!result || !IsUserFunction(target)) return ERR_FUNCTION_POINTER;
         CUserFunction* f = static_cast<CUserFunction*>(const_cast<void*>(target));

@@ -113,6 +113,32 @@ public:
     int Solve(const CComplexMatrix& b, CComplexMatrix& x) const;
 
     // Norms, decompositions and matrix functions are declared below by their module.
+
+    // ---- Own decompositions (values/complex_linalg.cpp): 0 done, 10 reported ----
+    // A = U diag(W) V^H; U m x n, W 1 x n (unsorted), V n x n. This is not changed.
+    int Svd(CComplexMatrix& U, CComplexMatrix& W, CComplexMatrix& V) const;
+    // Eigenvalues into the 1 x n row W, by position; this is overwritten.
+    int EigValues(CComplexMatrix& W);
+    // Eigenvectors (columns of V, unnormalised) and eigenvalues (1 x n row D);
+    // this is overwritten with the triangular form.
+    int EigDecompose(CComplexMatrix& V, CComplexMatrix& D);
+
+    // ---- Norms, condition, rank, exponential, powers (values/complex_linalg.cpp) ----
+    // p null: Frobenius for a matrix; 1, 2, +inf for a matrix; any p for a vector.
+    // Bad arguments are reported and give 0.
+    double Norm(const double* p) const;
+    double MaxColumnSum() const;  // 1-norm (first of equal sums)
+    double MaxRowSum() const;     // inf-norm
+    double FrobeniusNorm() const;
+    double Norm2() const;  // largest singular value; 0 when the LAPACK call fails
+    double VectorNorm(double p) const;
+    double Cond(const double* p) const;
+    int Rank(const double* tol) const;
+    int Orth(CComplexMatrix& out) const;  // status of the LAPACK SVD
+    int Expm(CComplexMatrix& out) const;  // out = exp(this); 10 when not square
+    // A = A^p: cell by cell for a non-square or 1 x 1 A; repeated products for a
+    // whole real p (inverted when negative); eigen-decomposition otherwise.
+    static int Power(CComplexMatrix& A, const Complex& p);
 };
 
 CComplexMatrix operator-(const CComplexMatrix& a, const CComplexMatrix& b);  // 0 x 0 on mismatch
@@ -126,3 +152,6 @@ int UnpackRealColumnMajor(const double* data, int m, int n, CRealMatrix& out);
 int UnpackColumnMajor(const Complex* data, int m, int n, CComplexMatrix& out);
 // out(i, j) = data[i n + j]: the plain transpose of an n x m column-major array.
 void UnpackTransposed(const Complex* data, int m, int n, CComplexMatrix& out);
+
+// M = s^M: cell by cell when M is not square, else expm(log(s) M). Always 0.
+int ScalarPowMatrix(const Complex& s, CComplexMatrix& M);

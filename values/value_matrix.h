@@ -100,6 +100,13 @@ public:
     int Invert();              // Gauss-Jordan in place; warns once when a pivot is nearly 0
     int Solve(const CValueMatrix& b, CValueMatrix& x) const;  // rotations; b one column
 
+    // Own decompositions and the exponential on value cells (values/value_linalg.cpp),
+    // the twins of the complex-matrix routines. 0 done, 10 reported.
+    int Svd(CValueMatrix& U, CValueMatrix& W, CValueMatrix& V) const;  // A = U diag(W) V^H
+    int EigValues(CValueMatrix& W);                    // this is overwritten
+    int EigDecompose(CValueMatrix& V, CValueMatrix& D);  // this is overwritten
+    int Expm(CValueMatrix& out) const;                 // out = exp(this)
+
     // ---- Text form (values/value_text.cpp) ----
     // Plain text: [1,2; 3,4]; [] when empty.
     std::ostream& WriteText(std::ostream& os) const;

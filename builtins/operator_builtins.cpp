@@ -1,0 +1,115 @@
+// The range vector and the conjugate transpose, shared by the operators ".."
+// and "'" and the built-in functions "fvec" and "trans".
+#include "builtins/operator_builtins.h"
+
+#include <cmath>
+
+#include "values/operators.h"
+#include "values/output_stream.h"
+#include "values/value_matrix.h"
+
+namespace {
+
+// Whole number nearest to c, halves away from zero.
+double NearestWhole(double c)
+{
+    if (c > 0) {
+        double f = std::floor(c);
+        return c - f >= 0.5 ? std::ceil(c) : f;
+    }
+    double u = std::ceil(c);
+    return u - c >= 0.5 ? std::floor(c) : u;
+}
+
+// Conjugate of one cell: Real copied, Complex conjugated, Matrix cell by cell.
+int ConjCell(const CValue& in, CValue& out)
+{
+    switch (in.Type()) {
+    case VT_REAL: out = in; return 0;
+    case VT_COMPLEX: {
+        Complex z = in.ComplexRef();
+        z.im = -z.im;
+        out.SetComplex(z);
+        return 0;
+    }
+    case VT_MATRIX: {
+        const CValueMatrix& m = in.Matrix();
+        CValue r;
+        CValueMatrix& o = r.MakeMatrix(m.Rows(), m.Cols());
+        int st = 0;
+        for (int i = 0; i < m.Rows() && !st; ++i)
+            for (int j = 0; j < m.Cols() && !st; ++j) st = ConjCell(m.Cell(i, j), o.Cell(i, j));
+        out.Swap(r);
+        return st;
+    }
+    default:
+        ReportError() << "Invalid argument of conj function (" << in.TypeName() << ")";
+        return 10;
+    }
+}
+
+}  // namespace
+
+StatusWord BuiltinFvec(CValue* start, CValue* stop, CValue* step, CValue* out)
+{
+    CValue first(*start);
+    CValue q(*stop);
+    if (int st = ValueSub(q, first)) return st;
+    if (int st = ValueDiv(q, *step)) return st;
+    double c;
+    if (q.Type() == VT_REAL)
+        c = q.Real();
+    else if (q.Type() == VT_COMPLEX && q.ComplexRef().im == 0.0)
+        c = q.ComplexRef().re;
+    else
+        return ERR_SCALAR_OPERANDS;
+    c += 1.0;
+    // A zero step or an infinite span gives no count at all.
+    if (std::isnan(c) || c == INFINITY) return ERR_SCALAR_OPERANDS;
+    double r = c == -INFINITY ? c : NearestWhole(c);
+    if (!(std::fabs(r - c) < 1e-14)) r = std::floor(c);
+    if (r < 1) {
+        out->MakeMatrix(0, 0);
+        return 0;
+    }
+    int n = 0;
+    if (!DoubleToInt(r, n) || !ValueMatrixShapeFits(1, n)) return ERR_SCALAR_OPERANDS;
+    CValue v;
+    CValueMatrix& m = v.MakeMatrix(1, n);
+    if (m.Cols() != n) return ERR_SCALAR_OPERANDS;
+    m.Cell(0, 0).Swap(first);
+    for (int i = 1; i < n; ++i) {
+        m.Cell(0, i) = m.Cell(0, i - 1);
+        if (int st = ValueAdd(m.Cell(0, i), *step)) {
+            out->Swap(v);
+            return st;
+        }
+    }
+    out->Swap(v);
+    return 0;
+}
+
+StatusWord BuiltinTrans(CValue* arg, CValue* out)
+{
+    switch (arg->Type()) {
+    case VT_COMPLEX: {
+        Complex z = arg->ComplexRef();
+        z.im = -z.im;
+        out->SetComplex(z);
+        return 0;
+    }
+    case VT_MATRIX: {
+        const CValueMatrix& m = arg->Matrix();
+        CValue r;
+        CValueMatrix& o = r.MakeMatrix(m.Cols(), m.Rows());
+        int st = 0;
+        for (int i = 0; i < o.Rows() && !st; ++i)
+            for (int j = 0; j < o.Cols() && !st; ++j) st = ConjCell(m.Cell(j, i), o.Cell(i, j));
+        out->Swap(r);
+        return st;
+    }
+    default:
+        if (out != arg) *out = *arg;
+        return 0;
+    }
+}

@@ -1,0 +1,241 @@
+// Handlers of assignment, compound assignment, the left-folding binary
+// operators, the short-circuit operators and the range operator.
+#include <algorithm>
+
+#include "builtins/operator_builtins.h"
+#include "interpreter/expr_tree.h"
+#include "values/operators.h"
+#include "values/power.h"
+#include "values/value_matrix.h"
+
+typedef int (*ValueOperation)(CValue& a, const CValue& b);
+
+StatusWord ReadRangeOperand(const ExprNode* node, StatementContext* ctx, CValue& scratch, const CValue*& value)
+{
+    value = &scratch;
+    if (StatusWord st = EvaluateNode(node, scratch, ctx)) return st;
+    if (scratch.IsHandle())
+        value = scratch.HandleTarget();
+    else
+        ResolveHandles(scratch);
+    if (value->IsEmpty() && node && node->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
+    return 0;
+}
+
+// ---- writing through handles ---------------------------------------------------------
+
+StatusWord AssignToLValue(CValue& target, CValue& source, int keepSource)
+{
+    switch (target.Type()) {
+    case VT_HANDLE: {
+        CValue* ref = target.HandleTarget();
+        if (keepSource == 0) {
+            CValue moved;
+            moved.Swap(source);
+            *ref = static_cast<CValue&&>(moved);
+        } else {
+            *ref = source;
+        }
+        return 0;
+    }
+    case VT_MATRIX: {
+        CValueMatrix& t = target.Matrix();
+        bool same = source.Type() == VT_MATRIX && source.Matrix().Rows() == t.Rows() &&
+                    source.Matrix().Cols() == t.Cols();
+        for (int r = 0; r < t.Rows(); ++r)
+            for (int c = 0; c < t.Cols(); ++c) {
+                StatusWord st = same ? AssignToLValue(t.Cell(r, c), source.Matrix().Cell(r, c), keepSource)
+                                     : AssignToLValue(t.Cell(r, c), source, 1);
+                if (st) return st;
+            }
+        return 0;
+    }
+    case VT_STRING: {
+        CValue* cells = target.Cells();
+        if (!cells || cells[0].Type() != VT_HANDLE) return ERR_INVALID_OPERAND;
+        if (source.Type() == VT_STRING) {
+            const CValue* src = source.Cells();
+            for (size_t i = 0; src && src[i].Type() == VT_CHAR && cells[i].Type() == VT_HANDLE; ++i)
+                *cells[i].HandleTarget() = src[i];
+            return 0;
+        }
+        if (source.Type() == VT_CHAR) {
+            for (size_t i = 0; cells[i].Type() == VT_HANDLE; ++i) cells[i].HandleTarget()->SetChar((char)source.CharCode());
+            return 0;
+        }
+        return ERR_INVALID_OPERAND;
+    }
+    default: return ERR_NOT_LVALUE;
+    }
+}
+
+namespace {
+
+StatusWord ApplyToLValue(CValue& target, const CValue& right, ValueOperation op)
+{
+    switch (target.Type()) {
+    case VT_HANDLE: {
+        CValue* ref = target.HandleTarget();
+        if (ref->IsEmpty()) return ERR_UNDEFINED_VARIABLE;
+        return op(*ref, right);
+    }
+    case VT_MATRIX: {
+        CValueMatrix& t = target.Matrix();
+        bool same = right.Type() == VT_MATRIX && right.Matrix().Rows() == t.Rows() &&
+                    right.Matrix().Cols() == t.Cols();
+        for (int r = 0; r < t.Rows(); ++r)
+            for (int c = 0; c < t.Cols(); ++c)
+                if (StatusWord st = ApplyToLValue(t.Cell(r, c), same ? right.Matrix().Cell(r, c) : right, op))
+                    return st;
+        return 0;
+    }
+    default: return ERR_NOT_LVALUE;
+    }
+}
+
+// Assignment and compound assignment share the walk over the targets; write
+// stores the right side (or its cell) through one evaluated target.
+template <class Write>
+StatusWord AssignTargets(ExprNode** ops, int n, CValue& result, StatementContext* ctx, Write write)
+{
+    CValue scratch;
+    if (StatusWord st = EvaluateResolved(ops[n - 1], scratch, ctx)) return st;
+    for (int i = n - 2; i >= 0; --i) {
+        const ExprNode* t = ops[i];
+        if (t->kind != EXPR_MATRIX) {
+            if (StatusWord st = EvaluateNode(t, result, ctx)) return st;
+            if (StatusWord st = write(result, scratch, i)) return st;
+            continue;
+        }
+        const ExprMatrix* m = t->Matrix();
+        if (scratch.Type() == VT_MATRIX) {
+            CValueMatrix& s = scratch.Matrix();
+            int rows = std::min(m->rowCount, s.Rows()), cols = std::min(m->cols, s.Cols());
+            for (int r = 0; r < rows; ++r)
+                for (int c = 0; c < cols; ++c) {
+                    if (StatusWord st = EvaluateNode(m->Cell(r, c), result, ctx)) return st;
+                    if (StatusWord st = write(result, s.Cell(r, c), i)) return st;
+                }
+        } else {
+            for (int r = 0; r < m->rowCount; ++r)
+                for (int c = 0; c < m->cols; ++c) {
+                    if (StatusWord st = EvaluateNode(m->Cell(r, c), result, ctx)) return st;
+                    if (StatusWord st = write(result, scratch, 1)) return st;
+                }
+        }
+    }
+    return 0;
+}
+
+StatusWord CompoundAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx, ValueOperation op)
+{
+    return AssignTargets(ops, n, result, ctx,
+                         [op](CValue& target, CValue& right, int) { return ApplyToLValue(target, right, op); });
+}
+
+// Later operands are read where they are, never copied.
+StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx, ValueOperation op)
+{
+    if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) return st;
+    CValue scratch;
+    for (int i = 1; i < n; ++i) {
+        const CValue* right = nullptr;
+        if (StatusWord st = ReadRangeOperand(ops[i], ctx, scratch, right)) return st;
+        if (StatusWord st = op(result, *right)) return st;
+    }
+    return 0;
+}
+
+StatusWord ShortCircuit(ExprNode** ops, int n, CValue& result, StatementContext* ctx, bool isOr)
+{
+    double* truth = result.AsReal();
+    if (!truth) return ERR_INTERNAL_SUPPORT;
+    *truth = 0.0;
+    CValue scratch;
+    StatusWord st = 0;
+    for (int i = 0; i < n; ++i) {
+        const CValue* v = nullptr;
+        st = ReadRangeOperand(ops[i], ctx, scratch, v);
+        if (!st) st = v->ToBoolean(*truth);
+        if (st) break;
+        if (isOr ? *truth != 0.0 : *truth == 0.0) break;
+    }
+    *truth = *truth != 0.0 ? 1.0 : 0.0;
+    return st;
+}
+
+}  // namespace
+
+StatusWord AddToLValue(CValue& target, const CValue& right) { return ApplyToLValue(target, right, ValueAdd); }
+StatusWord SubtractFromLValue(CValue& target, const CValue& right) { return ApplyToLValue(target, right, ValueSub); }
+StatusWord MultiplyLValue(CValue& target, const CValue& right) { return ApplyToLValue(target, right, ValueMul); }
+StatusWord DivideLValue(CValue& target, const CValue& right) { return ApplyToLValue(target, right, ValueDiv); }
+
+StatusWord OpAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    return AssignTargets(ops, n, result, ctx, AssignToLValue);
+}
+
+StatusWord OpAddAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    return CompoundAssign(ops, n, result, ctx, ValueAdd);
+}
+StatusWord OpSubtractAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    return CompoundAssign(ops, n, result, ctx, ValueSub);
+}
+StatusWord OpMultiplyAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    return CompoundAssign(ops, n, result, ctx, ValueMul);
+}
+StatusWord OpDivideAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    return CompoundAssign(ops, n, result, ctx, ValueDiv);
+}
+
+#define VELDRA_FOLD_HANDLER(name, operation)                                         \
+    StatusWord name(ExprNode** ops, int n, CValue& result, StatementContext* ctx)    \
+    {                                                                                \
+        return LeftFold(ops, n, result, ctx, operation);                             \
+    }
+VELDRA_FOLD_HANDLER(OpAdd, ValueAdd)
+VELDRA_FOLD_HANDLER(OpSubtract, ValueSub)
+VELDRA_FOLD_HANDLER(OpMultiply, ValueMul)
+VELDRA_FOLD_HANDLER(OpDivide, ValueDiv)
+VELDRA_FOLD_HANDLER(OpArrayMultiply, ValueElemMul)
+VELDRA_FOLD_HANDLER(OpArrayDivide, ValueElemDiv)
+VELDRA_FOLD_HANDLER(OpPower, ValuePower)
+VELDRA_FOLD_HANDLER(OpArrayPower, ValueArrayPower)
+VELDRA_FOLD_HANDLER(OpElementXor, ValueXor)
+VELDRA_FOLD_HANDLER(OpElementOr, ValueOr)
+VELDRA_FOLD_HANDLER(OpElementAnd, ValueAnd)
+VELDRA_FOLD_HANDLER(OpGreaterEqual, ValueCompareGreaterEqual)
+VELDRA_FOLD_HANDLER(OpLessEqual, ValueCompareLessEqual)
+VELDRA_FOLD_HANDLER(OpEqual, ValueCompareEqual)
+VELDRA_FOLD_HANDLER(OpNotEqual, ValueCompareNotEqual)
+VELDRA_FOLD_HANDLER(OpGreater, ValueCompareGreater)
+VELDRA_FOLD_HANDLER(OpLess, ValueCompareLess)
+#undef VELDRA_FOLD_HANDLER
+
+StatusWord OpLogicalAnd(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    return ShortCircuit(ops, n, result, ctx, false);
+}
+
+StatusWord OpLogicalOr(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    return ShortCircuit(ops, n, result, ctx, true);
+}
+
+StatusWord OpRange(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    if (n > 3 || n < 2) return ERR_OPERAND_COUNT;
+    if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) return st;
+    CValue step(1.0), scratch;
+    const CValue* stop = nullptr;
+    if (n == 3) {
+        if (StatusWord st = EvaluateResolved(ops[1], step, ctx)) return st;
+    }
+    if (StatusWord st = ReadRangeOperand(ops[n - 1], ctx, scratch, stop)) return st;
+    return BuiltinFvec(&result, const_cast<CValue*>(stop), &step, &result);
+}

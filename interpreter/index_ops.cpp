@@ -1,0 +1,207 @@
+// Handlers of indexing, field access, the prefix and postfix operators and the
+// transpositions. They work on the handles that evaluation hands out: a Handle
+// of smd may be written through, a Handle of const smd only read.
+#include <vector>
+
+#include "builtins/operator_builtins.h"
+#include "interpreter/expr_tree.h"
+#include "values/struct_value.h"
+#include "values/value_matrix.h"
+
+namespace {
+
+// Element references taken from a read-only value stay read-only.
+void MakeReadOnly(CValue& v)
+{
+    if (v.Type() == VT_HANDLE) {
+        v.m_tag = VT_CONST_HANDLE;
+    } else if (v.Type() == VT_MATRIX) {
+        CValueMatrix& m = v.Matrix();
+        for (int r = 0; r < m.Rows(); ++r)
+            for (int c = 0; c < m.Cols(); ++c) MakeReadOnly(m.Cell(r, c));
+    } else if (v.Type() == VT_STRING && v.Cells()) {
+        for (CValue* c = v.Cells(); c->IsHandle(); ++c) c->m_tag = VT_CONST_HANDLE;
+    }
+}
+
+StatusWord ApplyIndices(CValue& result, const CValue* idx, int n)
+{
+    switch (result.Type()) {
+    case VT_HANDLE: return result.HandleTarget()->GetElement(idx, n, result);
+    case VT_CONST_HANDLE: {
+        StatusWord st = result.HandleTarget()->ReadElement(idx, n, result);
+        if (!st) MakeReadOnly(result);
+        return st;
+    }
+    default: break;
+    }
+    if (result.IsHandleMatrix()) {
+        CValueMatrix& m = result.Matrix();
+        for (int r = 0; r < m.Rows(); ++r)
+            for (int c = 0; c < m.Cols(); ++c)
+                if (StatusWord st = ApplyIndices(m.Cell(r, c), idx, n)) return st;
+        return 0;
+    }
+    CValue scratch;
+    scratch.Swap(result);
+    StatusWord st = scratch.ReadElement(idx, n, result);
+    ResolveHandles(result);
+    return st;
+}
+
+StatusWord ApplyField(CValue& result, const std::string* name)
+{
+    switch (result.Type()) {
+    case VT_MATRIX: {
+        CValueMatrix& m = result.Matrix();
+        for (int r = 0; r < m.Rows(); ++r)
+            for (int c = 0; c < m.Cols(); ++c)
+                if (StatusWord st = ApplyField(m.Cell(r, c), name)) return st;
+        return 0;
+    }
+    case VT_STRUCT: {
+        CStructField* f = result.Struct().Find(name);
+        if (!f) return ERR_STRUCT_FIELD;
+        CValue v;
+        v.Swap(f->m_value);
+        result.Swap(v);  // the structure goes with v
+        return 0;
+    }
+    case VT_HANDLE: {
+        CValue* target = result.HandleTarget();
+        if (target->Type() != VT_STRUCT) target->MakeStruct();
+        if (target->Type() != VT_STRUCT) return ERR_STRUCT_FIELD;
+        CStructValue& s = target->Struct();
+        CStructField* f = s.Find(name);
+        if (!f) {
+            f = s.Add(name);
+            if (!f) return ERR_STRUCT_FIELD;
+            f->m_value.SetReal(0.0);
+        }
+        result.SetHandle(&f->m_value);
+        return 0;
+    }
+    case VT_CONST_HANDLE: {
+        const CValue* target = result.HandleTarget();
+        CStructField* f = target->Type() == VT_STRUCT ? target->Struct().Find(name) : nullptr;
+        if (!f) return ERR_STRUCT_FIELD;
+        result.SetConstHandle(&f->m_value);
+        return 0;
+    }
+    default: return ERR_STRUCT_FIELD;
+    }
+}
+
+// Increment or decrement through an l-value: 48 for anything that is not one.
+StatusWord StepInPlace(CValue& v, bool up)
+{
+    switch (v.Type()) {
+    case VT_MATRIX: {
+        CValueMatrix& m = v.Matrix();
+        for (int r = 0; r < m.Rows(); ++r)
+            for (int c = 0; c < m.Cols(); ++c)
+                if (StatusWord st = StepInPlace(m.Cell(r, c), up)) return st;
+        return 0;
+    }
+    case VT_HANDLE: {
+        CValue* t = v.HandleTarget();
+        if (t->IsEmpty()) return ERR_UNDEFINED_VARIABLE;
+        return up ? t->Increment() : t->Decrement();
+    }
+    default: return ERR_NOT_LVALUE;
+    }
+}
+
+StatusWord PreStep(ExprNode** ops, CValue& result, StatementContext* ctx, bool up)
+{
+    if (StatusWord st = EvaluateNode(ops[0], result, ctx)) return st;
+    return StepInPlace(result, up);
+}
+
+StatusWord PostStep(ExprNode** ops, CValue& result, StatementContext* ctx, bool up)
+{
+    CValue scratch;
+    if (StatusWord st = EvaluateNode(ops[0], scratch, ctx)) return st;
+    result = scratch;
+    ResolveHandles(result);
+    if (result.IsEmpty() && ops[0]->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
+    return StepInPlace(scratch, up);
+}
+
+}  // namespace
+
+StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    int k = n - 1;
+    std::vector<CValue> idx(k > 0 ? k : 1);
+    for (int i = 0; i < k; ++i)
+        if (StatusWord st = EvaluateResolved(ops[i + 1], idx[i], ctx)) return st;
+    if (StatusWord st = EvaluateNode(ops[0], result, ctx)) return st;
+    return ApplyIndices(result, idx.data(), k);
+}
+
+StatusWord OpField(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    if (StatusWord st = EvaluateNode(ops[0], result, ctx)) return st;
+    return ApplyField(result, reinterpret_cast<const std::string*>(ops[2]));
+}
+
+StatusWord OpUnaryPlus(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    return EvaluateResolved(ops[0], result, ctx);
+}
+
+StatusWord OpUnaryMinus(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) return st;
+    return result.Negate();
+}
+
+StatusWord OpNot(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) return st;
+    return result.Not();
+}
+
+StatusWord OpPreIncrement(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    return PreStep(ops, result, ctx, true);
+}
+
+StatusWord OpPreDecrement(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    return PreStep(ops, result, ctx, false);
+}
+
+StatusWord OpPostIncrement(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    return PostStep(ops, result, ctx, true);
+}
+
+StatusWord OpPostDecrement(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    return PostStep(ops, result, ctx, false);
+}
+
+StatusWord OpTranspose(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    CValue scratch;
+    if (StatusWord st = EvaluateResolved(ops[0], scratch, ctx)) return st;
+    return BuiltinTrans(&scratch, &result);
+}
+
+StatusWord OpArrayTranspose(ExprNode** ops, int, CValue& result, StatementContext* ctx)
+{
+    CValue scratch;
+    if (StatusWord st = EvaluateResolved(ops[0], scratch, ctx)) return st;
+    if (scratch.Type() != VT_MATRIX) {
+        result.Swap(scratch);
+        return 0;
+    }
+    const CValueMatrix& m = scratch.Matrix();
+    CValueMatrix& t = result.MakeMatrix(m.Cols(), m.Rows());
+    if (t.Rows() != m.Cols() || t.Cols() != m.Rows()) return ERR_INTERNAL_SUPPORT;
+    for (int i = 0; i < m.Rows(); ++i)
+        for (int j = 0; j < m.Cols(); ++j) t.Cell(j, i) = m.Cell(i, j);
+    return 0;
+}

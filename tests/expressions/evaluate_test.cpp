@@ -1,0 +1,253 @@
+#include <cmath>
+#include <string>
+
+#include "builtins/operator_builtins.h"
+#include "tests/expressions/harness.h"
+#include "values/struct_value.h"
+
+namespace {
+
+TEST_F(ExprTest, Assignments)
+{
+    ASSERT_EQ(Eval("a = b = 5"), 0);
+    EXPECT_EQ(Var("a")->Real(), 5);
+    EXPECT_EQ(Var("b")->Real(), 5);
+
+    ASSERT_EQ(Eval("[x, y] = [1, 2, 3]"), 0);
+    EXPECT_EQ(Var("x")->Real(), 1);
+    EXPECT_EQ(Var("y")->Real(), 2);
+    ASSERT_EQ(Eval("[x, y] = 7"), 0);
+    EXPECT_EQ(Var("x")->Real(), 7);
+    EXPECT_EQ(Var("y")->Real(), 7);
+
+    ASSERT_EQ(Eval("x += 1"), 0);
+    EXPECT_EQ(Var("x")->Real(), 8);
+    ASSERT_EQ(Eval("[x, y] *= 2"), 0);
+    EXPECT_EQ(Var("y")->Real(), 14);
+    EXPECT_DOUBLE_EQ(Real("x = y -= 4"), 10);
+    EXPECT_EQ(Var("x")->Real(), 10);
+
+    const struct {
+        const char* text;
+        int code;
+    } errors[] = {{"u += 1", 50}, {"u + 1", 50}, {"1 + u", 50}, {"1 = 2", 48},
+                  {"twice(u)", 50}, {"5++", 48}, {"++u", 50}, {"u++", 50}, {"[u] = 1..2..3..4", 78}};
+    for (const auto& e : errors) EXPECT_EQ(Eval(e.text), e.code) << e.text;
+}
+
+TEST_F(ExprTest, StructureFields)
+{
+    ASSERT_EQ(Eval("s.a.b = 1"), 0);
+    CValue* s = Var("s");
+    ASSERT_EQ(s->Type(), (uint32_t)VT_STRUCT);
+    CStructField* a = s->Struct().Find("a");
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->m_value.Type(), (uint32_t)VT_STRUCT);
+    EXPECT_EQ(a->m_value.Struct().Find("b")->m_value.Real(), 1);
+
+    ASSERT_EQ(Eval("x = 5"), 0);
+    ASSERT_EQ(Eval("x.a = 1"), 0);
+    ASSERT_EQ(Var("x")->Type(), (uint32_t)VT_STRUCT);
+    EXPECT_EQ(Var("x")->Struct().Count(), 1u);
+
+    EXPECT_DOUBLE_EQ(Real("y = s.missing"), 0);
+    EXPECT_NE(s->Struct().Find("missing"), nullptr);
+    EXPECT_DOUBLE_EQ(Real("s.a.b + 1"), 2);
+    EXPECT_EQ(Eval("PI.x"), ERR_STRUCT_FIELD);
+    EXPECT_EQ(Eval("(1+2).x"), ERR_STRUCT_FIELD);
+}
+
+TEST_F(ExprTest, ShortCircuitAndFoldOrder)
+{
+    EXPECT_DOUBLE_EQ(Real("0 && f()"), 0);
+    EXPECT_DOUBLE_EQ(Real("1 || f()"), 1);
+    EXPECT_EQ(g_fCalls, 0);
+    EXPECT_DOUBLE_EQ(Real("1 && f()"), 1);
+    EXPECT_EQ(g_fCalls, 1);
+
+    // A handler that writes an error and returns 0 gives 10; later operands never run.
+    g_fCalls = 0;
+    cap.Reset();
+    EXPECT_EQ(Eval("fail()"), ERR_INTERNAL);
+    EXPECT_EQ(Eval("1 + fail() + f()"), ERR_INTERNAL);
+    EXPECT_EQ(g_fCalls, 0);
+    ASSERT_FALSE(cap.messages.empty());
+    EXPECT_EQ(cap.messages[0], "Error: boom");
+    EXPECT_EQ(Eval("warn()"), 0);  // a warning is no failure
+}
+
+TEST_F(ExprTest, Ranges)
+{
+    CValue v;
+    ASSERT_EQ(Eval("0..0.1..0.3", v), 0);
+    EXPECT_EQ(ShapeOf(v).cols, 4);
+    ASSERT_EQ(Eval("1..2..6", v), 0);
+    EXPECT_EQ(ShapeOf(v).re, (std::vector<double>{1, 3, 5}));
+    ASSERT_EQ(Eval("1..5", v), 0);
+    EXPECT_EQ(ShapeOf(v).re, (std::vector<double>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(Eval("5..1", v), 0);
+    EXPECT_EQ(ShapeOf(v).cols, 0);
+    ASSERT_EQ(Eval("5..0..1", v), 0);  // -INF count: empty
+    EXPECT_EQ(ShapeOf(v).cols, 0);
+    ASSERT_EQ(Eval("n = 3", v), 0);
+    ASSERT_EQ(Eval("n..n+1", v), 0);
+    EXPECT_EQ(ShapeOf(v).re, (std::vector<double>{3, 4}));
+
+    const struct {
+        const char* text;
+        int code;
+    } errors[] = {{"1..2..3..4", 78}, {"1..0..5", 76}, {"3..0..3", 76}, {"1..1e12", 76},
+                  {"[1,2]..3", 76}, {"1..u", 50}};
+    for (const auto& e : errors) EXPECT_EQ(Eval(e.text), e.code) << e.text;
+}
+
+TEST_F(ExprTest, FvecCountsAndAliasing)
+{
+    CValue start(1.0), stop(2.0), step(0.1);
+    ASSERT_EQ(BuiltinFvec(&start, &stop, &step, &start), 0);  // out is start
+    Shape s = ShapeOf(start);
+    ASSERT_EQ(s.cols, 11);
+    EXPECT_EQ(s.re[0], 1.0);
+    CValue a(0.0), b(1.0), c(0.3), out;
+    ASSERT_EQ(BuiltinFvec(&a, &b, &c, &out), 0);
+    EXPECT_EQ(ShapeOf(out).cols, 4);
+    // Cells by repeated addition.
+    EXPECT_EQ(ShapeOf(out).re[3], 0.0 + 0.3 + 0.3 + 0.3);
+}
+
+TEST_F(ExprTest, TranspositionsAndUnary)
+{
+    CValue v;
+    ASSERT_EQ(Eval("(1+2i)'", v), 0);
+    ASSERT_EQ(v.Type(), (uint32_t)VT_COMPLEX);
+    EXPECT_EQ(v.ComplexRef().im, -2.0);
+    ASSERT_EQ(Eval("(1+2i).'", v), 0);
+    EXPECT_EQ(v.ComplexRef().im, 2.0);
+    ASSERT_EQ(Eval("[1,2;3,4].'", v), 0);
+    EXPECT_EQ(ShapeOf(v).re, (std::vector<double>{1, 3, 2, 4}));
+    ASSERT_EQ(Eval("[1+2i, 3]'", v), 0);
+    Shape s = ShapeOf(v);
+    EXPECT_EQ(s.rows, 2);
+    EXPECT_EQ(s.im, (std::vector<double>{-2, 0}));
+    ASSERT_EQ(Eval("\"abc\"'", v), 0);
+    EXPECT_EQ(v.Type(), (uint32_t)VT_STRING);
+    cap.Reset();
+    EXPECT_EQ(Eval("[\"ab\", 1]'"), ERR_INTERNAL);
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_EQ(cap.messages[0], "Error: Invalid argument of conj function (String)");
+
+    ASSERT_EQ(Eval("x = 5"), 0);
+    EXPECT_DOUBLE_EQ(Real("x++"), 5);
+    EXPECT_EQ(Var("x")->Real(), 6);
+    EXPECT_DOUBLE_EQ(Real("++x"), 7);
+    EXPECT_DOUBLE_EQ(Real("-x"), -7);
+    EXPECT_DOUBLE_EQ(Real("!x"), 0);
+    ASSERT_EQ(Eval("m = [1, 2]"), 0);
+    ASSERT_EQ(Eval("m[2]++"), 0);
+    EXPECT_EQ(ShapeOf(*Var("m")).re, (std::vector<double>{1, 3}));
+    EXPECT_EQ(Eval("-\"a\""), ERR_INTERNAL);
+}
+
+TEST_F(ExprTest, Indexing)
+{
+    ASSERT_EQ(Eval("x = [1, 2, 3]"), 0);
+    ASSERT_EQ(Eval("x[2] = 9"), 0);
+    EXPECT_EQ(ShapeOf(*Var("x")).re, (std::vector<double>{1, 9, 3}));
+    ASSERT_EQ(Eval("x[5] = 1"), 0);
+    EXPECT_EQ(ShapeOf(*Var("x")).re, (std::vector<double>{1, 9, 3, 0, 1}));
+    EXPECT_DOUBLE_EQ(Real("x[1] + x[2]"), 10);
+    ASSERT_EQ(Eval("x[[1, 3]] = 4"), 0);
+    EXPECT_EQ(ShapeOf(*Var("x")).re, (std::vector<double>{4, 9, 4, 0, 1}));
+
+    ASSERT_EQ(Eval("m = [1, 2; 3, 4]"), 0);
+    EXPECT_DOUBLE_EQ(Real("m[2, 1]"), 3);
+    EXPECT_DOUBLE_EQ(Real("m[2][1]"), 3);  // one index down the first column, then the scalar
+    ASSERT_EQ(Eval("m[3, 3] = 7"), 0);
+    EXPECT_EQ(ShapeOf(*Var("m")).rows, 3);
+
+    CValue v;
+    ASSERT_EQ(Eval("\"abc\"[2]", v), 0);
+    ASSERT_EQ(v.Type(), (uint32_t)VT_CHAR);
+    EXPECT_EQ(v.CharCode(), 'b');
+    ASSERT_EQ(Eval("[5, 6, 7][[3, 1]]", v), 0);
+    EXPECT_EQ(ShapeOf(v).re, (std::vector<double>{7, 5}));
+
+    const struct {
+        const char* text;
+        int code;
+    } errors[] = {{"x[u]", 50}, {"[1, 2][3]", 60}, {"(5)[1]", 61}, {"x[\"a\"]", 62},
+                  {"x[0] = 1", 60}, {"PI[1] = 2", 61}, {"\"abc\"[0]", 60}};
+    for (const auto& e : errors) EXPECT_EQ(Eval(e.text), e.code) << e.text;
+
+    // While the table is blocked elements are read-only.
+    CCompiledExpr write, read;
+    ASSERT_EQ(Parse("x[[1, 2]] = 5", write), 0);
+    ASSERT_EQ(Parse("x[2]", read), 0);
+    block.Vars()->blocked = 1;
+    CValue r;
+    EXPECT_EQ(block.Evaluate(write.root, &r), ERR_NOT_LVALUE);
+    ASSERT_EQ(block.Evaluate(read.root, &r), 0);
+    EXPECT_EQ(r.Real(), 9);
+    block.Vars()->blocked = 0;
+    EXPECT_EQ(ShapeOf(*Var("x")).re[0], 4.0);
+}
+
+TEST_F(ExprTest, StringTargets)
+{
+    ASSERT_EQ(Eval("s = \"abcd\""), 0);
+    ASSERT_EQ(Eval("s[[2, 3]] = \"XY\""), 0);
+    ASSERT_EQ(Eval("s[4] = \"z\""), 0);
+    CValue* s = Var("s");
+    ASSERT_EQ(s->Type(), (uint32_t)VT_STRING);
+    std::string text;
+    for (const CValue* c = s->Cells(); c->Type() == VT_CHAR; ++c) text += (char)c->CharCode();
+    EXPECT_EQ(text, "aXYz");
+    EXPECT_EQ(Eval("s[[1, 2]] = 5"), ERR_INVALID_OPERAND);
+}
+
+TEST_F(ExprTest, PointerCalls)
+{
+    CValue v;
+    ASSERT_EQ(Eval("p = @twice", v), 0);
+    EXPECT_EQ(v.Type(), (uint32_t)VT_POINTER);
+    EXPECT_DOUBLE_EQ(Real("p(4)"), 8);
+    EXPECT_EQ(Eval("p(4, 5)"), ERR_PROTOTYPE);
+    ASSERT_EQ(Eval("q = @addk.1.2"), 0);
+    EXPECT_DOUBLE_EQ(Real("q(1)"), 11);
+    EXPECT_EQ(Eval("@twice.2"), ERR_POINTER_ADDRESS);
+
+    // Anything that is not a live function is refused, never called.
+    ASSERT_EQ(Eval("p = 5"), 0);
+    EXPECT_EQ(Eval("p(1)"), ERR_FUNCTION_POINTER);
+    CValue local;
+    Var("p")->SetPointer(&local);
+    EXPECT_EQ(Eval("p(1)"), ERR_FUNCTION_POINTER);
+    Var("p")->SetPointer(nullptr);
+    EXPECT_EQ(Eval("p(1)"), ERR_FUNCTION_POINTER);
+}
+
+TEST_F(ExprTest, LiteralsAndConstants)
+{
+    CValue v;
+    ASSERT_EQ(Eval("\"a\"\"b\\n\\q\"", v), 0);
+    ASSERT_EQ(v.Type(), (uint32_t)VT_STRING);
+    std::string text;
+    for (const CValue* c = v.Cells(); c->Type() == VT_CHAR; ++c) text += (char)c->CharCode();
+    EXPECT_EQ(text, "a\"b\n\\q");
+    ASSERT_EQ(Eval("\"z\"", v), 0);
+    EXPECT_EQ(v.Type(), (uint32_t)VT_CHAR);
+    ASSERT_EQ(Eval("#12", v), 0);
+    EXPECT_EQ(v.Type(), (uint32_t)VT_IDENTIFIER);
+    EXPECT_EQ(v.Word(), 12u);
+    ASSERT_EQ(Eval("<0102 0304>", v), 0);
+    ASSERT_EQ(v.Tag(), VT_BINARY_STRING);
+    EXPECT_EQ(v.Cells()[0].CharCode(), 0x02);
+    ASSERT_EQ(Eval("*", v), 0);
+    EXPECT_TRUE(v.IsEmpty());
+    ASSERT_EQ(Eval("[1+1, 2; 3, PI]", v), 0);
+    EXPECT_EQ(ShapeOf(v).re[0], 2.0);
+    EXPECT_EQ(Eval("[1, u]"), ERR_UNDEFINED_VARIABLE);
+    EXPECT_DOUBLE_EQ(Real("{a=1, b = 2}.b + 1"), 3);
+}
+
+}  // namespace

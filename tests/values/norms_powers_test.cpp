@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "values/linalg_support.h"
+#include "support/capture.h"
+
+namespace {
+const double kInf = std::numeric_limits<double>::infinity();
+const char* kBadSecond = "Error: Second argument of norm function is invalid value";
+}  // namespace
+
+TEST(Norms, KindsAndInvalidArguments)
+{
+    const CComplexMatrix v = RealMat(1, 2, {3, 4}), col = RealMat(2, 1, {3, 4}), m = RealMat(2, 2, {1, 2, 3, 4});
+    const double two = 2, inf = kInf, minf = -kInf, one = 1, three = 3, nan = std::nan("");
+    struct Case {
+        const CComplexMatrix* a;
+        const double* p;
+        double expected;
+        bool reported;
+    } cases[] = {
+        {&v, &two, 5, false},      {&v, &inf, 4, false},       {&v, &minf, 3, false},
+        {&col, &one, 7, false},    {&v, nullptr, 0, true},     {&m, nullptr, std::sqrt(30.0), false},
+        {&m, &one, 6, false},      {&m, &inf, 7, false},       {&m, &three, 0, true},
+        {&m, &minf, 0, true},      {&m, &nan, 0, true},
+    };
+    for (const auto& c : cases) {
+        CCaptureStream cap;
+        EXPECT_NEAR(c.a->Norm(c.p), c.expected, 1e-14);
+        if (c.reported) {
+            ASSERT_EQ(cap.messages.size(), 1u);
+            EXPECT_EQ(cap.messages[0], kBadSecond);
+        } else {
+            EXPECT_TRUE(cap.messages.empty());
+        }
+    }
+    EXPECT_NEAR(m.Norm(&two), 5.464985704219043, 1e-13);
+    CCaptureStream cap;
+    EXPECT_EQ(CComplexMatrix().Norm(&two), 0.0);
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_EQ(cap.messages[0], "Error: First argument of norm function is non-empty matrix");
+}
+
+TEST(Norms, ConditionAndRank)
+{
+    const double two = 2, one = 1;
+    const CComplexMatrix singular = RealMat(2, 2, {1, 2, 2, 4});
+    EXPECT_EQ(singular.Rank(nullptr), 1);
+    EXPECT_EQ(RealMat(3, 3, {1, 0, 0, 0, 1, 0, 0, 0, 1}).Rank(nullptr), 3);
+    const double loose = 10;
+    EXPECT_EQ(RealMat(2, 2, {1, 0, 0, 1}).Rank(&loose), 0);
+    EXPECT_EQ(RealMat(2, 2, {1, 0, 0, 0}).Cond(&two), kInf);
+    EXPECT_GT(singular.Cond(&two), 1e15);
+    EXPECT_NEAR(RealMat(2, 2, {2, 0, 0, 1}).Cond(&two), 2, 1e-14);
+    EXPECT_NEAR(RealMat(2, 2, {2, 0, 0, 1}).Cond(&one), 2, 1e-14);
+    EXPECT_NEAR(RealMat(2, 2, {1, 2, 3, 4}).Cond(nullptr), 15.0, 1e-12);  // Frobenius: sqrt(30) * sqrt(7.5)
+
+    CCaptureStream cap;
+    EXPECT_EQ(RealMat(2, 3, {1, 2, 3, 4, 5, 6}).Cond(&one), 0.0);
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_EQ(cap.messages[0], "Error: Calculating of that cond function, argument must be square matrix");
+    EXPECT_GT(RealMat(2, 3, {1, 2, 3, 4, 5, 6}).Cond(&two), 1.0);
+}
+
+TEST(Norms, OrthGivesAnOrthonormalRangeBasis)
+{
+    CComplexMatrix Q;
+    ASSERT_EQ(RealMat(3, 2, {1, 2, 2, 4, 3, 6}).Orth(Q), 0);
+    ASSERT_EQ(Q.Cols(), 1);
+    EXPECT_NEAR(DiffNorm(ConjT(Q) * Q, Identity(1)), 0, 1e-14);
+    EXPECT_NEAR(std::fabs(Q.Cell(0, 0).re), 1 / std::sqrt(14.0), 1e-14);
+}
+
+TEST(Expm, ExactAndScaledCases)
+{
+    struct Case {
+        CComplexMatrix a, expected;
+        double relTol;
+    } cases[] = {
+        {RealMat(1, 1, {0}), RealMat(1, 1, {1}), 0},
+        {RealMat(2, 2, {0, 1, 0, 0}), RealMat(2, 2, {1, 1, 0, 1}), 0},
+        {RealMat(1, 1, {0.5}), RealMat(1, 1, {std::exp(0.5)}), 1e-15},
+        // Large norms need scaling and squaring: the plain series breaks down here.
+        {RealMat(1, 1, {-50}), RealMat(1, 1, {std::exp(-50.0)}), 1e-12},
+        {RealMat(2, 2, {100, 0, 0, 0}), RealMat(2, 2, {std::exp(100.0), 0, 0, 1}), 1e-12},
+        {RealMat(2, 2, {0, -30, 30, 0}), RealMat(2, 2, {std::cos(30.0), -std::sin(30.0), std::sin(30.0), std::cos(30.0)}),
+         1e-12},
+        {Mat(1, 1, {{0, M_PI}}), RealMat(1, 1, {-1}), 1e-15},
+    };
+    for (auto& c : cases) {
+        CComplexMatrix E;
+        ASSERT_EQ(c.a.Expm(E), 0);
+        EXPECT_LE(DiffNorm(E, c.expected), c.relTol * Frob(c.expected)) << Frob(c.expected);
+    }
+}
+
+TEST(Expm, NaNInputEndsAndNonSquareIsReported)
+{
+    CComplexMatrix E;
+    ASSERT_EQ(RealMat(2, 2, {1, std::nan(""), 0, 1}).Expm(E), 0);
+    ASSERT_EQ(E.Rows(), 2);
+    EXPECT_TRUE(std::isnan(E.Cell(0, 0).re));
+
+    CCaptureStream cap;
+    EXPECT_EQ(RealMat(1, 2, {1, 2}).Expm(E), 10);
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_EQ(cap.messages[0], "Error: Argument of expm function must be a square matrix");
+}
+
+TEST(MatrixPower, WholeFractionalComplexAndHugeExponents)
+{
+    struct Case {
+        CComplexMatrix a;
+        Complex p;
+        CComplexMatrix expected;
+        double tol;
+    } cases[] = {
+        {RealMat(2, 2, {1, 1, 0, 1}), {3, 0}, RealMat(2, 2, {1, 3, 0, 1}), 0},
+        {RealMat(2, 2, {1, 1, 0, 1}), {0, 0}, Identity(2), 0},
+        {RealMat(2, 2, {2, 0, 0, 4}), {-1, 0}, RealMat(2, 2, {0.5, 0, 0, 0.25}), 1e-15},
+        {RealMat(2, 2, {4, 0, 0, 9}), {0.5, 0}, RealMat(2, 2, {2, 0, 0, 3}), 1e-14},
+        {RealMat(1, 2, {4, 9}), {0.5, 0}, RealMat(1, 2, {2, 3}), 1e-15},
+        // Binary powering: 1e9 products would never finish.
+        {RealMat(2, 2, {1, 1, 0, 1}), {1e9, 0}, RealMat(2, 2, {1, 1e9, 0, 1}), 0},
+        {RealMat(2, 2, {1, 1, 0, 1}), {65, 0}, RealMat(2, 2, {1, 65, 0, 1}), 0},
+        // A non-zero imaginary part is never a whole exponent: 4^i, 9^i.
+        {RealMat(2, 2, {4, 0, 0, 9}),
+         {0, 1},
+         Mat(2, 2, {{std::cos(std::log(4.0)), std::sin(std::log(4.0))}, {0, 0}, {0, 0},
+                    {std::cos(std::log(9.0)), std::sin(std::log(9.0))}}),
+         1e-14},
+    };
+    for (auto& c : cases) {
+        CComplexMatrix A(c.a);
+        ASSERT_EQ(CComplexMatrix::Power(A, c.p), 0);
+        EXPECT_LE(DiffNorm(A, c.expected), c.tol) << c.p.re << "+" << c.p.im << "i";
+    }
+}
+
+TEST(MatrixPower, ScalarToMatrix)
+{
+    CComplexMatrix Z = RealMat(2, 2, {0, 0, 0, 0});
+    ASSERT_EQ(ScalarPowMatrix(Complex(2, 0), Z), 0);
+    EXPECT_EQ(DiffNorm(Z, Identity(2)), 0.0);
+    CComplexMatrix row = RealMat(1, 2, {1, 2});
+    ASSERT_EQ(ScalarPowMatrix(Complex(2, 0), row), 0);
+    EXPECT_EQ(DiffNorm(row, RealMat(1, 2, {2, 4})), 0.0);
+    CComplexMatrix d = RealMat(2, 2, {1, 0, 0, 3});
+    ASSERT_EQ(ScalarPowMatrix(Complex(2, 0), d), 0);
+    EXPECT_LE(DiffNorm(d, RealMat(2, 2, {2, 0, 0, 8})), 1e-13);
+}

@@ -1,0 +1,313 @@
+// Drivers of LAPACK routines on numeric matrices, and our own xerbla_.
+#include "values/lapack_drivers.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "values/lapack.h"
+#include "values/output_stream.h"
+#include "values/random15.h"
+#include "values/value.h"
+#include "values/value_matrix.h"
+
+namespace {
+
+struct LapackArgumentError {
+    bool set = false;
+    char routine[16] = {0};
+    int position = 0;
+};
+thread_local LapackArgumentError lastArgumentError;
+
+// Spare cells after every array handed to LAPACK: some BLAS kernels read a
+// vector's worth past the end of a matrix.
+constexpr size_t kPad = 8;
+
+std::vector<Complex> Padded(size_t n) { return std::vector<Complex>(n + kPad); }
+
+// Column-major copy of a matrix (with the spare cells).
+std::vector<Complex> Pack(const CComplexMatrix& m)
+{
+    std::vector<Complex> a = Padded((size_t)m.Rows() * (size_t)m.Cols());
+    for (int j = 0; j < m.Cols(); j++)
+        for (int i = 0; i < m.Rows(); i++) a[(size_t)j * (size_t)m.Rows() + (size_t)i] = m.Cell(i, j);
+    return a;
+}
+
+bool IsSquare(const CComplexMatrix& m) { return !m.IsEmpty() && m.Rows() == m.Cols(); }
+
+}  // namespace
+
+// LAPACK calls this on an invalid argument instead of stopping the process: the
+// routine then returns with info < 0 and the driver reports it as a status.
+// Programs load this library before LAPACK, so this definition is the one
+// LAPACK's own calls resolve to (the argument-error test checks it).
+extern "C" void xerbla_(const char* srname, const int* info, size_t srnameLen)
+{
+    LapackArgumentError& e = lastArgumentError;
+    e.set = true;
+    size_t n = srnameLen < sizeof(e.routine) - 1 ? srnameLen : sizeof(e.routine) - 1;
+    if (!srname) n = 0;
+    std::memcpy(e.routine, srname ? srname : "", n);
+    while (n > 0 && e.routine[n - 1] == ' ') n--;
+    e.routine[n] = '\0';
+    e.position = info ? *info : 0;
+}
+
+bool TakeLapackArgumentError(std::string* routine, int* position)
+{
+    LapackArgumentError& e = lastArgumentError;
+    if (!e.set) return false;
+    if (routine) *routine = e.routine;
+    if (position) *position = e.position;
+    e = LapackArgumentError();
+    return true;
+}
+
+namespace {
+
+int SvdCall(const CComplexMatrix& A, bool vectors, CComplexMatrix* U, CRealMatrix& S, CComplexMatrix* V,
+            bool diagonal)
+{
+    if (A.IsEmpty()) return 69;
+    std::vector<Complex> a = Pack(A);
+    int m = A.Rows(), n = A.Cols(), k = m < n ? m : n;
+    int lda = m, ldu = m, ldvt = k;
+    int lwork = (m > n ? m : n) + 2 * k;
+    std::vector<double> s(k + kPad), rwork(5 * (size_t)k + kPad);
+    std::vector<Complex> work = Padded(lwork);
+    std::vector<Complex> u = Padded(vectors ? (size_t)m * k : 1), vt = Padded(vectors ? (size_t)k * n : 1);
+    const char* job = vectors ? "S" : "N";
+    int info = 0;
+    zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
+            &lwork, rwork.data(), &info, 1, 1);
+    if (info > 0) {
+        ReportError() << "Svd: Solution will not converge";
+        return 10;
+    }
+    if (info < 0) {
+        TakeLapackArgumentError(nullptr, nullptr);
+        ReportError() << "Svd: One or more argument(s) has invalid value(s)";
+        return 10;
+    }
+    if (diagonal) {
+        S.Fill(k, k, 0.0);
+        for (int i = 0; i < k; i++) S.Cell(i, i) = s[i];
+    } else {
+        UnpackRealColumnMajor(s.data(), k, 1, S);
+    }
+    if (vectors) {
+        UnpackColumnMajor(u.data(), m, k, *U);
+        // V = VT^H.
+        UnpackTransposed(vt.data(), n, k, *V);
+        for (int i = 0; i < n; i++)
+            for (int j = 0; j < k; j++) V->Cell(i, j).im = -V->Cell(i, j).im;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int LapackSvd(const CComplexMatrix& A, CComplexMatrix& U, CRealMatrix& S, CComplexMatrix& V)
+{
+    return SvdCall(A, true, &U, S, &V, true);
+}
+
+int LapackSvdValues(const CComplexMatrix& A, CRealMatrix& s)
+{
+    return SvdCall(A, false, nullptr, s, nullptr, false);
+}
+
+int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
+{
+    if (!IsSquare(A)) {
+        ReportError() << "Argument must be a square matrix";
+        return 69;
+    }
+    int n = A.Rows(), ilo = 1, ihi = n, lda = n;
+    int lwork = 6 * n;
+    std::vector<Complex> h = Pack(A), w = Padded(n), work = Padded(lwork), tau = Padded(n > 1 ? n - 1 : 1);
+    int info = 0;
+    zgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
+    std::vector<Complex> q;
+    if (info == 0) {
+        q = h;
+        zunghr_(&n, &ilo, &ihi, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
+    }
+    if (info == 0) {
+        // The reflectors below the subdiagonal are not part of the Hessenberg form.
+        for (int j = 0; j < n; j++)
+            for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = Complex();
+        zhseqr_("S", "V", &n, &ilo, &ihi, h.data(), &lda, w.data(), q.data(), &lda, work.data(), &lwork,
+                &info, 1, 1);
+    }
+    if (info > 0) {
+        ReportError() << "Failed schur decomposition";
+        return 10;
+    }
+    if (info < 0) {
+        TakeLapackArgumentError(nullptr, nullptr);
+        ReportError() << "Schur: One or more argument(s) has invalid value(s)";
+        return 10;
+    }
+    UnpackColumnMajor(q.data(), n, n, Q);
+    UnpackColumnMajor(h.data(), n, n, T);
+    return 0;
+}
+
+int LapackInverse(CComplexMatrix& A)
+{
+    if (!IsSquare(A)) {
+        ReportError() << "Argument must be a square matrix";
+        return 69;
+    }
+    int n = A.Rows(), lda = n, info = 0;
+    int lwork = 3 * n;
+    std::vector<Complex> a = Pack(A), work = Padded(lwork);
+    std::vector<int> ipiv(n + kPad);
+    // The last n Complex of work serve as the 2n doubles of the condition estimate.
+    double* rwork = reinterpret_cast<double*>(work.data() + 2 * (size_t)n);
+    double anorm = zlange_("1", &n, &n, a.data(), &lda, rwork, 1);
+    zgetrf_(&n, &n, a.data(), &lda, ipiv.data(), &info);
+    double rcond = 0.0;
+    int coninfo = 0;
+    zgecon_("1", &n, a.data(), &lda, &anorm, &rcond, work.data(), rwork, &coninfo, 1);
+    if (rcond < n * anorm * DBL_EPSILON)
+        ReportWarning() << "Matrix is close to singular or badly scaled. rcond=" << rcond;
+    zgetri_(&n, a.data(), &lda, ipiv.data(), work.data(), &lwork, &info);
+    if (info > 0) {
+        ReportError() << "The matrix is singular";
+        return 10;
+    }
+    if (info < 0) {
+        TakeLapackArgumentError(nullptr, nullptr);
+        ReportError() << "inv: Internal error";
+        return 10;
+    }
+    UnpackColumnMajor(a.data(), n, n, A);
+    return 0;
+}
+
+int LapackInverse(const CComplexMatrix& A, CComplexMatrix& result)
+{
+    CComplexMatrix work(A);
+    int rc = LapackInverse(work);
+    if (rc == 0) result.Swap(work);
+    return rc;
+}
+
+namespace {
+
+template <class Fn>
+int SchurFunction(const CComplexMatrix& A, CComplexMatrix& F, Fn fn, double* esterr)
+{
+    CComplexMatrix Q, T;
+    int rc = LapackSchur(A, Q, T);
+    if (rc != 0) return rc;
+    bool realInput = true;
+    for (int i = 0; i < A.Rows(); i++)
+        for (int j = 0; j < A.Cols(); j++)
+            if (A.Cell(i, j).im != 0.0) realInput = false;
+    const int n = A.Rows();
+    CComplexMatrix R(n, n);
+    for (int i = 0; i < n; i++) R.Cell(i, i) = fn(T.Cell(i, i));
+    double dmin = ComplexAbsOf(T.Cell(0, 0));
+    // Parlett recurrence, superdiagonal by superdiagonal.
+    for (int p = 1; p < n; p++) {
+        for (int i = 0; i + p < n; i++) {
+            int j = i + p;
+            Complex s, t;
+            ComplexDifference(t, R.Cell(j, j), R.Cell(i, i));
+            ComplexProduct(s, T.Cell(i, j), t);
+            if (p > 1) {
+                Complex tf, ft, prod;
+                for (int k = i + 1; k < j; k++) {
+                    ComplexProduct(prod, T.Cell(i, k), R.Cell(k, j));
+                    tf += prod;
+                    ComplexProduct(prod, R.Cell(i, k), T.Cell(k, j));
+                    ft += prod;
+                }
+                Complex diff;
+                ComplexDifference(diff, tf, ft);
+                s += diff;
+            }
+            Complex d;
+            ComplexDifference(d, T.Cell(j, j), T.Cell(i, i));
+            if (d.re != 0.0 || d.im != 0.0)
+                ComplexQuotient(R.Cell(i, j), s, d);
+            else
+                R.Cell(i, j) = s;
+            double ad = ComplexAbsOf(d);
+            if (ad < dmin) dmin = ad;
+        }
+    }
+    CComplexMatrix QH;
+    Q.ConjTranspose(QH);
+    CComplexMatrix out = Q * R;
+    out.Multiply(QH);
+    if (realInput) {
+        CRealMatrix im(n, n);
+        for (int i = 0; i < n; i++)
+            for (int j = 0; j < n; j++) im.Cell(i, j) = out.Cell(i, j).im;
+        if (im.OneNorm() <= 10 * n * DBL_EPSILON * out.MaxColumnSum())
+            for (int i = 0; i < n; i++)
+                for (int j = 0; j < n; j++) out.Cell(i, j).im = 0.0;
+    }
+    if (esterr) {
+        if (dmin == 0.0) dmin = DBL_EPSILON;
+        CComplexMatrix upper(T);
+        upper.Triu(1);
+        double est = (DBL_EPSILON / dmin) * upper.MaxColumnSum();
+        if (est < DBL_EPSILON) est = DBL_EPSILON;
+        if (est > 1.0) est = 1.0;
+        *esterr = est;
+    }
+    F.Swap(out);
+    return 0;
+}
+
+}  // namespace
+
+int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunction fn, double* esterr)
+{
+    return SchurFunction(A, F, [fn](const Complex& z) { return fn(z); }, esterr);
+}
+
+int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunctionOut fn, double* esterr)
+{
+    return SchurFunction(
+        A, F,
+        [fn](const Complex& z) {
+            Complex r;
+            fn(r, z);
+            return r;
+        },
+        esterr);
+}
+
+int RandomMatrix(CValueMatrix& M, int mode, int idist)
+{
+    int64_t count64 = (int64_t)M.Rows() * (int64_t)M.Cols();
+    if (count64 == 0 || (mode != 1 && mode != 2)) return 0;
+    if (count64 > INT_MAX) return 69;
+    int count = (int)count64;
+    // LAPACK's seed rule: four values in 0..4095, the last one odd.
+    int iseed[4];
+    for (int& seed : iseed) seed = SaturateToInt(Rand15() * 3.0518509447574615e-05 * 4095.0);
+    iseed[3] |= 1;
+    if (mode == 1) {
+        std::vector<double> x(count + kPad, 0.0);
+        dlarnv_(&idist, iseed, &count, x.data());
+        for (int i = 0, k = 0; i < M.Rows(); i++)
+            for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetReal(x[k++]);
+    } else {
+        std::vector<Complex> x = Padded(count);
+        zlarnv_(&idist, iseed, &count, x.data());
+        for (int i = 0, k = 0; i < M.Rows(); i++)
+            for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetComplex(x[k++]);
+    }
+    return 0;
+}

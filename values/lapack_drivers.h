@@ -1,0 +1,32 @@
+#pragma once
+// Drivers of LAPACK routines on numeric matrices. Status: 0 done, 10 reported
+// LAPACK failure, 69 matrix unusable (empty, or not square where required).
+#include <string>
+
+#include "values/complex.h"
+#include "values/numeric_matrix.h"
+
+class CValueMatrix;
+
+// A = U S V^H; U m x k, S k x k real diagonal, V n x k, k = min(m, n).
+int LapackSvd(const CComplexMatrix& A, CComplexMatrix& U, CRealMatrix& S, CComplexMatrix& V);
+// Singular values, largest first, as a k x 1 column.
+int LapackSvdValues(const CComplexMatrix& A, CRealMatrix& s);
+// A = Q T Q^H with T upper triangular.
+int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T);
+// A replaced by its inverse (unchanged on failure); warns when nearly singular.
+int LapackInverse(CComplexMatrix& A);
+int LapackInverse(const CComplexMatrix& A, CComplexMatrix& result);
+// F = fn(A) by the Schur form and the Parlett recurrence; esterr (may be null)
+// receives an error estimate.
+using ComplexFunction = Complex (*)(const Complex&);
+using ComplexFunctionOut = void (*)(Complex&, const Complex&);
+int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunction fn, double* esterr);
+int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunctionOut fn, double* esterr);
+// Fills M with random numbers: mode 1 Real cells (dlarnv), mode 2 Complex cells
+// (zlarnv), other modes leave M alone. idist is LAPACK's distribution code.
+int RandomMatrix(CValueMatrix& M, int mode, int idist);
+
+// The last argument error LAPACK reported on this thread through xerbla_
+// (routine name and argument position); cleared by the call.
+bool TakeLapackArgumentError(std::string* routine, int* position);

@@ -1,0 +1,235 @@
+// Power "^" and element-wise power ".^" on values.
+#include "values/power.h"
+
+#include <cmath>
+
+#include "values/complex.h"
+#include "values/matrix_conversions.h"
+#include "values/numeric_matrix.h"
+#include "values/output_stream.h"
+#include "values/value_matrix.h"
+
+namespace {
+
+int ReportTypes(const CValue& a, const CValue& b)
+{
+    ReportError() << "Calculating a raise to the power, " << CValue::TypeNameOf(a.Type()) << " and "
+                  << CValue::TypeNameOf(b.Type()) << " type";
+    return 10;
+}
+
+int ReportShapes()
+{
+    ReportError() << "Array power, matrices must be a same sizes";
+    return 10;
+}
+
+// The matrix paths that need an eigen-decomposition or a matrix exponential.
+int ReportUnsupported()
+{
+    ReportError() << "Calculating a raise to the power, this matrix power is not available";
+    return 10;
+}
+
+bool IsScalar(const CValue& v) { return v.Type() == VT_REAL || v.Type() == VT_COMPLEX; }
+
+// Scalar ^ scalar into a; both are numbers.
+void ScalarPower(CValue& a, const CValue& b)
+{
+    if (a.Type() == VT_REAL && b.Type() == VT_REAL) {
+        double x = a.Real(), y = b.Real();
+        if (x < 0 && y != std::floor(y)) {
+            Complex r;
+            ComplexPowReal(r, Complex(x, 0.0), y);
+            a.SetComplex(r);
+        } else {
+            a.Real() = std::pow(x, y);
+        }
+        return;
+    }
+    Complex r;
+    if (a.Type() == VT_REAL)
+        RealPowComplex(r, a.Real(), b.ComplexRef());
+    else if (b.Type() == VT_REAL)
+        ComplexPowReal(r, a.ComplexRef(), b.Real());
+    else
+        ComplexPowComplex(r, a.ComplexRef(), b.ComplexRef());
+    a.SetComplex(r);
+}
+
+void PowCell(Complex& z, const Complex& p)
+{
+    Complex r;
+    if (p.im == 0.0)
+        ComplexPowReal(r, z, p.re);
+    else
+        ComplexPowComplex(r, z, p);
+    z = r;
+}
+
+bool IsWholeComplex(const Complex& p)
+{
+    Complex r = ComplexRound(p);
+    return r.re == p.re && r.im == p.im;
+}
+
+// Repeated products up to |p|; the inverse for a negative real part.
+int WholeMatrixPower(CComplexMatrix& A, const Complex& p)
+{
+    if (p.re == 0.0 && p.im == 0.0) {
+        A.MakeIdentity();
+        return 0;
+    }
+    CComplexMatrix X(A);
+    double limit = p.Modulus();
+    for (double k = 2; k <= limit; k += 1)
+        if (int st = A.Multiply(X)) return st;
+    if (p.re < 0) return A.Invert();
+    return 0;
+}
+
+// Matrix ^ scalar on value cells that are not all numbers.
+int ValueCellMatrixPower(CValueMatrix& m, const CValue& b)
+{
+    bool square = m.Rows() == m.Cols() && m.Rows() > 1;
+    if (!square) {
+        for (int r = 0; r < m.Rows(); ++r)
+            for (int c = 0; c < m.Cols(); ++c)
+                if (int st = ValuePower(m.Cell(r, c), b)) return st;
+        return 0;
+    }
+    Complex p = b.GetComplex();
+    if (!IsWholeComplex(p)) return ReportUnsupported();
+    if (p.re == 0.0 && p.im == 0.0) {
+        m.MakeIdentity();
+        return 0;
+    }
+    CValueMatrix X(m);
+    double limit = p.Modulus();
+    for (double k = 2; k <= limit; k += 1)
+        if (int st = m.Multiply(X)) return st;
+    if (p.re < 0) return m.Invert();
+    return 0;
+}
+
+int MatrixPowerScalar(CValue& a, const CValue& b)
+{
+    CValueMatrix& m = a.Matrix();
+    CComplexMatrix A;
+    if (!ValueToComplexMatrix(m, A)) return ValueCellMatrixPower(m, b);
+    Complex p = b.GetComplex();
+    int st = 0;
+    if (A.Rows() != A.Cols() || (A.Rows() == 1 && A.Cols() == 1)) {
+        for (int r = 0; r < A.Rows(); ++r)
+            for (int c = 0; c < A.Cols(); ++c) PowCell(A.Cell(r, c), p);
+    } else if (IsWholeComplex(p)) {
+        st = WholeMatrixPower(A, p);
+    } else {
+        return ReportUnsupported();
+    }
+    ComplexMatrixToValue(A, m);
+    return st;
+}
+
+int ScalarPowerMatrix(CValue& a, const CValue& b)
+{
+    const CValueMatrix& bm = b.Matrix();
+    bool square = bm.Rows() == bm.Cols() && bm.Rows() > 0;
+    CComplexMatrix B;
+    if (ValueToComplexMatrix(bm, B)) {
+        if (square) return ReportUnsupported();
+        Complex s = a.GetComplex();
+        for (int r = 0; r < B.Rows(); ++r)
+            for (int c = 0; c < B.Cols(); ++c) {
+                Complex z = s;
+                PowCell(z, B.Cell(r, c));
+                B.Cell(r, c) = z;
+            }
+        CValue out;
+        ComplexMatrixToValue(B, out.MakeMatrix(0, 0));
+        a.Swap(out);
+        return 0;
+    }
+    if (square) return ReportUnsupported();
+    CValue out;
+    CValueMatrix& om = out.MakeMatrix(bm.Rows(), bm.Cols());
+    for (int r = 0; r < bm.Rows(); ++r)
+        for (int c = 0; c < bm.Cols(); ++c) {
+            CValue cell(a);
+            if (int st = ValuePower(cell, bm.Cell(r, c))) return st;
+            om.Cell(r, c).Swap(cell);
+        }
+    a.Swap(out);
+    return 0;
+}
+
+}  // namespace
+
+int ValuePower(CValue& a, const CValue& b)
+{
+    bool as = IsScalar(a), bs = IsScalar(b);
+    bool am = a.Type() == VT_MATRIX, bm = b.Type() == VT_MATRIX;
+    if (as && bs) {
+        ScalarPower(a, b);
+        return 0;
+    }
+    if (as && bm) return ScalarPowerMatrix(a, b);
+    if (am && bs) return MatrixPowerScalar(a, b);
+    if (am && bm) {
+        CValueMatrix& x = a.Matrix();
+        const CValueMatrix& y = b.Matrix();
+        if (x.Rows() != y.Rows() || x.Cols() != y.Cols()) return ReportShapes();
+        for (int r = 0; r < x.Rows(); ++r)
+            for (int c = 0; c < x.Cols(); ++c) ValuePower(x.Cell(r, c), y.Cell(r, c));
+        return 0;
+    }
+    return ReportTypes(a, b);
+}
+
+int ValueArrayPower(CValue& a, const CValue& b)
+{
+    bool as = IsScalar(a), bs = IsScalar(b);
+    bool am = a.Type() == VT_MATRIX, bm = b.Type() == VT_MATRIX;
+    if (as && bs) {
+        ScalarPower(a, b);
+        return 0;
+    }
+    if (as && bm) {
+        const CValueMatrix& y = b.Matrix();
+        CValue out;
+        CValueMatrix& o = out.MakeMatrix(y.Rows(), y.Cols());
+        int st = 0;
+        for (int r = 0; r < y.Rows() && !st; ++r)
+            for (int c = 0; c < y.Cols() && !st; ++c) {
+                CValue cell(a);
+                st = ValueArrayPower(cell, y.Cell(r, c));
+                o.Cell(r, c).Swap(cell);
+            }
+        a.Swap(out);
+        return st;
+    }
+    if (am && bs) {
+        CValueMatrix& x = a.Matrix();
+        for (int r = 0; r < x.Rows(); ++r)
+            for (int c = 0; c < x.Cols(); ++c)
+                if (int st = ValueArrayPower(x.Cell(r, c), b)) return st;
+        return 0;
+    }
+    if (am && bm) {
+        CValueMatrix& x = a.Matrix();
+        const CValueMatrix& y = b.Matrix();
+        if (x.Rows() != y.Rows() || x.Cols() != y.Cols()) return ReportShapes();
+        for (int r = 0; r < x.Rows(); ++r)
+            for (int c = 0; c < x.Cols(); ++c)
+                if (int st = ValueArrayPower(x.Cell(r, c), y.Cell(r, c))) return st;
+        return 0;
+    }
+    return ReportTypes(a, b);
+}
+
+CValue ValuePowerOf(const CValue& a, const CValue& b)
+{
+    CValue r(a);
+    if (ValuePower(r, b)) r.Clear();
+    return r;
+}
