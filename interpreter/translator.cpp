@@ -199,6 +199,7 @@ StatusWord TranslateBlock(CStatementBlock* block, std::istream& in)
         if (!word.empty() && word[0] == '%') {
             std::string rest;
             std::getline(in, rest);
+            if (!rest.empty() && rest.back() == '\r') rest.pop_back();  // CR LF text
             pendingComment += word + rest + "\r\n";
             continue;
         }
