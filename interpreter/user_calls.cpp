@@ -3,7 +3,6 @@
 #include "interpreter/user_calls.h"
 
 #include <cstring>
-#include <iomanip>
 #include <new>
 #include <sstream>
 
@@ -97,11 +96,6 @@ int CountFunctionOverloads(const char* name, int, int, std::vector<FunctionOverl
     return n;
 }
 
-CFunctionTable* ProgramFunctionTable(StatementContext* context)
-{
-    return context ? context->Context()->Functions() : nullptr;
-}
-
 bool UserFunctionYieldsValue(const CUserFunction* f)
 {
     return f && f->outputCount > 0 && !(f->flags & CUserFunction::FLAG_NO_ASSIGN);
@@ -113,9 +107,10 @@ namespace {
 
 std::string DefaultText(const CValue& v)
 {
-    std::ostringstream os;
-    os << std::setprecision(8) << v;
-    return os.str();
+    ValueTextFormat fmt = UnlimitedTextFormat;
+    fmt.precision = 8;
+    std::string text;
+    return ValueFormat(v, text, &fmt);
 }
 
 }  // namespace
