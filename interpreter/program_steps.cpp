@@ -3,6 +3,8 @@
 // provider when that part joins the tree.
 #include "interpreter/program_steps.h"
 
+#include "interpreter/basic_statements.h"
+#include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
 #include "values/app_settings.h"
 #include "values/output_stream.h"
@@ -16,9 +18,9 @@ void LoadFunctionLibrarySources(const std::string& folder)
     LoadFunctionLibraries(folder);
 }
 
-// not built yet: the basic group, then RegisterConsoleStatements and
-// RegisterPlotStatements, added to the statement-group list in that order.
-void RegisterStatementGroups() {}
+// The basic group; not built yet: RegisterConsoleStatements and
+// RegisterPlotStatements, added to the statement-group list after it.
+void RegisterStatementGroups() { CStatementModuleList::AddGroup(RegisterBasicStatements()); }
 
 // not built yet: ::LoadStatementModules(folder).
 void LoadStatementModules(const std::string&) {}
