@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -163,11 +164,14 @@ int RunBatch(const std::string& file)
         return BATCH_NOT_STARTED;
     }
 
-    static CBatchOutputStream stream;
+    // Stays installed until the process ends: late messages still have a home.
+    static CBatchOutputStream* const streamObject = new CBatchOutputStream();
+    CBatchOutputStream& stream = *streamObject;
     SetOutputStream(&stream);
 
-    // Never freed: an abandoned thread may still use it when the process ends.
-    CProgram* program = new CProgram();
+    // Kept alive for good if its thread is abandoned: the thread may still use it.
+    std::unique_ptr<CProgram> owned(new CProgram());
+    CProgram* program = owned.get();
     program->Init(nullptr);
 
     stream.StartProgramOutput();
@@ -177,6 +181,8 @@ int RunBatch(const std::string& file)
     std::istringstream in(text);
     StatusWord translated = program->Translate(in);
     if (IsErrorStatus(translated) || stream.TakeErrors()) {
+        owned.reset();
+        ShutdownInterpreter();
         std::fflush(stdout);
         return BATCH_TRANSLATION_FAILED;
     }
@@ -186,6 +192,9 @@ int RunBatch(const std::string& file)
     watcher.Start();
     if (!program->StartThread()) {
         watcher.Finish();
+        CloseHandle(stopEvent);
+        owned.reset();
+        ShutdownInterpreter();
         return BATCH_NOT_STARTED;
     }
 
@@ -201,12 +210,15 @@ int RunBatch(const std::string& file)
     program->StopThread();
     bool abandoned = program->IsAbandoned();
     watcher.Finish();
+    CloseHandle(stopEvent);
     std::fflush(stdout);
     std::fflush(stderr);
     if (abandoned) {
         // The thread may still run: leave without tearing anything down.
+        (void)owned.release();
         _exit(BATCH_RUN_ERROR);
     }
+    owned.reset();
     ShutdownInterpreter();
     return stream.TakeErrors() ? BATCH_RUN_ERROR : BATCH_OK;
 }

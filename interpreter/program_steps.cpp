@@ -18,16 +18,18 @@ void LoadFunctionLibrarySources(const std::string& folder)
     LoadFunctionLibraries(folder);
 }
 
-// The basic group; not built yet: RegisterConsoleStatements and
-// RegisterPlotStatements, added to the statement-group list after it.
-void RegisterStatementGroups() { CStatementModuleList::AddGroup(RegisterBasicStatements()); }
+void RegisterStatementGroups()
+{
+    CStatementModuleList::AddGroup(RegisterBasicStatements());
+    // not built yet: RegisterConsoleStatements, then RegisterPlotStatements.
+}
 
-// not built yet: ::LoadStatementModules(folder).
-void LoadStatementModules(const std::string&) {}
+void LoadStatementModules(const std::string& folder) { ::LoadStatementModules(folder.c_str()); }
 
-// not built yet: CStatementModuleList::InitAll(GetOutputStream(),
-// ReadValueHook, WriteValueHook, mainWindow).
-void InitStatementModules(HWND) {}
+void InitStatementModules(HWND mainWindow)
+{
+    CStatementModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow);
+}
 
 // not built yet: CFuncModuleList::Load(folder), then
 // CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow).
@@ -41,8 +43,7 @@ void RegisterBuiltinLibraries() {}
 // not built yet: ::ResetCurrentPlot() of the plot statements.
 void ResetCurrentPlot() {}
 
-// not built yet: CStatementModuleList::NotifyDevicesStop().
-int NotifyDevicesStop() { return 0; }
+int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 
 // not built yet: ::CloseAllFiles() of the file functions.
 int CloseAllFiles() { return 0; }
@@ -53,7 +54,6 @@ void SeedRandom(unsigned) {}
 // Library functions; program functions go with their programs.
 void DeleteAllUserFunctions() { DeleteLibraryTables(); }
 
-// not built yet: CStatementModuleList::ExitAll().
-void ExitStatementModules() {}
+void ExitStatementModules() { CStatementModuleList::ExitAll(); }
 
 }  // namespace ProgramSteps

@@ -24,7 +24,7 @@ int ReportShapes()
     return 10;
 }
 
-// The matrix paths that need an eigen-decomposition or a matrix exponential.
+// Square matrices of cells that are not all numbers: only whole powers up to 64.
 int ReportUnsupported()
 {
     ReportError() << "Calculating a raise to the power, this matrix power is not available";
@@ -73,21 +73,6 @@ bool IsWholeComplex(const Complex& p)
     return r.re == p.re && r.im == p.im;
 }
 
-// Repeated products up to |p|; the inverse for a negative real part.
-int WholeMatrixPower(CComplexMatrix& A, const Complex& p)
-{
-    if (p.re == 0.0 && p.im == 0.0) {
-        A.MakeIdentity();
-        return 0;
-    }
-    CComplexMatrix X(A);
-    double limit = p.Modulus();
-    for (double k = 2; k <= limit; k += 1)
-        if (int st = A.Multiply(X)) return st;
-    if (p.re < 0) return A.Invert();
-    return 0;
-}
-
 // Matrix ^ scalar on value cells that are not all numbers.
 int ValueCellMatrixPower(CValueMatrix& m, const CValue& b)
 {
@@ -99,7 +84,7 @@ int ValueCellMatrixPower(CValueMatrix& m, const CValue& b)
         return 0;
     }
     Complex p = b.GetComplex();
-    if (!IsWholeComplex(p)) return ReportUnsupported();
+    if (!IsWholeComplex(p) || p.Modulus() > 64) return ReportUnsupported();
     if (p.re == 0.0 && p.im == 0.0) {
         m.MakeIdentity();
         return 0;
@@ -117,16 +102,7 @@ int MatrixPowerScalar(CValue& a, const CValue& b)
     CValueMatrix& m = a.Matrix();
     CComplexMatrix A;
     if (!ValueToComplexMatrix(m, A)) return ValueCellMatrixPower(m, b);
-    Complex p = b.GetComplex();
-    int st = 0;
-    if (A.Rows() != A.Cols() || (A.Rows() == 1 && A.Cols() == 1)) {
-        for (int r = 0; r < A.Rows(); ++r)
-            for (int c = 0; c < A.Cols(); ++c) PowCell(A.Cell(r, c), p);
-    } else if (IsWholeComplex(p)) {
-        st = WholeMatrixPower(A, p);
-    } else {
-        return ReportUnsupported();
-    }
+    int st = CComplexMatrix::Power(A, b.GetComplex());
     ComplexMatrixToValue(A, m);
     return st;
 }
@@ -137,8 +113,18 @@ int ScalarPowerMatrix(CValue& a, const CValue& b)
     bool square = bm.Rows() == bm.Cols() && bm.Rows() > 0;
     CComplexMatrix B;
     if (ValueToComplexMatrix(bm, B)) {
-        if (square) return ReportUnsupported();
         Complex s = a.GetComplex();
+        if (square) {
+            // s ^ B = exp(log(s) B)
+            Complex l;
+            ComplexLog(l, s);
+            CComplexMatrix E;
+            if (int st = B.Scaled(l).Expm(E)) return st;
+            CValue out;
+            ComplexMatrixToValue(E, out.MakeMatrix(0, 0));
+            a.Swap(out);
+            return 0;
+        }
         for (int r = 0; r < B.Rows(); ++r)
             for (int c = 0; c < B.Cols(); ++c) {
                 Complex z = s;

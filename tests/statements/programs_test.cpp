@@ -75,6 +75,8 @@ const ProgramCase kLoops[] = {
      {"1", "2"}},
     {"switch_default_needs_colon", "switch(1) case 1: 1; default 2; end", {"Error: Syntax error: at this position"}},
     {"switch_without_case", "switch(1) end", {"Error: Syntax error: at this position"}},
+    {"run_error_in_body_reported_once", "for(i=1:2) zz; end 1;", {"Error: Variable is not defined above"}},
+    {"translate_error_in_body_reported_once", "for(i=1:2) if() end end", {"Error: Empty statement"}},
     {"nested_body_shares_variables", "y = 0; for(i=1:3) y = y + i; end y;", {"6"}},
 };
 

@@ -174,6 +174,21 @@ TEST(DisplayStatement, OneMessagePerRunWithItsPlace)
     }
 }
 
+TEST(ClearStatement, StopsAtUnknownNameLeavingLaterNames)
+{
+    EnsureBasicGroup();
+    GlobalVariables.Clear();
+    CCaptureStream cap;
+    CStatementBlock program;
+    std::istringstream in("x = 1; y = 2; clear x, nosuch, y;");
+    ASSERT_EQ(TranslateBlock(&program, in), 0);
+    EXPECT_EQ(ExecuteStatements(&program), ERR_INVALID_VARIABLE | STATUS_REPORTED);
+    EXPECT_EQ(cap.messages, std::vector<std::string>{"Error: Variable 'nosuch' is not found"});
+    EXPECT_TRUE(program.Vars()->Find("x")->value->IsEmpty());
+    ASSERT_EQ(program.Vars()->Find("y")->value->Type(), (uint32_t)VT_REAL);
+    EXPECT_EQ(program.Vars()->Find("y")->value->Real(), 2.0);
+}
+
 TEST(ExpressionStatement, EmptyTextIsNoOp)
 {
     CStatementBlock block;

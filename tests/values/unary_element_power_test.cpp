@@ -143,6 +143,21 @@ TEST(Power, ScalarsAndMatrices)
     ASSERT_EQ(ValuePower(two, Row({1, 2})), 0);
     EXPECT_EQ(Re(two), (std::vector<double>{2, 4}));
 
+    CValue root = Row({4, 0, 0, 9}, 2);
+    ASSERT_EQ(ValuePower(root, CValue(0.5)), 0);
+    std::vector<double> r = Re(root);
+    EXPECT_NEAR(r[0], 2, 1e-12);
+    EXPECT_NEAR(r[1], 0, 1e-12);
+    EXPECT_NEAR(r[3], 3, 1e-12);
+    CValue big = Row({1, 1, 0, 1}, 2);
+    ASSERT_EQ(ValuePower(big, CValue(1e9)), 0);  // no billion products
+    EXPECT_EQ(Re(big)[1], 1e9);
+    CValue expo(2.0);
+    ASSERT_EQ(ValuePower(expo, Row({0, 0, 0, 0}, 2)), 0);
+    r = Re(expo);
+    EXPECT_NEAR(r[0], 1, 1e-12);
+    EXPECT_NEAR(r[1], 0, 1e-12);
+
     CValue e = Row({1, 2});
     ASSERT_EQ(ValueArrayPower(e, Row({2, 3})), 0);
     EXPECT_EQ(Re(e), (std::vector<double>{1, 8}));
