@@ -20,7 +20,11 @@ namespace {
 
 class LibrarySources : public ::testing::Test {
 protected:
-    void SetUp() override { GlobalVariables.Clear(); }
+    void SetUp() override
+    {
+        GlobalVariables.Clear();
+        EnsureBasicGroup();
+    }
     void TearDown() override
     {
         DeleteLibraryTables();
@@ -176,7 +180,8 @@ TEST_F(LibrarySources, PointerCallsCheckArity)
     a.SetReal(4);
     b.SetReal(5);
     CValue* args[] = {&a, &b};
-    EXPECT_EQ(program.CallFunctionPointer(PTR_USER_FUNCTION, add2, args, 2, &result), 0);
+    ASSERT_EQ(program.CallFunctionPointer(PTR_USER_FUNCTION, add2, args, 2, &result), 0);
+    ASSERT_EQ(result.Type(), VT_REAL);
     EXPECT_EQ(result.Real(), 9.0);
     int notAFunction = 0;
     EXPECT_EQ(program.CallFunctionPointer(PTR_USER_FUNCTION, &notAFunction, args, 2, &result), ERR_FUNCTION_POINTER);
