@@ -84,6 +84,31 @@ TEST_F(LibrarySources, CalledFromAProgramAndTranslatedOnce)
     EXPECT_TRUE(UserFunctionAt(table, 0)->flags & CStatementBlock::FLAG_TRANSLATED);
 }
 
+TEST_F(LibrarySources, LibraryBodiesKeepTheirOwnJumpsAndCalls)
+{
+    // A library function is its own context: its labels, nested bodies and
+    // recursion work without the calling program's table.
+    Load("function n = count(k)\n  n = 0;\n  again: n++;\n  if(n < k)\n    goto again;\n  end\nend\n"
+         "function r = depth(k)\n  r = 0;\n  if(k > 0)\n    r = 1 + depth(k - 1);\n  end\nend\n");
+    CTestProgram program;
+    EXPECT_EQ(RunProgramIn(program, "count(4); depth(6);").messages, (std::vector<std::string>{"4", "6"}));
+}
+
+// Stops after a number of statements, as a stop request would.
+class CStoppingProgram : public CTestProgram {
+public:
+    int checks = 0;
+    int IsStopRequested() override { return ++checks > 50; }
+};
+
+TEST_F(LibrarySources, StopRequestReachesLibraryBodies)
+{
+    Load("function y = spin(x)\n  y = 0;\n  while(1)\n    y++;\n  end\nend\n");
+    CStoppingProgram program;
+    ProgramRun r = RunProgramIn(program, "a = spin(1);");
+    EXPECT_EQ(r.messages, (std::vector<std::string>{std::string("Error: ") + GetErrorText(ERR_STOPPED)}));
+}
+
 TEST_F(LibrarySources, BrokenBodyIsReportedOnce)
 {
     Load("function y = bad(x)\n  y = x +;\nend\n");
