@@ -103,7 +103,7 @@ public:
 
 TEST_F(LibrarySources, StopRequestReachesLibraryBodies)
 {
-    Load("function y = spin(x)\n  y = 0;\n  while(1)\n    y++;\n  end\nend\n");
+    Load("function y = spin(x)\n  y = 0;\n  while(y < 100000)\n    y++;\n  end\nend\n");
     CStoppingProgram program;
     ProgramRun r = RunProgramIn(program, "a = spin(1);");
     EXPECT_EQ(r.messages, (std::vector<std::string>{std::string("Error: ") + GetErrorText(ERR_STOPPED)}));
