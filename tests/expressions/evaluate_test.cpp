@@ -251,3 +251,16 @@ TEST_F(ExprTest, LiteralsAndConstants)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExprTest, DeepChainsFailCleanly)
+{
+    ASSERT_EQ(Eval("x = 1"), 0);
+    std::string text = "x";
+    for (int i = 0; i < 200000; ++i) text += "[1]";
+    StatusWord st = Eval(text);
+    EXPECT_TRUE(st == 0 || st == ERR_STACK_OVERFLOW) << st;
+}
+
+}  // namespace
