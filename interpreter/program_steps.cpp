@@ -3,16 +3,22 @@
 // provider when that part joins the tree.
 #include "interpreter/program_steps.h"
 
+#include "builtins/libraries.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
-
+#include "interpreter/user_function.h"
 #include "values/app_settings.h"
 #include "values/output_stream.h"
+#include "values/random15.h"
 
 namespace ProgramSteps {
 
-// not built yet: LoadFunctionLibraries(folder), user functions.
-void LoadFunctionLibrarySources(const std::string&) {}
+// Pointers to functions get their text form first: library values may hold them.
+void LoadFunctionLibrarySources(const std::string& folder)
+{
+    InstallFunctionPointerText();
+    LoadFunctionLibraries(folder);
+}
 
 void RegisterStatementGroups()
 {
@@ -31,10 +37,7 @@ void InitStatementModules(HWND mainWindow)
 // CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow).
 void LoadFunctionModules(const std::string&, HWND) {}
 
-// not built yet: "Basic", "File Access", "Data Analysis", "Nonlinear
-// Numerical Solutions", "Matrix and Algebra", "Polynomials" through
-// RegisterFuncLibrary, in that order.
-void RegisterBuiltinLibraries() {}
+void RegisterBuiltinLibraries() { ::RegisterBuiltinLibraries(); }
 
 // not built yet: ::ResetCurrentPlot() of the plot statements.
 void ResetCurrentPlot() {}
@@ -44,11 +47,10 @@ int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 // not built yet: ::CloseAllFiles() of the file functions.
 int CloseAllFiles() { return 0; }
 
-// not built yet: the per-thread generator of the basic library.
-void SeedRandom(unsigned) {}
+void SeedRandom(unsigned seed) { SeedRand15(seed); }
 
-// not built yet: deletes all user functions.
-void DeleteAllUserFunctions() {}
+// Library functions; program functions go with their programs.
+void DeleteAllUserFunctions() { DeleteLibraryTables(); }
 
 void ExitStatementModules() { CStatementModuleList::ExitAll(); }
 

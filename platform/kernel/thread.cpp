@@ -69,7 +69,7 @@ thread_local std::shared_ptr<KThread> t_self;
 
 void ApplyPriority(pid_t systemId, int priority)
 {
-    // Windows levels -2..2 map to nice 10..-10; raising may be refused.
+    // Levels -2..2 map to nice 10..-10; raising may be refused.
     int p = priority < -2 ? -2 : (priority > 2 ? 2 : priority);
     if (priority <= THREAD_PRIORITY_IDLE) p = -4;
     if (priority >= THREAD_PRIORITY_TIME_CRITICAL) p = 3;

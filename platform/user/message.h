@@ -105,7 +105,8 @@ DWORD GetQueueStatus(UINT flags);
 // Waits for the objects or for input of the given kinds. Without
 // MWMO_INPUTAVAILABLE only input that arrived since the thread last looked at
 // its queue counts. Returns WAIT_OBJECT_0 + count for input. Sent messages are
-// not served here: the caller takes them with PeekMessage.
+// not served here: the caller takes them with PeekMessage. MWMO_WAITALL waits
+// for all the objects, or for input.
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
                                 DWORD wakeMask);
 DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds, DWORD wakeMask,

@@ -41,6 +41,6 @@ struct CMessageQueue {
     UINT changeBits = 0;         // input kinds that arrived since the thread last looked
 };
 
-// The window manager's part of a thread's end: its windows go, waiting sends
+// The window manager's share of a thread's end: its windows go, waiting sends
 // complete with 0. Called once, without the thread's lock held.
 void ShutDownMessageQueue(const std::shared_ptr<CThreadData>& thread);
