@@ -11,8 +11,7 @@
 namespace {
 
 constexpr int kMaxSlots = kCellPoolSlots;
-constexpr uint32_t kBatch = 256;           // cells moved per trip to the shared list
-constexpr uint32_t kLocalLimit = 2 * kBatch;
+constexpr uint32_t kBatch = 256;  // cells per trip to the shared stack
 constexpr size_t kSlabBytes = 64 * 1024;
 
 std::atomic<int> g_nextSlot{0};
@@ -48,7 +47,7 @@ namespace {
 __thread uint8_t t_state __attribute__((tls_model("initial-exec"))) = kThreadNew;
 }  // namespace
 
-// Thread exit: the thread's cells go back to the shared lists.
+// Thread exit: the thread's cells go back to the shared stacks.
 void FlushThreadCaches(void*)
 {
     t_state = kThreadGone;
@@ -57,12 +56,9 @@ void FlushThreadCaches(void*)
     for (int s = 0; s < slots; ++s) {
         CellPoolLocal& l = g_cellPoolLocal[s];
         l.limit = 0;
-        if (!l.head) continue;
-        void* last = l.head;
-        for (void* n = ReadLink(last); n; n = ReadLink(last)) last = n;
-        g_slotPools[s]->PushShared(l.head, last, l.count);
-        l.head = nullptr;
-        l.count = 0;
+        if (l.head) g_slotPools[s]->PutBatch(l.head, l.count);
+        if (l.spare) g_slotPools[s]->PutBatch(l.spare, l.spareCount);
+        l = CellPoolLocal{};
     }
 }
 
@@ -73,7 +69,7 @@ void RegisterThread()
     // Any non-null value makes the key's destructor run at thread exit.
     pthread_setspecific(g_exitKey, &t_state);
     t_state = kThreadLive;
-    for (auto& l : g_cellPoolLocal) l.limit = kLocalLimit;
+    for (auto& l : g_cellPoolLocal) l.limit = kBatch;
 }
 }  // namespace
 
@@ -111,38 +107,36 @@ void* CCellPool::Carve()
     return p;
 }
 
-void* CCellPool::PopShared()
+void CCellPool::PutBatch(void* head, uint32_t count)
 {
-    void* p = m_shared;
-    if (p) {
-        m_shared = ReadLink(p);
-        --m_sharedCount;
-        return p;
+    std::lock_guard<std::mutex> g(m_lock);
+    try {
+        m_batches.push_back(Batch{head, count});
+    } catch (...) {
+        // Without room to note the batch its cells stay unused; nothing breaks.
     }
-    return Carve();
 }
 
-void CCellPool::PushShared(void* first, void* last, uint32_t n)
+bool CCellPool::TakeBatch(CellPoolLocal& local)
 {
     std::lock_guard<std::mutex> g(m_lock);
-    WriteLink(last, m_shared);
-    m_shared = first;
-    m_sharedCount += n;
-}
-
-void CCellPool::RefillLocal(CellPoolLocal& local)
-{
-    std::lock_guard<std::mutex> g(m_lock);
-    // Freed cells first; new ones are carved only when none is left.
-    const bool carve = m_shared == nullptr;
-    for (uint32_t i = 0; i < kBatch; ++i) {
-        if (!carve && !m_shared) break;
-        void* p = PopShared();
+    if (!m_batches.empty()) {
+        local.head = m_batches.back().head;
+        local.count = m_batches.back().count;
+        m_batches.pop_back();
+        return true;
+    }
+    void* head = nullptr;
+    uint32_t n = 0;
+    for (; n < kBatch; ++n) {
+        void* p = Carve();
         if (!p) break;
-        WriteLink(p, local.head);
-        local.head = p;
-        ++local.count;
+        WriteLink(p, head);
+        head = p;
     }
+    local.head = head;
+    local.count = n;
+    return n > 0;
 }
 
 void* CCellPool::AllocSlow()
@@ -150,18 +144,32 @@ void* CCellPool::AllocSlow()
     CellPoolLocal* local = m_slot >= 0 ? &g_cellPoolLocal[m_slot] : nullptr;
     if (local && t_state == kThreadNew) RegisterThread();
     if (local && t_state == kThreadLive) {
-        RefillLocal(*local);
+        if (local->spare) {
+            local->head = local->spare;
+            local->count = local->spareCount;
+            local->spare = nullptr;
+            local->spareCount = 0;
+        } else if (!TakeBatch(*local)) {
+            return nullptr;
+        }
         void* p = local->head;
-        if (!p) return nullptr;
         local->head = ReadLink(p);
         --local->count;
         CELL_UNPOISON(p, m_cellSize);
         return p;
     }
+    // Without a cache of its own: one cell under the lock.
     void* p;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        p = PopShared();
+        if (m_batches.empty()) {
+            p = Carve();
+        } else {
+            Batch& b = m_batches.back();
+            p = b.head;
+            b.head = ReadLink(p);
+            if (--b.count == 0) m_batches.pop_back();
+        }
     }
     if (p) CELL_UNPOISON(p, m_cellSize);
     return p;
@@ -175,18 +183,18 @@ void CCellPool::FreeSlow(void* p)
     if (local && t_state == kThreadNew) RegisterThread();
     if (local && t_state == kThreadLive) {
         if (local->count >= local->limit) {
-            // Hand the newest batch to the shared list.
-            void* first = local->head;
-            void* last = first;
-            for (uint32_t i = 1; i < kBatch; ++i) last = ReadLink(last);
-            local->head = ReadLink(last);
-            local->count -= kBatch;
-            PushShared(first, last, kBatch);
+            // The full list becomes the spare; an older spare goes to the stack.
+            if (local->spare) PutBatch(local->spare, local->spareCount);
+            local->spare = local->head;
+            local->spareCount = local->count;
+            local->head = nullptr;
+            local->count = 0;
         }
         WriteLink(p, local->head);
         local->head = p;
         ++local->count;
         return;
     }
-    PushShared(p, p, 1);
+    WriteLink(p, nullptr);
+    PutBatch(p, 1);
 }

@@ -2,12 +2,14 @@
 // Fixed-size cell pools for the small payloads of Real and Complex values.
 //
 // Each thread keeps a short free list per pool; cells move between threads in
-// batches through the pool's shared list, so a cell may be freed on any thread.
+// whole batches through the pool's shared stack, so a cell may be freed on any
+// thread.
 // Cells never move and their memory stays with the pool for reuse (it is never
 // handed back to the heap). Pools live for the whole process.
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -24,6 +26,8 @@ struct CellPoolLocal {
     void* head;
     uint32_t count;
     uint32_t limit;
+    void* spare;  // one whole batch kept back, so that a thread swinging
+    uint32_t spareCount;  // around the limit does not visit the shared list
 };
 constexpr int kCellPoolSlots = 8;
 // Plain thread-locals (no constructor or destructor): usable until the thread ends.
@@ -72,22 +76,24 @@ public:
     size_t CarvedCells() const;
 
 private:
+    struct Batch {
+        void* head;  // null-terminated chain
+        uint32_t count;
+    };
     void* AllocSlow();
     void FreeSlow(void* p);
-    void* PopShared();  // caller holds m_lock
-    void PushShared(void* first, void* last, uint32_t n);
-    void* Carve();      // caller holds m_lock
-    void RefillLocal(CellPoolLocal& local);
+    bool TakeBatch(CellPoolLocal& local);     // into an empty local list
+    void PutBatch(void* head, uint32_t count);
+    void* Carve();                            // caller holds m_lock
 
     friend void FlushThreadCaches(void*);
 
     const size_t m_cellSize;
     int m_slot = -1;  // per-thread cache slot; -1: every call takes the lock
     mutable std::mutex m_lock;
-    void* m_shared = nullptr;  // shared free list
-    uint32_t m_sharedCount = 0;
-    void* m_slabs = nullptr;   // chain of slabs (first word links them)
-    char* m_bump = nullptr;    // next uncarved cell of the newest slab
+    std::vector<Batch> m_batches;  // shared stack of free batches
+    void* m_slabs = nullptr;       // chain of slabs (first word links them)
+    char* m_bump = nullptr;        // next uncarved cell of the newest slab
     char* m_bumpEnd = nullptr;
     size_t m_carved = 0;
 };
