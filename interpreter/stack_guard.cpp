@@ -13,7 +13,8 @@ struct StackBounds {
     size_t reserve = 0;
 };
 
-thread_local StackBounds t_bounds;
+// Initial-exec: read on every evaluation, so no lookup call per access.
+thread_local StackBounds t_bounds __attribute__((tls_model("initial-exec")));
 
 const StackBounds& Bounds()
 {
