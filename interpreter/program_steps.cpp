@@ -3,6 +3,8 @@
 // provider when that part joins the tree.
 #include "interpreter/program_steps.h"
 
+#include "builtins/file_access.h"
+#include "builtins/libraries.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -35,18 +37,14 @@ void InitStatementModules(HWND mainWindow)
 // CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow).
 void LoadFunctionModules(const std::string&, HWND) {}
 
-// not built yet: "Basic", "File Access", "Data Analysis", "Nonlinear
-// Numerical Solutions", "Matrix and Algebra", "Polynomials" through
-// RegisterFuncLibrary, in that order.
-void RegisterBuiltinLibraries() {}
+void RegisterBuiltinLibraries() { ::RegisterBuiltinLibraries(); }
 
 // not built yet: ::ResetCurrentPlot() of the plot statements.
 void ResetCurrentPlot() {}
 
 int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 
-// not built yet: ::CloseAllFiles() of the file functions.
-int CloseAllFiles() { return 0; }
+int CloseAllFiles() { return ::CloseAllFiles(); }
 
 // not built yet: the per-thread generator of the basic library.
 void SeedRandom(unsigned) {}
