@@ -10,7 +10,11 @@
 #include "builtin_eval.h"
 #include "builtins/cell_walk.h"
 #include "builtins/file_access.h"
+#include "interpreter/basic_statements.h"
+#include "interpreter/program.h"
 #include "interpreter/program_steps.h"
+#include "interpreter/statement_module.h"
+#include "interpreter/translator.h"
 #include "interpreter/var_table.h"
 #include "values/char_cells.h"
 
@@ -119,6 +123,23 @@ TEST_F(FileTest, ClosingAllAndClosedHandles)
     // The end of a run closes what the program left open.
     EXPECT_EQ(ProgramSteps::CloseAllFiles(), 1);
     EXPECT_EQ(OpenFileCount(), 0);
+}
+
+TEST_F(FileTest, TheEndOfARunClosesTheFilesLeftOpen)
+{
+    CStatementModuleList::AddGroup(RegisterBasicStatements());
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    {
+        CProgram program;
+        program.sourceName = dir + "/prog.vdx";
+        std::istringstream in("f = fopen(\"left.txt\", CREATE_ALWAYS);\nfwrite(f, 42);\n");
+        ASSERT_EQ(TranslateBlock(&program, in), 0) << cap.Text();
+        EXPECT_EQ(program.Run(), 0) << cap.Text();
+    }
+    ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_EQ(OpenFileCount(), 0);
+    EXPECT_EQ(Contents("left.txt"), "42");
 }
 
 TEST_F(FileTest, FailedOpens)
