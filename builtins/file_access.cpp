@@ -99,15 +99,14 @@ int64_t FileEntry::Tell()
     return (int64_t)text->tellg();
 }
 
-void FileEntry::Seek(int64_t offset, int origin)
+bool FileEntry::Seek(int64_t offset, int origin)
 {
     flags &= ~FLAG_WRITTEN;
-    if (IsBinary()) {
-        if (binary->Seek(offset, origin == 1 || origin == 2 ? origin : 0) < 0) binary->SetFail();
-        return;
-    }
+    // A refused move leaves a binary file usable where it was.
+    if (IsBinary()) return binary->Seek(offset, origin == 1 || origin == 2 ? origin : 0) >= 0;
     if (!text->fail()) text->seekg(offset, SeekDir(origin));
     if (!text->fail()) text->seekp(offset, SeekDir(origin));
+    return !text->fail();
 }
 
 int64_t FileEntry::Size()
@@ -260,6 +259,8 @@ std::string ProgramFolder(StatementContext* context)
         CUserFunction* f = static_cast<CUserFunction*>(root);
         if (f->callerRoot && f->callerRoot != root) root = f->callerRoot->Context();
     }
+    // A relative source name says nothing reliable about where the program lies.
+    if (root->sourceName.empty() || root->sourceName[0] != '/') return std::string();
     return FolderOf(root->sourceName);
 }
 
@@ -435,8 +436,8 @@ StatusWord BuiltinFseek(CValue* id, CValue* offset, CValue* origin, CValue* out)
         Yield(*out, nullptr, false);
         return 0;
     }
-    e->Seek(where, (int)origin->Word());
-    Yield(*out, e, !e->Failed());
+    const bool moved = e->Seek(where, (int)origin->Word());
+    Yield(*out, e, moved && !e->Failed());
     return 0;
 }
 

@@ -34,7 +34,8 @@ public:
     // The current position; -1 when it cannot be had.
     int64_t Tell();
     // Origin 1 current, 2 end, anything else the beginning. Clears FLAG_WRITTEN.
-    void Seek(int64_t offset, int origin);
+    // False when the position could not be moved there.
+    bool Seek(int64_t offset, int origin);
     // Bytes from the position to the end (0 when the position lies beyond it);
     // the position does not move.
     uint64_t Remaining();
@@ -61,7 +62,8 @@ int CloseAllFiles();
 int OpenFileCount();
 
 // The folder relative file names are taken from while the block runs: the
-// running program's folder when its source name has one, else "".
+// running program's folder when its source name is an absolute path, else ""
+// (the current folder).
 std::string ProgramFolder(StatementContext* context);
 
 StatusWord BuiltinFopen(CValue** args, int count, CValue* out, StatementContext* context);

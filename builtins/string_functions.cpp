@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -474,8 +475,9 @@ StatusWord BuiltinFeval(CValue** args, int count, CValue* out, StatementContext*
 {
     if (count < 1 || !args || !args[0]) return ERR_ARGUMENT_TYPE;
     // Without a running block the calls go through a bare one.
-    CStatementBlock bare;
-    StatementContext* ctx = context ? context : &bare;
+    std::optional<CStatementBlock> bare;
+    StatementContext* ctx = context;
+    if (!ctx) ctx = &bare.emplace();
     const CValue& fn = *args[0];
     const int n = count - 1;
     const void* target = nullptr;

@@ -142,6 +142,20 @@ TEST_F(FileTest, TheEndOfARunClosesTheFilesLeftOpen)
     EXPECT_EQ(Contents("left.txt"), "42");
 }
 
+TEST(ProgramFolder, TakenFromAnAbsoluteSourceName)
+{
+    const struct {
+        const char* source;
+        const char* folder;
+    } cases[] = {{"/a/b/prog.vdx", "/a/b"}, {"/prog.vdx", "/"}, {"prog.vdx", ""}, {"sub/prog.vdx", ""}, {"", ""}};
+    for (const auto& c : cases) {
+        CStatementBlock b;
+        b.sourceName = c.source;
+        EXPECT_EQ(ProgramFolder(&b), c.folder) << c.source;
+    }
+    EXPECT_EQ(ProgramFolder(nullptr), "");
+}
+
 TEST_F(FileTest, FailedOpens)
 {
     const char* cases[] = {
@@ -207,6 +221,8 @@ TEST_F(FileTest, BinaryReadsStopAtTheEnd)
     Run("fseek(f,0,FILE_END)");
     EXPECT_EQ(EvalReal("ftell(f)"), EvalReal("fsize(f)"));
     EXPECT_EQ(Run("fseek(f,-20)").Word(), 0u);
+    EXPECT_EQ(EvalReal("ftell(f)"), 10);
+    EXPECT_EQ(Run("ferror(f)").Word(), 0u);
     EXPECT_TRUE(cap.messages.empty()) << cap.Text();
 }
 
