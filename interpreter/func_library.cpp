@@ -78,6 +78,7 @@ bool FuncEntryAcceptsCount(const FuncEntry& entry, int n)
 const void* FindBuiltinOverload(const char* name, int argCount, int outCount, const void*& found)
 {
     for (const FuncLibrary* l : RegisteredLibraries()) {
+        bool matchedHere = false;
         for (int i = 0; i < l->count; ++i) {
             const FuncEntry& e = l->table[i];
             if (!NameIs(e.name, name)) continue;
@@ -85,7 +86,11 @@ const void* FindBuiltinOverload(const char* name, int argCount, int outCount, co
             if (outCount != -1 && e.outputs != outCount) continue;
             if (found) return &e;
             found = &e;
+            matchedHere = true;
         }
+        // The first library holding a match hides the later ones: a function
+        // module's function shadows a built-in of the same name and arity.
+        if (matchedHere) return nullptr;
     }
     return nullptr;
 }

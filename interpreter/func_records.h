@@ -123,7 +123,8 @@ StatusWord CheckArityCounts(int inputs, int defaultCount, int n, bool userFuncti
 // Visits the rows of the registered libraries in order: a row matches by name,
 // by argument count and by output count (-1 matches any). The first match
 // goes to found when it is empty; a match while found is already filled is
-// returned as the second match and ends the search.
+// returned as the second match and ends the search. The first library that
+// holds a match ends the search too: later libraries are hidden by it.
 const void* FindBuiltinOverload(const char* name, int argCount, int outCount, const void*& found);
 const FuncConstant* FindLibraryConstant(const char* name);
 void CollectBuiltinFunctions(std::vector<const FuncEntry*>& out);
