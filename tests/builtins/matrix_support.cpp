@@ -4,9 +4,7 @@ namespace mt {
 
 StatusWord TestAsText(CValue* x, CValue* out)
 {
-    std::string s;
-    x->GetText(s);
-    out->SetString(("<" + s + ">").c_str());
+    out->SetString(("<" + vb::CellText(*x) + ">").c_str());
     return 0;
 }
 
