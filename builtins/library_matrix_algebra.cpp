@@ -5,6 +5,7 @@
 
 #include "builtins/libraries.h"
 #include "builtins/matrix_builtins.h"
+#include "builtins/matrix_functions.h"
 #include "builtins/operator_builtins.h"
 
 namespace {
@@ -16,6 +17,9 @@ CValue g_noTolerance[] = {CValue()};    // tol of rank and pinv
 CValue g_noFlag[] = {CValue()};         // flg of schur and qz
 
 #define H(syntax, text) syntax ";\r\n" text
+#define SVD_TEXT                                                                                              \
+    "Singular value decomposition. Produces a diagonal matrix S, of the same dimension as X, with nonnegative " \
+    "diagonal elements in decreasing order, and unitary matrices U and V so that X=U*S*V'"
 
 template <class F>
 FuncEntry Row(const char* name, int32_t inputs, int32_t outputs, F handler, int32_t form, const char* help,
@@ -103,16 +107,14 @@ FuncEntry g_rows[] = {
     Row("trans", 1, 1, BuiltinTrans, CALL_A1, H("trans(X)", "Complex conjugate matrix transposition"), "trans(X)"),
 
     // 24 det
-    // FILL IN (matrix functions): {"det", 1, 1, BuiltinDet, CALL_A1,
-    //   "det(X);\r\nReturns the determinant of the square matrix X", "det(X)"}
+    Row("det", 1, 1, BuiltinDet, CALL_A1, H("det(X)", "Returns the determinant of the square matrix X"), "det(X)"),
 
     // 25 trace
     Row("trace", 1, 1, BuiltinMatrixTrace, CALL_A1,
         H("trace(X)", "Returns the sum of the diagonal elements of the matrix X"), "trace(X)"),
 
     // 26 inv
-    // FILL IN (matrix functions): {"inv", 1, 1, BuiltinInv, CALL_A1,
-    //   "inv(X);\r\nReturns the inverse of the square matrix X", "inv(X)"}
+    Row("inv", 1, 1, BuiltinInv, CALL_A1, H("inv(X)", "Returns the inverse of the square matrix X"), "inv(X)"),
 
     // 27-28 linear equations
     Row("solve", 2, 1, BuiltinSolve, CALL_A2,
@@ -125,12 +127,11 @@ FuncEntry g_rows[] = {
         "solvex(M,V)"),
 
     // 29-31 matrix functions
-    // FILL IN (matrix functions): {"expm", 1, 1, BuiltinExpm, CALL_A1,
-    //   "expm(X);\r\nReturns the matrix exponential of matrix X", "expm(X)"}
-    // FILL IN (matrix functions): {"logm", 1, 1, BuiltinLogm, CALL_A1,
-    //   "logm(X);\r\nReturns the matrix logarithm: the inverse function of expm(X)", "logm(X)"}
-    // FILL IN (matrix functions): {"sqrtm", 1, 1, BuiltinSqrtm, CALL_A1,
-    //   "sqrtm(X);\r\nReturns the principal square root of the matrix X, i.e. Y*Y=X", "sqrtm(X)"}
+    Row("expm", 1, 1, BuiltinExpm, CALL_A1, H("expm(X)", "Returns the matrix exponential of matrix X"), "expm(X)"),
+    Row("logm", 1, 1, BuiltinLogm, CALL_A1,
+        H("logm(X)", "Returns the matrix logarithm: the inverse function of expm(X)"), "logm(X)"),
+    Row("sqrtm", 1, 1, BuiltinSqrtm, CALL_A1,
+        H("sqrtm(X)", "Returns the principal square root of the matrix X, i.e. Y*Y=X"), "sqrtm(X)"),
 
     // 32-35 rows and columns (the prototypes show one argument)
     Row("row", 2, 1, BuiltinMatrixRow, CALL_A2, H("row(X,k)", "Returns the k-th row of the matrix X"), "row(X)"),
@@ -151,16 +152,22 @@ FuncEntry g_rows[] = {
         "fvec(XSTART,XSTOP,XSTEP)"),
 
     // 39-43 norms, condition, rank
-    // FILL IN (matrix functions): {"norm", 2, 1, BuiltinNorm, CALL_A2, "norm(X[,p=2]);\r\nReturns a scalar value
-    //   that gives some measure of the magnitude of the elements of the matrix", "norm(X)", 1, g_normPower}
-    // FILL IN (matrix functions): {"cond", 2, 1, BuiltinCond, CALL_A2, "cond(X[,p=2]);\r\nReturns a condition
-    //   number with respect to inversion the matrix X", "cond(X)", 1, g_normPower}
-    // FILL IN (matrix functions): {"rcond", 1, 1, BuiltinRcond, CALL_A1, "rcond(X);\r\nReturns an estimate for
-    //   the reciprocal of the condition of X in p-norm using the LAPACK condition estimator", "rcond(X)"}
-    // FILL IN (matrix functions): {"orth", 1, 1, BuiltinOrth, CALL_A1,
-    //   "orth(X);\r\nReturns an orthonormal basis for the range of X", "orth(X)"}
-    // FILL IN (matrix functions): {"rank", 2, 1, BuiltinRank, CALL_A2, "rank(X[,tol]);\r\nReturns the number
-    //   of singular values of X that are larger than the tolerance tol", "rank(X)", 1, g_noTolerance}
+    Row("norm", 2, 1, BuiltinNorm, CALL_A2,
+        H("norm(X[,p=2])", "Returns a scalar value that gives some measure of the magnitude of the elements of the "
+                           "matrix"),
+        "norm(X)", 1, g_normPower),
+    Row("cond", 2, 1, BuiltinCond, CALL_A2,
+        H("cond(X[,p=2])", "Returns a condition number with respect to inversion the matrix X"), "cond(X)", 1,
+        g_normPower),
+    Row("rcond", 1, 1, BuiltinRcond, CALL_A1,
+        H("rcond(X)", "Returns an estimate for the reciprocal of the condition of X in p-norm using the LAPACK "
+                      "condition estimator"),
+        "rcond(X)"),
+    Row("orth", 1, 1, BuiltinOrth, CALL_A1, H("orth(X)", "Returns an orthonormal basis for the range of X"),
+        "orth(X)"),
+    Row("rank", 2, 1, BuiltinRank, CALL_A2,
+        H("rank(X[,tol])", "Returns the number of singular values of X that are larger than the tolerance tol"),
+        "rank(X)", 1, g_noTolerance),
 
     // 44-47 triangles and diagonals
     Row("triu", 2, 1, BuiltinTriu, CALL_A2,
@@ -182,64 +189,72 @@ FuncEntry g_rows[] = {
         "gdiag(X)"),
 
     // 48-67 decompositions
-    // FILL IN (matrix functions): {"svd_old", 1, 3, BuiltinSvdOld, CALL_A1, "[U,W,V]=svd_old(X);\r\nSingular
-    //   value decomposition. Produces a vector W, with nonnegative elements in random order, and unitary
-    //   matrices U and V so that X = U*diag(W)*trans(V)", "[U,W,V]=svd_old(X)"}
-    // FILL IN (matrix functions): {"svd", 1, 3, BuiltinSvd, CALL_A1, "[U,S,V]=svd(X);\r\nSingular value
-    //   decomposition. Produces a diagonal matrix S, of the same dimension as X, with nonnegative diagonal
-    //   elements in decreasing order, and unitary matrices U and V so that X=U*S*V'", "[U,S,V]=svd(X)"}
-    // FILL IN (matrix functions): {"svd0", 1, 3, BuiltinSvd0, CALL_A1, "[U,S,V]=svd0(X);\r\nProduces the
-    //   economy size singular value decomposition. <svd [U,S,V] text>", "[U,S,V]=svd0(X)"}
-    // FILL IN (matrix functions): {"svd", 1, 1, <svd S handler>, CALL_A1,
-    //   "S=svd(X);\r\nReturns a vector of singular values", "S=svd(X)"}
-    // FILL IN (matrix functions): {"eig", 1, 2, <eig [V,D] handler>, CALL_A1, "[V,D]=eig(X);\r\nProduces
-    //   matrices of eigenvalues (D) and eigenvectors (V) of matrix X, so that X*V=V*D", "[V,D]=eig(X)"}
-    // FILL IN (matrix functions): {"eig", 1, 1, <eig D handler>, CALL_A1,
-    //   "D=eig(X);\r\nReturns a vector of the eigenvalues of matrix X", "eig(X)"}
-    // FILL IN (matrix functions): {"eig", 2, 2, <eig [V,D] of two handler>, CALL_A2, "[V,D]=eig(X,Y);\r\n
-    //   Produces a diagonal matrix of generalized eigenvalues (D) and a full matrix (V) whose columns are the
-    //   corresponding eigenvectors so that X*V=Y*V*D", "[V,D]=eig(X,Y)"}
-    // FILL IN (matrix functions): {"eig", 2, 1, <eig D of two handler>, CALL_A2,
-    //   "D=eig(X,Y);\r\nReturns a vector containing the generalized eigenvalues", "eig(X,Y)"}
-    // FILL IN (matrix functions): {"eign", 1, 2, <eign [V,D] handler>, CALL_A1, "[V,D]=eign(X);\r\nProduces
-    //   matrices of eigenvalues (D) and eigenvectors (V) of matrix X, without a preliminary balancing step, so
-    //   that X*V=V*D", "[V,D]=eign(X)"}
-    // FILL IN (matrix functions): {"eign", 1, 1, <eign D handler>, CALL_A1, "D=eign(X);\r\nReturns a vector
-    //   of the eigenvalues of matrix X, without a preliminary balancing step", "eign(X)"}
-    // FILL IN (matrix functions): {"schur", 2, 2, <schur [U,T] handler>, CALL_A2, "[U,T]=schur(X[,flg=\"a\"]);
-    //   \r\nSchur decomposition X=U*T*U'. With flg c the matrix T is triangular and complex when X has complex
-    //   eigenvalues; otherwise T has the real eigenvalues on the diagonal and the complex ones in 2-by-2
-    //   blocks", "[U,T]=schur(X)", 1, g_noFlag}
-    // FILL IN (matrix functions): {"schur", 1, 1, <schur T handler>, CALL_A1,
-    //   "T=schur(X);\r\nReturns the Schur matrix T", "schur(X)"}
-    // FILL IN (matrix functions): {"chol", 1, 1, <chol R handler>, CALL_A1,
-    //   "R=chol(X);\r\nReturns the cholesky factorization", "chol(X)"}
-    // FILL IN (matrix functions): {"chol", 1, 2, <chol [R,p] handler>, CALL_A1,
-    //   "[R,p]=chol(X);\r\nReturns the cholesky factorization", "[R,p]=chol(X)"}
-    // FILL IN (matrix functions): {"lu", 1, 3, BuiltinLu, CALL_A1, "[L,U,P]=lu(X);\r\nReturns an upper
-    //   triangular matrix in U, a lower triangular matrix with a unit diagonal in L, and a permutation matrix
-    //   in P, so that P*X=L*U", "[L,U,P]=lu(X)"}
-    // FILL IN (matrix functions): {"qr", 1, 1, <qr Y handler>, CALL_A1,
-    //   "Y=qr(X);\r\nOrthogonal-triangular decomposition", "qr(X)"}
-    // FILL IN (matrix functions): {"qr", 1, 2, <qr [Q,R] handler>, CALL_A1, "[Q,R]=qr(X);\r\nProduces an upper
-    //   triangular matrix R of the same dimension as X and a unitary matrix Q so that A = Q*R", "[Q,R]=qr(X)"}
-    // FILL IN (matrix functions): {"qr", 1, 3, <qr [Q,R,E] handler>, CALL_A1, "[Q,R,E]=qr(X);\r\nProduces a
-    //   permutation matrix E, an upper triangular matrix R with decreasing diagonal elements, and a unitary
-    //   matrix Q so that A*E = Q*R", "[Q,R,E]=qr(X)"}
-    // FILL IN (matrix functions): {"hess", 1, 2, BuiltinHess, CALL_A1, "[Q,H]=hess(X);\r\nReturns a Hessenberg
-    //   matrix H and a unitary matrix Q so that X=Q*H*Q' and Q'*Q=eye(size(X))", "[Q,H]=hess(X)"}
-    // FILL IN (matrix functions): {"pinv", 2, 1, BuiltinPinv, CALL_A2, "pinv(X[,tol]);\r\nReturns a
-    //   Moore-Penrose pseudoinverse of a matrix", "pinv(X)", 1, g_noTolerance}
+    Row("svd_old", 1, 3, BuiltinSvdOld, CALL_A1,
+        H("[U,W,V]=svd_old(X)", "Singular value decomposition. Produces a vector W, with nonnegative elements in "
+                                "random order, and unitary matrices U and V so that X = U*diag(W)*trans(V)"),
+        "[U,W,V]=svd_old(X)"),
+    Row("svd", 1, 3, BuiltinSvd, CALL_A1, H("[U,S,V]=svd(X)", SVD_TEXT), "[U,S,V]=svd(X)"),
+    Row("svd0", 1, 3, BuiltinSvd0, CALL_A1,
+        H("[U,S,V]=svd0(X)", "Produces the economy size singular value decomposition. " SVD_TEXT), "[U,S,V]=svd0(X)"),
+    Row("svd", 1, 1, BuiltinSvdValues, CALL_A1, H("S=svd(X)", "Returns a vector of singular values"), "svd(X)"),
+    Row("eig", 1, 2, BuiltinEig, CALL_A1,
+        H("[V,D]=eig(X)", "Produces matrices of eigenvalues (D) and eigenvectors (V) of matrix X, so that X*V=V*D"),
+        "[V,D]=eig(X)"),
+    Row("eig", 1, 1, BuiltinEigValues, CALL_A1, H("D=eig(X)", "Returns a vector of the eigenvalues of matrix X"),
+        "eig(X)"),
+    Row("eig", 2, 2, BuiltinEig2, CALL_A2,
+        H("[V,D]=eig(X,Y)", "Produces a diagonal matrix of generalized eigenvalues (D) and a full matrix (V) whose "
+                            "columns are the corresponding eigenvectors so that X*V=Y*V*D"),
+        "[V,D]=eig(X,Y)"),
+    Row("eig", 2, 1, BuiltinEig2Values, CALL_A2,
+        H("D=eig(X,Y)", "Returns a vector containing the generalized eigenvalues"), "eig(X,Y)"),
+    Row("eign", 1, 2, BuiltinEign, CALL_A1,
+        H("[V,D]=eign(X)", "Produces matrices of eigenvalues (D) and eigenvectors (V) of matrix X, without a "
+                           "preliminary balancing step, so that X*V=V*D"),
+        "[V,D]=eign(X)"),
+    Row("eign", 1, 1, BuiltinEignValues, CALL_A1,
+        H("D=eign(X)", "Returns a vector of the eigenvalues of matrix X, without a preliminary balancing step"),
+        "eign(X)"),
+    Row("schur", 2, 2, BuiltinSchur, CALL_A2,
+        H("[U,T]=schur(X[,flg=\"a\"])",
+          "Schur decomposition X=U*T*U'. If flg is 'c' the matrix T is triangular and complex when X has complex "
+          "eigenvalues; otherwise T has the real eigenvalues on the diagonal and the complex eigenvalues in "
+          "2-by-2 blocks on the diagonal"),
+        "[U,T]=schur(X)", 1, g_noFlag),
+    Row("schur", 1, 1, BuiltinSchurT, CALL_A1, H("T=schur(X)", "Returns the Schur matrix T"), "schur(X)"),
+    Row("chol", 1, 1, BuiltinChol, CALL_A1, H("R=chol(X)", "Returns the cholesky factorization"), "chol(X)"),
+    Row("chol", 1, 2, BuiltinCholRP, CALL_A1, H("[R,p]=chol(X)", "Returns the cholesky factorization"),
+        "[R,p]=chol(X)"),
+    Row("lu", 1, 3, BuiltinLu, CALL_A1,
+        H("[L,U,P]=lu(X)", "Returns an upper triangular matrix in U, a lower triangular matrix with a unit diagonal "
+                           "in L, and a permutation matrix in P, so that P*X=L*U"),
+        "[L,U,P]=lu(X)"),
+    Row("qr", 1, 1, BuiltinQr, CALL_A1, H("Y=qr(X)", "Orthogonal-triangular decomposition"), "qr(X)"),
+    Row("qr", 1, 2, BuiltinQrQR, CALL_A1,
+        H("[Q,R]=qr(X)", "Produces an upper triangular matrix R of the same dimension as X and a unitary matrix Q "
+                         "so that A = Q*R"),
+        "[Q,R]=qr(X)"),
+    Row("qr", 1, 3, BuiltinQrQRE, CALL_A1,
+        H("[Q,R,E]=qr(X)", "Produces a permutation matrix E, an upper triangular matrix R with decreasing diagonal "
+                           "elements, and a unitary matrix Q so that A*E = Q*R"),
+        "[Q,R,E]=qr(X)"),
+    Row("hess", 1, 2, BuiltinHess, CALL_A1,
+        H("[Q,H]=hess(X)", "Returns a Hessenberg matrix H and a unitary matrix Q so that X=Q*H*Q' and "
+                           "Q'*Q=eye(size(X))"),
+        "[Q,H]=hess(X)"),
+    Row("pinv", 2, 1, BuiltinPinv, CALL_A2, H("pinv(X[,tol])", "Returns a Moore-Penrose pseudoinverse of a matrix"),
+        "pinv(X)", 1, g_noTolerance),
 
     // 68-69 functions of a matrix (two arguments and the context)
-    // FILL IN (matrix functions): {"funm", 2, 1, BuiltinFunm, CALL_A2_CTX, "funm(X,FUN);\r\nEvaluates the
-    //   matrix function FUN(X) of the square matrix X", "funm(X,@sin)"}
-    // FILL IN (matrix functions): {"fevam", 2, 1, BuiltinFevam, CALL_A2_CTX, "fevam(X,FUN);\r\nApplies the
-    //   function FUN to every element of X", "fevam(X,@sin)"}
+    Row("funm", 2, 1, BuiltinFunm, CALL_A2_CTX,
+        H("funm(X,FUN)", "Evaluates the matrix function FUN of the square matrix X"), "funm(X,@sin)"),
+    Row("fevam", 2, 1, BuiltinFevam, CALL_A2_CTX,
+        H("fevam(X,FUN)", "Applies the function FUN to every element of the matrix X"), "fevam(X,@sin)"),
 
     // 70 qz: present but past the registered count
-    // FILL IN (matrix functions): {"qz", 3, 4, BuiltinQz, CALL_A3, "[XX,YY,Q,Z]=qz(X,Y[,flg]);\r\nQZ
-    //   factorization for generalized eigenvalues", "[XX,YY,Q,Z]=qz(X,Y)", 1, g_noFlag}
+    Row("qz", 3, 4, BuiltinQz, CALL_A3,
+        H("[XX,YY,Q,Z]=qz(X,Y[,flg])", "QZ factorization for generalized eigenvalues"), "[XX,YY,Q,Z]=qz(X,Y)", 1,
+        g_noFlag),
 };
 
 constexpr int32_t kRowsPresent = (int32_t)(sizeof(g_rows) / sizeof(g_rows[0]));

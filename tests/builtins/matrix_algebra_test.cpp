@@ -344,4 +344,45 @@ TEST_F(MatrixTest, LengthByType)
     EXPECT_EQ(cap.Text(), "Error: Invalid argument of length function (Integer)");
 }
 
+TEST_F(MatrixTest, TableRowsStandInTheirPlaces)
+{
+    const char* const names[] = {
+        "rand", "rand", "randn", "randn", "max", "min", "find", "find", "find", "sum", "prod", "cumsum", "cumprod",
+        "any", "all", "ones", "zeros", "eye", "sorta", "sortd", "backord", "hrzcat", "vrtcat", "trans", "det",
+        "trace", "inv", "solve", "solvex", "expm", "logm", "sqrtm", "row", "col", "drow", "dcol", "length", "rang",
+        "fvec", "norm", "cond", "rcond", "orth", "rank", "triu", "tril", "diag", "gdiag", "svd_old", "svd", "svd0",
+        "svd", "eig", "eig", "eig", "eig", "eign", "eign", "schur", "schur", "chol", "chol", "lu", "qr", "qr", "qr",
+        "hess", "pinv", "funm", "fevam", "qz"};
+    ASSERT_EQ(MatrixAlgebraLibrary.count, 70);
+    for (int i = 0; i < 71; ++i) EXPECT_STREQ(MatrixAlgebraLibrary.table[i].name, names[i]) << i;
+
+    const FuncEntry* t = MatrixAlgebraLibrary.table;
+    EXPECT_EQ(t[7].outputs, 2);
+    EXPECT_EQ(t[8].outputs, 3);
+    EXPECT_EQ(t[4].inputs, -1);
+    EXPECT_EQ(t[4].form, CALL_VECTOR);
+    EXPECT_STREQ(t[32].prototype, "row(X)");
+    EXPECT_STREQ(t[17].prototype, "zeros(n)");
+    EXPECT_EQ(t[68].form, CALL_A2_CTX);
+    const struct {
+        int row;
+        uint32_t type;
+    } defaults[] = {{39, VT_REAL}, {40, VT_REAL}, {43, VT_EMPTY}, {44, VT_REAL}, {45, VT_REAL},
+                    {58, VT_EMPTY}, {67, VT_EMPTY}, {70, VT_EMPTY}};
+    for (const auto& d : defaults) {
+        ASSERT_EQ(t[d.row].defaultCount, 1) << d.row;
+        EXPECT_EQ(t[d.row].defaults[0].Type(), d.type) << d.row;
+    }
+    EXPECT_EQ(t[39].defaults[0].Real(), 2.0);
+    EXPECT_EQ(t[44].defaults[0].Real(), 0.0);
+
+    // Library rows through expressions; the Basic row(X) of one argument still answers.
+    EXPECT_EQ(EvalReal("det([1,2;3,4]) == -2"), 1.0);
+    EXPECT_EQ(EvalReal("norm([3,4]) == 5"), 1.0);
+    EXPECT_EQ(EvalReal("row([1,2;3,4;5,6])"), 3.0);
+    CValue v;
+    ASSERT_EQ(Eval("triu([1,2;3,4])", v), 0);
+    EXPECT_EQ(vb::Text(v), "[1,2;0,4]");
+}
+
 }  // namespace
