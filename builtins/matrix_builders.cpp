@@ -265,9 +265,16 @@ StatusWord BuiltinDiag(CValue** args, int count, CValue* out)
         ReportError() << "First argument must be a row-vector";
         return ERR_INTERNAL;
     }
-    int k;
-    if (!ReadDiagonal(args, count, k)) return ERR_ARGUMENT_TYPE;
     const CValueMatrix& v = args[0]->Matrix();
+    int k;
+    if (!ReadDiagonal(args, count, k)) {
+        const double d = count >= 2 && args[1]->Type() == VT_REAL ? RoundToNearest(args[1]->Real()) : NAN;
+        if (!std::isfinite(d)) return ERR_ARGUMENT_TYPE;
+        // A diagonal that far out needs a matrix no int can count.
+        const double side = v.Cols() + std::fabs(d);
+        ReportTooLarge(side, side);
+        return ERR_INTERNAL;
+    }
     CValue result;
     if (int st = result.MakeMatrix(0, 0).MakeDiag(v.Row(0), v.Cols(), k)) return st;
     out->Swap(result);
