@@ -5,7 +5,10 @@
 #include "interpreter/block.h"
 #include "interpreter/expr_tree.h"
 #include "interpreter/func_records.h"
+#include "interpreter/program.h"
 #include "interpreter/translator.h"
+#include "interpreter/user_calls.h"
+#include "interpreter/user_function.h"
 
 namespace {
 constexpr StatusWord kServiceMissing = ERR_INTERNAL_SUPPORT;
@@ -61,12 +64,16 @@ StatusWord CStatementBlock::CheckFunctionPointerArity(int kind, const void* targ
 // slot 21: kind 1 through CallBuiltinFunction(entry, args, count, result, this),
 // any other kind through CUserFunction::Call.
 StatusWord CStatementBlock::CallFunctionPointer(int kind, const void* target, CValue** args, int count,
-                                               CValue* result)
+                                                CValue* result)
 {
     if (!target) return ERR_FUNCTION_POINTER;
     if (kind == PTR_BUILTIN)
         return CallBuiltinFunction(static_cast<const FuncEntry*>(target), args, count, result, this);
-    if (kind == PTR_USER_FUNCTION) return kServiceMissing;
+    if (kind == PTR_USER_FUNCTION) {
+        if (!result || !IsUserFunction(target)) return ERR_FUNCTION_POINTER;
+        CUserFunction* f = static_cast<CUserFunction*>(const_cast<void*>(target));
+        return f->Call(args, count, *result, this);
+    }
     return ERR_FUNCTION_POINTER;
 }
 
@@ -77,24 +84,34 @@ StatusWord CheckFunctionPointerArity(int kind, const void* target, int count)
         const FuncEntry* e = static_cast<const FuncEntry*>(target);
         return CheckArityCounts(e->inputs, e->defaultCount, count, false);
     }
-    // kind 2: CheckArityCounts(inputs, defaults, count, true), then the
-    // function's own prototype check (54 when its body failed to translate).
+    if (kind == PTR_USER_FUNCTION && IsUserFunction(target)) {
+        CUserFunction* f = static_cast<CUserFunction*>(const_cast<void*>(target));
+        if (StatusWord s = CheckArityCounts(f->inputCount, f->DefaultCount(), count, true)) return s;
+        return PrepareUserFunction(f);
+    }
     return ERR_FUNCTION_POINTER;
 }
 
-// Built-in rows and global variables are known here; user functions and the
-// variables of program units join when they exist.
+// Built-in rows, user functions, and the variables of the global table and of
+// the program units.
 int ClassifyPointer(const void* target)
 {
     if (!target) return PTR_OTHER;
     if (IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
+    if (IsUserFunction(target)) return PTR_USER_FUNCTION;
     for (const CVarSlot* s : GlobalVariables.slots)
         if (s == target) return PTR_VARIABLE;
+    // Variables of the live programs and user functions.
+    for (CStatementBlock* b : ScopeBlocks.Snapshot())
+        if (CVarTable* t = b->Vars())
+            for (const CVarSlot* s : t->slots)
+                if (s == target) return PTR_VARIABLE;
     return PTR_OTHER;
 }
 
 int ClassifyFunctionPointer(const void* target)
 {
     if (target && IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
+    if (IsUserFunction(target)) return PTR_USER_FUNCTION;
     return PTR_OTHER;
 }

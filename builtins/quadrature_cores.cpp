@@ -1,0 +1,94 @@
+#include "builtins/quadrature_cores.h"
+
+#include <cmath>
+
+#include "values/random15.h"
+
+namespace {
+
+Complex Add(Complex a, const Complex& b) { return a += b; }
+Complex Sub(Complex a, const Complex& b) { return a -= b; }
+Complex Mul(Complex a, const Complex& b) { return a *= b; }
+
+// Whether x still lies before b on the path from a, judged on the real parts
+// (on the imaginary parts for a path parallel to the imaginary axis).
+bool BeforeEnd(const Complex& x, const Complex& a, const Complex& b)
+{
+    if (b.re > a.re) return x.re < b.re;
+    if (b.re < a.re) return x.re > b.re;
+    if (b.im > a.im) return x.im < b.im;
+    if (b.im < a.im) return x.im > b.im;
+    return false;
+}
+
+}  // namespace
+
+int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, double tol, Complex* result)
+{
+    Complex ga, gb;
+    if (int s = g(&a, &ga, frame)) return s;
+    if (int s = g(&b, &gb, frame)) return s;
+    Complex S = Add(ga, gb), D = Sub(b, a), prev;
+    for (int pass = 0;; ++pass) {
+        Complex h(D.re / 2.0, D.im / 2.0);
+        D = h;
+        Complex O, twoH(2.0 * h.re, 2.0 * h.im), x = Add(a, h);
+        // The points no longer move: the estimate cannot improve.
+        if (Add(x, twoH).re == x.re && Add(x, twoH).im == x.im && (h.re != 0.0 || h.im != 0.0))
+            return -1;
+        do {
+            Complex gx;
+            if (int s = g(&x, &gx, frame)) return s;
+            O.re += 2.0 * gx.re;
+            O.im += 2.0 * gx.im;
+            x = Add(x, twoH);
+        } while (BeforeEnd(x, a, b));
+        Complex Q(S.re + 2.0 * O.re, S.im + 2.0 * O.im);
+        S = Add(S, O);
+        Complex I = Mul(Q, h);
+        I.re /= 3.0;
+        I.im /= 3.0;
+        *result = I;
+        // Compared only from the second estimate on: a first estimate near
+        // any fixed start value would otherwise stop the rule too early.
+        if (pass > 0) {
+            double e = Sub(prev, I).Modulus() * 0.06666666666666667;
+            if (e <= tol) return 0;
+            if (pass >= kQuadMaxHalvings) return -1;
+        }
+        prev = I;
+    }
+}
+
+int MonteCarloCore(QuadBoxFn g, void* frame, int n, const Complex* lo, const Complex* hi, double tol, Complex* x,
+                   Complex* result)
+{
+    Complex V(1.0, 0.0);
+    for (int k = 0; k < n; ++k) V = Mul(V, Sub(hi[k], lo[k]));
+    auto batch = [&](int m, Complex* est) -> int {
+        Complex sum;
+        for (int p = 0; p < m; ++p) {
+            for (int k = 0; k < n; ++k) {
+                int r = Rand15();
+                double t = r * 3.051850947599719e-5;
+                Complex span = Sub(hi[k], lo[k]);
+                x[k] = Complex(lo[k].re + span.re * t, lo[k].im + span.im * t);
+            }
+            Complex gx;
+            if (int s = g(x, n, &gx, frame)) return s;
+            sum = Add(sum, gx);
+        }
+        *est = Mul(Complex(V.re / m, V.im / m), sum);
+        return 0;
+    };
+    Complex prev, I;
+    // First estimate from 20 points, then fresh batches of 40, 80, ...
+    if (int s = batch(20, &prev)) return s;
+    for (int m = 40;; m *= 2) {
+        if (int s = batch(m, &I)) return s;
+        *result = I;
+        if (Sub(I, prev).Modulus() < tol) return 0;
+        if (m >= kQuadmMaxBatch) return -1;
+        prev = I;
+    }
+}

@@ -1,0 +1,13 @@
+// The program: a batch runner for now; without --run it is the IDE, which is
+// not there yet.
+#include <cstdio>
+#include <cstring>
+
+#include "ide/batch_run.h"
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--run") == 0) return RunBatch(argv[2]);
+    std::fprintf(stderr, "usage: veldra --run FILE.vdx\n");
+    return BATCH_NOT_STARTED;
+}

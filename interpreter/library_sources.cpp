@@ -1,0 +1,209 @@
+// Function-library sources: "*.vdl" files read at start-up. Headers, help
+// comments and named values are taken at once; bodies are skipped here and
+// translated on first use from the text kept in memory.
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "interpreter/translator.h"
+#include "interpreter/user_function.h"
+#include "platform/kernel/library.h"
+#include "values/value_text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsBlank(int c) { return c != EOF && c != '\n' && std::isspace(c); }
+
+std::string Lower(std::string s)
+{
+    for (char& c : s) c = (char)std::tolower((unsigned char)c);
+    return s;
+}
+
+void SkipLine(std::istream& in)
+{
+    int c;
+    while ((c = in.get()) != EOF && c != '\n') {}
+}
+
+// Words that open a block closed by its own "end".
+bool OpensBlock(const std::string& word)
+{
+    return word == "for" || word == "while" || word == "if" || word == "switch" || word == "function";
+}
+
+// Moves past a function body: block keywords are counted against "end"
+// (strings, comments and field names are not words), so that no line of a
+// body is taken for a named value.
+void SkipBody(std::istream& in)
+{
+    int depth = 0;
+    int prev = 0;
+    int c;
+    while ((c = in.get()) != EOF) {
+        if (c == '"') {
+            while ((c = in.get()) != EOF && c != '"' && c != '\n') {}
+        } else if (c == '%') {
+            SkipLine(in);
+        } else if (std::isalpha(c) || c == '_') {
+            std::string word(1, (char)c);
+            while (IsIdentChar(in.peek())) word += (char)in.get();
+            if (prev != '.' && !std::isdigit(prev)) {
+                word = Lower(word);
+                if (OpensBlock(word)) {
+                    ++depth;
+                } else if (word == "end" && depth-- == 0) {
+                    SkipLine(in);
+                    return;
+                }
+            }
+            c = 'a';
+        }
+        prev = c;
+    }
+    in.clear(in.rdstate() & ~std::ios::failbit);
+}
+
+void AttachPlace(const std::string& file, int offset)
+{
+    COutputStream* stream = GetOutputStream();
+    stream->Lock();
+    if (stream->CurrentMessage()) stream->AttachToCurrent(new CSourcePosition(file, 0, offset));
+    stream->Unlock();
+}
+
+// A stored folder setting as a path; see the conventions of stored settings.
+std::string ResolveFolder(const std::string& setting)
+{
+    std::string f = setting.empty() ? std::string("\\funlib") : setting;
+    bool programRelative = f[0] == '\\';
+    std::replace(f.begin(), f.end(), '\\', '/');
+    if (programRelative) return GetProgramFolder() + f;
+    return f;
+}
+
+}  // namespace
+
+int LoadFunctionLibraryText(CFunctionTable* table, const std::string& file, std::shared_ptr<const std::string> text)
+{
+    if (!table || !text) return 0;
+    std::istringstream in(*text);
+    std::string help;
+    int loaded = 0;
+    for (;;) {
+        while (IsBlank(in.peek())) in.get();
+        int c = in.peek();
+        if (c == EOF) break;
+        if (c == '\n') {
+            in.get();
+            continue;
+        }
+        if (c == '%') {
+            std::string line;
+            std::getline(in, line);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            help += line + "\r\n";
+            continue;
+        }
+        int lineStart = StreamPos(in);
+        std::string word;
+        while (IsIdentChar(in.peek())) word += (char)in.get();
+        if (Lower(word) == "function" && !word.empty()) {
+            CUserFunction* f = AddUserFunction(table);
+            if (!f) break;
+            f->sourceFile = file;
+            f->sourceName = file;
+            f->sourceText = text;
+            f->helpText = help;
+            help.clear();
+            if (ParseFunctionDeclaration(f, in) != 0) {
+                AttachPlace(file, StreamPos(in));
+                table->RemoveLast();
+                in.clear();
+                SkipLine(in);
+                continue;
+            }
+            ++loaded;
+            SkipBody(in);
+            continue;
+        }
+        help.clear();
+        if (!word.empty() && !std::isdigit((unsigned char)word[0])) {
+            while (IsBlank(in.peek())) in.get();
+            if (in.peek() == '=') {
+                in.get();
+                if (in.peek() != '=') {
+                    CValue v;
+                    ReadValue(in, v);
+                    if (!in.fail()) {
+                        CVarSlot* slot = GlobalVariables.Find(word);
+                        if (!slot) slot = GlobalVariables.Add(word, true);
+                        if (slot && slot->value) {
+                            *slot->value = std::move(v);
+                            ++loaded;
+                        }
+                    } else {
+                        AttachPlace(file, lineStart);
+                    }
+                    in.clear();
+                }
+            }
+        }
+        SkipLine(in);
+    }
+    return loaded;
+}
+
+int LoadFunctionLibrary(CFunctionTable* table, const std::string& file)
+{
+    std::ifstream f(file, std::ios::binary);
+    if (!f) return 0;
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return LoadFunctionLibraryText(table, file, std::make_shared<const std::string>(ss.str()));
+}
+
+int LoadFunctionLibraries(const std::string& folder)
+{
+    std::string top = ResolveFolder(folder);
+    std::error_code ec;
+    if (!fs::is_directory(top, ec)) return 0;
+    CLibraryFunctionTable* global = CreateLibraryTable("Global");
+    if (!global) return 0;
+
+    struct Work {
+        std::string path;
+        CFunctionTable* table;
+        bool top;
+    };
+    std::vector<Work> work{{top, global, true}};
+    ReportPlain() << "Loading functions library...";
+    int total = 0;
+    while (!work.empty()) {
+        Work w = work.back();
+        work.pop_back();
+        ReportPlain() << "Scaning path " << w.path << "...";
+        std::vector<fs::directory_entry> entries;
+        for (fs::directory_iterator it(w.path, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
+        std::sort(entries.begin(), entries.end(),
+                  [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
+        for (const fs::directory_entry& e : entries) {
+            std::string name = e.path().filename().string();
+            if (e.is_directory(ec)) {
+                CFunctionTable* t = w.table;
+                if (w.top) t = CreateLibraryTable(name);
+                if (t) work.push_back({e.path().string(), t, false});
+            } else if (Lower(e.path().extension().string()) == ".vdl") {
+                ReportPlain() << "Preloading " << name << "...";
+                int n = LoadFunctionLibrary(w.table, e.path().string());
+                if (n > 0) total += n;
+            }
+        }
+    }
+    ReportPlain() << total << " function(s) and constant(s) are loaded";
+    return total;
+}

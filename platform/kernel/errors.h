@@ -1,0 +1,25 @@
+#pragma once
+// Per-thread last error and the error codes the platform layer reports.
+#include "platform/types.h"
+
+#define ERROR_SUCCESS 0u
+#define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_ACCESS_DENIED 5u
+#define ERROR_INVALID_HANDLE 6u
+#define ERROR_NOT_ENOUGH_MEMORY 8u
+#define ERROR_NOT_SUPPORTED 50u
+#define ERROR_INVALID_PARAMETER 87u
+#define ERROR_INSUFFICIENT_BUFFER 122u
+#define ERROR_MOD_NOT_FOUND 126u
+#define ERROR_PROC_NOT_FOUND 127u
+#define ERROR_ALREADY_EXISTS 183u
+#define ERROR_NOT_OWNER 288u
+#define ERROR_INVALID_WINDOW_HANDLE 1400u
+#define ERROR_CLASS_ALREADY_EXISTS 1410u
+#define ERROR_CANNOT_FIND_WND_CLASS 1407u
+#define ERROR_CLASS_DOES_NOT_EXIST 1411u
+#define ERROR_INVALID_THREAD_ID 1444u
+#define ERROR_TIMER_NOT_FOUND 1402u
+
+DWORD GetLastError();
+void SetLastError(DWORD error);

@@ -1,0 +1,478 @@
+// Sending and posting, the per-thread queue, timers and registered messages.
+#include "platform/user/window_internal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <unordered_map>
+
+namespace {
+
+using steady = std::chrono::steady_clock;
+
+UINT KindOfPosted(UINT message)
+{
+    if (message >= WM_KEYFIRST && message <= WM_KEYLAST) return QS_KEY;
+    if (message == WM_MOUSEMOVE) return QS_MOUSEMOVE;
+    if (message > WM_MOUSEFIRST && message <= WM_MOUSELAST) return QS_MOUSEBUTTON;
+    return QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+}
+
+// Under the thread's lock: the kinds present now, and the next timer due.
+UINT QueueStatusLocked(const CMessageQueue& q, uint64_t now, uint64_t* nextDue)
+{
+    UINT status = 0;
+    if (!q.incoming.empty()) status |= QS_SENDMESSAGE;
+    for (const MSG& m : q.posted) status |= KindOfPosted(m.message);
+    if (q.quit) status |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    if (!q.paint.empty()) status |= QS_PAINT;
+    uint64_t next = UINT64_MAX;
+    for (const CQueueTimer& t : q.timers) {
+        if (t.due <= now) status |= QS_TIMER;
+        next = std::min(next, t.due);
+    }
+    if (nextDue) *nextDue = next;
+    return status;
+}
+
+steady::time_point SteadyTimeOfTick(uint64_t due, uint64_t now)
+{
+    uint64_t wait = due > now ? due - now : 0;
+    if (wait > 0x7FFFFFFFu) wait = 0x7FFFFFFFu;
+    return steady::now() + std::chrono::milliseconds(wait);
+}
+
+// Serves the oldest incoming send. Called and returns with the lock held,
+// but runs the procedure without it.
+void ServeOneLocked(CThreadData& self, std::unique_lock<std::mutex>& lock)
+{
+    std::shared_ptr<CSentMessage> s = std::move(self.queue.incoming.front());
+    self.queue.incoming.pop_front();
+    self.queue.serving.push_back(s);
+    lock.unlock();
+    LRESULT result = 0;
+    WNDPROC proc = nullptr;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        std::shared_ptr<CWindow> w = FindWindowObjectLocked(s->hwnd);
+        if (w && w->owner.get() == &self) proc = w->proc;
+    }
+    if (proc) result = proc(s->hwnd, s->message, s->wParam, s->lParam);
+    lock.lock();
+    auto& serving = self.queue.serving;
+    auto it = std::find(serving.begin(), serving.end(), s);
+    if (it != serving.end()) serving.erase(it);
+    lock.unlock();
+    CompleteSend(s, result);
+    lock.lock();
+}
+
+LRESULT SendAcross(const std::shared_ptr<CThreadData>& target, HWND hwnd, UINT message, WPARAM wParam,
+                   LPARAM lParam)
+{
+    auto s = std::make_shared<CSentMessage>();
+    s->hwnd = hwnd;
+    s->message = message;
+    s->wParam = wParam;
+    s->lParam = lParam;
+    s->sender = CurrentThreadDataPtr();
+    {
+        std::lock_guard<std::mutex> g(target->lock);
+        if (target->ended) return 0;
+        target->queue.incoming.push_back(s);
+        target->queue.changeBits |= QS_SENDMESSAGE;
+        target->wake.notify_one();
+    }
+    // While waiting, serve what other threads send to us, so that two
+    // threads may send to each other.
+    CThreadData& self = *s->sender;
+    std::unique_lock<std::mutex> l(self.lock);
+    while (!s->done) {
+        if (!self.queue.incoming.empty())
+            ServeOneLocked(self, l);
+        else
+            self.wake.wait(l);
+    }
+    return s->result;
+}
+
+BOOL PostToThread(CThreadData& t, const MSG& msg)
+{
+    std::lock_guard<std::mutex> g(t.lock);
+    if (t.ended) return FALSE;
+    t.queue.posted.push_back(msg);
+    t.queue.changeBits |= KindOfPosted(msg.message);
+    t.wake.notify_one();
+    return TRUE;
+}
+
+bool InRange(UINT message, UINT filterMin, UINT filterMax)
+{
+    return (filterMin == 0 && filterMax == 0) || (message >= filterMin && message <= filterMax);
+}
+
+// Under the thread's lock (the window lock is taken inside).
+bool MatchesWindow(HWND filter, HWND hwnd)
+{
+    if (!filter) return true;
+    if (filter == HWND_THREAD_ONLY) return hwnd == nullptr;
+    if (hwnd == filter) return true;
+    if (!hwnd) return false;
+    std::lock_guard<std::mutex> g(WindowLock());
+    return IsSelfOrDescendantLocked(filter, hwnd);
+}
+
+MSG MakeMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MSG m{};
+    m.hwnd = hwnd;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = GetTickCount();
+    return m;
+}
+
+// The common core of GetMessage and PeekMessage.
+bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags, bool wait)
+{
+    CThreadData& self = CurrentThreadData();
+    const bool remove = (flags & PM_REMOVE) != 0;
+    UINT kinds = flags >> 16;
+    if (kinds == 0) kinds = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
+    std::unique_lock<std::mutex> l(self.lock);
+    CMessageQueue& q = self.queue;
+    for (;;) {
+        q.changeBits = 0;
+        if (kinds & QS_SENDMESSAGE)
+            while (!q.incoming.empty()) ServeOneLocked(self, l);
+        if (self.ended && wait) {
+            // An abandoned thread's loop ends as if told to quit.
+            *out = MakeMsg(nullptr, WM_QUIT, 0, 0);
+            return true;
+        }
+        for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
+            if (!(KindOfPosted(it->message) & kinds)) continue;
+            if (!InRange(it->message, filterMin, filterMax) || !MatchesWindow(hwnd, it->hwnd)) continue;
+            *out = *it;
+            if (remove) q.posted.erase(it);
+            return true;
+        }
+        if (q.quit && (kinds & QS_POSTMESSAGE)) {
+            *out = MakeMsg(nullptr, WM_QUIT, (WPARAM)(intptr_t)q.quitCode, 0);
+            if (remove) q.quit = false;
+            return true;
+        }
+        if ((kinds & QS_PAINT) && InRange(WM_PAINT, filterMin, filterMax)) {
+            for (HWND p : q.paint) {
+                if (!MatchesWindow(hwnd, p)) continue;
+                // Stays pending until the window is validated.
+                *out = MakeMsg(p, WM_PAINT, 0, 0);
+                return true;
+            }
+        }
+        uint64_t now = GetTickCount64();
+        if ((kinds & QS_TIMER) && InRange(WM_TIMER, filterMin, filterMax)) {
+            for (CQueueTimer& t : q.timers) {
+                if (t.due > now || !MatchesWindow(hwnd, t.hwnd)) continue;
+                *out = MakeMsg(t.hwnd, WM_TIMER, (WPARAM)t.id, (LPARAM)t.proc);
+                if (remove) t.due = now + t.elapse;   // missed periods coalesce
+                return true;
+            }
+        }
+        if (!wait) return false;
+        uint64_t nextDue = UINT64_MAX;
+        QueueStatusLocked(q, now, &nextDue);
+        if (nextDue == UINT64_MAX)
+            self.wake.wait(l);
+        else
+            self.wake.wait_until(l, SteadyTimeOfTick(nextDue, now));
+    }
+}
+
+struct RegisteredMessages {
+    std::mutex lock;
+    std::unordered_map<std::string, UINT> ids;
+    UINT next = 0xC000;
+};
+
+RegisteredMessages& Registered()
+{
+    static RegisteredMessages* r = new RegisteredMessages;
+    return *r;
+}
+
+std::atomic<UINT_PTR> g_nextThreadTimer{1};
+
+}  // namespace
+
+void CompleteSend(const std::shared_ptr<CSentMessage>& sent, LRESULT result)
+{
+    CThreadData& sender = *sent->sender;
+    std::lock_guard<std::mutex> g(sender.lock);
+    if (sent->done) return;
+    sent->result = result;
+    sent->done = true;
+    sender.wake.notify_one();
+}
+
+void ShutDownMessageQueue(const std::shared_ptr<CThreadData>& thread)
+{
+    std::vector<std::shared_ptr<CSentMessage>> pending;
+    std::vector<HWND> windows;
+    {
+        std::lock_guard<std::mutex> g(thread->lock);
+        CMessageQueue& q = thread->queue;
+        for (auto& s : q.incoming) pending.push_back(std::move(s));
+        for (auto& s : q.serving) pending.push_back(s);   // an abandoned thread may be inside one
+        q.incoming.clear();
+        q.serving.clear();
+        q.posted.clear();
+        q.timers.clear();
+        q.paint.clear();
+        windows = q.windows;
+    }
+    for (auto& s : pending) CompleteSend(s, 0);
+    for (HWND h : windows)
+        if (std::shared_ptr<CWindow> w = FindWindowObject(h)) RemoveWindow(w);
+}
+
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CThreadData* self = &CurrentThreadData();
+    std::shared_ptr<CThreadData> owner;
+    WNDPROC proc;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (w->owner.get() == self) {
+            proc = w->proc;
+        } else {
+            owner = w->owner;
+            proc = nullptr;
+        }
+    }
+    if (!owner) return proc ? proc(hwnd, msg, wParam, lParam) : 0;
+    return SendAcross(owner, hwnd, msg, wParam, lParam);
+}
+
+BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!hwnd) return PostToThread(CurrentThreadData(), MakeMsg(nullptr, msg, wParam, lParam));
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w || !PostToThread(*w->owner, MakeMsg(hwnd, msg, wParam, lParam))) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    std::shared_ptr<CThreadData> t = FindThreadData(threadId);
+    if (!t || !PostToThread(*t, MakeMsg(nullptr, msg, wParam, lParam))) {
+        SetLastError(ERROR_INVALID_THREAD_ID);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void PostQuitMessage(int exitCode)
+{
+    CThreadData& self = CurrentThreadData();
+    std::lock_guard<std::mutex> g(self.lock);
+    self.queue.quit = true;
+    self.queue.quitCode = exitCode;
+    self.queue.changeBits |= QS_POSTMESSAGE;
+}
+
+BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
+{
+    if (!msg || (hwnd && hwnd != HWND_THREAD_ONLY && !IsWindow(hwnd))) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return -1;
+    }
+    TakeMessage(msg, hwnd, filterMin, filterMax, PM_REMOVE, true);
+    return msg->message != WM_QUIT;
+}
+
+BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove)
+{
+    if (!msg) return FALSE;
+    return TakeMessage(msg, hwnd, filterMin, filterMax, remove, false);
+}
+
+DWORD GetQueueStatus(UINT flags)
+{
+    CThreadData& self = CurrentThreadData();
+    std::lock_guard<std::mutex> g(self.lock);
+    UINT status = QueueStatusLocked(self.queue, GetTickCount64(), nullptr);
+    UINT fresh = self.queue.changeBits & flags;
+    self.queue.changeBits &= ~flags;
+    return ((status & flags) << 16) | fresh;
+}
+
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds, DWORD wakeMask,
+                                  DWORD flags)
+{
+    const bool available = (flags & MWMO_INPUTAVAILABLE) != 0;
+    InputReadyFn ready = [&](CThreadData& t, steady::time_point& wakeBy) {
+        uint64_t now = GetTickCount64(), nextDue = UINT64_MAX;
+        UINT status = QueueStatusLocked(t.queue, now, &nextDue);
+        if ((wakeMask & QS_TIMER) && nextDue != UINT64_MAX) wakeBy = std::min(wakeBy, SteadyTimeOfTick(nextDue, now));
+        // A timer falling due counts as new input.
+        UINT bits = available ? status : status & (t.queue.changeBits | QS_TIMER);
+        return (bits & wakeMask) != 0;
+    };
+    return WaitForObjectsInternal(count, handles, (flags & MWMO_WAITALL) != 0, milliseconds, ready);
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask)
+{
+    return MsgWaitForMultipleObjectsEx(count, handles, milliseconds, wakeMask, waitAll ? MWMO_WAITALL : 0);
+}
+
+BOOL WaitMessage()
+{
+    return MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, 0) == WAIT_OBJECT_0;
+}
+
+BOOL InSendMessage()
+{
+    CThreadData& self = CurrentThreadData();
+    std::lock_guard<std::mutex> g(self.lock);
+    return !self.queue.serving.empty();
+}
+
+BOOL TranslateMessage(const MSG* msg)
+{
+    if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+    UINT ch = CharFromVirtualKey((UINT)msg->wParam);
+    if (ch) {
+        // The character comes out next, before anything posted meanwhile.
+        MSG c = *msg;
+        c.message = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+        c.wParam = ch;
+        CThreadData& self = CurrentThreadData();
+        std::lock_guard<std::mutex> g(self.lock);
+        self.queue.posted.push_front(c);
+        self.queue.changeBits |= QS_KEY;
+    }
+    return TRUE;
+}
+
+LRESULT DispatchMessage(const MSG* msg)
+{
+    if (!msg) return 0;
+    if (msg->message == WM_TIMER && msg->lParam) {
+        ((TIMERPROC)msg->lParam)(msg->hwnd, WM_TIMER, (UINT_PTR)msg->wParam, GetTickCount());
+        return 0;
+    }
+    if (!msg->hwnd) return 0;
+    CThreadData* self = &CurrentThreadData();
+    WNDPROC proc;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        std::shared_ptr<CWindow> w = FindWindowObjectLocked(msg->hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (w->owner.get() != self) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return 0;
+        }
+        proc = w->proc;
+    }
+    return proc ? proc(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
+}
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
+{
+    std::shared_ptr<CThreadData> t;
+    if (hwnd) {
+        std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        t = w->owner;
+    } else {
+        t = CurrentThreadDataPtr();
+    }
+    if (elapse < USER_TIMER_MINIMUM) elapse = USER_TIMER_MINIMUM;
+    if (elapse > 0x7FFFFFFFu) elapse = 0x7FFFFFFFu;
+    uint64_t now = GetTickCount64();
+    std::lock_guard<std::mutex> g(t->lock);
+    if (t->ended) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    auto& timers = t->queue.timers;
+    auto find = [&](UINT_PTR x) {
+        return std::find_if(timers.begin(), timers.end(), [&](const CQueueTimer& c) { return c.hwnd == hwnd && c.id == x; });
+    };
+    auto it = (hwnd || id) ? find(id) : timers.end();
+    if (it != timers.end()) {
+        it->elapse = elapse;
+        it->proc = proc;
+        it->due = now + elapse;
+    } else {
+        if (!hwnd)
+            do id = g_nextThreadTimer.fetch_add(1);
+            while (find(id) != timers.end());
+        timers.push_back(CQueueTimer{hwnd, id, elapse, proc, now + elapse});
+    }
+    // A thread waiting for messages recomputes when to wake.
+    t->wake.notify_one();
+    return hwnd && id == 0 ? 1 : id;
+}
+
+BOOL KillTimer(HWND hwnd, UINT_PTR id)
+{
+    std::shared_ptr<CThreadData> t;
+    if (hwnd) {
+        std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        t = w->owner;
+    } else {
+        t = CurrentThreadDataPtr();
+    }
+    std::lock_guard<std::mutex> g(t->lock);
+    auto& timers = t->queue.timers;
+    auto it = std::find_if(timers.begin(), timers.end(), [&](const CQueueTimer& c) { return c.hwnd == hwnd && c.id == id; });
+    if (it == timers.end()) {
+        SetLastError(ERROR_TIMER_NOT_FOUND);
+        return FALSE;
+    }
+    timers.erase(it);
+    return TRUE;
+}
+
+UINT RegisterWindowMessage(const char* name)
+{
+    if (!name || !*name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string key(name);
+    for (char& c : key) c = (char)std::tolower((unsigned char)c);
+    RegisteredMessages& r = Registered();
+    std::lock_guard<std::mutex> g(r.lock);
+    auto it = r.ids.find(key);
+    if (it != r.ids.end()) return it->second;
+    if (r.next > 0xFFFF) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+    UINT id = r.next++;
+    r.ids.emplace(std::move(key), id);
+    return id;
+}

@@ -1,0 +1,71 @@
+// Message boxes: headless answers, scripted by tests.
+#include "platform/user/message_box.h"
+
+#include <deque>
+#include <mutex>
+
+namespace {
+
+struct Script {
+    std::mutex lock;
+    std::deque<int> answers;
+    std::vector<MessageBoxRecord> log;
+};
+
+Script& TheScript()
+{
+    static Script* s = new Script;
+    return *s;
+}
+
+int DefaultAnswer(UINT type)
+{
+    static const int buttons[7][3] = {
+        {IDOK, 0, 0},          {IDOK, IDCANCEL, 0},       {IDABORT, IDRETRY, IDIGNORE},
+        {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO, 0},          {IDRETRY, IDCANCEL, 0},
+        {IDCANCEL, IDTRYAGAIN, IDCONTINUE},
+    };
+    UINT kind = type & MB_TYPEMASK;
+    if (kind > 6) kind = 0;
+    UINT index = (type & MB_DEFMASK) >> 8;
+    if (index > 2 || buttons[kind][index] == 0) index = 0;
+    return buttons[kind][index];
+}
+
+}  // namespace
+
+int MessageBox(HWND, const char* text, const char* caption, UINT type)
+{
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> g(s.lock);
+    int answer = DefaultAnswer(type);
+    if (!s.answers.empty()) {
+        answer = s.answers.front();
+        s.answers.pop_front();
+    }
+    s.log.push_back(MessageBoxRecord{text ? text : "", caption ? caption : "Error", type, answer});
+    return answer;
+}
+
+void PushMessageBoxAnswer(int answer)
+{
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> g(s.lock);
+    s.answers.push_back(answer);
+}
+
+void ClearMessageBoxAnswers()
+{
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> g(s.lock);
+    s.answers.clear();
+}
+
+std::vector<MessageBoxRecord> TakeMessageBoxLog()
+{
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> g(s.lock);
+    std::vector<MessageBoxRecord> out;
+    out.swap(s.log);
+    return out;
+}

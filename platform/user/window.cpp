@@ -1,0 +1,523 @@
+// Window classes, the window table and window lifetime.
+#include "platform/user/window_internal.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+#include <unordered_map>
+
+namespace {
+
+struct WindowSlot {
+    std::shared_ptr<CWindow> window;
+    uint32_t generation = 0;
+};
+
+struct WindowTable {
+    std::vector<WindowSlot> slots;
+    std::vector<uint32_t> free;
+};
+
+struct ClassTable {
+    std::mutex lock;
+    std::vector<std::shared_ptr<CWindowClass>> classes;
+    ATOM nextAtom = 0xC000;
+};
+
+WindowTable& Windows()
+{
+    static WindowTable* t = new WindowTable;
+    return *t;
+}
+
+ClassTable& Classes()
+{
+    static ClassTable* c = new ClassTable;
+    return *c;
+}
+
+std::shared_ptr<CWindowClass> FindClass(const char* name)
+{
+    if (!name) return nullptr;
+    ClassTable& c = Classes();
+    std::lock_guard<std::mutex> g(c.lock);
+    for (auto& wc : c.classes)
+        if (strcasecmp(wc->name.c_str(), name) == 0) return wc;
+    return nullptr;
+}
+
+bool DecodeWindow(HWND hwnd, uint32_t& index, uint32_t& generation)
+{
+    uint64_t v = (uint64_t)(uintptr_t)hwnd;
+    uint32_t low = (uint32_t)v;
+    if (low == 0) return false;
+    index = low - 1;
+    generation = (uint32_t)(v >> 32);
+    return true;
+}
+
+HWND InsertWindow(const std::shared_ptr<CWindow>& w)
+{
+    WindowTable& t = Windows();
+    std::lock_guard<std::mutex> g(WindowLock());
+    uint32_t index;
+    if (!t.free.empty()) {
+        index = t.free.back();
+        t.free.pop_back();
+    } else {
+        index = (uint32_t)t.slots.size();
+        t.slots.emplace_back();
+    }
+    WindowSlot& s = t.slots[index];
+    s.generation++;
+    s.window = w;
+    w->handle = (HWND)(uintptr_t)(((uint64_t)s.generation << 32) | (uint64_t)(index + 1));
+    return w->handle;
+}
+
+void EraseFromTable(HWND hwnd)
+{
+    uint32_t index, generation;
+    if (!DecodeWindow(hwnd, index, generation)) return;
+    std::shared_ptr<CWindow> released;
+    {
+        WindowTable& t = Windows();
+        std::lock_guard<std::mutex> g(WindowLock());
+        if (index >= t.slots.size() || t.slots[index].generation != generation || !t.slots[index].window) return;
+        released = std::move(t.slots[index].window);
+        t.slots[index].window.reset();
+        // The next window in this slot gets a new generation, so this handle
+        // stays stale for good.
+        t.free.push_back(index);
+    }
+}
+
+std::vector<std::shared_ptr<CWindow>> ChildrenOf(HWND hwnd)
+{
+    std::vector<std::shared_ptr<CWindow>> children;
+    std::lock_guard<std::mutex> g(WindowLock());
+    for (auto& s : Windows().slots)
+        if (s.window && s.window->parent == hwnd) children.push_back(s.window);
+    return children;
+}
+
+}  // namespace
+
+std::mutex& WindowLock()
+{
+    static std::mutex* m = new std::mutex;
+    return *m;
+}
+
+std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd)
+{
+    uint32_t index, generation;
+    if (!DecodeWindow(hwnd, index, generation)) return nullptr;
+    WindowTable& t = Windows();
+    if (index >= t.slots.size() || t.slots[index].generation != generation) return nullptr;
+    return t.slots[index].window;
+}
+
+std::shared_ptr<CWindow> FindWindowObject(HWND hwnd)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    return FindWindowObjectLocked(hwnd);
+}
+
+bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd)
+{
+    for (int depth = 0; hwnd && depth < 1000; depth++) {
+        if (hwnd == ancestor) return true;
+        std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+        if (!w) return false;
+        hwnd = w->parent;
+    }
+    return false;
+}
+
+void RemoveWindow(const std::shared_ptr<CWindow>& window)
+{
+    HWND h = window->handle;
+    EraseFromTable(h);
+    std::vector<std::shared_ptr<CSentMessage>> pending;
+    {
+        CThreadData& t = *window->owner;
+        std::lock_guard<std::mutex> g(t.lock);
+        CMessageQueue& q = t.queue;
+        q.windows.erase(std::remove(q.windows.begin(), q.windows.end(), h), q.windows.end());
+        q.paint.erase(std::remove(q.paint.begin(), q.paint.end(), h), q.paint.end());
+        q.timers.erase(std::remove_if(q.timers.begin(), q.timers.end(), [&](const CQueueTimer& x) { return x.hwnd == h; }),
+                       q.timers.end());
+        q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [&](const MSG& m) { return m.hwnd == h; }),
+                       q.posted.end());
+        for (auto it = q.incoming.begin(); it != q.incoming.end();) {
+            if ((*it)->hwnd == h) {
+                pending.push_back(std::move(*it));
+                it = q.incoming.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& s : pending) CompleteSend(s, 0);
+}
+
+ATOM RegisterClass(const WNDCLASS* wc)
+{
+    if (!wc || !wc->lpszClassName || !*wc->lpszClassName || wc->cbWndExtra < 0 || wc->cbClsExtra < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (FindClass(wc->lpszClassName)) {
+        SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+        return 0;
+    }
+    auto c = std::make_shared<CWindowClass>();
+    c->name = wc->lpszClassName;
+    c->style = wc->style;
+    c->proc = wc->lpfnWndProc;
+    c->clsExtra = wc->cbClsExtra;
+    c->wndExtra = wc->cbWndExtra;
+    c->instance = wc->hInstance;
+    c->icon = wc->hIcon;
+    c->cursor = wc->hCursor;
+    c->background = wc->hbrBackground;
+    c->hasMenuName = wc->lpszMenuName != nullptr;
+    if (wc->lpszMenuName) c->menuName = wc->lpszMenuName;
+    ClassTable& t = Classes();
+    std::lock_guard<std::mutex> g(t.lock);
+    for (auto& x : t.classes)
+        if (strcasecmp(x->name.c_str(), c->name.c_str()) == 0) {
+            SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+            return 0;
+        }
+    c->atom = t.nextAtom++;
+    t.classes.push_back(c);
+    return c->atom;
+}
+
+BOOL UnregisterClass(const char* className, HINSTANCE)
+{
+    ClassTable& t = Classes();
+    std::lock_guard<std::mutex> g(t.lock);
+    for (auto it = t.classes.begin(); it != t.classes.end(); ++it)
+        if (className && strcasecmp((*it)->name.c_str(), className) == 0) {
+            // Windows of the class keep their record alive.
+            t.classes.erase(it);
+            return TRUE;
+        }
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+}
+
+BOOL GetClassInfo(HINSTANCE, const char* className, WNDCLASS* wc)
+{
+    std::shared_ptr<CWindowClass> c = FindClass(className);
+    if (!c || !wc) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+        return FALSE;
+    }
+    wc->style = c->style;
+    wc->lpfnWndProc = c->proc;
+    wc->cbClsExtra = c->clsExtra;
+    wc->cbWndExtra = c->wndExtra;
+    wc->hInstance = c->instance;
+    wc->hIcon = c->icon;
+    wc->hCursor = c->cursor;
+    wc->hbrBackground = c->background;
+    wc->lpszMenuName = c->hasMenuName ? c->menuName.c_str() : nullptr;
+    wc->lpszClassName = c->name.c_str();
+    return TRUE;
+}
+
+HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param)
+{
+    std::shared_ptr<CWindowClass> c = FindClass(className);
+    if (!c) {
+        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+        return nullptr;
+    }
+    if (parent && !IsWindow(parent)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    auto w = std::make_shared<CWindow>();
+    w->windowClass = c;
+    w->owner = CurrentThreadDataPtr();
+    w->proc = c->proc;
+    w->parent = parent;
+    w->style = style;
+    w->exStyle = exStyle;
+    w->id = (LONG_PTR)(intptr_t)menu;
+    w->instance = instance;
+    w->extra.assign((size_t)c->wndExtra, 0);
+    HWND h = InsertWindow(w);
+    bool ended;
+    {
+        std::lock_guard<std::mutex> g(w->owner->lock);
+        ended = w->owner->ended;
+        if (!ended) w->owner->queue.windows.push_back(h);
+    }
+    if (ended) {
+        RemoveWindow(w);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    CREATESTRUCT cs{param, instance, menu, parent, height, width, y, x, (LONG)style, windowName, className, exStyle};
+    if (!SendMessage(h, WM_NCCREATE, 0, (LPARAM)&cs)) {
+        if (IsWindow(h)) DestroyWindow(h);
+        return nullptr;
+    }
+    if (!IsWindow(h) || SendMessage(h, WM_CREATE, 0, (LPARAM)&cs) == -1) {
+        if (IsWindow(h)) DestroyWindow(h);
+        return nullptr;
+    }
+    return IsWindow(h) ? h : nullptr;
+}
+
+BOOL DestroyWindow(HWND hwnd)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (w->owner.get() != &CurrentThreadData()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        if (w->destroying) return TRUE;
+        w->destroying = true;
+    }
+    SendMessage(hwnd, WM_DESTROY, 0, 0);
+    for (auto& child : ChildrenOf(hwnd)) {
+        if (child->owner == w->owner)
+            DestroyWindow(child->handle);
+        else
+            RemoveWindow(child);
+    }
+    SendMessage(hwnd, WM_NCDESTROY, 0, 0);
+    RemoveWindow(w);
+    return TRUE;
+}
+
+BOOL IsWindow(HWND hwnd) { return FindWindowObject(hwnd) != nullptr; }
+
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return proc ? proc(hwnd, msg, wParam, lParam) : 0;
+}
+
+LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_NCCREATE: {
+        const CREATESTRUCT* cs = (const CREATESTRUCT*)lParam;
+        if (cs && cs->lpszName) {
+            std::lock_guard<std::mutex> g(WindowLock());
+            if (auto w = FindWindowObjectLocked(hwnd)) w->text = cs->lpszName;
+        }
+        return TRUE;
+    }
+    case WM_CLOSE:
+        DestroyWindow(hwnd);
+        return 0;
+    case WM_SETTEXT: {
+        std::lock_guard<std::mutex> g(WindowLock());
+        auto w = FindWindowObjectLocked(hwnd);
+        if (!w) return FALSE;
+        w->text = lParam ? (const char*)lParam : "";
+        return TRUE;
+    }
+    case WM_GETTEXT: {
+        char* buffer = (char*)lParam;
+        if (!buffer || wParam == 0) return 0;
+        std::lock_guard<std::mutex> g(WindowLock());
+        auto w = FindWindowObjectLocked(hwnd);
+        size_t n = w ? std::min(w->text.size(), (size_t)wParam - 1) : 0;
+        if (n) memcpy(buffer, w->text.data(), n);
+        buffer[n] = 0;
+        return (LRESULT)n;
+    }
+    case WM_GETTEXTLENGTH: {
+        std::lock_guard<std::mutex> g(WindowLock());
+        auto w = FindWindowObjectLocked(hwnd);
+        return w ? (LRESULT)w->text.size() : 0;
+    }
+    case WM_PAINT:
+        ValidateRect(hwnd, nullptr);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    switch (index) {
+    case GWLP_WNDPROC: return (LONG_PTR)w->proc;
+    case GWLP_HINSTANCE: return (LONG_PTR)w->instance;
+    case GWLP_HWNDPARENT: return (LONG_PTR)w->parent;
+    case GWLP_ID: return w->id;
+    case GWL_STYLE: return (LONG_PTR)w->style;
+    case GWL_EXSTYLE: return (LONG_PTR)w->exStyle;
+    case GWLP_USERDATA: return w->userData;
+    default:
+        if (index >= 0 && (size_t)index + sizeof(LONG_PTR) <= w->extra.size()) {
+            LONG_PTR v;
+            memcpy(&v, w->extra.data() + index, sizeof v);
+            return v;
+        }
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
+}
+
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    LONG_PTR old = 0;
+    switch (index) {
+    case GWLP_WNDPROC: old = (LONG_PTR)w->proc; w->proc = (WNDPROC)value; break;
+    case GWLP_HINSTANCE: old = (LONG_PTR)w->instance; w->instance = (HINSTANCE)value; break;
+    case GWLP_HWNDPARENT: old = (LONG_PTR)w->parent; w->parent = (HWND)value; break;
+    case GWLP_ID: old = w->id; w->id = value; break;
+    case GWL_STYLE: old = (LONG_PTR)w->style; w->style = (DWORD)value; break;
+    case GWL_EXSTYLE: old = (LONG_PTR)w->exStyle; w->exStyle = (DWORD)value; break;
+    case GWLP_USERDATA: old = w->userData; w->userData = value; break;
+    default:
+        if (index >= 0 && (size_t)index + sizeof(LONG_PTR) <= w->extra.size()) {
+            memcpy(&old, w->extra.data() + index, sizeof old);
+            memcpy(w->extra.data() + index, &value, sizeof value);
+            break;
+        }
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
+    return old;
+}
+
+HWND GetParent(HWND hwnd)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+    return w ? w->parent : nullptr;
+}
+
+BOOL IsChild(HWND parent, HWND hwnd)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+    return w && w->parent && IsSelfOrDescendantLocked(parent, w->parent);
+}
+
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (processId) *processId = GetCurrentProcessId();
+    return w->owner->id;
+}
+
+BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM lParam)
+{
+    std::shared_ptr<CThreadData> t = FindThreadData(threadId);
+    if (!t || !proc) return FALSE;
+    std::vector<HWND> windows;
+    {
+        std::lock_guard<std::mutex> g(t->lock);
+        windows = t->queue.windows;
+    }
+    bool any = false;
+    for (HWND h : windows) {
+        std::shared_ptr<CWindow> w = FindWindowObject(h);
+        if (!w || GetParent(h)) continue;
+        any = true;
+        if (!proc(h, lParam)) return FALSE;
+    }
+    return any;
+}
+
+BOOL SetWindowText(HWND hwnd, const char* text)
+{
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return SendMessage(hwnd, WM_SETTEXT, 0, (LPARAM)text) != 0;
+}
+
+int GetWindowText(HWND hwnd, char* buffer, int size)
+{
+    if (!buffer || size <= 0) return 0;
+    buffer[0] = 0;
+    return (int)SendMessage(hwnd, WM_GETTEXT, (WPARAM)size, (LPARAM)buffer);
+}
+
+int GetWindowTextLength(HWND hwnd) { return (int)SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0); }
+
+BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    CThreadData& t = *w->owner;
+    std::lock_guard<std::mutex> g(t.lock);
+    CMessageQueue& q = t.queue;
+    if (!t.ended && std::find(q.paint.begin(), q.paint.end(), hwnd) == q.paint.end()) {
+        q.paint.push_back(hwnd);
+        q.changeBits |= QS_PAINT;
+        t.wake.notify_one();
+    }
+    return TRUE;
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT*)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    CThreadData& t = *w->owner;
+    std::lock_guard<std::mutex> g(t.lock);
+    CMessageQueue& q = t.queue;
+    q.paint.erase(std::remove(q.paint.begin(), q.paint.end(), hwnd), q.paint.end());
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND hwnd)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    bool needs;
+    {
+        std::lock_guard<std::mutex> g(w->owner->lock);
+        const auto& p = w->owner->queue.paint;
+        needs = std::find(p.begin(), p.end(), hwnd) != p.end();
+    }
+    if (needs) SendMessage(hwnd, WM_PAINT, 0, 0);
+    return TRUE;
+}

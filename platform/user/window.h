@@ -1,0 +1,103 @@
+#pragma once
+// Window classes and windows. A window belongs to the thread that created it
+// and its procedure runs only there. Handles are never reused; every function
+// is safe on a stale handle.
+#include "platform/types.h"
+
+#define WS_OVERLAPPED 0x00000000u
+#define WS_POPUP 0x80000000u
+#define WS_CHILD 0x40000000u
+#define WS_VISIBLE 0x10000000u
+#define WS_DISABLED 0x08000000u
+#define WS_CLIPSIBLINGS 0x04000000u
+#define WS_CLIPCHILDREN 0x02000000u
+#define WS_CAPTION 0x00C00000u
+#define WS_BORDER 0x00800000u
+#define WS_SYSMENU 0x00080000u
+#define WS_THICKFRAME 0x00040000u
+#define WS_MINIMIZEBOX 0x00020000u
+#define WS_MAXIMIZEBOX 0x00010000u
+#define WS_OVERLAPPEDWINDOW \
+    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define CW_USEDEFAULT ((int)0x80000000)
+
+#define CS_VREDRAW 0x0001u
+#define CS_HREDRAW 0x0002u
+#define CS_DBLCLKS 0x0008u
+
+#define GWLP_WNDPROC (-4)
+#define GWLP_HINSTANCE (-6)
+#define GWLP_HWNDPARENT (-8)
+#define GWLP_ID (-12)
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWLP_USERDATA (-21)
+#define ERROR_INVALID_INDEX 1413u
+
+struct WNDCLASS {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    const char* lpszMenuName;
+    const char* lpszClassName;
+};
+
+struct CREATESTRUCT {
+    void* lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    const char* lpszName;
+    const char* lpszClass;
+    DWORD dwExStyle;
+};
+
+// Class names ignore letter case. Returns 0 when the name is taken.
+ATOM RegisterClass(const WNDCLASS* wc);
+BOOL UnregisterClass(const char* className, HINSTANCE instance);
+BOOL GetClassInfo(HINSTANCE instance, const char* className, WNDCLASS* wc);
+
+// Sends WM_NCCREATE (0 fails) and WM_CREATE (-1 fails) with the CREATESTRUCT.
+HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+// Only the owner thread may destroy a window: WM_DESTROY, the children,
+// WM_NCDESTROY; then its timers, posted messages and paint go, and sends still
+// waiting for it complete with 0.
+BOOL DestroyWindow(HWND hwnd);
+BOOL IsWindow(HWND hwnd);
+
+LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value);
+
+HWND GetParent(HWND hwnd);
+BOOL IsChild(HWND parent, HWND hwnd);
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
+
+typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
+// The thread's top-level windows; FALSE when there were none or the callback
+// stopped the enumeration.
+BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM lParam);
+
+BOOL SetWindowText(HWND hwnd, const char* text);
+int GetWindowText(HWND hwnd, char* buffer, int size);
+int GetWindowTextLength(HWND hwnd);
+
+// Painting state only: a window marked invalid gets a synthesized WM_PAINT
+// until it is validated (DefWindowProc validates on WM_PAINT). The rectangle
+// is not tracked yet: the whole window is invalid or valid.
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+BOOL ValidateRect(HWND hwnd, const RECT* rect);
+BOOL UpdateWindow(HWND hwnd);

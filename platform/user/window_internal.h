@@ -1,0 +1,51 @@
+#pragma once
+// Window records and the window table (internal to the platform layer).
+#include "platform/kernel/kernel_internal.h"
+#include "platform/user/user.h"
+#include <string>
+
+struct CWindowClass {
+    std::string name;
+    UINT style = 0;
+    WNDPROC proc = nullptr;
+    int clsExtra = 0;
+    int wndExtra = 0;
+    HINSTANCE instance = nullptr;
+    HICON icon = nullptr;
+    HCURSOR cursor = nullptr;
+    HBRUSH background = nullptr;
+    std::string menuName;
+    bool hasMenuName = false;
+    ATOM atom = 0;
+};
+
+struct CWindow {
+    HWND handle = nullptr;
+    std::shared_ptr<CWindowClass> windowClass;
+    std::shared_ptr<CThreadData> owner;
+    // Guarded by WindowLock().
+    WNDPROC proc = nullptr;
+    HWND parent = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    LONG_PTR id = 0;
+    LONG_PTR userData = 0;
+    HINSTANCE instance = nullptr;
+    std::vector<unsigned char> extra;
+    std::string text;
+    bool destroying = false;
+};
+
+// Guards the window table and the guarded window fields. A thread's lock may
+// be held while it is taken, never the other way round.
+std::mutex& WindowLock();
+std::shared_ptr<CWindow> FindWindowObject(HWND hwnd);
+// Under WindowLock().
+std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd);
+bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
+
+// Takes a window out of the table and its owner's queue, completing the
+// sends still waiting for it with 0. No messages are sent.
+void RemoveWindow(const std::shared_ptr<CWindow>& window);
+// Completes a cross-thread send (takes the sender's lock).
+void CompleteSend(const std::shared_ptr<CSentMessage>& sent, LRESULT result);

@@ -1,0 +1,183 @@
+// The batch runner as a user meets it: the veldra program run with --run.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    int rc = -1;
+    std::string out, err;
+};
+
+// The program folder: VELDRA_OUT, else out/ beside the test executable.
+std::string Veldra()
+{
+    if (const char* dir = std::getenv("VELDRA_OUT")) return std::string(dir) + "/veldra";
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : (self.parent_path() / "out" / "veldra").string();
+}
+
+std::string ReadAll(int fd)
+{
+    std::string s;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0) s.append(buf, (size_t)n);
+    return s;
+}
+
+// Starts veldra with the arguments in the folder; standard output and error are pipes.
+pid_t Start(const std::vector<std::string>& args, const fs::path& cwd, int& outFd, int& errFd)
+{
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return -1;
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
+    posix_spawn_file_actions_addclose(&fa, out[0]);
+    posix_spawn_file_actions_addclose(&fa, err[0]);
+    posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
+    std::string exe = Veldra();
+    std::vector<char*> argv{exe.data()};
+    std::vector<std::string> copy = args;
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&fa);
+    close(out[1]);
+    close(err[1]);
+    outFd = out[0];
+    errFd = err[0];
+    return pid;
+}
+
+int Wait(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+RunResult RunVeldra(const std::vector<std::string>& args, const fs::path& cwd)
+{
+    RunResult r;
+    int outFd, errFd;
+    pid_t pid = Start(args, cwd, outFd, errFd);
+    if (pid < 0) return r;
+    r.out = ReadAll(outFd);
+    r.err = ReadAll(errFd);
+    close(outFd);
+    close(errFd);
+    r.rc = Wait(pid);
+    return r;
+}
+
+class BatchRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (Veldra().empty() || !fs::exists(Veldra())) GTEST_SKIP() << "veldra is not built";
+        dir = fs::temp_directory_path() / ("veldra-batch-" + std::to_string(getpid()));
+        fs::create_directories(dir / "sub");
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        if (!dir.empty()) fs::remove_all(dir, ec);
+    }
+    fs::path Write(const std::string& name, const std::string& text)
+    {
+        fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+    fs::path dir;
+};
+
+TEST_F(BatchRun, CannotStart)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--run"},
+        {"--help"},
+        {"--run", "missing.vdx"},
+        {"--run", "sub"},  // a folder
+        {"--run", "a.vdx", "b.vdx"},
+    };
+    for (const auto& args : cases) {
+        RunResult r = RunVeldra(args, dir);
+        EXPECT_EQ(r.rc, 3) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err, "");
+    }
+}
+
+TEST_F(BatchRun, MessagesGoToStandardOutputInOrder)
+{
+    struct Case {
+        const char* text;
+        const char* out;
+        int rc;
+    };
+    const Case cases[] = {
+        // CR LF line ends read as the editor reads them
+        {"a = 1;\r\nb = 2;\r\na + b;\r\n\"x\";\r\n", "3\nx\n", 0},
+        {"a: b: x = 1;\nx;\n", "Warning: 'a' label replaced by 'b'\n1\n", 0},
+        {"1;\nbreak;\n2;\n", "1\nError: Invalid break statement\n", 1},
+        {"x = 1;\nx;\nelse\n", "Error: Unexpected ELSE statement (without IF)\n", 2},
+        {"[1, 2; 3, 4];\n", "[            1,            2;\n            3,            4]\n", 0},
+    };
+    for (const Case& c : cases) {
+        fs::path p = Write("p.vdx", c.text);
+        RunResult r = RunVeldra({"--run", p.string()}, dir);
+        EXPECT_EQ(r.out, c.out) << c.text;
+        EXPECT_EQ(r.rc, c.rc) << c.text;
+    }
+}
+
+TEST_F(BatchRun, RelativePathAndTheProgramFolder)
+{
+    // The program runs in its own folder; the path given is relative to the caller's.
+    Write("sub/p.vdx", "\"ok\";\n");
+    RunResult r = RunVeldra({"--run", "sub/p.vdx"}, dir);
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "ok\n");
+}
+
+TEST_F(BatchRun, InterruptStopsAPause)
+{
+    fs::path p = Write("p.vdx", "\"waiting\";\npause 3600;\n\"after\";\n");
+    int outFd, errFd;
+    pid_t pid = Start({"--run", p.string()}, dir, outFd, errFd);
+    ASSERT_GT(pid, 0);
+    // Wait until the program has started, then interrupt it.
+    std::string out;
+    char c;
+    while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
+    ASSERT_EQ(out, "waiting\n");
+    kill(pid, SIGINT);
+    out += ReadAll(outFd);
+    ReadAll(errFd);
+    close(outFd);
+    close(errFd);
+    EXPECT_EQ(Wait(pid), 1);
+    EXPECT_EQ(out, "waiting\nError: Program is stoped\n");
+}
+
+}  // namespace
