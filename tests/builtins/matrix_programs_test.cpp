@@ -72,4 +72,28 @@ TEST_F(MatrixProgram, RefusalMessages)
     }
 }
 
+TEST_F(MatrixProgram, UserFunctionsAsTheFunctionArgument)
+{
+    GlobalVariables.Clear();
+    ProgramRun r = RunProgramIn(program,
+                                "function y = sq(x)\n  y = x * x;\nend\n"
+                                "A = funm([4,1;0,9], \"sq\");\nB = fevam([1,2;3,4], @sq);\n");
+    EXPECT_TRUE(r.messages.empty());
+    EXPECT_LT(MaxDiff(Var("A"), Num(vb::Mat({{16, 13}, {0, 81}}))), 1e-12);
+    EXPECT_EQ(MaxDiff(Var("B"), Num(vb::Mat({{1, 4}, {9, 16}}))), 0.0);
+}
+
+TEST_F(MatrixProgram, AmbiguousNameIsWarnedAndTheUserFunctionTaken)
+{
+    GlobalVariables.Clear();
+    ProgramRun r = RunProgramIn(program,
+                                "function y = exp(x)\n  y = x + 1;\nend\n"
+                                "A = fevam([1,2], \"exp\");\n");
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0].rfind("Warning: Ambiguity of the overloaded function 'exp' is detected; Ambiguity between ", 0),
+              0u)
+        << r.messages[0];
+    EXPECT_EQ(MaxDiff(Var("A"), Num(vb::Mat({{2, 3}}))), 0.0);
+}
+
 }  // namespace
