@@ -213,7 +213,7 @@ StatusWord FftwTransform(int n, bool inverse, Get at, Put put)
 StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
 {
     if (!LoadFftwLibrary()) return ERR_INTERNAL;
-    if (x->Type() != VT_MATRIX || x->Matrix().IsEmpty()) {
+    if (x->Type() != VT_MATRIX) {
         ReportError() << "First argument must be a non-empty matrix";
         return ERR_INTERNAL;
     }

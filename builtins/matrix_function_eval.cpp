@@ -9,6 +9,7 @@
 #include "builtins/matrix_functions.h"
 #include "interpreter/block.h"
 #include "interpreter/user_calls.h"
+#include "interpreter/user_function.h"
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
@@ -35,28 +36,12 @@ struct Callee {
     }
 };
 
-// The user functions of the running program first, then the built-in rows; two
-// candidates are warned about and the first is taken.
+// The user functions of the running program first, then the built-in rows;
+// the interpreter warns about two candidates and gives the first.
 const void* FindFunctionByName(StatementContext* context, const std::string& name, int outputs)
 {
     CFunctionTable* table = context ? ProgramFunctionTable(context) : nullptr;
-    CUserFunction* user = nullptr;
-    const void* second = FindUserFunctionOverload(table, name.c_str(), 1, outputs, user);
-    const void* first = user;
-    if (!second) {
-        const void* b = user;
-        second = FindBuiltinOverload(name.c_str(), 1, outputs, b);
-        if (!user) first = b;
-    }
-    if (second && first) {
-        auto prototype = [](const void* f) {
-            return IsBuiltinFunctionEntry(f) ? FormatFunctionPrototype(static_cast<const FuncEntry*>(f))
-                                             : FormatUserPrototype(static_cast<const CUserFunction*>(f));
-        };
-        ReportWarning() << "Ambiguity of the overloaded function '" << name << "' is detected; Ambiguity between "
-                        << prototype(first) << " and " << prototype(second);
-    }
-    return first;
+    return CheckOverloadAmbiguity(table, name.c_str(), 1, outputs, nullptr, true);
 }
 
 // 0 with the callee set; 69 when FUN is of no usable kind (silent unless

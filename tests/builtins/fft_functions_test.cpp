@@ -146,6 +146,12 @@ TEST_F(Fourier, FftOfAnyLength)
         std::vector<Complex> ref = Dft(col, false);
         for (int i = 0; i < 3; i++) EXPECT_LT(std::hypot(R.Cell(i, c).re - ref[i].re, R.Cell(i, c).im - ref[i].im), 1e-12);
     }
+    // An empty matrix has nothing to transform.
+    CValue empty, none;
+    empty.MakeMatrix(0, 0);
+    ASSERT_EQ(BuiltinFft(&empty, &none), 0);
+    ASSERT_EQ(none.Type(), (uint32_t)VT_MATRIX);
+    EXPECT_TRUE(none.Matrix().IsEmpty());
     EXPECT_TRUE(cap.messages.empty());
 }
 

@@ -407,3 +407,36 @@ TEST_F(Decomposition, SquareShapeMessages)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace mt;
+
+// Non-finite cells end every handler with a result or a reported failure.
+TEST_F(MatrixLibTest, NonFiniteCellsEndCleanly)
+{
+    for (double bad : {NAN, INFINITY}) {
+        CComplexMatrix A = Sample(3, 3, false);
+        A.Cell(1, 1) = Complex(bad, 0.0);
+        StatusWord (*one[])(CValue*, CValue*) = {BuiltinSvd,  BuiltinSvd0, BuiltinSvdValues, BuiltinSchurT,
+                                                 BuiltinHess, BuiltinQr,   BuiltinQrQR,      BuiltinQrQRE,
+                                                 BuiltinChol, BuiltinCholRP, BuiltinEig,     BuiltinEigValues,
+                                                 BuiltinRcond, BuiltinDet, BuiltinInv,       BuiltinOrth,
+                                                 BuiltinLu,   BuiltinSvdOld, BuiltinEign,    BuiltinEignValues,
+                                                 BuiltinExpm, BuiltinLogm, BuiltinSqrtm};
+        for (auto h : one) {
+            CValue x = Val(A), out;
+            StatusWord st = h(&x, &out);
+            EXPECT_TRUE(st == 0 || st == ERR_INTERNAL || st == ERR_ARGUMENT_TYPE) << st;
+        }
+        CValue x = Val(A), y = Val(Sample(3, 3, false, 4)), none, out;
+        BuiltinPinv(&x, &none, &out);
+        BuiltinSchur(&x, &none, &out);
+        BuiltinEig2(&x, &y, &out);
+        BuiltinQz(&x, &y, &none, &out);
+        CValue fun(std::string("exp"));
+        BuiltinFunm(&x, &fun, &out, &block);
+    }
+}
+
+}  // namespace

@@ -31,6 +31,9 @@ FuncEntry g_rows[] = {
     {"sqrtm", 1, 1, AsFuncHandler(BuiltinSqrtm), CALL_A1, "", "sqrtm(X)", 0, nullptr},
     {"funm", 2, 1, AsFuncHandler(BuiltinFunm), CALL_A2_CTX, "", "funm(X,@sin)", 0, nullptr},
     {"fevam", 2, 1, AsFuncHandler(BuiltinFevam), CALL_A2_CTX, "", "fevam(X,@sin)", 0, nullptr},
+    {"svd", 1, 3, AsFuncHandler(BuiltinSvd), CALL_A1, "", "[U,S,V]=svd(X)", 0, nullptr},
+    {"svd0", 1, 3, AsFuncHandler(BuiltinSvd0), CALL_A1, "", "[U,S,V]=svd0(X)", 0, nullptr},
+    {"chol", 1, 2, AsFuncHandler(BuiltinCholRP), CALL_A1, "", "[R,p]=chol(X)", 0, nullptr},
     {"as_text", 1, 1, AsFuncHandler(TestAsText), CALL_A1, "", "as_text(X)", 0, nullptr},
 };
 
