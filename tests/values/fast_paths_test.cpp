@@ -1,0 +1,242 @@
+// The faster routes of the value core give what the general routes give: the
+// element loops against the cell operators, the library product against the
+// product loop.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "support/capture.h"
+#include "values/matrix_families.h"
+#include "values/numeric_matrix.h"
+#include "values/operators.h"
+#include "value_builders.h"
+
+using namespace vb;
+
+namespace {
+
+// Same type and bit-identical numbers (NaN payloads aside).
+bool SameCell(const CValue& a, const CValue& b)
+{
+    if (a.Tag() != b.Tag()) return false;
+    auto same = [](double x, double y) {
+        return (std::isnan(x) && std::isnan(y)) || std::memcmp(&x, &y, sizeof x) == 0;
+    };
+    switch (a.Type()) {
+    case VT_REAL: return same(a.Real(), b.Real());
+    case VT_COMPLEX: return same(a.ComplexRef().re, b.ComplexRef().re) && same(a.ComplexRef().im, b.ComplexRef().im);
+    case VT_STRING: {
+        std::string x, y;
+        a.GetText(x);
+        b.GetText(y);
+        return x == y;
+    }
+    default: return a.m_payload == b.m_payload;
+    }
+}
+
+// A 2 x 4 matrix mixing the commonest cell with the others.
+CValue Mixed(double base)
+{
+    CValue v;
+    CValueMatrix& m = v.MakeMatrix(2, 4);
+    m.Cell(0, 0).SetReal(base);
+    m.Cell(0, 1).SetReal(-0.0);
+    m.Cell(0, 2).SetComplex(Complex(base, -2.0));
+    m.Cell(0, 3).SetReal(std::numeric_limits<double>::infinity());
+    m.Cell(1, 0).SetReal(std::nan(""));
+    m.Cell(1, 1).SetReal(base / 3.0);
+    m.Cell(1, 2).SetReal(0.0);
+    m.Cell(1, 3) = Chr('a');
+    return v;
+}
+
+using InPlace = int (*)(CValue&, const CValue&);
+
+TEST(FastPaths, ElementLoopsMatchTheCellOperators)
+{
+    struct Case {
+        const char* name;
+        int (*loop)(CValueMatrix&, const CValueMatrix&);
+        InPlace cell;
+    } cases[] = {
+        {"+", MatrixAddMatrix, ValueAdd},
+        {"-", MatrixSubMatrix, ValueSub},
+        {".*", MatrixElemMulMatrix, ValueElemMul},
+        {"./", MatrixElemDivMatrix, ValueElemDiv},
+    };
+    for (const Case& c : cases) {
+        CValue a = Mixed(1.5), b = Mixed(-4.25);
+        CValueMatrix expected(a.Matrix());
+        std::vector<std::string> expectedMessages;
+        {
+            CCaptureStream cap;
+            for (int i = 0; i < 2; ++i)
+                for (int j = 0; j < 4; ++j) {
+                    int st = c.cell(expected.Cell(i, j), b.Matrix().Cell(i, j));
+                    if (st && c.loop != MatrixAddMatrix && c.loop != MatrixSubMatrix) i = 2, j = 4;
+                }
+            expectedMessages = cap.messages;
+        }
+        CCaptureStream cap;
+        c.loop(a.Matrix(), b.Matrix());
+        EXPECT_EQ(cap.messages, expectedMessages) << c.name;
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 4; ++j) EXPECT_TRUE(SameCell(a.Matrix().Cell(i, j), expected.Cell(i, j))) << c.name << " " << i << "," << j;
+    }
+}
+
+TEST(FastPaths, OperandTwiceAndScalarForms)
+{
+    // x .* x and x + x read each cell before writing it.
+    CValue x = Mat({{3, -0.5, 1e300}});
+    ASSERT_EQ(ValueElemMul(x, x), 0);
+    EXPECT_EQ(x.Matrix().Cell(0, 0).Real(), 9.0);
+    EXPECT_EQ(x.Matrix().Cell(0, 1).Real(), 0.25);
+    EXPECT_EQ(x.Matrix().Cell(0, 2).Real(), std::numeric_limits<double>::infinity());
+
+    // Scalar on the left: each cell is scalar op cell, in that order.
+    CValue m = Mixed(2.0);
+    for (InPlace op : {ValueAdd, ValueSub, ValueMul, ValueElemMul, ValueElemDiv}) {
+        CValue s = Real(7.0);
+        CValue expected;
+        CValueMatrix& e = expected.MakeMatrix(2, 4);
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 4; ++j) {
+                e.Cell(i, j) = s;
+                CCaptureStream quiet;
+                op(e.Cell(i, j), m.Matrix().Cell(i, j));
+            }
+        CCaptureStream quiet;
+        op(s, m);
+        ASSERT_EQ(s.Type(), (uint32_t)VT_MATRIX);
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 4; ++j) EXPECT_TRUE(SameCell(s.Matrix().Cell(i, j), e.Cell(i, j))) << i << "," << j;
+    }
+
+    // The three-operand forms make new matrices of the same numbers.
+    CValue a = Mixed(1.25), b = Mixed(0.5);
+    for (ArithOp op : {ARITH_ADD, ARITH_SUB}) {
+        CCaptureStream quiet;
+        CValueMatrix r = MatrixArith(a.Matrix(), b.Matrix(), op);
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 4; ++j) {
+                CValue e = op == ARITH_ADD ? ValueSum(a.Matrix().Cell(i, j), b.Matrix().Cell(i, j))
+                                           : ValueDifference(a.Matrix().Cell(i, j), b.Matrix().Cell(i, j));
+                EXPECT_TRUE(SameCell(r.Cell(i, j), e)) << i << "," << j;
+            }
+    }
+    CCaptureStream quiet;
+    CValueMatrix q = ScalarArithMatrix(Real(3.0), a.Matrix(), ARITH_MUL);
+    CValue e = ValueProduct(Real(3.0), a.Matrix().Cell(1, 1));
+    EXPECT_TRUE(SameCell(q.Cell(1, 1), e));
+}
+
+// The product loop's own result, written out here as the reference.
+CComplexMatrix LoopProduct(const CComplexMatrix& a, const CComplexMatrix& b)
+{
+    CComplexMatrix t(a.Rows(), b.Cols());
+    for (int i = 0; i < a.Rows(); i++)
+        for (int j = 0; j < b.Cols(); j++) {
+            double sr = 0.0, si = 0.0;
+            for (int k = 0; k < a.Cols(); k++) {
+                Complex p = a.Cell(i, k);
+                p *= b.Cell(k, j);
+                sr += p.re;
+                si += p.im;
+            }
+            t.Cell(i, j) = Complex(sr, si);
+        }
+    return t;
+}
+
+CComplexMatrix Filled(int rows, int cols, double seed, bool complex)
+{
+    CComplexMatrix m(rows, cols);
+    for (int i = 0; i < rows; i++)
+        for (int j = 0; j < cols; j++)
+            m.Cell(i, j) = Complex(std::sin(seed * (i + 1) + j), complex ? std::cos(seed * j - i) : 0.0);
+    return m;
+}
+
+TEST(FastPaths, LargeProductsDifferFromTheLoopByRoundingOnly)
+{
+    for (bool complex : {false, true}) {
+        CComplexMatrix a = Filled(40, 50, 0.37, complex), b = Filled(50, 45, 1.13, complex);
+        CComplexMatrix ref = LoopProduct(a, b);
+        CComplexMatrix c = a * b;
+        ASSERT_EQ(c.Rows(), 40);
+        ASSERT_EQ(c.Cols(), 45);
+        for (int i = 0; i < 40; i++)
+            for (int j = 0; j < 45; j++) {
+                EXPECT_NEAR(c.Cell(i, j).re, ref.Cell(i, j).re, 1e-12);
+                EXPECT_NEAR(c.Cell(i, j).im, ref.Cell(i, j).im, 1e-12);
+                if (!complex) {
+                    // The loop's imaginary sums of zeros are exactly +0.
+                    EXPECT_EQ(c.Cell(i, j).im, 0.0);
+                    EXPECT_FALSE(std::signbit(c.Cell(i, j).im));
+                }
+            }
+    }
+}
+
+TEST(FastPaths, ProductsWithInfinitiesKeepTheLoopResult)
+{
+    CComplexMatrix a = Filled(40, 40, 0.5, false), b = Filled(40, 40, 0.25, false);
+    a.Cell(3, 7) = Complex(std::numeric_limits<double>::infinity(), 0.0);
+    b.Cell(0, 0) = Complex(std::nan(""), 0.0);
+    CComplexMatrix ref = LoopProduct(a, b);
+    CComplexMatrix c = a * b;
+    for (int i = 0; i < 40; i++)
+        for (int j = 0; j < 40; j++) {
+            const Complex x = c.Cell(i, j), y = ref.Cell(i, j);
+            EXPECT_TRUE(std::memcmp(&x, &y, sizeof x) == 0 || (std::isnan(x.re) && std::isnan(y.re) &&
+                                                               (std::isnan(x.im) == std::isnan(y.im))))
+                << i << "," << j;
+        }
+}
+
+TEST(FastPaths, ValueProductOfLargeMatricesIsComplexThroughout)
+{
+    CValue a, b;
+    CValueMatrix& A = a.MakeMatrix(36, 36);
+    CValueMatrix& B = b.MakeMatrix(36, 36);
+    for (int i = 0; i < 36; i++)
+        for (int j = 0; j < 36; j++) {
+            A.Cell(i, j).SetReal(i - j * 0.5);
+            B.Cell(i, j).SetReal(1.0 / (1 + i + j));
+        }
+    CValue c(a);
+    ASSERT_EQ(ValueMul(c, b), 0);
+    const CValueMatrix& C = c.Matrix();
+    for (int i = 0; i < 36; i++)
+        for (int j = 0; j < 36; j++) {
+            double s = 0.0;
+            for (int k = 0; k < 36; k++) s += A.Cell(i, k).Real() * B.Cell(k, j).Real();
+            ASSERT_EQ(C.Cell(i, j).Type(), (uint32_t)VT_COMPLEX);
+            EXPECT_NEAR(C.Cell(i, j).ComplexRef().re, s, 1e-11);
+            EXPECT_EQ(C.Cell(i, j).ComplexRef().im, 0.0);
+        }
+}
+
+TEST(FastPaths, CopiesOfInlineAndOwnedPayloads)
+{
+    CValue s = Str("abc");
+    s.Cells()[1] = Chr(0xFE, true);
+    CValue t(s);
+    ASSERT_NE(t.Cells(), s.Cells());
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(SameCell(t.Cells()[i], s.Cells()[i])) << i;
+    EXPECT_EQ(ValueArrayCount(t.Cells()), 4u);
+
+    CValue r = Real(2.5), h;
+    h.SetHandle(&r);
+    CValue hc(h);
+    EXPECT_EQ(hc.HandleTarget(), &r);
+    CValue rc(r);
+    EXPECT_NE(rc.m_payload, r.m_payload);
+    EXPECT_EQ(rc.Real(), 2.5);
+}
+
+}  // namespace
