@@ -185,9 +185,29 @@ int ValueArrayPower(CValue& a, const CValue& b)
     return ReportTypes(a, b);
 }
 
+// The value-cell families throughout: matrix cells keep their own kinds instead
+// of coming back as Complex cells of the numeric path.
 CValue ValuePowerOf(const CValue& a, const CValue& b)
 {
-    CValue r(a);
-    if (ValuePower(r, b)) r.Clear();
+    bool as = IsScalar(a), bs = IsScalar(b);
+    bool am = a.Type() == VT_MATRIX, bm = b.Type() == VT_MATRIX;
+    CValue r;
+    int st = 0;
+    if (as && bs) {
+        r = a;
+        ScalarPower(r, b);
+    } else if (as && bm) {
+        r = b;
+        st = ::ScalarPowerMatrix(a, r.Matrix());
+    } else if (am && bs) {
+        r = a;
+        st = MatrixSqrtOrPower(r.Matrix(), b);
+    } else if (am && bm) {
+        r = a;
+        st = MatrixPowerMatrix(r.Matrix(), b.Matrix());
+    } else {
+        ReportTypes(a, b);
+    }
+    if (st) r.Clear();
     return r;
 }
