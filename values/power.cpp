@@ -192,22 +192,17 @@ CValue ValuePowerOf(const CValue& a, const CValue& b)
     bool as = IsScalar(a), bs = IsScalar(b);
     bool am = a.Type() == VT_MATRIX, bm = b.Type() == VT_MATRIX;
     CValue r;
-    int st = 0;
     if (as && bs) {
         r = a;
         ScalarPower(r, b);
     } else if (as && bm) {
-        r = b;
-        st = ::ScalarPowerMatrix(a, r.Matrix());
+        r.MakeMatrix(0, 0) = PowerResultMatrix(a, b.Matrix());
     } else if (am && bs) {
-        r = a;
-        st = MatrixSqrtOrPower(r.Matrix(), b);
+        r.MakeMatrix(0, 0) = PowerResultMatrix(a.Matrix(), b);
     } else if (am && bm) {
-        r = a;
-        st = MatrixPowerMatrix(r.Matrix(), b.Matrix());
+        r.MakeMatrix(0, 0) = PowerResultMatrix(a.Matrix(), b.Matrix());
     } else {
         ReportTypes(a, b);
     }
-    if (st) r.Clear();
     return r;
 }

@@ -151,7 +151,8 @@ TEST(ArrayPowerFamilies, ElementWiseStopsButCellByCellPowerGoesOn)
 }  // namespace
 
 // The three-operand power works on value cells: cells keep their kinds, the
-// operands stay as they were, and an unsupported pair gives an empty value.
+// operands stay as they were, a failed matrix power gives the empty matrix and
+// an unsupported pair the empty value.
 TEST(ValuePowerOf, ValueCellFamiliesAndOperandsUnchanged)
 {
     struct Case {
@@ -165,7 +166,7 @@ TEST(ValuePowerOf, ValueCellFamiliesAndOperandsUnchanged)
         {"matrix power by products", Mat({{1, 1}, {0, 1}}), Real(3), "[1,3;0,1]", ""},
         {"scalar to a row", Real(2), Mat({{1, 2}}), "[2,4]", ""},
         {"cell by cell", Mat({{1, 2}}), Mat({{2, 3}}), "[1,8]", ""},
-        {"shapes differ", Mat({{1, 2}}), Mat({{2, 3, 4}}), "empty",
+        {"shapes differ: the empty matrix", Mat({{1, 2}}), Mat({{2, 3, 4}}), "[]",
          "Error: Array power, matrices must be a same sizes"},
         {"string", Str("ab"), Real(2), "empty", "Error: Calculating a raise to the power, String and Real type"},
     };
