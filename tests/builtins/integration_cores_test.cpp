@@ -47,6 +47,18 @@ TEST(SimpsonCore, ComplexPathAndBoundedFailure)
     QuadFnBox one = QuadOf([](double) { return 1.0; });
     ASSERT_EQ(SimpsonCore(QuadFnBox::Call, &one, Complex(0, 0), Complex(0, 2), 1e-8, &I), 0);
     EXPECT_NEAR(I.im, 2.0, 1e-12);
+    // Real parts one step apart: the halved step no longer moves the real part,
+    // which judges the end of the path; each pass still walks its points once.
+    // The same with real parts that differ by one unit of the last place.
+    struct Path {
+        Complex a, b;
+    } paths[] = {{Complex(0, 0), Complex(5e-324, 2)}, {Complex(1e20, 0), Complex(1e20 + 16384, 2)}};
+    for (const Path& p : paths) {
+        one.calls = 0;
+        ASSERT_EQ(SimpsonCore(QuadFnBox::Call, &one, p.a, p.b, 1e-8, &I), 0);
+        EXPECT_NEAR(I.im, 2.0, 1e-9);
+        EXPECT_LT(one.calls, 20);
+    }
 
     // An infinite integrand never settles: the halvings stop with -1.
     QuadFnBox sing = QuadOf([](double x) { return 1.0 / std::sqrt(x); });
