@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "callbacks.h"
 #include "values/random15.h"
@@ -210,6 +211,15 @@ TEST(OdeDrivers, StallingStepIsAnError)
     EXPECT_EQ(OdeAdaptiveCore(stuck, OdeFnBox::Call, &decay, 1, 0.0, y0, 1.0, 1e-14, 1e-6, 100.0, &h, y, work,
                               OdeTrace::Store, &trace),
               -1);
+
+    // A NaN tolerance accepts every trial and sends t to NaN: an error at once.
+    OdeTrace lost;
+    std::vector<double> w5(Ode5WorkSize(1));
+    h = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(OdeAdaptiveCore(Ode5Step, OdeFnBox::Call, &decay, 1, 0.0, y0, 1.0, 1e-14,
+                              std::numeric_limits<double>::quiet_NaN(), 100.0, &h, y, w5.data(), OdeTrace::Store, &lost),
+              -1);
+    EXPECT_LT(lost.times.size(), 3u);
 }
 
 TEST(OdeDrivers, GridStoresEveryTime)
