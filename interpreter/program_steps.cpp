@@ -3,6 +3,7 @@
 // provider when that part joins the tree.
 #include "interpreter/program_steps.h"
 
+#include "builtins/file_access.h"
 #include "builtins/libraries.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
@@ -44,8 +45,7 @@ void ResetCurrentPlot() {}
 
 int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 
-// not built yet: ::CloseAllFiles() of the file functions.
-int CloseAllFiles() { return 0; }
+int CloseAllFiles() { return ::CloseAllFiles(); }
 
 void SeedRandom(unsigned seed) { SeedRand15(seed); }
 

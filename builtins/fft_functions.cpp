@@ -1,0 +1,242 @@
+#include "builtins/fft_functions.h"
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <vector>
+
+#include "values/matrix_conversions.h"
+#include "values/numeric_matrix.h"
+#include "values/output_stream.h"
+#include "values/path_text.h"
+#include "values/value_matrix.h"
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// ---- FFTW binding: five entries, resolved once and kept for the process ----
+
+typedef void* FftwPlan;
+typedef void* (*FftwMalloc)(size_t);
+typedef void (*FftwFree)(void*);
+typedef FftwPlan (*FftwPlanDft1d)(int n, Complex* in, Complex* out, int sign, unsigned flags);
+typedef void (*FftwExecute)(FftwPlan);
+typedef void (*FftwDestroyPlan)(FftwPlan);
+
+constexpr int kFftwForward = -1;
+constexpr int kFftwBackward = 1;
+constexpr unsigned kFftwEstimate = 1u << 6;  // no measuring; planning leaves the input alone
+
+struct FftwBinding {
+    bool loaded = false;
+    FftwMalloc malloc = nullptr;
+    FftwFree free = nullptr;
+    FftwPlanDft1d planDft1d = nullptr;
+    FftwExecute execute = nullptr;
+    FftwDestroyPlan destroyPlan = nullptr;
+};
+FftwBinding g_fftw;
+bool g_loadingDisabled = false;
+
+const char kFftwSite[] = "https://www.fftw.org/download.html";
+
+bool Resolve(void* lib, FftwBinding& b)
+{
+    b.malloc = reinterpret_cast<FftwMalloc>(dlsym(lib, "fftw_malloc"));
+    b.free = reinterpret_cast<FftwFree>(dlsym(lib, "fftw_free"));
+    b.planDft1d = reinterpret_cast<FftwPlanDft1d>(dlsym(lib, "fftw_plan_dft_1d"));
+    b.execute = reinterpret_cast<FftwExecute>(dlsym(lib, "fftw_execute"));
+    b.destroyPlan = reinterpret_cast<FftwDestroyPlan>(dlsym(lib, "fftw_destroy_plan"));
+    return b.malloc && b.free && b.planDft1d && b.execute && b.destroyPlan;
+}
+
+// Lowest m bits of i in reverse order.
+int ReverseBits(int i, int m)
+{
+    int r = 0;
+    for (int b = 0; b < m; b++)
+        if (i & (1 << b)) r |= 1 << (m - 1 - b);
+    return r;
+}
+
+}  // namespace
+
+std::string FftwLibraryPath()
+{
+    std::string program = GetModuleFilePath();
+    size_t slash = program.find_last_of('/');
+    std::string folder = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+    return folder + "lib/libfftw3.so.3";
+}
+
+void SetFftwLoadingDisabled(bool disabled) { g_loadingDisabled = disabled; }
+
+bool LoadFftwLibrary()
+{
+    if (g_fftw.loaded && !g_loadingDisabled) return true;
+    std::string path = FftwLibraryPath();
+    if (!g_loadingDisabled) {
+        // A library that loads but lacks an entry stays loaded; the next call tries again.
+        void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        FftwBinding b;
+        if (lib && Resolve(lib, b)) {
+            b.loaded = true;
+            g_fftw = b;
+            return true;
+        }
+        lib = dlopen("libfftw3.so.3", RTLD_NOW | RTLD_LOCAL);
+        if (lib && Resolve(lib, b)) {
+            b.loaded = true;
+            g_fftw = b;
+            return true;
+        }
+        g_fftw.loaded = false;
+    }
+    ReportError() << "Failed to load dynamic link library " << path << ". Please download this library from "
+                  << kFftwSite;
+    return false;
+}
+
+int Radix2Transform(const Complex* x, int n, Complex* y, bool inverse)
+{
+    int m = 0;
+    while ((n >> (m + 1)) > 0) m++;
+    n = 1 << m;
+    if (m == 0) {
+        y[0] = x[0];
+        return 1;
+    }
+    std::vector<Complex> A(n), B(n);
+    const double scale = inverse ? 0.5 : 1.0;
+    for (int i = 0; i < n; i++) {
+        const Complex& p = x[ReverseBits(i & ~1, m)];
+        const Complex& q = x[ReverseBits(i | 1, m)];
+        Complex v = p;
+        if (i & 1)
+            v -= q;
+        else
+            v += q;
+        A[i] = Complex(v.re * scale, v.im * scale);
+    }
+    const double turn = inverse ? kTwoPi : -kTwoPi;
+    for (int s = 1; s < m; s++) {
+        const int h = 1 << s, L = 2 * h;
+        for (int k = 0; k < L; k++) {
+            double theta = k * turn / L;
+            B[k] = Complex(std::cos(theta), std::sin(theta));
+        }
+        const Complex* src = (s & 1) ? A.data() : y;
+        Complex* dst = (s & 1) ? y : A.data();
+        for (int i = 0; i < n; i++) {
+            Complex t;
+            ComplexProduct(t, B[i % L], src[i | h]);
+            t += src[i & ~h];
+            dst[i] = Complex(t.re * scale, t.im * scale);
+        }
+    }
+    if (m & 1)
+        for (int i = 0; i < n; i++) y[i] = A[i];
+    return n;
+}
+
+namespace {
+
+StatusWord Fft2nHandler(CValue** args, int count, CValue* out, bool inverse)
+{
+    const CValue* x = count > 0 ? args[0] : nullptr;
+    if (!x || x->Type() != VT_MATRIX || x->Matrix().Cols() < 2) {
+        ReportError() << "First argument must be a vector";
+        return ERR_INTERNAL;
+    }
+    CComplexMatrix X;
+    if (!ValueToComplexMatrix(x->Matrix(), X)) {
+        ReportError() << "Matrix elements must be a complex numbers";
+        return ERR_INTERNAL;
+    }
+    const int n = X.Cols();
+    CComplexMatrix Y(1, n);
+    if (Radix2Transform(X.Row(0), n, Y.Row(0), inverse) != n) {
+        ReportWarning() << "Vector length must be a multiply by 2^n";
+        // A warning does not fail the call.
+        GetOutputStream()->ForgetCurrent();
+    }
+    out->Clear();
+    ComplexMatrixToValue(Y, out->MakeMatrix(0, 0));
+    return 0;
+}
+
+// One FFTW transform of n samples read from `in` by `at(j)` into cells `put(j)`.
+template <class Get, class Put>
+StatusWord FftwTransform(int n, bool inverse, Get at, Put put)
+{
+    Complex* in = static_cast<Complex*>(g_fftw.malloc(sizeof(Complex) * (size_t)n));
+    Complex* res = static_cast<Complex*>(g_fftw.malloc(sizeof(Complex) * (size_t)n));
+    if (!in || !res) {
+        if (in) g_fftw.free(in);
+        if (res) g_fftw.free(res);
+        ReportError() << "Not enough memory";
+        return ERR_INTERNAL;
+    }
+    for (int j = 0; j < n; j++) {
+        const CValue& c = at(j);
+        if (c.Type() == VT_REAL)
+            in[j] = Complex(c.Real(), 0.0);
+        else if (c.Type() == VT_COMPLEX)
+            in[j] = c.ComplexRef();
+        else {
+            g_fftw.free(in);
+            g_fftw.free(res);
+            ReportError() << "Matrix elements must be a complex numbers";
+            return ERR_INTERNAL;
+        }
+    }
+    FftwPlan plan = g_fftw.planDft1d(n, in, res, inverse ? kFftwBackward : kFftwForward, kFftwEstimate);
+    if (!plan) {
+        g_fftw.free(in);
+        g_fftw.free(res);
+        ReportError() << "Failed to plan the Fourier transform";
+        return ERR_INTERNAL;
+    }
+    g_fftw.execute(plan);
+    for (int j = 0; j < n; j++) {
+        Complex v = res[j];
+        if (inverse) v = Complex(v.re / n, v.im / n);
+        put(j).SetComplex(v);
+    }
+    g_fftw.destroyPlan(plan);
+    g_fftw.free(in);
+    g_fftw.free(res);
+    return 0;
+}
+
+StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
+{
+    if (!LoadFftwLibrary()) return ERR_INTERNAL;
+    if (x->Type() != VT_MATRIX) {
+        ReportError() << "First argument must be a non-empty matrix";
+        return ERR_INTERNAL;
+    }
+    CValueMatrix src(x->Matrix());
+    const int rows = src.Rows(), cols = src.Cols();
+    out->Clear();
+    CValueMatrix& dst = out->MakeMatrix(rows, cols);
+    if (rows == 1)
+        return FftwTransform(
+            cols, inverse, [&](int j) -> const CValue& { return src.Cell(0, j); },
+            [&](int j) -> CValue& { return dst.Cell(0, j); });
+    for (int c = 0; c < cols; c++) {
+        StatusWord st = FftwTransform(
+            rows, inverse, [&](int j) -> const CValue& { return src.Cell(j, c); },
+            [&](int j) -> CValue& { return dst.Cell(j, c); });
+        if (st) return st;
+    }
+    return 0;
+}
+
+}  // namespace
+
+StatusWord BuiltinFft2n(CValue** args, int count, CValue* out) { return Fft2nHandler(args, count, out, false); }
+StatusWord BuiltinIfft2n(CValue** args, int count, CValue* out) { return Fft2nHandler(args, count, out, true); }
+StatusWord BuiltinFft(CValue* x, CValue* out) { return FftHandler(x, out, false); }
+StatusWord BuiltinIfft(CValue* x, CValue* out) { return FftHandler(x, out, true); }
