@@ -322,8 +322,8 @@ int OdeAdaptiveCore(OdeStepFn step, OdeFn f, void* frame, int n, double start, c
         if (int s = step(f, frame, n, hmin, tol, R, y, &t, h, &last, work)) return s;
         if (last)
             t = end;  // the final step lands on the end time itself
-        else if (t == before)
-            return -1;  // the step no longer moves t
+        else if (t == before || std::isnan(t))
+            return -1;  // the step no longer moves t (or lost it)
     }
     *h = remembered;
     return 0;

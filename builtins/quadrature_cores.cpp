@@ -36,13 +36,18 @@ int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, doubl
         // The points no longer move: the estimate cannot improve.
         if (Add(x, twoH).re == x.re && Add(x, twoH).im == x.im && (h.re != 0.0 || h.im != 0.0))
             return -1;
+        // A pass has 2^pass new points. The end of the path is judged on one
+        // coordinate, which a step far below its last place may never move:
+        // the count keeps such a path from being walked without end.
+        const long points = 1L << pass;
+        long done = 0;
         do {
             Complex gx;
             if (int s = g(&x, &gx, frame)) return s;
             O.re += 2.0 * gx.re;
             O.im += 2.0 * gx.im;
             x = Add(x, twoH);
-        } while (BeforeEnd(x, a, b));
+        } while (++done < points && BeforeEnd(x, a, b));
         Complex Q(S.re + 2.0 * O.re, S.im + 2.0 * O.im);
         S = Add(S, O);
         Complex I = Mul(Q, h);

@@ -770,7 +770,8 @@ int FminsSearchCore(SolverVectorFn f, void* frame, int n, double* x, double* fx,
             for (;;) {
                 for (int c = 0; c < n; ++c) q[c] = pt[c] + s * v[c];
                 d[i] += s;
-                if (std::fabs(d[i]) > 1e10) {
+                // A step of 0 or NaN never reaches the limit by doubling.
+                if (s == 0.0 || !(std::fabs(d[i]) <= 1e10)) {
                     leftAlone = true;
                     break;
                 }
@@ -784,7 +785,7 @@ int FminsSearchCore(SolverVectorFn f, void* frame, int n, double* x, double* fx,
                 s /= 2.0;
                 for (int c = 0; c < n; ++c) q[c] = pt[c] + s * v[c];
                 d[i] += s;
-                if (std::fabs(d[i]) > 1e10) {
+                if (!(std::fabs(d[i]) <= 1e10)) {
                     leftAlone = true;
                     break;
                 }

@@ -70,10 +70,11 @@ int ReadIndex(const CValue& v, bool complexOk, bool strictVector, IndexList& out
     }
 }
 
-// The result refers to cell; a handle cell passes its own target on.
-void ReferTo(CValue& result, CValue* cell)
+// The result refers to cell. Only the vector forms and the writing one-index
+// form pass a handle cell's own target on; the others refer to the cell itself.
+void ReferTo(CValue& result, CValue* cell, bool passOn)
 {
-    CValue* target = cell->IsHandle() ? cell->HandleTarget() : cell;
+    CValue* target = passOn && cell->IsHandle() ? cell->HandleTarget() : cell;
     if (result.IsHandle()) {
         result.m_payload = (uintptr_t)target;
         return;
@@ -100,7 +101,7 @@ int String0Element(const CValue& s, const CValue* ix, int n, CValue& result)
     return 0;
 }
 
-int StringElement(const CValue& s, const CValue* ix, int n, CValue& result)
+int StringElement(const CValue& s, const CValue* ix, int n, CValue& result, bool grow)
 {
     if (n < 1) return kOutOfRange;
     size_t count = s.Cells() ? ValueArrayCount(s.Cells()) - 1 : 0;
@@ -109,7 +110,7 @@ int StringElement(const CValue& s, const CValue* ix, int n, CValue& result)
     for (int64_t k : list.at)
         if (k < 0 || (uint64_t)k >= count) return kOutOfRange;
     if (list.scalar) {
-        ReferTo(result, &s.Cells()[list.at[0]]);
+        ReferTo(result, &s.Cells()[list.at[0]], grow);
         return 0;
     }
     CValue out;
@@ -147,7 +148,7 @@ int MatrixElement(CValueMatrix& m, const CValue* ix, int n, CValue& result, bool
             if (down ? top >= m.Rows() : (m.Rows() == 0 || top >= m.Cols())) return kOutOfRange;
         }
         if (list.scalar) {
-            ReferTo(result, down ? &m.Cell((int)top, 0) : &m.Cell(0, (int)top));
+            ReferTo(result, down ? &m.Cell((int)top, 0) : &m.Cell(0, (int)top), grow);
             return 0;
         }
         int k = (int)list.at.size();
@@ -176,7 +177,7 @@ int MatrixElement(CValueMatrix& m, const CValue* ix, int n, CValue& result, bool
     if (!vector) {
         CValue* cell = &m.Cell((int)rmax, (int)cmax);
         if (n == 2) {
-            ReferTo(result, cell);
+            ReferTo(result, cell, false);
             return 0;
         }
         return ApplyRest(*cell, ix + 2, n - 2, result, grow);
@@ -205,7 +206,7 @@ int CValue::GetElement(const CValue* indices, int count, CValue& result)
 {
     switch (Type()) {
     case VT_STRING0: return String0Element(*this, indices, count, result);
-    case VT_STRING: return StringElement(*this, indices, count, result);
+    case VT_STRING: return StringElement(*this, indices, count, result, true);
     case VT_MATRIX: break;
     case VT_EMPTY: MakeMatrix(0, 0); break;
     default: {
@@ -228,7 +229,7 @@ int CValue::ReadElement(const CValue* indices, int count, CValue& result) const
 {
     switch (Type()) {
     case VT_STRING0: return String0Element(*this, indices, count, result);
-    case VT_STRING: return StringElement(*this, indices, count, result);
+    case VT_STRING: return StringElement(*this, indices, count, result, false);
     case VT_MATRIX: return MatrixElement(Matrix(), indices, count, result, false);
     default: return kNotArray;
     }

@@ -185,9 +185,24 @@ int ValueArrayPower(CValue& a, const CValue& b)
     return ReportTypes(a, b);
 }
 
+// The value-cell families throughout: matrix cells keep their own kinds instead
+// of coming back as Complex cells of the numeric path.
 CValue ValuePowerOf(const CValue& a, const CValue& b)
 {
-    CValue r(a);
-    if (ValuePower(r, b)) r.Clear();
+    bool as = IsScalar(a), bs = IsScalar(b);
+    bool am = a.Type() == VT_MATRIX, bm = b.Type() == VT_MATRIX;
+    CValue r;
+    if (as && bs) {
+        r = a;
+        ScalarPower(r, b);
+    } else if (as && bm) {
+        r.MakeMatrix(0, 0) = PowerResultMatrix(a, b.Matrix());
+    } else if (am && bs) {
+        r.MakeMatrix(0, 0) = PowerResultMatrix(a.Matrix(), b);
+    } else if (am && bm) {
+        r.MakeMatrix(0, 0) = PowerResultMatrix(a.Matrix(), b.Matrix());
+    } else {
+        ReportTypes(a, b);
+    }
     return r;
 }

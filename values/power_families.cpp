@@ -154,3 +154,24 @@ int ScalarPowerMatrix(const CValue& s, CValueMatrix& m)
     const CValueMatrix scaled = MatrixArithScalar(m, ValueLog(s), ARITH_MUL);
     return scaled.Expm(m);
 }
+
+CValueMatrix PowerResultMatrix(const CValue& s, const CValueMatrix& m)
+{
+    CValueMatrix r(m);
+    if (ScalarPowerMatrix(s, r)) r.Free();
+    return r;
+}
+
+CValueMatrix PowerResultMatrix(const CValueMatrix& m, const CValue& p)
+{
+    CValueMatrix r(m);
+    if (MatrixSqrtOrPower(r, p)) r.Free();
+    return r;
+}
+
+CValueMatrix PowerResultMatrix(const CValueMatrix& a, const CValueMatrix& b)
+{
+    CValueMatrix r(a);
+    if (MatrixPowerMatrix(r, b)) r.Free();
+    return r;
+}

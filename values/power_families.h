@@ -22,3 +22,9 @@ int MatrixSqrtOrPower(CValueMatrix& m, const CValue& p);
 // m = s ^ m for a number s: cell by cell (s ^ c) when m is not square, else the
 // matrix exponential of log(s) m.
 int ScalarPowerMatrix(const CValue& s, CValueMatrix& m);
+
+// The power families as new matrices: each runs on a copy of the matrix operand
+// and gives the empty matrix when the routine fails.
+CValueMatrix PowerResultMatrix(const CValue& s, const CValueMatrix& m);        // s ^ m
+CValueMatrix PowerResultMatrix(const CValueMatrix& m, const CValue& p);        // m ^ p
+CValueMatrix PowerResultMatrix(const CValueMatrix& a, const CValueMatrix& b);  // a ^ b cell by cell

@@ -180,4 +180,25 @@ TEST_F(BatchRun, InterruptStopsAPause)
     EXPECT_EQ(out, "waiting\nError: Program is stoped\n");
 }
 
+TEST_F(BatchRun, InterruptStopsALongSolve)
+{
+    // A search with room for a billion evaluations of a function without a zero.
+    fs::path p = Write("s.vdx", "function y = f(x)\n  y = 1;\nend\n\"solving\";\n"
+                                "fzero(@f, 1, {iter=1e9});\n\"after\";\n");
+    int outFd, errFd;
+    pid_t pid = Start({"--run", p.string()}, dir, outFd, errFd);
+    ASSERT_GT(pid, 0);
+    std::string out;
+    char c;
+    while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
+    ASSERT_EQ(out, "solving\n");
+    kill(pid, SIGINT);
+    out += ReadAll(outFd);
+    ReadAll(errFd);
+    close(outFd);
+    close(errFd);
+    EXPECT_EQ(Wait(pid), 1);
+    EXPECT_EQ(out, "solving\nError: Program is stoped\n");
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "callbacks.h"
 #include "values/random15.h"
@@ -47,6 +48,18 @@ TEST(SimpsonCore, ComplexPathAndBoundedFailure)
     QuadFnBox one = QuadOf([](double) { return 1.0; });
     ASSERT_EQ(SimpsonCore(QuadFnBox::Call, &one, Complex(0, 0), Complex(0, 2), 1e-8, &I), 0);
     EXPECT_NEAR(I.im, 2.0, 1e-12);
+    // Real parts one step apart: the halved step no longer moves the real part,
+    // which judges the end of the path; each pass still walks its points once.
+    // The same with real parts that differ by one unit of the last place.
+    struct Path {
+        Complex a, b;
+    } paths[] = {{Complex(0, 0), Complex(5e-324, 2)}, {Complex(1e20, 0), Complex(1e20 + 16384, 2)}};
+    for (const Path& p : paths) {
+        one.calls = 0;
+        ASSERT_EQ(SimpsonCore(QuadFnBox::Call, &one, p.a, p.b, 1e-8, &I), 0);
+        EXPECT_NEAR(I.im, 2.0, 1e-9);
+        EXPECT_LT(one.calls, 20);
+    }
 
     // An infinite integrand never settles: the halvings stop with -1.
     QuadFnBox sing = QuadOf([](double x) { return 1.0 / std::sqrt(x); });
@@ -198,6 +211,15 @@ TEST(OdeDrivers, StallingStepIsAnError)
     EXPECT_EQ(OdeAdaptiveCore(stuck, OdeFnBox::Call, &decay, 1, 0.0, y0, 1.0, 1e-14, 1e-6, 100.0, &h, y, work,
                               OdeTrace::Store, &trace),
               -1);
+
+    // A NaN tolerance accepts every trial and sends t to NaN: an error at once.
+    OdeTrace lost;
+    std::vector<double> w5(Ode5WorkSize(1));
+    h = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(OdeAdaptiveCore(Ode5Step, OdeFnBox::Call, &decay, 1, 0.0, y0, 1.0, 1e-14,
+                              std::numeric_limits<double>::quiet_NaN(), 100.0, &h, y, w5.data(), OdeTrace::Store, &lost),
+              -1);
+    EXPECT_LT(lost.times.size(), 3u);
 }
 
 TEST(OdeDrivers, GridStoresEveryTime)

@@ -194,6 +194,18 @@ TEST(MultiMinimisers, LimitsEndTheSearch)
     iter = 1000;
     EXPECT_EQ(FminsSearchCore(VectorFnBox::Call, &line, 1, z, &f, &step, &tol, &iter), 0);
     EXPECT_EQ(z[0], 0.5);
+
+    // A line search that cannot move (a step of 0, or a NaN step with a
+    // function that answers NaN points like any other) leaves the point alone.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double s0 : {0.0, nan}) {
+        VectorFnBox still{[](const double* x, int) { return std::isnan(x[0]) ? 3.0 : (x[0] - 1) * (x[0] - 1) + 3.0; }};
+        double w[1] = {3.0};
+        step = s0;
+        iter = 1000;
+        EXPECT_EQ(FminsSearchCore(VectorFnBox::Call, &still, 1, w, &f, &step, &tol, &iter), 0) << s0;
+        EXPECT_EQ(w[0], 3.0) << s0;
+    }
 }
 
 TEST(MultiMinimisers, CallbackStatusPassesThrough)

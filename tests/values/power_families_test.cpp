@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/capture.h"
+#include "values/power.h"
 #include "values/power_families.h"
 #include "value_builders.h"
 
@@ -22,6 +23,7 @@ CValue WithStringCell(CValue m, int r, int c)
 // exponential paths compare exactly.
 std::string Rounded(const CValue& v)
 {
+    if (v.Type() != VT_MATRIX) return Text(v);
     CValue r = v;
     CValueMatrix& m = r.Matrix();
     auto round9 = [](double x) { return std::round(x * 1e9) / 1e9; };
@@ -147,3 +149,34 @@ TEST(ArrayPowerFamilies, ElementWiseStopsButCellByCellPowerGoesOn)
 }
 
 }  // namespace
+
+// The three-operand power works on value cells: cells keep their kinds, the
+// operands stay as they were, a failed matrix power gives the empty matrix and
+// an unsupported pair the empty value.
+TEST(ValuePowerOf, ValueCellFamiliesAndOperandsUnchanged)
+{
+    struct Case {
+        const char* name;
+        CValue a, b;
+        std::string result, message;
+    } cases[] = {
+        {"scalars", Real(2), Real(3), "8", ""},
+        {"negative base, whole exponent", Real(-8), Real(3), "-512", ""},
+        {"complex exponent", Real(2), Cx(3, 0), "8+0i", ""},
+        {"matrix power by products", Mat({{1, 1}, {0, 1}}), Real(3), "[1,3;0,1]", ""},
+        {"scalar to a row", Real(2), Mat({{1, 2}}), "[2,4]", ""},
+        {"cell by cell", Mat({{1, 2}}), Mat({{2, 3}}), "[1,8]", ""},
+        {"shapes differ: the empty matrix", Mat({{1, 2}}), Mat({{2, 3, 4}}), "[]",
+         "Error: Array power, matrices must be a same sizes"},
+        {"string", Str("ab"), Real(2), "empty", "Error: Calculating a raise to the power, String and Real type"},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CCaptureStream cap;
+        std::string a = Text(c.a), b = Text(c.b);
+        EXPECT_EQ(Rounded(ValuePowerOf(c.a, c.b)), c.result);
+        EXPECT_EQ(cap.Text(), c.message);
+        EXPECT_EQ(Text(c.a), a);
+        EXPECT_EQ(Text(c.b), b);
+    }
+}

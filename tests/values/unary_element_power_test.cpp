@@ -116,6 +116,55 @@ TEST(ElementAccess, GrowthAndReferences)
     EXPECT_EQ(m.ReadElement(two, 2, r), 62);
 }
 
+TEST(ElementAccess, OneIndexBeyondTheRowsGrowsOnlyWhenWriting)
+{
+    CValue m = Row({1, 2, 3, 4, 5, 6, 7, 8, 9}, 3), five(5.0), r(7.0);
+    EXPECT_EQ(m.ReadElement(&five, 1, r), 60);
+    EXPECT_EQ(r.Type(), (uint32_t)VT_REAL);
+    EXPECT_EQ(m.Matrix().Rows(), 3);
+    ASSERT_EQ(m.GetElement(&five, 1, r), 0);
+    EXPECT_EQ(m.Matrix().Rows(), 5);
+    EXPECT_EQ(m.Matrix().Cols(), 3);
+    EXPECT_EQ(r.HandleTarget(), &m.Matrix().Cell(4, 0));
+    EXPECT_EQ(m.Matrix().Cell(4, 2).Real(), 0.0);
+}
+
+// A cell that is itself a handle passes its target on only in the vector forms
+// and the writing one-index form; the other forms refer to the cell.
+TEST(ElementAccess, HandleCellsPassTheirTargetOnlyWhereTheFormSaysSo)
+{
+    CValue target(42.0);
+    CValue m = Row({1, 2, 3, 4}, 2);
+    m.Matrix().Cell(1, 0).SetHandle(&target);
+    CValue* cell = &m.Matrix().Cell(1, 0);
+    CValue two(2.0), one(1.0), vec = Row({2});
+    const struct {
+        const char* name;
+        bool write;
+        std::vector<CValue> ix;
+        bool toTarget;
+    } cases[] = {
+        {"write one index", true, {two}, true},
+        {"read one index", false, {two}, false},
+        {"write two indices", true, {two, one}, false},
+        {"read two indices", false, {two, one}, false},
+    };
+    for (const auto& c : cases) {
+        CValue r;
+        int st = c.write ? m.GetElement(c.ix.data(), (int)c.ix.size(), r)
+                         : m.ReadElement(c.ix.data(), (int)c.ix.size(), r);
+        ASSERT_EQ(st, 0) << c.name;
+        ASSERT_EQ(r.Type(), (uint32_t)VT_HANDLE) << c.name;
+        EXPECT_EQ(r.HandleTarget(), c.toTarget ? &target : cell) << c.name;
+    }
+    for (bool write : {true, false}) {
+        CValue ix[2] = {vec, one}, r;
+        ASSERT_EQ(write ? m.GetElement(ix, 2, r) : m.ReadElement(ix, 2, r), 0);
+        ASSERT_EQ(r.Type(), (uint32_t)VT_MATRIX);
+        EXPECT_EQ(r.Matrix().Cell(0, 0).HandleTarget(), &target) << write;
+    }
+}
+
 TEST(Power, ScalarsAndMatrices)
 {
     CValue a(-8.0);
