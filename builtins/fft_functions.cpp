@@ -217,7 +217,12 @@ StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
         ReportError() << "First argument must be a non-empty matrix";
         return ERR_INTERNAL;
     }
-    CValueMatrix src(x->Matrix());
+    // The argument is only read: it is copied only when clearing the result
+    // could take it away (the same value, or a container that may hold it).
+    CValueMatrix copy;
+    const bool aside = x == out || out->Type() == VT_MATRIX || out->Type() == VT_STRUCT;
+    if (aside) copy = x->Matrix();
+    const CValueMatrix& src = aside ? copy : x->Matrix();
     const int rows = src.Rows(), cols = src.Cols();
     out->Clear();
     CValueMatrix& dst = out->MakeMatrix(rows, cols);
