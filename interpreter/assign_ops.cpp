@@ -4,6 +4,7 @@
 
 #include "builtins/operator_builtins.h"
 #include "interpreter/expr_tree.h"
+#include "values/matrix_families.h"
 #include "values/operators.h"
 #include "values/power.h"
 #include "values/value_matrix.h"
@@ -133,12 +134,56 @@ StatusWord CompoundAssign(ExprNode** ops, int n, CValue& result, StatementContex
                          [op](CValue& target, CValue& right, int) { return ApplyToLValue(target, right, op); });
 }
 
+// The variable's value when the node is a variable holding a matrix, else null.
+const CValue* VariableMatrix(const ExprNode* node)
+{
+    if (!node || node->kind != EXPR_VARIABLE) return nullptr;
+    const CValue* v = node->Variable()->value;
+    return v && v->Type() == VT_MATRIX ? v : nullptr;
+}
+
+// x op y for two variables holding matrices of one shape, with op one of the
+// element-wise four: the result's cells are made from x's directly instead of
+// copying x first. Reading a variable has no side effects, so the order of
+// the reads does not show. False when the operands do not qualify.
+bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status)
+{
+    ElementOp eop;
+    if (op == ValueAdd)
+        eop = ELEM_ADD;
+    else if (op == ValueSub)
+        eop = ELEM_SUB;
+    else if (op == ValueElemMul)
+        eop = ELEM_MUL;
+    else if (op == ValueElemDiv)
+        eop = ELEM_DIV;
+    else
+        return false;
+    const CValue* a = VariableMatrix(ops[0]);
+    const CValue* b = VariableMatrix(ops[1]);
+    if (!a || !b || a == &result || b == &result) return false;
+    const CValueMatrix& A = a->Matrix();
+    const CValueMatrix& B = b->Matrix();
+    if (A.Rows() != B.Rows() || A.Cols() != B.Cols()) return false;
+    CValue r;
+    status = MatrixElementwiseCopy(r.MakeMatrix(0, 0), A, B, eop);
+    result.Swap(r);
+    return true;
+}
+
 // Later operands are read where they are, never copied.
 StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx, ValueOperation op)
 {
-    if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) return st;
+    int first = 1;
+    StatusWord fused = 0;
+    if (n >= 2 && FoldTwoMatrices(ops, result, op, fused)) {
+        if (fused) return fused;
+        first = 2;
+    } else if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) {
+        return st;
+    }
     CValue scratch;
-    for (int i = 1; i < n; ++i) {
+    for (int i = first; i < n; ++i) {
         const CValue* right = nullptr;
         if (StatusWord st = ReadRangeOperand(ops[i], ctx, scratch, right)) return st;
         if (StatusWord st = op(result, *right)) return st;

@@ -154,3 +154,51 @@ int ScalarElemDivMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix&
 {
     return ScalarWith<REAL_DIV>(dest, s, m, ValueElemDiv, true);
 }
+
+namespace {
+
+template <RealOp R>
+int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, CellOp op, bool stopAtFailure)
+{
+    CValueMatrix r(a.Rows(), a.Cols());
+    if (r.Rows() != a.Rows() || r.Cols() != a.Cols()) {
+        // No room for the new matrix: the plain route reports what it meets.
+        r = a;
+        int st = WithMatrix<R>(r, b, op, "", stopAtFailure);
+        out.Swap(r);
+        return st;
+    }
+    int status = 0;
+    for (int i = 0; i < r.Rows(); ++i) {
+        CValue* rr = r.Row(i);
+        const CValue* ra = a.Row(i);
+        const CValue* rb = b.Row(i);
+        for (int j = 0; j < r.Cols(); ++j) {
+            if (!status && ra[j].Type() == VT_REAL && rb[j].Type() == VT_REAL) {
+                if (double* x = rr[j].AsReal()) {
+                    *x = ra[j].Real();
+                    RealCells<R>(rr[j], rb[j]);
+                    continue;
+                }
+            }
+            rr[j].CopyFrom(ra[j]);
+            if (status) continue;
+            int st = op(rr[j], rb[j]);
+            if (st && stopAtFailure) status = st;
+        }
+    }
+    out.Swap(r);
+    return status;
+}
+
+}  // namespace
+
+int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, ElementOp op)
+{
+    switch (op) {
+    case ELEM_ADD: return ElementwiseCopy<REAL_ADD>(out, a, b, ValueAdd, false);
+    case ELEM_SUB: return ElementwiseCopy<REAL_SUB>(out, a, b, ValueSub, false);
+    case ELEM_MUL: return ElementwiseCopy<REAL_MUL>(out, a, b, ValueElemMul, true);
+    default: return ElementwiseCopy<REAL_DIV>(out, a, b, ValueElemDiv, true);
+    }
+}

@@ -22,6 +22,12 @@ int ScalarMulMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
 int ScalarElemMulMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
 int ScalarElemDivMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
 
+// out = a op b for a and b of the same shape (not checked), giving exactly what
+// copying a and running the in-place loop above gives: the same cells, messages
+// and status (.* and ./ stop at a failing cell; the cells after it are copies of a).
+enum ElementOp { ELEM_ADD, ELEM_SUB, ELEM_MUL, ELEM_DIV };
+int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, ElementOp op);
+
 // ---- new matrices from the three-operand arithmetic -------------------------------
 // A shape error is reported and gives the empty matrix.
 enum ArithOp { ARITH_ADD, ARITH_SUB, ARITH_MUL, ARITH_DIV };

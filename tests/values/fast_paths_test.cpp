@@ -88,6 +88,37 @@ TEST(FastPaths, ElementLoopsMatchTheCellOperators)
     }
 }
 
+TEST(FastPaths, ElementwiseCopyMatchesCopyThenLoop)
+{
+    struct Case {
+        ElementOp op;
+        int (*loop)(CValueMatrix&, const CValueMatrix&);
+    } cases[] = {{ELEM_ADD, MatrixAddMatrix}, {ELEM_SUB, MatrixSubMatrix},
+                 {ELEM_MUL, MatrixElemMulMatrix}, {ELEM_DIV, MatrixElemDivMatrix}};
+    CValue a = Mixed(2.5), b = Mixed(-1.0);
+    // A string cell on the right stops .* and ./ in the middle of the matrix.
+    b.Matrix().Cell(0, 3) = Str("xy");
+    for (const Case& c : cases) {
+        CValueMatrix expected(a.Matrix());
+        int expectedStatus;
+        std::vector<std::string> expectedMessages;
+        {
+            CCaptureStream cap;
+            expectedStatus = c.loop(expected, b.Matrix());
+            expectedMessages = cap.messages;
+        }
+        CCaptureStream cap;
+        CValueMatrix out;
+        EXPECT_EQ(MatrixElementwiseCopy(out, a.Matrix(), b.Matrix(), c.op), expectedStatus) << c.op;
+        EXPECT_EQ(cap.messages, expectedMessages) << c.op;
+        ASSERT_EQ(out.Rows(), 2);
+        ASSERT_EQ(out.Cols(), 4);
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 4; ++j) EXPECT_TRUE(SameCell(out.Cell(i, j), expected.Cell(i, j))) << c.op << " " << i << "," << j;
+        EXPECT_EQ(a.Matrix().Cell(0, 0).Real(), 2.5);  // the left operand is only read
+    }
+}
+
 TEST(FastPaths, OperandTwiceAndScalarForms)
 {
     // x .* x and x + x read each cell before writing it.
