@@ -26,8 +26,10 @@ struct CellPoolLocal {
     void* head;
     uint32_t count;
     uint32_t limit;
-    void* spare;  // one whole batch kept back, so that a thread swinging
-    uint32_t spareCount;  // around the limit does not visit the shared list
+    // One whole batch kept back, so that a thread swinging around the limit
+    // does not visit the shared stack on every turn.
+    void* spare;
+    uint32_t spareCount;
 };
 constexpr int kCellPoolSlots = 8;
 // Plain thread-locals (no constructor or destructor): usable until the thread ends.
