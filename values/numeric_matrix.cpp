@@ -1,6 +1,8 @@
 // Storage, shape builders, arithmetic and column-major copies of the numeric matrices.
 #include "values/numeric_matrix.h"
 
+#include <new>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -528,7 +530,8 @@ int PackColumnMajor(const CComplexMatrix& m, Complex** array)
     *array = nullptr;
     if (m.IsEmpty()) return 0;
     const size_t rows = static_cast<size_t>(m.m_nRows), cols = static_cast<size_t>(m.m_nCols);
-    Complex* a = new Complex[rows * cols];
+    Complex* a = new (std::nothrow) Complex[rows * cols];
+    if (!a) return 0;  // no memory: the caller sees a null array
     bool real = true;
     for (size_t j = 0; j < cols; j++)
         for (size_t i = 0; i < rows; i++) {

@@ -3,17 +3,13 @@
 
 #include <unordered_map>
 
-namespace {
+#include "platform/generation_table.h"
 
-struct HandleSlot {
-    std::shared_ptr<KObject> object;
-    uint32_t generation = 0;
-};
+namespace {
 
 struct HandleTable {
     std::mutex lock;
-    std::vector<HandleSlot> slots;
-    std::vector<uint32_t> free;
+    CGenerationTable<std::shared_ptr<KObject>> objects;
 };
 
 // Process-lifetime singletons, never destroyed: abandoned threads may still
@@ -33,16 +29,6 @@ NameRegistry& Names()
 {
     static NameRegistry* r = new NameRegistry;
     return *r;
-}
-
-bool DecodeHandle(HANDLE h, uint32_t& index, uint32_t& generation)
-{
-    uint64_t v = (uint64_t)(uintptr_t)h;
-    uint32_t low = (uint32_t)v;
-    if (low == 0 || h == INVALID_HANDLE_VALUE) return false;
-    index = low - 1;
-    generation = (uint32_t)(v >> 32);
-    return true;
 }
 
 }  // namespace
@@ -67,47 +53,25 @@ HANDLE NewHandle(std::shared_ptr<KObject> object)
 {
     HandleTable& t = Table();
     std::lock_guard<std::mutex> g(t.lock);
-    uint32_t index;
-    if (!t.free.empty()) {
-        index = t.free.back();
-        t.free.pop_back();
-    } else {
-        index = (uint32_t)t.slots.size();
-        t.slots.emplace_back();
-    }
-    HandleSlot& s = t.slots[index];
-    s.generation++;
-    s.object = std::move(object);
-    return (HANDLE)(uintptr_t)(((uint64_t)s.generation << 32) | (uint64_t)(index + 1));
+    return (HANDLE)(uintptr_t)t.objects.Insert(std::move(object));
 }
 
 std::shared_ptr<KObject> LookupHandle(HANDLE h)
 {
-    uint32_t index, generation;
-    if (!DecodeHandle(h, index, generation)) return nullptr;
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
     HandleTable& t = Table();
     std::lock_guard<std::mutex> g(t.lock);
-    if (index >= t.slots.size()) return nullptr;
-    HandleSlot& s = t.slots[index];
-    if (s.generation != generation) return nullptr;
-    return s.object;
+    std::shared_ptr<KObject>* o = t.objects.Find((uint64_t)(uintptr_t)h);
+    return o ? *o : nullptr;
 }
 
 BOOL CloseHandle(HANDLE h)
 {
-    uint32_t index, generation;
     std::shared_ptr<KObject> released;   // dropped after the table lock
-    if (DecodeHandle(h, index, generation)) {
+    if (h != INVALID_HANDLE_VALUE) {
         HandleTable& t = Table();
         std::lock_guard<std::mutex> g(t.lock);
-        if (index < t.slots.size() && t.slots[index].generation == generation && t.slots[index].object) {
-            HandleSlot& s = t.slots[index];
-            released = std::move(s.object);
-            s.object.reset();
-            // Bumping the generation makes the closed value stale for good.
-            s.generation++;
-            t.free.push_back(index);
-        }
+        released = t.objects.Remove((uint64_t)(uintptr_t)h);
     }
     if (!released) {
         SetLastError(ERROR_INVALID_HANDLE);

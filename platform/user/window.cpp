@@ -6,17 +6,11 @@
 #include <strings.h>
 #include <unordered_map>
 
+#include "platform/generation_table.h"
+
 namespace {
 
-struct WindowSlot {
-    std::shared_ptr<CWindow> window;
-    uint32_t generation = 0;
-};
-
-struct WindowTable {
-    std::vector<WindowSlot> slots;
-    std::vector<uint32_t> free;
-};
+using WindowTable = CGenerationTable<std::shared_ptr<CWindow>>;
 
 struct ClassTable {
     std::mutex lock;
@@ -46,58 +40,27 @@ std::shared_ptr<CWindowClass> FindClass(const char* name)
     return nullptr;
 }
 
-bool DecodeWindow(HWND hwnd, uint32_t& index, uint32_t& generation)
-{
-    uint64_t v = (uint64_t)(uintptr_t)hwnd;
-    uint32_t low = (uint32_t)v;
-    if (low == 0) return false;
-    index = low - 1;
-    generation = (uint32_t)(v >> 32);
-    return true;
-}
-
 HWND InsertWindow(const std::shared_ptr<CWindow>& w)
 {
-    WindowTable& t = Windows();
     std::lock_guard<std::mutex> g(WindowLock());
-    uint32_t index;
-    if (!t.free.empty()) {
-        index = t.free.back();
-        t.free.pop_back();
-    } else {
-        index = (uint32_t)t.slots.size();
-        t.slots.emplace_back();
-    }
-    WindowSlot& s = t.slots[index];
-    s.generation++;
-    s.window = w;
-    w->handle = (HWND)(uintptr_t)(((uint64_t)s.generation << 32) | (uint64_t)(index + 1));
+    w->handle = (HWND)(uintptr_t)Windows().Insert(w);
     return w->handle;
 }
 
 void EraseFromTable(HWND hwnd)
 {
-    uint32_t index, generation;
-    if (!DecodeWindow(hwnd, index, generation)) return;
-    std::shared_ptr<CWindow> released;
-    {
-        WindowTable& t = Windows();
-        std::lock_guard<std::mutex> g(WindowLock());
-        if (index >= t.slots.size() || t.slots[index].generation != generation || !t.slots[index].window) return;
-        released = std::move(t.slots[index].window);
-        t.slots[index].window.reset();
-        // The next window in this slot gets a new generation, so this handle
-        // stays stale for good.
-        t.free.push_back(index);
-    }
+    std::shared_ptr<CWindow> released;  // dropped after the lock
+    std::lock_guard<std::mutex> g(WindowLock());
+    released = Windows().Remove((uint64_t)(uintptr_t)hwnd);
 }
 
 std::vector<std::shared_ptr<CWindow>> ChildrenOf(HWND hwnd)
 {
     std::vector<std::shared_ptr<CWindow>> children;
     std::lock_guard<std::mutex> g(WindowLock());
-    for (auto& s : Windows().slots)
-        if (s.window && s.window->parent == hwnd) children.push_back(s.window);
+    Windows().ForEach([&](std::shared_ptr<CWindow>& w) {
+        if (w->parent == hwnd) children.push_back(w);
+    });
     return children;
 }
 
@@ -111,11 +74,8 @@ std::mutex& WindowLock()
 
 std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd)
 {
-    uint32_t index, generation;
-    if (!DecodeWindow(hwnd, index, generation)) return nullptr;
-    WindowTable& t = Windows();
-    if (index >= t.slots.size() || t.slots[index].generation != generation) return nullptr;
-    return t.slots[index].window;
+    std::shared_ptr<CWindow>* w = Windows().Find((uint64_t)(uintptr_t)hwnd);
+    return w ? *w : nullptr;
 }
 
 std::shared_ptr<CWindow> FindWindowObject(HWND hwnd)

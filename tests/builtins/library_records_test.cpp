@@ -1,5 +1,6 @@
 // The built-in libraries: registration order, table layout, constants,
 // defaults, shadowing by an earlier library, and the call status rules.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -28,12 +29,13 @@ TEST_F(RecordsTest, BuiltinLibrariesAreRegisteredOnceInTheirOrder)
 {
     RegisterBuiltinLibraries();  // a second call adds nothing
     std::vector<FuncLibrary*> libs = RegisteredLibraries();
-    std::vector<std::string> names;
-    for (FuncLibrary* l : libs) names.push_back(l->name);
     const std::vector<std::string> expected = {"Basic", "File Access", "Data Analysis",
                                                "Nonlinear Numerical Solutions", "Matrix and Algebra", "Polynomials"};
-    ASSERT_GE(names.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(names.end() - expected.size(), names.end()), expected);
+    // Other tests in this process may have registered libraries of their own.
+    std::vector<std::string> names;
+    for (FuncLibrary* l : libs)
+        if (std::find(expected.begin(), expected.end(), l->name) != expected.end()) names.push_back(l->name);
+    EXPECT_EQ(names, expected);
     EXPECT_EQ(BasicLibrary.count, 111);
     EXPECT_EQ(BasicLibrary.constantCount, 7);
     EXPECT_EQ(FileAccessLibrary.constantCount, 8);

@@ -6,7 +6,7 @@
 
 #include "builtin_eval.h"
 #include "builtins/matrix_builtins.h"
-#include "statements/program_harness.h"
+#include "interpreter/statements/program_harness.h"
 
 namespace {
 

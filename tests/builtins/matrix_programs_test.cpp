@@ -2,7 +2,7 @@
 // messages a program shows for each refusal (a handler's status 69 is followed
 // by the interpreter's own message, a reported failure is not).
 #include "matrix_support.h"
-#include "statements/program_harness.h"
+#include "interpreter/statements/program_harness.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "builtin_eval.h"
 #include "builtins/polynomial_functions.h"
-#include "statements/program_harness.h"
+#include "interpreter/statements/program_harness.h"
 
 namespace {
 

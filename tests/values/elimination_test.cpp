@@ -55,37 +55,41 @@ CComplexMatrix Identity(int n)
     return m;
 }
 
+// Column-major copy with spare cells after it: small BLAS kernels read past the end.
+constexpr size_t kPad = 8;
+std::vector<Complex> PaddedColumnMajor(const CComplexMatrix& m)
+{
+    std::vector<Complex> a((size_t)m.Rows() * (size_t)m.Cols() + kPad);
+    for (int j = 0; j < m.Cols(); j++)
+        for (int i = 0; i < m.Rows(); i++) a[(size_t)j * m.Rows() + i] = m.Cell(i, j);
+    return a;
+}
+
 // LAPACK's solution of A X = B.
 CComplexMatrix LapackSolve(const CComplexMatrix& a, const CComplexMatrix& b)
 {
-    Complex *pa = nullptr, *pb = nullptr;
-    PackColumnMajor(a, &pa);
-    PackColumnMajor(b, &pb);
+    std::vector<Complex> pa = PaddedColumnMajor(a), pb = PaddedColumnMajor(b);
     int n = a.Rows(), nrhs = b.Cols(), info = 0;
-    std::vector<int> ipiv(n);
-    zgesv_(&n, &nrhs, pa, &n, ipiv.data(), pb, &n, &info);
+    std::vector<int> ipiv(n + kPad);
+    zgesv_(&n, &nrhs, pa.data(), &n, ipiv.data(), pb.data(), &n, &info);
     EXPECT_EQ(info, 0);
     CComplexMatrix x;
-    UnpackColumnMajor(pb, n, nrhs, x);
-    delete[] pa;
-    delete[] pb;
+    UnpackColumnMajor(pb.data(), n, nrhs, x);
     return x;
 }
 
 // LAPACK's determinant through its LU factors.
 Complex LapackDet(const CComplexMatrix& a)
 {
-    Complex* pa = nullptr;
-    PackColumnMajor(a, &pa);
+    std::vector<Complex> pa = PaddedColumnMajor(a);
     int n = a.Rows(), info = 0;
-    std::vector<int> ipiv(n);
-    zgetrf_(&n, &n, pa, &n, ipiv.data(), &info);
+    std::vector<int> ipiv(n + kPad);
+    zgetrf_(&n, &n, pa.data(), &n, ipiv.data(), &info);
     Complex det(1, 0);
     for (int i = 0; i < n; i++) {
         ComplexProduct(det, det, pa[(size_t)i * n + i]);
         if (ipiv[i] != i + 1) ComplexNegate(det, det);
     }
-    delete[] pa;
     return det;
 }
 
@@ -199,14 +203,13 @@ TEST(LUFactorization, EdgeCases)
     // A real matrix picks the same pivots as LAPACK, so U matches it.
     CComplexMatrix a = Real({{2, -1, 0, 3}, {4, 1, -2, 0}, {-6, 2, 1, 1}, {1, 5, 3, -2}});
     ASSERT_EQ(a.LU(L, U, P), 0);
-    Complex* pa = nullptr;
-    PackColumnMajor(a, &pa);
-    int n = 4, info = 0, ipiv[4];
-    zgetrf_(&n, &n, pa, &n, ipiv, &info);
+    std::vector<Complex> pa = PaddedColumnMajor(a);
+    int n = 4, info = 0;
+    std::vector<int> ipiv(n + kPad);
+    zgetrf_(&n, &n, pa.data(), &n, ipiv.data(), &info);
     ASSERT_EQ(info, 0);
     for (int i = 0; i < 4; i++)
         for (int j = i; j < 4; j++) EXPECT_NEAR(U.Cell(i, j).re, pa[j * 4 + i].re, 1e-14);
-    delete[] pa;
 
     EXPECT_EQ(CComplexMatrix().LU(L, U, P), 10);
     ASSERT_EQ(cap.messages.size(), 1u);
@@ -241,17 +244,15 @@ TEST(Inverse, RandomSweepResidualAndLapack)
         EXPECT_LT(MaxDiff(a * inv, Identity(n)), 1e-12) << "trial " << trial;
         EXPECT_LT(MaxDiff(inv * a, Identity(n)), 1e-12) << "trial " << trial;
 
-        Complex* pa = nullptr;
-        PackColumnMajor(a, &pa);
+        std::vector<Complex> pa = PaddedColumnMajor(a);
         int info = 0, lwork = 64 * n;
-        std::vector<int> ipiv(n);
-        std::vector<Complex> work(lwork);
-        zgetrf_(&n, &n, pa, &n, ipiv.data(), &info);
-        zgetri_(&n, pa, &n, ipiv.data(), work.data(), &lwork, &info);
+        std::vector<int> ipiv(n + kPad);
+        std::vector<Complex> work(lwork + kPad);
+        zgetrf_(&n, &n, pa.data(), &n, ipiv.data(), &info);
+        zgetri_(&n, pa.data(), &n, ipiv.data(), work.data(), &lwork, &info);
         ASSERT_EQ(info, 0);
         CComplexMatrix ref;
-        UnpackColumnMajor(pa, n, n, ref);
-        delete[] pa;
+        UnpackColumnMajor(pa.data(), n, n, ref);
         EXPECT_LT(MaxDiff(inv, ref), 1e-10) << "trial " << trial;
     }
     EXPECT_TRUE(cap.messages.empty());

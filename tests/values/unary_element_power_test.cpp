@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tests/support/capture.h"
+#include "support/capture.h"
 #include "values/power.h"
 #include "values/value.h"
 #include "values/value_matrix.h"

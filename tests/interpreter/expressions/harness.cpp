@@ -1,4 +1,4 @@
-#include "tests/expressions/harness.h"
+#include "interpreter/expressions/harness.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "builtins/operator_builtins.h"
-#include "tests/expressions/harness.h"
+#include "interpreter/expressions/harness.h"
 #include "values/struct_value.h"
 
 namespace {

@@ -15,7 +15,7 @@ namespace {
 std::string FixtureFolder()
 {
     std::string here = __FILE__;
-    return here.substr(0, here.find_last_of('/')) + "/../programs/statements";
+    return here.substr(0, here.find_last_of('/')) + "/../../programs/statements";
 }
 
 std::string ReadFile(const std::string& path)

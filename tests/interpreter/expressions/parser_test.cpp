@@ -1,7 +1,7 @@
 #include <cmath>
 #include <string>
 
-#include "tests/expressions/harness.h"
+#include "interpreter/expressions/harness.h"
 #include "values/struct_value.h"
 
 namespace {

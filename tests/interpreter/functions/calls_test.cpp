@@ -1,7 +1,7 @@
 // User functions in whole programs: declarations, calls, binding, overloads.
 #include <gtest/gtest.h>
 
-#include "statements/program_harness.h"
+#include "interpreter/statements/program_harness.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "interpreter/user_calls.h"
 #include "interpreter/user_function.h"
-#include "statements/program_harness.h"
+#include "interpreter/statements/program_harness.h"
 #include "values/app_settings.h"
 #include "values/value_text.h"
 

@@ -9,7 +9,7 @@
 #include "interpreter/block.h"
 #include "interpreter/expr_parser.h"
 #include "interpreter/expr_tree.h"
-#include "tests/support/capture.h"
+#include "support/capture.h"
 #include "values/value_matrix.h"
 
 extern int g_fCalls;  // calls of the fake f()
