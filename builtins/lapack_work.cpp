@@ -17,7 +17,7 @@ bool ToComplexArray(const CValueMatrix& m, std::vector<Complex>& a, bool* allRea
         return false;
     }
     size_t count = (size_t)m.Rows() * (size_t)m.Cols();
-    a = ComplexArray(count);
+    a = ComplexArray(count, (size_t)m.Rows());
     std::memcpy(static_cast<void*>(a.data()), raw, count * sizeof(Complex));
     delete[] raw;
     if (allReal) *allReal = kind == 1;
@@ -32,7 +32,7 @@ bool ToRealArray(const CValueMatrix& m, std::vector<double>& a)
         return false;
     }
     size_t count = (size_t)m.Rows() * (size_t)m.Cols();
-    a = RealArray(count);
+    a = RealArray(count, (size_t)m.Rows());
     std::memcpy(a.data(), raw, count * sizeof(double));
     delete[] raw;
     return true;
@@ -58,8 +58,8 @@ int ComplexSchur(int n, std::vector<Complex>& h, std::vector<Complex>* q)
     // The reflectors below the first subdiagonal are not part of the Hessenberg form.
     for (int j = 0; j < n; j++)
         for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = Complex();
-    Complex dummy[1 + kPad];
-    Complex* z = q ? q->data() : dummy;
+    std::vector<Complex> dummy = ComplexArray(1);
+    Complex* z = q ? q->data() : dummy.data();
     int ldz = q ? n : 1;
     zhseqr_("S", q ? "V" : "N", &n, &ilo, &ihi, h.data(), &lda, w.data(), z, &ldz, work.data(), &lwork, &info, 1,
             1);

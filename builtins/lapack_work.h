@@ -4,28 +4,34 @@
 #include <vector>
 
 #include "values/complex.h"
+#include "values/lapack.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
 
 namespace lapack_work {
 
-// Spare cells after every array handed to LAPACK: some BLAS kernels read a
-// vector's worth past the end of a small matrix.
-constexpr size_t kPad = 8;
-
-inline std::vector<Complex> ComplexArray(size_t n) { return std::vector<Complex>(n + kPad); }
-inline std::vector<double> RealArray(size_t n) { return std::vector<double>(n + kPad, 0.0); }
-inline std::vector<int> IntArray(size_t n) { return std::vector<int>(n + kPad, 0); }
+// Every array handed to LAPACK carries spare cells (LapackPadding): some BLAS
+// kernels read past the end of a matrix. leading is the array's leading
+// dimension when it holds a matrix.
+inline std::vector<Complex> ComplexArray(size_t n, size_t leading = 0)
+{
+    return std::vector<Complex>(n + LapackPadding(n, leading));
+}
+inline std::vector<double> RealArray(size_t n, size_t leading = 0)
+{
+    return std::vector<double>(n + LapackPadding(n, leading), 0.0);
+}
+inline std::vector<int> IntArray(size_t n) { return std::vector<int>(n + LapackPadding(n), 0); }
 // An n x n and an m x n complex work array; the element count is given back.
 inline std::vector<Complex> AllocSquareWork(int n, size_t* count = nullptr)
 {
     if (count) *count = (size_t)n * (size_t)n;
-    return ComplexArray((size_t)n * (size_t)n);
+    return ComplexArray((size_t)n * (size_t)n, (size_t)n);
 }
 inline std::vector<Complex> AllocRectWork(int m, int n, size_t* count = nullptr)
 {
     if (count) *count = (size_t)m * (size_t)n;
-    return ComplexArray((size_t)m * (size_t)n);
+    return ComplexArray((size_t)m * (size_t)n, (size_t)m);
 }
 
 // Column-major complex copy of a value matrix; false (a empty) when the matrix

@@ -86,3 +86,10 @@ void zgemm_(const char* transa, const char* transb, const int* m, const int* n, 
 // LAPACK's argument-error handler; ours records the error instead of stopping.
 void xerbla_(const char* srname, const int* info, size_t srnameLen);
 }
+
+// The vectorised gemv kernels of the installed BLAS read up to a few columns
+// past the end of a matrix (enough to fault on large ones), so every array
+// handed to LAPACK carries spare cells: four leading dimensions and a margin.
+// Without a leading dimension the array is taken as square.
+size_t LapackPadding(size_t count, size_t leading = 0);
+

@@ -24,14 +24,13 @@ thread_local LapackArgumentError lastArgumentError;
 
 // Spare cells after every array handed to LAPACK: some BLAS kernels read a
 // vector's worth past the end of a matrix.
-constexpr size_t kPad = 8;
 
-std::vector<Complex> Padded(size_t n) { return std::vector<Complex>(n + kPad); }
+std::vector<Complex> Padded(size_t n, size_t leading = 0) { return std::vector<Complex>(n + LapackPadding(n, leading)); }
 
 // Column-major copy of a matrix (with the spare cells).
 std::vector<Complex> Pack(const CComplexMatrix& m)
 {
-    std::vector<Complex> a = Padded((size_t)m.Rows() * (size_t)m.Cols());
+    std::vector<Complex> a = Padded((size_t)m.Rows() * (size_t)m.Cols(), (size_t)m.Rows());
     for (int j = 0; j < m.Cols(); j++)
         for (int i = 0; i < m.Rows(); i++) a[(size_t)j * (size_t)m.Rows() + (size_t)i] = m.Cell(i, j);
     return a;
@@ -77,9 +76,9 @@ int SvdCall(const CComplexMatrix& A, bool vectors, CComplexMatrix* U, CRealMatri
     int m = A.Rows(), n = A.Cols(), k = m < n ? m : n;
     int lda = m, ldu = m, ldvt = k;
     int lwork = (m > n ? m : n) + 2 * k;
-    std::vector<double> s(k + kPad), rwork(5 * (size_t)k + kPad);
+    std::vector<double> s(k + LapackPadding(k)), rwork(5 * (size_t)k + LapackPadding(5 * (size_t)k));
     std::vector<Complex> work = Padded(lwork);
-    std::vector<Complex> u = Padded(vectors ? (size_t)m * k : 1), vt = Padded(vectors ? (size_t)k * n : 1);
+    std::vector<Complex> u = Padded(vectors ? (size_t)m * k : 1, m), vt = Padded(vectors ? (size_t)k * n : 1, k);
     const char* job = vectors ? "S" : "N";
     int info = 0;
     zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
@@ -167,7 +166,7 @@ int LapackInverse(CComplexMatrix& A)
     int n = A.Rows(), lda = n, info = 0;
     int lwork = 3 * n;
     std::vector<Complex> a = Pack(A), work = Padded(lwork);
-    std::vector<int> ipiv(n + kPad);
+    std::vector<int> ipiv(n + LapackPadding(n));
     // The last n Complex of work serve as the 2n doubles of the condition estimate.
     double* rwork = reinterpret_cast<double*>(work.data() + 2 * (size_t)n);
     double anorm = zlange_("1", &n, &n, a.data(), &lda, rwork, 1);
@@ -299,7 +298,7 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist)
     for (int& seed : iseed) seed = SaturateToInt(Rand15() * 3.0518509447574615e-05 * 4095.0);
     iseed[3] |= 1;
     if (mode == 1) {
-        std::vector<double> x(count + kPad, 0.0);
+        std::vector<double> x(count + LapackPadding(count), 0.0);
         dlarnv_(&idist, iseed, &count, x.data());
         for (int i = 0, k = 0; i < M.Rows(); i++)
             for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetReal(x[k++]);
@@ -310,4 +309,10 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist)
             for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetComplex(x[k++]);
     }
     return 0;
+}
+
+size_t LapackPadding(size_t count, size_t leading)
+{
+    if (leading == 0) leading = (size_t)std::ceil(std::sqrt((double)count));
+    return 64 + 4 * leading;
 }
