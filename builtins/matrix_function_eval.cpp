@@ -10,6 +10,7 @@
 #include "interpreter/block.h"
 #include "interpreter/user_calls.h"
 #include "interpreter/user_function.h"
+#include "values/lapack_drivers.h"
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
@@ -105,47 +106,9 @@ StatusWord BuiltinFunm(CValue* x, CValue* fun, CValue* out, StatementContext* co
             return ERR_INTERNAL;
         }
     }
-    // Parlett's recurrence, superdiagonal by superdiagonal.
-    double mindiff = ComplexAbsOf(T.Cell(0, 0));
-    for (int p = 1; p < n; p++)
-        for (int i = 0; i + p < n; i++) {
-            int j = i + p;
-            Complex s, t;
-            ComplexDifference(t, F.Cell(j, j), F.Cell(i, i));
-            ComplexProduct(s, T.Cell(i, j), t);
-            if (p > 1) {
-                Complex tf, ft, prod;
-                for (int k = i + 1; k < j; k++) {
-                    ComplexProduct(prod, T.Cell(i, k), F.Cell(k, j));
-                    tf += prod;
-                    ComplexProduct(prod, F.Cell(i, k), T.Cell(k, j));
-                    ft += prod;
-                }
-                s += tf;
-                s -= ft;
-            }
-            Complex d;
-            ComplexDifference(d, T.Cell(j, j), T.Cell(i, i));
-            // Equal eigenvalues leave s undivided; the estimate below flags it.
-            if (d.re != 0.0 || d.im != 0.0) ComplexQuotient(s, s, d);
-            F.Cell(i, j) = s;
-            double ad = ComplexAbsOf(d);
-            if (ad < mindiff) mindiff = ad;
-        }
-    CComplexMatrix QH;
-    Q.ConjTranspose(QH);
-    CComplexMatrix R = Q * F;
-    R.Multiply(QH);
-    if (allReal && R.ImagPart().MaxColumnSum() <= 10 * n * kEps * R.MaxColumnSum())
-        for (int i = 0; i < n; i++)
-            for (int j = 0; j < n; j++) R.Cell(i, j).im = 0.0;
-
-    if (mindiff == 0.0) mindiff = kEps;
-    CComplexMatrix upper(T);
-    upper.Triu(1);
-    double esterr = (kEps / mindiff) * upper.MaxColumnSum();
-    if (esterr > 1.0) esterr = 1.0;
-    if (esterr < kEps) esterr = kEps;
+    double gap = ParlettRecurrence(T, F);
+    CComplexMatrix R = SchurBackTransform(Q, F, allReal);
+    double esterr = SchurErrorEstimate(T, gap);
     for (int i = 0; i < n; i++)
         for (int j = 0; j < n; j++)
             if (!IsComplexFinite(R.Cell(i, j))) esterr = INFINITY;

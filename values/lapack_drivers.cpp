@@ -213,20 +213,31 @@ int SchurFunction(const CComplexMatrix& A, CComplexMatrix& F, Fn fn, double* est
     const int n = A.Rows();
     CComplexMatrix R(n, n);
     for (int i = 0; i < n; i++) R.Cell(i, i) = fn(T.Cell(i, i));
-    double dmin = ComplexAbsOf(T.Cell(0, 0));
-    // Parlett recurrence, superdiagonal by superdiagonal.
+    double gap = ParlettRecurrence(T, R);
+    CComplexMatrix out = SchurBackTransform(Q, R, realInput);
+    if (esterr) *esterr = SchurErrorEstimate(T, gap);
+    F.Swap(out);
+    return 0;
+}
+
+}  // namespace
+
+double ParlettRecurrence(const CComplexMatrix& T, CComplexMatrix& F)
+{
+    const int n = T.Rows();
+    double gap = ComplexAbsOf(T.Cell(0, 0));
     for (int p = 1; p < n; p++) {
         for (int i = 0; i + p < n; i++) {
             int j = i + p;
             Complex s, t;
-            ComplexDifference(t, R.Cell(j, j), R.Cell(i, i));
+            ComplexDifference(t, F.Cell(j, j), F.Cell(i, i));
             ComplexProduct(s, T.Cell(i, j), t);
             if (p > 1) {
                 Complex tf, ft, prod;
                 for (int k = i + 1; k < j; k++) {
-                    ComplexProduct(prod, T.Cell(i, k), R.Cell(k, j));
+                    ComplexProduct(prod, T.Cell(i, k), F.Cell(k, j));
                     tf += prod;
-                    ComplexProduct(prod, R.Cell(i, k), T.Cell(k, j));
+                    ComplexProduct(prod, F.Cell(i, k), T.Cell(k, j));
                     ft += prod;
                 }
                 Complex diff;
@@ -235,17 +246,24 @@ int SchurFunction(const CComplexMatrix& A, CComplexMatrix& F, Fn fn, double* est
             }
             Complex d;
             ComplexDifference(d, T.Cell(j, j), T.Cell(i, i));
+            // Equal eigenvalues leave s undivided; the estimate flags it.
             if (d.re != 0.0 || d.im != 0.0)
-                ComplexQuotient(R.Cell(i, j), s, d);
+                ComplexQuotient(F.Cell(i, j), s, d);
             else
-                R.Cell(i, j) = s;
+                F.Cell(i, j) = s;
             double ad = ComplexAbsOf(d);
-            if (ad < dmin) dmin = ad;
+            if (ad < gap) gap = ad;
         }
     }
+    return gap;
+}
+
+CComplexMatrix SchurBackTransform(const CComplexMatrix& Q, const CComplexMatrix& F, bool realInput)
+{
+    const int n = F.Rows();
     CComplexMatrix QH;
     Q.ConjTranspose(QH);
-    CComplexMatrix out = Q * R;
+    CComplexMatrix out = Q * F;
     out.Multiply(QH);
     if (realInput) {
         CRealMatrix im(n, n);
@@ -255,20 +273,19 @@ int SchurFunction(const CComplexMatrix& A, CComplexMatrix& F, Fn fn, double* est
             for (int i = 0; i < n; i++)
                 for (int j = 0; j < n; j++) out.Cell(i, j).im = 0.0;
     }
-    if (esterr) {
-        if (dmin == 0.0) dmin = DBL_EPSILON;
-        CComplexMatrix upper(T);
-        upper.Triu(1);
-        double est = (DBL_EPSILON / dmin) * upper.MaxColumnSum();
-        if (est < DBL_EPSILON) est = DBL_EPSILON;
-        if (est > 1.0) est = 1.0;
-        *esterr = est;
-    }
-    F.Swap(out);
-    return 0;
+    return out;
 }
 
-}  // namespace
+double SchurErrorEstimate(const CComplexMatrix& T, double gap)
+{
+    if (gap == 0.0) gap = DBL_EPSILON;
+    CComplexMatrix upper(T);
+    upper.Triu(1);
+    double est = (DBL_EPSILON / gap) * upper.MaxColumnSum();
+    if (est < DBL_EPSILON) est = DBL_EPSILON;
+    if (est > 1.0) est = 1.0;
+    return est;
+}
 
 int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunction fn, double* esterr)
 {

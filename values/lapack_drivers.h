@@ -22,6 +22,14 @@ int LapackInverse(const CComplexMatrix& A, CComplexMatrix& result);
 using ComplexFunction = Complex (*)(const Complex&);
 using ComplexFunctionOut = void (*)(Complex&, const Complex&);
 int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunction fn, double* esterr);
+// The steps after the diagonal of F = f(T) is known, shared with funm:
+// Parlett's recurrence fills F's strict upper part and returns the smallest
+// eigenvalue gap |T(j,j) - T(i,i)| (starting at |T(0,0)|); the back-transform
+// gives Q F Q^H, with tiny imaginary parts cut when the input was real; the
+// estimate is (eps / gap) times the norm of T's strict upper part, in [eps, 1].
+double ParlettRecurrence(const CComplexMatrix& T, CComplexMatrix& F);
+CComplexMatrix SchurBackTransform(const CComplexMatrix& Q, const CComplexMatrix& F, bool realInput);
+double SchurErrorEstimate(const CComplexMatrix& T, double gap);
 int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunctionOut fn, double* esterr);
 // Fills M with random numbers: mode 1 Real cells (dlarnv), mode 2 Complex cells
 // (zlarnv), other modes leave M alone. idist is LAPACK's distribution code.
