@@ -21,6 +21,25 @@ void ForgetArgumentError(int info)
     if (info < 0) TakeLapackArgumentError(nullptr, nullptr);
 }
 
+// The messages of a failed LAPACK call: an argument error (info < 0) or a
+// numeric failure.
+struct LapackTexts {
+    const char* argument;
+    const char* failure;
+};
+constexpr LapackTexts kSchurTexts = {"Schur: One or more argument(s) has invalid value(s)",
+                                     "Failed schur decomposition"};
+constexpr LapackTexts kQrTexts = {"QR: One or more argument(s) has invalid value(s)",
+                                  "QR: One or more argument(s) has invalid value(s)"};
+constexpr LapackTexts kQzTexts = {"qz: One or more argument(s) has invalid value(s)", "Failed qz factorization"};
+
+StatusWord LapackFailure(int info, const LapackTexts& texts)
+{
+    ForgetArgumentError(info);
+    ReportError() << (info < 0 ? texts.argument : texts.failure);
+    return ERR_INTERNAL;
+}
+
 // Upper triangle (i <= j) of a column-major m-row array as Complex cells of an
 // rows x cols matrix of Real 0.
 void UpperTriangle(const Complex* a, int lda, int rows, int cols, CValueMatrix& r)
@@ -188,16 +207,6 @@ StatusWord BuiltinPinv(CValue* x, CValue* tolArg, CValue* out)
 
 namespace {
 
-StatusWord SchurFailure(int info)
-{
-    ForgetArgumentError(info);
-    if (info < 0)
-        ReportError() << "Schur: One or more argument(s) has invalid value(s)";
-    else
-        ReportError() << "Failed schur decomposition";
-    return ERR_INTERNAL;
-}
-
 // Real Schur form: quasi-triangular T with 2 x 2 blocks for complex pairs.
 StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
 {
@@ -205,15 +214,15 @@ StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
     std::vector<double> tau = RealArray(n > 1 ? n - 1 : 1), work = RealArray(lwork), wr = RealArray(n),
                         wi = RealArray(n);
     dgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    if (info != 0) return SchurFailure(info);
+    if (info != 0) return LapackFailure(info, kSchurTexts);
     std::vector<double> q = h;
     dorghr_(&n, &ilo, &ihi, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    if (info != 0) return SchurFailure(info);
+    if (info != 0) return LapackFailure(info, kSchurTexts);
     for (int j = 0; j < n; j++)
         for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = 0.0;
     dhseqr_("S", "V", &n, &ilo, &ihi, h.data(), &lda, wr.data(), wi.data(), q.data(), &lda, work.data(), &lwork,
             &info, 1, 1);
-    if (info != 0) return SchurFailure(info);
+    if (info != 0) return LapackFailure(info, kSchurTexts);
     std::vector<Complex> qc = AllocSquareWork(n), tc = AllocSquareWork(n);
     for (size_t i = 0; i < (size_t)n * n; i++) {
         qc[i] = Complex(q[i], 0.0);
@@ -250,7 +259,7 @@ StatusWord BuiltinSchur(CValue* x, CValue* flg, CValue* out)
     CValueMatrix& outs = MakeOutputs(out, 2);
     std::vector<Complex> q;
     int info = ComplexSchur(n, a, &q);
-    if (info != 0) return SchurFailure(info);
+    if (info != 0) return LapackFailure(info, kSchurTexts);
     ArrayToValueMatrix(q.data(), n, n, OutputMatrix(outs, 0));
     ArrayToValueMatrix(a.data(), n, n, OutputMatrix(outs, 1));
     return 0;
@@ -269,7 +278,7 @@ StatusWord BuiltinSchurT(CValue* x, CValue* out)
     }
     int n = x->Matrix().Rows();
     int info = ComplexSchur(n, a, nullptr);
-    if (info != 0) return SchurFailure(info);
+    if (info != 0) return LapackFailure(info, kSchurTexts);
     out->Clear();
     ArrayToValueMatrix(a.data(), n, n, out->MakeMatrix(0, 0));
     return 0;
@@ -313,13 +322,6 @@ namespace {
 
 enum QrMode { QR_FACTORS, QR_QR, QR_QRE };
 
-StatusWord QrFailure(int info)
-{
-    ForgetArgumentError(info);
-    ReportError() << "QR: One or more argument(s) has invalid value(s)";
-    return ERR_INTERNAL;
-}
-
 StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
 {
     if (x->Type() != VT_MATRIX) return ERR_ARGUMENT_TYPE;
@@ -336,7 +338,7 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
     } else {
         zgeqrf_(&m, &n, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
     }
-    if (info != 0) return QrFailure(info);
+    if (info != 0) return LapackFailure(info, kQrTexts);
     if (mode == QR_FACTORS) {
         out->Clear();
         ArrayToValueMatrix(a.data(), m, n, out->MakeMatrix(0, 0));
@@ -349,7 +351,7 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
     for (int j = 0; j < k; j++)
         for (int i = 0; i < m; i++) q[(size_t)j * m + i] = a[(size_t)j * m + i];
     zungqr_(&m, &m, &k, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    if (info != 0) return QrFailure(info);
+    if (info != 0) return LapackFailure(info, kQrTexts);
     ArrayToValueMatrix(q.data(), m, m, OutputMatrix(outs, 0));
     if (mode == QR_QRE) {
         CValueMatrix& E = OutputMatrix(outs, 2);
@@ -519,16 +521,6 @@ StatusWord BuiltinRcond(CValue* x, CValue* out)
 
 namespace {
 
-StatusWord QzFailure(int info)
-{
-    ForgetArgumentError(info);
-    if (info < 0)
-        ReportError() << "qz: One or more argument(s) has invalid value(s)";
-    else
-        ReportError() << "Failed qz factorization";
-    return ERR_INTERNAL;
-}
-
 // Real generalized Schur form: XX quasi-triangular, YY triangular, Q and Z
 // orthogonal, all of Real cells.
 StatusWord RealQz(int n, std::vector<double>& a, std::vector<double>& b, CValue* out)
@@ -539,7 +531,7 @@ StatusWord RealQz(int n, std::vector<double>& a, std::vector<double>& b, CValue*
     CValueMatrix& outs = MakeOutputs(out, 4);
     dgges_("V", "V", "N", nullptr, &n, a.data(), &lda, b.data(), &lda, &sdim, ar.data(), ai.data(), beta.data(),
            vsl.data(), &lda, vsr.data(), &lda, work.data(), &lwork, nullptr, &info, 1, 1, 1);
-    if (info != 0) return QzFailure(info);
+    if (info != 0) return LapackFailure(info, kQzTexts);
     RealArrayToValueMatrix(a.data(), n, n, OutputMatrix(outs, 0));
     RealArrayToValueMatrix(b.data(), n, n, OutputMatrix(outs, 1));
     RealArrayToValueMatrix(vsl.data(), n, n, OutputMatrix(outs, 2));
@@ -593,7 +585,7 @@ StatusWord BuiltinQz(CValue* x, CValue* y, CValue* flg, CValue* out)
     CValueMatrix& outs = MakeOutputs(out, 4);
     zgges_("V", "V", "N", nullptr, &n, a.data(), &lda, b.data(), &lda, &sdim, alpha.data(), beta.data(), vsl.data(),
            &lda, vsr.data(), &lda, work.data(), &lwork, rwork.data(), nullptr, &info, 1, 1, 1);
-    if (info != 0) return QzFailure(info);
+    if (info != 0) return LapackFailure(info, kQzTexts);
     ArrayToValueMatrix(a.data(), n, n, OutputMatrix(outs, 0));
     ArrayToValueMatrix(b.data(), n, n, OutputMatrix(outs, 1));
     ArrayToValueMatrix(vsl.data(), n, n, OutputMatrix(outs, 2));

@@ -19,7 +19,6 @@ using namespace lapack_work;
 
 namespace {
 
-constexpr double kEps = 2.220446049250313e-16;
 constexpr double kWarnLevel = 2.220446049250313e-13;
 
 // A function to call with one argument, resolved from a pointer or a name.
