@@ -99,6 +99,18 @@ static CValue* CopyValueArrayBlock(const CValue* src)
     return dst;
 }
 
+// A new ValueArray of one cell of the given tag per byte; null without memory.
+static CValue* MakeCellArray(const unsigned char* bytes, size_t n, uint32_t tag)
+{
+    CValue* cells = AllocValueArray(n);
+    if (cells)
+        for (size_t i = 0; i < n; ++i) {
+            cells[i].m_payload = bytes[i];
+            cells[i].m_tag = tag;
+        }
+    return cells;
+}
+
 // ---- construction --------------------------------------------------------
 
 CValue::CValue(double x)
@@ -131,14 +143,7 @@ CValue::CValue(char ch)
 
 CValue::CValue(const std::string& text)
 {
-    CValue* cells = AllocValueArray(text.size());
-    if (!cells) return;
-    for (size_t i = 0; i < text.size(); ++i) {
-        cells[i].m_payload = (unsigned char)text[i];
-        cells[i].m_tag = VT_CHAR;
-    }
-    m_payload = (uintptr_t)cells;
-    m_tag = VT_STRING;
+    AdoptCells(MakeCellArray((const unsigned char*)text.data(), text.size(), VT_CHAR), VT_STRING);
 }
 
 CValue::CValue(const CValue& src) { CopyFrom(src); }
@@ -422,16 +427,7 @@ CValueMatrix& CValue::AsMatrix(int rows, int cols, const CValue& fill)
         m_tag = VT_MATRIX;
         return Matrix();
     }
-    CValueMatrix* m = new (std::nothrow) CValueMatrix(rows, cols, fill);
-    Clear();
-    if (!m) {
-        static thread_local CValueMatrix dummy;
-        dummy.Free();
-        return dummy;
-    }
-    m_payload = (uintptr_t)m;
-    m_tag = VT_MATRIX;
-    return *m;
+    return AdoptMatrix(new (std::nothrow) CValueMatrix(rows, cols, fill));
 }
 
 CValueMatrix& CValue::MakeMatrix(int rows, int cols)
@@ -441,16 +437,7 @@ CValueMatrix& CValue::MakeMatrix(int rows, int cols)
         m_tag = VT_MATRIX;
         return Matrix();
     }
-    CValueMatrix* m = new (std::nothrow) CValueMatrix(rows, cols);
-    Clear();
-    if (!m) {
-        static thread_local CValueMatrix dummy;
-        dummy.Free();
-        return dummy;
-    }
-    m_payload = (uintptr_t)m;
-    m_tag = VT_MATRIX;
-    return *m;
+    return AdoptMatrix(new (std::nothrow) CValueMatrix(rows, cols));
 }
 
 CValueMatrix& CValue::GetMatrix()
@@ -462,16 +449,7 @@ CValueMatrix& CValue::GetMatrix()
 CValueMatrix& CValue::MakeScalarMatrix(const CValue& v)
 {
     if (Type() == VT_MATRIX) return Matrix();
-    CValueMatrix* m = new (std::nothrow) CValueMatrix(v);
-    Clear();
-    if (!m) {
-        static thread_local CValueMatrix dummy;
-        dummy.Free();
-        return dummy;
-    }
-    m_payload = (uintptr_t)m;
-    m_tag = VT_MATRIX;
-    return *m;
+    return AdoptMatrix(new (std::nothrow) CValueMatrix(v));
 }
 
 char* CValue::SetString0(const char* text)
@@ -509,27 +487,10 @@ CValue* CValue::SetString(const std::string& text)
         if (Type() == VT_CHAR) m_tag = VT_CHAR;
         return this;
     }
-    CValue* cells = AllocValueArray(text.size());
-    Clear();
-    if (!cells) return nullptr;
-    for (size_t i = 0; i < text.size(); ++i) {
-        cells[i].m_payload = (unsigned char)text[i];
-        cells[i].m_tag = VT_CHAR;
-    }
-    m_payload = (uintptr_t)cells;
-    m_tag = VT_STRING;
-    return cells;
+    return AdoptCells(MakeCellArray((const unsigned char*)text.data(), text.size(), VT_CHAR), VT_STRING);
 }
 
-CValue* CValue::AllocString(size_t n)
-{
-    CValue* cells = AllocValueArray(n);
-    Clear();
-    if (!cells) return nullptr;
-    m_payload = (uintptr_t)cells;
-    m_tag = VT_STRING;
-    return cells;
-}
+CValue* CValue::AllocString(size_t n) { return AdoptCells(AllocValueArray(n), VT_STRING); }
 
 CValue* CValue::SetBinaryString(const unsigned char* bytes, size_t n)
 {
@@ -540,28 +501,31 @@ CValue* CValue::SetBinaryString(const unsigned char* bytes, size_t n)
         m_tag = VT_BYTE;
         return this;
     }
-    CValue* cells = AllocValueArray(n);
-    if (cells) {
-        for (size_t i = 0; i < n; ++i) {
-            cells[i].m_payload = bytes[i];
-            cells[i].m_tag = VT_BYTE;
-        }
-    }
+    return AdoptCells(MakeCellArray(bytes, n, VT_BYTE), VT_BINARY_STRING);
+}
+
+CValue* CValue::AllocBinaryString(size_t n) { return AdoptCells(AllocValueArray(n), VT_BINARY_STRING); }
+
+CValue* CValue::AdoptCells(CValue* cells, uint32_t tag)
+{
     Clear();
     if (!cells) return nullptr;
     m_payload = (uintptr_t)cells;
-    m_tag = VT_BINARY_STRING;
+    m_tag = tag;
     return cells;
 }
 
-CValue* CValue::AllocBinaryString(size_t n)
+CValueMatrix& CValue::AdoptMatrix(CValueMatrix* m)
 {
-    CValue* cells = AllocValueArray(n);
     Clear();
-    if (!cells) return nullptr;
-    m_payload = (uintptr_t)cells;
-    m_tag = VT_BINARY_STRING;
-    return cells;
+    if (!m) {
+        static thread_local CValueMatrix scratch;
+        scratch.Free();
+        return scratch;
+    }
+    m_payload = (uintptr_t)m;
+    m_tag = VT_MATRIX;
+    return *m;
 }
 
 CStructValue& CValue::MakeStruct()

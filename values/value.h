@@ -164,6 +164,10 @@ public:
 
 private:
     void ReleasePayload();
+    // Replace the value by a new payload; a null one (no memory) leaves the value
+    // empty, or, for a matrix, hands back an empty scratch matrix.
+    CValue* AdoptCells(CValue* cells, uint32_t tag);
+    CValueMatrix& AdoptMatrix(CValueMatrix* m);
 };
 
 static_assert(sizeof(CValue) == 16, "CValue is a pointer-sized payload word and a tag word");
