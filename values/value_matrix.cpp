@@ -321,10 +321,10 @@ CValue& CValueMatrix::CellAtGrow(int r, int c)
 
 // ---- building blocks -----------------------------------------------------
 
-int CValueMatrix::HorzCat(const CValueMatrix& a, const CValueMatrix& b)
+// A new rows x cols matrix of Real 0 with a at (0, 0) and b at (r0, c0).
+static int JoinTwo(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, int64_t rows, int64_t cols,
+                   int r0, int c0)
 {
-    int64_t rows = std::max(a.m_nRows, b.m_nRows);
-    int64_t cols = (int64_t)a.m_nCols + b.m_nCols;
     CValueMatrix t;
     if (rows > 0 && cols > 0) {
         if (!ValueMatrixShapeFits(rows, cols) || !t.Fill((int)rows, (int)cols, RealZero())) {
@@ -334,29 +334,20 @@ int CValueMatrix::HorzCat(const CValueMatrix& a, const CValueMatrix& b)
         for (int r = 0; r < a.m_nRows; ++r)
             for (int c = 0; c < a.m_nCols; ++c) t.m_pRows[r][c] = a.m_pRows[r][c];
         for (int r = 0; r < b.m_nRows; ++r)
-            for (int c = 0; c < b.m_nCols; ++c) t.m_pRows[r][a.m_nCols + c] = b.m_pRows[r][c];
+            for (int c = 0; c < b.m_nCols; ++c) t.m_pRows[r0 + r][c0 + c] = b.m_pRows[r][c];
     }
-    Swap(t);
+    out.Swap(t);
     return 0;
+}
+
+int CValueMatrix::HorzCat(const CValueMatrix& a, const CValueMatrix& b)
+{
+    return JoinTwo(*this, a, b, std::max(a.m_nRows, b.m_nRows), (int64_t)a.m_nCols + b.m_nCols, 0, a.m_nCols);
 }
 
 int CValueMatrix::VertCat(const CValueMatrix& a, const CValueMatrix& b)
 {
-    int64_t rows = (int64_t)a.m_nRows + b.m_nRows;
-    int64_t cols = std::max(a.m_nCols, b.m_nCols);
-    CValueMatrix t;
-    if (rows > 0 && cols > 0) {
-        if (!ValueMatrixShapeFits(rows, cols) || !t.Fill((int)rows, (int)cols, RealZero())) {
-            ReportIndexLimit(rows, cols);
-            return 10;
-        }
-        for (int r = 0; r < a.m_nRows; ++r)
-            for (int c = 0; c < a.m_nCols; ++c) t.m_pRows[r][c] = a.m_pRows[r][c];
-        for (int r = 0; r < b.m_nRows; ++r)
-            for (int c = 0; c < b.m_nCols; ++c) t.m_pRows[a.m_nRows + r][c] = b.m_pRows[r][c];
-    }
-    Swap(t);
-    return 0;
+    return JoinTwo(*this, a, b, (int64_t)a.m_nRows + b.m_nRows, std::max(a.m_nCols, b.m_nCols), a.m_nRows, 0);
 }
 
 int CValueMatrix::MakeDiag(const CValue* cells, int n, int k)
