@@ -7,14 +7,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct ProgramCase {
-    const char* name;
-    const char* text;
-    Lines messages;
-};
-
-void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
-
 class FunctionPrograms : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(FunctionPrograms, GiveExactlyTheirMessages)

@@ -56,3 +56,13 @@ inline ProgramRun RunProgram(const std::string& text)
     CTestProgram program;
     return RunProgramIn(program, text);
 }
+
+// One program and exactly the messages it must give, for parameterised tests.
+struct ProgramCase {
+    const char* name;
+    const char* text;
+    std::vector<std::string> messages;
+};
+
+inline void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
+
