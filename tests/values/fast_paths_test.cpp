@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "builtins/operator_builtins.h"
 #include "support/capture.h"
 #include "values/matrix_families.h"
 #include "values/numeric_matrix.h"
@@ -163,6 +164,23 @@ TEST(FastPaths, OperandTwiceAndScalarForms)
     CValueMatrix q = ScalarArithMatrix(Real(3.0), a.Matrix(), ARITH_MUL);
     CValue e = ValueProduct(Real(3.0), a.Matrix().Cell(1, 1));
     EXPECT_TRUE(SameCell(q.Cell(1, 1), e));
+}
+
+TEST(FastPaths, RealRangeIsTheRunningSumOfTheCellOperator)
+{
+    CValue start = Real(0.1), stop = Real(7.3), step = Real(0.1), out;
+    ASSERT_EQ(BuiltinFvec(&start, &stop, &step, &out), 0);
+    ASSERT_EQ(out.Type(), (uint32_t)VT_MATRIX);
+    const CValueMatrix& m = out.Matrix();
+    ASSERT_EQ(m.Rows(), 1);
+    ASSERT_EQ(m.Cols(), 73);
+    CValue expected = Real(0.1);
+    for (int i = 0; i < m.Cols(); ++i) {
+        if (i) {
+            ASSERT_EQ(ValueAdd(expected, step), 0);
+        }
+        EXPECT_TRUE(SameCell(m.Cell(0, i), expected)) << i;
+    }
 }
 
 // The product loop's own result, written out here as the reference.
