@@ -6,6 +6,7 @@
 
 #include "values/operators.h"
 #include "values/output_stream.h"
+#include "values/real_cells.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -85,12 +86,9 @@ StatusWord BuiltinFvec(CValue* start, CValue* stop, CValue* step, CValue* out)
         CValue* row = m.Row(0);
         const double s = step->Real();
         double x = row[0].Real();
-        for (; i < n; ++i) {
-            double* p = row[i].AsReal();
-            if (!p) break;  // out of memory: the loop below meets it as before
-            x += s;
-            *p = x;
-        }
+        CRealCells cells;
+        // Out of memory: the loop below meets it as before.
+        for (; i < n && cells.Make(row[i], x + s); ++i) x += s;
     }
     for (; i < n; ++i) {
         m.Cell(0, i) = m.Cell(0, i - 1);

@@ -2,6 +2,7 @@
 #include "values/matrix_families.h"
 #include "values/operators.h"
 #include "values/output_stream.h"
+#include "values/real_cells.h"
 
 namespace {
 
@@ -14,18 +15,23 @@ using CellOp = int (*)(CValue&, const CValue&);
 enum RealOp { REAL_ADD, REAL_SUB, REAL_MUL, REAL_DIV, REAL_NONE };
 
 template <RealOp R>
+inline double Apply(double x, double y)
+{
+    if constexpr (R == REAL_ADD) x += y;
+    if constexpr (R == REAL_SUB) x -= y;
+    if constexpr (R == REAL_MUL) x *= y;
+    if constexpr (R == REAL_DIV) x /= y;
+    return x;
+}
+
+template <RealOp R>
 inline bool RealCells(CValue& a, const CValue& b)
 {
     if constexpr (R == REAL_NONE) {
         return false;
     } else {
         if (a.Type() != VT_REAL || b.Type() != VT_REAL) return false;
-        double& x = a.Real();
-        const double y = b.Real();
-        if constexpr (R == REAL_ADD) x += y;
-        if constexpr (R == REAL_SUB) x -= y;
-        if constexpr (R == REAL_MUL) x *= y;
-        if constexpr (R == REAL_DIV) x /= y;
+        a.Real() = Apply<R>(a.Real(), b.Real());
         return true;
     }
 }
@@ -169,17 +175,14 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
         return st;
     }
     int status = 0;
+    CRealCells cells;
     for (int i = 0; i < r.Rows(); ++i) {
         CValue* rr = r.Row(i);
         const CValue* ra = a.Row(i);
         const CValue* rb = b.Row(i);
         for (int j = 0; j < r.Cols(); ++j) {
             if (!status && ra[j].Type() == VT_REAL && rb[j].Type() == VT_REAL) {
-                if (double* x = rr[j].AsReal()) {
-                    *x = ra[j].Real();
-                    RealCells<R>(rr[j], rb[j]);
-                    continue;
-                }
+                if (cells.Make(rr[j], Apply<R>(ra[j].Real(), rb[j].Real()))) continue;
             }
             rr[j].CopyFrom(ra[j]);
             if (status) continue;
