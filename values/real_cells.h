@@ -5,9 +5,10 @@
 #include "values/cell_pool.h"
 #include "values/value.h"
 
-// The pool of Real payloads; null where every payload is its own heap block
-// (sanitizer builds).
+// The pools of Real and Complex payloads; null where every payload is its
+// own heap block (sanitizer builds).
 CCellPool* RealCellPool();
+CCellPool* ComplexCellPool();
 
 class CRealCells {
 public:
@@ -31,6 +32,25 @@ public:
             m_pool->Free(reinterpret_cast<double*>(cell.m_payload));
         else
             cell.~CValue();
+    }
+
+private:
+    CCellPool* m_pool;
+};
+
+class CComplexCells {
+public:
+    CComplexCells() : m_pool(ComplexCellPool()) {}
+
+    // cell holds no payload. False without memory; the cell then stays empty.
+    bool Make(CValue& cell, const Complex& z)
+    {
+        Complex* p = m_pool ? static_cast<Complex*>(m_pool->Alloc()) : AllocComplexCell();
+        if (!p) return false;
+        *p = z;
+        cell.m_payload = (uintptr_t)p;
+        cell.m_tag = VT_COMPLEX;
+        return true;
     }
 
 private:

@@ -25,6 +25,7 @@ inline void DropComplexCell(Complex* p) { std::free(p); }
 }  // namespace
 
 CCellPool* RealCellPool() { return nullptr; }
+CCellPool* ComplexCellPool() { return nullptr; }
 #else
 namespace {
 // Never destroyed: cells may be freed by threads that outlive static destruction.
@@ -65,6 +66,7 @@ inline void DropComplexCell(Complex* p) { ComplexCells().Free(p); }
 }  // namespace
 
 CCellPool* RealCellPool() { return &RealCells(); }
+CCellPool* ComplexCellPool() { return &ComplexCells(); }
 #endif
 
 double* AllocRealCell() { return NewRealCell(); }
