@@ -120,6 +120,48 @@ TEST(FastPaths, ElementwiseCopyMatchesCopyThenLoop)
     }
 }
 
+// The loops that also tell whether every cell came out Real: the same cells,
+// status and messages as the plain loops, and the kind of the cells.
+TEST(FastPaths, LoopsThatTellAllRealMatchThePlainLoops)
+{
+    struct Case {
+        ElementOp op;
+        int (*loop)(CValueMatrix&, const CValueMatrix&);
+    } cases[] = {{ELEM_ADD, MatrixAddMatrix}, {ELEM_SUB, MatrixSubMatrix},
+                 {ELEM_MUL, MatrixElemMulMatrix}, {ELEM_DIV, MatrixElemDivMatrix}};
+    CValue reals = Mat({{1.5, -0.0, 1e308}, {3, 0, -7}}), wide = Mat({{1, 2, 3, 4}});
+    for (const Case& c : cases)
+        for (const CValue* right : {&reals, &wide}) {
+            CValue a = Mixed(2.5), b = Mixed(-1.0);
+            for (bool mixed : {true, false}) {
+                if (!mixed) a = reals, b = reals;
+                const CValueMatrix& rhs = right == &wide ? wide.Matrix() : b.Matrix();
+                CValueMatrix expected(a.Matrix()), got(a.Matrix());
+                int expectedStatus;
+                std::vector<std::string> expectedMessages;
+                {
+                    CCaptureStream cap;
+                    expectedStatus = c.loop(expected, rhs);
+                    expectedMessages = cap.messages;
+                }
+                CCaptureStream cap;
+                bool allReal = !mixed;
+                EXPECT_EQ(MatrixElementwise(got, rhs, c.op, allReal), expectedStatus) << c.op;
+                EXPECT_EQ(cap.messages, expectedMessages) << c.op;
+                EXPECT_EQ(allReal, !mixed && right != &wide) << c.op;
+                ASSERT_EQ(got.Cols(), expected.Cols());
+                for (int i = 0; i < got.Rows(); ++i)
+                    for (int j = 0; j < got.Cols(); ++j) EXPECT_TRUE(SameCell(got.Cell(i, j), expected.Cell(i, j))) << c.op;
+                if (right == &wide) continue;
+                CValueMatrix out;
+                allReal = mixed;
+                CCaptureStream quiet;
+                MatrixElementwiseCopy(out, a.Matrix(), b.Matrix(), c.op, &allReal);
+                EXPECT_EQ(allReal, !mixed) << c.op;
+            }
+        }
+}
+
 TEST(FastPaths, OperandTwiceAndScalarForms)
 {
     // x .* x and x + x read each cell before writing it.
