@@ -192,8 +192,9 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
                     bool* allReal)
 {
     if (allReal) *allReal = false;
-    CValueMatrix r(a.Rows(), a.Cols());
-    if (r.Rows() != a.Rows() || r.Cols() != a.Cols()) {
+    // Every cell below is written once, so the cells start unset.
+    CValueMatrix r;
+    if (a.Rows() > 0 && a.Cols() > 0 && !ShapeWithUnsetCells(r, a.Rows(), a.Cols())) {
         // No room for the new matrix: the plain route reports what it meets.
         r = a;
         int st = WithMatrix<R>(r, b, op, "", stopAtFailure);

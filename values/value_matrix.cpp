@@ -122,6 +122,27 @@ CValue* AllocEmptyValueRow(int n)
     return row;
 }
 
+bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
+{
+    if (rows < 1 || cols < 1 || !m.IsEmpty() || m.m_pRows || !ValueMatrixShapeFits(rows, cols)) return false;
+    CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
+    if (!prow) return false;
+    const size_t bytes = (size_t)cols * sizeof(CValue);
+    for (int r = 0; r < rows; ++r) {
+        void* row = TakeCachedRow(bytes);
+        prow[r] = static_cast<CValue*>(row ? row : std::malloc(bytes));
+        if (!prow[r]) {
+            for (int k = 0; k < r; ++k) std::free(prow[k]);
+            std::free(prow);
+            return false;
+        }
+    }
+    m.m_pRows = prow;
+    m.m_nCols = cols;
+    m.m_nRows = rows;
+    return true;
+}
+
 CValue* AllocValueRow(int n, const CValue& fill)
 {
     CValue* row = AllocEmptyValueRow(n);
