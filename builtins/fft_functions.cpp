@@ -9,6 +9,7 @@
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
 #include "values/path_text.h"
+#include "values/real_cells.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -199,10 +200,12 @@ StatusWord FftwTransform(int n, bool inverse, Get at, Put put)
         return ERR_INTERNAL;
     }
     g_fftw.execute(plan);
+    CComplexCells cells;
     for (int j = 0; j < n; j++) {
         Complex v = res[j];
         if (inverse) v = Complex(v.re / n, v.im / n);
-        put(j).SetComplex(v);
+        CValue& cell = put(j);
+        if (!(cell.IsEmpty() && cells.Make(cell, v))) cell.SetComplex(v);
     }
     g_fftw.destroyPlan(plan);
     g_fftw.free(in);

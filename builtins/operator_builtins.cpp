@@ -6,6 +6,7 @@
 
 #include "values/operators.h"
 #include "values/output_stream.h"
+#include "values/real_cells.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -78,7 +79,18 @@ StatusWord BuiltinFvec(CValue* start, CValue* stop, CValue* step, CValue* out)
     CValueMatrix& m = v.MakeMatrix(1, n);
     if (m.Cols() != n) return ERR_SCALAR_OPERANDS;
     m.Cell(0, 0).Swap(first);
-    for (int i = 1; i < n; ++i) {
+    int i = 1;
+    if (m.Cell(0, 0).Type() == VT_REAL && step->Type() == VT_REAL) {
+        // Real plus Real is a plain sum: the same additions as the loop below,
+        // without a copy and the operator's dispatch per cell.
+        CValue* row = m.Row(0);
+        const double s = step->Real();
+        double x = row[0].Real();
+        CRealCells cells;
+        // Out of memory: the loop below meets it as before.
+        for (; i < n && cells.Make(row[i], x + s); ++i) x += s;
+    }
+    for (; i < n; ++i) {
         m.Cell(0, i) = m.Cell(0, i - 1);
         if (int st = ValueAdd(m.Cell(0, i), *step)) {
             out->Swap(v);

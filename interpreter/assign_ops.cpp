@@ -146,9 +146,9 @@ const CValue* VariableMatrix(const ExprNode* node)
 // element-wise four: the result's cells are made from x's directly instead of
 // copying x first. Reading a variable has no side effects, so the order of
 // the reads does not show. False when the operands do not qualify.
-bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status)
+// The element-wise four as ElementOp; false for the other operations.
+bool AsElementOp(ValueOperation op, ElementOp& eop)
 {
-    ElementOp eop;
     if (op == ValueAdd)
         eop = ELEM_ADD;
     else if (op == ValueSub)
@@ -159,6 +159,13 @@ bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWo
         eop = ELEM_DIV;
     else
         return false;
+    return true;
+}
+
+bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
+{
+    ElementOp eop;
+    if (!AsElementOp(op, eop)) return false;
     const CValue* a = VariableMatrix(ops[0]);
     const CValue* b = VariableMatrix(ops[1]);
     if (!a || !b || a == &result || b == &result) return false;
@@ -166,28 +173,39 @@ bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWo
     const CValueMatrix& B = b->Matrix();
     if (A.Rows() != B.Rows() || A.Cols() != B.Cols()) return false;
     CValue r;
-    status = MatrixElementwiseCopy(r.MakeMatrix(0, 0), A, B, eop);
+    status = MatrixElementwiseCopy(r.MakeMatrix(0, 0), A, B, eop, &allReal);
     result.Swap(r);
     return true;
 }
 
-// Later operands are read where they are, never copied.
+// Later operands are read where they are, never copied. A result known to be
+// a matrix of Real cells only is noted, so that it is not scanned for handles.
 StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx, ValueOperation op)
 {
     int first = 1;
     StatusWord fused = 0;
-    if (n >= 2 && FoldTwoMatrices(ops, result, op, fused)) {
+    bool allReal = false;
+    if (n >= 2 && FoldTwoMatrices(ops, result, op, fused, allReal)) {
         if (fused) return fused;
         first = 2;
-    } else if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) {
+    } else if (StatusWord st = EvaluateResolved(ops[0], result, ctx, allReal)) {
         return st;
     }
+    ElementOp eop = ELEM_ADD;
+    const bool elementwise = AsElementOp(op, eop);
     CValue scratch;
     for (int i = first; i < n; ++i) {
         const CValue* right = nullptr;
         if (StatusWord st = ReadRangeOperand(ops[i], ctx, scratch, right)) return st;
+        if (elementwise && allReal && right != &result && right->Type() == VT_MATRIX) {
+            // What op does for two matrices, also telling the kind of the cells.
+            if (StatusWord st = MatrixElementwise(result.Matrix(), right->Matrix(), eop, allReal)) return st;
+            continue;
+        }
+        allReal = false;
         if (StatusWord st = op(result, *right)) return st;
     }
+    if (allReal) NoteAllRealResult(result);
     return 0;
 }
 

@@ -2,8 +2,10 @@
 // forms, the enter and leave hooks, and the error-message check.
 #include <vector>
 
+#include "builtins/fft_functions.h"
 #include "interpreter/expr_tree.h"
 #include "values/output_stream.h"
+#include "values/value_matrix.h"
 
 namespace {
 
@@ -25,6 +27,29 @@ int DeclaredInputs(const FuncEntry* e)
 {
     if (e->inputs == FUNC_ANY_INPUTS) return 0;
     return e->inputs < 0 ? -e->inputs : e->inputs;
+}
+
+bool HoldsHandles(const CValueMatrix& m)
+{
+    for (int r = 0; r < m.Rows(); ++r) {
+        const CValue* row = m.Row(r);
+        for (int c = 0; c < m.Cols(); ++c)
+            if (row[c].IsHandle() || (row[c].Type() == VT_MATRIX && HoldsHandles(row[c].Matrix()))) return true;
+    }
+    return false;
+}
+
+// Built-ins that only read their argument and set it aside themselves when
+// the result could take it away: a variable's matrix is passed as it is
+// instead of as a copy. Without handle cells the copy would hold the same.
+CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg)
+{
+    FuncHandler h = entry->handler;
+    if (h != AsFuncHandler(BuiltinFft) && h != AsFuncHandler(BuiltinIfft)) return nullptr;
+    if (!arg || arg->kind != EXPR_VARIABLE) return nullptr;
+    CValue* v = arg->Variable()->value;
+    if (!v || v->Type() != VT_MATRIX || HoldsHandles(v->Matrix())) return nullptr;
+    return v;
 }
 
 }  // namespace
@@ -85,8 +110,13 @@ StatusWord CallBuiltinNode(const FuncEntry* entry, ExprNode** args, int count, C
     std::vector<CValue*> ptrs(slots.size());
     for (size_t i = 0; i < slots.size(); ++i) ptrs[i] = &slots[i];
 
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+        if (CValue* v = ArgumentInPlace(entry, args[i])) {
+            ptrs[i] = v;
+            continue;
+        }
         if (StatusWord st = EvaluateResolved(args[i], slots[i], context)) return st;
+    }
 
     // The defaults belong to the last inputs.
     int d = entry->defaultCount;

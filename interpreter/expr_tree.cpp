@@ -170,10 +170,27 @@ StatusWord EvaluatePointerCall(const ExprNode* node, CValue& result, StatementCo
     }
 }
 
+// Set by a handler as its last act, read and cleared right after it returns;
+// null at every other moment.
+__thread const CValue* t_allRealResult __attribute__((tls_model("initial-exec"))) = nullptr;
+
+StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal);
+
 }  // namespace
+
+void NoteAllRealResult(const CValue& result) { t_allRealResult = &result; }
 
 StatusWord EvaluateNode(const ExprNode* node, CValue& result, StatementContext* ctx)
 {
+    bool allReal;
+    return Evaluate(node, result, ctx, allReal);
+}
+
+namespace {
+
+StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal)
+{
+    allReal = false;
     result.Clear();
     if (!node) return 0;
     switch (node->kind) {
@@ -199,17 +216,31 @@ StatusWord EvaluateNode(const ExprNode* node, CValue& result, StatementContext* 
     case EXPR_USER_CALL:
         return CallUserFunctionNode(node->UserFunction(), node->operands, node->operandCount, result, ctx);
     case EXPR_POINTER_CALL: return EvaluatePointerCall(node, result, ctx);
-    case EXPR_OPERATOR: return node->Handler()(node->operands, node->operandCount, result, ctx);
+    case EXPR_OPERATOR: {
+        t_allRealResult = nullptr;
+        StatusWord st = node->Handler()(node->operands, node->operandCount, result, ctx);
+        allReal = t_allRealResult == &result && result.Type() == VT_MATRIX;
+        t_allRealResult = nullptr;
+        return st;
+    }
     default: return ERR_INTERNAL_SUPPORT;
     }
 }
 
-StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* ctx)
+}  // namespace
+
+StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal)
 {
-    if (StatusWord st = EvaluateNode(node, result, ctx)) return st;
-    ResolveHandles(result);
+    if (StatusWord st = Evaluate(node, result, ctx, allReal)) return st;
+    if (!allReal) ResolveHandles(result);
     if (result.IsEmpty() && node && node->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
     return 0;
+}
+
+StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* ctx)
+{
+    bool allReal;
+    return EvaluateResolved(node, result, ctx, allReal);
 }
 
 bool ExprYieldsValue(const ExprNode* node)

@@ -80,6 +80,13 @@ StatusWord EvaluateNode(const ExprNode* node, CValue& result, StatementContext* 
 
 // Evaluation followed by handle resolution; an empty value from a variable is 50.
 StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* context);
+// As above; allReal tells whether the result is a matrix known to hold only
+// Real cells (an operator said so), which then needs no resolution.
+StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* context, bool& allReal);
+
+// An operator handler's last act when its result is a matrix of Real cells
+// only: the evaluation that called it skips the scan for handles.
+void NoteAllRealResult(const CValue& result);
 
 // Whether an expression statement shows its value.
 bool ExprYieldsValue(const ExprNode* node);

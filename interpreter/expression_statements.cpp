@@ -25,7 +25,16 @@ StatusWord CExpressionStatement::Translate(std::istream& in) { return TranslateE
 StatusWord CExpressionStatement::Execute(CValue* scratch)
 {
     if (!expr.root) return 0;
-    return EvalStatementArgument(expr.root, *scratch, owner);
+    // The statement's value is dropped, so handles in it are not resolved
+    // (an assignment would otherwise copy the whole target); only whether a
+    // lone variable is defined can show.
+    StatusWord status = EvaluateNode(expr.root, *scratch, owner);
+    if (IsErrorStatus(status)) return status;
+    if (expr.root->kind == EXPR_VARIABLE) {
+        const CValue* v = scratch->IsHandle() ? scratch->HandleTarget() : scratch;
+        if (v->Type() == VT_EMPTY) return ERR_UNDEFINED_VARIABLE;
+    }
+    return status;
 }
 
 StatusWord CDisplayStatement::Translate(std::istream& in) { return TranslateExpressionPart(in, owner, *this); }

@@ -2,6 +2,7 @@
 #include "values/matrix_families.h"
 #include "values/operators.h"
 #include "values/output_stream.h"
+#include "values/real_cells.h"
 
 namespace {
 
@@ -14,18 +15,23 @@ using CellOp = int (*)(CValue&, const CValue&);
 enum RealOp { REAL_ADD, REAL_SUB, REAL_MUL, REAL_DIV, REAL_NONE };
 
 template <RealOp R>
+inline double Apply(double x, double y)
+{
+    if constexpr (R == REAL_ADD) x += y;
+    if constexpr (R == REAL_SUB) x -= y;
+    if constexpr (R == REAL_MUL) x *= y;
+    if constexpr (R == REAL_DIV) x /= y;
+    return x;
+}
+
+template <RealOp R>
 inline bool RealCells(CValue& a, const CValue& b)
 {
     if constexpr (R == REAL_NONE) {
         return false;
     } else {
         if (a.Type() != VT_REAL || b.Type() != VT_REAL) return false;
-        double& x = a.Real();
-        const double y = b.Real();
-        if constexpr (R == REAL_ADD) x += y;
-        if constexpr (R == REAL_SUB) x -= y;
-        if constexpr (R == REAL_MUL) x *= y;
-        if constexpr (R == REAL_DIV) x /= y;
+        a.Real() = Apply<R>(a.Real(), b.Real());
         return true;
     }
 }
@@ -37,22 +43,29 @@ bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
 
 // stopAtFailure: the element-wise product and quotient stop at a failing cell;
 // the plain operators report per cell and go on.
+// allReal, when given, tells whether every cell pair was Real with Real (so
+// every cell of a is Real afterwards).
 template <RealOp R>
-int WithMatrix(CValueMatrix& a, const CValueMatrix& b, CellOp op, const char* shapeText, bool stopAtFailure)
+int WithMatrix(CValueMatrix& a, const CValueMatrix& b, CellOp op, const char* shapeText, bool stopAtFailure,
+               bool* allReal = nullptr)
 {
+    if (allReal) *allReal = false;
     if (!SameShape(a, b)) {
         ReportError() << shapeText;
         return kReported;
     }
+    bool all = true;
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* ra = a.Row(r);
         const CValue* rb = b.Row(r);
         for (int c = 0; c < a.Cols(); ++c) {
             if (RealCells<R>(ra[c], rb[c])) continue;
+            all = false;
             int st = op(ra[c], rb[c]);
             if (st && stopAtFailure) return st;
         }
     }
+    if (allReal) *allReal = all;
     return 0;
 }
 
@@ -103,24 +116,41 @@ int ScalarWith(CValueMatrix& dest, const CValue& s, const CValueMatrix& m, CellO
 
 }  // namespace
 
+namespace {
+const char kAddShape[] = "Addition, matrices must be a same sizes";
+const char kSubShape[] = "Subtraction, matrices must be a same sizes";
+const char kMulShape[] = "Multiplication, matrix dimensions must be an agree";
+const char kDivShape[] = "Division, matrix dimensions must be an agree";
+}  // namespace
+
 int MatrixAddMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix<REAL_ADD>(a, b, ValueAdd, "Addition, matrices must be a same sizes", false);
+    return WithMatrix<REAL_ADD>(a, b, ValueAdd, kAddShape, false);
 }
 
 int MatrixSubMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix<REAL_SUB>(a, b, ValueSub, "Subtraction, matrices must be a same sizes", false);
+    return WithMatrix<REAL_SUB>(a, b, ValueSub, kSubShape, false);
 }
 
 int MatrixElemMulMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix<REAL_MUL>(a, b, ValueElemMul, "Multiplication, matrix dimensions must be an agree", true);
+    return WithMatrix<REAL_MUL>(a, b, ValueElemMul, kMulShape, true);
 }
 
 int MatrixElemDivMatrix(CValueMatrix& a, const CValueMatrix& b)
 {
-    return WithMatrix<REAL_DIV>(a, b, ValueElemDiv, "Division, matrix dimensions must be an agree", true);
+    return WithMatrix<REAL_DIV>(a, b, ValueElemDiv, kDivShape, true);
+}
+
+int MatrixElementwise(CValueMatrix& a, const CValueMatrix& b, ElementOp op, bool& allReal)
+{
+    switch (op) {
+    case ELEM_ADD: return WithMatrix<REAL_ADD>(a, b, ValueAdd, kAddShape, false, &allReal);
+    case ELEM_SUB: return WithMatrix<REAL_SUB>(a, b, ValueSub, kSubShape, false, &allReal);
+    case ELEM_MUL: return WithMatrix<REAL_MUL>(a, b, ValueElemMul, kMulShape, true, &allReal);
+    default: return WithMatrix<REAL_DIV>(a, b, ValueElemDiv, kDivShape, true, &allReal);
+    }
 }
 
 int MatrixAddScalar(CValueMatrix& a, const CValue& s) { return WithScalar<REAL_ADD>(a, CValue(s), ValueAdd, false); }
@@ -158,10 +188,13 @@ int ScalarElemDivMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix&
 namespace {
 
 template <RealOp R>
-int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, CellOp op, bool stopAtFailure)
+int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, CellOp op, bool stopAtFailure,
+                    bool* allReal)
 {
-    CValueMatrix r(a.Rows(), a.Cols());
-    if (r.Rows() != a.Rows() || r.Cols() != a.Cols()) {
+    if (allReal) *allReal = false;
+    // Every cell below is written once, so the cells start unset.
+    CValueMatrix r;
+    if (a.Rows() > 0 && a.Cols() > 0 && !ShapeWithUnsetCells(r, a.Rows(), a.Cols())) {
         // No room for the new matrix: the plain route reports what it meets.
         r = a;
         int st = WithMatrix<R>(r, b, op, "", stopAtFailure);
@@ -169,18 +202,17 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
         return st;
     }
     int status = 0;
+    bool all = true;
+    CRealCells cells;
     for (int i = 0; i < r.Rows(); ++i) {
         CValue* rr = r.Row(i);
         const CValue* ra = a.Row(i);
         const CValue* rb = b.Row(i);
         for (int j = 0; j < r.Cols(); ++j) {
             if (!status && ra[j].Type() == VT_REAL && rb[j].Type() == VT_REAL) {
-                if (double* x = rr[j].AsReal()) {
-                    *x = ra[j].Real();
-                    RealCells<R>(rr[j], rb[j]);
-                    continue;
-                }
+                if (cells.Make(rr[j], Apply<R>(ra[j].Real(), rb[j].Real()))) continue;
             }
+            all = false;
             rr[j].CopyFrom(ra[j]);
             if (status) continue;
             int st = op(rr[j], rb[j]);
@@ -188,17 +220,19 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
         }
     }
     out.Swap(r);
+    if (allReal) *allReal = all;
     return status;
 }
 
 }  // namespace
 
-int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, ElementOp op)
+int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, ElementOp op,
+                          bool* allReal)
 {
     switch (op) {
-    case ELEM_ADD: return ElementwiseCopy<REAL_ADD>(out, a, b, ValueAdd, false);
-    case ELEM_SUB: return ElementwiseCopy<REAL_SUB>(out, a, b, ValueSub, false);
-    case ELEM_MUL: return ElementwiseCopy<REAL_MUL>(out, a, b, ValueElemMul, true);
-    default: return ElementwiseCopy<REAL_DIV>(out, a, b, ValueElemDiv, true);
+    case ELEM_ADD: return ElementwiseCopy<REAL_ADD>(out, a, b, ValueAdd, false, allReal);
+    case ELEM_SUB: return ElementwiseCopy<REAL_SUB>(out, a, b, ValueSub, false, allReal);
+    case ELEM_MUL: return ElementwiseCopy<REAL_MUL>(out, a, b, ValueElemMul, true, allReal);
+    default: return ElementwiseCopy<REAL_DIV>(out, a, b, ValueElemDiv, true, allReal);
     }
 }

@@ -10,6 +10,7 @@
 #include "values/lapack.h"
 #include "values/output_stream.h"
 #include "values/random15.h"
+#include "values/real_cells.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
 
@@ -317,13 +318,23 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist)
     if (mode == 1) {
         std::vector<double> x(count + LapackPadding(count), 0.0);
         dlarnv_(&idist, iseed, &count, x.data());
+        CRealCells cells;
         for (int i = 0, k = 0; i < M.Rows(); i++)
-            for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetReal(x[k++]);
+            for (int j = 0; j < M.Cols(); j++) {
+                CValue& cell = M.Cell(i, j);
+                if (!(cell.IsEmpty() && cells.Make(cell, x[k]))) cell.SetReal(x[k]);
+                k++;
+            }
     } else {
         std::vector<Complex> x = Padded(count);
         zlarnv_(&idist, iseed, &count, x.data());
+        CComplexCells cells;
         for (int i = 0, k = 0; i < M.Rows(); i++)
-            for (int j = 0; j < M.Cols(); j++) M.Cell(i, j).SetComplex(x[k++]);
+            for (int j = 0; j < M.Cols(); j++) {
+                CValue& cell = M.Cell(i, j);
+                if (!(cell.IsEmpty() && cells.Make(cell, x[k]))) cell.SetComplex(x[k]);
+                k++;
+            }
     }
     return 0;
 }

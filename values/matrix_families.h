@@ -25,8 +25,13 @@ int ScalarElemDivMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix&
 // out = a op b for a and b of the same shape (not checked), giving exactly what
 // copying a and running the in-place loop above gives: the same cells, messages
 // and status (.* and ./ stop at a failing cell; the cells after it are copies of a).
+// allReal, when given, is set when every cell of out is Real.
 enum ElementOp { ELEM_ADD, ELEM_SUB, ELEM_MUL, ELEM_DIV };
-int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, ElementOp op);
+int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, ElementOp op,
+                          bool* allReal = nullptr);
+// The in-place loop above for op (its message, status and cells), also
+// telling whether every cell of a is Real afterwards.
+int MatrixElementwise(CValueMatrix& a, const CValueMatrix& b, ElementOp op, bool& allReal);
 
 // ---- new matrices from the three-operand arithmetic -------------------------------
 // A shape error is reported and gives the empty matrix.

@@ -10,6 +10,7 @@
 #include "values/output_stream.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
+#include "values/real_cells.h"
 
 // ---- payload cells -------------------------------------------------------
 
@@ -22,6 +23,9 @@ inline void DropRealCell(double* p) { std::free(p); }
 inline Complex* NewComplexCell() { return static_cast<Complex*>(std::malloc(sizeof(Complex))); }
 inline void DropComplexCell(Complex* p) { std::free(p); }
 }  // namespace
+
+CCellPool* RealCellPool() { return nullptr; }
+CCellPool* ComplexCellPool() { return nullptr; }
 #else
 namespace {
 // Never destroyed: cells may be freed by threads that outlive static destruction.
@@ -60,6 +64,9 @@ inline void DropRealCell(double* p) { RealCells().Free(p); }
 inline Complex* NewComplexCell() { return static_cast<Complex*>(ComplexCells().Alloc()); }
 inline void DropComplexCell(Complex* p) { ComplexCells().Free(p); }
 }  // namespace
+
+CCellPool* RealCellPool() { return &RealCells(); }
+CCellPool* ComplexCellPool() { return &ComplexCells(); }
 #endif
 
 double* AllocRealCell() { return NewRealCell(); }

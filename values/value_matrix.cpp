@@ -1,5 +1,6 @@
 #include "values/value_matrix.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <new>
 
 #include "values/output_stream.h"
+#include "values/real_cells.h"
 
 // ---- limits --------------------------------------------------------------
 
@@ -55,13 +57,90 @@ bool IsZeroCell(const CValue& v)
 
 // ---- rows ----------------------------------------------------------------
 
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+void* TakeCachedRow(size_t) { return nullptr; }
+bool CacheRow(void*) { return false; }
+#else
+// The last large row freed on this thread is kept for the next large row of
+// about its size. A program making a big temporary per statement would
+// otherwise have the heap map and zero fresh pages for every one.
+constexpr size_t kCachedRowMin = (size_t)1 << 20;   // bytes
+constexpr size_t kCachedRowMax = (size_t)1 << 28;
+
+struct CRowCache {
+    void* block = nullptr;
+    size_t bytes = 0;
+    ~CRowCache();
+};
+thread_local CRowCache t_rowCache;
+// Set once the thread's cache is gone: rows freed later go straight back.
+__thread bool t_rowCacheGone __attribute__((tls_model("initial-exec"))) = false;
+
+CRowCache::~CRowCache()
+{
+    std::free(block);
+    block = nullptr;
+    t_rowCacheGone = true;
+}
+
+void* TakeCachedRow(size_t bytes)
+{
+    if (bytes < kCachedRowMin || t_rowCacheGone) return nullptr;
+    CRowCache& c = t_rowCache;
+    if (!c.block || c.bytes < bytes || bytes < c.bytes / 2) return nullptr;
+    void* p = c.block;
+    c.block = nullptr;
+    c.bytes = 0;
+    return p;
+}
+
+bool CacheRow(void* row)
+{
+    if (t_rowCacheGone) return false;
+    size_t bytes = malloc_usable_size(row);
+    if (bytes < kCachedRowMin || bytes > kCachedRowMax) return false;
+    CRowCache& c = t_rowCache;
+    std::free(c.block);
+    c.block = row;
+    c.bytes = bytes;
+    return true;
+}
+#endif
+
+}  // namespace
+
 CValue* AllocEmptyValueRow(int n)
 {
     if (n < 1 || (size_t)n > SIZE_MAX / sizeof(CValue)) return nullptr;
-    CValue* row = static_cast<CValue*>(std::malloc((size_t)n * sizeof(CValue)));
+    const size_t bytes = (size_t)n * sizeof(CValue);
+    CValue* row = static_cast<CValue*>(TakeCachedRow(bytes));
+    if (!row) row = static_cast<CValue*>(std::malloc(bytes));
     if (!row) return nullptr;
     for (int i = 0; i < n; ++i) new (row + i) CValue();
     return row;
+}
+
+bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
+{
+    if (rows < 1 || cols < 1 || !m.IsEmpty() || m.m_pRows || !ValueMatrixShapeFits(rows, cols)) return false;
+    CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
+    if (!prow) return false;
+    const size_t bytes = (size_t)cols * sizeof(CValue);
+    for (int r = 0; r < rows; ++r) {
+        void* row = TakeCachedRow(bytes);
+        prow[r] = static_cast<CValue*>(row ? row : std::malloc(bytes));
+        if (!prow[r]) {
+            for (int k = 0; k < r; ++k) std::free(prow[k]);
+            std::free(prow);
+            return false;
+        }
+    }
+    m.m_pRows = prow;
+    m.m_nCols = cols;
+    m.m_nRows = rows;
+    return true;
 }
 
 CValue* AllocValueRow(int n, const CValue& fill)
@@ -99,8 +178,9 @@ CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill)
 void FreeValueRow(CValue* row, int n)
 {
     if (!row) return;
-    for (int i = 0; i < n; ++i) row[i].~CValue();
-    std::free(row);
+    CRealCells cells;
+    for (int i = 0; i < n; ++i) cells.End(row[i]);
+    if (!CacheRow(row)) std::free(row);
 }
 
 // ---- construction and shape ----------------------------------------------

@@ -14,6 +14,12 @@ CValue* CopyValueRow(int n, const CValue* cells);
 CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill);
 void FreeValueRow(CValue* row, int n);
 
+class CValueMatrix;
+// Gives the empty matrix m the shape rows x cols with cells whose bytes are
+// not set yet: the caller writes both fields of every cell before anything
+// else reads, grows or frees m. False (m still empty) when the heap refuses.
+bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols);
+
 // True when a rows x cols matrix can be asked of the heap at all: both counts fit
 // an int and the cells fit the machine's memory. Guards every shape request so that
 // absurd sizes fail cleanly instead of overcommitting.

@@ -1,5 +1,7 @@
 // Fourier transforms: the own radix-2 transform and the FFTW-bound fft/ifft.
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <initializer_list>
 #include <vector>
 
@@ -152,6 +154,35 @@ TEST_F(Fourier, FftOfAnyLength)
     ASSERT_EQ(BuiltinFft(&empty, &none), 0);
     ASSERT_EQ(none.Type(), (uint32_t)VT_MATRIX);
     EXPECT_TRUE(none.Matrix().IsEmpty());
+    EXPECT_TRUE(cap.messages.empty());
+}
+
+// A variable's matrix is read where it is; the result is what the
+// transform of a copy gives, bit for bit, and the variable is left alone.
+TEST_F(Fourier, VariableArgumentGivesWhatACopyGives)
+{
+    auto same = [](const CValue& a, const CValue& b) {
+        if (a.Type() != VT_MATRIX || b.Type() != VT_MATRIX) return false;
+        const CValueMatrix &x = a.Matrix(), &y = b.Matrix();
+        if (x.Rows() != y.Rows() || x.Cols() != y.Cols()) return false;
+        for (int i = 0; i < x.Rows(); i++)
+            for (int j = 0; j < x.Cols(); j++) {
+                const CValue &p = x.Cell(i, j), &q = y.Cell(i, j);
+                if (p.Tag() != q.Tag() || p.Type() != VT_COMPLEX) return false;
+                if (std::memcmp(&p.ComplexRef(), &q.ComplexRef(), sizeof(Complex)) != 0) return false;
+            }
+        return true;
+    };
+    for (const char* literal : {"[1, 2i, -3, 4.5, 0.25]", "[1, 2; 3i, 4; -5, 6]"}) {
+        CValue v, byVariable, byCopy, again;
+        ASSERT_EQ(Eval((std::string("x = ") + literal).c_str(), v), 0);
+        ASSERT_EQ(Eval("fft(x)", byVariable), 0);
+        ASSERT_EQ(Eval((std::string("fft(") + literal + ")").c_str(), byCopy), 0);
+        EXPECT_TRUE(same(byVariable, byCopy)) << literal;
+        ASSERT_EQ(Eval("x = ifft(x)", v), 0);
+        ASSERT_EQ(Eval((std::string("ifft(") + literal + ")").c_str(), again), 0);
+        EXPECT_TRUE(same(*block.Vars()->Find("x")->value, again)) << literal;
+    }
     EXPECT_TRUE(cap.messages.empty());
 }
 

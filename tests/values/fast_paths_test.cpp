@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "builtins/operator_builtins.h"
 #include "support/capture.h"
 #include "values/matrix_families.h"
 #include "values/numeric_matrix.h"
@@ -119,6 +120,48 @@ TEST(FastPaths, ElementwiseCopyMatchesCopyThenLoop)
     }
 }
 
+// The loops that also tell whether every cell came out Real: the same cells,
+// status and messages as the plain loops, and the kind of the cells.
+TEST(FastPaths, LoopsThatTellAllRealMatchThePlainLoops)
+{
+    struct Case {
+        ElementOp op;
+        int (*loop)(CValueMatrix&, const CValueMatrix&);
+    } cases[] = {{ELEM_ADD, MatrixAddMatrix}, {ELEM_SUB, MatrixSubMatrix},
+                 {ELEM_MUL, MatrixElemMulMatrix}, {ELEM_DIV, MatrixElemDivMatrix}};
+    CValue reals = Mat({{1.5, -0.0, 1e308}, {3, 0, -7}}), wide = Mat({{1, 2, 3, 4}});
+    for (const Case& c : cases)
+        for (const CValue* right : {&reals, &wide}) {
+            CValue a = Mixed(2.5), b = Mixed(-1.0);
+            for (bool mixed : {true, false}) {
+                if (!mixed) a = reals, b = reals;
+                const CValueMatrix& rhs = right == &wide ? wide.Matrix() : b.Matrix();
+                CValueMatrix expected(a.Matrix()), got(a.Matrix());
+                int expectedStatus;
+                std::vector<std::string> expectedMessages;
+                {
+                    CCaptureStream cap;
+                    expectedStatus = c.loop(expected, rhs);
+                    expectedMessages = cap.messages;
+                }
+                CCaptureStream cap;
+                bool allReal = !mixed;
+                EXPECT_EQ(MatrixElementwise(got, rhs, c.op, allReal), expectedStatus) << c.op;
+                EXPECT_EQ(cap.messages, expectedMessages) << c.op;
+                EXPECT_EQ(allReal, !mixed && right != &wide) << c.op;
+                ASSERT_EQ(got.Cols(), expected.Cols());
+                for (int i = 0; i < got.Rows(); ++i)
+                    for (int j = 0; j < got.Cols(); ++j) EXPECT_TRUE(SameCell(got.Cell(i, j), expected.Cell(i, j))) << c.op;
+                if (right == &wide) continue;
+                CValueMatrix out;
+                allReal = mixed;
+                CCaptureStream quiet;
+                MatrixElementwiseCopy(out, a.Matrix(), b.Matrix(), c.op, &allReal);
+                EXPECT_EQ(allReal, !mixed) << c.op;
+            }
+        }
+}
+
 TEST(FastPaths, OperandTwiceAndScalarForms)
 {
     // x .* x and x + x read each cell before writing it.
@@ -163,6 +206,23 @@ TEST(FastPaths, OperandTwiceAndScalarForms)
     CValueMatrix q = ScalarArithMatrix(Real(3.0), a.Matrix(), ARITH_MUL);
     CValue e = ValueProduct(Real(3.0), a.Matrix().Cell(1, 1));
     EXPECT_TRUE(SameCell(q.Cell(1, 1), e));
+}
+
+TEST(FastPaths, RealRangeIsTheRunningSumOfTheCellOperator)
+{
+    CValue start = Real(0.1), stop = Real(7.3), step = Real(0.1), out;
+    ASSERT_EQ(BuiltinFvec(&start, &stop, &step, &out), 0);
+    ASSERT_EQ(out.Type(), (uint32_t)VT_MATRIX);
+    const CValueMatrix& m = out.Matrix();
+    ASSERT_EQ(m.Rows(), 1);
+    ASSERT_EQ(m.Cols(), 73);
+    CValue expected = Real(0.1);
+    for (int i = 0; i < m.Cols(); ++i) {
+        if (i) {
+            ASSERT_EQ(ValueAdd(expected, step), 0);
+        }
+        EXPECT_TRUE(SameCell(m.Cell(0, i), expected)) << i;
+    }
 }
 
 // The product loop's own result, written out here as the reference.

@@ -71,6 +71,24 @@ TEST(ValueMatrix, ConstructorsFillAndEmptyShapes)
     EXPECT_TRUE(m.IsEmpty());
 }
 
+// Rows of a megabyte and more are kept for reuse after they are freed; a
+// matrix built on a reused row still starts with empty cells and grows as usual.
+TEST(ValueMatrix, LargeRowsStartEmptyAfterReuse)
+{
+    const int n = 100000;
+    for (int round = 0; round < 3; ++round) {
+        CValueMatrix m(1, n - round * 1000);
+        ASSERT_EQ(m.Cols(), n - round * 1000);
+        int empty = 0;
+        for (int c = 0; c < m.Cols(); ++c) empty += m.Cell(0, c).IsEmpty();
+        EXPECT_EQ(empty, m.Cols()) << round;
+        m.Fill(1, m.Cols(), CValue(5.0));
+        ASSERT_TRUE(m.Resize(2, n + 10));
+        EXPECT_TRUE(m.Cell(0, 0).Type() == VT_REAL && m.Cell(0, 0).Real() == 5.0);
+        EXPECT_TRUE(m.Cell(1, n + 9).IsEmpty());
+    }
+}
+
 TEST(ValueMatrix, GrowToIndexMakesRealZeroCells)
 {
     struct Case {

@@ -76,6 +76,35 @@ TEST_F(ExprTest, ShortCircuitAndFoldOrder)
     EXPECT_EQ(Eval("warn()"), 0);  // a warning is no failure
 }
 
+// Chains of the element-wise operators over matrix variables, with Real
+// cells only and with others, give what the cell operators give in order.
+TEST_F(ExprTest, ElementwiseChains)
+{
+    ASSERT_EQ(Eval("x = [1, -2.5, 4]"), 0);
+    ASSERT_EQ(Eval("y = [0.5, 3, -1]"), 0);
+    ASSERT_EQ(Eval("z = x .* y + x - y ./ x"), 0);
+    const double x[] = {1, -2.5, 4}, y[] = {0.5, 3, -1};
+    CValue* z = Var("z");
+    ASSERT_EQ(z->Type(), (uint32_t)VT_MATRIX);
+    for (int j = 0; j < 3; ++j) {
+        ASSERT_EQ(z->Matrix().Cell(0, j).Type(), (uint32_t)VT_REAL);
+        EXPECT_EQ(z->Matrix().Cell(0, j).Real(), x[j] * y[j] + x[j] - y[j] / x[j]) << j;
+    }
+    EXPECT_DOUBLE_EQ(Real("(x + y)[2]"), 0.5);
+
+    ASSERT_EQ(Eval("w = [1, 2i, 3]"), 0);
+    ASSERT_EQ(Eval("z = w .* w + x"), 0);
+    z = Var("z");
+    EXPECT_EQ(z->Matrix().Cell(0, 1).Type(), (uint32_t)VT_COMPLEX);
+    EXPECT_EQ(z->Matrix().Cell(0, 1).ComplexRef().re, -6.5);
+    EXPECT_EQ(z->Matrix().Cell(0, 2).Real(), 13);
+
+    cap.Reset();
+    EXPECT_EQ(Eval("x .* y + [1, 2]"), ERR_INTERNAL);
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_EQ(cap.messages[0], "Error: Addition, matrices must be a same sizes");
+}
+
 TEST_F(ExprTest, Ranges)
 {
     CValue v;
