@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "interpreter/func_records.h"
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
@@ -248,3 +249,9 @@ StatusWord BuiltinFft2n(CValue** args, int count, CValue* out) { return Fft2nHan
 StatusWord BuiltinIfft2n(CValue** args, int count, CValue* out) { return Fft2nHandler(args, count, out, true); }
 StatusWord BuiltinFft(CValue* x, CValue* out) { return FftHandler(x, out, false); }
 StatusWord BuiltinIfft(CValue* x, CValue* out) { return FftHandler(x, out, true); }
+
+namespace {
+// The transforms only read their argument and keep the result apart from it.
+const bool g_readOnlyDeclared = (DeclareReadOnlyArguments(AsFuncHandler(BuiltinFft)),
+                                 DeclareReadOnlyArguments(AsFuncHandler(BuiltinIfft)), true);
+}  // namespace

@@ -2,7 +2,6 @@
 // forms, the enter and leave hooks, and the error-message check.
 #include <vector>
 
-#include "builtins/fft_functions.h"
 #include "interpreter/expr_tree.h"
 #include "values/output_stream.h"
 #include "values/value_matrix.h"
@@ -39,13 +38,17 @@ bool HoldsHandles(const CValueMatrix& m)
     return false;
 }
 
-// Built-ins that only read their argument and set it aside themselves when
-// the result could take it away: a variable's matrix is passed as it is
-// instead of as a copy. Without handle cells the copy would hold the same.
+std::vector<FuncHandler>& ReadOnlyArgumentHandlers()
+{
+    static std::vector<FuncHandler>* handlers = new std::vector<FuncHandler>;
+    return *handlers;
+}
+
+// A variable's matrix passed as it is to a handler that only reads it. Without
+// handle cells a copy would hold the same.
 CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg)
 {
-    FuncHandler h = entry->handler;
-    if (h != AsFuncHandler(BuiltinFft) && h != AsFuncHandler(BuiltinIfft)) return nullptr;
+    if (!HasReadOnlyArguments(entry->handler)) return nullptr;
     if (!arg || arg->kind != EXPR_VARIABLE) return nullptr;
     CValue* v = arg->Variable()->value;
     if (!v || v->Type() != VT_MATRIX || HoldsHandles(v->Matrix())) return nullptr;
@@ -53,6 +56,15 @@ CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg)
 }
 
 }  // namespace
+
+void DeclareReadOnlyArguments(FuncHandler handler) { ReadOnlyArgumentHandlers().push_back(handler); }
+
+bool HasReadOnlyArguments(FuncHandler handler)
+{
+    for (FuncHandler h : ReadOnlyArgumentHandlers())
+        if (h == handler) return true;
+    return false;
+}
 
 StatusWord CallBuiltinFunction(const FuncEntry* entry, CValue** args, int count, CValue* out,
                                StatementContext* context)

@@ -138,6 +138,12 @@ int ClassifyFunctionPointer(const void* target);
 // kind 1 (FuncEntry) and 2 (user function) by their declared counts; 66 for other kinds.
 StatusWord CheckFunctionPointerArity(int kind, const void* target, int count);
 
+// Built-ins whose handlers only read their arguments (and keep a result that
+// could overlap an argument apart themselves): a call passes a variable's
+// matrix to them as it is instead of as a copy. Declared once, at load time.
+void DeclareReadOnlyArguments(FuncHandler handler);
+bool HasReadOnlyArguments(FuncHandler handler);
+
 // Calls a row's handler in its form: clears the stream's current-message
 // record, tells the context's root (OnEnterBuiltin / OnLeaveFunction), and
 // turns 0 into 10 when an error message was written meanwhile. The argument
