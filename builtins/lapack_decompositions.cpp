@@ -33,6 +33,23 @@ constexpr LapackTexts kQrTexts = {"QR: One or more argument(s) has invalid value
                                   "QR: One or more argument(s) has invalid value(s)"};
 constexpr LapackTexts kQzTexts = {"qz: One or more argument(s) has invalid value(s)", "Failed qz factorization"};
 
+// A square matrix argument; anything else is reported.
+bool CheckSquareArgument(const CValue& x)
+{
+    if (IsSquareMatrix(x)) return true;
+    ReportError() << "Argument must be square matrix";
+    return false;
+}
+
+// A square matrix of numbers as a column-major complex array; anything else is reported.
+bool ReadSquareComplexArgument(const CValue& x, std::vector<Complex>& a)
+{
+    if (!CheckSquareArgument(x)) return false;
+    if (ToComplexArray(x.Matrix(), a)) return true;
+    ReportError() << "Argument must be complex square matrix";
+    return false;
+}
+
 StatusWord LapackFailure(int info, const LapackTexts& texts)
 {
     ForgetArgumentError(info);
@@ -237,10 +254,7 @@ StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
 
 StatusWord BuiltinSchur(CValue* x, CValue* flg, CValue* out)
 {
-    if (!IsSquareMatrix(*x)) {
-        ReportError() << "Argument must be square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
+    if (!CheckSquareArgument(*x)) return ERR_ARGUMENT_TYPE;
     const CValueMatrix& X = x->Matrix();
     int n = X.Rows();
     bool forceComplex = flg->Type() == VT_CHAR && flg->CharCode() == 'c';
@@ -267,15 +281,8 @@ StatusWord BuiltinSchur(CValue* x, CValue* flg, CValue* out)
 
 StatusWord BuiltinSchurT(CValue* x, CValue* out)
 {
-    if (!IsSquareMatrix(*x)) {
-        ReportError() << "Argument must be square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
     std::vector<Complex> a;
-    if (!ToComplexArray(x->Matrix(), a)) {
-        ReportError() << "Argument must be complex square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
+    if (!ReadSquareComplexArgument(*x, a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows();
     int info = ComplexSchur(n, a, nullptr);
     if (info != 0) return LapackFailure(info, kSchurTexts);
@@ -286,15 +293,8 @@ StatusWord BuiltinSchurT(CValue* x, CValue* out)
 
 StatusWord BuiltinHess(CValue* x, CValue* out)
 {
-    if (!IsSquareMatrix(*x)) {
-        ReportError() << "Argument must be square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
     std::vector<Complex> a;
-    if (!ToComplexArray(x->Matrix(), a)) {
-        ReportError() << "Argument must be complex square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
+    if (!ReadSquareComplexArgument(*x, a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows(), ilo = 1, ihi = n, lda = n, lwork = 6 * n, info = 0;
     std::vector<Complex> tau = ComplexArray(n > 1 ? n - 1 : 1), work = ComplexArray(lwork);
     CValueMatrix& outs = MakeOutputs(out, 2);
@@ -372,10 +372,7 @@ namespace {
 
 StatusWord CholHandler(CValue* x, CValue* out, bool withP)
 {
-    if (!IsSquareMatrix(*x)) {
-        ReportError() << "Argument must be square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
+    if (!CheckSquareArgument(*x)) return ERR_ARGUMENT_TYPE;
     std::vector<Complex> a;
     if (!ToComplexArray(x->Matrix(), a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows(), lda = n, info = 0;
@@ -415,10 +412,7 @@ namespace {
 
 StatusWord EigHandler(CValue* x, CValue* out, bool vectors)
 {
-    if (!IsSquareMatrix(*x)) {
-        ReportError() << "Argument must be square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
+    if (!CheckSquareArgument(*x)) return ERR_ARGUMENT_TYPE;
     std::vector<Complex> a;
     if (!ToComplexArray(x->Matrix(), a)) return ERR_MATRIX_ARGUMENT;
     int n = x->Matrix().Rows(), lda = n, lwork = 2 * n, info = 0;
@@ -495,10 +489,7 @@ StatusWord BuiltinEig2Values(CValue* x, CValue* y, CValue* out) { return Eig2Han
 
 StatusWord BuiltinRcond(CValue* x, CValue* out)
 {
-    if (!IsSquareMatrix(*x)) {
-        ReportError() << "Argument must be square matrix";
-        return ERR_ARGUMENT_TYPE;
-    }
+    if (!CheckSquareArgument(*x)) return ERR_ARGUMENT_TYPE;
     std::vector<Complex> a;
     if (!ToComplexArray(x->Matrix(), a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows(), lda = n, info = 0;
