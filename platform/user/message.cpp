@@ -395,11 +395,8 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
 {
     std::shared_ptr<CThreadData> t;
     if (hwnd) {
-        std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return 0;
-        }
+        std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+        if (!w) return 0;
         t = w->owner;
     } else {
         t = CurrentThreadDataPtr();
@@ -436,11 +433,8 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id)
 {
     std::shared_ptr<CThreadData> t;
     if (hwnd) {
-        std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return FALSE;
-        }
+        std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+        if (!w) return FALSE;
         t = w->owner;
     } else {
         t = CurrentThreadDataPtr();

@@ -84,6 +84,13 @@ std::shared_ptr<CWindow> FindWindowObject(HWND hwnd)
     return FindWindowObjectLocked(hwnd);
 }
 
+std::shared_ptr<CWindow> FindWindowOrFail(HWND hwnd)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return w;
+}
+
 bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd)
 {
     for (int depth = 0; hwnd && depth < 1000; depth++) {
@@ -238,11 +245,8 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
 
 BOOL DestroyWindow(HWND hwnd)
 {
-    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+    if (!w) return FALSE;
     if (w->owner.get() != &CurrentThreadData()) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -387,11 +391,8 @@ BOOL IsChild(HWND parent, HWND hwnd)
 
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId)
 {
-    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+    if (!w) return 0;
     if (processId) *processId = GetCurrentProcessId();
     return w->owner->id;
 }
@@ -435,11 +436,8 @@ int GetWindowTextLength(HWND hwnd) { return (int)SendMessage(hwnd, WM_GETTEXTLEN
 
 BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL)
 {
-    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+    if (!w) return FALSE;
     CThreadData& t = *w->owner;
     std::lock_guard<std::mutex> g(t.lock);
     CMessageQueue& q = t.queue;
@@ -453,11 +451,8 @@ BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL)
 
 BOOL ValidateRect(HWND hwnd, const RECT*)
 {
-    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+    if (!w) return FALSE;
     CThreadData& t = *w->owner;
     std::lock_guard<std::mutex> g(t.lock);
     CMessageQueue& q = t.queue;
@@ -467,11 +462,8 @@ BOOL ValidateRect(HWND hwnd, const RECT*)
 
 BOOL UpdateWindow(HWND hwnd)
 {
-    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+    if (!w) return FALSE;
     bool needs;
     {
         std::lock_guard<std::mutex> g(w->owner->lock);

@@ -40,6 +40,8 @@ struct CWindow {
 // be held while it is taken, never the other way round.
 std::mutex& WindowLock();
 std::shared_ptr<CWindow> FindWindowObject(HWND hwnd);
+// The same, setting the last error to an invalid window handle when there is none.
+std::shared_ptr<CWindow> FindWindowOrFail(HWND hwnd);
 // Under WindowLock().
 std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd);
 bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
