@@ -13,84 +13,25 @@ namespace {
 
 using CDense = DenseMatrix<Complex>;
 
-CDense ToDense(const CComplexMatrix& m)
-{
-    CDense d(m.Rows(), m.Cols());
-    for (int i = 0; i < m.Rows(); i++)
-        for (int j = 0; j < m.Cols(); j++) d(i, j) = m.Cell(i, j);
-    return d;
-}
 
-void FromDense(const CDense& d, CComplexMatrix& m)
-{
-    m.Fill(d.rows, d.cols, Complex());
-    for (int i = 0; i < d.rows; i++)
-        for (int j = 0; j < d.cols; j++) m.Cell(i, j) = d(i, j);
-}
 
-bool HasImaginaryPart(const CComplexMatrix& m)
-{
-    for (int i = 0; i < m.Rows(); i++)
-        for (int j = 0; j < m.Cols(); j++)
-            if (m.Cell(i, j).im != 0.0) return true;
-    return false;
-}
 
-bool IsSquare(const CComplexMatrix& m) { return !m.IsEmpty() && m.Rows() == m.Cols(); }
 
 }  // namespace
 
 int CComplexMatrix::Svd(CComplexMatrix& U, CComplexMatrix& W, CComplexMatrix& V) const
 {
-    if (IsEmpty()) {
-        ReportError() << "Invalid svd; argument is non-empty matrix";
-        return 10;
-    }
-    CDense u, w, v;
-    int rc = SvdKernel<ComplexPolicy>(ToDense(*this), u, w, v, HasImaginaryPart(*this));
-    FromDense(u, U);
-    FromDense(w, W);
-    FromDense(v, V);
-    if (rc != 0) {
-        ReportError() << "Svd: Solution will not converge";
-        return 10;
-    }
-    return 0;
+    return SvdOf<ComplexPolicy>(*this, U, W, V);
 }
 
 int CComplexMatrix::EigValues(CComplexMatrix& W)
 {
-    if (!IsSquare(*this)) {
-        ReportError() << "Argument of eig function must be a square matrix";
-        return 10;
-    }
-    CDense a = ToDense(*this), w;
-    int rc = EigValuesKernel<ComplexPolicy>(a, w);
-    FromDense(a, *this);
-    FromDense(w, W);
-    if (rc != 0) {
-        ReportError() << "Function eigv; solution will not converge";
-        return 10;
-    }
-    return 0;
+    return EigValuesOf<ComplexPolicy>(*this, W);
 }
 
 int CComplexMatrix::EigDecompose(CComplexMatrix& V, CComplexMatrix& D)
 {
-    if (!IsSquare(*this)) {
-        ReportError() << "Argument of eig function must be a square matrix";
-        return 10;
-    }
-    CDense a = ToDense(*this), v, d;
-    int rc = EigDecomposeKernel<ComplexPolicy>(a, v, d);
-    FromDense(a, *this);
-    FromDense(v, V);
-    FromDense(d, D);
-    if (rc != 0) {
-        ReportError() << "Solution will not converge";
-        return 10;
-    }
-    return 0;
+    return EigDecomposeOf<ComplexPolicy>(*this, V, D);
 }
 
 // ---- norms ----
@@ -246,13 +187,13 @@ int CComplexMatrix::Orth(CComplexMatrix& out) const
 
 int CComplexMatrix::Expm(CComplexMatrix& out) const
 {
-    if (!IsSquare(*this)) {
+    if (!IsSquareShape(*this)) {
         ReportError() << "Argument of expm function must be a square matrix";
         return 10;
     }
     CDense e;
-    ExpmKernel<ComplexPolicy>(ToDense(*this), e);
-    FromDense(e, out);
+    ExpmKernel<ComplexPolicy>(ToDense<ComplexPolicy>(*this), e);
+    FromDense<ComplexPolicy>(e, out);
     return 0;
 }
 

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "values/output_stream.h"
+
 template <class S>
 struct DenseMatrix {
     int rows = 0;
@@ -779,3 +781,97 @@ void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P
     }
     for (int q = 0; q < squarings; q++) E = DenseProduct<P>(E, E);
 }
+
+// ---- front ends shared by the complex-matrix and value-cell twins ----------
+// M is CComplexMatrix or CValueMatrix; P the matching scalar policy.
+
+template <class P, class M>
+DenseMatrix<typename P::Scalar> ToDense(const M& m)
+{
+    DenseMatrix<typename P::Scalar> d(m.Rows(), m.Cols());
+    for (int i = 0; i < m.Rows(); i++)
+        for (int j = 0; j < m.Cols(); j++) d(i, j) = m.Cell(i, j);
+    return d;
+}
+
+template <class P, class M>
+void FromDense(DenseMatrix<typename P::Scalar>& d, M& m)
+{
+    using std::swap;
+    m.Fill(d.rows, d.cols, typename P::Scalar());
+    if (m.Rows() != d.rows || m.Cols() != d.cols) return;
+    for (int i = 0; i < d.rows; i++)
+        for (int j = 0; j < d.cols; j++) swap(m.Cell(i, j), d(i, j));
+}
+
+template <class P, class M>
+bool HasImaginaryPart(const M& m)
+{
+    for (int i = 0; i < m.Rows(); i++)
+        for (int j = 0; j < m.Cols(); j++)
+            if (P::Im(m.Cell(i, j)) != 0.0) return true;
+    return false;
+}
+
+template <class M>
+bool IsSquareShape(const M& m)
+{
+    return !m.IsEmpty() && m.Rows() == m.Cols();
+}
+
+template <class P, class M>
+int SvdOf(const M& A, M& U, M& W, M& V)
+{
+    if (A.IsEmpty()) {
+        ReportError() << "Invalid svd; argument is non-empty matrix";
+        return 10;
+    }
+    DenseMatrix<typename P::Scalar> u, w, v;
+    int rc = SvdKernel<P>(ToDense<P>(A), u, w, v, HasImaginaryPart<P>(A));
+    FromDense<P>(u, U);
+    FromDense<P>(w, W);
+    FromDense<P>(v, V);
+    if (rc != 0) {
+        ReportError() << "Svd: Solution will not converge";
+        return 10;
+    }
+    return 0;
+}
+
+template <class P, class M>
+int EigValuesOf(M& A, M& W)
+{
+    if (!IsSquareShape(A)) {
+        ReportError() << "Argument of eig function must be a square matrix";
+        return 10;
+    }
+    DenseMatrix<typename P::Scalar> a = ToDense<P>(A), w;
+    int rc = EigValuesKernel<P>(a, w);
+    FromDense<P>(a, A);
+    FromDense<P>(w, W);
+    if (rc != 0) {
+        ReportError() << "Function eigv; solution will not converge";
+        return 10;
+    }
+    return 0;
+}
+
+template <class P, class M>
+int EigDecomposeOf(M& A, M& V, M& D)
+{
+    if (!IsSquareShape(A)) {
+        ReportError() << "Argument of eig function must be a square matrix";
+        return 10;
+    }
+    DenseMatrix<typename P::Scalar> a = ToDense<P>(A), v, d;
+    int rc = EigDecomposeKernel<P>(a, v, d);
+    FromDense<P>(a, A);
+    FromDense<P>(v, V);
+    FromDense<P>(d, D);
+    if (rc != 0) {
+        ReportError() << "Solution will not converge";
+        return 10;
+    }
+    return 0;
+}
+

@@ -97,94 +97,35 @@ struct ValuePolicy {
 
 using VDense = DenseMatrix<CValue>;
 
-VDense ToDense(const CValueMatrix& m)
-{
-    VDense d(m.Rows(), m.Cols());
-    for (int i = 0; i < m.Rows(); i++)
-        for (int j = 0; j < m.Cols(); j++) d(i, j) = m.Cell(i, j);
-    return d;
-}
 
-void FromDense(VDense& d, CValueMatrix& m)
-{
-    if (!m.Fill(d.rows, d.cols, CValue())) return;
-    for (int i = 0; i < d.rows; i++)
-        for (int j = 0; j < d.cols; j++) m.Cell(i, j).Swap(d(i, j));
-}
 
-bool HasImaginaryPart(const CValueMatrix& m)
-{
-    for (int i = 0; i < m.Rows(); i++)
-        for (int j = 0; j < m.Cols(); j++)
-            if (CellIm(m.Cell(i, j)) != 0.0) return true;
-    return false;
-}
 
-bool IsSquare(const CValueMatrix& m) { return !m.IsEmpty() && m.Rows() == m.Cols(); }
 
 }  // namespace
 
 int CValueMatrix::Svd(CValueMatrix& U, CValueMatrix& W, CValueMatrix& V) const
 {
-    if (IsEmpty()) {
-        ReportError() << "Invalid svd; argument is non-empty matrix";
-        return 10;
-    }
-    VDense u, w, v;
-    int rc = SvdKernel<ValuePolicy>(ToDense(*this), u, w, v, HasImaginaryPart(*this));
-    FromDense(u, U);
-    FromDense(w, W);
-    FromDense(v, V);
-    if (rc != 0) {
-        ReportError() << "Svd: Solution will not converge";
-        return 10;
-    }
-    return 0;
+    return SvdOf<ValuePolicy>(*this, U, W, V);
 }
 
 int CValueMatrix::EigValues(CValueMatrix& W)
 {
-    if (!IsSquare(*this)) {
-        ReportError() << "Argument of eig function must be a square matrix";
-        return 10;
-    }
-    VDense a = ToDense(*this), w;
-    int rc = EigValuesKernel<ValuePolicy>(a, w);
-    FromDense(a, *this);
-    FromDense(w, W);
-    if (rc != 0) {
-        ReportError() << "Function eigv; solution will not converge";
-        return 10;
-    }
-    return 0;
+    return EigValuesOf<ValuePolicy>(*this, W);
 }
 
 int CValueMatrix::EigDecompose(CValueMatrix& V, CValueMatrix& D)
 {
-    if (!IsSquare(*this)) {
-        ReportError() << "Argument of eig function must be a square matrix";
-        return 10;
-    }
-    VDense a = ToDense(*this), v, d;
-    int rc = EigDecomposeKernel<ValuePolicy>(a, v, d);
-    FromDense(a, *this);
-    FromDense(v, V);
-    FromDense(d, D);
-    if (rc != 0) {
-        ReportError() << "Solution will not converge";
-        return 10;
-    }
-    return 0;
+    return EigDecomposeOf<ValuePolicy>(*this, V, D);
 }
 
 int CValueMatrix::Expm(CValueMatrix& out) const
 {
-    if (!IsSquare(*this)) {
+    if (!IsSquareShape(*this)) {
         ReportError() << "Argument of expm function must be a square matrix";
         return 10;
     }
     VDense e;
-    ExpmKernel<ValuePolicy>(ToDense(*this), e);
-    FromDense(e, out);
+    ExpmKernel<ValuePolicy>(ToDense<ValuePolicy>(*this), e);
+    FromDense<ValuePolicy>(e, out);
     return 0;
 }
