@@ -13,10 +13,6 @@ namespace {
 
 using CDense = DenseMatrix<Complex>;
 
-
-
-
-
 }  // namespace
 
 int CComplexMatrix::Svd(CComplexMatrix& U, CComplexMatrix& W, CComplexMatrix& V) const

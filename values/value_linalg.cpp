@@ -97,10 +97,6 @@ struct ValuePolicy {
 
 using VDense = DenseMatrix<CValue>;
 
-
-
-
-
 }  // namespace
 
 int CValueMatrix::Svd(CValueMatrix& U, CValueMatrix& W, CValueMatrix& V) const
