@@ -160,45 +160,37 @@ TEST_F(BatchRun, RelativePathAndTheProgramFolder)
     EXPECT_EQ(r.out, "ok\n");
 }
 
-TEST_F(BatchRun, InterruptStopsAPause)
+// Runs the program until it has written its first line, then sends SIGINT;
+// the stop must end it at once with the stop message and status 1.
+void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine)
 {
-    fs::path p = Write("p.vdx", "\"waiting\";\npause 3600;\n\"after\";\n");
     int outFd, errFd;
-    pid_t pid = Start({"--run", p.string()}, dir, outFd, errFd);
+    pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd);
     ASSERT_GT(pid, 0);
-    // Wait until the program has started, then interrupt it.
     std::string out;
     char c;
     while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
-    ASSERT_EQ(out, "waiting\n");
+    ASSERT_EQ(out, firstLine + "\n");
     kill(pid, SIGINT);
     out += ReadAll(outFd);
     ReadAll(errFd);
     close(outFd);
     close(errFd);
     EXPECT_EQ(Wait(pid), 1);
-    EXPECT_EQ(out, "waiting\nError: Program is stoped\n");
+    EXPECT_EQ(out, firstLine + "\nError: Program is stoped\n");
+}
+
+TEST_F(BatchRun, InterruptStopsAPause)
+{
+    ExpectInterruptStops(Write("p.vdx", "\"waiting\";\npause 3600;\n\"after\";\n"), dir, "waiting");
 }
 
 TEST_F(BatchRun, InterruptStopsALongSolve)
 {
     // A search with room for a billion evaluations of a function without a zero.
-    fs::path p = Write("s.vdx", "function y = f(x)\n  y = 1;\nend\n\"solving\";\n"
-                                "fzero(@f, 1, {iter=1e9});\n\"after\";\n");
-    int outFd, errFd;
-    pid_t pid = Start({"--run", p.string()}, dir, outFd, errFd);
-    ASSERT_GT(pid, 0);
-    std::string out;
-    char c;
-    while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
-    ASSERT_EQ(out, "solving\n");
-    kill(pid, SIGINT);
-    out += ReadAll(outFd);
-    ReadAll(errFd);
-    close(outFd);
-    close(errFd);
-    EXPECT_EQ(Wait(pid), 1);
-    EXPECT_EQ(out, "solving\nError: Program is stoped\n");
+    ExpectInterruptStops(Write("s.vdx", "function y = f(x)\n  y = 1;\nend\n\"solving\";\n"
+                                        "fzero(@f, 1, {iter=1e9});\n\"after\";\n"),
+                         dir, "solving");
 }
 
 }  // namespace
