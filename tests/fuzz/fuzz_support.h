@@ -1,7 +1,9 @@
 #pragma once
 // Shared by the mutation tests: printable inputs, and the input being tried
 // written out when a sanitizer stops the process.
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 inline std::string Escaped(const std::string& s)
@@ -15,6 +17,16 @@ inline std::string Escaped(const std::string& s)
         else std::snprintf(buf, sizeof buf, "\\x%02x\"\"", c), out += buf;
     }
     return out;
+}
+
+// VELDRA_FUZZ_SEED=n picks another seed and runs ten times as many mutants,
+// for a longer search by hand; the suite itself uses the fixed seed.
+inline uint32_t FuzzSeed(uint32_t fixed, int& rounds)
+{
+    const char* s = std::getenv("VELDRA_FUZZ_SEED");
+    if (!s || !*s) return fixed;
+    rounds *= 10;
+    return (uint32_t)std::strtoul(s, nullptr, 10);
 }
 
 // Marks the input under test for the death report.

@@ -68,10 +68,11 @@ TEST(TranslatorMutation, DamagedProgramsAreRefusedWithAMessage)
 {
     std::vector<std::string> seeds = SeedPrograms();
     ASSERT_GE(seeds.size(), 100u);
-    CMutator mutator(20261209);
+    int rounds = 25;
+    CMutator mutator(FuzzSeed(20261209, rounds));
     int refused = 0, total = 0;
     for (const std::string& seed : seeds)
-        for (int i = 0; i < 25; ++i) {
+        for (int i = 0; i < rounds; ++i) {
             std::string text = mutator.Mutate(seed, seeds);
             Translation t = Translate(text);
             ++total;
@@ -82,4 +83,44 @@ TEST(TranslatorMutation, DamagedProgramsAreRefusedWithAMessage)
         }
     // The edits must reach the error paths, not only harmless spots.
     EXPECT_GT(refused, total / 5);
+}
+
+namespace {
+std::string Repeat(const std::string& s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+}  // namespace
+
+// Nesting deep enough to exhaust the native stack is refused with the stack
+// message; ordinary depths still translate.
+TEST(TranslatorMutation, DeepNestingIsRefusedNotOverflowed)
+{
+    const std::string overflow = "Error: Stack overflow. Please check a recursive functions calls";
+    struct Case {
+        const char* name;
+        std::string text;
+        bool refused;
+    } cases[] = {
+        {"if bodies", Repeat("if(1)\n", 200000) + Repeat("end\n", 200000), true},
+        {"while bodies", Repeat("while(0)\n", 200000) + Repeat("end\n", 200000), true},
+        {"unclosed if bodies", Repeat("if(1)\n", 200000), true},
+        {"function in function", Repeat("function f(x)\n", 200000), true},
+        {"parentheses", "x=" + Repeat("(", 200000) + "1" + Repeat(")", 200000) + ";", true},
+        {"moderate if bodies", Repeat("if(1)\n", 500) + Repeat("end\n", 500), false},
+        {"moderate functions", Repeat("function f(x)\n", 500) + Repeat("end\n", 500), false},
+    };
+    for (const Case& c : cases) {
+        Translation t = Translate(c.text);
+        if (c.refused) {
+            EXPECT_NE(t.status, 0u) << c.name;
+            ASSERT_FALSE(t.messages.empty()) << c.name;
+            EXPECT_EQ(t.messages[0], overflow) << c.name;
+        } else {
+            EXPECT_EQ(t.status, 0u) << c.name;
+            EXPECT_TRUE(t.messages.empty()) << c.name;
+        }
+    }
 }
