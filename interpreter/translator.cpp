@@ -9,6 +9,7 @@
 
 #include "interpreter/expr_parser.h"
 #include "interpreter/expression_statements.h"
+#include "interpreter/stack_guard.h"
 #include "interpreter/statement_module.h"
 
 namespace {
@@ -167,6 +168,12 @@ StatusWord ParseStreamExpression(std::istream& in, CStatementBlock* context, CCo
 
 StatusWord TranslateBlock(CStatementBlock* block, std::istream& in)
 {
+    // Nested bodies recurse through here: a deep nest fails before the stack runs out.
+    if (StatusWord s = CheckStackSpace()) {
+        if (!(block->flags & CStatementBlock::FLAG_OWNS_SCOPE)) return s;
+        ReportStatementError(s, block, StreamPos(in));
+        return s | STATUS_REPORTED;
+    }
     block->flags |= CStatementBlock::FLAG_TRANSLATED;
     int prevEnd = StreamPos(in);
     std::string pendingLabel, pendingComment;

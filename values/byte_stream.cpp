@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "interpreter/stack_guard.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -384,9 +385,10 @@ struct Reader {
         s.SetFail();
         return false;
     }
+    // A read may start deep in a caller's recursion: the native stack is checked too.
     bool Enter()
     {
-        if (depth >= MAX_STREAM_NESTING) return Fail();
+        if (depth >= MAX_STREAM_NESTING || CheckStackSpace() != 0) return Fail();
         ++depth;
         return true;
     }

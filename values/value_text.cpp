@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "interpreter/stack_guard.h"
 #include "values/app_settings.h"
 #include "values/byte_buffer.h"
 #include "values/output_stream.h"
@@ -220,7 +221,9 @@ class ReadNesting {
 public:
     ReadNesting() { ++g_readDepth; }
     ~ReadNesting() { --g_readDepth; }
-    static bool Full() { return g_readDepth >= MaxReadNesting; }
+    // The reader may start deep in a caller's recursion (a constant in a deeply
+    // nested program), so the native stack is checked as well as the depth.
+    static bool Full() { return g_readDepth >= MaxReadNesting || CheckStackSpace() != 0; }
 };
 
 void ReadFailed(std::istream& is, const char* text)
