@@ -54,6 +54,14 @@ bool PassCount(double c, int64_t& n)
     return DoubleToInt64(whole, n);
 }
 
+// One pass of a loop body. A body with no statement to run still passes the
+// stop check, so that Stop ends a loop such as while(1) end.
+StatusWord RunPass(CStatementBlock& body)
+{
+    if (body.startIndex >= body.Count() && body.Context()->IsStopRequested()) return ERR_STOPPED;
+    return ExecuteStatements(&body);
+}
+
 // The flags a loop consumes after one pass. True when the loop goes on.
 bool AfterPass(StatusWord& s)
 {
@@ -123,7 +131,7 @@ StatusWord CForStatement::Execute(CValue*)
         if (!PassCount((b - a) / h + 1, n)) return ERR_SCALAR_OPERANDS;
         var = start;
         for (int64_t k = 1; k <= n; ++k) {
-            s = ExecuteStatements(&body);
+            s = RunPass(body);
             if (!AfterPass(s)) return s;
             if (k == n) break;
             // The body may have changed the variable: the step goes on from its number.
@@ -150,7 +158,7 @@ StatusWord CForStatement::Execute(CValue*)
             for (int i = 0; i < rows; ++i) c.Cell(i, 0).Swap(m.Cell(i, j));
             var = std::move(column);
         }
-        s = ExecuteStatements(&body);
+        s = RunPass(body);
         if (!AfterPass(s)) return s;
     }
     return 0;
@@ -176,7 +184,7 @@ StatusWord CWhileStatement::Execute(CValue*)
         double truth;
         if ((s = v.ToBoolean(truth))) return s;
         if (truth == 0.0) return 0;
-        s = ExecuteStatements(&body);
+        s = RunPass(body);
         if (!AfterPass(s)) return s;
     }
 }

@@ -185,6 +185,11 @@ TEST_F(BatchRun, InterruptStopsAPause)
     ExpectInterruptStops(Write("p.vdx", "\"waiting\";\npause 3600;\n\"after\";\n"), dir, "waiting");
 }
 
+TEST_F(BatchRun, InterruptStopsALoopWithAnEmptyBody)
+{
+    ExpectInterruptStops(Write("w.vdx", "\"spinning\";\nwhile(1) end\n\"after\";\n"), dir, "spinning");
+}
+
 TEST_F(BatchRun, InterruptStopsALongSolve)
 {
     // A search with room for a billion evaluations of a function without a zero.
