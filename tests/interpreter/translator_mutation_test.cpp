@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "fuzz_support.h"
+#include "support/fuzz_support.h"
 #include "interpreter/statements/program_harness.h"
-#include "mutator.h"
+#include "support/mutator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "fuzz_support.h"
+#include "support/fuzz_support.h"
 
 namespace {
 const std::string* g_current = nullptr;

@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "fuzz_support.h"
-#include "mutator.h"
+#include "support/fuzz_support.h"
+#include "support/mutator.h"
 #include "support/capture.h"
 #include "values/struct_value.h"
 #include "values/text_helpers.h"
