@@ -135,10 +135,6 @@ ATOM RegisterClass(const WNDCLASS* wc)
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (FindClass(wc->lpszClassName)) {
-        SetLastError(ERROR_CLASS_ALREADY_EXISTS);
-        return 0;
-    }
     auto c = std::make_shared<CWindowClass>();
     c->name = wc->lpszClassName;
     c->style = wc->style;
