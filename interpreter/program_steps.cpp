@@ -5,6 +5,7 @@
 
 #include "builtins/file_access.h"
 #include "builtins/libraries.h"
+#include "devices/plot_statements.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -24,7 +25,8 @@ void LoadFunctionLibrarySources(const std::string& folder)
 void RegisterStatementGroups()
 {
     CStatementModuleList::AddGroup(RegisterBasicStatements());
-    // not built yet: RegisterConsoleStatements, then RegisterPlotStatements.
+    // not built yet: RegisterConsoleStatements.
+    CStatementModuleList::AddGroup(RegisterPlotStatements());
 }
 
 void LoadStatementModules(const std::string& folder) { ::LoadStatementModules(folder.c_str()); }
@@ -40,8 +42,7 @@ void LoadFunctionModules(const std::string&, HWND) {}
 
 void RegisterBuiltinLibraries() { ::RegisterBuiltinLibraries(); }
 
-// not built yet: ::ResetCurrentPlot() of the plot statements.
-void ResetCurrentPlot() {}
+void ResetCurrentPlot() { ::ResetCurrentPlot(); }
 
 int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 
