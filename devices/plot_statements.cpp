@@ -9,6 +9,7 @@
 #include "interpreter/expression_statements.h"
 #include "interpreter/translator.h"
 #include "interpreter/var_table.h"
+#include "values/value_text.h"
 
 namespace {
 
@@ -514,7 +515,7 @@ CStatement* CPlotStatementGroup::CreateStatement(int code, CStatementBlock* owne
 
 CmdrInfo* RegisterPlotStatements()
 {
-    PlotGroup.deviceManager = PlotDeviceManager();
+    PlotGroup.deviceManager = PlotStatementsManager();
     PlotGroup.title = "Plot statements";
     PlotGroup.description = "Graphic output statements";
     PlotGroup.statements = kPlotStatements;

@@ -209,6 +209,9 @@ public:
     bool Exit() override;
 };
 
+// The plot device manager that the statements send through.
+CIODeviceManager* PlotStatementsManager();
+
 // A new statement for codes 140 to 148, or null.
 CStatement* CreatePlotStatement(int code, CStatementBlock* owner);
 
