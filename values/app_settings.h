@@ -13,6 +13,10 @@ extern int StackSize;            // program thread, bytes
 extern int ThreadPriority;
 extern std::string FunctionsFolder;
 extern std::string ModulesFolder;
+// File names of the device libraries in the modules folder; the device
+// managers read them on every load.
+extern std::string PlotDeviceLibrary;
+extern std::string ConsoleDeviceLibrary;
 }  // namespace AppSettings
 
 // Asked first by the value text writer and reader; -1 = not handled.
