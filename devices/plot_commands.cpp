@@ -10,21 +10,24 @@
 #include "interpreter/var_table.h"
 #include "platform/user/user.h"
 #include "values/identifier_ids.h"
+#include "values/output_stream.h"
 #include "values/value_matrix.h"
 
 // ---- window and block -------------------------------------------------------------
 
+CIODeviceManager* PlotStatementsManager() { return &PlotDeviceManager(); }
+
 HWND CPlotStatementBase::OpenPlotWindow()
 {
-    CIODeviceManager* manager = PlotDeviceManager();
+    CIODeviceManager& manager = PlotDeviceManager();
     CValue* var = handleVariable ? handleVariable->value : nullptr;
     if (var && var->Type() == VT_IDENTIFIER) {
         HWND window = WindowOfIdentifierId(var->Word());
         if (window && IsWindow(window)) return window;
     }
-    CIODevice* device = manager->OpenDevice(HandleName().c_str(), 2, nullptr);
-    if (!device) return nullptr;
-    HWND window = device->window;
+    CIODevice* device = manager.OpenDevice(HandleName().c_str(), DEVICE_IN_PROCESS, nullptr);
+    if (!device) return nullptr;  // reported
+    HWND window = device->Window();
     if (!window || !IsWindow(window)) {
         ReportError() << "Failed to open plot control";
         return nullptr;
@@ -38,8 +41,8 @@ StatusWord CPlotStatementBase::SendBlock(uint64_t size, unsigned message, uintpt
 {
     // wParam and the device's counts are 32-bit.
     if (size > UINT32_MAX) return ERR_EXTERNAL_BUFFER;
-    CIODeviceManager* manager = PlotDeviceManager();
-    void* view = manager->CreateSharedBlock((uint32_t)size);
+    CIODeviceManager* manager = &PlotDeviceManager();
+    void* view = manager->CreateSharedBlock((size_t)size);
     if (!view) return ERR_EXTERNAL_BUFFER;
     // The block's name is fixed: one left behind would refuse every later command.
     struct Release {
@@ -266,6 +269,6 @@ StatusWord CPlotStatement::Execute(CValue*)
 
 bool CPlotStatementGroup::Exit()
 {
-    PlotDeviceManager()->Release();
+    PlotDeviceManager().Release();
     return true;
 }
