@@ -115,6 +115,7 @@ void ShutdownInterpreter()
 {
     ProgramSteps::DeleteAllUserFunctions();
     ProgramSteps::ExitStatementModules();
+    ProgramSteps::UnloadFunctionModules();
 }
 
 // ---- the program thread ---------------------------------------------------
