@@ -26,7 +26,7 @@ void LoadFunctionLibrarySources(const std::string& folder)
 void RegisterStatementGroups()
 {
     CStatementModuleList::AddGroup(RegisterBasicStatements());
-    // not built yet: RegisterConsoleStatements.
+    // not built yet: RegisterConsoleStatements, before the plot group.
     CStatementModuleList::AddGroup(RegisterPlotStatements());
 }
 

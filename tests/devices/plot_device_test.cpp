@@ -136,6 +136,40 @@ TEST(PlotDevice, WithoutALibraryTheFirstDeviceStatementFailsWithTheLoadMessage)
     EXPECT_EQ(run.Run(1), 0);
 }
 
+// Opens the block path of the statements to the test.
+class CBlockProbe : public CNamedPlotStatement {
+public:
+    explicit CBlockProbe(CStatementBlock* owner) : CNamedPlotStatement(owner) {}
+    StatusWord Translate(std::istream&) override { return 0; }
+    StatusWord Execute(CValue*) override { return 0; }
+    using CPlotStatementBase::SendBlock;
+};
+
+TEST(PlotDevice, BlocksPast32BitSizesAreRefusedBeforeAnythingIsMade)
+{
+    UseFakeDevices();
+    CCaptureStream cap;
+    CTestProgram program;
+    CBlockProbe probe(&program);
+    bool written = false;
+    auto write = [&](CPlotBlockWriter&) {
+        written = true;
+        return StatusWord(0);
+    };
+    EXPECT_EQ(probe.SendBlock((uint64_t)UINT32_MAX + 1, WM_PLOT_SET, 0, 0, write), ERR_EXTERNAL_BUFFER);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(PlotDeviceManager().DeviceCount(), 0);
+    EXPECT_TRUE(cap.messages.empty());
+
+    // A writer that fails gives its status, and the block is gone again.
+    auto failing = [](CPlotBlockWriter&) { return StatusWord(ERR_REAL_ELEMENTS); };
+    EXPECT_EQ(probe.SendBlock(16, WM_PLOT_SET, 0, 0, failing), ERR_REAL_ELEMENTS);
+    void* again = PlotDeviceManager().CreateSharedBlock(16);
+    EXPECT_NE(again, nullptr);
+    PlotDeviceManager().ReleaseSharedBlock();
+    EXPECT_EQ(PlotDeviceManager().DeviceCount(), 0);
+}
+
 // Records the source position of each message.
 class CPositionStream : public CCaptureStream {
 public:
