@@ -75,11 +75,11 @@ inline bool IsStopCode(StatusWord s)
 
 // A comma-separated list of at most max expressions that ends with ';';
 // empty positions stay empty. 30 for any other ending or too many.
-StatusWord ParseArgumentList(std::istream& in, CStatementBlock* owner, CCompiledExpr* exprs, int max)
+StatusWord ParseArgumentList(std::istream& in, CStatementBlock* owner, CCompiledExpr* const* exprs, int max)
 {
     for (int i = 0;; ++i) {
         if (i >= max) return ERR_SYNTAX;
-        StatusWord s = ParseStreamExpression(in, owner, &exprs[i]);
+        StatusWord s = ParseStreamExpression(in, owner, exprs[i]);
         if (s == 0) return 0;
         if (s != ERR_COMMA_PLACEMENT) return IsStopCode(s) ? ERR_SYNTAX : s;
     }
@@ -360,13 +360,8 @@ StatusWord CDimplotStatement::Translate(std::istream& in)
     if (StatusWord s = TranslateRequiredHandle(in)) return s;
     StatusWord status;
     if (TranslateStar(in, status)) return status;
-    CCompiledExpr* both[2] = {&width, &height};
-    for (int i = 0; i < 2; ++i) {
-        StatusWord s = ParseStreamExpression(in, owner, both[i]);
-        if (s == 0) return 0;
-        if (s != ERR_COMMA_PLACEMENT) return IsStopCode(s) ? ERR_SYNTAX : s;
-    }
-    return ERR_SYNTAX;
+    CCompiledExpr* const both[2] = {&width, &height};
+    return ParseArgumentList(in, owner, both, 2);
 }
 
 StatusWord CBndplotStatement::Translate(std::istream& in)
@@ -374,7 +369,8 @@ StatusWord CBndplotStatement::Translate(std::istream& in)
     if (StatusWord s = TranslateRequiredHandle(in)) return s;
     StatusWord status;
     if (TranslateStar(in, status)) return status;
-    return ParseArgumentList(in, owner, bounds, 4);
+    CCompiledExpr* const all[4] = {&bounds[0], &bounds[1], &bounds[2], &bounds[3]};
+    return ParseArgumentList(in, owner, all, 4);
 }
 
 // ---- plot -------------------------------------------------------------------------
