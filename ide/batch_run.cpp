@@ -151,6 +151,8 @@ bool LoadProgramText(const std::string& path, std::string& text)
 
 int RunBatch(const std::string& file)
 {
+    // Devices run headless in batch mode whatever DISPLAY says; set before any window exists.
+    setenv("VELDRA_HEADLESS", "1", 1);
     std::error_code ec;
     // The program changes the current folder: make the path absolute first.
     std::filesystem::path abs = std::filesystem::absolute(file, ec);
