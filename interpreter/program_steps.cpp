@@ -5,6 +5,7 @@
 
 #include "builtins/file_access.h"
 #include "builtins/libraries.h"
+#include "devices/console_statements.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -24,7 +25,8 @@ void LoadFunctionLibrarySources(const std::string& folder)
 void RegisterStatementGroups()
 {
     CStatementModuleList::AddGroup(RegisterBasicStatements());
-    // not built yet: RegisterConsoleStatements, then RegisterPlotStatements.
+    CStatementModuleList::AddGroup(RegisterConsoleStatements());
+    // not built yet: RegisterPlotStatements.
 }
 
 void LoadStatementModules(const std::string& folder) { ::LoadStatementModules(folder.c_str()); }

@@ -13,6 +13,8 @@ extern int StackSize;            // program thread, bytes
 extern int ThreadPriority;
 extern std::string FunctionsFolder;
 extern std::string ModulesFolder;
+extern bool UseAsConsole;        // console output is mirrored into the message stream; clc clears it
+extern bool ConsoleSendBatch;    // print and input send their batch to the console window
 }  // namespace AppSettings
 
 // Asked first by the value text writer and reader; -1 = not handled.

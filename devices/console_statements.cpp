@@ -1,0 +1,253 @@
+// The console statement group: print, input and clc.
+#include "devices/console_statements.h"
+
+#include <atomic>
+#include <cctype>
+#include <new>
+
+#include "devices/batch_console.h"
+#include "devices/console_text.h"
+#include "interpreter/expression_statements.h"
+#include "interpreter/translator.h"
+#include "values/app_settings.h"
+#include "values/output_stream.h"
+#include "values/value_text.h"
+
+const char* const DefaultConsoleName = "DEFAULT_CONSOLE";
+
+namespace {
+
+const CmdrStatementEntry kConsoleStatements[] = {
+    {"print", STMT_PRINT,
+     "print [#HANDLE]\r\n      [:SETN=VALN,...,]printN,...\r\nOutputs a text into the console (HANDLE)",
+     "print X,Y;"},
+    {"clc", STMT_CLC, "clc [#HANDLE]\r\nClears the console (HANDLE)", "clc;"},
+    {"input", STMT_INPUT,
+     "input [#HANDLE] ivarN...\r\nThe statement reads data from the input console (HANDLE) and writes a data "
+     "into the parameters ivarN",
+     "input X"},
+};
+
+CConsoleStatementGroup ConsoleGroup;
+std::atomic<bool> g_batchConsole{false};
+
+// One item after evaluation: what is sent, and what the mirror shows.
+struct EvaluatedItem {
+    std::vector<std::pair<std::string, CValue>> options;
+    CValue value;              // print items
+    CValue* target = nullptr;  // input targets: the variable's value
+    bool read = false;         // a target that received a value
+};
+
+}  // namespace
+
+void SetBatchConsole(bool on) { g_batchConsole = on; }
+bool IsBatchConsole() { return g_batchConsole.load(); }
+
+// ---- the group ----------------------------------------------------------------
+
+CStatement* CreateConsoleStatement(int code, CStatementBlock* owner)
+{
+    switch (code) {
+    case STMT_PRINT: return new (std::nothrow) CConsoleIoStatement(owner, 0);
+    case STMT_CLC: return new (std::nothrow) CClcStatement(owner);
+    case STMT_INPUT: return new (std::nothrow) CConsoleIoStatement(owner, 1);
+    default: return nullptr;
+    }
+}
+
+CStatement* CConsoleStatementGroup::CreateStatement(int code, CStatementBlock* owner)
+{
+    return CreateConsoleStatement(code, owner);
+}
+
+bool CConsoleStatementGroup::Exit()
+{
+    // not built yet: the console device manager's Release.
+    return true;
+}
+
+CmdrInfo* RegisterConsoleStatements()
+{
+    ConsoleGroup.deviceManager = nullptr;
+    ConsoleGroup.title = "Console statements";
+    ConsoleGroup.description = "Input/Output Console statements";
+    ConsoleGroup.statements = kConsoleStatements;
+    ConsoleGroup.statementCount = (int)(sizeof(kConsoleStatements) / sizeof(kConsoleStatements[0]));
+    return &ConsoleGroup;
+}
+
+// ---- handle --------------------------------------------------------------------
+
+bool CConsoleStatementBase::ParseConsoleHandle(const std::string& name)
+{
+    if (!name.empty() && (std::isalpha((unsigned char)name[0]) || name[0] == '_')) {
+        CVarTable* vars = owner ? owner->Vars() : nullptr;
+        CVarSlot* slot = vars ? vars->FindOrAdd(name) : GlobalVariables.FindOrAdd(name);
+        if (slot) {
+            handleVariable = slot;
+            deviceName = name;
+            return true;
+        }
+    }
+    ReportError() << "Invalid a console-handle name";
+    return false;
+}
+
+HWND CConsoleStatementBase::OpenConsoleWindow()
+{
+    // not built yet: the console device manager.
+    ReportError() << "Failed to open console control";
+    return nullptr;
+}
+
+StatusWord CConsoleStatementBase::TranslateHandle(std::istream& in, int& kept)
+{
+    int c = ReadNonBlank(in);
+    std::string name;
+    if (c == '#') {
+        kept = ReadUntil(in, ";\r\n\t ", name);
+    } else {
+        kept = c;
+        name = DefaultConsoleName;
+    }
+    return ParseConsoleHandle(name) ? 0 : ERR_INTERNAL;
+}
+
+// ---- clc -------------------------------------------------------------------------
+
+StatusWord CClcStatement::Translate(std::istream& in)
+{
+    int kept;
+    if (StatusWord st = TranslateHandle(in, kept)) return st;
+    if (kept == '\r' || kept == '\n' || kept == '\t' || kept == ' ') kept = ReadNonBlank(in);
+    return kept == ';' ? 0 : ERR_SYNTAX;
+}
+
+StatusWord CClcStatement::Execute(CValue*)
+{
+    if (IsBatchConsole()) {
+        GetOutputStream()->Clear();
+        return 0;
+    }
+    HWND window = OpenConsoleWindow();
+    if (!window) return ERR_INTERNAL;
+    // not built yet: WM_CONSOLE_CLEAR with the device name as title.
+    if (AppSettings::UseAsConsole) GetOutputStream()->Clear();
+    return 0;
+}
+
+// ---- print and input ------------------------------------------------------------
+
+StatusWord CConsoleIoStatement::Translate(std::istream& in)
+{
+    int kept;
+    if (StatusWord st = TranslateHandle(in, kept)) return st;
+    if (kept == ';') return 0;
+    if (kept != '\r' && kept != '\n' && kept != '\t' && kept != ' ') PutBackChar(in, kept);
+
+    // Options wait for the next item that is not empty.
+    std::vector<std::unique_ptr<ConsoleOptionRecord>> pending;
+    for (;;) {
+        int c = ReadNonBlank(in);
+        if (c == EOF) return ERR_SYNTAX;
+        if (c == ':') {
+            auto option = std::make_unique<ConsoleOptionRecord>();
+            // A ';' also ends the name: an option without a value may close
+            // the statement, and the name never runs into the next one.
+            int stop = ReadUntil(in, "=,;", option->name);
+            if (stop == '=') {
+                StatusWord st = ParseStreamExpression(in, owner, &option->value);
+                pending.push_back(std::move(option));
+                if (st == ERR_COMMA_PLACEMENT) continue;
+                return st;
+            }
+            pending.push_back(std::move(option));
+            if (stop == ',') continue;
+            return stop == ';' ? 0 : ERR_SYNTAX;
+        }
+        auto item = std::make_unique<ConsoleItemRecord>();
+        if (c == '$' && flag == 1)
+            item->target = true;
+        else
+            PutBackChar(in, c);
+        StatusWord st = ParseStreamExpression(in, owner, &item->expr);
+        if (st != 0 && st != ERR_COMMA_PLACEMENT) return st;
+        if (item->expr.root) {
+            item->options = std::move(pending);
+            pending.clear();
+            items.push_back(std::move(item));
+        }
+        if (st == 0) return 0;
+    }
+}
+
+StatusWord CConsoleIoStatement::Execute(CValue*)
+{
+    const size_t n = items.size();
+    std::vector<EvaluatedItem> done(n);
+
+    // Targets first: nothing else is evaluated when one is no variable.
+    for (size_t i = 0; i < n; ++i) {
+        if (!items[i]->target) continue;
+        CValue* target = nullptr;
+        if (StatusWord st = owner->EvaluateReference(items[i]->expr.root, &target)) return st;
+        if (!target) return ERR_NOT_LVALUE;
+        done[i].target = target;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        for (const auto& option : items[i]->options) {
+            CValue v;
+            if (StatusWord st = EvalStatementArgument(option->value.root, v, owner)) return st;
+            done[i].options.emplace_back(option->name, std::move(v));
+        }
+        if (done[i].target) continue;
+        if (StatusWord st = EvalStatementArgument(items[i]->expr.root, done[i].value, owner)) return st;
+    }
+
+    bool batch = IsBatchConsole();
+    bool sent = false;  // whether the targets were asked for at all
+    if (batch) {
+        // One line of standard input per target; the options mean nothing here.
+        bool more = true;
+        for (EvaluatedItem& item : done) {
+            if (!item.target || !more) continue;
+            std::string line;
+            StdinLine r = ReadStandardInputLine(line, [this] { return owner->Context()->IsStopRequested() != 0; });
+            if (r == StdinLine::Read) {
+                ConsoleTextToValue(line, *item.target);
+                item.read = true;
+            } else {
+                more = false;
+            }
+        }
+        sent = true;
+    } else {
+        HWND window = OpenConsoleWindow();
+        if (!window) return ERR_INTERNAL;
+        // not built yet: the request to the console device.
+        (void)window;
+    }
+
+    if (sent) {
+        for (const EvaluatedItem& item : done) {
+            if (!item.target || item.read) continue;
+            CMessageWriter w(MSG_WARNING);
+            w.Output()->AttachToCurrent(MakeSourcePosition(owner, textStart));
+            w << "Failed to read parameter from the console";
+        }
+    }
+
+    // The mirror: every item's text side by side, in one message.
+    if (n > 0 && (batch || AppSettings::UseAsConsole)) {
+        CMessageWriter w(MSG_PLAIN);
+        w.Output()->AttachToCurrent(MakeSourcePosition(owner, textStart));
+        for (const EvaluatedItem& item : done) {
+            if (item.target && !item.read && sent)
+                w << "INVALID";
+            else
+                WriteValue(w.Stream(), item.target ? *item.target : item.value, ConsoleMirrorTextFormat);
+        }
+    }
+    return 0;
+}
