@@ -7,6 +7,7 @@
 
 #include "devices/batch_console.h"
 #include "devices/console_text.h"
+#include "devices/device_protocol.h"
 #include "interpreter/expression_statements.h"
 #include "interpreter/translator.h"
 #include "values/app_settings.h"
@@ -30,14 +31,6 @@ const CmdrStatementEntry kConsoleStatements[] = {
 
 CConsoleStatementGroup ConsoleGroup;
 std::atomic<bool> g_batchConsole{false};
-
-// One item after evaluation: what is sent, and what the mirror shows.
-struct EvaluatedItem {
-    std::vector<std::pair<std::string, CValue>> options;
-    CValue value;              // print items
-    CValue* target = nullptr;  // input targets: the variable's value
-    bool read = false;         // a target that received a value
-};
 
 }  // namespace
 
@@ -132,7 +125,9 @@ StatusWord CClcStatement::Execute(CValue*)
     }
     HWND window = OpenConsoleWindow();
     if (!window) return ERR_INTERNAL;
-    // not built yet: WM_CONSOLE_CLEAR with the device name as title.
+    ConsoleTitleRequest request;
+    request.title = deviceName;
+    SendMessage(window, WM_CONSOLE_CLEAR, 0, (LPARAM)&request);
     if (AppSettings::UseAsConsole) GetOutputStream()->Clear();
     return 0;
 }
@@ -185,53 +180,73 @@ StatusWord CConsoleIoStatement::Translate(std::istream& in)
 StatusWord CConsoleIoStatement::Execute(CValue*)
 {
     const size_t n = items.size();
-    std::vector<EvaluatedItem> done(n);
+    std::vector<ConsoleIoItem> io(n);
+    std::vector<std::vector<ConsoleIoOption>> options(n);
 
     // Targets first: nothing else is evaluated when one is no variable.
+    bool anyTarget = false;
     for (size_t i = 0; i < n; ++i) {
         if (!items[i]->target) continue;
         CValue* target = nullptr;
         if (StatusWord st = owner->EvaluateReference(items[i]->expr.root, &target)) return st;
         if (!target) return ERR_NOT_LVALUE;
-        done[i].target = target;
+        io[i].target = target;
+        anyTarget = true;
     }
     for (size_t i = 0; i < n; ++i) {
-        for (const auto& option : items[i]->options) {
-            CValue v;
-            if (StatusWord st = EvalStatementArgument(option->value.root, v, owner)) return st;
-            done[i].options.emplace_back(option->name, std::move(v));
+        options[i].resize(items[i]->options.size());
+        for (size_t k = 0; k < items[i]->options.size(); ++k) {
+            const ConsoleOptionRecord& option = *items[i]->options[k];
+            options[i][k].name = option.name;
+            if (StatusWord st = EvalStatementArgument(option.value.root, options[i][k].value, owner)) return st;
         }
-        if (done[i].target) continue;
-        if (StatusWord st = EvalStatementArgument(items[i]->expr.root, done[i].value, owner)) return st;
+        io[i].options = options[i].empty() ? nullptr : options[i].data();
+        io[i].optionCount = (uint32_t)options[i].size();
+        if (items[i]->target) continue;
+        if (StatusWord st = EvalStatementArgument(items[i]->expr.root, io[i].value, owner)) return st;
     }
 
-    bool batch = IsBatchConsole();
-    bool sent = false;  // whether the targets were asked for at all
+    const bool batch = IsBatchConsole();
+    bool asked = false;  // whether the targets were asked for: only then a null target means "no value"
     if (batch) {
         // One line of standard input per target; the options mean nothing here.
         bool more = true;
-        for (EvaluatedItem& item : done) {
-            if (!item.target || !more) continue;
+        for (ConsoleIoItem& item : io) {
+            if (!item.target) continue;
             std::string line;
-            StdinLine r = ReadStandardInputLine(line, [this] { return owner->Context()->IsStopRequested() != 0; });
-            if (r == StdinLine::Read) {
+            if (more &&
+                ReadStandardInputLine(line, [this] { return owner->Context()->IsStopRequested() != 0; }) ==
+                    StdinLine::Read)
                 ConsoleTextToValue(line, *item.target);
-                item.read = true;
-            } else {
+            else {
                 more = false;
+                item.target = nullptr;
             }
         }
-        sent = true;
+        asked = true;
     } else {
         HWND window = OpenConsoleWindow();
         if (!window) return ERR_INTERNAL;
-        // not built yet: the request to the console device.
-        (void)window;
+        if (AppSettings::ConsoleSendBatch) {
+            asked = true;
+            if (anyTarget && owner->Context()->IsStopRequested()) {
+                // A break handled before the request arrived would be lost
+                // and the read would wait for the user: send nothing.
+                for (ConsoleIoItem& item : io) item.target = nullptr;
+            } else {
+                ConsoleIoRequest request;
+                request.title = deviceName;
+                request.items = io.empty() ? nullptr : io.data();
+                request.itemCount = (uint32_t)n;
+                // The reply says nothing about which targets were read.
+                SendMessage(window, WM_CONSOLE_IO, 0, (LPARAM)&request);
+            }
+        }
     }
 
-    if (sent) {
-        for (const EvaluatedItem& item : done) {
-            if (!item.target || item.read) continue;
+    if (asked) {
+        for (size_t i = 0; i < n; ++i) {
+            if (!items[i]->target || io[i].target) continue;
             CMessageWriter w(MSG_WARNING);
             w.Output()->AttachToCurrent(MakeSourcePosition(owner, textStart));
             w << "Failed to read parameter from the console";
@@ -242,11 +257,13 @@ StatusWord CConsoleIoStatement::Execute(CValue*)
     if (n > 0 && (batch || AppSettings::UseAsConsole)) {
         CMessageWriter w(MSG_PLAIN);
         w.Output()->AttachToCurrent(MakeSourcePosition(owner, textStart));
-        for (const EvaluatedItem& item : done) {
-            if (item.target && !item.read && sent)
-                w << "INVALID";
+        for (size_t i = 0; i < n; ++i) {
+            if (!items[i]->target)
+                WriteValue(w.Stream(), io[i].value, ConsoleMirrorTextFormat);
+            else if (io[i].target)
+                WriteValue(w.Stream(), *io[i].target, ConsoleMirrorTextFormat);
             else
-                WriteValue(w.Stream(), item.target ? *item.target : item.value, ConsoleMirrorTextFormat);
+                w << "INVALID";
         }
     }
     return 0;
