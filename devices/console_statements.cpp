@@ -7,10 +7,13 @@
 
 #include "devices/batch_console.h"
 #include "devices/console_text.h"
+#include "devices/device_manager.h"
 #include "devices/device_protocol.h"
 #include "interpreter/expression_statements.h"
 #include "interpreter/translator.h"
+#include "platform/user/user.h"
 #include "values/app_settings.h"
+#include "values/identifier_ids.h"
 #include "values/output_stream.h"
 #include "values/value_text.h"
 
@@ -56,13 +59,13 @@ CStatement* CConsoleStatementGroup::CreateStatement(int code, CStatementBlock* o
 
 bool CConsoleStatementGroup::Exit()
 {
-    // not built yet: the console device manager's Release.
+    ConsoleDeviceManager().Release();
     return true;
 }
 
 CmdrInfo* RegisterConsoleStatements()
 {
-    ConsoleGroup.deviceManager = nullptr;
+    ConsoleGroup.deviceManager = &ConsoleDeviceManager();
     ConsoleGroup.title = "Console statements";
     ConsoleGroup.description = "Input/Output Console statements";
     ConsoleGroup.statements = kConsoleStatements;
@@ -89,9 +92,21 @@ bool CConsoleStatementBase::ParseConsoleHandle(const std::string& name)
 
 HWND CConsoleStatementBase::OpenConsoleWindow()
 {
-    // not built yet: the console device manager.
-    ReportError() << "Failed to open console control";
-    return nullptr;
+    // The handle variable carries the window from statement to statement.
+    CValue* handle = handleVariable ? handleVariable->value : nullptr;
+    if (handle && handle->Type() == VT_IDENTIFIER) {
+        HWND known = WindowOfIdentifierId(handle->Word());
+        if (known && IsWindow(known)) return known;
+    }
+    CIODevice* device = ConsoleDeviceManager().OpenDevice(deviceName.c_str(), DEVICE_IN_PROCESS, nullptr);
+    if (!device) return nullptr;
+    HWND window = device->Window();
+    if (!window || !IsWindow(window)) {
+        ReportError() << "Failed to open console control";
+        return nullptr;
+    }
+    if (handle) handle->SetIdentifier(IdentifierIdOfWindow(window));
+    return window;
 }
 
 StatusWord CConsoleStatementBase::TranslateHandle(std::istream& in, int& kept)

@@ -113,6 +113,7 @@ void ShutdownInterpreter()
 {
     ProgramSteps::DeleteAllUserFunctions();
     ProgramSteps::ExitStatementModules();
+    ProgramSteps::UnloadFunctionModules();
 }
 
 // ---- the program thread ---------------------------------------------------

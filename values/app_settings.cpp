@@ -9,6 +9,8 @@ int StackSize = 1048576;
 int ThreadPriority = 0;
 std::string FunctionsFolder = "\\funlib";
 std::string ModulesFolder = "\\bin";
+std::string PlotDeviceLibrary = "Quorrax.so";
+std::string ConsoleDeviceLibrary = "Nerithx.so";
 bool UseAsConsole = true;
 bool ConsoleSendBatch = true;
 }  // namespace AppSettings

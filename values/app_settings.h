@@ -13,6 +13,10 @@ extern int StackSize;            // program thread, bytes
 extern int ThreadPriority;
 extern std::string FunctionsFolder;
 extern std::string ModulesFolder;
+// File names of the device libraries in the modules folder; the device
+// managers read them on every load.
+extern std::string PlotDeviceLibrary;
+extern std::string ConsoleDeviceLibrary;
 extern bool UseAsConsole;        // console output is mirrored into the message stream; clc clears it
 extern bool ConsoleSendBatch;    // print and input send their batch to the console window
 }  // namespace AppSettings
