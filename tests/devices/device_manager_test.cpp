@@ -52,7 +52,7 @@ protected:
     int Count(const std::string& text)
     {
         int n = 0;
-        for (const std::string& m : cap.messages) n += m == text;
+        for (const std::string& m : cap.Snapshot()) n += m == text;
         return n;
     }
 
