@@ -52,7 +52,7 @@ struct SettingsGuard {
 TEST(ConsoleDevice, RequestsAndMirror)
 {
     DeviceProgramRun r = RunConsole(
-        "X = 1; Y = 9; print :Color=\"red\", :bd, \"a\", 2; print #A \"h\"; input \"n? \", $X, $Y; print X, Y;",
+        "X = 1; Y = 9; print :Color=\"red\", :bd, \"a\", 2; print #A \"h\"; input \"n? \", $X, $Y; print X, Y; input #A;",
         "5|!");
     EXPECT_EQ(r.messages, (Lines{
                               "Nerithx.so 0x8BE title=\"DEFAULT_CONSOLE\" items=[{Color=\"red\", bd=UNK} \"a\" {} 2]",
@@ -64,6 +64,8 @@ TEST(ConsoleDevice, RequestsAndMirror)
                               "n? 5INVALID",
                               "Nerithx.so 0x8BE title=\"DEFAULT_CONSOLE\" items=[{} 5 {} 9]",
                               "59",
+                              // no items: the request goes for the title, and no mirror follows
+                              "Nerithx.so 0x8BE title=\"A\" items=[]",
                           }));
     EXPECT_EQ(r.exitCode, 0u);
 }
