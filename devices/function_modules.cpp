@@ -17,6 +17,9 @@ struct ModuleList {
     std::mutex lock;
     std::vector<FuncModule> modules;                     // load order
     std::vector<std::unique_ptr<FuncLibrary>> copies;    // registered copies
+    // Unregistered copies are kept: an abandoned program thread may still be
+    // looking through a library list it read before the shutdown.
+    std::vector<std::unique_ptr<FuncLibrary>> retired;
 };
 
 ModuleList& List()
@@ -102,13 +105,13 @@ bool CFuncModuleList::InitAll(COutputStream* stream, ReadValueHookFn readHook, W
 void CFuncModuleList::Unload()
 {
     ModuleList& l = List();
-    std::vector<std::unique_ptr<FuncLibrary>> copies;
-    {
-        std::lock_guard<std::mutex> g(l.lock);
-        copies.swap(l.copies);
-        l.modules.clear();  // the libraries themselves stay loaded
+    std::lock_guard<std::mutex> g(l.lock);
+    for (auto& c : l.copies) {
+        UnregisterFuncLibrary(c.get());
+        l.retired.push_back(std::move(c));
     }
-    for (const auto& c : copies) UnregisterFuncLibrary(c.get());
+    l.copies.clear();
+    l.modules.clear();  // the libraries themselves stay loaded
 }
 
 std::vector<FuncModule> CFuncModuleList::Modules()

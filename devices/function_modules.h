@@ -53,8 +53,8 @@ public:
     static bool InitAll(COutputStream* stream, ReadValueHookFn readHook, WriteValueHookFn writeHook, HWND mainWindow);
     // The program's own copy of a record, kept in the list.
     static FuncLibrary* AddLibrary(const FuncLibrary* library);
-    // Shutdown: the copies are unregistered and freed; the modules stay
-    // mapped (a program thread that did not end may be inside one).
+    // Shutdown: the copies leave the library list; they and the modules stay
+    // in memory (a program thread that did not end may be inside one).
     static void Unload();
 
     // For the IDE's functions window: the modules in load order.
