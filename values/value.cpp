@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "values/cell_pool.h"
 #include "values/output_stream.h"
@@ -215,15 +217,55 @@ void CValue::CopyFrom(const CValue& src)
     m_tag = src.m_tag;
 }
 
+namespace {
+
+void FreeContainer(uint32_t type, uintptr_t payload)
+{
+    switch (type) {
+    case VT_MATRIX: delete reinterpret_cast<CValueMatrix*>(payload); break;
+    case VT_STRUCT: delete reinterpret_cast<CStructValue*>(payload); break;
+    case VT_STRING: FreeValueArray(reinterpret_cast<CValue*>(payload)); break;
+    default: break;
+    }
+}
+
+// Containers met while another one is being freed wait in the outermost
+// free's list instead of being freed from inside their parent's destructor:
+// a value nested a million levels deep is freed in a loop, not by a million
+// nested calls.
+using PendingFrees = std::vector<std::pair<uint32_t, uintptr_t>>;
+thread_local PendingFrees* t_pending = nullptr;
+
+}  // namespace
+
 void CValue::ReleasePayload()
 {
     switch (Type()) {
     case VT_REAL: DropRealCell(reinterpret_cast<double*>(m_payload)); break;
     case VT_COMPLEX: DropComplexCell(reinterpret_cast<Complex*>(m_payload)); break;
     case VT_STRING0: std::free(reinterpret_cast<char*>(m_payload)); break;
-    case VT_MATRIX: delete reinterpret_cast<CValueMatrix*>(m_payload); break;
-    case VT_STRUCT: delete reinterpret_cast<CStructValue*>(m_payload); break;
-    case VT_STRING: FreeValueArray(reinterpret_cast<CValue*>(m_payload)); break;
+    case VT_MATRIX:
+    case VT_STRUCT:
+    case VT_STRING: {
+        if (PendingFrees* p = t_pending) {
+            try {
+                p->emplace_back(Type(), m_payload);
+            } catch (const std::bad_alloc&) {
+                FreeContainer(Type(), m_payload);  // no room to defer: free it here
+            }
+            return;
+        }
+        PendingFrees items;
+        t_pending = &items;
+        FreeContainer(Type(), m_payload);
+        while (!items.empty()) {
+            const auto item = items.back();
+            items.pop_back();
+            FreeContainer(item.first, item.second);
+        }
+        t_pending = nullptr;
+        break;
+    }
     default: break;
     }
 }
