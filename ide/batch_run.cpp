@@ -7,42 +7,60 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
 
 #include "interpreter/program.h"
+#include "interpreter/status.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
 #include "values/output_stream.h"
 
 namespace {
 
-// Start-up messages go to standard error; from translation on, every
-// message goes to standard output as it stands, ended by a line break.
+// Start-up messages go to standard error, warnings and errors only; from
+// translation on, every message goes to standard output as it stands, ended
+// by a line break. An error or warning that carries a place in a source text
+// is followed by "  at FILE:LINE" on standard error (displayed values carry
+// their place too, for the editor, but a terminal needs only the faults').
 class CBatchOutputStream : public COutputStream {
 public:
     void OnMessage(COutputMessage* msg) override
     {
         std::lock_guard<std::mutex> g(m_writeLock);
+        const bool error = msg->m_color == &RedTextColor;
+        if (!m_toStdout && !error && msg->m_color != &GreenTextColor) return;  // start-up information
         FILE* f = m_toStdout ? stdout : stderr;
         std::fwrite(msg->m_text.data(), 1, msg->m_text.size(), f);
         std::fputc('\n', f);
-        std::fflush(f);
-        if (m_toStdout && msg->m_color == &RedTextColor) m_errors = true;
+        if (std::fflush(f) != 0 || std::ferror(f)) WriteFailed(f);
+        if (m_toStdout && error) m_errors = true;
+        if (COutputAttribute* a = msg->FindAttachment(2)) WritePlace(msg, a);
     }
     void OnClear() override {}
+    void OnLateAttachment(COutputMessage* msg, COutputAttribute* a) override
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        WritePlace(msg, a);
+    }
 
-    void StartProgramOutput()
+    void StartProgramOutput(const std::string& path, const std::string& shownName, const std::string& text)
     {
         std::lock_guard<std::mutex> g(m_writeLock);
         m_toStdout = true;
+        m_programPath = path;
+        m_programName = shownName;
+        m_programText = text;
     }
     // Whether an error message was written since the last call.
     bool TakeErrors()
@@ -52,11 +70,63 @@ public:
         m_errors = false;
         return e;
     }
+    // The errno of the first failed write to standard output, 0 when none failed.
+    int OutputFailure()
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        if (!m_outputErrno && (std::fflush(stdout) != 0 || std::ferror(stdout))) m_outputErrno = errno ? errno : EIO;
+        return m_outputErrno;
+    }
+    // Set once the run's stop event exists: a failed write ends the run.
+    void SetStopEvent(HANDLE h)
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        m_stopEvent = h;
+        if (m_outputErrno && h) SetEvent(h);
+    }
 
 private:
+    void WriteFailed(FILE* f)
+    {
+        if (f != stdout || m_outputErrno) return;
+        m_outputErrno = errno ? errno : EIO;
+        if (m_stopEvent) SetEvent(m_stopEvent);
+    }
+
+    // "  at FILE:LINE" once per message, for a place in the program or a library source.
+    void WritePlace(COutputMessage* msg, COutputAttribute* a)
+    {
+        auto* place = dynamic_cast<CSourcePosition*>(a);
+        if (!place || place->name.empty() || msg == m_placed) return;
+        if (msg->m_color != &RedTextColor && msg->m_color != &GreenTextColor) return;
+        m_placed = msg;
+        const std::string* text = &m_programText;
+        std::string shown = m_programName;
+        if (place->name != m_programPath) {
+            auto it = m_sources.find(place->name);
+            if (it == m_sources.end()) {
+                std::ifstream in(place->name, std::ios::binary);
+                std::ostringstream ss;
+                if (in) ss << in.rdbuf();
+                it = m_sources.emplace(place->name, ss.str()).first;
+            }
+            text = &it->second;
+            shown = place->name;
+        }
+        const size_t end = std::min(text->size(), (size_t)std::max(0, place->offset));
+        const long line = 1 + (long)std::count(text->begin(), text->begin() + (long)end, '\n');
+        std::fprintf(stderr, "  at %s:%ld\n", shown.c_str(), line);
+        std::fflush(stderr);
+    }
+
     std::mutex m_writeLock;
     bool m_toStdout = false;
     bool m_errors = false;
+    int m_outputErrno = 0;
+    HANDLE m_stopEvent = nullptr;
+    std::string m_programPath, m_programName, m_programText;
+    std::map<std::string, std::string> m_sources;
+    const COutputMessage* m_placed = nullptr;
 };
 
 // SIGINT: the handler only writes a byte into a pipe; a watcher thread
@@ -174,7 +244,7 @@ int RunBatch(const std::string& file)
     CProgram* program = owned.get();
     program->Init(nullptr);
 
-    stream.StartProgramOutput();
+    stream.StartProgramOutput(abs.string(), file, text);
     program->Clear();
     program->sourceName = abs.string();
     program->textBase = 0;
@@ -188,6 +258,7 @@ int RunBatch(const std::string& file)
     }
 
     HANDLE stopEvent = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    stream.SetStopEvent(stopEvent);
     CInterruptWatcher watcher(program, stopEvent);
     watcher.Start();
     if (!program->StartThread()) {
@@ -210,8 +281,10 @@ int RunBatch(const std::string& file)
     program->StopThread();
     bool abandoned = program->IsAbandoned();
     watcher.Finish();
+    stream.SetStopEvent(nullptr);
     CloseHandle(stopEvent);
-    std::fflush(stdout);
+    const int writeFailure = stream.OutputFailure();
+    if (writeFailure) std::fprintf(stderr, "Cannot write to standard output: %s\n", std::strerror(writeFailure));
     std::fflush(stderr);
     if (abandoned) {
         // The thread may still run: leave without tearing anything down.
@@ -220,5 +293,5 @@ int RunBatch(const std::string& file)
     }
     owned.reset();
     ShutdownInterpreter();
-    return stream.TakeErrors() ? BATCH_RUN_ERROR : BATCH_OK;
+    return stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK;
 }

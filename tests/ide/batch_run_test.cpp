@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,47 @@ TEST_F(BatchRun, MessagesGoToStandardOutputInOrder)
         EXPECT_EQ(r.out, c.out) << c.text;
         EXPECT_EQ(r.rc, c.rc) << c.text;
     }
+}
+
+TEST_F(BatchRun, StandardErrorGivesTheFaultsPlaces)
+{
+    struct Case {
+        const char* text;
+        const char* out;
+        const char* err;
+        int rc;
+    };
+    const Case cases[] = {
+        // no start-up chatter, nothing for displayed values
+        {"x = 1;\nx;\n", "1\n", "", 0},
+        {"x = 1;\ny = (2 + ;\n", "Error: Syntax error: at this position\n", "  at p.vdx:2\n", 2},
+        {"x = 1;\r\n\r\n  y = zz + 1;\r\n", "Error: Variable is not defined above\n", "  at p.vdx:3\n", 1},
+        // the function writes its own text, the place follows
+        {"\"a\";\nsmid(\"abc\", 4, 1);\n", "a\nError: String index is out of range\n", "  at p.vdx:2\n", 1},
+        {"function r = f(a)\n  r = a +\n    q;\nend\nf(2);\n", "Error: Variable is not defined above\n",
+         "  at p.vdx:2\n", 1},
+    };
+    for (const Case& c : cases) {
+        Write("p.vdx", c.text);
+        RunResult r = RunVeldra({"--run", "p.vdx"}, dir);
+        EXPECT_EQ(r.out, c.out) << c.text;
+        EXPECT_EQ(r.err, c.err) << c.text;
+        EXPECT_EQ(r.rc, c.rc) << c.text;
+    }
+}
+
+TEST_F(BatchRun, FailedWriteToStandardOutputIsAnError)
+{
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    Write("p.vdx", "for(i = 1:3)\n  i;\nend\n");
+    const std::string exe = Veldra();
+    const std::string cmd = "cd '" + dir.string() + "' && '" + exe + "' --run p.vdx >/dev/full 2>err.txt";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream in(dir / "err.txt");
+    std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(err, "Cannot write to standard output: No space left on device\n");
 }
 
 TEST_F(BatchRun, RelativePathAndTheProgramFolder)
