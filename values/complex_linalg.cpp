@@ -56,17 +56,27 @@ double CComplexMatrix::MaxRowSum() const
 
 double CComplexMatrix::FrobeniusNorm() const
 {
-    // The real parts of the diagonal of A^H A, column by column.
+    // The real parts of the diagonal of A^H A, column by column, with every
+    // part scaled by the largest one so that the squares neither overflow
+    // nor underflow.
+    double scale = 0.0;
+    for (int j = 0; j < Cols(); j++)
+        for (int i = 0; i < Rows(); i++) {
+            const Complex& z = Cell(i, j);
+            scale = std::fmax(scale, std::fmax(std::fabs(z.re), std::fabs(z.im)));
+        }
+    if (!(scale > 0) || std::isinf(scale)) scale = 1.0;  // zeros, or INF/NaN as they come
     double total = 0.0;
     for (int j = 0; j < Cols(); j++) {
         double diag = 0.0;
         for (int i = 0; i < Rows(); i++) {
             const Complex& z = Cell(i, j);
-            diag += z.re * z.re + z.im * z.im;
+            const double re = z.re / scale, im = z.im / scale;
+            diag += re * re + im * im;
         }
         total += diag;
     }
-    return std::sqrt(total);
+    return scale * std::sqrt(total);
 }
 
 double CComplexMatrix::Norm2() const
@@ -88,9 +98,17 @@ double CComplexMatrix::VectorNorm(double p) const
         }
         return best;
     }
+    // For p > 0 the moduli are scaled by the largest one: (sum |x/m|^p)^(1/p) m
+    // neither overflows nor underflows where the norm itself does not.
+    double scale = 1.0;
+    if (p > 0) {
+        double m = 0.0;
+        for (int k = 0; k < n; k++) m = std::fmax(m, ComplexAbsOf(cell(k)));
+        if (m > 0 && !std::isinf(m)) scale = m;
+    }
     double sum = 0.0;
-    for (int k = 0; k < n; k++) sum += std::pow(ComplexAbsOf(cell(k)), p);
-    return std::pow(sum, 1.0 / p);
+    for (int k = 0; k < n; k++) sum += std::pow(ComplexAbsOf(cell(k)) / scale, p);
+    return scale * std::pow(sum, 1.0 / p);
 }
 
 double CComplexMatrix::Norm(const double* p) const
@@ -193,6 +211,55 @@ int CComplexMatrix::Expm(CComplexMatrix& out) const
     return 0;
 }
 
+namespace {
+
+// Principal square root through the complex Schur form A = Q T Q^H: R upper
+// triangular with R^2 = T, column by column (R(i,i) = sqrt T(i,i),
+// R(i,j) = (T(i,j) - sum R(i,k) R(k,j)) / (R(i,i) + R(j,j))). Unlike the
+// eigenvector formula it holds for defective matrices ([1,1;0,1]). When two
+// zero eigenvalues meet with a coupling between them there is no square
+// root: the warning says so and that entry stays 0.
+int SchurSqrt(CComplexMatrix& A)
+{
+    const int n = A.Rows();
+    bool realInput = true;
+    for (int i = 0; i < n && realInput; i++)
+        for (int j = 0; j < n; j++)
+            if (A.Cell(i, j).im != 0.0) {
+                realInput = false;
+                break;
+            }
+    CComplexMatrix Q, T;
+    if (int rc = LapackSchur(A, Q, T)) return rc;
+    CComplexMatrix R(n, n);
+    bool singular = false;
+    for (int j = 0; j < n; j++) {
+        R.Cell(j, j) = ComplexSqrt(T.Cell(j, j));
+        for (int i = j - 1; i >= 0; i--) {
+            Complex s = T.Cell(i, j);
+            for (int k = i + 1; k < j; k++) {
+                Complex t = R.Cell(i, k);
+                t *= R.Cell(k, j);
+                s -= t;
+            }
+            Complex d = R.Cell(i, i);
+            d += R.Cell(j, j);
+            if (d.re == 0.0 && d.im == 0.0) {
+                if (s.re != 0.0 || s.im != 0.0) singular = true;
+                R.Cell(i, j) = Complex();
+            } else {
+                s /= d;
+                R.Cell(i, j) = s;
+            }
+        }
+    }
+    if (singular) ReportWarning() << "Matrix is singular and may not have a square root";
+    A = SchurBackTransform(Q, R, realInput);
+    return 0;
+}
+
+}  // namespace
+
 int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
 {
     const int n = A.Rows();
@@ -223,6 +290,13 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
         }
         if (p.re < 0.0) return LapackInverse(A);
         return 0;
+    }
+    // Halves of whole powers go through the Schur square root, then the
+    // product path: sqrtm and A^0.5 hold for defective matrices too.
+    if (p.im == 0.0 && std::isfinite(p.re) && RoundToNearest(2 * p.re) == 2 * p.re && std::fabs(p.re) < 1e15) {
+        if (int rc = SchurSqrt(A)) return rc;
+        if (p.re == 0.5) return 0;
+        return Power(A, Complex(2 * p.re, 0.0));
     }
     CComplexMatrix work(A), V, D;
     if (work.EigDecompose(V, D) != 0) return 10;
