@@ -303,7 +303,7 @@ StatusWord BuiltinFwrite(CValue* id, CValue* x, CValue* out)
         std::fstream& s = *e->text;
         PrepareTextWrite(s);
         if (e->flags & FileEntry::FLAG_WRITTEN) s << ' ';
-        s << *x;
+        WriteValueForReading(s, *x);  // what fread reads back
         e->AlignAfterWrite();
         e->flags |= FileEntry::FLAG_WRITTEN;
     }
@@ -457,9 +457,23 @@ StatusWord BuiltinFsize(CValue* id, CValue* out)
         out->SetReal(0.0);
         return 0;
     }
-    const int64_t size = e->Size();
-    // A size that cannot be had reads as all bits set.
-    out->SetReal(size < 0 ? 4294967295.0 : (double)size);
+    int64_t size = -1;
+    if (!e->IsBinary() && e->text->fail() && !e->text->bad() && e->text->eof()) {
+        // Reading up to the end leaves the stream failed, but its size is
+        // still there to be had: look past the end-of-file state, then put
+        // the state back so that feof and the readers see what they saw.
+        std::fstream& t = *e->text;
+        const std::ios_base::iostate state = t.rdstate();
+        t.clear();
+        size = e->Size();
+        t.clear();
+        t.setstate(state);
+    } else {
+        size = e->Size();
+    }
+    // A size that cannot be had is -1, the failure value of ftell, not a
+    // number that reads like a file of four gigabytes.
+    out->SetReal(size < 0 ? -1.0 : (double)size);
     return 0;
 }
 
