@@ -6,12 +6,14 @@
 
 #include <cmath>
 #include <istream>
+#include <new>
 #include <vector>
 
 #include "builtins/cell_walk.h"
 #include "interpreter/block.h"
 #include "interpreter/user_function.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/value_text.h"
 
 namespace {
@@ -398,14 +400,51 @@ StatusWord BuiltinFreadln(CValue* id, CValue* out)
         ReportError() << "freadln: binary files does not support";
         return ERR_INTERNAL;
     }
+    // The line is read in chunks: a file without line ends (a device that
+    // never ends) is stopped by Stop and by the memory it would need, before
+    // the process has taken it all.
+    std::istream& in = *e->text;
     std::string line;
-    if (!std::getline(*e->text, line)) {
+    bool any = false;
+    size_t nextCheck = (size_t)16 << 20;
+    try {
+        char buf[65536];
+        for (;;) {
+            in.get(buf, sizeof buf, '\n');
+            const std::streamsize got = in.gcount();
+            if (got > 0) {
+                line.append(buf, (size_t)got);
+                any = true;
+            }
+            if (in.eof() || in.bad()) break;
+            if (in.fail()) in.clear();  // an empty piece before the line end
+            if (in.peek() == '\n') {
+                in.get();
+                any = true;
+                break;
+            }
+            if (in.eof()) break;
+            if (ThreadStopRequested()) return ERR_STOPPED;
+            if (line.size() >= nextCheck) {
+                // A String takes a cell per character.
+                if (!MemoryCanHold((uint64_t)line.size() * (sizeof(CValue) + 1))) throw std::bad_alloc();
+                nextCheck *= 2;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ReportError() << "freadln: not enough memory for the line";
+        return ERR_INTERNAL;
+    }
+    if (!any) {
         out->Clear();
         return 0;
     }
     // Lines ended by CR LF read like lines ended by LF.
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    out->SetString(line);
+    if (!out->SetString(line)) {
+        ReportError() << "freadln: not enough memory for the line";
+        return ERR_INTERNAL;
+    }
     return 0;
 }
 

@@ -86,6 +86,8 @@ bool ValueMatrixShapeFits(int64_t rows, int64_t cols)
     return bytes <= AvailableMemoryBytes();
 }
 
+bool MemoryCanHold(uint64_t bytes) { return bytes <= AvailableMemoryBytes(); }
+
 bool IsZeroCell(const CValue& v)
 {
     switch (v.Type()) {

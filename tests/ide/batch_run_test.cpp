@@ -232,6 +232,13 @@ TEST_F(BatchRun, InterruptStopsALoopWithAnEmptyBody)
     ExpectInterruptStops(Write("w.vdx", "\"spinning\";\nwhile(1) end\n\"after\";\n"), dir, "spinning");
 }
 
+TEST_F(BatchRun, InterruptStopsReadingALineThatNeverEnds)
+{
+    if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
+    ExpectInterruptStops(Write("z.vdx", "\"reading\";\nf = fopen(\"/dev/zero\", OPEN_EXIST);\nfreadln(f);\n\"after\";\n"),
+                         dir, "reading");
+}
+
 TEST_F(BatchRun, InterruptStopsALongSolve)
 {
     // A search with room for a billion evaluations of a function without a zero.
