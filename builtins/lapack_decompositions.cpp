@@ -11,6 +11,7 @@
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/stoppable_call.h"
 
 using namespace lapack_work;
 
@@ -135,8 +136,14 @@ StatusWord SvdHandler(CValue* x, CValue* out, SvdMode mode)
         vt = ComplexArray(1);
     }
     if (mode != SVD_VALUES) MakeOutputs(out, 3);
-    zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(), &lwork,
-            rwork.data(), &info, 1, 1);
+    if (StoppableOn(
+            [job](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+                  int& lwork, auto& rwork, int& info) {
+                zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
+                        &lwork, rwork.data(), &info, 1, 1);
+            },
+            m, n, a, lda, s, u, ldu, vt, ldvt, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         if (info < 0)
@@ -194,8 +201,14 @@ StatusWord BuiltinPinv(CValue* x, CValue* tolArg, CValue* out)
     int lda = m, ldu = m, ldvt = k, lwork = std::max(m, n) + 2 * k, info = 0;
     std::vector<double> s = RealArray(k), rwork = RealArray(5 * (size_t)k);
     std::vector<Complex> work = ComplexArray(lwork), u = AllocRectWork(m, k), vt = AllocRectWork(k, n);
-    zgesvd_("S", "S", &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(), &lwork,
-            rwork.data(), &info, 1, 1);
+    if (StoppableOn(
+            [](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+               int& lwork, auto& rwork, int& info) {
+                zgesvd_("S", "S", &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
+                        &lwork, rwork.data(), &info, 1, 1);
+            },
+            m, n, a, lda, s, u, ldu, vt, ldvt, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         ReportError() << "Function pinv cannot be solved";
@@ -421,8 +434,15 @@ StatusWord EigHandler(CValue* x, CValue* out, bool vectors)
                          vr = vectors ? AllocSquareWork(n) : ComplexArray(1);
     std::vector<double> rwork = RealArray(2 * (size_t)n);
     if (vectors) MakeOutputs(out, 2);
-    zgeev_("N", vectors ? "V" : "N", &n, a.data(), &lda, w.data(), vl.data(), &ldvl, vr.data(), &ldvr,
-           work.data(), &lwork, rwork.data(), &info, 1, 1);
+    const char* jobv = vectors ? "V" : "N";
+    if (StoppableOn(
+            [jobv](int& n, auto& a, int& lda, auto& w, auto& vl, int& ldvl, auto& vr, int& ldvr, auto& work,
+                   int& lwork, auto& rwork, int& info) {
+                zgeev_("N", jobv, &n, a.data(), &lda, w.data(), vl.data(), &ldvl, vr.data(), &ldvr, work.data(),
+                       &lwork, rwork.data(), &info, 1, 1);
+            },
+            n, a, lda, w, vl, ldvl, vr, ldvr, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         ReportError() << "Eig: Solution will not converge";
@@ -461,8 +481,15 @@ StatusWord Eig2Handler(CValue* x, CValue* y, CValue* out, bool vectors)
                          vl = ComplexArray(1), vr = vectors ? AllocSquareWork(n) : ComplexArray(1);
     std::vector<double> rwork = RealArray(8 * (size_t)n);
     if (vectors) MakeOutputs(out, 2);
-    zggev_("N", vectors ? "V" : "N", &n, a.data(), &lda, b.data(), &lda, alpha.data(), beta.data(), vl.data(),
-           &ldvl, vr.data(), &ldvr, work.data(), &lwork, rwork.data(), &info, 1, 1);
+    const char* jobv = vectors ? "V" : "N";
+    if (StoppableOn(
+            [jobv](int& n, auto& a, int& lda, auto& b, auto& alpha, auto& beta, auto& vl, int& ldvl, auto& vr,
+                   int& ldvr, auto& work, int& lwork, auto& rwork, int& info) {
+                zggev_("N", jobv, &n, a.data(), &lda, b.data(), &lda, alpha.data(), beta.data(), vl.data(), &ldvl,
+                       vr.data(), &ldvr, work.data(), &lwork, rwork.data(), &info, 1, 1);
+            },
+            n, a, lda, b, alpha, beta, vl, ldvl, vr, ldvr, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         ReportError() << "Eig generalized: Solution will not converge";

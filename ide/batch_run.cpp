@@ -25,6 +25,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
 #include "values/output_stream.h"
+#include "values/stoppable_call.h"
 
 namespace {
 
@@ -286,10 +287,11 @@ int RunBatch(const std::string& file)
     const int writeFailure = stream.OutputFailure();
     if (writeFailure) std::fprintf(stderr, "Cannot write to standard output: %s\n", std::strerror(writeFailure));
     std::fflush(stderr);
-    if (abandoned) {
-        // The thread may still run: leave without tearing anything down.
+    if (abandoned || AbandonedCallsRunning() > 0) {
+        // The thread (or a library call a stop left running) may still run:
+        // leave without tearing anything down.
         (void)owned.release();
-        _exit(BATCH_RUN_ERROR);
+        _exit(abandoned || stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK);
     }
     owned.reset();
     ShutdownInterpreter();

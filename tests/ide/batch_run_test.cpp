@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -204,15 +205,18 @@ TEST_F(BatchRun, RelativePathAndTheProgramFolder)
 
 // Runs the program until it has written its first line, then sends SIGINT;
 // the stop must end it at once with the stop message and status 1.
-void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine)
+// Returns the seconds from the signal to the end of the process.
+double ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine)
 {
     int outFd, errFd;
     pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd);
-    ASSERT_GT(pid, 0);
+    EXPECT_GT(pid, 0);
+    if (pid <= 0) return 0.0;
     std::string out;
     char c;
     while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
-    ASSERT_EQ(out, firstLine + "\n");
+    EXPECT_EQ(out, firstLine + "\n");
+    const auto signalled = std::chrono::steady_clock::now();
     kill(pid, SIGINT);
     out += ReadAll(outFd);
     ReadAll(errFd);
@@ -220,6 +224,7 @@ void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const st
     close(errFd);
     EXPECT_EQ(Wait(pid), 1);
     EXPECT_EQ(out, firstLine + "\nError: Program is stoped\n");
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
 }
 
 TEST_F(BatchRun, InterruptStopsAPause)
@@ -237,6 +242,18 @@ TEST_F(BatchRun, InterruptStopsReadingALineThatNeverEnds)
     if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
     ExpectInterruptStops(Write("z.vdx", "\"reading\";\nf = fopen(\"/dev/zero\", OPEN_EXIST);\nfreadln(f);\n\"after\";\n"),
                          dir, "reading");
+}
+
+// A single LAPACK call (eig of a 2000 x 2000 matrix takes some twenty seconds)
+// and our own elimination (det) are left promptly on a stop. The limit is
+// generous: the latency itself is measured in bench/.
+TEST_F(BatchRun, InterruptStopsLongMatrixFunctions)
+{
+    for (const char* call : {"eig(x);", "svd(x);", "inv(x);", "det(x);"}) {
+        const double seconds = ExpectInterruptStops(
+            Write("m.vdx", std::string("x = rand(2000, 2000);\n\"go\";\n") + call + "\n\"after\";\n"), dir, "go");
+        EXPECT_LT(seconds, 5.0) << call;
+    }
 }
 
 TEST_F(BatchRun, InterruptStopsALongSolve)
