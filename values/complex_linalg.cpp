@@ -213,26 +213,23 @@ int CComplexMatrix::Expm(CComplexMatrix& out) const
 
 namespace {
 
-// Principal square root through the complex Schur form A = Q T Q^H: R upper
-// triangular with R^2 = T, column by column (R(i,i) = sqrt T(i,i),
-// R(i,j) = (T(i,j) - sum R(i,k) R(k,j)) / (R(i,i) + R(j,j))). Unlike the
-// eigenvector formula it holds for defective matrices ([1,1;0,1]). When two
-// zero eigenvalues meet with a coupling between them there is no square
-// root: the warning says so and that entry stays 0.
-int SchurSqrt(CComplexMatrix& A)
+bool IsRealMatrix(const CComplexMatrix& A)
 {
-    const int n = A.Rows();
-    bool realInput = true;
-    for (int i = 0; i < n && realInput; i++)
-        for (int j = 0; j < n; j++)
-            if (A.Cell(i, j).im != 0.0) {
-                realInput = false;
-                break;
-            }
-    CComplexMatrix Q, T;
-    if (int rc = LapackSchur(A, Q, T)) return rc;
-    CComplexMatrix R(n, n);
-    bool singular = false;
+    for (int i = 0; i < A.Rows(); i++)
+        for (int j = 0; j < A.Cols(); j++)
+            if (A.Cell(i, j).im != 0.0) return false;
+    return true;
+}
+
+// R upper triangular with R^2 = T (T upper triangular), column by column:
+// R(i,i) = sqrt T(i,i), R(i,j) = (T(i,j) - sum R(i,k) R(k,j)) / (R(i,i) + R(j,j)).
+// Where two zero eigenvalues meet with a coupling between them there is no
+// square root: that entry stays 0 and the result is false.
+bool TriangularSqrt(const CComplexMatrix& T, CComplexMatrix& R)
+{
+    const int n = T.Rows();
+    R = CComplexMatrix(n, n);
+    bool exists = true;
     for (int j = 0; j < n; j++) {
         R.Cell(j, j) = ComplexSqrt(T.Cell(j, j));
         for (int i = j - 1; i >= 0; i--) {
@@ -245,7 +242,7 @@ int SchurSqrt(CComplexMatrix& A)
             Complex d = R.Cell(i, i);
             d += R.Cell(j, j);
             if (d.re == 0.0 && d.im == 0.0) {
-                if (s.re != 0.0 || s.im != 0.0) singular = true;
+                if (s.re != 0.0 || s.im != 0.0) exists = false;
                 R.Cell(i, j) = Complex();
             } else {
                 s /= d;
@@ -253,9 +250,78 @@ int SchurSqrt(CComplexMatrix& A)
             }
         }
     }
-    if (singular) ReportWarning() << "Matrix is singular and may not have a square root";
+    return exists;
+}
+
+// Principal square root through the complex Schur form A = Q T Q^H. Unlike
+// the eigenvector formula it holds for defective matrices ([1,1;0,1]).
+int SchurSqrt(CComplexMatrix& A)
+{
+    const bool realInput = IsRealMatrix(A);
+    CComplexMatrix Q, T, R;
+    if (int rc = LapackSchur(A, Q, T)) return rc;
+    if (!TriangularSqrt(T, R)) ReportWarning() << "Matrix is singular and may not have a square root";
     A = SchurBackTransform(Q, R, realInput);
     return 0;
+}
+
+double OneNorm(const CComplexMatrix& M) { return M.MaxColumnSum(); }
+
+// exp of a matrix by scaling and squaring of its Taylor series.
+CComplexMatrix ScaledExp(const CComplexMatrix& M)
+{
+    const int n = M.Rows();
+    const double norm = OneNorm(M);
+    int s = norm > 0.5 ? (int)std::ceil(std::log2(norm / 0.5)) : 0;
+    CComplexMatrix X = M.Scaled(Complex(std::ldexp(1.0, -s), 0.0)), E(n, n), term(n, n);
+    E.MakeIdentity();
+    term.MakeIdentity();
+    for (int j = 1; j < 40; j++) {
+        term.Multiply(X);
+        term = term.Scaled(Complex(1.0 / j, 0.0));
+        E += term;
+        if (OneNorm(term) <= 1e-18 * OneNorm(E)) break;
+    }
+    for (int i = 0; i < s; i++) E.Multiply(CComplexMatrix(E));
+    return E;
+}
+
+// A^p for a real p by the Schur form: repeated square roots of T until it is
+// near the identity, the logarithm's series there, then exp(p log T). Used
+// where the eigenvectors cannot carry the power (a defective matrix). False
+// when an eigenvalue is 0 (no logarithm).
+bool SchurRealPower(CComplexMatrix& A, double p)
+{
+    const int n = A.Rows();
+    const bool realInput = IsRealMatrix(A);
+    CComplexMatrix Q, T;
+    if (LapackSchur(A, Q, T) != 0) return false;
+    for (int i = 0; i < n; i++)
+        if (T.Cell(i, i).re == 0.0 && T.Cell(i, i).im == 0.0) return false;
+    CComplexMatrix R = T, I(n, n);
+    I.MakeIdentity();
+    int k = 0;
+    for (; k < 64; k++) {
+        CComplexMatrix D = R;
+        D -= I;
+        if (OneNorm(D) <= 0.25) break;
+        CComplexMatrix next;
+        TriangularSqrt(R, next);
+        R.Swap(next);
+    }
+    // log(I + X) = X - X^2/2 + X^3/3 - ...
+    CComplexMatrix X = R;
+    X -= I;
+    CComplexMatrix L = X, power = X;
+    for (int j = 2; j < 80; j++) {
+        power.Multiply(X);
+        CComplexMatrix t = power.Scaled(Complex((j % 2 ? 1.0 : -1.0) / j, 0.0));
+        L += t;
+        if (OneNorm(t) <= 1e-18 * OneNorm(L)) break;
+    }
+    CComplexMatrix F = ScaledExp(L.Scaled(Complex(p * std::ldexp(1.0, k), 0.0)));
+    A = SchurBackTransform(Q, F, realInput);
+    return true;
 }
 
 }  // namespace
@@ -304,6 +370,14 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
         Complex r;
         ComplexPowComplex(r, D.Cell(0, i), p);
         D.Cell(0, i) = r;
+    }
+    // Eigenvectors that are (nearly) dependent cannot carry a power: a
+    // defective matrix such as [1,1;0,1] goes through its Schur form.
+    if (p.im == 0.0 && std::isfinite(p.re)) {
+        CRealMatrix sv;
+        const bool reliable = LapackSvdValues(V, sv) == 0 && !sv.IsEmpty() &&
+                              sv.Cell(sv.Rows() - 1, 0) > 1e-10 * sv.Cell(0, 0);
+        if (!reliable && SchurRealPower(A, p.re)) return 0;
     }
     CComplexMatrix diag;
     diag.MakeDiag(D.Row(0), n, 0);
