@@ -53,6 +53,7 @@ bool ReadSquareComplexArgument(const CValue& x, std::vector<Complex>& a)
 
 StatusWord LapackFailure(int info, const LapackTexts& texts)
 {
+    if (info == kLapackStopped) return ERR_STOPPED;
     ForgetArgumentError(info);
     ReportError() << (info < 0 ? texts.argument : texts.failure);
     return ERR_INTERNAL;
@@ -347,9 +348,19 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
     if (mode == QR_QRE) {
         jpvt = IntArray(n);  // every column free
         std::vector<double> rwork = RealArray(2 * (size_t)n);
-        zgeqpf_(&m, &n, a.data(), &lda, jpvt.data(), tau.data(), work.data(), rwork.data(), &info);
+        if (StoppableOn(
+                [](int& m, int& n, auto& a, int& lda, auto& jpvt, auto& tau, auto& work, auto& rwork, int& info) {
+                    zgeqpf_(&m, &n, a.data(), &lda, jpvt.data(), tau.data(), work.data(), rwork.data(), &info);
+                },
+                m, n, a, lda, jpvt, tau, work, rwork, info))
+            return ERR_STOPPED;
     } else {
-        zgeqrf_(&m, &n, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
+        if (StoppableOn(
+                [](int& m, int& n, auto& a, int& lda, auto& tau, auto& work, int& lwork, int& info) {
+                    zgeqrf_(&m, &n, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                },
+                m, n, a, lda, tau, work, lwork, info))
+            return ERR_STOPPED;
     }
     if (info != 0) return LapackFailure(info, kQrTexts);
     if (mode == QR_FACTORS) {
@@ -363,7 +374,12 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
     std::vector<Complex> q = AllocSquareWork(m);
     for (int j = 0; j < k; j++)
         for (int i = 0; i < m; i++) q[(size_t)j * m + i] = a[(size_t)j * m + i];
-    zungqr_(&m, &m, &k, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
+    if (StoppableOn(
+            [](int& m, int& k, auto& q, int& lda, auto& tau, auto& work, int& lwork, int& info) {
+                zungqr_(&m, &m, &k, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
+            },
+            m, k, q, lda, tau, work, lwork, info))
+        return ERR_STOPPED;
     if (info != 0) return LapackFailure(info, kQrTexts);
     ArrayToValueMatrix(q.data(), m, m, OutputMatrix(outs, 0));
     if (mode == QR_QRE) {
@@ -390,7 +406,9 @@ StatusWord CholHandler(CValue* x, CValue* out, bool withP)
     if (!ToComplexArray(x->Matrix(), a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows(), lda = n, info = 0;
     if (withP) MakeOutputs(out, 2);
-    zpotrf_("U", &n, a.data(), &lda, &info, 1);
+    if (StoppableOn([](int& n, auto& a, int& lda, int& info) { zpotrf_("U", &n, a.data(), &lda, &info, 1); }, n, a,
+                    lda, info))
+        return ERR_STOPPED;
     if (info < 0) {
         ForgetArgumentError(info);
         ReportError() << "Cholesky: One or more argument(s) has invalid value(s)";
