@@ -48,7 +48,11 @@ public:
         if (m_toStdout && error) m_errors = true;
         if (COutputAttribute* a = msg->FindAttachment(2)) WritePlace(msg, a);
     }
-    void OnClear() override {}
+    void OnClear() override
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        m_placed = nullptr;  // the cleared messages' records are gone
+    }
     void OnLateAttachment(COutputMessage* msg, COutputAttribute* a) override
     {
         std::lock_guard<std::mutex> g(m_writeLock);
