@@ -138,7 +138,7 @@ StatusWord SvdHandler(CValue* x, CValue* out, SvdMode mode)
     }
     if (mode != SVD_VALUES) MakeOutputs(out, 3);
     if (StoppableOn(
-            [job](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+            (double)m * n * k, [job](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
                   int& lwork, auto& rwork, int& info) {
                 zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
                         &lwork, rwork.data(), &info, 1, 1);
@@ -203,7 +203,7 @@ StatusWord BuiltinPinv(CValue* x, CValue* tolArg, CValue* out)
     std::vector<double> s = RealArray(k), rwork = RealArray(5 * (size_t)k);
     std::vector<Complex> work = ComplexArray(lwork), u = AllocRectWork(m, k), vt = AllocRectWork(k, n);
     if (StoppableOn(
-            [](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+            (double)m * n * k, [](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
                int& lwork, auto& rwork, int& info) {
                 zgesvd_("S", "S", &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
                         &lwork, rwork.data(), &info, 1, 1);
@@ -349,14 +349,14 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
         jpvt = IntArray(n);  // every column free
         std::vector<double> rwork = RealArray(2 * (size_t)n);
         if (StoppableOn(
-                [](int& m, int& n, auto& a, int& lda, auto& jpvt, auto& tau, auto& work, auto& rwork, int& info) {
+                (double)m * n * k, [](int& m, int& n, auto& a, int& lda, auto& jpvt, auto& tau, auto& work, auto& rwork, int& info) {
                     zgeqpf_(&m, &n, a.data(), &lda, jpvt.data(), tau.data(), work.data(), rwork.data(), &info);
                 },
                 m, n, a, lda, jpvt, tau, work, rwork, info))
             return ERR_STOPPED;
     } else {
         if (StoppableOn(
-                [](int& m, int& n, auto& a, int& lda, auto& tau, auto& work, int& lwork, int& info) {
+                (double)m * n * k, [](int& m, int& n, auto& a, int& lda, auto& tau, auto& work, int& lwork, int& info) {
                     zgeqrf_(&m, &n, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
                 },
                 m, n, a, lda, tau, work, lwork, info))
@@ -375,7 +375,7 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
     for (int j = 0; j < k; j++)
         for (int i = 0; i < m; i++) q[(size_t)j * m + i] = a[(size_t)j * m + i];
     if (StoppableOn(
-            [](int& m, int& k, auto& q, int& lda, auto& tau, auto& work, int& lwork, int& info) {
+            (double)m * m * k, [](int& m, int& k, auto& q, int& lda, auto& tau, auto& work, int& lwork, int& info) {
                 zungqr_(&m, &m, &k, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
             },
             m, k, q, lda, tau, work, lwork, info))
@@ -406,8 +406,8 @@ StatusWord CholHandler(CValue* x, CValue* out, bool withP)
     if (!ToComplexArray(x->Matrix(), a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows(), lda = n, info = 0;
     if (withP) MakeOutputs(out, 2);
-    if (StoppableOn([](int& n, auto& a, int& lda, int& info) { zpotrf_("U", &n, a.data(), &lda, &info, 1); }, n, a,
-                    lda, info))
+    if (StoppableOn((double)n * n * n, [](int& n, auto& a, int& lda, int& info) { zpotrf_("U", &n, a.data(), &lda, &info, 1); },
+                    n, a, lda, info))
         return ERR_STOPPED;
     if (info < 0) {
         ForgetArgumentError(info);
@@ -454,7 +454,7 @@ StatusWord EigHandler(CValue* x, CValue* out, bool vectors)
     if (vectors) MakeOutputs(out, 2);
     const char* jobv = vectors ? "V" : "N";
     if (StoppableOn(
-            [jobv](int& n, auto& a, int& lda, auto& w, auto& vl, int& ldvl, auto& vr, int& ldvr, auto& work,
+            10.0 * n * n * n, [jobv](int& n, auto& a, int& lda, auto& w, auto& vl, int& ldvl, auto& vr, int& ldvr, auto& work,
                    int& lwork, auto& rwork, int& info) {
                 zgeev_("N", jobv, &n, a.data(), &lda, w.data(), vl.data(), &ldvl, vr.data(), &ldvr, work.data(),
                        &lwork, rwork.data(), &info, 1, 1);
@@ -501,7 +501,7 @@ StatusWord Eig2Handler(CValue* x, CValue* y, CValue* out, bool vectors)
     if (vectors) MakeOutputs(out, 2);
     const char* jobv = vectors ? "V" : "N";
     if (StoppableOn(
-            [jobv](int& n, auto& a, int& lda, auto& b, auto& alpha, auto& beta, auto& vl, int& ldvl, auto& vr,
+            10.0 * n * n * n, [jobv](int& n, auto& a, int& lda, auto& b, auto& alpha, auto& beta, auto& vl, int& ldvl, auto& vr,
                    int& ldvr, auto& work, int& lwork, auto& rwork, int& info) {
                 zggev_("N", jobv, &n, a.data(), &lda, b.data(), &lda, alpha.data(), beta.data(), vl.data(), &ldvl,
                        vr.data(), &ldvr, work.data(), &lwork, rwork.data(), &info, 1, 1);

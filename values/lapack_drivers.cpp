@@ -99,7 +99,7 @@ int SvdCall(const CComplexMatrix& A, bool vectors, CComplexMatrix* U, CRealMatri
     c->work = Padded(c->lwork);
     c->u = Padded(vectors ? (size_t)m * k : 1, m);
     c->vt = Padded(vectors ? (size_t)k * n : 1, k);
-    if (RunStoppable([c] {
+    if (RunStoppable((double)m * n * k, [c] {
             const char* job = c->vectors ? "S" : "N";
             zgesvd_(job, job, &c->m, &c->n, c->a.data(), &c->lda, c->s.data(), c->u.data(), &c->ldu, c->vt.data(),
                     &c->ldvt, c->work.data(), &c->lwork, c->rwork.data(), &c->info, 1, 1);
@@ -163,7 +163,7 @@ int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
     c->w = Padded(n);
     c->work = Padded(c->lwork);
     c->tau = Padded(n > 1 ? n - 1 : 1);
-    if (RunStoppable([c] {
+    if (RunStoppable(10.0 * n * n * n, [c] {
             const int n = c->n;
             zgehrd_(&c->n, &c->ilo, &c->ihi, c->h.data(), &c->lda, c->tau.data(), c->work.data(), &c->lwork,
                     &c->info);
@@ -218,7 +218,7 @@ int LapackInverse(CComplexMatrix& A)
     c->ipiv.resize(n + LapackPadding(n));
     // The factorization and the inverse are two calls that Stop may abandon;
     // the warning between them is written here, on the caller's thread.
-    if (RunStoppable([c] {
+    if (RunStoppable((double)n * n * n, [c] {
             // The last n Complex of work serve as the 2n doubles of the condition estimate.
             double* rwork = reinterpret_cast<double*>(c->work.data() + 2 * (size_t)c->n);
             c->anorm = zlange_("1", &c->n, &c->n, c->a.data(), &c->lda, rwork, 1);
@@ -228,7 +228,7 @@ int LapackInverse(CComplexMatrix& A)
         return 25;
     if (c->rcond < n * c->anorm * DBL_EPSILON)
         ReportWarning() << "Matrix is close to singular or badly scaled. rcond=" << c->rcond;
-    if (RunStoppable([c] {
+    if (RunStoppable((double)n * n * n, [c] {
             zgetri_(&c->n, c->a.data(), &c->lda, c->ipiv.data(), c->work.data(), &c->lwork, &c->info);
         }))
         return 25;

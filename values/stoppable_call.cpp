@@ -25,10 +25,16 @@ struct SharedCall {
 
 }  // namespace
 
-int RunStoppable(std::function<void()> work)
+bool StoppableCostWorthAThread(double cost)
+{
+    // Some 30 ms of work at the least; and only a program thread has a stop to watch.
+    return cost >= 2e7 && ThreadStopFlag() != nullptr;
+}
+
+int RunStoppable(double cost, std::function<void()> work)
 {
     const std::atomic<uint8_t>* flag = ThreadStopFlag();
-    if (!flag) {
+    if (!StoppableCostWorthAThread(cost)) {
         work();
         return 0;
     }

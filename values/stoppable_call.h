@@ -12,7 +12,12 @@
 #include <utility>
 
 // 0 when the work ran to its end, 25 (the stop status) when it was abandoned.
-int RunStoppable(std::function<void()> work);
+// cost: about how many arithmetic operations the work takes; small work runs
+// here at once (a helper thread would cost more than it saves).
+int RunStoppable(double cost, std::function<void()> work);
+
+// Whether work of this cost, on this thread, goes to a helper thread.
+bool StoppableCostWorthAThread(double cost);
 
 // Helpers abandoned by a stop that are still running: a process must not tear
 // down the libraries they use while this is above 0.
@@ -23,10 +28,14 @@ int AbandonedCallsRunning();
 // reference), and they are moved back when the call ends. After a stop they
 // are left empty and the result is 25.
 template <class Fn, class... Vars>
-int StoppableOn(Fn fn, Vars&... vars)
+int StoppableOn(double cost, Fn fn, Vars&... vars)
 {
+    if (!StoppableCostWorthAThread(cost)) {
+        fn(vars...);
+        return 0;
+    }
     auto owned = std::make_shared<std::tuple<Vars...>>(std::move(vars)...);
-    const int st = RunStoppable([owned, fn]() mutable { std::apply(fn, *owned); });
+    const int st = RunStoppable(cost, [owned, fn]() mutable { std::apply(fn, *owned); });
     if (st == 0) std::tie(vars...) = std::move(*owned);
     return st;
 }
