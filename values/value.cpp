@@ -157,6 +157,17 @@ CValue::CValue(const std::string& text)
 
 CValue::CValue(const CValue& src) { CopyFrom(src); }
 
+namespace {
+// Cells whose containers are copied while another container is being copied
+// wait in the outermost copy's list (the cell stays empty until then), so
+// that a value nested a million levels deep is copied in a loop, not by a
+// million nested calls. The cells of a container under copy do not move.
+using PendingCopies = std::vector<std::pair<CValue*, const CValue*>>;
+thread_local PendingCopies* t_pendingCopies = nullptr;
+
+bool IsContainer(uint32_t type) { return type == VT_MATRIX || type == VT_STRUCT || type == VT_STRING; }
+}  // namespace
+
 void CValue::CopyFrom(const CValue& src)
 {
     if (!src.OwnsPayload()) {  // inline datum or unowned pointer
@@ -164,6 +175,34 @@ void CValue::CopyFrom(const CValue& src)
         m_tag = src.m_tag;
         return;
     }
+    m_payload = 0;
+    m_tag = 0;
+    if (IsContainer(src.Type())) {
+        if (PendingCopies* pending = t_pendingCopies) {
+            try {
+                pending->emplace_back(this, &src);
+                return;
+            } catch (const std::bad_alloc&) {
+                // no room to defer: copied here
+            }
+        } else {
+            PendingCopies items;
+            t_pendingCopies = &items;
+            CopyPayload(src);
+            while (!items.empty()) {
+                const auto item = items.back();
+                items.pop_back();
+                item.first->CopyPayload(*item.second);
+            }
+            t_pendingCopies = nullptr;
+            return;
+        }
+    }
+    CopyPayload(src);
+}
+
+void CValue::CopyPayload(const CValue& src)
+{
     m_payload = 0;
     m_tag = 0;
     uintptr_t p = 0;

@@ -72,10 +72,23 @@ TEST(ValueRecord, SelfAssignmentAndAssignmentFromOwnCell)
     EXPECT_EQ(t, "hello");
 }
 
-// Freeing a deeply nested value takes no stack in proportion to its depth:
-// matrices, structures and strings nested 200,000 levels deep (mixed, too)
-// are freed on the test's own small main-thread stack.
-TEST(ValueRecord, DeeplyNestedValuesAreFreedWithoutRecursion)
+// Levels down to the innermost non-container value, walked without recursion.
+int NestingDepth(const CValue* v)
+{
+    int depth = 0;
+    for (;;) {
+        if (v->Type() == VT_MATRIX) v = &v->Matrix().Cell(0, v->Matrix().Cols() - 1);
+        else if (v->Type() == VT_STRUCT) v = &v->Struct().FieldAt(0)->m_value;
+        else if (v->Type() == VT_STRING && v->Cells()[0].Type() != VT_CHAR) v = &v->Cells()[0];
+        else return depth;
+        ++depth;
+    }
+}
+
+// Copying and freeing a deeply nested value take no stack in proportion to
+// its depth: matrices, structures and strings nested 200,000 levels deep
+// (mixed, too) are copied and freed on the test's own small main-thread stack.
+TEST(ValueRecord, DeeplyNestedValuesAreCopiedAndFreedWithoutRecursion)
 {
     const int depth = 200000;
     for (int kind = 0; kind < 4; ++kind) {
@@ -91,8 +104,12 @@ TEST(ValueRecord, DeeplyNestedValuesAreFreedWithoutRecursion)
             }
             v.Swap(outer);
         }
+        CValue copy(v);
+        EXPECT_EQ(NestingDepth(&copy), depth) << kind;
+        EXPECT_EQ(NestingDepth(&v), depth) << kind;
         v.Clear();
         EXPECT_TRUE(v.IsEmpty());
+        EXPECT_EQ(NestingDepth(&copy), depth) << kind;
     }
     // A matrix of many nested cells: every level queued, nothing lost.
     CValue m;
