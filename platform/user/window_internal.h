@@ -54,6 +54,8 @@ std::mutex& WindowLock();
 std::shared_ptr<CWindow> FindWindowObject(HWND hwnd);
 // The same, setting the last error to an invalid window handle when there is none.
 std::shared_ptr<CWindow> FindWindowOrFail(HWND hwnd);
+// Every top-level window of the process (no lock held while calling).
+void EnumAllTopLevelWindows(WNDENUMPROC proc, LPARAM lParam);
 // Under WindowLock().
 std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd);
 bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
