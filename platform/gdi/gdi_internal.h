@@ -249,7 +249,6 @@ CFontMetrics DcFontMetrics(CDc& dc);
 // Advances of the shown characters in device pixels.
 std::vector<int> DcCharAdvances(CDc& dc, const CShownText& shown);
 void DrawTextRun(CDc& dc, POINT devRef, const CShownText& shown, bool opaqueBox, const RECT* clipRect);
-void ReleaseThreadFonts();
 
 // --- metafiles (metafile.cpp) ---
 void PaintRecording(CDc& dc, cairo_surface_t* recording, const RECT& srcBounds, const RECT& devRect);
