@@ -112,6 +112,7 @@ struct CDc : CGdiObject {
     cairo_t* cr = nullptr;
     // Printer and preview.
     PRINTSETUP setup{};
+    double pageWidthPt = 0, pageHeightPt = 0;   // the paper exactly, in points
     std::string outputFile, printerName, tempFile;
     bool docStarted = false, pageStarted = false;
     int pages = 0;
