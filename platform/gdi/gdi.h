@@ -342,7 +342,7 @@ int GetDeviceCaps(HDC hdc, int index);
 // A recording DC logs one line per primitive in device coordinates and
 // measures text with a fixed metric: h = |height| (0 means 12), ascent
 // round(0.8 h), descent h - ascent, each shown character round(h / 2) wide.
-// `printer`: an A4 600-dpi page instead of the 96-dpi screen.
+// `printer`: an A4 600-dpi page instead of a 1920 x 1080 96-dpi screen.
 HDC CreateRecordingDC(BOOL printer);
 std::string GetRecordingLog(HDC hdc);
 void ClearRecordingLog(HDC hdc);
