@@ -221,7 +221,7 @@ TEST(GraphStream, MutatedBodiesNeverCrash)
     AddObject(g, {{1, 2}, {3, 4}, {5, 6}})->legend = "a";
     AddObject(g, {{-1, 0}})->kind = 2;
     const std::vector<std::string> seeds = {FromHex(kOneObject), Write(g), FromHex(kEmptyGraph)};
-    int rounds = 3000;
+    int rounds = 20000;
     CMutator m(FuzzSeed(31, rounds));
     for (int i = 0; i < rounds; i++) {
         const std::string& base = seeds[(size_t)m.Below((int)seeds.size())];
