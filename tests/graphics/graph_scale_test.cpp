@@ -286,3 +286,22 @@ TEST(AxisText, NumbersTimesAndFormats)
     g.FormatTickLabelY(1.5, t);
     EXPECT_EQ(t, "00:00:01.500");
 }
+
+TEST(Snapping, DraggedPointsTouchOtherSegmentsWithinTwoUnits)
+{
+    for (int log = 0; log < 2; log++) {
+        CGraph g;
+        g.xLog = g.yLog = log;
+        Place(g, 1, 100, 1, 100);
+        AddObject(g, {{10, 50}, {90, 50}});
+        CGraphObject* dragged = AddObject(g, {{20, 20}, {30, 30}});
+        Point2D near{0, 50.0 - 20 + 1e-3};
+        EXPECT_TRUE(g.FindPointNear(dragged, {0}, near)) << log;
+        EXPECT_EQ(near.x, 0);  // the offset stays as it was
+        Point2D far{0, 10};
+        EXPECT_FALSE(g.FindPointNear(dragged, {0}, far)) << log;
+        // The dragged point's own segments do not count.
+        Point2D self{5, 5};
+        EXPECT_FALSE(g.FindPointNear(dragged, {0}, self)) << log;
+    }
+}
