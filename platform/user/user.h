@@ -3,4 +3,5 @@
 #include "platform/user/keyboard.h"
 #include "platform/user/message.h"
 #include "platform/user/message_box.h"
+#include "platform/user/sys_colors.h"
 #include "platform/user/window.h"

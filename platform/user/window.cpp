@@ -1,5 +1,6 @@
 // Window classes, the window table and window lifetime.
 #include "platform/user/window_internal.h"
+#include "platform/gdi/gdi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -78,6 +79,19 @@ std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd)
     return w ? *w : nullptr;
 }
 
+void EnumAllTopLevelWindows(WNDENUMPROC proc, LPARAM lParam)
+{
+    std::vector<HWND> tops;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        Windows().ForEach([&](std::shared_ptr<CWindow>& w) {
+            if (!w->parent) tops.push_back(w->handle);
+        });
+    }
+    for (HWND h : tops)
+        if (!proc(h, lParam)) return;
+}
+
 std::shared_ptr<CWindow> FindWindowObject(HWND hwnd)
 {
     std::lock_guard<std::mutex> g(WindowLock());
@@ -106,6 +120,7 @@ void RemoveWindow(const std::shared_ptr<CWindow>& window)
 {
     HWND h = window->handle;
     EraseFromTable(h);
+    if (window->surface) DestroySurface(h);
     std::vector<std::shared_ptr<CSentMessage>> pending;
     {
         CThreadData& t = *window->owner;
@@ -215,7 +230,17 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     w->id = (LONG_PTR)(intptr_t)menu;
     w->instance = instance;
     w->extra.assign((size_t)c->wndExtra, 0);
+    // Default placement until the window manager places windows.
+    if (x == CW_USEDEFAULT) x = 0, y = (y == CW_USEDEFAULT ? 0 : y);
+    if (y == CW_USEDEFAULT) y = 0;
+    if (width == CW_USEDEFAULT) width = 640, height = (height == CW_USEDEFAULT ? 480 : height);
+    if (height == CW_USEDEFAULT) height = 480;
+    width = std::clamp(width, 0, 32767);
+    height = std::clamp(height, 0, 32767);
+    w->rect = RECT{x, y, x + width, y + height};
+    w->erasePending = true;
     HWND h = InsertWindow(w);
+    if (!(style & WS_CHILD)) w->surface = CreateSurface(h, width, height);
     bool ended;
     {
         std::lock_guard<std::mutex> g(w->owner->lock);
@@ -307,9 +332,28 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         auto w = FindWindowObjectLocked(hwnd);
         return w ? (LRESULT)w->text.size() : 0;
     }
-    case WM_PAINT:
-        ValidateRect(hwnd, nullptr);
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);
+        else ValidateRect(hwnd, nullptr);
         return 0;
+    }
+    case WM_ERASEBKGND: {
+        HBRUSH brush = nullptr;
+        RECT r{0, 0, 0, 0};
+        {
+            std::lock_guard<std::mutex> g(WindowLock());
+            auto w = FindWindowObjectLocked(hwnd);
+            if (!w) return 0;
+            brush = w->windowClass->background;
+            r = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+        }
+        if (!brush || !wParam) return 0;
+        // A class brush may be a system colour index plus one.
+        if ((uintptr_t)brush <= COLOR_MAX_INDEX + 1) brush = GetSysColorBrush((int)(uintptr_t)brush - 1);
+        FillRect((HDC)wParam, &r, brush);
+        return 1;
+    }
     default:
         return 0;
     }
@@ -430,10 +474,35 @@ int GetWindowText(HWND hwnd, char* buffer, int size)
 
 int GetWindowTextLength(HWND hwnd) { return (int)SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0); }
 
-BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL)
+bool WindowDrawTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+    if (!w) return false;
+    *size = SIZE{w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+    POINT off{0, 0};
+    for (int depth = 0; w && depth < 1000; depth++) {
+        if (w->surface) {
+            *surface = w->surface;
+            *topLevel = w->handle;
+            *offset = off;
+            return true;
+        }
+        off.x += w->rect.left;
+        off.y += w->rect.top;
+        w = FindWindowObjectLocked(w->parent);
+    }
+    return false;
+}
+
+BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL erase)
 {
     std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
     if (!w) return FALSE;
+    if (erase) {
+        std::lock_guard<std::mutex> g(WindowLock());
+        w->erasePending = true;
+    }
     CThreadData& t = *w->owner;
     std::lock_guard<std::mutex> g(t.lock);
     CMessageQueue& q = t.queue;

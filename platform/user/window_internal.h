@@ -2,6 +2,7 @@
 // Window records and the window table (internal to the platform layer).
 #include "platform/kernel/kernel_internal.h"
 #include "platform/user/user.h"
+#include "platform/backend/backend.h"
 #include <string>
 
 struct CWindowClass {
@@ -34,7 +35,18 @@ struct CWindow {
     std::vector<unsigned char> extra;
     std::string text;
     bool destroying = false;
+    // The window rectangle from CreateWindowEx: screen coordinates for a
+    // top-level window, the parent's client coordinates for a child.
+    RECT rect{0, 0, 0, 0};
+    // A top-level window's backing image (children draw into their top-level's).
+    std::shared_ptr<CSurface> surface;
+    // The whole window needs erasing before its next paint.
+    bool erasePending = false;
 };
+
+// Where a window's pixels are: the top-level surface and the window's offset
+// in it and size. False for a stale window.
+bool WindowDrawTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size);
 
 // Guards the window table and the guarded window fields. A thread's lock may
 // be held while it is taken, never the other way round.
@@ -42,6 +54,8 @@ std::mutex& WindowLock();
 std::shared_ptr<CWindow> FindWindowObject(HWND hwnd);
 // The same, setting the last error to an invalid window handle when there is none.
 std::shared_ptr<CWindow> FindWindowOrFail(HWND hwnd);
+// Every top-level window of the process (no lock held while calling).
+void EnumAllTopLevelWindows(WNDENUMPROC proc, LPARAM lParam);
 // Under WindowLock().
 std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd);
 bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
