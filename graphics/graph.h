@@ -13,10 +13,10 @@
 
 #include "graphics/geometry.h"
 #include "graphics/graph_object.h"
+#include "platform/gdi/gdi.h"
 #include "platform/types.h"
 
 class CByteStream;
-typedef struct HDC__* HDC;
 
 enum : uint8_t { AXIS_NONE = 0, AXIS_CLASSIC = 1, AXIS_BOXED = 2, AXIS_POLAR = 3 };
 // Axis kind byte: value type in the high four bits, flags in the low four.
@@ -150,6 +150,18 @@ public:
     static double RoundUpTo(double value, double step);
     static double RoundDownTo(double value, double step);
 
+    // Lays out and draws both axes of a non-polar graph.
+    void LayoutAxis(HDC dc);
+    static SIZE LogicalToDeviceSize(HDC dc, int dx, int dy);
+    // A font of the graph: face and height as stored (height checked), the rest fixed.
+    static HFONT CreateGraphFont(const std::string& face, int32_t size, int weight, int escapement);
+
+    // Values that may come from a damaged file, checked where they are used.
+    int TickSpacingInUse() const;
+    static int FontHeightInUse(int32_t size);
+    static int PenWidthInUse(int32_t width);
+    uint8_t AxisStyleInUse() const;
+
     // ---- Stream form ----
     bool WriteToStream(CByteStream& s) const;
     bool ReadFromStream(CByteStream& s);
@@ -157,6 +169,9 @@ public:
 private:
     bool PointerLinesBeyondPlot() const;
     bool ZoomAxes(double f, bool doX, bool doY);
+    void DrawAxisTicks(HDC dc, bool isX, int x0, int y0, int column, int row, HPEN axisPen, HPEN gridPen,
+                       bool& xTickAtCrossing);
+    void GridLine(HDC dc, bool isX, int p, HPEN gridPen);
 };
 
 // numberFormat as printf may take it: one conversion among f F e E g G a A

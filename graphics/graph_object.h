@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/geometry.h"
+#include "platform/gdi/gdi.h"
 #include "platform/types.h"
 
 class CGraph;
@@ -100,6 +101,12 @@ public:
     // Flags: bit 0 horizontal bars, bit 1 the data point joins the outline.
     bool SetBarPoints(const Point2D* p, uint32_t n, double width, uint32_t flags);
     bool SetEllipsePoints(const Point2D& centre, double a, double b, double angle, uint32_t n);
+
+    // The marker shape (1..6, others nothing) around the device point, with
+    // the current pen and a hollow brush; the pen position is kept.
+    static void DrawMarker(HDC dc, int x, int y, int shape);
+    // A head 10 units long and 10 wide at tip, pointing away from `from`.
+    static void DrawArrowHead(HDC dc, POINT from, POINT tip);
 
 private:
     void PointsChanged();

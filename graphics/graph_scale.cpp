@@ -386,10 +386,3 @@ bool CGraph::FindPointNear(CGraphObject* object, const std::vector<int32_t>& poi
     }
     return false;
 }
-
-void CGraph::InvalidatePlot()
-{
-    if (!hwnd) return;
-    InvalidateRect(hwnd, &outerRect, TRUE);
-    UpdateWindow(hwnd);
-}
