@@ -118,6 +118,8 @@ public:
     // ---- Transforms, limits, autoscale and zoom ----
     // Measures the margins and lays out the plot rectangle, then rescales.
     bool Resize(const RECT& rect);
+    // The same with a DC already prepared for measuring.
+    bool ResizeWithDC(HDC dc, const RECT& rect);
     // The layout after measuring: margins (left, top, right, bottom) and, for
     // polar graphs, the size of one axis-font character.
     bool SetPlotRect(const RECT& rect, const RECT& margins, int charSize);

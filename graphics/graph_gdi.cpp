@@ -35,6 +35,13 @@ bool CGraph::Resize(const RECT& rect)
     HDC dc = GetDC(hwnd);
     if (!dc) return false;
     PrepareDC(dc);
+    bool ok = ResizeWithDC(dc, rect);
+    ReleaseDC(hwnd, dc);
+    return ok;
+}
+
+bool CGraph::ResizeWithDC(HDC dc, const RECT& rect)
+{
     RECT m{0, 0, 0, 0};
     if (!xLabel.empty()) m.bottom += ExtentInFont(dc, axisFont, axisFontSize, 300, 0, xLabel).cy + 2;
     // Extents are unrotated: the label's height is its width on the screen.
@@ -69,7 +76,6 @@ bool CGraph::Resize(const RECT& rect)
         SIZE c = ExtentInFont(dc, axisFont, axisFontSize, 300, 0, "0");
         charSize = c.cx > c.cy ? c.cx : c.cy;
     }
-    ReleaseDC(hwnd, dc);
     if (!SetPlotRect(rect, m, charSize)) return false;
     Rescale();
     return true;
