@@ -14,6 +14,9 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// strchr would also find the terminator of the set.
+bool OneOf(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
+
 // Milliseconds of a non-negative time, false when the value has none.
 bool Milliseconds(double v, uint64_t& m)
 {
@@ -35,6 +38,8 @@ locale_t CLocale()
 std::string SafeNumberFormat(const std::string& f)
 {
     static const char kFallback[] = "%.6g";
+    // printf stops at a NUL: what it would see is not what was checked.
+    if (f.find('\0') != std::string::npos) return kFallback;
     int conversions = 0;
     for (size_t i = 0; i < f.size(); i++) {
         if (f[i] != '%') continue;
@@ -43,7 +48,7 @@ std::string SafeNumberFormat(const std::string& f)
             continue;
         }
         size_t j = i + 1;
-        while (j < f.size() && std::strchr("-+ #0", f[j])) j++;
+        while (j < f.size() && OneOf(f[j], "-+ #0")) j++;
         size_t digits = 0;
         while (j < f.size() && IsDigit(f[j])) j++, digits++;
         if (digits > 2) return kFallback;
@@ -53,7 +58,7 @@ std::string SafeNumberFormat(const std::string& f)
             while (j < f.size() && IsDigit(f[j])) j++, digits++;
             if (digits > 2) return kFallback;
         }
-        if (j >= f.size() || !std::strchr("fFeEgGaA", f[j])) return kFallback;
+        if (j >= f.size() || !OneOf(f[j], "fFeEgGaA")) return kFallback;
         conversions++;
         i = j;
     }

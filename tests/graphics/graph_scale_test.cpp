@@ -277,6 +277,8 @@ TEST(AxisText, NumbersTimesAndFormats)
     for (const char* f : good) EXPECT_EQ(SafeNumberFormat(f), f);
     const char* bad[] = {"%d", "%f %f", "%123f", "%.123f", "no conversion", "%lf", "%", "%*f", "%.f%"};
     for (const char* f : bad) EXPECT_EQ(SafeNumberFormat(f), "%.6g") << f;
+    EXPECT_EQ(SafeNumberFormat(std::string("%.6\0f", 5)), "%.6g");  // printf would stop at the NUL
+    EXPECT_EQ(SafeNumberFormat(std::string("%g\0%s", 5)), "%.6g");
 
     CGraph g;
     g.yAxisFlags = (VALUE_TIME << 4) | 3;
