@@ -146,7 +146,7 @@ void CGraph::DrawAxisTicks(HDC dc, bool isX, int x0, int y0, int column, int row
         if (count < 1) return;
         if (log) {
             step = NiceStep(vmin * std::pow(10.0, 2 * spacing * units) - vmin, 1);
-            decadeMode = std::isfinite(D) && (int64_t)std::fabs(D) > count / 2;
+            decadeMode = SaturateToInt(std::fabs(D)) > count / 2;  // whole decades shown
         } else {
             step = NiceStep((vmax - vmin) / count, 1);
             decadeMode = false;

@@ -5,6 +5,7 @@
 #include "graphics/graph.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/window.h"
+#include "values/value.h"
 
 namespace {
 
@@ -136,8 +137,8 @@ void CGraphObject::DrawArrowHead(HDC dc, POINT from, POINT tip)
     if (len == 0) return;  // no direction to point in
     const double c = dx / len, s = dy / len;
     POINT pts[3] = {tip,
-                    {tip.x + (LONG)std::trunc(10 * c - 5 * s), tip.y + (LONG)std::trunc(10 * s + 5 * c)},
-                    {tip.x + (LONG)std::trunc(10 * c + 5 * s), tip.y + (LONG)std::trunc(10 * s - 5 * c)}};
+                    {tip.x + SaturateToInt(10 * c - 5 * s), tip.y + SaturateToInt(10 * s + 5 * c)},
+                    {tip.x + SaturateToInt(10 * c + 5 * s), tip.y + SaturateToInt(10 * s - 5 * c)}};
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
     Polygon(dc, pts, 3);
     SelectObject(dc, oldBrush);
