@@ -174,18 +174,7 @@ void CGraph::Rescale()
             list = obj->kind == 2 ? PointList::ClosedPolygon(obj->Points(), (int32_t)obj->Count())
                                   : PointList(obj->Points(), (int32_t)obj->Count());
         }
-        if (obj->kind == 0) {
-            // Markers stand alone: keep the points inside, add no crossings.
-            std::vector<Point2D> kept;
-            for (const Point2D& p : list.Points()) {
-                PointList one(&p, 1);
-                ClipPolyline(one, box);
-                if (one.Count()) kept.push_back(p);
-            }
-            list.Points().swap(kept);
-        } else {
-            ClipPolyline(list, box);
-        }
+        ClipPolyline(list, box);
         std::vector<Point2D> draw(list.Points().begin(), list.Points().end());
         std::vector<POINT> screen(draw.size());
         for (size_t i = 0; i < draw.size(); i++) {
