@@ -135,7 +135,10 @@ int32_t CGraphObject::IndexOfPoint(const Point2D* p) const
     return -1;
 }
 
-void CGraphObject::CopyPointsTo(std::vector<Point2D>& out) const { out.assign(m_points.get(), m_points.get() + m_count); }
+void CGraphObject::CopyPointsTo(std::vector<Point2D>& out) const
+{
+    out.assign(m_points.get(), m_points.get() + m_count);
+}
 
 void CGraphObject::SetPrepared(std::vector<Point2D>&& drawPoints, std::vector<POINT>&& screenPoints)
 {

@@ -161,7 +161,8 @@ void CGraph::Rescale()
     const double l = plotRect.left - 2, t = plotRect.top - 2, r = plotRect.right + 2, b = plotRect.bottom + 2;
     // ClipPolyline wants its first corner above the second: on the device
     // that is the bottom edge.
-    const Segment box = log ? Segment{l, b, r, t} : Segment{DeviceToWorldX(l), DeviceToWorldY(t), DeviceToWorldX(r), DeviceToWorldY(b)};
+    const Segment box = log ? Segment{l, b, r, t}
+                            : Segment{DeviceToWorldX(l), DeviceToWorldY(t), DeviceToWorldX(r), DeviceToWorldY(b)};
     for (auto& obj : objects) {
         PointList list;
         if (log) {
