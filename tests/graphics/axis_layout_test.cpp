@@ -107,6 +107,7 @@ TEST(AxisLayout, ARealTickOnTheCrossingShowsZeroNotAResidue)
 
 TEST(AxisLayout, LogAxisThinsItsNumbersAndMultipliesTheStepAtDecades)
 {
+    std::vector<std::string> logs;
     for (int xLog : {1, 10}) {  // the plot device stores 1
         CGraph g;
         g.xLog = xLog;
@@ -121,7 +122,9 @@ TEST(AxisLayout, LogAxisThinsItsNumbersAndMultipliesTheStepAtDecades)
         for (const std::string& l : rec.Lines())
             if (l.rfind("LineTo ", 0) == 0 && l.find(",297 ") != std::string::npos) ticks++;
         EXPECT_EQ(ticks, 19) << xLog;
+        logs.push_back(GetRecordingLog(rec.dc));
     }
+    EXPECT_EQ(logs[0], logs[1]);  // a decade multiplies the step by 10, whatever the flag's value
 }
 
 TEST(AxisLayout, PlacementsOnTheEdgeAndInABox)
