@@ -1,5 +1,5 @@
-// Running sums and products, sums and products of vectors and columns, exchange
-// sorts and reversal over value matrices.
+// Running sums and products, sums and products of vectors and columns, and
+// reversal over value matrices.
 #include "values/elementary.h"
 #include "values/operators.h"
 #include "values/value_matrix.h"
@@ -79,10 +79,6 @@ int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
     return 0;
 }
 
-// A NaN key sorts as if greater than everything; a key that cannot be tested
-// (reported by the test) counts as NaN too.
-bool Before(const CValue& j, const CValue& i) { return ValueIsNaN(j) != 0 || ValueGreater(j, i); }
-
 }  // namespace
 
 int CValueMatrix::CumSum(const CValueMatrix& src, CValueMatrix& out) { return Running(src, out, ValueAdd); }
@@ -91,27 +87,6 @@ int CValueMatrix::SumVector(CValue& out) const { return Fold(*this, out, ValueAd
 int CValueMatrix::ProdVector(CValue& out) const { return Fold(*this, out, ValueMul, 1.0); }
 int CValueMatrix::SumColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueAdd); }
 int CValueMatrix::ProdColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueMul); }
-
-// Equal keys keep this exact loop order's placement, so neither loop may change.
-void CValueMatrix::SortDescending()
-{
-    ForEachVector(*this, [](const VectorView& v) {
-        const int n = v.Length();
-        for (int i = 0; i < n; ++i)
-            for (int j = i + 1; j < n; ++j)
-                if (Before(v[j], v[i])) v[i].Swap(v[j]);
-    });
-}
-
-void CValueMatrix::SortAscending()
-{
-    ForEachVector(*this, [](const VectorView& v) {
-        const int n = v.Length();
-        for (int i = 1; i < n; ++i)
-            for (int j = 0; j < i; ++j)
-                if (Before(v[j], v[i])) v[i].Swap(v[j]);
-    });
-}
 
 void CValueMatrix::Reverse()
 {
