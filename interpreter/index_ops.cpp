@@ -214,9 +214,11 @@ StatusWord OpPostDecrement(ExprNode** ops, int, CValue& result, StatementContext
 
 StatusWord OpTranspose(ExprNode** ops, int, CValue& result, StatementContext* ctx)
 {
+    // A variable is read where it is: the transpose only reads its operand.
     CValue scratch;
-    if (StatusWord st = EvaluateResolved(ops[0], scratch, ctx)) return st;
-    return BuiltinTrans(&scratch, &result);
+    const CValue* operand = nullptr;
+    if (StatusWord st = ReadRangeOperand(ops[0], ctx, scratch, operand)) return st;
+    return BuiltinTrans(const_cast<CValue*>(operand), &result);
 }
 
 StatusWord OpArrayTranspose(ExprNode** ops, int, CValue& result, StatementContext* ctx)
