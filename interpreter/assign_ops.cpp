@@ -5,6 +5,7 @@
 #include "builtins/operator_builtins.h"
 #include "interpreter/expr_tree.h"
 #include "values/matrix_families.h"
+#include "values/numeric_path.h"
 #include "values/operators.h"
 #include "values/power.h"
 #include "values/value_matrix.h"
@@ -162,13 +163,32 @@ bool AsElementOp(ValueOperation op, ElementOp& eop)
     return true;
 }
 
+// Whether every cell is a Real or Complex number.
+bool NumbersOnly(const CValueMatrix& m)
+{
+    for (int r = 0; r < m.Rows(); ++r) {
+        const CValue* row = m.Row(r);
+        for (int c = 0; c < m.Cols(); ++c)
+            if (!row[c].IsNumber()) return false;
+    }
+    return true;
+}
+
 bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
 {
     ElementOp eop;
-    if (!AsElementOp(op, eop)) return false;
     const CValue* a = VariableMatrix(ops[0]);
     const CValue* b = VariableMatrix(ops[1]);
     if (!a || !b || a == &result || b == &result) return false;
+    if (op == ValueMul && NumbersOnly(a->Matrix()) && NumbersOnly(b->Matrix())) {
+        // The product of numbers is made aside anyway: no copy of x first.
+        CValue r;
+        status = NumericMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0));
+        if (!status) result.Swap(r);
+        allReal = false;
+        return true;
+    }
+    if (!AsElementOp(op, eop)) return false;
     const CValueMatrix& A = a->Matrix();
     const CValueMatrix& B = b->Matrix();
     if (A.Rows() != B.Rows() || A.Cols() != B.Cols()) return false;

@@ -2,9 +2,55 @@
 
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
+#include "values/real_cells.h"
+#include "values/value_matrix.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Real cells that are all finite: gathered straight into the arrays the library
+// takes, and the result written as the complex road writes it (Complex cells
+// with +0 imaginary parts). False when the road is another.
+bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
+{
+    const int m = a.Rows(), k = a.Cols(), n = b.Cols();
+    if (k != b.Rows() || m == 0 || k == 0 || n == 0) return false;
+    std::vector<double> buf;
+    buf.resize((size_t)m * k + (size_t)k * n + (size_t)m * n);
+    double *A = buf.data(), *B = A + (size_t)m * k, *C = B + (size_t)k * n;
+    auto gather = [](const CValueMatrix& v, double* out) {
+        for (int i = 0; i < v.Rows(); ++i) {
+            const CValue* row = v.Row(i);
+            for (int j = 0; j < v.Cols(); ++j) {
+                if (row[j].Tag() != VT_REAL || !std::isfinite(row[j].Real())) return false;
+                *out++ = row[j].Real();
+            }
+        }
+        return true;
+    };
+    if (!gather(a, A) || !gather(b, B)) return false;
+    if (!RealArrayProduct(A, B, C, m, k, n)) return false;
+    CValueMatrix r;
+    if (!r.Resize(m, n)) return false;
+    CComplexCells cells;
+    for (int i = 0; i < m; ++i) {
+        CValue* row = r.Row(i);
+        for (int j = 0; j < n; ++j) {
+            const Complex z(C[(size_t)i * n + j], 0.0);
+            if (!cells.Make(row[j], z)) row[j].SetComplex(z);
+        }
+    }
+    result.Swap(r);
+    return true;
+}
+
+}  // namespace
 
 int NumericMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
 {
+    if (RealCellProduct(a, b, result)) return 0;
     CComplexMatrix x, y;
     ValueToComplexMatrix(a, x);
     ValueToComplexMatrix(b, y);
