@@ -4,6 +4,7 @@
 // else (or a tie the fast road cannot place) runs the exchange loops themselves.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -206,6 +207,47 @@ bool OrderDescending(const SortView& v, const std::vector<Keyed>& keyed, const s
     return true;
 }
 
+// Ascending order of doubles that hold no NaN, by their bits (radix sort):
+// what std::sort gives, except that -0 comes before 0, which the caller's
+// check of equal neighbours refuses anyway.
+void RadixSort(std::vector<double>& x, size_t n)
+{
+    static thread_local std::vector<uint64_t> keys, spare;
+    keys.resize(n);
+    spare.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        uint64_t u;
+        std::memcpy(&u, &x[i], 8);
+        keys[i] = (u >> 63) ? ~u : (u | 0x8000000000000000ull);
+    }
+    uint64_t* from = keys.data();
+    uint64_t* to = spare.data();
+    constexpr int kBits = 11, kDigits = 6;
+    constexpr size_t kBuckets = size_t(1) << kBits;
+    static thread_local std::vector<size_t> count;
+    count.assign(kBuckets * kDigits, 0);
+    for (size_t i = 0; i < n; ++i)
+        for (int d = 0; d < kDigits; ++d) ++count[d * kBuckets + ((from[i] >> (d * kBits)) & (kBuckets - 1))];
+    for (int d = 0; d < kDigits; ++d) {
+        size_t* c = &count[d * kBuckets];
+        const int shift = d * kBits;
+        if (c[(from[0] >> shift) & (kBuckets - 1)] == n) continue;  // one digit everywhere
+        size_t sum = 0;
+        for (size_t b = 0; b < kBuckets; ++b) {
+            const size_t k = c[b];
+            c[b] = sum;
+            sum += k;
+        }
+        for (size_t i = 0; i < n; ++i) to[c[(from[i] >> shift) & (kBuckets - 1)]++] = from[i];
+        std::swap(from, to);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const uint64_t k = from[i];
+        const uint64_t u = (k >> 63) ? (k & 0x7FFFFFFFFFFFFFFFull) : ~k;
+        std::memcpy(&x[i], &u, 8);
+    }
+}
+
 // All cells Real: sort the numbers themselves and write them back into the
 // cells' payloads. False when equal keys differ in their bits (-0 and 0, NaNs
 // of different bits): then their placement matters and the general road runs.
@@ -219,10 +261,15 @@ bool SortRealCells(const SortView& v, bool ascending, std::vector<double>& x)
         x[k] = c.Real();
     }
     auto nanEnd = std::partition(x.begin(), x.end(), [](double d) { return !std::isnan(d); });
-    if (ascending)
+    const size_t numbers = (size_t)(nanEnd - x.begin());
+    if (numbers >= 4096) {
+        RadixSort(x, numbers);
+        if (!ascending) std::reverse(x.begin(), nanEnd);
+    } else if (ascending) {
         std::sort(x.begin(), nanEnd);
-    else
+    } else {
         std::sort(x.begin(), nanEnd, [](double a, double b) { return a > b; });
+    }
     for (auto it = x.begin(); it != nanEnd; ++it)
         if (it != x.begin() && *it == it[-1] && std::memcmp(&*it, &it[-1], sizeof(double)) != 0) return false;
     for (auto it = nanEnd; it != x.end(); ++it)
