@@ -177,10 +177,12 @@ bool NumbersOnly(const CValueMatrix& m)
 bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
 {
     ElementOp eop;
+    const bool product = op == ValueMul;
+    if (!product && !AsElementOp(op, eop)) return false;
     const CValue* a = VariableMatrix(ops[0]);
     const CValue* b = VariableMatrix(ops[1]);
     if (!a || !b || a == &result || b == &result) return false;
-    if (op == ValueMul && NumbersOnly(a->Matrix()) && NumbersOnly(b->Matrix())) {
+    if (product && NumbersOnly(a->Matrix()) && NumbersOnly(b->Matrix())) {
         // The product of numbers is made aside anyway: no copy of x first.
         CValue r;
         status = NumericMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0));
