@@ -10,7 +10,8 @@
 
 namespace {
 
-// Real cells that are all finite: gathered straight into the arrays the library
+// Real cells (or Complex ones of imaginary part 0) that are all finite, as the
+// complex road finds them before it calls dgemm: gathered straight into the arrays the library
 // takes, and the result written as the complex road writes it (Complex cells
 // with +0 imaginary parts). False when the road is another.
 bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
@@ -24,8 +25,16 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
         for (int i = 0; i < v.Rows(); ++i) {
             const CValue* row = v.Row(i);
             for (int j = 0; j < v.Cols(); ++j) {
-                if (row[j].Tag() != VT_REAL || !std::isfinite(row[j].Real())) return false;
-                *out++ = row[j].Real();
+                double x;
+                if (row[j].Tag() == VT_REAL) {
+                    x = row[j].Real();
+                } else if (row[j].Tag() == VT_COMPLEX && row[j].ComplexRef().im == 0.0) {
+                    x = row[j].ComplexRef().re;  // what the complex road reads of it
+                } else {
+                    return false;
+                }
+                if (!std::isfinite(x)) return false;
+                *out++ = x;
             }
         }
         return true;
