@@ -1,11 +1,12 @@
 // Sorting of value-matrix vectors. The result must be exactly that of the
-// exchange sorts kept at the end of this file: the same placement of equal keys
-// and of NaN cells. Numbers take an O(n log n) road that reproduces it; anything
-// else (or a tie the fast road cannot place) runs the exchange loops themselves.
+// exchange sorts (ExchangeAscending, ExchangeDescending): the same placement of
+// equal keys and of NaN cells. Numbers take an O(n log n) road that reproduces
+// it; other cells run the exchange loops themselves.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "values/elementary.h"
@@ -193,18 +194,59 @@ void OrderAscending(const SortView& v, const std::vector<Keyed>& keyed, const st
     for (auto it = nans.rbegin(); it != nans.rend(); ++it) order.push_back(*it);
 }
 
-// Descending: the fast road only when every run of equal keys, and the NaN
-// cells, hold cells no program can tell apart; false otherwise.
-bool OrderDescending(const SortView& v, const std::vector<Keyed>& keyed, const std::vector<int>& nans,
-                     std::vector<int>& order)
+// Descending, exactly as the exchange loop places things. NaN cells come first,
+// the last one first: every NaN after the pass's first cell takes part in the
+// pass, each moving to the next one's place, the last one out. For a run of
+// equal keys k, tracing a pass over the cells that are greater (or NaN), equal
+// and smaller shows: when the pass starts at a greater cell nothing of k moves;
+// otherwise, when the first cell of k comes before the first greater cell, it
+// moves to that greater cell's place (the smaller cells keep theirs); in every
+// case one greater cell leaves, and the pass's first cell goes out. Once no
+// greater cell is left, the run goes out in its order. Runs whose cells no
+// program can tell apart skip the trace.
+void OrderDescending(const SortView& v, const std::vector<Keyed>& keyed, const std::vector<int>& nans,
+                     std::vector<int>& order, StopProbe& stop)
 {
-    for (size_t k = 1; k < nans.size(); ++k)
-        if (!SameCell(v[nans[k]], v[nans[0]])) return false;
-    for (size_t k = 1; k < keyed.size(); ++k)
-        if (keyed[k].key == keyed[k - 1].key && !SameCell(v[keyed[k].index], v[keyed[k - 1].index])) return false;
-    order.assign(nans.begin(), nans.end());
-    for (auto it = keyed.rbegin(); it != keyed.rend(); ++it) order.push_back(it->index);
-    return true;
+    const int n = v.Length();
+    order.assign(nans.rbegin(), nans.rend());
+    std::vector<char> greater(n, 0);
+    for (int k : nans) greater[k] = 1;
+    std::vector<int> bigger, label;
+    std::set<int> run;
+    size_t end = keyed.size();
+    while (end > 0) {
+        size_t start = end - 1;
+        while (start > 0 && keyed[start - 1].key == keyed[end - 1].key) --start;
+        bool uniform = true;
+        for (size_t k = start + 1; k < end && uniform; ++k)
+            uniform = SameCell(v[keyed[k].index], v[keyed[start].index]);
+        if (uniform) {
+            for (size_t k = start; k < end; ++k) order.push_back(keyed[k].index);
+        } else {
+            bigger.clear();
+            for (int slot = 0; slot < n; ++slot)
+                if (greater[slot]) bigger.push_back(slot);
+            if (label.empty()) label.assign(n, -1);
+            run.clear();
+            for (size_t k = start; k < end; ++k) {
+                run.insert(keyed[k].index);
+                label[keyed[k].index] = keyed[k].index;
+            }
+            int front = 0;
+            for (size_t b = 0; b < bigger.size(); ++b, ++front) {
+                const int p = bigger[b];
+                if (p == front || run.empty() || *run.begin() > p) continue;
+                const int q = *run.begin();
+                run.erase(run.begin());
+                label[p] = label[q];
+                run.insert(p);
+            }
+            for (int slot : run) order.push_back(label[slot]);
+            stop.Spend((long)bigger.size());
+        }
+        for (size_t k = start; k < end; ++k) greater[keyed[k].index] = 1;
+        end = start;
+    }
 }
 
 // Ascending order of doubles that hold no NaN, by their bits (radix sort):
@@ -307,7 +349,7 @@ bool SortVector(const SortView& v, bool ascending, StopProbe& stop)
         if (ascending)
             OrderAscending(v, keyed, nans, order);
         else
-            fast = OrderDescending(v, keyed, nans, order);
+            OrderDescending(v, keyed, nans, order, stop);
     }
     if (!fast) return ascending ? ExchangeAscending(v, stop) : ExchangeDescending(v, stop);
 
