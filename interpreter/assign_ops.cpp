@@ -174,23 +174,28 @@ bool NumbersOnly(const CValueMatrix& m)
     return true;
 }
 
-bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
+// x * y for two variables holding matrices of numbers: the product is made
+// aside anyway, so x is not copied first. False when the operands do not qualify.
+bool ProductOfVariables(ExprNode** ops, CValue& result, StatusWord& status)
 {
-    ElementOp eop;
-    const bool product = op == ValueMul;
-    if (!product && !AsElementOp(op, eop)) return false;
+    if (ops[0]->kind != EXPR_VARIABLE || ops[1]->kind != EXPR_VARIABLE) return false;
     const CValue* a = VariableMatrix(ops[0]);
     const CValue* b = VariableMatrix(ops[1]);
     if (!a || !b || a == &result || b == &result) return false;
-    if (product && NumbersOnly(a->Matrix()) && NumbersOnly(b->Matrix())) {
-        // The product of numbers is made aside anyway: no copy of x first.
-        CValue r;
-        status = NumericMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0));
-        if (!status) result.Swap(r);
-        allReal = false;
-        return true;
-    }
+    if (!NumbersOnly(a->Matrix()) || !NumbersOnly(b->Matrix())) return false;
+    CValue r;
+    status = NumericMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0));
+    if (!status) result.Swap(r);
+    return true;
+}
+
+bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
+{
+    ElementOp eop;
     if (!AsElementOp(op, eop)) return false;
+    const CValue* a = VariableMatrix(ops[0]);
+    const CValue* b = VariableMatrix(ops[1]);
+    if (!a || !b || a == &result || b == &result) return false;
     const CValueMatrix& A = a->Matrix();
     const CValueMatrix& B = b->Matrix();
     if (A.Rows() != B.Rows() || A.Cols() != B.Cols()) return false;
@@ -375,7 +380,23 @@ StatusWord OpDivideAssign(ExprNode** ops, int n, CValue& result, StatementContex
     }
 VELDRA_FOLD_HANDLER(OpAdd, ValueAdd)
 VELDRA_FOLD_HANDLER(OpSubtract, ValueSub)
-VELDRA_FOLD_HANDLER(OpMultiply, ValueMul)
+namespace {
+// x * y with y a variable: two variables holding numbers multiply without a
+// copy of x, anything else folds as usual. Kept out of line, so that the
+// handler's common road stays a bare jump.
+__attribute__((noinline)) StatusWord MultiplyByVariable(ExprNode** ops, CValue& result, StatementContext* ctx)
+{
+    StatusWord status = 0;
+    if (ProductOfVariables(ops, result, status)) return status;
+    return LeftFold(ops, 2, result, ctx, ValueMul);
+}
+}  // namespace
+
+StatusWord OpMultiply(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    if (n == 2 && ops[1]->kind == EXPR_VARIABLE) return MultiplyByVariable(ops, result, ctx);
+    return LeftFold(ops, n, result, ctx, ValueMul);
+}
 VELDRA_FOLD_HANDLER(OpDivide, ValueDiv)
 VELDRA_FOLD_HANDLER(OpArrayMultiply, ValueElemMul)
 VELDRA_FOLD_HANDLER(OpArrayDivide, ValueElemDiv)
