@@ -266,7 +266,9 @@ TEST_F(BatchRun, InterruptStopsLongMatrixFunctions)
     for (const char* call : {"eig(x);", "svd(x);", "inv(x);", "det(x);"}) {
         const double seconds = ExpectInterruptStops(
             Write("m.vdx", std::string("x = rand(2000, 2000);\n\"go\";\n") + call + "\n\"after\";\n"), dir, "go");
-        EXPECT_LT(seconds, 10.0) << call;
+        // Not a latency figure (bench/stop_latency has that): the unstoppable
+        // forms took a minute and more here, the sanitizer build on a busy machine a few seconds.
+        EXPECT_LT(seconds, 40.0) << call;
     }
 }
 
