@@ -1,0 +1,167 @@
+// Carets, one per thread. The caret shows by inverting its rectangle in the
+// window's image; hiding nests and the window's painting hides it.
+#include <atomic>
+
+#include "platform/user/cursor.h"
+#include "platform/user/input_internal.h"
+
+namespace {
+
+std::atomic<bool> g_frozen{false};
+// Draws (inverts) the caret rectangle of a window; set by the drawing level.
+std::atomic<void (*)(HWND, const RECT&, bool grey)> g_invert{nullptr};
+
+RECT CaretRect(const CMessageQueue::Caret& c)
+{
+    int w = c.width > 0 ? c.width : GetSystemMetrics(SM_CXBORDER);
+    int h = c.height > 0 ? c.height : GetSystemMetrics(SM_CYBORDER);
+    return RECT{c.x, c.y, c.x + w, c.y + h};
+}
+
+bool Showing(const CMessageQueue::Caret& c) { return c.hwnd && c.hideCount == 0 && c.blinkOn && !c.inPaint; }
+
+// Runs f on the caret under the lock; inverts before and after when the
+// shown state or place changes.
+template <class F>
+BOOL ChangeCaret(F f)
+{
+    CThreadData& self = CurrentThreadData();
+    CMessageQueue::Caret before, after;
+    BOOL ok;
+    {
+        std::lock_guard<std::mutex> g(self.lock);
+        before = self.queue.caret;
+        ok = f(self.queue.caret);
+        after = self.queue.caret;
+    }
+    auto invert = g_invert.load();
+    if (invert) {
+        bool was = Showing(before), is = Showing(after);
+        RECT rb = CaretRect(before), ra = CaretRect(after);
+        bool same = before.hwnd == after.hwnd && EqualRect(&rb, &ra) && before.grey == after.grey;
+        if (was && (!is || !same)) invert(before.hwnd, rb, before.grey);
+        if (is && (!was || !same)) invert(after.hwnd, ra, after.grey);
+    }
+    return ok;
+}
+
+}  // namespace
+
+void SetCaretInverter(void (*invert)(HWND, const RECT&, bool)) { g_invert = invert; }
+
+BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height)
+{
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return ChangeCaret([&](CMessageQueue::Caret& c) {
+        UINT blink = c.blinkTime;
+        c = CMessageQueue::Caret{};
+        c.blinkTime = blink;
+        c.hwnd = hwnd;
+        c.width = width;
+        c.height = height;
+        c.grey = bitmap == (HBITMAP)1;
+        return TRUE;
+    });
+}
+
+BOOL DestroyCaret()
+{
+    return ChangeCaret([&](CMessageQueue::Caret& c) {
+        if (!c.hwnd) return FALSE;
+        UINT blink = c.blinkTime;
+        c = CMessageQueue::Caret{};
+        c.blinkTime = blink;
+        return TRUE;
+    });
+}
+
+BOOL ShowCaret(HWND hwnd)
+{
+    return ChangeCaret([&](CMessageQueue::Caret& c) {
+        if (!c.hwnd || (hwnd && hwnd != c.hwnd) || c.hideCount == 0) return FALSE;
+        if (--c.hideCount == 0) c.blinkOn = true;
+        return TRUE;
+    });
+}
+
+BOOL HideCaret(HWND hwnd)
+{
+    return ChangeCaret([&](CMessageQueue::Caret& c) {
+        if (!c.hwnd || (hwnd && hwnd != c.hwnd)) return FALSE;
+        c.hideCount++;
+        return TRUE;
+    });
+}
+
+BOOL SetCaretPos(int x, int y)
+{
+    return ChangeCaret([&](CMessageQueue::Caret& c) {
+        if (!c.hwnd) return FALSE;
+        c.x = x;
+        c.y = y;
+        c.blinkOn = true;
+        return TRUE;
+    });
+}
+
+BOOL GetCaretPos(POINT* pt)
+{
+    CThreadData& self = CurrentThreadData();
+    std::lock_guard<std::mutex> g(self.lock);
+    if (!pt || !self.queue.caret.hwnd) return FALSE;
+    *pt = POINT{self.queue.caret.x, self.queue.caret.y};
+    return TRUE;
+}
+
+UINT GetCaretBlinkTime()
+{
+    CThreadData& self = CurrentThreadData();
+    std::lock_guard<std::mutex> g(self.lock);
+    return self.queue.caret.blinkTime;
+}
+
+BOOL SetCaretBlinkTime(UINT ms)
+{
+    CThreadData& self = CurrentThreadData();
+    std::lock_guard<std::mutex> g(self.lock);
+    self.queue.caret.blinkTime = ms ? ms : 530;
+    return TRUE;
+}
+
+// The window's painting hides the caret from BeginPaint to EndPaint.
+void CaretPaintHide(HWND hwnd, bool hide)
+{
+    ChangeCaret([&](CMessageQueue::Caret& c) {
+        if (c.hwnd == hwnd) c.inPaint = hide;
+        return TRUE;
+    });
+}
+
+// One blink step for the calling thread; nothing when frozen.
+void CaretBlinkStep()
+{
+    if (g_frozen) return;
+    ChangeCaret([&](CMessageQueue::Caret& c) {
+        if (c.hwnd && c.hideCount == 0) c.blinkOn = !c.blinkOn;
+        return TRUE;
+    });
+}
+
+bool CaretOfThread(DWORD threadId, CaretState* state)
+{
+    std::shared_ptr<CThreadData> t = FindThreadData(threadId);
+    if (!t || !state) return false;
+    std::lock_guard<std::mutex> g(t->lock);
+    const CMessageQueue::Caret& c = t->queue.caret;
+    if (!c.hwnd) return false;
+    *state = CaretState{c.hwnd, CaretRect(c), c.hideCount == 0, c.grey, c.blinkOn};
+    return true;
+}
+
+void FreezeCaretBlink(bool freeze)
+{
+    g_frozen = freeze;
+}
