@@ -136,6 +136,7 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
     }
     bool moved = now.left != old.left || now.top != old.top;
     bool sized = Width(now) != Width(old) || Height(now) != Height(old);
+    if (sized && topLevel) ResizeSurface(hwnd, Width(now), Height(now));
     if (paint && !(wp.flags & SWP_NOREDRAW) && (moved || sized || wasVisible != isVisible || (wp.flags & SWP_FRAMECHANGED))) {
         if (parent) {
             if (wasVisible) InvalidateInternal(parent, &old, true, false);
@@ -672,6 +673,16 @@ HWND SetParent(HWND hwnd, HWND parent)
             }
         w->rect = r;
         InsertIntoZOrderLocked(*w);
+    }
+    // Only top-level windows have backing images.
+    if (parent && w->surface) {
+        DestroySurface(hwnd);
+        std::lock_guard<std::mutex> g(WindowLock());
+        w->surface = nullptr;
+    } else if (!parent && !w->surface) {
+        auto surface = CreateSurface(hwnd, Width(screen), Height(screen));
+        std::lock_guard<std::mutex> g(WindowLock());
+        w->surface = surface;
     }
     if (visible) {
         if (old && IsWindow(old)) InvalidateInternal(old, nullptr, true, false);

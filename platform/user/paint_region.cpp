@@ -36,7 +36,7 @@ void InvalidateInternal(HWND hwnd, const RECT* rect, bool erase, bool frame)
         RECT r = all;
         if (rect) IntersectRect(&r, rect, &all);
         UnionRect(&w->update, &w->update, &r);
-        if (!IsRectEmpty(&r)) w->erase = w->erase || erase;
+        if (!IsRectEmpty(&r)) w->erasePending = w->erasePending || erase;
         if (frame) w->ncPaint = true;
         any = !IsRectEmpty(&w->update) || w->ncPaint;
         if (any) QueuePaintLocked(*w->owner, hwnd);
@@ -69,13 +69,13 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect)
     std::lock_guard<std::mutex> g(WindowLock());
     if (!rect) {
         w->update = RECT{};
-        w->erase = false;
+        w->erasePending = false;
         w->ncPaint = false;
     } else {
         RECT left;
         SubtractRect(&left, &w->update, rect);
         w->update = left;
-        if (IsRectEmpty(&left)) w->erase = false;
+        if (IsRectEmpty(&left)) w->erasePending = false;
     }
     if (IsRectEmpty(&w->update) && !w->ncPaint) DropPaintLocked(*w->owner, hwnd);
     return TRUE;
@@ -97,10 +97,10 @@ bool TakeUpdateRegion(HWND hwnd, RECT* rect, bool* erase, bool* frame)
     std::lock_guard<std::mutex> tl(w->owner->lock);
     std::lock_guard<std::mutex> g(WindowLock());
     if (rect) *rect = w->update;
-    if (erase) *erase = w->erase;
+    if (erase) *erase = w->erasePending;
     if (frame) *frame = w->ncPaint;
     w->update = RECT{};
-    w->erase = false;
+    w->erasePending = false;
     w->ncPaint = false;
     DropPaintLocked(*w->owner, hwnd);
     return true;

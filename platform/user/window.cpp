@@ -111,6 +111,7 @@ void RemoveWindow(const std::shared_ptr<CWindow>& window)
     }
     EraseFromTable(h);
     ForgetWindowInput(h, *window->owner);
+    if (window->surface) DestroySurface(h);
     std::vector<std::shared_ptr<CSentMessage>> pending;
     {
         CThreadData& t = *window->owner;
@@ -229,6 +230,8 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
         width = child ? 0 : 640;
         height = child ? 0 : 480;
     }
+    width = std::clamp(width, 0, 32767);
+    height = std::clamp(height, 0, 32767);
     w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
     w->normalRect = w->rect;
     if (!child && menu) w->menu = menu;
@@ -237,10 +240,16 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     w->id = child ? (LONG_PTR)(intptr_t)menu : 0;
     w->instance = instance;
     w->extra.assign((size_t)c->wndExtra, 0);
+    w->erasePending = true;
     HWND h = InsertWindow(w);
     {
         std::lock_guard<std::mutex> g(WindowLock());
         InsertIntoZOrderLocked(*w);
+    }
+    if (!child) {
+        std::shared_ptr<CSurface> surface = CreateSurface(h, width, height);
+        std::lock_guard<std::mutex> g(WindowLock());
+        w->surface = surface;
     }
     bool ended;
     {
@@ -495,6 +504,36 @@ UINT GetClassLongStyle(HWND hwnd)
     std::lock_guard<std::mutex> g(WindowLock());
     auto w = FindWindowObjectLocked(hwnd);
     return w && w->windowClass ? w->windowClass->style : 0;
+}
+
+// Top-level windows own the surface; a child's pixels are at its offset in
+// its top-level window's image.
+static bool DrawTarget(HWND hwnd, bool client, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset,
+                       SIZE* size)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+    if (!w) return false;
+    HWND top = TopLevelOfLocked(hwnd);
+    std::shared_ptr<CWindow> t = FindWindowObjectLocked(top);
+    if (!t || !t->surface) return false;
+    RECT r = client ? ClientScreenRectLocked(*w) : WindowScreenRectLocked(*w);
+    RECT origin = WindowScreenRectLocked(*t);
+    *surface = t->surface;
+    *topLevel = top;
+    *offset = POINT{r.left - origin.left, r.top - origin.top};
+    *size = SIZE{r.right - r.left, r.bottom - r.top};
+    return true;
+}
+
+bool WindowDrawTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size)
+{
+    return DrawTarget(hwnd, true, surface, topLevel, offset, size);
+}
+
+bool WindowFrameTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size)
+{
+    return DrawTarget(hwnd, false, surface, topLevel, offset, size);
 }
 
 HCURSOR GetClassCursorOf(HWND hwnd)

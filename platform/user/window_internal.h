@@ -2,6 +2,7 @@
 // Window records and the window table (internal to the platform layer).
 #include "platform/kernel/kernel_internal.h"
 #include "platform/user/user.h"
+#include "platform/backend/backend.h"
 #include <string>
 #include "platform/user/scrollbar.h"
 #include "platform/user/nonclient.h"
@@ -50,9 +51,11 @@ struct CWindow {
     // Update region (a bounding rectangle in client coordinates) and whether
     // WM_ERASEBKGND is due.
     RECT update{};
-    bool erase = false;
+    bool erasePending = false;
     bool ncPaint = false;
     HCURSOR cursor = nullptr;
+    // A top-level window's backing image (children draw into their top-level's).
+    std::shared_ptr<CSurface> surface;
 };
 
 // Top-level windows in z-order, topmost first; under WindowLock().
@@ -66,6 +69,12 @@ HWND TopLevelOfLocked(HWND hwnd);
 // Forgets focus, activation, capture and the caret of a window that goes
 // (no messages); called by RemoveWindow.
 void ForgetWindowInput(HWND hwnd, CThreadData& owner);
+
+// Where a window's client pixels are: the top-level surface, the client
+// area's offset in it and its size. False for a stale window.
+bool WindowDrawTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size);
+// The same for the whole window, frame included (GetWindowDC).
+bool WindowFrameTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size);
 
 // Guards the window table and the guarded window fields. A thread's lock may
 // be held while it is taken, never the other way round.

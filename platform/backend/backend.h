@@ -1,0 +1,56 @@
+#pragma once
+// The back-end interface: what the window manager and gdi tell the display,
+// and the surface store that holds each top-level window's backing image.
+// Only top-level windows have surfaces; children paint into their top-level
+// window's image. The headless back end (the default) keeps the images for
+// read-back; an interactive back end presents the dirty rectangles.
+#include "platform/types.h"
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// A backing image: RGB24 pixels 0x00RRGGBB, row by row, stride in bytes
+// (4 * width), the layout a cairo RGB24 image surface uses. Drawing and
+// read-back hold `lock`; `pixels` is replaced only under it.
+struct CSurface {
+    std::mutex lock;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    std::vector<uint32_t> pixels;
+    // Rectangles changed since the back end last took them (surface coordinates).
+    std::vector<RECT> dirty;
+    // False once the window is gone: drawing into it does nothing.
+    bool alive = true;
+};
+
+class CBackend {
+public:
+    virtual ~CBackend() = default;
+    virtual const char* Name() const = 0;
+    // The virtual screen in pixels (headless: 1920 x 1080).
+    virtual SIZE ScreenSize() const = 0;
+    // A top-level window got its backing image, or lost it.
+    virtual void SurfaceCreated(HWND hwnd, const std::shared_ptr<CSurface>& surface) = 0;
+    virtual void SurfaceDestroyed(HWND hwnd) = 0;
+    // Pixels of `rect` (surface coordinates, already recorded in the surface's
+    // dirty list) changed; called without the surface lock held.
+    virtual void SurfaceChanged(HWND hwnd, const RECT& rect) = 0;
+};
+
+// The process's back end: the headless one unless another was installed.
+CBackend& Backend();
+// Installs a back end (before any window exists); null restores the headless one.
+void SetBackend(std::unique_ptr<CBackend> backend);
+
+// The surface store, keyed by top-level window.
+// Makes a white image of the size (clamped to 1..32767 a side) for the window.
+std::shared_ptr<CSurface> CreateSurface(HWND hwnd, int width, int height);
+std::shared_ptr<CSurface> FindSurface(HWND hwnd);
+// Resizes keeping the overlapping pixels; new pixels are white.
+bool ResizeSurface(HWND hwnd, int width, int height);
+// Marks the surface dead and drops it from the store.
+void DestroySurface(HWND hwnd);
+// Clips the rectangle to the surface, appends it to the dirty list and tells
+// the back end. Empty rectangles are ignored.
+void MarkSurfaceDirty(HWND hwnd, const RECT& rect);
