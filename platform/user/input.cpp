@@ -656,3 +656,9 @@ void ResetInputForTest()
     s.capture = nullptr;
     s.turn.reset();
 }
+
+HWND CaptureWindowAnyThread()
+{
+    std::lock_guard<std::mutex> g(State().lock);
+    return State().capture;
+}

@@ -36,3 +36,4 @@ void CaretPaintHide(HWND hwnd, bool hide);
 void CaretBlinkStep();
 // The class cursor of a window.
 HCURSOR GetClassCursorOf(HWND hwnd);
+HWND CaptureWindowAnyThread();
