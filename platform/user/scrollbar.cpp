@@ -259,8 +259,9 @@ void TrackScrollBar(HWND hwnd, int bar, HWND notify, const RECT& barScreen, POIN
         }
     }
     if (part == ScrollPart::Thumb) {
-        WithBar(hwnd, bar, [&](CWindow&, CScrollBarState& s) { s.tracking = false; });
+        // The track position stays readable until SB_THUMBPOSITION is handled.
         send(SB_THUMBPOSITION, trackPos);
+        WithBar(hwnd, bar, [&](CWindow&, CScrollBarState& s) { s.tracking = false; });
     }
     send(SB_ENDSCROLL, 0);
     if (GetCapture() == hwnd) ReleaseCapture();
