@@ -140,19 +140,9 @@ LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
-    case WM_PAINT: {
-        RECT r;
-        bool erase, frame;
-        TakeUpdateRegion(hwnd, &r, &erase, &frame);
-        if (frame) SendMessage(hwnd, WM_NCPAINT, 1, 0);
-        return 0;
-    }
     case WM_NCPAINT:
         PaintNonClient(hwnd);
         return 0;
-    case WM_ERASEBKGND:
-        EraseBackground(hwnd, (void*)wParam);
-        return 1;
     case WM_SETCURSOR: {
         // The parent may choose first.
         if ((GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) && ToParent(hwnd, msg, wParam, lParam)) return TRUE;

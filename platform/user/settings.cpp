@@ -8,7 +8,6 @@ namespace {
 struct Settings {
     std::mutex lock;
     int metrics[SM_COUNT];
-    COLORREF colors[COLOR_COUNT];
     RECT workArea;
     UINT wheelLines;
     BOOL dragFullWindows;
@@ -32,16 +31,6 @@ void FillDefaults(Settings& s)
     };
     memset(s.metrics, 0, sizeof s.metrics);
     for (auto& m : metrics) s.metrics[m.index] = m.value;
-    static const COLORREF colors[COLOR_COUNT] = {
-        RGB(200, 200, 200), RGB(58, 110, 165), RGB(10, 36, 106),  RGB(128, 128, 128), RGB(212, 208, 200),
-        RGB(255, 255, 255), RGB(0, 0, 0),      RGB(0, 0, 0),      RGB(0, 0, 0),       RGB(255, 255, 255),
-        RGB(212, 208, 200), RGB(212, 208, 200), RGB(128, 128, 128), RGB(10, 36, 106), RGB(255, 255, 255),
-        RGB(212, 208, 200), RGB(128, 128, 128), RGB(128, 128, 128), RGB(0, 0, 0),     RGB(212, 208, 200),
-        RGB(255, 255, 255), RGB(64, 64, 64),   RGB(212, 208, 200), RGB(0, 0, 0),      RGB(255, 255, 225),
-        RGB(180, 180, 180), RGB(0, 0, 128),    RGB(166, 202, 240), RGB(192, 192, 192), RGB(49, 106, 197),
-        RGB(212, 208, 200),
-    };
-    memcpy(s.colors, colors, sizeof colors);
     s.workArea = RECT{0, 0, 1920, 1080};
     s.wheelLines = 3;
     s.dragFullWindows = TRUE;
@@ -95,30 +84,6 @@ int GetSystemMetrics(int index)
     return s.metrics[index];
 }
 
-COLORREF GetSysColor(int index)
-{
-    if (index < 0 || index >= COLOR_COUNT) return 0;
-    Settings& s = Table();
-    std::lock_guard<std::mutex> g(s.lock);
-    return s.colors[index];
-}
-
-BOOL SetSysColors(int count, const int* indexes, const COLORREF* colors)
-{
-    if (count < 0 || (count && (!indexes || !colors))) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    {
-        Settings& s = Table();
-        std::lock_guard<std::mutex> g(s.lock);
-        for (int i = 0; i < count; i++)
-            if (indexes[i] >= 0 && indexes[i] < COLOR_COUNT) s.colors[indexes[i]] = colors[i] & 0xFFFFFF;
-    }
-    Announce(WM_SYSCOLORCHANGE, 0);
-    return TRUE;
-}
-
 void SetSystemMetricForTest(int index, int value)
 {
     if (index < 0 || index >= SM_COUNT) return;
@@ -133,8 +98,11 @@ void SetSystemMetricForTest(int index, int value)
 void ResetSystemSettings()
 {
     Settings& s = Table();
-    std::lock_guard<std::mutex> g(s.lock);
-    FillDefaults(s);
+    {
+        std::lock_guard<std::mutex> g(s.lock);
+        FillDefaults(s);
+    }
+    ResetSysColors();
 }
 
 BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pv, UINT winIni)

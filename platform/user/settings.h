@@ -1,7 +1,9 @@
 #pragma once
-// System metrics, system colours and SystemParametersInfo: fixed tables that
+// System metrics and SystemParametersInfo (colours: sys_colors.h): fixed tables that
 // tests may override; changes are announced to the top-level windows.
 #include "platform/types.h"
+#include "platform/user/sys_colors.h"
+#include "platform/gdi/gdi.h"
 
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
@@ -61,43 +63,11 @@
 #define SM_CMONITORS 80
 #define SM_COUNT 100
 
-#define COLOR_SCROLLBAR 0
-#define COLOR_BACKGROUND 1
-#define COLOR_ACTIVECAPTION 2
-#define COLOR_INACTIVECAPTION 3
-#define COLOR_MENU 4
-#define COLOR_WINDOW 5
-#define COLOR_WINDOWFRAME 6
-#define COLOR_MENUTEXT 7
-#define COLOR_WINDOWTEXT 8
-#define COLOR_CAPTIONTEXT 9
-#define COLOR_ACTIVEBORDER 10
-#define COLOR_INACTIVEBORDER 11
-#define COLOR_APPWORKSPACE 12
-#define COLOR_HIGHLIGHT 13
-#define COLOR_HIGHLIGHTTEXT 14
-#define COLOR_BTNFACE 15
-#define COLOR_BTNSHADOW 16
-#define COLOR_GRAYTEXT 17
-#define COLOR_BTNTEXT 18
-#define COLOR_INACTIVECAPTIONTEXT 19
-#define COLOR_BTNHIGHLIGHT 20
-#define COLOR_3DDKSHADOW 21
-#define COLOR_3DLIGHT 22
-#define COLOR_INFOTEXT 23
-#define COLOR_INFOBK 24
-#define COLOR_HOTLIGHT 26
-#define COLOR_GRADIENTACTIVECAPTION 27
-#define COLOR_GRADIENTINACTIVECAPTION 28
-#define COLOR_MENUHILIGHT 29
-#define COLOR_MENUBAR 30
+#ifndef COLOR_DESKTOP
 #define COLOR_DESKTOP COLOR_BACKGROUND
-#define COLOR_3DFACE COLOR_BTNFACE
-#define COLOR_3DSHADOW COLOR_BTNSHADOW
-#define COLOR_3DHIGHLIGHT COLOR_BTNHIGHLIGHT
 #define COLOR_3DHILIGHT COLOR_BTNHIGHLIGHT
 #define COLOR_BTNHILIGHT COLOR_BTNHIGHLIGHT
-#define COLOR_COUNT 31
+#endif
 
 #define SPI_GETBORDER 0x0005u
 #define SPI_GETWORKAREA 0x0030u
@@ -115,32 +85,9 @@
 #define SPIF_UPDATEINIFILE 0x0001u
 #define SPIF_SENDCHANGE 0x0002u
 
-#define WM_SYSCOLORCHANGE 0x0015u
 #define WM_SETTINGCHANGE 0x001Au
 #define WM_WININICHANGE 0x001Au
 
-#define LF_FACESIZE 32
-
-#ifndef VELDRA_LOGFONT_DEFINED
-#define VELDRA_LOGFONT_DEFINED
-// 60 bytes, field for field as stored.
-struct LOGFONT {
-    LONG lfHeight;
-    LONG lfWidth;
-    LONG lfEscapement;
-    LONG lfOrientation;
-    LONG lfWeight;
-    BYTE lfItalic;
-    BYTE lfUnderline;
-    BYTE lfStrikeOut;
-    BYTE lfCharSet;
-    BYTE lfOutPrecision;
-    BYTE lfClipPrecision;
-    BYTE lfQuality;
-    BYTE lfPitchAndFamily;
-    char lfFaceName[LF_FACESIZE];
-};
-#endif
 
 struct NONCLIENTMETRICS {
     UINT cbSize;
@@ -161,9 +108,6 @@ struct NONCLIENTMETRICS {
 };
 
 int GetSystemMetrics(int index);
-COLORREF GetSysColor(int index);
-// Sets the colours and sends WM_SYSCOLORCHANGE to every top-level window.
-BOOL SetSysColors(int count, const int* indexes, const COLORREF* colors);
 BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni);
 
 // Tests: override one metric (announced with WM_SETTINGCHANGE), or put every

@@ -11,4 +11,5 @@
 #include "platform/user/message_box.h"
 #include "platform/user/scrollbar.h"
 #include "platform/user/settings.h"
+#include "platform/user/sys_colors.h"
 #include "platform/user/window.h"

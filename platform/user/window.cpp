@@ -1,5 +1,6 @@
 // Window classes, the window table and window lifetime.
 #include "platform/user/input_internal.h"
+#include "platform/gdi/gdi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -76,6 +77,19 @@ std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd)
 {
     std::shared_ptr<CWindow>* w = Windows().Find((uint64_t)(uintptr_t)hwnd);
     return w ? *w : nullptr;
+}
+
+void EnumAllTopLevelWindows(WNDENUMPROC proc, LPARAM lParam)
+{
+    std::vector<HWND> tops;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        Windows().ForEach([&](std::shared_ptr<CWindow>& w) {
+            if (!w->parent) tops.push_back(w->handle);
+        });
+    }
+    for (HWND h : tops)
+        if (!proc(h, lParam)) return;
 }
 
 std::shared_ptr<CWindow> FindWindowObject(HWND hwnd)
@@ -372,6 +386,28 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         std::lock_guard<std::mutex> g(WindowLock());
         auto w = FindWindowObjectLocked(hwnd);
         return w ? (LRESULT)w->text.size() : 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);
+        else ValidateRect(hwnd, nullptr);
+        return 0;
+    }
+    case WM_ERASEBKGND: {
+        HBRUSH brush = nullptr;
+        RECT r{0, 0, 0, 0};
+        {
+            std::lock_guard<std::mutex> g(WindowLock());
+            auto w = FindWindowObjectLocked(hwnd);
+            if (!w) return 0;
+            brush = w->windowClass->background;
+            r = RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+        }
+        if (!brush || !wParam) return 0;
+        // A class brush may be a system colour index plus one.
+        if ((uintptr_t)brush <= COLOR_MAX_INDEX + 1) brush = GetSysColorBrush((int)(uintptr_t)brush - 1);
+        FillRect((HDC)wParam, &r, brush);
+        return 1;
     }
     default:
         return DefWindowProcMore(hwnd, msg, wParam, lParam);

@@ -82,6 +82,8 @@ std::mutex& WindowLock();
 std::shared_ptr<CWindow> FindWindowObject(HWND hwnd);
 // The same, setting the last error to an invalid window handle when there is none.
 std::shared_ptr<CWindow> FindWindowOrFail(HWND hwnd);
+// Every top-level window of the process (no lock held while calling).
+void EnumAllTopLevelWindows(WNDENUMPROC proc, LPARAM lParam);
 // Under WindowLock().
 std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd);
 bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
@@ -109,3 +111,7 @@ std::shared_ptr<CThreadData> OwnerOf(HWND hwnd);
 LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The window under a screen point, skipping some (geometry only).
 HWND WindowUnderPointSkipping(POINT pt, const std::vector<HWND>& skip);
+// The window's own visible pixels (client area or whole window) in its DC's
+// coordinates: clipped by ancestors, siblings above (WS_CLIPSIBLINGS) and
+// children (WS_CLIPCHILDREN).
+bool WindowVisibleRects(HWND hwnd, bool client, std::vector<RECT>* out);
