@@ -18,7 +18,7 @@ RECT CaretRect(const CMessageQueue::Caret& c)
     return RECT{c.x, c.y, c.x + w, c.y + h};
 }
 
-bool Showing(const CMessageQueue::Caret& c) { return c.hwnd && c.hideCount == 0 && c.blinkOn && !c.inPaint; }
+bool Showing(const CMessageQueue::Caret& c) { return c.hwnd && c.hideCount == 0 && c.blinkOn && c.inPaint == 0; }
 
 // Runs f on the caret under the lock; inverts before and after when the
 // shown state or place changes.
@@ -131,11 +131,13 @@ BOOL SetCaretBlinkTime(UINT ms)
     return TRUE;
 }
 
-// The window's painting hides the caret from BeginPaint to EndPaint.
-void CaretPaintHide(HWND hwnd, bool hide)
+// Painting hides the caret from BeginPaint to EndPaint: any window of the
+// thread may paint over it (a parent without WS_CLIPCHILDREN).
+void CaretPaintHide(HWND, bool hide)
 {
     ChangeCaret([&](CMessageQueue::Caret& c) {
-        if (c.hwnd == hwnd) c.inPaint = hide;
+        if (hide) c.inPaint++;
+        else if (c.inPaint > 0) c.inPaint--;
         return TRUE;
     });
 }

@@ -30,7 +30,6 @@ void TrackMenuBarWithMouse(HWND hwnd, POINT pt);
 void TrackMenuBarWithKey(HWND hwnd, UINT key);
 // Non-client painting (nonclient_paint.cpp).
 void PaintNonClient(HWND hwnd);
-void EraseBackground(HWND hwnd, void* hdc);
 void SetCaretInverter(void (*invert)(HWND, const RECT&, bool grey));
 void CaretPaintHide(HWND hwnd, bool hide);
 void CaretBlinkStep();

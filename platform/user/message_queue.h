@@ -66,7 +66,7 @@ struct CMessageQueue {
         bool grey = false;
         bool blinkOn = true;     // the inverted phase is showing
         UINT blinkTime = 530;
-        bool inPaint = false;    // hidden while the window paints
+        int inPaint = 0;         // hidden while a window of the thread paints
     } caret;
 };
 
