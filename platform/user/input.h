@@ -125,7 +125,10 @@ SHORT GetAsyncKeyState(int virtualKey);
 bool ModalLoopShouldEnd(HWND captureWindow);
 // Serves sends and returns the next message for a modal loop, or false when
 // the loop must end (WM_QUIT is put back for the outer loop).
-bool ModalLoopGetMessage(MSG* msg, HWND captureWindow);
+// `idle` runs each time the loop is about to wait (menus send WM_ENTERIDLE).
+bool ModalLoopGetMessage(MSG* msg, HWND captureWindow, void (*idle)(void*) = nullptr, void* context = nullptr);
+#define MSGF_DIALOGBOX 0
+#define MSGF_MENU 2
 
 // DragDetect: a modal loop; true when the mouse leaves the drag rectangle
 // around pt before the left button goes up.

@@ -368,7 +368,14 @@ void RunLoop(Tracker& t)
 {
     MSG m;
     while (!t.done) {
-        if (!ModalLoopGetMessage(&m, t.owner)) break;
+        auto idle = [](void* p) {
+            auto* tr = (Tracker*)p;
+            if (tr->done || !IsWindow(tr->owner)) return;
+            HWND top = tr->stack.empty() ? nullptr : tr->stack.back().window;
+            SendMessage(tr->owner, WM_ENTERIDLE, MSGF_MENU, (LPARAM)top);
+        };
+        if (!ModalLoopGetMessage(&m, t.owner, idle, &t)) break;
+        if (t.done) break;
         if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST && m.message != WM_MOUSEWHEEL) {
             OnMouse(t, m);
         } else if (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK) {

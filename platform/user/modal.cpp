@@ -8,7 +8,7 @@ bool ModalLoopShouldEnd(HWND captureWindow)
     return captureWindow && GetCapture() != captureWindow;
 }
 
-bool ModalLoopGetMessage(MSG* msg, HWND captureWindow)
+bool ModalLoopGetMessage(MSG* msg, HWND captureWindow, void (*idle)(void*), void* context)
 {
     for (;;) {
         if (ModalLoopShouldEnd(captureWindow)) return false;
@@ -20,6 +20,10 @@ bool ModalLoopGetMessage(MSG* msg, HWND captureWindow)
             return true;
         }
         if (ModalLoopShouldEnd(captureWindow)) return false;
+        if (idle) {
+            idle(context);
+            if (ModalLoopShouldEnd(captureWindow)) return false;
+        }
         WaitMessage();
     }
 }

@@ -9,7 +9,7 @@
 
 // A window whose procedure is the handler; class "WmTest" (with
 // CS_DBLCLKS when asked). Shown without activation when visible.
-inline HWND MakeAt(Handler* handler, DWORD style, RECT r, HWND parent = nullptr, DWORD ex = 0, bool dblclks = false)
+inline void RegisterWmTestClasses()
 {
     static ATOM plain = [] {
         WNDCLASS wc{};
@@ -26,6 +26,11 @@ inline HWND MakeAt(Handler* handler, DWORD style, RECT r, HWND parent = nullptr,
     }();
     (void)plain;
     (void)dbl;
+}
+
+inline HWND MakeAt(Handler* handler, DWORD style, RECT r, HWND parent = nullptr, DWORD ex = 0, bool dblclks = false)
+{
+    RegisterWmTestClasses();
     return CreateWindowEx(ex, dblclks ? "WmTestDbl" : "WmTest", "", style, r.left, r.top, r.right - r.left,
                           r.bottom - r.top, parent, nullptr, nullptr, handler);
 }
