@@ -465,3 +465,41 @@ TEST_F(WmLook, CaretsCursorsAndSettings)
     ResetSystemSettings();
     EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
 }
+
+TEST_F(WmKeys, MenuTrackingServesSendsAndPassesQuitOnToTheOuterLoop)
+{
+    std::atomic<LRESULT> answer{0};
+    DWORD self = GetCurrentThreadId();
+    HANDLE helper = nullptr;
+    bool sawIdle = false;
+    HMENU popup = CreatePopupMenu();
+    AppendMenu(popup, MF_STRING, 5, "&One");
+    Handler h = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_USER + 7) return 42;
+        if (m == WM_ENTERIDLE && !helper) {
+            sawIdle = true;
+            // Another thread sends to us while the menu is open, then posts a quit.
+            helper = StartThread([&, w] {
+                answer = SendMessage(w, WM_USER + 7, 0, 0);
+                PostThreadMessage(self, WM_QUIT, 9, 0);
+                return 0u;
+            });
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    HWND w = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 200});
+    BOOL chosen = TrackPopupMenu(popup, TPM_RETURNCMD, 10, 10, 0, w, nullptr);
+    EXPECT_EQ(chosen, 0);
+    EXPECT_TRUE(sawIdle);
+    EXPECT_EQ(answer.load(), 42);
+    EXPECT_TRUE(VisibleMenus().empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    MSG m;
+    ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(m.wParam, 9u);
+    JoinThread(helper);
+    DestroyWindow(w);
+    DestroyMenu(popup);
+}
