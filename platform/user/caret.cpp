@@ -82,7 +82,10 @@ BOOL ShowCaret(HWND hwnd)
 {
     return ChangeCaret([&](CMessageQueue::Caret& c) {
         if (!c.hwnd || (hwnd && hwnd != c.hwnd) || c.hideCount == 0) return FALSE;
-        if (--c.hideCount == 0) c.blinkOn = true;
+        if (--c.hideCount == 0) {
+            c.blinkOn = true;
+            c.nextBlink = 0;
+        }
         return TRUE;
     });
 }
@@ -103,6 +106,7 @@ BOOL SetCaretPos(int x, int y)
         c.x = x;
         c.y = y;
         c.blinkOn = true;
+        c.nextBlink = 0;
         return TRUE;
     });
 }
@@ -147,7 +151,10 @@ void CaretBlinkStep()
 {
     if (g_frozen) return;
     ChangeCaret([&](CMessageQueue::Caret& c) {
-        if (c.hwnd && c.hideCount == 0) c.blinkOn = !c.blinkOn;
+        if (c.hwnd && c.hideCount == 0) {
+            c.blinkOn = !c.blinkOn;
+            c.nextBlink = GetTickCount64() + c.blinkTime;
+        }
         return TRUE;
     });
 }
@@ -162,6 +169,8 @@ bool CaretOfThread(DWORD threadId, CaretState* state)
     *state = CaretState{c.hwnd, CaretRect(c), c.hideCount == 0, c.grey, c.blinkOn};
     return true;
 }
+
+bool CaretBlinkFrozen() { return g_frozen; }
 
 void FreezeCaretBlink(bool freeze)
 {

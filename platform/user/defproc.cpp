@@ -234,6 +234,13 @@ LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (top && wParam > ' ') SendMessage(top, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
         return 0;
     }
+    case WM_BACKEND_ACTIVATE:
+        SetActiveWindow(hwnd);
+        return 0;
+    case WM_BACKEND_MOVE:
+        SetWindowPos(hwnd, nullptr, (SHORT)LOWORD(wParam), (SHORT)HIWORD(wParam), LOWORD(lParam), HIWORD(lParam),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
     case WM_CANCELMODE:
         if (GetCapture() == hwnd) ReleaseCapture();
         EndMenu();

@@ -662,3 +662,17 @@ HWND CaptureWindowAnyThread()
     std::lock_guard<std::mutex> g(State().lock);
     return State().capture;
 }
+
+void ReportBackendEvent(BackendEvent e)
+{
+    switch (e.kind) {
+    case BackendEventKind::Input: QueueRawInput(std::move(e.input)); break;
+    case BackendEventKind::Activate: PostMessage(e.hwnd, WM_BACKEND_ACTIVATE, 0, 0); break;
+    case BackendEventKind::Close: PostMessage(e.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+    case BackendEventKind::Move:
+        PostMessage(e.hwnd, WM_BACKEND_MOVE, (WPARAM)(DWORD)MAKELONG((WORD)(SHORT)e.rect.left, (WORD)(SHORT)e.rect.top),
+                    (LPARAM)(DWORD)MAKELONG((WORD)(e.rect.right - e.rect.left), (WORD)(e.rect.bottom - e.rect.top)));
+        break;
+    case BackendEventKind::CaptureLost: ReportCaptureLost(); break;
+    }
+}

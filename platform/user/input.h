@@ -152,6 +152,21 @@ bool RawInputPending();
 // The back end lost its pointer grab: the capture goes, with WM_CAPTURECHANGED.
 void ReportCaptureLost();
 
+// The one entry for what a back end reports: input, activation, the close
+// button (-> SC_CLOSE -> WM_CLOSE), moves and sizes done by the desktop, and
+// a lost grab. Everything but input is posted to the window's own thread.
+enum class BackendEventKind { Input, Activate, Close, Move, CaptureLost };
+struct BackendEvent {
+    BackendEventKind kind;
+    HWND hwnd = nullptr;
+    RawInput input;
+    RECT rect{};   // Move: the new window rectangle (screen)
+};
+void ReportBackendEvent(BackendEvent event);
+// Private messages that carry back-end reports to the owner thread.
+#define WM_BACKEND_ACTIVATE 0x03E0u
+#define WM_BACKEND_MOVE 0x03E1u
+
 #define VK_LBUTTON 0x01
 #define VK_RBUTTON 0x02
 #define VK_CANCEL 0x03

@@ -36,3 +36,4 @@ void CaretBlinkStep();
 // The class cursor of a window.
 HCURSOR GetClassCursorOf(HWND hwnd);
 HWND CaptureWindowAnyThread();
+bool CaretBlinkFrozen();

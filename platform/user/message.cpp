@@ -205,6 +205,18 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
         if (q.inputKicks != kicks) continue;   // input turned up for us meanwhile
         uint64_t nextDue = UINT64_MAX;
         QueueStatusLocked(q, now, &nextDue);
+        // The caret blinks while the thread waits for messages.
+        CMessageQueue::Caret& caret = q.caret;
+        if (caret.hwnd && caret.hideCount == 0 && caret.inPaint == 0 && !CaretBlinkFrozen()) {
+            if (caret.nextBlink == 0) caret.nextBlink = now + caret.blinkTime;
+            if (now >= caret.nextBlink) {
+                l.unlock();
+                CaretBlinkStep();
+                l.lock();
+                continue;
+            }
+            nextDue = std::min(nextDue, caret.nextBlink);
+        }
         if (nextDue == UINT64_MAX)
             self.wake.wait(l);
         else

@@ -67,6 +67,7 @@ struct CMessageQueue {
         bool blinkOn = true;     // the inverted phase is showing
         UINT blinkTime = 530;
         int inPaint = 0;         // hidden while a window of the thread paints
+        uint64_t nextBlink = 0;  // tick of the next blink step (0: from now)
     } caret;
 };
 

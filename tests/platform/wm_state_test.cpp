@@ -503,3 +503,36 @@ TEST_F(WmKeys, MenuTrackingServesSendsAndPassesQuitOnToTheOuterLoop)
     DestroyWindow(w);
     DestroyMenu(popup);
 }
+
+TEST_F(WmGeometry, CaptionDragMovesAndBackEndReportsReachTheOwnerThread)
+{
+    bool closed = false;
+    Handler h = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_CLOSE) {
+            closed = true;
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    HWND w = MakeAt(&h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{100, 100, 400, 300});
+    InjectMouseMove(200, 110);
+    InjectButton(VK_LBUTTON, true, 200, 110);
+    InjectMouseMove(250, 150);
+    InjectButton(VK_LBUTTON, false, 260, 170);
+    PumpUntilIdle();
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.left, 160);
+    EXPECT_EQ(r.top, 160);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    ReportBackendEvent(BackendEvent{BackendEventKind::Move, w, {}, RECT{10, 20, 410, 320}});
+    ReportBackendEvent(BackendEvent{BackendEventKind::Close, w, {}, {}});
+    PumpUntilIdle();
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.bottom, 320);
+    EXPECT_TRUE(closed);
+    DestroyWindow(w);
+}
