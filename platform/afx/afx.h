@@ -20,6 +20,7 @@
 #include "platform/afx/object.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
+#include "platform/afx/property_sheet.h"
 #include "platform/afx/recent_file_list.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/scroll_view.h"
