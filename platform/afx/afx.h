@@ -18,6 +18,8 @@
 #include "platform/afx/module_state.h"
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/object.h"
+#include "platform/afx/ole_data.h"
+#include "platform/afx/ole_drop_target.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
 #include "platform/afx/property_sheet.h"
