@@ -2,7 +2,7 @@
 // printer DC (a PDF, sent to the queue by lp when a queue was chosen).
 #include <filesystem>
 
-#include "platform/afx/common_dialog_script.h"
+#include "platform/afx/print_dialog.h"
 #include "platform/afx/document.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
@@ -37,15 +37,10 @@ BOOL CView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info)
 BOOL CView::DoPreparePrinting(CPrintInfo* info)
 {
     if (info->m_bPreview || info->m_bDirect) return TRUE;
-    CommonDialogAnswer a;
-    std::string docTitle = m_pDocument ? m_pDocument->GetTitle() : std::string();
-    if (!TakeCommonDialogAnswer("print", "Print", info->m_strPrinter, a)) return FALSE;
-    if (!a.text.empty()) info->m_strPrinter = a.text;
-    if (!a.paths.empty()) info->m_strOutput = a.paths.front();
-    if (a.number == 1) {
-        info->m_paperWidth = 2159;   // Letter
-        info->m_paperLength = 2794;
-    }
+    CPrintDialog dlg(FALSE);
+    dlg.m_printer = info->m_strPrinter;
+    if (dlg.DoModal() != 1) return FALSE;
+    dlg.Apply(info);
     if (info->m_strPrinter == AFX_PRINTER_PDF && info->m_strOutput.empty()) return FALSE;
     return TRUE;
 }

@@ -174,3 +174,95 @@ TEST_F(AfxDialog, ASheetAppliesEveryCreatedPageAndARefusalKeepsItsPage)
 }
 
 }  // namespace
+
+namespace {
+
+class CFindOwner : public CWnd {
+public:
+    std::vector<std::string> seen;
+    LRESULT OnFind(WPARAM, LPARAM l)
+    {
+        CFindReplaceDialog* d = CFindReplaceDialog::GetNotifier(l);
+        seen.push_back(d->GetFindString() + "|" + d->GetReplaceString() + (d->ReplaceAll() ? "|all" : "") +
+                       (d->MatchCase() ? "|case" : ""));
+        return 0;
+    }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CFindOwner, CWnd)
+    ON_REGISTERED_MESSAGE("commdlg_FindReplace", OnFind)
+END_MESSAGE_MAP()
+
+class CRefusingFolder : public CFolderDialog {
+public:
+    std::vector<std::string> changed;
+    void OnSelChanged(const std::string& p) override { changed.push_back(p); }
+    BOOL OnValidate(const std::string& p) override { return p != "/refused"; }
+};
+
+TEST_F(AfxDialog, CommonDialogsTakeScriptedAnswersAndLogWhatWasAsked)
+{
+    CommonDialogAnswer file;
+    file.paths = {"/tmp/x"};
+    PushCommonDialogAnswer(file);
+    CFileDialog save(FALSE, "vdx", "start.vdx");
+    ASSERT_EQ(save.DoModal(), IDOK);
+    EXPECT_EQ(save.GetPathName(), "/tmp/x.vdx");   // the default extension is added
+    EXPECT_EQ(save.GetFileExt(), "vdx");
+
+    CommonDialogAnswer color;
+    color.color = RGB(1, 2, 3);
+    PushCommonDialogAnswer(color);
+    CColorDialog cd(RGB(255, 0, 0));
+    ASSERT_EQ(cd.DoModal(), IDOK);
+    EXPECT_EQ(cd.GetColor(), RGB(1, 2, 3));
+
+    CommonDialogAnswer font;
+    font.text = "Courier New";
+    font.number = 12;
+    PushCommonDialogAnswer(font);
+    CFontDialog fd;
+    ASSERT_EQ(fd.DoModal(), IDOK);
+    EXPECT_EQ(fd.GetFaceName(), "Courier New");
+    EXPECT_EQ(fd.GetSize(), 120);
+
+    CommonDialogAnswer setup;
+    setup.number = 1;
+    PushCommonDialogAnswer(setup);
+    CPrintDialog ps(TRUE);
+    ASSERT_EQ(ps.DoModal(), IDOK);
+    CPrintInfo info;
+    ps.Apply(&info);
+    EXPECT_EQ(info.m_strPrinter, "PDF file");
+    EXPECT_EQ(info.m_paperWidth, 2159);
+    EXPECT_EQ(AfxPrinterNames().front(), "PDF file");
+
+    CFindOwner owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr));
+    CommonDialogAnswer find;
+    find.text = "abc\nxyz";
+    find.number = FR_REPLACEALL | FR_MATCHCASE;
+    PushCommonDialogAnswer(find);
+    CFindReplaceDialog fr;
+    ASSERT_TRUE(fr.Create(FALSE, "abc", nullptr, FR_DOWN, &owner));
+    EXPECT_EQ(owner.seen, (std::vector<std::string>{"abc|xyz|all|case"}));
+
+    CommonDialogAnswer folder;
+    folder.paths = {"/refused"};
+    PushCommonDialogAnswer(folder);
+    CRefusingFolder fo;
+    EXPECT_EQ(fo.DoModal(), IDCANCEL);
+    EXPECT_EQ(fo.changed, (std::vector<std::string>{"/refused"}));
+
+    // No answer left: cancelled.
+    CFileDialog open(TRUE);
+    EXPECT_EQ(open.DoModal(), IDCANCEL);
+
+    std::vector<std::string> kinds;
+    for (const CommonDialogRecord& r : TakeCommonDialogLog()) kinds.push_back(r.kind);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"file-save", "color", "font", "print-setup", "replace", "folder", "file-open"}));
+}
+
+}  // namespace
