@@ -7,8 +7,6 @@ IMPLEMENT_DYNCREATE(CDemoDoc, CDocument)
 IMPLEMENT_DYNCREATE(CDemoView, CScrollView)
 IMPLEMENT_DYNCREATE(CDemoSdiFrame, CFrameWnd)
 
-std::atomic<int> CDemoSdiFrame::s_lastModalResult{0};
-HANDLE CDemoSdiFrame::s_dialogOpen = CreateEvent(nullptr, TRUE, FALSE, nullptr);
 
 void CDemoDoc::Serialize(CArchive& ar)
 {
@@ -95,46 +93,6 @@ void CDemoView::OnChar(UINT ch, UINT, UINT)
     if (GetDoc() && ch >= 32 && ch < 127) GetDoc()->Append(std::string(1, (char)ch));
 }
 
-// ---- SDI frame and its dialog ----
-namespace {
-const CDialogItemTemplate kAskItems[] = {
-    {"Edit", "5", IDC_DEMO_NUMBER, WS_TABSTOP, 10, 10, 60, 12, 0},
-    {"Button", "OK", IDOK, WS_TABSTOP, 10, 30, 40, 14, 0},
-    {"Button", "Cancel", IDCANCEL, WS_TABSTOP, 60, 30, 40, 14, 0},
-};
-const CDialogTemplate kAsk = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Ask", 20, 20, 120, 60, kAskItems, 3};
-
-class CAskDialog : public CDialog {
-public:
-    CAskDialog(CWnd* parent) : CDialog(IDD_DEMO_ASK, parent) {}
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        SetEvent(CDemoSdiFrame::s_dialogOpen);
-        return TRUE;
-    }
-};
-}  // namespace
-
-BEGIN_MESSAGE_MAP(CDemoSdiFrame, CFrameWnd)
-    ON_COMMAND(ID_DEMO_ASK, OnAsk)
-    ON_MESSAGE(WM_DEMO_PING, OnPing)
-END_MESSAGE_MAP()
-
-void CDemoSdiFrame::OnAsk()
-{
-    CAskDialog dlg(this);
-    int r = (int)dlg.DoModal();
-    ResetEvent(s_dialogOpen);
-    s_lastModalResult = r;
-}
-
-LRESULT CDemoSdiFrame::OnPing(WPARAM w, LPARAM)
-{
-    // Answers with the module's own title length, proving its module state.
-    return (LRESULT)(w * 1000 + AfxLoadString(IDR_DEMO).find('\n'));
-}
-
 // ---- applications ----
 namespace {
 const AfxStringEntry kMdiStrings[] = {
@@ -171,7 +129,6 @@ CModuleState* DemoSdiModule()
     static CModuleState* m = [] {
         CModuleState* s = new CModuleState("demo-sdi");
         s->m_resources.AddStrings(kSdiStrings, sizeof kSdiStrings / sizeof kSdiStrings[0]);
-        s->m_resources.AddDialog(IDD_DEMO_ASK, &kAsk);
         return s;
     }();
     return m;
@@ -198,7 +155,6 @@ BOOL CDemoMdiApp::InitInstance()
 CDemoSdiApp::CDemoSdiApp(std::string profile) : CWinApp(nullptr, DemoSdiModule())
 {
     m_pszProfileName = std::move(profile);
-    m_ready = CreateEvent(nullptr, TRUE, FALSE, nullptr);
 }
 
 BOOL CDemoSdiApp::InitInstance()
@@ -209,6 +165,5 @@ BOOL CDemoSdiApp::InitInstance()
     if (!m_pMainWnd) return FALSE;
     m_pMainWnd->MoveWindow(RECT{900, 40, 1300, 400});
     m_frame = m_pMainWnd->m_hWnd;
-    SetEvent(m_ready);
     return TRUE;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The framework demos: a text document, a scrolling view that logs what it
-// paints and prints, an MDI application (the test executable's module) and
-// an SDI application in a module state of its own, run on its own thread.
+// The framework demos in the test executable: a text document, a scrolling
+// view that logs what it paints and prints, an MDI application (the program
+// module) and an SDI application in a module state of its own. The SDI demo
+// that runs on its own thread is a library (tests/modules/afx_sdi_demo).
 #include <atomic>
 #include <string>
 #include <vector>
@@ -10,8 +11,6 @@
 
 enum {
     IDR_DEMO = 128,
-    IDD_DEMO_ASK = 200,
-    IDC_DEMO_NUMBER = 201,
     ID_DEMO_ASK = 0x8101,
     WM_DEMO_PING = WM_APP + 7,
 };
@@ -47,18 +46,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// The SDI frame: a modal dialog on ID_DEMO_ASK, and an answer to
-// WM_DEMO_PING from other threads.
 class CDemoSdiFrame : public CFrameWnd {
     DECLARE_DYNCREATE(CDemoSdiFrame)
-public:
-    void OnAsk();
-    LRESULT OnPing(WPARAM w, LPARAM);
-    static std::atomic<int> s_lastModalResult;
-    static HANDLE s_dialogOpen;   // set while the dialog shows
-
-protected:
-    DECLARE_MESSAGE_MAP()
 };
 
 class CDemoMdiApp : public CWinApp {
@@ -72,8 +61,7 @@ class CDemoSdiApp : public CWinApp {
 public:
     explicit CDemoSdiApp(std::string profile);
     BOOL InitInstance() override;
-    HANDLE m_ready;                 // set once the frame is up
-    std::atomic<HWND> m_frame{nullptr};
+    HWND m_frame = nullptr;
 };
 
 CModuleState* DemoSdiModule();

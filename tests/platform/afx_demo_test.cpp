@@ -138,24 +138,51 @@ TEST_F(AfxDemo, SavingThroughASymlinkReplacesTheTarget)
     EXPECT_FALSE(AfxWriteFileAtomically((dir / "no" / "such.txt").string(), "x"));
 }
 
+// The SDI demo library, loaded once.
+struct SdiLibrary {
+    HWND (*start)(const char*, HANDLE*);
+    HANDLE (*dialogEvent)();
+    int (*lastModalResult)();
+    void (*resetModalResult)();
+    void (*finish)();
+};
+
+const SdiLibrary& Sdi()
+{
+    static SdiLibrary lib = [] {
+        SdiLibrary l{};
+        std::string path = std::string(getenv("VELDRA_OUT")) + "/test-modules/afx_sdi_demo.so";
+        HMODULE m = LoadLibrary(path.c_str());
+        EXPECT_NE(m, nullptr) << path;
+        if (!m) return l;
+        l.start = (HWND(*)(const char*, HANDLE*))GetProcAddress(m, "AfxSdiDemoStart");
+        l.dialogEvent = (HANDLE(*)())GetProcAddress(m, "AfxSdiDemoDialogEvent");
+        l.lastModalResult = (int (*)())GetProcAddress(m, "AfxSdiDemoLastModalResult");
+        l.resetModalResult = (void (*)())GetProcAddress(m, "AfxSdiDemoResetModalResult");
+        l.finish = (void (*)())GetProcAddress(m, "AfxSdiDemoFinish");
+        return l;
+    }();
+    return lib;
+}
+
 struct SdiRun {
-    CDemoSdiApp* app;
-    HWND frame;
+    HWND frame = nullptr;
+    HANDLE thread = nullptr;
 };
 
 SdiRun StartSdi(const std::string& profile)
 {
-    CDemoSdiApp* app = new CDemoSdiApp(profile);
-    EXPECT_TRUE(app->RunOnNewThread());
-    EXPECT_EQ(WaitForSingleObject(app->m_ready, 10000), WAIT_OBJECT_0);
-    return SdiRun{app, app->m_frame.load()};
+    SdiRun run;
+    if (!Sdi().start) return run;
+    run.frame = Sdi().start(profile.c_str(), &run.thread);
+    Sdi().resetModalResult();
+    return run;
 }
 
 void FinishSdi(SdiRun& run)
 {
-    EXPECT_EQ(WaitForSingleObject(run.app->m_hThread, 10000), WAIT_OBJECT_0);
-    CloseHandle(run.app->m_ready);
-    delete run.app;
+    EXPECT_EQ(WaitForSingleObject(run.thread, 10000), WAIT_OBJECT_0);
+    Sdi().finish();
 }
 
 // Sends from a helper thread, so a hang fails the test instead of blocking it.
@@ -187,19 +214,18 @@ TEST_F(AfxDemo, AnSdiThreadInsideAModalDialogAnswersSendsAndACloseEndsOnlyTheDia
 {
     SdiRun run = StartSdi(profile + "-sdi");
     ASSERT_TRUE(IsWindow(run.frame));
-    EXPECT_EQ(Title(run.frame), "Untitled - DemoSdiApp");
-    CDemoSdiFrame::s_lastModalResult = 0;
+    EXPECT_EQ(Title(run.frame), "Untitled - DemoSdi");
     PostMessage(run.frame, WM_COMMAND, ID_DEMO_ASK, 0);
-    ASSERT_EQ(WaitForSingleObject(CDemoSdiFrame::s_dialogOpen, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(Sdi().dialogEvent(), 10000), WAIT_OBJECT_0);
     EXPECT_FALSE(IsWindowEnabled(run.frame));   // the owner is disabled while modal
     bool answered = false;
-    // Answered from inside the dialog's loop, with the SDI module's resources.
-    EXPECT_EQ(SendWithTimeout(run.frame, WM_DEMO_PING, 3, 10000, &answered), 3000 + 10);
+    // Answered from inside the dialog's loop, with the library's own string 128.
+    EXPECT_EQ(SendWithTimeout(run.frame, WM_DEMO_PING, 3, 10000, &answered), 3000 + 7);
     EXPECT_TRUE(answered);
     // The first WM_CLOSE ends the dialog as cancelled; the frame survives.
     PostMessage(run.frame, WM_CLOSE, 0, 0);
-    for (int i = 0; i < 1000 && CDemoSdiFrame::s_lastModalResult == 0; ++i) Sleep(5);
-    EXPECT_EQ(CDemoSdiFrame::s_lastModalResult, IDCANCEL);
+    for (int i = 0; i < 2000 && Sdi().lastModalResult() == 0; ++i) Sleep(5);
+    EXPECT_EQ(Sdi().lastModalResult(), IDCANCEL);
     EXPECT_TRUE(IsWindow(run.frame));
     EXPECT_TRUE(IsWindowEnabled(run.frame));
     // The second one closes the frame and ends the thread.
@@ -211,12 +237,13 @@ TEST_F(AfxDemo, AnSdiThreadInsideAModalDialogAnswersSendsAndACloseEndsOnlyTheDia
 TEST_F(AfxDemo, AQuitDuringAModalDialogEndsItAsCancelledAndThenTheThread)
 {
     SdiRun run = StartSdi(profile + "-sdi");
-    CDemoSdiFrame::s_lastModalResult = 0;
+    ASSERT_TRUE(IsWindow(run.frame));
     PostMessage(run.frame, WM_COMMAND, ID_DEMO_ASK, 0);
-    ASSERT_EQ(WaitForSingleObject(CDemoSdiFrame::s_dialogOpen, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(Sdi().dialogEvent(), 10000), WAIT_OBJECT_0);
     PostThreadMessage(GetWindowThreadProcessId(run.frame, nullptr), WM_QUIT, 4, 0);
     FinishSdi(run);
-    EXPECT_EQ(CDemoSdiFrame::s_lastModalResult, IDCANCEL);
+    EXPECT_EQ(Sdi().lastModalResult(), IDCANCEL);
+    EXPECT_FALSE(IsWindow(run.frame));
 }
 
 TEST_F(AfxDemo, AFailedSdiOpenLeavesTheDocumentUntitled)
