@@ -299,6 +299,51 @@ TEST_F(AfxCore, AWindowRunsWithItsCreatorsModuleStateAndLookupsFallBackToThePlat
     EXPECT_EQ(AfxLoadString(AFX_IDS_MEMORY_EXCEPTION), "Not enough memory.");
 }
 
+// A view that hands unknown commands to its frame, which routes to the view
+// again: the guard stops the second round.
+class CLoopingView : public CView {
+public:
+    int routed = 0;
+    void OnDraw(CDC*) override {}
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override
+    {
+        ++routed;
+        if (CView::OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+        CRouteGuard guard(this, nID, nCode + 1000);
+        return guard.Entered() && GetParentFrame()->OnCmdMsg(nID, nCode, pExtra, info);
+    }
+};
+
+TEST_F(AfxCore, ATargetNeverReentersRoutingOfTheSameCommand)
+{
+    CMenuFrame* frame = new CMenuFrame;
+    ASSERT_TRUE(frame->Create(nullptr, "routing"));
+    CLoopingView* view = new CLoopingView;
+    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_VISIBLE, RECT{0, 0, 10, 10}, frame, AFX_IDW_PANE_FIRST));
+    frame->SetActiveView(view, FALSE);
+    EXPECT_FALSE(frame->OnCmdMsg(ID_BETA, CN_COMMAND, nullptr, nullptr));
+    EXPECT_TRUE(frame->OnCmdMsg(ID_ALPHA, CN_COMMAND, nullptr, nullptr));
+    EXPECT_LE(view->routed, 4);
+    frame->DestroyWindow();
+}
+
+TEST_F(AfxCore, ACloseDuringMenuTrackingEndsTheMenuAndTheFrameSurvives)
+{
+    CMenuFrame* frame = new CMenuFrame;
+    ASSERT_TRUE(frame->Create(nullptr, "menus"));
+    frame->ShowWindow(SW_SHOW);
+    HWND h = frame->m_hWnd;
+    HMENU popup = CreatePopupMenu();
+    AppendMenu(popup, MF_STRING, ID_ALPHA, "Alpha");
+    PostMessage(h, WM_CLOSE, 0, 0);
+    EXPECT_EQ(TrackPopupMenu(popup, TPM_RETURNCMD, 50, 50, 0, h, nullptr), 0);
+    EXPECT_TRUE(IsWindow(h));
+    DestroyMenu(popup);
+    // With nothing running, the next close closes it.
+    SendMessage(h, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(h));
+}
+
 TEST_F(AfxCore, ExternalOpensAreRecordedWhenHeadless)
 {
     AfxTakeOpenExternalLog();
