@@ -72,11 +72,11 @@ void CView::OnFilePrint()
 {
     CPrintInfo info;
     if (!OnPreparePrinting(&info)) return;
-    std::string output = info.m_strOutput;
+    // A queue: the printer DC keeps its own temporary PDF and hands it to
+    // `lp -d QUEUE FILE` at EndDoc.
     bool queue = info.m_strPrinter != AFX_PRINTER_PDF;
-    if (queue && output.empty())
-        output = (std::filesystem::temp_directory_path() / ("veldra-print-" + std::to_string(getpid()) + ".pdf")).string();
-    PRINTSETUP setup{info.m_paperWidth, info.m_paperLength, info.m_orientation, output.c_str(),
+    const char* output = queue ? nullptr : info.m_strOutput.c_str();
+    PRINTSETUP setup{info.m_paperWidth, info.m_paperLength, info.m_orientation, output,
                      queue ? info.m_strPrinter.c_str() : nullptr};
     HDC hdc = CreatePrinterDC(&setup);
     if (!hdc) return;
@@ -84,7 +84,7 @@ void CView::OnFilePrint()
     dc.Attach(hdc, true);
     dc.m_bPrinting = TRUE;
     std::string title = m_pDocument ? m_pDocument->GetTitle() : std::string();
-    DOCINFO di{(int)sizeof(DOCINFO), title.c_str(), output.c_str()};
+    DOCINFO di{(int)sizeof(DOCINFO), title.c_str(), output};
     if (StartDoc(hdc, &di) <= 0) return;
     AfxRunPrintPages(this, &dc, &info);
     EndDoc(hdc);

@@ -143,6 +143,28 @@ TEST_F(AfxPrint, PagesGoToAPdfLikeThePaintAndThePreviewClosesAlone)
     EXPECT_EQ(PdfPages(pdf), 3);
     fs::remove(pdf);
 
+    // A queue gets the PDF through `lp -d QUEUE FILE` (a stand-in lp records its argv).
+    fs::path bin = fs::path(testing::TempDir()) / ("afx-lp-" + std::to_string(getpid()));
+    fs::create_directories(bin);
+    std::string record = (bin / "argv").string();
+    {
+        std::ofstream lp(bin / "lp");
+        lp << "#!/bin/sh\necho \"$1 $2\" > '" << record << "'\npdfinfo \"$3\" | grep Pages >> '" << record << "'\n";
+    }
+    fs::permissions(bin / "lp", fs::perms::owner_all);
+    std::string oldPath = getenv("PATH");
+    setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+    CommonDialogAnswer queue;
+    queue.text = "office";
+    PushCommonDialogAnswer(queue);
+    view->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+    setenv("PATH", oldPath.c_str(), 1);
+    std::string lpRecord = ReadFile(record);
+    EXPECT_EQ(lpRecord.substr(0, lpRecord.find('\n')), "-d office");
+    EXPECT_NE(lpRecord.find("Pages:"), std::string::npos);
+    EXPECT_NE(lpRecord.find(" 3"), std::string::npos);
+    fs::remove_all(bin);
+
     // A cancelled print dialog prints nothing.
     view->SendMessage(WM_COMMAND, ID_FILE_PRINT);
     EXPECT_FALSE(fs::exists(pdf));
