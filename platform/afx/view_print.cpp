@@ -1,7 +1,5 @@
 // CView printing: the print dialog, then OnPrint page by page on a gdi
 // printer DC (a PDF, sent to the queue by lp when a queue was chosen).
-#include <filesystem>
-
 #include "platform/afx/print_dialog.h"
 #include "platform/afx/document.h"
 #include "platform/afx/print_info.h"
@@ -13,22 +11,15 @@ std::vector<std::string> AfxPrinterNames()
 {
     std::vector<std::string> names{AFX_PRINTER_PDF};
     if (!AfxCommandExists("lp") || !AfxCommandExists("lpstat")) return names;
-    // Queues come from `lpstat -e` (one name a line).
-    std::string tmp = (std::filesystem::temp_directory_path() / ("veldra-lpstat-" + std::to_string(getpid()))).string();
-    if (AfxSpawn({"sh", "-c", "lpstat -e > \"$0\" 2>/dev/null", tmp}, true) == 0) {
-        std::string bytes;
-        if (AfxReadWholeFile(tmp, bytes)) {
-            size_t s = 0;
-            while (s < bytes.size()) {
-                size_t e = bytes.find('\n', s);
-                if (e == std::string::npos) e = bytes.size();
-                if (e > s) names.push_back(bytes.substr(s, e - s));
-                s = e + 1;
-            }
-        }
+    // Queues come from `lpstat -e`, one name a line.
+    std::string bytes = AfxSpawnOutput({"lpstat", "-e"});
+    size_t s = 0;
+    while (s < bytes.size()) {
+        size_t e = bytes.find('\n', s);
+        if (e == std::string::npos) e = bytes.size();
+        if (e > s) names.push_back(bytes.substr(s, e - s));
+        s = e + 1;
     }
-    std::error_code ec;
-    std::filesystem::remove(tmp, ec);
     return names;
 }
 

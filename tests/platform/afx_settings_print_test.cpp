@@ -152,8 +152,11 @@ TEST_F(AfxPrint, PagesGoToAPdfLikeThePaintAndThePreviewClosesAlone)
         lp << "#!/bin/sh\necho \"$1 $2\" > '" << record << "'\npdfinfo \"$3\" | grep Pages >> '" << record << "'\n";
     }
     fs::permissions(bin / "lp", fs::perms::owner_all);
+    std::ofstream(bin / "lpstat") << "#!/bin/sh\nprintf 'office\\nlab\\n'\n";
+    fs::permissions(bin / "lpstat", fs::perms::owner_all);
     std::string oldPath = getenv("PATH");
     setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+    EXPECT_EQ(AfxPrinterNames(), (std::vector<std::string>{"PDF file", "office", "lab"}));
     CommonDialogAnswer queue;
     queue.text = "office";
     PushCommonDialogAnswer(queue);
