@@ -352,3 +352,31 @@ TEST_F(AfxCore, ExternalOpensAreRecordedWhenHeadless)
 }
 
 }  // namespace
+
+const AfxEmbeddedPng* AfxTestPngs(size_t* count);
+
+namespace {
+
+TEST_F(AfxCore, PngsEmbeddedAtBuildTimeLoadPerModule)
+{
+    size_t n = 0;
+    const AfxEmbeddedPng* table = AfxTestPngs(&n);
+    ASSERT_EQ(n, 1u);
+    EXPECT_STREQ(table[0].name, "afx_tiny");
+    static CModuleState lib("png-lib");
+    AfxRegisterEmbeddedPngs(&lib, table, n);
+    {
+        AFX_MANAGE_STATE(&lib);
+        HBITMAP b = AfxLoadBitmap("afx_tiny");
+        ASSERT_NE(b, nullptr);
+        BITMAP bm{};
+        GetObject(b, sizeof bm, &bm);
+        EXPECT_EQ(bm.bmWidth, 3);
+        EXPECT_EQ(bm.bmHeight, 2);
+        DeleteObject(b);
+    }
+    // Another module does not see it.
+    EXPECT_EQ(AfxLoadBitmap("afx_tiny"), nullptr);
+}
+
+}  // namespace
