@@ -458,6 +458,10 @@ int DrawTextEx(HDC hdc, char* text, int count, RECT* rect, UINT format, DRAWTEXT
 LONG TabbedTextOut(HDC hdc, int x, int y, const char* text, int count, int tabCount, const int* tabs, int origin);
 DWORD GetTabbedTextExtent(HDC hdc, const char* text, int count, int tabCount, const int* tabs);
 
+// Frees the calling thread's font map and font cache now (a thread's own
+// fonts go when it ends anyway).
+void ReleaseThreadFonts();
+
 typedef int (*FONTFAMPROC)(const LOGFONT* font, const TEXTMETRIC* metric, DWORD type, LPARAM lParam);
 // Every fontconfig family and the mapped faces, in name order.
 int EnumFontFamilies(HDC hdc, const char* family, FONTFAMPROC proc, LPARAM lParam);

@@ -113,6 +113,7 @@ struct CDc : CGdiObject {
     cairo_t* cr = nullptr;
     // Printer and preview.
     PRINTSETUP setup{};
+    double pageWidthPt = 0, pageHeightPt = 0;   // the paper exactly, in points
     std::string outputFile, printerName, tempFile;
     bool docStarted = false, pageStarted = false;
     int pages = 0;
@@ -250,7 +251,6 @@ CFontMetrics DcFontMetrics(CDc& dc);
 // Advances of the shown characters in device pixels.
 std::vector<int> DcCharAdvances(CDc& dc, const CShownText& shown);
 void DrawTextRun(CDc& dc, POINT devRef, const CShownText& shown, bool opaqueBox, const RECT* clipRect);
-void ReleaseThreadFonts();
 
 // --- metafiles (metafile.cpp) ---
 void PaintRecording(CDc& dc, cairo_surface_t* recording, const RECT& srcBounds, const RECT& devRect);
