@@ -536,3 +536,43 @@ TEST_F(WmGeometry, CaptionDragMovesAndBackEndReportsReachTheOwnerThread)
     EXPECT_TRUE(closed);
     DestroyWindow(w);
 }
+
+TEST_F(WmKeys, PopupMenusAvoidTheExclusionRectangleAndReturnTheCommand)
+{
+    HMENU popup = CreatePopupMenu();
+    AppendMenu(popup, MF_STRING, 11, "&First");
+    AppendMenu(popup, MF_STRING | MF_GRAYED, 12, "&Grey");
+    AppendMenu(popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenu(popup, MF_STRING, 13, "&Third");
+    std::vector<VisibleMenu> seen;
+    int inits = 0;
+    Handler h = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_INITMENUPOPUP) inits++;
+        if (m == WM_ENTERIDLE && seen.empty()) {
+            seen = VisibleMenus();
+            // Down skips nothing selectable-wise but the separator: First, Grey, Third.
+            InjectKeyStroke(VK_DOWN);
+            InjectKeyStroke(VK_DOWN);
+            InjectKeyStroke(VK_DOWN);
+            InjectKeyStroke(VK_RETURN);
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    HWND w = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 200});
+    TPMPARAMS params{sizeof params, RECT{90, 90, 300, 130}};
+    BOOL id = TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_VERTICAL, 100, 100, w, &params);
+    EXPECT_EQ(id, 13);
+    EXPECT_EQ(inits, 1);
+    ASSERT_EQ(seen.size(), 1u);
+    RECT overlap;
+    EXPECT_FALSE(IntersectRect(&overlap, &seen[0].rect, &params.rcExclude));
+    EXPECT_EQ(seen[0].rect.top, 130);
+    ASSERT_EQ(seen[0].items.size(), 4u);
+    EXPECT_EQ(seen[0].items[2].state & MF_SEPARATOR, (UINT)MF_SEPARATOR);
+    // Nothing was posted: the command came back instead.
+    MSG m;
+    EXPECT_FALSE(PeekMessage(&m, w, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    DestroyWindow(w);
+    DestroyMenu(popup);
+}
