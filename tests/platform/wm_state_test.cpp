@@ -2,6 +2,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/backend/headless.h"
+#include "platform/gdi/gdi.h"
 #include "wm_test_util.h"
 
 using WmFocus = WmTest;
@@ -575,4 +577,37 @@ TEST_F(WmKeys, PopupMenusAvoidTheExclusionRectangleAndReturnTheCommand)
     EXPECT_FALSE(PeekMessage(&m, w, WM_COMMAND, WM_COMMAND, PM_REMOVE));
     DestroyWindow(w);
     DestroyMenu(popup);
+}
+
+TEST_F(WmGeometry, ScrollWindowMovesPixelsAndInvalidatesTheUncoveredStrip)
+{
+    Handler h = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_PAINT) {
+            ValidateRect(w, nullptr);
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    Handler none;
+    HWND top = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 100, 100});
+    HWND kid = MakeAt(&none, WS_CHILD, RECT{5, 50, 15, 60}, top);
+    PumpUntilIdle();
+    HDC dc = GetDC(top);
+    RECT band{0, 40, 100, 50};
+    FillRect(dc, &band, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    ReleaseDC(top, dc);
+    ScrollWindow(top, 0, -10, nullptr, nullptr);
+    COLORREF c = 0;
+    HeadlessGetPixel(top, 50, 30, &c);
+    EXPECT_EQ(c, 0u);
+    HeadlessGetPixel(top, 50, 45, &c);
+    EXPECT_EQ(c, RGB(255, 255, 255));
+    RECT update;
+    ASSERT_TRUE(GetUpdateRect(top, &update, FALSE));
+    RECT want{0, 90, 100, 100};
+    EXPECT_TRUE(EqualRect(&update, &want));
+    RECT kr;
+    GetWindowRect(kid, &kr);
+    EXPECT_EQ(kr.top, 40);
+    DestroyWindow(top);
 }
