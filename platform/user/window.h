@@ -75,6 +75,9 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
 // waiting for it complete with 0.
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
+// True from DestroyWindow's start until the window is gone: WM_DESTROY and
+// WM_NCDESTROY are real only then (a posted or sent copy is not).
+BOOL IsWindowDestroying(HWND hwnd);
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -95,9 +98,47 @@ BOOL SetWindowText(HWND hwnd, const char* text);
 int GetWindowText(HWND hwnd, char* buffer, int size);
 int GetWindowTextLength(HWND hwnd);
 
-// Painting state only: a window marked invalid gets a synthesized WM_PAINT
-// until it is validated (DefWindowProc validates on WM_PAINT). The rectangle
-// is not tracked yet: the whole window is invalid or valid.
+// Update regions: each window keeps the region that needs painting
+// (client coordinates) and whether the background and the frame
+// are due. A window with an update region gets a synthesized WM_PAINT,
+// parents before their children, until it is validated. Invalidating a
+// rectangle also invalidates the children under it.
+typedef struct HRGN__* HRGN;
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 BOOL ValidateRect(HWND hwnd, const RECT* rect);
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);   // the region's bounding box
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase);
+BOOL ValidateRgn(HWND hwnd, HRGN region);
+int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase);   // copies it into region
+// Sends WM_PAINT at once when the window (then each child) needs painting.
 BOOL UpdateWindow(HWND hwnd);
+
+#define RDW_INVALIDATE 0x0001u
+#define RDW_INTERNALPAINT 0x0002u
+#define RDW_ERASE 0x0004u
+#define RDW_VALIDATE 0x0008u
+#define RDW_NOINTERNALPAINT 0x0010u
+#define RDW_NOERASE 0x0020u
+#define RDW_NOCHILDREN 0x0040u
+#define RDW_ALLCHILDREN 0x0080u
+#define RDW_UPDATENOW 0x0100u
+#define RDW_ERASENOW 0x0200u
+#define RDW_FRAME 0x0400u
+#define RDW_NOFRAME 0x0800u
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
+
+// Takes the update region for painting (BeginPaint): the rectangle and
+// whether the background and the frame were due; the window is validated.
+bool TakeUpdateRegion(HWND hwnd, RECT* rect, bool* erase, bool* frame);
+
+#define SW_SCROLLCHILDREN 0x0001u
+#define SW_INVALIDATE 0x0002u
+#define SW_ERASE 0x0004u
+// Moves the pixels of the scroll rectangle (client coordinates; null for the
+// client area) by dx, dy inside the clip rectangle and invalidates what was
+// uncovered (with SW_INVALIDATE; prcUpdate receives it). A window that is
+// partly covered is invalidated whole instead. SW_SCROLLCHILDREN (or
+// ScrollWindow without a rectangle) moves the children along.
+int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, RECT* updateRect,
+                   UINT flags);
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);

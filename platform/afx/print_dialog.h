@@ -1,0 +1,30 @@
+#pragma once
+// CPrintDialog: print setup (printer and paper) or print (also the pages).
+// The printers are "PDF file" and the CUPS queues; paper A4 or Letter.
+// Headless: the script's `text` printer, `paths` PDF file, `number` paper
+// (0 keeps the paper, 1 Letter, 2 A4).
+#include <string>
+
+#include "platform/afx/print_info.h"
+
+class CWnd;
+
+class CPrintDialog {
+public:
+    explicit CPrintDialog(BOOL printSetupOnly, BOOL letter = FALSE, CWnd* = nullptr)
+        : m_bSetup(printSetupOnly), m_letter(letter) {}
+    virtual ~CPrintDialog() = default;
+    virtual int DoModal();
+    std::string GetDeviceName() const { return m_printer; }
+    std::string GetOutputFile() const { return m_output; }
+    BOOL IsLetter() const { return m_letter; }
+    // Copies the choice into a print job.
+    void Apply(CPrintInfo* info) const;
+
+    std::string m_printer = AFX_PRINTER_PDF;
+    std::string m_output;
+
+private:
+    BOOL m_bSetup;
+    BOOL m_letter;
+};
