@@ -500,6 +500,17 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
 
 // ---- Capture ----
 
+// The display grabs the pointer for the capture window's top-level surface.
+static void TellBackendGrab(HWND capture)
+{
+    HWND top = nullptr;
+    if (capture) {
+        std::lock_guard<std::mutex> g(WindowLock());
+        top = TopLevelOfLocked(capture);
+    }
+    Backend().GrabChanged(top);
+}
+
 HWND SetCapture(HWND hwnd)
 {
     if (hwnd && !IsWindow(hwnd)) {
@@ -513,6 +524,7 @@ HWND SetCapture(HWND hwnd)
         old = s.capture;
         s.capture = hwnd;
     }
+    if (old != hwnd) TellBackendGrab(hwnd);
     if (old && old != hwnd && IsWindow(old)) SendMessage(old, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
     // The previous owner's answer is only returned to its own thread.
     return old && OwnerOf(old).get() == &CurrentThreadData() ? old : nullptr;
@@ -548,6 +560,7 @@ BOOL ReleaseCapture()
         if (s.capture != old) return TRUE;
         s.capture = nullptr;
     }
+    TellBackendGrab(nullptr);
     if (IsWindow(old)) SendMessage(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }
