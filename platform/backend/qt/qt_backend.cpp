@@ -40,6 +40,7 @@ public:
         if (e->type() != QEvent::User) return QObject::event(e);
         for (;;) {
             std::function<void()> work;
+            bool more;
             {
                 std::lock_guard<std::mutex> g(lock);
                 if (queue.empty()) {
@@ -48,7 +49,12 @@ public:
                 }
                 work = std::move(queue.front());
                 queue.pop_front();
+                // Work may run a nested loop (a modal dialog): what is queued
+                // meanwhile must still get its turn there.
+                more = !queue.empty();
+                posted = more;
             }
+            if (more) QCoreApplication::postEvent(this, new QEvent(QEvent::User));
             work();
         }
     }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -65,7 +66,15 @@ int FileDialog(CNativeDialog& c)
     Answer(&d);
     if (d.exec() != QDialog::Accepted) return kNativeCancelled;
     c.files.clear();
-    for (const QString& f : d.selectedFiles()) c.files.push_back(f.toStdString());
+    QStringList chosen = d.selectedFiles();
+    QVariant scripted = d.property("veldraTestAnswer");   // a test's answer
+    if (scripted.isValid()) chosen = QStringList{scripted.toString()};
+    for (QString f : chosen) {
+        // A saved name without an extension gets the default one.
+        if (save && !c.defaultExt.empty() && QFileInfo(f).suffix().isEmpty())
+            f += "." + QString::fromUtf8(c.defaultExt.c_str());
+        c.files.push_back(f.toStdString());
+    }
     c.filterIndex = (int)filters.indexOf(d.selectedNameFilter());
     return c.files.empty() ? kNativeCancelled : kNativeAccepted;
 }

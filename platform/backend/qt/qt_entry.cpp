@@ -4,11 +4,14 @@
 #include <QDialog>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputMethodQueryEvent>
 #include <QMimeData>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -134,14 +137,63 @@ VELDRA_QT_EXPORT void veldra_qt_test_drop(HWND hwnd, int x, int y, const char* c
         5000);
 }
 
-// The next dialogs are accepted once shown; a file dialog selects `file`.
-VELDRA_QT_EXPORT void veldra_qt_test_accept_dialogs(const char* file)
+// The next dialogs are accepted once shown and `*when` (if given) is true; a
+// file dialog selects `file`. Before accepting, a close of `closeFirst` is
+// tried (its window is disabled under the dialog).
+VELDRA_QT_EXPORT void veldra_qt_test_accept_dialogs(const char* file, HWND closeFirst, const std::atomic<bool>* when)
 {
     std::string f = file ? file : "";
-    QtSetDialogTestHook([f](QDialog* d) {
-        if (auto* fd = qobject_cast<QFileDialog*>(d); fd && !f.empty()) fd->selectFile(QString::fromStdString(f));
-        d->accept();
+    QtSetDialogTestHook([f, closeFirst, when](QDialog* d) {
+        auto* timer = new QTimer(d);
+        auto ticks = std::make_shared<int>(0);
+        QObject::connect(timer, &QTimer::timeout, d, [=] {
+            if (when && !when->load()) return;
+            auto* fd = qobject_cast<QFileDialog*>(d);
+            if ((*ticks)++ == 0) {
+                if (closeFirst) {
+                    QWindow* w;
+                    auto keep = QtFindWindowForTest(closeFirst, &w);
+                    if (w) w->close();
+                }
+                if (fd && !f.empty()) fd->setProperty("veldraTestAnswer", QString::fromStdString(f));
+                return;
+            }
+            timer->stop();
+            d->done(QDialog::Accepted);
+        });
+        timer->start(20);
     });
+}
+
+// A picture of one window as the screen shows it (device pixels).
+VELDRA_QT_EXPORT bool veldra_qt_test_window_shot(HWND hwnd, const char* path, int* width, int* height)
+{
+    bool ok = false;
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            QScreen* s = QGuiApplication::primaryScreen();
+            if (!w || !s) return;
+            QPixmap pm = s->grabWindow(w->winId());
+            *width = pm.width();
+            *height = pm.height();
+            ok = pm.save(QString::fromUtf8(path), "PNG");
+        },
+        10000);
+    return ok;
+}
+
+// The desktop's close button on a window.
+VELDRA_QT_EXPORT void veldra_qt_test_close(HWND hwnd)
+{
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            if (w) w->close();
+        },
+        5000);
 }
 
 // The whole screen as a PNG.
