@@ -104,15 +104,15 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
     if (!w) return nullptr;
     // The update region is taken (the window is valid again); the frame
     // paints first, and the caret hides until EndPaint.
-    RECT update{};
+    CRegion update;
     bool erase = false, frame = false;
-    TakeUpdateRegion(hwnd, &update, &erase, &frame);
+    TakeUpdateRegionEx(hwnd, &update, &erase, &frame);
     if (frame) SendMessage(hwnd, WM_NCPAINT, 1, 0);
     HDC hdc = MakeWindowDc(hwnd);
     if (!hdc) return nullptr;
     CaretPaintHide(hwnd, true);
-    ps->rcPaint = update;
-    if (std::shared_ptr<CDc> dc = FindDc(hdc)) SetClip(*dc, CRegion::FromRect(update));
+    ps->rcPaint = update.Empty() ? RECT{0, 0, 0, 0} : update.Box();
+    if (std::shared_ptr<CDc> dc = FindDc(hdc)) SetClip(*dc, update);
     ps->hdc = hdc;
     ps->fErase = erase ? SendMessage(hwnd, WM_ERASEBKGND, (WPARAM)hdc, 0) == 0 : FALSE;
     return hdc;
@@ -148,7 +148,7 @@ HDC CreateRecordingDC(BOOL printer)
         dc->dpi = 600;
         dc->size = SIZE{4961, 7016};   // A4 at 600 dpi
     } else {
-        dc->size = Backend().ScreenSize();
+        dc->size = SIZE{1920, 1080};   // fixed, so logs do not depend on the display
     }
     return NewDc(dc);
 }
@@ -346,6 +346,7 @@ int GetDeviceCaps(HDC hdc, int index)
     bool printer = dc->dcKind == DcKind::Printer || dc->dcKind == DcKind::Preview ||
                    (dc->dcKind == DcKind::Recording && dc->dpi == 600);
     SIZE res = dc->size;
+    if (dc->dcKind == DcKind::Screen) res = Backend().ScreenSize();
     if (dc->dcKind == DcKind::Memory || dc->dcKind == DcKind::Metafile || dc->dcKind == DcKind::Window)
         res = Backend().ScreenSize();
     switch (index) {

@@ -32,7 +32,7 @@ void FillRectAny(CDc& dc, const RECT& rc, const CSource& src, int rop2)
         cairo_save(dc.cr);
         ClipVector(dc);
         SetVectorSource(dc, src);
-        cairo_rectangle(dc.cr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+        cairo_rectangle(dc.cr, rc.left, rc.top, (double)rc.right - rc.left, (double)rc.bottom - rc.top);
         cairo_fill(dc.cr);
         cairo_restore(dc.cr);
     }
@@ -223,7 +223,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
         Record(*dc, "Rectangle " + RectText(d));
         return TRUE;
     }
-    if (d.right - d.left < 1 || d.bottom - d.top < 1) return TRUE;
+    if (d.right <= d.left || d.bottom <= d.top) return TRUE;
     bool pen = HasPen(*dc);
     RECT fill = pen ? RECT{d.left + 1, d.top + 1, d.right - 1, d.bottom - 1}
                     : RECT{d.left, d.top, d.right - 1, d.bottom - 1};
@@ -346,11 +346,11 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rect)
     auto dot = [&](int x, int y) {
         if (((x + y) & 1) == 0) PlotPixel(*dc, r, x, y, 0xFFFFFF, R2_XORPEN);
     };
-    for (int x = d.left; x < d.right; x++) {
+    for (int x = std::max(d.left, r.area.left); x < std::min(d.right, r.area.right); x++) {
         dot(x, d.top);
         if (d.bottom - 1 > d.top) dot(x, d.bottom - 1);
     }
-    for (int y = d.top + 1; y < d.bottom - 1; y++) {
+    for (int y = std::max(d.top + 1, r.area.top); y < std::min(d.bottom - 1, r.area.bottom); y++) {
         dot(d.left, y);
         if (d.right - 1 > d.left) dot(d.right - 1, y);
     }

@@ -64,10 +64,22 @@ struct CRegionObj : CGdiObject {
     CRegion rgn;
 };
 
+// A recording surface shared by a metafile and its copies.
+struct CRecording {
+    explicit CRecording(cairo_surface_t* s) : surface(s) {}
+    ~CRecording() { cairo_surface_destroy(surface); }
+    CRecording(const CRecording&) = delete;
+    CRecording& operator=(const CRecording&) = delete;
+    cairo_surface_t* surface;
+};
+// Held while a recording is a source: cairo's reference count on it must
+// change only under our eyes (see GetEnhMetaFileSvg).
+std::mutex& RecordingLock();
+
 struct CMetafile : CGdiObject {
     CMetafile() : CGdiObject(GdiKind::Metafile) {}
-    ~CMetafile() override;
-    cairo_surface_t* recording = nullptr;
+    std::shared_ptr<CRecording> rec;
+    cairo_surface_t* recording = nullptr;   // rec->surface
     RECT bounds{0, 0, 0, 0};   // pixels
     std::string description;
 };
@@ -113,6 +125,7 @@ struct CDc : CGdiObject {
     cairo_t* cr = nullptr;
     // Printer and preview.
     PRINTSETUP setup{};
+    double pageWidthPt = 0, pageHeightPt = 0;   // the paper exactly, in points
     std::string outputFile, printerName, tempFile;
     bool docStarted = false, pageStarted = false;
     int pages = 0;
@@ -250,7 +263,6 @@ CFontMetrics DcFontMetrics(CDc& dc);
 // Advances of the shown characters in device pixels.
 std::vector<int> DcCharAdvances(CDc& dc, const CShownText& shown);
 void DrawTextRun(CDc& dc, POINT devRef, const CShownText& shown, bool opaqueBox, const RECT* clipRect);
-void ReleaseThreadFonts();
 
 // --- metafiles (metafile.cpp) ---
 void PaintRecording(CDc& dc, cairo_surface_t* recording, const RECT& srcBounds, const RECT& devRect);

@@ -16,7 +16,6 @@ constexpr int kDpi = 600;
 #define SP_ERROR (-1)
 
 int Px(int tenthsMm) { return (int)std::lround(tenthsMm / 254.0 * kDpi); }
-double Pt(int px) { return px * 72.0 / kDpi; }
 
 void ApplySetup(CDc& dc, const PRINTSETUP* s)
 {
@@ -24,6 +23,8 @@ void ApplySetup(CDc& dc, const PRINTSETUP* s)
     int l = s && s->paperLength > 0 ? s->paperLength : 2970;
     if (s && s->orientation == DMORIENT_LANDSCAPE) std::swap(w, l);
     dc.size = SIZE{Px(w), Px(l)};
+    dc.pageWidthPt = w / 254.0 * 72;
+    dc.pageHeightPt = l / 254.0 * 72;
     if (s) dc.setup = *s;
 }
 
@@ -102,7 +103,7 @@ int StartDoc(HDC hdc, const DOCINFO* info)
         dc->tempFile = path = tmpl;
     }
     if (path.empty()) return SP_ERROR;
-    dc->vector = cairo_pdf_surface_create(path.c_str(), Pt(dc->size.cx), Pt(dc->size.cy));
+    dc->vector = cairo_pdf_surface_create(path.c_str(), dc->pageWidthPt, dc->pageHeightPt);
     if (cairo_surface_status(dc->vector) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(dc->vector);
         dc->vector = nullptr;
@@ -125,7 +126,7 @@ int StartPage(HDC hdc)
         dc->vector = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &ext);
         dc->cr = cairo_create(dc->vector);
     } else {
-        cairo_pdf_surface_set_size(dc->vector, Pt(dc->size.cx), Pt(dc->size.cy));
+        cairo_pdf_surface_set_size(dc->vector, dc->pageWidthPt, dc->pageHeightPt);
         dc->cr = cairo_create(dc->vector);
         // Device pixels at 600 dpi.
         cairo_scale(dc->cr, 72.0 / kDpi, 72.0 / kDpi);
@@ -142,6 +143,7 @@ int EndPage(HDC hdc)
         auto page = std::make_shared<CMetafile>();
         cairo_destroy(dc->cr);
         dc->cr = nullptr;
+        page->rec = std::make_shared<CRecording>(dc->vector);
         page->recording = dc->vector;
         dc->vector = nullptr;
         page->bounds = RECT{0, 0, dc->size.cx, dc->size.cy};
@@ -198,7 +200,8 @@ HENHMETAFILE GetPreviewPage(HDC hdc, int index)
     if (!dc || dc->dcKind != DcKind::Preview || index < 0 || index >= (int)dc->previewPages.size()) return nullptr;
     const auto& p = dc->previewPages[(size_t)index];
     auto copy = std::make_shared<CMetafile>();
-    copy->recording = cairo_surface_reference(p->recording);
+    copy->rec = p->rec;
+    copy->recording = p->recording;
     copy->bounds = p->bounds;
     return (HENHMETAFILE)InsertObject(copy);
 }

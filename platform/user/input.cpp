@@ -38,7 +38,13 @@ struct InputState {
     // else resolves the head meanwhile, so a press handler's SetCapture
     // catches the moves queued after it.
     std::weak_ptr<CThreadData> turn;
+    uint64_t turnSince = 0;
 };
+
+// A thread that took input and then blocks elsewhere for long does not hold
+// up the others for good.
+const uint64_t kTurnLimit = 500;
+thread_local uint64_t t_retryAt = 0;
 
 InputState& State()
 {
@@ -272,7 +278,6 @@ void QueueRawInput(RawInput input)
         e.in = std::move(input);
         s.raw.push_back(std::move(e));
         g_rawCount = s.raw.size();
-        if (s.raw.size() == 1 && s.turn.expired()) hint = nullptr;
     }
     // Wake whoever may take the head.
     {
@@ -287,6 +292,12 @@ void QueueRawInput(RawInput input)
             if (auto t = s.turn.lock()) hint = t;
         }
         if (!hint) hint = LikelyThread(head, capture);
+        if (!hint) {
+            // Nothing under the point: some thread must still drop it, or
+            // it would hold up the input behind it.
+            HWND fg;
+            hint = ForegroundThread(&fg);
+        }
         if (hint) KickThread(*hint, bits);
     }
 }
@@ -333,7 +344,10 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
             std::lock_guard<std::mutex> g(s.lock);
             if (s.raw.empty()) break;
             std::shared_ptr<CThreadData> turn = s.turn.lock();
-            if (turn && turn != self && !turn->ended) return false;
+            if (turn && turn != self && GetTickCount64() - s.turnSince < kTurnLimit) {
+                t_retryAt = s.turnSince + kTurnLimit;
+                return false;
+            }
             s.turn.reset();
             RawEvent& h = s.raw.front();
             if (h.resolving) return false;   // being resolved (maybe by us, re-entered)
@@ -379,7 +393,10 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
                 if (s.raw.empty() || s.raw.front().serial != head.serial) continue;
                 s.raw.pop_front();
                 g_rawCount = s.raw.size();
-                if (!s.raw.empty()) s.turn = self;
+                if (!s.raw.empty()) {
+                    s.turn = self;
+                    s.turnSince = GetTickCount64();
+                }
             }
             std::lock_guard<std::mutex> g(self->lock);
             CMessageQueue& q = self->queue;
@@ -688,4 +705,11 @@ void ReportBackendEvent(BackendEvent e)
         break;
     case BackendEventKind::CaptureLost: ReportCaptureLost(); break;
     }
+}
+
+uint64_t TakeRawInputRetryTick()
+{
+    uint64_t t = t_retryAt;
+    t_retryAt = 0;
+    return t;
 }

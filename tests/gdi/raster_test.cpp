@@ -1,0 +1,316 @@
+// Pixel rules on raster targets: end rules, mixes, dashes, hatches, fills, blits, mapping.
+#include "gdi_test_util.h"
+#include <random>
+
+namespace {
+
+TEST(RasterRules, LinesAndShapesLeaveOutTheirLastPixelAndRightBottomEdges)
+{
+    CMemoryCanvas c(16, 12);
+    HDC dc = c.dc();
+    MoveToEx(dc, 1, 1, nullptr);
+    LineTo(dc, 6, 1);
+    EXPECT_EQ(c.Picture(0, 1, 8, 2), ".#####..");
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 1, 3, 6, 7);
+    EXPECT_EQ(c.Picture(0, 3, 8, 8), ".#####../.#...#../.#...#../.#####../........");
+    RECT r{8, 3, 11, 5};
+    FillRect(dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(c.Picture(7, 2, 12, 6), "...../.###./.###./.....");
+    // A null pen leaves the filled rectangle one pixel smaller each way.
+    CMemoryCanvas d(8, 8);
+    SelectObject(d.dc(), GetStockObject(NULL_PEN));
+    SelectObject(d.dc(), GetStockObject(BLACK_BRUSH));
+    Rectangle(d.dc(), 1, 1, 5, 4);
+    EXPECT_EQ(d.Picture(0, 0, 6, 5), "....../.###../.###../....../......");
+    // Ellipses stay inside left..right-1, top..bottom-1 and touch each edge.
+    CMemoryCanvas e(14, 14);
+    Ellipse(e.dc(), 1, 1, 12, 10);
+    for (int y = 0; y < 14; y++) EXPECT_FALSE(e.Black(12, y)) << y;
+    for (int x = 0; x < 14; x++) EXPECT_FALSE(e.Black(x, 10)) << x;
+    EXPECT_TRUE(e.Black(1, 5));
+    EXPECT_TRUE(e.Black(11, 5));
+    EXPECT_TRUE(e.Black(6, 1));
+    EXPECT_TRUE(e.Black(6, 9));
+}
+
+TEST(RasterRules, AllSixteenMixesFollowOneBitRule)
+{
+    const uint32_t P = 0x0FAA33, D = 0xF0CC55;   // as COLORREF
+    const uint32_t M = 0xFFFFFF;
+    const uint32_t expected[17] = {0,       0,           ~(P | D) & M, ~P & D & M, ~P & M,      P & ~D & M,
+                                   ~D & M,  (P ^ D),     ~(P & D) & M, P & D,      ~(P ^ D) & M, D,
+                                   (~P | D) & M, P,       (P | ~D) & M, P | D,     M};
+    for (int code = R2_BLACK; code <= R2_WHITE; code++) {
+        CMemoryCanvas c(4, 1);
+        HDC dc = c.dc();
+        SetPixel(dc, 1, 0, D);
+        HPEN pen = CreatePen(PS_SOLID, 1, P);
+        HGDIOBJ old = SelectObject(dc, pen);
+        SetROP2(dc, code);
+        MoveToEx(dc, 1, 0, nullptr);
+        LineTo(dc, 2, 0);
+        EXPECT_EQ(c.At(1, 0), expected[code]) << "code " << code;
+        EXPECT_EQ(c.At(2, 0), RGB(255, 255, 255)) << "code " << code;
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
+}
+
+TEST(RasterRules, XorAndPatInvertTwiceRestoreARandomImageExactly)
+{
+    CMemoryCanvas c(40, 30);
+    HDC dc = c.dc();
+    std::mt19937 rng(7);
+    for (int y = 0; y < 30; y++)
+        for (int x = 0; x < 40; x++) SetPixel(dc, x, y, rng() & 0xFFFFFF);
+    std::vector<unsigned char> before = c.Snapshot();
+    HPEN pen = CreatePen(PS_DOT, 0, RGB(10, 200, 90));
+    HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, RGB(200, 30, 60));
+    SelectObject(dc, pen);
+    SelectObject(dc, hatch);
+    SetROP2(dc, R2_XORPEN);
+    POINT star[5] = {{20, 1}, {31, 28}, {2, 10}, {38, 10}, {9, 28}};
+    for (int pass = 0; pass < 2; pass++) {
+        Polygon(dc, star, 5);
+        Ellipse(dc, 3, 3, 33, 25);
+        PatBlt(dc, 5, 5, 30, 20, PATINVERT);
+        RECT f{4, 4, 30, 22};
+        DrawFocusRect(dc, &f);
+    }
+    EXPECT_EQ(c.Snapshot(), before);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    DeleteObject(pen);
+    DeleteObject(hatch);
+}
+
+TEST(RasterRules, DottedBlackXorBandShowsOnWhiteOnlyWhenOpaque)
+{
+    for (int mode : {TRANSPARENT, OPAQUE}) {
+        CMemoryCanvas c(30, 3);
+        HDC dc = c.dc();
+        HPEN pen = CreatePen(PS_DOT, 0, RGB(0, 0, 0));
+        SelectObject(dc, pen);
+        SetROP2(dc, R2_XORPEN);
+        SetBkMode(dc, mode);
+        MoveToEx(dc, 0, 1, nullptr);
+        LineTo(dc, 24, 1);
+        // Dots 3 on, 3 off: black XOR white is white; white gaps XOR white are black.
+        EXPECT_EQ(c.Picture(0, 1, 26, 2), mode == OPAQUE ? "...###...###...###...###.." : "..........................")
+            << mode;
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        DeleteObject(pen);
+    }
+}
+
+TEST(RasterRules, DashPhaseRunsOnAlongAPolyline)
+{
+    CMemoryCanvas c(30, 6);
+    HPEN pen = CreatePen(PS_DOT, 0, 0);
+    SelectObject(c.dc(), pen);
+    POINT pts[3] = {{0, 1}, {4, 1}, {4, 5}};
+    Polyline(c.dc(), pts, 3);
+    EXPECT_EQ(c.Picture(0, 1, 6, 4), "###.../....../....#.");
+    SelectObject(c.dc(), GetStockObject(BLACK_PEN));
+    DeleteObject(pen);
+}
+
+TEST(RasterRules, HatchesAlignToTheBrushOrigin)
+{
+    CMemoryCanvas c(16, 2);
+    HBRUSH cross = CreateHatchBrush(HS_CROSS, 0);
+    RECT r{0, 1, 16, 2};
+    FillRect(c.dc(), &r, cross);
+    EXPECT_EQ(c.Picture(0, 1, 16, 2), "#.......#.......");
+    SetBrushOrgEx(c.dc(), 3, 0, nullptr);
+    FillRect(c.dc(), &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    FillRect(c.dc(), &r, cross);
+    EXPECT_EQ(c.Picture(0, 1, 16, 2), "...#.......#....");
+    DeleteObject(cross);
+}
+
+TEST(RasterRules, PentagramCentreIsEmptyForAlternateAndFilledForWinding)
+{
+    POINT star[5] = {{20, 1}, {32, 38}, {1, 14}, {39, 14}, {8, 38}};
+    for (int mode : {ALTERNATE, WINDING}) {
+        CMemoryCanvas c(41, 41);
+        SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
+        SelectObject(c.dc(), GetStockObject(NULL_PEN));
+        SetPolyFillMode(c.dc(), mode);
+        Polygon(c.dc(), star, 5);
+        EXPECT_EQ(c.Black(20, 20), mode == WINDING) << mode;
+        EXPECT_TRUE(c.Black(20, 8)) << mode;   // a point of the star
+    }
+}
+
+TEST(RasterRules, BlitsTakeAnyRop3AndMonochromeSourcesUseTheTextAndBackgroundColours)
+{
+    CMemoryCanvas dest(8, 2);
+    HDC mono = CreateCompatibleDC(nullptr);
+    const unsigned char bits[4] = {0xA0, 0, 0x50, 0};   // 1010..../0101....
+    HBITMAP mb = CreateBitmap(4, 2, 1, 1, bits);
+    HGDIOBJ old = SelectObject(mono, mb);
+    SetTextColor(dest.dc(), RGB(255, 0, 0));
+    SetBkColor(dest.dc(), RGB(0, 0, 255));
+    BitBlt(dest.dc(), 0, 0, 4, 2, mono, 0, 0, SRCCOPY);
+    EXPECT_EQ(dest.At(0, 0), RGB(0, 0, 255));   // 1 bit: background
+    EXPECT_EQ(dest.At(1, 0), RGB(255, 0, 0));   // 0 bit: text
+    EXPECT_EQ(dest.At(1, 1), RGB(0, 0, 255));
+    // SRCINVERT twice restores; BLACKNESS and DSTINVERT ignore the source.
+    std::vector<unsigned char> before = dest.Snapshot();
+    BitBlt(dest.dc(), 2, 0, 4, 2, mono, 0, 0, SRCINVERT);
+    BitBlt(dest.dc(), 2, 0, 4, 2, mono, 0, 0, SRCINVERT);
+    EXPECT_EQ(dest.Snapshot(), before);
+    PatBlt(dest.dc(), 6, 0, 2, 2, BLACKNESS);
+    EXPECT_EQ(dest.At(7, 1), 0u);
+    PatBlt(dest.dc(), 6, 0, 1, 1, DSTINVERT);
+    EXPECT_EQ(dest.At(6, 0), RGB(255, 255, 255));
+    // A colour source into a monochrome bitmap: the source background becomes 1.
+    SelectObject(mono, old);
+    HBITMAP m2 = CreateBitmap(8, 1, 1, 1, nullptr);
+    SelectObject(mono, m2);
+    SetBkColor(dest.dc(), RGB(0, 0, 255));
+    BitBlt(mono, 0, 0, 2, 1, dest.dc(), 0, 0, SRCCOPY);
+    unsigned char out[2] = {0, 0};
+    GetBitmapBits(m2, 2, out);
+    EXPECT_EQ(out[0] & 0xC0, 0x80);
+    SelectObject(mono, old);
+    DeleteObject(mb);
+    DeleteObject(m2);
+    DeleteDC(mono);
+}
+
+TEST(RasterRules, StretchBltScalesAndHalftoneAverages)
+{
+    CMemoryCanvas src(2, 1), dest(8, 2);
+    SetPixel(src.dc(), 0, 0, 0);
+    StretchBlt(dest.dc(), 0, 0, 4, 2, src.dc(), 0, 0, 2, 1, SRCCOPY);
+    EXPECT_EQ(dest.Picture(0, 0, 4, 2), "##../##..");
+    SetStretchBltMode(dest.dc(), HALFTONE);
+    StretchBlt(dest.dc(), 4, 0, 1, 1, src.dc(), 0, 0, 2, 1, SRCCOPY);
+    EXPECT_EQ(dest.At(4, 0), RGB(128, 128, 128));
+}
+
+TEST(RasterRules, NegativeYExtentRoundTripsAndKeepsHairlinesOnePixel)
+{
+    CMemoryCanvas c(100, 100);
+    HDC dc = c.dc();
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 1000, 1000, nullptr);
+    SetViewportExtEx(dc, 100, -100, nullptr);
+    SetViewportOrgEx(dc, 0, 100, nullptr);
+    POINT p[2] = {{250, 300}, {-15, 1234}};
+    LPtoDP(dc, p, 2);
+    EXPECT_EQ(p[0].x, 25);
+    EXPECT_EQ(p[0].y, 70);
+    EXPECT_EQ(p[1].x, -2);   // -1.5 rounds away from zero
+    DPtoLP(dc, p, 1);
+    EXPECT_EQ(p[0].x, 250);
+    EXPECT_EQ(p[0].y, 300);
+    MoveToEx(dc, 100, 500, nullptr);
+    LineTo(dc, 900, 500);
+    EXPECT_EQ(c.Picture(8, 48, 12, 53), "..../..../..##/..../....");
+    // Inverted rectangles are normalised.
+    Rectangle(dc, 100, 100, 300, 0);
+    EXPECT_TRUE(c.Black(10, 90));
+    EXPECT_TRUE(c.Black(29, 99));
+    EXPECT_FALSE(c.Black(30, 95));
+}
+
+TEST(RasterRules, EllipticClipAndExcludeClipRect)
+{
+    CMemoryCanvas c(20, 20);
+    HRGN e = CreateEllipticRgn(0, 0, 20, 20);
+    SelectClipRgn(c.dc(), e);
+    ExcludeClipRect(c.dc(), 8, 8, 12, 12);
+    RECT all{0, 0, 20, 20};
+    FillRect(c.dc(), &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    EXPECT_FALSE(c.Black(0, 0));
+    EXPECT_FALSE(c.Black(19, 19));
+    EXPECT_FALSE(c.Black(10, 10));
+    EXPECT_TRUE(c.Black(10, 1));
+    EXPECT_TRUE(c.Black(3, 10));
+    RECT box;
+    EXPECT_EQ(GetClipBox(c.dc(), &box), COMPLEXREGION);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.right, 20);
+    DeleteObject(e);
+}
+
+TEST(GdiObjects, SelectedObjectsOutliveDeleteAndStockObjectsNeverDie)
+{
+    CMemoryCanvas c(4, 4);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    SelectObject(c.dc(), pen);
+    EXPECT_TRUE(DeleteObject(pen));
+    EXPECT_EQ(GetObjectType(pen), (DWORD)OBJ_PEN);   // still selected
+    MoveToEx(c.dc(), 0, 0, nullptr);
+    LineTo(c.dc(), 2, 0);
+    EXPECT_EQ(c.At(0, 0), RGB(255, 0, 0));
+    SelectObject(c.dc(), GetStockObject(BLACK_PEN));
+    EXPECT_EQ(GetObjectType(pen), 0u);   // freed on deselection
+    EXPECT_FALSE(DeleteObject(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(GetObjectType(GetStockObject(BLACK_BRUSH)), (DWORD)OBJ_BRUSH);
+    // SaveDC/RestoreDC bring back every attribute.
+    int level = SaveDC(c.dc());
+    SetROP2(c.dc(), R2_XORPEN);
+    SetTextColor(c.dc(), RGB(1, 2, 3));
+    SetMapMode(c.dc(), MM_ANISOTROPIC);
+    SelectObject(c.dc(), GetStockObject(NULL_PEN));
+    EXPECT_TRUE(RestoreDC(c.dc(), level));
+    EXPECT_EQ(GetROP2(c.dc()), R2_COPYPEN);
+    EXPECT_EQ(GetTextColor(c.dc()), 0u);
+    EXPECT_EQ(GetMapMode(c.dc()), MM_TEXT);
+    EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+    EXPECT_FALSE(RestoreDC(c.dc(), level));
+}
+
+TEST(GdiObjects, SystemColourBrushesReadTheTableAtUse)
+{
+    CMemoryCanvas c(2, 1);
+    int index = COLOR_BTNFACE;
+    COLORREF color = RGB(12, 34, 56);
+    SetSysColors(1, &index, &color);
+    RECT r{0, 0, 1, 1};
+    FillRect(c.dc(), &r, GetSysColorBrush(COLOR_BTNFACE));
+    EXPECT_EQ(c.At(0, 0), color);
+    EXPECT_FALSE(DeleteObject(GetSysColorBrush(COLOR_BTNFACE)));
+    ResetSysColors();
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(240, 240, 240));
+}
+
+}   // namespace
+
+namespace {
+
+TEST(RasterRules, FarOffLinesCostNothingAndKeepTheirDashPhase)
+{
+    CMemoryCanvas c(12, 12);
+    MoveToEx(c.dc(), -2000000000, 5, nullptr);
+    LineTo(c.dc(), 2000000000, 5);
+    MoveToEx(c.dc(), -1000000000, -1000000000, nullptr);
+    LineTo(c.dc(), 1000000000, 1000000000);
+    for (int x = 0; x < 12; x++) {
+        EXPECT_TRUE(c.Black(x, 5)) << x;
+        EXPECT_TRUE(c.Black(x, x)) << x;
+    }
+    EXPECT_FALSE(c.Black(3, 4));
+    HPEN dot = CreatePen(PS_DOT, 0, 0);
+    SelectObject(c.dc(), dot);
+    MoveToEx(c.dc(), -100, 1, nullptr);
+    LineTo(c.dc(), 30, 1);
+    for (int x = 0; x < 12; x++) EXPECT_EQ(c.Black(x, 1), (x + 100) % 6 < 3) << x;
+    SelectObject(c.dc(), GetStockObject(BLACK_PEN));
+    DeleteObject(dot);
+    // Huge shapes, regions and sources neither hang nor allocate without bound.
+    RECT huge{-2000000000, -2000000000, 2000000000, 2000000000};
+    DrawFocusRect(c.dc(), &huge);
+    HRGN rgn = CreateEllipticRgn(-2000000000, -2000000000, 2000000000, 2000000000);
+    EXPECT_TRUE(rgn);
+    DeleteObject(rgn);
+    Ellipse(c.dc(), -2000000000, -2000000000, 2000000000, 2000000000);
+    EXPECT_FALSE(StretchBlt(c.dc(), 0, 0, 10, 10, c.dc(), 0, 0, 2000000000, 2000000000, SRCCOPY));
+}
+
+}   // namespace
