@@ -185,6 +185,7 @@ Built BuildMessage(const RawEvent& e, const CMessageQueue::Click& last)
         m.message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
         m.wParam = e.in.vk;
         DWORD lp = 1u | ((DWORD)(MapVirtualKeyScan(e.in.vk) & 0xFF) << 16);
+        if (e.in.extended) lp |= 1u << 24;
         if (e.alt) lp |= 1u << 29;
         if (!down || e.repeat) lp |= 1u << 30;
         if (!down) lp |= 1u << 31;
