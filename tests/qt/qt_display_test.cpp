@@ -46,7 +46,7 @@ struct DemoFrame {
 
     Handler frameProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT { return DefWindowProc(h, m, w, l); };
     Handler textProc = [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-        if (m == WM_KEYDOWN) log.push_back("KEYDOWN " + Hex((unsigned)w));
+        if (m == WM_KEYDOWN) log.push_back("KEYDOWN " + Hex((unsigned)w) + ((l >> 24) & 1 ? " ext" : ""));
         if (m == WM_CHAR) log.push_back("CHAR " + Hex((unsigned)w));
         if (m == WM_SETFOCUS) {
             CreateCaret(h, nullptr, 2, 16);
@@ -133,7 +133,7 @@ TEST_F(QtDisplay, DemoFrameDrivenByXdotoolAndScreenshot)
     Sh("xdotool key --delay 30 shift+Tab KP_Enter ctrl+a");
     const std::vector<std::string> keys = {
         "KEYDOWN 48", "CHAR 68", "KEYDOWN 45", "CHAR 65", "KEYDOWN 4C", "CHAR 6C", "KEYDOWN 4C", "CHAR 6C",
-        "KEYDOWN 4F", "CHAR 6F", "KEYDOWN 10", "KEYDOWN 9",  "CHAR 9",    "KEYDOWN D",  "CHAR D",    "KEYDOWN 11",
+        "KEYDOWN 4F", "CHAR 6F", "KEYDOWN 10", "KEYDOWN 9",  "CHAR 9",    "KEYDOWN D ext", "CHAR D",    "KEYDOWN 11",
         "KEYDOWN 41", "CHAR 1"};
     PumpUntil([&] { return d.log.size() >= keys.size(); });
     EXPECT_EQ(d.log, keys);
@@ -243,6 +243,34 @@ TEST_F(QtDisplay, CaptureFollowsThePointerOutsideTheWindow)
         if (p.x >= client.right) outside = true;
     EXPECT_TRUE(outside);
     DestroyWindow(win);
+}
+
+TEST_F(QtDisplay, DesktopMovesComeBackThroughSetWindowPos)
+{
+    std::vector<RECT> moves;
+    Handler proc = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_WINDOWPOSCHANGED) {
+            auto* wp = (const WINDOWPOS*)l;
+            moves.push_back(RECT{wp->x, wp->y, wp->x + wp->cx, wp->y + wp->cy});
+        }
+        return DefWindowProc(h, m, w, l);
+    };
+    HWND win = MakeAt(&proc, WS_OVERLAPPEDWINDOW, RECT{200, 200, 500, 400});
+    WindowGuard guard{win};
+    unsigned long id = ShowAndFocus(win);
+    // Our own moves are not echoed back.
+    MoveWindow(win, 220, 210, 300, 200, TRUE);
+    SyncDisplay();
+    PumpFor(100);
+    moves.clear();
+    Sh("xdotool windowmove --sync " + std::to_string(id) + " 260 240 >/dev/null 2>&1");
+    ASSERT_TRUE(PumpUntil([&] { return !moves.empty(); }));
+    RECT r;
+    GetWindowRect(win, &r);
+    EXPECT_EQ(r.left, 260);
+    EXPECT_EQ(r.top, 240);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(moves.size(), 1u);
 }
 
 TEST_F(QtDisplay, InputMethodCommitsAndCursorRectangle)

@@ -209,7 +209,13 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* e) override { Key(e, true); }
-    void keyReleaseEvent(QKeyEvent* e) override { Key(e, false); }
+    void keyReleaseEvent(QKeyEvent* e) override
+    {
+        // Auto-repeat comes as release-press pairs: only the presses count
+        // (the window manager marks a press of a key that is down as a repeat).
+        if (e->isAutoRepeat()) return;
+        Key(e, false);
+    }
 
     void focusInEvent(QFocusEvent*) override { Report(BackendEventKind::Activate, win->hwnd); }
 
@@ -324,6 +330,7 @@ private:
         RawInput in;
         in.kind = down ? RawKind::KeyDown : RawKind::KeyUp;
         in.vk = vk;
+        in.extended = IsExtendedKey(e->key(), e->modifiers());
         if (down) in.text = KeyText(vk, e->text(), e->modifiers());
         QueueInput(std::move(in));
     }
@@ -746,6 +753,29 @@ UINT VirtualKeyOf(int key, Qt::KeyboardModifiers mods, quint32)
     return key > 0 && key < 0x01000000 ? 0xE5 : 0;
 }
 
+bool IsExtendedKey(int key, Qt::KeyboardModifiers mods)
+{
+    const bool keypad = (mods & Qt::KeypadModifier) != 0;
+    switch (key) {
+    case Qt::Key_Enter: return true;
+    case Qt::Key_Slash: return keypad;
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: return !keypad;
+    case Qt::Key_NumLock:
+    case Qt::Key_Menu:
+    case Qt::Key_Meta: return true;
+    default: return false;
+    }
+}
+
 std::u32string KeyText(UINT vk, const QString& text, Qt::KeyboardModifiers mods)
 {
     // Delete types nothing; Ctrl+letters and the control keys make their
@@ -823,6 +853,15 @@ void StartQtDisplay()
         QObject::connect(s, &QScreen::availableGeometryChanged, [] { FollowScreen(); });
     }
     QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, [] { ClipboardChangedOnDisplay(); });
+    // Another application activated while we hold the pointer: the grab is
+    // gone, and so is the capture (a drag would otherwise keep it forever).
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive || !g_grab) return;
+        HWND lost = g_grab;
+        g_grab = nullptr;
+        if (std::shared_ptr<Win> w = FindWin(lost); w && w->window) w->window->setMouseGrabEnabled(false);
+        Report(BackendEventKind::CaptureLost, lost);
+    });
     SetClipboardChangedHook([] { OfferClipboard(); });
     SetDesktopDrawsFrames(true);
     g_running = true;

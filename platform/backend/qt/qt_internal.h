@@ -9,6 +9,7 @@
 
 // Qt key -> virtual key (0: not reported); the text a press reports.
 UINT VirtualKeyOf(int key, Qt::KeyboardModifiers mods, quint32 nativeKey);
+bool IsExtendedKey(int key, Qt::KeyboardModifiers mods);
 std::u32string KeyText(UINT vk, const QString& text, Qt::KeyboardModifiers mods);
 
 // Native dialogs (qt_dialogs.cpp), from the caller's thread.
