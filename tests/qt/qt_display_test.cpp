@@ -406,3 +406,38 @@ TEST_F(QtDisplay, HiDpiKeepsGeometryDoublesPixelsAndHitsTheSamePoint)
     EXPECT_EQ(hit.y, 44);
     DestroyWindow(d.frame);
 }
+
+TEST_F(QtDisplay, ColourFontAndMessageBoxDialogsRoundTrip)
+{
+    using AcceptFn = void(const char*, HWND, const std::atomic<bool>*);
+    QtHook<AcceptFn>("veldra_qt_test_accept_dialogs")(nullptr, nullptr, nullptr);
+    COLORREF color = RGB(12, 34, 56);
+    COLORREF custom[16] = {};
+    custom[3] = RGB(200, 100, 50);
+    EXPECT_EQ(NativeColorDialog(nullptr, &color, custom), kNativeAccepted);
+    EXPECT_EQ(color, RGB(12, 34, 56));
+    EXPECT_EQ(custom[3], RGB(200, 100, 50));
+
+    LOGFONT lf{};
+    lf.lfHeight = -16;
+    lf.lfWeight = 700;
+    lf.lfItalic = 1;
+    lf.lfUnderline = 1;
+    strcpy(lf.lfFaceName, "DejaVu Sans");
+    EXPECT_EQ(NativeFontDialog(nullptr, &lf), kNativeAccepted);
+    EXPECT_EQ(lf.lfHeight, -16);
+    EXPECT_EQ(lf.lfWeight, 700);
+    EXPECT_EQ(lf.lfItalic, 1);
+    EXPECT_EQ(lf.lfUnderline, 1);
+    EXPECT_EQ(lf.lfStrikeOut, 0);
+    EXPECT_STREQ(lf.lfFaceName, "DejaVu Sans");
+
+    // The window manager's message box asks the user on a desktop; a scripted answer still wins.
+    TakeMessageBoxLog();
+    EXPECT_EQ(MessageBox(nullptr, "Saved.", "Demo", MB_OK), IDOK);
+    EXPECT_EQ(MessageBox(nullptr, "Quit?", "Demo", MB_YESNOCANCEL), IDCANCEL);
+    PushMessageBoxAnswer(IDNO);
+    EXPECT_EQ(MessageBox(nullptr, "Quit?", "Demo", MB_YESNOCANCEL), IDNO);
+    EXPECT_EQ(TakeMessageBoxLog().size(), 3u);
+    QtHook<AcceptFn>("veldra_qt_test_accept_dialogs")(nullptr, nullptr, nullptr);
+}

@@ -155,6 +155,9 @@ int MessageBoxDialog(CNativeDialog& c)
     case MB_YESNOCANCEL: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}}; break;
     case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
     case MB_RETRYCANCEL: buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_CANCELTRYCONTINUE:
+        buttons = {{QMessageBox::Cancel, IDCANCEL}, {QMessageBox::Retry, IDTRYAGAIN}, {QMessageBox::Ignore, IDCONTINUE}};
+        break;
     default: buttons = {{QMessageBox::Ok, IDOK}}; break;
     }
     QMessageBox::StandardButtons all;
