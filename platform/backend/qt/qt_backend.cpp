@@ -63,7 +63,7 @@ public:
     bool posted = false;
 };
 
-Dispatcher* g_dispatcher = nullptr;
+Dispatcher* g_dispatcher = nullptr;   // under g_dispatcherLock once running
 std::atomic<bool> g_running{false};
 Qt::HANDLE g_displayThread = nullptr;
 
@@ -792,10 +792,13 @@ std::u32string KeyText(UINT vk, const QString& text, Qt::KeyboardModifiers mods)
 
 bool OnDisplayThread() { return g_displayThread && QThread::currentThreadId() == g_displayThread; }
 
-void PostToDisplay(std::function<void()> work)
+std::mutex g_dispatcherLock;   // the dispatcher's life against late posts
+
+bool PostToDisplay(std::function<void()> work)
 {
+    std::lock_guard<std::mutex> life(g_dispatcherLock);
     Dispatcher* d = g_dispatcher;
-    if (!d) return;
+    if (!d) return false;
     bool post;
     {
         std::lock_guard<std::mutex> g(d->lock);
@@ -804,6 +807,7 @@ void PostToDisplay(std::function<void()> work)
         d->posted = true;
     }
     if (post) QCoreApplication::postEvent(d, new QEvent(QEvent::User));
+    return true;
 }
 
 bool RunOnDisplayAndWait(std::function<void()> work, unsigned milliseconds)
@@ -814,10 +818,11 @@ bool RunOnDisplayAndWait(std::function<void()> work, unsigned milliseconds)
     }
     // Shared with the display thread: a wait that gave up leaves it behind.
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    PostToDisplay([work = std::move(work), finished] {
-        work();
-        finished->store(true);
-    });
+    if (!PostToDisplay([work = std::move(work), finished] {
+            work();
+            finished->store(true);
+        }))
+        return false;
     DWORD start = GetTickCount();
     while (!finished->load()) {
         DWORD slice = 10;
@@ -879,6 +884,7 @@ void StopQtDisplay()
         }
         g_wins.clear();
     }
+    std::lock_guard<std::mutex> life(g_dispatcherLock);
     delete g_dispatcher;
     g_dispatcher = nullptr;
     g_backend = nullptr;

@@ -10,8 +10,9 @@
 
 #include "platform/backend/backend.h"
 
-// Queues work for the display thread (any thread; never waits).
-void PostToDisplay(std::function<void()> work);
+// Queues work for the display thread (any thread; never waits); false once
+// the display has stopped.
+bool PostToDisplay(std::function<void()> work);
 // Runs work on the display thread and waits for it, serving sends; false
 // when the bound (milliseconds, 0xFFFFFFFF: none) passed first.
 bool RunOnDisplayAndWait(std::function<void()> work, unsigned milliseconds);
