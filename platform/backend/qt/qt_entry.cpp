@@ -14,7 +14,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
+#include <xcb/xcb.h>
 
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
@@ -45,9 +47,24 @@ extern "C" __attribute__((visibility("default"))) int veldra_qt_run(int argc, ch
         SetWhy(why, whySize, "no display");
         return -1;
     }
+    // Qt gives up on a display it cannot open by ending the process: try first.
+    // The probe stays connected until Qt is: an X server resets when its last
+    // client leaves, and Qt would find it resetting.
+    const char* qpa = getenv("QT_QPA_PLATFORM");
+    xcb_connection_t* probe = nullptr;
+    if (qpa && strncmp(qpa, "xcb", 3) == 0) {
+        probe = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(probe)) {
+            xcb_disconnect(probe);
+            std::string text = std::string("cannot open the X display ") + (display ? display : "");
+            SetWhy(why, whySize, text.c_str());
+            return -1;
+        }
+    }
     static int qtArgc;
     qtArgc = argc;
     QApplication app(qtArgc, argv);
+    if (probe) xcb_disconnect(probe);
     if (!QGuiApplication::primaryScreen()) {
         SetWhy(why, whySize, "the display has no screen");
         return -1;
