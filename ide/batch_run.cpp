@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "devices/console_statements.h"
 #include "ide/settings.h"
 #include "interpreter/program.h"
 #include "platform/kernel/kernel.h"
@@ -175,6 +176,8 @@ int RunBatch(const std::string& file)
     LoadBatchSettings();
 
     // Kept alive for good if its thread is abandoned: the thread may still use it.
+    // No console window: print writes to standard output, input reads standard input.
+    SetBatchConsole(true);
     std::unique_ptr<CProgram> owned(new CProgram());
     CProgram* program = owned.get();
     program->Init(nullptr);

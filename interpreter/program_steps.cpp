@@ -5,6 +5,7 @@
 
 #include "builtins/file_access.h"
 #include "builtins/libraries.h"
+#include "devices/console_statements.h"
 #include "devices/function_modules.h"
 #include "devices/plot_statements.h"
 #include "interpreter/basic_statements.h"
@@ -26,7 +27,7 @@ void LoadFunctionLibrarySources(const std::string& folder)
 void RegisterStatementGroups()
 {
     CStatementModuleList::AddGroup(RegisterBasicStatements());
-    // not built yet: RegisterConsoleStatements, before the plot group.
+    CStatementModuleList::AddGroup(RegisterConsoleStatements());
     CStatementModuleList::AddGroup(RegisterPlotStatements());
 }
 

@@ -47,7 +47,7 @@ void ClipboardTakenByOtherApplication();
 std::string ClipboardMimeOf(UINT format);
 // Back ends: told after a close that changed the contents.
 void SetClipboardChangedHook(std::function<void()> hook);
-// How CF_ENHMETAFILE data are deleted (set by the graphics level).
+// How CF_ENHMETAFILE data are deleted (DeleteEnhMetaFile unless replaced).
 void SetClipboardMetafileDeleter(void (*deleter)(HANDLE));
 // The bytes of a format's block (empty when absent); for back ends and tests.
 std::vector<unsigned char> ClipboardBytes(UINT format);
