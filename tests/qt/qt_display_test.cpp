@@ -163,6 +163,51 @@ TEST_F(QtDisplay, DemoFrameDrivenByXdotoolAndScreenshot)
     DestroyWindow(d.frame);
 }
 
+TEST_F(QtDisplay, MenuBarPopupShowsAndTakesAClick)
+{
+    DemoFrame d;
+    d.Create();
+    WindowGuard guard{d.frame};
+    std::vector<VisibleMenu> seen;
+    std::vector<WPARAM> commands;
+    bool shot = false;
+    std::string path = (ArtifactDir() / "qt-menu.png").string();
+    d.frameProc = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_ENTERIDLE && w == MSGF_MENU && seen.empty()) {
+            seen = VisibleMenus();
+            for (const VisibleMenu& v : seen)
+                for (const VisibleMenuItem& it : v.items)
+                    if (it.id == 101) {
+                        SyncDisplay();
+                        shot = QtHook<bool(const char*)>("veldra_qt_test_screenshot")(path.c_str());
+                        POINT c{(it.rect.left + it.rect.right) / 2, (it.rect.top + it.rect.bottom) / 2};
+                        Sh(XMove(c) + " click 1");
+                    }
+            return 0;
+        }
+        if (m == WM_COMMAND) commands.push_back(w);
+        return DefWindowProc(h, m, w, l);
+    };
+    ShowAndFocus(d.frame);
+    std::vector<VisibleMenuItem> bar = MenuBarItems(d.frame);
+    ASSERT_FALSE(bar.empty());
+    POINT file{(bar[0].rect.left + bar[0].rect.right) / 2, (bar[0].rect.top + bar[0].rect.bottom) / 2};
+    Sh(XMove(file) + " click 1");
+    ASSERT_TRUE(PumpUntil([&] { return !commands.empty(); }));
+    EXPECT_EQ(LOWORD(commands[0]), 101);
+    EXPECT_TRUE(shot);
+    // The pop-up showed below the bar, over the frame.
+    const VisibleMenu* popup = nullptr;
+    for (const VisibleMenu& v : seen)
+        if (v.window) popup = &v;
+    ASSERT_NE(popup, nullptr);
+    EXPECT_GE(popup->rect.top, bar[0].rect.bottom - 1);
+    uint32_t px = 0;
+    double f = ScaleFactor();   // the screenshot is in device pixels
+    EXPECT_TRUE(PngPixel(path, (int)((popup->rect.left + 3) * f), (int)((popup->rect.top + 3) * f), &px));
+    EXPECT_NE(px, 0u);   // not the bare root window
+}
+
 TEST_F(QtDisplay, ClipboardGoesBothWays)
 {
     DemoFrame d;
