@@ -85,6 +85,9 @@ struct Win {
     CWindowPlacement placement;
     bool placed = false;
     int wheelSum = 0;
+    // Geometries we asked for lately: the desktop confirms them late, and a
+    // late confirmation of an earlier one is no move by the desktop.
+    std::deque<QRect> requested;
     RECT caret{};
     bool hasCaret = false;
 };
@@ -342,6 +345,12 @@ private:
         RECT r{g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
         const RECT& p = win->placement.rect;
         if (r.left == p.left && r.top == p.top && r.right == p.right && r.bottom == p.bottom) return;
+        auto& asked = win->requested;
+        for (auto it = asked.begin(); it != asked.end(); ++it)
+            if (*it == g) {
+                asked.erase(asked.begin(), it + 1);
+                return;
+            }
         win->placement.rect = r;
         Report(BackendEventKind::Move, win->hwnd, RawInput{}, r);
     }
@@ -392,7 +401,11 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
     else q->setMinimumSize(QSize(0, 0));
     if (p.maxSize.cx > 0) q->setMaximumSize(QSize(p.maxSize.cx, p.maxSize.cy));
     else q->setMaximumSize(QSize((1 << 24) - 1, (1 << 24) - 1));
-    if (q->geometry() != g) q->setGeometry(g);
+    if (q->geometry() != g) {
+        w->requested.push_back(g);
+        if (w->requested.size() > 32) w->requested.pop_front();
+        q->setGeometry(g);
+    }
     w->placement = p;
     w->placed = true;
     if (p.visible && !q->isVisible()) {
