@@ -1,0 +1,4 @@
+// The list box and the combo box.
+#include "platform/controls/control_internal.h"
+
+void RegisterListClasses() {}
