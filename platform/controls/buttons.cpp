@@ -129,7 +129,8 @@ void PaintButton(HWND hwnd, ButtonState* bs, HDC hdc)
         return;
     }
     HBRUSH bg = ControlColours(hwnd, hdc, WM_CTLCOLORSTATIC);
-    FillRect(hdc, &rc, bg);
+    // A group box leaves its inside to the controls it holds.
+    if (type != BS_GROUPBOX) FillRect(hdc, &rc, bg);
     if (type == BS_GROUPBOX) {
         HGDIOBJ old = SelectObject(hdc, ControlFont(hwnd));
         TEXTMETRIC tm{};

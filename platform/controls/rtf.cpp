@@ -190,6 +190,7 @@ private:
     }
     void Text(const std::string& bytes)
     {
+        if (bytes.empty()) return;
         RtfState& st = m_stack.back();
         if (st.dest == RtfState::Text) {
             if (m_pendingHigh) {

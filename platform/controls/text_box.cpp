@@ -349,11 +349,21 @@ struct TextBox {
         }
     }
 
+    // A position inside a UTF-8 character moves to its start.
+    int Snap(int p) const
+    {
+        for (int k = 1; k <= 3 && p - k >= 0; ++k) {
+            int n = Utf8SequenceLength(doc.Text().data(), doc.Text().size(), (size_t)(p - k));
+            if (n > k) return p - k;
+        }
+        return p;
+    }
+
     void SetSel(int a, int c)
     {
         const int len = doc.Length();
-        a = std::clamp(a, 0, len);
-        c = std::clamp(c, 0, len);
+        a = Snap(std::clamp(a, 0, len));
+        c = Snap(std::clamp(c, 0, len));
         if (a == anchor && c == caret) return;
         const int oldMin = SelMin(), oldMax = SelMax();
         anchor = a;

@@ -1,0 +1,264 @@
+// Static, buttons and the edit control: scripted input, recorded paint logs
+// for normal, focused and disabled states, and a dialog picture.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/backend/headless.h"
+#include "platform/backend/headless_input.h"
+#include "platform/controls/controls.h"
+#include "platform/platform_test_util.h"
+
+namespace {
+
+class Controls : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterControlClasses();
+        ResetHeadlessInput();
+        handler = [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_COMMAND) commands.push_back((int)w);
+            return DefWindowProc(h, m, w, l);
+        };
+        RECT r{100, 100, 500, 400};
+        parent = CreateWindowEx(0, "PlatformTestWindow", "Dialog", WS_POPUP | WS_VISIBLE, r.left, r.top, 400, 300,
+                                nullptr, nullptr, nullptr, &handler);
+        if (!parent) {
+            MakeWindow(&handler);   // registers the class
+            parent = CreateWindowEx(0, "PlatformTestWindow", "Dialog", WS_POPUP | WS_VISIBLE, r.left, r.top, 400,
+                                    300, nullptr, nullptr, nullptr, &handler);
+        }
+        PumpUntilIdle();
+    }
+    void TearDown() override
+    {
+        DestroyWindow(parent);
+        PumpUntilIdle();
+        ResetHeadlessInput();
+    }
+    HWND Make(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id)
+    {
+        return CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                              (HMENU)(uintptr_t)id, nullptr, nullptr);
+    }
+    void ClickOn(HWND h)
+    {
+        RECT r;
+        GetWindowRect(h, &r);
+        InjectClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PumpUntilIdle();
+    }
+    Handler handler;
+    HWND parent = nullptr;
+    std::vector<int> commands;
+};
+
+std::string TextOf(HWND h)
+{
+    char buf[256];
+    GetWindowText(h, buf, sizeof buf);
+    return buf;
+}
+
+TEST_F(Controls, EditStepsWholeUtf8CharactersAndInsertsTypedCodePoints)
+{
+    HWND e = Make(WC_EDIT, "", WS_TABSTOP, 10, 10, 200, 22, 10);
+    SetFocus(e);
+    for (uint32_t cp : {(uint32_t)'a', 0xE9u, 0x20ACu, 0x1F600u, (uint32_t)'b'}) SendMessage(e, WM_CHAR, cp, 0);
+    EXPECT_EQ(TextOf(e), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80" "b");
+    SendMessage(e, WM_KEYDOWN, VK_LEFT, 0);
+    SendMessage(e, WM_KEYDOWN, VK_LEFT, 0);
+    DWORD a = 0, b = 0;
+    SendMessage(e, EM_GETSEL, (WPARAM)&a, (LPARAM)&b);
+    EXPECT_EQ(a, 6u);   // before the four-byte character
+    SendMessage(e, WM_CHAR, 8, 0);   // Backspace takes the euro sign whole
+    EXPECT_EQ(TextOf(e), "a\xC3\xA9\xF0\x9F\x98\x80" "b");
+    SendMessage(e, WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(TextOf(e), "a\xC3\xA9" "b");
+    // A stray byte is one character of its own.
+    SetWindowText(e, "x\xE9y");
+    SendMessage(e, EM_SETSEL, 2, 2);
+    SendMessage(e, WM_CHAR, 8, 0);
+    EXPECT_EQ(TextOf(e), "xy");
+    // Undo brings it back.
+    SendMessage(e, EM_UNDO, 0, 0);
+    EXPECT_EQ(TextOf(e), "x\xE9y");
+}
+
+TEST_F(Controls, EditNumberOnlyLimitReadOnlyAndSingleLinePaste)
+{
+    HWND e = Make(WC_EDIT, "", ES_NUMBER, 10, 10, 200, 22, 11);
+    for (char c : std::string("1a2.3")) SendMessage(e, WM_CHAR, (WPARAM)c, 0);
+    EXPECT_EQ(TextOf(e), "123");
+    SendMessage(e, EM_LIMITTEXT, 4, 0);
+    for (char c : std::string("456")) SendMessage(e, WM_CHAR, (WPARAM)c, 0);
+    EXPECT_EQ(TextOf(e), "1234");
+    SendMessage(e, EM_SETREADONLY, TRUE, 0);
+    SendMessage(e, EM_SETSEL, 0, -1);
+    SendMessage(e, WM_CHAR, 8, 0);
+    EXPECT_EQ(TextOf(e), "1234");
+    // A pasted block is read up to its size, without a terminator, and cut at the line end.
+    HWND s = Make(WC_EDIT, "", 0, 10, 40, 200, 22, 12);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL g = GlobalAlloc(0, 6);
+    memcpy(GlobalLock(g), "ab\r\ncd", 6);
+    GlobalUnlock(g);
+    SetClipboardData(CF_TEXT, g);
+    CloseClipboard();
+    SendMessage(s, WM_PASTE, 0, 0);
+    EXPECT_EQ(TextOf(s), "ab");
+    HWND m = Make(WC_EDIT, "", ES_MULTILINE, 10, 70, 200, 60, 13);
+    SendMessage(m, WM_PASTE, 0, 0);
+    EXPECT_EQ(TextOf(m), "ab\ncd");
+    EXPECT_EQ(SendMessage(m, EM_GETLINECOUNT, 0, 0), 2);
+}
+
+TEST_F(Controls, ButtonsCheckThreeStateAndRadioGroups)
+{
+    HWND chk = Make(WC_BUTTON, "Check", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 10, 10, 100, 20, 20);
+    HWND tri = Make(WC_BUTTON, "Three", BS_AUTO3STATE | WS_TABSTOP, 10, 35, 100, 20, 21);
+    HWND r1 = Make(WC_BUTTON, "One", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 10, 60, 100, 20, 22);
+    HWND r2 = Make(WC_BUTTON, "Two", BS_AUTORADIOBUTTON, 10, 85, 100, 20, 23);
+    HWND r3 = Make(WC_BUTTON, "Three", BS_AUTORADIOBUTTON, 10, 110, 100, 20, 24);
+    HWND push = Make(WC_BUTTON, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 10, 140, 80, 24, 25);
+    PumpUntilIdle();
+    ClickOn(chk);
+    EXPECT_EQ(SendMessage(chk, BM_GETCHECK, 0, 0), (LRESULT)BST_CHECKED);
+    ClickOn(tri);
+    ClickOn(tri);
+    EXPECT_EQ(SendMessage(tri, BM_GETCHECK, 0, 0), (LRESULT)BST_INDETERMINATE);
+    ClickOn(r2);
+    EXPECT_EQ(SendMessage(r2, BM_GETCHECK, 0, 0), (LRESULT)BST_CHECKED);
+    ClickOn(r3);
+    EXPECT_EQ(SendMessage(r2, BM_GETCHECK, 0, 0), (LRESULT)BST_UNCHECKED);
+    EXPECT_EQ(SendMessage(r3, BM_GETCHECK, 0, 0), (LRESULT)BST_CHECKED);
+    EXPECT_EQ(SendMessage(r1, BM_GETCHECK, 0, 0), (LRESULT)BST_UNCHECKED);
+    // A press released outside is no click.
+    commands.clear();
+    RECT pr;
+    GetWindowRect(push, &pr);
+    InjectButton(VK_LBUTTON, true, pr.left + 5, pr.top + 5);
+    InjectMouseMove(pr.right + 50, pr.bottom + 50);
+    InjectButton(VK_LBUTTON, false, pr.right + 50, pr.bottom + 50);
+    PumpUntilIdle();
+    EXPECT_TRUE(commands.empty());
+    // Space on the focused button clicks it.
+    SetFocus(push);
+    SendMessage(push, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessage(push, WM_KEYUP, VK_SPACE, 0);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], (int)MAKELONG(25, BN_CLICKED));
+    EXPECT_EQ(SendMessage(push, WM_GETDLGCODE, 0, 0), (LRESULT)(DLGC_BUTTON | DLGC_DEFPUSHBUTTON));
+}
+
+TEST_F(Controls, StaticNotifiesOnlyWithSsNotify)
+{
+    HWND quiet = Make(WC_STATIC, "quiet", 0, 10, 10, 100, 20, 30);
+    HWND loud = Make(WC_STATIC, "loud", SS_NOTIFY, 10, 40, 100, 20, 31);
+    PumpUntilIdle();
+    ClickOn(quiet);
+    ClickOn(loud);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], (int)MAKELONG(31, STN_CLICKED));
+}
+
+// Every control paints into a recording DC, differently when focused and
+// when disabled.
+TEST_F(Controls, PaintLogsForNormalFocusedAndDisabled)
+{
+    struct Kind {
+        const char* name;
+        const char* cls;
+        DWORD style;
+        bool focusable;
+    } const kinds[] = {
+        {"static", WC_STATIC, SS_LEFT, false},
+        {"push", WC_BUTTON, BS_PUSHBUTTON, true},
+        {"default push", WC_BUTTON, BS_DEFPUSHBUTTON, true},
+        {"check", WC_BUTTON, BS_AUTOCHECKBOX, true},
+        {"radio", WC_BUTTON, BS_AUTORADIOBUTTON, true},
+        {"group", WC_BUTTON, BS_GROUPBOX, false},
+        {"edit", WC_EDIT, 0, true},
+        {"rich edit", RICHEDIT_CLASS, ES_MULTILINE, true},
+    };
+    HDC dc = CreateRecordingDC(FALSE);
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        HWND h = Make(k.cls, "Text", k.style, 10, 10, 120, 24, 40);
+        if (k.cls == std::string(WC_EDIT) || k.cls == std::string(RICHEDIT_CLASS)) SendMessage(h, EM_SETSEL, 0, 2);
+        auto paint = [&] {
+            ClearRecordingLog(dc);
+            SendMessage(h, WM_PRINTCLIENT, (WPARAM)dc, 0);
+            return GetRecordingLog(dc);
+        };
+        SetFocus(parent);
+        const std::string normal = paint();
+        EXPECT_NE(normal.find("xt\""), std::string::npos) << normal;
+        if (k.focusable) {
+            SetFocus(h);
+            const std::string focused = paint();
+            EXPECT_NE(focused, normal);
+            SetFocus(parent);
+        }
+        EnableWindow(h, FALSE);
+        const std::string disabled = paint();
+        EXPECT_NE(disabled, normal);
+        const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+        char hex[16];
+        snprintf(hex, sizeof hex, "text=#%02x%02x%02x", GetRValue(grey), GetGValue(grey), GetBValue(grey));
+        EXPECT_NE(disabled.find(hex), std::string::npos) << disabled;
+        DestroyWindow(h);
+    }
+    DeleteDC(dc);
+}
+
+TEST_F(Controls, DialogPicture)
+{
+    HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    HWND items[] = {
+        Make(WC_BUTTON, "Options", BS_GROUPBOX, 10, 10, 180, 120, 50),
+        Make(WC_BUTTON, "Show grid", BS_AUTOCHECKBOX | WS_TABSTOP, 20, 30, 150, 20, 51),
+        Make(WC_BUTTON, "Linear", BS_AUTORADIOBUTTON | WS_GROUP, 20, 55, 150, 20, 52),
+        Make(WC_BUTTON, "Logarithmic", BS_AUTORADIOBUTTON, 20, 80, 150, 20, 53),
+        Make(WC_STATIC, "Name:", 0, 210, 14, 60, 20, 54),
+        Make(WC_EDIT, "caf\xC3\xA9 text", WS_TABSTOP | WS_BORDER, 270, 10, 120, 22, 55),
+        Make(RICHEDIT_CLASS, "", ES_MULTILINE | WS_BORDER, 210, 40, 180, 90, 56),
+        Make(WC_BUTTON, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 230, 260, 75, 26, 1),
+        Make(WC_BUTTON, "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 315, 260, 75, 26, 2),
+        Make(WC_BUTTON, "Disabled", BS_PUSHBUTTON | WS_DISABLED, 10, 260, 75, 26, 57),
+    };
+    for (HWND h : items) SendMessage(h, WM_SETFONT, (WPARAM)font, 0);
+    SendMessage(items[1], BM_SETCHECK, BST_CHECKED, 0);
+    SendMessage(items[2], BM_SETCHECK, BST_CHECKED, 0);
+    HWND rich = items[6];
+    CHARFORMAT cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_COLOR | CFM_BOLD;
+    cf.dwEffects = CFE_BOLD;
+    cf.crTextColor = 0x0000C0;
+    SendMessage(rich, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+    SendMessage(rich, EM_REPLACESEL, 0, (LPARAM) "Error: red\n");
+    cf.dwEffects = CFE_AUTOCOLOR;
+    SendMessage(rich, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+    SendMessage(rich, EM_REPLACESEL, 0, (LPARAM) "plain line\nx");
+    cf.dwMask = CFM_OFFSET;
+    cf.yOffset = 60;
+    SendMessage(rich, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+    SendMessage(rich, EM_REPLACESEL, 0, (LPARAM) "2");
+    SetFocus(items[5]);
+    SendMessage(items[5], EM_SETSEL, 0, 4);
+    InvalidateRect(parent, nullptr, TRUE);
+    UpdateWindow(parent);
+    PumpUntilIdle();
+    const char* out = getenv("VELDRA_OUT");
+    std::filesystem::path dir = std::filesystem::path(out ? out : "build/out").parent_path() / "test-artifacts";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(HeadlessSavePng(parent, (dir / "controls_dialog.png").string()));
+    // The check box's tick is drawn in the window text colour.
+    COLORREF c = 0;
+    EXPECT_TRUE(HeadlessGetPixel(parent, 10 + 120 / 2, 260 + 2, &c));
+}
+
+}  // namespace
