@@ -179,7 +179,7 @@ struct TextBox {
     }
 
     // The top of a line relative to the formatting rectangle (negative above).
-    int LineTop(HDC hdc, int line)
+    int LineTop(HDC hdc, int line, int stopBelow = INT_MAX)
     {
         RECT fr = FormatRect();
         int y = fr.top;
@@ -193,7 +193,7 @@ struct TextBox {
                 int h, asc;
                 LineMetrics(hdc, l, 96, &h, &asc);
                 y += h;
-                if (y > 1 << 28) break;
+                if (y > stopBelow) break;   // far enough to know it is out of view
             }
         } else {
             for (int l = line; l < firstLine; ++l) {
@@ -288,11 +288,11 @@ struct TextBox {
             InvalidateRect(hwnd, nullptr, TRUE);
             return;
         }
-        HDC hdc = GetDC(hwnd);
-        int y = LineTop(hdc, line);
-        ReleaseDC(hwnd, hdc);
         RECT rc;
         GetClientRect(hwnd, &rc);
+        HDC hdc = GetDC(hwnd);
+        int y = LineTop(hdc, line, rc.bottom);
+        ReleaseDC(hwnd, hdc);
         if (y >= rc.bottom) return;   // below the window: nothing to repaint
         rc.top = std::max<LONG>(rc.top, y);
         InvalidateRect(hwnd, &rc, TRUE);
