@@ -316,6 +316,7 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 }  // namespace
 
 void RegisterListClasses();
+void RegisterScrollClasses();
 
 void RegisterControlClasses()
 {
@@ -325,5 +326,6 @@ void RegisterControlClasses()
         RegisterControlClass(WC_BUTTON, ButtonProc);
         RegisterTextBoxClasses();
         RegisterListClasses();
+        RegisterScrollClasses();
     });
 }
