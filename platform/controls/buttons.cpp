@@ -317,6 +317,7 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 
 void RegisterListClasses();
 void RegisterScrollClasses();
+void RegisterBarClasses();
 
 void RegisterControlClasses()
 {
@@ -327,5 +328,6 @@ void RegisterControlClasses()
         RegisterTextBoxClasses();
         RegisterListClasses();
         RegisterScrollClasses();
+        RegisterBarClasses();
     });
 }

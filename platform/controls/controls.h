@@ -407,3 +407,88 @@ void NotifyParentCommand(HWND control, int code);
 LRESULT NotifyParent(HWND control, NMHDR* hdr, int code);
 // The control's font (WM_SETFONT, else the UI font).
 HFONT ControlFont(HWND control);
+
+// --- tab -------------------------------------------------------------------------
+#define WC_TABCONTROL "VeldraTab"
+#define TCIF_TEXT 0x0001u
+#define TCIF_PARAM 0x0008u
+#define TCM_FIRST 0x1300u
+#define TCM_GETITEMCOUNT (TCM_FIRST + 4)
+#define TCM_GETITEM (TCM_FIRST + 5)
+#define TCM_SETITEM (TCM_FIRST + 6)
+#define TCM_INSERTITEM (TCM_FIRST + 7)
+#define TCM_DELETEITEM (TCM_FIRST + 8)
+#define TCM_DELETEALLITEMS (TCM_FIRST + 9)
+#define TCM_GETITEMRECT (TCM_FIRST + 10)
+#define TCM_GETCURSEL (TCM_FIRST + 11)
+#define TCM_SETCURSEL (TCM_FIRST + 12)
+#define TCM_HITTEST (TCM_FIRST + 13)
+#define TCM_ADJUSTRECT (TCM_FIRST + 40)
+#define TCN_SELCHANGE (-551)
+#define TCN_SELCHANGING (-552)
+struct TCITEM {
+    UINT mask;
+    DWORD dwState;
+    DWORD dwStateMask;
+    char* pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+struct TCHITTESTINFO {
+    POINT pt;
+    UINT flags;
+};
+
+// --- status bar --------------------------------------------------------------------
+#define STATUSCLASSNAME "VeldraStatus"
+#define SBARS_SIZEGRIP 0x0100u
+#define SB_SETTEXT (WM_USER + 1)
+#define SB_GETTEXT (WM_USER + 2)
+#define SB_GETTEXTLENGTH (WM_USER + 3)
+#define SB_SETPARTS (WM_USER + 4)
+#define SB_GETPARTS (WM_USER + 6)
+#define SB_GETRECT (WM_USER + 10)
+#define SB_SIMPLE (WM_USER + 9)
+#define SB_ISSIMPLE (WM_USER + 14)
+#define SB_SIMPLEID 0x00FF
+
+// --- tooltip -----------------------------------------------------------------------
+#define TOOLTIPS_CLASS "VeldraToolTip"
+#define TTF_IDISHWND 0x0001u
+#define TTF_SUBCLASS 0x0010u
+#define TTM_ACTIVATE (WM_USER + 1)
+#define TTM_SETDELAYTIME (WM_USER + 3)
+#define TTM_ADDTOOL (WM_USER + 4)
+#define TTM_DELTOOL (WM_USER + 5)
+#define TTM_RELAYEVENT (WM_USER + 7)
+#define TTM_GETTOOLCOUNT (WM_USER + 13)
+#define TTM_UPDATETIPTEXT (WM_USER + 12)
+#define TTM_SETMAXTIPWIDTH (WM_USER + 24)
+#define TTM_POP (WM_USER + 28)
+#define TTDT_AUTOMATIC 0
+#define TTDT_RESHOW 1
+#define TTDT_AUTOPOP 2
+#define TTDT_INITIAL 3
+#define LPSTR_TEXTCALLBACK ((char*)(intptr_t)-1)
+#define TTN_GETDISPINFO (-520)
+#define TTN_SHOW (-521)
+#define TTN_POP (-522)
+struct TOOLINFO {
+    UINT cbSize;
+    UINT uFlags;
+    HWND hwnd;
+    UINT_PTR uId;
+    RECT rect;
+    HINSTANCE hinst;
+    char* lpszText;
+    LPARAM lParam;
+};
+struct NMTTDISPINFO {
+    NMHDR hdr;
+    char* lpszText;
+    char szText[80];
+    HINSTANCE hinst;
+    UINT uFlags;
+    LPARAM lParam;
+};
