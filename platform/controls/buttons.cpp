@@ -318,6 +318,8 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 void RegisterListClasses();
 void RegisterScrollClasses();
 void RegisterBarClasses();
+void RegisterTreeClass();
+void RegisterListViewClass();
 
 void RegisterControlClasses()
 {
@@ -329,5 +331,7 @@ void RegisterControlClasses()
         RegisterListClasses();
         RegisterScrollClasses();
         RegisterBarClasses();
+        RegisterTreeClass();
+        RegisterListViewClass();
     });
 }

@@ -1,5 +1,6 @@
 // The shared pieces of the controls.
 #include <mutex>
+#include <unordered_set>
 
 #include "platform/controls/control_internal.h"
 
@@ -220,4 +221,26 @@ std::string ClipboardBlockBytes(HANDLE block)
     std::string s(p, n);
     GlobalUnlock(block);
     return s;
+}
+
+namespace {
+std::mutex g_scrollMutex;
+std::unordered_set<HWND>& ScrollSet()
+{
+    static std::unordered_set<HWND> s;
+    return s;
+}
+}  // namespace
+
+void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs)
+{
+    std::lock_guard<std::mutex> lock(g_scrollMutex);
+    if (cs && (cs->style & WS_VSCROLL)) ScrollSet().insert(hwnd);
+    else ScrollSet().erase(hwnd);
+}
+
+bool WantsVScroll(HWND hwnd)
+{
+    std::lock_guard<std::mutex> lock(g_scrollMutex);
+    return ScrollSet().count(hwnd) != 0;
 }

@@ -61,6 +61,10 @@ struct CPressable {
 };
 
 std::string WindowTextOf(HWND hwnd);
+// Whether the control was created with WS_VSCROLL (the style bit itself
+// follows whether the bar shows).
+bool WantsVScroll(HWND hwnd);
+void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs);
 // Normalises CR LF and lone CR to "\n".
 std::string NormaliseLineEnds(std::string_view s);
 // The bytes of a clipboard block, up to its size (and a NUL inside it).

@@ -492,3 +492,189 @@ struct NMTTDISPINFO {
     UINT uFlags;
     LPARAM lParam;
 };
+
+// --- tree view ---------------------------------------------------------------------
+#define WC_TREEVIEW "VeldraTree"
+typedef struct TreeItem__* HTREEITEM;
+#define TVI_ROOT ((HTREEITEM)(intptr_t)-0x10000)
+#define TVI_FIRST ((HTREEITEM)(intptr_t)-0x0FFFF)
+#define TVI_LAST ((HTREEITEM)(intptr_t)-0x0FFFE)
+#define TVI_SORT ((HTREEITEM)(intptr_t)-0x0FFFD)
+#define TVS_HASBUTTONS 0x0001u
+#define TVS_HASLINES 0x0002u
+#define TVS_LINESATROOT 0x0004u
+#define TVS_SHOWSELALWAYS 0x0020u
+#define TVIF_TEXT 0x0001u
+#define TVIF_STATE 0x0008u
+#define TVIF_HANDLE 0x0010u
+#define TVIF_PARAM 0x0004u
+#define TVIF_CHILDREN 0x0040u
+#define TVIS_SELECTED 0x0002u
+#define TVIS_EXPANDED 0x0020u
+#define TVE_COLLAPSE 0x0001u
+#define TVE_EXPAND 0x0002u
+#define TVE_TOGGLE 0x0003u
+#define TVGN_ROOT 0x0000u
+#define TVGN_NEXT 0x0001u
+#define TVGN_PREVIOUS 0x0002u
+#define TVGN_PARENT 0x0003u
+#define TVGN_CHILD 0x0004u
+#define TVGN_FIRSTVISIBLE 0x0005u
+#define TVGN_NEXTVISIBLE 0x0006u
+#define TVGN_CARET 0x0009u
+#define TVC_UNKNOWN 0x0000u
+#define TVC_BYMOUSE 0x0001u
+#define TVC_BYKEYBOARD 0x0002u
+#define TV_FIRST 0x1100u
+#define TVM_INSERTITEM (TV_FIRST + 0)
+#define TVM_DELETEITEM (TV_FIRST + 1)
+#define TVM_EXPAND (TV_FIRST + 2)
+#define TVM_GETITEMRECT (TV_FIRST + 4)
+#define TVM_GETCOUNT (TV_FIRST + 5)
+#define TVM_GETNEXTITEM (TV_FIRST + 10)
+#define TVM_SELECTITEM (TV_FIRST + 11)
+#define TVM_GETITEM (TV_FIRST + 12)
+#define TVM_SETITEM (TV_FIRST + 13)
+#define TVM_HITTEST (TV_FIRST + 17)
+#define TVM_SORTCHILDREN (TV_FIRST + 19)
+#define TVM_ENSUREVISIBLE (TV_FIRST + 20)
+#define TVN_SELCHANGING (-401)
+#define TVN_SELCHANGED (-402)
+#define TVN_ITEMEXPANDING (-405)
+#define TVN_ITEMEXPANDED (-406)
+struct TVITEM {
+    UINT mask;
+    HTREEITEM hItem;
+    UINT state;
+    UINT stateMask;
+    char* pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int cChildren;
+    LPARAM lParam;
+};
+struct TVINSERTSTRUCT {
+    HTREEITEM hParent;
+    HTREEITEM hInsertAfter;
+    TVITEM item;
+};
+struct NMTREEVIEW {
+    NMHDR hdr;
+    UINT action;
+    TVITEM itemOld;
+    TVITEM itemNew;
+    POINT ptDrag;
+};
+struct TVHITTESTINFO {
+    POINT pt;
+    UINT flags;
+    HTREEITEM hItem;
+};
+#define TVHT_ONITEMLABEL 0x0004u
+#define TVHT_ONITEMBUTTON 0x0010u
+#define TVHT_NOWHERE 0x0001u
+
+// --- list view -----------------------------------------------------------------------
+#define WC_LISTVIEW "VeldraListView"
+#define LVS_REPORT 0x0001u
+#define LVS_SINGLESEL 0x0004u
+#define LVS_SHOWSELALWAYS 0x0008u
+#define LVS_EDITLABELS 0x0200u
+#define LVS_OWNERDATA 0x1000u
+#define LVS_NOCOLUMNHEADER 0x4000u
+#define LVS_EX_GRIDLINES 0x0001u
+#define LVS_EX_FULLROWSELECT 0x0020u
+#define LVS_EX_INFOTIP 0x0400u
+#define LVIF_TEXT 0x0001u
+#define LVIF_STATE 0x0008u
+#define LVIF_PARAM 0x0004u
+#define LVIS_FOCUSED 0x0001u
+#define LVIS_SELECTED 0x0002u
+#define LVNI_ALL 0x0000u
+#define LVNI_FOCUSED 0x0001u
+#define LVNI_SELECTED 0x0002u
+#define LVCF_FMT 0x0001u
+#define LVCF_WIDTH 0x0002u
+#define LVCF_TEXT 0x0004u
+#define LVCFMT_LEFT 0
+#define LVCFMT_RIGHT 1
+#define LVCFMT_CENTER 2
+#define LVM_FIRST 0x1000u
+#define LVM_GETITEMCOUNT (LVM_FIRST + 4)
+#define LVM_DELETEITEM (LVM_FIRST + 8)
+#define LVM_DELETEALLITEMS (LVM_FIRST + 9)
+#define LVM_GETNEXTITEM (LVM_FIRST + 12)
+#define LVM_GETITEMRECT (LVM_FIRST + 14)
+#define LVM_HITTEST (LVM_FIRST + 18)
+#define LVM_ENSUREVISIBLE (LVM_FIRST + 19)
+#define LVM_SCROLL (LVM_FIRST + 20)
+#define LVM_EDITLABEL (LVM_FIRST + 23)
+#define LVM_GETEDITCONTROL (LVM_FIRST + 24)
+#define LVM_GETTOPINDEX (LVM_FIRST + 39)
+#define LVM_GETCOUNTPERPAGE (LVM_FIRST + 40)
+#define LVM_SETITEMSTATE (LVM_FIRST + 43)
+#define LVM_GETITEMSTATE (LVM_FIRST + 44)
+#define LVM_SETITEMCOUNT (LVM_FIRST + 47)
+#define LVM_SETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 54)
+#define LVM_GETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 55)
+#define LVM_GETITEM (LVM_FIRST + 75)
+#define LVM_SETITEM (LVM_FIRST + 76)
+#define LVM_INSERTITEM (LVM_FIRST + 77)
+#define LVM_INSERTCOLUMN (LVM_FIRST + 97)
+#define LVM_GETITEMTEXT (LVM_FIRST + 115)
+#define LVM_SETITEMTEXT (LVM_FIRST + 116)
+#define LVN_ITEMCHANGED (-101)
+#define LVN_COLUMNCLICK (-108)
+#define LVN_BEGINLABELEDIT (-175)
+#define LVN_ENDLABELEDIT (-176)
+#define LVN_GETDISPINFO (-177)
+#define LVN_GETINFOTIP (-158)
+struct LVITEM {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    char* pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+struct LVCOLUMN {
+    UINT mask;
+    int fmt;
+    int cx;
+    char* pszText;
+    int cchTextMax;
+    int iSubItem;
+};
+struct NMLVDISPINFO {
+    NMHDR hdr;
+    LVITEM item;
+};
+struct NMLISTVIEW {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+};
+struct NMLVGETINFOTIP {
+    NMHDR hdr;
+    DWORD dwFlags;
+    char* pszText;
+    int cchTextMax;
+    int iItem;
+    int iSubItem;
+    LPARAM lParam;
+};
+struct LVHITTESTINFO {
+    POINT pt;
+    UINT flags;
+    int iItem;
+    int iSubItem;
+};

@@ -96,7 +96,7 @@ struct ListBox {
 
     void UpdateScroll()
     {
-        if (!redraw || !(Style() & WS_VSCROLL)) return;
+        if (!redraw || !WantsVScroll(hwnd)) return;
         SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, (int)items.size() - 1, (UINT)Visible(), top, 0};
         SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
     }
@@ -282,6 +282,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     ListBox* lb = ControlState<ListBox>(hwnd);
     if (msg == WM_NCCREATE) {
+        NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
         lb = new ListBox;
         lb->hwnd = hwnd;
         const CREATESTRUCT* cs = (const CREATESTRUCT*)l;
@@ -295,6 +296,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     auto valid = [&](WPARAM i) { return (int)i >= 0 && (int)i < count; };
     switch (msg) {
     case WM_NCDESTROY:
+        NoteScrollStyle(hwnd, nullptr);
         SetWindowLongPtr(hwnd, 0, 0);
         delete lb;
         return DefWindowProc(hwnd, msg, w, l);
@@ -644,6 +646,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     Combo* cb = ControlState<Combo>(hwnd);
     if (msg == WM_NCCREATE) {
+        NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
         cb = new Combo;
         cb->hwnd = hwnd;
         SetWindowLongPtr(hwnd, 0, (LONG_PTR)cb);
@@ -674,6 +677,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         cb->list = nullptr;
         return 0;
     case WM_NCDESTROY:
+        NoteScrollStyle(hwnd, nullptr);
         SetWindowLongPtr(hwnd, 0, 0);
         delete cb;
         return DefWindowProc(hwnd, msg, w, l);

@@ -266,7 +266,7 @@ struct TextBox {
 
     void UpdateScrollBar()
     {
-        if (!(Style() & WS_VSCROLL)) return;
+        if (!WantsVScroll(hwnd)) return;
         SCROLLINFO si{};
         si.cbSize = sizeof si;
         si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -856,6 +856,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
     TextBox* tb = ControlState<TextBox>(hwnd);
     if (!tb) {
         if (msg == WM_NCCREATE) {
+        NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
             tb = new TextBox;
             tb->hwnd = hwnd;
             tb->rich = rich;
@@ -881,6 +882,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         return 0;
     }
     case WM_NCDESTROY:
+        NoteScrollStyle(hwnd, nullptr);
         SetWindowLongPtr(hwnd, 0, 0);
         delete tb;
         return DefWindowProc(hwnd, msg, w, l);
