@@ -320,6 +320,7 @@ void RegisterScrollClasses();
 void RegisterBarClasses();
 void RegisterTreeClass();
 void RegisterListViewClass();
+void RegisterToolbarClass();
 
 void RegisterControlClasses()
 {
@@ -333,5 +334,6 @@ void RegisterControlClasses()
         RegisterBarClasses();
         RegisterTreeClass();
         RegisterListViewClass();
+        RegisterToolbarClass();
     });
 }

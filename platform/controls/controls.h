@@ -678,3 +678,57 @@ struct LVHITTESTINFO {
     int iItem;
     int iSubItem;
 };
+
+// --- toolbar -------------------------------------------------------------------------
+#define TOOLBARCLASSNAME "VeldraToolbar"
+#define TBSTYLE_WRAPABLE 0x0200u
+#define TBSTYLE_FLAT 0x0800u
+#define BTNS_BUTTON 0x00u
+#define BTNS_SEP 0x01u
+#define BTNS_CHECK 0x02u
+#define BTNS_DROPDOWN 0x08u
+#define BTNS_WHOLEDROPDOWN 0x80u
+#define TBSTATE_CHECKED 0x01u
+#define TBSTATE_PRESSED 0x02u
+#define TBSTATE_ENABLED 0x04u
+#define TBSTATE_HIDDEN 0x08u
+#define TBSTATE_WRAP 0x20u
+#define TB_ENABLEBUTTON (WM_USER + 1)
+#define TB_CHECKBUTTON (WM_USER + 2)
+#define TB_ISBUTTONENABLED (WM_USER + 9)
+#define TB_ISBUTTONCHECKED (WM_USER + 10)
+#define TB_SETSTATE (WM_USER + 17)
+#define TB_GETSTATE (WM_USER + 18)
+#define TB_ADDBUTTONS (WM_USER + 20)
+#define TB_DELETEBUTTON (WM_USER + 22)
+#define TB_BUTTONCOUNT (WM_USER + 24)
+#define TB_COMMANDTOINDEX (WM_USER + 25)
+#define TB_GETITEMRECT (WM_USER + 29)
+#define TB_SETBUTTONSIZE (WM_USER + 31)
+#define TB_AUTOSIZE (WM_USER + 33)
+#define TB_GETROWS (WM_USER + 40)
+#define TB_SETIMAGELIST (WM_USER + 48)
+#define TB_GETIMAGELIST (WM_USER + 49)
+#define TB_SETHOTIMAGELIST (WM_USER + 52)
+#define TB_GETHOTIMAGELIST (WM_USER + 53)
+#define TB_SETDISABLEDIMAGELIST (WM_USER + 54)
+#define TB_GETDISABLEDIMAGELIST (WM_USER + 55)
+#define TB_HITTEST (WM_USER + 69)
+#define TBN_DROPDOWN (-710)
+#define TBDDRET_DEFAULT 0
+struct TBBUTTON {
+    int iBitmap;
+    int idCommand;
+    BYTE fsState;
+    BYTE fsStyle;
+    UINT_PTR dwData;
+    intptr_t iString;   // a text, or -1
+};
+struct NMTOOLBAR {
+    NMHDR hdr;
+    int iItem;
+    TBBUTTON tbButton;
+    int cchText;
+    char* pszText;
+    RECT rcButton;
+};
