@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "platform/backend/headless.h"
 #include "platform/backend/headless_input.h"
@@ -165,29 +166,83 @@ TEST_F(Controls, StaticNotifiesOnlyWithSsNotify)
 }
 
 // Every control paints into a recording DC, differently when focused and
-// when disabled.
+// when disabled (then in the grey text colour).
 TEST_F(Controls, PaintLogsForNormalFocusedAndDisabled)
 {
+    auto fillList = [](HWND h) {
+        SendMessage(h, LB_ADDSTRING, 0, (LPARAM) "Text");
+        SendMessage(h, LB_SETCURSEL, 0, 0);
+    };
+    auto fillCombo = [](HWND h) {
+        SendMessage(h, CB_ADDSTRING, 0, (LPARAM) "Text");
+        SendMessage(h, CB_SETCURSEL, 0, 0);
+    };
+    auto fillTab = [](HWND h) {
+        TCITEM it{TCIF_TEXT, 0, 0, (char*)"Text", 0, 0, 0};
+        SendMessage(h, TCM_INSERTITEM, 0, (LPARAM)&it);
+    };
+    auto fillTree = [](HWND h) {
+        TVINSERTSTRUCT is{};
+        is.hParent = TVI_ROOT;
+        is.hInsertAfter = TVI_LAST;
+        is.item.mask = TVIF_TEXT;
+        is.item.pszText = (char*)"Text";
+        HTREEITEM t = (HTREEITEM)SendMessage(h, TVM_INSERTITEM, 0, (LPARAM)&is);
+        SendMessage(h, TVM_SELECTITEM, TVGN_CARET, (LPARAM)t);
+    };
+    auto fillListView = [](HWND h) {
+        LVCOLUMN col{LVCF_TEXT | LVCF_WIDTH, 0, 100, (char*)"Col", 0, 0};
+        SendMessage(h, LVM_INSERTCOLUMN, 0, (LPARAM)&col);
+        LVITEM it{LVIF_TEXT, 0, 0, 0, 0, (char*)"Text", 0, 0, 0};
+        SendMessage(h, LVM_INSERTITEM, 0, (LPARAM)&it);
+        LVITEM st{};
+        st.stateMask = st.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessage(h, LVM_SETITEMSTATE, 0, (LPARAM)&st);
+    };
+    auto fillToolbar = [](HWND h) {
+        TBBUTTON b{-1, 300, TBSTATE_ENABLED, BTNS_WHOLEDROPDOWN, 0, -1};
+        SendMessage(h, TB_ADDBUTTONS, 1, (LPARAM)&b);
+    };
+    auto selectText = [](HWND h) { SendMessage(h, EM_SETSEL, 0, 2); };
+    auto fillScroll = [](HWND h) {
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+        SendMessage(h, SBM_SETSCROLLINFO, FALSE, (LPARAM)&si);
+    };
     struct Kind {
         const char* name;
         const char* cls;
         DWORD style;
         bool focusable;
+        bool text;
+        std::function<void(HWND)> fill;
     } const kinds[] = {
-        {"static", WC_STATIC, SS_LEFT, false},
-        {"push", WC_BUTTON, BS_PUSHBUTTON, true},
-        {"default push", WC_BUTTON, BS_DEFPUSHBUTTON, true},
-        {"check", WC_BUTTON, BS_AUTOCHECKBOX, true},
-        {"radio", WC_BUTTON, BS_AUTORADIOBUTTON, true},
-        {"group", WC_BUTTON, BS_GROUPBOX, false},
-        {"edit", WC_EDIT, 0, true},
-        {"rich edit", RICHEDIT_CLASS, ES_MULTILINE, true},
+        {"static", WC_STATIC, SS_LEFT, false, true, nullptr},
+        {"push", WC_BUTTON, BS_PUSHBUTTON, true, true, nullptr},
+        {"default push", WC_BUTTON, BS_DEFPUSHBUTTON, true, true, nullptr},
+        {"check", WC_BUTTON, BS_AUTOCHECKBOX, true, true, nullptr},
+        {"radio", WC_BUTTON, BS_AUTORADIOBUTTON, true, true, nullptr},
+        {"group", WC_BUTTON, BS_GROUPBOX, false, true, nullptr},
+        {"edit", WC_EDIT, 0, true, true, selectText},
+        {"rich edit", RICHEDIT_CLASS, ES_MULTILINE, true, true, selectText},
+        {"list box", WC_LISTBOX, LBS_HASSTRINGS, true, true, fillList},
+        {"combo", WC_COMBOBOX, CBS_DROPDOWNLIST | CBS_HASSTRINGS, true, true, fillCombo},
+        {"scroll bar", WC_SCROLLBAR, SBS_HORZ, false, false, fillScroll},
+        {"up-down", UPDOWN_CLASS, 0, false, false, nullptr},
+        {"tab", WC_TABCONTROL, 0, true, true, fillTab},
+        {"status", STATUSCLASSNAME, 0, false, true, nullptr},
+        {"tree", WC_TREEVIEW, 0, true, true, fillTree},
+        {"list view", WC_LISTVIEW, LVS_REPORT, true, true, fillListView},
+        {"toolbar", TOOLBARCLASSNAME, 0, false, false, fillToolbar},
     };
     HDC dc = CreateRecordingDC(FALSE);
+    const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+    char hex[16];
+    snprintf(hex, sizeof hex, "#%02x%02x%02x", GetRValue(grey), GetGValue(grey), GetBValue(grey));
     for (const Kind& k : kinds) {
         SCOPED_TRACE(k.name);
-        HWND h = Make(k.cls, "Text", k.style, 10, 10, 120, 24, 40);
-        if (k.cls == std::string(WC_EDIT) || k.cls == std::string(RICHEDIT_CLASS)) SendMessage(h, EM_SETSEL, 0, 2);
+        HWND h = Make(k.cls, "Text", k.style, 10, 10, 120, 60, 40);
+        ASSERT_TRUE(h);
+        if (k.fill) k.fill(h);
         auto paint = [&] {
             ClearRecordingLog(dc);
             SendMessage(h, WM_PRINTCLIENT, (WPARAM)dc, 0);
@@ -195,7 +250,8 @@ TEST_F(Controls, PaintLogsForNormalFocusedAndDisabled)
         };
         SetFocus(parent);
         const std::string normal = paint();
-        EXPECT_NE(normal.find("xt\""), std::string::npos) << normal;
+        EXPECT_FALSE(normal.empty());
+        if (k.text) EXPECT_NE(normal.find("xt\""), std::string::npos) << normal;
         if (k.focusable) {
             SetFocus(h);
             const std::string focused = paint();
@@ -205,9 +261,6 @@ TEST_F(Controls, PaintLogsForNormalFocusedAndDisabled)
         EnableWindow(h, FALSE);
         const std::string disabled = paint();
         EXPECT_NE(disabled, normal);
-        const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
-        char hex[16];
-        snprintf(hex, sizeof hex, "text=#%02x%02x%02x", GetRValue(grey), GetGValue(grey), GetBValue(grey));
         EXPECT_NE(disabled.find(hex), std::string::npos) << disabled;
         DestroyWindow(h);
     }
