@@ -12,6 +12,9 @@
 
 // Registers every control class; safe to call any number of times.
 void RegisterControlClasses();
+// The rich-edit control's procedure, for windows of other classes that
+// pass their messages on to it (they need sizeof(void*) extra bytes).
+WNDPROC RichEditWindowProc();
 
 // Class names. The dialog templates' names for the basic controls, our own
 // for the others.

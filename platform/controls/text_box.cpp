@@ -1355,3 +1355,5 @@ void RegisterTextBoxClasses()
     RegisterControlClass(WC_EDIT, CALLBACK_EditProc);
     RegisterControlClass(RICHEDIT_CLASS, CALLBACK_RichProc);
 }
+
+WNDPROC RichEditWindowProc() { return CALLBACK_RichProc; }
