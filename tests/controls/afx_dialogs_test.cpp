@@ -161,3 +161,61 @@ TEST_F(AfxControls, SheetTabCheckAndApply)
 }
 
 }  // namespace
+
+#include "platform/controls/afx_controls.h"
+
+namespace {
+
+class CSwatchButton : public CButton {
+public:
+    int draws = 0;
+    UINT lastState = 0;
+    void DrawItem(DRAWITEMSTRUCT* dis)
+    {
+        ++draws;
+        lastState = dis->itemState;
+    }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CSwatchButton, CButton)
+    ON_WM_DRAWITEM_REFLECT()
+END_MESSAGE_MAP()
+
+class CRedLabel : public CStatic {
+public:
+    HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+    ~CRedLabel() override { DeleteObject(brush); }
+    HBRUSH CtlColor(HDC, UINT kind) { return kind == 6 ? brush : nullptr; }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CRedLabel, CStatic)
+    ON_WM_CTLCOLOR_REFLECT()
+END_MESSAGE_MAP()
+
+TEST_F(AfxControls, OwnerDrawAndColourMessagesAreReflectedToTheControl)
+{
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "reflect"));
+    CSwatchButton button;
+    CRedLabel label;
+    ASSERT_TRUE(button.Create("", BS_OWNERDRAW | WS_VISIBLE, RECT{10, 10, 60, 40}, frame, 501));
+    ASSERT_TRUE(label.Create("red", WS_VISIBLE, RECT{10, 50, 100, 70}, frame, 502));
+    HDC dc = CreateRecordingDC(FALSE);
+    button.SendMessage(WM_PRINTCLIENT, (WPARAM)dc, 0);
+    EXPECT_EQ(button.draws, 1);
+    button.EnableWindow(FALSE);
+    button.SendMessage(WM_PRINTCLIENT, (WPARAM)dc, 0);
+    EXPECT_TRUE(button.lastState & ODS_DISABLED);
+    ClearRecordingLog(dc);
+    label.SendMessage(WM_PRINTCLIENT, (WPARAM)dc, 0);
+    EXPECT_NE(GetRecordingLog(dc).find("brush=SOLID,#ff0000"), std::string::npos) << GetRecordingLog(dc);
+    DeleteDC(dc);
+    frame->DestroyWindow();
+    PumpUntilIdle();
+}
+
+}  // namespace
