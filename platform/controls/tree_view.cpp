@@ -268,9 +268,10 @@ struct Tree {
             else if (caret && caret->parent != &root) Select(caret->parent, TVC_BYKEYBOARD);
             break;
         case VK_RIGHT:
-            if (caret && !caret->children.empty()) {
+            // A branch with a children hint loads when it opens (TVN_ITEMEXPANDING).
+            if (caret && (!caret->children.empty() || caret->childrenHint > 0)) {
                 if (!caret->expanded) Expand(caret, TVE_EXPAND);
-                else Select(caret->children.front().get(), TVC_BYKEYBOARD);
+                else if (!caret->children.empty()) Select(caret->children.front().get(), TVC_BYKEYBOARD);
             }
             break;
         case VK_ADD: if (caret) Expand(caret, TVE_EXPAND); break;
