@@ -189,6 +189,10 @@ struct MEASUREITEMSTRUCT {
 #define EM_FINDTEXTEX (WM_USER + 79)
 #define EM_REDO (WM_USER + 84)
 #define EM_CANREDO (WM_USER + 85)
+// Our own: text dropped at a character position (wParam) goes in as a user
+// edit, so read-only and protected text refuse it; lParam is the text (NUL
+// ended). TRUE when inserted; the dropped text is then selected.
+#define EM_DROPTEXT (WM_USER + 300)
 #define EN_SELCHANGE 0x0702
 #define EN_PROTECTED 0x0704
 #define ENM_CHANGE 0x00000001u

@@ -9,6 +9,7 @@ IMPLEMENT_DYNCREATE(CRichEditView, CView)
 IMPLEMENT_DYNCREATE(CRichEditDoc, CDocument)
 
 BEGIN_MESSAGE_MAP(CRichEditView, CView)
+    ON_WM_CREATE()
     ON_MESSAGE(WM_PAINT, OnPaintMessage)
     ON_MESSAGE(WM_ERASEBKGND, OnEraseMessage)
     ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
@@ -61,6 +62,34 @@ BOOL CRichEditView::PreCreateWindow(CREATESTRUCT& cs)
     // Messages the view does not take go on to the control.
     m_pfnSuper = RichEditWindowProc();
     return CView::PreCreateWindow(cs);
+}
+
+int CRichEditView::OnCreate(CREATESTRUCT* cs)
+{
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_dropTarget.Register(this);
+    return 0;
+}
+
+DROPEFFECT CRichEditView::CDropTarget::OnDragEnter(CWnd* wnd, COleDataObject* data, DWORD keyState, POINT pt)
+{
+    return OnDragOver(wnd, data, keyState, pt);
+}
+
+DROPEFFECT CRichEditView::CDropTarget::OnDragOver(CWnd*, COleDataObject* data, DWORD keyState, POINT)
+{
+    if (!data || !data->IsDataAvailable(CF_TEXT)) return DROPEFFECT_NONE;
+    return (keyState & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+}
+
+BOOL CRichEditView::CDropTarget::OnDrop(CWnd* wnd, COleDataObject* data, DROPEFFECT, POINT pt)
+{
+    std::string bytes;
+    if (!wnd || !data || !data->GetData(CF_TEXT, bytes)) return FALSE;
+    // The block is read up to its size (and a terminator inside it).
+    bytes.resize(strnlen(bytes.data(), bytes.size()));
+    const LRESULT at = ::SendMessage(wnd->m_hWnd, EM_CHARFROMPOS, 0, (LPARAM)&pt);
+    return (BOOL)::SendMessage(wnd->m_hWnd, EM_DROPTEXT, (WPARAM)at, (LPARAM)bytes.c_str());
 }
 
 void CRichEditView::OnInitialUpdate()

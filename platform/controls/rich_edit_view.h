@@ -6,6 +6,7 @@
 // document is plain rich text: no embedded objects.
 #include <vector>
 
+#include "platform/afx/ole_drop_target.h"
 #include "platform/controls/afx_controls.h"
 
 class CRichEditView : public CView {
@@ -43,6 +44,16 @@ public:
     // The find dialog's requests: the next match is selected; false when none.
     bool FindNext(const std::string& what, bool down, bool matchCase, bool wholeWord);
     LRESULT OnFindReplaceCmd(WPARAM, LPARAM lParam);
+
+    // Text dropped on the view goes in as a user edit (protection holds).
+    class CDropTarget : public COleDropTarget {
+    public:
+        DROPEFFECT OnDragEnter(CWnd* wnd, COleDataObject* data, DWORD keyState, POINT pt) override;
+        DROPEFFECT OnDragOver(CWnd* wnd, COleDataObject* data, DWORD keyState, POINT pt) override;
+        BOOL OnDrop(CWnd* wnd, COleDataObject* data, DROPEFFECT effect, POINT pt) override;
+    };
+    CDropTarget m_dropTarget;
+    int OnCreate(CREATESTRUCT* cs);
 
     LRESULT OnPaintMessage(WPARAM, LPARAM) { return Default(); }
     LRESULT OnEraseMessage(WPARAM, LPARAM) { return Default(); }

@@ -1009,6 +1009,13 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
     case WM_UNDO:
     case EM_UNDO: return tb->UndoRedo(false);
     case EM_REDO: return tb->UndoRedo(true);
+    case EM_DROPTEXT: {
+        const int at = std::clamp((int)(intptr_t)w, 0, tb->doc.Length());
+        std::string t = NormaliseLineEnds(l ? (const char*)l : "");
+        if (t.empty() || !tb->Edit(at, at, t, true, true, EM_DROPTEXT, w, l)) return FALSE;
+        tb->SetSel(at, at + (int)t.size());
+        return TRUE;
+    }
     case EM_CANUNDO: return !tb->undo.empty();
     case EM_CANREDO: return !tb->redo.empty();
     case EM_EMPTYUNDOBUFFER:

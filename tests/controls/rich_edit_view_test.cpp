@@ -146,4 +146,34 @@ TEST_F(RichView, DocumentReadsRtfOrPlainTextAndWritesRtf)
     doc.RemoveView(h.view);
 }
 
+TEST_F(RichView, DroppedTextIsAUserEditThatProtectionRefuses)
+{
+    ViewHost h;
+    CRichEditCtrl& ctl = h.view->GetRichEditCtrl();
+    CHARFORMAT prot{};
+    prot.cbSize = sizeof prot;
+    prot.dwMask = CFM_PROTECTED;
+    prot.dwEffects = CFE_PROTECTED;
+    ctl.SetSelectionCharFormat(prot);
+    ctl.ReplaceSel("output");
+    HWND target = nullptr;
+    COleDropTarget* drop = COleDropTarget::FindAt(h.view->m_hWnd, &target);
+    ASSERT_TRUE(drop);
+    EXPECT_EQ(target, h.view->m_hWnd);
+    COleDataSource src;
+    src.CacheData(CF_TEXT, std::string("xy\0junk", 7));
+    COleDataObject data;
+    data.Attach(&src);
+    POINT inside = ctl.GetCharPos(3), end = ctl.GetCharPos(6);
+    inside.y += 2;
+    end.y += 2;
+    end.x += 1;
+    // Inside the protected run, without ENM_PROTECTED: refused.
+    EXPECT_FALSE(drop->OnDrop(h.view, &data, DROPEFFECT_COPY, inside));
+    EXPECT_EQ(ctl.GetTextRange(0, -1), "output");
+    // After the end: it goes in, up to the block's terminator.
+    EXPECT_TRUE(drop->OnDrop(h.view, &data, DROPEFFECT_COPY, end));
+    EXPECT_EQ(ctl.GetTextRange(0, -1), "outputxy");
+}
+
 }  // namespace
