@@ -304,7 +304,7 @@ public:
     }
     void SetSel(long start, long end)
     {
-        CHARRANGE cr{start, end};
+        CHARRANGE cr{(LONG)start, (LONG)end};
         Send(EM_EXSETSEL, 0, (LPARAM)&cr);
     }
     void GetSel(long& start, long& end) const
@@ -346,7 +346,7 @@ public:
         first = std::clamp(first, 0L, len);
         last = last < 0 ? len : std::clamp(last, first, len);
         std::string s((size_t)(last - first) + 1, '\0');
-        TEXTRANGE tr{{first, last}, s.data()};
+        TEXTRANGE tr{{(LONG)first, (LONG)last}, s.data()};
         s.resize((size_t)Send(EM_GETTEXTRANGE, 0, (LPARAM)&tr));
         return s;
     }

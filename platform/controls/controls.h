@@ -118,9 +118,10 @@ struct MEASUREITEMSTRUCT {
 #define BM_GETSTATE 0x00F2u
 #define BM_SETSTATE 0x00F3u
 #define BM_SETSTYLE 0x00F4u
-#define BST_UNCHECKED 0u
-#define BST_CHECKED 1u
-#define BST_INDETERMINATE 2u
+// The same tokens as the framework's data exchange header.
+#define BST_UNCHECKED 0
+#define BST_CHECKED 1
+#define BST_INDETERMINATE 2
 #define BST_PUSHED 4u
 #define BST_FOCUS 8u
 #define BN_DOUBLECLICKED 5

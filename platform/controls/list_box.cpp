@@ -468,7 +468,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         case SB_PAGEDOWN: t += lb->Visible(); break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
-            SCROLLINFO si{sizeof si, SIF_TRACKPOS};
+            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
             GetScrollInfo(hwnd, SB_VERT, &si);
             t = si.nTrackPos;
             break;

@@ -438,7 +438,7 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         case SB_BOTTOM: v->top = count; break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
-            SCROLLINFO si{sizeof si, SIF_TRACKPOS};
+            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
             GetScrollInfo(hwnd, SB_VERT, &si);
             v->top = si.nTrackPos;
             break;

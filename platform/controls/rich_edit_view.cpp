@@ -131,7 +131,7 @@ long CRichEditView::PrintPage(CDC* dc, long start, bool render)
                  (LONG)(pageH - m_rectMargin.bottom)};
     if (fr.rc.right <= fr.rc.left) fr.rc.right = fr.rc.left + 1440;
     if (fr.rc.bottom <= fr.rc.top) fr.rc.bottom = fr.rc.top + 1440;
-    fr.chrg = CHARRANGE{start, -1};
+    fr.chrg = CHARRANGE{(LONG)start, -1};
     long next = GetRichEditCtrl().FormatRange(&fr, render);
     GetRichEditCtrl().FormatRange(nullptr, FALSE);
     return next;
@@ -192,7 +192,7 @@ bool CRichEditView::FindNext(const std::string& what, bool down, bool matchCase,
     FINDTEXTEX ft{};
     ft.lpstrText = what.c_str();
     // Down: from the selection's end; up: before its start.
-    ft.chrg = down ? CHARRANGE{b, -1} : CHARRANGE{a, 0};
+    ft.chrg = down ? CHARRANGE{(LONG)b, -1} : CHARRANGE{(LONG)a, 0};
     DWORD flags = (down ? FR_DOWN : 0) | (matchCase ? FR_MATCHCASE : 0) | (wholeWord ? FR_WHOLEWORD : 0);
     if (ctl.FindText(flags, &ft) < 0) return false;
     ctl.SetSel(ft.chrgText.cpMin, ft.chrgText.cpMax);

@@ -21,7 +21,7 @@ struct ScrollCtl {
 
 CScrollBarState StateOf(HWND hwnd)
 {
-    SCROLLINFO si{sizeof si, SIF_ALL};
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(hwnd, SB_CTL, &si);
     CScrollBarState s;
     si.fMask = SIF_ALL;

@@ -986,7 +986,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
             case SB_PAGEDOWN: delta = tb->VisibleLines(); break;
             case SB_THUMBTRACK:
             case SB_THUMBPOSITION: {
-                SCROLLINFO si{sizeof si, SIF_TRACKPOS};
+                SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
                 GetScrollInfo(hwnd, SB_VERT, &si);
                 delta = si.nTrackPos - tb->firstLine;
                 break;

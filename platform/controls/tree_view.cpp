@@ -336,7 +336,7 @@ LRESULT TreeProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         case SB_PAGEDOWN: t->top += 10; break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
-            SCROLLINFO si{sizeof si, SIF_TRACKPOS};
+            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
             GetScrollInfo(hwnd, SB_VERT, &si);
             t->top = si.nTrackPos;
             break;
@@ -462,7 +462,9 @@ LRESULT TreeProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     case TVM_GETITEMRECT: {
         RECT* r = (RECT*)l;
         if (!r) return FALSE;
-        Node* n = t->Valid(*(HTREEITEM*)r);
+        HTREEITEM asked;
+        memcpy(&asked, r, sizeof asked);   // the item comes in the rectangle
+        Node* n = t->Valid(asked);
         int row = n ? t->RowOf(n) : -1;
         if (row < 0) return FALSE;
         RECT rc;

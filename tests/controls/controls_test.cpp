@@ -251,7 +251,9 @@ TEST_F(Controls, PaintLogsForNormalFocusedAndDisabled)
         SetFocus(parent);
         const std::string normal = paint();
         EXPECT_FALSE(normal.empty());
-        if (k.text) EXPECT_NE(normal.find("xt\""), std::string::npos) << normal;
+        if (k.text) {
+            EXPECT_NE(normal.find("xt\""), std::string::npos) << normal;
+        }
         if (k.focusable) {
             SetFocus(h);
             const std::string focused = paint();

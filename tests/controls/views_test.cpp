@@ -2,6 +2,8 @@
 // million owner-data rows, label edits with Enter, Esc and a veto.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/backend/headless_input.h"
 #include "platform/controls/controls.h"
 #include "platform/platform_test_util.h"
@@ -96,8 +98,8 @@ TEST_F(Views, TreeSortsKeepsDataAndHonoursTheSelectionVeto)
     EXPECT_EQ(ItemText(tv, a), "Alpha");
     // Clicks select; a veto holds the selection.
     SetFocus(tv);
-    RECT r;
-    *(HTREEITEM*)&r = a;
+    RECT r{};
+    memcpy(&r, &a, sizeof a);   // the item goes in the rectangle
     ASSERT_TRUE(SendMessage(tv, TVM_GETITEMRECT, TRUE, (LPARAM)&r));
     POINT pa{r.left + 10, (r.top + r.bottom) / 2};
     ClientToScreen(tv, &pa);
@@ -143,7 +145,7 @@ TEST_F(Views, MillionOwnerDataRowsScrollAndPaintOnlyWhatShows)
     const int page = (int)SendMessage(lv, LVM_GETCOUNTPERPAGE, 0, 0);
     EXPECT_EQ(SendMessage(lv, LVM_GETTOPINDEX, 0, 0), 1000000 - page);
     EXPECT_EQ(SendMessage(lv, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), 999999);
-    SCROLLINFO si{sizeof si, SIF_ALL};
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(lv, SB_VERT, &si);
     EXPECT_EQ(si.nMax, 999999);
     EXPECT_EQ(si.nPos, 1000000 - page);
