@@ -19,17 +19,6 @@ struct ScrollCtl {
     RECT startRect{};
 };
 
-CScrollBarState StateOf(HWND hwnd)
-{
-    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
-    GetScrollInfo(hwnd, SB_CTL, &si);
-    CScrollBarState s;
-    si.fMask = SIF_ALL;
-    ApplyScrollInfo(s, si);
-    if (!IsWindowEnabled(hwnd)) s.disabled = ESB_DISABLE_BOTH;
-    return s;
-}
-
 void PaintScrollCtl(HWND hwnd, HDC hdc)
 {
     RECT rc;
@@ -54,23 +43,11 @@ void PaintScrollCtl(HWND hwnd, HDC hdc)
         DeleteObject(dark);
         return;
     }
-    const bool vertical = (style & SBS_VERT) != 0;
-    CScrollBarState s = StateOf(hwnd);
-    ScrollBarLayout l = LayoutScrollBar(s, rc, vertical);
-    FillRect(hdc, &rc, GetSysColorBrush(COLOR_SCROLLBAR));
-    const bool disabled = s.disabled == ESB_DISABLE_BOTH || !ScrollBarNeeded(s);
-    RECT a1 = vertical ? RECT{rc.left, rc.top, rc.right, rc.top + l.arrow} : RECT{rc.left, rc.top, rc.left + l.arrow, rc.bottom};
-    RECT a2 = vertical ? RECT{rc.left, rc.bottom - l.arrow, rc.right, rc.bottom}
-                       : RECT{rc.right - l.arrow, rc.top, rc.right, rc.bottom};
-    PaintBevel(hdc, a1, false);
-    PaintBevel(hdc, a2, false);
-    PaintArrow(hdc, a1, vertical ? ArrowDir::Up : ArrowDir::Left, disabled);
-    PaintArrow(hdc, a2, vertical ? ArrowDir::Down : ArrowDir::Right, disabled);
-    if (l.thumbLength && !disabled) {
-        RECT t = vertical ? RECT{rc.left, rc.top + l.thumbStart, rc.right, rc.top + l.thumbStart + l.thumbLength}
-                          : RECT{rc.left + l.thumbStart, rc.top, rc.left + l.thumbStart + l.thumbLength, rc.bottom};
-        PaintBevel(hdc, t, false);
-    }
+    // The window manager's painter: bars of windows and controls look alike.
+    CScrollBarState s;
+    GetScrollBarState(hwnd, SB_CTL, &s);
+    if (!IsWindowEnabled(hwnd)) s.disabled = ESB_DISABLE_BOTH;
+    PaintScrollBarState(hdc, s, rc, (style & SBS_VERT) != 0);
 }
 
 LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
