@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fnmatch.h>
 
+#include "platform/afx/print_info.h"
 #include "platform/controls/control_internal.h"
 
 namespace {
@@ -304,5 +307,225 @@ void CFontStandIn::OnOK()
     m_lf.lfHeight = -(LONG)(pt * 96 / 72 + 0.5);
     m_lf.lfWeight = ItemChecked(m_hWnd, IDC_FONT_BOLD) ? 700 : 400;
     m_lf.lfItalic = ItemChecked(m_hWnd, IDC_FONT_ITALIC) ? 1 : 0;
+    CDialog::OnOK();
+}
+
+// --- file ----------------------------------------------------------------------------------
+
+namespace {
+const CDialogItemTemplate kFileItems[] = {
+    {WC_STATIC, "", IDC_FILE_FOLDER, SS_LEFT | SS_NOPREFIX, 6, 6, 220, 8, 0},
+    {WC_LISTBOX, "", IDC_FILE_LIST, WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS, 6, 18, 220, 90,
+     0},
+    {WC_STATIC, "File &name:", 0xFFFF, SS_LEFT, 6, 114, 44, 8, 0},
+    {WC_EDIT, "", IDC_FILE_NAME, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 52, 112, 120, 12, 0},
+    {WC_STATIC, "Files of &type:", 0xFFFF, SS_LEFT, 6, 130, 44, 8, 0},
+    {WC_COMBOBOX, "", IDC_FILE_TYPE, WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 52, 128, 120, 60, 0},
+    {WC_BUTTON, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 176, 112, 50, 14, 0},
+    {WC_BUTTON, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 176, 128, 50, 14, 0},
+};
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CFileStandIn, CDialog)
+    ON_CONTROL(LBN_DBLCLK, IDC_FILE_LIST, OnListDblClk)
+    ON_CONTROL(LBN_SELCHANGE, IDC_FILE_LIST, OnListSelChange)
+    ON_CONTROL(CBN_SELCHANGE, IDC_FILE_TYPE, OnTypeChange)
+END_MESSAGE_MAP()
+
+CFileStandIn::CFileStandIn(BOOL open, const char* fileName, const char* filter, const char* folder, CWnd* parent)
+    : m_bOpen(open), m_fileName(fileName ? fileName : "")
+{
+    RegisterControlClasses();
+    std::error_code ec;
+    m_folder = folder && *folder ? folder : std::filesystem::current_path(ec).string();
+    // "label|patterns|label|patterns||"
+    std::string f = filter ? filter : "";
+    size_t at = 0;
+    while (at < f.size()) {
+        size_t a = f.find('|', at);
+        if (a == std::string::npos || a == at) break;
+        size_t b = f.find('|', a + 1);
+        if (b == std::string::npos) b = f.size();
+        m_types.emplace_back(f.substr(at, a - at), f.substr(a + 1, b - a - 1));
+        at = b + 1;
+    }
+    if (m_types.empty()) m_types.emplace_back("All Files (*.*)", "*");
+    m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, open ? "Open" : "Save As", 20,
+                                 20, 232, 148, kFileItems, sizeof kFileItems / sizeof kFileItems[0]};
+    m_pTemplate = &m_template;
+    m_pParentWnd = parent;
+}
+
+bool CFileStandIn::Matches(const std::string& name, const std::string& patterns)
+{
+    size_t at = 0;
+    while (at <= patterns.size()) {
+        size_t e = patterns.find(';', at);
+        if (e == std::string::npos) e = patterns.size();
+        std::string p = patterns.substr(at, e - at);
+        if (p == "*.*") p = "*";
+        if (!p.empty() && fnmatch(p.c_str(), name.c_str(), FNM_CASEFOLD) == 0) return true;
+        at = e + 1;
+    }
+    return false;
+}
+
+void CFileStandIn::Fill()
+{
+    HWND list = ::GetDlgItem(m_hWnd, IDC_FILE_LIST);
+    int type = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_FILE_TYPE), CB_GETCURSEL, 0, 0);
+    const std::string& patterns = m_types[(size_t)std::clamp(type, 0, (int)m_types.size() - 1)].second;
+    std::vector<std::string> dirs{"[..]"}, files;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(m_folder, std::filesystem::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::error_code e2;
+        const std::string name = it->path().filename().string();
+        if (it->is_directory(e2)) dirs.push_back("[" + name + "]");
+        else if (Matches(name, patterns)) files.push_back(name);
+        if (dirs.size() + files.size() > 20000) break;
+    }
+    std::sort(dirs.begin() + 1, dirs.end());
+    std::sort(files.begin(), files.end());
+    ::SendMessage(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessage(list, LB_RESETCONTENT, 0, 0);
+    for (const auto& d : dirs) ::SendMessage(list, LB_ADDSTRING, 0, (LPARAM)d.c_str());
+    for (const auto& f : files) ::SendMessage(list, LB_ADDSTRING, 0, (LPARAM)f.c_str());
+    ::SendMessage(list, WM_SETREDRAW, TRUE, 0);
+    SetDlgItemText(IDC_FILE_FOLDER, m_folder);
+}
+
+void CFileStandIn::Enter(const std::string& folder)
+{
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::path(m_folder) / folder, ec);
+    if (ec || !std::filesystem::is_directory(p, ec)) return;
+    m_folder = p.string();
+    Fill();
+}
+
+BOOL CFileStandIn::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    HWND types = ::GetDlgItem(m_hWnd, IDC_FILE_TYPE);
+    for (const auto& t : m_types) ::SendMessage(types, CB_ADDSTRING, 0, (LPARAM)t.first.c_str());
+    ::SendMessage(types, CB_SETCURSEL, 0, 0);
+    SetDlgItemText(IDC_FILE_NAME, m_fileName);
+    Fill();
+    return TRUE;
+}
+
+namespace {
+std::string ListText(HWND list, int i)
+{
+    int n = (int)::SendMessage(list, LB_GETTEXTLEN, (WPARAM)i, 0);
+    if (n < 0) return {};
+    std::string s((size_t)n + 1, '\0');
+    ::SendMessage(list, LB_GETTEXT, (WPARAM)i, (LPARAM)s.data());
+    s.resize((size_t)n);
+    return s;
+}
+}  // namespace
+
+void CFileStandIn::OnListSelChange()
+{
+    HWND list = ::GetDlgItem(m_hWnd, IDC_FILE_LIST);
+    std::string t = ListText(list, (int)::SendMessage(list, LB_GETCURSEL, 0, 0));
+    if (!t.empty() && t.front() != '[') SetDlgItemText(IDC_FILE_NAME, t);
+}
+
+void CFileStandIn::OnListDblClk()
+{
+    HWND list = ::GetDlgItem(m_hWnd, IDC_FILE_LIST);
+    std::string t = ListText(list, (int)::SendMessage(list, LB_GETCURSEL, 0, 0));
+    if (t.size() > 2 && t.front() == '[') Enter(t.substr(1, t.size() - 2));
+    else if (!t.empty()) OnOK();
+}
+
+void CFileStandIn::OnOK()
+{
+    std::string name = GetDlgItemText(IDC_FILE_NAME);
+    if (name.empty()) return;
+    std::filesystem::path p = name.front() == '/' ? std::filesystem::path(name) : std::filesystem::path(m_folder) / name;
+    std::error_code ec;
+    // A folder typed as the name is entered instead of chosen.
+    if (std::filesystem::is_directory(p, ec)) {
+        Enter(p.string());
+        SetDlgItemText(IDC_FILE_NAME, std::string());
+        return;
+    }
+    if (m_bOpen && !std::filesystem::exists(p, ec)) {
+        ::SetFocus(::GetDlgItem(m_hWnd, IDC_FILE_NAME));
+        ::SendMessage(::GetDlgItem(m_hWnd, IDC_FILE_NAME), EM_SETSEL, 0, -1);
+        return;
+    }
+    m_path = p.lexically_normal().string();
+    CDialog::OnOK();
+}
+
+// --- print --------------------------------------------------------------------------------
+
+namespace {
+const CDialogItemTemplate kPrintItems[] = {
+    {WC_STATIC, "&Printer:", 0xFFFF, SS_LEFT, 6, 8, 40, 8, 0},
+    {WC_COMBOBOX, "", IDC_PRINT_PRINTER, WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 48, 6, 130, 60, 0},
+    {WC_STATIC, "&File:", 0xFFFF, SS_LEFT, 6, 26, 40, 8, 0},
+    {WC_EDIT, "", IDC_PRINT_OUTPUT, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 48, 24, 130, 12, 0},
+    {WC_STATIC, "&Copies:", 0xFFFF, SS_LEFT, 6, 44, 40, 8, 0},
+    {WC_EDIT, "1", IDC_PRINT_COPIES, WS_TABSTOP | WS_BORDER | ES_NUMBER, 48, 42, 30, 12, 0},
+    {UPDOWN_CLASS, "", IDC_PRINT_COPIES_SPIN, UDS_SETBUDDYINT | UDS_ARROWKEYS, 78, 42, 10, 12, 0},
+    {WC_BUTTON, "Paper", 0xFFFF, BS_GROUPBOX, 96, 38, 82, 30, 0},
+    {WC_BUTTON, "A&4", IDC_PRINT_A4, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 102, 50, 30, 10, 0},
+    {WC_BUTTON, "&Letter", IDC_PRINT_LETTER, BS_AUTORADIOBUTTON, 136, 50, 38, 10, 0},
+    {WC_BUTTON, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 74, 76, 50, 14, 0},
+    {WC_BUTTON, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 128, 76, 50, 14, 0},
+};
+}  // namespace
+
+CPrintStandIn::CPrintStandIn(CWnd* parent)
+{
+    RegisterControlClasses();
+    m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Print", 20, 20, 184, 96,
+                                 kPrintItems, sizeof kPrintItems / sizeof kPrintItems[0]};
+    m_pTemplate = &m_template;
+    m_pParentWnd = parent;
+}
+
+BOOL CPrintStandIn::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    HWND printers = ::GetDlgItem(m_hWnd, IDC_PRINT_PRINTER);
+    for (const std::string& p : AfxPrinterNames()) ::SendMessage(printers, CB_ADDSTRING, 0, (LPARAM)p.c_str());
+    int at = m_printer.empty() ? 0 : (int)::SendMessage(printers, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)m_printer.c_str());
+    ::SendMessage(printers, CB_SETCURSEL, (WPARAM)std::max(at, 0), 0);
+    HWND spin = ::GetDlgItem(m_hWnd, IDC_PRINT_COPIES_SPIN);
+    ::SendMessage(spin, UDM_SETBUDDY, (WPARAM)::GetDlgItem(m_hWnd, IDC_PRINT_COPIES), 0);
+    ::SendMessage(spin, UDM_SETRANGE32, 1, 999);
+    ::SendMessage(spin, UDM_SETPOS32, 0, m_copies);
+    SetDlgItemText(IDC_PRINT_OUTPUT, m_output);
+    CheckItem(m_hWnd, m_letter ? IDC_PRINT_LETTER : IDC_PRINT_A4, BST_CHECKED);
+    return TRUE;
+}
+
+void CPrintStandIn::OnOK()
+{
+    HWND printers = ::GetDlgItem(m_hWnd, IDC_PRINT_PRINTER);
+    char name[256] = {};
+    ::GetWindowText(printers, name, sizeof name);
+    const int copies = ItemInt(m_hWnd, IDC_PRINT_COPIES);
+    std::string output = GetDlgItemText(IDC_PRINT_OUTPUT);
+    // Copies from 1 to 999, and a file name when printing to a file.
+    if (copies < 1 || copies > 999) {
+        ::SetFocus(::GetDlgItem(m_hWnd, IDC_PRINT_COPIES));
+        return;
+    }
+    if (std::string(name) == AFX_PRINTER_PDF && output.empty()) {
+        ::SetFocus(::GetDlgItem(m_hWnd, IDC_PRINT_OUTPUT));
+        return;
+    }
+    m_printer = name;
+    m_output = output;
+    m_copies = copies;
+    m_letter = ItemChecked(m_hWnd, IDC_PRINT_LETTER);
     CDialog::OnOK();
 }

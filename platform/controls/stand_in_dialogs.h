@@ -26,6 +26,16 @@
 #define IDC_FONT_SIZE 1138
 #define IDC_FONT_BOLD 1139
 #define IDC_FONT_ITALIC 1140
+#define IDC_FILE_FOLDER 1088
+#define IDC_FILE_LIST 1120
+#define IDC_FILE_NAME 1152
+#define IDC_FILE_TYPE 1136
+#define IDC_PRINT_PRINTER 1139
+#define IDC_PRINT_COPIES 1154
+#define IDC_PRINT_COPIES_SPIN 1155
+#define IDC_PRINT_A4 1056
+#define IDC_PRINT_LETTER 1057
+#define IDC_PRINT_OUTPUT 1158
 
 class CFindReplaceStandIn : public CDialog {
 public:
@@ -83,6 +93,48 @@ public:
     int m_pointSize = 90;
     // The families the list offers (fontconfig), sorted and unique.
     static std::vector<std::string> Families();
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+protected:
+    CDialogTemplate m_template{};
+};
+
+// Open or save: a folder's sub-folders ("[name]") and the files that match
+// the chosen type; a double-click enters a folder, a typed name is taken
+// relative to the folder shown.
+class CFileStandIn : public CDialog {
+public:
+    // filter: "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"
+    CFileStandIn(BOOL open, const char* fileName, const char* filter, const char* folder, CWnd* parent = nullptr);
+    std::string GetPathName() const { return m_path; }
+    std::string GetFolder() const { return m_folder; }
+    void Fill();
+    void Enter(const std::string& folder);
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnListDblClk();
+    void OnListSelChange();
+    void OnTypeChange() { Fill(); }
+    static bool Matches(const std::string& name, const std::string& patterns);
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    BOOL m_bOpen;
+    std::string m_fileName, m_folder, m_path;
+    std::vector<std::pair<std::string, std::string>> m_types;   // label, patterns
+    CDialogTemplate m_template{};
+};
+
+// The printer ("PDF file" or a CUPS queue), copies and paper; the PDF file
+// when printing to a file.
+class CPrintStandIn : public CDialog {
+public:
+    explicit CPrintStandIn(CWnd* parent = nullptr);
+    std::string m_printer;
+    std::string m_output;
+    int m_copies = 1;
+    bool m_letter = false;
     BOOL OnInitDialog() override;
     void OnOK() override;
 

@@ -1,6 +1,11 @@
 // Our own find/replace, colour and font dialogs under injected input.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "platform/afx/print_info.h"
 #include "platform/afx_test_util.h"
 #include "platform/controls/stand_in_dialogs.h"
 
@@ -141,6 +146,80 @@ TEST_F(StandIns, FontOffersFontconfigFamiliesAndSizes)
     CScriptedFont bad(nullptr);
     bad.sizeText = "x";
     EXPECT_EQ(bad.DoModal(), IDCANCEL);
+}
+
+std::vector<std::string> ListItems(HWND list)
+{
+    std::vector<std::string> out;
+    int n = (int)SendMessage(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        char buf[256] = {};
+        SendMessage(list, LB_GETTEXT, (WPARAM)i, (LPARAM)buf);
+        out.push_back(buf);
+    }
+    return out;
+}
+
+TEST_F(StandIns, FileListsFoldersAndMatchingFilesAndChecksTheName)
+{
+    namespace fs = std::filesystem;
+    fs::path base = fs::temp_directory_path() / ("veldra_files_" + std::to_string(getpid()));
+    fs::create_directories(base / "sub");
+    for (const char* f : {"a.txt", "B.TXT", "c.dat", "sub/inner.txt"}) fclose(fopen((base / f).c_str(), "w"));
+    CFileStandIn open(TRUE, nullptr, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||", base.c_str());
+    ASSERT_TRUE(open.CreateIndirect(open.m_pTemplate, nullptr));
+    HWND list = GetDlgItem(open.m_hWnd, IDC_FILE_LIST), types = GetDlgItem(open.m_hWnd, IDC_FILE_TYPE);
+    EXPECT_EQ(ListItems(list), (std::vector<std::string>{"[..]", "[sub]", "B.TXT", "a.txt"}));
+    SendMessage(types, CB_SETCURSEL, 1, 0);
+    open.Fill();
+    EXPECT_EQ(ListItems(list).size(), 5u);
+    // A double-click on a folder enters it.
+    SendMessage(list, LB_SETCURSEL, 1, 0);
+    open.OnListDblClk();
+    EXPECT_EQ(open.GetFolder(), (base / "sub").string());
+    EXPECT_EQ(ListItems(list), (std::vector<std::string>{"[..]", "inner.txt"}));
+    // Opening a name that is not there keeps the dialog; one that is there is taken.
+    SetWindowText(GetDlgItem(open.m_hWnd, IDC_FILE_NAME), "missing.txt");
+    open.OnOK();
+    EXPECT_TRUE(open.GetPathName().empty());
+    SetWindowText(GetDlgItem(open.m_hWnd, IDC_FILE_NAME), "inner.txt");
+    open.OnOK();
+    EXPECT_EQ(open.GetPathName(), (base / "sub" / "inner.txt").string());
+    open.DestroyWindow();
+    CFileStandIn save(FALSE, "new.txt", nullptr, base.c_str());
+    ASSERT_TRUE(save.CreateIndirect(save.m_pTemplate, nullptr));
+    save.OnOK();
+    EXPECT_EQ(save.GetPathName(), (base / "new.txt").string());
+    save.DestroyWindow();
+    fs::remove_all(base);
+}
+
+TEST_F(StandIns, PrintNeedsAFileForPdfAndTakesCopiesAndPaper)
+{
+    CPrintStandIn dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(dlg.m_pTemplate, nullptr));
+    dlg.ShowWindow(SW_SHOW);
+    PumpUntilIdle();
+    HWND h = dlg.m_hWnd;
+    char printer[64] = {};
+    GetWindowText(GetDlgItem(h, IDC_PRINT_PRINTER), printer, sizeof printer);
+    EXPECT_STREQ(printer, AFX_PRINTER_PDF);
+    dlg.OnOK();   // no file yet: still open
+    EXPECT_EQ(GetFocus(), GetDlgItem(h, IDC_PRINT_OUTPUT));
+    EXPECT_TRUE(dlg.m_output.empty());
+    SetWindowText(GetDlgItem(h, IDC_PRINT_OUTPUT), "/tmp/out.pdf");
+    // The spin button steps the copies.
+    // (The printer combo above is one line high, not its template's height with the list.)
+    RECT r;
+    GetWindowRect(GetDlgItem(h, IDC_PRINT_COPIES_SPIN), &r);
+    InjectClick((r.left + r.right) / 2, r.top + 2);
+    PumpUntilIdle();
+    SendMessage(GetDlgItem(h, IDC_PRINT_LETTER), BM_CLICK, 0, 0);
+    dlg.OnOK();
+    EXPECT_EQ(dlg.m_output, "/tmp/out.pdf");
+    EXPECT_EQ(dlg.m_copies, 2);
+    EXPECT_TRUE(dlg.m_letter);
+    dlg.DestroyWindow();
 }
 
 }  // namespace
