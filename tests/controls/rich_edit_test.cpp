@@ -411,4 +411,35 @@ TEST(RichEdit, FindTextFoldsAsciiOnly)
     EXPECT_EQ(h.Send(EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, (LPARAM)&ft), -1);
 }
 
+TEST(RichEdit, AppendsBelowTheViewRepaintNothingAndKeepTheView)
+{
+    Host h(WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL);
+    SetWindowPos(h.parent, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);   // the whole control shows
+    ShowWindow(h.parent, SW_SHOW);
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "line " + std::to_string(i) + "\n";
+    h.Append(text);
+    // The reader scrolls back to the top.
+    h.Send(EM_LINESCROLL, 0, -1000);
+    EXPECT_EQ(h.Send(EM_GETFIRSTVISIBLELINE), 0);
+    UpdateWindow(h.parent);
+    RECT r;
+    EXPECT_FALSE(GetUpdateRect(h.edit, &r, FALSE));
+    // Output arrives with the selection hidden, as the output bar writes it.
+    h.Send(EM_HIDESELECTION, TRUE);
+    for (int i = 0; i < 20; ++i) h.Append("more " + std::to_string(i) + "\n");
+    h.Send(EM_HIDESELECTION, FALSE);
+    EXPECT_EQ(h.Send(EM_GETFIRSTVISIBLELINE), 0);
+    EXPECT_FALSE(GetUpdateRect(h.edit, &r, FALSE));   // nothing on screen changed
+    EXPECT_EQ(h.Send(EM_GETLINECOUNT), 121);
+    // With the end in view, each append repaints only from its own line down.
+    h.Select(-1, -1);
+    h.Send(EM_SCROLLCARET);
+    EXPECT_GT(h.Send(EM_GETFIRSTVISIBLELINE), 100);
+    UpdateWindow(h.parent);
+    h.Append("tail\n");
+    ASSERT_TRUE(GetUpdateRect(h.edit, &r, FALSE));
+    EXPECT_GT(r.top, 0);
+}
+
 }  // namespace
