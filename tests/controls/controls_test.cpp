@@ -116,6 +116,28 @@ TEST_F(Controls, EditNumberOnlyLimitReadOnlyAndSingleLinePaste)
     EXPECT_EQ(SendMessage(m, EM_GETLINECOUNT, 0, 0), 2);
 }
 
+TEST_F(Controls, EditContextMenuOffersTheEditCommands)
+{
+    HWND e = Make(WC_EDIT, "hello", WS_TABSTOP, 10, 10, 200, 22, 14);
+    SetFocus(e);
+    SendMessage(e, EM_SETSEL, 1, 1);
+    // The menu's loop reads the keys already typed: "a" is Select All's mnemonic.
+    InjectKeyStroke('A', "a");
+    SendMessage(e, WM_CONTEXTMENU, (WPARAM)e, -1);
+    PumpUntilIdle();
+    DWORD a = 9, b = 9;
+    SendMessage(e, EM_GETSEL, (WPARAM)&a, (LPARAM)&b);
+    EXPECT_EQ(a, 0u);
+    EXPECT_EQ(b, 5u);
+    EXPECT_EQ(TextOf(e), "hello");
+    // "t" cuts the selection.
+    InjectKeyStroke('T', "t");
+    SendMessage(e, WM_CONTEXTMENU, (WPARAM)e, -1);
+    PumpUntilIdle();
+    EXPECT_EQ(TextOf(e), "");
+    EXPECT_EQ(ClipboardText(), std::string("hello\0", 6));
+}
+
 TEST_F(Controls, ButtonsCheckThreeStateAndRadioGroups)
 {
     HWND chk = Make(WC_BUTTON, "Check", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 10, 10, 100, 20, 20);
