@@ -384,6 +384,21 @@ struct TextBox {
         insertFormat = -1;
         if (oldMin != oldMax || a != c) InvalidateFromLine(doc.LineFromChar(std::min(oldMin, SelMin())));
         PlaceCaret();
+        NotifySelection();
+    }
+
+    // EN_SELCHANGE when the mask asks for it and the selection moved.
+    int notifiedMin = 0, notifiedMax = 0;
+    void NotifySelection()
+    {
+        if (!rich || !(eventMask & ENM_SELCHANGE)) return;
+        if (SelMin() == notifiedMin && SelMax() == notifiedMax) return;
+        notifiedMin = SelMin();
+        notifiedMax = SelMax();
+        SELCHANGE sc{};
+        sc.chrg = CHARRANGE{notifiedMin, notifiedMax};
+        sc.seltyp = notifiedMin == notifiedMax ? SEL_EMPTY : SEL_TEXT;
+        NotifyParent(hwnd, &sc.nmhdr, EN_SELCHANGE);
     }
 
     void NotifyChange()
@@ -475,6 +490,7 @@ struct TextBox {
         InvalidateFromLine(line);
         PlaceCaret();
         NotifyChange();
+        NotifySelection();
         return true;
     }
 

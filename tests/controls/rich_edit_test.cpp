@@ -20,10 +20,16 @@ struct Host {
     HWND edit = nullptr;
     int protectedReply = 1;
     int protectedCount = 0;
+    std::vector<std::pair<LONG, LONG>> selChanges;
     Host(DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE)
     {
         RegisterControlClasses();
         handler = [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_NOTIFY && ((NMHDR*)l)->code == (UINT)EN_SELCHANGE) {
+                const SELCHANGE* sc = (const SELCHANGE*)l;
+                selChanges.push_back({sc->chrg.cpMin, sc->chrg.cpMax});
+                return 0;
+            }
             if (m == WM_NOTIFY && ((NMHDR*)l)->code == (UINT)EN_PROTECTED) {
                 ++protectedCount;
                 return protectedReply;
@@ -440,6 +446,19 @@ TEST(RichEdit, AppendsBelowTheViewRepaintNothingAndKeepTheView)
     h.Append("tail\n");
     ASSERT_TRUE(GetUpdateRect(h.edit, &r, FALSE));
     EXPECT_GT(r.top, 0);
+}
+
+TEST(RichEdit, SelectionChangesAreReportedWithTheMask)
+{
+    Host h;
+    h.Append("abcdef");
+    h.Select(1, 3);
+    EXPECT_TRUE(h.selChanges.empty());   // no mask yet
+    h.Send(EM_SETEVENTMASK, 0, ENM_SELCHANGE);
+    h.Select(2, 4);
+    h.Select(2, 4);   // no change, no notice
+    h.Send(WM_CHAR, 'x');
+    EXPECT_EQ(h.selChanges, (std::vector<std::pair<LONG, LONG>>{{2, 4}, {3, 3}}));
 }
 
 }  // namespace
