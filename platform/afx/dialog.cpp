@@ -4,6 +4,7 @@
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/win_app.h"
+#include "platform/controls/controls.h"
 #include "platform/kernel/kernel.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
@@ -39,6 +40,7 @@ const char* ItemClass(const char* wanted)
         RegisterClass(&wc);
         return "AfxDlgItem";
     }();
+    RegisterControlClasses();
     WNDCLASS wc{};
     if (wanted && GetClassInfo(nullptr, wanted, &wc)) return wanted;
     return fallback;

@@ -143,6 +143,27 @@ public:
 
 // ---- window messages ----
 // LRESULT fn(WPARAM, LPARAM)
+// Owner draw and colour messages, reflected to the control's own object.
+struct DRAWITEMSTRUCT;
+struct MEASUREITEMSTRUCT;
+#define ON_WM_DRAWITEM_REFLECT()                                                                  \
+    {WM_REFLECT_BASE + 0x002Bu, 0, 0, 0, AfxEntryKind::Reflect,                                   \
+     AFX_THUNK(p_->DrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(c_.lParam)); c_.result = TRUE; return true;), nullptr},
+#define ON_WM_MEASUREITEM_REFLECT()                                                                   \
+    {WM_REFLECT_BASE + 0x002Cu, 0, 0, 0, AfxEntryKind::Reflect,                                       \
+     AFX_THUNK(p_->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(c_.lParam)); c_.result = TRUE; return true;), \
+     nullptr},
+#define AFX_CTLCOLOR_REFLECT_ONE(msg, kind)                                                                   \
+    {WM_REFLECT_BASE + (msg), 0, 0, 0, AfxEntryKind::Reflect,                                                  \
+     AFX_THUNK(HBRUSH b_ = p_->CtlColor(reinterpret_cast<HDC>(c_.wParam), (UINT)(kind)); if (!b_) return false; \
+               c_.result = reinterpret_cast<LRESULT>(b_); return true;),                                      \
+     nullptr},
+// CtlColor(HDC, UINT kind) with kind 1 edit, 2 list box, 3 button, 6 static; a null brush leaves it to the parent.
+#define ON_WM_CTLCOLOR_REFLECT()                  \
+    AFX_CTLCOLOR_REFLECT_ONE(0x0133u, 1)          \
+    AFX_CTLCOLOR_REFLECT_ONE(0x0134u, 2)          \
+    AFX_CTLCOLOR_REFLECT_ONE(0x0135u, 3)          \
+    AFX_CTLCOLOR_REFLECT_ONE(0x0138u, 6)
 #define ON_MESSAGE(msg, fn) \
     {(UINT)(msg), 0, 0, 0, AfxEntryKind::Message, AFX_THUNK(c_.result = p_->fn(c_.wParam, c_.lParam); return true;), nullptr},
 #define ON_REGISTERED_MESSAGE(name, fn) \

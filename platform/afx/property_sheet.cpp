@@ -5,11 +5,20 @@
 
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/resources.h"
+#include "platform/controls/controls.h"
 
 IMPLEMENT_DYNAMIC(CPropertySheet, CDialog)
 
+namespace {
+// The id of the sheet's tab strip.
+constexpr UINT kSheetTabId = 0x3020;
+constexpr short kTabRow = 14;   // dialog units
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CPropertySheet, CDialog)
     ON_COMMAND(ID_APPLY_NOW, OnApplyNow)
+    ON_NOTIFY(TCN_SELCHANGING, kSheetTabId, OnTabChanging)
+    ON_NOTIFY(TCN_SELCHANGE, kSheetTabId, OnTabChanged)
 END_MESSAGE_MAP()
 
 CPropertySheet::CPropertySheet(const char* caption, CWnd* parent, UINT selectPage)
@@ -40,11 +49,12 @@ void CPropertySheet::BuildTemplate()
             w = std::max(w, t->cx);
             h = std::max(h, t->cy);
         }
-    m_pageRect = RECT{7, 7, 7 + w, 7 + h};
-    short bw = 50, bh = 14, by = (short)(h + 14), right = (short)(7 + w);
+    m_pageRect = RECT{7, 7 + kTabRow, 7 + w, 7 + kTabRow + h};
+    short bw = 50, bh = 14, by = (short)(h + 14 + kTabRow + 4), right = (short)(7 + w);
     static const std::string ok = AfxLoadString(AFX_IDS_OK), cancel = AfxLoadString(AFX_IDS_CANCEL),
                              apply = AfxLoadString(AFX_IDS_APPLY);
     m_items = {
+        {WC_TABCONTROL, "", kSheetTabId, WS_TABSTOP, 4, 4, (short)(w + 6), (short)(h + kTabRow + 7), 0},
         {"Button", ok.c_str(), IDOK, WS_TABSTOP, (short)(right - 3 * bw - 8), by, bw, bh, 0},
         {"Button", cancel.c_str(), IDCANCEL, WS_TABSTOP, (short)(right - 2 * bw - 4), by, bw, bh, 0},
         {"Button", apply.c_str(), ID_APPLY_NOW, WS_TABSTOP | WS_DISABLED, (short)(right - bw), by, bw, bh, 0},
@@ -69,8 +79,32 @@ BOOL CPropertySheet::Create(CWnd* parent)
     return CreateIndirect(m_pTemplate, parent);
 }
 
+HWND CPropertySheet::GetTabControl() const
+{
+    return m_hWnd ? ::GetDlgItem(m_hWnd, (int)kSheetTabId) : nullptr;
+}
+
+void CPropertySheet::OnTabChanging(NMHDR*, LRESULT* result)
+{
+    CPropertyPage* cur = GetActivePage();
+    *result = (cur && cur->m_hWnd && !cur->OnKillActive()) ? TRUE : FALSE;
+}
+
+void CPropertySheet::OnTabChanged(NMHDR*, LRESULT* result)
+{
+    ShowPage((int)::SendMessage(GetTabControl(), TCM_GETCURSEL, 0, 0));
+    *result = 0;
+}
+
 BOOL CPropertySheet::OnInitDialog()
 {
+    if (HWND tab = GetTabControl())
+        for (CPropertyPage* p : m_pages) {
+            TCITEM it{};
+            it.mask = TCIF_TEXT;
+            it.pszText = (char*)p->m_strCaption.c_str();
+            ::SendMessage(tab, TCM_INSERTITEM, (WPARAM)::SendMessage(tab, TCM_GETITEMCOUNT, 0, 0), (LPARAM)&it);
+        }
     int first = m_nSelectPage < m_pages.size() ? (int)m_nSelectPage : 0;
     if (!m_pages.empty()) ShowPage(first);
     return TRUE;
@@ -94,6 +128,9 @@ BOOL CPropertySheet::ShowPage(int index)
     if (CPropertyPage* old = GetActivePage())
         if (old != page && old->m_hWnd) old->ShowWindow(SW_HIDE);
     m_nActive = index;
+    // The page lies above the tab strip's body.
+    ::SetWindowPos(page->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (HWND tab = GetTabControl()) ::SendMessage(tab, TCM_SETCURSEL, (WPARAM)index, 0);
     page->ShowWindow(SW_SHOW);
     page->OnSetActive();
     return TRUE;

@@ -35,6 +35,10 @@ public:
     void OnCancel() override;
     void OnApplyNow() { Apply(); }
     void OnUpdateApply();
+    // The tab strip: a page that refuses to be left keeps the tab.
+    void OnTabChanging(NMHDR* hdr, LRESULT* result);
+    void OnTabChanged(NMHDR* hdr, LRESULT* result);
+    HWND GetTabControl() const;
 
     std::string m_strCaption;
 

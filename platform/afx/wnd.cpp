@@ -12,6 +12,7 @@
 #include "platform/afx/frame_wnd.h"
 #include "platform/afx/win_app.h"
 #include "platform/kernel/kernel.h"
+#include "platform/controls/controls.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
@@ -242,6 +243,16 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         }
         return FALSE;
     }
+    // Owner draw and colours go back to the control's own object first.
+    if (message == WM_DRAWITEM || message == WM_MEASUREITEM ||
+        (message >= WM_CTLCOLOREDIT && message <= WM_CTLCOLORSTATIC)) {
+        HWND control = nullptr;
+        if (message == WM_DRAWITEM && lParam) control = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+        else if (message == WM_MEASUREITEM) control = wParam ? ::GetDlgItem(m_hWnd, (int)wParam) : nullptr;
+        else control = (HWND)lParam;
+        CWnd* child = control && control != m_hWnd ? FromHandlePermanent(control) : nullptr;
+        if (child && OwnedByThisThread(control) && child->OnChildNotify(message, wParam, lParam, result)) return TRUE;
+    }
     if (DispatchMessageEntry(message, wParam, lParam, result)) return TRUE;
     if (message == WM_INITMENUPOPUP) {
         OnInitMenuPopup((HMENU)wParam, LOWORD(lParam), (BOOL)HIWORD(lParam));
@@ -314,7 +325,9 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
 
 BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
-    int code = message == WM_COMMAND ? (int)HIWORD(wParam) : (int)reinterpret_cast<NMHDR*>(lParam)->code;
+    int code = message == WM_COMMAND  ? (int)HIWORD(wParam)
+               : message == WM_NOTIFY ? (int)reinterpret_cast<NMHDR*>(lParam)->code
+                                      : 0;
     const AFX_MSGMAP_ENTRY* e = AfxFindReflectEntry(GetMessageMap(), message, code);
     if (!e) return FALSE;
     AfxCall call{message, wParam, lParam, 0, nullptr, 0};

@@ -1,0 +1,71 @@
+#pragma once
+// Pieces every control shares: its state in the window's extra bytes, the
+// style painter (bevels, frames, checks, radios, arrows), the pressable
+// behaviour, colour messages and class registration.
+#include <string>
+
+#include "platform/controls/controls.h"
+
+template <class T>
+T* ControlState(HWND hwnd)
+{
+    return (T*)GetWindowLongPtr(hwnd, 0);
+}
+
+// Registers a control class with room for its state pointer.
+void RegisterControlClass(const char* name, WNDPROC proc, UINT style = CS_DBLCLKS);
+
+// Calls paint for WM_PAINT (begin/end paint) and WM_PRINTCLIENT (the DC in
+// wParam); returns true when the message was one of them.
+template <class F>
+bool HandlePaintMessage(HWND hwnd, UINT msg, WPARAM wParam, F&& paint)
+{
+    if (msg == WM_PRINTCLIENT) {
+        paint((HDC)wParam);
+        return true;
+    }
+    if (msg != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    if (hdc) paint(hdc);
+    EndPaint(hwnd, &ps);
+    return true;
+}
+
+// Asks the parent for the colours of a control (WM_CTLCOLOR*); a null reply
+// gives the system default brush for the kind.
+HBRUSH ControlColours(HWND control, HDC hdc, UINT ctlColorMsg);
+
+// The style painter.
+enum class ArrowDir { Up, Down, Left, Right };
+void PaintBevel(HDC hdc, const RECT& r, bool pressed, bool defaultFrame = false);
+void PaintSunkenFrame(HDC hdc, const RECT& r);
+void PaintCheckBox(HDC hdc, const RECT& box, UINT check, bool pushed, bool disabled);
+void PaintRadio(HDC hdc, const RECT& box, bool checked, bool pushed, bool disabled);
+void PaintArrow(HDC hdc, const RECT& r, ArrowDir dir, bool disabled);
+void PaintFocus(HDC hdc, const RECT& r);
+// Text of a control in its font; disabled text is embossed grey.
+void PaintControlText(HDC hdc, HWND control, const std::string& text, RECT r, UINT format, bool disabled);
+
+// A press that follows the pointer: pressed while the pointer is inside,
+// a click when released inside.
+struct CPressable {
+    bool tracking = false;
+    bool pressed = false;
+    void Down(HWND hwnd);
+    // Returns true when the state changed.
+    bool Move(HWND hwnd, POINT client);
+    // Returns true for a click.
+    bool Up(HWND hwnd, POINT client);
+    void Cancel(HWND hwnd);
+};
+
+std::string WindowTextOf(HWND hwnd);
+// Whether the control was created with WS_VSCROLL (the style bit itself
+// follows whether the bar shows).
+bool WantsVScroll(HWND hwnd);
+void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs);
+// Normalises CR LF and lone CR to "\n".
+std::string NormaliseLineEnds(std::string_view s);
+// The bytes of a clipboard block, up to its size (and a NUL inside it).
+std::string ClipboardBlockBytes(HANDLE block);
