@@ -40,8 +40,6 @@ std::vector<CStatementBlock*> CScopeBlockList::Snapshot()
 
 namespace {
 constexpr size_t kMinProgramStack = 64u << 20;
-constexpr DWORD kStopSlice = 15100;     // one wait of the stop loop, ms
-constexpr DWORD kStopQuestion = 15000;  // unanswered stop before the question, ms
 const char* const kTerminateQuestion =
     "Program thread is not respond. You may stop process manually or wait. Terminate program?";
 
@@ -115,6 +113,7 @@ void ShutdownInterpreter()
 {
     ProgramSteps::DeleteAllUserFunctions();
     ProgramSteps::ExitStatementModules();
+    ProgramSteps::UnloadFunctionModules();
 }
 
 // ---- the program thread ---------------------------------------------------
@@ -207,14 +206,15 @@ DWORD CProgram::StopThread()
     ProgramSteps::NotifyDevicesStop();
 
     DWORD started = GetTickCount();
+    DWORD lastBreak = started;
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     while (IsThreadAlive(thread)) {
         // The program thread may be inside a send to a window of this
         // thread: serve sends, keep painting, drop everything else.
         HANDLE handles[2] = {thread, abandonEvent};
-        DWORD woke = MsgWaitForMultipleObjectsEx(2, handles, kStopSlice, QS_SENDMESSAGE | QS_PAINT | QS_MOUSEMOVE,
-                                                 MWMO_INPUTAVAILABLE);
+        DWORD woke = MsgWaitForMultipleObjectsEx(2, handles, LongWaitMs(LongWait::BreakRepost),
+                                                 QS_SENDMESSAGE | QS_PAINT | QS_MOUSEMOVE, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0 + 2) {
             MSG msg;
             while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -224,8 +224,13 @@ DWORD CProgram::StopThread()
                 }
             }
         }
+        // A device may have begun a read after the last break: tell it again.
+        if (IsThreadAlive(thread) && GetTickCount() - lastBreak >= LongWaitMs(LongWait::BreakRepost)) {
+            ProgramSteps::NotifyDevicesStop();
+            lastBreak = GetTickCount();
+        }
         bool abandon = abandonRequested.load() != 0;
-        if (!abandon && IsThreadAlive(thread) && GetTickCount() - started > kStopQuestion) {
+        if (!abandon && IsThreadAlive(thread) && GetTickCount() - started > LongWaitMs(LongWait::StopQuestion)) {
             if (AskTerminate())
                 abandon = true;
             else

@@ -5,6 +5,9 @@
 
 #include "builtins/file_access.h"
 #include "builtins/libraries.h"
+#include "devices/console_statements.h"
+#include "devices/function_modules.h"
+#include "devices/plot_statements.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -24,7 +27,8 @@ void LoadFunctionLibrarySources(const std::string& folder)
 void RegisterStatementGroups()
 {
     CStatementModuleList::AddGroup(RegisterBasicStatements());
-    // not built yet: RegisterConsoleStatements, then RegisterPlotStatements.
+    CStatementModuleList::AddGroup(RegisterConsoleStatements());
+    CStatementModuleList::AddGroup(RegisterPlotStatements());
 }
 
 void LoadStatementModules(const std::string& folder) { ::LoadStatementModules(folder.c_str()); }
@@ -34,14 +38,17 @@ void InitStatementModules(HWND mainWindow)
     CStatementModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow);
 }
 
-// not built yet: CFuncModuleList::Load(folder), then
-// CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow).
-void LoadFunctionModules(const std::string&, HWND) {}
+void LoadFunctionModules(const std::string& folder, HWND mainWindow)
+{
+    CFuncModuleList::Load(folder.c_str());
+    CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow);
+}
+
+void UnloadFunctionModules() { CFuncModuleList::Unload(); }
 
 void RegisterBuiltinLibraries() { ::RegisterBuiltinLibraries(); }
 
-// not built yet: ::ResetCurrentPlot() of the plot statements.
-void ResetCurrentPlot() {}
+void ResetCurrentPlot() { ::ResetCurrentPlot(); }
 
 int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 

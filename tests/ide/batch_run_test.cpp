@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,9 @@ std::string ReadAll(int fd)
     return s;
 }
 
-// Starts veldra with the arguments in the folder; standard output and error are pipes.
-pid_t Start(const std::vector<std::string>& args, const fs::path& cwd, int& outFd, int& errFd)
+// Starts veldra with the arguments in the folder; standard output and error
+// are pipes, standard input the given descriptor when there is one.
+pid_t Start(const std::vector<std::string>& args, const fs::path& cwd, int& outFd, int& errFd, int inFd = -1)
 {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) return -1;
@@ -49,6 +51,7 @@ pid_t Start(const std::vector<std::string>& args, const fs::path& cwd, int& outF
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, out[1], 1);
     posix_spawn_file_actions_adddup2(&fa, err[1], 2);
+    if (inFd >= 0) posix_spawn_file_actions_adddup2(&fa, inFd, 0);
     posix_spawn_file_actions_addclose(&fa, out[0]);
     posix_spawn_file_actions_addclose(&fa, err[0]);
     posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
@@ -162,10 +165,11 @@ TEST_F(BatchRun, RelativePathAndTheProgramFolder)
 
 // Runs the program until it has written its first line, then sends SIGINT;
 // the stop must end it at once with the stop message and status 1.
-void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine)
+void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine,
+                          const std::string& stopped = "Error: Program is stoped\n", int inFd = -1)
 {
     int outFd, errFd;
-    pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd);
+    pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd, inFd);
     ASSERT_GT(pid, 0);
     std::string out;
     char c;
@@ -177,7 +181,7 @@ void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const st
     close(outFd);
     close(errFd);
     EXPECT_EQ(Wait(pid), 1);
-    EXPECT_EQ(out, firstLine + "\nError: Program is stoped\n");
+    EXPECT_EQ(out, firstLine + "\n" + stopped);
 }
 
 TEST_F(BatchRun, InterruptStopsAPause)
@@ -199,3 +203,52 @@ TEST_F(BatchRun, InterruptStopsALongSolve)
 }
 
 }  // namespace
+
+// Batch runs read the IDE's settings file and never write it.
+TEST_F(BatchRun, HonoursStoredSettingsWithoutWritingThem)
+{
+    std::string saved = std::getenv("VELDRA_CONFIG_HOME") ? std::getenv("VELDRA_CONFIG_HOME") : "";
+    fs::path home = dir / "config";
+    setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    fs::path prog = Write("pi.vdx", "x = 3.14159265; x;\n");
+
+    RunResult fresh = RunVeldra({"--run", prog.string()}, dir);
+    EXPECT_EQ(fresh.out, "3.14159\n");
+    EXPECT_FALSE(fs::exists(home));   // nothing is created
+
+    fs::create_directories(home / "Brenholt");
+    fs::path conf = home / "Brenholt" / "Veldra.conf";
+    const std::string text =
+        "[Settings]\nVer=dword:00000004\n101=dword:00000001\n"
+        "104=hex:02,01,00,00,00,00,01,00,0a,00,00,00,03,ff,00,00,0d,00,00,00\n";
+    std::ofstream(conf, std::ios::binary) << text;
+    auto before = fs::last_write_time(conf);
+    RunResult stored = RunVeldra({"--run", prog.string()}, dir);
+    EXPECT_EQ(stored.rc, 0);
+    ASSERT_EQ(stored.out.size(), std::string("[hh:mm:ss.mmm] 3.14\n").size()) << stored.out;
+    EXPECT_EQ(stored.out.front(), '[');
+    EXPECT_EQ(stored.out.substr(13), "] 3.14\n");
+    std::ifstream in(conf, std::ios::binary);
+    std::stringstream now;
+    now << in.rdbuf();
+    EXPECT_EQ(now.str(), text);
+    EXPECT_EQ(fs::last_write_time(conf), before);
+
+    // Another version: defaults, file untouched.
+    std::ofstream(conf, std::ios::binary) << "[Settings]\nVer=dword:00000003\n101=dword:00000001\n";
+    RunResult old = RunVeldra({"--run", prog.string()}, dir);
+    EXPECT_EQ(old.out, "3.14159\n");
+    setenv("VELDRA_CONFIG_HOME", saved.c_str(), 1);
+}
+
+TEST_F(BatchRun, InterruptStopsAnInputThatWaits)
+{
+    // Standard input stays open and empty: only the stop ends the read.
+    int in[2];
+    ASSERT_EQ(pipe(in), 0);
+    ExpectInterruptStops(Write("i.vdx", "print \"ready\";\ninput $X;\n\"after\";\n"), dir, "ready",
+                         "Warning: Failed to read parameter from the console\nINVALID\nError: Program is stoped\n",
+                         in[0]);
+    close(in[0]);
+    close(in[1]);
+}
