@@ -343,6 +343,14 @@ BOOL DestroyWindow(HWND hwnd)
 
 BOOL IsWindow(HWND hwnd) { return FindWindowObject(hwnd) != nullptr; }
 
+BOOL IsWindowDestroying(HWND hwnd)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) return FALSE;
+    std::lock_guard<std::mutex> g(WindowLock());
+    return w->destroying ? TRUE : FALSE;
+}
+
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return proc ? proc(hwnd, msg, wParam, lParam) : 0;

@@ -75,6 +75,9 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
 // waiting for it complete with 0.
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
+// True from DestroyWindow's start until the window is gone: WM_DESTROY and
+// WM_NCDESTROY are real only then (a posted or sent copy is not).
+BOOL IsWindowDestroying(HWND hwnd);
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

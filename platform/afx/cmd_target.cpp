@@ -1,0 +1,63 @@
+// Message-map lookups and the guard against routing loops.
+#include "platform/afx/cmd_target.h"
+
+#include <vector>
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, AfxEntryKind::End, nullptr, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, &entries[0]};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    const AFX_MSGMAP_ENTRY* e = AfxFindCommandEntry(GetMessageMap(), nID, nCode);
+    if (!e) return FALSE;
+    if (info) {
+        info->pTarget = this;
+        info->pEntry = e;
+        return TRUE;
+    }
+    AfxCall call{nCode == CN_COMMAND || nCode == CN_UPDATE_COMMAND_UI ? (UINT)WM_COMMAND : (UINT)WM_NOTIFY, 0, 0, nID, pExtra, 0};
+    return e->pfn(this, call) ? TRUE : FALSE;
+}
+
+bool CCmdTarget::DispatchMessageEntry(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    const AFX_MSGMAP_ENTRY* e = AfxFindMessageEntry(GetMessageMap(), message);
+    if (!e) return false;
+    AfxCall call{message, wParam, lParam, 0, nullptr, 0};
+    bool handled = e->pfn(this, call);
+    if (handled && result) *result = call.result;
+    return handled;
+}
+
+namespace {
+struct RouteStep {
+    const void* target;
+    UINT nID;
+    int nCode;
+};
+thread_local std::vector<RouteStep> t_routing;
+}  // namespace
+
+CRouteGuard::CRouteGuard(const void* target, UINT nID, int nCode)
+{
+    for (const RouteStep& s : t_routing)
+        if (s.target == target && s.nID == nID && s.nCode == nCode) {
+            m_entered = false;
+            return;
+        }
+    t_routing.push_back(RouteStep{target, nID, nCode});
+    m_entered = true;
+}
+
+CRouteGuard::~CRouteGuard()
+{
+    if (m_entered) t_routing.pop_back();
+}

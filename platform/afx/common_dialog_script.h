@@ -1,0 +1,33 @@
+#pragma once
+// Scripted answers of the common dialogs (file, colour, font, print setup,
+// print, find/replace, folder). Without a display, a common dialog shows
+// nothing and takes the next scripted answer (none: it is cancelled); every
+// dialog is logged so tests can read what was asked.
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+struct CommonDialogAnswer {
+    int result = 1;                       // IDOK or IDCANCEL
+    std::vector<std::string> paths;       // file dialogs (several with multi-select), folder
+    COLORREF color = 0;                   // colour dialog
+    std::string text;                     // font face, printer name, find text
+    int number = 0;                       // font size (points), copies, ...
+};
+
+struct CommonDialogRecord {
+    std::string kind;      // "file-open", "file-save", "color", "font", "print-setup", "print", "find", "folder"
+    std::string title;
+    std::string initial;   // the proposed file name, folder, colour, ...
+    int result;
+};
+
+void PushCommonDialogAnswer(CommonDialogAnswer answer);
+void ClearCommonDialogAnswers();
+std::vector<CommonDialogRecord> TakeCommonDialogLog();
+
+// Takes the next answer for a dialog of `kind` and logs it; false (no answer
+// left) means cancelled.
+bool TakeCommonDialogAnswer(const std::string& kind, const std::string& title, const std::string& initial,
+                            CommonDialogAnswer& answer);

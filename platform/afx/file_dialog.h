@@ -1,0 +1,42 @@
+#pragma once
+// CFileDialog: the open and save-as dialog. Without a display it answers from
+// the common-dialog script.
+#include <string>
+#include <vector>
+
+#include "platform/afx/object.h"
+#include "platform/types.h"
+
+class CWnd;
+
+#define OFN_READONLY 0x00000001u
+#define OFN_OVERWRITEPROMPT 0x00000002u
+#define OFN_HIDEREADONLY 0x00000004u
+#define OFN_ALLOWMULTISELECT 0x00000200u
+#define OFN_PATHMUSTEXIST 0x00000800u
+#define OFN_FILEMUSTEXIST 0x00001000u
+
+class CFileDialog {
+public:
+    // filter: "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"
+    CFileDialog(BOOL openFileDialog, const char* defExt = nullptr, const char* fileName = nullptr, DWORD flags = 0,
+                const char* filter = nullptr, CWnd* parent = nullptr);
+    virtual ~CFileDialog() = default;
+    virtual int DoModal();
+
+    std::string GetPathName() const { return m_paths.empty() ? std::string() : m_paths.front(); }
+    std::string GetFileName() const;
+    std::string GetFileExt() const;
+    const std::vector<std::string>& GetPathNames() const { return m_paths; }
+
+    std::string m_title;
+    std::string m_fileName;
+    std::string m_defExt;
+    std::string m_filter;
+    std::string m_initialDir;
+    DWORD m_flags;
+
+private:
+    BOOL m_bOpen;
+    std::vector<std::string> m_paths;
+};

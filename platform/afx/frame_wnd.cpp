@@ -1,0 +1,221 @@
+// CFrameWnd: creation, view, routing, title, close.
+#include "platform/afx/frame_wnd.h"
+
+#include "platform/afx/afx_ids.h"
+#include "platform/afx/doc_template.h"
+#include "platform/afx/document.h"
+#include "platform/afx/nested_loop.h"
+#include "platform/afx/resources.h"
+#include "platform/afx/view.h"
+#include "platform/afx/win_app.h"
+
+IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
+
+BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
+    ON_WM_CLOSE()
+    ON_WM_SIZE()
+    ON_WM_SETFOCUS()
+    ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+CFrameWnd::CFrameWnd() = default;
+
+CFrameWnd::~CFrameWnd()
+{
+    if (m_hAccelTable) DestroyAcceleratorTable(m_hAccelTable);
+}
+
+BOOL CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateContext* context)
+{
+    std::string full;
+    AfxLoadString(idResource, full);
+    m_strTitle = full.substr(0, full.find('\n'));
+    HMENU menu = AfxLoadMenu(idResource);
+    if (!m_hAccelTable) m_hAccelTable = AfxLoadAccelerators(idResource);
+    m_nIDHelp = idResource;
+    if (!Create(nullptr, m_strTitle.c_str(), style, RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, parent, nullptr, 0, context)) {
+        if (menu && !m_bCreatedWindow) DestroyMenu(menu);
+        return FALSE;
+    }
+    if (menu) {
+        ::SetMenu(m_hWnd, menu);
+        m_hMenuDefault = menu;
+    }
+    return TRUE;
+}
+
+BOOL CFrameWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent,
+                       const char*, DWORD exStyle, CCreateContext* context)
+{
+    if (windowName && m_strTitle.empty()) m_strTitle = windowName;
+    int x = rect.left, y = rect.top, cx = rect.right - rect.left, cy = rect.bottom - rect.top;
+    if (rect.left == CW_USEDEFAULT) {
+        x = y = CW_USEDEFAULT;
+        cx = cy = CW_USEDEFAULT;
+    }
+    m_pCreateContext = context;
+    BOOL ok = CreateEx(exStyle, className, windowName, style, x, y, cx, cy, parent ? parent->m_hWnd : nullptr, nullptr, context);
+    m_pCreateContext = nullptr;
+    if (m_hWnd || ok) m_bCreatedWindow = true;
+    return ok;
+}
+
+int CFrameWnd::OnCreate(CREATESTRUCT* cs)
+{
+    if (Default() == -1) return -1;
+    CCreateContext* ctx = static_cast<CCreateContext*>(cs->lpCreateParams);
+    if (!OnCreateClient(cs, ctx)) return -1;
+    RecalcLayout();
+    return 0;
+}
+
+BOOL CFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext* context)
+{
+    if (context && context->m_pNewViewClass) return CreateView(context, AFX_IDW_PANE_FIRST) != nullptr;
+    return TRUE;
+}
+
+CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id)
+{
+    CWnd* view = DynamicDowncast<CWnd>(context->m_pNewViewClass->CreateObject());
+    if (!view) return nullptr;
+    RECT r{0, 0, 0, 0};
+    if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, r, this, id, context)) {
+        // A view that got a window deleted itself in PostNcDestroy.
+        if (!view->m_hWnd && !view->IsKindOf(RUNTIME_CLASS(CView))) delete view;
+        return nullptr;
+    }
+    return view;
+}
+
+void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible)
+{
+    if (!GetActiveView()) {
+        CWnd* pane = GetDlgItem((int)AFX_IDW_PANE_FIRST);
+        if (pane && pane->IsKindOf(RUNTIME_CLASS(CView))) SetActiveView(static_cast<CView*>(pane), FALSE);
+    }
+    SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
+    if (makeVisible) ActivateFrame();
+    if (doc) doc->UpdateFrameCounts();
+    OnUpdateFrameTitle(TRUE);
+}
+
+void CFrameWnd::ActivateFrame(int cmdShow)
+{
+    if (cmdShow == -1) cmdShow = IsWindowVisible() ? SW_SHOW : SW_SHOWNORMAL;
+    ShowWindow(cmdShow);
+    if (!(GetStyle() & WS_CHILD)) {
+        BringWindowToTop(m_hWnd);
+        SetActiveWindow(m_hWnd);
+    }
+}
+
+CView* CFrameWnd::GetActiveView() const { return m_pViewActive; }
+
+void CFrameWnd::SetActiveView(CView* view, BOOL notify)
+{
+    CView* old = m_pViewActive;
+    if (old == view) return;
+    m_pViewActive = view;
+    if (notify && old) old->OnActivateView(FALSE, view, old);
+    if (notify && view) view->OnActivateView(TRUE, view, old);
+    if (view && view->m_hWnd && notify) ::SetFocus(view->m_hWnd);
+}
+
+CDocument* CFrameWnd::GetActiveDocument()
+{
+    CView* v = GetActiveView();
+    return v ? v->GetDocument() : nullptr;
+}
+
+void CFrameWnd::GetViewRect(RECT* r) { GetClientRect(r); }
+
+void CFrameWnd::RecalcLayout(BOOL)
+{
+    if (!m_hWnd) return;
+    RECT r;
+    GetViewRect(&r);
+    if (HWND pane = ::GetDlgItem(m_hWnd, (int)AFX_IDW_PANE_FIRST))
+        ::MoveWindow(pane, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
+{
+    if (!m_hWnd) return;
+    CDocument* doc = GetActiveDocument();
+    std::string title = m_strTitle;
+    if (addToTitle && doc && !doc->GetTitle().empty()) title = doc->GetTitle() + (m_strTitle.empty() ? "" : " - " + m_strTitle);
+    if (GetWindowText() != title) SetWindowText(title);
+}
+
+BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    CRouteGuard guard(this, nID, nCode);
+    if (!guard.Entered()) return FALSE;
+    if (CView* v = GetActiveView())
+        if (v->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+    if (CWnd::OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+    CWinApp* app = AfxGetApp();
+    CWinThread* thread = AfxGetThread();
+    if (thread && static_cast<CCmdTarget*>(thread) != app && thread->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+    return app && app->OnCmdMsg(nID, nCode, pExtra, info);
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && m_hAccelTable)
+        return TranslateAccelerator(m_hWnd, m_hAccelTable, msg) ? TRUE : FALSE;
+    return FALSE;
+}
+
+bool CFrameWnd::IsMainFrame() const
+{
+    CWinThread* t = AfxGetThread();
+    return t && t->m_pMainWnd == this;
+}
+
+void CFrameWnd::OnClose()
+{
+    // A frame never closes under its own nested loop: end the loop first.
+    if (AfxCancelInnermostLoop()) return;
+    CWinApp* app = AfxGetApp();
+    if (IsMainFrame() && app && app->m_pMainWnd == this) {
+        if (!app->SaveAllModified()) return;
+        HWND self = m_hWnd;
+        app->CloseAllDocuments(FALSE);
+        if (IsWindow(self)) ::DestroyWindow(self);
+        return;
+    }
+    CDocument* doc = GetActiveDocument();
+    if (doc && !doc->CanCloseFrame(this)) return;
+    if (IsMainFrame() && app && app->m_pDocManager) {
+        HWND self = m_hWnd;
+        app->CloseAllDocuments(FALSE);
+        if (IsWindow(self)) ::DestroyWindow(self);
+        return;
+    }
+    DestroyWindow();
+}
+
+void CFrameWnd::OnDestroy()
+{
+    m_pViewActive = nullptr;
+    CWinThread* t = AfxGetThread();
+    if (t && t->m_pMainWnd == this) {
+        t->m_pMainWnd = nullptr;
+        AfxPostQuitMessage(0);
+    }
+    Default();
+}
+
+void CFrameWnd::OnSize(UINT, int, int) { RecalcLayout(); }
+
+void CFrameWnd::OnSetFocus(HWND)
+{
+    if (CView* v = GetActiveView())
+        if (v->m_hWnd) ::SetFocus(v->m_hWnd);
+}
+
+void CFrameWnd::PostNcDestroy() { delete this; }

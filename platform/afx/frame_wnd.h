@@ -1,0 +1,73 @@
+#pragma once
+// CFrameWnd: a frame with a menu, accelerators, a title and a view in its
+// client area. Commands route active view (then its document and template),
+// frame, thread/application. The title is "<doc title> - <app title>".
+// WM_CLOSE first ends the thread's innermost nested loop as cancelled; only
+// a WM_CLOSE with no loop running closes the frame. Docking bars (a later
+// layer) take their space in RecalcLayout before the view gets the rest.
+#include <string>
+
+#include "platform/afx/wnd.h"
+
+class CView;
+class CDocument;
+struct CCreateContext;
+
+// Sent to every descendant once the frame has its document.
+#define WM_INITIALUPDATE 0x0364u
+
+class CFrameWnd : public CWnd {
+    DECLARE_DYNCREATE(CFrameWnd)
+public:
+    CFrameWnd();
+    ~CFrameWnd() override;
+
+    // Title (first part of the string), menu and accelerators of the id.
+    virtual BOOL LoadFrame(UINT idResource, DWORD style = WS_OVERLAPPEDWINDOW, CWnd* parent = nullptr,
+                           CCreateContext* context = nullptr);
+    BOOL Create(const char* className, const char* windowName, DWORD style = WS_OVERLAPPEDWINDOW,
+                const RECT& rect = RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, CWnd* parent = nullptr, const char* menuName = nullptr,
+                DWORD exStyle = 0, CCreateContext* context = nullptr);
+    virtual BOOL OnCreateClient(CREATESTRUCT* cs, CCreateContext* context);
+    CWnd* CreateView(CCreateContext* context, UINT id = 0xE900u);
+    virtual void InitialUpdateFrame(CDocument* doc, BOOL makeVisible);
+    virtual void ActivateFrame(int cmdShow = -1);
+
+    virtual CView* GetActiveView() const;
+    virtual void SetActiveView(CView* view, BOOL notify = TRUE);
+    virtual CDocument* GetActiveDocument();
+    virtual CFrameWnd* GetActiveFrame() { return this; }
+
+    virtual void RecalcLayout(BOOL notify = TRUE);
+    // The client rectangle left for the view once bars have taken theirs.
+    virtual void GetViewRect(RECT* r);
+    virtual void OnUpdateFrameTitle(BOOL addToTitle);
+    void SetTitle(const char* title) { m_strTitle = title ? title : ""; }
+    const std::string& GetTitle() const { return m_strTitle; }
+
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void PostNcDestroy() override;
+
+    HACCEL m_hAccelTable = nullptr;
+    HMENU m_hMenuDefault = nullptr;
+    UINT m_nIDHelp = 0;
+    bool m_bCreatedWindow = false;
+    BOOL m_bAutoMenuEnable = TRUE;
+
+    int OnCreate(CREATESTRUCT* cs);
+    void OnDestroy();
+    void OnClose();
+    void OnSize(UINT type, int cx, int cy);
+    void OnSetFocus(HWND old);
+    BOOL OnEraseBkgnd(HDC) { return TRUE; }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    // Whether closing this frame ends the thread's application.
+    bool IsMainFrame() const;
+
+    std::string m_strTitle;
+    CView* m_pViewActive = nullptr;
+    CCreateContext* m_pCreateContext = nullptr;
+};

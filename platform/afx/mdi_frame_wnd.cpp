@@ -1,0 +1,169 @@
+// CMDIFrameWnd and CMDIChildWnd.
+#include "platform/afx/mdi_frame_wnd.h"
+
+#include <algorithm>
+
+#include "platform/afx/afx_ids.h"
+#include "platform/afx/doc_template.h"
+#include "platform/afx/document.h"
+#include "platform/afx/nested_loop.h"
+#include "platform/afx/resources.h"
+#include "platform/afx/view.h"
+#include "platform/afx/win_app.h"
+
+IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
+IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
+    ON_WM_DESTROY()
+    ON_WM_CLOSE()
+    ON_MESSAGE(WM_MOUSEACTIVATE, OnMouseActivateMessage)
+END_MESSAGE_MAP()
+
+BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext*)
+{
+    static const char* clientClass = [] {
+        WNDCLASS wc{};
+        wc.lpfnWndProc = ::DefWindowProc;
+        wc.lpszClassName = "AfxMDIClient";
+        wc.hbrBackground = (HBRUSH)(uintptr_t)(COLOR_APPWORKSPACE + 1);
+        RegisterClass(&wc);
+        return "AfxMDIClient";
+    }();
+    RECT r;
+    GetClientRect(&r);
+    m_hWndMDIClient = CreateWindowEx(WS_EX_CLIENTEDGE, clientClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                     r.right, r.bottom, m_hWnd, (HMENU)(uintptr_t)AFX_IDW_MDICLIENT, nullptr, nullptr);
+    return m_hWndMDIClient != nullptr;
+}
+
+void CMDIFrameWnd::RecalcLayout(BOOL)
+{
+    if (!m_hWnd || !m_hWndMDIClient) return;
+    RECT r;
+    GetViewRect(&r);
+    ::MoveWindow(m_hWndMDIClient, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void CMDIFrameWnd::AddChild(CMDIChildWnd* child)
+{
+    if (std::find(m_children.begin(), m_children.end(), child) == m_children.end()) m_children.push_back(child);
+}
+
+void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child)
+{
+    if (child == m_pActiveChild) {
+        OnUpdateFrameTitle(TRUE);
+        return;
+    }
+    CMDIChildWnd* old = m_pActiveChild;
+    m_pActiveChild = child;
+    if (old && old->GetActiveView()) old->GetActiveView()->OnActivateView(FALSE, nullptr, old->GetActiveView());
+    if (child) {
+        BringWindowToTop(child->m_hWnd);
+        if (CView* v = child->GetActiveView()) v->OnActivateView(TRUE, v, nullptr);
+    }
+    OnUpdateFrameTitle(TRUE);
+}
+
+void CMDIFrameWnd::OnChildDestroyed(CMDIChildWnd* child)
+{
+    m_children.erase(std::remove(m_children.begin(), m_children.end(), child), m_children.end());
+    if (m_pActiveChild == child) {
+        m_pActiveChild = nullptr;
+        MDIActivate(m_children.empty() ? nullptr : m_children.back());
+    }
+}
+
+CFrameWnd* CMDIFrameWnd::GetActiveFrame() { return m_pActiveChild ? static_cast<CFrameWnd*>(m_pActiveChild) : this; }
+
+CView* CMDIFrameWnd::GetActiveView() const { return m_pActiveChild ? m_pActiveChild->GetActiveView() : nullptr; }
+
+CDocument* CMDIFrameWnd::GetActiveDocument() { return m_pActiveChild ? m_pActiveChild->GetActiveDocument() : nullptr; }
+
+void CMDIFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
+{
+    if (!m_hWnd) return;
+    CDocument* doc = GetActiveDocument();
+    std::string title = m_strTitle;
+    if (addToTitle && doc && !doc->GetTitle().empty()) title += " - " + doc->GetTitle();
+    if (GetWindowText() != title) SetWindowText(title);
+}
+
+BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    CRouteGuard guard(this, nID, nCode);
+    if (!guard.Entered()) return FALSE;
+    if (m_pActiveChild && m_pActiveChild->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+    return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, info);
+}
+
+BOOL CMDIFrameWnd::PreTranslateMessage(MSG* msg) { return CFrameWnd::PreTranslateMessage(msg); }
+
+BOOL CMDIChildWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateContext* context)
+{
+    CWnd* main = parent ? parent : AfxGetMainWnd();
+    m_pMDIFrame = DynamicDowncast<CMDIFrameWnd>(main);
+    if (!m_pMDIFrame || !m_pMDIFrame->m_hWndMDIClient) return FALSE;
+    std::string full;
+    AfxLoadString(idResource, full);
+    m_strTitle = full.substr(0, full.find('\n'));
+    m_nIDHelp = idResource;
+    RECT client;
+    ::GetClientRect(m_pMDIFrame->m_hWndMDIClient, &client);
+    int n = (int)m_pMDIFrame->Children().size();
+    int w = std::max<int>(client.right * 3 / 4, 200), h = std::max<int>(client.bottom * 3 / 4, 150);
+    m_pCreateContext = context;
+    style = (style & ~(WS_POPUP | WS_VISIBLE)) | WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+    BOOL ok = CreateEx(0, nullptr, m_strTitle.c_str(), style, 24 * (n % 8), 24 * (n % 8), w, h, m_pMDIFrame->m_hWndMDIClient,
+                       (HMENU)(uintptr_t)(0xFF00u + (UINT)n), context);
+    m_pCreateContext = nullptr;
+    if (m_hWnd || ok) m_bCreatedWindow = true;
+    if (!ok) return FALSE;
+    m_pMDIFrame->AddChild(this);
+    return TRUE;
+}
+
+void CMDIChildWnd::ActivateFrame(int cmdShow)
+{
+    ShowWindow(cmdShow == -1 ? SW_SHOW : cmdShow);
+    if (m_pMDIFrame) m_pMDIFrame->MDIActivate(this);
+}
+
+void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
+{
+    if (!m_hWnd) return;
+    CDocument* doc = GetActiveDocument();
+    std::string title = addToTitle && doc ? doc->GetTitle() : m_strTitle;
+    if (GetWindowText() != title) SetWindowText(title);
+    if (m_pMDIFrame && m_pMDIFrame->MDIGetActive() == this) m_pMDIFrame->OnUpdateFrameTitle(TRUE);
+}
+
+void CMDIChildWnd::OnClose()
+{
+    if (AfxCancelInnermostLoop()) return;
+    CDocument* doc = GetActiveDocument();
+    if (doc && !doc->CanCloseFrame(this)) return;
+    if (doc && doc->Views().size() == 1 && doc->Views().front()->GetParentFrame() == this) {
+        doc->OnCloseDocument();   // destroys this frame with the document's last view
+        return;
+    }
+    DestroyWindow();
+}
+
+void CMDIChildWnd::OnDestroy()
+{
+    m_pViewActive = nullptr;
+    if (m_pMDIFrame) m_pMDIFrame->OnChildDestroyed(this);
+    Default();
+}
+
+LRESULT CMDIChildWnd::OnMouseActivateMessage(WPARAM, LPARAM)
+{
+    LRESULT r = Default();
+    if (m_pMDIFrame) m_pMDIFrame->MDIActivate(this);
+    return r;
+}

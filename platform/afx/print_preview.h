@@ -1,0 +1,11 @@
+#pragma once
+// Print preview: the same OnPrint calls onto a preview DC; the pages are shown
+// by a preview window that covers the frame's client area. Closing the frame
+// while it shows closes only the preview.
+class CView;
+class CFrameWnd;
+
+// Runs the preview's nested loop; returns when the preview closes.
+void AfxShowPrintPreview(CView* view);
+// The number of pages the preview of the view's document would show.
+int AfxPreviewPageCount(CView* view);

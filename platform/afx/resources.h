@@ -1,0 +1,73 @@
+#pragma once
+// Resources of one module (program, device library, test library): menus,
+// accelerators, strings and dialog templates as C++ tables; toolbar and other
+// images are PNGs registered with the drawing level under the module handle.
+// Lookups go to the current module first, then to the platform's own table.
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+#include "platform/user/menu.h"
+
+// Ids every module may use; the platform table answers those a module lacks.
+#define AFX_IDS_APP_TITLE 0xE000u          // 57344: "Veldra", "Quorra", "Nerith"
+#define AFX_IDS_IDLEMESSAGE 0xE001u        // "Ready"
+#define AFX_IDS_UNTITLED 0xE002u
+#define AFX_IDP_ASK_TO_SAVE 0xF000u
+#define AFX_IDS_MEMORY_EXCEPTION 0xF001u
+#define AFX_IDP_INTERNAL_FAILURE 0xF002u
+#define AFX_IDP_PARSE_INT 0xF003u
+#define AFX_IDP_PARSE_REAL 0xF004u
+#define AFX_IDP_PARSE_INT_RANGE 0xF005u
+#define AFX_IDP_PARSE_REAL_RANGE 0xF006u
+#define AFX_IDP_PARSE_STRING_SIZE 0xF007u
+#define AFX_IDP_FAILED_TO_OPEN_DOC 0xF008u
+#define AFX_IDP_FAILED_TO_SAVE_DOC 0xF009u
+#define AFX_IDS_APPLY 0xF00Au
+#define AFX_IDS_OK 0xF00Bu
+#define AFX_IDS_CANCEL 0xF00Cu
+
+struct AfxStringEntry {
+    UINT id;
+    const char* text;
+};
+
+struct CDialogTemplate;
+
+class CResourceTable {
+public:
+    void AddStrings(const AfxStringEntry* entries, size_t count);
+    void AddMenu(UINT id, const MenuTableItem* items, size_t count);
+    void AddAccelerators(UINT id, const ACCEL* entries, size_t count);
+    void AddDialog(UINT id, const CDialogTemplate* tmpl);
+
+    bool FindString(UINT id, std::string& text) const;
+    // A new menu / accelerator table (the caller owns it), or null.
+    HMENU LoadMenu(UINT id) const;
+    HACCEL LoadAccelerators(UINT id) const;
+    const CDialogTemplate* FindDialog(UINT id) const;
+
+private:
+    mutable std::mutex m_lock;
+    std::map<UINT, std::string> m_strings;
+    std::map<UINT, std::vector<MenuTableItem>> m_menus;
+    std::map<UINT, std::vector<ACCEL>> m_accels;
+    std::map<UINT, const CDialogTemplate*> m_dialogs;
+};
+
+// Lookups through the current module state, then the platform table.
+std::string AfxLoadString(UINT id);
+bool AfxLoadString(UINT id, std::string& text);
+HMENU AfxLoadMenu(UINT id);
+HACCEL AfxLoadAccelerators(UINT id);
+const CDialogTemplate* AfxFindDialogTemplate(UINT id);
+
+// "%1".."%9" replaced by the arguments (AfxFormatString).
+std::string AfxFormatString(const std::string& format, const std::vector<std::string>& args);
+
+// Opens a file or address with xdg-open (argv, no shell). A headless run only
+// records the call; tests read the record.
+bool AfxOpenExternal(const std::string& target);
+std::vector<std::string> AfxTakeOpenExternalLog();

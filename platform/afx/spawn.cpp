@@ -1,0 +1,50 @@
+// Child processes with argument vectors.
+#include "platform/afx/spawn.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
+#include <sstream>
+
+extern char** environ;
+
+int AfxSpawn(const std::vector<std::string>& argv, bool wait)
+{
+    if (argv.empty()) return 127;
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return 127;
+    if (!wait) {
+        // A detached waiter reaps the child so it leaves no zombie.
+        std::thread([pid] {
+            int st = 0;
+            while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+        return 0;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return 127;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 127;
+}
+
+bool AfxCommandExists(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    if (!path) return false;
+    std::stringstream ss(path);
+    std::string dir;
+    while (std::getline(ss, dir, ':')) {
+        if (dir.empty()) continue;
+        if (access((dir + "/" + name).c_str(), X_OK) == 0) return true;
+    }
+    return false;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Runs a command with an argument vector (never through a shell).
+#include <string>
+#include <vector>
+
+// With `wait`, the exit status (127 when it could not start); without, 0 once
+// it started.
+int AfxSpawn(const std::vector<std::string>& argv, bool wait);
+// Whether a command is found on PATH.
+bool AfxCommandExists(const std::string& name);

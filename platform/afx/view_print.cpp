@@ -1,0 +1,98 @@
+// CView printing: the print dialog, then OnPrint page by page on a gdi
+// printer DC (a PDF, sent to the queue by lp when a queue was chosen).
+#include <filesystem>
+
+#include "platform/afx/common_dialog_script.h"
+#include "platform/afx/document.h"
+#include "platform/afx/print_info.h"
+#include "platform/afx/print_preview.h"
+#include "platform/afx/spawn.h"
+#include "platform/afx/view.h"
+
+std::vector<std::string> AfxPrinterNames()
+{
+    std::vector<std::string> names{AFX_PRINTER_PDF};
+    if (!AfxCommandExists("lp") || !AfxCommandExists("lpstat")) return names;
+    // Queues come from `lpstat -e` (one name a line).
+    std::string tmp = (std::filesystem::temp_directory_path() / ("veldra-lpstat-" + std::to_string(getpid()))).string();
+    if (AfxSpawn({"sh", "-c", "lpstat -e > \"$0\" 2>/dev/null", tmp}, true) == 0) {
+        std::string bytes;
+        if (AfxReadWholeFile(tmp, bytes)) {
+            size_t s = 0;
+            while (s < bytes.size()) {
+                size_t e = bytes.find('\n', s);
+                if (e == std::string::npos) e = bytes.size();
+                if (e > s) names.push_back(bytes.substr(s, e - s));
+                s = e + 1;
+            }
+        }
+    }
+    std::error_code ec;
+    std::filesystem::remove(tmp, ec);
+    return names;
+}
+
+BOOL CView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info); }
+
+BOOL CView::DoPreparePrinting(CPrintInfo* info)
+{
+    if (info->m_bPreview || info->m_bDirect) return TRUE;
+    CommonDialogAnswer a;
+    std::string docTitle = m_pDocument ? m_pDocument->GetTitle() : std::string();
+    if (!TakeCommonDialogAnswer("print", "Print", info->m_strPrinter, a)) return FALSE;
+    if (!a.text.empty()) info->m_strPrinter = a.text;
+    if (!a.paths.empty()) info->m_strOutput = a.paths.front();
+    if (a.number == 1) {
+        info->m_paperWidth = 2159;   // Letter
+        info->m_paperLength = 2794;
+    }
+    if (info->m_strPrinter == AFX_PRINTER_PDF && info->m_strOutput.empty()) return FALSE;
+    return TRUE;
+}
+
+void CView::OnBeginPrinting(CDC*, CPrintInfo*) {}
+
+void CView::OnPrint(CDC* dc, CPrintInfo*) { OnDraw(dc); }
+
+void CView::OnEndPrinting(CDC*, CPrintInfo*) {}
+
+// Runs the pages of one job on a DC (printer or preview).
+void AfxRunPrintPages(CView* view, CDC* dc, CPrintInfo* info)
+{
+    view->OnBeginPrinting(dc, info);
+    for (UINT page = info->GetFromPage(); page <= info->GetToPage() && info->m_bContinuePrinting; ++page) {
+        info->m_nCurPage = page;
+        view->OnPrepareDC(dc, info);
+        if (!info->m_bContinuePrinting) break;
+        if (StartPage(dc->m_hDC) <= 0) break;
+        SetRect(&info->m_rectDraw, 0, 0, GetDeviceCaps(dc->m_hDC, HORZRES), GetDeviceCaps(dc->m_hDC, VERTRES));
+        view->OnPrint(dc, info);
+        if (EndPage(dc->m_hDC) <= 0) break;
+        // Without a known last page, the view says when to stop in OnPrepareDC.
+    }
+    view->OnEndPrinting(dc, info);
+}
+
+void CView::OnFilePrint()
+{
+    CPrintInfo info;
+    if (!OnPreparePrinting(&info)) return;
+    std::string output = info.m_strOutput;
+    bool queue = info.m_strPrinter != AFX_PRINTER_PDF;
+    if (queue && output.empty())
+        output = (std::filesystem::temp_directory_path() / ("veldra-print-" + std::to_string(getpid()) + ".pdf")).string();
+    PRINTSETUP setup{info.m_paperWidth, info.m_paperLength, info.m_orientation, output.c_str(),
+                     queue ? info.m_strPrinter.c_str() : nullptr};
+    HDC hdc = CreatePrinterDC(&setup);
+    if (!hdc) return;
+    CDC dc;
+    dc.Attach(hdc, true);
+    dc.m_bPrinting = TRUE;
+    std::string title = m_pDocument ? m_pDocument->GetTitle() : std::string();
+    DOCINFO di{(int)sizeof(DOCINFO), title.c_str(), output.c_str()};
+    if (StartDoc(hdc, &di) <= 0) return;
+    AfxRunPrintPages(this, &dc, &info);
+    EndDoc(hdc);
+}
+
+void CView::OnFilePrintPreview() { AfxShowPrintPreview(this); }
