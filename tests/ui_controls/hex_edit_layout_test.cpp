@@ -201,3 +201,49 @@ TEST_F(HexLayoutTest, HoldingTheButtonBelowTheClientScrollsOnEachTick)
 }
 
 }  // namespace
+
+namespace {
+
+// The window goes away inside every handler in turn while a script of input
+// runs on: nothing may touch a destroyed window (clean under ASan).
+TEST_F(HexLayoutTest, DestroyedInsideEveryHandlerOfAScript)
+{
+    auto script = [this] {
+        Type("A5");
+        Key(VK_RIGHT, true);
+        Key(VK_RIGHT, true);
+        Key('C', false, true);
+        Key('V', false, true);
+        Key(VK_DELETE);
+        const POINT a = Screen(HexCell(0, 1).x, HexCell(0, 1).y), b = Screen(HexCell(1, 3).x, HexCell(1, 3).y);
+        InjectMouseMove(a.x, a.y);
+        InjectButton(VK_LBUTTON, true, a.x, a.y);
+        InjectMouseMove(b.x, b.y);
+        InjectButton(VK_LBUTTON, false, b.x, b.y);
+        InjectClick(b.x, b.y);
+        Pump();
+        Hex().onMenuIdle = [] { InjectKeyStroke(VK_ESCAPE); };
+        Key(VK_F10, true);
+        Key(VK_INSERT);
+        Key(VK_BACK);
+        Key(VK_TAB, false, true);
+        Type("x");
+    };
+    int n = 1;
+    for (; n < 400; ++n) {
+        host->hexRect = RECT{0, 0, 300, 60};   // few rows: every pump paints
+        Open(Bytes_(20));
+        Hex().destroyAt = n;
+        Hex().calls = 0;
+        script();
+        const bool reached = Hex().calls >= n;
+        EXPECT_EQ(IsWindow(host->m_hWnd), !reached);
+        Close();
+        if (!reached) break;
+    }
+    EXPECT_GT(n, 20);
+    EXPECT_LT(n, 400);
+    EXPECT_TRUE(TakeMessageBoxLog().empty());
+}
+
+}  // namespace

@@ -28,6 +28,9 @@ class CTestHexCtrl : public CHexEditCtrl {
 public:
     int resized = 0;
     bool failRealloc = false;
+    // Destroys the host dialog inside the Nth message from now (0: never).
+    int destroyAt = 0;
+    int calls = 0;
     std::function<void()> onMenuIdle;
 
     void OnBufferResized() override { ++resized; }
@@ -40,6 +43,10 @@ protected:
     }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
+        if (destroyAt && ++calls == destroyAt) {
+            ::DestroyWindow(::GetParent(m_hWnd));
+            return 0;
+        }
         if (message == WM_ENTERIDLE && wParam == MSGF_MENU && onMenuIdle) {
             auto fn = std::move(onMenuIdle);
             onMenuIdle = nullptr;
