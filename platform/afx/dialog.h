@@ -42,11 +42,12 @@ public:
     const CDialogTemplate* m_pTemplate = nullptr;
     CWnd* m_pParentWnd = nullptr;
 
-protected:
-    DECLARE_MESSAGE_MAP()
     // Makes the window and its items; the parent is a window handle.
     BOOL CreateFromTemplate(const CDialogTemplate* tmpl, HWND parent, DWORD forceStyle = 0, DWORD removeStyle = 0);
     const CDialogTemplate* FindTemplate() const;
+
+protected:
+    DECLARE_MESSAGE_MAP()
     // Runs the nested loop until EndDialog or cancellation.
     INT_PTR RunModalLoop(HWND owner);
 

@@ -179,7 +179,7 @@ bool CFrameWnd::IsMainFrame() const
 void CFrameWnd::OnClose()
 {
     // A frame never closes under its own nested loop: end the loop first.
-    if (AfxCancelInnermostLoop()) return;
+    if (AfxEndLoopBeforeClose(m_hWnd)) return;
     CWinApp* app = AfxGetApp();
     if (IsMainFrame() && app && app->m_pMainWnd == this) {
         if (!app->SaveAllModified()) return;

@@ -144,7 +144,7 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
 
 void CMDIChildWnd::OnClose()
 {
-    if (AfxCancelInnermostLoop()) return;
+    if (AfxEndLoopBeforeClose(m_hWnd)) return;
     CDocument* doc = GetActiveDocument();
     if (doc && !doc->CanCloseFrame(this)) return;
     if (doc && doc->Views().size() == 1 && doc->Views().front()->GetParentFrame() == this) {

@@ -19,3 +19,9 @@ CModuleState* AfxSetModuleState(CModuleState* state)
     t_moduleState = state;
     return prev;
 }
+
+HINSTANCE CModuleState::ResourceHandle() const
+{
+    if (m_hInstance || this == AfxGetProgramModuleState()) return m_hInstance;
+    return (HINSTANCE)const_cast<CModuleState*>(this);
+}

@@ -18,6 +18,10 @@ public:
     CModuleState(const CModuleState&) = delete;
     CModuleState& operator=(const CModuleState&) = delete;
 
+    // The handle its bitmaps are registered under: the library handle, else
+    // this state itself, so two libraries never share a table (the program: null).
+    HINSTANCE ResourceHandle() const;
+
     const char* m_lpszName;
     HINSTANCE m_hInstance;
     CWinApp* m_pCurrentWinApp = nullptr;

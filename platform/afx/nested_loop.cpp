@@ -46,3 +46,15 @@ bool CNestedLoop::GetMessage(MSG* msg)
         if (m_ended) return false;
     }
 }
+
+bool AfxEndLoopBeforeClose(HWND frame)
+{
+    if (AfxCancelInnermostLoop()) return true;
+    if (EndMenu()) return true;
+    HWND capture = GetCapture();
+    if (capture && (capture == frame || IsChild(frame, capture))) {
+        ReleaseCapture();   // scroll, move and size tracking end when they lose it
+        return true;
+    }
+    return false;
+}

@@ -33,3 +33,7 @@ private:
 CNestedLoop* AfxInnermostLoop();
 // Ends the innermost loop as cancelled; false when there is none.
 bool AfxCancelInnermostLoop();
+// What a frame's WM_CLOSE does first: ends the thread's innermost nested loop,
+// a menu being tracked, or a tracking loop that holds the capture inside
+// `frame`. False when nothing was running, so the frame may close.
+bool AfxEndLoopBeforeClose(HWND frame);

@@ -1,6 +1,7 @@
 // Child processes with argument vectors.
 #include "platform/afx/spawn.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,40 @@ int AfxSpawn(const std::vector<std::string>& argv, bool wait)
         if (errno != EINTR) return 127;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 127;
+}
+
+std::string AfxSpawnOutput(const std::vector<std::string>& argv)
+{
+    if (argv.empty()) return {};
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return {};
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    int rc = posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    close(fds[1]);
+    std::string out;
+    if (rc == 0) {
+        char buf[4096];
+        for (;;) {
+            ssize_t n = read(fds[0], buf, sizeof buf);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            out.append(buf, (size_t)n);
+        }
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) out.clear();
+    }
+    close(fds[0]);
+    return out;
 }
 
 bool AfxCommandExists(const std::string& name)

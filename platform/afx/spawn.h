@@ -6,5 +6,7 @@
 // With `wait`, the exit status (127 when it could not start); without, 0 once
 // it started.
 int AfxSpawn(const std::vector<std::string>& argv, bool wait);
+// Runs to the end and returns its standard output (empty when it failed).
+std::string AfxSpawnOutput(const std::vector<std::string>& argv);
 // Whether a command is found on PATH.
 bool AfxCommandExists(const std::string& name);

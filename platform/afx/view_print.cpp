@@ -1,8 +1,6 @@
 // CView printing: the print dialog, then OnPrint page by page on a gdi
 // printer DC (a PDF, sent to the queue by lp when a queue was chosen).
-#include <filesystem>
-
-#include "platform/afx/common_dialog_script.h"
+#include "platform/afx/print_dialog.h"
 #include "platform/afx/document.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
@@ -13,22 +11,15 @@ std::vector<std::string> AfxPrinterNames()
 {
     std::vector<std::string> names{AFX_PRINTER_PDF};
     if (!AfxCommandExists("lp") || !AfxCommandExists("lpstat")) return names;
-    // Queues come from `lpstat -e` (one name a line).
-    std::string tmp = (std::filesystem::temp_directory_path() / ("veldra-lpstat-" + std::to_string(getpid()))).string();
-    if (AfxSpawn({"sh", "-c", "lpstat -e > \"$0\" 2>/dev/null", tmp}, true) == 0) {
-        std::string bytes;
-        if (AfxReadWholeFile(tmp, bytes)) {
-            size_t s = 0;
-            while (s < bytes.size()) {
-                size_t e = bytes.find('\n', s);
-                if (e == std::string::npos) e = bytes.size();
-                if (e > s) names.push_back(bytes.substr(s, e - s));
-                s = e + 1;
-            }
-        }
+    // Queues come from `lpstat -e`, one name a line.
+    std::string bytes = AfxSpawnOutput({"lpstat", "-e"});
+    size_t s = 0;
+    while (s < bytes.size()) {
+        size_t e = bytes.find('\n', s);
+        if (e == std::string::npos) e = bytes.size();
+        if (e > s) names.push_back(bytes.substr(s, e - s));
+        s = e + 1;
     }
-    std::error_code ec;
-    std::filesystem::remove(tmp, ec);
     return names;
 }
 
@@ -37,15 +28,10 @@ BOOL CView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info)
 BOOL CView::DoPreparePrinting(CPrintInfo* info)
 {
     if (info->m_bPreview || info->m_bDirect) return TRUE;
-    CommonDialogAnswer a;
-    std::string docTitle = m_pDocument ? m_pDocument->GetTitle() : std::string();
-    if (!TakeCommonDialogAnswer("print", "Print", info->m_strPrinter, a)) return FALSE;
-    if (!a.text.empty()) info->m_strPrinter = a.text;
-    if (!a.paths.empty()) info->m_strOutput = a.paths.front();
-    if (a.number == 1) {
-        info->m_paperWidth = 2159;   // Letter
-        info->m_paperLength = 2794;
-    }
+    CPrintDialog dlg(FALSE);
+    dlg.m_printer = info->m_strPrinter;
+    if (dlg.DoModal() != 1) return FALSE;
+    dlg.Apply(info);
     if (info->m_strPrinter == AFX_PRINTER_PDF && info->m_strOutput.empty()) return FALSE;
     return TRUE;
 }
@@ -77,11 +63,11 @@ void CView::OnFilePrint()
 {
     CPrintInfo info;
     if (!OnPreparePrinting(&info)) return;
-    std::string output = info.m_strOutput;
+    // A queue: the printer DC keeps its own temporary PDF and hands it to
+    // `lp -d QUEUE FILE` at EndDoc.
     bool queue = info.m_strPrinter != AFX_PRINTER_PDF;
-    if (queue && output.empty())
-        output = (std::filesystem::temp_directory_path() / ("veldra-print-" + std::to_string(getpid()) + ".pdf")).string();
-    PRINTSETUP setup{info.m_paperWidth, info.m_paperLength, info.m_orientation, output.c_str(),
+    const char* output = queue ? nullptr : info.m_strOutput.c_str();
+    PRINTSETUP setup{info.m_paperWidth, info.m_paperLength, info.m_orientation, output,
                      queue ? info.m_strPrinter.c_str() : nullptr};
     HDC hdc = CreatePrinterDC(&setup);
     if (!hdc) return;
@@ -89,7 +75,7 @@ void CView::OnFilePrint()
     dc.Attach(hdc, true);
     dc.m_bPrinting = TRUE;
     std::string title = m_pDocument ? m_pDocument->GetTitle() : std::string();
-    DOCINFO di{(int)sizeof(DOCINFO), title.c_str(), output.c_str()};
+    DOCINFO di{(int)sizeof(DOCINFO), title.c_str(), output};
     if (StartDoc(hdc, &di) <= 0) return;
     AfxRunPrintPages(this, &dc, &info);
     EndDoc(hdc);

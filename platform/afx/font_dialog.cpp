@@ -1,0 +1,28 @@
+// CFontDialog over the common-dialog script.
+#include "platform/afx/font_dialog.h"
+
+#include <cstring>
+
+#include "platform/afx/common_dialog_script.h"
+
+CFontDialog::CFontDialog(const LOGFONT* initial, DWORD, CWnd*)
+{
+    if (initial) m_lf = *initial;
+    // 96 dpi: points = -height * 72 / 96.
+    m_pointSize = m_lf.lfHeight ? (int)(-m_lf.lfHeight * 720 / 96) : 0;
+}
+
+int CFontDialog::DoModal()
+{
+    CommonDialogAnswer a;
+    if (!TakeCommonDialogAnswer("font", "Font", m_lf.lfFaceName, a)) return 2;
+    if (!a.text.empty()) {
+        std::memset(m_lf.lfFaceName, 0, sizeof m_lf.lfFaceName);
+        std::strncpy(m_lf.lfFaceName, a.text.c_str(), sizeof m_lf.lfFaceName - 1);
+    }
+    if (a.number > 0) {
+        m_pointSize = a.number * 10;
+        m_lf.lfHeight = -(a.number * 96 + 36) / 72;
+    }
+    return 1;
+}

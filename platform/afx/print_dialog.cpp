@@ -1,0 +1,23 @@
+// CPrintDialog over the common-dialog script.
+#include "platform/afx/print_dialog.h"
+
+#include "platform/afx/common_dialog_script.h"
+
+int CPrintDialog::DoModal()
+{
+    CommonDialogAnswer a;
+    if (!TakeCommonDialogAnswer(m_bSetup ? "print-setup" : "print", m_bSetup ? "Print Setup" : "Print", m_printer, a))
+        return 2;
+    if (!a.text.empty()) m_printer = a.text;
+    if (!a.paths.empty()) m_output = a.paths.front();
+    m_letter = a.number == 1;
+    return 1;
+}
+
+void CPrintDialog::Apply(CPrintInfo* info) const
+{
+    info->m_strPrinter = m_printer;
+    info->m_strOutput = m_output;
+    info->m_paperWidth = m_letter ? 2159 : 2100;
+    info->m_paperLength = m_letter ? 2794 : 2970;
+}

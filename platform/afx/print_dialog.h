@@ -1,0 +1,29 @@
+#pragma once
+// CPrintDialog: print setup (printer and paper) or print (also the pages).
+// The printers are "PDF file" and the CUPS queues; paper A4 or Letter.
+// Headless: the script's `text` printer, `paths` PDF file, `number` paper
+// (0 A4, 1 Letter).
+#include <string>
+
+#include "platform/afx/print_info.h"
+
+class CWnd;
+
+class CPrintDialog {
+public:
+    explicit CPrintDialog(BOOL printSetupOnly, DWORD = 0, CWnd* = nullptr) : m_bSetup(printSetupOnly) {}
+    virtual ~CPrintDialog() = default;
+    virtual int DoModal();
+    std::string GetDeviceName() const { return m_printer; }
+    std::string GetOutputFile() const { return m_output; }
+    BOOL IsLetter() const { return m_letter; }
+    // Copies the choice into a print job.
+    void Apply(CPrintInfo* info) const;
+
+    std::string m_printer = AFX_PRINTER_PDF;
+    std::string m_output;
+
+private:
+    BOOL m_bSetup;
+    BOOL m_letter = FALSE;
+};

@@ -1,0 +1,178 @@
+// Property sheets and pages.
+#include "platform/afx/property_sheet.h"
+
+#include <algorithm>
+
+#include "platform/afx/afx_ids.h"
+#include "platform/afx/resources.h"
+
+IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
+IMPLEMENT_DYNAMIC(CPropertySheet, CDialog)
+
+BEGIN_MESSAGE_MAP(CPropertySheet, CDialog)
+    ON_COMMAND(ID_APPLY_NOW, OnApplyNow)
+END_MESSAGE_MAP()
+
+CPropertyPage::CPropertyPage(UINT idTemplate, const char* caption) : CDialog(idTemplate, nullptr)
+{
+    if (caption) m_strCaption = caption;
+}
+
+CPropertyPage::CPropertyPage(const CDialogTemplate* tmpl, const char* caption) : CDialog(tmpl, nullptr)
+{
+    if (caption) m_strCaption = caption;
+}
+
+BOOL CPropertyPage::OnApply()
+{
+    m_bModified = FALSE;
+    return TRUE;
+}
+
+void CPropertyPage::SetModified(BOOL changed)
+{
+    m_bModified = changed;
+    if (m_pSheet && m_pSheet->m_hWnd)
+        if (HWND apply = ::GetDlgItem(m_pSheet->m_hWnd, (int)ID_APPLY_NOW)) {
+            bool any = false;
+            for (int i = 0; i < m_pSheet->GetPageCount(); ++i) any |= m_pSheet->GetPage(i)->IsModified() != FALSE;
+            ::EnableWindow(apply, any);
+        }
+}
+
+CPropertySheet::CPropertySheet(const char* caption, CWnd* parent, UINT selectPage)
+    : m_strCaption(caption ? caption : ""), m_nSelectPage(selectPage)
+{
+    m_pParentWnd = parent;
+}
+
+CPropertySheet::~CPropertySheet() = default;
+
+void CPropertySheet::AddPage(CPropertyPage* page)
+{
+    page->m_pSheet = this;
+    m_pages.push_back(page);
+}
+
+CPropertyPage* CPropertySheet::GetActivePage() const
+{
+    return m_nActive >= 0 && m_nActive < (int)m_pages.size() ? m_pages[(size_t)m_nActive] : nullptr;
+}
+
+void CPropertySheet::BuildTemplate()
+{
+    // The largest page plus a margin and a row of buttons (dialog units).
+    short w = 160, h = 80;
+    for (CPropertyPage* p : m_pages)
+        if (const CDialogTemplate* t = p->FindTemplate()) {
+            w = std::max(w, t->cx);
+            h = std::max(h, t->cy);
+        }
+    m_pageRect = RECT{7, 7, 7 + w, 7 + h};
+    short bw = 50, bh = 14, by = (short)(h + 14), right = (short)(7 + w);
+    static const std::string ok = AfxLoadString(AFX_IDS_OK), cancel = AfxLoadString(AFX_IDS_CANCEL),
+                             apply = AfxLoadString(AFX_IDS_APPLY);
+    m_items = {
+        {"Button", ok.c_str(), IDOK, WS_TABSTOP, (short)(right - 3 * bw - 8), by, bw, bh, 0},
+        {"Button", cancel.c_str(), IDCANCEL, WS_TABSTOP, (short)(right - 2 * bw - 4), by, bw, bh, 0},
+        {"Button", apply.c_str(), ID_APPLY_NOW, WS_TABSTOP | WS_DISABLED, (short)(right - bw), by, bw, bh, 0},
+    };
+    m_sheetTemplate = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_CONTROLPARENT,
+                                      m_strCaption.c_str(), 0, 0, (short)(w + 14), (short)(by + bh + 7), m_items.data(),
+                                      m_items.size()};
+    m_pTemplate = &m_sheetTemplate;
+}
+
+INT_PTR CPropertySheet::DoModal()
+{
+    BuildTemplate();
+    INT_PTR r = CDialog::DoModal();
+    m_nActive = -1;
+    return r;
+}
+
+BOOL CPropertySheet::Create(CWnd* parent)
+{
+    BuildTemplate();
+    return CreateIndirect(m_pTemplate, parent);
+}
+
+BOOL CPropertySheet::OnInitDialog()
+{
+    int first = m_nSelectPage < m_pages.size() ? (int)m_nSelectPage : 0;
+    if (!m_pages.empty()) ShowPage(first);
+    return TRUE;
+}
+
+BOOL CPropertySheet::ShowPage(int index)
+{
+    if (index < 0 || index >= (int)m_pages.size()) return FALSE;
+    CPropertyPage* page = m_pages[(size_t)index];
+    if (!page->m_hWnd) {
+        const CDialogTemplate* t = page->FindTemplate();
+        if (!t) return FALSE;
+        // A page is a child dialog placed in the page area.
+        CDialogTemplate child = *t;
+        child.x = (short)m_pageRect.left;
+        child.y = (short)m_pageRect.top;
+        child.caption = nullptr;
+        if (!page->CreateFromTemplate(&child, m_hWnd, WS_CHILD | DS_CONTROL, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE))
+            return FALSE;
+    }
+    if (CPropertyPage* old = GetActivePage())
+        if (old != page && old->m_hWnd) old->ShowWindow(SW_HIDE);
+    m_nActive = index;
+    page->ShowWindow(SW_SHOW);
+    page->OnSetActive();
+    return TRUE;
+}
+
+BOOL CPropertySheet::SetActivePage(int index)
+{
+    if (index < 0 || index >= (int)m_pages.size()) return FALSE;
+    if (!m_hWnd) {
+        m_nSelectPage = (UINT)index;
+        return TRUE;
+    }
+    if (CPropertyPage* cur = GetActivePage())
+        if (index != m_nActive && cur->m_hWnd && !cur->OnKillActive()) return FALSE;
+    return ShowPage(index);
+}
+
+BOOL CPropertySheet::Apply()
+{
+    if (CPropertyPage* cur = GetActivePage())
+        if (cur->m_hWnd && !cur->OnKillActive()) return FALSE;
+    for (int i = 0; i < (int)m_pages.size(); ++i) {
+        CPropertyPage* p = m_pages[(size_t)i];
+        if (!p->m_hWnd) continue;
+        if (!p->OnApply()) {
+            ShowPage(i);
+            return FALSE;
+        }
+    }
+    if (HWND apply = ::GetDlgItem(m_hWnd, (int)ID_APPLY_NOW)) ::EnableWindow(apply, FALSE);
+    return TRUE;
+}
+
+void CPropertySheet::OnOK()
+{
+    if (Apply()) EndDialog(IDOK);
+}
+
+void CPropertySheet::OnCancel()
+{
+    for (CPropertyPage* p : m_pages)
+        if (p->m_hWnd) p->OnReset();
+    EndDialog(IDCANCEL);
+}
+
+void CPropertySheet::OnUpdateApply() {}
+
+BOOL CPropertySheet::PressButton(int button)
+{
+    UINT id = button == PSBTN_OK ? IDOK : button == PSBTN_APPLYNOW ? ID_APPLY_NOW : button == PSBTN_CANCEL ? IDCANCEL : 0;
+    if (!id || !m_hWnd) return FALSE;
+    PostMessage(WM_COMMAND, id, 0);
+    return TRUE;
+}

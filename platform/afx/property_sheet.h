@@ -1,0 +1,79 @@
+#pragma once
+// Property sheets: a dialog with pages and the OK, Cancel and "&Apply"
+// buttons. Pages are created when first shown. Apply (and OK) checks the
+// shown page, then calls OnApply on every created page; the first page that
+// refuses becomes the shown page and the sheet stays open.
+#include <vector>
+
+#include "platform/afx/dialog.h"
+
+class CPropertySheet;
+
+#define PSBTN_OK 3
+#define PSBTN_APPLYNOW 4
+#define PSBTN_CANCEL 5
+
+class CPropertyPage : public CDialog {
+    DECLARE_DYNAMIC(CPropertyPage)
+public:
+    explicit CPropertyPage(UINT idTemplate, const char* caption = nullptr);
+    CPropertyPage(const CDialogTemplate* tmpl, const char* caption = nullptr);
+
+    virtual BOOL OnSetActive() { return TRUE; }
+    // Leaving the page: its values are checked (DDV).
+    virtual BOOL OnKillActive() { return UpdateData(TRUE); }
+    // FALSE keeps the sheet open on this page.
+    virtual BOOL OnApply();
+    virtual void OnReset() {}
+    void OnOK() override {}
+    void OnCancel() override {}
+    void SetModified(BOOL changed = TRUE);
+    BOOL IsModified() const { return m_bModified; }
+
+    std::string m_strCaption;
+    CPropertySheet* m_pSheet = nullptr;
+
+protected:
+    friend class CPropertySheet;
+    BOOL m_bModified = FALSE;
+};
+
+class CPropertySheet : public CDialog {
+    DECLARE_DYNAMIC(CPropertySheet)
+public:
+    explicit CPropertySheet(const char* caption, CWnd* parent = nullptr, UINT selectPage = 0);
+    ~CPropertySheet() override;
+
+    void AddPage(CPropertyPage* page);
+    int GetPageCount() const { return (int)m_pages.size(); }
+    CPropertyPage* GetPage(int index) const { return m_pages[(size_t)index]; }
+    CPropertyPage* GetActivePage() const;
+    int GetActiveIndex() const { return m_nActive; }
+    BOOL SetActivePage(int index);
+    // Presses OK, Apply or Cancel as the user would.
+    BOOL PressButton(int button);
+    // Applies every created page; FALSE when one refused.
+    BOOL Apply();
+
+    INT_PTR DoModal() override;
+    BOOL Create(CWnd* parent = nullptr);
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void OnApplyNow() { Apply(); }
+    void OnUpdateApply();
+
+    std::string m_strCaption;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    void BuildTemplate();
+    BOOL ShowPage(int index);
+
+    std::vector<CPropertyPage*> m_pages;
+    int m_nActive = -1;
+    UINT m_nSelectPage;
+    CDialogTemplate m_sheetTemplate{};
+    std::vector<CDialogItemTemplate> m_items;
+    RECT m_pageRect{};
+};

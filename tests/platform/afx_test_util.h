@@ -1,0 +1,40 @@
+#pragma once
+// Helpers for the framework tests: a clean headless start, message-box and
+// common-dialog scripts cleared around each test.
+#include <gtest/gtest.h>
+
+#include "platform/afx/afx.h"
+#include "platform/backend/headless_input.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
+
+class AfxTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetHeadlessInput();
+        ClearMessageBoxAnswers();
+        TakeMessageBoxLog();
+        ClearCommonDialogAnswers();
+        PumpUntilIdle();
+    }
+    void TearDown() override
+    {
+        PumpUntilIdle();
+        CWnd::DeleteTempMap();
+        ClearMessageBoxAnswers();
+        ClearCommonDialogAnswers();
+        ResetHeadlessInput();
+        // Drop a quit a test left behind.
+        MSG m;
+        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+};
+
+inline std::vector<std::string> BoxTexts()
+{
+    std::vector<std::string> out;
+    for (const MessageBoxRecord& r : TakeMessageBoxLog()) out.push_back(r.text);
+    return out;
+}
