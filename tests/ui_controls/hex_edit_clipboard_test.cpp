@@ -191,6 +191,16 @@ TEST_F(HexClipboardTest, GrowthPastTheLimitShowsTheMemoryReportAndKeepsTheBuffer
     EXPECT_EQ(Bytes(), (Bytes_{1, 2, 3, 0, 0, 0}));
     EXPECT_GT(h.resized, resized);
     EXPECT_TRUE(TakeMessageBoxLog().empty());
+
+    // Shrinking under a selection trims it: Copy reads only what is left.
+    h.SetSelection(2, 4);
+    h.SendMessage(WM_TEST_RESIZE, 0, 3);
+    EXPECT_EQ(h.GetSelectionStart(), 2);
+    EXPECT_EQ(h.GetSelectionEnd(), 2);
+    Key('C', false, true);
+    EXPECT_EQ(ClipBytes(BinaryData()), (Bytes_{1, 0, 0, 0, 3}));
+    h.SendMessage(WM_TEST_RESIZE, 0, 1);
+    EXPECT_EQ(h.GetSelectionStart(), -1);
 }
 
 TEST_F(HexClipboardTest, BinaryBlockCodec)

@@ -66,8 +66,8 @@ void CHexEditCtrl::Copy()
     if (!HasSelection()) return;
     const int64_t bytes = ItemBytes();
     const int64_t at = (int64_t)m_nSelStart * bytes;
-    const int64_t n = std::clamp<int64_t>((int64_t)(m_nSelEnd - m_nSelStart + 1) * bytes, 0, m_nDataSize - at);
-    if (n < 0 || at > m_nDataSize) return;
+    if (at >= m_nDataSize) return;
+    const int64_t n = std::min<int64_t>((int64_t)(m_nSelEnd - m_nSelStart + 1) * bytes, m_nDataSize - at);
     std::vector<unsigned char> binary = EncodeBinaryBlock(m_pData + at, (size_t)n);
     std::vector<unsigned char> text(m_pData + at, m_pData + at + n);
     text.push_back(0);

@@ -28,6 +28,9 @@ void CHexEditCtrl::SetBlockSize(int64_t size)
     m_pData = static_cast<unsigned char*>(p);
     if (size > m_nDataSize) std::memset(m_pData + m_nDataSize, 0, (size_t)(size - m_nDataSize));
     m_nDataSize = (int)size;
+    // A shrink must not leave the selection over items that are gone.
+    if (m_nSelEnd >= ItemCount()) m_nSelEnd = ItemCount() - 1;
+    if (m_nSelStart > m_nSelEnd || m_nSelStart < 0) m_nSelStart = m_nSelEnd = -1;
 }
 
 void CHexEditCtrl::ResizeData(int64_t size)
