@@ -75,6 +75,30 @@ TEST_F(HexPaintTest, PaintingOnlyTouchesTheUpdateRectangle)
     EXPECT_EQ(log.find("\"0010  \""), std::string::npos);
 }
 
+TEST_F(HexPaintTest, OverwriteTypingInvalidatesOnlyTheItemsRow)
+{
+    Open(Bytes_(64));
+    CTestHexCtrl& h = Hex();
+    h.SetInsertMode(false);
+    h.SetCaret(17);
+    Pump();
+    h.SendMessage(WM_CHAR, 'A', 1);
+    RECT u{};
+    ASSERT_TRUE(GetUpdateRect(h.m_hWnd, &u, FALSE));
+    EXPECT_EQ(u.top, 2 * 14);
+    EXPECT_EQ(u.bottom, 3 * 14);
+    h.SendMessage(WM_CHAR, '0', 1);
+    Pump();
+    // An insertion moves every later byte: the whole window.
+    h.SetInsertMode(true);
+    h.SendMessage(WM_CHAR, 'B', 1);
+    ASSERT_TRUE(GetUpdateRect(h.m_hWnd, &u, FALSE));
+    EXPECT_EQ(u.top, 0);
+    Pump();
+    EXPECT_EQ(Bytes()[17], 0xA0);
+    EXPECT_EQ(Bytes()[18], 0xB0);
+}
+
 TEST_F(HexPaintTest, ScreenshotOfTheWindowWithASelection)
 {
     host->hexRect = RECT{0, 0, 560, 220};

@@ -118,8 +118,7 @@ void CHexEditCtrl::SetCaret(int item)
 {
     m_nCaret = item;
     m_nDigitPos = 0;
-    AfterCaretMove();
-    Redraw();
+    AfterCaretMove();   // repaints only when the view scrolled
 }
 
 int CHexEditCtrl::OnCreate(CREATESTRUCT*)

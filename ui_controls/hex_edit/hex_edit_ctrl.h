@@ -163,6 +163,7 @@ private:
     void Navigate(UINT vk, bool shift);
     void TypeHexDigit(int value);
     void TypeByte(unsigned char byte);
+    void RedrawAfterEdit(int item, int sizeBefore, bool hadSelection);
     void DragTo(POINT pt);
     void EndMouseSelection();
 

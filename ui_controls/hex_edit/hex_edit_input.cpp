@@ -127,8 +127,27 @@ void CHexEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
     Default();
 }
 
+// After an edit of one item: only its row, unless the edit also moved data
+// or dropped a selection.
+void CHexEditCtrl::RedrawAfterEdit(int item, int sizeBefore, bool hadSelection)
+{
+    if (!m_hWnd) return;
+    if (sizeBefore != m_nDataSize || hadSelection) {
+        Redraw();
+        return;
+    }
+    const int64_t row = ((int64_t)item - m_nTopItem) / Ipr();
+    if (item < m_nTopItem || row > m_nVisibleRows) return;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    RECT r{0, (int)(row * m_cyChar), client.right, (int)((row + 1) * m_cyChar)};
+    InvalidateRect(m_hWnd, &r, FALSE);
+}
+
 void CHexEditCtrl::TypeHexDigit(int value)
 {
+    const int sizeBefore = m_nDataSize;
+    const bool hadSelection = HasSelection();
     if (!PrepareEdit()) return;
     const int bytes = ItemBytes();
     if (m_nCaret >= ItemCount()) return;
@@ -138,22 +157,24 @@ void CHexEditCtrl::TypeHexDigit(int value)
     unsigned char& byte = m_pData[(int64_t)m_nCaret * bytes + shift / 8];
     const int inByte = shift % 8;
     byte = (unsigned char)((byte & ~(0xF << inByte)) | (value << inByte));
+    RedrawAfterEdit(m_nCaret, sizeBefore, hadSelection);
     if (++m_nDigitPos >= m_nDigits) {
         ++m_nCaret;
         m_nDigitPos = 0;
     }
-    Redraw();
     AfterCaretMove();
 }
 
 void CHexEditCtrl::TypeByte(unsigned char value)
 {
+    const int sizeBefore = m_nDataSize;
+    const bool hadSelection = HasSelection();
     if (!PrepareEdit()) return;
     if (m_nCaret >= ItemCount()) return;
     m_pData[(int64_t)m_nCaret * ItemBytes()] = value;
+    RedrawAfterEdit(m_nCaret, sizeBefore, hadSelection);
     ++m_nCaret;
     m_nDigitPos = 0;
-    Redraw();
     AfterCaretMove();
 }
 
