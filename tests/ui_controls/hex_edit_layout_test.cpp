@@ -124,6 +124,26 @@ TEST_F(HexLayoutTest, ThumbDraggedToTheBottomShowsTheLastRowOfAMillionBytes)
     EXPECT_GT(top + h.GetVisibleRows(), lastRow);
 }
 
+TEST_F(HexLayoutTest, TheCaretScrollsTheViewSideways)
+{
+    host->hexRect = RECT{0, 0, 160, 100};
+    Open(Bytes_(16));
+    CTestHexCtrl& h = Hex();
+    ASSERT_TRUE(GetWindowLongPtr(h.m_hWnd, GWL_STYLE) & WS_HSCROLL);
+    EXPECT_EQ(GetScrollPos(h.m_hWnd, SB_HORZ), 0);
+    Key(VK_TAB, false, true);   // the ASCII column lies past the right edge
+    const int shown = GetScrollPos(h.m_hWnd, SB_HORZ);
+    EXPECT_GT(shown, 0);
+    Key(VK_TAB, false, true);
+    Key(VK_HOME);
+    EXPECT_EQ(GetScrollPos(h.m_hWnd, SB_HORZ), 0);
+    h.SendMessage(WM_HSCROLL, SB_PAGERIGHT, 0);
+    EXPECT_GT(GetScrollPos(h.m_hWnd, SB_HORZ), 0);
+    h.SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+    h.SendMessage(WM_HSCROLL, SB_LEFT, 0);
+    EXPECT_EQ(GetScrollPos(h.m_hWnd, SB_HORZ), 0);
+}
+
 TEST_F(HexLayoutTest, MouseDragAndDoubleClickSelect)
 {
     Bytes_ data(40);

@@ -20,6 +20,7 @@ LRESULT CHexEditCtrl::OnGetDlgCode(WPARAM, LPARAM)
 void CHexEditCtrl::Navigate(UINT vk, bool shift)
 {
     const int64_t ipr = Ipr(), rows = std::max(1, m_nVisibleRows), caret = m_nCaret;
+    const int hscroll = m_nHScroll;
     int64_t n = caret;
     switch (vk) {
     case VK_PRIOR: n = caret - rows * ipr; break;
@@ -44,6 +45,7 @@ void CHexEditCtrl::Navigate(UINT vk, bool shift)
     m_nCaret = (int)n;
     Redraw();
     AfterCaretMove();
+    if (m_nHScroll != hscroll) UpdateScrollBars();   // Home went back to column 0
 }
 
 void CHexEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
