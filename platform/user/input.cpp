@@ -278,7 +278,6 @@ void QueueRawInput(RawInput input)
         e.in = std::move(input);
         s.raw.push_back(std::move(e));
         g_rawCount = s.raw.size();
-        if (s.raw.size() == 1 && s.turn.expired()) hint = nullptr;
     }
     // Wake whoever may take the head.
     {
@@ -293,6 +292,12 @@ void QueueRawInput(RawInput input)
             if (auto t = s.turn.lock()) hint = t;
         }
         if (!hint) hint = LikelyThread(head, capture);
+        if (!hint) {
+            // Nothing under the point: some thread must still drop it, or
+            // it would hold up the input behind it.
+            HWND fg;
+            hint = ForegroundThread(&fg);
+        }
         if (hint) KickThread(*hint, bits);
     }
 }
