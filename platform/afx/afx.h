@@ -11,7 +11,7 @@
 #include "platform/afx/dialog.h"
 #include "platform/afx/doc_manager.h"
 #include "platform/afx/doc_template.h"
-#include "platform/afx/embedded_png.h"
+#include "platform/afx/module_bitmaps.h"
 #include "platform/afx/document.h"
 #include "platform/afx/exception.h"
 #include "platform/afx/file_dialog.h"

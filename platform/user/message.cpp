@@ -178,6 +178,8 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
             bool got = TakeRawInput(out, hwnd, filterMin, filterMax, remove);
             l.lock();
             if (got) return true;
+        } else if (kinds & QS_INPUT) {
+            q.inputBits = 0;   // the raw queue emptied (reset, or taken elsewhere): nothing waits
         }
         if (q.quit && (kinds & QS_POSTMESSAGE)) {
             *out = MakeMsg(nullptr, WM_QUIT, (WPARAM)(intptr_t)q.quitCode, 0);

@@ -353,18 +353,14 @@ TEST_F(AfxCore, ExternalOpensAreRecordedWhenHeadless)
 
 }  // namespace
 
-const AfxEmbeddedPng* AfxTestPngs(size_t* count);
+void RegisterAfxTestBitmaps(HINSTANCE module);
 
 namespace {
 
 TEST_F(AfxCore, PngsEmbeddedAtBuildTimeLoadPerModule)
 {
-    size_t n = 0;
-    const AfxEmbeddedPng* table = AfxTestPngs(&n);
-    ASSERT_EQ(n, 1u);
-    EXPECT_STREQ(table[0].name, "afx_tiny");
     static CModuleState lib("png-lib");
-    AfxRegisterEmbeddedPngs(&lib, table, n);
+    RegisterAfxTestBitmaps(lib.ResourceHandle());
     {
         AFX_MANAGE_STATE(&lib);
         HBITMAP b = AfxLoadBitmap("afx_tiny");
@@ -375,7 +371,7 @@ TEST_F(AfxCore, PngsEmbeddedAtBuildTimeLoadPerModule)
         EXPECT_EQ(bm.bmHeight, 2);
         DeleteObject(b);
     }
-    // Another module does not see it.
+    // The program module does not see it.
     EXPECT_EQ(AfxLoadBitmap("afx_tiny"), nullptr);
 }
 

@@ -24,11 +24,15 @@ protected:
         CWnd::DeleteTempMap();
         ClearMessageBoxAnswers();
         ClearCommonDialogAnswers();
+        ReleaseCapture();
+        ClipCursor(nullptr);
         ResetHeadlessInput();
+        PumpUntilIdle();
         // Drop a quit a test left behind.
         MSG m;
         while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
         }
+        GetQueueStatus(QS_ALLINPUT);
     }
 };
 
