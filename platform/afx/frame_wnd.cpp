@@ -82,9 +82,16 @@ CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id)
     CWnd* view = DynamicDowncast<CWnd>(context->m_pNewViewClass->CreateObject());
     if (!view) return nullptr;
     RECT r{0, 0, 0, 0};
-    if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, r, this, id, context)) {
-        // A view that got a window deleted itself in PostNcDestroy.
-        if (!view->m_hWnd && !view->IsKindOf(RUNTIME_CLASS(CView))) delete view;
+    bool ended = false;
+    view->m_pEndedFlag = &ended;
+    BOOL ok = view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, r, this, id, context);
+    if (ended) return nullptr;   // it had a window, lost it, and ended itself
+    view->m_pEndedFlag = nullptr;
+    if (!ok) {
+        if (view->m_hWnd)
+            view->DestroyWindow();
+        else
+            delete view;
         return nullptr;
     }
     return view;
@@ -92,23 +99,31 @@ CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id)
 
 void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible)
 {
+    // Any step may end the window: the object stays until the scope ends.
+    CWndProtector protect(this);
+    auto alive = [&] { return m_hWnd != nullptr; };
     if (!GetActiveView()) {
         CWnd* pane = GetDlgItem((int)AFX_IDW_PANE_FIRST);
         if (pane && pane->IsKindOf(RUNTIME_CLASS(CView))) SetActiveView(static_cast<CView*>(pane), FALSE);
     }
+    if (!alive()) return;
     SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
+    if (!alive()) return;
     if (makeVisible) ActivateFrame();
+    if (!alive()) return;
     if (doc) doc->UpdateFrameCounts();
+    if (!alive()) return;
     OnUpdateFrameTitle(TRUE);
 }
 
 void CFrameWnd::ActivateFrame(int cmdShow)
 {
+    CWndProtector protect(this);
     if (cmdShow == -1) cmdShow = IsWindowVisible() ? SW_SHOW : SW_SHOWNORMAL;
     ShowWindow(cmdShow);
-    if (!(GetStyle() & WS_CHILD)) {
+    if (m_hWnd && !(GetStyle() & WS_CHILD)) {
         BringWindowToTop(m_hWnd);
-        SetActiveWindow(m_hWnd);
+        if (m_hWnd) SetActiveWindow(m_hWnd);
     }
 }
 
@@ -118,10 +133,13 @@ void CFrameWnd::SetActiveView(CView* view, BOOL notify)
 {
     CView* old = m_pViewActive;
     if (old == view) return;
+    CWndProtector protect(this);
     m_pViewActive = view;
-    if (notify && old) old->OnActivateView(FALSE, view, old);
-    if (notify && view) view->OnActivateView(TRUE, view, old);
-    if (view && view->m_hWnd && notify) ::SetFocus(view->m_hWnd);
+    HWND viewHwnd = view ? view->m_hWnd : nullptr;
+    if (notify && old && old->m_hWnd) old->OnActivateView(FALSE, view, old);
+    if (!m_hWnd || !viewHwnd || FromHandlePermanent(viewHwnd) != view) return;
+    if (notify) view->OnActivateView(TRUE, view, old);
+    if (notify && FromHandlePermanent(viewHwnd) == view) ::SetFocus(viewHwnd);
 }
 
 CDocument* CFrameWnd::GetActiveDocument()

@@ -59,14 +59,19 @@ void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child)
         OnUpdateFrameTitle(TRUE);
         return;
     }
+    // Each step may end this frame or the children: re-checked by handle.
+    CWndProtector protect(this);
     CMDIChildWnd* old = m_pActiveChild;
     m_pActiveChild = child;
-    if (old && old->GetActiveView()) old->GetActiveView()->OnActivateView(FALSE, nullptr, old->GetActiveView());
-    if (child) {
-        BringWindowToTop(child->m_hWnd);
-        if (CView* v = child->GetActiveView()) v->OnActivateView(TRUE, v, nullptr);
+    HWND oldHwnd = old ? old->m_hWnd : nullptr, childHwnd = child ? child->m_hWnd : nullptr;
+    if (oldHwnd && FromHandlePermanent(oldHwnd) == old)
+        if (CView* v = old->GetActiveView()) v->OnActivateView(FALSE, nullptr, v);
+    if (childHwnd && m_hWnd) {
+        BringWindowToTop(childHwnd);
+        if (m_hWnd && FromHandlePermanent(childHwnd) == child)
+            if (CView* v = child->GetActiveView()) v->OnActivateView(TRUE, v, nullptr);
     }
-    OnUpdateFrameTitle(TRUE);
+    if (m_hWnd) OnUpdateFrameTitle(TRUE);
 }
 
 void CMDIFrameWnd::OnChildDestroyed(CMDIChildWnd* child)
@@ -103,34 +108,42 @@ BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINF
 
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* msg) { return CFrameWnd::PreTranslateMessage(msg); }
 
+CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const
+{
+    return DynamicDowncast<CMDIFrameWnd>(FromHandlePermanent(m_hWndMDIFrame));
+}
+
 BOOL CMDIChildWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateContext* context)
 {
     CWnd* main = parent ? parent : AfxGetMainWnd();
-    m_pMDIFrame = DynamicDowncast<CMDIFrameWnd>(main);
-    if (!m_pMDIFrame || !m_pMDIFrame->m_hWndMDIClient) return FALSE;
+    CMDIFrameWnd* mdi = DynamicDowncast<CMDIFrameWnd>(main);
+    if (!mdi || !mdi->m_hWnd || !IsWindow(mdi->m_hWndMDIClient)) return FALSE;
+    m_hWndMDIFrame = mdi->m_hWnd;
     std::string full;
     AfxLoadString(idResource, full);
     m_strTitle = full.substr(0, full.find('\n'));
     m_nIDHelp = idResource;
     RECT client;
-    ::GetClientRect(m_pMDIFrame->m_hWndMDIClient, &client);
-    int n = (int)m_pMDIFrame->Children().size();
+    ::GetClientRect(mdi->m_hWndMDIClient, &client);
+    int n = (int)mdi->Children().size();
     int w = std::max<int>(client.right * 3 / 4, 200), h = std::max<int>(client.bottom * 3 / 4, 150);
     m_pCreateContext = context;
     style = (style & ~(WS_POPUP | WS_VISIBLE)) | WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-    BOOL ok = CreateEx(0, nullptr, m_strTitle.c_str(), style, 24 * (n % 8), 24 * (n % 8), w, h, m_pMDIFrame->m_hWndMDIClient,
+    BOOL ok = CreateEx(0, nullptr, m_strTitle.c_str(), style, 24 * (n % 8), 24 * (n % 8), w, h, mdi->m_hWndMDIClient,
                        (HMENU)(uintptr_t)(0xFF00u + (UINT)n), context);
     m_pCreateContext = nullptr;
     if (m_hWnd || ok) m_bCreatedWindow = true;
     if (!ok) return FALSE;
-    m_pMDIFrame->AddChild(this);
+    if (CMDIFrameWnd* f = GetMDIFrame()) f->AddChild(this);
     return TRUE;
 }
 
 void CMDIChildWnd::ActivateFrame(int cmdShow)
 {
+    CWndProtector protect(this);
     ShowWindow(cmdShow == -1 ? SW_SHOW : cmdShow);
-    if (m_pMDIFrame) m_pMDIFrame->MDIActivate(this);
+    if (!m_hWnd) return;
+    if (CMDIFrameWnd* f = GetMDIFrame()) f->MDIActivate(this);
 }
 
 void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
@@ -139,7 +152,8 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
     CDocument* doc = GetActiveDocument();
     std::string title = addToTitle && doc ? doc->GetTitle() : m_strTitle;
     if (GetWindowText() != title) SetWindowText(title);
-    if (m_pMDIFrame && m_pMDIFrame->MDIGetActive() == this) m_pMDIFrame->OnUpdateFrameTitle(TRUE);
+    CMDIFrameWnd* f = GetMDIFrame();
+    if (f && f->MDIGetActive() == this) f->OnUpdateFrameTitle(TRUE);
 }
 
 void CMDIChildWnd::OnClose()
@@ -157,13 +171,14 @@ void CMDIChildWnd::OnClose()
 void CMDIChildWnd::OnDestroy()
 {
     m_pViewActive = nullptr;
-    if (m_pMDIFrame) m_pMDIFrame->OnChildDestroyed(this);
+    if (CMDIFrameWnd* f = GetMDIFrame()) f->OnChildDestroyed(this);
     Default();
 }
 
 LRESULT CMDIChildWnd::OnMouseActivateMessage(WPARAM, LPARAM)
 {
     LRESULT r = Default();
-    if (m_pMDIFrame) m_pMDIFrame->MDIActivate(this);
+    if (!m_hWnd) return r;   // this dispatch keeps the object
+    if (CMDIFrameWnd* f = GetMDIFrame()) f->MDIActivate(this);
     return r;
 }

@@ -42,7 +42,8 @@ public:
     // Created inside the application's MDI main frame.
     BOOL LoadFrame(UINT idResource, DWORD style = WS_OVERLAPPEDWINDOW, CWnd* parent = nullptr,
                    CCreateContext* context = nullptr) override;
-    CMDIFrameWnd* GetMDIFrame() const { return m_pMDIFrame; }
+    // Null once the main frame has gone.
+    CMDIFrameWnd* GetMDIFrame() const;
     void ActivateFrame(int cmdShow = -1) override;
     void OnUpdateFrameTitle(BOOL addToTitle) override;
     void MDIDestroy() { DestroyWindow(); }
@@ -53,5 +54,5 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
-    CMDIFrameWnd* m_pMDIFrame = nullptr;
+    HWND m_hWndMDIFrame = nullptr;   // a handle: the main frame may end first
 };
