@@ -152,6 +152,8 @@ TEST_F(HexLayoutTest, MouseDragAndDoubleClickSelect)
     // Press on item 2 of row 0, drag to item 4 of row 1.
     POINT a = Screen(HexCell(0, 2).x, HexCell(0, 2).y), b = Screen(HexCell(1, 4).x, HexCell(1, 4).y);
     InjectMouseMove(a.x, a.y);
+    Pump();
+    EXPECT_EQ(CurrentCursorName(), "IDC:32513");   // the I-beam of the class
     InjectButton(VK_LBUTTON, true, a.x, a.y);
     InjectMouseMove(b.x, b.y);
     InjectButton(VK_LBUTTON, false, b.x, b.y);
