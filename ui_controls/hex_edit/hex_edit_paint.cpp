@@ -20,6 +20,13 @@ struct Painter {
     const RECT& update;
     int cx, cy, hscroll;
 
+    // Whether `width` cells at a column and row meet the update rectangle
+    // (checked before any text is made: rows can hold 32,767 items).
+    bool Visible(int64_t col, int64_t row, int64_t width) const
+    {
+        const int64_t left = (col - hscroll) * cx + cx / 2, top = row * cy;
+        return left < update.right && left + width * cx > update.left && top < update.bottom && top + cy > update.top;
+    }
     // Text at a column and row, when its cells meet the update rectangle.
     void Text(int64_t col, int64_t row, const std::string& s, bool selected) const
     {
@@ -100,6 +107,9 @@ void CHexEditCtrl::PaintRows(HDC dc, const RECT& client, const RECT& update)
             const int64_t i = first + c;
             const bool sel = i >= m_nSelStart && i <= m_nSelEnd && m_nSelStart >= 0;
             const int64_t col = (m_nDigits + 1) * c + m_nHexStart;
+            const bool hexShown = p.Visible(col, r, m_nDigits + 1);
+            const bool asciiShown = m_bAsciiShown && p.Visible(m_nAsciiStart + c, r, 1);
+            if (!hexShown && !asciiShown) continue;
             if (i >= count) {
                 p.Text(col, r, Blanks(m_nDigits + 1), false);
                 if (m_bAsciiShown) p.Text(m_nAsciiStart + c, r, " ", false);
