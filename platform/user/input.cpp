@@ -554,14 +554,13 @@ BOOL ReleaseCapture()
     {
         std::lock_guard<std::mutex> g(s.lock);
         old = s.capture;
-        if (!old) return TRUE;
-        std::shared_ptr<CThreadData> t;
-        {
-            s.lock.unlock();
-            t = OwnerOf(old);
-            s.lock.lock();
-        }
-        if (t && t.get() != &CurrentThreadData()) return TRUE;
+    }
+    if (!old) return TRUE;
+    // Only the thread that holds the capture releases it.
+    std::shared_ptr<CThreadData> owner = OwnerOf(old);
+    if (owner && owner.get() != &CurrentThreadData()) return TRUE;
+    {
+        std::lock_guard<std::mutex> g(s.lock);
         if (s.capture != old) return TRUE;
         s.capture = nullptr;
     }

@@ -647,3 +647,23 @@ TEST_F(WmGeometry, UpdateRegionsKeepSeparateRectanglesApart)
     EXPECT_EQ(c, RGB(255, 255, 255));   // between them: not painted
     DestroyWindow(w);
 }
+
+TEST_F(WmClipboard, AMetafileGivenToTheClipboardIsDeletedWhenEmptied)
+{
+    RECT bounds{0, 0, 100, 100};
+    HDC dc = CreateEnhMetaFile(nullptr, nullptr, &bounds, "Tarn graphic");
+    ASSERT_TRUE(dc);
+    Rectangle(dc, 10, 10, 50, 50);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    ASSERT_TRUE(emf);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_ENHMETAFILE, emf);
+    CloseClipboard();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(GetClipboardData(CF_ENHMETAFILE), (HANDLE)emf);
+    EmptyClipboard();
+    CloseClipboard();
+    // The store deleted it: the handle is stale now.
+    EXPECT_FALSE(DeleteEnhMetaFile(emf));
+}
