@@ -29,6 +29,7 @@ CFrameWnd::~CFrameWnd()
 
 BOOL CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateContext* context)
 {
+    CWndProtector protect(this);   // ends (if destroyed) when LoadFrame returns
     std::string full;
     AfxLoadString(idResource, full);
     m_strTitle = full.substr(0, full.find('\n'));
@@ -40,20 +41,27 @@ BOOL CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateCon
         return FALSE;
     }
     if (menu) {
+        if (!m_hWnd) {
+            DestroyMenu(menu);
+            return FALSE;
+        }
         ::SetMenu(m_hWnd, menu);
         m_hMenuDefault = menu;
     }
-    return TRUE;
+    return m_hWnd != nullptr;
 }
 
 BOOL CFrameWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent,
                        const char*, DWORD exStyle, CCreateContext* context)
 {
+    CWndProtector protect(this);
     if (windowName && m_strTitle.empty()) m_strTitle = windowName;
-    int x = rect.left, y = rect.top, cx = rect.right - rect.left, cy = rect.bottom - rect.top;
-    if (rect.left == CW_USEDEFAULT) {
-        x = y = CW_USEDEFAULT;
-        cx = cy = CW_USEDEFAULT;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, cx = CW_USEDEFAULT, cy = CW_USEDEFAULT;
+    if (rect.left != CW_USEDEFAULT) {
+        x = rect.left;
+        y = rect.top;
+        cx = rect.right - rect.left;
+        cy = rect.bottom - rect.top;
     }
     m_pCreateContext = context;
     BOOL ok = CreateEx(exStyle, className, windowName, style, x, y, cx, cy, parent ? parent->m_hWnd : nullptr, nullptr, context);
@@ -162,10 +170,11 @@ void CFrameWnd::RecalcLayout(BOOL)
 void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
     if (!m_hWnd) return;
+    CWndProtector protect(this);
     CDocument* doc = GetActiveDocument();
     std::string title = m_strTitle;
     if (addToTitle && doc && !doc->GetTitle().empty()) title = doc->GetTitle() + (m_strTitle.empty() ? "" : " - " + m_strTitle);
-    if (GetWindowText() != title) SetWindowText(title);
+    if (GetWindowText() != title && m_hWnd) SetWindowText(title);
 }
 
 BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)

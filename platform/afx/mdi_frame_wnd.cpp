@@ -92,10 +92,11 @@ CDocument* CMDIFrameWnd::GetActiveDocument() { return m_pActiveChild ? m_pActive
 void CMDIFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
     if (!m_hWnd) return;
+    CWndProtector protect(this);
     CDocument* doc = GetActiveDocument();
     std::string title = m_strTitle;
     if (addToTitle && doc && !doc->GetTitle().empty()) title += " - " + doc->GetTitle();
-    if (GetWindowText() != title) SetWindowText(title);
+    if (GetWindowText() != title && m_hWnd) SetWindowText(title);
 }
 
 BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
@@ -119,6 +120,7 @@ BOOL CMDIChildWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreate
     CMDIFrameWnd* mdi = DynamicDowncast<CMDIFrameWnd>(main);
     if (!mdi || !mdi->m_hWnd || !IsWindow(mdi->m_hWndMDIClient)) return FALSE;
     m_hWndMDIFrame = mdi->m_hWnd;
+    CWndProtector protect(this);
     std::string full;
     AfxLoadString(idResource, full);
     m_strTitle = full.substr(0, full.find('\n'));
@@ -149,9 +151,11 @@ void CMDIChildWnd::ActivateFrame(int cmdShow)
 void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
     if (!m_hWnd) return;
+    CWndProtector protect(this);
     CDocument* doc = GetActiveDocument();
     std::string title = addToTitle && doc ? doc->GetTitle() : m_strTitle;
-    if (GetWindowText() != title) SetWindowText(title);
+    if (GetWindowText() != title && m_hWnd) SetWindowText(title);
+    if (!m_hWnd) return;
     CMDIFrameWnd* f = GetMDIFrame();
     if (f && f->MDIGetActive() == this) f->OnUpdateFrameTitle(TRUE);
 }
