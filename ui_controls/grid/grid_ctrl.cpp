@@ -85,7 +85,14 @@ BOOL CDataGridCtrl::SubclassWindow(HWND hwnd)
 {
     if (!CWnd::SubclassWindow(hwnd)) return FALSE;
     PreSubclassWindow();
+    UpdateScrollBars();
     return TRUE;
+}
+
+BOOL CDataGridCtrl::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    HWND item = parent ? ::GetDlgItem(parent->m_hWnd, (int)id) : nullptr;
+    return item && SubclassWindow(item);
 }
 
 void CDataGridCtrl::PreSubclassWindow() { SetupWindow(); }

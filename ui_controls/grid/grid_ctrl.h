@@ -27,6 +27,7 @@ public:
     static BOOL RegisterGridClass();
     BOOL Create(const RECT& rect, CWnd* parent, UINT id, DWORD style = WS_CHILD | WS_BORDER | WS_TABSTOP | WS_VISIBLE);
     BOOL SubclassWindow(HWND hwnd);
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
     virtual void PreSubclassWindow();
     BOOL SetupWindow();
 

@@ -259,8 +259,11 @@ void CDataGridCtrl::UpdateScrollBars()
     RECT rc;
     GetClientRect(&rc);
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
-    if (m_scrollBarsShown & 2) rc.right += GetSystemMetrics(SM_CXVSCROLL) + GetSystemMetrics(SM_CXBORDER);
-    if (m_scrollBarsShown & 1) rc.bottom += GetSystemMetrics(SM_CYHSCROLL) + GetSystemMetrics(SM_CYBORDER);
+    // The client area as if no bar were shown: what the bars really take.
+    DWORD style = GetStyle();
+    m_scrollBarsShown = ((style & WS_HSCROLL) ? 1 : 0) | ((style & WS_VSCROLL) ? 2 : 0);
+    if (style & WS_VSCROLL) rc.right += GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL) rc.bottom += GetSystemMetrics(SM_CYHSCROLL);
     int fw = GetFixedColumnWidth(), fh = GetFixedRowHeight();
     if (rc.right - fw <= 0 || rc.bottom - fh <= 0) {
         ShowScrollBar(m_hWnd, SB_BOTH, FALSE);
@@ -287,7 +290,8 @@ void CDataGridCtrl::UpdateScrollBars()
     }
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, m_maxScrollX, m_maxScrollX ? (UINT)VW : 0u, 0, 0};
     SetScrollInfo(m_hWnd, SB_HORZ, &si, TRUE);
-    si = SCROLLINFO{sizeof si, SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, 0, m_maxScrollY, m_maxScrollY ? (UINT)VH : 0u, 0, 0};
+    // No SIF_DISABLENOSCROLL: a disabled bar would take width the layout gave to the cells.
+    si = SCROLLINFO{sizeof si, SIF_RANGE | SIF_PAGE, 0, m_maxScrollY, m_maxScrollY ? (UINT)VH : 0u, 0, 0};
     SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
     m_topLeftCache = CDataGridCellPos();
 }
