@@ -264,4 +264,28 @@ TEST_F(GridPrint, PrintCellResolvesDefaultTextColour)
     DeleteDC(rec);
 }
 
+TEST_F(GridPrint, TwoColourDevicesPrintTextInGrey)
+{
+    CDataGridCtrl grid(2, 2);
+    CDataGridCellBase* cell = grid.GetCell(1, 1);
+    cell->SetText("WWWW");
+    grid.GetDefaultCell(FALSE, FALSE)->SetForeColor(RGB(255, 255, 255));
+    HDC mem = CreateCompatibleDC(nullptr);
+    HBITMAP mono = CreateBitmap(60, 20, 1, 1, nullptr);
+    HGDIOBJ old = SelectObject(mem, mono);
+    ASSERT_EQ(GetDeviceCaps(mem, NUMCOLORS), 2);
+    PatBlt(mem, 0, 0, 60, 20, WHITENESS);
+    CDC cdc(mem);
+    // White text turns into its grey (76, 150, 28), which shows on white paper.
+    EXPECT_TRUE(cell->PrintCell(&cdc, 1, 1, RECT{0, 0, 59, 19}));
+    int dark = 0;
+    for (int y = 0; y < 20; y++)
+        for (int x = 0; x < 60; x++) dark += GetPixel(mem, x, y) == RGB(0, 0, 0) ? 1 : 0;
+    EXPECT_GT(dark, 0);
+    cdc.Detach();
+    SelectObject(mem, old);
+    DeleteObject(mono);
+    DeleteDC(mem);
+}
+
 }  // namespace
