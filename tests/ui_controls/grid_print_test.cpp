@@ -132,34 +132,44 @@ std::string RunCommand(const std::string& cmd)
     return out;
 }
 
+// A view that prints its grid through the framework's print pipeline.
+class GridPrintView : public CView {
+public:
+    CDataGridCtrl* grid = nullptr;
+    void OnDraw(CDC*) override {}
+    void OnBeginPrinting(CDC* dc, CPrintInfo* info) override { grid->BeginPrinting(dc, info); }
+    void OnPrint(CDC* dc, CPrintInfo* info) override { grid->PrintPage(dc, info); }
+    void OnEndPrinting(CDC* dc, CPrintInfo* info) override { grid->EndPrinting(dc, info); }
+};
+
 TEST_F(GridPrint, PdfPagesCarryEachRowOnce)
 {
     GridHost host(400, 300, "Grid print test");
+    GridPrintView view;
+    ASSERT_TRUE(view.Create(nullptr, "", WS_CHILD | WS_VISIBLE, RECT{0, 0, 380, 260}, &host, 1));
     PrintGrid grid;
     FillPrintGrid(grid, 120, 4);
-    MakeGrid(grid, host);
+    ASSERT_TRUE(grid.Create(RECT{0, 0, 300, 200}, &view, 100, WS_CHILD | WS_VISIBLE));
+    view.grid = &grid;
     std::string pdf = (ArtifactDir() / "grid-print.pdf").string();
-    PRINTSETUP setup{0, 0, DMORIENT_PORTRAIT, pdf.c_str(), nullptr};
-    HDC dc = CreatePrinterDC(&setup);
-    ASSERT_TRUE(dc);
-    CDC cdc(dc);
-    cdc.m_bPrinting = TRUE;
+    std::filesystem::remove(pdf);
+    CommonDialogAnswer answer;
+    answer.text = AFX_PRINTER_PDF;
+    answer.paths = {pdf};
+    PushCommonDialogAnswer(answer);
+    view.OnFilePrint();
+    TakeCommonDialogLog();
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    // The same page count as the grid computes.
+    HDC rec = CreateRecordingDC(TRUE);
+    CDC cdc(rec);
     CPrintInfo info;
-    DOCINFO doc{sizeof(DOCINFO), "grid", nullptr};
-    ASSERT_GT(StartDoc(dc, &doc), 0);
     grid.BeginPrinting(&cdc, &info);
+    grid.EndPrinting(&cdc, &info);
+    cdc.Detach();
+    DeleteDC(rec);
     int pages = (int)info.GetMaxPage();
     ASSERT_GE(pages, 2);
-    for (int p = 1; p <= pages; p++) {
-        info.m_nCurPage = (UINT)p;
-        StartPage(dc);
-        grid.PrintPage(&cdc, &info);
-        EndPage(dc);
-    }
-    grid.EndPrinting(&cdc, &info);
-    EndDoc(dc);
-    cdc.Detach();
-    DeleteDC(dc);
 
     std::string infoText = RunCommand("pdfinfo '" + pdf + "'");
     std::smatch m;
