@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace gridtest;
+
 using GridModel = GridTest;
 
 TEST_F(GridModel, CountsFixedCountsAndCellFlags)

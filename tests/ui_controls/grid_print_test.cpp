@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace gridtest;
+
 using GridPrint = GridTest;
 
 class PrintGrid : public CDataGridCtrl {

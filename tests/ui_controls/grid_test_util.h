@@ -17,6 +17,9 @@
 #include "platform/user/user.h"
 #include "ui_controls/grid/grid_ctrl.h"
 
+// Everything here lives in its own namespace: other control tests share the test program.
+namespace gridtest {
+
 // A top-level window that owns a grid; WM_NOTIFY goes to `onNotify`.
 class GridHost : public CWnd {
 public:
@@ -107,3 +110,5 @@ inline void MakeGrid(CDataGridCtrl& grid, GridHost& host, RECT r = RECT{0, 0, 30
     host.ShowWindow(SW_SHOWNOACTIVATE);
     PumpUntilIdle();
 }
+
+}  // namespace gridtest
