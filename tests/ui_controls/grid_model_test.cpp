@@ -300,6 +300,21 @@ TEST_F(GridModel, DialogCodeFollowsCtrlAndColoursFollowTheSystem)
     EXPECT_EQ(grid.m_emptyAreaColor, RGB(1, 1, 1));
     COLORREF back[] = {oldText, oldWindow, oldShadow};
     SetSysColors(3, idx, back);
+
+    // WM_SETFONT gives the font to all four default cells; WM_GETFONT reads it back.
+    HFONT font = CreateFont(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Serif");
+    grid.SendMessage(WM_SETFONT, (WPARAM)font, TRUE);
+    for (BOOL fr : {FALSE, TRUE})
+        for (BOOL fc : {FALSE, TRUE}) {
+            EXPECT_EQ(grid.GetDefaultCell(fr, fc)->GetFont()->lfHeight, -20);
+            EXPECT_STREQ(grid.GetDefaultCell(fr, fc)->GetFont()->lfFaceName, "DejaVu Serif");
+        }
+    HFONT got = (HFONT)grid.SendMessage(WM_GETFONT);
+    LOGFONT lf{};
+    ASSERT_EQ(GetObject(got, sizeof lf, &lf), (int)sizeof lf);
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+    EXPECT_STREQ(grid.GetCell(1, 1)->GetFont()->lfFaceName, "DejaVu Serif");
+    DeleteObject(font);
 }
 
 }  // namespace
