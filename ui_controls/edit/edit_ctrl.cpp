@@ -1368,6 +1368,7 @@ void KyrEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
     }
     switch (vk) {
     case VK_BACK:
+        if (ctrl) break;   // Ctrl+Backspace neither deletes nor types
         if (HasSelection()) {
             SetLastAction(KYR_ACT_BACKSPACE);
             DeleteSelection(true, false, true);
