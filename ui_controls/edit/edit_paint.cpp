@@ -327,8 +327,13 @@ void KyrEditCtrl::DrawText(CDC& dc)
                 flush();
                 column += cols;
             } else {
-                run.append(text, (size_t)i, (size_t)n);
-                runW += CharWidth(dc, text, i);
+                const int w = CharWidth(dc, text, i);
+                if (run.empty() && runW == 0 && runX + w <= painted.left) {
+                    runX += w;   // wholly left of the view: nothing to draw
+                } else {
+                    run.append(text, (size_t)i, (size_t)n);
+                    runW += w;
+                }
                 ++column;
             }
             i += n;
