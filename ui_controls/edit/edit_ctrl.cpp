@@ -555,6 +555,12 @@ int KyrEditCtrl::OffsetFromPoint(POINT& point, bool snap, bool force)
 
 bool KyrEditCtrl::SetCaretOffset(int offset, bool scrollIntoView, bool redraw)
 {
+    // Never inside a character (edits by byte offset can join or split sequences).
+    for (int back = 1; back <= 3 && offset - back >= 0 && offset < Length(); ++back)
+        if (EditCharLength(text, offset - back) > back) {
+            offset -= back;
+            break;
+        }
     POINT p;
     if (!PointFromOffset(offset, &p)) return false;
     caretOffset = offset;
