@@ -59,6 +59,7 @@ const CDialogTemplate* CDialog::FindTemplate() const
 BOOL CDialog::CreateFromTemplate(const CDialogTemplate* tmpl, HWND parent, DWORD forceStyle, DWORD removeStyle)
 {
     if (!tmpl) return FALSE;
+    CWndProtector protect(this);
     RECT r{tmpl->x, tmpl->y, tmpl->x + tmpl->cx, tmpl->y + tmpl->cy};
     AfxMapDialogRect(&r);
     DWORD style = ((tmpl->style & ~removeStyle) | forceStyle) & ~WS_VISIBLE;

@@ -15,28 +15,37 @@ LRESULT AfxCallWndProc(CWnd* wnd, HWND hwnd, UINT message, WPARAM wParam, LPARAM
     const MSG* prevMessage = t_currentMessage;
     t_currentMessage = &current;
     CModuleStateScope scope(wnd->m_pModuleState);
-    ++wnd->m_nDispatchDepth;
     LRESULT r = 0;
-    try {
-        r = wnd->WindowProc(message, wParam, lParam);
-    } catch (...) {
-        AfxReportCurrentException();
-        r = message == WM_CREATE ? -1 : 0;
-    }
-    if (message == WM_NCDESTROY) {
-        // The window is gone: the object lets go of it and ends once no
-        // dispatch of it is running.
-        wnd->Detach();
-        wnd->m_bPostNcDestroyDue = true;
-    }
-    t_currentMessage = prevMessage;
-    if (--wnd->m_nDispatchDepth == 0 && wnd->m_bPostNcDestroyDue) {
-        wnd->m_bPostNcDestroyDue = false;
+    {
+        CWndProtector protect(wnd);
         try {
-            wnd->PostNcDestroy();   // may delete wnd: not touched again
+            r = wnd->WindowProc(message, wParam, lParam);
         } catch (...) {
             AfxReportCurrentException();
+            r = message == WM_CREATE ? -1 : 0;
         }
-    }
+        if (message == WM_NCDESTROY) {
+            // The window is gone: the object lets go of it and ends once no
+            // dispatch or protector of it is running.
+            wnd->Detach();
+            wnd->m_bPostNcDestroyDue = true;
+        }
+    }   // may end the object: not touched again
+    t_currentMessage = prevMessage;
     return r;
+}
+
+CWndProtector::CWndProtector(CWnd* wnd) : m_wnd(wnd) { ++wnd->m_nDispatchDepth; }
+
+CWndProtector::~CWndProtector()
+{
+    CWnd* wnd = m_wnd;
+    if (--wnd->m_nDispatchDepth != 0 || !wnd->m_bPostNcDestroyDue) return;
+    wnd->m_bPostNcDestroyDue = false;
+    if (wnd->m_pEndedFlag) *wnd->m_pEndedFlag = true;
+    try {
+        wnd->PostNcDestroy();   // may delete wnd
+    } catch (...) {
+        AfxReportCurrentException();
+    }
 }

@@ -77,10 +77,17 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* doc, CFrameWnd* other)
         delete o;
         return nullptr;
     }
-    if (!frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW, nullptr, &ctx)) {
-        // A frame that failed to create has already deleted itself after
-        // WM_NCDESTROY; one that never got a window is ours to delete.
-        if (!frame->m_bCreatedWindow) delete frame;
+    bool ended = false;
+    frame->m_pEndedFlag = &ended;
+    BOOL ok = frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW, nullptr, &ctx);
+    if (ended) return nullptr;   // it had a window, lost it, and deleted itself
+    frame->m_pEndedFlag = nullptr;
+    if (!ok) {
+        if (frame->m_hWnd) {
+            frame->DestroyWindow();   // deletes itself
+        } else {
+            delete frame;
+        }
         return nullptr;
     }
     return frame;
@@ -135,6 +142,11 @@ void CDocTemplate::CloseAllDocuments(BOOL)
 
 void CSingleDocTemplate::SetDefaultTitle(CDocument* doc) { doc->SetTitle(AfxLoadString(AFX_IDS_UNTITLED).c_str()); }
 
+namespace {
+// Whether the frame behind a handle is still this object.
+bool FrameAlive(HWND h, CFrameWnd* frame) { return h && CWnd::FromHandlePermanent(h) == frame; }
+}  // namespace
+
 CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path, BOOL makeVisible)
 {
     CDocument* doc = m_docs.empty() ? nullptr : m_docs.front();
@@ -148,33 +160,43 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path, BOOL makeVisib
         doc = CreateNewDocument();
         if (!doc) return nullptr;
         created = true;
+        doc->m_bAutoDelete = FALSE;   // kept while the frame is made
         frame = CreateNewFrame(doc, nullptr);
         if (!frame) {
             RemoveDocument(doc);
             delete doc;
             return nullptr;
         }
+        doc->m_bAutoDelete = TRUE;
     }
+    HWND fh = frame ? frame->m_hWnd : nullptr;
+    BOOL autoDelete = doc->m_bAutoDelete;
+    doc->m_bAutoDelete = FALSE;   // the frame may go during the load: keep the document until the end
+    bool ok;
     if (!path) {
         SetDefaultTitle(doc);
-        if (!doc->OnNewDocument()) {
-            if (created) frame->DestroyWindow();
-            return nullptr;
-        }
-    } else if (!doc->OnOpenDocument(path)) {
-        // The failed open leaves an untitled, empty document behind.
-        doc->SetPathName("", FALSE);
-        SetDefaultTitle(doc);
-        doc->OnNewDocument();
-        if (created) InitialUpdateFrame(frame, doc, makeVisible);
-        return nullptr;
+        ok = doc->OnNewDocument();
     } else {
-        doc->SetPathName(path);
+        ok = doc->OnOpenDocument(path);
+        if (ok) {
+            doc->SetPathName(path);
+        } else {
+            // The failed open leaves an untitled, empty document behind.
+            doc->SetPathName("", FALSE);
+            SetDefaultTitle(doc);
+            doc->OnNewDocument();
+        }
     }
-    if (CWinThread* t = AfxGetThread())
-        if (created && !t->m_pMainWnd) t->m_pMainWnd = frame;
-    InitialUpdateFrame(frame, doc, makeVisible);
-    return doc;
+    if (created && FrameAlive(fh, frame))
+        if (CWinThread* t = AfxGetThread())
+            if (!t->m_pMainWnd) t->m_pMainWnd = frame;
+    if (FrameAlive(fh, frame) && (ok || created)) InitialUpdateFrame(frame, doc, makeVisible);
+    doc->m_bAutoDelete = autoDelete;
+    if (doc->Views().empty() && doc->m_bAutoDelete) {
+        doc->OnCloseDocument();   // its frame went away meanwhile
+        return nullptr;
+    }
+    return ok ? doc : nullptr;
 }
 
 void CMultiDocTemplate::SetDefaultTitle(CDocument* doc)
@@ -189,27 +211,28 @@ CDocument* CMultiDocTemplate::OpenDocumentFile(const char* path, BOOL makeVisibl
     CDocument* doc = CreateNewDocument();
     if (!doc) return nullptr;
     BOOL autoDelete = doc->m_bAutoDelete;
-    doc->m_bAutoDelete = FALSE;   // a frame that fails must not delete it
+    doc->m_bAutoDelete = FALSE;   // kept until the end, whatever happens to its frame
     CFrameWnd* frame = CreateNewFrame(doc, nullptr);
+    HWND fh = frame ? frame->m_hWnd : nullptr;
+    bool ok = frame != nullptr;
+    if (ok) {
+        if (!path) {
+            SetDefaultTitle(doc);
+            ok = doc->OnNewDocument();
+        } else {
+            ok = doc->OnOpenDocument(path);
+            if (ok) doc->SetPathName(path);
+        }
+    }
+    if (ok && FrameAlive(fh, frame)) InitialUpdateFrame(frame, doc, makeVisible);
+    ok = ok && FrameAlive(fh, frame);
+    if (!ok && FrameAlive(fh, frame)) frame->DestroyWindow();
     doc->m_bAutoDelete = autoDelete;
-    if (!frame) {
+    if (!ok || doc->Views().empty()) {
+        // Its frame failed or went away: the document goes too.
         RemoveDocument(doc);
         delete doc;
         return nullptr;
     }
-    if (!path) {
-        SetDefaultTitle(doc);
-        if (!doc->OnNewDocument()) {
-            frame->DestroyWindow();
-            return nullptr;
-        }
-    } else {
-        if (!doc->OnOpenDocument(path)) {
-            frame->DestroyWindow();   // closes the document with its last view
-            return nullptr;
-        }
-        doc->SetPathName(path);
-    }
-    InitialUpdateFrame(frame, doc, makeVisible);
     return doc;
 }

@@ -100,8 +100,12 @@ void CDocument::UpdateAllViews(CView* sender, LPARAM hint, CObject* hintObject)
 
 void CDocument::UpdateFrameCounts()
 {
+    // Titles are sent to windows: take the frames first, check each by handle.
+    std::vector<HWND> frames;
     for (CView* v : m_views)
-        if (CFrameWnd* f = v->GetParentFrame()) f->OnUpdateFrameTitle(TRUE);
+        if (CFrameWnd* f = v->GetParentFrame()) frames.push_back(f->m_hWnd);
+    for (HWND h : frames)
+        if (CFrameWnd* f = DynamicDowncast<CFrameWnd>(CWnd::FromHandlePermanent(h))) f->OnUpdateFrameTitle(TRUE);
 }
 
 BOOL CDocument::OnNewDocument()

@@ -29,6 +29,7 @@ CFrameWnd::~CFrameWnd()
 
 BOOL CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateContext* context)
 {
+    CWndProtector protect(this);   // ends (if destroyed) when LoadFrame returns
     std::string full;
     AfxLoadString(idResource, full);
     m_strTitle = full.substr(0, full.find('\n'));
@@ -40,20 +41,27 @@ BOOL CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateCon
         return FALSE;
     }
     if (menu) {
+        if (!m_hWnd) {
+            DestroyMenu(menu);
+            return FALSE;
+        }
         ::SetMenu(m_hWnd, menu);
         m_hMenuDefault = menu;
     }
-    return TRUE;
+    return m_hWnd != nullptr;
 }
 
 BOOL CFrameWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent,
                        const char*, DWORD exStyle, CCreateContext* context)
 {
+    CWndProtector protect(this);
     if (windowName && m_strTitle.empty()) m_strTitle = windowName;
-    int x = rect.left, y = rect.top, cx = rect.right - rect.left, cy = rect.bottom - rect.top;
-    if (rect.left == CW_USEDEFAULT) {
-        x = y = CW_USEDEFAULT;
-        cx = cy = CW_USEDEFAULT;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, cx = CW_USEDEFAULT, cy = CW_USEDEFAULT;
+    if (rect.left != CW_USEDEFAULT) {
+        x = rect.left;
+        y = rect.top;
+        cx = rect.right - rect.left;
+        cy = rect.bottom - rect.top;
     }
     m_pCreateContext = context;
     BOOL ok = CreateEx(exStyle, className, windowName, style, x, y, cx, cy, parent ? parent->m_hWnd : nullptr, nullptr, context);
@@ -82,9 +90,16 @@ CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id)
     CWnd* view = DynamicDowncast<CWnd>(context->m_pNewViewClass->CreateObject());
     if (!view) return nullptr;
     RECT r{0, 0, 0, 0};
-    if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, r, this, id, context)) {
-        // A view that got a window deleted itself in PostNcDestroy.
-        if (!view->m_hWnd && !view->IsKindOf(RUNTIME_CLASS(CView))) delete view;
+    bool ended = false;
+    view->m_pEndedFlag = &ended;
+    BOOL ok = view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, r, this, id, context);
+    if (ended) return nullptr;   // it had a window, lost it, and ended itself
+    view->m_pEndedFlag = nullptr;
+    if (!ok) {
+        if (view->m_hWnd)
+            view->DestroyWindow();
+        else
+            delete view;
         return nullptr;
     }
     return view;
@@ -92,23 +107,31 @@ CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id)
 
 void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible)
 {
+    // Any step may end the window: the object stays until the scope ends.
+    CWndProtector protect(this);
+    auto alive = [&] { return m_hWnd != nullptr; };
     if (!GetActiveView()) {
         CWnd* pane = GetDlgItem((int)AFX_IDW_PANE_FIRST);
         if (pane && pane->IsKindOf(RUNTIME_CLASS(CView))) SetActiveView(static_cast<CView*>(pane), FALSE);
     }
+    if (!alive()) return;
     SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
+    if (!alive()) return;
     if (makeVisible) ActivateFrame();
+    if (!alive()) return;
     if (doc) doc->UpdateFrameCounts();
+    if (!alive()) return;
     OnUpdateFrameTitle(TRUE);
 }
 
 void CFrameWnd::ActivateFrame(int cmdShow)
 {
+    CWndProtector protect(this);
     if (cmdShow == -1) cmdShow = IsWindowVisible() ? SW_SHOW : SW_SHOWNORMAL;
     ShowWindow(cmdShow);
-    if (!(GetStyle() & WS_CHILD)) {
+    if (m_hWnd && !(GetStyle() & WS_CHILD)) {
         BringWindowToTop(m_hWnd);
-        SetActiveWindow(m_hWnd);
+        if (m_hWnd) SetActiveWindow(m_hWnd);
     }
 }
 
@@ -118,10 +141,13 @@ void CFrameWnd::SetActiveView(CView* view, BOOL notify)
 {
     CView* old = m_pViewActive;
     if (old == view) return;
+    CWndProtector protect(this);
     m_pViewActive = view;
-    if (notify && old) old->OnActivateView(FALSE, view, old);
-    if (notify && view) view->OnActivateView(TRUE, view, old);
-    if (view && view->m_hWnd && notify) ::SetFocus(view->m_hWnd);
+    HWND viewHwnd = view ? view->m_hWnd : nullptr;
+    if (notify && old && old->m_hWnd) old->OnActivateView(FALSE, view, old);
+    if (!m_hWnd || !viewHwnd || FromHandlePermanent(viewHwnd) != view) return;
+    if (notify) view->OnActivateView(TRUE, view, old);
+    if (notify && FromHandlePermanent(viewHwnd) == view) ::SetFocus(viewHwnd);
 }
 
 CDocument* CFrameWnd::GetActiveDocument()
@@ -144,10 +170,11 @@ void CFrameWnd::RecalcLayout(BOOL)
 void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
     if (!m_hWnd) return;
+    CWndProtector protect(this);
     CDocument* doc = GetActiveDocument();
     std::string title = m_strTitle;
     if (addToTitle && doc && !doc->GetTitle().empty()) title = doc->GetTitle() + (m_strTitle.empty() ? "" : " - " + m_strTitle);
-    if (GetWindowText() != title) SetWindowText(title);
+    if (GetWindowText() != title && m_hWnd) SetWindowText(title);
 }
 
 BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)

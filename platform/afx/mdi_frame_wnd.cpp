@@ -1,5 +1,6 @@
-// CMDIFrameWnd and CMDIChildWnd.
+// CMDIFrameWnd.
 #include "platform/afx/mdi_frame_wnd.h"
+#include "platform/afx/mdi_child_wnd.h"
 
 #include <algorithm>
 
@@ -12,15 +13,8 @@
 #include "platform/afx/win_app.h"
 
 IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
-IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
-END_MESSAGE_MAP()
-
-BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
-    ON_WM_DESTROY()
-    ON_WM_CLOSE()
-    ON_MESSAGE(WM_MOUSEACTIVATE, OnMouseActivateMessage)
 END_MESSAGE_MAP()
 
 BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext*)
@@ -59,14 +53,19 @@ void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child)
         OnUpdateFrameTitle(TRUE);
         return;
     }
+    // Each step may end this frame or the children: re-checked by handle.
+    CWndProtector protect(this);
     CMDIChildWnd* old = m_pActiveChild;
     m_pActiveChild = child;
-    if (old && old->GetActiveView()) old->GetActiveView()->OnActivateView(FALSE, nullptr, old->GetActiveView());
-    if (child) {
-        BringWindowToTop(child->m_hWnd);
-        if (CView* v = child->GetActiveView()) v->OnActivateView(TRUE, v, nullptr);
+    HWND oldHwnd = old ? old->m_hWnd : nullptr, childHwnd = child ? child->m_hWnd : nullptr;
+    if (oldHwnd && FromHandlePermanent(oldHwnd) == old)
+        if (CView* v = old->GetActiveView()) v->OnActivateView(FALSE, nullptr, v);
+    if (childHwnd && m_hWnd) {
+        BringWindowToTop(childHwnd);
+        if (m_hWnd && FromHandlePermanent(childHwnd) == child)
+            if (CView* v = child->GetActiveView()) v->OnActivateView(TRUE, v, nullptr);
     }
-    OnUpdateFrameTitle(TRUE);
+    if (m_hWnd) OnUpdateFrameTitle(TRUE);
 }
 
 void CMDIFrameWnd::OnChildDestroyed(CMDIChildWnd* child)
@@ -87,10 +86,11 @@ CDocument* CMDIFrameWnd::GetActiveDocument() { return m_pActiveChild ? m_pActive
 void CMDIFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
     if (!m_hWnd) return;
+    CWndProtector protect(this);
     CDocument* doc = GetActiveDocument();
     std::string title = m_strTitle;
     if (addToTitle && doc && !doc->GetTitle().empty()) title += " - " + doc->GetTitle();
-    if (GetWindowText() != title) SetWindowText(title);
+    if (GetWindowText() != title && m_hWnd) SetWindowText(title);
 }
 
 BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
@@ -102,68 +102,3 @@ BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINF
 }
 
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* msg) { return CFrameWnd::PreTranslateMessage(msg); }
-
-BOOL CMDIChildWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateContext* context)
-{
-    CWnd* main = parent ? parent : AfxGetMainWnd();
-    m_pMDIFrame = DynamicDowncast<CMDIFrameWnd>(main);
-    if (!m_pMDIFrame || !m_pMDIFrame->m_hWndMDIClient) return FALSE;
-    std::string full;
-    AfxLoadString(idResource, full);
-    m_strTitle = full.substr(0, full.find('\n'));
-    m_nIDHelp = idResource;
-    RECT client;
-    ::GetClientRect(m_pMDIFrame->m_hWndMDIClient, &client);
-    int n = (int)m_pMDIFrame->Children().size();
-    int w = std::max<int>(client.right * 3 / 4, 200), h = std::max<int>(client.bottom * 3 / 4, 150);
-    m_pCreateContext = context;
-    style = (style & ~(WS_POPUP | WS_VISIBLE)) | WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-    BOOL ok = CreateEx(0, nullptr, m_strTitle.c_str(), style, 24 * (n % 8), 24 * (n % 8), w, h, m_pMDIFrame->m_hWndMDIClient,
-                       (HMENU)(uintptr_t)(0xFF00u + (UINT)n), context);
-    m_pCreateContext = nullptr;
-    if (m_hWnd || ok) m_bCreatedWindow = true;
-    if (!ok) return FALSE;
-    m_pMDIFrame->AddChild(this);
-    return TRUE;
-}
-
-void CMDIChildWnd::ActivateFrame(int cmdShow)
-{
-    ShowWindow(cmdShow == -1 ? SW_SHOW : cmdShow);
-    if (m_pMDIFrame) m_pMDIFrame->MDIActivate(this);
-}
-
-void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
-{
-    if (!m_hWnd) return;
-    CDocument* doc = GetActiveDocument();
-    std::string title = addToTitle && doc ? doc->GetTitle() : m_strTitle;
-    if (GetWindowText() != title) SetWindowText(title);
-    if (m_pMDIFrame && m_pMDIFrame->MDIGetActive() == this) m_pMDIFrame->OnUpdateFrameTitle(TRUE);
-}
-
-void CMDIChildWnd::OnClose()
-{
-    if (AfxEndLoopBeforeClose(m_hWnd)) return;
-    CDocument* doc = GetActiveDocument();
-    if (doc && !doc->CanCloseFrame(this)) return;
-    if (doc && doc->Views().size() == 1 && doc->Views().front()->GetParentFrame() == this) {
-        doc->OnCloseDocument();   // destroys this frame with the document's last view
-        return;
-    }
-    DestroyWindow();
-}
-
-void CMDIChildWnd::OnDestroy()
-{
-    m_pViewActive = nullptr;
-    if (m_pMDIFrame) m_pMDIFrame->OnChildDestroyed(this);
-    Default();
-}
-
-LRESULT CMDIChildWnd::OnMouseActivateMessage(WPARAM, LPARAM)
-{
-    LRESULT r = Default();
-    if (m_pMDIFrame) m_pMDIFrame->MDIActivate(this);
-    return r;
-}

@@ -1,7 +1,7 @@
 #pragma once
-// MDI frames: a main frame whose client area is the MDI client window, with
-// child frames inside it, one document view each. Commands route active
-// child (its view, its document), then the main frame. The main title is
+// The MDI main frame: its client area is the MDI client window, with child
+// frames (mdi_child_wnd.h) inside it, one document view each. Commands route
+// active child (its view, its document), then the main frame. The title is
 // "<app title> - <active doc title>".
 #include <vector>
 
@@ -34,24 +34,4 @@ protected:
     DECLARE_MESSAGE_MAP()
     CMDIChildWnd* m_pActiveChild = nullptr;
     std::vector<CMDIChildWnd*> m_children;
-};
-
-class CMDIChildWnd : public CFrameWnd {
-    DECLARE_DYNCREATE(CMDIChildWnd)
-public:
-    // Created inside the application's MDI main frame.
-    BOOL LoadFrame(UINT idResource, DWORD style = WS_OVERLAPPEDWINDOW, CWnd* parent = nullptr,
-                   CCreateContext* context = nullptr) override;
-    CMDIFrameWnd* GetMDIFrame() const { return m_pMDIFrame; }
-    void ActivateFrame(int cmdShow = -1) override;
-    void OnUpdateFrameTitle(BOOL addToTitle) override;
-    void MDIDestroy() { DestroyWindow(); }
-
-    void OnDestroy();
-    void OnClose();
-    LRESULT OnMouseActivateMessage(WPARAM, LPARAM);
-
-protected:
-    DECLARE_MESSAGE_MAP()
-    CMDIFrameWnd* m_pMDIFrame = nullptr;
 };

@@ -6,39 +6,11 @@
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/resources.h"
 
-IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
 IMPLEMENT_DYNAMIC(CPropertySheet, CDialog)
 
 BEGIN_MESSAGE_MAP(CPropertySheet, CDialog)
     ON_COMMAND(ID_APPLY_NOW, OnApplyNow)
 END_MESSAGE_MAP()
-
-CPropertyPage::CPropertyPage(UINT idTemplate, const char* caption) : CDialog(idTemplate, nullptr)
-{
-    if (caption) m_strCaption = caption;
-}
-
-CPropertyPage::CPropertyPage(const CDialogTemplate* tmpl, const char* caption) : CDialog(tmpl, nullptr)
-{
-    if (caption) m_strCaption = caption;
-}
-
-BOOL CPropertyPage::OnApply()
-{
-    m_bModified = FALSE;
-    return TRUE;
-}
-
-void CPropertyPage::SetModified(BOOL changed)
-{
-    m_bModified = changed;
-    if (m_pSheet && m_pSheet->m_hWnd)
-        if (HWND apply = ::GetDlgItem(m_pSheet->m_hWnd, (int)ID_APPLY_NOW)) {
-            bool any = false;
-            for (int i = 0; i < m_pSheet->GetPageCount(); ++i) any |= m_pSheet->GetPage(i)->IsModified() != FALSE;
-            ::EnableWindow(apply, any);
-        }
-}
 
 CPropertySheet::CPropertySheet(const char* caption, CWnd* parent, UINT selectPage)
     : m_strCaption(caption ? caption : ""), m_nSelectPage(selectPage)

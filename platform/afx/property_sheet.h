@@ -5,38 +5,11 @@
 // refuses becomes the shown page and the sheet stays open.
 #include <vector>
 
-#include "platform/afx/dialog.h"
-
-class CPropertySheet;
+#include "platform/afx/property_page.h"
 
 #define PSBTN_OK 3
 #define PSBTN_APPLYNOW 4
 #define PSBTN_CANCEL 5
-
-class CPropertyPage : public CDialog {
-    DECLARE_DYNAMIC(CPropertyPage)
-public:
-    explicit CPropertyPage(UINT idTemplate, const char* caption = nullptr);
-    CPropertyPage(const CDialogTemplate* tmpl, const char* caption = nullptr);
-
-    virtual BOOL OnSetActive() { return TRUE; }
-    // Leaving the page: its values are checked (DDV).
-    virtual BOOL OnKillActive() { return UpdateData(TRUE); }
-    // FALSE keeps the sheet open on this page.
-    virtual BOOL OnApply();
-    virtual void OnReset() {}
-    void OnOK() override {}
-    void OnCancel() override {}
-    void SetModified(BOOL changed = TRUE);
-    BOOL IsModified() const { return m_bModified; }
-
-    std::string m_strCaption;
-    CPropertySheet* m_pSheet = nullptr;
-
-protected:
-    friend class CPropertySheet;
-    BOOL m_bModified = FALSE;
-};
 
 class CPropertySheet : public CDialog {
     DECLARE_DYNAMIC(CPropertySheet)

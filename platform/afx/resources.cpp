@@ -53,6 +53,21 @@ void CResourceTable::AddDialog(UINT id, const CDialogTemplate* tmpl)
     m_dialogs[id] = tmpl;
 }
 
+void CResourceTable::AddToolbar(UINT id, AfxToolbarResource toolbar)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_toolbars[id] = std::move(toolbar);
+}
+
+bool CResourceTable::FindToolbar(UINT id, AfxToolbarResource& toolbar) const
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    auto it = m_toolbars.find(id);
+    if (it == m_toolbars.end()) return false;
+    toolbar = it->second;
+    return true;
+}
+
 bool CResourceTable::FindString(UINT id, std::string& text) const
 {
     std::lock_guard<std::mutex> g(m_lock);
@@ -106,6 +121,7 @@ std::string AfxLoadString(UINT id)
 HMENU AfxLoadMenu(UINT id) { return AfxGetModuleState()->m_resources.LoadMenu(id); }
 HACCEL AfxLoadAccelerators(UINT id) { return AfxGetModuleState()->m_resources.LoadAccelerators(id); }
 const CDialogTemplate* AfxFindDialogTemplate(UINT id) { return AfxGetModuleState()->m_resources.FindDialog(id); }
+bool AfxFindToolbar(UINT id, AfxToolbarResource& toolbar) { return AfxGetModuleState()->m_resources.FindToolbar(id, toolbar); }
 
 std::string AfxFormatString(const std::string& format, const std::vector<std::string>& args)
 {

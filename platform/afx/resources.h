@@ -36,18 +36,29 @@ struct AfxStringEntry {
 
 struct CDialogTemplate;
 
+// A toolbar: its button size and the command of each button (0 = separator);
+// the image strip is the module's bitmap of the same id (a PNG named by the
+// decimal id).
+struct AfxToolbarResource {
+    int width = 16;
+    int height = 15;
+    std::vector<UINT> buttons;
+};
+
 class CResourceTable {
 public:
     void AddStrings(const AfxStringEntry* entries, size_t count);
     void AddMenu(UINT id, const MenuTableItem* items, size_t count);
     void AddAccelerators(UINT id, const ACCEL* entries, size_t count);
     void AddDialog(UINT id, const CDialogTemplate* tmpl);
+    void AddToolbar(UINT id, AfxToolbarResource toolbar);
 
     bool FindString(UINT id, std::string& text) const;
     // A new menu / accelerator table (the caller owns it), or null.
     HMENU LoadMenu(UINT id) const;
     HACCEL LoadAccelerators(UINT id) const;
     const CDialogTemplate* FindDialog(UINT id) const;
+    bool FindToolbar(UINT id, AfxToolbarResource& toolbar) const;
 
 private:
     mutable std::mutex m_lock;
@@ -55,6 +66,7 @@ private:
     std::map<UINT, std::vector<MenuTableItem>> m_menus;
     std::map<UINT, std::vector<ACCEL>> m_accels;
     std::map<UINT, const CDialogTemplate*> m_dialogs;
+    std::map<UINT, AfxToolbarResource> m_toolbars;
 };
 
 // Lookups through the current module state, then the platform table.
@@ -63,6 +75,7 @@ bool AfxLoadString(UINT id, std::string& text);
 HMENU AfxLoadMenu(UINT id);
 HACCEL AfxLoadAccelerators(UINT id);
 const CDialogTemplate* AfxFindDialogTemplate(UINT id);
+bool AfxFindToolbar(UINT id, AfxToolbarResource& toolbar);
 
 // "%1".."%9" replaced by the arguments (AfxFormatString).
 std::string AfxFormatString(const std::string& format, const std::vector<std::string>& args);

@@ -1,6 +1,8 @@
 // CWinThread: thread entry, message loop, idle time.
 #include "platform/afx/win_thread.h"
 
+#include <vector>
+
 #include "platform/afx/exception.h"
 #include "platform/afx/win_app.h"
 #include "platform/afx/wnd.h"
@@ -78,6 +80,19 @@ int AfxRunThreadHere(CWinThread* thread)
         AfxReportCurrentException();
         code = -1;
     }
+    // A loop ended by WM_QUIT may leave windows (a frame under a dialog):
+    // they go now, on their own thread, so their objects end too.
+    std::vector<HWND> left;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM l) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+            return TRUE;
+        },
+        (LPARAM)&left);
+    for (HWND h : left)
+        if (IsWindow(h)) DestroyWindow(h);
+    CWnd::DeleteTempMap();
     AfxSetThread(prev);
     return code;
 }

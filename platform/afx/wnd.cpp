@@ -169,6 +169,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     cs.lpCreateParams = param;
     if (!PreCreateWindow(cs)) return FALSE;
     if (!cs.lpszClass) cs.lpszClass = DefaultClassName();
+    // A window destroyed during its creation ends its object only when this
+    // call returns (callers that may see that watch m_pEndedFlag).
+    CWndProtector protect(this);
     m_pModuleState = AfxGetModuleState();
     CWnd* prev = t_creating;
     t_creating = this;
@@ -394,7 +397,9 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
 
 std::string CWnd::GetWindowText() const
 {
+    CWndProtector protect(const_cast<CWnd*>(this));   // two sends
     int n = GetWindowTextLength(m_hWnd);
+    if (!m_hWnd) return {};
     std::string s((size_t)n + 1, '\0');
     n = ::GetWindowText(m_hWnd, s.data(), n + 1);
     s.resize(n > 0 ? (size_t)n : 0);

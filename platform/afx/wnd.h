@@ -108,17 +108,37 @@ public:
 
     // The module state the window was created under; its messages run with it.
     CModuleState* m_pModuleState;
+    // Set to true (when not null) just before PostNcDestroy runs: a caller
+    // that may see the object end (a failed Create) watches it instead of
+    // touching the object.
+    bool* m_pEndedFlag = nullptr;
 
 protected:
     DECLARE_MESSAGE_MAP()
 
     friend LRESULT AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT AfxCallWndProc(CWnd*, HWND, UINT, WPARAM, LPARAM);
+    friend class CWndProtector;
 
     WNDPROC m_pfnSuper = nullptr;
     HWND m_hWndOwner = nullptr;
     int m_nDispatchDepth = 0;
     bool m_bPostNcDestroyDue = false;
+};
+
+// Keeps a window's object alive for a scope, as a dispatch does: a window
+// destroyed meanwhile has m_hWnd null, and its PostNcDestroy runs when the
+// last protector (or dispatch) ends. Methods that send messages and then go
+// on use it and check m_hWnd.
+class CWndProtector {
+public:
+    explicit CWndProtector(CWnd* wnd);
+    ~CWndProtector();
+    CWndProtector(const CWndProtector&) = delete;
+    CWndProtector& operator=(const CWndProtector&) = delete;
+
+private:
+    CWnd* m_wnd;
 };
 
 // The message being dispatched on this thread (for Default()).

@@ -295,6 +295,15 @@ TEST_F(AfxCore, AWindowRunsWithItsCreatorsModuleStateAndLookupsFallBackToThePlat
     inB.SendMessage(WM_USER + 3);
     EXPECT_EQ(inA.seen, "Module A");
     EXPECT_EQ(inB.seen, "Module B");
+    {
+        AFX_MANAGE_STATE(&b);
+        b.m_resources.AddToolbar(128, AfxToolbarResource{16, 15, {1, 0, 2}});
+        AfxToolbarResource tb;
+        ASSERT_TRUE(AfxFindToolbar(128, tb));
+        EXPECT_EQ(tb.buttons, (std::vector<UINT>{1, 0, 2}));
+    }
+    AfxToolbarResource none;
+    EXPECT_FALSE(AfxFindToolbar(128, none));   // the program has no toolbar 128
     EXPECT_EQ(AfxGetModuleState(), AfxGetProgramModuleState());
     EXPECT_EQ(AfxLoadString(AFX_IDS_MEMORY_EXCEPTION), "Not enough memory.");
 }

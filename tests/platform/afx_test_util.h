@@ -30,7 +30,7 @@ protected:
         PumpUntilIdle();
         // Drop a quit a test left behind.
         MSG m;
-        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
         }
         GetQueueStatus(QS_ALLINPUT);
     }
