@@ -116,7 +116,17 @@ TEST_F(EditTest, RandomEditingStaysConsistent)
             edit->SendMessage(WM_KEYDOWN, keys[rnd(12)], 0);
             break;
         }
-        default: edit->SetSel((int)rnd((uint32_t)len + 1), (int)rnd((uint32_t)len + 1)); break;
+        case 5:
+            if (rnd(4) == 0) {
+                edit->ScrollBar(SB_VERT, 12, (int)rnd(40));
+                break;
+            }
+            if (rnd(8) == 0) {
+                edit->SetOverwriteMode(!edit->GetOverwriteMode());
+                break;
+            }
+            edit->SetSel((int)rnd((uint32_t)len + 1), (int)rnd((uint32_t)len + 1));
+            break;
         }
         const std::string& t = edit->Text();
         ASSERT_EQ(edit->LineCount(), KyrEditCtrl::CountLines(t));
@@ -125,11 +135,15 @@ TEST_F(EditTest, RandomEditingStaysConsistent)
         int i = 0;
         while (i < edit->CaretOffset()) i += EditCharLength(t, i);
         ASSERT_EQ(i, edit->CaretOffset());
-        ASSERT_EQ(edit->GetLineOffset(edit->FirstLine()), edit->GetLineStartOf(edit->GetLineOffset(edit->FirstLine())));
+        // The first-line cache agrees with a count from the start.
+        const int firstOffset = edit->GetLineOffset(edit->FirstLine());
+        ASSERT_EQ(firstOffset, edit->GetLineStartOf(firstOffset));
+        ASSERT_EQ(edit->GetLineOfOffset(firstOffset), edit->FirstLine());
         ClearRecordingLog(dc);
         CDC cdc(dc);
         edit->Paint(cdc);
         cdc.Detach();
     }
     DeleteDC(dc);
+    edit->SetOverwriteMode(false);
 }

@@ -650,7 +650,7 @@ void KyrEditCtrl::OnInsertText(int offset, const std::string& inserted)
         firstLineOffset += (int)inserted.size();
         firstLine += lines;
     }
-    if (lines) OnMarkerLinesInserted(GetLineOfOffsetCached(offset), lines);
+    if (lines) OnMarkerLinesInserted(GetLineOfOffsetCached(offset), lines, GetLineStartOf(offset) == offset);
 }
 
 void KyrEditCtrl::OnRemoveText(int start, int end)
@@ -658,7 +658,8 @@ void KyrEditCtrl::OnRemoveText(int start, int end)
     const int lines = (int)std::count(text.begin() + start, text.begin() + end, '\n');
     if (lines) {
         const int first = GetLineOfOffsetCached(start);
-        OnMarkerLinesRemoved(first + 1, first + lines);
+        const int firstGone = GetLineStartOf(start) == start ? first : first + 1;
+        OnMarkerLinesRemoved(first, lines, firstGone, first + lines - 1);
     }
     lineCount -= lines;
     if (end <= firstLineOffset) {
@@ -725,25 +726,41 @@ bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noL
     ClearSelection();
     OnInsertText(offset, t);
     text.insert((size_t)offset, t);
-    int end = offset + (int)t.size();
     // A line at either end of the insertion that reached the limit is broken.
+    std::vector<int> breaks;
     auto breakLine = [&](int lineStart) {
-        std::string copy;
-        const int lineEnd = LineEndOf(text, lineStart);
-        if (EditCountChars(text, lineStart, lineEnd) < maxLineLength) return;
-        const int before = Length();
-        const int added = BreakLongLine(text, lineStart, Options());
-        lineCount += added;
-        if (lineStart < firstLineOffset) firstLineOffset += Length() - before, firstLine += added;
-        end += added;
+        if (EditCountChars(text, lineStart, LineEndOf(text, lineStart)) < maxLineLength) return;
+        const size_t before = breaks.size();
+        BreakLongLine(text, lineStart, Options(), &breaks);
+        for (size_t k = before; k < breaks.size(); ++k) {
+            ++lineCount;
+            if (breaks[k] < firstLineOffset) ++firstLineOffset, ++firstLine;
+        }
     };
-    if (GetLineStartOf(offset) != offset) breakLine(GetLineStartOf(offset));
+    int start = offset, end = offset + (int)t.size();
+    size_t seen = 0;
+    auto follow = [&]() {
+        for (; seen < breaks.size(); ++seen) {
+            if (breaks[seen] < start)
+                ++start, ++end;
+            else if (breaks[seen] < end)
+                ++end;
+        }
+    };
+    const int beginLine = GetLineStartOf(offset);
+    if (beginLine != offset) breakLine(beginLine);
+    follow();
     breakLine(GetLineStartOf(end));
-    const std::string inserted = text.substr((size_t)offset, (size_t)(end - offset));
-    if (flags & KYR_INS_RESET_UNDO)
-        ResetUndo();
-    else
-        RecordUndo(KYR_UNDO_INSERT, offset, inserted);
+    follow();
+    if (flags & KYR_INS_RESET_UNDO) {
+        ClearUndo();
+    } else {
+        // The insertion, then each forced break as it was made: undone together.
+        RecordUndo(t, KYR_UNDO_INSERT, offset, true, !breaks.empty());
+        for (size_t k = 0; k < breaks.size(); ++k) RecordUndo("\n", KYR_UNDO_INSERT, breaks[k], true, k + 1 < breaks.size());
+    }
+    const std::string inserted = text.substr((size_t)start, (size_t)(end - start));
+    offset = start;
     UpdateScrollRanges();
     SetCaretOffset(end, true, false);
     if (flags & KYR_INS_REDRAW) RedrawAll();
@@ -759,7 +776,7 @@ bool KyrEditCtrl::DeleteText(int start, int end)
     if (start == end) return false;
     const std::string removed = text.substr((size_t)start, (size_t)(end - start));
     if (!CanDelete(start, removed)) return false;
-    RecordUndo(KYR_UNDO_DELETE, start, removed);
+    RecordUndo(removed, KYR_UNDO_DELETE, start, true, false);
     ClearSelection();
     OnRemoveText(start, end);
     text.erase((size_t)start, (size_t)(end - start));
@@ -802,7 +819,7 @@ void KyrEditCtrl::SetText(std::string_view bytes)
         UpdateScrollRanges();
         NotifyEditChange(0, std::string(), false);
     }
-    ResetUndo();
+    ClearUndo();
     modified = 0;
     firstLine = firstLineOffset = 0;
     firstColumn = 0;
@@ -822,7 +839,7 @@ bool KyrEditCtrl::InsertLineBreak(int offset, bool redraw)
     }
     if ((int64_t)text.size() + (int64_t)s.size() > kEditorMaxBytes) return false;
     if (!CanInsert(offset, s)) return false;
-    RecordUndo(KYR_UNDO_INSERT, offset, s);
+    RecordUndo(s, KYR_UNDO_INSERT, offset, true, false);
     ClearSelection();
     OnInsertText(offset, s);
     text.insert((size_t)offset, s);
@@ -850,7 +867,7 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
         if (hasFocus && !readOnly) HideCaret(m_hWnd);
         OnInsertText(caretOffset, "\n");
         text.insert((size_t)caretOffset, 1, '\n');
-        RecordUndo(KYR_UNDO_INSERT, caretOffset, "\n");
+        RecordUndo("\n", KYR_UNDO_INSERT, caretOffset, true, true);   // undone with the character
         NotifyEditChange(caretOffset, "\n", true);
         SetCaretOffset(caretOffset + 1, true, false);
         if (hasFocus && !readOnly) ShowCaret(m_hWnd);
@@ -860,21 +877,28 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
     const int at = caretOffset;
     std::string replaced;
     if (GetOverwriteMode() && at < Length() && text[at] != '\n') replaced = text.substr((size_t)at, (size_t)EditCharLength(text, at));
-    RecordTyping(at, s, replaced);
+    RecordTyping(s, KYR_UNDO_INSERT, at);
     text.replace((size_t)at, replaced.size(), s);
+    if (at < firstLineOffset) firstLineOffset += (int)s.size() - (int)replaced.size();
     int lineBreaks = 0;
+    std::vector<int> breaks;
     {
         // A line that reached the limit is broken (typing inside a long line).
         const int ls = GetLineStartOf(at);
         if (EditCountChars(text, ls, LineEndOf(text, ls)) >= maxLineLength) {
-            lineBreaks = BreakLongLine(text, ls, Options());
+            lineBreaks = BreakLongLine(text, ls, Options(), &breaks);
             lineCount += lineBreaks;
+            for (int p : breaks) {
+                RecordUndo("\n", KYR_UNDO_INSERT, p, true, false);
+                if (p < firstLineOffset) ++firstLineOffset, ++firstLine;
+            }
         }
     }
     NotifyEditChange(at, s, true);
     UpdateScrollRanges();
     int next = at + (int)s.size();
-    if (lineBreaks && text[at] == '\n') ++next;   // the break fell before the typed character
+    for (int p : breaks)
+        if (p <= at) ++next;   // a break before the typed character moved it
     SetCaretOffset(next, true, false);
     if (redraw) {
         if (lineBreaks || nearBefore || IsNearRegionDelimiter(caretOffset))
@@ -903,7 +927,7 @@ bool KyrEditCtrl::DeleteKey(bool redraw)
     const std::string removed = text.substr((size_t)at, (size_t)n);
     if (!CanDelete(at, removed)) return false;
     const bool near = IsNearRegionDelimiter(at);
-    RecordUndo(KYR_UNDO_DELETE, at, removed);
+    RecordUndo(removed, KYR_UNDO_DELETE, at, true, false);
     OnRemoveText(at, at + n);
     text.erase((size_t)at, (size_t)n);
     NotifyEditChange(at, removed, false);
@@ -1271,7 +1295,12 @@ bool KyrEditCtrl::IndentBlock(bool indent)
         (void)delta;
     }
     const int lastEnd = std::min(ls, Length());
-    RecordBlockUndo(firstStart, GetLineStartOf(std::max(lastEnd - 1, firstStart)), indent, changes);
+    auto block = std::make_unique<KyrUndoBlock>();
+    block->firstLineOffset = firstStart;
+    block->lastLineOffset = GetLineStartOf(std::max(lastEnd - 1, firstStart));
+    block->indent = indent ? 1 : 0;
+    block->changes = std::move(changes);
+    RecordBlockUndo(std::move(block), KYR_UNDO_BLOCK);
     UpdateScrollRanges();
     if (backwards) {
         selAnchor = lastEnd;
@@ -1305,7 +1334,7 @@ bool KyrEditCtrl::InsertTab()
     const int at = caretOffset;
     OnInsertText(at, s);
     text.insert((size_t)at, s);
-    RecordUndo(KYR_UNDO_INSERT, at, s);
+    RecordUndo(s, KYR_UNDO_INSERT, at, true, false);
     NotifyEditChange(at, s, true);
     UpdateScrollRanges();
     SetCaretOffset(at + (int)s.size(), true, false);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -71,7 +72,7 @@ enum : unsigned {
 enum : unsigned { KYR_INS_RESET_UNDO = 1, KYR_INS_REDRAW = 2 };
 
 // Undo kinds passed to RecordUndo.
-enum : unsigned { KYR_UNDO_INSERT = 1, KYR_UNDO_DELETE = 2 };
+enum : unsigned { KYR_UNDO_INSERT = 1, KYR_UNDO_DELETE = 2, KYR_UNDO_BLOCK = 4 };
 
 struct KyrRegionRule {
     std::string open, close;
@@ -84,6 +85,15 @@ struct KyrKeyword {
     std::string key;
     COLORREF foreground = (COLORREF)-1, background = (COLORREF)-1;
     int caseSensitive = 0;
+};
+
+class KyrMarker;
+struct KyrUndoAction;
+// What an indent or unindent of lines needs to reverse itself.
+struct KyrUndoBlock {
+    int firstLineOffset = 0, lastLineOffset = 0;
+    int indent = 1;
+    std::vector<std::string> changes;   // per line: the inserted or removed blanks
 };
 
 // "KYR_ON_EDITCHANGE", registered on first use.
@@ -122,14 +132,19 @@ public:
     virtual void NotifyEditChange(int offset, const std::string& text, bool inserted);
     virtual void SetOverwriteMode(bool on);
     virtual bool GetOverwriteMode();
-    virtual void Undo() {}
-    virtual void Redo() {}
-    // Undo recording hooks (filled by the undo list).
-    virtual void RecordUndo(unsigned /*kind*/, int /*offset*/, const std::string& /*text*/) {}
-    virtual void RecordTyping(int /*offset*/, const std::string& /*typed*/, const std::string& /*replaced*/) {}
-    virtual void RecordBlockUndo(int /*firstLineOffset*/, int /*lastLineOffset*/, bool /*indent*/,
-                                 const std::vector<std::string>& /*changes*/) {}
-    virtual void ResetUndo() {}
+    // Undo and redo (the undo list fills these; base: nothing to undo).
+    virtual bool Undo(bool /*redraw*/ = true) { return false; }
+    virtual bool Redo(bool /*redraw*/ = true) { return false; }
+    virtual bool ApplyUndoAction(KyrUndoAction* /*action*/, bool /*undo*/, bool /*redraw*/) { return false; }
+    // Undo recording hooks, called by every edit (base: nothing recorded).
+    // `grouped`: the action undoes together with the one recorded after it.
+    virtual void RecordUndo(const std::string& /*text*/, unsigned /*kind*/, int /*offset*/, bool /*notTyped*/,
+                            bool /*grouped*/) {}
+    // A typed character (its UTF-8 bytes, one unit), before it changes the text.
+    virtual void RecordTyping(const std::string& /*typed*/, unsigned /*kind*/, int /*offset*/) {}
+    virtual void RecordBlockUndo(std::unique_ptr<KyrUndoBlock> /*block*/, unsigned /*kind*/) {}
+    // The undo list is emptied (SetText, InsertText with KYR_INS_RESET_UNDO).
+    virtual void ClearUndo() {}
     virtual bool ExtendSelection(int kind);
     virtual bool CollapseSelection(bool toStart, bool keepCaret, bool redraw);
     virtual bool IndentBlock(bool indent);
@@ -141,10 +156,20 @@ public:
     virtual bool BeginDragCaret(POINT /*point*/) { return false; }
     virtual bool LookupKeyword(const std::string& word, COLORREF* foreground, COLORREF* background, int offset);
     virtual void GetLineColours(uint32_t /*character*/, int /*offset*/, COLORREF& /*foreground*/, COLORREF& /*background*/) {}
-    // Marker hooks: lines inserted below `line`, lines [first, last] removed;
-    // a line highlight gives its colours.
-    virtual void OnMarkerLinesInserted(int /*line*/, int /*count*/) {}
-    virtual void OnMarkerLinesRemoved(int /*firstLine*/, int /*lastLine*/) {}
+    // Marker bookkeeping, called when text changes (base: no markers).
+    // `count` line feeds were inserted on `line`; markers move from that line
+    // on when the insertion point was its start, else from the next line.
+    virtual void OnMarkerLinesInserted(int /*line*/, int /*count*/, bool /*atLineStart*/) {}
+    // Text from line `startLine` on lost `removedFeeds` line feeds; lines
+    // firstGone..lastGone (of the old text) disappeared entirely.
+    virtual void OnMarkerLinesRemoved(int /*startLine*/, int /*removedFeeds*/, int /*firstGone*/, int /*lastGone*/) {}
+    virtual KyrMarker* FindMarkerOfType(int /*value*/) { return nullptr; }
+    virtual void CollectMarkersOfType(int /*value*/, std::vector<KyrMarker*>& /*list*/) {}
+    virtual bool CanMoveMarker(KyrMarker* /*marker*/) { return true; }
+    virtual bool CanRemoveMarker(KyrMarker* /*marker*/) { return true; }
+    virtual bool CanDeleteMarker(KyrMarker* /*marker*/, void* /*position*/) { return true; }
+    virtual void DrawMarker(CDC& /*dc*/, const RECT& /*cell*/, KyrMarker* /*marker*/) {}
+    // A line highlight covering `line` gives its colours (painter, step 4).
     virtual bool GetLineHighlight(int /*line*/, COLORREF* /*foreground*/, COLORREF* /*background*/) { return false; }
     virtual bool GetTipText(std::string& text, POINT& /*point*/)
     {

@@ -114,7 +114,7 @@ std::string FilterInsertedText(std::string_view text, const EditorTextOptions& o
     return out;
 }
 
-int BreakLongLine(std::string& text, int lineStart, const EditorTextOptions& o)
+int BreakLongLine(std::string& text, int lineStart, const EditorTextOptions& o, std::vector<int>* positions)
 {
     int added = 0;
     const int limit = std::max(o.maxLineLength, 2);
@@ -126,6 +126,7 @@ int BreakLongLine(std::string& text, int lineStart, const EditorTextOptions& o)
         }
         if (column < limit || breakAt < 0) return added;
         text.insert((size_t)breakAt, 1, '\n');
+        if (positions) positions->push_back(breakAt);
         ++added;
         lineStart = breakAt + 1;
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct EditorTextOptions {
     int keepTabs = 0;         // 0: a tab becomes tabSize spaces
@@ -31,8 +32,9 @@ std::string EditUtf8(uint32_t codePoint);
 std::string FilterInsertedText(std::string_view text, const EditorTextOptions& options);
 // The line starting at `lineStart` as long as maxLineLength or longer gets a
 // bare line feed after its (maxLineLength - 1)th character, again and again;
-// returns the number of line feeds added.
-int BreakLongLine(std::string& text, int lineStart, const EditorTextOptions& options);
+// returns the number of line feeds added; `positions` gets where each went
+// (offsets at the time of its insertion, ascending).
+int BreakLongLine(std::string& text, int lineStart, const EditorTextOptions& options, std::vector<int>* positions = nullptr);
 
 // What SetText does to a text: the filter and a break of an over-long last line.
 std::string FilterEditorText(std::string_view bytes, const EditorTextOptions& options);
