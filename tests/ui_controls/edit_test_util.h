@@ -87,10 +87,11 @@ protected:
         PumpUntilIdle();
     }
     // Opens a window of `w` x `h` client pixels with the editor filling it.
-    void Open(const std::string& text, bool fakeMetric = false, int w = 400, int h = 200)
+    // `fresh`: a new control (else the one already in `edit`).
+    void Open(const std::string& text, bool fakeMetric = false, int w = 400, int h = 200, bool fresh = true)
     {
         host = std::make_unique<CEditHost>();
-        edit = std::make_unique<CTestEditCtrl>();
+        if (fresh || !edit) edit = std::make_unique<CTestEditCtrl>();
         if (fakeMetric) edit->measureDC = CreateRecordingDC(FALSE);
         const char* cls = AfxRegisterWndClass(0, LoadCursor(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_WINDOW));
         ASSERT_TRUE(host->CreateEx(0, cls, "Editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{40, 40, 40 + w + 40, 40 + h + 60},

@@ -3,6 +3,36 @@
 #include "tests/ui_controls/edit_test_util.h"
 
 namespace {
+// Keeps what the undo hooks receive, so a test can play the record backwards.
+class CRecordingEditCtrl : public CTestEditCtrl {
+public:
+    struct Action {
+        bool insert;
+        int offset;
+        std::string text, replaced;
+        bool block;
+        std::string after;   // for a block: the text once it was done
+    };
+    std::vector<Action> actions;
+    void RecordUndo(const std::string& t, unsigned kind, int offset, bool, bool) override
+    {
+        actions.push_back(Action{(kind & KYR_UNDO_INSERT) != 0, offset, t, "", false, ""});
+    }
+    void RecordTyping(const std::string& typed, unsigned, int offset) override
+    {
+        std::string replaced;
+        const std::string& t = Text();
+        if (GetOverwriteMode() && offset < (int)t.size() && t[offset] != '\n')
+            replaced = t.substr((size_t)offset, (size_t)EditCharLength(t, offset));
+        actions.push_back(Action{true, offset, typed, replaced, false, ""});
+    }
+    void RecordBlockUndo(std::unique_ptr<KyrUndoBlock>, unsigned) override
+    {
+        actions.push_back(Action{true, 0, "", "", true, Text()});
+    }
+    void ClearUndo() override { actions.clear(); }
+};
+
 std::string Rep(const std::string& s, int n)
 {
     std::string r;
@@ -87,7 +117,9 @@ TEST_F(EditTest, InsertionLimits)
 
 TEST_F(EditTest, RandomEditingStaysConsistent)
 {
-    Open("", false, 300, 150);
+    edit = std::make_unique<CRecordingEditCtrl>();
+    Open("", false, 300, 150, false);
+    auto& rec = static_cast<CRecordingEditCtrl&>(*edit);
     edit->AddRegion("%", "", RGB(128, 128, 128), (COLORREF)-1, 0, 0);
     edit->AddRegion("/*", "*/", RGB(0, 128, 0), (COLORREF)-1, 1, 0);
     edit->AddKeyword("end", RGB(0, 0, 255), (COLORREF)-1, 0);
@@ -146,4 +178,21 @@ TEST_F(EditTest, RandomEditingStaysConsistent)
     }
     DeleteDC(dc);
     edit->SetOverwriteMode(false);
+    // Played backwards, the recorded actions give back the text as it was
+    // after the last block indent (or the empty start).
+    std::string t = edit->Text();
+    std::string want;
+    for (auto it = rec.actions.rbegin(); it != rec.actions.rend(); ++it) {
+        if (it->block) {
+            want = it->after;
+            break;
+        }
+        if (it->insert) {
+            ASSERT_EQ(t.compare((size_t)it->offset, it->text.size(), it->text), 0);
+            t.replace((size_t)it->offset, it->text.size(), it->replaced);
+        } else {
+            t.insert((size_t)it->offset, it->text);
+        }
+    }
+    EXPECT_EQ(t, want);
 }
