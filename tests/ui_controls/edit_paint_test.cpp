@@ -229,3 +229,26 @@ TEST_F(EditPaintTest, ScrollArithmetic)
     const int page = (300 - 16 - 22) / kW;
     EXPECT_EQ(edit->FirstColumn(), 2048 - page + 1);
 }
+
+// Widths measured on one device are not served to another: the caret is
+// measured with the real font on screen, the recording DC has its own metric.
+TEST_F(EditPaintTest, WidthCacheIsPerDeviceAndFont)
+{
+    Open("ab end", false);
+    IdeRules();
+    POINT p;
+    ASSERT_TRUE(edit->PointFromOffset(3, &p));   // fills the screen widths first
+    const int screenWidth = (p.x - 22) / 3;
+    ASSERT_NE(screenWidth, kW);
+    std::vector<TextRun> want = {{kX0, 0, "ab ", "#000000"}, {kX0 + 3 * kW, 0, "end", Hex(kKeyword)}};
+    EXPECT_EQ(Runs(Record()), want);
+    HDC printer = CreateRecordingDC(TRUE);
+    CDC cdc(printer);
+    cdc.m_bPrinting = TRUE;
+    edit->Paint(cdc);
+    cdc.Detach();
+    EXPECT_EQ(Runs(GetRecordingLog(printer)), want);
+    DeleteDC(printer);
+    ASSERT_TRUE(edit->PointFromOffset(3, &p));
+    EXPECT_EQ(p.x, 22 + 3 * screenWidth);
+}
