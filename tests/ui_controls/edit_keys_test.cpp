@@ -41,6 +41,9 @@ const std::vector<Row>& Rows()
     static const std::vector<Row> rows = {
         {"type at column 2047 breaks first", kLong2047, 2047, [](EditTest& t) { static_cast<EditKeysTest&>(t).Type("y"); },
          kLong2047 + "\ny", 2049, -1, -1, {}, 2},
+        {"pasted text keeps only line feeds, tabs as spaces", "ab", 2,
+         [](EditTest& t) { static_cast<EditKeysTest&>(t).edit->InsertText("x\r\n\ty", -1, KYR_INS_REDRAW, true); },
+         "abx\n    y", 9, -1, -1, {}, 1},
         {"next word stops at plus", "abc+=d", 0, [](EditTest& t) { static_cast<EditKeysTest&>(t).Key(VK_RIGHT, false, true); },
          "abc+=d", 3, -1, -1, {}, 0},
         {"next word from plus stops at d", "abc+=d", 3,
