@@ -304,6 +304,11 @@ TEST_F(EditKeysTest, TextMessagesAndSetSel)
     EXPECT_EQ(edit->SelEnd(), 2);
     edit->SetSel(-1, 0);
     EXPECT_EQ(edit->SelAnchor(), -1);
+    EXPECT_EQ(edit->OffsetWithoutCR(3), 2);   // "a\r\nb": b
+    EXPECT_EQ(edit->GetWordAt(2), "b");
+    edit->SetText("x = caf\xC3\xA9 + 1");
+    EXPECT_EQ(edit->GetWordAt(6), "caf\xC3\xA9");
+    EXPECT_EQ(edit->GetWordAt(2), "");
 }
 
 TEST_F(EditKeysTest, HoverTipComesFromTheHook)

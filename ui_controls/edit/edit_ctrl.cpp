@@ -1204,6 +1204,21 @@ std::string KyrEditCtrl::GetSelectedText() const
     return text.substr((size_t)SelMin(), (size_t)(SelMax() - SelMin()));
 }
 
+std::string KyrEditCtrl::GetWordAt(int offset)
+{
+    int a, b;
+    GetWordBounds(offset, &a, &b);
+    if (a >= b || IsDelimiter((unsigned char)text[a])) return std::string();
+    return text.substr((size_t)a, (size_t)(b - a));
+}
+
+int KyrEditCtrl::OffsetWithoutCR(int offset) const
+{
+    int crlf = 0, i = 0;
+    for (; i < Length() && crlf < offset; ++i) crlf += text[i] == '\n' ? 2 : 1;
+    return i;
+}
+
 void KyrEditCtrl::GetWordBounds(int offset, int* start, int* end)
 {
     offset = std::clamp(offset, 0, Length());

@@ -203,6 +203,18 @@ public:
         *end = selEnd;
     }
     std::string GetSelectedText() const;
+    std::string GetWordAt(int offset);
+    // An offset counted in the text with "\r\n" line ends, as stored.
+    int OffsetWithoutCR(int offset) const;
+    void DocumentToClient(POINT& point) const
+    {
+        point.x -= firstColumn * columnWidth;
+        point.y -= firstLine * lineHeight;
+    }
+    void DocumentToClient(RECT& rect) const
+    {
+        OffsetRect(&rect, -firstColumn * columnWidth, -firstLine * lineHeight);
+    }
     void GetWordBounds(int offset, int* start, int* end);
 
     void SetText(std::string_view text);
