@@ -252,3 +252,20 @@ TEST_F(EditPaintTest, WidthCacheIsPerDeviceAndFont)
     ASSERT_TRUE(edit->PointFromOffset(3, &p));
     EXPECT_EQ(p.x, 22 + 3 * screenWidth);
 }
+
+// Kept tabs advance to the next tab stop in columns, pixels and painting.
+TEST_F(EditPaintTest, KeptTabsExpandToTabStops)
+{
+    Open("", true);
+    edit->keepTabs = 1;
+    edit->SetText("a\tb\n\t\tc");
+    EXPECT_EQ(edit->Text(), "a\tb\n\t\tc");
+    EXPECT_EQ(edit->GetColumnOfOffset(2), 4);
+    EXPECT_EQ(edit->GetColumnOfOffset(6), 8);
+    EXPECT_EQ(edit->OffsetOfColumn(3, 0), 2);   // inside the tab: after it
+    POINT p;
+    ASSERT_TRUE(edit->PointFromOffset(2, &p));
+    EXPECT_EQ(p.x, 22 + 4 * kW);
+    std::vector<TextRun> want = {{kX0, 0, "a", "#000000"}, {kX0 + 4 * kW, 0, "b", "#000000"}, {kX0 + 8 * kW, kH, "c", "#000000"}};
+    EXPECT_EQ(Runs(Record()), want);
+}
