@@ -85,6 +85,20 @@ const std::vector<Row>& Rows()
              k.Key(VK_TAB, true);
          },
          "ab\ncd\nx", 6, 0, 6, {}, 2},
+        {"tab on a selection inside a line replaces it", "abcd", 0,
+         [](EditTest& t) {
+             auto& k = static_cast<EditKeysTest&>(t);
+             k.edit->SetSel(1, 3);
+             k.Key(VK_TAB);
+         },
+         "a    d", 5, -1, -1, {KYR_EV_BLOCK_REFUSED}, 2},
+        {"tab on a block with a line too long keeps it", std::string(2044, 'a') + "\nb", 0,
+         [](EditTest& t) {
+             auto& k = static_cast<EditKeysTest&>(t);
+             k.edit->SetSel(0, 2046);
+             k.Key(VK_TAB);
+         },
+         std::string(2044, 'a') + "\nb", 2046, 0, 2046, {KYR_EV_TAB_TOO_LONG}, 0},
         {"tab without selection inserts spaces", "ab", 1, [](EditTest& t) { static_cast<EditKeysTest&>(t).Key(VK_TAB); },
          "a    b", 5, -1, -1, {}, 1},
         {"shift tab steps back to the indent stop", "      x", 6,

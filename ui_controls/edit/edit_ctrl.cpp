@@ -1257,7 +1257,7 @@ bool KyrEditCtrl::IndentBlock(bool indent)
         for (int l = first; l <= lastLine; ++l) {
             const int e = LineEndOf(text, ls);
             if (GetColumnOfOffset(e) + indentWidth > maxLineLength - 1) {
-                Event(KYR_EV_BLOCK_REFUSED);
+                Event(KYR_EV_TAB_TOO_LONG);
                 return false;
             }
             ls = e + 1;
@@ -1434,7 +1434,10 @@ void KyrEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
     case VK_TAB:
         if (ctrl) break;
         if (HasSelection()) {
-            if (!IndentBlock(!shift) && !shift) {
+            // Only a selection that is no block of lines is replaced by an
+            // indent; a block too long to indent stays as it is.
+            const bool block = IsBlock();
+            if (!IndentBlock(!shift) && !shift && !block) {
                 DeleteSelection(true, false, true);
                 InsertTab();
             }
