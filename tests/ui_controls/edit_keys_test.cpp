@@ -342,3 +342,25 @@ TEST_F(EditKeysTest, HoverTipComesFromTheHook)
     EXPECT_EQ(KyrEditCtrl::TipAutoPop(std::string(40, 'x')), 32000);
     EXPECT_EQ(KyrEditCtrl::TipAutoPop("\xC3\xA9t\xC3\xA9"), 3000);
 }
+
+// The I-beam over text; the arrow over the selection and the margin; a
+// read-only control shows the I-beam only near a character.
+TEST_F(EditKeysTest, MouseCursor)
+{
+    Open("hello world\n\nshort");
+    auto cursorAt = [&](POINT p) {
+        InjectMouseMove(p.x, p.y);
+        Pump();
+        return CurrentCursorName();
+    };
+    EXPECT_EQ(cursorAt(ScreenOf(2)), "IDC:32513");
+    EXPECT_EQ(cursorAt(ScreenClient(5, 5)), "IDC:32512");
+    edit->SetSel(0, 5);
+    EXPECT_EQ(cursorAt(ScreenOf(2)), "IDC:32512");
+    edit->SetSel(-1, 0);
+    edit->SetReadOnly(true);
+    EXPECT_EQ(cursorAt(ScreenOf(2)), "IDC:32513");
+    POINT far = ScreenOf(13);   // far right of the empty line
+    far.x += 200;
+    EXPECT_EQ(cursorAt(far), "IDC:32512");
+}
