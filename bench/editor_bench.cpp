@@ -31,6 +31,7 @@ struct Host {
         edit.AddKeyword("end", RGB(0, 0, 255), (COLORREF)-1, 0);
         edit.AddRegion("%", "", RGB(128, 128, 128), (COLORREF)-1, 0, 0);
         edit.AddRegion("\"", "\"", RGB(128, 0, 0), (COLORREF)-1, 0, 0);
+        edit.AddRegion("/*", "*/", RGB(0, 128, 0), (COLORREF)-1, 1, 0);
         edit.SetText(text);
         edit.SetFocus();
     }

@@ -167,6 +167,7 @@ TEST_F(EditTest, RandomEditingStaysConsistent)
         int i = 0;
         while (i < edit->CaretOffset()) i += EditCharLength(t, i);
         ASSERT_EQ(i, edit->CaretOffset());
+        ASSERT_TRUE(edit->CheckDelimiterIndex());
         // The first-line cache agrees with a count from the start.
         const int firstOffset = edit->GetLineOffset(edit->FirstLine());
         ASSERT_EQ(firstOffset, edit->GetLineStartOf(firstOffset));

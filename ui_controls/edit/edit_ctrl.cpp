@@ -726,6 +726,7 @@ bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noL
     ClearSelection();
     OnInsertText(offset, t);
     text.insert((size_t)offset, t);
+    TextInserted(offset, (int)t.size());
     // A line at either end of the insertion that reached the limit is broken.
     std::vector<int> breaks;
     auto breakLine = [&](int lineStart) {
@@ -733,6 +734,7 @@ bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noL
         const size_t before = breaks.size();
         BreakLongLine(text, lineStart, Options(), &breaks);
         for (size_t k = before; k < breaks.size(); ++k) {
+            TextInserted(breaks[k], 1);
             ++lineCount;
             if (breaks[k] < firstLineOffset) ++firstLineOffset, ++firstLine;
         }
@@ -780,6 +782,7 @@ bool KyrEditCtrl::DeleteText(int start, int end)
     ClearSelection();
     OnRemoveText(start, end);
     text.erase((size_t)start, (size_t)(end - start));
+    TextErased(start, end - start);
     NotifyEditChange(start, removed, false);
     RedrawAll();
     UpdateScrollRanges();
@@ -807,6 +810,7 @@ bool KyrEditCtrl::DeleteSelection(bool notify, bool /*toClipboard*/, bool redraw
 void KyrEditCtrl::SetText(std::string_view bytes)
 {
     text.clear();
+    RebuildDelimiterIndex();
     lineCount = 0;
     firstLine = firstLineOffset = 0;
     firstColumn = 0;
@@ -843,6 +847,7 @@ bool KyrEditCtrl::InsertLineBreak(int offset, bool redraw)
     ClearSelection();
     OnInsertText(offset, s);
     text.insert((size_t)offset, s);
+    TextInserted(offset, (int)s.size());
     NotifyEditChange(offset, s, true);
     UpdateScrollRanges();
     SetCaretOffset(offset + (int)s.size(), true, false);
@@ -867,6 +872,7 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
         if (hasFocus && !readOnly) HideCaret(m_hWnd);
         OnInsertText(caretOffset, "\n");
         text.insert((size_t)caretOffset, 1, '\n');
+        TextInserted(caretOffset, 1);
         RecordUndo("\n", KYR_UNDO_INSERT, caretOffset, true, true);   // undone with the character
         NotifyEditChange(caretOffset, "\n", true);
         SetCaretOffset(caretOffset + 1, true, false);
@@ -879,6 +885,8 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
     if (GetOverwriteMode() && at < Length() && text[at] != '\n') replaced = text.substr((size_t)at, (size_t)EditCharLength(text, at));
     RecordTyping(s, KYR_UNDO_INSERT, at);
     text.replace((size_t)at, replaced.size(), s);
+    TextErased(at, (int)replaced.size());
+    TextInserted(at, (int)s.size());
     if (at < firstLineOffset) firstLineOffset += (int)s.size() - (int)replaced.size();
     int lineBreaks = 0;
     std::vector<int> breaks;
@@ -889,6 +897,7 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
             lineBreaks = BreakLongLine(text, ls, Options(), &breaks);
             lineCount += lineBreaks;
             for (int p : breaks) {
+                TextInserted(p, 1);
                 RecordUndo("\n", KYR_UNDO_INSERT, p, true, false);
                 if (p < firstLineOffset) ++firstLineOffset, ++firstLine;
             }
@@ -930,6 +939,7 @@ bool KyrEditCtrl::DeleteKey(bool redraw)
     RecordUndo(removed, KYR_UNDO_DELETE, at, true, false);
     OnRemoveText(at, at + n);
     text.erase((size_t)at, (size_t)n);
+    TextErased(at, n);
     NotifyEditChange(at, removed, false);
     UpdateScrollRanges();
     SetCaretOffset(at, true, false);
@@ -1277,6 +1287,7 @@ bool KyrEditCtrl::IndentBlock(bool indent)
             if (CanInsert(nb, indentText)) {
                 OnInsertText(nb, indentText);
                 text.insert((size_t)nb, indentText);
+                TextInserted(nb, (int)indentText.size());
                 change = indentText;
                 delta = (int)indentText.size();
                 NotifyEditChange(nb, indentText, true);
@@ -1299,6 +1310,7 @@ bool KyrEditCtrl::IndentBlock(bool indent)
                 if (CanDelete(from, removed)) {
                     OnRemoveText(from, nb);
                     text.erase((size_t)from, (size_t)(nb - from));
+                    TextErased(from, nb - from);
                     change = removed;
                     delta = -(int)removed.size();
                     NotifyEditChange(from, removed, false);
@@ -1349,6 +1361,7 @@ bool KyrEditCtrl::InsertTab()
     const int at = caretOffset;
     OnInsertText(at, s);
     text.insert((size_t)at, s);
+    TextInserted(at, (int)s.size());
     RecordUndo(s, KYR_UNDO_INSERT, at, true, false);
     NotifyEditChange(at, s, true);
     UpdateScrollRanges();

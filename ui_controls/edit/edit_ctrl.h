@@ -227,9 +227,16 @@ public:
     // The rule's position in the list, -1 when refused.
     int AddRegion(const std::string& open, const std::string& close, COLORREF foreground, COLORREF background,
                   int multiLine, int extra);
-    void RemoveAllRegions() { regions.clear(); }
+    void RemoveAllRegions()
+    {
+        regions.clear();
+        RebuildDelimiterIndex();
+    }
     const std::vector<KyrRegionRule>& Regions() const { return regions; }
     bool IsNearRegionDelimiter(int offset);
+    // Whether the kept positions of the multi-line rule's strings are those
+    // a fresh scan finds (for tests).
+    bool CheckDelimiterIndex();
 
     // The body of WM_PAINT, on any DC (a recording DC in tests).
     void Paint(CDC& dc);
@@ -346,6 +353,12 @@ protected:
     };
     void BuildSpans(int start, int end, std::vector<Span>& spans);
     int RegionAbove(int offset, int* regionEnd);
+    // Every change of `text` reports here, so the painter finds a multi-line
+    // region begun above the view without reading the text before it.
+    void TextInserted(int offset, int count);
+    void TextErased(int offset, int count);
+    void RebuildDelimiterIndex();
+    void ScanDelimiters(int from, int to);
     int LineEndOf_(int offset);
     HDC MeasureDC(bool* release);
     HFONT CurrentFont() const;
@@ -393,4 +406,7 @@ protected:
     HDC widthCacheDC = nullptr;
     std::unordered_map<std::string, KyrKeyword> keywords;
     std::vector<KyrRegionRule> regions;
+    // Sorted start offsets of the multi-line rule's open and close strings.
+    std::vector<int> mlOpens, mlCloses;
+    int mlRule = -1;
 };

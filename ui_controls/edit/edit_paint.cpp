@@ -53,6 +53,7 @@ int KyrEditCtrl::AddRegion(const std::string& open, const std::string& close, CO
     size_t at = 0;
     while (at < regions.size() && regions[at].open.size() > open.size()) ++at;
     regions.insert(regions.begin() + (long)at, rule);
+    RebuildDelimiterIndex();
     return (int)at;
 }
 
@@ -113,24 +114,94 @@ int KyrEditCtrl::LineEndOf_(int offset)
     return p ? (int)(static_cast<const char*>(p) - text.data()) : Length();
 }
 
+void KyrEditCtrl::RebuildDelimiterIndex()
+{
+    mlOpens.clear();
+    mlCloses.clear();
+    mlRule = -1;
+    for (int i = 0; i < (int)regions.size(); ++i)
+        if (regions[i].multiLine) mlRule = i;
+    if (mlRule >= 0) ScanDelimiters(0, Length());
+}
+
+// Adds the occurrences that start in [from, to).
+void KyrEditCtrl::ScanDelimiters(int from, int to)
+{
+    if (mlRule < 0) return;
+    from = std::max(from, 0);
+    to = std::min(to, Length());
+    const KyrRegionRule& r = regions[mlRule];
+    const std::string_view all(text);
+    for (auto* list : {&mlOpens, &mlCloses}) {
+        const std::string& what = list == &mlOpens ? r.open : r.close;
+        const auto lo = std::lower_bound(list->begin(), list->end(), from);
+        std::vector<int> found;
+        const size_t limit = std::min(all.size(), (size_t)std::max(to, 0) + what.size() - 1);
+        for (size_t f = (size_t)from; from < to && (f = all.substr(0, limit).find(what, f)) != std::string_view::npos; ++f)
+            found.push_back((int)f);
+        list->insert(lo, found.begin(), found.end());
+    }
+}
+
+void KyrEditCtrl::TextInserted(int offset, int count)
+{
+    if (mlRule < 0 || count <= 0) return;
+    const int reach = 4;   // longer than any rule string
+    for (auto* list : {&mlOpens, &mlCloses}) {
+        // Occurrences that touched the insertion point are found again below.
+        auto lo = std::lower_bound(list->begin(), list->end(), offset - reach);
+        auto hi = std::lower_bound(lo, list->end(), offset);
+        for (auto it = hi; it != list->end(); ++it) *it += count;
+        list->erase(lo, hi);
+    }
+    ScanDelimiters(offset - reach, offset);
+    for (auto* list : {&mlOpens, &mlCloses}) {
+        auto lo = std::lower_bound(list->begin(), list->end(), offset + count);
+        auto hi = std::lower_bound(lo, list->end(), offset + count + reach);
+        list->erase(lo, hi);
+    }
+    ScanDelimiters(offset, offset + count + reach);
+}
+
+void KyrEditCtrl::TextErased(int offset, int count)
+{
+    if (mlRule < 0 || count <= 0) return;
+    const int reach = 4;
+    for (auto* list : {&mlOpens, &mlCloses}) {
+        auto lo = std::lower_bound(list->begin(), list->end(), offset - reach);
+        auto hi = std::lower_bound(lo, list->end(), offset + count + reach);
+        for (auto it = hi; it != list->end(); ++it) *it -= count;
+        list->erase(lo, hi);
+    }
+    ScanDelimiters(offset - reach, offset + reach);
+}
+
+bool KyrEditCtrl::CheckDelimiterIndex()
+{
+    const std::vector<int> opens = mlOpens, closes = mlCloses;
+    RebuildDelimiterIndex();
+    return opens == mlOpens && closes == mlCloses;
+}
+
 int KyrEditCtrl::RegionAbove(int offset, int* regionEnd)
 {
-    int rule = -1;
-    for (int i = 0; i < (int)regions.size(); ++i)
-        if (regions[i].multiLine) rule = i;
-    if (rule < 0 || offset <= 0) return -1;
+    if (mlRule < 0 || offset <= 0) return -1;
+    const int rule = mlRule;
     const KyrRegionRule& r = regions[rule];
-    const size_t open = text.rfind(r.open, (size_t)offset - 1);
-    if (open == std::string::npos) return -1;
+    // The last open string starting before the offset.
+    auto o = std::lower_bound(mlOpens.begin(), mlOpens.end(), offset);
+    if (o == mlOpens.begin()) return -1;
+    const int open = *(o - 1);
     // Closed before the offset?
-    const size_t close = text.find(r.close, open + 1);
-    if (close != std::string::npos && close + r.close.size() <= (size_t)offset) return -1;
+    auto c = std::lower_bound(mlCloses.begin(), mlCloses.end(), open + 1);
+    const int close = c == mlCloses.end() ? -1 : *c;
+    if (close >= 0 && close + (int)r.close.size() <= offset) return -1;
     // The open string must not lie inside another region of its own line.
     std::vector<Span> spans;
-    BuildSpans(GetLineStartOf((int)open), (int)open, spans);
+    BuildSpans(GetLineStartOf(open), open, spans);
     for (const Span& s : spans)
-        if (Contains(s.start, s.end, (int)open) && !(s.start == (int)open && s.rule == rule)) return -1;
-    *regionEnd = close == std::string::npos ? Length() : (int)(close + r.close.size());
+        if (Contains(s.start, s.end, open) && !(s.start == open && s.rule == rule)) return -1;
+    *regionEnd = close < 0 ? Length() : close + (int)r.close.size();
     return rule;
 }
 
