@@ -364,3 +364,25 @@ TEST_F(EditKeysTest, MouseCursor)
     far.x += 200;
     EXPECT_EQ(cursorAt(far), "IDC:32512");
 }
+
+// A capture taken away mid-drag ends the selection and its auto-scroll.
+TEST_F(EditKeysTest, LostCaptureEndsTheDrag)
+{
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += "row " + std::to_string(i) + "\n";
+    Open(text, false, 300, 120);
+    POINT a = ScreenOf(0);
+    InjectButton(VK_LBUTTON, true, a.x, a.y);
+    POINT below = ScreenClient(100, 200);
+    InjectMouseMove(below.x, below.y);
+    Pump();
+    ASSERT_GT(edit->FirstLine(), 0);
+    ReleaseCapture();
+    Pump();
+    const int first = edit->FirstLine();
+    g_editTicks += 1000;
+    Pump();
+    EXPECT_EQ(edit->FirstLine(), first);
+    InjectButton(VK_LBUTTON, false, below.x, below.y);
+    Pump();
+}

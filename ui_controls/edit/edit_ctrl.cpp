@@ -65,6 +65,7 @@ BEGIN_MESSAGE_MAP(KyrEditCtrl, CWnd)
     ON_MESSAGE(WM_SETTEXT, OnSetTextMsg)
     ON_MESSAGE(WM_GETTEXT, OnGetTextMsg)
     ON_MESSAGE(WM_GETTEXTLENGTH, OnGetTextLengthMsg)
+    ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
 END_MESSAGE_MAP()
 
 KyrEditCtrl::KyrEditCtrl() : wordDelimiters(kWordDelimiters)
@@ -1644,6 +1645,18 @@ void KyrEditCtrl::OnTimer(UINT_PTR id)
     GetCursorPos(&p);
     ::ScreenToClient(m_hWnd, &p);
     PostMessage(WM_MOUSEMOVE, MK_LBUTTON, (LPARAM)((DWORD)(WORD)(short)p.x | ((DWORD)(WORD)(short)p.y << 16)));
+}
+
+// A capture taken away (a menu, another window) ends the mouse selection.
+LRESULT KyrEditCtrl::OnCaptureChanged(WPARAM, LPARAM l)
+{
+    if ((HWND)l != m_hWnd && selecting) {
+        if (autoScrollTimer >= 0) KillTimer(1);
+        autoScrollTimer = -1;
+        selecting = false;
+        if (selAnchor >= 0 && selAnchor == selEnd) ClearSelection();
+    }
+    return 0;
 }
 
 void KyrEditCtrl::OnLButtonUp(UINT, POINT)

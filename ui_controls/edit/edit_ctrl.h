@@ -309,6 +309,7 @@ protected:
     LRESULT OnSetTextMsg(WPARAM, LPARAM);
     LRESULT OnGetTextMsg(WPARAM, LPARAM);
     LRESULT OnGetTextLengthMsg(WPARAM, LPARAM);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
 
     // --- internals ---
