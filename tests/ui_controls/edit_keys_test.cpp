@@ -304,6 +304,8 @@ TEST_F(EditKeysTest, WheelScrollsLines)
 TEST_F(EditKeysTest, TextMessagesAndSetSel)
 {
     Open("find me");
+    EXPECT_TRUE(edit->IsKindOf(RUNTIME_CLASS(KyrEditCtrl)));
+    EXPECT_TRUE(edit->IsKindOf(RUNTIME_CLASS(CWnd)));
     EXPECT_EQ(GetWindowTextLength(edit->m_hWnd), 7);
     char buf[5];
     EXPECT_EQ(edit->SendMessage(WM_GETTEXT, sizeof buf, (LPARAM)buf), 4);

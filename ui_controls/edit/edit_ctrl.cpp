@@ -38,6 +38,8 @@ UINT KyrEditChangeMessage()
     return id;
 }
 
+IMPLEMENT_DYNAMIC(KyrEditCtrl, CWnd)
+
 BEGIN_MESSAGE_MAP(KyrEditCtrl, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()

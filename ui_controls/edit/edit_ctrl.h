@@ -100,6 +100,8 @@ struct KyrUndoBlock {
 UINT KyrEditChangeMessage();
 
 class KyrEditCtrl : public CWnd {
+    DECLARE_DYNAMIC(KyrEditCtrl)
+
 public:
     KyrEditCtrl();
     ~KyrEditCtrl() override;
