@@ -1,5 +1,6 @@
 // Device contexts: window, memory, screen and recording DCs, their
 // attributes, SaveDC/RestoreDC, clipping and device capabilities.
+#include "platform/user/input_internal.h"
 #include "platform/gdi/gdi_internal.h"
 #include "platform/kernel/errors.h"
 #include "platform/user/window_internal.h"
@@ -24,14 +25,25 @@ void DropDc(HDC hdc, const std::shared_ptr<CDc>& dc)
     RemoveObject(hdc);
 }
 
-HDC MakeWindowDc(HWND hwnd)
+HDC MakeWindowDc(HWND hwnd, bool frame = false)
 {
     auto dc = std::make_shared<CDc>();
     dc->dcKind = DcKind::Window;
     dc->hwnd = hwnd;
-    if (!WindowDrawTarget(hwnd, &dc->surface, &dc->top, &dc->offset, &dc->size)) {
+    bool ok = frame ? WindowFrameTarget(hwnd, &dc->surface, &dc->top, &dc->offset, &dc->size)
+                    : WindowDrawTarget(hwnd, &dc->surface, &dc->top, &dc->offset, &dc->size);
+    if (!ok) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
+    }
+    // The window's own visible pixels: clipped by its ancestors, siblings
+    // above it (WS_CLIPSIBLINGS) and its children (WS_CLIPCHILDREN).
+    std::vector<RECT> visible;
+    if (WindowVisibleRects(hwnd, !frame, &visible)) {
+        CRegion r;
+        for (const RECT& v : visible) r = CRegion::Combine(r, CRegion::FromRect(v), RGN_OR);
+        dc->visible = std::make_shared<CRegion>(r);
+        dc->st.clip = dc->visible;
     }
     return NewDc(dc);
 }
@@ -51,6 +63,7 @@ int ClipType(const CDc& dc)
 
 int SetClip(CDc& dc, CRegion rgn)
 {
+    if (dc.visible) rgn = CRegion::Combine(rgn, *dc.visible, RGN_AND);
     dc.st.clip = std::make_shared<CRegion>(std::move(rgn));
     return ClipType(dc);
 }
@@ -70,8 +83,8 @@ HDC GetDC(HWND hwnd)
     return MakeWindowDc(hwnd);
 }
 
-// Non-client areas are not drawn yet: the window DC covers the same pixels.
-HDC GetWindowDC(HWND hwnd) { return GetDC(hwnd); }
+// The whole window, frame included.
+HDC GetWindowDC(HWND hwnd) { return hwnd ? MakeWindowDc(hwnd, true) : GetDC(nullptr); }
 
 int ReleaseDC(HWND, HDC hdc)
 {
@@ -89,16 +102,17 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
     *ps = PAINTSTRUCT{};
     std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
     if (!w) return nullptr;
+    // The update region is taken (the window is valid again); the frame
+    // paints first, and the caret hides until EndPaint.
+    RECT update{};
+    bool erase = false, frame = false;
+    TakeUpdateRegion(hwnd, &update, &erase, &frame);
+    if (frame) SendMessage(hwnd, WM_NCPAINT, 1, 0);
     HDC hdc = MakeWindowDc(hwnd);
     if (!hdc) return nullptr;
-    bool erase;
-    {
-        std::lock_guard<std::mutex> g(WindowLock());
-        erase = w->erasePending;
-        w->erasePending = false;
-        ps->rcPaint = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
-    }
-    ValidateRect(hwnd, nullptr);
+    CaretPaintHide(hwnd, true);
+    ps->rcPaint = update;
+    if (std::shared_ptr<CDc> dc = FindDc(hdc)) SetClip(*dc, CRegion::FromRect(update));
     ps->hdc = hdc;
     ps->fErase = erase ? SendMessage(hwnd, WM_ERASEBKGND, (WPARAM)hdc, 0) == 0 : FALSE;
     return hdc;
@@ -107,7 +121,9 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
 {
     if (!ps || !ps->hdc) return FALSE;
-    return ReleaseDC(hwnd, ps->hdc) != 0;
+    BOOL ok = ReleaseDC(hwnd, ps->hdc) != 0;
+    CaretPaintHide(hwnd, false);
+    return ok;
 }
 
 HWND WindowFromDC(HDC hdc)
@@ -362,7 +378,7 @@ int SelectClipRgn(HDC hdc, HRGN rgn)
     std::shared_ptr<CDc> dc = FindDc(hdc);
     if (!dc) return ERROR;
     if (!rgn) {
-        dc->st.clip.reset();
+        dc->st.clip = dc->visible;   // a window DC never leaves its visible pixels
         return SIMPLEREGION;
     }
     auto r = FindObjectOf<CRegionObj>(rgn, GdiKind::Region);

@@ -104,6 +104,7 @@ struct CDc : CGdiObject {
     std::shared_ptr<CSurface> surface;
     POINT offset{0, 0};
     RECT dirty{0, 0, 0, 0};   // surface coordinates, drawn since the last release
+    std::shared_ptr<CRegion> visible;   // window DCs: the window's own visible pixels (device units)
     // The device area in device pixels and its resolution.
     SIZE size{0, 0};
     int dpi = 96;

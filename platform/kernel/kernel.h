@@ -8,3 +8,4 @@
 #include "platform/kernel/sync.h"
 #include "platform/kernel/thread.h"
 #include "platform/kernel/clock.h"
+#include "platform/kernel/global_memory.h"

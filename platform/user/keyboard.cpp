@@ -4,42 +4,64 @@
 #include <cstring>
 #include <mutex>
 
-namespace {
+#include "platform/user/input_internal.h"
 
-std::mutex g_lock;
-BYTE g_state[256];
-
-bool Down(int vk) { return (g_state[vk] & 0x80) != 0; }
-
-}  // namespace
+// The key state is the calling thread's: it moves as the thread takes input
+// messages (GetAsyncKeyState is the live one).
 
 SHORT GetKeyState(int virtualKey)
 {
     if (virtualKey < 0 || virtualKey > 255) return 0;
-    std::lock_guard<std::mutex> g(g_lock);
-    BYTE b = g_state[virtualKey];
+    CThreadData& t = CurrentThreadData();
+    std::lock_guard<std::mutex> g(t.lock);
+    BYTE b = t.queue.keyState[virtualKey];
     return (SHORT)(((b & 0x80) ? 0x8000 : 0) | (b & 1));
 }
 
 BOOL GetKeyboardState(BYTE state[256])
 {
     if (!state) return FALSE;
-    std::lock_guard<std::mutex> g(g_lock);
-    memcpy(state, g_state, sizeof g_state);
+    CThreadData& t = CurrentThreadData();
+    std::lock_guard<std::mutex> g(t.lock);
+    memcpy(state, t.queue.keyState, 256);
     return TRUE;
 }
 
 BOOL SetKeyboardState(const BYTE state[256])
 {
     if (!state) return FALSE;
-    std::lock_guard<std::mutex> g(g_lock);
-    memcpy(g_state, state, sizeof g_state);
+    CThreadData& t = CurrentThreadData();
+    std::lock_guard<std::mutex> g(t.lock);
+    memcpy(t.queue.keyState, state, 256);
     return TRUE;
+}
+
+UINT MapVirtualKeyScan(UINT vk)
+{
+    static const BYTE letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+                                     0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+    if (vk >= 'A' && vk <= 'Z') return letters[vk - 'A'];
+    if (vk >= '1' && vk <= '9') return 0x02 + (vk - '1');
+    switch (vk) {
+    case '0': return 0x0B;
+    case VK_ESCAPE: return 0x01;
+    case VK_BACK: return 0x0E;
+    case VK_TAB: return 0x0F;
+    case VK_RETURN: return 0x1C;
+    case VK_CONTROL: return 0x1D;
+    case VK_SHIFT: return 0x2A;
+    case VK_MENU: return 0x38;
+    case VK_SPACE: return 0x39;
+    default: return 0;
+    }
 }
 
 UINT CharFromVirtualKey(UINT vk)
 {
-    std::lock_guard<std::mutex> g(g_lock);
+    CThreadData& t = CurrentThreadData();
+    std::lock_guard<std::mutex> g(t.lock);
+    const BYTE* g_state = t.queue.keyState;
+    auto Down = [&](int k) { return (g_state[k] & 0x80) != 0; };
     const bool shift = Down(VK_SHIFT), ctrl = Down(VK_CONTROL), alt = Down(VK_MENU);
     const bool caps = (g_state[VK_CAPITAL] & 1) != 0;
     if (ctrl && alt) return 0;

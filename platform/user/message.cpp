@@ -1,5 +1,6 @@
 // Sending and posting, the per-thread queue, timers and registered messages.
-#include "platform/user/window_internal.h"
+#include "platform/user/input_internal.h"
+#include "platform/user/clipboard.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,6 +26,7 @@ UINT QueueStatusLocked(const CMessageQueue& q, uint64_t now, uint64_t* nextDue)
     for (const MSG& m : q.posted) status |= KindOfPosted(m.message);
     if (q.quit) status |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
     if (!q.paint.empty()) status |= QS_PAINT;
+    status |= q.inputBits;
     uint64_t next = UINT64_MAX;
     for (const CQueueTimer& t : q.timers) {
         if (t.due <= now) status |= QS_TIMER;
@@ -121,6 +123,19 @@ bool MatchesWindow(HWND filter, HWND hwnd)
     return IsSelfOrDescendantLocked(filter, hwnd);
 }
 
+// Under the thread's lock: parents paint before their children.
+bool AncestorNeedsPaintLocked(const CMessageQueue& q, HWND hwnd)
+{
+    if (q.paint.size() < 2) return false;
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+    for (int depth = 0; w && (w->style & WS_CHILD) && w->parent && depth < 1000; depth++) {
+        if (std::find(q.paint.begin(), q.paint.end(), w->parent) != q.paint.end()) return true;
+        w = FindWindowObjectLocked(w->parent);
+    }
+    return false;
+}
+
 MSG MakeMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     MSG m{};
@@ -143,6 +158,7 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
     CMessageQueue& q = self.queue;
     for (;;) {
         q.changeBits = 0;
+        const uint64_t kicks = q.inputKicks;
         if (kinds & QS_SENDMESSAGE)
             while (!q.incoming.empty()) ServeOneLocked(self, l);
         if (self.ended && wait) {
@@ -157,6 +173,12 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
             if (remove) q.posted.erase(it);
             return true;
         }
+        if ((kinds & QS_INPUT) && RawInputWaiting()) {
+            l.unlock();
+            bool got = TakeRawInput(out, hwnd, filterMin, filterMax, remove);
+            l.lock();
+            if (got) return true;
+        }
         if (q.quit && (kinds & QS_POSTMESSAGE)) {
             *out = MakeMsg(nullptr, WM_QUIT, (WPARAM)(intptr_t)q.quitCode, 0);
             if (remove) q.quit = false;
@@ -164,7 +186,7 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
         }
         if ((kinds & QS_PAINT) && InRange(WM_PAINT, filterMin, filterMax)) {
             for (HWND p : q.paint) {
-                if (!MatchesWindow(hwnd, p)) continue;
+                if (!MatchesWindow(hwnd, p) || AncestorNeedsPaintLocked(q, p)) continue;
                 // Stays pending until the window is validated.
                 *out = MakeMsg(p, WM_PAINT, 0, 0);
                 return true;
@@ -180,8 +202,21 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
             }
         }
         if (!wait) return false;
+        if (q.inputKicks != kicks) continue;   // input turned up for us meanwhile
         uint64_t nextDue = UINT64_MAX;
         QueueStatusLocked(q, now, &nextDue);
+        // The caret blinks while the thread waits for messages.
+        CMessageQueue::Caret& caret = q.caret;
+        if (caret.hwnd && caret.hideCount == 0 && caret.inPaint == 0 && !CaretBlinkFrozen()) {
+            if (caret.nextBlink == 0) caret.nextBlink = now + caret.blinkTime;
+            if (now >= caret.nextBlink) {
+                l.unlock();
+                CaretBlinkStep();
+                l.lock();
+                continue;
+            }
+            nextDue = std::min(nextDue, caret.nextBlink);
+        }
         if (nextDue == UINT64_MAX)
             self.wake.wait(l);
         else
@@ -231,6 +266,8 @@ void ShutDownMessageQueue(const std::shared_ptr<CThreadData>& thread)
         q.paint.clear();
         windows = q.windows;
     }
+    ForgetInputThread(*thread);
+    ReleaseClipboardOfThread(thread->id);
     for (auto& s : pending) CompleteSend(s, 0);
     for (HWND h : windows)
         if (std::shared_ptr<CWindow> w = FindWindowObject(h)) RemoveWindow(w);
@@ -351,17 +388,29 @@ BOOL InSendMessage()
 BOOL TranslateMessage(const MSG* msg)
 {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
-    UINT ch = CharFromVirtualKey((UINT)msg->wParam);
-    if (ch) {
-        // The character comes out next, before anything posted meanwhile.
+    // The text the back end reported for the press, one WM_CHAR per code
+    // point (AltGr text included); else what the key gives on our layout.
+    std::u32string text;
+    if (!KeyTextOf(*msg, &text) || text.empty()) {
+        UINT ch = CharFromVirtualKey((UINT)msg->wParam);
+        if (msg->message == WM_SYSKEYDOWN && !ch && msg->wParam >= '0' && msg->wParam <= 'Z') {
+            BYTE keys[256];
+            GetKeyboardState(keys);
+            ch = (keys[VK_SHIFT] & 0x80) || msg->wParam < 'A' ? (UINT)msg->wParam : (UINT)msg->wParam - 'A' + 'a';
+        }
+        if (ch) text.push_back((char32_t)ch);
+    }
+    if (text.empty()) return TRUE;
+    // The characters come out next, before anything posted meanwhile.
+    CThreadData& self = CurrentThreadData();
+    std::lock_guard<std::mutex> g(self.lock);
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
         MSG c = *msg;
         c.message = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
-        c.wParam = ch;
-        CThreadData& self = CurrentThreadData();
-        std::lock_guard<std::mutex> g(self.lock);
+        c.wParam = (WPARAM)*it;
         self.queue.posted.push_front(c);
-        self.queue.changeBits |= QS_KEY;
     }
+    self.queue.changeBits |= QS_KEY;
     return TRUE;
 }
 

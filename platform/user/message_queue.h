@@ -4,6 +4,7 @@
 #include "platform/types.h"
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,35 @@ struct CMessageQueue {
     std::vector<CQueueTimer> timers;
     std::vector<HWND> windows;   // windows this thread owns
     UINT changeBits = 0;         // input kinds that arrived since the thread last looked
+
+    // Input state of the thread.
+    UINT inputBits = 0;          // raw input may be waiting for this thread (QS_KEY, QS_MOUSE*)
+    uint64_t inputKicks = 0;     // bumped whenever inputBits is set
+    BYTE keyState[256] = {};     // as of the last input message taken
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    uint64_t focusSerial = 0;
+    struct Click {
+        HWND hwnd = nullptr;
+        UINT message = 0;        // the press message it was
+        DWORD time = 0;
+        POINT pt{};
+    } lastClick;
+    MSG lastKey{};               // the last key press taken, and its text
+    std::u32string lastKeyText;
+    DWORD lastMessagePos = 0;
+    DWORD lastMessageTime = 0;
+    struct Caret {
+        HWND hwnd = nullptr;
+        int width = 0, height = 0;
+        int x = 0, y = 0;
+        int hideCount = 1;       // created hidden
+        bool grey = false;
+        bool blinkOn = true;     // the inverted phase is showing
+        UINT blinkTime = 530;
+        int inPaint = 0;         // hidden while a window of the thread paints
+        uint64_t nextBlink = 0;  // tick of the next blink step (0: from now)
+    } caret;
 };
 
 // The window manager's share of a thread's end: its windows go, waiting sends

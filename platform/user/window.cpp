@@ -1,5 +1,5 @@
 // Window classes, the window table and window lifetime.
-#include "platform/user/window_internal.h"
+#include "platform/user/input_internal.h"
 #include "platform/gdi/gdi.h"
 
 #include <algorithm>
@@ -60,7 +60,7 @@ std::vector<std::shared_ptr<CWindow>> ChildrenOf(HWND hwnd)
     std::vector<std::shared_ptr<CWindow>> children;
     std::lock_guard<std::mutex> g(WindowLock());
     Windows().ForEach([&](std::shared_ptr<CWindow>& w) {
-        if (w->parent == hwnd) children.push_back(w);
+        if (w->parent == hwnd || w->ownerWnd == hwnd) children.push_back(w);
     });
     return children;
 }
@@ -119,7 +119,12 @@ bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd)
 void RemoveWindow(const std::shared_ptr<CWindow>& window)
 {
     HWND h = window->handle;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        RemoveFromZOrderLocked(*window);
+    }
     EraseFromTable(h);
+    ForgetWindowInput(h, *window->owner);
     if (window->surface) DestroySurface(h);
     std::vector<std::shared_ptr<CSentMessage>> pending;
     {
@@ -224,23 +229,42 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     w->windowClass = c;
     w->owner = CurrentThreadDataPtr();
     w->proc = c->proc;
-    w->parent = parent;
-    w->style = style;
-    w->exStyle = exStyle;
-    w->id = (LONG_PTR)(intptr_t)menu;
-    w->instance = instance;
-    w->extra.assign((size_t)c->wndExtra, 0);
-    // Default placement until the window manager places windows.
-    if (x == CW_USEDEFAULT) x = 0, y = (y == CW_USEDEFAULT ? 0 : y);
-    if (y == CW_USEDEFAULT) y = 0;
-    if (width == CW_USEDEFAULT) width = 640, height = (height == CW_USEDEFAULT ? 480 : height);
-    if (height == CW_USEDEFAULT) height = 480;
+    const bool child = (style & WS_CHILD) && parent;
+    if (child) {
+        w->parent = parent;
+    } else if (parent) {
+        std::lock_guard<std::mutex> g(WindowLock());
+        w->ownerWnd = TopLevelOfLocked(parent);
+    }
+    // Shown after WM_CREATE, as ShowWindow would.
+    const bool visible = (style & WS_VISIBLE) != 0;
+    style &= ~WS_VISIBLE;
+    if (x == CW_USEDEFAULT) x = y = child ? 0 : 100;
+    if (width == CW_USEDEFAULT) {
+        width = child ? 0 : 640;
+        height = child ? 0 : 480;
+    }
     width = std::clamp(width, 0, 32767);
     height = std::clamp(height, 0, 32767);
-    w->rect = RECT{x, y, x + width, y + height};
+    w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    w->normalRect = w->rect;
+    if (!child && menu) w->menu = menu;
+    w->style = style;
+    w->exStyle = exStyle;
+    w->id = child ? (LONG_PTR)(intptr_t)menu : 0;
+    w->instance = instance;
+    w->extra.assign((size_t)c->wndExtra, 0);
     w->erasePending = true;
     HWND h = InsertWindow(w);
-    if (!(style & WS_CHILD)) w->surface = CreateSurface(h, width, height);
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        InsertIntoZOrderLocked(*w);
+    }
+    if (!child) {
+        std::shared_ptr<CSurface> surface = CreateSurface(h, width, height);
+        std::lock_guard<std::mutex> g(WindowLock());
+        w->surface = surface;
+    }
     bool ended;
     {
         std::lock_guard<std::mutex> g(w->owner->lock);
@@ -257,9 +281,34 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
         if (IsWindow(h)) DestroyWindow(h);
         return nullptr;
     }
+    RecalcClient(h);
     if (!IsWindow(h) || SendMessage(h, WM_CREATE, 0, (LPARAM)&cs) == -1) {
         if (IsWindow(h)) DestroyWindow(h);
         return nullptr;
+    }
+    if (!IsWindow(h)) return nullptr;
+    {
+        RECT r{}, c{};
+        GetClientRect(h, &c);
+        {
+            std::lock_guard<std::mutex> g(WindowLock());
+            r = w->rect;
+            r.left += w->client.left;
+            r.top += w->client.top;
+        }
+        SendMessage(h, WM_SIZE, SIZE_RESTORED, MAKELONG((WORD)c.right, (WORD)c.bottom));
+        SendMessage(h, WM_MOVE, 0, MakePointParam(r.left, r.top));
+    }
+    if (visible && IsWindow(h)) {
+        if (style & WS_MAXIMIZE) {
+            {
+                std::lock_guard<std::mutex> g(WindowLock());
+                w->style &= ~WS_MAXIMIZE;
+            }
+            ShowWindow(h, SW_SHOWMAXIMIZED);
+        } else {
+            ShowWindow(h, child ? SW_SHOWNA : SW_SHOW);
+        }
     }
     return IsWindow(h) ? h : nullptr;
 }
@@ -277,6 +326,9 @@ BOOL DestroyWindow(HWND hwnd)
         if (w->destroying) return TRUE;
         w->destroying = true;
     }
+    if (GetCapture() == hwnd) ReleaseCapture();
+    if (IsWindowVisible(hwnd))
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessage(hwnd, WM_DESTROY, 0, 0);
     for (auto& child : ChildrenOf(hwnd)) {
         if (child->owner == w->owner)
@@ -311,10 +363,13 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         DestroyWindow(hwnd);
         return 0;
     case WM_SETTEXT: {
-        std::lock_guard<std::mutex> g(WindowLock());
-        auto w = FindWindowObjectLocked(hwnd);
-        if (!w) return FALSE;
-        w->text = lParam ? (const char*)lParam : "";
+        {
+            std::lock_guard<std::mutex> g(WindowLock());
+            auto w = FindWindowObjectLocked(hwnd);
+            if (!w) return FALSE;
+            w->text = lParam ? (const char*)lParam : "";
+        }
+        InvalidateInternal(hwnd, nullptr, false, true);   // the caption
         return TRUE;
     }
     case WM_GETTEXT: {
@@ -346,7 +401,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             auto w = FindWindowObjectLocked(hwnd);
             if (!w) return 0;
             brush = w->windowClass->background;
-            r = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+            r = RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
         }
         if (!brush || !wParam) return 0;
         // A class brush may be a system colour index plus one.
@@ -355,7 +410,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 1;
     }
     default:
-        return 0;
+        return DefWindowProcMore(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -370,7 +425,7 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index)
     switch (index) {
     case GWLP_WNDPROC: return (LONG_PTR)w->proc;
     case GWLP_HINSTANCE: return (LONG_PTR)w->instance;
-    case GWLP_HWNDPARENT: return (LONG_PTR)w->parent;
+    case GWLP_HWNDPARENT: return (LONG_PTR)((w->style & WS_CHILD) ? w->parent : w->ownerWnd);
     case GWLP_ID: return w->id;
     case GWL_STYLE: return (LONG_PTR)w->style;
     case GWL_EXSTYLE: return (LONG_PTR)w->exStyle;
@@ -398,7 +453,11 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value)
     switch (index) {
     case GWLP_WNDPROC: old = (LONG_PTR)w->proc; w->proc = (WNDPROC)value; break;
     case GWLP_HINSTANCE: old = (LONG_PTR)w->instance; w->instance = (HINSTANCE)value; break;
-    case GWLP_HWNDPARENT: old = (LONG_PTR)w->parent; w->parent = (HWND)value; break;
+    case GWLP_HWNDPARENT:
+        // Sets the owner of a top-level window; SetParent moves children.
+        old = (LONG_PTR)((w->style & WS_CHILD) ? w->parent : w->ownerWnd);
+        if (!(w->style & WS_CHILD)) w->ownerWnd = (HWND)value;
+        break;
     case GWLP_ID: old = w->id; w->id = value; break;
     case GWL_STYLE: old = (LONG_PTR)w->style; w->style = (DWORD)value; break;
     case GWL_EXSTYLE: old = (LONG_PTR)w->exStyle; w->exStyle = (DWORD)value; break;
@@ -419,7 +478,8 @@ HWND GetParent(HWND hwnd)
 {
     std::lock_guard<std::mutex> g(WindowLock());
     std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
-    return w ? w->parent : nullptr;
+    if (!w) return nullptr;
+    return (w->style & WS_CHILD) ? w->parent : w->ownerWnd;
 }
 
 BOOL IsChild(HWND parent, HWND hwnd)
@@ -449,7 +509,7 @@ BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM lParam)
     bool any = false;
     for (HWND h : windows) {
         std::shared_ptr<CWindow> w = FindWindowObject(h);
-        if (!w || GetParent(h)) continue;
+        if (!w || (GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD)) continue;
         any = true;
         if (!proc(h, lParam)) return FALSE;
     }
@@ -474,67 +534,47 @@ int GetWindowText(HWND hwnd, char* buffer, int size)
 
 int GetWindowTextLength(HWND hwnd) { return (int)SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0); }
 
-bool WindowDrawTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size)
+
+UINT GetClassLongStyle(HWND hwnd)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    auto w = FindWindowObjectLocked(hwnd);
+    return w && w->windowClass ? w->windowClass->style : 0;
+}
+
+// Top-level windows own the surface; a child's pixels are at its offset in
+// its top-level window's image.
+static bool DrawTarget(HWND hwnd, bool client, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset,
+                       SIZE* size)
 {
     std::lock_guard<std::mutex> g(WindowLock());
     std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
     if (!w) return false;
-    *size = SIZE{w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
-    POINT off{0, 0};
-    for (int depth = 0; w && depth < 1000; depth++) {
-        if (w->surface) {
-            *surface = w->surface;
-            *topLevel = w->handle;
-            *offset = off;
-            return true;
-        }
-        off.x += w->rect.left;
-        off.y += w->rect.top;
-        w = FindWindowObjectLocked(w->parent);
-    }
-    return false;
+    HWND top = TopLevelOfLocked(hwnd);
+    std::shared_ptr<CWindow> t = FindWindowObjectLocked(top);
+    if (!t || !t->surface) return false;
+    RECT r = client ? ClientScreenRectLocked(*w) : WindowScreenRectLocked(*w);
+    RECT origin = WindowScreenRectLocked(*t);
+    *surface = t->surface;
+    *topLevel = top;
+    *offset = POINT{r.left - origin.left, r.top - origin.top};
+    *size = SIZE{r.right - r.left, r.bottom - r.top};
+    return true;
 }
 
-BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL erase)
+bool WindowDrawTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size)
 {
-    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
-    if (!w) return FALSE;
-    if (erase) {
-        std::lock_guard<std::mutex> g(WindowLock());
-        w->erasePending = true;
-    }
-    CThreadData& t = *w->owner;
-    std::lock_guard<std::mutex> g(t.lock);
-    CMessageQueue& q = t.queue;
-    if (!t.ended && std::find(q.paint.begin(), q.paint.end(), hwnd) == q.paint.end()) {
-        q.paint.push_back(hwnd);
-        q.changeBits |= QS_PAINT;
-        t.wake.notify_one();
-    }
-    return TRUE;
+    return DrawTarget(hwnd, true, surface, topLevel, offset, size);
 }
 
-BOOL ValidateRect(HWND hwnd, const RECT*)
+bool WindowFrameTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size)
 {
-    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
-    if (!w) return FALSE;
-    CThreadData& t = *w->owner;
-    std::lock_guard<std::mutex> g(t.lock);
-    CMessageQueue& q = t.queue;
-    q.paint.erase(std::remove(q.paint.begin(), q.paint.end(), hwnd), q.paint.end());
-    return TRUE;
+    return DrawTarget(hwnd, false, surface, topLevel, offset, size);
 }
 
-BOOL UpdateWindow(HWND hwnd)
+HCURSOR GetClassCursorOf(HWND hwnd)
 {
-    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
-    if (!w) return FALSE;
-    bool needs;
-    {
-        std::lock_guard<std::mutex> g(w->owner->lock);
-        const auto& p = w->owner->queue.paint;
-        needs = std::find(p.begin(), p.end(), hwnd) != p.end();
-    }
-    if (needs) SendMessage(hwnd, WM_PAINT, 0, 0);
-    return TRUE;
+    std::lock_guard<std::mutex> g(WindowLock());
+    auto w = FindWindowObjectLocked(hwnd);
+    return w && w->windowClass ? w->windowClass->cursor : nullptr;
 }

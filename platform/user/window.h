@@ -95,9 +95,32 @@ BOOL SetWindowText(HWND hwnd, const char* text);
 int GetWindowText(HWND hwnd, char* buffer, int size);
 int GetWindowTextLength(HWND hwnd);
 
-// Painting state only: a window marked invalid gets a synthesized WM_PAINT
-// until it is validated (DefWindowProc validates on WM_PAINT). The rectangle
-// is not tracked yet: the whole window is invalid or valid.
+// Update regions: each window keeps the bounding rectangle of what needs
+// painting (client coordinates) and whether the background and the frame
+// are due. A window with an update region gets a synthesized WM_PAINT,
+// parents before their children, until it is validated. Invalidating a
+// rectangle also invalidates the children under it.
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 BOOL ValidateRect(HWND hwnd, const RECT* rect);
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
+// Sends WM_PAINT at once when the window (then each child) needs painting.
 BOOL UpdateWindow(HWND hwnd);
+
+#define RDW_INVALIDATE 0x0001u
+#define RDW_INTERNALPAINT 0x0002u
+#define RDW_ERASE 0x0004u
+#define RDW_VALIDATE 0x0008u
+#define RDW_NOINTERNALPAINT 0x0010u
+#define RDW_NOERASE 0x0020u
+#define RDW_NOCHILDREN 0x0040u
+#define RDW_ALLCHILDREN 0x0080u
+#define RDW_UPDATENOW 0x0100u
+#define RDW_ERASENOW 0x0200u
+#define RDW_FRAME 0x0400u
+#define RDW_NOFRAME 0x0800u
+typedef struct HRGN__* HRGN;
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
+
+// Takes the update region for painting (BeginPaint): the rectangle and
+// whether the background and the frame were due; the window is validated.
+bool TakeUpdateRegion(HWND hwnd, RECT* rect, bool* erase, bool* frame);

@@ -4,6 +4,8 @@
 #include "platform/user/user.h"
 #include "platform/backend/backend.h"
 #include <string>
+#include "platform/user/scrollbar.h"
+#include "platform/user/nonclient.h"
 
 struct CWindowClass {
     std::string name;
@@ -35,18 +37,44 @@ struct CWindow {
     std::vector<unsigned char> extra;
     std::string text;
     bool destroying = false;
-    // The window rectangle from CreateWindowEx: screen coordinates for a
-    // top-level window, the parent's client coordinates for a child.
-    RECT rect{0, 0, 0, 0};
+    // Geometry: rect in the parent's client coordinates (screen for
+    // top-level windows), client in window coordinates.
+    RECT rect{};
+    RECT client{};
+    HWND ownerWnd = nullptr;            // owner of a top-level or popup window
+    std::vector<HWND> children;         // z-order, topmost first
+    HMENU menu = nullptr;               // menu bar of a top-level window
+    CScrollBarState scroll[3];          // SB_HORZ, SB_VERT, SB_CTL
+    // Placement: the normal rectangle kept while minimised or maximised.
+    RECT normalRect{};
+    UINT showState = 1;                 // SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED
+    // Update region (a bounding rectangle in client coordinates) and whether
+    // WM_ERASEBKGND is due.
+    RECT update{};
+    bool erasePending = false;
+    bool ncPaint = false;
+    HCURSOR cursor = nullptr;
     // A top-level window's backing image (children draw into their top-level's).
     std::shared_ptr<CSurface> surface;
-    // The whole window needs erasing before its next paint.
-    bool erasePending = false;
 };
 
-// Where a window's pixels are: the top-level surface and the window's offset
-// in it and size. False for a stale window.
+// Top-level windows in z-order, topmost first; under WindowLock().
+std::vector<HWND>& TopLevelOrderLocked();
+// Screen rectangle of the window and of its client area; under WindowLock().
+RECT WindowScreenRectLocked(const CWindow& w);
+RECT ClientScreenRectLocked(const CWindow& w);
+bool IsVisibleLocked(const CWindow& w);   // it and all its ancestors
+// The top-level ancestor (the window itself when it is top-level).
+HWND TopLevelOfLocked(HWND hwnd);
+// Forgets focus, activation, capture and the caret of a window that goes
+// (no messages); called by RemoveWindow.
+void ForgetWindowInput(HWND hwnd, CThreadData& owner);
+
+// Where a window's client pixels are: the top-level surface, the client
+// area's offset in it and its size. False for a stale window.
 bool WindowDrawTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size);
+// The same for the whole window, frame included (GetWindowDC).
+bool WindowFrameTarget(HWND hwnd, std::shared_ptr<CSurface>* surface, HWND* topLevel, POINT* offset, SIZE* size);
 
 // Guards the window table and the guarded window fields. A thread's lock may
 // be held while it is taken, never the other way round.
@@ -65,3 +93,25 @@ bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
 void RemoveWindow(const std::shared_ptr<CWindow>& window);
 // Completes a cross-thread send (takes the sender's lock).
 void CompleteSend(const std::shared_ptr<CSentMessage>& sent, LRESULT result);
+
+// Geometry hooks of CreateWindowEx and DestroyWindow.
+void InsertIntoZOrderLocked(CWindow& w);
+void RemoveFromZOrderLocked(CWindow& w);
+// Sends WM_NCCALCSIZE and stores the client rectangle.
+void RecalcClient(HWND hwnd);
+CNcLayout NcLayoutOfLocked(const CWindow& w);
+// Invalidates a rectangle of a window's client area (client coordinates;
+// null for all) and of the children under it; `frame` also repaints the
+// non-client area.
+void InvalidateInternal(HWND hwnd, const RECT* rect, bool erase, bool frame);
+// The thread that owns the window, or null.
+std::shared_ptr<CThreadData> OwnerOf(HWND hwnd);
+
+// DefWindowProc beyond the window record: non-client, input, painting.
+LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The window under a screen point, skipping some (geometry only).
+HWND WindowUnderPointSkipping(POINT pt, const std::vector<HWND>& skip);
+// The window's own visible pixels (client area or whole window) in its DC's
+// coordinates: clipped by ancestors, siblings above (WS_CLIPSIBLINGS) and
+// children (WS_CLIPCHILDREN).
+bool WindowVisibleRects(HWND hwnd, bool client, std::vector<RECT>* out);
