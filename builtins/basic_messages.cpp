@@ -5,6 +5,7 @@
 
 #include "builtins/basic_functions.h"
 #include "builtins/cell_walk.h"
+#include "values/app_settings.h"
 #include "values/output_stream.h"
 #include "values/text_format.h"
 #include "values/value_matrix.h"
@@ -18,7 +19,7 @@ void WriteMessage(MessageKind kind, const std::string& label, const CValue& text
 {
     CMessageWriter w(kind);
     if (!label.empty()) w << label << ": ";
-    WriteValue(w.Stream(), text, DisplayTextFormat);
+    WriteValue(w.Stream(), text, CurrentDisplayTextFormat());
 }
 
 }  // namespace

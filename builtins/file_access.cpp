@@ -11,6 +11,7 @@
 #include "builtins/cell_walk.h"
 #include "interpreter/block.h"
 #include "interpreter/user_function.h"
+#include "values/identifier_ids.h"
 #include "values/output_stream.h"
 #include "values/value_text.h"
 
@@ -21,14 +22,6 @@ std::vector<FileEntry*>& OpenFiles()
 {
     static std::vector<FileEntry*> files;
     return files;
-}
-
-uint32_t g_lastId = 0;
-
-uint32_t NextId()
-{
-    if (++g_lastId == 0) ++g_lastId;  // 0 is never a handle
-    return g_lastId;
 }
 
 std::ios_base::seekdir SeekDir(int origin)
@@ -214,7 +207,9 @@ FileEntry* OpenFile(const std::string& name, const std::string& folder, int mode
         e->text = std::make_unique<std::fstream>(path, how);
         if (!e->text->is_open() || e->text->fail()) return nullptr;
     }
-    e->id = NextId();
+    // File and window handles share one id table, so they never collide.
+    e->id = NewIdentifierId();
+    if (e->id == 0) return nullptr;
     OpenFiles().push_back(e.get());
     return e.release();
 }

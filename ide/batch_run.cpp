@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "ide/settings.h"
 #include "interpreter/program.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
@@ -168,6 +169,8 @@ int RunBatch(const std::string& file)
     static CBatchOutputStream* const streamObject = new CBatchOutputStream();
     CBatchOutputStream& stream = *streamObject;
     SetOutputStream(&stream);
+    // The IDE's settings, read-only: a batch run never writes the file.
+    LoadBatchSettings();
 
     // Kept alive for good if its thread is abandoned: the thread may still use it.
     std::unique_ptr<CProgram> owned(new CProgram());

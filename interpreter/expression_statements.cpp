@@ -2,6 +2,7 @@
 
 #include "interpreter/block.h"
 #include "interpreter/translator.h"
+#include "values/app_settings.h"
 #include "values/text_format.h"
 #include "values/value_text.h"
 
@@ -47,7 +48,7 @@ StatusWord CDisplayStatement::Execute(CValue* scratch)
     }
     CMessageWriter w(MSG_PLAIN);
     w.Output()->AttachToCurrent(MakeSourcePosition(owner, textStart));
-    WriteValue(w.Stream(), *scratch, DisplayTextFormat);
+    WriteValue(w.Stream(), *scratch, CurrentDisplayTextFormat());
     return 0;
 }
 

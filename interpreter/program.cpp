@@ -42,6 +42,9 @@ namespace {
 constexpr size_t kMinProgramStack = 64u << 20;
 constexpr DWORD kStopSlice = 15100;     // one wait of the stop loop, ms
 constexpr DWORD kStopQuestion = 15000;  // unanswered stop before the question, ms
+// The break notice is posted again while the thread has not ended: an input
+// that began just after the first notice must be cancelled too.
+constexpr DWORD kBreakRepost = 1000;
 const char* const kTerminateQuestion =
     "Program thread is not respond. You may stop process manually or wait. Terminate program?";
 
@@ -115,6 +118,7 @@ void ShutdownInterpreter()
 {
     ProgramSteps::DeleteAllUserFunctions();
     ProgramSteps::ExitStatementModules();
+    ProgramSteps::UnloadFunctionModules();
 }
 
 // ---- the program thread ---------------------------------------------------
@@ -207,14 +211,15 @@ DWORD CProgram::StopThread()
     ProgramSteps::NotifyDevicesStop();
 
     DWORD started = GetTickCount();
+    DWORD lastBreak = started;
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     while (IsThreadAlive(thread)) {
         // The program thread may be inside a send to a window of this
         // thread: serve sends, keep painting, drop everything else.
         HANDLE handles[2] = {thread, abandonEvent};
-        DWORD woke = MsgWaitForMultipleObjectsEx(2, handles, kStopSlice, QS_SENDMESSAGE | QS_PAINT | QS_MOUSEMOVE,
-                                                 MWMO_INPUTAVAILABLE);
+        DWORD woke = MsgWaitForMultipleObjectsEx(2, handles, std::min(kStopSlice, kBreakRepost),
+                                                 QS_SENDMESSAGE | QS_PAINT | QS_MOUSEMOVE, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0 + 2) {
             MSG msg;
             while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -223,6 +228,10 @@ DWORD CProgram::StopThread()
                     DispatchMessage(&msg);
                 }
             }
+        }
+        if (IsThreadAlive(thread) && GetTickCount() - lastBreak >= kBreakRepost) {
+            ProgramSteps::NotifyDevicesStop();
+            lastBreak = GetTickCount();
         }
         bool abandon = abandonRequested.load() != 0;
         if (!abandon && IsThreadAlive(thread) && GetTickCount() - started > kStopQuestion) {

@@ -5,6 +5,7 @@
 
 #include "builtins/file_access.h"
 #include "builtins/libraries.h"
+#include "devices/function_modules.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -34,9 +35,13 @@ void InitStatementModules(HWND mainWindow)
     CStatementModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow);
 }
 
-// not built yet: CFuncModuleList::Load(folder), then
-// CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow).
-void LoadFunctionModules(const std::string&, HWND) {}
+void LoadFunctionModules(const std::string& folder, HWND mainWindow)
+{
+    CFuncModuleList::Load(folder.c_str());
+    CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow);
+}
+
+void UnloadFunctionModules() { CFuncModuleList::Unload(); }
 
 void RegisterBuiltinLibraries() { ::RegisterBuiltinLibraries(); }
 

@@ -30,7 +30,9 @@ int NotifyDevicesStop();
 int CloseAllFiles();
 // Seeds the program thread's random generator.
 void SeedRandom(unsigned seed);
-// Shutdown: every user function goes, then the statement modules' Exit.
+// Shutdown: every user function goes, then the statement modules' Exit,
+// then the function modules' libraries leave the list.
 void DeleteAllUserFunctions();
 void ExitStatementModules();
+void UnloadFunctionModules();
 }  // namespace ProgramSteps

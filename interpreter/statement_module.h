@@ -10,6 +10,7 @@
 // the tests. Never reorder, insert or remove a field or a virtual function.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "interpreter/block.h"
 #include "interpreter/statement.h"
@@ -110,15 +111,25 @@ public:
 
     // Over the groups with a device manager.
     static void* FindDeviceByWindow(HWND window);
+    // Posts the break notice to every open device; how many took it.
     static int NotifyDevicesStop();
+    // Whether any group's device still has a live window (the hidden run
+    // closes the program only when none is left).
+    static bool AnyDeviceWindow();
 };
+
+// A stored modules-folder setting as a path, for every loader (statement and
+// function modules, device libraries): one that begins with "\" is relative
+// to the program folder, an empty one is the program folder's "bin"; both
+// separators are accepted. No trailing "/".
+std::string ResolveModulesFolder(const char* folder);
 
 // Loads every "*.mst" of the folder that exports GetCmdrInfo with a non-empty
 // table; returns how many were kept. A folder beginning with "\" is relative
 // to the program folder, an empty one means the program folder's "bin".
 int LoadStatementModules(const char* folder);
 
-// Device-manager operations the list calls; the device issue provides them.
-// Until then no group has a device manager.
+// Device-manager operations the list calls (devices/device_manager.cpp).
 int DeviceManagerBroadcast(CIODeviceManager* manager);
 void* DeviceManagerFindByWindow(CIODeviceManager* manager, HWND window);
+bool DeviceManagerAnyWindow(CIODeviceManager* manager);

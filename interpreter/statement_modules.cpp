@@ -64,9 +64,9 @@ std::string ProgramFolder()
     return cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
 }
 
-// A stored folder setting as a path: one that begins with "\" is relative to
-// the program folder; both separators are accepted; empty means "\bin" (never
-// the file-system root).
+}  // namespace
+
+// Empty means "\bin" (never the file-system root).
 std::string ResolveModulesFolder(const char* folder)
 {
     std::string f = folder ? folder : "";
@@ -75,8 +75,6 @@ std::string ResolveModulesFolder(const char* folder)
     if (f[0] == '/' && folder[0] == '\\') return ProgramFolder() + f;
     return f;
 }
-
-}  // namespace
 
 void CStatementModuleList::AddGroup(CmdrInfo* info)
 {
@@ -174,9 +172,12 @@ int CStatementModuleList::NotifyDevicesStop()
     return n;
 }
 
-// Replaced by the device managers when they exist.
-__attribute__((weak)) int DeviceManagerBroadcast(CIODeviceManager*) { return 0; }
-__attribute__((weak)) void* DeviceManagerFindByWindow(CIODeviceManager*, HWND) { return nullptr; }
+bool CStatementModuleList::AnyDeviceWindow()
+{
+    for (const Entry& e : Snapshot())
+        if (e.info->deviceManager && DeviceManagerAnyWindow(e.info->deviceManager)) return true;
+    return false;
+}
 
 // ---- the loader ------------------------------------------------------------
 

@@ -32,8 +32,8 @@ constexpr uint8_t VTF_NO_ROUNDING = 0xFF;
 // precision from its settings.
 inline constexpr ValueTextFormat IdeDefaultTextFormat = {VTF_QUOTE, 512, 0, 6, VTF_NO_ROUNDING, {0, 0}, 0};
 
-// The output bar's format (setting "104"), also used by the display statements
-// and the error, warning and trace messages.
+// The default of the output bar's format (setting "104"); CurrentDisplayTextFormat
+// in values/app_settings.h is the one in force.
 inline constexpr ValueTextFormat DisplayTextFormat = {VTF_LINE_BREAKS | VTF_CELL_WIDTH, 65536, 10, 6,
                                                       VTF_NO_ROUNDING, {0, 0}, 13};
 

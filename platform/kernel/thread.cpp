@@ -55,6 +55,7 @@ struct KThread : KObject {
     DWORD exitCode = STILL_ACTIVE;
     bool alive = true;
     bool abandoned = false;
+    bool finished = false;  // its code has returned (or will never run)
     int priority = THREAD_PRIORITY_NORMAL;
     pid_t systemId = 0;   // 0 until the thread runs
     // The start gate and cooperative suspension.
@@ -107,6 +108,10 @@ void* ThreadMain(void* arg)
     }
     DWORD code = run ? t->start(t->parameter) : 0;
     FinishThread(t, code);
+    {
+        std::lock_guard<std::mutex> g(KernelLock());
+        t->finished = true;
+    }
     t_self.reset();
     return nullptr;
 }
@@ -217,6 +222,14 @@ BOOL IsThreadAlive(HANDLE thread)
     if (!t) return FALSE;
     std::lock_guard<std::mutex> g(KernelLock());
     return t->alive;
+}
+
+BOOL HasThreadFinished(HANDLE thread)
+{
+    auto t = LookupThread(thread);
+    if (!t) return FALSE;
+    std::lock_guard<std::mutex> g(KernelLock());
+    return t->finished;
 }
 
 BOOL SetThreadPriority(HANDLE thread, int priority)

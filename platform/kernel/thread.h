@@ -31,6 +31,9 @@ DWORD GetCurrentProcessId();
 // itself return 259, so IsThreadAlive is the test of "still running".
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
 BOOL IsThreadAlive(HANDLE thread);
+// Whether the thread's code has really returned. An abandoned thread is not
+// alive, yet it may still run: what it uses may be freed only after this.
+BOOL HasThreadFinished(HANDLE thread);
 
 // Best effort: the value is kept and read back as set; the scheduler is
 // asked for a matching nice value, which may be refused without privileges.

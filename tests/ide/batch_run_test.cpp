@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -199,3 +200,40 @@ TEST_F(BatchRun, InterruptStopsALongSolve)
 }
 
 }  // namespace
+
+// Batch runs read the IDE's settings file and never write it.
+TEST_F(BatchRun, HonoursStoredSettingsWithoutWritingThem)
+{
+    std::string saved = std::getenv("VELDRA_CONFIG_HOME") ? std::getenv("VELDRA_CONFIG_HOME") : "";
+    fs::path home = dir / "config";
+    setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    fs::path prog = Write("pi.vdx", "x = 3.14159265; x;\n");
+
+    RunResult fresh = RunVeldra({"--run", prog.string()}, dir);
+    EXPECT_EQ(fresh.out, "3.14159\n");
+    EXPECT_FALSE(fs::exists(home));   // nothing is created
+
+    fs::create_directories(home / "Brenholt");
+    fs::path conf = home / "Brenholt" / "Veldra.conf";
+    const std::string text =
+        "[Settings]\nVer=dword:00000004\n101=dword:00000001\n"
+        "104=hex:02,01,00,00,00,00,01,00,0a,00,00,00,03,ff,00,00,0d,00,00,00\n";
+    std::ofstream(conf, std::ios::binary) << text;
+    auto before = fs::last_write_time(conf);
+    RunResult stored = RunVeldra({"--run", prog.string()}, dir);
+    EXPECT_EQ(stored.rc, 0);
+    ASSERT_EQ(stored.out.size(), std::string("[hh:mm:ss.mmm] 3.14\n").size()) << stored.out;
+    EXPECT_EQ(stored.out.front(), '[');
+    EXPECT_EQ(stored.out.substr(13), "] 3.14\n");
+    std::ifstream in(conf, std::ios::binary);
+    std::stringstream now;
+    now << in.rdbuf();
+    EXPECT_EQ(now.str(), text);
+    EXPECT_EQ(fs::last_write_time(conf), before);
+
+    // Another version: defaults, file untouched.
+    std::ofstream(conf, std::ios::binary) << "[Settings]\nVer=dword:00000003\n101=dword:00000001\n";
+    RunResult old = RunVeldra({"--run", prog.string()}, dir);
+    EXPECT_EQ(old.out, "3.14159\n");
+    setenv("VELDRA_CONFIG_HOME", saved.c_str(), 1);
+}

@@ -278,10 +278,12 @@ TEST(Threads, TerminateAbandonsWithTheGivenExitCode)
     ASSERT_TRUE(TerminateThread(t, (DWORD)-1));
     EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_OBJECT_0);
     EXPECT_FALSE(IsThreadAlive(t));
+    EXPECT_FALSE(HasThreadFinished(t));  // abandoned, yet still running
     GetExitCodeThread(t, &code);
     EXPECT_EQ(code, (DWORD)-1);
     SetEvent(release);
     while (!returned) Sleep(1);
+    while (!HasThreadFinished(t)) Sleep(1);
     GetExitCodeThread(t, &code);
     EXPECT_EQ(code, (DWORD)-1);
     CloseHandle(t);

@@ -22,3 +22,9 @@ std::string CCaptureStream::Text() const
     }
     return s;
 }
+
+std::vector<std::string> CCaptureStream::Snapshot()
+{
+    std::lock_guard<std::mutex> g(m_capLock);
+    return messages;
+}

@@ -19,6 +19,8 @@ public:
     // All messages joined with "\n".
     std::string Text() const;
     void Reset() { messages.clear(); }
+    // A copy taken under the lock, for messages that other threads (devices) write.
+    std::vector<std::string> Snapshot();
 
 private:
     COutputStream* m_previous;

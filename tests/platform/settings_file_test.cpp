@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/afx/settings_file.h"
+
+namespace {
+
+std::string TempPath(const char* name)
+{
+    std::string dir = testing::TempDir() + "settings-" + std::to_string(getpid());
+    return dir + "/sub/" + name;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text)
+{
+    std::string dir = path.substr(0, path.rfind('/'));
+    std::string parent = dir.substr(0, dir.rfind('/'));
+    mkdir(parent.c_str(), 0777);
+    mkdir(dir.c_str(), 0777);
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace
+
+TEST(SettingsFile, TextEscapesRoundTripAndBackslashesStayLiteral)
+{
+    struct Case { std::string text, stored; } cases[] = {
+        {"\\funlib", "\\funlib"},
+        {"\\newmods", "\\\\newmods"},
+        {"a\nb", "a\\nb"},
+        {"C:\\new", "C:\\\\new"},
+        {"tab\there\r", "tab\\there\\r"},
+        {"end\\", "end\\"},
+        {"two\\\\", "two\\\\\\"},
+        {"\\\n", "\\\\\\n"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EscapeSettingText(c.text), c.stored) << c.text;
+        EXPECT_EQ(UnescapeSettingText(c.stored), c.text) << c.stored;
+    }
+}
+
+TEST(SettingsFile, WritesEveryTypeInFirstWriteOrderAndReadsItBack)
+{
+    std::string path = TempPath("golden.conf");
+    unlink(path.c_str());
+    {
+        CSettingsFile store(path);
+        ASSERT_TRUE(store.WriteInt("Settings", "Ver", 4));
+        ASSERT_TRUE(store.WriteString("Settings", "300", "\\funlib"));
+        const uint8_t bytes[] = {2, 1, 0, 0xff};
+        ASSERT_TRUE(store.WriteBinary("Settings", "104", bytes, 4));
+        ASSERT_TRUE(store.WriteString("Recent File List", "File1", "/home/u/a\nb.vdx"));
+        ASSERT_TRUE(store.WriteBinary("Bars\\Bar-0", "Empty", nullptr, 0));
+        ASSERT_TRUE(store.WriteInt("Settings", "ver", 10));   // names ignore case
+    }
+    EXPECT_EQ(ReadAll(path),
+              "[Settings]\n"
+              "Ver=dword:0000000a\n"
+              "300=sz:\\funlib\n"
+              "104=hex:02,01,00,ff\n"
+              "\n"
+              "[Recent File List]\n"
+              "File1=sz:/home/u/a\\nb.vdx\n"
+              "\n"
+              "[Bars\\Bar-0]\n"
+              "Empty=hex:\n");
+
+    CSettingsFile again(path);
+    uint32_t v = 0;
+    std::string s;
+    std::vector<uint8_t> b;
+    EXPECT_TRUE(again.GetInt("SETTINGS", "VER", v));
+    EXPECT_EQ(v, 10u);
+    EXPECT_TRUE(again.GetString("Settings", "300", s));
+    EXPECT_EQ(s, "\\funlib");
+    EXPECT_TRUE(again.GetBinary("Settings", "104", b));
+    EXPECT_EQ(b, (std::vector<uint8_t>{2, 1, 0, 0xff}));
+    EXPECT_TRUE(again.GetString("Recent File List", "File1", s));
+    EXPECT_EQ(s, "/home/u/a\nb.vdx");
+    // A value read as the wrong type is not there.
+    EXPECT_FALSE(again.GetInt("Settings", "300", v));
+    EXPECT_FALSE(again.GetString("Settings", "Ver", s));
+    EXPECT_FALSE(again.GetInt("Settings", "missing", v));
+}
+
+TEST(SettingsFile, KeepsUnknownLinesAndDeletesSubSections)
+{
+    std::string path = TempPath("unknown.conf");
+    WriteAll(path,
+             "# written by hand\n"
+             "[A]\n"
+             "x=dword:1\n"
+             "garbage line\n"
+             "y=dword:zz\n"
+             "\n\n"
+             "[A\\B]\n"
+             "z=sz:1\n"
+             "[AB]\n"
+             "w=sz:2\n"
+             "[Key=Value]\n"
+             "a=b=sz:c\n");
+    CSettingsFile store(path);
+    uint32_t v = 0;
+    std::string s;
+    EXPECT_TRUE(store.GetInt("A", "x", v));
+    EXPECT_EQ(v, 1u);
+    EXPECT_FALSE(store.GetInt("A", "y", v));   // malformed number
+    EXPECT_TRUE(store.GetString("Key=Value", "a=b", s));
+    EXPECT_EQ(s, "c");
+    EXPECT_TRUE(store.DeleteSection("A"));
+    EXPECT_FALSE(store.HasSection("A\\B"));
+    EXPECT_TRUE(store.HasSection("AB"));
+    EXPECT_TRUE(store.DeleteValue("AB", "W"));
+    EXPECT_FALSE(store.DeleteValue("AB", "w"));
+    EXPECT_EQ(ReadAll(path), "# written by hand\n\n[AB]\n\n[Key=Value]\na=b=sz:c\n");
+
+    EXPECT_TRUE(store.DeleteAll());
+    EXPECT_EQ(ReadAll(path), "");
+}
+
+TEST(SettingsFile, WriteProtectedStoreNeverTouchesTheFile)
+{
+    std::string path = TempPath("batch.conf");
+    std::string text = "[Settings]\nVer=dword:00000004\n";
+    WriteAll(path, text);
+    struct stat before;
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    CSettingsFile::SetWriteProtected(true);
+    CSettingsFile store(path);
+    EXPECT_TRUE(store.WriteInt("Settings", "Ver", 3));
+    uint32_t v = 0;
+    EXPECT_TRUE(store.GetInt("Settings", "Ver", v));
+    EXPECT_EQ(v, 3u);   // memory changes, the file does not
+    EXPECT_TRUE(store.DeleteAll());
+    CSettingsFile fresh(TempPath("never-created.conf"));
+    EXPECT_TRUE(fresh.WriteInt("S", "n", 1));
+    CSettingsFile::SetWriteProtected(false);
+
+    struct stat after;
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(ReadAll(path), text);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_NE(access(TempPath("never-created.conf").c_str(), F_OK), 0);
+}
+
+TEST(SettingsFile, PathFollowsTheConfigHome)
+{
+    std::string saved = getenv("VELDRA_CONFIG_HOME") ? getenv("VELDRA_CONFIG_HOME") : "";
+    setenv("VELDRA_CONFIG_HOME", "/x/cfg/", 1);
+    EXPECT_EQ(SettingsFilePath("Brenholt", "Veldra"), "/x/cfg/Brenholt/Veldra.conf");
+    unsetenv("VELDRA_CONFIG_HOME");
+    setenv("XDG_CONFIG_HOME", "/y", 1);
+    EXPECT_EQ(SettingsFilePath("Brenholt", "Quorra"), "/y/Brenholt/Quorra.conf");
+    setenv("VELDRA_CONFIG_HOME", saved.c_str(), 1);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Test helper: runs a program text on a real program thread with the device
+// managers bound to the fake device (build/test-out/bin/Quorrax.so and
+// Nerithx.so), while the calling thread serves the messages sent to it, as
+// the IDE's GUI thread does. Messages are captured in commit order; the fake
+// device writes one plain message per device message it gets.
+#include <string>
+#include <vector>
+
+#include "interpreter/status.h"
+#include "platform/types.h"
+
+struct DeviceProgramRun {
+    std::vector<std::string> messages;
+    StatusWord translated = 0;  // the translation's status
+    DWORD exitCode = 0;         // the program thread's exit code (when it ran)
+    bool finished = false;      // the thread ended before the time-out
+};
+
+// The folder that holds the staged fake devices and test function modules.
+std::string FakeDeviceFolder();
+
+// Points AppSettings::ModulesFolder at FakeDeviceFolder() and registers the
+// statement groups and built-in libraries once per process.
+void UseFakeDevices();
+
+// A switch of the fake device library (see tests/modules/fake_device):
+// libraryFile is "Quorrax.so" or "Nerithx.so"; the library must be loaded.
+void SetFakeDevice(const char* libraryFile, const char* key, const char* value);
+
+// Translates and runs the text (UseFakeDevices first). The run is stopped
+// after timeoutMs. With releaseDevices both managers are released afterwards.
+DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs = 30000,
+                                       bool releaseDevices = true);
