@@ -43,6 +43,8 @@ struct SourceImage {
 
 bool ReadSource(CDc& src, RECT r, SourceImage& out)
 {
+    // A source larger than any bitmap could be is refused, not allocated.
+    if ((long long)(r.right - r.left) * (r.bottom - r.top) > (1LL << 28)) return false;
     CRaster rs;
     if (!AcquireRaster(src, rs)) return false;
     out.width = r.right - r.left;

@@ -346,11 +346,11 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rect)
     auto dot = [&](int x, int y) {
         if (((x + y) & 1) == 0) PlotPixel(*dc, r, x, y, 0xFFFFFF, R2_XORPEN);
     };
-    for (int x = d.left; x < d.right; x++) {
+    for (int x = std::max(d.left, r.area.left); x < std::min(d.right, r.area.right); x++) {
         dot(x, d.top);
         if (d.bottom - 1 > d.top) dot(x, d.bottom - 1);
     }
-    for (int y = d.top + 1; y < d.bottom - 1; y++) {
+    for (int y = std::max(d.top + 1, r.area.top); y < std::min(d.bottom - 1, r.area.bottom); y++) {
         dot(d.left, y);
         if (d.right - 1 > d.left) dot(d.right - 1, y);
     }

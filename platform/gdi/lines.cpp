@@ -1,4 +1,4 @@
-// Pens: hairlines (0 or 1 device pixel) by our own Bresenham walk with dashes
+// Pens: hairlines (0 or 1 device pixel) by our own line walk with dashes
 // in device pixels whose phase runs on along a polyline; wider pens are solid
 // with round joins, rasterised without antialiasing.
 #include "platform/gdi/gdi_internal.h"
@@ -19,36 +19,76 @@ const std::vector<int>& DashPattern(int style)
     }
 }
 
-struct DashWalker {
+// The dash state as the number of pixels walked since the polyline began.
+struct DashPhase {
     const std::vector<int>& pattern;
-    int index = 0, left = 0;
-    explicit DashWalker(const std::vector<int>& p) : pattern(p), left(p.empty() ? 0 : p[0]) {}
-    // True when the next pixel is "on"; advances the phase.
-    bool Next()
+    long long total = 0;
+    explicit DashPhase(const std::vector<int>& p) : pattern(p)
     {
-        if (pattern.empty()) return true;
-        bool on = index % 2 == 0;
-        if (--left <= 0) {
-            index = (index + 1) % (int)pattern.size();
-            left = pattern[index];
+        for (int v : p) total += v;
+    }
+    bool On(long long walked) const
+    {
+        if (pattern.empty() || total <= 0) return true;
+        long long at = walked % total;
+        for (size_t i = 0; i < pattern.size(); i++) {
+            if (at < pattern[i]) return i % 2 == 0;
+            at -= pattern[i];
         }
-        return on;
+        return true;
     }
 };
 
+// The pixels of a segment leaving out its end, stepping along the major axis
+// with the minor coordinate rounded (halves away from the start). Only the
+// steps inside `area` are visited, so far-off coordinates cost nothing; `plot`
+// gets the step index for the dash phase. Returns the number of steps.
 template <class F>
-void Bresenham(POINT a, POINT b, F plot)
+long long WalkSegment(POINT a, POINT b, const RECT& area, F plot)
 {
-    long long x = a.x, y = a.y;
-    long long dx = std::llabs((long long)b.x - a.x), dy = -std::llabs((long long)b.y - a.y);
-    int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
-    long long err = dx + dy;
-    while (x != b.x || y != b.y) {
-        plot((int)x, (int)y);
-        long long e2 = 2 * err;
-        if (e2 >= dy) err += dy, x += sx;
-        if (e2 <= dx) err += dx, y += sy;
+    long long dx = (long long)b.x - a.x, dy = (long long)b.y - a.y;
+    bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    long long n = std::max(std::llabs(dx), std::llabs(dy));
+    if (n == 0) return 0;
+    long long ma = xMajor ? a.x : a.y, mi = xMajor ? a.y : a.x;
+    int ms = (xMajor ? dx : dy) < 0 ? -1 : 1, ns = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    long long dM = n, dm = std::llabs(xMajor ? dy : dx);
+    long long lo = xMajor ? area.left : area.top, hi = xMajor ? area.right : area.bottom;
+    long long mlo = xMajor ? area.top : area.left, mhi = xMajor ? area.bottom : area.right;
+    auto minor = [&](long long i) {
+        __int128 num = (__int128)2 * i * dm + dM;
+        return mi + ns * (long long)(num / (2 * (__int128)dM));
+    };
+    long long i0 = 0, i1 = n;
+    if (ms > 0) {
+        i0 = std::max(i0, lo - ma);
+        i1 = std::min(i1, hi - ma);
+    } else {
+        i0 = std::max(i0, ma - hi + 1);
+        i1 = std::min(i1, ma - lo + 1);
     }
+    if (i0 >= i1) return n;
+    // The minor coordinate is monotonic: find where it enters and leaves its range.
+    auto firstWhere = [&](long long from, long long to, auto pred) {
+        while (from < to) {
+            long long mid = from + (to - from) / 2;
+            if (pred(mid)) to = mid;
+            else from = mid + 1;
+        }
+        return from;
+    };
+    if (ns > 0) {
+        i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mlo; });
+        i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mhi; });
+    } else {
+        i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mhi; });
+        i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mlo; });
+    }
+    for (long long i = i0; i < i1; i++) {
+        long long M = ma + ms * i, m = minor(i);
+        plot(xMajor ? (int)M : (int)m, xMajor ? (int)m : (int)M, i);
+    }
+    return n;
 }
 
 RECT PointsBox(const std::vector<POINT>& pts, int grow)
@@ -100,17 +140,19 @@ void StrokePolyline(CDc& dc, const std::vector<POINT>& pts, bool closed)
         CRaster r;
         if (!AcquireRaster(dc, r)) return;
         if (width <= 1) {
-            DashWalker dash(DashPattern(style));
-            auto plot = [&](int x, int y) {
-                bool on = dash.Next();
-                if (on)
-                    PlotPixel(dc, r, x, y, color, rop2);
-                else if (gaps)
-                    PlotPixel(dc, r, x, y, bk, rop2);
+            DashPhase dash(DashPattern(style));
+            long long walked = 0;
+            auto segment = [&](POINT a, POINT b) {
+                walked += WalkSegment(a, b, r.area, [&](int x, int y, long long i) {
+                    if (dash.On(walked + i))
+                        PlotPixel(dc, r, x, y, color, rop2);
+                    else if (gaps)
+                        PlotPixel(dc, r, x, y, bk, rop2);
+                });
             };
-            for (size_t i = 0; i + 1 < pts.size(); i++) Bresenham(pts[i], pts[i + 1], plot);
-            if (closed && pts.size() > 1) Bresenham(pts.back(), pts.front(), plot);
-            if (pts.size() == 1 && closed) plot(pts[0].x, pts[0].y);
+            for (size_t i = 0; i + 1 < pts.size(); i++) segment(pts[i], pts[i + 1]);
+            if (closed && pts.size() > 1) segment(pts.back(), pts.front());
+            if (pts.size() == 1 && closed) PlotPixel(dc, r, pts[0].x, pts[0].y, color, rop2);
             RECT box = PointsBox(pts, 0);
             box.left = std::max(box.left, r.area.left);
             box.top = std::max(box.top, r.area.top);

@@ -252,8 +252,8 @@ HPEN CreatePen(int style, int width, COLORREF color)
 {
     int s = style & PS_STYLE_MASK;
     if (s > PS_INSIDEFRAME) s = PS_SOLID;
-    // Widths from files are unchecked: clamp at use.
-    return (HPEN)InsertObject(MakePen(s, std::clamp(width, 0, 1000), color));
+    // Widths from files are unchecked: kept as given, clamped at use.
+    return (HPEN)InsertObject(MakePen(s, std::max(width, 0), color));
 }
 
 HPEN CreatePenIndirect(const LOGPEN* pen)
@@ -364,7 +364,12 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
         if (dc->dcKind != DcKind::Memory) return nullptr;
         auto bm = std::static_pointer_cast<CBitmapObj>(o);
         // A bitmap lives in one memory DC at a time.
-        if (bm->selected > 0 && bm != st.bitmap && !bm->stock) return nullptr;
+        bool elsewhere;
+        {
+            std::lock_guard<std::mutex> g(GdiLock());
+            elsewhere = bm->selected > 0 && bm != st.bitmap && !bm->stock;
+        }
+        if (elsewhere) return nullptr;
         old = st.bitmap;
         st.bitmap = bm;
         dc->size = SIZE{bm->data->width, bm->data->height};

@@ -12,6 +12,9 @@ bool InRuns(const std::vector<int>& xs, double x)
     return false;
 }
 
+// Rows past this are never drawn on: regions built from shapes stop there.
+constexpr int kRowLimit = 1 << 16;
+
 bool Op(int mode, bool a, bool b)
 {
     switch (mode) {
@@ -71,7 +74,7 @@ CRegion CRegion::FromEllipse(const RECT& r)
     int t = std::min(r.top, r.bottom), b = std::max(r.top, r.bottom);
     double cx = (l + ri) / 2, cy = (t + b) / 2.0, a = (ri - l) / 2, bb = (b - t) / 2.0;
     if (a <= 0 || bb <= 0) return g;
-    for (int y = t; y < b; y++) {
+    for (int y = std::max(t, -kRowLimit); y < std::min(b, kRowLimit); y++) {
         double dy = (y + 0.5 - cy) / bb;
         if (dy * dy >= 1) continue;
         double half = a * std::sqrt(1 - dy * dy);
@@ -87,7 +90,7 @@ CRegion CRegion::FromPolygon(const POINT* pts, int count, int fillMode)
     if (!pts || count < 3) return g;
     int t = pts[0].y, b = pts[0].y;
     for (int i = 1; i < count; i++) t = std::min(t, (int)pts[i].y), b = std::max(b, (int)pts[i].y);
-    for (int y = t; y < b; y++) {
+    for (int y = std::max(t, -kRowLimit); y < std::min(b, kRowLimit); y++) {
         double py = y + 0.5;
         std::vector<std::pair<double, int>> cross;
         for (int i = 0; i < count; i++) {

@@ -332,23 +332,18 @@ BOOL TextAt(HDC hdc, int x, int y, UINT options, const RECT* rect, const CShownT
     } else {
         if ((options & ETO_OPAQUE) && rect) {
             // The rectangle takes the background colour whatever the mode.
-            int saved = st.bkMode;
-            st.bkMode = OPAQUE;
-            HBRUSH b = CreateSolidBrush(st.bk);
-            auto brush = FindObjectOf<CBrush>(b, GdiKind::Brush);
+            CSource bk = SolidSource(ToPixel(st.bk));
             if (IsRaster(*dc)) {
                 CRaster r;
-                if (AcquireRaster(*dc, r)) FillDeviceRect(*dc, r, devRect, BrushSource(*dc, brush), R2_COPYPEN);
+                if (AcquireRaster(*dc, r)) FillDeviceRect(*dc, r, devRect, bk, R2_COPYPEN);
             } else if (IsVector(*dc)) {
                 cairo_save(dc->cr);
                 ClipVector(*dc);
-                SetVectorSource(*dc, SolidSource(ToPixel(st.bk)));
+                SetVectorSource(*dc, bk);
                 cairo_rectangle(dc->cr, devRect.left, devRect.top, devRect.right - devRect.left, devRect.bottom - devRect.top);
                 cairo_fill(dc->cr);
                 cairo_restore(dc->cr);
             }
-            DeleteObject(b);
-            st.bkMode = saved;
         }
         bool box = st.bkMode == OPAQUE && !(options & ETO_OPAQUE);
         DrawRun(*dc, dref, shown, lpDx ? &dx : nullptr, box, (options & ETO_CLIPPED) && rect ? &devRect : nullptr);

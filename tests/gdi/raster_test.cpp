@@ -281,3 +281,36 @@ TEST(GdiObjects, SystemColourBrushesReadTheTableAtUse)
 }
 
 }   // namespace
+
+namespace {
+
+TEST(RasterRules, FarOffLinesCostNothingAndKeepTheirDashPhase)
+{
+    CMemoryCanvas c(12, 12);
+    MoveToEx(c.dc(), -2000000000, 5, nullptr);
+    LineTo(c.dc(), 2000000000, 5);
+    MoveToEx(c.dc(), -1000000000, -1000000000, nullptr);
+    LineTo(c.dc(), 1000000000, 1000000000);
+    for (int x = 0; x < 12; x++) {
+        EXPECT_TRUE(c.Black(x, 5)) << x;
+        EXPECT_TRUE(c.Black(x, x)) << x;
+    }
+    EXPECT_FALSE(c.Black(3, 4));
+    HPEN dot = CreatePen(PS_DOT, 0, 0);
+    SelectObject(c.dc(), dot);
+    MoveToEx(c.dc(), -100, 1, nullptr);
+    LineTo(c.dc(), 30, 1);
+    for (int x = 0; x < 12; x++) EXPECT_EQ(c.Black(x, 1), (x + 100) % 6 < 3) << x;
+    SelectObject(c.dc(), GetStockObject(BLACK_PEN));
+    DeleteObject(dot);
+    // Huge shapes, regions and sources neither hang nor allocate without bound.
+    RECT huge{-2000000000, -2000000000, 2000000000, 2000000000};
+    DrawFocusRect(c.dc(), &huge);
+    HRGN rgn = CreateEllipticRgn(-2000000000, -2000000000, 2000000000, 2000000000);
+    EXPECT_TRUE(rgn);
+    DeleteObject(rgn);
+    Ellipse(c.dc(), -2000000000, -2000000000, 2000000000, 2000000000);
+    EXPECT_FALSE(StretchBlt(c.dc(), 0, 0, 10, 10, c.dc(), 0, 0, 2000000000, 2000000000, SRCCOPY));
+}
+
+}   // namespace

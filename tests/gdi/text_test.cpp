@@ -144,3 +144,31 @@ TEST(Fonts, TwoThreadsShareFontsWhileDrawingText)
 }
 
 }   // namespace
+
+namespace {
+
+int CollectFamily(const LOGFONT* lf, const TEXTMETRIC* tm, DWORD, LPARAM l)
+{
+    auto* names = (std::vector<std::string>*)l;
+    names->push_back(lf->lfFaceName);
+    EXPECT_GT(tm->tmHeight, 0);
+    return 1;
+}
+
+TEST(Fonts, EnumerationListsFontconfigFamiliesAndTheMappedFaces)
+{
+    HDC dc = GetDC(nullptr);
+    std::vector<std::string> names;
+    EXPECT_EQ(EnumFontFamilies(dc, nullptr, CollectFamily, (LPARAM)&names), 1);
+    auto has = [&](const char* n) { return std::find(names.begin(), names.end(), n) != names.end(); };
+    EXPECT_TRUE(has("DejaVu Sans"));
+    EXPECT_TRUE(has("Liberation Mono"));
+    EXPECT_TRUE(has("Arial"));
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    names.clear();
+    EnumFontFamilies(dc, "courier new", CollectFamily, (LPARAM)&names);
+    EXPECT_EQ(names, std::vector<std::string>{"Courier New"});
+    ReleaseDC(nullptr, dc);
+}
+
+}   // namespace
