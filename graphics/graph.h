@@ -228,6 +228,10 @@ private:
     void GridLine(HDC dc, bool isX, int p, HPEN gridPen);
 };
 
+// Registers "CURSOR_NSWE" and "CURSOR_MOVE" in module's tables (once, by the
+// deliverable that links the library) and makes them the graph's cursors.
+void RegisterGraphResources(HINSTANCE module);
+
 // numberFormat as printf may take it: one conversion among f F e E g G a A
 // (flags, width and precision of at most two digits), "%%" anywhere; else "%.6g".
 std::string SafeNumberFormat(const std::string& format);

@@ -9,6 +9,7 @@
 
 #include "graphics/graph.h"
 #include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
 #include "values/value.h"
 
@@ -37,9 +38,19 @@ public:
         m_graph.PrepareDC(m_dc);
         return *m_alive;
     }
-    // False when the loop must end (quit re-posted, capture gone).
-    bool Next(MSG& m) { return ModalLoopGetMessage(&m, m_hwnd); }
+    // False when the loop must end (quit re-posted, capture gone). A send
+    // served while waiting may free what the drag holds: then a null
+    // message wakes the loop to look.
+    bool Next(MSG& m) { return ModalLoopGetMessage(&m, m_hwnd, &CDragFrame::Idle, this); }
     bool Alive() const { return *m_alive; }
+    // The objects as they are now are the drag's own.
+    void Watch()
+    {
+        m_watching = true;
+        m_stamp = m_graph.ObjectsStamp();
+    }
+    // Someone else changed the object list or points (the graph is alive).
+    bool Changed() const { return m_watching && m_graph.ObjectsStamp() != m_stamp; }
     void Dispatch(const MSG& m)
     {
         TranslateMessage(&m);
@@ -56,7 +67,15 @@ public:
     HWND hwnd() const { return m_hwnd; }
 
 private:
+    static void Idle(void* context)
+    {
+        auto* f = (CDragFrame*)context;
+        if (!f->Alive() || f->Changed()) PostThreadMessage(GetCurrentThreadId(), WM_NULL, 0, 0);
+    }
+
     CGraph& m_graph;
+    std::vector<std::pair<const void*, uint64_t>> m_stamp;
+    bool m_watching = false;
     HWND m_hwnd;
     std::shared_ptr<bool> m_alive;
     HDC m_dc = nullptr;
@@ -497,14 +516,14 @@ bool CGraph::TrackEdgeDrag(POINT press)
     SetCursor(LoadCursor(nullptr, hx && hy ? IDC_SIZEALL : hx ? IDC_SIZEWE : IDC_SIZENS));
     const Point2D saved = o->pointer;
     const int32_t savedMark = o->cacheMark;
-    auto stamp = ObjectsStamp();
+    f.Watch();
     const bool log = xLog || yLog;
     bool leftUp = false, changed = false;
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
         if (!f.Alive()) break;
-        if (ObjectsStamp() != stamp) {
+        if (f.Changed()) {
             changed = true;
             break;
         }
@@ -533,13 +552,13 @@ bool CGraph::TrackEdgeDrag(POINT press)
             f.Dispatch(m);
         }
         if (!f.Alive()) break;
-        if (ObjectsStamp() != stamp) {
+        if (f.Changed()) {
             changed = true;   // the object may be gone: keep what is there
             break;
         }
     }
     if (!f.Alive()) return true;
-    if (!changed && ObjectsStamp() != stamp) changed = true;
+    if (!changed && f.Changed()) changed = true;
     if (!leftUp && !changed) {
         o->pointer = saved;
         o->cacheMark = savedMark;
@@ -587,14 +606,14 @@ bool CGraph::TrackObjectDrag(POINT press)
     CDragFrame f(*this);
     if (!f.Start()) return false;
     SetCursor(LoadCursor(resourceModule, "CURSOR_NSWE"));
-    auto stamp = ObjectsStamp();
+    f.Watch();
     bool leftUp = false, moved = false, changed = false;
     Point2D lastWorld = world;
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
         if (!f.Alive()) break;
-        if (ObjectsStamp() != stamp) {
+        if (f.Changed()) {
             changed = true;
             break;
         }
@@ -615,12 +634,12 @@ bool CGraph::TrackObjectDrag(POINT press)
                 }
                 Rescale();
                 InvalidatePlot();
-                if (!f.Alive() || ObjectsStamp() != stamp) break;
+                if (!f.Alive() || f.Changed()) break;
                 OnPointsMoved(o, r.points);
-                if (!f.Alive() || ObjectsStamp() != stamp) break;
+                if (!f.Alive() || f.Changed()) break;
             }
             if (!f.Alive()) break;
-            if (ObjectsStamp() != stamp) {
+            if (f.Changed()) {
                 changed = true;
                 break;
             }
@@ -638,13 +657,13 @@ bool CGraph::TrackObjectDrag(POINT press)
             f.Dispatch(m);
         }
         if (!f.Alive()) break;
-        if (ObjectsStamp() != stamp) {
+        if (f.Changed()) {
             changed = true;
             break;
         }
     }
     if (!f.Alive()) return true;
-    if (!changed && ObjectsStamp() != stamp) changed = true;
+    if (!changed && f.Changed()) changed = true;
     if (!moved || changed) {
         if (changed) InvalidatePlot();
         return true;
@@ -683,13 +702,13 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
         }
         return false;
     }
-    auto stamp = ObjectsStamp();
+    f.Watch();
     bool accepted = false, changed = false;
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
         if (!f.Alive()) break;
-        if (ObjectsStamp() != stamp) {
+        if (f.Changed()) {
             changed = true;
             break;
         }
@@ -702,7 +721,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
             Rescale();
             InvalidatePlot();
             if (!f.Alive()) break;
-            if (ObjectsStamp() != stamp) {
+            if (f.Changed()) {
                 changed = true;
                 break;
             }
@@ -716,7 +735,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
             }
             last = f.Logical(m);
             if (object->AppendPoint(DeviceToWorld(last.x, last.y))) {
-                stamp = ObjectsStamp();
+                f.Watch();
                 Rescale();
                 InvalidatePlot();
             }
@@ -733,13 +752,13 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
             f.Dispatch(m);
         }
         if (!f.Alive()) break;
-        if (ObjectsStamp() != stamp) {
+        if (f.Changed()) {
             changed = true;
             break;
         }
     }
     if (!f.Alive()) return accepted;
-    if (!changed && ObjectsStamp() != stamp) changed = true;
+    if (!changed && f.Changed()) changed = true;
     if (!accepted && !changed) {
         object->SetPointsFrom(saved);
         Rescale();
