@@ -121,7 +121,10 @@ struct ConsoleIoOption {
 };
 
 // One item of print or input. A target item has an empty value and points at
-// the variable's value; the device sets target to null when it read nothing.
+// the variable's value.
+// "No value": the device sets target to null for an input item it read no
+// value for, and for every later input item it did not reach (cancel, quit).
+// The host decides by the items alone, never by the reply.
 struct ConsoleIoItem {
     ConsoleIoOption* options = nullptr;
     uint32_t optionCount = 0;

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "devices/console_statements.h"
 #include "ide/settings.h"
 #include "interpreter/program.h"
 #include "platform/kernel/kernel.h"
@@ -151,6 +152,8 @@ bool LoadProgramText(const std::string& path, std::string& text)
 
 int RunBatch(const std::string& file)
 {
+    // Devices run headless in batch mode whatever DISPLAY says; set before any window exists.
+    setenv("VELDRA_HEADLESS", "1", 1);
     std::error_code ec;
     // The program changes the current folder: make the path absolute first.
     std::filesystem::path abs = std::filesystem::absolute(file, ec);
@@ -173,6 +176,8 @@ int RunBatch(const std::string& file)
     LoadBatchSettings();
 
     // Kept alive for good if its thread is abandoned: the thread may still use it.
+    // No console window: print writes to standard output, input reads standard input.
+    SetBatchConsole(true);
     std::unique_ptr<CProgram> owned(new CProgram());
     CProgram* program = owned.get();
     program->Init(nullptr);

@@ -40,11 +40,6 @@ std::vector<CStatementBlock*> CScopeBlockList::Snapshot()
 
 namespace {
 constexpr size_t kMinProgramStack = 64u << 20;
-constexpr DWORD kStopSlice = 15100;     // one wait of the stop loop, ms
-constexpr DWORD kStopQuestion = 15000;  // unanswered stop before the question, ms
-// The break notice is posted again while the thread has not ended: an input
-// that began just after the first notice must be cancelled too.
-constexpr DWORD kBreakRepost = 1000;
 const char* const kTerminateQuestion =
     "Program thread is not respond. You may stop process manually or wait. Terminate program?";
 
@@ -218,7 +213,7 @@ DWORD CProgram::StopThread()
         // The program thread may be inside a send to a window of this
         // thread: serve sends, keep painting, drop everything else.
         HANDLE handles[2] = {thread, abandonEvent};
-        DWORD woke = MsgWaitForMultipleObjectsEx(2, handles, std::min(kStopSlice, kBreakRepost),
+        DWORD woke = MsgWaitForMultipleObjectsEx(2, handles, LongWaitMs(LongWait::BreakRepost),
                                                  QS_SENDMESSAGE | QS_PAINT | QS_MOUSEMOVE, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0 + 2) {
             MSG msg;
@@ -229,12 +224,13 @@ DWORD CProgram::StopThread()
                 }
             }
         }
-        if (IsThreadAlive(thread) && GetTickCount() - lastBreak >= kBreakRepost) {
+        // A device may have begun a read after the last break: tell it again.
+        if (IsThreadAlive(thread) && GetTickCount() - lastBreak >= LongWaitMs(LongWait::BreakRepost)) {
             ProgramSteps::NotifyDevicesStop();
             lastBreak = GetTickCount();
         }
         bool abandon = abandonRequested.load() != 0;
-        if (!abandon && IsThreadAlive(thread) && GetTickCount() - started > kStopQuestion) {
+        if (!abandon && IsThreadAlive(thread) && GetTickCount() - started > LongWaitMs(LongWait::StopQuestion)) {
             if (AskTerminate())
                 abandon = true;
             else

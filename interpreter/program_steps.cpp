@@ -5,7 +5,9 @@
 
 #include "builtins/file_access.h"
 #include "builtins/libraries.h"
+#include "devices/console_statements.h"
 #include "devices/function_modules.h"
+#include "devices/plot_statements.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -25,7 +27,8 @@ void LoadFunctionLibrarySources(const std::string& folder)
 void RegisterStatementGroups()
 {
     CStatementModuleList::AddGroup(RegisterBasicStatements());
-    // not built yet: RegisterConsoleStatements, then RegisterPlotStatements.
+    CStatementModuleList::AddGroup(RegisterConsoleStatements());
+    CStatementModuleList::AddGroup(RegisterPlotStatements());
 }
 
 void LoadStatementModules(const std::string& folder) { ::LoadStatementModules(folder.c_str()); }
@@ -45,8 +48,7 @@ void UnloadFunctionModules() { CFuncModuleList::Unload(); }
 
 void RegisterBuiltinLibraries() { ::RegisterBuiltinLibraries(); }
 
-// not built yet: ::ResetCurrentPlot() of the plot statements.
-void ResetCurrentPlot() {}
+void ResetCurrentPlot() { ::ResetCurrentPlot(); }
 
 int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 

@@ -192,10 +192,33 @@ std::string GetTimeStampText()
 
 std::string FormatTimeStampPrefix() { return "[" + GetTimeStampText() + "] "; }
 
+// ---- quiet messages --------------------------------------------------------
+
+namespace {
+thread_local int g_quietDepth = 0;
+
+// Takes the messages of a quiet thread; one per thread, emptied after each.
+class CDiscardStream : public COutputStream {
+public:
+    void OnMessage(COutputMessage*) override {}
+    void OnClear() override {}
+};
+
+COutputStream* DiscardStream()
+{
+    thread_local CDiscardStream s;
+    return &s;
+}
+}  // namespace
+
+CQuietMessages::CQuietMessages() { ++g_quietDepth; }
+CQuietMessages::~CQuietMessages() { --g_quietDepth; }
+bool MessagesAreQuiet() { return g_quietDepth > 0; }
+
 // ---- writer --------------------------------------------------------------
 
 CMessageWriter::CMessageWriter(MessageKind kind, COutputStream* stream)
-    : m_stream(stream ? stream : GetOutputStream())
+    : m_stream(g_quietDepth > 0 ? DiscardStream() : stream ? stream : GetOutputStream())
 {
     m_stream->BeginMessage();
     std::ostream& os = m_stream->Stream();
@@ -218,4 +241,8 @@ CMessageWriter::CMessageWriter(MessageKind kind, COutputStream* stream)
     }
 }
 
-CMessageWriter::~CMessageWriter() { m_stream->Flush(); }
+CMessageWriter::~CMessageWriter()
+{
+    m_stream->Flush();
+    if (m_stream == DiscardStream()) m_stream->Clear();
+}

@@ -113,6 +113,18 @@ private:
     COutputStream* m_stream;
 };
 
+// While one lives, messages composed on this thread are dropped instead of
+// reaching the stream (a reader whose failure is an answer, not an error).
+class CQuietMessages {
+public:
+    CQuietMessages();
+    ~CQuietMessages();
+    CQuietMessages(const CQuietMessages&) = delete;
+    CQuietMessages& operator=(const CQuietMessages&) = delete;
+};
+// True while a CQuietMessages lives on this thread.
+bool MessagesAreQuiet();
+
 inline CMessageWriter ReportError() { return CMessageWriter(MSG_ERROR); }
 inline CMessageWriter ReportWarning() { return CMessageWriter(MSG_WARNING); }
 inline CMessageWriter ReportInfo() { return CMessageWriter(MSG_INFO); }

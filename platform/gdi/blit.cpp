@@ -88,13 +88,14 @@ BOOL Blit(HDC hdest, int x, int y, int w, int h, HDC hsrc, int sx, int sy, int s
     bool useSrc = UsesSource(rop);
     std::shared_ptr<CDc> src = useSrc ? FindDc(hsrc) : nullptr;
     if (useSrc && !src) return FALSE;
-    POINT a = MapToDevice(dc->st, x, y), b = MapToDevice(dc->st, x + w, y + h);
+    auto end = [](int v, int d) { return (LONG)std::clamp<long long>((long long)v + d, INT32_MIN, INT32_MAX); };
+    POINT a = MapToDevice(dc->st, x, y), b = MapToDevice(dc->st, end(x, w), end(y, h));
     RECT d{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
     bool flipX = b.x < a.x, flipY = b.y < a.y;
     RECT s{0, 0, 0, 0};
     if (src) {
         // The source extent is the source's own logical size; unequal device sizes stretch.
-        POINT sa = MapToDevice(src->st, sx, sy), sb = MapToDevice(src->st, sx + sw, sy + sh);
+        POINT sa = MapToDevice(src->st, sx, sy), sb = MapToDevice(src->st, end(sx, sw), end(sy, sh));
         if (sb.x < sa.x) flipX = !flipX;
         if (sb.y < sa.y) flipY = !flipY;
         s = RECT{std::min(sa.x, sb.x), std::min(sa.y, sb.y), std::max(sa.x, sb.x), std::max(sa.y, sb.y)};

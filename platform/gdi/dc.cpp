@@ -148,7 +148,7 @@ HDC CreateRecordingDC(BOOL printer)
         dc->dpi = 600;
         dc->size = SIZE{4961, 7016};   // A4 at 600 dpi
     } else {
-        dc->size = Backend().ScreenSize();
+        dc->size = SIZE{1920, 1080};   // fixed, so logs do not depend on the display
     }
     return NewDc(dc);
 }
@@ -346,6 +346,7 @@ int GetDeviceCaps(HDC hdc, int index)
     bool printer = dc->dcKind == DcKind::Printer || dc->dcKind == DcKind::Preview ||
                    (dc->dcKind == DcKind::Recording && dc->dpi == 600);
     SIZE res = dc->size;
+    if (dc->dcKind == DcKind::Screen) res = Backend().ScreenSize();
     if (dc->dcKind == DcKind::Memory || dc->dcKind == DcKind::Metafile || dc->dcKind == DcKind::Window)
         res = Backend().ScreenSize();
     switch (index) {

@@ -32,7 +32,7 @@ void FillRectAny(CDc& dc, const RECT& rc, const CSource& src, int rop2)
         cairo_save(dc.cr);
         ClipVector(dc);
         SetVectorSource(dc, src);
-        cairo_rectangle(dc.cr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+        cairo_rectangle(dc.cr, rc.left, rc.top, (double)rc.right - rc.left, (double)rc.bottom - rc.top);
         cairo_fill(dc.cr);
         cairo_restore(dc.cr);
     }
@@ -223,7 +223,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
         Record(*dc, "Rectangle " + RectText(d));
         return TRUE;
     }
-    if (d.right - d.left < 1 || d.bottom - d.top < 1) return TRUE;
+    if (d.right <= d.left || d.bottom <= d.top) return TRUE;
     bool pen = HasPen(*dc);
     RECT fill = pen ? RECT{d.left + 1, d.top + 1, d.right - 1, d.bottom - 1}
                     : RECT{d.left, d.top, d.right - 1, d.bottom - 1};

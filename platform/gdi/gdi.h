@@ -342,7 +342,7 @@ int GetDeviceCaps(HDC hdc, int index);
 // A recording DC logs one line per primitive in device coordinates and
 // measures text with a fixed metric: h = |height| (0 means 12), ascent
 // round(0.8 h), descent h - ascent, each shown character round(h / 2) wide.
-// `printer`: an A4 600-dpi page instead of the 96-dpi screen.
+// `printer`: an A4 600-dpi page instead of a 1920 x 1080 96-dpi screen.
 HDC CreateRecordingDC(BOOL printer);
 std::string GetRecordingLog(HDC hdc);
 void ClearRecordingLog(HDC hdc);
@@ -424,6 +424,26 @@ int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush);
 BOOL InvertRect(HDC hdc, const RECT* rect);
 // XOR of a dotted frame: drawing it twice restores the pixels.
 BOOL DrawFocusRect(HDC hdc, const RECT* rect);
+// 3-D edges in the system colours: BDR_* parts, BF_* sides and options.
+#define BDR_RAISEDOUTER 0x0001u
+#define BDR_SUNKENOUTER 0x0002u
+#define BDR_RAISEDINNER 0x0004u
+#define BDR_SUNKENINNER 0x0008u
+#define EDGE_RAISED (BDR_RAISEDOUTER | BDR_RAISEDINNER)
+#define EDGE_SUNKEN (BDR_SUNKENOUTER | BDR_SUNKENINNER)
+#define EDGE_ETCHED (BDR_SUNKENOUTER | BDR_RAISEDINNER)
+#define EDGE_BUMP (BDR_RAISEDOUTER | BDR_SUNKENINNER)
+#define BF_LEFT 0x0001u
+#define BF_TOP 0x0002u
+#define BF_RIGHT 0x0004u
+#define BF_BOTTOM 0x0008u
+#define BF_RECT (BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM)
+#define BF_MIDDLE 0x0800u
+#define BF_SOFT 0x1000u
+#define BF_ADJUST 0x2000u
+#define BF_FLAT 0x4000u
+#define BF_MONO 0x8000u
+BOOL DrawEdge(HDC hdc, RECT* rect, UINT edge, UINT flags);
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC hdc, int x, int y);
 

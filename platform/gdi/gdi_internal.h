@@ -64,10 +64,22 @@ struct CRegionObj : CGdiObject {
     CRegion rgn;
 };
 
+// A recording surface shared by a metafile and its copies.
+struct CRecording {
+    explicit CRecording(cairo_surface_t* s) : surface(s) {}
+    ~CRecording() { cairo_surface_destroy(surface); }
+    CRecording(const CRecording&) = delete;
+    CRecording& operator=(const CRecording&) = delete;
+    cairo_surface_t* surface;
+};
+// Held while a recording is a source: cairo's reference count on it must
+// change only under our eyes (see GetEnhMetaFileSvg).
+std::mutex& RecordingLock();
+
 struct CMetafile : CGdiObject {
     CMetafile() : CGdiObject(GdiKind::Metafile) {}
-    ~CMetafile() override;
-    cairo_surface_t* recording = nullptr;
+    std::shared_ptr<CRecording> rec;
+    cairo_surface_t* recording = nullptr;   // rec->surface
     RECT bounds{0, 0, 0, 0};   // pixels
     std::string description;
 };

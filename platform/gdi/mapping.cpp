@@ -16,6 +16,10 @@ long long RoundDiv(long long num, long long den)
 
 LONG Clamp32(long long v) { return (LONG)std::clamp<long long>(v, INT32_MIN, INT32_MAX); }
 
+// Device coordinates stay within 2^29 so that sums and differences of two
+// never overflow; nothing drawable lies that far out.
+LONG ClampDevice(long long v) { return (LONG)std::clamp<long long>(v, -(1LL << 29), 1LL << 29); }
+
 bool Scaled(const CDcState& st) { return st.mapMode == MM_ISOTROPIC || st.mapMode == MM_ANISOTROPIC; }
 
 void FixIsotropic(CDcState& st)
@@ -37,10 +41,10 @@ void FixIsotropic(CDcState& st)
 
 POINT MapToDevice(const CDcState& st, LONG x, LONG y)
 {
-    if (!Scaled(st)) return POINT{Clamp32((long long)x - st.winOrg.x + st.vpOrg.x), Clamp32((long long)y - st.winOrg.y + st.vpOrg.y)};
+    if (!Scaled(st)) return POINT{ClampDevice((long long)x - st.winOrg.x + st.vpOrg.x), ClampDevice((long long)y - st.winOrg.y + st.vpOrg.y)};
     long long dx = RoundDiv(((long long)x - st.winOrg.x) * st.vpExt.cx, st.winExt.cx) + st.vpOrg.x;
     long long dy = RoundDiv(((long long)y - st.winOrg.y) * st.vpExt.cy, st.winExt.cy) + st.vpOrg.y;
-    return POINT{Clamp32(dx), Clamp32(dy)};
+    return POINT{ClampDevice(dx), ClampDevice(dy)};
 }
 
 POINT MapToLogical(const CDcState& st, LONG x, LONG y)

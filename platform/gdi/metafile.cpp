@@ -6,9 +6,10 @@
 #include <cmath>
 #include <cstring>
 
-CMetafile::~CMetafile()
+std::mutex& RecordingLock()
 {
-    if (recording) cairo_surface_destroy(recording);
+    static std::mutex* m = new std::mutex;
+    return *m;
 }
 
 namespace {
@@ -78,6 +79,7 @@ HENHMETAFILE CloseEnhMetaFile(HDC hdc)
     auto mf = std::make_shared<CMetafile>();
     cairo_destroy(dc->cr);
     dc->cr = nullptr;
+    mf->rec = std::make_shared<CRecording>(dc->vector);
     mf->recording = dc->vector;
     dc->vector = nullptr;
     mf->description = dc->description;
@@ -87,7 +89,10 @@ HENHMETAFILE CloseEnhMetaFile(HDC hdc)
         double x, y, w, h;
         cairo_recording_surface_ink_extents(mf->recording, &x, &y, &w, &h);
         if (w > 0 && h > 0)
-            mf->bounds = RECT{(LONG)std::floor(x), (LONG)std::floor(y), (LONG)std::ceil(x + w), (LONG)std::ceil(y + h)};
+        {
+            auto c = [](double v) { return (LONG)std::clamp(v, -1e9, 1e9); };
+            mf->bounds = RECT{c(std::floor(x)), c(std::floor(y)), c(std::ceil(x + w)), c(std::ceil(y + h))};
+        }
     }
     DeleteDC(hdc);
     return (HENHMETAFILE)InsertObject(mf);
@@ -105,7 +110,8 @@ HENHMETAFILE CopyEnhMetaFile(HENHMETAFILE emf, const char*)
     std::shared_ptr<CMetafile> m = FindMetafile(emf);
     if (!m) return nullptr;
     auto copy = std::make_shared<CMetafile>();
-    copy->recording = cairo_surface_reference(m->recording);
+    copy->rec = m->rec;
+    copy->recording = m->recording;
     copy->bounds = m->bounds;
     copy->description = m->description;
     return (HENHMETAFILE)InsertObject(copy);
@@ -136,6 +142,7 @@ void PaintRecording(CDc& dc, cairo_surface_t* rec, const RECT& src, const RECT& 
     int sw = src.right - src.left, sh = src.bottom - src.top;
     int dw = d.right - d.left, dh = d.bottom - d.top;
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    std::lock_guard<std::mutex> g(RecordingLock());
     if (IsVector(dc)) {
         cairo_t* c = dc.cr;
         cairo_save(c);
@@ -205,6 +212,8 @@ BOOL GetEnhMetaFileSvg(HENHMETAFILE emf, std::string* svg)
     if (!m || !svg) return FALSE;
     int w = std::max(1, (int)(m->bounds.right - m->bounds.left)), h = std::max(1, (int)(m->bounds.bottom - m->bounds.top));
     std::string out;
+    std::lock_guard<std::mutex> g(RecordingLock());
+    unsigned refs = cairo_surface_get_reference_count(m->recording);
     cairo_surface_t* s = cairo_svg_surface_create_for_stream(AppendToString, &out, w, h);
     cairo_svg_surface_set_document_unit(s, CAIRO_SVG_UNIT_PX);
     cairo_t* c = cairo_create(s);
@@ -214,6 +223,10 @@ BOOL GetEnhMetaFileSvg(HENHMETAFILE emf, std::string* svg)
     cairo_surface_finish(s);
     bool ok = cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(s);
+    // The SVG back end keeps a reference to a recording source that nothing
+    // ever drops; with the surface gone nobody holds it, so it is dropped here.
+    for (unsigned now = cairo_surface_get_reference_count(m->recording); now > refs; now--)
+        cairo_surface_destroy(m->recording);
     if (!ok) return FALSE;
     size_t open = out.find("<svg");
     size_t end = open == std::string::npos ? std::string::npos : out.find('>', open);
@@ -238,11 +251,13 @@ BOOL GetEnhMetaFilePng(HENHMETAFILE emf, std::string* png)
     double scale = std::min(1.0, kMaxPngSide / std::max(w, h));
     int pw = std::clamp((int)std::lround(w * scale), 1, kMaxPngSide), ph = std::clamp((int)std::lround(h * scale), 1, kMaxPngSide);
     cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pw, ph);
+    std::unique_lock<std::mutex> g(RecordingLock());
     cairo_t* c = cairo_create(img);
     cairo_scale(c, pw / w, ph / h);
     cairo_set_source_surface(c, m->recording, -m->bounds.left, -m->bounds.top);
     cairo_paint(c);
     cairo_destroy(c);
+    g.unlock();
     std::string out;
     cairo_status_t st = cairo_surface_write_to_png_stream(img, AppendToString, &out);
     cairo_surface_destroy(img);

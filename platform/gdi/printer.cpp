@@ -143,6 +143,7 @@ int EndPage(HDC hdc)
         auto page = std::make_shared<CMetafile>();
         cairo_destroy(dc->cr);
         dc->cr = nullptr;
+        page->rec = std::make_shared<CRecording>(dc->vector);
         page->recording = dc->vector;
         dc->vector = nullptr;
         page->bounds = RECT{0, 0, dc->size.cx, dc->size.cy};
@@ -199,7 +200,8 @@ HENHMETAFILE GetPreviewPage(HDC hdc, int index)
     if (!dc || dc->dcKind != DcKind::Preview || index < 0 || index >= (int)dc->previewPages.size()) return nullptr;
     const auto& p = dc->previewPages[(size_t)index];
     auto copy = std::make_shared<CMetafile>();
-    copy->recording = cairo_surface_reference(p->recording);
+    copy->rec = p->rec;
+    copy->recording = p->recording;
     copy->bounds = p->bounds;
     return (HENHMETAFILE)InsertObject(copy);
 }

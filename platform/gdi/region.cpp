@@ -72,13 +72,14 @@ CRegion CRegion::FromEllipse(const RECT& r)
     CRegion g;
     double l = std::min(r.left, r.right), ri = std::max(r.left, r.right);
     int t = std::min(r.top, r.bottom), b = std::max(r.top, r.bottom);
-    double cx = (l + ri) / 2, cy = (t + b) / 2.0, a = (ri - l) / 2, bb = (b - t) / 2.0;
+    double cx = (l + ri) / 2, cy = ((double)t + b) / 2.0, a = (ri - l) / 2, bb = ((double)b - t) / 2.0;
     if (a <= 0 || bb <= 0) return g;
     for (int y = std::max(t, -kRowLimit); y < std::min(b, kRowLimit); y++) {
         double dy = (y + 0.5 - cy) / bb;
         if (dy * dy >= 1) continue;
         double half = a * std::sqrt(1 - dy * dy);
-        int x0 = (int)std::ceil(cx - half - 0.5), x1 = (int)std::floor(cx + half - 0.5) + 1;
+        int x0 = (int)std::clamp(std::ceil(cx - half - 0.5), -1e9, 1e9);
+        int x1 = (int)std::clamp(std::floor(cx + half - 0.5) + 1, -1e9, 1e9);
         if (x0 < x1) g.Push(y, y + 1, {x0, x1});
     }
     return g;
@@ -96,7 +97,7 @@ CRegion CRegion::FromPolygon(const POINT* pts, int count, int fillMode)
         for (int i = 0; i < count; i++) {
             POINT p = pts[i], q = pts[(i + 1) % count];
             if ((p.y <= py) == (q.y <= py)) continue;
-            double x = p.x + (py - p.y) * (double)(q.x - p.x) / (double)(q.y - p.y);
+            double x = p.x + (py - p.y) * ((double)q.x - p.x) / ((double)q.y - p.y);
             cross.push_back({x, q.y > p.y ? 1 : -1});
         }
         std::sort(cross.begin(), cross.end());
@@ -106,7 +107,8 @@ CRegion CRegion::FromPolygon(const POINT* pts, int count, int fillMode)
             wind += cross[i].second;
             bool inside = fillMode == WINDING ? wind != 0 : (i % 2 == 0);
             if (!inside) continue;
-            int x0 = (int)std::ceil(cross[i].first - 0.5), x1 = (int)std::ceil(cross[i + 1].first - 0.5);
+            auto pixel = [](double v) { return (int)std::clamp(std::ceil(v - 0.5), -1e9, 1e9); };
+            int x0 = pixel(cross[i].first), x1 = pixel(cross[i + 1].first);
             if (x0 >= x1) continue;
             if (!xs.empty() && xs.back() >= x0)
                 xs.back() = std::max(xs.back(), x1);

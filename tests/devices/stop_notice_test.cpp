@@ -42,9 +42,12 @@ TEST(StopNotice, IsPostedAgainWhileTheProgramThreadRuns)
         while (breaks() < 2 && GetTickCount() - start < 10000) Sleep(5);
         return 0;
     }));
+    // The re-post comes after a second; the test scale makes it 20 ms.
+    SetLongWaitScale(0.02);
     ASSERT_TRUE(program.StartThread());
     while (!entered) Sleep(1);
     program.StopThread();
+    SetLongWaitScale(1);
     EXPECT_GE(breaks(), 2);
 
     PlotDeviceManager().Release();

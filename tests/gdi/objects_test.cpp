@@ -119,3 +119,25 @@ TEST(Mapping, TextStaysUprightUnderANegativeYExtent)
 }
 
 }   // namespace
+
+namespace {
+
+TEST(Edges, SunkenAndRaisedEdgesUseTheSystemColoursOuterPartFirst)
+{
+    CMemoryCanvas c(8, 8);
+    RECT r{0, 0, 8, 8};
+    DrawEdge(c.dc(), &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST | BF_MIDDLE);
+    EXPECT_EQ(c.At(0, 0), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(c.At(7, 7), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(c.At(1, 1), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(c.At(6, 6), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(c.At(3, 3), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(r.left, 2);
+    EXPECT_EQ(r.bottom, 6);
+    RECT s{0, 0, 8, 8};
+    DrawEdge(c.dc(), &s, BDR_RAISEDINNER, BF_TOP);
+    EXPECT_EQ(c.At(4, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(s.top, 0);   // no BF_ADJUST
+}
+
+}   // namespace

@@ -41,8 +41,9 @@ std::string ReadAll(int fd)
     return s;
 }
 
-// Starts veldra with the arguments in the folder; standard output and error are pipes.
-pid_t Start(const std::vector<std::string>& args, const fs::path& cwd, int& outFd, int& errFd)
+// Starts veldra with the arguments in the folder; standard output and error
+// are pipes, standard input the given descriptor when there is one.
+pid_t Start(const std::vector<std::string>& args, const fs::path& cwd, int& outFd, int& errFd, int inFd = -1)
 {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) return -1;
@@ -50,6 +51,7 @@ pid_t Start(const std::vector<std::string>& args, const fs::path& cwd, int& outF
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, out[1], 1);
     posix_spawn_file_actions_adddup2(&fa, err[1], 2);
+    if (inFd >= 0) posix_spawn_file_actions_adddup2(&fa, inFd, 0);
     posix_spawn_file_actions_addclose(&fa, out[0]);
     posix_spawn_file_actions_addclose(&fa, err[0]);
     posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
@@ -163,10 +165,11 @@ TEST_F(BatchRun, RelativePathAndTheProgramFolder)
 
 // Runs the program until it has written its first line, then sends SIGINT;
 // the stop must end it at once with the stop message and status 1.
-void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine)
+void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine,
+                          const std::string& stopped = "Error: Program is stoped\n", int inFd = -1)
 {
     int outFd, errFd;
-    pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd);
+    pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd, inFd);
     ASSERT_GT(pid, 0);
     std::string out;
     char c;
@@ -178,7 +181,7 @@ void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const st
     close(outFd);
     close(errFd);
     EXPECT_EQ(Wait(pid), 1);
-    EXPECT_EQ(out, firstLine + "\nError: Program is stoped\n");
+    EXPECT_EQ(out, firstLine + "\n" + stopped);
 }
 
 TEST_F(BatchRun, InterruptStopsAPause)
@@ -236,4 +239,16 @@ TEST_F(BatchRun, HonoursStoredSettingsWithoutWritingThem)
     RunResult old = RunVeldra({"--run", prog.string()}, dir);
     EXPECT_EQ(old.out, "3.14159\n");
     setenv("VELDRA_CONFIG_HOME", saved.c_str(), 1);
+}
+
+TEST_F(BatchRun, InterruptStopsAnInputThatWaits)
+{
+    // Standard input stays open and empty: only the stop ends the read.
+    int in[2];
+    ASSERT_EQ(pipe(in), 0);
+    ExpectInterruptStops(Write("i.vdx", "print \"ready\";\ninput $X;\n\"after\";\n"), dir, "ready",
+                         "Warning: Failed to read parameter from the console\nINVALID\nError: Program is stoped\n",
+                         in[0]);
+    close(in[0]);
+    close(in[1]);
 }

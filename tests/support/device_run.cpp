@@ -70,5 +70,6 @@ DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs,
         ConsoleDeviceManager().Release();
     }
     r.messages = cap.messages;
+    r.clears = cap.clears;
     return r;
 }

@@ -15,6 +15,7 @@ struct DeviceProgramRun {
     StatusWord translated = 0;  // the translation's status
     DWORD exitCode = 0;         // the program thread's exit code (when it ran)
     bool finished = false;      // the thread ended before the time-out
+    int clears = 0;             // how often the message stream was cleared
 };
 
 // The folder that holds the staged fake devices and test function modules.

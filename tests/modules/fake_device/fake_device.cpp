@@ -12,7 +12,8 @@
 //   inputs=A|B|!     values the console reads into its targets, in order: a
 //                    number or a text; "!" reads nothing (the target is cleared)
 //   quiet=1          nothing is logged
-// Entries of FAKE_DEVICE are separated by ';'.
+// Entries of FAKE_DEVICE are separated by ';'. A plot command whose common
+// option "reply" is a number answers that number.
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -283,9 +284,18 @@ LRESULT FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         Log(Hex(msg) + " w=" + std::to_string(wParam) + " l=" + std::to_string(lParam) +
             " block=" + BlockHex(kPlotDeviceMappingName));
         return Reply(msg, 0);
-    case WM_PLOT_COMMAND:
-        Log(Hex(msg) + " " + DescribePlotCommand((PlotCommandPosition*)wParam, (PlotCommandText*)lParam));
+    case WM_PLOT_COMMAND: {
+        auto* cmd = (PlotCommandText*)lParam;
+        Log(Hex(msg) + " " + DescribePlotCommand((PlotCommandPosition*)wParam, cmd));
+        // A common option "reply" is the answer, as a failing plot command's status would be.
+        for (uint32_t i = 0; i < cmd->optionCount; ++i) {
+            const CValue& v = cmd->options[i]->value;
+            int status;
+            if (cmd->options[i]->name == "reply" && v.Type() == VT_REAL && DoubleToInt(v.Real(), status))
+                return status;
+        }
         return Reply(msg, 0);
+    }
     case WM_CONSOLE_IO: {
         LRESULT r = ConsoleIo((ConsoleIoRequest*)lParam);
         return Reply(msg, r);
