@@ -38,7 +38,13 @@ struct InputState {
     // else resolves the head meanwhile, so a press handler's SetCapture
     // catches the moves queued after it.
     std::weak_ptr<CThreadData> turn;
+    uint64_t turnSince = 0;
 };
+
+// A thread that took input and then blocks elsewhere for long does not hold
+// up the others for good.
+const uint64_t kTurnLimit = 500;
+thread_local uint64_t t_retryAt = 0;
 
 InputState& State()
 {
@@ -333,7 +339,10 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
             std::lock_guard<std::mutex> g(s.lock);
             if (s.raw.empty()) break;
             std::shared_ptr<CThreadData> turn = s.turn.lock();
-            if (turn && turn != self && !turn->ended) return false;
+            if (turn && turn != self && GetTickCount64() - s.turnSince < kTurnLimit) {
+                t_retryAt = s.turnSince + kTurnLimit;
+                return false;
+            }
             s.turn.reset();
             RawEvent& h = s.raw.front();
             if (h.resolving) return false;   // being resolved (maybe by us, re-entered)
@@ -379,7 +388,10 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
                 if (s.raw.empty() || s.raw.front().serial != head.serial) continue;
                 s.raw.pop_front();
                 g_rawCount = s.raw.size();
-                if (!s.raw.empty()) s.turn = self;
+                if (!s.raw.empty()) {
+                    s.turn = self;
+                    s.turnSince = GetTickCount64();
+                }
             }
             std::lock_guard<std::mutex> g(self->lock);
             CMessageQueue& q = self->queue;
@@ -675,4 +687,11 @@ void ReportBackendEvent(BackendEvent e)
         break;
     case BackendEventKind::CaptureLost: ReportCaptureLost(); break;
     }
+}
+
+uint64_t TakeRawInputRetryTick()
+{
+    uint64_t t = t_retryAt;
+    t_retryAt = 0;
+    return t;
 }

@@ -37,3 +37,6 @@ void CaretBlinkStep();
 HCURSOR GetClassCursorOf(HWND hwnd);
 HWND CaptureWindowAnyThread();
 bool CaretBlinkFrozen();
+// When the thread found the head held by another thread's turn: the tick
+// at which to look again (0: none). Clears it.
+uint64_t TakeRawInputRetryTick();

@@ -205,6 +205,7 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
         if (q.inputKicks != kicks) continue;   // input turned up for us meanwhile
         uint64_t nextDue = UINT64_MAX;
         QueueStatusLocked(q, now, &nextDue);
+        if (uint64_t retry = TakeRawInputRetryTick()) nextDue = std::min(nextDue, retry);
         // The caret blinks while the thread waits for messages.
         CMessageQueue::Caret& caret = q.caret;
         if (caret.hwnd && caret.hideCount == 0 && caret.inPaint == 0 && !CaretBlinkFrozen()) {

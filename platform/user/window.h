@@ -124,3 +124,15 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
 // Takes the update region for painting (BeginPaint): the rectangle and
 // whether the background and the frame were due; the window is validated.
 bool TakeUpdateRegion(HWND hwnd, RECT* rect, bool* erase, bool* frame);
+
+#define SW_SCROLLCHILDREN 0x0001u
+#define SW_INVALIDATE 0x0002u
+#define SW_ERASE 0x0004u
+// Moves the pixels of the scroll rectangle (client coordinates; null for the
+// client area) by dx, dy inside the clip rectangle and invalidates what was
+// uncovered (with SW_INVALIDATE; prcUpdate receives it). A window that is
+// partly covered is invalidated whole instead. SW_SCROLLCHILDREN (or
+// ScrollWindow without a rectangle) moves the children along.
+int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, RECT* updateRect,
+                   UINT flags);
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);

@@ -65,7 +65,7 @@ HWND DemoWindow()
         return RegisterClass(&wc);
     }();
     EXPECT_NE(atom, 0);
-    return CreateWindowEx(0, "GdiDemoWindow", "Demo", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr,
+    return CreateWindowEx(0, "GdiDemoWindow", "Demo", WS_POPUP, 0, 0, 320, 240, nullptr, nullptr, nullptr,
                           nullptr);
 }
 

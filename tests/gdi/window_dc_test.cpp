@@ -30,7 +30,7 @@ COLORREF Pixel(HWND h, int x, int y)
 
 TEST(WindowDc, ChildrenDrawAtTheirOffsetClippedToTheirRectangle)
 {
-    HWND top = Make(WS_OVERLAPPEDWINDOW, 50, 50, 100, 80, nullptr);
+    HWND top = Make(WS_POPUP, 50, 50, 100, 80, nullptr);
     HWND child = Make(WS_CHILD, 10, 20, 30, 15, top);
     ASSERT_TRUE(top && child);
     HeadlessTakeDirtyRects(top);

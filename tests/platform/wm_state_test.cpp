@@ -2,6 +2,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/backend/headless.h"
+#include "platform/gdi/gdi.h"
 #include "wm_test_util.h"
 
 using WmFocus = WmTest;
@@ -535,4 +537,77 @@ TEST_F(WmGeometry, CaptionDragMovesAndBackEndReportsReachTheOwnerThread)
     EXPECT_EQ(r.bottom, 320);
     EXPECT_TRUE(closed);
     DestroyWindow(w);
+}
+
+TEST_F(WmKeys, PopupMenusAvoidTheExclusionRectangleAndReturnTheCommand)
+{
+    HMENU popup = CreatePopupMenu();
+    AppendMenu(popup, MF_STRING, 11, "&First");
+    AppendMenu(popup, MF_STRING | MF_GRAYED, 12, "&Grey");
+    AppendMenu(popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenu(popup, MF_STRING, 13, "&Third");
+    std::vector<VisibleMenu> seen;
+    int inits = 0;
+    Handler h = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_INITMENUPOPUP) inits++;
+        if (m == WM_ENTERIDLE && seen.empty()) {
+            seen = VisibleMenus();
+            // Down skips nothing selectable-wise but the separator: First, Grey, Third.
+            InjectKeyStroke(VK_DOWN);
+            InjectKeyStroke(VK_DOWN);
+            InjectKeyStroke(VK_DOWN);
+            InjectKeyStroke(VK_RETURN);
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    HWND w = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 200});
+    TPMPARAMS params{sizeof params, RECT{90, 90, 300, 130}};
+    BOOL id = TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_VERTICAL, 100, 100, w, &params);
+    EXPECT_EQ(id, 13);
+    EXPECT_EQ(inits, 1);
+    ASSERT_EQ(seen.size(), 1u);
+    RECT overlap;
+    EXPECT_FALSE(IntersectRect(&overlap, &seen[0].rect, &params.rcExclude));
+    EXPECT_EQ(seen[0].rect.top, 130);
+    ASSERT_EQ(seen[0].items.size(), 4u);
+    EXPECT_EQ(seen[0].items[2].state & MF_SEPARATOR, (UINT)MF_SEPARATOR);
+    // Nothing was posted: the command came back instead.
+    MSG m;
+    EXPECT_FALSE(PeekMessage(&m, w, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    DestroyWindow(w);
+    DestroyMenu(popup);
+}
+
+TEST_F(WmGeometry, ScrollWindowMovesPixelsAndInvalidatesTheUncoveredStrip)
+{
+    Handler h = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_PAINT) {
+            ValidateRect(w, nullptr);
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    Handler none;
+    HWND top = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 100, 100});
+    HWND kid = MakeAt(&none, WS_CHILD, RECT{5, 50, 15, 60}, top);
+    PumpUntilIdle();
+    HDC dc = GetDC(top);
+    RECT band{0, 40, 100, 50};
+    FillRect(dc, &band, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    ReleaseDC(top, dc);
+    ScrollWindow(top, 0, -10, nullptr, nullptr);
+    COLORREF c = 0;
+    HeadlessGetPixel(top, 50, 30, &c);
+    EXPECT_EQ(c, 0u);
+    HeadlessGetPixel(top, 50, 45, &c);
+    EXPECT_EQ(c, RGB(255, 255, 255));
+    RECT update;
+    ASSERT_TRUE(GetUpdateRect(top, &update, FALSE));
+    RECT want{0, 90, 100, 100};
+    EXPECT_TRUE(EqualRect(&update, &want));
+    RECT kr;
+    GetWindowRect(kid, &kr);
+    EXPECT_EQ(kr.top, 40);
+    DestroyWindow(top);
 }
