@@ -112,8 +112,7 @@ bool CGraph::DrawGraph(HDC dc, int flags)
     if (!IsPolar()) {
         LayoutAxis(dc);
     } else if (!(flags & 1)) {
-        for (auto& o : objects)
-            if (o && o->visible && o->Count()) DrawPolarPointer(*o, dc);
+        DrawPointers(dc, nullptr);
     }
     SetBkMode(dc, oldBk);
     RestoreDC(dc, saved);

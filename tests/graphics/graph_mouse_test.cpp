@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <sys/stat.h>
 
 #include "graphics/graph.h"
 #include "platform/backend/headless.h"
@@ -26,6 +28,14 @@ public:
         if (onPointsMoved) onPointsMoved();
     }
 };
+
+std::string ArtifactDir()
+{
+    const char* out = getenv("VELDRA_OUT");
+    std::string dir = std::string(out ? out : ".") + "/../test-artifacts";
+    mkdir(dir.c_str(), 0755);
+    return dir;
+}
 
 constexpr int kLeft = 50, kTop = 40;   // the window on the screen
 
@@ -154,7 +164,10 @@ TEST_F(GraphMouse, ARubberBandZoomsAClickAutoscalesAndEscapeLeavesNoTrace)
     const std::vector<double> before = Limits();
     const std::vector<uint32_t> image = Image();
     bool differed = false;
-    graph->onTrackPoint = [&](POINT) { differed = differed || Image() != image; };
+    graph->onTrackPoint = [&](POINT p) {
+        differed = differed || Image() != image;
+        if (p.x == 260) HeadlessSavePng(hwnd, ArtifactDir() + "/graph-zoom-band.png");
+    };
     Press({120, 100});
     Move({200, 160});
     Move({260, 200});
