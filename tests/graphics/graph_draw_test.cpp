@@ -360,6 +360,27 @@ TEST(GraphDraw, ManyPolarDivisionsEndAndRingsStopWhenTheyPileUp)
 
 // ---- Clipboard ----
 
+namespace {
+
+// The bytes of a white 24-bit memory bitmap after draw.
+std::vector<unsigned char> Canvas(int w, int h, const std::function<void(HDC)>& draw)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateBitmap(w, h, 1, 24, nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT r{0, 0, w, h};
+    FillRect(dc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    draw(dc);
+    std::vector<unsigned char> bits((size_t)(((w * 3 + 3) & ~3) * h));
+    GetBitmapBits(bmp, (LONG)bits.size(), bits.data());
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return bits;
+}
+
+}  // namespace
+
 class GraphClipboard : public ::testing::Test {
 protected:
     void SetUp() override
@@ -392,6 +413,12 @@ TEST_F(GraphClipboard, ACopyHoldsATarnGraphicWhoseSvgHasThePaths)
     ASSERT_TRUE(GetEnhMetaFileBounds(emf, &b));
     EXPECT_GT(b.right - b.left, 100);   // the ink, not the 32767 page
     EXPECT_LE(b.right, 402);
+    // Played back where its ink was, it draws what DrawGraph with flags 2 does.
+    std::vector<unsigned char> played = Canvas(400, 300, [&](HDC dc) { PlayEnhMetaFile(dc, emf, &b); });
+    std::vector<unsigned char> direct = Canvas(400, 300, [&](HDC dc) { g.DrawGraph(dc, 2); });
+    size_t far = 0;
+    for (size_t i = 0; i < played.size(); i++) far += abs(played[i] - direct[i]) > 96;
+    EXPECT_LT(far, played.size() / 100) << far;
     CloseClipboard();
 }
 
