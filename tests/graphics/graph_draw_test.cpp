@@ -329,6 +329,10 @@ TEST(GraphDraw, TwoPointPolygonsAreLinesAndUnfilledCurvesOnlyLines)
     std::string log = Record(g, 0);
     EXPECT_EQ(Count(log, "Polygon"), 0u) << log;
     EXPECT_EQ(Count(log, "Polyline"), 1u) << log;
+    // Labels are user text: an ampersand is shown, not taken as a prefix.
+    g.xLabel = "R&D";
+    g.Rescale();
+    EXPECT_EQ(Count(Record(g, 0), "\"R&D\""), 1u);
     o->kind = 1;
     o->fillStyle = -2;
     o->SetPointsFrom({{1, 1}, {3, 3}, {3, 1}});

@@ -186,13 +186,15 @@ TEST_F(GraphMouse, ARightDragPansAndStopsAtABoundOnOneAxisOnly)
     Show();
     const std::vector<double> start = Limits();
     const double xu = graph->xUnitsPerPixel, yu = graph->yUnitsPerPixel;
+    // Outside the window the capture still brings the mouse, with negative
+    // client coordinates.
     Press({200, 150}, VK_RBUTTON);
-    Move({180, 160});
-    Release({180, 160}, VK_RBUTTON);
+    Move({-20, -10});
+    Release({-20, -10}, VK_RBUTTON);
     PumpUntilIdle();
-    EXPECT_NEAR(graph->limits[BOX_LEFT], start[BOX_LEFT] + 20 * xu, 1e-9);
-    EXPECT_NEAR(graph->limits[BOX_RIGHT], start[BOX_RIGHT] + 20 * xu, 1e-9);
-    EXPECT_NEAR(graph->limits[BOX_TOP], start[BOX_TOP] - 10 * yu, 1e-9);
+    EXPECT_NEAR(graph->limits[BOX_LEFT], start[BOX_LEFT] + 220 * xu, 1e-9);
+    EXPECT_NEAR(graph->limits[BOX_RIGHT], start[BOX_RIGHT] + 220 * xu, 1e-9);
+    EXPECT_NEAR(graph->limits[BOX_TOP], start[BOX_TOP] + 160 * yu, 1e-9);
 
     // Bounded x at the current range: a pan to the right would pass xmin.
     graph->bounds[BOX_LEFT] = graph->limits[BOX_LEFT];
