@@ -426,6 +426,31 @@ TEST_F(GraphClipboard, ACopyHoldsATarnGraphicWhoseSvgHasThePaths)
     CloseClipboard();
 }
 
+TEST_F(GraphClipboard, ACopyMadeOnARecordingDcReplaysTheLogOfDrawGraphWithFlags2)
+{
+    for (const Fixture& f : kFixtures) {
+        SCOPED_TRACE(f.name);
+        ResetClipboardForTest();
+        CGraph g;
+        f.build(g);
+        HDC rec = CreateRecordingDC(FALSE);
+        g.ResizeWithDC(rec, RECT{0, 0, f.width, f.height});
+        ASSERT_TRUE(g.CopyToClipboard(rec));
+        g.DrawGraph(rec, 2);
+        const std::string direct = GetRecordingLog(rec);
+        ClearRecordingLog(rec);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        HENHMETAFILE emf = (HENHMETAFILE)GetClipboardData(CF_ENHMETAFILE);
+        RECT b;
+        ASSERT_TRUE(emf && GetEnhMetaFileBounds(emf, &b));
+        PlayEnhMetaFile(rec, emf, &b);
+        CloseClipboard();
+        EXPECT_FALSE(direct.empty());
+        EXPECT_EQ(GetRecordingLog(rec), direct);
+        DeleteDC(rec);
+    }
+}
+
 TEST_F(GraphClipboard, AClipboardHeldElsewhereGivesTheMessageBoxAndFalse)
 {
     CGraph g;
