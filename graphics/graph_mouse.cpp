@@ -643,7 +643,10 @@ bool CGraph::TrackObjectDrag(POINT press)
                 changed = true;
                 break;
             }
-            if (!moved) InvalidatePlot();
+            if (!moved) {
+                InvalidatePlot();
+                if (!f.Alive()) break;
+            }
             moved = true;
             ReadoutAt(p);
         } else if (m.message == WM_LBUTTONUP && f.IsMouse(m)) {
@@ -690,9 +693,9 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
     std::vector<Point2D> saved;
     object->CopyPointsTo(saved);
     if (!object->AppendPoint(DeviceToWorld(press.x, press.y))) return false;
+    CDragFrame f(*this);
     Rescale();
     InvalidatePlot();
-    CDragFrame f(*this);
     if (!f.Alive()) return false;
     if (!f.Start()) {
         if (f.Alive()) {

@@ -433,3 +433,99 @@ TEST_F(GraphMouse, AQuitDuringADragReachesTheOuterLoop)
     EXPECT_EQ(GetCapture(), nullptr);
     PumpUntilIdle();
 }
+
+// Every drag, with the graph deleted by its window's n-th paint for n = 1, 2,
+// ... until a run ends with the graph alive: nothing is touched after.
+TEST_F(GraphMouse, APaintThatDeletesTheGraphAnywhereInADragIsSafe)
+{
+    struct Drag {
+        const char* name;
+        std::function<void()> setup;
+        std::function<void()> inject;
+    };
+    const Drag drags[] = {
+        {"zoom", [] {},
+         [&] {
+             Press({100, 100});
+             Move({200, 150});
+             Release({200, 150});
+         }},
+        {"cancelled zoom", [] {},
+         [&] {
+             Press({100, 100});
+             Move({200, 150});
+             InjectKeyStroke(VK_ESCAPE);
+         }},
+        {"pan", [] {},
+         [&] {
+             Press({200, 150}, VK_RBUTTON);
+             Move({180, 140});
+             Move({160, 130});
+             Release({160, 130}, VK_RBUTTON);
+         }},
+        {"pointer", [&] {
+             graph->objects[0]->pointerFlags = 1;
+             graph->objects[0]->pointer = Point2D{5, 5};
+         },
+         [&] {
+             const POINT at = At(5, 5);
+             Press(at);
+             Move({at.x + 20, at.y});
+             Release({at.x + 20, at.y}, VK_RBUTTON);
+         }},
+        {"points", [] {},
+         [&] {
+             const POINT at = At(5, 5);
+             Press(at);
+             Move({at.x + 20, at.y});
+             Move({at.x + 30, at.y});
+             Release({at.x + 30, at.y}, VK_RBUTTON);
+         }},
+        {"entry", [&] {
+             graph->mouseMode = 2;
+             graph->objects.emplace_back(graph->NewObject(nullptr));
+             graph->entryObject = graph->objects.back().get();
+             graph->entryMaxCount = 2;
+         },
+         [&] {
+             Press({100, 250});
+             Move({150, 250});
+             Press({150, 250});
+             Press({200, 250});
+         }},
+    };
+    int paints = 0, deleteAt = 0;
+    extra = [&](UINT m, WPARAM, LPARAM) -> LRESULT {
+        if (m == WM_PAINT && ++paints == deleteAt) {
+            delete graph;
+            graph = nullptr;
+        }
+        return 0;
+    };
+    for (const Drag& d : drags) {
+        SCOPED_TRACE(d.name);
+        for (deleteAt = 1; deleteAt < 100; deleteAt++) {
+            delete graph;
+            graph = new CTestGraph;
+            graph->SetWindow(hwnd);
+            graph->legendPosition = 0;
+            graph->titlePosition = 0;
+            const double box[4] = {0, 10, 10, 0};
+            std::copy(box, box + 4, graph->limits);
+            Add({{0, 0}, {5, 5}, {10, 0}});
+            d.setup();
+            const int keep = deleteAt;
+            deleteAt = 0;
+            Show();
+            deleteAt = keep;
+            paints = 0;
+            d.inject();
+            PumpUntilIdle();
+            EXPECT_EQ(GetCapture(), nullptr) << deleteAt;
+            ResetHeadlessInput();
+            if (graph) break;   // the drag ended with fewer paints
+        }
+        EXPECT_GT(deleteAt, 1);   // some paint did delete it
+    }
+    extra = nullptr;
+}
