@@ -85,11 +85,7 @@ bool CGraph::DrawGraph(HDC dc, int flags)
 
     HRGN clip = nullptr;
     if (!IsPolar()) {
-        if (!(flags & 4) && background != 0x80000000u) {
-            HBRUSH brush = CreateSolidBrush(background);
-            FillRect(dc, &plotRect, brush);
-            DeleteObject(brush);
-        }
+        if (!(flags & 4)) FillBackground(dc);
         POINT c[2] = {{plotRect.left, plotRect.top}, {plotRect.right + 1, plotRect.bottom + 1}};
         LPtoDP(dc, c, 2);
         clip = CreateRectRgn(std::min(c[0].x, c[1].x), std::min(c[0].y, c[1].y), std::max(c[0].x, c[1].x),
