@@ -442,11 +442,6 @@ HENHMETAFILE CGraph::BuildMetafile(HDC referenceDc, const RECT* bounds)
 
 bool CGraph::CopyToClipboard(HDC referenceDc)
 {
-    static const bool deleterSet = [] {
-        SetClipboardMetafileDeleter([](HANDLE h) { DeleteEnhMetaFile((HENHMETAFILE)h); });
-        return true;
-    }();
-    (void)deleterSet;
     HENHMETAFILE emf = BuildMetafile(referenceDc, nullptr);
     bool ok = false;
     if (emf && OpenClipboard(hwnd)) {
