@@ -385,6 +385,18 @@ std::vector<unsigned char> Canvas(int w, int h, const std::function<void(HDC)>& 
 
 }  // namespace
 
+// Another thread can open the clipboard: nobody holds it.
+bool OpenableElsewhere()
+{
+    bool ok = false;
+    JoinThread(StartThread([&]() -> DWORD {
+        ok = OpenClipboard(nullptr);
+        if (ok) CloseClipboard();
+        return 0;
+    }));
+    return ok;
+}
+
 class GraphClipboard : public ::testing::Test {
 protected:
     void SetUp() override
@@ -478,8 +490,11 @@ TEST_F(GraphClipboard, AClipboardHeldElsewhereGivesTheMessageBoxAndFalse)
     CloseHandle(release);
     EXPECT_TRUE(g.CopyToClipboard(screen));
     ReleaseDC(nullptr, screen);
-    // The copy that succeeded left the clipboard closed.
-    EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
-    EXPECT_TRUE(OpenClipboard(nullptr));
-    CloseClipboard();
+    EXPECT_TRUE(OpenableElsewhere());   // the copy closed it again
+    // No metafile (a reference DC that is gone): the failure path, nothing left open.
+    HDC gone = CreateRecordingDC(FALSE);
+    DeleteDC(gone);
+    EXPECT_FALSE(g.CopyToClipboard(gone));
+    ASSERT_EQ(TakeMessageBoxLog().size(), 1u);
+    EXPECT_TRUE(OpenableElsewhere());
 }
