@@ -26,14 +26,14 @@ void WriteMessage(MessageKind kind, const std::string& label, const CValue& text
 
 StatusWord BuiltinError(CValue* text, CValue*)
 {
-    if (!IsTextValue(*text)) return ERR_ARGUMENT_TYPE;
+    if (text->Type() != VT_CHAR && text->Type() != VT_STRING) return ERR_ARGUMENT_TYPE;
     WriteMessage(MSG_ERROR, std::string(), *text);
     return 0;
 }
 
 StatusWord BuiltinWarning(CValue* text, CValue*)
 {
-    if (!IsTextValue(*text)) return ERR_ARGUMENT_TYPE;
+    if (text->Type() != VT_CHAR && text->Type() != VT_STRING) return ERR_ARGUMENT_TYPE;
     WriteMessage(MSG_WARNING, std::string(), *text);
     return 0;
 }

@@ -42,7 +42,7 @@ int TestCplx(const CValue& v, bool& b)
 
 int TestStr(const CValue& v, bool& b)
 {
-    b = IsTextValue(v);
+    b = v.Type() == VT_CHAR || v.Type() == VT_STRING;
     return 0;
 }
 

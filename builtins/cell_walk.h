@@ -17,17 +17,27 @@ inline int MapMatrixCells(const CValue& m, CValue& out, CValueMatrix::CellFn1 fn
     return st;
 }
 
-// The characters of a String or Char (binary variants too); false for any other type.
+// A Char, or a String all of whose cells are characters. An indexed assignment
+// can put any value into a string's cell; such a string is not text, and its
+// other payloads are never read as character codes.
+inline bool IsTextValue(const CValue& v)
+{
+    if (v.Type() == VT_CHAR) return true;
+    if (v.Type() != VT_STRING) return false;
+    for (const CValue* c = v.Cells(); c && c->Type() != VT_EMPTY; ++c)
+        if (c->Type() != VT_CHAR) return false;
+    return true;
+}
+
+// The characters of a text value (binary variants too); false for any other value.
 inline bool ReadTextArgument(const CValue& v, std::string& text)
 {
     text.clear();
+    if (!IsTextValue(v)) return false;
     if (v.Type() == VT_CHAR) {
         text.push_back((char)v.CharCode());
         return true;
     }
-    if (v.Type() != VT_STRING) return false;
     for (const CValue* c = v.Cells(); c && c->Type() != VT_EMPTY; ++c) text.push_back((char)c->CharCode());
     return true;
 }
-
-inline bool IsTextValue(const CValue& v) { return v.Type() == VT_CHAR || v.Type() == VT_STRING; }

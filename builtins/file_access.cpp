@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <istream>
+#include <new>
 #include <vector>
 
 #include "builtins/cell_walk.h"
@@ -13,6 +14,7 @@
 #include "interpreter/user_function.h"
 #include "values/identifier_ids.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/value_text.h"
 
 namespace {
@@ -298,7 +300,7 @@ StatusWord BuiltinFwrite(CValue* id, CValue* x, CValue* out)
         std::fstream& s = *e->text;
         PrepareTextWrite(s);
         if (e->flags & FileEntry::FLAG_WRITTEN) s << ' ';
-        s << *x;
+        WriteValueForReading(s, *x);  // what fread reads back
         e->AlignAfterWrite();
         e->flags |= FileEntry::FLAG_WRITTEN;
     }
@@ -393,14 +395,51 @@ StatusWord BuiltinFreadln(CValue* id, CValue* out)
         ReportError() << "freadln: binary files does not support";
         return ERR_INTERNAL;
     }
+    // The line is read in chunks: a file without line ends (a device that
+    // never ends) is stopped by Stop and by the memory it would need, before
+    // the process has taken it all.
+    std::istream& in = *e->text;
     std::string line;
-    if (!std::getline(*e->text, line)) {
+    bool any = false;
+    size_t nextCheck = (size_t)16 << 20;
+    try {
+        char buf[65536];
+        for (;;) {
+            in.get(buf, sizeof buf, '\n');
+            const std::streamsize got = in.gcount();
+            if (got > 0) {
+                line.append(buf, (size_t)got);
+                any = true;
+            }
+            if (in.eof() || in.bad()) break;
+            if (in.fail()) in.clear();  // an empty piece before the line end
+            if (in.peek() == '\n') {
+                in.get();
+                any = true;
+                break;
+            }
+            if (in.eof()) break;
+            if (ThreadStopRequested()) return ERR_STOPPED;
+            if (line.size() >= nextCheck) {
+                // A String takes a cell per character.
+                if (!MemoryCanHold((uint64_t)line.size() * (sizeof(CValue) + 1))) throw std::bad_alloc();
+                nextCheck *= 2;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ReportError() << "freadln: not enough memory for the line";
+        return ERR_INTERNAL;
+    }
+    if (!any) {
         out->Clear();
         return 0;
     }
     // Lines ended by CR LF read like lines ended by LF.
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    out->SetString(line);
+    if (!out->SetString(line)) {
+        ReportError() << "freadln: not enough memory for the line";
+        return ERR_INTERNAL;
+    }
     return 0;
 }
 
@@ -452,9 +491,23 @@ StatusWord BuiltinFsize(CValue* id, CValue* out)
         out->SetReal(0.0);
         return 0;
     }
-    const int64_t size = e->Size();
-    // A size that cannot be had reads as all bits set.
-    out->SetReal(size < 0 ? 4294967295.0 : (double)size);
+    int64_t size = -1;
+    if (!e->IsBinary() && e->text->fail() && !e->text->bad() && e->text->eof()) {
+        // Reading up to the end leaves the stream failed, but its size is
+        // still there to be had: look past the end-of-file state, then put
+        // the state back so that feof and the readers see what they saw.
+        std::fstream& t = *e->text;
+        const std::ios_base::iostate state = t.rdstate();
+        t.clear();
+        size = e->Size();
+        t.clear();
+        t.setstate(state);
+    } else {
+        size = e->Size();
+    }
+    // A size that cannot be had is -1, the failure value of ftell, not a
+    // number that reads like a file of four gigabytes.
+    out->SetReal(size < 0 ? -1.0 : (double)size);
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/stoppable_call.h"
 
 using namespace lapack_work;
 
@@ -52,6 +53,7 @@ bool ReadSquareComplexArgument(const CValue& x, std::vector<Complex>& a)
 
 StatusWord LapackFailure(int info, const LapackTexts& texts)
 {
+    if (info == kLapackStopped) return ERR_STOPPED;
     ForgetArgumentError(info);
     ReportError() << (info < 0 ? texts.argument : texts.failure);
     return ERR_INTERNAL;
@@ -135,8 +137,14 @@ StatusWord SvdHandler(CValue* x, CValue* out, SvdMode mode)
         vt = ComplexArray(1);
     }
     if (mode != SVD_VALUES) MakeOutputs(out, 3);
-    zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(), &lwork,
-            rwork.data(), &info, 1, 1);
+    if (StoppableOn(
+            (double)m * n * k, [job](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+                  int& lwork, auto& rwork, int& info) {
+                zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
+                        &lwork, rwork.data(), &info, 1, 1);
+            },
+            m, n, a, lda, s, u, ldu, vt, ldvt, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         if (info < 0)
@@ -194,8 +202,14 @@ StatusWord BuiltinPinv(CValue* x, CValue* tolArg, CValue* out)
     int lda = m, ldu = m, ldvt = k, lwork = std::max(m, n) + 2 * k, info = 0;
     std::vector<double> s = RealArray(k), rwork = RealArray(5 * (size_t)k);
     std::vector<Complex> work = ComplexArray(lwork), u = AllocRectWork(m, k), vt = AllocRectWork(k, n);
-    zgesvd_("S", "S", &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(), &lwork,
-            rwork.data(), &info, 1, 1);
+    if (StoppableOn(
+            (double)m * n * k, [](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+               int& lwork, auto& rwork, int& info) {
+                zgesvd_("S", "S", &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
+                        &lwork, rwork.data(), &info, 1, 1);
+            },
+            m, n, a, lda, s, u, ldu, vt, ldvt, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         ReportError() << "Function pinv cannot be solved";
@@ -334,9 +348,19 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
     if (mode == QR_QRE) {
         jpvt = IntArray(n);  // every column free
         std::vector<double> rwork = RealArray(2 * (size_t)n);
-        zgeqpf_(&m, &n, a.data(), &lda, jpvt.data(), tau.data(), work.data(), rwork.data(), &info);
+        if (StoppableOn(
+                (double)m * n * k, [](int& m, int& n, auto& a, int& lda, auto& jpvt, auto& tau, auto& work, auto& rwork, int& info) {
+                    zgeqpf_(&m, &n, a.data(), &lda, jpvt.data(), tau.data(), work.data(), rwork.data(), &info);
+                },
+                m, n, a, lda, jpvt, tau, work, rwork, info))
+            return ERR_STOPPED;
     } else {
-        zgeqrf_(&m, &n, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
+        if (StoppableOn(
+                (double)m * n * k, [](int& m, int& n, auto& a, int& lda, auto& tau, auto& work, int& lwork, int& info) {
+                    zgeqrf_(&m, &n, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                },
+                m, n, a, lda, tau, work, lwork, info))
+            return ERR_STOPPED;
     }
     if (info != 0) return LapackFailure(info, kQrTexts);
     if (mode == QR_FACTORS) {
@@ -350,7 +374,12 @@ StatusWord QrHandler(CValue* x, CValue* out, QrMode mode)
     std::vector<Complex> q = AllocSquareWork(m);
     for (int j = 0; j < k; j++)
         for (int i = 0; i < m; i++) q[(size_t)j * m + i] = a[(size_t)j * m + i];
-    zungqr_(&m, &m, &k, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
+    if (StoppableOn(
+            (double)m * m * k, [](int& m, int& k, auto& q, int& lda, auto& tau, auto& work, int& lwork, int& info) {
+                zungqr_(&m, &m, &k, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
+            },
+            m, k, q, lda, tau, work, lwork, info))
+        return ERR_STOPPED;
     if (info != 0) return LapackFailure(info, kQrTexts);
     ArrayToValueMatrix(q.data(), m, m, OutputMatrix(outs, 0));
     if (mode == QR_QRE) {
@@ -377,7 +406,9 @@ StatusWord CholHandler(CValue* x, CValue* out, bool withP)
     if (!ToComplexArray(x->Matrix(), a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows(), lda = n, info = 0;
     if (withP) MakeOutputs(out, 2);
-    zpotrf_("U", &n, a.data(), &lda, &info, 1);
+    if (StoppableOn((double)n * n * n, [](int& n, auto& a, int& lda, int& info) { zpotrf_("U", &n, a.data(), &lda, &info, 1); },
+                    n, a, lda, info))
+        return ERR_STOPPED;
     if (info < 0) {
         ForgetArgumentError(info);
         ReportError() << "Cholesky: One or more argument(s) has invalid value(s)";
@@ -421,8 +452,15 @@ StatusWord EigHandler(CValue* x, CValue* out, bool vectors)
                          vr = vectors ? AllocSquareWork(n) : ComplexArray(1);
     std::vector<double> rwork = RealArray(2 * (size_t)n);
     if (vectors) MakeOutputs(out, 2);
-    zgeev_("N", vectors ? "V" : "N", &n, a.data(), &lda, w.data(), vl.data(), &ldvl, vr.data(), &ldvr,
-           work.data(), &lwork, rwork.data(), &info, 1, 1);
+    const char* jobv = vectors ? "V" : "N";
+    if (StoppableOn(
+            10.0 * n * n * n, [jobv](int& n, auto& a, int& lda, auto& w, auto& vl, int& ldvl, auto& vr, int& ldvr, auto& work,
+                   int& lwork, auto& rwork, int& info) {
+                zgeev_("N", jobv, &n, a.data(), &lda, w.data(), vl.data(), &ldvl, vr.data(), &ldvr, work.data(),
+                       &lwork, rwork.data(), &info, 1, 1);
+            },
+            n, a, lda, w, vl, ldvl, vr, ldvr, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         ReportError() << "Eig: Solution will not converge";
@@ -461,8 +499,15 @@ StatusWord Eig2Handler(CValue* x, CValue* y, CValue* out, bool vectors)
                          vl = ComplexArray(1), vr = vectors ? AllocSquareWork(n) : ComplexArray(1);
     std::vector<double> rwork = RealArray(8 * (size_t)n);
     if (vectors) MakeOutputs(out, 2);
-    zggev_("N", vectors ? "V" : "N", &n, a.data(), &lda, b.data(), &lda, alpha.data(), beta.data(), vl.data(),
-           &ldvl, vr.data(), &ldvr, work.data(), &lwork, rwork.data(), &info, 1, 1);
+    const char* jobv = vectors ? "V" : "N";
+    if (StoppableOn(
+            10.0 * n * n * n, [jobv](int& n, auto& a, int& lda, auto& b, auto& alpha, auto& beta, auto& vl, int& ldvl, auto& vr,
+                   int& ldvr, auto& work, int& lwork, auto& rwork, int& info) {
+                zggev_("N", jobv, &n, a.data(), &lda, b.data(), &lda, alpha.data(), beta.data(), vl.data(), &ldvl,
+                       vr.data(), &ldvr, work.data(), &lwork, rwork.data(), &info, 1, 1);
+            },
+            n, a, lda, b, alpha, beta, vl, ldvl, vr, ldvr, work, lwork, rwork, info))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         ReportError() << "Eig generalized: Solution will not converge";

@@ -5,6 +5,7 @@
 #include "values/lapack.h"
 #include "values/lapack_drivers.h"
 #include "values/matrix_conversions.h"
+#include "values/stoppable_call.h"
 
 namespace lapack_work {
 
@@ -46,24 +47,36 @@ CValueMatrix& MakeOutputs(CValue* out, int k)
 
 int ComplexSchur(int n, std::vector<Complex>& h, std::vector<Complex>* q)
 {
-    int ilo = 1, ihi = n, lda = n, lwork = 6 * n, info = 0;
-    std::vector<Complex> tau = ComplexArray(n > 1 ? n - 1 : 1), work = ComplexArray(lwork), w = ComplexArray(n);
-    zgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    if (info != 0) return info;
-    if (q) {
-        *q = h;
-        zunghr_(&n, &ilo, &ihi, q->data(), &lda, tau.data(), work.data(), &lwork, &info);
-        if (info != 0) return info;
-    }
-    // The reflectors below the first subdiagonal are not part of the Hessenberg form.
-    for (int j = 0; j < n; j++)
-        for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = Complex();
-    std::vector<Complex> dummy = ComplexArray(1);
-    Complex* z = q ? q->data() : dummy.data();
-    int ldz = q ? n : 1;
-    zhseqr_("S", q ? "V" : "N", &n, &ilo, &ihi, h.data(), &lda, w.data(), z, &ldz, work.data(), &lwork, &info, 1,
-            1);
-    if (info < 0) TakeLapackArgumentError(nullptr, nullptr);
+    const bool vectors = q != nullptr;
+    std::vector<Complex> qv;
+    int info = 0;
+    // One call Stop may abandon: the arrays are moved into it and back.
+    if (StoppableOn(
+            10.0 * n * n * n,
+            [n, vectors](std::vector<Complex>& h, std::vector<Complex>& qv, int& info) mutable {
+                int ilo = 1, ihi = n, lda = n, lwork = 6 * n;
+                std::vector<Complex> tau = ComplexArray(n > 1 ? n - 1 : 1), work = ComplexArray(lwork),
+                                     w = ComplexArray(n);
+                zgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                if (info != 0) return;
+                if (vectors) {
+                    qv = h;
+                    zunghr_(&n, &ilo, &ihi, qv.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                    if (info != 0) return;
+                }
+                // The reflectors below the first subdiagonal are not part of the Hessenberg form.
+                for (int j = 0; j < n; j++)
+                    for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = Complex();
+                std::vector<Complex> dummy = ComplexArray(1);
+                Complex* z = vectors ? qv.data() : dummy.data();
+                int ldz = vectors ? n : 1;
+                zhseqr_("S", vectors ? "V" : "N", &n, &ilo, &ihi, h.data(), &lda, w.data(), z, &ldz, work.data(),
+                        &lwork, &info, 1, 1);
+                if (info < 0) TakeLapackArgumentError(nullptr, nullptr);  // on the thread that ran it
+            },
+            h, qv, info))
+        return kLapackStopped;
+    if (q) q->swap(qv);
     return info;
 }
 

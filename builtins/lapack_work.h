@@ -54,6 +54,8 @@ inline CValueMatrix& OutputMatrix(CValueMatrix& outs, int i) { return outs.Cell(
 // Complex Schur form of the n x n column-major array h: zgehrd, then (when q is
 // given) zunghr on a copy that becomes Q, then zhseqr with job "S". h ends as T.
 // Returns the first non-zero info, else 0.
+// Status of a call that Stop abandoned (the stop status goes to the interpreter).
+constexpr int kLapackStopped = -1000000;
 int ComplexSchur(int n, std::vector<Complex>& h, std::vector<Complex>* q);
 
 }  // namespace lapack_work

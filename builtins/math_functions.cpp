@@ -313,9 +313,9 @@ int RpowCell(const CValue& x, const CValue& y, CValue& out)
 double GammaOf(double x)
 {
     if (x <= 0.0 && x == std::floor(x)) return INFINITY;  // the poles, whatever the side
-    int sign = 1;
-    double lg = lgamma_r(x, &sign);
-    return sign < 0 ? -std::exp(lg) : std::exp(lg);
+    // exp(lgamma) loses the last digits (gamma(5) would not be 24); tgamma
+    // is exact at the integers and keeps the sign for negative arguments.
+    return std::tgamma(x);
 }
 
 double ModOf(double x, double y)

@@ -81,7 +81,8 @@ StatusWord BuiltinFunm(CValue* x, CValue* fun, CValue* out, StatementContext* co
     std::vector<Complex> h, q;
     bool allReal = false;
     if (!ToComplexArray(x->Matrix(), h, &allReal)) return ERR_ARGUMENT_TYPE;
-    if (ComplexSchur(n, h, &q) != 0) {
+    if (int info = ComplexSchur(n, h, &q)) {
+        if (info == kLapackStopped) return ERR_STOPPED;
         ReportError() << "Internal funm error";
         return ERR_INTERNAL;
     }

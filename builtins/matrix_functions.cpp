@@ -13,6 +13,7 @@
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/power_families.h"
 
 namespace {
@@ -85,6 +86,7 @@ StatusWord BuiltinDet(CValue* x, CValue* out)
         m.Det(det);
         *out = det;
     }
+    if (ThreadStopRequested()) return ERR_STOPPED;  // the elimination was left unfinished
     return square ? 0 : ERR_INTERNAL;
 }
 

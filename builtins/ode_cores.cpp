@@ -56,6 +56,9 @@ int Ode5Step(OdeFn f, void* frame, int n, double hmin, double tol, double R, dou
             double e = H * (1.0 / 360.0 * k1[i] - 128.0 / 4275.0 * k3[i] - 2197.0 / 75240.0 * k4[i] +
                             1.0 / 50.0 * k5[i] + 2.0 / 55.0 * k6[i]);
             if (std::fabs(yn) > R) e /= yn;
+            // NaN passes every comparison: a state or estimate that is not a
+            // finite number can never meet the tolerance.
+            if (!std::isfinite(yn) || !std::isfinite(e)) return -1;
             if (std::fabs(e) > tol) {
                 rejected = true;
                 break;
@@ -270,6 +273,7 @@ int Ode4sStep(OdeFn f, void* frame, int n, double hmin, double tol, double R, do
             double err = (w.yhalf2[i] - w.yfull[i]) * 0.06666666666666667;
             double m = std::fabs(err);
             if (std::fabs(w.yhalf2[i]) >= R) m /= std::fabs(w.yhalf2[i]);
+            if (!std::isfinite(w.yhalf2[i]) || !std::isfinite(m)) return -1;  // never within the tolerance
             if (m > tol) {
                 rejected = true;
                 break;

@@ -74,7 +74,11 @@ StatusWord BuiltinFvec(CValue* start, CValue* stop, CValue* step, CValue* out)
         return 0;
     }
     int n = 0;
-    if (!DoubleToInt(r, n) || !ValueMatrixShapeFits(1, n)) return ERR_SCALAR_OPERANDS;
+    if (!DoubleToInt(r, n) || !ValueMatrixShapeFits(1, n)) {
+        // A count the memory cannot hold is refused before anything is taken.
+        ReportError() << "Matrix indexing (1," << r << ") is limits exceeded";
+        return ERR_INTERNAL;
+    }
     CValue v;
     CValueMatrix& m = v.MakeMatrix(1, n);
     if (m.Cols() != n) return ERR_SCALAR_OPERANDS;

@@ -37,7 +37,7 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
     int result = 0;
 
     for (int L = k; L < k + n; ++L) {  // 0-based; the first zero overall is L == 0
-        int e = 0, looks = 0;
+        int e = 0, looks = 0, nearHits = 0;
         bool secondLook = false, failed = false;
         int phase = 0;
         Complex x0, h, z, z0, lambda, f0, f1, f2, r0, r1, r2, fd, fr;
@@ -63,26 +63,27 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
                 Complex fz;
                 if (int s = f(&z, &fz, frame)) return s;
                 fr = fd = fz;
+                // Deflation by the zeros found before this one only: dividing
+                // the first search by z as well would hide a zero at 0.
                 bool tooClose = false;
-                if (L == 0) {
-                    if (Abs(z) < 1e-4)
+                for (int i = 0; i < L && !tooClose; ++i) {
+                    Complex dz = Sub(z, X[i]);
+                    if (Abs(dz) < 1e-4)
                         tooClose = true;
                     else
-                        fd = Div(fd, z);
-                } else {
-                    for (int i = 0; i < L && !tooClose; ++i) {
-                        Complex dz = Sub(z, X[i]);
-                        if (Abs(dz) < 1e-4)
-                            tooClose = true;
-                        else
-                            fd = Div(fd, dz);
-                    }
+                        fd = Div(fd, dz);
                 }
                 if (tooClose) {
                     at = PERTURB;
                     break;
                 }
-                if (Abs(fd) <= atol && Abs(fr) <= atol) {
+                // A small |f| alone is no zero where f is small everywhere
+                // near it (1e-6 (x - 3) is below 1e-8 a hundredth away): a
+                // point is accepted when f vanishes there, or when the step
+                // that reached it was small as well (a few passes of the |f|
+                // test without that still end a search held at rounding level).
+                if (Abs(fd) <= atol && Abs(fr) <= atol &&
+                    (Abs(fr) == 0.0 || (phase == 3 && Abs(h) <= atol * std::max(Abs(z), 1.0)) || ++nearHits >= 5)) {
                     at = DONE;
                     break;
                 }
@@ -193,6 +194,14 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
             case DONE:
                 break;
             }
+        }
+        // From a real start on a function that is real there, a zero that is
+        // real but for rounding is given as the real number when f is no
+        // larger there.
+        if (!failed && z.im != 0.0 && X[L].im == 0.0 && std::fabs(z.im) <= std::max(atol, 1e-12) * std::max(Abs(z), 1.0)) {
+            Complex re(z.re, 0.0), fz;
+            if (int s = f(&re, &fz, frame)) return s;
+            if (fz.im == 0.0 && Abs(fz) <= Abs(fr)) z = re;
         }
         if (failed) result = -1;
         X[L] = z;

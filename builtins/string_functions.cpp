@@ -34,23 +34,20 @@ bool IntegerArgument(const CValue& v, double& out)
     return false;
 }
 
-// The text cells of a String or Char, as values (Char or Byte cells).
+// The text cells of a text value (IsTextValue), as fresh Char or Byte cells:
+// only the character code is taken, so the copies own nothing.
 std::vector<CValue> TextCells(const CValue& v)
 {
     std::vector<CValue> cells;
-    if (v.Type() == VT_CHAR) {
-        CValue c;
-        c.m_payload = v.CharCode();
-        c.m_tag = v.Tag();
-        cells.push_back(c);
-    } else if (v.Type() == VT_STRING) {
-        for (const CValue* c = v.Cells(); c && c->Type() != VT_EMPTY; ++c) {
-            CValue cell;
-            cell.m_payload = c->CharCode();
-            cell.m_tag = c->Tag();
-            cells.push_back(cell);
-        }
-    }
+    auto add = [&](const CValue& c) {
+        CValue cell;
+        cell.m_payload = c.CharCode();
+        cell.m_tag = c.IsBinary() ? VT_BYTE : VT_CHAR;
+        cells.push_back(cell);
+    };
+    if (v.Type() == VT_CHAR) add(v);
+    else if (IsTextValue(v))
+        for (const CValue* c = v.Cells(); c && c->Type() != VT_EMPTY; ++c) add(*c);
     return cells;
 }
 
@@ -169,7 +166,7 @@ int BinaryMarkCell(const CValue& v, CValue& out)
         out.m_tag = Binary ? VT_BYTE : VT_CHAR;
         return 0;
     }
-    if (v.Type() != VT_STRING) return ERR_ARGUMENT_TYPE;
+    if (!IsTextValue(v)) return ERR_ARGUMENT_TYPE;
     std::vector<CValue> cells = TextCells(v);
     CValue r;
     CValue* dst = Binary ? r.AllocBinaryString(cells.size()) : r.AllocString(cells.size());
@@ -240,11 +237,12 @@ int Func2StrCell(const CValue& v, CValue& out, StatementContext* context)
 int WidthArgument(const CValue& v, int& width)
 {
     double d;
-    if (!IntegerArgument(v, d) || d == 0 || d < -52 || d > 52) {
+    int w = 0;
+    if (!IntegerArgument(v, d) || !DoubleToInt(d, w) || w == 0 || w < -52 || w > 52) {
         ReportError() << "Second argument must be a ranged integer [-52;52], excluding 0";
         return ERR_INTERNAL;
     }
-    width = (int)d;
+    width = w;
     return 0;
 }
 
@@ -255,11 +253,12 @@ int FloatModeArgument(const CValue& v, int& mode)
         ReportError() << "Second argument must be a ranged integer";
         return ERR_INTERNAL;
     }
-    if (d < 1 || d > 3) {
+    int m = 0;
+    if (!DoubleToInt(d, m) || m < 1 || m > 3) {
         ReportError() << "Second argument must be a ranged integer [1;3]";
         return ERR_INTERNAL;
     }
-    mode = (int)d;
+    mode = m;
     return 0;
 }
 

@@ -7,11 +7,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -20,31 +23,51 @@
 #include "devices/console_statements.h"
 #include "ide/settings.h"
 #include "interpreter/program.h"
+#include "interpreter/status.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
 #include "values/output_stream.h"
+#include "values/stoppable_call.h"
 
 namespace {
 
-// Start-up messages go to standard error; from translation on, every
-// message goes to standard output as it stands, ended by a line break.
+// Start-up messages go to standard error, warnings and errors only; from
+// translation on, every message goes to standard output as it stands, ended
+// by a line break. A message that carries a place in a source text is
+// followed by "  at FILE:LINE" on standard error, so a terminal user and an
+// editor's error parser find the line while standard output stays the messages.
 class CBatchOutputStream : public COutputStream {
 public:
     void OnMessage(COutputMessage* msg) override
     {
         std::lock_guard<std::mutex> g(m_writeLock);
+        const bool error = msg->m_color == &RedTextColor;
+        if (!m_toStdout && !error && msg->m_color != &GreenTextColor) return;  // start-up information
         FILE* f = m_toStdout ? stdout : stderr;
         std::fwrite(msg->m_text.data(), 1, msg->m_text.size(), f);
         std::fputc('\n', f);
-        std::fflush(f);
-        if (m_toStdout && msg->m_color == &RedTextColor) m_errors = true;
+        if (std::fflush(f) != 0 || std::ferror(f)) WriteFailed(f);
+        if (m_toStdout && error) m_errors = true;
+        if (COutputAttribute* a = msg->FindAttachment(2)) WritePlace(msg, a);
     }
-    void OnClear() override {}
+    void OnClear() override
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        m_placed = nullptr;  // the cleared messages' records are gone
+    }
+    void OnLateAttachment(COutputMessage* msg, COutputAttribute* a) override
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        WritePlace(msg, a);
+    }
 
-    void StartProgramOutput()
+    void StartProgramOutput(const std::string& path, const std::string& shownName, const std::string& text)
     {
         std::lock_guard<std::mutex> g(m_writeLock);
         m_toStdout = true;
+        m_programPath = path;
+        m_programName = shownName;
+        m_programText = text;
     }
     // Whether an error message was written since the last call.
     bool TakeErrors()
@@ -54,11 +77,65 @@ public:
         m_errors = false;
         return e;
     }
+    // The errno of the first failed write to standard output, 0 when none failed.
+    int OutputFailure()
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        if (!m_outputErrno && (std::fflush(stdout) != 0 || std::ferror(stdout))) m_outputErrno = errno ? errno : EIO;
+        return m_outputErrno;
+    }
+    // Set once the run's stop event exists: a failed write ends the run.
+    void SetStopEvent(HANDLE h)
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        m_stopEvent = h;
+        if (m_outputErrno && h) SetEvent(h);
+    }
 
 private:
+    void WriteFailed(FILE* f)
+    {
+        if (f != stdout || m_outputErrno) return;
+        m_outputErrno = errno ? errno : EIO;
+        if (m_stopEvent) SetEvent(m_stopEvent);
+    }
+
+    // "  at FILE:LINE" once per message, for a place in the program or a library source.
+    void WritePlace(COutputMessage* msg, COutputAttribute* a)
+    {
+        auto* place = dynamic_cast<CSourcePosition*>(a);
+        if (!place || place->name.empty() || msg == m_placed) return;
+        m_placed = msg;
+        std::string shown = place->name == m_programPath ? m_programName : place->name;
+        auto it = m_lineStarts.find(place->name);
+        if (it == m_lineStarts.end()) {
+            std::string text = m_programText;
+            if (place->name != m_programPath) {
+                std::ifstream in(place->name, std::ios::binary);
+                std::ostringstream ss;
+                if (in) ss << in.rdbuf();
+                text = ss.str();
+            }
+            std::vector<size_t> starts{0};
+            for (size_t i = 0; i < text.size(); ++i)
+                if (text[i] == '\n') starts.push_back(i + 1);
+            it = m_lineStarts.emplace(place->name, std::move(starts)).first;
+        }
+        // Displays in a long loop write many places: find the line by bisection.
+        const size_t offset = (size_t)std::max(0, place->offset);
+        const long line = (long)(std::upper_bound(it->second.begin(), it->second.end(), offset) - it->second.begin());
+        std::fprintf(stderr, "  at %s:%ld\n", shown.c_str(), line);
+        std::fflush(stderr);
+    }
+
     std::mutex m_writeLock;
     bool m_toStdout = false;
     bool m_errors = false;
+    int m_outputErrno = 0;
+    HANDLE m_stopEvent = nullptr;
+    std::string m_programPath, m_programName, m_programText;
+    std::map<std::string, std::vector<size_t>> m_lineStarts;   // per source: offsets of its lines
+    const COutputMessage* m_placed = nullptr;
 };
 
 // SIGINT: the handler only writes a byte into a pipe; a watcher thread
@@ -182,7 +259,7 @@ int RunBatch(const std::string& file)
     CProgram* program = owned.get();
     program->Init(nullptr);
 
-    stream.StartProgramOutput();
+    stream.StartProgramOutput(abs.string(), file, text);
     program->Clear();
     program->sourceName = abs.string();
     program->textBase = 0;
@@ -196,6 +273,7 @@ int RunBatch(const std::string& file)
     }
 
     HANDLE stopEvent = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    stream.SetStopEvent(stopEvent);
     CInterruptWatcher watcher(program, stopEvent);
     watcher.Start();
     if (!program->StartThread()) {
@@ -218,15 +296,18 @@ int RunBatch(const std::string& file)
     program->StopThread();
     bool abandoned = program->IsAbandoned();
     watcher.Finish();
+    stream.SetStopEvent(nullptr);
     CloseHandle(stopEvent);
-    std::fflush(stdout);
+    const int writeFailure = stream.OutputFailure();
+    if (writeFailure) std::fprintf(stderr, "Cannot write to standard output: %s\n", std::strerror(writeFailure));
     std::fflush(stderr);
-    if (abandoned) {
-        // The thread may still run: leave without tearing anything down.
+    if (abandoned || AbandonedCallsRunning() > 0) {
+        // The thread (or a library call a stop left running) may still run:
+        // leave without tearing anything down.
         (void)owned.release();
-        _exit(BATCH_RUN_ERROR);
+        _exit(abandoned || stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK);
     }
     owned.reset();
     ShutdownInterpreter();
-    return stream.TakeErrors() ? BATCH_RUN_ERROR : BATCH_OK;
+    return stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK;
 }

@@ -10,6 +10,7 @@
 #include "platform/user/user.h"
 #include "values/app_settings.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 
 CScopeBlockList ScopeBlocks;
 
@@ -151,7 +152,10 @@ DWORD ProgramThreadProc(void* param)
 {
     CProgram* program = static_cast<CProgram*>(param);
     ProgramSteps::SeedRandom((unsigned)time(nullptr));
-    return (DWORD)program->Run();
+    SetThreadStopFlag(&program->stopRequested);
+    const DWORD code = (DWORD)program->Run();
+    SetThreadStopFlag(nullptr);
+    return code;
 }
 
 StatusWord CProgram::Run()

@@ -56,17 +56,27 @@ double CComplexMatrix::MaxRowSum() const
 
 double CComplexMatrix::FrobeniusNorm() const
 {
-    // The real parts of the diagonal of A^H A, column by column.
+    // The real parts of the diagonal of A^H A, column by column, with every
+    // part scaled by the largest one so that the squares neither overflow
+    // nor underflow.
+    double scale = 0.0;
+    for (int j = 0; j < Cols(); j++)
+        for (int i = 0; i < Rows(); i++) {
+            const Complex& z = Cell(i, j);
+            scale = std::fmax(scale, std::fmax(std::fabs(z.re), std::fabs(z.im)));
+        }
+    if (!(scale > 0) || std::isinf(scale)) scale = 1.0;  // zeros, or INF/NaN as they come
     double total = 0.0;
     for (int j = 0; j < Cols(); j++) {
         double diag = 0.0;
         for (int i = 0; i < Rows(); i++) {
             const Complex& z = Cell(i, j);
-            diag += z.re * z.re + z.im * z.im;
+            const double re = z.re / scale, im = z.im / scale;
+            diag += re * re + im * im;
         }
         total += diag;
     }
-    return std::sqrt(total);
+    return scale * std::sqrt(total);
 }
 
 double CComplexMatrix::Norm2() const
@@ -88,9 +98,17 @@ double CComplexMatrix::VectorNorm(double p) const
         }
         return best;
     }
+    // For p > 0 the moduli are scaled by the largest one: (sum |x/m|^p)^(1/p) m
+    // neither overflows nor underflows where the norm itself does not.
+    double scale = 1.0;
+    if (p > 0) {
+        double m = 0.0;
+        for (int k = 0; k < n; k++) m = std::fmax(m, ComplexAbsOf(cell(k)));
+        if (m > 0 && !std::isinf(m)) scale = m;
+    }
     double sum = 0.0;
-    for (int k = 0; k < n; k++) sum += std::pow(ComplexAbsOf(cell(k)), p);
-    return std::pow(sum, 1.0 / p);
+    for (int k = 0; k < n; k++) sum += std::pow(ComplexAbsOf(cell(k)) / scale, p);
+    return scale * std::pow(sum, 1.0 / p);
 }
 
 double CComplexMatrix::Norm(const double* p) const
@@ -193,6 +211,121 @@ int CComplexMatrix::Expm(CComplexMatrix& out) const
     return 0;
 }
 
+namespace {
+
+bool IsRealMatrix(const CComplexMatrix& A)
+{
+    for (int i = 0; i < A.Rows(); i++)
+        for (int j = 0; j < A.Cols(); j++)
+            if (A.Cell(i, j).im != 0.0) return false;
+    return true;
+}
+
+// R upper triangular with R^2 = T (T upper triangular), column by column:
+// R(i,i) = sqrt T(i,i), R(i,j) = (T(i,j) - sum R(i,k) R(k,j)) / (R(i,i) + R(j,j)).
+// Where two zero eigenvalues meet with a coupling between them there is no
+// square root: that entry stays 0 and the result is false.
+bool TriangularSqrt(const CComplexMatrix& T, CComplexMatrix& R)
+{
+    const int n = T.Rows();
+    R = CComplexMatrix(n, n);
+    bool exists = true;
+    for (int j = 0; j < n; j++) {
+        R.Cell(j, j) = ComplexSqrt(T.Cell(j, j));
+        for (int i = j - 1; i >= 0; i--) {
+            Complex s = T.Cell(i, j);
+            for (int k = i + 1; k < j; k++) {
+                Complex t = R.Cell(i, k);
+                t *= R.Cell(k, j);
+                s -= t;
+            }
+            Complex d = R.Cell(i, i);
+            d += R.Cell(j, j);
+            if (d.re == 0.0 && d.im == 0.0) {
+                if (s.re != 0.0 || s.im != 0.0) exists = false;
+                R.Cell(i, j) = Complex();
+            } else {
+                s /= d;
+                R.Cell(i, j) = s;
+            }
+        }
+    }
+    return exists;
+}
+
+// Principal square root through the complex Schur form A = Q T Q^H. Unlike
+// the eigenvector formula it holds for defective matrices ([1,1;0,1]).
+int SchurSqrt(CComplexMatrix& A)
+{
+    const bool realInput = IsRealMatrix(A);
+    CComplexMatrix Q, T, R;
+    if (int rc = LapackSchur(A, Q, T)) return rc;
+    if (!TriangularSqrt(T, R)) ReportWarning() << "Matrix is singular and may not have a square root";
+    A = SchurBackTransform(Q, R, realInput);
+    return 0;
+}
+
+double OneNorm(const CComplexMatrix& M) { return M.MaxColumnSum(); }
+
+// exp of a matrix by scaling and squaring of its Taylor series.
+CComplexMatrix ScaledExp(const CComplexMatrix& M)
+{
+    const int n = M.Rows();
+    const double norm = OneNorm(M);
+    int s = norm > 0.5 ? (int)std::ceil(std::log2(norm / 0.5)) : 0;
+    CComplexMatrix X = M.Scaled(Complex(std::ldexp(1.0, -s), 0.0)), E(n, n), term(n, n);
+    E.MakeIdentity();
+    term.MakeIdentity();
+    for (int j = 1; j < 40; j++) {
+        term.Multiply(X);
+        term = term.Scaled(Complex(1.0 / j, 0.0));
+        E += term;
+        if (OneNorm(term) <= 1e-18 * OneNorm(E)) break;
+    }
+    for (int i = 0; i < s; i++) E.Multiply(CComplexMatrix(E));
+    return E;
+}
+
+// A^p for a real p by the Schur form: repeated square roots of T until it is
+// near the identity, the logarithm's series there, then exp(p log T). Used
+// where the eigenvectors cannot carry the power (a defective matrix). False
+// when an eigenvalue is 0 (no logarithm).
+bool SchurRealPower(CComplexMatrix& A, double p)
+{
+    const int n = A.Rows();
+    const bool realInput = IsRealMatrix(A);
+    CComplexMatrix Q, T;
+    if (LapackSchur(A, Q, T) != 0) return false;
+    for (int i = 0; i < n; i++)
+        if (T.Cell(i, i).re == 0.0 && T.Cell(i, i).im == 0.0) return false;
+    CComplexMatrix R = T, I(n, n);
+    I.MakeIdentity();
+    int k = 0;
+    for (; k < 64; k++) {
+        CComplexMatrix D = R;
+        D -= I;
+        if (OneNorm(D) <= 0.25) break;
+        CComplexMatrix next;
+        TriangularSqrt(R, next);
+        R.Swap(next);
+    }
+    // log(I + X) = X - X^2/2 + X^3/3 - ...
+    CComplexMatrix X = R;
+    X -= I;
+    CComplexMatrix L = X, power = X;
+    for (int j = 2; j < 80; j++) {
+        power.Multiply(X);
+        CComplexMatrix t = power.Scaled(Complex((j % 2 ? 1.0 : -1.0) / j, 0.0));
+        L += t;
+        if (OneNorm(t) <= 1e-18 * OneNorm(L)) break;
+    }
+    CComplexMatrix F = ScaledExp(L.Scaled(Complex(p * std::ldexp(1.0, k), 0.0)));
+    A = SchurBackTransform(Q, F, realInput);
+    return true;
+}
+
+}  // namespace
+
 int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
 {
     const int n = A.Rows();
@@ -224,12 +357,27 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
         if (p.re < 0.0) return LapackInverse(A);
         return 0;
     }
+    // Halves of whole powers go through the Schur square root, then the
+    // product path: sqrtm and A^0.5 hold for defective matrices too.
+    if (p.im == 0.0 && std::isfinite(p.re) && RoundToNearest(2 * p.re) == 2 * p.re && std::fabs(p.re) < 1e15) {
+        if (int rc = SchurSqrt(A)) return rc;
+        if (p.re == 0.5) return 0;
+        return Power(A, Complex(2 * p.re, 0.0));
+    }
     CComplexMatrix work(A), V, D;
     if (work.EigDecompose(V, D) != 0) return 10;
     for (int i = 0; i < n; i++) {
         Complex r;
         ComplexPowComplex(r, D.Cell(0, i), p);
         D.Cell(0, i) = r;
+    }
+    // Eigenvectors that are (nearly) dependent cannot carry a power: a
+    // defective matrix such as [1,1;0,1] goes through its Schur form.
+    if (p.im == 0.0 && std::isfinite(p.re)) {
+        CRealMatrix sv;
+        const bool reliable = LapackSvdValues(V, sv) == 0 && !sv.IsEmpty() &&
+                              sv.Cell(sv.Rows() - 1, 0) > 1e-10 * sv.Cell(0, 0);
+        if (!reliable && SchurRealPower(A, p.re)) return 0;
     }
     CComplexMatrix diag;
     diag.MakeDiag(D.Row(0), n, 0);

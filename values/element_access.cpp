@@ -10,6 +10,8 @@
 namespace {
 
 constexpr int kOutOfRange = 60;
+// The growth was refused with its own message (the limits error).
+constexpr int kReported = 10;
 constexpr int kNotArray = 61;
 constexpr int kBadIndex = 62;
 constexpr int64_t kInvalid = INT64_MIN;  // non-finite or beyond any size: out of range
@@ -141,7 +143,7 @@ int MatrixElement(CValueMatrix& m, const CValue* ix, int n, CValue& result, bool
         bool down = m.Rows() > 1;  // down the first column, else along the first row
         int64_t top = list.Max();
         if (grow) {
-            if (down ? m.GrowToIndex((int)top, 0) : m.GrowToIndex(0, (int)top)) return kOutOfRange;
+            if (down ? m.GrowToIndex((int)top, 0) : m.GrowToIndex(0, (int)top)) return kReported;
         } else {
             if (m.Cols() == 0) return kOutOfRange;
             if (down && !list.scalar && m.Cols() != 1) return kOutOfRange;
@@ -170,7 +172,7 @@ int MatrixElement(CValueMatrix& m, const CValue* ix, int n, CValue& result, bool
     if (rows.AnyBelowZero() || cols.AnyBelowZero()) return kOutOfRange;
     int64_t rmax = rows.Max(), cmax = cols.Max();
     if (grow) {
-        if (m.GrowToIndex((int)rmax, (int)cmax)) return kOutOfRange;
+        if (m.GrowToIndex((int)rmax, (int)cmax)) return kReported;
     } else if (rmax >= m.Rows() || cmax >= m.Cols()) {
         return kOutOfRange;
     }

@@ -160,8 +160,5 @@ const CValue& ValueMinOf(const CValue& v)
     return v.Type() == VT_MATRIX ? *MinOfMatrix(v.Matrix()) : v;
 }
 
-double RealCoth(double x)
-{
-    const double e = std::exp(x);
-    return (e + 1.0 / e) / (e - 1.0 / e);
-}
+// 1/tanh: (e + 1/e)/(e - 1/e) cancels near 0 and overflows beyond 709.
+double RealCoth(double x) { return 1.0 / std::tanh(x); }

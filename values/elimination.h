@@ -35,6 +35,7 @@
 #include "values/complex.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 
 namespace elimination {
 
@@ -140,6 +141,11 @@ int Determinant(typename P::Matrix& w, typename P::Cell& det)
     P::SetReal(det, 1.0);
     typename P::Cell f;
     for (int k = 0; k < n; k++) {
+        // A large matrix takes minutes: Stop ends it between columns.
+        if (ThreadStopRequested()) {
+            P::SetReal(det, 0.0);
+            return 25;
+        }
         int e = PivotRow<P>(w, k);
         if (e < 0) {
             P::SetReal(det, 0.0);

@@ -5,11 +5,13 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "values/lapack.h"
 #include "values/output_stream.h"
 #include "values/random15.h"
+#include "values/stoppable_call.h"
 #include "values/real_cells.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
@@ -73,17 +75,39 @@ int SvdCall(const CComplexMatrix& A, bool vectors, CComplexMatrix* U, CRealMatri
             bool diagonal)
 {
     if (A.IsEmpty()) return 69;
-    std::vector<Complex> a = Pack(A);
-    int m = A.Rows(), n = A.Cols(), k = m < n ? m : n;
-    int lda = m, ldu = m, ldvt = k;
-    int lwork = (m > n ? m : n) + 2 * k;
-    std::vector<double> s(k + LapackPadding(k)), rwork(5 * (size_t)k + LapackPadding(5 * (size_t)k));
-    std::vector<Complex> work = Padded(lwork);
-    std::vector<Complex> u = Padded(vectors ? (size_t)m * k : 1, m), vt = Padded(vectors ? (size_t)k * n : 1, k);
-    const char* job = vectors ? "S" : "N";
-    int info = 0;
-    zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
-            &lwork, rwork.data(), &info, 1, 1);
+    // Everything the routine touches belongs to the call, so that a stop may
+    // leave it running (RunStoppable).
+    struct Call {
+        std::vector<Complex> a, work, u, vt;
+        std::vector<double> s, rwork;
+        int m, n, k, lda, ldu, ldvt, lwork, info = 0;
+        bool vectors;
+    };
+    auto c = std::make_shared<Call>();
+    c->a = Pack(A);
+    c->m = A.Rows();
+    c->n = A.Cols();
+    c->k = c->m < c->n ? c->m : c->n;
+    c->vectors = vectors;
+    const int m = c->m, n = c->n, k = c->k;
+    c->lda = m;
+    c->ldu = m;
+    c->ldvt = k;
+    c->lwork = (m > n ? m : n) + 2 * k;
+    c->s.resize(k + LapackPadding(k));
+    c->rwork.resize(5 * (size_t)k + LapackPadding(5 * (size_t)k));
+    c->work = Padded(c->lwork);
+    c->u = Padded(vectors ? (size_t)m * k : 1, m);
+    c->vt = Padded(vectors ? (size_t)k * n : 1, k);
+    if (RunStoppable((double)m * n * k, [c] {
+            const char* job = c->vectors ? "S" : "N";
+            zgesvd_(job, job, &c->m, &c->n, c->a.data(), &c->lda, c->s.data(), c->u.data(), &c->ldu, c->vt.data(),
+                    &c->ldvt, c->work.data(), &c->lwork, c->rwork.data(), &c->info, 1, 1);
+        }))
+        return 25;
+    const int info = c->info;
+    const std::vector<double>& s = c->s;
+    const std::vector<Complex>&u = c->u, &vt = c->vt;
     if (info > 0) {
         ReportError() << "Svd: Solution will not converge";
         return 10;
@@ -127,23 +151,38 @@ int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
         ReportError() << "Argument must be a square matrix";
         return 69;
     }
-    int n = A.Rows(), ilo = 1, ihi = n, lda = n;
-    int lwork = 6 * n;
-    std::vector<Complex> h = Pack(A), w = Padded(n), work = Padded(lwork), tau = Padded(n > 1 ? n - 1 : 1);
-    int info = 0;
-    zgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    std::vector<Complex> q;
-    if (info == 0) {
-        q = h;
-        zunghr_(&n, &ilo, &ihi, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    }
-    if (info == 0) {
-        // The reflectors below the subdiagonal are not part of the Hessenberg form.
-        for (int j = 0; j < n; j++)
-            for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = Complex();
-        zhseqr_("S", "V", &n, &ilo, &ihi, h.data(), &lda, w.data(), q.data(), &lda, work.data(), &lwork,
-                &info, 1, 1);
-    }
+    struct Call {
+        std::vector<Complex> h, w, work, tau, q;
+        int n, ilo = 1, ihi, lda, lwork, info = 0;
+    };
+    auto c = std::make_shared<Call>();
+    const int n = A.Rows();
+    c->n = c->ihi = c->lda = n;
+    c->lwork = 6 * n;
+    c->h = Pack(A);
+    c->w = Padded(n);
+    c->work = Padded(c->lwork);
+    c->tau = Padded(n > 1 ? n - 1 : 1);
+    if (RunStoppable(10.0 * n * n * n, [c] {
+            const int n = c->n;
+            zgehrd_(&c->n, &c->ilo, &c->ihi, c->h.data(), &c->lda, c->tau.data(), c->work.data(), &c->lwork,
+                    &c->info);
+            if (c->info == 0) {
+                c->q = c->h;
+                zunghr_(&c->n, &c->ilo, &c->ihi, c->q.data(), &c->lda, c->tau.data(), c->work.data(), &c->lwork,
+                        &c->info);
+            }
+            if (c->info == 0) {
+                // The reflectors below the subdiagonal are not part of the Hessenberg form.
+                for (int j = 0; j < n; j++)
+                    for (int i = j + 2; i < n; i++) c->h[(size_t)j * n + i] = Complex();
+                zhseqr_("S", "V", &c->n, &c->ilo, &c->ihi, c->h.data(), &c->lda, c->w.data(), c->q.data(), &c->lda,
+                        c->work.data(), &c->lwork, &c->info, 1, 1);
+            }
+        }))
+        return 25;
+    const int info = c->info;
+    const std::vector<Complex>&h = c->h, &q = c->q;
     if (info > 0) {
         ReportError() << "Failed schur decomposition";
         return 10;
@@ -164,20 +203,37 @@ int LapackInverse(CComplexMatrix& A)
         ReportError() << "Argument must be a square matrix";
         return 69;
     }
-    int n = A.Rows(), lda = n, info = 0;
-    int lwork = 3 * n;
-    std::vector<Complex> a = Pack(A), work = Padded(lwork);
-    std::vector<int> ipiv(n + LapackPadding(n));
-    // The last n Complex of work serve as the 2n doubles of the condition estimate.
-    double* rwork = reinterpret_cast<double*>(work.data() + 2 * (size_t)n);
-    double anorm = zlange_("1", &n, &n, a.data(), &lda, rwork, 1);
-    zgetrf_(&n, &n, a.data(), &lda, ipiv.data(), &info);
-    double rcond = 0.0;
-    int coninfo = 0;
-    zgecon_("1", &n, a.data(), &lda, &anorm, &rcond, work.data(), rwork, &coninfo, 1);
-    if (rcond < n * anorm * DBL_EPSILON)
-        ReportWarning() << "Matrix is close to singular or badly scaled. rcond=" << rcond;
-    zgetri_(&n, a.data(), &lda, ipiv.data(), work.data(), &lwork, &info);
+    struct Call {
+        std::vector<Complex> a, work;
+        std::vector<int> ipiv;
+        int n, lda, lwork, info = 0, coninfo = 0;
+        double anorm = 0.0, rcond = 0.0;
+    };
+    auto c = std::make_shared<Call>();
+    const int n = A.Rows();
+    c->n = c->lda = n;
+    c->lwork = 3 * n;
+    c->a = Pack(A);
+    c->work = Padded(c->lwork);
+    c->ipiv.resize(n + LapackPadding(n));
+    // The factorization and the inverse are two calls that Stop may abandon;
+    // the warning between them is written here, on the caller's thread.
+    if (RunStoppable((double)n * n * n, [c] {
+            // The last n Complex of work serve as the 2n doubles of the condition estimate.
+            double* rwork = reinterpret_cast<double*>(c->work.data() + 2 * (size_t)c->n);
+            c->anorm = zlange_("1", &c->n, &c->n, c->a.data(), &c->lda, rwork, 1);
+            zgetrf_(&c->n, &c->n, c->a.data(), &c->lda, c->ipiv.data(), &c->info);
+            zgecon_("1", &c->n, c->a.data(), &c->lda, &c->anorm, &c->rcond, c->work.data(), rwork, &c->coninfo, 1);
+        }))
+        return 25;
+    if (c->rcond < n * c->anorm * DBL_EPSILON)
+        ReportWarning() << "Matrix is close to singular or badly scaled. rcond=" << c->rcond;
+    if (RunStoppable((double)n * n * n, [c] {
+            zgetri_(&c->n, c->a.data(), &c->lda, c->ipiv.data(), c->work.data(), &c->lwork, &c->info);
+        }))
+        return 25;
+    const int info = c->info;
+    const std::vector<Complex>& a = c->a;
     if (info > 0) {
         ReportError() << "The matrix is singular";
         return 10;

@@ -371,9 +371,18 @@ int HqrKernel(DenseMatrix<typename P::Scalar>& A, double norm, typename P::Scala
             p = P::ScaleReal(0.5, P::Sub(y, x));
             q = P::Add(P::Mul(p, p), w);
             z = P::Sqrt(q);
-            x = P::Add(x, P::Add(p, t));
-            W[nn] = P::Add(x, z);
-            W[nn - 1] = P::Sub(x, z);
+            // The roots of the block are mid +- z. The one of larger modulus is
+            // taken as a sum without cancellation; the other is det / that one
+            // (mid - z would lose every digit of a root much smaller than mid).
+            // (z orthogonal to mid, as for a conjugate pair, cancels nothing.)
+            S mid = P::Add(x, p);
+            const double along = P::Re(mid) * P::Re(z) + P::Im(mid) * P::Im(z);
+            const bool plusIsBig = along >= 0.0;
+            S big = plusIsBig ? P::Add(mid, z) : P::Sub(mid, z);
+            S small = plusIsBig ? P::Sub(mid, z) : P::Add(mid, z);
+            if (along != 0.0 && !P::IsZero(big)) small = P::Div(P::Sub(P::Mul(x, y), w), big);
+            W[nn] = P::Add(plusIsBig ? big : small, t);
+            W[nn - 1] = P::Add(plusIsBig ? small : big, t);
             nn -= 2;
             its = 0;
             continue;

@@ -119,10 +119,12 @@ COutputMessage* COutputStream::CurrentMessage()
 void COutputStream::AttachToCurrent(COutputAttribute* attr)
 {
     std::lock_guard<std::recursive_mutex> g(m_lock);
-    if (m_current)
-        m_current->m_attachments.push_back(attr);
-    else
+    if (!m_current) {
         delete attr;
+        return;
+    }
+    m_current->m_attachments.push_back(attr);
+    if (m_currentPosted) OnLateAttachment(m_current, attr);
 }
 
 void COutputStream::ForgetCurrent()

@@ -49,6 +49,9 @@ public:
 
     virtual void OnMessage(COutputMessage* msg) = 0;
     virtual void OnClear() = 0;
+    // An attachment added to a message that was already delivered (a place
+    // given after the failing function wrote its text).
+    virtual void OnLateAttachment(COutputMessage*, COutputAttribute*) {}
 
     void BeginMessage();  // takes the lock until Flush
     void Flush();

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "values/cell_pool.h"
 #include "values/output_stream.h"
@@ -155,6 +157,17 @@ CValue::CValue(const std::string& text)
 
 CValue::CValue(const CValue& src) { CopyFrom(src); }
 
+namespace {
+// Cells whose containers are copied while another container is being copied
+// wait in the outermost copy's list (the cell stays empty until then), so
+// that a value nested a million levels deep is copied in a loop, not by a
+// million nested calls. The cells of a container under copy do not move.
+using PendingCopies = std::vector<std::pair<CValue*, const CValue*>>;
+thread_local PendingCopies* t_pendingCopies = nullptr;
+
+bool IsContainer(uint32_t type) { return type == VT_MATRIX || type == VT_STRUCT || type == VT_STRING; }
+}  // namespace
+
 void CValue::CopyFrom(const CValue& src)
 {
     if (!src.OwnsPayload()) {  // inline datum or unowned pointer
@@ -162,6 +175,34 @@ void CValue::CopyFrom(const CValue& src)
         m_tag = src.m_tag;
         return;
     }
+    m_payload = 0;
+    m_tag = 0;
+    if (IsContainer(src.Type())) {
+        if (PendingCopies* pending = t_pendingCopies) {
+            try {
+                pending->emplace_back(this, &src);
+                return;
+            } catch (const std::bad_alloc&) {
+                // no room to defer: copied here
+            }
+        } else {
+            PendingCopies items;
+            t_pendingCopies = &items;
+            CopyPayload(src);
+            while (!items.empty()) {
+                const auto item = items.back();
+                items.pop_back();
+                item.first->CopyPayload(*item.second);
+            }
+            t_pendingCopies = nullptr;
+            return;
+        }
+    }
+    CopyPayload(src);
+}
+
+void CValue::CopyPayload(const CValue& src)
+{
     m_payload = 0;
     m_tag = 0;
     uintptr_t p = 0;
@@ -215,15 +256,55 @@ void CValue::CopyFrom(const CValue& src)
     m_tag = src.m_tag;
 }
 
+namespace {
+
+void FreeContainer(uint32_t type, uintptr_t payload)
+{
+    switch (type) {
+    case VT_MATRIX: delete reinterpret_cast<CValueMatrix*>(payload); break;
+    case VT_STRUCT: delete reinterpret_cast<CStructValue*>(payload); break;
+    case VT_STRING: FreeValueArray(reinterpret_cast<CValue*>(payload)); break;
+    default: break;
+    }
+}
+
+// Containers met while another one is being freed wait in the outermost
+// free's list instead of being freed from inside their parent's destructor:
+// a value nested a million levels deep is freed in a loop, not by a million
+// nested calls.
+using PendingFrees = std::vector<std::pair<uint32_t, uintptr_t>>;
+thread_local PendingFrees* t_pending = nullptr;
+
+}  // namespace
+
 void CValue::ReleasePayload()
 {
     switch (Type()) {
     case VT_REAL: DropRealCell(reinterpret_cast<double*>(m_payload)); break;
     case VT_COMPLEX: DropComplexCell(reinterpret_cast<Complex*>(m_payload)); break;
     case VT_STRING0: std::free(reinterpret_cast<char*>(m_payload)); break;
-    case VT_MATRIX: delete reinterpret_cast<CValueMatrix*>(m_payload); break;
-    case VT_STRUCT: delete reinterpret_cast<CStructValue*>(m_payload); break;
-    case VT_STRING: FreeValueArray(reinterpret_cast<CValue*>(m_payload)); break;
+    case VT_MATRIX:
+    case VT_STRUCT:
+    case VT_STRING: {
+        if (PendingFrees* p = t_pending) {
+            try {
+                p->emplace_back(Type(), m_payload);
+            } catch (const std::bad_alloc&) {
+                FreeContainer(Type(), m_payload);  // no room to defer: free it here
+            }
+            return;
+        }
+        PendingFrees items;
+        t_pending = &items;
+        FreeContainer(Type(), m_payload);
+        while (!items.empty()) {
+            const auto item = items.back();
+            items.pop_back();
+            FreeContainer(item.first, item.second);
+        }
+        t_pending = nullptr;
+        break;
+    }
     default: break;
     }
 }

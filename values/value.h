@@ -164,6 +164,7 @@ public:
 
 private:
     void ReleasePayload();
+    void CopyPayload(const CValue& src);  // CopyFrom's work on an owned payload
     // Replace the value by a new payload; a null one (no memory) leaves the value
     // empty, or, for a matrix, hands back an empty scratch matrix.
     CValue* AdoptCells(CValue* cells, uint32_t tag);

@@ -1,10 +1,13 @@
 #include "values/value_matrix.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -15,15 +18,53 @@
 // ---- limits --------------------------------------------------------------
 
 namespace {
-uint64_t PhysicalMemoryBytes()
+uint64_t PageBytes()
 {
-    static const uint64_t bytes = [] {
-        long pages = sysconf(_SC_PHYS_PAGES);
-        long page = sysconf(_SC_PAGESIZE);
-        if (pages <= 0 || page <= 0) return (uint64_t)1 << 40;
-        return (uint64_t)pages * (uint64_t)page;
+    static const uint64_t page = [] {
+        long p = sysconf(_SC_PAGESIZE);
+        return p > 0 ? (uint64_t)p : (uint64_t)4096;
     }();
-    return bytes;
+    return page;
+}
+
+// "MemAvailable" of /proc/meminfo in bytes, 0 when it cannot be read.
+uint64_t MemAvailableBytes()
+{
+    FILE* f = std::fopen("/proc/meminfo", "r");
+    if (!f) return 0;
+    char line[256];
+    uint64_t kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "MemAvailable: %" SCNu64 " kB", &kb) == 1) break;
+    std::fclose(f);
+    return kb * 1024;
+}
+
+// What this process can still take: the memory the system has available
+// now (not its total, which other programs are using), and what is left
+// under the address-space and data-segment limits.
+uint64_t AvailableMemoryBytes()
+{
+    uint64_t avail = MemAvailableBytes();
+    if (avail == 0) {
+        long pages = sysconf(_SC_AVPHYS_PAGES);
+        avail = pages > 0 ? (uint64_t)pages * PageBytes() : (uint64_t)1 << 40;
+    }
+    uint64_t vmSize = 0, dataSize = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        unsigned long long size = 0, resident = 0, shared = 0, text = 0, lib = 0, data = 0;
+        if (std::fscanf(f, "%llu %llu %llu %llu %llu %llu", &size, &resident, &shared, &text, &lib, &data) == 6) {
+            vmSize = size * PageBytes();
+            dataSize = data * PageBytes();
+        }
+        std::fclose(f);
+    }
+    struct rlimit lim;
+    if (getrlimit(RLIMIT_AS, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
+        avail = std::min<uint64_t>(avail, lim.rlim_cur > vmSize ? lim.rlim_cur - vmSize : 0);
+    if (getrlimit(RLIMIT_DATA, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
+        avail = std::min<uint64_t>(avail, lim.rlim_cur > dataSize ? lim.rlim_cur - dataSize : 0);
+    return avail;
 }
 
 void ReportIndexLimit(int64_t r, int64_t c)
@@ -38,9 +79,14 @@ bool ValueMatrixShapeFits(int64_t rows, int64_t cols)
 {
     if (rows < 0 || cols < 0 || rows > INT_MAX || cols > INT_MAX) return false;
     // Both factors are below 2^31, so the products cannot overflow 64 bits.
-    uint64_t bytes = (uint64_t)rows * (uint64_t)cols * sizeof(CValue) + (uint64_t)rows * sizeof(CValue*);
-    return bytes <= PhysicalMemoryBytes();
+    // A cell is counted with a number's payload as well (growth fills with
+    // Real 0). Small shapes skip the look at the system.
+    uint64_t bytes = (uint64_t)rows * (uint64_t)cols * 2 * sizeof(CValue) + (uint64_t)rows * sizeof(CValue*);
+    if (bytes <= ((uint64_t)64 << 20)) return true;
+    return bytes <= AvailableMemoryBytes();
 }
+
+bool MemoryCanHold(uint64_t bytes) { return bytes <= AvailableMemoryBytes(); }
 
 bool IsZeroCell(const CValue& v)
 {

@@ -24,6 +24,9 @@ bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols);
 // an int and the cells fit the machine's memory. Guards every shape request so that
 // absurd sizes fail cleanly instead of overcommitting.
 bool ValueMatrixShapeFits(int64_t rows, int64_t cols);
+// Whether this many more bytes fit in what the process can still take (the
+// system's available memory and the process's address-space and data limits).
+bool MemoryCanHold(uint64_t bytes);
 
 // A cell counts as zero when it is Real 0, Complex 0 + 0i, or a 1 x 1 matrix of such a cell.
 bool IsZeroCell(const CValue& v);

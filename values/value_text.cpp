@@ -226,10 +226,26 @@ public:
     static bool Full() { return g_readDepth >= MaxReadNesting || CheckStackSpace() != 0; }
 };
 
+// Failures of matrices and structures the reader has reported on this
+// thread. A cell's error is followed by its own matrix's (or structure's)
+// message, but not by one more from every level around that: a text nested
+// two thousand deep fails with one or two messages, not a thousand.
+thread_local unsigned g_containerReports = 0;
+
 void ReadFailed(std::istream& is, const char* text)
 {
     Fail(is);
     ReportError() << text;
+}
+
+void ContainerReadFailed(std::istream& is, const char* text, unsigned reportsBefore)
+{
+    if (g_containerReports != reportsBefore) {
+        Fail(is);
+        return;
+    }
+    ReadFailed(is, text);
+    ++g_containerReports;
 }
 
 // Text up to the closing delimiter; a doubled delimiter stands for one.
@@ -250,6 +266,19 @@ bool ReadQuoted(std::istream& is, char delimiter, std::string& out)
 }  // namespace
 
 // ---- plain writer ----------------------------------------------------------
+
+namespace {
+// Set while WriteValueForReading runs on this thread.
+thread_local bool t_quoteChars = false;
+}  // namespace
+
+void WriteValueForReading(std::ostream& os, const CValue& v)
+{
+    const bool was = t_quoteChars;
+    t_quoteChars = true;
+    os << v;
+    t_quoteChars = was;
+}
 
 std::ostream& operator<<(std::ostream& os, const CValue& v)
 {
@@ -272,6 +301,11 @@ std::ostream& operator<<(std::ostream& os, const CValue& v)
             AppendHexByte(t, v.CharCode());
             if (!TableLayout()) t += '>';
             os << t;
+        } else if (t_quoteChars && !TableLayout()) {
+            std::string t = "\"";
+            t += (char)v.CharCode();
+            if (v.CharCode() == '"') t += '"';
+            os << t << '"';
         } else {
             os << (char)v.CharCode();
         }
@@ -472,14 +506,15 @@ std::istream& ReadValue(std::istream& is, CValue& v)
     }
     case '[': {
         if (ReadNesting::Full()) {
-            ReadFailed(is, "Invalid matrix");
+            ContainerReadFailed(is, "Invalid matrix", g_containerReports);
             break;
         }
         ReadNesting depth;
+        const unsigned reports = g_containerReports;
         CValueMatrix m;
         m.ReadText(is);
         if (is.fail()) {
-            ReadFailed(is, "Invalid matrix");
+            ContainerReadFailed(is, "Invalid matrix", reports);
             break;
         }
         CValue t;
@@ -522,14 +557,15 @@ std::istream& ReadValue(std::istream& is, CValue& v)
     }
     case '{': {
         if (ReadNesting::Full()) {
-            ReadFailed(is, "Invalid struct");
+            ContainerReadFailed(is, "Invalid struct", g_containerReports);
             break;
         }
         ReadNesting depth;
+        const unsigned reports = g_containerReports;
         CStructValue s;
         s.ReadText(is);
         if (is.fail()) {
-            ReadFailed(is, "Invalid struct");
+            ContainerReadFailed(is, "Invalid struct", reports);
             break;
         }
         CValue t;

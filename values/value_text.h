@@ -24,6 +24,11 @@ constexpr int MaxReadNesting = 1000;
 // Plain form, no length limit; WriteValueHook is asked first.
 std::ostream& operator<<(std::ostream& os, const CValue& v);
 
+// Plain form that the reader takes back: a lone character (alone or inside
+// a matrix or structure) is quoted like a string, where the plain form
+// writes it bare. Text files of values are written with it.
+void WriteValueForReading(std::ostream& os, const CValue& v);
+
 // Display form. 0: whole text written; 1: cut at the maximum length; 2: the stream
 // failed. The stream's precision and flags are restored on return.
 enum { TEXT_DONE = 0, TEXT_CUT = 1, TEXT_FAILED = 2 };

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "callbacks.h"
@@ -61,14 +63,46 @@ TEST(FzeroCore, DeflationFindsDistinctZerosAndComplexOnes)
     EXPECT_NEAR(Y[0].im, 1.0, 1e-8);
 }
 
+// A real function from a real start gives its real zero to the tolerance:
+// a zero at 0 is found like any other, and a flat function is not accepted
+// a hundredth away from its zero (nor off the real axis).
+TEST(FzeroCore, RealZerosToTheTolerance)
+{
+    double tol = 1e-8;
+    int counts[1];
+    auto scaled = [](double k, double shift) {
+        return [k, shift](const Complex& z) { return Complex(k * (z.re - shift), k * z.im); };
+    };
+    const struct {
+        std::function<Complex(const Complex&)> f;
+        double start, zero;
+    } cases[] = {
+        {scaled(1, 0), 0.3, 0.0},
+        {scaled(1, 0), 5.0, 0.0},
+        {scaled(1e-6, 3), 0.0, 3.0},
+        {scaled(1e-6, 3), 10.0, 3.0},
+        {[](const Complex& z) { Complex r = Sq(z); r.re -= 2; return Complex(1e-9 * r.re, 1e-9 * r.im); }, 1.0,
+         std::sqrt(2.0)},
+        {[](const Complex& z) { Complex r = Sq(z); r *= z; r.re -= 2 * z.re + 5; r.im -= 2 * z.im; return r; }, 1.0,
+         2.0945514815423265},
+    };
+    for (const auto& c : cases) {
+        auto box = Poly(c.f);
+        Complex X[1] = {Complex(c.start, 0)};
+        ASSERT_EQ(FzeroCore(ComplexFnBox::Call, 0, 1, 1, &tol, 0, 1000, &box, X, counts), 0) << c.start;
+        EXPECT_EQ(X[0].im, 0.0) << c.start << " gave " << X[0].re << "+" << X[0].im << "i";
+        EXPECT_NEAR(X[0].re, c.zero, 1e-8 * std::max(1.0, std::fabs(c.zero))) << c.start;
+    }
+}
+
 TEST(FzeroCore, FailuresAndStatus)
 {
     double tol = 1e-8;
     int counts[1];
-    // The first search divides by z, so a zero at 0 is never accepted.
-    auto ident = Poly([](const Complex& z) { return z; });
+    // A function without a zero fails once the evaluations run out.
+    auto none = Poly([](const Complex&) { return Complex(1, 0); });
     Complex X[1] = {Complex(0.3, 0)};
-    EXPECT_EQ(FzeroCore(ComplexFnBox::Call, 0, 1, 1, &tol, 0, 50, &ident, X, counts), -1);
+    EXPECT_EQ(FzeroCore(ComplexFnBox::Call, 0, 1, 1, &tol, 0, 50, &none, X, counts), -1);
     EXPECT_GT(counts[0], 50);
 
     // Two evaluations allow no Muller step.

@@ -155,7 +155,8 @@ TEST_F(SolverHandlers, FzeroFindsZerosThroughUserAndBuiltinFunctions)
 TEST_F(SolverHandlers, FzeroFailures)
 {
     CValue ident = ctx.RealFunction([](double x) { return x; });
-    CallArgs two{ident, Row({0.5, 0.7})};
+    CValue noRealZero = ctx.RealFunction([](double) { return 1.0; });
+    CallArgs two{noRealZero, Row({0.5, 0.7})};
     CValue out;
     ASSERT_EQ(BuiltinFzero(two.data(), two.count(), &out, &ctx), 0);
     ASSERT_EQ(out.Type(), VT_MATRIX);

@@ -1,12 +1,14 @@
 // The "Basic" library's text, conversion and function-pointer functions,
 // called through expressions and directly.
 #include <string>
+#include <vector>
 
 #include "builtin_eval.h"
 #include "builtins/cell_walk.h"
 #include "builtins/string_functions.h"
 #include "test_context.h"
 #include "values/char_cells.h"
+#include "values/struct_value.h"
 
 namespace {
 
@@ -87,6 +89,11 @@ TEST_F(StringTest, RefusedArgumentsReportTheirMessages)
         {"int2bin([1;2])", 10, "Error: First parameter must be a row-vector of integers"},
         {"int2bin(\"a\")", 10, "Error: First parameter must be a row-vector of integers"},
         {"int2bin([1,2],60)", 10, "Error: Second argument must be a ranged integer [-52;52], excluding 0"},
+        {"int2bin(1,NAN)", 10, "Error: Second argument must be a ranged integer [-52;52], excluding 0"},
+        {"bin2int(<ff>,NAN)", 10, "Error: Second argument must be a ranged integer [-52;52], excluding 0"},
+        {"bin2int(<ff>,-INF)", 10, "Error: Second argument must be a ranged integer [-52;52], excluding 0"},
+        {"int2bin(1,-1e10)", 10, "Error: Second argument must be a ranged integer [-52;52], excluding 0"},
+        {"bin2float(<01>,NAN)", 10, "Error: Second argument must be a ranged integer [1;3]"},
         {"bin2float(<01>,4)", 10, "Error: Second argument must be a ranged integer [1;3]"},
         {"bin2float(<01>,0)", 10, "Error: Second argument must be a ranged integer [1;3]"},
         {"bin2float(<01>,\"m\")", 10, "Error: Second argument must be a ranged integer"},
@@ -113,6 +120,54 @@ TEST_F(StringTest, RefusedArgumentsReportTheirMessages)
             EXPECT_EQ(cap.messages[0], c.message) << c.text;
         } else {
             EXPECT_TRUE(cap.messages.empty()) << c.text << ": " << cap.Text();
+        }
+    }
+}
+
+// An indexed assignment can leave any value in a string's cell: such a string
+// is not text to the string functions, and its cells' payloads are left alone.
+TEST_F(StringTest, StringsWithNonCharacterCellsAreRefused)
+{
+    std::vector<CValue> intruders;
+    intruders.emplace_back(5.0);
+    intruders.push_back(vb::Cx(1, 2));
+    intruders.push_back(vb::Mat({{1, 2}}));
+    intruders.push_back(vb::Str0("zz"));
+    CValue st;
+    st.MakeStruct().FieldValue("a").SetReal(1);
+    intruders.push_back(st);
+    CValue one(1.0), three(3.0), eight(8.0);
+    for (bool binary : {false, true}) {
+        for (const CValue& bad : intruders) {
+            CValue x;
+            if (binary) {
+                const unsigned char b[] = {0x61, 0x62, 0x63};
+                x.SetBinaryString(b, 3);
+            } else {
+                x.SetString("abc");
+            }
+            x.Cells()[1] = bad;
+            CValue out;
+            const std::string what = vb::Text(x);
+            EXPECT_EQ(BuiltinStr2Upper(&x, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_EQ(BuiltinStr2Lower(&x, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_EQ(BuiltinSleft(&x, &three, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_EQ(BuiltinSright(&x, &one, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_EQ(BuiltinSmid(&x, &one, &three, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_EQ(BuiltinStr2Bin(&x, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_EQ(BuiltinBin2Str(&x, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_NE(BuiltinBin2Int(&x, &eight, &out), 0) << what;
+            EXPECT_NE(BuiltinBin2Float(&x, &one, &out), 0) << what;
+            // A matrix holding such a string fails the same way, cell by cell.
+            CValue m;
+            m.MakeMatrix(1, 2);
+            m.Matrix().Cell(0, 0).SetString("ok");
+            m.Matrix().Cell(0, 1) = x;
+            EXPECT_EQ(BuiltinStr2Upper(&m, &out), ERR_ARGUMENT_TYPE) << what;
+            EXPECT_EQ(BuiltinBin2Str(&m, &out), ERR_ARGUMENT_TYPE) << what;
+            // The string itself is still intact.
+            EXPECT_EQ(x.Cells()[0].CharCode(), 0x61);
+            EXPECT_EQ(x.Cells()[1].Type(), bad.Type());
         }
     }
 }

@@ -5,11 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -154,6 +157,50 @@ TEST_F(BatchRun, MessagesGoToStandardOutputInOrder)
     }
 }
 
+TEST_F(BatchRun, StandardErrorGivesThePlacesOfMessages)
+{
+    struct Case {
+        const char* text;
+        const char* out;
+        const char* err;
+        int rc;
+    };
+    const Case cases[] = {
+        // no start-up chatter; a displayed value has its place too
+        {"x = 1;\nx;\n", "1\n", "  at p.vdx:2\n", 0},
+        {"x = 1;\ny = (2 + ;\n", "Error: Syntax error: at this position\n", "  at p.vdx:2\n", 2},
+        {"x = 1;\r\n\r\n  y = zz + 1;\r\n", "Error: Variable is not defined above\n", "  at p.vdx:3\n", 1},
+        // the function writes its own text, the place follows
+        {"\"a\";\nsmid(\"abc\", 4, 1);\n", "a\nError: String index is out of range\n", "  at p.vdx:1\n  at p.vdx:2\n", 1},
+        {"function r = f(a)\n  r = a +\n    q;\nend\nf(2);\n", "Error: Variable is not defined above\n",
+         "  at p.vdx:2\n", 1},
+    };
+    for (const Case& c : cases) {
+        Write("p.vdx", c.text);
+        RunResult r = RunVeldra({"--run", "p.vdx"}, dir);
+        EXPECT_EQ(r.out, c.out) << c.text;
+        EXPECT_EQ(r.err, c.err) << c.text;
+        EXPECT_EQ(r.rc, c.rc) << c.text;
+    }
+}
+
+TEST_F(BatchRun, FailedWriteToStandardOutputIsAnError)
+{
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    Write("p.vdx", "for(i = 1:3)\n  i;\nend\n");
+    const std::string exe = Veldra();
+    const std::string cmd = "cd '" + dir.string() + "' && '" + exe + "' --run p.vdx >/dev/full 2>err.txt";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream in(dir / "err.txt");
+    std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The run may have been stopped mid-loop (its stop error's place comes first).
+    const std::string last = "Cannot write to standard output: No space left on device\n";
+    ASSERT_GE(err.size(), last.size()) << err;
+    EXPECT_EQ(err.substr(err.size() - last.size()), last);
+}
+
 TEST_F(BatchRun, RelativePathAndTheProgramFolder)
 {
     // The program runs in its own folder; the path given is relative to the caller's.
@@ -165,23 +212,33 @@ TEST_F(BatchRun, RelativePathAndTheProgramFolder)
 
 // Runs the program until it has written its first line, then sends SIGINT;
 // the stop must end it at once with the stop message and status 1.
-void ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine,
-                          const std::string& stopped = "Error: Program is stoped\n", int inFd = -1)
+// Returns the seconds from the signal to the stop message (the teardown of a
+// large program's values after it is not counted).
+double ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine,
+                            const std::string& stopped = "Error: Program is stoped\n", int inFd = -1,
+                            int settleMs = 0)
 {
     int outFd, errFd;
     pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd, inFd);
-    ASSERT_GT(pid, 0);
+    EXPECT_GT(pid, 0);
+    if (pid <= 0) return 0.0;
     std::string out;
     char c;
     while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
-    ASSERT_EQ(out, firstLine + "\n");
+    EXPECT_EQ(out, firstLine + "\n");
+    // Nothing shows that the next statement has begun waiting: give it time to.
+    if (settleMs) std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    const auto signalled = std::chrono::steady_clock::now();
     kill(pid, SIGINT);
+    while (out.find('\n', firstLine.size() + 1) == std::string::npos && read(outFd, &c, 1) == 1) out += c;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
     out += ReadAll(outFd);
     ReadAll(errFd);
     close(outFd);
     close(errFd);
     EXPECT_EQ(Wait(pid), 1);
     EXPECT_EQ(out, firstLine + "\n" + stopped);
+    return seconds;
 }
 
 TEST_F(BatchRun, InterruptStopsAPause)
@@ -192,6 +249,25 @@ TEST_F(BatchRun, InterruptStopsAPause)
 TEST_F(BatchRun, InterruptStopsALoopWithAnEmptyBody)
 {
     ExpectInterruptStops(Write("w.vdx", "\"spinning\";\nwhile(1) end\n\"after\";\n"), dir, "spinning");
+}
+
+TEST_F(BatchRun, InterruptStopsReadingALineThatNeverEnds)
+{
+    if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
+    ExpectInterruptStops(Write("z.vdx", "\"reading\";\nf = fopen(\"/dev/zero\", OPEN_EXIST);\nfreadln(f);\n\"after\";\n"),
+                         dir, "reading");
+}
+
+// A single LAPACK call (eig of a 2000 x 2000 matrix takes some twenty seconds)
+// and our own elimination (det) are left promptly on a stop. The limit is
+// generous: the latency itself is measured in bench/.
+TEST_F(BatchRun, InterruptStopsLongMatrixFunctions)
+{
+    for (const char* call : {"eig(x);", "svd(x);", "inv(x);", "det(x);"}) {
+        const double seconds = ExpectInterruptStops(
+            Write("m.vdx", std::string("x = rand(2000, 2000);\n\"go\";\n") + call + "\n\"after\";\n"), dir, "go");
+        EXPECT_LT(seconds, 10.0) << call;
+    }
 }
 
 TEST_F(BatchRun, InterruptStopsALongSolve)
@@ -248,7 +324,7 @@ TEST_F(BatchRun, InterruptStopsAnInputThatWaits)
     ASSERT_EQ(pipe(in), 0);
     ExpectInterruptStops(Write("i.vdx", "print \"ready\";\ninput $X;\n\"after\";\n"), dir, "ready",
                          "Warning: Failed to read parameter from the console\nINVALID\nError: Program is stoped\n",
-                         in[0]);
+                         in[0], 1000);
     close(in[0]);
     close(in[1]);
 }

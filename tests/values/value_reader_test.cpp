@@ -37,6 +37,19 @@ using Strings = std::vector<std::string>;
 
 }  // namespace
 
+TEST(Reader, TooDeepANestingFailsWithOneMessage)
+{
+    for (const char* open : {"[", "{a="}) {
+        std::string text;
+        for (int i = 0; i < 2000; ++i) text += open;
+        text += "1";
+        for (int i = 0; i < 2000; ++i) text += open[0] == '[' ? "]" : "}";
+        ReadResult r = Read(text);
+        EXPECT_FALSE(r.ok) << open;
+        EXPECT_EQ(r.messages, (Strings{open[0] == '[' ? "Error: Invalid matrix" : "Error: Invalid struct"})) << open;
+    }
+}
+
 TEST(Reader, ErrorTexts)
 {
     struct Case {
@@ -58,6 +71,9 @@ TEST(Reader, ErrorTexts)
         {"{a=1", {"Error: Invalid struct"}},
         {"{a=1; b=2}", {"Error: Invalid struct"}},
         {"{a=x}", {"Error: Invalid value (smd)", "Error: Invalid struct"}},
+        // only the level around the failing cell adds its message
+        {"[[[1,x]]]", {"Error: Invalid value (smd)", "Error: Invalid matrix"}},
+        {"{a={b=[1,2;3]}}", {"Error: Invalid matrix"}},
         {"@zz", {"Error: Invalid pointer"}},
         {"#x", {"Error: Invalid identifier"}},
         {"UNX", {"Error: Invalid value (smd)"}},

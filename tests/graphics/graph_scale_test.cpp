@@ -1,0 +1,308 @@
+// Transforms, limits, autoscale and zoom of a graph, and the arithmetic of
+// its axes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+
+#include "graphics/graph.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+// A graph with a 600 x 400 plot at (100, 50) and the given limits.
+void Place(CGraph& g, double xmin, double xmax, double ymin, double ymax)
+{
+    g.SetPlotRect(RECT{100, 50, 700, 450}, RECT{0, 0, 0, 0}, 0);
+    g.limits[BOX_LEFT] = xmin;
+    g.limits[BOX_RIGHT] = xmax;
+    g.limits[BOX_TOP] = ymax;
+    g.limits[BOX_BOTTOM] = ymin;
+    g.UpdateScale();
+}
+
+CGraphObject* AddObject(CGraph& g, std::vector<Point2D> pts)
+{
+    g.objects.emplace_back(g.NewObject(nullptr));
+    g.objects.back()->SetPointsFrom(pts);
+    return g.objects.back().get();
+}
+
+}  // namespace
+
+TEST(SetLimits, CorrectsWhatAnAxisCannotShow)
+{
+    struct Case {
+        int xLog, yLog;
+        double in[4];    // xmin, ymax, xmax, ymin
+        double want[4];  // NaN: just check the span is positive
+    };
+    const Case cases[] = {
+        {1, 0, {-1, 5, -2, 1}, {1e-8, 5, 0.1, 1}},
+        {0, 0, {3, 5, 3, 1}, {2.9, 5, 3.1, 1}},
+        {0, 0, {0, 8, 1e306, 2}, {0, 8, 10, 2}},  // x refused: the current ones stay
+        {0, 0, {kNaN, 8, 4, 2}, {0, 8, 10, 2}},
+        {0, 0, {1e20, 5, 1e20, 1}, {1e20 - 1e11, 5, 1e20 + 1e11, 1}},
+        {0, 1, {0, 1.1e-15, 1, 0.9e-15}, {0, 1.1e-15, 1, 0.9e-15}},
+    };
+    for (const Case& c : cases) {
+        CGraph g;
+        Place(g, 0, 10, -1, 1);
+        g.xLog = c.xLog;
+        g.yLog = c.yLog;
+        double box[4] = {c.in[0], c.in[1], c.in[2], c.in[3]};
+        EXPECT_TRUE(g.SetLimits(box));
+        for (int i = 0; i < 4; i++) EXPECT_DOUBLE_EQ(box[i], c.want[i]) << i << " of case " << (&c - cases);
+    }
+    // A log axis squeezed to one value opens by a factor each way and stays positive.
+    CGraph g;
+    Place(g, 1, 10, 1, 10);
+    g.yLog = 1;
+    double box[4] = {1, 1e-15, 2, 1e-15};
+    g.SetLimits(box);
+    EXPECT_GT(box[BOX_BOTTOM], 0);
+    EXPECT_GT(box[BOX_TOP], box[BOX_BOTTOM]);
+    EXPECT_GT(std::log10(box[BOX_TOP] / box[BOX_BOTTOM]), 0.1);
+    double lin[4] = {1e20, 7, 1e20, 7};
+    g.yLog = 0;
+    g.SetLimits(lin);
+    EXPECT_GT(lin[BOX_RIGHT] - lin[BOX_LEFT], 0);
+    EXPECT_GT(lin[BOX_TOP] - lin[BOX_BOTTOM], 0);
+}
+
+TEST(SetLimits, BoundsRefuseMovesFartherOutside)
+{
+    CGraph g;
+    Place(g, 0, 10, 0, 10);
+    g.bounds[BOX_LEFT] = -5;
+    g.bounds[BOX_RIGHT] = 15;
+    double ok[4] = {-4, 10, 14, 0};
+    g.SetLimits(ok);
+    EXPECT_EQ(ok[BOX_LEFT], -4);
+    double bad[4] = {-11, 10, 9, 0};  // 6 outside the bound, the current limit is 5 inside
+    g.SetLimits(bad);
+    EXPECT_EQ(bad[BOX_LEFT], 0);
+    EXPECT_EQ(bad[BOX_RIGHT], 10);
+}
+
+TEST(Transforms, WorldAndDeviceOnLinearAndLogAxes)
+{
+    CGraph g;
+    Place(g, 0, 60, -2, 2);
+    EXPECT_EQ(g.WorldToDevice(Point2D{0, 2}).y, 50);  // ymax on the top edge
+    EXPECT_EQ(g.WorldToDevice(Point2D{0, -2}).y, 450);
+    EXPECT_EQ(g.WorldToDevice(Point2D{60, 0}).x, 700);
+    EXPECT_LT(g.yUnitsPerPixel, 0);
+    EXPECT_DOUBLE_EQ(g.DeviceToWorldX(400), 30);
+    EXPECT_TRUE(g.IsDrawable(Point2D{30, 0}));
+    EXPECT_FALSE(g.IsDrawable(Point2D{1e9, 0}));
+    EXPECT_FALSE(g.IsDrawable(Point2D{kNaN, 0}));
+
+    g.xLog = 1;
+    g.yLog = 1;
+    Place(g, 1, 1000, 1, 100);
+    EXPECT_EQ(g.WorldToDevice(Point2D{0, 1}).x, 50);  // left - 50
+    EXPECT_EQ(g.WorldToDevice(Point2D{1, -1}).y, 500);  // bottom + 50
+    EXPECT_EQ(g.WorldToDevice(Point2D{10, 10}).x, 300);
+    EXPECT_EQ(g.WorldToDevice(Point2D{10, 10}).y, 250);
+    EXPECT_NEAR(g.DeviceToWorldX(500), 100, 1e-12);
+}
+
+TEST(Transforms, RescaleClipsACrossingPolyline)
+{
+    for (int log = 0; log < 2; log++) {
+        CGraph g;
+        g.xLog = g.yLog = log;
+        Place(g, 1, 100, 1, 100);
+        CGraphObject* o = AddObject(g, {{0.5, 50}, {50, 50}, {50, 1000}});
+        g.Rescale();
+        ASSERT_EQ(o->DrawCount(), 3u) << log;
+        ASSERT_EQ(o->ScreenPoints().size(), 3u);
+        for (const POINT& p : o->ScreenPoints()) {
+            EXPECT_GE(p.x, 97);
+            EXPECT_LE(p.x, 702);
+            EXPECT_GE(p.y, 47);
+            EXPECT_LE(p.y, 452);
+        }
+        // The middle point is the data point itself, in world units.
+        EXPECT_NEAR(o->DrawPoints()[1].x, 50, 1e-9);
+        EXPECT_NEAR(o->DrawPoints()[1].y, 50, 1e-9);
+        EXPECT_EQ(o->ScreenPoints()[1].x, g.WorldToDevice(Point2D{50, 50}).x);
+        EXPECT_NEAR(o->DrawPoints()[2].x, 50, 1e-9);
+        EXPECT_GT(o->DrawPoints()[2].y, 100);  // cut 2 units above the plot
+        // Filled polygons come back closed.
+        o->kind = 2;
+        g.Rescale();
+        EXPECT_EQ(o->DrawPoints().front().x, o->DrawPoints().back().x);
+        EXPECT_EQ(o->DrawPoints().front().y, o->DrawPoints().back().y);
+        EXPECT_EQ(o->DrawCount(), 6u);  // two corners cut off: five vertices, closed
+    }
+}
+
+TEST(AutoScale, DataBoxesMarginsAndDegenerateSpans)
+{
+    CGraph g;
+    Place(g, 0, 1, 0, 1);
+    EXPECT_FALSE(g.AutoScale(0.05));  // nothing to scale to: the limits stay
+    EXPECT_EQ(g.limits[BOX_RIGHT], 1);
+    AddObject(g, {{2, 3}});
+    ASSERT_TRUE(g.AutoScale(0.05));
+    EXPECT_DOUBLE_EQ(g.limits[BOX_LEFT], 1.9);
+    EXPECT_DOUBLE_EQ(g.limits[BOX_RIGHT], 2.1);
+    EXPECT_DOUBLE_EQ(g.limits[BOX_BOTTOM], 2.85);
+    EXPECT_DOUBLE_EQ(g.limits[BOX_TOP], 3.15);
+
+    AddObject(g, {{0, 0}, {kNaN, 5}, {10, kInf}, {-kInf, 1}});
+    ASSERT_TRUE(g.AutoScale(0.1));
+    EXPECT_DOUBLE_EQ(g.limits[BOX_LEFT], -1);
+    EXPECT_DOUBLE_EQ(g.limits[BOX_RIGHT], 11);
+    EXPECT_DOUBLE_EQ(g.limits[BOX_BOTTOM], -0.5);  // the y of (NaN, 5) still counts
+    EXPECT_DOUBLE_EQ(g.limits[BOX_TOP], 5.5);
+    g.objects[1]->visible = 0;  // hidden objects do not count
+    ASSERT_TRUE(g.AutoScale(0.05));
+    EXPECT_DOUBLE_EQ(g.limits[BOX_LEFT], 1.9);
+
+    // A log axis gets its margin in decades.
+    CGraph lg;
+    lg.yLog = 1;
+    Place(lg, 0, 1, 1, 10);
+    AddObject(lg, {{0, 1e-12}, {1, 1e-9}});
+    ASSERT_TRUE(lg.ZoomToFit());
+    EXPECT_NEAR(lg.limits[BOX_BOTTOM], 1e-12 / std::pow(10, 0.15), 1e-24);
+    EXPECT_NEAR(lg.limits[BOX_TOP], 1e-9 * std::pow(10, 0.15), 1e-21);
+    EXPECT_EQ(lg.previousLimits[BOX_TOP], 10);
+
+    double box[4] = {1, 5, 1, 2}, out[4];
+    ASSERT_TRUE(g.CalcAutoLimits(box, out, 0.05));
+    EXPECT_DOUBLE_EQ(out[BOX_LEFT], 0.95);
+    EXPECT_DOUBLE_EQ(out[BOX_RIGHT], 1.05);
+    EXPECT_EQ(out[BOX_TOP], 5);  // a finite box is taken unchanged
+}
+
+TEST(Zoom, InOutAxesAndBack)
+{
+    CGraph g;
+    Place(g, 0, 10, 0, 10);
+    ASSERT_TRUE(g.Zoom(0.1));
+    EXPECT_DOUBLE_EQ(g.limits[BOX_LEFT], 1);
+    EXPECT_DOUBLE_EQ(g.limits[BOX_RIGHT], 9);
+    EXPECT_DOUBLE_EQ(g.limits[BOX_BOTTOM], 1);
+    EXPECT_EQ(g.previousLimits[BOX_RIGHT], 10);
+    ASSERT_TRUE(g.ZoomBack());
+    EXPECT_EQ(g.limits[BOX_LEFT], 0);
+    EXPECT_EQ(g.limits[BOX_RIGHT], 10);
+    EXPECT_FALSE(g.ZoomBack());
+    ASSERT_TRUE(g.ZoomY(-0.1));
+    EXPECT_DOUBLE_EQ(g.limits[BOX_TOP], 11);
+    EXPECT_EQ(g.limits[BOX_RIGHT], 10);
+    g.equalAxes = 1;
+    EXPECT_FALSE(g.ZoomX(0.1));
+    g.equalAxes = 0;
+    g.axisStyle = AXIS_POLAR;
+    EXPECT_FALSE(g.ZoomX(0.1));
+    g.axisStyle = AXIS_CLASSIC;
+    Place(g, 5, 5, 0, 10);
+    EXPECT_FALSE(g.Zoom(0.1));
+    EXPECT_EQ(g.limits[BOX_LEFT], 5);
+}
+
+TEST(PlotRect, MarginsAndPolarSquares)
+{
+    CGraph g;
+    EXPECT_TRUE(g.SetPlotRect(RECT{0, 0, 300, 200}, RECT{20, 10, 0, 30}, 0));
+    EXPECT_EQ(g.plotRect.left, 20);
+    EXPECT_EQ(g.plotRect.bottom, 170);
+    EXPECT_FALSE(g.SetPlotRect(RECT{0, 0, 300, 200}, RECT{200, 0, 100, 0}, 0));
+    EXPECT_EQ(g.outerRect.right, 0);
+    g.axisStyle = AXIS_POLAR;
+    EXPECT_TRUE(g.SetPlotRect(RECT{0, 0, 300, 200}, RECT{0, 0, 0, 0}, 10));
+    EXPECT_EQ(g.plotRect.left, 150 - 86);
+    EXPECT_EQ(g.plotRect.bottom, 100 + 86);
+    EXPECT_FALSE(g.SetPlotRect(RECT{0, 0, 20, 20}, RECT{0, 0, 0, 0}, 10));
+    EXPECT_EQ(g.plotRect.right, 0);
+    EXPECT_EQ(g.outerRect.right, 0);
+}
+
+TEST(AxisArithmetic, NiceStepsAndRounding)
+{
+    EXPECT_DOUBLE_EQ(CGraph::NiceStep(0.37, 1), 0.5);
+    EXPECT_DOUBLE_EQ(CGraph::NiceStep(1.4, 1), 1);
+    EXPECT_DOUBLE_EQ(CGraph::NiceStep(-36, 1), -50);
+    EXPECT_DOUBLE_EQ(CGraph::NiceStep(8, 1), 10);
+    EXPECT_DOUBLE_EQ(CGraph::NiceStep(250, 1), 200);
+    EXPECT_EQ(CGraph::NiceStep(0, 1), 0);
+    EXPECT_EQ(CGraph::NiceStep(kInf, 1), kInf);
+    EXPECT_EQ(CGraph::NiceStep(-kInf, 1), -kInf);
+    EXPECT_TRUE(std::isnan(CGraph::NiceStep(kNaN, 1)));
+    EXPECT_TRUE(std::isfinite(CGraph::NiceStep(1e-320, 1)));
+    EXPECT_DOUBLE_EQ(CGraph::RoundUpTo(7, 5), 10);
+    EXPECT_DOUBLE_EQ(CGraph::RoundDownTo(-7, 5), -10);
+}
+
+TEST(AxisText, NumbersTimesAndFormats)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    struct Case {
+        int type;
+        double v;
+        const char* want;
+    };
+    const Case cases[] = {
+        {VALUE_REAL, 0.5, "0.5"},
+        {VALUE_TIME, 3725.5, "01:02:05.500"},
+        {VALUE_TIME, 5e6, "20:53:20.000"},
+        {VALUE_TIME, -1, "IND"},
+        {VALUE_TIME, kNaN, "IND"},
+        {VALUE_TIME, 1e300, "IND"},
+        {VALUE_MINTIME, 3725.5, "02:05.500"},
+        {VALUE_MINTIME, -kInf, "IND"},
+        {VALUE_DAYTIME, 0, "00:00:00\n01-Jan, 1970"},
+        {VALUE_DAYTIME, 86399.6, "00:00:00\n02-Jan, 1970"},
+        {VALUE_DAYTIME, kNaN, "IND"},
+        {VALUE_DAYTIME, 1e300, "IND"},
+        {VALUE_LOGIC, 1, ""},
+        {4, 1, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatAxisValue(c.v, c.type, "%.6g"), c.want) << c.type << " " << c.v;
+
+    EXPECT_EQ(SafeNumberFormat("%s%n%s"), "%.6g");
+    EXPECT_EQ(FormatAxisValue(2, VALUE_REAL, "%s%n%s"), "2");
+    const char* good[] = {"%.3f", "%-+ #08.12e", "x=%g%%", "%%%A", "%5G"};
+    for (const char* f : good) EXPECT_EQ(SafeNumberFormat(f), f);
+    const char* bad[] = {"%d", "%f %f", "%123f", "%.123f", "no conversion", "%lf", "%", "%*f", "%.f%"};
+    for (const char* f : bad) EXPECT_EQ(SafeNumberFormat(f), "%.6g") << f;
+    EXPECT_EQ(SafeNumberFormat(std::string("%.6\0f", 5)), "%.6g");  // printf would stop at the NUL
+    EXPECT_EQ(SafeNumberFormat(std::string("%g\0%s", 5)), "%.6g");
+
+    CGraph g;
+    g.yAxisFlags = (VALUE_TIME << 4) | 3;
+    std::string t;
+    g.FormatTickLabelX(1.5, t);
+    EXPECT_EQ(t, "1.5");
+    g.FormatTickLabelY(1.5, t);
+    EXPECT_EQ(t, "00:00:01.500");
+}
+
+TEST(Snapping, DraggedPointsTouchOtherSegmentsWithinTwoUnits)
+{
+    for (int log = 0; log < 2; log++) {
+        CGraph g;
+        g.xLog = g.yLog = log;
+        Place(g, 1, 100, 1, 100);
+        AddObject(g, {{10, 50}, {90, 50}});
+        CGraphObject* dragged = AddObject(g, {{20, 20}, {30, 30}});
+        Point2D near{0, 50.0 - 20 + 1e-3};
+        EXPECT_TRUE(g.FindPointNear(dragged, {0}, near)) << log;
+        EXPECT_EQ(near.x, 0);  // the offset stays as it was
+        Point2D far{0, 10};
+        EXPECT_FALSE(g.FindPointNear(dragged, {0}, far)) << log;
+        // The dragged point's own segments do not count.
+        Point2D self{5, 5};
+        EXPECT_FALSE(g.FindPointNear(dragged, {0}, self)) << log;
+    }
+}
