@@ -126,6 +126,18 @@ TEST(PlotDeviceFramework, CloseBeforeStartAndAfterTheWindowIsGone)
     {
         Device d(host, false);
         ASSERT_NE(d.thread, nullptr);
+        // Waiting for Start, the thread still answers what is sent to it.
+        EXPECT_EQ(d.link->Send(WM_DEVICE_PING, 0, 0), 1);
+        EXPECT_FALSE(IsWindowVisible(d.link->mainWindow));
+        EXPECT_EQ(d.link->Close(), 1);
+        EXPECT_TRUE(ThreadEnded(d.thread));
+        // A link handed back starts a new thread for the same object.
+        CDeviceLink* same = d.link;
+        d.thread = host.Create(&d.link);
+        ASSERT_NE(d.thread, nullptr);
+        EXPECT_EQ(d.link, same);
+        EXPECT_TRUE(IsWindow(d.link->mainWindow));
+        d.link->Start();
         EXPECT_EQ(d.link->Close(), 1);
         EXPECT_TRUE(ThreadEnded(d.thread));
     }
