@@ -108,6 +108,7 @@ protected:
 private:
     static DWORD ThreadEntry(void* param);
     void ServeUntilStarted();
+    void ReleaseOrphans();
 
     // One for the host, one for a started thread that has not really ended.
     std::atomic<int> m_refs{1};

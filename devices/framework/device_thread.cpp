@@ -1,4 +1,5 @@
 // The UI thread of one device window and the link the host drives it through.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -128,11 +129,37 @@ DWORD CDeviceAppThread::ThreadEntry(void* param)
     // Module state and current thread are set by the run: id 128 and the
     // current application resolve inside this library.
     DWORD code = (DWORD)AfxRunThreadHere(self);
+    {
+        CModuleStateScope scope(self->m_pModuleState);
+        self->ReleaseOrphans();
+    }
     CWnd::DeleteTempMap();
     if (self->m_test.slowExitMs) Sleep(self->m_test.slowExitMs);
     // Whichever comes last, DeleteApp or this, frees the object.
     if (--self->m_refs == 0) delete self;
     return code;
+}
+
+void CDeviceAppThread::ReleaseOrphans()
+{
+    // An abandoned thread's windows were removed without destroy messages:
+    // the frame, its views and documents end here, on their own thread.
+    CWnd* main = m_pMainWnd;
+    if (!main || (main->m_hWnd && IsWindow(main->m_hWnd))) return;
+    m_pMainWnd = nullptr;
+    if (m_pDocManager) {
+        for (CDocTemplate* tmpl : m_pDocManager->Templates()) {
+            const std::vector<CDocument*> docs = tmpl->Documents();
+            for (CDocument* doc : docs) {
+                const std::vector<CView*> views = doc->Views();
+                for (CView* view : views) delete view;
+                // Its last view may have closed it already.
+                const std::vector<CDocument*>& left = tmpl->Documents();
+                if (std::find(left.begin(), left.end(), doc) != left.end()) delete doc;
+            }
+        }
+    }
+    delete main;
 }
 
 HANDLE CDeviceAppThread::WaitForWindow()
