@@ -142,24 +142,30 @@ DWORD CDeviceAppThread::ThreadEntry(void* param)
 
 void CDeviceAppThread::ReleaseOrphans()
 {
-    // An abandoned thread's windows were removed without destroy messages:
-    // the frame, its views and documents end here, on their own thread.
+    // The run is over. A main window that never got WM_DESTROY belongs to an
+    // abandoned thread: the kernel removes (or is removing) its windows
+    // without messages, so the frame, its views and documents end here, on
+    // their own thread, detached from handles that no longer answer.
     CWnd* main = m_pMainWnd;
-    if (!main || (main->m_hWnd && IsWindow(main->m_hWnd))) return;
+    if (!main) return;
     m_pMainWnd = nullptr;
+    auto drop = [](CWnd* w) {
+        if (w->m_hWnd) w->Detach();
+        delete w;
+    };
     if (m_pDocManager) {
         for (CDocTemplate* tmpl : m_pDocManager->Templates()) {
             const std::vector<CDocument*> docs = tmpl->Documents();
             for (CDocument* doc : docs) {
                 const std::vector<CView*> views = doc->Views();
-                for (CView* view : views) delete view;
+                for (CView* view : views) drop(view);
                 // Its last view may have closed it already.
                 const std::vector<CDocument*>& left = tmpl->Documents();
                 if (std::find(left.begin(), left.end(), doc) != left.end()) delete doc;
             }
         }
     }
-    delete main;
+    drop(main);
 }
 
 HANDLE CDeviceAppThread::WaitForWindow()

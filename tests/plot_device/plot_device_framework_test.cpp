@@ -21,7 +21,7 @@ constexpr UINT WM_DEVICE_TEST_QUERY = 0x8FF0;  // the framework's test query
 // Shortened long waits and device test switches for one test.
 class ScopedDeviceTest {
 public:
-    explicit ScopedDeviceTest(const char* switches = nullptr, double scale = 0.01)
+    explicit ScopedDeviceTest(const char* switches = nullptr, double scale = 0.1)
     {
         SetLongWaitScale(scale);
         if (switches) setenv("VELDRA_DEVICE_TEST", switches, 1);
@@ -184,7 +184,7 @@ TEST(PlotDeviceFramework, AbandonedThreadOutlivesDeleteApp)
 {
     // The frame refuses WM_CLOSE: Close re-posts it each slice, gives up
     // with -1, and the abandoned thread wakes after DeleteApp has run.
-    ScopedDeviceTest scope("refuseclose;slowexit=300");
+    ScopedDeviceTest scope("refuseclose;slowexit=300", 0.02);
     CFakePlotHost host;
     CDeviceLink* link = nullptr;
     HANDLE thread = host.Create(&link);
