@@ -327,7 +327,9 @@ TEST(PlotDeviceResources, ToolbarPanesAndPrompts)
     }
     for (UINT id : tb.buttons) {
         std::string text;
-        if (id) EXPECT_TRUE(table.FindString(id, text)) << id;
+        if (id) {
+            EXPECT_TRUE(table.FindString(id, text)) << id;
+        }
     }
     std::string doc;
     ASSERT_TRUE(table.FindString(IDR_MAINFRAME, doc));
