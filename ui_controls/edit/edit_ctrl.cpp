@@ -759,6 +759,7 @@ bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noL
     follow();
     if (flags & KYR_INS_RESET_UNDO) {
         ClearUndo();
+        undoDirty = 1;   // the history is gone but the text changed
     } else {
         // The insertion, then each forced break as it was made: undone together.
         RecordUndo(t, KYR_UNDO_INSERT, offset, true, !breaks.empty());
@@ -827,6 +828,8 @@ void KyrEditCtrl::SetText(std::string_view bytes)
         NotifyEditChange(0, std::string(), false);
     }
     ClearUndo();
+    undoDirty = 0;
+    undoSaved = 0;
     modified = 0;
     firstLine = firstLineOffset = 0;
     firstColumn = 0;
@@ -899,9 +902,11 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
         if (EditCountChars(text, ls, LineEndOf(text, ls)) >= maxLineLength) {
             lineBreaks = BreakLongLine(text, ls, Options(), &breaks);
             lineCount += lineBreaks;
-            for (int p : breaks) {
+            GroupLastUndo();   // the typing and its breaks undo together
+            for (size_t k = 0; k < breaks.size(); ++k) {
+                const int p = breaks[k];
                 TextInserted(p, 1);
-                RecordUndo("\n", KYR_UNDO_INSERT, p, true, false);
+                RecordUndo("\n", KYR_UNDO_INSERT, p, true, k + 1 < breaks.size());
                 if (p < firstLineOffset) ++firstLineOffset, ++firstLine;
             }
         }
@@ -1279,6 +1284,11 @@ bool KyrEditCtrl::IndentBlock(bool indent)
     SetLastAction(indent ? KYR_ACT_INDENT : KYR_ACT_UNINDENT);
     const int firstStart = GetLineStartOf(lo);
     std::vector<std::string> changes;
+    struct LineEdit {
+        int offset;
+        std::string text;
+    };
+    std::vector<LineEdit> edits;   // in the order made, so each offset is exact
     int ls = firstStart;
     for (int l = first; l <= lastLine && ls <= Length(); ++l) {
         int nb = ls;
@@ -1292,6 +1302,7 @@ bool KyrEditCtrl::IndentBlock(bool indent)
                 text.insert((size_t)nb, indentText);
                 TextInserted(nb, (int)indentText.size());
                 change = indentText;
+                edits.push_back({nb, indentText});
                 delta = (int)indentText.size();
                 NotifyEditChange(nb, indentText, true);
             }
@@ -1315,6 +1326,7 @@ bool KyrEditCtrl::IndentBlock(bool indent)
                     text.erase((size_t)from, (size_t)(nb - from));
                     TextErased(from, nb - from);
                     change = removed;
+                    edits.push_back({from, removed});
                     delta = -(int)removed.size();
                     NotifyEditChange(from, removed, false);
                 }
@@ -1330,7 +1342,10 @@ bool KyrEditCtrl::IndentBlock(bool indent)
     block->lastLineOffset = GetLineStartOf(std::max(lastEnd - 1, firstStart));
     block->indent = indent ? 1 : 0;
     block->changes = std::move(changes);
-    RecordBlockUndo(std::move(block), KYR_UNDO_BLOCK);
+    // One group of exact per-line edits: undo and redo replay them.
+    for (size_t k = 0; k < edits.size(); ++k)
+        RecordUndo(edits[k].text, (indent ? KYR_UNDO_INSERT : KYR_UNDO_DELETE) | KYR_UNDO_BLOCK, edits[k].offset, true,
+                   k + 1 < edits.size());
     UpdateScrollRanges();
     if (backwards) {
         selAnchor = lastEnd;
