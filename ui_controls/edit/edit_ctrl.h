@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/afx/dc.h"
+#include "platform/afx/ole_data.h"
 #include "platform/afx/wnd.h"
 #include "platform/user/scrollbar.h"
 #include "ui_controls/edit/edit_marker.h"
@@ -52,6 +53,10 @@ enum : unsigned {
     KYR_EV_PREFIXED_BREAK = 0x11000000,
     KYR_EV_READONLY_INSERT = 0x40000004,
     KYR_EV_CUT_FAILED = 0x80100000,
+    KYR_EV_NOTHING_TO_COPY = 0x40000,
+    KYR_EV_READONLY_PASTE = 0x40020000,
+    KYR_EV_NO_CLIPBOARD_TEXT = 0x80020000,
+    KYR_EV_DROP_REFUSED = 0x800000,
 };
 
 // Last-action codes (SetLastAction).
@@ -226,6 +231,22 @@ public:
     void RedrawMarkerLine(int line, bool wholeLine);
     // Markers in order (line, then type).
     std::vector<KyrMarker*> Markers() const;
+
+    // --- clipboard and search (edit_clip.cpp) ---
+    // "KYR_SYN_TEXT": a column text beside CF_TEXT.
+    static UINT ColumnFormat();
+    bool Copy();
+    bool Cut();
+    bool Paste();
+    // A "KYR_SYN_TEXT" block goes in as a column, else CF_TEXT as a stream,
+    // at the caret; blocks are read up to a NUL within their size.
+    bool PasteFromDataObject(COleDataObject& data);
+    // "\n" as "\r\n" when crlfOnCopy; NUL-terminated; `column`: also "KYR_SYN_TEXT".
+    bool CopyToClipboard(const std::string& text, bool column = false);
+    // Each line of `block` at the column of `offset` in successive lines.
+    bool InsertBlock(std::string block, int offset = -1);
+    // Searches from the caret (wrapping once) and selects the match.
+    bool FindText(const std::string& what, bool forward, bool wholeWord, bool matchCase);
 
     // --- public operations ---
     bool SetCaretOffset(int offset, bool scrollIntoView, bool redraw);
