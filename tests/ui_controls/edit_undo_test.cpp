@@ -12,7 +12,9 @@ protected:
     {
         CArchive ar(CArchive::store);
         edit->Serialize(ar);
-        EXPECT_EQ(ar.Data(), edit->Text());
+        std::string crlf;
+        for (char c : edit->Text()) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        EXPECT_EQ(ar.Data(), crlf);
     }
     bool Undo()
     {

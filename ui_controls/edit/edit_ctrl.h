@@ -178,8 +178,15 @@ public:
     int UndoApplied() const { return undoApplied; }
     // The saving half of Serialize: the current state is the saved one.
     void MarkSaved();
-    // Storing writes the text; loading replaces it.
+    // Storing writes the text with "\r\n" line ends, then marks it saved;
+    // loading takes the file's bytes, NULs included.
     void Serialize(CArchive& ar) override;
+    // Printing (edit_print.cpp): a printer font scaled to the DC, one page
+    // of lines per call, then the font dropped.
+    void CreatePrintFont(CDC& dc);
+    void PrintPage(CDC& dc, struct CPrintInfo* info);
+    void DeletePrintFont();
+    int LinesPerPage() const { return linesPerPage; }
     virtual bool ExtendSelection(int kind);
     virtual bool CollapseSelection(bool toStart, bool keepCaret, bool redraw);
     virtual bool IndentBlock(bool indent);
@@ -485,6 +492,7 @@ protected:
     // Sorted start offsets of the multi-line rule's open and close strings.
     std::vector<int> mlOpens, mlCloses;
     int mlRule = -1;
+    int linesPerPage = 0;
     // Undo history.
     std::vector<std::unique_ptr<KyrUndoAction>> undoActions;
     int undoApplied = 0, undoSaved = 0, undoDirty = 0;

@@ -4,6 +4,7 @@
 // changed without a kept action. A freed action's address can come back, so
 // nothing here compares actions by identity.
 #include "platform/afx/archive.h"
+#include "platform/afx/win_app.h"
 #include "ui_controls/edit/edit_ctrl.h"
 
 enum : unsigned { kEventNothingToUndo = 1, kEventNothingToRedo = 2 };
@@ -34,10 +35,21 @@ void KyrEditCtrl::MarkSaved()
 void KyrEditCtrl::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
-        ar.Write(text.data(), text.size());
+        std::string out;
+        out.reserve(text.size() + (size_t)lineCount);
+        for (char c : text) {
+            if (c == '\n') out += '\r';
+            out += c;
+        }
+        ar.Write(out.data(), out.size());
         MarkSaved();
     } else {
-        SetText(ar.ReadAll());
+        const std::string bytes = ar.ReadAll();
+        if ((int64_t)bytes.size() >= kEditorMaxBytes) {
+            AfxMessageBox("The file is too large to edit.", MB_ICONINFORMATION);
+            return;
+        }
+        SetText(bytes);
     }
 }
 
