@@ -301,7 +301,9 @@ TEST_F(EditUndoTest, RandomRoundTrip)
         const int k = edit->UndoApplied();
         SCOPED_TRACE(k);
         EXPECT_EQ(edit->IsModified(), k != savedAt);
-        if (byCount.count(k)) EXPECT_EQ(edit->Text(), byCount[k]);
+        if (byCount.count(k)) {
+            EXPECT_EQ(edit->Text(), byCount[k]);
+        }
         if (k == 0) break;
         ASSERT_TRUE(edit->Undo(false));
     }

@@ -249,7 +249,14 @@ TEST_F(EditViewTest, PrintingCountsPages)
     HDC printer = CreateRecordingDC(TRUE);
     CDC dc(printer);
     const int dpi = GetDeviceCaps(printer, LOGPIXELSY);
+    HFONT screen = CreateFont(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Liberation Mono");
+    Edit()->SendMessage(WM_SETFONT, (WPARAM)screen, 0);
     Edit()->CreatePrintFont(dc);
+    LOGFONT lf{};
+    ASSERT_TRUE(GetObject(Edit()->PrinterFont(), sizeof lf, &lf));
+    HDC screenDC = GetDC(nullptr);
+    EXPECT_EQ(lf.lfHeight, -13 * dpi / GetDeviceCaps(screenDC, LOGPIXELSY));
+    ReleaseDC(nullptr, screenDC);
     CPrintInfo info;
     info.m_rectDraw = RECT{0, 0, 4000, 6000};
     Edit()->SetText("x");
@@ -257,7 +264,6 @@ TEST_F(EditViewTest, PrintingCountsPages)
     Edit()->PrintPage(dc, &info);
     const int perPage = Edit()->LinesPerPage();
     ASSERT_GT(perPage, 1);
-    (void)dpi;
     auto pages = [&](const std::string& text, RECT draw) {
         Edit()->SetText(text);
         CPrintInfo job;
@@ -292,4 +298,43 @@ TEST_F(EditViewTest, PrintingCountsPages)
     Edit()->DeletePrintFont();
     dc.Detach();
     DeleteDC(printer);
+    Edit()->SendMessage(WM_SETFONT, 0, 0);
+    DeleteObject(screen);
+}
+
+int PdfPages(const std::string& pdf)
+{
+    FILE* p = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r");
+    if (!p) return -1;
+    std::string out;
+    char line[256];
+    while (fgets(line, sizeof line, p)) out += line;
+    pclose(p);
+    const size_t at = out.find("Pages:");
+    return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + 6);
+}
+
+TEST_F(EditViewTest, PrintCommandWritesAPdf)
+{
+    const std::string pdf = (dir / "print.pdf").string();
+    auto print = [&]() {
+        CommonDialogAnswer answer;
+        answer.text = AFX_PRINTER_PDF;
+        answer.paths = {pdf};
+        PushCommonDialogAnswer(answer);
+        View()->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+        TakeCommonDialogLog();
+    };
+    Edit()->SetText("one line");
+    print();
+    const int perPage = Edit()->LinesPerPage();
+    ASSERT_GT(perPage, 5);
+    EXPECT_EQ(PdfPages(pdf), 1);
+    std::string text;
+    for (int i = 0; i < 2 * perPage + 1; ++i) text += "line " + std::to_string(i) + "\n";
+    Edit()->SetText(text);
+    fs::remove(pdf);
+    print();
+    EXPECT_EQ(PdfPages(pdf), 3);
+    EXPECT_EQ(Edit()->FirstLine(), 0);
 }

@@ -187,6 +187,7 @@ public:
     void PrintPage(CDC& dc, struct CPrintInfo* info);
     void DeletePrintFont();
     int LinesPerPage() const { return linesPerPage; }
+    HFONT PrinterFont() const { return printerFont; }
     virtual bool ExtendSelection(int kind);
     virtual bool CollapseSelection(bool toStart, bool keepCaret, bool redraw);
     virtual bool IndentBlock(bool indent);
