@@ -104,6 +104,8 @@ int KyrEditCtrl::OnCreate(CREATESTRUCT*)
 {
     if (Default() == -1) return -1;
     OnSysColorChange(0, 0);
+    dropTarget.ctrl = this;
+    dropTarget.Register(this);
     ComputeTextRect();
     ComputeMetrics();
     std::string initial = GetWindowText();
@@ -115,6 +117,7 @@ int KyrEditCtrl::OnCreate(CREATESTRUCT*)
 
 void KyrEditCtrl::OnDestroy()
 {
+    dropTarget.Revoke();
     if (autoScrollTimer >= 0) KillTimer(1);
     autoScrollTimer = -1;
     if (hasFocus && !readOnly) DestroyCaret();
@@ -1595,7 +1598,10 @@ void KyrEditCtrl::OnLButtonDown(UINT flags, POINT pt)
         const int lo = SelMin(), hi = SelMax();
         POINT p = pt;
         const int at = OffsetFromPoint(p, false, false);
-        if (at >= lo && at < hi && BeginDragCaret(pt)) return;
+        if (at >= lo && at < hi) {
+            DragOutSelection(pt);
+            return;
+        }
     }
     if (pt.x < textRect.left && pt.x >= 0) pt.x = textRect.left;
     POINT p = pt;

@@ -21,6 +21,7 @@
 
 #include "platform/afx/dc.h"
 #include "platform/afx/ole_data.h"
+#include "platform/afx/ole_drop_target.h"
 #include "platform/afx/wnd.h"
 #include "platform/user/scrollbar.h"
 #include "ui_controls/edit/edit_marker.h"
@@ -119,6 +120,17 @@ struct KyrUndoAction {
 // "KYR_ON_EDITCHANGE", registered on first use.
 UINT KyrEditChangeMessage();
 
+class KyrEditCtrl;
+// Hands drag-and-drop events of the control's window to the control.
+class KyrEditDropTarget : public COleDropTarget {
+public:
+    KyrEditCtrl* ctrl = nullptr;
+    DROPEFFECT OnDragEnter(CWnd* wnd, COleDataObject* data, DWORD keyState, POINT pt) override;
+    DROPEFFECT OnDragOver(CWnd* wnd, COleDataObject* data, DWORD keyState, POINT pt) override;
+    void OnDragLeave(CWnd* wnd) override;
+    BOOL OnDrop(CWnd* wnd, COleDataObject* data, DROPEFFECT effect, POINT pt) override;
+};
+
 class KyrEditCtrl : public CWnd {
     DECLARE_DYNAMIC(KyrEditCtrl)
 
@@ -195,8 +207,14 @@ public:
     virtual void FillBackground(CDC& dc);
     virtual void DrawText(CDC& dc);
     virtual void DrawMargin(CDC& dc);
-    // Drag and drop of the selection (base: no drag, the click goes on).
-    virtual bool BeginDragCaret(POINT /*point*/) { return false; }
+    // Drag and drop (edit_drag.cpp): the grey caret while text is dragged
+    // over the control, the normal caret again after.
+    virtual DROPEFFECT BeginDragCaret(POINT point);
+    virtual void EndDragCaret();
+    virtual DROPEFFECT OnDragOverText(POINT point);
+    virtual bool OnDropText(COleDataObject* data, POINT point);
+    // A press on the selection: drags it out; false when it was a plain click.
+    bool DragOutSelection(POINT point);
     virtual bool LookupKeyword(const std::string& word, COLORREF* foreground, COLORREF* background, int offset);
     virtual void GetLineColours(uint32_t /*character*/, int /*offset*/, COLORREF& /*foreground*/, COLORREF& /*background*/) {}
     // Marker bookkeeping, called when text changes.
@@ -494,6 +512,9 @@ protected:
     std::vector<int> mlOpens, mlCloses;
     int mlRule = -1;
     int linesPerPage = 0;
+    KyrEditDropTarget dropTarget;
+    bool dragCaret = false;
+    int dropLength = 0;   // bytes the last drop inserted (line feeds added included)
     // Undo history.
     std::vector<std::unique_ptr<KyrUndoAction>> undoActions;
     int undoApplied = 0, undoSaved = 0, undoDirty = 0;
