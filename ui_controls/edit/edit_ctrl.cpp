@@ -464,7 +464,10 @@ int KyrEditCtrl::CharWidth(HDC dc, std::string_view s, int offset)
     if (it != widthCache->end()) return it->second;
     CDC cdc(dc);
     SIZE size{0, 0};
-    GetTextExtent(cdc, &size, s.data() + offset, EditCharLength(s, offset));
+    if (IsControlPlaceholder(cp))
+        GetTextExtent(cdc, &size, kControlPlaceholder, (int)strlen(kControlPlaceholder));
+    else
+        GetTextExtent(cdc, &size, s.data() + offset, EditCharLength(s, offset));
     cdc.Detach();
     int w = (int)size.cx;
     if (cp == '\n' && w == 0) w = columnWidth;

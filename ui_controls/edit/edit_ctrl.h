@@ -117,6 +117,11 @@ struct KyrUndoAction {
     bool typed = false;   // made by RecordTyping: later typing may merge in
 };
 
+// NUL and the other control bytes but tab and line feed show as one
+// placeholder column.
+inline constexpr const char* kControlPlaceholder = "\xC2\xB7";
+inline bool IsControlPlaceholder(uint32_t cp) { return (cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0x7F; }
+
 // "KYR_ON_EDITCHANGE", registered on first use.
 UINT KyrEditChangeMessage();
 

@@ -405,7 +405,10 @@ void KyrEditCtrl::DrawText(CDC& dc)
                 if (run.empty() && runW == 0 && runX + w <= painted.left) {
                     runX += w;   // wholly left of the view: nothing to draw
                 } else {
-                    run.append(text, (size_t)i, (size_t)n);
+                    if (IsControlPlaceholder(cp))
+                        run += kControlPlaceholder;
+                    else
+                        run.append(text, (size_t)i, (size_t)n);
                     runW += w;
                 }
                 ++column;
