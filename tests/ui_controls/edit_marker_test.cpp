@@ -119,6 +119,18 @@ TEST_F(EditMarkerTest, MarkersFollowTheText)
     }
 }
 
+// A forced break of an over-long line moves the markers below it.
+TEST_F(EditMarkerTest, ForcedBreakMovesMarkersBelow)
+{
+    Open(std::string(2040, 'a') + "\nz");
+    edit->AddMarker(new KyrMarker(0, KYR_MARK_BREAK));
+    edit->AddMarker(new KyrMarker(1, KYR_MARK_CURRENT));
+    Caret(10);
+    ASSERT_TRUE(edit->InsertText(std::string(20, 'b')));
+    const int zLine = edit->GetLineOfOffset((int)edit->Text().size() - 1);
+    EXPECT_EQ(Lines(), "0:1 " + std::to_string(zLine) + ":8 ");
+}
+
 TEST_F(EditMarkerTest, MarginGeometryRecorded)
 {
     Open("a\nb\nc\nd\ne\nf\ng\nh\ni\nj\nk\nl\nm\nn\no\np", true, 300, 16 * 3 + 16);

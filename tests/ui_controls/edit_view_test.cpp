@@ -203,6 +203,7 @@ TEST_F(EditViewTest, FindReplaceDialogAndF3)
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Finished searching for 'a'"});
     ASSERT_NE(View()->FindDialog(), nullptr);
     EXPECT_TRUE(main->GetStyle() & WS_DISABLED);
+    EXPECT_FALSE(IsWindowEnabled(main->m_hWnd));
     EXPECT_FALSE(Enabled(ID_EDIT_FIND));
     EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
     // Find while the dialog is open only focuses it.

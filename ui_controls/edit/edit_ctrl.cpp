@@ -651,6 +651,13 @@ void KyrEditCtrl::RedrawLines(int fromOffset, int toOffset, bool toBottom)
 
 // --- text changes -----------------------------------------------------------------
 
+void KyrEditCtrl::MarkersFollowBreak(int at)
+{
+    if (markers.empty()) return;
+    // A forced break inside a line: the markers below it move down one line.
+    OnMarkerLinesInserted((int)std::count(text.begin(), text.begin() + at, '\n'), 1, false);
+}
+
 void KyrEditCtrl::OnInsertText(int offset, const std::string& inserted)
 {
     const int lines = CountLines(inserted);
@@ -745,6 +752,7 @@ bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noL
         for (size_t k = before; k < breaks.size(); ++k) {
             TextInserted(breaks[k], 1);
             ++lineCount;
+            MarkersFollowBreak(breaks[k]);
             if (breaks[k] < firstLineOffset) ++firstLineOffset, ++firstLine;
         }
     };
@@ -912,6 +920,7 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
             for (size_t k = 0; k < breaks.size(); ++k) {
                 const int p = breaks[k];
                 TextInserted(p, 1);
+                MarkersFollowBreak(p);
                 RecordUndo("\n", KYR_UNDO_INSERT, p, true, k + 1 < breaks.size());
                 if (p < firstLineOffset) ++firstLineOffset, ++firstLine;
             }

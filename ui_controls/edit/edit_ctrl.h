@@ -469,6 +469,7 @@ protected:
     void GroupLastUndo();
     bool CanMergeTyping(const std::string& typed, int offset);
     void SortMarkers();
+    void MarkersFollowBreak(int at);
 
     // State.
     std::string text;
