@@ -104,15 +104,15 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
     if (!w) return nullptr;
     // The update region is taken (the window is valid again); the frame
     // paints first, and the caret hides until EndPaint.
-    RECT update{};
+    CRegion update;
     bool erase = false, frame = false;
-    TakeUpdateRegion(hwnd, &update, &erase, &frame);
+    TakeUpdateRegionEx(hwnd, &update, &erase, &frame);
     if (frame) SendMessage(hwnd, WM_NCPAINT, 1, 0);
     HDC hdc = MakeWindowDc(hwnd);
     if (!hdc) return nullptr;
     CaretPaintHide(hwnd, true);
-    ps->rcPaint = update;
-    if (std::shared_ptr<CDc> dc = FindDc(hdc)) SetClip(*dc, CRegion::FromRect(update));
+    ps->rcPaint = update.Empty() ? RECT{0, 0, 0, 0} : update.Box();
+    if (std::shared_ptr<CDc> dc = FindDc(hdc)) SetClip(*dc, update);
     ps->hdc = hdc;
     ps->fErase = erase ? SendMessage(hwnd, WM_ERASEBKGND, (WPARAM)hdc, 0) == 0 : FALSE;
     return hdc;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "platform/gdi/gdi.h"
 #include "platform/user/input_internal.h"
 
 namespace {
@@ -36,6 +37,7 @@ void FreeData(Store& s, const Entry& e)
     if (!e.data) return;
     if (e.format == CF_ENHMETAFILE) {
         if (s.metafileDeleter) s.metafileDeleter(e.data);
+        else DeleteEnhMetaFile((HENHMETAFILE)e.data);
     } else {
         GlobalFree(e.data);
     }

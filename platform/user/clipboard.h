@@ -39,7 +39,7 @@ int GetClipboardFormatName(UINT format, char* buffer, int size);
 
 // Back ends: told after a close that changed the contents.
 void SetClipboardChangedHook(std::function<void()> hook);
-// How CF_ENHMETAFILE data are deleted (set by the graphics level).
+// How CF_ENHMETAFILE data are deleted (DeleteEnhMetaFile unless replaced).
 void SetClipboardMetafileDeleter(void (*deleter)(HANDLE));
 // The bytes of a format's block (empty when absent); for back ends and tests.
 std::vector<unsigned char> ClipboardBytes(UINT format);

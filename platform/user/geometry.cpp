@@ -168,18 +168,6 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
     return true;
 }
 
-RECT ClampOntoWorkArea(RECT r)
-{
-    RECT work;
-    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-    int w = std::min(Width(r), Width(work)), h = std::min(Height(r), Height(work));
-    if (w < 0) w = 0;
-    if (h < 0) h = 0;
-    int x = std::max((int)work.left, std::min((int)r.left, (int)work.right - w));
-    int y = std::max((int)work.top, std::min((int)r.top, (int)work.bottom - h));
-    return RECT{x, y, x + w, y + h};
-}
-
 }  // namespace
 
 std::vector<HWND>& TopLevelOrderLocked()
@@ -284,81 +272,6 @@ std::shared_ptr<CThreadData> OwnerOf(HWND hwnd)
 {
     auto w = FindWindowObject(hwnd);
     return w ? w->owner : nullptr;
-}
-
-// ---- Rectangles ----
-
-BOOL SetRect(RECT* r, int l, int t, int rt, int b)
-{
-    if (!r) return FALSE;
-    *r = RECT{l, t, rt, b};
-    return TRUE;
-}
-BOOL SetRectEmpty(RECT* r) { return SetRect(r, 0, 0, 0, 0); }
-BOOL CopyRect(RECT* d, const RECT* s)
-{
-    if (!d || !s) return FALSE;
-    *d = *s;
-    return TRUE;
-}
-BOOL IsRectEmpty(const RECT* r) { return !r || r->right <= r->left || r->bottom <= r->top; }
-BOOL PtInRect(const RECT* r, POINT p) { return r && Contains(*r, p); }
-BOOL OffsetRect(RECT* r, int dx, int dy)
-{
-    if (!r) return FALSE;
-    r->left += dx;
-    r->right += dx;
-    r->top += dy;
-    r->bottom += dy;
-    return TRUE;
-}
-BOOL InflateRect(RECT* r, int dx, int dy)
-{
-    if (!r) return FALSE;
-    r->left -= dx;
-    r->right += dx;
-    r->top -= dy;
-    r->bottom += dy;
-    return TRUE;
-}
-BOOL IntersectRect(RECT* d, const RECT* a, const RECT* b)
-{
-    if (!d || !a || !b) return FALSE;
-    RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right), std::min(a->bottom, b->bottom)};
-    if (IsRectEmpty(&r)) {
-        *d = RECT{};
-        return FALSE;
-    }
-    *d = r;
-    return TRUE;
-}
-BOOL UnionRect(RECT* d, const RECT* a, const RECT* b)
-{
-    if (!d || !a || !b) return FALSE;
-    if (IsRectEmpty(a)) *d = IsRectEmpty(b) ? RECT{} : *b;
-    else if (IsRectEmpty(b)) *d = *a;
-    else *d = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right), std::max(a->bottom, b->bottom)};
-    return !IsRectEmpty(d);
-}
-BOOL EqualRect(const RECT* a, const RECT* b)
-{
-    return a && b && a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom;
-}
-BOOL SubtractRect(RECT* d, const RECT* a, const RECT* b)
-{
-    if (!d || !a || !b) return FALSE;
-    RECT r = *a, i;
-    if (IntersectRect(&i, a, b)) {
-        if (i.top <= r.top && i.bottom >= r.bottom) {
-            if (i.left <= r.left) r.left = std::min(i.right, r.right);
-            else if (i.right >= r.right) r.right = i.left;
-        } else if (i.left <= r.left && i.right >= r.right) {
-            if (i.top <= r.top) r.top = std::min(i.bottom, r.bottom);
-            else if (i.bottom >= r.bottom) r.bottom = i.top;
-        }
-    }
-    *d = r;
-    return !IsRectEmpty(d);
 }
 
 // ---- Window rectangles and coordinates ----
@@ -839,63 +752,6 @@ HWND ChildWindowFromPointEx(HWND parent, POINT pt, UINT flags)
 
 HWND ChildWindowFromPoint(HWND parent, POINT pt) { return ChildWindowFromPointEx(parent, pt, CWP_ALL); }
 
-// ---- Placement ----
-
-BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* wp)
-{
-    std::lock_guard<std::mutex> g(WindowLock());
-    auto w = FindWindowObjectLocked(hwnd);
-    if (!w || !wp) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    wp->length = sizeof(WINDOWPLACEMENT);
-    wp->flags = 0;
-    wp->showCmd = w->showState;
-    wp->ptMinPosition = POINT{-1, -1};
-    wp->ptMaxPosition = POINT{-1, -1};
-    wp->rcNormalPosition = w->showState == SW_SHOWNORMAL ? w->rect : w->normalRect;
-    return TRUE;
-}
-
-BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp)
-{
-    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
-    if (!w || !wp) return FALSE;
-    RECT normal = wp->rcNormalPosition;
-    if (normal.right < normal.left) std::swap(normal.left, normal.right);
-    if (normal.bottom < normal.top) std::swap(normal.top, normal.bottom);
-    bool child = (GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) != 0;
-    if (!child) normal = ClampOntoWorkArea(normal);
-    UINT state;
-    {
-        std::lock_guard<std::mutex> g(WindowLock());
-        state = w->showState;
-        w->normalRect = normal;
-    }
-    UINT cmd = wp->showCmd;
-    if (cmd == SW_SHOWMAXIMIZED || cmd == SW_SHOWMINIMIZED || cmd == SW_MINIMIZE || cmd == SW_SHOWMINNOACTIVE) {
-        if (state == SW_SHOWNORMAL) {
-            // The normal rectangle is where a restore goes back to.
-            SetWindowPos(hwnd, nullptr, normal.left, normal.top, Width(normal), Height(normal),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        {
-            std::lock_guard<std::mutex> g(WindowLock());
-            if (w->showState != SW_SHOWNORMAL) w->normalRect = normal;
-        }
-        ShowWindow(hwnd, (int)cmd);
-        std::lock_guard<std::mutex> g(WindowLock());
-        w->normalRect = normal;
-    } else {
-        if (state != SW_SHOWNORMAL) ShowWindow(hwnd, SW_RESTORE);
-        SetWindowPos(hwnd, nullptr, normal.left, normal.top, Width(normal), Height(normal), SWP_NOZORDER | SWP_NOACTIVATE);
-        if (cmd == SW_HIDE) ShowWindow(hwnd, SW_HIDE);
-        else if (!IsWindowVisible(hwnd) && cmd != 0) ShowWindow(hwnd, (int)cmd);
-    }
-    return TRUE;
-}
-
 BOOL AdjustWindowRectEx(RECT* r, DWORD style, BOOL menu, DWORD exStyle)
 {
     if (!r) return FALSE;
@@ -905,79 +761,4 @@ BOOL AdjustWindowRectEx(RECT* r, DWORD style, BOOL menu, DWORD exStyle)
     r->right += 1000 - l.client.right;
     r->bottom += 1000 - l.client.bottom;
     return TRUE;
-}
-
-// ---- Visible pixels of a window ----
-
-namespace {
-
-void SubtractFrom(std::vector<RECT>& region, const RECT& cut)
-{
-    std::vector<RECT> out;
-    for (const RECT& r : region) {
-        RECT i;
-        if (!IntersectRect(&i, &r, &cut)) {
-            out.push_back(r);
-            continue;
-        }
-        if (r.top < i.top) out.push_back(RECT{r.left, r.top, r.right, i.top});
-        if (i.bottom < r.bottom) out.push_back(RECT{r.left, i.bottom, r.right, r.bottom});
-        if (r.left < i.left) out.push_back(RECT{r.left, i.top, i.left, i.bottom});
-        if (i.right < r.right) out.push_back(RECT{i.right, i.top, r.right, i.bottom});
-    }
-    region.swap(out);
-}
-
-void IntersectWith(std::vector<RECT>& region, const RECT& keep)
-{
-    std::vector<RECT> out;
-    for (const RECT& r : region) {
-        RECT i;
-        if (IntersectRect(&i, &r, &keep)) out.push_back(i);
-    }
-    region.swap(out);
-}
-
-// Cuts out the visible siblings above `w` in its parent.
-void CutSiblingsAboveLocked(std::vector<RECT>& region, const CWindow& w)
-{
-    if (!(w.style & WS_CLIPSIBLINGS) || !(w.style & WS_CHILD) || !w.parent) return;
-    auto p = FindWindowObjectLocked(w.parent);
-    if (!p) return;
-    for (HWND s : p->children) {
-        if (s == w.handle) break;
-        auto sw = FindWindowObjectLocked(s);
-        if (sw && (sw->style & WS_VISIBLE)) SubtractFrom(region, WindowScreenRectLocked(*sw));
-    }
-}
-
-}  // namespace
-
-bool WindowVisibleRects(HWND hwnd, bool client, std::vector<RECT>* out)
-{
-    std::lock_guard<std::mutex> g(WindowLock());
-    auto w = FindWindowObjectLocked(hwnd);
-    if (!w || !out) return false;
-    RECT base = client ? ClientScreenRectLocked(*w) : WindowScreenRectLocked(*w);
-    std::vector<RECT> region{base};
-    CutSiblingsAboveLocked(region, *w);
-    std::shared_ptr<CWindow> a = w;
-    for (int depth = 0; a && (a->style & WS_CHILD) && a->parent && depth < 1000; depth++) {
-        std::shared_ptr<CWindow> p = FindWindowObjectLocked(a->parent);
-        if (!p) break;
-        IntersectWith(region, ClientScreenRectLocked(*p));
-        CutSiblingsAboveLocked(region, *p);
-        a = p;
-    }
-    if (client && (w->style & WS_CLIPCHILDREN))
-        for (HWND c : w->children) {
-            auto cw = FindWindowObjectLocked(c);
-            if (cw && (cw->style & WS_VISIBLE)) SubtractFrom(region, WindowScreenRectLocked(*cw));
-        }
-    out->clear();
-    for (RECT r : region) {
-        OffsetRect(&r, -base.left, -base.top);
-        out->push_back(r);
-    }
-    return true;
 }

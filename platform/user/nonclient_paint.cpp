@@ -147,6 +147,11 @@ void PaintMenuBar(HDC dc, HWND hwnd, RECT bar, POINT windowOrigin)
 
 }  // namespace
 
+void PaintScrollBarState(void* hdc, const CScrollBarState& s, const RECT& bar, bool vertical)
+{
+    PaintScrollBar((HDC)hdc, s, bar, vertical);
+}
+
 void PaintNonClient(HWND hwnd)
 {
     (void)g_hooks;

@@ -1,4 +1,5 @@
 // Update regions and the painting order.
+#include "platform/gdi/gdi_internal.h"
 #include "platform/user/window_internal.h"
 
 #include <algorithm>
@@ -23,35 +24,102 @@ void DropPaintLocked(CThreadData& t, HWND hwnd)
 
 }  // namespace
 
-void InvalidateInternal(HWND hwnd, const RECT* rect, bool erase, bool frame)
+namespace {
+
+// Adds a region (client coordinates, clipped to the client area) to the
+// window's update region, and the parts over children to theirs.
+void InvalidateRegion(HWND hwnd, const CRegion* region, bool erase, bool frame)
 {
     std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
     if (!w) return;
-    std::vector<std::pair<HWND, RECT>> children;
-    bool any;
+    std::vector<std::pair<HWND, CRegion>> children;
     {
         std::lock_guard<std::mutex> tl(w->owner->lock);
         std::lock_guard<std::mutex> g(WindowLock());
-        RECT all{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
-        RECT r = all;
-        if (rect) IntersectRect(&r, rect, &all);
-        UnionRect(&w->update, &w->update, &r);
-        if (!IsRectEmpty(&r)) w->erasePending = w->erasePending || erase;
+        CRegion all = CRegion::FromRect(RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top});
+        CRegion r = region ? CRegion::Combine(*region, all, RGN_AND) : all;
+        w->update = CRegion::Combine(w->update, r, RGN_OR);
+        if (!r.Empty()) w->erasePending = w->erasePending || erase;
         if (frame) w->ncPaint = true;
-        any = !IsRectEmpty(&w->update) || w->ncPaint;
-        if (any) QueuePaintLocked(*w->owner, hwnd);
-        if (!IsRectEmpty(&r))
+        if (!w->update.Empty() || w->ncPaint) QueuePaintLocked(*w->owner, hwnd);
+        if (!r.Empty())
             for (HWND h : w->children) {
                 auto c = FindWindowObjectLocked(h);
                 if (!c || !(c->style & WS_VISIBLE)) continue;
-                RECT i;
-                if (!IntersectRect(&i, &r, &c->rect)) continue;
+                CRegion i = CRegion::Combine(r, CRegion::FromRect(c->rect), RGN_AND);
+                if (i.Empty()) continue;
                 // Into the child's client coordinates.
-                OffsetRect(&i, -(c->rect.left + c->client.left), -(c->rect.top + c->client.top));
-                children.push_back({h, i});
+                i.Offset(-(c->rect.left + c->client.left), -(c->rect.top + c->client.top));
+                children.push_back({h, std::move(i)});
             }
     }
-    for (auto& [h, r] : children) InvalidateInternal(h, &r, erase, true);
+    for (auto& [h, r] : children) InvalidateRegion(h, &r, erase, true);
+}
+
+void ValidateRegion(HWND hwnd, const CRegion* region)
+{
+    std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
+    if (!w) return;
+    std::lock_guard<std::mutex> tl(w->owner->lock);
+    std::lock_guard<std::mutex> g(WindowLock());
+    if (!region) {
+        w->update = CRegion();
+        w->erasePending = false;
+        w->ncPaint = false;
+    } else {
+        w->update = CRegion::Combine(w->update, *region, RGN_DIFF);
+        if (w->update.Empty()) w->erasePending = false;
+    }
+    if (w->update.Empty() && !w->ncPaint) DropPaintLocked(*w->owner, hwnd);
+}
+
+}  // namespace
+
+void InvalidateInternal(HWND hwnd, const RECT* rect, bool erase, bool frame)
+{
+    if (rect) {
+        CRegion r = CRegion::FromRect(*rect);
+        InvalidateRegion(hwnd, &r, erase, frame);
+    } else {
+        InvalidateRegion(hwnd, nullptr, erase, frame);
+    }
+}
+
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase)
+{
+    if (!FindWindowOrFail(hwnd)) return FALSE;
+    if (!region) {
+        InvalidateRegion(hwnd, nullptr, erase != 0, false);
+        return TRUE;
+    }
+    auto r = FindObjectOf<CRegionObj>(region, GdiKind::Region);
+    if (!r) return FALSE;
+    InvalidateRegion(hwnd, &r->rgn, erase != 0, false);
+    return TRUE;
+}
+
+BOOL ValidateRgn(HWND hwnd, HRGN region)
+{
+    if (!FindWindowOrFail(hwnd)) return FALSE;
+    if (!region) {
+        ValidateRegion(hwnd, nullptr);
+        return TRUE;
+    }
+    auto r = FindObjectOf<CRegionObj>(region, GdiKind::Region);
+    if (!r) return FALSE;
+    ValidateRegion(hwnd, &r->rgn);
+    return TRUE;
+}
+
+int GetUpdateRgn(HWND hwnd, HRGN region, BOOL)
+{
+    auto r = FindObjectOf<CRegionObj>(region, GdiKind::Region);
+    if (!r) return ERROR;
+    std::lock_guard<std::mutex> g(WindowLock());
+    auto w = FindWindowObjectLocked(hwnd);
+    if (!w) return ERROR;
+    r->rgn = w->update;
+    return w->update.Type();
 }
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
@@ -63,21 +131,13 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
 
 BOOL ValidateRect(HWND hwnd, const RECT* rect)
 {
-    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
-    if (!w) return FALSE;
-    std::lock_guard<std::mutex> tl(w->owner->lock);
-    std::lock_guard<std::mutex> g(WindowLock());
-    if (!rect) {
-        w->update = RECT{};
-        w->erasePending = false;
-        w->ncPaint = false;
+    if (!FindWindowOrFail(hwnd)) return FALSE;
+    if (rect) {
+        CRegion r = CRegion::FromRect(*rect);
+        ValidateRegion(hwnd, &r);
     } else {
-        RECT left;
-        SubtractRect(&left, &w->update, rect);
-        w->update = left;
-        if (IsRectEmpty(&left)) w->erasePending = false;
+        ValidateRegion(hwnd, nullptr);
     }
-    if (IsRectEmpty(&w->update) && !w->ncPaint) DropPaintLocked(*w->owner, hwnd);
     return TRUE;
 }
 
@@ -86,20 +146,28 @@ BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL)
     std::lock_guard<std::mutex> g(WindowLock());
     auto w = FindWindowObjectLocked(hwnd);
     if (!w) return FALSE;
-    if (rect) *rect = w->update;
-    return !IsRectEmpty(&w->update);
+    if (rect) *rect = w->update.Empty() ? RECT{0, 0, 0, 0} : w->update.Box();
+    return !w->update.Empty();
 }
 
 bool TakeUpdateRegion(HWND hwnd, RECT* rect, bool* erase, bool* frame)
+{
+    CRegion r;
+    if (!TakeUpdateRegionEx(hwnd, &r, erase, frame)) return false;
+    if (rect) *rect = r.Empty() ? RECT{0, 0, 0, 0} : r.Box();
+    return true;
+}
+
+bool TakeUpdateRegionEx(HWND hwnd, CRegion* region, bool* erase, bool* frame)
 {
     std::shared_ptr<CWindow> w = FindWindowObject(hwnd);
     if (!w) return false;
     std::lock_guard<std::mutex> tl(w->owner->lock);
     std::lock_guard<std::mutex> g(WindowLock());
-    if (rect) *rect = w->update;
+    if (region) *region = w->update;
     if (erase) *erase = w->erasePending;
     if (frame) *frame = w->ncPaint;
-    w->update = RECT{};
+    w->update = CRegion();
     w->erasePending = false;
     w->ncPaint = false;
     DropPaintLocked(*w->owner, hwnd);
@@ -110,7 +178,7 @@ static bool NeedsPaint(HWND hwnd)
 {
     std::lock_guard<std::mutex> g(WindowLock());
     auto w = FindWindowObjectLocked(hwnd);
-    return w && (!IsRectEmpty(&w->update) || w->ncPaint);
+    return w && (!w->update.Empty() || w->ncPaint);
 }
 
 static void UpdateTree(HWND hwnd)

@@ -129,6 +129,11 @@ void SyncWindowBar(HWND hwnd, int bar, bool needed, bool disableNoScroll)
 
 }  // namespace
 
+bool GetScrollBarState(HWND hwnd, int bar, CScrollBarState* state)
+{
+    return state && WithBar(hwnd, bar, [&](CWindow&, CScrollBarState& s) { *state = s; });
+}
+
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* si, BOOL redraw)
 {
     if (!si) return 0;

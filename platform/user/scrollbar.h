@@ -89,6 +89,12 @@ int ScrollPosFromThumb(const CScrollBarState& s, const ScrollBarLayout& l, int t
 // is the bar's rectangle in screen coordinates.
 void TrackScrollBar(HWND hwnd, int bar, HWND notify, const RECT& barScreen, POINT pt);
 
+// Draws a bar in a device context (window bars and scroll-bar controls
+// look the same). hdc is an HDC.
+void PaintScrollBarState(void* hdc, const CScrollBarState& s, const RECT& bar, bool vertical);
+// The state of a bar (SB_CTL: a scroll-bar control's own).
+bool GetScrollBarState(HWND hwnd, int bar, CScrollBarState* state);
+
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* si, BOOL redraw);
 BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* si);
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);

@@ -98,14 +98,18 @@ BOOL SetWindowText(HWND hwnd, const char* text);
 int GetWindowText(HWND hwnd, char* buffer, int size);
 int GetWindowTextLength(HWND hwnd);
 
-// Update regions: each window keeps the bounding rectangle of what needs
-// painting (client coordinates) and whether the background and the frame
+// Update regions: each window keeps the region that needs painting
+// (client coordinates) and whether the background and the frame
 // are due. A window with an update region gets a synthesized WM_PAINT,
 // parents before their children, until it is validated. Invalidating a
 // rectangle also invalidates the children under it.
+typedef struct HRGN__* HRGN;
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 BOOL ValidateRect(HWND hwnd, const RECT* rect);
-BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);   // the region's bounding box
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase);
+BOOL ValidateRgn(HWND hwnd, HRGN region);
+int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase);   // copies it into region
 // Sends WM_PAINT at once when the window (then each child) needs painting.
 BOOL UpdateWindow(HWND hwnd);
 
@@ -121,7 +125,6 @@ BOOL UpdateWindow(HWND hwnd);
 #define RDW_ERASENOW 0x0200u
 #define RDW_FRAME 0x0400u
 #define RDW_NOFRAME 0x0800u
-typedef struct HRGN__* HRGN;
 BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
 
 // Takes the update region for painting (BeginPaint): the rectangle and

@@ -6,6 +6,7 @@
 #include <string>
 #include "platform/user/scrollbar.h"
 #include "platform/user/nonclient.h"
+#include "platform/gdi/region.h"
 
 struct CWindowClass {
     std::string name;
@@ -48,9 +49,8 @@ struct CWindow {
     // Placement: the normal rectangle kept while minimised or maximised.
     RECT normalRect{};
     UINT showState = 1;                 // SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED
-    // Update region (a bounding rectangle in client coordinates) and whether
-    // WM_ERASEBKGND is due.
-    RECT update{};
+    // Update region (client coordinates) and whether WM_ERASEBKGND is due.
+    CRegion update;
     bool erasePending = false;
     bool ncPaint = false;
     HCURSOR cursor = nullptr;
@@ -115,3 +115,5 @@ HWND WindowUnderPointSkipping(POINT pt, const std::vector<HWND>& skip);
 // coordinates: clipped by ancestors, siblings above (WS_CLIPSIBLINGS) and
 // children (WS_CLIPCHILDREN).
 bool WindowVisibleRects(HWND hwnd, bool client, std::vector<RECT>* out);
+// The update region itself, taken for painting (BeginPaint clips to it).
+bool TakeUpdateRegionEx(HWND hwnd, CRegion* region, bool* erase, bool* frame);

@@ -611,3 +611,59 @@ TEST_F(WmGeometry, ScrollWindowMovesPixelsAndInvalidatesTheUncoveredStrip)
     EXPECT_EQ(kr.top, 40);
     DestroyWindow(top);
 }
+
+TEST_F(WmGeometry, UpdateRegionsKeepSeparateRectanglesApart)
+{
+    int paints = 0;
+    Handler h = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_PAINT) {
+            paints++;
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(w, &ps);
+            RECT all{0, 0, 100, 100};
+            FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
+            EndPaint(w, &ps);
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    HWND w = MakeAt(&h, WS_POPUP, RECT{0, 0, 100, 100});
+    ShowWindow(w, SW_SHOWNA);
+    ValidateRect(w, nullptr);
+    RECT a{0, 0, 10, 10}, b{50, 50, 60, 60};
+    InvalidateRect(w, &a, FALSE);
+    InvalidateRect(w, &b, FALSE);
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetUpdateRgn(w, rgn, FALSE), COMPLEXREGION);
+    DeleteObject(rgn);
+    PumpUntilIdle();
+    EXPECT_EQ(paints, 1);
+    COLORREF c = 0;
+    HeadlessGetPixel(w, 5, 5, &c);
+    EXPECT_EQ(c, 0u);
+    HeadlessGetPixel(w, 55, 55, &c);
+    EXPECT_EQ(c, 0u);
+    HeadlessGetPixel(w, 30, 30, &c);
+    EXPECT_EQ(c, RGB(255, 255, 255));   // between them: not painted
+    DestroyWindow(w);
+}
+
+TEST_F(WmClipboard, AMetafileGivenToTheClipboardIsDeletedWhenEmptied)
+{
+    RECT bounds{0, 0, 100, 100};
+    HDC dc = CreateEnhMetaFile(nullptr, nullptr, &bounds, "Tarn graphic");
+    ASSERT_TRUE(dc);
+    Rectangle(dc, 10, 10, 50, 50);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    ASSERT_TRUE(emf);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_ENHMETAFILE, emf);
+    CloseClipboard();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(GetClipboardData(CF_ENHMETAFILE), (HANDLE)emf);
+    EmptyClipboard();
+    CloseClipboard();
+    // The store deleted it: the handle is stale now.
+    EXPECT_FALSE(DeleteEnhMetaFile(emf));
+}

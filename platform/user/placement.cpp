@@ -1,0 +1,80 @@
+// Window placement: the normal rectangle kept while minimised or maximised,
+// clamped onto the work area when set.
+#include <algorithm>
+
+#include "platform/user/window_internal.h"
+
+namespace {
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+RECT ClampOntoWorkArea(RECT r)
+{
+    RECT work;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    int w = std::min(Width(r), Width(work)), h = std::min(Height(r), Height(work));
+    if (w < 0) w = 0;
+    if (h < 0) h = 0;
+    int x = std::max((int)work.left, std::min((int)r.left, (int)work.right - w));
+    int y = std::max((int)work.top, std::min((int)r.top, (int)work.bottom - h));
+    return RECT{x, y, x + w, y + h};
+}
+
+}  // namespace
+
+
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* wp)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    auto w = FindWindowObjectLocked(hwnd);
+    if (!w || !wp) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    wp->length = sizeof(WINDOWPLACEMENT);
+    wp->flags = 0;
+    wp->showCmd = w->showState;
+    wp->ptMinPosition = POINT{-1, -1};
+    wp->ptMaxPosition = POINT{-1, -1};
+    wp->rcNormalPosition = w->showState == SW_SHOWNORMAL ? w->rect : w->normalRect;
+    return TRUE;
+}
+
+BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp)
+{
+    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
+    if (!w || !wp) return FALSE;
+    RECT normal = wp->rcNormalPosition;
+    if (normal.right < normal.left) std::swap(normal.left, normal.right);
+    if (normal.bottom < normal.top) std::swap(normal.top, normal.bottom);
+    bool child = (GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) != 0;
+    if (!child) normal = ClampOntoWorkArea(normal);
+    UINT state;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        state = w->showState;
+        w->normalRect = normal;
+    }
+    UINT cmd = wp->showCmd;
+    if (cmd == SW_SHOWMAXIMIZED || cmd == SW_SHOWMINIMIZED || cmd == SW_MINIMIZE || cmd == SW_SHOWMINNOACTIVE) {
+        if (state == SW_SHOWNORMAL) {
+            // The normal rectangle is where a restore goes back to.
+            SetWindowPos(hwnd, nullptr, normal.left, normal.top, Width(normal), Height(normal),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        {
+            std::lock_guard<std::mutex> g(WindowLock());
+            if (w->showState != SW_SHOWNORMAL) w->normalRect = normal;
+        }
+        ShowWindow(hwnd, (int)cmd);
+        std::lock_guard<std::mutex> g(WindowLock());
+        w->normalRect = normal;
+    } else {
+        if (state != SW_SHOWNORMAL) ShowWindow(hwnd, SW_RESTORE);
+        SetWindowPos(hwnd, nullptr, normal.left, normal.top, Width(normal), Height(normal), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (cmd == SW_HIDE) ShowWindow(hwnd, SW_HIDE);
+        else if (!IsWindowVisible(hwnd) && cmd != 0) ShowWindow(hwnd, (int)cmd);
+    }
+    return TRUE;
+}
