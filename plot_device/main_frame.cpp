@@ -91,7 +91,7 @@ LRESULT CMainFrame::OnPlotClear(WPARAM wParam, LPARAM lParam)
 {
     CQuorraView* view = FigureView();
     if (!view) return 0;
-    if (view->m_bBusy) return -1;
+    if (view->IsBusy()) return -1;
     return view->OnDeviceClrPlot(wParam, lParam);
 }
 

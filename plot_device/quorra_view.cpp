@@ -5,6 +5,30 @@
 
 IMPLEMENT_DYNCREATE(CQuorraView, CView)
 
+BEGIN_MESSAGE_MAP(CQuorraView, CView)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
 CQuorraDoc* CQuorraView::GetDocument() const { return static_cast<CQuorraDoc*>(m_pDocument); }
 
-void CQuorraView::OnDraw(CDC*) {}
+void CQuorraView::OnDraw(CDC* dc) { Draw(dc->GetSafeHdc(), false); }
+
+void CQuorraView::OnTimer(UINT_PTR id) { OnFigureTimer(id); }
+
+void CQuorraView::GetFigureClientRect(RECT* r)
+{
+    *r = RECT{0, 0, 0, 0};
+    if (m_hWnd) CWnd::GetClientRect(r);
+}
+
+void CQuorraView::Redraw(const RECT* r)
+{
+    if (!m_hWnd) return;
+    ::InvalidateRect(m_hWnd, r, TRUE);
+    UpdateWindow();
+}
+
+void CQuorraView::SetFigureTitle(const std::string& text)
+{
+    if (CDocument* doc = CView::GetDocument()) doc->SetTitle(text.c_str());
+}
