@@ -117,6 +117,8 @@ public:
     virtual UINT_PTR SetFigureTimer(UINT_PTR, UINT) { return 0; }
     virtual void OnFigureTimer(UINT_PTR id);
     virtual bool KillFigureTimer(UINT_PTR) { return false; }
+    // The read-out line of a plane under the mouse (the status bar's pane 1).
+    virtual void ShowReadout(const std::string&) {}
 
     // ---- model ----
     // Null for a position that is neither -1 nor 1..kMaxPlotPosition.

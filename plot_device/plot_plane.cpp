@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "plot_device/main_frame.h"
 #include "plot_device/plot_figure.h"
 
 namespace {
@@ -41,8 +40,7 @@ std::string CPlotPlane::ReadoutLine(const Point2D& world) const
 
 void CPlotPlane::ReadoutText(const Point2D& world)
 {
-    auto* frame = dynamic_cast<CMainFrame*>(AfxGetThread() ? AfxGetThread()->m_pMainWnd : nullptr);
-    if (frame) frame->m_bars.SetPaneText(1, ReadoutLine(world));
+    if (m_figure) m_figure->ShowReadout(ReadoutLine(world));
 }
 
 bool CPlotPlane::SetLimits(double box[4]) { return CGraph::SetLimits(box); }

@@ -1,6 +1,7 @@
 // The plot view.
 #include "plot_device/quorra_view.h"
 
+#include "plot_device/main_frame.h"
 #include "plot_device/quorra_doc.h"
 
 IMPLEMENT_DYNCREATE(CQuorraView, CView)
@@ -31,4 +32,10 @@ void CQuorraView::Redraw(const RECT* r)
 void CQuorraView::SetFigureTitle(const std::string& text)
 {
     if (CDocument* doc = CView::GetDocument()) doc->SetTitle(text.c_str());
+}
+
+void CQuorraView::ShowReadout(const std::string& text)
+{
+    CWinThread* thread = AfxGetThread();
+    if (auto* frame = dynamic_cast<CMainFrame*>(thread ? thread->m_pMainWnd : nullptr)) frame->m_bars.SetPaneText(1, text);
 }

@@ -18,6 +18,7 @@ public:
     void Redraw(const RECT* r) override;
     void SetFigureTitle(const std::string& text) override;
     UINT_PTR SetFigureTimer(UINT_PTR id, UINT ms) override { return m_hWnd ? CWnd::SetTimer(id, ms) : 0; }
+    void ShowReadout(const std::string& text) override;
     bool KillFigureTimer(UINT_PTR id) override { return m_hWnd && CWnd::KillTimer(id); }
 
 protected:
