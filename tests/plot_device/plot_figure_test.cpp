@@ -567,6 +567,10 @@ TEST(PlotFigureDraw, PolarAndBoxedPlanesToPng)
     CommandRecords bar("bar", {Row({3, 1, 4, 1, 5, 9, 2, 6})}, {{"title", CValue(std::string("bars"))}});
     EXPECT_EQ(bar.Run(f), 0);
     SavePng(f, 800, 400, "plot_figure_polar_bar.png");
+    HDC rec = CreateRecordingDC(FALSE);
+    f.Draw(rec, true);
+    std::ofstream(ArtifactDir() / "plot_figure_polar_bar.log") << GetRecordingLog(rec);
+    DeleteDC(rec);
 }
 
 }  // namespace
