@@ -41,6 +41,12 @@ void CMainFrame::OnClose()
 {
     auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread());
     if (thread && thread->m_test.refuseClose) return;
+    // The view tracks the mouse in a loop of its own: this WM_CLOSE only ends
+    // it (the host re-posts the close a second later).
+    if (CQuorraView* view = FigureView(); view && view->m_bBusy) {
+        ReleaseCapture();
+        return;
+    }
     // The base ends a nested loop first (a dialog, a drag, a preview) and
     // closes the frame only on a WM_CLOSE with none running.
     CFrameWnd::OnClose();

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "devices/framework/device_framework.h"
-#include "platform/afx/print_dialog.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
 #include "platform/user/user.h"
@@ -290,8 +289,8 @@ void CDeviceAppThread::OnFileOpen()
 
 void CDeviceAppThread::OnFilePrintSetup()
 {
-    CPrintDialog dlg(TRUE, 0, m_pMainWnd);
-    dlg.DoModal();
+    // The printer chosen is the application's: every window of the library prints with it.
+    if (CWinApp* app = AfxGetApp()) app->OnFilePrintSetup();
 }
 
 void CDeviceAppThread::OnAppAbout()

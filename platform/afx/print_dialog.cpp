@@ -10,7 +10,8 @@ int CPrintDialog::DoModal()
         return 2;
     if (!a.text.empty()) m_printer = a.text;
     if (!a.paths.empty()) m_output = a.paths.front();
-    m_letter = a.number == 1;
+    if (a.number == 1) m_letter = TRUE;
+    if (a.number == 2) m_letter = FALSE;   // A4 asked for explicitly
     return 1;
 }
 

@@ -2,7 +2,7 @@
 // CPrintDialog: print setup (printer and paper) or print (also the pages).
 // The printers are "PDF file" and the CUPS queues; paper A4 or Letter.
 // Headless: the script's `text` printer, `paths` PDF file, `number` paper
-// (0 A4, 1 Letter).
+// (0 keeps the paper, 1 Letter, 2 A4).
 #include <string>
 
 #include "platform/afx/print_info.h"
@@ -11,7 +11,8 @@ class CWnd;
 
 class CPrintDialog {
 public:
-    explicit CPrintDialog(BOOL printSetupOnly, DWORD = 0, CWnd* = nullptr) : m_bSetup(printSetupOnly) {}
+    explicit CPrintDialog(BOOL printSetupOnly, BOOL letter = FALSE, CWnd* = nullptr)
+        : m_bSetup(printSetupOnly), m_letter(letter) {}
     virtual ~CPrintDialog() = default;
     virtual int DoModal();
     std::string GetDeviceName() const { return m_printer; }
@@ -25,5 +26,5 @@ public:
 
 private:
     BOOL m_bSetup;
-    BOOL m_letter = FALSE;
+    BOOL m_letter;
 };

@@ -6,6 +6,7 @@
 #include "platform/afx/print_preview.h"
 #include "platform/afx/spawn.h"
 #include "platform/afx/view.h"
+#include "platform/afx/win_app.h"
 
 std::vector<std::string> AfxPrinterNames()
 {
@@ -27,8 +28,9 @@ BOOL CView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info)
 
 BOOL CView::DoPreparePrinting(CPrintInfo* info)
 {
+    if (CWinApp* app = AfxGetApp()) app->GetPrinterDeviceDefaults(info);
     if (info->m_bPreview || info->m_bDirect) return TRUE;
-    CPrintDialog dlg(FALSE);
+    CPrintDialog dlg(FALSE, info->m_paperWidth == 2159);
     dlg.m_printer = info->m_strPrinter;
     if (dlg.DoModal() != 1) return FALSE;
     dlg.Apply(info);

@@ -4,6 +4,7 @@
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/doc_manager.h"
+#include "platform/afx/print_dialog.h"
 #include "platform/afx/document.h"
 #include "platform/afx/recent_file_list.h"
 #include "platform/afx/resources.h"
@@ -17,6 +18,7 @@ BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
     ON_COMMAND(ID_FILE_NEW, OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
     ON_COMMAND(ID_APP_EXIT, OnAppExit)
+    ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
     ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentFile)
     ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
 END_MESSAGE_MAP()
@@ -180,6 +182,22 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* ui)
         return;
     }
     m_pRecentFileList->UpdateMenu(ui);
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    CPrintDialog dlg(TRUE);
+    if (!m_strPrinter.empty()) dlg.m_printer = m_strPrinter;
+    if (dlg.DoModal() != IDOK) return;
+    m_strPrinter = dlg.GetDeviceName();
+    m_bLetter = dlg.IsLetter();
+}
+
+void CWinApp::GetPrinterDeviceDefaults(CPrintInfo* info) const
+{
+    if (!m_strPrinter.empty()) info->m_strPrinter = m_strPrinter;
+    info->m_paperWidth = m_bLetter ? 2159 : 2100;
+    info->m_paperLength = m_bLetter ? 2794 : 2970;
 }
 
 int CWinApp::DoMessageBox(const char* text, UINT type, UINT)

@@ -66,6 +66,11 @@ public:
     void OnFileNew();
     void OnFileOpen();
     void OnAppExit();
+    // Print setup: the printer and paper the next print job starts from.
+    void OnFilePrintSetup();
+    void GetPrinterDeviceDefaults(struct CPrintInfo* info) const;
+    std::string m_strPrinter;   // empty: "PDF file"
+    BOOL m_bLetter = FALSE;
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -69,7 +69,7 @@ int AfxRunThreadHere(CWinThread* thread)
 {
     CModuleStateScope scope(thread->m_pModuleState);
     CWinThread* prev = AfxSetThread(thread);
-    thread->m_nThreadID = GetCurrentThreadId();
+    if (thread->m_nThreadID != GetCurrentThreadId()) thread->m_nThreadID = GetCurrentThreadId();   // run here
     int code;
     try {
         if (!thread->InitInstance())
@@ -100,8 +100,12 @@ int AfxRunThreadHere(CWinThread* thread)
 BOOL CWinThread::CreateThread(DWORD flags, SIZE_T stackSize)
 {
     if (m_hThread) return FALSE;
-    m_hThread = ::CreateThread(nullptr, stackSize, AfxThreadEntry, this, flags, &m_nThreadID);
-    return m_hThread != nullptr;
+    // Started held: the handle and id are stored before the thread runs (and
+    // may delete this object).
+    m_hThread = ::CreateThread(nullptr, stackSize, AfxThreadEntry, this, flags | CREATE_SUSPENDED, &m_nThreadID);
+    if (!m_hThread) return FALSE;
+    if (!(flags & CREATE_SUSPENDED)) ::ResumeThread(m_hThread);
+    return TRUE;
 }
 
 DWORD CWinThread::ResumeThread() { return ::ResumeThread(m_hThread); }

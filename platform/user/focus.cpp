@@ -56,7 +56,9 @@ HWND SetFocus(HWND hwnd)
     return old;
 }
 
-HWND SetActiveWindow(HWND hwnd)
+HWND SetActiveWindow(HWND hwnd) { return ActivateWindow(hwnd, WA_ACTIVE); }
+
+HWND ActivateWindow(HWND hwnd, WPARAM how)
 {
     CThreadData& self = CurrentThreadData();
     if (hwnd) {
@@ -84,7 +86,7 @@ HWND SetActiveWindow(HWND hwnd)
         SetForegroundInternal(hwnd);
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessage(hwnd, WM_NCACTIVATE, TRUE, 0);
-        SendMessage(hwnd, WM_ACTIVATE, WA_ACTIVE, (LPARAM)(old && IsWindow(old) ? old : nullptr));
+        SendMessage(hwnd, WM_ACTIVATE, how, (LPARAM)(old && IsWindow(old) ? old : nullptr));
     } else {
         HWND focus = GetFocus();
         if (focus) SetFocus(nullptr);

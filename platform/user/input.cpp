@@ -476,7 +476,7 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
                     LRESULT ma = SendMessage(target, WM_MOUSEACTIVATE, (WPARAM)top, MAKELONG((WORD)hit, (WORD)msg));
                     if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT) && IsWindow(top) &&
                         !(GetWindowLongPtr(top, GWL_EXSTYLE) & WS_EX_NOACTIVATE))
-                        SetActiveWindow(top);
+                        ActivateWindow(top, WA_CLICKACTIVE);
                     if (ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT) eat = true;
                 }
             }

@@ -40,3 +40,5 @@ bool CaretBlinkFrozen();
 // When the thread found the head held by another thread's turn: the tick
 // at which to look again (0: none). Clears it.
 uint64_t TakeRawInputRetryTick();
+// SetActiveWindow with the WM_ACTIVATE state (WA_CLICKACTIVE for a click).
+HWND ActivateWindow(HWND hwnd, WPARAM how);

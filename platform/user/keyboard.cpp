@@ -60,10 +60,10 @@ UINT CharFromVirtualKey(UINT vk)
 {
     CThreadData& t = CurrentThreadData();
     std::lock_guard<std::mutex> g(t.lock);
-    const BYTE* g_state = t.queue.keyState;
-    auto Down = [&](int k) { return (g_state[k] & 0x80) != 0; };
+    const BYTE* keys = t.queue.keyState;
+    auto Down = [&](int k) { return (keys[k] & 0x80) != 0; };
     const bool shift = Down(VK_SHIFT), ctrl = Down(VK_CONTROL), alt = Down(VK_MENU);
-    const bool caps = (g_state[VK_CAPITAL] & 1) != 0;
+    const bool caps = (keys[VK_CAPITAL] & 1) != 0;
     if (ctrl && alt) return 0;
     if (vk >= 'A' && vk <= 'Z') {
         if (ctrl) return vk - 'A' + 1;

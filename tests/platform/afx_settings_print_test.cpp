@@ -96,17 +96,23 @@ TEST_F(AfxSettings, ProfileValuesAndTheRecentFileListMatchTheGoldenFile)
 
 using AfxPrint = AfxTest;
 
-int PdfPages(const std::string& pdf)
+std::string PdfInfo(const std::string& pdf)
 {
     std::string cmd = "pdfinfo '" + pdf + "' 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return -1;
+    if (!p) return {};
+    std::string out;
     char line[256];
-    int pages = -1;
-    while (fgets(line, sizeof line, p))
-        if (std::sscanf(line, "Pages: %d", &pages) == 1) break;
+    while (fgets(line, sizeof line, p)) out += line;
     pclose(p);
-    return pages;
+    return out;
+}
+
+int PdfPages(const std::string& pdf)
+{
+    std::string info = PdfInfo(pdf);
+    size_t at = info.find("Pages:");
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
 }
 
 TEST_F(AfxPrint, PagesGoToAPdfLikeThePaintAndThePreviewClosesAlone)
@@ -141,7 +147,20 @@ TEST_F(AfxPrint, PagesGoToAPdfLikeThePaintAndThePreviewClosesAlone)
     for (auto& page : view->m_pageLog) printed.insert(printed.end(), page.begin(), page.end());
     EXPECT_EQ(printed, view->m_paintLog);
     EXPECT_EQ(PdfPages(pdf), 3);
+    EXPECT_NE(PdfInfo(pdf).find("595.276 x 841.89"), std::string::npos) << PdfInfo(pdf);   // A4
     fs::remove(pdf);
+
+    // Print setup through the application: Letter for the next job.
+    CommonDialogAnswer setup;
+    setup.number = 1;
+    PushCommonDialogAnswer(setup);
+    app.m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_PRINT_SETUP);
+    PushCommonDialogAnswer(answer);
+    view->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+    EXPECT_NE(PdfInfo(pdf).find("612 x 792"), std::string::npos) << PdfInfo(pdf);   // Letter
+    fs::remove(pdf);
+    app.m_bLetter = FALSE;
+    TakeCommonDialogLog();
 
     // A queue gets the PDF through `lp -d QUEUE FILE` (a stand-in lp records its argv).
     fs::path bin = fs::path(testing::TempDir()) / ("afx-lp-" + std::to_string(getpid()));

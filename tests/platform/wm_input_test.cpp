@@ -350,3 +350,58 @@ TEST_F(WmRouting, DroppedFilesReachTheWindowThatAcceptsThem)
     (void)child;
     DestroyWindow(top);
 }
+
+TEST_F(WmRouting, CursorsFollowTheHitTestAndTheClassCursor)
+{
+    static HINSTANCE module = (HINSTANCE)(uintptr_t)0x7100;
+    static HCURSOR move = RegisterCursorResource(module, "CURSOR_MOVE", 8, 8, "move");
+    static ATOM atom = [] {
+        WNDCLASS wc{};
+        wc.lpfnWndProc = HandlerProc;
+        wc.hCursor = LoadCursor(module, "CURSOR_MOVE");
+        wc.lpszClassName = "WmCursorTest";
+        return RegisterClass(&wc);
+    }();
+    ASSERT_NE(atom, 0);
+    EXPECT_EQ(LoadCursor(module, "Cursor_Move"), move);
+    Handler h;
+    HWND w = CreateWindowEx(0, "WmCursorTest", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
+                            nullptr, &h);
+    InjectMouseMove(200, 200);   // client
+    PumpUntilIdle();
+    EXPECT_EQ(CurrentCursorName(), "CURSOR_MOVE");
+    InjectMouseMove(398, 200);   // right frame
+    PumpUntilIdle();
+    EXPECT_EQ(CurrentCursorName(), "IDC:32644");
+    InjectMouseMove(398, 298);   // bottom-right corner
+    PumpUntilIdle();
+    EXPECT_EQ(CurrentCursorName(), "IDC:32642");
+    DestroyWindow(w);
+}
+
+TEST_F(WmRouting, DragDetectEndsOnLeavingTheBoxOrOnRelease)
+{
+    std::vector<BOOL> results;
+    Handler h = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_LBUTTONDOWN) {
+            POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            ClientToScreen(w, &p);
+            results.push_back(DragDetect(w, p));
+            return 0;
+        }
+        return DefWindowProc(w, m, wp, lp);
+    };
+    HWND w = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 200});
+    InjectButton(VK_LBUTTON, true, 50, 50);
+    InjectMouseMove(52, 51);
+    InjectMouseMove(60, 50);
+    InjectButton(VK_LBUTTON, false, 60, 50);
+    InjectButton(VK_LBUTTON, true, 100, 100);
+    InjectMouseMove(101, 101);
+    InjectButton(VK_LBUTTON, false, 101, 101);
+    PumpUntilIdle();
+    std::vector<BOOL> want{TRUE, FALSE};
+    EXPECT_EQ(results, want);
+    EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(w);
+}

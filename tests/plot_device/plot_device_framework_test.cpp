@@ -1,5 +1,6 @@
 // The plot device library driven as the program drives it: CreateApp, Start,
 // device messages, Close and DeleteApp, headless, through the fake host.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -90,6 +91,13 @@ TEST(PlotDeviceFramework, LoadsCreatesStartsAndCloses)
     CFakePlotHost host;
     ASSERT_TRUE(host.Loaded()) << CFakePlotHost::StagedPlotDevice();
     EXPECT_TRUE(host.initDllResult);
+    // Only the three exports are visible; the framework and the frame are not.
+    void* module = dlopen(CFakePlotHost::StagedPlotDevice().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(module, nullptr);
+    EXPECT_NE(dlsym(module, "DeleteApp"), nullptr);
+    EXPECT_EQ(dlsym(module, "_Z16TheDeviceProfilev"), nullptr);
+    EXPECT_EQ(dlsym(module, "_ZN16CDeviceAppThread5CloseEv"), nullptr);
+    dlclose(module);
 
     CDeviceLink* link = nullptr;
     HANDLE thread = host.Create(&link, 5);
@@ -327,7 +335,9 @@ TEST(PlotDeviceResources, ToolbarPanesAndPrompts)
     }
     for (UINT id : tb.buttons) {
         std::string text;
-        if (id) EXPECT_TRUE(table.FindString(id, text)) << id;
+        if (id) {
+            EXPECT_TRUE(table.FindString(id, text)) << id;
+        }
     }
     std::string doc;
     ASSERT_TRUE(table.FindString(IDR_MAINFRAME, doc));
