@@ -43,7 +43,7 @@ void CMainFrame::OnClose()
     if (thread && thread->m_test.refuseClose) return;
     // The view tracks the mouse in a loop of its own: this WM_CLOSE only ends
     // it (the host re-posts the close a second later).
-    if (CQuorraView* view = FigureView(); view && view->m_bBusy) {
+    if (CQuorraView* view = FigureView(); view && view->IsBusy()) {
         ReleaseCapture();
         return;
     }
