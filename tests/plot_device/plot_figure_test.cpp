@@ -573,4 +573,31 @@ TEST(PlotFigureDraw, PolarAndBoxedPlanesToPng)
     DeleteDC(rec);
 }
 
+// Tick numbers at the plot's edges stay inside the plane (the 15-pixel gaps
+// around it are all that is left before the window's edge).
+TEST(PlotFigureDraw, WideTickNumbersStayInTheWindow)
+{
+    for (const char* style : {"boxed", "classic"}) {
+        TestFigure f;
+        f.m_viewWidth = 400;
+        f.m_viewHeight = 300;
+        auto b = DataBlock("F", 1, 1, -1, {{{100000, 0.000125}, {500000, 0.000875}}}, {{"axisstyle", style}});
+        f.ReadPlot2d(b.data(), b.size(), 0);
+        SavePng(f, 400, 300, (std::string("plot_figure_wide_") + style + ".png").c_str());
+        HDC rec = CreateRecordingDC(FALSE);
+        f.Draw(rec, true);
+        std::istringstream in(GetRecordingLog(rec));
+        DeleteDC(rec);
+        std::string line;
+        while (std::getline(in, line)) {
+            int x, y, w;
+            if (std::sscanf(line.c_str(), "TextOut %d,%d ta=0 w=%d", &x, &y, &w) != 3) continue;
+            const RECT& o = f.m_planes[0]->outerRect;
+            EXPECT_GE(x, o.left) << style << ": " << line.substr(0, 40);
+            EXPECT_LE(x + w, o.right) << style << ": " << line.substr(0, 40);
+            EXPECT_GE(y, o.top) << style << ": " << line.substr(0, 40);
+        }
+    }
+}
+
 }  // namespace
