@@ -140,6 +140,14 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
     }
     case 2: return (m_bars.m_bToolbarVisible ? 1 : 0) | (m_bars.m_bStatusBarVisible ? 2 : 0);
     case 3: return m_bFirstActivation ? 1 : 0;
+    case 4: {
+        // Planes of the figure, and objects of its graphs in the high word.
+        CQuorraView* view = FigureView();
+        if (!view) return -1;
+        LRESULT objects = 0;
+        for (const auto& p : view->m_planes) objects += (LRESULT)p->objects.size();
+        return (LRESULT)view->m_planes.size() | (objects << 16);
+    }
     default: return 0;
     }
 }
