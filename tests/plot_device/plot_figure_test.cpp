@@ -544,6 +544,14 @@ TEST(PlotFigureDraw, SelectedPlaneFrameAndPointerPass)
     EXPECT_EQ(frames, 1);
     EXPECT_EQ(handles, 8);
     std::ofstream(ArtifactDir() / "plot_figure_2x2.log") << log;
+    // The golden drawing: four planes, the frame of the selected one, and
+    // plane (1, 1) drawing its objects and pointer again last.
+    const std::string golden = std::string(getenv("VELDRA_SOURCE")) + "/tests/plot_device/data/figure_2x2.log";
+    if (getenv("VELDRA_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << log;
+    std::ifstream g(golden, std::ios::binary);
+    std::stringstream want;
+    want << g.rdbuf();
+    EXPECT_EQ(log, want.str());
 
     SavePng(f, 430, 430, "plot_figure_2x2.png");
 }
