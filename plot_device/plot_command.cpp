@@ -361,7 +361,10 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
     std::unique_ptr<CPlotCommand> cmd = MakePlotCommand(text.command, *plane, created);
     if (!cmd) {
         // Only a plane this message made goes; a typo keeps an existing plot.
-        if (created) figure.RemovePlane(plane);
+        if (created) {
+            figure.RemovePlane(plane);
+            figure.RecalcGrid();
+        }
         CMessageWriter(MSG_ERROR, HostOutputStream()) << "Unrecognized plot command";
         return 10;
     }
@@ -390,6 +393,7 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
         if (status == 0) continue;
         if (created && plane->objects.empty()) {
             figure.RemovePlane(plane);
+            figure.RecalcGrid();
             return status;
         }
         if (pos.objectId != -1) {

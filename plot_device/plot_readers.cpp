@@ -197,9 +197,8 @@ void CPlotFigure::FinishPlot(uint32_t holdFlags)
 {
     SetWindowAll(GetFigureWindow());
     SetFigureTitle(TitleText());
-    if (holdFlags & PLOT_HOLD) {
-        SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay);
-    } else {
+    // Without a timer the held objects would wait for ever: they go now.
+    if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) {
         CommitPending();
         PositionPlanes();
         Redraw(nullptr);

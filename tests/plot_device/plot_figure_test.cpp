@@ -472,6 +472,28 @@ TEST(PlotCommand, KindsStatusesAndOptions)
     EXPECT_EQ(f.FindPlane(2, 2)->objects[0]->fillStyle, -1);
 }
 
+// A failing series with automatic ids takes only its own object with it.
+TEST(PlotCommand, FailingSecondSeriesKeepsTheFirst)
+{
+    TestFigure f;
+    CommandRecords good("", {Row({1, 2})});
+    good.pos = {1, 1, -1, 0};
+    EXPECT_EQ(good.Run(f), 0);
+    CommandRecords two("", {Row({1, 2, 3})});
+    CommandRecords bad("", {CValue(std::string("abc"))});
+    PlotSeriesRecord* both[2] = {&two.series, &bad.series};
+    two.text.series = both;
+    two.text.seriesCount = 2;
+    two.pos = {1, 1, -1, 0};
+    EXPECT_EQ(two.Run(f), 79);
+    CPlotPlane& p = *f.m_planes[0];
+    ASSERT_EQ(p.objects.size(), 2u);
+    EXPECT_EQ(p.objects[0]->id, 0x100000);
+    EXPECT_EQ(p.objects[1]->id, 0x100001);
+    EXPECT_EQ(p.objects[1]->Count(), 3u);
+    EXPECT_EQ(p.FindObject(0x100002), nullptr);
+}
+
 TEST(PlotCommand, FailingSeriesWhileBusyFreesWhenIdle)
 {
     TestFigure f;
