@@ -377,6 +377,18 @@ TEST(PlotProperty, KeywordsAndWords)
     EXPECT_EQ(ReadPlotInteger("abc"), 0);
 }
 
+TEST(PlotPlane, ReadoutLine)
+{
+    CPlotPlane p;
+    EXPECT_EQ(p.ReadoutLine({1.5, 2}), "x=1.5  y=2");
+    p.xAxisFlags = (VALUE_LOGIC << 4) | 3;  // a logic axis gives no text
+    EXPECT_EQ(p.ReadoutLine({1e308, -2}).substr(0, 8), "x=100000");
+    EXPECT_NE(p.ReadoutLine({1e308, -2}).find(".00000000  y=-2"), std::string::npos);
+    p.axisStyle = AXIS_POLAR;
+    EXPECT_EQ(p.ReadoutLine({1, 90}).rfind("rho=", 0), 0u);
+    EXPECT_NE(p.ReadoutLine({1, 90}).find("  phi="), std::string::npos);
+}
+
 // Host records of one plot statement.
 struct CommandRecords {
     std::vector<std::unique_ptr<PlotExprItem>> items;
