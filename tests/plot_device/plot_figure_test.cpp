@@ -15,6 +15,8 @@
 #include "devices/device_protocol.h"
 #include "devices/plot_blocks.h"
 #include "platform/gdi/gdi.h"
+#include "platform/kernel/handles.h"
+#include "platform/kernel/named_objects.h"
 #include "plot_device/plot_command.h"
 #include "plot_device/plot_figure.h"
 #include "values/struct_value.h"
@@ -278,6 +280,32 @@ TEST(PlotFigure, MalformedBlocksLeaveTheModel)
     ASSERT_EQ(f.m_planes.size(), 1u);
     EXPECT_EQ(f.m_planes[0]->title, "x");
     EXPECT_EQ(f.m_planes[0]->objects[0]->legend, "y");
+}
+
+// The reader over the host's mapping: bounded by the mapping and by a
+// smaller non-zero wParam.
+TEST(PlotFigure, ReaderOverTheMapping)
+{
+    TestFigure f;
+    EXPECT_EQ(f.OnDevicePlot2d(0, 0), 0);  // no mapping: nothing happens
+    auto block = DataBlock("M", 1, 1, -1, {kLine});
+    HANDLE m = CreateFileMapping(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, (DWORD)block.size(),
+                                 kPlotDeviceMappingName);
+    ASSERT_TRUE(m);
+    void* view = MapViewOfFile(m, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+    ASSERT_TRUE(view);
+    std::memcpy(view, block.data(), block.size());
+    EXPECT_EQ(f.OnDevicePlot2d(block.size() - 1, 0), 0);
+    EXPECT_TRUE(f.m_planes.empty());
+    EXPECT_EQ(f.OnDevicePlot2d(block.size() + 1000, 0), 0);  // the mapping bounds it
+    ASSERT_EQ(f.m_planes.size(), 1u);
+    EXPECT_EQ(f.m_name, "M");
+    auto clear = Block([](CPlotBlockWriter& w) { w.Head("M", 1, 1, -1); });
+    std::memcpy(view, clear.data(), clear.size());
+    EXPECT_EQ(f.OnDeviceClrPlot(clear.size(), 0), 0);
+    EXPECT_TRUE(f.m_planes.empty());
+    UnmapViewOfFile(view);
+    CloseHandle(m);
 }
 
 TEST(PlotProperty, KeywordsAndWords)
