@@ -92,9 +92,9 @@ FuncEntry g_rows[] = {
         "eye(n);\r\nReturns the n-by-n identity matrix\r\neye(y,x);\r\nReturns an y-by-x matrix with 1's on the "
         "diagonal and 0's elsewhere",
         "zeros(n)"),
-    Row("sorta", 1, 1, BuiltinSorta, CALL_A1,
+    Row("sorta", 1, 1, BuiltinSorta, CALL_A1_CTX,
         H("sorta(X)", "Returns a matrix, which sorted elements of matrix X in ascending order"), "sorta(X)"),
-    Row("sortd", 1, 1, BuiltinSortd, CALL_A1,
+    Row("sortd", 1, 1, BuiltinSortd, CALL_A1_CTX,
         H("sortd(X)", "Returns a matrix, which sorted elements of matrix X in descending order"), "sortd(X)"),
     Row("backord", 1, 1, BuiltinBackord, CALL_A1,
         H("backord(X)", "Returns a matrix, which sorted elements of matrix X in back order"), "backord(X)"),

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "builtins/matrix_builtins.h"
+#include "interpreter/block.h"
 #include "values/lapack_drivers.h"
 #include "values/output_stream.h"
 #include "values/struct_value.h"
@@ -181,31 +182,52 @@ StatusWord Running(CValue* x, CValue* out, const char* name, bool product)
     return st;
 }
 
-// Exchange sort of the characters; they compare as signed bytes.
-void SortChars(CValue* cells, bool ascending)
+// Sort of the characters; they compare as signed bytes. Cells of one kind whose
+// payload is only the code cannot be told apart by anything but the code, so a
+// count per code gives the exchange sort's result; anything else runs the
+// exchange sort itself.
+bool SortChars(CValue* cells, bool ascending, SortStopProbe stop, void* data)
 {
     int n = 0;
     while (cells[n].Type() != VT_EMPTY) ++n;
-    for (int i = 0; i < n; ++i)
+    bool counted = n > 0;
+    for (int i = 0; i < n && counted; ++i) counted = cells[i].Tag() == cells[0].Tag() && cells[i].m_payload < 256;
+    if (counted) {
+        size_t count[256] = {};
+        for (int i = 0; i < n; ++i) ++count[cells[i].m_payload];
+        int k = 0;
+        for (int step = 0; step < 256; ++step) {
+            // signed order: 128..255 (negative) first, then 0..127
+            const int code = ascending ? (step + 128) & 0xFF : (127 - step) & 0xFF;
+            for (size_t c = 0; c < count[code]; ++c) cells[k++].m_payload = (uintptr_t)code;
+        }
+        return true;
+    }
+    for (int i = 0; i < n; ++i) {
         for (int j = i + 1; j < n; ++j) {
             const signed char a = (signed char)cells[i].CharCode(), b = (signed char)cells[j].CharCode();
             if (ascending ? b < a : b > a) cells[i].Swap(cells[j]);
         }
+        if (stop && (i & 1023) == 1023 && stop(data)) return false;
+    }
+    return true;
 }
 
-StatusWord Sort(CValue* x, CValue* out, const char* name, bool ascending)
+bool StopWanted(void* context) { return static_cast<StatementContext*>(context)->Context()->IsStopRequested() != 0; }
+
+StatusWord Sort(CValue* x, CValue* out, const char* name, bool ascending, StatementContext* context)
 {
+    const SortStopProbe stop = context ? StopWanted : nullptr;
+    bool done = true;
     switch (x->Type()) {
     case VT_MATRIX:
-        if (ascending)
-            x->Matrix().SortAscending();
-        else
-            x->Matrix().SortDescending();
+        done = ascending ? x->Matrix().SortAscending(stop, context) : x->Matrix().SortDescending(stop, context);
         break;
-    case VT_STRING: SortChars(x->Cells(), ascending); break;
+    case VT_STRING: done = SortChars(x->Cells(), ascending, stop, context); break;
     case VT_CHAR: break;
     default: return InvalidArgument(name, *x);
     }
+    if (!done) return ERR_STOPPED;
     if (out != x) {
         out->Clear();
         out->Swap(*x);
@@ -300,8 +322,14 @@ StatusWord BuiltinSum(CValue* x, CValue* out) { return Fold(x, out, "sum", false
 StatusWord BuiltinProd(CValue* x, CValue* out) { return Fold(x, out, "prod", true); }
 StatusWord BuiltinCumsum(CValue* x, CValue* out) { return Running(x, out, "cumsum", false); }
 StatusWord BuiltinCumprod(CValue* x, CValue* out) { return Running(x, out, "cumprod", true); }
-StatusWord BuiltinSorta(CValue* x, CValue* out) { return Sort(x, out, "sorta", true); }
-StatusWord BuiltinSortd(CValue* x, CValue* out) { return Sort(x, out, "sortd", false); }
+StatusWord BuiltinSorta(CValue* x, CValue* out, StatementContext* context)
+{
+    return Sort(x, out, "sorta", true, context);
+}
+StatusWord BuiltinSortd(CValue* x, CValue* out, StatementContext* context)
+{
+    return Sort(x, out, "sortd", false, context);
+}
 
 StatusWord BuiltinBackord(CValue* x, CValue* out)
 {

@@ -64,9 +64,10 @@ StatusWord BuiltinProd(CValue* x, CValue* out);
 StatusWord BuiltinCumsum(CValue* x, CValue* out);
 StatusWord BuiltinCumprod(CValue* x, CValue* out);
 // Sorted / reversed copies of a vector or of each column; strings by their
-// characters (consume a matrix or string argument).
-StatusWord BuiltinSorta(CValue* x, CValue* out);
-StatusWord BuiltinSortd(CValue* x, CValue* out);
+// characters (consume a matrix or string argument). A long sort stops with 25
+// when the program's stop flag rises.
+StatusWord BuiltinSorta(CValue* x, CValue* out, StatementContext* context = nullptr);
+StatusWord BuiltinSortd(CValue* x, CValue* out, StatementContext* context = nullptr);
 StatusWord BuiltinBackord(CValue* x, CValue* out);
 StatusWord BuiltinLength(CValue* x, CValue* out);
 StatusWord BuiltinRang(CValue* x, CValue* out);

@@ -119,8 +119,17 @@ StatusWord BuiltinTrans(CValue* arg, CValue* out)
         CValue r;
         CValueMatrix& o = r.MakeMatrix(m.Cols(), m.Rows());
         int st = 0;
-        for (int i = 0; i < o.Rows() && !st; ++i)
-            for (int j = 0; j < o.Cols() && !st; ++j) st = ConjCell(m.Cell(j, i), o.Cell(i, j));
+        if (o.Rows() != m.Cols() || o.Cols() != m.Rows()) return ERR_INTERNAL_SUPPORT;
+        CRealCells reals;
+        for (int i = 0; i < o.Rows() && !st; ++i) {
+            CValue* row = o.Row(i);
+            for (int j = 0; j < o.Cols() && !st; ++j) {
+                const CValue& in = m.Cell(j, i);
+                // Real cells, nearly always all of them, skip the dispatch.
+                if (in.Tag() == VT_REAL && reals.Make(row[j], in.Real())) continue;
+                st = ConjCell(in, row[j]);
+            }
+        }
         out->Swap(r);
         return st;
     }

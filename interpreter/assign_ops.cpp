@@ -5,6 +5,7 @@
 #include "builtins/operator_builtins.h"
 #include "interpreter/expr_tree.h"
 #include "values/matrix_families.h"
+#include "values/numeric_path.h"
 #include "values/operators.h"
 #include "values/power.h"
 #include "values/value_matrix.h"
@@ -162,6 +163,32 @@ bool AsElementOp(ValueOperation op, ElementOp& eop)
     return true;
 }
 
+// Whether every cell is a Real or Complex number.
+bool NumbersOnly(const CValueMatrix& m)
+{
+    for (int r = 0; r < m.Rows(); ++r) {
+        const CValue* row = m.Row(r);
+        for (int c = 0; c < m.Cols(); ++c)
+            if (!row[c].IsNumber()) return false;
+    }
+    return true;
+}
+
+// x * y for two variables holding matrices of numbers: the product is made
+// aside anyway, so x is not copied first. False when the operands do not qualify.
+bool ProductOfVariables(ExprNode** ops, CValue& result, StatusWord& status)
+{
+    if (ops[0]->kind != EXPR_VARIABLE || ops[1]->kind != EXPR_VARIABLE) return false;
+    const CValue* a = VariableMatrix(ops[0]);
+    const CValue* b = VariableMatrix(ops[1]);
+    if (!a || !b || a == &result || b == &result) return false;
+    if (!NumbersOnly(a->Matrix()) || !NumbersOnly(b->Matrix())) return false;
+    CValue r;
+    status = NumericMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0));
+    if (!status) result.Swap(r);
+    return true;
+}
+
 bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
 {
     ElementOp eop;
@@ -234,14 +261,104 @@ StatusWord SubtractFromLValue(CValue& target, const CValue& right) { return Appl
 StatusWord MultiplyLValue(CValue& target, const CValue& right) { return ApplyToLValue(target, right, ValueMul); }
 StatusWord DivideLValue(CValue& target, const CValue& right) { return ApplyToLValue(target, right, ValueDiv); }
 
+namespace {
+
+bool IsPlainText(const CValue& v) { return v.Tag() == VT_STRING || v.Tag() == VT_CHAR; }
+
+// Whether evaluating the tree may change the variable of the slot, a local of
+// its own scope: by an assignment or a step anywhere, a call that may take it
+// by reference, or indexing or field access on it (which may grow it).
+bool MayChange(const ExprNode* n, const CVarSlot* slot)
+{
+    if (!n) return false;
+    switch (n->kind) {
+    case EXPR_VARIABLE:
+    case EXPR_CONSTANT:
+    case EXPR_LIBRARY_CONSTANT: return false;
+    case EXPR_MATRIX: {
+        const ExprMatrix* m = n->Matrix();
+        for (int r = 0; r < m->rowCount; ++r)
+            for (int c = 0; c < m->cols; ++c)
+                if (MayChange(m->Cell(r, c), slot)) return true;
+        return false;
+    }
+    case EXPR_BUILTIN_CALL:
+        for (int i = 0; i < n->operandCount; ++i)
+            if (MayChange(n->operands[i], slot)) return true;
+        return false;
+    case EXPR_OPERATOR: {
+        const OperatorHandler h = n->Handler();
+        if (h == OpAssign || h == OpAddAssign || h == OpSubtractAssign || h == OpMultiplyAssign ||
+            h == OpDivideAssign || h == OpPreIncrement || h == OpPreDecrement || h == OpPostIncrement ||
+            h == OpPostDecrement)
+            return true;
+        if (h == OpIndex || h == OpField) {
+            const ExprNode* root = n->operands[0];
+            while (root && root->kind == EXPR_OPERATOR && root->operandCount > 0 &&
+                   (root->Handler() == OpIndex || root->Handler() == OpField))
+                root = root->operands[0];
+            if (!root || root->kind != EXPR_VARIABLE || root->Variable() == slot) return true;
+            if (h == OpField) return MayChange(n->operands[0], slot);  // the other operands are names
+        }
+        for (int i = 0; i < n->operandCount; ++i)
+            if (MayChange(n->operands[i], slot)) return true;
+        return false;
+    }
+    default: return true;  // user and pointer calls
+    }
+}
+
+// a + b for a String a: appended in a's own block when both are text.
+int AddOrAppend(CValue& a, const CValue& b)
+{
+    if (a.Tag() == VT_STRING && IsPlainText(b) && AppendText(a, b)) return 0;
+    return ValueAdd(a, b);
+}
+
+// s = s + t for a variable s holding a String: t is appended to s's own cells
+// instead of building the sum from a copy. t is read before s changes, and an
+// error leaves s as it was, as the general road does. False when the
+// statement has another form.
+bool AppendAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx, StatusWord& status)
+{
+    if (n != 2) return false;
+    const ExprNode* target = ops[0];
+    const ExprNode* sum = ops[1];
+    if (target->kind != EXPR_VARIABLE || sum->kind != EXPR_OPERATOR || sum->Handler() != OpAdd ||
+        sum->operandCount != 2 || sum->operands[0]->kind != EXPR_VARIABLE ||
+        sum->operands[0]->Variable() != target->Variable())
+        return false;
+    CVarSlot* slot = target->Variable();
+    CValue* s = slot->value;
+    CVarTable* vars = ctx ? ctx->Vars() : nullptr;
+    if (!s || !slot->owned || slot->readOnly || (vars && vars->blocked) || s->Tag() != VT_STRING ||
+        GlobalVariables.IndexOf(slot) >= 0 || MayChange(sum->operands[1], slot))
+        return false;
+    CValue scratch;
+    const CValue* right = nullptr;
+    if ((status = ReadRangeOperand(sum->operands[1], ctx, scratch, right)) != 0) return true;
+    if (!IsPlainText(*right) || !AppendText(*s, *right)) {
+        CValue sumValue(*s);
+        if ((status = ValueAdd(sumValue, *right)) != 0) return true;
+        *s = static_cast<CValue&&>(sumValue);
+    }
+    result.SetHandle(s);
+    status = 0;
+    return true;
+}
+
+}  // namespace
+
 StatusWord OpAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
 {
+    StatusWord status = 0;
+    if (AppendAssign(ops, n, result, ctx, status)) return status;
     return AssignTargets(ops, n, result, ctx, AssignToLValue);
 }
 
 StatusWord OpAddAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
 {
-    return CompoundAssign(ops, n, result, ctx, ValueAdd);
+    return CompoundAssign(ops, n, result, ctx, AddOrAppend);
 }
 StatusWord OpSubtractAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
 {
@@ -263,7 +380,23 @@ StatusWord OpDivideAssign(ExprNode** ops, int n, CValue& result, StatementContex
     }
 VELDRA_FOLD_HANDLER(OpAdd, ValueAdd)
 VELDRA_FOLD_HANDLER(OpSubtract, ValueSub)
-VELDRA_FOLD_HANDLER(OpMultiply, ValueMul)
+namespace {
+// x * y with y a variable: two variables holding numbers multiply without a
+// copy of x, anything else folds as usual. Kept out of line, so that the
+// handler's common road stays a bare jump.
+__attribute__((noinline)) StatusWord MultiplyByVariable(ExprNode** ops, CValue& result, StatementContext* ctx)
+{
+    StatusWord status = 0;
+    if (ProductOfVariables(ops, result, status)) return status;
+    return LeftFold(ops, 2, result, ctx, ValueMul);
+}
+}  // namespace
+
+StatusWord OpMultiply(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
+{
+    if (n == 2 && ops[1]->kind == EXPR_VARIABLE) return MultiplyByVariable(ops, result, ctx);
+    return LeftFold(ops, n, result, ctx, ValueMul);
+}
 VELDRA_FOLD_HANDLER(OpDivide, ValueDiv)
 VELDRA_FOLD_HANDLER(OpArrayMultiply, ValueElemMul)
 VELDRA_FOLD_HANDLER(OpArrayDivide, ValueElemDiv)

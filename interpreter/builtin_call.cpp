@@ -48,10 +48,10 @@ std::vector<FuncHandler>& ReadOnlyArgumentHandlers()
 // handle cells a copy would hold the same.
 CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg)
 {
-    if (!HasReadOnlyArguments(entry->handler)) return nullptr;
     if (!arg || arg->kind != EXPR_VARIABLE) return nullptr;
     CValue* v = arg->Variable()->value;
-    if (!v || v->Type() != VT_MATRIX || HoldsHandles(v->Matrix())) return nullptr;
+    if (!v || v->Type() != VT_MATRIX || !HasReadOnlyArguments(entry->handler) || HoldsHandles(v->Matrix()))
+        return nullptr;
     return v;
 }
 

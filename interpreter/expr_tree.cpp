@@ -197,10 +197,11 @@ StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx,
     case EXPR_CONSTANT: result.SetConstHandle(node->Constant()); return 0;
     case EXPR_LIBRARY_CONSTANT: result.SetConstHandle(&node->LibraryConstant()->value); return 0;
     case EXPR_VARIABLE: {
-        CValue* v = node->Variable()->value;
+        const CVarSlot* slot = node->Variable();
+        CValue* v = slot->value;
         if (!v)
             result.SetConstHandle(&kNoValue);
-        else if (TableBlocked(ctx))
+        else if (slot->readOnly || TableBlocked(ctx))
             result.SetConstHandle(v);
         else
             result.SetHandle(v);

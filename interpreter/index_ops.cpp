@@ -5,6 +5,7 @@
 
 #include "builtins/operator_builtins.h"
 #include "interpreter/expr_tree.h"
+#include "interpreter/read_only_params.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -136,12 +137,40 @@ StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
     std::vector<CValue> idx(k > 0 ? k : 1);
     for (int i = 0; i < k; ++i)
         if (StatusWord st = EvaluateResolved(ops[i + 1], idx[i], ctx)) return st;
+    if (CVarSlot* slot = ReadOnlyRoot(ops[0])) {
+        // A parameter bound to the caller's value: reading in place gives what
+        // its copy would when the value is already indexable and the indices lie
+        // inside it. Anything else could grow the copy, so it gets one now.
+        const CValue* v = slot->value;
+        if (ops[0]->kind == EXPR_VARIABLE && k >= 1 && k <= 2 && (v->Type() == VT_MATRIX || v->Type() == VT_STRING)) {
+            CValue read;
+            if (v->ReadElement(idx.data(), k, read) == 0) {
+                MakeReadOnly(read);
+                result.Swap(read);
+                return 0;
+            }
+        }
+        if (!TakeOwnCopy(slot)) return ERR_INTERNAL;
+    }
     if (StatusWord st = EvaluateNode(ops[0], result, ctx)) return st;
     return ApplyIndices(result, idx.data(), k);
 }
 
 StatusWord OpField(ExprNode** ops, int, CValue& result, StatementContext* ctx)
 {
+    if (CVarSlot* slot = ReadOnlyRoot(ops[0])) {
+        // As for indexing: an existing field reads in place, anything else
+        // (which adds a field or makes a structure) works on a copy.
+        const CValue* v = slot->value;
+        const std::string* name = reinterpret_cast<const std::string*>(ops[2]);
+        if (ops[0]->kind == EXPR_VARIABLE && v->Type() == VT_STRUCT) {
+            if (CStructField* f = v->Struct().Find(name)) {
+                result.SetConstHandle(&f->m_value);
+                return 0;
+            }
+        }
+        if (!TakeOwnCopy(slot)) return ERR_INTERNAL;
+    }
     if (StatusWord st = EvaluateNode(ops[0], result, ctx)) return st;
     return ApplyField(result, reinterpret_cast<const std::string*>(ops[2]));
 }
@@ -185,9 +214,11 @@ StatusWord OpPostDecrement(ExprNode** ops, int, CValue& result, StatementContext
 
 StatusWord OpTranspose(ExprNode** ops, int, CValue& result, StatementContext* ctx)
 {
+    // A variable is read where it is: the transpose only reads its operand.
     CValue scratch;
-    if (StatusWord st = EvaluateResolved(ops[0], scratch, ctx)) return st;
-    return BuiltinTrans(&scratch, &result);
+    const CValue* operand = nullptr;
+    if (StatusWord st = ReadRangeOperand(ops[0], ctx, scratch, operand)) return st;
+    return BuiltinTrans(const_cast<CValue*>(operand), &result);
 }
 
 StatusWord OpArrayTranspose(ExprNode** ops, int, CValue& result, StatementContext* ctx)

@@ -11,6 +11,7 @@
 #include "interpreter/expression_statements.h"
 #include "interpreter/stack_guard.h"
 #include "interpreter/statement_module.h"
+#include "interpreter/user_function.h"
 
 namespace {
 
@@ -175,6 +176,8 @@ StatusWord TranslateBlock(CStatementBlock* block, std::istream& in)
         return s | STATUS_REPORTED;
     }
     block->flags |= CStatementBlock::FLAG_TRANSLATED;
+    // A new body: which parameters it can change is asked again.
+    if (block->GetKind() == 2) static_cast<CUserFunction*>(block)->readOnlyFor = nullptr;
     int prevEnd = StreamPos(in);
     std::string pendingLabel, pendingComment;
     StatusWord status = 0;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "interpreter/program.h"
+#include "interpreter/read_only_params.h"
 #include "interpreter/user_function.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
@@ -183,6 +184,7 @@ namespace {
 struct BoundArguments {
     std::vector<CValue> values;        // per named parameter: its value (value parameters)
     std::vector<CValue*> references;   // per named parameter: the referent (reference parameters)
+    std::vector<CValue*> borrowed;     // per named parameter: the caller's value bound read-only, or null
     int bound = 0;                     // named parameters that received an argument
     CValue rest;                       // the variadic parameter's row
 };
@@ -228,6 +230,32 @@ StatusWord CheckSharing(const BoundArguments& b, int upTo, const CValue* target)
 
 bool IsReference(const CUserFunction* f, int i) { return i < (int)f->byReference.size() && f->byReference[i]; }
 
+bool IsGlobalSlot(const CVarSlot* slot) { return GlobalVariables.IndexOf(slot) >= 0; }
+
+// Picks the value parameters that take the caller's variable itself instead of
+// a copy. Only a variable of the caller's own (not a global, not a referent
+// or a borrowed value) that nothing can change during the call: the body never
+// changes the parameter, no reference parameter is bound (it could reach the
+// variable), and no later argument has side effects.
+void BorrowReadOnly(CUserFunction* f, ExprNode** args, int count, BoundArguments& b)
+{
+    for (int i = 0; i < b.bound; ++i)
+        if (IsReference(f, i)) return;
+    const std::vector<unsigned char>& readOnly = ReadOnlyParameters(f);
+    for (int i = 0; i < b.bound && i < (int)readOnly.size(); ++i) {
+        if (!readOnly[i]) continue;
+        const ExprNode* a = args[i];
+        if (!a || a->kind != EXPR_VARIABLE) continue;
+        CVarSlot* slot = a->Variable();
+        if (!slot->owned || slot->readOnly || !slot->value || slot->value->IsEmpty() || IsGlobalSlot(slot)) continue;
+        bool later = true;
+        for (int k = i + 1; k < count && later; ++k) later = HasNoSideEffects(args[k]);
+        if (!later) continue;
+        if (b.borrowed.empty()) b.borrowed.assign(b.bound, nullptr);
+        b.borrowed[i] = slot->value;
+    }
+}
+
 // Moves every slot's value out into the saved array and gives the slot a
 // fresh one. The old value objects stay alive, so handles that the caller's
 // evaluation still holds into them remain valid during the call.
@@ -246,6 +274,7 @@ CSavedValue* SaveFresh(CVarTable* vars, int& count)
                 if (back->owned) delete back->value;
                 back->value = saved[k].value;
                 back->owned = saved[k].owned;
+                back->readOnly = saved[k].readOnly;
                 saved[k].owned = 0;
             }
             delete[] saved;
@@ -253,7 +282,9 @@ CSavedValue* SaveFresh(CVarTable* vars, int& count)
         }
         saved[i].value = s->value;
         saved[i].owned = s->owned;
+        saved[i].readOnly = s->readOnly;
         s->value = fresh;
+        s->readOnly = 0;
     }
     return saved;
 }
@@ -266,6 +297,7 @@ void RestoreSaved(CVarTable* vars, CSavedValue* saved, int count)
         if (s->owned) delete s->value;
         s->value = saved[i].value;
         s->owned = saved[i].owned;
+        s->readOnly = saved[i].readOnly;
         saved[i].value = nullptr;
         saved[i].owned = 0;
     }
@@ -304,6 +336,13 @@ StatusWord RunBound(CUserFunction* f, BoundArguments& b, CValue& result, Stateme
         if (i < b.bound && IsReference(f, i)) {
             slot->value = b.references[i];
             slot->owned = 0;
+            continue;
+        }
+        if (i < b.bound && !b.borrowed.empty() && b.borrowed[i]) {
+            if (slot->owned) delete slot->value;
+            slot->value = b.borrowed[i];
+            slot->owned = 0;
+            slot->readOnly = 1;
             continue;
         }
         if (!slot->owned || !slot->value) {
@@ -367,9 +406,10 @@ StatusWord CallUserFunctionNode(CUserFunction* f, ExprNode** args, int count, CV
     b.values.resize(named);
     b.references.assign(named, nullptr);
 
+    BorrowReadOnly(f, args, count, b);
     // Value parameters first, each evaluated in the caller's state.
     for (int i = 0; i < b.bound; ++i) {
-        if (IsReference(f, i)) continue;
+        if (IsReference(f, i) || (!b.borrowed.empty() && b.borrowed[i])) continue;
         if (StatusWord s = EvaluateResolved(args[i], b.values[i], context)) return s;
     }
     // Then references, with the caller's table blocked so that nothing grows

@@ -35,6 +35,10 @@ public:
     // function is its own context (its nested bodies were translated with it
     // as owner), so its callbacks are passed on to the caller's root.
     CStatementBlock* callerRoot = nullptr;
+    // ReadOnlyParameters' answer and the body it was found for.
+    std::vector<unsigned char> readOnlyParameters;
+    const void* readOnlyFor = nullptr;
+    size_t readOnlyStatements = 0;
 
     CUserFunction();
     ~CUserFunction() override;

@@ -80,6 +80,7 @@ void CVarTable::AssignSlot(CValueRef& dst, const CValueRef& src)
     if (dst.owned) delete dst.value;
     dst.value = nullptr;
     dst.owned = src.owned;
+    dst.readOnly = src.readOnly;
     if (!src.owned)
         dst.value = src.value;
     else
@@ -106,6 +107,7 @@ CSavedValue* CVarTable::SaveValues(int& count) const
             saved[i].owned = 1;
         } else {
             saved[i].value = s->value;
+            saved[i].readOnly = s->readOnly;
         }
     }
     count = Count();
@@ -119,6 +121,7 @@ void CVarTable::RestoreValues(CSavedValue* saved, int n)
     for (int i = 0; i < n; ++i) {
         CVarSlot& s = *slots[i];
         CSavedValue& v = saved[i];
+        s.readOnly = v.readOnly;
         if (v.owned) {
             if (s.owned && s.value) {
                 // Assign into the slot's own value, which keeps its address.

@@ -12,6 +12,10 @@
 struct CValueRef {
     CValue* value = nullptr;
     unsigned char owned = 0;
+    // A parameter bound to the caller's value for the call (never owned): the
+    // evaluator hands out read-only handles of it, and whatever would change it
+    // first gives the slot a copy of its own.
+    unsigned char readOnly = 0;
 
     CValueRef() {}
     CValueRef(const CValueRef&) = delete;

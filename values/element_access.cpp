@@ -106,6 +106,8 @@ int String0Element(const CValue& s, const CValue* ix, int n, CValue& result)
 int StringElement(const CValue& s, const CValue* ix, int n, CValue& result, bool grow)
 {
     if (n < 1) return kOutOfRange;
+    // A writable reference may empty a cell: the block is no longer known to be filled.
+    if (grow && s.Cells()) ValueArrayHead(s.Cells())->room = 0;
     size_t count = s.Cells() ? ValueArrayCount(s.Cells()) - 1 : 0;
     IndexList list;
     if (int st = ReadIndex(ix[0], false, false, list)) return st;

@@ -471,6 +471,15 @@ void Product(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatrix& o
 void ReportProductShape() { ReportError() << "Multiplication, matrix dimensions must be an agree"; }
 }  // namespace
 
+bool RealArrayProduct(const double* A, const double* B, double* C, int m, int k, int n)
+{
+    if ((int64_t)m * n * k < kBlasProductWork) return false;
+    const char N = 'N';
+    const double one = 1.0, zero = 0.0;
+    dgemm_(&N, &N, &n, &m, &k, &one, B, &n, A, &k, &zero, C, &n, 1, 1);
+    return true;
+}
+
 int CComplexMatrix::Multiply(const CComplexMatrix& b)
 {
     if (m_nCols != b.m_nRows) {

@@ -155,3 +155,8 @@ void UnpackTransposed(const Complex* data, int m, int n, CComplexMatrix& out);
 
 // M = s^M: cell by cell when M is not square, else expm(log(s) M). Always 0.
 int ScalarPowMatrix(const Complex& s, CComplexMatrix& M);
+
+// C = A B for row-major m x k and k x n arrays through dgemm, the way products of
+// complex matrices without imaginary parts are made; false (C untouched) when
+// the product is too small for the library.
+bool RealArrayProduct(const double* A, const double* B, double* C, int m, int k, int n);

@@ -2,9 +2,64 @@
 
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
+#include "values/real_cells.h"
+#include "values/value_matrix.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Real cells (or Complex ones of imaginary part 0) that are all finite, as the
+// complex road finds them before it calls dgemm: gathered straight into the arrays the library
+// takes, and the result written as the complex road writes it (Complex cells
+// with +0 imaginary parts). False when the road is another.
+bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
+{
+    const int m = a.Rows(), k = a.Cols(), n = b.Cols();
+    if (k != b.Rows() || m == 0 || k == 0 || n == 0) return false;
+    std::vector<double> buf;
+    buf.resize((size_t)m * k + (size_t)k * n + (size_t)m * n);
+    double *A = buf.data(), *B = A + (size_t)m * k, *C = B + (size_t)k * n;
+    auto gather = [](const CValueMatrix& v, double* out) {
+        for (int i = 0; i < v.Rows(); ++i) {
+            const CValue* row = v.Row(i);
+            for (int j = 0; j < v.Cols(); ++j) {
+                double x;
+                if (row[j].Tag() == VT_REAL) {
+                    x = row[j].Real();
+                } else if (row[j].Tag() == VT_COMPLEX && row[j].ComplexRef().im == 0.0) {
+                    x = row[j].ComplexRef().re;  // what the complex road reads of it
+                } else {
+                    return false;
+                }
+                if (!std::isfinite(x)) return false;
+                *out++ = x;
+            }
+        }
+        return true;
+    };
+    if (!gather(a, A) || !gather(b, B)) return false;
+    if (!RealArrayProduct(A, B, C, m, k, n)) return false;
+    CValueMatrix r;
+    if (!r.Resize(m, n)) return false;
+    CComplexCells cells;
+    for (int i = 0; i < m; ++i) {
+        CValue* row = r.Row(i);
+        for (int j = 0; j < n; ++j) {
+            const Complex z(C[(size_t)i * n + j], 0.0);
+            if (!cells.Make(row[j], z)) row[j].SetComplex(z);
+        }
+    }
+    result.Swap(r);
+    return true;
+}
+
+}  // namespace
 
 int NumericMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
 {
+    if (RealCellProduct(a, b, result)) return 0;
     CComplexMatrix x, y;
     ValueToComplexMatrix(a, x);
     ValueToComplexMatrix(b, y);

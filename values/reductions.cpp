@@ -1,7 +1,8 @@
-// Running sums and products, sums and products of vectors and columns, exchange
-// sorts and reversal over value matrices.
+// Running sums and products, sums and products of vectors and columns, and
+// reversal over value matrices.
 #include "values/elementary.h"
 #include "values/operators.h"
+#include "values/real_cells.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -27,14 +28,41 @@ void ForEachVector(const CValueMatrix& m, Fn fn)
     for (int c = 0; c < m.Cols(); ++c) fn(VectorView{m, false, c});
 }
 
+bool AllReal(const VectorView& v)
+{
+    for (int k = 0; k < v.Length(); ++k)
+        if (v[k].Tag() != VT_REAL) return false;
+    return true;
+}
+
+// The sum or product of Real cells is the same double arithmetic, in the same
+// order, as ValueAdd and ValueMul do on them.
+double Step(double acc, double x, bool product) { return product ? acc * x : acc + x; }
+
+// Running sums of a vector of Real cells straight into new Real cells; false
+// (dst untouched) when a cell is not Real.
+bool RunningReals(const VectorView& in, const VectorView& dst, bool product)
+{
+    if (!AllReal(in)) return false;
+    CRealCells reals;
+    double acc = in[0].Real();
+    for (int k = 0; k < in.Length(); ++k) {
+        if (k) acc = Step(acc, in[k].Real(), product);
+        if (!reals.Make(dst[k], acc)) dst[k].SetReal(acc);
+    }
+    return true;
+}
+
 int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step)
 {
     CValueMatrix t;
     if (!t.Resize(src.Rows(), src.Cols())) return 10;
     int status = 0;
+    const bool product = step == ValueMul;
     ForEachVector(src, [&](const VectorView& in) {
         if (status) return;
         VectorView dst{t, in.alongRow, in.index};
+        if ((product || step == ValueAdd) && in.Length() > 0 && RunningReals(in, dst, product)) return;
         CValue acc = in[0];
         dst[0] = acc;
         for (int k = 1; k < in.Length(); ++k) {
@@ -51,6 +79,17 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
     if (m.Rows() == 0 || m.Cols() == 0) {
         out.SetReal(empty);
         return 0;
+    }
+    if (step == ValueAdd || step == ValueMul) {
+        const bool product = step == ValueMul;
+        const bool vector = m.Rows() == 1 || m.Cols() == 1;
+        const VectorView v{m, m.Rows() == 1, 0};
+        if (vector && AllReal(v)) {
+            double acc = v[0].Real();
+            for (int k = 1; k < v.Length(); ++k) acc = Step(acc, v[k].Real(), product);
+            out.SetReal(acc);
+            return 0;
+        }
     }
     CValue acc = m.Cell(0, 0);
     int status = 0;
@@ -79,10 +118,6 @@ int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
     return 0;
 }
 
-// A NaN key sorts as if greater than everything; a key that cannot be tested
-// (reported by the test) counts as NaN too.
-bool Before(const CValue& j, const CValue& i) { return ValueIsNaN(j) != 0 || ValueGreater(j, i); }
-
 }  // namespace
 
 int CValueMatrix::CumSum(const CValueMatrix& src, CValueMatrix& out) { return Running(src, out, ValueAdd); }
@@ -91,27 +126,6 @@ int CValueMatrix::SumVector(CValue& out) const { return Fold(*this, out, ValueAd
 int CValueMatrix::ProdVector(CValue& out) const { return Fold(*this, out, ValueMul, 1.0); }
 int CValueMatrix::SumColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueAdd); }
 int CValueMatrix::ProdColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueMul); }
-
-// Equal keys keep this exact loop order's placement, so neither loop may change.
-void CValueMatrix::SortDescending()
-{
-    ForEachVector(*this, [](const VectorView& v) {
-        const int n = v.Length();
-        for (int i = 0; i < n; ++i)
-            for (int j = i + 1; j < n; ++j)
-                if (Before(v[j], v[i])) v[i].Swap(v[j]);
-    });
-}
-
-void CValueMatrix::SortAscending()
-{
-    ForEachVector(*this, [](const VectorView& v) {
-        const int n = v.Length();
-        for (int i = 1; i < n; ++i)
-            for (int j = 0; j < i; ++j)
-                if (Before(v[j], v[i])) v[i].Swap(v[j]);
-    });
-}
 
 void CValueMatrix::Reverse()
 {

@@ -85,6 +85,7 @@ CValue* AllocValueArray(size_t n)
     if (!block) return nullptr;
     auto* hdr = static_cast<ValueArrayHeader*>(block);
     hdr->count = (uint32_t)cells;
+    hdr->room = 0;
     CValue* first = reinterpret_cast<CValue*>(hdr + 1);
     for (size_t i = 0; i < cells; ++i) new (first + i) CValue();
     return first;
@@ -97,6 +98,50 @@ void FreeValueArray(CValue* cells)
     uint32_t n = hdr->count;
     for (uint32_t i = 0; i < n; ++i) cells[i].~CValue();
     std::free(hdr);
+}
+
+bool AppendText(CValue& a, const CValue& b)
+{
+    if (&a == &b) {
+        const CValue copy(b);
+        return AppendText(a, copy);
+    }
+    CValue* cells = a.Cells();
+    ValueArrayHeader* head = ValueArrayHead(cells);
+    // Without the mark some cell may be empty: the string ends at the first one.
+    size_t la = 0;
+    if (head->room)
+        la = head->count - 1;
+    else
+        while (cells[la].Type() != VT_EMPTY) ++la;
+    size_t lb = 1;
+    if (b.Type() == VT_STRING)
+        for (lb = 0; b.Cells()[lb].Type() != VT_EMPTY;) ++lb;
+    const size_t need = la + lb + 1;
+    if (need >= 0xFFFFFFFFu) return false;
+    if (!head->room || need > head->room) {
+        size_t room = need < 16 ? 32 : need * 2;
+        if (room >= 0xFFFFFFFFu) room = need;
+        if (room > (SIZE_MAX - sizeof(ValueArrayHeader)) / sizeof(CValue)) return false;
+        auto* block = static_cast<ValueArrayHeader*>(std::malloc(sizeof(ValueArrayHeader) + room * sizeof(CValue)));
+        if (!block) return false;
+        CValue* fresh = reinterpret_cast<CValue*>(block + 1);
+        for (size_t i = 0; i < room; ++i) new (fresh + i) CValue();
+        for (size_t i = 0; i < la; ++i) fresh[i].Swap(cells[i]);
+        block->count = (uint32_t)(la + 1);
+        block->room = (uint32_t)room;
+        FreeValueArray(cells);
+        a.m_payload = reinterpret_cast<uintptr_t>(fresh);
+        cells = fresh;
+        head = block;
+    }
+    if (b.Type() == VT_STRING)
+        for (size_t i = 0; i < lb; ++i) cells[la + i] = b.Cells()[i];
+    else
+        cells[la] = b;
+    // Cells past the count were made empty with the block and never written.
+    head->count = (uint32_t)need;
+    return true;
 }
 
 static CValue* CopyValueArrayBlock(const CValue* src)

@@ -178,6 +178,9 @@ static_assert(alignof(CValue) == 8);
 // then n + 1 cells, the last one empty. A value's payload points at the first cell.
 struct alignas(CValue) ValueArrayHeader {
     uint32_t count;
+    // Cells the block holds when it was grown for appending and every cell
+    // before the terminator is known to be filled; 0 otherwise (see AppendText).
+    uint32_t room;
 };
 static_assert(sizeof(ValueArrayHeader) == alignof(CValue));
 
@@ -187,6 +190,12 @@ inline uint32_t ValueArrayCount(const CValue* cells)
 {
     return reinterpret_cast<const ValueArrayHeader*>(cells)[-1].count;
 }
+inline ValueArrayHeader* ValueArrayHead(CValue* cells) { return reinterpret_cast<ValueArrayHeader*>(cells) - 1; }
+// Appends b's cells (a String), or b itself (a Char), to the String a as
+// a = a + b does, growing a's block in place with room to spare so that a run
+// of appends costs linear time. a must be a String, b a String or a Char, neither
+// binary. False (a unchanged) when the heap refuses.
+bool AppendText(CValue& a, const CValue& b);
 
 // Payload cells of Real and Complex values.
 double* AllocRealCell();

@@ -15,6 +15,7 @@ CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill);
 void FreeValueRow(CValue* row, int n);
 
 class CValueMatrix;
+using SortStopProbe = bool (*)(void* data);  // true when a stop is wanted
 // Gives the empty matrix m the shape rows x cols with cells whose bytes are
 // not set yet: the caller writes both fields of every cell before anything
 // else reads, grows or frees m. False (m still empty) when the heap refuses.
@@ -148,10 +149,12 @@ public:
     int ProdVector(CValue& out) const;
     int SumColumns(CValueMatrix& out) const;   // 1 x cols
     int ProdColumns(CValueMatrix& out) const;
-    // Exchange sorts that swap the records. NaN cells go last (ascending) or
-    // first (descending).
-    void SortAscending();
-    void SortDescending();
+    // Sorts that place every cell exactly where the exchange sorts (values/value_sort.cpp)
+    // put it, in O(n log n) for numbers. NaN cells go last (ascending) or first
+    // (descending). A long sort asks stop(data) now and then; when that is true it
+    // ends early (the cells then hold a permutation of the input) and gives false.
+    bool SortAscending(SortStopProbe stop = nullptr, void* data = nullptr);
+    bool SortDescending(SortStopProbe stop = nullptr, void* data = nullptr);
     void Reverse();
 
     // ---- Text form (values/value_text.cpp) ----

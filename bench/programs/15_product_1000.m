@@ -1,0 +1,4 @@
+A = rand(1000, 1000);
+tic;
+C = A * A;
+printf("%g\n", toc * 1000);
