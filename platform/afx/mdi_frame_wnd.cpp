@@ -34,12 +34,11 @@ BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext*)
     return m_hWndMDIClient != nullptr;
 }
 
-void CMDIFrameWnd::RecalcLayout(BOOL)
+void CMDIFrameWnd::RecalcLayout(BOOL notify) { CFrameWnd::RecalcLayout(notify); }
+
+void CMDIFrameWnd::PlaceClient(const RECT& r)
 {
-    if (!m_hWnd || !m_hWndMDIClient) return;
-    RECT r;
-    GetViewRect(&r);
-    ::MoveWindow(m_hWndMDIClient, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    if (m_hWndMDIClient) ::MoveWindow(m_hWndMDIClient, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void CMDIFrameWnd::AddChild(CMDIChildWnd* child)
