@@ -675,7 +675,6 @@ LRESULT CMiniDockFrameWnd::OnNcLButtonDown(WPARAM wParam, LPARAM lParam)
     CControlBar* bar = GetBar();
     if (wParam == HTCAPTION && bar && bar->m_pDockContext) {
         // The caption drags the bar (docking), never a move of the window.
-        ::SetActiveWindow(m_pDockSite ? m_pDockSite->m_hWnd : m_hWnd);
         bar->m_pDockContext->StartDrag(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     }

@@ -14,6 +14,7 @@ struct Overlay {
     RECT rect{};
     bool thick = false;
     bool shown = false;
+    int shows = 0;
 };
 
 std::mutex g_lock;
@@ -68,6 +69,7 @@ void ShowDragOverlay(const RECT& r, bool thick)
     g_overlay.rect = r;
     g_overlay.thick = thick;
     g_overlay.shown = true;
+    ++g_overlay.shows;
 }
 
 void HideDragOverlay()
@@ -84,4 +86,10 @@ bool DragOverlayVisible(RECT* screen, bool* thick)
     if (screen) *screen = g_overlay.rect;
     if (thick) *thick = g_overlay.thick;
     return g_overlay.shown;
+}
+
+int DragOverlayShowCount()
+{
+    std::lock_guard<std::mutex> hold(g_lock);
+    return g_overlay.shows;
 }

@@ -9,3 +9,5 @@ void ShowDragOverlay(const RECT& screen, bool thick);
 void HideDragOverlay();
 // Whether the overlay shows, and where (tests).
 bool DragOverlayVisible(RECT* screen = nullptr, bool* thick = nullptr);
+// How many times it was shown or moved since the start (tests).
+int DragOverlayShowCount();
