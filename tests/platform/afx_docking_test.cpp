@@ -189,4 +189,108 @@ TEST_F(AfxDocking, DragsDockFloatAndRedockTheToolbarInRowsAndEscChangesNothing)
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(AfxDocking, ViewTogglesUnhandledButtonsPromptsAndKeyIndicatorsFollowAtIdle)
+{
+    CToolBar& tb = frame->m_wndToolBar;
+    CToolBarCtrl& ctrl = tb.GetToolBarCtrl();
+    // At idle: a command with no handler is disabled, File New is not.
+    EXPECT_TRUE(ctrl.Send(TB_ISBUTTONENABLED, ID_FILE_NEW));
+    EXPECT_FALSE(ctrl.Send(TB_ISBUTTONENABLED, ID_DEMO_UNHANDLED));
+    EXPECT_FALSE(ctrl.Send(TB_ISBUTTONENABLED, ID_FILE_SAVE));   // no document
+    CStatusBar& sb = frame->m_wndStatusBar;
+    EXPECT_EQ(sb.GetPaneText(0), "Ready");
+    char text[64] = {};
+    auto shown = [&](int pane) {
+        sb.GetStatusBarCtrl().Send(SB_GETTEXT, (WPARAM)pane, (LPARAM)text);
+        return std::string(text);
+    };
+    EXPECT_EQ(shown(1), "");
+    // Caps Lock toggles "CAP" at the next idle time.
+    InjectKeyStroke(VK_CAPITAL);
+    Idle();
+    EXPECT_EQ(shown(1), "CAP");
+    InjectKeyStroke(VK_CAPITAL);
+    Idle();
+    EXPECT_EQ(shown(1), "");
+
+    // Hovering a button puts its prompt in pane 0; leaving the buttons, "Ready".
+    RECT r;
+    tb.GetItemRect(0, &r);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tb.m_hWnd, &p);
+    InjectMouseMove(p.x, p.y);
+    Idle();
+    EXPECT_EQ(shown(0), "Create a new document");
+    InjectMouseMove(p.x, p.y + 200);
+    RECT w = Rect(tb);
+    InjectMouseMove(w.left + 3, (w.top + w.bottom) / 2);
+    InjectMouseMove(w.left + 3, (w.top + w.bottom) / 2 + 1);
+    Idle();
+
+    // 59392 hides the toolbar; the View menu's check follows.
+    HMENU view = GetSubMenu(frame->GetMenu(), 1);
+    ASSERT_NE(view, nullptr);
+    AfxUpdateMenu(view, frame, TRUE);
+    EXPECT_TRUE(GetMenuState(view, 0, MF_BYPOSITION) & MF_CHECKED);
+    RECT mdiBefore, mdiAfter;
+    GetWindowRect(frame->m_hWndMDIClient, &mdiBefore);
+    frame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    Idle();
+    EXPECT_FALSE(tb.IsWindowVisible());
+    AfxUpdateMenu(view, frame, TRUE);
+    EXPECT_FALSE(GetMenuState(view, 0, MF_BYPOSITION) & MF_CHECKED);
+    GetWindowRect(frame->m_hWndMDIClient, &mdiAfter);
+    EXPECT_LT(mdiAfter.top, mdiBefore.top);
+    // A delayed show waits for idle time, then the layout follows.
+    frame->ShowControlBar(&tb, TRUE, TRUE);
+    EXPECT_FALSE(tb.IsWindowVisible());
+    EXPECT_TRUE(tb.IsVisible());
+    Idle();
+    EXPECT_TRUE(tb.IsWindowVisible());
+    GetWindowRect(frame->m_hWndMDIClient, &mdiAfter);
+    EXPECT_EQ(mdiAfter.top, mdiBefore.top);
+    // The status bar toggles the same way.
+    frame->SendMessage(WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
+    EXPECT_FALSE(sb.IsWindowVisible());
+    AfxUpdateMenu(view, frame, TRUE);
+    EXPECT_FALSE(GetMenuState(view, 1, MF_BYPOSITION) & MF_CHECKED);
+}
+
+TEST_F(AfxDocking, ABarOfAnMdiChildFrameDocksAndFloats)
+{
+    app->OnFileNew();
+    CMDIChildWnd* child = app->Frame()->MDIGetActive();
+    ASSERT_NE(child, nullptr);
+    child->EnableDocking(CBRS_ALIGN_ANY);
+    CToolBar* bar = new CToolBar;
+    bar->m_bAutoDelete = TRUE;
+    ASSERT_TRUE(bar->Create(child, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_SIZE_DYNAMIC, 0xE812));
+    ASSERT_TRUE(bar->LoadToolBar(IDR_DEMO));
+    bar->SetWindowText("Child bar");
+    bar->EnableDocking(CBRS_ALIGN_ANY);
+    child->DockControlBar(bar, AFX_IDW_DOCKBAR_TOP);
+    Idle();
+    CWnd* view = child->GetDlgItem((int)AFX_IDW_PANE_FIRST);
+    ASSERT_NE(view, nullptr);
+    RECT vr = Rect(*view), br = Rect(*bar);
+    EXPECT_EQ(vr.top, br.bottom);
+    // To the child's right edge, then out of it.
+    RECT cc;
+    child->GetClientRect(&cc);
+    MapWindowPoints(child->m_hWnd, nullptr, (POINT*)&cc, 2);
+    Drag(Gripper(*bar), POINT{cc.right - 3, (cc.top + cc.bottom) / 2});
+    ASSERT_NE(bar->m_pDockBar, nullptr);
+    EXPECT_EQ((UINT)bar->m_pDockBar->GetDlgCtrlID(), AFX_IDW_DOCKBAR_RIGHT);
+    Drag(Gripper(*bar), POINT{cc.left + 100, cc.bottom + 60});
+    EXPECT_TRUE(bar->IsFloating());
+    HWND mini = GetParent(GetParent(bar->m_hWnd));
+    EXPECT_EQ(GetWindow(mini, GW_OWNER), frame->m_hWnd);   // a child window owns nothing: its top level does
+    // Closing the child takes its floating bar along.
+    HWND barHwnd = bar->m_hWnd;
+    child->SendMessage(WM_CLOSE);
+    Idle();
+    EXPECT_FALSE(IsWindow(barHwnd));
+    EXPECT_FALSE(IsWindow(mini));
+}
+
 }  // namespace
