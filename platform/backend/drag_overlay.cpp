@@ -75,8 +75,11 @@ void ShowDragOverlay(const RECT& r, bool thick)
 void HideDragOverlay()
 {
     std::lock_guard<std::mutex> hold(g_lock);
-    for (HWND e : g_overlay.edges)
-        if (e && IsWindow(e)) ShowWindow(e, SW_HIDE);
+    // The edges go with the drag: no hidden windows stay behind on the thread.
+    for (HWND& e : g_overlay.edges) {
+        if (e && IsWindow(e)) DestroyWindow(e);
+        e = nullptr;
+    }
     g_overlay.shown = false;
 }
 
