@@ -88,7 +88,7 @@ SIZE CControlBar::CalcFixedLayout(BOOL, BOOL horz)
 {
     RECT r{0, 0, 0, 0};
     CalcInsideRect(r, horz);
-    return SIZE{-r.left + r.right, -r.top + r.bottom};
+    return SIZE{r.left - r.right, r.top - r.bottom};
 }
 
 SIZE CControlBar::CalcDynamicLayout(int, DWORD mode) { return CalcFixedLayout(mode & LM_STRETCH, mode & LM_HORZ); }

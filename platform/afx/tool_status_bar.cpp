@@ -150,7 +150,7 @@ SIZE CToolBar::FromInside(SIZE inner, BOOL horz) const
 {
     RECT r{0, 0, 0, 0};
     CalcInsideRect(r, horz);
-    return SIZE{inner.cx - r.left + r.right, inner.cy - r.top + r.bottom};
+    return SIZE{inner.cx + r.left - r.right, inner.cy + r.top - r.bottom};
 }
 
 SIZE CToolBar::CalcFixedLayout(BOOL, BOOL horz)
@@ -167,6 +167,7 @@ SIZE CToolBar::CalcDynamicLayout(int length, DWORD mode)
     SIZE inner = WrapButtons(wrapAt, vertical);
     const BOOL horz = !vertical;
     SIZE out = FromInside(inner, horz);
+
     if (floating && (mode & LM_COMMIT) && length > 0 && length < 32767) m_nMRUWidth = length;
     // The wrap state stays as computed for the current place.
     if (!(mode & LM_COMMIT)) {

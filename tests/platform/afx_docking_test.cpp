@@ -293,4 +293,115 @@ TEST_F(AfxDocking, ABarOfAnMdiChildFrameDocksAndFloats)
     EXPECT_FALSE(IsWindow(mini));
 }
 
+// The "[Test-...]" sections of the settings file, as bytes.
+std::string BarSections(const std::string& conf)
+{
+    std::string out;
+    size_t at = 0;
+    while ((at = conf.find("[Test-", at)) != std::string::npos) {
+        size_t end = conf.find("\n[", at + 1);
+        end = end == std::string::npos ? conf.size() : end + 1;
+        out += conf.substr(at, end - at);
+        at = end;
+    }
+    return out;
+}
+
+std::vector<uint8_t> U32s(std::initializer_list<uint32_t> values)
+{
+    std::vector<uint8_t> out;
+    for (uint32_t v : values)
+        for (int i = 0; i < 4; ++i) out.push_back((uint8_t)(v >> (8 * i)));
+    return out;
+}
+
+TEST_F(AfxDocking, SavedBarStateMatchesTheGoldenFileRestoresAFreshFrameAndRejectsStrangers)
+{
+    frame->FloatControlBar(&frame->m_wndBarA, POINT{520, 320});
+    frame->DockControlBar(&frame->m_wndBarB, AFX_IDW_DOCKBAR_LEFT);
+    frame->ShowControlBar(&frame->m_wndStatusBar, FALSE, FALSE);
+    Idle();
+    frame->SaveBarState("Test");
+    const std::string path = SettingsFilePath("Brenholt", profile);
+    const std::string saved = BarSections(ReadAll(path));
+    const std::string golden = ReadAll(std::string(getenv("VELDRA_SOURCE")) + "/tests/platform/data/bar_state.conf");
+    EXPECT_EQ(saved, golden);
+
+    // A fresh frame at the same place takes the same layout.
+    RECT fr = Rect(*frame);
+    CDemoMdiFrame* fresh = new CDemoMdiFrame;
+    ASSERT_TRUE(fresh->LoadFrame(IDR_DEMO));
+    fresh->MoveWindow(fr);
+    fresh->ShowWindow(SW_SHOW);
+    Idle();
+    ASSERT_TRUE(fresh->LoadBarState("Test"));
+    Idle();
+    auto layout = [&](CDemoMdiFrame* f) {
+        std::vector<std::pair<bool, RECT>> out;
+        for (CControlBar* b : {(CControlBar*)&f->m_wndToolBar, (CControlBar*)&f->m_wndBarA, (CControlBar*)&f->m_wndBarB,
+                               (CControlBar*)&f->m_wndStatusBar})
+            out.emplace_back(b->IsVisible() != FALSE, Rect(*b));
+        return out;
+    };
+    auto want = layout(frame), got = layout(fresh);
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(want[i].first, got[i].first) << i;
+        EXPECT_TRUE(EqualRect(&want[i].second, &got[i].second)) << i;
+    }
+    EXPECT_TRUE(fresh->m_wndBarA.IsFloating());
+    fresh->SaveBarState("Test");
+    EXPECT_EQ(BarSections(ReadAll(path)), saved);
+
+    // An absent id, or its placeholder, keeps the layout as it is.
+    const auto ids = U32s({AFX_IDW_TOOLBAR, ID_BAR_A, ID_BAR_B, AFX_IDW_STATUS_BAR, AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_LEFT,
+                           AFX_IDW_DOCKBAR_RIGHT, AFX_IDW_DOCKBAR_BOTTOM});
+    const std::string topSec = "Test-Bar-" + std::to_string(AFX_IDW_DOCKBAR_TOP);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> ids, topBars;
+    };
+    const Case cases[] = {
+        {"absent id", U32s({AFX_IDW_TOOLBAR, 0x1234}), {}},
+        {"absent placeholder", {}, U32s({AFX_IDW_TOOLBAR, 0, 0x1234 + AFX_BAR_PLACEHOLDER})},
+        {"count past the data", {}, {0x00, 0xe8, 0x00}},
+        {"unknown dock bar", {}, U32s({0xE82F})},
+    };
+    std::vector<uint8_t> goodTop;
+    ASSERT_TRUE(app->GetProfileBinary(topSec.c_str(), "Bars", goodTop));
+    std::vector<uint8_t> goodIds;
+    ASSERT_TRUE(app->GetProfileBinary("Test-Bars", "Ids", goodIds));
+    fresh->ShowControlBar(&fresh->m_wndStatusBar, TRUE, FALSE);
+    Idle();
+    auto before = layout(fresh);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app->WriteProfileBinary("Test-Bars", "Ids", c.ids.empty() ? goodIds.data() : c.ids.data(),
+                                c.ids.empty() ? goodIds.size() : c.ids.size());
+        app->WriteProfileBinary(topSec.c_str(), "Bars", c.topBars.empty() ? goodTop.data() : c.topBars.data(),
+                                c.topBars.empty() ? goodTop.size() : c.topBars.size());
+        EXPECT_FALSE(fresh->LoadBarState("Test"));
+        Idle();
+        auto now = layout(fresh);
+        for (size_t i = 0; i < now.size(); ++i) {
+            EXPECT_EQ(now[i].first, before[i].first) << i;
+            EXPECT_TRUE(EqualRect(&now[i].second, &before[i].second)) << i;
+        }
+    }
+    // A floating place off every screen comes back onto the screen.
+    app->WriteProfileBinary("Test-Bars", "Ids", goodIds.data(), goodIds.size());
+    app->WriteProfileBinary(topSec.c_str(), "Bars", goodTop.data(), goodTop.size());
+    const std::string aSec = "Test-Bar-" + std::to_string(ID_BAR_A);
+    const auto far = U32s({(uint32_t)-5000, 99999});
+    app->WriteProfileBinary(aSec.c_str(), "FloatPos", far.data(), far.size());
+    ASSERT_TRUE(fresh->LoadBarState("Test"));
+    Idle();
+    RECT mini;
+    GetWindowRect(GetParent(GetParent(fresh->m_wndBarA.m_hWnd)), &mini);
+    EXPECT_GE(mini.left, 0);
+    EXPECT_GE(mini.top, 0);
+    EXPECT_LT(mini.top, GetSystemMetrics(SM_CYSCREEN));
+    fresh->DestroyWindow();
+    Idle();
+}
+
 }  // namespace
