@@ -122,9 +122,11 @@ public:
     // The size the bar took in its last floating layout.
     int m_nMRUWidth = 32767;
 
+    // Creates the bar's window (style: bar and window bits) on `parent`.
+    BOOL CreateBar(const char* title, DWORD style, CWnd* parent, UINT id);
+
 protected:
     DECLARE_MESSAGE_MAP()
-    BOOL CreateBar(const char* title, DWORD style, CWnd* parent, UINT id);
     bool m_bDockBar = false;
     void Unlink();
 };

@@ -404,4 +404,120 @@ TEST_F(AfxDocking, SavedBarStateMatchesTheGoldenFileRestoresAFreshFrameAndReject
     Idle();
 }
 
+// At its first timer tick: posts WM_CLOSE to the frame, or takes the capture away.
+class CMidDrag : public CWnd {
+public:
+    HWND frame = nullptr;
+    bool close = false;
+    void OnTimer(UINT_PTR id)
+    {
+        KillTimer(id);
+        if (close)
+            ::PostMessage(frame, WM_CLOSE, 0, 0);
+        else
+            ::SetCapture(m_hWnd);
+    }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CMidDrag, CWnd)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+TEST_F(AfxDocking, WmCloseOrALostCaptureDuringADragCancelsIt)
+{
+    for (bool close : {true, false}) {
+        SCOPED_TRACE(close ? "WM_CLOSE" : "lost capture");
+        CMidDrag helper;
+        helper.frame = frame->m_hWnd;
+        helper.close = close;
+        ASSERT_TRUE(helper.CreateEx(0, nullptr, "helper", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+        CToolBar& b = frame->m_wndBarB;
+        RECT before = Rect(b);
+        POINT g = Gripper(b);
+        g.y += close ? 0 : 4;   // presses at one spot would pair into a double click
+        InjectMouseMove(g.x, g.y);
+        InjectButton(VK_LBUTTON, true, g.x, g.y);
+        InjectMouseMove(g.x + 30, g.y + 30);
+        InjectMouseMove(400, 380);
+        helper.SetTimer(1, 1);
+        PumpUntilIdle();
+        // The drag waits for the button; the tick ends it.
+        for (int i = 0; i < 200 && frame->m_wndBarB.m_pDockContext->m_bDragging; ++i) {
+            MSG m;
+            if (GetMessage(&m, nullptr, 0, 0)) DispatchMessage(&m);
+        }
+        InjectButton(VK_LBUTTON, false, 400, 380);
+        Idle();
+        EXPECT_TRUE(IsWindow(frame->m_hWnd));
+        EXPECT_FALSE(b.IsFloating());
+        RECT after = Rect(b);
+        EXPECT_TRUE(EqualRect(&before, &after));
+        EXPECT_FALSE(DragOverlayVisible());
+        EXPECT_TRUE(b.m_pDockContext->m_bCancelled);
+        ReleaseCapture();
+        helper.DestroyWindow();
+    }
+}
+
+TEST_F(AfxDocking, DestroyingAFloatingBarUnlinksItAndEndsItsMiniFrame)
+{
+    for (bool direct : {false, true}) {
+        CToolBar& b = direct ? frame->m_wndBarB : frame->m_wndBarA;
+        const UINT id = (UINT)b.GetDlgCtrlID();
+        frame->FloatControlBar(&b, POINT{300 + 100 * direct, 300});
+        Idle();
+        HWND mini = GetParent(GetParent(b.m_hWnd));
+        ASSERT_TRUE(IsWindow(mini));
+        if (direct)
+            ::DestroyWindow(b.m_hWnd);   // as a watcher would: no frame call
+        else
+            b.DestroyWindow();
+        Idle();
+        EXPECT_FALSE(IsWindow(mini));
+        EXPECT_EQ(frame->GetControlBar(id), nullptr);
+        for (const auto& row : RowsOf(AFX_IDW_DOCKBAR_TOP))
+            for (UINT e : row) EXPECT_NE(e % AFX_BAR_PLACEHOLDER, id);
+    }
+    // The layout and a save still work without them.
+    frame->RecalcLayout();
+    frame->SaveBarState("Test");
+    EXPECT_TRUE(frame->LoadBarState("Test"));
+}
+
+class CDialogBarStub : public CControlBar {
+public:
+    CButton handled, unhandled;
+    BOOL Make(CFrameWnd* parent)
+    {
+        if (!CreateBar("Dialog", WS_CHILD | WS_VISIBLE | CBRS_TOP, parent, 0xE813)) return FALSE;
+        return handled.Create("New", WS_VISIBLE | WS_TABSTOP, RECT{4, 4, 60, 24}, this, ID_FILE_NEW) &&
+               unhandled.Create("?", WS_VISIBLE | WS_TABSTOP, RECT{64, 4, 120, 24}, this, ID_DEMO_UNHANDLED);
+    }
+    SIZE CalcFixedLayout(BOOL, BOOL) override { return SIZE{32767, 28}; }
+    void OnUpdateCmdUI(CFrameWnd* target, BOOL disable) override { AfxUpdateDialogControls(this, target, disable); }
+};
+
+TEST_F(AfxDocking, ADialogBarDisablesUnhandledControlsAndFrameAcceleratorsStillFire)
+{
+    CDialogBarStub bar;
+    ASSERT_TRUE(bar.Make(frame));
+    frame->RecalcLayout();
+    Idle();
+    EXPECT_TRUE(bar.handled.IsWindowEnabled());
+    EXPECT_FALSE(bar.unhandled.IsWindowEnabled());
+    ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'N', (WORD)ID_FILE_NEW}};
+    frame->m_hAccelTable = CreateAcceleratorTable(keys, 1);
+    bar.handled.SetFocus();
+    ASSERT_EQ(GetFocus(), bar.handled.m_hWnd);
+    const size_t children = app->Frame()->Children().size();
+    InjectKey(VK_CONTROL, true);
+    InjectKeyStroke('N');
+    InjectKey(VK_CONTROL, false);
+    PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
+    EXPECT_EQ(app->Frame()->Children().size(), children + 1);
+    bar.DestroyWindow();
+}
+
 }  // namespace
