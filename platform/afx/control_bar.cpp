@@ -95,7 +95,8 @@ SIZE CControlBar::CalcDynamicLayout(int, DWORD mode) { return CalcFixedLayout(mo
 
 void CControlBar::CalcInsideRect(RECT& r, BOOL horz) const
 {
-    const DWORD s = m_dwStyle;
+    // A floating bar has its mini frame's border instead of its own.
+    const DWORD s = (m_dwStyle & CBRS_FLOATING) ? (m_dwStyle & ~CBRS_BORDER_ANY) : m_dwStyle;
     if (s & CBRS_BORDER_LEFT) r.left += 2;
     if (s & CBRS_BORDER_TOP) r.top += 2;
     if (s & CBRS_BORDER_RIGHT) r.right -= 2;
@@ -118,10 +119,11 @@ void CControlBar::DoPaint(HDC dc)
     GetClientRect(&r);
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
     UINT edges = 0;
-    if (m_dwStyle & CBRS_BORDER_LEFT) edges |= BF_LEFT;
-    if (m_dwStyle & CBRS_BORDER_TOP) edges |= BF_TOP;
-    if (m_dwStyle & CBRS_BORDER_RIGHT) edges |= BF_RIGHT;
-    if (m_dwStyle & CBRS_BORDER_BOTTOM) edges |= BF_BOTTOM;
+    const DWORD s = (m_dwStyle & CBRS_FLOATING) ? 0 : m_dwStyle;
+    if (s & CBRS_BORDER_LEFT) edges |= BF_LEFT;
+    if (s & CBRS_BORDER_TOP) edges |= BF_TOP;
+    if (s & CBRS_BORDER_RIGHT) edges |= BF_RIGHT;
+    if (s & CBRS_BORDER_BOTTOM) edges |= BF_BOTTOM;
     if (edges) {
         RECT e = r;
         DrawEdge(dc, &e, EDGE_ETCHED, edges);
@@ -647,8 +649,11 @@ void CMiniDockFrameWnd::RecalcLayout(BOOL)
     RECT r{0, 0, sz.cx, sz.cy};
     AdjustWindowRectEx(&r, GetStyle(), FALSE, GetExStyle());
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(m_wndDockBar.m_hWnd, nullptr, 0, 0, sz.cx, sz.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(bar->m_hWnd, nullptr, 0, 0, sz.cx, sz.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The window manager may keep a caption wider than the bar: the bar fills it.
+    RECT client;
+    GetClientRect(&client);
+    ::SetWindowPos(m_wndDockBar.m_hWnd, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(bar->m_hWnd, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
     std::string title = bar->GetWindowText();
     if (GetWindowText() != title) SetWindowText(title);
     const bool show = bar->IsVisible();

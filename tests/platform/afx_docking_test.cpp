@@ -9,7 +9,10 @@
 
 #include "afx_demo.h"
 #include "afx_test_util.h"
+#include <cairo.h>
+
 #include "platform/backend/drag_overlay.h"
+#include "platform/backend/headless.h"
 
 namespace fs = std::filesystem;
 
@@ -518,6 +521,73 @@ TEST_F(AfxDocking, ADialogBarDisablesUnhandledControlsAndFrameAcceleratorsStillF
     PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
     EXPECT_EQ(app->Frame()->Children().size(), children + 1);
     bar.DestroyWindow();
+}
+
+// The frame and its floating bar's window as one picture, in screen places.
+bool SaveDesktopPng(const std::vector<HWND>& windows, const std::string& path)
+{
+    RECT all{};
+    for (HWND h : windows) {
+        RECT r;
+        GetWindowRect(h, &r);
+        UnionRect(&all, &all, &r);
+    }
+    const int w = all.right - all.left + 20, h = all.bottom - all.top + 20;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_surface_flush(s);
+    unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) *(uint32_t*)(data + (size_t)y * stride + (size_t)x * 4) = 0x3a6ea5;   // desktop
+    for (HWND win : windows) {   // bottom first
+        std::vector<uint32_t> px;
+        SIZE sz{};
+        if (!HeadlessCopySurface(win, &px, &sz)) continue;
+        RECT r;
+        GetWindowRect(win, &r);
+        for (int y = 0; y < sz.cy; ++y)
+            for (int x = 0; x < sz.cx; ++x) {
+                const int dx = r.left - all.left + 10 + x, dy = r.top - all.top + 10 + y;
+                if (dx >= 0 && dy >= 0 && dx < w && dy < h)
+                    *(uint32_t*)(data + (size_t)dy * stride + (size_t)dx * 4) = px[(size_t)y * sz.cx + x];
+            }
+    }
+    cairo_surface_mark_dirty(s);
+    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+}
+
+TEST_F(AfxDocking, APictureOfTheFrameWithDockedFloatingAndStatusBars)
+{
+    frame->FloatControlBar(&frame->m_wndBarA, POINT{560, 200});
+    frame->DockControlBar(&frame->m_wndBarB, AFX_IDW_DOCKBAR_LEFT);
+    frame->m_wndStatusBar.SetPaneText(0, "Ready");
+    InjectKeyStroke(VK_CAPITAL);
+    Idle();
+    RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HWND mini = GetParent(GetParent(frame->m_wndBarA.m_hWnd));
+    RedrawWindow(mini, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    PumpUntilIdle();
+    const char* out = getenv("VELDRA_OUT");
+    fs::path dir = fs::path(out ? out : "build/out").parent_path() / "test-artifacts";
+    fs::create_directories(dir);
+    const fs::path png = dir / "docking_frame.png";
+    ASSERT_TRUE(SaveDesktopPng({frame->m_hWnd, mini}, png.string()));
+    EXPECT_GT(fs::file_size(png), 1000u);
+    // The toolbar's first button shows its red image on the docked bar.
+    RECT r;
+    frame->m_wndToolBar.GetItemRect(0, &r);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    MapWindowPoints(frame->m_wndToolBar.m_hWnd, frame->m_hWnd, &p, 1);
+    RECT wr, cr;
+    GetWindowRect(frame->m_hWnd, &wr);
+    GetClientRect(frame->m_hWnd, &cr);
+    POINT origin{0, 0};
+    ClientToScreen(frame->m_hWnd, &origin);
+    COLORREF c = 0;
+    ASSERT_TRUE(HeadlessGetPixel(frame->m_hWnd, p.x + origin.x - wr.left, p.y + origin.y - wr.top, &c));
+    EXPECT_EQ(c, RGB(200, 0, 0));
 }
 
 }  // namespace
