@@ -271,6 +271,13 @@ struct EDITSTREAM {
     DWORD dwError;
     EDITSTREAMCALLBACK pfnCallback;
 };
+#define SEL_EMPTY 0x0000u
+#define SEL_TEXT 0x0001u
+struct SELCHANGE {
+    NMHDR nmhdr;
+    CHARRANGE chrg;
+    WORD seltyp;
+};
 struct ENPROTECTED {
     NMHDR nmhdr;
     UINT msg;

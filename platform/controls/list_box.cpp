@@ -495,9 +495,22 @@ struct Combo {
     int selAtDrop = -1;
     HFONT font = nullptr;
     int itemHeight = 0;
+    int dropHeight = 0;   // what the creator asked beyond the field: the list's height
 
     DWORD Style() const { return (DWORD)GetWindowLongPtr(hwnd, GWL_STYLE); }
     UINT Kind() const { return Style() & 3u; }
+    // The height of the closed combo: one line of its font and a frame.
+    int FieldHeight() const
+    {
+        if (itemHeight > 0) return itemHeight + 6;
+        HDC dc = GetDC(hwnd);
+        HGDIOBJ old = SelectObject(dc, ControlFont(hwnd));
+        TEXTMETRIC tm{};
+        GetTextMetrics(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd, dc);
+        return (int)tm.tmHeight + 8;
+    }
     bool OwnerDraw() const { return (Style() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0; }
     int Cur() const { return (int)SendMessage(list, LB_GETCURSEL, 0, 0); }
     int Count() const { return (int)SendMessage(list, LB_GETCOUNT, 0, 0); }
@@ -528,8 +541,10 @@ struct Combo {
             GetWindowRect(hwnd, &r);
             int ih = (int)SendMessage(list, LB_GETITEMHEIGHT, 0, 0);
             int n = std::clamp(Count(), 1, 8);
-            SetWindowPos(list, HWND_TOPMOST, r.left, r.bottom, r.right - r.left, n * ih + 2,
-                         SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            // As tall as the items, within what the creator gave the list.
+            int h = n * ih + 2;
+            if (dropHeight > ih) h = std::min(h, dropHeight);
+            SetWindowPos(list, HWND_TOPMOST, r.left, r.bottom, r.right - r.left, h, SWP_NOACTIVATE | SWP_SHOWWINDOW);
             selAtDrop = Cur();
             dropped = true;
             SetCapture(list);
@@ -670,7 +685,29 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
                                       std::max(1, cs->cx - 6 - GetSystemMetrics(SM_CXVSCROLL)), std::max(1, cs->cy - 6),
                                       hwnd, (HMENU)(uintptr_t)1001, nullptr, nullptr);
         }
-        return cb->list ? 0 : -1;
+        if (!cb->list) return -1;
+        // A template gives the height with the list; the closed combo is one line high.
+        if ((cs->style & 3u) != CBS_SIMPLE) {
+            const int field = cb->FieldHeight();
+            if (cs->cy > field) {
+                cb->dropHeight = cs->cy - field;
+                SetWindowPos(hwnd, nullptr, 0, 0, cs->cx, field, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            if (cb->edit)
+                SetWindowPos(cb->edit, nullptr, 3, 3, std::max(1, cs->cx - 6 - GetSystemMetrics(SM_CXVSCROLL)),
+                             std::max(1, field - 6), SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+        // Later sizes keep the field one line high; the rest goes to the list.
+        WINDOWPOS* wp = (WINDOWPOS*)l;
+        if (wp && !(wp->flags & SWP_NOSIZE) && cb->Kind() != CBS_SIMPLE && cb->list) {
+            const int field = cb->FieldHeight();
+            if (wp->cy > field) cb->dropHeight = wp->cy - field;
+            wp->cy = field;
+        }
+        return 0;
     }
     case WM_DESTROY:
         if (cb->list) DestroyWindow(cb->list);

@@ -2,6 +2,8 @@
 // and the size box that resizes its top-level window) and the up-down control.
 #include <algorithm>
 #include <climits>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/controls/control_internal.h"
 
@@ -141,6 +143,52 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 
 // --- up-down -------------------------------------------------------------------
 
+// UDS_ARROWKEYS: the buddy's Up and Down keys step the up-down. The buddy's
+// own procedure is kept per buddy window.
+std::mutex g_buddyLock;
+std::unordered_map<HWND, std::pair<WNDPROC, HWND>>& Buddies()
+{
+    static std::unordered_map<HWND, std::pair<WNDPROC, HWND>> m;
+    return m;
+}
+
+LRESULT BuddyProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    WNDPROC base = nullptr;
+    HWND updown = nullptr;
+    {
+        std::lock_guard<std::mutex> g(g_buddyLock);
+        auto it = Buddies().find(h);
+        if (it != Buddies().end()) base = it->second.first, updown = it->second.second;
+    }
+    if (!base) return DefWindowProc(h, m, w, l);
+    if (m == WM_KEYDOWN && (w == VK_UP || w == VK_DOWN) && IsWindow(updown)) {
+        SendMessage(updown, WM_KEYDOWN, w, l);
+        return 0;
+    }
+    if (m == WM_GETDLGCODE) return CallWindowProc(base, h, m, w, l) | DLGC_WANTARROWS;
+    if (m == WM_NCDESTROY) {
+        std::lock_guard<std::mutex> g(g_buddyLock);
+        Buddies().erase(h);
+    }
+    return CallWindowProc(base, h, m, w, l);
+}
+
+void AttachBuddyKeys(HWND buddy, HWND updown)
+{
+    if (!buddy) return;
+    std::lock_guard<std::mutex> g(g_buddyLock);
+    auto it = Buddies().find(buddy);
+    if (it != Buddies().end()) {
+        it->second.second = updown;
+        return;
+    }
+    WNDPROC old = (WNDPROC)GetWindowLongPtr(buddy, GWLP_WNDPROC);
+    if (!old || old == BuddyProc) return;
+    Buddies()[buddy] = {old, updown};
+    SetWindowLongPtr(buddy, GWLP_WNDPROC, (LONG_PTR)BuddyProc);
+}
+
 struct UpDown {
     HWND hwnd = nullptr;
     int lo = 100, hi = 0;   // the default range runs backwards
@@ -278,6 +326,7 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     case UDM_SETBUDDY: {
         HWND old = ud->buddy;
         ud->buddy = (HWND)w;
+        if (ud->Style() & UDS_ARROWKEYS) AttachBuddyKeys(ud->buddy, hwnd);
         return (LRESULT)old;
     }
     case UDM_GETBUDDY: return (LRESULT)ud->buddy;

@@ -315,17 +315,14 @@ struct TextBox {
     void ScrollCaretIntoView()
     {
         const int line = doc.LineFromChar(caret);
-        bool changed = false;
+        const int oldFirst = firstLine;
+        bool horizontal = false;
         if (Multi()) {
             if (line < firstLine) {
                 firstLine = line;
-                changed = true;
             } else {
                 int vis = VisibleLines();
-                if (line >= firstLine + vis) {
-                    firstLine = line - vis + 1;
-                    changed = true;
-                }
+                if (line >= firstLine + vis) firstLine = line - vis + 1;
             }
         }
         const DWORD st = Style();
@@ -337,16 +334,32 @@ struct TextBox {
             const int room = fr.right - fr.left;
             if (x - xScroll > room - 2) {
                 xScroll = x - room + room / 3;
-                changed = true;
+                horizontal = true;
             } else if (x < xScroll) {
                 xScroll = std::max(0, x - room / 3);
-                changed = true;
+                horizontal = true;
             }
         }
-        if (changed) {
-            InvalidateRect(hwnd, nullptr, TRUE);
-            UpdateScrollBar();
+        if (!horizontal && firstLine == oldFirst) return;
+        UpdateScrollBar();
+        // A few lines down with nothing else pending: move the pixels and
+        // paint only what comes into view.
+        RECT pending;
+        const int step = firstLine - oldFirst;
+        if (!horizontal && step > 0 && step < VisibleLines() && !GetUpdateRect(hwnd, &pending, FALSE)) {
+            HDC hdc = GetDC(hwnd);
+            int dy = 0;
+            for (int l = oldFirst; l < firstLine; ++l) {
+                int h, asc;
+                LineMetrics(hdc, l, 96, &h, &asc);
+                dy += h;
+            }
+            ReleaseDC(hwnd, hdc);
+            RECT fr = FormatRect();
+            ScrollWindowEx(hwnd, 0, -dy, &fr, &fr, nullptr, nullptr, SW_INVALIDATE);
+            return;
         }
+        InvalidateRect(hwnd, nullptr, TRUE);
     }
 
     // A position inside a UTF-8 character moves to its start.
@@ -371,6 +384,21 @@ struct TextBox {
         insertFormat = -1;
         if (oldMin != oldMax || a != c) InvalidateFromLine(doc.LineFromChar(std::min(oldMin, SelMin())));
         PlaceCaret();
+        NotifySelection();
+    }
+
+    // EN_SELCHANGE when the mask asks for it and the selection moved.
+    int notifiedMin = 0, notifiedMax = 0;
+    void NotifySelection()
+    {
+        if (!rich || !(eventMask & ENM_SELCHANGE)) return;
+        if (SelMin() == notifiedMin && SelMax() == notifiedMax) return;
+        notifiedMin = SelMin();
+        notifiedMax = SelMax();
+        SELCHANGE sc{};
+        sc.chrg = CHARRANGE{notifiedMin, notifiedMax};
+        sc.seltyp = notifiedMin == notifiedMax ? SEL_EMPTY : SEL_TEXT;
+        NotifyParent(hwnd, &sc.nmhdr, EN_SELCHANGE);
     }
 
     void NotifyChange()
@@ -455,11 +483,14 @@ struct TextBox {
         insertFormat = -1;
         modified = true;
         if (firstLine >= doc.LineCount()) firstLine = std::max(0, doc.LineCount() - 1);
-        InvalidateFromLine(line);
         UpdateScrollBar();
-        ScrollCaretIntoView();
+        // A program edit with the selection hidden leaves the view where it is
+        // (output appended while the user reads further up).
+        if (user || !hideSel) ScrollCaretIntoView();
+        InvalidateFromLine(line);
         PlaceCaret();
         NotifyChange();
+        NotifySelection();
         return true;
     }
 
@@ -1164,7 +1195,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
     case EM_SETTARGETDEVICE: tb->targetWidth = (LONG)l; return TRUE;
     case EM_HIDESELECTION:
         tb->hideSel = w != 0;
-        InvalidateRect(hwnd, nullptr, TRUE);
+        if (tb->SelMin() != tb->SelMax()) InvalidateRect(hwnd, nullptr, TRUE);   // an empty one shows nothing
         return 0;
     case EM_SETOPTIONS: {
         DWORD opts = (tb->readOnly ? ECO_READONLY : 0) | (tb->hideSel ? 0 : ECO_NOHIDESEL);

@@ -116,6 +116,28 @@ TEST_F(Controls, EditNumberOnlyLimitReadOnlyAndSingleLinePaste)
     EXPECT_EQ(SendMessage(m, EM_GETLINECOUNT, 0, 0), 2);
 }
 
+TEST_F(Controls, EditContextMenuOffersTheEditCommands)
+{
+    HWND e = Make(WC_EDIT, "hello", WS_TABSTOP, 10, 10, 200, 22, 14);
+    SetFocus(e);
+    SendMessage(e, EM_SETSEL, 1, 1);
+    // The menu's loop reads the keys already typed: "a" is Select All's mnemonic.
+    InjectKeyStroke('A', "a");
+    SendMessage(e, WM_CONTEXTMENU, (WPARAM)e, -1);
+    PumpUntilIdle();
+    DWORD a = 9, b = 9;
+    SendMessage(e, EM_GETSEL, (WPARAM)&a, (LPARAM)&b);
+    EXPECT_EQ(a, 0u);
+    EXPECT_EQ(b, 5u);
+    EXPECT_EQ(TextOf(e), "hello");
+    // "t" cuts the selection.
+    InjectKeyStroke('T', "t");
+    SendMessage(e, WM_CONTEXTMENU, (WPARAM)e, -1);
+    PumpUntilIdle();
+    EXPECT_EQ(TextOf(e), "");
+    EXPECT_EQ(ClipboardText(), std::string("hello\0", 6));
+}
+
 TEST_F(Controls, ButtonsCheckThreeStateAndRadioGroups)
 {
     HWND chk = Make(WC_BUTTON, "Check", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 10, 10, 100, 20, 20);
@@ -314,6 +336,85 @@ TEST_F(Controls, DialogPicture)
     // The check box's tick is drawn in the window text colour.
     COLORREF c = 0;
     EXPECT_TRUE(HeadlessGetPixel(parent, 10 + 120 / 2, 260 + 2, &c));
+}
+
+TEST_F(Controls, GalleryPicture)
+{
+    SetWindowPos(parent, nullptr, 0, 0, 560, 380, SWP_NOMOVE | SWP_NOZORDER);
+    HWND list = Make(WC_LISTBOX, "", LBS_HASSTRINGS | WS_BORDER | WS_VSCROLL | LBS_CHECKLIST, 10, 10, 130, 90, 60);
+    for (const char* s : {"alpha", "beta", "gamma", "delta", "epsilon", "zeta", "eta"})
+        SendMessage(list, LB_ADDSTRING, 0, (LPARAM)s);
+    SendMessage(list, LB_SETCURSEL, 1, 0);
+    SendMessage(list, LB_SETCHECK, 2, 1);
+    HWND combo = Make(WC_COMBOBOX, "", CBS_DROPDOWNLIST | CBS_HASSTRINGS, 10, 110, 130, 120, 61);
+    for (const char* s : {"Solid", "Dashed", "Dotted"}) SendMessage(combo, CB_ADDSTRING, 0, (LPARAM)s);
+    SendMessage(combo, CB_SETCURSEL, 1, 0);
+    HWND edit = Make(WC_EDIT, "42", WS_BORDER | ES_NUMBER, 10, 145, 60, 22, 62);
+    HWND spin = Make(UPDOWN_CLASS, "", UDS_SETBUDDYINT, 70, 145, 16, 22, 63);
+    SendMessage(spin, UDM_SETBUDDY, (WPARAM)edit, 0);
+    HWND sb = Make(WC_SCROLLBAR, "", SBS_HORZ, 10, 180, 130, 17, 64);
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 30, 0};
+    SendMessage(sb, SBM_SETSCROLLINFO, TRUE, (LPARAM)&si);
+    HWND tab = Make(WC_TABCONTROL, "", 0, 150, 10, 200, 120, 65);
+    for (const char* s : {"General", "Axes", "Colours"}) {
+        TCITEM it{TCIF_TEXT, 0, 0, (char*)s, 0, 0, 0};
+        SendMessage(tab, TCM_INSERTITEM, 9, (LPARAM)&it);
+    }
+    HWND tree = Make(WC_TREEVIEW, "", WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 360, 10, 180, 120, 66);
+    TVINSERTSTRUCT is{};
+    is.hParent = TVI_ROOT;
+    is.hInsertAfter = TVI_LAST;
+    is.item.mask = TVIF_TEXT;
+    is.item.pszText = (char*)"Workspace";
+    HTREEITEM root = (HTREEITEM)SendMessage(tree, TVM_INSERTITEM, 0, (LPARAM)&is);
+    for (const char* s : {"x", "y", "matrix"}) {
+        is.hParent = root;
+        is.item.pszText = (char*)s;
+        SendMessage(tree, TVM_INSERTITEM, 0, (LPARAM)&is);
+    }
+    SendMessage(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)root);
+    SendMessage(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)root);
+    HWND lv = Make(WC_LISTVIEW, "", WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 150, 140, 390, 120, 67);
+    const char* cols[] = {"Name", "Size", "Class"};
+    for (int c = 0; c < 3; ++c) {
+        LVCOLUMN col{LVCF_TEXT | LVCF_WIDTH, 0, 120, (char*)cols[c], 0, c};
+        SendMessage(lv, LVM_INSERTCOLUMN, (WPARAM)c, (LPARAM)&col);
+    }
+    SendMessage(lv, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    const char* rows[][3] = {{"x", "1x1", "double"}, {"y", "3x4", "double"}, {"name", "1x5", "char"}};
+    for (int r = 0; r < 3; ++r) {
+        LVITEM it{LVIF_TEXT, r, 0, 0, 0, (char*)rows[r][0], 0, 0, 0};
+        SendMessage(lv, LVM_INSERTITEM, 0, (LPARAM)&it);
+        for (int c = 1; c < 3; ++c) {
+            LVITEM sub{};
+            sub.iSubItem = c;
+            sub.pszText = (char*)rows[r][c];
+            SendMessage(lv, LVM_SETITEMTEXT, (WPARAM)r, (LPARAM)&sub);
+        }
+    }
+    LVITEM st{};
+    st.stateMask = st.state = LVIS_SELECTED;
+    SendMessage(lv, LVM_SETITEMSTATE, 1, (LPARAM)&st);
+    HWND tb = Make(TOOLBARCLASSNAME, "", 0, 10, 270, 250, 30, 68);
+    TBBUTTON buttons[] = {{-1, 1, TBSTATE_ENABLED, BTNS_BUTTON, 0, -1}, {0, 0, 0, BTNS_SEP, 0, -1},
+                          {-1, 2, TBSTATE_ENABLED | TBSTATE_CHECKED, BTNS_CHECK, 0, -1},
+                          {-1, 3, TBSTATE_ENABLED, BTNS_DROPDOWN, 0, -1}};
+    SendMessage(tb, TB_ADDBUTTONS, 4, (LPARAM)buttons);
+    HWND status = Make(STATUSCLASSNAME, "Ready", SBARS_SIZEGRIP, 0, 356, 560, 24, 69);
+    int parts[] = {300, 430, -1};
+    SendMessage(status, SB_SETPARTS, 3, (LPARAM)parts);
+    SendMessage(status, SB_SETTEXT, 1, (LPARAM) "Ln 12, Col 4");
+    SendMessage(status, SB_SETTEXT, 2, (LPARAM) "NUM");
+    HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    for (HWND h : {list, combo, edit, tab, tree, lv}) SendMessage(h, WM_SETFONT, (WPARAM)font, 0);
+    SetFocus(lv);
+    InvalidateRect(parent, nullptr, TRUE);
+    UpdateWindow(parent);
+    PumpUntilIdle();
+    const char* out = getenv("VELDRA_OUT");
+    std::filesystem::path dir = std::filesystem::path(out ? out : "build/out").parent_path() / "test-artifacts";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(HeadlessSavePng(parent, (dir / "controls_gallery.png").string()));
 }
 
 }  // namespace

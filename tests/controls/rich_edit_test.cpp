@@ -20,10 +20,16 @@ struct Host {
     HWND edit = nullptr;
     int protectedReply = 1;
     int protectedCount = 0;
+    std::vector<std::pair<LONG, LONG>> selChanges;
     Host(DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE)
     {
         RegisterControlClasses();
         handler = [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_NOTIFY && ((NMHDR*)l)->code == (UINT)EN_SELCHANGE) {
+                const SELCHANGE* sc = (const SELCHANGE*)l;
+                selChanges.push_back({sc->chrg.cpMin, sc->chrg.cpMax});
+                return 0;
+            }
             if (m == WM_NOTIFY && ((NMHDR*)l)->code == (UINT)EN_PROTECTED) {
                 ++protectedCount;
                 return protectedReply;
@@ -409,6 +415,50 @@ TEST(RichEdit, FindTextFoldsAsciiOnly)
     EXPECT_EQ(h.Send(EM_FINDTEXTEX, FR_DOWN, (LPARAM)&ft), -1);
     ft.lpstrText = "alpha";
     EXPECT_EQ(h.Send(EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, (LPARAM)&ft), -1);
+}
+
+TEST(RichEdit, AppendsBelowTheViewRepaintNothingAndKeepTheView)
+{
+    Host h(WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL);
+    SetWindowPos(h.parent, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);   // the whole control shows
+    ShowWindow(h.parent, SW_SHOW);
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "line " + std::to_string(i) + "\n";
+    h.Append(text);
+    // The reader scrolls back to the top.
+    h.Send(EM_LINESCROLL, 0, -1000);
+    EXPECT_EQ(h.Send(EM_GETFIRSTVISIBLELINE), 0);
+    UpdateWindow(h.parent);
+    RECT r;
+    EXPECT_FALSE(GetUpdateRect(h.edit, &r, FALSE));
+    // Output arrives with the selection hidden, as the output bar writes it.
+    h.Send(EM_HIDESELECTION, TRUE);
+    for (int i = 0; i < 20; ++i) h.Append("more " + std::to_string(i) + "\n");
+    h.Send(EM_HIDESELECTION, FALSE);
+    EXPECT_EQ(h.Send(EM_GETFIRSTVISIBLELINE), 0);
+    EXPECT_FALSE(GetUpdateRect(h.edit, &r, FALSE));   // nothing on screen changed
+    EXPECT_EQ(h.Send(EM_GETLINECOUNT), 121);
+    // With the end in view, each append repaints only from its own line down.
+    h.Select(-1, -1);
+    h.Send(EM_SCROLLCARET);
+    EXPECT_GT(h.Send(EM_GETFIRSTVISIBLELINE), 100);
+    UpdateWindow(h.parent);
+    h.Append("tail\n");
+    ASSERT_TRUE(GetUpdateRect(h.edit, &r, FALSE));
+    EXPECT_GT(r.top, 0);
+}
+
+TEST(RichEdit, SelectionChangesAreReportedWithTheMask)
+{
+    Host h;
+    h.Append("abcdef");
+    h.Select(1, 3);
+    EXPECT_TRUE(h.selChanges.empty());   // no mask yet
+    h.Send(EM_SETEVENTMASK, 0, ENM_SELCHANGE);
+    h.Select(2, 4);
+    h.Select(2, 4);   // no change, no notice
+    h.Send(WM_CHAR, 'x');
+    EXPECT_EQ(h.selChanges, (std::vector<std::pair<LONG, LONG>>{{2, 4}, {3, 3}}));
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST_F(Scrolls, UpDownBuddyIntegerRangesAndDeltaVeto)
 {
     HWND buddy = CreateWindowEx(0, WC_EDIT, "", WS_CHILD | WS_VISIBLE, 10, 10, 80, 22, parent, (HMENU)82, nullptr,
                                 nullptr);
-    HWND ud = CreateWindowEx(0, UPDOWN_CLASS, "", WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT, 90, 10, 16, 22, parent,
+    HWND ud = CreateWindowEx(0, UPDOWN_CLASS, "", WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS, 90, 10, 16, 22, parent,
                              (HMENU)83, nullptr, nullptr);
     SendMessage(ud, UDM_SETBUDDY, (WPARAM)buddy, 0);
     SendMessage(ud, UDM_SETRANGE32, 0, 2000000);
@@ -98,6 +98,15 @@ TEST_F(Scrolls, UpDownBuddyIntegerRangesAndDeltaVeto)
     PumpUntilIdle();
     GetWindowText(buddy, text, sizeof text);
     EXPECT_STREQ(text, "1,000");
+    // The buddy's arrow keys step too.
+    SetFocus(buddy);
+    InjectKeyStroke(VK_UP);
+    PumpUntilIdle();
+    InjectKeyStroke(VK_DOWN);
+    InjectKeyStroke(VK_DOWN);
+    PumpUntilIdle();
+    GetWindowText(buddy, text, sizeof text);
+    EXPECT_STREQ(text, "999");
     // The buddy's text is read back before each step.
     SetWindowText(buddy, "1,999,999");
     InjectClick(up.x, up.y);
