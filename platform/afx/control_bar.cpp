@@ -244,6 +244,7 @@ BOOL CControlBar::DestroyWindow()
 
 void CControlBar::OnDestroy()
 {
+    OnDestroyBar();
     CMiniDockFrameWnd* mini = nullptr;
     if (IsFloating()) mini = DynamicDowncast<CMiniDockFrameWnd>(CWnd::FromHandlePermanent(::GetParent(m_pDockBar->m_hWnd)));
     Unlink();

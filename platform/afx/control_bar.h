@@ -93,6 +93,8 @@ public:
     virtual void DoPaint(HDC dc);
     BOOL IsDockBar() const { return m_bDockBar; }
     virtual void OnBarStyleChange(DWORD, DWORD) {}
+    // The bar's window is going (before its children).
+    virtual void OnDestroyBar() {}
 
     BOOL PreTranslateMessage(MSG* msg) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -249,6 +251,10 @@ public:
 
     // Called by the control's hover tracking.
     void OnHover(int index);
+    // The tooltip window (CBRS_TOOLTIPS), and the text it last showed.
+    HWND GetToolTips() const { return m_tips.m_hWnd; }
+    const std::string& LastTip() const { return m_lastTip; }
+    void OnDestroyBar() override;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -262,6 +268,12 @@ protected:
     HIMAGELIST m_images = nullptr;
     SIZE m_sizeButton{23, 22};
     int m_hover = -1;
+    CToolTipCtrl m_tips;
+    std::vector<UINT> m_tipIds;
+    std::string m_lastTip;
+    // The tips follow the buttons' places.
+    void UpdateTools();
+    std::string TipText(UINT id) const;
     // Wraps the buttons into `length` (horizontal) or one per row.
     SIZE WrapButtons(int length, bool vertical);
     SIZE ControlExtent() const;

@@ -29,7 +29,40 @@ BOOL CToolBar::Create(CWnd* parent, DWORD style, UINT id)
 {
     if (!CreateBar("", style, parent, id)) return FALSE;
     if (!m_ctrl.Create(WS_VISIBLE | TBSTYLE_FLAT, RECT{0, 0, 0, 0}, this, id)) return FALSE;
+    if ((style & CBRS_TOOLTIPS) && !m_tips.Create(this)) return FALSE;
     return TRUE;
+}
+
+void CToolBar::OnDestroyBar()
+{
+    if (m_tips.m_hWnd) m_tips.DestroyWindow();
+}
+
+std::string CToolBar::TipText(UINT id) const
+{
+    std::string s;
+    AfxLoadString(id, s);
+    size_t nl = s.find('\n');
+    return nl == std::string::npos ? std::string() : s.substr(nl + 1);
+}
+
+void CToolBar::UpdateTools()
+{
+    if (!m_tips.m_hWnd || !m_ctrl.m_hWnd) return;
+    for (UINT id : m_tipIds) {
+        TOOLINFO ti{sizeof ti, 0, m_ctrl.m_hWnd, id, {}, nullptr, nullptr, 0};
+        m_tips.Send(TTM_DELTOOL, 0, (LPARAM)&ti);
+    }
+    m_tipIds.clear();
+    for (size_t i = 0; i < m_ids.size(); ++i) {
+        if (m_ids[i] == ID_SEPARATOR) continue;
+        std::string text = TipText(m_ids[i]);
+        if (text.empty()) continue;
+        TOOLINFO ti{sizeof ti, 0, m_ctrl.m_hWnd, m_ids[i], {}, nullptr, text.data(), 0};
+        m_ctrl.Send(TB_GETITEMRECT, i, (LPARAM)&ti.rect);
+        m_tips.Send(TTM_ADDTOOL, 0, (LPARAM)&ti);
+        m_tipIds.push_back(m_ids[i]);
+    }
 }
 
 BOOL CToolBar::SetBitmap(HBITMAP strip, int cx, int cy)
@@ -184,6 +217,7 @@ void CToolBar::OnSize(UINT, int cx, int cy)
     CalcInsideRect(r, IsHorz() || (m_dwStyle & CBRS_FLOATING));
     if (m_ctrl.m_hWnd) ::SetWindowPos(m_ctrl.m_hWnd, nullptr, r.left, r.top, std::max<LONG>(0, r.right - r.left),
                                       std::max<LONG>(0, r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateTools();
     Invalidate();
 }
 
@@ -243,6 +277,18 @@ void CToolBar::OnHover(int index)
 
 LRESULT CToolBar::CInnerCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (m_pBar && m_pBar->m_tips.m_hWnd &&
+        (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)) {
+        MSG m{m_hWnd, message, wParam, lParam, 0, {}};
+        m_pBar->m_tips.RelayEvent(&m);
+    }
+    if (message == WM_NOTIFY && m_pBar && lParam) {
+        const NMHDR* h = reinterpret_cast<const NMHDR*>(lParam);
+        if (h->hwndFrom == m_pBar->m_tips.m_hWnd) {
+            if (h->code == (UINT)TTN_SHOW) m_pBar->m_lastTip = m_pBar->TipText((UINT)h->idFrom);
+            return 0;
+        }
+    }
     if (message == WM_MOUSEMOVE && m_pBar) {
         POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         int i = (int)::SendMessage(m_hWnd, TB_HITTEST, 0, (LPARAM)&pt);

@@ -224,6 +224,18 @@ TEST_F(AfxDocking, ViewTogglesUnhandledButtonsPromptsAndKeyIndicatorsFollowAtIdl
     InjectMouseMove(p.x, p.y);
     Idle();
     EXPECT_EQ(shown(0), "Create a new document");
+    // Then, once the pointer rests, the tooltip: the text after the newline.
+    ASSERT_TRUE(tb.GetToolTips());
+    SendMessage(tb.GetToolTips(), TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+    InjectMouseMove(p.x + 1, p.y);
+    InjectMouseMove(p.x + 2, p.y);
+    PumpUntilIdle();
+    for (int i = 0; i < 500 && !IsWindowVisible(tb.GetToolTips()); ++i) {
+        MSG m;
+        if (GetMessage(&m, nullptr, 0, 0)) DispatchMessage(&m);
+    }
+    EXPECT_TRUE(IsWindowVisible(tb.GetToolTips()));
+    EXPECT_EQ(tb.LastTip(), "New");
     InjectMouseMove(p.x, p.y + 200);
     RECT w = Rect(tb);
     InjectMouseMove(w.left + 3, (w.top + w.bottom) / 2);
