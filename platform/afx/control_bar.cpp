@@ -604,7 +604,84 @@ void CDockContext::ToggleDocking()
     }
 }
 
-BOOL CDockContext::StartResize(int, POINT) { return FALSE; }
+BOOL CDockContext::StartResize(int hit, POINT pt)
+{
+    CControlBar* bar = m_pBar;
+    if (!bar->IsFloating()) return FALSE;
+    CMiniDockFrameWnd* mf = DynamicDowncast<CMiniDockFrameWnd>(CWnd::FromHandlePermanent(::GetParent(bar->m_pDockBar->m_hWnd)));
+    if (!mf || !mf->m_hWnd) return FALSE;
+    const bool left = hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
+    const bool right = hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
+    const bool top = hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
+    const bool bottom = hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
+    if (!left && !right && !top && !bottom) return FALSE;
+    CWndProtector protectBar(bar);
+    CWndProtector protectFrame(mf);
+    HWND cap = mf->m_hWnd;
+    RECT start;
+    mf->GetWindowRect(&start);
+    RECT nc{0, 0, 0, 0};
+    AdjustWindowRectEx(&nc, mf->GetStyle(), FALSE, mf->GetExStyle());
+    const int ncx = nc.right - nc.left, ncy = nc.bottom - nc.top;
+    SetCapture(cap);
+    m_bDragging = TRUE;
+    m_bCancelled = FALSE;
+    CNestedLoop loop;
+    bool done = false, moved = false;
+    int length = -1;
+    DWORD mode = LM_HORZ | LM_MRUWIDTH;
+    RECT outline = start;
+    auto track = [&](POINT p) {
+        moved = true;
+        RECT r = start;
+        if (left) r.left += p.x - pt.x;
+        if (right) r.right += p.x - pt.x;
+        if (top) r.top += p.y - pt.y;
+        if (bottom) r.bottom += p.y - pt.y;
+        // A side edge sets the width; the top or bottom edge sets the height.
+        if (left || right) {
+            length = std::max(1, (int)(r.right - r.left) - ncx);
+            mode = LM_HORZ | LM_MRUWIDTH;
+        } else {
+            length = std::max(1, (int)(r.bottom - r.top) - ncy);
+            mode = LM_HORZ | LM_MRUWIDTH | LM_LENGTHY;
+        }
+        SIZE sz = bar->CalcDynamicLayout(length, mode);
+        outline = RECT{left ? start.right - sz.cx - ncx : start.left, top ? start.bottom - sz.cy - ncy : start.top, 0, 0};
+        outline.right = outline.left + sz.cx + ncx;
+        outline.bottom = outline.top + sz.cy + ncy;
+        ShowDragOverlay(outline, true);
+    };
+    MSG m;
+    while (!loop.Ended() && ModalLoopGetMessage(&m, cap)) {
+        if (loop.Ended()) break;
+        if (m.message == WM_MOUSEMOVE) {
+            track(m.pt);
+        } else if (m.message == WM_LBUTTONUP) {
+            track(m.pt);
+            done = true;
+            break;
+        } else if ((m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) || m.message == WM_RBUTTONDOWN) {
+            break;
+        } else if (m.message != WM_LBUTTONDOWN && m.message != WM_KEYDOWN && m.message != WM_KEYUP && m.message != WM_CHAR) {
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+    }
+    HideDragOverlay();
+    m_bDragging = FALSE;
+    if (GetCapture() == cap) ReleaseCapture();
+    if (!done || !moved || loop.Ended() || !bar->m_hWnd || !mf->m_hWnd) {
+        m_bCancelled = moved;
+        // The layout of the bar goes back to its committed width.
+        if (bar->m_hWnd) bar->CalcDynamicLayout(bar->m_nMRUWidth, LM_HORZ | LM_MRUWIDTH);
+        return FALSE;
+    }
+    bar->CalcDynamicLayout(length, mode | LM_COMMIT);
+    mf->RecalcLayout();
+    ::SetWindowPos(mf->m_hWnd, nullptr, outline.left, outline.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
 
 // --- CMiniDockFrameWnd ------------------------------------------------------------------
 
@@ -682,6 +759,11 @@ LRESULT CMiniDockFrameWnd::OnNcLButtonDown(WPARAM wParam, LPARAM lParam)
     if (wParam == HTCAPTION && bar && bar->m_pDockContext) {
         // The caption drags the bar (docking), never a move of the window.
         bar->m_pDockContext->StartDrag(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    }
+    if (wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT && bar && bar->m_pDockContext) {
+        // Sizing the frame rewraps the bar; the window manager never sizes it.
+        bar->m_pDockContext->StartResize((int)wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     }
     return Default();

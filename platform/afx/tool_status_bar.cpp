@@ -195,8 +195,22 @@ SIZE CToolBar::CalcDynamicLayout(int length, DWORD mode)
 {
     const bool vertical = (mode & LM_VERTDOCK) != 0 && !(mode & LM_HORZ);
     const bool floating = (mode & LM_MRUWIDTH) != 0;
+    RECT in{0, 0, 0, 0};
+    CalcInsideRect(in, TRUE);
+    const int padX = in.left - in.right, padY = in.top - in.bottom;
     int wrapAt = -1;
-    if (floating && length > 0 && length < 32767) wrapAt = length;
+    if (floating && length > 0 && length < 32767) wrapAt = std::max(1, length - padX);
+    if (floating && (mode & LM_LENGTHY) && length > 0) {
+        // The narrowest wrap whose height fits the length.
+        const int want = length - padY;
+        wrapAt = -1;
+        for (int w = m_sizeButton.cx; w <= 32767; w += m_sizeButton.cx) {
+            SIZE e = WrapButtons(w, false);
+            wrapAt = w;
+            if (e.cy <= want || e.cy <= m_sizeButton.cy) break;
+        }
+        length = wrapAt + padX;
+    }
     SIZE inner = WrapButtons(wrapAt, vertical);
     const BOOL horz = !vertical;
     SIZE out = FromInside(inner, horz);
@@ -206,7 +220,8 @@ SIZE CToolBar::CalcDynamicLayout(int length, DWORD mode)
     if (!(mode & LM_COMMIT)) {
         const bool nowVert = !(m_dwStyle & CBRS_FLOATING) && (m_dwStyle & CBRS_ORIENT_VERT);
         const bool nowFloat = (m_dwStyle & CBRS_FLOATING) != 0;
-        if (nowVert != vertical || nowFloat != floating) WrapButtons(nowFloat && m_nMRUWidth < 32767 ? m_nMRUWidth : -1, nowVert);
+        if (nowVert != vertical || nowFloat != floating)
+            WrapButtons(nowFloat && m_nMRUWidth < 32767 ? std::max(1, m_nMRUWidth - padX) : -1, nowVert);
     }
     return out;
 }

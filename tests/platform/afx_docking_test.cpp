@@ -419,6 +419,46 @@ TEST_F(AfxDocking, SavedBarStateMatchesTheGoldenFileRestoresAFreshFrameAndReject
     Idle();
 }
 
+TEST_F(AfxDocking, CtrlKeepsABarFloatingAndSizingItsFrameRewrapsIt)
+{
+    CToolBar& tb = frame->m_wndToolBar;
+    RECT client = Client();
+    // Ctrl held over the left edge: it floats instead of docking.
+    POINT g = Gripper(tb);
+    InjectMouseMove(g.x, g.y);
+    InjectButton(VK_LBUTTON, true, g.x, g.y);
+    InjectKey(VK_CONTROL, true);
+    InjectMouseMove(g.x + 20, g.y + 20);
+    InjectMouseMove(client.left + 4, (client.top + client.bottom) / 2);
+    InjectButton(VK_LBUTTON, false, client.left + 4, (client.top + client.bottom) / 2);
+    InjectKey(VK_CONTROL, false);
+    Idle();
+    ASSERT_TRUE(tb.IsFloating());
+    EXPECT_EQ(tb.GetToolBarCtrl().GetRows(), 1);
+
+    // The right edge of its frame, dragged in: the buttons wrap into rows.
+    HWND mini = GetParent(GetParent(tb.m_hWnd));
+    RECT w;
+    GetWindowRect(mini, &w);
+    POINT edge{w.right - 2, (w.top + w.bottom) / 2 + 4};
+    ASSERT_EQ(SendMessage(mini, WM_NCHITTEST, 0, MAKELONG(edge.x, edge.y)), HTRIGHT);
+    Drag(edge, POINT{edge.x - 60, edge.y});
+    RECT after;
+    GetWindowRect(mini, &after);
+    EXPECT_GT(tb.GetToolBarCtrl().GetRows(), 1);
+    EXPECT_GT(after.bottom - after.top, w.bottom - w.top);
+    EXPECT_EQ(after.left, w.left);
+    EXPECT_FALSE(DragOverlayVisible());
+    // It keeps its width when it docks and floats again.
+    const int rows = tb.GetToolBarCtrl().GetRows();
+    tb.m_pDockContext->ToggleDocking();
+    EXPECT_FALSE(tb.IsFloating());
+    EXPECT_EQ(tb.GetToolBarCtrl().GetRows(), 1);
+    tb.m_pDockContext->ToggleDocking();
+    ASSERT_TRUE(tb.IsFloating());
+    EXPECT_EQ(tb.GetToolBarCtrl().GetRows(), rows);
+}
+
 // At its first timer tick: posts WM_CLOSE to the frame, or takes the capture away.
 class CMidDrag : public CWnd {
 public:
