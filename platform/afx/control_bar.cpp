@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/afx/dialog_template.h"
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/module_bitmaps.h"
@@ -790,6 +791,51 @@ LRESULT CMiniDockFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM)
 }
 
 void CMiniDockFrameWnd::PostNcDestroy() { delete this; }
+
+// --- CDialogBar ----------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CDialogBar, CControlBar)
+
+BOOL CDialogBar::Create(CWnd* parent, UINT templateId, DWORD style, UINT id)
+{
+    const CDialogTemplate* tmpl = AfxFindDialogTemplate(templateId);
+    if (!tmpl) return FALSE;
+    RECT r{0, 0, tmpl->cx, tmpl->cy};
+    AfxMapDialogRect(&r);
+    m_sizeDefault = SIZE{r.right, r.bottom};
+    m_cxLeftBorder = m_cxRightBorder = m_cyTopBorder = m_cyBottomBorder = 0;
+    if (!CreateBar("", style, parent, id)) return FALSE;
+    ::SetWindowLongPtr(m_hWnd, GWL_EXSTYLE, GetExStyle() | WS_EX_CONTROLPARENT);
+    HWND self = m_hWnd;
+    RegisterControlClasses();
+    for (size_t i = 0; i < tmpl->count; ++i) {
+        const CDialogItemTemplate& it = tmpl->items[i];
+        RECT ir{it.x, it.y, it.x + it.cx, it.y + it.cy};
+        AfxMapDialogRect(&ir);
+        CreateWindowEx(it.exStyle, it.className, it.text ? it.text : "", it.style | WS_CHILD | WS_VISIBLE, ir.left, ir.top,
+                       ir.right - ir.left, ir.bottom - ir.top, self, (HMENU)(uintptr_t)it.id, nullptr, nullptr);
+        if (!IsWindow(self)) return FALSE;
+    }
+    return TRUE;
+}
+
+SIZE CDialogBar::CalcFixedLayout(BOOL stretch, BOOL horz)
+{
+    if (stretch) return horz ? SIZE{32767, m_sizeDefault.cy} : SIZE{m_sizeDefault.cx, 32767};
+    return m_sizeDefault;
+}
+
+void CDialogBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
+{
+    AfxUpdateDialogControls(this, target, disableIfNoHandler);
+}
+
+BOOL CDialogBar::PreTranslateMessage(MSG* msg)
+{
+    if (CControlBar::PreTranslateMessage(msg)) return TRUE;
+    // Tab and arrows move among the bar's controls.
+    return m_hWnd && ::IsChild(m_hWnd, msg->hwnd) && ::IsDialogMessage(m_hWnd, msg);
+}
 
 // --- UpdateDialogControls ---------------------------------------------------------------
 

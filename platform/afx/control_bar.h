@@ -321,5 +321,18 @@ protected:
     void UpdateParts();
 };
 
+// A bar made from a dialog template: its controls update at idle through
+// the frame's routing (a control whose command nobody handles is disabled);
+// keys go to the frames' accelerators before dialog navigation.
+class CDialogBar : public CControlBar {
+    DECLARE_DYNAMIC(CDialogBar)
+public:
+    BOOL Create(CWnd* parent, UINT templateId, DWORD style, UINT id);
+    SIZE CalcFixedLayout(BOOL stretch, BOOL horz) override;
+    void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    SIZE m_sizeDefault{0, 0};
+};
+
 // Updates every child control of `dialog` through `target`'s routing.
 void AfxUpdateDialogControls(CWnd* dialog, CCmdTarget* target, BOOL disableIfNoHandler);

@@ -541,31 +541,32 @@ TEST_F(AfxDocking, DestroyingAFloatingBarUnlinksItAndEndsItsMiniFrame)
     EXPECT_TRUE(frame->LoadBarState("Test"));
 }
 
-class CDialogBarStub : public CControlBar {
-public:
-    CButton handled, unhandled;
-    BOOL Make(CFrameWnd* parent)
-    {
-        if (!CreateBar("Dialog", WS_CHILD | WS_VISIBLE | CBRS_TOP, parent, 0xE813)) return FALSE;
-        return handled.Create("New", WS_VISIBLE | WS_TABSTOP, RECT{4, 4, 60, 24}, this, ID_FILE_NEW) &&
-               unhandled.Create("?", WS_VISIBLE | WS_TABSTOP, RECT{64, 4, 120, 24}, this, ID_DEMO_UNHANDLED);
-    }
-    SIZE CalcFixedLayout(BOOL, BOOL) override { return SIZE{32767, 28}; }
-    void OnUpdateCmdUI(CFrameWnd* target, BOOL disable) override { AfxUpdateDialogControls(this, target, disable); }
+const CDialogItemTemplate kBarItems[] = {
+    {WC_BUTTON, "New", ID_FILE_NEW, WS_TABSTOP, 4, 2, 40, 14, 0},
+    {WC_BUTTON, "?", ID_DEMO_UNHANDLED, WS_TABSTOP, 48, 2, 40, 14, 0},
 };
+const CDialogTemplate kBarTemplate = {DS_CONTROL, 0, "", 0, 0, 200, 18, kBarItems, 2};
 
 TEST_F(AfxDocking, ADialogBarDisablesUnhandledControlsAndFrameAcceleratorsStillFire)
 {
-    CDialogBarStub bar;
-    ASSERT_TRUE(bar.Make(frame));
+    AfxGetProgramModuleState()->m_resources.AddDialog(0x7101, &kBarTemplate);
+    CDialogBar bar;
+    ASSERT_TRUE(bar.Create(frame, 0x7101, WS_CHILD | WS_VISIBLE | CBRS_TOP, 0xE813));
     frame->RecalcLayout();
     Idle();
-    EXPECT_TRUE(bar.handled.IsWindowEnabled());
-    EXPECT_FALSE(bar.unhandled.IsWindowEnabled());
+    CWnd* handled = bar.GetDlgItem((int)ID_FILE_NEW);
+    CWnd* unhandled = bar.GetDlgItem((int)ID_DEMO_UNHANDLED);
+    ASSERT_TRUE(handled && unhandled);
+    EXPECT_TRUE(handled->IsWindowEnabled());
+    EXPECT_FALSE(unhandled->IsWindowEnabled());
+    RECT br = Rect(bar), mdi;
+    GetWindowRect(frame->m_hWndMDIClient, &mdi);
+    EXPECT_EQ(Client().top, br.top);   // outermost, above the dock rows
+    EXPECT_GT(mdi.top, br.bottom);
     ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'N', (WORD)ID_FILE_NEW}};
     frame->m_hAccelTable = CreateAcceleratorTable(keys, 1);
-    bar.handled.SetFocus();
-    ASSERT_EQ(GetFocus(), bar.handled.m_hWnd);
+    handled->SetFocus();
+    ASSERT_EQ(GetFocus(), handled->m_hWnd);
     const size_t children = app->Frame()->Children().size();
     InjectKey(VK_CONTROL, true);
     InjectKeyStroke('N');
