@@ -459,6 +459,32 @@ TEST_F(AfxDocking, CtrlKeepsABarFloatingAndSizingItsFrameRewrapsIt)
     EXPECT_EQ(tb.GetToolBarCtrl().GetRows(), rows);
 }
 
+TEST_F(AfxDocking, TheMiniFrameCloseBoxHidesTheBarAndItsTitleFollowsTheBar)
+{
+    CToolBar& tb = frame->m_wndToolBar;
+    frame->FloatControlBar(&tb, POINT{500, 300});
+    Idle();
+    HWND mini = GetParent(GetParent(tb.m_hWnd));
+    tb.SetWindowText("Renamed");
+    Idle();
+    EXPECT_EQ(CWnd::FromHandle(mini)->GetWindowText(), "Renamed");
+    // The close box: the bar hides, the frame with it; View shows both again.
+    RECT w;
+    GetWindowRect(mini, &w);
+    POINT close{w.right - 8, w.top + 6};
+    ASSERT_EQ(SendMessage(mini, WM_NCHITTEST, 0, MAKELONG(close.x, close.y)), HTCLOSE);
+    InjectMouseMove(close.x, close.y);
+    InjectClick(close.x, close.y);
+    Idle();
+    EXPECT_TRUE(IsWindow(mini));
+    EXPECT_FALSE(IsWindowVisible(mini));
+    EXPECT_FALSE(tb.IsVisible());
+    frame->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    Idle();
+    EXPECT_TRUE(IsWindowVisible(mini));
+    EXPECT_TRUE(tb.IsFloating());
+}
+
 // At its first timer tick: posts WM_CLOSE to the frame, or takes the capture away.
 class CMidDrag : public CWnd {
 public:
