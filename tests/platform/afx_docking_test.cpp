@@ -485,6 +485,34 @@ TEST_F(AfxDocking, TheMiniFrameCloseBoxHidesTheBarAndItsTitleFollowsTheBar)
     EXPECT_TRUE(tb.IsFloating());
 }
 
+// A bar that asks for a layout while it is being laid out.
+class CReentrantBar : public CControlBar {
+public:
+    int depth = 0, deepest = 0, calls = 0;
+    SIZE CalcFixedLayout(BOOL, BOOL) override
+    {
+        ++calls;
+        deepest = std::max(deepest, ++depth);
+        if (m_pDockSite) m_pDockSite->RecalcLayout();
+        --depth;
+        return SIZE{32767, 10};
+    }
+    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
+};
+
+TEST_F(AfxDocking, ALayoutAskedForDuringALayoutWaitsForIdleTime)
+{
+    CReentrantBar bar;
+    ASSERT_TRUE(bar.CreateBar("", WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, frame, 0xE814));
+    frame->RecalcLayout();
+    EXPECT_EQ(bar.deepest, 1);
+    const int calls = bar.calls;
+    Idle();   // the deferred layout runs once, and defers its own request again
+    EXPECT_GT(bar.calls, calls);
+    EXPECT_EQ(bar.deepest, 1);
+    bar.DestroyWindow();
+}
+
 // At its first timer tick: posts WM_CLOSE to the frame, or takes the capture away.
 class CMidDrag : public CWnd {
 public:
