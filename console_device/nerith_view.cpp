@@ -186,7 +186,17 @@ void CNerithView::AppendText(const std::string& text)
     ctrl.SetSelectionCharFormat(cf);
     ctrl.SetSel(end, end);
     if (endVisible) {
-        ctrl.LineScroll(ctrl.GetLineCount() - ctrl.GetFirstVisibleLine() - 5);
+        // Scroll only as far as puts the last line at the bottom: the text
+        // above it stays in view.
+        for (int guard = 0; guard < 4; ++guard) {
+            const int count = ctrl.GetLineCount();
+            const POINT last = ctrl.GetCharPos(ctrl.LineIndex(count - 1));
+            const POINT prev = count > 1 ? ctrl.GetCharPos(ctrl.LineIndex(count - 2)) : POINT{0, last.y - 16};
+            const int lineHeight = last.y - prev.y > 0 ? last.y - prev.y : 16;
+            const int below = last.y + lineHeight - r.bottom;
+            if (below <= 0) break;
+            ctrl.LineScroll((below + lineHeight - 1) / lineHeight);
+        }
     } else {
         ctrl.SetSel(selStart, selEnd);
     }
