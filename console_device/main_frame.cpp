@@ -1,8 +1,6 @@
 // The console frame.
 #include "console_device/main_frame.h"
 
-#include <algorithm>
-
 #include "console_device/nerith_resources.h"
 #include "console_device/nerith_settings.h"
 #include "console_device/nerith_view.h"
@@ -29,13 +27,6 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
-
-bool BarStateNamesOnlyKnownBars(const std::vector<UINT>& savedIds, const std::vector<UINT>& frameBarIds)
-{
-    for (UINT id : savedIds)
-        if (std::find(frameBarIds.begin(), frameBarIds.end(), id % 0x10000) == frameBarIds.end()) return false;
-    return true;
-}
 
 int CMainFrame::OnCreate(CREATESTRUCT* cs)
 {

@@ -2,6 +2,7 @@
 // The console frame: the window the host sends its console messages to.
 // Each goes to the active console view.
 #include "platform/afx/afx.h"
+#include "console_device/bar_state.h"
 #include "plot_device/frame_bars.h"
 
 class CNerithView;
@@ -38,7 +39,3 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
 };
-
-// Whether a saved bar state may be applied: every bar id it names (ids from
-// 0x10000 taken modulo 0x10000) must be one of the frame's bars.
-bool BarStateNamesOnlyKnownBars(const std::vector<UINT>& savedIds, const std::vector<UINT>& frameBarIds);

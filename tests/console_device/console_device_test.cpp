@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -126,6 +127,8 @@ struct Console {
         link->Start();
         frame = link->mainWindow;
         view = FindChildById(frame, AFX_IDW_PANE_FIRST);
+        // Shown (and placed) on the console's thread after Start.
+        PumpUntil([&] { return IsWindowVisible(frame) != FALSE; }, 5000);
     }
     ~Console()
     {
@@ -392,6 +395,57 @@ TEST_F(ConsoleDevice, SettingsSheetPrefixesAndSizes)
     c.Print({P(Str("x"))});
     EXPECT_EQ(c.Text(), "x\n");
     EXPECT_EQ(c.FormatAt(0).yHeight, 160);
+}
+
+TEST_F(ConsoleDevice, SheetRefusesOutOfRangeAndDoesNotHoldOtherConsoles)
+{
+    Console c, other;
+    ASSERT_TRUE(c.view && other.view);
+    HWND sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    // The modal sheet of one console does not hold up a print to another.
+    EXPECT_EQ(other.Print({P(Str("meanwhile"))}), 0);
+    EXPECT_EQ(other.Text(), "meanwhile\n");
+    SetWindowText(FindChildById(sheet, 1023), "18");
+    TakeMessageBoxLog();
+    // Headless, the box answers at once and is logged; the sheet stays open.
+    PostMessage(sheet, WM_COMMAND, IDOK, 0);
+    std::vector<MessageBoxRecord> boxes;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (auto& b : TakeMessageBoxLog()) boxes.push_back(b);
+        return !boxes.empty();
+    }, 5000));
+    EXPECT_NE(boxes[0].text.find("17"), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[0].caption, "Nerith");
+    PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(IsWindow(sheet));
+    PostMessage(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+    // Cancelled: nothing changed, and the sheet reopens on its (only) page.
+    sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(WindowText(FindChildById(sheet, 1023)), "6");
+    PostMessage(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
+TEST_F(ConsoleDevice, AClosedConsoleReopensWhereItWas)
+{
+    RECT before{};
+    {
+        Console c;
+        ASSERT_TRUE(c.frame);
+        SetWindowPos(c.frame, nullptr, 37, 41, 450, 260, SWP_NOZORDER);
+        GetWindowRect(c.frame, &before);
+    }
+    Console again;
+    ASSERT_TRUE(again.frame);
+    RECT after{};
+    GetWindowRect(again.frame, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
 }
 
 TEST_F(ConsoleDevice, OtypeChangesTheSavedFormat)

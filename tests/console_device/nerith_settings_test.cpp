@@ -134,3 +134,18 @@ TEST(NerithSheetHeight, TypedPointsAreChecked)
 }
 
 }  // namespace
+
+#include "console_device/bar_state.h"
+
+namespace {
+
+TEST(NerithBarState, AnExtraBarIdKeepsTheDefaultLayout)
+{
+    const std::vector<UINT> bars = {59392, 59393};  // toolbar, status bar
+    EXPECT_TRUE(BarStateNamesOnlyKnownBars({59392, 59393}, bars));
+    EXPECT_TRUE(BarStateNamesOnlyKnownBars({0x10000 + 59392}, bars));
+    EXPECT_FALSE(BarStateNamesOnlyKnownBars({59392, 59400}, bars));
+    EXPECT_TRUE(BarStateNamesOnlyKnownBars({}, bars));
+}
+
+}  // namespace
