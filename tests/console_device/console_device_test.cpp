@@ -448,6 +448,22 @@ TEST_F(ConsoleDevice, AClosedConsoleReopensWhereItWas)
     EXPECT_EQ(after.bottom, before.bottom);
 }
 
+TEST_F(ConsoleDevice, PrintingDoesNotTakeActivationFromTheIde)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND ide = CreateWindowEx(0, "Static", "IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                              nullptr, nullptr);
+    ASSERT_TRUE(ide);
+    SetForegroundWindow(ide);
+    PumpUntil([&] { return GetForegroundWindow() == ide; }, 2000);
+    ASSERT_EQ(GetForegroundWindow(), ide);
+    for (int i = 0; i < 3; ++i) c.Print({P(Str("x"))});
+    PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(GetForegroundWindow(), ide);
+    DestroyWindow(ide);
+}
+
 TEST_F(ConsoleDevice, OtypeChangesTheSavedFormat)
 {
     const fs::path conf = ConfigHome() / "Brenholt" / "Nerith.conf";
