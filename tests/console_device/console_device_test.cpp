@@ -461,6 +461,7 @@ TEST_F(ConsoleDevice, PrintingDoesNotTakeActivationFromTheIde)
     for (int i = 0; i < 3; ++i) c.Print({P(Str("x"))});
     PumpUntil([] { return false; }, 50);
     EXPECT_EQ(GetForegroundWindow(), ide);
+    EXPECT_EQ(GetTopWindow(nullptr), ide);  // not raised above the IDE either
     DestroyWindow(ide);
 }
 
