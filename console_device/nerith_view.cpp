@@ -9,6 +9,7 @@
 #include <ctime>
 #include <sstream>
 
+#include "console_device/nerith_resources.h"
 #include "console_device/nerith_settings.h"
 #include "platform/controls/controls.h"
 #include "values/value_text.h"
@@ -17,6 +18,9 @@ IMPLEMENT_DYNCREATE(CNerithView, CRichEditView)
 
 BEGIN_MESSAGE_MAP(CNerithView, CRichEditView)
     ON_WM_CREATE()
+    ON_COMMAND(ID_EDIT_REPEAT, OnEditRepeat)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_REPEAT, OnUpdateNeedText)
+    ON_REGISTERED_MESSAGE("commdlg_FindReplace", OnFindRequest)
 END_MESSAGE_MAP()
 
 namespace {
@@ -274,4 +278,18 @@ LRESULT CNerithView::OnHostPrint(ConsoleIoRequest* request)
         if (i + 1 == request->itemCount) EndOutputLine();
     }
     return 0;
+}
+
+LRESULT CNerithView::OnFindRequest(WPARAM wParam, LPARAM lParam)
+{
+    if (CFindReplaceDialog* d = CFindReplaceDialog::GetNotifier(lParam); d && !d->IsTerminating() && d->FindNext())
+        m_lastFind = LastFind{d->GetFindString(), d->SearchDown() != FALSE, d->MatchCase() != FALSE,
+                              d->MatchWholeWord() != FALSE};
+    return OnFindReplaceCmd(wParam, lParam);
+}
+
+void CNerithView::OnEditRepeat()
+{
+    if (m_lastFind.what.empty()) OnEditFind();
+    else FindNext(m_lastFind.what, m_lastFind.down, m_lastFind.matchCase, m_lastFind.wholeWord);
 }

@@ -35,6 +35,10 @@ public:
     static std::string LinePrefix(bool output, bool outStamp, bool timeStamp);
     const CHARFORMAT& CurrentFormat() const { return m_format; }
 
+    // Find Next (F3): the last search again, or the Find dialog when none was made.
+    void OnEditRepeat();
+    LRESULT OnFindRequest(WPARAM wParam, LPARAM lParam);
+
     CValue* m_inputTarget = nullptr;
     int32_t m_inputStart = -1;
     uint8_t m_ctrlDown = 0;
@@ -42,5 +46,9 @@ public:
 
 protected:
     CHARFORMAT m_format{};  // the console's current character format
+    struct LastFind {
+        std::string what;
+        bool down = true, matchCase = false, wholeWord = false;
+    } m_lastFind;
     DECLARE_MESSAGE_MAP()
 };

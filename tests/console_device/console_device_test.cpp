@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "platform/afx/afx.h"
+#include "platform/afx/common_dialog_script.h"
 #include "platform/backend/headless.h"
 #include "platform/controls/controls.h"
 #include "platform/kernel/kernel.h"
@@ -463,6 +464,31 @@ TEST_F(ConsoleDevice, PrintingDoesNotTakeActivationFromTheIde)
     EXPECT_EQ(GetForegroundWindow(), ide);
     EXPECT_EQ(GetTopWindow(nullptr), ide);  // not raised above the IDE either
     DestroyWindow(ide);
+}
+
+TEST_F(ConsoleDevice, FindNextRepeatsTheLastSearch)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    c.Print({P(Str("abc"))});
+    c.Print({P(Str("xx abc"))});
+    CommonDialogAnswer answer;
+    answer.text = "abc";
+    answer.number = FR_DOWN | FR_FINDNEXT;
+    PushCommonDialogAnswer(answer);
+    CHARRANGE start{0, 0};
+    SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&start);
+    // F3 with no search yet opens Find, which finds the first one.
+    SendMessage(c.frame, WM_COMMAND, 57640, 0);
+    CHARRANGE sel{};
+    SendMessage(c.view, EM_EXGETSEL, 0, (LPARAM)&sel);
+    EXPECT_EQ(sel.cpMin, 0);
+    EXPECT_EQ(sel.cpMax, 3);
+    SendMessage(c.frame, WM_COMMAND, 57640, 0);
+    SendMessage(c.view, EM_EXGETSEL, 0, (LPARAM)&sel);
+    EXPECT_EQ(sel.cpMin, 7);
+    EXPECT_EQ(sel.cpMax, 10);
+    ClearCommonDialogAnswers();
 }
 
 TEST_F(ConsoleDevice, OtypeChangesTheSavedFormat)
