@@ -32,6 +32,12 @@ fs::path ConfigHome()
         fs::remove_all(p);
         fs::create_directories(p);
         setenv("VELDRA_CONFIG_HOME", p.c_str(), 1);
+        // Gone with the process (the console threads have saved by then).
+        static const fs::path* const kept = new fs::path(p);  // outlives the static
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(*kept, ec);
+        });
         return p;
     }();
     return home;

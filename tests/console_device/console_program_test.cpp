@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include <unistd.h>
@@ -76,6 +77,10 @@ TEST(ConsoleProgram, PrintsGoToTheConsoleWindows)
     // Settings of this run alone (read when the library starts).
     const std::string home = "/tmp/veldra-console-program-" + std::to_string(getpid());
     setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    struct HomeGuard {
+        std::string path;
+        ~HomeGuard() { std::filesystem::remove_all(path); }
+    } homeGuard{home};
     ReleaseGuard guard;
     SetBatchConsole(false);
     DeviceProgramRun r = RunProgramWithDevices(

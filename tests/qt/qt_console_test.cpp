@@ -86,6 +86,8 @@ TEST(QtConsole, ColouredOutputOnTheDisplay)
     EXPECT_TRUE(seen) << redPixels << " " << bluePixels;
     link->Close();
     host.Delete(link);
+    std::error_code ec;
+    std::filesystem::remove_all(home, ec);
 }
 
 }  // namespace
