@@ -33,10 +33,11 @@ fs::path ConfigHome()
         fs::create_directories(p);
         setenv("VELDRA_CONFIG_HOME", p.c_str(), 1);
         // Gone with the process (the console threads have saved by then).
-        static const fs::path* const kept = new fs::path(p);  // outlives the static
+        static char kept[4096];  // outlives the static path
+        std::snprintf(kept, sizeof kept, "%s", p.c_str());
         std::atexit([] {
             std::error_code ec;
-            fs::remove_all(*kept, ec);
+            fs::remove_all(fs::path(kept), ec);
         });
         return p;
     }();
