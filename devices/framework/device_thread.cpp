@@ -39,7 +39,8 @@ BOOL CDeviceThread::OnIdle(LONG count)
 BOOL CDeviceThread::PreTranslateMessage(MSG* msg)
 {
     UINT filtered = TheDeviceProfile().filteredMessage;
-    if (filtered && msg->message == filtered) return TRUE;
+    // Dispatched as it is, without translation.
+    if (filtered && msg->message == filtered) return FALSE;
     return CWinThread::PreTranslateMessage(msg);
 }
 

@@ -48,6 +48,8 @@ const char* RichViewClass()
 
 CRichEditView::CRichEditView() = default;
 
+CRichEditView::~CRichEditView() { delete m_pFind; }
+
 CRichEditCtrl& CRichEditView::GetRichEditCtrl()
 {
     // An alias of the view's own window: never in the handle map, never destroys it.

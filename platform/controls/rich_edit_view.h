@@ -13,6 +13,8 @@ class CRichEditView : public CView {
     DECLARE_DYNCREATE(CRichEditView)
 public:
     CRichEditView();
+    // The find box is a plain object without a window of its own: it goes with the view.
+    ~CRichEditView() override;
     // The control the view is; valid while the window exists.
     CRichEditCtrl& GetRichEditCtrl();
     void OnDraw(CDC*) override {}

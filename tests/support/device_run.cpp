@@ -38,9 +38,11 @@ void SetFakeDevice(const char* libraryFile, const char* key, const char* value)
     dlclose(lib);
 }
 
-DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs, bool releaseDevices)
+DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs, bool releaseDevices,
+                                       const std::string& modulesFolder)
 {
     UseFakeDevices();
+    if (!modulesFolder.empty()) AppSettings::ModulesFolder = modulesFolder;
     DeviceProgramRun r;
     CCaptureStream cap;
     {

@@ -31,5 +31,7 @@ void SetFakeDevice(const char* libraryFile, const char* key, const char* value);
 
 // Translates and runs the text (UseFakeDevices first). The run is stopped
 // after timeoutMs. With releaseDevices both managers are released afterwards.
+// modulesFolder, when given, takes the place of the fake devices' folder
+// (build/out/bin: the real device libraries).
 DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs = 30000,
-                                       bool releaseDevices = true);
+                                       bool releaseDevices = true, const std::string& modulesFolder = "");

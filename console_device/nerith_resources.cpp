@@ -1,0 +1,154 @@
+// The console device's resource tables.
+#include "console_device/nerith_resources.h"
+
+#include "platform/controls/controls.h"
+
+namespace {
+
+const MenuTableItem kMainMenu[] = {
+    {MF_POPUP, 0, "&File"},
+    {MF_STRING, ID_FILE_NEW, "&New\tCtrl+N"},
+    {MF_STRING, ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {MF_STRING, ID_FILE_SAVE, "&Save\tCtrl+S"},
+    {MF_STRING, ID_FILE_SAVE_AS, "Save &As..."},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING, ID_FILE_PRINT, "&Print...\tCtrl+P"},
+    {MF_STRING, ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
+    {MF_STRING, ID_FILE_PRINT_SETUP, "P&rint Setup..."},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING, ID_FILE_MRU_FILE1, "Recent File"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING | MF_END, ID_APP_EXIT, "E&xit"},
+    {MF_POPUP, 0, "&Edit"},
+    {MF_STRING, ID_EDIT_UNDO, "&Undo\tCtrl+Z"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING, ID_EDIT_CUT, "Cu&t\tCtrl+X"},
+    {MF_STRING, ID_EDIT_COPY, "&Copy\tCtrl+C"},
+    {MF_STRING, ID_EDIT_PASTE, "&Paste\tCtrl+V"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING, ID_EDIT_SELECT_ALL, "Select A&ll\tCtrl+A"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING, ID_EDIT_FIND, "&Find...\tCtrl+F"},
+    {MF_STRING | MF_END, ID_EDIT_REPEAT, "F&ind Next\tF3"},
+    {MF_POPUP, 0, "&View"},
+    {MF_STRING, ID_VIEW_TOOLBAR, "&Toolbar"},
+    {MF_STRING | MF_END, ID_VIEW_STATUS_BAR, "&Status Bar"},
+    {MF_POPUP, 0, "&Tools"},
+    {MF_STRING | MF_END, ID_TOOLS_SETTINGS, "&Settings..."},
+    {MF_POPUP | MF_END, 0, "&Help"},
+    {MF_STRING | MF_END, ID_APP_ABOUT, "&About Nerith..."},
+};
+
+// The Escape entry (command 32768, which has no handler) is left out.
+const ACCEL kAccelerators[] = {
+    {FVIRTKEY | FCONTROL, 'A', (WORD)ID_EDIT_SELECT_ALL},
+    {FVIRTKEY | FCONTROL, 'C', (WORD)ID_EDIT_COPY},
+    {FVIRTKEY | FCONTROL, 'F', (WORD)ID_EDIT_FIND},
+    {FVIRTKEY | FCONTROL, 'N', (WORD)ID_FILE_NEW},
+    {FVIRTKEY | FCONTROL, 'O', (WORD)ID_FILE_OPEN},
+    {FVIRTKEY | FCONTROL, 'P', (WORD)ID_FILE_PRINT},
+    {FVIRTKEY | FCONTROL, 'S', (WORD)ID_FILE_SAVE},
+    {FVIRTKEY | FCONTROL, 'V', (WORD)ID_EDIT_PASTE},
+    {FVIRTKEY | FCONTROL, 'X', (WORD)ID_EDIT_CUT},
+    {FVIRTKEY | FCONTROL, 'Z', (WORD)ID_EDIT_UNDO},
+    {FVIRTKEY | FALT, VK_BACK, (WORD)ID_EDIT_UNDO},
+    {FVIRTKEY | FSHIFT, VK_DELETE, (WORD)ID_EDIT_CUT},
+    {FVIRTKEY | FCONTROL, VK_INSERT, (WORD)ID_EDIT_COPY},
+    {FVIRTKEY | FSHIFT, VK_INSERT, (WORD)ID_EDIT_PASTE},
+    {FVIRTKEY, VK_F3, (WORD)ID_EDIT_REPEAT},
+    {FVIRTKEY, VK_F6, (WORD)ID_NEXT_PANE},
+    {FVIRTKEY | FSHIFT, VK_F6, (WORD)ID_PREV_PANE},
+};
+
+#define NERITH_PROMPT(id, prompt, tip) {id, prompt "\n" tip}
+
+const AfxStringEntry kStrings[] = {
+    {IDR_MAINFRAME, "Nerith\n\nUlmet\nUlmet Files (*.vxc)\n.vxc\nNerith.Document\nUlmet Document"},
+    {IDP_OLE_INIT_FAILED, "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
+    {AFX_IDS_APP_TITLE, "Nerith"},
+    {AFX_IDS_IDLEMESSAGE, "Ready"},
+    {ID_INDICATOR_CAPS, "CAP"},
+    {ID_INDICATOR_NUM, "NUM"},
+    {ID_INDICATOR_SCRL, "SCRL"},
+    NERITH_PROMPT(ID_FILE_NEW, "Create a new document", "New"),
+    NERITH_PROMPT(ID_FILE_OPEN, "Open an existing document", "Open"),
+    NERITH_PROMPT(ID_FILE_SAVE, "Save the active document", "Save"),
+    NERITH_PROMPT(ID_FILE_SAVE_AS, "Save the active document with a new name", "Save As"),
+    NERITH_PROMPT(ID_FILE_PRINT, "Print the active document", "Print"),
+    NERITH_PROMPT(ID_FILE_PRINT_PREVIEW, "Display full pages", "Print Preview"),
+    NERITH_PROMPT(ID_FILE_PRINT_SETUP, "Change the printer and printing options", "Print Setup"),
+    NERITH_PROMPT(ID_FILE_MRU_FILE1, "Open this document", "Open"),
+    NERITH_PROMPT(ID_APP_EXIT, "Quit the application", "Exit"),
+    NERITH_PROMPT(ID_EDIT_UNDO, "Undo the last action", "Undo"),
+    NERITH_PROMPT(ID_EDIT_CUT, "Cut the selection and put it on the Clipboard", "Cut"),
+    NERITH_PROMPT(ID_EDIT_COPY, "Copy the selection and put it on the Clipboard", "Copy"),
+    NERITH_PROMPT(ID_EDIT_PASTE, "Insert Clipboard contents", "Paste"),
+    NERITH_PROMPT(ID_EDIT_SELECT_ALL, "Select the entire document", "Select All"),
+    NERITH_PROMPT(ID_EDIT_FIND, "Find the specified text", "Find"),
+    NERITH_PROMPT(ID_EDIT_REPEAT, "Repeat the last action", "Repeat"),
+    NERITH_PROMPT(ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle ToolBar"),
+    NERITH_PROMPT(ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle StatusBar"),
+    NERITH_PROMPT(ID_TOOLS_SETTINGS, "Program settings", "Settings"),
+    NERITH_PROMPT(ID_APP_ABOUT, "Display program information", "About"),
+};
+
+const CDialogItemTemplate kAboutItems[] = {
+    {"Static", "Nerith", IDC_ABOUT_NAME, 0, 40, 10, 119, 8, 0},
+    {"Static", "Version 1.0", IDC_ABOUT_VERSION, 0, 40, 25, 119, 8, 0},
+    {"Button", "OK", IDOK, WS_GROUP | WS_TABSTOP, 178, 7, 50, 14, 0},
+};
+const CDialogTemplate kAbout = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "About Nerith",
+                                0, 0, 235, 55, kAboutItems, sizeof kAboutItems / sizeof kAboutItems[0]};
+
+// The General page. Control 1013 is a plain drop-down list of the installed
+// faces until the owner-drawn font combo exists.
+const CDialogItemTemplate kGeneralItems[] = {
+    {"Button", "&Out stamp", IDC_OUT_STAMP, BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 90, 10, 0},
+    {"Button", "&Time label stamp", IDC_TIME_STAMP, BS_AUTOCHECKBOX | WS_TABSTOP, 10, 24, 90, 10, 0},
+    {"Static", "&Stream limit [Kb]:", (UINT)-1, 0, 110, 10, 70, 8, 0},
+    {"Edit", "", IDC_STREAM_LIMIT, ES_NUMBER | WS_BORDER | WS_TABSTOP, 180, 8, 50, 12, 0},
+    {"Button", "Numeric out format", (UINT)-1, BS_GROUPBOX, 7, 40, 226, 74, 0},
+    {"Static", "&Output type:", (UINT)-1, 0, 14, 54, 60, 8, 0},
+    {"ComboBox", "", IDC_OUTPUT_TYPE, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 76, 52, 60, 60, 0},
+    {"Static", "&Numeric type:", (UINT)-1, 0, 14, 70, 60, 8, 0},
+    {"ComboBox", "", IDC_NUMERIC_TYPE, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 76, 68, 60, 60, 0},
+    {"Static", "P&recision:", (UINT)-1, 0, 144, 54, 40, 8, 0},
+    {"Edit", "", IDC_PRECISION, ES_NUMBER | WS_BORDER | WS_TABSTOP, 186, 52, 30, 12, 0},
+    {"msctls_updown32", "", IDC_PRECISION_SPIN,
+     UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 216, 52, 10, 12, 0},
+    {"Static", "&Width:", (UINT)-1, 0, 144, 70, 40, 8, 0},
+    {"Edit", "", IDC_WIDTH, ES_NUMBER | WS_BORDER | WS_TABSTOP, 186, 68, 30, 12, 0},
+    {"msctls_updown32", "", IDC_WIDTH_SPIN, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS,
+     216, 68, 10, 12, 0},
+    {"Static", "Col&umn limit:", (UINT)-1, 0, 144, 86, 40, 8, 0},
+    {"Edit", "", IDC_COLUMN_LIMIT, ES_NUMBER | WS_BORDER | WS_TABSTOP, 186, 84, 30, 12, 0},
+    {"msctls_updown32", "", IDC_COLUMN_LIMIT_SPIN,
+     UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 216, 84, 10, 12, 0},
+    {"Button", "Font (default)", (UINT)-1, BS_GROUPBOX, 7, 120, 226, 36, 0},
+    {"Static", "Font:", (UINT)-1, 0, 14, 136, 24, 8, 0},
+    {"ComboBox", "", IDC_FONT_FACE, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 40, 134, 110, 100, 0},
+    {"Static", "Size:", (UINT)-1, 0, 158, 136, 20, 8, 0},
+    {"ComboBox", "", IDC_FONT_SIZE, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, 180, 134, 40, 100, 0},
+};
+const CDialogTemplate kGeneral = {WS_CHILD | WS_CAPTION | DS_CONTROL, 0, "General", 0, 0, 240, 164,
+                                  kGeneralItems, sizeof kGeneralItems / sizeof kGeneralItems[0]};
+
+}  // namespace
+
+const UINT kNerithStatusPanes[4] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+
+AfxToolbarResource NerithToolbar()
+{
+    return AfxToolbarResource{16, 15, {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_PRINT, 0,
+                                       ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_APP_ABOUT}};
+}
+
+void RegisterNerithResources(CResourceTable& table)
+{
+    table.AddStrings(kStrings, sizeof kStrings / sizeof kStrings[0]);
+    table.AddMenu(IDR_MAINFRAME, kMainMenu, sizeof kMainMenu / sizeof kMainMenu[0]);
+    table.AddAccelerators(IDR_MAINFRAME, kAccelerators, sizeof kAccelerators / sizeof kAccelerators[0]);
+    table.AddDialog(IDD_ABOUTBOX, &kAbout);
+    table.AddDialog(IDD_SETS_GENERAL, &kGeneral);
+    table.AddToolbar(IDR_MAINFRAME, NerithToolbar());
+}

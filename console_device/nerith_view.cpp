@@ -1,0 +1,295 @@
+// The console view, output side.
+#include "console_device/nerith_view.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <sstream>
+
+#include "console_device/nerith_resources.h"
+#include "console_device/nerith_settings.h"
+#include "platform/controls/controls.h"
+#include "values/value_text.h"
+
+IMPLEMENT_DYNCREATE(CNerithView, CRichEditView)
+
+BEGIN_MESSAGE_MAP(CNerithView, CRichEditView)
+    ON_WM_CREATE()
+    ON_COMMAND(ID_EDIT_REPEAT, OnEditRepeat)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_REPEAT, OnUpdateNeedText)
+    ON_REGISTERED_MESSAGE("commdlg_FindReplace", OnFindRequest)
+END_MESSAGE_MAP()
+
+namespace {
+
+// How option values read as words: no brackets or quotes, 64 characters.
+constexpr ValueTextFormat kOptionWordFormat = {0, 64, 0, 16, VTF_NO_ROUNDING, {0, 0}, 0};
+
+std::string OptionWord(const CValue& v, bool lower)
+{
+    std::ostringstream os;
+    WriteValue(os, v, kOptionWordFormat);
+    std::string s = os.str();
+    s.resize(strnlen(s.c_str(), s.size()));
+    if (lower)
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    return s;
+}
+
+bool OptionTruth(const CValue& v)
+{
+    if (v.IsEmpty()) return true;
+    if (v.Type() == VT_REAL) return v.Real() != 0;
+    if (v.Type() == VT_COMPLEX) return v.ComplexRef().im == 0 && v.ComplexRef().re != 0;
+    return false;
+}
+
+// A twips height from a number: truncated, and 140 unless it is in 5..500.
+LONG OptionHeight(const CValue& v)
+{
+    double x;
+    if (v.Type() == VT_REAL) x = v.Real();
+    else if (v.Type() == VT_COMPLEX && v.ComplexRef().im == 0) x = v.ComplexRef().re;
+    else return 140;
+    if (!std::isfinite(x) || x < 5 || x >= 501) return 140;
+    return (LONG)std::trunc(x);
+}
+
+bool NamedColour(const std::string& word, COLORREF& c)
+{
+    static const struct {
+        const char* name;
+        COLORREF value;
+    } kColours[] = {{"blue", 0xFF0000}, {"white", 0xFFFFFF}, {"red", 0x0000FF}, {"yellow", 0x00FFFF},
+                    {"green", 0x00FF00}, {"magenta", 0xFF00FF}, {"cyan", 0xFFFF00}, {"black", 0}};
+    for (const auto& k : kColours)
+        if (word == k.name) {
+            c = k.value;
+            return true;
+        }
+    if (word.empty() || word[0] < '0' || word[0] > '9') return false;
+    // A decimal COLORREF; one that does not fit 32 bits leaves the colour.
+    errno = 0;
+    unsigned long long n = std::strtoull(word.c_str(), nullptr, 10);
+    if (errno == ERANGE || n > 0xFFFFFFFFull) return false;
+    c = (COLORREF)n;
+    return true;
+}
+
+}  // namespace
+
+CNerithView::CNerithView() = default;
+
+int CNerithView::OnCreate(CREATESTRUCT* cs)
+{
+    if (CRichEditView::OnCreate(cs) == -1) return -1;
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    // Lines do not wrap at the window edge.
+    ctrl.SetTargetDevice(nullptr, 100000);
+    ctrl.SetReadOnly(TRUE);
+    return 0;
+}
+
+void CNerithView::OnInitialUpdate()
+{
+    CRichEditView::OnInitialUpdate();
+    SetDefaultCharFormat();
+    m_rectMargin = RECT{720, 720, 720, 720};
+    m_ctrlDown = 0;
+    m_cancelInput = 0;
+}
+
+void CNerithView::SetDefaultCharFormat()
+{
+    const NerithSettings s = NerithSettingsCopy();
+    m_format = CHARFORMAT{};
+    m_format.cbSize = sizeof m_format;
+    m_format.dwMask = CFM_ALL;
+    m_format.dwEffects = CFE_PROTECTED;
+    m_format.yHeight = s.fontHeight;
+    m_format.yOffset = 0;
+    m_format.crTextColor = GetSysColor(COLOR_WINDOWTEXT);
+    m_format.bCharSet = 1;
+    std::strncpy(m_format.szFaceName, s.fontFace.c_str(), sizeof m_format.szFaceName - 1);
+    if (m_hWnd) {
+        CHARFORMAT cf = m_format;
+        GetRichEditCtrl().SetDefaultCharFormat(cf);
+    }
+}
+
+std::string CNerithView::LinePrefix(bool output, bool outStamp, bool timeStamp)
+{
+    std::string prefix;
+    if (timeStamp) {
+        using namespace std::chrono;
+        const auto now = system_clock::now();
+        const std::time_t t = system_clock::to_time_t(now);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        const unsigned ms = (unsigned)(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "[%02u:%02u:%02u.%03u] ", (unsigned)tm.tm_hour, (unsigned)tm.tm_min,
+                      (unsigned)tm.tm_sec, ms);
+        prefix = buf;
+    }
+    if (outStamp) prefix += output ? ">> " : "<< ";
+    return prefix;
+}
+
+void CNerithView::BeginOutputLine()
+{
+    const NerithSettings s = NerithSettingsCopy();
+    std::string prefix = LinePrefix(true, s.outStamp, s.timeStamp);
+    if (!prefix.empty()) AppendText(prefix);
+}
+
+void CNerithView::BeginInputLine()
+{
+    const NerithSettings s = NerithSettingsCopy();
+    std::string prefix = LinePrefix(false, s.outStamp, s.timeStamp);
+    if (!prefix.empty()) AppendText(prefix);
+}
+
+void CNerithView::EndOutputLine() { AppendText("\n"); }
+
+void CNerithView::PrintValue(const CValue& value)
+{
+    const ValueTextFormat format = NerithSettingsCopy().format;
+    std::ostringstream os;
+    WriteValue(os, value, format);
+    std::string text = os.str();
+    text.resize(strnlen(text.c_str(), text.size()));
+    AppendText(text);
+}
+
+void CNerithView::AppendText(const std::string& text)
+{
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    // Whether the start of the last line is in view, decided before the text grows.
+    RECT r{};
+    ctrl.GetRect(&r);
+    const int lastLineStart = ctrl.LineIndex(ctrl.GetLineCount() - 1);
+    const POINT pt = ctrl.GetCharPos(lastLineStart < 0 ? 0 : lastLineStart);
+    const bool endVisible = pt.y >= r.top && pt.y <= r.bottom;
+    long selStart = 0, selEnd = 0;
+    ctrl.GetSel(selStart, selEnd);
+
+    ctrl.HideSelection(TRUE);
+    const long start = ctrl.GetTextLength();
+    ctrl.SetSel(start, start);
+    ctrl.ReplaceSel(text.c_str());
+    const long end = ctrl.GetTextLength();
+    // The run gets the current format explicitly: an option never restyles
+    // what was printed before it.
+    ctrl.SetSel(start, end);
+    CHARFORMAT cf = m_format;
+    ctrl.SetSelectionCharFormat(cf);
+    ctrl.SetSel(end, end);
+    if (endVisible) {
+        // Scroll only as far as puts the last line at the bottom: the text
+        // above it stays in view.
+        for (int guard = 0; guard < 4; ++guard) {
+            const int count = ctrl.GetLineCount();
+            const POINT last = ctrl.GetCharPos(ctrl.LineIndex(count - 1));
+            const POINT prev = count > 1 ? ctrl.GetCharPos(ctrl.LineIndex(count - 2)) : POINT{0, last.y - 16};
+            const int lineHeight = last.y - prev.y > 0 ? last.y - prev.y : 16;
+            const int below = last.y + lineHeight - r.bottom;
+            if (below <= 0) break;
+            ctrl.LineScroll((below + lineHeight - 1) / lineHeight);
+        }
+    } else {
+        ctrl.SetSel(selStart, selEnd);
+    }
+    ctrl.HideSelection(FALSE);
+    // The focus only within a console window the user is already in: never
+    // an activation that takes the IDE's place.
+    HWND top = GetAncestor(m_hWnd, GA_ROOT);
+    if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
+}
+
+void CNerithView::ApplyTextOption(const ConsoleIoOption& option)
+{
+    std::string name = option.name;
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    const CValue& v = option.value;
+    if (name == "color") {
+        COLORREF c;
+        if (NamedColour(OptionWord(v, true), c)) {
+            m_format.dwMask |= CFM_COLOR;
+            m_format.dwEffects &= ~CFE_AUTOCOLOR;
+            m_format.crTextColor = c;
+        }
+    } else if (name == "ul" || name == "bd" || name == "it" || name == "so") {
+        const DWORD bit = name == "ul" ? CFE_UNDERLINE : name == "bd" ? CFE_BOLD : name == "it" ? CFE_ITALIC
+                                                                                               : CFE_STRIKEOUT;
+        m_format.dwMask |= bit;
+        if (OptionTruth(v)) m_format.dwEffects |= bit;
+        else m_format.dwEffects &= ~bit;
+    } else if (name == "height") {
+        m_format.dwMask |= CFM_SIZE;
+        m_format.yHeight = OptionHeight(v);
+    } else if (name == "font") {
+        const std::string face = OptionWord(v, false);
+        if (face.size() < 31) {
+            m_format.dwMask |= CFM_FACE;
+            std::memset(m_format.szFaceName, 0, sizeof m_format.szFaceName);
+            std::memcpy(m_format.szFaceName, face.data(), face.size());
+        }
+    } else if (name == "sub" || name == "sup") {
+        m_format.dwMask |= CFM_OFFSET;
+        m_format.yOffset = name == "sub" ? -100 : 100;
+    } else if (name == "otype") {
+        const std::string word = OptionWord(v, true);
+        if (word == "print") UpdateNerithSettings([](NerithSettings& s) { s.format.flags |= 3u; });
+        else if (word == "stream") UpdateNerithSettings([](NerithSettings& s) { s.format.flags &= ~3u; });
+    }
+    if (m_hWnd) {
+        CHARFORMAT cf = m_format;
+        GetRichEditCtrl().SetSelectionCharFormat(cf);
+    }
+}
+
+LRESULT CNerithView::OnHostPrint(ConsoleIoRequest* request)
+{
+    if (!request) return 0;
+    if (CDocument* doc = GetDocument()) doc->SetTitle(request->title.c_str());
+    if (request->itemCount == 0 || !request->items) return 0;
+    bool lineBegun = false;
+    for (uint32_t i = 0; i < request->itemCount; ++i) {
+        ConsoleIoItem& item = request->items[i];
+        for (uint32_t k = 0; k < item.optionCount && item.options; ++k) ApplyTextOption(item.options[k]);
+        if (item.target) {
+            // Input comes with the console's input side; until then an input
+            // item ends the request as a cancel does: no value for it or any
+            // later input item.
+            for (uint32_t j = i; j < request->itemCount; ++j) request->items[j].target = nullptr;
+            return -1;
+        }
+        if (!lineBegun) {
+            BeginOutputLine();
+            lineBegun = true;
+        }
+        PrintValue(item.value);
+        if (i + 1 == request->itemCount) EndOutputLine();
+    }
+    return 0;
+}
+
+LRESULT CNerithView::OnFindRequest(WPARAM wParam, LPARAM lParam)
+{
+    if (CFindReplaceDialog* d = CFindReplaceDialog::GetNotifier(lParam); d && !d->IsTerminating() && d->FindNext())
+        m_lastFind = LastFind{d->GetFindString(), d->SearchDown() != FALSE, d->MatchCase() != FALSE,
+                              d->MatchWholeWord() != FALSE};
+    return OnFindReplaceCmd(wParam, lParam);
+}
+
+void CNerithView::OnEditRepeat()
+{
+    if (m_lastFind.what.empty()) OnEditFind();
+    else FindNext(m_lastFind.what, m_lastFind.down, m_lastFind.matchCase, m_lastFind.wholeWord);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The console view: a read-only rich-text window that the host's print
+// statements append to, each run in the console's current character format.
+#include <string>
+
+#include "devices/device_protocol.h"
+#include "platform/afx/afx.h"
+#include "platform/controls/rich_edit_view.h"
+
+class CNerithDoc;
+
+class CNerithView : public CRichEditView {
+    DECLARE_DYNCREATE(CNerithView)
+public:
+    CNerithView();
+
+    void OnInitialUpdate() override;
+    int OnCreate(CREATESTRUCT* cs);
+
+    // Resets the current format to the settings' font and makes it the default.
+    void SetDefaultCharFormat();
+    // WM_CONSOLE_IO on this view: 0, or -1 when an input ended the request.
+    LRESULT OnHostPrint(ConsoleIoRequest* request);
+    // False until input works.
+    bool IsInputPending() const { return m_inputStart != -1; }
+
+    void AppendText(const std::string& text);
+    void BeginOutputLine();
+    void EndOutputLine();
+    void BeginInputLine();
+    void PrintValue(const CValue& value);
+    void ApplyTextOption(const ConsoleIoOption& option);
+
+    // The line prefix for output (">> ") or input ("<< "), with the time label.
+    static std::string LinePrefix(bool output, bool outStamp, bool timeStamp);
+    const CHARFORMAT& CurrentFormat() const { return m_format; }
+
+    // Find Next (F3): the last search again, or the Find dialog when none was made.
+    void OnEditRepeat();
+    LRESULT OnFindRequest(WPARAM wParam, LPARAM lParam);
+
+    CValue* m_inputTarget = nullptr;
+    int32_t m_inputStart = -1;
+    uint8_t m_ctrlDown = 0;
+    uint8_t m_cancelInput = 0;
+
+protected:
+    CHARFORMAT m_format{};  // the console's current character format
+    struct LastFind {
+        std::string what;
+        bool down = true, matchCase = false, wholeWord = false;
+    } m_lastFind;
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,544 @@
+// The console device library driven as the program drives it, headless,
+// through the fake host: print requests, options, prefixes, titles, clears,
+// the settings sheet and the settings file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "platform/afx/afx.h"
+#include "platform/afx/common_dialog_script.h"
+#include "platform/backend/headless.h"
+#include "platform/controls/controls.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
+#include "support/fake_plot_host.h"
+#include "values/value_text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A settings folder of this process alone, set before the library loads.
+fs::path ConfigHome()
+{
+    static const fs::path home = [] {
+        fs::path p = fs::temp_directory_path() / ("veldra-nerith-" + std::to_string(getpid()));
+        fs::remove_all(p);
+        fs::create_directories(p);
+        setenv("VELDRA_CONFIG_HOME", p.c_str(), 1);
+        // Gone with the process (the console threads have saved by then).
+        static char kept[4096];  // outlives the static path
+        std::snprintf(kept, sizeof kept, "%s", p.c_str());
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(fs::path(kept), ec);
+        });
+        return p;
+    }();
+    return home;
+}
+
+CFakePlotHost& Host()
+{
+    ConfigHome();
+    static CFakePlotHost* host = [] {
+        const char* out = std::getenv("VELDRA_OUT");
+        return new CFakePlotHost(std::string(out ? out : "build/out") + "/bin/Nerithx.so");
+    }();
+    return *host;
+}
+
+std::string WindowText(HWND w)
+{
+    char buf[256] = {};
+    GetWindowText(w, buf, sizeof buf);
+    return buf;
+}
+
+HWND FindChildById(HWND parent, int id)
+{
+    struct Ctx {
+        int id;
+        HWND found = nullptr;
+    } ctx{id};
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(l);
+            if (GetDlgCtrlID(h) == c->id) {
+                c->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        (LPARAM)&ctx);
+    return ctx.found;
+}
+
+HWND FindThreadWindow(DWORD threadId, const std::string& caption)
+{
+    struct Ctx {
+        std::string caption;
+        HWND found = nullptr;
+    } ctx{caption};
+    EnumThreadWindows(
+        threadId,
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(l);
+            if (WindowText(h) == c->caption && IsWindowVisible(h)) {
+                c->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        (LPARAM)&ctx);
+    return ctx.found;
+}
+
+CValue Str(const char* s)
+{
+    CValue v;
+    v.SetString(s);
+    return v;
+}
+
+CValue Parse(const char* text)
+{
+    std::istringstream is(text);
+    CValue v;
+    ReadValue(is, v);
+    return v;
+}
+
+struct Item {
+    std::vector<std::pair<std::string, CValue>> options;
+    CValue value;
+    bool input = false;
+};
+
+// One started console window; closed and deleted at the end of the scope.
+struct Console {
+    CDeviceLink* link = nullptr;
+    HANDLE thread = nullptr;
+    HWND frame = nullptr;
+    HWND view = nullptr;
+    Console()
+    {
+        thread = Host().Create(&link);
+        if (!thread) return;
+        link->Start();
+        frame = link->mainWindow;
+        view = FindChildById(frame, AFX_IDW_PANE_FIRST);
+        // Shown (and placed) on the console's thread after Start.
+        PumpUntil([&] { return IsWindowVisible(frame) != FALSE; }, 5000);
+    }
+    ~Console()
+    {
+        if (link) {
+            link->Close();
+            Host().Delete(link);
+        }
+    }
+    LRESULT Print(std::vector<Item> items, const std::string& title = "DEFAULT_CONSOLE")
+    {
+        std::vector<std::vector<ConsoleIoOption>> options(items.size());
+        std::vector<ConsoleIoItem> records(items.size());
+        std::vector<CValue> targets(items.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            for (auto& [name, value] : items[i].options) options[i].push_back(ConsoleIoOption{name, value});
+            records[i].options = options[i].data();
+            records[i].optionCount = (uint32_t)options[i].size();
+            records[i].value = items[i].value;
+            if (items[i].input) records[i].target = &targets[i];
+        }
+        ConsoleIoRequest request;
+        request.title = title;
+        request.items = records.data();
+        request.itemCount = (uint32_t)records.size();
+        LRESULT r = link->Send(WM_CONSOLE_IO, 0, (LPARAM)&request);
+        lastTargets.clear();
+        for (auto& rec : records) lastTargets.push_back(rec.target);
+        return r;
+    }
+    LRESULT Title(UINT message, const std::string& title)
+    {
+        ConsoleTitleRequest request;
+        request.title = title;
+        return link->Send(message, 0, (LPARAM)&request);
+    }
+    std::string Text() const
+    {
+        const int n = (int)SendMessage(view, WM_GETTEXTLENGTH, 0, 0);
+        std::string s((size_t)n + 1, '\0');
+        SendMessage(view, WM_GETTEXT, (WPARAM)s.size(), (LPARAM)s.data());
+        s.resize(strnlen(s.c_str(), s.size()));
+        return s;
+    }
+    CHARFORMAT FormatAt(long pos) const
+    {
+        CHARRANGE cr{(LONG)pos, (LONG)pos + 1};
+        SendMessage(view, EM_EXSETSEL, 0, (LPARAM)&cr);
+        CHARFORMAT cf{};
+        cf.cbSize = sizeof cf;
+        SendMessage(view, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+        return cf;
+    }
+    // The format of the first character of the last printed line.
+    CHARFORMAT LastLineFormat() const
+    {
+        std::string t = Text();
+        size_t end = t.size() >= 1 ? t.size() - 1 : 0;
+        size_t start = t.rfind('\n', end == 0 ? 0 : end - 1);
+        return FormatAt(start == std::string::npos ? 0 : (long)start + 1);
+    }
+    void Clear() { Title(WM_CONSOLE_CLEAR, "DEFAULT_CONSOLE"); }
+    std::vector<CValue*> lastTargets;
+};
+
+Item P(CValue v, std::vector<std::pair<std::string, CValue>> options = {})
+{
+    Item i;
+    i.value = v;
+    i.options = std::move(options);
+    return i;
+}
+
+class ConsoleDevice : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(Host().Loaded() && Host().initDllResult); }
+};
+
+TEST_F(ConsoleDevice, PrintsValuesInTheirFormatAndKeepsTheFormat)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.Print({P(Str("x=")), P(1.0)}), 0);
+    EXPECT_EQ(c.Print({P(Str("warn"), {{"color", Str("red")}, {"bd", CValue()}}),
+                       P(Str(" ok"), {{"color", Str("blue")}})}),
+              0);
+    EXPECT_EQ(c.Print({P(Parse("[1,2;3,4]"))}), 0);
+    const std::string text = c.Text();
+    EXPECT_EQ(text.substr(0, 12), "x=1\nwarn ok\n") << text;
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(WindowText(c.frame), "DEFAULT_CONSOLE - Nerith");
+
+    CHARFORMAT x = c.FormatAt(0);
+    EXPECT_EQ(x.crTextColor, GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_STREQ(x.szFaceName, "Courier New");
+    EXPECT_EQ(x.yHeight, 160);
+    EXPECT_FALSE(x.dwEffects & CFE_BOLD);
+    CHARFORMAT warn = c.FormatAt(4);
+    EXPECT_EQ(warn.crTextColor, 0x0000FFu);
+    EXPECT_TRUE(warn.dwEffects & CFE_BOLD);
+    CHARFORMAT ok = c.FormatAt(9);
+    EXPECT_EQ(ok.crTextColor, 0xFF0000u);
+    EXPECT_TRUE(ok.dwEffects & CFE_BOLD);
+    // The blue option did not restyle "warn" before it; the format lasts.
+    EXPECT_EQ(c.FormatAt(7).crTextColor, 0x0000FFu);
+    CHARFORMAT matrix = c.FormatAt(13);
+    EXPECT_EQ(matrix.crTextColor, 0xFF0000u);
+    EXPECT_TRUE(matrix.dwEffects & CFE_BOLD);
+
+    // A second console has its own window and title.
+    Console second;
+    second.Print({P(Str("other"))}, "second");
+    EXPECT_EQ(second.Text(), "other\n");
+    EXPECT_EQ(WindowText(second.frame), "second - Nerith");
+}
+
+TEST_F(ConsoleDevice, TextOptionsOneRequestEach)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    struct Case {
+        const char* name;
+        CValue value;
+        LONG height;
+    } heights[] = {{"height", CValue(600.0), 140}, {"height", CValue(4.0), 140},
+                   {"height", CValue(std::nan("")), 140}, {"height", CValue(5.0), 5},
+                   {"height", CValue(500.0), 500}, {"HEIGHT", CValue(1e300), 140}};
+    for (auto& k : heights) {
+        c.Print({P(Str("h"), {{k.name, k.value}})});
+        EXPECT_EQ(c.LastLineFormat().yHeight, k.height) << k.value.Real();
+    }
+    const std::string face30 = "AbcdefghijAbcdefghijAbcdefghij";
+    c.Print({P(Str("f"), {{"font", Str(face30.c_str())}})});
+    EXPECT_EQ(c.LastLineFormat().szFaceName, face30);
+    c.Print({P(Str("f"), {{"font", Str((face30 + "X").c_str())}})});
+    EXPECT_EQ(c.LastLineFormat().szFaceName, face30);
+
+    c.Print({P(Str("c"), {{"color", Str("12345")}})});
+    EXPECT_EQ(c.LastLineFormat().crTextColor, 12345u);
+    c.Print({P(Str("c"), {{"Color", Str("RED")}})});
+    EXPECT_EQ(c.LastLineFormat().crTextColor, 0x0000FFu);
+    c.Print({P(Str("c"), {{"color", Str("purple")}})});
+    EXPECT_EQ(c.LastLineFormat().crTextColor, 0x0000FFu);
+    c.Print({P(Str("c"), {{"color", Str("99999999999999999999")}})});
+    EXPECT_EQ(c.LastLineFormat().crTextColor, 0x0000FFu);
+
+    c.Print({P(Str("s"), {{"sub", CValue()}})});
+    EXPECT_EQ(c.LastLineFormat().yOffset, -100);
+    c.Print({P(Str("s"), {{"sup", CValue()}})});
+    EXPECT_EQ(c.LastLineFormat().yOffset, 100);
+    c.Print({P(Str("u"), {{"ul", CValue()}})});
+    EXPECT_TRUE(c.LastLineFormat().dwEffects & CFE_UNDERLINE);
+    c.Print({P(Str("u"), {{"ul", CValue(0.0)}})});
+    EXPECT_FALSE(c.LastLineFormat().dwEffects & CFE_UNDERLINE);
+    c.Print({P(Str("i"), {{"it", CValue(1.0)}, {"so", CValue()}, {"unknown", CValue()}})});
+    EXPECT_TRUE(c.LastLineFormat().dwEffects & CFE_ITALIC);
+    EXPECT_TRUE(c.LastLineFormat().dwEffects & CFE_STRIKEOUT);
+
+    // A clear empties the text and the next print has the default format.
+    c.Clear();
+    EXPECT_EQ(c.Text(), "");
+    c.Print({P(Str("d"))});
+    CHARFORMAT d = c.FormatAt(0);
+    EXPECT_EQ(d.yHeight, 160);
+    EXPECT_STREQ(d.szFaceName, "Courier New");
+    EXPECT_EQ(d.crTextColor, GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_FALSE(d.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT));
+    EXPECT_EQ(d.yOffset, 0);
+}
+
+TEST_F(ConsoleDevice, HostMessagesAndInputItems)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.link->Send(WM_DEVICE_PING, 0, 0), 1);
+    EXPECT_EQ(c.link->Send(WM_DEVICE_BREAK, 0, 0), 0);
+    EXPECT_EQ(c.Title(WM_CONSOLE_TITLE, "abc"), 0);
+    EXPECT_EQ(WindowText(c.frame), "abc - Nerith");
+    // Three print items: side by side, one line end.
+    c.Print({P(Str("a")), P(Str("b")), P(Str("c"))});
+    EXPECT_EQ(c.Text(), "abc\n");
+    // An input item ends the request with no value for it or later targets.
+    Item in;
+    in.input = true;
+    EXPECT_EQ(c.Print({P(Str("prompt ")), in, in}), -1);
+    ASSERT_EQ(c.lastTargets.size(), 3u);
+    EXPECT_EQ(c.lastTargets[1], nullptr);
+    EXPECT_EQ(c.lastTargets[2], nullptr);
+    EXPECT_EQ(c.Text(), "abc\nprompt ");
+    // An empty request only sets the title.
+    EXPECT_EQ(c.Print({}, "t2"), 0);
+    EXPECT_EQ(WindowText(c.frame), "t2 - Nerith");
+}
+
+TEST_F(ConsoleDevice, LongOutputFollowsTheEndUnlessScrolledBack)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    std::string block;
+    for (int i = 0; i < 19990; ++i) block += "line " + std::to_string(i) + "\n";
+    block.pop_back();
+    c.Print({P(Str(block.c_str()))});
+    for (int i = 0; i < 10; ++i) c.Print({P(Str("more"))});
+    const int lines = (int)SendMessage(c.view, EM_GETLINECOUNT, 0, 0);
+    EXPECT_GE(lines, 20000);
+    const int first = (int)SendMessage(c.view, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(first, lines - 60);
+    // Scrolled back to the top, the reader stays there.
+    SendMessage(c.view, EM_LINESCROLL, 0, -first);
+    EXPECT_EQ(SendMessage(c.view, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    for (int i = 0; i < 5; ++i) c.Print({P(Str("still more"))});
+    EXPECT_EQ(SendMessage(c.view, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+}
+
+// Opens Tools Settings on the console's thread; the sheet, or null.
+HWND OpenSettings(Console& c)
+{
+    PostMessage(c.frame, WM_COMMAND, 32771, 0);
+    HWND sheet = nullptr;
+    PumpUntil([&] { return (sheet = FindThreadWindow(c.link->threadId, "Settings")) != nullptr; }, 5000);
+    return sheet;
+}
+
+bool PressOk(HWND sheet)
+{
+    PostMessage(sheet, WM_COMMAND, IDOK, 0);
+    return PumpUntil([&] { return !IsWindow(sheet); }, 5000);
+}
+
+TEST_F(ConsoleDevice, SettingsSheetPrefixesAndSizes)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(GetWindowTextLength(FindChildById(sheet, 1022)), 3);  // 256 Kb
+    EXPECT_EQ(WindowText(FindChildById(sheet, 1022)), "256");
+    EXPECT_EQ(SendMessage(FindChildById(sheet, 1012), CB_GETCURSEL, 0, 0), 0);  // flags 0x103: "Format"
+    EXPECT_EQ(SendMessage(FindChildById(sheet, 1011), CB_GETCURSEL, 0, 0), 1);  // "Printing"
+    SendMessage(FindChildById(sheet, 1123), BM_SETCHECK, BST_CHECKED, 0);
+    SetWindowText(FindChildById(sheet, 1014), "26");
+    ASSERT_TRUE(PressOk(sheet));
+    c.Print({P(Str("x="))});
+    EXPECT_EQ(c.Text(), ">> x=\n");
+    EXPECT_EQ(c.FormatAt(3).yHeight, 90);
+
+    sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    SendMessage(FindChildById(sheet, 1122), BM_SETCHECK, BST_CHECKED, 0);
+    SetWindowText(FindChildById(sheet, 1014), "25");
+    ASSERT_TRUE(PressOk(sheet));
+    c.Clear();
+    c.Print({P(Str("x=1"))});
+    EXPECT_TRUE(std::regex_match(c.Text(), std::regex(R"(^\[\d\d:\d\d:\d\d\.\d{3}\] >> x=1\n$)"))) << c.Text();
+    EXPECT_EQ(c.FormatAt(0).yHeight, 500);
+
+    // Back to the defaults for the other tests.
+    sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    SendMessage(FindChildById(sheet, 1123), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessage(FindChildById(sheet, 1122), BM_SETCHECK, BST_UNCHECKED, 0);
+    SetWindowText(FindChildById(sheet, 1014), "8");
+    ASSERT_TRUE(PressOk(sheet));
+    c.Clear();
+    c.Print({P(Str("x"))});
+    EXPECT_EQ(c.Text(), "x\n");
+    EXPECT_EQ(c.FormatAt(0).yHeight, 160);
+}
+
+TEST_F(ConsoleDevice, SheetRefusesOutOfRangeAndDoesNotHoldOtherConsoles)
+{
+    Console c, other;
+    ASSERT_TRUE(c.view && other.view);
+    HWND sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    // The modal sheet of one console does not hold up a print to another.
+    EXPECT_EQ(other.Print({P(Str("meanwhile"))}), 0);
+    EXPECT_EQ(other.Text(), "meanwhile\n");
+    SetWindowText(FindChildById(sheet, 1023), "18");
+    TakeMessageBoxLog();
+    // Headless, the box answers at once and is logged; the sheet stays open.
+    PostMessage(sheet, WM_COMMAND, IDOK, 0);
+    std::vector<MessageBoxRecord> boxes;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (auto& b : TakeMessageBoxLog()) boxes.push_back(b);
+        return !boxes.empty();
+    }, 5000));
+    EXPECT_NE(boxes[0].text.find("17"), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[0].caption, "Nerith");
+    PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(IsWindow(sheet));
+    PostMessage(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+    // Cancelled: nothing changed, and the sheet reopens on its (only) page.
+    sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(WindowText(FindChildById(sheet, 1023)), "6");
+    PostMessage(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
+TEST_F(ConsoleDevice, AClosedConsoleReopensWhereItWas)
+{
+    RECT before{};
+    {
+        Console c;
+        ASSERT_TRUE(c.frame);
+        SetWindowPos(c.frame, nullptr, 37, 41, 450, 260, SWP_NOZORDER);
+        GetWindowRect(c.frame, &before);
+    }
+    Console again;
+    ASSERT_TRUE(again.frame);
+    RECT after{};
+    GetWindowRect(again.frame, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
+}
+
+TEST_F(ConsoleDevice, PrintingDoesNotTakeActivationFromTheIde)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND ide = CreateWindowEx(0, "Static", "IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                              nullptr, nullptr);
+    ASSERT_TRUE(ide);
+    SetForegroundWindow(ide);
+    PumpUntil([&] { return GetForegroundWindow() == ide; }, 2000);
+    ASSERT_EQ(GetForegroundWindow(), ide);
+    for (int i = 0; i < 3; ++i) c.Print({P(Str("x"))});
+    PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(GetForegroundWindow(), ide);
+    EXPECT_EQ(GetTopWindow(nullptr), ide);  // not raised above the IDE either
+    DestroyWindow(ide);
+}
+
+TEST_F(ConsoleDevice, FindNextRepeatsTheLastSearch)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    c.Print({P(Str("abc"))});
+    c.Print({P(Str("xx abc"))});
+    CommonDialogAnswer answer;
+    answer.text = "abc";
+    answer.number = FR_DOWN | FR_FINDNEXT;
+    PushCommonDialogAnswer(answer);
+    CHARRANGE start{0, 0};
+    SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&start);
+    // F3 with no search yet opens Find, which finds the first one.
+    SendMessage(c.frame, WM_COMMAND, 57640, 0);
+    CHARRANGE sel{};
+    SendMessage(c.view, EM_EXGETSEL, 0, (LPARAM)&sel);
+    EXPECT_EQ(sel.cpMin, 0);
+    EXPECT_EQ(sel.cpMax, 3);
+    SendMessage(c.frame, WM_COMMAND, 57640, 0);
+    SendMessage(c.view, EM_EXGETSEL, 0, (LPARAM)&sel);
+    EXPECT_EQ(sel.cpMin, 7);
+    EXPECT_EQ(sel.cpMax, 10);
+    ClearCommonDialogAnswers();
+}
+
+TEST_F(ConsoleDevice, OtypeChangesTheSavedFormat)
+{
+    const fs::path conf = ConfigHome() / "Brenholt" / "Nerith.conf";
+    {
+        Console c;
+        ASSERT_TRUE(c.view);
+        c.Print({P(Str("s"), {{"otype", Str("stream")}})});
+    }
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(CSettingsFile::Open(conf.string()).GetBinary("Settings", "102", data));
+    ASSERT_EQ(data.size(), 20u);
+    EXPECT_EQ(data[0], 0x00);
+    {
+        Console c;
+        c.Print({P(Str("p"), {{"otype", Str("print")}})});
+    }
+    ASSERT_TRUE(CSettingsFile::Open(conf.string()).GetBinary("Settings", "102", data));
+    EXPECT_EQ(data[0], 0x03);
+    uint32_t ver = 0;
+    EXPECT_TRUE(CSettingsFile::Open(conf.string()).GetInt("Settings", "Ver", ver));
+    EXPECT_EQ(ver, 2u);
+}
+
+TEST_F(ConsoleDevice, ColouredOutputPicture)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    SetWindowPos(c.frame, nullptr, 0, 0, 520, 300, SWP_NOMOVE | SWP_NOZORDER);
+    c.Print({P(Str("x=")), P(1.0)});
+    c.Print({P(Str("warn"), {{"color", Str("red")}, {"bd", CValue()}}), P(Str(" ok"), {{"color", Str("blue")}})});
+    c.Print({P(Parse("[1,2;3,4]"))});
+    c.Print({P(Str("green italic"), {{"color", Str("green")}, {"bd", CValue(0.0)}, {"it", CValue()}})});
+    c.Print({P(Str("big magenta"), {{"color", Str("magenta")}, {"it", CValue(0.0)}, {"height", CValue(280.0)}})});
+    c.Print({P(Str("underlined"), {{"color", Str("black")}, {"height", CValue(160.0)}, {"ul", CValue()}})});
+    InvalidateRect(c.frame, nullptr, TRUE);
+    UpdateWindow(c.frame);
+    PumpUntil([] { return false; }, 200);
+    const char* out = std::getenv("VELDRA_OUT");
+    fs::path dir = fs::path(out ? out : "build/out").parent_path() / "test-artifacts";
+    fs::create_directories(dir);
+    EXPECT_TRUE(HeadlessSavePng(c.frame, (dir / "console_coloured.png").string()));
+}
+
+}  // namespace
