@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/afx/afx_ids.h"
 #include "platform/afx/exception.h"
 #include "platform/user/user.h"
 
@@ -22,6 +23,22 @@ BEGIN_MESSAGE_MAP(CDataGridCtrl, CWnd)
     ON_MESSAGE(WM_SETFONT, OnSetFont)
     ON_MESSAGE(WM_GETFONT, OnGetFont)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+    ON_WM_KEYDOWN()
+    ON_WM_CHAR()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_MOUSEMOVE()
+    ON_WM_RBUTTONUP()
+    ON_WM_MOUSEWHEEL()
+    ON_NOTIFY(LVN_ENDLABELEDIT, 8, OnEditBoxClosed)
+    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+    ON_COMMAND(ID_EDIT_SELECT_ALL, OnEditSelectAll)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCut)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_SELECT_ALL, OnUpdateEditSelectAll)
 END_MESSAGE_MAP()
 
 CDataGridCtrl::CDataGridCtrl(int rows, int cols, int fixedRows, int fixedCols)

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/ole_data.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/wnd.h"
 #include "ui_controls/grid/grid_cell.h"
@@ -103,7 +105,33 @@ public:
     void ClearSelection();
     CDataGridCellRange GetSelectionBounds() const;
     int GetSelectedCount() const { return (int)m_selectedCells.size(); }
-    virtual void ClearSelectedCells() {}
+    virtual void ClearSelectedCells();
+    void SelectEveryCell();
+    void SelectColumnRange(const CDataGridCellPos& cell, BOOL force, BOOL select);
+    void SelectRowRange(const CDataGridCellPos& cell, BOOL force, BOOL select);
+    void SelectCellRange(const CDataGridCellPos& cell, BOOL force, BOOL select);
+    void ExtendSelection(const CDataGridCellPos& cell);
+    void EditCellText(int row, int col, const char* text);
+
+    // ---- clipboard ----
+    virtual COleDataSource* CopyTextToClipboard(COleDataSource* source = nullptr);
+    virtual BOOL PasteTextFromClipboard(int row, int col, COleDataObject* data, BOOL selectPasted = TRUE);
+    virtual void OnEditCut();
+    virtual void OnEditCopy();
+    virtual void OnEditPaste();
+    virtual void OnEditSelectAll();
+    void OnUpdateEditCopy(CCmdUI* ui);
+    void OnUpdateEditCut(CCmdUI* ui);
+    void OnUpdateEditPaste(CCmdUI* ui);
+    void OnUpdateEditSelectAll(CCmdUI* ui);
+
+    // ---- editing ----
+    // Marks a character given to BeginEditCell as a navigation key that
+    // continues editing (or F2's button code), not a typed code point.
+    static constexpr UINT kEditKeyFlag = 0x40000000u;
+    virtual void BeginEditCell(int row, int col, POINT point, UINT character);
+    virtual void ApplyCellEdit(int row, int col, const char* text);
+    virtual BOOL IsEditAcceptable(int row, int col, const char* text);
 
     // ---- small cell queries ----
     void SetModified(BOOL modified = TRUE, int row = -1, int col = -1);
@@ -114,7 +142,7 @@ public:
     BOOL IsCellSelected(int row, int col) const;
     BOOL IsCellVisible(int row, int col);
     BOOL EnsureVisible(int row, int col);
-    virtual void FinishFocusEdit() {}
+    virtual void FinishFocusEdit();
 
     // ---- geometry and painting ----
     CDataGridCellPos GetTopLeftScrollCell(BOOL force = FALSE);
@@ -159,6 +187,14 @@ public:
     LRESULT OnSetFont(WPARAM, LPARAM);
     LRESULT OnGetFont(WPARAM, LPARAM);
     LRESULT OnSetCursor(WPARAM, LPARAM);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnChar(UINT ch, UINT repeat, UINT flags);
+    void OnEditBoxClosed(NMHDR* hdr, LRESULT* result);
+    void OnLButtonDown(UINT flags, POINT p);
+    void OnLButtonUp(UINT flags, POINT p);
+    void OnMouseMove(UINT flags, POINT p);
+    void OnRButtonUp(UINT flags, POINT p);
+    BOOL OnMouseWheel(UINT flags, short delta, POINT p);
 
     // ---- state the cells read (public as the cells and derived controls use them) ----
     COLORREF m_emptyAreaColor;
@@ -193,6 +229,10 @@ public:
     CDataGridCellPos m_anchorCell;
     CDataGridCellPos m_dropCell;
     int m_pointerState = 0;
+    CDataGridCellPos m_pressCell;
+    POINT m_pressPoint{0, 0};
+    POINT m_lastPointer{0, 0};
+    BOOL m_leftButtonDown = FALSE;
     UINT m_autoScrollTimer = 0;
     int m_autoScrollInterval = 25;
     int m_borderTolerance = 3;

@@ -14,6 +14,12 @@
 #define CLR_DEFAULT 0xFF000000u
 #endif
 
+#ifndef NM_CLICK
+#define NM_CLICK (-2)
+#define NM_DBLCLK (-3)
+#define NM_RCLICK (-5)
+#endif
+
 // List-view notification codes, reused by the grid.
 #define LVN_ITEMCHANGING (-100)
 #define LVN_ITEMCHANGED (-101)
