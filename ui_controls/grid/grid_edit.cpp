@@ -156,7 +156,7 @@ void CDataGridEditBox::FinishEdit()
     GridDispInfo info{};
     info.hdr.hwndFrom = hwnd;
     info.hdr.idFrom = (UINT_PTR)GetDlgCtrlID();
-    info.hdr.code = (UINT)LVN_ENDLABELEDIT;
+    info.hdr.code = (UINT)GVN_ENDLABELEDIT;
     info.item.mask = 5;
     info.item.row = m_editRow;
     info.item.column = m_editColumn;

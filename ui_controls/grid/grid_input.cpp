@@ -136,11 +136,11 @@ void CDataGridCtrl::ExtendSelection(const CDataGridCellPos& cell)
 void CDataGridCtrl::EditCellText(int row, int col, const char* text)
 {
     if (!IsValid(row, col) || !IsCellEditable(row, col)) return;
-    if (NotifyParent(row, col, LVN_BEGINLABELEDIT) < 0) return;
+    if (NotifyParent(row, col, GVN_BEGINLABELEDIT) < 0) return;
     std::string old = GetCellText(row, col);
     if (old == text) return;
     SetCellText(row, col, text);
-    if (IsEditAcceptable(row, col, text) && NotifyParent(row, col, LVN_ENDLABELEDIT) >= 0) {
+    if (IsEditAcceptable(row, col, text) && NotifyParent(row, col, GVN_ENDLABELEDIT) >= 0) {
         SetModified(TRUE, row, col);
         RepaintCell(row, col);
     } else {
@@ -311,7 +311,7 @@ void CDataGridCtrl::BeginEditCell(int row, int col, POINT point, UINT character)
     EnsureVisible(row, col);
     RECT rect;
     if (!IsCellVisible(row, col) || !GetCellRect(row, col, &rect)) return;
-    if (NotifyParent(row, col, LVN_BEGINLABELEDIT) < 0) return;
+    if (NotifyParent(row, col, GVN_BEGINLABELEDIT) < 0) return;
     CDataGridCellBase* cell = GetCell(row, col);
     if (!cell) return;
     cell->Edit(row, col, rect, point, 8, character);
@@ -322,7 +322,7 @@ void CDataGridCtrl::ApplyCellEdit(int row, int col, const char* text)
     std::string old = GetCellText(row, col);
     if (old != text) {
         SetCellText(row, col, text);
-        if (IsEditAcceptable(row, col, text) && NotifyParent(row, col, LVN_ENDLABELEDIT) >= 0) {
+        if (IsEditAcceptable(row, col, text) && NotifyParent(row, col, GVN_ENDLABELEDIT) >= 0) {
             SetModified(TRUE, row, col);
             RepaintCell(row, col);
         } else {
@@ -611,6 +611,19 @@ void CDataGridCtrl::OnLButtonUp(UINT, POINT)
         HWND target = owner ? owner->m_hWnd : ::GetParent(m_hWnd);
         if (target) ::PostMessage(target, WM_COMMAND, (WPARAM)(GetDlgCtrlID() & 0xFFFF), (LPARAM)m_hWnd);
     }
+}
+
+void CDataGridCtrl::OnLButtonDblClk(UINT, POINT p)
+{
+    CDataGridCellPos cell = CellFromPoint(p);
+    if (!IsValid(cell)) return;
+    if (m_pointerState == PointerIdle) {
+        bool fixed = cell.row < m_fixedRowCount || cell.col < m_fixedColumnCount;
+        if (!fixed && (IsValid(m_pressCell) || m_wholeRowSelection)) BeginEditCell(cell.row, cell.col, POINT{0, 0}, VK_LBUTTON);
+        if (CDataGridCellBase* c = GetCell(cell.row, cell.col)) c->OnDoubleClick(POINT{0, 0});
+        NotifyParent(cell.row, cell.col, NM_DBLCLK);
+    }
+    Default();
 }
 
 void CDataGridCtrl::OnRButtonUp(UINT, POINT p)

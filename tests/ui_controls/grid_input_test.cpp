@@ -1,0 +1,390 @@
+// The grid worked by hand: injected keys and mouse move, select, edit in
+// place, copy and paste.
+// The edit box header first: the grid's notification codes must win over
+// the list view's same-named ones.
+#include "ui_controls/grid/grid_edit.h"
+#include "tests/ui_controls/grid_test_util.h"
+
+#include "platform/afx/afx_ids.h"
+#include "platform/user/clipboard.h"
+
+namespace gridtest {
+namespace {
+
+// Logs WM_COMMAND as well as the notifications.
+class LoggingHost : public GridHost {
+public:
+    LoggingHost(int w, int h) : GridHost(w, h) {}
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        if (message == WM_COMMAND && (HWND)lParam) {
+            log.push_back("command " + std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
+            *result = 0;
+            return TRUE;
+        }
+        return GridHost::OnWndMsg(message, wParam, lParam, result);
+    }
+};
+
+class GridInputTest : public GridTest {
+protected:
+    LoggingHost host{620, 380};
+    int clicks = 0;
+    CDataGridCtrl grid{10, 6, 1, 1};
+
+    void SetUp() override
+    {
+        GridTest::SetUp();
+        MakeGrid(grid, host, RECT{0, 0, 560, 300});
+        grid.SetColumnWidth(0, 40);
+        for (int c = 1; c < 6; c++) grid.SetColumnWidth(c, 80);
+        for (int r = 1; r < 10; r++)
+            for (int c = 1; c < 6; c++) grid.SetCellText(r, c, (std::to_string(r) + "/" + std::to_string(c)).c_str());
+        grid.SetFocus();
+        PumpUntilIdle();
+        host.log.clear();
+    }
+    POINT CellCentre(int row, int col)
+    {
+        RECT r{};
+        EXPECT_TRUE(grid.GetCellRect(row, col, &r)) << row << "," << col << " top-left " << grid.GetTopLeftScrollCell().row;
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        if (getenv("GRID_DEBUG")) fprintf(stderr, "cell %d,%d rect %ld %ld %ld %ld\n", row, col, (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
+        ClientToScreen(grid.m_hWnd, &p);
+        return p;
+    }
+    void Click(int row, int col, UINT modifier = 0)
+    {
+        POINT p = CellCentre(row, col);
+        // Apart by more than the double-click box: two clicks stay two clicks.
+        p.x += (clicks++ % 2) ? 6 : -6;
+        if (modifier) InjectKey(modifier, true);
+        InjectClick(p.x, p.y);
+        if (modifier) InjectKey(modifier, false);
+        PumpUntilIdle();
+    }
+    void Key(UINT vk, UINT modifier = 0)
+    {
+        if (modifier) InjectKey(modifier, true);
+        InjectKeyStroke(vk);
+        if (modifier) InjectKey(modifier, false);
+        PumpUntilIdle();
+    }
+    void Type(const std::string& s)
+    {
+        InjectText(s);
+        PumpUntilIdle();
+    }
+    HWND EditBox() { return GetDlgItem(grid.m_hWnd, 8); }
+    std::string EditText()
+    {
+        char buf[256] = {};
+        GetWindowText(EditBox(), buf, sizeof buf);
+        return buf;
+    }
+    void SetClipboard(const std::string& bytes)
+    {
+        ASSERT_TRUE(OpenClipboard(host.m_hWnd));
+        EmptyClipboard();
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        memcpy(GlobalLock(g), bytes.data(), bytes.size());
+        GlobalUnlock(g);
+        SetClipboardData(CF_TEXT, g);
+        CloseClipboard();
+    }
+    void Command(UINT id)
+    {
+        grid.SendMessage(WM_COMMAND, id, 0);
+        PumpUntilIdle();
+    }
+};
+
+TEST_F(GridInputTest, InputScriptEditsCellsAndNotifiesOwner)
+{
+    Click(2, 2);
+    Type("12");
+    Key(VK_TAB);
+    Key(VK_ESCAPE);
+    Type("(3");
+    Key(VK_RETURN);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "12");
+    EXPECT_STREQ(grid.GetCellText(2, 3), "(3");
+    std::vector<std::string> want = {
+        "notify -100 2,2", "notify -101 2,2", "notify -2 2,2", "command 100 0",
+        "notify -105 2,2", "notify -106 2,2", "notify -100 2,3", "notify -101 2,3", "notify -105 2,3",
+        // Esc: no -106; then "(3" opens a new edit.
+        "notify -105 2,3", "notify -106 2,3",
+    };
+    EXPECT_EQ(host.log, want);
+    EXPECT_EQ(EditBox(), nullptr);
+    EXPECT_EQ(CDataGridEditBox::LiveCount(), 0);
+    EXPECT_FALSE(grid.IsCellEditing(2, 3));
+}
+
+TEST_F(GridInputTest, OwnerVetoes)
+{
+    Click(2, 2);
+    host.onNotify = [](NMHDR* h) -> LRESULT { return (int)h->code == GVN_BEGINLABELEDIT ? -1 : 0; };
+    Type("x");
+    EXPECT_EQ(EditBox(), nullptr);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "2/2");
+    host.onNotify = [](NMHDR* h) -> LRESULT { return (int)h->code == GVN_ENDLABELEDIT ? -1 : 0; };
+    Type("y");
+    ASSERT_NE(EditBox(), nullptr);
+    Key(VK_RETURN);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "2/2");
+    EXPECT_FALSE(grid.IsCellEditing(2, 2));
+}
+
+struct FirstCharCase {
+    std::string typed;
+    std::string want;   // text once Enter ends the edit
+};
+
+TEST_F(GridInputTest, FirstCharacterOfAnEdit)
+{
+    // "!" to "(" are typed characters, not navigation keys.
+    std::vector<FirstCharCase> cases = {
+        {"!", "!"}, {"\"", "\""}, {"#", "#"}, {"$", "$"}, {"%", "%"}, {"&", "&"}, {"'", "'"}, {"(", "("},
+        {"x", "x"}, {" ", "3/3"}, {"\r", "3/3"}, {"\b", "3/"},
+    };
+    for (const auto& c : cases) {
+        grid.SetCellText(3, 3, "3/3");
+        Click(3, 3);
+        Type(c.typed);
+        ASSERT_NE(EditBox(), nullptr) << c.typed;
+        Key(VK_RETURN);
+        EXPECT_EQ(std::string(grid.GetCellText(3, 3)), c.want) << "typed " << (int)c.typed[0];
+        Key(VK_LEFT);   // away, so the next click is a fresh selecting click
+    }
+}
+
+TEST_F(GridInputTest, ClickStartedEditKeepsTextAndArrowsMoveCaret)
+{
+    Click(4, 2);
+    Click(4, 2);   // second click on the focus cell edits
+    ASSERT_NE(EditBox(), nullptr);
+    EXPECT_EQ(EditText(), "4/2");
+    Key(VK_LEFT);
+    EXPECT_NE(EditBox(), nullptr);   // the caret moved, the edit stays
+    Type("z");
+    EXPECT_EQ(EditText(), "4/z2");
+    Key(VK_RIGHT, VK_CONTROL);
+    EXPECT_STREQ(grid.GetCellText(4, 2), "4/z2");
+    // Ctrl+Right moved on and continued editing there, text selected.
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(4, 3));
+    ASSERT_NE(EditBox(), nullptr);
+    EXPECT_EQ(EditText(), "4/3");
+    Key(VK_ESCAPE);
+    EXPECT_EQ(EditBox(), nullptr);
+}
+
+TEST_F(GridInputTest, F2EditsWithCaretAtEnd)
+{
+    Click(5, 5);
+    Key(VK_F2);
+    ASSERT_NE(EditBox(), nullptr);
+    Type("!");
+    Key(VK_RETURN);
+    EXPECT_STREQ(grid.GetCellText(5, 5), "5/5!");
+}
+
+TEST_F(GridInputTest, KeysMoveFocusAndSelection)
+{
+    Click(2, 2);
+    Key(VK_DOWN);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(3, 2));
+    EXPECT_EQ(grid.GetSelectedCount(), 1);
+    Key(VK_DOWN, VK_SHIFT);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(4, 2));
+    EXPECT_EQ(grid.GetSelectionBounds(), CDataGridCellRange(3, 2, 4, 2));
+    // Tab wraps in a middle row to the first scrollable column of the next.
+    Click(4, 5);
+    Key(VK_TAB);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(5, 1));
+    // Shift+Tab goes back.
+    Key(VK_TAB, VK_SHIFT);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(4, 5));
+    // On the last row it stays.
+    Click(1, 1);
+    Key(VK_END, VK_CONTROL);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(9, 5));
+    Key(VK_TAB);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(9, 5));
+    Key(VK_HOME, VK_CONTROL);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(1, 1));
+    Key(VK_NEXT);
+    EXPECT_GT(grid.GetFocusCell().row, 1);
+    EXPECT_EQ(grid.GetFocusCell().col, 1);
+    Key(VK_NEXT);
+    Key(VK_NEXT);
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(9, 1));
+}
+
+TEST_F(GridInputTest, DeleteClearsOnlyEditableGrid)
+{
+    Click(2, 2);
+    Key(VK_DOWN, VK_SHIFT);
+    grid.m_editable = FALSE;
+    Key(VK_DELETE);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "2/2");
+    grid.m_editable = TRUE;
+    Key(VK_DELETE);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "");
+    EXPECT_STREQ(grid.GetCellText(3, 2), "");
+    EXPECT_STREQ(grid.GetCellText(4, 2), "4/2");
+}
+
+TEST_F(GridInputTest, CopyIsByteExact)
+{
+    grid.SetCellText(1, 1, "a");
+    grid.SetCellText(1, 3, "c");
+    Click(1, 1);
+    Click(1, 3, VK_CONTROL);
+    Key('C', VK_CONTROL);
+    EXPECT_EQ(ClipboardText(), std::string("a\t\tc\0", 5));
+    // Two rows: no line end after the last one.
+    Click(1, 1);
+    Click(2, 2, VK_SHIFT);
+    Command(ID_EDIT_COPY);
+    EXPECT_EQ(ClipboardText(), std::string("a\t1/2\r\n2/1\t2/2\0", 15));
+    // Hidden middle and last columns are left out, with no stray tabs.
+    Click(1, 1);
+    Click(2, 3, VK_SHIFT);
+    grid.SetColumnWidth(2, 0);
+    grid.SetColumnWidth(3, 0);
+    Command(ID_EDIT_COPY);
+    EXPECT_EQ(ClipboardText(), std::string("a\r\n2/1\0", 7));
+    // Ctrl-click deselects one cell of a selection.
+    grid.SetColumnWidth(2, 60);
+    grid.SetColumnWidth(3, 60);
+    Click(2, 2, VK_CONTROL);
+    EXPECT_FALSE(grid.IsCellSelected(2, 2));
+    EXPECT_TRUE(grid.IsCellSelected(2, 3));
+}
+
+TEST_F(GridInputTest, PasteFillsBlockAndLeavesTheRest)
+{
+    SetClipboard(std::string("1,2\t3\r\nxy\r\n", 11));
+    Click(2, 2);
+    Key('V', VK_CONTROL);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "1");
+    EXPECT_STREQ(grid.GetCellText(2, 3), "2");
+    EXPECT_STREQ(grid.GetCellText(2, 4), "3");
+    EXPECT_STREQ(grid.GetCellText(3, 2), "xy");
+    EXPECT_STREQ(grid.GetCellText(4, 2), "4/2");   // no empty last line
+    EXPECT_STREQ(grid.GetCellText(3, 3), "3/3");
+    // A block without NUL stops at its size.
+    SetClipboard("q\tr");
+    Click(5, 1);
+    Command(ID_EDIT_PASTE);
+    EXPECT_STREQ(grid.GetCellText(5, 1), "q");
+    EXPECT_STREQ(grid.GetCellText(5, 2), "r");
+    EXPECT_STREQ(grid.GetCellText(5, 3), "5/3");
+    // Read-only target keeps its text.
+    grid.SetCellState(6, 1, grid.GetCellState(6, 1) | ReadOnly);
+    Click(6, 1);
+    Command(ID_EDIT_PASTE);
+    EXPECT_STREQ(grid.GetCellText(6, 1), "6/1");
+}
+
+TEST_F(GridInputTest, CommandStates)
+{
+    auto state = [&](UINT id) {
+        BOOL enabled = -1;
+        struct Rec : CCmdUI {
+            BOOL* out;
+            void Enable(BOOL on) override { *out = on; }
+        } rec;
+        rec.out = &enabled;
+        rec.m_nID = id;
+        rec.DoUpdate(&grid, FALSE);
+        return enabled;
+    };
+    grid.ClearSelection();
+    EXPECT_FALSE(state(ID_EDIT_COPY));
+    EXPECT_FALSE(state(ID_EDIT_CUT));
+    EXPECT_TRUE(state(ID_EDIT_SELECT_ALL));
+    Click(2, 2);
+    SetClipboard(std::string("t\0", 2));
+    EXPECT_TRUE(state(ID_EDIT_COPY));
+    EXPECT_TRUE(state(ID_EDIT_CUT));
+    EXPECT_TRUE(state(ID_EDIT_PASTE));
+    grid.m_editable = FALSE;
+    EXPECT_FALSE(state(ID_EDIT_CUT));
+    EXPECT_FALSE(state(ID_EDIT_PASTE));
+    grid.m_editable = TRUE;
+    Command(ID_EDIT_CUT);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "");
+    EXPECT_EQ(ClipboardText(), std::string("2/2\0", 4));
+    Command(ID_EDIT_SELECT_ALL);
+    EXPECT_EQ(grid.GetSelectedCount(), 9 * 5);
+}
+
+TEST_F(GridInputTest, MouseHeadersWheelAndRightClick)
+{
+    grid.m_headerClickSorts = TRUE;
+    grid.SetCellText(1, 2, "zz");
+    Click(0, 2);
+    EXPECT_EQ(grid.GetSortColumn(), 2);
+    EXPECT_TRUE(grid.GetSortAscending());
+    EXPECT_STREQ(grid.GetCellText(9, 2), "zz");
+    Click(0, 2);
+    EXPECT_FALSE(grid.GetSortAscending());
+    EXPECT_STREQ(grid.GetCellText(1, 2), "zz");
+    // Wheel: 240 units at 3 lines are 6 line-ups.
+    grid.SetRowCount(60);
+    grid.m_wheelLines = 3;
+    grid.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+    PumpUntilIdle();
+    int before = grid.GetTopLeftScrollCell(TRUE).row;
+    POINT p = CellCentre(grid.GetTopLeftScrollCell(TRUE).row, 2);
+    InjectWheel(p.x, p.y, 240);
+    PumpUntilIdle();
+    EXPECT_EQ(before - grid.GetTopLeftScrollCell(TRUE).row, 6);
+    // A right click outside the cells.
+    host.log.clear();
+    RECT client;
+    grid.GetClientRect(&client);
+    grid.SetColumnCount(2);
+    PumpUntilIdle();
+    POINT out{client.right - 3, 30};
+    ClientToScreen(grid.m_hWnd, &out);
+    InjectClick(out.x, out.y, VK_RBUTTON);
+    PumpUntilIdle();
+    ASSERT_FALSE(host.log.empty());
+    EXPECT_EQ(host.log.back(), "notify -5 -1,-1");
+}
+
+TEST_F(GridInputTest, EditBoxGrowsToClientEdgeOnly)
+{
+    Click(2, 5);
+    Type(std::string(80, 'w'));
+    ASSERT_NE(EditBox(), nullptr);
+    RECT box, client;
+    GetWindowRect(EditBox(), &box);
+    ScreenToClient(grid.m_hWnd, reinterpret_cast<POINT*>(&box.right));
+    grid.GetClientRect(&client);
+    EXPECT_EQ(box.right, client.right);
+    const auto png = ArtifactDir() / "grid_edit_open.png";
+    ASSERT_TRUE(HeadlessSavePng(host.m_hWnd, png.string()));
+    Key(VK_RETURN);
+    EXPECT_EQ(std::string(grid.GetCellText(2, 5)), std::string(80, 'w'));
+}
+
+TEST_F(GridInputTest, FailedEditBoxLeavesNoEditingCell)
+{
+    Click(2, 2);
+    CDataGridEditBox::s_failCreations = 1;
+    Type("x");
+    EXPECT_EQ(CDataGridEditBox::s_failCreations, 0);
+    EXPECT_FALSE(grid.IsCellEditing(2, 2));
+    EXPECT_EQ(CDataGridEditBox::LiveCount(), 0);
+    Type("y");
+    ASSERT_NE(EditBox(), nullptr);
+    Key(VK_RETURN);
+    EXPECT_STREQ(grid.GetCellText(2, 2), "y");
+}
+
+}  // namespace
+}  // namespace gridtest
