@@ -27,6 +27,7 @@ public:
 };
 
 class GridInputTest : public GridTest {
+public:
 protected:
     LoggingHost host{620, 380};
     int clicks = 0;
@@ -384,6 +385,100 @@ TEST_F(GridInputTest, FailedEditBoxLeavesNoEditingCell)
     ASSERT_NE(EditBox(), nullptr);
     Key(VK_RETURN);
     EXPECT_STREQ(grid.GetCellText(2, 2), "y");
+}
+
+class GridSizingTest : public GridInputTest {
+protected:
+    // The screen point just left of column col's right border in the header.
+    POINT Border(int col)
+    {
+        RECT r{};
+        EXPECT_TRUE(grid.GetCellRect(0, col, &r));
+        POINT p{r.right - 1, (r.top + r.bottom) / 2};
+        POINT o;
+        grid.GetCellTopLeft(0, col, &o);
+        p.x = o.x + grid.GetColumnWidth(col) - 1;
+        ClientToScreen(grid.m_hWnd, &p);
+        return p;
+    }
+    int OriginX(int col)
+    {
+        POINT o{};
+        grid.GetCellTopLeft(0, col, &o);
+        POINT s = o;
+        ClientToScreen(grid.m_hWnd, &s);
+        return s.x;
+    }
+    void Drag(POINT from, POINT to)
+    {
+        InjectMouseMove(from.x, from.y);
+        InjectButton(VK_LBUTTON, true, from.x, from.y);
+        InjectMouseMove(to.x, to.y);
+        InjectButton(VK_LBUTTON, false, to.x, to.y);
+        PumpUntilIdle();
+    }
+};
+
+TEST_F(GridSizingTest, ColumnBorderDragSizes)
+{
+    POINT b = Border(2);
+    int origin = OriginX(2);
+    Drag(b, POINT{b.x + 30, b.y});
+    EXPECT_EQ(grid.GetColumnWidth(2), b.x + 30 - origin);
+    EXPECT_EQ(grid.m_pointerState, 0);
+    EXPECT_EQ(grid.m_bandPos, -1);
+    RECT clip, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    GetClipCursor(&clip);
+    EXPECT_EQ(clip.left, screen.left);
+    EXPECT_EQ(clip.right, screen.right);
+    // A release at the press point changes nothing.
+    int w = grid.GetColumnWidth(2);
+    b = Border(2);
+    Drag(b, b);
+    EXPECT_EQ(grid.GetColumnWidth(2), w);
+    // Columns may not hide: the width stays at least 1 (the clip keeps the
+    // pointer right of the origin).
+    grid.m_columnsMayHide = FALSE;
+    Click(5, 5);   // not a double click on the border
+    b = Border(2);
+    Drag(b, POINT{origin - 50, b.y});
+    EXPECT_EQ(grid.GetColumnWidth(2), 1);
+}
+
+TEST_F(GridSizingTest, CaptureLostMidDragLeavesGridIdle)
+{
+    POINT b = Border(3);
+    int w = grid.GetColumnWidth(3);
+    InjectMouseMove(b.x, b.y);
+    InjectButton(VK_LBUTTON, true, b.x, b.y);
+    InjectMouseMove(b.x + 20, b.y);
+    PumpUntilIdle();
+    EXPECT_EQ(grid.m_pointerState, 9);
+    EXPECT_GE(grid.m_bandPos, 0);
+    ::SetCapture(host.m_hWnd);
+    PumpUntilIdle();
+    EXPECT_EQ(grid.m_pointerState, 0);
+    EXPECT_EQ(grid.m_bandPos, -1);
+    EXPECT_FALSE(grid.m_leftButtonDown);
+    RECT clip;
+    GetClipCursor(&clip);
+    EXPECT_EQ(clip.left, 0);
+    ReleaseCapture();
+    InjectButton(VK_LBUTTON, false, b.x + 20, b.y);
+    PumpUntilIdle();
+    EXPECT_EQ(grid.GetColumnWidth(3), w);
+}
+
+TEST_F(GridSizingTest, BorderDoubleClickAutoSizes)
+{
+    grid.SetCellText(4, 2, "a rather long text for this column");
+    POINT b = Border(2);
+    InjectMouseMove(b.x, b.y);
+    InjectClick(b.x, b.y);
+    InjectClick(b.x, b.y);
+    PumpUntilIdle();
+    EXPECT_GT(grid.GetColumnWidth(2), 150);
+    EXPECT_EQ(grid.m_pointerState == 9, false);
 }
 
 }  // namespace

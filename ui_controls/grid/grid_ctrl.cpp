@@ -967,7 +967,9 @@ LRESULT CDataGridCtrl::OnCaptureChanged(WPARAM, LPARAM lParam)
         KillTimer(m_autoScrollTimer);
         m_autoScrollTimer = 0;
     }
-    if (m_pointerState == 8) m_pointerState = 0;
+    // Sizing without the capture cannot finish: drop it, applying nothing.
+    if (m_pointerState == 7 || m_pointerState == 9) EndSizing();
+    if (m_pointerState == 8 || m_pointerState == 6) m_pointerState = 0;
     return 0;
 }
 

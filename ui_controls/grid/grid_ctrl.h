@@ -234,6 +234,10 @@ public:
     POINT m_pressPoint{0, 0};
     POINT m_lastPointer{0, 0};
     BOOL m_leftButtonDown = FALSE;
+    BOOL m_columnsMayHide = TRUE;
+    BOOL m_rowsMayHide = TRUE;
+    // Where the sizing band is drawn now (none: -1); erased exactly there.
+    int m_bandPos = -1;
     UINT m_autoScrollTimer = 0;
     int m_autoScrollInterval = 25;
     int m_borderTolerance = 3;
@@ -251,6 +255,8 @@ protected:
     void SwapRows(int a, int b);
     // Drops selection keys outside the counts (after a shrink).
     void DropSelectionOutside();
+    void InvertBand(int pos);
+    void EndSizing();
 
     int m_rowCount = 0, m_fixedRowCount = 0, m_columnCount = 0, m_fixedColumnCount = 0;
     std::vector<unsigned int> m_rowHeights, m_columnWidths;

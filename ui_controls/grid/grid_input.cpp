@@ -16,6 +16,10 @@ enum : int {
     PointerSelectingColumns = 2,
     PointerSelectingRows = 3,
     PointerSelectingCells = 4,
+    PointerOnRowBorder = 6,
+    PointerResizingRow = 7,
+    PointerOnColumnBorder = 8,
+    PointerResizingColumn = 9,
     PointerEditPending = 10,
     PointerDragPending = 11,
 };
@@ -521,6 +525,47 @@ void CDataGridCtrl::OnLButtonDown(UINT, POINT p)
     if (!shift) m_anchorCell = m_pressCell;
     else if (!IsValid(m_anchorCell)) m_anchorCell = m_focusCell;
     FinishFocusEdit();
+    if (m_pointerState == PointerIdle) {
+        if (IsOverColumnBorder(p)) m_pointerState = PointerOnColumnBorder;
+        else if (IsOverRowBorder(p)) m_pointerState = PointerOnRowBorder;
+    }
+    if (m_pointerState == PointerOnColumnBorder || m_pointerState == PointerOnRowBorder) {
+        bool cols = m_pointerState == PointerOnColumnBorder;
+        POINT origin;
+        if (!GetCellTopLeft(m_pressCell.row, m_pressCell.col, &origin)) {
+            m_pointerState = PointerIdle;
+            return;
+        }
+        int at = cols ? p.x : p.y, from = cols ? origin.x : origin.y;
+        int index = cols ? m_pressCell.col : m_pressCell.row;
+        // Near the left (top) edge the border belongs to the one before.
+        if (at - from < m_borderTolerance) {
+            index--;
+            while (index >= 0 && (cols ? GetColumnWidth(index) : GetRowHeight(index)) == 0) index--;
+            if (index < 0) {
+                m_pointerState = PointerIdle;
+                return;
+            }
+        }
+        if (cols) m_pressCell.col = index;
+        else m_pressCell.row = index;
+        if (!GetCellTopLeft(cols ? 0 : index, cols ? index : 0, &origin)) {
+            m_pointerState = PointerIdle;
+            return;
+        }
+        ::SetCapture(m_hWnd);
+        m_pointerState = cols ? PointerResizingColumn : PointerResizingRow;
+        InvertBand(at);
+        RECT clip;
+        GetClientRect(&clip);
+        if (cols) clip.left = origin.x + 1;
+        else clip.top = origin.y + 1;
+        ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&clip.left));
+        ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&clip.right));
+        ClipCursor(&clip);
+        m_lastPointer = p;
+        return;
+    }
     if (m_pressCell == m_focusCell && !ctrl && IsCellEditable(m_pressCell.row, m_pressCell.col)) {
         m_pointerState = PointerEditPending;
         return;
@@ -569,9 +614,53 @@ void CDataGridCtrl::OnLButtonDown(UINT, POINT p)
     m_lastPointer = p;
 }
 
+void CDataGridCtrl::InvertBand(int pos)
+{
+    if (!m_hWnd) return;
+    RECT client;
+    GetClientRect(&client);
+    bool cols = m_pointerState == PointerResizingColumn;
+    RECT band = cols ? RECT{pos, client.top, pos + 2, client.bottom} : RECT{client.left, pos, client.right, pos + 2};
+    HDC dc = ::GetDC(m_hWnd);
+    InvertRect(dc, &band);
+    ::ReleaseDC(m_hWnd, dc);
+    // Drawn at pos, or erased there.
+    m_bandPos = m_bandPos == pos ? -1 : pos;
+}
+
+void CDataGridCtrl::EndSizing()
+{
+    if (m_bandPos >= 0) InvertBand(m_bandPos);
+    m_bandPos = -1;
+    ClipCursor(nullptr);
+    m_leftButtonDown = FALSE;
+    m_pointerState = PointerIdle;
+    if (::GetCapture() == m_hWnd) ReleaseCapture();
+}
+
 void CDataGridCtrl::OnMouseMove(UINT, POINT p)
 {
-    if (!m_leftButtonDown) return;
+    if (m_pointerState == PointerResizingColumn || m_pointerState == PointerResizingRow) {
+        int at = m_pointerState == PointerResizingColumn ? p.x : p.y;
+        if (at != m_bandPos) {
+            if (m_bandPos >= 0) InvertBand(m_bandPos);
+            InvertBand(at);
+        }
+        m_lastPointer = p;
+        return;
+    }
+    if (!m_leftButtonDown) {
+        if (IsOverColumnBorder(p)) {
+            m_pointerState = PointerOnColumnBorder;
+            SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+        } else if (IsOverRowBorder(p)) {
+            m_pointerState = PointerOnRowBorder;
+            SetCursor(LoadCursor(nullptr, IDC_SIZENS));
+        } else if (m_pointerState == PointerOnColumnBorder || m_pointerState == PointerOnRowBorder) {
+            m_pointerState = PointerIdle;
+        }
+        return;
+    }
     if (m_pointerState == PointerSelectingCells || m_pointerState == PointerSelectingRows ||
         m_pointerState == PointerSelectingColumns) {
         CDataGridCellPos cell = CellFromPoint(p);
@@ -583,10 +672,28 @@ void CDataGridCtrl::OnMouseMove(UINT, POINT p)
     m_lastPointer = p;
 }
 
-void CDataGridCtrl::OnLButtonUp(UINT, POINT)
+void CDataGridCtrl::OnLButtonUp(UINT, POINT p)
 {
     Default();
+    if (m_pointerState == PointerResizingColumn || m_pointerState == PointerResizingRow) {
+        bool cols = m_pointerState == PointerResizingColumn;
+        if (m_bandPos >= 0) InvertBand(m_bandPos);
+        m_bandPos = -1;
+        POINT origin;
+        bool moved = !(p.x == m_pressPoint.x && p.y == m_pressPoint.y) && !(p.x == 0 && p.y == 0);
+        if (moved && GetCellTopLeft(cols ? 0 : m_pressCell.row, cols ? m_pressCell.col : 0, &origin)) {
+            int minimum = (cols ? m_columnsMayHide : m_rowsMayHide) ? 0 : 1;
+            int size = std::max(minimum, cols ? p.x - origin.x : p.y - origin.y);
+            if (cols) SetColumnWidth(m_pressCell.col, size);
+            else SetRowHeight(m_pressCell.row, size);
+            UpdateScrollBars();
+            Invalidate();
+        }
+        EndSizing();
+        return;
+    }
     m_leftButtonDown = FALSE;
+    ClipCursor(nullptr);
     if (::GetCapture() == m_hWnd) ReleaseCapture();
     switch (m_pointerState) {
     case PointerEditPending:
@@ -617,6 +724,21 @@ void CDataGridCtrl::OnLButtonDblClk(UINT, POINT p)
 {
     CDataGridCellPos cell = CellFromPoint(p);
     if (!IsValid(cell)) return;
+    if (m_pointerState == PointerOnColumnBorder || m_pointerState == PointerOnRowBorder ||
+        IsOverColumnBorder(p) || IsOverRowBorder(p)) {
+        bool cols = m_pointerState == PointerOnColumnBorder || (m_pointerState != PointerOnRowBorder && IsOverColumnBorder(p));
+        POINT origin;
+        if (!GetCellTopLeft(cell.row, cell.col, &origin)) return;
+        int index = cols ? cell.col : cell.row;
+        if ((cols ? p.x - origin.x : p.y - origin.y) < m_borderTolerance) index--;
+        while (index >= 0 && (cols ? GetColumnWidth(index) : GetRowHeight(index)) == 0) index--;
+        if (index < 0) return;
+        if (cols) AutoSizeColumn(index, m_autoSizeScope, TRUE);
+        else AutoSizeRow(index, TRUE);
+        Invalidate();
+        Default();
+        return;
+    }
     if (m_pointerState == PointerIdle) {
         bool fixed = cell.row < m_fixedRowCount || cell.col < m_fixedColumnCount;
         if (!fixed && (IsValid(m_pressCell) || m_wholeRowSelection)) BeginEditCell(cell.row, cell.col, POINT{0, 0}, VK_LBUTTON);
