@@ -929,7 +929,7 @@ void CDataGridCtrl::OnSize(UINT, int, int)
     if (m_inSize) return;
     m_inSize = true;
     if (m_hWnd) {
-        m_dropTargetRegistered = true;
+        if (!m_dropTargetRegistered) m_dropTargetRegistered = m_oleDropTarget.Register(this);
         FinishFocusEdit();
         Default();
         UpdateScrollBars();

@@ -12,6 +12,7 @@
 #include "platform/afx/print_info.h"
 #include "platform/afx/wnd.h"
 #include "ui_controls/grid/grid_cell.h"
+#include "ui_controls/grid/grid_companions.h"
 
 #define GRIDCTRL_CLASSNAME "MFCDataGridCtrl"
 
@@ -124,6 +125,15 @@ public:
     void OnUpdateEditCut(CCmdUI* ui);
     void OnUpdateEditPaste(CCmdUI* ui);
     void OnUpdateEditSelectAll(CCmdUI* ui);
+
+    // ---- drag and drop ----
+    virtual void BeginTextDrag();
+    virtual DROPEFFECT OnDragEnter(COleDataObject* data, DWORD keyState, POINT p);
+    virtual DROPEFFECT OnDragOver(COleDataObject* data, DWORD keyState, POINT p);
+    virtual void OnDragLeave();
+    virtual BOOL OnDrop(COleDataObject* data, DROPEFFECT effect, POINT p);
+    CDataGridOleDropTarget m_oleDropTarget;
+    CDataGridTitleTip m_tipWindow;
 
     // ---- editing ----
     // Marks a character given to BeginEditCell as a navigation key that

@@ -311,6 +311,7 @@ void CDataGridCtrl::FinishFocusEdit()
 
 void CDataGridCtrl::BeginEditCell(int row, int col, POINT point, UINT character)
 {
+    m_tipWindow.Hide();
     if (!IsValid(row, col) || !IsCellEditable(row, col)) return;
     EnsureVisible(row, col);
     RECT rect;
@@ -649,7 +650,23 @@ void CDataGridCtrl::OnMouseMove(UINT, POINT p)
         m_lastPointer = p;
         return;
     }
+    if (m_leftButtonDown && (m_pointerState == PointerEditPending || m_pointerState == PointerDragPending)) {
+        // Off, the press stays pending and its release still edits.
+        if (m_dragDropEnabled) {
+            m_pointerState = PointerDragPending;
+            BeginTextDrag();
+        }
+        return;
+    }
     if (!m_leftButtonDown) {
+        if (m_showTitleTips && m_pointerState == PointerIdle && !IsOverColumnBorder(p) && !IsOverRowBorder(p)) {
+            CDataGridCellPos cell = CellFromPoint(p);
+            RECT r;
+            if (IsValid(cell) && !IsCellEditing(cell.row, cell.col) && GetCellRect(cell.row, cell.col, &r)) {
+                if (!m_tipWindow.m_ownerGrid) m_tipWindow.m_ownerGrid = this;
+                m_tipWindow.Show(r, GetCellText(cell.row, cell.col), 0, &r, nullptr, m_tipTextColor, m_tipBackColor);
+            }
+        }
         if (IsOverColumnBorder(p)) {
             m_pointerState = PointerOnColumnBorder;
             SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
