@@ -481,5 +481,222 @@ TEST_F(GridSizingTest, BorderDoubleClickAutoSizes)
     EXPECT_EQ(grid.m_pointerState == 9, false);
 }
 
+
+// Two grids side by side in one host.
+class GridDragTest : public GridInputTest {
+protected:
+    CDataGridCtrl other{10, 6, 1, 1};
+    void SetUp() override
+    {
+        GridInputTest::SetUp();
+        ASSERT_TRUE(other.Create(RECT{0, 0, 10, 10}, &host, 101, WS_CHILD | WS_VISIBLE));
+        other.SetColumnWidth(0, 40);
+        for (int c = 1; c < 6; c++) other.SetColumnWidth(c, 80);
+        // The first sizing registers the drop targets.
+        grid.MoveWindow(RECT{0, 0, 300, 300});
+        other.MoveWindow(RECT{310, 0, 600, 300});
+        grid.m_dragDropEnabled = other.m_dragDropEnabled = TRUE;
+        PumpUntilIdle();
+    }
+    POINT OtherCentre(int row, int col)
+    {
+        RECT r{};
+        EXPECT_TRUE(other.GetCellRect(row, col, &r));
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(other.m_hWnd, &p);
+        return p;
+    }
+    // Press on the selected (2,2), move over to the other grid's (3,1), release.
+    void DragTo(POINT to, UINT modifier = 0, bool cancel = false)
+    {
+        Click(3, 3);
+        Click(2, 2);
+        POINT from = CellCentre(2, 2);
+        from.x += 2;
+        InjectMouseMove(from.x, from.y);
+        InjectButton(VK_LBUTTON, true, from.x, from.y);
+        InjectMouseMove(from.x + 20, from.y + 5);
+        // The loop reads the pointer where the queue ends: this move is far from it.
+        InjectMouseMove(from.x + 40, from.y);
+        InjectMouseMove(to.x, to.y);
+        if (modifier) InjectKey(modifier, true);
+        InjectMouseMove(to.x + 1, to.y);
+        if (cancel) InjectKeyStroke(VK_ESCAPE);
+        InjectButton(VK_LBUTTON, false, to.x + 1, to.y);
+        if (modifier) InjectKey(modifier, false);
+        PumpUntilIdle();
+    }
+};
+
+TEST_F(GridDragTest, MoveCopyAndCancel)
+{
+    EXPECT_TRUE(grid.m_oleDropTarget.m_registered);
+    EXPECT_TRUE(other.m_oleDropTarget.m_registered);
+    DragTo(OtherCentre(3, 1));
+    EXPECT_STREQ(other.GetCellText(3, 1), "2/2");
+    EXPECT_STREQ(grid.GetCellText(2, 2), "");   // a move clears the source
+    grid.SetCellText(2, 2, "copied");
+    DragTo(OtherCentre(4, 1), VK_CONTROL);
+    EXPECT_STREQ(other.GetCellText(4, 1), "copied");
+    EXPECT_STREQ(grid.GetCellText(2, 2), "copied");
+    grid.SetCellText(2, 2, "kept");
+    DragTo(OtherCentre(5, 1), 0, true);
+    EXPECT_STREQ(other.GetCellText(5, 1), "");
+    EXPECT_STREQ(grid.GetCellText(2, 2), "kept");
+    EXPECT_EQ(grid.m_pointerState, 0);
+}
+
+TEST_F(GridDragTest, DragScrollEffectsAndRegistration)
+{
+    EXPECT_EQ(other.m_oleDropTarget.OnDragScroll(&other, MK_CONTROL, POINT{5, 5}), DROPEFFECT_COPY);
+    EXPECT_EQ(other.m_oleDropTarget.OnDragScroll(&other, 0, POINT{5, 5}), DROPEFFECT_MOVE);
+    EXPECT_EQ(other.m_oleDropTarget.OnDragScroll(&grid, 0, POINT{5, 5}), DROPEFFECT_NONE);
+    CDataGridOleDropTarget plain;
+    EXPECT_FALSE(plain.Register(&host));
+    EXPECT_FALSE(plain.m_registered);
+    // A second registration of the same target fails too.
+    EXPECT_FALSE(other.m_oleDropTarget.Register(&other));
+}
+
+TEST_F(GridDragTest, DragFlagOffLeavesEditPending)
+{
+    grid.m_dragDropEnabled = FALSE;
+    Click(2, 2);
+    POINT p = CellCentre(2, 2);
+    InjectMouseMove(p.x, p.y);
+    InjectButton(VK_LBUTTON, true, p.x, p.y);
+    InjectMouseMove(p.x + 10, p.y);
+    InjectButton(VK_LBUTTON, false, p.x + 10, p.y);
+    PumpUntilIdle();
+    // The release still edited.
+    EXPECT_NE(EditBox(), nullptr);
+    Key(VK_ESCAPE);
+}
+
+class GridTipTest : public GridInputTest {
+protected:
+    // The width " text " takes in the grid's font.
+    int ShownWidth(const std::string& text)
+    {
+        std::string shown = " " + text + " ";
+        HDC dc = ::GetDC(grid.m_hWnd);
+        HGDIOBJ old = SelectObject(dc, (HGDIOBJ)grid.SendMessage(WM_GETFONT));
+        SIZE s{};
+        GetTextExtentPoint32(dc, shown.c_str(), (int)shown.size(), &s);
+        SelectObject(dc, old);
+        ::ReleaseDC(grid.m_hWnd, dc);
+        return s.cx;
+    }
+    const VisibleWindow* Tip(std::vector<VisibleWindow>& list)
+    {
+        for (auto& w : list)
+            if (w.hwnd == grid.m_tipWindow.m_hWnd) return &w;
+        return nullptr;
+    }
+    void Hover(int row, int col)
+    {
+        POINT p = CellCentre(row, col);
+        InjectMouseMove(p.x, p.y);
+        PumpUntilIdle(Filter());
+    }
+    // The tip sees input first, as the application's message loop does.
+    std::function<bool(MSG&)> Filter()
+    {
+        return [](MSG& m) {
+            CWnd* w = CWnd::FromHandlePermanent(m.hwnd);
+            return w && dynamic_cast<CDataGridTitleTip*>(w) && w->PreTranslateMessage(&m);
+        };
+    }
+};
+
+TEST_F(GridTipTest, ClippedTextShowsTipFittingTextNone)
+{
+    const std::string text = "clipped text";
+    int w = ShownWidth(text);
+    grid.SetCellText(2, 2, text.c_str());
+    // The cell's rectangle may be narrower than its column: fit the rectangle.
+    RECT cell;
+    grid.GetCellRect(2, 2, &cell);
+    int extra = grid.GetColumnWidth(2) - (cell.right - cell.left);
+    grid.SetColumnWidth(2, w + extra);
+    Hover(2, 2);
+    auto list = VisibleTopLevelWindows();
+    EXPECT_EQ(Tip(list), nullptr);
+    Hover(3, 3);
+    grid.SetColumnWidth(2, w + extra - 1);
+    Hover(2, 2);
+    list = VisibleTopLevelWindows();
+    const VisibleWindow* tip = Tip(list);
+    ASSERT_NE(tip, nullptr);
+    grid.GetCellRect(2, 2, &cell);
+    POINT tl{cell.left, cell.top};
+    ClientToScreen(grid.m_hWnd, &tl);
+    EXPECT_EQ(tip->rect.left, tl.x);
+    EXPECT_EQ(tip->rect.top, tl.y);
+    EXPECT_EQ(tip->rect.right - tip->rect.left, w);
+    EXPECT_EQ(tip->rect.bottom - tip->rect.top, cell.bottom - cell.top);
+    EXPECT_TRUE(tip->exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(CurrentCapture(), grid.m_tipWindow.m_hWnd);
+    // A key hides the tip and reaches the grid.
+    Click(3, 3);
+    Hover(2, 2);
+    ASSERT_EQ(CurrentCapture(), grid.m_tipWindow.m_hWnd);
+    InjectKeyStroke(VK_DOWN);
+    PumpUntilIdle(Filter());
+    EXPECT_FALSE(::IsWindowVisible(grid.m_tipWindow.m_hWnd));
+    EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(4, 3));
+}
+
+TEST_F(GridTipTest, PressesThroughTheTip)
+{
+    const std::string text = "a clipped text";
+    grid.SetCellText(2, 2, text.c_str());
+    grid.SetColumnWidth(2, ShownWidth(text) / 2);
+    Click(2, 2);
+    Hover(2, 2);
+    ASSERT_TRUE(::IsWindowVisible(grid.m_tipWindow.m_hWnd));
+    // Two presses within the double-click time start editing.
+    POINT p = CellCentre(2, 2);
+    InjectClick(p.x, p.y);
+    PumpUntilIdle(Filter());
+    Hover(2, 2);
+    ASSERT_TRUE(::IsWindowVisible(grid.m_tipWindow.m_hWnd));
+    InjectClick(p.x, p.y);
+    PumpUntilIdle(Filter());
+    EXPECT_NE(EditBox(), nullptr);
+    Key(VK_ESCAPE);
+}
+
+TEST_F(GridTipTest, PressOverScrollBarArrivesNonClient)
+{
+    grid.SetRowCount(60);
+    PumpUntilIdle();
+    // Press through a shown tip at a point over the vertical scroll bar.
+    RECT win;
+    GetWindowRect(grid.m_hWnd, &win);
+    POINT bar{win.right - 3, win.top + 40};
+    ASSERT_EQ(::SendMessage(grid.m_hWnd, WM_NCHITTEST, 0, (LPARAM)(DWORD)(((WORD)bar.x) | ((DWORD)(WORD)bar.y << 16))),
+              HTVSCROLL);
+    grid.m_tipWindow.m_ownerGrid = &grid;
+    grid.m_tipWindow.Create(&grid);
+    UINT seen = 0;
+    WPARAM hit = 0;
+    MSG m{grid.m_tipWindow.m_hWnd, WM_LBUTTONDOWN, 0, 0, 0, {0, 0}};
+    POINT c = bar;
+    ScreenToClient(grid.m_tipWindow.m_hWnd, &c);
+    m.lParam = (LPARAM)(DWORD)(((WORD)(short)c.x) | ((DWORD)(WORD)(short)c.y << 16));
+    EXPECT_TRUE(grid.m_tipWindow.PreTranslateMessage(&m));
+    PumpUntilIdle([&](MSG& msg) {
+        if (msg.hwnd == grid.m_hWnd && (msg.message == WM_NCLBUTTONDOWN || msg.message == WM_LBUTTONDOWN)) {
+            seen = msg.message;
+            hit = msg.wParam;
+            return true;   // dispatched, it would start tracking the bar
+        }
+        return false;
+    });
+    EXPECT_EQ(seen, WM_NCLBUTTONDOWN);
+    EXPECT_EQ(hit, (WPARAM)HTVSCROLL);
+}
+
 }  // namespace
 }  // namespace gridtest

@@ -355,6 +355,7 @@ void CDataGridCtrl::OnEditBoxClosed(NMHDR* hdr, LRESULT* result)
 
 void CDataGridCtrl::OnKeyDown(UINT key, UINT, UINT)
 {
+    m_tipWindow.Hide();
     if (!IsValid(m_focusCell)) {
         DefaultFor(this, WM_KEYDOWN);
         return;
