@@ -222,6 +222,21 @@ TEST_F(GridInputTest, KeysMoveFocusAndSelection)
     EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(9, 1));
 }
 
+TEST_F(GridInputTest, ShiftClickExtendsFromAnchorAndEnsureVisibleEnds)
+{
+    Click(2, 2);
+    Click(4, 3, VK_SHIFT);
+    EXPECT_EQ(grid.GetSelectionBounds(), CDataGridCellRange(2, 2, 4, 3));
+    EXPECT_EQ(grid.GetSelectedCount(), 6);
+    // A narrow grid scrolled fully right: making the last column visible
+    // again must end although no further scroll moves.
+    grid.SetColumnWidth(5, 400);
+    grid.SendMessage(WM_HSCROLL, SB_RIGHT, 0);
+    PumpUntilIdle();
+    EXPECT_TRUE(grid.EnsureVisible(2, 5));
+    EXPECT_TRUE(grid.IsCellVisible(2, 5));
+}
+
 TEST_F(GridInputTest, DeleteClearsOnlyEditableGrid)
 {
     Click(2, 2);
