@@ -237,6 +237,28 @@ TEST_F(GridInputTest, ShiftClickExtendsFromAnchorAndEnsureVisibleEnds)
     EXPECT_TRUE(grid.IsCellVisible(2, 5));
 }
 
+TEST_F(GridInputTest, AutoScrollWhileSelectingBelowTheCells)
+{
+    grid.SetRowCount(60);
+    PumpUntilIdle();
+    POINT p = CellCentre(2, 2);
+    RECT win;
+    GetWindowRect(grid.m_hWnd, &win);
+    InjectMouseMove(p.x, p.y);
+    InjectButton(VK_LBUTTON, true, p.x, p.y);
+    InjectMouseMove(p.x, win.bottom + 20);
+    PumpUntilIdle();
+    EXPECT_EQ(grid.m_autoScrollTimer, 0x201u);
+    // Three ticks of the timer (sent: the test does not wait for time).
+    for (int i = 0; i < 3; i++) grid.SendMessage(WM_TIMER, 0x201, 0);
+    InjectButton(VK_LBUTTON, false, p.x, win.bottom + 20);
+    PumpUntilIdle();
+    EXPECT_EQ(grid.m_autoScrollTimer, 0u);
+    EXPECT_GT(grid.GetFocusCell().row, 2);
+    EXPECT_EQ(grid.GetSelectionBounds().minRow, 2);
+    EXPECT_GE(grid.GetSelectionBounds().maxRow, grid.GetFocusCell().row);
+}
+
 TEST_F(GridInputTest, DeleteClearsOnlyEditableGrid)
 {
     Click(2, 2);

@@ -203,6 +203,7 @@ public:
     void OnLButtonDown(UINT flags, POINT p);
     void OnLButtonUp(UINT flags, POINT p);
     void OnMouseMove(UINT flags, POINT p);
+    void OnTimer(UINT_PTR id);
     void OnLButtonDblClk(UINT flags, POINT p);
     void OnRButtonUp(UINT flags, POINT p);
     BOOL OnMouseWheel(UINT flags, short delta, POINT p);

@@ -611,6 +611,7 @@ void CDataGridCtrl::OnLButtonDown(UINT, POINT p)
         } else {
             m_pointerState = m_wholeRowSelection ? PointerSelectingRows : PointerSelectingCells;
             ExtendSelection(m_pressCell);
+            m_autoScrollTimer = ::SetTimer(m_hWnd, 0x201, m_autoScrollInterval, nullptr);
         }
     }
     m_lastPointer = p;
@@ -713,6 +714,10 @@ void CDataGridCtrl::OnLButtonUp(UINT, POINT p)
     m_leftButtonDown = FALSE;
     ClipCursor(nullptr);
     if (::GetCapture() == m_hWnd) ReleaseCapture();
+    if (m_autoScrollTimer) {
+        ::KillTimer(m_hWnd, m_autoScrollTimer);
+        m_autoScrollTimer = 0;
+    }
     switch (m_pointerState) {
     case PointerEditPending:
         BeginEditCell(m_focusCell.row, m_focusCell.col, POINT{0, 0}, VK_LBUTTON);
@@ -764,6 +769,33 @@ void CDataGridCtrl::OnLButtonDblClk(UINT, POINT p)
         NotifyParent(cell.row, cell.col, NM_DBLCLK);
     }
     Default();
+}
+
+void CDataGridCtrl::OnTimer(UINT_PTR id)
+{
+    if (id != 0x201 || !m_leftButtonDown) return;
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(m_hWnd, &p);
+    RECT client;
+    GetClientRect(&client);
+    int fh = GetFixedRowHeight(), fw = GetFixedColumnWidth();
+    auto clampX = [&](int x) { return std::clamp(x, (int)client.left, std::max((int)client.left, (int)client.right - 1)); };
+    auto clampY = [&](int y) { return std::clamp(y, (int)client.top, std::max((int)client.top, (int)client.bottom - 1)); };
+    if (p.y >= client.bottom) {
+        SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+        ExtendSelection(CellFromPoint(POINT{clampX(p.x), client.bottom - 1}));
+    } else if (p.y < fh) {
+        SendMessage(WM_KEYDOWN, VK_UP, 0);
+        ExtendSelection(CellFromPoint(POINT{clampX(p.x), fh + 1}));
+    }
+    if (p.x >= client.right) {
+        SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+        ExtendSelection(CellFromPoint(POINT{client.right - 1, clampY(p.y)}));
+    } else if (p.x < fw) {
+        SendMessage(WM_KEYDOWN, VK_LEFT, 0);
+        ExtendSelection(CellFromPoint(POINT{fw + 1, clampY(p.y)}));
+    }
 }
 
 void CDataGridCtrl::OnRButtonUp(UINT, POINT p)
