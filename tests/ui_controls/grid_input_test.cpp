@@ -147,7 +147,7 @@ TEST_F(GridInputTest, FirstCharacterOfAnEdit)
     // "!" to "(" are typed characters, not navigation keys.
     std::vector<FirstCharCase> cases = {
         {"!", "!"}, {"\"", "\""}, {"#", "#"}, {"$", "$"}, {"%", "%"}, {"&", "&"}, {"'", "'"}, {"(", "("},
-        {"x", "x"}, {" ", "3/3"}, {"\r", "3/3"}, {"\b", "3/"},
+        {"x", "x"}, {"\xC3\xA9", "\xC3\xA9"}, {" ", "3/3"}, {"\r", "3/3"}, {"\b", "3/"},
     };
     for (const auto& c : cases) {
         grid.SetCellText(3, 3, "3/3");
@@ -487,7 +487,11 @@ TEST_F(GridSizingTest, CaptureLostMidDragLeavesGridIdle)
     POINT b = Border(3);
     int w = grid.GetColumnWidth(3);
     InjectMouseMove(b.x, b.y);
+    PumpUntilIdle();
+    const auto before = ArtifactDir() / "grid_band_before.png", after = ArtifactDir() / "grid_band_after.png";
+    ASSERT_TRUE(HeadlessSavePng(host.m_hWnd, before.string()));
     InjectButton(VK_LBUTTON, true, b.x, b.y);
+    InjectMouseMove(b.x + 10, b.y);
     InjectMouseMove(b.x + 20, b.y);
     PumpUntilIdle();
     EXPECT_EQ(grid.m_pointerState, 9);
@@ -497,6 +501,9 @@ TEST_F(GridSizingTest, CaptureLostMidDragLeavesGridIdle)
     EXPECT_EQ(grid.m_pointerState, 0);
     EXPECT_EQ(grid.m_bandPos, -1);
     EXPECT_FALSE(grid.m_leftButtonDown);
+    // Every band was erased where it was drawn: the window is as before.
+    ASSERT_TRUE(HeadlessSavePng(host.m_hWnd, after.string()));
+    EXPECT_EQ(ReadText(before.string()), ReadText(after.string()));
     RECT clip;
     GetClipCursor(&clip);
     EXPECT_EQ(clip.left, 0);
