@@ -122,9 +122,8 @@ public:
     BOOL IsEditing() const override { return m_editing; }
 
     void Reset() override;
-    // In-place editing arrives with the editor; the flag is kept in step.
-    BOOL Edit(int, int, RECT, POINT, UINT, UINT) override { return TRUE; }
-    void FinishEdit() override {}
+    BOOL Edit(int row, int col, RECT rect, POINT point, UINT id, UINT character) override;
+    void FinishEdit() override;
     void OnEditFinished() override
     {
         m_editing = FALSE;

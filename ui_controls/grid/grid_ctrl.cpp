@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/afx/afx_ids.h"
 #include "platform/afx/exception.h"
 #include "platform/user/user.h"
 
@@ -22,6 +23,24 @@ BEGIN_MESSAGE_MAP(CDataGridCtrl, CWnd)
     ON_MESSAGE(WM_SETFONT, OnSetFont)
     ON_MESSAGE(WM_GETFONT, OnGetFont)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+    ON_WM_KEYDOWN()
+    ON_WM_CHAR()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_MOUSEMOVE()
+    ON_WM_TIMER()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_RBUTTONUP()
+    ON_WM_MOUSEWHEEL()
+    ON_NOTIFY(GVN_ENDLABELEDIT, 8, OnEditBoxClosed)
+    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+    ON_COMMAND(ID_EDIT_SELECT_ALL, OnEditSelectAll)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCut)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_SELECT_ALL, OnUpdateEditSelectAll)
 END_MESSAGE_MAP()
 
 CDataGridCtrl::CDataGridCtrl(int rows, int cols, int fixedRows, int fixedCols)
@@ -911,7 +930,7 @@ void CDataGridCtrl::OnSize(UINT, int, int)
     if (m_inSize) return;
     m_inSize = true;
     if (m_hWnd) {
-        m_dropTargetRegistered = true;
+        if (!m_dropTargetRegistered) m_dropTargetRegistered = m_oleDropTarget.Register(this);
         FinishFocusEdit();
         Default();
         UpdateScrollBars();
@@ -949,7 +968,9 @@ LRESULT CDataGridCtrl::OnCaptureChanged(WPARAM, LPARAM lParam)
         KillTimer(m_autoScrollTimer);
         m_autoScrollTimer = 0;
     }
-    if (m_pointerState == 8) m_pointerState = 0;
+    // Sizing without the capture cannot finish: drop it, applying nothing.
+    if (m_pointerState == 7 || m_pointerState == 9) EndSizing();
+    if (m_pointerState == 8 || m_pointerState == 6) m_pointerState = 0;
     return 0;
 }
 

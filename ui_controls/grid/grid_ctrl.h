@@ -7,9 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/ole_data.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/wnd.h"
 #include "ui_controls/grid/grid_cell.h"
+#include "ui_controls/grid/grid_companions.h"
 
 #define GRIDCTRL_CLASSNAME "MFCDataGridCtrl"
 
@@ -103,7 +106,42 @@ public:
     void ClearSelection();
     CDataGridCellRange GetSelectionBounds() const;
     int GetSelectedCount() const { return (int)m_selectedCells.size(); }
-    virtual void ClearSelectedCells() {}
+    virtual void ClearSelectedCells();
+    void SelectEveryCell();
+    void SelectColumnRange(const CDataGridCellPos& cell, BOOL force, BOOL select);
+    void SelectRowRange(const CDataGridCellPos& cell, BOOL force, BOOL select);
+    void SelectCellRange(const CDataGridCellPos& cell, BOOL force, BOOL select);
+    void ExtendSelection(const CDataGridCellPos& cell);
+    void EditCellText(int row, int col, const char* text);
+
+    // ---- clipboard ----
+    virtual COleDataSource* CopyTextToClipboard(COleDataSource* source = nullptr);
+    virtual BOOL PasteTextFromClipboard(int row, int col, COleDataObject* data, BOOL selectPasted = TRUE);
+    virtual void OnEditCut();
+    virtual void OnEditCopy();
+    virtual void OnEditPaste();
+    virtual void OnEditSelectAll();
+    void OnUpdateEditCopy(CCmdUI* ui);
+    void OnUpdateEditCut(CCmdUI* ui);
+    void OnUpdateEditPaste(CCmdUI* ui);
+    void OnUpdateEditSelectAll(CCmdUI* ui);
+
+    // ---- drag and drop ----
+    virtual void BeginTextDrag();
+    virtual DROPEFFECT OnDragEnter(COleDataObject* data, DWORD keyState, POINT p);
+    virtual DROPEFFECT OnDragOver(COleDataObject* data, DWORD keyState, POINT p);
+    virtual void OnDragLeave();
+    virtual BOOL OnDrop(COleDataObject* data, DROPEFFECT effect, POINT p);
+    CDataGridOleDropTarget m_oleDropTarget;
+    CDataGridTitleTip m_tipWindow;
+
+    // ---- editing ----
+    // Marks a character given to BeginEditCell as a navigation key that
+    // continues editing (or F2's button code), not a typed code point.
+    static constexpr UINT kEditKeyFlag = 0x40000000u;
+    virtual void BeginEditCell(int row, int col, POINT point, UINT character);
+    virtual void ApplyCellEdit(int row, int col, const char* text);
+    virtual BOOL IsEditAcceptable(int row, int col, const char* text);
 
     // ---- small cell queries ----
     void SetModified(BOOL modified = TRUE, int row = -1, int col = -1);
@@ -114,7 +152,7 @@ public:
     BOOL IsCellSelected(int row, int col) const;
     BOOL IsCellVisible(int row, int col);
     BOOL EnsureVisible(int row, int col);
-    virtual void FinishFocusEdit() {}
+    virtual void FinishFocusEdit();
 
     // ---- geometry and painting ----
     CDataGridCellPos GetTopLeftScrollCell(BOOL force = FALSE);
@@ -159,6 +197,16 @@ public:
     LRESULT OnSetFont(WPARAM, LPARAM);
     LRESULT OnGetFont(WPARAM, LPARAM);
     LRESULT OnSetCursor(WPARAM, LPARAM);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnChar(UINT ch, UINT repeat, UINT flags);
+    void OnEditBoxClosed(NMHDR* hdr, LRESULT* result);
+    void OnLButtonDown(UINT flags, POINT p);
+    void OnLButtonUp(UINT flags, POINT p);
+    void OnMouseMove(UINT flags, POINT p);
+    void OnTimer(UINT_PTR id);
+    void OnLButtonDblClk(UINT flags, POINT p);
+    void OnRButtonUp(UINT flags, POINT p);
+    BOOL OnMouseWheel(UINT flags, short delta, POINT p);
 
     // ---- state the cells read (public as the cells and derived controls use them) ----
     COLORREF m_emptyAreaColor;
@@ -193,6 +241,14 @@ public:
     CDataGridCellPos m_anchorCell;
     CDataGridCellPos m_dropCell;
     int m_pointerState = 0;
+    CDataGridCellPos m_pressCell;
+    POINT m_pressPoint{0, 0};
+    POINT m_lastPointer{0, 0};
+    BOOL m_leftButtonDown = FALSE;
+    BOOL m_columnsMayHide = TRUE;
+    BOOL m_rowsMayHide = TRUE;
+    // Where the sizing band is drawn now (none: -1); erased exactly there.
+    int m_bandPos = -1;
     UINT m_autoScrollTimer = 0;
     int m_autoScrollInterval = 25;
     int m_borderTolerance = 3;
@@ -210,6 +266,8 @@ protected:
     void SwapRows(int a, int b);
     // Drops selection keys outside the counts (after a shrink).
     void DropSelectionOutside();
+    void InvertBand(int pos);
+    void EndSizing();
 
     int m_rowCount = 0, m_fixedRowCount = 0, m_columnCount = 0, m_fixedColumnCount = 0;
     std::vector<unsigned int> m_rowHeights, m_columnWidths;

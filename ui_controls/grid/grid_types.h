@@ -14,6 +14,17 @@
 #define CLR_DEFAULT 0xFF000000u
 #endif
 
+#ifndef NM_CLICK
+#define NM_CLICK (-2)
+#define NM_DBLCLK (-3)
+#define NM_RCLICK (-5)
+#endif
+
+// The grid's own names for the label-edit codes (the list view's wide
+// variants share the LVN_ names in the controls header).
+#define GVN_BEGINLABELEDIT (-105)
+#define GVN_ENDLABELEDIT (-106)
+
 // List-view notification codes, reused by the grid.
 #define LVN_ITEMCHANGING (-100)
 #define LVN_ITEMCHANGED (-101)
