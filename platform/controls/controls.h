@@ -639,12 +639,7 @@ struct TVHITTESTINFO {
 #define LVM_INSERTCOLUMN (LVM_FIRST + 97)
 #define LVM_GETITEMTEXT (LVM_FIRST + 115)
 #define LVM_SETITEMTEXT (LVM_FIRST + 116)
-#define LVN_ITEMCHANGED (-101)
-#define LVN_COLUMNCLICK (-108)
-#define LVN_BEGINLABELEDIT (-175)
-#define LVN_ENDLABELEDIT (-176)
-#define LVN_GETDISPINFO (-177)
-#define LVN_GETINFOTIP (-158)
+#include "platform/controls/list_notify.h"
 struct LVITEM {
     UINT mask;
     int iItem;

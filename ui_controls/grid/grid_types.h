@@ -1,6 +1,7 @@
 #pragma once
 // Small records shared by the grid control, its cells and its owners.
 #include "platform/afx/message_map.h"
+#include "platform/controls/list_notify.h"
 #include "platform/gdi/gdi.h"
 #include <string>
 
@@ -20,19 +21,10 @@
 #define NM_RCLICK (-5)
 #endif
 
-// The grid's own names for the label-edit codes (the list view's wide
-// variants share the LVN_ names in the controls header).
-#define GVN_BEGINLABELEDIT (-105)
-#define GVN_ENDLABELEDIT (-106)
+// The grid's names for the label-edit codes.
+#define GVN_BEGINLABELEDIT LVN_BEGINLABELEDIT
+#define GVN_ENDLABELEDIT LVN_ENDLABELEDIT
 
-// List-view notification codes, reused by the grid.
-#define LVN_ITEMCHANGING (-100)
-#define LVN_ITEMCHANGED (-101)
-#define LVN_BEGINLABELEDIT (-105)
-#define LVN_ENDLABELEDIT (-106)
-#define LVN_BEGINDRAG (-109)
-#define LVN_ODCACHEHINT (-113)
-#define LVN_GETDISPINFO (-150)
 
 struct CDataGridCellPos {
     int row = -1;
