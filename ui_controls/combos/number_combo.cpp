@@ -34,13 +34,16 @@ void CNumberCombo::Fill()
 {
     if (m_filled || !m_hWnd) return;
     if (m_shrinkBy > 0) {
+        // A drop-down combo's closed height is its selection field's: the
+        // field item gets shorter, and the window with it, at the same place.
         RECT r;
         GetWindowRect(&r);
-        HWND parent = ::GetParent(m_hWnd);
-        POINT origin{r.left, r.top};
-        if (parent) ScreenToClient(parent, &origin);
-        int height = std::max(0, (int)(r.bottom - r.top) - m_shrinkBy);
-        ::SetWindowPos(m_hWnd, nullptr, origin.x, origin.y, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        int height = std::max(1, (int)(r.bottom - r.top) - m_shrinkBy);
+        if ((GetStyle() & 3u) != CBS_SIMPLE) {
+            int field = (int)Send(CB_GETITEMHEIGHT, (WPARAM)-1);
+            if (field > m_shrinkBy) Send(CB_SETITEMHEIGHT, (WPARAM)-1, field - m_shrinkBy);
+        }
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     for (int i = 0; i < m_count; ++i) {
         char number[16];
