@@ -216,7 +216,7 @@ struct ListBox {
                 dis.itemAction = ODA_DRAWENTIRE;
                 dis.itemState = (sel ? ODS_SELECTED : 0) | (disabled ? ODS_DISABLED : 0) |
                                 (focused && i == cur ? ODS_FOCUS : 0);
-                dis.hwndItem = hwnd;
+                dis.hwndItem = NotifyTarget();   // a combo's list draws as the combo
                 dis.hDC = hdc;
                 dis.rcItem = r;
                 dis.itemData = it.data;
