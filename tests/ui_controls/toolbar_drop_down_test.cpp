@@ -105,6 +105,7 @@ TEST_F(ToolBar, ImageListsCountImagesAndOnlyTheGivenOnesAreSet)
 TEST_F(ToolBar, BadWidthsAndMissingBitmapsFailWithoutLeaks)
 {
     BarHost h;
+    GetStockObject(BLACK_BRUSH);   // stock objects are made on first use
     size_t before = GdiObjectCount();
     EXPECT_FALSE(h.bar.LoadImageList(TB_SETIMAGELIST, 9301, 0));
     EXPECT_FALSE(h.bar.LoadImageList(TB_SETIMAGELIST, 9301, -16));
