@@ -132,10 +132,17 @@ void CToolBar::GetItemRect(int index, RECT* r) const
 UINT CToolBar::GetButtonStyle(int index) const
 {
     if (index < 0 || index >= (int)m_ids.size()) return 0;
+    TBBUTTON b{};
+    if (m_ctrl.m_hWnd && m_ctrl.Send(TB_GETBUTTON, (WPARAM)index, (LPARAM)&b)) return b.fsStyle;
     return m_ids[(size_t)index] == ID_SEPARATOR ? BTNS_SEP : BTNS_BUTTON;
 }
 
-void CToolBar::SetButtonStyle(int, UINT) {}
+void CToolBar::SetButtonStyle(int index, UINT style)
+{
+    if (index < 0 || index >= (int)m_ids.size() || !m_ctrl.m_hWnd || m_ids[(size_t)index] == ID_SEPARATOR) return;
+    TBBUTTONINFO info{sizeof info, TBIF_STYLE, 0, 0, 0, (BYTE)style, 0, 0, nullptr, 0};
+    m_ctrl.Send(TB_SETBUTTONINFO, (WPARAM)m_ids[(size_t)index], (LPARAM)&info);
+}
 
 SIZE CToolBar::ControlExtent() const
 {

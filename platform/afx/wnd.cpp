@@ -100,6 +100,8 @@ HWND CWnd::Detach()
 BOOL CWnd::SubclassWindow(HWND hwnd)
 {
     if (!Attach(hwnd)) return FALSE;
+    PreSubclassWindow();
+    if (m_hWnd != hwnd) return FALSE;
     WNDPROC old = (WNDPROC)::GetWindowLongPtr(hwnd, GWLP_WNDPROC);
     if (old != AfxWndProc) {
         m_pfnSuper = old;

@@ -41,6 +41,9 @@ public:
     BOOL SubclassWindow(HWND hwnd);
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
     HWND UnsubclassWindow();
+    // Before a window of another class is routed through this object (a
+    // control from a template, or one created in code).
+    virtual void PreSubclassWindow() {}
 
     // A null class name takes the framework's own class.
     BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int cx, int cy,

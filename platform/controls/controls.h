@@ -369,6 +369,8 @@ struct ENPROTECTED {
 #define CB_GETITEMHEIGHT 0x0154u
 #define CB_GETDROPPEDSTATE 0x0157u
 #define CB_FINDSTRINGEXACT 0x0158u
+#define CB_GETDROPPEDWIDTH 0x015Fu
+#define CB_SETDROPPEDWIDTH 0x0160u
 #define CB_OKAY 0
 #define CB_ERR (-1)
 #define CB_ERRSPACE (-2)
@@ -711,6 +713,7 @@ struct LVHITTESTINFO {
 #define TB_GETSTATE (WM_USER + 18)
 #define TB_ADDBUTTONS (WM_USER + 20)
 #define TB_DELETEBUTTON (WM_USER + 22)
+#define TB_GETBUTTON (WM_USER + 23)
 #define TB_BUTTONCOUNT (WM_USER + 24)
 #define TB_COMMANDTOINDEX (WM_USER + 25)
 #define TB_GETITEMRECT (WM_USER + 29)
@@ -724,6 +727,22 @@ struct LVHITTESTINFO {
 #define TB_SETDISABLEDIMAGELIST (WM_USER + 54)
 #define TB_GETDISABLEDIMAGELIST (WM_USER + 55)
 #define TB_HITTEST (WM_USER + 69)
+#define TB_SETBUTTONINFO (WM_USER + 64)
+#define TBIF_STATE 0x0004u
+#define TBIF_STYLE 0x0008u
+// TB_SETBUTTONINFO (wParam = the command id): the fields dwMask names.
+struct TBBUTTONINFO {
+    UINT cbSize;
+    DWORD dwMask;
+    int idCommand;
+    int iImage;
+    BYTE fsState;
+    BYTE fsStyle;
+    WORD cx;
+    UINT_PTR lParam;
+    char* pszText;
+    int cchText;
+};
 #define TBN_DROPDOWN (-710)
 #define TBDDRET_DEFAULT 0
 struct TBBUTTON {

@@ -216,7 +216,7 @@ struct ListBox {
                 dis.itemAction = ODA_DRAWENTIRE;
                 dis.itemState = (sel ? ODS_SELECTED : 0) | (disabled ? ODS_DISABLED : 0) |
                                 (focused && i == cur ? ODS_FOCUS : 0);
-                dis.hwndItem = hwnd;
+                dis.hwndItem = NotifyTarget();   // a combo's list draws as the combo
                 dis.hDC = hdc;
                 dis.rcItem = r;
                 dis.itemData = it.data;
@@ -495,6 +495,7 @@ struct Combo {
     int selAtDrop = -1;
     HFONT font = nullptr;
     int itemHeight = 0;
+    int droppedWidth = 0;  // the list's least width (CB_SETDROPPEDWIDTH)
     int dropHeight = 0;   // what the creator asked beyond the field: the list's height
 
     DWORD Style() const { return (DWORD)GetWindowLongPtr(hwnd, GWL_STYLE); }
@@ -544,7 +545,7 @@ struct Combo {
             // As tall as the items, within what the creator gave the list.
             int h = n * ih + 2;
             if (dropHeight > ih) h = std::min(h, dropHeight);
-            SetWindowPos(list, HWND_TOPMOST, r.left, r.bottom, r.right - r.left, h, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            SetWindowPos(list, HWND_TOPMOST, r.left, r.bottom, std::max((int)(r.right - r.left), droppedWidth), h, SWP_NOACTIVATE | SWP_SHOWWINDOW);
             selAtDrop = Cur();
             dropped = true;
             SetCapture(list);
@@ -821,6 +822,14 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         LRESULT r = fwd(LB_SELECTSTRING);
         cb->SyncEdit();
         return r;
+    }
+    case CB_SETDROPPEDWIDTH:
+        cb->droppedWidth = std::max(0, (int)(intptr_t)w);
+        return cb->droppedWidth;
+    case CB_GETDROPPEDWIDTH: {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        return std::max((int)(r.right - r.left), cb->droppedWidth);
     }
     case CB_SETITEMHEIGHT:
         if ((int)(intptr_t)w == -1) {

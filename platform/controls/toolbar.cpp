@@ -324,6 +324,20 @@ LRESULT ToolbarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         int i = byId(w);
         return i < 0 ? -1 : tb->buttons[(size_t)i].b.fsState;
     }
+    case TB_GETBUTTON: {
+        if ((int)w < 0 || (int)w >= count || !l) return FALSE;
+        *(TBBUTTON*)l = tb->buttons[w].b;
+        return TRUE;
+    }
+    case TB_SETBUTTONINFO: {
+        int i = byId(w);
+        const TBBUTTONINFO* info = (const TBBUTTONINFO*)l;
+        if (i < 0 || !info) return FALSE;
+        if (info->dwMask & TBIF_STATE) tb->buttons[(size_t)i].b.fsState = info->fsState;
+        if (info->dwMask & TBIF_STYLE) tb->buttons[(size_t)i].b.fsStyle = info->fsStyle;
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return TRUE;
+    }
     case TB_GETITEMRECT: {
         if ((int)w < 0 || (int)w >= count || !l) return FALSE;
         *(RECT*)l = tb->Layout()[w];

@@ -303,6 +303,8 @@ HGDIOBJ GetStockObject(int index);
 // FALSE for stock objects (never freed) and stale handles; an object still
 // selected into a DC is freed when it is deselected.
 BOOL DeleteObject(HGDIOBJ object);
+// Live objects (pens, brushes, fonts, bitmaps, regions, DCs, ...): leak checks.
+size_t GdiObjectCount();
 int GetObject(HGDIOBJ object, int size, void* buffer);
 DWORD GetObjectType(HGDIOBJ object);
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);

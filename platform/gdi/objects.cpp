@@ -548,3 +548,11 @@ HBITMAP CreateBitmapFromPng(const unsigned char* data, size_t size)
     cairo_surface_destroy(s);
     return h;
 }
+
+size_t GdiObjectCount()
+{
+    std::lock_guard<std::mutex> g(GdiLock());
+    size_t n = 0;
+    Objects().ForEach([&](const std::shared_ptr<CGdiObject>&) { ++n; });
+    return n;
+}
