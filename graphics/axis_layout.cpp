@@ -40,7 +40,7 @@ int CGraph::PenWidthInUse(int32_t width) { return width < 0 ? 0 : width > 1000 ?
 
 uint8_t CGraph::AxisStyleInUse() const { return axisStyle > AXIS_POLAR ? (uint8_t)AXIS_CLASSIC : axisStyle; }
 
-HFONT CGraph::CreateGraphFont(const std::string& face, int32_t size, int weight, int escapement)
+HFONT CGraph::CreateGraphFont(const std::string& face, int32_t size, int weight, int escapement, BYTE pitchAndFamily)
 {
     LOGFONT lf{};
     lf.lfHeight = FontHeightInUse(size);
@@ -48,7 +48,7 @@ HFONT CGraph::CreateGraphFont(const std::string& face, int32_t size, int weight,
     lf.lfEscapement = escapement;
     lf.lfOrientation = escapement;
     lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    lf.lfPitchAndFamily = pitchAndFamily;
     std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", face.c_str());
     return CreateFontIndirect(&lf);
 }

@@ -82,6 +82,7 @@ void CGraph::ClearObjects()
 {
     entryObject = nullptr;
     objects.clear();
+    NoteObjectsChanged();
 }
 
 int CGraph::RemoveObjectsById(int32_t id, const CGraphObject* keep)
@@ -93,6 +94,7 @@ int CGraph::RemoveObjectsById(int32_t id, const CGraphObject* keep)
             if (entryObject == o) entryObject = nullptr;
             objects.erase(objects.begin() + (ptrdiff_t)i);
             removed++;
+            NoteObjectsChanged();
         } else {
             i++;
         }

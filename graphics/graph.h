@@ -8,6 +8,7 @@
 // left, top, right, bottom: xmin, ymax, xmax, ymin.
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,7 @@ public:
     CGraph() = default;
     CGraph(const CGraph&) = delete;
     CGraph& operator=(const CGraph&) = delete;
-    virtual ~CGraph() = default;
+    virtual ~CGraph();
 
     // ---- Virtual operations, in their order ----
     // A new object owned by the caller: a copy of prototype, or a default one; null without memory.
@@ -79,7 +80,8 @@ public:
     // Polar graphs: (rho, phi in degrees); others: the point unchanged.
     virtual void ToDisplayPoint(Point2D& out, const Point2D& world);
     virtual void PrepareDC(HDC) {}
-    virtual bool HitTest(POINT) { return false; }
+    // The right-button press (device point): a pan, else zoom back.
+    virtual bool HitTest(POINT device);
     virtual void InvalidatePlot();
     virtual void ReadoutText(const Point2D&) {}
     virtual void OnTrackPoint(POINT) {}
@@ -156,7 +158,8 @@ public:
     void LayoutAxis(HDC dc);
     static SIZE LogicalToDeviceSize(HDC dc, int dx, int dy);
     // A font of the graph: face and height as stored (height checked), the rest fixed.
-    static HFONT CreateGraphFont(const std::string& face, int32_t size, int weight, int escapement);
+    static HFONT CreateGraphFont(const std::string& face, int32_t size, int weight, int escapement,
+                                 BYTE pitchAndFamily = VARIABLE_PITCH | FF_SWISS);
 
     // Values that may come from a damaged file, checked where they are used.
     int TickSpacingInUse() const;
@@ -164,17 +167,70 @@ public:
     static int PenWidthInUse(int32_t width);
     uint8_t AxisStyleInUse() const;
 
+    // ---- Drawing (graph_draw.cpp, polar_draw.cpp) ----
+    // Whole graph into dc, logical units as PrepareDC left them.
+    bool DrawGraph(HDC dc, int flags);
+    void FillBackground(HDC dc);
+    // Read-out pointers; clip (logical) gives the line box for pointer flag
+    // bits 2 and 3, null the plot.
+    void DrawPointers(HDC dc, const RECT* clip);
+    void DrawObjects(HDC dc, const RECT* clip) { DrawPointers(dc, clip); }
+    // Through a window DC prepared with PrepareDC.
+    void DeviceToLogical(POINT* points, int n);
+    void LogicalToDevice(POINT* points, int n);
+    // bounds in 0.01 mm, null: the ink extents.
+    HENHMETAFILE BuildMetafile(HDC referenceDc, const RECT* bounds);
+    bool CopyToClipboard(HDC referenceDc);
+    void DrawPolarAxes(HDC dc);
+    void DrawPolarPointer(const CGraphObject& object, HDC dc);
+
+    // ---- Mouse tracking (graph_mouse.cpp); points in device units ----
+    bool OnLButtonDown(POINT device);
+    void OnMouseMove(POINT device);
+    bool TrackZoomRect(RECT& rect);
+    bool TrackPan(POINT logical);
+    bool TrackEdgeDrag(POINT logical);
+    bool TrackObjectDrag(POINT logical);
+    bool TrackAddPoints(CGraphObject* object, POINT logical, uint32_t maxCount);
+    CGraphObject* FindEditPoints(const Point2D& world, std::vector<int32_t>& points, int& count, double tolerance);
+    CGraphObject* HitTestPointer(POINT logical, bool& hitX, bool& hitY);
+    CGraphObject* FindObjectByFlag(uint8_t bits) const;
+    bool UpdateCursor(POINT logical, Point2D& world);
+    // Bumped when the object list or some object's points change under a drag.
+    void NoteObjectsChanged() { changeCounter++; }
+    uint64_t changeCounter = 0;
+    // The module whose cursor table holds "CURSOR_NSWE" and "CURSOR_MOVE".
+    static HINSTANCE resourceModule;
+
     // ---- Stream form ----
     bool WriteToStream(CByteStream& s) const;
     bool ReadFromStream(CByteStream& s);
 
+    // Cleared by the destructor: drags that dispatch messages check it.
+    std::shared_ptr<bool> LifeToken() const { return m_alive; }
+    // What a drag compares after each dispatched message.
+    std::vector<std::pair<const void*, uint64_t>> ObjectsStamp() const;
+
 private:
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    void DrawObject(HDC dc, CGraphObject& o);
+    void DrawPointer(HDC dc, CGraphObject& o, const RECT* clip);
+    void DrawLabelsTitleLegend(HDC dc);
+    void DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h);
+    HBRUSH CreateFillBrush(const CGraphObject& o) const;
+    std::string PointerText(const CGraphObject& o) const;
+    void ReadoutAt(POINT logical);
+    void AfterLimitsTaken();
     bool PointerLinesBeyondPlot() const;
     bool ZoomAxes(double f, bool doX, bool doY);
     void DrawAxisTicks(HDC dc, bool isX, int x0, int y0, int column, int row, HPEN axisPen, HPEN gridPen,
                        bool& xTickAtCrossing);
     void GridLine(HDC dc, bool isX, int p, HPEN gridPen);
 };
+
+// Registers "CURSOR_NSWE" and "CURSOR_MOVE" in module's tables (once, by the
+// deliverable that links the library) and makes them the graph's cursors.
+void RegisterGraphResources(HINSTANCE module);
 
 // numberFormat as printf may take it: one conversion among f F e E g G a A
 // (flags, width and precision of at most two digits), "%%" anywhere; else "%.6g".

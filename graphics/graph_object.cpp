@@ -2,6 +2,7 @@
 #include "graphics/graph_object.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
 
@@ -31,10 +32,20 @@ CGraphObject::CGraphObject(const CGraphObject& o)
         }
     }
     if (!m_count) cacheMark = -1;
+    TouchStamp();
+}
+
+void CGraphObject::TouchStamp()
+{
+    // One sequence for every object: a new object at a freed one's address
+    // never shows the old stamp.
+    static std::atomic<uint64_t> sequence{0};
+    m_stamp = ++sequence;
 }
 
 void CGraphObject::PointsChanged()
 {
+    TouchStamp();
     cacheMark = -1;
     m_drawPoints.clear();
     m_drawPoints.shrink_to_fit();

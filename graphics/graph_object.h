@@ -46,7 +46,7 @@ public:
     int32_t extraWord = 0;
     uint8_t extraByte = 0;
 
-    CGraphObject() = default;
+    CGraphObject() { TouchStamp(); }
     CGraphObject(const CGraphObject& other);
     CGraphObject& operator=(const CGraphObject&) = delete;
     virtual ~CGraphObject() = default;
@@ -108,8 +108,21 @@ public:
     // A head 10 units long and 10 wide at tip, pointing away from `from`.
     static void DrawArrowHead(HDC dc, POINT from, POINT tip);
 
+    // Read-out pointer moves along the polyline (the closing segment too for
+    // kind 2) toward the mouse; false when it stays where it was.
+    bool SlidePointer(const CGraph& g, const Point2D& mouse, bool alongX, bool alongY);
+    bool PlacePointerNearest(const CGraph& g, const Point2D& mouse);
+    bool SlidePointerLog(const CGraph& g, const Point2D& mouse, bool alongX, bool alongY);
+    bool PlacePointerNearestLog(const CGraph& g, const Point2D& mouse);
+    // A fresh value on every change of the points.
+    uint64_t Stamp() const { return m_stamp; }
+    void TouchStamp();
+
 private:
     void PointsChanged();
+    bool MovePointer(const CGraph& g, const Point2D& mouse, bool alongX, bool alongY, bool nearestOnly, bool log);
+
+    uint64_t m_stamp = 0;
 
     std::unique_ptr<Point2D[]> m_points;
     uint32_t m_count = 0;

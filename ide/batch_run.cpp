@@ -26,6 +26,7 @@
 #include "interpreter/status.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
+#include "ui_controls/edit/edit_text.h"
 #include "values/output_stream.h"
 #include "values/stoppable_call.h"
 
@@ -207,22 +208,26 @@ private:
     std::thread m_thread;
 };
 
-// The text as the editor loads it: CR LF or LF line ends.
+// The text exactly as the program editor loads it (its options: tabs to 4
+// spaces, lines of at most 2048 characters). A file of 2^31 bytes or more
+// does not fit the editor's offsets and is refused.
 bool LoadProgramText(const std::string& path, std::string& text)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > kEditorMaxBytes - 1) return false;
+    in.seekg(0, std::ios::beg);
     std::ostringstream ss;
     ss << in.rdbuf();
     if (in.bad()) return false;
-    const std::string raw = ss.str();
-    text.clear();
-    text.reserve(raw.size());
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        text += raw[i];
-    }
-    return true;
+    EditorTextOptions options;
+    options.keepTabs = 0;
+    options.tabSize = 4;
+    options.maxLineLength = 2048;
+    text = FilterEditorText(ss.str(), options);
+    return (int64_t)text.size() <= kEditorMaxBytes - 1;
 }
 
 }  // namespace

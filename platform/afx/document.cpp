@@ -297,10 +297,9 @@ BOOL CDocument::DoSave(const char* path, BOOL replace)
 {
     std::string name = path ? path : "";
     if (name.empty()) {
-        CWinApp* app = AfxGetApp();
+        CDocManager* manager = AfxGetDocManager();
         std::string suggestion = m_strPathName.empty() ? m_strTitle : m_strPathName;
-        if (!app || !app->m_pDocManager ||
-            !app->m_pDocManager->DoPromptFileName(suggestion, AFX_IDS_UNTITLED, FALSE, m_pDocTemplate))
+        if (!manager || !manager->DoPromptFileName(suggestion, AFX_IDS_UNTITLED, FALSE, m_pDocTemplate))
             return FALSE;
         name = suggestion;
     }

@@ -8,6 +8,7 @@
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/view.h"
+#include "platform/afx/doc_manager.h"
 #include "platform/afx/win_app.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
@@ -241,9 +242,10 @@ void CFrameWnd::OnClose()
     }
     CDocument* doc = GetActiveDocument();
     if (doc && !doc->CanCloseFrame(this)) return;
-    if (IsMainFrame() && app && app->m_pDocManager) {
+    CDocManager* manager = AfxGetDocManager();
+    if (IsMainFrame() && manager) {
         HWND self = m_hWnd;
-        app->CloseAllDocuments(FALSE);
+        manager->CloseAllDocuments(FALSE);
         if (IsWindow(self)) ::DestroyWindow(self);
         return;
     }

@@ -218,6 +218,14 @@ CWinApp* AfxGetApp()
     return AfxGetModuleState()->m_pCurrentWinApp;
 }
 
+CDocManager* AfxGetDocManager()
+{
+    if (CWinThread* t = AfxGetThread())
+        if (CDocManager* d = t->GetThreadDocManager()) return d;
+    CWinApp* app = AfxGetApp();
+    return app ? app->m_pDocManager : nullptr;
+}
+
 CWnd* AfxGetMainWnd()
 {
     if (CWinThread* t = AfxGetThread())

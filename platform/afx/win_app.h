@@ -81,6 +81,8 @@ protected:
 
 // The application of the calling thread's CWinThread, else of the current module.
 CWinApp* AfxGetApp();
+// The document manager of the calling thread's CWinThread, else of the application.
+CDocManager* AfxGetDocManager();
 // The main window of the calling thread's CWinThread, else of the application.
 CWnd* AfxGetMainWnd();
 const char* AfxGetAppName();

@@ -8,6 +8,7 @@
 
 class CWnd;
 class CWinApp;
+class CDocManager;
 
 typedef DWORD (*AFX_THREADPROC)(void* param);
 
@@ -34,6 +35,9 @@ public:
     // FALSE on WM_QUIT.
     virtual BOOL PumpMessage();
     virtual CWnd* GetMainWnd();
+    // A document manager of the thread's own (device threads), else null:
+    // one library may serve several UI threads, each with its documents.
+    virtual CDocManager* GetThreadDocManager() { return nullptr; }
 
     CWnd* m_pMainWnd = nullptr;
     CWnd* m_pActiveWnd = nullptr;

@@ -7,6 +7,7 @@
 #include "platform/types.h"
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 // A backing image: RGB24 pixels 0x00RRGGBB, row by row, stride in bytes
@@ -24,6 +25,27 @@ struct CSurface {
     bool alive = true;
 };
 
+struct CWindowPlacement {
+    RECT rect{};          // screen, logical pixels
+    bool visible = false;
+    bool enabled = true;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    HWND owner = nullptr;
+    std::string title;    // UTF-8
+    SIZE minSize{};       // 0: no bound
+    SIZE maxSize{};
+};
+
+struct CCursorShape {
+    int standardId = 32512;   // IDC_ARROW; 0 for a resource cursor
+    std::string shape;        // a resource cursor's image file
+    POINT hotSpot{};
+    bool hidden = false;
+};
+
+struct CNativeDialog;
+
 class CBackend {
 public:
     virtual ~CBackend() = default;
@@ -36,6 +58,24 @@ public:
     // Pixels of `rect` (surface coordinates, already recorded in the surface's
     // dirty list) changed; called without the surface lock held.
     virtual void SurfaceChanged(HWND hwnd, const RECT& rect) = 0;
+
+    // What an interactive display also needs; the headless back end ignores it.
+    // Each call only queues a request: none waits for the display.
+    // A top-level window's place (screen), visibility, styles, owner or title changed.
+    virtual void WindowChanged(HWND /*hwnd*/, const CWindowPlacement& /*placement*/) {}
+    // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
+    virtual void CursorChanged(const CCursorShape& /*shape*/) {}
+    // Capture began on a window of this top-level window (null: released).
+    virtual void GrabChanged(HWND /*topLevel*/) {}
+    // The caret of the focus window moved (surface coordinates of its top-level window).
+    virtual void CaretChanged(HWND /*topLevel*/, const RECT& /*rect*/) {}
+    // Another application holds the clipboard: its MIME types, and the bytes of
+    // one (waits for the display with a bound; false: none or no answer).
+    virtual std::vector<std::string> ForeignClipboardTypes() { return {}; }
+    virtual bool ForeignClipboardData(const std::string& /*mime*/, std::vector<unsigned char>* /*bytes*/) { return false; }
+    // Native dialogs (dialogs.h); false: not available.
+    virtual bool HasNativeDialogs() const { return false; }
+    virtual int RunNativeDialog(CNativeDialog& /*dialog*/) { return -1; }
 };
 
 // The process's back end: the headless one unless another was installed.

@@ -100,11 +100,11 @@ BOOL Blit(HDC hdest, int x, int y, int w, int h, HDC hsrc, int sx, int sy, int s
         if (sb.y < sa.y) flipY = !flipY;
         s = RECT{std::min(sa.x, sb.x), std::min(sa.y, sb.y), std::max(sa.x, sb.x), std::max(sa.y, sb.y)};
     }
-    if (dc->dcKind == DcKind::Recording) {
+    if (dc->dcKind == DcKind::Recording || dc->logsToo) {
         std::string line = std::string(stretch ? "StretchBlt " : useSrc ? "BitBlt " : "PatBlt ") + RectText(d);
         if (useSrc) line += " from " + RectText(s);
         Record(*dc, line + " " + RopText(rop));
-        return TRUE;
+        if (dc->dcKind == DcKind::Recording) return TRUE;
     }
     if (d.left >= d.right || d.top >= d.bottom) return TRUE;
     SourceImage img;

@@ -359,7 +359,8 @@ int GetDeviceCaps(HDC hdc, int index)
     case BITSPIXEL:
         return dc->dcKind == DcKind::Memory && dc->st.bitmap ? (dc->st.bitmap->data->bpp == 1 ? 1 : 24) : 24;
     case PLANES: return 1;
-    case NUMCOLORS: return -1;
+    case NUMCOLORS:   // a monochrome bitmap is a two-colour device
+        return dc->dcKind == DcKind::Memory && dc->st.bitmap && dc->st.bitmap->data->bpp == 1 ? 2 : -1;
     case RASTERCAPS: return RC_BITBLT | RC_STRETCHBLT;
     case LOGPIXELSX:
     case LOGPIXELSY: return dc->dpi;

@@ -5,7 +5,9 @@
 
 namespace {
 
-bool Logging(const CDc& dc) { return dc.dcKind == DcKind::Recording; }
+// Recording DCs only log; a metafile made on one logs and draws.
+bool Logging(const CDc& dc) { return dc.dcKind == DcKind::Recording || dc.logsToo; }
+bool DrawsPixels(const CDc& dc) { return dc.dcKind != DcKind::Recording; }
 
 std::vector<POINT> MapPoints(const CDcState& st, const POINT* pts, int count)
 {
@@ -137,7 +139,7 @@ BOOL LineTo(HDC hdc, int x, int y)
     dc->st.cur = POINT{x, y};
     if (Logging(*dc))
         Record(*dc, "LineTo " + PointsText(pts));
-    else
+    if (DrawsPixels(*dc))
         StrokePolyline(*dc, pts, false);
     return TRUE;
 }
@@ -149,7 +151,7 @@ BOOL Polyline(HDC hdc, const POINT* points, int count)
     std::vector<POINT> pts = MapPoints(dc->st, points, count);
     if (Logging(*dc))
         Record(*dc, "Polyline " + PointsText(pts));
-    else
+    if (DrawsPixels(*dc))
         StrokePolyline(*dc, pts, false);
     return TRUE;
 }
@@ -163,7 +165,7 @@ BOOL PolylineTo(HDC hdc, const POINT* points, int count)
     dc->st.cur = points[count - 1];
     if (Logging(*dc))
         Record(*dc, "Polyline " + PointsText(pts));
-    else
+    if (DrawsPixels(*dc))
         StrokePolyline(*dc, pts, false);
     return TRUE;
 }
@@ -185,7 +187,7 @@ BOOL Polygon(HDC hdc, const POINT* points, int count)
     std::vector<POINT> pts = MapPoints(dc->st, points, count);
     if (Logging(*dc)) {
         Record(*dc, std::string("Polygon ") + (dc->st.polyFill == WINDING ? "WINDING " : "ALTERNATE ") + PointsText(pts));
-        return TRUE;
+        if (!DrawsPixels(*dc)) return TRUE;
     }
     RECT box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
     for (POINT p : pts) {
@@ -221,7 +223,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
     RECT d = MapRect(dc->st, RECT{left, top, right, bottom});
     if (Logging(*dc)) {
         Record(*dc, "Rectangle " + RectText(d));
-        return TRUE;
+        if (!DrawsPixels(*dc)) return TRUE;
     }
     if (d.right <= d.left || d.bottom <= d.top) return TRUE;
     bool pen = HasPen(*dc);
@@ -242,7 +244,7 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
     RECT d = MapRect(dc->st, RECT{left, top, right, bottom});
     if (Logging(*dc)) {
         Record(*dc, "Ellipse " + RectText(d));
-        return TRUE;
+        if (!DrawsPixels(*dc)) return TRUE;
     }
     // The outline runs through the centres of the box's edge pixels.
     double l = d.left + 0.5, t = d.top + 0.5, r = d.right - 0.5, b = d.bottom - 0.5;
@@ -260,7 +262,7 @@ BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int
     double rx = ScaleX(dc->st, width) / 2.0, ry = ScaleY(dc->st, height) / 2.0;
     if (Logging(*dc)) {
         Record(*dc, "RoundRect " + RectText(d) + " " + std::to_string((int)(2 * rx)) + "," + std::to_string((int)(2 * ry)));
-        return TRUE;
+        if (!DrawsPixels(*dc)) return TRUE;
     }
     double l = d.left + 0.5, t = d.top + 0.5, r = d.right - 0.5, b = d.bottom - 0.5;
     std::vector<POINT> outline;
@@ -285,7 +287,7 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
         dc->st.brush = b;
         Record(*dc, "FillRect " + RectText(d));
         dc->st.brush = saved;
-        return 1;
+        if (!DrawsPixels(*dc)) return 1;
     }
     FillRectAny(*dc, d, BrushSource(*dc, b), R2_COPYPEN);
     return 1;
@@ -302,7 +304,7 @@ int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush)
         dc->st.brush = b;
         Record(*dc, "FrameRect " + RectText(d));
         dc->st.brush = saved;
-        return 1;
+        if (!DrawsPixels(*dc)) return 1;
     }
     if (d.left >= d.right || d.top >= d.bottom) return 1;
     int wx = std::max(1, ScaleX(dc->st, 1)), wy = std::max(1, ScaleY(dc->st, 1));
@@ -321,7 +323,7 @@ BOOL InvertRect(HDC hdc, const RECT* rect)
     RECT d = MapRect(dc->st, *rect);
     if (Logging(*dc)) {
         Record(*dc, "InvertRect " + RectText(d));
-        return TRUE;
+        if (!DrawsPixels(*dc)) return TRUE;
     }
     if (IsRaster(*dc)) {
         CRaster r;
@@ -337,7 +339,7 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rect)
     RECT d = MapRect(dc->st, *rect);
     if (Logging(*dc)) {
         Record(*dc, "DrawFocusRect " + RectText(d));
-        return TRUE;
+        if (!DrawsPixels(*dc)) return TRUE;
     }
     if (!IsRaster(*dc) || d.left >= d.right || d.top >= d.bottom) return TRUE;
     CRaster r;
@@ -368,7 +370,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
         snprintf(buf, sizeof buf, "SetPixel %d,%d #%02x%02x%02x", (int)p.x, (int)p.y, GetRValue(color),
                  GetGValue(color), GetBValue(color));
         Record(*dc, buf);
-        return color & 0xFFFFFF;
+        if (!DrawsPixels(*dc)) return color & 0xFFFFFF;
     }
     FillRectAny(*dc, RECT{p.x, p.y, p.x + 1, p.y + 1}, SolidSource(ToPixel(color)), R2_COPYPEN);
     return GetPixel(hdc, x, y) == CLR_INVALID ? color & 0xFFFFFF : GetPixel(hdc, x, y);
@@ -399,7 +401,7 @@ BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush)
         dc->st.brush = b;
         Record(*dc, "FillRgn " + RectText(copy.Box()));
         dc->st.brush = saved;
-        return TRUE;
+        if (!DrawsPixels(*dc)) return TRUE;
     }
     CSource src = BrushSource(*dc, b);
     if (IsRaster(*dc)) {

@@ -82,6 +82,7 @@ struct CMetafile : CGdiObject {
     cairo_surface_t* recording = nullptr;   // rec->surface
     RECT bounds{0, 0, 0, 0};   // pixels
     std::string description;
+    std::string log;   // made on a recording DC: what playback onto one logs
 };
 
 enum class DcKind { Window, Memory, Screen, Printer, Preview, Metafile, Recording };
@@ -136,6 +137,7 @@ struct CDc : CGdiObject {
     std::string description;
     // Recording DCs.
     std::string log;
+    bool logsToo = false;   // a metafile made on a recording DC keeps the log as well
     CDcState st;
     std::vector<CDcState> saved;
 };

@@ -49,10 +49,14 @@ bool WriteFile(const char* path, const std::string& data)
 
 HDC CreateEnhMetaFile(HDC ref, const char*, const RECT* bounds, const char* description)
 {
-    if (ref && !FindDc(ref)) return nullptr;
+    std::shared_ptr<CDc> refDc = ref ? FindDc(ref) : nullptr;
+    if (ref && !refDc) return nullptr;
     auto dc = std::make_shared<CDc>();
     dc->dcKind = DcKind::Metafile;
     dc->dpi = 96;
+    // Made on a recording DC it measures like one and keeps its log too, so
+    // that playback onto a recording DC shows what was drawn.
+    const bool logs = refDc && refDc->dcKind == DcKind::Recording && refDc->dpi == 96;
     if (description) dc->description = description;
     if (bounds) {
         // 0.01 mm -> pixels at 96 dpi.
@@ -69,6 +73,10 @@ HDC CreateEnhMetaFile(HDC ref, const char*, const RECT* bounds, const char* desc
         dc->size = SIZE{32767, 32767};
     }
     dc->cr = cairo_create(dc->vector);
+    if (logs) {
+        dc->logsToo = true;
+        if (!bounds) dc->size = refDc->size;
+    }
     return NewDc(dc);
 }
 
@@ -83,6 +91,7 @@ HENHMETAFILE CloseEnhMetaFile(HDC hdc)
     mf->recording = dc->vector;
     dc->vector = nullptr;
     mf->description = dc->description;
+    if (dc->logsToo) mf->log = dc->log;
     if (dc->bounded) {
         mf->bounds = dc->boundsPx;
     } else {
@@ -114,6 +123,7 @@ HENHMETAFILE CopyEnhMetaFile(HENHMETAFILE emf, const char*)
     copy->recording = m->recording;
     copy->bounds = m->bounds;
     copy->description = m->description;
+    copy->log = m->log;
     return (HENHMETAFILE)InsertObject(copy);
 }
 
@@ -199,7 +209,11 @@ BOOL PlayEnhMetaFile(HDC hdc, HENHMETAFILE emf, const RECT* rect)
     if (!dc || !m || !rect) return FALSE;
     RECT d = MapRect(dc->st, *rect);
     if (dc->dcKind == DcKind::Recording) {
-        Record(*dc, "PlayEnhMetaFile " + RectText(d) + " \"" + m->description + "\"");
+        // At its own place and size a logged metafile replays its lines.
+        const RECT& b = m->bounds;
+        if (!m->log.empty() && d.left == b.left && d.top == b.top && d.right == b.right && d.bottom == b.bottom)
+            dc->log += m->log;
+        else Record(*dc, "PlayEnhMetaFile " + RectText(d) + " \"" + m->description + "\"");
         return TRUE;
     }
     PaintRecording(*dc, m->recording, m->bounds, d);

@@ -171,9 +171,9 @@ BOOL ImageList_Draw(HIMAGELIST list, int index, HDC hdc, int x, int y, UINT)
     }
     bool masked = (l->flags & ILC_MASK) != 0;
     POINT p = MapToDevice(dc->st, x, y);
-    if (dc->dcKind == DcKind::Recording) {
+    if (dc->dcKind == DcKind::Recording || dc->logsToo) {
         Record(*dc, "ImageList_Draw " + std::to_string(index) + " " + std::to_string(p.x) + "," + std::to_string(p.y));
-        return TRUE;
+        if (dc->dcKind == DcKind::Recording) return TRUE;
     }
     if (IsRaster(*dc)) {
         CRaster r;

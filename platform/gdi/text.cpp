@@ -8,7 +8,9 @@
 
 namespace {
 
-bool Logging(const CDc& dc) { return dc.dcKind == DcKind::Recording; }
+// Recording DCs only log; a metafile made on one logs and draws.
+bool Logging(const CDc& dc) { return dc.dcKind == DcKind::Recording || dc.logsToo; }
+bool DrawsPixels(const CDc& dc) { return dc.dcKind != DcKind::Recording; }
 
 const LOGFONT& DcLogFont(const CDc& dc)
 {
@@ -141,7 +143,7 @@ static void DrawRun(CDc& dc, POINT ref, const CShownText& shown, const std::vect
     int width = 0;
     for (int a : adv) width += a;
     CGeometry g = Place(dc, ref, width, m);
-    if (Logging(dc)) return;
+    if (!DrawsPixels(dc)) return;
     CFontEntry* font = DcFont(dc);
     std::shared_ptr<CRegion> savedClip = dc.st.clip;
     if (clip) {
@@ -329,7 +331,8 @@ BOOL TextAt(HDC hdc, int x, int y, UINT options, const RECT* rect, const CShownT
         char align[16];
         snprintf(align, sizeof align, " ta=%u", st.textAlign);
         Record(*dc, line + align + " w=" + std::to_string(width) + " " + Quoted(shown.utf8));
-    } else {
+    }
+    if (DrawsPixels(*dc)) {
         if ((options & ETO_OPAQUE) && rect) {
             // The rectangle takes the background colour whatever the mode.
             CSource bk = SolidSource(ToPixel(st.bk));

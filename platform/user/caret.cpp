@@ -20,6 +20,25 @@ RECT CaretRect(const CMessageQueue::Caret& c)
 
 bool Showing(const CMessageQueue::Caret& c) { return c.hwnd && c.hideCount == 0 && c.blinkOn && c.inPaint == 0; }
 
+// The input method places its candidate window at the caret: tell the display
+// where it is in the top-level window's image.
+void TellBackendCaret(HWND hwnd, RECT r)
+{
+    HWND top;
+    RECT topRect;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        top = TopLevelOfLocked(hwnd);
+        auto t = FindWindowObjectLocked(top);
+        if (!t || !t->surface) return;
+        topRect = t->rect;
+    }
+    POINT o{0, 0};
+    if (!ClientToScreen(hwnd, &o)) return;
+    OffsetRect(&r, o.x - topRect.left, o.y - topRect.top);
+    Backend().CaretChanged(top, r);
+}
+
 // Runs f on the caret under the lock; inverts before and after when the
 // shown state or place changes.
 template <class F>
@@ -42,6 +61,8 @@ BOOL ChangeCaret(F f)
         if (was && (!is || !same)) invert(before.hwnd, rb, before.grey);
         if (is && (!was || !same)) invert(after.hwnd, ra, after.grey);
     }
+    RECT rb = CaretRect(before), ra = CaretRect(after);
+    if (after.hwnd && (before.hwnd != after.hwnd || !EqualRect(&rb, &ra))) TellBackendCaret(after.hwnd, ra);
     return ok;
 }
 

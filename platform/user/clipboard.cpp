@@ -1,6 +1,7 @@
 // The clipboard store and dropped-file records.
 #include "platform/user/clipboard.h"
 
+#include <cctype>
 #include <cstring>
 #include <strings.h>
 
@@ -20,6 +21,8 @@ struct Store {
     HWND openWindow = nullptr;
     HWND owner = nullptr;
     bool changed = false;
+    // Another application holds the clipboard: formats are fetched from it.
+    bool foreign = false;
     std::vector<Entry> entries;
     std::vector<std::string> names;   // format 0xC000 + i
     std::function<void()> changedHook;
@@ -110,6 +113,7 @@ BOOL EmptyClipboard()
             return FALSE;
         }
         gone.swap(s.entries);
+        s.foreign = false;
         oldOwner = s.owner;
         s.owner = s.openWindow;
         s.changed = true;
@@ -142,23 +146,82 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
 HANDLE GetClipboardData(UINT format)
 {
     Store& s = TheStore();
+    {
+        std::lock_guard<std::mutex> g(s.lock);
+        if (!OpenedByCaller(s)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
+        for (const Entry& e : s.entries)
+            if (e.format == format) return e.data;
+        if (!s.foreign || format == CF_ENHMETAFILE) return nullptr;
+    }
+    // From the other application, through the display (a bounded wait).
+    std::string mime = ClipboardMimeOf(format);
+    std::vector<unsigned char> bytes;
+    if (mime.empty() || !Backend().ForeignClipboardData(mime, &bytes)) return nullptr;
+    if (format == CF_TEXT) bytes.push_back(0);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!block) return nullptr;
+    if (!bytes.empty()) memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
     std::lock_guard<std::mutex> g(s.lock);
-    if (!OpenedByCaller(s)) {
-        SetLastError(ERROR_ACCESS_DENIED);
+    if (!s.foreign || !OpenedByCaller(s)) {
+        GlobalFree(block);
         return nullptr;
     }
-    for (const Entry& e : s.entries)
-        if (e.format == format) return e.data;
-    return nullptr;
+    s.entries.push_back(Entry{format, block});
+    return block;
 }
 
 BOOL IsClipboardFormatAvailable(UINT format)
 {
     Store& s = TheStore();
-    std::lock_guard<std::mutex> g(s.lock);
-    for (const Entry& e : s.entries)
-        if (e.format == format) return TRUE;
+    {
+        std::lock_guard<std::mutex> g(s.lock);
+        for (const Entry& e : s.entries)
+            if (e.format == format) return TRUE;
+        if (!s.foreign) return FALSE;
+    }
+    std::string mime = ClipboardMimeOf(format);
+    if (mime.empty()) return FALSE;
+    // "text/plain;charset=utf-8" is also offered as plain "text/plain".
+    std::string base = mime.substr(0, mime.find(';'));
+    for (const std::string& t : Backend().ForeignClipboardTypes())
+        if (t == mime || t == base || (format == CF_TEXT && (t == "UTF8_STRING" || t == "text/plain;charset=UTF-8")))
+            return TRUE;
     return FALSE;
+}
+
+void ClipboardTakenByOtherApplication()
+{
+    Store& s = TheStore();
+    std::lock_guard<std::mutex> g(s.lock);
+    for (const Entry& e : s.entries) FreeData(s, e);
+    s.entries.clear();
+    s.owner = nullptr;
+    s.foreign = true;
+}
+
+std::string ClipboardMimeOf(UINT format)
+{
+    if (format == CF_TEXT) return "text/plain;charset=utf-8";
+    if (format == CF_ENHMETAFILE) return "image/svg+xml";
+    char name[256];
+    if (format < 0xC000 || GetClipboardFormatName(format, name, sizeof name) <= 0) return "";
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out = "application/x-veldra-";
+    for (const char* p = name; *p; p++) {
+        unsigned char c = (unsigned char)*p;
+        if (isalnum(c) || c == '.' || c == '_' || c == '+' || c == '-') {
+            out.push_back((char)c);
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+    return out;
 }
 
 int CountClipboardFormats()
@@ -281,6 +344,7 @@ void ResetClipboardForTest()
     s.openWindow = nullptr;
     s.owner = nullptr;
     s.changed = false;
+    s.foreign = false;
 }
 
 // ---- Dropped files ----

@@ -37,6 +37,14 @@ HWND GetOpenClipboardWindow();
 UINT RegisterClipboardFormat(const char* name);
 int GetClipboardFormatName(UINT format, char* buffer, int size);
 
+// Back ends: another application took the clipboard; the store empties and
+// GetClipboardData fetches formats from it through the back end.
+void ClipboardTakenByOtherApplication();
+// The MIME type a format is exchanged as ("" for none): CF_TEXT
+// "text/plain;charset=utf-8", CF_ENHMETAFILE "image/svg+xml", registered
+// formats "application/x-veldra-<name>" with bytes outside A-Z a-z 0-9 . _ + -
+// as %XX.
+std::string ClipboardMimeOf(UINT format);
 // Back ends: told after a close that changed the contents.
 void SetClipboardChangedHook(std::function<void()> hook);
 // How CF_ENHMETAFILE data are deleted (DeleteEnhMetaFile unless replaced).

@@ -1,6 +1,8 @@
 // Cursors: standard shapes and module resources.
 #include "platform/user/cursor.h"
 
+#include "platform/backend/backend.h"
+
 #include <mutex>
 #include <string>
 #include <strings.h>
@@ -88,9 +90,25 @@ bool DescribeCursor(HCURSOR cursor, int* standardId, const char** name)
 HCURSOR SetCursor(HCURSOR cursor)
 {
     Cursors& c = Table();
-    std::lock_guard<std::mutex> g(c.lock);
-    HCURSOR old = c.current;
-    c.current = cursor;
+    CCursorShape shape;
+    HCURSOR old;
+    {
+        std::lock_guard<std::mutex> g(c.lock);
+        old = c.current;
+        c.current = cursor;
+        if (old == cursor) return old;
+        size_t i = (size_t)(uintptr_t)cursor;
+        if (i == 0 || i > c.records.size()) {
+            shape.hidden = true;
+        } else {
+            const CursorRecord& r = c.records[i - 1];
+            shape.standardId = r.module ? 0 : r.id;
+            shape.shape = r.shape;
+            shape.hotSpot = POINT{r.hotX, r.hotY};
+        }
+    }
+    // The display shows it (mouse moves set the cursor often: only changes go).
+    Backend().CursorChanged(shape);
     return old;
 }
 

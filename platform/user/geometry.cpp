@@ -64,6 +64,42 @@ MINMAXINFO DefaultMinMax(const CWindow& w)
     return mm;
 }
 
+}  // namespace
+
+// The display hears of every change to a top-level window's place, look or
+// state; only the owner thread asks the window for its size bounds.
+void TellBackendAboutWindow(HWND hwnd)
+{
+    std::shared_ptr<CWindow> w;
+    CWindowPlacement p;
+    bool sizable = false;
+    MINMAXINFO mm{};
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        w = FindWindowObjectLocked(hwnd);
+        if (!w || !w->surface) return;
+        p.rect = w->rect;
+        p.visible = (w->style & WS_VISIBLE) != 0;
+        p.enabled = (w->style & WS_DISABLED) == 0;
+        p.style = w->style;
+        p.exStyle = w->exStyle;
+        p.owner = w->ownerWnd;
+        p.title = w->text;
+        sizable = (w->style & WS_THICKFRAME) != 0;
+        if (sizable) mm = DefaultMinMax(*w);
+    }
+    if (sizable && GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) {
+        SendMessage(hwnd, WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+        p.minSize = SIZE{mm.ptMinTrackSize.x, mm.ptMinTrackSize.y};
+        p.maxSize = SIZE{mm.ptMaxTrackSize.x, mm.ptMaxTrackSize.y};
+    } else if (!sizable) {
+        p.minSize = p.maxSize = SIZE{Width(p.rect), Height(p.rect)};
+    }
+    Backend().WindowChanged(hwnd, p);
+}
+
+namespace {
+
 struct DeferBatch {
     std::vector<WINDOWPOS> moves;
 };
@@ -165,6 +201,7 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         HWND owner = GetWindow(hwnd, GW_OWNER);
         SetActiveWindow(owner && IsWindowVisible(owner) ? owner : nullptr);
     }
+    if (topLevel) TellBackendAboutWindow(hwnd);
     return true;
 }
 
@@ -546,6 +583,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable)
     }
     SendMessage(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
     InvalidateInternal(hwnd, nullptr, true, true);
+    TellBackendAboutWindow(hwnd);
     return wasDisabled;
 }
 

@@ -185,6 +185,7 @@ Built BuildMessage(const RawEvent& e, const CMessageQueue::Click& last)
         m.message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
         m.wParam = e.in.vk;
         DWORD lp = 1u | ((DWORD)(MapVirtualKeyScan(e.in.vk) & 0xFF) << 16);
+        if (e.in.extended) lp |= 1u << 24;
         if (e.alt) lp |= 1u << 29;
         if (!down || e.repeat) lp |= 1u << 30;
         if (!down) lp |= 1u << 31;
@@ -517,6 +518,17 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
 
 // ---- Capture ----
 
+// The display grabs the pointer for the capture window's top-level surface.
+static void TellBackendGrab(HWND capture)
+{
+    HWND top = nullptr;
+    if (capture) {
+        std::lock_guard<std::mutex> g(WindowLock());
+        top = TopLevelOfLocked(capture);
+    }
+    Backend().GrabChanged(top);
+}
+
 HWND SetCapture(HWND hwnd)
 {
     if (hwnd && !IsWindow(hwnd)) {
@@ -530,6 +542,7 @@ HWND SetCapture(HWND hwnd)
         old = s.capture;
         s.capture = hwnd;
     }
+    if (old != hwnd) TellBackendGrab(hwnd);
     if (old && old != hwnd && IsWindow(old)) SendMessage(old, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
     // The previous owner's answer is only returned to its own thread.
     return old && OwnerOf(old).get() == &CurrentThreadData() ? old : nullptr;
@@ -564,6 +577,7 @@ BOOL ReleaseCapture()
         if (s.capture != old) return TRUE;
         s.capture = nullptr;
     }
+    TellBackendGrab(nullptr);
     if (IsWindow(old)) SendMessage(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }

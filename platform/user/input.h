@@ -142,6 +142,7 @@ struct RawInput {
     std::u32string text;      // the text a key press typed (may be empty)
     POINT pt{};               // screen
     int wheel = 0;            // multiples of 120
+    bool extended = false;    // a key of the extended set (keypad Enter, the arrows beside it)
     std::vector<std::string> files;
 };
 // Appends to the queue (positions are clamped by ClipCursor; the async key

@@ -269,6 +269,8 @@ void ShutDownMessageQueue(const std::shared_ptr<CThreadData>& thread)
         q.paint.clear();
         windows = q.windows;
     }
+    // An abandoned thread asleep in GetMessage wakes and leaves its loop.
+    thread->wake.notify_one();
     ForgetInputThread(*thread);
     ReleaseClipboardOfThread(thread->id);
     for (auto& s : pending) CompleteSend(s, 0);

@@ -2,6 +2,8 @@
 #include "platform/user/message_box.h"
 
 #include <deque>
+
+#include "platform/backend/dialogs.h"
 #include <mutex>
 
 namespace {
@@ -34,15 +36,25 @@ int DefaultAnswer(UINT type)
 
 }  // namespace
 
-int MessageBox(HWND, const char* text, const char* caption, UINT type)
+int MessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
     Script& s = TheScript();
-    std::lock_guard<std::mutex> g(s.lock);
     int answer = DefaultAnswer(type);
-    if (!s.answers.empty()) {
-        answer = s.answers.front();
-        s.answers.pop_front();
+    bool scripted;
+    {
+        std::lock_guard<std::mutex> g(s.lock);
+        scripted = !s.answers.empty();
+        if (scripted) {
+            answer = s.answers.front();
+            s.answers.pop_front();
+        }
     }
+    // On a desktop the user answers (a scripted answer still comes first).
+    if (!scripted && NativeDialogsAvailable()) {
+        int native = NativeMessageBox(owner, text, caption, type);
+        if (native > 0) answer = native;
+    }
+    std::lock_guard<std::mutex> g(s.lock);
     s.log.push_back(MessageBoxRecord{text ? text : "", caption ? caption : "Error", type, answer});
     return answer;
 }

@@ -449,7 +449,16 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index)
     }
 }
 
+static LONG_PTR SetWindowLongPtrInternal(HWND hwnd, int index, LONG_PTR value);
+
 LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value)
+{
+    LONG_PTR old = SetWindowLongPtrInternal(hwnd, index, value);
+    if (index == GWL_STYLE || index == GWL_EXSTYLE || index == GWLP_HWNDPARENT) TellBackendAboutWindow(hwnd);
+    return old;
+}
+
+static LONG_PTR SetWindowLongPtrInternal(HWND hwnd, int index, LONG_PTR value)
 {
     std::lock_guard<std::mutex> g(WindowLock());
     std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
@@ -530,7 +539,9 @@ BOOL SetWindowText(HWND hwnd, const char* text)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    return SendMessage(hwnd, WM_SETTEXT, 0, (LPARAM)text) != 0;
+    BOOL ok = SendMessage(hwnd, WM_SETTEXT, 0, (LPARAM)text) != 0;
+    TellBackendAboutWindow(hwnd);
+    return ok;
 }
 
 int GetWindowText(HWND hwnd, char* buffer, int size)

@@ -99,6 +99,8 @@ void InsertIntoZOrderLocked(CWindow& w);
 void RemoveFromZOrderLocked(CWindow& w);
 // Sends WM_NCCALCSIZE and stores the client rectangle.
 void RecalcClient(HWND hwnd);
+// Tells the back end a top-level window's place, look and state (no lock held).
+void TellBackendAboutWindow(HWND hwnd);
 CNcLayout NcLayoutOfLocked(const CWindow& w);
 // Invalidates a rectangle of a window's client area (client coordinates;
 // null for all) and of the children under it; `frame` also repaints the

@@ -172,3 +172,30 @@ TEST(Fonts, EnumerationListsFontconfigFamiliesAndTheMappedFaces)
 }
 
 }   // namespace
+
+// Editors measure a run as the sum of its characters: no kerning, no
+// ligatures, for a monospaced and a proportional face and a non-ASCII letter.
+TEST(Fonts, RunExtentIsTheSumOfItsCharacters)
+{
+    HDC dc = GetDC(nullptr);
+    for (const char* face : {"Liberation Mono", "DejaVu Sans"}) {
+        SCOPED_TRACE(face);
+        HFONT f = Font(-13, face);
+        SelectObject(dc, f);
+        const std::string text = "AVAWfi.\xC3\xA9";
+        SIZE whole;
+        GetTextExtentPoint32(dc, text.c_str(), (int)text.size(), &whole);
+        long sum = 0;
+        for (size_t i = 0; i < text.size();) {
+            const size_t n = (unsigned char)text[i] >= 0xC0 ? 2 : 1;
+            SIZE one;
+            GetTextExtentPoint32(dc, text.c_str() + i, (int)n, &one);
+            sum += one.cx;
+            i += n;
+        }
+        EXPECT_EQ(whole.cx, sum);
+        SelectObject(dc, GetStockObject(SYSTEM_FONT));
+        DeleteObject(f);
+    }
+    ReleaseDC(nullptr, dc);
+}

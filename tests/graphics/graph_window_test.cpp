@@ -52,3 +52,37 @@ TEST(GraphWindow, InvalidatePlotPaintsAtOnceAndPointerLinesRepaintTheWindow)
     EXPECT_EQ(paints, 2);
     DestroyWindow(hwnd);
 }
+
+TEST(GraphWindow, PointsConvertThroughThePreparedWindowDc)
+{
+    Handler h = [](HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(w, m, wp, lp); };
+    HWND hwnd = MakeWindow(&h);
+    ASSERT_NE(hwnd, nullptr);
+    CScaledGraph g;
+    g.SetWindow(hwnd);
+    POINT p[2] = {{10, 4}, {-6, 0}};
+    g.DeviceToLogical(p, 2);
+    EXPECT_EQ(p[0].x, 20);
+    EXPECT_EQ(p[0].y, 8);
+    EXPECT_EQ(p[1].x, -12);
+    g.LogicalToDevice(p, 2);
+    EXPECT_EQ(p[0].x, 10);
+    EXPECT_EQ(p[1].x, -6);
+    DestroyWindow(hwnd);
+}
+
+TEST(GraphWindow, APolarBackgroundFillsTheInscribedEllipseOnly)
+{
+    CGraph g;
+    g.axisStyle = AXIS_POLAR;
+    g.plotRect = RECT{10, 20, 110, 120};
+    HDC rec = CreateRecordingDC(FALSE);
+    g.FillBackground(rec);
+    EXPECT_EQ(GetRecordingLog(rec), "");   // no colour: nothing
+    g.background = RGB(0, 0, 255);
+    g.FillBackground(rec);
+    const std::string log = GetRecordingLog(rec);
+    DeleteDC(rec);
+    EXPECT_EQ(log.rfind("FillRgn 10,20,110,120 |", 0), 0u) << log;
+    EXPECT_NE(log.find("brush=SOLID,#0000ff"), std::string::npos) << log;
+}

@@ -134,6 +134,20 @@ TEST_F(BatchRun, CannotStart)
     }
 }
 
+// The editor's offsets are signed 32-bit: a file of 2^31 bytes is not opened
+// (a sparse file: nothing is written).
+TEST_F(BatchRun, FileOfTwoGigabytesIsRefused)
+{
+    fs::path big = Write("big.vdx", "");
+    std::error_code ec;
+    fs::resize_file(big, 0x80000000ull, ec);
+    if (ec) GTEST_SKIP() << "no sparse file: " << ec.message();
+    RunResult r = RunVeldra({"--run", "big.vdx"}, dir);
+    EXPECT_EQ(r.rc, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Cannot open file"), std::string::npos) << r.err;
+}
+
 TEST_F(BatchRun, MessagesGoToStandardOutputInOrder)
 {
     struct Case {
@@ -266,7 +280,9 @@ TEST_F(BatchRun, InterruptStopsLongMatrixFunctions)
     for (const char* call : {"eig(x);", "svd(x);", "inv(x);", "det(x);"}) {
         const double seconds = ExpectInterruptStops(
             Write("m.vdx", std::string("x = rand(2000, 2000);\n\"go\";\n") + call + "\n\"after\";\n"), dir, "go");
-        EXPECT_LT(seconds, 10.0) << call;
+        // Not a latency figure (bench/stop_latency has that): the unstoppable
+        // forms took a minute and more here, the sanitizer build on a busy machine a few seconds.
+        EXPECT_LT(seconds, 40.0) << call;
     }
 }
 

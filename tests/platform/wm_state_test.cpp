@@ -86,7 +86,7 @@ TEST_F(WmClipboard, AnotherThreadsOpenClipboardBlocksUntilClosedOrAbandoned)
 {
     HANDLE opened = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEvent(nullptr, TRUE, FALSE, nullptr);
-    HANDLE t = StartThread([&] {
+    HANDLE t = StartThread([opened, release] {
         EXPECT_TRUE(OpenClipboard(nullptr));
         SetEvent(opened);
         WaitForSingleObject(release, INFINITE);
@@ -106,13 +106,16 @@ TEST_F(WmClipboard, AnotherThreadsOpenClipboardBlocksUntilClosedOrAbandoned)
     EXPECT_TRUE(OpenClipboard(nullptr));
     CloseClipboard();
 
-    // Abandoned while it holds it.
+    // Abandoned while it holds it. Its handle is signalled at once; it
+    // really ends only when released, which `finished` tells.
     ResetEvent(opened);
     ResetEvent(release);
-    t = StartThread([&] {
+    HANDLE finished = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    t = StartThread([opened, release, finished] {
         OpenClipboard(nullptr);
         SetEvent(opened);
         WaitForSingleObject(release, INFINITE);
+        SetEvent(finished);
         return 0u;
     });
     WaitForSingleObject(opened, INFINITE);
@@ -122,6 +125,8 @@ TEST_F(WmClipboard, AnotherThreadsOpenClipboardBlocksUntilClosedOrAbandoned)
     CloseClipboard();
     SetEvent(release);
     JoinThread(t);
+    WaitForSingleObject(finished, INFINITE);
+    CloseHandle(finished);
     CloseHandle(opened);
     CloseHandle(release);
 }

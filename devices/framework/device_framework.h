@@ -1,0 +1,120 @@
+#pragma once
+// The framework both device libraries stand on: the three exports, the UI
+// thread of one device window with the link the host drives it through, and
+// the profile in which a library says what is its own. Compiled into each
+// device library with hidden visibility, never into libveldra.
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "devices/device_protocol.h"
+#include "platform/afx/afx.h"
+
+class CDeviceAppThread;
+
+// The device's About dialog resource.
+constexpr UINT kDeviceAboutDialogId = 100;
+
+// What one device library puts into the framework; filled once.
+struct DeviceProfile {
+    const char* appName = "";          // "Quorra": the settings file and titles
+    const char* mappingName = "";      // names the ready event (flag bit 1)
+    CModuleState* module = nullptr;    // the library's module state
+    UINT templateId = 128;
+    const CRuntimeClass* docClass = nullptr;
+    const CRuntimeClass* frameClass = nullptr;
+    const CRuntimeClass* viewClass = nullptr;
+    UINT containerResource = 0;        // no embedded objects: always 0
+    bool keepCallbacks = false;        // InitDll keeps the read and write hooks
+    bool hasStartDocument = false;     // InitInstance opens startDocument when set
+    bool honoursReadyEvent = false;    // flag bit 1
+    UINT filteredMessage = 0;          // refused by the thread's message filter (0: none)
+    // Makes the application object and runs its initialisation; false fails InitDll.
+    CWinApp* (*createApp)() = nullptr;
+    // Shows the frame once the host has said Start.
+    void (*showMainWindow)(CDeviceAppThread* thread) = nullptr;
+    // On the device thread before its exit (the recent-file list, settings).
+    void (*threadExit)(CDeviceAppThread* thread) = nullptr;
+};
+
+// Each device library defines it.
+const DeviceProfile& TheDeviceProfile();
+
+// What InitDll stored.
+COutputStream* HostOutputStream();
+ReadValueHookFn HostReadHook();
+WriteValueHookFn HostWriteHook();
+
+// A UI thread with a document manager of its own.
+class CDeviceThread : public CWinThread {
+public:
+    CDeviceThread();
+    ~CDeviceThread() override;
+
+    void AddDocTemplate(CDocTemplate* tmpl);
+    CDocManager* GetThreadDocManager() override { return m_pDocManager; }
+    BOOL OnIdle(LONG count) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    CDocManager* m_pDocManager = nullptr;
+
+protected:
+    void OnAppExit();
+    DECLARE_MESSAGE_MAP()
+};
+
+// Test switches of a device object, read from VELDRA_DEVICE_TEST when the
+// object is made: "failinit", "refuseclose", "slowexit=MS" (';'-separated).
+struct DeviceTestSwitches {
+    bool failInit = false;
+    bool refuseClose = false;
+    DWORD slowExitMs = 0;
+};
+
+// One device window: its UI thread and the link the host holds.
+class CDeviceAppThread : public CDeviceThread, public CDeviceLink {
+public:
+    CDeviceAppThread(CDeviceHostCallbacks* callbacks, uint32_t startFlags);
+    ~CDeviceAppThread() override;
+
+    // CDeviceLink
+    void Destroy() override;
+    void Start() override;
+    int Close() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // The host's callbacks; null once DeleteApp has run.
+    CDeviceHostCallbacks* Host() { return std::atomic_ref<CDeviceHostCallbacks*>(host).load(); }
+    // Starts (or, for a reused object, restarts) the thread behind its start gate.
+    bool StartSuspended();
+    // CreateApp's wait: the window, else the thread's end.
+    HANDLE WaitForWindow();
+    // DeleteApp: the host lets go; the object goes when its thread has really ended too.
+    void Release();
+
+    std::string startDocument;
+    HANDLE windowUpEvent = nullptr;
+    DeviceTestSwitches m_test;
+
+protected:
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFilePrintSetup();
+    void OnAppAbout();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    static DWORD ThreadEntry(void* param);
+    void ServeUntilStarted();
+    void ReleaseOrphans();
+
+    // One for the host, one for a started thread that has not really ended.
+    std::atomic<int> m_refs{1};
+};
+
+// Sent by tests to a device frame: (query, 0). 1: how often the frame's
+// document was made new; 2: the shown bars (1 toolbar, 2 status bar);
+// 3: whether the first activation is still to come.
+constexpr UINT WM_DEVICE_TEST_QUERY = 0x8FF0;

@@ -1,0 +1,300 @@
+// The UI thread of one device window and the link the host drives it through.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "devices/framework/device_framework.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/long_waits.h"
+#include "platform/user/user.h"
+
+// ---- CDeviceThread ------------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CDeviceThread, CWinThread)
+    ON_COMMAND(ID_APP_EXIT, OnAppExit)
+END_MESSAGE_MAP()
+
+CDeviceThread::CDeviceThread() { m_bAutoDelete = FALSE; }
+
+CDeviceThread::~CDeviceThread() { delete m_pDocManager; }
+
+void CDeviceThread::AddDocTemplate(CDocTemplate* tmpl)
+{
+    if (!m_pDocManager) m_pDocManager = new CDocManager;
+    m_pDocManager->AddDocTemplate(tmpl);
+}
+
+BOOL CDeviceThread::OnIdle(LONG count)
+{
+    if (count <= 0) {
+        CWinThread::OnIdle(count);
+        return TRUE;
+    }
+    CWinThread::OnIdle(count);
+    return FALSE;
+}
+
+BOOL CDeviceThread::PreTranslateMessage(MSG* msg)
+{
+    UINT filtered = TheDeviceProfile().filteredMessage;
+    if (filtered && msg->message == filtered) return TRUE;
+    return CWinThread::PreTranslateMessage(msg);
+}
+
+void CDeviceThread::OnAppExit()
+{
+    // Only this thread's window: other windows of the library stay.
+    if (m_pMainWnd && m_pMainWnd->m_hWnd) m_pMainWnd->SendMessage(WM_CLOSE, 0, 0);
+}
+
+// ---- CDeviceAppThread -------------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CDeviceAppThread, CDeviceThread)
+    ON_COMMAND(ID_FILE_NEW, OnFileNew)
+    ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+    ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+END_MESSAGE_MAP()
+
+namespace {
+
+DeviceTestSwitches ReadTestSwitches()
+{
+    DeviceTestSwitches s;
+    const char* env = std::getenv("VELDRA_DEVICE_TEST");
+    if (!env) return s;
+    std::istringstream in(env);
+    std::string item;
+    while (std::getline(in, item, ';')) {
+        if (item == "failinit") s.failInit = true;
+        else if (item == "refuseclose") s.refuseClose = true;
+        else if (item.rfind("slowexit=", 0) == 0) s.slowExitMs = (DWORD)std::strtoul(item.c_str() + 9, nullptr, 10);
+    }
+    return s;
+}
+
+}  // namespace
+
+CDeviceAppThread::CDeviceAppThread(CDeviceHostCallbacks* callbacks, uint32_t startFlags)
+{
+    host = callbacks;
+    flags = startFlags;
+    startEvent = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    m_test = ReadTestSwitches();
+}
+
+CDeviceAppThread::~CDeviceAppThread()
+{
+    if (startEvent) CloseHandle(startEvent);
+    if (windowUpEvent) CloseHandle(windowUpEvent);
+    // The handle is CWinThread's: its destructor closes it.
+    threadHandle = nullptr;
+}
+
+void CDeviceAppThread::Destroy() { Release(); }
+
+void CDeviceAppThread::Release()
+{
+    // A late OnDestroy of an abandoned thread finds no host to call.
+    std::atomic_ref<CDeviceHostCallbacks*>(host).store(nullptr);
+    if (--m_refs == 0) delete this;
+}
+
+bool CDeviceAppThread::StartSuspended()
+{
+    if (m_hThread) {
+        CloseHandle(m_hThread);
+        m_hThread = nullptr;
+    }
+    mainWindow = nullptr;
+    m_pMainWnd = nullptr;
+    ResetEvent(startEvent);
+    ++m_refs;  // the thread's, dropped when its code has returned
+    m_hThread = ::CreateThread(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &m_nThreadID);
+    if (!m_hThread) {
+        --m_refs;
+        return false;
+    }
+    threadHandle = m_hThread;
+    threadId = m_nThreadID;
+    return true;
+}
+
+DWORD CDeviceAppThread::ThreadEntry(void* param)
+{
+    auto* self = static_cast<CDeviceAppThread*>(param);
+    // Module state and current thread are set by the run: id 128 and the
+    // current application resolve inside this library.
+    DWORD code = (DWORD)AfxRunThreadHere(self);
+    {
+        CModuleStateScope scope(self->m_pModuleState);
+        self->ReleaseOrphans();
+    }
+    CWnd::DeleteTempMap();
+    if (self->m_test.slowExitMs) Sleep(self->m_test.slowExitMs);
+    // Whichever comes last, DeleteApp or this, frees the object.
+    if (--self->m_refs == 0) delete self;
+    return code;
+}
+
+void CDeviceAppThread::ReleaseOrphans()
+{
+    // The run is over. A main window that never got WM_DESTROY belongs to an
+    // abandoned thread: the kernel removes (or is removing) its windows
+    // without messages, so the frame, its views and documents end here, on
+    // their own thread, detached from handles that no longer answer.
+    CWnd* main = m_pMainWnd;
+    if (!main) return;
+    m_pMainWnd = nullptr;
+    auto drop = [](CWnd* w) {
+        if (w->m_hWnd) w->Detach();
+        delete w;
+    };
+    if (m_pDocManager) {
+        for (CDocTemplate* tmpl : m_pDocManager->Templates()) {
+            const std::vector<CDocument*> docs = tmpl->Documents();
+            for (CDocument* doc : docs) {
+                const std::vector<CView*> views = doc->Views();
+                for (CView* view : views) drop(view);
+                // Its last view may have closed it already.
+                const std::vector<CDocument*>& left = tmpl->Documents();
+                if (std::find(left.begin(), left.end(), doc) != left.end()) delete doc;
+            }
+        }
+    }
+    drop(main);
+}
+
+HANDLE CDeviceAppThread::WaitForWindow()
+{
+    HANDLE both[2] = {windowUpEvent, m_hThread};
+    // An early death of the thread ends the wait as well.
+    WaitForMultipleObjects(2, both, FALSE, LongWaitMs(LongWait::DeviceWindow));
+    HWND w = mainWindow;
+    if (w && IsWindow(w)) return m_hThread;
+    if (WaitForSingleObject(m_hThread, LongWaitMs(LongWait::DeviceThreadEnd)) == WAIT_TIMEOUT)
+        TerminateThread(m_hThread, (DWORD)-1);
+    return nullptr;
+}
+
+void CDeviceAppThread::ServeUntilStarted()
+{
+    // Serves what other threads send (a ping, the host's Close) while it waits.
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjectsEx(1, &startEvent, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) return;
+        MSG msg;
+        PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+BOOL CDeviceAppThread::InitInstance()
+{
+    const DeviceProfile& profile = TheDeviceProfile();
+    CDocument* doc = nullptr;
+    if (!m_test.failInit) {
+        auto* tmpl = new CSingleDocTemplate(profile.templateId, profile.docClass, profile.frameClass, profile.viewClass);
+        AddDocTemplate(tmpl);
+        // Hidden until Start: the show hook activates the frame.
+        std::string path = profile.hasStartDocument ? startDocument : std::string();
+        doc = tmpl->OpenDocumentFile(path.empty() ? nullptr : path.c_str(), FALSE);
+    }
+    if (!doc || !m_pMainWnd || !m_pMainWnd->m_hWnd) {
+        if (windowUpEvent) SetEvent(windowUpEvent);
+        return FALSE;
+    }
+    mainWindow = m_pMainWnd->m_hWnd;
+    if (profile.honoursReadyEvent && (flags & DEVICE_START_READY_EVENT)) {
+        char name[128];
+        std::snprintf(name, sizeof name, kDeviceReadyEventFormat, profile.mappingName, (unsigned)GetCurrentProcessId());
+        if (HANDLE ready = CreateEvent(nullptr, TRUE, FALSE, name)) SetEvent(ready);  // never closed
+    }
+    if (windowUpEvent) SetEvent(windowUpEvent);
+    if (flags & DEVICE_START_WAIT_START) ServeUntilStarted();
+    startDocument.clear();
+    if (!m_pMainWnd || !m_pMainWnd->m_hWnd) return FALSE;  // closed while it waited
+    if (profile.showMainWindow) profile.showMainWindow(this);
+    else {
+        m_pMainWnd->ShowWindow(SW_SHOW);
+        m_pMainWnd->UpdateWindow();
+    }
+    return TRUE;
+}
+
+int CDeviceAppThread::ExitInstance()
+{
+    const DeviceProfile& profile = TheDeviceProfile();
+    if (profile.threadExit) profile.threadExit(this);
+    return CDeviceThread::ExitInstance();
+}
+
+void CDeviceAppThread::Start() { SetEvent(startEvent); }
+
+int CDeviceAppThread::Close()
+{
+    SetEvent(startEvent);
+    HANDLE thread = threadHandle;
+    if (!thread) return 1;
+    // Only handles cross from here: the device's window objects are its thread's.
+    HWND window = mainWindow;
+    if (window && IsWindow(window))
+        PostMessage(window, WM_CLOSE, 0, 0);
+    else
+        ::PostThreadMessage(threadId, WM_QUIT, (WPARAM)-1, 0);
+    const uint64_t start = GetTickCount64();
+    bool sawQuit = false;
+    WPARAM quitCode = 0;
+    int result = 1;
+    while (IsThreadAlive(thread)) {
+        DWORD r = MsgWaitForMultipleObjectsEx(1, &thread, LongWaitMs(LongWait::CloseSlice),
+                                              QS_SENDMESSAGE | QS_PAINT | QS_MOUSEMOVE, MWMO_INPUTAVAILABLE);
+        if (r == WAIT_OBJECT_0 + 1) {
+            // Input is dropped, paint and mouse moves are served, and sends
+            // are delivered while the queue is emptied.
+            MSG msg;
+            while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    sawQuit = true;
+                    quitCode = msg.wParam;
+                } else if (msg.message == WM_PAINT || msg.message == WM_MOUSEMOVE) {
+                    TranslateMessage(&msg);
+                    DispatchMessage(&msg);
+                }
+            }
+        }
+        if (!IsThreadAlive(thread)) break;
+        const uint64_t elapsed = GetTickCount64() - start;
+        if (elapsed > LongWaitMs(LongWait::DeviceThreadEnd)) {
+            TerminateThread(thread, (DWORD)-1);
+            result = -1;
+            break;
+        }
+        if (elapsed > LongWaitMs(LongWait::CloseSlice) && IsWindow(window)) PostMessage(window, WM_CLOSE, 0, 0);
+    }
+    if (sawQuit) PostQuitMessage((int)quitCode);
+    return result;
+}
+
+void CDeviceAppThread::OnFileNew()
+{
+    if (m_pDocManager) m_pDocManager->OnFileNew();
+}
+
+void CDeviceAppThread::OnFileOpen()
+{
+    if (m_pDocManager) m_pDocManager->OnFileOpen();
+}
+
+void CDeviceAppThread::OnFilePrintSetup()
+{
+    // The printer chosen is the application's: every window of the library prints with it.
+    if (CWinApp* app = AfxGetApp()) app->OnFilePrintSetup();
+}
+
+void CDeviceAppThread::OnAppAbout()
+{
+    CDialog dlg(kDeviceAboutDialogId, m_pMainWnd);
+    dlg.DoModal();
+}

@@ -1,0 +1,918 @@
+// The interactive display over Qt 6: one QRasterWindow per top-level window
+// presents its backing image; Qt input comes back as raw input.
+#include "platform/backend/qt/qt_backend.h"
+
+#include <QClipboard>
+#include <QCursor>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QRasterWindow>
+#include <QScreen>
+#include <QThread>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include <atomic>
+#include <deque>
+#include <map>
+#include <mutex>
+
+#include "platform/backend/dialogs.h"
+#include "platform/backend/qt/qt_internal.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/nonclient.h"
+#include "platform/user/user.h"
+
+namespace {
+
+// ---- Requests to the display thread ----
+
+class Dispatcher : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::User) return QObject::event(e);
+        for (;;) {
+            std::function<void()> work;
+            bool more;
+            {
+                std::lock_guard<std::mutex> g(lock);
+                if (queue.empty()) {
+                    posted = false;
+                    return true;
+                }
+                work = std::move(queue.front());
+                queue.pop_front();
+                // Work may run a nested loop (a modal dialog): what is queued
+                // meanwhile must still get its turn there.
+                more = !queue.empty();
+                posted = more;
+            }
+            if (more) QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+            work();
+        }
+    }
+    std::mutex lock;
+    std::deque<std::function<void()>> queue;
+    bool posted = false;
+};
+
+Dispatcher* g_dispatcher = nullptr;   // under g_dispatcherLock once running
+std::atomic<bool> g_running{false};
+Qt::HANDLE g_displayThread = nullptr;
+
+// ---- Windows ----
+
+class SurfaceWindow;
+
+// What both sides share of a top-level window.
+struct Win {
+    HWND hwnd = nullptr;
+    // The front image the display paints from, written at each flush by the
+    // owner thread (guarded by `lock`).
+    std::mutex lock;
+    std::vector<uint32_t> front;
+    int width = 0;
+    int height = 0;
+    // Display thread only.
+    SurfaceWindow* window = nullptr;
+    CWindowPlacement placement;
+    bool placed = false;
+    int wheelSum = 0;
+    // Geometries we asked for lately: the desktop confirms them late, and a
+    // late confirmation of an earlier one is no move by the desktop.
+    std::deque<QRect> requested;
+    RECT caret{};
+    bool hasCaret = false;
+};
+
+std::mutex g_winLock;
+std::map<HWND, std::shared_ptr<Win>> g_wins;
+
+std::shared_ptr<Win> FindWin(HWND hwnd)
+{
+    std::lock_guard<std::mutex> g(g_winLock);
+    auto it = g_wins.find(hwnd);
+    return it == g_wins.end() ? nullptr : it->second;
+}
+
+CCursorShape g_cursor;          // display thread
+HWND g_grab = nullptr;          // display thread: the top-level window holding the grab
+
+Qt::CursorShape ShapeOf(int id)
+{
+    switch (id) {
+    case 32513: return Qt::IBeamCursor;
+    case 32514: return Qt::WaitCursor;
+    case 32515: return Qt::CrossCursor;
+    case 32516: return Qt::UpArrowCursor;
+    case 32642: return Qt::SizeFDiagCursor;
+    case 32643: return Qt::SizeBDiagCursor;
+    case 32644: return Qt::SizeHorCursor;
+    case 32645: return Qt::SizeVerCursor;
+    case 32646: return Qt::SizeAllCursor;
+    case 32648: return Qt::ForbiddenCursor;
+    case 32649: return Qt::PointingHandCursor;
+    case 32650: return Qt::BusyCursor;
+    case 32651: return Qt::WhatsThisCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+QCursor CursorOf(const CCursorShape& c)
+{
+    if (c.hidden) return QCursor(Qt::BlankCursor);
+    if (c.standardId == 0 && !c.shape.empty()) {
+        QPixmap pm(QString::fromStdString(c.shape));
+        if (!pm.isNull()) return QCursor(pm, c.hotSpot.x, c.hotSpot.y);
+    }
+    return QCursor(ShapeOf(c.standardId));
+}
+
+void Report(BackendEventKind kind, HWND hwnd, RawInput in = RawInput{}, RECT rect = RECT{})
+{
+    BackendEvent e;
+    e.kind = kind;
+    e.hwnd = hwnd;
+    e.input = std::move(in);
+    e.rect = rect;
+    ReportBackendEvent(std::move(e));
+}
+
+void QueueInput(RawInput in) { Report(BackendEventKind::Input, nullptr, std::move(in)); }
+
+UINT ButtonOf(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return VK_LBUTTON;
+    case Qt::RightButton: return VK_RBUTTON;
+    case Qt::MiddleButton: return VK_MBUTTON;
+    default: return 0;
+    }
+}
+
+POINT GlobalOf(const QPointF& p) { return POINT{(LONG)qFloor(p.x()), (LONG)qFloor(p.y())}; }
+
+class SurfaceWindow : public QRasterWindow {
+public:
+    explicit SurfaceWindow(std::shared_ptr<Win> w) : win(std::move(w)) {}
+    std::shared_ptr<Win> win;
+    bool syncing = false;   // our own geometry change: not echoed
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        QPainter p(this);
+        std::lock_guard<std::mutex> g(win->lock);
+        if (win->width <= 0 || win->front.empty()) return;
+        QImage img((const uchar*)win->front.data(), win->width, win->height, win->width * 4, QImage::Format_RGB32);
+        const QRect r = e->rect();
+        p.drawImage(r, img, r);
+    }
+
+    void mousePressEvent(QMouseEvent* e) override { Button(e, true); }
+    void mouseReleaseEvent(QMouseEvent* e) override { Button(e, false); }
+    void mouseDoubleClickEvent(QMouseEvent*) override {}   // the window manager times double clicks
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        RawInput in;
+        in.kind = RawKind::Move;
+        in.pt = GlobalOf(e->globalPosition());
+        QueueInput(std::move(in));
+    }
+
+    void wheelEvent(QWheelEvent* e) override
+    {
+        int delta = e->angleDelta().y();
+        if (delta == 0) delta = e->angleDelta().x();
+        win->wheelSum += delta;
+        RawInput mv;
+        mv.kind = RawKind::Move;
+        mv.pt = GlobalOf(e->globalPosition());
+        bool moved = false;
+        while (win->wheelSum >= 120 || win->wheelSum <= -120) {
+            int step = win->wheelSum > 0 ? 120 : -120;
+            win->wheelSum -= step;
+            if (!moved) {
+                QueueInput(mv);
+                moved = true;
+            }
+            RawInput in;
+            in.kind = RawKind::Wheel;
+            in.wheel = step;
+            in.pt = mv.pt;
+            QueueInput(std::move(in));
+        }
+    }
+
+    void keyPressEvent(QKeyEvent* e) override { Key(e, true); }
+    void keyReleaseEvent(QKeyEvent* e) override
+    {
+        // Auto-repeat comes as release-press pairs: only the presses count
+        // (the window manager marks a press of a key that is down as a repeat).
+        if (e->isAutoRepeat()) return;
+        Key(e, false);
+    }
+
+    void focusInEvent(QFocusEvent*) override { Report(BackendEventKind::Activate, win->hwnd); }
+
+    void moveEvent(QMoveEvent*) override { GeometryFromDesktop(); }
+    void resizeEvent(QResizeEvent*) override { GeometryFromDesktop(); }
+
+    bool event(QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::Close:
+            // The close button asks; a disabled window (under its modal dialog) ignores it.
+            e->ignore();
+            if (win->placement.enabled) Report(BackendEventKind::Close, win->hwnd);
+            return true;
+        case QEvent::InputMethodQuery: {
+            auto* q = static_cast<QInputMethodQueryEvent*>(e);
+            q->setValue(Qt::ImEnabled, true);
+            QRect r = win->hasCaret ? QRect(win->caret.left, win->caret.top, win->caret.right - win->caret.left,
+                                            win->caret.bottom - win->caret.top)
+                                    : QRect(0, 0, 1, 1);
+            q->setValue(Qt::ImCursorRectangle, r);
+            q->setValue(Qt::ImAnchorRectangle, r);
+            q->setValue(Qt::ImHints, (int)Qt::ImhNone);
+            q->accept();
+            return true;
+        }
+        case QEvent::InputMethod: {
+            auto* m = static_cast<QInputMethodEvent*>(e);
+            CommitText(m->commitString());
+            m->accept();
+            return true;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* d = static_cast<QDropEvent*>(e);
+            if (LocalFiles(d->mimeData()).empty()) d->ignore();
+            else d->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* d = static_cast<QDropEvent*>(e);
+            std::vector<std::string> files = LocalFiles(d->mimeData());
+            if (files.empty()) {
+                d->ignore();
+                return true;
+            }
+            RawInput in;
+            in.kind = RawKind::Drop;
+            in.pt = GlobalOf(mapToGlobal(d->position()));
+            in.files = std::move(files);
+            QueueInput(std::move(in));
+            d->acceptProposedAction();
+            return true;
+        }
+        case QEvent::UngrabMouse:
+            // The desktop took the pointer (another grab): the capture goes.
+            if (g_grab == win->hwnd) {
+                g_grab = nullptr;
+                Report(BackendEventKind::CaptureLost, win->hwnd);
+            }
+            return QRasterWindow::event(e);
+        default: return QRasterWindow::event(e);
+        }
+    }
+
+public:
+    void CommitText(const QString& text)
+    {
+        for (char32_t c : text.toUcs4()) {
+            RawInput down;
+            down.kind = RawKind::KeyDown;
+            down.vk = 0xE5;   // a key that only carries text
+            down.text = std::u32string(1, c);
+            QueueInput(std::move(down));
+            RawInput up;
+            up.kind = RawKind::KeyUp;
+            up.vk = 0xE5;
+            QueueInput(std::move(up));
+        }
+    }
+
+    static std::vector<std::string> LocalFiles(const QMimeData* md)
+    {
+        std::vector<std::string> out;
+        if (!md || !md->hasUrls()) return out;
+        for (const QUrl& u : md->urls())
+            if (u.isLocalFile()) out.push_back(u.toLocalFile().toStdString());
+        return out;
+    }
+
+private:
+    void Button(QMouseEvent* e, bool down)
+    {
+        UINT vk = ButtonOf(e->button());
+        if (!vk) return;
+        POINT pt = GlobalOf(e->globalPosition());
+        RawInput mv;
+        mv.kind = RawKind::Move;
+        mv.pt = pt;
+        QueueInput(std::move(mv));
+        RawInput in;
+        in.kind = down ? RawKind::ButtonDown : RawKind::ButtonUp;
+        in.vk = vk;
+        in.pt = pt;
+        QueueInput(std::move(in));
+    }
+
+    void Key(QKeyEvent* e, bool down)
+    {
+        UINT vk = VirtualKeyOf(e->key(), e->modifiers(), e->nativeVirtualKey());
+        if (!vk) return;
+        RawInput in;
+        in.kind = down ? RawKind::KeyDown : RawKind::KeyUp;
+        in.vk = vk;
+        in.extended = IsExtendedKey(e->key(), e->modifiers());
+        if (down) in.text = KeyText(vk, e->text(), e->modifiers());
+        QueueInput(std::move(in));
+    }
+
+    void GeometryFromDesktop()
+    {
+        if (syncing || !win->placed || !isVisible()) return;
+        QRect g = geometry();
+        RECT r{g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+        const RECT& p = win->placement.rect;
+        if (r.left == p.left && r.top == p.top && r.right == p.right && r.bottom == p.bottom) return;
+        auto& asked = win->requested;
+        for (auto it = asked.begin(); it != asked.end(); ++it)
+            if (*it == g) {
+                asked.erase(asked.begin(), it + 1);
+                return;
+            }
+        win->placement.rect = r;
+        Report(BackendEventKind::Move, win->hwnd, RawInput{}, r);
+    }
+};
+
+// ---- Applying our requests (display thread) ----
+
+Qt::WindowFlags FlagsOf(const CWindowPlacement& p)
+{
+    const bool caption = (p.style & WS_CAPTION) == WS_CAPTION;
+    const bool tool = (p.exStyle & WS_EX_TOOLWINDOW) != 0;
+    const bool popup = (p.style & WS_POPUP) != 0;
+    Qt::WindowFlags f;
+    if (caption && !popup && !tool) {
+        f = p.owner ? Qt::Dialog : Qt::Window;
+        f |= Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        if (p.style & WS_MINIMIZEBOX) f |= Qt::WindowMinimizeButtonHint;
+        if (p.style & WS_MAXIMIZEBOX) f |= Qt::WindowMaximizeButtonHint;
+    } else if (tool || caption) {
+        // Tool windows and floating frames: frameless tools drawn by us.
+        f = Qt::Tool | Qt::FramelessWindowHint;
+    } else {
+        // Menus, tips, lists: never take focus; Qt's popup type would grab
+        // and close by itself.
+        f = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+    }
+    if (p.exStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
+    if (p.exStyle & WS_EX_TRANSPARENT) f |= Qt::WindowTransparentForInput;
+    if (p.exStyle & WS_EX_NOACTIVATE) f |= Qt::WindowDoesNotAcceptFocus;
+    return f;
+}
+
+void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
+{
+    SurfaceWindow* q = w->window;
+    if (!q) return;
+    q->syncing = true;
+    Qt::WindowFlags flags = FlagsOf(p);
+    if (q->flags() != flags) q->setFlags(flags);
+    if (p.owner != w->placement.owner || !w->placed) {
+        std::shared_ptr<Win> o = p.owner ? FindWin(p.owner) : nullptr;
+        q->setTransientParent(o && o->window ? o->window : nullptr);
+    }
+    if (p.title != w->placement.title || !w->placed) q->setTitle(QString::fromUtf8(p.title.c_str()));
+    QRect g(p.rect.left, p.rect.top, std::max(1, (int)(p.rect.right - p.rect.left)),
+            std::max(1, (int)(p.rect.bottom - p.rect.top)));
+    if (p.minSize.cx > 0) q->setMinimumSize(QSize(p.minSize.cx, p.minSize.cy));
+    else q->setMinimumSize(QSize(0, 0));
+    if (p.maxSize.cx > 0) q->setMaximumSize(QSize(p.maxSize.cx, p.maxSize.cy));
+    else q->setMaximumSize(QSize((1 << 24) - 1, (1 << 24) - 1));
+    if (q->geometry() != g) {
+        w->requested.push_back(g);
+        if (w->requested.size() > 32) w->requested.pop_front();
+        q->setGeometry(g);
+    }
+    w->placement = p;
+    w->placed = true;
+    if (p.visible && !q->isVisible()) {
+        q->setCursor(CursorOf(g_cursor));
+        q->show();
+        if (!(flags & Qt::WindowDoesNotAcceptFocus) && !(flags & Qt::ToolTip)) q->requestActivate();
+    } else if (!p.visible && q->isVisible()) {
+        q->hide();
+    }
+    q->syncing = false;
+}
+
+// ---- Clipboard ----
+
+// What we offer: bytes taken at the change; a metafile is rendered when asked.
+class OfferedData : public QMimeData {
+public:
+    std::map<QString, QByteArray> blocks;
+    HENHMETAFILE metafile = nullptr;
+    ~OfferedData() override
+    {
+        if (metafile) DeleteEnhMetaFile(metafile);
+    }
+    bool hasFormat(const QString& mime) const override { return formats().contains(mime); }
+    QStringList formats() const override
+    {
+        QStringList out;
+        for (const auto& b : blocks) out << b.first;
+        if (blocks.count("text/plain;charset=utf-8")) out << "text/plain";
+        if (metafile) out << "image/svg+xml" << "image/png";
+        return out;
+    }
+
+protected:
+    QVariant retrieveData(const QString& mime, QMetaType) const override
+    {
+        auto it = blocks.find(mime);
+        if (it != blocks.end()) return it->second;
+        if (mime == "text/plain") {
+            auto t = blocks.find("text/plain;charset=utf-8");
+            if (t != blocks.end()) return QString::fromUtf8(t->second);
+        }
+        if (metafile && (mime == "image/svg+xml" || mime == "image/png")) {
+            std::string bytes;
+            if (mime == "image/svg+xml" ? GetEnhMetaFileSvg(metafile, &bytes) : GetEnhMetaFilePng(metafile, &bytes))
+                return QByteArray(bytes.data(), (qsizetype)bytes.size());
+        }
+        return QVariant();
+    }
+};
+
+std::mutex g_foreignLock;
+std::vector<std::string> g_foreignTypes;
+bool g_offering = false;   // display thread: our own setMimeData is under way
+
+// Runs on the thread that closed the clipboard: snapshot, then offer.
+void OfferClipboard()
+{
+    auto* data = new OfferedData;
+    if (OpenClipboard(nullptr)) {
+        for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
+            std::string mime = ClipboardMimeOf(f);
+            if (mime.empty()) continue;
+            if (f == CF_ENHMETAFILE) {
+                HENHMETAFILE emf = (HENHMETAFILE)GetClipboardData(f);
+                if (emf) data->metafile = CopyEnhMetaFile(emf, nullptr);
+                continue;
+            }
+            std::vector<unsigned char> bytes = ClipboardBytes(f);
+            if (f == CF_TEXT) {
+                size_t n = 0;
+                while (n < bytes.size() && bytes[n]) n++;
+                CShownText shown = ShowBytes((const char*)bytes.data(), n);
+                data->blocks[QString::fromStdString(mime)] = QByteArray::fromStdString(shown.utf8);
+            } else {
+                data->blocks[QString::fromStdString(mime)] = QByteArray((const char*)bytes.data(), (qsizetype)bytes.size());
+            }
+        }
+        CloseClipboard();
+    }
+    PostToDisplay([data] {
+        g_offering = true;
+        QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+        g_offering = false;
+    });
+}
+
+void ClipboardChangedOnDisplay()
+{
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (g_offering || cb->ownsClipboard()) return;
+    std::vector<std::string> types;
+    if (const QMimeData* md = cb->mimeData(QClipboard::Clipboard))
+        for (const QString& t : md->formats()) types.push_back(t.toStdString());
+    {
+        std::lock_guard<std::mutex> g(g_foreignLock);
+        g_foreignTypes = types;
+    }
+    ClipboardTakenByOtherApplication();
+}
+
+// ---- The back end ----
+
+class CQtBackend : public CBackend {
+public:
+    const char* Name() const override { return "qt"; }
+    SIZE ScreenSize() const override { return SIZE{screenW.load(), screenH.load()}; }
+
+    void SurfaceCreated(HWND hwnd, const std::shared_ptr<CSurface>& surface) override
+    {
+        auto w = std::make_shared<Win>();
+        w->hwnd = hwnd;
+        {
+            std::lock_guard<std::mutex> g(surface->lock);
+            w->width = surface->width;
+            w->height = surface->height;
+            w->front = surface->pixels;
+            surface->dirty.clear();
+        }
+        {
+            std::lock_guard<std::mutex> g(g_winLock);
+            g_wins[hwnd] = w;
+        }
+        PostToDisplay([w] {
+            if (w->window) return;
+            w->window = new SurfaceWindow(w);
+        });
+    }
+
+    void SurfaceDestroyed(HWND hwnd) override
+    {
+        std::shared_ptr<Win> w;
+        {
+            std::lock_guard<std::mutex> g(g_winLock);
+            auto it = g_wins.find(hwnd);
+            if (it == g_wins.end()) return;
+            w = it->second;
+            g_wins.erase(it);
+        }
+        PostToDisplay([w] {
+            if (g_grab == w->hwnd) g_grab = nullptr;
+            delete w->window;
+            w->window = nullptr;
+        });
+    }
+
+    // The flush: dirty rectangles go into the front image, then one update.
+    void SurfaceChanged(HWND hwnd, const RECT&) override
+    {
+        std::shared_ptr<Win> w = FindWin(hwnd);
+        std::shared_ptr<CSurface> s = FindSurface(hwnd);
+        if (!w || !s) return;
+        std::vector<RECT> rects;
+        {
+            std::lock_guard<std::mutex> g(s->lock);
+            rects.swap(s->dirty);
+            std::lock_guard<std::mutex> f(w->lock);
+            if (w->width != s->width || w->height != s->height) {
+                w->width = s->width;
+                w->height = s->height;
+                w->front = s->pixels;
+                rects.assign(1, RECT{0, 0, s->width, s->height});
+            } else {
+                for (const RECT& r : rects)
+                    for (LONG y = r.top; y < r.bottom; y++)
+                        std::copy_n(&s->pixels[(size_t)y * s->width + r.left], r.right - r.left,
+                                    &w->front[(size_t)y * w->width + r.left]);
+            }
+        }
+        if (rects.empty()) return;
+        PostToDisplay([w, rects] {
+            if (!w->window) return;
+            for (const RECT& r : rects) w->window->update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+        });
+    }
+
+    void WindowChanged(HWND hwnd, const CWindowPlacement& p) override
+    {
+        std::shared_ptr<Win> w = FindWin(hwnd);
+        if (!w) return;
+        PostToDisplay([w, p] { ApplyPlacement(w, p); });
+    }
+
+    void CursorChanged(const CCursorShape& shape) override
+    {
+        PostToDisplay([shape] {
+            g_cursor = shape;
+            QCursor c = CursorOf(shape);
+            std::lock_guard<std::mutex> g(g_winLock);
+            for (auto& [h, w] : g_wins)
+                if (w->window) w->window->setCursor(c);
+        });
+    }
+
+    void GrabChanged(HWND top) override
+    {
+        std::shared_ptr<Win> w = top ? FindWin(top) : nullptr;
+        PostToDisplay([w, top] {
+            if (g_grab && g_grab != top)
+                if (std::shared_ptr<Win> old = FindWin(g_grab); old && old->window) old->window->setMouseGrabEnabled(false);
+            g_grab = nullptr;
+            if (w && w->window && w->window->isVisible() && w->window->setMouseGrabEnabled(true)) g_grab = top;
+        });
+    }
+
+    void CaretChanged(HWND top, const RECT& rect) override
+    {
+        std::shared_ptr<Win> w = FindWin(top);
+        if (!w) return;
+        PostToDisplay([w, rect] {
+            w->caret = rect;
+            w->hasCaret = true;
+            if (w->window && QGuiApplication::focusWindow() == w->window)
+                QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+        });
+    }
+
+    std::vector<std::string> ForeignClipboardTypes() override
+    {
+        std::lock_guard<std::mutex> g(g_foreignLock);
+        return g_foreignTypes;
+    }
+
+    bool ForeignClipboardData(const std::string& mime, std::vector<unsigned char>* bytes) override
+    {
+        auto result = std::make_shared<std::pair<bool, QByteArray>>(false, QByteArray());
+        // A hung owner must not freeze the caller: bounded, then no data.
+        bool done = RunOnDisplayAndWait(
+            [result, mime] {
+                const QMimeData* md = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+                if (!md) return;
+                QString m = QString::fromStdString(mime);
+                if (m.startsWith("text/plain")) {
+                    if (!md->hasText()) return;
+                    result->second = md->text().toUtf8();
+                    result->first = true;
+                } else if (md->hasFormat(m)) {
+                    result->second = md->data(m);
+                    result->first = true;
+                }
+            },
+            3000);
+        if (!done || !result->first) return false;
+        bytes->assign(result->second.begin(), result->second.end());
+        return true;
+    }
+
+    bool HasNativeDialogs() const override { return true; }
+    int RunNativeDialog(CNativeDialog& d) override { return RunQtDialog(d); }
+
+    std::atomic<LONG> screenW{1920}, screenH{1080};
+};
+
+CQtBackend* g_backend = nullptr;
+
+void FollowScreen()
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s || !g_backend) return;
+    QRect g = s->geometry(), a = s->availableGeometry();
+    g_backend->screenW = g.width();
+    g_backend->screenH = g.height();
+    SetSystemMetricForTest(SM_CXSCREEN, g.width());
+    SetSystemMetricForTest(SM_CYSCREEN, g.height());
+    RECT work{a.x(), a.y(), a.x() + a.width(), a.y() + a.height()};
+    SystemParametersInfo(SPI_SETWORKAREA, 0, &work, 0);
+}
+
+}  // namespace
+
+// ---- Keys ----
+
+UINT VirtualKeyOf(int key, Qt::KeyboardModifiers mods, quint32)
+{
+    const bool keypad = (mods & Qt::KeypadModifier) != 0;
+    if (keypad) {
+        // Digits under NumLock; navigation keys without it come as themselves.
+        if (key >= Qt::Key_0 && key <= Qt::Key_9) return VK_NUMPAD0 + (UINT)(key - Qt::Key_0);
+        switch (key) {
+        case Qt::Key_Asterisk: return VK_MULTIPLY;
+        case Qt::Key_Plus: return VK_ADD;
+        case Qt::Key_Minus: return VK_SUBTRACT;
+        case Qt::Key_Period:
+        case Qt::Key_Comma: return VK_DECIMAL;
+        case Qt::Key_Slash: return VK_DIVIDE;
+        default: break;
+        }
+    }
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return (UINT)key;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return (UINT)key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (UINT)(key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return VK_TAB;   // Backtab is Shift+Tab; Shift is down on its own
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Pause: return VK_PAUSE;
+    case Qt::Key_Print: return 0x2C;
+    case Qt::Key_Clear: return 0x0C;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_AltGr: return 0;   // not Alt: its text arrives with the key it modifies
+    case Qt::Key_Meta: return 0x5B;
+    case Qt::Key_Menu: return VK_APPS;
+    case Qt::Key_CapsLock: return VK_CAPITAL;
+    case Qt::Key_NumLock: return 0x90;
+    case Qt::Key_ScrollLock: return 0x91;
+    case Qt::Key_Space: return VK_SPACE;
+    // A US layout's punctuation keys, shifted or not.
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon: return VK_OEM_1;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus: return VK_OEM_PLUS;
+    case Qt::Key_Comma:
+    case Qt::Key_Less: return VK_OEM_COMMA;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore: return VK_OEM_MINUS;
+    case Qt::Key_Period:
+    case Qt::Key_Greater: return VK_OEM_PERIOD;
+    case Qt::Key_Slash:
+    case Qt::Key_Question: return VK_OEM_2;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde: return VK_OEM_3;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft: return VK_OEM_4;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar: return VK_OEM_5;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight: return VK_OEM_6;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl: return VK_OEM_7;
+    case Qt::Key_Exclam: return '1';
+    case Qt::Key_At: return '2';
+    case Qt::Key_NumberSign: return '3';
+    case Qt::Key_Dollar: return '4';
+    case Qt::Key_Percent: return '5';
+    case Qt::Key_AsciiCircum: return '6';
+    case Qt::Key_Ampersand: return '7';
+    case Qt::Key_Asterisk: return '8';
+    case Qt::Key_ParenLeft: return '9';
+    case Qt::Key_ParenRight: return '0';
+    default: break;
+    }
+    // Other characters (dead keys composed, other layouts): a key carrying text.
+    return key > 0 && key < 0x01000000 ? 0xE5 : 0;
+}
+
+bool IsExtendedKey(int key, Qt::KeyboardModifiers mods)
+{
+    const bool keypad = (mods & Qt::KeypadModifier) != 0;
+    switch (key) {
+    case Qt::Key_Enter: return true;
+    case Qt::Key_Slash: return keypad;
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: return !keypad;
+    case Qt::Key_NumLock:
+    case Qt::Key_Menu:
+    case Qt::Key_Meta: return true;
+    default: return false;
+    }
+}
+
+std::u32string KeyText(UINT vk, const QString& text, Qt::KeyboardModifiers mods)
+{
+    // Delete types nothing; Ctrl+letters and the control keys make their
+    // characters in TranslateMessage from the key itself.
+    if (vk == VK_DELETE || text.isEmpty()) return {};
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) return {};
+    std::u32string out;
+    for (char32_t c : text.toUcs4())
+        if (c >= 0x20 && c != 0x7F) out.push_back(c);
+    return out;
+}
+
+// ---- Requests ----
+
+bool OnDisplayThread() { return g_displayThread && QThread::currentThreadId() == g_displayThread; }
+
+std::mutex g_dispatcherLock;   // the dispatcher's life against late posts
+
+bool PostToDisplay(std::function<void()> work)
+{
+    std::lock_guard<std::mutex> life(g_dispatcherLock);
+    Dispatcher* d = g_dispatcher;
+    if (!d) return false;
+    bool post;
+    {
+        std::lock_guard<std::mutex> g(d->lock);
+        d->queue.push_back(std::move(work));
+        post = !d->posted;
+        d->posted = true;
+    }
+    if (post) QCoreApplication::postEvent(d, new QEvent(QEvent::User));
+    return true;
+}
+
+bool RunOnDisplayAndWait(std::function<void()> work, unsigned milliseconds)
+{
+    if (OnDisplayThread()) {
+        work();
+        return true;
+    }
+    // Shared with the display thread: a wait that gave up leaves it behind.
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    if (!PostToDisplay([work = std::move(work), finished] {
+            work();
+            finished->store(true);
+        }))
+        return false;
+    DWORD start = GetTickCount();
+    while (!finished->load()) {
+        DWORD slice = 10;
+        if (milliseconds != 0xFFFFFFFFu) {
+            DWORD spent = GetTickCount() - start;
+            if (spent >= milliseconds) return false;
+            slice = std::min<DWORD>(slice, milliseconds - spent);
+        }
+        // Serve what other threads send meanwhile; nothing posted is taken.
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, slice, QS_SENDMESSAGE) == WAIT_OBJECT_0) {
+            MSG m;
+            PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+    return true;
+}
+
+std::unique_ptr<CBackend> MakeQtBackend()
+{
+    auto b = std::make_unique<CQtBackend>();
+    g_backend = b.get();
+    return b;
+}
+
+void StartQtDisplay()
+{
+    g_displayThread = QThread::currentThreadId();
+    g_dispatcher = new Dispatcher;
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    FollowScreen();
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        QObject::connect(s, &QScreen::geometryChanged, [] { FollowScreen(); });
+        QObject::connect(s, &QScreen::availableGeometryChanged, [] { FollowScreen(); });
+    }
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, [] { ClipboardChangedOnDisplay(); });
+    // Another application activated while we hold the pointer: the grab is
+    // gone, and so is the capture (a drag would otherwise keep it forever).
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive || !g_grab) return;
+        HWND lost = g_grab;
+        g_grab = nullptr;
+        if (std::shared_ptr<Win> w = FindWin(lost); w && w->window) w->window->setMouseGrabEnabled(false);
+        Report(BackendEventKind::CaptureLost, lost);
+    });
+    SetClipboardChangedHook([] { OfferClipboard(); });
+    SetDesktopDrawsFrames(true);
+    g_running = true;
+}
+
+void StopQtDisplay()
+{
+    g_running = false;
+    SetClipboardChangedHook(nullptr);
+    {
+        std::lock_guard<std::mutex> g(g_winLock);
+        for (auto& [h, w] : g_wins) {
+            delete w->window;
+            w->window = nullptr;
+        }
+        g_wins.clear();
+    }
+    std::lock_guard<std::mutex> life(g_dispatcherLock);
+    delete g_dispatcher;
+    g_dispatcher = nullptr;
+    g_backend = nullptr;
+}
+
+// ---- Test hooks (display thread work, waited for) ----
+
+std::shared_ptr<void> QtFindWindowForTest(HWND hwnd, QWindow** window)
+{
+    std::shared_ptr<Win> w = FindWin(hwnd);
+    *window = w ? w->window : nullptr;
+    return w;
+}
+
+void QtCommitText(QWindow* window, const QString& text)
+{
+    if (auto* s = dynamic_cast<SurfaceWindow*>(window)) s->CommitText(text);
+}

@@ -1,0 +1,233 @@
+// The library's entry: the Qt application on the calling (main) thread, the
+// program's own main on a new thread; and hooks the display tests call.
+#include <QApplication>
+#include <QDialog>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputMethodQueryEvent>
+#include <QMimeData>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <xcb/xcb.h>
+
+#include "platform/backend/qt/qt_backend.h"
+#include "platform/backend/qt/qt_internal.h"
+#include "platform/user/user.h"
+
+void QtSetDialogTestHook(std::function<void(QDialog*)> hook);
+
+namespace {
+
+void SetWhy(char* why, size_t size, const char* text)
+{
+    if (!why || size == 0) return;
+    strncpy(why, text, size - 1);
+    why[size - 1] = 0;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int veldra_qt_run(int argc, char** argv, int (*appMain)(void*),
+                                                                    void* context, char* why, size_t whySize)
+{
+    // Native Wayland neither places windows nor reports global pointer
+    // positions: with an X server at hand, use it (X11 or XWayland).
+    const char* display = getenv("DISPLAY");
+    const char* platform = getenv("QT_QPA_PLATFORM");
+    if (display && *display && !(platform && *platform)) setenv("QT_QPA_PLATFORM", "xcb", 1);
+    if (!(display && *display) && !getenv("WAYLAND_DISPLAY")) {
+        SetWhy(why, whySize, "no display");
+        return -1;
+    }
+    // Qt gives up on a display it cannot open by ending the process: try first.
+    // The probe stays connected until Qt is: an X server resets when its last
+    // client leaves, and Qt would find it resetting.
+    const char* qpa = getenv("QT_QPA_PLATFORM");
+    xcb_connection_t* probe = nullptr;
+    if (qpa && strncmp(qpa, "xcb", 3) == 0) {
+        probe = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(probe)) {
+            xcb_disconnect(probe);
+            std::string text = std::string("cannot open the X display ") + (display ? display : "");
+            SetWhy(why, whySize, text.c_str());
+            return -1;
+        }
+    }
+    static int qtArgc;
+    qtArgc = argc;
+    QApplication app(qtArgc, argv);
+    if (probe) xcb_disconnect(probe);
+    if (!QGuiApplication::primaryScreen()) {
+        SetWhy(why, whySize, "the display has no screen");
+        return -1;
+    }
+    SetBackend(MakeQtBackend());
+    StartQtDisplay();
+    int result = 0;
+    std::thread program([&] {
+        result = appMain(context);
+        // The loop ends once the program is done.
+        PostToDisplay([] { QCoreApplication::exit(0); });
+    });
+    app.exec();
+    program.join();
+    SetBackend(nullptr);
+    StopQtDisplay();
+    return result;
+}
+
+// ---- Test hooks: each runs on the display thread and is waited for ----
+
+#define VELDRA_QT_EXPORT extern "C" __attribute__((visibility("default")))
+
+// The X window id of a top-level window's surface (0: none yet).
+VELDRA_QT_EXPORT unsigned long veldra_qt_test_native_id(HWND hwnd)
+{
+    unsigned long id = 0;
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            if (w && w->isVisible()) id = (unsigned long)w->winId();
+        },
+        5000);
+    return id;
+}
+
+// The input method commits text (UTF-8) to the window.
+VELDRA_QT_EXPORT void veldra_qt_test_commit(HWND hwnd, const char* utf8)
+{
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            if (!w) return;
+            QInputMethodEvent e;
+            e.setCommitString(QString::fromUtf8(utf8));
+            QCoreApplication::sendEvent(w, &e);
+        },
+        5000);
+}
+
+// What the window answers the input method's cursor-rectangle query.
+VELDRA_QT_EXPORT bool veldra_qt_test_cursor_rect(HWND hwnd, RECT* out)
+{
+    bool ok = false;
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            if (!w) return;
+            QInputMethodQueryEvent q(Qt::ImEnabled | Qt::ImCursorRectangle);
+            QCoreApplication::sendEvent(w, &q);
+            QRect r = q.value(Qt::ImCursorRectangle).toRect();
+            *out = RECT{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+            ok = q.value(Qt::ImEnabled).toBool();
+        },
+        5000);
+    return ok;
+}
+
+// Drops URLs (text/uri-list) at a point of the window (its own coordinates).
+VELDRA_QT_EXPORT void veldra_qt_test_drop(HWND hwnd, int x, int y, const char* const* urls, int count)
+{
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            if (!w) return;
+            QMimeData md;
+            QList<QUrl> list;
+            for (int i = 0; i < count; i++) list << QUrl(QString::fromUtf8(urls[i]));
+            md.setUrls(list);
+            QDropEvent e(QPointF(x, y), Qt::CopyAction, &md, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &e);
+        },
+        5000);
+}
+
+// The next dialogs are accepted once shown and `*when` (if given) is true; a
+// file dialog selects `file`. Before accepting, a close of `closeFirst` is
+// tried (its window is disabled under the dialog).
+VELDRA_QT_EXPORT void veldra_qt_test_accept_dialogs(const char* file, HWND closeFirst, const std::atomic<bool>* when)
+{
+    std::string f = file ? file : "";
+    QtSetDialogTestHook([f, closeFirst, when](QDialog* d) {
+        auto* timer = new QTimer(d);
+        auto ticks = std::make_shared<int>(0);
+        QObject::connect(timer, &QTimer::timeout, d, [=] {
+            if (when && !when->load()) return;
+            auto* fd = qobject_cast<QFileDialog*>(d);
+            if ((*ticks)++ == 0) {
+                if (closeFirst) {
+                    QWindow* w;
+                    auto keep = QtFindWindowForTest(closeFirst, &w);
+                    if (w) w->close();
+                }
+                if (fd && !f.empty()) fd->setProperty("veldraTestAnswer", QString::fromStdString(f));
+                return;
+            }
+            timer->stop();
+            d->done(QDialog::Accepted);
+        });
+        timer->start(20);
+    });
+}
+
+// A picture of one window as the screen shows it (device pixels).
+VELDRA_QT_EXPORT bool veldra_qt_test_window_shot(HWND hwnd, const char* path, int* width, int* height)
+{
+    bool ok = false;
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            QScreen* s = QGuiApplication::primaryScreen();
+            if (!w || !s) return;
+            QPixmap pm = s->grabWindow(w->winId());
+            *width = pm.width();
+            *height = pm.height();
+            ok = pm.save(QString::fromUtf8(path), "PNG");
+        },
+        10000);
+    return ok;
+}
+
+// The desktop's close button on a window.
+VELDRA_QT_EXPORT void veldra_qt_test_close(HWND hwnd)
+{
+    RunOnDisplayAndWait(
+        [&] {
+            QWindow* w;
+            auto keep = QtFindWindowForTest(hwnd, &w);
+            if (w) w->close();
+        },
+        5000);
+}
+
+// The whole screen as a PNG.
+VELDRA_QT_EXPORT bool veldra_qt_test_screenshot(const char* path)
+{
+    bool ok = false;
+    RunOnDisplayAndWait(
+        [&] {
+            QScreen* s = QGuiApplication::primaryScreen();
+            if (s) ok = s->grabWindow(0).save(QString::fromUtf8(path), "PNG");
+        },
+        10000);
+    return ok;
+}
+
+// Runs the display's pending work (requests queued before this call are done).
+VELDRA_QT_EXPORT void veldra_qt_test_sync()
+{
+    RunOnDisplayAndWait([] { QCoreApplication::processEvents(); }, 5000);
+}

@@ -1,0 +1,419 @@
+// The plot device library driven as the program drives it: CreateApp, Start,
+// device messages, Close and DeleteApp, headless, through the fake host.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/afx/afx.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/long_waits.h"
+#include "platform/user/user.h"
+#include "plot_device/quorra_resources.h"
+#include "support/fake_plot_host.h"
+
+namespace {
+
+constexpr UINT WM_DEVICE_TEST_QUERY = 0x8FF0;  // the framework's test query
+
+// Shortened long waits and device test switches for one test.
+class ScopedDeviceTest {
+public:
+    explicit ScopedDeviceTest(const char* switches = nullptr, double scale = 0.1)
+    {
+        SetLongWaitScale(scale);
+        if (switches) setenv("VELDRA_DEVICE_TEST", switches, 1);
+        else unsetenv("VELDRA_DEVICE_TEST");
+    }
+    ~ScopedDeviceTest()
+    {
+        SetLongWaitScale(1);
+        unsetenv("VELDRA_DEVICE_TEST");
+    }
+};
+
+bool ThreadEnded(HANDLE thread) { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
+
+std::string WindowText(HWND w)
+{
+    char buf[256] = {};
+    GetWindowText(w, buf, sizeof buf);
+    return buf;
+}
+
+// A top-level window of the thread with this caption, or null.
+HWND FindThreadWindow(DWORD threadId, const std::string& caption)
+{
+    struct Ctx {
+        std::string caption;
+        HWND found = nullptr;
+    } ctx{caption};
+    EnumThreadWindows(
+        threadId,
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(l);
+            if (WindowText(h) == c->caption) {
+                c->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        (LPARAM)&ctx);
+    return ctx.found;
+}
+
+// A started device window; closed and deleted at the end of the scope.
+struct Device {
+    CFakePlotHost& host;
+    CDeviceLink* link = nullptr;
+    HANDLE thread = nullptr;
+    Device(CFakePlotHost& h, bool start = true) : host(h)
+    {
+        thread = host.Create(&link);
+        if (thread && start) link->Start();
+    }
+    ~Device()
+    {
+        if (link) {
+            if (link->threadHandle && IsThreadAlive(link->threadHandle)) link->Close();
+            host.Delete(link);
+        }
+    }
+    LRESULT Query(WPARAM what) { return link->Send(WM_DEVICE_TEST_QUERY, what, 0); }
+};
+
+TEST(PlotDeviceFramework, LoadsCreatesStartsAndCloses)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    ASSERT_TRUE(host.Loaded()) << CFakePlotHost::StagedPlotDevice();
+    EXPECT_TRUE(host.initDllResult);
+    // Only the three exports are visible; the framework and the frame are not.
+    void* module = dlopen(CFakePlotHost::StagedPlotDevice().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(module, nullptr);
+    EXPECT_NE(dlsym(module, "DeleteApp"), nullptr);
+    EXPECT_EQ(dlsym(module, "_Z16TheDeviceProfilev"), nullptr);
+    EXPECT_EQ(dlsym(module, "_ZN16CDeviceAppThread5CloseEv"), nullptr);
+    dlclose(module);
+
+    CDeviceLink* link = nullptr;
+    HANDLE thread = host.Create(&link, 5);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->threadHandle, thread);
+    EXPECT_NE(link->threadId, 0u);
+    ASSERT_TRUE(IsWindow(link->mainWindow));
+    EXPECT_FALSE(IsWindowVisible(link->mainWindow)) << "hidden until Start";
+    EXPECT_EQ(GetWindowThreadProcessId(link->mainWindow, nullptr), link->threadId);
+
+    link->Start();
+    HWND frame = link->mainWindow;
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(frame) != FALSE; }));
+    EXPECT_EQ(link->Send(WM_DEVICE_PING, 0, 0), 1);
+    EXPECT_TRUE(PostMessage(frame, WM_DEVICE_BREAK, 0, 0));
+    EXPECT_EQ(SendMessage(frame, WM_DEVICE_PING, 0, 0), 1);
+    EXPECT_TRUE(IsWindow(frame));
+    EXPECT_EQ(link->Send(WM_DEVICE_TEST_QUERY, 1, 0), 1) << "one new document";
+
+    EXPECT_EQ(link->Close(), 1);
+    EXPECT_TRUE(ThreadEnded(thread));
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(host.destroyed.load(), 1);
+    EXPECT_EQ(host.Delete(link), 0);
+    EXPECT_EQ(host.Delete(nullptr), 0);
+    EXPECT_TRUE(host.stream.Snapshot().empty());
+}
+
+TEST(PlotDeviceFramework, CloseBeforeStartAndAfterTheWindowIsGone)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    {
+        Device d(host, false);
+        ASSERT_NE(d.thread, nullptr);
+        // Waiting for Start, the thread still answers what is sent to it.
+        EXPECT_EQ(d.link->Send(WM_DEVICE_PING, 0, 0), 1);
+        EXPECT_FALSE(IsWindowVisible(d.link->mainWindow));
+        EXPECT_EQ(d.link->Close(), 1);
+        EXPECT_TRUE(ThreadEnded(d.thread));
+        // A link handed back starts a new thread for the same object.
+        CDeviceLink* same = d.link;
+        d.thread = host.Create(&d.link);
+        ASSERT_NE(d.thread, nullptr);
+        EXPECT_EQ(d.link, same);
+        EXPECT_TRUE(IsWindow(d.link->mainWindow));
+        d.link->Start();
+        EXPECT_EQ(d.link->Close(), 1);
+        EXPECT_TRUE(ThreadEnded(d.thread));
+    }
+    {
+        // The window goes first; Close still ends the thread and leaves no
+        // quit in the caller's queue.
+        Device d(host);
+        ASSERT_NE(d.thread, nullptr);
+        d.link->Send(WM_CLOSE, 0, 0);
+        EXPECT_FALSE(IsWindow(d.link->mainWindow));
+        EXPECT_EQ(d.link->Close(), 1);
+        EXPECT_TRUE(ThreadEnded(d.thread));
+        MSG msg;
+        EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    }
+}
+
+TEST(PlotDeviceFramework, CallersQuitSurvivesClose)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    PostQuitMessage(7);
+    EXPECT_EQ(d.link->Close(), 1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST(PlotDeviceFramework, FailingInitInstanceKeepsTheLink)
+{
+    ScopedDeviceTest scope("failinit");
+    CFakePlotHost host;
+    CDeviceLink* link = nullptr;
+    EXPECT_EQ(host.Create(&link), nullptr);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->mainWindow, nullptr);
+    EXPECT_EQ(host.Delete(link), 0);
+}
+
+TEST(PlotDeviceFramework, AbandonedThreadOutlivesDeleteApp)
+{
+    // The frame refuses WM_CLOSE: Close re-posts it each slice, gives up
+    // with -1, and the abandoned thread wakes after DeleteApp has run.
+    ScopedDeviceTest scope("refuseclose;slowexit=300", 0.02);
+    CFakePlotHost host;
+    CDeviceLink* link = nullptr;
+    HANDLE thread = host.Create(&link);
+    ASSERT_NE(thread, nullptr);
+    link->Start();
+    HANDLE watch = DuplicateHandle(thread);
+    EXPECT_EQ(link->Close(), -1);
+    EXPECT_EQ(host.Delete(link), 0);
+    EXPECT_TRUE(PumpUntil([&] { return HasThreadFinished(watch) != FALSE; }));
+    CloseHandle(watch);
+    EXPECT_EQ(host.destroyed.load(), 0) << "no callback after DeleteApp";
+}
+
+TEST(PlotDeviceFramework, TwoWindowsDoNotBlockEachOther)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device a(host), b(host);
+    ASSERT_NE(a.thread, nullptr);
+    ASSERT_NE(b.thread, nullptr);
+
+    PostMessage(a.link->mainWindow, WM_COMMAND, ID_APP_ABOUT, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (about = FindThreadWindow(a.link->threadId, "About Quorra")) != nullptr; }));
+
+    EXPECT_EQ(b.link->Send(WM_DEVICE_PING, 0, 0), 1);
+    b.link->Send(WM_COMMAND, ID_FILE_NEW, 0);
+    EXPECT_EQ(b.Query(1), 2);
+    EXPECT_EQ(a.Query(1), 1);
+
+    b.link->Send(WM_COMMAND, ID_APP_EXIT, 0);
+    EXPECT_TRUE(PumpUntil([&] { return ThreadEnded(b.thread); }));
+    EXPECT_TRUE(IsWindow(a.link->mainWindow));
+    EXPECT_TRUE(IsWindow(about));
+
+    // The first WM_CLOSE ends the dialog, a later one the frame.
+    EXPECT_EQ(a.link->Close(), 1);
+    EXPECT_FALSE(IsWindow(about));
+    EXPECT_EQ(host.destroyed.load(), 2);
+}
+
+std::vector<std::string> MenuTexts(HMENU menu, const std::string& indent = "")
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char buf[128] = {};
+        GetMenuString(menu, (UINT)i, buf, sizeof buf, MF_BYPOSITION);
+        out.push_back(indent + (buf[0] ? buf : "-"));
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            auto inner = MenuTexts(sub, indent + "  ");
+            out.insert(out.end(), inner.begin(), inner.end());
+        }
+    }
+    return out;
+}
+
+TEST(PlotDeviceFrame, MenusBarsAndFirstActivation)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    HWND frame = d.link->mainWindow;
+
+    const std::vector<std::string> expected = {
+        "&File", "  &New\tCtrl+N", "  &Open...\tCtrl+O", "  &Save\tCtrl+S", "  Save &As...", "  -",
+        "  &Print...\tCtrl+P", "  Print Pre&view", "  P&rint Setup...", "  -", "  Recent File", "  -", "  E&xit",
+        "&Edit", "  &Copy\tCtrl+C",
+        "&View", "  &Toolbar", "  &Status Bar",
+        "&Plot", "  &Select", "  &Edit", "  &Scale", "  -", "  Zoom &In", "  Zoom &Out", "  -", "  &Properties...",
+        "&Tools", "  &Autoplane", "  -", "  &Pointer", "  &Clear all Pointers",
+        "&Help", "  &About Quorra...",
+    };
+    HMENU menu = GetMenu(frame);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(MenuTexts(menu), expected);
+    EXPECT_EQ(WindowText(frame), "Untitled - Quorra");
+
+    // The bars: both shown, each toggled by its View command.
+    EXPECT_EQ(d.Query(2), 3);
+    d.link->Send(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    EXPECT_EQ(d.Query(2), 2);
+    d.link->Send(WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
+    EXPECT_EQ(d.Query(2), 0);
+    d.link->Send(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    EXPECT_EQ(d.Query(2), 1);
+
+    // The first activation made the client area s - oh wide and s high.
+    EXPECT_EQ(d.Query(3), 0);
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    ASSERT_TRUE(GetWindowPlacement(frame, &wp));
+    RECT client;
+    GetClientRect(frame, &client);
+    const RECT n = wp.rcNormalPosition;
+    const int oh = (n.bottom - n.top) - client.bottom;
+    EXPECT_EQ(client.bottom - client.right, oh);
+    // A later activation (File New shows the frame again) keeps it.
+    d.link->Send(WM_COMMAND, ID_FILE_NEW, 0);
+    WINDOWPLACEMENT again{};
+    again.length = sizeof again;
+    ASSERT_TRUE(GetWindowPlacement(frame, &again));
+    EXPECT_EQ(again.rcNormalPosition.right - again.rcNormalPosition.left, n.right - n.left);
+    EXPECT_EQ(again.rcNormalPosition.bottom - again.rcNormalPosition.top, n.bottom - n.top);
+
+    // Device messages without a figure yet: accepted, nothing changes.
+    EXPECT_EQ(d.link->Send(WM_PLOT_SET, 0, 0), 0);
+    EXPECT_EQ(d.link->Send(WM_PLOT_DIM, 0, 400 | (300 << 16)), 0);
+    EXPECT_EQ(d.link->Send(WM_PLOT_BOUNDS, 0, 0), 0);
+}
+
+TEST(PlotDeviceResources, ToolbarPanesAndPrompts)
+{
+    CResourceTable table;
+    RegisterQuorraResources(table);
+    AfxToolbarResource tb;
+    ASSERT_TRUE(table.FindToolbar(IDR_MAINFRAME, tb));
+    EXPECT_EQ(tb.width, 19);
+    EXPECT_EQ(tb.height, 19);
+    std::vector<int> separatorsAfter;
+    int buttons = 0;
+    for (UINT id : tb.buttons) {
+        if (id == 0) separatorsAfter.push_back(buttons);
+        else ++buttons;
+    }
+    EXPECT_EQ(buttons, 22);
+    EXPECT_EQ(separatorsAfter, (std::vector<int>{4, 5, 8, 15, 19, 21}));
+
+    struct Case {
+        UINT id;
+        const char* shortText;
+    };
+    const Case cases[] = {{ID_FILE_NEW, "New"}, {ID_ZOOM_IN_X, "Zoom In of X-axis"}, {ID_ZOOM_OUT_Y, "Zoom Out of Y-axis"},
+                          {ID_POINTER_ADD, "Add Pointer"}, {ID_VIEW_STATUS_BAR, "Toggle StatusBar"},
+                          {ID_EDIT_POINTER_DELETE, "Delete Pointer"}};
+    for (const Case& c : cases) {
+        std::string text;
+        ASSERT_TRUE(table.FindString(c.id, text)) << c.id;
+        EXPECT_EQ(text, std::string(c.shortText) + "\n" + c.shortText);
+    }
+    for (UINT id : tb.buttons) {
+        std::string text;
+        if (id) {
+            EXPECT_TRUE(table.FindString(id, text)) << id;
+        }
+    }
+    std::string doc;
+    ASSERT_TRUE(table.FindString(IDR_MAINFRAME, doc));
+    EXPECT_EQ(doc, "Quorra\nGraph\nQuorra\nQuorra Files (*.qra)\n.qra\nQuorra.Document\nQuorra Document");
+
+    const std::vector<UINT> panes(kQuorraStatusPanes, kQuorraStatusPanes + 5);
+    EXPECT_EQ(panes, (std::vector<UINT>{0, 0, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}));
+    std::string cap;
+    EXPECT_TRUE(table.FindString(ID_INDICATOR_SCRL, cap));
+    EXPECT_EQ(cap, "SCRL");
+
+    const CDialogTemplate* about = table.FindDialog(IDD_ABOUTBOX);
+    ASSERT_NE(about, nullptr);
+    EXPECT_STREQ(about->caption, "About Quorra");
+    HACCEL accel = table.LoadAccelerators(IDR_MAINFRAME);
+    EXPECT_NE(accel, nullptr);
+    if (accel) DestroyAcceleratorTable(accel);
+}
+
+std::string ReadFile(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+TEST(PlotDeviceSettings, RecentFilesOfTwoThreadsWrittenOnceAndNeverInBatch)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / ("quorra-mru-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home);
+    const char* oldHome = std::getenv("VELDRA_CONFIG_HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    const std::filesystem::path conf = home / "Brenholt/Quorra.conf";
+    {
+        CFakePlotHost host;
+        Device a(host), b(host);
+        ASSERT_NE(a.thread, nullptr);
+        ASSERT_NE(b.thread, nullptr);
+        for (auto [device, file] : {std::pair{&a, "a.qra"}, std::pair{&b, "b.qra"}}) {
+            CommonDialogAnswer answer;
+            answer.paths = {(data / file).string()};
+            PushCommonDialogAnswer(answer);
+            device->link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+        }
+        EXPECT_FALSE(std::filesystem::exists(conf)) << "written when the threads end";
+        EXPECT_EQ(a.link->Close(), 1);
+        EXPECT_EQ(b.link->Close(), 1);
+    }
+    std::string golden = ReadFile(data / "recent_files.conf");
+    for (size_t at; (at = golden.find("@DATA@")) != std::string::npos;) golden.replace(at, 6, data.string());
+    EXPECT_EQ(ReadFile(conf), golden);
+
+    // A batch run writes nothing.
+    std::filesystem::remove(conf);
+    CSettingsFile::SetWriteProtected(true);
+    {
+        CFakePlotHost host;
+        Device a(host);
+        ASSERT_NE(a.thread, nullptr);
+        CommonDialogAnswer answer;
+        answer.paths = {(data / "b.qra").string()};
+        PushCommonDialogAnswer(answer);
+        a.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+        EXPECT_EQ(a.link->Close(), 1);
+    }
+    CSettingsFile::SetWriteProtected(false);
+    EXPECT_FALSE(std::filesystem::exists(conf));
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+    setenv("VELDRA_CONFIG_HOME", savedHome.c_str(), 1);
+    std::filesystem::remove_all(home);
+}
+
+}  // namespace

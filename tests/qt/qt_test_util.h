@@ -1,0 +1,116 @@
+#pragma once
+// Helpers for the display tests: the display library's test hooks, waiting
+// while pumping, and running the X tools.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <string>
+
+#include "platform/backend/display.h"
+#include "platform/wm_test_util.h"
+
+template <class F>
+F* QtHook(const char* name)
+{
+    static void* lib = dlopen(DisplayLibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    void* f = lib ? dlsym(lib, name) : nullptr;
+    if (!f) ADD_FAILURE() << "no display hook " << name;
+    return (F*)f;
+}
+
+// Pumps this thread's messages until done() or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        MSG m;
+        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+        if (done && done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+inline void PumpFor(int milliseconds) { PumpUntil(nullptr, milliseconds); }
+
+inline int Sh(const std::string& cmd) { return system(cmd.c_str()); }
+
+inline std::string ShOut(const std::string& cmd)
+{
+    std::string out;
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    pclose(f);
+    return out;
+}
+
+// Lets the display finish what was asked of it.
+inline void SyncDisplay()
+{
+    PumpUntilIdle();
+    QtHook<void()>("veldra_qt_test_sync")();
+}
+
+// Shows a top-level window and gives it the X input focus (no window manager
+// under Xvfb: focus is set explicitly).
+inline unsigned long ShowAndFocus(HWND frame)
+{
+    ShowWindow(frame, SW_SHOW);
+    UpdateWindow(frame);
+    SetForegroundWindow(frame);
+    unsigned long id = 0;
+    PumpUntil([&] {
+        id = QtHook<unsigned long(HWND)>("veldra_qt_test_native_id")(frame);
+        return id != 0;
+    });
+    if (id) Sh("xdotool windowfocus --sync " + std::to_string(id) + " >/dev/null 2>&1");
+    PumpFor(100);
+    return id;
+}
+
+inline double ScaleFactor()
+{
+    const char* s = getenv("QT_SCALE_FACTOR");
+    return s && *s ? atof(s) : 1.0;
+}
+
+// Moves the X pointer to a screen point given in our logical pixels.
+inline std::string XMoveArgs(POINT p)
+{
+    double f = ScaleFactor();
+    return "mousemove " + std::to_string((int)(p.x * f + f / 2)) + " " + std::to_string((int)(p.y * f + f / 2));
+}
+inline std::string XMove(POINT p) { return "xdotool " + XMoveArgs(p); }
+
+// Destroys the window when the test leaves early (its handler goes with the test).
+struct WindowGuard {
+    HWND hwnd;
+    ~WindowGuard()
+    {
+        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    }
+};
+
+inline POINT ScreenPoint(HWND h, int x, int y)
+{
+    POINT p{x, y};
+    ClientToScreen(h, &p);
+    return p;
+}
+
+inline std::filesystem::path ArtifactDir()
+{
+    const char* out = getenv("VELDRA_OUT");
+    std::filesystem::path dir = std::filesystem::path(out ? out : "build/out").parent_path() / "test-artifacts";
+    std::filesystem::create_directories(dir);
+    return dir;
+}

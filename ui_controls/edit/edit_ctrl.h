@@ -1,0 +1,415 @@
+#pragma once
+// KyrEditCtrl: the source editor. One std::string of bytes holds the text;
+// every position is a byte offset; caret movement, deletion, columns and
+// word bounds step by characters (a valid UTF-8 sequence or a stray byte).
+// Display columns count characters (a kept tab advances to its tab stop).
+// Painting and measuring take any line length; insertions keep lines within
+// maxLineLength by bare line feeds, and Tab and line joins refuse instead.
+//
+// Undo recording and the line markers are hooks here (RecordUndo,
+// RecordTyping, RecordBlockUndo, OnMarkerLinesInserted/Removed, DrawMargin):
+// the base versions do nothing.
+#include <algorithm>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/afx/dc.h"
+#include "platform/afx/wnd.h"
+#include "platform/user/scrollbar.h"
+#include "ui_controls/edit/edit_text.h"
+
+#ifndef WM_SETFONT
+#define WM_SETFONT 0x0030u
+#endif
+#ifndef WM_GETFONT
+#define WM_GETFONT 0x0031u
+#endif
+
+// Edit event codes (OnEditEvent).
+enum : unsigned {
+    KYR_EV_AT_START = 0x10,
+    KYR_EV_AT_END = 0x20,
+    KYR_EV_NO_LINE_UP = 0x40,
+    KYR_EV_NO_LINE_DOWN = 0x80,
+    KYR_EV_NO_PAGE_UP = 0x100,
+    KYR_EV_NO_PAGE_DOWN = 0x200,
+    KYR_EV_HOME_EMPTY = 0x400,
+    KYR_EV_NO_NEXT_WORD = 0x800,
+    KYR_EV_NO_PREV_WORD = 0x1000,
+    KYR_EV_BACKTAB_COL0 = 0x2000,
+    KYR_EV_NO_SELECTION = 0x100000,
+    KYR_EV_EXTEND_FAILED = 0x200000,
+    KYR_EV_BLOCK_REFUSED = 0x400000,
+    KYR_EV_TAB_TOO_LONG = 0x10004000,
+    KYR_EV_JOIN_TOO_LONG = 0x10008000,
+    KYR_EV_PREFIXED_BREAK = 0x11000000,
+    KYR_EV_READONLY_INSERT = 0x40000004,
+    KYR_EV_CUT_FAILED = 0x80100000,
+};
+
+// Last-action codes (SetLastAction).
+enum : unsigned {
+    KYR_ACT_TYPED = 0x100,
+    KYR_ACT_CUT = 0x200,
+    KYR_ACT_PASTE = 0x400,
+    KYR_ACT_DELETE = 0x800,
+    KYR_ACT_BACKSPACE = 0x1000,
+    KYR_ACT_DROP = 0x2000,
+    KYR_ACT_ENTER = 0x4000,
+    KYR_ACT_INDENT = 0x8000,
+    KYR_ACT_UNINDENT = 0x10000,
+    KYR_ACT_TAB = 0x20000,
+};
+
+// InsertText flags.
+enum : unsigned { KYR_INS_RESET_UNDO = 1, KYR_INS_REDRAW = 2 };
+
+// Undo kinds passed to RecordUndo.
+enum : unsigned { KYR_UNDO_INSERT = 1, KYR_UNDO_DELETE = 2, KYR_UNDO_BLOCK = 4 };
+
+struct KyrRegionRule {
+    std::string open, close;
+    COLORREF foreground = (COLORREF)-1, background = (COLORREF)-1;
+    int multiLine = 0;
+    int extra = 0;
+};
+
+struct KyrKeyword {
+    std::string key;
+    COLORREF foreground = (COLORREF)-1, background = (COLORREF)-1;
+    int caseSensitive = 0;
+};
+
+class KyrMarker;
+struct KyrUndoAction;
+// What an indent or unindent of lines needs to reverse itself.
+struct KyrUndoBlock {
+    int firstLineOffset = 0, lastLineOffset = 0;
+    int indent = 1;
+    std::vector<std::string> changes;   // per line: the inserted or removed blanks
+};
+
+// "KYR_ON_EDITCHANGE", registered on first use.
+UINT KyrEditChangeMessage();
+
+class KyrEditCtrl : public CWnd {
+    DECLARE_DYNAMIC(KyrEditCtrl)
+
+public:
+    KyrEditCtrl();
+    ~KyrEditCtrl() override;
+
+    // --- operations of the class (virtual, overridden by name) ---
+    virtual bool IsModified() { return modified != 0; }
+    virtual void SetLastAction(unsigned code) { lastAction = code; }
+    virtual unsigned GetLastAction() { return lastAction; }
+    virtual int DrawTextRun(CDC& dc, std::string_view run, const RECT& cell, COLORREF background);
+    virtual SIZE GetTextExtent(CDC& dc, SIZE* size, const char* chars, int count);
+    virtual void GetCaretSize(SIZE* size);
+    virtual bool ToggleOverwrite();
+    virtual void MoveToTextStart(bool redraw);
+    virtual void MoveToTextEnd(bool redraw);
+    virtual bool PageUp(bool redraw);
+    virtual bool PageDown(bool redraw);
+    virtual bool NextWord(bool redraw);
+    virtual bool PreviousWord(bool redraw);
+    virtual bool BackTab();
+    virtual void OnCaretMoved() {}
+    virtual bool ScrollBar(int bar, int code, int position);
+    virtual bool KeepColumn(int offset, bool redraw);
+    virtual bool DeleteKey(bool redraw);
+    virtual bool FilterInsertText(std::string& text);
+    virtual bool InsertLineBreak(int offset, bool redraw);
+    virtual void OnRemoveText(int start, int end);
+    virtual void OnInsertText(int offset, const std::string& text);
+    virtual bool CanInsert(int /*offset*/, const std::string& /*text*/) { return true; }
+    virtual bool CanDelete(int /*offset*/, const std::string& /*text*/) { return true; }
+    virtual void NotifyEditChange(int offset, const std::string& text, bool inserted);
+    virtual void SetOverwriteMode(bool on);
+    virtual bool GetOverwriteMode();
+    // Undo and redo (the undo list fills these; base: nothing to undo).
+    virtual bool Undo(bool /*redraw*/ = true) { return false; }
+    virtual bool Redo(bool /*redraw*/ = true) { return false; }
+    virtual bool ApplyUndoAction(KyrUndoAction* /*action*/, bool /*undo*/, bool /*redraw*/) { return false; }
+    // Undo recording hooks, called by every edit (base: nothing recorded).
+    // `grouped`: the action undoes together with the one recorded after it.
+    virtual void RecordUndo(const std::string& /*text*/, unsigned /*kind*/, int /*offset*/, bool /*notTyped*/,
+                            bool /*grouped*/) {}
+    // A typed character (its UTF-8 bytes, one unit), before it changes the text.
+    virtual void RecordTyping(const std::string& /*typed*/, unsigned /*kind*/, int /*offset*/) {}
+    virtual void RecordBlockUndo(std::unique_ptr<KyrUndoBlock> /*block*/, unsigned /*kind*/) {}
+    // The undo list is emptied (SetText, InsertText with KYR_INS_RESET_UNDO).
+    virtual void ClearUndo() {}
+    virtual bool ExtendSelection(int kind);
+    virtual bool CollapseSelection(bool toStart, bool keepCaret, bool redraw);
+    virtual bool IndentBlock(bool indent);
+    virtual void SetSel(int start, int end, bool keepCaret = false);
+    virtual void FillBackground(CDC& dc);
+    virtual void DrawText(CDC& dc);
+    virtual void DrawMargin(CDC& /*dc*/) {}
+    // Drag and drop of the selection (base: no drag, the click goes on).
+    virtual bool BeginDragCaret(POINT /*point*/) { return false; }
+    virtual bool LookupKeyword(const std::string& word, COLORREF* foreground, COLORREF* background, int offset);
+    virtual void GetLineColours(uint32_t /*character*/, int /*offset*/, COLORREF& /*foreground*/, COLORREF& /*background*/) {}
+    // Marker bookkeeping, called when text changes (base: no markers).
+    // `count` line feeds were inserted on `line`; markers move from that line
+    // on when the insertion point was its start, else from the next line.
+    virtual void OnMarkerLinesInserted(int /*line*/, int /*count*/, bool /*atLineStart*/) {}
+    // Text from line `startLine` on lost `removedFeeds` line feeds; lines
+    // firstGone..lastGone (of the old text) disappeared entirely.
+    virtual void OnMarkerLinesRemoved(int /*startLine*/, int /*removedFeeds*/, int /*firstGone*/, int /*lastGone*/) {}
+    virtual KyrMarker* FindMarkerOfType(int /*value*/) { return nullptr; }
+    virtual void CollectMarkersOfType(int /*value*/, std::vector<KyrMarker*>& /*list*/) {}
+    virtual bool CanMoveMarker(KyrMarker* /*marker*/) { return true; }
+    virtual bool CanRemoveMarker(KyrMarker* /*marker*/) { return true; }
+    virtual bool CanDeleteMarker(KyrMarker* /*marker*/, void* /*position*/) { return true; }
+    virtual void DrawMarker(CDC& /*dc*/, const RECT& /*cell*/, KyrMarker* /*marker*/) {}
+    // A line highlight covering `line` gives its colours (painter, step 4).
+    virtual bool GetLineHighlight(int /*line*/, COLORREF* /*foreground*/, COLORREF* /*background*/) { return false; }
+    virtual bool GetTipText(std::string& text, POINT& /*point*/)
+    {
+        text.clear();
+        return true;
+    }
+    virtual void OnEditEvent(unsigned /*code*/) {}
+    virtual BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+
+    // --- public operations ---
+    bool SetCaretOffset(int offset, bool scrollIntoView, bool redraw);
+    int OffsetFromPoint(POINT& point, bool snap, bool force);
+    bool PointFromOffset(int offset, POINT* point, int* line = nullptr);
+    int GetColumnOfOffset(int offset);
+    int OffsetOfColumn(int column, int anyOffset);
+    int GetLineOffset(int line);
+    int GetLineOfOffset(int offset);
+    int GetLineOfOffsetCached(int offset, bool noCache = false);
+    int GetLineStartOf(int offset);
+    int GetLineEndOf(int offset);
+    int GetLineEndAndColumn(int offset, int* end);
+    int GetFirstNonBlank();
+    static int CountLines(std::string_view text);
+    bool InsertChar(uint32_t character, bool redraw);
+    bool InsertText(std::string text, int offset = -1, unsigned flags = KYR_INS_REDRAW, bool noLineBreak = false);
+    bool DeleteText(int start, int end);
+    bool DeleteSelection(bool notify, bool toClipboard, bool redraw);
+    void GetSel(int* start, int* end) const
+    {
+        *start = selAnchor;
+        *end = selEnd;
+    }
+    std::string GetSelectedText() const;
+    std::string GetWordAt(int offset);
+    // An offset counted in the text with "\r\n" line ends, as stored.
+    int OffsetWithoutCR(int offset) const;
+    void DocumentToClient(POINT& point) const
+    {
+        point.x -= firstColumn * columnWidth;
+        point.y -= firstLine * lineHeight;
+    }
+    void DocumentToClient(RECT& rect) const
+    {
+        OffsetRect(&rect, -firstColumn * columnWidth, -firstLine * lineHeight);
+    }
+    void GetWordBounds(int offset, int* start, int* end);
+
+    void SetText(std::string_view text);
+    const std::string& Text() const { return text; }
+    void SetReadOnly(bool on);
+    bool IsReadOnly() const { return readOnly != 0; }
+
+    void AddKeyword(const std::string& keyword, COLORREF foreground, COLORREF background, int caseSensitive);
+    void RemoveAllKeywords() { keywords.clear(); }
+    // The rule's position in the list, -1 when refused.
+    int AddRegion(const std::string& open, const std::string& close, COLORREF foreground, COLORREF background,
+                  int multiLine, int extra);
+    void RemoveAllRegions()
+    {
+        regions.clear();
+        RebuildDelimiterIndex();
+    }
+    const std::vector<KyrRegionRule>& Regions() const { return regions; }
+    bool IsNearRegionDelimiter(int offset);
+    // Whether the kept positions of the multi-line rule's strings are those
+    // a fresh scan finds (for tests).
+    bool CheckDelimiterIndex();
+
+    // The body of WM_PAINT, on any DC (a recording DC in tests).
+    void Paint(CDC& dc);
+
+    // The hover tip: the shown text and its auto-pop delay in ms.
+    const std::string& TipText() const { return tipText; }
+    bool TipHidden() const { return tipHidden != 0; }
+    static int TipAutoPop(const std::string& tip);
+    void HideToolTip();
+
+    int CaretOffset() const { return caretOffset; }
+    int CaretLine() const { return caretLine; }
+    int CaretColumn() const { return caretColumn; }
+    int FirstLine() const { return firstLine; }
+    int FirstColumn() const { return firstColumn; }
+    int LineCount() const { return lineCount; }
+    int LineHeight() const { return lineHeight; }
+    const RECT& TextRect() const { return textRect; }
+
+    // --- data (initial values as documented) ---
+    std::string wordDelimiters;
+    std::string runChars = ";.{}\n";
+    std::string blankSet = " \n\t";
+    COLORREF backgroundColour = (COLORREF)-1, textColour = (COLORREF)-1;
+    COLORREF selectionBack = 0, selectionText = 0, selectionBack2 = 0, selectionText2 = 0;
+    int crlfOnCopy = 1;
+    int lineSpacing = 1;
+    int marginWidth = 20;
+    int indentWidth = 4;
+    int tabSize = 4;
+    int hScrollPercent = 15;
+    int hScrollMargin = 2;
+    int autoScrollInterval = 100;
+    int copyAllWithoutSelection = 0;
+    int dlgCode = 4;
+    int maxLineLength = 2048;
+    int keepTabs = 0;
+    int hoverTips = 0;
+    int autoIndent = 1;
+    // Measures text with this DC instead of the window's (tests: a recording DC).
+    HDC measureDC = nullptr;
+
+protected:
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    int OnCreate(CREATESTRUCT* cs);
+    void OnDestroy();
+    void OnPaint();
+    BOOL OnEraseBkgnd(HDC) { return TRUE; }
+    void OnSize(UINT type, int cx, int cy);
+    void OnSetFocus(HWND old);
+    void OnKillFocus(HWND next);
+    void OnKeyDown(UINT vk, UINT repeat, UINT flags);
+    void OnChar(UINT ch, UINT repeat, UINT flags);
+    void OnLButtonDown(UINT flags, POINT pt);
+    void OnLButtonUp(UINT flags, POINT pt);
+    void OnLButtonDblClk(UINT flags, POINT pt);
+    void OnRButtonDown(UINT flags, POINT pt);
+    void OnMouseMove(UINT flags, POINT pt);
+    BOOL OnMouseWheel(UINT flags, short delta, POINT pt);
+    void OnTimer(UINT_PTR id);
+    void OnVScroll(UINT code, UINT pos, HWND bar);
+    void OnHScroll(UINT code, UINT pos, HWND bar);
+    LRESULT OnSetCursorMsg(WPARAM, LPARAM);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM);
+    LRESULT OnSysColorChange(WPARAM, LPARAM);
+    LRESULT OnSetFontMsg(WPARAM, LPARAM);
+    LRESULT OnGetFontMsg(WPARAM, LPARAM);
+    LRESULT OnSetTextMsg(WPARAM, LPARAM);
+    LRESULT OnGetTextMsg(WPARAM, LPARAM);
+    LRESULT OnGetTextLengthMsg(WPARAM, LPARAM);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM);
+    DECLARE_MESSAGE_MAP()
+
+    // --- internals ---
+    int Length() const { return (int)text.size(); }
+    bool IsDelimiter(unsigned char c) const { return c < 0x80 && wordDelimiters.find((char)c) != std::string::npos; }
+    EditorTextOptions Options() const { return EditorTextOptions{keepTabs, tabSize, maxLineLength}; }
+    void Event(unsigned code) { OnEditEvent(code); }
+    bool HasSelection() const { return selAnchor >= 0 && selEnd >= 0 && selAnchor != selEnd; }
+    int SelMin() const { return std::min(selAnchor, selEnd); }
+    int SelMax() const { return std::max(selAnchor, selEnd); }
+    void ClearSelection() { selAnchor = selEnd = -1; }
+    void ComputeMetrics();
+    void ComputeTextRect();
+    void UpdateScrollRanges();
+    int VisibleLines() const;
+    int VisibleColumns() const;
+    void SetFirstLine(int line);
+    void PlaceSystemCaret();
+    void RecreateCaret();
+    // Width of one character (cached per font, resolution and code point).
+    int CharWidth(HDC dc, std::string_view s, int offset);
+    int WidthOf(HDC dc, int start, int end, int startColumn = 0);
+    // The offset on the line starting at `lineStart` nearest to document x.
+    int OffsetAtX(int lineStart, int x);
+    void RedrawLines(int fromOffset, int toOffset, bool toBottom = false);
+    void RedrawAll();
+    bool MoveCharLeft(bool redraw);
+    bool MoveCharRight(bool redraw);
+    bool MoveLine(bool down, bool keepDesired, bool redraw);
+    bool MoveHome(bool redraw);
+    bool MoveEnd(bool redraw);
+    bool InsertTab();
+    int LineLengthChars(int offset);
+    bool IsBlock();
+    void ScrollLines(int delta);
+    void OnScroll(int bar, UINT code, UINT pos);
+    void MouseSelectTo(POINT pt);
+    void UpdateHoverTip(POINT pt);
+    // Spans of region rules in [start, end]: {start, end inclusive, rule index}.
+    struct Span {
+        int start, end, rule;
+    };
+    void BuildSpans(int start, int end, std::vector<Span>& spans);
+    int RegionAbove(int offset, int* regionEnd);
+    // Every change of `text` reports here, so the painter finds a multi-line
+    // region begun above the view without reading the text before it.
+    void TextInserted(int offset, int count);
+    void TextErased(int offset, int count);
+    void RebuildDelimiterIndex();
+    void ScanDelimiters(int from, int to);
+    int LineEndOf_(int offset);
+    HDC MeasureDC(bool* release);
+    HFONT CurrentFont() const;
+
+    // State.
+    std::string text;
+    int modified = 0;
+    int readOnly = 0;
+    int lastKey = -1, previousKey = -1;
+    HFONT screenFont = nullptr, printerFont = nullptr;
+    int lineHeight = 16, columnWidth = 8, averageWidth = 8;
+    RECT textRect{0, 0, 0, 0};
+    int caretOffset = 0, caretX = 20, caretY = 0;
+    int selAnchor = -1, selEnd = -1;
+    // Box selection: never entered, kept inert.
+    int boxAnchorX = -1, boxAnchorY = -1, boxCornerX = -1, boxCornerY = -1, altDrag = 0, boxMode = 0;
+    int firstColumn = 0;
+    int firstLine = 0, firstLineOffset = 0;
+    int lineCount = 0;
+    int hRange = 0, vRange = 0;
+    int caretLine = 0, caretColumn = 0;
+    int savedCaretOffset = 0, savedCaretX = 0, savedCaretY = 0;
+    int dropOffset = -1;
+    int lastHitOffset = -1;
+    int desiredColumn = 0;
+    int dragging = 0;
+    int autoScrollTimer = -1;
+    std::string tipText;
+    int tipHidden = 1;
+    unsigned lastAction = 0;
+    bool hasFocus = false;
+    bool selecting = false;
+    int tabStopPixels = 32;
+    // Width caches, one per (font, resolution, metric).
+    struct WidthKey {
+        HFONT font;
+        int dpi, height, average, maximum;
+        bool operator<(const WidthKey& o) const
+        {
+            return std::tie(font, dpi, height, average, maximum) < std::tie(o.font, o.dpi, o.height, o.average, o.maximum);
+        }
+    };
+    std::map<WidthKey, std::unordered_map<uint32_t, int>> charWidths;
+    std::unordered_map<uint32_t, int>* widthCache = nullptr;
+    HDC widthCacheDC = nullptr;
+    std::unordered_map<std::string, KyrKeyword> keywords;
+    std::vector<KyrRegionRule> regions;
+    // Sorted start offsets of the multi-line rule's open and close strings.
+    std::vector<int> mlOpens, mlCloses;
+    int mlRule = -1;
+};
