@@ -19,10 +19,19 @@ BOOL LytDynamicBarDlg::Create(CWnd* parent)
     const CDialogTemplate* t = m_pTemplate ? m_pTemplate : FindTemplate();
     if (!t || !parent) return FALSE;
     m_pParentWnd = parent;
-    return CreateFromTemplate(t, parent->m_hWnd, WS_CHILD | DS_CONTROL, WS_POPUP | WS_CAPTION | WS_THICKFRAME);
+    if (!CreateFromTemplate(t, parent->m_hWnd, WS_CHILD, DS_CONTROL | WS_POPUP | WS_CAPTION | WS_THICKFRAME)) return FALSE;
+    // A bar's content is always shown.
+    ShowWindow(SW_SHOWNA);
+    return TRUE;
 }
 
-void LytDynamicBarDlg::OnUpdateCmdUI(CFrameWnd* target, BOOL disable) { AfxUpdateDialogControls(this, target, disable); }
+void LytDynamicBarDlg::OnUpdateCmdUI(CFrameWnd* target, BOOL)
+{
+    // The frame's routing does not know the dialog's own handlers: a control
+    // nobody there handles stays as the dialog set it (edits and lists
+    // would otherwise be disabled under the user's hands).
+    AfxUpdateDialogControls(this, target, FALSE);
+}
 
 BOOL LytDynamicBarDlg::PreTranslateMessage(MSG* msg)
 {
@@ -72,14 +81,30 @@ void LytDynamicBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disable)
     if (m_pDialog && m_pDialog->m_hWnd) m_pDialog->OnUpdateCmdUI(target, disable);
 }
 
+namespace {
+// While a command goes to the dialog, a dialog that hands it back to its
+// parent (the bar) must not send it round again.
+struct RouteGuard {
+    explicit RouteGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RouteGuard() { m_flag = false; }
+    bool& m_flag;
+};
+}  // namespace
+
 BOOL LytDynamicBar::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
 {
-    if (m_pDialog && m_pDialog->m_hWnd && m_pDialog->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+    if (!m_bRouting && m_pDialog && m_pDialog->m_hWnd) {
+        RouteGuard guard(m_bRouting);
+        if (m_pDialog->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+    }
     return CResizableBarCF::OnCmdMsg(nID, nCode, pExtra, info);
 }
 
 BOOL LytDynamicBar::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (m_pDialog && m_pDialog->m_hWnd && m_pDialog->OnCommand(wParam, lParam)) return TRUE;
+    if (!m_bRouting && m_pDialog && m_pDialog->m_hWnd) {
+        RouteGuard guard(m_bRouting);
+        if (m_pDialog->OnCommand(wParam, lParam)) return TRUE;
+    }
     return CResizableBarCF::OnCommand(wParam, lParam);
 }

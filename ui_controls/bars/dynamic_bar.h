@@ -28,4 +28,7 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Set by the owner before Create; owned by the owner.
     LytDynamicBarDlg* m_pDialog = nullptr;
+
+private:
+    bool m_bRouting = false;
 };
