@@ -163,6 +163,16 @@ TEST_F(BarResizable, InnerEdgeDragMovesSizeBetweenNeighbours)
         });
         EXPECT_EQ(H(one), h1 + d);
         EXPECT_EQ(H(two), h2 - d);
+        if (!full) {
+            // Every band is drawn and then erased at the same place, and the last sits at the release point.
+            const auto& log = one.m_trackerLog;
+            ASSERT_GE(log.size(), 4u);
+            ASSERT_EQ(log.size() % 2, 0u);
+            for (size_t i = 0; i < log.size(); i += 2) EXPECT_TRUE(EqualRect(&log[i], &log[i + 1])) << i;
+            EXPECT_EQ(log.back().top, log.front().top + d);
+        } else {
+            EXPECT_TRUE(one.m_trackerLog.empty());
+        }
         EXPECT_FALSE(one.m_bTracking);
         EXPECT_EQ(GetCapture(), nullptr);
     }
@@ -179,6 +189,47 @@ TEST_F(BarResizable, EdgeDragStopsAtMinimumAndThicknessEdgeResizesTheRow)
     Drag(edge, POINT{edge.x + 50, edge.y});
     EXPECT_EQ(W(one), w + 50);
     EXPECT_EQ(W(two), w + 50);
+}
+
+TEST_F(BarResizable, MinimumsLongerThanTheDockMakeTwoRows)
+{
+    one.m_szMinVert.cy = two.m_szMinVert.cy = 300;
+    frame->RecalcLayout();
+    Idle();
+    CDockBar* dock = one.m_pDockBar;
+    ASSERT_TRUE(dock);
+    EXPECT_EQ(dock->Rows().size(), 2u);
+    EXPECT_LT(Rect(one).right, Rect(two).left + 1);
+    EXPECT_GE(H(one), 300);
+    EXPECT_GE(H(two), 300);
+}
+
+TEST_F(BarResizable, RowFittingSharesTheDifferenceAndEnds)
+{
+    struct Case {
+        const char* name;
+        int len1, len2, avail;
+        BOOL keep1, keep2;
+        int want1, want2;
+    };
+    const Case cases[] = {
+        {"grow evenly", 100, 100, 260, FALSE, FALSE, 130, 130},
+        {"shrink evenly", 150, 150, 200, FALSE, FALSE, 100, 100},
+        {"held bar keeps its length", 100, 100, 260, TRUE, FALSE, 100, 160},
+        {"shrink past a bar at its minimum", 32, 200, 100, FALSE, FALSE, 32, 68},
+        // Nothing but held bars can give: hold is cleared and the passes go on.
+        {"held bars give when they must", 120, 32, 100, TRUE, FALSE, 68, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        one.m_szVert.cy = c.len1;
+        two.m_szVert.cy = c.len2;
+        one.m_bKeepSize = c.keep1;
+        two.m_bKeepSize = c.keep2;
+        EXPECT_TRUE(one.FitRow(c.avail, false));
+        EXPECT_EQ(one.m_szVert.cy, c.want1);
+        EXPECT_EQ(two.m_szVert.cy, c.want2);
+    }
 }
 
 TEST_F(BarResizable, CloseButtonHidesAndWmCloseDoesNothing)

@@ -277,3 +277,49 @@ TEST_F(DialogPositions, WithoutASettingsFileNothingIsReadOrWritten)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DialogLayoutRect, ComputeControlRectCases)
+{
+    struct Case {
+        const char* name;
+        RECT rc;
+        signed char pct[4];
+        SIZE min;
+        SIZE change;
+        BOOL follow;
+        int hs, vs;
+        RECT want;
+    };
+    const Case cases[] = {
+        {"grows", {10, 10, 50, 30}, {0, 0, 100, 100}, {0, 0}, {21, 11}, FALSE, 0, 0, {10, 10, 71, 41}},
+        {"centred, odd change truncates", {10, 10, 50, 30}, {50, 0, 50, 0}, {0, 0}, {21, 0}, FALSE, 0, 0, {20, 10, 60, 30}},
+        {"negative change truncates toward zero", {10, 10, 50, 30}, {50, 50, 100, 100}, {0, 0}, {-21, -11}, FALSE, 0, 0, {0, 5, 29, 19}},
+        {"follow scrolling: no shrink", {10, 10, 50, 30}, {0, 0, 100, 100}, {0, 0}, {-20, -10}, TRUE, 5, 3, {5, 7, 45, 27}},
+        {"follow scrolling: grows", {10, 10, 50, 30}, {0, 0, 100, 100}, {0, 0}, {20, 10}, TRUE, 5, 3, {5, 7, 65, 37}},
+        {"too small goes out of sight", {10, 10, 50, 30}, {0, 0, 100, 0}, {8, 0}, {-35, 0}, FALSE, 0, 0, {-18, 10, -10, 30}},
+        {"zero height goes out of sight", {10, 10, 50, 30}, {0, 0, 0, 100}, {0, 4}, {0, -20}, FALSE, 0, 0, {10, -14, 50, -10}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LytDynamicLayout layout(3, 0);
+        HWND fake = (HWND)(uintptr_t)0x1234;
+        LayoutRecord rec{c.rc, {c.pct[0], c.pct[1], c.pct[2], c.pct[3]}, c.min};
+        layout.m_controls[fake] = rec;
+        LytDynamicLayoutInfo info;
+        info.change = c.change;
+        info.followScroll = c.follow;
+        info.hScroll = c.hs;
+        info.vScroll = c.vs;
+        RECT got{};
+        ASSERT_TRUE(layout.ComputeControlRect(fake, 0, got, &info));
+        EXPECT_EQ(got.left, c.want.left);
+        EXPECT_EQ(got.top, c.want.top);
+        EXPECT_EQ(got.right, c.want.right);
+        EXPECT_EQ(got.bottom, c.want.bottom);
+        EXPECT_FALSE(layout.ComputeControlRect((HWND)(uintptr_t)0x999, 0, got, &info));
+    }
+}
+
+}  // namespace

@@ -471,6 +471,8 @@ void CResizableBar::InvertDragTracker()
         OffsetRect(&r, shift, 0);
     else
         OffsetRect(&r, 0, shift);
+    if (m_trackerLog.size() > 4096) m_trackerLog.clear();
+    m_trackerLog.push_back(r);
     RECT fw;
     ::GetWindowRect(m_pDockSite->m_hWnd, &fw);
     OffsetRect(&r, -fw.left, -fw.top);

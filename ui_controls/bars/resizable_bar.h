@@ -64,6 +64,8 @@ public:
     BOOL m_bDragShowContent = FALSE;
     UINT m_nDockBarID = 0;
     int m_cxEdge = 5;
+    // Where the tracker was inverted, in screen coordinates (drawn, erased, ...).
+    std::vector<RECT> m_trackerLog;
 
 protected:
     virtual LRESULT OnNcHitTest(POINT screenPt);
