@@ -269,6 +269,36 @@ TEST_F(BarResizable, GripperDoubleClickFloatsAndDocksAgain)
     EXPECT_TRUE(one.IsVertDocked());
 }
 
+TEST_F(BarResizable, FloatingCornerSizingStopsAtTheFloatingMinimum)
+{
+    one.m_pDockContext->ToggleDocking();
+    Idle();
+    ASSERT_TRUE(one.IsFloatingBar());
+    HWND mf = ::GetParent(::GetParent(one.m_hWnd));
+    RECT r;
+    ::GetWindowRect(mf, &r);
+    const POINT corner{r.right - 2, r.bottom - 2};
+    ASSERT_EQ(::SendMessage(mf, WM_NCHITTEST, 0, (LPARAM)((corner.y << 16) | corner.x)), HTBOTTOMRIGHT);
+    Drag(corner, POINT{corner.x - 400, corner.y - 400});
+    EXPECT_EQ(W(one), one.m_szMinFloat.cx);
+    EXPECT_EQ(H(one), one.m_szMinFloat.cy);
+    EXPECT_EQ(one.m_szFloat.cx, one.m_szMinFloat.cx);
+}
+
+TEST_F(BarResizable, GripperDragToTheRightEdgeDocksRight)
+{
+    POINT o{0, 0};
+    ClientToScreen(one.m_hWnd, &o);
+    RECT fr = Rect(*frame);
+    Drag(POINT{o.x + 30, o.y - 6}, POINT{fr.right - 6, (fr.top + fr.bottom) / 2});
+    ASSERT_TRUE(one.m_pDockBar);
+    EXPECT_EQ((UINT)one.m_pDockBar->GetDlgCtrlID(), AFX_IDW_DOCKBAR_RIGHT);
+    EXPECT_TRUE(one.IsVertDocked());
+    // Its edge now faces the view on the left.
+    RECT r = Rect(one);
+    EXPECT_EQ(::SendMessage(one.m_hWnd, WM_NCHITTEST, 0, (LPARAM)((((r.top + r.bottom) / 2) << 16) | (r.left + 1))), HTLEFT);
+}
+
 TEST_F(BarResizable, SizesGoToTheSettingsFileAndLoadRaisedToMinimum)
 {
     one.m_szHorz = SIZE{300, 100};
