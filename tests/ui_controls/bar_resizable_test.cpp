@@ -299,6 +299,35 @@ TEST_F(BarResizable, GripperDragToTheRightEdgeDocksRight)
     EXPECT_EQ(::SendMessage(one.m_hWnd, WM_NCHITTEST, 0, (LPARAM)((((r.top + r.bottom) / 2) << 16) | (r.left + 1))), HTLEFT);
 }
 
+TEST_F(BarResizable, CloseButtonTurnsHotAndPressedAndTheCaptionFollowsTheFocus)
+{
+    RECT r = Rect(three);
+    RECT cb = three.CloseButtonRect();
+    const int x = r.left + cb.left + 5, y = r.top + cb.top + 5;
+    InjectMouseMove(x, y);
+    PumpUntilIdle();
+    three.OnUpdateCmdUI(frame, FALSE);
+    EXPECT_TRUE(three.m_bHot);
+    EXPECT_FALSE(three.m_bPushed);
+    InjectButton(VK_LBUTTON, true, x, y);
+    PumpUntilIdle();
+    three.OnUpdateCmdUI(frame, FALSE);
+    EXPECT_TRUE(three.m_bPushed);
+    EXPECT_FALSE(three.m_bHot);
+    InjectMouseMove(x + 200, y + 100);
+    InjectButton(VK_LBUTTON, false, x + 200, y + 100);
+    PumpUntilIdle();
+    three.OnUpdateCmdUI(frame, FALSE);
+    EXPECT_FALSE(three.m_bPushed || three.m_bHot);
+    EXPECT_TRUE(three.IsWindowVisible());   // released away from the button
+
+    EXPECT_FALSE(three.m_bActive);
+    children[2]->SetFocus();
+    three.OnUpdateCmdUI(frame, FALSE);
+    EXPECT_TRUE(three.m_bActive);
+    EXPECT_TRUE(three.m_sFontFace == "Tahoma" || three.m_sFontFace == "Arial");
+}
+
 TEST_F(BarResizable, SizesGoToTheSettingsFileAndLoadRaisedToMinimum)
 {
     one.m_szHorz = SIZE{300, 100};
