@@ -235,14 +235,18 @@ SIZE CResizableBar::CalcDynamicLayout(int length, DWORD mode)
         if (length == -1) m_bParentSizing = TRUE;
         return CalcFixedLayout(mode & LM_STRETCH, (mode & LM_HORZ) != 0);
     }
-    if (!(mode & (LM_MRUWIDTH | LM_COMMIT))) {
+    // The dock context sizes a floating frame with a length per move and
+    // commits the last; a length equal to the most recent width only asks.
+    SIZE s = m_szFloat;
+    if (length > 0 && ((mode & LM_LENGTHY) || length != m_nMRUWidth)) {
         if (mode & LM_LENGTHY)
-            m_szFloat.cy = length;
+            s.cy = length;
         else
-            m_szFloat.cx = length;
+            s.cx = length;
     }
-    m_szFloat = Raised(m_szFloat, m_szMinFloat);
-    return m_szFloat;
+    s = Raised(s, m_szMinFloat);
+    if ((mode & LM_COMMIT) || !(mode & LM_MRUWIDTH)) m_szFloat = s;
+    return s;
 }
 
 BOOL CResizableBar::FitRow(int avail, bool horz)
