@@ -199,6 +199,18 @@ LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
+LRESULT CFrameWnd::OnMenuSelectPrompt(WPARAM wParam, LPARAM lParam)
+{
+    const UINT flags = HIWORD(wParam), id = LOWORD(wParam);
+    if (flags == 0xFFFFu && !lParam)
+        SetMessageText(AFX_IDS_IDLEMESSAGE);   // the menu closed
+    else if ((flags & (MF_POPUP | MF_SEPARATOR)) || id == 0)
+        SetMessageText("");
+    else
+        SetMessageText(id);
+    return Default();
+}
+
 BOOL CFrameWnd::OnBarCheck(UINT id)
 {
     CControlBar* bar = GetControlBar(id);

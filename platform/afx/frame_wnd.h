@@ -70,6 +70,8 @@ public:
     void OnUpdateKeyIndicator(CCmdUI* ui);
     LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
     LRESULT OnSetMessageString(WPARAM, LPARAM);
+    // The highlighted menu item's prompt goes to the message pane.
+    LRESULT OnMenuSelectPrompt(WPARAM, LPARAM);
     // Saved bar state: sections "<name>-Bars" and "<name>-Bar-<id>" of the
     // application's settings file.
     void SaveBarState(const char* name) const;

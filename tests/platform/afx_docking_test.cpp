@@ -224,6 +224,11 @@ TEST_F(AfxDocking, ViewTogglesUnhandledButtonsPromptsAndKeyIndicatorsFollowAtIdl
     InjectMouseMove(p.x, p.y);
     Idle();
     EXPECT_EQ(shown(0), "Create a new document");
+    // Menu items prompt the same way; a closed menu says "Ready".
+    frame->SendMessage(WM_MENUSELECT, MAKELONG(ID_FILE_OPEN, MF_HILITE), (LPARAM)frame->GetMenu());
+    EXPECT_EQ(shown(0), "Open an existing document");
+    frame->SendMessage(WM_MENUSELECT, MAKELONG(0, 0xFFFF), 0);
+    EXPECT_EQ(shown(0), "Ready");
     // Then, once the pointer rests, the tooltip: the text after the newline.
     ASSERT_TRUE(tb.GetToolTips());
     SendMessage(tb.GetToolTips(), TTM_SETDELAYTIME, TTDT_INITIAL, 1);
