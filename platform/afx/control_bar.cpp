@@ -425,6 +425,8 @@ void CDockBar::DockControlBar(CControlBar* bar, const RECT* rect)
 int CDockBar::LayoutRows(int length, bool commit)
 {
     const bool horz = m_bFloating || (m_dwStyle & CBRS_ORIENT_HORZ);
+    // Sizing bars fit their rows to the length the frame gives.
+    if (!m_bFloating) m_nAvailLength = length;
     int thick = 0;
     for (auto& row : m_rows) {
         int rowThick = 0, pos = 0;
