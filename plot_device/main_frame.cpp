@@ -82,6 +82,17 @@ void CMainFrame::ActivateFrame(int cmdShow)
             SetWindowPlacement(m_hWnd, &wp);
         }
     }
+    if (fromFile) {
+        // A plot file brings its window placement; a damaged one is ignored.
+        auto* qdoc = dynamic_cast<CQuorraDoc*>(doc);
+        if (qdoc && UsablePlotPlacement(qdoc->m_placement)) {
+            WINDOWPLACEMENT wp = qdoc->m_placement;
+            wp.length = sizeof wp;
+            wp.flags = 0;
+            SetWindowPlacement(m_hWnd, &wp);
+            if (cmdShow == -1) cmdShow = (int)wp.showCmd;
+        }
+    }
     CFrameWnd::ActivateFrame(cmdShow);
     m_bFirstActivation = FALSE;
 }
