@@ -1,6 +1,11 @@
 // The plot device's frame.
 #include "plot_device/main_frame.h"
 
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <string>
+
 #include "devices/framework/device_framework.h"
 #include "plot_device/quorra_doc.h"
 #include "plot_device/quorra_resources.h"
@@ -52,8 +57,36 @@ void CMainFrame::OnClose()
     CFrameWnd::OnClose();
 }
 
+namespace {
+
+// "<dir>/<name>.qra", then "<name>-2.qra" for the second window of a name in
+// this process, and so on.
+std::string NextTestSavePath(const std::string& dir, const std::string& name)
+{
+    static std::mutex mutex;
+    static std::map<std::string, int> used;
+    std::lock_guard<std::mutex> lock(mutex);
+    const int n = ++used[name];
+    return dir + "/" + name + (n > 1 ? "-" + std::to_string(n) : std::string()) + ".qra";
+}
+
+}  // namespace
+
+void CMainFrame::SaveForTests()
+{
+    const char* dir = std::getenv("VELDRA_PLOT_SAVE_DIR");
+    if (!dir || !*dir) return;
+    CQuorraView* view = FigureView();
+    auto* doc = dynamic_cast<CQuorraDoc*>(GetActiveDocument());
+    if (!view || !doc) return;
+    view->CommitPending();
+    // The document's save path, without the recent-file list.
+    doc->OnSaveDocument(NextTestSavePath(dir, view->TitleText()).c_str());
+}
+
 void CMainFrame::OnDestroy()
 {
+    SaveForTests();
     // An abandoned thread's late destroy finds the host gone and calls nothing.
     if (auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread()))
         if (CDeviceHostCallbacks* host = thread->Host()) host->OnFrameDestroyed();

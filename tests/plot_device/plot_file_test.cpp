@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "devices/plot_blocks.h"
 #include "platform/user/geometry.h"
@@ -197,4 +199,51 @@ TEST(PlotFile, UnusablePlacementsAreIgnored)
     EXPECT_FALSE(UsablePlotPlacement(wp));
     wp.rcNormalPosition = RECT{-90000, -90000, -80000, -80000};
     EXPECT_FALSE(UsablePlotPlacement(wp));
+}
+
+// Programs run by the interpreter with VELDRA_PLOT_SAVE_DIR leave the figures
+// they plotted, saved as their windows close.
+TEST(PlotFile, ProgramsLeaveTheirFiguresAsGoldens)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("quorra-save-" + std::to_string(getpid()));
+    const std::string veldra = std::string(getenv("VELDRA_OUT")) + "/veldra";
+    struct Case {
+        const char* name;
+        const char* program;
+        std::vector<const char*> files;
+        int status = 0;
+    };
+    const std::vector<Case> cases = {
+        {"red", "plot #F ([1, 2]: graphcolor=\"red\");\n", {"F"}},
+        {"first_kept", "plot #F ([1, 2]); plot foo #F ([3, 4]);\n", {"F"}, 1},
+        {"posplot", "posplot 1, 2; plot #F ([1, 2]);\n", {"F"}},
+        {"precision", "plot #F ([1, 2]); setplot #F precision=3;\n", {"F"}},
+        {"kinds_2x2",
+         "posplot 1, 1; plot #K ([1, 4, 9]: title=\"squares\");\n"
+         "posplot 1, 2; plot #K ([1, 10, 100]: ylog=1);\n"
+         "posplot 2, 1; plot #K ([1, 2, 3]: axis=\"polar\");\n"
+         "posplot 2, 2; plot #K ([3, 1, 2]: kind=\"bar\");\n",
+         {"K"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        const std::filesystem::path prog = dir / "p.vdx";
+        std::ofstream(prog) << c.program;
+        const std::string cmd = "VELDRA_PLOT_SAVE_DIR='" + dir.string() + "' timeout 60 '" + veldra + "' --run '" +
+                                prog.string() + "' >/dev/null 2>&1";
+        const int rc = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(rc));
+        EXPECT_EQ(WEXITSTATUS(rc), c.status);
+        for (const char* file : c.files) {
+            SCOPED_TRACE(file);
+            const std::string made = ReadBytes((dir / (std::string(file) + ".qra")).string());
+            ASSERT_FALSE(made.empty());
+            const std::string golden = Golden((std::string("run_") + c.name + "_" + file + ".qra").c_str(), made);
+            EXPECT_EQ(made, golden);
+        }
+        EXPECT_EQ((size_t)std::distance(std::filesystem::directory_iterator(dir), {}), c.files.size() + 1);
+    }
+    std::filesystem::remove_all(dir);
 }
