@@ -192,6 +192,15 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
         for (const auto& p : view->m_planes) objects += (LRESULT)p->objects.size();
         return (LRESULT)view->m_planes.size() | (objects << 16);
     }
+    case 5: {
+        // The length of the document's path (a failed open keeps the old one).
+        CDocument* doc = GetActiveDocument();
+        return doc ? (LRESULT)doc->GetPathName().size() : -1;
+    }
+    case 6: {
+        CQuorraView* view = FigureView();
+        return view ? (LRESULT)view->GetViewSize().cx : -1;
+    }
     default: return 0;
     }
 }

@@ -16,6 +16,7 @@ public:
     BOOL OnOpenDocument(const char* path) override;
     BOOL OnSaveDocument(const char* path) override;
     void DeleteContents() override;
+    BOOL KeepsContentOnFailedOpen() const override { return TRUE; }
     BOOL CanCloseFrame(CFrameWnd* frame) override;
     void Serialize(CArchive& ar) override;
     CQuorraView* GetFirstView() const;

@@ -12,6 +12,7 @@
 #include "platform/afx/afx.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
+#include "platform/user/message_box.h"
 #include "platform/user/user.h"
 #include "plot_device/quorra_resources.h"
 #include "support/fake_plot_host.h"
@@ -454,6 +455,79 @@ TEST(PlotDeviceSettings, RecentFilesOfTwoThreadsWrittenOnceAndNeverInBatch)
     TakeCommonDialogLog();
     setenv("VELDRA_CONFIG_HOME", savedHome.c_str(), 1);
     std::filesystem::remove_all(home);
+}
+
+
+// Opening and saving plot files through the window's own commands: a refused
+// file keeps the figure and its path, a failed save keeps the old file, and
+// closing never asks to save.
+TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("quorra-files-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string good = (data / "two_planes.qra").string();
+    const std::string golden = ReadFile(good);
+    ClearMessageBoxAnswers();
+    TakeMessageBoxLog();
+    auto command = [](Device& d, UINT id, const std::string& path) {
+        CommonDialogAnswer answer;
+        answer.paths = {path};
+        PushCommonDialogAnswer(answer);
+        d.link->Send(WM_COMMAND, id, 0);
+    };
+    {
+        CFakePlotHost host;
+        Device d(host);
+        ASSERT_NE(d.thread, nullptr);
+        command(d, ID_FILE_OPEN, good);
+        EXPECT_EQ(d.Query(4) & 0xFFFF, 2);
+        EXPECT_EQ(d.Query(5), (LRESULT)good.size());
+        EXPECT_EQ(d.Query(6), 640);
+        EXPECT_TRUE(TakeMessageBoxLog().empty());
+
+        // Refused: bad magic, a truncated body, a row past the grid.
+        std::vector<std::string> bad = {golden.substr(0, 100), golden, golden};
+        bad[1][47] = 'x';
+        bad[2][63 + 16] = 0x21;
+        bad[2][63 + 17] = 0x03;  // row 801
+        for (size_t i = 0; i < bad.size(); i++) {
+            SCOPED_TRACE(i);
+            const std::string path = (dir / ("bad" + std::to_string(i) + ".qra")).string();
+            std::ofstream(path, std::ios::binary) << bad[i];
+            command(d, ID_FILE_OPEN, path);
+            auto log = TakeMessageBoxLog();
+            ASSERT_EQ(log.size(), 1u);
+            EXPECT_EQ(log[0].text, "Failed to read a quorra file");
+            EXPECT_EQ(d.Query(4) & 0xFFFF, 2);
+            EXPECT_EQ(d.Query(5), (LRESULT)good.size());
+            EXPECT_EQ(d.Query(6), 640);
+        }
+
+        // Save As writes the figure after the window's own placement.
+        const std::string saved = (dir / "saved.qra").string();
+        command(d, ID_FILE_SAVE_AS, saved);
+        EXPECT_TRUE(TakeMessageBoxLog().empty());
+        // (Tick counts in the bodies follow the window's drawing.)
+        const std::string written = ReadFile(saved);
+        EXPECT_EQ(written.size(), golden.size());
+        EXPECT_EQ(written.substr(44, 100), golden.substr(44, 100));
+
+        // Into a folder that is not there: the write message.
+        command(d, ID_FILE_SAVE_AS, (dir / "missing" / "x.qra").string());
+        auto log = TakeMessageBoxLog();
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].text, "Failed to write a quorra file");
+        EXPECT_EQ(d.Query(5), (LRESULT)saved.size());
+
+        EXPECT_EQ(d.link->Close(), 1);
+        EXPECT_TRUE(TakeMessageBoxLog().empty()) << "closing never asks to save";
+    }
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
