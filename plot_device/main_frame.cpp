@@ -1,6 +1,7 @@
 // The plot device's frame.
 #include "plot_device/main_frame.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -175,8 +176,29 @@ LRESULT CMainFrame::OnPlotBounds(WPARAM wParam, LPARAM lParam)
     return view ? view->OnDeviceBndPlot(wParam, lParam) : 0;
 }
 
-LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
+LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
 {
+    if (query >= 7 && query <= 9) {
+        CQuorraView* view = FigureView();
+        if (!view) return -1;
+        if (query == 7) {
+            // The first selected plane's index plus one, 0 for none.
+            for (size_t i = 0; i < view->m_planes.size(); i++)
+                if (view->m_planes[i]->m_selected) return (LRESULT)i + 1;
+            return 0;
+        }
+        if ((size_t)arg >= view->m_planes.size()) return -1;
+        const CPlotPlane& p = *view->m_planes[(size_t)arg];
+        if (query == 8) {
+            // The plane's x limits, in thousandths: low word xmin, high word xmax.
+            return (LRESULT)(uint32_t)(int32_t)std::lround(p.limits[0] * 1000) |
+                   ((LRESULT)(int32_t)std::lround(p.limits[BOX_RIGHT] * 1000) << 32);
+        }
+        // The screen point at the centre of the plane's plot rectangle.
+        POINT c{(p.plotRect.left + p.plotRect.right) / 2, (p.plotRect.top + p.plotRect.bottom) / 2};
+        ClientToScreen(view->m_hWnd, &c);
+        return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
+    }
     switch (query) {
     case 1: {
         auto* doc = dynamic_cast<CQuorraDoc*>(GetActiveDocument());

@@ -12,6 +12,7 @@
 #include "platform/afx/afx.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
+#include "platform/backend/headless_input.h"
 #include "platform/user/message_box.h"
 #include "platform/user/user.h"
 #include "plot_device/quorra_resources.h"
@@ -528,6 +529,68 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
     ClearCommonDialogAnswers();
     TakeCommonDialogLog();
     std::filesystem::remove_all(dir);
+}
+
+
+// The view driven with injected input on a 2x2 figure read from a file.
+TEST(PlotDeviceView, SelectZoomAndPanPlanes)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    CommonDialogAnswer answer;
+    answer.paths = {(data / "run_kinds_2x2_K.qra").string()};
+    PushCommonDialogAnswer(answer);
+    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
+    auto xLimits = [&](int plane) {
+        const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 8, plane);
+        return std::pair<int, int>((int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32));
+    };
+    auto centre = [&](int plane) {
+        const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 9, plane);
+        return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)};
+    };
+    auto limitsOf = [&] {
+        std::vector<std::pair<int, int>> out;
+        for (int i = 0; i < 4; i++) out.push_back(xLimits(i));
+        return out;
+    };
+    EXPECT_EQ(d.Query(7), 0);
+
+    // With none selected every plane zooms.
+    const auto before = limitsOf();
+    d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    const auto zoomed = limitsOf();
+    EXPECT_NE(zoomed[0], before[0]);
+    EXPECT_NE(zoomed[3], before[3]);
+
+    // A click selects the plane under it.
+    const POINT c = centre(3);
+    InjectMouseMove(c.x, c.y);
+    InjectButton(VK_LBUTTON, true, c.x, c.y);
+    InjectButton(VK_LBUTTON, false, c.x, c.y);
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+
+    // Now only the selected plane zooms, and Open Right moves it by a tenth of its span.
+    d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    auto after = limitsOf();
+    EXPECT_EQ(after[0], zoomed[0]);
+    EXPECT_NE(after[3], zoomed[3]);
+    for (int step = 0; step < 2; step++) {
+        const auto was = xLimits(3);
+        d.link->Send(WM_COMMAND, ID_OPEN_RIGHT, 0);
+        const auto now = xLimits(3);
+        const int shift = (was.second - was.first) / 10;
+        EXPECT_NEAR(now.first - was.first, shift, 2);
+        EXPECT_NEAR(now.second - was.second, shift, 2);
+    }
+    EXPECT_EQ(xLimits(0), zoomed[0]);
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
 }
 
 }  // namespace
