@@ -54,6 +54,7 @@ BEGIN_MESSAGE_MAP(CQuorraView, CScrollView)
     ON_UPDATE_COMMAND_UI(ID_OPEN_BOTTOM, OnUpdateHasPlanes)
     ON_UPDATE_COMMAND_UI(ID_ZOOM_FIT, OnUpdateHasPlanes)
     ON_UPDATE_COMMAND_UI(ID_POINTER_ADD, OnUpdateHasPlanes)
+    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
 END_MESSAGE_MAP()
 
 CQuorraDoc* CQuorraView::GetDocument() const { return static_cast<CQuorraDoc*>(m_pDocument); }
@@ -305,4 +306,39 @@ void CQuorraView::OnPointerDelete()
         RECT r = p->outerRect;
         Redraw(&r);
     }
+}
+
+void CQuorraView::OnEditCopy()
+{
+    std::vector<CPlotPlane*> selected;
+    for (const auto& p : m_planes)
+        if (p->m_selected) selected.push_back(p.get());
+    if (!selected.empty()) {
+        HDC ref = ::GetDC(m_hWnd);
+        for (CPlotPlane* p : selected) p->CopyToClipboard(ref);
+        ::ReleaseDC(m_hWnd, ref);
+        return;
+    }
+    SIZE size = GetFigureSize();
+    RECT bounds{0, 0, std::max<LONG>(1, size.cx) * 2540 / 96, std::max<LONG>(1, size.cy) * 2540 / 96};
+    HDC rec = CreateEnhMetaFile(nullptr, nullptr, &bounds, "Tarn graphic");
+    HENHMETAFILE emf = nullptr;
+    if (rec) {
+        for (const auto& p : m_planes) {
+            p->FillBackground(rec);
+            p->DrawGraph(rec, 4);
+        }
+        emf = CloseEnhMetaFile(rec);
+    }
+    bool ok = false;
+    if (emf && OpenClipboard(m_hWnd)) {
+        if (EmptyClipboard() && SetClipboardData(CF_ENHMETAFILE, (HANDLE)emf)) {
+            emf = nullptr;  // the clipboard owns it now
+            ok = true;
+        }
+        // Closed after every successful open, whatever failed in between.
+        if (!CloseClipboard()) ok = false;
+    }
+    if (emf) DeleteEnhMetaFile(emf);
+    if (!ok) ::MessageBox(m_hWnd, "Failed to copy a data to the clipboard. Please try later", "Error", MB_ICONEXCLAMATION);
 }

@@ -59,6 +59,7 @@ public:
     void OnPointerAdd();
     void OnPointersClear();
     void OnPointerDelete();
+    void OnEditCopy();
 
     void SetMode(int mode);
     CPlotPlane* FirstSelected() const;

@@ -13,6 +13,8 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
 #include "platform/backend/headless_input.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/clipboard.h"
 #include "platform/user/message_box.h"
 #include "platform/user/user.h"
 #include "plot_device/quorra_resources.h"
@@ -559,6 +561,32 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
         return out;
     };
     EXPECT_EQ(d.Query(7), 0);
+
+    // Copy with none selected: one recording of the whole figure.
+    ResetClipboardForTest();
+    d.link->Send(WM_COMMAND, ID_EDIT_COPY, 0);
+    EXPECT_TRUE(TakeMessageBoxLog().empty());
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto emf = (HENHMETAFILE)GetClipboardData(CF_ENHMETAFILE);
+    ASSERT_NE(emf, nullptr);
+    std::string svg;
+    ASSERT_TRUE(GetEnhMetaFileSvg(emf, &svg));
+    EXPECT_NE(svg.find("Tarn graphic"), std::string::npos);
+    const std::filesystem::path artifacts = std::filesystem::path(std::getenv("VELDRA_OUT")).parent_path() / "test-artifacts";
+    std::filesystem::create_directories(artifacts);
+    EXPECT_TRUE(SaveEnhMetaFilePng(emf, (artifacts / "plot_view_2x2_copy.png").string().c_str()));
+    EXPECT_TRUE(CloseClipboard());
+
+    // Held open by another thread: the message, and the clipboard left as it was.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    d.link->Send(WM_COMMAND, ID_EDIT_COPY, 0);
+    auto log = TakeMessageBoxLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].text, "Failed to copy a data to the clipboard. Please try later");
+    EXPECT_EQ(log[0].caption, "Error");
+    EXPECT_EQ(log[0].type & 0xF0u, (UINT)MB_ICONEXCLAMATION);
+    EXPECT_TRUE(CloseClipboard());
+    ResetClipboardForTest();
 
     // With none selected every plane zooms.
     const auto before = limitsOf();
