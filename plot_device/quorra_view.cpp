@@ -342,3 +342,53 @@ void CQuorraView::OnEditCopy()
     if (emf) DeleteEnhMetaFile(emf);
     if (!ok) ::MessageBox(m_hWnd, "Failed to copy a data to the clipboard. Please try later", "Error", MB_ICONEXCLAMATION);
 }
+
+BOOL CQuorraView::OnPreparePrinting(CPrintInfo* info)
+{
+    info->SetMinPage(1);
+    info->SetMaxPage(1);
+    return DoPreparePrinting(info);
+}
+
+void CQuorraView::OnBeginPrinting(CDC* dc, CPrintInfo* info)
+{
+    m_printPlanes.clear();
+    m_printRect = RECT{0, 0, 0, 0};
+    int w = info->m_paperWidth > 0 ? info->m_paperWidth : 2100;
+    int h = info->m_paperLength > 0 ? info->m_paperLength : 2970;
+    if (info->m_orientation == 2) std::swap(w, h);
+    m_pageSize = SIZE{w, h};
+    HDC hdc = dc->GetSafeHdc();
+    auto record = [&](CPlotPlane* plane, const RECT& rect) {
+        auto copy = std::make_unique<CGraph>();
+        if (!copy->CopyFrom(*plane)) return;
+        copy->SetWindow(nullptr);
+        copy->ResizeWithDC(hdc, rect);
+        m_printPlanes.push_back(PrintRecord{plane, std::move(copy)});
+        UnionRect(&m_printRect, &m_printRect, &rect);
+    };
+    CPlotPlane* selected = FirstSelected();
+    if (selected) {
+        if (!selected->IsEmpty()) record(selected, RECT{0, 0, w, h});
+        m_printRect = RECT{0, 0, w, h};
+        return;
+    }
+    for (CPlotPlane* p : PlaneSnapshot())
+        if (!p->IsEmpty()) record(p, PlaneRect(p->m_row, p->m_col, &m_pageSize));
+}
+
+void CQuorraView::OnPrint(CDC* dc, CPrintInfo*)
+{
+    if (m_printPlanes.empty() || IsRectEmpty(&m_printRect)) return;
+    HDC hdc = dc->GetSafeHdc();
+    // Page units with margins: 10 around and 100 more at the top.
+    SetMapMode(hdc, MM_ANISOTROPIC);
+    SetWindowExtEx(hdc, m_printRect.right - m_printRect.left + 20, m_printRect.bottom - m_printRect.top + 120, nullptr);
+    SetViewportExtEx(hdc, GetDeviceCaps(hdc, HORZRES), GetDeviceCaps(hdc, VERTRES), nullptr);
+    SetViewportOrgEx(hdc, 0, 0, nullptr);
+    SetWindowOrgEx(hdc, m_printRect.left - 10, m_printRect.top - 110, nullptr);
+    for (auto& r : m_printPlanes) {
+        r.copy->DrawGraph(hdc, 1);
+        r.copy->DrawObjects(hdc, &m_printRect);
+    }
+}

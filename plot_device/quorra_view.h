@@ -14,6 +14,9 @@ public:
 
     CQuorraDoc* GetDocument() const;
     void OnDraw(CDC* dc) override;
+    BOOL OnPreparePrinting(CPrintInfo* info) override;
+    void OnBeginPrinting(CDC* dc, CPrintInfo* info) override;
+    void OnPrint(CDC* dc, CPrintInfo* info) override;
     void OnInitialUpdate() override;
     void OnTimer(UINT_PTR id);
 
@@ -63,6 +66,16 @@ public:
 
     void SetMode(int mode);
     CPlotPlane* FirstSelected() const;
+
+    // A plane's copy laid out on the page: printing draws only the copies, so
+    // planes deleted between preview pages are never touched.
+    struct PrintRecord {
+        CPlotPlane* plane;
+        std::unique_ptr<CGraph> copy;
+    };
+    std::vector<PrintRecord> m_printPlanes;
+    RECT m_printRect{0, 0, 0, 0};
+    SIZE m_pageSize{2100, 2970};
 
     int m_mode = MODE_SELECT;
     CGraphObject* m_pointerObject = nullptr;

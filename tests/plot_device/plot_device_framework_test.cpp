@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -587,6 +588,31 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     EXPECT_EQ(log[0].type & 0xF0u, (UINT)MB_ICONEXCLAMATION);
     EXPECT_TRUE(CloseClipboard());
     ResetClipboardForTest();
+
+    // Printed through the scripted dialog into a PDF: one A4 page.
+    if (std::system("command -v pdfinfo >/dev/null 2>&1") == 0) {
+        const std::string pdf = (std::filesystem::temp_directory_path() / ("quorra-print-" + std::to_string(GetCurrentProcessId()) + ".pdf")).string();
+        std::filesystem::remove(pdf);
+        CommonDialogAnswer print;
+        print.text = AFX_PRINTER_PDF;
+        print.paths = {pdf};
+        PushCommonDialogAnswer(print);
+        d.link->Send(WM_COMMAND, ID_FILE_PRINT, 0);
+        std::string info;
+        if (FILE* p = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r")) {
+            char line[256];
+            while (fgets(line, sizeof line, p)) info += line;
+            pclose(p);
+        }
+        const size_t pages = info.find("Pages:");
+        ASSERT_NE(pages, std::string::npos) << info;
+        EXPECT_EQ(std::atoi(info.c_str() + pages + 6), 1) << info;
+        EXPECT_NE(info.find("595.276 x 841.89"), std::string::npos) << info;
+        std::filesystem::copy_file(pdf, artifacts / "plot_view_2x2_print.pdf", std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(pdf);
+    } else {
+        std::cout << "pdfinfo is missing: the printed page is not checked\n";
+    }
 
     // With none selected every plane zooms.
     const auto before = limitsOf();
