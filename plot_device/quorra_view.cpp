@@ -358,35 +358,48 @@ void CQuorraView::OnBeginPrinting(CDC* dc, CPrintInfo* info)
     int h = info->m_paperLength > 0 ? info->m_paperLength : 2970;
     if (info->m_orientation == 2) std::swap(w, h);
     m_pageSize = SIZE{w, h};
+    // The rectangles first: the copies are laid out under the page mapping,
+    // so that their fonts and ticks are measured as they will print.
+    std::vector<std::pair<CPlotPlane*, RECT>> rects;
+    if (CPlotPlane* selected = FirstSelected()) {
+        if (!selected->IsEmpty()) rects.emplace_back(selected, RECT{0, 0, w, h});
+        m_printRect = RECT{0, 0, w, h};
+    } else {
+        for (CPlotPlane* p : PlaneSnapshot()) {
+            if (p->IsEmpty()) continue;
+            rects.emplace_back(p, PlaneRect(p->m_row, p->m_col, &m_pageSize));
+            UnionRect(&m_printRect, &m_printRect, &rects.back().second);
+        }
+    }
+    if (rects.empty() || IsRectEmpty(&m_printRect)) return;
     HDC hdc = dc->GetSafeHdc();
-    auto record = [&](CPlotPlane* plane, const RECT& rect) {
+    const int saved = SaveDC(hdc);
+    SetPrintMapping(hdc);
+    for (auto& [plane, rect] : rects) {
         auto copy = std::make_unique<CGraph>();
-        if (!copy->CopyFrom(*plane)) return;
+        if (!copy->CopyFrom(*plane)) continue;
         copy->SetWindow(nullptr);
         copy->ResizeWithDC(hdc, rect);
         m_printPlanes.push_back(PrintRecord{plane, std::move(copy)});
-        UnionRect(&m_printRect, &m_printRect, &rect);
-    };
-    CPlotPlane* selected = FirstSelected();
-    if (selected) {
-        if (!selected->IsEmpty()) record(selected, RECT{0, 0, w, h});
-        m_printRect = RECT{0, 0, w, h};
-        return;
     }
-    for (CPlotPlane* p : PlaneSnapshot())
-        if (!p->IsEmpty()) record(p, PlaneRect(p->m_row, p->m_col, &m_pageSize));
+    RestoreDC(hdc, saved);
 }
 
-void CQuorraView::OnPrint(CDC* dc, CPrintInfo*)
+void CQuorraView::SetPrintMapping(HDC hdc)
 {
-    if (m_printPlanes.empty() || IsRectEmpty(&m_printRect)) return;
-    HDC hdc = dc->GetSafeHdc();
     // Page units with margins: 10 around and 100 more at the top.
     SetMapMode(hdc, MM_ANISOTROPIC);
     SetWindowExtEx(hdc, m_printRect.right - m_printRect.left + 20, m_printRect.bottom - m_printRect.top + 120, nullptr);
     SetViewportExtEx(hdc, GetDeviceCaps(hdc, HORZRES), GetDeviceCaps(hdc, VERTRES), nullptr);
     SetViewportOrgEx(hdc, 0, 0, nullptr);
     SetWindowOrgEx(hdc, m_printRect.left - 10, m_printRect.top - 110, nullptr);
+}
+
+void CQuorraView::OnPrint(CDC* dc, CPrintInfo*)
+{
+    if (m_printPlanes.empty() || IsRectEmpty(&m_printRect)) return;
+    HDC hdc = dc->GetSafeHdc();
+    SetPrintMapping(hdc);
     for (auto& r : m_printPlanes) {
         r.copy->DrawGraph(hdc, 1);
         r.copy->DrawObjects(hdc, &m_printRect);

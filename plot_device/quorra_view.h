@@ -17,6 +17,7 @@ public:
     BOOL OnPreparePrinting(CPrintInfo* info) override;
     void OnBeginPrinting(CDC* dc, CPrintInfo* info) override;
     void OnPrint(CDC* dc, CPrintInfo* info) override;
+    void SetPrintMapping(HDC dc);
     void OnInitialUpdate() override;
     void OnTimer(UINT_PTR id);
 
