@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <string>
@@ -178,6 +180,13 @@ LRESULT CMainFrame::OnPlotBounds(WPARAM wParam, LPARAM lParam)
 
 LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
 {
+    if (query == 10) {
+        // The first eight bytes of the read-out pane.
+        const auto& texts = m_bars.PaneTexts();
+        LRESULT v = 0;
+        if (texts.size() > 1) std::memcpy(&v, texts[1].c_str(), std::min<size_t>(8, texts[1].size()));
+        return v;
+    }
     if (query >= 7 && query <= 9) {
         CQuorraView* view = FigureView();
         if (!view) return -1;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -621,9 +622,18 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     EXPECT_NE(zoomed[0], before[0]);
     EXPECT_NE(zoomed[3], before[3]);
 
-    // A click selects the plane under it.
+    // A plain move over a plane shows its read-out.
+    auto readout = [&] {
+        const LRESULT v = d.Query(10);
+        char text[9] = {};
+        std::memcpy(text, &v, 8);
+        return std::string(text);
+    };
     const POINT c = centre(3);
     InjectMouseMove(c.x, c.y);
+    EXPECT_TRUE(PumpUntil([&] { return readout().rfind("x=", 0) == 0; }, 5000)) << readout();
+
+    // A click selects the plane under it.
     InjectButton(VK_LBUTTON, true, c.x, c.y);
     InjectButton(VK_LBUTTON, false, c.x, c.y);
     EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
