@@ -652,6 +652,15 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
         EXPECT_NEAR(now.second - was.second, shift, 2);
     }
     EXPECT_EQ(xLimits(0), zoomed[0]);
+
+    // Arrow keys move the selection a cell, in Select mode only.
+    InjectKeyStroke(VK_UP);
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 3; }, 5000)) << d.Query(7);
+    d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
+    EXPECT_EQ(d.Query(7), 0);
+    InjectKeyStroke(VK_DOWN);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(d.Query(7), 0);
     EXPECT_EQ(d.link->Close(), 1);
     ClearCommonDialogAnswers();
     TakeCommonDialogLog();
