@@ -180,6 +180,10 @@ LRESULT CMainFrame::OnPlotBounds(WPARAM wParam, LPARAM lParam)
 
 LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
 {
+    if (query == 11) {
+        CQuorraView* view = FigureView();
+        return view && view->IsBusy() ? 1 : 0;
+    }
     if (query == 10) {
         // The first eight bytes of the read-out pane.
         const auto& texts = m_bars.PaneTexts();

@@ -19,6 +19,7 @@
 #include "platform/user/clipboard.h"
 #include "platform/user/message_box.h"
 #include "platform/user/user.h"
+#include "devices/device_protocol.h"
 #include "plot_device/quorra_resources.h"
 #include "support/fake_plot_host.h"
 #include "values/value_matrix.h"
@@ -652,6 +653,24 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
         EXPECT_NEAR(now.second - was.second, shift, 2);
     }
     EXPECT_EQ(xLimits(0), zoomed[0]);
+
+    // A clear during a rubber-band drag is refused; the drag ends cleanly.
+    {
+        const POINT a = centre(0);
+        InjectMouseMove(a.x, a.y);
+        InjectButton(VK_LBUTTON, true, a.x, a.y);
+        InjectMouseMove(a.x + 20, a.y + 20);
+        EXPECT_TRUE(PumpUntil([&] { return d.link->Send(WM_PLOT_CLEAR, 0, 0) == -1; }, 5000));
+        InjectButton(VK_LBUTTON, false, a.x + 20, a.y + 20);
+        EXPECT_TRUE(PumpUntil([&] { return !d.Query(11); }, 5000));
+        EXPECT_EQ(d.Query(4) & 0xFFFF, 4);
+        // The drag zoomed plane 0; select plane 3 again for the keys below.
+        const POINT c3 = centre(3);
+        InjectMouseMove(c3.x, c3.y);
+        InjectButton(VK_LBUTTON, true, c3.x, c3.y);
+        InjectButton(VK_LBUTTON, false, c3.x, c3.y);
+        EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+    }
 
     // Arrow keys move the selection a cell, in Select mode only.
     InjectKeyStroke(VK_UP);
