@@ -120,6 +120,9 @@ public:
     virtual bool KillFigureTimer(UINT_PTR) { return false; }
     // The read-out line of a plane under the mouse (the status bar's pane 1).
     virtual void ShowReadout(const std::string&) {}
+    // What committed planes and objects take from the view's mouse mode.
+    virtual int CommittedMouseMode() const { return 1; }
+    virtual void OnObjectCommitted(CGraphObject&) {}
 
     // ---- model ----
     // Null for a position that is neither -1 nor 1..kMaxPlotPosition.

@@ -29,6 +29,8 @@ public:
     void SetFigureTitle(const std::string& text) override;
     UINT_PTR SetFigureTimer(UINT_PTR id, UINT ms) override { return m_hWnd ? CWnd::SetTimer(id, ms) : 0; }
     void ShowReadout(const std::string& text) override;
+    int CommittedMouseMode() const override { return m_mode == MODE_EDIT ? 2 : 1; }
+    void OnObjectCommitted(CGraphObject& o) override { o.flagB = m_mode == MODE_EDIT ? 1 : 0; }
     bool KillFigureTimer(UINT_PTR id) override { return m_hWnd && CWnd::KillTimer(id); }
 
     BOOL OnEraseBkgnd(HDC) { return FALSE; }
