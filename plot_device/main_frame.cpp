@@ -53,6 +53,8 @@ void CMainFrame::OnClose()
     // it (the host re-posts the close a second later).
     if (CQuorraView* view = FigureView(); view && view->IsBusy()) {
         ReleaseCapture();
+        // A preview's loop is ended here as well; the frame itself stays.
+        AfxEndLoopBeforeClose(m_hWnd);
         return;
     }
     // The base ends a nested loop first (a dialog, a drag, a preview) and

@@ -55,6 +55,7 @@ BEGIN_MESSAGE_MAP(CQuorraView, CScrollView)
     ON_UPDATE_COMMAND_UI(ID_ZOOM_FIT, OnUpdateHasPlanes)
     ON_UPDATE_COMMAND_UI(ID_POINTER_ADD, OnUpdateHasPlanes)
     ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnPrintPreview)
 END_MESSAGE_MAP()
 
 CQuorraDoc* CQuorraView::GetDocument() const { return static_cast<CQuorraDoc*>(m_pDocument); }
@@ -404,4 +405,12 @@ void CQuorraView::OnPrint(CDC* dc, CPrintInfo*)
         r.copy->DrawGraph(hdc, 1);
         r.copy->DrawObjects(hdc, &m_printRect);
     }
+}
+
+void CQuorraView::OnPrintPreview()
+{
+    // The preview's loop runs device messages: the figure stays busy, so a
+    // clear waits and the frame's close only ends the preview.
+    Busy busy(*this);
+    OnFilePrintPreview();
 }

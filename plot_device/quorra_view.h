@@ -66,6 +66,7 @@ public:
     void OnPointersClear();
     void OnPointerDelete();
     void OnEditCopy();
+    void OnPrintPreview();
 
     void SetMode(int mode);
     CPlotPlane* FirstSelected() const;

@@ -680,6 +680,12 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     InjectKeyStroke(VK_DOWN);
     PumpUntil([] { return false; }, 200);
     EXPECT_EQ(d.Query(7), 0);
+
+    // The preview holds the figure: a clear is refused while it shows, and
+    // closing ends the preview first, then the window.
+    PostMessage(d.link->mainWindow, WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(11) == 1; }, 5000));
+    EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), -1);
     EXPECT_EQ(d.link->Close(), 1);
     ClearCommonDialogAnswers();
     TakeCommonDialogLog();
