@@ -528,6 +528,30 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
         EXPECT_EQ(log[0].text, "Failed to write a quorra file");
         EXPECT_EQ(d.Query(5), (LRESULT)saved.size());
 
+        // The largest figure: its copy's picture offer stays within the pixel cap.
+        std::string big = golden;
+        const int32_t side = 32767;
+        std::memcpy(&big[51], &side, 4);
+        std::memcpy(&big[55], &side, 4);
+        const std::string bigPath = (dir / "big.qra").string();
+        std::ofstream(bigPath, std::ios::binary) << big;
+        command(d, ID_FILE_OPEN, bigPath);
+        EXPECT_EQ(d.Query(6), 32767);
+        ResetClipboardForTest();
+        d.link->Send(WM_COMMAND, ID_EDIT_COPY, 0);
+        EXPECT_TRUE(TakeMessageBoxLog().empty());
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        std::string png;
+        ASSERT_TRUE(GetEnhMetaFilePng((HENHMETAFILE)GetClipboardData(CF_ENHMETAFILE), &png));
+        EXPECT_TRUE(CloseClipboard());
+        ResetClipboardForTest();
+        ASSERT_GT(png.size(), 24u);
+        auto be32 = [&](size_t at) {
+            return (uint32_t)(uint8_t)png[at] << 24 | (uint32_t)(uint8_t)png[at + 1] << 16 | (uint32_t)(uint8_t)png[at + 2] << 8 |
+                   (uint8_t)png[at + 3];
+        };
+        EXPECT_LE((uint64_t)be32(16) * be32(20), 4096ull * 4096ull);
+
         EXPECT_EQ(d.link->Close(), 1);
         EXPECT_TRUE(TakeMessageBoxLog().empty()) << "closing never asks to save";
     }
