@@ -493,6 +493,12 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
         EXPECT_EQ(d.Query(5), (LRESULT)good.size());
         EXPECT_EQ(d.Query(6), 640);
         EXPECT_TRUE(TakeMessageBoxLog().empty());
+        // The window goes back to the saved placement.
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof wp;
+        ASSERT_TRUE(GetWindowPlacement(d.link->mainWindow, &wp));
+        const RECT& n = wp.rcNormalPosition;
+        EXPECT_EQ(std::vector<LONG>({n.left, n.top, n.right, n.bottom}), std::vector<LONG>({40, 50, 470, 520}));
 
         // Refused: bad magic, a truncated body, a row past the grid.
         std::vector<std::string> bad = {golden.substr(0, 100), golden, golden};
