@@ -1,6 +1,14 @@
 // The plot device's frame.
 #include "plot_device/main_frame.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <string>
+
 #include "devices/framework/device_framework.h"
 #include "plot_device/quorra_doc.h"
 #include "plot_device/quorra_resources.h"
@@ -45,6 +53,8 @@ void CMainFrame::OnClose()
     // it (the host re-posts the close a second later).
     if (CQuorraView* view = FigureView(); view && view->IsBusy()) {
         ReleaseCapture();
+        // A preview's loop is ended here as well; the frame itself stays.
+        AfxEndLoopBeforeClose(m_hWnd);
         return;
     }
     // The base ends a nested loop first (a dialog, a drag, a preview) and
@@ -52,8 +62,36 @@ void CMainFrame::OnClose()
     CFrameWnd::OnClose();
 }
 
+namespace {
+
+// "<dir>/<name>.qra", then "<name>-2.qra" for the second window of a name in
+// this process, and so on.
+std::string NextTestSavePath(const std::string& dir, const std::string& name)
+{
+    static std::mutex mutex;
+    static std::map<std::string, int> used;
+    std::lock_guard<std::mutex> lock(mutex);
+    const int n = ++used[name];
+    return dir + "/" + name + (n > 1 ? "-" + std::to_string(n) : std::string()) + ".qra";
+}
+
+}  // namespace
+
+void CMainFrame::SaveForTests()
+{
+    const char* dir = std::getenv("VELDRA_PLOT_SAVE_DIR");
+    if (!dir || !*dir) return;
+    CQuorraView* view = FigureView();
+    auto* doc = dynamic_cast<CQuorraDoc*>(GetActiveDocument());
+    if (!view || !doc) return;
+    view->CommitPending();
+    // The document's save path, without the recent-file list.
+    doc->OnSaveDocument(NextTestSavePath(dir, view->TitleText()).c_str());
+}
+
 void CMainFrame::OnDestroy()
 {
+    SaveForTests();
     // An abandoned thread's late destroy finds the host gone and calls nothing.
     if (auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread()))
         if (CDeviceHostCallbacks* host = thread->Host()) host->OnFrameDestroyed();
@@ -80,6 +118,17 @@ void CMainFrame::ActivateFrame(int cmdShow)
             n.right = n.left + s + ow - oh;
             if (cmdShow != -1) wp.showCmd = (UINT)cmdShow;
             SetWindowPlacement(m_hWnd, &wp);
+        }
+    }
+    if (fromFile) {
+        // A plot file brings its window placement; a damaged one is ignored.
+        auto* qdoc = dynamic_cast<CQuorraDoc*>(doc);
+        if (qdoc && UsablePlotPlacement(qdoc->m_placement)) {
+            WINDOWPLACEMENT wp = qdoc->m_placement;
+            wp.length = sizeof wp;
+            wp.flags = 0;
+            SetWindowPlacement(m_hWnd, &wp);
+            if (cmdShow == -1) cmdShow = (int)wp.showCmd;
         }
     }
     CFrameWnd::ActivateFrame(cmdShow);
@@ -131,8 +180,40 @@ LRESULT CMainFrame::OnPlotBounds(WPARAM wParam, LPARAM lParam)
     return view ? view->OnDeviceBndPlot(wParam, lParam) : 0;
 }
 
-LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
+LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
 {
+    if (query == 11) {
+        CQuorraView* view = FigureView();
+        return view && view->IsBusy() ? 1 : 0;
+    }
+    if (query == 10) {
+        // The first eight bytes of the read-out pane.
+        const auto& texts = m_bars.PaneTexts();
+        LRESULT v = 0;
+        if (texts.size() > 1) std::memcpy(&v, texts[1].c_str(), std::min<size_t>(8, texts[1].size()));
+        return v;
+    }
+    if (query >= 7 && query <= 9) {
+        CQuorraView* view = FigureView();
+        if (!view) return -1;
+        if (query == 7) {
+            // The first selected plane's index plus one, 0 for none.
+            for (size_t i = 0; i < view->m_planes.size(); i++)
+                if (view->m_planes[i]->m_selected) return (LRESULT)i + 1;
+            return 0;
+        }
+        if ((size_t)arg >= view->m_planes.size()) return -1;
+        const CPlotPlane& p = *view->m_planes[(size_t)arg];
+        if (query == 8) {
+            // The plane's x limits, in thousandths: low word xmin, high word xmax.
+            return (LRESULT)(uint32_t)(int32_t)std::lround(p.limits[0] * 1000) |
+                   ((LRESULT)(int32_t)std::lround(p.limits[BOX_RIGHT] * 1000) << 32);
+        }
+        // The screen point at the centre of the plane's plot rectangle.
+        POINT c{(p.plotRect.left + p.plotRect.right) / 2, (p.plotRect.top + p.plotRect.bottom) / 2};
+        ClientToScreen(view->m_hWnd, &c);
+        return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
+    }
     switch (query) {
     case 1: {
         auto* doc = dynamic_cast<CQuorraDoc*>(GetActiveDocument());
@@ -147,6 +228,15 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
         LRESULT objects = 0;
         for (const auto& p : view->m_planes) objects += (LRESULT)p->objects.size();
         return (LRESULT)view->m_planes.size() | (objects << 16);
+    }
+    case 5: {
+        // The length of the document's path (a failed open keeps the old one).
+        CDocument* doc = GetActiveDocument();
+        return doc ? (LRESULT)doc->GetPathName().size() : -1;
+    }
+    case 6: {
+        CQuorraView* view = FigureView();
+        return view ? (LRESULT)view->GetViewSize().cx : -1;
     }
     default: return 0;
     }

@@ -37,5 +37,7 @@ public:
 protected:
     // The view that is the figure, or null while the frame has none.
     CQuorraView* FigureView();
+    // With VELDRA_PLOT_SAVE_DIR set, the figure is saved as the frame closes.
+    void SaveForTests();
     DECLARE_MESSAGE_MAP()
 };

@@ -204,13 +204,16 @@ bool CPlotFigure::CommitPending()
     const SIZE s = GetFigureSize();
     for (CPlotPlane* p : std::vector<CPlotPlane*>(m_pending)) {
         if (p->m_newObjects.empty()) continue;
-        for (auto& o : p->m_newObjects) p->objects.push_back(std::move(o));
+        for (auto& o : p->m_newObjects) {
+            OnObjectCommitted(*o);
+            p->objects.push_back(std::move(o));
+        }
         p->m_newObjects.clear();
         p->NoteObjectsChanged();
         if (xGiven || yGiven) std::copy(m_pendingBounds, m_pendingBounds + 4, p->m_bounds);
         p->Resize(PlaneRect(p->m_row, p->m_col, &s));
         p->ApplyBounds(false);
-        p->mouseMode = 1;
+        p->mouseMode = CommittedMouseMode();
         any = true;
     }
     std::fill(m_pendingBounds, m_pendingBounds + 4, kNaN);

@@ -15,6 +15,7 @@
 #include "platform/types.h"
 
 class CValue;
+class CByteStream;
 
 // The host's posplot limit: a position is -1 or 1..kMaxPlotPosition.
 constexpr int32_t kMaxPlotPosition = 800;
@@ -119,6 +120,9 @@ public:
     virtual bool KillFigureTimer(UINT_PTR) { return false; }
     // The read-out line of a plane under the mouse (the status bar's pane 1).
     virtual void ShowReadout(const std::string&) {}
+    // What committed planes and objects take from the view's mouse mode.
+    virtual int CommittedMouseMode() const { return 1; }
+    virtual void OnObjectCommitted(CGraphObject&) {}
 
     // ---- model ----
     // Null for a position that is neither -1 nor 1..kMaxPlotPosition.
@@ -142,6 +146,12 @@ public:
     void ApplyGraphDefaults(CPlotPlane& plane) const;
     void ApplyPropertyValue(CPlotPlane* plane, CGraphObject* object, const std::string& name, const CValue& value,
                             bool figureMode);
+    // The plot file's body after the placement. Load reads into an empty
+    // scratch figure and refuses untrusted cells and sizes; the document then
+    // moves the planes over with TakeFileContent.
+    bool Save(CByteStream& s);
+    bool Load(CByteStream& s);
+    void TakeFileContent(CPlotFigure& other);
     std::string TitleText() const { return m_name.empty() ? "DEFAULT" : m_name; }
 
     // ---- busy state: drags and dialogs hold planes and objects ----
@@ -187,3 +197,12 @@ void ParsePlotProperty(CPlotFigure& figure, CPlotPlane* plane, CGraphObject* obj
 // Saturating decimal readers of the property values.
 int32_t ReadPlotInteger(const std::string& text);
 uint32_t ReadPlotColourNumber(const std::string& text);
+
+struct WINDOWPLACEMENT;
+// A whole plot file: the frame's placement, then the figure's body.
+bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, std::string& bytes);
+// Into an empty scratch figure; false for a short, foreign or untrusted file.
+bool ReadPlotFile(const std::string& bytes, WINDOWPLACEMENT& placement, CPlotFigure& scratch);
+// A placement worth applying: shown normally, minimised or maximised, with a
+// non-empty normal rectangle that meets the screen.
+bool UsablePlotPlacement(const WINDOWPLACEMENT& placement);

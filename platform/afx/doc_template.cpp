@@ -180,6 +180,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path, BOOL makeVisib
         ok = doc->OnOpenDocument(path);
         if (ok) {
             doc->SetPathName(path);
+        } else if (!created && doc->KeepsContentOnFailedOpen()) {
+            // The document read into scratch space: its content, path and title stand.
         } else {
             // The failed open leaves an untitled, empty document behind.
             doc->SetPathName("", FALSE);

@@ -43,6 +43,9 @@ public:
     virtual BOOL OnSaveDocument(const char* path);
     virtual void OnCloseDocument();
     virtual void DeleteContents() {}
+    // True for a document whose failed OnOpenDocument changed nothing: the
+    // single-document template then keeps it as it was instead of emptying it.
+    virtual BOOL KeepsContentOnFailedOpen() const { return FALSE; }
     virtual BOOL CanCloseFrame(CFrameWnd* frame);
     // Asks "Save changes to ...?" when modified; FALSE when the user cancels
     // or the save fails.

@@ -4,15 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
 #include "platform/afx/afx.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
+#include "platform/backend/headless_input.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/clipboard.h"
+#include "platform/user/message_box.h"
 #include "platform/user/user.h"
+#include "devices/device_protocol.h"
 #include "plot_device/quorra_resources.h"
 #include "support/fake_plot_host.h"
 #include "values/value_matrix.h"
@@ -454,6 +461,264 @@ TEST(PlotDeviceSettings, RecentFilesOfTwoThreadsWrittenOnceAndNeverInBatch)
     TakeCommonDialogLog();
     setenv("VELDRA_CONFIG_HOME", savedHome.c_str(), 1);
     std::filesystem::remove_all(home);
+}
+
+
+// Opening and saving plot files through the window's own commands: a refused
+// file keeps the figure and its path, a failed save keeps the old file, and
+// closing never asks to save.
+TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("quorra-files-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string good = (data / "two_planes.qra").string();
+    const std::string golden = ReadFile(good);
+    ClearMessageBoxAnswers();
+    TakeMessageBoxLog();
+    auto command = [](Device& d, UINT id, const std::string& path) {
+        CommonDialogAnswer answer;
+        answer.paths = {path};
+        PushCommonDialogAnswer(answer);
+        d.link->Send(WM_COMMAND, id, 0);
+    };
+    {
+        CFakePlotHost host;
+        Device d(host);
+        ASSERT_NE(d.thread, nullptr);
+        command(d, ID_FILE_OPEN, good);
+        EXPECT_EQ(d.Query(4) & 0xFFFF, 2);
+        EXPECT_EQ(d.Query(5), (LRESULT)good.size());
+        EXPECT_EQ(d.Query(6), 640);
+        EXPECT_TRUE(TakeMessageBoxLog().empty());
+        // The window goes back to the saved placement.
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof wp;
+        ASSERT_TRUE(GetWindowPlacement(d.link->mainWindow, &wp));
+        const RECT& n = wp.rcNormalPosition;
+        EXPECT_EQ(std::vector<LONG>({n.left, n.top, n.right, n.bottom}), std::vector<LONG>({40, 50, 470, 520}));
+
+        // Refused: bad magic, a truncated body, a row past the grid.
+        std::vector<std::string> bad = {golden.substr(0, 100), golden, golden};
+        bad[1][47] = 'x';
+        bad[2][63 + 16] = 0x21;
+        bad[2][63 + 17] = 0x03;  // row 801
+        for (size_t i = 0; i < bad.size(); i++) {
+            SCOPED_TRACE(i);
+            const std::string path = (dir / ("bad" + std::to_string(i) + ".qra")).string();
+            std::ofstream(path, std::ios::binary) << bad[i];
+            command(d, ID_FILE_OPEN, path);
+            auto log = TakeMessageBoxLog();
+            ASSERT_EQ(log.size(), 1u);
+            EXPECT_EQ(log[0].text, "Failed to read a quorra file");
+            EXPECT_EQ(d.Query(4) & 0xFFFF, 2);
+            EXPECT_EQ(d.Query(5), (LRESULT)good.size());
+            EXPECT_EQ(d.Query(6), 640);
+        }
+
+        // Save As writes the figure after the window's own placement.
+        const std::string saved = (dir / "saved.qra").string();
+        command(d, ID_FILE_SAVE_AS, saved);
+        EXPECT_TRUE(TakeMessageBoxLog().empty());
+        // (The window lays the planes out again, and tick counts follow its drawing.)
+        const std::string written = ReadFile(saved);
+        EXPECT_EQ(written.size(), golden.size());
+        EXPECT_EQ(written.substr(44, 19), golden.substr(44, 19));
+
+        // Into a folder that is not there: the write message.
+        command(d, ID_FILE_SAVE_AS, (dir / "missing" / "x.qra").string());
+        auto log = TakeMessageBoxLog();
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].text, "Failed to write a quorra file");
+        EXPECT_EQ(d.Query(5), (LRESULT)saved.size());
+
+        // The largest figure: its copy's picture offer stays within the pixel cap.
+        std::string big = golden;
+        const int32_t side = 32767;
+        std::memcpy(&big[51], &side, 4);
+        std::memcpy(&big[55], &side, 4);
+        const std::string bigPath = (dir / "big.qra").string();
+        std::ofstream(bigPath, std::ios::binary) << big;
+        command(d, ID_FILE_OPEN, bigPath);
+        EXPECT_EQ(d.Query(6), 32767);
+        ResetClipboardForTest();
+        d.link->Send(WM_COMMAND, ID_EDIT_COPY, 0);
+        EXPECT_TRUE(TakeMessageBoxLog().empty());
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        std::string png;
+        ASSERT_TRUE(GetEnhMetaFilePng((HENHMETAFILE)GetClipboardData(CF_ENHMETAFILE), &png));
+        EXPECT_TRUE(CloseClipboard());
+        ResetClipboardForTest();
+        ASSERT_GT(png.size(), 24u);
+        auto be32 = [&](size_t at) {
+            return (uint32_t)(uint8_t)png[at] << 24 | (uint32_t)(uint8_t)png[at + 1] << 16 | (uint32_t)(uint8_t)png[at + 2] << 8 |
+                   (uint8_t)png[at + 3];
+        };
+        EXPECT_LE((uint64_t)be32(16) * be32(20), 4096ull * 4096ull);
+
+        EXPECT_EQ(d.link->Close(), 1);
+        EXPECT_TRUE(TakeMessageBoxLog().empty()) << "closing never asks to save";
+    }
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+    std::filesystem::remove_all(dir);
+}
+
+
+// The view driven with injected input on a 2x2 figure read from a file.
+TEST(PlotDeviceView, SelectZoomAndPanPlanes)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    CommonDialogAnswer answer;
+    answer.paths = {(data / "run_kinds_2x2_K.qra").string()};
+    PushCommonDialogAnswer(answer);
+    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
+    auto xLimits = [&](int plane) {
+        const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 8, plane);
+        return std::pair<int, int>((int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32));
+    };
+    auto centre = [&](int plane) {
+        const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 9, plane);
+        return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)};
+    };
+    auto limitsOf = [&] {
+        std::vector<std::pair<int, int>> out;
+        for (int i = 0; i < 4; i++) out.push_back(xLimits(i));
+        return out;
+    };
+    EXPECT_EQ(d.Query(7), 0);
+
+    // Copy with none selected: one recording of the whole figure.
+    ResetClipboardForTest();
+    d.link->Send(WM_COMMAND, ID_EDIT_COPY, 0);
+    EXPECT_TRUE(TakeMessageBoxLog().empty());
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto emf = (HENHMETAFILE)GetClipboardData(CF_ENHMETAFILE);
+    ASSERT_NE(emf, nullptr);
+    std::string svg;
+    ASSERT_TRUE(GetEnhMetaFileSvg(emf, &svg));
+    EXPECT_NE(svg.find("Tarn graphic"), std::string::npos);
+    const std::filesystem::path artifacts = std::filesystem::path(std::getenv("VELDRA_OUT")).parent_path() / "test-artifacts";
+    std::filesystem::create_directories(artifacts);
+    EXPECT_TRUE(SaveEnhMetaFilePng(emf, (artifacts / "plot_view_2x2_copy.png").string().c_str()));
+    EXPECT_TRUE(CloseClipboard());
+
+    // Held open by another thread: the message, and the clipboard left as it was.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    d.link->Send(WM_COMMAND, ID_EDIT_COPY, 0);
+    auto log = TakeMessageBoxLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].text, "Failed to copy a data to the clipboard. Please try later");
+    EXPECT_EQ(log[0].caption, "Error");
+    EXPECT_EQ(log[0].type & 0xF0u, (UINT)MB_ICONEXCLAMATION);
+    EXPECT_TRUE(CloseClipboard());
+    ResetClipboardForTest();
+
+    // Printed through the scripted dialog into a PDF: one A4 page.
+    if (std::system("command -v pdfinfo >/dev/null 2>&1") == 0) {
+        const std::string pdf = (std::filesystem::temp_directory_path() / ("quorra-print-" + std::to_string(GetCurrentProcessId()) + ".pdf")).string();
+        std::filesystem::remove(pdf);
+        CommonDialogAnswer print;
+        print.text = AFX_PRINTER_PDF;
+        print.paths = {pdf};
+        PushCommonDialogAnswer(print);
+        d.link->Send(WM_COMMAND, ID_FILE_PRINT, 0);
+        std::string info;
+        if (FILE* p = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r")) {
+            char line[256];
+            while (fgets(line, sizeof line, p)) info += line;
+            pclose(p);
+        }
+        const size_t pages = info.find("Pages:");
+        ASSERT_NE(pages, std::string::npos) << info;
+        EXPECT_EQ(std::atoi(info.c_str() + pages + 6), 1) << info;
+        EXPECT_NE(info.find("595.276 x 841.89"), std::string::npos) << info;
+        std::filesystem::copy_file(pdf, artifacts / "plot_view_2x2_print.pdf", std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(pdf);
+    } else {
+        std::cout << "pdfinfo is missing: the printed page is not checked\n";
+    }
+
+    // With none selected every plane zooms.
+    const auto before = limitsOf();
+    d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    const auto zoomed = limitsOf();
+    EXPECT_NE(zoomed[0], before[0]);
+    EXPECT_NE(zoomed[3], before[3]);
+
+    // A plain move over a plane shows its read-out.
+    auto readout = [&] {
+        const LRESULT v = d.Query(10);
+        char text[9] = {};
+        std::memcpy(text, &v, 8);
+        return std::string(text);
+    };
+    const POINT c = centre(3);
+    InjectMouseMove(c.x, c.y);
+    EXPECT_TRUE(PumpUntil([&] { return readout().rfind("x=", 0) == 0; }, 5000)) << readout();
+
+    // A click selects the plane under it.
+    InjectButton(VK_LBUTTON, true, c.x, c.y);
+    InjectButton(VK_LBUTTON, false, c.x, c.y);
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+
+    // Now only the selected plane zooms, and Open Right moves it by a tenth of its span.
+    d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    auto after = limitsOf();
+    EXPECT_EQ(after[0], zoomed[0]);
+    EXPECT_NE(after[3], zoomed[3]);
+    for (int step = 0; step < 2; step++) {
+        const auto was = xLimits(3);
+        d.link->Send(WM_COMMAND, ID_OPEN_RIGHT, 0);
+        const auto now = xLimits(3);
+        const int shift = (was.second - was.first) / 10;
+        EXPECT_NEAR(now.first - was.first, shift, 2);
+        EXPECT_NEAR(now.second - was.second, shift, 2);
+    }
+    EXPECT_EQ(xLimits(0), zoomed[0]);
+
+    // A clear during a rubber-band drag is refused; the drag ends cleanly.
+    {
+        const POINT a = centre(0);
+        InjectMouseMove(a.x, a.y);
+        InjectButton(VK_LBUTTON, true, a.x, a.y);
+        InjectMouseMove(a.x + 20, a.y + 20);
+        EXPECT_TRUE(PumpUntil([&] { return d.link->Send(WM_PLOT_CLEAR, 0, 0) == -1; }, 5000));
+        InjectButton(VK_LBUTTON, false, a.x + 20, a.y + 20);
+        EXPECT_TRUE(PumpUntil([&] { return !d.Query(11); }, 5000));
+        EXPECT_EQ(d.Query(4) & 0xFFFF, 4);
+        // The drag zoomed plane 0; select plane 3 again for the keys below.
+        const POINT c3 = centre(3);
+        InjectMouseMove(c3.x, c3.y);
+        InjectButton(VK_LBUTTON, true, c3.x, c3.y);
+        InjectButton(VK_LBUTTON, false, c3.x, c3.y);
+        EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+    }
+
+    // Arrow keys move the selection a cell, in Select mode only.
+    InjectKeyStroke(VK_UP);
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 3; }, 5000)) << d.Query(7);
+    d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
+    EXPECT_EQ(d.Query(7), 0);
+    InjectKeyStroke(VK_DOWN);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(d.Query(7), 0);
+
+    // The preview holds the figure: a clear is refused while it shows, and
+    // closing ends the preview first, then the window.
+    PostMessage(d.link->mainWindow, WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(11) == 1; }, 5000));
+    EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), -1);
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
 }
 
 }  // namespace

@@ -1,0 +1,249 @@
+// Plot files: the bytes a figure writes, golden files read and written back
+// unchanged, and damaged or hostile files refused without touching anything.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "devices/plot_blocks.h"
+#include "platform/user/geometry.h"
+#include "plot_device/plot_figure.h"
+
+namespace {
+
+class FileFigure : public CPlotFigure {
+public:
+    void GetFigureClientRect(RECT* r) override { *r = RECT{0, 0, 430, 430}; }
+};
+
+std::string DataPath(const char* name) { return std::string(getenv("VELDRA_SOURCE")) + "/tests/plot_device/data/" + name; }
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// Goldens are made by this code once (VELDRA_WRITE_GOLDEN=1) and checked by eye
+// in a hex dump; afterwards they pin the format.
+std::string Golden(const char* name, const std::string& made)
+{
+    if (getenv("VELDRA_WRITE_GOLDEN")) std::ofstream(DataPath(name), std::ios::binary) << made;
+    return ReadBytes(DataPath(name));
+}
+
+void Plot(CPlotFigure& f, int col, int row, std::vector<PlotTextOption> planeOptions = {})
+{
+    std::vector<uint8_t> buf(1 << 14);
+    CPlotBlockWriter w(buf.data(), buf.size());
+    w.Head("F", col, row, -1);
+    w.Options(planeOptions);
+    w.U32(1);
+    w.U32(3);
+    for (double v : {0.0, 1.0, 1.0, 3.0, 2.0, 2.0}) w.F64(v);
+    w.Options({});
+    buf.resize(w.Written());
+    f.ReadPlot2d(buf.data(), buf.size(), 0);
+}
+
+WINDOWPLACEMENT Placement()
+{
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    wp.showCmd = 1;
+    wp.rcNormalPosition = RECT{40, 50, 470, 520};
+    return wp;
+}
+
+std::string TwoPlaneFile()
+{
+    FileFigure f;
+    Plot(f, 1, 1, {{"title", "first"}});
+    Plot(f, 2, 1, {{"graphcolor", "255"}});
+    f.SetViewSize(640, 480);
+    std::string bytes;
+    EXPECT_TRUE(WritePlotFile(f, Placement(), bytes));
+    return bytes;
+}
+
+void PutI32(std::string& bytes, size_t at, int32_t v) { std::memcpy(&bytes[at], &v, 4); }
+
+}  // namespace
+
+TEST(PlotFile, FreshFigureIs63BytesAndReadsBackEmpty)
+{
+    FileFigure fresh;
+    WINDOWPLACEMENT wp{};
+    std::string bytes;
+    ASSERT_TRUE(WritePlotFile(fresh, wp, bytes));
+    ASSERT_EQ(bytes.size(), 63u);
+    EXPECT_EQ(bytes, Golden("fresh.qra", bytes));
+    EXPECT_EQ(bytes.substr(44, 7), "QRv1.24");
+    EXPECT_EQ(bytes.substr(51), std::string(12, '\0'));
+
+    FileFigure back;
+    WINDOWPLACEMENT got{};
+    ASSERT_TRUE(ReadPlotFile(bytes, got, back));
+    EXPECT_TRUE(back.m_planes.empty());
+    EXPECT_EQ(back.m_rows, 1);
+    EXPECT_EQ(back.m_cols, 1);
+}
+
+TEST(PlotFile, GoldenSurvivesReadAndWriteByteForByte)
+{
+    const std::string made = TwoPlaneFile();
+    const std::string golden = Golden("two_planes.qra", made);
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(made, golden);
+
+    FileFigure back;
+    WINDOWPLACEMENT wp{};
+    ASSERT_TRUE(ReadPlotFile(golden, wp, back));
+    ASSERT_EQ(back.m_planes.size(), 2u);
+    EXPECT_EQ(back.m_planes[0]->title, "first");
+    EXPECT_EQ(back.m_planes[1]->m_col, 2);
+    EXPECT_EQ(back.m_cols, 2);
+    EXPECT_EQ(back.GetViewSize().cx, 640);
+    EXPECT_EQ(back.GetViewSize().cy, 480);
+    EXPECT_TRUE(back.m_pending.empty());
+    EXPECT_EQ(std::memcmp(&wp, golden.data(), 44), 0);
+    EXPECT_TRUE(UsablePlotPlacement(wp));
+
+    std::string again;
+    ASSERT_TRUE(WritePlotFile(back, wp, again));
+    EXPECT_EQ(again, golden);
+}
+
+TEST(PlotFile, HostileNumberFormatKeepsItsBytes)
+{
+    FileFigure f;
+    Plot(f, 1, 1);
+    f.m_planes[0]->numberFormat = "%s%n";
+    std::string bytes, again;
+    ASSERT_TRUE(WritePlotFile(f, WINDOWPLACEMENT{}, bytes));
+    FileFigure back;
+    WINDOWPLACEMENT wp{};
+    ASSERT_TRUE(ReadPlotFile(bytes, wp, back));
+    EXPECT_EQ(back.m_planes[0]->numberFormat, "%s%n");
+    ASSERT_TRUE(WritePlotFile(back, wp, again));
+    EXPECT_EQ(again, bytes);
+}
+
+TEST(PlotFile, DamagedFilesAreRefusedWithoutTouchingTheFigure)
+{
+    const std::string good = TwoPlaneFile();
+    // One empty plane: its graph body ends with the object count.
+    FileFigure one;
+    bool created = false;
+    one.GetPlane(1, 1, created);
+    std::string emptyPlane;
+    ASSERT_TRUE(WritePlotFile(one, WINDOWPLACEMENT{}, emptyPlane));
+
+    constexpr size_t kCount = 59, kPlane = 63;  // plane count, first plane record
+    std::vector<std::pair<std::string, std::string>> cases;
+    for (size_t at = 44; at <= 50; at++) {
+        std::string b = good;
+        b[at] ^= 0x20;
+        cases.emplace_back("magic byte " + std::to_string(at), b);
+    }
+    for (size_t cut : {size_t(0), size_t(43), size_t(50), size_t(58), kPlane + 10, good.size() - 1})
+        cases.emplace_back("cut at " + std::to_string(cut), good.substr(0, cut));
+    {
+        std::string b = emptyPlane;
+        PutI32(b, kCount, 0x7FFFFFFF);
+        cases.emplace_back("count 2^31-1 with one plane", b);
+    }
+    for (auto [off, v] : {std::pair{16, 0}, {16, 801}, {20, 0}, {20, 801}}) {
+        std::string b = good;
+        PutI32(b, kPlane + off, v);
+        cases.emplace_back("cell word " + std::to_string(off) + " = " + std::to_string(v), b);
+    }
+    for (size_t at : {size_t(51), size_t(55)}) {
+        std::string b = good;
+        PutI32(b, at, 1000000000);
+        cases.emplace_back("size " + std::to_string(at), b);
+    }
+    {
+        std::string b = emptyPlane;
+        PutI32(b, b.size() - 4, (int32_t)0xFFFFFFFF);
+        cases.emplace_back("object count 0xFFFFFFFF", b);
+    }
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        FileFigure scratch;
+        WINDOWPLACEMENT wp = Placement();
+        const WINDOWPLACEMENT before = wp;
+        EXPECT_FALSE(ReadPlotFile(bytes, wp, scratch));
+        EXPECT_EQ(std::memcmp(&wp, &before, sizeof wp), 0);
+    }
+}
+
+TEST(PlotFile, UnusablePlacementsAreIgnored)
+{
+    WINDOWPLACEMENT wp = Placement();
+    EXPECT_TRUE(UsablePlotPlacement(wp));
+    for (UINT show : {0u, 4u, 9u}) {
+        wp = Placement();
+        wp.showCmd = show;
+        EXPECT_FALSE(UsablePlotPlacement(wp)) << show;
+    }
+    wp = Placement();
+    wp.rcNormalPosition = RECT{100, 100, 100, 300};
+    EXPECT_FALSE(UsablePlotPlacement(wp));
+    wp.rcNormalPosition = RECT{-90000, -90000, -80000, -80000};
+    EXPECT_FALSE(UsablePlotPlacement(wp));
+}
+
+// Programs run by the interpreter with VELDRA_PLOT_SAVE_DIR leave the figures
+// they plotted, saved as their windows close.
+TEST(PlotFile, ProgramsLeaveTheirFiguresAsGoldens)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("quorra-save-" + std::to_string(getpid()));
+    const std::string veldra = std::string(getenv("VELDRA_OUT")) + "/veldra";
+    struct Case {
+        const char* name;
+        const char* program;
+        std::vector<const char*> files;
+        int status = 0;
+    };
+    const std::vector<Case> cases = {
+        {"red", "plot #F ([1, 2]: graphcolor=\"red\");\n", {"F"}},
+        {"first_kept", "plot #F ([1, 2]); plot foo #F ([3, 4]);\n", {"F"}, 1},
+        {"posplot", "posplot 1, 2; plot #F ([1, 2]);\n", {"F"}},
+        {"precision", "plot #F ([1, 2]); setplot #F precision=3;\n", {"F"}},
+        {"kinds_2x2",
+         "posplot 1, 1; plot #K ([1, 4, 9]: title=\"squares\");\n"
+         "posplot 1, 2; plot #K ([1, 10, 100]: ylog=1);\n"
+         "posplot 2, 1; plot #K ([1, 2, 3]: axis=\"polar\");\n"
+         "posplot 2, 2; plot #K ([3, 1, 2]: kind=\"bar\");\n",
+         {"K"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        const std::filesystem::path prog = dir / "p.vdx";
+        std::ofstream(prog) << c.program;
+        const std::string cmd = "VELDRA_PLOT_SAVE_DIR='" + dir.string() + "' timeout 60 '" + veldra + "' --run '" +
+                                prog.string() + "' >/dev/null 2>&1";
+        const int rc = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(rc));
+        EXPECT_EQ(WEXITSTATUS(rc), c.status);
+        for (const char* file : c.files) {
+            SCOPED_TRACE(file);
+            const std::string made = ReadBytes((dir / (std::string(file) + ".qra")).string());
+            ASSERT_FALSE(made.empty());
+            const std::string golden = Golden((std::string("run_") + c.name + "_" + file + ".qra").c_str(), made);
+            EXPECT_EQ(made, golden);
+        }
+        EXPECT_EQ((size_t)std::distance(std::filesystem::directory_iterator(dir), {}), c.files.size() + 1);
+    }
+    std::filesystem::remove_all(dir);
+}
