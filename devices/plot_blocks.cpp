@@ -6,6 +6,8 @@
 
 #include "values/value.h"
 
+const ValueTextFormat kPlotOptionTextFormat = {0, 64, 0, 16, VTF_NO_ROUNDING, {0, 0}, 0};
+
 void CPlotBlockWriter::Bytes(const void* p, uint64_t n)
 {
     if (m_overflow || n > m_capacity - m_pos) {

@@ -8,8 +8,13 @@
 #include <vector>
 
 #include "interpreter/status.h"
+#include "values/text_format.h"
 
 class CValue;
+
+// The text of every plot option value (plot2d, setplot and the plot
+// statement alike): plain, at most 64 characters, 16 digits.
+extern const ValueTextFormat kPlotOptionTextFormat;
 
 // A plot2d or setplot option: its value is sent as text.
 struct PlotTextOption {

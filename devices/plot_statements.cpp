@@ -209,8 +209,6 @@ StatusWord ParsePlotOptions(std::istream& in, CStatementBlock* owner, StatusWord
 StatusWord EvaluatePlotOptions(const std::vector<PlotOptionEntry*>& list, CStatementBlock* owner,
                                std::vector<PlotTextOption>& out)
 {
-    // One format for every option text: plain, at most 64 characters, 16 digits.
-    static const ValueTextFormat kOptionFormat = {0, 64, 0, 16, VTF_NO_ROUNDING, {0, 0}, 0};
     out.clear();
     out.reserve(list.size());
     for (PlotOptionEntry* e : list) {
@@ -218,7 +216,7 @@ StatusWord EvaluatePlotOptions(const std::vector<PlotOptionEntry*>& list, CState
         StatusWord s = EvalStatementArgument(e->expr.root, v, owner);
         if (s) return s;
         e->option.text.clear();
-        ValueFormat(v, e->option.text, &kOptionFormat);
+        ValueFormat(v, e->option.text, &kPlotOptionTextFormat);
         out.push_back(e->option);
     }
     return 0;

@@ -256,6 +256,23 @@ void CGraph::DrawAxisTicks(HDC dc, bool isX, int x0, int y0, int column, int row
             }
             if (isX && p == crossing) xTickAtCrossing = true;
             if (!isX && classic && p == crossing && xTickAtCrossing) draw = false;
+            if (draw && !text.empty()) {
+                // The margins hold no room for numbers: one centred on a tick
+                // at the plot's edge would reach past the graph's rectangle
+                // (and a plane's window edge). It moves inward along its axis;
+                // one whose tick lies off the plot is left out instead.
+                const bool onPlot = isX ? (p >= pr.left && p <= pr.right) : (p >= pr.top && p <= pr.bottom);
+                const RECT& outer = outerRect;
+                const int lo = isX ? outer.left : outer.top, hi = isX ? outer.right : outer.bottom;
+                LONG& a = isX ? nr.left : nr.top;
+                LONG& b = isX ? nr.right : nr.bottom;
+                if (hi - lo >= b - a && (a < lo || b > hi)) {
+                    if (!onPlot) draw = false;
+                    const LONG shift = a < lo ? lo - a : hi - b;
+                    a += shift;
+                    b += shift;
+                }
+            }
             if (draw && !text.empty())
                 DrawText(dc, text.c_str(), (int)text.size(), &nr,
                          (isX ? DT_CENTER : DT_LEFT) | DT_NOCLIP | DT_NOPREFIX);

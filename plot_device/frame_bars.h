@@ -25,6 +25,11 @@ public:
     const std::vector<std::string>& PaneTexts() const { return m_paneTexts; }
     SIZE ButtonSize() const { return m_buttonSize; }
     bool HasImages() const { return m_images != nullptr; }
+    // The text of a status pane (1 is the plane read-out); out of range does nothing.
+    void SetPaneText(size_t index, const std::string& text)
+    {
+        if (index < m_paneTexts.size()) m_paneTexts[index] = text;
+    }
 
     bool m_bToolbarVisible = false;
     bool m_bStatusBarVisible = false;

@@ -43,7 +43,7 @@ void CMainFrame::OnClose()
     if (thread && thread->m_test.refuseClose) return;
     // The view tracks the mouse in a loop of its own: this WM_CLOSE only ends
     // it (the host re-posts the close a second later).
-    if (CQuorraView* view = FigureView(); view && view->m_bBusy) {
+    if (CQuorraView* view = FigureView(); view && view->IsBusy()) {
         ReleaseCapture();
         return;
     }
@@ -97,7 +97,7 @@ LRESULT CMainFrame::OnPlotClear(WPARAM wParam, LPARAM lParam)
 {
     CQuorraView* view = FigureView();
     if (!view) return 0;
-    if (view->m_bBusy) return -1;
+    if (view->IsBusy()) return -1;
     return view->OnDeviceClrPlot(wParam, lParam);
 }
 
@@ -140,6 +140,14 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
     }
     case 2: return (m_bars.m_bToolbarVisible ? 1 : 0) | (m_bars.m_bStatusBarVisible ? 2 : 0);
     case 3: return m_bFirstActivation ? 1 : 0;
+    case 4: {
+        // Planes of the figure, and objects of its graphs in the high word.
+        CQuorraView* view = FigureView();
+        if (!view) return -1;
+        LRESULT objects = 0;
+        for (const auto& p : view->m_planes) objects += (LRESULT)p->objects.size();
+        return (LRESULT)view->m_planes.size() | (objects << 16);
+    }
     default: return 0;
     }
 }

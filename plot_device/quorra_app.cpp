@@ -6,6 +6,7 @@
 #include "plot_device/quorra_doc.h"
 #include "plot_device/quorra_resources.h"
 #include "plot_device/quorra_view.h"
+#include "graphics/graph.h"
 
 void RegisterQuorraBitmaps(HINSTANCE module);
 
@@ -15,6 +16,7 @@ CModuleState* QuorraModuleState()
         auto* s = new CModuleState("Quorrax");
         RegisterQuorraResources(s->m_resources);
         RegisterQuorraBitmaps(s->ResourceHandle());
+        RegisterGraphResources(s->ResourceHandle());
         return s;
     }();
     return state;

@@ -1,24 +1,26 @@
 #pragma once
-// The plot view: it is the figure the device messages change. Until the
-// figure exists its readers accept every message and change nothing.
+// The plot view: a plain view that is the figure the device messages change,
+// and draws it.
 #include "platform/afx/afx.h"
+#include "plot_device/plot_figure.h"
 
 class CQuorraDoc;
 
-class CQuorraView : public CView {
+class CQuorraView : public CView, public CPlotFigure {
     DECLARE_DYNCREATE(CQuorraView)
 public:
     CQuorraDoc* GetDocument() const;
     void OnDraw(CDC* dc) override;
+    void OnTimer(UINT_PTR id);
 
-    // The readers of the device messages (the figure's).
-    LRESULT OnDeviceClrPlot(WPARAM, LPARAM) { return 0; }
-    LRESULT OnDevicePlot2d(WPARAM, LPARAM) { return 0; }
-    LRESULT OnDeviceSetPlot(WPARAM, LPARAM) { return 0; }
-    LRESULT OnDeviceDimPlot(WPARAM, LPARAM) { return 0; }
-    LRESULT OnDeviceBndPlot(WPARAM, LPARAM) { return 0; }
-    LRESULT OnDevicePlotCommand(WPARAM, LPARAM) { return 0; }
+    void GetFigureClientRect(RECT* r) override;
+    HWND GetFigureWindow() override { return m_hWnd; }
+    void Redraw(const RECT* r) override;
+    void SetFigureTitle(const std::string& text) override;
+    UINT_PTR SetFigureTimer(UINT_PTR id, UINT ms) override { return m_hWnd ? CWnd::SetTimer(id, ms) : 0; }
+    void ShowReadout(const std::string& text) override;
+    bool KillFigureTimer(UINT_PTR id) override { return m_hWnd && CWnd::KillTimer(id); }
 
-    // Set while the mouse is tracked in a plane: a clear is refused.
-    bool m_bBusy = false;
+protected:
+    DECLARE_MESSAGE_MAP()
 };

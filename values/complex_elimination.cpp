@@ -43,7 +43,14 @@ struct InlineComplexPolicy : ComplexCellPolicy {
 // each cell still gets t = f * W(r, c), then W(i, c) - t, part by part.
 namespace {
 // Wider vectors where the processor has them; the arithmetic per part is the same.
-__attribute__((target_clones("avx2", "default"))) void SubtractScaledComplexRow(
+// The clones' resolver runs while the library is relocated, before the thread
+// sanitizer's run time is up: its builds take the one default version.
+#if defined(__SANITIZE_THREAD__)
+#define VELDRA_ROW_CLONES
+#else
+#define VELDRA_ROW_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+VELDRA_ROW_CLONES void SubtractScaledComplexRow(
     Complex* __restrict wi, const Complex* __restrict wr, double fr, double fi, int from, int cols)
 {
     for (int c = from; c < cols; c++) {

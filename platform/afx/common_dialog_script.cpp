@@ -1,6 +1,8 @@
 // The script and log of common-dialog answers.
 #include "platform/afx/common_dialog_script.h"
 
+#include "platform/backend/dialogs.h"
+
 #include <deque>
 #include <mutex>
 
@@ -30,6 +32,14 @@ std::vector<CommonDialogRecord> TakeCommonDialogLog()
     out.swap(g_log);
     return out;
 }
+
+bool HasCommonDialogAnswer()
+{
+    std::lock_guard<std::mutex> g(g_lock);
+    return !g_answers.empty();
+}
+
+bool UseNativeCommonDialog() { return !HasCommonDialogAnswer() && NativeDialogsAvailable(); }
 
 bool TakeCommonDialogAnswer(const std::string& kind, const std::string& title, const std::string& initial,
                             CommonDialogAnswer& answer)

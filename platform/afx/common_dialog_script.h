@@ -24,6 +24,11 @@ struct CommonDialogRecord {
 };
 
 void PushCommonDialogAnswer(CommonDialogAnswer answer);
+// Whether a scripted answer waits; without one an interactive display shows
+// its native dialog.
+bool HasCommonDialogAnswer();
+// The native dialog when the display has one and no answer is scripted.
+bool UseNativeCommonDialog();
 void ClearCommonDialogAnswers();
 std::vector<CommonDialogRecord> TakeCommonDialogLog();
 

@@ -4,21 +4,63 @@
 #include <filesystem>
 
 #include "platform/afx/common_dialog_script.h"
+#include "platform/afx/wnd.h"
+#include "platform/backend/dialogs.h"
+#include "platform/user/input.h"
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const char* defExt, const char* fileName, DWORD flags, const char* filter,
-                         CWnd*)
+                         CWnd* parent)
     : m_fileName(fileName ? fileName : ""), m_defExt(defExt ? defExt : ""), m_filter(filter ? filter : ""), m_flags(flags),
-      m_bOpen(openFileDialog)
+      m_bOpen(openFileDialog), m_parent(parent)
 {
 }
 
+namespace {
+
+// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||" -> {"Text Files (*.txt)", "All Files (*.*)"}
+std::vector<std::string> NativeFilters(const std::string& filter)
+{
+    std::vector<std::string> parts, out;
+    size_t start = 0;
+    for (size_t bar; (bar = filter.find('|', start)) != std::string::npos; start = bar + 1)
+        parts.push_back(filter.substr(start, bar - start));
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty()) break;
+        std::string name = parts[i];
+        if (name.find('(') == std::string::npos) {
+            std::string pattern = parts[i + 1];
+            for (char& c : pattern)
+                if (c == ';') c = ' ';
+            name += " (" + pattern + ")";
+        }
+        out.push_back(name);
+    }
+    return out;
+}
+
+}  // namespace
+
 int CFileDialog::DoModal()
 {
-    CommonDialogAnswer a;
     std::string title = !m_title.empty() ? m_title : (m_bOpen ? "Open" : "Save As");
+    std::vector<std::string> chosen;
+    if (UseNativeCommonDialog()) {
+        std::string start = m_fileName;
+        if (!m_initialDir.empty() && !start.empty() && start.front() != '/') start = m_initialDir + "/" + start;
+        int r = NativeFileDialog(m_parent ? m_parent->GetSafeHwnd() : GetActiveWindow(), !m_bOpen, title,
+                                 NativeFilters(m_filter), m_defExt, start, false, &chosen);
+        if (r != kNativeNotAvailable && r != kNativeAccepted) return 2;
+        if (r == kNativeAccepted) return TakePaths(chosen);
+    }
+    CommonDialogAnswer a;
     if (!TakeCommonDialogAnswer(m_bOpen ? "file-open" : "file-save", title, m_fileName, a)) return 2;
+    return TakePaths(a.paths);
+}
+
+int CFileDialog::TakePaths(const std::vector<std::string>& paths)
+{
     m_paths.clear();
-    for (std::string p : a.paths) {
+    for (std::string p : paths) {
         if (!m_defExt.empty() && std::filesystem::path(p).extension().empty()) p += "." + m_defExt;
         m_paths.push_back(p);
     }

@@ -37,6 +37,9 @@ public:
     DWORD m_flags;
 
 private:
+    int TakePaths(const std::vector<std::string>& paths);
+
     BOOL m_bOpen;
+    CWnd* m_parent;
     std::vector<std::string> m_paths;
 };

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "platform/afx/common_dialog_script.h"
+#include "platform/backend/dialogs.h"
+#include "platform/user/input.h"
 
 CFontDialog::CFontDialog(const LOGFONT* initial, DWORD, CWnd*)
 {
@@ -14,6 +16,15 @@ CFontDialog::CFontDialog(const LOGFONT* initial, DWORD, CWnd*)
 
 int CFontDialog::DoModal()
 {
+    if (UseNativeCommonDialog()) {
+        LOGFONT lf = m_lf;
+        int r = NativeFontDialog(GetActiveWindow(), &lf);
+        if (r == kNativeAccepted) {
+            m_lf = lf;
+            m_pointSize = m_lf.lfHeight ? (int)(-m_lf.lfHeight * 720 / 96) : m_pointSize;
+        }
+        if (r != kNativeNotAvailable) return r == kNativeAccepted ? 1 : 2;
+    }
     CommonDialogAnswer a;
     if (!TakeCommonDialogAnswer("font", "Font", m_lf.lfFaceName, a)) return 2;
     if (!a.text.empty()) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/afx/afx.h"
 #include "platform/kernel/kernel.h"
@@ -14,6 +15,7 @@
 #include "platform/user/user.h"
 #include "plot_device/quorra_resources.h"
 #include "support/fake_plot_host.h"
+#include "values/value_matrix.h"
 
 namespace {
 
@@ -232,6 +234,44 @@ TEST(PlotDeviceFramework, TwoWindowsDoNotBlockEachOther)
     EXPECT_EQ(a.link->Close(), 1);
     EXPECT_FALSE(IsWindow(about));
     EXPECT_EQ(host.destroyed.load(), 2);
+}
+
+// Two host threads plot into two device windows at once; each window's
+// figure gets every plane and draws it.
+TEST(PlotDeviceFramework, TwoThreadsPlotIntoTwoWindowsAtOnce)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device a(host), b(host);
+    ASSERT_NE(a.thread, nullptr);
+    ASSERT_NE(b.thread, nullptr);
+    auto plot = [](CDeviceLink* link) {
+        PlotExprItem item;
+        CValueMatrix& m = item.value.MakeMatrix(1, 3);
+        for (int i = 0; i < 3; i++) m.Cell(0, i) = CValue(double(i * i));
+        PlotExprItem* items[1] = {&item};
+        PlotSeriesRecord series;
+        series.items = items;
+        series.itemCount = 1;
+        PlotSeriesRecord* list[1] = {&series};
+        PlotCommandText text;
+        text.figure = "T";
+        text.series = list;
+        text.seriesCount = 1;
+        for (int i = 0; i < 6; i++) {
+            PlotCommandPosition pos{-1, -1, -1, (uint32_t)(i % 2)};
+            EXPECT_EQ(link->Send(WM_PLOT_COMMAND, (WPARAM)&pos, (LPARAM)&text), 0);
+        }
+        PlotCommandPosition pos{-1, -1, -1, 0};
+        text.command = "foo";
+        EXPECT_EQ(link->Send(WM_PLOT_COMMAND, (WPARAM)&pos, (LPARAM)&text), 10);
+    };
+    std::thread ta(plot, a.link), tb(plot, b.link);
+    ta.join();
+    tb.join();
+    // The last plot was held: its objects arrive when the hold timer fires.
+    EXPECT_TRUE(PumpUntil([&] { return a.Query(4) == (6 | (6 << 16)) && b.Query(4) == (6 | (6 << 16)); }, 5000));
+    EXPECT_EQ(WindowText(a.link->mainWindow).rfind("T", 0), 0u);
 }
 
 std::vector<std::string> MenuTexts(HMENU menu, const std::string& indent = "")

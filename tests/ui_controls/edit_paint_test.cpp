@@ -269,3 +269,15 @@ TEST_F(EditPaintTest, KeptTabsExpandToTabStops)
     std::vector<TextRun> want = {{kX0, 0, "a", "#000000"}, {kX0 + 4 * kW, 0, "b", "#000000"}, {kX0 + 8 * kW, kH, "c", "#000000"}};
     EXPECT_EQ(Runs(Record()), want);
 }
+
+// NUL and other control bytes show as one placeholder column each.
+TEST_F(EditPaintTest, ControlBytesShowAsPlaceholders)
+{
+    Open(std::string("a\0b\x01" "c", 5), true);
+    const auto runs = Runs(Record());
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].text, "a\xC2\xB7" "b\xC2\xB7" "c");
+    POINT p;
+    ASSERT_TRUE(edit->PointFromOffset(4, &p));
+    EXPECT_EQ(p.x, kX0 - 1 + 4 * kW);
+}

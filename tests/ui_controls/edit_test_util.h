@@ -25,6 +25,9 @@ public:
     std::vector<unsigned> events;
     std::string tipFor;   // GetTipText answers "tip:" + word for this word
     void OnEditEvent(unsigned code) override { events.push_back(code); }
+    const std::vector<std::unique_ptr<KyrUndoAction>>& Actions() const { return undoActions; }
+    bool vetoDelete = false;   // CanDelete refuses (undo tests)
+    bool CanDelete(int, const std::string&) override { return !vetoDelete; }
     bool GetTipText(std::string& text, POINT&) override
     {
         text = !tipFor.empty() && text == tipFor ? "tip:" + text : std::string();

@@ -104,6 +104,8 @@ int KyrEditCtrl::OnCreate(CREATESTRUCT*)
 {
     if (Default() == -1) return -1;
     OnSysColorChange(0, 0);
+    dropTarget.ctrl = this;
+    dropTarget.Register(this);
     ComputeTextRect();
     ComputeMetrics();
     std::string initial = GetWindowText();
@@ -115,6 +117,7 @@ int KyrEditCtrl::OnCreate(CREATESTRUCT*)
 
 void KyrEditCtrl::OnDestroy()
 {
+    dropTarget.Revoke();
     if (autoScrollTimer >= 0) KillTimer(1);
     autoScrollTimer = -1;
     if (hasFocus && !readOnly) DestroyCaret();
@@ -461,7 +464,10 @@ int KyrEditCtrl::CharWidth(HDC dc, std::string_view s, int offset)
     if (it != widthCache->end()) return it->second;
     CDC cdc(dc);
     SIZE size{0, 0};
-    GetTextExtent(cdc, &size, s.data() + offset, EditCharLength(s, offset));
+    if (IsControlPlaceholder(cp))
+        GetTextExtent(cdc, &size, kControlPlaceholder, (int)strlen(kControlPlaceholder));
+    else
+        GetTextExtent(cdc, &size, s.data() + offset, EditCharLength(s, offset));
     cdc.Detach();
     int w = (int)size.cx;
     if (cp == '\n' && w == 0) w = columnWidth;
@@ -645,6 +651,13 @@ void KyrEditCtrl::RedrawLines(int fromOffset, int toOffset, bool toBottom)
 
 // --- text changes -----------------------------------------------------------------
 
+void KyrEditCtrl::MarkersFollowBreak(int at)
+{
+    if (markers.empty()) return;
+    // A forced break inside a line: the markers below it move down one line.
+    OnMarkerLinesInserted((int)std::count(text.begin(), text.begin() + at, '\n'), 1, false);
+}
+
 void KyrEditCtrl::OnInsertText(int offset, const std::string& inserted)
 {
     const int lines = CountLines(inserted);
@@ -739,6 +752,7 @@ bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noL
         for (size_t k = before; k < breaks.size(); ++k) {
             TextInserted(breaks[k], 1);
             ++lineCount;
+            MarkersFollowBreak(breaks[k]);
             if (breaks[k] < firstLineOffset) ++firstLineOffset, ++firstLine;
         }
     };
@@ -759,6 +773,7 @@ bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noL
     follow();
     if (flags & KYR_INS_RESET_UNDO) {
         ClearUndo();
+        undoDirty = 1;   // the history is gone but the text changed
     } else {
         // The insertion, then each forced break as it was made: undone together.
         RecordUndo(t, KYR_UNDO_INSERT, offset, true, !breaks.empty());
@@ -827,6 +842,8 @@ void KyrEditCtrl::SetText(std::string_view bytes)
         NotifyEditChange(0, std::string(), false);
     }
     ClearUndo();
+    undoDirty = 0;
+    undoSaved = 0;
     modified = 0;
     firstLine = firstLineOffset = 0;
     firstColumn = 0;
@@ -899,9 +916,12 @@ bool KyrEditCtrl::InsertChar(uint32_t c, bool redraw)
         if (EditCountChars(text, ls, LineEndOf(text, ls)) >= maxLineLength) {
             lineBreaks = BreakLongLine(text, ls, Options(), &breaks);
             lineCount += lineBreaks;
-            for (int p : breaks) {
+            GroupLastUndo();   // the typing and its breaks undo together
+            for (size_t k = 0; k < breaks.size(); ++k) {
+                const int p = breaks[k];
                 TextInserted(p, 1);
-                RecordUndo("\n", KYR_UNDO_INSERT, p, true, false);
+                MarkersFollowBreak(p);
+                RecordUndo("\n", KYR_UNDO_INSERT, p, true, k + 1 < breaks.size());
                 if (p < firstLineOffset) ++firstLineOffset, ++firstLine;
             }
         }
@@ -1279,6 +1299,11 @@ bool KyrEditCtrl::IndentBlock(bool indent)
     SetLastAction(indent ? KYR_ACT_INDENT : KYR_ACT_UNINDENT);
     const int firstStart = GetLineStartOf(lo);
     std::vector<std::string> changes;
+    struct LineEdit {
+        int offset;
+        std::string text;
+    };
+    std::vector<LineEdit> edits;   // in the order made, so each offset is exact
     int ls = firstStart;
     for (int l = first; l <= lastLine && ls <= Length(); ++l) {
         int nb = ls;
@@ -1292,6 +1317,7 @@ bool KyrEditCtrl::IndentBlock(bool indent)
                 text.insert((size_t)nb, indentText);
                 TextInserted(nb, (int)indentText.size());
                 change = indentText;
+                edits.push_back({nb, indentText});
                 delta = (int)indentText.size();
                 NotifyEditChange(nb, indentText, true);
             }
@@ -1315,6 +1341,7 @@ bool KyrEditCtrl::IndentBlock(bool indent)
                     text.erase((size_t)from, (size_t)(nb - from));
                     TextErased(from, nb - from);
                     change = removed;
+                    edits.push_back({from, removed});
                     delta = -(int)removed.size();
                     NotifyEditChange(from, removed, false);
                 }
@@ -1330,7 +1357,10 @@ bool KyrEditCtrl::IndentBlock(bool indent)
     block->lastLineOffset = GetLineStartOf(std::max(lastEnd - 1, firstStart));
     block->indent = indent ? 1 : 0;
     block->changes = std::move(changes);
-    RecordBlockUndo(std::move(block), KYR_UNDO_BLOCK);
+    // One group of exact per-line edits: undo and redo replay them.
+    for (size_t k = 0; k < edits.size(); ++k)
+        RecordUndo(edits[k].text, (indent ? KYR_UNDO_INSERT : KYR_UNDO_DELETE) | KYR_UNDO_BLOCK, edits[k].offset, true,
+                   k + 1 < edits.size());
     UpdateScrollRanges();
     if (backwards) {
         selAnchor = lastEnd;
@@ -1580,7 +1610,10 @@ void KyrEditCtrl::OnLButtonDown(UINT flags, POINT pt)
         const int lo = SelMin(), hi = SelMax();
         POINT p = pt;
         const int at = OffsetFromPoint(p, false, false);
-        if (at >= lo && at < hi && BeginDragCaret(pt)) return;
+        if (at >= lo && at < hi) {
+            DragOutSelection(pt);
+            return;
+        }
     }
     if (pt.x < textRect.left && pt.x >= 0) pt.x = textRect.left;
     POINT p = pt;

@@ -6,9 +6,8 @@
 // Painting and measuring take any line length; insertions keep lines within
 // maxLineLength by bare line feeds, and Tab and line joins refuse instead.
 //
-// Undo recording and the line markers are hooks here (RecordUndo,
-// RecordTyping, RecordBlockUndo, OnMarkerLinesInserted/Removed, DrawMargin):
-// the base versions do nothing.
+// Every edit records an undo action (edit_undo.cpp); markers attach to
+// lines and follow the text (edit_marker.cpp).
 #include <algorithm>
 #include <cstdint>
 #include <list>
@@ -21,8 +20,11 @@
 #include <vector>
 
 #include "platform/afx/dc.h"
+#include "platform/afx/ole_data.h"
+#include "platform/afx/ole_drop_target.h"
 #include "platform/afx/wnd.h"
 #include "platform/user/scrollbar.h"
+#include "ui_controls/edit/edit_marker.h"
 #include "ui_controls/edit/edit_text.h"
 
 #ifndef WM_SETFONT
@@ -52,6 +54,10 @@ enum : unsigned {
     KYR_EV_PREFIXED_BREAK = 0x11000000,
     KYR_EV_READONLY_INSERT = 0x40000004,
     KYR_EV_CUT_FAILED = 0x80100000,
+    KYR_EV_NOTHING_TO_COPY = 0x40000,
+    KYR_EV_READONLY_PASTE = 0x40020000,
+    KYR_EV_NO_CLIPBOARD_TEXT = 0x80020000,
+    KYR_EV_DROP_REFUSED = 0x800000,
 };
 
 // Last-action codes (SetLastAction).
@@ -87,8 +93,6 @@ struct KyrKeyword {
     int caseSensitive = 0;
 };
 
-class KyrMarker;
-struct KyrUndoAction;
 // What an indent or unindent of lines needs to reverse itself.
 struct KyrUndoBlock {
     int firstLineOffset = 0, lastLineOffset = 0;
@@ -96,8 +100,41 @@ struct KyrUndoBlock {
     std::vector<std::string> changes;   // per line: the inserted or removed blanks
 };
 
+// Undo action flags.
+enum : unsigned { KYR_UNDO_FLAG = 0x1, KYR_UNDO_OVERWRITE = 0x2 };
+
+struct KyrUndoAction {
+    int offset = 0;
+    int caret = 0;   // caret to restore when undone
+    unsigned kind = 0;
+    // Inserted or removed text; for an overwrite, the character now absent
+    // from the text (undo and redo swap it with the one at offset).
+    std::string text;
+    std::unique_ptr<KyrUndoBlock> block;
+    unsigned flags = KYR_UNDO_FLAG;
+    int grouped = 0;   // undone and redone with the action recorded after it
+    int ownsBlock = 0;
+    bool typed = false;   // made by RecordTyping: later typing may merge in
+};
+
+// NUL and the other control bytes but tab and line feed show as one
+// placeholder column.
+inline constexpr const char* kControlPlaceholder = "\xC2\xB7";
+inline bool IsControlPlaceholder(uint32_t cp) { return (cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0x7F; }
+
 // "KYR_ON_EDITCHANGE", registered on first use.
 UINT KyrEditChangeMessage();
+
+class KyrEditCtrl;
+// Hands drag-and-drop events of the control's window to the control.
+class KyrEditDropTarget : public COleDropTarget {
+public:
+    KyrEditCtrl* ctrl = nullptr;
+    DROPEFFECT OnDragEnter(CWnd* wnd, COleDataObject* data, DWORD keyState, POINT pt) override;
+    DROPEFFECT OnDragOver(CWnd* wnd, COleDataObject* data, DWORD keyState, POINT pt) override;
+    void OnDragLeave(CWnd* wnd) override;
+    BOOL OnDrop(CWnd* wnd, COleDataObject* data, DROPEFFECT effect, POINT pt) override;
+};
 
 class KyrEditCtrl : public CWnd {
     DECLARE_DYNAMIC(KyrEditCtrl)
@@ -107,7 +144,7 @@ public:
     ~KyrEditCtrl() override;
 
     // --- operations of the class (virtual, overridden by name) ---
-    virtual bool IsModified() { return modified != 0; }
+    virtual bool IsModified() { return undoDirty != 0 || undoSaved != undoApplied; }
     virtual void SetLastAction(unsigned code) { lastAction = code; }
     virtual unsigned GetLastAction() { return lastAction; }
     virtual int DrawTextRun(CDC& dc, std::string_view run, const RECT& cell, COLORREF background);
@@ -134,45 +171,73 @@ public:
     virtual void NotifyEditChange(int offset, const std::string& text, bool inserted);
     virtual void SetOverwriteMode(bool on);
     virtual bool GetOverwriteMode();
-    // Undo and redo (the undo list fills these; base: nothing to undo).
-    virtual bool Undo(bool /*redraw*/ = true) { return false; }
-    virtual bool Redo(bool /*redraw*/ = true) { return false; }
-    virtual bool ApplyUndoAction(KyrUndoAction* /*action*/, bool /*undo*/, bool /*redraw*/) { return false; }
-    // Undo recording hooks, called by every edit (base: nothing recorded).
+    // Undo and redo: the list holds actions oldest first, undoApplied of
+    // them applied; undoSaved is the applied count at the last save (-1 when
+    // that state can no longer be reached).
+    virtual bool Undo(bool redraw = true);
+    virtual bool Redo(bool redraw = true);
+    // Never called by the control itself.
+    virtual bool IsUndoEnabled() { return true; }
+    virtual void OnUndoStateChanged() {}
+    virtual bool CanAddUndoAction(KyrUndoAction* /*action*/) { return true; }
+    virtual void OnDeleteUndoAction(KyrUndoAction* /*action*/) {}
+    virtual bool ApplyUndoAction(KyrUndoAction* action, bool undo, bool redraw);
     // `grouped`: the action undoes together with the one recorded after it.
-    virtual void RecordUndo(const std::string& /*text*/, unsigned /*kind*/, int /*offset*/, bool /*notTyped*/,
-                            bool /*grouped*/) {}
+    virtual void RecordUndo(const std::string& text, unsigned kind, int offset, bool notTyped, bool grouped);
     // A typed character (its UTF-8 bytes, one unit), before it changes the text.
-    virtual void RecordTyping(const std::string& /*typed*/, unsigned /*kind*/, int /*offset*/) {}
-    virtual void RecordBlockUndo(std::unique_ptr<KyrUndoBlock> /*block*/, unsigned /*kind*/) {}
-    // The undo list is emptied (SetText, InsertText with KYR_INS_RESET_UNDO).
-    virtual void ClearUndo() {}
+    virtual void RecordTyping(const std::string& typed, unsigned kind, int offset);
+    virtual void RecordBlockUndo(std::unique_ptr<KyrUndoBlock> block, unsigned kind);
+    // Empties the history; the text counts as modified when it was.
+    virtual void ClearUndo();
+    bool CanUndo() const { return undoApplied > 0; }
+    bool CanRedo() const { return undoApplied < (int)undoActions.size(); }
+    int UndoCount() const { return (int)undoActions.size(); }
+    int UndoApplied() const { return undoApplied; }
+    // The saving half of Serialize: the current state is the saved one.
+    void MarkSaved();
+    // Storing writes the text with "\r\n" line ends, then marks it saved;
+    // loading takes the file's bytes, NULs included.
+    void Serialize(CArchive& ar) override;
+    // Printing (edit_print.cpp): a printer font scaled to the DC, one page
+    // of lines per call, then the font dropped.
+    void CreatePrintFont(CDC& dc);
+    void PrintPage(CDC& dc, struct CPrintInfo* info);
+    void DeletePrintFont();
+    int LinesPerPage() const { return linesPerPage; }
+    HFONT PrinterFont() const { return printerFont; }
     virtual bool ExtendSelection(int kind);
     virtual bool CollapseSelection(bool toStart, bool keepCaret, bool redraw);
     virtual bool IndentBlock(bool indent);
     virtual void SetSel(int start, int end, bool keepCaret = false);
     virtual void FillBackground(CDC& dc);
     virtual void DrawText(CDC& dc);
-    virtual void DrawMargin(CDC& /*dc*/) {}
-    // Drag and drop of the selection (base: no drag, the click goes on).
-    virtual bool BeginDragCaret(POINT /*point*/) { return false; }
+    virtual void DrawMargin(CDC& dc);
+    // Drag and drop (edit_drag.cpp): the grey caret while text is dragged
+    // over the control, the normal caret again after.
+    virtual DROPEFFECT BeginDragCaret(POINT point);
+    virtual void EndDragCaret();
+    virtual DROPEFFECT OnDragOverText(POINT point);
+    virtual bool OnDropText(COleDataObject* data, POINT point);
+    // A press on the selection: drags it out; false when it was a plain click.
+    bool DragOutSelection(POINT point);
     virtual bool LookupKeyword(const std::string& word, COLORREF* foreground, COLORREF* background, int offset);
     virtual void GetLineColours(uint32_t /*character*/, int /*offset*/, COLORREF& /*foreground*/, COLORREF& /*background*/) {}
-    // Marker bookkeeping, called when text changes (base: no markers).
+    // Marker bookkeeping, called when text changes.
     // `count` line feeds were inserted on `line`; markers move from that line
     // on when the insertion point was its start, else from the next line.
-    virtual void OnMarkerLinesInserted(int /*line*/, int /*count*/, bool /*atLineStart*/) {}
+    virtual void OnMarkerLinesInserted(int line, int count, bool atLineStart);
     // Text from line `startLine` on lost `removedFeeds` line feeds; lines
     // firstGone..lastGone (of the old text) disappeared entirely.
-    virtual void OnMarkerLinesRemoved(int /*startLine*/, int /*removedFeeds*/, int /*firstGone*/, int /*lastGone*/) {}
-    virtual KyrMarker* FindMarkerOfType(int /*value*/) { return nullptr; }
-    virtual void CollectMarkersOfType(int /*value*/, std::vector<KyrMarker*>& /*list*/) {}
+    virtual void OnMarkerLinesRemoved(int startLine, int removedFeeds, int firstGone, int lastGone);
+    virtual KyrMarker* FindMarkerOfType(int value);
+    virtual void CollectMarkersOfType(int value, std::vector<KyrMarker*>& list);
     virtual bool CanMoveMarker(KyrMarker* /*marker*/) { return true; }
     virtual bool CanRemoveMarker(KyrMarker* /*marker*/) { return true; }
     virtual bool CanDeleteMarker(KyrMarker* /*marker*/, void* /*position*/) { return true; }
-    virtual void DrawMarker(CDC& /*dc*/, const RECT& /*cell*/, KyrMarker* /*marker*/) {}
-    // A line highlight covering `line` gives its colours (painter, step 4).
-    virtual bool GetLineHighlight(int /*line*/, COLORREF* /*foreground*/, COLORREF* /*background*/) { return false; }
+    virtual void DrawMarker(CDC& dc, const RECT& cell, KyrMarker* marker);
+    // A line highlight covering `line` gives its colours (-1: default) and
+    // whether its background runs to the right edge (painter, step 4).
+    virtual bool GetLineHighlight(int line, COLORREF* foreground, COLORREF* background, bool* fill = nullptr);
     virtual bool GetTipText(std::string& text, POINT& /*point*/)
     {
         text.clear();
@@ -180,6 +245,39 @@ public:
     }
     virtual void OnEditEvent(unsigned /*code*/) {}
     virtual BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+
+    // --- markers (the control owns those it accepts) ---
+    // A marker's position is the marker itself; nullptr is none.
+    KyrMarker* AddMarker(KyrMarker* marker, bool redraw = true);
+    KyrMarker* InsertMarker(KyrMarker* marker, int line, bool redraw = true);
+    bool ToggleMarker(int line, unsigned type, int data = 0);
+    KyrMarker* FindMarker(int line, unsigned mask, KyrMarker** out = nullptr);
+    void CollectMarkersOnLines(int first, int last, unsigned mask, std::vector<KyrMarker*>& list);
+    void GetMarkersOfType(std::vector<KyrMarker*>& list, unsigned mask);
+    bool RemoveMarkers(int line, unsigned mask, bool redraw = true);
+    void RemoveMarkerAt(KyrMarker* position);
+    void RemoveMarkersOfType(unsigned mask, bool redraw = true);
+    void RemoveAllMarkers();
+    bool GoToLine(KyrMarker* marker);
+    void RedrawMarkerLine(int line, bool wholeLine);
+    // Markers in order (line, then type).
+    std::vector<KyrMarker*> Markers() const;
+
+    // --- clipboard and search (edit_clip.cpp) ---
+    // "KYR_SYN_TEXT": a column text beside CF_TEXT.
+    static UINT ColumnFormat();
+    bool Copy();
+    bool Cut();
+    bool Paste();
+    // A "KYR_SYN_TEXT" block goes in as a column, else CF_TEXT as a stream,
+    // at the caret; blocks are read up to a NUL within their size.
+    bool PasteFromDataObject(COleDataObject& data);
+    // "\n" as "\r\n" when crlfOnCopy; NUL-terminated; `column`: also "KYR_SYN_TEXT".
+    bool CopyToClipboard(const std::string& text, bool column = false);
+    // Each line of `block` at the column of `offset` in successive lines.
+    bool InsertBlock(std::string block, int offset = -1);
+    // Searches from the caret (wrapping once) and selects the match.
+    bool FindText(const std::string& what, bool forward, bool wholeWord, bool matchCase);
 
     // --- public operations ---
     bool SetCaretOffset(int offset, bool scrollIntoView, bool redraw);
@@ -365,6 +463,13 @@ protected:
     int LineEndOf_(int offset);
     HDC MeasureDC(bool* release);
     HFONT CurrentFont() const;
+    void PushUndo(std::unique_ptr<KyrUndoAction> action);
+    void FreeUndoActions(size_t from);
+    // The last recorded action undoes with the ones recorded after it.
+    void GroupLastUndo();
+    bool CanMergeTyping(const std::string& typed, int offset);
+    void SortMarkers();
+    void MarkersFollowBreak(int at);
 
     // State.
     std::string text;
@@ -412,4 +517,15 @@ protected:
     // Sorted start offsets of the multi-line rule's open and close strings.
     std::vector<int> mlOpens, mlCloses;
     int mlRule = -1;
+    int linesPerPage = 0;
+    KyrEditDropTarget dropTarget;
+    bool dragCaret = false;
+    int dropLength = 0;   // bytes the last drop inserted (line feeds added included)
+    // Undo history.
+    std::vector<std::unique_ptr<KyrUndoAction>> undoActions;
+    int undoApplied = 0, undoSaved = 0, undoDirty = 0;
+    int undoLimit = 300;
+    int noMerge = 0;
+    // Markers, kept sorted by line and type.
+    std::list<std::unique_ptr<KyrMarker>> markers;
 };

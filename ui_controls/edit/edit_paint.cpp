@@ -330,7 +330,10 @@ void KyrEditCtrl::DrawText(CDC& dc)
     for (int row = firstRow; row <= lastRow && lineStart <= Length(); ++row) {
         const int lineEnd = LineEndOf_(lineStart);
         COLORREF hlFg = 0, hlBg = 0;
-        const bool highlighted = !printing && GetLineHighlight(row, &hlFg, &hlBg);
+        bool hlFill = false;
+        const bool highlighted = !printing && GetLineHighlight(row, &hlFg, &hlBg, &hlFill);
+        if (hlFg == (COLORREF)-1) hlFg = defFg;
+        if (hlBg == (COLORREF)-1) hlBg = defBg;
         int x = textRect.left - firstColumn * columnWidth + 1;
         int column = 0;
         int runX = x, runW = 0;
@@ -402,7 +405,10 @@ void KyrEditCtrl::DrawText(CDC& dc)
                 if (run.empty() && runW == 0 && runX + w <= painted.left) {
                     runX += w;   // wholly left of the view: nothing to draw
                 } else {
-                    run.append(text, (size_t)i, (size_t)n);
+                    if (IsControlPlaceholder(cp))
+                        run += kControlPlaceholder;
+                    else
+                        run.append(text, (size_t)i, (size_t)n);
                     runW += w;
                 }
                 ++column;
@@ -416,7 +422,7 @@ void KyrEditCtrl::DrawText(CDC& dc)
             RECT cell{runX, y, runX + CharWidth(dc, text, lineEnd), y + lineHeight};
             DrawTextRun(dc, " ", cell, selBg);
         }
-        if (highlighted && runX < painted.right) {
+        if (highlighted && hlFill && runX < painted.right) {
             RECT rest{runX, y, painted.right, y + lineHeight};
             HBRUSH b = CreateSolidBrush(hlBg);
             FillRect(dc, &rest, b);

@@ -1,0 +1,368 @@
+// The figure model: grid, layout, commit and drawing.
+#include "plot_device/plot_figure.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "devices/plot_blocks.h"
+#include "values/value.h"
+#include "values/value_text.h"
+
+namespace {
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr int kCellGap = 15;
+}  // namespace
+
+CPlotFigure::CPlotFigure() { std::fill(m_pendingBounds, m_pendingBounds + 4, kNaN); }
+
+CPlotFigure::~CPlotFigure()
+{
+    m_pending.clear();
+    m_planes.clear();
+    m_deferredPlanes.clear();
+    m_deferredObjects.clear();
+}
+
+void CPlotFigure::OnFigureTimer(UINT_PTR id)
+{
+    if (id != kPlotHoldTimer) return;
+    KillFigureTimer(kPlotHoldTimer);
+    CommitPending();
+    PositionPlanes();
+    Redraw(nullptr);
+}
+
+CPlotPlane* CPlotFigure::FindPlane(int32_t row, int32_t col) const
+{
+    for (const auto& p : m_planes)
+        if (p->m_row == row && p->m_col == col) return p.get();
+    return nullptr;
+}
+
+CPlotPlane* CPlotFigure::GetPlane(int32_t row, int32_t col, bool& created)
+{
+    created = false;
+    if (!ValidPlotPosition(row) || !ValidPlotPosition(col)) return nullptr;
+    if (row != -1 && col != -1) {
+        if (CPlotPlane* p = FindPlane(row, col)) return p;
+    }
+    // Grid sizes stay within the position limit plus one, so the arithmetic
+    // below cannot overflow; rows and columns are counted in 64 bits anyway.
+    int64_t r = row, c = col;
+    if (row == -1 && col != -1) {
+        r = 0;
+        for (int64_t i = 1; i <= m_rows; i++)
+            if (!FindPlane((int32_t)i, col)) { r = i; break; }
+        if (!r) r = ++m_rows;
+    } else if (row != -1 && col == -1) {
+        c = 0;
+        for (int64_t j = 1; j <= m_cols; j++)
+            if (!FindPlane(row, (int32_t)j)) { c = j; break; }
+        if (!c) c = ++m_cols;
+    } else if (row == -1 && col == -1) {
+        r = c = 0;
+        for (int64_t i = 1; i <= m_rows; i++)
+            for (int64_t j = 1; j <= m_cols; j++)
+                if (!FindPlane((int32_t)i, (int32_t)j)) { r = i; c = j; break; }
+        if (!r) {
+            if (m_cols <= m_rows) { c = ++m_cols; r = 1; }
+            else { r = ++m_rows; c = 1; }
+        }
+    }
+    if (r < 1 || c < 1 || r > INT32_MAX || c > INT32_MAX) return nullptr;
+    auto plane = std::make_unique<CPlotPlane>();
+    plane->m_row = (int32_t)r;
+    plane->m_col = (int32_t)c;
+    plane->m_figure = this;
+    ApplyGraphDefaults(*plane);
+    created = true;
+    m_planes.push_back(std::move(plane));
+    return m_planes.back().get();
+}
+
+std::unique_ptr<CPlotPlane> CPlotFigure::DetachPlane(CPlotPlane* plane)
+{
+    m_pending.erase(std::remove(m_pending.begin(), m_pending.end(), plane), m_pending.end());
+    for (auto it = m_planes.begin(); it != m_planes.end(); ++it) {
+        if (it->get() == plane) {
+            std::unique_ptr<CPlotPlane> p = std::move(*it);
+            m_planes.erase(it);
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+bool CPlotFigure::RemovePlane(CPlotPlane* plane)
+{
+    std::unique_ptr<CPlotPlane> p = DetachPlane(plane);
+    if (!p) return false;
+    Discard(std::move(p));
+    return true;
+}
+
+void CPlotFigure::Discard(std::unique_ptr<CPlotPlane> plane)
+{
+    if (!plane) return;
+    if (m_busy) m_deferredPlanes.push_back(std::move(plane));
+}
+
+void CPlotFigure::Discard(std::unique_ptr<CGraphObject> object)
+{
+    if (!object) return;
+    if (m_busy) m_deferredObjects.push_back(std::move(object));
+}
+
+void CPlotFigure::LeaveBusy()
+{
+    if (m_busy > 0 && --m_busy == 0) {
+        m_deferredPlanes.clear();
+        m_deferredObjects.clear();
+    }
+}
+
+std::vector<CPlotPlane*> CPlotFigure::PlaneSnapshot() const
+{
+    std::vector<CPlotPlane*> out;
+    out.reserve(m_planes.size());
+    for (const auto& p : m_planes) out.push_back(p.get());
+    return out;
+}
+
+int CPlotFigure::ClearPlot(int32_t row, int32_t col, int32_t objectId)
+{
+    if (!ValidPlotPosition(row) || !ValidPlotPosition(col)) return 1;
+    if (row != -1 && col != -1) {
+        CPlotPlane* p = FindPlane(row, col);
+        if (!p) return 1;
+        if (objectId != -1) {
+            if (!p->FindObject(objectId)) return 2;
+            p->RemoveObjects(objectId, nullptr);
+            if (p->IsEmpty() && p->m_newObjects.empty()) RemovePlane(p);
+        } else {
+            RemovePlane(p);
+        }
+        return 0;
+    }
+    for (CPlotPlane* p : PlaneSnapshot())
+        if ((row == -1 || p->m_row == row) && (col == -1 || p->m_col == col)) RemovePlane(p);
+    RecalcGrid();
+    return 0;
+}
+
+void CPlotFigure::RecalcGrid()
+{
+    m_rows = m_cols = 1;
+    for (const auto& p : m_planes) {
+        m_rows = std::max(m_rows, p->m_row);
+        m_cols = std::max(m_cols, p->m_col);
+    }
+}
+
+SIZE CPlotFigure::GetFigureSize()
+{
+    SIZE s{m_viewWidth, m_viewHeight};
+    if (!m_planes.empty() && (s.cx < 1 || s.cy < 1)) {
+        RECT r;
+        GetFigureClientRect(&r);
+        if (s.cx < 1) s.cx = r.right - r.left;
+        if (s.cy < 1) s.cy = r.bottom - r.top;
+    }
+    return s;
+}
+
+RECT CPlotFigure::PlaneRect(int32_t row, int32_t col, const SIZE* size)
+{
+    const SIZE s = size ? *size : GetFigureSize();
+    const double cols = std::max(m_cols, 1), rows = std::max(m_rows, 1);
+    const double cw = (s.cx - (cols + 1) * kCellGap) / cols;
+    const double ch = (s.cy - (rows + 1) * kCellGap) / rows;
+    auto toInt = [](double v) {
+        if (!(v > -1e9 && v < 1e9)) return 0;
+        return (int)v;
+    };
+    RECT r;
+    r.left = toInt((col - 1) * cw + (double)col * kCellGap);
+    r.top = toInt((row - 1) * ch + (double)row * kCellGap);
+    r.right = toInt((cw + kCellGap) * col);
+    r.bottom = toInt((ch + kCellGap) * row);
+    return r;
+}
+
+void CPlotFigure::PositionPlanes()
+{
+    const SIZE s = GetFigureSize();
+    for (CPlotPlane* p : PlaneSnapshot()) p->Resize(PlaneRect(p->m_row, p->m_col, &s));
+}
+
+bool CPlotFigure::CommitPending()
+{
+    bool any = false;
+    const bool xGiven = std::isfinite(m_pendingBounds[0]) && std::isfinite(m_pendingBounds[1]);
+    const bool yGiven = std::isfinite(m_pendingBounds[2]) && std::isfinite(m_pendingBounds[3]);
+    const SIZE s = GetFigureSize();
+    for (CPlotPlane* p : std::vector<CPlotPlane*>(m_pending)) {
+        if (p->m_newObjects.empty()) continue;
+        for (auto& o : p->m_newObjects) p->objects.push_back(std::move(o));
+        p->m_newObjects.clear();
+        p->NoteObjectsChanged();
+        if (xGiven || yGiven) std::copy(m_pendingBounds, m_pendingBounds + 4, p->m_bounds);
+        p->Resize(PlaneRect(p->m_row, p->m_col, &s));
+        p->ApplyBounds(false);
+        p->mouseMode = 1;
+        any = true;
+    }
+    std::fill(m_pendingBounds, m_pendingBounds + 4, kNaN);
+    m_pending.clear();
+    return any;
+}
+
+void CPlotFigure::SetWindowAll(HWND hwnd)
+{
+    for (const auto& p : m_planes) p->SetWindow(hwnd);
+}
+
+void CPlotFigure::Reset()
+{
+    m_pending.clear();
+    for (CPlotPlane* p : PlaneSnapshot()) RemovePlane(p);
+    m_rows = m_cols = 1;
+    m_viewWidth = m_viewHeight = -1;
+}
+
+void CPlotFigure::SelectAt(int x, int y)
+{
+    for (const auto& p : m_planes) p->m_selected = 0;
+    for (auto it = m_planes.rbegin(); it != m_planes.rend(); ++it) {
+        const RECT& r = (*it)->outerRect;
+        if (x >= r.left && x <= r.right && y >= r.top && y <= r.bottom) {
+            (*it)->m_selected = 1;
+            return;
+        }
+    }
+}
+
+void CPlotFigure::SelectNeighbour(bool up, bool down, bool left, bool right)
+{
+    CPlotPlane* sel = nullptr;
+    for (const auto& p : m_planes)
+        if (p->m_selected) sel = p.get();
+    if (!sel) return;
+    const int32_t row = sel->m_row, col = sel->m_col;
+    auto select = [this](CPlotPlane* p) {
+        for (const auto& q : m_planes) q->m_selected = 0;
+        p->m_selected = 1;
+    };
+    auto look = [&](int dr, int dc) {
+        for (int64_t r = row + dr, c = col + dc; r >= 1 && c >= 1 && r <= m_rows && c <= m_cols; r += dr, c += dc)
+            if (CPlotPlane* p = FindPlane((int32_t)r, (int32_t)c)) {
+                select(p);
+                return;
+            }
+    };
+    if (up) look(-1, 0);
+    if (down) look(1, 0);
+    if (left) look(0, -1);
+    if (right) look(0, 1);
+}
+
+CPlotPlane* CPlotFigure::FindPlaneOfObject(const CGraphObject* object) const
+{
+    for (const auto& p : m_planes)
+        if (p->IndexOfObject(object) >= 0) return p.get();
+    return nullptr;
+}
+
+void CPlotFigure::Draw(HDC dc, bool all)
+{
+    const int h = 3;
+    RECT client;
+    GetFigureClientRect(&client);
+    client.left -= 5;
+    client.top -= 5;
+    client.right += 5;
+    client.bottom += 5;
+    std::vector<CPlotPlane*> again;
+    for (CPlotPlane* p : PlaneSnapshot()) {
+        const RECT& o = p->outerRect;
+        RECT r{o.left - h, o.top - h, o.right + h + 1, o.bottom + h + 1};
+        if (!all) {
+            const bool overlaps = r.left < client.right && client.left < r.right && r.top < client.bottom &&
+                                  client.top < r.bottom;
+            const bool pointer = p->FindObjectByFlag(0x0C) != nullptr;
+            if (!overlaps && !pointer) continue;
+            if (pointer) again.push_back(p);
+        }
+        p->DrawGraph(dc, all ? 1 : 0);
+        if (p->m_selected) {
+            HPEN pen = CreatePen(PS_DOT, 0, 0);
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+            const int oldRop = SetROP2(dc, R2_NOTXORPEN);
+            Rectangle(dc, r.left, r.top, r.right, r.bottom);
+            SetROP2(dc, R2_NOTMERGEPEN);
+            const int xs[3] = {r.left, (r.left + r.right) / 2, r.right};
+            const int ys[3] = {r.top, (r.top + r.bottom) / 2, r.bottom};
+            for (int i = 0; i < 3; i++)
+                for (int j = 0; j < 3; j++) {
+                    if (i == 1 && j == 1) continue;
+                    Rectangle(dc, xs[i] - 4, ys[j] - 4, xs[i] + 4, ys[j] + 4);
+                }
+            SetROP2(dc, oldRop);
+            SelectObject(dc, oldBrush);
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+        }
+    }
+    for (CPlotPlane* p : again) p->DrawPointers(dc, &client);
+}
+
+void CPlotFigure::ApplyObjectDefaults(CGraphObject& o) const
+{
+    const PlotObjectDefaults& d = m_objectDefaults;
+    o.penStyle = d.penStyle;
+    o.penWidth = d.penWidth;
+    o.color = d.color;
+    o.fillColor = d.fillColor;
+    o.fillStyle = d.fillStyle;
+    o.kind = d.kind;
+    o.marker = d.marker;
+    o.legend = d.legend;
+    o.boxLegend = d.boxLegend;
+    o.inLegend = (uint8_t)(d.inLegend != 0);
+}
+
+void CPlotFigure::ApplyGraphDefaults(CPlotPlane& p) const
+{
+    const PlotGraphDefaults& d = m_graphDefaults;
+    p.titlePosition = d.titleShown;
+    p.axisStyle = d.axisStyle;
+    p.title = d.title;
+    p.titleFont = d.titleFont;
+    p.titleFontSize = d.titleFontSize;
+    p.axisFont = d.axisFont;
+    p.axisFontSize = d.axisFontSize;
+    p.legendFont = d.legendFont;
+    p.legendFontSize = d.legendFontSize;
+    p.background = d.background;
+    p.foreColor = d.axisColor;
+    p.gridColor = d.gridColor;
+    p.equalAxes = d.equalAxes;
+    p.xLabel = d.xLabel;
+    p.yLabel = d.yLabel;
+    p.xAxisFlags = (uint8_t)((d.xType << 4) | (d.xFlags & 0x0F));
+    p.yAxisFlags = (uint8_t)((d.yType << 4) | (d.yFlags & 0x0F));
+    p.numberFormat = d.numberFormat;
+    p.xLog = d.xLog;
+    p.yLog = d.yLog;
+    p.SetPolarOffset(d.polarOffset);
+}
+
+void CPlotFigure::ApplyPropertyValue(CPlotPlane* plane, CGraphObject* object, const std::string& name,
+                                     const CValue& value, bool figureMode)
+{
+    std::string text;
+    ValueFormat(value, text, &kPlotOptionTextFormat);
+    ParsePlotProperty(*this, plane, object, name, std::move(text), figureMode);
+}

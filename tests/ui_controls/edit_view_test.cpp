@@ -1,0 +1,341 @@
+// The editor's view in a headless single-document application: files load
+// and save byte for byte, the modified flag follows edits and saves, find
+// and replace through the scripted dialog and F3, printing page counts.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/afx/afx.h"
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/common_dialog_script.h"
+#include "tests/platform/afx_test_util.h"
+#include "ui_controls/edit/edit_view.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr UINT IDR_EDITTEST = 140;
+
+class CEditTestDoc : public CDocument {
+    DECLARE_DYNCREATE(CEditTestDoc)
+public:
+    KyrEditView* View() const { return Views().empty() ? nullptr : static_cast<KyrEditView*>(Views().front()); }
+    void Serialize(CArchive& ar) override
+    {
+        if (KyrEditView* v = View()) v->GetEditCtrl()->Serialize(ar);
+    }
+};
+IMPLEMENT_DYNCREATE(CEditTestDoc, CDocument)
+
+class CEditTestFrame : public CFrameWnd {
+    DECLARE_DYNCREATE(CEditTestFrame)
+};
+IMPLEMENT_DYNCREATE(CEditTestFrame, CFrameWnd)
+
+const AfxStringEntry kStrings[] = {
+    {IDR_EDITTEST, "EditTest\nText\nText\nText Files (*.txt)\n.txt"},
+    {AFX_IDS_APP_TITLE, "EditViewTest"},
+};
+
+CModuleState* EditTestModule()
+{
+    static CModuleState* m = [] {
+        auto* s = new CModuleState("edit-view-test");
+        s->m_resources.AddStrings(kStrings, sizeof kStrings / sizeof kStrings[0]);
+        return s;
+    }();
+    return m;
+}
+
+class CEditTestApp : public CWinApp {
+public:
+    CEditTestApp() : CWinApp(nullptr, EditTestModule()) { m_pszProfileName = "EditViewTest-" + std::to_string(getpid()); }
+    BOOL InitInstance() override
+    {
+        AddDocTemplate(new CSingleDocTemplate(IDR_EDITTEST, RUNTIME_CLASS(CEditTestDoc), RUNTIME_CLASS(CEditTestFrame),
+                                              RUNTIME_CLASS(KyrEditView)));
+        OnFileNew();
+        if (!m_pMainWnd) return FALSE;
+        m_pMainWnd->MoveWindow(RECT{40, 40, 640, 440});
+        m_pMainWnd->ShowWindow(SW_SHOW);
+        return TRUE;
+    }
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream f(path, std::ios::binary);
+    f << bytes;
+}
+
+class EditViewTest : public AfxTest {
+protected:
+    std::unique_ptr<CEditTestApp> app;
+    CWinThread* previous = nullptr;
+    fs::path dir;
+
+    void SetUp() override
+    {
+        AfxTest::SetUp();
+        dir = fs::path(testing::TempDir()) / ("edit-view-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        app = std::make_unique<CEditTestApp>();
+        previous = AfxSetThread(app.get());
+        ASSERT_TRUE(app->InitInstance());
+        PumpUntilIdle();
+    }
+    void TearDown() override
+    {
+        if (app && app->m_pMainWnd && app->m_pMainWnd->m_hWnd) app->m_pMainWnd->DestroyWindow();
+        PumpUntilIdle();
+        AfxSetThread(previous);
+        app.reset();
+        std::error_code ec;
+        fs::permissions(dir, fs::perms::owner_all, ec);
+        fs::remove_all(dir, ec);
+        AfxTest::TearDown();
+    }
+    CEditTestDoc* Doc()
+    {
+        return static_cast<CEditTestDoc*>(static_cast<CFrameWnd*>(app->m_pMainWnd)->GetActiveDocument());
+    }
+    KyrEditView* View() { return Doc()->View(); }
+    KyrEditCtrl* Edit() { return View()->GetEditCtrl(); }
+    CEditTestDoc* Open(const fs::path& path)
+    {
+        auto* d = static_cast<CEditTestDoc*>(app->OpenDocumentFile(path.c_str()));
+        PumpUntilIdle();
+        return d;
+    }
+    struct CProbeUI : CCmdUI {
+        BOOL enabled = TRUE;
+        void Enable(BOOL on) override { enabled = on; }
+    };
+    bool Enabled(UINT id)
+    {
+        CProbeUI ui;
+        ui.m_nID = id;
+        ui.DoUpdate(View(), FALSE);
+        return ui.enabled;
+    }
+};
+}   // namespace
+
+TEST_F(EditViewTest, FilesLoadAndSaveByteForByte)
+{
+    struct Row {
+        std::string in, out;
+    } rows[] = {
+        {"a\r\nb", "a\r\nb"},
+        {"a\nb\tc\rd", "a\r\nb    cd"},
+        {"", ""},
+        {std::string("a\0b\r\nc", 6), std::string("a\0b\r\nc", 6)},
+        {std::string(3000, 'x'), std::string(2048, 'x') + "\r\n" + std::string(952, 'x')},
+    };
+    int i = 0;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(i);
+        const fs::path in = dir / ("in" + std::to_string(i) + ".txt"), out = dir / ("out" + std::to_string(i++) + ".txt");
+        WriteFile(in, r.in);
+        CEditTestDoc* doc = Open(in);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_FALSE(doc->IsModified());
+        EXPECT_FALSE(Edit()->IsModified());
+        ASSERT_TRUE(doc->OnSaveDocument(out.c_str()));
+        EXPECT_EQ(ReadFile(out), r.out);
+        EXPECT_EQ(fs::file_size(out), r.out.size());
+    }
+}
+
+TEST_F(EditViewTest, ModifiedFollowsEditsAndSaves)
+{
+    const fs::path path = dir / "m.txt";
+    WriteFile(path, "abc\r\n");
+    CEditTestDoc* doc = Open(path);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_FALSE(doc->IsModified());
+    ASSERT_TRUE(Edit()->InsertText("x", 0));
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_TRUE(doc->OnSaveDocument(path.c_str()));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_FALSE(Edit()->IsModified());
+    EXPECT_EQ(ReadFile(path), "xabc\r\n");
+
+    // A save into a folder that cannot be written reports and keeps the old file.
+    if (geteuid() != 0) {
+        Edit()->InsertText("y", 0);
+        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_FALSE(doc->OnSaveDocument(path.c_str()));
+        fs::permissions(dir, fs::perms::owner_all);
+        EXPECT_EQ(ReadFile(path), "xabc\r\n");
+        EXPECT_FALSE(BoxTexts().empty());
+    }
+}
+
+TEST_F(EditViewTest, FindReplaceDialogAndF3)
+{
+    CWnd* main = app->m_pMainWnd;
+    Edit()->SetText("a ba a");
+    Edit()->SetCaretOffset(0, true, false);
+    EXPECT_TRUE(Enabled(ID_EDIT_FIND));
+    EXPECT_FALSE(Enabled(ID_EDIT_UNDO));
+    EXPECT_FALSE(Enabled(ID_EDIT_CUT));
+
+    // Replace All "a" -> "aa": every original match once.
+    CommonDialogAnswer answer;
+    answer.text = "a\naa";
+    answer.number = FR_DOWN | FR_REPLACEALL;
+    PushCommonDialogAnswer(answer);
+    View()->SendMessage(WM_COMMAND, ID_EDIT_REPLACE);
+    EXPECT_EQ(Edit()->Text(), "aa baa aa");
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Finished searching for 'a'"});
+    ASSERT_NE(View()->FindDialog(), nullptr);
+    EXPECT_TRUE(main->GetStyle() & WS_DISABLED);
+    EXPECT_FALSE(IsWindowEnabled(main->m_hWnd));
+    EXPECT_FALSE(Enabled(ID_EDIT_FIND));
+    EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
+    // Find while the dialog is open only focuses it.
+    KyrFindReplaceDialog* open = View()->FindDialog();
+    View()->SendMessage(WM_COMMAND, ID_EDIT_FIND);
+    EXPECT_EQ(View()->FindDialog(), open);
+
+    // "a" -> "A" without match case ends.
+    open->Notify(FR_DOWN | FR_REPLACEALL, "a", "A");
+    EXPECT_EQ(Edit()->Text(), "AA bAA AA");
+    BoxTexts();
+
+    // Find next, then F3 repeats; a miss reports.
+    Edit()->SetCaretOffset(0, true, false);
+    open->Notify(FR_DOWN | FR_FINDNEXT, "b", "");
+    int a, b;
+    Edit()->GetSel(&a, &b);
+    EXPECT_EQ(a, 3);
+    EXPECT_TRUE(Enabled(ID_EDIT_REPEAT));
+    open->Notify(FR_DIALOGTERM, "b", "");
+    EXPECT_EQ(View()->FindDialog(), nullptr);
+    EXPECT_FALSE(main->GetStyle() & WS_DISABLED);
+    Edit()->SetCaretOffset(0, true, false);
+    View()->SendMessage(WM_COMMAND, ID_EDIT_REPEAT);
+    Edit()->GetSel(&a, &b);
+    EXPECT_EQ(a, 3);
+    KyrLastSearch().what = "zz";
+    View()->SendMessage(WM_COMMAND, ID_EDIT_REPEAT);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Cannot find the string 'zz'"});
+
+    // Closing the view with the dialog open gives the main window back.
+    answer.text = "x\n";
+    answer.number = FR_DOWN | FR_FINDNEXT;
+    PushCommonDialogAnswer(answer);
+    View()->SendMessage(WM_COMMAND, ID_EDIT_FIND);
+    BoxTexts();
+    EXPECT_TRUE(main->GetStyle() & WS_DISABLED);
+    View()->DestroyWindow();
+    EXPECT_FALSE(main->GetStyle() & WS_DISABLED);
+}
+
+TEST_F(EditViewTest, PrintingCountsPages)
+{
+    HDC printer = CreateRecordingDC(TRUE);
+    CDC dc(printer);
+    const int dpi = GetDeviceCaps(printer, LOGPIXELSY);
+    HFONT screen = CreateFont(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Liberation Mono");
+    Edit()->SendMessage(WM_SETFONT, (WPARAM)screen, 0);
+    Edit()->CreatePrintFont(dc);
+    LOGFONT lf{};
+    ASSERT_TRUE(GetObject(Edit()->PrinterFont(), sizeof lf, &lf));
+    HDC screenDC = GetDC(nullptr);
+    EXPECT_EQ(lf.lfHeight, -13 * dpi / GetDeviceCaps(screenDC, LOGPIXELSY));
+    ReleaseDC(nullptr, screenDC);
+    CPrintInfo info;
+    info.m_rectDraw = RECT{0, 0, 4000, 6000};
+    Edit()->SetText("x");
+    info.m_nCurPage = 1;
+    Edit()->PrintPage(dc, &info);
+    const int perPage = Edit()->LinesPerPage();
+    ASSERT_GT(perPage, 1);
+    auto pages = [&](const std::string& text, RECT draw) {
+        Edit()->SetText(text);
+        CPrintInfo job;
+        job.m_rectDraw = draw;
+        int n = 0;
+        for (UINT page = 1; job.m_bContinuePrinting && page < 1000; ++page) {
+            job.m_nCurPage = page;
+            Edit()->PrintPage(dc, &job);
+            ++n;
+        }
+        return n;
+    };
+    auto lines = [](int n, bool finalFeed) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += "line\n";
+        if (!finalFeed && !s.empty()) s.pop_back();
+        return s;
+    };
+    const int firstLine = Edit()->FirstLine();
+    const int lineHeight = Edit()->LineHeight();
+    const RECT textRect = Edit()->TextRect();
+    EXPECT_EQ(pages(lines(perPage, false), info.m_rectDraw), 1);
+    EXPECT_EQ(pages(lines(perPage, true), info.m_rectDraw), 1);
+    EXPECT_EQ(pages(lines(perPage + 1, false), info.m_rectDraw), 2);
+    EXPECT_EQ(pages(lines(perPage + 1, true), info.m_rectDraw), 2);
+    // A page under five line heights prints one line a page and ends.
+    EXPECT_EQ(pages(lines(3, false), RECT{0, 0, 4000, 10}), 3);
+    // Screen state restored.
+    EXPECT_EQ(Edit()->FirstLine(), firstLine);
+    EXPECT_EQ(Edit()->LineHeight(), lineHeight);
+    EXPECT_TRUE(EqualRect(&Edit()->TextRect(), &textRect));
+    Edit()->DeletePrintFont();
+    dc.Detach();
+    DeleteDC(printer);
+    Edit()->SendMessage(WM_SETFONT, 0, 0);
+    DeleteObject(screen);
+}
+
+int PdfPages(const std::string& pdf)
+{
+    FILE* p = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r");
+    if (!p) return -1;
+    std::string out;
+    char line[256];
+    while (fgets(line, sizeof line, p)) out += line;
+    pclose(p);
+    const size_t at = out.find("Pages:");
+    return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + 6);
+}
+
+TEST_F(EditViewTest, PrintCommandWritesAPdf)
+{
+    const std::string pdf = (dir / "print.pdf").string();
+    auto print = [&]() {
+        CommonDialogAnswer answer;
+        answer.text = AFX_PRINTER_PDF;
+        answer.paths = {pdf};
+        PushCommonDialogAnswer(answer);
+        View()->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+        TakeCommonDialogLog();
+    };
+    Edit()->SetText("one line");
+    print();
+    const int perPage = Edit()->LinesPerPage();
+    ASSERT_GT(perPage, 5);
+    EXPECT_EQ(PdfPages(pdf), 1);
+    std::string text;
+    for (int i = 0; i < 2 * perPage + 1; ++i) text += "line " + std::to_string(i) + "\n";
+    Edit()->SetText(text);
+    fs::remove(pdf);
+    print();
+    EXPECT_EQ(PdfPages(pdf), 3);
+    EXPECT_EQ(Edit()->FirstLine(), 0);
+}
