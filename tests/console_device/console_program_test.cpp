@@ -159,4 +159,29 @@ TEST(ConsoleProgram, InputIsTypedIntoTheConsole)
     EXPECT_NE(mirror.find("Hello Bob"), std::string::npos) << mirror;
 }
 
+TEST(ConsoleProgram, StopEndsAWaitingInput)
+{
+    const std::string home = "/tmp/veldra-console-stop-" + std::to_string(getpid());
+    setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    struct HomeGuard {
+        std::string path;
+        ~HomeGuard() { std::filesystem::remove_all(path); }
+    } homeGuard{home};
+    ReleaseGuard guard;
+    SetBatchConsole(false);
+    // Nobody types: the run is stopped while the input waits.
+    DeviceProgramRun r = RunProgramWithDevices("N = 5; input \"v? \", $N; print \"after\";", 300, false,
+                                               RealDeviceFolder());
+    std::string mirror;
+    for (const auto& m : r.messages) mirror += m + "|";
+    EXPECT_NE(mirror.find("INVALID"), std::string::npos) << mirror;
+    EXPECT_EQ(mirror.find("after"), std::string::npos) << mirror;
+    CIODevice* console = ConsoleDeviceManager().FindDevice("DEFAULT_CONSOLE");
+    ASSERT_TRUE(console);
+    HWND view = ConsoleView(console->Window());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(Text(view), "v? \n");
+    EXPECT_TRUE(GetWindowLongPtr(view, GWL_STYLE) & ES_READONLY);
+}
+
 }  // namespace
