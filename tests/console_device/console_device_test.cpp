@@ -474,6 +474,8 @@ TEST_F(ConsoleDevice, OutputBeforeTheInputCannotChange)
                                PostMessage(c.frame, WM_CLOSE, 0, 0);
                                Sleep(200);
                                closeRefused = IsWindow(c.frame) != FALSE;
+                               // File New would replace the text under the input: refused.
+                               SendMessage(c.frame, WM_COMMAND, ID_FILE_NEW, 0);
                                cr = CHARRANGE{17, 17};
                                SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
                                InjectKeyStroke(VK_RETURN);
@@ -482,6 +484,42 @@ TEST_F(ConsoleDevice, OutputBeforeTheInputCannotChange)
     EXPECT_EQ(c.Text().substr(0, 14), "first line\nN? ");
     EXPECT_EQ(c.Text().substr(14), Shown(c.lastValues[1]) + "\n");
     EXPECT_TRUE(closeRefused);
+}
+
+TEST_F(ConsoleDevice, QuitDuringAnInputEndsItAndThenTheThread)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.PrintWhile({In(), In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               PostThreadMessage(c.link->threadId, WM_QUIT, 3, 0);
+                           }),
+              -1);
+    EXPECT_EQ(c.lastTargets[0], nullptr);
+    EXPECT_EQ(c.lastTargets[1], nullptr);
+    // The thread's own loop saw the quit.
+    EXPECT_EQ(WaitForSingleObject(c.thread, 5000), WAIT_OBJECT_0);
+}
+
+TEST_F(ConsoleDevice, CloseWaitsForTheInputToEnd)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    bool openDuringInput = false;
+    EXPECT_EQ(c.PrintWhile({In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               PostMessage(c.frame, WM_CLOSE, 0, 0);
+                               Sleep(100);
+                               openDuringInput = IsWindow(c.frame) != FALSE;
+                               InjectKeyStroke(VK_ESCAPE);
+                           }),
+              0);
+    EXPECT_TRUE(openDuringInput);
+    EXPECT_TRUE(c.lastValues[0].IsEmpty());
+    PostMessage(c.frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(c.thread, 5000), WAIT_OBJECT_0);
 }
 
 TEST_F(ConsoleDevice, LongOutputFollowsTheEndUnlessScrolledBack)
