@@ -95,6 +95,13 @@ bool NamedColour(const std::string& word, COLORREF& c)
 
 CNerithView::CNerithView() = default;
 
+bool CNerithView::ControlHeld()
+{
+    // The thread's key state, unless the key is up by now: a Control key-up
+    // that went to another window never reaches this thread's state.
+    return GetKeyState(VK_CONTROL) < 0 && GetAsyncKeyState(VK_CONTROL) < 0;
+}
+
 int CNerithView::OnCreate(CREATESTRUCT* cs)
 {
     if (CRichEditView::OnCreate(cs) == -1) return -1;
@@ -373,7 +380,7 @@ void CNerithView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         Default();
         return;
     }
-    const bool ctrlDown = GetKeyState(VK_CONTROL) < 0;
+    const bool ctrlDown = ControlHeld();
     CRichEditCtrl& ctrl = GetRichEditCtrl();
     if (nChar == VK_HOME && !ctrlDown) {
         ctrl.SetSel(m_inputStart, m_inputStart);
@@ -411,7 +418,8 @@ void CNerithView::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
     ctrl.GetSel(a, b);
     // Select-all and copy keep the selection; everything else edits at the input.
     if (a < m_inputStart && nChar != 1 && nChar != 3) ctrl.SetSel(std::max<long>(a, m_inputStart), std::max<long>(b, m_inputStart));
-    if ((nChar == 13 || nChar == 27) && GetKeyState(VK_CONTROL) >= 0) {
+    // A line feed is Enter translated under a stale Control state.
+    if ((nChar == 13 || nChar == 27 || nChar == 10) && !ControlHeld()) {
         const std::string typed = ctrl.GetTextRange(m_inputStart, ctrl.GetTextLength());
         if (m_inputTarget) ConsoleTextToValue(typed, *m_inputTarget);
         EndInput();

@@ -43,6 +43,7 @@ public:
     void OnEditRepeat();
     LRESULT OnFindRequest(WPARAM wParam, LPARAM lParam);
 
+    static bool ControlHeld();
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnProtected(NMHDR* nmhdr, LRESULT* result);

@@ -522,6 +522,50 @@ TEST_F(ConsoleDevice, CloseWaitsForTheInputToEnd)
     EXPECT_EQ(WaitForSingleObject(c.thread, 5000), WAIT_OBJECT_0);
 }
 
+TEST_F(ConsoleDevice, ControlReleasedElsewhereDoesNotStick)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.PrintWhile({In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               InjectText("x");
+                               // Control+A in the console: the console thread has seen Control down.
+                               InjectKey(VK_CONTROL, true);
+                               InjectKeyStroke('A');
+                               bool selected = false;
+                               for (int i = 0; i < 1000 && !selected; ++i, Sleep(5)) {
+                                   CHARRANGE cr{};
+                                   SendMessage(c.view, EM_EXGETSEL, 0, (LPARAM)&cr);
+                                   selected = cr.cpMin == 0 && cr.cpMax == 1;
+                               }
+                               if (!selected) {
+                                   InjectKey(VK_CONTROL, false);
+                                   PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
+                                   ADD_FAILURE() << "Control+A not seen";
+                                   return;
+                               }
+                               // The key-up goes to a window of this thread.
+                               HWND other = CreateWindowEx(0, "Static", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                           0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+                               SetForegroundWindow(other);
+                               InjectKey(VK_CONTROL, false);
+                               PumpUntil([] { return GetAsyncKeyState(VK_CONTROL) >= 0; }, 2000);
+                               PumpUntilIdle();
+                               SetForegroundWindow(c.frame);
+                               PumpUntil([&] { return FocusOfThread(c.link->threadId) == c.view; }, 2000);
+                               InjectKeyStroke(VK_RETURN);
+                               PumpUntil([&] { return !c.Writable(); }, 3000);
+                               DestroyWindow(other);
+                               if (c.Writable()) {
+                                   ADD_FAILURE() << "Enter did not end the input";
+                                   PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
+                               }
+                           }),
+              0);
+    EXPECT_EQ(c.Text(), "x\n");
+}
+
 TEST_F(ConsoleDevice, LongOutputFollowsTheEndUnlessScrolledBack)
 {
     Console c;
