@@ -26,12 +26,6 @@ BEGIN_MESSAGE_MAP(CNerithView, CRichEditView)
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
     ON_NOTIFY_REFLECT(EN_PROTECTED, OnProtected)
-    ON_COMMAND(ID_FILE_NEW, OnFileNew)
-    ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
-    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
-    ON_UPDATE_COMMAND_UI(ID_FILE_NEW, OnUpdateNoInput)
-    ON_UPDATE_COMMAND_UI(ID_FILE_OPEN, OnUpdateNoInput)
-    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateNoInput)
 END_MESSAGE_MAP()
 
 namespace {
@@ -435,19 +429,13 @@ void CNerithView::OnProtected(NMHDR* nmhdr, LRESULT* result)
     *result = m_inputStart == -1 || en->chrg.cpMin < m_inputStart ? 1 : 0;
 }
 
-void CNerithView::OnUpdateNoInput(CCmdUI* ui) { ui->Enable(IsInputPending() ? FALSE : TRUE); }
-
-void CNerithView::OnFileNew()
+BOOL CNerithView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
 {
-    if (!IsInputPending()) AfxGetApp()->OnFileNew();
-}
-
-void CNerithView::OnFileOpen()
-{
-    if (!IsInputPending()) AfxGetApp()->OnFileOpen();
-}
-
-void CNerithView::OnFilePrintPreview()
-{
-    if (!IsInputPending()) CRichEditView::OnFilePrintPreview();
+    // New, Open and Print Preview would replace or hold the text under a
+    // waiting input: off and refused until it ends.
+    if (IsInputPending() && (nID == ID_FILE_NEW || nID == ID_FILE_OPEN || nID == ID_FILE_PRINT_PREVIEW)) {
+        if (nCode == CN_UPDATE_COMMAND_UI && pExtra) static_cast<CCmdUI*>(pExtra)->Enable(FALSE);
+        return TRUE;
+    }
+    return CRichEditView::OnCmdMsg(nID, nCode, pExtra, info);
 }

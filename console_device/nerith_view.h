@@ -47,11 +47,7 @@ public:
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnProtected(NMHDR* nmhdr, LRESULT* result);
-    // File New, Open and Print Preview replace or hold the text: not while an input waits.
-    void OnUpdateNoInput(CCmdUI* ui);
-    void OnFileNew();
-    void OnFileOpen();
-    void OnFilePrintPreview();
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
 
     CValue* m_inputTarget = nullptr;
     int32_t m_inputStart = -1;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <regex>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <thread>
@@ -564,6 +565,72 @@ TEST_F(ConsoleDevice, ControlReleasedElsewhereDoesNotStick)
                            }),
               0);
     EXPECT_EQ(c.Text(), "x\n");
+}
+
+TEST_F(ConsoleDevice, SaveAsAndReopenTheConsoleText)
+{
+    const fs::path dir = ConfigHome() / "docs";
+    fs::create_directories(dir);
+    const fs::path saved = dir / "saved.vxc";
+    std::string text;
+    {
+        Console c;
+        ASSERT_TRUE(c.view);
+        c.Print({P(Str("red "), {{"color", Str("red")}}), P(Str("bold"), {{"bd", CValue()}})});
+        c.Print({P(Str("x"), {{"color", Str("blue")}, {"bd", CValue(0.0)}}), P(Str("2"), {{"sub", CValue()}}),
+                 P(Str("caf\xE9"))});
+        text = c.Text();
+        CommonDialogAnswer answer;
+        answer.paths = {saved.string()};
+        PushCommonDialogAnswer(answer);
+        SendMessage(c.frame, WM_COMMAND, ID_FILE_SAVE_AS, 0);
+        ClearCommonDialogAnswers();
+        ASSERT_TRUE(fs::exists(saved));
+        std::ifstream in(saved, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const char* src = std::getenv("VELDRA_SOURCE");
+        const fs::path golden = fs::path(src ? src : "..") / "tests/console_device/data/console.vxc";
+        std::ifstream g(golden, std::ios::binary);
+        const std::string want((std::istreambuf_iterator<char>(g)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(bytes, want) << golden;
+    }
+    {
+        Console c;
+        ASSERT_TRUE(c.view);
+        CommonDialogAnswer answer;
+        answer.paths = {saved.string()};
+        PushCommonDialogAnswer(answer);
+        SendMessage(c.frame, WM_COMMAND, ID_FILE_OPEN, 0);
+        ClearCommonDialogAnswers();
+        EXPECT_EQ(c.Text(), text);
+        EXPECT_EQ(c.FormatAt(0).crTextColor, 0x0000FFu);
+        EXPECT_TRUE(c.FormatAt(4).dwEffects & CFE_BOLD);
+    }
+}
+
+TEST_F(ConsoleDevice, OpensHandWrittenRichTextAndPlainText)
+{
+    const char* src = std::getenv("VELDRA_SOURCE");
+    const fs::path hand = fs::path(src ? src : "..") / "tests/console_device/data/hand.vxc";
+    const fs::path plain = ConfigHome() / "plain.vxc";
+    {
+        std::ofstream out(plain, std::ios::binary);
+        out << "one\r\ntwo\nthree";
+    }
+    Console c;
+    ASSERT_TRUE(c.view);
+    const struct {
+        fs::path path;
+        const char* text;
+    } cases[] = {{hand, "plain green\n"}, {plain, "one\ntwo\nthree"}};
+    for (const auto& k : cases) {
+        CommonDialogAnswer answer;
+        answer.paths = {k.path.string()};
+        PushCommonDialogAnswer(answer);
+        SendMessage(c.frame, WM_COMMAND, ID_FILE_OPEN, 0);
+        ClearCommonDialogAnswers();
+        EXPECT_EQ(c.Text(), k.text) << k.path;
+    }
 }
 
 TEST_F(ConsoleDevice, LongOutputFollowsTheEndUnlessScrolledBack)
