@@ -633,6 +633,30 @@ TEST_F(ConsoleDevice, OpensHandWrittenRichTextAndPlainText)
     }
 }
 
+TEST_F(ConsoleDevice, PrintsToAOnePagePdf)
+{
+    const fs::path pdf = ConfigHome() / "console.pdf";
+    Console c;
+    ASSERT_TRUE(c.view);
+    c.Print({P(Str("printed "), {{"color", Str("red")}}), P(Str("text"))});
+    CommonDialogAnswer answer;
+    answer.text = AFX_PRINTER_PDF;
+    answer.paths = {pdf.string()};
+    PushCommonDialogAnswer(answer);
+    SendMessage(c.frame, WM_COMMAND, ID_FILE_PRINT, 0);
+    ClearCommonDialogAnswers();
+    ASSERT_TRUE(fs::exists(pdf));
+    FILE* p = popen(("pdfinfo '" + pdf.string() + "' 2>/dev/null").c_str(), "r");
+    ASSERT_TRUE(p);
+    std::string out;
+    char line[256];
+    while (fgets(line, sizeof line, p)) out += line;
+    pclose(p);
+    const size_t at = out.find("Pages:");
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_EQ(std::atoi(out.c_str() + at + 6), 1);
+}
+
 TEST_F(ConsoleDevice, LongOutputFollowsTheEndUnlessScrolledBack)
 {
     Console c;
