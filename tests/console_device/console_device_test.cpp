@@ -593,6 +593,10 @@ TEST_F(ConsoleDevice, SaveAsAndReopenTheConsoleText)
         std::ifstream g(golden, std::ios::binary);
         const std::string want((std::istreambuf_iterator<char>(g)), std::istreambuf_iterator<char>());
         EXPECT_EQ(bytes, want) << golden;
+        // A recent file of the console's own settings.
+        std::ifstream conf(ConfigHome() / "Brenholt" / "Nerith.conf");
+        const std::string settings((std::istreambuf_iterator<char>(conf)), std::istreambuf_iterator<char>());
+        EXPECT_NE(settings.find(saved.string()), std::string::npos) << settings;
     }
     {
         Console c;
