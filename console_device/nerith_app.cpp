@@ -28,6 +28,8 @@ BOOL CNerithApp::InitInstance()
     // There are no embedded objects: the OLE start has nothing to fail on.
     SetRegistryKey("Brenholt");
     m_pszProfileName = "Nerith";
+    // Saved and opened consoles: the last four, in Nerith.conf.
+    LoadStdProfileSettings(4);
     LoadNerithSettings(*this);
     return TRUE;
 }

@@ -1,6 +1,7 @@
 // The console view, output side.
 #include "console_device/nerith_view.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -11,6 +12,7 @@
 
 #include "console_device/nerith_resources.h"
 #include "console_device/nerith_settings.h"
+#include "devices/console_text.h"
 #include "platform/controls/controls.h"
 #include "values/value_text.h"
 
@@ -21,6 +23,9 @@ BEGIN_MESSAGE_MAP(CNerithView, CRichEditView)
     ON_COMMAND(ID_EDIT_REPEAT, OnEditRepeat)
     ON_UPDATE_COMMAND_UI(ID_EDIT_REPEAT, OnUpdateNeedText)
     ON_REGISTERED_MESSAGE("commdlg_FindReplace", OnFindRequest)
+    ON_WM_KEYDOWN()
+    ON_WM_CHAR()
+    ON_NOTIFY_REFLECT(EN_PROTECTED, OnProtected)
 END_MESSAGE_MAP()
 
 namespace {
@@ -84,6 +89,13 @@ bool NamedColour(const std::string& word, COLORREF& c)
 
 CNerithView::CNerithView() = default;
 
+bool CNerithView::ControlHeld()
+{
+    // The thread's key state, unless the key is up by now: a Control key-up
+    // that went to another window never reaches this thread's state.
+    return GetKeyState(VK_CONTROL) < 0 && GetAsyncKeyState(VK_CONTROL) < 0;
+}
+
 int CNerithView::OnCreate(CREATESTRUCT* cs)
 {
     if (CRichEditView::OnCreate(cs) == -1) return -1;
@@ -91,6 +103,9 @@ int CNerithView::OnCreate(CREATESTRUCT* cs)
     // Lines do not wrap at the window edge.
     ctrl.SetTargetDevice(nullptr, 100000);
     ctrl.SetReadOnly(TRUE);
+    // Every edit path (typing, paste, drop, undo, input methods) asks before
+    // it changes protected text: only the typed input may change.
+    ctrl.SetEventMask(ctrl.GetEventMask() | ENM_PROTECTED);
     return 0;
 }
 
@@ -99,7 +114,6 @@ void CNerithView::OnInitialUpdate()
     CRichEditView::OnInitialUpdate();
     SetDefaultCharFormat();
     m_rectMargin = RECT{720, 720, 720, 720};
-    m_ctrlDown = 0;
     m_cancelInput = 0;
 }
 
@@ -264,11 +278,12 @@ LRESULT CNerithView::OnHostPrint(ConsoleIoRequest* request)
         ConsoleIoItem& item = request->items[i];
         for (uint32_t k = 0; k < item.optionCount && item.options; ++k) ApplyTextOption(item.options[k]);
         if (item.target) {
-            // Input comes with the console's input side; until then an input
-            // item ends the request as a cancel does: no value for it or any
-            // later input item.
-            for (uint32_t j = i; j < request->itemCount; ++j) request->items[j].target = nullptr;
-            return -1;
+            if (!ReadInputValue(item.target, i == 0)) {
+                // Cancelled or quit: no value for this item or any later one.
+                for (uint32_t j = i; j < request->itemCount; ++j) request->items[j].target = nullptr;
+                return -1;
+            }
+            continue;
         }
         if (!lineBegun) {
             BeginOutputLine();
@@ -292,4 +307,135 @@ void CNerithView::OnEditRepeat()
 {
     if (m_lastFind.what.empty()) OnEditFind();
     else FindNext(m_lastFind.what, m_lastFind.down, m_lastFind.matchCase, m_lastFind.wholeWord);
+}
+
+int CNerithView::BeginInput(CValue* result, bool first)
+{
+    if (first) BeginInputLine();
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    const long end = ctrl.GetTextLength();
+    if (end < 0) return -1;
+    ctrl.SetSel(end, end);
+    m_inputStart = (int32_t)end;
+    m_cancelInput = 0;
+    m_inputTarget = result;
+    ctrl.SetReadOnly(FALSE);
+    // Typing goes here when the user is already in this console window.
+    HWND top = GetAncestor(m_hWnd, GA_ROOT);
+    if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
+    return 0;
+}
+
+void CNerithView::EndInput()
+{
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    m_inputStart = -1;
+    m_inputTarget = nullptr;
+    AppendText("\n");
+    ctrl.SetReadOnly(TRUE);
+}
+
+bool CNerithView::ReadInputValue(CValue* target, bool first)
+{
+    CValue local;
+    if (BeginInput(&local, first) != 0) return false;
+    bool ok = true, quit = false;
+    int exitCode = 0;
+    MSG msg{};
+    while (m_inputStart != -1) {
+        // Sent messages are served inside GetMessage; the frame's
+        // accelerators are not applied here.
+        const BOOL got = GetMessage(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            quit = got == 0;
+            exitCode = (int)msg.wParam;
+            ok = false;
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+        if (m_cancelInput) {
+            m_cancelInput = 0;
+            ok = m_inputStart == -1;
+            break;
+        }
+    }
+    if (m_inputStart != -1) EndInput();
+    // The thread's own loop still has to see the quit.
+    if (quit) PostQuitMessage(exitCode);
+    if (!ok) return false;
+    *target = local;
+    return true;
+}
+
+void CNerithView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (m_inputStart == -1) {
+        Default();
+        return;
+    }
+    const bool ctrlDown = ControlHeld();
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    if (nChar == VK_HOME && !ctrlDown) {
+        ctrl.SetSel(m_inputStart, m_inputStart);
+        return;
+    }
+    if (nChar == VK_ESCAPE) {
+        // The input ends empty; the character TranslateMessage queued for
+        // this key must not end the next input of the request.
+        EndInput();
+        MSG pending{};
+        if (PeekMessage(&pending, m_hWnd, WM_CHAR, WM_CHAR, PM_NOREMOVE) && pending.wParam == 27)
+            PeekMessage(&pending, m_hWnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+        return;
+    }
+    if (nChar == VK_BACK) {
+        long a = 0, b = 0;
+        ctrl.GetSel(a, b);
+        if (a == m_inputStart || b == m_inputStart) return;
+    }
+    (void)nRepCnt;
+    (void)nFlags;
+    Default();
+}
+
+void CNerithView::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    (void)nRepCnt;
+    (void)nFlags;
+    if (m_inputStart == -1) {
+        Default();
+        return;
+    }
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    long a = 0, b = 0;
+    ctrl.GetSel(a, b);
+    // Select-all and copy keep the selection; everything else edits at the input.
+    if (a < m_inputStart && nChar != 1 && nChar != 3) ctrl.SetSel(std::max<long>(a, m_inputStart), std::max<long>(b, m_inputStart));
+    // A line feed is Enter translated under a stale Control state.
+    if ((nChar == 13 || nChar == 27 || nChar == 10) && !ControlHeld()) {
+        const std::string typed = ctrl.GetTextRange(m_inputStart, ctrl.GetTextLength());
+        if (m_inputTarget) ConsoleTextToValue(typed, *m_inputTarget);
+        EndInput();
+        return;
+    }
+    Default();
+}
+
+void CNerithView::OnProtected(NMHDR* nmhdr, LRESULT* result)
+{
+    const auto* en = reinterpret_cast<const ENPROTECTED*>(nmhdr);
+    // Only the typed input may change: never text before the input start.
+    *result = m_inputStart == -1 || en->chrg.cpMin < m_inputStart ? 1 : 0;
+}
+
+BOOL CNerithView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    // New, Open and Print Preview would replace or hold the text under a
+    // waiting input: off and refused until it ends.
+    if (IsInputPending() && (nID == ID_FILE_NEW || nID == ID_FILE_OPEN || nID == ID_FILE_PRINT_PREVIEW)) {
+        if (nCode == CN_UPDATE_COMMAND_UI && pExtra) static_cast<CCmdUI*>(pExtra)->Enable(FALSE);
+        return TRUE;
+    }
+    return CRichEditView::OnCmdMsg(nID, nCode, pExtra, info);
 }

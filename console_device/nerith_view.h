@@ -21,7 +21,6 @@ public:
     void SetDefaultCharFormat();
     // WM_CONSOLE_IO on this view: 0, or -1 when an input ended the request.
     LRESULT OnHostPrint(ConsoleIoRequest* request);
-    // False until input works.
     bool IsInputPending() const { return m_inputStart != -1; }
 
     void AppendText(const std::string& text);
@@ -30,6 +29,11 @@ public:
     void BeginInputLine();
     void PrintValue(const CValue& value);
     void ApplyTextOption(const ConsoleIoOption& option);
+    // 0, or -1 when no input could start.
+    int BeginInput(CValue* result, bool first);
+    void EndInput();
+    // The nested loop of one input item: true when the host value was assigned.
+    bool ReadInputValue(CValue* target, bool first);
 
     // The line prefix for output (">> ") or input ("<< "), with the time label.
     static std::string LinePrefix(bool output, bool outStamp, bool timeStamp);
@@ -39,9 +43,14 @@ public:
     void OnEditRepeat();
     LRESULT OnFindRequest(WPARAM wParam, LPARAM lParam);
 
+    static bool ControlHeld();
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnProtected(NMHDR* nmhdr, LRESULT* result);
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
+
     CValue* m_inputTarget = nullptr;
     int32_t m_inputStart = -1;
-    uint8_t m_ctrlDown = 0;
     uint8_t m_cancelInput = 0;
 
 protected:

@@ -9,11 +9,15 @@
 #include <cstring>
 #include <filesystem>
 #include <regex>
+#include <fstream>
+#include <functional>
 #include <sstream>
+#include <thread>
 
 #include "platform/afx/afx.h"
 #include "platform/afx/common_dialog_script.h"
 #include "platform/backend/headless.h"
+#include "platform/backend/headless_input.h"
 #include "platform/controls/controls.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
@@ -164,6 +168,7 @@ struct Console {
         LRESULT r = link->Send(WM_CONSOLE_IO, 0, (LPARAM)&request);
         lastTargets.clear();
         for (auto& rec : records) lastTargets.push_back(rec.target);
+        lastValues = targets;
         return r;
     }
     LRESULT Title(UINT message, const std::string& title)
@@ -199,7 +204,44 @@ struct Console {
     }
     void Clear() { Title(WM_CONSOLE_CLEAR, "DEFAULT_CONSOLE"); }
     std::vector<CValue*> lastTargets;
+    std::vector<CValue> lastValues;
+    bool Writable() const { return !(GetWindowLongPtr(view, GWL_STYLE) & ES_READONLY); }
+    // Waits (from a helper thread) until the console waits for input and its
+    // text satisfies `also`.
+    bool WaitInput(const std::function<bool(const std::string&)>& also = nullptr) const
+    {
+        for (int i = 0; i < 1000; ++i) {
+            if (Writable() && (!also || also(Text()))) return true;
+            Sleep(5);
+        }
+        return false;
+    }
+    // Sends the request while `user` acts on another thread, as the person
+    // at the keyboard would.
+    LRESULT PrintWhile(std::vector<Item> items, const std::function<void()>& user)
+    {
+        SetForegroundWindow(frame);
+        std::thread t(user);
+        LRESULT r = Print(std::move(items));
+        t.join();
+        return r;
+    }
 };
+
+Item In()
+{
+    Item i;
+    i.input = true;
+    return i;
+}
+
+std::string Shown(const CValue& v)
+{
+    constexpr ValueTextFormat kWords = {0, 64, 0, 16, VTF_NO_ROUNDING, {0, 0}, 0};
+    std::ostringstream os;
+    WriteValue(os, v, kWords);
+    return os.str();
+}
 
 Item P(CValue v, std::vector<std::pair<std::string, CValue>> options = {})
 {
@@ -317,17 +359,306 @@ TEST_F(ConsoleDevice, HostMessagesAndInputItems)
     // Three print items: side by side, one line end.
     c.Print({P(Str("a")), P(Str("b")), P(Str("c"))});
     EXPECT_EQ(c.Text(), "abc\n");
-    // An input item ends the request with no value for it or later targets.
-    Item in;
-    in.input = true;
-    EXPECT_EQ(c.Print({P(Str("prompt ")), in, in}), -1);
+    // A break during an input ends the request with no value for it or later targets.
+    EXPECT_EQ(c.PrintWhile({P(Str("prompt ")), In(), In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
+                           }),
+              -1);
     ASSERT_EQ(c.lastTargets.size(), 3u);
     EXPECT_EQ(c.lastTargets[1], nullptr);
     EXPECT_EQ(c.lastTargets[2], nullptr);
-    EXPECT_EQ(c.Text(), "abc\nprompt ");
+    EXPECT_EQ(c.Text(), "abc\nprompt \n");
+    EXPECT_FALSE(c.Writable());
     // An empty request only sets the title.
     EXPECT_EQ(c.Print({}, "t2"), 0);
     EXPECT_EQ(WindowText(c.frame), "t2 - Nerith");
+}
+
+TEST_F(ConsoleDevice, TypedTextBecomesTheValue)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    const struct {
+        const char* typed;
+        uint32_t type;
+        const char* shown;  // strings
+        double real;        // numbers
+    } cases[] = {{" 12", VT_STRING, " 12", 0},   {"12", VT_REAL, nullptr, 12},      {"abc", VT_STRING, "abc", 0},
+                 {"INF", VT_REAL, nullptr, INFINITY}, {"inf", VT_STRING, "inf", 0}, {"[1,2", VT_STRING, "[1,2", 0},
+                 {"Zo\xC3\xAB", VT_STRING, "Zo\xC3\xAB", 0}};
+    for (const auto& k : cases) {
+        c.Clear();
+        EXPECT_EQ(c.PrintWhile({P(Str("Name? ")), In(), P(Str("after"))},
+                               [&] {
+                                   ASSERT_TRUE(c.WaitInput());
+                                   InjectText(k.typed);
+                                   InjectKeyStroke(VK_RETURN);
+                               }),
+                  0)
+            << k.typed;
+        ASSERT_NE(c.lastTargets[1], nullptr) << k.typed;
+        EXPECT_EQ(c.lastValues[1].Type(), k.type) << k.typed;
+        if (k.shown) EXPECT_EQ(Shown(c.lastValues[1]), k.shown) << k.typed;
+        else if (c.lastValues[1].Type() == VT_REAL) EXPECT_EQ(c.lastValues[1].Real(), k.real) << k.typed;
+        EXPECT_EQ(c.Text(), std::string("Name? ") + k.typed + "\nafter\n");
+    }
+}
+
+TEST_F(ConsoleDevice, EscapeGivesAnEmptyValueAndTheRequestGoesOn)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.PrintWhile({P(Str("a? ")), In(), In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               InjectText("xy");
+                               InjectKeyStroke(VK_ESCAPE);
+                               // B waits on its own line; the Escape's character did not take it.
+                               ASSERT_TRUE(c.WaitInput([](const std::string& t) { return t == "a? xy\n"; }));
+                               Sleep(50);
+                               InjectText("7");
+                               InjectKeyStroke(VK_RETURN);
+                           }),
+              0);
+    ASSERT_NE(c.lastTargets[1], nullptr);
+    EXPECT_TRUE(c.lastValues[1].IsEmpty());
+    ASSERT_NE(c.lastTargets[2], nullptr);
+    EXPECT_EQ(c.lastValues[2].Type(), (uint32_t)VT_REAL);
+    EXPECT_EQ(Shown(c.lastValues[2]), "7");
+    EXPECT_EQ(c.Text(), "a? xy\n7\n");
+}
+
+TEST_F(ConsoleDevice, OutputBeforeTheInputCannotChange)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    c.Print({P(Str("first line"))});
+    bool closeRefused = false;
+    EXPECT_EQ(c.PrintWhile({P(Str("N? ")), In()},
+                           [&] {
+                               auto shows = [&](const char* t) {
+                                   return c.WaitInput([&](const std::string& x) { return x == t; });
+                               };
+                               ASSERT_TRUE(c.WaitInput());
+                               InjectText("ab");
+                               ASSERT_TRUE(shows("first line\nN? ab"));
+                               // Caret into earlier output: typing lands at the input start.
+                               CHARRANGE cr{2, 2};
+                               SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
+                               InjectText("c");
+                               ASSERT_TRUE(shows("first line\nN? cab"));
+                               // Backspace at the input start does nothing (the "d" after it
+                               // shows the key was handled).
+                               cr = CHARRANGE{14, 14};
+                               SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
+                               InjectKeyStroke(VK_BACK);
+                               InjectText("d");
+                               ASSERT_TRUE(shows("first line\nN? dcab"));
+                               // Delete over a selection reaching into output; then "e" replaces
+                               // the input part of that selection alone.
+                               cr = CHARRANGE{3, 15};
+                               SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
+                               InjectKeyStroke(VK_DELETE);
+                               InjectText("e");
+                               ASSERT_TRUE(shows("first line\nN? ecab"));
+                               // Clear, cut, paste and undo over such a selection.
+                               cr = CHARRANGE{3, 15};
+                               SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
+                               SendMessage(c.view, WM_CLEAR, 0, 0);
+                               SendMessage(c.view, WM_CUT, 0, 0);
+                               SendMessage(c.view, WM_PASTE, 0, 0);
+                               SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
+                               SendMessage(c.view, WM_UNDO, 0, 0);
+                               // Closing is refused while the input waits.
+                               PostMessage(c.frame, WM_CLOSE, 0, 0);
+                               Sleep(200);
+                               closeRefused = IsWindow(c.frame) != FALSE;
+                               // File New would replace the text under the input: refused.
+                               SendMessage(c.frame, WM_COMMAND, ID_FILE_NEW, 0);
+                               cr = CHARRANGE{17, 17};
+                               SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
+                               InjectKeyStroke(VK_RETURN);
+                           }),
+              0);
+    EXPECT_EQ(c.Text().substr(0, 14), "first line\nN? ");
+    EXPECT_EQ(c.Text().substr(14), Shown(c.lastValues[1]) + "\n");
+    EXPECT_TRUE(closeRefused);
+}
+
+TEST_F(ConsoleDevice, QuitDuringAnInputEndsItAndThenTheThread)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.PrintWhile({In(), In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               PostThreadMessage(c.link->threadId, WM_QUIT, 3, 0);
+                           }),
+              -1);
+    EXPECT_EQ(c.lastTargets[0], nullptr);
+    EXPECT_EQ(c.lastTargets[1], nullptr);
+    // The thread's own loop saw the quit.
+    EXPECT_EQ(WaitForSingleObject(c.thread, 5000), WAIT_OBJECT_0);
+}
+
+TEST_F(ConsoleDevice, CloseWaitsForTheInputToEnd)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    bool openDuringInput = false;
+    EXPECT_EQ(c.PrintWhile({In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               PostMessage(c.frame, WM_CLOSE, 0, 0);
+                               Sleep(100);
+                               openDuringInput = IsWindow(c.frame) != FALSE;
+                               InjectKeyStroke(VK_ESCAPE);
+                           }),
+              0);
+    EXPECT_TRUE(openDuringInput);
+    EXPECT_TRUE(c.lastValues[0].IsEmpty());
+    PostMessage(c.frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(c.thread, 5000), WAIT_OBJECT_0);
+}
+
+TEST_F(ConsoleDevice, ControlReleasedElsewhereDoesNotStick)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.PrintWhile({In()},
+                           [&] {
+                               ASSERT_TRUE(c.WaitInput());
+                               InjectText("x");
+                               // Control+A in the console: the console thread has seen Control down.
+                               InjectKey(VK_CONTROL, true);
+                               InjectKeyStroke('A');
+                               bool selected = false;
+                               for (int i = 0; i < 1000 && !selected; ++i, Sleep(5)) {
+                                   CHARRANGE cr{};
+                                   SendMessage(c.view, EM_EXGETSEL, 0, (LPARAM)&cr);
+                                   selected = cr.cpMin == 0 && cr.cpMax == 1;
+                               }
+                               if (!selected) {
+                                   InjectKey(VK_CONTROL, false);
+                                   PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
+                                   ADD_FAILURE() << "Control+A not seen";
+                                   return;
+                               }
+                               // The key-up goes to a window of this thread.
+                               HWND other = CreateWindowEx(0, "Static", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                           0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+                               SetForegroundWindow(other);
+                               InjectKey(VK_CONTROL, false);
+                               PumpUntil([] { return GetAsyncKeyState(VK_CONTROL) >= 0; }, 2000);
+                               PumpUntilIdle();
+                               SetForegroundWindow(c.frame);
+                               PumpUntil([&] { return FocusOfThread(c.link->threadId) == c.view; }, 2000);
+                               InjectKeyStroke(VK_RETURN);
+                               PumpUntil([&] { return !c.Writable(); }, 3000);
+                               DestroyWindow(other);
+                               if (c.Writable()) {
+                                   ADD_FAILURE() << "Enter did not end the input";
+                                   PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
+                               }
+                           }),
+              0);
+    EXPECT_EQ(c.Text(), "x\n");
+}
+
+TEST_F(ConsoleDevice, SaveAsAndReopenTheConsoleText)
+{
+    const fs::path dir = ConfigHome() / "docs";
+    fs::create_directories(dir);
+    const fs::path saved = dir / "saved.vxc";
+    std::string text;
+    {
+        Console c;
+        ASSERT_TRUE(c.view);
+        c.Print({P(Str("red "), {{"color", Str("red")}}), P(Str("bold"), {{"bd", CValue()}})});
+        c.Print({P(Str("x"), {{"color", Str("blue")}, {"bd", CValue(0.0)}}), P(Str("2"), {{"sub", CValue()}}),
+                 P(Str("caf\xE9"))});
+        text = c.Text();
+        CommonDialogAnswer answer;
+        answer.paths = {saved.string()};
+        PushCommonDialogAnswer(answer);
+        SendMessage(c.frame, WM_COMMAND, ID_FILE_SAVE_AS, 0);
+        ClearCommonDialogAnswers();
+        ASSERT_TRUE(fs::exists(saved));
+        std::ifstream in(saved, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const char* src = std::getenv("VELDRA_SOURCE");
+        const fs::path golden = fs::path(src ? src : "..") / "tests/console_device/data/console.vxc";
+        std::ifstream g(golden, std::ios::binary);
+        const std::string want((std::istreambuf_iterator<char>(g)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(bytes, want) << golden;
+        // A recent file of the console's own settings.
+        std::ifstream conf(ConfigHome() / "Brenholt" / "Nerith.conf");
+        const std::string settings((std::istreambuf_iterator<char>(conf)), std::istreambuf_iterator<char>());
+        EXPECT_NE(settings.find(saved.string()), std::string::npos) << settings;
+    }
+    {
+        Console c;
+        ASSERT_TRUE(c.view);
+        CommonDialogAnswer answer;
+        answer.paths = {saved.string()};
+        PushCommonDialogAnswer(answer);
+        SendMessage(c.frame, WM_COMMAND, ID_FILE_OPEN, 0);
+        ClearCommonDialogAnswers();
+        EXPECT_EQ(c.Text(), text);
+        EXPECT_EQ(c.FormatAt(0).crTextColor, 0x0000FFu);
+        EXPECT_TRUE(c.FormatAt(4).dwEffects & CFE_BOLD);
+    }
+}
+
+TEST_F(ConsoleDevice, OpensHandWrittenRichTextAndPlainText)
+{
+    const char* src = std::getenv("VELDRA_SOURCE");
+    const fs::path hand = fs::path(src ? src : "..") / "tests/console_device/data/hand.vxc";
+    const fs::path plain = ConfigHome() / "plain.vxc";
+    {
+        std::ofstream out(plain, std::ios::binary);
+        out << "one\r\ntwo\nthree";
+    }
+    Console c;
+    ASSERT_TRUE(c.view);
+    const struct {
+        fs::path path;
+        const char* text;
+    } cases[] = {{hand, "plain green\n"}, {plain, "one\ntwo\nthree"}};
+    for (const auto& k : cases) {
+        CommonDialogAnswer answer;
+        answer.paths = {k.path.string()};
+        PushCommonDialogAnswer(answer);
+        SendMessage(c.frame, WM_COMMAND, ID_FILE_OPEN, 0);
+        ClearCommonDialogAnswers();
+        EXPECT_EQ(c.Text(), k.text) << k.path;
+    }
+}
+
+TEST_F(ConsoleDevice, PrintsToAOnePagePdf)
+{
+    const fs::path pdf = ConfigHome() / "console.pdf";
+    Console c;
+    ASSERT_TRUE(c.view);
+    c.Print({P(Str("printed "), {{"color", Str("red")}}), P(Str("text"))});
+    CommonDialogAnswer answer;
+    answer.text = AFX_PRINTER_PDF;
+    answer.paths = {pdf.string()};
+    PushCommonDialogAnswer(answer);
+    SendMessage(c.frame, WM_COMMAND, ID_FILE_PRINT, 0);
+    ClearCommonDialogAnswers();
+    ASSERT_TRUE(fs::exists(pdf));
+    FILE* p = popen(("pdfinfo '" + pdf.string() + "' 2>/dev/null").c_str(), "r");
+    ASSERT_TRUE(p);
+    std::string out;
+    char line[256];
+    while (fgets(line, sizeof line, p)) out += line;
+    pclose(p);
+    const size_t at = out.find("Pages:");
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_EQ(std::atoi(out.c_str() + at + 6), 1);
 }
 
 TEST_F(ConsoleDevice, LongOutputFollowsTheEndUnlessScrolledBack)

@@ -8,12 +8,15 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include <unistd.h>
 
 #include "devices/console_statements.h"
 #include "devices/device_manager.h"
 #include "platform/afx/afx.h"
+#include "platform/backend/headless_input.h"
+#include "platform/kernel/kernel.h"
 #include "platform/controls/controls.h"
 #include "platform/user/user.h"
 #include "support/device_run.h"
@@ -112,6 +115,73 @@ TEST(ConsoleProgram, PrintsGoToTheConsoleWindows)
     EXPECT_TRUE(ok.dwEffects & CFE_BOLD);
     EXPECT_EQ(matrix.crTextColor, 0xFF0000u);
     EXPECT_TRUE(matrix.dwEffects & CFE_BOLD);
+}
+
+TEST(ConsoleProgram, InputIsTypedIntoTheConsole)
+{
+    const std::string home = "/tmp/veldra-console-input-" + std::to_string(getpid());
+    setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    struct HomeGuard {
+        std::string path;
+        ~HomeGuard() { std::filesystem::remove_all(path); }
+    } homeGuard{home};
+    ReleaseGuard guard;
+    SetBatchConsole(false);
+    // The user: waits for the console to take input, then types into it.
+    std::thread user([] {
+        for (int i = 0; i < 2000; ++i) {
+            CIODevice* d = ConsoleDeviceManager().FindDevice("DEFAULT_CONSOLE");
+            HWND view = d && d->Window() ? ConsoleView(d->Window()) : nullptr;
+            if (view && !(GetWindowLongPtr(view, GWL_STYLE) & ES_READONLY)) {
+                SetForegroundWindow(d->Window());
+                Sleep(20);
+                InjectText("Bob");
+                InjectKeyStroke(VK_RETURN);
+                return;
+            }
+            Sleep(5);
+        }
+    });
+    DeviceProgramRun r = RunProgramWithDevices("input \"Name? \", $N; print :color=\"red\", \"Hello \", N;", 30000,
+                                               false, RealDeviceFolder());
+    user.join();
+    ASSERT_TRUE(r.finished);
+    CIODevice* console = ConsoleDeviceManager().FindDevice("DEFAULT_CONSOLE");
+    ASSERT_TRUE(console);
+    HWND view = ConsoleView(console->Window());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(Text(view), "Name? Bob\nHello Bob\n");
+    EXPECT_EQ(FormatAt(view, 10).crTextColor, 0x0000FFu);
+    EXPECT_NE(FormatAt(view, 0).crTextColor, 0x0000FFu);
+    std::string mirror;
+    for (const auto& m : r.messages) mirror += m + "|";
+    EXPECT_NE(mirror.find("Name? Bob"), std::string::npos) << mirror;
+    EXPECT_NE(mirror.find("Hello Bob"), std::string::npos) << mirror;
+}
+
+TEST(ConsoleProgram, StopEndsAWaitingInput)
+{
+    const std::string home = "/tmp/veldra-console-stop-" + std::to_string(getpid());
+    setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    struct HomeGuard {
+        std::string path;
+        ~HomeGuard() { std::filesystem::remove_all(path); }
+    } homeGuard{home};
+    ReleaseGuard guard;
+    SetBatchConsole(false);
+    // Nobody types: the run is stopped while the input waits.
+    DeviceProgramRun r = RunProgramWithDevices("N = 5; input \"v? \", $N; print \"after\";", 300, false,
+                                               RealDeviceFolder());
+    std::string mirror;
+    for (const auto& m : r.messages) mirror += m + "|";
+    EXPECT_NE(mirror.find("INVALID"), std::string::npos) << mirror;
+    EXPECT_EQ(mirror.find("after"), std::string::npos) << mirror;
+    CIODevice* console = ConsoleDeviceManager().FindDevice("DEFAULT_CONSOLE");
+    ASSERT_TRUE(console);
+    HWND view = ConsoleView(console->Window());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(Text(view), "v? \n");
+    EXPECT_TRUE(GetWindowLongPtr(view, GWL_STYLE) & ES_READONLY);
 }
 
 }  // namespace
