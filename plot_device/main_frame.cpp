@@ -138,7 +138,7 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
         auto* doc = dynamic_cast<CQuorraDoc*>(GetActiveDocument());
         return doc ? doc->m_nNewCount : -1;
     }
-    case 2: return (m_bars.m_bToolbarVisible ? 1 : 0) | (m_bars.m_bStatusBarVisible ? 2 : 0);
+    case 2: return m_bars.VisibleMask();
     case 3: return m_bFirstActivation ? 1 : 0;
     case 4: {
         // Planes of the figure, and objects of its graphs in the high word.
@@ -154,16 +154,14 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
 
 void CMainFrame::OnViewToolbar()
 {
-    m_bars.m_bToolbarVisible = !m_bars.m_bToolbarVisible;
-    RecalcLayout();
+    m_bars.ShowToolbar(!m_bars.ToolbarVisible());
 }
 
 void CMainFrame::OnViewStatusBar()
 {
-    m_bars.m_bStatusBarVisible = !m_bars.m_bStatusBarVisible;
-    RecalcLayout();
+    m_bars.ShowStatusBar(!m_bars.StatusBarVisible());
 }
 
-void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.m_bToolbarVisible ? 1 : 0); }
+void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.ToolbarVisible() ? 1 : 0); }
 
-void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.m_bStatusBarVisible ? 1 : 0); }
+void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.StatusBarVisible() ? 1 : 0); }
