@@ -148,6 +148,13 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM)
         for (const auto& p : view->m_planes) objects += (LRESULT)p->objects.size();
         return (LRESULT)view->m_planes.size() | (objects << 16);
     }
+    case 5: {
+        // The first plane's read-out of (1.5, 2), through the view to the pane.
+        CQuorraView* view = FigureView();
+        if (!view || view->m_planes.empty()) return -1;
+        view->m_planes.front()->ReadoutText({1.5, 2});
+        return 1;
+    }
     default: return 0;
     }
 }
