@@ -1,11 +1,54 @@
 // The frame's bars (see frame_bars.h).
 #include "plot_device/frame_bars.h"
 
+#include <cstdio>
+
 #include "platform/afx/control_bar.h"
+#include "platform/controls/controls.h"
 
 CPlotFrameBars::CPlotFrameBars() : m_wndToolBar(new CToolBar), m_wndStatusBar(new CStatusBar) {}
 
-CPlotFrameBars::~CPlotFrameBars() = default;
+CPlotFrameBars::~CPlotFrameBars()
+{
+    if (m_disabled) ImageList_Destroy(m_disabled);
+}
+
+namespace {
+
+// The disabled look of the strip: its transparent parts (white once loaded)
+// become the mask colour and every drawn pixel the shadow colour.
+HIMAGELIST GreyedStrip(UINT toolbarId, int cx, int cy)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "%u", toolbarId);
+    HBITMAP strip = AfxLoadBitmap(name);
+    if (!strip) return nullptr;
+    BITMAP info{};
+    GetObject(strip, sizeof info, &info);
+    const int w = info.bmWidth, h = info.bmHeight;
+    HIMAGELIST list = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC src = CreateCompatibleDC(screen), dst = CreateCompatibleDC(screen);
+    HBITMAP grey = CreateBitmap(w > 0 ? w : 1, h > 0 ? h : 1, 1, 24, nullptr);
+    HGDIOBJ oldSrc = SelectObject(src, strip), oldDst = SelectObject(dst, grey);
+    const COLORREF key = RGB(255, 0, 255), shadow = GetSysColor(COLOR_BTNSHADOW);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) SetPixel(dst, x, y, GetPixel(src, x, y) == RGB(255, 255, 255) ? key : shadow);
+    SelectObject(src, oldSrc);
+    SelectObject(dst, oldDst);
+    DeleteDC(src);
+    DeleteDC(dst);
+    ReleaseDC(nullptr, screen);
+    if (w >= cx && h >= cy) {
+        list = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 8, 0);
+        ImageList_AddMasked(list, grey, key);
+    }
+    DeleteObject(grey);
+    DeleteObject(strip);
+    return list;
+}
+
+}  // namespace
 
 bool CPlotFrameBars::Create(CFrameWnd* frame, UINT toolbarId, const UINT* panes, size_t paneCount)
 {
@@ -31,6 +74,8 @@ bool CPlotFrameBars::Create(CFrameWnd* frame, UINT toolbarId, const UINT* panes,
                            CBRS_SIZE_DYNAMIC;
     if (!m_wndToolBar->Create(frame, barStyle, AFX_IDW_TOOLBAR) || !m_wndToolBar->LoadToolBar(toolbarId))
         return false;
+    m_disabled = GreyedStrip(toolbarId, toolbar.width, toolbar.height);
+    if (m_disabled) m_wndToolBar->GetToolBarCtrl().Send(TB_SETDISABLEDIMAGELIST, 0, (LPARAM)m_disabled);
     if (!m_wndStatusBar->Create(frame, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar->SetIndicators(panes, (int)paneCount))
         return false;

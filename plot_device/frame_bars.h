@@ -48,6 +48,7 @@ private:
     CFrameWnd* m_frame = nullptr;
     std::unique_ptr<CToolBar> m_wndToolBar;
     std::unique_ptr<CStatusBar> m_wndStatusBar;
+    HIMAGELIST m_disabled = nullptr;   // the toolbar's greyed images (ours)
     std::vector<Button> m_buttons;
     std::vector<UINT> m_panes;
     SIZE m_buttonSize{0, 0};
