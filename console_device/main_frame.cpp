@@ -34,8 +34,9 @@ int CMainFrame::OnCreate(CREATESTRUCT* cs)
     if (!m_bars.Create(this, IDR_MAINFRAME, kNerithStatusPanes,
                        sizeof kNerithStatusPanes / sizeof kNerithStatusPanes[0]))
         return -1;
-    // Docking and the saved bar state "Brenholt" (checked with
-    // BarStateNamesOnlyKnownBars) come with the control bars.
+    // A saved layout that names a bar this frame lacks is not applied
+    // (LoadBarState leaves the default layout then).
+    LoadBarState("Brenholt");
     return 0;
 }
 
@@ -60,6 +61,7 @@ void CMainFrame::OnDestroy()
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     if (GetWindowPlacement(m_hWnd, &wp)) UpdateNerithSettings([&](NerithSettings& s) { s.placement = wp; });
+    SaveBarState("Brenholt");
     if (auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread()))
         if (CDeviceHostCallbacks* host = thread->Host()) host->OnFrameDestroyed();
     CFrameWnd::OnDestroy();
@@ -104,16 +106,14 @@ void CMainFrame::OnToolsSettings()
 
 void CMainFrame::OnViewToolbar()
 {
-    m_bars.m_bToolbarVisible = !m_bars.m_bToolbarVisible;
-    RecalcLayout();
+    m_bars.ShowToolbar(!m_bars.ToolbarVisible());
 }
 
 void CMainFrame::OnViewStatusBar()
 {
-    m_bars.m_bStatusBarVisible = !m_bars.m_bStatusBarVisible;
-    RecalcLayout();
+    m_bars.ShowStatusBar(!m_bars.StatusBarVisible());
 }
 
-void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.m_bToolbarVisible ? 1 : 0); }
+void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.ToolbarVisible() ? 1 : 0); }
 
-void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.m_bStatusBarVisible ? 1 : 0); }
+void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.StatusBarVisible() ? 1 : 0); }

@@ -29,8 +29,8 @@ public:
     void OnUpdateViewToolbar(CCmdUI* ui);
     void OnUpdateViewStatusBar(CCmdUI* ui);
 
-    // The toolbar and status bar (the seam the control bars and the colour
-    // and font combos of the toolbar go into).
+    // The toolbar and status bar (the toolbar's colour and font combos are
+    // not there yet).
     CPlotFrameBars m_bars;
 
     // The active console view, or null.

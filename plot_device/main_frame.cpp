@@ -219,7 +219,7 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         auto* doc = dynamic_cast<CQuorraDoc*>(GetActiveDocument());
         return doc ? doc->m_nNewCount : -1;
     }
-    case 2: return (m_bars.m_bToolbarVisible ? 1 : 0) | (m_bars.m_bStatusBarVisible ? 2 : 0);
+    case 2: return m_bars.VisibleMask();
     case 3: return m_bFirstActivation ? 1 : 0;
     case 4: {
         // Planes of the figure, and objects of its graphs in the high word.
@@ -238,22 +238,27 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         CQuorraView* view = FigureView();
         return view ? (LRESULT)view->GetViewSize().cx : -1;
     }
+    case 12: {
+        // The first plane's read-out of (1.5, 2), through the view to the pane.
+        CQuorraView* view = FigureView();
+        if (!view || view->m_planes.empty()) return -1;
+        view->m_planes.front()->ReadoutText({1.5, 2});
+        return 1;
+    }
     default: return 0;
     }
 }
 
 void CMainFrame::OnViewToolbar()
 {
-    m_bars.m_bToolbarVisible = !m_bars.m_bToolbarVisible;
-    RecalcLayout();
+    m_bars.ShowToolbar(!m_bars.ToolbarVisible());
 }
 
 void CMainFrame::OnViewStatusBar()
 {
-    m_bars.m_bStatusBarVisible = !m_bars.m_bStatusBarVisible;
-    RecalcLayout();
+    m_bars.ShowStatusBar(!m_bars.StatusBarVisible());
 }
 
-void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.m_bToolbarVisible ? 1 : 0); }
+void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.ToolbarVisible() ? 1 : 0); }
 
-void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.m_bStatusBarVisible ? 1 : 0); }
+void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.StatusBarVisible() ? 1 : 0); }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "devices/framework/device_framework.h"
+#include "platform/afx/control_bar.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
 #include "platform/user/user.h"
@@ -153,6 +154,17 @@ void CDeviceAppThread::ReleaseOrphans()
         if (w->m_hWnd) w->Detach();
         delete w;
     };
+    // Its control bars still have live windows here: destroying them now
+    // frees the bars and their controls, which the silent removal would keep.
+    if (auto* frame = dynamic_cast<CFrameWnd*>(main)) {
+        const std::vector<CControlBar*> bars = frame->ControlBars();
+        for (CControlBar* bar : bars) {
+            // One may have gone with an earlier one (a dock bar deletes itself).
+            const std::vector<CControlBar*>& now = frame->ControlBars();
+            if (std::find(now.begin(), now.end(), bar) == now.end()) continue;
+            if (bar->m_hWnd && IsWindow(bar->m_hWnd)) bar->DestroyWindow();
+        }
+    }
     if (m_pDocManager) {
         for (CDocTemplate* tmpl : m_pDocManager->Templates()) {
             const std::vector<CDocument*> docs = tmpl->Documents();

@@ -873,3 +873,69 @@ TEST_F(ConsoleDevice, ColouredOutputPicture)
 }
 
 }  // namespace
+
+namespace {
+
+// The console's bars, read back through their windows; its toolbar layout
+// is saved as "Brenholt" and restored only when it names bars the frame has.
+TEST_F(ConsoleDevice, BarsDockedToggledAndTheirSavedState)
+{
+    const fs::path conf = ConfigHome() / "Brenholt" / "Nerith.conf";
+    {
+        Console c;
+        ASSERT_TRUE(c.view);
+        HWND tool = FindChildById(c.frame, 0xE800), status = FindChildById(c.frame, 0xE801);
+        ASSERT_TRUE(tool && status);
+        HWND toolCtrl = FindChildById(tool, 0xE800), statusCtrl = FindChildById(status, 0xE801);
+        ASSERT_TRUE(toolCtrl && statusCtrl);
+        EXPECT_EQ(SendMessage(toolCtrl, TB_BUTTONCOUNT, 0, 0), 10);
+        EXPECT_EQ(SendMessage(statusCtrl, SB_GETPARTS, 0, 0), 4);
+        RECT toolRect{}, statusRect{}, client{};
+        GetWindowRect(tool, &toolRect);
+        GetWindowRect(status, &statusRect);
+        GetClientRect(c.frame, &client);
+        POINT origin{0, 0};
+        ClientToScreen(c.frame, &origin);
+        EXPECT_EQ(toolRect.top, origin.y);
+        EXPECT_EQ(statusRect.bottom, origin.y + client.bottom);
+        SetWindowPos(c.frame, nullptr, 0, 0, 520, 300, SWP_NOMOVE | SWP_NOZORDER);
+        c.Print({P(Str("x=")), P(1.0)});
+        InvalidateRect(c.frame, nullptr, TRUE);
+        PumpUntil([] { return false; }, 200);
+        const char* out = std::getenv("VELDRA_OUT");
+        fs::path dir = fs::path(out ? out : "build/out").parent_path() / "test-artifacts";
+        fs::create_directories(dir);
+        EXPECT_TRUE(HeadlessSavePng(c.frame, (dir / "console_frame_bars.png").string()));
+
+        c.link->Send(WM_COMMAND, 59392, 0);  // View Toolbar
+        EXPECT_FALSE(IsWindowVisible(tool));
+        EXPECT_TRUE(IsWindowVisible(status));
+    }
+    std::vector<uint8_t> ids;
+    {
+        // The hidden toolbar comes back hidden.
+        Console again;
+        HWND tool = FindChildById(again.frame, 0xE800);
+        ASSERT_TRUE(tool);
+        EXPECT_FALSE(IsWindowVisible(tool));
+        again.link->Send(WM_COMMAND, 59392, 0);
+        EXPECT_TRUE(IsWindowVisible(tool));
+        again.link->Send(WM_COMMAND, 59392, 0);
+    }
+    // A saved state naming a bar this frame lacks keeps the default layout.
+    ASSERT_TRUE(CSettingsFile::Open(conf.string()).GetBinary("Brenholt-Bars", "Ids", ids));
+    const uint8_t extra[4] = {0x34, 0x12, 0, 0};
+    ids.insert(ids.end(), extra, extra + 4);
+    ASSERT_TRUE(CSettingsFile::Open(conf.string()).WriteBinary("Brenholt-Bars", "Ids", ids.data(), ids.size()));
+    Console fresh;
+    HWND tool = FindChildById(fresh.frame, 0xE800);
+    ASSERT_TRUE(tool);
+    EXPECT_TRUE(IsWindowVisible(tool));
+    RECT toolRect{};
+    GetWindowRect(tool, &toolRect);
+    POINT origin{0, 0};
+    ClientToScreen(fresh.frame, &origin);
+    EXPECT_EQ(toolRect.top, origin.y);
+}
+
+}  // namespace

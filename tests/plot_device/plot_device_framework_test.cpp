@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "platform/afx/afx.h"
+#include "platform/backend/headless.h"
+#include "platform/controls/controls.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
 #include "platform/backend/headless_input.h"
@@ -93,6 +95,48 @@ struct Device {
     }
     LRESULT Query(WPARAM what) { return link->Send(WM_DEVICE_TEST_QUERY, what, 0); }
 };
+
+// A frame's bar found by its child id: the bar window and the common
+// control inside it.
+struct BarWindows {
+    HWND bar = nullptr;
+    HWND ctrl = nullptr;
+};
+BarWindows FindBar(HWND frame, UINT id)
+{
+    std::vector<HWND> all;
+    EnumChildWindows(
+        frame,
+        [](HWND h, LPARAM l) {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+            return TRUE;
+        },
+        (LPARAM)&all);
+    BarWindows out;
+    for (HWND h : all)
+        if ((UINT)GetDlgCtrlID(h) == id) {
+            if (!out.bar) out.bar = h;
+            else if (GetParent(h) == out.bar) out.ctrl = h;
+        }
+    return out;
+}
+
+std::string PaneText(HWND statusCtrl, int part)
+{
+    char buf[256] = {};
+    SendMessage(statusCtrl, SB_GETTEXT, (WPARAM)part, (LPARAM)buf);
+    return buf;
+}
+
+void SaveFramePng(HWND frame, const char* name)
+{
+    InvalidateRect(frame, nullptr, TRUE);
+    PumpUntil([] { return false; }, 200);
+    const char* out = std::getenv("VELDRA_OUT");
+    std::filesystem::path dir = std::filesystem::path(out ? out : "build/out").parent_path() / "test-artifacts";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(HeadlessSavePng(frame, (dir / name).string()));
+}
 
 TEST(PlotDeviceFramework, LoadsCreatesStartsAndCloses)
 {
@@ -279,6 +323,11 @@ TEST(PlotDeviceFramework, TwoThreadsPlotIntoTwoWindowsAtOnce)
     // The last plot was held: its objects arrive when the hold timer fires.
     EXPECT_TRUE(PumpUntil([&] { return a.Query(4) == (6 | (6 << 16)) && b.Query(4) == (6 | (6 << 16)); }, 5000));
     EXPECT_EQ(WindowText(a.link->mainWindow).rfind("T", 0), 0u);
+    // A plane's read-out lands in the second pane of its own window only.
+    EXPECT_EQ(a.Query(12), 1);
+    EXPECT_EQ(PaneText(FindBar(a.link->mainWindow, 0xE801).ctrl, 1), "x=1.5  y=2");
+    EXPECT_EQ(PaneText(FindBar(b.link->mainWindow, 0xE801).ctrl, 1), "");
+    SaveFramePng(a.link->mainWindow, "plot_frame_figure.png");
 }
 
 std::vector<std::string> MenuTexts(HMENU menu, const std::string& indent = "")
@@ -318,10 +367,37 @@ TEST(PlotDeviceFrame, MenusBarsAndFirstActivation)
     EXPECT_EQ(MenuTexts(menu), expected);
     EXPECT_EQ(WindowText(frame), "Untitled - Quorra");
 
-    // The bars: both shown, each toggled by its View command.
+    // The bars: a docked toolbar of 22 buttons and 6 separators at the top,
+    // the five panes at the bottom; both shown, each toggled by its View command.
     EXPECT_EQ(d.Query(2), 3);
+    const BarWindows tool = FindBar(frame, 0xE800), status = FindBar(frame, 0xE801);
+    ASSERT_TRUE(tool.bar && tool.ctrl && status.bar && status.ctrl);
+    EXPECT_EQ(SendMessage(tool.ctrl, TB_BUTTONCOUNT, 0, 0), 28);
+    RECT button{}, toolRect{}, statusRect{}, frameClient{};
+    ASSERT_TRUE(SendMessage(tool.ctrl, TB_GETITEMRECT, 0, (LPARAM)&button));
+    EXPECT_GE(button.bottom - button.top, 19);
+    EXPECT_GE(button.right - button.left, 19);
+    GetWindowRect(tool.bar, &toolRect);
+    GetWindowRect(status.bar, &statusRect);
+    GetClientRect(frame, &frameClient);
+    POINT origin{0, 0};
+    ClientToScreen(frame, &origin);
+    EXPECT_EQ(toolRect.top, origin.y);
+    EXPECT_EQ(statusRect.bottom, origin.y + frameClient.bottom);
+    EXPECT_EQ(SendMessage(status.ctrl, SB_GETPARTS, 0, 0), 5);
+    // The message pane stretches; the read-out and the three key panes
+    // (empty while their key is off) keep their widths.
+    int rights[5] = {};
+    SendMessage(status.ctrl, SB_GETPARTS, 5, (LPARAM)rights);
+    EXPECT_EQ(rights[1] - rights[0], 200);
+    for (int i = 2; i < 4; ++i) EXPECT_GT(rights[i] - rights[i - 1], 10) << i;
+    EXPECT_EQ(PaneText(status.ctrl, 0), "Ready");
+    EXPECT_EQ(PaneText(status.ctrl, 2), "");
+    SaveFramePng(frame, "plot_frame_bars.png");
     d.link->Send(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
     EXPECT_EQ(d.Query(2), 2);
+    EXPECT_FALSE(IsWindowVisible(tool.bar));
+    EXPECT_TRUE(IsWindowVisible(status.bar));
     d.link->Send(WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
     EXPECT_EQ(d.Query(2), 0);
     d.link->Send(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
