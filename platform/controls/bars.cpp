@@ -100,9 +100,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     Tab* t = ControlState<Tab>(hwnd);
     if (msg == WM_NCCREATE) {
-        t = new Tab;
-        t->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)t);
+        t = NewControlState<Tab>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!t) return DefWindowProc(hwnd, msg, w, l);
@@ -263,9 +261,7 @@ LRESULT StatusProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     Status* s = ControlState<Status>(hwnd);
     if (msg == WM_NCCREATE) {
-        s = new Status;
-        s->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)s);
+        s = NewControlState<Status>(hwnd);
         const CREATESTRUCT* cs = (const CREATESTRUCT*)l;
         if (cs->lpszName) s->texts[0] = cs->lpszName;
         return DefWindowProc(hwnd, msg, w, l);
@@ -439,9 +435,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     ToolTip* tt = ControlState<ToolTip>(hwnd);
     if (msg == WM_NCCREATE) {
-        tt = new ToolTip;
-        tt->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)tt);
+        tt = NewControlState<ToolTip>(hwnd);
         SetWindowLongPtr(hwnd, GWL_EXSTYLE,
                          GetWindowLongPtr(hwnd, GWL_EXSTYLE) | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
         return DefWindowProc(hwnd, msg, w, l);

@@ -273,9 +273,7 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     UpDown* ud = ControlState<UpDown>(hwnd);
     if (msg == WM_NCCREATE) {
-        ud = new UpDown;
-        ud->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)ud);
+        ud = NewControlState<UpDown>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!ud) return DefWindowProc(hwnd, msg, w, l);
