@@ -51,6 +51,15 @@ public:
     }
     // Someone else changed the object list or points (the graph is alive).
     bool Changed() const { return m_watching && m_graph.ObjectsStamp() != m_stamp; }
+    // The loop must stop: the graph is gone, or someone else changed the
+    // objects (then changed is set).
+    bool Stopped(bool& changed) const
+    {
+        if (!Alive()) return true;
+        if (!Changed()) return false;
+        changed = true;
+        return true;
+    }
     void Dispatch(const MSG& m)
     {
         TranslateMessage(&m);
@@ -522,11 +531,7 @@ bool CGraph::TrackEdgeDrag(POINT press)
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
         if (m.message == WM_MOUSEMOVE && f.IsMouse(m)) {
             POINT p = f.Logical(m);
             p.x = std::clamp(p.x, hold.left, hold.right);
@@ -551,11 +556,7 @@ bool CGraph::TrackEdgeDrag(POINT press)
         } else {
             f.Dispatch(m);
         }
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;   // the object may be gone: keep what is there
-            break;
-        }
+        if (f.Stopped(changed)) break;   // the object may be gone: keep what is there
     }
     if (!f.Alive()) return true;
     if (!changed && f.Changed()) changed = true;
@@ -612,11 +613,7 @@ bool CGraph::TrackObjectDrag(POINT press)
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
         if (m.message == WM_MOUSEMOVE && f.IsMouse(m)) {
             const POINT p = f.Logical(m);
             if (SamePoint(p, last)) continue;
@@ -638,11 +635,7 @@ bool CGraph::TrackObjectDrag(POINT press)
                 OnPointsMoved(o, r.points);
                 if (!f.Alive() || f.Changed()) break;
             }
-            if (!f.Alive()) break;
-            if (f.Changed()) {
-                changed = true;
-                break;
-            }
+            if (f.Stopped(changed)) break;
             if (!moved) {
                 InvalidatePlot();
                 if (!f.Alive()) break;
@@ -659,11 +652,7 @@ bool CGraph::TrackObjectDrag(POINT press)
         } else {
             f.Dispatch(m);
         }
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
     }
     if (!f.Alive()) return true;
     if (!changed && f.Changed()) changed = true;
@@ -710,11 +699,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
         if (m.message == WM_MOUSEMOVE && f.IsMouse(m)) {
             const POINT p = f.Logical(m);
             if (SamePoint(p, last)) continue;
@@ -723,11 +708,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
             object->Points()[idx] = DeviceToWorld(p.x, p.y);
             Rescale();
             InvalidatePlot();
-            if (!f.Alive()) break;
-            if (f.Changed()) {
-                changed = true;
-                break;
-            }
+            if (f.Stopped(changed)) break;
             OnPointsMoved(object, std::vector<int32_t>{idx});
             if (!f.Alive()) break;
             ReadoutAt(p);
@@ -754,11 +735,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
         } else {
             f.Dispatch(m);
         }
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
     }
     if (!f.Alive()) return accepted;
     if (!changed && f.Changed()) changed = true;
