@@ -366,7 +366,7 @@ struct TextBox {
     int Snap(int p) const
     {
         for (int k = 1; k <= 3 && p - k >= 0; ++k) {
-            int n = Utf8SequenceLength(doc.Text().data(), doc.Text().size(), (size_t)(p - k));
+            int n = Utf8Length(doc.Text().data() + (p - k), doc.Text().size() - (size_t)(p - k));
             if (n > k) return p - k;
         }
         return p;
