@@ -108,8 +108,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     const int count = (int)t->items.size();
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete t;
+        DeleteControlState(hwnd, t);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -270,8 +269,7 @@ LRESULT StatusProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { s->Paint(hdc); })) return 0;
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete s;
+        DeleteControlState(hwnd, s);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -457,8 +455,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete tt;
+        DeleteControlState(hwnd, tt);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_NCHITTEST: return HTTRANSPARENT;

@@ -23,6 +23,15 @@ T* NewControlState(HWND hwnd)
     return state;
 }
 
+// Ends a control's state on WM_NCDESTROY: the slot is cleared before the
+// state goes, so late messages find none.
+template <class T>
+void DeleteControlState(HWND hwnd, T* state)
+{
+    SetWindowLongPtr(hwnd, 0, 0);
+    delete state;
+}
+
 // Registers a control class with room for its state pointer.
 void RegisterControlClass(const char* name, WNDPROC proc, UINT style = CS_DBLCLKS);
 

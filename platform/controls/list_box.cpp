@@ -297,8 +297,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     switch (msg) {
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete lb;
+        DeleteControlState(hwnd, lb);
         return DefWindowProc(hwnd, msg, w, l);
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -699,8 +698,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete cb;
+        DeleteControlState(hwnd, cb);
         return DefWindowProc(hwnd, msg, w, l);
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:

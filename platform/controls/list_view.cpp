@@ -342,8 +342,7 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete v;
+        DeleteControlState(hwnd, v);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:

@@ -64,8 +64,7 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     const DWORD style = (DWORD)GetWindowLongPtr(hwnd, GWL_STYLE);
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete sc;
+        DeleteControlState(hwnd, sc);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
@@ -280,8 +279,7 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { ud->Paint(hdc); })) return 0;
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete ud;
+        DeleteControlState(hwnd, ud);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;

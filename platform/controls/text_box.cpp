@@ -914,8 +914,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
     }
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete tb;
+        DeleteControlState(hwnd, tb);
         return DefWindowProc(hwnd, msg, w, l);
     case WM_ERASEBKGND: return 1;
     case WM_GETDLGCODE: {

@@ -294,8 +294,7 @@ LRESULT TreeProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     switch (msg) {
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete t;
+        DeleteControlState(hwnd, t);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
