@@ -17,6 +17,8 @@ HINSTANCE CGraph::resourceModule = nullptr;
 
 namespace {
 
+bool IsEscape(const MSG& m) { return m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE; }
+
 // The capture, the window's DC and the loop; releases both on every path.
 class CDragFrame {
 public:
@@ -66,6 +68,16 @@ public:
         DispatchMessage(&m);
     }
     bool IsMouse(const MSG& m) const { return m.hwnd == m_hwnd; }
+    // A left-button drag ends on the button's release (leftUp is set) or is
+    // cancelled by a right-button release or Escape.
+    bool EndsLeftDrag(const MSG& m, bool& leftUp) const
+    {
+        if (m.message == WM_LBUTTONUP && IsMouse(m)) {
+            leftUp = true;
+            return true;
+        }
+        return (m.message == WM_RBUTTONUP && IsMouse(m)) || IsEscape(m);
+    }
     POINT Logical(const MSG& m) const
     {
         POINT p{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
@@ -92,8 +104,6 @@ private:
 };
 
 bool SamePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
-
-bool IsEscape(const MSG& m) { return m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE; }
 
 RECT Normalised(RECT r)
 {
@@ -398,10 +408,7 @@ bool CGraph::TrackZoomRect(RECT& rect)
             OnTrackPoint(p);
             if (!f.Alive()) break;
             ReadoutAt(p);
-        } else if (m.message == WM_LBUTTONUP && f.IsMouse(m)) {
-            leftUp = true;
-            break;
-        } else if ((m.message == WM_RBUTTONUP && f.IsMouse(m)) || IsEscape(m)) {
+        } else if (f.EndsLeftDrag(m, leftUp)) {
             break;
         } else if (m.message == WM_RBUTTONDOWN && f.IsMouse(m)) {
             continue;
@@ -546,10 +553,7 @@ bool CGraph::TrackEdgeDrag(POINT press)
             OnPointerMoved(o, p, o->pointer);
             if (!f.Alive()) break;
             ReadoutAt(p);
-        } else if (m.message == WM_LBUTTONUP && f.IsMouse(m)) {
-            leftUp = true;
-            break;
-        } else if ((m.message == WM_RBUTTONUP && f.IsMouse(m)) || IsEscape(m)) {
+        } else if (f.EndsLeftDrag(m, leftUp)) {
             break;
         } else if (m.message == WM_RBUTTONDOWN && f.IsMouse(m)) {
             continue;
@@ -642,10 +646,7 @@ bool CGraph::TrackObjectDrag(POINT press)
             }
             moved = true;
             ReadoutAt(p);
-        } else if (m.message == WM_LBUTTONUP && f.IsMouse(m)) {
-            leftUp = true;
-            break;
-        } else if ((m.message == WM_RBUTTONUP && f.IsMouse(m)) || IsEscape(m)) {
+        } else if (f.EndsLeftDrag(m, leftUp)) {
             break;
         } else if ((m.message == WM_RBUTTONDOWN && f.IsMouse(m)) || m.message == WM_KEYDOWN) {
             continue;
