@@ -17,6 +17,8 @@ HINSTANCE CGraph::resourceModule = nullptr;
 
 namespace {
 
+bool IsEscape(const MSG& m) { return m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE; }
+
 // The capture, the window's DC and the loop; releases both on every path.
 class CDragFrame {
 public:
@@ -51,12 +53,31 @@ public:
     }
     // Someone else changed the object list or points (the graph is alive).
     bool Changed() const { return m_watching && m_graph.ObjectsStamp() != m_stamp; }
+    // The loop must stop: the graph is gone, or someone else changed the
+    // objects (then changed is set).
+    bool Stopped(bool& changed) const
+    {
+        if (!Alive()) return true;
+        if (!Changed()) return false;
+        changed = true;
+        return true;
+    }
     void Dispatch(const MSG& m)
     {
         TranslateMessage(&m);
         DispatchMessage(&m);
     }
     bool IsMouse(const MSG& m) const { return m.hwnd == m_hwnd; }
+    // A left-button drag ends on the button's release (leftUp is set) or is
+    // cancelled by a right-button release or Escape.
+    bool EndsLeftDrag(const MSG& m, bool& leftUp) const
+    {
+        if (m.message == WM_LBUTTONUP && IsMouse(m)) {
+            leftUp = true;
+            return true;
+        }
+        return (m.message == WM_RBUTTONUP && IsMouse(m)) || IsEscape(m);
+    }
     POINT Logical(const MSG& m) const
     {
         POINT p{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
@@ -83,8 +104,6 @@ private:
 };
 
 bool SamePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
-
-bool IsEscape(const MSG& m) { return m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE; }
 
 RECT Normalised(RECT r)
 {
@@ -389,10 +408,7 @@ bool CGraph::TrackZoomRect(RECT& rect)
             OnTrackPoint(p);
             if (!f.Alive()) break;
             ReadoutAt(p);
-        } else if (m.message == WM_LBUTTONUP && f.IsMouse(m)) {
-            leftUp = true;
-            break;
-        } else if ((m.message == WM_RBUTTONUP && f.IsMouse(m)) || IsEscape(m)) {
+        } else if (f.EndsLeftDrag(m, leftUp)) {
             break;
         } else if (m.message == WM_RBUTTONDOWN && f.IsMouse(m)) {
             continue;
@@ -522,11 +538,7 @@ bool CGraph::TrackEdgeDrag(POINT press)
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
         if (m.message == WM_MOUSEMOVE && f.IsMouse(m)) {
             POINT p = f.Logical(m);
             p.x = std::clamp(p.x, hold.left, hold.right);
@@ -541,21 +553,14 @@ bool CGraph::TrackEdgeDrag(POINT press)
             OnPointerMoved(o, p, o->pointer);
             if (!f.Alive()) break;
             ReadoutAt(p);
-        } else if (m.message == WM_LBUTTONUP && f.IsMouse(m)) {
-            leftUp = true;
-            break;
-        } else if ((m.message == WM_RBUTTONUP && f.IsMouse(m)) || IsEscape(m)) {
+        } else if (f.EndsLeftDrag(m, leftUp)) {
             break;
         } else if (m.message == WM_RBUTTONDOWN && f.IsMouse(m)) {
             continue;
         } else {
             f.Dispatch(m);
         }
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;   // the object may be gone: keep what is there
-            break;
-        }
+        if (f.Stopped(changed)) break;   // the object may be gone: keep what is there
     }
     if (!f.Alive()) return true;
     if (!changed && f.Changed()) changed = true;
@@ -612,11 +617,7 @@ bool CGraph::TrackObjectDrag(POINT press)
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
         if (m.message == WM_MOUSEMOVE && f.IsMouse(m)) {
             const POINT p = f.Logical(m);
             if (SamePoint(p, last)) continue;
@@ -638,32 +639,21 @@ bool CGraph::TrackObjectDrag(POINT press)
                 OnPointsMoved(o, r.points);
                 if (!f.Alive() || f.Changed()) break;
             }
-            if (!f.Alive()) break;
-            if (f.Changed()) {
-                changed = true;
-                break;
-            }
+            if (f.Stopped(changed)) break;
             if (!moved) {
                 InvalidatePlot();
                 if (!f.Alive()) break;
             }
             moved = true;
             ReadoutAt(p);
-        } else if (m.message == WM_LBUTTONUP && f.IsMouse(m)) {
-            leftUp = true;
-            break;
-        } else if ((m.message == WM_RBUTTONUP && f.IsMouse(m)) || IsEscape(m)) {
+        } else if (f.EndsLeftDrag(m, leftUp)) {
             break;
         } else if ((m.message == WM_RBUTTONDOWN && f.IsMouse(m)) || m.message == WM_KEYDOWN) {
             continue;
         } else {
             f.Dispatch(m);
         }
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
     }
     if (!f.Alive()) return true;
     if (!changed && f.Changed()) changed = true;
@@ -710,11 +700,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
     POINT last = press;
     MSG m;
     while (f.Next(m)) {
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
         if (m.message == WM_MOUSEMOVE && f.IsMouse(m)) {
             const POINT p = f.Logical(m);
             if (SamePoint(p, last)) continue;
@@ -723,11 +709,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
             object->Points()[idx] = DeviceToWorld(p.x, p.y);
             Rescale();
             InvalidatePlot();
-            if (!f.Alive()) break;
-            if (f.Changed()) {
-                changed = true;
-                break;
-            }
+            if (f.Stopped(changed)) break;
             OnPointsMoved(object, std::vector<int32_t>{idx});
             if (!f.Alive()) break;
             ReadoutAt(p);
@@ -754,11 +736,7 @@ bool CGraph::TrackAddPoints(CGraphObject* object, POINT press, uint32_t maxCount
         } else {
             f.Dispatch(m);
         }
-        if (!f.Alive()) break;
-        if (f.Changed()) {
-            changed = true;
-            break;
-        }
+        if (f.Stopped(changed)) break;
     }
     if (!f.Alive()) return accepted;
     if (!changed && f.Changed()) changed = true;

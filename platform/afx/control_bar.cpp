@@ -344,6 +344,33 @@ SIZE DockedSize(CControlBar* bar, bool horz)
     if (bar->GetBarStyle() & CBRS_SIZE_DYNAMIC) return bar->CalcDynamicLayout(-1, horz ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK);
     return bar->CalcFixedLayout(FALSE, horz);
 }
+
+// The message loop of a captured bar drag: moves go to track, a left-button
+// release tracks its point and ends the drag (true), Escape or a right press
+// cancels it; Ctrl going down or up calls onCtrl. The drag's own buttons and
+// keys go nowhere else; other messages are served.
+template <class Track, class Ctrl>
+bool RunBarDrag(CNestedLoop& loop, HWND cap, Track&& track, Ctrl&& onCtrl)
+{
+    MSG m;
+    while (!loop.Ended() && ModalLoopGetMessage(&m, cap)) {
+        if (loop.Ended()) break;
+        if (m.message == WM_MOUSEMOVE) {
+            track(m.pt);
+        } else if (m.message == WM_LBUTTONUP) {
+            track(m.pt);
+            return true;
+        } else if ((m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) || m.message == WM_RBUTTONDOWN) {
+            break;
+        } else if ((m.message == WM_KEYDOWN || m.message == WM_KEYUP) && m.wParam == VK_CONTROL) {
+            onCtrl();
+        } else if (m.message != WM_LBUTTONDOWN && m.message != WM_KEYDOWN && m.message != WM_KEYUP && m.message != WM_CHAR) {
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+    }
+    return false;
+}
 }  // namespace
 
 void CDockBar::DockControlBar(CControlBar* bar, const RECT* rect)
@@ -541,26 +568,9 @@ BOOL CDockContext::StartDrag(POINT pt)
         drop = RECT{p.x - gx, p.y - gy, p.x - gx + sz.cx, p.y - gy + sz.cy};
         ShowDragOverlay(drop, target == nullptr);
     };
-    MSG m;
-    while (!loop.Ended() && ModalLoopGetMessage(&m, cap)) {
-        if (loop.Ended()) break;
-        if (m.message == WM_MOUSEMOVE) {
-            track(m.pt);
-        } else if (m.message == WM_LBUTTONUP) {
-            track(m.pt);
-            dropped = true;
-            break;
-        } else if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) {
-            break;
-        } else if (m.message == WM_RBUTTONDOWN) {
-            break;
-        } else if ((m.message == WM_KEYDOWN || m.message == WM_KEYUP) && m.wParam == VK_CONTROL) {
-            if (moved) track(last);
-        } else if (m.message != WM_LBUTTONDOWN && m.message != WM_KEYDOWN && m.message != WM_KEYUP && m.message != WM_CHAR) {
-            TranslateMessage(&m);
-            DispatchMessage(&m);
-        }
-    }
+    dropped = RunBarDrag(loop, cap, track, [&] {
+        if (moved) track(last);
+    });
     HideDragOverlay();
     m_bDragging = FALSE;
     if (GetCapture() == cap) ReleaseCapture();
@@ -655,22 +665,7 @@ BOOL CDockContext::StartResize(int hit, POINT pt)
         outline.bottom = outline.top + sz.cy + ncy;
         ShowDragOverlay(outline, true);
     };
-    MSG m;
-    while (!loop.Ended() && ModalLoopGetMessage(&m, cap)) {
-        if (loop.Ended()) break;
-        if (m.message == WM_MOUSEMOVE) {
-            track(m.pt);
-        } else if (m.message == WM_LBUTTONUP) {
-            track(m.pt);
-            done = true;
-            break;
-        } else if ((m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) || m.message == WM_RBUTTONDOWN) {
-            break;
-        } else if (m.message != WM_LBUTTONDOWN && m.message != WM_KEYDOWN && m.message != WM_KEYUP && m.message != WM_CHAR) {
-            TranslateMessage(&m);
-            DispatchMessage(&m);
-        }
-    }
+    done = RunBarDrag(loop, cap, track, [] {});
     HideDragOverlay();
     m_bDragging = FALSE;
     if (GetCapture() == cap) ReleaseCapture();

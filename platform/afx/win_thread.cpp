@@ -17,7 +17,21 @@ END_MESSAGE_MAP()
 
 namespace {
 thread_local CWinThread* t_thread = nullptr;
+
+// The calling thread's top-level windows, as they are now.
+std::vector<HWND> CurrentThreadWindows()
+{
+    std::vector<HWND> found;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM l) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+            return TRUE;
+        },
+        (LPARAM)&found);
+    return found;
 }
+}  // namespace
 
 CWinThread* AfxGetThread() { return t_thread; }
 
@@ -84,15 +98,7 @@ int AfxRunThreadHere(CWinThread* thread)
     }
     // A loop ended by WM_QUIT may leave windows (a frame under a dialog):
     // they go now, on their own thread, so their objects end too.
-    std::vector<HWND> left;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM l) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-            return TRUE;
-        },
-        (LPARAM)&left);
-    for (HWND h : left)
+    for (HWND h : CurrentThreadWindows())
         if (IsWindow(h)) DestroyWindow(h);
     CWnd::DeleteTempMap();
     AfxSetThread(prev);
@@ -208,15 +214,7 @@ BOOL CWinThread::OnIdle(LONG count)
 {
     if (count <= 0) {
         // Every visible top-level window of the thread: frames, their floating bars.
-        std::vector<HWND> tops;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND h, LPARAM l) -> BOOL {
-                reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-                return TRUE;
-            },
-            (LPARAM)&tops);
-        for (HWND h : tops)
+        for (HWND h : CurrentThreadWindows())
             if (IsWindow(h) && !(GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD)) AfxIdleUpdateFrames(h);
         return TRUE;
     }

@@ -100,9 +100,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     Tab* t = ControlState<Tab>(hwnd);
     if (msg == WM_NCCREATE) {
-        t = new Tab;
-        t->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)t);
+        t = NewControlState<Tab>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!t) return DefWindowProc(hwnd, msg, w, l);
@@ -110,8 +108,7 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     const int count = (int)t->items.size();
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete t;
+        DeleteControlState(hwnd, t);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -263,9 +260,7 @@ LRESULT StatusProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     Status* s = ControlState<Status>(hwnd);
     if (msg == WM_NCCREATE) {
-        s = new Status;
-        s->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)s);
+        s = NewControlState<Status>(hwnd);
         const CREATESTRUCT* cs = (const CREATESTRUCT*)l;
         if (cs->lpszName) s->texts[0] = cs->lpszName;
         return DefWindowProc(hwnd, msg, w, l);
@@ -274,8 +269,7 @@ LRESULT StatusProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { s->Paint(hdc); })) return 0;
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete s;
+        DeleteControlState(hwnd, s);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -439,9 +433,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     ToolTip* tt = ControlState<ToolTip>(hwnd);
     if (msg == WM_NCCREATE) {
-        tt = new ToolTip;
-        tt->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)tt);
+        tt = NewControlState<ToolTip>(hwnd);
         SetWindowLongPtr(hwnd, GWL_EXSTYLE,
                          GetWindowLongPtr(hwnd, GWL_EXSTYLE) | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
         return DefWindowProc(hwnd, msg, w, l);
@@ -463,8 +455,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete tt;
+        DeleteControlState(hwnd, tt);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_NCHITTEST: return HTTRANSPARENT;

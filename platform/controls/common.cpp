@@ -239,6 +239,23 @@ void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs)
     else ScrollSet().erase(hwnd);
 }
 
+int ScrolledLine(HWND hwnd, WPARAM w, int pos, int page)
+{
+    switch (LOWORD(w)) {
+    case SB_LINEUP: return pos - 1;
+    case SB_LINEDOWN: return pos + 1;
+    case SB_PAGEUP: return pos - page;
+    case SB_PAGEDOWN: return pos + page;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+        GetScrollInfo(hwnd, SB_VERT, &si);
+        return si.nTrackPos;
+    }
+    default: return pos;
+    }
+}
+
 bool WantsVScroll(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(g_scrollMutex);

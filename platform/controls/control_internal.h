@@ -12,6 +12,26 @@ T* ControlState(HWND hwnd)
     return (T*)GetWindowLongPtr(hwnd, 0);
 }
 
+// Makes a control's state on WM_NCCREATE: a fresh T tied to hwnd and kept
+// in the window's state slot, where ControlState finds it.
+template <class T>
+T* NewControlState(HWND hwnd)
+{
+    T* state = new T;
+    state->hwnd = hwnd;
+    SetWindowLongPtr(hwnd, 0, (LONG_PTR)state);
+    return state;
+}
+
+// Ends a control's state on WM_NCDESTROY: the slot is cleared before the
+// state goes, so late messages find none.
+template <class T>
+void DeleteControlState(HWND hwnd, T* state)
+{
+    SetWindowLongPtr(hwnd, 0, 0);
+    delete state;
+}
+
 // Registers a control class with room for its state pointer.
 void RegisterControlClass(const char* name, WNDPROC proc, UINT style = CS_DBLCLKS);
 
@@ -65,6 +85,10 @@ std::string WindowTextOf(HWND hwnd);
 // follows whether the bar shows).
 bool WantsVScroll(HWND hwnd);
 void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs);
+// The first line a vertical scroll request (WM_VSCROLL's wParam) asks for:
+// line and page steps from pos, or the thumb's track position; other codes
+// leave pos as it is. The caller clamps.
+int ScrolledLine(HWND hwnd, WPARAM w, int pos, int page);
 // Normalises CR LF and lone CR to "\n".
 std::string NormaliseLineEnds(std::string_view s);
 // The bytes of a clipboard block, up to its size (and a NUL inside it).

@@ -297,8 +297,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     switch (msg) {
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete lb;
+        DeleteControlState(hwnd, lb);
         return DefWindowProc(hwnd, msg, w, l);
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -460,21 +459,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         lb->Changed();
         return 0;
     case WM_VSCROLL: {
-        int t = lb->top;
-        switch (LOWORD(w)) {
-        case SB_LINEUP: --t; break;
-        case SB_LINEDOWN: ++t; break;
-        case SB_PAGEUP: t -= lb->Visible(); break;
-        case SB_PAGEDOWN: t += lb->Visible(); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-            GetScrollInfo(hwnd, SB_VERT, &si);
-            t = si.nTrackPos;
-            break;
-        }
-        default: break;
-        }
+        const int t = ScrolledLine(hwnd, w, lb->top, lb->Visible());
         lb->top = std::clamp(t, 0, std::max(0, count - 1));
         lb->Changed();
         return 0;
@@ -663,9 +648,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     Combo* cb = ControlState<Combo>(hwnd);
     if (msg == WM_NCCREATE) {
         NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
-        cb = new Combo;
-        cb->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)cb);
+        cb = NewControlState<Combo>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!cb) return DefWindowProc(hwnd, msg, w, l);
@@ -716,8 +699,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete cb;
+        DeleteControlState(hwnd, cb);
         return DefWindowProc(hwnd, msg, w, l);
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:

@@ -328,9 +328,7 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     ListView* v = ControlState<ListView>(hwnd);
     if (msg == WM_NCCREATE) {
         NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
-        v = new ListView;
-        v->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)v);
+        v = NewControlState<ListView>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!v) return DefWindowProc(hwnd, msg, w, l);
@@ -344,8 +342,7 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete v;
+        DeleteControlState(hwnd, v);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -430,20 +427,9 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     case WM_VSCROLL: {
         switch (LOWORD(w)) {
-        case SB_LINEUP: --v->top; break;
-        case SB_LINEDOWN: ++v->top; break;
-        case SB_PAGEUP: v->top -= v->PerPage(); break;
-        case SB_PAGEDOWN: v->top += v->PerPage(); break;
         case SB_TOP: v->top = 0; break;
         case SB_BOTTOM: v->top = count; break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-            GetScrollInfo(hwnd, SB_VERT, &si);
-            v->top = si.nTrackPos;
-            break;
-        }
-        default: break;
+        default: v->top = ScrolledLine(hwnd, w, v->top, v->PerPage()); break;
         }
         v->UpdateScroll();
         InvalidateRect(hwnd, nullptr, TRUE);

@@ -194,38 +194,6 @@ int CRichText::LineFromChar(int pos) const
     return (int)(it - m_lineStart.begin()) - 1;
 }
 
-int Utf8SequenceLength(const char* s, size_t n, size_t i, uint32_t* cpOut)
-{
-    const unsigned char c = (unsigned char)s[i];
-    int len;
-    uint32_t cp;
-    if (c < 0x80) {
-        if (cpOut) *cpOut = c;
-        return 1;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + (size_t)len > n) return 0;
-    for (int k = 1; k < len; ++k) {
-        const unsigned char d = (unsigned char)s[i + (size_t)k];
-        if ((d & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-        return 0;
-    if (cpOut) *cpOut = cp;
-    return len;
-}
-
 std::string EncodeUtf8(uint32_t cp)
 {
     std::string s;
@@ -252,7 +220,7 @@ std::string EncodeUtf8(uint32_t cp)
 int CRichText::NextChar(int pos) const
 {
     if (pos >= Length()) return Length();
-    int n = Utf8SequenceLength(m_text.data(), m_text.size(), (size_t)pos);
+    int n = Utf8Length(m_text.data() + pos, m_text.size() - (size_t)pos);
     return pos + std::max(n, 1);
 }
 
@@ -261,6 +229,6 @@ int CRichText::PrevChar(int pos) const
     if (pos <= 0) return 0;
     // A valid sequence of up to four bytes that ends right at pos.
     for (int k = 2; k <= 4 && pos - k >= 0; ++k)
-        if (Utf8SequenceLength(m_text.data(), m_text.size(), (size_t)(pos - k)) == k) return pos - k;
+        if (Utf8Length(m_text.data() + (pos - k), m_text.size() - (size_t)(pos - k)) == k) return pos - k;
     return pos - 1;
 }

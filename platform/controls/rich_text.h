@@ -68,8 +68,6 @@ private:
     std::vector<int> m_lineStart;   // never empty; m_lineStart[0] == 0
 };
 
-// The length of the valid UTF-8 sequence at s[i], or 0.
-int Utf8SequenceLength(const char* s, size_t n, size_t i, uint32_t* cp = nullptr);
 std::string EncodeUtf8(uint32_t cp);
 
 // RTF. The writer is exact (golden files); the reader takes the writer's form

@@ -116,7 +116,7 @@ std::string WriteRtf(const CRichText& text, int a, int b)
                 ++i;
             } else {
                 uint32_t cp = 0;
-                int n = c >= 0x80 ? Utf8SequenceLength(s.data(), (size_t)re, (size_t)i, &cp) : 0;
+                int n = c >= 0x80 ? Utf8Length(s.data() + i, (size_t)re - (size_t)i, &cp) : 0;
                 if (n > 0) {
                     auto u = [&](uint32_t unit) {
                         out += "\\u";

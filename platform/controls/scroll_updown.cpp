@@ -64,8 +64,7 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     const DWORD style = (DWORD)GetWindowLongPtr(hwnd, GWL_STYLE);
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete sc;
+        DeleteControlState(hwnd, sc);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
@@ -280,17 +279,14 @@ LRESULT UpDownProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     UpDown* ud = ControlState<UpDown>(hwnd);
     if (msg == WM_NCCREATE) {
-        ud = new UpDown;
-        ud->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)ud);
+        ud = NewControlState<UpDown>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!ud) return DefWindowProc(hwnd, msg, w, l);
     if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { ud->Paint(hdc); })) return 0;
     switch (msg) {
     case WM_NCDESTROY:
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete ud;
+        DeleteControlState(hwnd, ud);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;

@@ -366,7 +366,7 @@ struct TextBox {
     int Snap(int p) const
     {
         for (int k = 1; k <= 3 && p - k >= 0; ++k) {
-            int n = Utf8SequenceLength(doc.Text().data(), doc.Text().size(), (size_t)(p - k));
+            int n = Utf8Length(doc.Text().data() + (p - k), doc.Text().size() - (size_t)(p - k));
             if (n > k) return p - k;
         }
         return p;
@@ -914,8 +914,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
     }
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete tb;
+        DeleteControlState(hwnd, tb);
         return DefWindowProc(hwnd, msg, w, l);
     case WM_ERASEBKGND: return 1;
     case WM_GETDLGCODE: {
@@ -1011,20 +1010,9 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         if (msg == WM_MOUSEWHEEL) delta = -GET_WHEEL_DELTA_WPARAM(w) / 40;
         else {
             switch (LOWORD(w)) {
-            case SB_LINEUP: delta = -1; break;
-            case SB_LINEDOWN: delta = 1; break;
-            case SB_PAGEUP: delta = -tb->VisibleLines(); break;
-            case SB_PAGEDOWN: delta = tb->VisibleLines(); break;
-            case SB_THUMBTRACK:
-            case SB_THUMBPOSITION: {
-                SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-                GetScrollInfo(hwnd, SB_VERT, &si);
-                delta = si.nTrackPos - tb->firstLine;
-                break;
-            }
             case SB_TOP: delta = -tb->firstLine; break;
             case SB_BOTTOM: delta = tb->doc.LineCount(); break;
-            default: delta = 0;
+            default: delta = ScrolledLine(hwnd, w, tb->firstLine, tb->VisibleLines()) - tb->firstLine;
             }
         }
         SendMessage(hwnd, EM_LINESCROLL, 0, delta);

@@ -197,9 +197,7 @@ LRESULT ToolbarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     Toolbar* tb = ControlState<Toolbar>(hwnd);
     if (msg == WM_NCCREATE) {
-        tb = new Toolbar;
-        tb->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)tb);
+        tb = NewControlState<Toolbar>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!tb) return DefWindowProc(hwnd, msg, w, l);

@@ -286,9 +286,7 @@ LRESULT TreeProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     Tree* t = ControlState<Tree>(hwnd);
     if (msg == WM_NCCREATE) {
         NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
-        t = new Tree;
-        t->hwnd = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)t);
+        t = NewControlState<Tree>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
     if (!t) return DefWindowProc(hwnd, msg, w, l);
@@ -296,8 +294,7 @@ LRESULT TreeProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     switch (msg) {
     case WM_NCDESTROY:
         NoteScrollStyle(hwnd, nullptr);
-        SetWindowLongPtr(hwnd, 0, 0);
-        delete t;
+        DeleteControlState(hwnd, t);
         break;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
@@ -329,20 +326,7 @@ LRESULT TreeProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_VSCROLL: {
-        switch (LOWORD(w)) {
-        case SB_LINEUP: --t->top; break;
-        case SB_LINEDOWN: ++t->top; break;
-        case SB_PAGEUP: t->top -= 10; break;
-        case SB_PAGEDOWN: t->top += 10; break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-            GetScrollInfo(hwnd, SB_VERT, &si);
-            t->top = si.nTrackPos;
-            break;
-        }
-        default: break;
-        }
+        t->top = ScrolledLine(hwnd, w, t->top, 10);
         t->UpdateScroll();
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;

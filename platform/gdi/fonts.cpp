@@ -18,12 +18,14 @@ const uint16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x
                               0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
                               0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Length of a valid UTF-8 sequence at p (1 for ASCII), 0 when not valid.
-int Utf8Length(const unsigned char* p, size_t left, uint32_t* cp)
+}   // namespace
+
+int Utf8Length(const char* s, size_t left, uint32_t* cp)
 {
+    const auto* p = (const unsigned char*)s;
     unsigned c = p[0];
     if (c < 0x80) {
-        *cp = c;
+        if (cp) *cp = c;
         return 1;
     }
     int n;
@@ -38,11 +40,9 @@ int Utf8Length(const unsigned char* p, size_t left, uint32_t* cp)
         v = (v << 6) | (p[i] & 0x3F);
     }
     if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-    *cp = v;
+    if (cp) *cp = v;
     return n;
 }
-
-}   // namespace
 
 void AppendUtf8(std::string& out, uint32_t cp)
 {
@@ -71,7 +71,7 @@ CShownText ShowBytes(const char* text, size_t count)
     size_t i = 0;
     while (i < count) {
         uint32_t cp;
-        int n = Utf8Length(p + i, count - i, &cp);
+        int n = Utf8Length(text + i, count - i, &cp);
         if (n == 0) {
             unsigned c = p[i];
             cp = c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : c;

@@ -500,6 +500,10 @@ struct CShownText {
     std::vector<int> byteStart;   // per shown character, plus the end
 };
 CShownText ShowBytes(const char* text, size_t count);
+// The length of the valid UTF-8 sequence at s (1 for ASCII; reads at most
+// left bytes past the first), 0 when not valid: overlong forms, surrogates and
+// values past U+10FFFF are not characters.
+int Utf8Length(const char* s, size_t left, uint32_t* cp = nullptr);
 
 // --- metafiles -----------------------------------------------------------------
 // `bounds` in 0.01 mm (null: the ink extents at close); one unit is a pixel at 96 dpi.

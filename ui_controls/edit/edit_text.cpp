@@ -3,34 +3,12 @@
 
 #include <algorithm>
 
+#include "platform/gdi/gdi.h"
+
 int EditCharLength(std::string_view text, int offset)
 {
-    const size_t left = text.size() - (size_t)offset;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data()) + offset;
-    const unsigned char c = p[0];
-    if (c < 0x80) return 1;
-    int n;
-    uint32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        cp = c & 0x07;
-    } else {
-        return 1;
-    }
-    if ((size_t)n > left) return 1;
-    for (int i = 1; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 1;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not characters.
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF)) return 1;
-    return n;
+    const int n = Utf8Length(text.data() + offset, text.size() - (size_t)offset);
+    return n ? n : 1;   // a byte that starts no character steps alone
 }
 
 int EditPrevChar(std::string_view text, int offset)
