@@ -188,9 +188,9 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
     }
     if (query == 10) {
         // The first eight bytes of the read-out pane.
-        const auto& texts = m_bars.PaneTexts();
+        const std::string text = m_bars.PaneText(1);
         LRESULT v = 0;
-        if (texts.size() > 1) std::memcpy(&v, texts[1].c_str(), std::min<size_t>(8, texts[1].size()));
+        std::memcpy(&v, text.c_str(), std::min<size_t>(8, text.size()));
         return v;
     }
     if (query >= 7 && query <= 9) {
