@@ -2,6 +2,7 @@
 #include "platform/afx/frame_wnd.h"
 
 #include "platform/afx/afx_ids.h"
+#include "platform/afx/control_bar.h"
 #include "platform/afx/doc_template.h"
 #include "platform/afx/document.h"
 #include "platform/afx/nested_loop.h"
@@ -19,6 +20,15 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_SIZE()
     ON_WM_SETFOCUS()
     ON_WM_ERASEBKGND()
+    ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+    ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
+    ON_COMMAND_EX(ID_VIEW_TOOLBAR, OnBarCheck)
+    ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnBarCheck)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, OnUpdateKeyIndicator)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, OnUpdateKeyIndicator)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() = default;
@@ -157,13 +167,27 @@ CDocument* CFrameWnd::GetActiveDocument()
     return v ? v->GetDocument() : nullptr;
 }
 
-void CFrameWnd::GetViewRect(RECT* r) { GetClientRect(r); }
+void CFrameWnd::GetViewRect(RECT* r) { RepositionBars(r, true); }
 
 void CFrameWnd::RecalcLayout(BOOL)
 {
     if (!m_hWnd) return;
+    if (m_bInRecalcLayout) {
+        // Asked for from inside a layout (a bar resized): later, at idle.
+        m_bLayoutDue = true;
+        return;
+    }
+    CWndProtector protect(this);
+    m_bInRecalcLayout = true;
+    m_bLayoutDue = false;
     RECT r;
-    GetViewRect(&r);
+    RepositionBars(&r, false);
+    if (m_hWnd) PlaceClient(r);
+    m_bInRecalcLayout = false;
+}
+
+void CFrameWnd::PlaceClient(const RECT& r)
+{
     if (HWND pane = ::GetDlgItem(m_hWnd, (int)AFX_IDW_PANE_FIRST))
         ::MoveWindow(pane, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
@@ -231,6 +255,7 @@ void CFrameWnd::OnClose()
 void CFrameWnd::OnDestroy()
 {
     m_pViewActive = nullptr;
+    DestroyFloatingBars();
     CWinThread* t = AfxGetThread();
     if (t && t->m_pMainWnd == this) {
         t->m_pMainWnd = nullptr;

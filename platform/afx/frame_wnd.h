@@ -6,15 +6,20 @@
 // a WM_CLOSE with no loop running closes the frame. Docking bars (a later
 // layer) take their space in RecalcLayout before the view gets the rest.
 #include <string>
+#include <vector>
 
 #include "platform/afx/wnd.h"
 
 class CView;
+class CControlBar;
+class CCmdUI;
 class CDocument;
 struct CCreateContext;
 
 // Sent to every descendant once the frame has its document.
 #define WM_INITIALUPDATE 0x0364u
+// wParam: a string id, or 0 with lParam the text; for the message pane.
+#define WM_SETMESSAGESTRING 0x0362u
 
 class CFrameWnd : public CWnd {
     DECLARE_DYNCREATE(CFrameWnd)
@@ -45,6 +50,33 @@ public:
     void SetTitle(const char* title) { m_strTitle = title ? title : ""; }
     const std::string& GetTitle() const { return m_strTitle; }
 
+    // Bars: dock bars on the sides the style allows, docking, floating,
+    // showing. A layout asked for during a layout runs at idle.
+    void EnableDocking(DWORD dockStyle);
+    void DockControlBar(CControlBar* bar, UINT dockBarId = 0, const RECT* rect = nullptr);
+    void FloatControlBar(CControlBar* bar, POINT pt, DWORD style = 0x2000u);
+    void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
+    CControlBar* GetControlBar(UINT id) const;
+    const std::vector<CControlBar*>& ControlBars() const { return m_listControlBars; }
+    void AddControlBar(CControlBar* bar);
+    void RemoveControlBar(CControlBar* bar);
+    void DelayRecalcLayout(BOOL notify = TRUE);
+    // Places the bars (unless `query`) and returns the rectangle left over.
+    void RepositionBars(RECT* leftOver, bool query);
+    void SetMessageText(const char* text);
+    void SetMessageText(UINT id);
+    BOOL OnBarCheck(UINT id);
+    void OnUpdateControlBarMenu(CCmdUI* ui);
+    void OnUpdateKeyIndicator(CCmdUI* ui);
+    LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
+    LRESULT OnSetMessageString(WPARAM, LPARAM);
+    // Saved bar state: sections "<name>-Bars" and "<name>-Bar-<id>" of the
+    // application's settings file.
+    void SaveBarState(const char* name) const;
+    // FALSE (and nothing changed) when the saved state is absent or does not
+    // fit this frame's bars.
+    BOOL LoadBarState(const char* name);
+
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     void PostNcDestroy() override;
@@ -70,4 +102,11 @@ protected:
     std::string m_strTitle;
     CView* m_pViewActive = nullptr;
     CCreateContext* m_pCreateContext = nullptr;
+    std::vector<CControlBar*> m_listControlBars;
+    bool m_bInRecalcLayout = false;
+    bool m_bLayoutDue = false;
+    // Moves the client window (view or MDI client) into the rectangle.
+    virtual void PlaceClient(const RECT& r);
+    // The frame is going: floating bars go first, the rest forget it.
+    void DestroyFloatingBars();
 };

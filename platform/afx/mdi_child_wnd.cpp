@@ -83,6 +83,7 @@ void CMDIChildWnd::OnClose()
 void CMDIChildWnd::OnDestroy()
 {
     m_pViewActive = nullptr;
+    DestroyFloatingBars();
     if (CMDIFrameWnd* f = GetMDIFrame()) f->OnChildDestroyed(this);
     Default();
 }

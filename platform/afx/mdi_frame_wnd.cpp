@@ -34,12 +34,11 @@ BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext*)
     return m_hWndMDIClient != nullptr;
 }
 
-void CMDIFrameWnd::RecalcLayout(BOOL)
+void CMDIFrameWnd::RecalcLayout(BOOL notify) { CFrameWnd::RecalcLayout(notify); }
+
+void CMDIFrameWnd::PlaceClient(const RECT& r)
 {
-    if (!m_hWnd || !m_hWndMDIClient) return;
-    RECT r;
-    GetViewRect(&r);
-    ::MoveWindow(m_hWndMDIClient, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    if (m_hWndMDIClient) ::MoveWindow(m_hWndMDIClient, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void CMDIFrameWnd::AddChild(CMDIChildWnd* child)
@@ -95,7 +94,9 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 
 BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
 {
-    CRouteGuard guard(this, nID, nCode);
+    // Keyed apart from this frame's own step (CFrameWnd::OnCmdMsg), which
+    // would otherwise see itself already on the route and answer FALSE.
+    CRouteGuard guard(reinterpret_cast<const char*>(this) + 1, nID, nCode);
     if (!guard.Entered()) return FALSE;
     if (m_pActiveChild && m_pActiveChild->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
     return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, info);

@@ -32,6 +32,7 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
+    void PlaceClient(const RECT& r) override;
     CMDIChildWnd* m_pActiveChild = nullptr;
     std::vector<CMDIChildWnd*> m_children;
 };

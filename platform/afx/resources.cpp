@@ -23,6 +23,12 @@ const AfxStringEntry kPlatformStrings[] = {
     {AFX_IDS_APPLY, "&Apply"},
     {AFX_IDS_OK, "OK"},
     {AFX_IDS_CANCEL, "Cancel"},
+    {0xE700u, "EXT"},   // the key indicators of the status bar
+    {0xE701u, "CAP"},
+    {0xE702u, "NUM"},
+    {0xE703u, "SCRL"},
+    {0xE800u, "Show or hide the toolbar\nToggle ToolBar"},
+    {0xE801u, "Show or hide the status bar\nToggle StatusBar"},
 };
 
 std::mutex g_openLock;

@@ -8,6 +8,8 @@
 #include "platform/afx/wnd.h"
 #include "platform/kernel/kernel.h"
 
+void AfxIdleUpdateFrames(HWND top);
+
 IMPLEMENT_DYNCREATE(CWinThread, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWinThread, CCmdTarget)
@@ -205,8 +207,17 @@ BOOL CWinThread::IsIdleMessage(MSG* msg)
 BOOL CWinThread::OnIdle(LONG count)
 {
     if (count <= 0) {
-        CWnd* main = GetMainWnd();
-        if (main && main->m_hWnd && IsWindowVisible(main->m_hWnd)) main->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+        // Every visible top-level window of the thread: frames, their floating bars.
+        std::vector<HWND> tops;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND h, LPARAM l) -> BOOL {
+                reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+                return TRUE;
+            },
+            (LPARAM)&tops);
+        for (HWND h : tops)
+            if (IsWindow(h) && !(GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD)) AfxIdleUpdateFrames(h);
         return TRUE;
     }
     CWnd::DeleteTempMap();

@@ -97,8 +97,15 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
             POINT pt{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
             ClientToScreen(hwnd, &pt);
             HWND top = TopLevelOf(hwnd);
-            const int wdt = std::max(40L, (long)(sc->startRect.right - sc->startRect.left + pt.x - sc->start.x));
-            const int hgt = std::max(30L, (long)(sc->startRect.bottom - sc->startRect.top + pt.y - sc->start.y));
+            int wdt = std::max(40L, (long)(sc->startRect.right - sc->startRect.left + pt.x - sc->start.x));
+            int hgt = std::max(30L, (long)(sc->startRect.bottom - sc->startRect.top + pt.y - sc->start.y));
+            // The window's own tracking limits hold for the grip too.
+            MINMAXINFO mmi{};
+            mmi.ptMinTrackSize = POINT{40, 30};
+            mmi.ptMaxTrackSize = POINT{std::max(GetSystemMetrics(SM_CXMAXTRACK), 32767), std::max(GetSystemMetrics(SM_CYMAXTRACK), 32767)};
+            SendMessage(top, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+            wdt = std::clamp<int>(wdt, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+            hgt = std::clamp<int>(hgt, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
             SetWindowPos(top, nullptr, 0, 0, wdt, hgt, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return 0;

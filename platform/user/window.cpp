@@ -329,6 +329,18 @@ BOOL DestroyWindow(HWND hwnd)
     if (GetCapture() == hwnd) ReleaseCapture();
     if (IsWindowVisible(hwnd))
         SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A child tells its parent that it goes (unless the parent goes too).
+    if ((GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) && !(GetWindowLongPtr(hwnd, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY)) {
+        HWND parent = GetParent(hwnd);
+        std::shared_ptr<CWindow> pw = parent ? FindWindowObject(parent) : nullptr;
+        bool parentGoing = true;
+        if (pw) {
+            std::lock_guard<std::mutex> g(WindowLock());
+            parentGoing = pw->destroying;
+        }
+        if (!parentGoing)
+            SendMessage(parent, WM_PARENTNOTIFY, (WPARAM)((DWORD)WM_DESTROY | ((DWORD)(WORD)GetDlgCtrlID(hwnd) << 16)), (LPARAM)hwnd);
+    }
     SendMessage(hwnd, WM_DESTROY, 0, 0);
     for (auto& child : ChildrenOf(hwnd)) {
         if (child->owner == w->owner)

@@ -94,10 +94,15 @@ void CDemoView::OnChar(UINT ch, UINT, UINT)
 }
 
 // ---- applications ----
+void RegisterDemoToolbarBitmaps(HINSTANCE module);
 namespace {
 const AfxStringEntry kMdiStrings[] = {
     {IDR_DEMO, "DemoMdi\nDemo\nDemo\nText Files (*.txt)\n.txt"},
     {AFX_IDS_APP_TITLE, "AfxDemo"},
+    {ID_FILE_NEW, "Create a new document\nNew"},
+    {ID_FILE_OPEN, "Open an existing document\nOpen"},
+    {ID_FILE_SAVE, "Save the active document\nSave"},
+    {ID_DEMO_UNHANDLED, "Nobody handles this\nUnhandled"},
 };
 const MenuTableItem kMdiMenu[] = {
     {MF_POPUP, 0, "&File"},
@@ -106,6 +111,9 @@ const MenuTableItem kMdiMenu[] = {
     {MF_STRING, ID_FILE_SAVE, "&Save"},
     {MF_STRING, ID_FILE_MRU_FILE1, "Recent File"},
     {MF_STRING | MF_END, ID_APP_EXIT, "E&xit"},
+    {MF_POPUP | MF_END, 0, "&View"},
+    {MF_STRING, ID_VIEW_TOOLBAR, "&Toolbar"},
+    {MF_STRING | MF_END, ID_VIEW_STATUS_BAR, "&Status Bar"},
 };
 const AfxStringEntry kSdiStrings[] = {
     {IDR_DEMO, "DemoSdiApp\nSdi\nSdi\nText Files (*.txt)\n.txt"},
@@ -119,6 +127,12 @@ void RegisterDemoMdiResources()
         CResourceTable& r = AfxGetProgramModuleState()->m_resources;
         r.AddStrings(kMdiStrings, sizeof kMdiStrings / sizeof kMdiStrings[0]);
         r.AddMenu(IDR_DEMO, kMdiMenu, sizeof kMdiMenu / sizeof kMdiMenu[0]);
+        AfxToolbarResource tb;
+        tb.width = 16;
+        tb.height = 15;
+        tb.buttons = {ID_FILE_NEW, ID_FILE_OPEN, ID_SEPARATOR, ID_FILE_SAVE, ID_DEMO_UNHANDLED};
+        r.AddToolbar(IDR_DEMO, tb);
+        RegisterDemoToolbarBitmaps(AfxGetProgramModuleState()->ResourceHandle());
         return true;
     }();
     (void)done;
@@ -134,7 +148,35 @@ CModuleState* DemoSdiModule()
     return m;
 }
 
-CDemoMdiApp::CDemoMdiApp(std::string profile) : CWinApp(nullptr, AfxGetProgramModuleState())
+BEGIN_MESSAGE_MAP(CDemoMdiFrame, CMDIFrameWnd)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+int CDemoMdiFrame::OnCreate(CREATESTRUCT* cs)
+{
+    if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
+    const DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC;
+    if (!m_wndToolBar.Create(this, style, AFX_IDW_TOOLBAR) || !m_wndToolBar.LoadToolBar(IDR_DEMO)) return -1;
+    m_wndToolBar.SetWindowText("Standard");
+    const UINT small[] = {ID_FILE_NEW, ID_FILE_OPEN};
+    CToolBar* tests[] = {&m_wndBarA, &m_wndBarB};
+    const char* names[] = {"Bar A", "Bar B"};
+    for (int i = 0; i < 2; ++i) {
+        if (!tests[i]->Create(this, style, i ? ID_BAR_B : ID_BAR_A) || !tests[i]->LoadToolBar(IDR_DEMO)) return -1;
+        tests[i]->SetButtons(small, 2);
+        tests[i]->SetWindowText(names[i]);
+    }
+    const UINT indicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(indicators, 4)) return -1;
+    EnableDocking(CBRS_ALIGN_ANY);
+    for (CToolBar* b : {&m_wndToolBar, &m_wndBarA, &m_wndBarB}) {
+        b->EnableDocking(CBRS_ALIGN_ANY);
+        DockControlBar(b, AFX_IDW_DOCKBAR_TOP);
+    }
+    return 0;
+}
+
+CDemoMdiApp::CDemoMdiApp(std::string profile, bool bars) : CWinApp(nullptr, AfxGetProgramModuleState()), m_bBars(bars)
 {
     RegisterDemoMdiResources();
     m_pszProfileName = std::move(profile);
@@ -144,7 +186,7 @@ BOOL CDemoMdiApp::InitInstance()
 {
     LoadStdProfileSettings(4);
     AddDocTemplate(new CMultiDocTemplate(IDR_DEMO, RUNTIME_CLASS(CDemoDoc), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CDemoView)));
-    CMDIFrameWnd* frame = new CMDIFrameWnd;
+    CMDIFrameWnd* frame = m_bBars ? new CDemoMdiFrame : new CMDIFrameWnd;
     if (!frame->LoadFrame(IDR_DEMO)) return FALSE;
     m_pMainWnd = frame;
     frame->MoveWindow(RECT{40, 40, 840, 640});

@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "platform/afx/afx.h"
+#include "platform/afx/control_bar.h"
 
 enum {
     IDR_DEMO = 128,
     ID_DEMO_ASK = 0x8101,
     WM_DEMO_PING = WM_APP + 7,
+    ID_DEMO_UNHANDLED = 0x8102,   // on the toolbar, with no handler anywhere
+    ID_BAR_A = 0xE810,
+    ID_BAR_B = 0xE811,
 };
 
 class CDemoDoc : public CDocument {
@@ -50,9 +54,22 @@ class CDemoSdiFrame : public CFrameWnd {
     DECLARE_DYNCREATE(CDemoSdiFrame)
 };
 
+// The MDI frame with bars: toolbar 128 of the program module, a status bar
+// and two test bars, all docked on top in rows of their own.
+class CDemoMdiFrame : public CMDIFrameWnd {
+public:
+    CToolBar m_wndToolBar, m_wndBarA, m_wndBarB;
+    CStatusBar m_wndStatusBar;
+    int OnCreate(CREATESTRUCT* cs);
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+
 class CDemoMdiApp : public CWinApp {
 public:
-    explicit CDemoMdiApp(std::string profile);
+    explicit CDemoMdiApp(std::string profile, bool bars = false);
+    bool m_bBars;
     BOOL InitInstance() override;
     CMDIFrameWnd* Frame() const { return static_cast<CMDIFrameWnd*>(m_pMainWnd); }
 };
