@@ -228,3 +228,20 @@ LRESULT COutputCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     return CRichEditCtrl::WindowProc(message, wParam, lParam);
 }
+
+// ---- the bar --------------------------------------------------------------
+
+BOOL COutputBar::Create(CWnd* parent, HWND mainWnd, DWORD style)
+{
+    if (!CResizableBarG::Create("Output bar", parent, ID_OUTPUT_BAR, style)) return FALSE;
+    m_dwSCBStyle = (m_dwSCBStyle & ~(DWORD)SizableAll) | PaintEdges | FitChild;
+    m_output.m_hBar = m_hWnd;
+    m_output.m_hMainWnd = mainWnd;
+    RECT r{};
+    GetClientRect(&r);
+    if (!m_output.Create(this, 0, r)) {
+        DestroyWindow();
+        return FALSE;
+    }
+    return TRUE;
+}

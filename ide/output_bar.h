@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/controls/afx_controls.h"
+#include "ui_controls/bars/resizable_bar_g.h"
 #include "values/output_stream.h"
 
 class CDocument;
@@ -69,6 +70,13 @@ private:
     bool m_installed = false;
 };
 
-// The docking bar (id 134, "Output bar") hosting the control. It stands on
-// the resizable bar with a gripper; until that bar class is in, this is the seam.
+// The docking bar (id 134, "Output bar") hosting the control, which fills
+// its client area.
 constexpr UINT ID_OUTPUT_BAR = 134;
+
+class COutputBar : public CResizableBarG {
+public:
+    // The main window receives the bar's show requests.
+    BOOL Create(CWnd* parent, HWND mainWnd, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM);
+    COutputCtrl m_output;
+};

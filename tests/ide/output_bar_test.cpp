@@ -251,3 +251,31 @@ TEST(OutputBar, DoubleClickFirstLineOpensPlaceSecondLineNothing)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OutputBar, BarHostsTheControlAndShowsItself)
+{
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 800, 600}));
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    COutputBar bar;  // the stream from construction on, as the main frame's member
+    ReportInfo() << "before the bar";
+    ASSERT_TRUE(bar.Create(frame, frame->m_hWnd));
+    bar.EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(&bar, AFX_IDW_DOCKBAR_BOTTOM);
+    frame->RecalcLayout();
+    EXPECT_EQ(bar.GetDlgCtrlID(), (int)ID_OUTPUT_BAR);
+    EXPECT_EQ(bar.GetWindowText(), "Output bar");
+    EXPECT_EQ(bar.m_output.GetDlgCtrlID(), 0);
+    EXPECT_NE(bar.m_output.GetWindowText().find("before the bar"), std::string::npos);
+    // The control fills the bar's client area.
+    RECT c{}, o{};
+    bar.GetClientRect(&c);
+    bar.m_output.GetWindowRect(&o);
+    EXPECT_GT(o.right - o.left, (c.right - c.left) / 2);
+    frame->DestroyWindow();
+    EXPECT_NE(GetOutputStream(), static_cast<COutputStream*>(&bar.m_output));
+}
+
+}  // namespace
