@@ -64,7 +64,7 @@ TEST(OutputBar, KeepsMessagesCommittedBeforeItsWindow)
 TEST(OutputBar, ThreeWritersEveryMessageOnceInOrder)
 {
     OutputHost h;
-    const int n = 2000;
+    const int n = 10000;
     std::atomic<int> done{0};
     auto writer = [&](char tag) {
         return [&, tag]() -> DWORD {
