@@ -1,6 +1,12 @@
 #include "ide/output_bar.h"
 
+#include <algorithm>
 #include <map>
+
+#include "platform/afx/afx.h"
+#include "platform/afx/doc_manager.h"
+#include "platform/afx/mdi_frame_wnd.h"
+#include "ui_controls/edit/edit_view.h"
 
 #include "interpreter/status.h"
 #include "values/app_settings.h"
@@ -188,14 +194,77 @@ bool COutputCtrl::GotoErrorLine()
     return true;
 }
 
+namespace {
+
+CDocTemplate* ProgramTemplate()
+{
+    CWinApp* app = AfxGetApp();
+    if (!app || !app->m_pDocManager) return nullptr;
+    for (CDocTemplate* t : app->m_pDocManager->Templates()) {
+        std::string id;
+        if (t->GetDocString(id, CDocTemplate::regFileTypeId) && id == "Veldra.Document") return t;
+    }
+    return nullptr;
+}
+
+// The place in the program document's editor: the owner document, else the
+// document of that path, opened when it is not open yet.
+KyrEditView* ShowPlace(const MessageSourcePlace& p)
+{
+    CDocTemplate* t = ProgramTemplate();
+    if (!t) return nullptr;
+    CDocument* doc = nullptr;
+    const std::vector<CDocument*>& docs = t->Documents();
+    if (p.owner != 0) {
+        CDocument* owner = FindProgramDocument(p.owner);
+        if (std::find(docs.begin(), docs.end(), owner) != docs.end()) doc = owner;
+    } else {
+        for (CDocument* d : docs)
+            if (d->GetPathName() == p.name) doc = d;
+        if (!doc && !p.name.empty()) doc = t->OpenDocumentFile(p.name.c_str());
+    }
+    if (!doc || doc->Views().empty()) return nullptr;
+    auto* view = DynamicDowncast<KyrEditView>(doc->Views().front());
+    KyrEditCtrl* edit = view ? view->GetEditCtrl() : nullptr;
+    if (!edit || !edit->m_hWnd) return nullptr;
+    // Library sources are read through the editor's filter, so offsets are
+    // the editor's as they stand.
+    const int length = (int)::SendMessage(edit->m_hWnd, WM_GETTEXTLENGTH, 0, 0);
+    const int offset = p.offset < 0 ? length : std::min(p.offset, length);
+    const int start = edit->GetLineStartOf(offset);
+    if (offset == start) {
+        std::string text((size_t)length + 1, '\0');
+        text.resize((size_t)::SendMessage(edit->m_hWnd, WM_GETTEXT, text.size(), (LPARAM)text.data()));
+        size_t nl = text.find('\n', (size_t)start);
+        int end = nl == std::string::npos ? (int)text.size() : (int)nl;
+        edit->SetSel(start, end);
+    } else {
+        edit->SetSel(start, offset);
+    }
+    return view;
+}
+
+}  // namespace
+
 bool COutputCtrl::OpenMessageSource(const std::vector<MessageSourcePlace>& places)
 {
-    if (!Opener()) return false;
     bool any = false;
+    KyrEditView* shown = nullptr;
     for (const MessageSourcePlace& p : places) {
         // A closed document's id maps to nothing: its old messages open nothing.
         if (p.owner != 0 && !FindProgramDocument(p.owner)) continue;
-        if (Opener()(p)) any = true;
+        if (Opener()) {
+            if (Opener()(p)) any = true;
+        } else if (KyrEditView* v = ShowPlace(p)) {
+            shown = v;
+            any = true;
+        }
+    }
+    if (shown) {
+        CFrameWnd* child = shown->GetParentFrame();
+        auto* mdiChild = DynamicDowncast<CMDIChildWnd>(child);
+        auto* mdi = mdiChild ? DynamicDowncast<CMDIFrameWnd>(mdiChild->GetParentFrame()) : nullptr;
+        if (mdi && mdi->MDIGetActive() != mdiChild) mdi->MDIActivate(mdiChild);
     }
     return any;
 }
