@@ -269,9 +269,55 @@ bool COutputCtrl::OpenMessageSource(const std::vector<MessageSourcePlace>& place
     return any;
 }
 
+bool COutputCtrl::CommandEnabled(UINT id)
+{
+    switch (id) {
+    case ID_COPY: {
+        long a = 0, b = 0;
+        GetSel(a, b);
+        return a != b;
+    }
+    case ID_CLEAR_ALL: return m_length > 0;
+    default: return true;
+    }
+}
+
+bool COutputCtrl::OnOutputCommand(UINT id)
+{
+    switch (id) {
+    case ID_COPY:
+        if (CommandEnabled(id)) Send(WM_COPY);
+        return true;
+    case ID_SELECT_ALL: SetSel(0, -1); return true;
+    case ID_CLEAR_ALL:
+        if (CommandEnabled(id)) COutputStream::Clear();
+        return true;
+    case ID_SHOW_OUTPUT:
+        if (m_hMainWnd) ::SendMessage(m_hMainWnd, WM_COMMAND, ID_SHOW_OUTPUT, 0);
+        return true;
+    default: return false;
+    }
+}
+
 LRESULT COutputCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_COMMAND:
+        if (OnOutputCommand(LOWORD(wParam))) return 0;
+        break;
+    case WM_CONTEXTMENU: {
+        HMENU menu = CreatePopupMenu();
+        auto add = [&](UINT id, const char* text) {
+            AppendMenu(menu, MF_STRING | (CommandEnabled(id) ? 0 : MF_GRAYED), id, text);
+        };
+        add(ID_COPY, "&Copy");
+        add(ID_SELECT_ALL, "&Select All");
+        add(ID_CLEAR_ALL, "Clear &All");
+        POINT p{(short)LOWORD(lParam), (short)HIWORD(lParam)};
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, m_hWnd, nullptr);
+        DestroyMenu(menu);
+        return 0;
+    }
     case WM_OUTPUT_APPEND: AppendText((COutputMessage*)wParam); return 0;
     case WM_OUTPUT_CLEAR: ClearText(); return 0;
     case WM_LBUTTONDBLCLK: {

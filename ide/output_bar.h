@@ -63,6 +63,11 @@ public:
 
     int LineCount() const { return m_lines; }
 
+    // The context menu's commands: Copy, Select All, Clear All.
+    enum : UINT { ID_COPY = 57634, ID_SELECT_ALL = 57642, ID_CLEAR_ALL = 57633, ID_SHOW_OUTPUT = 32852 };
+    bool OnOutputCommand(UINT id);
+    bool CommandEnabled(UINT id);
+
 private:
     HFONT m_font = nullptr;
     int m_lines = 1;  // lines of the text, kept as text is added: never counted by scanning

@@ -12,6 +12,10 @@
 #include "platform/backend/headless_input.h"
 #include "platform/platform_test_util.h"
 #include "values/app_settings.h"
+#include "ide/settings.h"
+#include "platform/afx/settings_file.h"
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -276,6 +280,53 @@ TEST(OutputBar, BarHostsTheControlAndShowsItself)
     EXPECT_GT(o.right - o.left, (c.right - c.left) / 2);
     frame->DestroyWindow();
     EXPECT_NE(GetOutputStream(), static_cast<COutputStream*>(&bar.m_output));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OutputBar, FirstStartMessageIsTheFirstLine)
+{
+    namespace fs = std::filesystem;
+    fs::path file = fs::temp_directory_path() / ("veldra-output-first-" + std::to_string(getpid()) + ".conf");
+    fs::remove(file);
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "Main"));
+    COutputCtrl out;  // the stream before the settings are read, as in the main frame
+    {
+        CSettingsFile store(file.string());
+        LoadSettings(store, false);
+    }
+    ASSERT_TRUE(out.Create(frame, 0, RECT{0, 0, 600, 200}));
+    std::string text = out.GetWindowText();
+    EXPECT_EQ(text.substr(0, text.find_first_of("\r\n")),
+              "Information: This version of Veldra is updated or program started at first time. All settings set to "
+              "defaults");
+    frame->DestroyWindow();
+    fs::remove(file);
+}
+
+TEST(OutputBar, ClearAllAndSelectAllCommands)
+{
+    OutputHost h;
+    EXPECT_FALSE(h.out->CommandEnabled(COutputCtrl::ID_CLEAR_ALL));
+    h.Write(MSG_ERROR, "one");
+    h.Write(MSG_PLAIN, "two");
+    EXPECT_FALSE(h.out->CommandEnabled(COutputCtrl::ID_COPY));
+    h.out->SendMessage(WM_COMMAND, COutputCtrl::ID_SELECT_ALL);
+    EXPECT_TRUE(h.out->CommandEnabled(COutputCtrl::ID_COPY));
+    h.out->SendMessage(WM_COMMAND, COutputCtrl::ID_CLEAR_ALL);
+    EXPECT_EQ(h.Text(), "");
+    EXPECT_EQ(h.out->LineCount(), 1);
+    EXPECT_EQ(h.out->PostedCount(), 0u);
+    // Older lines no longer map to messages; new ones count from line 1 again.
+    h.Write(MSG_PLAIN, "three");
+    h.out->Lock();
+    COutputMessage* m = h.out->FindMessage(1);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->m_text, "three");
+    h.out->Unlock();
 }
 
 }  // namespace
