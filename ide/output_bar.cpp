@@ -70,14 +70,25 @@ BOOL COutputCtrl::Create(CWnd* parent, UINT id, const RECT& r)
     SetOptions(ECOOP_OR, ECO_SAVESEL | ECO_READONLY | ECO_NOHIDESEL);
     // From here every commit is sent to this window. Messages committed
     // before (the first-start message) are shown now.
-    std::vector<COutputMessage*> held;
     {
         std::lock_guard<std::recursive_mutex> g(m_lock);
-        held = m_posted;
         m_hTarget = m_hWnd;
     }
-    for (COutputMessage* m : held) AppendText(m);
+    AppendUnshown();
+    // A writer that saw no window just before may list its message only now.
+    PostMessage(WM_OUTPUT_CATCH_UP);
     return TRUE;
+}
+
+void COutputCtrl::AppendUnshown()
+{
+    // Under the lock, so that Clear on another thread cannot free them
+    // meanwhile; no send to another window happens here.
+    std::lock_guard<std::recursive_mutex> g(m_lock);
+    m_catchingUp = true;
+    for (COutputMessage* m : m_posted)
+        if (m->m_id < 0) AppendText(m);
+    m_catchingUp = false;
 }
 
 void COutputCtrl::SetOutputFont()
@@ -102,7 +113,7 @@ void COutputCtrl::AppendText(COutputMessage* msg)
     if (!m_hWnd || !msg) return;
     // "Not visible" means not on screen: a hidden frame hides the bar too.
     HWND shown = m_hBar ? m_hBar : m_hWnd;
-    if (AppSettings::OutputAutoOpen && m_hMainWnd && !::IsWindowVisible(shown))
+    if (AppSettings::OutputAutoOpen && m_hMainWnd && !m_catchingUp && !::IsWindowVisible(shown))
         ::SendMessage(m_hMainWnd, WM_SHOW_OUTPUT_BAR, 1, (LPARAM)msg);
 
     int lines = m_lines;
@@ -320,6 +331,7 @@ LRESULT COutputCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_OUTPUT_APPEND: AppendText((COutputMessage*)wParam); return 0;
     case WM_OUTPUT_CLEAR: ClearText(); return 0;
+    case WM_OUTPUT_CATCH_UP: AppendUnshown(); return 0;
     case WM_LBUTTONDBLCLK: {
         LRESULT r = CRichEditCtrl::WindowProc(message, wParam, lParam);
         GotoErrorLine();

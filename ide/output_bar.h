@@ -34,6 +34,7 @@ void SetMessageSourceOpener(MessageSourceOpener opener);
 // Messages of the control window.
 constexpr UINT WM_OUTPUT_CLEAR = WM_USER + 500;
 constexpr UINT WM_OUTPUT_APPEND = WM_USER + 501;
+constexpr UINT WM_OUTPUT_CATCH_UP = WM_USER + 502;  // messages committed before the window, not shown yet
 // To the main window: show the output bar (wParam 1, lParam the message).
 constexpr UINT WM_SHOW_OUTPUT_BAR = WM_USER + 600;
 
@@ -69,7 +70,9 @@ public:
     bool CommandEnabled(UINT id);
 
 private:
+    void AppendUnshown();
     HFONT m_font = nullptr;
+    bool m_catchingUp = false;
     int m_lines = 1;  // lines of the text, kept as text is added: never counted by scanning
     long m_length = 0;
     bool m_installed = false;
