@@ -330,3 +330,26 @@ TEST(OutputBar, ClearAllAndSelectAllCommands)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OutputBar, FontFromTheSettings)
+{
+    FontSetting saved = AppSettings::OutputFont;
+    AppSettings::OutputFont = {"Courier New", 120};
+    OutputHost h;
+    HFONT f = (HFONT)h.out->SendMessage(WM_GETFONT);
+    ASSERT_NE(f, nullptr);
+    LOGFONT lf{};
+    ASSERT_GT(GetObject(f, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -16);  // 12 points at 96 dots an inch
+    EXPECT_STREQ(lf.lfFaceName, "Courier New");
+    AppSettings::OutputFont = {"Courier New", 90};
+    h.out->SetOutputFont();
+    f = (HFONT)h.out->SendMessage(WM_GETFONT);
+    ASSERT_GT(GetObject(f, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -12);
+    AppSettings::OutputFont = saved;
+}
+
+}  // namespace
