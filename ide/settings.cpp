@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 
 #include "platform/afx/settings_file.h"
+#include "platform/user/settings.h"
 #include "values/app_settings.h"
 #include "values/output_stream.h"
 
@@ -243,6 +245,25 @@ bool PlacementUsable(const std::vector<uint8_t>& b)
     return show <= 11;
 }
 
+void PutWord(uint8_t* p, int32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(uint32_t(v) >> (8 * i));
+}
+
+// The normal rectangle of a hand-edited or stale placement (another screen)
+// is moved onto this screen, shrunk when it is larger than the screen.
+void MovePlacementOnScreen(std::vector<uint8_t>& b, int screenW, int screenH)
+{
+    if (screenW <= 0 || screenH <= 0) return;
+    int32_t l = (int32_t)Word(&b[28]), t = (int32_t)Word(&b[32]), r = (int32_t)Word(&b[36]), bo = (int32_t)Word(&b[40]);
+    int64_t w = std::clamp<int64_t>((int64_t)r - l, 1, screenW), h = std::clamp<int64_t>((int64_t)bo - t, 1, screenH);
+    int64_t x = std::clamp<int64_t>(l, 0, screenW - w), y = std::clamp<int64_t>(t, 0, screenH - h);
+    PutWord(&b[28], (int32_t)x);
+    PutWord(&b[32], (int32_t)y);
+    PutWord(&b[36], (int32_t)(x + w));
+    PutWord(&b[40], (int32_t)(y + h));
+}
+
 }  // namespace
 
 CSettingsFile& VeldraSettingsFile()
@@ -272,7 +293,10 @@ void LoadSettings(CSettingsFile& store, bool readOnly, std::vector<uint8_t>* win
     }
     if (winpos) {
         std::vector<uint8_t> b;
-        if (store.GetBinary(kSection, "Winpos", b) && PlacementUsable(b)) *winpos = b;
+        if (store.GetBinary(kSection, "Winpos", b) && PlacementUsable(b)) {
+            MovePlacementOnScreen(b, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            *winpos = b;
+        }
     }
     ForEachRow([&](const std::string& name, const Row& row) { LoadRow(store, name, row); });
     ApplyDerivedFormats();

@@ -10,6 +10,7 @@
 #include "interpreter/translator.h"
 #include "interpreter/user_function.h"
 #include "platform/kernel/library.h"
+#include "ui_controls/edit/edit_text.h"
 #include "values/value_text.h"
 
 namespace fs = std::filesystem;
@@ -164,7 +165,13 @@ int LoadFunctionLibrary(CFunctionTable* table, const std::string& file)
     if (!f) return 0;
     std::ostringstream ss;
     ss << f.rdbuf();
-    return LoadFunctionLibraryText(table, file, std::make_shared<const std::string>(ss.str()));
+    // Read as the editor reads it, so that a message's place is the same
+    // offset in the editor when the output bar opens the file.
+    EditorTextOptions options;
+    options.keepTabs = 0;
+    options.tabSize = 4;
+    options.maxLineLength = 2048;
+    return LoadFunctionLibraryText(table, file, std::make_shared<const std::string>(FilterEditorText(ss.str(), options)));
 }
 
 int LoadFunctionLibraries(const std::string& folder)

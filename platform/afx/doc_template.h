@@ -23,7 +23,7 @@ struct CCreateContext {
 class CDocTemplate : public CCmdTarget {
     DECLARE_DYNAMIC(CDocTemplate)
 public:
-    enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt };
+    enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
     enum Confidence { noAttempt, maybeAttemptForeign, maybeAttemptNative, yesAttemptForeign, yesAttemptNative, yesAlreadyOpen };
 
     CDocTemplate(UINT idResource, const CRuntimeClass* docClass, const CRuntimeClass* frameClass, const CRuntimeClass* viewClass);

@@ -9,6 +9,7 @@
 
 #include "ide/settings.h"
 #include "platform/afx/settings_file.h"
+#include "platform/user/settings.h"
 #include "support/capture.h"
 #include "values/app_settings.h"
 
@@ -217,4 +218,47 @@ TEST_F(Settings, ReadOnlyLoadOfAnOldVersionKeepsDefaultsAndTheFile)
     EXPECT_EQ(AppSettings::MaxCallDepth, 200);
     EXPECT_TRUE(capture.messages.empty());
     EXPECT_EQ(Read(), text);
+}
+
+TEST_F(Settings, WindowPlacementIsMovedOntoTheScreen)
+{
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_GT(sw, 100);
+    ASSERT_GT(sh, 100);
+    auto hex = [](std::initializer_list<int32_t> words) {
+        std::string s = "Winpos=hex:";
+        char buf[8];
+        for (int32_t w : words)
+            for (int i = 0; i < 4; ++i) {
+                snprintf(buf, sizeof buf, "%02x,", (unsigned)(uint8_t)(uint32_t(w) >> (8 * i)));
+                s += buf;
+            }
+        s.pop_back();
+        return s;
+    };
+    auto rectOf = [](const std::vector<uint8_t>& b) {
+        std::vector<int32_t> r;
+        for (int k = 28; k < 44; k += 4)
+            r.push_back((int32_t)(uint32_t(b[k]) | uint32_t(b[k + 1]) << 8 | uint32_t(b[k + 2]) << 16 |
+                                  uint32_t(b[k + 3]) << 24));
+        return r;
+    };
+    struct Case {
+        std::vector<int32_t> in, out;
+    } cases[] = {
+        {{10, 20, 110, 220}, {10, 20, 110, 220}},                             // already on screen
+        {{-500, -40, -300, 60}, {0, 0, 200, 100}},                            // off to the left and above
+        {{sw + 50, sh + 50, sw + 150, sh + 90}, {sw - 100, sh - 40, sw, sh}},  // off to the right and below
+        {{-10, -10, 2 * sw, 3 * sh}, {0, 0, sw, sh}},                          // larger than the screen
+        {{0x7FFFFF00, 0, 0x7FFFFFFF, 50}, {sw - 255, 0, sw, 50}},               // no overflow at the far end
+    };
+    for (const Case& c : cases) {
+        Write(std::string("[Settings]\nVer=dword:00000004\n") +
+              hex({44, 0, 1, -1, -1, -1, -1, c.in[0], c.in[1], c.in[2], c.in[3]}) + "\n");
+        CSettingsFile store(path);
+        std::vector<uint8_t> winpos;
+        LoadSettings(store, true, &winpos);
+        ASSERT_EQ(winpos.size(), 44u);
+        EXPECT_EQ(rectOf(winpos), c.out) << c.in[0];
+    }
 }

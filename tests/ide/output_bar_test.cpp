@@ -1,0 +1,355 @@
+// The output bar's control: messages from several threads, colours, the
+// user's scroll position, and double-click to the source place.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <thread>
+
+#include "ide/output_bar.h"
+#include "interpreter/status.h"
+#include "platform/afx_test_util.h"
+#include "platform/backend/headless_input.h"
+#include "platform/platform_test_util.h"
+#include "values/app_settings.h"
+#include "ide/settings.h"
+#include "platform/afx/settings_file.h"
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+struct OutputHost {
+    CFrameWnd* frame = new CFrameWnd;
+    COutputCtrl* out = new COutputCtrl;
+    int showRequests = 0;
+    OutputHost(int height = 200)
+    {
+        EXPECT_TRUE(frame->Create(nullptr, "host"));
+        frame->MoveWindow(RECT{0, 0, 500, height + 60});
+        frame->ShowWindow(SW_SHOW);
+        RECT r{0, 0, 480, height};
+        EXPECT_TRUE(out->Create(frame, 0, r));
+    }
+    ~OutputHost()
+    {
+        frame->DestroyWindow();
+        delete out;
+    }
+    std::string Text() { return out->GetWindowText(); }
+    void Write(MessageKind kind, const std::string& s) { CMessageWriter(kind, out) << s; }
+};
+
+void PumpWhile(const std::function<bool()>& busy)
+{
+    while (busy()) {
+        PumpUntilIdle();
+        std::this_thread::yield();
+    }
+}
+
+TEST(OutputBar, KeepsMessagesCommittedBeforeItsWindow)
+{
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "host"));
+    COutputCtrl out;
+    EXPECT_EQ(GetOutputStream(), &out);
+    ReportInfo() << "first start";
+    ASSERT_TRUE(out.Create(frame, 0, RECT{0, 0, 300, 200}));
+    ReportInfo() << "second";
+    EXPECT_NE(out.GetWindowText().find("first start"), std::string::npos);
+    EXPECT_NE(out.GetWindowText().find("second"), std::string::npos);
+    frame->DestroyWindow();
+    // The window is gone: the process stream no longer points at the control.
+    EXPECT_NE(GetOutputStream(), &out);
+    CMessageWriter(MSG_PLAIN, &out) << "after";  // no window: kept, not sent
+}
+
+TEST(OutputBar, ThreeWritersEveryMessageOnceInOrder)
+{
+    OutputHost h;
+    const int n = 10000;
+    std::atomic<int> done{0};
+    auto writer = [&](char tag) {
+        return [&, tag]() -> DWORD {
+            for (int i = 0; i < n; ++i) CMessageWriter(i % 3 == 0 ? MSG_ERROR : MSG_PLAIN, h.out) << tag << i;
+            ++done;
+            return 0;
+        };
+    };
+    HANDLE a = StartThread(writer('p')), b = StartThread(writer('d'));
+    for (int i = 0; i < n; ++i) {
+        CMessageWriter(MSG_PLAIN, h.out) << 'g' << i;
+        if (i % 50 == 0) PumpUntilIdle();
+    }
+    PumpWhile([&] { return done.load() < 2; });
+    JoinThread(a);
+    JoinThread(b);
+    std::string text = h.Text();
+    std::map<char, int> next;
+    int lines = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t e = text.find_first_of("\r\n", pos);
+        std::string line = text.substr(pos, e - pos);
+        pos = e + 1;
+        if (line.empty()) continue;
+        ++lines;
+        char tag = line[0];
+        if (tag != 'p' && tag != 'd' && tag != 'g') {  // errors carry a prefix
+            size_t k = line.find_first_of("pdg");
+            ASSERT_NE(k, std::string::npos) << line;
+            tag = line[k];
+            line = line.substr(k);
+        }
+        EXPECT_EQ(std::stoi(line.substr(1)), next[tag]) << line;
+        next[tag] = std::stoi(line.substr(1)) + 1;
+    }
+    EXPECT_EQ(lines, 3 * n);
+    EXPECT_EQ(h.out->LineCount(), 3 * n + 1);
+    // Ids name the line at which each message begins.
+    h.out->Lock();
+    COutputMessage* m = h.out->FindMessage(100);
+    ASSERT_NE(m, nullptr);
+    int line99 = h.out->LineIndex(99);
+    std::string first = h.out->GetTextRange(line99, line99 + (int)m->m_text.size());
+    EXPECT_EQ(first, m->m_text);
+    h.out->Unlock();
+}
+
+TEST(OutputBar, ClearAndDoubleClicksWhileWriting)
+{
+    OutputHost h;
+    std::atomic<bool> stop{false};
+    std::atomic<int> opened{0};
+    SetMessageSourceOpener([&](const MessageSourcePlace&) {
+        ++opened;
+        return true;
+    });
+    HANDLE t = StartThread([&]() -> DWORD {
+        for (int i = 0; i < 3000; ++i) {
+            CMessageWriter w(MSG_ERROR, h.out);
+            w << "err " << i;
+            h.out->AttachToCurrent(new CSourcePosition("doc", 0, i));
+        }
+        stop = true;
+        return 0;
+    });
+    int round = 0;
+    while (!stop) {
+        PumpUntilIdle();
+        if (++round % 7 == 0) h.out->COutputStream::Clear();
+        h.out->SetSel(0, 0);
+        h.out->GotoErrorLine();
+    }
+    JoinThread(t);
+    SetMessageSourceOpener(nullptr);
+}
+
+TEST(OutputBar, ColoursAndDefaultFormatRestored)
+{
+    OutputHost h;
+    h.Write(MSG_ERROR, "bad");
+    h.Write(MSG_WARNING, "odd");
+    h.Write(MSG_INFO, "note");
+    h.Write(MSG_PLAIN, "plain");
+    struct Case {
+        int line;
+        COLORREF colour;
+    } cases[] = {{0, RGB(192, 0, 0)}, {1, RGB(0, 128, 0)}, {2, RGB(128, 128, 128)}, {3, RGB(0, 0, 0)}};
+    for (const Case& c : cases) {
+        int a = h.out->LineIndex(c.line);
+        h.out->SetSel(a, a + 2);
+        CHARFORMAT cf{};
+        cf.cbSize = sizeof cf;
+        h.out->GetSelectionCharFormat(cf);
+        EXPECT_EQ(cf.crTextColor, c.colour) << c.line;
+        EXPECT_EQ(cf.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_STRIKEOUT), 0u) << c.line;
+    }
+}
+
+TEST(OutputBar, ScrolledUpViewStaysAtEndFollows)
+{
+    OutputHost h(120);
+    for (int i = 0; i < 60; ++i) h.Write(MSG_PLAIN, "line " + std::to_string(i));
+    EXPECT_EQ(h.out->GetFirstVisibleLine(), h.out->LineCount() - 5 - 1);
+    h.out->LineScroll(-h.out->GetFirstVisibleLine());
+    h.out->SetSel(3, 5);
+    for (int i = 0; i < 100; ++i) h.Write(MSG_PLAIN, "more");
+    EXPECT_EQ(h.out->GetFirstVisibleLine(), 0);
+    long a = 0, b = 0;
+    h.out->GetSel(a, b);
+    EXPECT_EQ(a, 3);
+    EXPECT_EQ(b, 5);
+}
+
+TEST(OutputBar, AutoOpenOnlyWithTheSetting)
+{
+    Handler mainHandler;
+    int requests = 0;
+    mainHandler = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_SHOW_OUTPUT_BAR) ++requests;
+        return DefWindowProc(w, m, wp, lp);
+    };
+    HWND mainWnd = MakeWindow(&mainHandler);
+    OutputHost h;
+    h.out->m_hMainWnd = mainWnd;
+    h.frame->ShowWindow(SW_HIDE);
+    bool saved = AppSettings::OutputAutoOpen;
+    AppSettings::OutputAutoOpen = false;
+    h.Write(MSG_ERROR, "quiet");
+    EXPECT_EQ(requests, 0);
+    AppSettings::OutputAutoOpen = true;
+    h.Write(MSG_ERROR, "loud");
+    EXPECT_EQ(requests, 1);
+    h.frame->ShowWindow(SW_SHOW);
+    h.Write(MSG_ERROR, "shown");
+    EXPECT_EQ(requests, 1);
+    AppSettings::OutputAutoOpen = saved;
+    DestroyWindow(mainWnd);
+}
+
+TEST(OutputBar, DoubleClickFirstLineOpensPlaceSecondLineNothing)
+{
+    OutputHost h;
+    CDocument* doc = reinterpret_cast<CDocument*>(&h);  // only its identity is used
+    int id = RegisterProgramDocument(doc);
+    std::vector<MessageSourcePlace> seen;
+    SetMessageSourceOpener([&](const MessageSourcePlace& p) {
+        seen.push_back(p);
+        return true;
+    });
+    h.Write(MSG_PLAIN, "before");
+    {
+        CMessageWriter w(MSG_ERROR, h.out);
+        w << "Undefined x\nin line 3";
+        h.out->AttachToCurrent(new CSourcePosition("prog", id, 17));
+    }
+    int first = h.out->LineIndex(1);
+    POINT p{};
+    h.out->Send(EM_POSFROMCHAR, (WPARAM)&p, first + 2);
+    ClientToScreen(h.out->m_hWnd, &p);
+    InjectClick(p.x + 1, p.y + 2);
+    InjectClick(p.x + 1, p.y + 2);
+    PumpUntilIdle();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].owner, id);
+    EXPECT_EQ(seen[0].offset, 17);
+    long a = 0, b = 0;
+    h.out->GetSel(a, b);
+    EXPECT_EQ(a, first);
+    EXPECT_EQ(b, first + h.out->LineLength(first));
+
+    // The message's second line maps to nothing.
+    h.out->SetSel(h.out->LineIndex(2), h.out->LineIndex(2));
+    EXPECT_FALSE(h.out->GotoErrorLine());
+    EXPECT_EQ(seen.size(), 1u);
+
+    // A closed document's messages open nothing.
+    ForgetProgramDocument(id);
+    h.out->SetSel(first, first);
+    EXPECT_FALSE(h.out->GotoErrorLine());
+    EXPECT_EQ(RegisterProgramDocument(doc), id + 1);  // ids are never reused
+    ForgetProgramDocument(id + 1);
+    SetMessageSourceOpener(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OutputBar, BarHostsTheControlAndShowsItself)
+{
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 800, 600}));
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    COutputBar bar;  // the stream from construction on, as the main frame's member
+    ReportInfo() << "before the bar";
+    ASSERT_TRUE(bar.Create(frame, frame->m_hWnd));
+    bar.EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(&bar, AFX_IDW_DOCKBAR_BOTTOM);
+    frame->RecalcLayout();
+    EXPECT_EQ(bar.GetDlgCtrlID(), (int)ID_OUTPUT_BAR);
+    EXPECT_EQ(bar.GetWindowText(), "Output bar");
+    EXPECT_EQ(bar.m_output.GetDlgCtrlID(), 0);
+    EXPECT_NE(bar.m_output.GetWindowText().find("before the bar"), std::string::npos);
+    // The control fills the bar's client area.
+    RECT c{}, o{};
+    bar.GetClientRect(&c);
+    bar.m_output.GetWindowRect(&o);
+    EXPECT_GT(o.right - o.left, (c.right - c.left) / 2);
+    frame->DestroyWindow();
+    EXPECT_NE(GetOutputStream(), static_cast<COutputStream*>(&bar.m_output));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OutputBar, FirstStartMessageIsTheFirstLine)
+{
+    namespace fs = std::filesystem;
+    fs::path file = fs::temp_directory_path() / ("veldra-output-first-" + std::to_string(getpid()) + ".conf");
+    fs::remove(file);
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "Main"));
+    COutputCtrl out;  // the stream before the settings are read, as in the main frame
+    {
+        CSettingsFile store(file.string());
+        LoadSettings(store, false);
+    }
+    ASSERT_TRUE(out.Create(frame, 0, RECT{0, 0, 600, 200}));
+    std::string text = out.GetWindowText();
+    EXPECT_EQ(text.substr(0, text.find_first_of("\r\n")),
+              "Information: This version of Veldra is updated or program started at first time. All settings set to "
+              "defaults");
+    frame->DestroyWindow();
+    fs::remove(file);
+}
+
+TEST(OutputBar, ClearAllAndSelectAllCommands)
+{
+    OutputHost h;
+    EXPECT_FALSE(h.out->CommandEnabled(COutputCtrl::ID_CLEAR_ALL));
+    h.Write(MSG_ERROR, "one");
+    h.Write(MSG_PLAIN, "two");
+    EXPECT_FALSE(h.out->CommandEnabled(COutputCtrl::ID_COPY));
+    h.out->SendMessage(WM_COMMAND, COutputCtrl::ID_SELECT_ALL);
+    EXPECT_TRUE(h.out->CommandEnabled(COutputCtrl::ID_COPY));
+    h.out->SendMessage(WM_COMMAND, COutputCtrl::ID_CLEAR_ALL);
+    EXPECT_EQ(h.Text(), "");
+    EXPECT_EQ(h.out->LineCount(), 1);
+    EXPECT_EQ(h.out->PostedCount(), 0u);
+    // Older lines no longer map to messages; new ones count from line 1 again.
+    h.Write(MSG_PLAIN, "three");
+    h.out->Lock();
+    COutputMessage* m = h.out->FindMessage(1);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->m_text, "three");
+    h.out->Unlock();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OutputBar, FontFromTheSettings)
+{
+    FontSetting saved = AppSettings::OutputFont;
+    AppSettings::OutputFont = {"Courier New", 120};
+    OutputHost h;
+    HFONT f = (HFONT)h.out->SendMessage(WM_GETFONT);
+    ASSERT_NE(f, nullptr);
+    LOGFONT lf{};
+    ASSERT_GT(GetObject(f, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -16);  // 12 points at 96 dots an inch
+    EXPECT_STREQ(lf.lfFaceName, "Courier New");
+    AppSettings::OutputFont = {"Courier New", 90};
+    h.out->SetOutputFont();
+    f = (HFONT)h.out->SendMessage(WM_GETFONT);
+    ASSERT_GT(GetObject(f, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -12);
+    AppSettings::OutputFont = saved;
+}
+
+}  // namespace
