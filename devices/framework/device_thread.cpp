@@ -156,13 +156,24 @@ void CDeviceAppThread::ReleaseOrphans()
     };
     // Its control bars still have live windows here: destroying them now
     // frees the bars and their controls, which the silent removal would keep.
+    std::vector<CDockBar*> silentDockBars;
     if (auto* frame = dynamic_cast<CFrameWnd*>(main)) {
         const std::vector<CControlBar*> bars = frame->ControlBars();
         for (CControlBar* bar : bars) {
             // One may have gone with an earlier one (a dock bar deletes itself).
             const std::vector<CControlBar*>& now = frame->ControlBars();
             if (std::find(now.begin(), now.end(), bar) == now.end()) continue;
-            if (bar->m_hWnd && IsWindow(bar->m_hWnd)) bar->DestroyWindow();
+            if (bar->m_hWnd && IsWindow(bar->m_hWnd)) {
+                bar->DestroyWindow();
+            } else if (auto* dock = dynamic_cast<CDockBar*>(bar)) {
+                // Its window went silently with the thread's. The frame made
+                // it and nothing else frees it; the bars docked in it leave it
+                // as the frame ends, so it goes after the frame.
+                frame->RemoveControlBar(dock);
+                dock->m_pDockSite = nullptr;
+                if (dock->m_hWnd) dock->Detach();
+                silentDockBars.push_back(dock);
+            }
         }
     }
     if (m_pDocManager) {
@@ -178,6 +189,7 @@ void CDeviceAppThread::ReleaseOrphans()
         }
     }
     drop(main);
+    for (CDockBar* dock : silentDockBars) delete dock;
 }
 
 HANDLE CDeviceAppThread::WaitForWindow()
