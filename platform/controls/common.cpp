@@ -1,4 +1,5 @@
 // The shared pieces of the controls.
+#include <algorithm>
 #include <mutex>
 #include <unordered_set>
 
@@ -237,6 +238,17 @@ void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs)
     std::lock_guard<std::mutex> lock(g_scrollMutex);
     if (cs && (cs->style & WS_VSCROLL)) ScrollSet().insert(hwnd);
     else ScrollSet().erase(hwnd);
+}
+
+int ControlRowHeight(HWND control, int minimum)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, ControlFont(control));
+    TEXTMETRIC tm{};
+    GetTextMetrics(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return std::max(minimum, (int)tm.tmHeight + 3);
 }
 
 int ScrolledLine(HWND hwnd, WPARAM w, int pos, int page)

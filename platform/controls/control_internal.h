@@ -89,6 +89,8 @@ void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs);
 // line and page steps from pos, or the thumb's track position; other codes
 // leave pos as it is. The caller clamps.
 int ScrolledLine(HWND hwnd, WPARAM w, int pos, int page);
+// A list row's height in the control's font: the text height plus 3, at least `minimum`.
+int ControlRowHeight(HWND control, int minimum);
 // Normalises CR LF and lone CR to "\n".
 std::string NormaliseLineEnds(std::string_view s);
 // The bytes of a clipboard block, up to its size (and a NUL inside it).

@@ -45,14 +45,7 @@ struct ListView {
 
     int RowHeight()
     {
-        if (rowHeight) return rowHeight;
-        HDC dc = GetDC(hwnd);
-        HGDIOBJ old = SelectObject(dc, ControlFont(hwnd));
-        TEXTMETRIC tm{};
-        GetTextMetrics(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-        rowHeight = std::max(14, (int)tm.tmHeight + 3);
+        if (!rowHeight) rowHeight = ControlRowHeight(hwnd, 14);
         return rowHeight;
     }
     int HeaderHeight() { return (Style() & LVS_NOCOLUMNHEADER) ? 0 : RowHeight() + 4; }

@@ -47,14 +47,7 @@ struct Tree {
 
     int RowHeight()
     {
-        if (rowHeight) return rowHeight;
-        HDC dc = GetDC(hwnd);
-        HGDIOBJ old = SelectObject(dc, ControlFont(hwnd));
-        TEXTMETRIC tm{};
-        GetTextMetrics(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-        rowHeight = std::max(16, (int)tm.tmHeight + 3);
+        if (!rowHeight) rowHeight = ControlRowHeight(hwnd, 16);
         return rowHeight;
     }
 
