@@ -1,6 +1,8 @@
 // The plot device's resource tables.
 #include "plot_device/quorra_resources.h"
 
+#include "platform/controls/controls.h"
+
 namespace {
 
 const MenuTableItem kMainMenu[] = {
@@ -105,6 +107,107 @@ const CDialogItemTemplate kAboutItems[] = {
 const CDialogTemplate kAbout = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "About Quorra",
                                 0, 0, 235, 55, kAboutItems, sizeof kAboutItems / sizeof kAboutItems[0]};
 
+
+// The points dialog.
+const CDialogItemTemplate kPointsItems[] = {
+    {"Static", "All Points", (UINT)-1, 0, 7, 7, 120, 8, 0},
+    {"ListBox", "", IDC_ALL_POINTS, LBS_USETABSTOPS | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+     7, 17, 120, 150, 0},
+    {"Static", "Points at screen", (UINT)-1, 0, 134, 7, 120, 8, 0},
+    {"ListBox", "", IDC_SCREEN_POINTS, LBS_USETABSTOPS | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+     134, 17, 120, 150, 0},
+    {"Button", "OK", IDOK, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 150, 173, 50, 14, 0},
+    {"Button", "Cancel", IDCANCEL, WS_TABSTOP, 204, 173, 50, 14, 0},
+};
+const CDialogTemplate kPoints = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Points", 0, 0, 261, 194,
+                                 kPointsItems, sizeof kPointsItems / sizeof kPointsItems[0]};
+
+#define PAGE_CHECK(text, id, x, y, cx) {"Button", text, id, BS_AUTOCHECKBOX | WS_TABSTOP, x, y, cx, 10, 0}
+#define PAGE_EDIT(id, x, y, cx) {"Edit", "", id, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, x, y, cx, 12, 0}
+#define PAGE_SPIN(id, x, y) {"msctls_updown32", "", id, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, x, y, 10, 12, 0}
+#define PAGE_LABEL(text, x, y, cx) {"Static", text, (UINT)-1, 0, x, y, cx, 8, 0}
+#define PAGE_RADIO(text, id, x, y, cx, first) \
+    {"Button", text, id, BS_AUTORADIOBUTTON | ((first) ? WS_GROUP | WS_TABSTOP : 0u), x, y, cx, 10, 0}
+#define PAGE_COMBO(id, x, y, extra) \
+    {"ComboBox", "", id, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | (extra), x, y, 73, 100, 0}
+
+// "Axes": the X and Y groups hold the same controls.
+#define AXIS_GROUP(name, gx, log, grid, ticks, autotick, count, spin, autoscale, lo, hi)                  \
+    {"Button", name, (UINT)-1, BS_GROUPBOX | WS_GROUP, gx, 7, 115, 124, 0},                                 \
+        PAGE_CHECK("Logarithmic", log, gx + 7, 18, 60), PAGE_CHECK("Grid", grid, gx + 7, 30, 60),          \
+        PAGE_CHECK("Ticks", ticks, gx + 7, 42, 60), PAGE_CHECK("Autotick", autotick, gx + 7, 54, 60),      \
+        PAGE_LABEL("Div count", gx + 7, 68, 40), PAGE_EDIT(count, gx + 50, 66, 36), PAGE_SPIN(spin, gx + 86, 66), \
+        PAGE_CHECK("Autoscale", autoscale, gx + 7, 82, 60), PAGE_LABEL("Limits:", gx + 7, 94, 40),          \
+        PAGE_LABEL("min:", gx + 7, 106, 20), PAGE_EDIT(lo, gx + 30, 104, 78),                               \
+        PAGE_LABEL("max:", gx + 7, 120, 20), PAGE_EDIT(hi, gx + 30, 118, 78)
+const CDialogItemTemplate kAxesItems[] = {
+    AXIS_GROUP("X", 7, IDC_X_LOG, IDC_X_GRID, IDC_X_TICKS, IDC_X_AUTOTICK, IDC_X_DIVCOUNT, IDC_X_DIVSPIN,
+               IDC_X_AUTOSCALE, IDC_X_MIN, IDC_X_MAX),
+    AXIS_GROUP("Y", 128, IDC_Y_LOG, IDC_Y_GRID, IDC_Y_TICKS, IDC_Y_AUTOTICK, IDC_Y_DIVCOUNT, IDC_Y_DIVSPIN,
+               IDC_Y_AUTOSCALE, IDC_Y_MIN, IDC_Y_MAX),
+    {"Button", "Equal", IDC_EQUAL, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 7, 148, 40, 10, 0},
+    {"Button", "Axes Style", (UINT)-1, BS_GROUPBOX | WS_GROUP, 56, 136, 187, 28, 0},
+    PAGE_RADIO("None", IDC_STYLE_NONE, 63, 148, 40, true),
+    PAGE_RADIO("Free", IDC_STYLE_FREE, 107, 148, 40, false),
+    PAGE_RADIO("Boxed", IDC_STYLE_BOXED, 151, 148, 40, false),
+    PAGE_RADIO("Polar", IDC_STYLE_POLAR, 195, 148, 40, false),
+};
+const CDialogTemplate kAxes = {WS_CHILD | WS_CAPTION | DS_CONTROL, 0, "Axes", 0, 0, 250, 170,
+                               kAxesItems, sizeof kAxesItems / sizeof kAxesItems[0]};
+
+const CDialogItemTemplate kObjectsItems[] = {
+    PAGE_LABEL("Objects:", 7, 7, 90),
+    {"ListBox", "", IDC_OBJECT_LIST,
+     LBS_NOTIFY | LBS_CHECKLIST | LBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+     7, 17, 90, 146, 0},
+    PAGE_LABEL("Legend:", 104, 7, 60),
+    {"Edit", "", IDC_LEGEND, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 104, 17, 139, 12, 0},
+    PAGE_LABEL("Object type:", 104, 36, 62),
+    PAGE_COMBO(IDC_OBJECT_TYPE, 170, 34, 0u),
+    PAGE_LABEL("Line style:", 104, 52, 62),
+    PAGE_COMBO(IDC_LINE_STYLE, 170, 50, CBS_OWNERDRAWFIXED | CBS_HASSTRINGS),
+    PAGE_LABEL("Object color", 104, 68, 62),
+    PAGE_COMBO(IDC_OBJECT_COLOR, 170, 66, CBS_OWNERDRAWFIXED | CBS_HASSTRINGS),
+    PAGE_LABEL("Point style:", 104, 84, 62),
+    PAGE_COMBO(IDC_POINT_STYLE, 170, 82, CBS_OWNERDRAWFIXED | CBS_HASSTRINGS),
+    PAGE_LABEL("Line width:", 104, 100, 62),
+    PAGE_COMBO(IDC_LINE_WIDTH, 170, 98, CBS_OWNERDRAWFIXED | CBS_HASSTRINGS),
+    PAGE_LABEL("Fill style:", 104, 116, 62),
+    PAGE_COMBO(IDC_FILL_STYLE, 170, 114, CBS_OWNERDRAWFIXED | CBS_HASSTRINGS),
+    PAGE_LABEL("Fill color:", 104, 132, 62),
+    PAGE_COMBO(IDC_FILL_COLOR, 170, 130, CBS_OWNERDRAWFIXED | CBS_HASSTRINGS),
+    PAGE_CHECK("Show point coordinates", IDC_SHOW_COORDS, 104, 150, 139),
+};
+const CDialogTemplate kObjects = {WS_CHILD | WS_CAPTION | DS_CONTROL, 0, "Objects", 0, 0, 250, 170,
+                                  kObjectsItems, sizeof kObjectsItems / sizeof kObjectsItems[0]};
+
+const CDialogItemTemplate kLabelsItems[] = {
+    {"Button", "Title", (UINT)-1, BS_GROUPBOX | WS_GROUP, 7, 7, 236, 44, 0},
+    PAGE_EDIT(IDC_TITLE, 14, 18, 170),
+    {"Button", "Font...", IDC_TITLE_FONT, WS_TABSTOP, 190, 17, 46, 14, 0},
+    PAGE_RADIO("Hide", IDC_TITLE_HIDE, 14, 36, 40, true),
+    PAGE_RADIO("Top", IDC_TITLE_TOP, 60, 36, 40, false),
+    PAGE_RADIO("Bottom", IDC_TITLE_BOTTOM, 106, 36, 40, false),
+    {"Button", "Axes labels", (UINT)-1, BS_GROUPBOX | WS_GROUP, 7, 55, 236, 62, 0},
+    {"Button", "X", IDC_XLABEL_ON, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 14, 68, 22, 10, 0},
+    PAGE_EDIT(IDC_XLABEL, 40, 66, 140),
+    PAGE_CHECK("Y", IDC_YLABEL_ON, 14, 84, 22),
+    PAGE_EDIT(IDC_YLABEL, 40, 82, 140),
+    {"Button", "Font...", IDC_AXIS_FONT, WS_TABSTOP, 190, 66, 46, 14, 0},
+    PAGE_LABEL("Precision:", 14, 100, 40),
+    {"Edit", "", IDC_PRECISION, ES_NUMBER | WS_BORDER | WS_TABSTOP, 56, 98, 30, 12, 0},
+    PAGE_SPIN(IDC_PRECISION_SPIN, 86, 98),
+    {"Button", "Legend", (UINT)-1, BS_GROUPBOX | WS_GROUP, 7, 121, 236, 44, 0},
+    PAGE_RADIO("Hide", IDC_LEGEND_HIDE, 14, 133, 40, true),
+    PAGE_RADIO("Bottom", IDC_LEGEND_BOTTOM, 58, 133, 40, false),
+    PAGE_RADIO("Top", IDC_LEGEND_TOP, 102, 133, 40, false),
+    PAGE_RADIO("Left", IDC_LEGEND_LEFT, 146, 133, 40, false),
+    PAGE_RADIO("Right", IDC_LEGEND_RIGHT, 190, 133, 40, false),
+    {"Button", "Font...", IDC_LEGEND_FONT, WS_GROUP | WS_TABSTOP, 14, 147, 46, 14, 0},
+};
+const CDialogTemplate kLabels = {WS_CHILD | WS_CAPTION | DS_CONTROL, 0, "Labels", 0, 0, 250, 170,
+                                 kLabelsItems, sizeof kLabelsItems / sizeof kLabelsItems[0]};
+
 }  // namespace
 
 const UINT kQuorraStatusPanes[5] = {ID_SEPARATOR, ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
@@ -130,5 +233,9 @@ void RegisterQuorraResources(CResourceTable& table)
     table.AddMenu(IDR_POINTER_MENU, kPointerMenu, sizeof kPointerMenu / sizeof kPointerMenu[0]);
     table.AddAccelerators(IDR_MAINFRAME, kAccelerators, sizeof kAccelerators / sizeof kAccelerators[0]);
     table.AddDialog(IDD_ABOUTBOX, &kAbout);
+    table.AddDialog(IDD_POINTS, &kPoints);
+    table.AddDialog(IDD_GRAPHSET_AXES, &kAxes);
+    table.AddDialog(IDD_GRAPHSET_OBJECTS, &kObjects);
+    table.AddDialog(IDD_GRAPHSET_LABELS, &kLabels);
     table.AddToolbar(IDR_MAINFRAME, QuorraToolbar());
 }

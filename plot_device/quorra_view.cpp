@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "plot_device/graph_setting_dlg.h"
 #include "plot_device/main_frame.h"
 #include "plot_device/quorra_doc.h"
 #include "plot_device/quorra_resources.h"
@@ -26,8 +27,8 @@ BEGIN_MESSAGE_MAP(CQuorraView, CScrollView)
     ON_UPDATE_COMMAND_UI(ID_MODE_SELECT, OnUpdateModeSelect)
     ON_UPDATE_COMMAND_UI(ID_MODE_SCALE, OnUpdateModeScale)
     ON_UPDATE_COMMAND_UI(ID_MODE_EDIT, OnUpdateModeEdit)
-    // The properties sheet is not built yet.
-    ON_UPDATE_COMMAND_UI(ID_PLOT_PROPERTIES, OnUpdateDisabled)
+    ON_COMMAND(ID_PLOT_PROPERTIES, OnPlotProperties)
+    ON_UPDATE_COMMAND_UI(ID_PLOT_PROPERTIES, OnUpdatePlotProperties)
     ON_COMMAND(ID_ZOOM_IN, OnZoomIn)
     ON_COMMAND(ID_ZOOM_OUT, OnZoomOut)
     ON_COMMAND(ID_ZOOM_IN_X, OnZoomInX)
@@ -215,7 +216,22 @@ void CQuorraView::OnRButtonUp(UINT, POINT)
 
 void CQuorraView::OnLButtonDblClk(UINT, POINT)
 {
-    // The properties sheet comes with its own work.
+    if (m_mode == MODE_SELECT) OnPlotProperties();
+}
+
+void CQuorraView::OnPlotProperties()
+{
+    // The sheets hold the planes while they are open: host messages that
+    // remove planes or objects meanwhile only detach them.
+    Busy busy(*this);
+    std::vector<CPlotPlane*> selected;
+    for (const auto& p : m_planes)
+        if (p->m_selected) selected.push_back(p.get());
+    for (CPlotPlane* p : selected) {
+        if (std::none_of(m_planes.begin(), m_planes.end(), [p](const auto& q) { return q.get() == p; })) continue;
+        CGraphSettingDlg sheet(p, this, this);
+        sheet.DoModal();
+    }
 }
 
 void CQuorraView::OnMouseMove(UINT, POINT pt)

@@ -51,6 +51,8 @@ public:
     void OnUpdateModeEdit(CCmdUI* ui) { ui->SetCheck(m_mode == MODE_EDIT); }
     void OnUpdateDisabled(CCmdUI* ui) { ui->Enable(FALSE); }
     void OnUpdateHasPlanes(CCmdUI* ui) { ui->Enable(!m_planes.empty()); }
+    void OnPlotProperties();
+    void OnUpdatePlotProperties(CCmdUI* ui) { ui->Enable(FirstSelected() != nullptr); }
     void OnZoomIn() { PlaneCommand([](CPlotPlane& p) { return p.Zoom(0.1); }); }
     void OnZoomOut() { PlaneCommand([](CPlotPlane& p) { return p.Zoom(-0.1); }); }
     void OnZoomInX() { PlaneCommand([](CPlotPlane& p) { return p.ZoomX(0.1); }); }

@@ -7,6 +7,8 @@
 
 class CWnd;
 
+#define CF_SCREENFONTS 0x00000001u
+
 class CFontDialog {
 public:
     explicit CFontDialog(const LOGFONT* initial = nullptr, DWORD flags = 0, CWnd* parent = nullptr);
