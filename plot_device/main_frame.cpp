@@ -193,6 +193,15 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         std::memcpy(&v, text.c_str(), std::min<size_t>(8, text.size()));
         return v;
     }
+    if (query == 13) {
+        // The first eight bytes of plane arg's number format.
+        CQuorraView* view = FigureView();
+        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
+        const std::string& f = view->m_planes[(size_t)arg]->numberFormat;
+        LRESULT v = 0;
+        std::memcpy(&v, f.c_str(), std::min<size_t>(8, f.size()));
+        return v;
+    }
     if (query >= 7 && query <= 9) {
         CQuorraView* view = FigureView();
         if (!view) return -1;
