@@ -171,8 +171,18 @@ TEST(PlotDeviceProperties, DoubleClickOpensTheSheetWhichHoldsTheFigure)
     SendMessage(sheet, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
     EXPECT_EQ(d.NumberFormat(0), "%.3g");
-    EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), 0);
+    EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), 0) << "no longer refused";
     EXPECT_TRUE(TakeMessageBoxLog().empty());
+
+    // Closing the window with the sheet open ends the sheet first, then the window.
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 2);
+    const POINT c2 = d.Centre(1);
+    InjectMouseMove(c2.x, c2.y);
+    InjectClick(c2.x, c2.y);
+    InjectClick(c2.x, c2.y);
+    ASSERT_TRUE(PumpUntil([&] { return (sheet = FindThreadWindow(d.link->threadId, "Properties")) != nullptr; }, 5000));
+    EXPECT_EQ(d.link->Close(), 1);
+    EXPECT_EQ(WaitForSingleObject(d.thread, 0), WAIT_OBJECT_0);
     SetLongWaitScale(1);
 }
 
