@@ -98,7 +98,10 @@ TEST_F(GraphSettings, LabelsPrecisionTitleAndAxisLabelSwitches)
     HWND page = Open(2);
     EXPECT_EQ(sheet->GetDlgItemText(IDCANCEL), "&Cancel");
     EXPECT_EQ(sheet->m_page3.GetDlgItemText(IDC_PRECISION), "6");
+    HWND applyButton = ::GetDlgItem(sheet->m_hWnd, ID_APPLY_NOW);
+    EXPECT_FALSE(::IsWindowEnabled(applyButton)) << "opened unmodified";
     Type(page, IDC_PRECISION, "3");
+    EXPECT_TRUE(::IsWindowEnabled(applyButton));
     Click(page, IDC_TITLE_TOP);
     Type(page, IDC_TITLE, "Heading");
     ASSERT_TRUE(Apply());
