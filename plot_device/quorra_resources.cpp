@@ -124,12 +124,14 @@ const CDialogTemplate kPoints = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFR
 
 #define PAGE_CHECK(text, id, x, y, cx) {"Button", text, id, BS_AUTOCHECKBOX | WS_TABSTOP, x, y, cx, 10, 0}
 #define PAGE_EDIT(id, x, y, cx) {"Edit", "", id, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, x, y, cx, 12, 0}
-#define PAGE_SPIN(id, x, y) {"msctls_updown32", "", id, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, x, y, 10, 12, 0}
+#define PAGE_SPIN(id, x, y) {UPDOWN_CLASS, "", id, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, x, y, 10, 12, 0}
 #define PAGE_LABEL(text, x, y, cx) {"Static", text, (UINT)-1, 0, x, y, cx, 8, 0}
 #define PAGE_RADIO(text, id, x, y, cx, first) \
     {"Button", text, id, BS_AUTORADIOBUTTON | ((first) ? WS_GROUP | WS_TABSTOP : 0u), x, y, cx, 10, 0}
+// The drop-down list scrolls by itself; a scroll style here would give the
+// closed field a scroll bar.
 #define PAGE_COMBO(id, x, y, extra) \
-    {"ComboBox", "", id, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | (extra), x, y, 73, 100, 0}
+    {"ComboBox", "", id, CBS_DROPDOWNLIST | WS_TABSTOP | (extra), x, y, 73, 100, 0}
 
 // "Axes": the X and Y groups hold the same controls.
 #define AXIS_GROUP(name, gx, log, grid, ticks, autotick, count, spin, autoscale, lo, hi)                  \

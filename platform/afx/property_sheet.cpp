@@ -54,7 +54,8 @@ void CPropertySheet::BuildTemplate()
     static const std::string ok = AfxLoadString(AFX_IDS_OK), cancel = AfxLoadString(AFX_IDS_CANCEL),
                              apply = AfxLoadString(AFX_IDS_APPLY);
     m_items = {
-        {WC_TABCONTROL, "", kSheetTabId, WS_TABSTOP, 4, 4, (short)(w + 6), (short)(h + kTabRow + 7), 0},
+        // Clipped by the pages above it: a repaint of the strip leaves the shown page intact.
+        {WC_TABCONTROL, "", kSheetTabId, WS_TABSTOP | WS_CLIPSIBLINGS, 4, 4, (short)(w + 6), (short)(h + kTabRow + 7), 0},
         {"Button", ok.c_str(), IDOK, WS_TABSTOP, (short)(right - 3 * bw - 8), by, bw, bh, 0},
         {"Button", cancel.c_str(), IDCANCEL, WS_TABSTOP, (short)(right - 2 * bw - 4), by, bw, bh, 0},
         {"Button", apply.c_str(), ID_APPLY_NOW, WS_TABSTOP | WS_DISABLED, (short)(right - bw), by, bw, bh, 0},

@@ -56,6 +56,9 @@ bool WindowVisibleRects(HWND hwnd, bool client, std::vector<RECT>* out)
     CutSiblingsAboveLocked(region, *w);
     std::shared_ptr<CWindow> a = w;
     for (int depth = 0; a && (a->style & WS_CHILD) && a->parent && depth < 1000; depth++) {
+        // A hidden child, or a child of a hidden child (a page of a sheet
+        // that is not shown), has no pixels of its own.
+        if (!(a->style & WS_VISIBLE)) region.clear();
         std::shared_ptr<CWindow> p = FindWindowObjectLocked(a->parent);
         if (!p) break;
         IntersectWith(region, ClientScreenRectLocked(*p));

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 #include "platform/afx/afx.h"
 #include "platform/afx_test_util.h"
 #include "platform/afx/common_dialog_script.h"
+#include "platform/backend/headless.h"
 #include "platform/controls/controls.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/sys_colors.h"
@@ -394,6 +397,21 @@ TEST_F(GraphSettings, RemovedObjectsAndPlanesAreNotWritten)
     sheet->DestroyWindow();
     sheet.reset();
     figure.LeaveBusy();
+}
+
+// Pictures of the three pages for the record (build/test-artifacts).
+TEST_F(GraphSettings, PagesArePaintedForTheRecord)
+{
+    const char* out = std::getenv("VELDRA_OUT");
+    const std::filesystem::path dir = std::filesystem::path(out ? out : "build/out").parent_path() / "test-artifacts";
+    std::filesystem::create_directories(dir);
+    const char* names[] = {"graph_settings_axes.png", "graph_settings_objects.png", "graph_settings_labels.png"};
+    Open(0);
+    for (int i = 0; i < 3; i++) {
+        ASSERT_TRUE(sheet->SetActivePage(i));
+        PumpUntilIdle();
+        EXPECT_TRUE(HeadlessSavePng(sheet->m_hWnd, (dir / names[i]).string()));
+    }
 }
 
 // ---- the style combos ----
