@@ -114,6 +114,19 @@ TEST_F(GraphSettings, LabelsPrecisionTitleAndAxisLabelSwitches)
     std::string tick;
     plane->FormatTickLabelX(1.23456, tick);
     EXPECT_EQ(tick, "1.23");
+    // The redraw's tick numbers: an x span of 1.23451..1.23459 shows 3 digits.
+    {
+        double box[4] = {1.23451, 10, 1.23459, 0};
+        ASSERT_TRUE(plane->AutoScale(0, box));
+        HDC rec = CreateRecordingDC(FALSE);
+        figure.Draw(rec, true);
+        const std::string log = GetRecordingLog(rec);
+        DeleteDC(rec);
+        const size_t first = log.find("\"1.23\"");
+        ASSERT_NE(first, std::string::npos) << log;
+        EXPECT_NE(log.find("\"1.23\"", first + 1), std::string::npos) << "several ticks, all rounded";
+        EXPECT_EQ(log.find("\"1.2345"), std::string::npos) << log;
+    }
     Type(page, IDC_PRECISION, "0");
     ASSERT_TRUE(Apply());
     EXPECT_EQ(plane->numberFormat, "%.0g");
