@@ -1,0 +1,36 @@
+// The settings sheet: its pages in order and the page it reopens on.
+#include "ide/settings_sheet.h"
+
+namespace {
+// GUI thread only, like the sheet.
+int g_lastPage = 0;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CSetsSheet, CPropertySheet)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CSetsSheet::CSetsSheet(const char* caption, CWnd* parent, UINT firstPage) : CPropertySheet(caption, parent, firstPage)
+{
+    AddPage(&m_general);
+    AddPage(&m_editor);
+    AddPage(&m_modules);
+    AddPage(&m_program);
+    m_nSelectPage = (UINT)g_lastPage;
+}
+
+CSetsSheet::~CSetsSheet() = default;
+
+int CSetsSheet::LastPage() { return g_lastPage; }
+
+void CSetsSheet::OnDestroy()
+{
+    g_lastPage = GetActiveIndex() < 0 ? 0 : GetActiveIndex();
+    Default();
+}
+
+bool RunSettingsSheet(CWnd* owner)
+{
+    CSetsSheet sheet("Settings", owner);
+    return sheet.DoModal() == IDOK;
+}
