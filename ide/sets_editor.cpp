@@ -69,15 +69,14 @@ void CSetsEditor::OnLayerChanged()
 void CSetsEditor::OnForegroundChanged()
 {
     const int layer = CurrentLayer();
-    const COLORREF c = m_foreground.GetSelectedColor();
-    if (layer >= 0 && c != (COLORREF)CB_ERR) m_layers[layer].foreground = c;
+    // "Auto" is 0xFFFFFFFF, which is also CB_ERR: ask for the selection itself.
+    if (layer >= 0 && m_foreground.GetCurSel() >= 0) m_layers[layer].foreground = m_foreground.GetSelectedColor();
 }
 
 void CSetsEditor::OnBackgroundChanged()
 {
     const int layer = CurrentLayer();
-    const COLORREF c = m_background.GetSelectedColor();
-    if (layer >= 0 && c != (COLORREF)CB_ERR) m_layers[layer].background = c;
+    if (layer >= 0 && m_background.GetCurSel() >= 0) m_layers[layer].background = m_background.GetSelectedColor();
 }
 
 BOOL CSetsEditor::OnApply()
