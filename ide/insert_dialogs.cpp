@@ -25,7 +25,7 @@ const DWORD kCaption = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_M
 const DWORD kReadOnlyText = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
 
 const CDialogItemTemplate kStatementItems[] = {
-    {"ComboBox", "", IDC_INSERT_GROUPS, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 7, 7, 120, 100, 0},
+    {"ComboBox", "", IDC_INSERT_GROUPS, CBS_DROPDOWNLIST | WS_TABSTOP, 7, 7, 120, 100, 0},
     {"Static", "Co&mmand:", (UINT)-1, 0, 7, 24, 60, 8, 0},
     {"ListBox", "", IDC_INSERT_LIST, LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 7, 34, 120, 140, 0},
     {"Static", "&Description:", (UINT)-1, 0, 134, 7, 80, 8, 0},

@@ -10,10 +10,10 @@ const DWORD kPage = WS_CHILD | WS_CAPTION | DS_CONTROL;
 const DWORD kEditStyle = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 const DWORD kSpin = UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS;
 const DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
-const DWORD kList = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-const DWORD kFaces = CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS | CBS_SORT | WS_VSCROLL | WS_TABSTOP;
-const DWORD kColors = CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP;
-const DWORD kSizes = CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP;
+const DWORD kList = CBS_DROPDOWNLIST | WS_TABSTOP;
+const DWORD kFaces = CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS | CBS_SORT | WS_TABSTOP;
+const DWORD kColors = CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_TABSTOP;
+const DWORD kSizes = CBS_DROPDOWN | WS_TABSTOP;
 const UINT kNone = (UINT)-1;
 
 const CDialogItemTemplate kGeneralItems[] = {
@@ -30,14 +30,14 @@ const CDialogItemTemplate kGeneralItems[] = {
     {"ComboBox", "", IDC_SETS_COMBO1, kList, 86, 76, 60, 60, 0},
     {"Static", "&Numeric style:", kNone, 0, 14, 94, 70, 8, 0},
     {"ComboBox", "", IDC_SETS_COMBO2, kList, 86, 92, 60, 60, 0},
-    {"Static", "P&recision:", kNone, 0, 154, 62, 40, 8, 0},
-    {"Edit", "", IDC_SETS_EDIT3, kEditStyle | ES_NUMBER, 196, 60, 28, 12, 0},
+    {"Static", "P&recision:", kNone, 0, 146, 62, 52, 8, 0},
+    {"Edit", "", IDC_SETS_EDIT3, kEditStyle | ES_NUMBER, 200, 60, 24, 12, 0},
     {UPDOWN_CLASS, "", IDC_SETS_SPIN2, kSpin, 224, 60, 10, 12, 0},
-    {"Static", "&Width:", kNone, 0, 154, 78, 40, 8, 0},
-    {"Edit", "", IDC_SETS_EDIT4, kEditStyle | ES_NUMBER, 196, 76, 28, 12, 0},
+    {"Static", "&Width:", kNone, 0, 146, 78, 52, 8, 0},
+    {"Edit", "", IDC_SETS_EDIT4, kEditStyle | ES_NUMBER, 200, 76, 24, 12, 0},
     {UPDOWN_CLASS, "", IDC_SETS_SPIN3, kSpin, 224, 76, 10, 12, 0},
-    {"Static", "Col&umn limit:", kNone, 0, 154, 94, 40, 8, 0},
-    {"Edit", "", IDC_SETS_EDIT5, kEditStyle | ES_NUMBER, 196, 92, 28, 12, 0},
+    {"Static", "Col&umn limit:", kNone, 0, 146, 94, 52, 8, 0},
+    {"Edit", "", IDC_SETS_EDIT5, kEditStyle | ES_NUMBER, 200, 92, 24, 12, 0},
     {UPDOWN_CLASS, "", IDC_SETS_SPIN4, kSpin, 224, 92, 10, 12, 0},
     {"Static", "Font:", kNone, 0, 14, 112, 30, 8, 0},
     {"ComboBox", "", IDC_SETS_FACE3, kFaces, 46, 110, 120, 100, 0},
