@@ -7,6 +7,7 @@
 #include "interpreter/statement_module.h"
 #include "platform/controls/controls.h"
 #include "platform/gdi/gdi.h"
+#include "ui_controls/edit/edit_ctrl.h"
 #include "values/app_settings.h"
 
 namespace {
@@ -232,4 +233,9 @@ std::string RunOperationDialog(CWnd* owner)
 {
     COperationDlg dlg(owner);
     return dlg.DoModal() == IDOK ? dlg.m_strText : std::string();
+}
+
+bool InsertAtCaret(KyrEditCtrl& editor, const std::string& text)
+{
+    return !text.empty() && editor.InsertText(text);
 }

@@ -70,6 +70,12 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+class KyrEditCtrl;
+
+// What each Insert command does with a dialog's text: puts it at the
+// program editor's caret as one undo step. False for an empty text.
+bool InsertAtCaret(KyrEditCtrl& editor, const std::string& text);
+
 // Insert/Statement (33501) and Insert/Operation (33503): the text, empty when cancelled.
 std::string RunStatementDialog(CWnd* owner);
 std::string RunOperationDialog(CWnd* owner);

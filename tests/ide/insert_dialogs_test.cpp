@@ -13,6 +13,7 @@
 #include "interpreter/statement_module.h"
 #include "platform/afx_test_util.h"
 #include "platform/controls/controls.h"
+#include "ui_controls/edit/edit_ctrl.h"
 #include "values/app_settings.h"
 
 namespace {
@@ -224,6 +225,28 @@ TEST_F(InsertDialogs, StatementDialogListsGroupsAndRemembersGroupAndStatementOnc
     EXPECT_EQ(group, 0);
     EXPECT_EQ(statement, 2);
     EXPECT_EQ(otherStart, 0);
+}
+
+TEST_F(InsertDialogs, InsertedTextGoesToTheCaretAsOneUndoStep)
+{
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "host"));
+    KyrEditCtrl editor;
+    ASSERT_TRUE(editor.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 400, 300}, frame, 100));
+    editor.SetText("a = 1\nb = 2\n");
+    editor.ClearUndo();
+    ASSERT_TRUE(editor.SetCaretOffset(6, false, false));   // the start of the second line
+    std::string skeleton;
+    ASSERT_EQ(BuildNewFunctionText("f", "x", "y", "", true, skeleton), NEWFN_OK);
+    EXPECT_FALSE(InsertAtCaret(editor, ""));
+    ASSERT_TRUE(InsertAtCaret(editor, skeleton));
+    EXPECT_EQ(editor.Text(), "a = 1\n" + skeleton + "b = 2\n");
+    ASSERT_TRUE(editor.Undo());
+    EXPECT_EQ(editor.Text(), "a = 1\nb = 2\n");
+    EXPECT_FALSE(editor.CanUndo());
+    editor.DestroyWindow();
+    frame->DestroyWindow();
+    PumpUntilIdle();
 }
 
 }  // namespace
