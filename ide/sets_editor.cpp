@@ -7,13 +7,13 @@
 #include "ide/sets_page_util.h"
 #include "ide/settings_ids.h"
 
-BEGIN_MESSAGE_MAP(CSetsEditor, CPropertyPage)
+BEGIN_MESSAGE_MAP(CSetsEditor, CSetsPage)
     ON_CONTROL(CBN_SELCHANGE, IDC_SETS_LAYER, OnLayerChanged)
     ON_CONTROL(CBN_SELCHANGE, IDC_SETS_FOREGROUND, OnForegroundChanged)
     ON_CONTROL(CBN_SELCHANGE, IDC_SETS_BACKGROUND, OnBackgroundChanged)
 END_MESSAGE_MAP()
 
-CSetsEditor::CSetsEditor() : CPropertyPage(SetsPageTemplate(IDD_SETS_EDITOR), "Editor")
+CSetsEditor::CSetsEditor() : CSetsPage(SetsPageTemplate(IDD_SETS_EDITOR), "Editor")
 {
     using namespace AppSettings;
     m_insertAsExample = InsertAsExample;

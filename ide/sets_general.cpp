@@ -11,7 +11,7 @@ const int kFaceIds[3] = {IDC_SETS_FACE1, IDC_SETS_FACE2, IDC_SETS_FACE3};
 const int kSizeIds[3] = {IDC_SETS_SIZE1, IDC_SETS_SIZE2, IDC_SETS_SIZE3};
 }  // namespace
 
-CSetsGeneral::CSetsGeneral() : CPropertyPage(SetsPageTemplate(IDD_SETS_GENERAL), "Main")
+CSetsGeneral::CSetsGeneral() : CSetsPage(SetsPageTemplate(IDD_SETS_GENERAL), "Main")
 {
     using namespace AppSettings;
     const ValueTextFormat out = CurrentDisplayTextFormat();

@@ -16,14 +16,14 @@ namespace {
 const char* const kCategories[3] = {"Statements Libraries", "Input/Output Libraries", "Functions Libraries"};
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CSetsModules, CPropertyPage)
+BEGIN_MESSAGE_MAP(CSetsModules, CSetsPage)
     ON_NOTIFY(TVN_SELCHANGED, IDC_SETS_TREE, OnSelChanged)
     ON_BN_CLICKED(IDC_SETS_BROWSE1, OnBrowseFunctions)
     ON_BN_CLICKED(IDC_SETS_BROWSE2, OnBrowseModules)
     ON_BN_CLICKED(IDC_SETS_SETTING, OnSetting)
 END_MESSAGE_MAP()
 
-CSetsModules::CSetsModules() : CPropertyPage(SetsPageTemplate(IDD_SETS_MODULES), "Modules")
+CSetsModules::CSetsModules() : CSetsPage(SetsPageTemplate(IDD_SETS_MODULES), "Modules")
 {
     m_functionsFolder = AppSettings::FunctionsFolder;
     m_modulesFolder = AppSettings::ModulesFolder;

@@ -16,12 +16,12 @@ constexpr int kPriorityCount = 7;
 constexpr double kStackStep = 0.5;
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CSetsProgram, CPropertyPage)
+BEGIN_MESSAGE_MAP(CSetsProgram, CSetsPage)
     ON_CONTROL(EN_CHANGE, IDC_SETS_EDIT5, OnStackChanged)
     ON_NOTIFY(UDN_DELTAPOS, IDC_SETS_SPIN2, OnStackSpin)
 END_MESSAGE_MAP()
 
-CSetsProgram::CSetsProgram() : CPropertyPage(SetsPageTemplate(IDD_SETS_PROGRAM), "Program")
+CSetsProgram::CSetsProgram() : CSetsPage(SetsPageTemplate(IDD_SETS_PROGRAM), "Program")
 {
     using namespace AppSettings;
     m_updatePeriod = VariablesUpdatePeriod;

@@ -1,10 +1,26 @@
 // The settings sheet: its pages in order and the page it reopens on.
 #include "ide/settings_sheet.h"
 
+#include "platform/controls/controls.h"
+
 namespace {
 // GUI thread only, like the sheet.
 int g_lastPage = 0;
 }  // namespace
+
+BOOL CSetsPage::OnSetActive()
+{
+    m_ready = true;
+    return CPropertyPage::OnSetActive();
+}
+
+BOOL CSetsPage::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const int code = HIWORD(wParam);
+    if (m_ready && lParam && (code == EN_CHANGE || code == BN_CLICKED || code == CBN_SELCHANGE || code == CBN_EDITCHANGE))
+        SetModified(TRUE);
+    return CPropertyPage::OnCommand(wParam, lParam);
+}
 
 BEGIN_MESSAGE_MAP(CSetsSheet, CPropertySheet)
     ON_WM_DESTROY()

@@ -25,8 +25,19 @@ struct FuncModule;
 // The page templates (ide/settings_templates.cpp).
 const CDialogTemplate* SetsPageTemplate(UINT id);
 
+// A page whose edits offer "&Apply" once the user changes something.
+class CSetsPage : public CPropertyPage {
+public:
+    using CPropertyPage::CPropertyPage;
+    BOOL OnSetActive() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    bool m_ready = false;   // the controls hold the settings: changes count from now
+};
+
 // "Main".
-class CSetsGeneral : public CPropertyPage {
+class CSetsGeneral : public CSetsPage {
 public:
     CSetsGeneral();
     BOOL OnInitDialog() override;
@@ -44,7 +55,7 @@ public:
 };
 
 // "Editor".
-class CSetsEditor : public CPropertyPage {
+class CSetsEditor : public CSetsPage {
 public:
     CSetsEditor();
     BOOL OnInitDialog() override;
@@ -75,7 +86,7 @@ struct ModuleItem {
 };
 
 // "Modules".
-class CSetsModules : public CPropertyPage {
+class CSetsModules : public CSetsPage {
 public:
     CSetsModules();
     ~CSetsModules() override;
@@ -107,7 +118,7 @@ protected:
 };
 
 // "Program".
-class CSetsProgram : public CPropertyPage {
+class CSetsProgram : public CSetsPage {
 public:
     CSetsProgram();
     BOOL OnInitDialog() override;

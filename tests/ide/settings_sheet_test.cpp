@@ -77,7 +77,10 @@ TEST_F(SettingsSheet, StackSizeSetsTheCallLimitAndItsSpinStepsByHalfMegabytes)
     ASSERT_TRUE(sheet.SetActivePage(3));
     CSetsProgram& page = sheet.m_program;
     EXPECT_EQ(page.GetDlgItemText(IDC_SETS_CALL_LIMIT), "Min: 1, Max: 300");   // the default 1 Mb
+    HWND apply = ::GetDlgItem(sheet.m_hWnd, ID_APPLY_NOW);
+    EXPECT_FALSE(::IsWindowEnabled(apply));
     Type(page, IDC_SETS_EDIT4, "1000");
+    EXPECT_TRUE(::IsWindowEnabled(apply));   // a change offers Apply
     Type(page, IDC_SETS_EDIT5, "2.5");
     EXPECT_EQ(page.GetDlgItemText(IDC_SETS_CALL_LIMIT), "Min: 1, Max: 750");
     EXPECT_EQ(page.GetDlgItemText(IDC_SETS_EDIT4), "750");
