@@ -9,6 +9,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "ide/folder_dialog.h"
 #include "ide/settings.h"
 #include "ide/settings_ids.h"
 #include "ide/settings_sheet.h"
@@ -18,6 +19,7 @@
 #include "platform/afx/settings_file.h"
 #include "platform/afx_test_util.h"
 #include "platform/controls/controls.h"
+#include "platform/kernel/library.h"
 #include "support/capture.h"
 #include "values/identifier_ids.h"
 
@@ -328,6 +330,46 @@ TEST_F(SettingsSheet, ModulesTreeSettingButtonAndCategorySelection)
     tree.m_hWnd = nullptr;
     sheet.DestroyWindow();
     CStatementModuleList::RemoveGroup(&group);
+}
+
+// The folder typed into the browser once it is up; OK pressed.
+std::string g_typedFolder;
+void TypeIntoBrowser(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    HWND browser = GetActiveWindow();
+    ASSERT_TRUE(::GetDlgItem(browser, IDC_FOLDER_EDIT));
+    SetWindowText(::GetDlgItem(browser, IDC_FOLDER_EDIT), g_typedFolder.c_str());
+    PostMessage(browser, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(SettingsSheet, BrowseStoresFoldersInsideTheProgramFolderRelative)
+{
+    CSetsSheet sheet("Settings");
+    ASSERT_TRUE(sheet.Create());
+    ASSERT_TRUE(sheet.SetActivePage(2));
+    CSetsModules& page = sheet.m_modules;
+    const std::string program = GetProgramFolder();
+    struct Case {
+        int button, edit;
+        std::string chosen, stored;
+    };
+    const Case cases[] = {
+        {IDC_SETS_BROWSE1, IDC_SETS_EDIT1, program + "/CMakeFiles", "\\CMakeFiles"},
+        {IDC_SETS_BROWSE2, IDC_SETS_EDIT2, program, "\\"},
+        {IDC_SETS_BROWSE1, IDC_SETS_EDIT1, "/tmp", "/tmp"},
+    };
+    for (const Case& c : cases) {
+        g_typedFolder = c.chosen;
+        SetTimer(nullptr, 0, 1, TypeIntoBrowser);
+        page.SendMessage(WM_COMMAND, (WPARAM)MAKELONG(c.button, BN_CLICKED), (LPARAM)::GetDlgItem(page.m_hWnd, c.button));
+        EXPECT_EQ(page.GetDlgItemText(c.edit), c.stored) << c.chosen;
+    }
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_TRUE(sheet.Apply());
+    EXPECT_EQ(AppSettings::FunctionsFolder, "/tmp");
+    EXPECT_EQ(AppSettings::ModulesFolder, "\\");
+    sheet.DestroyWindow();
 }
 
 }  // namespace
