@@ -9,6 +9,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "devices/function_modules.h"
 #include "ide/folder_dialog.h"
 #include "ide/settings.h"
 #include "ide/settings_ids.h"
@@ -369,6 +370,35 @@ TEST_F(SettingsSheet, BrowseStoresFoldersInsideTheProgramFolderRelative)
     EXPECT_TRUE(sheet.Apply());
     EXPECT_EQ(AppSettings::FunctionsFolder, "/tmp");
     EXPECT_EQ(AppSettings::ModulesFolder, "\\");
+    sheet.DestroyWindow();
+}
+
+TEST_F(SettingsSheet, FunctionLibrarySettingsGoToTheModuleWithTheSheetsWindow)
+{
+    // Beside the program folder build/out: build/test-out/settings-modules.
+    const std::string folder = (fs::path(std::getenv("VELDRA_OUT")).parent_path() / "test-out" / "settings-modules").string();
+    ASSERT_EQ(CFuncModuleList::Load(folder.c_str()), 1);
+    CSetsSheet sheet("Settings");
+    ASSERT_TRUE(sheet.Create());
+    ASSERT_TRUE(sheet.SetActivePage(2));
+    CSetsModules& page = sheet.m_modules;
+    CTreeCtrl tree;
+    tree.m_hWnd = ::GetDlgItem(page.m_hWnd, IDC_SETS_TREE);
+    HTREEITEM functions = tree.GetNextSiblingItem(tree.GetNextSiblingItem(tree.GetRootItem()));
+    HTREEITEM lib = FindItem(tree, functions, "Settings lib");
+    ASSERT_TRUE(lib);
+    tree.SelectItem(lib);
+    tree.m_hWnd = nullptr;
+    EXPECT_EQ(page.GetDlgItemText(IDC_SETS_EDIT3), "Settings lib");
+    EXPECT_EQ(page.GetDlgItemText(IDC_SETS_EDIT4), "Settings lib");
+    EXPECT_EQ(page.GetDlgItemText(IDC_SETS_EDIT5), folder + "/settings_funcs.mfn");
+    HWND setting = ::GetDlgItem(page.m_hWnd, IDC_SETS_SETTING);
+    ASSERT_TRUE(::IsWindowEnabled(setting));
+    page.SendMessage(WM_COMMAND, (WPARAM)MAKELONG(IDC_SETS_SETTING, BN_CLICKED), (LPARAM)setting);
+    const FuncModule module = CFuncModuleList::Modules().back();
+    auto shownWith = (HWND(*)())GetProcAddress((HMODULE)module.module, "SettingsShownWith");
+    ASSERT_TRUE(shownWith);
+    EXPECT_EQ(shownWith(), sheet.m_hWnd);
     sheet.DestroyWindow();
 }
 
