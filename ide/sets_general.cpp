@@ -37,9 +37,10 @@ BOOL CSetsGeneral::OnInitDialog()
         ::SendMessage(::GetDlgItem(m_hWnd, IDC_SETS_COMBO1), CB_ADDSTRING, 0, (LPARAM)s);
     for (const char* s : {"Format", "Variable"})
         ::SendMessage(::GetDlgItem(m_hWnd, IDC_SETS_COMBO2), CB_ADDSTRING, 0, (LPARAM)s);
-    const int spins[4][3] = {{IDC_SETS_SPIN1, 0, 17}, {IDC_SETS_SPIN2, 0, 17}, {IDC_SETS_SPIN3, 0, 50},
-                             {IDC_SETS_SPIN4, 0, 200}};
-    for (const auto& s : spins) ::SendMessage(::GetDlgItem(m_hWnd, s[0]), UDM_SETRANGE32, (WPARAM)s[1], s[2]);
+    AttachSpin(m_hWnd, IDC_SETS_SPIN1, IDC_SETS_EDIT1, 0, 17);
+    AttachSpin(m_hWnd, IDC_SETS_SPIN2, IDC_SETS_EDIT3, 0, 17);
+    AttachSpin(m_hWnd, IDC_SETS_SPIN3, IDC_SETS_EDIT4, 0, 50);
+    AttachSpin(m_hWnd, IDC_SETS_SPIN4, IDC_SETS_EDIT5, 0, 200);
     for (int i = 0; i < 3; ++i) {
         m_faces[i].SubclassDlgItem(kFaceIds[i], this);
         m_faces[i].SelectFont(m_fonts[i].face);

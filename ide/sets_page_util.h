@@ -17,6 +17,14 @@ inline void DDX_ComboIndex(CDataExchange* pDX, int id, int& index)
     else ::SendMessage(combo, CB_SETCURSEL, (WPARAM)index, 0);
 }
 
+// A spin button stepping its edit within lo..hi.
+inline void AttachSpin(HWND page, int spinId, int editId, int lo, int hi)
+{
+    HWND spin = ::GetDlgItem(page, spinId);
+    ::SendMessage(spin, UDM_SETBUDDY, (WPARAM)::GetDlgItem(page, editId), 0);
+    ::SendMessage(spin, UDM_SETRANGE32, (WPARAM)lo, hi);
+}
+
 // The size boxes offer these points and take typed ones.
 inline void FillSizeBox(HWND box, int tenths)
 {

@@ -39,6 +39,9 @@ BOOL CSetsProgram::OnInitDialog()
 {
     HWND priorities = ::GetDlgItem(m_hWnd, IDC_SETS_PRIORITY);
     for (const char* s : kPriorityNames) ::SendMessage(priorities, CB_ADDSTRING, 0, (LPARAM)s);
+    // The stack spin counts half megabytes; its clicks are turned into text below.
+    AttachSpin(m_hWnd, IDC_SETS_SPIN2, IDC_SETS_EDIT5, 2, 32);
+    AttachSpin(m_hWnd, IDC_SETS_SPIN1, IDC_SETS_EDIT4, 1, CallLimit(m_stackMb));
     CPropertyPage::OnInitDialog();
     SetCallLimit(CallLimit(m_stackMb));
     return TRUE;

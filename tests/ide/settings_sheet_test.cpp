@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -93,13 +94,18 @@ TEST_F(SettingsSheet, StackSizeSetsTheCallLimitAndItsSpinStepsByHalfMegabytes)
         int delta;
         const char* to;
     };
+    // The spin's arrow keys, a click each.
+    HWND spin = ::GetDlgItem(page.m_hWnd, IDC_SETS_SPIN2);
     for (const Step& s : {Step{"2.5", 1, "3"}, Step{"1", -1, "1"}, Step{"16", 1, "16"}, Step{"4", -3, "2.5"}}) {
         Type(page, IDC_SETS_EDIT5, s.from);
-        HWND spin = ::GetDlgItem(page.m_hWnd, IDC_SETS_SPIN2);
-        NMUPDOWN ud{{spin, (UINT_PTR)IDC_SETS_SPIN2, (UINT)UDN_DELTAPOS}, 0, s.delta};
-        page.SendMessage(WM_NOTIFY, IDC_SETS_SPIN2, (LPARAM)&ud);
+        for (int i = 0; i < std::abs(s.delta); ++i) ::SendMessage(spin, WM_KEYDOWN, s.delta > 0 ? VK_UP : VK_DOWN, 0);
         EXPECT_EQ(page.GetDlgItemText(IDC_SETS_EDIT5), s.to) << s.from << " " << s.delta;
     }
+    // The call-count spin stops at the limit.
+    Type(page, IDC_SETS_EDIT5, "2.5");
+    Type(page, IDC_SETS_EDIT4, "749");
+    for (int i = 0; i < 3; ++i) ::SendMessage(::GetDlgItem(page.m_hWnd, IDC_SETS_SPIN1), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(page.GetDlgItemText(IDC_SETS_EDIT4), "750");
     // The framework's range text for a call count above the limit.
     Type(page, IDC_SETS_EDIT5, "2.5");
     Type(page, IDC_SETS_EDIT4, "751");
