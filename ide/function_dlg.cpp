@@ -30,7 +30,7 @@ const char kAllStandard[] = "All Standard";
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CFunctionDlg, LytDynamicDialog)
+BEGIN_MESSAGE_MAP(CFunctionDlg, CInsertBrowseDlg)
     ON_CONTROL(CBN_SELCHANGE, IDC_INSERT_GROUPS, OnGroupChanged)
     ON_NOTIFY(LVN_GETDISPINFO, IDC_INSERT_LIST, OnGetDispInfo)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_INSERT_LIST, OnItemChanged)

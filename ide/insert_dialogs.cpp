@@ -112,7 +112,7 @@ void CInsertBrowseDlg::ApplyFont(bool onList)
 
 // ---- Statement ---------------------------------------------------------------------
 
-BEGIN_MESSAGE_MAP(CStatementDlg, LytDynamicDialog)
+BEGIN_MESSAGE_MAP(CStatementDlg, CInsertBrowseDlg)
     ON_CONTROL(CBN_SELCHANGE, IDC_INSERT_GROUPS, OnGroupChanged)
     ON_CONTROL(LBN_SELCHANGE, IDC_INSERT_LIST, OnStatementChanged)
 END_MESSAGE_MAP()
@@ -181,7 +181,7 @@ void CStatementDlg::OnOK()
 
 // ---- Operation ---------------------------------------------------------------------
 
-BEGIN_MESSAGE_MAP(COperationDlg, LytDynamicDialog)
+BEGIN_MESSAGE_MAP(COperationDlg, CInsertBrowseDlg)
     ON_CONTROL(LBN_SELCHANGE, IDC_INSERT_LIST, OnOperationChanged)
 END_MESSAGE_MAP()
 

@@ -2,7 +2,10 @@
 // colour and font combos among them) kept as a screenshot under build/test-artifacts.
 #include <gtest/gtest.h>
 
+#include "ide/insert_dialogs.h"
+#include "ide/new_function_dlg.h"
 #include "ide/settings_sheet.h"
+#include "interpreter/program_steps.h"
 #include "qt_test_util.h"
 
 TEST(QtSettingsSheet, PageScreenshots)
@@ -68,5 +71,35 @@ TEST(QtSettingsSheet, ModalSheetShowsItsFirstPage)
     sheet.shot = (ArtifactDir() / "settings-modal-first-page.png").string();
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
     EXPECT_TRUE(sheet.taken);
+    CWnd::DeleteTempMap();
+}
+
+TEST(QtSettingsSheet, InsertDialogScreenshots)
+{
+    ProgramSteps::RegisterStatementGroups();
+    PumpFor(20);
+    CStatementDlg statement;
+    COperationDlg operation;
+    CNewFunctionDlg newFunction;
+    struct Shot {
+        CDialog* dlg;
+        const CDialogTemplate* tmpl;
+        const char* name;
+    };
+    for (const Shot& s : {Shot{&statement, CStatementDlg::Template(), "insert-statement.png"},
+                          Shot{&operation, COperationDlg::Template(), "insert-operation.png"},
+                          Shot{&newFunction, CNewFunctionDlg::Template(), "insert-new-function.png"}}) {
+        ASSERT_TRUE(s.dlg->CreateIndirect(s.tmpl, nullptr)) << s.name;
+        ASSERT_NE(ShowAndFocus(s.dlg->m_hWnd), 0u);
+        SyncDisplay();
+        PumpFor(300);
+        const std::string shot = (ArtifactDir() / s.name).string();
+        EXPECT_TRUE(PumpUntil([&] {
+            SyncDisplay();
+            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+        }));
+        s.dlg->DestroyWindow();
+        PumpFor(20);
+    }
     CWnd::DeleteTempMap();
 }
