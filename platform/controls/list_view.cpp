@@ -381,6 +381,12 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         }
         v->SelectOnly(i);
         InvalidateRect(hwnd, nullptr, TRUE);
+        if (msg == WM_LBUTTONDBLCLK) {
+            NMLISTVIEW nm{};
+            nm.iItem = i;
+            nm.ptAction = pt;
+            NotifyParent(hwnd, &nm.hdr, NM_DBLCLK);
+        }
         return 0;
     }
     case WM_MOUSEMOVE:
