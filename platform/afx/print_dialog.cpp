@@ -2,6 +2,7 @@
 #include "platform/afx/print_dialog.h"
 
 #include "platform/afx/common_dialog_script.h"
+#include "platform/gdi/gdi.h"
 
 int CPrintDialog::DoModal()
 {
@@ -12,6 +13,7 @@ int CPrintDialog::DoModal()
     if (!a.paths.empty()) m_output = a.paths.front();
     if (a.number == 1) m_letter = TRUE;
     if (a.number == 2) m_letter = FALSE;   // A4 asked for explicitly
+    if (a.orientation == DMORIENT_PORTRAIT || a.orientation == DMORIENT_LANDSCAPE) m_orientation = a.orientation;
     return 1;
 }
 
@@ -21,4 +23,5 @@ void CPrintDialog::Apply(CPrintInfo* info) const
     info->m_strOutput = m_output;
     info->m_paperWidth = m_letter ? 2159 : 2100;
     info->m_paperLength = m_letter ? 2794 : 2970;
+    info->m_orientation = m_orientation;
 }

@@ -797,4 +797,136 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     TakeCommonDialogLog();
 }
 
+// A 2x2 figure of a titled line, a log plane, a polar plane and bars: the
+// polar read-out, a refused pan, the pointer's context menu, the printed
+// page of one selected plane and a landscape PDF.
+TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    CommonDialogAnswer answer;
+    answer.paths = {(data / "view_2x2.qra").string()};
+    PushCommonDialogAnswer(answer);
+    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
+    auto point = [](LRESULT v) { return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)}; };
+    auto centre = [&](int plane) { return point(d.link->Send(WM_DEVICE_TEST_QUERY, 9, plane)); };
+    auto xLimits = [&](int plane) { return d.link->Send(WM_DEVICE_TEST_QUERY, 8, plane); };
+    auto readout = [&] {
+        const LRESULT v = d.Query(10);
+        char text[9] = {};
+        std::memcpy(text, &v, 8);
+        return std::string(text);
+    };
+    auto click = [&](POINT p) {
+        InjectMouseMove(p.x, p.y);
+        InjectButton(VK_LBUTTON, true, p.x, p.y);
+        InjectButton(VK_LBUTTON, false, p.x, p.y);
+    };
+
+    // The read-out of a Cartesian plane, then of the polar one.
+    const POINT line = centre(0), polar = centre(2);
+    InjectMouseMove(line.x, line.y);
+    EXPECT_TRUE(PumpUntil([&] { return readout().rfind("x=", 0) == 0; }, 5000)) << readout();
+    InjectMouseMove(polar.x, polar.y);
+    EXPECT_TRUE(PumpUntil([&] { return readout().rfind("rho=", 0) == 0; }, 5000)) << readout();
+
+    // Open Right on a plane whose x span is zero changes nothing.
+    click(centre(3));
+    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 16, 3), 1);
+    const LRESULT flat = xLimits(3);
+    d.link->Send(WM_COMMAND, ID_OPEN_RIGHT, 0);
+    EXPECT_EQ(xLimits(3), flat);
+
+    // A pointer on the log plane; a right click on it opens the context menu,
+    // whose "Clear Pointer" removes just that pointer.
+    click(centre(1));
+    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 2; }, 5000));
+    d.link->Send(WM_COMMAND, ID_POINTER_ADD, 0);
+    ASSERT_EQ(d.Query(15), 1);
+    const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 14, 1);
+    ASSERT_NE(at, -1);
+    const POINT pointer = point(at);
+    InjectMouseMove(pointer.x, pointer.y);
+    InjectButton(VK_RBUTTON, true, pointer.x, pointer.y);
+    InjectButton(VK_RBUTTON, false, pointer.x, pointer.y);
+    std::vector<VisibleMenu> menus;
+    ASSERT_TRUE(PumpUntil([&] { return !(menus = VisibleMenus()).empty(); }, 5000));
+    const VisibleMenuItem* clear = nullptr;
+    for (const VisibleMenuItem& item : menus.front().items)
+        if (item.id == 32771) clear = &item;
+    ASSERT_NE(clear, nullptr);
+    EXPECT_EQ(clear->text, "&Clear Pointer");
+    click(POINT{(clear->rect.left + clear->rect.right) / 2, (clear->rect.top + clear->rect.bottom) / 2});
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(15) == 0; }, 5000));
+    EXPECT_TRUE(VisibleMenus().empty());
+    EXPECT_EQ(d.Query(7), 2);
+
+    // On a recording printer page the selected plane is drawn alone over the
+    // whole page, in page units with the margins, its fonts grown with them.
+    std::string log;
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 13, (LPARAM)&log), 1);
+    EXPECT_NE(log.find("print rect 0,0,2100,2970 window ext 2120,3090 org -10,-110"), std::string::npos) << log.substr(log.size() - 200);
+    EXPECT_EQ(log.find("\"squares\""), std::string::npos);
+    EXPECT_NE(log.find("\"1000\""), std::string::npos);
+    // Text as on screen: the 16-pixel axis font is 4.2 mm, about 95 printer
+    // pixels high (not 36, the size taken as page units).
+    {
+        std::istringstream lines(log);
+        std::string line;
+        int texts = 0;
+        while (std::getline(lines, line)) {
+            if (line.rfind("TextOut", 0) != 0) continue;
+            const size_t f = line.find("font=\"");
+            ASSERT_NE(f, std::string::npos) << line;
+            const size_t comma = line.find("\",", f + 6);
+            EXPECT_GE(std::abs(std::atoi(line.c_str() + comma + 2)), 80) << line;
+            texts++;
+        }
+        EXPECT_GT(texts, 3);
+    }
+    // With none selected (Scale mode clears the selection), every plane is printed.
+    d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
+    d.link->Send(WM_COMMAND, ID_MODE_SELECT, 0);
+    ASSERT_EQ(d.Query(7), 0);
+    log.clear();
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 13, (LPARAM)&log), 4);
+    EXPECT_NE(log.find("\"squares\""), std::string::npos);
+
+    // Landscape through the print dialog: one A4 page on its side.
+    if (std::system("command -v pdfinfo >/dev/null 2>&1") == 0) {
+        const std::string pdf = (std::filesystem::temp_directory_path() / ("quorra-landscape-" + std::to_string(GetCurrentProcessId()) + ".pdf")).string();
+        std::filesystem::remove(pdf);
+        CommonDialogAnswer print;
+        print.text = AFX_PRINTER_PDF;
+        print.paths = {pdf};
+        print.orientation = DMORIENT_LANDSCAPE;
+        PushCommonDialogAnswer(print);
+        d.link->Send(WM_COMMAND, ID_FILE_PRINT, 0);
+        std::string info;
+        if (FILE* p = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r")) {
+            char line[256];
+            while (fgets(line, sizeof line, p)) info += line;
+            pclose(p);
+        }
+        const size_t pages = info.find("Pages:");
+        ASSERT_NE(pages, std::string::npos) << info;
+        EXPECT_EQ(std::atoi(info.c_str() + pages + 6), 1) << info;
+        EXPECT_NE(info.find("841.89 x 595.276"), std::string::npos) << info;
+        const std::filesystem::path artifacts = std::filesystem::path(std::getenv("VELDRA_OUT")).parent_path() / "test-artifacts";
+        std::filesystem::create_directories(artifacts);
+        std::filesystem::copy_file(pdf, artifacts / "plot_view_landscape.pdf", std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(pdf);
+    } else {
+        std::cout << "pdfinfo is missing: the landscape page is not checked\n";
+    }
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
 }  // namespace
