@@ -292,6 +292,20 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         p.limits[0] = p.limits[BOX_RIGHT] = mid;
         return 1;
     }
+    case 17:
+    case 18: {
+        // Plane arg's first object: 17 the screen point of its second point,
+        // 18 its id.
+        CQuorraView* view = FigureView();
+        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
+        CPlotPlane& p = *view->m_planes[(size_t)arg];
+        if (p.objects.empty() || p.objects[0]->Count() < 2) return -1;
+        const CGraphObject& o = *p.objects[0];
+        if (query == 18) return o.id;
+        POINT c{(LONG)std::lround(p.WorldToDeviceX(o.Points()[1].x)), (LONG)std::lround(p.WorldToDeviceY(o.Points()[1].y))};
+        ClientToScreen(view->m_hWnd, &c);
+        return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
+    }
     case 12: {
         // The first plane's read-out of (1.5, 2), through the view to the pane.
         CQuorraView* view = FigureView();

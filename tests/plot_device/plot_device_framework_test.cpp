@@ -929,4 +929,68 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     TakeCommonDialogLog();
 }
 
+// The host's plot command arrives while the user drags the points of an
+// object in Edit mode and takes those points away: a failing series with the
+// object's id leaves it empty, a good one of one point shortens it. The drag
+// notices and ends without touching them (the sanitizer build checks).
+TEST(PlotDeviceView, CommandChangingTheDraggedObject)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    CommonDialogAnswer answer;
+    answer.paths = {(data / "view_2x2.qra").string()};
+    PushCommonDialogAnswer(answer);
+    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
+    const LRESULT objects = d.Query(4) >> 16;
+    d.link->Send(WM_COMMAND, ID_MODE_EDIT, 0);
+
+    // Drags the second point of plane `plane`'s first object and, midway,
+    // sends plot #V (value) into that plane with the object's id.
+    auto dragWhile = [&](int plane, POINT cell, CValue value) {
+        const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 17, plane);
+        if (at == -1) return (LRESULT)-100;
+        const POINT p{(int32_t)(uint32_t)at, (int32_t)(uint32_t)((uint64_t)at >> 32)};
+        const int32_t id = (int32_t)d.link->Send(WM_DEVICE_TEST_QUERY, 18, plane);
+        InjectMouseMove(p.x, p.y);
+        InjectButton(VK_LBUTTON, true, p.x, p.y);
+        InjectMouseMove(p.x + 6, p.y - 6);
+        if (!PumpUntil([&] { return d.Query(11) == 1; }, 5000)) return (LRESULT)-101;
+        PlotExprItem item;
+        item.value = value;
+        PlotExprItem* items[1] = {&item};
+        PlotSeriesRecord series;
+        series.items = items;
+        series.itemCount = 1;
+        PlotSeriesRecord* seriesList[1] = {&series};
+        PlotCommandText text;
+        text.figure = "V";
+        text.series = seriesList;
+        text.seriesCount = 1;
+        PlotCommandPosition pos{cell.x, cell.y, id, 0};
+        const LRESULT status = d.link->Send(WM_PLOT_COMMAND, (WPARAM)&pos, (LPARAM)&text);
+        InjectMouseMove(p.x + 12, p.y - 12);
+        InjectMouseMove(p.x + 18, p.y - 18);
+        InjectButton(VK_LBUTTON, false, p.x + 18, p.y - 18);
+        if (!PumpUntil([&] { return d.Query(11) == 0; }, 5000)) return (LRESULT)-102;
+        return status;
+    };
+    CValue text;
+    text.SetString("abc");
+    EXPECT_EQ(dragWhile(0, POINT{1, 1}, text), 79);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 18, 0), -1) << "the object is left without points";
+    EXPECT_EQ(dragWhile(2, POINT{2, 1}, CValue(5.0)), 0);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 18, 2), -1) << "one point left";
+    EXPECT_EQ(d.Query(4) >> 16, objects);
+    // The window goes on: a zoom and a redraw of what is left.
+    d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_PING, 0, 0), 1);
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
 }  // namespace
