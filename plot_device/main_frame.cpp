@@ -306,6 +306,14 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         ClientToScreen(view->m_hWnd, &c);
         return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
     }
+    case 19: {
+        // The screen point of the view's client origin.
+        CQuorraView* view = FigureView();
+        if (!view) return -1;
+        POINT c{0, 0};
+        ClientToScreen(view->m_hWnd, &c);
+        return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
+    }
     case 12: {
         // The first plane's read-out of (1.5, 2), through the view to the pane.
         CQuorraView* view = FigureView();

@@ -866,6 +866,15 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     EXPECT_TRUE(VisibleMenus().empty());
     EXPECT_EQ(d.Query(7), 2);
 
+    // A click in the gap left of the first column selects none.
+    {
+        const POINT origin = point(d.Query(19));
+        click(POINT{origin.x + 5, centre(0).y});
+        EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 0; }, 5000)) << d.Query(7);
+        click(centre(1));
+        ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 2; }, 5000));
+    }
+
     // On a recording printer page the selected plane is drawn alone over the
     // whole page, in page units with the margins, its fonts grown with them.
     std::string log;
