@@ -9,6 +9,8 @@
 #include "devices/device_protocol.h"
 #include "platform/afx/afx.h"
 #include "platform/afx/common_dialog_script.h"
+#include "platform/controls/controls.h"
+#include "platform/controls/stand_in_dialogs.h"
 #include "plot_device/quorra_resources.h"
 #include "qt_test_util.h"
 #include "support/fake_plot_host.h"
@@ -80,6 +82,34 @@ TEST(QtPlot, FigureOnTheDisplay)
     EXPECT_NEAR(w, (r.right - r.left) * f, 2 * f);
     EXPECT_NEAR(h, (r.bottom - r.top) * f, 2 * f);
     EXPECT_GT(Colours(shot, 3), 2u);
+
+    // Print on the display: the print dialog shows; a landscape PDF.
+    const std::string pdf = "/tmp/veldra-qt-plot-" + std::to_string(getpid()) + ".pdf";
+    std::filesystem::remove(pdf);
+    PostMessage(frame, WM_COMMAND, ID_FILE_PRINT, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        dialog = nullptr;
+        EnumThreadWindows(
+            link->threadId,
+            [](HWND h, LPARAM l) -> BOOL {
+                char text[32] = {};
+                GetWindowText(h, text, sizeof text);
+                if (std::string(text) != "Print" || !IsWindowVisible(h)) return TRUE;
+                *reinterpret_cast<HWND*>(l) = h;
+                return FALSE;
+            },
+            (LPARAM)&dialog);
+        return dialog != nullptr;
+    }));
+    SetWindowText(GetDlgItem(dialog, IDC_PRINT_OUTPUT), pdf.c_str());
+    SendMessage(GetDlgItem(dialog, IDC_PRINT_LANDSCAPE), BM_CLICK, 0, 0);
+    PostMessage(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog) && std::filesystem::exists(pdf); }));
+    if (Sh("command -v pdfinfo >/dev/null 2>&1") == 0)
+        EXPECT_TRUE(PumpUntil([&] { return ShOut("pdfinfo '" + pdf + "' 2>/dev/null").find("841.89 x 595.276") != std::string::npos; }))
+            << ShOut("pdfinfo '" + pdf + "' 2>&1");
+    std::filesystem::remove(pdf);
     link->Close();
     host.Delete(link);
     ClearCommonDialogAnswers();
