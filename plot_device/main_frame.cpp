@@ -314,6 +314,18 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         ClientToScreen(view->m_hWnd, &c);
         return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
     }
+    case 20: {
+        // Plane arg's plot rectangle on the screen, 16 bits a side: left,
+        // top, right, bottom from the low word up.
+        CQuorraView* view = FigureView();
+        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
+        const RECT& r = view->m_planes[(size_t)arg]->plotRect;
+        POINT a{r.left, r.top}, b{r.right, r.bottom};
+        ClientToScreen(view->m_hWnd, &a);
+        ClientToScreen(view->m_hWnd, &b);
+        return (LRESULT)(uint16_t)a.x | (LRESULT)(uint16_t)a.y << 16 | (LRESULT)(uint16_t)b.x << 32 |
+               (LRESULT)(uint16_t)b.y << 48;
+    }
     case 12: {
         // The first plane's read-out of (1.5, 2), through the view to the pane.
         CQuorraView* view = FigureView();

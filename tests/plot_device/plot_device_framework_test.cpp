@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -746,7 +748,37 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
 
     // Now only the selected plane zooms, and Open Right moves it by a tenth of its span.
+    // Only pixels inside its plot rectangle change.
+    std::vector<uint32_t> was;
+    SIZE wasSize{};
+    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &was, &wasSize));
     d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    {
+        std::vector<uint32_t> now;
+        SIZE nowSize{};
+        ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &now, &nowSize));
+        ASSERT_EQ(now.size(), was.size());
+        RECT frameRect{};
+        GetWindowRect(d.link->mainWindow, &frameRect);
+        const uint64_t pr = (uint64_t)d.link->Send(WM_DEVICE_TEST_QUERY, 20, 3);
+        const RECT plot{(int16_t)(pr & 0xFFFF) - frameRect.left, (int16_t)(pr >> 16 & 0xFFFF) - frameRect.top,
+                        (int16_t)(pr >> 32 & 0xFFFF) - frameRect.left, (int16_t)(pr >> 48 & 0xFFFF) - frameRect.top};
+        RECT changed{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+        for (int y = 0; y < nowSize.cy; y++)
+            for (int x = 0; x < nowSize.cx; x++)
+                if (now[(size_t)(y * nowSize.cx + x)] != was[(size_t)(y * nowSize.cx + x)]) {
+                    changed.left = std::min<LONG>(changed.left, x);
+                    changed.top = std::min<LONG>(changed.top, y);
+                    changed.right = std::max<LONG>(changed.right, x + 1);
+                    changed.bottom = std::max<LONG>(changed.bottom, y + 1);
+                }
+        ASSERT_LT(changed.left, changed.right) << "the zoom redrew nothing";
+        EXPECT_GE(changed.left, plot.left);
+        EXPECT_GE(changed.top, plot.top);
+        EXPECT_LE(changed.right, plot.right + 1);
+        EXPECT_LE(changed.bottom, plot.bottom + 1);
+    }
     auto after = limitsOf();
     EXPECT_EQ(after[0], zoomed[0]);
     EXPECT_NE(after[3], zoomed[3]);
