@@ -238,7 +238,7 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         CQuorraView* view = FigureView();
         return view ? (LRESULT)view->GetViewSize().cx : -1;
     }
-    case 13: {
+    case 30: {
         // Prints the figure onto a recording A4 printer page: *arg gets the
         // log and the page mapping, the reply is the number of printed planes.
         CQuorraView* view = FigureView();
@@ -261,9 +261,9 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
                std::to_string(ext.cy) + " org " + std::to_string(org.x) + "," + std::to_string(org.y) + "\n";
         return (LRESULT)view->m_printPlanes.size();
     }
-    case 14: {
+    case 31: {
         // The screen point of the first pointer in plane arg, -1 for none;
-        // 15: objects with a pointer in the figure; 16: plane arg's x span
+        // 32: objects with a pointer in the figure; 33: plane arg's x span
         // made zero (its centre kept).
         CQuorraView* view = FigureView();
         if (!view || (size_t)arg >= view->m_planes.size()) return -1;
@@ -276,7 +276,7 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         }
         return -1;
     }
-    case 15: {
+    case 32: {
         CQuorraView* view = FigureView();
         if (!view) return -1;
         LRESULT n = 0;
@@ -284,7 +284,7 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
             for (const auto& o : p->objects) n += (o->pointerFlags & 3) ? 1 : 0;
         return n;
     }
-    case 16: {
+    case 33: {
         CQuorraView* view = FigureView();
         if (!view || (size_t)arg >= view->m_planes.size()) return -1;
         CPlotPlane& p = *view->m_planes[(size_t)arg];
@@ -292,21 +292,21 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         p.limits[0] = p.limits[BOX_RIGHT] = mid;
         return 1;
     }
-    case 17:
-    case 18: {
-        // Plane arg's first object: 17 the screen point of its second point,
-        // 18 its id.
+    case 34:
+    case 35: {
+        // Plane arg's first object: 34 the screen point of its second point,
+        // 35 its id.
         CQuorraView* view = FigureView();
         if (!view || (size_t)arg >= view->m_planes.size()) return -1;
         CPlotPlane& p = *view->m_planes[(size_t)arg];
         if (p.objects.empty() || p.objects[0]->Count() < 2) return -1;
         const CGraphObject& o = *p.objects[0];
-        if (query == 18) return o.id;
+        if (query == 35) return o.id;
         POINT c{(LONG)std::lround(p.WorldToDeviceX(o.Points()[1].x)), (LONG)std::lround(p.WorldToDeviceY(o.Points()[1].y))};
         ClientToScreen(view->m_hWnd, &c);
         return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
     }
-    case 19: {
+    case 36: {
         // The screen point of the view's client origin.
         CQuorraView* view = FigureView();
         if (!view) return -1;
@@ -314,7 +314,7 @@ LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
         ClientToScreen(view->m_hWnd, &c);
         return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
     }
-    case 20: {
+    case 37: {
         // Plane arg's plot rectangle on the screen, 16 bits a side: left,
         // top, right, bottom from the low word up.
         CQuorraView* view = FigureView();

@@ -761,7 +761,7 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
         ASSERT_EQ(now.size(), was.size());
         RECT frameRect{};
         GetWindowRect(d.link->mainWindow, &frameRect);
-        const uint64_t pr = (uint64_t)d.link->Send(WM_DEVICE_TEST_QUERY, 20, 3);
+        const uint64_t pr = (uint64_t)d.link->Send(WM_DEVICE_TEST_QUERY, 37, 3);
         const RECT plot{(int16_t)(pr & 0xFFFF) - frameRect.left, (int16_t)(pr >> 16 & 0xFFFF) - frameRect.top,
                         (int16_t)(pr >> 32 & 0xFFFF) - frameRect.left, (int16_t)(pr >> 48 & 0xFFFF) - frameRect.top};
         RECT changed{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
@@ -869,7 +869,7 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     // Open Right on a plane whose x span is zero changes nothing.
     click(centre(3));
     ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 16, 3), 1);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 33, 3), 1);
     const LRESULT flat = xLimits(3);
     d.link->Send(WM_COMMAND, ID_OPEN_RIGHT, 0);
     EXPECT_EQ(xLimits(3), flat);
@@ -879,8 +879,8 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     click(centre(1));
     ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 2; }, 5000));
     d.link->Send(WM_COMMAND, ID_POINTER_ADD, 0);
-    ASSERT_EQ(d.Query(15), 1);
-    const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 14, 1);
+    ASSERT_EQ(d.Query(32), 1);
+    const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 31, 1);
     ASSERT_NE(at, -1);
     const POINT pointer = point(at);
     InjectMouseMove(pointer.x, pointer.y);
@@ -894,13 +894,13 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     ASSERT_NE(clear, nullptr);
     EXPECT_EQ(clear->text, "&Clear Pointer");
     click(POINT{(clear->rect.left + clear->rect.right) / 2, (clear->rect.top + clear->rect.bottom) / 2});
-    EXPECT_TRUE(PumpUntil([&] { return d.Query(15) == 0; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(32) == 0; }, 5000));
     EXPECT_TRUE(VisibleMenus().empty());
     EXPECT_EQ(d.Query(7), 2);
 
     // A click in the gap left of the first column selects none.
     {
-        const POINT origin = point(d.Query(19));
+        const POINT origin = point(d.Query(36));
         click(POINT{origin.x + 5, centre(0).y});
         EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 0; }, 5000)) << d.Query(7);
         click(centre(1));
@@ -910,7 +910,7 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     // On a recording printer page the selected plane is drawn alone over the
     // whole page, in page units with the margins, its fonts grown with them.
     std::string log;
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 13, (LPARAM)&log), 1);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 1);
     EXPECT_NE(log.find("print rect 0,0,2100,2970 window ext 2120,3090 org -10,-110"), std::string::npos) << log.substr(log.size() - 200);
     EXPECT_EQ(log.find("\"squares\""), std::string::npos);
     EXPECT_NE(log.find("\"1000\""), std::string::npos);
@@ -935,7 +935,7 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     d.link->Send(WM_COMMAND, ID_MODE_SELECT, 0);
     ASSERT_EQ(d.Query(7), 0);
     log.clear();
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 13, (LPARAM)&log), 4);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 4);
     EXPECT_NE(log.find("\"squares\""), std::string::npos);
 
     // Landscape through the print dialog: one A4 page on its side.
@@ -992,10 +992,10 @@ TEST(PlotDeviceView, CommandChangingTheDraggedObject)
     // Drags the second point of plane `plane`'s first object and, midway,
     // sends plot #V (value) into that plane with the object's id.
     auto dragWhile = [&](int plane, POINT cell, CValue value) {
-        const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 17, plane);
+        const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 34, plane);
         if (at == -1) return (LRESULT)-100;
         const POINT p{(int32_t)(uint32_t)at, (int32_t)(uint32_t)((uint64_t)at >> 32)};
-        const int32_t id = (int32_t)d.link->Send(WM_DEVICE_TEST_QUERY, 18, plane);
+        const int32_t id = (int32_t)d.link->Send(WM_DEVICE_TEST_QUERY, 35, plane);
         InjectMouseMove(p.x, p.y);
         InjectButton(VK_LBUTTON, true, p.x, p.y);
         InjectMouseMove(p.x + 6, p.y - 6);
@@ -1022,9 +1022,9 @@ TEST(PlotDeviceView, CommandChangingTheDraggedObject)
     CValue text;
     text.SetString("abc");
     EXPECT_EQ(dragWhile(0, POINT{1, 1}, text), 79);
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 18, 0), -1) << "the object is left without points";
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 35, 0), -1) << "the object is left without points";
     EXPECT_EQ(dragWhile(2, POINT{2, 1}, CValue(5.0)), 0);
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 18, 2), -1) << "one point left";
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 35, 2), -1) << "one point left";
     EXPECT_EQ(d.Query(4) >> 16, objects);
     // The window goes on: a zoom and a redraw of what is left.
     d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);

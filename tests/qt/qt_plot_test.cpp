@@ -63,7 +63,7 @@ TEST(QtPlot, FigureOnTheDisplay)
     Sh(XMove(centre) + " click 1");
     EXPECT_TRUE(PumpUntil([&] { return link->Send(WM_DEVICE_TEST_QUERY, 7, 0) == 2; }));
     link->Send(WM_COMMAND, ID_POINTER_ADD, 0);
-    EXPECT_EQ(link->Send(WM_DEVICE_TEST_QUERY, 15, 0), 1);
+    EXPECT_EQ(link->Send(WM_DEVICE_TEST_QUERY, 32, 0), 1);
 
     RECT r{};
     GetWindowRect(frame, &r);
