@@ -29,8 +29,7 @@ public:
     void OnUpdateViewToolbar(CCmdUI* ui);
     void OnUpdateViewStatusBar(CCmdUI* ui);
 
-    // The toolbar and status bar (the toolbar's colour and font combos are
-    // not there yet).
+    // The toolbar and status bar.
     CPlotFrameBars m_bars;
 
     // The active console view, or null.

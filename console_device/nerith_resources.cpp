@@ -100,8 +100,7 @@ const CDialogItemTemplate kAboutItems[] = {
 const CDialogTemplate kAbout = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "About Nerith",
                                 0, 0, 235, 55, kAboutItems, sizeof kAboutItems / sizeof kAboutItems[0]};
 
-// The General page. Control 1013 is a plain drop-down list of the installed
-// faces until the owner-drawn font combo exists.
+// The General page. Control 1013 becomes the owner-drawn font combo.
 const CDialogItemTemplate kGeneralItems[] = {
     {"Button", "&Out stamp", IDC_OUT_STAMP, BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 90, 10, 0},
     {"Button", "&Time label stamp", IDC_TIME_STAMP, BS_AUTOCHECKBOX | WS_TABSTOP, 10, 24, 90, 10, 0},
@@ -126,7 +125,8 @@ const CDialogItemTemplate kGeneralItems[] = {
      UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 216, 84, 10, 12, 0},
     {"Button", "Font (default)", (UINT)-1, BS_GROUPBOX, 7, 120, 226, 36, 0},
     {"Static", "Font:", (UINT)-1, 0, 14, 136, 24, 8, 0},
-    {"ComboBox", "", IDC_FONT_FACE, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 40, 134, 110, 100, 0},
+    {"ComboBox", "", IDC_FONT_FACE, CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+     40, 134, 110, 100, 0},
     {"Static", "Size:", (UINT)-1, 0, 158, 136, 20, 8, 0},
     {"ComboBox", "", IDC_FONT_SIZE, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, 180, 134, 40, 100, 0},
 };

@@ -47,21 +47,11 @@ BOOL CSetsGeneral::OnInitDialog()
     ::SendMessage(::GetDlgItem(self, IDC_PRECISION_SPIN), UDM_SETRANGE32, 0, 17);
     ::SendMessage(::GetDlgItem(self, IDC_WIDTH_SPIN), UDM_SETRANGE32, 0, 50);
     ::SendMessage(::GetDlgItem(self, IDC_COLUMN_LIMIT_SPIN), UDM_SETRANGE32, 0, 200);
-    // The installed faces; the owner-drawn font combo takes this control's place.
-    HWND faces = ::GetDlgItem(self, IDC_FONT_FACE);
-    HDC dc = GetDC(nullptr);
-    EnumFontFamilies(
-        dc, nullptr,
-        [](const LOGFONT* f, const TEXTMETRIC*, DWORD, LPARAM l) -> int {
-            if (::SendMessage((HWND)l, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)f->lfFaceName) == CB_ERR)
-                ::SendMessage((HWND)l, CB_ADDSTRING, 0, (LPARAM)f->lfFaceName);
-            return 1;
-        },
-        (LPARAM)faces);
-    ReleaseDC(nullptr, dc);
+    // The installed faces, each drawn in itself.
+    m_fontCombo.SubclassDlgItem(IDC_FONT_FACE, this);
     CPropertyPage::OnInitDialog();
-    ::SendMessage(faces, CB_SETCURSEL, (WPARAM)::SendMessage(faces, CB_FINDSTRINGEXACT, (WPARAM)-1,
-                                                         (LPARAM)m_fontFace.c_str()), 0);
+    m_fontCombo.SetCurSel(-1);
+    m_fontCombo.SelectFont(m_fontFace);
     SetDlgItemText(IDC_FONT_SIZE, m_fontSize);
     return TRUE;
 }
@@ -85,14 +75,7 @@ void CSetsGeneral::DoDataExchange(CDataExchange* pDX)
 
 BOOL CSetsGeneral::OnApply()
 {
-    HWND faces = ::GetDlgItem(m_hWnd, IDC_FONT_FACE);
-    std::string face;
-    const LRESULT sel = ::SendMessage(faces, CB_GETCURSEL, 0, 0);
-    if (sel != CB_ERR) {
-        face.resize((size_t)::SendMessage(faces, CB_GETLBTEXTLEN, (WPARAM)sel, 0) + 1);
-        ::SendMessage(faces, CB_GETLBTEXT, (WPARAM)sel, (LPARAM)face.data());
-        face.resize(strnlen(face.c_str(), face.size()));
-    }
+    const std::string face = m_fontCombo.m_hWnd ? m_fontCombo.GetSelectedFont() : m_fontFace;
     const int height = CheckedSheetHeightTwips(GetDlgItemText(IDC_FONT_SIZE));
     UpdateNerithSettings([&](NerithSettings& s) {
         s.outStamp = m_outStamp != 0;

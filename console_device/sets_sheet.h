@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/afx/afx.h"
+#include "ui_controls/combos/font_combo.h"
 
 class CSetsGeneral : public CPropertyPage {
 public:
@@ -21,6 +22,7 @@ public:
     int m_columnLimit = 0;
     std::string m_fontFace;
     std::string m_fontSize;  // points, as typed
+    CFontCombo m_fontCombo;  // control 1013
 };
 
 class CSetsSheet : public CPropertySheet {

@@ -2,6 +2,7 @@
 #include "plot_device/quorra_view.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "plot_device/graph_setting_dlg.h"
 #include "plot_device/main_frame.h"
@@ -367,6 +368,25 @@ BOOL CQuorraView::OnPreparePrinting(CPrintInfo* info)
     return DoPreparePrinting(info);
 }
 
+namespace {
+
+// Page units are tenths of a millimetre and the mapping scales fonts, pens
+// and tick spacing with them; the graph keeps these in screen pixels. A print
+// copy takes them in page units, as they would measure on a 96-dpi screen.
+void ScaleToPageUnits(CGraph& g)
+{
+    constexpr double k = 254.0 / 96;
+    auto scale = [](int32_t v) { return (int32_t)std::clamp(std::lround(v * k), -100000L, 100000L); };
+    g.titleFontSize = scale(g.titleFontSize);
+    g.axisFontSize = scale(g.axisFontSize);
+    g.legendFontSize = scale(g.legendFontSize);
+    g.tickSpacing = scale(g.TickSpacingInUse());
+    for (const auto& o : g.objects)
+        if (o->penWidth > 0) o->penWidth = scale(o->penWidth);
+}
+
+}  // namespace
+
 void CQuorraView::OnBeginPrinting(CDC* dc, CPrintInfo* info)
 {
     m_printPlanes.clear();
@@ -395,6 +415,7 @@ void CQuorraView::OnBeginPrinting(CDC* dc, CPrintInfo* info)
     for (auto& [plane, rect] : rects) {
         auto copy = std::make_unique<CGraph>();
         if (!copy->CopyFrom(*plane)) continue;
+        ScaleToPageUnits(*copy);
         copy->SetWindow(nullptr);
         copy->ResizeWithDC(hdc, rect);
         m_printPlanes.push_back(PrintRecord{plane, std::move(copy)});

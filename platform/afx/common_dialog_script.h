@@ -14,6 +14,7 @@ struct CommonDialogAnswer {
     COLORREF color = 0;                   // colour dialog
     std::string text;                     // font face, printer name, find text
     int number = 0;                       // font size (points), copies, ...
+    int orientation = 0;                  // print dialogs: 0 keeps, 1 portrait, 2 landscape
 };
 
 struct CommonDialogRecord {

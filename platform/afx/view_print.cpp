@@ -32,6 +32,7 @@ BOOL CView::DoPreparePrinting(CPrintInfo* info)
     if (info->m_bPreview || info->m_bDirect) return TRUE;
     CPrintDialog dlg(FALSE, info->m_paperWidth == 2159);
     dlg.m_printer = info->m_strPrinter;
+    dlg.m_orientation = info->m_orientation;
     if (dlg.DoModal() != 1) return FALSE;
     dlg.Apply(info);
     if (info->m_strPrinter == AFX_PRINTER_PDF && info->m_strOutput.empty()) return FALSE;

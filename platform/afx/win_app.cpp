@@ -188,9 +188,11 @@ void CWinApp::OnFilePrintSetup()
 {
     CPrintDialog dlg(TRUE);
     if (!m_strPrinter.empty()) dlg.m_printer = m_strPrinter;
+    dlg.m_orientation = m_nOrientation;
     if (dlg.DoModal() != IDOK) return;
     m_strPrinter = dlg.GetDeviceName();
     m_bLetter = dlg.IsLetter();
+    m_nOrientation = dlg.GetOrientation();
 }
 
 void CWinApp::GetPrinterDeviceDefaults(CPrintInfo* info) const
@@ -198,6 +200,7 @@ void CWinApp::GetPrinterDeviceDefaults(CPrintInfo* info) const
     if (!m_strPrinter.empty()) info->m_strPrinter = m_strPrinter;
     info->m_paperWidth = m_bLetter ? 2159 : 2100;
     info->m_paperLength = m_bLetter ? 2794 : 2970;
+    info->m_orientation = m_nOrientation;
 }
 
 int CWinApp::DoMessageBox(const char* text, UINT type, UINT)

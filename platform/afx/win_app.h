@@ -71,6 +71,7 @@ public:
     void GetPrinterDeviceDefaults(struct CPrintInfo* info) const;
     std::string m_strPrinter;   // empty: "PDF file"
     BOOL m_bLetter = FALSE;
+    int m_nOrientation = 1;   // DMORIENT_PORTRAIT or DMORIENT_LANDSCAPE
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -477,15 +477,18 @@ const CDialogItemTemplate kPrintItems[] = {
     {WC_BUTTON, "Paper", 0xFFFF, BS_GROUPBOX, 96, 38, 82, 30, 0},
     {WC_BUTTON, "A&4", IDC_PRINT_A4, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 102, 50, 30, 10, 0},
     {WC_BUTTON, "&Letter", IDC_PRINT_LETTER, BS_AUTORADIOBUTTON, 136, 50, 38, 10, 0},
-    {WC_BUTTON, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 74, 76, 50, 14, 0},
-    {WC_BUTTON, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 128, 76, 50, 14, 0},
+    {WC_BUTTON, "Orientation", 0xFFFF, BS_GROUPBOX, 6, 72, 172, 30, 0},
+    {WC_BUTTON, "P&ortrait", IDC_PRINT_PORTRAIT, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 12, 84, 60, 10, 0},
+    {WC_BUTTON, "L&andscape", IDC_PRINT_LANDSCAPE, BS_AUTORADIOBUTTON, 80, 84, 60, 10, 0},
+    {WC_BUTTON, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 74, 110, 50, 14, 0},
+    {WC_BUTTON, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 128, 110, 50, 14, 0},
 };
 }  // namespace
 
 CPrintStandIn::CPrintStandIn(CWnd* parent)
 {
     RegisterControlClasses();
-    m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Print", 20, 20, 184, 96,
+    m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Print", 20, 20, 184, 130,
                                  kPrintItems, sizeof kPrintItems / sizeof kPrintItems[0]};
     m_pTemplate = &m_template;
     m_pParentWnd = parent;
@@ -504,6 +507,7 @@ BOOL CPrintStandIn::OnInitDialog()
     ::SendMessage(spin, UDM_SETPOS32, 0, m_copies);
     SetDlgItemText(IDC_PRINT_OUTPUT, m_output);
     CheckItem(m_hWnd, m_letter ? IDC_PRINT_LETTER : IDC_PRINT_A4, BST_CHECKED);
+    CheckItem(m_hWnd, m_landscape ? IDC_PRINT_LANDSCAPE : IDC_PRINT_PORTRAIT, BST_CHECKED);
     return TRUE;
 }
 
@@ -527,5 +531,6 @@ void CPrintStandIn::OnOK()
     m_output = output;
     m_copies = copies;
     m_letter = ItemChecked(m_hWnd, IDC_PRINT_LETTER);
+    m_landscape = ItemChecked(m_hWnd, IDC_PRINT_LANDSCAPE);
     CDialog::OnOK();
 }

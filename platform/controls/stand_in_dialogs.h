@@ -36,6 +36,8 @@
 #define IDC_PRINT_A4 1056
 #define IDC_PRINT_LETTER 1057
 #define IDC_PRINT_OUTPUT 1158
+#define IDC_PRINT_PORTRAIT 1058
+#define IDC_PRINT_LANDSCAPE 1059
 
 class CFindReplaceStandIn : public CDialog {
 public:
@@ -126,8 +128,8 @@ protected:
     CDialogTemplate m_template{};
 };
 
-// The printer ("PDF file" or a CUPS queue), copies and paper; the PDF file
-// when printing to a file.
+// The printer ("PDF file" or a CUPS queue), copies, paper and orientation;
+// the PDF file when printing to a file.
 class CPrintStandIn : public CDialog {
 public:
     explicit CPrintStandIn(CWnd* parent = nullptr);
@@ -135,6 +137,7 @@ public:
     std::string m_output;
     int m_copies = 1;
     bool m_letter = false;
+    bool m_landscape = false;
     BOOL OnInitDialog() override;
     void OnOK() override;
 

@@ -376,6 +376,23 @@ TEST_F(ConsoleDevice, HostMessagesAndInputItems)
     EXPECT_EQ(WindowText(c.frame), "t2 - Nerith");
 }
 
+// With its view gone the window has no document: ping still answers 1 and
+// the other host messages do nothing.
+TEST_F(ConsoleDevice, PingWithoutADocument)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    SendMessage(c.view, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindow(c.view));
+    EXPECT_EQ(FindChildById(c.frame, AFX_IDW_PANE_FIRST), nullptr);
+    EXPECT_EQ(c.link->Send(WM_DEVICE_PING, 0, 0), 1);
+    EXPECT_EQ(c.link->Send(WM_DEVICE_BREAK, 0, 0), 0);
+    EXPECT_EQ(c.Title(WM_CONSOLE_TITLE, "abc"), 0);
+    EXPECT_EQ(c.Title(WM_CONSOLE_CLEAR, "abc"), 0);
+    c.Print({P(Str("x"))});
+    EXPECT_EQ(c.link->Send(WM_DEVICE_PING, 0, 0), 1);
+}
+
 TEST_F(ConsoleDevice, TypedTextBecomesTheValue)
 {
     Console c;
@@ -734,6 +751,47 @@ TEST_F(ConsoleDevice, SettingsSheetPrefixesAndSizes)
     c.Print({P(Str("x"))});
     EXPECT_EQ(c.Text(), "x\n");
     EXPECT_EQ(c.FormatAt(0).yHeight, 160);
+}
+
+// Control 1013 is the owner-drawn font combo: it shows the console's face,
+// and the face chosen there prints the next output.
+TEST_F(ConsoleDevice, SheetFontComboSetsTheConsoleFace)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    HWND faces = FindChildById(sheet, 1013);
+    ASSERT_TRUE(faces);
+    EXPECT_TRUE(GetWindowLongPtr(faces, GWL_STYLE) & CBS_OWNERDRAWVARIABLE);
+    auto itemText = [&](LRESULT i) {
+        std::string t((size_t)SendMessage(faces, CB_GETLBTEXTLEN, (WPARAM)i, 0) + 1, '\0');
+        SendMessage(faces, CB_GETLBTEXT, (WPARAM)i, (LPARAM)t.data());
+        t.resize(strnlen(t.c_str(), t.size()));
+        return t;
+    };
+    const LRESULT current = SendMessage(faces, CB_GETCURSEL, 0, 0);
+    ASSERT_GE(current, 0);
+    EXPECT_EQ(itemText(current), "Courier New");
+    ASSERT_GT(SendMessage(faces, CB_GETCOUNT, 0, 0), 1);
+    const LRESULT other = current == 0 ? 1 : 0;
+    const std::string chosen = itemText(other);
+    SendMessage(faces, CB_SETCURSEL, (WPARAM)other, 0);
+    ASSERT_TRUE(PressOk(sheet));
+    c.Clear();
+    c.Print({P(Str("x"))});
+    EXPECT_EQ(std::string(c.FormatAt(0).szFaceName), chosen);
+
+    // Back to the default face for the other tests.
+    sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    faces = FindChildById(sheet, 1013);
+    EXPECT_EQ(itemText(SendMessage(faces, CB_GETCURSEL, 0, 0)), chosen);
+    SendMessage(faces, CB_SETCURSEL, (WPARAM)SendMessage(faces, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "Courier New"), 0);
+    ASSERT_TRUE(PressOk(sheet));
+    c.Clear();
+    c.Print({P(Str("x"))});
+    EXPECT_EQ(std::string(c.FormatAt(0).szFaceName), "Courier New");
 }
 
 TEST_F(ConsoleDevice, SheetRefusesOutOfRangeAndDoesNotHoldOtherConsoles)

@@ -194,7 +194,7 @@ TEST_F(StandIns, FileListsFoldersAndMatchingFilesAndChecksTheName)
     fs::remove_all(base);
 }
 
-TEST_F(StandIns, PrintNeedsAFileForPdfAndTakesCopiesAndPaper)
+TEST_F(StandIns, PrintNeedsAFileForPdfAndTakesCopiesPaperAndOrientation)
 {
     CPrintStandIn dlg;
     ASSERT_TRUE(dlg.CreateIndirect(dlg.m_pTemplate, nullptr));
@@ -215,10 +215,13 @@ TEST_F(StandIns, PrintNeedsAFileForPdfAndTakesCopiesAndPaper)
     InjectClick((r.left + r.right) / 2, r.top + 2);
     PumpUntilIdle();
     SendMessage(GetDlgItem(h, IDC_PRINT_LETTER), BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessage(GetDlgItem(h, IDC_PRINT_PORTRAIT), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessage(GetDlgItem(h, IDC_PRINT_LANDSCAPE), BM_CLICK, 0, 0);
     dlg.OnOK();
     EXPECT_EQ(dlg.m_output, "/tmp/out.pdf");
     EXPECT_EQ(dlg.m_copies, 2);
     EXPECT_TRUE(dlg.m_letter);
+    EXPECT_TRUE(dlg.m_landscape);
     dlg.DestroyWindow();
 }
 

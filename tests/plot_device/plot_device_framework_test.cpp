@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -746,7 +748,37 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
 
     // Now only the selected plane zooms, and Open Right moves it by a tenth of its span.
+    // Only pixels inside its plot rectangle change.
+    std::vector<uint32_t> was;
+    SIZE wasSize{};
+    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &was, &wasSize));
     d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    {
+        std::vector<uint32_t> now;
+        SIZE nowSize{};
+        ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &now, &nowSize));
+        ASSERT_EQ(now.size(), was.size());
+        RECT frameRect{};
+        GetWindowRect(d.link->mainWindow, &frameRect);
+        const uint64_t pr = (uint64_t)d.link->Send(WM_DEVICE_TEST_QUERY, 37, 3);
+        const RECT plot{(int16_t)(pr & 0xFFFF) - frameRect.left, (int16_t)(pr >> 16 & 0xFFFF) - frameRect.top,
+                        (int16_t)(pr >> 32 & 0xFFFF) - frameRect.left, (int16_t)(pr >> 48 & 0xFFFF) - frameRect.top};
+        RECT changed{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+        for (int y = 0; y < nowSize.cy; y++)
+            for (int x = 0; x < nowSize.cx; x++)
+                if (now[(size_t)(y * nowSize.cx + x)] != was[(size_t)(y * nowSize.cx + x)]) {
+                    changed.left = std::min<LONG>(changed.left, x);
+                    changed.top = std::min<LONG>(changed.top, y);
+                    changed.right = std::max<LONG>(changed.right, x + 1);
+                    changed.bottom = std::max<LONG>(changed.bottom, y + 1);
+                }
+        ASSERT_LT(changed.left, changed.right) << "the zoom redrew nothing";
+        EXPECT_GE(changed.left, plot.left);
+        EXPECT_GE(changed.top, plot.top);
+        EXPECT_LE(changed.right, plot.right + 1);
+        EXPECT_LE(changed.bottom, plot.bottom + 1);
+    }
     auto after = limitsOf();
     EXPECT_EQ(after[0], zoomed[0]);
     EXPECT_NE(after[3], zoomed[3]);
@@ -792,6 +824,211 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     PostMessage(d.link->mainWindow, WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
     EXPECT_TRUE(PumpUntil([&] { return d.Query(11) == 1; }, 5000));
     EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), -1);
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
+// A 2x2 figure of a titled line, a log plane, a polar plane and bars: the
+// polar read-out, a refused pan, the pointer's context menu, the printed
+// page of one selected plane and a landscape PDF.
+TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    CommonDialogAnswer answer;
+    answer.paths = {(data / "view_2x2.qra").string()};
+    PushCommonDialogAnswer(answer);
+    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
+    auto point = [](LRESULT v) { return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)}; };
+    auto centre = [&](int plane) { return point(d.link->Send(WM_DEVICE_TEST_QUERY, 9, plane)); };
+    auto xLimits = [&](int plane) { return d.link->Send(WM_DEVICE_TEST_QUERY, 8, plane); };
+    auto readout = [&] {
+        const LRESULT v = d.Query(10);
+        char text[9] = {};
+        std::memcpy(text, &v, 8);
+        return std::string(text);
+    };
+    auto click = [&](POINT p) {
+        InjectMouseMove(p.x, p.y);
+        InjectButton(VK_LBUTTON, true, p.x, p.y);
+        InjectButton(VK_LBUTTON, false, p.x, p.y);
+    };
+
+    // The read-out of a Cartesian plane, then of the polar one.
+    const POINT line = centre(0), polar = centre(2);
+    InjectMouseMove(line.x, line.y);
+    EXPECT_TRUE(PumpUntil([&] { return readout().rfind("x=", 0) == 0; }, 5000)) << readout();
+    InjectMouseMove(polar.x, polar.y);
+    EXPECT_TRUE(PumpUntil([&] { return readout().rfind("rho=", 0) == 0; }, 5000)) << readout();
+
+    // Open Right on a plane whose x span is zero changes nothing.
+    click(centre(3));
+    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 33, 3), 1);
+    const LRESULT flat = xLimits(3);
+    d.link->Send(WM_COMMAND, ID_OPEN_RIGHT, 0);
+    EXPECT_EQ(xLimits(3), flat);
+
+    // A pointer on the log plane; a right click on it opens the context menu,
+    // whose "Clear Pointer" removes just that pointer.
+    click(centre(1));
+    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 2; }, 5000));
+    d.link->Send(WM_COMMAND, ID_POINTER_ADD, 0);
+    ASSERT_EQ(d.Query(32), 1);
+    const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 31, 1);
+    ASSERT_NE(at, -1);
+    const POINT pointer = point(at);
+    InjectMouseMove(pointer.x, pointer.y);
+    InjectButton(VK_RBUTTON, true, pointer.x, pointer.y);
+    InjectButton(VK_RBUTTON, false, pointer.x, pointer.y);
+    std::vector<VisibleMenu> menus;
+    ASSERT_TRUE(PumpUntil([&] { return !(menus = VisibleMenus()).empty(); }, 5000));
+    const VisibleMenuItem* clear = nullptr;
+    for (const VisibleMenuItem& item : menus.front().items)
+        if (item.id == 32771) clear = &item;
+    ASSERT_NE(clear, nullptr);
+    EXPECT_EQ(clear->text, "&Clear Pointer");
+    click(POINT{(clear->rect.left + clear->rect.right) / 2, (clear->rect.top + clear->rect.bottom) / 2});
+    EXPECT_TRUE(PumpUntil([&] { return d.Query(32) == 0; }, 5000));
+    EXPECT_TRUE(VisibleMenus().empty());
+    EXPECT_EQ(d.Query(7), 2);
+
+    // A click in the gap left of the first column selects none.
+    {
+        const POINT origin = point(d.Query(36));
+        click(POINT{origin.x + 5, centre(0).y});
+        EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 0; }, 5000)) << d.Query(7);
+        click(centre(1));
+        ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 2; }, 5000));
+    }
+
+    // On a recording printer page the selected plane is drawn alone over the
+    // whole page, in page units with the margins, its fonts grown with them.
+    std::string log;
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 1);
+    EXPECT_NE(log.find("print rect 0,0,2100,2970 window ext 2120,3090 org -10,-110"), std::string::npos) << log.substr(log.size() - 200);
+    EXPECT_EQ(log.find("\"squares\""), std::string::npos);
+    EXPECT_NE(log.find("\"1000\""), std::string::npos);
+    // Text as on screen: the 16-pixel axis font is 4.2 mm, about 95 printer
+    // pixels high (not 36, the size taken as page units).
+    {
+        std::istringstream lines(log);
+        std::string line;
+        int texts = 0;
+        while (std::getline(lines, line)) {
+            if (line.rfind("TextOut", 0) != 0) continue;
+            const size_t f = line.find("font=\"");
+            ASSERT_NE(f, std::string::npos) << line;
+            const size_t comma = line.find("\",", f + 6);
+            EXPECT_GE(std::abs(std::atoi(line.c_str() + comma + 2)), 80) << line;
+            texts++;
+        }
+        EXPECT_GT(texts, 3);
+    }
+    // With none selected (Scale mode clears the selection), every plane is printed.
+    d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
+    d.link->Send(WM_COMMAND, ID_MODE_SELECT, 0);
+    ASSERT_EQ(d.Query(7), 0);
+    log.clear();
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 4);
+    EXPECT_NE(log.find("\"squares\""), std::string::npos);
+
+    // Landscape through the print dialog: one A4 page on its side.
+    if (std::system("command -v pdfinfo >/dev/null 2>&1") == 0) {
+        const std::string pdf = (std::filesystem::temp_directory_path() / ("quorra-landscape-" + std::to_string(GetCurrentProcessId()) + ".pdf")).string();
+        std::filesystem::remove(pdf);
+        CommonDialogAnswer print;
+        print.text = AFX_PRINTER_PDF;
+        print.paths = {pdf};
+        print.orientation = DMORIENT_LANDSCAPE;
+        PushCommonDialogAnswer(print);
+        d.link->Send(WM_COMMAND, ID_FILE_PRINT, 0);
+        std::string info;
+        if (FILE* p = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r")) {
+            char line[256];
+            while (fgets(line, sizeof line, p)) info += line;
+            pclose(p);
+        }
+        const size_t pages = info.find("Pages:");
+        ASSERT_NE(pages, std::string::npos) << info;
+        EXPECT_EQ(std::atoi(info.c_str() + pages + 6), 1) << info;
+        EXPECT_NE(info.find("841.89 x 595.276"), std::string::npos) << info;
+        const std::filesystem::path artifacts = std::filesystem::path(std::getenv("VELDRA_OUT")).parent_path() / "test-artifacts";
+        std::filesystem::create_directories(artifacts);
+        std::filesystem::copy_file(pdf, artifacts / "plot_view_landscape.pdf", std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(pdf);
+    } else {
+        std::cout << "pdfinfo is missing: the landscape page is not checked\n";
+    }
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
+// The host's plot command arrives while the user drags the points of an
+// object in Edit mode and takes those points away: a failing series with the
+// object's id leaves it empty, a good one of one point shortens it. The drag
+// notices and ends without touching them (the sanitizer build checks).
+TEST(PlotDeviceView, CommandChangingTheDraggedObject)
+{
+    ScopedDeviceTest scope;
+    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    CommonDialogAnswer answer;
+    answer.paths = {(data / "view_2x2.qra").string()};
+    PushCommonDialogAnswer(answer);
+    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
+    const LRESULT objects = d.Query(4) >> 16;
+    d.link->Send(WM_COMMAND, ID_MODE_EDIT, 0);
+
+    // Drags the second point of plane `plane`'s first object and, midway,
+    // sends plot #V (value) into that plane with the object's id.
+    auto dragWhile = [&](int plane, POINT cell, CValue value) {
+        const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 34, plane);
+        if (at == -1) return (LRESULT)-100;
+        const POINT p{(int32_t)(uint32_t)at, (int32_t)(uint32_t)((uint64_t)at >> 32)};
+        const int32_t id = (int32_t)d.link->Send(WM_DEVICE_TEST_QUERY, 35, plane);
+        InjectMouseMove(p.x, p.y);
+        InjectButton(VK_LBUTTON, true, p.x, p.y);
+        InjectMouseMove(p.x + 6, p.y - 6);
+        if (!PumpUntil([&] { return d.Query(11) == 1; }, 5000)) return (LRESULT)-101;
+        PlotExprItem item;
+        item.value = value;
+        PlotExprItem* items[1] = {&item};
+        PlotSeriesRecord series;
+        series.items = items;
+        series.itemCount = 1;
+        PlotSeriesRecord* seriesList[1] = {&series};
+        PlotCommandText text;
+        text.figure = "V";
+        text.series = seriesList;
+        text.seriesCount = 1;
+        PlotCommandPosition pos{cell.x, cell.y, id, 0};
+        const LRESULT status = d.link->Send(WM_PLOT_COMMAND, (WPARAM)&pos, (LPARAM)&text);
+        InjectMouseMove(p.x + 12, p.y - 12);
+        InjectMouseMove(p.x + 18, p.y - 18);
+        InjectButton(VK_LBUTTON, false, p.x + 18, p.y - 18);
+        if (!PumpUntil([&] { return d.Query(11) == 0; }, 5000)) return (LRESULT)-102;
+        return status;
+    };
+    CValue text;
+    text.SetString("abc");
+    EXPECT_EQ(dragWhile(0, POINT{1, 1}, text), 79);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 35, 0), -1) << "the object is left without points";
+    EXPECT_EQ(dragWhile(2, POINT{2, 1}, CValue(5.0)), 0);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 35, 2), -1) << "one point left";
+    EXPECT_EQ(d.Query(4) >> 16, objects);
+    // The window goes on: a zoom and a redraw of what is left.
+    d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+    EXPECT_EQ(d.link->Send(WM_DEVICE_PING, 0, 0), 1);
     EXPECT_EQ(d.link->Close(), 1);
     ClearCommonDialogAnswers();
     TakeCommonDialogLog();
