@@ -327,20 +327,77 @@ TEST_F(EditKeysTest, TextMessagesAndSetSel)
     EXPECT_EQ(edit->GetWordAt(2), "");
 }
 
+// The tip window shows the hook's text for the word at rest under the
+// mouse, inside the editor's window; moving to another word, a key and
+// switching the tip off hide it.
 TEST_F(EditKeysTest, HoverTipComesFromTheHook)
 {
-    Open("alpha beta");
+    Open("alpha beta gamma");
     edit->hoverTips = 1;
     edit->tipFor = "beta";
-    POINT p = ScreenOf(7);
-    InjectMouseMove(p.x, p.y);
-    Pump();
+    HWND tip = edit->ToolTip().m_hWnd;
+    ASSERT_NE(tip, nullptr);
+    // Messages reach the tip through the editor's PreTranslateMessage.
+    auto pump = [&] {
+        PumpUntilIdle([](MSG& m) {
+            for (HWND h = m.hwnd; h; h = GetParent(h))
+                if (CWnd* w = CWnd::FromHandlePermanent(h); w && w->PreTranslateMessage(&m)) return true;
+            return false;
+        });
+    };
+    auto shown = [&] {
+        for (const VisibleWindow& v : VisibleTopLevelWindows())
+            if (v.hwnd == tip) return true;
+        return false;
+    };
+    auto rest = [&](int offset) {
+        POINT p = ScreenOf(offset);
+        InjectMouseMove(p.x, p.y);
+        pump();
+        InjectMouseMove(p.x + 1, p.y);
+        pump();
+        g_editTicks += 600;
+        pump();
+        return p;
+    };
+    POINT p = rest(7);
+    ASSERT_TRUE(shown());
     EXPECT_EQ(edit->TipText(), "tip:beta");
     EXPECT_FALSE(edit->TipHidden());
-    p = ScreenOf(1);
-    InjectMouseMove(p.x, p.y);
-    Pump();
+    EXPECT_EQ(edit->tipOffset, 6);
+    RECT tr, er;
+    GetWindowRect(tip, &tr);
+    edit->GetWindowRect(&er);
+    EXPECT_EQ(tr.left, p.x + 1);
+    EXPECT_EQ(tr.top, p.y);
+    EXPECT_GT(tr.left, er.left);
+    EXPECT_LT(tr.right, er.right);
+    EXPECT_LT(tr.bottom, er.bottom);
+    // Near the right edge the tip stays inside the window.
+    edit->tipFor = "gamma";
+    rest(14);
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(edit->TipText(), "tip:gamma");
+    GetWindowRect(tip, &tr);
+    EXPECT_LE(tr.right, er.right - 1);
+    // A word without a tip hides it and shows none.
+    rest(1);
+    EXPECT_FALSE(shown());
     EXPECT_TRUE(edit->TipHidden());
+    // A key hides it.
+    rest(13);
+    ASSERT_TRUE(shown());
+    Key(VK_RIGHT);
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(edit->TipHidden());
+    // Switched off: nothing shows.
+    edit->ActivateToolTip(false);
+    rest(14);
+    rest(13);
+    EXPECT_FALSE(shown());
+    edit->ActivateToolTip(true);
+    rest(14);
+    EXPECT_TRUE(shown());
     EXPECT_EQ(KyrEditCtrl::TipAutoPop(std::string(40, 'x')), 32000);
     EXPECT_EQ(KyrEditCtrl::TipAutoPop("\xC3\xA9t\xC3\xA9"), 3000);
 }
