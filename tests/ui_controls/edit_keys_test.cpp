@@ -445,3 +445,73 @@ TEST_F(EditKeysTest, LostCaptureEndsTheDrag)
     InjectButton(VK_LBUTTON, false, below.x, below.y);
     Pump();
 }
+
+namespace {
+class CPlainView : public CView {
+public:
+    void OnDraw(CDC*) override {}
+};
+}   // namespace
+
+// Focus going to a parent view (which hands it straight back) leaves the
+// caret alone; focus going to any other parent takes the caret away.
+TEST_F(EditKeysTest, FocusToParentViewKeepsCaret)
+{
+    Open("abc def");
+    Caret(4);
+    CaretState cs{};
+    ASSERT_TRUE(CaretOfThread(GetCurrentThreadId(), &cs));
+    EXPECT_EQ(cs.hwnd, edit->m_hWnd);
+    ::SetFocus(host->m_hWnd);
+    Pump();
+    EXPECT_FALSE(CaretOfThread(GetCurrentThreadId(), &cs));
+
+    auto* viewObject = new CPlainView;   // a view deletes itself when its window goes
+    CPlainView& view = *viewObject;
+    ASSERT_TRUE(view.Create(nullptr, "view", WS_CHILD | WS_VISIBLE, RECT{0, 0, 300, 150}, host.get(), 200));
+    CTestEditCtrl inView;
+    ASSERT_TRUE(inView.Create(WS_VISIBLE, RECT{0, 0, 300, 150}, &view, 100));
+    inView.SetText("xyz");
+    inView.SetFocus();
+    Pump();
+    ASSERT_TRUE(CaretOfThread(GetCurrentThreadId(), &cs));
+    EXPECT_EQ(cs.hwnd, inView.m_hWnd);
+    ::SetFocus(view.m_hWnd);
+    Pump();
+    ASSERT_TRUE(CaretOfThread(GetCurrentThreadId(), &cs));
+    EXPECT_EQ(cs.hwnd, inView.m_hWnd);
+    inView.DestroyWindow();
+    view.DestroyWindow();
+}
+
+// A window made elsewhere and subclassed gets the editor's setup: its text,
+// metrics, the tip window and working keys.
+TEST_F(EditKeysTest, SubclassedWindowIsSetUp)
+{
+    Open("");
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASS wc{};
+        wc.lpfnWndProc = DefWindowProc;
+        wc.lpszClassName = "PlainEditHost";
+        RegisterClass(&wc);
+        registered = true;
+    }
+    HWND plain = CreateWindowEx(0, "PlainEditHost", "x = 1", WS_CHILD | WS_VISIBLE, 0, 0, 300, 150, host->m_hWnd,
+                                (HMENU)(intptr_t)101, nullptr, nullptr);
+    ASSERT_NE(plain, nullptr);
+    CTestEditCtrl sub;
+    ASSERT_TRUE(sub.SubclassWindow(plain));
+    EXPECT_EQ(sub.Text(), "x = 1");
+    EXPECT_NE(sub.ToolTip().m_hWnd, nullptr);
+    EXPECT_GT(sub.LineHeight(), 1);
+    sub.SetFocus();
+    Pump();
+    InjectKeyStroke(VK_END);
+    Type("2");
+    EXPECT_EQ(sub.Text(), "x = 12");
+    EXPECT_EQ(sub.GetWindowText(), "x = 12");
+    sub.DestroyWindow();
+    Pump();
+    EXPECT_EQ(sub.ToolTip().m_hWnd, nullptr);
+}
