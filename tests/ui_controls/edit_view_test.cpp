@@ -339,3 +339,26 @@ TEST_F(EditViewTest, PrintCommandWritesAPdf)
     EXPECT_EQ(PdfPages(pdf), 3);
     EXPECT_EQ(Edit()->FirstLine(), 0);
 }
+
+// A file of 2^31 bytes is refused with a message before it is read (a sparse
+// file: reading it would take 2 GiB); the open document stays as it was.
+TEST_F(EditViewTest, FileOf2GiBIsRefusedUnread)
+{
+    const fs::path keep = dir / "keep.txt", big = dir / "big.txt";
+    WriteFile(keep, "abc");
+    ASSERT_NE(Open(keep), nullptr);
+    {
+        std::ofstream f(big, std::ios::binary);
+    }
+    ASSERT_EQ(truncate(big.c_str(), (off_t)1 << 31), 0);
+    EXPECT_EQ(Open(big), nullptr);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"The file is too large to edit."});
+    ASSERT_NE(Doc(), nullptr);
+    ASSERT_NE(View(), nullptr);
+    EXPECT_FALSE(Doc()->IsModified());
+
+    // One byte less opens (read from the archive, not from the disk here).
+    CArchive ar(CArchive::load, "x\r\ny");
+    Edit()->Serialize(ar);
+    EXPECT_EQ(Edit()->Text(), "x\ny");
+}
