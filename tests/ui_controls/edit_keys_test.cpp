@@ -515,3 +515,43 @@ TEST_F(EditKeysTest, SubclassedWindowIsSetUp)
     Pump();
     EXPECT_EQ(sub.ToolTip().m_hWnd, nullptr);
 }
+
+// Dragging past the right edge scrolls columns on every timer tick and the
+// selection follows; past the left edge it scrolls back.
+TEST_F(EditKeysTest, DragBesideTheTextScrollsColumns)
+{
+    Open(std::string(300, 'x') + "\nshort\n", false, 300, 120);
+    POINT a = ScreenOf(0);
+    RECT client;
+    edit->GetClientRect(&client);
+    POINT right = ScreenClient(client.right + 30, a.y - ScreenClient(0, 0).y);
+    InjectButton(VK_LBUTTON, true, a.x, a.y);
+    InjectMouseMove(right.x, right.y);
+    Pump();
+    int column = edit->FirstColumn(), end = edit->SelEnd();
+    EXPECT_GT(end, 0);
+    for (int i = 0; i < 4; ++i) {
+        g_editTicks += 150;
+        Pump();
+        EXPECT_GT(edit->FirstColumn(), column) << i;
+        EXPECT_GT(edit->SelEnd(), end) << i;
+        column = edit->FirstColumn();
+        end = edit->SelEnd();
+    }
+    EXPECT_EQ(edit->SelAnchor(), 0);
+    EXPECT_EQ(edit->CaretOffset(), end);
+    POINT left = ScreenClient(client.left - 30, a.y - ScreenClient(0, 0).y);
+    InjectMouseMove(left.x, left.y);
+    Pump();
+    column = edit->FirstColumn();
+    for (int i = 0; i < 3 && column > 0; ++i) {
+        g_editTicks += 150;
+        Pump();
+        EXPECT_LT(edit->FirstColumn(), column) << i;
+        column = edit->FirstColumn();
+    }
+    InjectButton(VK_LBUTTON, false, left.x, left.y);
+    Pump();
+    EXPECT_EQ(edit->SelAnchor(), 0);
+    EXPECT_EQ(edit->SelEnd(), edit->CaretOffset());
+}
