@@ -12,6 +12,8 @@
 #include "platform/afx/afx.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/common_dialog_script.h"
+#include "platform/afx/print_preview.h"
+#include "platform/backend/headless_input.h"
 #include "tests/platform/afx_test_util.h"
 #include "ui_controls/edit/edit_view.h"
 
@@ -361,4 +363,38 @@ TEST_F(EditViewTest, FileOf2GiBIsRefusedUnread)
     CArchive ar(CArchive::load, "x\r\ny");
     Edit()->Serialize(ar);
     EXPECT_EQ(Edit()->Text(), "x\ny");
+}
+
+// The preview goes through the same pages as printing and leaves the
+// editor's screen state as it was; closing the frame while it shows ends
+// only the preview.
+TEST_F(EditViewTest, PrintPreviewPagesAndRestores)
+{
+    Edit()->SetText("one line");
+    EXPECT_EQ(AfxPreviewPageCount(View()), 1);
+    const int perPage = Edit()->LinesPerPage();
+    ASSERT_GT(perPage, 5);
+    std::string text;
+    for (int i = 0; i < 2 * perPage + 1; ++i) text += "line " + std::to_string(i) + "\n";
+    Edit()->SetText(text);
+    ASSERT_TRUE(Edit()->ScrollBar(SB_VERT, 12, 3));
+    const int firstLine = Edit()->FirstLine(), lineHeight = Edit()->LineHeight();
+    const RECT textRect = Edit()->TextRect();
+    EXPECT_EQ(AfxPreviewPageCount(View()), 3);
+    EXPECT_EQ(Edit()->FirstLine(), firstLine);
+    EXPECT_EQ(Edit()->LineHeight(), lineHeight);
+    EXPECT_TRUE(EqualRect(&Edit()->TextRect(), &textRect));
+    EXPECT_EQ(Edit()->PrinterFont(), nullptr);
+
+    HWND main = app->m_pMainWnd->m_hWnd;
+    PostMessage(main, WM_CLOSE, 0, 0);
+    View()->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW);
+    ASSERT_TRUE(IsWindow(main));
+    EXPECT_EQ(Edit()->Text(), text);
+    EXPECT_EQ(Edit()->FirstLine(), firstLine);
+    Edit()->SetFocus();
+    InjectKeyStroke(VK_HOME, "");
+    InjectText("x");
+    PumpUntilIdle();
+    EXPECT_EQ(Edit()->Text().substr(0, 5), "xline");
 }
