@@ -1,9 +1,11 @@
 // The editor's view in a headless single-document application: files load
 // and save byte for byte, the modified flag follows edits and saves, find
 // and replace through the scripted dialog and F3, printing page counts.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -175,15 +177,27 @@ TEST_F(EditViewTest, ModifiedFollowsEditsAndSaves)
     EXPECT_FALSE(Edit()->IsModified());
     EXPECT_EQ(ReadFile(path), "xabc\r\n");
 
-    // A save into a folder that cannot be written reports and keeps the old file.
+    // A save into a folder that cannot be written reports and keeps the old
+    // file. Root writes anywhere: there a file-size limit makes the write fail.
+    Edit()->InsertText("y", 0);
     if (geteuid() != 0) {
-        Edit()->InsertText("y", 0);
         fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_FALSE(doc->OnSaveDocument(path.c_str()));
         fs::permissions(dir, fs::perms::owner_all);
-        EXPECT_EQ(ReadFile(path), "xabc\r\n");
-        EXPECT_FALSE(BoxTexts().empty());
+    } else {
+        struct rlimit old{}, small{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+        small = old;
+        small.rlim_cur = 2;
+        auto previous = signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        EXPECT_FALSE(doc->OnSaveDocument(path.c_str()));
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, previous);
     }
+    EXPECT_EQ(ReadFile(path), "xabc\r\n");
+    EXPECT_FALSE(BoxTexts().empty());
+    EXPECT_TRUE(doc->IsModified());
 }
 
 TEST_F(EditViewTest, FindReplaceDialogAndF3)
