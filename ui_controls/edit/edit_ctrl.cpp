@@ -98,6 +98,9 @@ BOOL KyrEditCtrl::PreTranslateMessage(MSG* msg)
 {
     if (tooltip.m_hWnd && msg->hwnd == m_hWnd) {
         const UINT m = msg->message;
+        // A move onto another word re-arms the tip before the tip sees the move.
+        if (m == WM_MOUSEMOVE && hoverTips && !selecting && GetCapture() != m_hWnd)
+            UpdateHoverTip(POINT{(short)LOWORD(msg->lParam), (short)HIWORD(msg->lParam)});
         if ((m >= WM_MOUSEFIRST && m <= WM_MOUSELAST && m != WM_MOUSEWHEEL) || m == WM_KEYDOWN || m == WM_SYSKEYDOWN ||
             (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK))
             tooltip.RelayEvent(msg);

@@ -519,6 +519,7 @@ protected:
     int tipActive = 1;
     int tipWordOffset = -1;
     std::string tipWord;   // the word under the mouse at the last move
+    POINT tipPoint{-1, -1};   // where that move was
     bool setUp = false;
     unsigned lastAction = 0;
     bool hasFocus = false;

@@ -517,6 +517,7 @@ int KyrEditCtrl::TipAutoPop(const std::string& tip)
 
 void KyrEditCtrl::HideToolTip()
 {
+    tipPoint = POINT{-1, -1};
     if (tooltip.m_hWnd) tooltip.Pop();
     tipText.clear();
     tipHidden = 1;
@@ -556,6 +557,9 @@ std::string KyrEditCtrl::AskTipText(POINT pt)
 
 void KyrEditCtrl::UpdateHoverTip(POINT pt)
 {
+    // Seen already on its way to the tip (PreTranslateMessage).
+    if (pt.x == tipPoint.x && pt.y == tipPoint.y) return;
+    tipPoint = pt;
     int offset;
     const std::string word = TipWordAt(pt, &offset);
     if (!tipHidden) {
