@@ -183,8 +183,10 @@ TEST_F(GridDialogTest, InputMethodCharacterStartsAnEdit)
     Pump();
     ASSERT_NE(EditBox(), nullptr);
     EXPECT_EQ(EditText(), "\xE2\x82\xAC");
+    ::SendMessage(EditBox(), WM_IME_CHAR, 0xE9, 0);
+    EXPECT_EQ(EditText(), "\xE2\x82\xAC\xC3\xA9");
     Key(VK_RETURN);
-    EXPECT_STREQ(grid.GetCellText(4, 4), "\xE2\x82\xAC");
+    EXPECT_STREQ(grid.GetCellText(4, 4), "\xE2\x82\xAC\xC3\xA9");
     InjectKey(VK_CONTROL, true);
     Pump();
     grid.SendMessage(WM_IME_CHAR, 'x', 0);
