@@ -359,6 +359,10 @@ TEST_F(EditKeysTest, HoverTipComesFromTheHook)
         pump();
         return p;
     };
+    // The owner's tip font and width (the tip window keeps them).
+    edit->ToolTip().SendMessage(WM_SETFONT, (WPARAM)font, 0);
+    EXPECT_EQ((HFONT)edit->ToolTip().SendMessage(WM_GETFONT), font);
+    edit->ToolTip().SetMaxTipWidth(300);
     POINT p = rest(7);
     ASSERT_TRUE(shown());
     EXPECT_EQ(edit->TipText(), "tip:beta");
