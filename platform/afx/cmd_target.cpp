@@ -3,7 +3,30 @@
 
 #include <vector>
 
+#include "platform/user/user.h"
+
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+
+namespace {
+// The cursor belongs to the thread, and so does its wait state.
+thread_local int t_waitDepth = 0;
+thread_local HCURSOR t_beforeWait = nullptr;
+}   // namespace
+
+void CCmdTarget::BeginWaitCursor()
+{
+    HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    if (t_waitDepth++ == 0) t_beforeWait = old;
+}
+
+void CCmdTarget::EndWaitCursor()
+{
+    if (t_waitDepth <= 0) return;
+    if (--t_waitDepth == 0) {
+        SetCursor(t_beforeWait);
+        t_beforeWait = nullptr;
+    }
+}
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {

@@ -17,8 +17,10 @@ public:
     // on). With `info`, nothing runs: TRUE tells a handler exists.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info);
 
-    void BeginWaitCursor() {}
-    void EndWaitCursor() {}
+    // The hourglass until the matching EndWaitCursor (nested calls count);
+    // the last End gives back the cursor shown before the first Begin.
+    void BeginWaitCursor();
+    void EndWaitCursor();
 
 protected:
     static const AFX_MSGMAP* GetThisMessageMap();

@@ -194,6 +194,13 @@ static CException* FileError(int err, const std::string& path)
 
 BOOL CDocument::OnOpenDocument(const char* path)
 {
+    // A view may refuse a file by its size before a byte of it is read.
+    struct stat st{};
+    if (stat(path, &st) == 0 && S_ISREG(st.st_mode)) {
+        const std::vector<CView*> views = m_views;
+        for (CView* v : views)
+            if (v && !v->CanOpenFile(path, (uint64_t)st.st_size)) return FALSE;
+    }
     std::string bytes;
     if (!AfxReadWholeFile(path, bytes)) {
         CException* e = FileError(errno, path);

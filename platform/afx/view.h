@@ -2,6 +2,8 @@
 // CView: a child window that shows a document. Commands route view, then
 // document (and its template). Painting and printing share OnDraw; printing
 // goes page by page through OnPrint onto a gdi printer DC.
+#include <cstdint>
+
 #include "platform/afx/dc.h"
 #include "platform/afx/wnd.h"
 
@@ -24,6 +26,9 @@ public:
     virtual void OnInitialUpdate();
     virtual void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject);
     virtual void OnActivateView(BOOL activate, CView* activateView, CView* deactiveView);
+    // Before the document reads a file of `size` bytes for this view; FALSE
+    // refuses it (the view has told the user why).
+    virtual BOOL CanOpenFile(const char* /*path*/, uint64_t /*size*/) { return TRUE; }
 
     // Printing.
     virtual BOOL OnPreparePrinting(CPrintInfo* info);

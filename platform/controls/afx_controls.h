@@ -269,6 +269,17 @@ public:
     int SetMaxTipWidth(int w) { return (int)Send(TTM_SETMAXTIPWIDTH, 0, w); }
     void Activate(BOOL on) { Send(TTM_ACTIVATE, on); }
     void Pop() { Send(TTM_POP); }
+    // A tool of `owner` with id `id` covering `rect` (owner client coordinates).
+    BOOL AddTool(CWnd* owner, const char* text, const RECT& rect, UINT_PTR id)
+    {
+        TOOLINFO ti{sizeof ti, 0, owner->m_hWnd, id, rect, nullptr, (char*)text, 0};
+        return (BOOL)Send(TTM_ADDTOOL, 0, (LPARAM)&ti);
+    }
+    void SetToolRect(CWnd* owner, UINT_PTR id, const RECT& rect)
+    {
+        TOOLINFO ti{sizeof ti, 0, owner->m_hWnd, id, rect, nullptr, nullptr, 0};
+        Send(TTM_NEWTOOLRECT, 0, (LPARAM)&ti);
+    }
 };
 
 class CStatusBarCtrl : public CControlWnd {

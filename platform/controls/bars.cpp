@@ -349,6 +349,9 @@ struct ToolTip {
     int maxWidth = -1;
     UINT initial = 500, autopop = 5000, reshow = 100;
     std::string text;
+    HFONT font = nullptr;   // null: the default GUI font
+
+    HGDIOBJ Font() const { return font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT); }
 
     bool Contains(const Tool& t, HWND over, POINT client) const
     {
@@ -378,7 +381,7 @@ struct ToolTip {
         text = TextOf(t);
         if (text.empty()) return;
         HDC dc = GetDC(hwnd);
-        HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ old = SelectObject(dc, Font());
         RECT r{0, 0, maxWidth > 0 ? maxWidth : 2000, 0};
         DrawText(dc, text.c_str(), (int)text.size(), &r,
                  DT_CALCRECT | DT_NOPREFIX | (maxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
@@ -446,7 +449,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
             FrameRect(hdc, &rc, GetSysColorBrush(COLOR_INFOTEXT));
             SetTextColor(hdc, GetSysColor(COLOR_INFOTEXT));
             SetBkMode(hdc, TRANSPARENT);
-            HGDIOBJ old = SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
+            HGDIOBJ old = SelectObject(hdc, tt->Font());
             InflateRect(&rc, -4, -3);
             DrawText(hdc, tt->text.c_str(), (int)tt->text.size(), &rc,
                      DT_NOPREFIX | (tt->maxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
@@ -521,7 +524,23 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         }
         return 0;
     }
-    case TTM_POP: tt->Pop(); return 0;
+    case TTM_POP:
+        // The next move over a tool arms the tip again.
+        tt->Pop();
+        tt->hot = -1;
+        return 0;
+    case TTM_NEWTOOLRECT: {
+        const TOOLINFO* ti = (const TOOLINFO*)l;
+        if (!ti) return 0;
+        for (Tool& t : tt->tools)
+            if (t.hwnd == ti->hwnd && t.id == ti->uId) t.rect = ti->rect;
+        return 0;
+    }
+    case WM_SETFONT:
+        tt->font = (HFONT)w;
+        if (l) InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_GETFONT: return (LRESULT)tt->font;
     default: break;
     }
     return DefWindowProc(hwnd, msg, w, l);

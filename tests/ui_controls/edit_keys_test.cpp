@@ -327,20 +327,80 @@ TEST_F(EditKeysTest, TextMessagesAndSetSel)
     EXPECT_EQ(edit->GetWordAt(2), "");
 }
 
+// The tip window shows the hook's text for the word at rest under the
+// mouse, inside the editor's window; moving to another word, a key and
+// switching the tip off hide it.
 TEST_F(EditKeysTest, HoverTipComesFromTheHook)
 {
-    Open("alpha beta");
+    Open("alpha beta gamma");
     edit->hoverTips = 1;
     edit->tipFor = "beta";
-    POINT p = ScreenOf(7);
-    InjectMouseMove(p.x, p.y);
-    Pump();
+    HWND tip = edit->ToolTip().m_hWnd;
+    ASSERT_NE(tip, nullptr);
+    // Messages reach the tip through the editor's PreTranslateMessage.
+    auto pump = [&] {
+        PumpUntilIdle([](MSG& m) {
+            for (HWND h = m.hwnd; h; h = GetParent(h))
+                if (CWnd* w = CWnd::FromHandlePermanent(h); w && w->PreTranslateMessage(&m)) return true;
+            return false;
+        });
+    };
+    auto shown = [&] {
+        for (const VisibleWindow& v : VisibleTopLevelWindows())
+            if (v.hwnd == tip) return true;
+        return false;
+    };
+    // One move onto the word, then rest.
+    auto rest = [&](int offset) {
+        POINT p = ScreenOf(offset);
+        InjectMouseMove(p.x, p.y);
+        pump();
+        g_editTicks += 600;
+        pump();
+        return p;
+    };
+    // The owner's tip font and width (the tip window keeps them).
+    edit->ToolTip().SendMessage(WM_SETFONT, (WPARAM)font, 0);
+    EXPECT_EQ((HFONT)edit->ToolTip().SendMessage(WM_GETFONT), font);
+    edit->ToolTip().SetMaxTipWidth(300);
+    POINT p = rest(7);
+    ASSERT_TRUE(shown());
     EXPECT_EQ(edit->TipText(), "tip:beta");
     EXPECT_FALSE(edit->TipHidden());
-    p = ScreenOf(1);
-    InjectMouseMove(p.x, p.y);
-    Pump();
+    EXPECT_EQ(edit->tipOffset, 6);
+    RECT tr, er;
+    GetWindowRect(tip, &tr);
+    edit->GetWindowRect(&er);
+    EXPECT_EQ(tr.left, p.x);
+    EXPECT_EQ(tr.top, p.y);
+    EXPECT_GT(tr.left, er.left);
+    EXPECT_LT(tr.right, er.right);
+    EXPECT_LT(tr.bottom, er.bottom);
+    // Near the right edge the tip stays inside the window.
+    edit->tipFor = "gamma";
+    rest(14);
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(edit->TipText(), "tip:gamma");
+    GetWindowRect(tip, &tr);
+    EXPECT_LE(tr.right, er.right - 1);
+    // A word without a tip hides it and shows none.
+    rest(1);
+    EXPECT_FALSE(shown());
     EXPECT_TRUE(edit->TipHidden());
+    // A key hides it.
+    rest(13);
+    ASSERT_TRUE(shown());
+    Key(VK_RIGHT);
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(edit->TipHidden());
+    // Switched off: nothing shows.
+    edit->ActivateToolTip(false);
+    rest(14);
+    rest(13);
+    EXPECT_FALSE(shown());
+    edit->ActivateToolTip(true);
+    rest(14);
+    EXPECT_TRUE(shown());
     EXPECT_EQ(KyrEditCtrl::TipAutoPop(std::string(40, 'x')), 32000);
     EXPECT_EQ(KyrEditCtrl::TipAutoPop("\xC3\xA9t\xC3\xA9"), 3000);
 }
@@ -387,4 +447,114 @@ TEST_F(EditKeysTest, LostCaptureEndsTheDrag)
     EXPECT_EQ(edit->FirstLine(), first);
     InjectButton(VK_LBUTTON, false, below.x, below.y);
     Pump();
+}
+
+namespace {
+class CPlainView : public CView {
+public:
+    void OnDraw(CDC*) override {}
+};
+}   // namespace
+
+// Focus going to a parent view (which hands it straight back) leaves the
+// caret alone; focus going to any other parent takes the caret away.
+TEST_F(EditKeysTest, FocusToParentViewKeepsCaret)
+{
+    Open("abc def");
+    Caret(4);
+    CaretState cs{};
+    ASSERT_TRUE(CaretOfThread(GetCurrentThreadId(), &cs));
+    EXPECT_EQ(cs.hwnd, edit->m_hWnd);
+    ::SetFocus(host->m_hWnd);
+    Pump();
+    EXPECT_FALSE(CaretOfThread(GetCurrentThreadId(), &cs));
+
+    auto* viewObject = new CPlainView;   // a view deletes itself when its window goes
+    CPlainView& view = *viewObject;
+    ASSERT_TRUE(view.Create(nullptr, "view", WS_CHILD | WS_VISIBLE, RECT{0, 0, 300, 150}, host.get(), 200));
+    CTestEditCtrl inView;
+    ASSERT_TRUE(inView.Create(WS_VISIBLE, RECT{0, 0, 300, 150}, &view, 100));
+    inView.SetText("xyz");
+    inView.SetFocus();
+    Pump();
+    ASSERT_TRUE(CaretOfThread(GetCurrentThreadId(), &cs));
+    EXPECT_EQ(cs.hwnd, inView.m_hWnd);
+    ::SetFocus(view.m_hWnd);
+    Pump();
+    ASSERT_TRUE(CaretOfThread(GetCurrentThreadId(), &cs));
+    EXPECT_EQ(cs.hwnd, inView.m_hWnd);
+    inView.DestroyWindow();
+    view.DestroyWindow();
+}
+
+// A window made elsewhere and subclassed gets the editor's setup: its text,
+// metrics, the tip window and working keys.
+TEST_F(EditKeysTest, SubclassedWindowIsSetUp)
+{
+    Open("");
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASS wc{};
+        wc.lpfnWndProc = DefWindowProc;
+        wc.lpszClassName = "PlainEditHost";
+        RegisterClass(&wc);
+        registered = true;
+    }
+    HWND plain = CreateWindowEx(0, "PlainEditHost", "x = 1", WS_CHILD | WS_VISIBLE, 0, 0, 300, 150, host->m_hWnd,
+                                (HMENU)(intptr_t)101, nullptr, nullptr);
+    ASSERT_NE(plain, nullptr);
+    CTestEditCtrl sub;
+    ASSERT_TRUE(sub.SubclassWindow(plain));
+    EXPECT_EQ(sub.Text(), "x = 1");
+    EXPECT_NE(sub.ToolTip().m_hWnd, nullptr);
+    EXPECT_GT(sub.LineHeight(), 1);
+    sub.SetFocus();
+    Pump();
+    InjectKeyStroke(VK_END);
+    Type("2");
+    EXPECT_EQ(sub.Text(), "x = 12");
+    EXPECT_EQ(sub.GetWindowText(), "x = 12");
+    sub.DestroyWindow();
+    Pump();
+    EXPECT_EQ(sub.ToolTip().m_hWnd, nullptr);
+}
+
+// Dragging past the right edge scrolls columns on every timer tick and the
+// selection follows; past the left edge it scrolls back.
+TEST_F(EditKeysTest, DragBesideTheTextScrollsColumns)
+{
+    Open(std::string(300, 'x') + "\nshort\n", false, 300, 120);
+    POINT a = ScreenOf(0);
+    RECT client;
+    edit->GetClientRect(&client);
+    POINT right = ScreenClient(client.right + 30, a.y - ScreenClient(0, 0).y);
+    InjectButton(VK_LBUTTON, true, a.x, a.y);
+    InjectMouseMove(right.x, right.y);
+    Pump();
+    int column = edit->FirstColumn(), end = edit->SelEnd();
+    EXPECT_GT(end, 0);
+    for (int i = 0; i < 4; ++i) {
+        g_editTicks += 150;
+        Pump();
+        EXPECT_GT(edit->FirstColumn(), column) << i;
+        EXPECT_GT(edit->SelEnd(), end) << i;
+        column = edit->FirstColumn();
+        end = edit->SelEnd();
+    }
+    EXPECT_EQ(edit->SelAnchor(), 0);
+    EXPECT_EQ(edit->CaretOffset(), end);
+    POINT left = ScreenClient(client.left - 30, a.y - ScreenClient(0, 0).y);
+    InjectMouseMove(left.x, left.y);
+    Pump();
+    column = edit->FirstColumn();
+    for (int i = 0; i < 3 && column > 0; ++i) {
+        g_editTicks += 150;
+        Pump();
+        EXPECT_LT(edit->FirstColumn(), column) << i;
+        column = edit->FirstColumn();
+    }
+    InjectButton(VK_LBUTTON, false, left.x, left.y);
+    Pump();
+    EXPECT_EQ(edit->SelAnchor(), 0);
+    EXPECT_EQ(edit->SelEnd(), edit->CaretOffset());
 }

@@ -28,8 +28,10 @@ public:
     const std::vector<std::unique_ptr<KyrUndoAction>>& Actions() const { return undoActions; }
     bool vetoDelete = false;   // CanDelete refuses (undo tests)
     bool CanDelete(int, const std::string&) override { return !vetoDelete; }
+    int tipOffset = -1;   // the word's offset at the last GetTipText
     bool GetTipText(std::string& text, POINT&) override
     {
+        tipOffset = TipWordOffset();
         text = !tipFor.empty() && text == tipFor ? "tip:" + text : std::string();
         return true;
     }

@@ -1,9 +1,11 @@
 // The editor's view in a headless single-document application: files load
 // and save byte for byte, the modified flag follows edits and saves, find
 // and replace through the scripted dialog and F3, printing page counts.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,8 @@
 #include "platform/afx/afx.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/common_dialog_script.h"
+#include "platform/afx/print_preview.h"
+#include "platform/backend/headless_input.h"
 #include "tests/platform/afx_test_util.h"
 #include "ui_controls/edit/edit_view.h"
 
@@ -173,15 +177,27 @@ TEST_F(EditViewTest, ModifiedFollowsEditsAndSaves)
     EXPECT_FALSE(Edit()->IsModified());
     EXPECT_EQ(ReadFile(path), "xabc\r\n");
 
-    // A save into a folder that cannot be written reports and keeps the old file.
+    // A save into a folder that cannot be written reports and keeps the old
+    // file. Root writes anywhere: there a file-size limit makes the write fail.
+    Edit()->InsertText("y", 0);
     if (geteuid() != 0) {
-        Edit()->InsertText("y", 0);
         fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_FALSE(doc->OnSaveDocument(path.c_str()));
         fs::permissions(dir, fs::perms::owner_all);
-        EXPECT_EQ(ReadFile(path), "xabc\r\n");
-        EXPECT_FALSE(BoxTexts().empty());
+    } else {
+        struct rlimit old{}, small{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+        small = old;
+        small.rlim_cur = 2;
+        auto previous = signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        EXPECT_FALSE(doc->OnSaveDocument(path.c_str()));
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, previous);
     }
+    EXPECT_EQ(ReadFile(path), "xabc\r\n");
+    EXPECT_FALSE(BoxTexts().empty());
+    EXPECT_TRUE(doc->IsModified());
 }
 
 TEST_F(EditViewTest, FindReplaceDialogAndF3)
@@ -338,4 +354,61 @@ TEST_F(EditViewTest, PrintCommandWritesAPdf)
     print();
     EXPECT_EQ(PdfPages(pdf), 3);
     EXPECT_EQ(Edit()->FirstLine(), 0);
+}
+
+// A file of 2^31 bytes is refused with a message before it is read (a sparse
+// file: reading it would take 2 GiB); the open document stays as it was.
+TEST_F(EditViewTest, FileOf2GiBIsRefusedUnread)
+{
+    const fs::path keep = dir / "keep.txt", big = dir / "big.txt";
+    WriteFile(keep, "abc");
+    ASSERT_NE(Open(keep), nullptr);
+    {
+        std::ofstream f(big, std::ios::binary);
+    }
+    ASSERT_EQ(truncate(big.c_str(), (off_t)1 << 31), 0);
+    EXPECT_EQ(Open(big), nullptr);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"The file is too large to edit."});
+    ASSERT_NE(Doc(), nullptr);
+    ASSERT_NE(View(), nullptr);
+    EXPECT_FALSE(Doc()->IsModified());
+
+    // One byte less opens (read from the archive, not from the disk here).
+    CArchive ar(CArchive::load, "x\r\ny");
+    Edit()->Serialize(ar);
+    EXPECT_EQ(Edit()->Text(), "x\ny");
+}
+
+// The preview goes through the same pages as printing and leaves the
+// editor's screen state as it was; closing the frame while it shows ends
+// only the preview.
+TEST_F(EditViewTest, PrintPreviewPagesAndRestores)
+{
+    Edit()->SetText("one line");
+    EXPECT_EQ(AfxPreviewPageCount(View()), 1);
+    const int perPage = Edit()->LinesPerPage();
+    ASSERT_GT(perPage, 5);
+    std::string text;
+    for (int i = 0; i < 2 * perPage + 1; ++i) text += "line " + std::to_string(i) + "\n";
+    Edit()->SetText(text);
+    ASSERT_TRUE(Edit()->ScrollBar(SB_VERT, 12, 3));
+    const int firstLine = Edit()->FirstLine(), lineHeight = Edit()->LineHeight();
+    const RECT textRect = Edit()->TextRect();
+    EXPECT_EQ(AfxPreviewPageCount(View()), 3);
+    EXPECT_EQ(Edit()->FirstLine(), firstLine);
+    EXPECT_EQ(Edit()->LineHeight(), lineHeight);
+    EXPECT_TRUE(EqualRect(&Edit()->TextRect(), &textRect));
+    EXPECT_EQ(Edit()->PrinterFont(), nullptr);
+
+    HWND main = app->m_pMainWnd->m_hWnd;
+    PostMessage(main, WM_CLOSE, 0, 0);
+    View()->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW);
+    ASSERT_TRUE(IsWindow(main));
+    EXPECT_EQ(Edit()->Text(), text);
+    EXPECT_EQ(Edit()->FirstLine(), firstLine);
+    Edit()->SetFocus();
+    InjectKeyStroke(VK_HOME, "");
+    InjectText("x");
+    PumpUntilIdle();
+    EXPECT_EQ(Edit()->Text().substr(0, 5), "xline");
 }

@@ -299,6 +299,12 @@ TEST_F(GridInputTest, CopyIsByteExact)
     Click(2, 2, VK_CONTROL);
     EXPECT_FALSE(grid.IsCellSelected(2, 2));
     EXPECT_TRUE(grid.IsCellSelected(2, 3));
+    // A hidden last row adds no line end.
+    Click(1, 1);
+    Click(2, 2, VK_SHIFT);
+    grid.SetRowHeight(2, 0);
+    Command(ID_EDIT_COPY);
+    EXPECT_EQ(ClipboardText(), std::string("a\t1/2\0", 6));
 }
 
 TEST_F(GridInputTest, PasteFillsBlockAndLeavesTheRest)

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/afx/message_map.h"
+#include "platform/afx/view.h"
 #include "platform/user/user.h"
 
 namespace {
@@ -95,7 +96,22 @@ BOOL KyrEditCtrl::PreCreateWindow(CREATESTRUCT& cs)
 
 BOOL KyrEditCtrl::PreTranslateMessage(MSG* msg)
 {
+    if (tooltip.m_hWnd && msg->hwnd == m_hWnd) {
+        const UINT m = msg->message;
+        // A move onto another word re-arms the tip before the tip sees the move.
+        if (m == WM_MOUSEMOVE && hoverTips && !selecting && GetCapture() != m_hWnd)
+            UpdateHoverTip(POINT{(short)LOWORD(msg->lParam), (short)HIWORD(msg->lParam)});
+        if ((m >= WM_MOUSEFIRST && m <= WM_MOUSELAST && m != WM_MOUSEWHEEL) || m == WM_KEYDOWN || m == WM_SYSKEYDOWN ||
+            (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK))
+            tooltip.RelayEvent(msg);
+    }
     return CWnd::PreTranslateMessage(msg);
+}
+
+void KyrEditCtrl::PreSubclassWindow()
+{
+    CWnd::PreSubclassWindow();
+    if (!setUp && m_hWnd) Setup();
 }
 
 // --- creation, focus, metrics -------------------------------------------------
@@ -103,6 +119,13 @@ BOOL KyrEditCtrl::PreTranslateMessage(MSG* msg)
 int KyrEditCtrl::OnCreate(CREATESTRUCT*)
 {
     if (Default() == -1) return -1;
+    Setup();
+    return 0;
+}
+
+void KyrEditCtrl::Setup()
+{
+    setUp = true;
     OnSysColorChange(0, 0);
     dropTarget.ctrl = this;
     dropTarget.Register(this);
@@ -111,12 +134,23 @@ int KyrEditCtrl::OnCreate(CREATESTRUCT*)
     std::string initial = GetWindowText();
     if (!initial.empty()) InsertText(initial, 0, KYR_INS_RESET_UNDO, true);
     ModifyStyle(0, WS_VSCROLL | WS_HSCROLL);
+    // One tool over the client area; its text is asked for when it shows.
+    if (tooltip.Create(this)) {
+        tooltip.ModifyStyle(0, 7);
+        RECT client;
+        GetClientRect(&client);
+        tooltip.AddTool(this, LPSTR_TEXTCALLBACK, client, (UINT_PTR)GetDlgCtrlID());
+        if (!tipActive) tooltip.Activate(FALSE);
+    }
     SetCaretOffset(0, false, false);
-    return 0;
 }
 
 void KyrEditCtrl::OnDestroy()
 {
+    if (tooltip.m_hWnd) tooltip.DestroyWindow();
+    tipText.clear();
+    tipHidden = 1;
+    setUp = false;
     dropTarget.Revoke();
     if (autoScrollTimer >= 0) KillTimer(1);
     autoScrollTimer = -1;
@@ -226,6 +260,10 @@ void KyrEditCtrl::OnSetFocus(HWND)
 
 void KyrEditCtrl::OnKillFocus(HWND next)
 {
+    // A view passes the focus straight back to its editor: keep caret and
+    // state (no flicker).
+    CWnd* parent = GetParent();
+    if (next && parent && next == parent->m_hWnd && parent->IsKindOf(RUNTIME_CLASS(CView))) return;
     savedCaretOffset = caretOffset;
     savedCaretX = caretX + firstColumn * columnWidth;
     savedCaretY = caretY + firstLine * lineHeight;
@@ -278,6 +316,11 @@ void KyrEditCtrl::OnSize(UINT, int, int)
     if (firstLine > 0 && lineCount + 1 <= VisibleLines()) SetFirstLine(0);
     UpdateScrollRanges();
     SetCaretOffset(caretOffset, false, false);
+    if (tooltip.m_hWnd) {
+        RECT client;
+        GetClientRect(&client);
+        tooltip.SetToolRect(this, (UINT_PTR)GetDlgCtrlID(), client);
+    }
     Invalidate(FALSE);
 }
 

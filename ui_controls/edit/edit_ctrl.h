@@ -23,6 +23,7 @@
 #include "platform/afx/ole_data.h"
 #include "platform/afx/ole_drop_target.h"
 #include "platform/afx/wnd.h"
+#include "platform/controls/afx_controls.h"
 #include "platform/user/scrollbar.h"
 #include "ui_controls/edit/edit_marker.h"
 #include "ui_controls/edit/edit_text.h"
@@ -348,6 +349,13 @@ public:
     bool TipHidden() const { return tipHidden != 0; }
     static int TipAutoPop(const std::string& tip);
     void HideToolTip();
+    // Switches the tip window on or off (off also hides the tip).
+    void ActivateToolTip(bool on);
+    bool IsToolTipActive() const { return tipActive != 0; }
+    // The tip window (font, maximum width); no window before WM_CREATE.
+    CToolTipCtrl& ToolTip() { return tooltip; }
+    // While GetTipText runs: the text offset of the word asked about.
+    int TipWordOffset() const { return tipWordOffset; }
 
     int CaretOffset() const { return caretOffset; }
     int CaretLine() const { return caretLine; }
@@ -381,9 +389,16 @@ public:
     // Measures text with this DC instead of the window's (tests: a recording DC).
     HDC measureDC = nullptr;
 
+    BOOL PreTranslateMessage(MSG* msg) override;
+    // A window of this class made elsewhere (a dialog item) gets the setup
+    // that WM_CREATE would have given it.
+    void PreSubclassWindow() override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
 protected:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
-    BOOL PreTranslateMessage(MSG* msg) override;
+    // What WM_CREATE does after the default processing.
+    void Setup();
 
     int OnCreate(CREATESTRUCT* cs);
     void OnDestroy();
@@ -450,6 +465,10 @@ protected:
     void OnScroll(int bar, UINT code, UINT pos);
     void MouseSelectTo(POINT pt);
     void UpdateHoverTip(POINT pt);
+    // The word under a client point (within columnWidth of its character).
+    std::string TipWordAt(POINT pt, int* offset);
+    // GetTipText for the word under `pt`; empty when there is no tip.
+    std::string AskTipText(POINT pt);
     // Spans of region rules in [start, end]: {start, end inclusive, rule index}.
     struct Span {
         int start, end, rule;
@@ -498,6 +517,12 @@ protected:
     int autoScrollTimer = -1;
     std::string tipText;
     int tipHidden = 1;
+    CToolTipCtrl tooltip;
+    int tipActive = 1;
+    int tipWordOffset = -1;
+    std::string tipWord;   // the word under the mouse at the last move
+    POINT tipPoint{-1, -1};   // where that move was
+    bool setUp = false;
     unsigned lastAction = 0;
     bool hasFocus = false;
     bool selecting = false;

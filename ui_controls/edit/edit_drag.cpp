@@ -63,12 +63,20 @@ DROPEFFECT KyrEditCtrl::OnDragOverText(POINT point)
     if (readOnly) return DROPEFFECT_NONE;
     if (!PtInRect(&textRect, point)) return DROPEFFECT_NONE;
     POINT p = point;
+    bool right = false;
     if (p.y >= textRect.bottom - lineHeight && firstLine + VisibleLines() < lineCount + 1)
         p.y += lineHeight;
     else if (p.y < textRect.top + lineHeight && firstLine > 0)
         p.y -= lineHeight;
+    else if (p.x >= textRect.right - columnWidth) {
+        p.x += columnWidth;
+        right = true;
+    } else if (p.x < textRect.left + columnWidth && firstColumn > 0)
+        p.x -= columnWidth;
     const int at = OffsetFromPoint(p, false, true);
-    if (at >= 0) SetCaretOffset(at, true, false);
+    // Near the right edge the view only scrolls when the line goes on.
+    if (at >= 0 && !(right && GetColumnOfOffset(at) <= caretColumn && GetLineOfOffset(at) == caretLine))
+        SetCaretOffset(at, true, false);
     return DROPEFFECT_MOVE;
 }
 

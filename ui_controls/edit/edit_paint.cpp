@@ -517,28 +517,103 @@ int KyrEditCtrl::TipAutoPop(const std::string& tip)
 
 void KyrEditCtrl::HideToolTip()
 {
+    tipPoint = POINT{-1, -1};
+    if (tooltip.m_hWnd) tooltip.Pop();
     tipText.clear();
     tipHidden = 1;
 }
 
-void KyrEditCtrl::UpdateHoverTip(POINT pt)
+void KyrEditCtrl::ActivateToolTip(bool on)
 {
+    if ((tipActive != 0) == on) return;
+    tipActive = on ? 1 : 0;
+    if (tooltip.m_hWnd) tooltip.Activate(on);
+    if (!on) HideToolTip();
+}
+
+std::string KyrEditCtrl::TipWordAt(POINT pt, int* offset)
+{
+    *offset = -1;
     POINT p = pt;
     const int at = OffsetFromPoint(p, true, false);
-    std::string word;
-    if (at >= 0 && at < Length() && std::abs(pt.x - p.x) <= columnWidth) {
-        int a, b;
-        GetWordBounds(at, &a, &b);
-        if (b > a && !IsDelimiter((unsigned char)text[a])) word = text.substr((size_t)a, (size_t)(b - a));
+    if (at < 0 || at >= Length() || std::abs(pt.x - p.x) > columnWidth) return {};
+    int a, b;
+    GetWordBounds(at, &a, &b);
+    if (b <= a || IsDelimiter((unsigned char)text[a])) return {};
+    *offset = a;
+    return text.substr((size_t)a, (size_t)(b - a));
+}
+
+std::string KyrEditCtrl::AskTipText(POINT pt)
+{
+    int offset;
+    std::string tip = TipWordAt(pt, &offset);
+    if (tip.empty()) return {};
+    tipWordOffset = offset;
+    const bool ok = GetTipText(tip, pt);
+    tipWordOffset = -1;
+    return ok ? tip : std::string();
+}
+
+void KyrEditCtrl::UpdateHoverTip(POINT pt)
+{
+    // Seen already on its way to the tip (PreTranslateMessage).
+    if (pt.x == tipPoint.x && pt.y == tipPoint.y) return;
+    tipPoint = pt;
+    int offset;
+    const std::string word = TipWordAt(pt, &offset);
+    if (!tipHidden) {
+        const std::string tip = word.empty() ? std::string() : AskTipText(pt);
+        if (tip.empty() || tip != tipText) HideToolTip();
+    } else if (word != tipWord && tooltip.m_hWnd) {
+        // Another word: the tip window waits its delay again from here.
+        tooltip.Pop();
     }
-    std::string tip = word;
-    POINT where = pt;
-    if (word.empty() || !GetTipText(tip, where) || tip.empty()) {
-        HideToolTip();
-        return;
+    tipWord = word;
+}
+
+BOOL KyrEditCtrl::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    NMHDR* h = reinterpret_cast<NMHDR*>(lParam);
+    if (!h || !tooltip.m_hWnd || h->hwndFrom != tooltip.m_hWnd) return CWnd::OnNotify(wParam, lParam, result);
+    if (h->code == (UINT)TTN_GETDISPINFO) {
+        auto* di = reinterpret_cast<NMTTDISPINFO*>(lParam);
+        di->szText[0] = '\0';
+        di->lpszText = nullptr;
+        if (hoverTips) {
+            POINT pt;
+            GetCursorPos(&pt);
+            ::ScreenToClient(m_hWnd, &pt);
+            const std::string tip = AskTipText(pt);
+            if (!tip.empty() && (tip != tipText || tipHidden)) {
+                tipText = tip;
+                tipHidden = 0;
+            }
+            if (!tip.empty()) di->lpszText = tipText.data();
+        }
+        *result = 0;
+        return TRUE;
     }
-    if (tip != tipText || tipHidden) {
-        tipText = tip;
-        tipHidden = 0;
+    if (h->code == (UINT)TTN_SHOW) {
+        tooltip.SetDelayTime(TTDT_AUTOPOP, TipAutoPop(tipText));
+        // At the cursor, inside the editor's window less one pixel.
+        POINT pt;
+        GetCursorPos(&pt);
+        RECT tip, wr;
+        tooltip.GetWindowRect(&tip);
+        GetWindowRect(&wr);
+        const int w = tip.right - tip.left, hgt = tip.bottom - tip.top;
+        const int x = std::max<int>(wr.left + 1, std::min<int>(pt.x, wr.right - 1 - w));
+        const int y = std::max<int>(wr.top + 1, std::min<int>(pt.y, wr.bottom - 1 - hgt));
+        ::SetWindowPos(tooltip.m_hWnd, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        *result = TRUE;
+        return TRUE;
     }
+    if (h->code == (UINT)TTN_POP) {
+        tipText.clear();
+        tipHidden = 1;
+        *result = 0;
+        return TRUE;
+    }
+    return CWnd::OnNotify(wParam, lParam, result);
 }

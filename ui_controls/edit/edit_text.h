@@ -15,6 +15,8 @@ struct EditorTextOptions {
 
 // Texts reach at most this many bytes (offsets are signed 32-bit).
 constexpr int64_t kEditorMaxBytes = 0x7FFFFFFF;
+// Shown when a file of kEditorMaxBytes bytes or more is opened.
+inline constexpr const char* kEditorTooLargeMessage = "The file is too large to edit.";
 
 // Length of the character at `offset` (1 for ASCII, an invalid or a cut byte).
 int EditCharLength(std::string_view text, int offset);

@@ -7,6 +7,8 @@
 #include "platform/afx/win_app.h"
 #include "ui_controls/edit/edit_ctrl.h"
 
+#include "platform/afx/exception.h"
+
 enum : unsigned { kEventNothingToUndo = 1, kEventNothingToRedo = 2 };
 
 void KyrEditCtrl::FreeUndoActions(size_t from)
@@ -45,9 +47,11 @@ void KyrEditCtrl::Serialize(CArchive& ar)
         MarkSaved();
     } else {
         const std::string bytes = ar.ReadAll();
-        if ((int64_t)bytes.size() >= kEditorMaxBytes) {
-            AfxMessageBox("The file is too large to edit.", MB_ICONINFORMATION);
-            return;
+        if ((int64_t)bytes.size() > kEditorMaxBytes) {
+            // Fail the load (reported here) rather than leave an empty text
+            // that a save would write over the file.
+            AfxMessageBox(kEditorTooLargeMessage, MB_ICONEXCLAMATION);
+            AfxThrowUserException();
         }
         SetText(bytes);
     }

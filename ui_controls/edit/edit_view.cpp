@@ -113,6 +113,13 @@ LRESULT KyrEditView::OnEditChange(WPARAM, LPARAM)
     return 0;
 }
 
+BOOL KyrEditView::CanOpenFile(const char*, uint64_t size)
+{
+    if (size <= (uint64_t)kEditorMaxBytes) return TRUE;   // 2^31 bytes or more: refused
+    AfxMessageBox(kEditorTooLargeMessage, MB_ICONEXCLAMATION);
+    return FALSE;
+}
+
 void KyrEditView::OnPrepareDC(CDC* dc, CPrintInfo* info)
 {
     if (!dc->IsPrinting()) CView::OnPrepareDC(dc, info);

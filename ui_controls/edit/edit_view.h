@@ -49,6 +49,8 @@ public:
     virtual void OnTextNotFound(const std::string& what);
     virtual KyrEditCtrl* CreateEditCtrl() { return new KyrEditCtrl; }
 
+    // Files the editor cannot hold (2 GiB or more) are refused unread.
+    BOOL CanOpenFile(const char* path, uint64_t size) override;
     void OnPrepareDC(CDC* dc, CPrintInfo* info = nullptr) override;
     void OnDraw(CDC*) override {}
     BOOL OnPreparePrinting(CPrintInfo* info) override { return DoPreparePrinting(info); }

@@ -7,6 +7,7 @@
 
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/exception.h"
+#include "platform/controls/controls.h"
 #include "platform/user/user.h"
 
 IMPLEMENT_DYNCREATE(CDataGridCtrl, CWnd)
@@ -25,6 +26,7 @@ BEGIN_MESSAGE_MAP(CDataGridCtrl, CWnd)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
+    ON_MESSAGE(WM_IME_CHAR, OnImeCharMsg)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
@@ -781,6 +783,12 @@ void CDataGridCtrl::MoveFocus(int row, int col)
 void CDataGridCtrl::SetRangeSelection(const CDataGridCellRange& range, BOOL keepPrevious, BOOL redraw)
 {
     if (!m_selectionEnabled) return;
+    // A large selection takes a while: the hourglass for the duration.
+    struct Wait {
+        CDataGridCtrl* grid;
+        explicit Wait(CDataGridCtrl* g) : grid(g) { grid->BeginWaitCursor(); }
+        ~Wait() { grid->EndWaitCursor(); }
+    } wait(this);
     if (!keepPrevious) {
         // Walk a copy: clearing a cell's state edits the map.
         auto snapshot = m_selectedCells;

@@ -199,6 +199,13 @@ public:
     LRESULT OnSetCursor(WPARAM, LPARAM);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnChar(UINT ch, UINT repeat, UINT flags);
+    // An input method's character: starts an edit as a typed one does.
+    void OnImeChar(UINT ch, UINT flags);
+    LRESULT OnImeCharMsg(WPARAM w, LPARAM l)
+    {
+        OnImeChar((UINT)w, (UINT)l);
+        return 0;
+    }
     void OnEditBoxClosed(NMHDR* hdr, LRESULT* result);
     void OnLButtonDown(UINT flags, POINT p);
     void OnLButtonUp(UINT flags, POINT p);

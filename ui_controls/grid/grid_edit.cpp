@@ -84,6 +84,7 @@ BOOL CDataGridEditBox::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRES
         *result = 0;
         return TRUE;
     case WM_CHAR:
+    case WM_IME_CHAR:   // an input method's character grows the box as a typed one
         OnChar((UINT)wParam);
         *result = 0;
         return TRUE;

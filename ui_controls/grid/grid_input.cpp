@@ -514,6 +514,12 @@ void CDataGridCtrl::OnChar(UINT ch, UINT, UINT)
     DefaultFor(this, WM_CHAR);
 }
 
+void CDataGridCtrl::OnImeChar(UINT ch, UINT)
+{
+    if (!KeyHeld(VK_CONTROL) && m_pointerState == PointerIdle && ch != 27)
+        BeginEditCell(m_focusCell.row, m_focusCell.col, POINT{-1, -1}, ch);
+}
+
 // ---------------------------------------------------------------- mouse
 
 void CDataGridCtrl::OnLButtonDown(UINT, POINT p)
