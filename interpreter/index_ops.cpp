@@ -1,6 +1,7 @@
 // Handlers of indexing, field access, the prefix and postfix operators and the
 // transpositions. They work on the handles that evaluation hands out: a Handle
 // of smd may be written through, a Handle of const smd only read.
+#include <utility>
 #include <vector>
 
 #include "builtins/operator_builtins.h"
@@ -131,18 +132,51 @@ StatusWord PostStep(ExprNode** ops, CValue& result, StatementContext* ctx, bool 
 
 }  // namespace
 
+namespace {
+
+// In a chain such as p[i][j].f only the innermost node sees the variable. An
+// outer node asks it, through this flag, for a copy of a read-only parameter
+// rather than walking the whole chain again at every level (quadratic on long
+// chains). Set right before the inner node's handler runs, taken at its entry.
+thread_local bool t_chainCopy = false;
+
+bool IsChainNode(const ExprNode* n)
+{
+    return n && n->kind == EXPR_OPERATOR && n->operandCount > 0 &&
+           (n->Handler() == OpIndex || n->Handler() == OpField);
+}
+
+// The read-only slot this node reads straight from, if any.
+CVarSlot* ChainRootToCopy(const ExprNode* base)
+{
+    if (!base || base->kind != EXPR_VARIABLE) return nullptr;
+    CVarSlot* slot = base->Variable();
+    return slot->readOnly ? slot : nullptr;
+}
+
+StatusWord EvaluateChainBase(const ExprNode* base, CValue& result, StatementContext* ctx)
+{
+    t_chainCopy = IsChainNode(base);
+    StatusWord st = EvaluateNode(base, result, ctx);
+    t_chainCopy = false;
+    return st;
+}
+
+}  // namespace
+
 StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
 {
+    const bool chainCopy = std::exchange(t_chainCopy, false);
     int k = n - 1;
     std::vector<CValue> idx(k > 0 ? k : 1);
     for (int i = 0; i < k; ++i)
         if (StatusWord st = EvaluateResolved(ops[i + 1], idx[i], ctx)) return st;
-    if (CVarSlot* slot = ReadOnlyRoot(ops[0])) {
+    if (CVarSlot* slot = ChainRootToCopy(ops[0])) {
         // A parameter bound to the caller's value: reading in place gives what
         // its copy would when the value is already indexable and the indices lie
         // inside it. Anything else could grow the copy, so it gets one now.
         const CValue* v = slot->value;
-        if (ops[0]->kind == EXPR_VARIABLE && k >= 1 && k <= 2 && (v->Type() == VT_MATRIX || v->Type() == VT_STRING)) {
+        if (!chainCopy && k >= 1 && k <= 2 && (v->Type() == VT_MATRIX || v->Type() == VT_STRING)) {
             CValue read;
             if (v->ReadElement(idx.data(), k, read) == 0) {
                 MakeReadOnly(read);
@@ -152,18 +186,19 @@ StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
         }
         if (!TakeOwnCopy(slot)) return ERR_INTERNAL;
     }
-    if (StatusWord st = EvaluateNode(ops[0], result, ctx)) return st;
+    if (StatusWord st = EvaluateChainBase(ops[0], result, ctx)) return st;
     return ApplyIndices(result, idx.data(), k);
 }
 
 StatusWord OpField(ExprNode** ops, int, CValue& result, StatementContext* ctx)
 {
-    if (CVarSlot* slot = ReadOnlyRoot(ops[0])) {
+    const bool chainCopy = std::exchange(t_chainCopy, false);
+    if (CVarSlot* slot = ChainRootToCopy(ops[0])) {
         // As for indexing: an existing field reads in place, anything else
         // (which adds a field or makes a structure) works on a copy.
         const CValue* v = slot->value;
         const std::string* name = reinterpret_cast<const std::string*>(ops[2]);
-        if (ops[0]->kind == EXPR_VARIABLE && v->Type() == VT_STRUCT) {
+        if (!chainCopy && v->Type() == VT_STRUCT) {
             if (CStructField* f = v->Struct().Find(name)) {
                 result.SetConstHandle(&f->m_value);
                 return 0;
@@ -171,7 +206,7 @@ StatusWord OpField(ExprNode** ops, int, CValue& result, StatementContext* ctx)
         }
         if (!TakeOwnCopy(slot)) return ERR_INTERNAL;
     }
-    if (StatusWord st = EvaluateNode(ops[0], result, ctx)) return st;
+    if (StatusWord st = EvaluateChainBase(ops[0], result, ctx)) return st;
     return ApplyField(result, reinterpret_cast<const std::string*>(ops[2]));
 }
 

@@ -188,12 +188,3 @@ CValue* TakeOwnCopy(CVarSlot* slot)
     return copy;
 }
 
-CVarSlot* ReadOnlyRoot(const ExprNode* n)
-{
-    while (n && n->kind == EXPR_OPERATOR && n->operandCount > 0 &&
-           (n->Handler() == OpIndex || n->Handler() == OpField))
-        n = n->operands[0];
-    if (!n || n->kind != EXPR_VARIABLE) return nullptr;
-    CVarSlot* slot = n->Variable();
-    return slot->readOnly ? slot : nullptr;
-}

@@ -19,10 +19,6 @@ const std::vector<unsigned char>& ReadOnlyParameters(CUserFunction* f);
 // True when evaluating the expression cannot change any variable.
 bool HasNoSideEffects(const ExprNode* n);
 
-// The variable at the root of an index or field chain when its slot is bound
-// read-only; null otherwise.
-CVarSlot* ReadOnlyRoot(const ExprNode* n);
-
 // Gives a read-only slot a deep copy of its own (the slot then behaves as a
 // parameter bound by copy); the slot's value, null when the heap refuses.
 CValue* TakeOwnCopy(CVarSlot* slot);
