@@ -815,9 +815,10 @@ void CDataGridCtrl::SetRangeSelection(const CDataGridCellRange& range, BOOL keep
 
 void CDataGridCtrl::ClearSelection()
 {
+    m_savedSelection.clear();
     SetRangeSelection(CDataGridCellRange(), FALSE, TRUE);
     m_selectedCells.clear();
-    m_savedSelection.clear();
+    MoveFocus(-1, -1);   // no focus cell is left behind either
 }
 
 CDataGridCellRange CDataGridCtrl::GetSelectionBounds() const
