@@ -394,6 +394,9 @@ TEST(PlotDeviceFrame, MenusBarsAndFirstActivation)
     EXPECT_EQ(rights[1] - rights[0], 200);
     for (int i = 2; i < 4; ++i) EXPECT_GT(rights[i] - rights[i - 1], 10) << i;
     EXPECT_EQ(PaneText(status.ctrl, 0), "Ready");
+    // The key panes are cleared by the device thread's first idle update,
+    // which may not have run yet.
+    for (int i = 0; i < 1000 && PaneText(status.ctrl, 2) != ""; ++i) Sleep(10);
     EXPECT_EQ(PaneText(status.ctrl, 2), "");
     SaveFramePng(frame, "plot_frame_bars.png");
     d.link->Send(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
