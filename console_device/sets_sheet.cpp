@@ -44,9 +44,13 @@ BOOL CSetsGeneral::OnInitDialog()
     for (const char* s : {"Format", "Variable"}) ::SendMessage(::GetDlgItem(self, IDC_NUMERIC_TYPE), CB_ADDSTRING, 0, (LPARAM)s);
     for (const char* s : {"7", "8", "9", "10", "11", "12", "14", "16"})
         ::SendMessage(::GetDlgItem(self, IDC_FONT_SIZE), CB_ADDSTRING, 0, (LPARAM)s);
-    ::SendMessage(::GetDlgItem(self, IDC_PRECISION_SPIN), UDM_SETRANGE32, 0, 17);
-    ::SendMessage(::GetDlgItem(self, IDC_WIDTH_SPIN), UDM_SETRANGE32, 0, 50);
-    ::SendMessage(::GetDlgItem(self, IDC_COLUMN_LIMIT_SPIN), UDM_SETRANGE32, 0, 200);
+    const struct { int spin, box, max; } spins[] = {
+        {IDC_PRECISION_SPIN, IDC_PRECISION, 17}, {IDC_WIDTH_SPIN, IDC_WIDTH, 50}, {IDC_COLUMN_LIMIT_SPIN, IDC_COLUMN_LIMIT, 200}};
+    for (const auto& s : spins) {
+        HWND spin = ::GetDlgItem(self, s.spin);
+        ::SendMessage(spin, UDM_SETBUDDY, (WPARAM)::GetDlgItem(self, s.box), 0);
+        ::SendMessage(spin, UDM_SETRANGE32, 0, s.max);
+    }
     // The installed faces, each drawn in itself.
     m_fontCombo.SubclassDlgItem(IDC_FONT_FACE, this);
     CPropertyPage::OnInitDialog();

@@ -721,6 +721,12 @@ TEST_F(ConsoleDevice, SettingsSheetPrefixesAndSizes)
     ASSERT_TRUE(sheet);
     EXPECT_EQ(GetWindowTextLength(FindChildById(sheet, 1022)), 3);  // 256 Kb
     EXPECT_EQ(WindowText(FindChildById(sheet, 1022)), "256");
+    // The three spins are real up-down controls beside their boxes.
+    for (int spin : {1072, 1073, 1074}) {
+        HWND h = FindChildById(sheet, spin);
+        ASSERT_TRUE(h) << spin;
+        EXPECT_NE(SendMessage(h, UDM_GETBUDDY, 0, 0), 0) << spin;
+    }
     EXPECT_EQ(SendMessage(FindChildById(sheet, 1012), CB_GETCURSEL, 0, 0), 0);  // flags 0x103: "Format"
     EXPECT_EQ(SendMessage(FindChildById(sheet, 1011), CB_GETCURSEL, 0, 0), 1);  // "Printing"
     SendMessage(FindChildById(sheet, 1123), BM_SETCHECK, BST_CHECKED, 0);
