@@ -57,6 +57,8 @@ const ACCEL kAccelerators[] = {
 
 // A command's string is "prompt\ntool tip"; both come from its short text.
 #define QUORRA_PROMPT(id, text) {id, text "\n" text}
+// The status-bar text, then the tool tip.
+#define QUORRA_STATUS(id, status, tip) {id, status "\n" tip}
 
 const AfxStringEntry kStrings[] = {
     {IDR_MAINFRAME, "Quorra\nGraph\nQuorra\nQuorra Files (*.qra)\n.qra\nQuorra.Document\nQuorra Document"},
@@ -80,23 +82,23 @@ const AfxStringEntry kStrings[] = {
     QUORRA_PROMPT(ID_MODE_SELECT, "Select"),
     QUORRA_PROMPT(ID_MODE_EDIT, "Edit"),
     QUORRA_PROMPT(ID_MODE_SCALE, "Scale"),
-    QUORRA_PROMPT(ID_ZOOM_FIT, "Zoom To Fit"),
-    QUORRA_PROMPT(ID_ZOOM_IN, "Zoom In"),
-    QUORRA_PROMPT(ID_ZOOM_OUT, "Zoom Out"),
-    QUORRA_PROMPT(ID_ZOOM_IN_X, "Zoom In of X-axis"),
-    QUORRA_PROMPT(ID_ZOOM_OUT_X, "Zoom Out of X-axis"),
-    QUORRA_PROMPT(ID_ZOOM_IN_Y, "Zoom In of Y-axis"),
-    QUORRA_PROMPT(ID_ZOOM_OUT_Y, "Zoom Out of Y-axis"),
-    QUORRA_PROMPT(ID_OPEN_RIGHT, "Open Right"),
-    QUORRA_PROMPT(ID_OPEN_LEFT, "Open Left"),
-    QUORRA_PROMPT(ID_OPEN_TOP, "Open Top"),
-    QUORRA_PROMPT(ID_OPEN_BOTTOM, "Open Bottom"),
+    QUORRA_STATUS(ID_ZOOM_FIT, "Zoom plane(s) to fit size(s)", "Zoom To Fit"),
+    QUORRA_STATUS(ID_ZOOM_IN, "Zoom in plane(s)", "Zoom In"),
+    QUORRA_STATUS(ID_ZOOM_OUT, "Zoom out plane(s)", "Zoom Out"),
+    QUORRA_STATUS(ID_ZOOM_IN_X, "Zoom in plane(s) of X-axis", "Zoom In of X-axis"),
+    QUORRA_STATUS(ID_ZOOM_OUT_X, "Zoom out plane(s) of X-axis", "Zoom Out of X-axis"),
+    QUORRA_STATUS(ID_ZOOM_IN_Y, "Zoom in plane(s) of Y-axis", "Zoom In of Y-axis"),
+    QUORRA_STATUS(ID_ZOOM_OUT_Y, "Zoom out plane(s) of Y-axis", "Zoom Out of Y-axis"),
+    QUORRA_STATUS(ID_OPEN_RIGHT, "Open right area of a selected plane(s)", "Open Right"),
+    QUORRA_STATUS(ID_OPEN_LEFT, "Open left area of a selected plane(s)", "Open Left"),
+    QUORRA_STATUS(ID_OPEN_TOP, "Open top area of a selected plane(s)", "Open Top"),
+    QUORRA_STATUS(ID_OPEN_BOTTOM, "Open bottom area of a selected plane(s)", "Open Bottom"),
     QUORRA_PROMPT(ID_PLOT_PROPERTIES, "Properties"),
     QUORRA_PROMPT(ID_TOOLS_AUTOPLANE, "Autoplane"),
-    QUORRA_PROMPT(ID_POINTER_ADD, "Add Pointer"),
-    QUORRA_PROMPT(ID_POINTERS_CLEAR, "Clear All Pointers"),
+    QUORRA_STATUS(ID_POINTER_ADD, "Add pointer to the plane", "Add Pointer"),
+    QUORRA_STATUS(ID_POINTERS_CLEAR, "Clear all pointers from a selected planes", "Clear All Pointers"),
     QUORRA_PROMPT(ID_APP_ABOUT, "About"),
-    QUORRA_PROMPT(ID_EDIT_POINTER_DELETE, "Delete Pointer"),
+    QUORRA_STATUS(ID_EDIT_POINTER_DELETE, "Delete the selected pointer", "Delete Pointer"),
 };
 
 const CDialogItemTemplate kAboutItems[] = {

@@ -449,17 +449,26 @@ TEST(PlotDeviceResources, ToolbarPanesAndPrompts)
     EXPECT_EQ(buttons, 22);
     EXPECT_EQ(separatorsAfter, (std::vector<int>{4, 5, 8, 15, 19, 21}));
 
+    // The status-bar text, then the short text (the tool tip).
     struct Case {
         UINT id;
+        const char* statusText;
         const char* shortText;
     };
-    const Case cases[] = {{ID_FILE_NEW, "New"}, {ID_ZOOM_IN_X, "Zoom In of X-axis"}, {ID_ZOOM_OUT_Y, "Zoom Out of Y-axis"},
-                          {ID_POINTER_ADD, "Add Pointer"}, {ID_VIEW_STATUS_BAR, "Toggle StatusBar"},
-                          {ID_EDIT_POINTER_DELETE, "Delete Pointer"}};
+    const Case cases[] = {{ID_FILE_NEW, "New", "New"},
+                          {ID_ZOOM_IN, "Zoom in plane(s)", "Zoom In"},
+                          {ID_ZOOM_FIT, "Zoom plane(s) to fit size(s)", "Zoom To Fit"},
+                          {ID_ZOOM_IN_X, "Zoom in plane(s) of X-axis", "Zoom In of X-axis"},
+                          {ID_ZOOM_OUT_Y, "Zoom out plane(s) of Y-axis", "Zoom Out of Y-axis"},
+                          {ID_OPEN_RIGHT, "Open right area of a selected plane(s)", "Open Right"},
+                          {ID_POINTER_ADD, "Add pointer to the plane", "Add Pointer"},
+                          {ID_POINTERS_CLEAR, "Clear all pointers from a selected planes", "Clear All Pointers"},
+                          {ID_VIEW_STATUS_BAR, "Toggle StatusBar", "Toggle StatusBar"},
+                          {ID_EDIT_POINTER_DELETE, "Delete the selected pointer", "Delete Pointer"}};
     for (const Case& c : cases) {
         std::string text;
         ASSERT_TRUE(table.FindString(c.id, text)) << c.id;
-        EXPECT_EQ(text, std::string(c.shortText) + "\n" + c.shortText);
+        EXPECT_EQ(text, std::string(c.statusText) + "\n" + c.shortText);
     }
     for (UINT id : tb.buttons) {
         std::string text;
