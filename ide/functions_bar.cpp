@@ -122,6 +122,12 @@ void CFunctionsDlg::ApplyGroup()
     ::InvalidateRect(list, nullptr, TRUE);
 }
 
+void CFunctionsDlg::EmptyRows()
+{
+    if (m_hWnd) ::SendMessage(::GetDlgItem(m_hWnd, IDC_FN_LIST), LVM_SETITEMCOUNT, 0, 0);
+    m_rows.clear();
+}
+
 void CFunctionsDlg::SetColumnWidths()
 {
     HWND list = ::GetDlgItem(m_hWnd, IDC_FN_LIST);
@@ -306,6 +312,12 @@ CFunctionsBar* FindFunctionsBar(CProgram* owner)
 }
 
 void RemoveFunctionsBar(CFunctionsBar* bar) { std::erase(t_bars, bar); }
+
+void EmptyFunctionsBars(CProgram* owner)
+{
+    for (CFunctionsBar* b : std::vector<CFunctionsBar*>(t_bars))
+        if (!owner || b->m_dlg.m_pOwner == owner) b->m_dlg.EmptyRows();
+}
 
 void RefreshFunctionsBars(CProgram* owner, int flags)
 {

@@ -58,6 +58,8 @@ public:
 
     // Rebuilds the rows of the selected group.
     void ApplyGroup();
+    // No rows, item count 0.
+    void EmptyRows();
     void SelectGroup(const std::string& name);
     void GoTo();
     void AddFunction();
@@ -91,6 +93,9 @@ CFunctionsBar* CreateFunctionsBar(CProgram* owner, CFrameWnd* frame, IFunctionsB
 CFunctionsBar* FindFunctionsBar(CProgram* owner);
 // Unlists it (the bar's final clean-up).
 void RemoveFunctionsBar(CFunctionsBar* bar);
+// Before the owner's block is cleared or rolled back: the lists ask for no
+// row and the rows (which point at the user functions) are dropped.
+void EmptyFunctionsBars(CProgram* owner);
 // Flag 1: the rows of the selected group are rebuilt; owner null: every bar.
 void RefreshFunctionsBars(CProgram* owner, int flags);
 // The line (from 0) where a user function's header is, in its own source.

@@ -139,7 +139,9 @@ TEST_F(FunctionsBar, GroupsLabelAndRefresh)
     EXPECT_EQ(Label(dlg), "List (1):");
     EXPECT_EQ(dlg.ItemText(0, 1), "y = twice(x)");
     // Rollback and Clear empty the list first: the list never asks for a gone row.
-    ::SendMessage(::GetDlgItem(dlg.m_hWnd, IDC_FN_LIST), LVM_SETITEMCOUNT, 0, 0);
+    EmptyFunctionsBars(&program);
+    EXPECT_TRUE(dlg.m_rows.empty());
+    EXPECT_EQ(::SendMessage(::GetDlgItem(dlg.m_hWnd, IDC_FN_LIST), LVM_GETITEMCOUNT, 0, 0), 0);
     program.Clear();
     RefreshFunctionsBars(nullptr, 1);
     EXPECT_EQ(Label(dlg), "List (0):");
