@@ -13,7 +13,6 @@ CStructEditDlg::CStructEditDlg(std::string* outName, const std::string& name, CV
     : CDialog(ValueEditorTemplate(IDD_STRUCT_EDIT), parent),
       m_pOutName(outName),
       m_pValue(value),
-      m_pStruct(value ? value->StructPtr() : nullptr),
       m_readOnly(readOnly),
       m_pHost(host),
       m_name(name)
@@ -47,7 +46,7 @@ BOOL CStructEditDlg::OnInitDialog()
 void CStructEditDlg::SetCount(int select)
 {
     HWND list = List();
-    const int n = m_pStruct || m_copyMade ? (int)Shown().Count() : 0;
+    const int n = (int)Shown().Count();
     ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)n, 0);
     if (select >= 0 && select < n) {
         LVITEM it{};
@@ -66,7 +65,7 @@ int CStructEditDlg::SelectedRow() const
 void CStructEditDlg::MakeCopy()
 {
     if (m_copyMade) return;
-    if (m_pStruct) m_copy = *m_pStruct;
+    if (CStructValue* s = Callers()) m_copy = *s;
     m_copyMade = true;
 }
 
@@ -79,7 +78,7 @@ BOOL CStructEditDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
         auto* di = reinterpret_cast<NMLVDISPINFO*>(lParam);
         const int i = di->item.iItem;
         if (di->item.pszText && di->item.cchTextMax > 0) di->item.pszText[0] = 0;
-        if ((m_pStruct || m_copyMade) && i >= 0 && i < (int)Shown().Count() && di->item.pszText) {
+        if (i >= 0 && i < (int)Shown().Count() && di->item.pszText) {
             const CStructField* f = Shown().FieldAt((size_t)i);
             std::string text;
             if (di->item.iSubItem == 0)
@@ -111,7 +110,7 @@ BOOL CStructEditDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 
 bool CStructEditDlg::RenameRow(int row, const std::string& name)
 {
-    if (m_readOnly || row < 0 || !(m_pStruct || m_copyMade) || row >= (int)Shown().Count()) return false;
+    if (m_readOnly || row < 0 || row >= (int)Shown().Count()) return false;
     const CStructField* current = Shown().FieldAt((size_t)row);
     if (current->m_name && *current->m_name == name) return true;
     if (!IsValidNameStart(name)) {
@@ -132,8 +131,8 @@ void CStructEditDlg::OpenRow(int row)
 {
     if (row < 0) return;
     if (!m_readOnly) MakeCopy();
-    if (!(m_pStruct || m_copyMade) || row >= (int)Shown().Count()) return;
-    CStructField* f = m_copyMade ? m_copy.FieldAt((size_t)row) : m_pStruct->FieldAt((size_t)row);
+    if (row >= (int)Shown().Count()) return;
+    CStructField* f = const_cast<CStructField*>(Shown().FieldAt((size_t)row));
     std::string name = f->m_name ? *f->m_name : std::string();
     const std::string before = name;
     if (m_pHost) {
@@ -205,8 +204,8 @@ void CStructEditDlg::OnOK()
     }
     if (m_pOutName) *m_pOutName = m_name;
     if (m_copyMade && m_pValue) {
-        if (!m_pStruct) m_pStruct = &m_pValue->MakeStruct();
-        *m_pStruct = m_copy;
+        if (!Callers()) m_pValue->MakeStruct();
+        *Callers() = m_copy;
     }
     if (m_pHost) {
         m_pHost->InsertValue(m_name, *m_pValue);

@@ -24,7 +24,13 @@ public:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void PostNcDestroy() override;
 
-    const CStructValue& Shown() const { return m_copyMade ? m_copy : *m_pStruct; }
+    // The caller's structure, read through the value each time (a program at
+    // a break may have given the variable a new one); null when it is none.
+    CStructValue* Callers() const
+    {
+        return m_pValue && m_pValue->Type() == VT_STRUCT ? m_pValue->StructPtr() : nullptr;
+    }
+    const CStructValue& Shown() const { return m_copyMade || !Callers() ? m_copy : *Callers(); }
     void MakeCopy();
     // The row's value editor (a double-click).
     void OpenRow(int row);
@@ -37,7 +43,6 @@ public:
     int m_recordCounter = 1;
     std::string* m_pOutName;
     CValue* m_pValue;
-    CStructValue* m_pStruct;
     CStructValue m_copy;
     bool m_copyMade = false;
     bool m_readOnly;

@@ -50,7 +50,7 @@ std::vector<unsigned char> ValueBytes(const CValue& value)
     if (!value.IsBinary()) return bytes;
     if (value.Type() == VT_STRING) {
         const CValue* cells = value.Cells();
-        uint32_t n = cells ? ValueArrayCount(cells) : 0;
+        uint32_t n = cells ? ValueArrayCount(cells) - 1 : 0;   // the count holds the terminator
         for (uint32_t i = 0; i < n; ++i) bytes.push_back((unsigned char)(cells[i].m_payload & 0xFF));
     } else if (value.Type() == VT_MATRIX && value.MatrixPtr()) {
         const CValueMatrix& m = value.Matrix();
