@@ -190,7 +190,8 @@ bool SortChars(CValue* cells, bool ascending, SortStopProbe stop, void* data)
 {
     int n = 0;
     while (cells[n].Type() != VT_EMPTY) ++n;
-    bool counted = n > 0;
+    // A Real keeps its number in the payload word, so a small word is no code there.
+    bool counted = n > 0 && cells[0].Type() != VT_REAL;
     for (int i = 0; i < n && counted; ++i) counted = cells[i].Tag() == cells[0].Tag() && cells[i].m_payload < 256;
     if (counted) {
         size_t count[256] = {};
