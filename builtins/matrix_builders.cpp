@@ -7,6 +7,7 @@
 
 #include "builtins/matrix_builtins.h"
 #include "interpreter/block.h"
+#include "interpreter/expr_tree.h"
 #include "values/lapack_drivers.h"
 #include "values/output_stream.h"
 #include "values/struct_value.h"
@@ -177,8 +178,10 @@ StatusWord Running(CValue* x, CValue* out, const char* name, bool product)
     if (x->Type() != VT_MATRIX) return InvalidArgument(name, *x);
     CValue result;
     CValueMatrix& r = result.MakeMatrix(0, 0);
-    int st = product ? CValueMatrix::CumProd(x->Matrix(), r) : CValueMatrix::CumSum(x->Matrix(), r);
+    bool allReal = false;
+    int st = product ? CValueMatrix::CumProd(x->Matrix(), r, &allReal) : CValueMatrix::CumSum(x->Matrix(), r, &allReal);
     out->Swap(result);
+    if (allReal) NoteAllRealResult(*out);
     return st;
 }
 

@@ -82,6 +82,7 @@ StatusWord CallBuiltinFunction(const FuncEntry* entry, CValue** args, int count,
 
     StatusWord st = 0;
     FuncHandler h = entry->handler;
+    ForgetAllRealResult();
     if (h) {
         switch (entry->form) {
         case CALL_A1_CTX: st = FuncHandlerAs<FuncHandlerA1Ctx>(h)(fixed[0], out, context); break;

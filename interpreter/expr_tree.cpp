@@ -179,6 +179,7 @@ StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx,
 }  // namespace
 
 void NoteAllRealResult(const CValue& result) { t_allRealResult = &result; }
+void ForgetAllRealResult() { t_allRealResult = nullptr; }
 
 StatusWord EvaluateNode(const ExprNode* node, CValue& result, StatementContext* ctx)
 {
@@ -212,8 +213,13 @@ StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx,
     if (StatusWord st = CheckStackSpace()) return st;
     switch (node->kind) {
     case EXPR_MATRIX: return EvaluateMatrixLiteral(node->Matrix(), result, ctx);
-    case EXPR_BUILTIN_CALL:
-        return CallBuiltinNode(node->Builtin(), node->operands, node->operandCount, result, ctx);
+    case EXPR_BUILTIN_CALL: {
+        t_allRealResult = nullptr;
+        StatusWord st = CallBuiltinNode(node->Builtin(), node->operands, node->operandCount, result, ctx);
+        allReal = t_allRealResult == &result && result.Type() == VT_MATRIX;
+        t_allRealResult = nullptr;
+        return st;
+    }
     case EXPR_USER_CALL:
         return CallUserFunctionNode(node->UserFunction(), node->operands, node->operandCount, result, ctx);
     case EXPR_POINTER_CALL: return EvaluatePointerCall(node, result, ctx);
