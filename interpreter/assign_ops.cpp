@@ -182,8 +182,14 @@ bool ProductOfVariables(ExprNode** ops, CValue& result, StatusWord& status)
     const CValue* a = VariableMatrix(ops[0]);
     const CValue* b = VariableMatrix(ops[1]);
     if (!a || !b || a == &result || b == &result) return false;
-    if (!NumbersOnly(a->Matrix()) || !NumbersOnly(b->Matrix())) return false;
     CValue r;
+    // Finite real numbers need no scan first: the gathering checks each cell.
+    if (RealCellMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0))) {
+        status = 0;
+        result.Swap(r);
+        return true;
+    }
+    if (!NumbersOnly(a->Matrix()) || !NumbersOnly(b->Matrix())) return false;
     status = NumericMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0));
     if (!status) result.Swap(r);
     return true;

@@ -6,6 +6,7 @@
 #include "values/value_matrix.h"
 
 #include <cmath>
+#include <new>
 #include <vector>
 
 namespace {
@@ -39,16 +40,23 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
         }
         return true;
     };
-    if (!gather(a, A) || !gather(b, B)) return false;
+    if (!gather(a, A)) return false;
+    if (&a == &b)
+        B = A;  // x * x: one gathering serves both sides
+    else if (!gather(b, B))
+        return false;
     if (!RealArrayProduct(A, B, C, m, k, n)) return false;
     CValueMatrix r;
-    if (!r.Resize(m, n)) return false;
+    if (!ShapeWithUnsetCells(r, m, n)) return false;
     CComplexCells cells;
     for (int i = 0; i < m; ++i) {
         CValue* row = r.Row(i);
         for (int j = 0; j < n; ++j) {
             const Complex z(C[(size_t)i * n + j], 0.0);
-            if (!cells.Make(row[j], z)) row[j].SetComplex(z);
+            if (!cells.Make(row[j], z)) {
+                new (row + j) CValue();
+                row[j].SetComplex(z);
+            }
         }
     }
     result.Swap(r);
@@ -56,6 +64,11 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
 }
 
 }  // namespace
+
+bool RealCellMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
+{
+    return RealCellProduct(a, b, result);
+}
 
 int NumericMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
 {

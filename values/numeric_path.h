@@ -6,6 +6,10 @@
 
 // result = a * b (a cell-by-cell product for equal shapes whose inner sizes differ).
 int NumericMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result);
+// The same product when every cell is a finite real number and the product is
+// large enough for the library; false (result untouched) otherwise, whatever
+// the cells hold.
+bool RealCellMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result);
 // result = s / b.
 int NumericScalarOverMatrix(const Complex& s, const CValueMatrix& b, CValueMatrix& result);
 // result = a / b.
