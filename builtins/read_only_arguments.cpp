@@ -15,9 +15,9 @@ const bool g_declared = [] {
         MathRound, MathCeil, MathFloor, MathFix, MathSign, MathSqrt, MathArg, MathReal, MathImag, MathConj,
     };
     for (FuncHandlerA1 h : readers) DeclareReadOnlyArguments(AsFuncHandler(h));
+    // One argument only: nothing evaluated after it can change the variable
+    // before the handler reads it.
     DeclareReadOnlyArguments(AsFuncHandler(BuiltinTrans));
-    const FuncHandlerA2 readers2[] = {BuiltinSolve, BuiltinSolvex};
-    for (FuncHandlerA2 h : readers2) DeclareReadOnlyArguments(AsFuncHandler(h));
     return true;
 }();
 
