@@ -187,6 +187,7 @@ bool ProductOfVariables(ExprNode** ops, CValue& result, StatusWord& status)
     if (RealCellMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0))) {
         status = 0;
         result.Swap(r);
+        NoteResultWithoutHandles(result);  // Complex cells only
         return true;
     }
     if (!NumbersOnly(a->Matrix()) || !NumbersOnly(b->Matrix())) return false;

@@ -89,6 +89,9 @@ StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementConte
 void NoteAllRealResult(const CValue& result);
 // Drops a note left by an argument's evaluation before a handler runs.
 void ForgetAllRealResult();
+// An operator handler's last act when its result is a matrix without handle
+// cells (numbers of any kind): it is not scanned for them either.
+void NoteResultWithoutHandles(const CValue& result);
 
 // Whether an expression statement shows its value.
 bool ExprYieldsValue(const ExprNode* node);

@@ -6,6 +6,7 @@
 #include "values/value_matrix.h"
 
 #include <cmath>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -19,9 +20,10 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
 {
     const int m = a.Rows(), k = a.Cols(), n = b.Cols();
     if (k != b.Rows() || m == 0 || k == 0 || n == 0) return false;
-    std::vector<double> buf;
-    buf.resize((size_t)m * k + (size_t)k * n + (size_t)m * n);
-    double *A = buf.data(), *B = A + (size_t)m * k, *C = B + (size_t)k * n;
+    // Every element is written before it is read: no zeroing pass.
+    std::unique_ptr<double[]> buf(new (std::nothrow) double[(size_t)m * k + (size_t)k * n + (size_t)m * n]);
+    if (!buf) return false;
+    double *A = buf.get(), *B = A + (size_t)m * k, *C = B + (size_t)k * n;
     auto gather = [](const CValueMatrix& v, double* out) {
         for (int i = 0; i < v.Rows(); ++i) {
             const CValue* row = v.Row(i);

@@ -29,6 +29,9 @@ enum ValueType : uint32_t {
 };
 
 constexpr uint32_t VT_BINARY_BIT = 0x100;
+// One bit per type whose payload is a heap block of its value: Complex,
+// Matrix, String0, String, Struct.
+constexpr uint32_t kOwnedPayloadTypes = 0x878u;
 constexpr uint32_t VT_BINARY_STRING = VT_STRING | VT_BINARY_BIT;
 constexpr uint32_t VT_BYTE = VT_CHAR | VT_BINARY_BIT;
 
@@ -75,7 +78,7 @@ public:
     bool OwnsPayload() const
     {
         const uint32_t t = m_tag & 0xFF;
-        return t < 16 && ((0x878u >> t) & 1u);
+        return t < 16 && ((kOwnedPayloadTypes >> t) & 1u);
     }
     bool IsBinary() const { return (m_tag & VT_BINARY_BIT) != 0; }
     bool IsNumber() const { return Type() == VT_REAL || Type() == VT_COMPLEX; }
