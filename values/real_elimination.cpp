@@ -28,21 +28,11 @@ inline uint8_t SignOf(double x) { return std::signbit(x) ? 1 : 0; }
 #endif
 
 // Row i -= f * row r from column `from`, real parts: W(i, c) - (f W(r, c) - fi bi),
-// where fi bi is a zero and so leaves a non-zero product as it is. True when
-// a zero product met a zero or a result is not finite.
-VELDRA_REAL_ROW_CLONES bool SubtractScaledReals(double* __restrict wi, const double* __restrict wr, double f, int from,
+// where fi bi is a zero and so leaves the product, never zero here, as it is.
+VELDRA_REAL_ROW_CLONES void SubtractScaledReals(double* __restrict wi, const double* __restrict wr, double f, int from,
                                                 int cols)
 {
-    int bad = 0;
-    for (int c = from; c < cols; c++) {
-        const double p = f * wr[c];
-        const double w = wi[c];
-        const double res = w - p;
-        bad |= (p == 0.0) & (w == 0.0);
-        bad |= !(std::fabs(res) <= 1.7976931348623157e308);
-        wi[c] = res;
-    }
-    return bad != 0;
+    for (int c = from; c < cols; c++) wi[c] = wi[c] - f * wr[c];
 }
 
 // The imaginary signs of the same update: t = f W(r, c) has imaginary part
@@ -102,13 +92,15 @@ bool SolveRealCells(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& 
                 p = i;
             }
         }
-        if (best == 0.0) return false;  // the complex road carries on into infinities
+        // A zero pivot (the complex road carries on into infinities) or one
+        // that is no longer finite gives the work back.
+        if (!(best > 0.0) || !std::isfinite(best)) return false;
         if (p != k) {
             std::swap(wre[k], wre[p]);
             std::swap(wim[k], wim[p]);
         }
         // Row k / pivot (c, d): Smith's quotient with |c| > |d| = 0 gives the
-        // real part p / c and an imaginary zero whose sign is worked out below.
+        // real part num / c and an imaginary zero whose sign is worked out below.
         double* wk = wre[k];
         uint8_t* sk = wim[k];
         const double c = wk[k];
@@ -123,12 +115,21 @@ bool SolveRealCells(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& 
             sk[j] = (uint8_t)((sk[j] & (sProduct ^ 1)) ^ sc);
             wk[j] = q;
         }
-        for (int j = k; j < cols; j++) signRe[j] = SignOf(wk[j]);
+        double least = INFINITY;  // smallest modulus in the pivot row, none of them 0
+        for (int j = k; j < cols; j++) {
+            signRe[j] = SignOf(wk[j]);
+            least = std::fmin(least, std::fabs(wk[j]));
+        }
         for (int i = k + 1; i < n; i++) {
             const double f = wre[i][k];
+            // Every product f W(k, c) must be a finite non-zero number: then the
+            // real parts are plain double arithmetic. A zero multiplier, one
+            // whose products could underflow, or a value already not finite
+            // gives the work back.
+            if (!(std::fabs(f) * least >= 1e-300) || !std::isfinite(f)) return false;
             const uint8_t sfr = SignOf(f), sfi = wim[i][k];
             SubtractScaledSigns(wim[i], sk, signRe.data(), sfr, sfi, k, cols);
-            if (SubtractScaledReals(wre[i], wk, f, k, cols)) return false;
+            SubtractScaledReals(wre[i], wk, f, k, cols);
         }
     }
     // Back substitution: s = W(i, n + col) - sum of W(i, j) x(j), as the complex road runs it.
@@ -144,10 +145,10 @@ bool SolveRealCells(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& 
                 const double t = are * xre;
                 if (t == 0.0 && s == 0.0) return false;
                 s = s - t;
-                if (!std::isfinite(s)) return false;
                 const uint8_t st = (uint8_t)((SignOf(are) ^ sx) & (sa ^ SignOf(xre)));
                 ss = (uint8_t)(ss & (st ^ 1));
             }
+            if (!std::isfinite(s)) return false;
             xr[(size_t)i * m + col] = s;
             xs[(size_t)i * m + col] = ss;
         }
