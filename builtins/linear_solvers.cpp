@@ -2,6 +2,7 @@
 #include "builtins/matrix_builtins.h"
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
+#include "values/numeric_path.h"
 #include "values/output_stream.h"
 #include "values/value_matrix.h"
 
@@ -14,6 +15,10 @@ StatusWord SolveSystem(CValue* m, CValue* v, CValue* out, bool rotations)
         return ERR_INTERNAL;
     }
     CValue result;
+    if (!rotations && SolveRealCells(m->Matrix(), v->Matrix(), result.MakeMatrix(0, 0))) {
+        out->Swap(result);
+        return 0;
+    }
     CComplexMatrix a, b;
     if (ValueToComplexMatrix(m->Matrix(), a) && ValueToComplexMatrix(v->Matrix(), b)) {
         CComplexMatrix x;

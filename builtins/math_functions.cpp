@@ -4,6 +4,9 @@
 #include "builtins/math_functions.h"
 
 #include <cmath>
+#include <new>
+
+#include "interpreter/expr_tree.h"
 
 #include "builtins/cell_walk.h"
 #include "values/elementary.h"
@@ -53,6 +56,50 @@ void ReportInvalid(const char* name, const CValue& x)
 typedef Num (*RealRule)(double);
 typedef Num (*CplxRule)(const Complex&);
 
+template <const char* Name, RealRule RF, CplxRule CF>
+int UnaryCell(const CValue& x, CValue& out);
+
+// UnaryCell over the cells of m row-major into out: Real cells go straight
+// through the real rule without the dispatch, others through UnaryCell. The
+// first failing status stops the walk; the cells made so far stay in out, the
+// rest are empty. allReal: every cell of out is Real.
+template <const char* Name, RealRule RF, CplxRule CF>
+int MapMatrixWithReals(const CValueMatrix& m, CValue& out, bool& allReal)
+{
+    CValue r;
+    CValueMatrix& o = r.MakeMatrix(0, 0);
+    if (!ShapeWithUnsetCells(o, m.Rows(), m.Cols())) {
+        const int st = o.ApplyElementwise(UnaryCell<Name, RF, CF>, m);  // the empty case, or no room
+        out.Swap(r);
+        return st;
+    }
+    bool reals = true;
+    int st = 0;
+    for (int i = 0; i < m.Rows(); ++i) {
+        const CValue* in = m.Row(i);
+        CValue* row = o.Row(i);
+        const int n = m.Cols();
+        for (int j = 0; j < n; ++j) {
+            CValue& cell = row[j];
+            if (!st && in[j].m_tag == VT_REAL) {
+                const Num v = RF(in[j].m_real);
+                if (!v.cplx) {
+                    cell.m_real = v.z.re;
+                    cell.m_tag = VT_REAL;
+                    continue;
+                }
+            }
+            new (&cell) CValue();
+            if (st) continue;
+            reals = false;
+            st = UnaryCell<Name, RF, CF>(in[j], cell);
+        }
+    }
+    out.Swap(r);
+    allReal = reals && !st;
+    return st;
+}
+
 // One member of the family: Real and Complex by their rules, a Matrix cell by
 // cell, anything else reported.
 template <const char* Name, RealRule RF, CplxRule CF>
@@ -61,7 +108,12 @@ int UnaryCell(const CValue& x, CValue& out)
     switch (x.Type()) {
     case VT_REAL: Store(RF(x.Real()), out); return 0;
     case VT_COMPLEX: Store(CF(x.ComplexRef()), out); return 0;
-    case VT_MATRIX: return MapMatrixCells(x, out, UnaryCell<Name, RF, CF>);
+    case VT_MATRIX: {
+        bool allReal = false;
+        const int st = MapMatrixWithReals<Name, RF, CF>(x.Matrix(), out, allReal);
+        if (allReal) NoteAllRealResult(out);
+        return st;
+    }
     default: ReportInvalid(Name, x); return ERR_INTERNAL;
     }
 }

@@ -7,6 +7,7 @@
 
 #include "builtins/matrix_builtins.h"
 #include "interpreter/block.h"
+#include "interpreter/expr_tree.h"
 #include "values/lapack_drivers.h"
 #include "values/output_stream.h"
 #include "values/struct_value.h"
@@ -177,8 +178,10 @@ StatusWord Running(CValue* x, CValue* out, const char* name, bool product)
     if (x->Type() != VT_MATRIX) return InvalidArgument(name, *x);
     CValue result;
     CValueMatrix& r = result.MakeMatrix(0, 0);
-    int st = product ? CValueMatrix::CumProd(x->Matrix(), r) : CValueMatrix::CumSum(x->Matrix(), r);
+    bool allReal = false;
+    int st = product ? CValueMatrix::CumProd(x->Matrix(), r, &allReal) : CValueMatrix::CumSum(x->Matrix(), r, &allReal);
     out->Swap(result);
+    if (allReal) NoteAllRealResult(*out);
     return st;
 }
 
@@ -190,7 +193,8 @@ bool SortChars(CValue* cells, bool ascending, SortStopProbe stop, void* data)
 {
     int n = 0;
     while (cells[n].Type() != VT_EMPTY) ++n;
-    bool counted = n > 0;
+    // A Real keeps its number in the payload word, so a small word is no code there.
+    bool counted = n > 0 && cells[0].Type() != VT_REAL;
     for (int i = 0; i < n && counted; ++i) counted = cells[i].Tag() == cells[0].Tag() && cells[i].m_payload < 256;
     if (counted) {
         size_t count[256] = {};

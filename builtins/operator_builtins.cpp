@@ -3,6 +3,9 @@
 #include "builtins/operator_builtins.h"
 
 #include <cmath>
+#include <new>
+
+#include "interpreter/expr_tree.h"
 
 #include "values/operators.h"
 #include "values/output_stream.h"
@@ -105,6 +108,40 @@ StatusWord BuiltinFvec(CValue* start, CValue* stop, CValue* step, CValue* out)
     return 0;
 }
 
+// The transpose of a matrix of Real cells only, in tiles so that both sides
+// are read and written a cache line at a time; false (o empty) for any other
+// matrix.
+bool TransposeReals(const CValueMatrix& m, CValueMatrix& o)
+{
+    constexpr int kTile = 32;
+    const int rows = m.Rows(), cols = m.Cols();
+    if (!ShapeWithUnsetCells(o, cols, rows)) return false;
+    for (int i0 = 0; i0 < rows; i0 += kTile) {
+        const int i1 = i0 + kTile < rows ? i0 + kTile : rows;
+        for (int j0 = 0; j0 < cols; j0 += kTile) {
+            const int j1 = j0 + kTile < cols ? j0 + kTile : cols;
+            for (int i = i0; i < i1; ++i) {
+                const CValue* in = m.Row(i);
+                for (int j = j0; j < j1; ++j) {
+                    if (in[j].m_tag != VT_REAL) {
+                        // The cells written so far own nothing: the rows go back bare.
+                        for (int r = 0; r < cols; ++r) {
+                            CValue* row = o.Row(r);
+                            for (int c = 0; c < rows; ++c) new (row + c) CValue();
+                        }
+                        o.Free();
+                        return false;
+                    }
+                    CValue& cell = o.Row(j)[i];
+                    cell.m_real = in[j].m_real;
+                    cell.m_tag = VT_REAL;
+                }
+            }
+        }
+    }
+    return true;
+}
+
 StatusWord BuiltinTrans(CValue* arg, CValue* out)
 {
     switch (arg->Type()) {
@@ -116,6 +153,14 @@ StatusWord BuiltinTrans(CValue* arg, CValue* out)
     }
     case VT_MATRIX: {
         const CValueMatrix& m = arg->Matrix();
+        {
+            CValue r;
+            if (TransposeReals(m, r.MakeMatrix(0, 0))) {
+                out->Swap(r);
+                NoteAllRealResult(*out);
+                return 0;
+            }
+        }
         CValue r;
         CValueMatrix& o = r.MakeMatrix(m.Cols(), m.Rows());
         int st = 0;

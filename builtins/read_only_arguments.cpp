@@ -2,6 +2,7 @@
 // from it: a variable is passed to them as it is instead of as a copy.
 #include "builtins/math_functions.h"
 #include "builtins/matrix_builtins.h"
+#include "builtins/operator_builtins.h"
 #include "interpreter/func_records.h"
 
 namespace {
@@ -14,6 +15,9 @@ const bool g_declared = [] {
         MathRound, MathCeil, MathFloor, MathFix, MathSign, MathSqrt, MathArg, MathReal, MathImag, MathConj,
     };
     for (FuncHandlerA1 h : readers) DeclareReadOnlyArguments(AsFuncHandler(h));
+    // One argument only: nothing evaluated after it can change the variable
+    // before the handler reads it.
+    DeclareReadOnlyArguments(AsFuncHandler(BuiltinTrans));
     return true;
 }();
 

@@ -182,8 +182,15 @@ bool ProductOfVariables(ExprNode** ops, CValue& result, StatusWord& status)
     const CValue* a = VariableMatrix(ops[0]);
     const CValue* b = VariableMatrix(ops[1]);
     if (!a || !b || a == &result || b == &result) return false;
-    if (!NumbersOnly(a->Matrix()) || !NumbersOnly(b->Matrix())) return false;
     CValue r;
+    // Finite real numbers need no scan first: the gathering checks each cell.
+    if (RealCellMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0))) {
+        status = 0;
+        result.Swap(r);
+        NoteResultWithoutHandles(result);  // Complex cells only
+        return true;
+    }
+    if (!NumbersOnly(a->Matrix()) || !NumbersOnly(b->Matrix())) return false;
     status = NumericMatrixProduct(a->Matrix(), b->Matrix(), r.MakeMatrix(0, 0));
     if (!status) result.Swap(r);
     return true;
@@ -238,19 +245,20 @@ StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx
 
 StatusWord ShortCircuit(ExprNode** ops, int n, CValue& result, StatementContext* ctx, bool isOr)
 {
-    double* truth = result.AsReal();
-    if (!truth) return ERR_INTERNAL_SUPPORT;
-    *truth = 0.0;
+    // The truth is kept here, not in the result's cell: an operand's call may
+    // move that cell (a Real's number lives in it).
+    result.SetReal(0.0);
+    double truth = 0.0;
     CValue scratch;
     StatusWord st = 0;
     for (int i = 0; i < n; ++i) {
         const CValue* v = nullptr;
         st = ReadRangeOperand(ops[i], ctx, scratch, v);
-        if (!st) st = v->ToBoolean(*truth);
+        if (!st) st = v->ToBoolean(truth);
         if (st) break;
-        if (isOr ? *truth != 0.0 : *truth == 0.0) break;
+        if (isOr ? truth != 0.0 : truth == 0.0) break;
     }
-    *truth = *truth != 0.0 ? 1.0 : 0.0;
+    result.SetReal(truth != 0.0 ? 1.0 : 0.0);
     return st;
 }
 

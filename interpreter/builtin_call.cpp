@@ -28,30 +28,20 @@ int DeclaredInputs(const FuncEntry* e)
     return e->inputs < 0 ? -e->inputs : e->inputs;
 }
 
-bool HoldsHandles(const CValueMatrix& m)
-{
-    for (int r = 0; r < m.Rows(); ++r) {
-        const CValue* row = m.Row(r);
-        for (int c = 0; c < m.Cols(); ++c)
-            if (row[c].IsHandle() || (row[c].Type() == VT_MATRIX && HoldsHandles(row[c].Matrix()))) return true;
-    }
-    return false;
-}
-
 std::vector<FuncHandler>& ReadOnlyArgumentHandlers()
 {
     static std::vector<FuncHandler>* handlers = new std::vector<FuncHandler>;
     return *handlers;
 }
 
-// A variable's matrix passed as it is to a handler that only reads it. Without
-// handle cells a copy would hold the same.
+// A variable's matrix passed as it is to a handler that only reads it. A copy
+// would hold the same cells, handle cells too (a copy keeps them as they are),
+// so the matrix is not scanned for them.
 CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg)
 {
     if (!arg || arg->kind != EXPR_VARIABLE) return nullptr;
     CValue* v = arg->Variable()->value;
-    if (!v || v->Type() != VT_MATRIX || !HasReadOnlyArguments(entry->handler) || HoldsHandles(v->Matrix()))
-        return nullptr;
+    if (!v || v->Type() != VT_MATRIX || !HasReadOnlyArguments(entry->handler)) return nullptr;
     return v;
 }
 
@@ -82,6 +72,7 @@ StatusWord CallBuiltinFunction(const FuncEntry* entry, CValue** args, int count,
 
     StatusWord st = 0;
     FuncHandler h = entry->handler;
+    ForgetAllRealResult();
     if (h) {
         switch (entry->form) {
         case CALL_A1_CTX: st = FuncHandlerAs<FuncHandlerA1Ctx>(h)(fixed[0], out, context); break;

@@ -173,24 +173,29 @@ StatusWord EvaluatePointerCall(const ExprNode* node, CValue& result, StatementCo
 // Set by a handler as its last act, read and cleared right after it returns;
 // null at every other moment.
 __thread const CValue* t_allRealResult __attribute__((tls_model("initial-exec"))) = nullptr;
+// The same for a matrix known to hold no handle cells (of any other kinds).
+__thread const CValue* t_noHandlesResult __attribute__((tls_model("initial-exec"))) = nullptr;
 
-StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal);
+StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal, bool& noHandles);
 
 }  // namespace
 
 void NoteAllRealResult(const CValue& result) { t_allRealResult = &result; }
+void NoteResultWithoutHandles(const CValue& result) { t_noHandlesResult = &result; }
+void ForgetAllRealResult() { t_allRealResult = nullptr; }
 
 StatusWord EvaluateNode(const ExprNode* node, CValue& result, StatementContext* ctx)
 {
-    bool allReal;
-    return Evaluate(node, result, ctx, allReal);
+    bool allReal, noHandles;
+    return Evaluate(node, result, ctx, allReal, noHandles);
 }
 
 namespace {
 
-StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal)
+StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal, bool& noHandles)
 {
     allReal = false;
+    noHandles = false;
     result.Clear();
     if (!node) return 0;
     switch (node->kind) {
@@ -212,16 +217,24 @@ StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx,
     if (StatusWord st = CheckStackSpace()) return st;
     switch (node->kind) {
     case EXPR_MATRIX: return EvaluateMatrixLiteral(node->Matrix(), result, ctx);
-    case EXPR_BUILTIN_CALL:
-        return CallBuiltinNode(node->Builtin(), node->operands, node->operandCount, result, ctx);
+    case EXPR_BUILTIN_CALL: {
+        t_allRealResult = nullptr;
+        StatusWord st = CallBuiltinNode(node->Builtin(), node->operands, node->operandCount, result, ctx);
+        allReal = t_allRealResult == &result && result.Type() == VT_MATRIX;
+        t_allRealResult = nullptr;
+        return st;
+    }
     case EXPR_USER_CALL:
         return CallUserFunctionNode(node->UserFunction(), node->operands, node->operandCount, result, ctx);
     case EXPR_POINTER_CALL: return EvaluatePointerCall(node, result, ctx);
     case EXPR_OPERATOR: {
         t_allRealResult = nullptr;
+        t_noHandlesResult = nullptr;
         StatusWord st = node->Handler()(node->operands, node->operandCount, result, ctx);
         allReal = t_allRealResult == &result && result.Type() == VT_MATRIX;
+        noHandles = t_noHandlesResult == &result && result.Type() == VT_MATRIX;
         t_allRealResult = nullptr;
+        t_noHandlesResult = nullptr;
         return st;
     }
     default: return ERR_INTERNAL_SUPPORT;
@@ -232,8 +245,9 @@ StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx,
 
 StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal)
 {
-    if (StatusWord st = Evaluate(node, result, ctx, allReal)) return st;
-    if (!allReal) ResolveHandles(result);
+    bool noHandles;
+    if (StatusWord st = Evaluate(node, result, ctx, allReal, noHandles)) return st;
+    if (!allReal && !noHandles) ResolveHandles(result);
     if (result.IsEmpty() && node && node->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
     return 0;
 }

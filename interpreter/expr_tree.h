@@ -84,9 +84,14 @@ StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementConte
 // Real cells (an operator said so), which then needs no resolution.
 StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* context, bool& allReal);
 
-// An operator handler's last act when its result is a matrix of Real cells
-// only: the evaluation that called it skips the scan for handles.
+// An operator's or built-in's handler's last act when its result is a matrix
+// of Real cells only: the evaluation that called it skips the scan for handles.
 void NoteAllRealResult(const CValue& result);
+// Drops a note left by an argument's evaluation before a handler runs.
+void ForgetAllRealResult();
+// An operator handler's last act when its result is a matrix without handle
+// cells (numbers of any kind): it is not scanned for them either.
+void NoteResultWithoutHandles(const CValue& result);
 
 // Whether an expression statement shows its value.
 bool ExprYieldsValue(const ExprNode* node);

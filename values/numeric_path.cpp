@@ -6,6 +6,8 @@
 #include "values/value_matrix.h"
 
 #include <cmath>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -18,9 +20,10 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
 {
     const int m = a.Rows(), k = a.Cols(), n = b.Cols();
     if (k != b.Rows() || m == 0 || k == 0 || n == 0) return false;
-    std::vector<double> buf;
-    buf.resize((size_t)m * k + (size_t)k * n + (size_t)m * n);
-    double *A = buf.data(), *B = A + (size_t)m * k, *C = B + (size_t)k * n;
+    // Every element is written before it is read: no zeroing pass.
+    std::unique_ptr<double[]> buf(new (std::nothrow) double[(size_t)m * k + (size_t)k * n + (size_t)m * n]);
+    if (!buf) return false;
+    double *A = buf.get(), *B = A + (size_t)m * k, *C = B + (size_t)k * n;
     auto gather = [](const CValueMatrix& v, double* out) {
         for (int i = 0; i < v.Rows(); ++i) {
             const CValue* row = v.Row(i);
@@ -39,16 +42,23 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
         }
         return true;
     };
-    if (!gather(a, A) || !gather(b, B)) return false;
+    if (!gather(a, A)) return false;
+    if (&a == &b)
+        B = A;  // x * x: one gathering serves both sides
+    else if (!gather(b, B))
+        return false;
     if (!RealArrayProduct(A, B, C, m, k, n)) return false;
     CValueMatrix r;
-    if (!r.Resize(m, n)) return false;
+    if (!ShapeWithUnsetCells(r, m, n)) return false;
     CComplexCells cells;
     for (int i = 0; i < m; ++i) {
         CValue* row = r.Row(i);
         for (int j = 0; j < n; ++j) {
             const Complex z(C[(size_t)i * n + j], 0.0);
-            if (!cells.Make(row[j], z)) row[j].SetComplex(z);
+            if (!cells.Make(row[j], z)) {
+                new (row + j) CValue();
+                row[j].SetComplex(z);
+            }
         }
     }
     result.Swap(r);
@@ -56,6 +66,11 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
 }
 
 }  // namespace
+
+bool RealCellMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
+{
+    return RealCellProduct(a, b, result);
+}
 
 int NumericMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
 {

@@ -143,6 +143,13 @@ int AddText(CValue& a, const CValue& b)
 int MatrixTimesMatrix(CValue& a, const CValueMatrix& b)
 {
     CValueMatrix& A = a.Matrix();
+    {
+        CValueMatrix result;
+        if (RealCellMatrixProduct(A, b, result)) {
+            A.Swap(result);
+            return 0;
+        }
+    }
     if (AllNumbers(A) && AllNumbers(b)) {
         // Computed aside: on failure the left operand stays as it was.
         CValueMatrix result;

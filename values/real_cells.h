@@ -1,41 +1,27 @@
 #pragma once
-// Real payload cells made and ended in bulk: loops over many cells look the
-// pool up once instead of once per cell. The cells are the ones the value
-// setters use, so a cell made here is an ordinary Real cell.
+// Number cells made and ended in bulk: loops over many cells look the
+// Complex pool up once instead of once per cell. A cell made here is an
+// ordinary cell of its kind.
 #include "values/cell_pool.h"
 #include "values/value.h"
 
-// The pools of Real and Complex payloads; null where every payload is its
-// own heap block (sanitizer builds).
-CCellPool* RealCellPool();
+// The pool of Complex payloads; null where every payload is its own heap
+// block (sanitizer builds).
 CCellPool* ComplexCellPool();
 
+// Real cells hold their number inline; the class keeps the bulk loops' shape.
 class CRealCells {
 public:
-    CRealCells() : m_pool(RealCellPool()) {}
-
-    // cell holds no payload. False without memory; the cell then stays empty.
+    // cell holds no payload. Always true: a Real needs no memory of its own.
     bool Make(CValue& cell, double x)
     {
-        double* p = m_pool ? static_cast<double*>(m_pool->Alloc()) : AllocRealCell();
-        if (!p) return false;
-        *p = x;
-        cell.m_payload = (uintptr_t)p;
+        cell.m_real = x;
         cell.m_tag = VT_REAL;
         return true;
     }
 
-    // What the cell's destructor does, without the dispatch for Real cells.
-    void End(CValue& cell)
-    {
-        if (cell.Type() == VT_REAL && m_pool)
-            m_pool->Free(reinterpret_cast<double*>(cell.m_payload));
-        else
-            cell.~CValue();
-    }
-
-private:
-    CCellPool* m_pool;
+    // What the cell's destructor does.
+    void End(CValue& cell) { cell.~CValue(); }
 };
 
 class CComplexCells {

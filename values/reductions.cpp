@@ -1,5 +1,7 @@
 // Running sums and products, sums and products of vectors and columns, and
 // reversal over value matrices.
+#include <new>
+
 #include "values/elementary.h"
 #include "values/operators.h"
 #include "values/real_cells.h"
@@ -53,16 +55,48 @@ bool RunningReals(const VectorView& in, const VectorView& dst, bool product)
     return true;
 }
 
-int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step)
+// The same over one row into a row whose cells are not set yet, checking and
+// summing in one pass. At the first cell that is not Real the rest of out is
+// made empty and the answer is false.
+template <bool Product>
+bool RunningRealRow(const CValue* in, CValue* out, int n)
 {
+    double acc = 0.0;
+    for (int k = 0; k < n; ++k) {
+        if (in[k].m_tag != VT_REAL) {
+            for (int j = k; j < n; ++j) new (out + j) CValue();
+            return false;
+        }
+        const double x = in[k].m_real;
+        acc = k == 0 ? x : Step(acc, x, Product);
+        out[k].m_real = acc;
+        out[k].m_tag = VT_REAL;
+    }
+    return true;
+}
+
+int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* allReal)
+{
+    if (allReal) *allReal = false;
     CValueMatrix t;
-    if (!t.Resize(src.Rows(), src.Cols())) return 10;
-    int status = 0;
     const bool product = step == ValueMul;
+    const bool reals = product || step == ValueAdd;
+    if (reals && src.Rows() == 1 && ShapeWithUnsetCells(t, 1, src.Cols())) {
+        const bool done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols())
+                                  : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols());
+        if (done) {
+            out.Swap(t);
+            if (allReal) *allReal = true;
+            return 0;
+        }
+    } else if (!t.Resize(src.Rows(), src.Cols())) {
+        return 10;
+    }
+    int status = 0;
     ForEachVector(src, [&](const VectorView& in) {
         if (status) return;
         VectorView dst{t, in.alongRow, in.index};
-        if ((product || step == ValueAdd) && in.Length() > 0 && RunningReals(in, dst, product)) return;
+        if (reals && !in.alongRow && in.Length() > 0 && RunningReals(in, dst, product)) return;
         CValue acc = in[0];
         dst[0] = acc;
         for (int k = 1; k < in.Length(); ++k) {
@@ -74,6 +108,20 @@ int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step)
     return status;
 }
 
+// Sum or product of one row when every cell is Real, checked as it goes.
+template <bool Product>
+bool FoldRealRow(const CValue* in, int n, double& out)
+{
+    double acc = 0.0;
+    for (int k = 0; k < n; ++k) {
+        if (in[k].m_tag != VT_REAL) return false;
+        const double x = in[k].m_real;
+        acc = k == 0 ? x : Step(acc, x, Product);
+    }
+    out = acc;
+    return true;
+}
+
 int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
 {
     if (m.Rows() == 0 || m.Cols() == 0) {
@@ -82,13 +130,20 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
     }
     if (step == ValueAdd || step == ValueMul) {
         const bool product = step == ValueMul;
-        const bool vector = m.Rows() == 1 || m.Cols() == 1;
-        const VectorView v{m, m.Rows() == 1, 0};
-        if (vector && AllReal(v)) {
-            double acc = v[0].Real();
-            for (int k = 1; k < v.Length(); ++k) acc = Step(acc, v[k].Real(), product);
-            out.SetReal(acc);
-            return 0;
+        double acc;
+        if (m.Rows() == 1) {
+            if (product ? FoldRealRow<true>(m.Row(0), m.Cols(), acc) : FoldRealRow<false>(m.Row(0), m.Cols(), acc)) {
+                out.SetReal(acc);
+                return 0;
+            }
+        } else if (m.Cols() == 1) {
+            const VectorView v{m, false, 0};
+            if (AllReal(v)) {
+                acc = v[0].Real();
+                for (int k = 1; k < v.Length(); ++k) acc = Step(acc, v[k].Real(), product);
+                out.SetReal(acc);
+                return 0;
+            }
         }
     }
     CValue acc = m.Cell(0, 0);
@@ -120,8 +175,14 @@ int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
 
 }  // namespace
 
-int CValueMatrix::CumSum(const CValueMatrix& src, CValueMatrix& out) { return Running(src, out, ValueAdd); }
-int CValueMatrix::CumProd(const CValueMatrix& src, CValueMatrix& out) { return Running(src, out, ValueMul); }
+int CValueMatrix::CumSum(const CValueMatrix& src, CValueMatrix& out, bool* allReal)
+{
+    return Running(src, out, ValueAdd, allReal);
+}
+int CValueMatrix::CumProd(const CValueMatrix& src, CValueMatrix& out, bool* allReal)
+{
+    return Running(src, out, ValueMul, allReal);
+}
 int CValueMatrix::SumVector(CValue& out) const { return Fold(*this, out, ValueAdd, 0.0); }
 int CValueMatrix::ProdVector(CValue& out) const { return Fold(*this, out, ValueMul, 1.0); }
 int CValueMatrix::SumColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueAdd); }

@@ -20,59 +20,39 @@
 // Sanitizer builds keep one heap block per cell so that leaks and stale
 // payload pointers are reported where they happen.
 namespace {
-inline double* NewRealCell() { return static_cast<double*>(std::malloc(sizeof(double))); }
-inline void DropRealCell(double* p) { std::free(p); }
 inline Complex* NewComplexCell() { return static_cast<Complex*>(std::malloc(sizeof(Complex))); }
 inline void DropComplexCell(Complex* p) { std::free(p); }
 }  // namespace
 
-CCellPool* RealCellPool() { return nullptr; }
 CCellPool* ComplexCellPool() { return nullptr; }
 #else
 namespace {
 // Never destroyed: cells may be freed by threads that outlive static destruction.
-std::atomic<CCellPool*> g_realCells{nullptr};
 std::atomic<CCellPool*> g_complexCells{nullptr};
 
-CCellPool* MakePools()
+CCellPool* MakePool()
 {
-    static CCellPool* real = [] {
-        g_complexCells.store(new CCellPool(sizeof(Complex)), std::memory_order_release);
-        auto* p = new CCellPool(sizeof(double));
-        g_realCells.store(p, std::memory_order_release);
+    static CCellPool* pool = [] {
+        auto* p = new CCellPool(sizeof(Complex));
+        g_complexCells.store(p, std::memory_order_release);
         return p;
     }();
-    return real;
-}
-
-inline CCellPool& RealCells()
-{
-    CCellPool* p = g_realCells.load(std::memory_order_acquire);
-    return p ? *p : *MakePools();
+    return pool;
 }
 
 inline CCellPool& ComplexCells()
 {
     CCellPool* p = g_complexCells.load(std::memory_order_acquire);
-    if (!p) {
-        MakePools();
-        p = g_complexCells.load(std::memory_order_acquire);
-    }
-    return *p;
+    return p ? *p : *MakePool();
 }
 
-inline double* NewRealCell() { return static_cast<double*>(RealCells().Alloc()); }
-inline void DropRealCell(double* p) { RealCells().Free(p); }
 inline Complex* NewComplexCell() { return static_cast<Complex*>(ComplexCells().Alloc()); }
 inline void DropComplexCell(Complex* p) { ComplexCells().Free(p); }
 }  // namespace
 
-CCellPool* RealCellPool() { return &RealCells(); }
 CCellPool* ComplexCellPool() { return &ComplexCells(); }
 #endif
 
-double* AllocRealCell() { return NewRealCell(); }
-void FreeRealCell(double* p) { DropRealCell(p); }
 Complex* AllocComplexCell() { return NewComplexCell(); }
 void FreeComplexCell(Complex* p) { DropComplexCell(p); }
 
@@ -169,12 +149,8 @@ static CValue* MakeCellArray(const unsigned char* bytes, size_t n, uint32_t tag)
 
 CValue::CValue(double x)
 {
-    double* p = NewRealCell();
-    if (p) {
-        *p = x;
-        m_payload = (uintptr_t)p;
-        m_tag = VT_REAL;
-    }
+    m_real = x;
+    m_tag = VT_REAL;
 }
 
 CValue::CValue(int x) : CValue((double)x) {}
@@ -252,13 +228,6 @@ void CValue::CopyPayload(const CValue& src)
     m_tag = 0;
     uintptr_t p = 0;
     switch (src.Type()) {
-    case VT_REAL: {
-        double* d = NewRealCell();
-        if (!d) return;
-        *d = src.Real();
-        p = (uintptr_t)d;
-        break;
-    }
     case VT_COMPLEX: {
         Complex* c = NewComplexCell();
         if (!c) return;
@@ -325,7 +294,6 @@ thread_local PendingFrees* t_pending = nullptr;
 void CValue::ReleasePayload()
 {
     switch (Type()) {
-    case VT_REAL: DropRealCell(reinterpret_cast<double*>(m_payload)); break;
     case VT_COMPLEX: DropComplexCell(reinterpret_cast<Complex*>(m_payload)); break;
     case VT_STRING0: std::free(reinterpret_cast<char*>(m_payload)); break;
     case VT_MATRIX:
@@ -484,35 +452,6 @@ CValue CValue::SizeOf() const
 }
 
 // ---- setters -------------------------------------------------------------
-
-CValue& CValue::SetReal(double x)
-{
-    if (Type() == VT_REAL) {
-        Real() = x;
-        m_tag = VT_REAL;
-        return *this;
-    }
-    double* p = NewRealCell();
-    Clear();
-    if (p) {
-        *p = x;
-        m_payload = (uintptr_t)p;
-        m_tag = VT_REAL;
-    }
-    return *this;
-}
-
-double* CValue::AsReal()
-{
-    if (Type() == VT_REAL) return &Real();
-    double* p = NewRealCell();
-    Clear();
-    if (!p) return nullptr;
-    *p = 0.0;
-    m_payload = (uintptr_t)p;
-    m_tag = VT_REAL;
-    return p;
-}
 
 CValue& CValue::SetComplex(const Complex& c)
 {

@@ -29,13 +29,22 @@ enum ValueType : uint32_t {
 };
 
 constexpr uint32_t VT_BINARY_BIT = 0x100;
+// One bit per type whose payload is a heap block of its value: Complex,
+// Matrix, String0, String, Struct.
+constexpr uint32_t kOwnedPayloadTypes = 0x878u;
 constexpr uint32_t VT_BINARY_STRING = VT_STRING | VT_BINARY_BIT;
 constexpr uint32_t VT_BYTE = VT_CHAR | VT_BINARY_BIT;
 
 class CValue {
 public:
-    uintptr_t m_payload = 0;  // owned heap payload, inline datum or unowned pointer, by tag
-    uint32_t m_tag = 0;       // low byte: ValueType; bit 0x100: binary variant
+    // Owned heap payload, inline datum or unowned pointer, by tag. A Real keeps
+    // its double in the word itself; both names reach the same word (the union
+    // lets the compiler see the two views as one object).
+    union {
+        uintptr_t m_payload = 0;
+        double m_real;
+    };
+    uint32_t m_tag = 0;  // low byte: ValueType; bit 0x100: binary variant
 
     CValue() noexcept {}
     CValue(double x);
@@ -64,12 +73,12 @@ public:
     uint32_t Type() const { return m_tag & 0xFF; }
     uint32_t Tag() const { return m_tag; }
     bool IsEmpty() const { return Type() == VT_EMPTY; }
-    // True for the types whose payload is a heap block of this value (Real,
-    // Complex, Matrix, String0, String, Struct).
+    // True for the types whose payload is a heap block of this value (Complex,
+    // Matrix, String0, String, Struct).
     bool OwnsPayload() const
     {
         const uint32_t t = m_tag & 0xFF;
-        return t < 16 && ((0x87Cu >> t) & 1u);
+        return t < 16 && ((kOwnedPayloadTypes >> t) & 1u);
     }
     bool IsBinary() const { return (m_tag & VT_BINARY_BIT) != 0; }
     bool IsNumber() const { return Type() == VT_REAL || Type() == VT_COMPLEX; }
@@ -83,7 +92,9 @@ public:
 
     // Payload accessors (only for the matching tag).
     uintptr_t GetPayload() const { return m_payload; }
-    double& Real() const { return *reinterpret_cast<double*>(m_payload); }
+    // The double lives in the cell: a reference to it is valid only while the
+    // cell stays where it is (a matrix growing or a row moving moves it).
+    double& Real() const { return const_cast<double&>(m_real); }
     Complex& ComplexRef() const { return *reinterpret_cast<Complex*>(m_payload); }
     CValueMatrix& Matrix() const { return *reinterpret_cast<CValueMatrix*>(m_payload); }
     CValueMatrix* MatrixPtr() const { return reinterpret_cast<CValueMatrix*>(m_payload); }
@@ -102,9 +113,20 @@ public:
     CValue SizeOf() const;
 
     // Setters. Each reuses an existing payload of the requested type.
-    CValue& SetReal(double x);
+    CValue& SetReal(double x)
+    {
+        if (OwnsPayload()) ReleasePayload();
+        m_real = x;
+        m_tag = VT_REAL;
+        return *this;
+    }
     CValue& SetReal(int x) { return SetReal((double)x); }
-    double* AsReal();
+    // The cell's own double (0 when it was not a Real); never null.
+    double* AsReal()
+    {
+        if (Type() != VT_REAL) SetReal(0.0);
+        return &m_real;
+    }
     CValue& SetComplex(const Complex& c);
     void SetComplexNumber(const Complex& c);
     Complex* AsComplex();
@@ -197,9 +219,7 @@ inline ValueArrayHeader* ValueArrayHead(CValue* cells) { return reinterpret_cast
 // binary. False (a unchanged) when the heap refuses.
 bool AppendText(CValue& a, const CValue& b);
 
-// Payload cells of Real and Complex values.
-double* AllocRealCell();
-void FreeRealCell(double* p);
+// Payload cells of Complex values.
 Complex* AllocComplexCell();
 void FreeComplexCell(Complex* p);
 

@@ -221,11 +221,29 @@ CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill)
     return nrow;
 }
 
+namespace {
+// Whether any of the n cells owns a payload, without a branch per cell.
+bool AnyOwner(const CValue* cells, int n)
+{
+    uint32_t own = 0;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t t = cells[i].m_tag & 0xFF;
+        own |= t < 16 ? (kOwnedPayloadTypes >> t) & 1u : 0u;
+    }
+    return own != 0;
+}
+}  // namespace
+
 void FreeValueRow(CValue* row, int n)
 {
     if (!row) return;
-    CRealCells cells;
-    for (int i = 0; i < n; ++i) cells.End(row[i]);
+    // Rows of numbers and characters own nothing: blocks of them are only looked at.
+    constexpr int kBlock = 256;
+    for (int i = 0; i < n; i += kBlock) {
+        const int m = n - i < kBlock ? n - i : kBlock;
+        if (AnyOwner(row + i, m))
+            for (int k = i; k < i + m; ++k) row[k].~CValue();
+    }
     if (!CacheRow(row)) std::free(row);
 }
 

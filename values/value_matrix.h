@@ -143,8 +143,9 @@ public:
     // A matrix of one row is taken along the row, any other column by column.
     // Sums and products use ValueAdd and ValueMul; a failing step has reported and
     // its status ends the walk.
-    static int CumSum(const CValueMatrix& src, CValueMatrix& out);
-    static int CumProd(const CValueMatrix& src, CValueMatrix& out);
+    // allReal, when given, is set true when out is known to hold only Real cells.
+    static int CumSum(const CValueMatrix& src, CValueMatrix& out, bool* allReal = nullptr);
+    static int CumProd(const CValueMatrix& src, CValueMatrix& out, bool* allReal = nullptr);
     int SumVector(CValue& out) const;   // cells of a row or of a column; else cell (0,0)
     int ProdVector(CValue& out) const;
     int SumColumns(CValueMatrix& out) const;   // 1 x cols

@@ -273,16 +273,15 @@ TEST_F(BatchRun, InterruptStopsReadingALineThatNeverEnds)
 }
 
 // A single LAPACK call (eig of a 2000 x 2000 matrix takes some twenty seconds)
-// and our own elimination (det) are left promptly on a stop. The limit is
-// generous: the latency itself is measured in bench/.
+// and our own elimination (det) are left on a stop: the run ends with the stop
+// message (an unstoppable one is ended by the test harness's time limit). The
+// latency itself is measured in bench/stop_latency.
 TEST_F(BatchRun, InterruptStopsLongMatrixFunctions)
 {
     for (const char* call : {"eig(x);", "svd(x);", "inv(x);", "det(x);"}) {
-        const double seconds = ExpectInterruptStops(
+        SCOPED_TRACE(call);
+        ExpectInterruptStops(
             Write("m.vdx", std::string("x = rand(2000, 2000);\n\"go\";\n") + call + "\n\"after\";\n"), dir, "go");
-        // Not a latency figure (bench/stop_latency has that): the unstoppable
-        // forms took a minute and more here, the sanitizer build on a busy machine a few seconds.
-        EXPECT_LT(seconds, 40.0) << call;
     }
 }
 

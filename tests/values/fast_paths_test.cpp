@@ -325,8 +325,11 @@ TEST(FastPaths, CopiesOfInlineAndOwnedPayloads)
     h.SetHandle(&r);
     CValue hc(h);
     EXPECT_EQ(hc.HandleTarget(), &r);
+    // A Real's number is its payload word: the copy carries it, owning nothing.
     CValue rc(r);
-    EXPECT_NE(rc.m_payload, r.m_payload);
+    EXPECT_FALSE(rc.OwnsPayload());
+    EXPECT_EQ(rc.Real(), 2.5);
+    r.Real() = 3.5;
     EXPECT_EQ(rc.Real(), 2.5);
 }
 
