@@ -223,7 +223,9 @@ bool CVeldraView::ShowValueTip(const std::string& word, int wordEnd, std::string
             text += proto;
             if (!description.empty()) text += "\n" + description;
         }
-    } else {
+    }
+    // "while (" is a statement, not a call: keywords answer when no function does.
+    if (text.empty()) {
         std::string lower = word;
         for (char& c : lower) c = (char)std::tolower((unsigned char)c);
         if (const CmdrStatementEntry* st = CStatementModuleList::FindStatement(lower.c_str())) {

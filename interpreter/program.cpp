@@ -202,6 +202,8 @@ DWORD CProgram::StopThread()
 
     DWORD started = GetTickCount();
     DWORD lastBreak = started;
+    bool quit = false;
+    int quitCode = 0;
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     while (IsThreadAlive(thread)) {
@@ -216,6 +218,10 @@ DWORD CProgram::StopThread()
                 if (msg.message == WM_PAINT || msg.message == WM_MOUSEMOVE) {
                     TranslateMessage(&msg);
                     DispatchMessage(&msg);
+                } else if (msg.message == WM_QUIT) {
+                    // The loop above this wait must still see it.
+                    quit = true;
+                    quitCode = (int)msg.wParam;
                 }
             }
         }
@@ -240,6 +246,7 @@ DWORD CProgram::StopThread()
         if (abandoned) break;
     }
     GetExitCodeThread(thread, &code);
+    if (quit) PostQuitMessage(quitCode);
     if (abandoned) {
         // Kept to learn when the thread really ends.
         if (abandonedThread) CloseHandle(abandonedThread);
