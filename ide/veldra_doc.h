@@ -1,0 +1,91 @@
+#pragma once
+// The program document: one program text in the editor, and at the same time
+// the program object that runs it. The text lives in the view's editor; the
+// statements translated from it live in the program base.
+#include <string>
+#include <vector>
+
+#include "interpreter/program.h"
+#include "platform/afx/afx.h"
+
+class CVeldraView;
+class CValue;
+
+// Command ids of the run commands.
+enum : UINT {
+    ID_PROGRAM_CALCULATE = 32901,
+    ID_PROGRAM_PAUSE = 32902,
+    ID_PROGRAM_STOP = 32903,
+};
+
+// Run states of a document, as the commands see them.
+enum class RunState { Idle, Running, Suspended, Finished, Stopping, Abandoned };
+
+class CVeldraDoc : public CDocument, public CProgram {
+    DECLARE_DYNCREATE(CVeldraDoc)
+public:
+    CVeldraDoc();
+    ~CVeldraDoc() override;
+
+    // 0 = translated.
+    int LoadProgram(const char* path);
+    // A full run of the text; false when none started.
+    bool RunProgram();
+    // The end of a run, once the thread has ended (the view's timer 10).
+    void EndOfRun();
+    bool IsThreadAlive() const;
+    RunState GetRunState() const;
+    // Stop with the "stopping" state held; the thread's exit code.
+    DWORD StopRun();
+
+    CVeldraView* GetProgramView() const;
+    void InsertText(const std::string& text);
+    void InsertValueText(const std::string& name, const std::string& text);
+    void InsertValue(const std::string& name, const CValue* value);
+
+    // The variables, functions and watcher windows and the value editors come
+    // later; these are their seams.
+    void RefreshVariablesBars(int /*flags*/) {}
+    void RefreshFunctionsBars(int /*flags*/) {}
+    void UpdateWatcherBars(int /*flags*/) {}
+    void RefreshMatrixEditors() {}
+    void CloseValueEditors() {}
+
+    // ---- class library
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(const char* path) override;
+    BOOL OnSaveDocument(const char* path) override;
+    void OnCloseDocument() override;
+    void Serialize(CArchive& ar) override;
+    BOOL CanCloseFrame(CFrameWnd* frame) override;
+
+    // ---- commands
+    void OnCalculate();
+    void OnPause();
+    void OnStop();
+    void OnUpdateCalculate(CCmdUI* ui);
+    void OnUpdatePause(CCmdUI* ui);
+    void OnUpdateStop(CCmdUI* ui);
+    void OnUpdateFileSave(CCmdUI* ui);
+
+    // ---- program hooks
+    StatusWord Run() override;
+    int AfterStatement(CStatement* st, StatusWord* status) override;
+    bool AskTerminate() override;
+
+    bool translated = false;
+    bool outputWasVisible = false;
+    bool stopping = false;  // a Stop is waiting for the thread
+    uint32_t lastRefreshTick = 0;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    int m_ownerId = 0;
+};
+
+// A closed document whose abandoned thread may still run its statements is
+// kept here until that thread really ends.
+void ParkDocument(CVeldraDoc* doc);
+// Frees the parked documents whose threads have ended; whether any is left
+// (then the process must end with _exit).
+bool AnyParkedDocument();
