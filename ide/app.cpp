@@ -80,7 +80,16 @@ public:
 
 bool IsHiddenRun() { return g_hiddenRun.load(); }
 void SetHiddenRun(bool on) { g_hiddenRun.store(on); }
-void EndHiddenRun() { g_hiddenRun.store(false); }
+void EndHiddenRun()
+{
+    if (!g_hiddenRun.exchange(false)) return;
+    // The IDE becomes visible as it would have started.
+    CMainFrame* frame = GetMainFrame();
+    if (frame && frame->m_hWnd && ::GetWindowThreadProcessId(frame->m_hWnd, nullptr) == ::GetCurrentThreadId()) {
+        frame->ShowWindow(RecordedShowCommand());
+        frame->UpdateWindow();
+    }
+}
 int RecordedShowCommand() { return g_recordedShow.load(); }
 void SetRecordedShowCommand(int cmd) { g_recordedShow.store(cmd); }
 CVeldraApp* GetVeldraApp() { return g_app; }

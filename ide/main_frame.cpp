@@ -192,11 +192,7 @@ bool CMainFrame::OutputBarVisible() const { return m_wndOutputBar.m_hWnd && m_wn
 LRESULT CMainFrame::OnShowOutputBar(WPARAM show, LPARAM message)
 {
     auto* msg = reinterpret_cast<COutputMessage*>(message);
-    if (IsHiddenRun() && msg && msg->m_color == &RedTextColor) {
-        EndHiddenRun();
-        ShowWindow(RecordedShowCommand());
-        UpdateWindow();
-    }
+    if (IsHiddenRun() && msg && msg->m_color == &RedTextColor) EndHiddenRun();
     if (m_wndOutputBar.m_hWnd) ShowControlBar(&m_wndOutputBar, show ? TRUE : FALSE, FALSE);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "ide_start_util.h"
 #include "platform/afx/settings_file.h"
 #include "platform/kernel/library.h"
+#include "values/app_settings.h"
 #include "values/output_stream.h"
 
 using namespace ide_test;
@@ -79,7 +80,7 @@ TEST_F(IdeTest, DesktopEntryQuotesAProgramPathWithBlanksAndPercent)
 TEST_F(IdeTest, TwoDroppedFilesOpenTwoDocumentsListedInTheRecentFilesAfterRestart)
 {
     const fs::path a = root / "a.vdx", b = root / "b.vdx";
-    WriteText(a, "x = 1\n");
+    WriteText(a, "x = 1;\n");
     WriteText(b, "y = 2\n");
     ASSERT_TRUE(Start());
     RECT r;
@@ -149,10 +150,10 @@ TEST_F(IdeTest, TheWindowPlacementRoundTrips)
 TEST_F(IdeTest, HiddenRunKeepsTheFrameHiddenForWarningsAndShowsItAtTheFirstError)
 {
     const fs::path a = root / "a.vdx";
-    WriteText(a, "x = 1\n");
+    WriteText(a, "x = 1;\n");
     ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
     HWND frame = Frame()->m_hWnd;
-    EXPECT_TRUE(IsHiddenRun());
+    EXPECT_TRUE(IsHiddenRun()) << Frame()->m_wndOutputBar.m_output.GetWindowText();
     EXPECT_FALSE(::IsWindowVisible(frame));
     ReportWarning() << "only a warning";
     PumpUntilIdle();
@@ -163,6 +164,21 @@ TEST_F(IdeTest, HiddenRunKeepsTheFrameHiddenForWarningsAndShowsItAtTheFirstError
     EXPECT_TRUE(::IsWindowVisible(frame));
     EXPECT_FALSE(IsHiddenRun());
     EXPECT_TRUE(Frame()->OutputBarVisible());
+}
+
+TEST_F(IdeTest, HiddenRunShowsTheFrameAtAnErrorEvenWithAutoOpenOff)
+{
+    const fs::path a = root / "a.vdx";
+    WriteText(a, "x = 1;\n");
+    ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
+    const bool autoOpen = AppSettings::OutputAutoOpen;
+    AppSettings::OutputAutoOpen = false;
+    ReportError() << "a real error";
+    PumpUntilIdle();
+    AppSettings::OutputAutoOpen = autoOpen;
+    EXPECT_TRUE(::IsWindowVisible(Frame()->m_hWnd));
+    EXPECT_TRUE(Frame()->OutputBarVisible());
+    EXPECT_FALSE(IsHiddenRun());
 }
 
 TEST_F(IdeTest, HiddenRunWhoseFileCannotBeOpenedShowsTheFrameAndKeepsItShown)
@@ -177,7 +193,7 @@ TEST_F(IdeTest, HiddenRunWhoseFileCannotBeOpenedShowsTheFrameAndKeepsItShown)
 TEST_F(IdeTest, HiddenRunStoresTheRecordedShowCommandNotTheHiddenState)
 {
     const fs::path a = root / "a.vdx";
-    WriteText(a, "x = 1\n");
+    WriteText(a, "x = 1;\n");
     ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
     Close();
     std::vector<uint8_t> stored;
