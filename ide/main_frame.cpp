@@ -106,6 +106,22 @@ int CMainFrame::OnCreate(CREATESTRUCT* cs)
     return 0;
 }
 
+void CMainFrame::OnUpdateFrameTitle(BOOL addToTitle)
+{
+    CMDIFrameWnd::OnUpdateFrameTitle(addToTitle);
+    if (!m_hWnd || !m_hMenuDefault) return;
+    if (!m_hMenuDocument) m_hMenuDocument = AfxLoadMenu(IDR_VDXTYPE);
+    HMENU wanted = MDIGetActive() && m_hMenuDocument ? m_hMenuDocument : m_hMenuDefault;
+    if (::GetMenu(m_hWnd) != wanted) ::SetMenu(m_hWnd, wanted);
+}
+
+void CMainFrame::RecalcLayout(BOOL notify)
+{
+    CMDIFrameWnd::RecalcLayout(notify);
+    for (CMDIChildWnd* child : Children())
+        if (auto* c = dynamic_cast<CChildFrame*>(child)) c->FillClient();
+}
+
 BOOL CMainFrame::PreTranslateMessage(MSG* msg)
 {
     if (PassesKeysThrough(this, msg)) return FALSE;
@@ -114,6 +130,11 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg)
 
 void CMainFrame::OnDestroy()
 {
+    if (m_hMenuDocument) {
+        if (::GetMenu(m_hWnd) == m_hMenuDocument) ::SetMenu(m_hWnd, m_hMenuDefault);
+        DestroyMenu(m_hMenuDocument);
+        m_hMenuDocument = nullptr;
+    }
     ShutdownInterpreter();
     if (!CSettingsFile::IsWriteProtected()) {
         const std::vector<uint8_t> placement = PlacementBytes();

@@ -227,6 +227,36 @@ TEST_F(IdeTest, FrameCommandStatesWithAndWithoutADocument)
     EXPECT_EQ(Probe(Frame(), ID_VIEW_OUTPUTBAR).checked, 0);
 }
 
+TEST_F(IdeTest, ADocumentFillsTheClientAreaAndBringsTheProgramMenu)
+{
+    ASSERT_TRUE(Start());
+    HMENU frameMenu = ::GetMenu(Frame()->m_hWnd);
+    app->OnFileNew();
+    PumpUntilIdle();
+    CMDIChildWnd* child = Frame()->MDIGetActive();
+    ASSERT_NE(child, nullptr);
+    RECT client, c;
+    ::GetClientRect(Frame()->m_hWndMDIClient, &client);
+    ::GetWindowRect(child->m_hWnd, &c);
+    ::MapWindowPoints(nullptr, Frame()->m_hWndMDIClient, (POINT*)&c, 2);
+    EXPECT_EQ(c.right - c.left, client.right);
+    EXPECT_EQ(c.bottom - c.top, client.bottom);
+    HMENU docMenu = ::GetMenu(Frame()->m_hWnd);
+    EXPECT_NE(docMenu, frameMenu);
+    char text[32] = {};
+    GetMenuString(docMenu, 3, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "&Program");
+    // The frame grows: the child follows.
+    Frame()->MoveWindow(RECT{0, 0, 1000, 800});
+    PumpUntilIdle();
+    ::GetClientRect(Frame()->m_hWndMDIClient, &client);
+    ::GetWindowRect(child->m_hWnd, &c);
+    EXPECT_EQ(c.bottom - c.top, client.bottom);
+    child->SendMessage(WM_CLOSE);
+    PumpUntilIdle();
+    EXPECT_EQ(::GetMenu(Frame()->m_hWnd), frameMenu);
+}
+
 TEST_F(IdeTest, TheCursorPaneShowsLineAndColumn)
 {
     ASSERT_TRUE(Start());
