@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "ide/app.h"
+#include "ide/main_frame.h"
 #include "ide/output_bar.h"
 #include "ide/run_lock.h"
 #include "ide/veldra_view.h"
@@ -14,6 +15,18 @@
 #include "values/value_text.h"
 
 namespace {
+// A hidden run that failed shows the IDE (when an error message has not
+// shown it already) and stays.
+void LeaveHiddenRun()
+{
+    if (!IsHiddenRun()) return;
+    EndHiddenRun();
+    if (CMainFrame* frame = GetMainFrame(); frame && frame->m_hWnd && !::IsWindowVisible(frame->m_hWnd)) {
+        frame->ShowWindow(RecordedShowCommand());
+        frame->UpdateWindow();
+    }
+}
+
 const char* const kTerminateQuestion =
     "Program thread is not respond. You may stop process manually or wait. Terminate program?";
 }
@@ -84,18 +97,18 @@ bool CVeldraDoc::RunProgram()
 {
     if (IsThreadAlive() || stopping || AbandonedThreadRunning()) return false;
     CloseValueEditors();
-    if (!translated || IsModified()) {
+    // Every run translates the text anew, as `veldra --run` does: its
+    // warnings show in this run's output and it starts from fresh variables.
+    {
         translated = LoadProgram(GetPathName().c_str()) == 0;
         if (!translated) {
-            // A hidden run that cannot start shows the IDE.
-            if (IsHiddenRun()) EndHiddenRun();
+            LeaveHiddenRun();
             return false;
         }
     }
     StopThread();  // the handle of a finished run
-    // TODO(lead): outputWasVisible from the main frame's output bar once the
-    // debugger needs to restore it.
-    outputWasVisible = false;
+    CMainFrame* frame = GetMainFrame();
+    outputWasVisible = frame && frame->m_hWnd && frame->OutputBarVisible();
     const bool started = StartThread();
     translated = started;
     RefreshVariablesBars(8);
@@ -104,7 +117,7 @@ bool CVeldraDoc::RunProgram()
         view->SetTimer(TIMER_RUN_END, 500);
         view->SetReadOnly(true);
     }
-    if (!started && IsHiddenRun()) EndHiddenRun();
+    if (!started) LeaveHiddenRun();
     return started;
 }
 
@@ -118,7 +131,7 @@ void CVeldraDoc::EndOfRun()
     if (IsHiddenRun()) {
         // A run that failed shows the IDE instead of closing silently.
         if (IsErrorStatus((StatusWord)code) || IsAbandoned())
-            EndHiddenRun();
+            LeaveHiddenRun();
         else if (view)
             view->SetTimer(TIMER_HIDDEN_CLOSE, 700);
     }

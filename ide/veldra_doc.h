@@ -5,18 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "ide/resources.h"
 #include "interpreter/program.h"
 #include "platform/afx/afx.h"
 
 class CVeldraView;
 class CValue;
 
-// Command ids of the run commands.
-enum : UINT {
-    ID_PROGRAM_CALCULATE = 32901,
-    ID_PROGRAM_PAUSE = 32902,
-    ID_PROGRAM_STOP = 32903,
-};
 
 // Run states of a document, as the commands see them.
 enum class RunState { Idle, Running, Suspended, Finished, Stopping, Abandoned };

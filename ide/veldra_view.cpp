@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ide/app.h"
+#include "ide/main_frame.h"
 #include "ide/veldra_doc.h"
 #include "interpreter/func_records.h"
 #include "interpreter/statement_module.h"
@@ -18,18 +19,8 @@ const char* const kBlockWords[] = {"end", "else", "elseif", "case", "default", "
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-std::function<void(unsigned, unsigned)>& CursorSink()
-{
-    static std::function<void(unsigned, unsigned)> sink;
-    return sink;
-}
-
 }  // namespace
 
-void SetCursorPositionSink(std::function<void(unsigned line, unsigned column)> sink)
-{
-    CursorSink() = std::move(sink);
-}
 
 // ---- the editor -------------------------------------------------------------
 
@@ -47,7 +38,8 @@ bool CVeldraEditCtrl::CanDelete(int offset, const std::string&)
 
 void CVeldraEditCtrl::OnCaretMoved()
 {
-    if (CursorSink()) CursorSink()((unsigned)CaretLine() + 1, (unsigned)CaretColumn() + 1);
+    if (CMainFrame* frame = GetMainFrame(); frame && frame->m_hWnd)
+        frame->SetCursorPosText((unsigned)CaretLine() + 1, (unsigned)CaretColumn() + 1);
 }
 
 bool CVeldraEditCtrl::GetTipText(std::string& text, POINT& point)

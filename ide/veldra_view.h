@@ -2,24 +2,14 @@
 // The program view: the source editor of a program document, with the
 // language's colouring, breakpoints, the run's read-only state and the
 // timer that notices the end of a run.
-#include <functional>
 #include <string>
 
+#include "ide/resources.h"
 #include "ui_controls/edit/edit_view.h"
 
 class CVeldraDoc;
 class CVeldraView;
 
-// Where the editor reports its caret (line and column from 1); the main
-// frame installs its status-bar text here.
-void SetCursorPositionSink(std::function<void(unsigned line, unsigned column)> sink);
-
-enum : UINT {
-    ID_TOGGLE_BREAKPOINT = 32801,
-    ID_REMOVE_ALL_BREAKPOINTS = 32802,
-    ID_EDIT_COMMENT = 32803,
-    ID_EDIT_UNCOMMENT = 32804,
-};
 
 // Timers of the view.
 enum : UINT_PTR {
