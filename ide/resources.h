@@ -6,10 +6,6 @@
 
 #include "platform/afx/afx.h"
 #include "platform/afx/control_bar.h"
-// Calculate, Pause, Stop (32901-32903) and the editor's breakpoint and
-// comment commands (32801-32804) are declared with the document and view.
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
 
 enum : UINT {
     IDR_MAINFRAME = 128,
@@ -30,7 +26,11 @@ enum : UINT {
     IDC_ABOUT_SITE = 1003,
     IDC_ABOUT_UPDATES = 1004,
 
-    // The Edit menu.
+    // The editor's context menu and Edit menu.
+    ID_TOGGLE_BREAKPOINT = 32801,
+    ID_REMOVE_ALL_BREAKPOINTS = 32802,
+    ID_EDIT_COMMENT = 32803,
+    ID_EDIT_UNCOMMENT = 32804,
     ID_EDIT_PROPERTIES = 32805,
 
     // The main frame's View and Tools commands.
@@ -44,7 +44,10 @@ enum : UINT {
     ID_TOOLS_SETTINGS = 33111,
     ID_TOOLS_AUTOCALC = 33112,
 
-    // The program document's debug, tool and insert commands.
+    // The program document's run and debug commands.
+    ID_PROGRAM_CALCULATE = 32901,
+    ID_PROGRAM_PAUSE = 32902,
+    ID_PROGRAM_STOP = 32903,
     ID_DEBUG_START = 32921,
     ID_DEBUG_STEP = 32922,
     ID_DEBUG_RUN_TO_CURSOR = 32923,
