@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ide/child_frame.h"
 #include "ide/resources.h"
 #include "ide/shell_registration.h"
 #include "ide_start_util.h"
@@ -255,6 +256,26 @@ TEST_F(IdeTest, ADocumentFillsTheClientAreaAndBringsTheProgramMenu)
     child->SendMessage(WM_CLOSE);
     PumpUntilIdle();
     EXPECT_EQ(::GetMenu(Frame()->m_hWnd), frameMenu);
+}
+
+TEST_F(IdeTest, KeyboardPassThroughKeepsKeysFromTheAccelerators)
+{
+    ASSERT_TRUE(Start());
+    app->OnFileNew();
+    PumpUntilIdle();
+    auto* child = dynamic_cast<CChildFrame*>(Frame()->MDIGetActive());
+    ASSERT_NE(child, nullptr);
+    child->GetActiveView()->SetFocus();
+    auto pumpAsTheLoopDoes = [&] { PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; }); };
+    AfxTakeOpenExternalLog();
+    InjectKeyStroke(VK_F1);
+    pumpAsTheLoopDoes();
+    EXPECT_EQ(AfxTakeOpenExternalLog().size(), 1u);   // F1: help
+    child->SetKeyboardPassThrough(true);
+    InjectKeyStroke(VK_F1);
+    pumpAsTheLoopDoes();
+    EXPECT_TRUE(AfxTakeOpenExternalLog().empty());
+    child->SetKeyboardPassThrough(false);
 }
 
 TEST_F(IdeTest, TheCursorPaneShowsLineAndColumn)
