@@ -8,11 +8,15 @@
 #include <mutex>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "ide/bitmap_picture.h"
 #include "ide/child_frame.h"
 #include "ide/main_frame.h"
 #include "ide/resources.h"
 #include "ide/shell_registration.h"
+#include "ide/veldra_doc.h"
+#include "ide/veldra_view.h"
 #include "interpreter/user_function.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/spawn.h"
@@ -20,16 +24,6 @@
 #include "ui_controls/edit/edit_view.h"
 #include "ui_controls/link/link_static.h"
 
-#if __has_include("ide/veldra_doc.h")
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
-#define VELDRA_DOC_CLASS RUNTIME_CLASS(CVeldraDoc)
-#define VELDRA_VIEW_CLASS RUNTIME_CLASS(CVeldraView)
-#else
-// Until the program document exists: a plain editor document.
-#define VELDRA_DOC_CLASS RUNTIME_CLASS(CDocument)
-#define VELDRA_VIEW_CLASS RUNTIME_CLASS(KyrEditView)
-#endif
 
 const char* const kVeldraSiteAddress = "https://veldra.example.org/";
 const char* const kVeldraUpdatesAddress = "https://veldra.example.org/updates";
@@ -200,8 +194,8 @@ BOOL CVeldraApp::InitInstance()
     m_pszProfileName = "Veldra";
     LoadStdProfileSettings(8);
     // 6. The program documents.
-    m_pDocTemplate = new CMultiDocTemplate(IDR_VDXTYPE, VELDRA_DOC_CLASS, RUNTIME_CLASS(CChildFrame),
-                                           VELDRA_VIEW_CLASS);
+    m_pDocTemplate = new CMultiDocTemplate(IDR_VDXTYPE, RUNTIME_CLASS(CVeldraDoc), RUNTIME_CLASS(CChildFrame),
+                                           RUNTIME_CLASS(CVeldraView));
     AddDocTemplate(m_pDocTemplate);
     if (m_bRegisterShell && !CSettingsFile::IsWriteProtected()) RegisterShellFiles(GetProgramPath());
     // 7. A file from the shell runs hidden.
@@ -249,8 +243,14 @@ BOOL CVeldraApp::InitInstance()
 
 int CVeldraApp::ExitInstance()
 {
-    if (CSettingsFile::IsWriteProtected()) return CWinThread::ExitInstance();
-    return CWinApp::ExitInstance();
+    const int code = CSettingsFile::IsWriteProtected() ? CWinThread::ExitInstance() : CWinApp::ExitInstance();
+    // An abandoned program thread may still run a closed document's
+    // statements: the settings are saved, nothing is torn down under it.
+    if (AnyParkedDocument()) {
+        std::fflush(nullptr);
+        _exit(code);
+    }
+    return code;
 }
 
 void CVeldraApp::ShowHelpContents()

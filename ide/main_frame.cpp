@@ -9,6 +9,7 @@
 #include "ide/child_frame.h"
 #include "ide/resources.h"
 #include "ide/settings.h"
+#include "ide/veldra_doc.h"
 #include "interpreter/program.h"
 #include "platform/afx/settings_file.h"
 #include "values/output_stream.h"
@@ -135,7 +136,9 @@ void CMainFrame::OnDestroy()
         DestroyMenu(m_hMenuDocument);
         m_hMenuDocument = nullptr;
     }
-    ShutdownInterpreter();
+    // A parked document's abandoned thread may still call into the
+    // interpreter: it is left standing and the process ends with _exit.
+    if (!AnyParkedDocument()) ShutdownInterpreter();
     if (!CSettingsFile::IsWriteProtected()) {
         const std::vector<uint8_t> placement = PlacementBytes();
         SaveSettings(VeldraSettingsFile(), placement.size() == 44 ? &placement : nullptr);
