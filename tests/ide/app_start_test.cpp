@@ -278,6 +278,24 @@ TEST_F(IdeTest, KeyboardPassThroughKeepsKeysFromTheAccelerators)
     child->SetKeyboardPassThrough(false);
 }
 
+TEST_F(IdeTest, TheCalcBarSharesTheMainToolbarsRowAndTheOutputBarIsAtTheBottom)
+{
+    ASSERT_TRUE(Start());
+    RECT main, calc, out, frame;
+    Frame()->m_wndToolBar.GetWindowRect(&main);
+    Frame()->m_wndCalcBar.GetWindowRect(&calc);
+    Frame()->m_wndOutputBar.GetWindowRect(&out);
+    ::GetWindowRect(Frame()->m_hWnd, &frame);
+    EXPECT_EQ(calc.top, main.top);
+    EXPECT_GE(calc.left, main.right);
+    EXPECT_GT(out.top, main.bottom);
+    EXPECT_EQ(Frame()->m_wndOutputBar.GetDlgCtrlID(), 134);
+    EXPECT_EQ(Frame()->m_wndOutputBar.GetWindowText(), "Output bar");
+    // Each command of the toolbars is a button with its image.
+    EXPECT_EQ(Frame()->m_wndToolBar.CommandToIndex(ID_FILE_NEW), 0);
+    EXPECT_GE(Frame()->m_wndCalcBar.CommandToIndex(ID_PROGRAM_STOP), 0);
+}
+
 TEST_F(IdeTest, TheCursorPaneShowsLineAndColumn)
 {
     ASSERT_TRUE(Start());

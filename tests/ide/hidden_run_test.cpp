@@ -90,6 +90,22 @@ TEST_F(HiddenRun, ErrorsLeaveTheIdeVisible)
     }
 }
 
+TEST_F(HiddenRun, AStoredPlacementIsUsedWhenAnErrorShowsTheIde)
+{
+    ASSERT_TRUE(Start());
+    Frame()->MoveWindow(RECT{60, 50, 760, 550});
+    Close();
+    ASSERT_TRUE(Start(IdeCommandLine{{Program("x = 1;\nclear x;\nx;\n").string()}, true}));
+    HWND frame = Frame()->m_hWnd;
+    EXPECT_TRUE(StaysVisible());
+    RECT r;
+    ::GetWindowRect(frame, &r);
+    EXPECT_EQ(r.left, 60);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(r.right, 760);
+    EXPECT_EQ(r.bottom, 550);
+}
+
 TEST(HiddenRunProgram, ACleanHeadlessHiddenRunExitsZero)
 {
     const fs::path dir = fs::path(testing::TempDir()) / ("hidden-exit-" + std::to_string(getpid()));
