@@ -156,7 +156,7 @@ std::vector<uint8_t> CMainFrame::PlacementBytes() const
     if (!m_hWnd || !::GetWindowPlacement(m_hWnd, &wp)) return {};
     // A frame that never showed (the hidden run) keeps the command it would
     // have shown with.
-    if (IsHiddenRun() || !::IsWindowVisible(m_hWnd)) wp.showCmd = (UINT)RecordedShowCommand();
+    if (IsHiddenRun()) wp.showCmd = (UINT)RecordedShowCommand();
     std::vector<uint8_t> bytes(sizeof wp);
     std::memcpy(bytes.data(), &wp, sizeof wp);
     return bytes;
