@@ -187,8 +187,7 @@ BOOL CVeldraApp::InitInstance()
     // 1. Function pointers as value text, for the devices and modules too.
     InstallFunctionPointerText();
     // 2-3. No OLE, control container or 3-D controls to set up here.
-    // 4. The help page beside the program.
-    if (HelpFilePath().empty()) SetHelpFilePath(GetProgramFolder() + "/Hlp/Veldra.html");
+    // 4. The help page is beside the program (HelpFilePath).
     // 5. Settings key and the recent files.
     SetRegistryKey("Brenholt");
     m_pszProfileName = "Veldra";
