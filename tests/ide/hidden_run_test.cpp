@@ -106,6 +106,30 @@ TEST_F(HiddenRun, AStoredPlacementIsUsedWhenAnErrorShowsTheIde)
     EXPECT_EQ(r.bottom, 550);
 }
 
+TEST_F(HiddenRun, APlotProgramStaysUntilThePlotWindowClosesThenCloses)
+{
+    CSettingsFile& store = CSettingsFile::Open(ConfigFile().string());
+    store.WriteInt("Settings", "Ver", 4);
+    store.WriteString("Settings", "301", std::string(std::getenv("VELDRA_OUT")) + "/bin");
+    ASSERT_TRUE(Start(IdeCommandLine{{Program("o = {points=0.5}; plot circle #F (0, 0, 1, o);\n").string()}, true}));
+    HWND frame = Frame()->m_hWnd;
+    HWND plot = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (const VisibleWindow& w : VisibleTopLevelWindows())
+                if (w.hwnd != frame && ::GetWindowThreadProcessId(w.hwnd, nullptr) != ::GetCurrentThreadId()) plot = w.hwnd;
+            return plot != nullptr;
+        },
+        10000));
+    // The run is over, the plot window stays: so does the (hidden) IDE.
+    PumpUntil([] { return false; }, 1800);
+    ASSERT_TRUE(::IsWindow(frame));
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    EXPECT_TRUE(IsHiddenRun());
+    ::PostMessage(plot, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(frame); }, 5000));
+}
+
 TEST(HiddenRunProgram, ACleanHeadlessHiddenRunExitsZero)
 {
     const fs::path dir = fs::path(testing::TempDir()) / ("hidden-exit-" + std::to_string(getpid()));
