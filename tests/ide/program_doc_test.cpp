@@ -20,6 +20,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void CopyTextToClipboardForTest(const std::string& text)
+{
+    KyrEditCtrl scratch;
+    scratch.CopyToClipboard(text);
+}
+
 class ProgramDoc : public AfxTest {
 protected:
     void SetUp() override
@@ -141,7 +147,12 @@ TEST_F(ProgramDoc, EditorIsReadOnlyWhileRunning)
     EXPECT_FALSE(edit->DeleteText(0, 3));
     view->ReplaceAll("while", "until", FR_DOWN);
     EXPECT_EQ(edit->Text(), before);
-    // The caret still moves.
+    // Cut and Paste do nothing; the caret still moves.
+    edit->SetSel(0, 5);
+    DoCommand(view, ID_EDIT_CUT);
+    CopyTextToClipboardForTest("pasted");
+    DoCommand(view, ID_EDIT_PASTE);
+    EXPECT_EQ(edit->Text(), before);
     EXPECT_TRUE(edit->SetCaretOffset(3, true, true));
     DoCommand(doc, ID_PROGRAM_STOP);
     ASSERT_TRUE(FinishRun(doc));
@@ -248,7 +259,7 @@ TEST_F(ProgramDoc, OneRunAtATimeAndRelativeFilesInTheProgramFolder)
     ASSERT_TRUE(a && b);
     const fs::path cwd = fs::current_path();
     DoCommand(a, ID_PROGRAM_CALCULATE);
-    ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir / "first" / "a-out.txt"); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir / "first" / "a-out.txt") && RunLockHeld(); }, 10000));
     DoCommand(b, ID_PROGRAM_CALCULATE);
     Sleep(200);
     PumpUntilIdle();
@@ -268,6 +279,7 @@ TEST_F(ProgramDoc, StopWhileWaitingForTheRunLockEndsTheWait)
     CVeldraDoc* a = Open("a.vdx", "while (1)\nend\n", "x");
     CVeldraDoc* b = Open("b.vdx", "q = 1;\n", "y");
     DoCommand(a, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([] { return RunLockHeld(); }, 5000));
     DoCommand(b, ID_PROGRAM_CALCULATE);
     Sleep(100);
     const DWORD t0 = GetTickCount();
