@@ -342,6 +342,12 @@ TEST_F(ProgramDoc, AbandonedThreadRefusesRunsAndKeepsTheDocumentUntilItEnds)
     EXPECT_EQ(boxes[0], "Program thread is not respond. You may stop process manually or wait. Terminate program?");
     EXPECT_TRUE(doc->IsAbandoned());
     EXPECT_EQ(doc->GetRunState(), RunState::Abandoned);
+    // Other documents may run meanwhile.
+    EXPECT_FALSE(RunLockHeld());
+    CVeldraDoc* other = Open("o.vdx", "z = 5;\n", "other");
+    DoCommand(other, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(FinishRun(other, 2000));
+    EXPECT_EQ(Global(other, "z"), 5);
     EXPECT_FALSE(CommandEnabled(doc, ID_PROGRAM_CALCULATE));
     DoCommand(doc, ID_PROGRAM_CALCULATE);
     EXPECT_FALSE(doc->IsThreadAlive());
@@ -349,7 +355,31 @@ TEST_F(ProgramDoc, AbandonedThreadRefusesRunsAndKeepsTheDocumentUntilItEnds)
     // Once the thread really ends, runs are allowed again.
     ASSERT_TRUE(PumpUntil([&] { return !doc->AbandonedThreadRunning(); }, 10000));
     EXPECT_EQ(doc->GetRunState(), RunState::Idle);
+    EXPECT_FALSE(RunLockHeld());
     EXPECT_TRUE(CommandEnabled(doc, ID_PROGRAM_CALCULATE));
+    CStatementModuleList::RemoveGroup(&group);
+}
+
+TEST_F(ProgramDoc, ClosingAnAbandonedDocumentParksItUntilItsThreadEnds)
+{
+    static CStubbornGroup group;
+    CStatementModuleList::AddGroup(&group);
+    SetLongWaitScale(200.0 / 15000.0);
+    CVeldraDoc* doc = Open("p.vdx", "stubborn;\n");
+    DoCommand(doc, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([] { return g_stubbornRunning.load() == 1; }, 5000));
+    PushMessageBoxAnswer(IDYES);
+    DoCommand(doc, ID_PROGRAM_STOP);
+    TakeMessageBoxLog();
+    ASSERT_TRUE(doc->AbandonedThreadRunning());
+    HWND child = doc->GetProgramView()->GetParentFrame()->m_hWnd;
+    doc->OnCloseDocument();
+    PumpUntilIdle();
+    // The windows are gone, the object waits for its thread.
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_TRUE(AnyParkedDocument());
+    ASSERT_TRUE(PumpUntil([] { return !AnyParkedDocument(); }, 10000));
+    EXPECT_EQ(g_stubbornRunning.load(), 0);
     CStatementModuleList::RemoveGroup(&group);
 }
 
