@@ -2,6 +2,7 @@
 // The program document: one program text in the editor, and at the same time
 // the program object that runs it. The text lives in the view's editor; the
 // statements translated from it live in the program base.
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,7 @@ public:
 
     bool translated = false;
     bool outputWasVisible = false;
-    bool stopping = false;  // a Stop is waiting for the thread
+    std::atomic<bool> stopping{false};  // a Stop is waiting for the thread (read by other threads)
     uint32_t lastRefreshTick = 0;
 
 protected:
