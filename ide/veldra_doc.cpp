@@ -1,6 +1,7 @@
 // The program document: the run state machine of one program text.
 #include "ide/veldra_doc.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "ide/app.h"
@@ -205,6 +206,36 @@ void CVeldraDoc::OnUpdateStop(CCmdUI* ui)
 }
 
 void CVeldraDoc::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified()); }
+
+// ---- value editors -------------------------------------------------------
+
+bool CVeldraDoc::RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg)
+{
+    auto it = std::find(list.begin(), list.end(), dlg);
+    if (it == list.end()) return false;
+    list.erase(it);
+    delete dlg;
+    return true;
+}
+
+void CVeldraDoc::CloseEditors(std::vector<CDialog*>& list)
+{
+    // Each window's destruction takes its dialog off the list; one that
+    // does not is taken off here, so the loop always ends.
+    while (!list.empty()) {
+        CDialog* last = list.back();
+        if (last->m_hWnd) last->DestroyWindow();
+        if (!list.empty() && list.back() == last) RemoveEditor(list, last);
+    }
+}
+
+void CVeldraDoc::CloseValueEditors()
+{
+    CloseEditors(binaryEditors);
+    CloseEditors(matrixEditors);
+    CloseEditors(recordsEditors);
+    CloseEditors(scalarEditors);
+}
 
 // ---- text -------------------------------------------------------------------
 

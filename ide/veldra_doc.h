@@ -12,6 +12,7 @@
 
 class CVeldraView;
 class CValue;
+class CDialog;
 
 
 // Run states of a document, as the commands see them.
@@ -45,7 +46,13 @@ public:
     void RefreshFunctionsBars(int /*flags*/) {}
     void UpdateWatcherBars(int /*flags*/) {}
     void RefreshMatrixEditors() {}
-    void CloseValueEditors() {}
+    // The open modeless value editors, in opening order; the variables
+    // window opens them (later), each removes itself when its window goes.
+    std::vector<CDialog*> binaryEditors, matrixEditors, recordsEditors, scalarEditors;
+    bool RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg);
+    void CloseEditors(std::vector<CDialog*>& list);
+    // Binary, matrix, structure, scalar, in this order.
+    void CloseValueEditors();
 
     // ---- class library
     BOOL OnNewDocument() override;

@@ -197,6 +197,24 @@ TEST_F(ProgramDoc, CommentAndUncommentLines)
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_UNCOMMENT));
 }
 
+TEST_F(ProgramDoc, InsertTextsGoToTheCaret)
+{
+    CVeldraDoc* doc = Open("i.vdx", "a;\n");
+    KyrEditCtrl* edit = doc->GetProgramView()->GetEditCtrl();
+    edit->SetCaretOffset(0, false, false);
+    doc->InsertValueText("m", "[1, 2]");
+    EXPECT_EQ(edit->Text(), "m = [1, 2]a;\n");
+    edit->SetCaretOffset(0, false, false);
+    doc->InsertValueText("", "<01>");
+    EXPECT_EQ(edit->Text().rfind("<01>m = [1, 2]", 0), 0u) << edit->Text();
+    CValue v;
+    v.SetReal(2.5);
+    edit->SetText("");
+    doc->InsertValue("x", &v);
+    EXPECT_EQ(edit->Text().rfind("x = 2.5", 0), 0u) << edit->Text();
+    EXPECT_EQ(edit->Text().find('\n'), std::string::npos);
+}
+
 TEST_F(ProgramDoc, BreakpointToggleAndItsMenuText)
 {
     CVeldraDoc* doc = Open("b.vdx", "a = 1;\nb = 2;\n");
