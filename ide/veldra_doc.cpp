@@ -110,10 +110,11 @@ bool CVeldraDoc::RunProgram()
     StopThread();  // the handle of a finished run
     CMainFrame* frame = GetMainFrame();
     outputWasVisible = frame && frame->m_hWnd && frame->OutputBarVisible();
+    // Before the thread starts: it reads the tick after every statement.
+    lastRefreshTick = GetTickCount();
     const bool started = StartThread();
     translated = started;
     RefreshVariablesBars(8);
-    lastRefreshTick = GetTickCount();
     if (CVeldraView* view = GetProgramView()) {
         view->SetTimer(TIMER_RUN_END, 500);
         view->SetReadOnly(true);

@@ -79,7 +79,7 @@ public:
     bool translated = false;
     bool outputWasVisible = false;
     std::atomic<bool> stopping{false};  // a Stop is waiting for the thread (read by other threads)
-    uint32_t lastRefreshTick = 0;
+    std::atomic<uint32_t> lastRefreshTick{0};  // written by the GUI and the program thread
 
 protected:
     DECLARE_MESSAGE_MAP()
