@@ -334,6 +334,13 @@ TEST_F(IdeTest, KeywordHelpOpensTheWordsAnchorOrWarnsAndOpensThePage)
     EXPECT_EQ(boxes[0].text, "Identifier or keyword is not find");
     EXPECT_EQ(boxes[0].caption, "Warning");
     EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + help.string()}));
+    // A page in a folder with a blank is opened by its escaped address.
+    const fs::path spaced = root / "my help" / "Veldra.html";
+    WriteText(spaced, ReadText(help));
+    SetHelpFilePath(spaced.string());
+    app->KeywordHelp("while");
+    EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + root.string() + "/my%20help/Veldra.html#while"}));
+    SetHelpFilePath(help.string());
     // Context help of a tool window opens its topic.
     app->WinHelp(0x2009B);
     EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + help.string() + "#context-20099"}));
