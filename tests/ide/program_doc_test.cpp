@@ -193,6 +193,13 @@ TEST_F(ProgramDoc, CommentAndUncommentLines)
         DoCommand(doc->GetProgramView(), c.comment ? ID_EDIT_COMMENT : ID_EDIT_UNCOMMENT);
         EXPECT_EQ(edit->Text(), c.want) << c.text;
     }
+    // One undo takes back a command over several lines.
+    edit->SetText("a\nb\nc\n");
+    edit->SetSel(0, 5);
+    DoCommand(doc->GetProgramView(), ID_EDIT_COMMENT);
+    EXPECT_EQ(edit->Text(), "%a\n%b\n%c\n");
+    EXPECT_TRUE(edit->Undo());
+    EXPECT_EQ(edit->Text(), "a\nb\nc\n");
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_COMMENT));
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_UNCOMMENT));
 }
