@@ -258,6 +258,20 @@ TEST_F(ProgramDoc, HoverTipListsEveryOverloadAndStatementKeywords)
     EXPECT_EQ(tip.rfind("while\n", 0), 0u) << tip;
     // "sin" not followed by "(" and no variable tips yet: nothing.
     EXPECT_FALSE(view->ShowValueTip("sin", 31, &tip));
+
+    // The mouse resting on "sin" shows the same tip.
+    KyrEditCtrl* edit = view->GetEditCtrl();
+    const std::string expected = [&] {
+        std::string t;
+        view->ShowValueTip("sin", 7, &t);
+        return t;
+    }();
+    POINT p{};
+    ASSERT_TRUE(edit->PointFromOffset(5, &p));
+    edit->DocumentToClient(p);
+    edit->SendMessage(WM_MOUSEMOVE, 0, (LPARAM)((DWORD)(WORD)(short)(p.x + 2) | ((DWORD)(WORD)(short)(p.y + 2) << 16)));
+    PumpUntilIdle();
+    EXPECT_EQ(edit->TipText(), expected);
 }
 
 TEST_F(ProgramDoc, TranslationErrorStartsNoThreadAndTheNextRunTranslatesAgain)
