@@ -99,8 +99,7 @@ int ClassifyPointer(const void* target)
     if (!target) return PTR_OTHER;
     if (IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
     if (IsUserFunction(target)) return PTR_USER_FUNCTION;
-    for (const CVarSlot* s : GlobalVariables.slots)
-        if (s == target) return PTR_VARIABLE;
+    if (GlobalVariables.IndexOf(static_cast<const CVarSlot*>(target)) >= 0) return PTR_VARIABLE;
     // Variables of the live programs and user functions.
     for (CStatementBlock* b : ScopeBlocks.Snapshot())
         if (CVarTable* t = b->Vars())

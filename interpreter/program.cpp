@@ -62,13 +62,6 @@ void DeleteFrame(CCallFrame* f)
     delete f;
 }
 
-// Folder part of a path ("" when it has none).
-std::string FolderOf(const std::string& path)
-{
-    size_t cut = path.find_last_of("/\\");
-    if (cut == std::string::npos) return std::string();
-    return cut == 0 ? std::string("/") : path.substr(0, cut);
-}
 }  // namespace
 
 size_t ProgramThreadStackSize()
@@ -92,6 +85,7 @@ CProgram::~CProgram()
     if (stepEvent) CloseHandle(stepEvent);
     if (pauseEvent) CloseHandle(pauseEvent);
     if (abandonEvent) CloseHandle(abandonEvent);
+    if (abandonedThread) CloseHandle(abandonedThread);
     DeleteCriticalSection(&lock);
     for (CCallFrame* f : frames) DeleteFrame(f);
     frames.clear();
@@ -160,11 +154,8 @@ DWORD ProgramThreadProc(void* param)
 
 StatusWord CProgram::Run()
 {
-    // Relative paths of the program are taken from its own folder.
-    std::string folder = FolderOf(sourceName);
-    if (!folder.empty() && chdir(folder.c_str()) != 0) {
-        // Stays in the current folder.
-    }
+    // The process folder is never changed: two programs may run one after
+    // the other, and a relative name resolves against its program's folder.
     OnEnterUserFunction(this, nullptr, 0);
     {
         CLockGuard g(lock);
@@ -211,6 +202,8 @@ DWORD CProgram::StopThread()
 
     DWORD started = GetTickCount();
     DWORD lastBreak = started;
+    bool quit = false;
+    int quitCode = 0;
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     while (IsThreadAlive(thread)) {
@@ -225,6 +218,10 @@ DWORD CProgram::StopThread()
                 if (msg.message == WM_PAINT || msg.message == WM_MOUSEMOVE) {
                     TranslateMessage(&msg);
                     DispatchMessage(&msg);
+                } else if (msg.message == WM_QUIT) {
+                    // The loop above this wait must still see it.
+                    quit = true;
+                    quitCode = (int)msg.wParam;
                 }
             }
         }
@@ -249,9 +246,25 @@ DWORD CProgram::StopThread()
         if (abandoned) break;
     }
     GetExitCodeThread(thread, &code);
-    CloseHandle(thread);
+    if (quit) PostQuitMessage(quitCode);
+    if (abandoned) {
+        // Kept to learn when the thread really ends.
+        if (abandonedThread) CloseHandle(abandonedThread);
+        abandonedThread = thread;
+    } else {
+        CloseHandle(thread);
+    }
     thread = nullptr;
     return code;
+}
+
+bool CProgram::AbandonedThreadRunning()
+{
+    if (!abandonedThread) return false;
+    if (!HasThreadFinished(abandonedThread)) return true;
+    CloseHandle(abandonedThread);
+    abandonedThread = nullptr;
+    return false;
 }
 
 bool CProgram::AskTerminate()

@@ -75,6 +75,9 @@ public:
     // The thread did not react to a stop and was abandoned: it may still run,
     // so this object must stay alive.
     bool IsAbandoned() const { return abandoned.load(); }
+    // An abandoned thread that has not really ended yet; its handle is kept
+    // until it has (then this answers false from there on).
+    bool AbandonedThreadRunning();
 
     // The run on the program thread: the main block with the debugger's frame
     // at the bottom, then the report of a break, continue or goto left over.
@@ -107,6 +110,7 @@ protected:
     std::atomic<uint8_t> abandonRequested{0};
     std::atomic<uint8_t> abandoned{0};
     HANDLE abandonEvent = nullptr;  // manual reset; wakes the stop wait
+    HANDLE abandonedThread = nullptr;  // the abandoned run's handle until it really ends
 
 private:
     CCallFrame* InnermostFrame() { return frames.empty() ? nullptr : frames.back(); }

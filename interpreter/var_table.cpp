@@ -1,14 +1,29 @@
 #include "interpreter/var_table.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 
 CVarTable GlobalVariables;
+
+namespace {
+// The GUI thread translates "global" while another program thread runs:
+// the global table's slot list is guarded (slots themselves never move).
+std::recursive_mutex g_globalSlots;
+std::unique_lock<std::recursive_mutex> GuardIfGlobal(const CVarTable* t)
+{
+    return t == &GlobalVariables ? std::unique_lock<std::recursive_mutex>(g_globalSlots)
+                                 : std::unique_lock<std::recursive_mutex>();
+}
+}  // namespace
+
+std::unique_lock<std::recursive_mutex> LockGlobalSlots() { return std::unique_lock<std::recursive_mutex>(g_globalSlots); }
 
 CVarTable::~CVarTable() { Clear(); }
 
 int CVarTable::IndexOf(const CVarSlot* slot) const
 {
+    auto g = GuardIfGlobal(this);
     for (size_t i = 0; i < slots.size(); ++i)
         if (slots[i] == slot) return (int)i;
     return -1;
@@ -16,6 +31,7 @@ int CVarTable::IndexOf(const CVarSlot* slot) const
 
 CVarSlot* CVarTable::Find(std::string_view name) const
 {
+    auto g = GuardIfGlobal(this);
     for (CVarSlot* s : slots)
         if (s->name == name) return s;
     return nullptr;
@@ -26,6 +42,7 @@ CVarSlot* CVarTable::Add(std::string_view name, bool owned)
     CVarSlot* s = new (std::nothrow) CVarSlot();
     if (!s) return nullptr;
     s->name.assign(name.data(), name.size());
+    auto g = GuardIfGlobal(this);
     if (owned) {
         s->value = new (std::nothrow) CValue();
         if (!s->value) {
@@ -40,6 +57,7 @@ CVarSlot* CVarTable::Add(std::string_view name, bool owned)
 
 CVarSlot* CVarTable::FindOrAdd(std::string_view name)
 {
+    auto g = GuardIfGlobal(this);
     if (CVarSlot* s = Find(name)) return s;
     if (this != &GlobalVariables)
         if (CVarSlot* s = GlobalVariables.Find(name)) return s;
@@ -49,18 +67,21 @@ CVarSlot* CVarTable::FindOrAdd(std::string_view name)
 
 void CVarTable::Clear()
 {
+    auto g = GuardIfGlobal(this);
     for (CVarSlot* s : slots) delete s;
     slots.clear();
 }
 
 void CVarTable::ClearValues()
 {
+    auto g = GuardIfGlobal(this);
     for (CVarSlot* s : slots)
         if (s->value) s->value->Clear();
 }
 
 void CVarTable::RemoveLast(int n)
 {
+    auto g = GuardIfGlobal(this);
     n = std::min(n, Count());
     for (; n > 0; --n) {
         delete slots.back();
@@ -117,6 +138,7 @@ CSavedValue* CVarTable::SaveValues(int& count) const
 void CVarTable::RestoreValues(CSavedValue* saved, int n)
 {
     if (!saved) return;
+    auto g = GuardIfGlobal(this);
     n = std::min(n, Count());
     for (int i = 0; i < n; ++i) {
         CVarSlot& s = *slots[i];
@@ -148,6 +170,7 @@ void CVarTable::RestoreValues(CSavedValue* saved, int n)
 void CVarTable::LoadValues(const CSavedValue* saved, int n)
 {
     if (!saved) return;
+    auto g = GuardIfGlobal(this);
     n = std::min(n, Count());
     for (int i = 0; i < n; ++i) AssignSlot(*slots[i], saved[i]);
 }

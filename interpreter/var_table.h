@@ -1,4 +1,5 @@
 #pragma once
+#include <mutex>
 // Named variables of one scope. Expression trees point at slots, so every
 // slot is a heap object of its own and keeps its address while the table grows.
 #include <string>
@@ -68,3 +69,6 @@ public:
 
 // Variables shared by the "global" statement, for the whole process.
 extern CVarTable GlobalVariables;
+// Held while walking GlobalVariables.slots directly (the GUI thread may add
+// globals while a program runs).
+std::unique_lock<std::recursive_mutex> LockGlobalSlots();

@@ -1,0 +1,98 @@
+#pragma once
+// The IDE application: start-up order, the hidden run, help and the About box,
+// and the process-wide state the frames, documents and views share.
+#include <string>
+#include <vector>
+
+#include "platform/afx/afx.h"
+
+class CMainFrame;
+
+// The hidden run: a program opened from the shell runs with no visible window
+// until an error shows the frame; set once at start-up.
+bool IsHiddenRun();
+void SetHiddenRun(bool on);
+// Ends the hidden run (an error message, or a run that failed): the main
+// frame shows with the recorded show command. GUI thread.
+void EndHiddenRun();
+
+// The show command the frame uses when it must become visible (SW_*).
+int RecordedShowCommand();
+void SetRecordedShowCommand(int cmd);
+
+// The IDE's main frame; null before it exists and after it is gone.
+CMainFrame* GetMainFrame();
+
+// Help contexts of the windows.
+enum : unsigned {
+    HELP_CONTEXT_DEFAULT = 0x20080,
+    HELP_CONTEXT_EDITOR = 0x20081,
+};
+
+// The context a window's help context opens (the program editor's is
+// answered by keyword help first; see CVeldraApp::WinHelp).
+unsigned HelpContextTarget(unsigned context);
+// The page fragment of a context's topic: empty for the contents (the page's
+// top), else "context-<hex>".
+std::string HelpContextFragment(unsigned context);
+
+// The help page: <program folder>/Hlp/Veldra.html unless set otherwise.
+std::string HelpFilePath();
+void SetHelpFilePath(const std::string& path);
+// Opens the help page, with "#fragment" when not empty, through xdg-open (a
+// headless run records the open: AfxTakeOpenExternalLog). A missing page or
+// command gives a message box. False when nothing was opened.
+bool OpenHelpPage(const std::string& fragment);
+// Whether the page holds an element with id `word`.
+bool HelpPageHasId(const std::string& word);
+
+// The command line of the IDE forms.
+struct IdeCommandLine {
+    std::vector<std::string> files;  // documents to open
+    bool hiddenRun = false;          // --hidden-run FILE: the first file runs hidden
+};
+
+class CVeldraApp : public CWinApp {
+public:
+    explicit CVeldraApp(IdeCommandLine commandLine = {});
+    ~CVeldraApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    IdeCommandLine m_commandLine;
+    // The show command the frame starts with; hidden in the hidden run.
+    int m_nCmdShow = SW_SHOWNORMAL;
+    // Desktop files are written on an interactive start (tests may turn it off).
+    bool m_bRegisterShell = true;
+    CMultiDocTemplate* m_pDocTemplate = nullptr;
+    // Set once InitInstance has succeeded.
+    bool m_bStarted = false;
+
+    // Context help: the editor's keyword, else the topic of the context.
+    void WinHelp(unsigned context);
+    // The word at the caret of the active program view.
+    std::string GetHelpKeyword();
+    // "#word" when the page holds that id, else the warning box and the page.
+    void KeywordHelp(const std::string& word);
+    void ShowHelpContents();
+    // The help context of the window with the focus.
+    unsigned FocusHelpContext();
+
+    void OnHelpContents();
+    void OnHelpIndex();
+    void OnHelpWebPage();
+    void OnAppAbout();
+    void OnHelpF1();
+    void OnUpdateHelp(CCmdUI* ui) { ui->Enable(TRUE); }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+
+// The application object; null outside the IDE.
+CVeldraApp* GetVeldraApp();
+
+// The web addresses of the About box and Help "&Web-page".
+extern const char* const kVeldraSiteAddress;
+extern const char* const kVeldraUpdatesAddress;

@@ -1,0 +1,27 @@
+#pragma once
+// CChildFrame: the MDI child frame of a program document. It always shows
+// maximised; while keyboard pass-through is set (a docked window edits text)
+// keys skip the accelerators and go straight to the focused window.
+#include "platform/afx/afx.h"
+
+class CChildFrame : public CMDIChildWnd {
+    DECLARE_DYNCREATE(CChildFrame)
+public:
+    CChildFrame() = default;
+
+    void ActivateFrame(int cmdShow = -1) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    // Takes the whole client area of the MDI client window.
+    void FillClient();
+
+    void SetKeyboardPassThrough(bool on) { m_bKeyboardPassThrough = on; }
+    bool KeyboardPassThrough() const { return m_bKeyboardPassThrough; }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    bool m_bKeyboardPassThrough = false;
+};
+
+// Whether a key message must bypass the accelerators of every frame: the
+// active child frame of `frame` passes keys through.
+bool PassesKeysThrough(CMDIFrameWnd* frame, const MSG* msg);

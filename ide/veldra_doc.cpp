@@ -1,0 +1,367 @@
+// The program document: the run state machine of one program text.
+#include "ide/veldra_doc.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "ide/app.h"
+#include "ide/main_frame.h"
+#include "ide/output_bar.h"
+#include "ide/run_lock.h"
+#include "ide/veldra_view.h"
+#include "interpreter/status.h"
+#include "platform/afx/win_app.h"
+#include "platform/kernel/clock.h"
+#include "values/app_settings.h"
+#include "values/value_text.h"
+
+namespace {
+// A hidden run that failed shows the IDE (when an error message has not
+// shown it already) and stays.
+void LeaveHiddenRun()
+{
+    if (!IsHiddenRun()) return;
+    EndHiddenRun();
+    if (CMainFrame* frame = GetMainFrame(); frame && frame->m_hWnd && !::IsWindowVisible(frame->m_hWnd)) {
+        frame->ShowWindow(RecordedShowCommand());
+        frame->UpdateWindow();
+    }
+}
+
+const char* const kTerminateQuestion =
+    "Program thread is not respond. You may stop process manually or wait. Terminate program?";
+}
+
+IMPLEMENT_DYNCREATE(CVeldraDoc, CDocument)
+
+BEGIN_MESSAGE_MAP(CVeldraDoc, CDocument)
+    ON_COMMAND(ID_PROGRAM_CALCULATE, OnCalculate)
+    ON_COMMAND(ID_PROGRAM_PAUSE, OnPause)
+    ON_COMMAND(ID_PROGRAM_STOP, OnStop)
+    ON_UPDATE_COMMAND_UI(ID_PROGRAM_CALCULATE, OnUpdateCalculate)
+    ON_UPDATE_COMMAND_UI(ID_PROGRAM_PAUSE, OnUpdatePause)
+    ON_UPDATE_COMMAND_UI(ID_PROGRAM_STOP, OnUpdateStop)
+    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
+END_MESSAGE_MAP()
+
+CVeldraDoc::CVeldraDoc()
+{
+    // Messages of this program name the document by its id, so a
+    // double-click on one finds the text even before it has a path.
+    m_ownerId = RegisterProgramDocument(this);
+    textBase = m_ownerId;
+}
+
+CVeldraDoc::~CVeldraDoc()
+{
+    ForgetProgramDocument(m_ownerId);
+}
+
+// ---- state ------------------------------------------------------------------
+
+bool CVeldraDoc::IsThreadAlive() const { return thread && ::IsThreadAlive(thread); }
+
+RunState CVeldraDoc::GetRunState() const
+{
+    if (abandonedThread) return RunState::Abandoned;
+    if (stopping) return RunState::Stopping;
+    if (!thread) return RunState::Idle;
+    if (!::IsThreadAlive(thread)) return RunState::Finished;
+    return suspended ? RunState::Suspended : RunState::Running;
+}
+
+CVeldraView* CVeldraDoc::GetProgramView() const
+{
+    for (CView* v : Views())
+        if (auto* pv = dynamic_cast<CVeldraView*>(v)) return pv;
+    return nullptr;
+}
+
+// ---- translation and runs ---------------------------------------------------
+
+int CVeldraDoc::LoadProgram(const char* path)
+{
+    // The statements of an abandoned run may still be executing.
+    if (AbandonedThreadRunning()) return ERR_INTERNAL;
+    CVeldraView* view = GetProgramView();
+    std::istringstream in(view && view->GetEditCtrl() ? view->GetEditCtrl()->Text() : std::string());
+    Clear();
+    sourceName = path ? path : "";
+    textBase = m_ownerId;
+    const StatusWord status = Translate(in);
+    RefreshVariablesBars(1);
+    RefreshFunctionsBars(1);
+    return IsErrorStatus(status) ? (int)(status ? status : 1) : 0;
+}
+
+bool CVeldraDoc::RunProgram()
+{
+    if (IsThreadAlive() || stopping || AbandonedThreadRunning()) return false;
+    CloseValueEditors();
+    // Every run translates the text anew, as `veldra --run` does: its
+    // warnings show in this run's output and it starts from fresh variables.
+    {
+        translated = LoadProgram(GetPathName().c_str()) == 0;
+        if (!translated) {
+            LeaveHiddenRun();
+            return false;
+        }
+    }
+    StopThread();  // the handle of a finished run
+    CMainFrame* frame = GetMainFrame();
+    outputWasVisible = frame && frame->m_hWnd && frame->OutputBarVisible();
+    // Before the thread starts: it reads the tick after every statement.
+    lastRefreshTick = GetTickCount();
+    const bool started = StartThread();
+    translated = started;
+    RefreshVariablesBars(8);
+    if (CVeldraView* view = GetProgramView()) {
+        view->SetTimer(TIMER_RUN_END, 500);
+        view->SetReadOnly(true);
+    }
+    if (!started) LeaveHiddenRun();
+    return started;
+}
+
+void CVeldraDoc::EndOfRun()
+{
+    const DWORD code = StopThread();
+    CVeldraView* view = GetProgramView();
+    if (view) view->KillTimer(TIMER_RUN_END);
+    RefreshVariablesBars(10);
+    if (view) view->SetReadOnly(false);
+    if (IsHiddenRun()) {
+        // A run that failed shows the IDE instead of closing silently.
+        if (IsErrorStatus((StatusWord)code) || IsAbandoned())
+            LeaveHiddenRun();
+        else if (view)
+            view->SetTimer(TIMER_HIDDEN_CLOSE, 700);
+    }
+}
+
+StatusWord CVeldraDoc::Run()
+{
+    // One program runs at a time; a stop while waiting ends the run unstarted.
+    if (!AcquireRunLock(this)) return 0;
+    const StatusWord status = CProgram::Run();
+    ReleaseRunLock(this);
+    return status;
+}
+
+// ---- commands ---------------------------------------------------------------
+
+void CVeldraDoc::OnCalculate()
+{
+    // A finished run's handle is closed by the view's timer first.
+    if (thread || stopping || AbandonedThreadRunning()) return;
+    debugging = 0;
+    targetOffset = -1;
+    RunProgram();
+}
+
+void CVeldraDoc::OnPause()
+{
+    if (!IsThreadAlive() || debugging || stopping) return;
+    if (suspended)
+        ResumeThread();
+    else
+        SuspendThread();
+}
+
+void CVeldraDoc::OnStop()
+{
+    if (!IsThreadAlive() || debugging || stopping) return;
+    StopRun();
+}
+
+DWORD CVeldraDoc::StopRun()
+{
+    if (stopping) return 0;
+    stopping = true;
+    const DWORD code = StopThread();
+    // An abandoned thread must not keep every other program waiting.
+    if (IsAbandoned()) ReleaseRunLock(this);
+    stopping = false;
+    if (CVeldraView* view = GetProgramView()) {
+        view->KillTimer(TIMER_RUN_END);
+        view->SetReadOnly(false);
+    }
+    return code;
+}
+
+void CVeldraDoc::OnUpdateCalculate(CCmdUI* ui)
+{
+    ui->Enable(GetRunState() == RunState::Idle);
+}
+
+void CVeldraDoc::OnUpdatePause(CCmdUI* ui)
+{
+    const RunState s = GetRunState();
+    ui->Enable((s == RunState::Running || s == RunState::Suspended) && !debugging);
+}
+
+void CVeldraDoc::OnUpdateStop(CCmdUI* ui)
+{
+    const RunState s = GetRunState();
+    ui->Enable((s == RunState::Running || s == RunState::Suspended) && !debugging);
+}
+
+void CVeldraDoc::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified()); }
+
+// ---- value editors -------------------------------------------------------
+
+bool CVeldraDoc::RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg)
+{
+    auto it = std::find(list.begin(), list.end(), dlg);
+    if (it == list.end()) return false;
+    list.erase(it);
+    delete dlg;
+    return true;
+}
+
+void CVeldraDoc::CloseEditors(std::vector<CDialog*>& list)
+{
+    // Each window's destruction takes its dialog off the list; one that
+    // does not is taken off here, so the loop always ends.
+    while (!list.empty()) {
+        CDialog* last = list.back();
+        if (last->m_hWnd) last->DestroyWindow();
+        if (!list.empty() && list.back() == last) RemoveEditor(list, last);
+    }
+}
+
+void CVeldraDoc::CloseValueEditors()
+{
+    CloseEditors(binaryEditors);
+    CloseEditors(matrixEditors);
+    CloseEditors(recordsEditors);
+    CloseEditors(scalarEditors);
+}
+
+// ---- text -------------------------------------------------------------------
+
+void CVeldraDoc::InsertText(const std::string& text)
+{
+    if (CVeldraView* view = GetProgramView())
+        if (KyrEditCtrl* edit = view->GetEditCtrl()) edit->InsertText(text);
+}
+
+void CVeldraDoc::InsertValueText(const std::string& name, const std::string& text)
+{
+    InsertText(name.empty() ? text : name + " = " + text);
+}
+
+void CVeldraDoc::InsertValue(const std::string& name, const CValue* value)
+{
+    if (!value) return;
+    std::ostringstream os;
+    WriteValue(os, *value, AppSettings::EditorFormat);
+    std::string text = os.str();
+    // The editors' Insert buttons put in only the first line.
+    const size_t eol = text.find('\n');
+    if (eol != std::string::npos) text.erase(eol);
+    InsertValueText(name, text);
+}
+
+// ---- class library ----------------------------------------------------------
+
+BOOL CVeldraDoc::OnNewDocument()
+{
+    return CDocument::OnNewDocument();
+}
+
+BOOL CVeldraDoc::OnOpenDocument(const char* path)
+{
+    if (!CDocument::OnOpenDocument(path)) return FALSE;
+    // Auto Calculate (and its translation on open) comes with the debugger.
+    translated = LoadProgram(path) == 0;
+    return TRUE;
+}
+
+BOOL CVeldraDoc::OnSaveDocument(const char* path)
+{
+    if (IsModified()) translated = false;
+    return CDocument::OnSaveDocument(path);
+}
+
+BOOL CVeldraDoc::CanCloseFrame(CFrameWnd* frame)
+{
+    // Never while a stop waits for the thread: the wait is on this document.
+    if (stopping) return FALSE;
+    return CDocument::CanCloseFrame(frame);
+}
+
+void CVeldraDoc::OnCloseDocument()
+{
+    if (stopping) return;
+    CloseValueEditors();
+    StopRun();
+    if (AbandonedThreadRunning()) {
+        // The abandoned thread may still run our statements: the windows go,
+        // the object stays parked until the process ends.
+        ParkDocument(this);
+        return;
+    }
+    CDocument::OnCloseDocument();
+}
+
+void CVeldraDoc::Serialize(CArchive& ar)
+{
+    if (CVeldraView* view = GetProgramView())
+        if (KyrEditCtrl* edit = view->GetEditCtrl()) edit->Serialize(ar);
+}
+
+// ---- program hooks ----------------------------------------------------------
+
+int CVeldraDoc::AfterStatement(CStatement*, StatusWord*)
+{
+    // The variables windows come later: only the refresh period is kept.
+    const DWORD now = GetTickCount();
+    if (now - lastRefreshTick >= (DWORD)std::max(0, AppSettings::VariablesUpdatePeriod)) {
+        if (CVeldraView* view = GetProgramView())
+            if (view->m_hWnd) view->SendMessage(WM_VELDRA_REFRESH, 2, (LPARAM)(CProgram*)this);
+        lastRefreshTick = now;
+    }
+    return 0;
+}
+
+bool CVeldraDoc::AskTerminate()
+{
+    // The main frame owns the box, so nothing under it can close this document.
+    CWnd* main = AfxGetMainWnd();
+    return ::MessageBox(main ? main->m_hWnd : nullptr, kTerminateQuestion, "Warning",
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+// ---- parked documents -------------------------------------------------------
+
+namespace {
+std::vector<CVeldraDoc*>& Parked()
+{
+    static std::vector<CVeldraDoc*> list;
+    return list;
+}
+}  // namespace
+
+void ParkDocument(CVeldraDoc* doc)
+{
+    // Its views and frame go; the document itself must outlive the thread.
+    doc->m_bAutoDelete = FALSE;
+    doc->CDocument::OnCloseDocument();
+    if (CDocTemplate* t = doc->GetDocTemplate()) t->RemoveDocument(doc);
+    Parked().push_back(doc);
+}
+
+bool AnyParkedDocument()
+{
+    auto& list = Parked();
+    for (auto it = list.begin(); it != list.end();) {
+        if (!(*it)->AbandonedThreadRunning()) {
+            delete *it;
+            it = list.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return !list.empty();
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The program document: one program text in the editor, and at the same time
+// the program object that runs it. The text lives in the view's editor; the
+// statements translated from it live in the program base.
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "ide/resources.h"
+#include "interpreter/program.h"
+#include "platform/afx/afx.h"
+
+class CVeldraView;
+class CValue;
+class CDialog;
+
+
+// Run states of a document, as the commands see them.
+enum class RunState { Idle, Running, Suspended, Finished, Stopping, Abandoned };
+
+class CVeldraDoc : public CDocument, public CProgram {
+    DECLARE_DYNCREATE(CVeldraDoc)
+public:
+    CVeldraDoc();
+    ~CVeldraDoc() override;
+
+    // 0 = translated.
+    int LoadProgram(const char* path);
+    // A full run of the text; false when none started.
+    bool RunProgram();
+    // The end of a run, once the thread has ended (the view's timer 10).
+    void EndOfRun();
+    bool IsThreadAlive() const;
+    RunState GetRunState() const;
+    // Stop with the "stopping" state held; the thread's exit code.
+    DWORD StopRun();
+
+    CVeldraView* GetProgramView() const;
+    void InsertText(const std::string& text);
+    void InsertValueText(const std::string& name, const std::string& text);
+    void InsertValue(const std::string& name, const CValue* value);
+
+    // The variables, functions and watcher windows and the value editors come
+    // later; these are their seams.
+    void RefreshVariablesBars(int /*flags*/) {}
+    void RefreshFunctionsBars(int /*flags*/) {}
+    void UpdateWatcherBars(int /*flags*/) {}
+    void RefreshMatrixEditors() {}
+    // The open modeless value editors, in opening order; the variables
+    // window opens them (later), each removes itself when its window goes.
+    std::vector<CDialog*> binaryEditors, matrixEditors, recordsEditors, scalarEditors;
+    bool RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg);
+    void CloseEditors(std::vector<CDialog*>& list);
+    // Binary, matrix, structure, scalar, in this order.
+    void CloseValueEditors();
+
+    // ---- class library
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(const char* path) override;
+    BOOL OnSaveDocument(const char* path) override;
+    void OnCloseDocument() override;
+    void Serialize(CArchive& ar) override;
+    BOOL CanCloseFrame(CFrameWnd* frame) override;
+
+    // ---- commands
+    void OnCalculate();
+    void OnPause();
+    void OnStop();
+    void OnUpdateCalculate(CCmdUI* ui);
+    void OnUpdatePause(CCmdUI* ui);
+    void OnUpdateStop(CCmdUI* ui);
+    void OnUpdateFileSave(CCmdUI* ui);
+
+    // ---- program hooks
+    StatusWord Run() override;
+    int AfterStatement(CStatement* st, StatusWord* status) override;
+    bool AskTerminate() override;
+
+    bool translated = false;
+    bool outputWasVisible = false;
+    std::atomic<bool> stopping{false};  // a Stop is waiting for the thread (read by other threads)
+    std::atomic<uint32_t> lastRefreshTick{0};  // written by the GUI and the program thread
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    int m_ownerId = 0;
+};
+
+// A closed document whose abandoned thread may still run its statements is
+// kept here until that thread really ends.
+void ParkDocument(CVeldraDoc* doc);
+// Frees the parked documents whose threads have ended; whether any is left
+// (then the process must end with _exit).
+bool AnyParkedDocument();

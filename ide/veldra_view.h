@@ -1,0 +1,89 @@
+#pragma once
+// The program view: the source editor of a program document, with the
+// language's colouring, breakpoints, the run's read-only state and the
+// timer that notices the end of a run.
+#include <string>
+
+#include "ide/resources.h"
+#include "ui_controls/edit/edit_view.h"
+
+class CVeldraDoc;
+class CVeldraView;
+
+
+// Timers of the view.
+enum : UINT_PTR {
+    TIMER_RUN_END = 10,
+    TIMER_ONE_SHOT = 28,
+    TIMER_HIDDEN_CLOSE = 101,
+};
+
+// Marker types of the editor.
+enum : unsigned {
+    MARKER_BREAKPOINT = 1,
+    MARKER_FRAME_LINE = 2,
+    MARKER_CURRENT_LINE = 8,
+};
+
+// The refresh message the program thread sends.
+constexpr UINT WM_VELDRA_REFRESH = WM_USER + 400;
+
+class CVeldraEditCtrl : public KyrEditCtrl {
+public:
+    CVeldraEditCtrl() = default;
+
+    bool CanInsert(int offset, const std::string& text) override;
+    bool CanDelete(int offset, const std::string& text) override;
+    void OnCaretMoved() override;
+    bool GetTipText(std::string& text, POINT& point) override;
+
+    // The last change undoes together with the next one.
+    void GroupWithNext() { GroupLastUndo(); }
+
+    CVeldraView* view = nullptr;
+
+    int executedMark = -1;
+    int lastStatementEnd = -1;
+    bool ctrlHeld = false;
+    bool readOnlyRunning = false;
+};
+
+class CVeldraView : public KyrEditView {
+    DECLARE_DYNCREATE(CVeldraView)
+public:
+    CVeldraView() = default;
+    ~CVeldraView() override;
+
+    CVeldraDoc* GetDocument() const;
+    CVeldraEditCtrl* GetVeldraEdit() const { return (CVeldraEditCtrl*)m_edit; }
+    KyrEditCtrl* CreateEditCtrl() override;
+
+    void ApplySettings();
+    void OnInitialUpdate() override;
+    void SetReadOnly(bool on);
+    // The hover tip of a word that ends at a text offset; false when there is none.
+    bool ShowValueTip(const std::string& word, int wordEnd, std::string* tip = nullptr);
+
+    // Comment/Uncomment of the selection's lines (or the caret's line).
+    void CommentLines(bool comment);
+
+    void OnToggleBreakpoint();
+    void OnRemoveAllBreakpoints();
+    void OnUpdateToggleBreakpoint(CCmdUI* ui);
+    void OnUpdateRemoveAllBreakpoints(CCmdUI* ui);
+    void OnEditComment() { CommentLines(true); }
+    void OnEditUncomment() { CommentLines(false); }
+    void OnUpdateAlways(CCmdUI* ui);
+    void OnViewEditCut();
+    void OnViewEditPaste();
+
+protected:
+    int OnCreate(CREATESTRUCT* cs);
+    void OnDestroy();
+    void OnTimer(UINT_PTR id);
+    void OnContextMenu(HWND window, POINT screen);
+    LRESULT OnRefresh(WPARAM flags, LPARAM program);
+    DECLARE_MESSAGE_MAP()
+
+    HFONT m_font = nullptr;
+};
