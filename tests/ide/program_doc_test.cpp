@@ -13,6 +13,8 @@
 #include "interpreter/translator.h"
 #include "interpreter/user_function.h"
 #include "interpreter/var_table.h"
+#include "platform/backend/headless_input.h"
+#include "platform/kernel/clock.h"
 #include "platform/kernel/long_waits.h"
 #include "tests/ide/program_host.h"
 
@@ -269,8 +271,24 @@ TEST_F(ProgramDoc, HoverTipListsEveryOverloadAndStatementKeywords)
     POINT p{};
     ASSERT_TRUE(edit->PointFromOffset(5, &p));
     edit->DocumentToClient(p);
-    edit->SendMessage(WM_MOUSEMOVE, 0, (LPARAM)((DWORD)(WORD)(short)(p.x + 2) | ((DWORD)(WORD)(short)(p.y + 2) << 16)));
-    PumpUntilIdle();
+    p.x += 2;
+    p.y += 2;
+    ::ClientToScreen(edit->m_hWnd, &p);
+    // The tip window shows after the pointer rests: a clock of the test's own.
+    static uint64_t ticks = 5000000;
+    SetTickSource([]() -> uint64_t { return ticks; });
+    auto pump = [] {
+        PumpUntilIdle([](MSG& m) {
+            for (HWND h = m.hwnd; h; h = GetParent(h))
+                if (CWnd* w = CWnd::FromHandlePermanent(h); w && w->PreTranslateMessage(&m)) return true;
+            return false;
+        });
+    };
+    InjectMouseMove(p.x, p.y);
+    pump();
+    ticks += 600;
+    pump();
+    SetTickSource(nullptr);
     EXPECT_EQ(edit->TipText(), expected);
 }
 
