@@ -80,7 +80,7 @@ TEST(SystemIde, DemoPlotsAndPrintsThenExitsByKeysAndKeepsItsPlacement)
         EXPECT_NE(console, 0u) << "no console window";
         // No window manager: set the three side by side for the picture.
         Xdo("windowmove --sync " + std::to_string(console) + " 1080 120", 10);
-        Xdo("windowmove --sync " + std::to_string(plot) + " 1080 560", 10);
+        Xdo("windowmove --sync " + std::to_string(plot) + " 1080 620", 10);
         EXPECT_TRUE(Screenshot("system-demo.png"));
         placed = WindowGeometry(frame);
         Keys(frame, "alt+f x");
