@@ -2,6 +2,7 @@
 #include "ide/app.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -42,6 +43,23 @@ std::string ReadFileText(const std::string& path)
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
+}
+
+// Percent-encodes every byte but the unreserved ones and `keep`.
+std::string UriEscape(const std::string& text, const char* keep)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~' || (c && std::strchr(keep, c))) {
+            out += (char)c;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
 }
 
 HWND HelpOwner()
@@ -141,8 +159,8 @@ bool OpenHelpPage(const std::string& fragment)
                      MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    std::string target = "file://" + page;
-    if (!fragment.empty()) target += "#" + fragment;
+    std::string target = "file://" + UriEscape(page, "/");
+    if (!fragment.empty()) target += "#" + UriEscape(fragment, "");
     return AfxOpenExternal(target);
 }
 

@@ -142,7 +142,7 @@ StatusWord CVeldraDoc::Run()
     // One program runs at a time; a stop while waiting ends the run unstarted.
     if (!AcquireRunLock(this)) return 0;
     const StatusWord status = CProgram::Run();
-    ReleaseRunLock();
+    ReleaseRunLock(this);
     return status;
 }
 
@@ -177,6 +177,8 @@ DWORD CVeldraDoc::StopRun()
     if (stopping) return 0;
     stopping = true;
     const DWORD code = StopThread();
+    // An abandoned thread must not keep every other program waiting.
+    if (IsAbandoned()) ReleaseRunLock(this);
     stopping = false;
     if (CVeldraView* view = GetProgramView()) {
         view->KillTimer(TIMER_RUN_END);

@@ -78,6 +78,7 @@ protected:
     int OnCreate(CREATESTRUCT* cs);
     void OnDestroy();
     void OnTimer(UINT_PTR id);
+    void OnContextMenu(HWND window, POINT screen);
     LRESULT OnRefresh(WPARAM flags, LPARAM program);
     DECLARE_MESSAGE_MAP()
 

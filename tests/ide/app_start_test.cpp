@@ -334,6 +334,13 @@ TEST_F(IdeTest, KeywordHelpOpensTheWordsAnchorOrWarnsAndOpensThePage)
     EXPECT_EQ(boxes[0].text, "Identifier or keyword is not find");
     EXPECT_EQ(boxes[0].caption, "Warning");
     EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + help.string()}));
+    // A page in a folder with a blank is opened by its escaped address.
+    const fs::path spaced = root / "my help" / "Veldra.html";
+    WriteText(spaced, ReadText(help));
+    SetHelpFilePath(spaced.string());
+    app->KeywordHelp("while");
+    EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + root.string() + "/my%20help/Veldra.html#while"}));
+    SetHelpFilePath(help.string());
     // Context help of a tool window opens its topic.
     app->WinHelp(0x2009B);
     EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + help.string() + "#context-20099"}));
@@ -342,8 +349,12 @@ TEST_F(IdeTest, KeywordHelpOpensTheWordsAnchorOrWarnsAndOpensThePage)
 TEST(IdeProgram, WithoutADisplayTheIdeFormsPointToRunAndExit3)
 {
     const std::string exe = std::string(std::getenv("VELDRA_OUT")) + "/veldra";
-    for (const char* args : {"", " some.vdx", " --hidden-run some.vdx"}) {
-        const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY VELDRA_HEADLESS=0 " + exe + args + " 2>&1";
+    // No display at all, then one that cannot be opened.
+    for (const char* args : {"", " some.vdx", " --hidden-run some.vdx", "@ some.vdx"}) {
+        const bool broken = args[0] == '@';
+        const std::string env = broken ? "env -u WAYLAND_DISPLAY DISPLAY=:4711 QT_QPA_PLATFORM=xcb VELDRA_HEADLESS=0 "
+                                       : "env -u DISPLAY -u WAYLAND_DISPLAY VELDRA_HEADLESS=0 ";
+        const std::string cmd = env + exe + (broken ? args + 1 : args) + " 2>&1";
         FILE* p = popen(cmd.c_str(), "r");
         ASSERT_NE(p, nullptr);
         std::string out;
