@@ -83,6 +83,7 @@ TEST(SystemIde, DemoPlotsAndPrintsThenExitsByKeysAndKeepsItsPlacement)
         Xdo("windowmove --sync " + std::to_string(plot) + " 1080 620", 10);
         EXPECT_TRUE(Screenshot("system-demo.png"));
         placed = WindowGeometry(frame);
+        EXPECT_EQ(placed, (Geometry{160, 120, 900, 700}));
         Keys(frame, "alt+f x");
         EXPECT_EQ(ide.WaitExit(kLong), 0);
     }
