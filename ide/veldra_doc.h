@@ -2,6 +2,7 @@
 // The program document: one program text in the editor, and at the same time
 // the program object that runs it. The text lives in the view's editor; the
 // statements translated from it live in the program base.
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 class CVeldraView;
 class CValue;
+class CDialog;
 
 
 // Run states of a document, as the commands see them.
@@ -44,7 +46,13 @@ public:
     void RefreshFunctionsBars(int /*flags*/) {}
     void UpdateWatcherBars(int /*flags*/) {}
     void RefreshMatrixEditors() {}
-    void CloseValueEditors() {}
+    // The open modeless value editors, in opening order; the variables
+    // window opens them (later), each removes itself when its window goes.
+    std::vector<CDialog*> binaryEditors, matrixEditors, recordsEditors, scalarEditors;
+    bool RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg);
+    void CloseEditors(std::vector<CDialog*>& list);
+    // Binary, matrix, structure, scalar, in this order.
+    void CloseValueEditors();
 
     // ---- class library
     BOOL OnNewDocument() override;
@@ -70,8 +78,8 @@ public:
 
     bool translated = false;
     bool outputWasVisible = false;
-    bool stopping = false;  // a Stop is waiting for the thread
-    uint32_t lastRefreshTick = 0;
+    std::atomic<bool> stopping{false};  // a Stop is waiting for the thread (read by other threads)
+    std::atomic<uint32_t> lastRefreshTick{0};  // written by the GUI and the program thread
 
 protected:
     DECLARE_MESSAGE_MAP()

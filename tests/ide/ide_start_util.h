@@ -52,6 +52,7 @@ protected:
         SetHelpFilePath(help.string());
         AfxTakeOpenExternalLog();
         autoOpen = AppSettings::OutputAutoOpen;
+        modulesFolder = AppSettings::ModulesFolder;
     }
     void TearDown() override
     {
@@ -62,6 +63,7 @@ protected:
         SetHiddenRun(false);
         // The settings a test stored must not follow into the next test.
         AppSettings::OutputAutoOpen = autoOpen;
+        AppSettings::ModulesFolder = modulesFolder;
         AfxTest::TearDown();
         fs::remove_all(root);
     }
@@ -114,6 +116,7 @@ private:
     }
     std::string oldConfig, oldData;
     bool autoOpen = true;
+    std::string modulesFolder;
 };
 
 // Runs a command's update through the frame's routing, as a menu would.

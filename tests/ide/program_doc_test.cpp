@@ -193,8 +193,33 @@ TEST_F(ProgramDoc, CommentAndUncommentLines)
         DoCommand(doc->GetProgramView(), c.comment ? ID_EDIT_COMMENT : ID_EDIT_UNCOMMENT);
         EXPECT_EQ(edit->Text(), c.want) << c.text;
     }
+    // One undo takes back a command over several lines.
+    edit->SetText("a\nb\nc\n");
+    edit->SetSel(0, 5);
+    DoCommand(doc->GetProgramView(), ID_EDIT_COMMENT);
+    EXPECT_EQ(edit->Text(), "%a\n%b\n%c\n");
+    EXPECT_TRUE(edit->Undo());
+    EXPECT_EQ(edit->Text(), "a\nb\nc\n");
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_COMMENT));
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_UNCOMMENT));
+}
+
+TEST_F(ProgramDoc, InsertTextsGoToTheCaret)
+{
+    CVeldraDoc* doc = Open("i.vdx", "a;\n");
+    KyrEditCtrl* edit = doc->GetProgramView()->GetEditCtrl();
+    edit->SetCaretOffset(0, false, false);
+    doc->InsertValueText("m", "[1, 2]");
+    EXPECT_EQ(edit->Text(), "m = [1, 2]a;\n");
+    edit->SetCaretOffset(0, false, false);
+    doc->InsertValueText("", "<01>");
+    EXPECT_EQ(edit->Text().rfind("<01>m = [1, 2]", 0), 0u) << edit->Text();
+    CValue v;
+    v.SetReal(2.5);
+    edit->SetText("");
+    doc->InsertValue("x", &v);
+    EXPECT_EQ(edit->Text().rfind("x = 2.5", 0), 0u) << edit->Text();
+    EXPECT_EQ(edit->Text().find('\n'), std::string::npos);
 }
 
 TEST_F(ProgramDoc, BreakpointToggleAndItsMenuText)
@@ -233,6 +258,20 @@ TEST_F(ProgramDoc, HoverTipListsEveryOverloadAndStatementKeywords)
     EXPECT_EQ(tip.rfind("while\n", 0), 0u) << tip;
     // "sin" not followed by "(" and no variable tips yet: nothing.
     EXPECT_FALSE(view->ShowValueTip("sin", 31, &tip));
+
+    // The mouse resting on "sin" shows the same tip.
+    KyrEditCtrl* edit = view->GetEditCtrl();
+    const std::string expected = [&] {
+        std::string t;
+        view->ShowValueTip("sin", 7, &t);
+        return t;
+    }();
+    POINT p{};
+    ASSERT_TRUE(edit->PointFromOffset(5, &p));
+    edit->DocumentToClient(p);
+    edit->SendMessage(WM_MOUSEMOVE, 0, (LPARAM)((DWORD)(WORD)(short)(p.x + 2) | ((DWORD)(WORD)(short)(p.y + 2) << 16)));
+    PumpUntilIdle();
+    EXPECT_EQ(edit->TipText(), expected);
 }
 
 TEST_F(ProgramDoc, TranslationErrorStartsNoThreadAndTheNextRunTranslatesAgain)
