@@ -234,9 +234,15 @@ LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (top && wParam > ' ') SendMessage(top, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
         return 0;
     }
-    case WM_BACKEND_ACTIVATE:
+    case WM_BACKEND_ACTIVATE: {
+        // The desktop gave the window the focus: its keys come here even when
+        // it already was its thread's active window and another thread's
+        // window held the foreground.
         SetActiveWindow(hwnd);
+        HWND top = GetAncestor(hwnd, GA_ROOT);
+        if (top && GetActiveWindow() == top) SetForegroundInternal(top);
         return 0;
+    }
     case WM_BACKEND_MOVE:
         SetWindowPos(hwnd, nullptr, (SHORT)LOWORD(wParam), (SHORT)HIWORD(wParam), LOWORD(lParam), HIWORD(lParam),
                      SWP_NOZORDER | SWP_NOACTIVATE);

@@ -693,10 +693,27 @@ HWND CaptureWindowAnyThread()
     return State().capture;
 }
 
+// A key the desktop delivered to a top-level window that is not in the
+// foreground (another thread's window took it while the desktop kept the
+// focus here): the foreground follows the desktop before the key is routed.
+// Windows it owns (menus, popups, floating bars) keep it.
+static void FollowKeyboardFocus(HWND hwnd)
+{
+    HWND top = GetAncestor(hwnd, GA_ROOT);
+    if (!top || !IsWindowEnabled(top)) return;
+    HWND fg = GetForegroundWindow();
+    if (!fg || fg == top || !IsWindow(fg) || GetAncestor(fg, GA_ROOTOWNER) == GetAncestor(top, GA_ROOTOWNER)) return;
+    SetForegroundInternal(top);
+    PostMessage(top, WM_BACKEND_ACTIVATE, 0, 0);
+}
+
 void ReportBackendEvent(BackendEvent e)
 {
     switch (e.kind) {
-    case BackendEventKind::Input: QueueRawInput(std::move(e.input)); break;
+    case BackendEventKind::Input:
+        if (e.hwnd && (e.input.kind == RawKind::KeyDown || e.input.kind == RawKind::KeyUp)) FollowKeyboardFocus(e.hwnd);
+        QueueRawInput(std::move(e.input));
+        break;
     case BackendEventKind::Activate: PostMessage(e.hwnd, WM_BACKEND_ACTIVATE, 0, 0); break;
     case BackendEventKind::Close: PostMessage(e.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     case BackendEventKind::Move:

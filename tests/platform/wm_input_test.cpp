@@ -405,3 +405,85 @@ TEST_F(WmRouting, DragDetectEndsOnLeavingTheBoxOrOnRelease)
     EXPECT_EQ(GetCapture(), nullptr);
     DestroyWindow(w);
 }
+
+// The desktop focusing a window that already is its thread's active one,
+// while another thread's window is in the foreground, gives it the keys.
+TEST_F(WmRouting, DesktopFocusOfAnActiveWindowTakesTheForegroundBack)
+{
+    Recorder r;
+    Handler h = r.Wrap();
+    HWND mine = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 100, 100});
+    SetActiveWindow(mine);
+    ASSERT_EQ(GetForegroundWindow(), mine);
+    std::atomic<HWND> other{nullptr};
+    HANDLE ready = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    Handler ho = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT { return DefWindowProc(w, m, wp, lp); };
+    DWORD tid = 0;
+    HANDLE t = StartThread(
+        [&] {
+            other = MakeAt(&ho, WS_POPUP | WS_VISIBLE, RECT{700, 700, 800, 800});
+            SetActiveWindow(other);
+            SetEvent(ready);
+            PumpUntilQuit();
+            DestroyWindow(other);
+            return 0u;
+        },
+        0, 0, &tid);
+    WaitForSingleObject(ready, INFINITE);
+    ASSERT_EQ(GetForegroundWindow(), other.load());
+    ASSERT_EQ(GetActiveWindow(), mine);
+    SendMessage(mine, WM_BACKEND_ACTIVATE, 0, 0);
+    EXPECT_EQ(GetForegroundWindow(), mine);
+    PostThreadMessage(tid, WM_QUIT, 0, 0);
+    JoinThread(t);
+    CloseHandle(ready);
+    DestroyWindow(mine);
+}
+
+// A key the desktop delivers to a window whose thread lost the foreground to
+// another thread's window (the desktop kept its focus) goes to that window.
+TEST_F(WmRouting, AKeyTheDesktopGaveAWindowReachesIt)
+{
+    Recorder r;
+    Handler h = r.Wrap();
+    HWND mine = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{0, 0, 100, 100});
+    SetActiveWindow(mine);
+    SetFocus(mine);
+    std::atomic<int> otherKeys{0};
+    std::atomic<HWND> other{nullptr};
+    HANDLE ready = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    Handler ho = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_KEYDOWN) otherKeys++;
+        return DefWindowProc(w, m, wp, lp);
+    };
+    DWORD tid = 0;
+    HANDLE t = StartThread(
+        [&] {
+            other = MakeAt(&ho, WS_POPUP | WS_VISIBLE, RECT{700, 700, 800, 800});
+            SetActiveWindow(other);
+            SetFocus(other);
+            SetEvent(ready);
+            PumpUntilQuit();
+            DestroyWindow(other);
+            return 0u;
+        },
+        0, 0, &tid);
+    WaitForSingleObject(ready, INFINITE);
+    ASSERT_EQ(GetForegroundWindow(), other.load());
+    for (RawKind k : {RawKind::KeyDown, RawKind::KeyUp}) {
+        BackendEvent e;
+        e.kind = BackendEventKind::Input;
+        e.hwnd = mine;
+        e.input.kind = k;
+        e.input.vk = 'A';
+        ReportBackendEvent(std::move(e));
+    }
+    PumpUntilIdle();
+    EXPECT_EQ(r.Of(WM_KEYDOWN).size(), 1u);
+    EXPECT_EQ(GetForegroundWindow(), mine);
+    PostThreadMessage(tid, WM_QUIT, 0, 0);
+    JoinThread(t);
+    EXPECT_EQ(otherKeys.load(), 0);
+    CloseHandle(ready);
+    DestroyWindow(mine);
+}

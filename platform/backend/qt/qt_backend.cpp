@@ -335,7 +335,7 @@ private:
         in.vk = vk;
         in.extended = IsExtendedKey(e->key(), e->modifiers());
         if (down) in.text = KeyText(vk, e->text(), e->modifiers());
-        QueueInput(std::move(in));
+        Report(BackendEventKind::Input, win->hwnd, std::move(in));   // the window the desktop gave the key
     }
 
     void GeometryFromDesktop()
