@@ -11,6 +11,8 @@
 #include "../platform/afx_test_util.h"
 #include "platform/afx/settings_file.h"
 #include "platform/afx/win_app.h"
+#include "platform/backend/headless.h"
+#include "ui_controls/layout/size_icon_ctrl.h"
 #include "platform/controls/controls.h"
 #include "ui_controls/layout/dynamic_dialog.h"
 
@@ -151,6 +153,33 @@ TEST_F(DialogDynamic, GripDraggingStopsAtTheFirstSizeAndKeepsFixedAxes)
         ExpectAllFollow(dlg);
         dlg.DestroyWindow();
     }
+}
+
+TEST_F(DialogDynamic, TheGripDrawsTheSharedSizeGripBitmap)
+{
+    LayoutDlg dlg(&kSizable, nullptr, 3, LytDynamicLayout::CreateGrip);
+    ASSERT_TRUE(dlg.CreateIndirect(&kSizable, nullptr));
+    HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(32766));
+    ASSERT_NE(bmp, nullptr);   // registered by the first grip
+    DeleteObject(bmp);
+    dlg.ShowWindow(SW_SHOW);
+    RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpUntilIdle();
+    int cx = 0, cy = 0;
+    ASSERT_NE(LytSizeIconCtrl::SharedImageList(&cx, &cy), nullptr);
+    EXPECT_EQ(cx, 13);
+    EXPECT_EQ(cy, 13);
+    // The image sits in the grip's bottom-right corner; its face-coloured pixels let the dialog show.
+    RECT g, w;
+    dlg.m_pSizeGrip->GetWindowRect(&g);
+    dlg.GetWindowRect(&w);
+    const int right = g.right - w.left, bottom = g.bottom - w.top;
+    COLORREF ridge = 0, gap = 0;
+    ASSERT_TRUE(HeadlessGetPixel(dlg.m_hWnd, right - cx + 2, bottom - 1, &ridge));
+    ASSERT_TRUE(HeadlessGetPixel(dlg.m_hWnd, right - cx + 4, bottom - 1, &gap));
+    EXPECT_EQ(ridge, RGB(0xa0, 0xa0, 0xa0));
+    EXPECT_EQ(gap, GetSysColor(COLOR_3DFACE));
+    dlg.DestroyWindow();
 }
 
 // Each WM_SIZING a dialog gets: the edge and its class style once handled.
