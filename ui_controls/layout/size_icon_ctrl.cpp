@@ -48,6 +48,7 @@ HIMAGELIST LytSizeIconCtrl::SharedImageList(int* cx, int* cy)
 BOOL LytSizeIconCtrl::Create(CWnd* parent, UINT id)
 {
     if (!parent || !parent->m_hWnd) return FALSE;
+    SharedImageList(nullptr, nullptr);
     RECT c;
     ::GetClientRect(parent->m_hWnd, &c);
     const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
