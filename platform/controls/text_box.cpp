@@ -264,8 +264,74 @@ struct TextBox {
         return n;
     }
 
+    // The horizontal bar of a multi-line edit control that scrolls sideways
+    // (WS_HSCROLL with ES_AUTOHSCROLL): the widest line against the room.
+    bool HasHBar() const { return !rich && Multi() && (Style() & ES_AUTOHSCROLL) && WantsHScroll(hwnd); }
+    int WidestLine()
+    {
+        HDC hdc = GetDC(hwnd);
+        int w = 0;
+        for (int l = 0; l < doc.LineCount(); ++l) w = std::max(w, Width(hdc, doc.LineStart(l), doc.LineEnd(l), 96));
+        ReleaseDC(hwnd, hdc);
+        return w + 2;   // the caret after the last character
+    }
+    void UpdateHScrollBar()
+    {
+        if (!HasHBar()) return;
+        RECT fr = FormatRect();
+        const int room = std::max(1L, (long)(fr.right - fr.left));
+        const int widest = WidestLine();
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        si.nMin = 0;
+        si.nMax = std::max(widest, xScroll + room) - 1;
+        si.nPage = (UINT)room;
+        si.nPos = xScroll;
+        SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+    }
+    // WM_HSCROLL: steps of an average character, pages of the room.
+    void HScroll(WPARAM w)
+    {
+        if (!Multi()) return;
+        RECT fr = FormatRect();
+        const int room = std::max(1L, (long)(fr.right - fr.left));
+        HDC hdc = GetDC(hwnd);
+        HGDIOBJ old = SelectObject(hdc, FontFor(CurrentInsertFormat(), 96));
+        TEXTMETRIC tm{};
+        GetTextMetrics(hdc, &tm);
+        SelectObject(hdc, old);
+        ReleaseDC(hwnd, hdc);
+        const int step = std::max(1, (int)tm.tmAveCharWidth);
+        const int widest = WidestLine();
+        int x = xScroll;
+        switch (LOWORD(w)) {
+        case SB_LINELEFT: x -= step; break;
+        case SB_LINERIGHT: x += step; break;
+        case SB_PAGELEFT: x -= room; break;
+        case SB_PAGERIGHT: x += room; break;
+        case SB_LEFT: x = 0; break;
+        case SB_RIGHT: x = widest; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+            GetScrollInfo(hwnd, SB_HORZ, &si);
+            x = si.nTrackPos;
+            break;
+        }
+        default: return;
+        }
+        x = std::clamp(x, 0, std::max(0, widest - room));
+        if (x == xScroll) return;
+        xScroll = x;
+        InvalidateRect(hwnd, nullptr, TRUE);
+        PlaceCaret();
+        UpdateHScrollBar();
+    }
+
     void UpdateScrollBar()
     {
+        UpdateHScrollBar();
         if (!WantsVScroll(hwnd)) return;
         SCROLLINFO si{};
         si.cbSize = sizeof si;
@@ -1004,6 +1070,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         }
         return 0;
     case WM_CONTEXTMENU: tb->ContextMenu(l); return 0;
+    case WM_HSCROLL: tb->HScroll(w); return 0;
     case WM_MOUSEWHEEL:
     case WM_VSCROLL: {
         int delta;
