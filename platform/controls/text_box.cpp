@@ -2,10 +2,12 @@
 // model, plain (one format, the window's font) or rich (format runs).
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
 #include "platform/controls/control_internal.h"
+#include "platform/afx/ole_data.h"
 #include "platform/controls/rich_text.h"
 
 namespace {
@@ -622,6 +624,50 @@ struct TextBox {
         CloseClipboard();
     }
 
+    // A press inside the selection: the in-process drag loop with the
+    // selection as text and RTF. A move takes the text away here (a user edit,
+    // so protection holds); a press released in place is a plain click.
+    // False when the press should be handled as a click after all.
+    bool dragSource = false;
+    int droppedAt = -1, droppedLength = 0;
+    bool DragSelectionOut(int pressed)
+    {
+        const int a = SelMin(), b = SelMax();
+        COleDataSource source;
+        source.CacheData(CF_TEXT, CrLf(a, b));
+        source.CacheData(RegisterClipboardFormat(CF_RTF_NAME), WriteRtf(doc, a, b));
+        POINT start{};
+        GetCursorPos(&start);
+        dragSource = true;
+        droppedAt = -1;
+        droppedLength = 0;
+        const DROPEFFECT allowed = readOnly ? DROPEFFECT_COPY : (DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        const DROPEFFECT effect = source.DoDragDrop(allowed);
+        dragSource = false;
+        if (!IsWindow(hwnd)) return true;
+        if (effect == DROPEFFECT_NONE) {
+            POINT end{};
+            GetCursorPos(&end);
+            const bool click = std::abs(end.x - start.x) <= GetSystemMetrics(SM_CXDRAG) &&
+                               std::abs(end.y - start.y) <= GetSystemMetrics(SM_CYDRAG);
+            if (click) SetSel(pressed, pressed);
+            return true;
+        }
+        if (effect & DROPEFFECT_MOVE) {
+            // Dropped into this control before the text: it moved along.
+            const int shift = droppedAt >= 0 && droppedAt <= a ? droppedLength : 0;
+            const int keepA = droppedAt, keepB = droppedAt + droppedLength;
+            if (Edit(a + shift, b + shift, "", true, true, WM_LBUTTONUP)) {
+                if (keepA >= 0) {
+                    const int back = keepA > a ? b - a : 0;
+                    SetSel(keepA - back, keepB - back);
+                }
+            }
+        }
+        droppedAt = -1;
+        return true;
+    }
+
     void Paste()
     {
         if (!OpenClipboard(hwnd)) return;
@@ -1050,6 +1096,9 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
             tb->SetSel(tb->WordStart(p), tb->WordEnd(p));
             return 0;
         }
+        if (tb->rich && !(w & MK_SHIFT) && tb->SelMin() < tb->SelMax() && p >= tb->SelMin() && p < tb->SelMax() &&
+            tb->DragSelectionOut(p))
+            return 0;
         tb->SetSel((w & MK_SHIFT) ? tb->anchor : p, p);
         tb->dragging = true;
         SetCapture(hwnd);
@@ -1097,8 +1146,14 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
     case EM_REDO: return tb->UndoRedo(true);
     case EM_DROPTEXT: {
         const int at = std::clamp((int)(intptr_t)w, 0, tb->doc.Length());
+        // Our own selection dropped inside itself: nothing to do.
+        if (tb->dragSource && at > tb->SelMin() && at < tb->SelMax()) return FALSE;
         std::string t = NormaliseLineEnds(l ? (const char*)l : "");
         if (t.empty() || !tb->Edit(at, at, t, true, true, EM_DROPTEXT, w, l)) return FALSE;
+        if (tb->dragSource) {
+            tb->droppedAt = at;
+            tb->droppedLength = (int)t.size();
+        }
         tb->SetSel(at, at + (int)t.size());
         return TRUE;
     }
