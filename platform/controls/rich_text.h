@@ -34,6 +34,14 @@ public:
     int Length() const { return (int)m_text.size(); }
     // Changes with every change of the text or its runs.
     uint64_t Version() const { return m_version; }
+    // The first position changed since the last call (INT32_MAX: none), so a
+    // layout can redo only what follows it.
+    int TakeChangedFrom()
+    {
+        const int p = m_changedFrom;
+        m_changedFrom = INT32_MAX;
+        return p;
+    }
     // Interns a format; equal formats share one index.
     int Intern(const CCharFormat& f);
     const CCharFormat& Format(int index) const { return m_formats[(size_t)index]; }
@@ -64,6 +72,7 @@ public:
 
 private:
     uint64_t m_version = 0;
+    int m_changedFrom = INT32_MAX;
     void SplitAt(int pos);
     void MergeAround(size_t i);
     std::string m_text;

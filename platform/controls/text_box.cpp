@@ -143,9 +143,21 @@ struct TextBox {
         const int width = WrapWidth();
         if (wrapVersion == doc.Version() && wrapWidth == width && !wraps.empty()) return;
         TextBox* self = const_cast<TextBox*>(this);
-        wraps.clear();
+        // Only the text's lines from the first change on are wrapped again, so
+        // appending at the end stays cheap.
+        const int changed = self->doc.TakeChangedFrom();
+        int fromLine = 0;
+        if (wrapWidth == width && !wraps.empty()) {
+            fromLine = doc.LineFromChar(std::min(changed, doc.Length()));
+            const int keepBelow = doc.LineStart(fromLine);
+            auto cut = std::lower_bound(wraps.begin(), wraps.end(), keepBelow,
+                                        [](const std::pair<int, int>& w, int p) { return w.first < p; });
+            wraps.erase(cut, wraps.end());
+        } else {
+            wraps.clear();
+        }
         HDC hdc = GetDC(hwnd);
-        for (int l = 0; l < doc.LineCount(); ++l) {
+        for (int l = fromLine; l < doc.LineCount(); ++l) {
             int p = doc.LineStart(l);
             const int end = doc.LineEnd(l);
             do {

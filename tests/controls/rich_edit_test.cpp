@@ -522,4 +522,29 @@ TEST(RichEditWrap, LinesWrapAtTheClientWidthWithCaretSelectionAndHitTesting)
     EXPECT_GE(wider, 2);
 }
 
+TEST(RichEditWrap, EditsRewrapLikeAFreshLayout)
+{
+    // Appends, an edit in the middle and a format change: the display lines
+    // equal those of a control given the final text at once.
+    Host grown, fresh;
+    for (int i = 0; i < 12; ++i) {
+        grown.Append("line " + std::to_string(i) + " has a few words that wrap once the box is full of them\n");
+        grown.Send(EM_GETLINECOUNT);
+    }
+    grown.Send(EM_SETSEL, 30, 30);
+    grown.Send(EM_REPLACESEL, 0, (LPARAM) "and a much longer insertion in the middle of it ");
+    CHARFORMAT big{};
+    big.cbSize = sizeof big;
+    big.dwMask = CFM_SIZE;
+    big.yHeight = 400;
+    grown.Send(EM_SETSEL, 200, 260);
+    grown.Send(EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&big);
+    fresh.Send(WM_SETTEXT, 0, (LPARAM)grown.Text().c_str());
+    fresh.Send(EM_SETSEL, 200, 260);
+    fresh.Send(EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&big);
+    const int lines = (int)fresh.Send(EM_GETLINECOUNT);
+    ASSERT_EQ(grown.Send(EM_GETLINECOUNT), lines);
+    for (int l = 0; l < lines; ++l) EXPECT_EQ(grown.Send(EM_LINEINDEX, l), fresh.Send(EM_LINEINDEX, l)) << l;
+}
+
 }  // namespace
