@@ -2,7 +2,8 @@
 // Scripted answers of the common dialogs (file, colour, font, print setup,
 // print, find/replace, folder). Without a display, a common dialog shows
 // nothing and takes the next scripted answer (none: it is cancelled); every
-// dialog is logged so tests can read what was asked.
+// dialog is logged so tests can read what was asked. An answer with `drive`
+// runs our own dialog instead, through the same modal loop as on screen.
 #include <functional>
 #include <string>
 #include <vector>

@@ -732,9 +732,10 @@ struct TextBox {
         droppedAt = -1;
         droppedLength = 0;
         const DROPEFFECT allowed = readOnly ? DROPEFFECT_COPY : (DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        const HWND self = hwnd;
         const DROPEFFECT effect = source.DoDragDrop(allowed);
+        if (!IsWindow(self)) return true;   // destroyed during the drag: this state is gone
         dragSource = false;
-        if (!IsWindow(hwnd)) return true;
         if (effect == DROPEFFECT_NONE) {
             POINT end{};
             GetCursorPos(&end);
