@@ -5,6 +5,7 @@
 
 #include "platform/afx/common_dialog_script.h"
 #include "platform/backend/dialogs.h"
+#include "platform/controls/stand_in_dialogs.h"
 #include "platform/user/input.h"
 
 int CColorDialog::DoModal()
@@ -18,7 +19,17 @@ int CColorDialog::DoModal()
         if (r != kNativeNotAvailable) return r == kNativeAccepted ? 1 : 2;
     }
     CommonDialogAnswer a;
-    if (!TakeCommonDialogAnswer("color", "Color", initial, a)) return 2;
+    const bool ok = TakeCommonDialogAnswer("color", "Color", initial, a);
+    if (a.drive) {
+        CDrivenStandIn<CColorStandIn> dlg(m_color);
+        dlg.m_drive = a.drive;
+        const bool accepted = dlg.DoModal() == IDOK;
+        SetLastCommonDialogResult(accepted ? 1 : 2);
+        if (!accepted) return 2;
+        m_color = dlg.GetColor();
+        return 1;
+    }
+    if (!ok) return 2;
     m_color = a.color;
     return 1;
 }

@@ -39,6 +39,12 @@ bool HasCommonDialogAnswer()
     return !g_answers.empty();
 }
 
+void SetLastCommonDialogResult(int result)
+{
+    std::lock_guard<std::mutex> g(g_lock);
+    if (!g_log.empty()) g_log.back().result = result;
+}
+
 bool UseNativeCommonDialog() { return !HasCommonDialogAnswer() && NativeDialogsAvailable(); }
 
 bool TakeCommonDialogAnswer(const std::string& kind, const std::string& title, const std::string& initial,

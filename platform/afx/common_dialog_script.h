@@ -2,7 +2,9 @@
 // Scripted answers of the common dialogs (file, colour, font, print setup,
 // print, find/replace, folder). Without a display, a common dialog shows
 // nothing and takes the next scripted answer (none: it is cancelled); every
-// dialog is logged so tests can read what was asked.
+// dialog is logged so tests can read what was asked. An answer with `drive`
+// runs our own dialog instead, through the same modal loop as on screen.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,11 @@ struct CommonDialogAnswer {
     std::string text;                     // font face, printer name, find text
     int number = 0;                       // font size (points), copies, ...
     int orientation = 0;                  // print dialogs: 0 keeps, 1 portrait, 2 landscape
+    // Set: the framework runs our own dialog (modal, or modeless for find and
+    // replace) and calls `drive` once with its window after it shows; the test
+    // injects input there and the answer is what the dialog gives. The fields
+    // above are then not read.
+    std::function<void(HWND)> drive;
 };
 
 struct CommonDialogRecord {
@@ -37,3 +44,5 @@ std::vector<CommonDialogRecord> TakeCommonDialogLog();
 // left) means cancelled.
 bool TakeCommonDialogAnswer(const std::string& kind, const std::string& title, const std::string& initial,
                             CommonDialogAnswer& answer);
+// The result of the latest logged dialog, once a driven dialog has closed.
+void SetLastCommonDialogResult(int result);

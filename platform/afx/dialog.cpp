@@ -21,6 +21,7 @@ const char* DialogClass()
 {
     static const char* name = [] {
         WNDCLASS wc{};
+        wc.style = CS_DBLCLKS;   // as every dialog class
         wc.lpfnWndProc = AfxWndProc;
         wc.lpszClassName = "AfxDialog";
         wc.hbrBackground = (HBRUSH)(uintptr_t)(COLOR_BTNFACE + 1);

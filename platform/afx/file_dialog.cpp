@@ -6,6 +6,7 @@
 #include "platform/afx/common_dialog_script.h"
 #include "platform/afx/wnd.h"
 #include "platform/backend/dialogs.h"
+#include "platform/controls/stand_in_dialogs.h"
 #include "platform/user/input.h"
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const char* defExt, const char* fileName, DWORD flags, const char* filter,
@@ -53,7 +54,16 @@ int CFileDialog::DoModal()
         if (r == kNativeAccepted) return TakePaths(chosen);
     }
     CommonDialogAnswer a;
-    if (!TakeCommonDialogAnswer(m_bOpen ? "file-open" : "file-save", title, m_fileName, a)) return 2;
+    const bool ok = TakeCommonDialogAnswer(m_bOpen ? "file-open" : "file-save", title, m_fileName, a);
+    if (a.drive) {
+        CDrivenStandIn<CFileStandIn> dlg(m_bOpen, m_fileName.c_str(), m_filter.c_str(), m_initialDir.c_str(), m_parent);
+        dlg.m_drive = a.drive;
+        const bool accepted = dlg.DoModal() == IDOK && !dlg.GetPathName().empty();
+        SetLastCommonDialogResult(accepted ? 1 : 2);
+        if (!accepted) return 2;
+        return TakePaths({dlg.GetPathName()});
+    }
+    if (!ok) return 2;
     return TakePaths(a.paths);
 }
 

@@ -2,11 +2,39 @@
 #include "platform/afx/folder_dialog.h"
 
 #include "platform/afx/common_dialog_script.h"
+#include "platform/controls/folder_browser.h"
+#include "platform/controls/stand_in_dialogs.h"
+
+namespace {
+// Our browser, handing its selections and OK to the framework object's hooks.
+class CHookedBrowser : public CFolderBrowser {
+public:
+    CHookedBrowser(CFolderDialog* api, const std::string& initial)
+        : CFolderBrowser("Browse for Folder", api->m_title.c_str(), initial.c_str()), m_api(api)
+    {
+    }
+    void OnSelChanged(const std::string& path) override { m_api->OnSelChanged(path); }
+    BOOL OnValidate(const std::string& path) override { return m_api->OnValidate(path); }
+
+private:
+    CFolderDialog* m_api;
+};
+}  // namespace
 
 int CFolderDialog::DoModal()
 {
     CommonDialogAnswer a;
-    if (!TakeCommonDialogAnswer("folder", m_title, m_folder, a) || a.paths.empty()) return 2;
+    const bool ok = TakeCommonDialogAnswer("folder", m_title, m_folder, a);
+    if (a.drive) {
+        CDrivenStandIn<CHookedBrowser> dlg(this, m_folder);
+        dlg.m_drive = a.drive;
+        const bool accepted = dlg.DoModal() == IDOK;
+        SetLastCommonDialogResult(accepted ? 1 : 2);
+        if (!accepted) return 2;
+        m_folder = dlg.GetFolderPath();
+        return 1;
+    }
+    if (!ok || a.paths.empty()) return 2;
     OnSelChanged(a.paths.front());
     if (!OnValidate(a.paths.front())) return 2;
     m_folder = a.paths.front();

@@ -5,6 +5,7 @@
 
 #include "platform/afx/common_dialog_script.h"
 #include "platform/backend/dialogs.h"
+#include "platform/controls/stand_in_dialogs.h"
 #include "platform/user/input.h"
 
 CFontDialog::CFontDialog(const LOGFONT* initial, DWORD, CWnd*)
@@ -26,7 +27,18 @@ int CFontDialog::DoModal()
         if (r != kNativeNotAvailable) return r == kNativeAccepted ? 1 : 2;
     }
     CommonDialogAnswer a;
-    if (!TakeCommonDialogAnswer("font", "Font", m_lf.lfFaceName, a)) return 2;
+    const bool ok = TakeCommonDialogAnswer("font", "Font", m_lf.lfFaceName, a);
+    if (a.drive) {
+        CDrivenStandIn<CFontStandIn> dlg(&m_lf);
+        dlg.m_drive = a.drive;
+        const bool accepted = dlg.DoModal() == IDOK;
+        SetLastCommonDialogResult(accepted ? 1 : 2);
+        if (!accepted) return 2;
+        m_lf = dlg.m_lf;
+        m_pointSize = dlg.m_pointSize;
+        return 1;
+    }
+    if (!ok) return 2;
     if (!a.text.empty()) {
         std::memset(m_lf.lfFaceName, 0, sizeof m_lf.lfFaceName);
         std::strncpy(m_lf.lfFaceName, a.text.c_str(), sizeof m_lf.lfFaceName - 1);

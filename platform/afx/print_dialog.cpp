@@ -7,24 +7,30 @@
 
 int CPrintDialog::DoModal()
 {
+    const char* kind = m_bSetup ? "print-setup" : "print";
+    const char* title = m_bSetup ? "Print Setup" : "Print";
     // On a display, without a scripted answer, the print dialog of our own
-    // (the desktop has none that prints through us).
-    if (!m_bSetup && UseNativeCommonDialog()) {
-        CPrintStandIn dlg;
+    // (the desktop has none that prints through us); a driven answer runs it too.
+    const bool own = !m_bSetup && UseNativeCommonDialog();
+    CommonDialogAnswer a;
+    const bool ok = own ? false : TakeCommonDialogAnswer(kind, title, m_printer, a);
+    if (own || a.drive) {
+        CDrivenStandIn<CPrintStandIn> dlg;
+        dlg.m_drive = a.drive;
         dlg.m_printer = m_printer;
         dlg.m_output = m_output;
         dlg.m_letter = m_letter;
         dlg.m_landscape = m_orientation == DMORIENT_LANDSCAPE;
-        if (dlg.DoModal() != IDOK) return 2;
+        const bool accepted = dlg.DoModal() == IDOK;
+        if (!own) SetLastCommonDialogResult(accepted ? 1 : 2);
+        if (!accepted) return 2;
         m_printer = dlg.m_printer;
         m_output = dlg.m_output;
         m_letter = dlg.m_letter;
         m_orientation = dlg.m_landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
         return 1;
     }
-    CommonDialogAnswer a;
-    if (!TakeCommonDialogAnswer(m_bSetup ? "print-setup" : "print", m_bSetup ? "Print Setup" : "Print", m_printer, a))
-        return 2;
+    if (!ok) return 2;
     if (!a.text.empty()) m_printer = a.text;
     if (!a.paths.empty()) m_output = a.paths.front();
     if (a.number == 1) m_letter = TRUE;

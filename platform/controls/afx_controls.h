@@ -258,9 +258,10 @@ public:
         RegisterControlClasses();
         return CreateEx(0, TOOLTIPS_CLASS, "", WS_POPUP, 0, 0, 0, 0, parent ? parent->m_hWnd : nullptr, nullptr, nullptr);
     }
-    BOOL AddTool(CWnd* wnd, const char* text = LPSTR_TEXTCALLBACK)
+    // `flags` adds to TTF_IDISHWND: TTF_SUBCLASS relays the window's mouse messages without RelayEvent.
+    BOOL AddTool(CWnd* wnd, const char* text = LPSTR_TEXTCALLBACK, UINT flags = 0)
     {
-        TOOLINFO ti{sizeof ti, TTF_IDISHWND, wnd->GetParent() ? wnd->GetParent()->m_hWnd : wnd->m_hWnd,
+        TOOLINFO ti{sizeof ti, TTF_IDISHWND | flags, wnd->GetParent() ? wnd->GetParent()->m_hWnd : wnd->m_hWnd,
                     (UINT_PTR)wnd->m_hWnd, {}, nullptr, (char*)text, 0};
         return (BOOL)Send(TTM_ADDTOOL, 0, (LPARAM)&ti);
     }

@@ -3,6 +3,9 @@
 // TTN_SHOW repositioning; a non-activating top-most pop-up).
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/controls/control_internal.h"
 
@@ -432,6 +435,78 @@ struct ToolTip {
     }
 };
 
+// TTF_SUBCLASS: the tool's window is subclassed so that its mouse messages
+// reach every tooltip that asked, without the owner relaying them.
+struct ToolHook {
+    WNDPROC old = nullptr;
+    std::vector<HWND> tips;
+};
+std::mutex g_hookLock;
+std::unordered_map<HWND, ToolHook> g_hooks;
+
+LRESULT ToolHookProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    WNDPROC old = nullptr;
+    std::vector<HWND> tips;
+    {
+        std::lock_guard<std::mutex> g(g_hookLock);
+        auto it = g_hooks.find(h);
+        if (it == g_hooks.end()) return DefWindowProc(h, m, w, l);
+        old = it->second.old;
+        tips = it->second.tips;
+        if (m == WM_NCDESTROY) {
+            g_hooks.erase(it);
+            if ((WNDPROC)GetWindowLongPtr(h, GWLP_WNDPROC) == ToolHookProc) SetWindowLongPtr(h, GWLP_WNDPROC, (LONG_PTR)old);
+        }
+    }
+    if (m >= WM_MOUSEMOVE && m <= WM_MBUTTONDBLCLK) {
+        POINT pt;
+        GetCursorPos(&pt);
+        MSG msg{h, m, w, l, 0, pt};
+        for (HWND tip : tips)
+            if (IsWindow(tip)) SendMessage(tip, TTM_RELAYEVENT, 0, (LPARAM)&msg);
+    }
+    return CallWindowProc(old, h, m, w, l);
+}
+
+void HookTool(HWND target, HWND tip)
+{
+    if (!IsWindow(target)) return;
+    std::lock_guard<std::mutex> g(g_hookLock);
+    auto it = g_hooks.find(target);
+    if (it == g_hooks.end()) {
+        ToolHook hook;
+        hook.old = (WNDPROC)GetWindowLongPtr(target, GWLP_WNDPROC);
+        it = g_hooks.emplace(target, hook).first;
+        SetWindowLongPtr(target, GWLP_WNDPROC, (LONG_PTR)ToolHookProc);
+    }
+    if (std::find(it->second.tips.begin(), it->second.tips.end(), tip) == it->second.tips.end())
+        it->second.tips.push_back(tip);
+}
+
+// The tip no longer wants `target`'s messages (null: any window's). The
+// original procedure comes back once nobody wants them and no one has
+// subclassed the window on top of us.
+void UnhookTool(HWND target, HWND tip)
+{
+    std::lock_guard<std::mutex> g(g_hookLock);
+    for (auto it = g_hooks.begin(); it != g_hooks.end();) {
+        if (target && it->first != target) {
+            ++it;
+            continue;
+        }
+        std::erase(it->second.tips, tip);
+        if (it->second.tips.empty() && (WNDPROC)GetWindowLongPtr(it->first, GWLP_WNDPROC) == ToolHookProc) {
+            SetWindowLongPtr(it->first, GWLP_WNDPROC, (LONG_PTR)it->second.old);
+            it = g_hooks.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+HWND ToolWindow(const Tool& t) { return (t.flags & TTF_IDISHWND) ? (HWND)t.id : t.hwnd; }
+
 LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     ToolTip* tt = ControlState<ToolTip>(hwnd);
@@ -458,6 +533,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return 0;
     switch (msg) {
     case WM_NCDESTROY:
+        UnhookTool(nullptr, hwnd);
         DeleteControlState(hwnd, tt);
         break;
     case WM_ERASEBKGND: return 1;
@@ -480,6 +556,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         Tool t{ti->uFlags, ti->hwnd, ti->uId, ti->rect, std::string(), ti->lpszText == LPSTR_TEXTCALLBACK, ti->lParam};
         if (!t.callback && ti->lpszText) t.text = ti->lpszText;
         tt->tools.push_back(t);
+        if (t.flags & TTF_SUBCLASS) HookTool(ToolWindow(t), hwnd);
         return TRUE;
     }
     case TTM_DELTOOL: {
@@ -487,7 +564,15 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         if (!ti) return 0;
         tt->Pop();
         tt->hot = -1;
+        HWND target = nullptr;
+        for (const Tool& t : tt->tools)
+            if (t.hwnd == ti->hwnd && t.id == ti->uId && (t.flags & TTF_SUBCLASS)) target = ToolWindow(t);
         std::erase_if(tt->tools, [&](const Tool& t) { return t.hwnd == ti->hwnd && t.id == ti->uId; });
+        // Another subclassing tool of this tip on the same window keeps the hook.
+        if (target && std::none_of(tt->tools.begin(), tt->tools.end(), [&](const Tool& t) {
+                return (t.flags & TTF_SUBCLASS) && ToolWindow(t) == target;
+            }))
+            UnhookTool(target, hwnd);
         return 0;
     }
     case TTM_UPDATETIPTEXT: {

@@ -231,6 +231,11 @@ std::unordered_set<HWND>& ScrollSet()
     static std::unordered_set<HWND> s;
     return s;
 }
+std::unordered_set<HWND>& HScrollSet()
+{
+    static std::unordered_set<HWND> s;
+    return s;
+}
 }  // namespace
 
 void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs)
@@ -238,6 +243,8 @@ void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs)
     std::lock_guard<std::mutex> lock(g_scrollMutex);
     if (cs && (cs->style & WS_VSCROLL)) ScrollSet().insert(hwnd);
     else ScrollSet().erase(hwnd);
+    if (cs && (cs->style & WS_HSCROLL)) HScrollSet().insert(hwnd);
+    else HScrollSet().erase(hwnd);
 }
 
 int ControlRowHeight(HWND control, int minimum)
@@ -272,4 +279,10 @@ bool WantsVScroll(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(g_scrollMutex);
     return ScrollSet().count(hwnd) != 0;
+}
+
+bool WantsHScroll(HWND hwnd)
+{
+    std::lock_guard<std::mutex> lock(g_scrollMutex);
+    return HScrollSet().count(hwnd) != 0;
 }

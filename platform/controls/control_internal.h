@@ -84,6 +84,7 @@ std::string WindowTextOf(HWND hwnd);
 // Whether the control was created with WS_VSCROLL (the style bit itself
 // follows whether the bar shows).
 bool WantsVScroll(HWND hwnd);
+bool WantsHScroll(HWND hwnd);
 void NoteScrollStyle(HWND hwnd, const CREATESTRUCT* cs);
 // The first line a vertical scroll request (WM_VSCROLL's wParam) asks for:
 // line and page steps from pos, or the thumb's track position; other codes

@@ -79,6 +79,8 @@ void CRichText::MergeAround(size_t i)
 
 void CRichText::Replace(int a, int b, std::string_view s, int format)
 {
+    ++m_version;
+    m_changedFrom = std::min(m_changedFrom, std::max(a, 0));
     const int len = Length();
     a = std::clamp(a, 0, len);
     b = std::clamp(b, a, len);
@@ -133,6 +135,8 @@ std::vector<CRichText::Run> CRichText::RunsOf(int a, int b) const
 
 void CRichText::SetRuns(int a, int b, const std::vector<Run>& rel)
 {
+    ++m_version;
+    m_changedFrom = std::min(m_changedFrom, std::max(a, 0));
     a = std::clamp(a, 0, Length());
     b = std::clamp(b, a, Length());
     if (rel.empty() || a == b) return;

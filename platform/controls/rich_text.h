@@ -2,6 +2,7 @@
 // The text model of the edit and rich-edit controls: bytes with one "\n" per
 // line end, format runs and a line index. Both grow incrementally, so
 // appending at the end and counting lines stay amortised O(1).
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,16 @@ public:
     CRichText();
     const std::string& Text() const { return m_text; }
     int Length() const { return (int)m_text.size(); }
+    // Changes with every change of the text or its runs.
+    uint64_t Version() const { return m_version; }
+    // The first position changed since the last call (INT32_MAX: none), so a
+    // layout can redo only what follows it.
+    int TakeChangedFrom()
+    {
+        const int p = m_changedFrom;
+        m_changedFrom = INT32_MAX;
+        return p;
+    }
     // Interns a format; equal formats share one index.
     int Intern(const CCharFormat& f);
     const CCharFormat& Format(int index) const { return m_formats[(size_t)index]; }
@@ -60,6 +71,8 @@ public:
     int PrevChar(int pos) const;
 
 private:
+    uint64_t m_version = 0;
+    int m_changedFrom = INT32_MAX;
     void SplitAt(int pos);
     void MergeAround(size_t i);
     std::string m_text;

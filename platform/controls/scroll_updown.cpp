@@ -105,7 +105,10 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
             SendMessage(top, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
             wdt = std::clamp<int>(wdt, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
             hgt = std::clamp<int>(hgt, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
-            SetWindowPos(top, nullptr, 0, 0, wdt, hgt, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RECT want{sc->startRect.left, sc->startRect.top, sc->startRect.left + wdt, sc->startRect.top + hgt};
+            SendMessage(top, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&want);
+            SetWindowPos(top, nullptr, 0, 0, want.right - want.left, want.bottom - want.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return 0;
     case WM_LBUTTONUP:

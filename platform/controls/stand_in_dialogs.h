@@ -3,6 +3,7 @@
 // a native dialog nor a scripted answer: find/replace (modeless, reporting
 // through the framework's find dialog object), colour and font (the font
 // families come from fontconfig). The folder browser is folder_browser.h.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,35 @@
 #define IDC_PRINT_OUTPUT 1158
 #define IDC_PRINT_PORTRAIT 1058
 #define IDC_PRINT_LANDSCAPE 1059
+
+// A private message our dialogs post themselves once shown, to run a test's
+// script (CommonDialogAnswer::drive).
+#define WM_STANDIN_DRIVE (WM_APP + 0x3FF0)
+
+// One of our dialogs run by the framework for a driven answer: `drive` is
+// called once with the window after the dialog shows.
+template <class D>
+class CDrivenStandIn : public D {
+public:
+    using D::D;
+    std::function<void(HWND)> m_drive;
+    BOOL OnInitDialog() override
+    {
+        const BOOL r = D::OnInitDialog();
+        if (m_drive) ::PostMessage(this->m_hWnd, WM_STANDIN_DRIVE, 0, 0);
+        return r;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_STANDIN_DRIVE) {
+            std::function<void(HWND)> d = std::move(m_drive);
+            m_drive = nullptr;
+            if (d) d(this->m_hWnd);
+            return 0;
+        }
+        return D::WindowProc(message, wParam, lParam);
+    }
+};
 
 class CFindReplaceStandIn : public CDialog {
 public:

@@ -2,10 +2,12 @@
 // model, plain (one format, the window's font) or rich (format runs).
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
 #include "platform/controls/control_internal.h"
+#include "platform/afx/ole_data.h"
 #include "platform/controls/rich_text.h"
 
 namespace {
@@ -117,6 +119,96 @@ struct TextBox {
         return out;
     }
 
+    // Word wrap (rich edit only): at the format rectangle's width with target
+    // width 0, at the target width (twips) below 100000, else none. The lines
+    // the control shows, scrolls by and answers line queries with are then
+    // display lines, rebuilt when the text, its runs or the width change;
+    // without wrapping they are the text's own lines (appends stay cheap).
+    int WrapWidth() const
+    {
+        if (!rich) return 0;
+        if (targetWidth == 0) {
+            RECT fr = FormatRect();
+            return std::max(1L, (long)(fr.right - fr.left));
+        }
+        if (targetWidth > 0 && targetWidth < 100000) return std::max(1, (int)((long)targetWidth * 96 / 1440));
+        return 0;
+    }
+    bool Wrapping() const { return WrapWidth() > 0; }
+    mutable std::vector<std::pair<int, int>> wraps;   // start, end (before the "\n" or at the break)
+    mutable uint64_t wrapVersion = UINT64_MAX;
+    mutable int wrapWidth = -1;
+    void EnsureWrap() const
+    {
+        const int width = WrapWidth();
+        if (wrapVersion == doc.Version() && wrapWidth == width && !wraps.empty()) return;
+        TextBox* self = const_cast<TextBox*>(this);
+        // Only the text's lines from the first change on are wrapped again, so
+        // appending at the end stays cheap.
+        const int changed = self->doc.TakeChangedFrom();
+        int fromLine = 0;
+        if (wrapWidth == width && !wraps.empty()) {
+            fromLine = doc.LineFromChar(std::min(changed, doc.Length()));
+            const int keepBelow = doc.LineStart(fromLine);
+            auto cut = std::lower_bound(wraps.begin(), wraps.end(), keepBelow,
+                                        [](const std::pair<int, int>& w, int p) { return w.first < p; });
+            wraps.erase(cut, wraps.end());
+        } else {
+            wraps.clear();
+        }
+        HDC hdc = GetDC(hwnd);
+        for (int l = fromLine; l < doc.LineCount(); ++l) {
+            int p = doc.LineStart(l);
+            const int end = doc.LineEnd(l);
+            do {
+                const int start = p;
+                int x = 0, lastBreak = -1;
+                while (p < end) {
+                    const int n = doc.NextChar(p);
+                    const int w = self->Width(hdc, p, n, 96);
+                    if (x + w > width && p > start) break;
+                    x += w;
+                    const char ch = doc.Text()[(size_t)p];
+                    p = n;
+                    if (ch == ' ' || ch == '\t') lastBreak = p;
+                }
+                // Break after the last blank when the line overflows, else inside the word.
+                if (p < end && lastBreak > start) p = lastBreak;
+                // Blanks at the break stay on the line they end.
+                while (p < end && doc.Text()[(size_t)p] == ' ') ++p;
+                wraps.emplace_back(start, p < end ? p : end);
+            } while (p < end);
+        }
+        ReleaseDC(hwnd, hdc);
+        wrapVersion = doc.Version();
+        wrapWidth = width;
+    }
+    int LineCount() const
+    {
+        if (!Wrapping()) return doc.LineCount();
+        EnsureWrap();
+        return (int)wraps.size();
+    }
+    int LineStart(int line) const
+    {
+        if (!Wrapping()) return doc.LineStart(line);
+        EnsureWrap();
+        return wraps[(size_t)std::clamp(line, 0, (int)wraps.size() - 1)].first;
+    }
+    int LineEnd(int line) const
+    {
+        if (!Wrapping()) return doc.LineEnd(line);
+        EnsureWrap();
+        return wraps[(size_t)std::clamp(line, 0, (int)wraps.size() - 1)].second;
+    }
+    int LineFromChar(int pos) const
+    {
+        if (!Wrapping()) return doc.LineFromChar(pos);
+        EnsureWrap();
+        auto it = std::upper_bound(wraps.begin(), wraps.end(), pos, [](int p, const std::pair<int, int>& w) { return p < w.first; });
+        return std::max(0, (int)(it - wraps.begin()) - 1);
+    }
+
     int Width(HDC hdc, int a, int b, int dpi)
     {
         int w = 0;
@@ -138,7 +230,7 @@ struct TextBox {
     // Height and ascent of a line.
     void LineMetrics(HDC hdc, int line, int dpi, int* height, int* ascent)
     {
-        const int a = doc.LineStart(line), b = doc.LineEnd(line);
+        const int a = LineStart(line), b = LineEnd(line);
         int asc = 0, desc = 0;
         auto take = [&](int f) {
             HGDIOBJ old = SelectObject(hdc, FontFor(f, dpi));
@@ -170,7 +262,7 @@ struct TextBox {
         const DWORD st = Style();
         int x = fr.left - xScroll;
         if (!rich && (st & (ES_CENTER | ES_RIGHT))) {
-            int w = Width(hdc, doc.LineStart(line), doc.LineEnd(line), 96);
+            int w = Width(hdc, LineStart(line), LineEnd(line), 96);
             int room = fr.right - fr.left;
             if (st & ES_RIGHT) x = fr.right - w;
             else x = fr.left + (room - w) / 2;
@@ -209,8 +301,8 @@ struct TextBox {
     {
         pos = std::clamp(pos, 0, doc.Length());
         HDC hdc = GetDC(hwnd);
-        const int line = doc.LineFromChar(pos);
-        POINT pt{LineX(hdc, line) + Width(hdc, doc.LineStart(line), pos, 96), LineTop(hdc, line)};
+        const int line = LineFromChar(pos);
+        POINT pt{LineX(hdc, line) + Width(hdc, LineStart(line), pos, 96), LineTop(hdc, line)};
         ReleaseDC(hwnd, hdc);
         return pt;
     }
@@ -222,8 +314,8 @@ struct TextBox {
         if (Multi()) {
             RECT fr = FormatRect();
             int y = fr.top;
-            line = std::min(firstLine, doc.LineCount() - 1);
-            while (line + 1 < doc.LineCount()) {
+            line = std::min(firstLine, LineCount() - 1);
+            while (line + 1 < LineCount()) {
                 int h, asc;
                 LineMetrics(hdc, line, 96, &h, &asc);
                 if (pt.y < y + h) break;
@@ -234,8 +326,8 @@ struct TextBox {
             line = 0;
         }
         int x = LineX(hdc, line);
-        int p = doc.LineStart(line);
-        const int end = doc.LineEnd(line);
+        int p = LineStart(line);
+        const int end = LineEnd(line);
         while (p < end) {
             int n = doc.NextChar(p);
             int w = Width(hdc, p, n, 96);
@@ -252,7 +344,7 @@ struct TextBox {
         RECT fr = FormatRect();
         HDC hdc = GetDC(hwnd);
         int y = fr.top, n = 0;
-        for (int l = firstLine; l < doc.LineCount(); ++l) {
+        for (int l = firstLine; l < LineCount(); ++l) {
             int h, asc;
             LineMetrics(hdc, l, 96, &h, &asc);
             if (y + h > fr.bottom && n > 0) break;
@@ -264,14 +356,80 @@ struct TextBox {
         return n;
     }
 
+    // The horizontal bar of a multi-line edit control that scrolls sideways
+    // (WS_HSCROLL with ES_AUTOHSCROLL): the widest line against the room.
+    bool HasHBar() const { return !rich && Multi() && (Style() & ES_AUTOHSCROLL) && WantsHScroll(hwnd); }
+    int WidestLine()
+    {
+        HDC hdc = GetDC(hwnd);
+        int w = 0;
+        for (int l = 0; l < LineCount(); ++l) w = std::max(w, Width(hdc, LineStart(l), LineEnd(l), 96));
+        ReleaseDC(hwnd, hdc);
+        return w + 2;   // the caret after the last character
+    }
+    void UpdateHScrollBar()
+    {
+        if (!HasHBar()) return;
+        RECT fr = FormatRect();
+        const int room = std::max(1L, (long)(fr.right - fr.left));
+        const int widest = WidestLine();
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        si.nMin = 0;
+        si.nMax = std::max(widest, xScroll + room) - 1;
+        si.nPage = (UINT)room;
+        si.nPos = xScroll;
+        SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+    }
+    // WM_HSCROLL: steps of an average character, pages of the room.
+    void HScroll(WPARAM w)
+    {
+        if (!Multi()) return;
+        RECT fr = FormatRect();
+        const int room = std::max(1L, (long)(fr.right - fr.left));
+        HDC hdc = GetDC(hwnd);
+        HGDIOBJ old = SelectObject(hdc, FontFor(CurrentInsertFormat(), 96));
+        TEXTMETRIC tm{};
+        GetTextMetrics(hdc, &tm);
+        SelectObject(hdc, old);
+        ReleaseDC(hwnd, hdc);
+        const int step = std::max(1, (int)tm.tmAveCharWidth);
+        const int widest = WidestLine();
+        int x = xScroll;
+        switch (LOWORD(w)) {
+        case SB_LINELEFT: x -= step; break;
+        case SB_LINERIGHT: x += step; break;
+        case SB_PAGELEFT: x -= room; break;
+        case SB_PAGERIGHT: x += room; break;
+        case SB_LEFT: x = 0; break;
+        case SB_RIGHT: x = widest; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+            GetScrollInfo(hwnd, SB_HORZ, &si);
+            x = si.nTrackPos;
+            break;
+        }
+        default: return;
+        }
+        x = std::clamp(x, 0, std::max(0, widest - room));
+        if (x == xScroll) return;
+        xScroll = x;
+        InvalidateRect(hwnd, nullptr, TRUE);
+        PlaceCaret();
+        UpdateHScrollBar();
+    }
+
     void UpdateScrollBar()
     {
+        UpdateHScrollBar();
         if (!WantsVScroll(hwnd)) return;
         SCROLLINFO si{};
         si.cbSize = sizeof si;
         si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
         si.nMin = 0;
-        si.nMax = doc.LineCount() - 1;
+        si.nMax = LineCount() - 1;
         RECT fr = FormatRect();
         si.nPage = (UINT)std::max(1L, (long)(fr.bottom - fr.top) / 14);
         si.nPos = firstLine;
@@ -302,7 +460,7 @@ struct TextBox {
     {
         if (!focused) return;
         HDC hdc = GetDC(hwnd);
-        const int line = doc.LineFromChar(caret);
+        const int line = LineFromChar(caret);
         int h, asc;
         LineMetrics(hdc, line, 96, &h, &asc);
         ReleaseDC(hwnd, hdc);
@@ -314,7 +472,7 @@ struct TextBox {
 
     void ScrollCaretIntoView()
     {
-        const int line = doc.LineFromChar(caret);
+        const int line = LineFromChar(caret);
         const int oldFirst = firstLine;
         bool horizontal = false;
         if (Multi()) {
@@ -326,10 +484,10 @@ struct TextBox {
             }
         }
         const DWORD st = Style();
-        if (rich || (st & ES_AUTOHSCROLL) || !Multi()) {
+        if (!Wrapping() && (rich || (st & ES_AUTOHSCROLL) || !Multi())) {
             HDC hdc = GetDC(hwnd);
             RECT fr = FormatRect();
-            int x = Width(hdc, doc.LineStart(line), caret, 96);
+            int x = Width(hdc, LineStart(line), caret, 96);
             ReleaseDC(hwnd, hdc);
             const int room = fr.right - fr.left;
             if (x - xScroll > room - 2) {
@@ -382,7 +540,7 @@ struct TextBox {
         anchor = a;
         caret = c;
         insertFormat = -1;
-        if (oldMin != oldMax || a != c) InvalidateFromLine(doc.LineFromChar(std::min(oldMin, SelMin())));
+        if (oldMin != oldMax || a != c) InvalidateFromLine(LineFromChar(std::min(oldMin, SelMin())));
         PlaceCaret();
         NotifySelection();
     }
@@ -462,7 +620,7 @@ struct TextBox {
         rec.removedRuns = doc.RunsOf(a, b);
         rec.inserted = text;
         rec.typing = typing;
-        const int line = doc.LineFromChar(a);
+        const int line = LineFromChar(a);
         doc.Replace(a, b, text, format);
         rec.insertedRuns = doc.RunsOf(a, a + (int)text.size());
         if (canUndo) {
@@ -482,7 +640,7 @@ struct TextBox {
         anchor = caret = a + (int)text.size();
         insertFormat = -1;
         modified = true;
-        if (firstLine >= doc.LineCount()) firstLine = std::max(0, doc.LineCount() - 1);
+        if (firstLine >= LineCount()) firstLine = std::max(0, LineCount() - 1);
         UpdateScrollBar();
         // A program edit with the selection hidden leaves the view where it is
         // (output appended while the user reads further up).
@@ -513,7 +671,7 @@ struct TextBox {
                 TouchesProtected(a, a, true) && !MayEditProtected(a, b, EM_UNDO, 0, 0))
                 return false;
         from.pop_back();
-        const int line = doc.LineFromChar(a);
+        const int line = LineFromChar(a);
         doc.Replace(a, b, back, backRuns.empty() ? CurrentInsertFormat() : backRuns[0].format);
         if (rich) doc.SetRuns(a, a + (int)back.size(), backRuns);
         to.push_back(rec);
@@ -556,6 +714,51 @@ struct TextBox {
         CloseClipboard();
     }
 
+    // A press inside the selection: the in-process drag loop with the
+    // selection as text and RTF. A move takes the text away here (a user edit,
+    // so protection holds); a press released in place is a plain click.
+    // False when the press should be handled as a click after all.
+    bool dragSource = false;
+    int droppedAt = -1, droppedLength = 0;
+    bool DragSelectionOut(int pressed)
+    {
+        const int a = SelMin(), b = SelMax();
+        COleDataSource source;
+        source.CacheData(CF_TEXT, CrLf(a, b));
+        source.CacheData(RegisterClipboardFormat(CF_RTF_NAME), WriteRtf(doc, a, b));
+        POINT start{};
+        GetCursorPos(&start);
+        dragSource = true;
+        droppedAt = -1;
+        droppedLength = 0;
+        const DROPEFFECT allowed = readOnly ? DROPEFFECT_COPY : (DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        const HWND self = hwnd;
+        const DROPEFFECT effect = source.DoDragDrop(allowed);
+        if (!IsWindow(self)) return true;   // destroyed during the drag: this state is gone
+        dragSource = false;
+        if (effect == DROPEFFECT_NONE) {
+            POINT end{};
+            GetCursorPos(&end);
+            const bool click = std::abs(end.x - start.x) <= GetSystemMetrics(SM_CXDRAG) &&
+                               std::abs(end.y - start.y) <= GetSystemMetrics(SM_CYDRAG);
+            if (click) SetSel(pressed, pressed);
+            return true;
+        }
+        if (effect & DROPEFFECT_MOVE) {
+            // Dropped into this control before the text: it moved along.
+            const int shift = droppedAt >= 0 && droppedAt <= a ? droppedLength : 0;
+            const int keepA = droppedAt, keepB = droppedAt + droppedLength;
+            if (Edit(a + shift, b + shift, "", true, true, WM_LBUTTONUP)) {
+                if (keepA >= 0) {
+                    const int back = keepA > a ? b - a : 0;
+                    SetSel(keepA - back, keepB - back);
+                }
+            }
+        }
+        droppedAt = -1;
+        return true;
+    }
+
     void Paste()
     {
         if (!OpenClipboard(hwnd)) return;
@@ -581,7 +784,7 @@ struct TextBox {
         for (size_t i = 0; i < c.formats.size(); ++i) rel.push_back(CRichText::Run{c.runStarts[i], doc.Intern(c.formats[i])});
         doc.SetRuns(a, a + (int)c.text.size(), rel);
         if (!undo.empty() && undo.back().pos == a) undo.back().insertedRuns = doc.RunsOf(a, a + (int)c.text.size());
-        InvalidateFromLine(doc.LineFromChar(a));
+        InvalidateFromLine(LineFromChar(a));
     }
 
     void Paint(HDC hdc)
@@ -607,11 +810,11 @@ struct TextBox {
         const int dpi = 96;
         int y = Multi() ? fr.top : LineTop(hdc, 0);
         const bool showSel = (focused || !hideSel || (Style() & ES_NOHIDESEL)) && SelMin() != SelMax();
-        for (int line = Multi() ? firstLine : 0; line < doc.LineCount() && y < rc.bottom; ++line) {
+        for (int line = Multi() ? firstLine : 0; line < LineCount() && y < rc.bottom; ++line) {
             int h, asc;
             LineMetrics(hdc, line, dpi, &h, &asc);
             int x = LineX(hdc, line);
-            const int a = doc.LineStart(line), b = doc.LineEnd(line);
+            const int a = LineStart(line), b = LineEnd(line);
             for (auto [s, e, f] : Segments(a, b)) {
                 // Split at the selection so its part can be highlighted.
                 int cuts[4] = {s, std::clamp(SelMin(), s, e), std::clamp(SelMax(), s, e), e};
@@ -675,7 +878,7 @@ struct TextBox {
     {
         const bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
         int c = caret;
-        const int line = doc.LineFromChar(caret);
+        const int line = LineFromChar(caret);
         switch (vk) {
         case VK_LEFT:
             if (!shift && SelMin() != SelMax()) c = SelMin();
@@ -685,20 +888,20 @@ struct TextBox {
             if (!shift && SelMin() != SelMax()) c = SelMax();
             else c = ctrl ? WordEnd(doc.NextChar(c)) : doc.NextChar(c);
             break;
-        case VK_HOME: c = ctrl ? 0 : doc.LineStart(line); break;
-        case VK_END: c = ctrl ? doc.Length() : doc.LineEnd(line); break;
+        case VK_HOME: c = ctrl ? 0 : LineStart(line); break;
+        case VK_END: c = ctrl ? doc.Length() : LineEnd(line); break;
         case VK_UP:
         case VK_DOWN:
         case VK_PRIOR:
         case VK_NEXT: {
             if (!Multi()) return;
             int step = (vk == VK_UP || vk == VK_DOWN) ? 1 : std::max(1, VisibleLines() - 1);
-            int target = std::clamp(line + ((vk == VK_UP || vk == VK_PRIOR) ? -step : step), 0, doc.LineCount() - 1);
+            int target = std::clamp(line + ((vk == VK_UP || vk == VK_PRIOR) ? -step : step), 0, LineCount() - 1);
             POINT pt = PosFromChar(caret);
             HDC hdc = GetDC(hwnd);
             int x = pt.x - LineX(hdc, line);
-            int p = doc.LineStart(target), acc = 0;
-            while (p < doc.LineEnd(target)) {
+            int p = LineStart(target), acc = 0;
+            while (p < LineEnd(target)) {
                 int n = doc.NextChar(p);
                 int w = Width(hdc, p, n, 96);
                 if (acc + w / 2 > x) break;
@@ -984,6 +1187,9 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
             tb->SetSel(tb->WordStart(p), tb->WordEnd(p));
             return 0;
         }
+        if (tb->rich && !(w & MK_SHIFT) && tb->SelMin() < tb->SelMax() && p >= tb->SelMin() && p < tb->SelMax() &&
+            tb->DragSelectionOut(p))
+            return 0;
         tb->SetSel((w & MK_SHIFT) ? tb->anchor : p, p);
         tb->dragging = true;
         SetCapture(hwnd);
@@ -1004,6 +1210,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         }
         return 0;
     case WM_CONTEXTMENU: tb->ContextMenu(l); return 0;
+    case WM_HSCROLL: tb->HScroll(w); return 0;
     case WM_MOUSEWHEEL:
     case WM_VSCROLL: {
         int delta;
@@ -1011,7 +1218,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         else {
             switch (LOWORD(w)) {
             case SB_TOP: delta = -tb->firstLine; break;
-            case SB_BOTTOM: delta = tb->doc.LineCount(); break;
+            case SB_BOTTOM: delta = tb->LineCount(); break;
             default: delta = ScrolledLine(hwnd, w, tb->firstLine, tb->VisibleLines()) - tb->firstLine;
             }
         }
@@ -1030,8 +1237,14 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
     case EM_REDO: return tb->UndoRedo(true);
     case EM_DROPTEXT: {
         const int at = std::clamp((int)(intptr_t)w, 0, tb->doc.Length());
+        // Our own selection dropped inside itself: nothing to do.
+        if (tb->dragSource && at > tb->SelMin() && at < tb->SelMax()) return FALSE;
         std::string t = NormaliseLineEnds(l ? (const char*)l : "");
         if (t.empty() || !tb->Edit(at, at, t, true, true, EM_DROPTEXT, w, l)) return FALSE;
+        if (tb->dragSource) {
+            tb->droppedAt = at;
+            tb->droppedLength = (int)t.size();
+        }
         tb->SetSel(at, at + (int)t.size());
         return TRUE;
     }
@@ -1075,40 +1288,40 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         tb->Edit(tb->SelMin(), tb->SelMax(), t, false, w != 0);
         return 0;
     }
-    case EM_GETLINECOUNT: return tb->doc.LineCount();
+    case EM_GETLINECOUNT: return tb->LineCount();
     case EM_LINEINDEX: {
         int line = (int)(intptr_t)w;
-        if (line < 0) line = tb->doc.LineFromChar(tb->caret);
-        if (line >= tb->doc.LineCount()) return -1;
-        return tb->doc.LineStart(line);
+        if (line < 0) line = tb->LineFromChar(tb->caret);
+        if (line >= tb->LineCount()) return -1;
+        return tb->LineStart(line);
     }
     case EM_LINELENGTH: {
         int p = (int)(intptr_t)w;
         if (p < 0) p = tb->caret;
         if (p > tb->doc.Length()) return 0;
-        int line = tb->doc.LineFromChar(p);
-        return tb->doc.LineEnd(line) - tb->doc.LineStart(line);
+        int line = tb->LineFromChar(p);
+        return tb->LineEnd(line) - tb->LineStart(line);
     }
     case EM_LINEFROMCHAR:
     case EM_EXLINEFROMCHAR: {
         int p = (int)(intptr_t)(msg == EM_EXLINEFROMCHAR ? l : (LPARAM)w);
         if (p < 0) p = tb->caret;
-        return tb->doc.LineFromChar(std::min(p, tb->doc.Length()));
+        return tb->LineFromChar(std::min(p, tb->doc.Length()));
     }
     case EM_GETLINE: {
         int line = (int)w;
         char* buf = (char*)l;
-        if (!buf || line < 0 || line >= tb->doc.LineCount()) return 0;
+        if (!buf || line < 0 || line >= tb->LineCount()) return 0;
         WORD size;
         memcpy(&size, buf, sizeof size);
-        const int a = tb->doc.LineStart(line), b = tb->doc.LineEnd(line);
+        const int a = tb->LineStart(line), b = tb->LineEnd(line);
         int n = std::min(b - a, (int)size);
         memcpy(buf, tb->doc.Text().data() + a, (size_t)n);
         return n;
     }
     case EM_GETFIRSTVISIBLELINE: return tb->Multi() ? tb->firstLine : 0;
     case EM_LINESCROLL: {
-        int target = std::clamp(tb->firstLine + (int)l, 0, std::max(0, tb->doc.LineCount() - 1));
+        int target = std::clamp(tb->firstLine + (int)l, 0, std::max(0, tb->LineCount() - 1));
         tb->xScroll = std::max(0, tb->xScroll + (int)(intptr_t)w * 8);
         if (target != tb->firstLine || w) {
             tb->firstLine = target;
@@ -1167,7 +1380,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         else pt = POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
         int p = tb->CharFromPos(pt);
         if (tb->rich) return p;
-        return MAKELONG((WORD)std::min(p, 0xFFFF), (WORD)std::min(tb->doc.LineFromChar(p), 0xFFFF));
+        return MAKELONG((WORD)std::min(p, 0xFFFF), (WORD)std::min(tb->LineFromChar(p), 0xFFFF));
     }
     case EM_GETRECT: {
         if (l) *(RECT*)l = tb->FormatRect();
@@ -1180,7 +1393,15 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         return old;
     }
     case EM_GETEVENTMASK: return tb->eventMask;
-    case EM_SETTARGETDEVICE: tb->targetWidth = (LONG)l; return TRUE;
+    case EM_SETTARGETDEVICE:
+        if (tb->targetWidth != (LONG)l) {
+            tb->targetWidth = (LONG)l;
+            tb->xScroll = 0;
+            tb->firstLine = std::clamp(tb->firstLine, 0, std::max(0, tb->LineCount() - 1));
+            tb->UpdateScrollBar();
+            InvalidateRect(hwnd, nullptr, TRUE);
+        }
+        return TRUE;
     case EM_HIDESELECTION:
         tb->hideSel = w != 0;
         if (tb->SelMin() != tb->SelMax()) InvalidateRect(hwnd, nullptr, TRUE);   // an empty one shows nothing
@@ -1236,7 +1457,7 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
             ApplyCharFormat(f, *cf);
             tb->insertFormat = tb->doc.Intern(f);
         }
-        tb->InvalidateFromLine(tb->doc.LineFromChar(a));
+        tb->InvalidateFromLine(tb->LineFromChar(a));
         return TRUE;
     }
     case EM_GETCHARFORMAT: {

@@ -1,6 +1,9 @@
 // Device contexts: window, memory, screen and recording DCs, their
 // attributes, SaveDC/RestoreDC, clipping and device capabilities.
 #include "platform/user/input_internal.h"
+
+#include <map>
+#include <mutex>
 #include "platform/gdi/gdi_internal.h"
 #include "platform/kernel/errors.h"
 #include "platform/user/window_internal.h"
@@ -72,8 +75,42 @@ int SetClip(CDc& dc, CRegion rgn)
 
 // --- window DCs -------------------------------------------------------------
 
+namespace {
+// Windows whose GetDC/GetWindowDC hand out a recording DC (tests).
+std::mutex g_redirectLock;
+std::map<HWND, HDC> g_redirects;
+
+HDC RedirectedDc(HWND hwnd)
+{
+    std::lock_guard<std::mutex> g(g_redirectLock);
+    auto it = g_redirects.find(hwnd);
+    if (it == g_redirects.end()) return nullptr;
+    if (!FindDc(it->second)) {
+        g_redirects.erase(it);
+        return nullptr;
+    }
+    return it->second;
+}
+}  // namespace
+
+void RedirectWindowDC(HWND hwnd, HDC recording)
+{
+    std::shared_ptr<CDc> dc = recording ? FindDc(recording) : nullptr;
+    std::lock_guard<std::mutex> g(g_redirectLock);
+    if (!dc || dc->dcKind != DcKind::Recording) {
+        g_redirects.erase(hwnd);
+        return;
+    }
+    dc->memoryRecords = true;
+    g_redirects[hwnd] = recording;
+}
+
 HDC GetDC(HWND hwnd)
 {
+    if (HDC r = hwnd ? RedirectedDc(hwnd) : nullptr) {
+        SaveDC(r);
+        return r;
+    }
     if (!hwnd) {
         auto dc = std::make_shared<CDc>();
         dc->dcKind = DcKind::Screen;
@@ -84,11 +121,23 @@ HDC GetDC(HWND hwnd)
 }
 
 // The whole window, frame included.
-HDC GetWindowDC(HWND hwnd) { return hwnd ? MakeWindowDc(hwnd, true) : GetDC(nullptr); }
+HDC GetWindowDC(HWND hwnd)
+{
+    if (HDC r = hwnd ? RedirectedDc(hwnd) : nullptr) {
+        SaveDC(r);
+        return r;
+    }
+    return hwnd ? MakeWindowDc(hwnd, true) : GetDC(nullptr);
+}
 
 int ReleaseDC(HWND, HDC hdc)
 {
     std::shared_ptr<CDc> dc = FindDc(hdc);
+    if (dc && dc->dcKind == DcKind::Recording && dc->memoryRecords) {
+        // Handed out in place of a window DC: only its state is put back.
+        RestoreDC(hdc, -1);
+        return 1;
+    }
     if (!dc || (dc->dcKind != DcKind::Window && dc->dcKind != DcKind::Screen)) return 0;
     if (dc->dcKind == DcKind::Window && dc->dirty.right > dc->dirty.left && dc->dirty.bottom > dc->dirty.top)
         MarkSurfaceDirty(dc->top, dc->dirty);
@@ -134,9 +183,16 @@ HWND WindowFromDC(HDC hdc)
 
 HDC CreateCompatibleDC(HDC hdc)
 {
-    if (hdc && !FindDc(hdc)) return nullptr;
+    std::shared_ptr<CDc> base = hdc ? FindDc(hdc) : nullptr;
+    if (hdc && !base) return nullptr;
     auto dc = std::make_shared<CDc>();
     dc->dcKind = DcKind::Memory;
+    if (base && base->dcKind == DcKind::Recording && base->memoryRecords) {
+        // A window's double buffer: it records into the window's log too.
+        dc->dcKind = DcKind::Recording;
+        dc->size = base->size;
+        dc->logTarget = base;
+    }
     return NewDc(dc);
 }
 

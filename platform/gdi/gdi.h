@@ -348,6 +348,11 @@ int GetDeviceCaps(HDC hdc, int index);
 HDC CreateRecordingDC(BOOL printer);
 std::string GetRecordingLog(HDC hdc);
 void ClearRecordingLog(HDC hdc);
+// Until called again with null: GetDC and GetWindowDC of `hwnd` hand out
+// `recording` (state saved, and put back by ReleaseDC), and memory DCs made
+// compatible with it log into it too, so a window's painting outside
+// WM_PAINT can be read back.
+void RedirectWindowDC(HWND hwnd, HDC recording);
 
 COLORREF SetTextColor(HDC hdc, COLORREF color);
 COLORREF GetTextColor(HDC hdc);

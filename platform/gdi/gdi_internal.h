@@ -138,6 +138,10 @@ struct CDc : CGdiObject {
     // Recording DCs.
     std::string log;
     bool logsToo = false;   // a metafile made on a recording DC keeps the log as well
+    // Stands in for window DCs (RedirectWindowDC): compatible DCs record too,
+    // into the window's log.
+    bool memoryRecords = false;
+    std::weak_ptr<CDc> logTarget;
     CDcState st;
     std::vector<CDcState> saved;
 };

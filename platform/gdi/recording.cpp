@@ -84,10 +84,12 @@ std::string RectText(const RECT& r)
 
 void Record(CDc& dc, const std::string& primitive)
 {
-    dc.log += primitive;
-    dc.log += " | ";
-    dc.log += StateText(dc);
-    dc.log += "\n";
+    std::shared_ptr<CDc> target = dc.logTarget.lock();
+    std::string& log = target ? target->log : dc.log;
+    log += primitive;
+    log += " | ";
+    log += StateText(dc);
+    log += "\n";
 }
 
 std::string GetRecordingLog(HDC hdc)

@@ -8,6 +8,17 @@
 #define WM_DESTROY 0x0002u
 #define WM_MOVE 0x0003u
 #define WM_SIZE 0x0005u
+// During user sizing: wParam the dragged edge, lParam the RECT* (screen) that
+// may be changed.
+#define WM_SIZING 0x0214u
+#define WMSZ_LEFT 1
+#define WMSZ_RIGHT 2
+#define WMSZ_TOP 3
+#define WMSZ_TOPLEFT 4
+#define WMSZ_TOPRIGHT 5
+#define WMSZ_BOTTOM 6
+#define WMSZ_BOTTOMLEFT 7
+#define WMSZ_BOTTOMRIGHT 8
 #define WM_ACTIVATE 0x0006u
 #define WM_SETFOCUS 0x0007u
 #define WM_KILLFOCUS 0x0008u

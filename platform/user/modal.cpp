@@ -83,6 +83,7 @@ void TrackMoveSize(HWND hwnd, int hit, POINT start)
                 if (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT) r.right += dx;
                 if (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT) r.top += dy;
                 if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT) r.bottom += dy;
+                if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) SendMessage(hwnd, WM_SIZING, (WPARAM)(hit - HTLEFT + 1), (LPARAM)&r);
             }
             place(r);
             if (m.message == WM_LBUTTONUP) break;

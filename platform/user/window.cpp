@@ -566,6 +566,23 @@ int GetWindowText(HWND hwnd, char* buffer, int size)
 int GetWindowTextLength(HWND hwnd) { return (int)SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0); }
 
 
+LONG_PTR GetClassLongPtr(HWND hwnd, int index)
+{
+    if (index != GCL_STYLE) return 0;
+    return (LONG_PTR)GetClassLongStyle(hwnd);
+}
+
+LONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value)
+{
+    if (index != GCL_STYLE) return 0;
+    std::lock_guard<std::mutex> g(WindowLock());
+    auto w = FindWindowObjectLocked(hwnd);
+    if (!w || !w->windowClass) return 0;
+    const UINT old = w->windowClass->style;
+    w->windowClass->style = (UINT)value;
+    return (LONG_PTR)old;
+}
+
 UINT GetClassLongStyle(HWND hwnd)
 {
     std::lock_guard<std::mutex> g(WindowLock());

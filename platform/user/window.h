@@ -85,6 +85,12 @@ LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
 LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value);
 
+// The class of the window; GCL_STYLE only (the style is shared by every
+// window of the class). The setter returns the old value.
+#define GCL_STYLE (-26)
+LONG_PTR GetClassLongPtr(HWND hwnd, int index);
+LONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value);
+
 HWND GetParent(HWND hwnd);
 BOOL IsChild(HWND parent, HWND hwnd);
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);

@@ -144,4 +144,37 @@ TEST_F(Bars, TooltipShowsCallbackTextNonActivatingAndCanBeMoved)
     DestroyWindow(tip);
 }
 
+TEST_F(Bars, SubclassingToolsGetTheirMouseMessagesRelayedWithoutTheOwner)
+{
+    HWND button = CreateWindowEx(0, WC_BUTTON, "B", WS_CHILD | WS_VISIBLE, 20, 20, 60, 24, parent, (HMENU)93, nullptr,
+                                 nullptr);
+    const LONG_PTR buttonProc = GetWindowLongPtr(button, GWLP_WNDPROC);
+    HWND tip = CreateWindowEx(0, TOOLTIPS_CLASS, "", WS_POPUP, 0, 0, 0, 0, parent, nullptr, nullptr, nullptr);
+    TOOLINFO ti{sizeof ti, TTF_IDISHWND | TTF_SUBCLASS, parent, (UINT_PTR)button, {}, nullptr, LPSTR_TEXTCALLBACK, 0};
+    SendMessage(tip, TTM_ADDTOOL, 0, (LPARAM)&ti);
+    RECT r;
+    GetWindowRect(button, &r);
+    InjectMouseMove(r.left + 5, r.top + 5);
+    PumpUntilIdle();
+    SendMessage(tip, WM_TIMER, 1, 0);   // the initial delay passes
+    EXPECT_TRUE(IsWindowVisible(tip));
+    // A press on the tool hides the tip; the button still gets its click.
+    InjectClick(r.left + 5, r.top + 5);
+    PumpUntilIdle();
+    EXPECT_FALSE(IsWindowVisible(tip));
+    // Deleting the tool gives the button its own procedure back; moves no longer arm the tip.
+    SendMessage(tip, TTM_DELTOOL, 0, (LPARAM)&ti);
+    EXPECT_EQ(GetWindowLongPtr(button, GWLP_WNDPROC), buttonProc);
+    // Destroying the tip unhooks as well.
+    SendMessage(tip, TTM_ADDTOOL, 0, (LPARAM)&ti);
+    EXPECT_NE(GetWindowLongPtr(button, GWLP_WNDPROC), buttonProc);
+    DestroyWindow(tip);
+    EXPECT_EQ(GetWindowLongPtr(button, GWLP_WNDPROC), buttonProc);
+    // A tool window destroyed while hooked leaves nothing behind.
+    HWND tip2 = CreateWindowEx(0, TOOLTIPS_CLASS, "", WS_POPUP, 0, 0, 0, 0, parent, nullptr, nullptr, nullptr);
+    SendMessage(tip2, TTM_ADDTOOL, 0, (LPARAM)&ti);
+    DestroyWindow(button);
+    DestroyWindow(tip2);
+}
+
 }  // namespace

@@ -87,6 +87,50 @@ TEST_F(Controls, EditStepsWholeUtf8CharactersAndInsertsTypedCodePoints)
     EXPECT_EQ(TextOf(e), "x\xE9y");
 }
 
+TEST_F(Controls, EditHorizontalScrollBarFollowsTheWidestLineAndScrollsTheText)
+{
+    HWND e = Make(WC_EDIT, "", ES_MULTILINE | ES_AUTOHSCROLL | WS_HSCROLL, 10, 10, 120, 80, 11);
+    SetWindowText(e, "short\r\nthis line is a good deal wider than the box it sits in\r\nend");
+    auto info = [&] {
+        SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(e, SB_HORZ, &si);
+        return si;
+    };
+    SCROLLINFO si = info();
+    EXPECT_GT(si.nMax + 1, (int)si.nPage);   // something to scroll
+    EXPECT_EQ(si.nPos, 0);
+    auto x0 = [&] { return (short)LOWORD(SendMessage(e, EM_POSFROMCHAR, 0, 0)); };
+    const int start = x0();
+    SendMessage(e, WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_GT(info().nPos, 0);
+    EXPECT_EQ(x0(), start - info().nPos);
+    SendMessage(e, WM_HSCROLL, SB_RIGHT, 0);
+    si = info();
+    EXPECT_EQ(si.nPos + (int)si.nPage, si.nMax + 1);   // the end of the widest line shows
+    SendMessage(e, WM_HSCROLL, SB_LEFT, 0);
+    EXPECT_EQ(info().nPos, 0);
+    EXPECT_EQ(x0(), start);
+    // A click on the bar's right arrow steps the text.
+    RECT wr;
+    GetWindowRect(e, &wr);
+    InjectClick(wr.right - 4, wr.bottom - 4);
+    PumpUntilIdle();
+    EXPECT_GT(info().nPos, 0);
+    SendMessage(e, WM_HSCROLL, SB_LEFT, 0);
+    // The caret moving to the end of the long line scrolls, and the bar follows.
+    SetFocus(e);
+    SendMessage(e, EM_SETSEL, 60, 60);
+    SendMessage(e, EM_SCROLLCARET, 0, 0);
+    EXPECT_GT(info().nPos, 0);
+    EXPECT_EQ(x0(), start - info().nPos);
+    // Without WS_HSCROLL there is no bar to keep.
+    HWND plain = Make(WC_EDIT, "", ES_MULTILINE | ES_AUTOHSCROLL, 10, 100, 120, 80, 12);
+    SetWindowText(plain, "this line is a good deal wider than the box it sits in");
+    SCROLLINFO none{sizeof none, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(plain, SB_HORZ, &none);
+    EXPECT_EQ(none.nMax, 0);
+}
+
 TEST_F(Controls, EditNumberOnlyLimitReadOnlyAndSingleLinePaste)
 {
     HWND e = Make(WC_EDIT, "", ES_NUMBER, 10, 10, 200, 22, 11);

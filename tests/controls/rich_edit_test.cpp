@@ -461,4 +461,90 @@ TEST(RichEdit, SelectionChangesAreReportedWithTheMask)
     EXPECT_EQ(h.selChanges, (std::vector<std::pair<LONG, LONG>>{{2, 4}, {3, 3}}));
 }
 
+TEST(RichEditWrap, LinesWrapAtTheClientWidthWithCaretSelectionAndHitTesting)
+{
+    Host h;
+    const std::string text = "the quick brown fox jumps over the lazy dog and then the fox naps in the warm sun\nend";
+    h.Send(WM_SETTEXT, 0, (LPARAM)text.c_str());
+    const int lines = (int)h.Send(EM_GETLINECOUNT);
+    ASSERT_GT(lines, 2);   // the long line wraps; "end" keeps its own line
+    RECT rc;
+    GetClientRect(h.edit, &rc);
+    POINT first{};
+    h.Send(EM_POSFROMCHAR, (WPARAM)&first, 0);
+    for (int line = 1; line < lines; ++line) {
+        const int start = (int)h.Send(EM_LINEINDEX, line);
+        SCOPED_TRACE(line);
+        ASSERT_GT(start, 0);
+        // Lines break after a blank, every one starts at the left margin, below the one before.
+        if (line < lines - 1) EXPECT_EQ(text[(size_t)start - 1], ' ');
+        POINT pt{}, prev{};
+        h.Send(EM_POSFROMCHAR, (WPARAM)&pt, start);
+        h.Send(EM_POSFROMCHAR, (WPARAM)&prev, h.Send(EM_LINEINDEX, line - 1));
+        EXPECT_EQ(pt.x, first.x);
+        EXPECT_GT(pt.y, prev.y);
+        EXPECT_EQ(h.Send(EM_LINEFROMCHAR, start), line);
+        // Hit testing finds the line's characters.
+        POINT in{pt.x + 1, pt.y + 2};
+        EXPECT_EQ(h.Send(EM_CHARFROMPOS, 0, (LPARAM)&in), start);
+        // Each line's text fits the width.
+        const int end = line + 1 < lines ? (int)h.Send(EM_LINEINDEX, line + 1) : (int)text.size();
+        POINT last{};
+        h.Send(EM_POSFROMCHAR, (WPARAM)&last, end - 1);
+        EXPECT_LT(last.x, rc.right);
+    }
+    // Down moves the caret onto the next display line, End to its end.
+    SetFocus(h.edit);
+    h.Send(EM_SETSEL, 4, 4);
+    h.Send(WM_KEYDOWN, VK_DOWN);
+    CHARRANGE sel{};
+    h.Send(EM_EXGETSEL, 0, (LPARAM)&sel);
+    EXPECT_EQ(h.Send(EM_LINEFROMCHAR, sel.cpMin), 1);
+    // A selection across a break paints on both lines.
+    const int second = (int)h.Send(EM_LINEINDEX, 1);
+    h.Send(EM_SETSEL, second - 3, second + 3);
+    HDC dc = CreateRecordingDC(FALSE);
+    h.Send(WM_PRINTCLIENT, (WPARAM)dc, 0);
+    const std::string log = GetRecordingLog(dc);
+    DeleteDC(dc);
+    std::set<std::string> tops;
+    std::regex fill("FillRect \\d+,(\\d+),\\d+,\\d+ \\| [^\\n]*brush=SOLID,#0078d7");
+    for (std::sregex_iterator it(log.begin(), log.end(), fill), e; it != e; ++it) tops.insert((*it)[1]);
+    EXPECT_EQ(tops.size(), 2u) << log;
+    // No wrap at 100000 twips: the text's own lines again.
+    h.Send(EM_SETTARGETDEVICE, 0, 100000);
+    EXPECT_EQ(h.Send(EM_GETLINECOUNT), 2);
+    // A wider window wraps into fewer lines.
+    h.Send(EM_SETTARGETDEVICE, 0, 0);
+    SetWindowPos(h.edit, nullptr, 0, 0, 600, 200, SWP_NOMOVE | SWP_NOZORDER);
+    const int wider = (int)h.Send(EM_GETLINECOUNT);
+    EXPECT_LT(wider, lines);
+    EXPECT_GE(wider, 2);
+}
+
+TEST(RichEditWrap, EditsRewrapLikeAFreshLayout)
+{
+    // Appends, an edit in the middle and a format change: the display lines
+    // equal those of a control given the final text at once.
+    Host grown, fresh;
+    for (int i = 0; i < 12; ++i) {
+        grown.Append("line " + std::to_string(i) + " has a few words that wrap once the box is full of them\n");
+        grown.Send(EM_GETLINECOUNT);
+    }
+    grown.Send(EM_SETSEL, 30, 30);
+    grown.Send(EM_REPLACESEL, 0, (LPARAM) "and a much longer insertion in the middle of it ");
+    CHARFORMAT big{};
+    big.cbSize = sizeof big;
+    big.dwMask = CFM_SIZE;
+    big.yHeight = 400;
+    grown.Send(EM_SETSEL, 200, 260);
+    grown.Send(EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&big);
+    fresh.Send(WM_SETTEXT, 0, (LPARAM)grown.Text().c_str());
+    fresh.Send(EM_SETSEL, 200, 260);
+    fresh.Send(EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&big);
+    const int lines = (int)fresh.Send(EM_GETLINECOUNT);
+    ASSERT_EQ(grown.Send(EM_GETLINECOUNT), lines);
+    for (int l = 0; l < lines; ++l) EXPECT_EQ(grown.Send(EM_LINEINDEX, l), fresh.Send(EM_LINEINDEX, l)) << l;
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "platform/afx/print_info.h"
 #include "platform/afx_test_util.h"
+#include "platform/backend/headless_input.h"
 #include "platform/controls/rich_edit_view.h"
 
 namespace {
@@ -174,6 +175,80 @@ TEST_F(RichView, DroppedTextIsAUserEditThatProtectionRefuses)
     // After the end: it goes in, up to the block's terminator.
     EXPECT_TRUE(drop->OnDrop(h.view, &data, DROPEFFECT_COPY, end));
     EXPECT_EQ(ctl.GetTextRange(0, -1), "outputxy");
+}
+
+// Screen point just inside the character at `pos`, before its middle.
+POINT CharPoint(CRichEditView* view, int pos)
+{
+    POINT a = view->GetRichEditCtrl().GetCharPos(pos);
+    POINT p{a.x + 1, a.y + 4};
+    ClientToScreen(view->m_hWnd, &p);
+    return p;
+}
+
+void DragBetween(POINT from, POINT to, bool copy = false)
+{
+    InjectMouseMove(from.x, from.y);
+    InjectButton(VK_LBUTTON, true, from.x, from.y);
+    InjectMouseMove((from.x + to.x) / 2, (from.y + to.y) / 2 + 1);
+    InjectMouseMove(to.x, to.y);
+    if (copy) InjectKey(VK_CONTROL, true);
+    InjectButton(VK_LBUTTON, false, to.x, to.y);
+    if (copy) InjectKey(VK_CONTROL, false);
+    PumpUntilIdle();
+}
+
+TEST_F(RichView, SelectedTextDragsOutMovingOrCopyingAndAClickInItPlacesTheCaret)
+{
+    ViewHost one, two;
+    ::SetWindowPos(two.frame->m_hWnd, nullptr, 900, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);   // side by side
+    one.frame->ShowWindow(SW_SHOW);
+    two.frame->ShowWindow(SW_SHOW);
+    PumpUntilIdle();
+    CRichEditCtrl& src = one.view->GetRichEditCtrl();
+    CRichEditCtrl& dst = two.view->GetRichEditCtrl();
+    src.SetWindowText("alpha beta gamma");
+    dst.SetWindowText("[]");
+
+    // Moved inside its own control, after the end: the text goes and stays selected.
+    src.SetSel(6, 11);
+    DragBetween(CharPoint(one.view, 7), CharPoint(one.view, 14));
+    EXPECT_EQ(src.GetTextRange(0, -1), "alpha gambeta ma");
+    long a = 0, b = 0;
+    src.GetSel(a, b);
+    EXPECT_EQ(src.GetTextRange(a, b), "beta ");
+
+    // Copied (Ctrl) into another view: the source keeps it.
+    src.SetSel(0, 5);
+    DragBetween(CharPoint(one.view, 2), CharPoint(two.view, 1), true);
+    EXPECT_EQ(src.GetTextRange(0, -1), "alpha gambeta ma");
+    EXPECT_EQ(dst.GetTextRange(0, -1), "[alpha]");
+
+    // Moved out: the source loses it.
+    src.SetSel(0, 6);
+    DragBetween(CharPoint(one.view, 1), CharPoint(two.view, 0));
+    EXPECT_EQ(src.GetTextRange(0, -1), "gambeta ma");
+    EXPECT_EQ(dst.GetTextRange(0, -1), "alpha [alpha]");
+
+    // Released where it was pressed: a click that places the caret.
+    src.SetSel(0, 7);
+    const POINT p = CharPoint(one.view, 3);
+    InjectClick(p.x, p.y);
+    PumpUntilIdle();
+    src.GetSel(a, b);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a, 3);
+
+    // Protected text dragged out is copied, never taken (no ENM_PROTECTED).
+    CHARFORMAT prot{};
+    prot.cbSize = sizeof prot;
+    prot.dwMask = CFM_PROTECTED;
+    prot.dwEffects = CFE_PROTECTED;
+    src.SetSel(0, 3);
+    src.SetSelectionCharFormat(prot);
+    DragBetween(CharPoint(one.view, 1), CharPoint(two.view, 0));
+    EXPECT_EQ(src.GetTextRange(0, -1), "gambeta ma");
+    EXPECT_EQ(dst.GetTextRange(0, -1), "gamalpha [alpha]");
 }
 
 }  // namespace

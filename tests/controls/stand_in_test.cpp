@@ -7,6 +7,12 @@
 
 #include "platform/afx/print_info.h"
 #include "platform/afx_test_util.h"
+#include "platform/afx/color_dialog.h"
+#include "platform/afx/common_dialog_script.h"
+#include "platform/afx/file_dialog.h"
+#include "platform/afx/folder_dialog.h"
+#include "platform/afx/font_dialog.h"
+#include "platform/afx/print_dialog.h"
 #include "platform/controls/stand_in_dialogs.h"
 
 namespace {
@@ -223,6 +229,110 @@ TEST_F(StandIns, PrintNeedsAFileForPdfAndTakesCopiesPaperAndOrientation)
     EXPECT_TRUE(dlg.m_letter);
     EXPECT_TRUE(dlg.m_landscape);
     dlg.DestroyWindow();
+}
+
+// The framework's dialogs run ours modally when a test drives them: the
+// answer is what the injected input does in the real dialog.
+void ClickLater(HWND dlg, int id)
+{
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(dlg, id), &r));
+    InjectClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+CommonDialogAnswer Driven(std::function<void(HWND)> drive)
+{
+    CommonDialogAnswer a;
+    a.drive = std::move(drive);
+    return a;
+}
+
+TEST_F(StandIns, FrameworkDialogsRunOursModallyUnderInjectedInput)
+{
+    ClearCommonDialogAnswers();
+    // Colour: a basic colour clicked, then OK.
+    PushCommonDialogAnswer(Driven([](HWND h) {
+        EXPECT_TRUE(IsWindowVisible(h));
+        ClickLater(h, IDC_COLOR_BASIC + 3);
+        ClickLater(h, IDOK);
+    }));
+    CColorDialog color(RGB(1, 2, 3));
+    EXPECT_EQ(color.DoModal(), IDOK);
+    EXPECT_EQ(color.GetColor(), CColorStandIn::BasicColor(3));
+
+    // Font: a typed size, then Enter.
+    PushCommonDialogAnswer(Driven([](HWND h) {
+        SetWindowText(GetDlgItem(h, IDC_FONT_SIZE), "13");
+        ClickLater(h, IDC_FONT_BOLD);
+        ClickLater(h, IDOK);
+    }));
+    LOGFONT lf{};
+    lf.lfHeight = -16;
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", "Liberation Sans");
+    CFontDialog font(&lf);
+    EXPECT_EQ(font.DoModal(), IDOK);
+    EXPECT_EQ(font.GetSize(), 130);
+    EXPECT_EQ(font.m_lf.lfWeight, 700);
+
+    // File save: a name typed relative to the folder shown gets the default extension.
+    char tmpl[] = "/tmp/veldra-driven-XXXXXX";
+    ASSERT_TRUE(mkdtemp(tmpl));
+    const std::string dir = tmpl;
+    PushCommonDialogAnswer(Driven([](HWND h) {
+        SetWindowText(GetDlgItem(h, IDC_FILE_NAME), "notes");
+        InjectKeyStroke(VK_RETURN);
+    }));
+    CFileDialog save(FALSE, "txt", "", 0, "Text Files (*.txt)|*.txt||");
+    save.m_initialDir = dir;
+    EXPECT_EQ(save.DoModal(), IDOK);
+    EXPECT_EQ(save.GetPathName(), dir + "/notes.txt");
+
+    // Folder: OK on the folder it opened at; the framework object's hooks see it.
+    struct CSeenFolder : CFolderDialog {
+        using CFolderDialog::CFolderDialog;
+        std::vector<std::string> seen;
+        void OnSelChanged(const std::string& p) override { seen.push_back(p); }
+    } folder("Pick", dir.c_str());
+    PushCommonDialogAnswer(Driven([](HWND h) { ClickLater(h, IDOK); }));
+    EXPECT_EQ(folder.DoModal(), IDOK);
+    EXPECT_EQ(folder.GetFolderPath(), dir);
+    EXPECT_FALSE(folder.seen.empty());
+
+    // Print: Escape cancels, and the log says so.
+    PushCommonDialogAnswer(Driven([](HWND) { InjectKeyStroke(VK_ESCAPE); }));
+    CPrintDialog print(FALSE);
+    EXPECT_EQ(print.DoModal(), IDCANCEL);
+
+    const std::vector<CommonDialogRecord> log = TakeCommonDialogLog();
+    ASSERT_EQ(log.size(), 5u);
+    const char* kinds[] = {"color", "font", "file-save", "folder", "print"};
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(log[i].kind, kinds[i]);
+        EXPECT_EQ(log[i].result, i == 4 ? IDCANCEL : IDOK) << kinds[i];
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(StandIns, DrivenFindDialogIsModelessAndReportsThroughTheOwner)
+{
+    ClearCommonDialogAnswers();
+    CFindOwner* owner = new CFindOwner;
+    ASSERT_TRUE(owner->Create(nullptr, "owner"));
+    owner->ShowWindow(SW_SHOW);
+    HWND shown = nullptr;
+    PushCommonDialogAnswer(Driven([&](HWND h) {
+        shown = h;
+        ClickLater(h, IDOK);
+    }));
+    CFindReplaceDialog api;
+    ASSERT_TRUE(api.Create(TRUE, "needle", "", FR_DOWN, owner));
+    PumpUntilIdle([&](MSG& m) { return shown && IsWindow(shown) && IsDialogMessage(shown, &m); });
+    ASSERT_TRUE(shown && IsWindow(shown));
+    EXPECT_EQ(owner->seen, (std::vector<std::string>{"needle||next|down"}));
+    ClickItem(shown, IDCANCEL);
+    EXPECT_FALSE(IsWindow(shown));
+    owner->DestroyWindow();
+    PumpUntilIdle();
 }
 
 }  // namespace

@@ -365,6 +365,93 @@ TEST_F(BarResizable, SizesGoToTheSettingsFileAndLoadRaisedToMinimum)
     EXPECT_EQ(one.m_szVert.cy, 250);
 }
 
+// The bar's non-client painting, recorded through its window DC.
+std::string NcLog(CWnd& bar)
+{
+    HDC rec = CreateRecordingDC(FALSE);
+    RedirectWindowDC(bar.m_hWnd, rec);
+    ::SendMessage(bar.m_hWnd, WM_NCPAINT, 1, 0);
+    RedirectWindowDC(bar.m_hWnd, nullptr);
+    std::string log = GetRecordingLog(rec);
+    DeleteDC(rec);
+    return log;
+}
+
+// Compares with tests/ui_controls/data/bars/<name>; VELDRA_UPDATE_GOLDEN=1 rewrites it.
+void ExpectGoldenLog(const std::string& name, const std::string& text)
+{
+    const char* src = getenv("VELDRA_SOURCE");
+    const fs::path path = fs::path(src ? src : ".") / "tests/ui_controls/data/bars" / name;
+    if (getenv("VELDRA_UPDATE_GOLDEN")) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+        return;
+    }
+    EXPECT_EQ(ReadAll(path.string()), text) << "golden log " << path;
+}
+
+TEST_F(BarResizable, RecordedNcPaintsOfTheCaptionBarEqualTheStoredLogs)
+{
+    three.SetWindowText("Output");
+    for (const char* side : {"bottom", "left"}) {
+        if (std::string(side) == "left") {
+            frame->DockControlBar(&three, AFX_IDW_DOCKBAR_LEFT);
+            frame->RecalcLayout();
+            Idle();
+        }
+        for (BOOL gradient : {FALSE, TRUE}) {
+            SystemParametersInfo(SPI_SETGRADIENTCAPTIONS, 0, (void*)(intptr_t)gradient, 0);
+            for (BOOL active : {FALSE, TRUE}) {
+                three.m_bActive = active;
+                const std::string name = std::string("cf_") + side + (gradient ? "_gradient" : "_flat") +
+                                         (active ? "_active" : "_inactive") + ".log";
+                SCOPED_TRACE(name);
+                const std::string log = NcLog(three);
+                EXPECT_NE(log.find("BitBlt"), std::string::npos);   // the double buffer reaches the window
+                ExpectGoldenLog(name, log);
+            }
+        }
+    }
+    // The close button: flat, hot and pressed.
+    SystemParametersInfo(SPI_SETGRADIENTCAPTIONS, 0, (void*)0, 0);
+    three.m_bActive = FALSE;
+    std::string logs[3];
+    for (int state = 0; state < 3; ++state) {
+        three.m_bHot = state == 1;
+        three.m_bPushed = state == 2;
+        logs[state] = NcLog(three);
+        ExpectGoldenLog(std::string("close_") + (state == 0 ? "flat" : state == 1 ? "hot" : "pressed") + ".log", logs[state]);
+    }
+    EXPECT_NE(logs[0], logs[1]);
+    EXPECT_NE(logs[1], logs[2]);
+    three.m_bHot = three.m_bPushed = FALSE;
+}
+
+TEST_F(BarResizable, TrackerBandsOnTheFrameDcAreErasedWhereTheyWereDrawn)
+{
+    SystemParametersInfo(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0);
+    ::SendMessage(one.m_hWnd, WM_SETTINGCHANGE, 0, 0);
+    HDC rec = CreateRecordingDC(FALSE);
+    RedirectWindowDC(frame->m_hWnd, rec);
+    POINT from = BottomEdge(one);
+    Drag(from, POINT{from.x, from.y + 40});
+    RedirectWindowDC(frame->m_hWnd, nullptr);
+    const std::string log = GetRecordingLog(rec);
+    DeleteDC(rec);
+    // Only inverting bands reach the frame's DC, each drawn and erased at one place.
+    std::vector<std::string> bands;
+    std::istringstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        ASSERT_EQ(line.rfind("PatBlt ", 0), 0u) << line;
+        bands.push_back(line.substr(0, line.find(" | ")));
+    }
+    ASSERT_GE(bands.size(), 4u);
+    ASSERT_EQ(bands.size() % 2, 0u);
+    for (size_t i = 0; i < bands.size(); i += 2) EXPECT_EQ(bands[i], bands[i + 1]) << i;
+    EXPECT_NE(bands.front(), bands.back());
+    EXPECT_NE(log.find("PATINVERT"), std::string::npos) << log;
+}
+
 TEST_F(BarResizable, ScreenshotOfDockedBars)
 {
     SystemParametersInfo(SPI_SETGRADIENTCAPTIONS, 0, (void*)1, 0);

@@ -11,6 +11,8 @@
 #include "../platform/afx_test_util.h"
 #include "platform/afx/settings_file.h"
 #include "platform/afx/win_app.h"
+#include "platform/backend/headless.h"
+#include "ui_controls/layout/size_icon_ctrl.h"
 #include "platform/controls/controls.h"
 #include "ui_controls/layout/dynamic_dialog.h"
 
@@ -151,6 +153,92 @@ TEST_F(DialogDynamic, GripDraggingStopsAtTheFirstSizeAndKeepsFixedAxes)
         ExpectAllFollow(dlg);
         dlg.DestroyWindow();
     }
+}
+
+TEST_F(DialogDynamic, TheGripDrawsTheSharedSizeGripBitmap)
+{
+    LayoutDlg dlg(&kSizable, nullptr, 3, LytDynamicLayout::CreateGrip);
+    ASSERT_TRUE(dlg.CreateIndirect(&kSizable, nullptr));
+    HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(32766));
+    ASSERT_NE(bmp, nullptr);   // registered by the first grip
+    DeleteObject(bmp);
+    dlg.ShowWindow(SW_SHOW);
+    RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpUntilIdle();
+    int cx = 0, cy = 0;
+    ASSERT_NE(LytSizeIconCtrl::SharedImageList(&cx, &cy), nullptr);
+    EXPECT_EQ(cx, 13);
+    EXPECT_EQ(cy, 13);
+    // The image sits in the grip's bottom-right corner; its face-coloured pixels let the dialog show.
+    RECT g, w;
+    dlg.m_pSizeGrip->GetWindowRect(&g);
+    dlg.GetWindowRect(&w);
+    const int right = g.right - w.left, bottom = g.bottom - w.top;
+    COLORREF ridge = 0, gap = 0;
+    ASSERT_TRUE(HeadlessGetPixel(dlg.m_hWnd, right - cx + 2, bottom - 1, &ridge));
+    ASSERT_TRUE(HeadlessGetPixel(dlg.m_hWnd, right - cx + 4, bottom - 1, &gap));
+    EXPECT_EQ(ridge, RGB(0xa0, 0xa0, 0xa0));
+    EXPECT_EQ(gap, GetSysColor(COLOR_3DFACE));
+    dlg.DestroyWindow();
+}
+
+// Each WM_SIZING a dialog gets: the edge and its class style once handled.
+WNDPROC g_sizingOld = nullptr;
+std::vector<std::pair<UINT, LONG_PTR>> g_sizing;
+LRESULT SizingSpy(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    const LRESULT r = CallWindowProc(g_sizingOld, h, m, w, l);
+    if (m == WM_SIZING) g_sizing.emplace_back((UINT)w, GetClassLongPtr(h, GCL_STYLE));
+    return r;
+}
+
+TEST_F(DialogDynamic, SizingTogglesOnlyTheRedrawBitsOfTheSharedClass)
+{
+    LayoutDlg dlg(&kSizable, nullptr, 3, LytDynamicLayout::CreateGrip | LytDynamicLayout::AdjustRedraw);
+    ASSERT_TRUE(dlg.CreateIndirect(&kSizable, nullptr));
+    dlg.ShowWindow(SW_SHOW);
+    PumpUntilIdle();
+    const LONG_PTR before = GetClassLongPtr(dlg.m_hWnd, GCL_STYLE);
+    ASSERT_TRUE(before & CS_DBLCLKS);
+    const LONG_PTR redraw = CS_HREDRAW | CS_VREDRAW;
+    g_sizing.clear();
+    g_sizingOld = (WNDPROC)SetWindowLongPtr(dlg.m_hWnd, GWLP_WNDPROC, (LONG_PTR)SizingSpy);
+    // The grip drags the bottom-right corner: both redraw bits go, every other bit stays.
+    RECT g;
+    dlg.m_pSizeGrip->GetWindowRect(&g);
+    const int x = (g.left + g.right) / 2, y = (g.top + g.bottom) / 2;
+    InjectMouseMove(x, y);
+    InjectButton(VK_LBUTTON, true, x, y);
+    InjectMouseMove(x + 30, y + 20);
+    InjectButton(VK_LBUTTON, false, x + 30, y + 20);
+    PumpUntilIdle();
+    ASSERT_FALSE(g_sizing.empty());
+    EXPECT_EQ(g_sizing.back().first, (UINT)WMSZ_BOTTOMRIGHT);
+    EXPECT_EQ(g_sizing.back().second, before & ~redraw);
+    ::SendMessage(dlg.m_hWnd, WM_TIMER, dlg.m_nTimerId, 0);
+    EXPECT_EQ(GetClassLongPtr(dlg.m_hWnd, GCL_STYLE), before);
+    // The frame's left edge sets both bits for the drag.
+    g_sizing.clear();
+    RECT w;
+    dlg.GetWindowRect(&w);
+    const POINT left{w.left + 1, (w.top + w.bottom) / 2};
+    ASSERT_EQ(::SendMessage(dlg.m_hWnd, WM_NCHITTEST, 0, (LPARAM)((left.y << 16) | left.x)), HTLEFT);
+    InjectMouseMove(left.x, left.y);
+    InjectButton(VK_LBUTTON, true, left.x, left.y);
+    InjectMouseMove(left.x - 20, left.y);
+    InjectButton(VK_LBUTTON, false, left.x - 20, left.y);
+    PumpUntilIdle();
+    ASSERT_FALSE(g_sizing.empty());
+    EXPECT_EQ(g_sizing.front().first, (UINT)WMSZ_LEFT);
+    EXPECT_EQ(g_sizing.front().second, before | redraw);
+    // Closed before the timer: the class still gets its style back.
+    SetWindowLongPtr(dlg.m_hWnd, GWLP_WNDPROC, (LONG_PTR)g_sizingOld);
+    dlg.DestroyWindow();
+    PumpUntilIdle();
+    LayoutDlg again(&kSizable, nullptr, 3, 0);
+    ASSERT_TRUE(again.CreateIndirect(&kSizable, nullptr));
+    EXPECT_EQ(GetClassLongPtr(again.m_hWnd, GCL_STYLE), before);
+    again.DestroyWindow();
 }
 
 class BarApp : public CWinApp {

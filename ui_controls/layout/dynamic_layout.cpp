@@ -219,6 +219,10 @@ void LytDynamicLayout::DetachWindow()
 {
     if (LayoutValid()) OnDetaching();
     if (m_pLayoutWnd && m_nTimerId && m_pLayoutWnd->m_hWnd) KillTimer(m_pLayoutWnd->m_hWnd, m_nTimerId);
+    // Closed in the middle of a drag: the shared class gets its style back.
+    if (m_bStyleChanged && m_pLayoutWnd && m_pLayoutWnd->m_hWnd)
+        SetClassLongPtr(m_pLayoutWnd->m_hWnd, GCL_STYLE, (LONG_PTR)m_nSavedClassStyle);
+    m_bStyleChanged = false;
     m_nDisabled = 1;
     m_pLayoutWnd = nullptr;
     m_controls = {};
@@ -258,12 +262,19 @@ void LytDynamicLayout::LayoutOnGetMinMaxInfo(MINMAXINFO* mmi)
     }
 }
 
-void LytDynamicLayout::AdjustClassRedraw(bool)
+void LytDynamicLayout::AdjustClassRedraw(bool rightOrBottom)
 {
-    // The window manager has no class styles to switch; the timer still marks the end of a drag.
     if (!LayoutValid()) return;
-    KillTimer(m_pLayoutWnd->m_hWnd, m_nTimerId);
-    SetTimer(m_pLayoutWnd->m_hWnd, m_nTimerId, 120, nullptr);
+    HWND h = m_pLayoutWnd->m_hWnd;
+    KillTimer(h, m_nTimerId);
+    SetTimer(h, m_nTimerId, 120, nullptr);
+    if (m_bStyleChanged) return;
+    // The class is shared by every dialog: only the redraw bits change, and
+    // the whole style is put back when the timer fires.
+    m_nSavedClassStyle = (UINT)GetClassLongPtr(h, GCL_STYLE);
+    const UINT redraw = CS_HREDRAW | CS_VREDRAW;
+    const UINT style = rightOrBottom ? (m_nSavedClassStyle & ~redraw) : (m_nSavedClassStyle | redraw);
+    SetClassLongPtr(h, GCL_STYLE, (LONG_PTR)style);
     m_bStyleChanged = true;
 }
 
@@ -277,6 +288,7 @@ void LytDynamicLayout::LayoutOnTimer(UINT_PTR id)
 {
     if (id != m_nTimerId || !m_nTimerId || !LayoutValid()) return;
     KillTimer(m_pLayoutWnd->m_hWnd, m_nTimerId);
+    if (m_bStyleChanged) SetClassLongPtr(m_pLayoutWnd->m_hWnd, GCL_STYLE, (LONG_PTR)m_nSavedClassStyle);
     m_bStyleChanged = false;
 }
 

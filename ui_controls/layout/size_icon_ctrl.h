@@ -24,6 +24,8 @@ class LytSizeIconCtrl : public CScrollBar {
 public:
     BOOL Create(CWnd* parent, UINT id);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The image every grip draws (system bitmap 32766), with its size.
+    static HIMAGELIST SharedImageList(int* cx, int* cy);
     BYTE m_bReserved = 0;
     BYTE m_bHideWhenMaximized = 1;
 };
