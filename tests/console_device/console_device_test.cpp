@@ -23,6 +23,7 @@
 #include "platform/user/user.h"
 #include "support/fake_plot_host.h"
 #include "values/value_text.h"
+#include "tests/support/windows.h"
 
 namespace {
 
@@ -58,12 +59,6 @@ CFakePlotHost& Host()
     return *host;
 }
 
-std::string WindowText(HWND w)
-{
-    char buf[256] = {};
-    GetWindowText(w, buf, sizeof buf);
-    return buf;
-}
 
 HWND FindChildById(HWND parent, int id)
 {
@@ -85,25 +80,6 @@ HWND FindChildById(HWND parent, int id)
     return ctx.found;
 }
 
-HWND FindThreadWindow(DWORD threadId, const std::string& caption)
-{
-    struct Ctx {
-        std::string caption;
-        HWND found = nullptr;
-    } ctx{caption};
-    EnumThreadWindows(
-        threadId,
-        [](HWND h, LPARAM l) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(l);
-            if (WindowText(h) == c->caption && IsWindowVisible(h)) {
-                c->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&ctx);
-    return ctx.found;
-}
 
 CValue Str(const char* s)
 {

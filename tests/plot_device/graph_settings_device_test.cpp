@@ -16,6 +16,7 @@
 #include "plot_device/quorra_resources.h"
 #include "support/fake_plot_host.h"
 #include "values/value_matrix.h"
+#include "tests/support/windows.h"
 
 namespace {
 
@@ -52,32 +53,7 @@ struct Device {
     }
 };
 
-std::string Text(HWND w)
-{
-    char buf[256] = {};
-    GetWindowText(w, buf, sizeof buf);
-    return buf;
-}
 
-HWND FindThreadWindow(DWORD threadId, const std::string& caption)
-{
-    struct Ctx {
-        std::string caption;
-        HWND found = nullptr;
-    } ctx{caption, nullptr};
-    EnumThreadWindows(
-        threadId,
-        [](HWND h, LPARAM l) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(l);
-            if (Text(h) == c->caption && IsWindowVisible(h)) {
-                c->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&ctx);
-    return ctx.found;
-}
 
 // The sheet's visible page that holds control id.
 HWND VisiblePageWith(HWND sheet, int id)
@@ -146,7 +122,7 @@ TEST(PlotDeviceProperties, DoubleClickOpensTheSheetWhichHoldsTheFigure)
     HWND sheet = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (sheet = FindThreadWindow(d.link->threadId, "Properties")) != nullptr; }, 5000));
     EXPECT_EQ(d.Query(7), 1) << "the first plane selected";
-    EXPECT_EQ(Text(GetDlgItem(sheet, IDCANCEL)), "&Cancel");
+    EXPECT_EQ(WindowText(GetDlgItem(sheet, IDCANCEL)), "&Cancel");
     // While it is open the figure is busy: a clear is refused.
     EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), -1);
     EXPECT_EQ(d.Query(11), 1);

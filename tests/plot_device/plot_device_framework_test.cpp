@@ -27,6 +27,7 @@
 #include "plot_device/quorra_resources.h"
 #include "support/fake_plot_host.h"
 #include "values/value_matrix.h"
+#include "tests/support/windows.h"
 
 namespace {
 
@@ -50,33 +51,7 @@ public:
 
 bool ThreadEnded(HANDLE thread) { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
-std::string WindowText(HWND w)
-{
-    char buf[256] = {};
-    GetWindowText(w, buf, sizeof buf);
-    return buf;
-}
 
-// A top-level window of the thread with this caption, or null.
-HWND FindThreadWindow(DWORD threadId, const std::string& caption)
-{
-    struct Ctx {
-        std::string caption;
-        HWND found = nullptr;
-    } ctx{caption};
-    EnumThreadWindows(
-        threadId,
-        [](HWND h, LPARAM l) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(l);
-            if (WindowText(h) == c->caption) {
-                c->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&ctx);
-    return ctx.found;
-}
 
 // A started device window; closed and deleted at the end of the scope.
 struct Device {
@@ -271,7 +246,7 @@ TEST(PlotDeviceFramework, TwoWindowsDoNotBlockEachOther)
 
     PostMessage(a.link->mainWindow, WM_COMMAND, ID_APP_ABOUT, 0);
     HWND about = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (about = FindThreadWindow(a.link->threadId, "About Quorra")) != nullptr; }));
+    ASSERT_TRUE(PumpUntil([&] { return (about = FindThreadWindow(a.link->threadId, "About Quorra", false)) != nullptr; }));
 
     EXPECT_EQ(b.link->Send(WM_DEVICE_PING, 0, 0), 1);
     b.link->Send(WM_COMMAND, ID_FILE_NEW, 0);
