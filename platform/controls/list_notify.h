@@ -10,3 +10,10 @@
 #define LVN_ODCACHEHINT (-113)
 #define LVN_GETDISPINFO (-150)
 #define LVN_GETINFOTIP (-157)
+
+// Common notifications the list view sends too (the grid reuses them).
+#ifndef NM_CLICK
+#define NM_CLICK (-2)
+#define NM_DBLCLK (-3)
+#define NM_RCLICK (-5)
+#endif

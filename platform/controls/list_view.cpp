@@ -381,6 +381,12 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         }
         v->SelectOnly(i);
         InvalidateRect(hwnd, nullptr, TRUE);
+        if (msg == WM_LBUTTONDBLCLK) {
+            NMLISTVIEW nm{};
+            nm.iItem = i;
+            nm.ptAction = pt;
+            NotifyParent(hwnd, &nm.hdr, NM_DBLCLK);
+        }
         return 0;
     }
     case WM_MOUSEMOVE:
@@ -489,6 +495,12 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         return TRUE;
     }
     case LVM_GETITEMCOUNT: return count;
+    case LVM_GETCOLUMNWIDTH: return (int)w >= 0 && w < v->columns.size() ? v->columns[w].width : 0;
+    case LVM_SETCOLUMNWIDTH:
+        if (w >= v->columns.size()) return FALSE;
+        v->columns[w].width = std::max(0, (int)l);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return TRUE;
     case LVM_SETITEMCOUNT:
         if (!v->Owner()) return FALSE;
         v->ownerCount = std::max(0, (int)w);

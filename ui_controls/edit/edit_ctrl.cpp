@@ -713,6 +713,17 @@ void KyrEditCtrl::UpdateScrollRanges()
     SetScrollInfo(m_hWnd, SB_HORZ, &sh, TRUE);
 }
 
+bool KyrEditCtrl::ReplaceText(int start, int end, const std::string& t)
+{
+    if (readOnly || t.empty() || start < 0 || end < start || end > Length()) return false;
+    if (end > start) {
+        if (!DeleteText(start, end)) return false;
+        GroupLastUndo();   // the removal undoes with the insertion
+    }
+    if (!InsertText(t, start, KYR_INS_REDRAW, true)) return false;
+    return SetCaretOffset(start + (int)t.size(), true, true);
+}
+
 bool KyrEditCtrl::InsertText(std::string t, int offset, unsigned flags, bool noLineBreak)
 {
     offset = offset < 0 ? caretOffset : std::min(offset, Length());

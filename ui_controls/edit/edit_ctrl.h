@@ -296,6 +296,8 @@ public:
     bool InsertChar(uint32_t character, bool redraw);
     bool InsertText(std::string text, int offset = -1, unsigned flags = KYR_INS_REDRAW, bool noLineBreak = false);
     bool DeleteText(int start, int end);
+    // Replaces [start, end) by text as one undo step; the caret goes after it.
+    bool ReplaceText(int start, int end, const std::string& text);
     bool DeleteSelection(bool notify, bool toClipboard, bool redraw);
     void GetSel(int* start, int* end) const
     {
