@@ -64,6 +64,7 @@ public:
     // Commands whose windows come with later work: shown, never enabled.
     void OnUpdateNotYet(CCmdUI* ui) { ui->Enable(FALSE); }
     void OnNotYet(UINT) {}
+    void OnNotYet0() {}
 
 protected:
     DECLARE_MESSAGE_MAP()

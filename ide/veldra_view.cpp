@@ -65,6 +65,10 @@ BEGIN_MESSAGE_MAP(CVeldraView, KyrEditView)
     ON_WM_DESTROY()
     ON_WM_TIMER()
     ON_MESSAGE(WM_VELDRA_REFRESH, OnRefresh)
+    ON_MESSAGE(WM_VELDRA_IS_BREAKPOINT, OnIsBreakpoint)
+    ON_MESSAGE(WM_VELDRA_SHOW_STATEMENT, OnShowStatement)
+    ON_MESSAGE(WM_VELDRA_FIND_VIEW, OnFindProgramView)
+    ON_REGISTERED_MESSAGE(kProgramRequestName, OnProgramRequest)
     ON_COMMAND(ID_TOGGLE_BREAKPOINT, OnToggleBreakpoint)
     ON_COMMAND(ID_REMOVE_ALL_BREAKPOINTS, OnRemoveAllBreakpoints)
     ON_COMMAND(ID_EDIT_COMMENT, OnEditComment)
@@ -110,7 +114,12 @@ void CVeldraView::OnInitialUpdate()
     KyrEditView::OnInitialUpdate();
     CVeldraDoc* doc = GetDocument();
     if (!doc || doc->GetPathName().empty()) return;
-    if (IsHiddenRun()) doc->RunProgram();
+    if (IsHiddenRun()) {
+        doc->RunProgram();
+    } else if (doc->autoCalculate) {
+        if (CVeldraEditCtrl* edit = GetVeldraEdit()) edit->SetExecutedMark(-2);
+        doc->RunProgram();
+    }
 }
 
 void CVeldraView::ApplySettings()
