@@ -63,6 +63,7 @@ void CVeldraDoc::AfterRunEnded(DWORD code)
     // thread fails it. An abandoned thread may still run the statements.
     const bool failed = IsErrorStatus((StatusWord)code) || IsAbandoned();
     CVeldraView* view = GetProgramView();
+    if (view) view->SetReadOnly(false);   // the line gets its ";" and a new line
     if (CVeldraEditCtrl* edit = view ? view->GetVeldraEdit() : nullptr) edit->FinishAutoLine(failed ? 1 : 0);
     if (failed && !IsAbandoned()) Rollback(rollbackMark);
     RefreshFunctionsBars(1);
@@ -131,7 +132,7 @@ void CVeldraEditCtrl::SetExecutedMark(int mode)
     while (p > 0 && (t[(size_t)p - 1] == ' ' || t[(size_t)p - 1] == '\t')) --p;
     const bool lastLineEmpty = p == 0 || t[(size_t)p - 1] == '\n';
     executedMark = -1;   // the line break goes in before the mark is set
-    if (!lastLineEmpty) InsertText("\n", len);
+    if (!lastLineEmpty) InsertText("\n", len, KYR_INS_REDRAW, true);
     executedMark = Length();
     SetCaretOffset(executedMark, true, true);
 }
@@ -141,9 +142,9 @@ void CVeldraEditCtrl::FinishAutoLine(DWORD exitCode)
     if (exitCode != 0) return;
     const int saved = executedMark;
     executedMark = -1;
-    if (lastStatementEnd >= 0 && lastStatementEnd < Length()) InsertText(";", lastStatementEnd + 1);
+    if (lastStatementEnd >= 0 && lastStatementEnd < Length()) InsertText(";", lastStatementEnd + 1, KYR_INS_REDRAW, true);
     SetCaretOffset(Length(), true, true);
-    InsertText("\n", Length());
+    InsertText("\n", Length(), KYR_INS_REDRAW, true);
     executedMark = Length();
     SetCaretOffset(executedMark, true, true);
     ClearUndo();

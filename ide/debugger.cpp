@@ -242,6 +242,9 @@ LRESULT CVeldraDoc::OnProgramRequest(WPARAM kind, LPARAM)
         HWND fg = ::GetForegroundWindow();
         if (fg && CStatementModuleList::FindDeviceByWindow(fg)) foregroundAtBreak = fg;
         if (HWND main = MainWindow()) ::SetForegroundWindow(main);
+        // The keys of the next step go to the editor.
+        if (CVeldraView* view = GetProgramView())
+            if (KyrEditCtrl* edit = view->GetEditCtrl(); edit && edit->m_hWnd) edit->SetFocus();
         return 0;
     }
     case REQUEST_GIVE_BACK: {

@@ -109,14 +109,21 @@ void SetPassThrough(CWnd* from, bool on)
 
 // ---------------------------------------------------------------- evaluation
 
-StatusWord EvaluateWatch(CEvalBlock* block, const std::string& text, CValue& out)
+StatusWord EvaluateWatch(CEvalBlock* block, CStatementBlock* program, const std::string& text, CValue& out)
 {
     out = CValue();
-    if (!block || !block->scratch) return ERR_INTERNAL;
+    if (!block || !block->scratch || !block->scratch->scope) return ERR_INTERNAL;
     CWatchBlock context(block->scratch);
-    std::istringstream in(text);
+    // The parser reads up to a ";".
+    std::istringstream in(text + ";");
     ExprNode* tree = nullptr;
+    // Names of calls resolve among the program's functions while the text is
+    // parsed; the program thread waits at a break meanwhile.
+    std::vector<CStatementBlock*>& mine = block->scratch->scope->functions.functions;
+    CFunctionTable* theirs = program && program != block->scratch ? program->Functions() : nullptr;
+    if (theirs) std::swap(mine, theirs->functions);
     StatusWord status = context.ParseExpression(in, &tree);
+    if (theirs) std::swap(mine, theirs->functions);
     if (!IsErrorStatus(status) && tree) {
         status = context.Evaluate(tree, &out);
         if (context.Refused()) status = WithCode(status, ERR_SHARING_VIOLATION);
@@ -320,7 +327,7 @@ void CWatcherDlg::Evaluate(int row)
     if (row < 0 || row >= (int)m_items.size()) return;
     WatchItem* item = m_items[(size_t)row];
     if (!m_frameBlock) return;
-    item->status = EvaluateWatch(m_frameBlock, item->expression, item->value);
+    item->status = EvaluateWatch(m_frameBlock, m_pOwner, item->expression, item->value);
     LVITEM it{};
     it.iSubItem = 1;
     const std::string text = WatchText(item->status, item->value);

@@ -19,6 +19,7 @@
 
 class CProgram;
 class CEvalBlock;
+class CStatementBlock;
 struct CCallFrame;
 
 enum : UINT {
@@ -112,6 +113,6 @@ std::vector<CWatcherBar*> WatcherBars();
 // Evaluates a watch expression among a frame's variables (never in the
 // program block: the program thread waits at a break). While the gate is off,
 // calling a user function fails with status 70.
-StatusWord EvaluateWatch(CEvalBlock* block, const std::string& text, CValue& out);
+StatusWord EvaluateWatch(CEvalBlock* block, CStatementBlock* program, const std::string& text, CValue& out);
 // The value column: the value's line, or the error text of the status.
 std::string WatchText(StatusWord status, const CValue& value);
