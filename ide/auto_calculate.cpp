@@ -57,6 +57,7 @@ void CVeldraDoc::AfterRunEnded(DWORD code)
         EndDebugRun();
         debugging = 0;
     }
+    RefreshVariablesBars(8);
     if (!incremental) return;
     incremental = false;
     // A top-level return ends a line well; only an error or an abandoned
@@ -65,7 +66,10 @@ void CVeldraDoc::AfterRunEnded(DWORD code)
     CVeldraView* view = GetProgramView();
     if (view) view->SetReadOnly(false);   // the line gets its ";" and a new line
     if (CVeldraEditCtrl* edit = view ? view->GetVeldraEdit() : nullptr) edit->FinishAutoLine(failed ? 1 : 0);
-    if (failed && !IsAbandoned()) Rollback(rollbackMark);
+    if (failed && !IsAbandoned()) {
+        EmptyVariablesBars();
+        Rollback(rollbackMark);
+    }
     RefreshFunctionsBars(1);
     RefreshVariablesBars(9);
 }
@@ -86,6 +90,7 @@ bool CVeldraDoc::AutoCalculate(std::istream& in)
     rollbackMark.variables = (Vars() ? Vars()->Count() : 0) - varsBefore;
     rollbackMark.functions = (Functions() ? Functions()->Count() : 0) - functionsBefore;
     if (IsErrorStatus(status)) {
+        EmptyVariablesBars();
         Rollback(rollbackMark);
         RefreshFunctionsBars(1);
         return false;
@@ -96,6 +101,7 @@ bool CVeldraDoc::AutoCalculate(std::istream& in)
     BeginRun();
     if (!StartThread()) {
         incremental = false;
+        EmptyVariablesBars();
         Rollback(rollbackMark);
         return false;
     }

@@ -8,6 +8,7 @@
 #include "ide/main_frame.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
+#include "ide/variables_bar.h"
 #include "ide/watcher_bar.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -123,6 +124,25 @@ void CVeldraDoc::OnToolsWatcher()
     }
     if (CreateWatcherBar(this, frame)) UpdateWatcherBars(2 | 8);
 }
+
+void CVeldraDoc::OnToolsVariables()
+{
+    CVeldraView* view = GetProgramView();
+    CFrameWnd* frame = view ? view->GetParentFrame() : nullptr;
+    if (!frame) return;
+    if (CVariablesBar* bar = FindVariablesBar(this)) {
+        bar->DestroyWindow();
+        frame->RecalcLayout();
+        return;
+    }
+    if (CreateVariablesBar(this, frame)) ::RefreshVariablesBars(this, 8);
+}
+
+void CVeldraDoc::OnUpdateToolsVariables(CCmdUI* ui) { ui->SetCheck(FindVariablesBar(this) ? 1 : 0); }
+
+void CVeldraDoc::RefreshVariablesBars(int flags) { ::RefreshVariablesBars(this, flags); }
+
+void CVeldraDoc::EmptyVariablesBars() { ::EmptyVariablesBars(this); }
 
 void CVeldraDoc::OnToolsAutoCalc() { SetAutoCalculate(!autoCalculate); }
 

@@ -12,6 +12,7 @@ HANDLE LockEvent()
     return h;
 }
 std::atomic<int> g_held{0};
+std::atomic<CProgram*> g_holder{nullptr};
 }  // namespace
 
 bool AcquireRunLock(CProgram* program)
@@ -28,6 +29,7 @@ bool AcquireRunLock(CProgram* program)
                 SetEvent(lock);
                 return false;
             }
+            g_holder = program;
             g_held = 1;
             return true;
         }
@@ -38,6 +40,7 @@ bool AcquireRunLock(CProgram* program)
                     SetEvent(lock);
                     return false;
                 }
+                g_holder = program;
                 g_held = 1;
                 return true;
             }
@@ -48,7 +51,10 @@ bool AcquireRunLock(CProgram* program)
 void ReleaseRunLock()
 {
     g_held = 0;
+    g_holder = nullptr;
     SetEvent(LockEvent());
 }
 
 bool RunLockHeld() { return g_held.load() != 0; }
+
+CProgram* RunLockHolder() { return g_holder.load(); }

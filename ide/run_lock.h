@@ -8,3 +8,5 @@ bool AcquireRunLock(CProgram* program);
 void ReleaseRunLock();
 // Whether some program holds the lock (tests).
 bool RunLockHeld();
+// The program that holds it, null when none.
+CProgram* RunLockHolder();

@@ -50,6 +50,10 @@ BEGIN_MESSAGE_MAP(CVeldraDoc, CDocument)
     ON_COMMAND(ID_TOOLS_WATCHER, OnToolsWatcher)
     ON_COMMAND(ID_VIEW_WATCHER, OnToolsWatcher)
     ON_COMMAND(ID_TOOLS_AUTOCALC, OnToolsAutoCalc)
+    ON_COMMAND(ID_TOOLS_VARIABLES, OnToolsVariables)
+    ON_COMMAND(ID_VIEW_VARIABLES, OnToolsVariables)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_VARIABLES, OnUpdateToolsVariables)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_VARIABLES, OnUpdateToolsVariables)
     ON_UPDATE_COMMAND_UI(ID_DEBUG_START, OnUpdateDebugStart)
     ON_UPDATE_COMMAND_UI(ID_DEBUG_RUN_TO_CURSOR, OnUpdateDebugStart)
     ON_UPDATE_COMMAND_UI(ID_DEBUG_STEP, OnUpdateAtBreak)
@@ -103,6 +107,7 @@ int CVeldraDoc::LoadProgram(const char* path)
     if (AbandonedThreadRunning()) return ERR_INTERNAL;
     CVeldraView* view = GetProgramView();
     std::istringstream in(view && view->GetEditCtrl() ? view->GetEditCtrl()->Text() : std::string());
+    EmptyVariablesBars();
     Clear();
     sourceName = path ? path : "";
     textBase = m_ownerId;

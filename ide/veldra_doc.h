@@ -42,7 +42,9 @@ public:
 
     // The variables, functions and watcher windows and the value editors come
     // later; these are their seams.
-    void RefreshVariablesBars(int /*flags*/) {}
+    void RefreshVariablesBars(int flags);
+    // The variables lists ask for no row while the tables change.
+    void EmptyVariablesBars();
     void RefreshFunctionsBars(int /*flags*/) {}
     void UpdateWatcherBars(int flags);
     void RefreshMatrixEditors() {}
@@ -73,6 +75,8 @@ public:
     void OnDebugRunToCursor();
     void OnDebugStop();
     void OnToolsWatcher();
+    void OnToolsVariables();
+    void OnUpdateToolsVariables(CCmdUI* ui);
     void OnToolsAutoCalc();
     void OnUpdateDebugStart(CCmdUI* ui);
     void OnUpdateAtBreak(CCmdUI* ui);

@@ -5,6 +5,7 @@
 
 #include "ide/app.h"
 #include "ide/main_frame.h"
+#include "ide/variables_bar.h"
 #include "ide/veldra_doc.h"
 #include "interpreter/func_records.h"
 #include "interpreter/statement_module.h"
@@ -113,6 +114,8 @@ void CVeldraView::OnInitialUpdate()
 {
     KyrEditView::OnInitialUpdate();
     CVeldraDoc* doc = GetDocument();
+    if (doc && !FindVariablesBar(doc))
+        if (CFrameWnd* frame = GetParentFrame()) CreateVariablesBar(doc, frame);
     if (!doc || doc->GetPathName().empty()) return;
     if (IsHiddenRun()) {
         doc->RunProgram();

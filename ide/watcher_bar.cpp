@@ -6,6 +6,7 @@
 
 #include "ide/child_frame.h"
 #include "ide/value_edit.h"
+#include "ide/variables_bar.h"
 #include "ide/value_line.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
@@ -320,6 +321,7 @@ void CWatcherDlg::ApplyFrame()
     if (auto* doc = dynamic_cast<CVeldraDoc*>(m_pOwner))
         if (CVeldraView* view = doc->GetProgramView()) view->ShowFrameLine(f->currentStatement);
     EvaluateAll();
+    UpdateVariablesBars(m_pOwner, f->Block(), f);
 }
 
 void CWatcherDlg::Evaluate(int row)

@@ -7,6 +7,7 @@
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
 #include "ide/watch_gate.h"
+#include "ide/variables_bar.h"
 #include "ide/watcher_bar.h"
 #include "interpreter/var_table.h"
 #include "platform/controls/afx_controls.h"
@@ -139,6 +140,19 @@ protected:
         return out;
     }
 
+    std::string VariableText(CVariablesDlg* d, const std::string& name)
+    {
+        for (const VariableRow& r : d->m_rows)
+            if (r.name == name) return r.text;
+        return "<none>";
+    }
+    std::vector<std::string> VariableNames(CVariablesDlg* d)
+    {
+        std::vector<std::string> out;
+        for (const VariableRow& r : d->m_rows) out.push_back(r.name);
+        return out;
+    }
+
     CVeldraDoc* doc = nullptr;
     CVeldraView* view = nullptr;
     CVeldraEditCtrl* edit = nullptr;
@@ -180,6 +194,10 @@ TEST_F(Debugger, FactWithBreakpointsStepsCallStackAndWatch)
     // Frames 1..4 are fact(4)..fact(1): the one with n = 3 waits on line 6.
     PickFrame(w, 2);
     EXPECT_EQ(MarkerLine(MARKER_FRAME_LINE), 6);
+    CVariablesBar* vars = FindVariablesBar(doc);
+    ASSERT_NE(vars, nullptr);
+    EXPECT_EQ(VariableText(&vars->m_dlg, "n"), "3");
+    EXPECT_EQ(vars->m_dlg.m_current ? vars->m_dlg.m_current->name : "", "Function - fact");
     EXPECT_EQ(MarkerLine(MARKER_CURRENT_LINE), 3);
     const int last = w->RowCount() - 1;
     ASSERT_TRUE(TypeWatch(w, last, "n*2"));
@@ -393,6 +411,50 @@ TEST_F(Debugger, AutoCalculateTypedLines)
     Key(VK_RETURN, VK_CONTROL);
     EXPECT_EQ(edit->Text(), done + "q\n");
     EXPECT_EQ(doc->GetRunState(), RunState::Idle);
+}
+
+TEST_F(Debugger, VariablesScopesSortingUnlinkAndRunState)
+{
+    Open("a = 1;\nB = 2;\n_x = 3;\n");
+    CVariablesBar* bar = FindVariablesBar(doc);
+    ASSERT_NE(bar, nullptr);
+    CVariablesDlg* d = &bar->m_dlg;
+    // The libraries with constants have scopes of their own.
+    EXPECT_EQ(d->ScopeNames(), (std::vector<std::string>{"Local", "Basic", "File Access", "Global"}));
+    Key(VK_F5, VK_CONTROL);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(VariableNames(d), (std::vector<std::string>{"B", "_x", "a"}));
+    EXPECT_EQ(VariableText(d, "B"), "2");
+    char name[64] = {};
+    ::GetWindowText(::GetDlgItem(d->m_hWnd, IDC_VR_NAME), name, sizeof name);
+    EXPECT_STREQ(name, "B");   // row 0 shown
+    doc->Vars()->Add("u", false);
+    doc->RefreshVariablesBars(2);
+    EXPECT_EQ(VariableText(d, "u"), "UNLINK");
+    // Frame toggling destroys and makes the bar.
+    Frame()->SendMessage(WM_COMMAND, ID_TOOLS_VARIABLES);
+    PumpUntilIdle();
+    EXPECT_EQ(FindVariablesBar(doc), nullptr);
+    Frame()->SendMessage(WM_COMMAND, ID_TOOLS_VARIABLES);
+    PumpUntilIdle();
+    ASSERT_NE(FindVariablesBar(doc), nullptr);
+}
+
+TEST_F(Debugger, VariablesWhileRunningAndAUserFunctionScope)
+{
+    Open("function r = f(k)\n    r = k;\nend\ni = 0;\nwhile(1)\n    i = i + 1;\n    pause(0.01);\nend\n");
+    CVariablesDlg* d = &FindVariablesBar(doc)->m_dlg;
+    EXPECT_EQ(d->ScopeNames(), (std::vector<std::string>{"Local", "Function - f", "Basic", "File Access", "Global"}));
+    Key(VK_F5, VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return doc->GetRunState() == RunState::Running; }));
+    Pump();
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDC_VR_SCOPE)));
+    // A refresh of its own accord keeps the texts it has.
+    d->RereadRows();
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_STOP);
+    ASSERT_TRUE(WaitIdle());
+    Pump();
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDC_VR_SCOPE)));
 }
 
 }  // namespace
