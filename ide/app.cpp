@@ -2,17 +2,22 @@
 #include "ide/app.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "ide/bitmap_picture.h"
 #include "ide/child_frame.h"
 #include "ide/main_frame.h"
 #include "ide/resources.h"
 #include "ide/shell_registration.h"
+#include "ide/veldra_doc.h"
+#include "ide/veldra_view.h"
 #include "interpreter/user_function.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/spawn.h"
@@ -20,16 +25,6 @@
 #include "ui_controls/edit/edit_view.h"
 #include "ui_controls/link/link_static.h"
 
-#if __has_include("ide/veldra_doc.h")
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
-#define VELDRA_DOC_CLASS RUNTIME_CLASS(CVeldraDoc)
-#define VELDRA_VIEW_CLASS RUNTIME_CLASS(CVeldraView)
-#else
-// Until the program document exists: a plain editor document.
-#define VELDRA_DOC_CLASS RUNTIME_CLASS(CDocument)
-#define VELDRA_VIEW_CLASS RUNTIME_CLASS(KyrEditView)
-#endif
 
 const char* const kVeldraSiteAddress = "https://veldra.example.org/";
 const char* const kVeldraUpdatesAddress = "https://veldra.example.org/updates";
@@ -48,6 +43,23 @@ std::string ReadFileText(const std::string& path)
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
+}
+
+// Percent-encodes every byte but the unreserved ones and `keep`.
+std::string UriEscape(const std::string& text, const char* keep)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~' || (c && std::strchr(keep, c))) {
+            out += (char)c;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
 }
 
 HWND HelpOwner()
@@ -80,7 +92,16 @@ public:
 
 bool IsHiddenRun() { return g_hiddenRun.load(); }
 void SetHiddenRun(bool on) { g_hiddenRun.store(on); }
-void EndHiddenRun() { g_hiddenRun.store(false); }
+void EndHiddenRun()
+{
+    if (!g_hiddenRun.exchange(false)) return;
+    // The IDE becomes visible as it would have started.
+    CMainFrame* frame = GetMainFrame();
+    if (frame && frame->m_hWnd && ::GetWindowThreadProcessId(frame->m_hWnd, nullptr) == ::GetCurrentThreadId()) {
+        frame->ShowWindow(RecordedShowCommand());
+        frame->UpdateWindow();
+    }
+}
 int RecordedShowCommand() { return g_recordedShow.load(); }
 void SetRecordedShowCommand(int cmd) { g_recordedShow.store(cmd); }
 CVeldraApp* GetVeldraApp() { return g_app; }
@@ -138,8 +159,8 @@ bool OpenHelpPage(const std::string& fragment)
                      MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    std::string target = "file://" + page;
-    if (!fragment.empty()) target += "#" + fragment;
+    std::string target = "file://" + UriEscape(page, "/");
+    if (!fragment.empty()) target += "#" + UriEscape(fragment, "");
     return AfxOpenExternal(target);
 }
 
@@ -184,15 +205,14 @@ BOOL CVeldraApp::InitInstance()
     // 1. Function pointers as value text, for the devices and modules too.
     InstallFunctionPointerText();
     // 2-3. No OLE, control container or 3-D controls to set up here.
-    // 4. The help page beside the program.
-    if (HelpFilePath().empty()) SetHelpFilePath(GetProgramFolder() + "/Hlp/Veldra.html");
+    // 4. The help page is beside the program (HelpFilePath).
     // 5. Settings key and the recent files.
     SetRegistryKey("Brenholt");
     m_pszProfileName = "Veldra";
     LoadStdProfileSettings(8);
     // 6. The program documents.
-    m_pDocTemplate = new CMultiDocTemplate(IDR_VDXTYPE, VELDRA_DOC_CLASS, RUNTIME_CLASS(CChildFrame),
-                                           VELDRA_VIEW_CLASS);
+    m_pDocTemplate = new CMultiDocTemplate(IDR_VDXTYPE, RUNTIME_CLASS(CVeldraDoc), RUNTIME_CLASS(CChildFrame),
+                                           RUNTIME_CLASS(CVeldraView));
     AddDocTemplate(m_pDocTemplate);
     if (m_bRegisterShell && !CSettingsFile::IsWriteProtected()) RegisterShellFiles(GetProgramPath());
     // 7. A file from the shell runs hidden.
@@ -240,8 +260,14 @@ BOOL CVeldraApp::InitInstance()
 
 int CVeldraApp::ExitInstance()
 {
-    if (CSettingsFile::IsWriteProtected()) return CWinThread::ExitInstance();
-    return CWinApp::ExitInstance();
+    const int code = CSettingsFile::IsWriteProtected() ? CWinThread::ExitInstance() : CWinApp::ExitInstance();
+    // An abandoned program thread may still run a closed document's
+    // statements: the settings are saved, nothing is torn down under it.
+    if (AnyParkedDocument()) {
+        std::fflush(nullptr);
+        _exit(code);
+    }
+    return code;
 }
 
 void CVeldraApp::ShowHelpContents()

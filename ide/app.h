@@ -12,7 +12,8 @@ class CMainFrame;
 // until an error shows the frame; set once at start-up.
 bool IsHiddenRun();
 void SetHiddenRun(bool on);
-// Ends the hidden run (an error showed the frame, or the run failed).
+// Ends the hidden run (an error message, or a run that failed): the main
+// frame shows with the recorded show command. GUI thread.
 void EndHiddenRun();
 
 // The show command the frame uses when it must become visible (SW_*).

@@ -99,6 +99,7 @@ bool CVeldraDoc::AutoCalculate(std::istream& in)
     translated = true;
     startIndex = statementsBefore;
     BeginRun();
+    lastRefreshTick = GetTickCount();
     if (!StartThread()) {
         incremental = false;
         EmptyVariablesBars();
@@ -106,7 +107,6 @@ bool CVeldraDoc::AutoCalculate(std::istream& in)
         return false;
     }
     RefreshVariablesBars(8);
-    lastRefreshTick = GetTickCount();
     if (CVeldraView* view = GetProgramView()) {
         view->SetTimer(TIMER_RUN_END, 500);
         view->SetReadOnly(true);

@@ -6,7 +6,24 @@ IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
 END_MESSAGE_MAP()
 
-void CChildFrame::ActivateFrame(int) { CMDIChildWnd::ActivateFrame(SW_SHOWMAXIMIZED); }
+void CChildFrame::ActivateFrame(int)
+{
+    CMDIChildWnd::ActivateFrame(SW_SHOWMAXIMIZED);
+    FillClient();
+}
+
+void CChildFrame::FillClient()
+{
+    if (!m_hWnd) return;
+    HWND client = ::GetParent(m_hWnd);
+    RECT r;
+    if (!client || !::GetClientRect(client, &r)) return;
+    RECT now;
+    ::GetWindowRect(m_hWnd, &now);
+    ::MapWindowPoints(nullptr, client, (POINT*)&now, 2);
+    if (now.left != r.left || now.top != r.top || now.right != r.right || now.bottom != r.bottom)
+        MoveWindow(r);
+}
 
 BOOL CChildFrame::PreTranslateMessage(MSG* msg)
 {

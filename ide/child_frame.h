@@ -11,6 +11,8 @@ public:
 
     void ActivateFrame(int cmdShow = -1) override;
     BOOL PreTranslateMessage(MSG* msg) override;
+    // Takes the whole client area of the MDI client window.
+    void FillClient();
 
     void SetKeyboardPassThrough(bool on) { m_bKeyboardPassThrough = on; }
     bool KeyboardPassThrough() const { return m_bKeyboardPassThrough; }

@@ -9,6 +9,7 @@
 #include "ide/child_frame.h"
 #include "ide/resources.h"
 #include "ide/settings.h"
+#include "ide/veldra_doc.h"
 #include "interpreter/program.h"
 #include "platform/afx/settings_file.h"
 #include "values/output_stream.h"
@@ -106,6 +107,22 @@ int CMainFrame::OnCreate(CREATESTRUCT* cs)
     return 0;
 }
 
+void CMainFrame::OnUpdateFrameTitle(BOOL addToTitle)
+{
+    CMDIFrameWnd::OnUpdateFrameTitle(addToTitle);
+    if (!m_hWnd || !m_hMenuDefault) return;
+    if (!m_hMenuDocument) m_hMenuDocument = AfxLoadMenu(IDR_VDXTYPE);
+    HMENU wanted = MDIGetActive() && m_hMenuDocument ? m_hMenuDocument : m_hMenuDefault;
+    if (::GetMenu(m_hWnd) != wanted) ::SetMenu(m_hWnd, wanted);
+}
+
+void CMainFrame::RecalcLayout(BOOL notify)
+{
+    CMDIFrameWnd::RecalcLayout(notify);
+    for (CMDIChildWnd* child : Children())
+        if (auto* c = dynamic_cast<CChildFrame*>(child)) c->FillClient();
+}
+
 BOOL CMainFrame::PreTranslateMessage(MSG* msg)
 {
     if (PassesKeysThrough(this, msg)) return FALSE;
@@ -114,7 +131,14 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg)
 
 void CMainFrame::OnDestroy()
 {
-    ShutdownInterpreter();
+    if (m_hMenuDocument) {
+        if (::GetMenu(m_hWnd) == m_hMenuDocument) ::SetMenu(m_hWnd, m_hMenuDefault);
+        DestroyMenu(m_hMenuDocument);
+        m_hMenuDocument = nullptr;
+    }
+    // A parked document's abandoned thread may still call into the
+    // interpreter: it is left standing and the process ends with _exit.
+    if (!AnyParkedDocument()) ShutdownInterpreter();
     if (!CSettingsFile::IsWriteProtected()) {
         const std::vector<uint8_t> placement = PlacementBytes();
         SaveSettings(VeldraSettingsFile(), placement.size() == 44 ? &placement : nullptr);
@@ -132,7 +156,7 @@ std::vector<uint8_t> CMainFrame::PlacementBytes() const
     if (!m_hWnd || !::GetWindowPlacement(m_hWnd, &wp)) return {};
     // A frame that never showed (the hidden run) keeps the command it would
     // have shown with.
-    if (IsHiddenRun() || !::IsWindowVisible(m_hWnd)) wp.showCmd = (UINT)RecordedShowCommand();
+    if (IsHiddenRun()) wp.showCmd = (UINT)RecordedShowCommand();
     std::vector<uint8_t> bytes(sizeof wp);
     std::memcpy(bytes.data(), &wp, sizeof wp);
     return bytes;
@@ -192,11 +216,7 @@ bool CMainFrame::OutputBarVisible() const { return m_wndOutputBar.m_hWnd && m_wn
 LRESULT CMainFrame::OnShowOutputBar(WPARAM show, LPARAM message)
 {
     auto* msg = reinterpret_cast<COutputMessage*>(message);
-    if (IsHiddenRun() && msg && msg->m_color == &RedTextColor) {
-        EndHiddenRun();
-        ShowWindow(RecordedShowCommand());
-        UpdateWindow();
-    }
+    if (IsHiddenRun() && msg && msg->m_color == &RedTextColor) EndHiddenRun();
     if (m_wndOutputBar.m_hWnd) ShowControlBar(&m_wndOutputBar, show ? TRUE : FALSE, FALSE);
     return 0;
 }

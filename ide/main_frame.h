@@ -32,6 +32,7 @@ public:
     COutputBar m_wndOutputBar;
     int m_nSettingsVersion = 0;          // "Ver" as read at start-up (0: none)
     std::vector<uint8_t> m_savedPlacement;  // a usable stored "Winpos", else empty
+    HMENU m_hMenuDocument = nullptr;        // menu 129, owned
 
     // "Ln %u, Col %u" in the cursor pane.
     void SetCursorPosText(unsigned line, unsigned column);
@@ -46,6 +47,10 @@ public:
     std::vector<uint8_t> PlacementBytes() const;
 
     BOOL PreTranslateMessage(MSG* msg) override;
+    // The program menu while a document is active, else the frame's own.
+    void OnUpdateFrameTitle(BOOL addToTitle) override;
+    // Children fill the client area (they show maximised).
+    void RecalcLayout(BOOL notify = TRUE) override;
     int OnCreate(CREATESTRUCT* cs);
     void OnDestroy();
     LRESULT OnShowOutputBar(WPARAM show, LPARAM message);

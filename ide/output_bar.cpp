@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "ide/app.h"
 #include "platform/afx/afx.h"
 #include "platform/afx/doc_manager.h"
 #include "platform/afx/mdi_frame_wnd.h"
@@ -113,7 +114,10 @@ void COutputCtrl::AppendText(COutputMessage* msg)
     if (!m_hWnd || !msg) return;
     // "Not visible" means not on screen: a hidden frame hides the bar too.
     HWND shown = m_hBar ? m_hBar : m_hWnd;
-    if (AppSettings::OutputAutoOpen && m_hMainWnd && !m_catchingUp && !::IsWindowVisible(shown))
+    // In the hidden run an error always opens the bar, and with it the IDE,
+    // whatever "Auto open" says: otherwise the failure would go unseen.
+    const bool open = AppSettings::OutputAutoOpen || (IsHiddenRun() && msg->m_color == &RedTextColor);
+    if (open && m_hMainWnd && !m_catchingUp && !::IsWindowVisible(shown))
         ::SendMessage(m_hMainWnd, WM_SHOW_OUTPUT_BAR, 1, (LPARAM)msg);
 
     int lines = m_lines;

@@ -11,8 +11,7 @@ HANDLE LockEvent()
     static HANDLE h = CreateEvent(nullptr, FALSE, TRUE, nullptr);
     return h;
 }
-std::atomic<int> g_held{0};
-std::atomic<CProgram*> g_holder{nullptr};
+std::atomic<CProgram*> g_owner{nullptr};
 }  // namespace
 
 bool AcquireRunLock(CProgram* program)
@@ -29,8 +28,7 @@ bool AcquireRunLock(CProgram* program)
                 SetEvent(lock);
                 return false;
             }
-            g_holder = program;
-            g_held = 1;
+            g_owner = program;
             return true;
         }
         if (woke == WAIT_OBJECT_0 + 1 && !program->stopRequested) {
@@ -40,21 +38,19 @@ bool AcquireRunLock(CProgram* program)
                     SetEvent(lock);
                     return false;
                 }
-                g_holder = program;
-                g_held = 1;
+                g_owner = program;
                 return true;
             }
         }
     }
 }
 
-void ReleaseRunLock()
+void ReleaseRunLock(CProgram* program)
 {
-    g_held = 0;
-    g_holder = nullptr;
-    SetEvent(LockEvent());
+    CProgram* expected = program;
+    if (g_owner.compare_exchange_strong(expected, nullptr)) SetEvent(LockEvent());
 }
 
-bool RunLockHeld() { return g_held.load() != 0; }
+bool RunLockHeld() { return g_owner.load() != nullptr; }
 
-CProgram* RunLockHolder() { return g_holder.load(); }
+CProgram* RunLockHolder() { return g_owner.load(); }

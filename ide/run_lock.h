@@ -5,7 +5,10 @@ class CProgram;
 
 // Waits for the lock or for a stop of the program; true when taken.
 bool AcquireRunLock(CProgram* program);
-void ReleaseRunLock();
+// Gives the lock back when this program holds it. The stopper calls it too
+// for a thread it abandoned, so other programs can run; the abandoned
+// thread's own release at its real end then does nothing.
+void ReleaseRunLock(CProgram* program);
 // Whether some program holds the lock (tests).
 bool RunLockHeld();
 // The program that holds it, null when none.

@@ -1,6 +1,7 @@
 // The program document: the run state machine of one program text.
 #include "ide/veldra_doc.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "ide/app.h"
@@ -135,11 +136,12 @@ bool CVeldraDoc::RunProgram()
     CMainFrame* frame = GetMainFrame();
     outputWasVisible = frame && frame->m_hWnd && frame->OutputBarVisible();
     BeginRun();
+    // Before the thread starts: it reads the tick after every statement.
+    lastRefreshTick = GetTickCount();
     const bool started = StartThread();
     translated = started;
     if (debugging) UpdateWatcherBars(8);
     RefreshVariablesBars(8);
-    lastRefreshTick = GetTickCount();
     if (CVeldraView* view = GetProgramView()) {
         view->SetTimer(TIMER_RUN_END, 500);
         view->SetReadOnly(true);
@@ -171,7 +173,7 @@ StatusWord CVeldraDoc::Run()
     // One program runs at a time; a stop while waiting ends the run unstarted.
     if (!AcquireRunLock(this)) return 0;
     const StatusWord status = CProgram::Run();
-    ReleaseRunLock();
+    ReleaseRunLock(this);
     return status;
 }
 
@@ -207,6 +209,8 @@ DWORD CVeldraDoc::StopRun()
     stopping = true;
     const bool hadRun = thread != nullptr;
     const DWORD code = StopThread();
+    // An abandoned thread must not keep every other program waiting.
+    if (IsAbandoned()) ReleaseRunLock(this);
     stopping = false;
     if (hadRun) AfterRunEnded(code);
     if (CVeldraView* view = GetProgramView()) {
@@ -234,6 +238,36 @@ void CVeldraDoc::OnUpdateStop(CCmdUI* ui)
 }
 
 void CVeldraDoc::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified()); }
+
+// ---- value editors -------------------------------------------------------
+
+bool CVeldraDoc::RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg)
+{
+    auto it = std::find(list.begin(), list.end(), dlg);
+    if (it == list.end()) return false;
+    list.erase(it);
+    delete dlg;
+    return true;
+}
+
+void CVeldraDoc::CloseEditors(std::vector<CDialog*>& list)
+{
+    // Each window's destruction takes its dialog off the list; one that
+    // does not is taken off here, so the loop always ends.
+    while (!list.empty()) {
+        CDialog* last = list.back();
+        if (last->m_hWnd) last->DestroyWindow();
+        if (!list.empty() && list.back() == last) RemoveEditor(list, last);
+    }
+}
+
+void CVeldraDoc::CloseValueEditors()
+{
+    CloseEditors(binaryEditors);
+    CloseEditors(matrixEditors);
+    CloseEditors(recordsEditors);
+    CloseEditors(scalarEditors);
+}
 
 // ---- text -------------------------------------------------------------------
 

@@ -13,6 +13,7 @@
 
 class CVeldraView;
 class CValue;
+class CDialog;
 
 
 // Run states of a document, as the commands see them.
@@ -48,7 +49,13 @@ public:
     void RefreshFunctionsBars(int /*flags*/) {}
     void UpdateWatcherBars(int flags);
     void RefreshMatrixEditors() {}
-    void CloseValueEditors() {}
+    // The open modeless value editors, in opening order; the variables
+    // window opens them (later), each removes itself when its window goes.
+    std::vector<CDialog*> binaryEditors, matrixEditors, recordsEditors, scalarEditors;
+    bool RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg);
+    void CloseEditors(std::vector<CDialog*>& list);
+    // Binary, matrix, structure, scalar, in this order.
+    void CloseValueEditors();
 
     // ---- class library
     BOOL OnNewDocument() override;
@@ -110,8 +117,8 @@ public:
 
     bool translated = false;
     bool outputWasVisible = false;
-    bool stopping = false;  // a Stop is waiting for the thread
-    uint32_t lastRefreshTick = 0;
+    std::atomic<bool> stopping{false};  // a Stop is waiting for the thread (read by other threads)
+    std::atomic<uint32_t> lastRefreshTick{0};  // written by the GUI and the program thread
     // The view's window recorded at run start: the program thread's requests go there.
     HWND runView = nullptr;
     int sinceBreak = -1;            // statements since the last break; -1 = not counting

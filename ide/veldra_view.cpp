@@ -65,6 +65,7 @@ BEGIN_MESSAGE_MAP(CVeldraView, KyrEditView)
     ON_WM_CREATE()
     ON_WM_DESTROY()
     ON_WM_TIMER()
+    ON_WM_CONTEXTMENU()
     ON_MESSAGE(WM_VELDRA_REFRESH, OnRefresh)
     ON_MESSAGE(WM_VELDRA_IS_BREAKPOINT, OnIsBreakpoint)
     ON_MESSAGE(WM_VELDRA_SHOW_STATEMENT, OnShowStatement)
@@ -193,6 +194,24 @@ LRESULT CVeldraView::OnRefresh(WPARAM flags, LPARAM)
     if (flags & 0x2000) doc->UpdateWatcherBars((int)flags);
     doc->RefreshMatrixEditors();
     return 0;
+}
+
+// The editor's context menu (143); every item's update runs first.
+void CVeldraView::OnContextMenu(HWND, POINT screen)
+{
+    HMENU menu = AfxLoadMenu(IDR_EDITOR_MENU);
+    HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
+    if (popup) {
+        if (screen.x == -1 && screen.y == -1) {
+            // From the keyboard: at the caret.
+            screen = POINT{0, 0};
+            if (KyrEditCtrl* edit = GetEditCtrl()) edit->PointFromOffset(edit->CaretOffset(), &screen);
+            ::ClientToScreen(GetEditCtrl() ? GetEditCtrl()->m_hWnd : m_hWnd, &screen);
+        }
+        AfxUpdateMenu(popup, this, TRUE);
+        TrackPopupMenu(popup, TPM_RIGHTBUTTON, screen.x, screen.y, 0, m_hWnd, nullptr);
+    }
+    if (menu) DestroyMenu(menu);
 }
 
 // ---- hover tip --------------------------------------------------------------

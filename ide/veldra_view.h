@@ -101,6 +101,7 @@ protected:
     int OnCreate(CREATESTRUCT* cs);
     void OnDestroy();
     void OnTimer(UINT_PTR id);
+    void OnContextMenu(HWND window, POINT screen);
     LRESULT OnRefresh(WPARAM flags, LPARAM program);
     LRESULT OnIsBreakpoint(WPARAM, LPARAM statement);
     LRESULT OnShowStatement(WPARAM, LPARAM statement);

@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ide/child_frame.h"
 #include "ide/resources.h"
 #include "ide/shell_registration.h"
 #include "ide_start_util.h"
 #include "platform/afx/settings_file.h"
 #include "platform/kernel/library.h"
+#include "values/app_settings.h"
 #include "values/output_stream.h"
 
 using namespace ide_test;
@@ -79,7 +81,7 @@ TEST_F(IdeTest, DesktopEntryQuotesAProgramPathWithBlanksAndPercent)
 TEST_F(IdeTest, TwoDroppedFilesOpenTwoDocumentsListedInTheRecentFilesAfterRestart)
 {
     const fs::path a = root / "a.vdx", b = root / "b.vdx";
-    WriteText(a, "x = 1\n");
+    WriteText(a, "x = 1;\n");
     WriteText(b, "y = 2\n");
     ASSERT_TRUE(Start());
     RECT r;
@@ -149,10 +151,10 @@ TEST_F(IdeTest, TheWindowPlacementRoundTrips)
 TEST_F(IdeTest, HiddenRunKeepsTheFrameHiddenForWarningsAndShowsItAtTheFirstError)
 {
     const fs::path a = root / "a.vdx";
-    WriteText(a, "x = 1\n");
+    WriteText(a, "x = 1;\n");
     ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
     HWND frame = Frame()->m_hWnd;
-    EXPECT_TRUE(IsHiddenRun());
+    EXPECT_TRUE(IsHiddenRun()) << Frame()->m_wndOutputBar.m_output.GetWindowText();
     EXPECT_FALSE(::IsWindowVisible(frame));
     ReportWarning() << "only a warning";
     PumpUntilIdle();
@@ -163,6 +165,21 @@ TEST_F(IdeTest, HiddenRunKeepsTheFrameHiddenForWarningsAndShowsItAtTheFirstError
     EXPECT_TRUE(::IsWindowVisible(frame));
     EXPECT_FALSE(IsHiddenRun());
     EXPECT_TRUE(Frame()->OutputBarVisible());
+}
+
+TEST_F(IdeTest, HiddenRunShowsTheFrameAtAnErrorEvenWithAutoOpenOff)
+{
+    const fs::path a = root / "a.vdx";
+    WriteText(a, "x = 1;\n");
+    ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
+    const bool autoOpen = AppSettings::OutputAutoOpen;
+    AppSettings::OutputAutoOpen = false;
+    ReportError() << "a real error";
+    PumpUntilIdle();
+    AppSettings::OutputAutoOpen = autoOpen;
+    EXPECT_TRUE(::IsWindowVisible(Frame()->m_hWnd));
+    EXPECT_TRUE(Frame()->OutputBarVisible());
+    EXPECT_FALSE(IsHiddenRun());
 }
 
 TEST_F(IdeTest, HiddenRunWhoseFileCannotBeOpenedShowsTheFrameAndKeepsItShown)
@@ -177,7 +194,7 @@ TEST_F(IdeTest, HiddenRunWhoseFileCannotBeOpenedShowsTheFrameAndKeepsItShown)
 TEST_F(IdeTest, HiddenRunStoresTheRecordedShowCommandNotTheHiddenState)
 {
     const fs::path a = root / "a.vdx";
-    WriteText(a, "x = 1\n");
+    WriteText(a, "x = 1;\n");
     ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
     Close();
     std::vector<uint8_t> stored;
@@ -209,6 +226,74 @@ TEST_F(IdeTest, FrameCommandStatesWithAndWithoutADocument)
     for (const Row& r : rows) EXPECT_EQ(Probe(Frame(), r.id).enabled, r.withDoc) << r.id;
     Frame()->SendMessage(WM_COMMAND, ID_VIEW_OUTPUTBAR);
     EXPECT_EQ(Probe(Frame(), ID_VIEW_OUTPUTBAR).checked, 0);
+}
+
+TEST_F(IdeTest, ADocumentFillsTheClientAreaAndBringsTheProgramMenu)
+{
+    ASSERT_TRUE(Start());
+    HMENU frameMenu = ::GetMenu(Frame()->m_hWnd);
+    app->OnFileNew();
+    PumpUntilIdle();
+    CMDIChildWnd* child = Frame()->MDIGetActive();
+    ASSERT_NE(child, nullptr);
+    RECT client, c;
+    ::GetClientRect(Frame()->m_hWndMDIClient, &client);
+    ::GetWindowRect(child->m_hWnd, &c);
+    ::MapWindowPoints(nullptr, Frame()->m_hWndMDIClient, (POINT*)&c, 2);
+    EXPECT_EQ(c.right - c.left, client.right);
+    EXPECT_EQ(c.bottom - c.top, client.bottom);
+    HMENU docMenu = ::GetMenu(Frame()->m_hWnd);
+    EXPECT_NE(docMenu, frameMenu);
+    char text[32] = {};
+    GetMenuString(docMenu, 3, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "&Program");
+    // The frame grows: the child follows.
+    Frame()->MoveWindow(RECT{0, 0, 1000, 800});
+    PumpUntilIdle();
+    ::GetClientRect(Frame()->m_hWndMDIClient, &client);
+    ::GetWindowRect(child->m_hWnd, &c);
+    EXPECT_EQ(c.bottom - c.top, client.bottom);
+    child->SendMessage(WM_CLOSE);
+    PumpUntilIdle();
+    EXPECT_EQ(::GetMenu(Frame()->m_hWnd), frameMenu);
+}
+
+TEST_F(IdeTest, KeyboardPassThroughKeepsKeysFromTheAccelerators)
+{
+    ASSERT_TRUE(Start());
+    app->OnFileNew();
+    PumpUntilIdle();
+    auto* child = dynamic_cast<CChildFrame*>(Frame()->MDIGetActive());
+    ASSERT_NE(child, nullptr);
+    child->GetActiveView()->SetFocus();
+    auto pumpAsTheLoopDoes = [&] { PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; }); };
+    AfxTakeOpenExternalLog();
+    InjectKeyStroke(VK_F1);
+    pumpAsTheLoopDoes();
+    EXPECT_EQ(AfxTakeOpenExternalLog().size(), 1u);   // F1: help
+    child->SetKeyboardPassThrough(true);
+    InjectKeyStroke(VK_F1);
+    pumpAsTheLoopDoes();
+    EXPECT_TRUE(AfxTakeOpenExternalLog().empty());
+    child->SetKeyboardPassThrough(false);
+}
+
+TEST_F(IdeTest, TheCalcBarSharesTheMainToolbarsRowAndTheOutputBarIsAtTheBottom)
+{
+    ASSERT_TRUE(Start());
+    RECT main, calc, out, frame;
+    Frame()->m_wndToolBar.GetWindowRect(&main);
+    Frame()->m_wndCalcBar.GetWindowRect(&calc);
+    Frame()->m_wndOutputBar.GetWindowRect(&out);
+    ::GetWindowRect(Frame()->m_hWnd, &frame);
+    EXPECT_EQ(calc.top, main.top);
+    EXPECT_GE(calc.left, main.right);
+    EXPECT_GT(out.top, main.bottom);
+    EXPECT_EQ(Frame()->m_wndOutputBar.GetDlgCtrlID(), 134);
+    EXPECT_EQ(Frame()->m_wndOutputBar.GetWindowText(), "Output bar");
+    // Each command of the toolbars is a button with its image.
+    EXPECT_EQ(Frame()->m_wndToolBar.CommandToIndex(ID_FILE_NEW), 0);
+    EXPECT_GE(Frame()->m_wndCalcBar.CommandToIndex(ID_PROGRAM_STOP), 0);
 }
 
 TEST_F(IdeTest, TheCursorPaneShowsLineAndColumn)
@@ -249,6 +334,13 @@ TEST_F(IdeTest, KeywordHelpOpensTheWordsAnchorOrWarnsAndOpensThePage)
     EXPECT_EQ(boxes[0].text, "Identifier or keyword is not find");
     EXPECT_EQ(boxes[0].caption, "Warning");
     EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + help.string()}));
+    // A page in a folder with a blank is opened by its escaped address.
+    const fs::path spaced = root / "my help" / "Veldra.html";
+    WriteText(spaced, ReadText(help));
+    SetHelpFilePath(spaced.string());
+    app->KeywordHelp("while");
+    EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + root.string() + "/my%20help/Veldra.html#while"}));
+    SetHelpFilePath(help.string());
     // Context help of a tool window opens its topic.
     app->WinHelp(0x2009B);
     EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"file://" + help.string() + "#context-20099"}));
@@ -257,8 +349,12 @@ TEST_F(IdeTest, KeywordHelpOpensTheWordsAnchorOrWarnsAndOpensThePage)
 TEST(IdeProgram, WithoutADisplayTheIdeFormsPointToRunAndExit3)
 {
     const std::string exe = std::string(std::getenv("VELDRA_OUT")) + "/veldra";
-    for (const char* args : {"", " some.vdx", " --hidden-run some.vdx"}) {
-        const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY VELDRA_HEADLESS=0 " + exe + args + " 2>&1";
+    // No display at all, then one that cannot be opened.
+    for (const char* args : {"", " some.vdx", " --hidden-run some.vdx", "@ some.vdx"}) {
+        const bool broken = args[0] == '@';
+        const std::string env = broken ? "env -u WAYLAND_DISPLAY DISPLAY=:4711 QT_QPA_PLATFORM=xcb VELDRA_HEADLESS=0 "
+                                       : "env -u DISPLAY -u WAYLAND_DISPLAY VELDRA_HEADLESS=0 ";
+        const std::string cmd = env + exe + (broken ? args + 1 : args) + " 2>&1";
         FILE* p = popen(cmd.c_str(), "r");
         ASSERT_NE(p, nullptr);
         std::string out;

@@ -118,8 +118,8 @@ protected:
 
 TEST_F(BatchRun, CannotStart)
 {
+    // No arguments at all is the IDE (see app_start_test.cpp).
     const std::vector<std::vector<std::string>> cases = {
-        {},
         {"--run"},
         {"--help"},
         {"--run", "missing.vdx"},

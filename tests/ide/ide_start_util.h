@@ -13,6 +13,7 @@
 #include "ide/app.h"
 #include "ide/main_frame.h"
 #include "platform/afx_test_util.h"
+#include "values/app_settings.h"
 
 namespace ide_test {
 
@@ -50,6 +51,8 @@ protected:
         WriteText(help, "<html><body><h1 id=\"sin\">sin</h1><h1 id=\"while\">while</h1></body></html>\n");
         SetHelpFilePath(help.string());
         AfxTakeOpenExternalLog();
+        autoOpen = AppSettings::OutputAutoOpen;
+        modulesFolder = AppSettings::ModulesFolder;
     }
     void TearDown() override
     {
@@ -58,6 +61,9 @@ protected:
         Restore("XDG_DATA_HOME", oldData);
         SetHelpFilePath(std::string());
         SetHiddenRun(false);
+        // The settings a test stored must not follow into the next test.
+        AppSettings::OutputAutoOpen = autoOpen;
+        AppSettings::ModulesFolder = modulesFolder;
         AfxTest::TearDown();
         fs::remove_all(root);
     }
@@ -109,6 +115,8 @@ private:
         else setenv(name, saved.c_str() + 1, 1);
     }
     std::string oldConfig, oldData;
+    bool autoOpen = true;
+    std::string modulesFolder;
 };
 
 // Runs a command's update through the frame's routing, as a menu would.

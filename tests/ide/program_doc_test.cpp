@@ -20,6 +20,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void CopyTextToClipboardForTest(const std::string& text)
+{
+    KyrEditCtrl scratch;
+    scratch.CopyToClipboard(text);
+}
+
 class ProgramDoc : public AfxTest {
 protected:
     void SetUp() override
@@ -141,7 +147,12 @@ TEST_F(ProgramDoc, EditorIsReadOnlyWhileRunning)
     EXPECT_FALSE(edit->DeleteText(0, 3));
     view->ReplaceAll("while", "until", FR_DOWN);
     EXPECT_EQ(edit->Text(), before);
-    // The caret still moves.
+    // Cut and Paste do nothing; the caret still moves.
+    edit->SetSel(0, 5);
+    DoCommand(view, ID_EDIT_CUT);
+    CopyTextToClipboardForTest("pasted");
+    DoCommand(view, ID_EDIT_PASTE);
+    EXPECT_EQ(edit->Text(), before);
     EXPECT_TRUE(edit->SetCaretOffset(3, true, true));
     DoCommand(doc, ID_PROGRAM_STOP);
     ASSERT_TRUE(FinishRun(doc));
@@ -184,6 +195,24 @@ TEST_F(ProgramDoc, CommentAndUncommentLines)
     }
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_COMMENT));
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_UNCOMMENT));
+}
+
+TEST_F(ProgramDoc, InsertTextsGoToTheCaret)
+{
+    CVeldraDoc* doc = Open("i.vdx", "a;\n");
+    KyrEditCtrl* edit = doc->GetProgramView()->GetEditCtrl();
+    edit->SetCaretOffset(0, false, false);
+    doc->InsertValueText("m", "[1, 2]");
+    EXPECT_EQ(edit->Text(), "m = [1, 2]a;\n");
+    edit->SetCaretOffset(0, false, false);
+    doc->InsertValueText("", "<01>");
+    EXPECT_EQ(edit->Text().rfind("<01>m = [1, 2]", 0), 0u) << edit->Text();
+    CValue v;
+    v.SetReal(2.5);
+    edit->SetText("");
+    doc->InsertValue("x", &v);
+    EXPECT_EQ(edit->Text().rfind("x = 2.5", 0), 0u) << edit->Text();
+    EXPECT_EQ(edit->Text().find('\n'), std::string::npos);
 }
 
 TEST_F(ProgramDoc, BreakpointToggleAndItsMenuText)
@@ -248,7 +277,7 @@ TEST_F(ProgramDoc, OneRunAtATimeAndRelativeFilesInTheProgramFolder)
     ASSERT_TRUE(a && b);
     const fs::path cwd = fs::current_path();
     DoCommand(a, ID_PROGRAM_CALCULATE);
-    ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir / "first" / "a-out.txt"); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir / "first" / "a-out.txt") && RunLockHeld(); }, 10000));
     DoCommand(b, ID_PROGRAM_CALCULATE);
     Sleep(200);
     PumpUntilIdle();
@@ -268,6 +297,7 @@ TEST_F(ProgramDoc, StopWhileWaitingForTheRunLockEndsTheWait)
     CVeldraDoc* a = Open("a.vdx", "while (1)\nend\n", "x");
     CVeldraDoc* b = Open("b.vdx", "q = 1;\n", "y");
     DoCommand(a, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([] { return RunLockHeld(); }, 5000));
     DoCommand(b, ID_PROGRAM_CALCULATE);
     Sleep(100);
     const DWORD t0 = GetTickCount();
@@ -330,6 +360,12 @@ TEST_F(ProgramDoc, AbandonedThreadRefusesRunsAndKeepsTheDocumentUntilItEnds)
     EXPECT_EQ(boxes[0], "Program thread is not respond. You may stop process manually or wait. Terminate program?");
     EXPECT_TRUE(doc->IsAbandoned());
     EXPECT_EQ(doc->GetRunState(), RunState::Abandoned);
+    // Other documents may run meanwhile.
+    EXPECT_FALSE(RunLockHeld());
+    CVeldraDoc* other = Open("o.vdx", "z = 5;\n", "other");
+    DoCommand(other, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(FinishRun(other, 2000));
+    EXPECT_EQ(Global(other, "z"), 5);
     EXPECT_FALSE(CommandEnabled(doc, ID_PROGRAM_CALCULATE));
     DoCommand(doc, ID_PROGRAM_CALCULATE);
     EXPECT_FALSE(doc->IsThreadAlive());
@@ -337,7 +373,31 @@ TEST_F(ProgramDoc, AbandonedThreadRefusesRunsAndKeepsTheDocumentUntilItEnds)
     // Once the thread really ends, runs are allowed again.
     ASSERT_TRUE(PumpUntil([&] { return !doc->AbandonedThreadRunning(); }, 10000));
     EXPECT_EQ(doc->GetRunState(), RunState::Idle);
+    EXPECT_FALSE(RunLockHeld());
     EXPECT_TRUE(CommandEnabled(doc, ID_PROGRAM_CALCULATE));
+    CStatementModuleList::RemoveGroup(&group);
+}
+
+TEST_F(ProgramDoc, ClosingAnAbandonedDocumentParksItUntilItsThreadEnds)
+{
+    static CStubbornGroup group;
+    CStatementModuleList::AddGroup(&group);
+    SetLongWaitScale(200.0 / 15000.0);
+    CVeldraDoc* doc = Open("p.vdx", "stubborn;\n");
+    DoCommand(doc, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([] { return g_stubbornRunning.load() == 1; }, 5000));
+    PushMessageBoxAnswer(IDYES);
+    DoCommand(doc, ID_PROGRAM_STOP);
+    TakeMessageBoxLog();
+    ASSERT_TRUE(doc->AbandonedThreadRunning());
+    HWND child = doc->GetProgramView()->GetParentFrame()->m_hWnd;
+    doc->OnCloseDocument();
+    PumpUntilIdle();
+    // The windows are gone, the object waits for its thread.
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_TRUE(AnyParkedDocument());
+    ASSERT_TRUE(PumpUntil([] { return !AnyParkedDocument(); }, 10000));
+    EXPECT_EQ(g_stubbornRunning.load(), 0);
     CStatementModuleList::RemoveGroup(&group);
 }
 
