@@ -138,6 +138,29 @@ void CVeldraDoc::OnToolsVariables()
     if (CreateVariablesBar(this, frame)) ::RefreshVariablesBars(this, 8);
 }
 
+void CVeldraDoc::OnViewVariables()
+{
+    CVeldraView* view = GetProgramView();
+    CFrameWnd* frame = view ? view->GetParentFrame() : nullptr;
+    if (!frame) return;
+    CVariablesBar* bar = FindVariablesBar(this);
+    if (!bar) bar = CreateVariablesBar(this, frame);
+    if (!bar) return;
+    frame->ShowControlBar(bar, TRUE, FALSE);
+    bar->m_dlg.SetFocus();
+}
+
+void CVeldraDoc::OnViewWatcher()
+{
+    if (!IsAtBreak()) return;
+    CVeldraView* view = GetProgramView();
+    CFrameWnd* frame = view ? view->GetParentFrame() : nullptr;
+    if (!frame) return;
+    CWatcherBar* bar = FindWatcherBar(this);
+    if (!bar && (bar = CreateWatcherBar(this, frame)) != nullptr) UpdateWatcherBars(2 | 8);
+    if (bar) bar->m_dlg.SetFocus();
+}
+
 void CVeldraDoc::OnUpdateToolsVariables(CCmdUI* ui) { ui->SetCheck(FindVariablesBar(this) ? 1 : 0); }
 
 void CVeldraDoc::RefreshVariablesBars(int flags) { ::RefreshVariablesBars(this, flags); }

@@ -70,6 +70,8 @@ public:
     void OnUpdateNotYet(CCmdUI* ui) { ui->Enable(FALSE); }
     void OnNotYet(UINT) {}
     void OnNotYet0() {}
+    void OnToolsAutoCalc();
+    void OnUpdateToolsAutoCalc(CCmdUI* ui);
 
 protected:
     DECLARE_MESSAGE_MAP()

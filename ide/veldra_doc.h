@@ -83,6 +83,10 @@ public:
     void OnDebugStop();
     void OnToolsWatcher();
     void OnToolsVariables();
+    // View commands: find or create, then focus.
+    void OnViewVariables();
+    void OnViewWatcher();
+    void OnUpdateEnabled(CCmdUI* ui) { ui->Enable(TRUE); }
     void OnUpdateToolsVariables(CCmdUI* ui);
     void OnToolsAutoCalc();
     void OnUpdateDebugStart(CCmdUI* ui);
