@@ -8,12 +8,15 @@
 #include "ide/main_frame.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
+#include "ide/run_lock.h"
 #include "ide/variables_bar.h"
 #include "ide/watcher_bar.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
 #include "platform/afx/win_app.h"
 #include "values/app_settings.h"
+#include "values/value_text.h"
+#include "interpreter/var_table.h"
 
 namespace {
 
@@ -391,4 +394,57 @@ void CVeldraView::ShowFrameLine(CStatement* st)
     SelectStatement(edit, st);
     const int line = StartLine(edit, st);
     if (!edit->FindMarker(line, MARKER_CURRENT_LINE)) edit->ToggleMarker(line, MARKER_FRAME_LINE);
+}
+
+// ---- the hover tip of a variable ------------------------------------------------
+
+bool VariableValueTip(CVeldraDoc* doc, const std::string& word, int offset, std::string& tip)
+{
+    if (!doc || word.empty()) return false;
+    const bool atBreak = doc->IsAtBreak();
+    // A running program may change or free its values under the tip.
+    if (doc->IsThreadAlive() && !atBreak) return false;
+    std::string text;
+    auto write = [&](const CValue* value) {
+        if (!value) {
+            text = "UNLINK";
+            return;
+        }
+        ValueTextFormat fmt = CurrentDisplayTextFormat();
+        fmt.maxLength = 16384;
+        fmt.flags |= 0x1;
+        std::ostringstream os;
+        WriteValue(os, *value, fmt);
+        text = os.str();
+        const size_t nul = text.find('\0');
+        if (nul != std::string::npos) text.erase(nul);
+    };
+    const CVarTable* table = nullptr;
+    if (atBreak)
+        if (CWatcherBar* bar = FindWatcherBar(doc))
+            if (CCallFrame* f = bar->m_dlg.SelectedFrame(); f && f->evalBlock && f->evalBlock->scratch) {
+                f->evalBlock->Refresh();
+                table = f->evalBlock->scratch->Vars();
+            }
+    if (!table && doc->Functions())
+        for (CStatementBlock* b : doc->Functions()->functions)
+            if (b && b->GetKind() == 2) {
+                auto* f = static_cast<CUserFunction*>(b);
+                if (f->sourceFile.empty() && f->headerPos <= offset && offset < f->endPos) table = f->Vars();
+            }
+    if (!table) table = doc->Vars();
+    if (CVarSlot* s = table ? table->Find(word) : nullptr) {
+        write(s->value);
+        tip = text;
+        return true;
+    }
+    // Another program may be writing the globals: only when none runs outside a break.
+    CProgram* holder = RunLockHolder();
+    if (RunLockHeld() && holder && !(holder->thread && holder->debugging && holder->atBreak)) return false;
+    auto guard = LockGlobalSlots();
+    CVarSlot* g = GlobalVariables.Find(word);
+    if (!g) return false;
+    write(g->value);
+    tip = text;
+    return true;
 }

@@ -256,7 +256,7 @@ bool CVeldraView::ShowValueTip(const std::string& word, int wordEnd, std::string
             text += "\n";
             if (st->help) text += st->help;
         }
-        // Variable values come with the debugger's tips.
+        if (text.empty()) VariableValueTip(GetDocument(), word, wordEnd, text);
     }
     if (tip) *tip = text;
     return !text.empty();

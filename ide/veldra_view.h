@@ -37,6 +37,8 @@ inline constexpr const char* kProgramRequestName = "VeldraProgramRequest";
 UINT ProgramRequestMessage();
 
 class CStatement;
+// The value of a variable under the mouse; false when there is none to show.
+bool VariableValueTip(CVeldraDoc* doc, const std::string& word, int offset, std::string& tip);
 
 class CVeldraEditCtrl : public KyrEditCtrl {
 public:

@@ -10,6 +10,7 @@
 #include "ide/variables_bar.h"
 #include "ide/watcher_bar.h"
 #include "interpreter/var_table.h"
+#include "values/app_settings.h"
 #include "platform/controls/afx_controls.h"
 #include "tests/ide/ide_start_util.h"
 
@@ -41,6 +42,7 @@ protected:
     void TearDown() override
     {
         WatcherCallsEnabled() = false;
+        AppSettings::AutoCalculate = false;   // Tools Auto Calculate sets the default of new documents
         if (doc && doc->thread) {
             doc->StopRun();
             PumpUntilIdle();
@@ -198,6 +200,11 @@ TEST_F(Debugger, FactWithBreakpointsStepsCallStackAndWatch)
     ASSERT_NE(vars, nullptr);
     EXPECT_EQ(VariableText(&vars->m_dlg, "n"), "3");
     EXPECT_EQ(vars->m_dlg.m_current ? vars->m_dlg.m_current->name : "", "Function - fact");
+    // The hover tip at a break reads the picked frame.
+    std::string tip;
+    EXPECT_TRUE(view->ShowValueTip("n", edit->GetLineOffset(5) + 8, &tip));
+    EXPECT_EQ(tip, "3");
+    EXPECT_FALSE(view->ShowValueTip("x", edit->GetLineOffset(8) + 1, &tip));   // not in that frame
     EXPECT_EQ(MarkerLine(MARKER_CURRENT_LINE), 3);
     const int last = w->RowCount() - 1;
     ASSERT_TRUE(TypeWatch(w, last, "n*2"));
