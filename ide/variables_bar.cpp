@@ -14,10 +14,9 @@
 #include "platform/afx/win_app.h"
 #include "platform/controls/afx_controls.h"
 #include "platform/controls/list_notify.h"
+#include "values/app_settings.h"
 
 namespace {
-
-const char* const kSection = "Settings";
 
 const CDialogItemTemplate kVariablesItems[] = {
     {"ComboBox", "", IDC_VR_SCOPE, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 4, 4, 112, 120, 0},
@@ -94,11 +93,10 @@ BOOL CVariablesDlg::OnInitDialog()
 void CVariablesDlg::UpdateFont()
 {
     HFONT old = m_font;
-    CWinApp* app = AfxGetApp();
     LOGFONT lf{};
-    const int tenths = app ? (int)app->GetProfileInt(kSection, "106", 90) : 90;
+    const int tenths = AppSettings::VariablesFont.size > 0 ? AppSettings::VariablesFont.size : 90;
     lf.lfHeight = -(tenths * 96 + 360) / 720;
-    const std::string face = app ? app->GetProfileString(kSection, "105", "Courier New") : "Courier New";
+    const std::string face = AppSettings::VariablesFont.face.empty() ? "Courier New" : AppSettings::VariablesFont.face;
     std::strncpy(lf.lfFaceName, face.c_str(), sizeof lf.lfFaceName - 1);
     m_font = CreateFontIndirect(&lf);
     for (int id : {IDC_VR_LIST, IDC_VR_NAME, IDC_VR_VALUE})

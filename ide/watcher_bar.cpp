@@ -18,6 +18,7 @@
 #include "platform/afx/win_app.h"
 #include "platform/controls/afx_controls.h"
 #include "platform/controls/list_notify.h"
+#include "values/app_settings.h"
 
 namespace {
 
@@ -193,9 +194,9 @@ void CWatcherDlg::UpdateFont()
 {
     HFONT old = m_font;
     LOGFONT lf{};
-    const int tenths = AfxGetApp() ? AfxGetApp()->GetProfileInt(kSection, "108", 90) : 90;
+    const int tenths = AppSettings::WatcherFont.size > 0 ? AppSettings::WatcherFont.size : 90;
     lf.lfHeight = -(tenths * 96 + 360) / 720;
-    const std::string face = AfxGetApp() ? AfxGetApp()->GetProfileString(kSection, "107", "Courier New") : "Courier New";
+    const std::string face = AppSettings::WatcherFont.face.empty() ? "Courier New" : AppSettings::WatcherFont.face;
     std::strncpy(lf.lfFaceName, face.c_str(), sizeof lf.lfFaceName - 1);
     m_font = CreateFontIndirect(&lf);
     for (int id : {IDC_WT_LIST, IDC_WT_EXPR, IDC_WT_VALUE})
@@ -328,7 +329,8 @@ void CWatcherDlg::Evaluate(int row)
 {
     if (row < 0 || row >= (int)m_items.size()) return;
     WatchItem* item = m_items[(size_t)row];
-    if (!m_frameBlock) return;
+    // The frame's block lives only while the program stands at this break.
+    if (!m_frameBlock || !OwnerAtBreak(m_pOwner) || !SelectedFrame()) return;
     item->status = EvaluateWatch(m_frameBlock, m_pOwner, item->expression, item->value);
     LVITEM it{};
     it.iSubItem = 1;
