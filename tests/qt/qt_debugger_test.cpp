@@ -41,7 +41,7 @@ TEST(QtDebugger, BreakWithMarkersWatcherAndVariables)
     CMainFrame* frame = GetMainFrame();
     ASSERT_NE(frame, nullptr);
     HWND hwnd = frame->m_hWnd;
-    SetWindowPos(hwnd, nullptr, 10, 10, 1000, 700, SWP_NOZORDER);
+    SetWindowPos(hwnd, nullptr, 10, 10, 620, 500, SWP_NOZORDER);   // whole at scale 2 too
     ShowAndFocus(hwnd);
     auto* doc = dynamic_cast<CVeldraDoc*>(frame->GetActiveDocument());
     ASSERT_NE(doc, nullptr);
