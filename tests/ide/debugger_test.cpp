@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ide/child_frame.h"
+#include "ide/run_lock.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
 #include "ide/watch_gate.h"
@@ -462,6 +463,43 @@ TEST_F(Debugger, VariablesWhileRunningAndAUserFunctionScope)
     ASSERT_TRUE(WaitIdle());
     Pump();
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDC_VR_SCOPE)));
+}
+
+// A's variables window and hover tips while B's program assigns and clears
+// globals: A reads no global B may be freeing (the sanitizer builds watch).
+TEST_F(Debugger, GlobalsOfAnotherRunningProgram)
+{
+    Open("global g;\ng = 5;\n", "a.vdx");
+    CVeldraDoc* a = doc;
+    Key(VK_F5, VK_CONTROL);
+    ASSERT_TRUE(WaitIdle());
+    CVariablesDlg* d = &FindVariablesBar(a)->m_dlg;
+    ASSERT_TRUE(d->SelectScope("Global"));
+    EXPECT_EQ(VariableText(d, "g"), "5");
+    std::string tip;
+    EXPECT_TRUE(a->GetProgramView()->ShowValueTip("g", 8, &tip));
+    EXPECT_EQ(tip, "5");
+
+    const fs::path b = root / "b.vdx";
+    WriteText(b, "while(1)\n    global g;\n    g = [1, 2, 3];\n    clear g;\n    global h;\n    h = 1;\nend\n");
+    auto* other = dynamic_cast<CVeldraDoc*>(app->OpenDocumentFile(b.c_str()));
+    ASSERT_NE(other, nullptr);
+    PumpUntilIdle();
+    other->GetProgramView()->SetFocus();
+    Key(VK_F5, VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return other->GetRunState() == RunState::Running && RunLockHeld(); }));
+    for (int i = 0; i < 200; ++i) {
+        d->RereadRows();
+        d->SelectScope("Local");
+        d->SelectScope("Global");
+        EXPECT_FALSE(a->GetProgramView()->ShowValueTip("g", 8, &tip));
+        Pump();
+    }
+    // The rows keep their texts; nothing was read from the running program's globals.
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_STOP);
+    ASSERT_TRUE(WaitFor([&] { return other->GetRunState() == RunState::Idle; }));
+    d->RereadRows();
+    EXPECT_NE(VariableText(d, "h"), "<none>");
 }
 
 }  // namespace
