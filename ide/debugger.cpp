@@ -9,6 +9,7 @@
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
 #include "ide/run_lock.h"
+#include "ui_controls/bars/resizable_bar.h"
 #include "ide/variables_bar.h"
 #include "ide/watcher_bar.h"
 #include "interpreter/statement_module.h"
@@ -169,6 +170,13 @@ void CVeldraDoc::OnUpdateToolsVariables(CCmdUI* ui) { ui->SetCheck(FindVariables
 void CVeldraDoc::RefreshVariablesBars(int flags) { ::RefreshVariablesBars(this, flags); }
 
 void CVeldraDoc::EmptyVariablesBars() { ::EmptyVariablesBars(this); }
+
+void CVeldraDoc::SaveBarSizes()
+{
+    CVeldraView* view = GetProgramView();
+    CFrameWnd* frame = view && view->m_hWnd ? view->GetParentFrame() : nullptr;
+    if (frame && frame->m_hWnd) CResizableBar::SaveAllSizes(frame, "DOC");
+}
 
 void CVeldraDoc::OnToolsAutoCalc() { SetAutoCalculate(!autoCalculate); }
 

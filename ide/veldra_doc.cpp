@@ -329,6 +329,7 @@ void CVeldraDoc::OnCloseDocument()
     if (stopping) return;
     CloseValueEditors();
     StopRun();
+    SaveBarSizes();
     if (AbandonedThreadRunning()) {
         // The abandoned thread may still run our statements: the windows go,
         // the object stays parked until the process ends.

@@ -46,6 +46,8 @@ public:
     void RefreshVariablesBars(int flags);
     // The variables lists ask for no row while the tables change.
     void EmptyVariablesBars();
+    // The sizes of the child frame's bars, under "DOC".
+    void SaveBarSizes();
     void RefreshFunctionsBars(int /*flags*/) {}
     void UpdateWatcherBars(int flags);
     void RefreshMatrixEditors() {}
