@@ -266,7 +266,7 @@ bool CVeldraView::ShowValueTip(const std::string& word, int wordEnd, std::string
 
 void CVeldraView::CommentLines(bool comment)
 {
-    KyrEditCtrl* edit = GetEditCtrl();
+    CVeldraEditCtrl* edit = GetVeldraEdit();
     if (!edit) return;
     int a = 0, b = 0;
     edit->GetSel(&a, &b);
@@ -275,17 +275,25 @@ void CVeldraView::CommentLines(bool comment)
     // A selection that ends at a line start leaves that line alone.
     if (b > a && edit->GetLineStartOf(b) == b) --b;
     const int first = edit->GetLineOfOffset(a), last = edit->GetLineOfOffset(b);
-    // Bottom up: an edit never moves the lines still to do.
+    // Where each "%" goes or comes from, bottom up: an edit never moves the
+    // lines still to do.
+    std::vector<int> at;
     for (int line = last; line >= first; --line) {
         const int start = edit->GetLineOffset(line);
         if (comment) {
-            edit->InsertText("%", start);
+            at.push_back(start);
             continue;
         }
         const std::string& t = edit->Text();
         int p = start;
         while (p < (int)t.size() && (t[p] == ' ' || t[p] == '\t')) ++p;
-        if (p < (int)t.size() && t[p] == '%') edit->DeleteText(p, p + 1);
+        if (p < (int)t.size() && t[p] == '%') at.push_back(p);
+    }
+    // One undo takes back the whole command.
+    for (size_t i = 0; i < at.size(); ++i) {
+        const bool done = comment ? edit->InsertText("%", at[i]) : edit->DeleteText(at[i], at[i] + 1);
+        if (!done) break;
+        if (i + 1 < at.size()) edit->GroupWithNext();
     }
 }
 

@@ -58,6 +58,9 @@ public:
     void OnCaretMoved() override;
     bool GetTipText(std::string& text, POINT& point) override;
 
+    // The last change undoes together with the next one.
+    void GroupWithNext() { GroupLastUndo(); }
+
     CVeldraView* view = nullptr;
 
     int executedMark = -1;

@@ -193,6 +193,13 @@ TEST_F(ProgramDoc, CommentAndUncommentLines)
         DoCommand(doc->GetProgramView(), c.comment ? ID_EDIT_COMMENT : ID_EDIT_UNCOMMENT);
         EXPECT_EQ(edit->Text(), c.want) << c.text;
     }
+    // One undo takes back a command over several lines.
+    edit->SetText("a\nb\nc\n");
+    edit->SetSel(0, 5);
+    DoCommand(doc->GetProgramView(), ID_EDIT_COMMENT);
+    EXPECT_EQ(edit->Text(), "%a\n%b\n%c\n");
+    EXPECT_TRUE(edit->Undo());
+    EXPECT_EQ(edit->Text(), "a\nb\nc\n");
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_COMMENT));
     EXPECT_TRUE(CommandEnabled(doc->GetProgramView(), ID_EDIT_UNCOMMENT));
 }
@@ -253,6 +260,20 @@ TEST_F(ProgramDoc, HoverTipListsEveryOverloadAndStatementKeywords)
     EXPECT_TRUE(view->ShowValueTip("sin", 31, &tip));
     EXPECT_FALSE(tip.empty());
     EXPECT_FALSE(view->ShowValueTip("nosuch", 31, &tip));
+
+    // The mouse resting on "sin" shows the same tip.
+    KyrEditCtrl* edit = view->GetEditCtrl();
+    const std::string expected = [&] {
+        std::string t;
+        view->ShowValueTip("sin", 7, &t);
+        return t;
+    }();
+    POINT p{};
+    ASSERT_TRUE(edit->PointFromOffset(5, &p));
+    edit->DocumentToClient(p);
+    edit->SendMessage(WM_MOUSEMOVE, 0, (LPARAM)((DWORD)(WORD)(short)(p.x + 2) | ((DWORD)(WORD)(short)(p.y + 2) << 16)));
+    PumpUntilIdle();
+    EXPECT_EQ(edit->TipText(), expected);
 }
 
 TEST_F(ProgramDoc, TranslationErrorStartsNoThreadAndTheNextRunTranslatesAgain)
