@@ -235,6 +235,15 @@ LRESULT CFunctionsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return r;
 }
 
+BOOL CFunctionsDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_SPACE && msg->hwnd == ::GetDlgItem(m_hWnd, IDC_FN_LIST)) {
+        GoTo();
+        return TRUE;
+    }
+    return LytDynamicBarDlg::PreTranslateMessage(msg);
+}
+
 int UserFunctionLine(const CUserFunction* f, KyrEditCtrl* editor)
 {
     if (!f) return -1;

@@ -8,8 +8,9 @@
 // Input -> result:
 //   group box selection        rows of that group, "List (%d):", row 0 selected
 //   row selected               1021 prototype, 1022 description
-//   Go to (33101), double-click   user function: caret to the start of its line
-//                                 in its program editor; built-in: nothing
+//   Go to (33101), double-click,
+//   space in the list          user function: caret to the start of its line
+//                              in its program editor; built-in: nothing
 //   Add Function (33102)       the row's prototype inserted at the caret
 //   context menu               both commands, enabled while a row is selected
 #include <string>
@@ -54,6 +55,7 @@ public:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
     const LayoutTableEntry* GetLayoutTable() const override;
 
     // Rebuilds the rows of the selected group.

@@ -21,6 +21,9 @@ bool MatrixEditSizeAllowed(long long rows, long long cols)
 
 CMatrixCtrl::~CMatrixCtrl()
 {
+    // The grid's own destruction may still ask for cells: not from this object.
+    SetCallbackFunc(nullptr, 0);
+    if (m_hWnd) DestroyWindow();
     if (m_font) DeleteObject(m_font);
 }
 

@@ -56,7 +56,7 @@ public:
     virtual CValueEditorLists& EditorLists() = 0;
 };
 
-// Opens the editor of the value's type modally (Part of the variables window
+// Opens the editor of the value's type modally (for the variables window
 // at a break, the Insert commands and the editors themselves). Returns IDOK
 // when the user pressed Insert, IDCANCEL for Close, -1 when no window was made.
 // The name holder receives the edited name when nameEditable is set.

@@ -188,6 +188,13 @@ TEST_F(FunctionsBar, GoToAndAddFunction)
     dlg.SendMessage(WM_COMMAND, ID_FUNCTIONS_GOTO, 0);
     EXPECT_EQ(host.program->CaretOffset(), host.program->GetLineOffset(2));
 
+    // Space in the list does the same.
+    host.program->SetCaretOffset(0, false, false);
+    ::SetFocus(::GetDlgItem(dlg.m_hWnd, IDC_FN_LIST));
+    InjectKeyStroke(VK_SPACE);
+    PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
+    EXPECT_EQ(host.program->CaretOffset(), host.program->GetLineOffset(2));
+
     // Add Function inserts the prototype.
     dlg.SendMessage(WM_COMMAND, ID_FUNCTIONS_ADD, 0);
     EXPECT_EQ(host.inserted, std::vector<std::string>{"y = twice(x)"});

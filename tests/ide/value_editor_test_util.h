@@ -47,7 +47,13 @@ struct ScriptedEditors {
     ScriptedEditors()
     {
         SetValueEditorStartHook([this](CDialog* d) {
-            if (next < steps.size()) steps[next++](d);
+            if (next < steps.size()) {
+                steps[next++](d);
+                return;
+            }
+            // An editor nobody expected: closed, so the test fails instead of hanging.
+            ADD_FAILURE() << "an unexpected value editor opened";
+            d->PostMessage(WM_COMMAND, IDCANCEL, 0);
         });
     }
     ~ScriptedEditors() { SetValueEditorStartHook(nullptr); }

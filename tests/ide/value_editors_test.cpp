@@ -325,3 +325,29 @@ TEST_F(ValueEditors, ModelessEditorsAreReadOnlyListedClosedAndRefreshed)
     EXPECT_EQ(host.lists.Count(), 0u);
     EXPECT_EQ(Text(s), "{a=1}");
 }
+
+TEST_F(ValueEditors, ExtendOpensTheElementsEditorUnderItsIndexedName)
+{
+    CValue v = Parse("[1, 2; 3, 4]");
+    ScriptedEditors script;
+    script.Add([](CDialog* d) {
+        auto* dlg = dynamic_cast<CMatrixDlg*>(d);
+        ASSERT_TRUE(dlg);
+        dlg->m_grid.MoveFocus(2, 1);
+        dlg->m_grid.SetRangeSelection(CDataGridCellRange(2, 1, 2, 1));
+        dlg->OnExtend();
+        EXPECT_EQ(Text(dlg->m_grid.Shown()->Cell(1, 0)), "5");
+        EXPECT_EQ(dlg->m_grid.GetCell(2, 1)->GetBackColor(), kMatrixChangedColor);
+        PostCommand(d, IDOK);
+    });
+    script.Add([](CDialog* d) {
+        EXPECT_EQ(d->GetDlgItemText(IDC_VE_NAME), "m[2,1]");
+        EXPECT_TRUE(::GetWindowLongPtr(::GetDlgItem(d->m_hWnd, IDC_VE_NAME), GWL_STYLE) & ES_READONLY);
+        TypeAndLeave(d, IDC_VE_VALUE, "5");
+        PostCommand(d, IDOK);
+    });
+    std::string name = "m";
+    EXPECT_EQ(EditValueModal(name, v, true, false), IDOK);
+    EXPECT_EQ(Text(v), "[1,2; 5,4]");
+    EXPECT_TRUE(script.AllRan());
+}

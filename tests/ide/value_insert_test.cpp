@@ -234,7 +234,11 @@ TEST_F(ValueInsert, PropertiesReplacesTheLiteralAsOneUndoStep)
     struct Bad {
         const char* text;
         const char* box;
-    } bad[] = {{"a = [1, 2;]", "Invalid constant Matrix"}, {"a = []", "Empty Matrix"}};
+    } bad[] = {{"a = [1, 2;]", "Invalid constant Matrix"},
+               {"a = [1, 2\nb = c(3]", "Invalid constant Matrix"},   // "[1, 2" left open
+               {"a = []", "Empty Matrix"},
+               {"s = {a=}", "Invalid constant Structure"},
+               {"b = <zzzzzzzzzz>", "Invalid constant Binary"}};
     for (const Bad& b : bad) {
         SCOPED_TRACE(b.text);
         edit.SetText(b.text);
