@@ -399,9 +399,9 @@ TEST_F(Debugger, AutoCalculateTypedLines)
     ASSERT_TRUE(typeLine("c = ones(2, 2) * ones(3, 3)"));
     EXPECT_EQ(doc->Count(), statements);
     EXPECT_EQ(doc->Vars()->Find("c"), nullptr);
-    CVariablesDlg* vars = &FindVariablesBar(doc)->m_dlg;
-    EXPECT_EQ(VariableText(vars, "c"), "<none>");
-    EXPECT_EQ(VariableText(vars, "a"), "1");
+    CVariablesDlg* window = &FindVariablesBar(doc)->m_dlg;
+    EXPECT_EQ(VariableText(window, "c"), "<none>");
+    EXPECT_EQ(VariableText(window, "a"), "1");
     ASSERT_TRUE(edit->DeleteText(mark, edit->Length()));
 
     ASSERT_TRUE(typeLine("return"));
