@@ -1,6 +1,7 @@
 // The watcher bar and its dialog.
 #include "ide/watcher_bar.h"
 
+#include <cctype>
 #include <cstring>
 #include <sstream>
 
@@ -228,6 +229,9 @@ int CWatcherDlg::SelectedRow() const
 void CWatcherDlg::SelectRow(int row)
 {
     HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
+    LVITEM none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);   // one selected row
     LVITEM it{};
     it.state = LVIS_SELECTED | LVIS_FOCUSED;
     it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -497,6 +501,36 @@ BOOL CWatcherDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
         }
     }
     return LytDynamicBarDlg::OnNotify(wParam, lParam, result);
+}
+
+BOOL CWatcherDlg::PreTranslateMessage(MSG* msg)
+{
+    // Keys of the list: Delete removes, space opens, a name character starts an edit.
+    HWND list = m_hWnd ? ::GetDlgItem(m_hWnd, IDC_WT_LIST) : nullptr;
+    if (list && msg->hwnd == list && !m_editing) {
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_DELETE) {
+            RemoveWatch(SelectedRow());
+            return TRUE;
+        }
+        if (msg->message == WM_CHAR) {
+            const int c = (int)msg->wParam;
+            if (c == ' ') {
+                OpenValue(SelectedRow());
+                return TRUE;
+            }
+            if (std::isalnum(c) || c == '_') {
+                const int row = SelectedRow();
+                HWND edit = row >= 0 ? (HWND)::SendMessage(list, LVM_EDITLABEL, (WPARAM)row, 0) : nullptr;
+                if (edit) {
+                    const char text[2] = {(char)c, 0};
+                    ::SetWindowText(edit, text);
+                    ::SendMessage(edit, EM_SETSEL, 1, 1);
+                }
+                return TRUE;
+            }
+        }
+    }
+    return LytDynamicBarDlg::PreTranslateMessage(msg);
 }
 
 LRESULT CWatcherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

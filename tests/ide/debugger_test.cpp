@@ -308,6 +308,28 @@ TEST_F(Debugger, WatchSetsUnknownNamesAndTheFunctionGate)
     EXPECT_EQ(MarkerLine(MARKER_CURRENT_LINE), 10);
     EXPECT_EQ(doc->FrameCount(), frames);
 
+    // Keys in the list: a letter starts an edit, Delete removes the row.
+    HWND list = Item(w, IDC_WT_LIST);
+    w->SelectRow(w->RowCount() - 1);
+    ::SetFocus(list);
+    InjectText("q");
+    Pump();
+    HWND labelEdit = (HWND)::SendMessage(list, LVM_GETEDITCONTROL, 0, 0);
+    ASSERT_NE(labelEdit, nullptr);
+    InjectText("1");
+    Pump();
+    char typed[16] = {};
+    ::GetWindowText(labelEdit, typed, sizeof typed);
+    EXPECT_STREQ(typed, "q1");
+    InjectKeyStroke(VK_RETURN);
+    Pump();
+    ASSERT_EQ(w->RowText(w->RowCount() - 2, 0), "q1");
+    EXPECT_EQ(w->RowText(w->RowCount() - 2, 1), "Variable is not defined above");
+    w->SelectRow(w->RowCount() - 2);
+    ::SetFocus(list);
+    Key(VK_DELETE);
+    EXPECT_EQ(w->RowText(w->RowCount() - 2, 0), "slow(3)");
+
     // Removing a watch and the empty row.
     w->RemoveWatch(w->RowCount() - 1);
     EXPECT_EQ(w->RowCount(), 5);
