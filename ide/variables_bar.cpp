@@ -315,6 +315,9 @@ int CVariablesDlg::SelectedRow() const
 void CVariablesDlg::SelectRow(int row)
 {
     HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    LVITEM none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);   // one selected row
     LVITEM it{};
     it.state = LVIS_SELECTED | LVIS_FOCUSED;
     it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -447,6 +450,16 @@ BOOL CVariablesDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
         }
     }
     return LytDynamicBarDlg::OnNotify(wParam, lParam, result);
+}
+
+BOOL CVariablesDlg::PreTranslateMessage(MSG* msg)
+{
+    // Space in the list opens the value, as "..." does.
+    if (m_hWnd && msg->message == WM_CHAR && msg->wParam == ' ' && msg->hwnd == ::GetDlgItem(m_hWnd, IDC_VR_LIST)) {
+        OpenValue(SelectedRow());
+        return TRUE;
+    }
+    return LytDynamicBarDlg::PreTranslateMessage(msg);
 }
 
 LRESULT CVariablesDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
