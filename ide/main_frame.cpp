@@ -1,6 +1,8 @@
 // The IDE's main frame (see main_frame.h).
 #include "ide/main_frame.h"
 
+#include "values/app_settings.h"
+
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -45,10 +47,12 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_OUTPUT, OnUpdateEnabled)
     ON_COMMAND(ID_VIEW_EDITOR, OnViewEditor)
     ON_UPDATE_COMMAND_UI(ID_VIEW_EDITOR, OnUpdateViewEditor)
-    ON_COMMAND_RANGE(ID_VIEW_VARIABLES, ID_VIEW_WATCHER, OnNotYet)
-    ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_VARIABLES, ID_VIEW_WATCHER, OnUpdateNotYet)
-    ON_COMMAND_RANGE(ID_TOOLS_SETTINGS, ID_TOOLS_AUTOCALC, OnNotYet)
-    ON_UPDATE_COMMAND_UI_RANGE(ID_TOOLS_SETTINGS, ID_TOOLS_AUTOCALC, OnUpdateNotYet)
+    ON_COMMAND_RANGE(ID_VIEW_FUNCTIONS, ID_VIEW_FUNCTIONS, OnNotYet)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_FUNCTIONS, ID_VIEW_FUNCTIONS, OnUpdateNotYet)
+    ON_COMMAND(ID_TOOLS_AUTOCALC, OnToolsAutoCalc)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_AUTOCALC, OnUpdateToolsAutoCalc)
+    ON_COMMAND(ID_TOOLS_SETTINGS, OnNotYet0)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_SETTINGS, OnUpdateNotYet)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -247,6 +251,15 @@ void CMainFrame::OnDropFiles(HANDLE drop)
     if (CWinApp* app = AfxGetApp())
         for (const std::string& f : files) app->OpenDocumentFile(f.c_str());
 }
+
+// Without a document: the default of new documents (setting "109").
+void CMainFrame::OnToolsAutoCalc()
+{
+    AppSettings::AutoCalculate = !AppSettings::AutoCalculate;
+    if (CWinApp* app = AfxGetApp()) app->WriteProfileInt("Settings", "109", AppSettings::AutoCalculate ? 1 : 0);
+}
+
+void CMainFrame::OnUpdateToolsAutoCalc(CCmdUI* ui) { ui->SetCheck(AppSettings::AutoCalculate ? 1 : 0); }
 
 void CMainFrame::OnViewCalcBar() { ShowControlBar(&m_wndCalcBar, !m_wndCalcBar.IsVisible(), FALSE); }
 

@@ -69,6 +69,9 @@ public:
     // Commands whose windows come with later work: shown, never enabled.
     void OnUpdateNotYet(CCmdUI* ui) { ui->Enable(FALSE); }
     void OnNotYet(UINT) {}
+    void OnNotYet0() {}
+    void OnToolsAutoCalc();
+    void OnUpdateToolsAutoCalc(CCmdUI* ui);
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -52,3 +52,5 @@ void ReleaseRunLock(CProgram* program)
 }
 
 bool RunLockHeld() { return g_owner.load() != nullptr; }
+
+CProgram* RunLockHolder() { return g_owner.load(); }

@@ -11,3 +11,5 @@ bool AcquireRunLock(CProgram* program);
 void ReleaseRunLock(CProgram* program);
 // Whether some program holds the lock (tests).
 bool RunLockHeld();
+// The program that holds it, null when none.
+CProgram* RunLockHolder();

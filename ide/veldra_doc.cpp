@@ -42,6 +42,28 @@ BEGIN_MESSAGE_MAP(CVeldraDoc, CDocument)
     ON_UPDATE_COMMAND_UI(ID_PROGRAM_PAUSE, OnUpdatePause)
     ON_UPDATE_COMMAND_UI(ID_PROGRAM_STOP, OnUpdateStop)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
+    ON_COMMAND(ID_DEBUG_START, OnDebugStart)
+    ON_COMMAND(ID_DEBUG_STEP, OnDebugStep)
+    ON_COMMAND(ID_DEBUG_STEP_INTO, OnDebugStepInto)
+    ON_COMMAND(ID_DEBUG_BREAK, OnDebugBreak)
+    ON_COMMAND(ID_DEBUG_RUN_TO_CURSOR, OnDebugRunToCursor)
+    ON_COMMAND(ID_DEBUG_STOP, OnDebugStop)
+    ON_COMMAND(ID_TOOLS_WATCHER, OnToolsWatcher)
+    ON_COMMAND(ID_VIEW_WATCHER, OnViewWatcher)
+    ON_COMMAND(ID_TOOLS_AUTOCALC, OnToolsAutoCalc)
+    ON_COMMAND(ID_TOOLS_VARIABLES, OnToolsVariables)
+    ON_COMMAND(ID_VIEW_VARIABLES, OnViewVariables)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_VARIABLES, OnUpdateToolsVariables)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_VARIABLES, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_DEBUG_START, OnUpdateDebugStart)
+    ON_UPDATE_COMMAND_UI(ID_DEBUG_RUN_TO_CURSOR, OnUpdateDebugStart)
+    ON_UPDATE_COMMAND_UI(ID_DEBUG_STEP, OnUpdateAtBreak)
+    ON_UPDATE_COMMAND_UI(ID_DEBUG_STEP_INTO, OnUpdateAtBreak)
+    ON_UPDATE_COMMAND_UI(ID_DEBUG_BREAK, OnUpdateDebugBreak)
+    ON_UPDATE_COMMAND_UI(ID_DEBUG_STOP, OnUpdateDebugStop)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_WATCHER, OnUpdateToolsWatcher)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_WATCHER, OnUpdateAtBreak)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_AUTOCALC, OnUpdateToolsAutoCalc)
 END_MESSAGE_MAP()
 
 CVeldraDoc::CVeldraDoc()
@@ -50,6 +72,7 @@ CVeldraDoc::CVeldraDoc()
     // double-click on one finds the text even before it has a path.
     m_ownerId = RegisterProgramDocument(this);
     textBase = m_ownerId;
+    autoCalculate = AppSettings::AutoCalculate;
 }
 
 CVeldraDoc::~CVeldraDoc()
@@ -85,6 +108,7 @@ int CVeldraDoc::LoadProgram(const char* path)
     if (AbandonedThreadRunning()) return ERR_INTERNAL;
     CVeldraView* view = GetProgramView();
     std::istringstream in(view && view->GetEditCtrl() ? view->GetEditCtrl()->Text() : std::string());
+    EmptyVariablesBars();
     Clear();
     sourceName = path ? path : "";
     textBase = m_ownerId;
@@ -108,12 +132,15 @@ bool CVeldraDoc::RunProgram()
         }
     }
     StopThread();  // the handle of a finished run
+    incremental = false;
     CMainFrame* frame = GetMainFrame();
     outputWasVisible = frame && frame->m_hWnd && frame->OutputBarVisible();
+    BeginRun();
     // Before the thread starts: it reads the tick after every statement.
     lastRefreshTick = GetTickCount();
     const bool started = StartThread();
     translated = started;
+    if (debugging) UpdateWatcherBars(8);
     RefreshVariablesBars(8);
     if (CVeldraView* view = GetProgramView()) {
         view->SetTimer(TIMER_RUN_END, 500);
@@ -125,9 +152,11 @@ bool CVeldraDoc::RunProgram()
 
 void CVeldraDoc::EndOfRun()
 {
+    const bool hadRun = thread != nullptr;
     const DWORD code = StopThread();
     CVeldraView* view = GetProgramView();
     if (view) view->KillTimer(TIMER_RUN_END);
+    if (hadRun) AfterRunEnded(code);
     RefreshVariablesBars(10);
     if (view) view->SetReadOnly(false);
     if (IsHiddenRun()) {
@@ -178,10 +207,12 @@ DWORD CVeldraDoc::StopRun()
 {
     if (stopping) return 0;
     stopping = true;
+    const bool hadRun = thread != nullptr;
     const DWORD code = StopThread();
     // An abandoned thread must not keep every other program waiting.
     if (IsAbandoned()) ReleaseRunLock(this);
     stopping = false;
+    if (hadRun) AfterRunEnded(code);
     if (CVeldraView* view = GetProgramView()) {
         view->KillTimer(TIMER_RUN_END);
         view->SetReadOnly(false);
@@ -267,7 +298,9 @@ void CVeldraDoc::InsertValue(const std::string& name, const CValue* value)
 
 BOOL CVeldraDoc::OnNewDocument()
 {
-    return CDocument::OnNewDocument();
+    if (!CDocument::OnNewDocument()) return FALSE;
+    if (autoCalculate) SetAutoCalculate(true);
+    return TRUE;
 }
 
 BOOL CVeldraDoc::OnOpenDocument(const char* path)
@@ -296,6 +329,7 @@ void CVeldraDoc::OnCloseDocument()
     if (stopping) return;
     CloseValueEditors();
     StopRun();
+    SaveBarSizes();
     if (AbandonedThreadRunning()) {
         // The abandoned thread may still run our statements: the windows go,
         // the object stays parked until the process ends.
@@ -312,18 +346,6 @@ void CVeldraDoc::Serialize(CArchive& ar)
 }
 
 // ---- program hooks ----------------------------------------------------------
-
-int CVeldraDoc::AfterStatement(CStatement*, StatusWord*)
-{
-    // The variables windows come later: only the refresh period is kept.
-    const DWORD now = GetTickCount();
-    if (now - lastRefreshTick >= (DWORD)std::max(0, AppSettings::VariablesUpdatePeriod)) {
-        if (CVeldraView* view = GetProgramView())
-            if (view->m_hWnd) view->SendMessage(WM_VELDRA_REFRESH, 2, (LPARAM)(CProgram*)this);
-        lastRefreshTick = now;
-    }
-    return 0;
-}
 
 bool CVeldraDoc::AskTerminate()
 {

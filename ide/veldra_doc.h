@@ -3,6 +3,7 @@
 // the program object that runs it. The text lives in the view's editor; the
 // statements translated from it live in the program base.
 #include <atomic>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,13 @@ public:
 
     // The variables, functions and watcher windows and the value editors come
     // later; these are their seams.
-    void RefreshVariablesBars(int /*flags*/) {}
+    void RefreshVariablesBars(int flags);
+    // The variables lists ask for no row while the tables change.
+    void EmptyVariablesBars();
+    // The sizes of the child frame's bars, under "DOC".
+    void SaveBarSizes();
     void RefreshFunctionsBars(int /*flags*/) {}
-    void UpdateWatcherBars(int /*flags*/) {}
+    void UpdateWatcherBars(int flags);
     void RefreshMatrixEditors() {}
     // The open modeless value editors, in opening order; the variables
     // window opens them (later), each removes itself when its window goes.
@@ -71,15 +76,62 @@ public:
     void OnUpdateStop(CCmdUI* ui);
     void OnUpdateFileSave(CCmdUI* ui);
 
+    // ---- debugger (debugger.cpp)
+    void OnDebugStart();
+    void OnDebugStep();
+    void OnDebugStepInto();
+    void OnDebugBreak();
+    void OnDebugRunToCursor();
+    void OnDebugStop();
+    void OnToolsWatcher();
+    void OnToolsVariables();
+    // View commands: find or create, then focus.
+    void OnViewVariables();
+    void OnViewWatcher();
+    void OnUpdateEnabled(CCmdUI* ui) { ui->Enable(TRUE); }
+    void OnUpdateToolsVariables(CCmdUI* ui);
+    void OnToolsAutoCalc();
+    void OnUpdateDebugStart(CCmdUI* ui);
+    void OnUpdateAtBreak(CCmdUI* ui);
+    void OnUpdateDebugBreak(CCmdUI* ui);
+    void OnUpdateDebugStop(CCmdUI* ui);
+    void OnUpdateToolsWatcher(CCmdUI* ui);
+    void OnUpdateToolsAutoCalc(CCmdUI* ui);
+    // The thread lives, the debugger is on and the thread waits at a break.
+    bool IsAtBreak() const;
+    bool IsDebugRunning() const;
+    // The end-of-run steps of a debug run: watcher, markers, output bar.
+    void EndDebugRun();
+    // Run start: the view that hears the program thread, the watcher of a debug run.
+    void BeginRun();
+    // Once the thread has ended or was stopped: the debug and Auto Calculate steps.
+    void AfterRunEnded(DWORD code);
+    // Enter in Auto Calculate: runs the new statements of the text; false
+    // when none started (a translation error rolls back what was added).
+    bool AutoCalculate(std::istream& in);
+    void SetAutoCalculate(bool on);
+    // The GUI side of the program thread's requests (the view's registered message).
+    LRESULT OnProgramRequest(WPARAM kind, LPARAM data);
+
     // ---- program hooks
     StatusWord Run() override;
     int AfterStatement(CStatement* st, StatusWord* status) override;
     bool AskTerminate() override;
+    int DebugHook(CStatement* st, int index) override;
+    bool IsBreakpoint(CStatement* st) override;
+    int OnBreak(CStatement* st) override;
 
     bool translated = false;
     bool outputWasVisible = false;
     std::atomic<bool> stopping{false};  // a Stop is waiting for the thread (read by other threads)
     std::atomic<uint32_t> lastRefreshTick{0};  // written by the GUI and the program thread
+    // The view's window recorded at run start: the program thread's requests go there.
+    HWND runView = nullptr;
+    int sinceBreak = -1;            // statements since the last break; -1 = not counting
+    std::atomic<HWND> foregroundAtBreak{nullptr};  // a device window that had the foreground
+    bool autoCalculate = false;
+    bool incremental = false;       // the run was started by Auto Calculate
+    CRollbackMark rollbackMark;
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -5,6 +5,7 @@
 
 #include "ide/app.h"
 #include "ide/main_frame.h"
+#include "ide/variables_bar.h"
 #include "ide/veldra_doc.h"
 #include "interpreter/func_records.h"
 #include "interpreter/statement_module.h"
@@ -66,6 +67,10 @@ BEGIN_MESSAGE_MAP(CVeldraView, KyrEditView)
     ON_WM_TIMER()
     ON_WM_CONTEXTMENU()
     ON_MESSAGE(WM_VELDRA_REFRESH, OnRefresh)
+    ON_MESSAGE(WM_VELDRA_IS_BREAKPOINT, OnIsBreakpoint)
+    ON_MESSAGE(WM_VELDRA_SHOW_STATEMENT, OnShowStatement)
+    ON_MESSAGE(WM_VELDRA_FIND_VIEW, OnFindProgramView)
+    ON_REGISTERED_MESSAGE(kProgramRequestName, OnProgramRequest)
     ON_COMMAND(ID_TOGGLE_BREAKPOINT, OnToggleBreakpoint)
     ON_COMMAND(ID_REMOVE_ALL_BREAKPOINTS, OnRemoveAllBreakpoints)
     ON_COMMAND(ID_EDIT_COMMENT, OnEditComment)
@@ -110,8 +115,15 @@ void CVeldraView::OnInitialUpdate()
 {
     KyrEditView::OnInitialUpdate();
     CVeldraDoc* doc = GetDocument();
+    if (doc && !FindVariablesBar(doc))
+        if (CFrameWnd* frame = GetParentFrame()) CreateVariablesBar(doc, frame);
     if (!doc || doc->GetPathName().empty()) return;
-    if (IsHiddenRun()) doc->RunProgram();
+    if (IsHiddenRun()) {
+        doc->RunProgram();
+    } else if (doc->autoCalculate) {
+        if (CVeldraEditCtrl* edit = GetVeldraEdit()) edit->SetExecutedMark(-2);
+        doc->RunProgram();
+    }
 }
 
 void CVeldraView::ApplySettings()
@@ -244,7 +256,7 @@ bool CVeldraView::ShowValueTip(const std::string& word, int wordEnd, std::string
             text += "\n";
             if (st->help) text += st->help;
         }
-        // Variable values come with the debugger's tips.
+        if (text.empty()) VariableValueTip(GetDocument(), word, wordEnd, text);
     }
     if (tip) *tip = text;
     return !text.empty();

@@ -27,6 +27,18 @@ enum : unsigned {
 
 // The refresh message the program thread sends.
 constexpr UINT WM_VELDRA_REFRESH = WM_USER + 400;
+// The debugger's questions from the program thread (lParam: a statement).
+constexpr UINT WM_VELDRA_SHOW_STATEMENT = WM_USER + 501;
+constexpr UINT WM_VELDRA_IS_BREAKPOINT = WM_USER + 503;
+// wParam: a program, lParam: where to store the view that shows its source.
+constexpr UINT WM_VELDRA_FIND_VIEW = WM_USER + 510;
+// The program thread's requests for boxes and the foreground (registered).
+inline constexpr const char* kProgramRequestName = "VeldraProgramRequest";
+UINT ProgramRequestMessage();
+
+class CStatement;
+// The value of a variable under the mouse; false when there is none to show.
+bool VariableValueTip(CVeldraDoc* doc, const std::string& word, int offset, std::string& tip);
 
 class CVeldraEditCtrl : public KyrEditCtrl {
 public:
@@ -34,6 +46,15 @@ public:
 
     bool CanInsert(int offset, const std::string& text) override;
     bool CanDelete(int offset, const std::string& text) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnRemoveText(int start, int end) override;
+    // Mode -2: caret to the end, a line break unless the last line is empty,
+    // the mark at the end. Mode -1: no mark.
+    void SetExecutedMark(int mode);
+    // The end of an Auto Calculate run: a good line gets its ";" and a new line.
+    void FinishAutoLine(DWORD exitCode);
+    // Enter in Auto Calculate: runs the text after the mark.
+    void RunAutoLine();
     void OnCaretMoved() override;
     bool GetTipText(std::string& text, POINT& point) override;
 
@@ -67,6 +88,10 @@ public:
     // Comment/Uncomment of the selection's lines (or the caret's line).
     void CommentLines(bool comment);
 
+    // The debugger's current statement (marker 8) and the call-stack frame's line (marker 2).
+    void ShowCurrentStatement(CStatement* st);
+    void ShowFrameLine(CStatement* st);
+
     void OnToggleBreakpoint();
     void OnRemoveAllBreakpoints();
     void OnUpdateToggleBreakpoint(CCmdUI* ui);
@@ -83,6 +108,10 @@ protected:
     void OnTimer(UINT_PTR id);
     void OnContextMenu(HWND window, POINT screen);
     LRESULT OnRefresh(WPARAM flags, LPARAM program);
+    LRESULT OnIsBreakpoint(WPARAM, LPARAM statement);
+    LRESULT OnShowStatement(WPARAM, LPARAM statement);
+    LRESULT OnFindProgramView(WPARAM program, LPARAM out);
+    LRESULT OnProgramRequest(WPARAM kind, LPARAM data);
     DECLARE_MESSAGE_MAP()
 
     HFONT m_font = nullptr;

@@ -8,6 +8,7 @@ namespace {
 // Alt went down and nothing else was pressed before it came up: the menu
 // bar opens on the release.
 thread_local bool t_altAlone = false;
+thread_local bool t_f10Down = false;
 
 CNcLayout LayoutOf(HWND hwnd, RECT* windowScreen)
 {
@@ -213,6 +214,8 @@ LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SYSKEYDOWN:
         t_altAlone = wParam == VK_MENU || wParam == VK_LMENU || wParam == VK_RMENU;
+        // Only an F10 that no accelerator took opens the menu at its key-up.
+        t_f10Down = wParam == VK_F10;
         if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) SendMessage(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, -1);
         if (wParam == VK_F4 && (lParam & (1 << 29))) {
             HWND top = GetAncestor(hwnd, GA_ROOT);
@@ -222,7 +225,9 @@ LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYUP: {
         bool alone = t_altAlone && (wParam == VK_MENU || wParam == VK_LMENU || wParam == VK_RMENU);
         t_altAlone = false;
-        if (alone || (wParam == VK_F10 && GetKeyState(VK_SHIFT) >= 0)) {
+        const bool f10 = t_f10Down && wParam == VK_F10;
+        t_f10Down = false;
+        if (alone || (f10 && GetKeyState(VK_SHIFT) >= 0)) {
             HWND top = GetAncestor(hwnd, GA_ROOT);
             if (top) SendMessage(top, WM_SYSCOMMAND, SC_KEYMENU, 0);
         }

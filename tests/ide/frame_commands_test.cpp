@@ -42,7 +42,7 @@ TEST_F(IdeTest, FrameCommandStatesInEachRunState)
         {ID_PROGRAM_STOP, {0, 1, 1, 0}},
         {ID_VIEW_OUTPUT, {1, 1, 1, 1}},
         {ID_VIEW_EDITOR, {1, 1, 1, 1}},
-        {ID_VIEW_VARIABLES, {0, 0, 0, 0}},
+        {ID_VIEW_VARIABLES, {1, 1, 1, 1}},
         {ID_VIEW_FUNCTIONS, {0, 0, 0, 0}},
         {ID_VIEW_WATCHER, {0, 0, 0, 0}},
         {ID_TOOLS_SETTINGS, {0, 0, 0, 0}},

@@ -258,8 +258,10 @@ TEST_F(ProgramDoc, HoverTipListsEveryOverloadAndStatementKeywords)
     }
     ASSERT_TRUE(view->ShowValueTip("while", 18, &tip));
     EXPECT_EQ(tip.rfind("while\n", 0), 0u) << tip;
-    // "sin" not followed by "(" and no variable tips yet: nothing.
-    EXPECT_FALSE(view->ShowValueTip("sin", 31, &tip));
+    // "sin" not followed by "(": the variable, not run yet.
+    EXPECT_TRUE(view->ShowValueTip("sin", 31, &tip));
+    EXPECT_FALSE(tip.empty());
+    EXPECT_FALSE(view->ShowValueTip("nosuch", 31, &tip));
 
     // The mouse resting on "sin" shows the same tip.
     KyrEditCtrl* edit = view->GetEditCtrl();

@@ -1,0 +1,539 @@
+// The variables window and its dialog.
+#include "ide/variables_bar.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ide/run_lock.h"
+#include "ide/value_edit.h"
+#include "ide/value_line.h"
+#include "interpreter/func_records.h"
+#include "interpreter/program.h"
+#include "interpreter/user_function.h"
+#include "interpreter/var_table.h"
+#include "platform/afx/win_app.h"
+#include "platform/controls/afx_controls.h"
+#include "platform/controls/list_notify.h"
+#include "values/app_settings.h"
+
+namespace {
+
+const CDialogItemTemplate kVariablesItems[] = {
+    {"ComboBox", "", IDC_VR_SCOPE, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 4, 4, 112, 120, 0},
+    {"Static", "List:", IDC_VR_LIST_LABEL, 0, 4, 20, 112, 8, 0},
+    {WC_LISTVIEW, "", IDC_VR_LIST, WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+     4, 30, 112, 60, 0},
+    {"Static", "Variable:", IDC_VR_NAME_LABEL, 0, 4, 94, 112, 8, 0},
+    {"Edit", "", IDC_VR_NAME, WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 4, 104, 112, 12, 0},
+    {"Static", "Value:", IDC_VR_VALUE_LABEL, 0, 4, 120, 112, 8, 0},
+    {"Edit", "", IDC_VR_VALUE, WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 4, 130, 90, 12, 0},
+    {"Button", "...", IDC_VR_OPEN, WS_TABSTOP | BS_PUSHBUTTON, 98, 130, 18, 12, 0},
+};
+const CDialogTemplate kVariablesTemplate = {WS_CHILD | DS_CONTROL, 0, nullptr, 0, 0, 120, 146, kVariablesItems,
+                                            sizeof kVariablesItems / sizeof kVariablesItems[0]};
+
+const LayoutTableEntry kVariablesLayout[] = {
+    {2, IDC_VR_SCOPE, {1, 0, 0, 0}},
+    {2, IDC_VR_LIST_LABEL, {0, 0, 0, 0}},
+    {2, IDC_VR_LIST, {1, 1, 0, 0}},
+    {2, IDC_VR_NAME_LABEL, {0, 2, 0, 0}},
+    {2, IDC_VR_VALUE_LABEL, {0, 2, 0, 0}},
+    {2, IDC_VR_NAME, {1, 2, 0, 0}},
+    {2, IDC_VR_VALUE, {1, 2, 0, 0}},
+    {2, IDC_VR_OPEN, {2, 2, 0, 0}},
+    {0, 0, {0, 0, 0, 0}},
+};
+
+thread_local std::vector<CVariablesBar*> t_bars;
+
+bool Running(CProgram* p) { return p && p->thread && IsThreadAlive(p->thread); }
+bool AtBreak(CProgram* p) { return Running(p) && p->debugging && p->atBreak; }
+
+const CValue* RowValue(const VariableRow& r, const CVarTable* frameTable)
+{
+    if (r.flags & VariableRow::CONSTANT) return &static_cast<const FuncConstant*>(r.object)->value;
+    if (frameTable)
+        if (CVarSlot* s = frameTable->Find(r.name)) return s->value;
+    return static_cast<const CVarSlot*>(r.object)->value;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- CVariablesDlg
+
+CVariablesDlg::CVariablesDlg(CProgram* owner) : LytDynamicBarDlg(&kVariablesTemplate, nullptr, 3, 0, 0), m_pOwner(owner)
+{
+    m_nTemplateId = IDD_VARIABLES;
+    RegisterControlClasses();
+}
+
+CVariablesDlg::~CVariablesDlg()
+{
+    if (m_font) DeleteObject(m_font);
+}
+
+const LayoutTableEntry* CVariablesDlg::GetLayoutTable() const { return kVariablesLayout; }
+
+BOOL CVariablesDlg::OnInitDialog()
+{
+    LytDynamicBarDlg::OnInitDialog();
+    if (CWnd* bar = GetParent()) bar->SetWindowText("Variables");
+    UpdateFont();
+    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    ::SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    LVCOLUMN c0{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Variable", 0, 0};
+    LVCOLUMN c1{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Value", 0, 1};
+    ::SendMessage(list, LVM_INSERTCOLUMN, 0, (LPARAM)&c0);
+    ::SendMessage(list, LVM_INSERTCOLUMN, 1, (LPARAM)&c1);
+    RebuildScopes();
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VR_OPEN), TRUE);
+    return TRUE;
+}
+
+void CVariablesDlg::UpdateFont()
+{
+    HFONT old = m_font;
+    LOGFONT lf{};
+    const int tenths = AppSettings::VariablesFont.size > 0 ? AppSettings::VariablesFont.size : 90;
+    lf.lfHeight = -(tenths * 96 + 360) / 720;
+    const std::string face = AppSettings::VariablesFont.face.empty() ? "Courier New" : AppSettings::VariablesFont.face;
+    std::strncpy(lf.lfFaceName, face.c_str(), sizeof lf.lfFaceName - 1);
+    m_font = CreateFontIndirect(&lf);
+    for (int id : {IDC_VR_LIST, IDC_VR_NAME, IDC_VR_VALUE})
+        ::SendMessage(::GetDlgItem(m_hWnd, id), WM_SETFONT, (WPARAM)m_font, TRUE);
+    if (old) DeleteObject(old);
+}
+
+bool CVariablesDlg::CanRead(const CVarTable* table) const
+{
+    // A program thread that sent us a refresh waits for the answer.
+    const bool senderWaits = InSendMessage() != FALSE;
+    if (table == &GlobalVariables) {
+        // Only one program runs at a time: the globals stand still when none
+        // runs, when it waits for us, or at its break.
+        CProgram* holder = RunLockHolder();
+        return !RunLockHeld() || senderWaits || (holder && AtBreak(holder));
+    }
+    return !Running(m_pOwner) || AtBreak(m_pOwner) || senderWaits;
+}
+
+void CVariablesDlg::EmptyRows()
+{
+    if (m_hWnd) ::SendMessage(::GetDlgItem(m_hWnd, IDC_VR_LIST), LVM_SETITEMCOUNT, 0, 0);
+    m_rows.clear();
+    m_current = nullptr;
+    m_shown = -1;
+}
+
+void CVariablesDlg::AddSource(const std::string& name, const void* source)
+{
+    for (auto& s : m_scopes)
+        if (s->name == name) {
+            s->sources.push_back(source);
+            return;
+        }
+    auto s = std::make_unique<VariableScope>();
+    s->name = name;
+    s->sources.push_back(source);
+    m_scopes.push_back(std::move(s));
+}
+
+void CVariablesDlg::RebuildScopes()
+{
+    if (!m_hWnd) return;
+    EmptyRows();
+    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
+    ::SendMessage(box, CB_RESETCONTENT, 0, 0);
+    m_scopes.clear();
+    AddSource("Local", m_pOwner ? m_pOwner->Vars() : nullptr);
+    if (m_pOwner && m_pOwner->Functions())
+        for (CStatementBlock* b : m_pOwner->Functions()->functions)
+            if (b && b->GetKind() == 2) AddSource("Function - " + static_cast<CUserFunction*>(b)->name, b->Vars());
+    for (FuncLibrary* lib : RegisteredLibraries())
+        if (lib && lib->constantCount != 0) AddSource(lib->name ? lib->name : "", lib);
+    AddSource("Global", &GlobalVariables);
+    for (size_t i = 0; i < m_scopes.size(); ++i) {
+        const int at = (int)::SendMessage(box, CB_ADDSTRING, 0, (LPARAM)m_scopes[i]->name.c_str());
+        ::SendMessage(box, CB_SETITEMDATA, (WPARAM)at, (LPARAM)m_scopes[i].get());
+    }
+    ::SendMessage(box, CB_SETCURSEL, 0, 0);
+    ApplyScope();
+}
+
+VariableScope* CVariablesDlg::SelectedScope() const
+{
+    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
+    const int sel = (int)::SendMessage(box, CB_GETCURSEL, 0, 0);
+    if (sel < 0) return nullptr;
+    return reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)sel, 0));
+}
+
+const CVarTable* CVariablesDlg::FrameTable(VariableScope* scope)
+{
+    if (!scope || !scope->frame || !scope->program) return nullptr;
+    CProgram* p = scope->program;
+    bool live = false;
+    if (AtBreak(p)) {
+        EnterCriticalSection(&p->lock);
+        live = std::find(p->frames.begin(), p->frames.end(), scope->frame) != p->frames.end();
+        LeaveCriticalSection(&p->lock);
+    }
+    if (!live || !scope->frame->evalBlock || !scope->frame->evalBlock->scratch) {
+        scope->frame = nullptr;
+        scope->program = nullptr;
+        return nullptr;
+    }
+    return scope->frame->evalBlock->scratch->Vars();
+}
+
+void CVariablesDlg::BuildRows()
+{
+    m_rows.clear();
+    m_current = SelectedScope();
+    m_shown = -1;
+    if (!m_current) return;
+    std::vector<const void*> seen;
+    auto fresh = [&](const void* p) {
+        if (std::find(seen.begin(), seen.end(), p) != seen.end()) return false;
+        seen.push_back(p);
+        return true;
+    };
+    for (const void* source : m_current->sources) {
+        if (!source || IsRegisteredLibrary(static_cast<const FuncLibrary*>(source))) {
+            std::vector<const FuncConstant*> list;
+            if (!source) {
+                CollectBuiltinConstants(list);
+            } else {
+                auto* lib = static_cast<const FuncLibrary*>(source);
+                for (int i = 0; i < lib->constantCount; ++i) list.push_back(&lib->constants[i]);
+            }
+            for (const FuncConstant* c : list)
+                if (fresh(c)) m_rows.push_back(VariableRow{VariableRow::CONSTANT, c, nullptr, c->name ? c->name : "", ""});
+            continue;
+        }
+        auto* table = static_cast<const CVarTable*>(source);
+        if (!CanRead(table)) continue;
+        std::unique_lock<std::recursive_mutex> guard;
+        if (table == &GlobalVariables) guard = LockGlobalSlots();
+        for (CVarSlot* s : table->slots)
+            if (s && fresh(s))
+                m_rows.push_back(VariableRow{VariableRow::VARIABLE | VariableRow::CACHED, s, table, s->name, ""});
+    }
+    RemakeTexts();
+    // Byte order: upper case before lower case.
+    std::stable_sort(m_rows.begin(), m_rows.end(),
+                     [](const VariableRow& a, const VariableRow& b) { return a.name < b.name; });
+}
+
+void CVariablesDlg::RemakeTexts()
+{
+    const CVarTable* frameTable = FrameTable(m_current);
+    for (VariableRow& r : m_rows) {
+        if (!(r.flags & VariableRow::CACHED)) continue;
+        // A table that may change now keeps its old texts.
+        if (!CanRead(r.table)) continue;
+        std::unique_lock<std::recursive_mutex> guard;
+        if (r.table == &GlobalVariables) {
+            guard = LockGlobalSlots();
+            // The slot may be gone: find it again by name.
+            CVarSlot* s = GlobalVariables.Find(r.name);
+            r.object = s;
+            if (!s) {
+                r.text.clear();
+                continue;
+            }
+        }
+        FormatValueLine(r.text, RowValue(r, frameTable));
+    }
+}
+
+void CVariablesDlg::ApplyScope()
+{
+    if (!m_hWnd) return;
+    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    VariableScope* scope = SelectedScope();
+    if (scope != m_current || m_rows.empty()) {
+        ::SendMessage(list, LVM_SETITEMCOUNT, 0, 0);
+        BuildRows();
+        ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)m_rows.size(), 0);
+    } else {
+        RemakeTexts();
+    }
+    ::InvalidateRect(list, nullptr, TRUE);
+    SetColumnWidths();
+    SelectRow(0);
+}
+
+void CVariablesDlg::RereadRows()
+{
+    if (!m_hWnd || !SelectedScope()) return;
+    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    const int remembered = m_shown;
+    // New variables may have come: the rows are built again.
+    ::SendMessage(list, LVM_SETITEMCOUNT, 0, 0);
+    BuildRows();
+    ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)m_rows.size(), 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+    SelectRow(remembered >= 0 && remembered < (int)m_rows.size() ? remembered : 0);
+}
+
+void CVariablesDlg::SelectFrameScope(CStatementBlock* block, CCallFrame* frame)
+{
+    if (!m_hWnd) return;
+    if (!block) block = m_pOwner;
+    const CVarTable* table = block ? block->Vars() : nullptr;
+    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
+    int found = -1;
+    const int n = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n && found < 0; ++i) {
+        auto* s = reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)i, 0));
+        if (s && std::find(s->sources.begin(), s->sources.end(), (const void*)table) != s->sources.end()) found = i;
+    }
+    ::SendMessage(box, CB_SETCURSEL, (WPARAM)found, 0);
+    if (found < 0) {
+        EmptyRows();
+        return;
+    }
+    VariableScope* s = SelectedScope();
+    s->frame = frame;
+    s->program = frame ? m_pOwner : nullptr;
+    m_current = nullptr;   // the rows are made again for this frame
+    ApplyScope();
+}
+
+void CVariablesDlg::UpdateRunState()
+{
+    if (!m_hWnd) return;
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VR_SCOPE), !Running(m_pOwner) || AtBreak(m_pOwner));
+}
+
+int CVariablesDlg::SelectedRow() const
+{
+    return (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_VR_LIST), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+}
+
+void CVariablesDlg::SelectRow(int row)
+{
+    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    LVITEM none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);   // one selected row
+    LVITEM it{};
+    it.state = LVIS_SELECTED | LVIS_FOCUSED;
+    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&it);
+    ShowRow(row);
+}
+
+void CVariablesDlg::ShowRow(int row)
+{
+    if (row < 0 || row >= (int)m_rows.size()) {
+        m_shown = -1;
+        return;
+    }
+    m_shown = row;
+    VariableRow& r = m_rows[(size_t)row];
+    std::string text = r.text;
+    if (!(r.flags & VariableRow::CACHED)) FormatValueLine(text, RowValue(r, nullptr));
+    SetDlgItemText(IDC_VR_NAME, r.name.c_str());
+    SetDlgItemText(IDC_VR_VALUE, text.c_str());
+}
+
+void CVariablesDlg::SetColumnWidths()
+{
+    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    if (!list) return;
+    RECT rc;
+    ::GetClientRect(list, &rc);
+    const int w = rc.right - rc.left - 3;
+    const int first = (int)(w * 0.3125);
+    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 0, first);
+    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 1, w - first);
+}
+
+void CVariablesDlg::OpenValue(int row)
+{
+    if (Running(m_pOwner) && !AtBreak(m_pOwner)) return;
+    if (row < 0 || row >= (int)m_rows.size()) return;
+    VariableRow& r = m_rows[(size_t)row];
+    if (!CanRead(r.table)) return;
+    CValue* value = nullptr;
+    if (r.flags & VariableRow::CONSTANT)
+        value = const_cast<CValue*>(&static_cast<const FuncConstant*>(r.object)->value);
+    else if (r.table)
+        if (CVarSlot* s = r.table->Find(r.name)) value = s->value;
+    if (!value) return;
+    std::string name = r.name;
+    // Constants are shown, never changed.
+    const bool editable = !(r.flags & VariableRow::CONSTANT);
+    EditValueModal(name, *value, editable, false, this);
+    SetFocus();
+    RemakeTexts();
+    ShowRow(row);
+    ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_VR_LIST), nullptr, TRUE);
+}
+
+std::vector<std::string> CVariablesDlg::ScopeNames() const
+{
+    std::vector<std::string> out;
+    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
+    const int n = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        auto* s = reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)i, 0));
+        out.push_back(s ? s->name : "");
+    }
+    return out;
+}
+
+bool CVariablesDlg::SelectScope(const std::string& name)
+{
+    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
+    const int n = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        auto* s = reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)i, 0));
+        if (s && s->name == name) {
+            ::SendMessage(box, CB_SETCURSEL, (WPARAM)i, 0);
+            ApplyScope();
+            return true;
+        }
+    }
+    return false;
+}
+
+BOOL CVariablesDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const UINT id = LOWORD(wParam), code = HIWORD(wParam);
+    if (id == IDC_VR_SCOPE && code == CBN_SELCHANGE) {
+        ApplyScope();
+        return TRUE;
+    }
+    if (id == IDC_VR_OPEN) {
+        OpenValue(SelectedRow());
+        return TRUE;
+    }
+    return LytDynamicBarDlg::OnCommand(wParam, lParam);
+}
+
+BOOL CVariablesDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+    if (hdr && hdr->idFrom == IDC_VR_LIST) {
+        switch ((int)hdr->code) {
+        case LVN_GETDISPINFO: {
+            auto* di = reinterpret_cast<NMLVDISPINFO*>(lParam);
+            const int i = di->item.iItem;
+            if (di->item.pszText && di->item.cchTextMax > 0 && i >= 0 && i < (int)m_rows.size()) {
+                const VariableRow& r = m_rows[(size_t)i];
+                std::string text;
+                if (di->item.iSubItem == 0)
+                    text = r.name;
+                else if (r.flags & VariableRow::CACHED)
+                    text = r.text;
+                else
+                    FormatValueLine(text, RowValue(r, nullptr));
+                std::strncpy(di->item.pszText, text.c_str(), (size_t)di->item.cchTextMax - 1);
+                di->item.pszText[di->item.cchTextMax - 1] = 0;
+            }
+            *result = 0;
+            return TRUE;
+        }
+        case LVN_ITEMCHANGED: {
+            auto* nm = reinterpret_cast<NMLISTVIEW*>(lParam);
+            if ((nm->uNewState & LVIS_SELECTED) && !(nm->uOldState & LVIS_SELECTED)) ShowRow(nm->iItem);
+            *result = 0;
+            return TRUE;
+        }
+        case NM_DBLCLK:
+            OpenValue(SelectedRow());
+            return TRUE;
+        default: break;
+        }
+    }
+    return LytDynamicBarDlg::OnNotify(wParam, lParam, result);
+}
+
+BOOL CVariablesDlg::PreTranslateMessage(MSG* msg)
+{
+    // Space in the list opens the value, as "..." does.
+    if (m_hWnd && msg->message == WM_CHAR && msg->wParam == ' ' && msg->hwnd == ::GetDlgItem(m_hWnd, IDC_VR_LIST)) {
+        OpenValue(SelectedRow());
+        return TRUE;
+    }
+    return LytDynamicBarDlg::PreTranslateMessage(msg);
+}
+
+LRESULT CVariablesDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT r = LytDynamicBarDlg::WindowProc(message, wParam, lParam);
+    if (message == WM_SIZE) SetColumnWidths();
+    return r;
+}
+
+// ---------------------------------------------------------------- the bars
+
+CVariablesBar::~CVariablesBar() { RemoveVariablesBar(this); }
+
+void CVariablesBar::PostNcDestroy()
+{
+    RemoveVariablesBar(this);
+    LytDynamicBar::PostNcDestroy();
+}
+
+CVariablesBar* CreateVariablesBar(CProgram* owner, CFrameWnd* frame)
+{
+    if (!frame) return nullptr;
+    auto* bar = new CVariablesBar(owner);
+    if (!bar->Create("", frame, SIZE{200, 100}, TRUE, IDC_VARIABLES_BAR,
+                     WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_BORDER_TOP | CBRS_GRIPPER)) {
+        delete bar;
+        return nullptr;
+    }
+    bar->m_bAutoDelete = TRUE;
+    bar->SetBarStyle(bar->GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    bar->EnableDocking(CBRS_ALIGN_ANY);
+    frame->EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(bar, AFX_IDW_DOCKBAR_RIGHT);
+    t_bars.push_back(bar);
+    bar->LoadSizes("DOC");
+    return bar;
+}
+
+CVariablesBar* FindVariablesBar(CProgram* owner)
+{
+    for (CVariablesBar* b : t_bars)
+        if (b->m_dlg.m_pOwner == owner) return b;
+    return nullptr;
+}
+
+void RemoveVariablesBar(CVariablesBar* bar) { std::erase(t_bars, bar); }
+
+void RefreshVariablesBars(CProgram* owner, int flags)
+{
+    for (CVariablesBar* b : std::vector<CVariablesBar*>(t_bars)) {
+        if (owner && b->m_dlg.m_pOwner != owner) continue;
+        CVariablesDlg& d = b->m_dlg;
+        if (flags & 1) d.RebuildScopes();
+        if (flags & 2) d.RereadRows();
+        if (flags & 4) {
+            // The block of the statement where the program stopped.
+            CStatementBlock* block = nullptr;
+            if (CProgram* p = d.m_pOwner; p && AtBreak(p))
+                if (CStatement* st = p->currentStatement.load(); st && st->owner) block = st->owner->Context();
+            d.SelectFrameScope(block, nullptr);
+        }
+        if (flags & 8) d.UpdateRunState();
+        if (flags & 64) d.UpdateFont();
+    }
+}
+
+void UpdateVariablesBars(CProgram* owner, CStatementBlock* block, CCallFrame* frame)
+{
+    for (CVariablesBar* b : std::vector<CVariablesBar*>(t_bars))
+        if (!owner || b->m_dlg.m_pOwner == owner) b->m_dlg.SelectFrameScope(block, frame);
+}
+
+void EmptyVariablesBars(CProgram* owner)
+{
+    for (CVariablesBar* b : std::vector<CVariablesBar*>(t_bars))
+        if (!owner || b->m_dlg.m_pOwner == owner) b->m_dlg.EmptyRows();
+}

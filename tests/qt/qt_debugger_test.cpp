@@ -1,0 +1,93 @@
+// The debugger on the interactive display under Xvfb: a program stopped at a
+// breakpoint inside a recursive function, with its markers, the watcher and
+// the variables window, kept as a screenshot artifact.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ide/app.h"
+#include "ide/main_frame.h"
+#include "ide/resources.h"
+#include "ide/variables_bar.h"
+#include "ide/veldra_doc.h"
+#include "ide/veldra_view.h"
+#include "ide/watcher_bar.h"
+#include "platform/afx/afx.h"
+#include "platform/afx/settings_file.h"
+#include "qt_test_util.h"
+
+namespace {
+
+TEST(QtDebugger, BreakWithMarkersWatcherAndVariables)
+{
+    namespace fs = std::filesystem;
+    const fs::path home = "/tmp/veldra-qt-debug-" + std::to_string(getpid());
+    fs::remove_all(home);
+    fs::create_directories(home);
+    setenv("VELDRA_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    CSettingsFile& settings = CSettingsFile::Open((home / "config" / "Brenholt" / "Veldra.conf").string());
+    settings.WriteInt("Settings", "Ver", 4);
+    settings.WriteString("Settings", "W0", "n\nr");
+    const fs::path program = home / "fact.vdx";
+    std::ofstream(program) << "function r = fact(n)\n    if(n <= 1)\n        r = 1;\n        return;\n    end\n"
+                              "    r = n * fact(n - 1);\nend\nx = 4;\ny = fact(x);\ny;\n";
+
+    auto* app = new CVeldraApp(IdeCommandLine{{program.string()}, false});
+    app->m_bRegisterShell = false;
+    CWinThread* prev = AfxSetThread(app);
+    ASSERT_TRUE(app->InitInstance());
+    CMainFrame* frame = GetMainFrame();
+    ASSERT_NE(frame, nullptr);
+    HWND hwnd = frame->m_hWnd;
+    SetWindowPos(hwnd, nullptr, 10, 10, 620, 500, SWP_NOZORDER);   // whole at scale 2 too
+    ShowAndFocus(hwnd);
+    auto* doc = dynamic_cast<CVeldraDoc*>(frame->GetActiveDocument());
+    ASSERT_NE(doc, nullptr);
+    CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
+    edit->SetCaretOffset(edit->GetLineOffset(2), true, true);
+    frame->SendMessage(WM_COMMAND, ID_TOGGLE_BREAKPOINT);
+    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
+    ASSERT_TRUE(PumpUntil([&] { return doc->IsAtBreak() && doc->waiting; }, 10000));
+    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            std::vector<KyrMarker*> m;
+            edit->GetMarkersOfType(m, MARKER_CURRENT_LINE);
+            return doc->IsAtBreak() && doc->waiting && !m.empty() && m.front()->line == 2;
+        },
+        10000));
+    CWatcherBar* watcher = FindWatcherBar(doc);
+    ASSERT_NE(watcher, nullptr);
+    ASSERT_NE(FindVariablesBar(doc), nullptr);
+    // The frame of fact(3): its line gets the frame marker.
+    HWND stack = ::GetDlgItem(watcher->m_dlg.m_hWnd, IDC_WT_STACK);
+    ::SendMessage(stack, CB_SETCURSEL, 2, 0);
+    watcher->m_dlg.SendMessage(WM_COMMAND, (WPARAM)(IDC_WT_STACK | (CBN_SELCHANGE << 16)), (LPARAM)stack);
+    EXPECT_EQ(watcher->m_dlg.RowText(0, 1), "3");
+    PumpFor(300);
+
+    const std::string shot = (ArtifactDir() / "qt-ide-debug-break.png").string();
+    const bool taken = PumpUntil(
+        [&] {
+            SyncDisplay();
+            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+        },
+        5000);
+    EXPECT_TRUE(taken);
+    EXPECT_GT(fs::file_size(shot), 1000u);
+
+    frame->SendMessage(WM_COMMAND, ID_DEBUG_STOP);
+    PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }, 10000);
+    doc->SetModifiedFlag(FALSE);
+    frame->SendMessage(WM_CLOSE);
+    PumpFor(100);
+    app->ExitInstance();
+    AfxSetThread(prev);
+    delete app;
+    std::error_code ec;
+    fs::remove_all(home, ec);
+}
+
+}  // namespace
