@@ -122,9 +122,9 @@ bool CVeldraDoc::RunProgram()
 {
     if (IsThreadAlive() || stopping || AbandonedThreadRunning()) return false;
     CloseValueEditors();
-    // Every run translates the text anew, as `veldra --run` does: its
-    // warnings show in this run's output and it starts from fresh variables.
-    {
+    // An unchanged text keeps its translation (and the variables of the last
+    // run); a changed one is translated again.
+    if (!translated || IsModified()) {
         translated = LoadProgram(GetPathName().c_str()) == 0;
         if (!translated) {
             LeaveHiddenRun();
@@ -306,8 +306,8 @@ BOOL CVeldraDoc::OnNewDocument()
 BOOL CVeldraDoc::OnOpenDocument(const char* path)
 {
     if (!CDocument::OnOpenDocument(path)) return FALSE;
-    // Auto Calculate (and its translation on open) comes with the debugger.
-    translated = LoadProgram(path) == 0;
+    // Auto Calculate outside the hidden run translates line by line instead.
+    if (!autoCalculate || IsHiddenRun()) translated = LoadProgram(path) == 0;
     return TRUE;
 }
 

@@ -217,17 +217,25 @@ TEST_P(Equivalence, IdeOutputEqualsBatch)
     // As in a fresh process: the function modules' libraries come before the
     // built-in ones only when those are registered after them.
     UnregisterBuiltinLibraries();
-    IdeCommandLine line;
-    line.files.push_back((ideCopy / f.program.filename()).string());
-    ASSERT_TRUE(Start(line));
+    // The start-up messages are cleared before the program is opened: its
+    // translation (and warnings) happens at the open, the run reuses it.
+    ASSERT_TRUE(Start(IdeCommandLine{}));
     CMainFrame* frame = Frame();
+    COutputCtrl& out = frame->m_wndOutputBar.m_output;
+    out.OnOutputCommand(COutputCtrl::ID_CLEAR_ALL);
+    PumpUntilIdle();
+    ASSERT_NE(app->OpenDocumentFile((ideCopy / f.program.filename()).string().c_str()), nullptr);
+    PumpUntilIdle();
     CMDIChildWnd* child = frame->MDIGetActive();
     ASSERT_NE(child, nullptr);
     auto* doc = dynamic_cast<CVeldraDoc*>(child->GetActiveDocument());
     ASSERT_NE(doc, nullptr);
-    COutputCtrl& out = frame->m_wndOutputBar.m_output;
-    out.OnOutputCommand(COutputCtrl::ID_CLEAR_ALL);
-    PumpUntilIdle();
+    // A text that failed to translate is translated again by Calculate,
+    // which writes the same errors once more: keep only those.
+    if (!doc->translated) {
+        out.OnOutputCommand(COutputCtrl::ID_CLEAR_ALL);
+        PumpUntilIdle();
+    }
 
     child->GetActiveView()->SetFocus();
     InjectKey(VK_CONTROL, true);

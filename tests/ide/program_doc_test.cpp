@@ -294,6 +294,32 @@ TEST_F(ProgramDoc, HoverTipListsEveryOverloadAndStatementKeywords)
     EXPECT_EQ(edit->TipText(), expected);
 }
 
+// An unchanged text runs its existing translation (its warning is written
+// once, at the open); a saved change is translated again.
+TEST_F(ProgramDoc, UnchangedTextKeepsItsTranslationAndASavedChangeTranslatesAgain)
+{
+    CVeldraDoc* doc = Open("w.vdx", "a: b: x = 1;\n");
+    const std::string warning = "Warning: 'a' label replaced by 'b'";
+    EXPECT_NE(Output().find(warning), std::string::npos) << Output();
+    ASSERT_TRUE(doc->translated);
+    app->m_output->OnOutputCommand(COutputCtrl::ID_CLEAR_ALL);
+    for (int run = 0; run < 2; ++run) {
+        DoCommand(doc, ID_PROGRAM_CALCULATE);
+        ASSERT_TRUE(FinishRun(doc));
+    }
+    EXPECT_EQ(Output().find(warning), std::string::npos) << Output();
+    EXPECT_EQ(Global(doc, "x"), 1);
+
+    doc->GetProgramView()->GetEditCtrl()->SetText("a: b: x = 2;\n");
+    doc->SetModifiedFlag(TRUE);
+    ASSERT_TRUE(doc->DoSave(doc->GetPathName().c_str()));
+    EXPECT_FALSE(doc->translated);
+    DoCommand(doc, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(FinishRun(doc));
+    EXPECT_NE(Output().find(warning), std::string::npos) << Output();
+    EXPECT_EQ(Global(doc, "x"), 2);
+}
+
 TEST_F(ProgramDoc, TranslationErrorStartsNoThreadAndTheNextRunTranslatesAgain)
 {
     CVeldraDoc* doc = Open("bad.vdx", "a = (1;\n");
