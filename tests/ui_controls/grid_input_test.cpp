@@ -376,6 +376,17 @@ TEST_F(GridInputTest, MouseHeadersWheelAndRightClick)
     Click(0, 2);
     EXPECT_FALSE(grid.GetSortAscending());
     EXPECT_STREQ(grid.GetCellText(1, 2), "zz");
+    // A row header selects its row; the corner selects everything.
+    Click(3, 0);
+    EXPECT_EQ(grid.GetSelectedCount(), grid.GetColumnCount() - grid.GetFixedColumnCount());
+    EXPECT_TRUE(grid.IsCellSelected(3, 2));
+    // Points relative to a cell; a cell scrolled off has no origin.
+    RECT cell{};
+    ASSERT_TRUE(grid.GetCellRect(2, 1, &cell));
+    POINT rel = grid.CellRelativePoint(2, 1, POINT{cell.left + 4, cell.top + 3});
+    EXPECT_EQ(rel.x, 4);
+    EXPECT_EQ(rel.y, 3);
+    EXPECT_EQ(grid.CellRelativePoint(-1, 1, POINT{50, 50}).x, 0);
     // Wheel: 240 units at 3 lines are 6 line-ups.
     grid.SetRowCount(60);
     grid.m_wheelLines = 3;

@@ -153,6 +153,9 @@ public:
     BOOL IsCellVisible(int row, int col);
     BOOL EnsureVisible(int row, int col);
     virtual void FinishFocusEdit();
+    // A press in a fixed column outside the fixed rows, and in a fixed row.
+    virtual void OnRowHeaderPress(const CDataGridCellPos& cell);
+    virtual void OnColumnHeaderPress(const CDataGridCellPos& cell);
 
     // ---- geometry and painting ----
     CDataGridCellPos GetTopLeftScrollCell(BOOL force = FALSE);
@@ -160,6 +163,9 @@ public:
     BOOL GetCellTopLeft(int row, int col, POINT* p);
     BOOL GetCellRect(int row, int col, RECT* r);
     CDataGridCellPos CellFromPoint(POINT p, BOOL allowFixed = TRUE);
+    // The point relative to the cell's top-left corner; (0, 0) when the cell
+    // has no origin on the window.
+    POINT CellRelativePoint(int row, int col, POINT p);
     BOOL IsOverRowBorder(POINT p);
     BOOL IsOverColumnBorder(POINT p);
     int GetScrollPosition(int bar, BOOL track = FALSE) const;

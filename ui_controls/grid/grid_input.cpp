@@ -597,23 +597,9 @@ void CDataGridCtrl::OnLButtonDown(UINT, POINT p)
         m_savedSelection.clear();
         if (ctrl) m_savedSelection = m_selectedCells;
         if (m_pressCell.row < m_fixedRowCount) {
-            if (m_headerClickSorts) {
-                int col = m_pressCell.col;
-                BOOL asc = col == m_sortedColumn ? !m_sortAscending : TRUE;
-                SortByText(col, asc);
-                m_sortedColumn = col;
-                m_sortAscending = asc;
-                Invalidate();
-            }
-            if (m_columnHeaderSelects) {
-                m_pointerState = m_pressCell.col < m_fixedColumnCount ? PointerSelectingAll : PointerSelectingColumns;
-                ExtendSelection(m_pressCell);
-            }
+            OnColumnHeaderPress(m_pressCell);
         } else if (m_pressCell.col < m_fixedColumnCount) {
-            if (m_rowHeaderSelects) {
-                m_pointerState = PointerSelectingRows;
-                ExtendSelection(m_pressCell);
-            }
+            OnRowHeaderPress(m_pressCell);
         } else {
             m_pointerState = m_wholeRowSelection ? PointerSelectingRows : PointerSelectingCells;
             ExtendSelection(m_pressCell);
@@ -621,6 +607,39 @@ void CDataGridCtrl::OnLButtonDown(UINT, POINT p)
         }
     }
     m_lastPointer = p;
+}
+
+void CDataGridCtrl::OnColumnHeaderPress(const CDataGridCellPos& cell)
+{
+    if (!IsValid(cell)) return;
+    if (m_headerClickSorts) {
+        BeginWaitCursor();
+        const int col = cell.col;
+        const BOOL asc = col == m_sortedColumn ? !m_sortAscending : TRUE;
+        SortByText(col, asc);
+        m_sortedColumn = col;
+        m_sortAscending = asc;
+        Invalidate();
+        EndWaitCursor();
+    }
+    if (m_columnHeaderSelects) {
+        m_pointerState = cell.col < m_fixedColumnCount ? PointerSelectingAll : PointerSelectingColumns;
+        ExtendSelection(cell);
+    }
+}
+
+void CDataGridCtrl::OnRowHeaderPress(const CDataGridCellPos& cell)
+{
+    if (!IsValid(cell) || !m_rowHeaderSelects) return;
+    m_pointerState = cell.row < m_fixedRowCount ? PointerSelectingAll : PointerSelectingRows;
+    ExtendSelection(cell);
+}
+
+POINT CDataGridCtrl::CellRelativePoint(int row, int col, POINT p)
+{
+    POINT origin{};
+    if (!GetCellTopLeft(row, col, &origin)) return POINT{0, 0};
+    return POINT{p.x - origin.x, p.y - origin.y};
 }
 
 void CDataGridCtrl::InvertBand(int pos)
