@@ -115,8 +115,12 @@ void CVeldraView::OnInitialUpdate()
 {
     KyrEditView::OnInitialUpdate();
     CVeldraDoc* doc = GetDocument();
+    if (doc && !FindFunctionsBar(doc))
+        if (CFrameWnd* frame = GetParentFrame()) CreateFunctionsBar(doc, frame, doc);
     if (doc && !FindVariablesBar(doc))
         if (CFrameWnd* frame = GetParentFrame()) CreateVariablesBar(doc, frame);
+    // The cursor pane shows this editor's caret from the start.
+    if (CVeldraEditCtrl* edit = GetVeldraEdit(); edit && edit->m_hWnd) edit->OnCaretMoved();
     if (!doc || doc->GetPathName().empty()) return;
     if (IsHiddenRun()) {
         doc->RunProgram();
@@ -124,6 +128,13 @@ void CVeldraView::OnInitialUpdate()
         if (CVeldraEditCtrl* edit = GetVeldraEdit()) edit->SetExecutedMark(-2);
         doc->RunProgram();
     }
+}
+
+void CVeldraView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView)
+{
+    KyrEditView::OnActivateView(activate, activateView, deactiveView);
+    if (activate)
+        if (CVeldraEditCtrl* edit = GetVeldraEdit(); edit && edit->m_hWnd) edit->OnCaretMoved();
 }
 
 void CVeldraView::ApplySettings()

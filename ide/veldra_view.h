@@ -81,6 +81,7 @@ public:
 
     void ApplySettings();
     void OnInitialUpdate() override;
+    void OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) override;
     void SetReadOnly(bool on);
     // The hover tip of a word that ends at a text offset; false when there is none.
     bool ShowValueTip(const std::string& word, int wordEnd, std::string* tip = nullptr);
