@@ -1,0 +1,226 @@
+// The finished dialogs and windows reached from the running IDE: Tools
+// Settings, Insert Matrix, Edit Properties, the functions window and the
+// cursor pane.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "ide/functions_bar.h"
+#include "ide/matrix_dlg.h"
+#include "ide/settings_ids.h"
+#include "ide/settings_sheet.h"
+#include "ide/veldra_doc.h"
+#include "ide/veldra_view.h"
+#include "ide_start_util.h"
+#include "program_host.h"
+#include "value_editor_test_util.h"
+#include "values/value_text.h"
+
+namespace {
+
+using namespace ide_test;
+
+CValue Parse(const char* text)
+{
+    CValue v;
+    std::istringstream in(text);
+    ReadValue(in, v);
+    return v;
+}
+
+// Runs a script from inside the next modal loop: the message is posted
+// before the command and dispatched once the dialog is up and active.
+class Scripter : public CWnd {
+public:
+    Scripter() { CreateEx(0, nullptr, "scripter", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr); }
+    ~Scripter() override
+    {
+        if (m_hWnd) DestroyWindow();
+    }
+    void RunInNextModal(std::function<void(HWND)> f)
+    {
+        script = std::move(f);
+        PostMessage(WM_APP, 0, 0);
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_APP) {
+            auto f = std::move(script);
+            if (f) f(::GetActiveWindow());
+            return 0;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+    std::function<void(HWND)> script;
+};
+
+class IdeWiring : public IdeTest {
+protected:
+    CVeldraDoc* Open(const std::string& name, const std::string& text)
+    {
+        const fs::path p = root / name;
+        WriteText(p, text);
+        auto* doc = dynamic_cast<CVeldraDoc*>(app->OpenDocumentFile(p.c_str()));
+        PumpUntilIdle();
+        return doc;
+    }
+    static KyrEditCtrl* Editor(CVeldraDoc* doc)
+    {
+        CVeldraView* v = doc ? doc->GetProgramView() : nullptr;
+        return v ? v->GetEditCtrl() : nullptr;
+    }
+    std::string CursorPane() { return Frame()->m_wndStatusBar.GetPaneText(1); }
+};
+
+TEST_F(IdeWiring, CursorPaneShowsTheCaretOfAnOpenedDocument)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* a = Open("a.vdx", "x = 1;\ny = 2;\n");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(CursorPane(), "Ln 1, Col 1");
+    KyrEditCtrl* ea = Editor(a);
+    ASSERT_TRUE(ea->SetCaretOffset(9, false, true));   // line 2, column 3
+    PumpUntilIdle();
+    EXPECT_EQ(CursorPane(), "Ln 2, Col 3");
+    // Another document shows its own caret; going back shows the first one's.
+    CVeldraDoc* b = Open("b.vdx", "z = 3;\n");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(CursorPane(), "Ln 1, Col 1");
+    Frame()->MDIActivate(static_cast<CMDIChildWnd*>(a->GetProgramView()->GetParentFrame()));
+    PumpUntilIdle();
+    EXPECT_EQ(CursorPane(), "Ln 2, Col 3");
+}
+
+TEST_F(IdeWiring, SettingsOkAppliesTheEditorFontToAnOpenView)
+{
+    ASSERT_TRUE(Start());
+    const FontSetting kept = AppSettings::EditorFont;
+    CVeldraDoc* doc = Open("a.vdx", "x = 1;\n");
+    ASSERT_NE(doc, nullptr);
+    KyrEditCtrl* edit = Editor(doc);
+    const HFONT before = (HFONT)edit->SendMessage(WM_GETFONT);
+    const int size = AppSettings::EditorFont.size == 140 ? 160 : 140;
+    Scripter scripter;
+    bool ran = false;
+    scripter.RunInNextModal([&](HWND active) {
+        auto* sheet = dynamic_cast<CSetsSheet*>(CWnd::FromHandlePermanent(active));
+        ran = sheet != nullptr;
+        if (!sheet) return;
+        sheet->SetActivePage(1);
+        sheet->m_editor.SetDlgItemText(IDC_SETS_EDITOR_SIZE, std::to_string(size / 10));
+        sheet->PostMessage(WM_COMMAND, IDOK, 0);
+    });
+    Frame()->SendMessage(WM_COMMAND, ID_TOOLS_SETTINGS);
+    PumpUntilIdle();
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(AppSettings::EditorFont.size, size);
+    const HFONT after = (HFONT)edit->SendMessage(WM_GETFONT);
+    EXPECT_NE(after, before);
+    LOGFONT lf{};
+    ASSERT_NE(GetObject(after, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -(size * 96 + 360) / 720);
+    AppSettings::EditorFont = kept;
+}
+
+TEST_F(IdeWiring, InsertMatrixPutsItsTextAtTheCaretAsOneUndoStep)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("a.vdx", "x = 1;\n");
+    ASSERT_NE(doc, nullptr);
+    KyrEditCtrl* edit = Editor(doc);
+    edit->ClearUndo();
+    ASSERT_TRUE(edit->SetCaretOffset(7, false, true));
+    vetest::ScriptedEditors script;
+    script.Add([](CDialog* d) {
+        auto* dlg = dynamic_cast<CMatrixDlg*>(d);
+        ASSERT_TRUE(dlg);
+        vetest::TypeAndLeave(d, IDC_VE_ROWS, "1");
+        vetest::TypeAndLeave(d, IDC_VE_COLUMNS, "2");
+        dlg->m_grid.ApplyCellEdit(1, 2, "5");   // the grid counts its header row and column
+        d->SetDlgItemText(IDC_VE_NAME, "m");
+        vetest::PostCommand(d, IDOK);
+    });
+    Frame()->SendMessage(WM_COMMAND, ID_INSERT_MATRIX);
+    PumpUntilIdle();
+    EXPECT_TRUE(script.AllRan());
+    const CValue expected = Parse("[0, 5]");
+    std::string body;
+    EXPECT_EQ(edit->Text(), "x = 1;\nm = " + ValueFormat(expected, body, &AppSettings::EditorFormat));
+    ASSERT_TRUE(edit->Undo());
+    EXPECT_EQ(edit->Text(), "x = 1;\n");
+    EXPECT_FALSE(edit->CanUndo());
+}
+
+TEST_F(IdeWiring, PropertiesReplacesTheLiteralUnderTheCaret)
+{
+    ASSERT_TRUE(Start());
+    const std::string text = "a = [1, 2; 3, 4]\n";
+    CVeldraDoc* doc = Open("a.vdx", text);
+    ASSERT_NE(doc, nullptr);
+    KyrEditCtrl* edit = Editor(doc);
+    edit->ClearUndo();
+    ASSERT_TRUE(edit->SetCaretOffset(6, false, true));
+    vetest::ScriptedEditors script;
+    std::string openedName;
+    script.Add([&](CDialog* d) {
+        auto* dlg = dynamic_cast<CMatrixDlg*>(d);
+        ASSERT_TRUE(dlg);
+        openedName = d->GetDlgItemText(IDC_VE_NAME);
+        dlg->m_grid.ApplyCellEdit(2, 1, "30");
+        vetest::PostCommand(d, IDOK);
+    });
+    Frame()->SendMessage(WM_COMMAND, ID_EDIT_PROPERTIES);
+    PumpUntilIdle();
+    EXPECT_TRUE(script.AllRan());
+    EXPECT_EQ(openedName, "a");
+    const CValue expected = Parse("[1, 2; 30, 4]");
+    std::string body;
+    EXPECT_EQ(edit->Text(), "a = " + ValueFormat(expected, body, &AppSettings::EditorFormat) + "\n");
+    ASSERT_TRUE(edit->Undo());
+    EXPECT_EQ(edit->Text(), text);
+}
+
+TEST_F(IdeWiring, AltOneShowsTheFunctionsWindowAndGoToMovesTheCaret)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("f.vdx", "x = 1;\n\nfunction y = twice(a)\n  y = 2 * a;\nend\n");
+    ASSERT_NE(doc, nullptr);
+    // The window comes with the document; Tools Functions toggles it.
+    ASSERT_NE(FindFunctionsBar(doc), nullptr);
+    EXPECT_EQ(Probe(Frame(), ID_TOOLS_FUNCTIONS).checked, 1);
+    Frame()->SendMessage(WM_COMMAND, ID_TOOLS_FUNCTIONS);
+    PumpUntilIdle();
+    EXPECT_EQ(FindFunctionsBar(doc), nullptr);
+    EXPECT_EQ(Probe(Frame(), ID_TOOLS_FUNCTIONS).checked, 0);
+
+    KyrEditCtrl* edit = Editor(doc);
+    edit->SetFocus();
+    InjectKey(VK_MENU, true);
+    InjectKeyStroke('1');
+    InjectKey(VK_MENU, false);
+    PumpUntilIdle();
+    CFunctionsBar* bar = FindFunctionsBar(doc);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->IsVisible());
+    CFunctionsDlg& dlg = bar->m_dlg;
+    dlg.SelectGroup("Local");
+    int row = -1;
+    for (int i = 0; i < (int)dlg.m_rows.size(); ++i)
+        if (dlg.ItemText(i, 0) == "twice") row = i;
+    ASSERT_GE(row, 0);
+    dlg.SelectRow(row);
+    dlg.SendMessage(WM_COMMAND, ID_FUNCTIONS_GOTO, 0);
+    PumpUntilIdle();
+    EXPECT_EQ(edit->CaretLine(), 2);
+
+    // A new translation keeps the rows pointing at the new functions.
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
+    dlg.SelectGroup("Local");
+    ASSERT_EQ(dlg.m_rows.size(), 1u);
+    EXPECT_EQ(dlg.ItemText(0, 0), "twice");
+}
+
+}  // namespace
