@@ -71,6 +71,14 @@ protected:
         return v ? v->GetEditCtrl() : nullptr;
     }
     std::string CursorPane() { return Frame()->m_wndStatusBar.GetPaneText(1); }
+    // The application's pump: its accelerators turn keys into commands.
+    void Key(UINT vk, UINT modifier = 0)
+    {
+        if (modifier) InjectKey(modifier, true);
+        InjectKeyStroke(vk);
+        if (modifier) InjectKey(modifier, false);
+        PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
+    }
 };
 
 TEST_F(IdeWiring, CursorPaneShowsTheCaretOfAnOpenedDocument)
@@ -80,8 +88,8 @@ TEST_F(IdeWiring, CursorPaneShowsTheCaretOfAnOpenedDocument)
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(CursorPane(), "Ln 1, Col 1");
     KyrEditCtrl* ea = Editor(a);
-    ASSERT_TRUE(ea->SetCaretOffset(9, false, true));   // line 2, column 3
-    PumpUntilIdle();
+    ea->SetFocus();
+    for (UINT vk : {VK_DOWN, VK_RIGHT, VK_RIGHT}) Key(vk);   // line 2, column 3
     EXPECT_EQ(CursorPane(), "Ln 2, Col 3");
     // Another document shows its own caret; going back shows the first one's.
     CVeldraDoc* b = Open("b.vdx", "z = 3;\n");
@@ -197,10 +205,7 @@ TEST_F(IdeWiring, AltOneShowsTheFunctionsWindowAndGoToMovesTheCaret)
 
     KyrEditCtrl* edit = Editor(doc);
     edit->SetFocus();
-    InjectKey(VK_MENU, true);
-    InjectKeyStroke('1');
-    InjectKey(VK_MENU, false);
-    PumpUntilIdle();
+    Key('1', VK_MENU);
     CFunctionsBar* bar = FindFunctionsBar(doc);
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(bar->IsVisible());
