@@ -10,6 +10,7 @@
 #include "ide/matrix_dlg.h"
 #include "ide/settings_ids.h"
 #include "ide/settings_sheet.h"
+#include "ide/variables_bar.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
 #include "ide_start_util.h"
@@ -226,6 +227,32 @@ TEST_F(IdeWiring, AltOneShowsTheFunctionsWindowAndGoToMovesTheCaret)
     dlg.SelectGroup("Local");
     ASSERT_EQ(dlg.m_rows.size(), 1u);
     EXPECT_EQ(dlg.ItemText(0, 0), "twice");
+}
+
+TEST_F(IdeWiring, DotsOnAnIdleDocumentOpenAReadOnlyModelessEditorThatCalculateCloses)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("m.vdx", "m = [1, 2; 3, 4];\n");
+    ASSERT_NE(doc, nullptr);
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
+    CVariablesBar* bar = FindVariablesBar(doc);
+    ASSERT_NE(bar, nullptr);
+    CVariablesDlg& d = bar->m_dlg;
+    int row = -1;
+    for (int i = 0; i < (int)d.m_rows.size(); ++i)
+        if (d.m_rows[(size_t)i].name == "m") row = i;
+    ASSERT_GE(row, 0);
+    d.SelectRow(row);
+    d.SendMessage(WM_COMMAND, MAKELONG(IDC_VR_OPEN, BN_CLICKED), (LPARAM)::GetDlgItem(d.m_hWnd, IDC_VR_OPEN));
+    PumpUntilIdle();
+    ASSERT_EQ(doc->editorLists.MatrixEditors().size(), 1u);
+    CMatrixDlg* editor = doc->editorLists.MatrixEditors()[0];
+    EXPECT_TRUE(editor->m_grid.IsReadOnly());
+    // A run closes every value editor before the tables change.
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
+    EXPECT_EQ(doc->editorLists.Count(), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
 }
 
 }  // namespace
