@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <cstdio>
 #include <sstream>
 
 #include "ide/functions_bar.h"
+#include "ide/binary_dlg.h"
 #include "ide/matrix_dlg.h"
 #include "ide/settings_ids.h"
 #include "ide/settings_sheet.h"
@@ -21,6 +23,30 @@
 namespace {
 
 using namespace ide_test;
+
+// veldra --run on a program text: standard output, "\n" line ends.
+std::string RunBatchText(const fs::path& file, const std::string& program)
+{
+    const char* out = std::getenv("VELDRA_OUT");
+    fs::path exe = out ? fs::path(out) / "veldra" : fs::read_symlink("/proc/self/exe").parent_path() / "out" / "veldra";
+    WriteText(file, program);
+    std::string result;
+    if (FILE* p = popen((exe.string() + " --run " + file.string() + " 2>/dev/null").c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) result.append(buf, n);
+        pclose(p);
+    }
+    return result;
+}
+
+std::string WithoutCr(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
 
 CValue Parse(const char* text)
 {
@@ -253,6 +279,67 @@ TEST_F(IdeWiring, DotsOnAnIdleDocumentOpenAReadOnlyModelessEditorThatCalculateCl
     Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
     EXPECT_EQ(doc->editorLists.Count(), 0u);
     ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
+}
+
+TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("p.vdx", "m = [1, 2; 3, 4];\nb = <0102>;\nx = 0;\nm;\nb;\n");
+    ASSERT_NE(doc, nullptr);
+    CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
+    edit->SetFocus();
+    edit->SetCaretOffset(edit->GetLineOffset(3), true, true);
+    Key(VK_F9);
+    auto breaksOn = [&](int line) {
+        return PumpUntil([&] {
+            PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
+            if (!doc->IsAtBreak() || !doc->waiting) return false;
+            std::vector<KyrMarker*> list;
+            edit->GetMarkersOfType(list, MARKER_CURRENT_LINE);
+            return !list.empty() && list.front()->line + 1 == line;
+        });
+    };
+    Key(VK_F5);
+    ASSERT_TRUE(breaksOn(1));
+    Key(VK_F5);
+    ASSERT_TRUE(breaksOn(4));
+
+    CVariablesDlg& vars = FindVariablesBar(doc)->m_dlg;
+    auto open = [&](const char* name) {
+        int row = -1;
+        for (int i = 0; i < (int)vars.m_rows.size(); ++i)
+            if (vars.m_rows[(size_t)i].name == name) row = i;
+        ASSERT_GE(row, 0) << name;
+        vars.SelectRow(row);
+        vars.SendMessage(WM_COMMAND, MAKELONG(IDC_VR_OPEN, BN_CLICKED), (LPARAM)::GetDlgItem(vars.m_hWnd, IDC_VR_OPEN));
+        PumpUntilIdle();
+    };
+    vetest::ScriptedEditors script;
+    script.Add([](CDialog* d) {
+        auto* dlg = dynamic_cast<CMatrixDlg*>(d);
+        ASSERT_TRUE(dlg);
+        dlg->m_grid.ApplyCellEdit(2, 1, "30");   // cell (2, 1)
+        vetest::PostCommand(d, IDOK);
+    });
+    script.Add([](CDialog* d) {
+        auto* dlg = dynamic_cast<CBinaryDlg*>(d);
+        ASSERT_TRUE(dlg);
+        dlg->m_hex.SetBytes({0xff, 0x02});
+        vetest::PostCommand(d, IDOK);
+    });
+    open("m");
+    open("b");
+    EXPECT_TRUE(script.AllRan());
+    EXPECT_EQ(doc->editorLists.Count(), 0u);   // modal at a break
+    Key(VK_F5);
+    ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
+    const std::string want =
+        RunBatchText(root / "batch" / "p.vdx", "m = [1, 2; 30, 4];\nb = <ff 02>;\nx = 0;\nm;\nb;\n");
+    ASSERT_NE(want.find("30"), std::string::npos) << want;
+    // After the first start's notice, exactly what the batch run prints.
+    const std::string got = WithoutCr(Frame()->m_wndOutputBar.m_output.GetWindowText());
+    ASSERT_GE(got.size(), want.size());
+    EXPECT_EQ(got.substr(got.size() - want.size()), want) << got;
 }
 
 }  // namespace
