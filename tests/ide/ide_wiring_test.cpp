@@ -98,6 +98,29 @@ protected:
         return v ? v->GetEditCtrl() : nullptr;
     }
     std::string CursorPane() { return Frame()->m_wndStatusBar.GetPaneText(1); }
+    bool BreaksOn(CVeldraDoc* doc, int line)
+    {
+        CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
+        return PumpUntil([&] {
+            PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
+            if (!doc->IsAtBreak() || !doc->waiting) return false;
+            std::vector<KyrMarker*> list;
+            edit->GetMarkersOfType(list, MARKER_CURRENT_LINE);
+            return !list.empty() && list.front()->line + 1 == line;
+        });
+    }
+    // "..." on a variable's row of the variables window.
+    void OpenVariable(CVeldraDoc* doc, const std::string& name)
+    {
+        CVariablesDlg& vars = FindVariablesBar(doc)->m_dlg;
+        int row = -1;
+        for (int i = 0; i < (int)vars.m_rows.size(); ++i)
+            if (vars.m_rows[(size_t)i].name == name) row = i;
+        ASSERT_GE(row, 0) << name;
+        vars.SelectRow(row);
+        vars.SendMessage(WM_COMMAND, MAKELONG(IDC_VR_OPEN, BN_CLICKED), (LPARAM)::GetDlgItem(vars.m_hWnd, IDC_VR_OPEN));
+        PumpUntilIdle();
+    }
     // The application's pump: its accelerators turn keys into commands.
     void Key(UINT vk, UINT modifier = 0)
     {
@@ -290,30 +313,11 @@ TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
     edit->SetFocus();
     edit->SetCaretOffset(edit->GetLineOffset(3), true, true);
     Key(VK_F9);
-    auto breaksOn = [&](int line) {
-        return PumpUntil([&] {
-            PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
-            if (!doc->IsAtBreak() || !doc->waiting) return false;
-            std::vector<KyrMarker*> list;
-            edit->GetMarkersOfType(list, MARKER_CURRENT_LINE);
-            return !list.empty() && list.front()->line + 1 == line;
-        });
-    };
     Key(VK_F5);
-    ASSERT_TRUE(breaksOn(1));
+    ASSERT_TRUE(BreaksOn(doc, 1));
     Key(VK_F5);
-    ASSERT_TRUE(breaksOn(4));
+    ASSERT_TRUE(BreaksOn(doc, 4));
 
-    CVariablesDlg& vars = FindVariablesBar(doc)->m_dlg;
-    auto open = [&](const char* name) {
-        int row = -1;
-        for (int i = 0; i < (int)vars.m_rows.size(); ++i)
-            if (vars.m_rows[(size_t)i].name == name) row = i;
-        ASSERT_GE(row, 0) << name;
-        vars.SelectRow(row);
-        vars.SendMessage(WM_COMMAND, MAKELONG(IDC_VR_OPEN, BN_CLICKED), (LPARAM)::GetDlgItem(vars.m_hWnd, IDC_VR_OPEN));
-        PumpUntilIdle();
-    };
     vetest::ScriptedEditors script;
     script.Add([](CDialog* d) {
         auto* dlg = dynamic_cast<CMatrixDlg*>(d);
@@ -327,8 +331,8 @@ TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
         dlg->m_hex.SetBytes({0xff, 0x02});
         vetest::PostCommand(d, IDOK);
     });
-    open("m");
-    open("b");
+    OpenVariable(doc, "m");
+    OpenVariable(doc, "b");
     EXPECT_TRUE(script.AllRan());
     EXPECT_EQ(doc->editorLists.Count(), 0u);   // modal at a break
     Key(VK_F5);
@@ -340,6 +344,39 @@ TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
     const std::string got = WithoutCr(Frame()->m_wndOutputBar.m_output.GetWindowText());
     ASSERT_GE(got.size(), want.size());
     EXPECT_EQ(got.substr(got.size() - want.size()), want) << got;
+}
+
+TEST_F(IdeWiring, AValueFixedAtAnErrorBreakLetsTheStatementRetry)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("z.vdx", "z = [1, 2, 3];\ny = z * ones(2, 2);\n");
+    ASSERT_NE(doc, nullptr);
+    doc->GetProgramView()->SetFocus();
+    TakeMessageBoxLog();
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(doc, 1));
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(doc, 2));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Veldra error is occured"}));
+    vetest::ScriptedEditors script;
+    script.Add([](CDialog* d) {
+        ASSERT_TRUE(dynamic_cast<CMatrixDlg*>(d));
+        vetest::TypeAndLeave(d, IDC_VE_COLUMNS, "2");
+        vetest::PostCommand(d, IDOK);
+    });
+    OpenVariable(doc, "z");
+    EXPECT_TRUE(script.AllRan());
+    Key(VK_F10);
+    ASSERT_TRUE(PumpUntil([&] {
+        PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; });
+        return doc->GetRunState() == RunState::Idle;
+    }));
+    EXPECT_TRUE(BoxTexts().empty());
+    const std::string out = Frame()->m_wndOutputBar.m_output.GetWindowText();
+    // Only the error that made the break; the retried statement succeeded.
+    const size_t first = out.find("Error");
+    ASSERT_NE(first, std::string::npos) << out;
+    EXPECT_EQ(out.find("Error", first + 1), std::string::npos) << out;
 }
 
 }  // namespace
