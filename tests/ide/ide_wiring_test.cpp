@@ -269,6 +269,15 @@ TEST_F(IdeWiring, AltOneShowsTheFunctionsWindowAndGoToMovesTheCaret)
     dlg.SendMessage(WM_COMMAND, ID_FUNCTIONS_GOTO, 0);
     PumpUntilIdle();
     EXPECT_EQ(edit->CaretLine(), 2);
+    // Add Function puts the prototype at the caret.
+    const std::string prototype = dlg.ItemText(row, 1);
+    ASSERT_FALSE(prototype.empty());
+    const std::string before = edit->Text();
+    const int at = edit->CaretOffset();
+    dlg.SendMessage(WM_COMMAND, ID_FUNCTIONS_ADD, 0);
+    PumpUntilIdle();
+    EXPECT_EQ(edit->Text(), before.substr(0, (size_t)at) + prototype + before.substr((size_t)at));
+    ASSERT_TRUE(edit->Undo());
 
     // A new translation keeps the rows pointing at the new functions.
     Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
