@@ -7,9 +7,13 @@
 #include <cstdio>
 #include <sstream>
 
+#include "ide/function_dlg.h"
 #include "ide/functions_bar.h"
+#include "ide/insert_dialogs.h"
 #include "ide/binary_dlg.h"
 #include "ide/matrix_dlg.h"
+#include "ide/new_function_dlg.h"
+#include "ide/struct_edit_dlg.h"
 #include "ide/settings_ids.h"
 #include "ide/settings_sheet.h"
 #include "ide/variables_bar.h"
@@ -386,6 +390,52 @@ TEST_F(IdeWiring, AValueFixedAtAnErrorBreakLetsTheStatementRetry)
     const size_t first = out.find("Error");
     ASSERT_NE(first, std::string::npos) << out;
     EXPECT_EQ(out.find("Error", first + 1), std::string::npos) << out;
+}
+
+TEST_F(IdeWiring, EachInsertCommandReachesItsDialog)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("a.vdx", "x = 1;\n");
+    ASSERT_NE(doc, nullptr);
+    KyrEditCtrl* edit = Editor(doc);
+    using Is = bool (*)(CWnd*);
+    const struct {
+        UINT id;
+        Is is;
+    } rows[] = {
+        {ID_INSERT_STATEMENT, [](CWnd* w) { return dynamic_cast<CStatementDlg*>(w) != nullptr; }},
+        {ID_INSERT_FUNCTION, [](CWnd* w) { return dynamic_cast<CFunctionDlg*>(w) != nullptr; }},
+        {ID_INSERT_OPERATION, [](CWnd* w) { return dynamic_cast<COperationDlg*>(w) != nullptr; }},
+        {ID_INSERT_NEW_FUNCTION, [](CWnd* w) { return dynamic_cast<CNewFunctionDlg*>(w) != nullptr; }},
+        {ID_INSERT_STRUCTURE, [](CWnd* w) { return dynamic_cast<CStructEditDlg*>(w) != nullptr; }},
+        {ID_INSERT_BINARY, [](CWnd* w) { return dynamic_cast<CBinaryDlg*>(w) != nullptr; }},
+    };
+    Scripter scripter;
+    for (const auto& r : rows) {
+        bool reached = false;
+        scripter.RunInNextModal([&](HWND active) {
+            CWnd* w = CWnd::FromHandlePermanent(active);
+            reached = w && r.is(w);
+            if (w) w->PostMessage(WM_COMMAND, IDCANCEL, 0);
+        });
+        Frame()->SendMessage(WM_COMMAND, r.id);
+        PumpUntilIdle();
+        EXPECT_TRUE(reached) << r.id;
+        EXPECT_EQ(edit->Text(), "x = 1;\n") << r.id;   // cancelled: nothing inserted
+    }
+    // OK in the new-function dialog inserts its skeleton at the caret.
+    ASSERT_TRUE(edit->SetCaretOffset(0, false, true));
+    scripter.RunInNextModal([&](HWND active) {
+        CWnd* w = CWnd::FromHandlePermanent(active);
+        ASSERT_TRUE(w);
+        w->SetDlgItemText(IDC_NEWFN_NAME, "f");
+        w->PostMessage(WM_COMMAND, IDOK, 0);
+    });
+    Frame()->SendMessage(WM_COMMAND, ID_INSERT_NEW_FUNCTION);
+    PumpUntilIdle();
+    std::string skeleton;
+    ASSERT_EQ(BuildNewFunctionText("f", "", "", "", AppSettings::InsertAsExample, skeleton), NEWFN_OK);
+    EXPECT_EQ(edit->Text(), skeleton + "x = 1;\n");
 }
 
 }  // namespace
