@@ -37,7 +37,8 @@ bool CVeldraEditCtrl::CanDelete(int offset, const std::string&)
     return executedMark < 0 || offset >= executedMark;
 }
 
-void CVeldraEditCtrl::OnCaretMoved() { ReportCaret(true); }
+// Called on scrolls, before the caret line is current; the next message reports again.
+void CVeldraEditCtrl::OnCaretMoved() { ReportCaret(false); }
 
 void CVeldraEditCtrl::ReportCaret(bool always)
 {
