@@ -222,5 +222,15 @@ LRESULT CVeldraEditCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             if (CaretOffset() < executedMark) SetCaretOffset(executedMark, true, true);
         }
     }
-    return KyrEditCtrl::WindowProc(message, wParam, lParam);
+    const LRESULT result = KyrEditCtrl::WindowProc(message, wParam, lParam);
+    // The editor tells only of scrolls: the caret's other moves come from
+    // keys, the mouse and programmatic moves, which all end in these.
+    switch (message) {
+    case WM_KEYDOWN: case WM_CHAR: case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_MOUSEMOVE:
+    case WM_SETFOCUS: case WM_PAINT: case WM_COMMAND:
+        ReportCaret(false);
+        break;
+    default: break;
+    }
+    return result;
 }

@@ -169,7 +169,12 @@ void CVeldraDoc::OnUpdateToolsVariables(CCmdUI* ui) { ui->SetCheck(FindVariables
 
 void CVeldraDoc::RefreshVariablesBars(int flags) { ::RefreshVariablesBars(this, flags); }
 
-void CVeldraDoc::EmptyVariablesBars() { ::EmptyVariablesBars(this); }
+// The functions lists hold user functions too: they empty at the same moments.
+void CVeldraDoc::EmptyVariablesBars()
+{
+    ::EmptyVariablesBars(this);
+    ::EmptyFunctionsBars(this);
+}
 
 void CVeldraDoc::SaveBarSizes()
 {

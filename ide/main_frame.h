@@ -66,11 +66,10 @@ public:
     void OnViewEditor();
     void OnUpdateViewEditor(CCmdUI* ui);
     void OnUpdateEnabled(CCmdUI* ui) { ui->Enable(TRUE); }
-    // Commands whose windows come with later work: shown, never enabled.
-    void OnUpdateNotYet(CCmdUI* ui) { ui->Enable(FALSE); }
-    void OnNotYet(UINT) {}
-    void OnNotYet0() {}
     void OnToolsAutoCalc();
+    // Tools "&Settings..." (veldra_doc_commands.cpp).
+    void OnToolsSettings();
+    void OnUpdateToolsSettings(CCmdUI* ui);
     void OnUpdateToolsAutoCalc(CCmdUI* ui);
 
 protected:

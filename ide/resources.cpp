@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "ide/value_edit.h"
 #include "platform/controls/controls.h"
 #include "ui_controls/edit/edit_view.h"
 
@@ -292,6 +293,7 @@ CModuleState* VeldraModuleState()
         t.AddAccelerators(IDR_MAINFRAME, kAccelerators, sizeof kAccelerators / sizeof kAccelerators[0]);
         t.AddAccelerators(IDR_VDXTYPE, kAccelerators, sizeof kAccelerators / sizeof kAccelerators[0]);
         t.AddDialog(IDD_ABOUTBOX, &kAbout);
+        AddValueEditorTemplates(t);
         t.AddToolbar(IDR_MAINFRAME, VeldraMainToolbar());
         t.AddToolbar(IDR_CALCBAR, VeldraCalcToolbar());
         RegisterVeldraBitmaps(state->ResourceHandle());

@@ -364,6 +364,15 @@ void CVariablesDlg::OpenValue(int row)
         if (CVarSlot* s = r.table->Find(r.name)) value = s->value;
     if (!value) return;
     std::string name = r.name;
+    if (!AtBreak(m_pOwner)) {
+        // No program runs: a read-only modeless editor of the frame's active document.
+        CFrameWnd* frame = GetParentFrame();
+        CDocument* active = frame ? frame->GetActiveDocument() : nullptr;
+        IValueEditHost* host = dynamic_cast<IValueEditHost*>(active);
+        if (!host) host = dynamic_cast<IValueEditHost*>(m_pOwner);
+        if (host) EditValueModeless(name, *value, host);
+        return;
+    }
     // Constants are shown, never changed.
     const bool editable = !(r.flags & VariableRow::CONSTANT);
     EditValueModal(name, *value, editable, false, this);

@@ -64,6 +64,26 @@ BEGIN_MESSAGE_MAP(CVeldraDoc, CDocument)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_WATCHER, OnUpdateToolsWatcher)
     ON_UPDATE_COMMAND_UI(ID_VIEW_WATCHER, OnUpdateAtBreak)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_AUTOCALC, OnUpdateToolsAutoCalc)
+    ON_COMMAND(ID_INSERT_STATEMENT, OnInsertStatement)
+    ON_COMMAND(ID_INSERT_FUNCTION, OnInsertFunction)
+    ON_COMMAND(ID_INSERT_OPERATION, OnInsertOperation)
+    ON_COMMAND(ID_INSERT_NEW_FUNCTION, OnInsertNewFunction)
+    ON_COMMAND(ID_INSERT_MATRIX, OnInsertMatrix)
+    ON_COMMAND(ID_INSERT_STRUCTURE, OnInsertStructure)
+    ON_COMMAND(ID_INSERT_BINARY, OnInsertBinary)
+    ON_COMMAND(ID_EDIT_PROPERTIES, OnEditProperties)
+    ON_UPDATE_COMMAND_UI(ID_INSERT_STATEMENT, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_INSERT_FUNCTION, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_INSERT_OPERATION, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_INSERT_NEW_FUNCTION, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_INSERT_MATRIX, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_INSERT_STRUCTURE, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_INSERT_BINARY, OnUpdateEnabled)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PROPERTIES, OnUpdateEnabled)
+    ON_COMMAND(ID_TOOLS_FUNCTIONS, OnToolsFunctions)
+    ON_UPDATE_COMMAND_UI(ID_TOOLS_FUNCTIONS, OnUpdateToolsFunctions)
+    ON_COMMAND(ID_VIEW_FUNCTIONS, OnViewFunctions)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_FUNCTIONS, OnUpdateEnabled)
 END_MESSAGE_MAP()
 
 CVeldraDoc::CVeldraDoc()
@@ -241,33 +261,7 @@ void CVeldraDoc::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified()); }
 
 // ---- value editors -------------------------------------------------------
 
-bool CVeldraDoc::RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg)
-{
-    auto it = std::find(list.begin(), list.end(), dlg);
-    if (it == list.end()) return false;
-    list.erase(it);
-    delete dlg;
-    return true;
-}
-
-void CVeldraDoc::CloseEditors(std::vector<CDialog*>& list)
-{
-    // Each window's destruction takes its dialog off the list; one that
-    // does not is taken off here, so the loop always ends.
-    while (!list.empty()) {
-        CDialog* last = list.back();
-        if (last->m_hWnd) last->DestroyWindow();
-        if (!list.empty() && list.back() == last) RemoveEditor(list, last);
-    }
-}
-
-void CVeldraDoc::CloseValueEditors()
-{
-    CloseEditors(binaryEditors);
-    CloseEditors(matrixEditors);
-    CloseEditors(recordsEditors);
-    CloseEditors(scalarEditors);
-}
+void CVeldraDoc::CloseValueEditors() { editorLists.CloseAll(); }
 
 // ---- text -------------------------------------------------------------------
 

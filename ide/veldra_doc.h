@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "ide/functions_bar.h"
 #include "ide/resources.h"
+#include "ide/value_edit.h"
+#include "ide/value_editor_lists.h"
 #include "interpreter/program.h"
 #include "platform/afx/afx.h"
 
@@ -19,7 +22,7 @@ class CDialog;
 // Run states of a document, as the commands see them.
 enum class RunState { Idle, Running, Suspended, Finished, Stopping, Abandoned };
 
-class CVeldraDoc : public CDocument, public CProgram {
+class CVeldraDoc : public CDocument, public CProgram, public IValueEditHost, public IFunctionsBarHost {
     DECLARE_DYNCREATE(CVeldraDoc)
 public:
     CVeldraDoc();
@@ -37,8 +40,8 @@ public:
     DWORD StopRun();
 
     CVeldraView* GetProgramView() const;
-    void InsertText(const std::string& text);
-    void InsertValueText(const std::string& name, const std::string& text);
+    void InsertText(const std::string& text) override;
+    void InsertValueText(const std::string& name, const std::string& text) override;
     void InsertValue(const std::string& name, const CValue* value);
 
     // The variables, functions and watcher windows and the value editors come
@@ -48,16 +51,31 @@ public:
     void EmptyVariablesBars();
     // The sizes of the child frame's bars, under "DOC".
     void SaveBarSizes();
-    void RefreshFunctionsBars(int /*flags*/) {}
+    void RefreshFunctionsBars(int flags);
     void UpdateWatcherBars(int flags);
-    void RefreshMatrixEditors() {}
-    // The open modeless value editors, in opening order; the variables
-    // window opens them (later), each removes itself when its window goes.
-    std::vector<CDialog*> binaryEditors, matrixEditors, recordsEditors, scalarEditors;
-    bool RemoveEditor(std::vector<CDialog*>& list, CDialog* dlg);
-    void CloseEditors(std::vector<CDialog*>& list);
+    void RefreshMatrixEditors();
+    // The open modeless value editors, in opening order; each removes
+    // itself when its window goes.
+    CValueEditorLists editorLists{this};
     // Binary, matrix, structure, scalar, in this order.
     void CloseValueEditors();
+    // ---- value editors' and functions bar's host (veldra_doc_commands.cpp)
+    void InsertValue(const std::string& name, const CValue& value) override { InsertValue(name, &value); }
+    CWnd* EditorParent() override;
+    CValueEditorLists& EditorLists() override { return editorLists; }
+    KyrEditCtrl* FindProgramEditor(const std::string& sourceFile) override;
+    // ---- Insert, Edit Properties, Functions (veldra_doc_commands.cpp)
+    void OnInsertStatement();
+    void OnInsertFunction();
+    void OnInsertOperation();
+    void OnInsertNewFunction();
+    void OnInsertMatrix();
+    void OnInsertStructure();
+    void OnInsertBinary();
+    void OnEditProperties();
+    void OnToolsFunctions();
+    void OnViewFunctions();
+    void OnUpdateToolsFunctions(CCmdUI* ui);
 
     // ---- class library
     BOOL OnNewDocument() override;

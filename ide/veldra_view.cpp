@@ -37,10 +37,22 @@ bool CVeldraEditCtrl::CanDelete(int offset, const std::string&)
     return executedMark < 0 || offset >= executedMark;
 }
 
-void CVeldraEditCtrl::OnCaretMoved()
+// Called on scrolls, before the caret line is current; the next message reports again.
+void CVeldraEditCtrl::OnCaretMoved() { ReportCaret(false); }
+
+void CVeldraEditCtrl::ReportCaret(bool always)
 {
-    if (CMainFrame* frame = GetMainFrame(); frame && frame->m_hWnd)
-        frame->SetCursorPosText((unsigned)CaretLine() + 1, (unsigned)CaretColumn() + 1);
+    CMainFrame* frame = GetMainFrame();
+    if (!frame || !frame->m_hWnd || !m_hWnd) return;
+    if (!always) {
+        if (CaretLine() == reportedLine && CaretColumn() == reportedColumn) return;
+        // Only the active document's editor owns the pane.
+        CMDIChildWnd* active = frame->MDIGetActive();
+        if (!active || !view || view->GetParentFrame() != active) return;
+    }
+    reportedLine = CaretLine();
+    reportedColumn = CaretColumn();
+    frame->SetCursorPosText((unsigned)reportedLine + 1, (unsigned)reportedColumn + 1);
 }
 
 bool CVeldraEditCtrl::GetTipText(std::string& text, POINT& point)
@@ -115,8 +127,12 @@ void CVeldraView::OnInitialUpdate()
 {
     KyrEditView::OnInitialUpdate();
     CVeldraDoc* doc = GetDocument();
+    if (doc && !FindFunctionsBar(doc))
+        if (CFrameWnd* frame = GetParentFrame()) CreateFunctionsBar(doc, frame, doc);
     if (doc && !FindVariablesBar(doc))
         if (CFrameWnd* frame = GetParentFrame()) CreateVariablesBar(doc, frame);
+    // The cursor pane shows this editor's caret from the start.
+    if (CVeldraEditCtrl* edit = GetVeldraEdit(); edit && edit->m_hWnd) edit->ReportCaret(true);
     if (!doc || doc->GetPathName().empty()) return;
     if (IsHiddenRun()) {
         doc->RunProgram();
@@ -124,6 +140,13 @@ void CVeldraView::OnInitialUpdate()
         if (CVeldraEditCtrl* edit = GetVeldraEdit()) edit->SetExecutedMark(-2);
         doc->RunProgram();
     }
+}
+
+void CVeldraView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView)
+{
+    KyrEditView::OnActivateView(activate, activateView, deactiveView);
+    if (activate)
+        if (CVeldraEditCtrl* edit = GetVeldraEdit(); edit && edit->m_hWnd) edit->ReportCaret(true);
 }
 
 void CVeldraView::ApplySettings()

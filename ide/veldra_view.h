@@ -56,6 +56,9 @@ public:
     // Enter in Auto Calculate: runs the text after the mark.
     void RunAutoLine();
     void OnCaretMoved() override;
+    // "Ln, Col" of the caret in the cursor pane; unless always, only when it
+    // moved since the last report and this is the active document's editor.
+    void ReportCaret(bool always);
     bool GetTipText(std::string& text, POINT& point) override;
 
     // The last change undoes together with the next one.
@@ -67,6 +70,7 @@ public:
     int lastStatementEnd = -1;
     bool ctrlHeld = false;
     bool readOnlyRunning = false;
+    int reportedLine = -1, reportedColumn = -1;
 };
 
 class CVeldraView : public KyrEditView {
@@ -81,6 +85,7 @@ public:
 
     void ApplySettings();
     void OnInitialUpdate() override;
+    void OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) override;
     void SetReadOnly(bool on);
     // The hover tip of a word that ends at a text offset; false when there is none.
     bool ShowValueTip(const std::string& word, int wordEnd, std::string* tip = nullptr);

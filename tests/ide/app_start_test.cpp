@@ -214,7 +214,7 @@ TEST_F(IdeTest, FrameCommandStatesWithAndWithoutADocument)
     };
     const Row rows[] = {
         {ID_VIEW_OUTPUT, 1, 1},       {ID_VIEW_EDITOR, 0, 1},      {ID_VIEW_VARIABLES, 0, 1},
-        {ID_VIEW_FUNCTIONS, 0, 0},    {ID_VIEW_WATCHER, 0, 0},     {ID_TOOLS_SETTINGS, 0, 0},
+        {ID_VIEW_FUNCTIONS, 0, 1},    {ID_VIEW_WATCHER, 0, 0},     {ID_TOOLS_SETTINGS, 1, 1},
         {ID_HELP_CONTENTS, 1, 1},     {ID_HELP_INDEX, 1, 1},       {ID_HELP_WEBPAGE, 1, 1},
         {ID_HELP_F1, 1, 1},           {ID_VIEW_CALCBAR, -1, -1},   {ID_VIEW_OUTPUTBAR, -1, -1},
     };
