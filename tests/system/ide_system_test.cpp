@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <unistd.h>
 #include <memory>
 
 #include "platform/backend/display.h"
@@ -82,9 +81,6 @@ TEST(SystemIde, DemoPlotsAndPrintsThenExitsByKeysAndKeepsItsPlacement)
         // No window manager: set the three side by side for the picture.
         Xdo("windowmove --sync " + std::to_string(console) + " 1080 120", 10);
         Xdo("windowmove --sync " + std::to_string(plot) + " 1080 620", 10);
-        // What the moves uncovered is repainted by the frame's own process once
-        // it takes the server's expose: a moment later.
-        usleep(300000);
         EXPECT_TRUE(Screenshot("system-demo.png"));
         placed = WindowGeometry(frame);
         EXPECT_EQ(placed, (Geometry{160, 120, 900, 700}));
