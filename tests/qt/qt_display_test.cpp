@@ -491,3 +491,78 @@ TEST_F(QtDisplay, ColourFontAndMessageBoxDialogsRoundTrip)
     EXPECT_EQ(TakeMessageBoxLog().size(), 3u);
     QtHook<AcceptFn>("veldra_qt_test_accept_dialogs")(nullptr, nullptr, nullptr);
 }
+
+namespace {
+
+// A top-level window filled with one colour.
+struct SolidWindow {
+    COLORREF colour;
+    HWND hwnd = nullptr;
+    Handler proc = [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_PAINT) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            RECT r;
+            GetClientRect(h, &r);
+            HBRUSH b = CreateSolidBrush(colour);
+            FillRect(dc, &r, b);
+            DeleteObject(b);
+            EndPaint(h, &ps);
+            return 0;
+        }
+        return DefWindowProc(h, m, w, l);
+    };
+    SolidWindow(COLORREF c, RECT r) : colour(c) { hwnd = MakeAt(&proc, WS_POPUP, r); }
+};
+
+// The screen's pixel at a point in our logical pixels, once it is `want`.
+bool ScreenShows(POINT p, uint32_t want, uint32_t* got)
+{
+    const std::string shot = (ArtifactDir() / "qt-uncovered.png").string();
+    const double f = ScaleFactor();
+    return PumpUntil(
+        [&] {
+            SyncDisplay();
+            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str()) &&
+                   PngPixel(shot, (int)(p.x * f), (int)(p.y * f), got) && *got == want;
+        },
+        3000);
+}
+
+}  // namespace
+
+// A window moved off another, or closed over it, leaves the other's own image
+// behind, not its old pixels: at once where the X server keeps window
+// contents (the owner may be busy), and once the owner repaints anyway.
+TEST_F(QtDisplay, UncoveredAreaShowsTheWindowBelow)
+{
+    SolidWindow below(RGB(0, 0, 255), RECT{100, 100, 600, 500});
+    SolidWindow above(RGB(255, 0, 0), RECT{200, 200, 500, 400});
+    WindowGuard g1{below.hwnd}, g2{above.hwnd};
+    ShowAndFocus(below.hwnd);
+    const unsigned long id = ShowAndFocus(above.hwnd);
+    ASSERT_NE(id, 0u);
+    uint32_t got = 0;
+    ASSERT_TRUE(ScreenShows(POINT{300, 300}, 0xFF0000, &got)) << Hex(got);
+
+    // Moved by the desktop while the display is busy: the server alone shows it.
+    bool keeps = false;
+    auto pixel = QtHook<long(int, int, bool*)>("veldra_qt_test_server_pixel");
+    pixel(0, 0, &keeps);
+    if (keeps) QtHook<void(int)>("veldra_qt_test_stall")(1500);
+    Sh("xdotool windowmove --sync " + std::to_string(id) + " 700 600 >/dev/null 2>&1");
+    if (keeps) {
+        EXPECT_EQ(pixel(300, 300, nullptr), 0x0000FF);
+        EXPECT_EQ(pixel(750, 650, nullptr), 0xFF0000);
+    }
+    EXPECT_TRUE(ScreenShows(POINT{300, 300}, 0x0000FF, &got)) << Hex(got);
+    EXPECT_TRUE(ScreenShows(POINT{750, 650}, 0xFF0000, &got)) << Hex(got);
+
+    // Moved back by us, off again, then closed.
+    MoveWindow(above.hwnd, 200, 200, 300, 200, TRUE);
+    EXPECT_TRUE(ScreenShows(POINT{300, 300}, 0xFF0000, &got)) << Hex(got);
+    MoveWindow(above.hwnd, 150, 150, 300, 200, TRUE);
+    EXPECT_TRUE(ScreenShows(POINT{480, 380}, 0x0000FF, &got)) << Hex(got);
+    DestroyWindow(above.hwnd);
+    EXPECT_TRUE(ScreenShows(POINT{300, 300}, 0x0000FF, &got)) << Hex(got);
+}

@@ -35,6 +35,29 @@ int RedPixels(const std::string& path, RECT box)
     return n;
 }
 
+// Pumps as the application's own loop does: idle time once the queue is
+// empty, where the frame updates its bars (the status bar's key panes).
+bool PumpWithIdle(CWinThread* app, const std::function<bool()>& done, int milliseconds)
+{
+    return PumpUntil(
+        [&] {
+            for (LONG n = 0; n < 16 && app->OnIdle(n); ++n) {
+            }
+            return done ? done() : false;
+        },
+        milliseconds);
+}
+
+// What a status-bar pane shows.
+std::string ShownPaneText(CStatusBar& bar, UINT id)
+{
+    const int index = bar.CommandToIndex(id);
+    if (index < 0) return "(none)";
+    char text[256] = "";
+    ::SendMessage(bar.GetStatusBarCtrl().m_hWnd, SB_GETTEXT, (WPARAM)index, (LPARAM)text);
+    return text;
+}
+
 TEST(QtIde, CalculateWithAnErrorShowsTheErrorInTheOutputBar)
 {
     namespace fs = std::filesystem;
@@ -61,7 +84,19 @@ TEST(QtIde, CalculateWithAnErrorShowsTheErrorInTheOutputBar)
     COutputCtrl& out = frame->m_wndOutputBar.m_output;
     ASSERT_TRUE(PumpUntil([&] { return out.GetWindowText().find("Error:") != std::string::npos; }, 10000))
         << out.GetWindowText();
-    PumpFor(700);   // the end of the run gives the editor back
+    PumpWithIdle(app, nullptr, 700);   // the end of the run gives the editor back
+
+    // The lock-key panes follow the keys: empty while a key is off.
+    CStatusBar& status = frame->m_wndStatusBar;
+    const struct {
+        UINT id;
+        int vk;
+        const char* on;
+    } keys[] = {{ID_INDICATOR_CAPS, VK_CAPITAL, "CAP"}, {ID_INDICATOR_NUM, VK_NUMLOCK, "NUM"}, {ID_INDICATOR_SCRL, VK_SCROLL, "SCRL"}};
+    for (const auto& k : keys) {
+        const std::string want = (GetKeyState(k.vk) & 1) ? k.on : "";
+        EXPECT_EQ(ShownPaneText(status, k.id), want) << k.on;
+    }
 
     RECT bar{};
     ::GetWindowRect(out.m_hWnd, &bar);
@@ -69,7 +104,8 @@ TEST(QtIde, CalculateWithAnErrorShowsTheErrorInTheOutputBar)
     const RECT box{(LONG)(bar.left * f), (LONG)(bar.top * f), (LONG)(bar.right * f), (LONG)(bar.bottom * f)};
     const std::string shot = (ArtifactDir() / "qt-ide-error.png").string();
     int red = 0;
-    const bool seen = PumpUntil(
+    const bool seen = PumpWithIdle(
+        app,
         [&] {
             SyncDisplay();
             if (!QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str())) return false;

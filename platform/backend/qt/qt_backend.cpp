@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QInputMethodQueryEvent>
@@ -16,6 +17,7 @@
 #include <QThread>
 #include <QUrl>
 #include <QWheelEvent>
+#include <xcb/xcb.h>
 
 #include <atomic>
 #include <deque>
@@ -164,6 +166,7 @@ public:
     explicit SurfaceWindow(std::shared_ptr<Win> w) : win(std::move(w)) {}
     std::shared_ptr<Win> win;
     bool syncing = false;   // our own geometry change: not echoed
+    WId kept = 0;           // the native window asked to keep its contents
 
 protected:
     void paintEvent(QPaintEvent* e) override
@@ -228,6 +231,9 @@ protected:
     bool event(QEvent* e) override
     {
         switch (e->type()) {
+        case QEvent::Expose:
+            KeepContentsInServer();
+            return QRasterWindow::event(e);
         case QEvent::Close:
             // The close button asks; a disabled window (under its modal dialog) ignores it.
             e->ignore();
@@ -310,6 +316,22 @@ public:
     }
 
 private:
+    // Without a compositor, what a window uncovers shows the old pixels until
+    // its owner answers the expose: an X server that keeps contents
+    // (backing store) shows the window's own image at once instead.
+    void KeepContentsInServer()
+    {
+        // The platform may make a new native window (a change of type): each gets it.
+        if (!handle() || winId() == kept) return;
+        kept = winId();
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+        if (!c) return;
+        const uint32_t always = XCB_BACKING_STORE_ALWAYS;
+        xcb_change_window_attributes(c, (xcb_window_t)winId(), XCB_CW_BACKING_STORE, &always);
+        xcb_flush(c);
+    }
+
     void Button(QMouseEvent* e, bool down)
     {
         UINT vk = ButtonOf(e->button());

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -91,27 +92,28 @@ extern "C" __attribute__((visibility("default"))) int veldra_qt_run(int argc, ch
 // The X window id of a top-level window's surface (0: none yet).
 VELDRA_QT_EXPORT unsigned long veldra_qt_test_native_id(HWND hwnd)
 {
-    unsigned long id = 0;
+    auto id = std::make_shared<std::atomic<unsigned long>>(0);
     RunOnDisplayAndWait(
-        [&] {
+        [id, hwnd] {
             QWindow* w;
             auto keep = QtFindWindowForTest(hwnd, &w);
-            if (w && w->isVisible()) id = (unsigned long)w->winId();
+            if (w && w->isVisible()) id->store((unsigned long)w->winId());
         },
         5000);
-    return id;
+    return id->load();
 }
 
 // The input method commits text (UTF-8) to the window.
 VELDRA_QT_EXPORT void veldra_qt_test_commit(HWND hwnd, const char* utf8)
 {
+    const QString text = QString::fromUtf8(utf8);
     RunOnDisplayAndWait(
-        [&] {
+        [hwnd, text] {
             QWindow* w;
             auto keep = QtFindWindowForTest(hwnd, &w);
             if (!w) return;
             QInputMethodEvent e;
-            e.setCommitString(QString::fromUtf8(utf8));
+            e.setCommitString(text);
             QCoreApplication::sendEvent(w, &e);
         },
         5000);
@@ -120,33 +122,35 @@ VELDRA_QT_EXPORT void veldra_qt_test_commit(HWND hwnd, const char* utf8)
 // What the window answers the input method's cursor-rectangle query.
 VELDRA_QT_EXPORT bool veldra_qt_test_cursor_rect(HWND hwnd, RECT* out)
 {
-    bool ok = false;
-    RunOnDisplayAndWait(
-        [&] {
-            QWindow* w;
-            auto keep = QtFindWindowForTest(hwnd, &w);
-            if (!w) return;
-            QInputMethodQueryEvent q(Qt::ImEnabled | Qt::ImCursorRectangle);
-            QCoreApplication::sendEvent(w, &q);
-            QRect r = q.value(Qt::ImCursorRectangle).toRect();
-            *out = RECT{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
-            ok = q.value(Qt::ImEnabled).toBool();
-        },
-        5000);
-    return ok;
+    auto answer = std::make_shared<std::pair<bool, RECT>>(false, RECT{});
+    if (!RunOnDisplayAndWait(
+            [hwnd, answer] {
+                QWindow* w;
+                auto keep = QtFindWindowForTest(hwnd, &w);
+                if (!w) return;
+                QInputMethodQueryEvent q(Qt::ImEnabled | Qt::ImCursorRectangle);
+                QCoreApplication::sendEvent(w, &q);
+                QRect r = q.value(Qt::ImCursorRectangle).toRect();
+                answer->second = RECT{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+                answer->first = q.value(Qt::ImEnabled).toBool();
+            },
+            5000))
+        return false;
+    *out = answer->second;
+    return answer->first;
 }
 
 // Drops URLs (text/uri-list) at a point of the window (its own coordinates).
 VELDRA_QT_EXPORT void veldra_qt_test_drop(HWND hwnd, int x, int y, const char* const* urls, int count)
 {
+    QList<QUrl> list;
+    for (int i = 0; i < count; i++) list << QUrl(QString::fromUtf8(urls[i]));
     RunOnDisplayAndWait(
-        [&] {
+        [hwnd, x, y, list] {
             QWindow* w;
             auto keep = QtFindWindowForTest(hwnd, &w);
             if (!w) return;
             QMimeData md;
-            QList<QUrl> list;
-            for (int i = 0; i < count; i++) list << QUrl(QString::fromUtf8(urls[i]));
             md.setUrls(list);
             QDropEvent e(QPointF(x, y), Qt::CopyAction, &md, Qt::NoButton, Qt::NoModifier);
             QCoreApplication::sendEvent(w, &e);
@@ -185,27 +189,35 @@ VELDRA_QT_EXPORT void veldra_qt_test_accept_dialogs(const char* file, HWND close
 // A picture of one window as the screen shows it (device pixels).
 VELDRA_QT_EXPORT bool veldra_qt_test_window_shot(HWND hwnd, const char* path, int* width, int* height)
 {
-    bool ok = false;
-    RunOnDisplayAndWait(
-        [&] {
+    struct Shot {
+        std::atomic<bool> ok{false};
+        int width = 0, height = 0;
+    };
+    auto shot = std::make_shared<Shot>();
+    const QString file = QString::fromUtf8(path);
+    const bool done = RunOnDisplayAndWait(
+        [shot, file, hwnd] {
             QWindow* w;
             auto keep = QtFindWindowForTest(hwnd, &w);
             QScreen* s = QGuiApplication::primaryScreen();
             if (!w || !s) return;
             QPixmap pm = s->grabWindow(w->winId());
-            *width = pm.width();
-            *height = pm.height();
-            ok = pm.save(QString::fromUtf8(path), "PNG");
+            shot->width = pm.width();
+            shot->height = pm.height();
+            shot->ok.store(pm.save(file, "PNG"));
         },
         10000);
-    return ok;
+    if (!done || !shot->ok.load()) return false;
+    *width = shot->width;
+    *height = shot->height;
+    return true;
 }
 
 // The desktop's close button on a window.
 VELDRA_QT_EXPORT void veldra_qt_test_close(HWND hwnd)
 {
     RunOnDisplayAndWait(
-        [&] {
+        [hwnd] {
             QWindow* w;
             auto keep = QtFindWindowForTest(hwnd, &w);
             if (w) w->close();
@@ -214,20 +226,56 @@ VELDRA_QT_EXPORT void veldra_qt_test_close(HWND hwnd)
 }
 
 // The whole screen as a PNG.
+// A grab that gave up waiting may still run later: it owns what it uses.
 VELDRA_QT_EXPORT bool veldra_qt_test_screenshot(const char* path)
 {
-    bool ok = false;
-    RunOnDisplayAndWait(
-        [&] {
+    auto ok = std::make_shared<std::atomic<bool>>(false);
+    const QString file = QString::fromUtf8(path);
+    const bool done = RunOnDisplayAndWait(
+        [ok, file] {
             QScreen* s = QGuiApplication::primaryScreen();
-            if (s) ok = s->grabWindow(0).save(QString::fromUtf8(path), "PNG");
+            if (s) ok->store(s->grabWindow(0).save(file, "PNG"));
         },
         10000);
-    return ok;
+    return done && ok->load();
 }
 
 // Runs the display's pending work (requests queued before this call are done).
 VELDRA_QT_EXPORT void veldra_qt_test_sync()
 {
     RunOnDisplayAndWait([] { QCoreApplication::processEvents(); }, 5000);
+}
+
+// Keeps the display thread busy for a while (queued, not waited for): the
+// window's owner cannot answer the desktop meanwhile.
+VELDRA_QT_EXPORT void veldra_qt_test_stall(int milliseconds)
+{
+    PostToDisplay([milliseconds] { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); });
+}
+
+// A pixel of the screen (device pixels) as 0x00RRGGBB, read from the X server
+// on the calling thread, whatever the display thread is doing. -1: none.
+// `keeps`: whether the server keeps the contents of windows that ask.
+VELDRA_QT_EXPORT long veldra_qt_test_server_pixel(int x, int y, bool* keeps)
+{
+    int screenNumber = 0;
+    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+    long out = -1;
+    if (!xcb_connection_has_error(c)) {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+        for (int i = 0; i < screenNumber && it.rem; i++) xcb_screen_next(&it);
+        xcb_screen_t* screen = it.data;
+        if (keeps) *keeps = screen->backing_stores != XCB_BACKING_STORE_NOT_USEFUL;
+        xcb_get_image_reply_t* r = xcb_get_image_reply(
+            c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, (int16_t)x, (int16_t)y, 1, 1, ~0u), nullptr);
+        // A 24-bit depth screen stores a pixel in 32 bits, blue first.
+        if (r && xcb_get_image_data_length(r) >= 4) {
+            uint32_t v;
+            memcpy(&v, xcb_get_image_data(r), 4);
+            out = v & 0xFFFFFF;
+        }
+        free(r);
+    }
+    xcb_disconnect(c);
+    return out;
 }
