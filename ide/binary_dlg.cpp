@@ -237,14 +237,7 @@ void CBinaryDlg::OnOK()
     EndDialog(IDOK);
 }
 
-void CBinaryDlg::OnCancel()
-{
-    if (m_pHost) {
-        DestroyWindow();
-        return;
-    }
-    EndDialog(IDCANCEL);
-}
+void CBinaryDlg::OnCancel() { EndValueEditor(*this, m_pHost, IDCANCEL); }
 
 void CBinaryDlg::PostNcDestroy()
 {

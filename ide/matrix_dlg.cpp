@@ -314,14 +314,7 @@ void CMatrixDlg::OnOK()
     EndDialog(IDOK);
 }
 
-void CMatrixDlg::OnCancel()
-{
-    if (m_pHost) {
-        DestroyWindow();
-        return;
-    }
-    EndDialog(IDCANCEL);
-}
+void CMatrixDlg::OnCancel() { EndValueEditor(*this, m_pHost, IDCANCEL); }
 
 void CMatrixDlg::Refresh()
 {

@@ -215,14 +215,7 @@ void CStructEditDlg::OnOK()
     EndDialog(IDOK);
 }
 
-void CStructEditDlg::OnCancel()
-{
-    if (m_pHost) {
-        DestroyWindow();
-        return;
-    }
-    EndDialog(IDCANCEL);
-}
+void CStructEditDlg::OnCancel() { EndValueEditor(*this, m_pHost, IDCANCEL); }
 
 void CStructEditDlg::PostNcDestroy()
 {

@@ -175,3 +175,9 @@ int EditValueModeless(const std::string& name, CValue& value, IValueEditHost* ho
     }
     return -1;
 }
+
+void EndValueEditor(CDialog& editor, IValueEditHost* host, int result)
+{
+    if (host) editor.DestroyWindow();
+    else editor.EndDialog(result);
+}

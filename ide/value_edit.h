@@ -56,6 +56,10 @@ public:
     virtual CValueEditorLists& EditorLists() = 0;
 };
 
+// Ends an editor: a modeless one (it has a host) destroys its window, which
+// takes it off its list; a modal one ends its loop with the result.
+void EndValueEditor(CDialog& editor, IValueEditHost* host, int result);
+
 // Opens the editor of the value's type modally (for the variables window
 // at a break, the Insert commands and the editors themselves). Returns IDOK
 // when the user pressed Insert, IDCANCEL for Close, -1 when no window was made.

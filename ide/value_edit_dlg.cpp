@@ -98,14 +98,7 @@ void CValueEditDlg::OnOK()
     EndDialog(IDOK);
 }
 
-void CValueEditDlg::OnCancel()
-{
-    if (m_pHost) {
-        DestroyWindow();
-        return;
-    }
-    EndDialog(IDCANCEL);
-}
+void CValueEditDlg::OnCancel() { EndValueEditor(*this, m_pHost, IDCANCEL); }
 
 void CValueEditDlg::PostNcDestroy()
 {
