@@ -140,7 +140,7 @@ void CFunctionDlg::OnOK()
 {
     InsertMemory().functionGroup = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_INSERT_GROUPS), CB_GETCURSEL, 0, 0);
     InsertMemory().functionRow =
-        (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_INSERT_LIST), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+        ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_INSERT_LIST));
     EndDialog(IDOK);
 }
 

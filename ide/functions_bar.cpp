@@ -142,7 +142,7 @@ void CFunctionsDlg::SetColumnWidths()
 
 int CFunctionsDlg::SelectedRow() const
 {
-    return (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_FN_LIST), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    return ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_FN_LIST));
 }
 
 void CFunctionsDlg::SelectRow(int row)

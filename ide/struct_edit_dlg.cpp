@@ -59,7 +59,7 @@ void CStructEditDlg::SetCount(int select)
 
 int CStructEditDlg::SelectedRow() const
 {
-    return (int)::SendMessage(List(), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    return ListViewSelectedRow(List());
 }
 
 void CStructEditDlg::MakeCopy()

@@ -307,21 +307,11 @@ void CVariablesDlg::UpdateRunState()
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VR_SCOPE), !Running(m_pOwner) || AtBreak(m_pOwner));
 }
 
-int CVariablesDlg::SelectedRow() const
-{
-    return (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_VR_LIST), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
-}
+int CVariablesDlg::SelectedRow() const { return ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_VR_LIST)); }
 
 void CVariablesDlg::SelectRow(int row)
 {
-    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
-    LVITEM none{};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);   // one selected row
-    LVITEM it{};
-    it.state = LVIS_SELECTED | LVIS_FOCUSED;
-    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&it);
+    ListViewSelectOnly(::GetDlgItem(m_hWnd, IDC_VR_LIST), row);
     ShowRow(row);
 }
 

@@ -221,21 +221,11 @@ std::string CWatcherDlg::RowText(int row, int column) const
     return buf;
 }
 
-int CWatcherDlg::SelectedRow() const
-{
-    return (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_WT_LIST), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
-}
+int CWatcherDlg::SelectedRow() const { return ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_WT_LIST)); }
 
 void CWatcherDlg::SelectRow(int row)
 {
-    HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
-    LVITEM none{};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);   // one selected row
-    LVITEM it{};
-    it.state = LVIS_SELECTED | LVIS_FOCUSED;
-    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&it);
+    ListViewSelectOnly(::GetDlgItem(m_hWnd, IDC_WT_LIST), row);
     ShowRow(row);
 }
 

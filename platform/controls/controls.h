@@ -694,6 +694,23 @@ struct LVHITTESTINFO {
     int iSubItem;
 };
 
+// The first selected row, -1 when none.
+inline int ListViewSelectedRow(HWND list)
+{
+    return (int)SendMessage(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+}
+// Makes the row the only selected one, with the focus.
+inline void ListViewSelectOnly(HWND list, int row)
+{
+    LVITEM none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessage(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);
+    LVITEM it{};
+    it.state = LVIS_SELECTED | LVIS_FOCUSED;
+    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessage(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&it);
+}
+
 // --- toolbar -------------------------------------------------------------------------
 #define TOOLBARCLASSNAME "VeldraToolbar"
 #define TBSTYLE_WRAPABLE 0x0200u
