@@ -1,5 +1,6 @@
-// The display tests start the way the program does: the display's loop on
-// the main thread, the tests on a new thread.
+// Tests that use the display start the way the program does: the display's
+// loop on the main thread, the tests on a new thread (the display tests; the
+// system tests, which open it only for their screen grabs).
 #include <cstdio>
 #include <gtest/gtest.h>
 
