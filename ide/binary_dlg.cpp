@@ -220,13 +220,7 @@ std::string CBinaryDlg::Literal() const { return BinaryLiteralText("", Bytes(), 
 
 void CBinaryDlg::OnOK()
 {
-    m_name = GetDlgItemText(IDC_VE_NAME);
-    if (m_pOutName && !m_name.empty() && !IsValidNameStart(m_name)) {
-        ShowValueEditorMessage(this, "Please enter valid name");
-        ::SetFocus(::GetDlgItem(m_hWnd, IDC_VE_NAME));
-        return;
-    }
-    if (m_pOutName) *m_pOutName = m_name;
+    if (!ReadEditorName(*this, m_name, m_pOutName)) return;
     if (m_pHost) {
         m_pHost->InsertValueText(m_name, Literal());
         DestroyWindow();

@@ -297,13 +297,7 @@ void CMatrixDlg::OnOK()
         ApplyColumnsBox();
         return;
     }
-    m_name = GetDlgItemText(IDC_VE_NAME);
-    if (m_pOutName && !m_name.empty() && !IsValidNameStart(m_name)) {
-        ShowValueEditorMessage(this, "Please enter valid name");
-        ::SetFocus(::GetDlgItem(m_hWnd, IDC_VE_NAME));
-        return;
-    }
-    if (m_pOutName) *m_pOutName = m_name;
+    if (!ReadEditorName(*this, m_name, m_pOutName)) return;
     CValue* value = m_grid.m_pValue;
     if (m_grid.CopyMade() && value) value->GetMatrix() = m_grid.m_copy;
     if (m_pHost) {

@@ -196,13 +196,7 @@ BOOL CStructEditDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void CStructEditDlg::OnOK()
 {
-    m_name = GetDlgItemText(IDC_VE_NAME);
-    if (m_pOutName && !m_name.empty() && !IsValidNameStart(m_name)) {
-        ShowValueEditorMessage(this, "Please enter valid name");
-        ::SetFocus(::GetDlgItem(m_hWnd, IDC_VE_NAME));
-        return;
-    }
-    if (m_pOutName) *m_pOutName = m_name;
+    if (!ReadEditorName(*this, m_name, m_pOutName)) return;
     if (m_copyMade && m_pValue) {
         if (!Callers()) m_pValue->MakeStruct();
         *Callers() = m_copy;

@@ -181,3 +181,15 @@ void EndValueEditor(CDialog& editor, IValueEditHost* host, int result)
     if (host) editor.DestroyWindow();
     else editor.EndDialog(result);
 }
+
+bool ReadEditorName(CDialog& editor, std::string& name, std::string* outName)
+{
+    name = editor.GetDlgItemText(IDC_VE_NAME);
+    if (outName && !name.empty() && !IsValidNameStart(name)) {
+        ShowValueEditorMessage(&editor, "Please enter valid name");
+        ::SetFocus(::GetDlgItem(editor.m_hWnd, IDC_VE_NAME));
+        return false;
+    }
+    if (outName) *outName = name;
+    return true;
+}

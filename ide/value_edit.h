@@ -86,3 +86,7 @@ void RunValueEditorStartHook(CDialog* dialog);
 
 // The message box the editors show (OK button, the dialog stays open).
 void ShowValueEditorMessage(CWnd* owner, const char* text);
+// Reads the name box; a name the caller takes (outName) must start as a name
+// does, else the box shows "Please enter valid name", keeps the focus and
+// this answers false. An empty name inserts only the value.
+bool ReadEditorName(CDialog& editor, std::string& name, std::string* outName);
