@@ -307,6 +307,7 @@ CFunctionsBar* CreateFunctionsBar(CProgram* owner, CFrameWnd* frame, IFunctionsB
     bar->m_bAutoDelete = TRUE;
     bar->SetBarStyle(bar->GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
     bar->EnableDocking(CBRS_ALIGN_ANY);
+    frame->EnableDocking(CBRS_ALIGN_ANY);   // the first bar of a child frame makes its dock bars
     frame->DockControlBar(bar, AFX_IDW_DOCKBAR_LEFT);
     t_bars.push_back(bar);
     bar->LoadSizes("DOC");

@@ -249,8 +249,13 @@ TEST_F(IdeWiring, AltOneShowsTheFunctionsWindowAndGoToMovesTheCaret)
     ASSERT_TRUE(Start());
     CVeldraDoc* doc = Open("f.vdx", "x = 1;\n\nfunction y = twice(a)\n  y = 2 * a;\nend\n");
     ASSERT_NE(doc, nullptr);
-    // The window comes with the document; Tools Functions toggles it.
-    ASSERT_NE(FindFunctionsBar(doc), nullptr);
+    // The window comes with the document, docked at the left of its frame
+    // (the variables window at the right); Tools Functions toggles it.
+    CFunctionsBar* first = FindFunctionsBar(doc);
+    ASSERT_NE(first, nullptr);
+    CWnd* dock = CWnd::FromHandle(::GetParent(first->m_hWnd));
+    ASSERT_NE(dock, nullptr);
+    EXPECT_EQ(dock->GetDlgCtrlID(), (int)AFX_IDW_DOCKBAR_LEFT);
     EXPECT_EQ(Probe(Frame(), ID_TOOLS_FUNCTIONS).checked, 1);
     Frame()->SendMessage(WM_COMMAND, ID_TOOLS_FUNCTIONS);
     PumpUntilIdle();
