@@ -320,7 +320,7 @@ TEST_F(IdeWiring, DotsOnAnIdleDocumentOpenAReadOnlyModelessEditorThatCalculateCl
 TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
 {
     ASSERT_TRUE(Start());
-    CVeldraDoc* doc = Open("p.vdx", "m = [1, 2; 3, 4];\nb = <0102>;\nx = 0;\nm;\nb;\n");
+    CVeldraDoc* doc = Open("p.vdx", "m = [1, 2; 3, 4];\ns = {a=1, b=\"x\"};\nb = <0102>;\nx = 0;\nm;\ns;\nb;\n");
     ASSERT_NE(doc, nullptr);
     CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
     edit->SetFocus();
@@ -339,19 +339,32 @@ TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
         vetest::PostCommand(d, IDOK);
     });
     script.Add([](CDialog* d) {
+        auto* dlg = dynamic_cast<CStructEditDlg*>(d);
+        ASSERT_TRUE(dlg);
+        dlg->OpenRow(0);   // field a through its own editor
+        vetest::PostCommand(d, IDOK);
+    });
+    script.Add([](CDialog* d) {
+        EXPECT_EQ(d->GetDlgItemText(IDC_VE_NAME), "a");
+        vetest::TypeAndLeave(d, IDC_VE_VALUE, "5");
+        vetest::PostCommand(d, IDOK);
+    });
+    script.Add([](CDialog* d) {
         auto* dlg = dynamic_cast<CBinaryDlg*>(d);
         ASSERT_TRUE(dlg);
         dlg->m_hex.SetBytes({0xff, 0x02});
         vetest::PostCommand(d, IDOK);
     });
     OpenVariable(doc, "m");
+    OpenVariable(doc, "s");
     OpenVariable(doc, "b");
     EXPECT_TRUE(script.AllRan());
     EXPECT_EQ(doc->editorLists.Count(), 0u);   // modal at a break
     Key(VK_F5);
     ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
     const std::string want =
-        RunBatchText(root / "batch" / "p.vdx", "m = [1, 2; 30, 4];\nb = <ff 02>;\nx = 0;\nm;\nb;\n");
+        RunBatchText(root / "batch" / "p.vdx",
+                     "m = [1, 2; 3, 4];\ns = {a=1, b=\"x\"};\nb = <ff 02>;\nx = 0;\nm[2, 1] = 30;\ns.a = 5;\nm;\ns;\nb;\n");
     ASSERT_NE(want.find("30"), std::string::npos) << want;
     // After the first start's notice, exactly what the batch run prints.
     const std::string got = WithoutCr(Frame()->m_wndOutputBar.m_output.GetWindowText());
