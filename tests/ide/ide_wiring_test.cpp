@@ -317,6 +317,34 @@ TEST_F(IdeWiring, DotsOnAnIdleDocumentOpenAReadOnlyModelessEditorThatCalculateCl
     ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
 }
 
+TEST_F(IdeWiring, AModelessMatrixEditorFollowsTheViewsRefreshMessage)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("m.vdx", "m = [1, 2; 3, 4];\n");
+    ASSERT_NE(doc, nullptr);
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
+    OpenVariable(doc, "m");
+    ASSERT_EQ(doc->editorLists.MatrixEditors().size(), 1u);
+    CMatrixDlg* editor = doc->editorLists.MatrixEditors()[0];
+    EXPECT_EQ(editor->GetDlgItemText(IDC_VE_ROWS), "2");
+    // The value changes under the editor as a program's refresh would find it.
+    CVariablesDlg& vars = FindVariablesBar(doc)->m_dlg;
+    CVarSlot* slot = nullptr;
+    for (const VariableRow& r : vars.m_rows)
+        if (r.name == "m" && r.table) slot = r.table->Find("m");
+    ASSERT_TRUE(slot && slot->value);
+    *slot->value = Parse("[1, 2, 3; 4, 5, 6; 7, 8, 9]");
+    doc->GetProgramView()->SendMessage(WM_USER + 400, 2, 0);
+    PumpUntilIdle();
+    ASSERT_EQ(doc->editorLists.MatrixEditors().size(), 1u);
+    EXPECT_EQ(editor->GetDlgItemText(IDC_VE_ROWS), "3");
+    EXPECT_EQ(editor->GetDlgItemText(IDC_VE_COLUMNS), "3");
+    EXPECT_EQ(editor->m_grid.GetRowCount(), 4);
+    EXPECT_STREQ(editor->m_grid.GetCellText(3, 3), "9");
+    EXPECT_TRUE(editor->m_grid.IsReadOnly());
+}
+
 TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
 {
     ASSERT_TRUE(Start());
