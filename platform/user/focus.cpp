@@ -97,9 +97,13 @@ HWND ActivateWindow(HWND hwnd, WPARAM how)
 BOOL SetForegroundWindow(HWND hwnd)
 {
     if (!IsWindow(hwnd)) return FALSE;
-    if (OwnerOf(hwnd).get() == &CurrentThreadData())
+    if (OwnerOf(hwnd).get() == &CurrentThreadData()) {
         SetActiveWindow(hwnd);
-    else
+        // Already this thread's active window while another thread's window
+        // has the foreground: activation changes nothing, the foreground must.
+        HWND top = GetAncestor(hwnd, GA_ROOT);
+        if (top && GetActiveWindow() == top && GetForegroundWindow() != top) SetForegroundInternal(top);
+    } else
         SetForegroundInternal(GetAncestor(hwnd, GA_ROOT));
     return TRUE;
 }

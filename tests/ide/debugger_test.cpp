@@ -12,6 +12,8 @@
 #include "ide/watcher_bar.h"
 #include "interpreter/var_table.h"
 #include "values/app_settings.h"
+#include "platform/afx/settings_file.h"
+#include "platform/backend/headless_input.h"
 #include "platform/controls/afx_controls.h"
 #include "tests/ide/ide_start_util.h"
 
@@ -525,6 +527,67 @@ TEST_F(Debugger, GlobalsOfAnotherRunningProgram)
     ASSERT_TRUE(WaitFor([&] { return other->GetRunState() == RunState::Idle; }));
     d->RereadRows();
     EXPECT_NE(VariableText(d, "h"), "<none>");
+}
+
+// The program's requests reach the view while the program thread waits in
+// SendMessage: the global counter read there is the statement it stands at.
+WNDPROC g_viewProc = nullptr;
+HWND g_plotWindow = nullptr;
+int g_counterWhenBack = -1;
+
+LRESULT CountingViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT r = CallWindowProc(g_viewProc, hwnd, msg, wParam, lParam);
+    if (msg == ProgramRequestMessage() && g_counterWhenBack < 0 && g_plotWindow &&
+        ::GetForegroundWindow() == g_plotWindow)
+        if (CVarSlot* c = GlobalVariables.Find("c"); c && c->value) g_counterWhenBack = (int)c->value->Real();
+    return r;
+}
+
+TEST_F(Debugger, ADeviceWindowGetsTheForegroundBackWithinSevenStatements)
+{
+    CSettingsFile& store = CSettingsFile::Open(ConfigFile().string());
+    store.WriteInt("Settings", "Ver", 4);
+    store.WriteString("Settings", "301", std::string(std::getenv("VELDRA_OUT")) + "/bin");
+    std::string text = "o = {points=0.5}; plot circle #F (0, 0, 1, o);\nk = 0;\nglobal c;\nc = 0;\n";
+    for (int i = 1; i <= 12; ++i) text += "c = " + std::to_string(i) + ";\n";
+    Open(text);
+    HWND frame = Frame()->m_hWnd;
+    CaretToLine(2);
+    Key(VK_F9);
+    CaretToLine(4);
+    Key(VK_F9);
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(1));
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(2));
+    HWND plot = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (const VisibleWindow& w : VisibleTopLevelWindows())
+            if (w.hwnd != frame && ::GetWindowThreadProcessId(w.hwnd, nullptr) != ::GetCurrentThreadId()) plot = w.hwnd;
+        return plot != nullptr;
+    }));
+    // The device window has the foreground at the next break; the IDE takes it.
+    ::SetForegroundWindow(plot);
+    ASSERT_EQ(::GetForegroundWindow(), plot);
+    Frame()->SendMessage(WM_COMMAND, ID_DEBUG_START);   // keys would go to the plot window
+    ASSERT_TRUE(BreaksOn(4));
+    EXPECT_EQ(::GetForegroundWindow(), frame);
+
+    g_plotWindow = plot;
+    g_counterWhenBack = -1;
+    g_viewProc = (WNDPROC)::SetWindowLongPtr(view->m_hWnd, GWLP_WNDPROC, (LONG_PTR)CountingViewProc);
+    Key(VK_F5);
+    const bool ended = WaitIdle();
+    ::SetWindowLongPtr(view->m_hWnd, GWLP_WNDPROC, (LONG_PTR)g_viewProc);
+    g_plotWindow = nullptr;
+    ASSERT_TRUE(ended);
+    // c = 0 is the first statement after the resume, c = 6 the seventh.
+    EXPECT_GE(g_counterWhenBack, 0);
+    EXPECT_LE(g_counterWhenBack, 5);
+    EXPECT_EQ(::GetForegroundWindow(), plot);
+    ::PostMessage(plot, WM_CLOSE, 0, 0);
+    WaitFor([&] { return !::IsWindow(plot); }, 5000);
 }
 
 }  // namespace

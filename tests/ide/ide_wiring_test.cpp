@@ -322,10 +322,38 @@ TEST_F(IdeWiring, DotsOnAnIdleDocumentOpenAReadOnlyModelessEditorThatCalculateCl
     ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
 }
 
+TEST_F(IdeWiring, AModelessMatrixEditorFollowsTheViewsRefreshMessage)
+{
+    ASSERT_TRUE(Start());
+    CVeldraDoc* doc = Open("m.vdx", "m = [1, 2; 3, 4];\n");
+    ASSERT_NE(doc, nullptr);
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
+    ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
+    OpenVariable(doc, "m");
+    ASSERT_EQ(doc->editorLists.MatrixEditors().size(), 1u);
+    CMatrixDlg* editor = doc->editorLists.MatrixEditors()[0];
+    EXPECT_EQ(editor->GetDlgItemText(IDC_VE_ROWS), "2");
+    // The value changes under the editor as a program's refresh would find it.
+    CVariablesDlg& vars = FindVariablesBar(doc)->m_dlg;
+    CVarSlot* slot = nullptr;
+    for (const VariableRow& r : vars.m_rows)
+        if (r.name == "m" && r.table) slot = r.table->Find("m");
+    ASSERT_TRUE(slot && slot->value);
+    *slot->value = Parse("[1, 2, 3; 4, 5, 6; 7, 8, 9]");
+    doc->GetProgramView()->SendMessage(WM_USER + 400, 2, 0);
+    PumpUntilIdle();
+    ASSERT_EQ(doc->editorLists.MatrixEditors().size(), 1u);
+    EXPECT_EQ(editor->GetDlgItemText(IDC_VE_ROWS), "3");
+    EXPECT_EQ(editor->GetDlgItemText(IDC_VE_COLUMNS), "3");
+    EXPECT_EQ(editor->m_grid.GetRowCount(), 4);
+    EXPECT_STREQ(editor->m_grid.GetCellText(3, 3), "9");
+    EXPECT_TRUE(editor->m_grid.IsReadOnly());
+}
+
 TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
 {
     ASSERT_TRUE(Start());
-    CVeldraDoc* doc = Open("p.vdx", "m = [1, 2; 3, 4];\nb = <0102>;\nx = 0;\nm;\nb;\n");
+    CVeldraDoc* doc = Open("p.vdx", "m = [1, 2; 3, 4];\ns = {a=1, b=\"x\"};\nb = <0102>;\nx = 0;\nm;\ns;\nb;\n");
     ASSERT_NE(doc, nullptr);
     CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
     edit->SetFocus();
@@ -344,19 +372,32 @@ TEST_F(IdeWiring, EditsAtABreakReachTheProgram)
         vetest::PostCommand(d, IDOK);
     });
     script.Add([](CDialog* d) {
+        auto* dlg = dynamic_cast<CStructEditDlg*>(d);
+        ASSERT_TRUE(dlg);
+        dlg->OpenRow(0);   // field a through its own editor
+        vetest::PostCommand(d, IDOK);
+    });
+    script.Add([](CDialog* d) {
+        EXPECT_EQ(d->GetDlgItemText(IDC_VE_NAME), "a");
+        vetest::TypeAndLeave(d, IDC_VE_VALUE, "5");
+        vetest::PostCommand(d, IDOK);
+    });
+    script.Add([](CDialog* d) {
         auto* dlg = dynamic_cast<CBinaryDlg*>(d);
         ASSERT_TRUE(dlg);
         dlg->m_hex.SetBytes({0xff, 0x02});
         vetest::PostCommand(d, IDOK);
     });
     OpenVariable(doc, "m");
+    OpenVariable(doc, "s");
     OpenVariable(doc, "b");
     EXPECT_TRUE(script.AllRan());
     EXPECT_EQ(doc->editorLists.Count(), 0u);   // modal at a break
     Key(VK_F5);
     ASSERT_TRUE(PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }));
     const std::string want =
-        RunBatchText(root / "batch" / "p.vdx", "m = [1, 2; 30, 4];\nb = <ff 02>;\nx = 0;\nm;\nb;\n");
+        RunBatchText(root / "batch" / "p.vdx",
+                     "m = [1, 2; 3, 4];\ns = {a=1, b=\"x\"};\nb = <ff 02>;\nx = 0;\nm[2, 1] = 30;\ns.a = 5;\nm;\ns;\nb;\n");
     ASSERT_NE(want.find("30"), std::string::npos) << want;
     // After the first start's notice, exactly what the batch run prints.
     const std::string got = WithoutCr(Frame()->m_wndOutputBar.m_output.GetWindowText());

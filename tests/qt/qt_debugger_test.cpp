@@ -8,10 +8,12 @@
 
 #include "ide/app.h"
 #include "ide/main_frame.h"
+#include "ide/matrix_dlg.h"
 #include "ide/resources.h"
 #include "ide/variables_bar.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
+#include "ide/value_edit.h"
 #include "ide/watcher_bar.h"
 #include "platform/afx/afx.h"
 #include "platform/afx/settings_file.h"
@@ -75,6 +77,106 @@ TEST(QtDebugger, BreakWithMarkersWatcherAndVariables)
             return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
         },
         5000);
+    EXPECT_TRUE(taken);
+    EXPECT_GT(fs::file_size(shot), 1000u);
+
+    frame->SendMessage(WM_COMMAND, ID_DEBUG_STOP);
+    PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }, 10000);
+    doc->SetModifiedFlag(FALSE);
+    frame->SendMessage(WM_CLOSE);
+    PumpFor(100);
+    app->ExitInstance();
+    AfxSetThread(prev);
+    delete app;
+    std::error_code ec;
+    fs::remove_all(home, ec);
+}
+
+// Runs a task from the next modal loop: posted when the editor starts,
+// dispatched once its dialog is up.
+class ModalTask : public CWnd {
+public:
+    ModalTask() { CreateEx(0, nullptr, "modal task", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr); }
+    ~ModalTask() override
+    {
+        if (m_hWnd) DestroyWindow();
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_APP) {
+            if (task) task(reinterpret_cast<CDialog*>(lParam));
+            return 0;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+    std::function<void(CDialog*)> task;
+};
+
+TEST(QtDebugger, MatrixEditorOverTheIdeAtABreak)
+{
+    namespace fs = std::filesystem;
+    const fs::path home = "/tmp/veldra-qt-matrix-" + std::to_string(getpid());
+    fs::remove_all(home);
+    fs::create_directories(home);
+    setenv("VELDRA_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    CSettingsFile& settings = CSettingsFile::Open((home / "config" / "Brenholt" / "Veldra.conf").string());
+    settings.WriteInt("Settings", "Ver", 4);
+    const fs::path program = home / "m.vdx";
+    std::ofstream(program) << "m = [1, 2, 3; 4, 5, 6];\nx = 0;\nm;\n";
+
+    auto* app = new CVeldraApp(IdeCommandLine{{program.string()}, false});
+    app->m_bRegisterShell = false;
+    CWinThread* prev = AfxSetThread(app);
+    ASSERT_TRUE(app->InitInstance());
+    CMainFrame* frame = GetMainFrame();
+    ASSERT_NE(frame, nullptr);
+    HWND hwnd = frame->m_hWnd;
+    SetWindowPos(hwnd, nullptr, 10, 10, 620, 500, SWP_NOZORDER);   // whole at scale 2 too
+    ShowAndFocus(hwnd);
+    auto* doc = dynamic_cast<CVeldraDoc*>(frame->GetActiveDocument());
+    ASSERT_NE(doc, nullptr);
+    CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
+    edit->SetCaretOffset(edit->GetLineOffset(1), true, true);
+    frame->SendMessage(WM_COMMAND, ID_TOGGLE_BREAKPOINT);
+    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
+    ASSERT_TRUE(PumpUntil([&] { return doc->IsAtBreak() && doc->waiting; }, 10000));
+    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            std::vector<KyrMarker*> m;
+            edit->GetMarkersOfType(m, MARKER_CURRENT_LINE);
+            return doc->IsAtBreak() && doc->waiting && !m.empty() && m.front()->line == 1;
+        },
+        10000));
+    CVariablesBar* vars = FindVariablesBar(doc);
+    ASSERT_NE(vars, nullptr);
+    int row = -1;
+    for (int i = 0; i < (int)vars->m_dlg.m_rows.size(); ++i)
+        if (vars->m_dlg.m_rows[(size_t)i].name == "m") row = i;
+    ASSERT_GE(row, 0);
+    PumpFor(200);
+
+    const std::string shot = (ArtifactDir() / "qt-ide-matrix-editor.png").string();
+    bool opened = false, taken = false;
+    ModalTask task;
+    task.task = [&](CDialog* d) {
+        opened = dynamic_cast<CMatrixDlg*>(d) != nullptr;
+        PumpFor(300);
+        taken = PumpUntil(
+            [&] {
+                SyncDisplay();
+                return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+            },
+            5000);
+        d->PostMessage(WM_COMMAND, IDCANCEL, 0);
+    };
+    SetValueEditorStartHook([&](CDialog* d) { task.PostMessage(WM_APP, 0, reinterpret_cast<LPARAM>(d)); });
+    vars->m_dlg.SelectRow(row);
+    vars->m_dlg.SendMessage(WM_COMMAND, MAKELONG(IDC_VR_OPEN, BN_CLICKED),
+                            (LPARAM)::GetDlgItem(vars->m_dlg.m_hWnd, IDC_VR_OPEN));
+    SetValueEditorStartHook(nullptr);
+    EXPECT_TRUE(opened);
     EXPECT_TRUE(taken);
     EXPECT_GT(fs::file_size(shot), 1000u);
 
