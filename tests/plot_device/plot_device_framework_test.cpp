@@ -71,6 +71,14 @@ struct Device {
         }
     }
     LRESULT Query(WPARAM what) { return link->Send(WM_DEVICE_TEST_QUERY, what, 0); }
+    // File Open of a figure of tests/plot_device/data through the scripted dialog.
+    void OpenDataFile(const char* name)
+    {
+        CommonDialogAnswer answer;
+        answer.paths = {(std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data" / name).string()};
+        PushCommonDialogAnswer(answer);
+        link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    }
 };
 
 // A frame's bar found by its child id: the bar window and the common
@@ -636,14 +644,10 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
 TEST(PlotDeviceView, SelectZoomAndPanPlanes)
 {
     ScopedDeviceTest scope;
-    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
     CFakePlotHost host;
     Device d(host);
     ASSERT_NE(d.thread, nullptr);
-    CommonDialogAnswer answer;
-    answer.paths = {(data / "run_kinds_2x2_K.qra").string()};
-    PushCommonDialogAnswer(answer);
-    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    d.OpenDataFile("run_kinds_2x2_K.qra");
     ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
     auto xLimits = [&](int plane) {
         const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 8, plane);
@@ -822,14 +826,10 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
 TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
 {
     ScopedDeviceTest scope;
-    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
     CFakePlotHost host;
     Device d(host);
     ASSERT_NE(d.thread, nullptr);
-    CommonDialogAnswer answer;
-    answer.paths = {(data / "view_2x2.qra").string()};
-    PushCommonDialogAnswer(answer);
-    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    d.OpenDataFile("view_2x2.qra");
     ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
     auto point = [](LRESULT v) { return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)}; };
     auto centre = [&](int plane) { return point(d.link->Send(WM_DEVICE_TEST_QUERY, 9, plane)); };
@@ -964,14 +964,10 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
 TEST(PlotDeviceView, CommandChangingTheDraggedObject)
 {
     ScopedDeviceTest scope;
-    const std::filesystem::path data = std::filesystem::path(std::getenv("VELDRA_SOURCE")) / "tests/plot_device/data";
     CFakePlotHost host;
     Device d(host);
     ASSERT_NE(d.thread, nullptr);
-    CommonDialogAnswer answer;
-    answer.paths = {(data / "view_2x2.qra").string()};
-    PushCommonDialogAnswer(answer);
-    d.link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
+    d.OpenDataFile("view_2x2.qra");
     ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
     const LRESULT objects = d.Query(4) >> 16;
     d.link->Send(WM_COMMAND, ID_MODE_EDIT, 0);

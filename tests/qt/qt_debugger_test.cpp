@@ -21,45 +21,95 @@
 
 namespace {
 
-TEST(QtDebugger, BreakWithMarkersWatcherAndVariables)
-{
-    namespace fs = std::filesystem;
-    const fs::path home = "/tmp/veldra-qt-debug-" + std::to_string(getpid());
-    fs::remove_all(home);
-    fs::create_directories(home);
-    setenv("VELDRA_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    CSettingsFile& settings = CSettingsFile::Open((home / "config" / "Brenholt" / "Veldra.conf").string());
-    settings.WriteInt("Settings", "Ver", 4);
-    settings.WriteString("Settings", "W0", "n\nr");
-    const fs::path program = home / "fact.vdx";
-    std::ofstream(program) << "function r = fact(n)\n    if(n <= 1)\n        r = 1;\n        return;\n    end\n"
-                              "    r = n * fact(n - 1);\nend\nx = 4;\ny = fact(x);\ny;\n";
+namespace fs = std::filesystem;
 
-    auto* app = new CVeldraApp(IdeCommandLine{{program.string()}, false});
-    app->m_bRegisterShell = false;
-    CWinThread* prev = AfxSetThread(app);
-    ASSERT_TRUE(app->InitInstance());
-    CMainFrame* frame = GetMainFrame();
-    ASSERT_NE(frame, nullptr);
-    HWND hwnd = frame->m_hWnd;
-    SetWindowPos(hwnd, nullptr, 10, 10, 620, 500, SWP_NOZORDER);   // whole at scale 2 too
-    ShowAndFocus(hwnd);
-    auto* doc = dynamic_cast<CVeldraDoc*>(frame->GetActiveDocument());
-    ASSERT_NE(doc, nullptr);
-    CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
-    edit->SetCaretOffset(edit->GetLineOffset(2), true, true);
-    frame->SendMessage(WM_COMMAND, ID_TOGGLE_BREAKPOINT);
-    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
-    ASSERT_TRUE(PumpUntil([&] { return doc->IsAtBreak() && doc->waiting; }, 10000));
-    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            std::vector<KyrMarker*> m;
-            edit->GetMarkersOfType(m, MARKER_CURRENT_LINE);
-            return doc->IsAtBreak() && doc->waiting && !m.empty() && m.front()->line == 2;
-        },
-        10000));
+// The IDE on the display with one program stopped at a breakpoint, closed
+// and cleaned up at the end of the test.
+class QtDebugger : public ::testing::Test {
+protected:
+    fs::path home;
+    CVeldraApp* app = nullptr;
+    CWinThread* prev = nullptr;
+    CMainFrame* frame = nullptr;
+    CVeldraDoc* doc = nullptr;
+    CVeldraEditCtrl* edit = nullptr;
+
+    // Starts the IDE on the program (line numbers from 0), breaks on its
+    // first statement, then runs on to the breakpoint of breakLine.
+    void Start(const std::string& name, const std::string& text, int breakLine, const char* watches = nullptr)
+    {
+        home = "/tmp/veldra-qt-" + name + "-" + std::to_string(getpid());
+        fs::remove_all(home);
+        fs::create_directories(home);
+        setenv("VELDRA_CONFIG_HOME", (home / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        CSettingsFile& settings = CSettingsFile::Open((home / "config" / "Brenholt" / "Veldra.conf").string());
+        settings.WriteInt("Settings", "Ver", 4);
+        if (watches) settings.WriteString("Settings", "W0", watches);
+        const fs::path program = home / (name + ".vdx");
+        std::ofstream(program) << text;
+
+        app = new CVeldraApp(IdeCommandLine{{program.string()}, false});
+        app->m_bRegisterShell = false;
+        prev = AfxSetThread(app);
+        ASSERT_TRUE(app->InitInstance());
+        frame = GetMainFrame();
+        ASSERT_NE(frame, nullptr);
+        SetWindowPos(frame->m_hWnd, nullptr, 10, 10, 620, 500, SWP_NOZORDER);   // whole at scale 2 too
+        ShowAndFocus(frame->m_hWnd);
+        doc = dynamic_cast<CVeldraDoc*>(frame->GetActiveDocument());
+        ASSERT_NE(doc, nullptr);
+        edit = doc->GetProgramView()->GetVeldraEdit();
+        edit->SetCaretOffset(edit->GetLineOffset(breakLine), true, true);
+        frame->SendMessage(WM_COMMAND, ID_TOGGLE_BREAKPOINT);
+        frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
+        ASSERT_TRUE(PumpUntil([&] { return doc->IsAtBreak() && doc->waiting; }, 10000));
+        frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                std::vector<KyrMarker*> m;
+                edit->GetMarkersOfType(m, MARKER_CURRENT_LINE);
+                return doc->IsAtBreak() && doc->waiting && !m.empty() && m.front()->line == breakLine;
+            },
+            10000));
+    }
+
+    static bool Screenshot(const std::string& shot)
+    {
+        return PumpUntil(
+            [&] {
+                SyncDisplay();
+                return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+            },
+            5000);
+    }
+
+    void TearDown() override
+    {
+        if (frame && doc) {
+            frame->SendMessage(WM_COMMAND, ID_DEBUG_STOP);
+            PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }, 10000);
+            doc->SetModifiedFlag(FALSE);
+        }
+        if (frame) frame->SendMessage(WM_CLOSE);
+        PumpFor(100);
+        if (app) {
+            app->ExitInstance();
+            AfxSetThread(prev);
+            delete app;
+        }
+        std::error_code ec;
+        if (!home.empty()) fs::remove_all(home, ec);
+    }
+};
+
+TEST_F(QtDebugger, BreakWithMarkersWatcherAndVariables)
+{
+    Start("debug",
+          "function r = fact(n)\n    if(n <= 1)\n        r = 1;\n        return;\n    end\n"
+          "    r = n * fact(n - 1);\nend\nx = 4;\ny = fact(x);\ny;\n",
+          2, "n\nr");
+    if (HasFatalFailure()) return;
     CWatcherBar* watcher = FindWatcherBar(doc);
     ASSERT_NE(watcher, nullptr);
     ASSERT_NE(FindVariablesBar(doc), nullptr);
@@ -71,25 +121,8 @@ TEST(QtDebugger, BreakWithMarkersWatcherAndVariables)
     PumpFor(300);
 
     const std::string shot = (ArtifactDir() / "qt-ide-debug-break.png").string();
-    const bool taken = PumpUntil(
-        [&] {
-            SyncDisplay();
-            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
-        },
-        5000);
-    EXPECT_TRUE(taken);
+    EXPECT_TRUE(Screenshot(shot));
     EXPECT_GT(fs::file_size(shot), 1000u);
-
-    frame->SendMessage(WM_COMMAND, ID_DEBUG_STOP);
-    PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }, 10000);
-    doc->SetModifiedFlag(FALSE);
-    frame->SendMessage(WM_CLOSE);
-    PumpFor(100);
-    app->ExitInstance();
-    AfxSetThread(prev);
-    delete app;
-    std::error_code ec;
-    fs::remove_all(home, ec);
 }
 
 // Runs a task from the next modal loop: posted when the editor starts,
@@ -112,43 +145,10 @@ public:
     std::function<void(CDialog*)> task;
 };
 
-TEST(QtDebugger, MatrixEditorOverTheIdeAtABreak)
+TEST_F(QtDebugger, MatrixEditorOverTheIdeAtABreak)
 {
-    namespace fs = std::filesystem;
-    const fs::path home = "/tmp/veldra-qt-matrix-" + std::to_string(getpid());
-    fs::remove_all(home);
-    fs::create_directories(home);
-    setenv("VELDRA_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    CSettingsFile& settings = CSettingsFile::Open((home / "config" / "Brenholt" / "Veldra.conf").string());
-    settings.WriteInt("Settings", "Ver", 4);
-    const fs::path program = home / "m.vdx";
-    std::ofstream(program) << "m = [1, 2, 3; 4, 5, 6];\nx = 0;\nm;\n";
-
-    auto* app = new CVeldraApp(IdeCommandLine{{program.string()}, false});
-    app->m_bRegisterShell = false;
-    CWinThread* prev = AfxSetThread(app);
-    ASSERT_TRUE(app->InitInstance());
-    CMainFrame* frame = GetMainFrame();
-    ASSERT_NE(frame, nullptr);
-    HWND hwnd = frame->m_hWnd;
-    SetWindowPos(hwnd, nullptr, 10, 10, 620, 500, SWP_NOZORDER);   // whole at scale 2 too
-    ShowAndFocus(hwnd);
-    auto* doc = dynamic_cast<CVeldraDoc*>(frame->GetActiveDocument());
-    ASSERT_NE(doc, nullptr);
-    CVeldraEditCtrl* edit = doc->GetProgramView()->GetVeldraEdit();
-    edit->SetCaretOffset(edit->GetLineOffset(1), true, true);
-    frame->SendMessage(WM_COMMAND, ID_TOGGLE_BREAKPOINT);
-    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
-    ASSERT_TRUE(PumpUntil([&] { return doc->IsAtBreak() && doc->waiting; }, 10000));
-    frame->SendMessage(WM_COMMAND, ID_DEBUG_START);
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            std::vector<KyrMarker*> m;
-            edit->GetMarkersOfType(m, MARKER_CURRENT_LINE);
-            return doc->IsAtBreak() && doc->waiting && !m.empty() && m.front()->line == 1;
-        },
-        10000));
+    Start("matrix", "m = [1, 2, 3; 4, 5, 6];\nx = 0;\nm;\n", 1);
+    if (HasFatalFailure()) return;
     CVariablesBar* vars = FindVariablesBar(doc);
     ASSERT_NE(vars, nullptr);
     int row = -1;
@@ -163,12 +163,7 @@ TEST(QtDebugger, MatrixEditorOverTheIdeAtABreak)
     task.task = [&](CDialog* d) {
         opened = dynamic_cast<CMatrixDlg*>(d) != nullptr;
         PumpFor(300);
-        taken = PumpUntil(
-            [&] {
-                SyncDisplay();
-                return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
-            },
-            5000);
+        taken = Screenshot(shot);
         d->PostMessage(WM_COMMAND, IDCANCEL, 0);
     };
     SetValueEditorStartHook([&](CDialog* d) { task.PostMessage(WM_APP, 0, reinterpret_cast<LPARAM>(d)); });
@@ -179,17 +174,6 @@ TEST(QtDebugger, MatrixEditorOverTheIdeAtABreak)
     EXPECT_TRUE(opened);
     EXPECT_TRUE(taken);
     EXPECT_GT(fs::file_size(shot), 1000u);
-
-    frame->SendMessage(WM_COMMAND, ID_DEBUG_STOP);
-    PumpUntil([&] { return doc->GetRunState() == RunState::Idle; }, 10000);
-    doc->SetModifiedFlag(FALSE);
-    frame->SendMessage(WM_CLOSE);
-    PumpFor(100);
-    app->ExitInstance();
-    AfxSetThread(prev);
-    delete app;
-    std::error_code ec;
-    fs::remove_all(home, ec);
 }
 
 }  // namespace
