@@ -68,7 +68,8 @@ int MapMatrixWithReals(const CValueMatrix& m, CValue& out, bool& allReal)
 {
     CValue r;
     CValueMatrix& o = r.MakeMatrix(0, 0);
-    if (!ShapeWithUnsetCells(o, m.Rows(), m.Cols())) {
+    int live = 0;  // old cells at the start of a single row, ended as they are overwritten
+    if (!ShapeOverFreedCells(o, m.Rows(), m.Cols(), live)) {
         const int st = o.ApplyElementwise(UnaryCell<Name, RF, CF>, m);  // the empty case, or no room
         out.Swap(r);
         return st;
@@ -81,6 +82,7 @@ int MapMatrixWithReals(const CValueMatrix& m, CValue& out, bool& allReal)
         const int n = m.Cols();
         for (int j = 0; j < n; ++j) {
             CValue& cell = row[j];
+            if (j < live) cell.~CValue();
             if (!st && in[j].m_tag == VT_REAL) {
                 const Num v = RF(in[j].m_real);
                 if (!v.cplx) {

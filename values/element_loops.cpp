@@ -194,7 +194,8 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
     if (allReal) *allReal = false;
     // Every cell below is written once, so the cells start unset.
     CValueMatrix r;
-    if (a.Rows() > 0 && a.Cols() > 0 && !ShapeWithUnsetCells(r, a.Rows(), a.Cols())) {
+    int live = 0;  // old cells at the start of a single row, ended as they are overwritten
+    if (a.Rows() > 0 && a.Cols() > 0 && !ShapeOverFreedCells(r, a.Rows(), a.Cols(), live)) {
         // No room for the new matrix: the plain route reports what it meets.
         r = a;
         int st = WithMatrix<R>(r, b, op, "", stopAtFailure);
@@ -209,6 +210,7 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
         const CValue* ra = a.Row(i);
         const CValue* rb = b.Row(i);
         for (int j = 0; j < r.Cols(); ++j) {
+            if (j < live) rr[j].~CValue();
             if (!status && ra[j].Type() == VT_REAL && rb[j].Type() == VT_REAL) {
                 if (cells.Make(rr[j], Apply<R>(ra[j].Real(), rb[j].Real()))) continue;
             }

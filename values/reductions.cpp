@@ -58,13 +58,18 @@ bool RunningReals(const VectorView& in, const VectorView& dst, bool product)
 // The same over one row into a row whose cells are not set yet, checking and
 // summing in one pass. At the first cell that is not Real the rest of out is
 // made empty and the answer is false.
+// The first live cells of out hold old values, ended as they are overwritten.
 template <bool Product>
-bool RunningRealRow(const CValue* in, CValue* out, int n)
+bool RunningRealRow(const CValue* in, CValue* out, int n, int live)
 {
     double acc = 0.0;
     for (int k = 0; k < n; ++k) {
+        if (k < live) out[k].~CValue();
         if (in[k].m_tag != VT_REAL) {
-            for (int j = k; j < n; ++j) new (out + j) CValue();
+            for (int j = k; j < n; ++j) {
+                if (j > k && j < live) out[j].~CValue();
+                new (out + j) CValue();
+            }
             return false;
         }
         const double x = in[k].m_real;
@@ -81,9 +86,10 @@ int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* a
     CValueMatrix t;
     const bool product = step == ValueMul;
     const bool reals = product || step == ValueAdd;
-    if (reals && src.Rows() == 1 && ShapeWithUnsetCells(t, 1, src.Cols())) {
-        const bool done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols())
-                                  : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols());
+    int live = 0;
+    if (reals && src.Rows() == 1 && ShapeOverFreedCells(t, 1, src.Cols(), live)) {
+        const bool done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols(), live)
+                                  : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols(), live);
         if (done) {
             out.Swap(t);
             if (allReal) *allReal = true;

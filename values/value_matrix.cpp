@@ -105,55 +105,117 @@ bool IsZeroCell(const CValue& v)
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-void* TakeCachedRow(size_t) { return nullptr; }
-bool CacheRow(void*) { return false; }
-#else
+// Whether any of the n cells owns a payload, without a branch per cell.
+bool AnyOwner(const CValue* cells, int n)
+{
+    uint32_t own = 0;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t t = cells[i].m_tag & 0xFF;
+        own |= t < 16 ? (kOwnedPayloadTypes >> t) & 1u : 0u;
+    }
+    return own != 0;
+}
+
+// Ends the n cells of a row; rows of numbers and characters own nothing, so
+// blocks of them are only looked at.
+void EndRowCells(CValue* row, int n)
+{
+    constexpr int kBlock = 256;
+    for (int i = 0; i < n; i += kBlock) {
+        const int m = n - i < kBlock ? n - i : kBlock;
+        if (AnyOwner(row + i, m))
+            for (int k = i; k < i + m; ++k) row[k].~CValue();
+    }
+}
+
 // The last large row freed on this thread is kept for the next large row of
 // about its size. A program making a big temporary per statement would
-// otherwise have the heap map and zero fresh pages for every one.
-constexpr size_t kCachedRowMin = (size_t)1 << 20;   // bytes
+// otherwise have the heap map and zero fresh pages for every one. The row is
+// kept with its cells: they are ended when the row is taken (by the writer
+// itself when it overwrites them, so the old and the new cells are one pass
+// over memory) or when another row takes its place. Until then it holds at
+// most one row's payloads of this thread.
+constexpr size_t kCachedRowMin = (size_t)1 << 20;  // bytes
 constexpr size_t kCachedRowMax = (size_t)1 << 28;
 
 struct CRowCache {
-    void* block = nullptr;
+    CValue* block = nullptr;
     size_t bytes = 0;
+    int live = 0;  // leading cells still holding values
     ~CRowCache();
 };
 thread_local CRowCache t_rowCache;
 // Set once the thread's cache is gone: rows freed later go straight back.
 __thread bool t_rowCacheGone __attribute__((tls_model("initial-exec"))) = false;
 
-CRowCache::~CRowCache()
+// Takes the cached block out of the cache, with the count of its live cells.
+CValue* DetachCachedRow(size_t& bytes, int& live)
 {
-    std::free(block);
-    block = nullptr;
-    t_rowCacheGone = true;
-}
-
-void* TakeCachedRow(size_t bytes)
-{
-    if (bytes < kCachedRowMin || t_rowCacheGone) return nullptr;
     CRowCache& c = t_rowCache;
-    if (!c.block || c.bytes < bytes || bytes < c.bytes / 2) return nullptr;
-    void* p = c.block;
+    CValue* p = c.block;
+    bytes = c.bytes;
+    live = c.live;
     c.block = nullptr;
     c.bytes = 0;
+    c.live = 0;
+    if (p) VELDRA_CELL_UNPOISON(p, bytes);
     return p;
 }
 
-bool CacheRow(void* row)
+// Ends a detached block's cells and gives it back to the heap.
+void DropRow(CValue* row, int live)
+{
+    EndRowCells(row, live);
+    std::free(row);
+}
+
+CRowCache::~CRowCache()
+{
+    t_rowCacheGone = true;
+    size_t bytes;
+    int live;
+    if (CValue* p = DetachCachedRow(bytes, live)) DropRow(p, live);
+}
+
+// The cached block when it holds at least bytes (and not twice as many), its
+// cells past the first `keep` already ended; null otherwise.
+CValue* TakeCachedRow(size_t bytes, int keep, int& live)
+{
+    live = 0;
+    const CRowCache& c = t_rowCache;
+    if (bytes < kCachedRowMin || t_rowCacheGone || !c.block || c.bytes < bytes || bytes < c.bytes / 2)
+        return nullptr;
+    size_t got;
+    CValue* p = DetachCachedRow(got, live);
+    if (live > keep) {
+        EndRowCells(p + keep, live - keep);
+        live = keep;
+    }
+    return p;
+}
+
+CValue* TakeCachedRow(size_t bytes)
+{
+    int live;
+    return TakeCachedRow(bytes, 0, live);
+}
+
+bool CacheRow(CValue* row, int n)
 {
     if (t_rowCacheGone) return false;
-    size_t bytes = malloc_usable_size(row);
+    const size_t bytes = malloc_usable_size(row);
     if (bytes < kCachedRowMin || bytes > kCachedRowMax) return false;
-    CRowCache& c = t_rowCache;
-    std::free(c.block);
-    c.block = row;
-    c.bytes = bytes;
+    size_t oldBytes;
+    int oldLive;
+    // Detached first: ending its cells may free further large rows.
+    if (CValue* old = DetachCachedRow(oldBytes, oldLive)) DropRow(old, oldLive);
+    if (t_rowCache.block) return false;  // one of those took the place
+    VELDRA_CELL_POISON(row, bytes);  // no one reads a freed row
+    t_rowCache.block = row;
+    t_rowCache.bytes = bytes;
+    t_rowCache.live = n;
     return true;
 }
-#endif
 
 }  // namespace
 
@@ -161,7 +223,7 @@ CValue* AllocEmptyValueRow(int n)
 {
     if (n < 1 || (size_t)n > SIZE_MAX / sizeof(CValue)) return nullptr;
     const size_t bytes = (size_t)n * sizeof(CValue);
-    CValue* row = static_cast<CValue*>(TakeCachedRow(bytes));
+    CValue* row = TakeCachedRow(bytes);
     if (!row) row = static_cast<CValue*>(std::malloc(bytes));
     if (!row) return nullptr;
     for (int i = 0; i < n; ++i) new (row + i) CValue();
@@ -175,8 +237,8 @@ bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
     if (!prow) return false;
     const size_t bytes = (size_t)cols * sizeof(CValue);
     for (int r = 0; r < rows; ++r) {
-        void* row = TakeCachedRow(bytes);
-        prow[r] = static_cast<CValue*>(row ? row : std::malloc(bytes));
+        CValue* row = TakeCachedRow(bytes);
+        prow[r] = row ? row : static_cast<CValue*>(std::malloc(bytes));
         if (!prow[r]) {
             for (int k = 0; k < r; ++k) std::free(prow[k]);
             std::free(prow);
@@ -186,6 +248,26 @@ bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
     m.m_pRows = prow;
     m.m_nCols = cols;
     m.m_nRows = rows;
+    return true;
+}
+
+bool ShapeOverFreedCells(CValueMatrix& m, int rows, int cols, int& live)
+{
+    live = 0;
+    if (rows != 1) return ShapeWithUnsetCells(m, rows, cols);
+    if (cols < 1 || !m.IsEmpty() || m.m_pRows || !ValueMatrixShapeFits(1, cols)) return false;
+    CValue** prow = static_cast<CValue**>(std::malloc(sizeof(CValue*)));
+    if (!prow) return false;
+    CValue* row = TakeCachedRow((size_t)cols * sizeof(CValue), cols, live);
+    if (!row) row = static_cast<CValue*>(std::malloc((size_t)cols * sizeof(CValue)));
+    if (!row) {
+        std::free(prow);
+        return false;
+    }
+    prow[0] = row;
+    m.m_pRows = prow;
+    m.m_nCols = cols;
+    m.m_nRows = 1;
     return true;
 }
 
@@ -221,30 +303,11 @@ CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill)
     return nrow;
 }
 
-namespace {
-// Whether any of the n cells owns a payload, without a branch per cell.
-bool AnyOwner(const CValue* cells, int n)
-{
-    uint32_t own = 0;
-    for (int i = 0; i < n; ++i) {
-        const uint32_t t = cells[i].m_tag & 0xFF;
-        own |= t < 16 ? (kOwnedPayloadTypes >> t) & 1u : 0u;
-    }
-    return own != 0;
-}
-}  // namespace
-
 void FreeValueRow(CValue* row, int n)
 {
-    if (!row) return;
-    // Rows of numbers and characters own nothing: blocks of them are only looked at.
-    constexpr int kBlock = 256;
-    for (int i = 0; i < n; i += kBlock) {
-        const int m = n - i < kBlock ? n - i : kBlock;
-        if (AnyOwner(row + i, m))
-            for (int k = i; k < i + m; ++k) row[k].~CValue();
-    }
-    if (!CacheRow(row)) std::free(row);
+    if (!row || CacheRow(row, n)) return;
+    EndRowCells(row, n);
+    std::free(row);
 }
 
 // ---- construction and shape ----------------------------------------------

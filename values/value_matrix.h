@@ -20,6 +20,11 @@ using SortStopProbe = bool (*)(void* data);  // true when a stop is wanted
 // not set yet: the caller writes both fields of every cell before anything
 // else reads, grows or frees m. False (m still empty) when the heap refuses.
 bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols);
+// The same, but a single row may be a row freed a moment ago: its first live
+// cells still hold values, and the caller ends each of them (~CValue) just
+// before it writes it, so that ending the old and writing the new cells is one
+// pass over memory. The other cells are unset; live is 0 for more rows.
+bool ShapeOverFreedCells(CValueMatrix& m, int rows, int cols, int& live);
 
 // True when a rows x cols matrix can be asked of the heap at all: both counts fit
 // an int and the cells fit the machine's memory. Guards every shape request so that
