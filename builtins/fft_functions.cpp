@@ -3,8 +3,10 @@
 #include <dlfcn.h>
 
 #include <cmath>
+#include <new>
 #include <vector>
 
+#include "interpreter/expr_tree.h"
 #include "interpreter/func_records.h"
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
@@ -168,15 +170,19 @@ StatusWord Fft2nHandler(CValue** args, int count, CValue* out, bool inverse)
     return 0;
 }
 
-// One FFTW transform of n samples read from `in` by `at(j)` into cells `put(j)`.
-template <class Get, class Put>
-StatusWord FftwTransform(int n, bool inverse, Get at, Put put)
+// One FFTW transform of n samples read by `at(j)`; once it has run, `begin()`
+// readies the result (false: no memory) and `put(j, z)` writes sample j.
+template <class Get, class Begin, class Put>
+StatusWord FftwTransform(int n, bool inverse, Get at, Begin begin, Put put)
 {
     Complex* in = static_cast<Complex*>(g_fftw.malloc(sizeof(Complex) * (size_t)n));
     Complex* res = static_cast<Complex*>(g_fftw.malloc(sizeof(Complex) * (size_t)n));
-    if (!in || !res) {
+    auto release = [&] {
         if (in) g_fftw.free(in);
         if (res) g_fftw.free(res);
+    };
+    if (!in || !res) {
+        release();
         ReportError() << "Not enough memory";
         return ERR_INTERNAL;
     }
@@ -187,30 +193,30 @@ StatusWord FftwTransform(int n, bool inverse, Get at, Put put)
         else if (c.Type() == VT_COMPLEX)
             in[j] = c.ComplexRef();
         else {
-            g_fftw.free(in);
-            g_fftw.free(res);
+            release();
             ReportError() << "Matrix elements must be a complex numbers";
             return ERR_INTERNAL;
         }
     }
     FftwPlan plan = g_fftw.planDft1d(n, in, res, inverse ? kFftwBackward : kFftwForward, kFftwEstimate);
     if (!plan) {
-        g_fftw.free(in);
-        g_fftw.free(res);
+        release();
         ReportError() << "Failed to plan the Fourier transform";
         return ERR_INTERNAL;
     }
     g_fftw.execute(plan);
-    CComplexCells cells;
+    g_fftw.destroyPlan(plan);
+    if (!begin()) {
+        release();
+        ReportError() << "Not enough memory";
+        return ERR_INTERNAL;
+    }
     for (int j = 0; j < n; j++) {
         Complex v = res[j];
         if (inverse) v = Complex(v.re / n, v.im / n);
-        CValue& cell = put(j);
-        if (!(cell.IsEmpty() && cells.Make(cell, v))) cell.SetComplex(v);
+        put(j, v);
     }
-    g_fftw.destroyPlan(plan);
-    g_fftw.free(in);
-    g_fftw.free(res);
+    release();
     return 0;
 }
 
@@ -229,15 +235,39 @@ StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
     const CValueMatrix& src = aside ? copy : x->Matrix();
     const int rows = src.Rows(), cols = src.Cols();
     out->Clear();
-    CValueMatrix& dst = out->MakeMatrix(rows, cols);
-    if (rows == 1)
-        return FftwTransform(
+    CComplexCells cells;
+    if (rows == 1) {
+        // A vector's cells are written once, over the cells of a row freed a
+        // moment ago where there is one (the previous result, often).
+        CValueMatrix& dst = out->MakeMatrix(0, 0);
+        CValue* row = nullptr;
+        int live = 0;
+        StatusWord st = FftwTransform(
             cols, inverse, [&](int j) -> const CValue& { return src.Cell(0, j); },
-            [&](int j) -> CValue& { return dst.Cell(0, j); });
+            [&] {
+                if (!ShapeOverFreedCells(dst, 1, cols, live)) return false;
+                row = dst.Row(0);
+                return true;
+            },
+            [&](int j, const Complex& v) {
+                CValue& cell = row[j];
+                if (j < live) cell.~CValue();
+                if (!cells.Make(cell, v)) {
+                    new (&cell) CValue();
+                    cell.SetComplex(v);
+                }
+            });
+        if (st == 0) NoteResultWithoutHandles(*out);  // Complex cells only
+        return st;
+    }
+    CValueMatrix& dst = out->MakeMatrix(rows, cols);
     for (int c = 0; c < cols; c++) {
         StatusWord st = FftwTransform(
-            rows, inverse, [&](int j) -> const CValue& { return src.Cell(j, c); },
-            [&](int j) -> CValue& { return dst.Cell(j, c); });
+            rows, inverse, [&](int j) -> const CValue& { return src.Cell(j, c); }, [] { return true; },
+            [&](int j, const Complex& v) {
+                CValue& cell = dst.Cell(j, c);
+                if (!(cell.IsEmpty() && cells.Make(cell, v))) cell.SetComplex(v);
+            });
         if (st) return st;
     }
     return 0;

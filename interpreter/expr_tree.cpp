@@ -219,9 +219,12 @@ StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx,
     case EXPR_MATRIX: return EvaluateMatrixLiteral(node->Matrix(), result, ctx);
     case EXPR_BUILTIN_CALL: {
         t_allRealResult = nullptr;
+        t_noHandlesResult = nullptr;
         StatusWord st = CallBuiltinNode(node->Builtin(), node->operands, node->operandCount, result, ctx);
         allReal = t_allRealResult == &result && result.Type() == VT_MATRIX;
+        noHandles = t_noHandlesResult == &result && result.Type() == VT_MATRIX;
         t_allRealResult = nullptr;
+        t_noHandlesResult = nullptr;
         return st;
     }
     case EXPR_USER_CALL:
