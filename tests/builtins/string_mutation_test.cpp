@@ -197,7 +197,9 @@ TEST(StringMutation, BuiltinsGiveAValueOrTheirError)
                 // A result, or a failure with its message (a cell's error and
                 // its matrix's at most); either way every value involved can
                 // still be written and freed.
-                if (st != 0) EXPECT_LE(cap.messages.size(), 2u) << what;
+                if (st != 0) {
+                    EXPECT_LE(cap.messages.size(), 2u) << what;
+                }
                 std::ostringstream os;
                 os << x << a << b << out;
                 CValue copy = out;
