@@ -111,8 +111,10 @@ void* CCellPool::Carve()
 void* CCellPool::CarveRun(size_t want)
 {
     if (want == 0 || want >= SIZE_MAX / m_cellSize) return nullptr;
+    size_t own = 0;  // free cells of the calling thread
+    if (m_slot >= 0) own = (size_t)g_cellPoolLocal[m_slot].count + g_cellPoolLocal[m_slot].spareCount;
     std::lock_guard<std::mutex> g(m_lock);
-    if (m_batchedCells >= want) return nullptr;
+    if (m_batchedCells + own >= want) return nullptr;
     // One cell more, for the link that keeps the slab reachable.
     void* slab = std::malloc((want + 1) * m_cellSize);
     if (!slab) return nullptr;
