@@ -5,7 +5,8 @@
 // whole batches through the pool's shared stack, so a cell may be freed on any
 // thread.
 // Cells never move and their memory stays with the pool for reuse (it is never
-// handed back to the heap). Pools live for the whole process.
+// handed back to the heap, short of a run returned unused). Pools live for the
+// whole process.
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
