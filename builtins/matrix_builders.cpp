@@ -52,6 +52,7 @@ StatusWord Random(double rows, double cols, CValue* out, int idist)
     if (int st = BuildFilledMatrix(rows, cols, CValue(), result)) return st;
     if (int st = RandomMatrix(result.Matrix(), 1, idist)) return st;
     out->Swap(result);
+    NoteAllRealResult(*out);  // every cell drawn is Real: no scan for handles
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 
@@ -107,11 +108,57 @@ void* CCellPool::Carve()
     return p;
 }
 
+void* CCellPool::CarveRun(size_t want)
+{
+    if (want == 0 || want >= SIZE_MAX / m_cellSize) return nullptr;
+    size_t own = 0;  // free cells of the calling thread
+    if (m_slot >= 0) own = (size_t)g_cellPoolLocal[m_slot].count + g_cellPoolLocal[m_slot].spareCount;
+    std::lock_guard<std::mutex> g(m_lock);
+    if (m_batchedCells + own >= want) return nullptr;
+    // One cell more, for the link that keeps the slab reachable.
+    void* slab = std::malloc((want + 1) * m_cellSize);
+    if (!slab) return nullptr;
+    *static_cast<void**>(slab) = m_slabs;
+    m_slabs = slab;
+    m_carved += want;
+    return static_cast<char*>(slab) + m_cellSize;
+}
+
+void CCellPool::ReturnRun(void* first, size_t n)
+{
+    if (!first || n == 0) return;
+    void* slab = static_cast<char*>(first) - m_cellSize;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        if (m_slabs == slab) {
+            // Still the newest slab: it goes back to the heap whole.
+            m_slabs = *static_cast<void**>(slab);
+            m_carved -= n;
+            std::free(slab);
+            return;
+        }
+    }
+    // Another slab came after it: its cells join the free ones, in batches.
+    char* c = static_cast<char*>(first);
+    for (size_t done = 0; done < n;) {
+        const uint32_t count = (uint32_t)std::min<size_t>(kBatch, n - done);
+        void* head = nullptr;
+        for (uint32_t i = 0; i < count; ++i, c += m_cellSize) {
+            CELL_POISON(c, m_cellSize);
+            WriteLink(c, head);
+            head = c;
+        }
+        PutBatch(head, count);
+        done += count;
+    }
+}
+
 void CCellPool::PutBatch(void* head, uint32_t count)
 {
     std::lock_guard<std::mutex> g(m_lock);
     try {
         m_batches.push_back(Batch{head, count});
+        m_batchedCells += count;
     } catch (...) {
         // Without room to note the batch its cells stay unused; nothing breaks.
     }
@@ -123,6 +170,7 @@ bool CCellPool::TakeBatch(CellPoolLocal& local)
     if (!m_batches.empty()) {
         local.head = m_batches.back().head;
         local.count = m_batches.back().count;
+        m_batchedCells -= local.count;
         m_batches.pop_back();
         return true;
     }
@@ -168,6 +216,7 @@ void* CCellPool::AllocSlow()
             Batch& b = m_batches.back();
             p = b.head;
             b.head = ReadLink(p);
+            --m_batchedCells;
             if (--b.count == 0) m_batches.pop_back();
         }
     }

@@ -5,7 +5,8 @@
 // whole batches through the pool's shared stack, so a cell may be freed on any
 // thread.
 // Cells never move and their memory stays with the pool for reuse (it is never
-// handed back to the heap). Pools live for the whole process.
+// handed back to the heap, short of a run returned unused). Pools live for the
+// whole process.
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -77,6 +78,14 @@ public:
         FreeSlow(p);
     }
 
+    // For a producer about to fill many cells at once: want fresh cells side
+    // by side in a slab of their own, when the shared stack cannot serve them
+    // all (null then, or without memory). Each is an ordinary cell of the
+    // pool from here on (freed with Free, on any thread).
+    void* CarveRun(size_t want);
+    // A run from CarveRun whose cells were never used, all n of them.
+    void ReturnRun(void* first, size_t n);
+
     size_t CellSize() const { return m_cellSize; }
     // Cells carved from slabs so far (for tests and statistics).
     size_t CarvedCells() const;
@@ -98,6 +107,7 @@ private:
     int m_slot = -1;  // per-thread cache slot; -1: every call takes the lock
     mutable std::mutex m_lock;
     std::vector<Batch> m_batches;  // shared stack of free batches
+    size_t m_batchedCells = 0;     // cells in m_batches
     void* m_slabs = nullptr;       // chain of slabs (first word links them)
     char* m_bump = nullptr;        // next uncarved cell of the newest slab
     char* m_bumpEnd = nullptr;

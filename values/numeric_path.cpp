@@ -12,44 +12,106 @@
 
 namespace {
 
+// Below this many result cells the payloads come from the free lists as usual.
+constexpr size_t kRunCells = 16 * 1024;
+
+// Reads the cells the way the complex road does before it calls dgemm: Real
+// cells, and Complex ones of imaginary part 0; false at anything else or at a
+// number that is not finite.
+bool GatherRealCells(const CValueMatrix& v, double* out)
+{
+    for (int i = 0; i < v.Rows(); ++i) {
+        const CValue* row = v.Row(i);
+        for (int j = 0; j < v.Cols(); ++j) {
+            double x;
+            if (row[j].Tag() == VT_REAL) {
+                x = row[j].Real();
+            } else if (row[j].Tag() == VT_COMPLEX && row[j].ComplexRef().im == 0.0) {
+                x = row[j].ComplexRef().re;
+            } else {
+                return false;
+            }
+            if (!std::isfinite(x)) return false;
+            *out++ = x;
+        }
+    }
+    return true;
+}
+
+// Fresh payload cells carved side by side for the result; handed back to the
+// pool unless the result took them.
+class CPayloadRun {
+public:
+    CPayloadRun(CCellPool* pool, size_t n)
+        : m_pool(pool), m_n(n), m_first(pool && n >= kRunCells ? static_cast<Complex*>(pool->CarveRun(n)) : nullptr)
+    {
+    }
+    CPayloadRun(const CPayloadRun&) = delete;
+    CPayloadRun& operator=(const CPayloadRun&) = delete;
+    ~CPayloadRun()
+    {
+        if (m_first) m_pool->ReturnRun(m_first, m_n);
+    }
+    Complex* First() const { return m_first; }
+    void Release() { m_first = nullptr; }
+
+private:
+    CCellPool* m_pool;
+    size_t m_n;
+    Complex* m_first;
+};
+
 // Real cells (or Complex ones of imaginary part 0) that are all finite, as the
-// complex road finds them before it calls dgemm: gathered straight into the arrays the library
-// takes, and the result written as the complex road writes it (Complex cells
-// with +0 imaginary parts). False when the road is another.
+// complex road finds them before it calls dgemm: gathered straight into the
+// arrays the library takes, and the result written as the complex road writes
+// it (Complex cells with +0 imaginary parts). False when the road is another.
+//
+// A large result carves its payloads in one run, and the run's memory first
+// holds the work arrays: C in its upper half, an operand in its lower half.
+// Writing payload i in increasing order covers only C elements up to i, all
+// read already; so the product needs no fresh memory beyond its result.
 bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
 {
     const int m = a.Rows(), k = a.Cols(), n = b.Cols();
     if (k != b.Rows() || m == 0 || k == 0 || n == 0) return false;
+    const bool same = &a == &b;  // x * x: one gathering serves both sides
+    const size_t mk = (size_t)m * k, kn = (size_t)k * n, mn = (size_t)m * n;
+    CPayloadRun run(ComplexCellPool(), mn);
+    double* low = reinterpret_cast<double*>(run.First());
+    const bool aLow = low && mk <= mn;
+    const bool bLow = low && !aLow && !same && kn <= mn;
     // Every element is written before it is read: no zeroing pass.
-    std::unique_ptr<double[]> buf(new (std::nothrow) double[(size_t)m * k + (size_t)k * n + (size_t)m * n]);
-    if (!buf) return false;
-    double *A = buf.get(), *B = A + (size_t)m * k, *C = B + (size_t)k * n;
-    auto gather = [](const CValueMatrix& v, double* out) {
-        for (int i = 0; i < v.Rows(); ++i) {
-            const CValue* row = v.Row(i);
-            for (int j = 0; j < v.Cols(); ++j) {
-                double x;
-                if (row[j].Tag() == VT_REAL) {
-                    x = row[j].Real();
-                } else if (row[j].Tag() == VT_COMPLEX && row[j].ComplexRef().im == 0.0) {
-                    x = row[j].ComplexRef().re;  // what the complex road reads of it
-                } else {
-                    return false;
-                }
-                if (!std::isfinite(x)) return false;
-                *out++ = x;
-            }
-        }
-        return true;
+    const size_t rest = (aLow ? 0 : mk) + (same || bLow ? 0 : kn) + (low ? 0 : mn);
+    std::unique_ptr<double[]> buf(rest ? new (std::nothrow) double[rest] : nullptr);
+    if (rest && !buf) return false;
+    double* next = buf.get();
+    auto take = [&next](size_t count) {
+        double* p = next;
+        next += count;
+        return p;
     };
-    if (!gather(a, A)) return false;
-    if (&a == &b)
-        B = A;  // x * x: one gathering serves both sides
-    else if (!gather(b, B))
-        return false;
+    double* A = aLow ? low : take(mk);
+    double* B = same ? A : bLow ? low : take(kn);
+    double* C = low ? low + mn : take(mn);
+    if (!GatherRealCells(a, A)) return false;
+    if (!same && !GatherRealCells(b, B)) return false;
     if (!RealArrayProduct(A, B, C, m, k, n)) return false;
     CValueMatrix r;
     if (!ShapeWithUnsetCells(r, m, n)) return false;
+    if (Complex* payload = run.First()) {
+        run.Release();
+        const double* c = C;
+        for (int i = 0; i < m; ++i) {
+            CValue* row = r.Row(i);
+            for (int j = 0; j < n; ++j, ++payload) {
+                const double x = *c++;  // read before its place is written
+                *payload = Complex(x, 0.0);
+                CComplexCells::Adopt(row[j], payload);
+            }
+        }
+        result.Swap(r);
+        return true;
+    }
     CComplexCells cells;
     for (int i = 0; i < m; ++i) {
         CValue* row = r.Row(i);

@@ -39,6 +39,13 @@ public:
         return true;
     }
 
+    // cell holds no payload; p is a cell of the Complex pool holding its number.
+    static void Adopt(CValue& cell, Complex* p)
+    {
+        cell.m_payload = (uintptr_t)p;
+        cell.m_tag = VT_COMPLEX;
+    }
+
 private:
     CCellPool* m_pool;
 };

@@ -6,11 +6,15 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
+#include <vector>
 
 #include "builtins/operator_builtins.h"
 #include "support/capture.h"
 #include "values/matrix_families.h"
 #include "values/numeric_matrix.h"
+#include "values/numeric_path.h"
+#include "values/real_cells.h"
 #include "values/operators.h"
 #include "value_builders.h"
 
@@ -310,6 +314,75 @@ TEST(FastPaths, ValueProductOfLargeMatricesIsComplexThroughout)
             EXPECT_NEAR(C.Cell(i, j).ComplexRef().re, s, 1e-11);
             EXPECT_EQ(C.Cell(i, j).ComplexRef().im, 0.0);
         }
+}
+
+CValueMatrix RealCells(int rows, int cols, double seed)
+{
+    CValueMatrix m(rows, cols);
+    for (int i = 0; i < rows; i++)
+        for (int j = 0; j < cols; j++) {
+            const double x = std::sin(seed * (i + 1) + j * 0.7);
+            if ((i + j) % 5 == 0)
+                m.Cell(i, j).SetComplex(Complex(x, 0.0));  // read as its real part
+            else
+                m.Cell(i, j).SetReal(x);
+        }
+    return m;
+}
+
+// Large products write their Complex cells over the work arrays of the
+// library's product; each shape puts a different operand beside the result.
+TEST(FastPaths, LargeRealCellProductsAreTheLibraryProductInComplexCells)
+{
+    struct Shape {
+        int m, k, n;
+        bool same;
+    } shapes[] = {{130, 130, 130, true}, {150, 120, 140, false}, {200, 150, 100, false}, {130, 200, 130, false}};
+    for (const Shape& s : shapes) {
+        CValueMatrix a = RealCells(s.m, s.k, 0.37), b = RealCells(s.k, s.n, 1.13);
+        const CValueMatrix& right = s.same ? a : b;
+        std::vector<double> A, B, C((size_t)s.m * s.n);
+        for (int i = 0; i < s.m; i++)
+            for (int j = 0; j < s.k; j++) A.push_back(a.Cell(i, j).GetComplex().re);
+        for (int i = 0; i < s.k; i++)
+            for (int j = 0; j < s.n; j++) B.push_back(right.Cell(i, j).GetComplex().re);
+        ASSERT_TRUE(RealArrayProduct(A.data(), B.data(), C.data(), s.m, s.k, s.n));
+        CValueMatrix r;
+        ASSERT_TRUE(RealCellMatrixProduct(a, right, r)) << s.m << "x" << s.k << "x" << s.n;
+        ASSERT_EQ(r.Rows(), s.m);
+        ASSERT_EQ(r.Cols(), s.n);
+        for (int i = 0; i < s.m; i++)
+            for (int j = 0; j < s.n; j++) {
+                const CValue& c = r.Cell(i, j);
+                ASSERT_EQ(c.Type(), (uint32_t)VT_COMPLEX);
+                const double x = C[(size_t)i * s.n + j];
+                ASSERT_EQ(std::memcmp(&c.ComplexRef().re, &x, sizeof x), 0) << i << "," << j;
+                ASSERT_EQ(c.ComplexRef().im, 0.0);
+                ASSERT_FALSE(std::signbit(c.ComplexRef().im));
+            }
+        // The cells are ordinary pool cells: dropped on another thread.
+        std::thread([&] { r.Free(); }).join();
+    }
+}
+
+// A product that turns out to take another road leaves no payloads behind.
+TEST(FastPaths, RefusedLargeProductsKeepNoPayloads)
+{
+    CCellPool* pool = ComplexCellPool();
+    if (!pool) GTEST_SKIP() << "payloads are heap blocks in this build";
+    CValueMatrix a = RealCells(300, 300, 0.5);  // more cells than any test frees
+    const size_t carved = pool->CarvedCells();
+    for (int round = 0; round < 2; ++round) {
+        // The last cell read: complex, then not finite.
+        if (round)
+            a.Cell(299, 299).SetReal(std::nan(""));
+        else
+            a.Cell(299, 299).SetComplex(Complex(1.0, 2.0));
+        CValueMatrix r;
+        EXPECT_FALSE(RealCellMatrixProduct(a, a, r));
+        EXPECT_TRUE(r.IsEmpty());
+        EXPECT_EQ(pool->CarvedCells(), carved);
+    }
 }
 
 TEST(FastPaths, CopiesOfInlineAndOwnedPayloads)
