@@ -27,6 +27,7 @@ typedef void (*FftwFree)(void*);
 typedef FftwPlan (*FftwPlanDft1d)(int n, Complex* in, Complex* out, int sign, unsigned flags);
 typedef void (*FftwExecute)(FftwPlan);
 typedef void (*FftwDestroyPlan)(FftwPlan);
+typedef int (*FftwAlignmentOf)(double*);
 
 constexpr int kFftwForward = -1;
 constexpr int kFftwBackward = 1;
@@ -39,6 +40,7 @@ struct FftwBinding {
     FftwPlanDft1d planDft1d = nullptr;
     FftwExecute execute = nullptr;
     FftwDestroyPlan destroyPlan = nullptr;
+    FftwAlignmentOf alignmentOf = nullptr;  // optional: older libraries lack it
 };
 FftwBinding g_fftw;
 bool g_loadingDisabled = false;
@@ -52,6 +54,7 @@ bool Resolve(void* lib, FftwBinding& b)
     b.planDft1d = reinterpret_cast<FftwPlanDft1d>(dlsym(lib, "fftw_plan_dft_1d"));
     b.execute = reinterpret_cast<FftwExecute>(dlsym(lib, "fftw_execute"));
     b.destroyPlan = reinterpret_cast<FftwDestroyPlan>(dlsym(lib, "fftw_destroy_plan"));
+    b.alignmentOf = reinterpret_cast<FftwAlignmentOf>(dlsym(lib, "fftw_alignment_of"));
     return b.malloc && b.free && b.planDft1d && b.execute && b.destroyPlan;
 }
 
@@ -171,15 +174,17 @@ StatusWord Fft2nHandler(CValue** args, int count, CValue* out, bool inverse)
 }
 
 // One FFTW transform of n samples read by `at(j)`; once it has run, `begin()`
-// readies the result (false: no memory) and `put(j, z)` writes sample j.
+// readies the result (false: no memory) and `put(j, z)` writes sample j, at
+// res + j. The transform writes into `into` when given, else into an array
+// of its own.
 template <class Get, class Begin, class Put>
-StatusWord FftwTransform(int n, bool inverse, Get at, Begin begin, Put put)
+StatusWord FftwTransform(int n, bool inverse, Get at, Begin begin, Put put, Complex* into = nullptr)
 {
     Complex* in = static_cast<Complex*>(g_fftw.malloc(sizeof(Complex) * (size_t)n));
-    Complex* res = static_cast<Complex*>(g_fftw.malloc(sizeof(Complex) * (size_t)n));
+    Complex* res = into ? into : static_cast<Complex*>(g_fftw.malloc(sizeof(Complex) * (size_t)n));
     auto release = [&] {
         if (in) g_fftw.free(in);
-        if (res) g_fftw.free(res);
+        if (res && res != into) g_fftw.free(res);
     };
     if (!in || !res) {
         release();
@@ -212,12 +217,22 @@ StatusWord FftwTransform(int n, bool inverse, Get at, Begin begin, Put put)
         return ERR_INTERNAL;
     }
     for (int j = 0; j < n; j++) {
-        Complex v = res[j];
+        Complex& v = res[j];
         if (inverse) v = Complex(v.re / n, v.im / n);
         put(j, v);
     }
     release();
     return 0;
+}
+
+// Payloads of a vector's result in one run that the transform can write into
+// directly; null where the run would lead the library to other kernels than
+// its own arrays do (another alignment), so that results stay the same.
+Complex* PayloadsToTransformInto(const CComplexRun& run)
+{
+    Complex* p = run.First();
+    if (!p || !g_fftw.alignmentOf) return nullptr;
+    return g_fftw.alignmentOf(reinterpret_cast<double*>(p)) == 0 ? p : nullptr;
 }
 
 StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
@@ -242,6 +257,8 @@ StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
         CValueMatrix& dst = out->MakeMatrix(0, 0);
         CValue* row = nullptr;
         int live = 0;
+        CComplexRun run((size_t)cols);
+        Complex* into = PayloadsToTransformInto(run);
         StatusWord st = FftwTransform(
             cols, inverse, [&](int j) -> const CValue& { return src.Cell(0, j); },
             [&] {
@@ -249,14 +266,18 @@ StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
                 row = dst.Row(0);
                 return true;
             },
-            [&](int j, const Complex& v) {
+            [&](int j, Complex& v) {
                 CValue& cell = row[j];
                 if (j < live) cell.~CValue();
-                if (!cells.Make(cell, v)) {
+                if (into) {
+                    CComplexCells::Adopt(cell, &v);  // v is payload j of the run
+                } else if (!cells.Make(cell, v)) {
                     new (&cell) CValue();
                     cell.SetComplex(v);
                 }
-            });
+            },
+            into);
+        if (into && st == 0) run.Release();
         if (st == 0) NoteResultWithoutHandles(*out);  // Complex cells only
         return st;
     }
@@ -264,7 +285,7 @@ StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
     for (int c = 0; c < cols; c++) {
         StatusWord st = FftwTransform(
             rows, inverse, [&](int j) -> const CValue& { return src.Cell(j, c); }, [] { return true; },
-            [&](int j, const Complex& v) {
+            [&](int j, Complex& v) {
                 CValue& cell = dst.Cell(j, c);
                 if (!(cell.IsEmpty() && cells.Make(cell, v))) cell.SetComplex(v);
             });

@@ -12,9 +12,6 @@
 
 namespace {
 
-// Below this many result cells the payloads come from the free lists as usual.
-constexpr size_t kRunCells = 16 * 1024;
-
 // Reads the cells the way the complex road does before it calls dgemm: Real
 // cells, and Complex ones of imaginary part 0; false at anything else or at a
 // number that is not finite.
@@ -38,29 +35,6 @@ bool GatherRealCells(const CValueMatrix& v, double* out)
     return true;
 }
 
-// Fresh payload cells carved side by side for the result; handed back to the
-// pool unless the result took them.
-class CPayloadRun {
-public:
-    CPayloadRun(CCellPool* pool, size_t n)
-        : m_pool(pool), m_n(n), m_first(pool && n >= kRunCells ? static_cast<Complex*>(pool->CarveRun(n)) : nullptr)
-    {
-    }
-    CPayloadRun(const CPayloadRun&) = delete;
-    CPayloadRun& operator=(const CPayloadRun&) = delete;
-    ~CPayloadRun()
-    {
-        if (m_first) m_pool->ReturnRun(m_first, m_n);
-    }
-    Complex* First() const { return m_first; }
-    void Release() { m_first = nullptr; }
-
-private:
-    CCellPool* m_pool;
-    size_t m_n;
-    Complex* m_first;
-};
-
 // Real cells (or Complex ones of imaginary part 0) that are all finite, as the
 // complex road finds them before it calls dgemm: gathered straight into the
 // arrays the library takes, and the result written as the complex road writes
@@ -76,7 +50,7 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
     if (k != b.Rows() || m == 0 || k == 0 || n == 0) return false;
     const bool same = &a == &b;  // x * x: one gathering serves both sides
     const size_t mk = (size_t)m * k, kn = (size_t)k * n, mn = (size_t)m * n;
-    CPayloadRun run(ComplexCellPool(), mn);
+    CComplexRun run(mn);
     double* low = reinterpret_cast<double*>(run.First());
     const bool aLow = low && mk <= mn;
     const bool bLow = low && !aLow && !same && kn <= mn;

@@ -49,3 +49,32 @@ public:
 private:
     CCellPool* m_pool;
 };
+
+// Fresh Complex payloads carved side by side for a large result (see
+// CCellPool::CarveRun), so that a library can write its numbers straight into
+// them; handed back to the pool unless the result took them. First() is null
+// for small results, in sanitizer builds and when free cells can serve.
+class CComplexRun {
+public:
+    static constexpr size_t kMinCells = 16 * 1024;
+
+    explicit CComplexRun(size_t n)
+        : m_pool(ComplexCellPool()), m_n(n),
+          m_first(m_pool && n >= kMinCells ? static_cast<Complex*>(m_pool->CarveRun(n)) : nullptr)
+    {
+    }
+    CComplexRun(const CComplexRun&) = delete;
+    CComplexRun& operator=(const CComplexRun&) = delete;
+    ~CComplexRun()
+    {
+        if (m_first) m_pool->ReturnRun(m_first, m_n);
+    }
+    Complex* First() const { return m_first; }
+    // The cells now belong to the result (CComplexCells::Adopt).
+    void Release() { m_first = nullptr; }
+
+private:
+    CCellPool* m_pool;
+    size_t m_n;
+    Complex* m_first;
+};
