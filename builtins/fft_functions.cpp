@@ -269,12 +269,10 @@ StatusWord FftHandler(CValue* x, CValue* out, bool inverse)
             [&](int j, Complex& v) {
                 CValue& cell = row[j];
                 if (j < live) cell.~CValue();
-                if (into) {
+                if (into)
                     CComplexCells::Adopt(cell, &v);  // v is payload j of the run
-                } else if (!cells.Make(cell, v)) {
-                    new (&cell) CValue();
-                    cell.SetComplex(v);
-                }
+                else
+                    cells.MakeUnset(cell, v);
             },
             into);
         if (into && st == 0) run.Release();

@@ -91,10 +91,7 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
         CValue* row = r.Row(i);
         for (int j = 0; j < n; ++j) {
             const Complex z(C[(size_t)i * n + j], 0.0);
-            if (!cells.Make(row[j], z)) {
-                new (row + j) CValue();
-                row[j].SetComplex(z);
-            }
+            cells.MakeUnset(row[j], z);
         }
     }
     result.Swap(r);

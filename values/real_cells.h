@@ -2,6 +2,8 @@
 // Number cells made and ended in bulk: loops over many cells look the
 // Complex pool up once instead of once per cell. A cell made here is an
 // ordinary cell of its kind.
+#include <new>
+
 #include "values/cell_pool.h"
 #include "values/value.h"
 
@@ -37,6 +39,15 @@ public:
         cell.m_payload = (uintptr_t)p;
         cell.m_tag = VT_COMPLEX;
         return true;
+    }
+
+    // An unset cell becomes z; without pool memory it goes SetComplex's way
+    // (and stays empty when the heap refuses that too).
+    void MakeUnset(CValue& cell, const Complex& z)
+    {
+        if (Make(cell, z)) return;
+        new (&cell) CValue();
+        cell.SetComplex(z);
     }
 
     // cell holds no payload; p is a cell of the Complex pool holding its number.

@@ -159,10 +159,7 @@ bool SolveRealCells(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& 
         CValue* row = r.Row(i);
         for (int j = 0; j < m; j++) {
             const Complex z(xr[(size_t)i * m + j], xs[(size_t)i * m + j] ? -0.0 : 0.0);
-            if (!cells.Make(row[j], z)) {
-                new (row + j) CValue();
-                row[j].SetComplex(z);
-            }
+            cells.MakeUnset(row[j], z);
         }
     }
     x.Swap(r);
