@@ -219,6 +219,15 @@ BOOL CFunctionsDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     return LytDynamicBarDlg::OnCommand(wParam, lParam);
 }
 
+BOOL CFunctionsDlg::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    if (nCode == CN_UPDATE_COMMAND_UI && pExtra && !info && (nID == ID_FUNCTIONS_GOTO || nID == ID_FUNCTIONS_ADD)) {
+        static_cast<CCmdUI*>(pExtra)->Enable(SelectedRow() != -1);
+        return TRUE;
+    }
+    return LytDynamicBarDlg::OnCmdMsg(nID, nCode, pExtra, info);
+}
+
 LRESULT CFunctionsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CONTEXTMENU) {

@@ -56,6 +56,8 @@ public:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
+    // Go to and Add Function are enabled while a row is selected.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
     const LayoutTableEntry* GetLayoutTable() const override;
 
     // Rebuilds the rows of the selected group.

@@ -297,6 +297,16 @@ bool COutputCtrl::CommandEnabled(UINT id)
     }
 }
 
+BOOL COutputCtrl::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    if (nCode == CN_UPDATE_COMMAND_UI && pExtra && !info &&
+        (nID == ID_COPY || nID == ID_SELECT_ALL || nID == ID_CLEAR_ALL)) {
+        static_cast<CCmdUI*>(pExtra)->Enable(CommandEnabled(nID));
+        return TRUE;
+    }
+    return CRichEditCtrl::OnCmdMsg(nID, nCode, pExtra, info);
+}
+
 bool COutputCtrl::OnOutputCommand(UINT id)
 {
     switch (id) {

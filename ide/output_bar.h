@@ -68,6 +68,8 @@ public:
     enum : UINT { ID_COPY = 57634, ID_SELECT_ALL = 57642, ID_CLEAR_ALL = 57633, ID_SHOW_OUTPUT = 32852 };
     bool OnOutputCommand(UINT id);
     bool CommandEnabled(UINT id);
+    // The context menu's items answer their own updates (CommandEnabled).
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
 
 private:
     void AppendUnshown();

@@ -98,9 +98,9 @@ enum : UINT {
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
     ID_SEPARATOR = 0,
-    ID_INDICATOR_CAPS = 0xE041,
-    ID_INDICATOR_NUM = 0xE042,
-    ID_INDICATOR_SCRL = 0xE043,
+    ID_INDICATOR_CAPS = 0xE701,   // the framework's key panes: its handlers update them
+    ID_INDICATOR_NUM = 0xE702,
+    ID_INDICATOR_SCRL = 0xE703,
 };
 
 // The status-bar panes in order: message, read-out, CAP, NUM, SCRL.

@@ -5,7 +5,7 @@
 #include "platform/afx/cmd_target.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/color_dialog.h"
-#include "platform/afx/common_dialog_script.h"
+#include "platform/afx/common_dialog_hook.h"
 #include "platform/afx/data_exchange.h"
 #include "platform/afx/dc.h"
 #include "platform/afx/dialog.h"

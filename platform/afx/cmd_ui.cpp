@@ -41,7 +41,8 @@ void AfxUpdateMenu(HMENU popup, CCmdTarget* target, BOOL disableIfNoHandler)
     for (ui.m_nIndex = 0; ui.m_nIndex < ui.m_nIndexMax; ++ui.m_nIndex) {
         ui.m_nID = GetMenuItemID(popup, (int)ui.m_nIndex);
         if (ui.m_nID == 0 || ui.m_nID == 0xFFFFFFFFu) continue;   // separators and pop-ups
-        ui.DoUpdate(target, disableIfNoHandler);
+        // System commands are never greyed for want of a handler.
+        ui.DoUpdate(target, disableIfNoHandler && ui.m_nID < 0xF000u);
         // An update may remove items.
         ui.m_nIndexMax = (UINT)GetMenuItemCount(popup);
     }

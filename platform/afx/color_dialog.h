@@ -1,12 +1,13 @@
 #pragma once
-// CColorDialog: picks a colour (headless: the script's `color`).
+// CColorDialog: picks a colour.
 #include "platform/types.h"
 
 class CWnd;
 
 class CColorDialog {
 public:
-    explicit CColorDialog(COLORREF initial = 0, DWORD flags = 0, CWnd* = nullptr) : m_color(initial), m_flags(flags) {}
+    explicit CColorDialog(COLORREF initial = 0, DWORD flags = 0, CWnd* parent = nullptr)
+        : m_color(initial), m_flags(flags), m_parent(parent) {}
     virtual ~CColorDialog() = default;
     virtual int DoModal();
     COLORREF GetColor() const { return m_color; }
@@ -14,4 +15,5 @@ public:
 private:
     COLORREF m_color;
     DWORD m_flags;
+    CWnd* m_parent;
 };

@@ -97,8 +97,10 @@ BOOL CDialog::CreateFromTemplate(const CDialogTemplate* tmpl, HWND parent, DWORD
     LRESULT focusDefault = ::SendMessage(self, WM_INITDIALOG, 0, 0);
     if (!IsWindow(self)) return FALSE;
     if (focusDefault) {
+        // Through the dialog manager: an edit box that takes the focus so
+        // has its text selected, and typing replaces it.
         HWND first = GetNextDlgTabItem(self, nullptr, FALSE);
-        if (first) ::SetFocus(first);
+        if (first) ::SendMessage(self, WM_NEXTDLGCTL, (WPARAM)first, TRUE);
     }
     if (tmpl->style & WS_VISIBLE) ShowWindow(SW_SHOW);
     return TRUE;
@@ -129,6 +131,10 @@ static HWND ModalOwner(CWnd* parent)
 {
     HWND h = parent ? parent->m_hWnd : nullptr;
     if (!h) {
+        // Without a parent, the window the user works in: a dialog opened
+        // from a modal sheet belongs to the sheet, not to the main window.
+        HWND active = ::GetActiveWindow();
+        if (active && ::IsWindowVisible(active) && ::IsWindowEnabled(active)) return GetAncestor(active, GA_ROOT);
         CWnd* main = AfxGetMainWnd();
         h = main ? main->m_hWnd : nullptr;
     }
@@ -141,6 +147,7 @@ INT_PTR CDialog::DoModal()
     const CDialogTemplate* tmpl = FindTemplate();
     if (!tmpl || m_hWnd) return -1;
     HWND owner = ModalOwner(m_pParentWnd);
+    const HWND focusBefore = ::GetFocus();
     bool reenable = owner && ::IsWindowEnabled(owner);
     if (reenable) ::EnableWindow(owner, FALSE);
     INT_PTR result = -1;
@@ -156,7 +163,12 @@ INT_PTR CDialog::DoModal()
     m_pLoop = nullptr;
     if (reenable && IsWindow(owner)) ::EnableWindow(owner, TRUE);
     if (m_hWnd) ::DestroyWindow(m_hWnd);
-    if (owner && IsWindow(owner)) SetActiveWindow(owner);
+    if (owner && IsWindow(owner)) {
+        SetActiveWindow(owner);
+        // The control of the owner that had the focus takes it back.
+        if (focusBefore && IsWindow(focusBefore) && (focusBefore == owner || IsChild(owner, focusBefore)))
+            ::SetFocus(focusBefore);
+    }
     return result;
 }
 

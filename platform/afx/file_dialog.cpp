@@ -1,9 +1,9 @@
-// CFileDialog over the common-dialog script.
+// CFileDialog: the display's file dialog, else ours.
 #include "platform/afx/file_dialog.h"
 
 #include <filesystem>
 
-#include "platform/afx/common_dialog_script.h"
+#include "platform/afx/common_dialog_hook.h"
 #include "platform/afx/wnd.h"
 #include "platform/backend/dialogs.h"
 #include "platform/controls/stand_in_dialogs.h"
@@ -44,27 +44,24 @@ std::vector<std::string> NativeFilters(const std::string& filter)
 int CFileDialog::DoModal()
 {
     std::string title = !m_title.empty() ? m_title : (m_bOpen ? "Open" : "Save As");
-    std::vector<std::string> chosen;
-    if (UseNativeCommonDialog()) {
+    CommonDialogAnswer a;
+    if (AskCommonDialogHook({m_bOpen ? "file-open" : "file-save", title, m_fileName}, a)) {
+        if (!a.drive) return a.result == 1 ? TakePaths(a.paths) : 2;
+    } else {
         std::string start = m_fileName;
         if (!m_initialDir.empty() && !start.empty() && start.front() != '/') start = m_initialDir + "/" + start;
-        int r = NativeFileDialog(m_parent ? m_parent->GetSafeHwnd() : GetActiveWindow(), !m_bOpen, title,
-                                 NativeFilters(m_filter), m_defExt, start, false, &chosen);
-        if (r != kNativeNotAvailable && r != kNativeAccepted) return 2;
+        std::vector<std::string> chosen;
+        const int r = NativeFileDialog(m_parent ? m_parent->GetSafeHwnd() : GetActiveWindow(), !m_bOpen, title,
+                                       NativeFilters(m_filter), m_defExt, start, false, &chosen);
         if (r == kNativeAccepted) return TakePaths(chosen);
+        if (r != kNativeNotAvailable) return 2;
     }
-    CommonDialogAnswer a;
-    const bool ok = TakeCommonDialogAnswer(m_bOpen ? "file-open" : "file-save", title, m_fileName, a);
-    if (a.drive) {
-        CDrivenStandIn<CFileStandIn> dlg(m_bOpen, m_fileName.c_str(), m_filter.c_str(), m_initialDir.c_str(), m_parent);
-        dlg.m_drive = a.drive;
-        const bool accepted = dlg.DoModal() == IDOK && !dlg.GetPathName().empty();
-        SetLastCommonDialogResult(accepted ? 1 : 2);
-        if (!accepted) return 2;
-        return TakePaths({dlg.GetPathName()});
-    }
-    if (!ok) return 2;
-    return TakePaths(a.paths);
+    CDrivenStandIn<CFileStandIn> dlg(m_bOpen, m_fileName.c_str(), m_filter.c_str(), m_initialDir.c_str(), m_parent);
+    dlg.m_drive = a.drive;
+    const bool accepted = dlg.DoModal() == IDOK && !dlg.GetPathName().empty();
+    if (a.drive) TellCommonDialogHookClosed(accepted ? 1 : 2);
+    if (!accepted) return 2;
+    return TakePaths({dlg.GetPathName()});
 }
 
 int CFileDialog::TakePaths(const std::vector<std::string>& paths)

@@ -1,6 +1,6 @@
 #pragma once
-// CFileDialog: the open and save-as dialog. Without a display it answers from
-// the common-dialog script.
+// CFileDialog: the open and save-as dialog (the display's own where it has
+// one, else ours).
 #include <string>
 #include <vector>
 

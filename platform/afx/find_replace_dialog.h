@@ -1,8 +1,8 @@
 #pragma once
 // CFindReplaceDialog: the modeless find and replace box. Each action sends
 // the registered message "commdlg_FindReplace" to the owner with the dialog
-// as lParam. Headless, Create takes the script's answer: `text` is
-// "find\nreplace", `number` the FR_* flags of the action.
+// as lParam; closing the box sends FR_DIALOGTERM. A hook's answer stands for
+// one press: `text` is "find\nreplace", `number` the FR_* flags of the action.
 #include <string>
 
 #include "platform/afx/wnd.h"
@@ -17,14 +17,26 @@
 
 extern const char* const FINDMSGSTRING;   // "commdlg_FindReplace"
 
+class CFindReplaceStandIn;
+
 class CFindReplaceDialog {
 public:
-    virtual ~CFindReplaceDialog() = default;
+    CFindReplaceDialog() = default;
+    CFindReplaceDialog(const CFindReplaceDialog&) = delete;
+    CFindReplaceDialog& operator=(const CFindReplaceDialog&) = delete;
+    // A box still showing closes.
+    virtual ~CFindReplaceDialog();
+    // Shows the box (modeless) over the parent's window; FALSE when it
+    // cannot be made or one already shows.
     BOOL Create(BOOL findOnly, const char* findWhat, const char* replaceWith = nullptr, DWORD flags = FR_DOWN,
                 CWnd* parent = nullptr);
     // Reports an action to the owner as the user's press would.
     void Notify(DWORD flags, const std::string& findWhat, const std::string& replaceWith);
     static CFindReplaceDialog* GetNotifier(LPARAM lParam) { return reinterpret_cast<CFindReplaceDialog*>(lParam); }
+    // The box's window while it shows, else null.
+    HWND GetSafeHwnd() const;
+    // The box has gone (it calls this as its window ends).
+    void WindowGone() { m_window = nullptr; }
 
     std::string GetFindString() const { return m_find; }
     std::string GetReplaceString() const { return m_replace; }
@@ -38,6 +50,7 @@ public:
 
 private:
     HWND m_owner = nullptr;
+    CFindReplaceStandIn* m_window = nullptr;
     BOOL m_findOnly = TRUE;
     std::string m_find, m_replace;
     DWORD m_flags = FR_DOWN;

@@ -1,7 +1,7 @@
-// CFolderDialog over the common-dialog script.
+// CFolderDialog: our folder browser, with the framework object's hooks.
 #include "platform/afx/folder_dialog.h"
 
-#include "platform/afx/common_dialog_script.h"
+#include "platform/afx/common_dialog_hook.h"
 #include "platform/controls/folder_browser.h"
 #include "platform/controls/stand_in_dialogs.h"
 
@@ -9,8 +9,8 @@ namespace {
 // Our browser, handing its selections and OK to the framework object's hooks.
 class CHookedBrowser : public CFolderBrowser {
 public:
-    CHookedBrowser(CFolderDialog* api, const std::string& initial)
-        : CFolderBrowser("Browse for Folder", api->m_title.c_str(), initial.c_str()), m_api(api)
+    CHookedBrowser(CFolderDialog* api, const std::string& initial, CWnd* parent)
+        : CFolderBrowser("Browse for Folder", api->m_title.c_str(), initial.c_str(), parent), m_api(api)
     {
     }
     void OnSelChanged(const std::string& path) override { m_api->OnSelChanged(path); }
@@ -24,19 +24,19 @@ private:
 int CFolderDialog::DoModal()
 {
     CommonDialogAnswer a;
-    const bool ok = TakeCommonDialogAnswer("folder", m_title, m_folder, a);
-    if (a.drive) {
-        CDrivenStandIn<CHookedBrowser> dlg(this, m_folder);
-        dlg.m_drive = a.drive;
-        const bool accepted = dlg.DoModal() == IDOK;
-        SetLastCommonDialogResult(accepted ? 1 : 2);
-        if (!accepted) return 2;
-        m_folder = dlg.GetFolderPath();
+    if (AskCommonDialogHook({"folder", m_title, m_folder}, a) && !a.drive) {
+        // The answer's first path, validated as if typed.
+        if (a.result != 1 || a.paths.empty()) return 2;
+        OnSelChanged(a.paths.front());
+        if (!OnValidate(a.paths.front())) return 2;
+        m_folder = a.paths.front();
         return 1;
     }
-    if (!ok || a.paths.empty()) return 2;
-    OnSelChanged(a.paths.front());
-    if (!OnValidate(a.paths.front())) return 2;
-    m_folder = a.paths.front();
+    CDrivenStandIn<CHookedBrowser> dlg(this, m_folder, m_parent);
+    dlg.m_drive = a.drive;
+    const bool accepted = dlg.DoModal() == IDOK;
+    if (a.drive) TellCommonDialogHookClosed(accepted ? 1 : 2);
+    if (!accepted) return 2;
+    m_folder = dlg.GetFolderPath();
     return 1;
 }

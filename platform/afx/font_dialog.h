@@ -1,6 +1,5 @@
 #pragma once
-// CFontDialog: picks a face and size (headless: the script's `text` face and
-// `number` points).
+// CFontDialog: picks a face and size.
 #include <string>
 
 #include "platform/gdi/gdi.h"
@@ -19,8 +18,15 @@ public:
     int GetSize() const { return m_pointSize; }
     void GetCurrentFont(LOGFONT* lf) const { *lf = m_lf; }
 
+    // A dialog's choice `after` keeps what `before` stored where the user
+    // changed nothing: the face when the dialog gave back the shown family or
+    // the stored name, the height when the size is the same, the weight, and
+    // every field no dialog chooses.
+    static void KeepUnchanged(const LOGFONT& before, const std::string& shownFace, LOGFONT& after);
+
     LOGFONT m_lf{};
 
 private:
     int m_pointSize = 0;
+    CWnd* m_parent = nullptr;
 };

@@ -3,11 +3,19 @@
 // frames (mdi_child_wnd.h) inside it, one document view each. Commands route
 // active child (its view, its document), then the main frame. The title is
 // "<app title> - <active doc title>".
+// The Window menu (the pop-up holding a Window command) lists the children
+// as "&1 title", ... with the active one checked; choosing one activates it.
+// Cascade, Tile and Arrange Icons arrange them; Ctrl+F6 and Ctrl+Shift+F6
+// activate the next and the previous child.
 #include <vector>
 
 #include "platform/afx/frame_wnd.h"
 
 class CMDIChildWnd;
+
+// The Window menu's child items: this id, plus the child's index.
+#define AFX_IDM_FIRST_MDICHILD 0xFF00u
+#define AFX_MDI_LISTED_CHILDREN 9u
 
 class CMDIFrameWnd : public CFrameWnd {
     DECLARE_DYNCREATE(CMDIFrameWnd)
@@ -27,11 +35,28 @@ public:
     void RecalcLayout(BOOL notify = TRUE) override;
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
     BOOL PreTranslateMessage(MSG* msg) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu) override;
+
+    // The next (or previous) child in the order they were opened becomes active.
+    void MDINext(BOOL previous = FALSE);
+    // Restored, overlapping from the top left, the active one in front.
+    void MDICascade();
+    // Restored, one above the other, each the client's full width.
+    void MDITile();
+    // Minimised children in a row along the bottom.
+    void MDIIconArrange();
+    void OnWindowCascade() { MDICascade(); }
+    void OnWindowTile() { MDITile(); }
+    void OnWindowArrange() { MDIIconArrange(); }
+    void OnUpdateMDIWindowCmd(CCmdUI* ui);
 
     HWND m_hWndMDIClient = nullptr;
 
 protected:
     DECLARE_MESSAGE_MAP()
+    // Rewrites the child items of a Window menu.
+    void UpdateWindowList(HMENU popup);
     void PlaceClient(const RECT& r) override;
     CMDIChildWnd* m_pActiveChild = nullptr;
     std::vector<CMDIChildWnd*> m_children;

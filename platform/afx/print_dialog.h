@@ -1,9 +1,9 @@
 #pragma once
 // CPrintDialog: print setup (printer and paper) or print (also the pages).
 // The printers are "PDF file" and the CUPS queues; paper A4 or Letter.
-// Headless: the script's `text` printer, `paths` PDF file, `number` paper
-// (0 keeps the paper, 1 Letter, 2 A4), `orientation` (0 keeps it, 1 portrait,
-// 2 landscape).
+// A hook's answer: `text` printer, `paths` PDF file, `number` paper (0 keeps
+// the paper, 1 Letter, 2 A4), `orientation` (0 keeps it, 1 portrait, 2
+// landscape).
 #include <string>
 
 #include "platform/afx/print_info.h"
@@ -12,8 +12,8 @@ class CWnd;
 
 class CPrintDialog {
 public:
-    explicit CPrintDialog(BOOL printSetupOnly, BOOL letter = FALSE, CWnd* = nullptr)
-        : m_bSetup(printSetupOnly), m_letter(letter) {}
+    explicit CPrintDialog(BOOL printSetupOnly, BOOL letter = FALSE, CWnd* parent = nullptr)
+        : m_bSetup(printSetupOnly), m_letter(letter), m_parent(parent) {}
     virtual ~CPrintDialog() = default;
     virtual int DoModal();
     std::string GetDeviceName() const { return m_printer; }
@@ -30,4 +30,5 @@ public:
 private:
     BOOL m_bSetup;
     BOOL m_letter;
+    CWnd* m_parent;
 };

@@ -473,7 +473,7 @@ public:
 };
 }  // namespace
 
-void CStatusBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
+void CStatusBar::OnUpdateCmdUI(CFrameWnd* target, BOOL)
 {
     CPaneCmdUI ui;
     ui.bar = this;
@@ -482,7 +482,9 @@ void CStatusBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
     for (ui.m_nIndex = 0; ui.m_nIndex < ui.m_nIndexMax; ++ui.m_nIndex) {
         ui.m_nID = m_panes[ui.m_nIndex].id;
         if (ui.m_nID == ID_SEPARATOR) continue;
-        ui.DoUpdate(target, disableIfNoHandler);
+        // A pane is updated by its handler only: one without keeps the text
+        // its owner writes there.
+        ui.DoUpdate(target, FALSE);
         if (!m_hWnd) return;
     }
 }

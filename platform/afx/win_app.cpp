@@ -118,7 +118,10 @@ void CWinApp::AddDocTemplate(CDocTemplate* tmpl)
 
 CDocument* CWinApp::OpenDocumentFile(const char* path)
 {
-    return m_pDocManager ? m_pDocManager->OpenDocumentFile(path) : nullptr;
+    // A device library's threads keep their own managers: the calling
+    // thread's one opens the file.
+    CDocManager* manager = AfxGetDocManager();
+    return manager ? manager->OpenDocumentFile(path) : nullptr;
 }
 
 void CWinApp::AddToRecentFileList(const char* path)
@@ -186,7 +189,8 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* ui)
 
 void CWinApp::OnFilePrintSetup()
 {
-    CPrintDialog dlg(TRUE);
+    // The dialog opens on the current choice, paper included.
+    CPrintDialog dlg(TRUE, m_bLetter);
     if (!m_strPrinter.empty()) dlg.m_printer = m_strPrinter;
     dlg.m_orientation = m_nOrientation;
     if (dlg.DoModal() != IDOK) return;

@@ -341,9 +341,12 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
 void CWnd::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu)
 {
     if (sysMenu || !popup) return;
+    // A frame's menus grey what nobody handles; any other window's pop-up
+    // keeps the states its owner gave the items unless a handler answers.
+    auto* self = DynamicDowncast<CFrameWnd>(this);
     CFrameWnd* frame = GetTopLevelFrame();
     CChainTarget chain(this, frame && static_cast<CWnd*>(frame) != this ? frame : nullptr);
-    AfxUpdateMenu(popup, &chain, TRUE);
+    AfxUpdateMenu(popup, &chain, self ? self->m_bAutoMenuEnable : FALSE);
 }
 
 BOOL CWnd::UpdateData(BOOL saveAndValidate)

@@ -3,12 +3,24 @@
 
 #include <cstring>
 
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
+
 bool NativeDialogsAvailable() { return Backend().HasNativeDialogs(); }
 
 int RunNativeDialog(CNativeDialog& dialog)
 {
     if (!Backend().HasNativeDialogs()) return kNativeNotAvailable;
-    return Backend().RunNativeDialog(dialog);
+    const HWND focus = GetFocus();
+    const int result = Backend().RunNativeDialog(dialog);
+    // The owner takes the focus back where it was: a dialog opened from a
+    // dialog leaves its owner usable by the keyboard.
+    const HWND top = dialog.owner && IsWindow(dialog.owner) ? GetAncestor(dialog.owner, GA_ROOT) : nullptr;
+    if (top && GetWindowThreadProcessId(top, nullptr) == GetCurrentThreadId()) {
+        SetActiveWindow(top);
+        if (focus && IsWindow(focus) && (focus == top || IsChild(top, focus))) SetFocus(focus);
+    }
+    return result;
 }
 
 int NativeFileDialog(HWND owner, bool save, const std::string& title, const std::vector<std::string>& filters,

@@ -113,6 +113,12 @@ void CFindReplaceStandIn::OnCancel()
     DestroyWindow();
 }
 
+void CFindReplaceStandIn::PostNcDestroy()
+{
+    if (m_api) m_api->WindowGone();
+    delete this;
+}
+
 // --- colour ------------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CColorStandIn, CDialog)
@@ -272,10 +278,17 @@ BOOL CFontStandIn::OnInitDialog()
     for (const std::string& f : Families()) ::SendMessage(faces, LB_ADDSTRING, 0, (LPARAM)f.c_str());
     ::SendMessage(faces, WM_SETREDRAW, TRUE, 0);
     int at = (int)::SendMessage(faces, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)m_lf.lfFaceName);
+    if (at < 0) {
+        // A face that is not installed shows as the family it draws with.
+        const std::string family = ResolveFontFamily(m_lf.lfFaceName, m_lf.lfPitchAndFamily);
+        at = (int)::SendMessage(faces, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)family.c_str());
+    }
     ::SendMessage(faces, LB_SETCURSEL, (WPARAM)std::max(at, 0), 0);
     for (int pt : {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 36, 48, 72})
         ::SendMessage(sizes, CB_ADDSTRING, 0, (LPARAM)std::to_string(pt).c_str());
+    // Tenths shown when there are any, so that OK gives the same height back.
     std::string size = std::to_string(m_pointSize / 10);
+    if (m_pointSize % 10) size += "." + std::to_string(m_pointSize % 10);
     ::SetWindowText(sizes, size.c_str());
     CheckItem(m_hWnd, IDC_FONT_BOLD, m_lf.lfWeight >= 600 ? BST_CHECKED : BST_UNCHECKED);
     CheckItem(m_hWnd, IDC_FONT_ITALIC, m_lf.lfItalic ? BST_CHECKED : BST_UNCHECKED);
@@ -483,13 +496,31 @@ const CDialogItemTemplate kPrintItems[] = {
     {WC_BUTTON, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 74, 110, 50, 14, 0},
     {WC_BUTTON, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 128, 110, 50, 14, 0},
 };
+
+// Print setup: the printer, paper and orientation only.
+const CDialogItemTemplate kPrintSetupItems[] = {
+    {WC_STATIC, "&Printer:", 0xFFFF, SS_LEFT, 6, 8, 40, 8, 0},
+    {WC_COMBOBOX, "", IDC_PRINT_PRINTER, WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 48, 6, 130, 60, 0},
+    {WC_BUTTON, "Paper", 0xFFFF, BS_GROUPBOX, 6, 24, 172, 30, 0},
+    {WC_BUTTON, "A&4", IDC_PRINT_A4, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 12, 36, 60, 10, 0},
+    {WC_BUTTON, "&Letter", IDC_PRINT_LETTER, BS_AUTORADIOBUTTON, 80, 36, 60, 10, 0},
+    {WC_BUTTON, "Orientation", 0xFFFF, BS_GROUPBOX, 6, 58, 172, 30, 0},
+    {WC_BUTTON, "P&ortrait", IDC_PRINT_PORTRAIT, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 12, 70, 60, 10, 0},
+    {WC_BUTTON, "L&andscape", IDC_PRINT_LANDSCAPE, BS_AUTORADIOBUTTON, 80, 70, 60, 10, 0},
+    {WC_BUTTON, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 74, 96, 50, 14, 0},
+    {WC_BUTTON, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 128, 96, 50, 14, 0},
+};
 }  // namespace
 
-CPrintStandIn::CPrintStandIn(CWnd* parent)
+CPrintStandIn::CPrintStandIn(CWnd* parent, bool setup) : m_setup(setup)
 {
     RegisterControlClasses();
-    m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Print", 20, 20, 184, 130,
-                                 kPrintItems, sizeof kPrintItems / sizeof kPrintItems[0]};
+    if (setup)
+        m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Print Setup", 20, 20, 184, 116,
+                                     kPrintSetupItems, sizeof kPrintSetupItems / sizeof kPrintSetupItems[0]};
+    else
+        m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Print", 20, 20, 184, 130,
+                                     kPrintItems, sizeof kPrintItems / sizeof kPrintItems[0]};
     m_pTemplate = &m_template;
     m_pParentWnd = parent;
 }
@@ -501,11 +532,13 @@ BOOL CPrintStandIn::OnInitDialog()
     for (const std::string& p : AfxPrinterNames()) ::SendMessage(printers, CB_ADDSTRING, 0, (LPARAM)p.c_str());
     int at = m_printer.empty() ? 0 : (int)::SendMessage(printers, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)m_printer.c_str());
     ::SendMessage(printers, CB_SETCURSEL, (WPARAM)std::max(at, 0), 0);
-    HWND spin = ::GetDlgItem(m_hWnd, IDC_PRINT_COPIES_SPIN);
-    ::SendMessage(spin, UDM_SETBUDDY, (WPARAM)::GetDlgItem(m_hWnd, IDC_PRINT_COPIES), 0);
-    ::SendMessage(spin, UDM_SETRANGE32, 1, 999);
-    ::SendMessage(spin, UDM_SETPOS32, 0, m_copies);
-    SetDlgItemText(IDC_PRINT_OUTPUT, m_output);
+    if (!m_setup) {
+        HWND spin = ::GetDlgItem(m_hWnd, IDC_PRINT_COPIES_SPIN);
+        ::SendMessage(spin, UDM_SETBUDDY, (WPARAM)::GetDlgItem(m_hWnd, IDC_PRINT_COPIES), 0);
+        ::SendMessage(spin, UDM_SETRANGE32, 1, 999);
+        ::SendMessage(spin, UDM_SETPOS32, 0, m_copies);
+        SetDlgItemText(IDC_PRINT_OUTPUT, m_output);
+    }
     CheckItem(m_hWnd, m_letter ? IDC_PRINT_LETTER : IDC_PRINT_A4, BST_CHECKED);
     CheckItem(m_hWnd, m_landscape ? IDC_PRINT_LANDSCAPE : IDC_PRINT_PORTRAIT, BST_CHECKED);
     return TRUE;
@@ -516,20 +549,22 @@ void CPrintStandIn::OnOK()
     HWND printers = ::GetDlgItem(m_hWnd, IDC_PRINT_PRINTER);
     char name[256] = {};
     ::GetWindowText(printers, name, sizeof name);
-    const int copies = ItemInt(m_hWnd, IDC_PRINT_COPIES);
-    std::string output = GetDlgItemText(IDC_PRINT_OUTPUT);
-    // Copies from 1 to 999, and a file name when printing to a file.
-    if (copies < 1 || copies > 999) {
-        ::SetFocus(::GetDlgItem(m_hWnd, IDC_PRINT_COPIES));
-        return;
-    }
-    if (std::string(name) == AFX_PRINTER_PDF && output.empty()) {
-        ::SetFocus(::GetDlgItem(m_hWnd, IDC_PRINT_OUTPUT));
-        return;
+    if (!m_setup) {
+        const int copies = ItemInt(m_hWnd, IDC_PRINT_COPIES);
+        std::string output = GetDlgItemText(IDC_PRINT_OUTPUT);
+        // Copies from 1 to 999, and a file name when printing to a file.
+        if (copies < 1 || copies > 999) {
+            ::SetFocus(::GetDlgItem(m_hWnd, IDC_PRINT_COPIES));
+            return;
+        }
+        if (std::string(name) == AFX_PRINTER_PDF && output.empty()) {
+            ::SetFocus(::GetDlgItem(m_hWnd, IDC_PRINT_OUTPUT));
+            return;
+        }
+        m_output = output;
+        m_copies = copies;
     }
     m_printer = name;
-    m_output = output;
-    m_copies = copies;
     m_letter = ItemChecked(m_hWnd, IDC_PRINT_LETTER);
     m_landscape = ItemChecked(m_hWnd, IDC_PRINT_LANDSCAPE);
     CDialog::OnOK();

@@ -1,8 +1,8 @@
 #pragma once
-// Our own common dialogs, built from the controls, for when there is neither
-// a native dialog nor a scripted answer: find/replace (modeless, reporting
-// through the framework's find dialog object), colour and font (the font
-// families come from fontconfig). The folder browser is folder_browser.h.
+// Our own common dialogs, built from the controls, for when the display has
+// no dialog of its own: find/replace (modeless, reporting through the
+// framework's find dialog object), colour, font (the families come from
+// fontconfig), file and print. The folder browser is folder_browser.h.
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,12 +40,12 @@
 #define IDC_PRINT_PORTRAIT 1058
 #define IDC_PRINT_LANDSCAPE 1059
 
-// A private message our dialogs post themselves once shown, to run a test's
-// script (CommonDialogAnswer::drive).
+// A private message our dialogs post themselves once shown, to run a hook's
+// drive (CommonDialogAnswer::drive).
 #define WM_STANDIN_DRIVE (WM_APP + 0x3FF0)
 
-// One of our dialogs run by the framework for a driven answer: `drive` is
-// called once with the window after the dialog shows.
+// One of our dialogs as the framework runs it: a hook's `drive`, when there
+// is one, is called once with the window after the dialog shows.
 template <class D>
 class CDrivenStandIn : public D {
 public:
@@ -81,7 +81,9 @@ public:
     void OnReplace() { Report(FR_REPLACE); }
     void OnReplaceAll() { Report(FR_REPLACEALL); }
     void OnFindChanged();
-    void PostNcDestroy() override { delete this; }
+    // The framework's object has gone: presses report nothing more.
+    void DetachApi() { m_api = nullptr; }
+    void PostNcDestroy() override;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -159,10 +161,10 @@ protected:
 };
 
 // The printer ("PDF file" or a CUPS queue), copies, paper and orientation;
-// the PDF file when printing to a file.
+// the PDF file when printing to a file. Print setup has no copies and no file.
 class CPrintStandIn : public CDialog {
 public:
-    explicit CPrintStandIn(CWnd* parent = nullptr);
+    explicit CPrintStandIn(CWnd* parent = nullptr, bool setup = false);
     std::string m_printer;
     std::string m_output;
     int m_copies = 1;
@@ -172,5 +174,6 @@ public:
     void OnOK() override;
 
 protected:
+    bool m_setup;
     CDialogTemplate m_template{};
 };

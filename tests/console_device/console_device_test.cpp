@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "platform/afx/afx.h"
-#include "platform/afx/common_dialog_script.h"
+#include "tests/support/common_dialog_script.h"
 #include "platform/backend/headless.h"
 #include "platform/backend/headless_input.h"
 #include "platform/controls/controls.h"

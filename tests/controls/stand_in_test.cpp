@@ -8,7 +8,7 @@
 #include "platform/afx/print_info.h"
 #include "platform/afx_test_util.h"
 #include "platform/afx/color_dialog.h"
-#include "platform/afx/common_dialog_script.h"
+#include "tests/support/common_dialog_script.h"
 #include "platform/afx/file_dialog.h"
 #include "platform/afx/folder_dialog.h"
 #include "platform/afx/font_dialog.h"

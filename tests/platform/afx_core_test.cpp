@@ -154,16 +154,25 @@ TEST_F(AfxCore, MenuPopupsAreUpdatedAndCommandsWithoutHandlersAreDisabled)
     ASSERT_TRUE(frame->Create(nullptr, "menus"));
     CWnd control;
     ASSERT_TRUE(control.Create(nullptr, "", WS_VISIBLE, RECT{0, 0, 10, 10}, frame, 1));
-    for (CWnd* owner : {static_cast<CWnd*>(frame), &control}) {
-        // The frame's pop-up, and one a control tracks itself.
+    // The frame's pop-up greys what nobody handles; a pop-up a control tracks
+    // itself keeps the states its owner built, unless a handler answers.
+    struct Case {
+        CWnd* owner;
+        UINT built;   // Alpha's and Beta's state as built
+        bool alphaGrey, betaGrey;
+    } cases[] = {{frame, MF_ENABLED, false, true}, {frame, MF_GRAYED, false, true},
+                 {&control, MF_ENABLED, false, false}, {&control, MF_GRAYED, true, true}};
+    for (const Case& c : cases) {
         HMENU popup = CreatePopupMenu();
-        AppendMenu(popup, MF_STRING, ID_ALPHA, "Alpha");
-        AppendMenu(popup, MF_STRING, ID_BETA, "Beta");
+        AppendMenu(popup, MF_STRING | c.built, ID_ALPHA, "Alpha");
+        AppendMenu(popup, MF_STRING | c.built, ID_BETA, "Beta");
         AppendMenu(popup, MF_STRING, ID_GAMMA, "Gamma");
-        owner->SendMessage(WM_INITMENUPOPUP, (WPARAM)popup, 0);
-        EXPECT_EQ(GetMenuState(popup, ID_ALPHA, MF_BYCOMMAND) & MF_GRAYED, 0u);
-        EXPECT_NE(GetMenuState(popup, ID_BETA, MF_BYCOMMAND) & MF_GRAYED, 0u);
+        AppendMenu(popup, MF_STRING | MF_GRAYED, SC_CLOSE, "Close");
+        c.owner->SendMessage(WM_INITMENUPOPUP, (WPARAM)popup, 0);
+        EXPECT_EQ((GetMenuState(popup, ID_ALPHA, MF_BYCOMMAND) & MF_GRAYED) != 0, c.alphaGrey);
+        EXPECT_EQ((GetMenuState(popup, ID_BETA, MF_BYCOMMAND) & MF_GRAYED) != 0, c.betaGrey);
         EXPECT_NE(GetMenuState(popup, ID_GAMMA, MF_BYCOMMAND) & MF_CHECKED, 0u);
+        EXPECT_NE(GetMenuState(popup, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED, 0u) << "system commands stay as built";
         DestroyMenu(popup);
     }
     HWND h = frame->m_hWnd;

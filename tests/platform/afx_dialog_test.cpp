@@ -1,5 +1,6 @@
 // Dialogs from templates, DDX/DDV texts, the modal loop and property sheets.
 #include "afx_test_util.h"
+#include "tests/support/common_dialog_script.h"
 
 namespace {
 

@@ -276,6 +276,27 @@ TEST_F(AfxDocking, ViewTogglesUnhandledButtonsPromptsAndKeyIndicatorsFollowAtIdl
     EXPECT_FALSE(GetMenuState(view, 1, MF_BYPOSITION) & MF_CHECKED);
 }
 
+TEST_F(AfxDocking, AStatusPaneWithoutAnUpdateHandlerKeepsItsTextWhileToolButtonsGrey)
+{
+    // The toolbar greys what nobody handles; a pane nobody updates shows
+    // what its owner writes, and the key panes follow their handlers.
+    CStatusBar& sb = frame->m_wndStatusBar;
+    const UINT panes[] = {ID_SEPARATOR, ID_DEMO_UNHANDLED, ID_INDICATOR_CAPS};
+    ASSERT_TRUE(sb.SetIndicators(panes, 3));
+    sb.SetPaneText(1, "Ln 3, Col 5");
+    Idle();
+    UINT id, style;
+    int width;
+    sb.GetPaneInfo(1, id, style, width);
+    EXPECT_EQ(style & SBPS_DISABLED, 0u);
+    char text[64] = {};
+    sb.GetStatusBarCtrl().Send(SB_GETTEXT, 1, (LPARAM)text);
+    EXPECT_STREQ(text, "Ln 3, Col 5");
+    EXPECT_FALSE(frame->m_wndToolBar.GetToolBarCtrl().Send(TB_ISBUTTONENABLED, ID_DEMO_UNHANDLED));
+    sb.GetPaneInfo(2, id, style, width);
+    EXPECT_EQ((style & SBPS_DISABLED) != 0, (GetKeyState(VK_CAPITAL) & 1) == 0) << "Caps Lock's pane follows its handler";
+}
+
 TEST_F(AfxDocking, ABarOfAnMdiChildFrameDocksAndFloats)
 {
     app->OnFileNew();

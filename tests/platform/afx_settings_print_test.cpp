@@ -2,6 +2,7 @@
 // file), batch write protection, and printing: PDF pages, the per-page log
 // against the paint log, and the preview inside the frame.
 #include <unistd.h>
+#include "tests/support/common_dialog_script.h"
 
 #include <cstdio>
 #include <filesystem>

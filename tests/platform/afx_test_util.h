@@ -2,6 +2,7 @@
 // Helpers for the framework tests: a clean headless start, message-box and
 // common-dialog scripts cleared around each test.
 #include <gtest/gtest.h>
+#include "tests/support/common_dialog_script.h"
 
 #include "platform/afx/afx.h"
 #include "platform/backend/headless_input.h"

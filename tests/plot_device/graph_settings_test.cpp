@@ -10,7 +10,7 @@
 
 #include "platform/afx/afx.h"
 #include "platform/afx_test_util.h"
-#include "platform/afx/common_dialog_script.h"
+#include "tests/support/common_dialog_script.h"
 #include "platform/backend/headless.h"
 #include "platform/controls/controls.h"
 #include "platform/gdi/gdi.h"

@@ -1,6 +1,7 @@
 // The plot device library driven as the program drives it: CreateApp, Start,
 // device messages, Close and DeleteApp, headless, through the fake host.
 #include <dlfcn.h>
+#include "tests/support/common_dialog_script.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 
 #include "devices/device_protocol.h"
 #include "platform/afx/afx.h"
-#include "platform/afx/common_dialog_script.h"
+#include "tests/support/common_dialog_script.h"
 #include "platform/controls/controls.h"
 #include "platform/controls/stand_in_dialogs.h"
 #include "plot_device/quorra_resources.h"

@@ -1,6 +1,7 @@
 // The colour combo: its table, selection, the custom colour through the
 // colour dialog, the automatic entry and its drawing.
 #include "combo_test_util.h"
+#include "tests/support/common_dialog_script.h"
 #include "ui_controls/combos/color_combo.h"
 
 namespace {

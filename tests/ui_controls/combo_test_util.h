@@ -2,6 +2,7 @@
 // A headless dialog from a C++ template whose combos are subclassed, and the
 // recording of one owner-drawn item.
 #include <gtest/gtest.h>
+#include "tests/support/common_dialog_script.h"
 
 #include <string>
 

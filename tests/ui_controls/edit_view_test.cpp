@@ -13,10 +13,11 @@
 
 #include "platform/afx/afx.h"
 #include "platform/afx/cmd_ui.h"
-#include "platform/afx/common_dialog_script.h"
+#include "tests/support/common_dialog_script.h"
 #include "platform/afx/print_preview.h"
 #include "platform/backend/headless_input.h"
 #include "tests/platform/afx_test_util.h"
+#include "platform/controls/stand_in_dialogs.h"
 #include "ui_controls/edit/edit_view.h"
 
 namespace fs = std::filesystem;
@@ -218,8 +219,9 @@ TEST_F(EditViewTest, FindReplaceDialogAndF3)
     EXPECT_EQ(Edit()->Text(), "aa baa aa");
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Finished searching for 'a'"});
     ASSERT_NE(View()->FindDialog(), nullptr);
-    EXPECT_TRUE(main->GetStyle() & WS_DISABLED);
-    EXPECT_FALSE(IsWindowEnabled(main->m_hWnd));
+    // Modeless: the main window stays usable while the dialog is open.
+    EXPECT_FALSE(main->GetStyle() & WS_DISABLED);
+    EXPECT_TRUE(IsWindowEnabled(main->m_hWnd));
     EXPECT_FALSE(Enabled(ID_EDIT_FIND));
     EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
     // Find while the dialog is open only focuses it.
@@ -250,15 +252,57 @@ TEST_F(EditViewTest, FindReplaceDialogAndF3)
     View()->SendMessage(WM_COMMAND, ID_EDIT_REPEAT);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Cannot find the string 'zz'"});
 
-    // Closing the view with the dialog open gives the main window back.
+    // Closing the view with the dialog open leaves no dialog behind.
     answer.text = "x\n";
     answer.number = FR_DOWN | FR_FINDNEXT;
     PushCommonDialogAnswer(answer);
     View()->SendMessage(WM_COMMAND, ID_EDIT_FIND);
     BoxTexts();
-    EXPECT_TRUE(main->GetStyle() & WS_DISABLED);
     View()->DestroyWindow();
     EXPECT_FALSE(main->GetStyle() & WS_DISABLED);
+}
+
+// The real box: typed text and Enter find in the editor while the box stays
+// open; Escape closes it and the editor has the focus again.
+TEST_F(EditViewTest, TheFindBoxIsModelessAndEscapeGivesTheEditorBack)
+{
+    // The thread's loop: keys go through the windows' PreTranslateMessage.
+    auto pump = [&] { PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; }); };
+    Edit()->SetText("one two one two");
+    Edit()->SetCaretOffset(0, true, false);
+    HWND box = nullptr;
+    CommonDialogAnswer answer;
+    answer.drive = [&](HWND h) { box = h; };
+    PushCommonDialogAnswer(answer);
+    View()->SendMessage(WM_COMMAND, ID_EDIT_FIND);
+    pump();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(IsWindowVisible(box));
+    EXPECT_EQ(GetActiveWindow(), box);
+    EXPECT_TRUE(IsWindowEnabled(app->m_pMainWnd->m_hWnd));
+    // It opens on the word at the caret, selected: typing replaces it.
+    EXPECT_EQ(GetFocus(), GetDlgItem(box, IDC_FIND_WHAT));
+    InjectText("two");
+    InjectKeyStroke(VK_RETURN);
+    pump();
+    int a = -1, b = -1;
+    Edit()->GetSel(&a, &b);
+    EXPECT_EQ(a, 4);
+    EXPECT_EQ(b, 7);
+    InjectKeyStroke(VK_RETURN);
+    pump();
+    Edit()->GetSel(&a, &b);
+    EXPECT_EQ(a, 12) << "the second match, the box still open";
+    EXPECT_TRUE(IsWindowVisible(box));
+    InjectKeyStroke(VK_ESCAPE);
+    pump();
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_EQ(View()->FindDialog(), nullptr);
+    EXPECT_EQ(GetFocus(), Edit()->m_hWnd);
+    // Typing goes to the editor again: it replaces the match found.
+    InjectText("x");
+    pump();
+    EXPECT_EQ(Edit()->Text(), "one two one x");
 }
 
 TEST_F(EditViewTest, PrintingCountsPages)

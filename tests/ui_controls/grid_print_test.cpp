@@ -1,6 +1,7 @@
 // Printing the grid: page breaks through the recording printer DC, a real
 // PDF read back with poppler, and the cell measuring and printing units.
 #include "grid_test_util.h"
+#include "tests/support/common_dialog_script.h"
 
 #include <cstdio>
 #include <regex>

@@ -49,12 +49,10 @@ UINT KyrFindReplaceMessage()
 
 KyrFindReplaceDialog::~KyrFindReplaceDialog()
 {
+    // The box is modeless: the main window stayed usable and gets the focus
+    // back (at exit it may already be gone).
     CWnd* main = AfxGetMainWnd();
-    // At exit the main window may already be gone.
-    if (main && ::IsWindow(main->m_hWnd)) {
-        main->ModifyStyle(WS_DISABLED, 0);
-        ::SetFocus(main->m_hWnd);
-    }
+    if (main && ::IsWindow(main->m_hWnd) && GetSafeHwnd() && ::GetActiveWindow() == GetSafeHwnd()) ::SetFocus(main->m_hWnd);
     if (m_view) m_view->DialogClosed();
 }
 
@@ -86,7 +84,7 @@ void KyrEditView::OnDestroy()
         KyrFindReplaceDialog* d = m_findDialog;
         d->m_view = nullptr;
         m_findDialog = nullptr;
-        delete d;   // gives the main window back
+        delete d;   // closes the box
     }
     if (m_edit) {
         m_edit->DestroyWindow();
@@ -254,7 +252,11 @@ int KyrEditView::ReplaceAll(const std::string& what, const std::string& with, DW
 
 void KyrEditView::OpenDialog(bool findOnly)
 {
-    if (m_findDialog) return;   // the open dialog only takes the focus
+    if (m_findDialog) {
+        // The open dialog only takes the focus.
+        if (HWND box = m_findDialog->GetSafeHwnd()) ::SetActiveWindow(box);
+        return;
+    }
     if (!m_edit) return;
     KyrSearchState& last = KyrLastSearch();
     std::string initial = m_edit->GetSelectedText();
@@ -262,9 +264,9 @@ void KyrEditView::OpenDialog(bool findOnly)
     last.what = initial;
     auto* dialog = new KyrFindReplaceDialog(this);
     m_findDialog = dialog;
-    if (CWnd* main = AfxGetMainWnd()) main->ModifyStyle(0, WS_DISABLED);
     if (!dialog->Create(findOnly ? TRUE : FALSE, last.what.c_str(), findOnly ? nullptr : last.with.c_str(), last.flags, this)) {
-        delete dialog;   // gives the main window back
+        dialog->m_view = nullptr;
+        delete dialog;
         m_findDialog = nullptr;
     }
 }

@@ -23,7 +23,7 @@ class KyrEditView;
 class KyrFindReplaceDialog : public CFindReplaceDialog {
 public:
     explicit KyrFindReplaceDialog(KyrEditView* view) : m_view(view) {}
-    // Gives the main window back (when it still exists) and leaves the view.
+    // Gives the main window the focus when the box had it, and leaves the view.
     ~KyrFindReplaceDialog() override;
     KyrEditView* m_view = nullptr;
 };
