@@ -1,7 +1,10 @@
 #pragma once
 // Print preview: the same OnPrint calls onto a preview DC; the pages are shown
-// by a preview window that covers the frame's client area. Closing the frame
-// while it shows closes only the preview.
+// by a preview window that covers the frame's client area, under a bar of
+// buttons: "&Print...", "&Next Page", "Pr&ev Page", "&Two Page" (then "&One
+// Page"), "Zoom &In", "Zoom &Out" and "&Close". Escape closes it too, Page Down
+// and Page Up turn the pages. Closing the frame while it shows closes only
+// the preview; Print closes it and prints through the view.
 class CView;
 class CFrameWnd;
 

@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <fstream>
 #include <sstream>
 
@@ -426,6 +428,88 @@ TEST_F(EditViewTest, FileOf2GiBIsRefusedUnread)
 // The preview goes through the same pages as printing and leaves the
 // editor's screen state as it was; closing the frame while it shows ends
 // only the preview.
+// The preview's bar, as the user finds it: the buttons turn, show two
+// pages, zoom and close; Print closes the preview and prints.
+std::function<void()> g_previewStep;
+void PreviewTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (auto step = std::exchange(g_previewStep, nullptr)) step();
+}
+
+HWND PreviewWindow(HWND frame)
+{
+    for (HWND h = GetWindow(frame, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        char text[32] = {};
+        GetWindowText(h, text, sizeof text);
+        if (std::string(text) == "Print Preview") return h;
+    }
+    return nullptr;
+}
+
+std::string ButtonText(HWND preview, UINT id)
+{
+    char text[32] = {};
+    GetWindowText(GetDlgItem(preview, (int)id), text, sizeof text);
+    return text;
+}
+
+TEST_F(EditViewTest, ThePreviewBarTurnsPagesZoomsClosesAndPrints)
+{
+    Edit()->SetText("one line");
+    ASSERT_EQ(AfxPreviewPageCount(View()), 1);
+    const int perPage = Edit()->LinesPerPage();
+    ASSERT_GT(perPage, 5);
+    std::string text;
+    for (int i = 0; i < 2 * perPage + 1; ++i) text += "line " + std::to_string(i) + "\n";
+    Edit()->SetText(text);
+    HWND main = app->m_pMainWnd->m_hWnd;
+    std::vector<std::string> seen;
+    auto enabled = [](HWND preview, UINT id) { return IsWindowEnabled(GetDlgItem(preview, (int)id)) != FALSE; };
+    g_previewStep = [&] {
+        HWND p = PreviewWindow(main);
+        ASSERT_NE(p, nullptr);
+        for (UINT id : {ID_PREVIEW_PRINT, ID_PREVIEW_NEXT, ID_PREVIEW_PREV, ID_PREVIEW_NUMPAGE, ID_PREVIEW_ZOOMIN,
+                        ID_PREVIEW_ZOOMOUT, ID_PREVIEW_CLOSE})
+            seen.push_back(ButtonText(p, id) + (enabled(p, id) ? "" : " (grey)"));
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_NEXT), BM_CLICK, 0, 0);
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_NEXT), BM_CLICK, 0, 0);
+        EXPECT_FALSE(enabled(p, ID_PREVIEW_NEXT)) << "the last of three pages";
+        EXPECT_TRUE(enabled(p, ID_PREVIEW_PREV));
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_NUMPAGE), BM_CLICK, 0, 0);
+        EXPECT_EQ(ButtonText(p, ID_PREVIEW_NUMPAGE), "&One Page");
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_ZOOMIN), BM_CLICK, 0, 0);
+        EXPECT_TRUE(enabled(p, ID_PREVIEW_ZOOMOUT));
+        EXPECT_FALSE(enabled(p, ID_PREVIEW_NUMPAGE)) << "one page while magnified";
+        // Close by a real click on its button.
+        RECT r;
+        GetWindowRect(GetDlgItem(p, (int)ID_PREVIEW_CLOSE), &r);
+        InjectClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    SetTimer(nullptr, 0, 1, PreviewTimer);
+    View()->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW);
+    EXPECT_EQ(seen, (std::vector<std::string>{"&Print...", "&Next Page", "Pr&ev Page (grey)", "&Two Page", "Zoom &In",
+                                              "Zoom &Out (grey)", "&Close"}));
+    EXPECT_EQ(PreviewWindow(main), nullptr);
+
+    // Print: the preview goes, then the view's print dialog and job.
+    const fs::path pdf = fs::temp_directory_path() / ("veldra-preview-" + std::to_string(getpid()) + ".pdf");
+    fs::remove(pdf);
+    CommonDialogAnswer to;
+    to.paths = {pdf.string()};
+    PushCommonDialogAnswer(to);
+    g_previewStep = [&] {
+        HWND p = PreviewWindow(main);
+        ASSERT_NE(p, nullptr);
+        InjectText("p");   // the button's mnemonic
+    };
+    SetTimer(nullptr, 0, 1, PreviewTimer);
+    View()->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW);
+    EXPECT_EQ(PreviewWindow(main), nullptr);
+    EXPECT_TRUE(fs::exists(pdf) && fs::file_size(pdf) > 0);
+    fs::remove(pdf);
+}
+
 TEST_F(EditViewTest, PrintPreviewPagesAndRestores)
 {
     Edit()->SetText("one line");
