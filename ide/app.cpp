@@ -24,6 +24,7 @@
 #include "platform/kernel/library.h"
 #include "ui_controls/edit/edit_view.h"
 #include "ui_controls/link/link_static.h"
+#include "values/output_stream.h"
 
 
 const char* const kVeldraSiteAddress = "https://veldra.example.org/";
@@ -60,12 +61,6 @@ std::string UriEscape(const std::string& text, const char* keep)
         }
     }
     return out;
-}
-
-HWND HelpOwner()
-{
-    CMainFrame* frame = GetMainFrame();
-    return frame && frame->m_hWnd && ::IsWindowVisible(frame->m_hWnd) ? frame->m_hWnd : nullptr;
 }
 
 // The About box: the picture, the name and version, and the two links.
@@ -144,24 +139,56 @@ void SetHelpFilePath(const std::string& path)
     g_helpFile = path;
 }
 
+namespace {
+std::mutex g_helpWarningLock;
+std::vector<std::string> g_helpWarnings;
+
+void HelpWarning(const std::string& text) { ReportWarning() << text; }
+
+// Opens the target; a failure now or reported later by xdg-open is the warning.
+bool OpenOrWarn(const std::string& target, const std::string& failure)
+{
+    CMainFrame* frame = GetMainFrame();
+    HWND main = frame ? frame->m_hWnd : nullptr;
+    const bool started = AfxOpenExternal(target, [main, failure](int) {
+        {
+            std::lock_guard<std::mutex> g(g_helpWarningLock);
+            g_helpWarnings.push_back(failure);
+        }
+        if (main) ::PostMessage(main, WM_HELP_NOT_SHOWN, 0, 0);
+    });
+    if (started) return true;
+    HelpWarning(AfxCommandExists("xdg-open") ? failure : "Cannot show the help: the command xdg-open is missing.");
+    return false;
+}
+}  // namespace
+
+void ReportWaitingHelpWarnings()
+{
+    std::vector<std::string> texts;
+    {
+        std::lock_guard<std::mutex> g(g_helpWarningLock);
+        texts.swap(g_helpWarnings);
+    }
+    for (const std::string& t : texts) HelpWarning(t);
+}
+
 bool OpenHelpPage(const std::string& fragment)
 {
     const std::string page = HelpFilePath();
     std::ifstream probe(page);
     if (!probe) {
-        ::MessageBox(HelpOwner(), ("Cannot open the help file " + page + ".").c_str(), "Veldra", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    const char* headless = std::getenv("VELDRA_HEADLESS");
-    const bool recordOnly = (headless && *headless == '1') || !std::getenv("DISPLAY");
-    if (!recordOnly && !AfxCommandExists("xdg-open")) {
-        ::MessageBox(HelpOwner(), "Cannot show the help: the command xdg-open is missing.", "Veldra",
-                     MB_OK | MB_ICONEXCLAMATION);
+        HelpWarning("Cannot open the help file " + page + ".");
         return false;
     }
     std::string target = "file://" + UriEscape(page, "/");
     if (!fragment.empty()) target += "#" + UriEscape(fragment, "");
-    return AfxOpenExternal(target);
+    return OpenOrWarn(target, "Cannot show the help page " + page + ": nothing opened it.");
+}
+
+bool OpenWebPage(const std::string& address)
+{
+    return OpenOrWarn(address, "Cannot show the web page " + address + ": nothing opened it.");
 }
 
 bool HelpPageHasId(const std::string& word)
@@ -280,7 +307,7 @@ void CVeldraApp::OnHelpContents() { ShowHelpContents(); }
 
 void CVeldraApp::OnHelpIndex() { OpenHelpPage("index"); }
 
-void CVeldraApp::OnHelpWebPage() { AfxOpenExternal(kVeldraSiteAddress); }
+void CVeldraApp::OnHelpWebPage() { OpenWebPage(kVeldraSiteAddress); }
 
 void CVeldraApp::OnAppAbout()
 {

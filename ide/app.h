@@ -39,10 +39,17 @@ std::string HelpContextFragment(unsigned context);
 // The help page: <program folder>/Hlp/Veldra.html unless set otherwise.
 std::string HelpFilePath();
 void SetHelpFilePath(const std::string& path);
-// Opens the help page, with "#fragment" when not empty, through xdg-open (a
-// headless run records the open: AfxTakeOpenExternalLog). A missing page or
-// command gives a message box. False when nothing was opened.
+// Opens the help page, with "#fragment" when not empty, through xdg-open. A
+// missing page or command, or xdg-open reporting that nothing could show the
+// page, is a warning in the output bar (never a box: the main window may not
+// be up yet). False when nothing was opened.
 bool OpenHelpPage(const std::string& fragment);
+// Opens an address with xdg-open; a failure is a warning as for the help.
+bool OpenWebPage(const std::string& address);
+// Sent to the main frame when xdg-open failed later: the warnings waiting
+// are written to the output bar.
+constexpr UINT WM_HELP_NOT_SHOWN = WM_USER + 610;
+void ReportWaitingHelpWarnings();
 // Whether the page holds an element with id `word`.
 bool HelpPageHasId(const std::string& word);
 

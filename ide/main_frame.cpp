@@ -39,6 +39,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_MESSAGE(WM_SHOW_OUTPUT_BAR, OnShowOutputBar)
     ON_MESSAGE(WM_DDE_INITIATE, OnDDEInitiate)
     ON_MESSAGE(WM_SETICON, OnSetIconMessage)
+    ON_MESSAGE(WM_HELP_NOT_SHOWN, OnHelpNotShown)
     ON_COMMAND(ID_VIEW_CALCBAR, OnViewCalcBar)
     ON_UPDATE_COMMAND_UI(ID_VIEW_CALCBAR, OnUpdateViewCalcBar)
     ON_COMMAND(ID_VIEW_OUTPUTBAR, OnViewOutputBar)
@@ -162,6 +163,12 @@ std::vector<uint8_t> CMainFrame::PlacementBytes() const
     std::vector<uint8_t> bytes(sizeof wp);
     std::memcpy(bytes.data(), &wp, sizeof wp);
     return bytes;
+}
+
+LRESULT CMainFrame::OnHelpNotShown(WPARAM, LPARAM)
+{
+    ReportWaitingHelpWarnings();
+    return 0;
 }
 
 void CMainFrame::SetCursorPosText(unsigned line, unsigned column)

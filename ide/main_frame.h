@@ -56,6 +56,7 @@ public:
     LRESULT OnShowOutputBar(WPARAM show, LPARAM message);
     LRESULT OnDDEInitiate(WPARAM, LPARAM);
     LRESULT OnSetIconMessage(WPARAM, LPARAM) { return 0; }
+    LRESULT OnHelpNotShown(WPARAM, LPARAM);
     void OnDropFiles(HANDLE drop);
 
     void OnViewCalcBar();

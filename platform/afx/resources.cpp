@@ -2,6 +2,7 @@
 #include "platform/afx/resources.h"
 
 #include <cstdlib>
+#include <functional>
 
 #include "platform/afx/module_state.h"
 #include "platform/afx/spawn.h"
@@ -32,7 +33,7 @@ const AfxStringEntry kPlatformStrings[] = {
 };
 
 std::mutex g_openLock;
-std::vector<std::string> g_openLog;
+std::function<bool(const std::string&)> g_openHook;
 }  // namespace
 
 void CResourceTable::AddStrings(const AfxStringEntry* entries, size_t count)
@@ -145,21 +146,23 @@ std::string AfxFormatString(const std::string& format, const std::vector<std::st
     return out;
 }
 
-bool AfxOpenExternal(const std::string& target)
-{
-    const char* headless = std::getenv("VELDRA_HEADLESS");
-    if ((headless && *headless == '1') || !std::getenv("DISPLAY")) {
-        std::lock_guard<std::mutex> g(g_openLock);
-        g_openLog.push_back(target);
-        return true;
-    }
-    return AfxSpawn({"xdg-open", target}, false) == 0;
-}
-
-std::vector<std::string> AfxTakeOpenExternalLog()
+void AfxSetOpenExternalHook(std::function<bool(const std::string&)> hook)
 {
     std::lock_guard<std::mutex> g(g_openLock);
-    std::vector<std::string> out;
-    out.swap(g_openLog);
-    return out;
+    g_openHook = std::move(hook);
+}
+
+bool AfxOpenExternal(const std::string& target, std::function<void(int)> failed)
+{
+    std::function<bool(const std::string&)> hook;
+    {
+        std::lock_guard<std::mutex> g(g_openLock);
+        hook = g_openHook;
+    }
+    if (hook) return hook(target);
+    if (!AfxCommandExists("xdg-open")) return false;
+    if (!failed) return AfxSpawn({"xdg-open", target}, false) == 0;
+    return AfxSpawnThen({"xdg-open", target}, [failed](int status) {
+        if (status != 0) failed(status);
+    });
 }

@@ -5,6 +5,7 @@
 // Lookups go to the current module first, then to the platform's own table.
 #include <map>
 #include <mutex>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,10 @@ bool AfxFindToolbar(UINT id, AfxToolbarResource& toolbar);
 // "%1".."%9" replaced by the arguments (AfxFormatString).
 std::string AfxFormatString(const std::string& format, const std::vector<std::string>& args);
 
-// Opens a file or address with xdg-open (argv, no shell). A headless run only
-// records the call; tests read the record.
-bool AfxOpenExternal(const std::string& target);
-std::vector<std::string> AfxTakeOpenExternalLog();
+// Opens a file or address with xdg-open (argv, no shell). False at once when
+// xdg-open is missing or cannot start; `failed`, when given, is called later
+// on another thread when xdg-open ends with a failure status (nothing could
+// show the target).
+bool AfxOpenExternal(const std::string& target, std::function<void(int status)> failed = nullptr);
+// A hook that opens instead of xdg-open (tests install one); null removes it.
+void AfxSetOpenExternalHook(std::function<bool(const std::string&)> hook);

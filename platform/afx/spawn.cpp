@@ -37,6 +37,23 @@ int AfxSpawn(const std::vector<std::string>& argv, bool wait)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 127;
 }
 
+bool AfxSpawnThen(const std::vector<std::string>& argv, std::function<void(int)> done)
+{
+    if (argv.empty()) return false;
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return false;
+    std::thread([pid, done = std::move(done)] {
+        int st = 0;
+        while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+        }
+        if (done) done(WIFEXITED(st) ? WEXITSTATUS(st) : 127);
+    }).detach();
+    return true;
+}
+
 std::string AfxSpawnOutput(const std::vector<std::string>& argv)
 {
     if (argv.empty()) return {};

@@ -2,6 +2,7 @@
 // files, dropped files and the recent list, the bar state and the placement
 // across restarts, the hidden run's frame, and the frame's command states.
 #include <sys/stat.h>
+#include "tests/support/open_external_log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -44,12 +45,43 @@ TEST_F(IdeTest, FirstStartOpensTheHelpContentsOnceTheSecondStartNone)
     EXPECT_TRUE(BoxTexts().empty());
 }
 
-TEST_F(IdeTest, FirstStartWithoutAHelpPageShowsTheMissingFileBox)
+TEST_F(IdeTest, FirstStartWithoutAHelpPageWarnsInTheOutputBarWithoutABox)
 {
     fs::remove(help);
     ASSERT_TRUE(Start());
     EXPECT_TRUE(AfxTakeOpenExternalLog().empty());
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Cannot open the help file " + help.string() + "."}));
+    EXPECT_TRUE(BoxTexts().empty()) << "no box before the main window is up";
+    const std::string output = Frame()->m_wndOutputBar.m_output.GetWindowText();
+    EXPECT_NE(output.find("Warning: Cannot open the help file " + help.string() + "."), std::string::npos) << output;
+}
+
+// Without the tests' hook: an xdg-open that finds nothing to show the page
+// with, then none at all; each is a warning in the output bar, never a box.
+TEST_F(IdeTest, HelpThatCannotBeShownIsAWarningInTheOutputBar)
+{
+    ASSERT_TRUE(Start());
+    AfxTakeOpenExternalLog();
+    const fs::path bin = root / "bin";
+    fs::create_directories(bin);
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nexit 3\n";
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", bin.c_str(), 1);
+    AfxSetOpenExternalHook(nullptr);
+    auto output = [&] { return Frame()->m_wndOutputBar.m_output.GetWindowText(); };
+    Frame()->SendMessage(WM_COMMAND, ID_HELP_CONTENTS);
+    const std::string failed = "Warning: Cannot show the help page " + help.string() + ": nothing opened it.";
+    for (int i = 0; i < 500 && output().find(failed) == std::string::npos; ++i) {
+        PumpUntilIdle();
+        Sleep(10);
+    }
+    EXPECT_NE(output().find(failed), std::string::npos) << output();
+    fs::remove(bin / "xdg-open");
+    Frame()->SendMessage(WM_COMMAND, ID_HELP_WEBPAGE);
+    EXPECT_NE(output().find("Warning: Cannot show the help: the command xdg-open is missing."), std::string::npos);
+    setenv("PATH", oldPath.c_str(), 1);
+    InstallOpenExternalLog();
+    EXPECT_TRUE(BoxTexts().empty());
 }
 
 TEST_F(IdeTest, DesktopFilesEqualTheFixturesAndAreNotRewrittenWhenEqual)

@@ -2,6 +2,7 @@
 // Starting and closing the IDE inside a test, on the test's thread, with a
 // settings folder, a data folder and a help page of the test's own.
 #include <gtest/gtest.h>
+#include "tests/support/open_external_log.h"
 #include <unistd.h>
 
 #include <atomic>

@@ -1,7 +1,13 @@
 // Runtime classes, message maps, command routing and CCmdUI, the CWnd
 // dispatcher (reflection, self-deletion, fake destruction messages,
 // exceptions) and module states.
+#include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <new>
+
+#include <unistd.h>
+#include "tests/support/open_external_log.h"
 
 #include "afx_test_util.h"
 
@@ -362,11 +368,44 @@ TEST_F(AfxCore, ACloseDuringMenuTrackingEndsTheMenuAndTheFrameSurvives)
     EXPECT_FALSE(IsWindow(h));
 }
 
-TEST_F(AfxCore, ExternalOpensAreRecordedWhenHeadless)
+// Without the tests' hook: xdg-open from PATH, its failure reported later,
+// its absence at once.
+TEST_F(AfxCore, ExternalOpensRunXdgOpenAndReportItsFailure)
 {
-    AfxTakeOpenExternalLog();
-    EXPECT_TRUE(AfxOpenExternal("/tmp/Hlp/Veldra.html"));
-    EXPECT_EQ(AfxTakeOpenExternalLog(), (std::vector<std::string>{"/tmp/Hlp/Veldra.html"}));
+    namespace fs = std::filesystem;
+    const fs::path bin = fs::temp_directory_path() / ("veldra-xdg-" + std::to_string(getpid()));
+    fs::create_directories(bin);
+    const fs::path record = bin / "opened";
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", bin.c_str(), 1);
+    AfxSetOpenExternalHook(nullptr);
+    struct Case {
+        int status;   // what xdg-open ends with; -1: there is none
+        bool started, failed;
+    } cases[] = {{0, true, false}, {3, true, true}, {-1, false, false}};
+    for (const Case& c : cases) {
+        fs::remove(bin / "xdg-open");
+        fs::remove(record);
+        if (c.status >= 0) {
+            std::ofstream(bin / "xdg-open") << "#!/bin/sh\necho \"$1\" > " << record.string() << "\nexit " << c.status << "\n";
+            fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+        }
+        std::atomic<int> failures{0};
+        EXPECT_EQ(AfxOpenExternal("file:///tmp/Hlp/Veldra.html", [&](int) { ++failures; }), c.started) << c.status;
+        if (!c.started) continue;
+        for (int i = 0; i < 500 && !fs::exists(record); ++i) Sleep(10);
+        for (int i = 0; i < 200 && c.failed && failures == 0; ++i) Sleep(10);
+        Sleep(50);
+        std::ifstream in(record);
+        std::string line;
+        std::getline(in, line);
+        EXPECT_EQ(line, "file:///tmp/Hlp/Veldra.html");
+        EXPECT_EQ(failures.load(), c.failed ? 1 : 0) << c.status;
+    }
+    setenv("PATH", oldPath.c_str(), 1);
+    fs::remove_all(bin);
+    // The tests' own hook again: what the rest of the suite opens is recorded.
+    InstallOpenExternalLog();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The hyperlink label: hover colours and capture from injected mouse input,
 // the visited colour, click reporting, the argv-only open and the tooltip.
 #include "combo_test_util.h"
+#include "tests/support/open_external_log.h"
 #include "platform/afx/resources.h"
 #include "ui_controls/link/link_static.h"
 
