@@ -49,8 +49,6 @@ CNerithView* CMainFrame::ConsoleView()
 
 void CMainFrame::OnClose()
 {
-    auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread());
-    if (thread && thread->m_test.refuseClose) return;
     // Not while an input waits: a break or Escape ends it first.
     if (CNerithView* view = ConsoleView(); view && view->IsInputPending()) return;
     CFrameWnd::OnClose();

@@ -28,7 +28,6 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_MESSAGE(WM_PLOT_SET, OnPlotSet)
     ON_MESSAGE(WM_PLOT_DIM, OnPlotDim)
     ON_MESSAGE(WM_PLOT_BOUNDS, OnPlotBounds)
-    ON_MESSAGE(WM_DEVICE_TEST_QUERY, OnTestQuery)
     ON_COMMAND(ID_VIEW_TOOLBAR, OnViewToolbar)
     ON_COMMAND(ID_VIEW_STATUS_BAR, OnViewStatusBar)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateViewToolbar)
@@ -47,8 +46,6 @@ int CMainFrame::OnCreate(CREATESTRUCT* cs)
 
 void CMainFrame::OnClose()
 {
-    auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread());
-    if (thread && thread->m_test.refuseClose) return;
     // The view tracks the mouse in a loop of its own: this WM_CLOSE only ends
     // it (the host re-posts the close a second later).
     if (CQuorraView* view = FigureView(); view && view->IsBusy()) {
@@ -178,172 +175,6 @@ LRESULT CMainFrame::OnPlotBounds(WPARAM wParam, LPARAM lParam)
 {
     CQuorraView* view = FigureView();
     return view ? view->OnDeviceBndPlot(wParam, lParam) : 0;
-}
-
-LRESULT CMainFrame::OnTestQuery(WPARAM query, LPARAM arg)
-{
-    if (query == 11) {
-        CQuorraView* view = FigureView();
-        return view && view->IsBusy() ? 1 : 0;
-    }
-    if (query == 10) {
-        // The first eight bytes of the read-out pane.
-        const std::string text = m_bars.PaneText(1);
-        LRESULT v = 0;
-        std::memcpy(&v, text.c_str(), std::min<size_t>(8, text.size()));
-        return v;
-    }
-    if (query == 13) {
-        // The first eight bytes of plane arg's number format.
-        CQuorraView* view = FigureView();
-        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
-        const std::string& f = view->m_planes[(size_t)arg]->numberFormat;
-        LRESULT v = 0;
-        std::memcpy(&v, f.c_str(), std::min<size_t>(8, f.size()));
-        return v;
-    }
-    if (query >= 7 && query <= 9) {
-        CQuorraView* view = FigureView();
-        if (!view) return -1;
-        if (query == 7) {
-            // The first selected plane's index plus one, 0 for none.
-            for (size_t i = 0; i < view->m_planes.size(); i++)
-                if (view->m_planes[i]->m_selected) return (LRESULT)i + 1;
-            return 0;
-        }
-        if ((size_t)arg >= view->m_planes.size()) return -1;
-        const CPlotPlane& p = *view->m_planes[(size_t)arg];
-        if (query == 8) {
-            // The plane's x limits, in thousandths: low word xmin, high word xmax.
-            return (LRESULT)(uint32_t)(int32_t)std::lround(p.limits[0] * 1000) |
-                   ((LRESULT)(int32_t)std::lround(p.limits[BOX_RIGHT] * 1000) << 32);
-        }
-        // The screen point at the centre of the plane's plot rectangle.
-        POINT c{(p.plotRect.left + p.plotRect.right) / 2, (p.plotRect.top + p.plotRect.bottom) / 2};
-        ClientToScreen(view->m_hWnd, &c);
-        return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
-    }
-    switch (query) {
-    case 1: {
-        auto* doc = dynamic_cast<CQuorraDoc*>(GetActiveDocument());
-        return doc ? doc->m_nNewCount : -1;
-    }
-    case 2: return m_bars.VisibleMask();
-    case 3: return m_bFirstActivation ? 1 : 0;
-    case 4: {
-        // Planes of the figure, and objects of its graphs in the high word.
-        CQuorraView* view = FigureView();
-        if (!view) return -1;
-        LRESULT objects = 0;
-        for (const auto& p : view->m_planes) objects += (LRESULT)p->objects.size();
-        return (LRESULT)view->m_planes.size() | (objects << 16);
-    }
-    case 5: {
-        // The length of the document's path (a failed open keeps the old one).
-        CDocument* doc = GetActiveDocument();
-        return doc ? (LRESULT)doc->GetPathName().size() : -1;
-    }
-    case 6: {
-        CQuorraView* view = FigureView();
-        return view ? (LRESULT)view->GetViewSize().cx : -1;
-    }
-    case 30: {
-        // Prints the figure onto a recording A4 printer page: *arg gets the
-        // log and the page mapping, the reply is the number of printed planes.
-        CQuorraView* view = FigureView();
-        auto* out = reinterpret_cast<std::string*>(arg);
-        if (!view || !out) return -1;
-        CDC dc;
-        dc.Attach(CreateRecordingDC(TRUE), true);
-        dc.m_bPrinting = TRUE;
-        CPrintInfo info;
-        view->OnBeginPrinting(&dc, &info);
-        view->OnPrint(&dc, &info);
-        view->OnEndPrinting(&dc, &info);
-        SIZE ext{};
-        POINT org{};
-        GetWindowExtEx(dc.m_hDC, &ext);
-        GetWindowOrgEx(dc.m_hDC, &org);
-        const RECT& r = view->m_printRect;
-        *out = GetRecordingLog(dc.m_hDC) + "print rect " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-               std::to_string(r.right) + "," + std::to_string(r.bottom) + " window ext " + std::to_string(ext.cx) + "," +
-               std::to_string(ext.cy) + " org " + std::to_string(org.x) + "," + std::to_string(org.y) + "\n";
-        return (LRESULT)view->m_printPlanes.size();
-    }
-    case 31: {
-        // The screen point of the first pointer in plane arg, -1 for none;
-        // 32: objects with a pointer in the figure; 33: plane arg's x span
-        // made zero (its centre kept).
-        CQuorraView* view = FigureView();
-        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
-        CPlotPlane& p = *view->m_planes[(size_t)arg];
-        for (const auto& o : p.objects) {
-            if (!(o->pointerFlags & 3)) continue;
-            POINT c{(LONG)std::lround(p.WorldToDeviceX(o->pointer.x)), (LONG)std::lround(p.WorldToDeviceY(o->pointer.y))};
-            ClientToScreen(view->m_hWnd, &c);
-            return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
-        }
-        return -1;
-    }
-    case 32: {
-        CQuorraView* view = FigureView();
-        if (!view) return -1;
-        LRESULT n = 0;
-        for (const auto& p : view->m_planes)
-            for (const auto& o : p->objects) n += (o->pointerFlags & 3) ? 1 : 0;
-        return n;
-    }
-    case 33: {
-        CQuorraView* view = FigureView();
-        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
-        CPlotPlane& p = *view->m_planes[(size_t)arg];
-        const double mid = (p.limits[0] + p.limits[BOX_RIGHT]) / 2;
-        p.limits[0] = p.limits[BOX_RIGHT] = mid;
-        return 1;
-    }
-    case 34:
-    case 35: {
-        // Plane arg's first object: 34 the screen point of its second point,
-        // 35 its id.
-        CQuorraView* view = FigureView();
-        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
-        CPlotPlane& p = *view->m_planes[(size_t)arg];
-        if (p.objects.empty() || p.objects[0]->Count() < 2) return -1;
-        const CGraphObject& o = *p.objects[0];
-        if (query == 35) return o.id;
-        POINT c{(LONG)std::lround(p.WorldToDeviceX(o.Points()[1].x)), (LONG)std::lround(p.WorldToDeviceY(o.Points()[1].y))};
-        ClientToScreen(view->m_hWnd, &c);
-        return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
-    }
-    case 36: {
-        // The screen point of the view's client origin.
-        CQuorraView* view = FigureView();
-        if (!view) return -1;
-        POINT c{0, 0};
-        ClientToScreen(view->m_hWnd, &c);
-        return (LRESULT)(uint32_t)c.x | ((LRESULT)(uint32_t)c.y << 32);
-    }
-    case 37: {
-        // Plane arg's plot rectangle on the screen, 16 bits a side: left,
-        // top, right, bottom from the low word up.
-        CQuorraView* view = FigureView();
-        if (!view || (size_t)arg >= view->m_planes.size()) return -1;
-        const RECT& r = view->m_planes[(size_t)arg]->plotRect;
-        POINT a{r.left, r.top}, b{r.right, r.bottom};
-        ClientToScreen(view->m_hWnd, &a);
-        ClientToScreen(view->m_hWnd, &b);
-        return (LRESULT)(uint16_t)a.x | (LRESULT)(uint16_t)a.y << 16 | (LRESULT)(uint16_t)b.x << 32 |
-               (LRESULT)(uint16_t)b.y << 48;
-    }
-    case 12: {
-        // The first plane's read-out of (1.5, 2), through the view to the pane.
-        CQuorraView* view = FigureView();
-        if (!view || view->m_planes.empty()) return -1;
-        view->m_planes.front()->ReadoutText({1.5, 2});
-        return 1;
-    }
-    default: return 0;
-    }
 }
 
 void CMainFrame::OnViewToolbar()

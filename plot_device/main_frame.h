@@ -24,7 +24,6 @@ public:
     LRESULT OnPlotSet(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlotDim(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlotBounds(WPARAM wParam, LPARAM lParam);
-    LRESULT OnTestQuery(WPARAM query, LPARAM);
 
     void OnViewToolbar();
     void OnViewStatusBar();

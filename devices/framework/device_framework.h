@@ -65,12 +65,6 @@ protected:
 
 // Test switches of a device object, read from VELDRA_DEVICE_TEST when the
 // object is made: "failinit", "refuseclose", "slowexit=MS" (';'-separated).
-struct DeviceTestSwitches {
-    bool failInit = false;
-    bool refuseClose = false;
-    DWORD slowExitMs = 0;
-};
-
 // One device window: its UI thread and the link the host holds.
 class CDeviceAppThread : public CDeviceThread, public CDeviceLink {
 public:
@@ -96,7 +90,6 @@ public:
 
     std::string startDocument;
     HANDLE windowUpEvent = nullptr;
-    DeviceTestSwitches m_test;
 
 protected:
     void OnFileNew();
@@ -114,7 +107,3 @@ private:
     std::atomic<int> m_refs{1};
 };
 
-// Sent by tests to a device frame: (query, 0). 1: how often the frame's
-// document was made new; 2: the shown bars (1 toolbar, 2 status bar);
-// 3: whether the first activation is still to come.
-constexpr UINT WM_DEVICE_TEST_QUERY = 0x8FF0;

@@ -60,31 +60,11 @@ BEGIN_MESSAGE_MAP(CDeviceAppThread, CDeviceThread)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_MESSAGE_MAP()
 
-namespace {
-
-DeviceTestSwitches ReadTestSwitches()
-{
-    DeviceTestSwitches s;
-    const char* env = std::getenv("VELDRA_DEVICE_TEST");
-    if (!env) return s;
-    std::istringstream in(env);
-    std::string item;
-    while (std::getline(in, item, ';')) {
-        if (item == "failinit") s.failInit = true;
-        else if (item == "refuseclose") s.refuseClose = true;
-        else if (item.rfind("slowexit=", 0) == 0) s.slowExitMs = (DWORD)std::strtoul(item.c_str() + 9, nullptr, 10);
-    }
-    return s;
-}
-
-}  // namespace
-
 CDeviceAppThread::CDeviceAppThread(CDeviceHostCallbacks* callbacks, uint32_t startFlags)
 {
     host = callbacks;
     flags = startFlags;
     startEvent = CreateEvent(nullptr, TRUE, FALSE, nullptr);
-    m_test = ReadTestSwitches();
 }
 
 CDeviceAppThread::~CDeviceAppThread()
@@ -135,7 +115,6 @@ DWORD CDeviceAppThread::ThreadEntry(void* param)
         self->ReleaseOrphans();
     }
     CWnd::DeleteTempMap();
-    if (self->m_test.slowExitMs) Sleep(self->m_test.slowExitMs);
     // Whichever comes last, DeleteApp or this, frees the object.
     if (--self->m_refs == 0) delete self;
     return code;
@@ -218,14 +197,11 @@ void CDeviceAppThread::ServeUntilStarted()
 BOOL CDeviceAppThread::InitInstance()
 {
     const DeviceProfile& profile = TheDeviceProfile();
-    CDocument* doc = nullptr;
-    if (!m_test.failInit) {
-        auto* tmpl = new CSingleDocTemplate(profile.templateId, profile.docClass, profile.frameClass, profile.viewClass);
-        AddDocTemplate(tmpl);
-        // Hidden until Start: the show hook activates the frame.
-        std::string path = profile.hasStartDocument ? startDocument : std::string();
-        doc = tmpl->OpenDocumentFile(path.empty() ? nullptr : path.c_str(), FALSE);
-    }
+    auto* tmpl = new CSingleDocTemplate(profile.templateId, profile.docClass, profile.frameClass, profile.viewClass);
+    AddDocTemplate(tmpl);
+    // Hidden until Start: the show hook activates the frame.
+    std::string path = profile.hasStartDocument ? startDocument : std::string();
+    CDocument* doc = tmpl->OpenDocumentFile(path.empty() ? nullptr : path.c_str(), FALSE);
     if (!doc || !m_pMainWnd || !m_pMainWnd->m_hWnd) {
         if (windowUpEvent) SetEvent(windowUpEvent);
         return FALSE;

@@ -17,10 +17,9 @@
 #include "support/fake_plot_host.h"
 #include "values/value_matrix.h"
 #include "tests/support/windows.h"
+#include "tests/plot_device/plot_inspect.h"
 
 namespace {
-
-constexpr UINT WM_DEVICE_TEST_QUERY = 0x8FF0;
 
 struct Device {
     CFakePlotHost& host;
@@ -38,19 +37,9 @@ struct Device {
             host.Delete(link);
         }
     }
-    LRESULT Query(WPARAM what, LPARAM arg = 0) { return link->Send(WM_DEVICE_TEST_QUERY, what, arg); }
-    POINT Centre(int plane)
-    {
-        const LRESULT v = Query(9, plane);
-        return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)};
-    }
-    std::string NumberFormat(int plane)
-    {
-        const LRESULT v = Query(13, plane);
-        char text[9] = {};
-        std::memcpy(text, &v, 8);
-        return text;
-    }
+    HWND Frame() const { return link->mainWindow; }
+    POINT Centre(int plane) { return plot_inspect::PlaneCentre(Frame(), (size_t)plane); }
+    std::string NumberFormat(int plane) { return plot_inspect::NumberFormat(Frame(), (size_t)plane); }
 };
 
 
@@ -111,7 +100,8 @@ TEST(PlotDeviceProperties, DoubleClickOpensTheSheetWhichHoldsTheFigure)
     Device d(host);
     ASSERT_NE(d.thread, nullptr);
     PlotTwoPlanes(d.link);
-    ASSERT_TRUE(PumpUntil([&] { return d.Query(4) == (2 | (2 << 16)); }, 5000)) << d.Query(4);
+    const plot_inspect::Counts two{2, 2};
+    ASSERT_TRUE(PumpUntil([&] { return plot_inspect::PlanesAndObjects(d.Frame()) == two; }, 5000));
     EXPECT_EQ(d.NumberFormat(0), "%.6g");
 
     // A double-click on the first plane in Select mode.
@@ -121,11 +111,11 @@ TEST(PlotDeviceProperties, DoubleClickOpensTheSheetWhichHoldsTheFigure)
     InjectClick(c.x, c.y);
     HWND sheet = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (sheet = FindThreadWindow(d.link->threadId, "Properties")) != nullptr; }, 5000));
-    EXPECT_EQ(d.Query(7), 1) << "the first plane selected";
+    EXPECT_EQ(plot_inspect::SelectedPlane(d.Frame()), 1) << "the first plane selected";
     EXPECT_EQ(WindowText(GetDlgItem(sheet, IDCANCEL)), "&Cancel");
     // While it is open the figure is busy: a clear is refused.
     EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), -1);
-    EXPECT_EQ(d.Query(11), 1);
+    EXPECT_TRUE(plot_inspect::Busy(d.Frame()));
 
     // Labels: precision 3 and OK.
     ClickTab(sheet, 2);
@@ -136,7 +126,7 @@ TEST(PlotDeviceProperties, DoubleClickOpensTheSheetWhichHoldsTheFigure)
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
     EXPECT_EQ(d.NumberFormat(0), "%.3g");
     EXPECT_EQ(d.NumberFormat(1), "%.6g");
-    EXPECT_EQ(d.Query(11), 0);
+    EXPECT_FALSE(plot_inspect::Busy(d.Frame()));
 
     // The menu command opens it too; Cancel writes nothing and frees the figure.
     PostMessage(d.link->mainWindow, WM_COMMAND, ID_PLOT_PROPERTIES, 0);
@@ -151,7 +141,7 @@ TEST(PlotDeviceProperties, DoubleClickOpensTheSheetWhichHoldsTheFigure)
     EXPECT_TRUE(TakeMessageBoxLog().empty());
 
     // Closing the window with the sheet open ends the sheet first, then the window.
-    ASSERT_EQ(d.Query(4) & 0xFFFF, 2);
+    ASSERT_EQ(plot_inspect::Planes(d.Frame()), 2);
     const POINT c2 = d.Centre(1);
     InjectMouseMove(c2.x, c2.y);
     InjectClick(c2.x, c2.y);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -29,26 +30,27 @@
 #include "support/fake_plot_host.h"
 #include "values/value_matrix.h"
 #include "tests/support/windows.h"
+#include "devices/framework/device_framework.h"
+#include "plot_device/main_frame.h"
+#include "tests/plot_device/plot_inspect.h"
 
 namespace {
 
-constexpr UINT WM_DEVICE_TEST_QUERY = 0x8FF0;  // the framework's test query
 
-// Shortened long waits and device test switches for one test.
+// Shortened long waits for one test.
 class ScopedDeviceTest {
 public:
-    explicit ScopedDeviceTest(const char* switches = nullptr, double scale = 0.1)
-    {
-        SetLongWaitScale(scale);
-        if (switches) setenv("VELDRA_DEVICE_TEST", switches, 1);
-        else unsetenv("VELDRA_DEVICE_TEST");
-    }
-    ~ScopedDeviceTest()
-    {
-        SetLongWaitScale(1);
-        unsetenv("VELDRA_DEVICE_TEST");
-    }
+    explicit ScopedDeviceTest(double scale = 0.1) { SetLongWaitScale(scale); }
+    ~ScopedDeviceTest() { SetLongWaitScale(1); }
 };
+
+// Whether the frame's first activation is still to come (on its thread).
+bool FirstActivationPending(HWND frame)
+{
+    return ReadOnWindowThread<bool>(frame, [&] {
+        return static_cast<CMainFrame*>(CWnd::FromHandlePermanent(frame))->m_bFirstActivation != FALSE;
+    });
+}
 
 bool ThreadEnded(HANDLE thread) { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
@@ -71,7 +73,7 @@ struct Device {
             host.Delete(link);
         }
     }
-    LRESULT Query(WPARAM what) { return link->Send(WM_DEVICE_TEST_QUERY, what, 0); }
+    HWND Frame() const { return link->mainWindow; }
     // File Open of a figure of tests/plot_device/data through the scripted dialog.
     void OpenDataFile(const char* name)
     {
@@ -155,7 +157,7 @@ TEST(PlotDeviceFramework, LoadsCreatesStartsAndCloses)
     EXPECT_TRUE(PostMessage(frame, WM_DEVICE_BREAK, 0, 0));
     EXPECT_EQ(SendMessage(frame, WM_DEVICE_PING, 0, 0), 1);
     EXPECT_TRUE(IsWindow(frame));
-    EXPECT_EQ(link->Send(WM_DEVICE_TEST_QUERY, 1, 0), 1) << "one new document";
+    EXPECT_EQ(plot_inspect::NewCount(frame), 1) << "one new document";
 
     EXPECT_EQ(link->Close(), 1);
     EXPECT_TRUE(ThreadEnded(thread));
@@ -218,24 +220,49 @@ TEST(PlotDeviceFramework, CallersQuitSurvivesClose)
 
 TEST(PlotDeviceFramework, FailingInitInstanceKeepsTheLink)
 {
-    ScopedDeviceTest scope("failinit");
+    // The window's start fails for real: the link handed back once more
+    // asks for a plot file that cannot be read.
+    ScopedDeviceTest scope;
     CFakePlotHost host;
     CDeviceLink* link = nullptr;
+    ASSERT_NE(host.Create(&link), nullptr);
+    link->Start();
+    ASSERT_EQ(link->Close(), 1);
+    static_cast<CDeviceAppThread*>(link)->startDocument = "/nonexistent/veldra-missing.qra";
     EXPECT_EQ(host.Create(&link), nullptr);
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->mainWindow, nullptr);
     EXPECT_EQ(host.Delete(link), 0);
+    ClearMessageBoxAnswers();
+    TakeMessageBoxLog();
+}
+
+// A frame that refuses WM_CLOSE and, the first time, keeps its thread busy
+// in the handler long after the host gave up: the frame's procedure wrapped
+// by the test.
+WNDPROC g_frameProc = nullptr;
+std::atomic<bool> g_stalled{false};
+LRESULT StubbornFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CLOSE) {
+        if (!g_stalled.exchange(true)) Sleep(600);
+        return 0;
+    }
+    return CallWindowProc(g_frameProc, hwnd, msg, wParam, lParam);
 }
 
 TEST(PlotDeviceFramework, AbandonedThreadOutlivesDeleteApp)
 {
     // The frame refuses WM_CLOSE: Close re-posts it each slice, gives up
     // with -1, and the abandoned thread wakes after DeleteApp has run.
-    ScopedDeviceTest scope("refuseclose;slowexit=300", 0.02);
+    ScopedDeviceTest scope(0.02);
     CFakePlotHost host;
     CDeviceLink* link = nullptr;
     HANDLE thread = host.Create(&link);
     ASSERT_NE(thread, nullptr);
+    g_stalled = false;
+    g_frameProc = (WNDPROC)GetWindowLongPtr(link->mainWindow, GWLP_WNDPROC);
+    SetWindowLongPtr(link->mainWindow, GWLP_WNDPROC, (LONG_PTR)StubbornFrameProc);
     link->Start();
     HANDLE watch = DuplicateHandle(thread);
     EXPECT_EQ(link->Close(), -1);
@@ -259,8 +286,8 @@ TEST(PlotDeviceFramework, TwoWindowsDoNotBlockEachOther)
 
     EXPECT_EQ(b.link->Send(WM_DEVICE_PING, 0, 0), 1);
     b.link->Send(WM_COMMAND, ID_FILE_NEW, 0);
-    EXPECT_EQ(b.Query(1), 2);
-    EXPECT_EQ(a.Query(1), 1);
+    EXPECT_EQ(plot_inspect::NewCount(b.Frame()), 2);
+    EXPECT_EQ(plot_inspect::NewCount(a.Frame()), 1);
 
     b.link->Send(WM_COMMAND, ID_APP_EXIT, 0);
     EXPECT_TRUE(PumpUntil([&] { return ThreadEnded(b.thread); }));
@@ -307,10 +334,11 @@ TEST(PlotDeviceFramework, TwoThreadsPlotIntoTwoWindowsAtOnce)
     ta.join();
     tb.join();
     // The last plot was held: its objects arrive when the hold timer fires.
-    EXPECT_TRUE(PumpUntil([&] { return a.Query(4) == (6 | (6 << 16)) && b.Query(4) == (6 | (6 << 16)); }, 5000));
+    const plot_inspect::Counts six{6, 6};
+    EXPECT_TRUE(PumpUntil([&] { return plot_inspect::PlanesAndObjects(a.Frame()) == six && plot_inspect::PlanesAndObjects(b.Frame()) == six; }, 5000));
     EXPECT_EQ(WindowText(a.link->mainWindow).rfind("T", 0), 0u);
     // A plane's read-out lands in the second pane of its own window only.
-    EXPECT_EQ(a.Query(12), 1);
+    plot_inspect::ReadOutFirstPlane(a.Frame());
     EXPECT_EQ(PaneText(FindBar(a.link->mainWindow, 0xE801).ctrl, 1), "x=1.5  y=2");
     EXPECT_EQ(PaneText(FindBar(b.link->mainWindow, 0xE801).ctrl, 1), "");
     SaveFramePng(a.link->mainWindow, "plot_frame_figure.png");
@@ -355,7 +383,7 @@ TEST(PlotDeviceFrame, MenusBarsAndFirstActivation)
 
     // The bars: a docked toolbar of 22 buttons and 6 separators at the top,
     // the five panes at the bottom; both shown, each toggled by its View command.
-    EXPECT_EQ(d.Query(2), 3);
+    EXPECT_EQ(plot_inspect::VisibleBars(d.Frame()), 3);
     const BarWindows tool = FindBar(frame, 0xE800), status = FindBar(frame, 0xE801);
     ASSERT_TRUE(tool.bar && tool.ctrl && status.bar && status.ctrl);
     EXPECT_EQ(SendMessage(tool.ctrl, TB_BUTTONCOUNT, 0, 0), 28);
@@ -384,16 +412,16 @@ TEST(PlotDeviceFrame, MenusBarsAndFirstActivation)
     EXPECT_EQ(PaneText(status.ctrl, 2), "");
     SaveFramePng(frame, "plot_frame_bars.png");
     d.link->Send(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
-    EXPECT_EQ(d.Query(2), 2);
+    EXPECT_EQ(plot_inspect::VisibleBars(d.Frame()), 2);
     EXPECT_FALSE(IsWindowVisible(tool.bar));
     EXPECT_TRUE(IsWindowVisible(status.bar));
     d.link->Send(WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
-    EXPECT_EQ(d.Query(2), 0);
+    EXPECT_EQ(plot_inspect::VisibleBars(d.Frame()), 0);
     d.link->Send(WM_COMMAND, ID_VIEW_TOOLBAR, 0);
-    EXPECT_EQ(d.Query(2), 1);
+    EXPECT_EQ(plot_inspect::VisibleBars(d.Frame()), 1);
 
     // The first activation made the client area s - oh wide and s high.
-    EXPECT_EQ(d.Query(3), 0);
+    EXPECT_FALSE(FirstActivationPending(d.Frame()));
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     ASSERT_TRUE(GetWindowPlacement(frame, &wp));
@@ -502,6 +530,12 @@ TEST(PlotDeviceSettings, RecentFilesOfTwoThreadsWrittenOnceAndNeverInBatch)
         Device a(host), b(host);
         ASSERT_NE(a.thread, nullptr);
         ASSERT_NE(b.thread, nullptr);
+        // The library's list was read when it loaded, from the suite's shared
+        // settings (earlier tests and runs may have filled it): empty here.
+        RunOnWindowThread(a.Frame(), [] {
+            CRecentFileList* list = AfxGetApp() ? AfxGetApp()->m_pRecentFileList : nullptr;
+            while (list && !list->Get(0).empty()) list->Remove(0);
+        });
         for (auto [device, file] : {std::pair{&a, "a.qra"}, std::pair{&b, "b.qra"}}) {
             CommonDialogAnswer answer;
             answer.paths = {(data / file).string()};
@@ -563,9 +597,9 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
         Device d(host);
         ASSERT_NE(d.thread, nullptr);
         command(d, ID_FILE_OPEN, good);
-        EXPECT_EQ(d.Query(4) & 0xFFFF, 2);
-        EXPECT_EQ(d.Query(5), (LRESULT)good.size());
-        EXPECT_EQ(d.Query(6), 640);
+        EXPECT_EQ(plot_inspect::Planes(d.Frame()), 2);
+        EXPECT_EQ(plot_inspect::PathName(d.Frame()), good);
+        EXPECT_EQ(plot_inspect::ViewWidth(d.Frame()), 640);
         EXPECT_TRUE(TakeMessageBoxLog().empty());
         // The window goes back to the saved placement.
         WINDOWPLACEMENT wp{};
@@ -587,9 +621,9 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
             auto log = TakeMessageBoxLog();
             ASSERT_EQ(log.size(), 1u);
             EXPECT_EQ(log[0].text, "Failed to read a quorra file");
-            EXPECT_EQ(d.Query(4) & 0xFFFF, 2);
-            EXPECT_EQ(d.Query(5), (LRESULT)good.size());
-            EXPECT_EQ(d.Query(6), 640);
+            EXPECT_EQ(plot_inspect::Planes(d.Frame()), 2);
+            EXPECT_EQ(plot_inspect::PathName(d.Frame()), good);
+            EXPECT_EQ(plot_inspect::ViewWidth(d.Frame()), 640);
         }
 
         // Save As writes the figure after the window's own placement.
@@ -606,7 +640,7 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
         auto log = TakeMessageBoxLog();
         ASSERT_EQ(log.size(), 1u);
         EXPECT_EQ(log[0].text, "Failed to write a quorra file");
-        EXPECT_EQ(d.Query(5), (LRESULT)saved.size());
+        EXPECT_EQ(plot_inspect::PathName(d.Frame()), saved);
 
         // The largest figure: its copy's picture offer stays within the pixel cap.
         std::string big = golden;
@@ -616,7 +650,7 @@ TEST(PlotDeviceFile, OpenSaveAndRefusedFiles)
         const std::string bigPath = (dir / "big.qra").string();
         std::ofstream(bigPath, std::ios::binary) << big;
         command(d, ID_FILE_OPEN, bigPath);
-        EXPECT_EQ(d.Query(6), 32767);
+        EXPECT_EQ(plot_inspect::ViewWidth(d.Frame()), 32767);
         ResetClipboardForTest();
         d.link->Send(WM_COMMAND, ID_EDIT_COPY, 0);
         EXPECT_TRUE(TakeMessageBoxLog().empty());
@@ -649,21 +683,19 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     Device d(host);
     ASSERT_NE(d.thread, nullptr);
     d.OpenDataFile("run_kinds_2x2_K.qra");
-    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
+    ASSERT_EQ(plot_inspect::Planes(d.Frame()), 4);
+    // The plane's x limits in thousandths.
     auto xLimits = [&](int plane) {
-        const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 8, plane);
-        return std::pair<int, int>((int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32));
+        const plot_inspect::Limits l = plot_inspect::XLimits(d.Frame(), (size_t)plane);
+        return std::pair<int, int>((int)std::lround(l.xmin * 1000), (int)std::lround(l.xmax * 1000));
     };
-    auto centre = [&](int plane) {
-        const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 9, plane);
-        return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)};
-    };
+    auto centre = [&](int plane) { return plot_inspect::PlaneCentre(d.Frame(), (size_t)plane); };
     auto limitsOf = [&] {
         std::vector<std::pair<int, int>> out;
         for (int i = 0; i < 4; i++) out.push_back(xLimits(i));
         return out;
     };
-    EXPECT_EQ(d.Query(7), 0);
+    EXPECT_EQ(plot_inspect::SelectedPlane(d.Frame()), 0);
 
     // Copy with none selected: one recording of the whole figure.
     ResetClipboardForTest();
@@ -724,12 +756,8 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     EXPECT_NE(zoomed[3], before[3]);
 
     // A plain move over a plane shows its read-out.
-    auto readout = [&] {
-        const LRESULT v = d.Query(10);
-        char text[9] = {};
-        std::memcpy(text, &v, 8);
-        return std::string(text);
-    };
+    // The read-out pane of the status bar.
+    auto readout = [&] { return PaneText(FindBar(d.Frame(), 0xE801).ctrl, 1); };
     const POINT c = centre(3);
     InjectMouseMove(c.x, c.y);
     EXPECT_TRUE(PumpUntil([&] { return readout().rfind("x=", 0) == 0; }, 5000)) << readout();
@@ -737,7 +765,7 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     // A click selects the plane under it.
     InjectButton(VK_LBUTTON, true, c.x, c.y);
     InjectButton(VK_LBUTTON, false, c.x, c.y);
-    EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 4; }, 5000));
 
     // Now only the selected plane zooms, and Open Right moves it by a tenth of its span.
     // Only pixels inside its plot rectangle change.
@@ -753,9 +781,8 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
         ASSERT_EQ(now.size(), was.size());
         RECT frameRect{};
         GetWindowRect(d.link->mainWindow, &frameRect);
-        const uint64_t pr = (uint64_t)d.link->Send(WM_DEVICE_TEST_QUERY, 37, 3);
-        const RECT plot{(int16_t)(pr & 0xFFFF) - frameRect.left, (int16_t)(pr >> 16 & 0xFFFF) - frameRect.top,
-                        (int16_t)(pr >> 32 & 0xFFFF) - frameRect.left, (int16_t)(pr >> 48 & 0xFFFF) - frameRect.top};
+        const RECT pr = plot_inspect::PlotRectOnScreen(d.Frame(), 3);
+        const RECT plot{pr.left - frameRect.left, pr.top - frameRect.top, pr.right - frameRect.left, pr.bottom - frameRect.top};
         RECT changed{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
         for (int y = 0; y < nowSize.cy; y++)
             for (int x = 0; x < nowSize.cx; x++)
@@ -792,29 +819,29 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
         InjectMouseMove(a.x + 20, a.y + 20);
         EXPECT_TRUE(PumpUntil([&] { return d.link->Send(WM_PLOT_CLEAR, 0, 0) == -1; }, 5000));
         InjectButton(VK_LBUTTON, false, a.x + 20, a.y + 20);
-        EXPECT_TRUE(PumpUntil([&] { return !d.Query(11); }, 5000));
-        EXPECT_EQ(d.Query(4) & 0xFFFF, 4);
+        EXPECT_TRUE(PumpUntil([&] { return !plot_inspect::Busy(d.Frame()); }, 5000));
+        EXPECT_EQ(plot_inspect::Planes(d.Frame()), 4);
         // The drag zoomed plane 0; select plane 3 again for the keys below.
         const POINT c3 = centre(3);
         InjectMouseMove(c3.x, c3.y);
         InjectButton(VK_LBUTTON, true, c3.x, c3.y);
         InjectButton(VK_LBUTTON, false, c3.x, c3.y);
-        EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
+        EXPECT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 4; }, 5000));
     }
 
     // Arrow keys move the selection a cell, in Select mode only.
     InjectKeyStroke(VK_UP);
-    EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 3; }, 5000)) << d.Query(7);
+    EXPECT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 3; }, 5000)) << plot_inspect::SelectedPlane(d.Frame());
     d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
-    EXPECT_EQ(d.Query(7), 0);
+    EXPECT_EQ(plot_inspect::SelectedPlane(d.Frame()), 0);
     InjectKeyStroke(VK_DOWN);
     PumpUntil([] { return false; }, 200);
-    EXPECT_EQ(d.Query(7), 0);
+    EXPECT_EQ(plot_inspect::SelectedPlane(d.Frame()), 0);
 
     // The preview holds the figure: a clear is refused while it shows, and
     // closing ends the preview first, then the window.
     PostMessage(d.link->mainWindow, WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
-    EXPECT_TRUE(PumpUntil([&] { return d.Query(11) == 1; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return plot_inspect::Busy(d.Frame()); }, 5000));
     EXPECT_EQ(d.link->Send(WM_PLOT_CLEAR, 0, 0), -1);
     EXPECT_EQ(d.link->Close(), 1);
     ClearCommonDialogAnswers();
@@ -831,16 +858,14 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     Device d(host);
     ASSERT_NE(d.thread, nullptr);
     d.OpenDataFile("view_2x2.qra");
-    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
-    auto point = [](LRESULT v) { return POINT{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)}; };
-    auto centre = [&](int plane) { return point(d.link->Send(WM_DEVICE_TEST_QUERY, 9, plane)); };
-    auto xLimits = [&](int plane) { return d.link->Send(WM_DEVICE_TEST_QUERY, 8, plane); };
-    auto readout = [&] {
-        const LRESULT v = d.Query(10);
-        char text[9] = {};
-        std::memcpy(text, &v, 8);
-        return std::string(text);
+    ASSERT_EQ(plot_inspect::Planes(d.Frame()), 4);
+    auto centre = [&](int plane) { return plot_inspect::PlaneCentre(d.Frame(), (size_t)plane); };
+    auto xLimits = [&](int plane) {
+        const plot_inspect::Limits l = plot_inspect::XLimits(d.Frame(), (size_t)plane);
+        return std::pair<double, double>(l.xmin, l.xmax);
     };
+    // The read-out pane of the status bar.
+    auto readout = [&] { return PaneText(FindBar(d.Frame(), 0xE801).ctrl, 1); };
     auto click = [&](POINT p) {
         InjectMouseMove(p.x, p.y);
         InjectButton(VK_LBUTTON, true, p.x, p.y);
@@ -856,21 +881,20 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
 
     // Open Right on a plane whose x span is zero changes nothing.
     click(centre(3));
-    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 4; }, 5000));
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 33, 3), 1);
-    const LRESULT flat = xLimits(3);
+    ASSERT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 4; }, 5000));
+    plot_inspect::CollapseXSpan(d.Frame(), 3);
+    const auto flat = xLimits(3);
     d.link->Send(WM_COMMAND, ID_OPEN_RIGHT, 0);
     EXPECT_EQ(xLimits(3), flat);
 
     // A pointer on the log plane; a right click on it opens the context menu,
     // whose "Clear Pointer" removes just that pointer.
     click(centre(1));
-    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 2; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 2; }, 5000));
     d.link->Send(WM_COMMAND, ID_POINTER_ADD, 0);
-    ASSERT_EQ(d.Query(32), 1);
-    const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 31, 1);
-    ASSERT_NE(at, -1);
-    const POINT pointer = point(at);
+    ASSERT_EQ(plot_inspect::Pointers(d.Frame()), 1);
+    const POINT pointer = plot_inspect::FirstPointer(d.Frame(), 1);
+    ASSERT_NE(pointer.x, -1);
     InjectMouseMove(pointer.x, pointer.y);
     InjectButton(VK_RBUTTON, true, pointer.x, pointer.y);
     InjectButton(VK_RBUTTON, false, pointer.x, pointer.y);
@@ -882,23 +906,23 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     ASSERT_NE(clear, nullptr);
     EXPECT_EQ(clear->text, "&Clear Pointer");
     click(POINT{(clear->rect.left + clear->rect.right) / 2, (clear->rect.top + clear->rect.bottom) / 2});
-    EXPECT_TRUE(PumpUntil([&] { return d.Query(32) == 0; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return plot_inspect::Pointers(d.Frame()) == 0; }, 5000));
     EXPECT_TRUE(VisibleMenus().empty());
-    EXPECT_EQ(d.Query(7), 2);
+    EXPECT_EQ(plot_inspect::SelectedPlane(d.Frame()), 2);
 
     // A click in the gap left of the first column selects none.
     {
-        const POINT origin = point(d.Query(36));
+        const POINT origin = plot_inspect::ViewOrigin(d.Frame());
         click(POINT{origin.x + 5, centre(0).y});
-        EXPECT_TRUE(PumpUntil([&] { return d.Query(7) == 0; }, 5000)) << d.Query(7);
+        EXPECT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 0; }, 5000)) << plot_inspect::SelectedPlane(d.Frame());
         click(centre(1));
-        ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 2; }, 5000));
+        ASSERT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 2; }, 5000));
     }
 
     // On a recording printer page the selected plane is drawn alone over the
     // whole page, in page units with the margins, its fonts grown with them.
     std::string log;
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 1);
+    EXPECT_EQ(plot_inspect::PrintToRecording(d.Frame(), &log), 1);
     EXPECT_NE(log.find("print rect 0,0,2100,2970 window ext 2120,3090 org -10,-110"), std::string::npos) << log.substr(log.size() - 200);
     EXPECT_EQ(log.find("\"squares\""), std::string::npos);
     EXPECT_NE(log.find("\"1000\""), std::string::npos);
@@ -921,9 +945,9 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     // With none selected (Scale mode clears the selection), every plane is printed.
     d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
     d.link->Send(WM_COMMAND, ID_MODE_SELECT, 0);
-    ASSERT_EQ(d.Query(7), 0);
+    ASSERT_EQ(plot_inspect::SelectedPlane(d.Frame()), 0);
     log.clear();
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 4);
+    EXPECT_EQ(plot_inspect::PrintToRecording(d.Frame(), &log), 4);
     EXPECT_NE(log.find("\"squares\""), std::string::npos);
 
     // Landscape through the print dialog: one A4 page on its side.
@@ -969,21 +993,20 @@ TEST(PlotDeviceView, CommandChangingTheDraggedObject)
     Device d(host);
     ASSERT_NE(d.thread, nullptr);
     d.OpenDataFile("view_2x2.qra");
-    ASSERT_EQ(d.Query(4) & 0xFFFF, 4);
-    const LRESULT objects = d.Query(4) >> 16;
+    ASSERT_EQ(plot_inspect::Planes(d.Frame()), 4);
+    const int objects = plot_inspect::PlanesAndObjects(d.Frame()).objects;
     d.link->Send(WM_COMMAND, ID_MODE_EDIT, 0);
 
     // Drags the second point of plane `plane`'s first object and, midway,
     // sends plot #V (value) into that plane with the object's id.
     auto dragWhile = [&](int plane, POINT cell, CValue value) {
-        const LRESULT at = d.link->Send(WM_DEVICE_TEST_QUERY, 34, plane);
-        if (at == -1) return (LRESULT)-100;
-        const POINT p{(int32_t)(uint32_t)at, (int32_t)(uint32_t)((uint64_t)at >> 32)};
-        const int32_t id = (int32_t)d.link->Send(WM_DEVICE_TEST_QUERY, 35, plane);
+        const POINT p = plot_inspect::SecondPointOfFirstObject(d.Frame(), (size_t)plane);
+        if (p.x == -1) return (LRESULT)-100;
+        const int32_t id = plot_inspect::FirstObjectId(d.Frame(), (size_t)plane);
         InjectMouseMove(p.x, p.y);
         InjectButton(VK_LBUTTON, true, p.x, p.y);
         InjectMouseMove(p.x + 6, p.y - 6);
-        if (!PumpUntil([&] { return d.Query(11) == 1; }, 5000)) return (LRESULT)-101;
+        if (!PumpUntil([&] { return plot_inspect::Busy(d.Frame()); }, 5000)) return (LRESULT)-101;
         PlotExprItem item;
         item.value = value;
         PlotExprItem* items[1] = {&item};
@@ -1000,16 +1023,16 @@ TEST(PlotDeviceView, CommandChangingTheDraggedObject)
         InjectMouseMove(p.x + 12, p.y - 12);
         InjectMouseMove(p.x + 18, p.y - 18);
         InjectButton(VK_LBUTTON, false, p.x + 18, p.y - 18);
-        if (!PumpUntil([&] { return d.Query(11) == 0; }, 5000)) return (LRESULT)-102;
+        if (!PumpUntil([&] { return !plot_inspect::Busy(d.Frame()); }, 5000)) return (LRESULT)-102;
         return status;
     };
     CValue text;
     text.SetString("abc");
     EXPECT_EQ(dragWhile(0, POINT{1, 1}, text), 79);
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 35, 0), -1) << "the object is left without points";
+    EXPECT_EQ(plot_inspect::FirstObjectId(d.Frame(), 0), -1) << "the object is left without points";
     EXPECT_EQ(dragWhile(2, POINT{2, 1}, CValue(5.0)), 0);
-    EXPECT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 35, 2), -1) << "one point left";
-    EXPECT_EQ(d.Query(4) >> 16, objects);
+    EXPECT_EQ(plot_inspect::FirstObjectId(d.Frame(), 2), -1) << "one point left";
+    EXPECT_EQ(plot_inspect::PlanesAndObjects(d.Frame()).objects, objects);
     // The window goes on: a zoom and a redraw of what is left.
     d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
     EXPECT_EQ(d.link->Send(WM_DEVICE_PING, 0, 0), 1);

@@ -14,10 +14,9 @@
 #include "plot_device/quorra_resources.h"
 #include "qt_test_util.h"
 #include "support/fake_plot_host.h"
+#include "tests/plot_device/plot_inspect.h"
 
 namespace {
-
-constexpr UINT WM_DEVICE_TEST_QUERY = 0x8FF0;  // the framework's test query
 
 // The distinct colours of a PNG, up to `enough`.
 size_t Colours(const std::string& path, size_t enough)
@@ -52,18 +51,17 @@ TEST(QtPlot, FigureOnTheDisplay)
     open.paths = {std::string(source) + "/tests/plot_device/data/view_2x2.qra"};
     PushCommonDialogAnswer(open);
     link->Send(WM_COMMAND, ID_FILE_OPEN, 0);
-    ASSERT_EQ(link->Send(WM_DEVICE_TEST_QUERY, 4, 0) & 0xFFFF, 4);
+    ASSERT_EQ(plot_inspect::Planes(frame), 4);
     SetWindowPos(frame, nullptr, 30, 30, 560, 440, SWP_NOZORDER);  // on screen at scale 2 too
     ShowAndFocus(frame);
     SyncDisplay();
 
     // A click selects the log plane; it gets a pointer.
-    const LRESULT c = link->Send(WM_DEVICE_TEST_QUERY, 9, 1);
-    const POINT centre{(int32_t)(uint32_t)c, (int32_t)(uint32_t)((uint64_t)c >> 32)};
+    const POINT centre = plot_inspect::PlaneCentre(frame, 1);
     Sh(XMove(centre) + " click 1");
-    EXPECT_TRUE(PumpUntil([&] { return link->Send(WM_DEVICE_TEST_QUERY, 7, 0) == 2; }));
+    EXPECT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(frame) == 2; }));
     link->Send(WM_COMMAND, ID_POINTER_ADD, 0);
-    EXPECT_EQ(link->Send(WM_DEVICE_TEST_QUERY, 32, 0), 1);
+    EXPECT_EQ(plot_inspect::Pointers(frame), 1);
 
     RECT r{};
     GetWindowRect(frame, &r);
