@@ -63,7 +63,7 @@ namespace {
 
 // "<dir>/<name>.qra", then "<name>-2.qra" for the second window of a name in
 // this process, and so on.
-std::string NextTestSavePath(const std::string& dir, const std::string& name)
+std::string NextExportPath(const std::string& dir, const std::string& name)
 {
     static std::mutex mutex;
     static std::map<std::string, int> used;
@@ -74,7 +74,7 @@ std::string NextTestSavePath(const std::string& dir, const std::string& name)
 
 }  // namespace
 
-void CMainFrame::SaveForTests()
+void CMainFrame::ExportOnClose()
 {
     const char* dir = std::getenv("VELDRA_PLOT_SAVE_DIR");
     if (!dir || !*dir) return;
@@ -83,12 +83,12 @@ void CMainFrame::SaveForTests()
     if (!view || !doc) return;
     view->CommitPending();
     // The document's save path, without the recent-file list.
-    doc->OnSaveDocument(NextTestSavePath(dir, view->TitleText()).c_str());
+    doc->OnSaveDocument(NextExportPath(dir, view->TitleText()).c_str());
 }
 
 void CMainFrame::OnDestroy()
 {
-    SaveForTests();
+    ExportOnClose();
     // An abandoned thread's late destroy finds the host gone and calls nothing.
     if (auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread()))
         if (CDeviceHostCallbacks* host = thread->Host()) host->OnFrameDestroyed();

@@ -36,7 +36,8 @@ public:
 protected:
     // The view that is the figure, or null while the frame has none.
     CQuorraView* FigureView();
-    // With VELDRA_PLOT_SAVE_DIR set, the figure is saved as the frame closes.
-    void SaveForTests();
+    // With VELDRA_PLOT_SAVE_DIR set, the figure is exported there as the
+    // frame closes (batch runs keep their figures so).
+    void ExportOnClose();
     DECLARE_MESSAGE_MAP()
 };
