@@ -221,7 +221,8 @@ Num AsecC(const Complex& z) { return C(AcosC(Recip(z))); }
 // -0 belongs to the negative side: its limit is INF + pi i, not acosh(-INF).
 Num AsechR(double x)
 {
-    return (x < 0.0 || (x == 0.0 && std::signbit(x)) || x > 1.0) ? C(ComplexAcosh(RecipOfReal(x))) : R(std::acosh(1.0 / x));
+    const bool negative = x < 0.0 || (x == 0.0 && std::signbit(x));
+    return (negative || x > 1.0) ? C(ComplexAcosh(RecipOfReal(x))) : R(std::acosh(1.0 / x));
 }
 Num AsechC(const Complex& z) { return C(ComplexAcosh(Recip(z))); }
 

@@ -9,6 +9,7 @@
 //   Same(a, b), SignOf(a, b), Hypot(a, b), Phase(a), LessEq(x, y), Less(x, y).
 // The kernels work on a private dense copy and report nothing themselves:
 // the typed wrappers turn their codes into messages.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -794,11 +795,13 @@ void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P
     // a result that truly overflows ends in INF of each cell's sign instead
     // of INF - INF = NAN, and exact zeros stay zeros. Until then nothing is
     // rescaled.
+    // `lift` saturates at +-4400: past 2200 either way the result is decided,
+    // and the exponents taken out per squaring are small.
     bool lifted = false;
-    double lift = 0.0;
+    int lift = 0;
     for (int q = 0; q < squarings; q++) {
         E = DenseProduct<P>(E, E);
-        lift *= 2.0;
+        lift = std::max(-4400, std::min(4400, 2 * lift));
         double big = 0.0;
         for (const auto& cell : E.data) big = std::fmax(big, P::Abs(cell));
         if (!(big > 0.0 && std::isfinite(big)) || (!lifted && big <= 0x1p256)) continue;
@@ -811,9 +814,9 @@ void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P
     }
     // Put the lifted power back in finite factors of at most 2^1000 each;
     // 2^+-2200 takes any non-zero double past the largest or below the least.
-    for (double rest = std::fmax(std::fmin(lift, 2200.0), -2200.0); rest != 0.0;) {
-        const double step = std::fmax(std::fmin(rest, 1000.0), -1000.0);
-        const double f = std::ldexp(1.0, (int)step);
+    for (int rest = std::max(-2200, std::min(2200, lift)); rest != 0;) {
+        const int step = std::max(-1000, std::min(1000, rest));
+        const double f = std::ldexp(1.0, step);
         for (auto& cell : E.data) cell = P::ScaleReal(f, cell);
         rest -= step;
     }
