@@ -36,6 +36,18 @@ bool SlowerThanSimpson(double lastStep, double step, double tol, const Complex& 
     return !(q > 1.0) || step / (q - 1.0) > tol;
 }
 
+// With the steps shrinking by a steady ratio q (two ratios within 10 %),
+// the error left after the last allowed halving is about
+// step / (q - 1) / q^(halvings left). When even that stays four times above
+// tol the bound cannot be met, and the rule gives up now rather than after
+// millions of evaluations.
+bool CannotMeet(double lastRatio, double ratio, double step, double tol, int pass)
+{
+    if (!(ratio > 1.0 && ratio < 16.0 && lastRatio > 1.0) || std::fabs(ratio - lastRatio) > 0.1 * ratio) return false;
+    const double q = std::fmax(ratio, lastRatio);
+    return step / (q - 1.0) / std::pow(q, kQuadMaxHalvings - pass) > 4.0 * tol;
+}
+
 }  // namespace
 
 int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, double tol, Complex* result)
@@ -44,7 +56,8 @@ int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, doubl
     if (int s = g(&a, &ga, frame)) return s;
     if (int s = g(&b, &gb, frame)) return s;
     Complex S = Add(ga, gb), D = Sub(b, a), prev;
-    double lastStep = -1.0;  // |I_prev - I| of the pass before, once there is one
+    double lastStep = -1.0;   // |I_prev - I| of the pass before, once there is one
+    double lastRatio = -1.0;  // the ratio of the two steps before, once there is one
     for (int pass = 0;; ++pass) {
         Complex h(D.re / 2.0, D.im / 2.0);
         D = h;
@@ -77,6 +90,9 @@ int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, doubl
             double e = step * 0.06666666666666667;
             if (e <= tol && !SlowerThanSimpson(lastStep, step, tol, I)) return 0;
             if (pass >= kQuadMaxHalvings) return -1;
+            const double ratio = lastStep > 0.0 && step > 0.0 ? lastStep / step : -1.0;
+            if (CannotMeet(lastRatio, ratio, step, tol, pass)) return -1;
+            lastRatio = ratio;
             lastStep = step;
         }
         prev = I;
