@@ -81,7 +81,10 @@ BOOL CDialog::CreateFromTemplate(const CDialogTemplate* tmpl, HWND parent, DWORD
             r = RECT{pt.x, pt.y, pt.x + w, pt.y + h};
         }
     }
-    if (!CreateEx(tmpl->exStyle, DialogClass(), tmpl->caption ? tmpl->caption : "", style, r.left, r.top,
+    // A dialog inside a dialog (a property page) lends its controls to the
+    // outer one's keyboard interface.
+    const DWORD exStyle = tmpl->exStyle | ((style & DS_CONTROL) ? WS_EX_CONTROLPARENT : 0u);
+    if (!CreateEx(exStyle, DialogClass(), tmpl->caption ? tmpl->caption : "", style, r.left, r.top,
                   r.right - r.left, r.bottom - r.top, parent, nullptr, nullptr))
         return FALSE;
     HWND self = m_hWnd;
@@ -217,8 +220,11 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg)
 {
-    // A modeless dialog's keyboard interface.
-    if (!m_pLoop && m_hWnd && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) return IsDialogMessage(m_hWnd, msg);
+    // A modeless dialog's keyboard interface; a dialog inside a dialog (a
+    // property page) leaves it to the outer one, whose controls it shares.
+    if (!m_pLoop && m_hWnd && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+        !(GetExStyle() & WS_EX_CONTROLPARENT && GetStyle() & WS_CHILD))
+        return IsDialogMessage(m_hWnd, msg);
     return FALSE;
 }
 

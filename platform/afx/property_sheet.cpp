@@ -137,6 +137,54 @@ BOOL CPropertySheet::ShowPage(int index)
     return TRUE;
 }
 
+BOOL CPropertySheet::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0 && m_pages.size() > 1 && m_hWnd &&
+        (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+        int step = 0;
+        if (msg->wParam == VK_TAB) step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+        else if (msg->wParam == VK_NEXT) step = 1;
+        else if (msg->wParam == VK_PRIOR) step = -1;
+        if (step) {
+            const int n = (int)m_pages.size();
+            if (SetActivePage(((m_nActive < 0 ? 0 : m_nActive) + step + n) % n))
+                if (HWND tab = GetTabControl()) ::SetFocus(tab);
+            return TRUE;
+        }
+    }
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 &&
+        m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)) &&
+        !(::SendMessage(msg->hwnd, WM_GETDLGCODE, VK_TAB, (LPARAM)msg) & (DLGC_WANTTAB | DLGC_WANTALLKEYS)))
+        return TabFrom(msg->hwnd, GetKeyState(VK_SHIFT) < 0);
+    return CDialog::PreTranslateMessage(msg);
+}
+
+BOOL CPropertySheet::TabFrom(HWND from, bool previous)
+{
+    // The order a user meets: the tab strip, the shown page's controls, then
+    // the sheet's buttons.
+    std::vector<HWND> order;
+    auto usable = [](HWND h) {
+        const LONG_PTR st = ::GetWindowLongPtr(h, GWL_STYLE);
+        return h && (st & WS_VISIBLE) && !(st & WS_DISABLED) && (st & WS_TABSTOP);
+    };
+    if (HWND tab = GetTabControl()) order.push_back(tab);
+    if (CPropertyPage* page = GetActivePage(); page && page->m_hWnd)
+        for (HWND h = ::GetWindow(page->m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+            if (usable(h)) order.push_back(h);
+    for (int id : {(int)IDOK, (int)IDCANCEL, (int)ID_APPLY_NOW})
+        if (HWND h = ::GetDlgItem(m_hWnd, id); usable(h)) order.push_back(h);
+    if (order.empty()) return FALSE;
+    int at = -1;
+    for (HWND h = from; h && h != m_hWnd && at < 0; h = ::GetParent(h))
+        for (size_t i = 0; i < order.size(); ++i)
+            if (order[i] == h) at = (int)i;
+    const int n = (int)order.size();
+    const int next = at < 0 ? (previous ? n - 1 : 0) : (at + (previous ? n - 1 : 1)) % n;
+    ::SendMessage(m_hWnd, WM_NEXTDLGCTL, (WPARAM)order[(size_t)next], TRUE);
+    return TRUE;
+}
+
 BOOL CPropertySheet::SetActivePage(int index)
 {
     if (index < 0 || index >= (int)m_pages.size()) return FALSE;

@@ -31,6 +31,9 @@ public:
     INT_PTR DoModal() override;
     BOOL Create(CWnd* parent = nullptr);
     BOOL OnInitDialog() override;
+    // Ctrl+Tab and Ctrl+Page Down show the next page, with Shift or Page Up
+    // the previous one; the tab strip takes the focus.
+    BOOL PreTranslateMessage(MSG* msg) override;
     void OnOK() override;
     void OnCancel() override;
     void OnApplyNow() { Apply(); }
@@ -46,6 +49,8 @@ protected:
     DECLARE_MESSAGE_MAP()
     void BuildTemplate();
     BOOL ShowPage(int index);
+    // Tab and Shift+Tab: strip, page, buttons.
+    BOOL TabFrom(HWND from, bool previous);
 
     std::vector<CPropertyPage*> m_pages;
     int m_nActive = -1;

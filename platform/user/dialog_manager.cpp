@@ -1,6 +1,7 @@
 // The dialog manager.
 #include "platform/user/dialog_manager.h"
 
+#include <algorithm>
 #include <cctype>
 #include <mutex>
 #include <unordered_map>
@@ -12,22 +13,36 @@ namespace {
 std::mutex g_defLock;
 std::unordered_map<HWND, UINT> g_defIds;   // dialogs with DM_SETDEFID
 
+DWORD Style(HWND h) { return (DWORD)GetWindowLongPtr(h, GWL_STYLE); }
+
+// The dialog's controls in order; a shown child that holds controls of its
+// own (WS_EX_CONTROLPARENT, as a property page) gives its controls instead.
+void AddControls(HWND parent, std::vector<HWND>& out, int depth)
+{
+    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (depth < 4 && (GetWindowLongPtr(h, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && (Style(h) & WS_VISIBLE))
+            AddControls(h, out, depth + 1);
+        else
+            out.push_back(h);
+    }
+}
+
 std::vector<HWND> Controls(HWND dialog)
 {
     std::vector<HWND> out;
-    for (HWND h = GetWindow(dialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) out.push_back(h);
+    AddControls(dialog, out, 0);
     return out;
 }
 
-DWORD Style(HWND h) { return (DWORD)GetWindowLongPtr(h, GWL_STYLE); }
-
 bool Usable(HWND h) { return (Style(h) & WS_VISIBLE) && !(Style(h) & WS_DISABLED); }
 
-// The dialog's direct child that holds hwnd.
+// The dialog's control that is or holds hwnd.
 HWND ControlOf(HWND dialog, HWND hwnd)
 {
-    while (hwnd && GetParent(hwnd) != dialog) hwnd = (Style(hwnd) & WS_CHILD) ? GetParent(hwnd) : nullptr;
-    return hwnd;
+    const std::vector<HWND> all = Controls(dialog);
+    for (; hwnd && hwnd != dialog; hwnd = (Style(hwnd) & WS_CHILD) ? GetParent(hwnd) : nullptr)
+        if (std::find(all.begin(), all.end(), hwnd) != all.end()) return hwnd;
+    return nullptr;
 }
 
 void FocusControl(HWND h)

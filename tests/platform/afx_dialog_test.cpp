@@ -174,6 +174,51 @@ TEST_F(AfxDialog, ASheetAppliesEveryCreatedPageAndARefusalKeepsItsPage)
     EXPECT_EQ(two.applied, 3);
 }
 
+// The keyboard reaches every page: Ctrl+Tab and Ctrl+Page Up turn the pages,
+// Tab walks from the tab strip into the shown page and on to the buttons,
+// and Escape in a page cancels the sheet.
+TEST_F(AfxDialog, TheKeyboardTurnsPagesAndTabsIntoThem)
+{
+    CPropertySheet sheet("Keys");
+    CCountingPage one("One"), two("Two"), three("Three");
+    sheet.AddPage(&one);
+    sheet.AddPage(&two);
+    sheet.AddPage(&three);
+    ASSERT_TRUE(sheet.Create());
+    sheet.ShowWindow(SW_SHOW);
+    SetActiveWindow(sheet.m_hWnd);
+    auto pump = [&] { PumpUntilIdle([&](MSG& m) { return sheet.m_hWnd && sheet.PreTranslateMessage(&m); }); };
+    auto ctrl = [&](UINT vk, bool shift = false) {
+        InjectKey(VK_CONTROL, true);
+        if (shift) InjectKey(VK_SHIFT, true);
+        InjectKeyStroke(vk);
+        if (shift) InjectKey(VK_SHIFT, false);
+        InjectKey(VK_CONTROL, false);
+        pump();
+    };
+    ctrl(VK_TAB);
+    EXPECT_EQ(sheet.GetActiveIndex(), 1);
+    EXPECT_EQ(GetFocus(), sheet.GetTabControl());
+    ctrl(VK_TAB);
+    ctrl(VK_TAB);
+    EXPECT_EQ(sheet.GetActiveIndex(), 0) << "round from the last page";
+    ctrl(VK_PRIOR);
+    EXPECT_EQ(sheet.GetActiveIndex(), 2);
+    ctrl(VK_TAB, true);
+    EXPECT_EQ(sheet.GetActiveIndex(), 1);
+    // Tab from the strip: the page's edit box, then OK.
+    InjectKeyStroke(VK_TAB);
+    pump();
+    EXPECT_EQ(GetFocus(), two.GetDlgItem(IDC_A)->m_hWnd);
+    InjectKeyStroke(VK_TAB);
+    pump();
+    EXPECT_EQ(GetFocus(), sheet.GetDlgItem(IDOK)->m_hWnd);
+    SetFocus(two.GetDlgItem(IDC_A)->m_hWnd);
+    InjectKeyStroke(VK_ESCAPE);
+    pump();
+    EXPECT_EQ(sheet.m_hWnd, nullptr) << "Escape in a page cancels the sheet";
+}
+
 }  // namespace
 
 namespace {

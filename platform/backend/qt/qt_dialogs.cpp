@@ -101,7 +101,9 @@ QFont FontOf(const LOGFONT& lf)
 {
     QFont f(QString::fromUtf8(lf.lfFaceName));
     if (lf.lfHeight != 0) f.setPixelSize(std::max(1, (int)std::abs(lf.lfHeight)));
-    if (lf.lfWeight > 0) f.setWeight(QFont::Weight(std::clamp((int)lf.lfWeight, 1, 1000)));
+    // Regular or bold: a weight the family lacks (light, say) would leave the
+    // dialog on an unrelated style of the list.
+    f.setWeight(lf.lfWeight >= 600 ? QFont::Bold : QFont::Normal);
     f.setItalic(lf.lfItalic != 0);
     f.setUnderline(lf.lfUnderline != 0);
     f.setStrikeOut(lf.lfStrikeOut != 0);
