@@ -1,0 +1,238 @@
+#pragma once
+// What the command tests need beyond system_util.h: screen pictures read
+// back pixel by pixel, real keys and clicks through the window manager, the
+// program's menu pop-ups found on the X server and their rows read as a user
+// sees them (enabled, grey, checked).
+#include <cairo.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "platform/backend/display.h"
+#include "tests/system/system_util.h"
+
+namespace desktop {
+
+using namespace system_test;
+
+inline fs::path Artifacts()
+{
+    fs::path dir = OutDir().parent_path() / "test-artifacts";
+    fs::create_directories(dir);
+    return dir;
+}
+
+// The whole screen as the X server shows it.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;   // 0x00RRGGBB
+    bool Valid() const { return width > 0; }
+    uint32_t At(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+        return pixels[(size_t)y * (size_t)width + (size_t)x] & 0xFFFFFFu;
+    }
+    // How many pixels of the rectangle differ from the other picture.
+    int Differences(const Shot& other, int left, int top, int right, int bottom) const
+    {
+        int n = 0;
+        for (int y = std::max(0, top); y < std::min(bottom, height); ++y)
+            for (int x = std::max(0, left); x < std::min(right, width); ++x)
+                if (At(x, y) != other.At(x, y)) ++n;
+        return n;
+    }
+    // More than a blinking caret (a line of about 16 pixels) differs.
+    bool Differs(const Shot& other, int left, int top, int right, int bottom) const
+    {
+        return Differences(other, left, top, right, bottom) > 48;
+    }
+};
+
+// Saves the screen as a PNG (through the display library this process
+// opened for the tests); true when the file was written.
+inline bool SaveScreen(const std::string& path)
+{
+    static void* lib = dlopen(DisplayLibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    auto* grab = lib ? (bool (*)(const char*))dlsym(lib, "veldra_qt_test_screenshot") : nullptr;
+    // The path outlives a grab that gave up waiting for the display thread.
+    static std::vector<std::unique_ptr<std::string>> paths;
+    paths.push_back(std::make_unique<std::string>(path));
+    for (int attempt = 0; attempt < 2 && grab; ++attempt)
+        if (grab(paths.back()->c_str()) && fs::exists(path) && fs::file_size(path) > 0) return true;
+    return false;
+}
+
+inline Shot Grab()
+{
+    Shot shot;
+    const fs::path file = fs::temp_directory_path() / ("veldra-shot-" + std::to_string(getpid()) + ".png");
+    if (!SaveScreen(file.string())) return shot;
+    cairo_surface_t* s = cairo_image_surface_create_from_png(file.c_str());
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_flush(s);
+        shot.width = cairo_image_surface_get_width(s);
+        shot.height = cairo_image_surface_get_height(s);
+        const int stride = cairo_image_surface_get_stride(s);
+        const unsigned char* data = cairo_image_surface_get_data(s);
+        shot.pixels.resize((size_t)shot.width * (size_t)shot.height);
+        for (int y = 0; y < shot.height; ++y)
+            std::memcpy(&shot.pixels[(size_t)y * (size_t)shot.width], data + (size_t)y * (size_t)stride, (size_t)shot.width * 4);
+    }
+    cairo_surface_destroy(s);
+    fs::remove(file);
+    return shot;
+}
+
+// Keys to the window that has the keyboard, as a user types them.
+inline void Key(const std::string& keys) { Xdo("key --delay 60 " + keys, 30); }
+inline void Type(const std::string& text) { Xdo("type --delay 40 " + Quote(text), 30); }
+inline void Click(int x, int y, int button = 1)
+{
+    Xdo("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click " + std::to_string(button), 10);
+}
+// Through the window manager, as a click on the task bar would.
+inline void Activate(unsigned long window) { Xdo("windowactivate --sync " + std::to_string(window), 10); }
+inline std::string Title(unsigned long window) { auto t = Xdo("getwindowname " + std::to_string(window), 10); return t.empty() ? t : t.substr(0, t.size() - 1); }
+inline unsigned long ActiveWindow() { auto ids = Ids(Xdo("getactivewindow", 10)); return ids.empty() ? 0 : ids.front(); }
+
+inline bool WaitTitle(unsigned long window, const std::string& pattern, int ms)
+{
+    const std::regex re(pattern);
+    return WaitFor([&] { return std::regex_search(Title(window), re); }, ms);
+}
+
+// Whether the window is still shown on the screen.
+inline bool Shown(unsigned long window)
+{
+    for (unsigned long w : Ids(Xdo("search --onlyvisible --name '.*'", 10)))
+        if (w == window) return true;
+    return false;
+}
+
+inline bool WaitGone(unsigned long window, int ms)
+{
+    return WaitFor([&] { return !Shown(window); }, ms);
+}
+
+// A shown window with this title that is not one of `known`; 0 when none came.
+inline unsigned long WaitNewWindow(const std::string& pattern, const std::vector<unsigned long>& known, int ms)
+{
+    unsigned long found = 0;
+    WaitFor(
+        [&] {
+            for (unsigned long w : VisibleWindows(pattern))
+                if (std::find(known.begin(), known.end(), w) == known.end()) {
+                    found = w;
+                    return true;
+                }
+            return false;
+        },
+        ms);
+    return found;
+}
+
+// The menus' geometry: a 3-pixel border, 20-pixel items, 8-pixel separators.
+constexpr int kMenuBorder = 3, kMenuItem = 20, kMenuSeparator = 8;
+
+// The program's menu pop-ups: shown windows of the process's own name.
+struct Popup {
+    unsigned long window = 0;
+    Geometry at;
+};
+// Shown windows with their titles (one call for the ids, one for the names,
+// in the same order).
+inline std::vector<std::pair<unsigned long, std::string>> NamedWindows()
+{
+    const std::vector<unsigned long> ids = Ids(Xdo("search --onlyvisible --name '.*'", 10));
+    std::istringstream names(Xdo("search --onlyvisible --name '.*' getwindowname %@", 10));
+    std::vector<std::pair<unsigned long, std::string>> out;
+    std::string name;
+    for (unsigned long id : ids) {
+        if (!std::getline(names, name)) break;
+        out.emplace_back(id, name);
+    }
+    return out;
+}
+
+inline std::vector<Popup> Popups()
+{
+    std::vector<Popup> out;
+    std::vector<unsigned long> candidates;
+    for (const auto& [w, name] : NamedWindows())
+        if (name == "veldra") candidates.push_back(w);
+    for (unsigned long w : candidates) {
+        const Geometry g = WindowGeometry(w);
+        // Menus, not tool tips: a menu is at least one item high.
+        if (g.width > 20 && g.height >= 2 * kMenuBorder + kMenuItem) out.push_back(Popup{w, g});
+    }
+    return out;
+}
+// Once `levels` pop-ups show (a sub-menu opens to the right), the rightmost.
+inline std::optional<Popup> WaitPopup(int ms, size_t levels = 1)
+{
+    std::optional<Popup> found;
+    WaitFor(
+        [&] {
+            auto p = Popups();
+            if (p.size() < levels) return false;
+            found = p.front();
+            for (const Popup& q : p)
+                if (q.at.x > found->at.x) found = q;
+            return true;
+        },
+        ms);
+    return found;
+}
+inline bool WaitNoPopup(int ms)
+{
+    return WaitFor([&] { return Popups().empty(); }, ms);
+}
+
+// A menu item's row as drawn: black text (enabled), white text on the
+// highlight (enabled, selected), grey text (disabled); a check mark left.
+enum class RowState { Enabled, Grey, Blank };
+struct RowLook {
+    RowState state = RowState::Blank;
+    bool checked = false;
+};
+
+
+inline RowLook ReadRow(const Shot& shot, const Geometry& popup, int top)
+{
+    RowLook look;
+    int black = 0, white = 0, grey = 0, blue = 0, all = 0, mark = 0;
+    const int left = popup.x + kMenuBorder, right = popup.x + popup.width - kMenuBorder;
+    for (int y = top + 2; y < top + kMenuItem - 2; ++y)
+        for (int x = left; x < right; ++x) {
+            const uint32_t p = shot.At(x, y);
+            const int r = (int)(p >> 16 & 255), g = (int)(p >> 8 & 255), b = (int)(p & 255);
+            ++all;
+            if (r < 40 && g > 90 && g < 150 && b > 180) {   // the selection's blue
+                ++blue;
+                continue;
+            }
+            const bool neutral = std::abs(r - g) < 24 && std::abs(g - b) < 24;
+            bool ink = false;
+            if (r < 60 && g < 60 && b < 60) ink = true, ++black;
+            else if (neutral && r > 200) ink = r > 250, white += r > 250;
+            else if (neutral && r >= 60 && r <= 215) ink = true, ++grey;
+            if (ink && x < left + 18) ++mark;
+        }
+    if (blue * 2 > all) {
+        // Selected: white text when enabled, grey when not.
+        look.state = white >= 6 ? RowState::Enabled : grey >= 6 ? RowState::Grey : RowState::Blank;
+    } else {
+        look.state = black >= 6 ? RowState::Enabled : grey >= 6 ? RowState::Grey : RowState::Blank;
+    }
+    look.checked = mark >= 4;
+    return look;
+}
+
+}  // namespace desktop
