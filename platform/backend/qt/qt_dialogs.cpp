@@ -200,6 +200,28 @@ int RunQtDialog(CNativeDialog& c)
         },
         0xFFFFFFFFu);
     if (disabled && IsWindow(top)) EnableWindow(top, TRUE);
+    // The desktop gives the keyboard back to its owner, not to whichever
+    // window it would pick (the owner was disabled while the dialog showed).
+    if (top && IsWindow(top))
+        PostToDisplay([top] {
+            // Keys released while the dialog had the keyboard (the Alt of
+            // the Alt+letter that opened it) were never reported: they are up.
+            const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+            const struct {
+                UINT vk;
+                Qt::KeyboardModifier modifier;
+            } keys[] = {{VK_MENU, Qt::AltModifier}, {VK_CONTROL, Qt::ControlModifier}, {VK_SHIFT, Qt::ShiftModifier}};
+            for (const auto& k : keys)
+                if (!(held & k.modifier) && (GetAsyncKeyState((int)k.vk) & 0x8000)) {
+                    BackendEvent e;
+                    e.kind = BackendEventKind::Input;
+                    e.hwnd = top;
+                    e.input.kind = RawKind::KeyUp;
+                    e.input.vk = k.vk;
+                    ReportBackendEvent(std::move(e));
+                }
+            if (QWindow* w = OwnerWindow(top)) w->requestActivate();
+        });
     return result;
 }
 
