@@ -1,10 +1,16 @@
 // The IDE's command states, asked through the main frame as its menus and
 // toolbars ask, in each run state of the active program.
 #include <chrono>
+#include <functional>
+#include <map>
+#include <utility>
 #include <thread>
 
 #include "ide/resources.h"
+#include "ide/functions_bar.h"
 #include "ide/veldra_doc.h"
+#include "ide/veldra_view.h"
+#include "ui_controls/edit/edit_ctrl.h"
 #include "ide_start_util.h"
 
 using namespace ide_test;
@@ -83,6 +89,108 @@ TEST_F(IdeTest, FrameCommandStatesInEachRunState)
     if (q->GetRunState() == RunState::Finished) expectState(Finished, "Finished");
     ASSERT_TRUE(PumpUntil([&] { return q->GetRunState() == RunState::Idle; }));
     expectState(Idle, "Idle again");
+}
+
+}  // namespace
+
+namespace {
+
+// The items of the one context menu showing, by id: whether each is grey.
+std::map<UINT, bool> ShownItems()
+{
+    std::map<UINT, bool> grey;
+    for (const VisibleMenu& m : VisibleMenus())
+        for (const VisibleMenuItem& it : m.items) grey[it.id] = (it.state & MF_GRAYED) != 0;
+    return grey;
+}
+
+// Runs once the menu shows, inside its loop (a thread timer).
+std::function<void()> g_inMenu;
+void InMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (VisibleMenus().empty()) return;   // not yet: the timer fires again
+    KillTimer(nullptr, id);
+    if (auto f = std::exchange(g_inMenu, nullptr)) f();
+}
+
+void RightClick(HWND window, POINT client, std::function<void()> inMenu)
+{
+    g_inMenu = std::move(inMenu);
+    SetTimer(nullptr, 0, 5, InMenu);
+    ClientToScreen(window, &client);
+    InjectMouseMove(client.x, client.y);
+    InjectButton(VK_RBUTTON, true, client.x, client.y);
+    InjectButton(VK_RBUTTON, false, client.x, client.y);
+}
+
+void ClickItem(UINT id)
+{
+    for (const VisibleMenu& m : VisibleMenus())
+        for (const VisibleMenuItem& it : m.items)
+            if (it.id == id) {
+                const POINT c{(it.rect.left + it.rect.right) / 2, (it.rect.top + it.rect.bottom) / 2};
+                InjectMouseMove(c.x, c.y);
+                InjectButton(VK_LBUTTON, true, c.x, c.y);
+                InjectButton(VK_LBUTTON, false, c.x, c.y);
+            }
+}
+
+// What the output bar's and the functions list's context menus show when a
+// user opens them: the states their owners give, Clear All enabled while
+// the output holds text, Go to and Add Function while a row is selected.
+// The status bar's cursor pane shows the caret's place.
+TEST_F(IdeTest, ContextMenusShowTheirOwnersStatesAndTheCursorPaneTheCaret)
+{
+    const fs::path prog = root / "fn.vdx";
+    WriteText(prog, "function y = twice(x)\n    y = 2 * x;\n    y = y + 0;\nend\nz = twice(2);\n");
+    ASSERT_TRUE(Start(IdeCommandLine{{prog.string()}, false}));
+    auto* doc = dynamic_cast<CVeldraDoc*>(Frame()->GetActiveDocument());
+    ASSERT_NE(doc, nullptr);
+    auto pump = [&] { PumpUntilIdle([&](MSG& m) { return app->PreTranslateMessage(&m) != FALSE; }); };
+
+    // The output bar holds the start-up lines: Clear All is enabled, Copy
+    // is not (nothing selected); choosing Clear All empties it.
+    COutputCtrl& out = Frame()->m_wndOutputBar.m_output;
+    ASSERT_FALSE(out.GetWindowText().empty());
+    std::map<UINT, bool> grey;
+    RightClick(out.m_hWnd, POINT{40, 20}, [&] {
+        grey = ShownItems();
+        ClickItem(COutputCtrl::ID_CLEAR_ALL);
+    });
+    EXPECT_TRUE(PumpUntil([&] { return out.GetWindowText().empty(); })) << "Clear All left " << out.GetWindowText();
+    ASSERT_EQ(grey.size(), 3u);
+    EXPECT_FALSE(grey[COutputCtrl::ID_CLEAR_ALL]) << "Clear All";
+    EXPECT_FALSE(grey[COutputCtrl::ID_SELECT_ALL]) << "Select All";
+    EXPECT_TRUE(grey[COutputCtrl::ID_COPY]) << "Copy without a selection";
+
+    // The functions list: its first row is selected, both items enabled.
+    CFunctionsBar* bar = FindFunctionsBar(doc);
+    ASSERT_NE(bar, nullptr);
+    HWND list = ::GetDlgItem(bar->m_dlg.m_hWnd, IDC_FN_LIST);
+    ASSERT_NE(bar->m_dlg.SelectedRow(), -1);
+    grey.clear();
+    RightClick(list, POINT{30, 30}, [&] {
+        grey = ShownItems();
+        InjectKeyStroke(VK_ESCAPE);
+    });
+    EXPECT_TRUE(PumpUntil([&] { return !grey.empty() && VisibleMenus().empty(); }));
+    EXPECT_FALSE(grey[ID_FUNCTIONS_GOTO]) << "Go to";
+    EXPECT_FALSE(grey[ID_FUNCTIONS_ADD]) << "Add Function";
+
+    // Line 3, column 5, by keys in the editor.
+    KyrEditCtrl* edit = doc->GetProgramView()->GetEditCtrl();
+    edit->SetFocus();
+    edit->SetCaretOffset(0, true, false);
+    for (UINT vk : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT}) InjectKeyStroke(vk);
+    pump();
+    app->OnIdle(0);
+    pump();
+    CStatusBar& status = Frame()->m_wndStatusBar;
+    EXPECT_EQ(status.GetPaneText(1), "Ln 3, Col 5");
+    UINT id, style;
+    int width;
+    status.GetPaneInfo(1, id, style, width);
+    EXPECT_EQ(style & SBPS_DISABLED, 0u) << "a pane nobody updates keeps its text showing";
 }
 
 }  // namespace

@@ -211,7 +211,7 @@ TEST(SystemDesktopCommands, TheTitleFontRoundTripsAndRecentFilesReopenInTheDevic
 TEST(SystemDesktopCommands, ContextMenuCommandsWorkAndTheCursorPaneFollowsTheCaret)
 {
     Home home("context");
-    const fs::path file = home.Write("context.vdx", "function y = twice(x)\n    y = 2 * x;\nend\nz = twice(2);\n");
+    const fs::path file = home.Write("context.vdx", "function y = twice(x)\n    y = 2 * x;\n    y = y + 0;\nend\nz = twice(2);\n");
     Child ide(home, {file.string()});
     const unsigned long frame = StartIde({}, "^Veldra - context\\.vdx");
     ASSERT_NE(frame, 0u);
