@@ -12,7 +12,8 @@ namespace {
 
 constexpr int kAxisFontWeight = 300;
 
-LONG DeviceFloor(double d) { return (LONG)SaturateToInt(std::floor(d)); }
+// Bounded so that tick and label positions derived from it cannot overflow.
+LONG DeviceFloor(double d) { return ClampCoord(SaturateToInt(std::floor(d))); }
 
 // What one pass over an axis needs to know.
 struct AxisPlan {

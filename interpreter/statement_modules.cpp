@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "interpreter/statement_module.h"
+#include "platform/kernel/library.h"
 #include "values/path_text.h"
 
 // ---- CmdrInfo defaults -----------------------------------------------------
@@ -197,6 +198,8 @@ int LoadStatementModules(const char* folder)
     int kept = 0;
     for (const std::string& name : files) {
         std::string path = dir + "/" + name;
+        // A FIFO or a truncated library would hang or fault the loader.
+        if (!IsLoadableLibraryFile(path.c_str())) continue;
         void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!lib) continue;
         GetCmdrInfoFn get = reinterpret_cast<GetCmdrInfoFn>(dlsym(lib, "GetCmdrInfo"));

@@ -2,6 +2,7 @@
 #include "plot_device/plot_command.h"
 
 #include <algorithm>
+#include <new>
 #include <cmath>
 #include <vector>
 
@@ -15,6 +16,8 @@ namespace {
 
 constexpr int kStatusBadOperand = 79;
 constexpr int kStatusCount = 10;
+// "Internal error, failed to create external-buffer": no memory for the points.
+constexpr int kStatusNoPointMemory = 90;
 
 int CountError()
 {
@@ -152,7 +155,7 @@ public:
         } else {
             return CountError();
         }
-        o.SetPoints(pts.data(), (uint32_t)pts.size());
+        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kStatusNoPointMemory;
         return 0;
     }
 };
@@ -177,7 +180,7 @@ public:
             return kStatusBadOperand;
         }
         for (Point2D& p : pts) p = m_plane.PolarToCartesian(p);
-        o.SetPoints(pts.data(), (uint32_t)pts.size());
+        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kStatusNoPointMemory;
         return 0;
     }
 };
@@ -389,7 +392,13 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
                 if (const PlotOptionRecord* opt = text.options[i])
                     figure.ApplyPropertyValue(plane, o, opt->name, opt->value, false);
         }
-        status = cmd->Execute(*o, series->items, series->itemCount);
+        try {
+            status = cmd->Execute(*o, series->items, series->itemCount);
+        } catch (const std::bad_alloc&) {
+            // The program sent more points than the device can hold.
+            o->FreePoints();
+            status = kStatusNoPointMemory;
+        }
         if (status == 0) continue;
         if (created && plane->objects.empty()) {
             figure.RemovePlane(plane);

@@ -177,7 +177,8 @@ public:
     LRESULT ReadDim(const uint8_t* p, size_t size, uint32_t packedSize);
     LRESULT ReadBounds(const uint8_t* p, size_t size);
 
-    CPlotPlane* ApplyPlotBlock(const PlotDataBlock& block);
+    // A series whose points cannot be allocated sets *status to 90.
+    CPlotPlane* ApplyPlotBlock(const PlotDataBlock& block, int* status = nullptr);
     void ApplySetBlock(const PlotSetBlock& block);
     void ApplyBoundsBlock(const PlotBoundsBlock& block);
     // After a plot: title, window, and commit now or after the hold delay.

@@ -1,5 +1,6 @@
 // The figure's part of a plot file: magic, drawing size, then the planes with
 // their cells and graph bodies.
+#include <algorithm>
 #include <cstring>
 
 #include "plot_device/plot_figure.h"
@@ -69,6 +70,9 @@ bool CPlotFigure::Load(CByteStream& s)
             s.SetFail();
             return false;
         }
+        // A plane lies within the largest view: a wider box would make the
+        // axes draw millions of ticks.
+        for (int32_t& v : box) v = std::clamp(v, -kMaxPlotViewSide, kMaxPlotViewSide);
         const RECT rect{box[0], box[1], box[2], box[3]};
         plane->outerRect = rect;
         plane->Resize(rect);
@@ -110,6 +114,7 @@ bool ReadPlotFile(const std::string& bytes, WINDOWPLACEMENT& placement, CPlotFig
     WINDOWPLACEMENT wp{};
     if (!s.ReadExact(&wp, sizeof wp)) return false;
     if (!scratch.Load(s)) return false;
+    wp.rcNormalPosition = ClampRect(wp.rcNormalPosition);
     placement = wp;
     return true;
 }

@@ -130,6 +130,7 @@ BOOL LytDynamicDialog::RestorePosition()
     r.right = (int)app->GetProfileInt(s.c_str(), "Right", wp.rcNormalPosition.right);
     r.top = (int)app->GetProfileInt(s.c_str(), "Top", wp.rcNormalPosition.top);
     r.bottom = (int)app->GetProfileInt(s.c_str(), "Bottom", wp.rcNormalPosition.bottom);
+    r = ClampRect(r);
     if (r.left > r.right) std::swap(r.left, r.right);
     if (r.top > r.bottom) std::swap(r.top, r.bottom);
     // An empty rectangle would restore an invisible window.
