@@ -10,6 +10,8 @@
 
 #include "console_device/nerith_settings.h"
 #include "platform/afx/afx.h"
+#include "support/fuzz_support.h"
+#include "support/mutator.h"
 
 namespace {
 
@@ -188,6 +190,34 @@ TEST_F(NerithSettingsFile, ValuesOutsideTheSheetRangesKeepTheDefaults)
     m_app->Settings().WriteBinary("Settings", "Winpos", reinterpret_cast<const uint8_t*>(&wp), sizeof wp);
     LoadNerithSettings(*m_app);
     EXPECT_EQ(NerithSettingsCopy().placement.length, 0u);
+}
+
+// Mutated console settings files: whatever loads stays within the page's
+// ranges, and the first print with it writes a bounded text.
+TEST_F(NerithSettingsFile, MutatedFilesLoadWithinTheRanges)
+{
+    const std::string golden = ReadFile(fs::path(std::getenv("VELDRA_SOURCE") ? std::getenv("VELDRA_SOURCE") : ".") /
+                                        "tests/console_device/data/Nerith.conf");
+    ASSERT_FALSE(golden.empty());
+    const std::vector<std::string> seeds = {golden, "[Settings]\nVer=dword:00000002\n102=hex:ff,ff,ff,7f\n"};
+    int rounds = 250;
+    CMutator m(FuzzSeed(6508, rounds));
+    for (int i = 0; i < rounds; i++) {
+        const std::string text = m.Mutate(seeds[(size_t)m.Below((int)seeds.size())], seeds);
+        FuzzInput current(text);
+        std::ofstream(Conf(), std::ios::binary | std::ios::trunc) << text;
+        ResetNerithSettings();
+        m_app->Settings().Reload();
+        LoadNerithSettings(*m_app);
+        const NerithSettings s = NerithSettingsCopy();
+        ASSERT_LE(s.format.width, 50) << Escaped(text);
+        ASSERT_GE(s.format.width, 0) << Escaped(text);
+        ASSERT_LE(s.format.cellsPerLine, 200) << Escaped(text);
+        ASSERT_LE(s.format.precision, 17) << Escaped(text);
+        ASSERT_GE(s.format.maxLength, 1) << Escaped(text);
+        ASSERT_TRUE(s.fontHeight >= 5 && s.fontHeight <= 500) << Escaped(text);
+        ASSERT_LE(std::abs((long long)s.placement.rcNormalPosition.right), (long long)kCoordLimit) << Escaped(text);
+    }
 }
 
 TEST(NerithSheetHeight, TypedPointsAreChecked)

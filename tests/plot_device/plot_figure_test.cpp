@@ -671,3 +671,44 @@ TEST(PlotFigureDraw, WideTickNumbersStayInTheWindow)
 }
 
 }  // namespace
+
+#include "support/fuzz_support.h"
+#include "support/mutator.h"
+
+namespace {
+
+// Mutated transfer blocks of every kind, one figure for all of them: each is
+// applied whole or not at all, never read past its bytes, and nothing is
+// allocated beyond what the block's own length can hold.
+TEST(PlotFigure, MutatedTransferBlocksNeverCrash)
+{
+    auto text = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+    const std::vector<std::string> seeds = {
+        text(DataBlock("F", 1, 1, -1, {kLine, {{5, 5}}}, {{"title", "t"}, {"xlog", "1"}}, {{"graphcolor", "red"}})),
+        text(DataBlock("G", 2, 1, 3, {kLine})),
+        text(SetBlock(1, 1, -1, {{"linewidth", "3"}, {"xgrid", "1"}, {"title", "s"}})),
+        text(SetBlock(-1, -1, 2, {{"pointstyle", "o"}})),
+        text(BoundsBlock(1, 1, 0, 10, -5, 5)),
+        text(Block([](CPlotBlockWriter& w) { w.Head("F", 1, 1, -1); })),
+    };
+    int rounds = 4000;
+    CMutator m(FuzzSeed(65, rounds));
+    TestFigure f;
+    for (int i = 0; i < rounds; i++) {
+        const std::string bytes = m.Mutate(seeds[(size_t)m.Below((int)seeds.size())], seeds);
+        FuzzInput current(bytes);
+        // Exact-size copies so ASan sees any read past the block.
+        std::vector<uint8_t> exact(bytes.begin(), bytes.end());
+        const uint8_t* p = exact.empty() ? nullptr : exact.data();
+        switch (i % 5) {
+        case 0: f.ReadPlot2d(p, exact.size(), 0); break;
+        case 1: f.ReadSet(p, exact.size()); break;
+        case 2: f.ReadBounds(p, exact.size()); break;
+        case 3: f.ReadClear(p, exact.size()); break;
+        default: f.ReadDim(p, exact.size(), (uint32_t)m.Below(1 << 30)); break;
+        }
+        if (f.m_planes.size() > 40) f.Reset();
+    }
+}
+
+}  // namespace

@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include "devices/plot_blocks.h"
+#include "support/fuzz_support.h"
+#include "support/mutator.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/geometry.h"
 #include "plot_device/plot_figure.h"
@@ -221,6 +223,40 @@ TEST(PlotFile, ExtremeRectanglesAreBoundedAsTheyAreRead)
         SelectObject(dc, old);
         DeleteObject(bmp);
         DeleteDC(dc);
+    }
+}
+
+// Mutated plot files are read whole or refused; a refused one leaves the
+// placement (and the open figure, which only takes a scratch figure's planes
+// after a whole read) as it was; one that reads writes back and reads again.
+TEST(PlotFile, MutatedFilesAreReadWholeOrRefused)
+{
+    FileFigure one;
+    bool created = false;
+    one.GetPlane(1, 1, created);
+    std::string emptyPlane;
+    ASSERT_TRUE(WritePlotFile(one, Placement(), emptyPlane));
+    const std::vector<std::string> seeds = {TwoPlaneFile(), emptyPlane};
+    int rounds = 3000;
+    CMutator m(FuzzSeed(650, rounds));
+    for (int i = 0; i < rounds; i++) {
+        const std::string bytes = m.Mutate(seeds[(size_t)m.Below((int)seeds.size())], seeds);
+        FuzzInput current(bytes);
+        FileFigure scratch;
+        WINDOWPLACEMENT wp = Placement();
+        const WINDOWPLACEMENT before = wp;
+        if (!ReadPlotFile(bytes, wp, scratch)) {
+            ASSERT_EQ(std::memcmp(&wp, &before, sizeof wp), 0) << Escaped(bytes);
+            continue;
+        }
+        std::string again;
+        ASSERT_TRUE(WritePlotFile(scratch, wp, again));
+        FileFigure back;
+        WINDOWPLACEMENT wp2{};
+        ASSERT_TRUE(ReadPlotFile(again, wp2, back)) << Escaped(bytes);
+        std::string third;
+        ASSERT_TRUE(WritePlotFile(back, wp2, third));
+        ASSERT_EQ(third, again) << Escaped(bytes);
     }
 }
 
