@@ -11,6 +11,7 @@
 #include "interpreter/statement_module.h"
 #include "platform/kernel/library.h"
 #include "values/path_text.h"
+#include "values/stop_probe.h"
 
 // ---- CmdrInfo defaults -----------------------------------------------------
 
@@ -167,6 +168,8 @@ void* CStatementModuleList::FindDeviceByWindow(HWND window)
 
 int CStatementModuleList::NotifyDevicesStop()
 {
+    // First: a device busy with this program's request sees it at once.
+    NoteProgramStopBroadcast();
     int n = 0;
     for (const Entry& e : Snapshot())
         if (e.info->deviceManager) n += DeviceManagerBroadcast(e.info->deviceManager);

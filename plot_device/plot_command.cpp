@@ -8,6 +8,7 @@
 
 #include "devices/framework/device_framework.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
@@ -18,6 +19,7 @@ constexpr int kStatusBadOperand = 79;
 constexpr int kStatusCount = 10;
 // "Internal error, failed to create external-buffer": no memory for the points.
 constexpr int kStatusNoPointMemory = 90;
+constexpr int kStatusStopped = 25;   // "Program is stoped"
 
 int CountError()
 {
@@ -61,12 +63,23 @@ int CharacterOf(const CValue& v)
     return 0;
 }
 
+// A stop of the program while its points are copied: the command ends with
+// the stop status instead of copying tens of millions of points first.
+struct CPlotStopped {};
+thread_local uint64_t t_stopsAtStart = 0;
+
+void CheckStopEvery(uint32_t i)
+{
+    if ((i & 0xFFFF) == 0xFFFF && ProgramStopBroadcasts() != t_stopsAtStart) throw CPlotStopped{};
+}
+
 // The (x_i, y_i) real parts of two vectors (shorter length); false for a bad cell.
 bool PairPoints(const CValue& xs, const CValue& ys, std::vector<Point2D>& out)
 {
     const uint32_t n = std::min(VectorLength(xs), VectorLength(ys));
     out.resize(n);
     for (uint32_t i = 0; i < n; i++) {
+        CheckStopEvery(i);
         const CValue& a = VectorCell(xs, i);
         const CValue& b = VectorCell(ys, i);
         if (!a.IsNumber() || !b.IsNumber()) return false;
@@ -80,6 +93,7 @@ bool IndexPoints(const CValue& ys, std::vector<Point2D>& out)
     const uint32_t n = VectorLength(ys);
     out.resize(n);
     for (uint32_t i = 0; i < n; i++) {
+        CheckStopEvery(i);
         const CValue& b = VectorCell(ys, i);
         if (!b.IsNumber()) return false;
         out[i] = Point2D{(double)(i + 1), NumberOf(b).re};
@@ -125,6 +139,7 @@ public:
                 const uint32_t n = VectorLength(v);
                 bool complexData = false;
                 for (uint32_t i = 0; i < n; i++) {
+                    CheckStopEvery(i);
                     const CValue& c = VectorCell(v, i);
                     if (!c.IsNumber()) {
                         o.FreePoints();
@@ -375,6 +390,8 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
         if (const PlotOptionRecord* opt = text.options[i])
             figure.ApplyPropertyValue(plane, nullptr, opt->name, opt->value, false);
     int status = 0;
+    // Stops asked after this point end the command (the sender waits for it).
+    const uint64_t stopsAtStart = ProgramStopBroadcasts();
     for (uint32_t s = 0; s < text.seriesCount && status == 0; s++) {
         const PlotSeriesRecord* series = text.series[s];
         if (!series) continue;
@@ -393,11 +410,15 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
                     figure.ApplyPropertyValue(plane, o, opt->name, opt->value, false);
         }
         try {
+            t_stopsAtStart = stopsAtStart;
             status = cmd->Execute(*o, series->items, series->itemCount);
         } catch (const std::bad_alloc&) {
             // The program sent more points than the device can hold.
             o->FreePoints();
             status = kStatusNoPointMemory;
+        } catch (const CPlotStopped&) {
+            o->FreePoints();
+            status = kStatusStopped;
         }
         if (status == 0) continue;
         if (created && plane->objects.empty()) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "console_device/nerith_settings.h"
 #include "platform/afx/afx.h"
@@ -31,8 +32,9 @@ protected:
     void SetUp() override
     {
         static int n = 0;
-        m_home = fs::temp_directory_path() / ("veldra-nerith-settings-" + std::to_string(getpid()) + "-" +
-                                              std::to_string(++n));
+        // Memory-backed where there is one: every settings save is synced.
+        const fs::path base = access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
+        m_home = base / ("veldra-nerith-settings-" + std::to_string(getpid()) + "-" + std::to_string(++n));
         fs::remove_all(m_home);
         fs::create_directories(m_home);
         m_oldHome = std::getenv("VELDRA_CONFIG_HOME") ? std::getenv("VELDRA_CONFIG_HOME") : "";

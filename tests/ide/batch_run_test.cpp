@@ -1,5 +1,6 @@
 // The batch runner as a user meets it: the veldra program run with --run.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -14,6 +15,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/afx/settings_file.h"
 
 extern char** environ;
 
@@ -283,6 +286,47 @@ TEST_F(BatchRun, InterruptStopsLongMatrixFunctions)
         ExpectInterruptStops(
             Write("m.vdx", std::string("x = rand(2000, 2000);\n\"go\";\n") + call + "\n\"after\";\n"), dir, "go");
     }
+}
+
+// A product of two 2500 x 2500 matrices runs in bands of rows; a stop is
+// seen between them (the latency is measured in bench/stop_latency).
+TEST_F(BatchRun, InterruptStopsALongProduct)
+{
+    ExpectInterruptStops(Write("p.vdx", "x = rand(2500, 2500);\n\"go\";\ny = x * x;\n\"after\";\n"), dir, "go");
+}
+
+// A statement deaf to the stop: the second Ctrl+C gives up waiting for the
+// program's thread, and the run says so on standard error (status 1).
+TEST_F(BatchRun, SecondInterruptAbandonsADeafProgramAndSaysSo)
+{
+    const std::string saved = std::getenv("VELDRA_CONFIG_HOME") ? std::getenv("VELDRA_CONFIG_HOME") : "";
+    const fs::path home = dir / "deaf-config";
+    fs::create_directories(home / "Brenholt");
+    const fs::path modules = fs::path(Veldra()).parent_path() / "test-modules";
+    std::ofstream(home / "Brenholt" / "Veldra.conf", std::ios::binary)
+        << "[Settings]\nVer=dword:00000004\n301=sz:" << EscapeSettingText(modules.string()) << "\n";
+    setenv("VELDRA_CONFIG_HOME", home.c_str(), 1);
+    int outFd, errFd;
+    pid_t pid = Start({"--run", Write("d.vdx", "\"go\";\ndeaf;\n\"after\";\n").string()}, dir, outFd, errFd);
+    setenv("VELDRA_CONFIG_HOME", saved.c_str(), 1);
+    ASSERT_GT(pid, 0);
+    std::string out;
+    char c;
+    while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
+    EXPECT_EQ(out, "go\n");
+    // Signals are not queued: Ctrl+C again until the run ends (its output closes).
+    for (int i = 0; i < 300; i++) {
+        kill(pid, SIGINT);
+        struct pollfd p = {outFd, POLLIN, 0};
+        if (poll(&p, 1, 200) > 0) break;
+    }
+    out += ReadAll(outFd);
+    const std::string err = ReadAll(errFd);
+    close(outFd);
+    close(errFd);
+    EXPECT_EQ(Wait(pid), 1);
+    EXPECT_EQ(out.find("after"), std::string::npos) << out;
+    EXPECT_NE(err.find("Program abandoned: its thread did not stop\n"), std::string::npos) << err;
 }
 
 TEST_F(BatchRun, InterruptStopsALongSolve)
