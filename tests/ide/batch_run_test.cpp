@@ -227,13 +227,27 @@ TEST_F(BatchRun, RelativePathAndTheProgramFolder)
     EXPECT_EQ(r.out, "ok\n");
 }
 
+// Whether a thread of the process waits in the batch console's read of
+// standard input: poll(2) on one descriptor in slices of 100 ms (x86-64:
+// system call 7, as /proc shows a thread's current call and arguments).
+bool WaitsForStandardInput(pid_t pid)
+{
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream in(task.path() / "syscall");
+        std::string call, fds, count, timeout;
+        if (in >> call >> fds >> count >> timeout && call == "7" && count == "0x1" && timeout == "0x64") return true;
+    }
+    return false;
+}
+
 // Runs the program until it has written its first line, then sends SIGINT;
 // the stop must end it at once with the stop message and status 1.
 // Returns the seconds from the signal to the stop message (the teardown of a
 // large program's values after it is not counted).
 double ExpectInterruptStops(const fs::path& program, const fs::path& dir, const std::string& firstLine,
                             const std::string& stopped = "Error: Program is stoped\n", int inFd = -1,
-                            int settleMs = 0)
+                            bool untilReading = false)
 {
     int outFd, errFd;
     pid_t pid = Start({"--run", program.string()}, dir, outFd, errFd, inFd);
@@ -243,8 +257,10 @@ double ExpectInterruptStops(const fs::path& program, const fs::path& dir, const 
     char c;
     while (out.find('\n') == std::string::npos && read(outFd, &c, 1) == 1) out += c;
     EXPECT_EQ(out, firstLine + "\n");
-    // Nothing shows that the next statement has begun waiting: give it time to.
-    if (settleMs) std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    // Only the process's state shows that the next statement waits for input.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (untilReading && !WaitsForStandardInput(pid) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
     const auto signalled = std::chrono::steady_clock::now();
     kill(pid, SIGINT);
     while (out.find('\n', firstLine.size() + 1) == std::string::npos && read(outFd, &c, 1) == 1) out += c;
@@ -383,7 +399,7 @@ TEST_F(BatchRun, InterruptStopsAnInputThatWaits)
     ASSERT_EQ(pipe(in), 0);
     ExpectInterruptStops(Write("i.vdx", "print \"ready\";\ninput $X;\n\"after\";\n"), dir, "ready",
                          "Warning: Failed to read parameter from the console\nINVALID\nError: Program is stoped\n",
-                         in[0], 1000);
+                         in[0], true);
     close(in[0]);
     close(in[1]);
 }

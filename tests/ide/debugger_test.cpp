@@ -244,13 +244,12 @@ TEST_F(Debugger, BreakHaltsALoopAndStartDebugContinues)
     ASSERT_TRUE(BreaksOn(1));
     Key(VK_F5);   // on to a breakpoint: there is none
     ASSERT_TRUE(WaitFor([&] { return !doc->IsAtBreak(); }));
-    Sleep(50);
     Pump();
     EXPECT_TRUE(doc->IsDebugRunning());
     // Outside a break the stack box is empty and no watch edit begins.
     CWatcherDlg* w = Watcher();
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(StackTexts(w).empty());
+    EXPECT_TRUE(WaitFor([&] { return StackTexts(w).empty(); }));
     EXPECT_EQ(::SendMessage(Item(w, IDC_WT_LIST), LVM_EDITLABEL, 0, 0), 0);
     Frame()->SendMessage(WM_COMMAND, ID_DEBUG_BREAK);
     ASSERT_TRUE(WaitFor([&] {

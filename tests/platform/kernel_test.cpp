@@ -4,6 +4,7 @@
 #include <ctime>
 #include <pthread.h>
 #include <string>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -242,9 +243,11 @@ TEST(Threads, CooperativeSuspensionHoldsTheThreadAtItsNextSuspendPoint)
     WaitForSingleObject(reached, INFINITE);
     EXPECT_EQ(SuspendThread(t), 0u);
     EXPECT_EQ(SuspendThread(t), 1u);
+    EXPECT_FALSE(IsThreadHeld(t));
     SetEvent(go);
     EXPECT_EQ(WaitForSingleObject(t, 20), WAIT_TIMEOUT);
     EXPECT_FALSE(passed);
+    while (!IsThreadHeld(t)) std::this_thread::yield();
     EXPECT_EQ(ResumeThread(t), 2u);
     EXPECT_EQ(WaitForSingleObject(t, 20), WAIT_TIMEOUT);
     EXPECT_EQ(ResumeThread(t), 1u);
