@@ -136,6 +136,10 @@ public:
     RECT PlaneRect(int32_t row, int32_t col, const SIZE* size = nullptr);
     void PositionPlanes();
     bool CommitPending();
+    // Commits the pending planes and shows them: when the grid and the
+    // figure's size are those of the last layout only those planes are
+    // repainted, so a plot costs the same in a figure of thousands of planes.
+    void CommitAndShow();
     void SetWindowAll(HWND hwnd);
     void Reset();
     void SelectAt(int x, int y);
@@ -185,6 +189,9 @@ public:
     void FinishPlot(uint32_t holdFlags);
 
 private:
+    // The grid and size of the last PositionPlanes.
+    int32_t m_laidRows = 0, m_laidCols = 0;
+    SIZE m_laidSize{-1, -1};
     int m_busy = 0;
     std::vector<std::unique_ptr<CPlotPlane>> m_deferredPlanes;
     std::vector<std::unique_ptr<CGraphObject>> m_deferredObjects;

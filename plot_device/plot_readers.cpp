@@ -203,11 +203,7 @@ void CPlotFigure::FinishPlot(uint32_t holdFlags)
     SetWindowAll(GetFigureWindow());
     SetFigureTitle(TitleText());
     // Without a timer the held objects would wait for ever: they go now.
-    if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) {
-        CommitPending();
-        PositionPlanes();
-        Redraw(nullptr);
-    }
+    if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) CommitAndShow();
 }
 
 LRESULT CPlotFigure::ReadPlot2d(const uint8_t* p, size_t size, uint32_t holdFlags)
