@@ -110,6 +110,15 @@ public:
     // No object has points.
     bool IsEmpty() const;
     void SetWindow(HWND window) { hwnd = window; }
+    // r with the unit past its right and bottom edges that grid lines, the
+    // frame and axis lines reach: what a redraw of the plot or the outer
+    // rectangle must repaint.
+    static RECT WithDrawnEdges(RECT r)
+    {
+        r.right++;
+        r.bottom++;
+        return r;
+    }
     bool IsPolar() const { return axisStyle == AXIS_POLAR; }
 
     // ---- Polar frame ----

@@ -86,7 +86,7 @@ void CGraph::InvalidatePlot()
 {
     if (!hwnd) return;
     HDC dc = GetDC(hwnd);
-    RECT r = outerRect;
+    RECT r = WithDrawnEdges(outerRect);
     if (dc) {
         PrepareDC(dc);
         LPtoDP(dc, (POINT*)&r, 2);

@@ -289,7 +289,8 @@ void CPlotFigure::ApplyBoundsBlock(const PlotBoundsBlock& b)
         std::copy(b.bounds, b.bounds + 4, p->m_bounds);
         p->ApplyBounds(true);
         p->InvalidatePlot();
-        Redraw(&p->outerRect);
+        const RECT r = CGraph::WithDrawnEdges(p->outerRect);
+        Redraw(&r);
     }
 }
 

@@ -820,6 +820,69 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     TakeCommonDialogLog();
 }
 
+// The demo's two planes: after Zoom In on the selected sine plane, which
+// repaints only that plane, the window shows what a whole repaint shows (no
+// dots of the old grid on the row below the plot).
+TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    d.OpenDataFile("demo_sine_cosine.qra");
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 2);
+    const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 9, 0);
+    const POINT c{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)};
+    InjectMouseMove(c.x, c.y);
+    InjectButton(VK_LBUTTON, true, c.x, c.y);
+    InjectButton(VK_LBUTTON, false, c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 1; }, 5000));
+    PumpUntil([] { return false; }, 100);
+    auto xLimits = [&] { return d.link->Send(WM_DEVICE_TEST_QUERY, 8, 0); };
+    for (int zoom = 0; zoom < 4; zoom++) {
+        if (zoom < 3) {
+            d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+        } else {
+            // A rubber-band zoom in Scale mode repaints the plane alone as well.
+            d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
+            PumpUntil([] { return false; }, 100);
+            const LRESULT was = xLimits();
+            InjectMouseMove(c.x - 40, c.y - 30);
+            InjectButton(VK_LBUTTON, true, c.x - 40, c.y - 30);
+            InjectMouseMove(c.x, c.y);
+            InjectMouseMove(c.x + 40, c.y + 30);
+            InjectButton(VK_LBUTTON, false, c.x + 40, c.y + 30);
+            ASSERT_TRUE(PumpUntil([&] { return xLimits() != was && !d.Query(11); }, 5000));
+            PumpUntil([] { return false; }, 100);
+        }
+        std::vector<uint32_t> partial, whole;
+        SIZE ps{}, ws{};
+        ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &partial, &ps));
+        InvalidateRect(d.link->mainWindow, nullptr, TRUE);
+        PumpUntil([] { return false; }, 200);
+        ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &whole, &ws));
+        ASSERT_EQ(partial.size(), whole.size());
+        RECT frameRect{};
+        GetWindowRect(d.link->mainWindow, &frameRect);
+        const uint64_t pr = (uint64_t)d.link->Send(WM_DEVICE_TEST_QUERY, 37, 0);
+        const int bottom = (int16_t)(pr >> 48 & 0xFFFF) - frameRect.top;
+        int differing = 0;
+        RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+        for (int y = 0; y < ws.cy; y++)
+            for (int x = 0; x < ws.cx; x++)
+                if (partial[(size_t)(y * ws.cx + x)] != whole[(size_t)(y * ws.cx + x)]) {
+                    differing++;
+                    box = RECT{std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                               std::max<LONG>(box.bottom, y + 1)};
+                }
+        EXPECT_EQ(differing, 0) << "zoom " << zoom << ": " << box.left << "," << box.top << " - " << box.right << ","
+                                << box.bottom << " (plot bottom " << bottom << ")";
+    }
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
 // A 2x2 figure of a titled line, a log plane, a polar plane and bars: the
 // polar read-out, a refused pan, the pointer's context menu, the printed
 // page of one selected plane and a landscape PDF.
