@@ -232,9 +232,6 @@ private:
     void AfterLimitsTaken();
     bool PointerLinesBeyondPlot() const;
     bool ZoomAxes(double f, bool doX, bool doY);
-    void DrawAxisTicks(HDC dc, bool isX, int x0, int y0, int column, int row, HPEN axisPen, HPEN gridPen,
-                       bool& xTickAtCrossing);
-    void GridLine(HDC dc, bool isX, int p, HPEN gridPen);
 };
 
 // Registers "CURSOR_NSWE" and "CURSOR_MOVE" in module's tables (once, by the
