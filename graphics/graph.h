@@ -54,6 +54,8 @@ public:
     int32_t xTickCount = 1;
     int32_t yTickCount = 1;
     int32_t tickSpacing = 100;
+    // Marker radius in logical units: a print copy takes it in page units.
+    int32_t markerRadius = kMarkerRadius;
     double polarOffset = 0;  // radians; a negative offset turns phi clockwise
     double limits[4] = {0, 0, 0, 0};
     double previousLimits[4] = {0, 0, 0, 0};  // left = right and top = bottom: none
@@ -225,6 +227,8 @@ private:
     void DrawObject(HDC dc, CGraphObject& o);
     void DrawPointer(HDC dc, CGraphObject& o, const RECT* clip);
     void DrawLabelsTitleLegend(HDC dc);
+    // The height of the polar frame's angle numbers.
+    int PolarLabelHeight(HDC dc) const;
     void DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h);
     HBRUSH CreateFillBrush(const CGraphObject& o) const;
     std::string PointerText(const CGraphObject& o) const;

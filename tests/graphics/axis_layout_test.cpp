@@ -386,6 +386,14 @@ TEST(Primitives, MarkersAndArrowHeads)
         EXPECT_EQ(at.x, 100);
         EXPECT_EQ(at.y, 200);
     }
+    // A larger radius (a printed page's) scales the dot and the triangle's base too.
+    {
+        RecordingDC big;
+        CGraphObject::DrawMarker(big.dc, 10, 20, 4, 8);
+        CGraphObject::DrawMarker(big.dc, 10, 20, 1, 8);
+        EXPECT_EQ(big.Lines(), (std::vector<std::string>{"LineTo 10,12 2,25", "LineTo 2,25 18,25", "LineTo 18,25 10,12",
+                                                         "Rectangle 7,17,13,23"}));
+    }
     RecordingDC rec;
     CGraphObject::DrawArrowHead(rec.dc, POINT{0, 0}, POINT{100, 0});
     CGraphObject::DrawArrowHead(rec.dc, POINT{5, 5}, POINT{5, 5});  // no direction: nothing

@@ -883,6 +883,45 @@ TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
     TakeCommonDialogLog();
 }
 
+// On the printed page markers grow with the page units as fonts and pens
+// do, and the polar plane's title stands above its "90".
+TEST(PlotDeviceView, PrintedMarkersAndPolarTitle)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    d.OpenDataFile("markers_polar.qra");
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 2);
+    std::string log;
+    ASSERT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 2);
+    // The log is in printer pixels, fonts too: a marker keeps its screen
+    // size against the 16-pixel axis font, 6 to 16.
+    std::istringstream lines(log);
+    int circles = 0, titleBottom = -1, ninetyTop = -1;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t f = line.find("font=\"");
+        const int size = f == std::string::npos ? 0 : std::abs(std::atoi(line.c_str() + line.find("\",", f + 6) + 2));
+        int l, t, r, b;
+        if (std::sscanf(line.c_str(), "Ellipse %d,%d,%d,%d", &l, &t, &r, &b) == 4 && r - l < size) {
+            circles++;
+            EXPECT_NEAR((double)(r - l) / size, 6.0 / 16, 0.05) << line;
+        }
+        int x, y;
+        if (std::sscanf(line.c_str(), "TextOut %d,%d", &x, &y) == 2) {
+            if (line.find("\"polar\"") != std::string::npos) titleBottom = y + size;
+            if (line.find("\"90\"") != std::string::npos) ninetyTop = y;
+        }
+    }
+    EXPECT_EQ(circles, 13);  // the sine's points
+    ASSERT_GE(titleBottom, 0);
+    ASSERT_GE(ninetyTop, 0);
+    EXPECT_LE(titleBottom, ninetyTop);
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
 // A 2x2 figure of a titled line, a log plane, a polar plane and bars: the
 // polar read-out, a refused pan, the pointer's context menu, the printed
 // page of one selected plane and a landscape PDF.
