@@ -181,6 +181,7 @@ public:
     LRESULT ReadDim(const uint8_t* p, size_t size, uint32_t packedSize);
     LRESULT ReadBounds(const uint8_t* p, size_t size);
 
+    void ApplyClearBlock(const PlotClearBlock& block);
     // A series whose points cannot be allocated sets *status to 90.
     CPlotPlane* ApplyPlotBlock(const PlotDataBlock& block, int* status = nullptr);
     void ApplySetBlock(const PlotSetBlock& block);
