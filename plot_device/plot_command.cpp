@@ -425,6 +425,8 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
             o->FreePoints();
             status = kStatusStopped;
         }
+        // Stopped while the points came over: not laid out and drawn first.
+        if (status == 0 && ProgramStopBroadcasts() != stopsAtStart) status = kStatusStopped;
         if (status == 0) continue;
         if (created && plane->objects.empty()) {
             figure.RemovePlane(plane);
