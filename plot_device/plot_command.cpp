@@ -447,6 +447,6 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
     figure.RecalcGrid();
     auto& pending = figure.m_pending;
     if (std::find(pending.begin(), pending.end(), plane) == pending.end()) pending.push_back(plane);
-    figure.FinishPlot(pos.holdFlags);
+    if (!figure.FinishPlot(pos.holdFlags) && status == 0) status = kStatusNoPointMemory;
     return status;
 }

@@ -197,9 +197,37 @@ void CPlotFigure::PositionPlanes()
     m_laidSize = s;
 }
 
-void CPlotFigure::CommitAndShow()
+bool CPlotFigure::CommitAndShow()
 {
     const std::vector<CPlotPlane*> committed = m_pending;
+    std::vector<const CGraphObject*> made;
+    for (CPlotPlane* p : committed)
+        for (const auto& o : p->m_newObjects) made.push_back(o.get());
+    try {
+        ShowCommitted(committed);
+        return true;
+    } catch (const std::bad_alloc&) {
+        // Laying out points the figure cannot hold: the objects just
+        // committed go again, whatever else is shown stays as it was.
+        for (CPlotPlane* p : committed) {
+            std::erase_if(p->objects, [&](const std::unique_ptr<CGraphObject>& o) {
+                return std::find(made.begin(), made.end(), o.get()) != made.end();
+            });
+            p->m_newObjects.clear();
+            p->NoteObjectsChanged();
+        }
+        m_pending.clear();
+        try {
+            PositionPlanes();
+            Redraw(nullptr);
+        } catch (const std::bad_alloc&) {
+        }
+        return false;
+    }
+}
+
+void CPlotFigure::ShowCommitted(const std::vector<CPlotPlane*>& committed)
+{
     CommitPending();
     const SIZE s = GetFigureSize();
     if (m_rows != m_laidRows || m_cols != m_laidCols || s.cx != m_laidSize.cx || s.cy != m_laidSize.cy) {

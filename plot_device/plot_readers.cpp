@@ -197,8 +197,12 @@ CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b, int* status)
         bool made;
         CGraphObject* o = plane->NewPlotObject(b.objectId, made, CPlotPlane::DefaultSeriesColour((uint32_t)i));
         if (!o) break;
-        if (!o->SetPoints(b.series[i].points.data(), (uint32_t)b.series[i].points.size()) && status)
-            *status = kStatusNoPointMemory;
+        if (!o->SetPoints(b.series[i].points.data(), (uint32_t)b.series[i].points.size())) {
+            // No object without its points: the series that did not fit goes.
+            if (made) plane->RemoveObjects(o->id, nullptr);
+            if (status) *status = kStatusNoPointMemory;
+            break;
+        }
         for (const auto& pr : b.series[i].options) ParsePlotProperty(*this, plane, o, pr.first, pr.second, false);
     }
     RecalcGrid();
@@ -206,12 +210,13 @@ CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b, int* status)
     return plane;
 }
 
-void CPlotFigure::FinishPlot(uint32_t holdFlags)
+bool CPlotFigure::FinishPlot(uint32_t holdFlags)
 {
     SetWindowAll(GetFigureWindow());
     SetFigureTitle(TitleText());
     // Without a timer the held objects would wait for ever: they go now.
-    if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) CommitAndShow();
+    if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) return CommitAndShow();
+    return true;
 }
 
 LRESULT CPlotFigure::ReadPlot2d(const uint8_t* p, size_t size, uint32_t holdFlags)
@@ -224,7 +229,7 @@ LRESULT CPlotFigure::ReadPlot2d(const uint8_t* p, size_t size, uint32_t holdFlag
         return kStatusNoPointMemory;
     }
     if (!ApplyPlotBlock(b, &status)) return status;
-    FinishPlot(holdFlags);
+    if (!FinishPlot(holdFlags)) return kStatusNoPointMemory;
     return status;
 }
 
@@ -334,7 +339,7 @@ LRESULT CPlotFigure::OnDevicePlot2d(WPARAM size, LPARAM holdFlags)
     m.Release();
     int status = 0;
     if (!ok || !ApplyPlotBlock(b, &status)) return status;
-    FinishPlot((uint32_t)holdFlags);
+    if (!FinishPlot((uint32_t)holdFlags)) return kStatusNoPointMemory;
     return status;
 }
 

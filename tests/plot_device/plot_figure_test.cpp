@@ -712,3 +712,84 @@ TEST(PlotFigure, MutatedTransferBlocksNeverCrash)
 }
 
 }  // namespace
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+namespace {
+
+// The address space the process has now, in bytes.
+size_t AddressSpaceNow()
+{
+    std::ifstream in("/proc/self/statm");
+    size_t pages = 0;
+    in >> pages;
+    return pages * (size_t)sysconf(_SC_PAGESIZE);
+}
+
+// Points that cannot be held are reported as plot2d reports them (90,
+// "Internal error, failed to create external-buffer"), never taken as a plot
+// without its data. The allocation fails in a child whose address space
+// leaves room for one copy of the points but not for a second.
+TEST(PlotFigureDeathTest, PointsThatCannotBeHeldAreReported)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator ends the process on a failed allocation";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const int n = 2000000;   // 32 MB of points
+    CValue xs;
+    CValueMatrix& m = xs.MakeMatrix(1, n);
+    for (int i = 0; i < n; i++) m.Cell(0, i) = CValue((double)i);
+    CommandRecords cart("", {xs, xs});
+    std::vector<uint8_t> block((size_t)n * 16 + 4096);
+    {
+        CPlotBlockWriter w(block.data(), block.size());
+        w.Head("F", 1, 1, -1);
+        w.Options({});
+        w.U32(1);
+        w.U32((uint32_t)n);
+        for (int i = 0; i < n; i++) {
+            w.F64(i);
+            w.F64(-i);
+        }
+        w.Options({});
+        block.resize(w.Written());
+    }
+    // Room for one copy of the points (or two): the next allocation fails,
+    // whichever step of the plot it is.
+    auto limited = [](size_t headroom) {
+        // Large blocks mapped afresh, never taken from memory freed before.
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+        malloc_trim(0);
+        const rlimit r{AddressSpaceNow() + headroom, RLIM_INFINITY};
+        setrlimit(RLIMIT_AS, &r);
+    };
+    auto nothingKept = [](const CPlotFigure& f) {
+        for (const auto& p : f.m_planes)
+            if (!p->objects.empty() || !p->m_newObjects.empty()) return false;
+        return true;
+    };
+    for (size_t headroom : {size_t(20) << 20, size_t(40) << 20, size_t(72) << 20}) {
+        SCOPED_TRACE(headroom >> 20);
+        EXPECT_EXIT(
+            {
+                TestFigure f;
+                limited(headroom);
+                const LRESULT st = cart.Run(f);
+                std::exit(st == 90 && nothingKept(f) ? 90 : 100 + (int)st);
+            },
+            ::testing::ExitedWithCode(90), "");
+        EXPECT_EXIT(
+            {
+                TestFigure f;
+                limited(headroom);
+                const LRESULT st = f.ReadPlot2d(block.data(), block.size(), 0);
+                std::exit(st == 90 && nothingKept(f) ? 90 : 100 + (int)st);
+            },
+            ::testing::ExitedWithCode(90), "");
+    }
+#endif
+}
+
+}  // namespace
