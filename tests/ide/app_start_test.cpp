@@ -420,3 +420,19 @@ TEST(IdeProgram, WithoutADisplayTheIdeFormsPointToRunAndExit3)
 }
 
 }  // namespace
+
+// A settings file that cannot be written at the end (here: its link leads
+// into /proc) is reported; the file behind the link is not touched.
+TEST_F(IdeTest, ASettingsFileThatCannotBeWrittenIsReported)
+{
+    ASSERT_TRUE(Start());
+    TakeMessageBoxLog();
+    fs::remove(ConfigFile());
+    fs::create_symlink("/proc/version", ConfigFile());
+    Close();
+    bool told = false;
+    for (const MessageBoxRecord& b : TakeMessageBoxLog())
+        told = told || b.text.rfind("Cannot save the settings to '" + ConfigFile().string() + "': ", 0) == 0;
+    EXPECT_TRUE(told);
+    EXPECT_TRUE(fs::is_symlink(ConfigFile()));
+}
