@@ -9,9 +9,10 @@ namespace {
 const std::string* g_current = nullptr;
 
 // The long mode's watchdog: each input under test gets a number; the watchdog
-// waits for the input of that number to end, at most the hang limit.
-std::mutex g_currentLock;
-std::condition_variable g_inputChanged;
+// waits for the input of that number to end, at most the hang limit. Never
+// destroyed: the detached watchdog still waits on them while the process exits.
+std::mutex& g_currentLock = *new std::mutex;
+std::condition_variable& g_inputChanged = *new std::condition_variable;
 uint64_t g_inputNumber = 0;
 
 void StartWatchdog()
