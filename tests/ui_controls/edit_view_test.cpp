@@ -356,6 +356,63 @@ TEST_F(EditViewTest, PrintCommandWritesAPdf)
     EXPECT_EQ(Edit()->FirstLine(), 0);
 }
 
+std::string CommandOutput(const std::string& cmd)
+{
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// A 200-line program printed from a view scrolled into its middle: the PDF's
+// pages hold every line once, in order, each page going on where the last
+// one stopped.
+TEST_F(EditViewTest, LongTextPrintsEveryLineOnceInOrder)
+{
+    if (system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is missing (poppler-utils)";
+    const std::string pdf = (dir / "long.pdf").string();
+    auto label = [](int i) {
+        char s[32];
+        snprintf(s, sizeof s, "v%03d = %d;", i, i);
+        return std::string(s);
+    };
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += label(i) + "\n";
+    Edit()->SetText(text);
+    ASSERT_TRUE(Edit()->ScrollBar(SB_VERT, 12, 57));
+    const int firstLine = Edit()->FirstLine();
+    CommonDialogAnswer answer;
+    answer.text = AFX_PRINTER_PDF;
+    answer.paths = {pdf};
+    PushCommonDialogAnswer(answer);
+    View()->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+    TakeCommonDialogLog();
+    EXPECT_EQ(Edit()->FirstLine(), firstLine);
+    const int pages = PdfPages(pdf);
+    ASSERT_GE(pages, 3);
+    const std::string all = CommandOutput("pdftotext -layout '" + pdf + "' -");
+    size_t at = 0;
+    for (int i = 1; i <= 200; ++i) {
+        const std::string want = label(i);
+        const size_t found = all.find(want, at);
+        ASSERT_NE(found, std::string::npos) << want << " missing or out of order";
+        EXPECT_EQ(all.find(want, found + 1), std::string::npos) << want << " printed twice";
+        at = found + want.size();
+    }
+    // Each page starts where the one before ended.
+    for (int p = 2; p <= pages; ++p) {
+        const std::string page =
+            CommandOutput("pdftotext -layout -f " + std::to_string(p) + " -l " + std::to_string(p) + " '" + pdf + "' -");
+        const size_t v = page.find('v');
+        ASSERT_NE(v, std::string::npos) << "page " << p;
+        EXPECT_EQ(page.substr(v, 4), label((p - 1) * Edit()->LinesPerPage() + 1).substr(0, 4)) << "page " << p;
+    }
+}
+
 // A file of 2^31 bytes is refused with a message before it is read (a sparse
 // file: reading it would take 2 GiB); the open document stays as it was.
 TEST_F(EditViewTest, FileOf2GiBIsRefusedUnread)
