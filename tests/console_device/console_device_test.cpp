@@ -737,6 +737,49 @@ TEST_F(ConsoleDevice, SettingsSheetPrefixesAndSizes)
 
 // Control 1013 is the owner-drawn font combo: it shows the console's face,
 // and the face chosen there prints the next output.
+// Every label of the General page shows whole on one line, and its
+// drop-down boxes draw no scroll bar beside them when closed.
+TEST_F(ConsoleDevice, SettingsPageLabelsWholeAndCombosWithoutScrollBars)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    std::vector<HWND> children;
+    EnumChildWindows(
+        sheet,
+        [](HWND h, LPARAM l) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+            return TRUE;
+        },
+        (LPARAM)&children);
+    int labels = 0;
+    for (HWND h : children) {
+        const std::string text = WindowText(h);
+        if (text != "P&recision:" && text != "&Width:" && text != "Col&umn limit:") continue;
+        ++labels;
+        HDC dc = CreateRecordingDC(FALSE);
+        SendMessage(h, WM_PRINTCLIENT, (WPARAM)dc, 0);
+        const std::string log = GetRecordingLog(dc);
+        DeleteDC(dc);
+        std::string shown = text;
+        shown.erase(shown.find('&'), 1);
+        EXPECT_NE(log.find("\"" + shown + "\""), std::string::npos) << log;
+    }
+    EXPECT_EQ(labels, 3);
+    for (int id : {1011, 1012, 1013, 1014}) {
+        HWND combo = FindChildById(sheet, id);
+        ASSERT_TRUE(combo) << id;
+        EXPECT_FALSE(GetWindowLongPtr(combo, GWL_STYLE) & WS_VSCROLL) << id;
+        RECT wr, cr;
+        GetWindowRect(combo, &wr);
+        GetClientRect(combo, &cr);
+        EXPECT_EQ(cr.right, wr.right - wr.left) << id;
+    }
+    PostMessage(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
 TEST_F(ConsoleDevice, SheetFontComboSetsTheConsoleFace)
 {
     Console c;
