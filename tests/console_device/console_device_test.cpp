@@ -3,6 +3,7 @@
 // the settings sheet and the settings file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -961,6 +962,57 @@ namespace {
 
 // The console's bars, read back through their windows; its toolbar layout
 // is saved as "Brenholt" and restored only when it names bars the frame has.
+// The eight toolbar buttons show eight different pictures on the button
+// face, each enabled one in more than one colour.
+TEST_F(ConsoleDevice, ToolbarButtonsShowTheirOwnPictures)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND tool = FindChildById(c.frame, 0xE800);
+    HWND toolCtrl = tool ? FindChildById(tool, 0xE800) : nullptr;
+    ASSERT_TRUE(toolCtrl);
+    InvalidateRect(c.frame, nullptr, TRUE);
+    PumpUntil([] { return false; }, 100);
+    RECT frame;
+    GetWindowRect(c.frame, &frame);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    std::vector<std::vector<POINT>> shapes;
+    const int n = (int)SendMessage(toolCtrl, TB_BUTTONCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        TBBUTTON b{};
+        SendMessage(toolCtrl, TB_GETBUTTON, (WPARAM)i, (LPARAM)&b);
+        if (b.fsStyle & BTNS_SEP) continue;
+        RECT r{};
+        ASSERT_TRUE(SendMessage(toolCtrl, TB_GETITEMRECT, (WPARAM)i, (LPARAM)&r));
+        POINT at{r.left, r.top};
+        ClientToScreen(toolCtrl, &at);
+        std::vector<POINT> shape;
+        std::vector<COLORREF> colours;
+        // Inside the button's edge.
+        for (int y = 3; y < r.bottom - r.top - 3; ++y)
+            for (int x = 3; x < r.right - r.left - 3; ++x) {
+                COLORREF px = 0;
+                ASSERT_TRUE(HeadlessGetPixel(c.frame, at.x - frame.left + x, at.y - frame.top + y, &px));
+                if (px == face) continue;
+                shape.push_back(POINT{x, y});
+                if (std::find(colours.begin(), colours.end(), px) == colours.end()) colours.push_back(px);
+            }
+        // A disabled button shows its picture in one grey.
+        if (b.fsState & TBSTATE_ENABLED) EXPECT_GE(colours.size(), 2u) << "button " << i;
+        EXPECT_GT(shape.size(), 40u) << "button " << i;
+        shapes.push_back(shape);
+    }
+    ASSERT_EQ(shapes.size(), 8u);
+    auto same = [](const std::vector<POINT>& a, const std::vector<POINT>& b) {
+        if (a.size() != b.size()) return false;
+        for (size_t k = 0; k < a.size(); ++k)
+            if (a[k].x != b[k].x || a[k].y != b[k].y) return false;
+        return true;
+    };
+    for (size_t i = 0; i < shapes.size(); ++i)
+        for (size_t j = i + 1; j < shapes.size(); ++j) EXPECT_FALSE(same(shapes[i], shapes[j])) << i << " and " << j;
+}
+
 TEST_F(ConsoleDevice, BarsDockedToggledAndTheirSavedState)
 {
     const fs::path conf = ConfigHome() / "Brenholt" / "Nerith.conf";
