@@ -888,6 +888,53 @@ TEST_F(ConsoleDevice, PrintingDoesNotTakeActivationFromTheIde)
     DestroyWindow(ide);
 }
 
+// A waiting input brings its console forward (back from minimised too),
+// while the window the user types in keeps the keyboard.
+TEST_F(ConsoleDevice, WaitingInputComesForwardWithoutTakingTheKeyboard)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    for (bool minimised : {false, true}) {
+        SCOPED_TRACE(minimised ? "minimised" : "behind");
+        HWND ide = CreateWindowEx(0, "Edit", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr,
+                                  nullptr, nullptr);
+        ASSERT_TRUE(ide);
+        if (minimised) ShowWindow(c.frame, SW_MINIMIZE);
+        SetForegroundWindow(ide);
+        SetFocus(ide);
+        PumpUntil([&] { return GetForegroundWindow() == ide; }, 2000);
+        ASSERT_EQ(GetForegroundWindow(), ide);
+        auto above = [&](HWND a, HWND b) {
+            for (const VisibleWindow& w : VisibleTopLevelWindows()) {
+                if (w.hwnd == a) return true;
+                if (w.hwnd == b) return false;
+            }
+            return false;
+        };
+        ASSERT_TRUE(above(ide, c.frame));
+        bool forward = false, iconic = true, stayed = false;
+        std::thread user([&] {
+            ASSERT_TRUE(c.WaitInput());
+            forward = above(c.frame, ide);
+            iconic = IsIconic(c.frame) != FALSE;
+            stayed = GetForegroundWindow() == ide;
+            InjectText("ab");   // the user goes on typing where he was
+            PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
+        });
+        c.Print({P(Str("x? ")), In()});
+        user.join();
+        PumpUntilIdle();
+        EXPECT_TRUE(forward);
+        EXPECT_FALSE(iconic);
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(WindowText(ide), "ab");
+        EXPECT_EQ(c.Text().find("ab"), std::string::npos) << c.Text();
+        EXPECT_TRUE(IsWindowVisible(c.frame));
+        DestroyWindow(ide);
+        c.Clear();
+    }
+}
+
 TEST_F(ConsoleDevice, FindNextRepeatsTheLastSearch)
 {
     Console c;
@@ -998,7 +1045,9 @@ TEST_F(ConsoleDevice, ToolbarButtonsShowTheirOwnPictures)
                 if (std::find(colours.begin(), colours.end(), px) == colours.end()) colours.push_back(px);
             }
         // A disabled button shows its picture in one grey.
-        if (b.fsState & TBSTATE_ENABLED) EXPECT_GE(colours.size(), 2u) << "button " << i;
+        if (b.fsState & TBSTATE_ENABLED) {
+            EXPECT_GE(colours.size(), 2u) << "button " << i;
+        }
         EXPECT_GT(shape.size(), 40u) << "button " << i;
         shapes.push_back(shape);
     }
