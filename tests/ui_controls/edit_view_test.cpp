@@ -14,12 +14,16 @@
 #include "platform/afx/afx.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/common_dialog_script.h"
+#include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
 #include "platform/backend/headless_input.h"
 #include "tests/platform/afx_test_util.h"
 #include "ui_controls/edit/edit_view.h"
 
 namespace fs = std::filesystem;
+
+// The framework's page loop, as print preview runs it.
+void AfxRunPrintPages(CView* view, CDC* dc, CPrintInfo* info);
 
 namespace {
 constexpr UINT IDR_EDITTEST = 140;
@@ -411,6 +415,57 @@ TEST_F(EditViewTest, LongTextPrintsEveryLineOnceInOrder)
         ASSERT_NE(v, std::string::npos) << "page " << p;
         EXPECT_EQ(page.substr(v, 4), label((p - 1) * Edit()->LinesPerPage() + 1).substr(0, 4)) << "page " << p;
     }
+}
+
+// The preview's pages of the same text, as pictures: each page shows its own
+// lines, so no two pages look alike.
+TEST_F(EditViewTest, PreviewPagesOfALongTextDiffer)
+{
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += "w" + std::to_string(i) + " = " + std::to_string(i * 7) + ";\n";
+    Edit()->SetText(text);
+    ASSERT_TRUE(Edit()->ScrollBar(SB_VERT, 12, 40));
+    CPrintInfo info;
+    info.m_bPreview = TRUE;
+    ASSERT_TRUE(View()->OnPreparePrinting(&info));
+    PRINTSETUP setup{info.m_paperWidth, info.m_paperLength, info.m_orientation, nullptr, nullptr};
+    HDC hdc = CreatePreviewDC(&setup);
+    ASSERT_NE(hdc, nullptr);
+    CDC dc;
+    dc.Attach(hdc, false);
+    dc.m_bPrinting = TRUE;
+    DOCINFO di{(int)sizeof(DOCINFO), "Preview", nullptr};
+    StartDoc(hdc, &di);
+    AfxRunPrintPages(View(), &dc, &info);
+    EndDoc(hdc);
+    dc.Detach();
+    const int pages = GetPreviewPageCount(hdc);
+    ASSERT_GE(pages, 3);
+    // Each page played as the preview window plays it, at a small size.
+    std::vector<std::vector<uint32_t>> pictures;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    const int w = 600, h = 848;
+    HBITMAP bm = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bm);
+    for (int i = 0; i < pages; ++i) {
+        HENHMETAFILE page = GetPreviewPage(hdc, i);
+        RECT all{0, 0, w, h};
+        FillRect(mem, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        ASSERT_TRUE(PlayEnhMetaFile(mem, page, &all));
+        DeleteEnhMetaFile(page);
+        std::vector<uint32_t> px((size_t)w * h);
+        GetBitmapBits(bm, (LONG)(px.size() * 4), px.data());
+        pictures.push_back(std::move(px));
+    }
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    DeleteDC(hdc);
+    EXPECT_NE(std::count(pictures[0].begin(), pictures[0].end(), pictures[0][0]), (long)pictures[0].size());
+    for (int i = 0; i < pages; ++i)
+        for (int j = i + 1; j < pages; ++j) EXPECT_NE(pictures[(size_t)i], pictures[(size_t)j]) << i << " and " << j;
 }
 
 // A file of 2^31 bytes is refused with a message before it is read (a sparse
