@@ -202,7 +202,9 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         SetActiveWindow(owner && IsWindowVisible(owner) ? owner : nullptr);
     }
     if (topLevel) TellBackendAboutWindow(hwnd);
-    if (topLevel && isVisible && !(wp.flags & SWP_NOZORDER) &&
+    // A shown window put on top without taking the foreground (activation
+    // raises by itself) is raised on the display too.
+    if (topLevel && isVisible && wasVisible && !(wp.flags & SWP_NOZORDER) && GetForegroundWindow() != hwnd &&
         (wp.hwndInsertAfter == HWND_TOP || wp.hwndInsertAfter == HWND_TOPMOST))
         Backend().WindowRaised(hwnd);
     return true;
