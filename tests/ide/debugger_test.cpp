@@ -410,7 +410,8 @@ TEST_F(Debugger, WatchSetsUnknownNamesAndTheFunctionGate)
     ASSERT_TRUE(WaitFor([&] {
         c = doc->Vars()->Find("c");
         return c && c->value && doc->GetRunState() == RunState::Idle;
-    }, 30000));
+    }, 30000)) << "state " << (int)doc->GetRunState() << ", run lock held " << RunLockHeld() << ", by this "
+               << (RunLockHolder() == doc);
     EXPECT_EQ(c->value->Real(), 3);
 }
 
