@@ -411,7 +411,8 @@ TEST_F(Debugger, WatchSetsUnknownNamesAndTheFunctionGate)
         c = doc->Vars()->Find("c");
         return c && c->value && doc->GetRunState() == RunState::Idle;
     }, 30000)) << "state " << (int)doc->GetRunState() << ", run lock held " << RunLockHeld() << ", by this "
-               << (RunLockHolder() == doc);
+               << (RunLockHolder() == doc) << ", stopping " << doc->stopping << ", abandoned thread running "
+               << doc->AbandonedThreadRunning() << ", translated " << doc->IsModified();
     EXPECT_EQ(c->value->Real(), 3);
 }
 

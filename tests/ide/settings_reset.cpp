@@ -1,11 +1,17 @@
 // Every test of this binary starts from the settings the process had when the
 // tests began: a test that loads a settings file or changes a page would
-// otherwise hand its folders and formats to whichever test runs next.
+// otherwise hand its folders and formats to whichever test runs next. The
+// scripted answers, the watcher's call gate and the long waits' scale start
+// afresh too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
 
+#include "ide/watch_gate.h"
+#include "platform/afx/common_dialog_script.h"
+#include "platform/kernel/long_waits.h"
+#include "platform/user/message_box.h"
 #include "values/app_settings.h"
 
 namespace {
@@ -78,8 +84,20 @@ struct CSettingsSnapshot {
 };
 
 class CSettingsReset : public ::testing::EmptyTestEventListener {
-    void OnTestProgramStart(const ::testing::UnitTest&) override { m_start.Take(); }
-    void OnTestStart(const ::testing::TestInfo&) override { m_start.Put(); }
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        m_start.Put();
+        ClearMessageBoxAnswers();
+        ClearCommonDialogAnswers();
+        WatcherCallsEnabled() = m_watcherCalls;
+        SetLongWaitScale(1);
+    }
+    void OnTestProgramStart(const ::testing::UnitTest&) override
+    {
+        m_start.Take();
+        m_watcherCalls = WatcherCallsEnabled();
+    }
+    bool m_watcherCalls = false;
     CSettingsSnapshot m_start;
 };
 
