@@ -24,6 +24,13 @@ CVarTable::~CVarTable() { Clear(); }
 int CVarTable::IndexOf(const CVarSlot* slot) const
 {
     auto g = GuardIfGlobal(this);
+    if (!slot) return -1;
+    // Only a slot behind an earlier one of the same name needs the scan.
+    if (m_indexed) {
+        auto it = m_index.find(std::string_view(slot->name));
+        if (it == m_index.end()) return -1;
+        if (slots[it->second] == slot) return (int)it->second;
+    }
     for (size_t i = 0; i < slots.size(); ++i)
         if (slots[i] == slot) return (int)i;
     return -1;
@@ -32,9 +39,21 @@ int CVarTable::IndexOf(const CVarSlot* slot) const
 CVarSlot* CVarTable::Find(std::string_view name) const
 {
     auto g = GuardIfGlobal(this);
+    if (m_indexed) {
+        auto it = m_index.find(name);
+        return it == m_index.end() ? nullptr : slots[it->second];
+    }
     for (CVarSlot* s : slots)
         if (s->name == name) return s;
     return nullptr;
+}
+
+void CVarTable::UnindexSlot(CVarSlot* s)
+{
+    // The index holds the first slot of a name; removing from the end, a
+    // later slot of the same name is always gone before the first one.
+    auto it = m_index.find(std::string_view(s->name));
+    if (it != m_index.end() && slots[it->second] == s) m_index.erase(it);
 }
 
 CVarSlot* CVarTable::Add(std::string_view name, bool owned)
@@ -52,6 +71,12 @@ CVarSlot* CVarTable::Add(std::string_view name, bool owned)
         s->owned = 1;
     }
     slots.push_back(s);
+    if (m_indexed)
+        IndexSlot(slots.size() - 1);
+    else if (slots.size() >= kIndexFrom) {
+        for (size_t i = 0; i < slots.size(); ++i) IndexSlot(i);
+        m_indexed = true;
+    }
     return s;
 }
 
@@ -68,6 +93,8 @@ CVarSlot* CVarTable::FindOrAdd(std::string_view name)
 void CVarTable::Clear()
 {
     auto g = GuardIfGlobal(this);
+    m_index.clear();
+    m_indexed = false;
     for (CVarSlot* s : slots) delete s;
     slots.clear();
 }
@@ -84,6 +111,7 @@ void CVarTable::RemoveLast(int n)
     auto g = GuardIfGlobal(this);
     n = std::min(n, Count());
     for (; n > 0; --n) {
+        if (m_indexed) UnindexSlot(slots.back());
         delete slots.back();
         slots.pop_back();
     }

@@ -1,9 +1,11 @@
 #pragma once
-#include <mutex>
 // Named variables of one scope. Expression trees point at slots, so every
 // slot is a heap object of its own and keeps its address while the table grows.
+#include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "values/value.h"
@@ -40,7 +42,7 @@ public:
     virtual ~CVarTable();
 
     unsigned char blocked = 0;     // no new variables; the evaluator hands out read-only handles
-    std::vector<CVarSlot*> slots;  // creation order
+    std::vector<CVarSlot*> slots;  // creation order; changed only through the operations below
 
     int Count() const { return (int)slots.size(); }
     CVarSlot* At(int i) const { return i >= 0 && i < Count() ? slots[i] : nullptr; }
@@ -65,6 +67,19 @@ public:
     void RestoreValues(CSavedValue* saved, int n);
     // AssignSlot for the first n slots; the array stays with the caller.
     void LoadValues(const CSavedValue* saved, int n);
+
+private:
+    // Past this many slots a name finds its first slot through a hash index
+    // (programs with many thousands of names translate in linear time);
+    // small tables, such as most function scopes, stay a plain scan.
+    static constexpr size_t kIndexFrom = 16;
+    // Name -> position of its first slot. Keys view the slots' own names:
+    // a slot never moves or renames, and slots go only from the end.
+    std::unordered_map<std::string_view, uint32_t> m_index;
+    bool m_indexed = false;
+
+    void IndexSlot(size_t i) { m_index.try_emplace(std::string_view(slots[i]->name), (uint32_t)i); }
+    void UnindexSlot(CVarSlot* s);
 };
 
 // Variables shared by the "global" statement, for the whole process.

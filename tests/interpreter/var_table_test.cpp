@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "interpreter/var_table.h"
 
 namespace {
@@ -158,6 +162,57 @@ TEST(VarTable, CopyNamesThenLoadValues)
     delete[] saved;  // the view keeps its own copies
     ASSERT_TRUE(view.At(0)->owned);
     EXPECT_EQ(view.At(0)->value->Real(), 2.0);
+}
+
+// The first slot of a name, and the place of a slot, found by walking the
+// table: what Find and IndexOf answer whether or not a table is indexed.
+CVarSlot* ScanFind(const CVarTable& t, const std::string& name)
+{
+    for (CVarSlot* s : t.slots)
+        if (s->name == name) return s;
+    return nullptr;
+}
+
+TEST(VarTable, LookupsAgreeWithAScanThroughGrowthAndShrinking)
+{
+    // A seeded walk of adds (duplicate names among them), removals from the
+    // end and clears, across the size where the table starts indexing.
+    std::mt19937 rng(7);
+    CVarTable t;
+    for (int step = 0; step < 4000; ++step) {
+        const int op = (int)(rng() % 10);
+        if (op < 6) {
+            t.Add("v" + std::to_string(rng() % 60), rng() % 2 == 0);
+        } else if (op < 9) {
+            t.RemoveLast((int)(rng() % 4));
+        } else if (rng() % 20 == 0) {
+            t.Clear();
+        }
+        for (int k = 0; k < 64; ++k) {
+            const std::string name = "v" + std::to_string(k);
+            ASSERT_EQ(t.Find(name), ScanFind(t, name)) << "step " << step << ", " << name;
+        }
+        for (int i = 0; i < t.Count(); ++i) ASSERT_EQ(t.IndexOf(t.At(i)), i) << "step " << step;
+        CVarSlot stranger;
+        stranger.name = "v1";
+        ASSERT_EQ(t.IndexOf(&stranger), -1);
+    }
+}
+
+TEST(VarTable, GlobalLookupsOfALargeTable)
+{
+    GlobalsGuard g;
+    std::vector<CVarSlot*> made;
+    for (int i = 0; i < 1000; ++i) made.push_back(GlobalVariables.Add("g" + std::to_string(i), true));
+    CVarSlot* again = GlobalVariables.Add("g500", true);  // a second slot of the name
+    CVarTable local;
+    EXPECT_EQ(local.FindOrAdd("g500"), made[500]);
+    EXPECT_EQ(local.Count(), 0);
+    EXPECT_EQ(GlobalVariables.IndexOf(again), 1000);
+    EXPECT_EQ(GlobalVariables.IndexOf(made[999]), 999);
+    GlobalVariables.RemoveLast(2);
+    EXPECT_EQ(GlobalVariables.Find("g999"), nullptr);
+    EXPECT_EQ(GlobalVariables.Find("g500"), made[500]);
 }
 
 TEST(VarTable, ClearValuesKeepsSlots)
