@@ -75,3 +75,9 @@ int SideOfLine(const Point2D& p, const Point2D& a, const Point2D& b);
 void UnionRectInt(RECT& r, const RECT& other);
 bool InRange(int v, int a, int b);
 bool RectsOverlap(const RECT& a, const RECT& b);
+// Each run of consecutive device points in one column becomes its first
+// point, its lowest and highest points (in the order they come) and its last
+// point. A one-pixel solid line through the result covers exactly the pixels
+// of one through all the points: within a column the line is vertical and
+// covers the run's whole span either way.
+void ReduceColumnRuns(const POINT* points, size_t n, std::vector<POINT>& out);

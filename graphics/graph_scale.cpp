@@ -152,8 +152,29 @@ bool CGraph::IsDrawable(const Point2D& p) const
     return DrawableCoordinate(std::floor(WorldToDeviceX(p.x))) && DrawableCoordinate(std::floor(WorldToDeviceY(p.y)));
 }
 
+CGraph::RescaleInputs CGraph::CurrentRescaleInputs() const
+{
+    RescaleInputs r;
+    r.plot[0] = plotRect.left;
+    r.plot[1] = plotRect.top;
+    r.plot[2] = plotRect.right;
+    r.plot[3] = plotRect.bottom;
+    std::copy(limits, limits + 4, r.limits);
+    r.xLog = xLog;
+    r.yLog = yLog;
+    r.axisStyle = axisStyle;
+    r.objects.reserve(objects.size());
+    r.kinds.reserve(objects.size());
+    for (const auto& o : objects) {
+        r.objects.emplace_back(o.get(), o ? o->Stamp() : 0);
+        r.kinds.push_back(o ? o->kind : 0);
+    }
+    return r;
+}
+
 void CGraph::Rescale()
 {
+    m_rescaledValid = false;
     if (plotRect.right <= plotRect.left || plotRect.bottom <= plotRect.top) return;
     if (limits[BOX_RIGHT] - limits[BOX_LEFT] == 0 && limits[BOX_BOTTOM] - limits[BOX_TOP] == 0) return;
     UpdateScale();
@@ -164,6 +185,7 @@ void CGraph::Rescale()
     const Segment box = log ? Segment{l, b, r, t}
                             : Segment{DeviceToWorldX(l), DeviceToWorldY(t), DeviceToWorldX(r), DeviceToWorldY(b)};
     for (auto& obj : objects) {
+        if (!log && obj->kind != 2 && PrepareUnclipped(*obj, box)) continue;
         PointList list;
         if (log) {
             std::vector<Point2D> dev(obj->Count());
@@ -188,6 +210,43 @@ void CGraph::Rescale()
         }
         obj->SetPrepared(std::move(draw), std::move(screen));
     }
+    m_rescaled = CurrentRescaleInputs();
+    m_rescaledValid = true;
+}
+
+bool CGraph::PrepareUnclipped(CGraphObject& obj, const Segment& box) const
+{
+    // Clipping keeps a polyline whose every point lies within all four edges
+    // exactly as it is; the edge tests are monotonic in one coordinate each,
+    // so the extremes decide for all points. The device points are made in
+    // the same pass, for the common case where nothing is cut.
+    const Point2D* p = obj.Points();
+    const uint32_t n = obj.Count();
+    std::vector<POINT> screen = obj.TakeScreenPoints();
+    screen.resize(n);
+    double xmin = INFINITY, xmax = -INFINITY, ymin = INFINITY, ymax = -INFINITY;
+    bool finite = true;
+    for (uint32_t i = 0; i < n; i++) {
+        const double x = p[i].x, y = p[i].y;
+        finite = finite && Finite(x) && Finite(y);
+        xmin = std::min(xmin, x);
+        xmax = std::max(xmax, x);
+        ymin = std::min(ymin, y);
+        ymax = std::max(ymax, y);
+        screen[i] = WorldToDevice(p[i]);
+    }
+    const double x1 = box.x1, y1 = box.y1, x2 = box.x2, y2 = box.y2;
+    auto inside = [&](double px, double py) {
+        return (y1 - y2) * (px - x1) >= 0 && -((py - y1) * (x2 - x1)) >= 0 && (y2 - y1) * (px - x2) >= 0 &&
+               -((x1 - x2) * (py - y2)) >= 0;
+    };
+    if (!finite || (n && !(inside(xmin, ymin) && inside(xmax, ymax)))) {
+        screen.clear();
+        screen.shrink_to_fit();
+        return false;
+    }
+    obj.SetPreparedAsPoints(std::move(screen));
+    return true;
 }
 
 bool CGraph::PointerLinesBeyondPlot() const
