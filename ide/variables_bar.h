@@ -12,6 +12,7 @@
 //   "..." / double-click     value editor, only at a break or with no run
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui_controls/bars/dynamic_bar.h"
@@ -82,6 +83,7 @@ public:
 
     CProgram* m_pOwner;
     std::vector<std::unique_ptr<VariableScope>> m_scopes;
+    std::unordered_map<std::string, size_t> m_scopeByName;  // index into m_scopes
     std::vector<VariableRow> m_rows;
     VariableScope* m_current = nullptr;
     HFONT m_font = nullptr;
