@@ -332,30 +332,23 @@ bool RectsOverlap(const RECT& a, const RECT& b)
     return xs && ys;
 }
 
+void CColumnRunReducer::Flush(bool final)
+{
+    const Mark& a = m_low.at < m_high.at ? m_low : m_high;
+    const Mark& b = Later();
+    m_out.push_back(m_first.p);
+    if (a.at != m_first.at && a.at != m_last.at) m_out.push_back(a.p);
+    if (b.at != m_first.at && b.at != m_last.at && b.at != a.at) m_out.push_back(b.p);
+    // A pixel is drawn where a segment of some length starts. The line's
+    // very last run may come back to its later extreme at the end: the full
+    // line left that extreme in between, so the reduced one must too.
+    if (final && m_last.at != b.at && m_last.p.y == b.p.y && m_hasDeparture) m_out.push_back(m_departure);
+    if (m_last.at != m_first.at) m_out.push_back(m_last.p);
+}
+
 void ReduceColumnRuns(const POINT* p, size_t n, std::vector<POINT>& out)
 {
-    out.clear();
-    for (size_t i = 0; i < n;) {
-        const LONG x = p[i].x;
-        size_t lo = i, hi = i, j = i + 1;
-        for (; j < n && p[j].x == x; j++) {
-            if (p[j].y < p[lo].y) lo = j;
-            if (p[j].y > p[hi].y) hi = j;
-        }
-        const size_t last = j - 1, a = std::min(lo, hi), b = std::max(lo, hi);
-        out.push_back(p[i]);
-        if (a != i && a != last) out.push_back(p[a]);
-        if (b != i && b != last && b != a) out.push_back(p[b]);
-        // A pixel is drawn where a segment of some length starts. The line's
-        // very last run may come back to its later extreme at the end: the
-        // full line left that extreme in between, so the reduced one must too.
-        if (j == n && last != b && p[last].y == p[b].y)
-            for (size_t k = b + 1; k < last; k++)
-                if (p[k].y != p[b].y) {
-                    out.push_back(p[k]);
-                    break;
-                }
-        if (last != i) out.push_back(p[last]);
-        i = j;
-    }
+    CColumnRunReducer r(out);
+    for (size_t i = 0; i < n; i++) r.Add(p[i]);
+    r.Finish();
 }

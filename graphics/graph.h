@@ -235,6 +235,8 @@ private:
     RescaleInputs CurrentRescaleInputs() const;
     // reduce: lines may be drawn from their column runs (see DrawGraph).
     void DrawObject(HDC dc, CGraphObject& o, bool reduce);
+    // A solid hairline polyline, unfilled, of more device points than plot columns.
+    bool ReducibleLine(const CGraphObject& o, size_t points) const;
     void DrawPointer(HDC dc, CGraphObject& o, const RECT* clip);
     void DrawLabelsTitleLegend(HDC dc);
     void DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h);

@@ -139,6 +139,13 @@ bool CGraph::DrawGraph(HDC dc, int flags)
     return true;
 }
 
+bool CGraph::ReducibleLine(const CGraphObject& o, size_t points) const
+{
+    return (o.kind == 1 || o.kind == 4) && o.fillStyle == -2 &&
+           points > (size_t)std::max<LONG>(0, plotRect.right - plotRect.left) && PenStyleInUse(o.penStyle) == PS_SOLID &&
+           PenWidthInUse(o.penWidth) <= 1;
+}
+
 void CGraph::DrawObject(HDC dc, CGraphObject& o, bool reduce)
 {
     if (!o.visible || !o.Count()) return;
@@ -167,11 +174,14 @@ void CGraph::DrawObject(HDC dc, CGraphObject& o, bool reduce)
         case 4:
             // More points than pixel columns: a solid hairline is drawn from
             // the column runs alone, which gives the same pixels.
-            if (reduce && o.fillStyle == -2 && n > plotRect.right - plotRect.left &&
-                PenStyleInUse(o.penStyle) == PS_SOLID && PenWidthInUse(o.penWidth) <= 1) {
-                std::vector<POINT> runs;
-                ReduceColumnRuns(sp.data(), sp.size(), runs);
-                Polyline(dc, runs.data(), (int)runs.size());
+            if (reduce && ReducibleLine(o, sp.size())) {
+                if (!o.ColumnRuns().empty()) {
+                    Polyline(dc, o.ColumnRuns().data(), (int)o.ColumnRuns().size());
+                } else {
+                    std::vector<POINT> runs;
+                    ReduceColumnRuns(sp.data(), sp.size(), runs);
+                    Polyline(dc, runs.data(), (int)runs.size());
+                }
             } else {
                 Polyline(dc, sp.data(), n);
             }

@@ -81,8 +81,11 @@ public:
     void CopyPointsTo(std::vector<Point2D>& out) const;
     // Replaces the prepared points and their device points.
     void SetPrepared(std::vector<Point2D>&& drawPoints, std::vector<POINT>&& screenPoints);
-    // The world points unchanged are the prepared points.
-    void SetPreparedAsPoints(std::vector<POINT>&& screenPoints);
+    // The world points unchanged are the prepared points; columnRuns, when
+    // not empty, is ReduceColumnRuns of the device points, made with them.
+    void SetPreparedAsPoints(std::vector<POINT>&& screenPoints, std::vector<POINT>&& columnRuns = {});
+    // The column runs of the device points made at the last rescale, or empty.
+    const std::vector<POINT>& ColumnRuns() const { return m_columnRuns; }
     // The device array to refill (its memory is reused); the object keeps none meanwhile.
     std::vector<POINT> TakeScreenPoints();
 
@@ -139,6 +142,7 @@ private:
     uint32_t m_capacity = 0;
     std::vector<Point2D> m_drawPoints;
     std::vector<POINT> m_screenPoints;
+    std::vector<POINT> m_columnRuns;
     bool m_drawShared = false;  // DrawPoints are the world points
 };
 

@@ -184,6 +184,23 @@ TEST(Transforms, RescaleOfWholeCurvesMatchesTheClippedForm)
             }
         }
     }
+    // A long hairline's column runs come with its device points, as the
+    // reduction of those points would make them.
+    g.objects.clear();
+    std::vector<Point2D> curve;
+    for (int i = 0; i < 20000; i++) curve.push_back(Point2D{i * 10.0 / 20000, std::sin(i * 0.01) * 0.9});
+    CGraphObject* line = AddObject(g, curve);
+    g.Rescale();
+    std::vector<POINT> runs;
+    ReduceColumnRuns(line->ScreenPoints().data(), line->ScreenPoints().size(), runs);
+    ASSERT_FALSE(line->ColumnRuns().empty());
+    EXPECT_EQ(std::memcmp(line->ColumnRuns().data(), runs.data(), runs.size() * sizeof(POINT)), 0);
+    EXPECT_EQ(line->ColumnRuns().size(), runs.size());
+    line->penWidth = 3;  // a wide line is drawn whole: no runs are made for it
+    line->AppendPoint(Point2D{1, 0});
+    g.Rescale();
+    EXPECT_TRUE(line->ColumnRuns().empty());
+
     // A copy of an object prepared that way draws from its own points.
     g.objects.clear();
     CGraphObject* o = AddObject(g, {{1, 0}, {2, 0.5}});
