@@ -27,9 +27,9 @@ int CVarTable::IndexOf(const CVarSlot* slot) const
     if (!slot) return -1;
     // Only a slot behind an earlier one of the same name needs the scan.
     if (m_indexed) {
-        auto it = m_index.find(std::string_view(slot->name));
-        if (it == m_index.end()) return -1;
-        if (slots[it->second] == slot) return (int)it->second;
+        const int64_t at = m_index.Find(slot->name, NameAt());
+        if (at < 0) return -1;
+        if (slots[(size_t)at] == slot) return (int)at;
     }
     for (size_t i = 0; i < slots.size(); ++i)
         if (slots[i] == slot) return (int)i;
@@ -40,20 +40,12 @@ CVarSlot* CVarTable::Find(std::string_view name) const
 {
     auto g = GuardIfGlobal(this);
     if (m_indexed) {
-        auto it = m_index.find(name);
-        return it == m_index.end() ? nullptr : slots[it->second];
+        const int64_t at = m_index.Find(name, NameAt());
+        return at < 0 ? nullptr : slots[(size_t)at];
     }
     for (CVarSlot* s : slots)
         if (s->name == name) return s;
     return nullptr;
-}
-
-void CVarTable::UnindexSlot(CVarSlot* s)
-{
-    // The index holds the first slot of a name; removing from the end, a
-    // later slot of the same name is always gone before the first one.
-    auto it = m_index.find(std::string_view(s->name));
-    if (it != m_index.end() && slots[it->second] == s) m_index.erase(it);
 }
 
 CVarSlot* CVarTable::Add(std::string_view name, bool owned)
@@ -72,9 +64,9 @@ CVarSlot* CVarTable::Add(std::string_view name, bool owned)
     }
     slots.push_back(s);
     if (m_indexed)
-        IndexSlot(slots.size() - 1);
+        m_index.Insert((uint32_t)(slots.size() - 1), NameAt());
     else if (slots.size() >= kIndexFrom) {
-        for (size_t i = 0; i < slots.size(); ++i) IndexSlot(i);
+        for (size_t i = 0; i < slots.size(); ++i) m_index.Insert((uint32_t)i, NameAt());
         m_indexed = true;
     }
     return s;
@@ -93,7 +85,7 @@ CVarSlot* CVarTable::FindOrAdd(std::string_view name)
 void CVarTable::Clear()
 {
     auto g = GuardIfGlobal(this);
-    m_index.clear();
+    m_index.Clear();
     m_indexed = false;
     for (CVarSlot* s : slots) delete s;
     slots.clear();
@@ -111,7 +103,8 @@ void CVarTable::RemoveLast(int n)
     auto g = GuardIfGlobal(this);
     n = std::min(n, Count());
     for (; n > 0; --n) {
-        if (m_indexed) UnindexSlot(slots.back());
+        // A later slot of a name always goes before the first one.
+        if (m_indexed) m_index.Erase((uint32_t)(slots.size() - 1), NameAt());
         delete slots.back();
         slots.pop_back();
     }

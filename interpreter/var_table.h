@@ -5,9 +5,9 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "interpreter/name_index.h"
 #include "values/value.h"
 
 // A value pointer with its ownership; the owned value dies with the record.
@@ -73,13 +73,15 @@ private:
     // (programs with many thousands of names translate in linear time);
     // small tables, such as most function scopes, stay a plain scan.
     static constexpr size_t kIndexFrom = 16;
-    // Name -> position of its first slot. Keys view the slots' own names:
-    // a slot never moves or renames, and slots go only from the end.
-    std::unordered_map<std::string_view, uint32_t> m_index;
+    // Name -> position of its first slot; slots never move or rename, and
+    // slots go only from the end.
+    CNameIndex m_index;
     bool m_indexed = false;
 
-    void IndexSlot(size_t i) { m_index.try_emplace(std::string_view(slots[i]->name), (uint32_t)i); }
-    void UnindexSlot(CVarSlot* s);
+    auto NameAt() const
+    {
+        return [this](uint32_t i) { return std::string_view(slots[i]->name); };
+    }
 };
 
 // Variables shared by the "global" statement, for the whole process.

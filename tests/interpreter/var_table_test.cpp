@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "interpreter/name_index.h"
 #include "interpreter/var_table.h"
 
 namespace {
@@ -213,6 +215,42 @@ TEST(VarTable, GlobalLookupsOfALargeTable)
     GlobalVariables.RemoveLast(2);
     EXPECT_EQ(GlobalVariables.Find("g999"), nullptr);
     EXPECT_EQ(GlobalVariables.Find("g500"), made[500]);
+}
+
+TEST(NameIndex, AgreesWithAMapThroughInsertsAndErasesInAnyOrder)
+{
+    // Positions are inserted once each; erased in any order (a table drops
+    // its last records, but the array's runs are in any order after growth),
+    // so that runs of the probed array meet, wrap and are cut in the middle.
+    std::mt19937 rng(99);
+    std::vector<std::string> names;  // by position
+    std::map<std::string, uint32_t> model;  // what the index must answer
+    std::vector<uint32_t> live;
+    CNameIndex index;
+    auto nameAt = [&](uint32_t i) { return std::string_view(names[i]); };
+    size_t target = 40;
+    for (int step = 0; step < 40000; step++) {
+        if (step % 4000 == 0) target = 10 + rng() % 300;
+        if (live.size() < target ? rng() % 4 != 0 : rng() % 4 == 0) {
+            const bool again = !names.empty() && rng() % 8 == 0;
+            names.push_back(again ? names[rng() % names.size()] : "n" + std::to_string(rng() % 1000000));
+            const uint32_t at = (uint32_t)(names.size() - 1);
+            index.Insert(at, nameAt);
+            model.try_emplace(names[at], at);  // the first stays
+            live.push_back(at);
+        } else if (!live.empty()) {
+            const size_t k = rng() % live.size();
+            const uint32_t at = live[k];
+            live.erase(live.begin() + (ptrdiff_t)k);
+            index.Erase(at, nameAt);
+            if (auto it = model.find(names[at]); it != model.end() && it->second == at) model.erase(it);
+        }
+        for (uint32_t at : live) {
+            auto it = model.find(names[at]);
+            ASSERT_EQ(index.Find(names[at], nameAt), it == model.end() ? -1 : (int64_t)it->second) << "step " << step;
+        }
+        ASSERT_EQ(index.Find("absent", nameAt), -1);
+    }
 }
 
 TEST(VarTable, ClearValuesKeepsSlots)
