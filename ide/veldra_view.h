@@ -121,4 +121,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     HFONT m_font = nullptr;
+    HFONT m_tipFont = nullptr;
 };
