@@ -189,7 +189,8 @@ void CVeldraDoc::FinishLoad(bool runAsked)
     m_loader.reset();
     if (CVeldraView* view = GetProgramView()) view->KillTimer(TIMER_LOAD);
     ShowLoadProgress(-1);
-    translated = !IsErrorStatus(status);
+    translated = !IsErrorStatus(status) && !m_loadOutdated;
+    m_loadOutdated = false;
     RefreshVariablesBars(1);
     RefreshFunctionsBars(1);
     // As when the run had come after a translation in place.
@@ -378,7 +379,11 @@ BOOL CVeldraDoc::OnOpenDocument(const char* path)
 
 BOOL CVeldraDoc::OnSaveDocument(const char* path)
 {
-    if (IsModified()) translated = false;
+    if (IsModified()) {
+        translated = false;
+        // A translation in progress is of the text before the changes.
+        if (m_loader) m_loadOutdated = true;
+    }
     return CDocument::OnSaveDocument(path);
 }
 

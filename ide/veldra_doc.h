@@ -166,6 +166,7 @@ protected:
     int m_ownerId = 0;
     std::unique_ptr<CProgramLoader> m_loader;
     bool m_runWhenLoaded = false;  // Calculate or a debug start came during the translation
+    bool m_loadOutdated = false;   // the text was changed and saved during the translation
     bool StartLoad(const char* path, std::string text);
     void ShowLoadProgress(int percent);
 };

@@ -82,4 +82,20 @@ TEST_F(LongPrograms, AnErrorIsReportedOnceAtItsLineAndClosingWaitsForTheTranslat
     EXPECT_FALSE(::ProgramLoading());
 }
 
+TEST_F(LongPrograms, AHiddenRunOfALongProgramRunsWhenTranslatedAndCloses)
+{
+    const fs::path file = root / "hidden.vdx";
+    WriteText(file, LongProgram(20000, "x = v19999;\n"));
+    ASSERT_TRUE(Start(IdeCommandLine{{file.string()}, true}));
+    HWND frame = Frame()->m_hWnd;
+    bool everShown = false;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            everShown = everShown || (::IsWindow(frame) && ::IsWindowVisible(frame));
+            return !::IsWindow(frame);
+        },
+        60000));
+    EXPECT_FALSE(everShown);
+}
+
 }  // namespace
