@@ -26,7 +26,7 @@
 #include "interpreter/status.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
-#include "ui_controls/edit/edit_text.h"
+#include "values/edit_text.h"
 #include "values/output_stream.h"
 #include "values/stoppable_call.h"
 
