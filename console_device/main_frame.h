@@ -3,7 +3,7 @@
 // Each goes to the active console view.
 #include "platform/afx/afx.h"
 #include "console_device/bar_state.h"
-#include "plot_device/frame_bars.h"
+#include "devices/framework/frame_bars.h"
 
 class CNerithView;
 

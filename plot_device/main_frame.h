@@ -2,7 +2,7 @@
 // The plot device's frame: the window the host sends every plot message to.
 // It hands each message to the figure of its view.
 #include "platform/afx/afx.h"
-#include "plot_device/frame_bars.h"
+#include "devices/framework/frame_bars.h"
 
 class CQuorraView;
 
