@@ -799,20 +799,31 @@ struct TextBox {
             bg = ControlColours(hwnd, hdc, (readOnly || disabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
         }
         const COLORREF textColour = GetTextColor(hdc);
+        // Only what the update region covers is drawn: appends repaint a line or two.
+        RECT area = rc, clip;
+        const int clipKind = GetClipBox(hdc, &clip);
+        if (clipKind == NULLREGION) return;
+        if (clipKind != ERROR) IntersectRect(&area, &rc, &clip);
         if (bg) {
-            FillRect(hdc, &rc, bg);
+            FillRect(hdc, &area, bg);
         } else {
             HBRUSH b = CreateSolidBrush(background);
-            FillRect(hdc, &rc, b);
+            FillRect(hdc, &area, b);
             DeleteObject(b);
         }
         RECT fr = FormatRect();
         const int dpi = 96;
         int y = Multi() ? fr.top : LineTop(hdc, 0);
+        // A selection kept when the focus leaves (no-hide-selection) is drawn
+        // as it is with the focus, so that it stays plain to see.
         const bool showSel = (focused || !hideSel || (Style() & ES_NOHIDESEL)) && SelMin() != SelMax();
-        for (int line = Multi() ? firstLine : 0; line < LineCount() && y < rc.bottom; ++line) {
+        for (int line = Multi() ? firstLine : 0; line < LineCount() && y < area.bottom; ++line) {
             int h, asc;
             LineMetrics(hdc, line, dpi, &h, &asc);
+            if (y + h <= area.top) {
+                y += h;
+                continue;
+            }
             int x = LineX(hdc, line);
             const int a = LineStart(line), b = LineEnd(line);
             for (auto [s, e, f] : Segments(a, b)) {
@@ -836,8 +847,8 @@ struct TextBox {
                     if (disabled) colour = GetSysColor(COLOR_GRAYTEXT);
                     if (sel) {
                         RECT hr{x, y, x + w, y + h};
-                        FillRect(hdc, &hr, GetSysColorBrush(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-                        if (focused) colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+                        FillRect(hdc, &hr, GetSysColorBrush(COLOR_HIGHLIGHT));
+                        colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
                     }
                     SetTextColor(hdc, colour);
                     SetBkMode(hdc, TRANSPARENT);
