@@ -75,7 +75,8 @@ struct Ide {
         // Not a first start; the libraries and devices of the program folder.
         std::ofstream(Scratch() / "config" / "Brenholt" / "Veldra.conf")
             << "[Settings]\nVer=dword:00000004\n300=sz:" << (OutDir() / "funlib").string()
-            << "\n301=sz:" << (OutDir() / "bin").string() << "\n";
+            << "\n301=sz:" << (OutDir() / "bin").string() << "\n"
+            << (std::getenv("BENCH_NO_MIRROR") ? "102=dword:00000000\n" : "");
         app = new CVeldraApp(IdeCommandLine{});
         app->m_bRegisterShell = false;
         previous = AfxSetThread(app);
@@ -92,22 +93,20 @@ Ide& TheIde()
 }
 
 // The GUI thread's loop as the application's Run keeps it (idle updates
-// after a message that is not a paint or a timer), until `done` holds.
+// after a message that is not a paint or a timer), until `done` holds; a
+// thread timer wakes it to look.
 template <class F>
 void PumpWhileNot(CWinApp* app, F&& done)
 {
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, nullptr);
     bool idle = true;
     LONG idleCount = 0;
     MSG m;
-    for (;;) {
+    while (!done()) {
         while (idle && !PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE))
             if (!app->OnIdle(idleCount++)) idle = false;
-        if (done()) return;
-        if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-            continue;
-        }
-        if (!app->PreTranslateMessage(&m)) {
+        if (!GetMessage(&m, nullptr, 0, 0)) break;
+        if (m.hwnd && !app->PreTranslateMessage(&m)) {
             TranslateMessage(&m);
             DispatchMessage(&m);
         }
@@ -116,6 +115,7 @@ void PumpWhileNot(CWinApp* app, F&& done)
             idleCount = 0;
         }
     }
+    KillTimer(nullptr, timer);
 }
 
 BOOL FindConsoleFrame(HWND h, LPARAM l)
@@ -179,7 +179,10 @@ void RunInIde(const fs::path& file, bool console, int lines, double* programMs, 
     doc->OnCalculate();
     // The program's last message is its time: the loop is over then.
     HWND consoleView = nullptr;
-    PumpWhileNot(ide.app, [&] { return out.LineCount() >= (console ? 2 : lines + 2); });
+    // With "Use as console" (on by default) the output bar shows every
+    // printed line too.
+    const int barLines = !console ? lines + 2 : AppSettings::UseAsConsole ? lines + 2 : 2;
+    PumpWhileNot(ide.app, [&] { return out.LineCount() >= barLines; });
     PumpWhileNot(ide.app, [&] {
         if (!console) return ShowsLastLine(out.m_hWnd, lines + 2);
         if (!consoleView) {
@@ -187,12 +190,13 @@ void RunInIde(const fs::path& file, bool console, int lines, double* programMs, 
             EnumWindows(FindConsoleFrame, (LPARAM)&f);
             if (f) consoleView = GetDlgItem(f, AFX_IDW_PANE_FIRST);
         }
-        return consoleView && ShowsLastLine(consoleView, lines + 1) && ShowsLastLine(out.m_hWnd, 2);
+        return consoleView && ShowsLastLine(consoleView, lines + 1) && ShowsLastLine(out.m_hWnd, barLines);
     });
     *screenMs = std::chrono::duration<double, std::milli>(clock::now() - start).count();
     const int count = out.LineCount();
     const int at = out.LineIndex(count - 2);
     *programMs = std::atof(out.GetTextRange(at, at + out.LineLength(at)).c_str());
+    if (std::getenv("BENCH_SHOW_OUTPUT")) std::fprintf(stderr, "[%s]\n", out.GetWindowText().substr(0, 400).c_str());
     PumpWhileNot(ide.app, [&] { return doc->GetRunState() == RunState::Idle; });
     doc->OnCloseDocument();
     PumpUntilIdle();

@@ -231,9 +231,11 @@ TEST_F(OutputSource, DoubleClickLeavesTheKeyboardInTheEditorAndTheLineShownSelec
     EXPECT_EQ(s, out->LineIndex(line));
     EXPECT_EQ(e, s + out->LineLength(s));
     output_screen::PumpUntilShown(out);
-    // The selection's highlight over the line, with the focus elsewhere.
-    EXPECT_GT(output_screen::PixelsOfColour(out, line, 0x0078D7), 200);
-    EXPECT_EQ(output_screen::PixelsOfColour(out, line - 1, 0x0078D7), 0);
+    // The selection's band over the line, with the focus elsewhere.
+    const COLORREF band = GetSysColor(COLOR_INACTIVECAPTION);
+    const uint32_t rgb = (uint32_t)GetRValue(band) << 16 | (uint32_t)GetGValue(band) << 8 | GetBValue(band);
+    EXPECT_GT(output_screen::PixelsOfColour(out, line, rgb), 200);
+    EXPECT_EQ(output_screen::PixelsOfColour(out, line - 1, rgb), 0);
     ForgetProgramDocument(id);
 }
 
