@@ -478,4 +478,42 @@ TEST(OutputBar, ShowsTheSetFontMonospacedAtItsSize)
     AppSettings::OutputFont = saved;
 }
 
+// A program's burst of output from its own thread: every line arrives, in
+// order, and the screen ends on the last one, painted.
+TEST(OutputBar, BurstFromAnotherThreadEndsWithTheLastLineOnTheScreen)
+{
+    OutputHost h(200);
+    const int n = 5000;
+    std::atomic<bool> done{false};
+    HANDLE t = StartThread([&]() -> DWORD {
+        for (int i = 0; i < n; ++i) CMessageWriter(MSG_PLAIN, h.out) << "value " << i;
+        done = true;
+        return 0;
+    });
+    // The GUI thread's loop (served sends, frames, paints), woken now and
+    // then to look at `done`.
+    const UINT_PTR look = SetTimer(nullptr, 0, 50, nullptr);
+    MSG m;
+    while (!done) {
+        if (GetMessage(&m, nullptr, 0, 0) <= 0) break;
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+    KillTimer(nullptr, look);
+    JoinThread(t);
+    PumpUntilShown(h.out);
+    ASSERT_EQ(h.out->LineCount(), n + 1);
+    const std::string text = h.Text();
+    size_t at = 0;
+    for (int i = 0; i < n; ++i) {
+        const std::string want = "value " + std::to_string(i);
+        ASSERT_EQ(text.compare(at, want.size(), want), 0) << i;
+        at = text.find('\n', at) + 1;
+    }
+    // The view ends on the last line, which is on the screen.
+    EXPECT_EQ(h.out->GetFirstVisibleLine(), n - 5);
+    EXPECT_GT(InkOfLine(h.out, n - 1).dark, 10);
+    EXPECT_NEAR(InkOfLine(h.out, n - 1).right, InkOfLine(h.out, n - 2).right, 2);   // "value 4999", "value 4998"
+}
+
 }  // namespace
