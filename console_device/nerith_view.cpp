@@ -343,8 +343,15 @@ int CNerithView::BeginInput(CValue* result, bool first)
     m_cancelInput = 0;
     m_inputTarget = result;
     ctrl.SetReadOnly(FALSE);
-    // Typing goes here when the user is already in this console window.
     HWND top = GetAncestor(m_hWnd, GA_ROOT);
+    if (top) {
+        // The waiting input shows its window above the others, back from the
+        // task bar if need be, but takes no activation: the user may be
+        // typing in another window.
+        if (IsIconic(top) || !::IsWindowVisible(top)) ::ShowWindow(top, SW_SHOWNOACTIVATE);
+        ::SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    // Typing goes here when the user is already in this console window.
     if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
     return 0;
 }

@@ -202,6 +202,11 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         SetActiveWindow(owner && IsWindowVisible(owner) ? owner : nullptr);
     }
     if (topLevel) TellBackendAboutWindow(hwnd);
+    // A shown window put on top without taking the foreground (activation
+    // raises by itself) is raised on the display too.
+    if (topLevel && isVisible && wasVisible && !(wp.flags & SWP_NOZORDER) && GetForegroundWindow() != hwnd &&
+        (wp.hwndInsertAfter == HWND_TOP || wp.hwndInsertAfter == HWND_TOPMOST))
+        Backend().WindowRaised(hwnd);
     return true;
 }
 
@@ -531,6 +536,13 @@ BOOL ShowWindow(HWND hwnd, int cmd)
         if (state != SW_SHOWMINIMIZED) setState(SW_SHOWMINIMIZED, WS_MINIMIZE);
         SetWindowPos(hwnd, nullptr, -32000, -32000, 160, 28, flags | SWP_NOZORDER | SWP_FRAMECHANGED);
         break;
+    case SW_SHOWNOACTIVATE:
+        // As it last stood: a minimised window comes back, not activated.
+        if (state != SW_SHOWMINIMIZED) {
+            SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+            break;
+        }
+        [[fallthrough]];
     case SW_RESTORE:
     case SW_SHOWNORMAL:
     case SW_SHOWDEFAULT:
