@@ -342,7 +342,6 @@ int CNerithView::BeginInput(CValue* result, bool first)
     m_inputStart = (int32_t)end;
     m_cancelInput = 0;
     m_inputTarget = result;
-    ctrl.SetReadOnly(FALSE);
     HWND top = GetAncestor(m_hWnd, GA_ROOT);
     if (top) {
         // The waiting input shows its window above the others, back from the
@@ -351,6 +350,8 @@ int CNerithView::BeginInput(CValue* result, bool first)
         if (IsIconic(top) || !::IsWindowVisible(top)) ::ShowWindow(top, SW_SHOWNOACTIVATE);
         ::SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+    // Writable once it shows: whoever sees the input open sees its window too.
+    ctrl.SetReadOnly(FALSE);
     // Typing goes here when the user is already in this console window.
     if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
     return 0;
