@@ -96,21 +96,24 @@ bool PairPoints(const CValue& xs, const CValue& ys, std::vector<Point2D>& out)
 
 // PairPoints straight into the object's array: no second copy of a large
 // series. False for a bad cell (the object is then left without points).
-bool PairPointsInto(const CValue& xs, const CValue& ys, CGraphObject& o)
+// The same straight into the object's array: 0, the bad-operand status, or
+// the one for points that cannot be held (never an object without its points).
+int PairPointsInto(const CValue& xs, const CValue& ys, CGraphObject& o)
 {
     const uint32_t n = std::min(VectorLength(xs), VectorLength(ys));
     Point2D* out = o.AllocPoints(n);
-    if (!out) return true;  // no memory: the object stays empty, as SetPoints leaves it
+    if (!out && n > 0) return kStatusNoPointMemory;
     for (uint32_t i = 0; i < n; i++) {
+        CheckStopEvery(i);
         const CValue& a = VectorCell(xs, i);
         const CValue& b = VectorCell(ys, i);
         if (!a.IsNumber() || !b.IsNumber()) {
             o.FreePoints();
-            return false;
+            return kStatusBadOperand;
         }
         out[i] = Point2D{NumberOf(a).re, NumberOf(b).re};
     }
-    return true;
+    return 0;
 }
 
 bool IndexPoints(const CValue& ys, std::vector<Point2D>& out)
@@ -164,7 +167,7 @@ public:
                 // Straight into the object's array, as for two vectors.
                 const uint32_t n = VectorLength(v);
                 Point2D* out = o.AllocPoints(n);
-                if (!out) return 0;
+                if (!out && n > 0) return kStatusNoPointMemory;
                 bool complexData = false;
                 for (uint32_t i = 0; i < n; i++) {
                     CheckStopEvery(i);
@@ -189,8 +192,7 @@ public:
             if (a.IsNumber() && b.IsNumber()) {
                 pts.push_back(Point2D{NumberOf(a).re, NumberOf(b).re});
             } else if (IsVector(a) && IsVector(b)) {
-                if (!PairPointsInto(a, b, o)) return kStatusBadOperand;
-                return 0;
+                return PairPointsInto(a, b, o);
             } else {
                 return kStatusBadOperand;
             }

@@ -756,8 +756,8 @@ TEST(PlotFigureDeathTest, PointsThatCannotBeHeldAreReported)
         w.Options({});
         block.resize(w.Written());
     }
-    // Room for one copy of the points (or two): the next allocation fails,
-    // whichever step of the plot it is.
+    // Less room than one copy of the points needs: the plot fails at
+    // whichever step first allocates them.
     auto limited = [](size_t headroom) {
         // Large blocks mapped afresh, never taken from memory freed before.
         mallopt(M_MMAP_THRESHOLD, 128 * 1024);
@@ -770,7 +770,7 @@ TEST(PlotFigureDeathTest, PointsThatCannotBeHeldAreReported)
             if (!p->objects.empty() || !p->m_newObjects.empty()) return false;
         return true;
     };
-    for (size_t headroom : {size_t(20) << 20, size_t(40) << 20, size_t(72) << 20}) {
+    for (size_t headroom : {size_t(4) << 20, size_t(12) << 20}) {
         SCOPED_TRACE(headroom >> 20);
         EXPECT_EXIT(
             {
