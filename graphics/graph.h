@@ -54,6 +54,8 @@ public:
     int32_t xTickCount = 1;
     int32_t yTickCount = 1;
     int32_t tickSpacing = 100;
+    // Marker radius in logical units: a print copy takes it in page units.
+    int32_t markerRadius = kMarkerRadius;
     double polarOffset = 0;  // radians; a negative offset turns phi clockwise
     double limits[4] = {0, 0, 0, 0};
     double previousLimits[4] = {0, 0, 0, 0};  // left = right and top = bottom: none
@@ -110,6 +112,15 @@ public:
     // No object has points.
     bool IsEmpty() const;
     void SetWindow(HWND window) { hwnd = window; }
+    // r with the unit past its right and bottom edges that grid lines, the
+    // frame and axis lines reach: what a redraw of the plot or the outer
+    // rectangle must repaint.
+    static RECT WithDrawnEdges(RECT r)
+    {
+        r.right++;
+        r.bottom++;
+        return r;
+    }
     bool IsPolar() const { return axisStyle == AXIS_POLAR; }
 
     // ---- Polar frame ----
@@ -118,10 +129,12 @@ public:
     Point2D PolarToCartesian(const Point2D& rp) const;
 
     // ---- Transforms, limits, autoscale and zoom ----
-    // Measures the margins and lays out the plot rectangle, then rescales.
-    bool Resize(const RECT& rect);
+    // Measures the margins and lays out the plot rectangle, then rescales
+    // (unless told not to, or nothing the prepared points depend on changed
+    // since the last rescale).
+    bool Resize(const RECT& rect, bool rescale = true);
     // The same with a DC already prepared for measuring.
-    bool ResizeWithDC(HDC dc, const RECT& rect);
+    bool ResizeWithDC(HDC dc, const RECT& rect, bool rescale = true);
     // The layout after measuring: margins (left, top, right, bottom) and, for
     // polar graphs, the size of one axis-font character.
     bool SetPlotRect(const RECT& rect, const RECT& margins, int charSize);
@@ -168,7 +181,11 @@ public:
     uint8_t AxisStyleInUse() const;
 
     // ---- Drawing (graph_draw.cpp, polar_draw.cpp) ----
-    // Whole graph into dc, logical units as PrepareDC left them.
+    // Whole graph into dc, logical units as PrepareDC left them. Flags: 1 no
+    // read-out pointers, 2 pointers not limited to the client area, 4 no
+    // background, 8 every point of every line (for targets drawn again at
+    // another scale); otherwise a long hairline on a pixel-exact screen
+    // target is drawn from its column runs.
     bool DrawGraph(HDC dc, int flags);
     void FillBackground(HDC dc);
     // Read-out pointers; clip (logical) gives the line box for pointer flag
@@ -213,19 +230,38 @@ public:
 
 private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    void DrawObject(HDC dc, CGraphObject& o);
+    // What the last rescale prepared the points for: the plot rectangle,
+    // limits, axis kinds and each object with its point stamp and kind.
+    struct RescaleInputs {
+        LONG plot[4] = {0, 0, 0, 0};
+        double limits[4] = {0, 0, 0, 0};
+        int32_t xLog = 0, yLog = 0;
+        uint8_t axisStyle = 0;
+        std::vector<std::pair<const void*, uint64_t>> objects;
+        std::vector<uint8_t> kinds;
+        bool operator==(const RescaleInputs& o) const = default;
+    };
+    RescaleInputs m_rescaled;
+    bool m_rescaledValid = false;
+    RescaleInputs CurrentRescaleInputs() const;
+    // reduce: lines may be drawn from their column runs (see DrawGraph).
+    void DrawObject(HDC dc, CGraphObject& o, bool reduce);
+    // A solid hairline polyline, unfilled, of more device points than plot columns.
+    bool ReducibleLine(const CGraphObject& o, size_t points) const;
     void DrawPointer(HDC dc, CGraphObject& o, const RECT* clip);
     void DrawLabelsTitleLegend(HDC dc);
+    // The height of the polar frame's angle numbers.
+    int PolarLabelHeight(HDC dc) const;
     void DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h);
     HBRUSH CreateFillBrush(const CGraphObject& o) const;
     std::string PointerText(const CGraphObject& o) const;
     void ReadoutAt(POINT logical);
     void AfterLimitsTaken();
     bool PointerLinesBeyondPlot() const;
+    // Rescale of a polyline that clipping would leave whole: the device
+    // points alone; false (nothing changed) when some point would be cut.
+    bool PrepareUnclipped(CGraphObject& obj, const Segment& box) const;
     bool ZoomAxes(double f, bool doX, bool doY);
-    void DrawAxisTicks(HDC dc, bool isX, int x0, int y0, int column, int row, HPEN axisPen, HPEN gridPen,
-                       bool& xTickAtCrossing);
-    void GridLine(HDC dc, bool isX, int p, HPEN gridPen);
 };
 
 // Registers "CURSOR_NSWE" and "CURSOR_MOVE" in module's tables (once, by the

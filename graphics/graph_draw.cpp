@@ -36,6 +36,17 @@ HPEN ObjectPen(const CGraphObject& o)
 
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
+// A raster screen target whose logical units are its pixels, drawing in
+// plain copy mode: there a per-column reduction of a hairline is exact.
+bool PixelExactTarget(HDC dc)
+{
+    if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY || GetROP2(dc) != R2_COPYPEN) return false;
+    if (GetMapMode(dc) == MM_TEXT) return true;
+    SIZE w{0, 0}, v{0, 0};
+    return GetMapMode(dc) == MM_ANISOTROPIC && GetWindowExtEx(dc, &w) && GetViewportExtEx(dc, &v) && w.cx == v.cx &&
+           w.cy == v.cy;
+}
+
 }  // namespace
 
 CGraph::~CGraph() { *m_alive = false; }
@@ -104,7 +115,7 @@ bool CGraph::DrawGraph(HDC dc, int flags)
         DeleteObject(brush);
     }
     for (size_t i = 0; i < objects.size(); i++)
-        if (objects[i]) DrawObject(dc, *objects[i]);
+        if (objects[i]) DrawObject(dc, *objects[i], !(flags & 8) && PixelExactTarget(dc));
     if (!IsPolar()) {
         LayoutAxis(dc);
     } else if (!(flags & 1)) {
@@ -128,7 +139,14 @@ bool CGraph::DrawGraph(HDC dc, int flags)
     return true;
 }
 
-void CGraph::DrawObject(HDC dc, CGraphObject& o)
+bool CGraph::ReducibleLine(const CGraphObject& o, size_t points) const
+{
+    return (o.kind == 1 || o.kind == 4) && o.fillStyle == -2 &&
+           points > (size_t)std::max<LONG>(0, plotRect.right - plotRect.left) && PenStyleInUse(o.penStyle) == PS_SOLID &&
+           PenWidthInUse(o.penWidth) <= 1;
+}
+
+void CGraph::DrawObject(HDC dc, CGraphObject& o, bool reduce)
 {
     if (!o.visible || !o.Count()) return;
     HFONT font = CreateGraphFont(axisFont, axisFontSize, kAxisWeight, 0);
@@ -154,7 +172,19 @@ void CGraph::DrawObject(HDC dc, CGraphObject& o)
         switch (o.kind) {
         case 1:
         case 4:
-            Polyline(dc, sp.data(), n);
+            // More points than pixel columns: a solid hairline is drawn from
+            // the column runs alone, which gives the same pixels.
+            if (reduce && ReducibleLine(o, sp.size())) {
+                if (!o.ColumnRuns().empty()) {
+                    Polyline(dc, o.ColumnRuns().data(), (int)o.ColumnRuns().size());
+                } else {
+                    std::vector<POINT> runs;
+                    ReduceColumnRuns(sp.data(), sp.size(), runs);
+                    Polyline(dc, runs.data(), (int)runs.size());
+                }
+            } else {
+                Polyline(dc, sp.data(), n);
+            }
             if (o.fillStyle != -2 && n >= 3) {
                 HPEN none = CreatePen(PS_NULL, 0, 0);
                 filled(none);
@@ -203,7 +233,7 @@ void CGraph::DrawObject(HDC dc, CGraphObject& o)
                 const int left = d.x - s.cx / 2, top = d.y - s.cy - 4;
                 if (Inside(grown, left, top) || Inside(grown, left + s.cx, top + s.cy)) TextAt(dc, left, top, text);
             }
-            if (o.marker && Inside(grown, d.x, d.y)) CGraphObject::DrawMarker(dc, d.x, d.y, o.marker);
+            if (o.marker && Inside(grown, d.x, d.y)) CGraphObject::DrawMarker(dc, d.x, d.y, o.marker, markerRadius);
         }
         SetTextColor(dc, oldText);
         SelectObject(dc, oldPen);
@@ -289,6 +319,16 @@ void CGraph::DrawPointer(HDC dc, CGraphObject& o, const RECT* clip)
     AfterPointer(&o, vertical, horizontal, dc);
 }
 
+int CGraph::PolarLabelHeight(HDC dc) const
+{
+    HFONT f = CreateGraphFont(axisFont, axisFontSize, kAxisWeight, 0, FF_ROMAN);
+    HGDIOBJ old = SelectObject(dc, f);
+    const int h = Measure(dc, "0").cy;
+    SelectObject(dc, old);
+    DeleteObject(f);
+    return h;
+}
+
 void CGraph::DrawLabelsTitleLegend(HDC dc)
 {
     const COLORREF oldText = SetTextColor(dc, foreColor);
@@ -323,7 +363,9 @@ void CGraph::DrawLabelsTitleLegend(HDC dc)
         HFONT f = CreateGraphFont(titleFont, titleFontSize, 400, 0);
         HGDIOBJ old = SelectObject(dc, f);
         titleHeight = Measure(dc, title).cy;
-        RECT band = titleAt == 1 ? RECT{out.left, out.top, out.right, pr.top}
+        // On a polar graph the band ends above the angle numbers over the circle.
+        const int top = IsPolar() ? std::max<int>(out.top, pr.top - PolarLabelHeight(dc) - 5) : pr.top;
+        RECT band = titleAt == 1 ? RECT{out.left, out.top, out.right, top}
                                  : RECT{out.left, out.bottom - titleHeight, out.right, out.bottom};
         DrawText(dc, title.c_str(), (int)title.size(), &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE | kTextFlags);
         SelectObject(dc, old);
@@ -383,14 +425,14 @@ void CGraph::DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h)
     auto line = [&] {
         MoveToEx(dc, x, mid, nullptr);
         LineTo(dc, x + 45, mid);
-        CGraphObject::DrawMarker(dc, x + 22, mid, o.marker);
+        CGraphObject::DrawMarker(dc, x + 22, mid, o.marker, markerRadius);
     };
     switch (o.kind) {
-    case 0: CGraphObject::DrawMarker(dc, x + 22, mid, o.marker); break;
+    case 0: CGraphObject::DrawMarker(dc, x + 22, mid, o.marker, markerRadius); break;
     case 1: line(); break;
     case 2: {
         POINT tri[3] = {{x, y + h - 1}, {x + 45, y + h - 1}, {x + 22, y + 1}};
-        for (const POINT& p : tri) CGraphObject::DrawMarker(dc, p.x, p.y, o.marker);
+        for (const POINT& p : tri) CGraphObject::DrawMarker(dc, p.x, p.y, o.marker, markerRadius);
         HBRUSH brush = CreateFillBrush(o);
         HGDIOBJ oldBrush = SelectObject(dc, brush ? (HGDIOBJ)brush : GetStockObject(HOLLOW_BRUSH));
         POINT org = WorldToDevice(o.Points()[0]);
@@ -436,7 +478,7 @@ HENHMETAFILE CGraph::BuildMetafile(HDC referenceDc, const RECT* bounds)
 {
     HDC mdc = CreateEnhMetaFile(referenceDc, nullptr, bounds, "Tarn graphic");
     if (!mdc) return nullptr;
-    DrawGraph(mdc, 2);
+    DrawGraph(mdc, 2 | 8);
     return CloseEnhMetaFile(mdc);
 }
 

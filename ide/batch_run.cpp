@@ -21,12 +21,14 @@
 #include <thread>
 
 #include "devices/console_statements.h"
+#include "devices/device_protocol.h"
+#include "devices/install_program_steps.h"
 #include "ide/settings.h"
 #include "interpreter/program.h"
 #include "interpreter/status.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
-#include "ui_controls/edit/edit_text.h"
+#include "values/edit_text.h"
 #include "values/output_stream.h"
 #include "values/stoppable_call.h"
 
@@ -34,9 +36,10 @@ namespace {
 
 // Start-up messages go to standard error, warnings and errors only; from
 // translation on, every message goes to standard output as it stands, ended
-// by a line break. A message that carries a place in a source text is
-// followed by "  at FILE:LINE" on standard error, so a terminal user and an
-// editor's error parser find the line while standard output stays the messages.
+// by a line break. A warning or an error that carries a place in a source
+// text is followed by "  at FILE:LINE" on standard error, so a terminal user
+// and an editor's error parser find the line while standard output stays the
+// messages; displayed values and printed lines get no place.
 class CBatchOutputStream : public COutputStream {
 public:
     void OnMessage(COutputMessage* msg) override
@@ -101,9 +104,10 @@ private:
         if (m_stopEvent) SetEvent(m_stopEvent);
     }
 
-    // "  at FILE:LINE" once per message, for a place in the program or a library source.
+    // "  at FILE:LINE" once per warning or error, for a place in the program or a library source.
     void WritePlace(COutputMessage* msg, COutputAttribute* a)
     {
+        if (msg->m_color != &RedTextColor && msg->m_color != &GreenTextColor) return;
         auto* place = dynamic_cast<CSourcePosition*>(a);
         if (!place || place->name.empty() || msg == m_placed) return;
         m_placed = msg;
@@ -260,6 +264,7 @@ int RunBatch(const std::string& file)
     // Kept alive for good if its thread is abandoned: the thread may still use it.
     // No console window: print writes to standard output, input reads standard input.
     SetBatchConsole(true);
+    InstallProgramSteps();
     std::unique_ptr<CProgram> owned(new CProgram());
     CProgram* program = owned.get();
     program->Init(nullptr);
@@ -306,13 +311,18 @@ int RunBatch(const std::string& file)
     const int writeFailure = stream.OutputFailure();
     if (writeFailure) std::fprintf(stderr, "Cannot write to standard output: %s\n", std::strerror(writeFailure));
     std::fflush(stderr);
+    if (abandoned) {
+        std::fprintf(stderr, "Program abandoned: its thread did not stop\n");
+        std::fflush(stderr);
+    }
     if (abandoned || AbandonedCallsRunning() > 0) {
         // The thread (or a library call a stop left running) may still run:
         // leave without tearing anything down.
         (void)owned.release();
-        _exit(abandoned || stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK);
+        _exit(abandoned || stream.TakeErrors() || writeFailure || DeviceSaveFailures() ? BATCH_RUN_ERROR : BATCH_OK);
     }
     owned.reset();
     ShutdownInterpreter();
-    return stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK;
+    // The plot windows save their figures as they close, during the shutdown.
+    return stream.TakeErrors() || writeFailure || DeviceSaveFailures() ? BATCH_RUN_ERROR : BATCH_OK;
 }

@@ -9,15 +9,18 @@
 //   run start/end (flag 8)   scope box disabled while the program runs outside a break
 //   refresh (flag 2)         value texts remade where the values may be read
 //   frame picked in the watcher   the scope of the frame's block, values of that frame
-//   "..." / double-click     value editor, only at a break or with no run
+//   "..." / double-click     value editor, only at a break or with no run; Insert at a
+//                            break shows the new value here and in the watcher at once
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui_controls/bars/dynamic_bar.h"
 
 class CProgram;
 class CStatementBlock;
+class CValue;
 class CVarTable;
 struct CCallFrame;
 struct FuncConstant;
@@ -82,6 +85,7 @@ public:
 
     CProgram* m_pOwner;
     std::vector<std::unique_ptr<VariableScope>> m_scopes;
+    std::unordered_map<std::string, size_t> m_scopeByName;  // index into m_scopes
     std::vector<VariableRow> m_rows;
     VariableScope* m_current = nullptr;
     HFONT m_font = nullptr;
@@ -97,6 +101,8 @@ private:
     // Whether the values of a table may be read now.
     bool CanRead(const CVarTable* table) const;
     const CVarTable* FrameTable(VariableScope* scope);
+    // The value a row's editor works on: the one the row shows.
+    CValue* EditTarget(const VariableRow& r, bool editable);
 };
 
 class CVariablesBar : public LytDynamicBar {

@@ -1,6 +1,7 @@
 // The plot device's frame.
 #include "plot_device/main_frame.h"
 
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "devices/framework/device_framework.h"
+#include "platform/afx/nested_loop.h"
 #include "plot_device/quorra_doc.h"
 #include "plot_device/quorra_resources.h"
 #include "plot_device/quorra_view.h"
@@ -83,7 +85,12 @@ void CMainFrame::ExportOnClose()
     if (!view || !doc) return;
     view->CommitPending();
     // The document's save path, without the recent-file list.
-    doc->OnSaveDocument(NextExportPath(dir, view->TitleText()).c_str());
+    const std::string path = NextExportPath(dir, view->TitleText());
+    if (!doc->OnSaveDocument(path.c_str())) {
+        std::fprintf(stderr, "Cannot save the figure to '%s'\n", path.c_str());
+        std::fflush(stderr);
+        NoteDeviceSaveFailure();
+    }
 }
 
 void CMainFrame::OnDestroy()

@@ -63,6 +63,9 @@ public:
     // Each call only queues a request: none waits for the display.
     // A top-level window's place (screen), visibility, styles, owner or title changed.
     virtual void WindowChanged(HWND /*hwnd*/, const CWindowPlacement& /*placement*/) {}
+    // The program put a visible top-level window above its siblings (no
+    // activation implied): the display raises it too.
+    virtual void WindowRaised(HWND /*hwnd*/) {}
     // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
     virtual void CursorChanged(const CCursorShape& /*shape*/) {}
     // Capture began on a window of this top-level window (null: released).

@@ -202,6 +202,11 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         SetActiveWindow(owner && IsWindowVisible(owner) ? owner : nullptr);
     }
     if (topLevel) TellBackendAboutWindow(hwnd);
+    // A shown window put on top without taking the foreground (activation
+    // raises by itself) is raised on the display too.
+    if (topLevel && isVisible && wasVisible && !(wp.flags & SWP_NOZORDER) && GetForegroundWindow() != hwnd &&
+        (wp.hwndInsertAfter == HWND_TOP || wp.hwndInsertAfter == HWND_TOPMOST))
+        Backend().WindowRaised(hwnd);
     return true;
 }
 
@@ -394,7 +399,9 @@ int MapWindowPoints(HWND from, HWND to, POINT* pts, UINT count)
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
 {
-    return ApplyWindowPos(WINDOWPOS{hwnd, insertAfter, x, y, cx, cy, flags}, true);
+    // Positions may come from files: kept where right = x + cx cannot overflow.
+    return ApplyWindowPos(WINDOWPOS{hwnd, insertAfter, ClampCoord(x), ClampCoord(y), ClampCoord(cx), ClampCoord(cy), flags},
+                          true);
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint)
@@ -531,6 +538,13 @@ BOOL ShowWindow(HWND hwnd, int cmd)
         if (state != SW_SHOWMINIMIZED) setState(SW_SHOWMINIMIZED, WS_MINIMIZE);
         SetWindowPos(hwnd, nullptr, -32000, -32000, 160, 28, flags | SWP_NOZORDER | SWP_FRAMECHANGED);
         break;
+    case SW_SHOWNOACTIVATE:
+        // As it last stood: a minimised window comes back, not activated.
+        if (state != SW_SHOWMINIMIZED) {
+            SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+            break;
+        }
+        [[fallthrough]];
     case SW_RESTORE:
     case SW_SHOWNORMAL:
     case SW_SHOWDEFAULT:

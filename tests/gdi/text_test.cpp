@@ -2,6 +2,7 @@
 #include "gdi_test_util.h"
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -120,27 +121,57 @@ TEST(DrawTextLayout, CalcRectEllipsisPrefixAndWordBreak)
     EXPECT_NE(log.find("LineTo 0,11 6,11"), std::string::npos) << log;   // the underlined F
     LONG t = GetTabbedTextExtent(rec, "a\tb", 3, 0, nullptr);
     EXPECT_EQ(LOWORD(t), 48 + 6);
+    // Rectangles at the ends of the 32-bit range: positions stay bounded.
+    for (UINT format : {UINT(DT_CENTER | DT_VCENTER | DT_SINGLELINE), UINT(DT_RIGHT | DT_BOTTOM | DT_SINGLELINE),
+                        UINT(DT_CALCRECT), UINT(DT_WORDBREAK | DT_END_ELLIPSIS)}) {
+        RECT x{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+        DrawText(rec, "edge", -1, &x, format);
+        RECT y{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        DrawText(rec, "edge", -1, &y, format);
+    }
     DeleteDC(rec);
 }
 
 TEST(Fonts, TwoThreadsShareFontsWhileDrawingText)
 {
     HFONT shared = Font(-14, "Arial");
-    auto work = [shared] {
+    struct Result {
+        std::vector<SIZE> sizes;
+        std::string picture;
+    };
+    auto work = [shared](Result* out) {
         CMemoryCanvas c(200, 40);
         SelectObject(c.dc(), shared);
         for (int i = 0; i < 30; i++) {
-            SIZE s;
+            SIZE s{};
             GetTextExtentPoint32(c.dc(), "Shared font text", 16, &s);
+            out->sizes.push_back(s);
             TextOut(c.dc(), 2, 2, "Shared font text", 16);
         }
+        out->picture = c.Picture(0, 0, 200, 40);
         SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
         ReleaseThreadFonts();
     };
-    std::thread a(work), b(work);
+    // What one thread alone measures and draws, then two at once.
+    Result alone;
+    std::thread(work, &alone).join();
+    ASSERT_EQ(alone.sizes.size(), 30u);
+    ASSERT_GT(alone.sizes[0].cx, 0);
+    ASSERT_NE(alone.picture.find('#'), std::string::npos);
+    Result ra, rb;
+    std::thread a(work, &ra), b(work, &rb);
     a.join();
     b.join();
     DeleteObject(shared);
+
+    for (const Result* r : {&ra, &rb}) {
+        ASSERT_EQ(r->sizes.size(), 30u);
+        for (const SIZE& s : r->sizes) {
+            EXPECT_EQ(s.cx, alone.sizes[0].cx);
+            EXPECT_EQ(s.cy, alone.sizes[0].cy);
+        }
+        EXPECT_EQ(r->picture, alone.picture);
+    }
 }
 
 }   // namespace

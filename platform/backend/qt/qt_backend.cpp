@@ -611,6 +611,15 @@ public:
         PostToDisplay([w, p] { ApplyPlacement(w, p); });
     }
 
+    void WindowRaised(HWND hwnd) override
+    {
+        std::shared_ptr<Win> w = FindWin(hwnd);
+        if (!w) return;
+        PostToDisplay([w] {
+            if (w->window && w->window->isVisible()) w->window->raise();
+        });
+    }
+
     void CursorChanged(const CCursorShape& shape) override
     {
         PostToDisplay([shape] {
