@@ -386,7 +386,9 @@ bool CGraph::TrackZoomRect(RECT& rect)
     HPEN pen = CreatePen(PS_DOT, 0, foreColor);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
-    const int oldRop = SetROP2(dc, R2_XORPEN);
+    // Inverting the dots shows on any background and erases by drawing
+    // again; an XOR with the fore colour, black by default, shows nothing.
+    const int oldRop = SetROP2(dc, R2_NOT);
     const RECT start = rect;
     auto band = [&](const RECT& r) {
         // A single point draws nothing, so its erasing is skipped too.
