@@ -35,6 +35,11 @@ struct CWindowPlacement {
     std::string title;    // UTF-8
     SIZE minSize{};       // 0: no bound
     SIZE maxSize{};
+    // We just put the window above our other windows (SetWindowPos, activation):
+    // the display raises it too; its stacking comes back as the desktop decides.
+    bool raise = false;
+    // The rectangle is the one the desktop reported (our answer to its move).
+    bool fromDesktop = false;
 };
 
 struct CCursorShape {
