@@ -82,6 +82,46 @@ TEST_F(BackendHooks, TopLevelChangesReachTheDisplay)
     DestroyWindow(frame);
 }
 
+TEST_F(BackendHooks, RaisesWeMakeAreAskedOfTheDisplayAndWhatTheDesktopDidIsNot)
+{
+    Handler h;
+    HWND a = MakeAt(&h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{10, 20, 310, 220});
+    HWND b = MakeAt(&h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 60, 350, 260});
+    PumpUntilIdle();
+    auto last = [&](HWND w) {
+        for (auto it = rec->placements.rbegin(); it != rec->placements.rend(); ++it)
+            if (it->first == w) return it->second;
+        return CWindowPlacement{};
+    };
+    rec->placements.clear();
+    SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(last(a).raise);
+    MoveWindow(a, 15, 25, 300, 200, TRUE);
+    EXPECT_FALSE(last(a).raise);
+    EXPECT_FALSE(last(a).fromDesktop);
+
+    // The desktop activated b and moved it: our answers ask for nothing again.
+    rec->placements.clear();
+    BackendEvent act;
+    act.kind = BackendEventKind::Activate;
+    act.hwnd = b;
+    ReportBackendEvent(act);
+    BackendEvent move;
+    move.kind = BackendEventKind::Move;
+    move.hwnd = b;
+    move.rect = RECT{70, 80, 370, 280};
+    ReportBackendEvent(move);
+    PumpUntilIdle();
+    EXPECT_EQ(GetActiveWindow(), b);
+    bool raised = false;
+    for (auto& [w, p] : rec->placements) raised = raised || p.raise;
+    EXPECT_FALSE(raised);
+    EXPECT_TRUE(last(b).fromDesktop);
+    EXPECT_EQ(last(b).rect.left, 70);
+    DestroyWindow(a);
+    DestroyWindow(b);
+}
+
 TEST_F(BackendHooks, CaptureGrabsCaretAndCursor)
 {
     Handler h;
