@@ -39,6 +39,30 @@ inline Complex Recip(const Complex& z)
     return r;
 }
 
+// 1/(x + 0i) for a real x: (1/x, -0), as the complex quotient gives it, and
+// for x = +-0 the limit from the side the zero's sign names (+-INF) rather
+// than the quotient's INF+INFi for a zero divisor.
+inline Complex RecipOfReal(double x) { return Complex(1.0 / x, -0.0); }
+
+// Past this |re| the reciprocals of cosh and sinh are 2 e^-|re| times a unit
+// factor to the last bit (e^-2|re| is below half an ulp), and cosh and sinh
+// themselves would soon overflow into INF+INFi, whose reciprocal is NAN.
+constexpr double kFarReal = 20.0;
+
+// sech(x+iy) far out: 2 e^-|x| (cos y - i sign(x) sin y).
+inline Complex SechFar(double x, double y)
+{
+    const double m = 2.0 * std::exp(-std::fabs(x)), s = std::signbit(x) ? -1.0 : 1.0;
+    return Complex(m * std::cos(y), -s * m * std::sin(y));
+}
+
+// csch(x+iy) far out: 2 e^-|x| (sign(x) cos y - i sin y).
+inline Complex CschFar(double x, double y)
+{
+    const double m = 2.0 * std::exp(-std::fabs(x)), s = std::signbit(x) ? -1.0 : 1.0;
+    return Complex(s * m * std::cos(y), -m * std::sin(y));
+}
+
 inline Complex AsinC(const Complex& z) { Complex r; ComplexAsin(r, z); return r; }
 inline Complex AcosC(const Complex& z) { Complex r; ComplexAcos(r, z); return r; }
 inline Complex AtanC(const Complex& z) { Complex r; ComplexAtan(r, z); return r; }
@@ -167,25 +191,39 @@ Num CothR(double x) { return R(RealCoth(x)); }
 Num CothC(const Complex& z) { return C(ComplexCoth(z)); }
 Num AcotR(double x) { return R(std::atan(1.0 / x)); }
 Num AcotC(const Complex& z) { return C(AtanC(Recip(z))); }
-Num AcothR(double x) { return std::fabs(x) < 1.0 ? C(ComplexAtanh(Recip(Cx(x)))) : R(std::atanh(1.0 / x)); }
+Num AcothR(double x) { return std::fabs(x) < 1.0 ? C(ComplexAtanh(RecipOfReal(x))) : R(std::atanh(1.0 / x)); }
 Num AcothC(const Complex& z) { return C(ComplexAtanh(Recip(z))); }
 
 Num CscR(double x) { return R(1.0 / std::sin(x)); }
-Num CscC(const Complex& z) { return C(Recip(ComplexSin(z))); }
+// csc(z) = i csch(iz), iz = -y + ix.
+Num CscC(const Complex& z)
+{
+    if (std::fabs(z.im) > kFarReal) {
+        const Complex c = CschFar(-z.im, z.re);
+        return C(Complex(-c.im, c.re));
+    }
+    return C(Recip(ComplexSin(z)));
+}
 Num CschR(double x) { return R(1.0 / std::sinh(x)); }
-Num CschC(const Complex& z) { return C(Recip(ComplexSinh(z))); }
-Num AcscR(double x) { return std::fabs(x) < 1.0 ? C(AsinC(Recip(Cx(x)))) : R(std::asin(1.0 / x)); }
+Num CschC(const Complex& z) { return C(std::fabs(z.re) > kFarReal ? CschFar(z.re, z.im) : Recip(ComplexSinh(z))); }
+Num AcscR(double x) { return std::fabs(x) < 1.0 ? C(AsinC(RecipOfReal(x))) : R(std::asin(1.0 / x)); }
 Num AcscC(const Complex& z) { return C(AsinC(Recip(z))); }
 Num AcschR(double x) { return R(std::asinh(1.0 / x)); }
 Num AcschC(const Complex& z) { return C(ComplexAsinh(Recip(z))); }
 
 Num SecR(double x) { return R(1.0 / std::cos(x)); }
-Num SecC(const Complex& z) { return C(Recip(ComplexCos(z))); }
+// sec(z) = sech(iz), iz = -y + ix.
+Num SecC(const Complex& z) { return C(std::fabs(z.im) > kFarReal ? SechFar(-z.im, z.re) : Recip(ComplexCos(z))); }
 Num SechR(double x) { return R(1.0 / std::cosh(x)); }
-Num SechC(const Complex& z) { return C(Recip(ComplexCosh(z))); }
-Num AsecR(double x) { return std::fabs(x) < 1.0 ? C(AcosC(Recip(Cx(x)))) : R(std::acos(1.0 / x)); }
+Num SechC(const Complex& z) { return C(std::fabs(z.re) > kFarReal ? SechFar(z.re, z.im) : Recip(ComplexCosh(z))); }
+Num AsecR(double x) { return std::fabs(x) < 1.0 ? C(AcosC(RecipOfReal(x))) : R(std::acos(1.0 / x)); }
 Num AsecC(const Complex& z) { return C(AcosC(Recip(z))); }
-Num AsechR(double x) { return (x < 0.0 || x > 1.0) ? C(ComplexAcosh(Recip(Cx(x)))) : R(std::acosh(1.0 / x)); }
+// -0 belongs to the negative side: its limit is INF + pi i, not acosh(-INF).
+Num AsechR(double x)
+{
+    const bool negative = x < 0.0 || (x == 0.0 && std::signbit(x));
+    return (negative || x > 1.0) ? C(ComplexAcosh(RecipOfReal(x))) : R(std::acosh(1.0 / x));
+}
 Num AsechC(const Complex& z) { return C(ComplexAcosh(Recip(z))); }
 
 Num AbsR(double x) { return R(std::fabs(x)); }

@@ -1,5 +1,6 @@
 #include "builtins/quadrature_cores.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "values/random15.h"
@@ -21,6 +22,32 @@ bool BeforeEnd(const Complex& x, const Complex& a, const Complex& b)
     return false;
 }
 
+// The error estimate |I_prev - I| / 15 holds when halving the step divides
+// the error by 16, as it does for smooth integrands. At an end-point
+// singularity (sqrt(x), x log(x), log(x) at 0) the steps shrink by a smaller
+// ratio q, the error left is about step / (q - 1), and the estimate of /15
+// falls short by up to an order of magnitude: then it does not count as met.
+// Steps at the rounding level of I, or a thousand times below tol, always do.
+bool SlowerThanSimpson(double lastStep, double step, double tol, const Complex& I)
+{
+    if (lastStep < 0.0 || step <= 1e-3 * tol || step <= 32 * DBL_EPSILON * I.Modulus()) return false;
+    const double q = lastStep / step;
+    if (!(q < 16.0)) return false;
+    return !(q > 1.0) || step / (q - 1.0) > tol;
+}
+
+// With the steps shrinking by a steady ratio q (two ratios within 10 %),
+// the error left after the last allowed halving is about
+// step / (q - 1) / q^(halvings left). When even that stays four times above
+// tol the bound cannot be met, and the rule gives up now rather than after
+// millions of evaluations.
+bool CannotMeet(double lastRatio, double ratio, double step, double tol, int pass)
+{
+    if (!(ratio > 1.0 && ratio < 16.0 && lastRatio > 1.0) || std::fabs(ratio - lastRatio) > 0.1 * ratio) return false;
+    const double q = std::fmax(ratio, lastRatio);
+    return step / (q - 1.0) / std::pow(q, kQuadMaxHalvings - pass) > 4.0 * tol;
+}
+
 }  // namespace
 
 int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, double tol, Complex* result)
@@ -29,6 +56,8 @@ int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, doubl
     if (int s = g(&a, &ga, frame)) return s;
     if (int s = g(&b, &gb, frame)) return s;
     Complex S = Add(ga, gb), D = Sub(b, a), prev;
+    double lastStep = -1.0;   // |I_prev - I| of the pass before, once there is one
+    double lastRatio = -1.0;  // the ratio of the two steps before, once there is one
     for (int pass = 0;; ++pass) {
         Complex h(D.re / 2.0, D.im / 2.0);
         D = h;
@@ -57,9 +86,14 @@ int SimpsonCore(QuadFn g, void* frame, const Complex& a, const Complex& b, doubl
         // Compared only from the second estimate on: a first estimate near
         // any fixed start value would otherwise stop the rule too early.
         if (pass > 0) {
-            double e = Sub(prev, I).Modulus() * 0.06666666666666667;
-            if (e <= tol) return 0;
+            const double step = Sub(prev, I).Modulus();
+            double e = step * 0.06666666666666667;
+            if (e <= tol && !SlowerThanSimpson(lastStep, step, tol, I)) return 0;
             if (pass >= kQuadMaxHalvings) return -1;
+            const double ratio = lastStep > 0.0 && step > 0.0 ? lastStep / step : -1.0;
+            if (CannotMeet(lastRatio, ratio, step, tol, pass)) return -1;
+            lastRatio = ratio;
+            lastStep = step;
         }
         prev = I;
     }

@@ -100,7 +100,8 @@ const CDialogItemTemplate kAboutItems[] = {
 const CDialogTemplate kAbout = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "About Nerith",
                                 0, 0, 235, 55, kAboutItems, sizeof kAboutItems / sizeof kAboutItems[0]};
 
-// The General page. Control 1013 becomes the owner-drawn font combo.
+// The General page. Control 1013 becomes the owner-drawn font combo. The
+// labels of the right column are wide enough for "Col&umn limit:" on one line.
 const CDialogItemTemplate kGeneralItems[] = {
     {"Button", "&Out stamp", IDC_OUT_STAMP, BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 90, 10, 0},
     {"Button", "&Time label stamp", IDC_TIME_STAMP, BS_AUTOCHECKBOX | WS_TABSTOP, 10, 24, 90, 10, 0},
@@ -111,16 +112,16 @@ const CDialogItemTemplate kGeneralItems[] = {
     {"ComboBox", "", IDC_OUTPUT_TYPE, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 76, 52, 60, 60, 0},
     {"Static", "&Numeric type:", (UINT)-1, 0, 14, 70, 60, 8, 0},
     {"ComboBox", "", IDC_NUMERIC_TYPE, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 76, 68, 60, 60, 0},
-    {"Static", "P&recision:", (UINT)-1, 0, 144, 54, 40, 8, 0},
-    {"Edit", "", IDC_PRECISION, ES_NUMBER | WS_BORDER | WS_TABSTOP, 186, 52, 30, 12, 0},
+    {"Static", "P&recision:", (UINT)-1, 0, 140, 54, 46, 8, 0},
+    {"Edit", "", IDC_PRECISION, ES_NUMBER | WS_BORDER | WS_TABSTOP, 188, 52, 28, 12, 0},
     {UPDOWN_CLASS, "", IDC_PRECISION_SPIN,
      UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 216, 52, 10, 12, 0},
-    {"Static", "&Width:", (UINT)-1, 0, 144, 70, 40, 8, 0},
-    {"Edit", "", IDC_WIDTH, ES_NUMBER | WS_BORDER | WS_TABSTOP, 186, 68, 30, 12, 0},
+    {"Static", "&Width:", (UINT)-1, 0, 140, 70, 46, 8, 0},
+    {"Edit", "", IDC_WIDTH, ES_NUMBER | WS_BORDER | WS_TABSTOP, 188, 68, 28, 12, 0},
     {UPDOWN_CLASS, "", IDC_WIDTH_SPIN, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS,
      216, 68, 10, 12, 0},
-    {"Static", "Col&umn limit:", (UINT)-1, 0, 144, 86, 40, 8, 0},
-    {"Edit", "", IDC_COLUMN_LIMIT, ES_NUMBER | WS_BORDER | WS_TABSTOP, 186, 84, 30, 12, 0},
+    {"Static", "Col&umn limit:", (UINT)-1, 0, 140, 86, 46, 8, 0},
+    {"Edit", "", IDC_COLUMN_LIMIT, ES_NUMBER | WS_BORDER | WS_TABSTOP, 188, 84, 28, 12, 0},
     {UPDOWN_CLASS, "", IDC_COLUMN_LIMIT_SPIN,
      UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 216, 84, 10, 12, 0},
     {"Button", "Font (default)", (UINT)-1, BS_GROUPBOX, 7, 120, 226, 36, 0},

@@ -182,6 +182,23 @@ void CNerithView::PrintValue(const CValue& value)
 
 void CNerithView::AppendText(const std::string& text)
 {
+    if (!m_hWnd) return;
+    // The run keeps the format of this moment: an option never restyles what
+    // was printed before it.
+    m_pending.Add(text, &m_format);
+    if (!m_flushTimer) m_flushTimer = ::SetTimer(m_hWnd, ID_FLUSH_TIMER, kOutputFrameMilliseconds, nullptr) != 0;
+}
+
+void CNerithView::FlushOutput()
+{
+    if (m_flushTimer) {
+        ::KillTimer(m_hWnd, ID_FLUSH_TIMER);
+        m_flushTimer = false;
+    }
+    if (m_pending.Empty() || !m_hWnd) return;
+    // Taken out first: the control's own messages below flush nothing more.
+    CRichAppendQueue batch = std::move(m_pending);
+    m_pending.Clear();
     CRichEditCtrl& ctrl = GetRichEditCtrl();
     // Whether the start of the last line is in view, decided before the text grows.
     RECT r{};
@@ -193,16 +210,9 @@ void CNerithView::AppendText(const std::string& text)
     ctrl.GetSel(selStart, selEnd);
 
     ctrl.HideSelection(TRUE);
-    const long start = ctrl.GetTextLength();
-    ctrl.SetSel(start, start);
-    ctrl.ReplaceSel(text.c_str());
+    CHARFORMAT next = m_format;
+    batch.PutInto(ctrl, &next);
     const long end = ctrl.GetTextLength();
-    // The run gets the current format explicitly: an option never restyles
-    // what was printed before it.
-    ctrl.SetSel(start, end);
-    CHARFORMAT cf = m_format;
-    ctrl.SetSelectionCharFormat(cf);
-    ctrl.SetSel(end, end);
     if (endVisible) {
         // Scroll only as far as puts the last line at the bottom: the text
         // above it stays in view.
@@ -215,6 +225,7 @@ void CNerithView::AppendText(const std::string& text)
             if (below <= 0) break;
             ctrl.LineScroll((below + lineHeight - 1) / lineHeight);
         }
+        ctrl.SetSel(end, end);
     } else {
         ctrl.SetSel(selStart, selEnd);
     }
@@ -223,6 +234,18 @@ void CNerithView::AppendText(const std::string& text)
     // an activation that takes the IDE's place.
     HWND top = GetAncestor(m_hWnd, GA_ROOT);
     if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
+}
+
+LRESULT CNerithView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER && wParam == ID_FLUSH_TIMER) {
+        FlushOutput();
+        return 0;
+    }
+    // Whatever is asked of the view (text, input, paint, saving, printing)
+    // sees every line printed so far.
+    if (!m_pending.Empty()) FlushOutput();
+    return CRichEditView::WindowProc(message, wParam, lParam);
 }
 
 void CNerithView::ApplyTextOption(const ConsoleIoOption& option)
@@ -319,9 +342,17 @@ int CNerithView::BeginInput(CValue* result, bool first)
     m_inputStart = (int32_t)end;
     m_cancelInput = 0;
     m_inputTarget = result;
+    HWND top = GetAncestor(m_hWnd, GA_ROOT);
+    if (top) {
+        // The waiting input shows its window above the others, back from the
+        // task bar if need be, but takes no activation: the user may be
+        // typing in another window.
+        if (IsIconic(top) || !::IsWindowVisible(top)) ::ShowWindow(top, SW_SHOWNOACTIVATE);
+        ::SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    // Writable once it shows: whoever sees the input open sees its window too.
     ctrl.SetReadOnly(FALSE);
     // Typing goes here when the user is already in this console window.
-    HWND top = GetAncestor(m_hWnd, GA_ROOT);
     if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
     return 0;
 }

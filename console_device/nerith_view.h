@@ -5,6 +5,7 @@
 
 #include "devices/device_protocol.h"
 #include "platform/afx/afx.h"
+#include "platform/controls/rich_append.h"
 #include "platform/controls/rich_edit_view.h"
 
 class CNerithDoc;
@@ -23,7 +24,14 @@ public:
     LRESULT OnHostPrint(ConsoleIoRequest* request);
     bool IsInputPending() const { return m_inputStart != -1; }
 
+    // Text in the current format; it reaches the control with the rest of
+    // the display frame's output (FlushOutput).
     void AppendText(const std::string& text);
+    // Puts the gathered output into the control, keeping the view on the
+    // last line when it was there.
+    void FlushOutput();
+    bool HasPendingOutput() const { return !m_pending.Empty(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void BeginOutputLine();
     void EndOutputLine();
     void BeginInputLine();
@@ -55,6 +63,9 @@ public:
 
 protected:
     CHARFORMAT m_format{};  // the console's current character format
+    enum : UINT_PTR { ID_FLUSH_TIMER = 0x7E01 };
+    CRichAppendQueue m_pending;   // printed, not in the control yet
+    bool m_flushTimer = false;
     struct LastFind {
         std::string what;
         bool down = true, matchCase = false, wholeWord = false;

@@ -84,6 +84,17 @@ StatusWord CClrplotStatement::Execute(CValue*)
 
 // ---- plot2d ---------------------------------------------------------------------------
 
+namespace {
+
+void WarnSizes(CStatementBlock* owner, int textStart)
+{
+    CMessageWriter w(MSG_WARNING);
+    w.Output()->AttachToCurrent(MakeSourcePosition(owner, textStart));
+    w << "Plot2d: X and Y vectors must be a same sizes";
+}
+
+}  // namespace
+
 StatusWord CPlot2dStatement::Execute(CValue*)
 {
     std::vector<PlotTextOption> globals;
@@ -99,7 +110,6 @@ StatusWord CPlot2dStatement::Execute(CValue*)
     };
     std::vector<Prepared> prepared(series.size());
     uint64_t size = PlotHeadSize(handleName) + 4 + PlotOptionPairsSize(globals) + 4;
-    bool sizeWarned = false;
     for (size_t i = 0; i < series.size(); ++i) {
         Series& sr = *series[i];
         Prepared& p = prepared[i];
@@ -116,12 +126,8 @@ StatusWord CPlot2dStatement::Execute(CValue*)
         if (p.x->Rows() < 1 || p.x->Cols() < 1 || p.y->Rows() < 1 || p.y->Cols() < 1) return ERR_DIMENSIONS;
         int cols = p.x->Cols();
         if (p.y->Cols() != cols) {
-            if (!sizeWarned) {
-                sizeWarned = true;
-                CMessageWriter w(MSG_WARNING);
-                w.Output()->AttachToCurrent(MakeSourcePosition(owner, textStart));
-                w << "Plot2d: X and Y vectors must be a same sizes";
-            }
+            // Once for every series whose sizes differ.
+            WarnSizes(owner, textStart);
             if (p.y->Cols() < cols) cols = p.y->Cols();
         }
         p.points = (uint32_t)cols;

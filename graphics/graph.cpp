@@ -49,6 +49,7 @@ bool CGraph::CopyFrom(const CGraph& o)
     xTickCount = o.xTickCount;
     yTickCount = o.yTickCount;
     tickSpacing = o.tickSpacing;
+    markerRadius = o.markerRadius;
     polarOffset = o.polarOffset;
     std::copy(o.limits, o.limits + 4, limits);
     std::copy(o.previousLimits, o.previousLimits + 4, previousLimits);

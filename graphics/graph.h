@@ -54,6 +54,8 @@ public:
     int32_t xTickCount = 1;
     int32_t yTickCount = 1;
     int32_t tickSpacing = 100;
+    // Marker radius in logical units: a print copy takes it in page units.
+    int32_t markerRadius = kMarkerRadius;
     double polarOffset = 0;  // radians; a negative offset turns phi clockwise
     double limits[4] = {0, 0, 0, 0};
     double previousLimits[4] = {0, 0, 0, 0};  // left = right and top = bottom: none
@@ -110,6 +112,15 @@ public:
     // No object has points.
     bool IsEmpty() const;
     void SetWindow(HWND window) { hwnd = window; }
+    // r with the unit past its right and bottom edges that grid lines, the
+    // frame and axis lines reach: what a redraw of the plot or the outer
+    // rectangle must repaint.
+    static RECT WithDrawnEdges(RECT r)
+    {
+        r.right++;
+        r.bottom++;
+        return r;
+    }
     bool IsPolar() const { return axisStyle == AXIS_POLAR; }
 
     // ---- Polar frame ----
@@ -216,6 +227,8 @@ private:
     void DrawObject(HDC dc, CGraphObject& o);
     void DrawPointer(HDC dc, CGraphObject& o, const RECT* clip);
     void DrawLabelsTitleLegend(HDC dc);
+    // The height of the polar frame's angle numbers.
+    int PolarLabelHeight(HDC dc) const;
     void DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h);
     HBRUSH CreateFillBrush(const CGraphObject& o) const;
     std::string PointerText(const CGraphObject& o) const;
@@ -223,9 +236,6 @@ private:
     void AfterLimitsTaken();
     bool PointerLinesBeyondPlot() const;
     bool ZoomAxes(double f, bool doX, bool doY);
-    void DrawAxisTicks(HDC dc, bool isX, int x0, int y0, int column, int row, HPEN axisPen, HPEN gridPen,
-                       bool& xTickAtCrossing);
-    void GridLine(HDC dc, bool isX, int p, HPEN gridPen);
 };
 
 // Registers "CURSOR_NSWE" and "CURSOR_MOVE" in module's tables (once, by the

@@ -203,7 +203,7 @@ void CGraph::DrawObject(HDC dc, CGraphObject& o)
                 const int left = d.x - s.cx / 2, top = d.y - s.cy - 4;
                 if (Inside(grown, left, top) || Inside(grown, left + s.cx, top + s.cy)) TextAt(dc, left, top, text);
             }
-            if (o.marker && Inside(grown, d.x, d.y)) CGraphObject::DrawMarker(dc, d.x, d.y, o.marker);
+            if (o.marker && Inside(grown, d.x, d.y)) CGraphObject::DrawMarker(dc, d.x, d.y, o.marker, markerRadius);
         }
         SetTextColor(dc, oldText);
         SelectObject(dc, oldPen);
@@ -289,6 +289,16 @@ void CGraph::DrawPointer(HDC dc, CGraphObject& o, const RECT* clip)
     AfterPointer(&o, vertical, horizontal, dc);
 }
 
+int CGraph::PolarLabelHeight(HDC dc) const
+{
+    HFONT f = CreateGraphFont(axisFont, axisFontSize, kAxisWeight, 0, FF_ROMAN);
+    HGDIOBJ old = SelectObject(dc, f);
+    const int h = Measure(dc, "0").cy;
+    SelectObject(dc, old);
+    DeleteObject(f);
+    return h;
+}
+
 void CGraph::DrawLabelsTitleLegend(HDC dc)
 {
     const COLORREF oldText = SetTextColor(dc, foreColor);
@@ -323,7 +333,9 @@ void CGraph::DrawLabelsTitleLegend(HDC dc)
         HFONT f = CreateGraphFont(titleFont, titleFontSize, 400, 0);
         HGDIOBJ old = SelectObject(dc, f);
         titleHeight = Measure(dc, title).cy;
-        RECT band = titleAt == 1 ? RECT{out.left, out.top, out.right, pr.top}
+        // On a polar graph the band ends above the angle numbers over the circle.
+        const int top = IsPolar() ? std::max<int>(out.top, pr.top - PolarLabelHeight(dc) - 5) : pr.top;
+        RECT band = titleAt == 1 ? RECT{out.left, out.top, out.right, top}
                                  : RECT{out.left, out.bottom - titleHeight, out.right, out.bottom};
         DrawText(dc, title.c_str(), (int)title.size(), &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE | kTextFlags);
         SelectObject(dc, old);
@@ -383,14 +395,14 @@ void CGraph::DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h)
     auto line = [&] {
         MoveToEx(dc, x, mid, nullptr);
         LineTo(dc, x + 45, mid);
-        CGraphObject::DrawMarker(dc, x + 22, mid, o.marker);
+        CGraphObject::DrawMarker(dc, x + 22, mid, o.marker, markerRadius);
     };
     switch (o.kind) {
-    case 0: CGraphObject::DrawMarker(dc, x + 22, mid, o.marker); break;
+    case 0: CGraphObject::DrawMarker(dc, x + 22, mid, o.marker, markerRadius); break;
     case 1: line(); break;
     case 2: {
         POINT tri[3] = {{x, y + h - 1}, {x + 45, y + h - 1}, {x + 22, y + 1}};
-        for (const POINT& p : tri) CGraphObject::DrawMarker(dc, p.x, p.y, o.marker);
+        for (const POINT& p : tri) CGraphObject::DrawMarker(dc, p.x, p.y, o.marker, markerRadius);
         HBRUSH brush = CreateFillBrush(o);
         HGDIOBJ oldBrush = SelectObject(dc, brush ? (HGDIOBJ)brush : GetStockObject(HOLLOW_BRUSH));
         POINT org = WorldToDevice(o.Points()[0]);

@@ -1,5 +1,6 @@
 // What the graph does with device contexts outside the axes: the margins of
 // Resize, the marker and arrow-head primitives and the plot's invalidation.
+#include <algorithm>
 #include <cmath>
 
 #include "graphics/graph.h"
@@ -86,7 +87,7 @@ void CGraph::InvalidatePlot()
 {
     if (!hwnd) return;
     HDC dc = GetDC(hwnd);
-    RECT r = outerRect;
+    RECT r = WithDrawnEdges(outerRect);
     if (dc) {
         PrepareDC(dc);
         LPtoDP(dc, (POINT*)&r, 2);
@@ -96,21 +97,22 @@ void CGraph::InvalidatePlot()
     UpdateWindow(hwnd);
 }
 
-void CGraphObject::DrawMarker(HDC dc, int x, int y, int shape)
+void CGraphObject::DrawMarker(HDC dc, int x, int y, int shape, int r)
 {
-    const int r = kMarkerRadius;
     if (shape < 1 || shape > 6) return;
+    r = r < 1 ? 1 : r > 1000 ? 1000 : r;
+    const int dot = std::max(1, (r + 1) / 3), base = (2 * r + 1) / 3;  // 1 and 2 at the radius of 3
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
     POINT at;
     GetCurrentPositionEx(dc, &at);
     switch (shape) {
-    case 1: Rectangle(dc, x - 1, y - 1, x + 1, y + 1); break;
+    case 1: Rectangle(dc, x - dot, y - dot, x + dot, y + dot); break;
     case 2: Ellipse(dc, x - r, y - r, x + r, y + r); break;
     case 3: Rectangle(dc, x - r, y - r, x + r, y + r); break;
     case 4:
         MoveToEx(dc, x, y - r, nullptr);
-        LineTo(dc, x - r, y + 2);
-        LineTo(dc, x + r, y + 2);
+        LineTo(dc, x - r, y + base);
+        LineTo(dc, x + r, y + base);
         LineTo(dc, x, y - r);
         break;
     case 5:

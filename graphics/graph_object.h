@@ -103,8 +103,9 @@ public:
     bool SetEllipsePoints(const Point2D& centre, double a, double b, double angle, uint32_t n);
 
     // The marker shape (1..6, others nothing) around the device point, with
-    // the current pen and a hollow brush; the pen position is kept.
-    static void DrawMarker(HDC dc, int x, int y, int shape);
+    // the current pen and a hollow brush; the pen position is kept. r is the
+    // radius; the dot and the triangle's base scale with it.
+    static void DrawMarker(HDC dc, int x, int y, int shape, int r = kMarkerRadius);
     // A head 10 units long and 10 wide at tip, pointing away from `from`.
     static void DrawArrowHead(HDC dc, POINT from, POINT tip);
 

@@ -34,9 +34,10 @@ namespace {
 
 // Start-up messages go to standard error, warnings and errors only; from
 // translation on, every message goes to standard output as it stands, ended
-// by a line break. A message that carries a place in a source text is
-// followed by "  at FILE:LINE" on standard error, so a terminal user and an
-// editor's error parser find the line while standard output stays the messages.
+// by a line break. A warning or an error that carries a place in a source
+// text is followed by "  at FILE:LINE" on standard error, so a terminal user
+// and an editor's error parser find the line while standard output stays the
+// messages; displayed values and printed lines get no place.
 class CBatchOutputStream : public COutputStream {
 public:
     void OnMessage(COutputMessage* msg) override
@@ -101,9 +102,10 @@ private:
         if (m_stopEvent) SetEvent(m_stopEvent);
     }
 
-    // "  at FILE:LINE" once per message, for a place in the program or a library source.
+    // "  at FILE:LINE" once per warning or error, for a place in the program or a library source.
     void WritePlace(COutputMessage* msg, COutputAttribute* a)
     {
+        if (msg->m_color != &RedTextColor && msg->m_color != &GreenTextColor) return;
         auto* place = dynamic_cast<CSourcePosition*>(a);
         if (!place || place->name.empty() || msg == m_placed) return;
         m_placed = msg;

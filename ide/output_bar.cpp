@@ -1,6 +1,7 @@
 #include "ide/output_bar.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "ide/app.h"
@@ -95,10 +96,22 @@ void COutputCtrl::AppendUnshown()
 void COutputCtrl::SetOutputFont()
 {
     HFONT old = m_font;
-    int tenths = AppSettings::OutputFont.size;
+    const FontSetting& setting = AppSettings::OutputFont;
+    const int tenths = setting.size;
     m_font = CreateFont(-(tenths * 96 + 360) / 720, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                        AppSettings::OutputFont.face.c_str());
-    if (m_hWnd) Send(WM_SETFONT, (WPARAM)m_font, TRUE);
+                        setting.face.c_str());
+    if (m_hWnd) {
+        Send(WM_SETFONT, (WPARAM)m_font, TRUE);
+        // The rich text draws in its character formats: the face and size go
+        // into the default format and into every line already shown.
+        CHARFORMAT cf{};
+        cf.cbSize = sizeof cf;
+        cf.dwMask = CFM_FACE | CFM_SIZE;
+        cf.yHeight = tenths * 2;   // twips
+        std::snprintf(cf.szFaceName, sizeof cf.szFaceName, "%s", setting.face.c_str());
+        SetDefaultCharFormat(cf);
+        Send(EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&cf);
+    }
     if (old) DeleteObject(old);
 }
 
@@ -120,7 +133,38 @@ void COutputCtrl::AppendText(COutputMessage* msg)
     if (open && m_hMainWnd && !m_catchingUp && !::IsWindowVisible(shown))
         ::SendMessage(m_hMainWnd, WM_SHOW_OUTPUT_BAR, 1, (LPARAM)msg);
 
-    int lines = m_lines;
+    // The text waits for the frame; everything else about the message holds now.
+    CHARFORMAT style{};
+    style.cbSize = sizeof style;
+    if (msg->m_color) {
+        style.dwMask = CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_STRIKEOUT;
+        style.crTextColor = msg->m_color->m_color;
+        style.dwEffects = (msg->m_color->m_bold ? CFE_BOLD : 0) | (msg->m_color->m_italic ? CFE_ITALIC : 0) |
+                          (msg->m_color->m_strikeout ? CFE_STRIKEOUT : 0);
+    }
+    // The control takes text up to a NUL, as it always did.
+    const std::string_view text(msg->m_text.c_str());
+    m_pending.Add(text, &style);
+    m_pending.Add("\n", &style);
+    msg->m_id = m_lines;
+    for (char c : text)
+        if (c == '\n') ++m_lines;
+    ++m_lines;
+    m_length += (long)text.size() + 1;
+    if (!m_flushTimer) m_flushTimer = ::SetTimer(m_hWnd, ID_FLUSH_TIMER, kOutputFrameMilliseconds, nullptr) != 0;
+}
+
+void COutputCtrl::FlushOutput()
+{
+    if (m_flushTimer) {
+        ::KillTimer(m_hWnd, ID_FLUSH_TIMER);
+        m_flushTimer = false;
+    }
+    if (m_pending.Empty() || !m_hWnd) return;
+    // Taken out first: the control's own messages below flush nothing more.
+    CRichAppendQueue batch = std::move(m_pending);
+    m_pending.Clear();
+    const int before = GetLineCount();
     long selStart = 0, selEnd = 0;
     GetSel(selStart, selEnd);
     bool endInView = true;
@@ -128,41 +172,19 @@ void COutputCtrl::AppendText(COutputMessage* msg)
         RECT fr{};
         GetRect(&fr);
         POINT p{};
-        Send(EM_POSFROMCHAR, (WPARAM)&p, LineIndex(lines - 1));
+        Send(EM_POSFROMCHAR, (WPARAM)&p, LineIndex(before - 1));
         endInView = p.y >= fr.top && p.y < fr.bottom;
     }
     HideSelection(TRUE);
-    SetSel(m_length, m_length);
-    std::string text = msg->m_text;
-    text += '\n';
-    if (msg->m_color) {
-        CHARFORMAT cf{};
-        cf.cbSize = sizeof cf;
-        cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_STRIKEOUT;
-        cf.crTextColor = msg->m_color->m_color;
-        cf.dwEffects = (msg->m_color->m_bold ? CFE_BOLD : 0) | (msg->m_color->m_italic ? CFE_ITALIC : 0) |
-                       (msg->m_color->m_strikeout ? CFE_STRIKEOUT : 0);
-        SetSelectionCharFormat(cf);
-        ReplaceSel(text.c_str());
-        CHARFORMAT def{};
-        def.cbSize = sizeof def;
-        GetDefaultCharFormat(def);
-        SetSelectionCharFormat(def);
-    } else {
-        ReplaceSel(text.c_str());
-    }
-    for (char c : text)
-        if (c == '\n') ++m_lines;
-    m_length += (long)text.size();
-    msg->m_id = lines;
-
+    batch.PutInto(*this);
+    const long length = GetTextLength();
     if (!endInView) {
         SetSel(selStart, selEnd);
         HideSelection(FALSE);
     } else {
         HideSelection(FALSE);
-        SetSel(m_length, m_length);
-        int first = m_lines - 5 - 1;  // 0-based first visible line
+        SetSel(length, length);
+        int first = GetLineCount() - 5 - 1;  // 0-based first visible line
         if (first < 0) first = 0;
         LineScroll(first - GetFirstVisibleLine());
     }
@@ -171,6 +193,11 @@ void COutputCtrl::AppendText(COutputMessage* msg)
 void COutputCtrl::ClearText()
 {
     if (!m_hWnd) return;
+    m_pending.Clear();
+    if (m_flushTimer) {
+        ::KillTimer(m_hWnd, ID_FLUSH_TIMER);
+        m_flushTimer = false;
+    }
     SetWindowText("");
     m_lines = 1;
     m_length = 0;
@@ -280,6 +307,9 @@ bool COutputCtrl::OpenMessageSource(const std::vector<MessageSourcePlace>& place
         auto* mdiChild = DynamicDowncast<CMDIChildWnd>(child);
         auto* mdi = mdiChild ? DynamicDowncast<CMDIFrameWnd>(mdiChild->GetParentFrame()) : nullptr;
         if (mdi && mdi->MDIGetActive() != mdiChild) mdi->MDIActivate(mdiChild);
+        // The keyboard goes to the editor at the place: the user fixes the line there.
+        KyrEditCtrl* edit = shown->GetEditCtrl();
+        if (edit && ::IsWindow(edit->m_hWnd)) ::SetFocus(edit->m_hWnd);
     }
     return any;
 }
@@ -316,7 +346,16 @@ bool COutputCtrl::OnOutputCommand(UINT id)
 
 LRESULT COutputCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Whatever is asked of the control (text, lines, paint, input) sees
+    // every message taken so far.
+    if (!m_pending.Empty() && message != WM_OUTPUT_APPEND && message != WM_OUTPUT_CLEAR) FlushOutput();
     switch (message) {
+    case WM_TIMER:
+        if (wParam == ID_FLUSH_TIMER) {
+            FlushOutput();
+            return 0;
+        }
+        break;
     case WM_COMMAND:
         if (OnOutputCommand(LOWORD(wParam))) return 0;
         break;

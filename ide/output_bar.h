@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/controls/afx_controls.h"
+#include "platform/controls/rich_append.h"
 #include "ui_controls/bars/resizable_bar_g.h"
 #include "values/output_stream.h"
 
@@ -48,7 +49,13 @@ public:
     BOOL Create(CWnd* parent, UINT id, const RECT& r = RECT{0, 0, 100, 100});
     void SetOutputFont();
 
+    // Takes the message at once (its id, the line count, auto open); its
+    // text reaches the control with the others of the same display frame.
     void AppendText(COutputMessage* msg);
+    // Puts the messages taken since the last frame into the control and
+    // keeps the view where it was or on the end.
+    void FlushOutput();
+    bool HasPendingOutput() const { return !m_pending.Empty(); }
     void ClearText();
     bool GotoErrorLine();
     // Opens the first source place of each of `places`.
@@ -71,9 +78,14 @@ public:
 
 private:
     void AppendUnshown();
+    enum : UINT_PTR { ID_FLUSH_TIMER = 1 };
+    CRichAppendQueue m_pending;   // taken, not in the control yet
+    bool m_flushTimer = false;
     HFONT m_font = nullptr;
     bool m_catchingUp = false;
-    int m_lines = 1;  // lines of the text, kept as text is added: never counted by scanning
+    // Lines and length of the text with what is pending, kept as text is
+    // added: never counted by scanning.
+    int m_lines = 1;
     long m_length = 0;
     bool m_installed = false;
 };

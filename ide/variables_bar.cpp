@@ -3,12 +3,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "ide/run_lock.h"
 #include "ide/value_edit.h"
 #include "ide/value_line.h"
+#include "ide/watcher_bar.h"
 #include "interpreter/func_records.h"
 #include "interpreter/program.h"
+#include "interpreter/read_only_params.h"
 #include "interpreter/user_function.h"
 #include "interpreter/var_table.h"
 #include "platform/afx/win_app.h"
@@ -343,15 +346,14 @@ void CVariablesDlg::SetColumnWidths()
 
 void CVariablesDlg::OpenValue(int row)
 {
+    HWND self = m_hWnd;
     if (Running(m_pOwner) && !AtBreak(m_pOwner)) return;
     if (row < 0 || row >= (int)m_rows.size()) return;
     VariableRow& r = m_rows[(size_t)row];
     if (!CanRead(r.table)) return;
-    CValue* value = nullptr;
-    if (r.flags & VariableRow::CONSTANT)
-        value = const_cast<CValue*>(&static_cast<const FuncConstant*>(r.object)->value);
-    else if (r.table)
-        if (CVarSlot* s = r.table->Find(r.name)) value = s->value;
+    // Constants are shown, never changed.
+    const bool editable = !(r.flags & VariableRow::CONSTANT) && AtBreak(m_pOwner);
+    CValue* value = EditTarget(r, editable);
     if (!value) return;
     std::string name = r.name;
     if (!AtBreak(m_pOwner)) {
@@ -363,13 +365,48 @@ void CVariablesDlg::OpenValue(int row)
         if (host) EditValueModeless(name, *value, host);
         return;
     }
-    // Constants are shown, never changed.
-    const bool editable = !(r.flags & VariableRow::CONSTANT);
-    EditValueModal(name, *value, editable, false, this);
+    const bool inserted = EditValueModal(name, *value, editable, false, this) == IDOK;
+    if (!::IsWindow(self)) return;
     SetFocus();
+    if (inserted) {
+        // The frame shows a copy of its values: it is taken again, and the
+        // watches are evaluated again on it.
+        if (FrameTable(m_current)) m_current->frame->evalBlock->Refresh();
+        UpdateWatcherBars(m_pOwner, 32);
+    }
     RemakeTexts();
     ShowRow(row);
     ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_VR_LIST), nullptr, TRUE);
+}
+
+CValue* CVariablesDlg::EditTarget(const VariableRow& r, bool editable)
+{
+    if (r.flags & VariableRow::CONSTANT) return const_cast<CValue*>(&static_cast<const FuncConstant*>(r.object)->value);
+    CVarSlot* live = r.table ? r.table->Find(r.name) : nullptr;
+    if (!live) return nullptr;
+    // An outer call of a recursive function keeps its values aside while an
+    // inner call runs: the picked frame's value is changed there.
+    if (r.table != &GlobalVariables && FrameTable(m_current)) {
+        CEvalBlock* eval = m_current->frame->evalBlock;
+        const CVarTable* owner = eval->owner ? eval->owner->Vars() : nullptr;
+        if (eval->savedValues && owner == r.table) {
+            const auto at = std::find(owner->slots.begin(), owner->slots.end(), live);
+            const long i = at - owner->slots.begin();
+            if (at == owner->slots.end() || i >= eval->savedCount) return nullptr;
+            CSavedValue& saved = eval->savedValues[i];
+            if (editable && saved.readOnly && saved.value) {
+                // Still the caller's value: the frame gets a copy of its own.
+                CValue* copy = new (std::nothrow) CValue(*saved.value);
+                if (!copy) return nullptr;
+                saved.value = copy;
+                saved.owned = 1;
+                saved.readOnly = 0;
+            }
+            return saved.value;
+        }
+    }
+    // A parameter bound to the caller's value changes only its own copy.
+    return editable ? TakeOwnCopy(live) : live->value;
 }
 
 std::vector<std::string> CVariablesDlg::ScopeNames() const

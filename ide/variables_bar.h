@@ -9,7 +9,8 @@
 //   run start/end (flag 8)   scope box disabled while the program runs outside a break
 //   refresh (flag 2)         value texts remade where the values may be read
 //   frame picked in the watcher   the scope of the frame's block, values of that frame
-//   "..." / double-click     value editor, only at a break or with no run
+//   "..." / double-click     value editor, only at a break or with no run; Insert at a
+//                            break shows the new value here and in the watcher at once
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 
 class CProgram;
 class CStatementBlock;
+class CValue;
 class CVarTable;
 struct CCallFrame;
 struct FuncConstant;
@@ -97,6 +99,8 @@ private:
     // Whether the values of a table may be read now.
     bool CanRead(const CVarTable* table) const;
     const CVarTable* FrameTable(VariableScope* scope);
+    // The value a row's editor works on: the one the row shows.
+    CValue* EditTarget(const VariableRow& r, bool editable);
 };
 
 class CVariablesBar : public LytDynamicBar {

@@ -97,7 +97,11 @@ BEGIN_MESSAGE_MAP(CVeldraView, KyrEditView)
     ON_UPDATE_COMMAND_UI(ID_EDIT_UNCOMMENT, OnUpdateAlways)
 END_MESSAGE_MAP()
 
-CVeldraView::~CVeldraView() = default;
+CVeldraView::~CVeldraView()
+{
+    if (m_font) DeleteObject(m_font);
+    if (m_tipFont) DeleteObject(m_tipFont);
+}
 
 CVeldraDoc* CVeldraView::GetDocument() const { return dynamic_cast<CVeldraDoc*>(m_pDocument); }
 
@@ -175,9 +179,14 @@ void CVeldraView::ApplySettings()
                         0, AppSettings::EditorFont.face.c_str());
     if (edit->m_hWnd) edit->SendMessage(WM_SETFONT, (WPARAM)m_font, TRUE);
     if (old) DeleteObject(old);
-    // The editor's tip is text only here; its window comes with the
-    // debugger's value tips.
+    HFONT oldTip = m_tipFont;
+    const int tipTenths = AppSettings::TooltipFont.size;
+    m_tipFont = CreateFont(-(tipTenths * 96 + 360) / 720, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                           0, 0, AppSettings::TooltipFont.face.c_str());
+    if (edit->ToolTip().m_hWnd) edit->ToolTip().SendMessage(WM_SETFONT, (WPARAM)m_tipFont, TRUE);
+    if (oldTip) DeleteObject(oldTip);
     edit->hoverTips = 1;
+    edit->ActivateToolTip(true);
     if (edit->m_hWnd) edit->Invalidate();
 }
 
@@ -244,6 +253,10 @@ bool CVeldraView::ShowValueTip(const std::string& word, int wordEnd, std::string
     KyrEditCtrl* edit = GetEditCtrl();
     if (word.empty()) return false;
     std::string text;
+    // Prototypes and descriptions wrap at a quarter of the screen; a value
+    // may take the screen's width.
+    const int screen = GetSystemMetrics(SM_CXSCREEN);
+    int width = screen / 4;
     const std::string& all = edit ? edit->Text() : std::string();
     size_t i = (size_t)std::max(0, wordEnd);
     while (i < all.size() && IsBlankChar(all[i])) ++i;
@@ -279,8 +292,12 @@ bool CVeldraView::ShowValueTip(const std::string& word, int wordEnd, std::string
             text += "\n";
             if (st->help) text += st->help;
         }
-        if (text.empty()) VariableValueTip(GetDocument(), word, wordEnd, text);
+        if (text.empty()) {
+            VariableValueTip(GetDocument(), word, wordEnd, text);
+            width = screen;
+        }
     }
+    if (edit && edit->ToolTip().m_hWnd && !text.empty()) edit->ToolTip().SetMaxTipWidth(width);
     if (tip) *tip = text;
     return !text.empty();
 }
@@ -291,10 +308,11 @@ void CVeldraView::CommentLines(bool comment)
 {
     CVeldraEditCtrl* edit = GetVeldraEdit();
     if (!edit) return;
-    int a = 0, b = 0;
-    edit->GetSel(&a, &b);
-    if (a < 0 || b < 0) a = b = edit->CaretOffset();
-    if (a > b) std::swap(a, b);
+    int anchor = 0, end = 0;
+    edit->GetSel(&anchor, &end);
+    const bool selected = anchor >= 0 && end >= 0 && anchor != end;
+    if (!selected) anchor = end = edit->CaretOffset();
+    int a = std::min(anchor, end), b = std::max(anchor, end);
     // A selection that ends at a line start leaves that line alone.
     if (b > a && edit->GetLineStartOf(b) == b) --b;
     const int first = edit->GetLineOfOffset(a), last = edit->GetLineOfOffset(b);
@@ -313,11 +331,24 @@ void CVeldraView::CommentLines(bool comment)
         if (p < (int)t.size() && t[p] == '%') at.push_back(p);
     }
     // One undo takes back the whole command.
-    for (size_t i = 0; i < at.size(); ++i) {
-        const bool done = comment ? edit->InsertText("%", at[i]) : edit->DeleteText(at[i], at[i] + 1);
-        if (!done) break;
-        if (i + 1 < at.size()) edit->GroupWithNext();
+    size_t done = 0;
+    for (; done < at.size(); ++done) {
+        const bool ok = comment ? edit->InsertText("%", at[done]) : edit->DeleteText(at[done], at[done] + 1);
+        if (!ok) break;
+        if (done + 1 < at.size()) edit->GroupWithNext();
     }
+    // The selection stays on the same lines, so Uncomment right after
+    // works on them all; a lone caret stays by its character.
+    auto moved = [&](int offset) {
+        int shift = 0;
+        for (size_t i = 0; i < done; ++i)
+            if (at[i] < offset) shift += comment ? 1 : -1;
+        return offset + shift;
+    };
+    if (selected)
+        edit->SetSel(moved(anchor), moved(end));
+    else if (done > 0)
+        edit->SetCaretOffset(moved(anchor), true, true);
 }
 
 // ---- breakpoints ------------------------------------------------------------

@@ -120,4 +120,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     HFONT m_font = nullptr;
+    HFONT m_tipFont = nullptr;
 };

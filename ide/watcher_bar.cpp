@@ -171,6 +171,8 @@ BOOL CWatcherDlg::OnInitDialog()
 {
     LytDynamicBarDlg::OnInitDialog();
     if (CWnd* bar = GetParent()) bar->SetWindowText("Watcher");
+    // "&Add" stays in the template, hidden: typing into the empty row adds a watch.
+    ::ShowWindow(::GetDlgItem(m_hWnd, IDC_WT_ADD), SW_HIDE);
     HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
     ::SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     LVCOLUMN c0{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Name", 0, 0};
@@ -337,6 +339,8 @@ void CWatcherDlg::Evaluate(int row)
 void CWatcherDlg::EvaluateAll()
 {
     if (!m_hWnd || !m_frameBlock) return;
+    // The frame's copy of its values, as they are now.
+    if (OwnerAtBreak(m_pOwner) && SelectedFrame()) m_frameBlock->Refresh();
     for (int i = 0; i < (int)m_items.size(); ++i) Evaluate(i);
 }
 

@@ -140,8 +140,12 @@ StatusWord ParseNumber(const char*& t, ExprNode*& out)
         imaginary = true;
         ++t;
     }
+    // A scale word follows the number; after a blank it begins with a
+    // letter, since a digit there starts a second operand ("1 2"), which
+    // the operator layer refuses.
+    const char* end = t;
     while (*t == ' ') ++t;
-    if (std::isalnum((unsigned char)*t)) {
+    if (std::isalpha((unsigned char)*t) || (t == end && std::isdigit((unsigned char)*t))) {
         const char* w = t;
         while (std::isalnum((unsigned char)*t)) ++t;
         switch (*w) {

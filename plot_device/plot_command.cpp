@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "devices/framework/device_framework.h"
+#include "devices/plot_keywords.h"
 #include "values/output_stream.h"
 #include "values/struct_value.h"
 #include "values/value.h"
@@ -341,14 +342,18 @@ private:
 
 std::unique_ptr<CPlotCommand> MakePlotCommand(const std::string& kind, CPlotPlane& plane, bool created)
 {
-    if (kind.empty() || kind == "cart") return std::make_unique<CartPlotCommand>(plane);
-    if (kind == "polar") return std::make_unique<PolarPlotCommand>(plane);
-    if (kind == "compass") return std::make_unique<CompassPlotCommand>(plane);
-    if (kind == "stairs") return std::make_unique<StairsPlotCommand>(plane);
-    if (kind == "bar") return std::make_unique<BarPlotCommand>(plane, created);
-    if (kind == "line") return std::make_unique<LinePlotCommand>(plane);
-    if (kind == "ellipse") return std::make_unique<EllipsePlotCommand>(plane, false);
-    if (kind == "circle") return std::make_unique<EllipsePlotCommand>(plane, true);
+    const PlotKindInfo* info = FindPlotKind(kind);
+    if (!info) return nullptr;
+    switch (info->id) {
+    case PLOT_KIND_CART: return std::make_unique<CartPlotCommand>(plane);
+    case PLOT_KIND_POLAR: return std::make_unique<PolarPlotCommand>(plane);
+    case PLOT_KIND_COMPASS: return std::make_unique<CompassPlotCommand>(plane);
+    case PLOT_KIND_STAIRS: return std::make_unique<StairsPlotCommand>(plane);
+    case PLOT_KIND_BAR: return std::make_unique<BarPlotCommand>(plane, created);
+    case PLOT_KIND_LINE: return std::make_unique<LinePlotCommand>(plane);
+    case PLOT_KIND_ELLIPSE: return std::make_unique<EllipsePlotCommand>(plane, false);
+    case PLOT_KIND_CIRCLE: return std::make_unique<EllipsePlotCommand>(plane, true);
+    }
     return nullptr;
 }
 

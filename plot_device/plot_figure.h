@@ -177,6 +177,7 @@ public:
     LRESULT ReadDim(const uint8_t* p, size_t size, uint32_t packedSize);
     LRESULT ReadBounds(const uint8_t* p, size_t size);
 
+    void ApplyClearBlock(const PlotClearBlock& block);
     CPlotPlane* ApplyPlotBlock(const PlotDataBlock& block);
     void ApplySetBlock(const PlotSetBlock& block);
     void ApplyBoundsBlock(const PlotBoundsBlock& block);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "devices/plot_keywords.h"
 #include "plot_device/plot_figure.h"
 
 namespace {
@@ -17,23 +18,14 @@ std::string Lower(std::string s)
 bool StartsWithDigit(const std::string& s) { return !s.empty() && std::isdigit((unsigned char)s[0]); }
 bool StartsWithSignOrDigit(const std::string& s) { return !s.empty() && (s[0] == '-' || StartsWithDigit(s)); }
 
-// The value of a word, or -1 when it matches none.
-int WordValue(const std::string& v, std::initializer_list<std::pair<const char*, int>> words)
-{
-    for (const auto& w : words)
-        if (v == w.first) return w.second;
-    return INT_MIN;
-}
-
 // The colour of a value, or the fallback default.
 COLORREF ColourValue(std::string v, bool allowNone, COLORREF fallback)
 {
     v = Lower(v);
-    static const std::pair<const char*, COLORREF> kWords[] = {
-        {"blue", 0xFF0000},  {"white", 0xFFFFFF},   {"red", 0x0000FF},  {"yellow", 0x00FFFF},
-        {"green", 0x00FF00}, {"magenta", 0xFF00FF}, {"cyan", 0xFFFF00}, {"black", 0}};
-    for (const auto& w : kWords)
-        if (v == w.first) return w.second;
+    size_t n;
+    const PlotWord* words = PlotColourWords(n);
+    for (size_t i = 0; i < n; i++)
+        if (v == words[i].word) return (COLORREF)words[i].value;
     if (allowNone && v == "none") return 0x80000000;
     if (StartsWithDigit(v)) return ReadPlotColourNumber(v);
     return fallback;
@@ -69,78 +61,17 @@ uint32_t ReadPlotColourNumber(const std::string& text)
 void ParsePlotProperty(CPlotFigure& fig, CPlotPlane* plane, CGraphObject* object, const std::string& key,
                        std::string value, bool figureMode)
 {
+    const PlotPropertyInfo* info = FindPlotProperty(key);
+    if (!info) return;
+    // Object keywords reach an object or the defaults; plane keywords a plane or the defaults.
+    if (info->ofObject ? !object && !figureMode : !plane && !figureMode) return;
     PlotObjectDefaults& od = fig.m_objectDefaults;
     PlotGraphDefaults& gd = fig.m_graphDefaults;
-    if (object || figureMode) {
-        if (key == "linestyle") {
-            int v = WordValue(value, {{"-", 0}, {"--", 1}, {".", 2}, {"-.", 3}, {"-:", 4}});
-            if (v == INT_MIN) v = od.penStyle;
-            if (object) object->penStyle = v;
-            if (figureMode) od.penStyle = v;
-            return;
-        }
-        if (key == "linewidth") {
-            const int32_t v = ReadPlotInteger(value);
-            if (v < 0 || v > 24) return;
-            if (object) object->penWidth = v;
-            if (figureMode) od.penWidth = v;
-            return;
-        }
-        if (key == "graphcolor") {
-            const COLORREF c = ColourValue(value, false, od.color);
-            if (object) object->color = c;
-            if (figureMode) od.color = c;
-            return;
-        }
-        if (key == "pointstyle") {
-            int v = WordValue(value, {{" ", 0}, {".", 1}, {"o", 2}, {"^", 4}, {"s", 3}, {"+", 5}, {"x", 6}});
-            if (v == INT_MIN) v = od.marker;
-            if (object) object->marker = (uint8_t)v;
-            if (figureMode) od.marker = (uint8_t)v;
-            return;
-        }
-        if (key == "fillcolor") {
-            const COLORREF c = ColourValue(value, false, od.fillColor);
-            if (object) object->fillColor = c;
-            if (figureMode) od.fillColor = c;
-            return;
-        }
-        if (key == "fillstyle") {
-            int v = WordValue(Lower(value), {{"\\", 2}, {"/", 3}, {"+", 4}, {"x", 5}, {"-", 0}, {"|", 1},
-                                             {"none", -2}, {"solid", -1}});
-            if (v == INT_MIN) v = od.fillStyle;
-            if (object) object->fillStyle = (int16_t)v;
-            if (figureMode) od.fillStyle = (int16_t)v;
-            return;
-        }
-        if (key == "graphtype") {
-            int v = WordValue(value, {{".", 0}, {"-", 1}, {"->", 3}, {"#", 2}});
-            if (v == INT_MIN) v = od.kind;
-            if (object) {
-                object->kind = (uint8_t)v;
-                if (v == 0 && object->marker == 0) object->marker = 1;
-            }
-            if (figureMode) {
-                od.kind = (uint8_t)v;
-                if (v == 0 && od.marker == 0) od.marker = 1;
-            }
-            return;
-        }
-        if (key == "legend") {
-            if (object) {
-                object->legend = value;
-                object->inLegend = 1;
-            }
-            if (figureMode) od.legend = value;
-            return;
-        }
-        if (key == "legendinbox") {
-            if (object) object->boxLegend = value;
-            if (figureMode) od.boxLegend = value;
-            return;
-        }
-    }
-    if (!plane && !figureMode) return;
+    // A word value, or the default when the value is none of the words.
+    auto word = [&](int fallback) {
+        const int32_t v = PlotWordValue(*info, value);
+        return v == INT_MIN ? fallback : v;
+    };
     auto text = [&](std::string CGraph::*field, std::string PlotGraphDefaults::*def) {
         if (plane) plane->*field = value;
         if (figureMode) gd.*def = value;
@@ -157,8 +88,7 @@ void ParsePlotProperty(CPlotFigure& fig, CPlotPlane* plane, CGraphObject* object
         if (figureMode) gd.*def = c;
     };
     auto axisType = [&](bool isX) {
-        int v = WordValue(Lower(value), {{"real", 0}, {"time", 1}, {"daytime", 2}, {"mintime", 3}, {"logic", 5}});
-        if (v == INT_MIN) v = isX ? gd.xType : gd.yType;
+        const int v = word(isX ? gd.xType : gd.yType);
         if (plane) {
             uint8_t& b = isX ? plane->xAxisFlags : plane->yAxisFlags;
             b = (uint8_t)((v << 4) | (b & 0x0F));
@@ -176,27 +106,92 @@ void ParsePlotProperty(CPlotFigure& fig, CPlotPlane* plane, CGraphObject* object
             f = on ? (uint8_t)(f | AXIS_GRID) : (uint8_t)(f & ~AXIS_GRID);
         }
     };
-    if (key == "legendfontname") text(&CGraph::legendFont, &PlotGraphDefaults::legendFont);
-    else if (key == "legendfontsize") fontSize(&CGraph::legendFontSize, &PlotGraphDefaults::legendFontSize);
-    else if (key == "background") colour(&CGraph::background, &PlotGraphDefaults::background);
-    else if (key == "axiscolor") colour(&CGraph::foreColor, &PlotGraphDefaults::axisColor);
-    else if (key == "gridcolor") colour(&CGraph::gridColor, &PlotGraphDefaults::gridColor);
-    else if (key == "axis") {
-        int v = WordValue(Lower(value), {{"equal", 1}, {"auto", 0}});
-        if (v == INT_MIN) v = gd.equalAxes;
+    switch (info->id) {
+    case PLOT_LINESTYLE: {
+        const int v = word(od.penStyle);
+        if (object) object->penStyle = v;
+        if (figureMode) od.penStyle = v;
+        break;
+    }
+    case PLOT_LINEWIDTH: {
+        const int32_t v = ReadPlotInteger(value);
+        if (v < 0 || v > 24) return;
+        if (object) object->penWidth = v;
+        if (figureMode) od.penWidth = v;
+        break;
+    }
+    case PLOT_GRAPHCOLOR: {
+        const COLORREF c = ColourValue(value, false, od.color);
+        if (object) object->color = c;
+        if (figureMode) od.color = c;
+        break;
+    }
+    case PLOT_POINTSTYLE: {
+        const int v = word(od.marker);
+        if (object) object->marker = (uint8_t)v;
+        if (figureMode) od.marker = (uint8_t)v;
+        break;
+    }
+    case PLOT_FILLCOLOR: {
+        const COLORREF c = ColourValue(value, false, od.fillColor);
+        if (object) object->fillColor = c;
+        if (figureMode) od.fillColor = c;
+        break;
+    }
+    case PLOT_FILLSTYLE: {
+        const int v = word(od.fillStyle);
+        if (object) object->fillStyle = (int16_t)v;
+        if (figureMode) od.fillStyle = (int16_t)v;
+        break;
+    }
+    case PLOT_GRAPHTYPE: {
+        const int v = word(od.kind);
+        if (object) {
+            object->kind = (uint8_t)v;
+            if (v == 0 && object->marker == 0) object->marker = 1;
+        }
+        if (figureMode) {
+            od.kind = (uint8_t)v;
+            if (v == 0 && od.marker == 0) od.marker = 1;
+        }
+        break;
+    }
+    case PLOT_LEGEND:
+        if (object) {
+            object->legend = value;
+            object->inLegend = 1;
+        }
+        if (figureMode) od.legend = value;
+        break;
+    case PLOT_LEGENDINBOX:
+        if (object) object->boxLegend = value;
+        if (figureMode) od.boxLegend = value;
+        break;
+    case PLOT_LEGENDFONTNAME: text(&CGraph::legendFont, &PlotGraphDefaults::legendFont); break;
+    case PLOT_LEGENDFONTSIZE: fontSize(&CGraph::legendFontSize, &PlotGraphDefaults::legendFontSize); break;
+    case PLOT_BACKGROUND: colour(&CGraph::background, &PlotGraphDefaults::background); break;
+    case PLOT_AXISCOLOR: colour(&CGraph::foreColor, &PlotGraphDefaults::axisColor); break;
+    case PLOT_GRIDCOLOR: colour(&CGraph::gridColor, &PlotGraphDefaults::gridColor); break;
+    case PLOT_AXIS: {
+        const int v = word(gd.equalAxes);
         if (plane) plane->equalAxes = (uint8_t)v;
         if (figureMode) gd.equalAxes = (uint8_t)v;
-    } else if (key == "xlabel") text(&CGraph::xLabel, &PlotGraphDefaults::xLabel);
-    else if (key == "ylabel") text(&CGraph::yLabel, &PlotGraphDefaults::yLabel);
-    else if (key == "xtype") axisType(true);
-    else if (key == "ytype") axisType(false);
-    else if (key == "xgrid") grid(true);
-    else if (key == "ygrid") grid(false);
-    else if (key == "xlog" || key == "ylog") {
+        break;
+    }
+    case PLOT_XLABEL: text(&CGraph::xLabel, &PlotGraphDefaults::xLabel); break;
+    case PLOT_YLABEL: text(&CGraph::yLabel, &PlotGraphDefaults::yLabel); break;
+    case PLOT_XTYPE: axisType(true); break;
+    case PLOT_YTYPE: axisType(false); break;
+    case PLOT_XGRID: grid(true); break;
+    case PLOT_YGRID: grid(false); break;
+    case PLOT_XLOG:
+    case PLOT_YLOG: {
         const int32_t v = ReadPlotInteger(value);
-        if (plane) (key == "xlog" ? plane->xLog : plane->yLog) = v;
-        if (figureMode) (key == "xlog" ? gd.xLog : gd.yLog) = v;
-    } else if (key == "precision") {
+        if (plane) (info->id == PLOT_XLOG ? plane->xLog : plane->yLog) = v;
+        if (figureMode) (info->id == PLOT_XLOG ? gd.xLog : gd.yLog) = v;
+        break;
+    }
+    case PLOT_PRECISION: {
         if (!StartsWithDigit(value)) return;
         const int32_t v = ReadPlotInteger(value);
         if (v < 0 || v > 20) return;
@@ -204,14 +199,17 @@ void ParsePlotProperty(CPlotFigure& fig, CPlotPlane* plane, CGraphObject* object
         std::snprintf(buf, sizeof buf, "%%.%dg", v);
         if (plane) plane->numberFormat = buf;
         if (figureMode) gd.numberFormat = buf;
-    } else if (key == "axislabelfontname") text(&CGraph::axisFont, &PlotGraphDefaults::axisFont);
-    else if (key == "axisfontsize") fontSize(&CGraph::axisFontSize, &PlotGraphDefaults::axisFontSize);
-    else if (key == "axisstyle") {
-        int v = WordValue(Lower(value), {{"classic", 1}, {"boxed", 2}, {"none", 0}});
-        if (v == INT_MIN) v = gd.axisStyle;
+        break;
+    }
+    case PLOT_AXISLABELFONTNAME: text(&CGraph::axisFont, &PlotGraphDefaults::axisFont); break;
+    case PLOT_AXISFONTSIZE: fontSize(&CGraph::axisFontSize, &PlotGraphDefaults::axisFontSize); break;
+    case PLOT_AXISSTYLE: {
+        const int v = word(gd.axisStyle);
         if (plane) plane->axisStyle = (uint8_t)v;
         if (figureMode) gd.axisStyle = (uint8_t)v;
-    } else if (key == "title") {
+        break;
+    }
+    case PLOT_TITLE:
         if (plane) {
             plane->title = value;
             plane->titlePosition = 1;
@@ -220,12 +218,15 @@ void ParsePlotProperty(CPlotFigure& fig, CPlotPlane* plane, CGraphObject* object
             gd.title = value;
             gd.titleShown = 1;
         }
-    } else if (key == "titlefontname") text(&CGraph::titleFont, &PlotGraphDefaults::titleFont);
-    else if (key == "titlefontsize") fontSize(&CGraph::titleFontSize, &PlotGraphDefaults::titleFontSize);
-    else if (key == "polaroff") {
+        break;
+    case PLOT_TITLEFONTNAME: text(&CGraph::titleFont, &PlotGraphDefaults::titleFont); break;
+    case PLOT_TITLEFONTSIZE: fontSize(&CGraph::titleFontSize, &PlotGraphDefaults::titleFontSize); break;
+    case PLOT_POLAROFF: {
         if (!StartsWithSignOrDigit(value)) return;
         const int32_t v = ReadPlotInteger(value);
         if (plane) plane->SetPolarOffset(v);
         if (figureMode) gd.polarOffset = v;
+        break;
+    }
     }
 }

@@ -167,11 +167,19 @@ bool ParseBoundsBlock(const uint8_t* p, size_t size, PlotBoundsBlock& out)
 LRESULT CPlotFigure::ReadClear(const uint8_t* p, size_t size)
 {
     PlotClearBlock b;
-    if (!ParseClearBlock(p, size, b)) return 0;
+    if (ParseClearBlock(p, size, b)) ApplyClearBlock(b);
+    return 0;
+}
+
+void CPlotFigure::ApplyClearBlock(const PlotClearBlock& b)
+{
+    // A clear names the figure as every other message does: a window whose
+    // first message is a clear carries the handle's name.
+    m_name = b.name;
+    SetFigureTitle(TitleText());
     ClearPlot(b.row, b.col, b.objectId);
     PositionPlanes();
     Redraw(nullptr);
-    return 0;
 }
 
 CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b)
@@ -281,7 +289,8 @@ void CPlotFigure::ApplyBoundsBlock(const PlotBoundsBlock& b)
         std::copy(b.bounds, b.bounds + 4, p->m_bounds);
         p->ApplyBounds(true);
         p->InvalidatePlot();
-        Redraw(&p->outerRect);
+        const RECT r = CGraph::WithDrawnEdges(p->outerRect);
+        Redraw(&r);
     }
 }
 
@@ -301,10 +310,7 @@ LRESULT CPlotFigure::OnDeviceClrPlot(WPARAM size, LPARAM)
     PlotClearBlock b;
     const bool ok = ParseClearBlock(m.data(), m.size(), b);
     m.Release();
-    if (!ok) return 0;
-    ClearPlot(b.row, b.col, b.objectId);
-    PositionPlanes();
-    Redraw(nullptr);
+    if (ok) ApplyClearBlock(b);
     return 0;
 }
 

@@ -381,6 +381,7 @@ void ScaleToPageUnits(CGraph& g)
     g.axisFontSize = scale(g.axisFontSize);
     g.legendFontSize = scale(g.legendFontSize);
     g.tickSpacing = scale(g.TickSpacingInUse());
+    g.markerRadius = scale(g.markerRadius);
     for (const auto& o : g.objects)
         if (o->penWidth > 0) o->penWidth = scale(o->penWidth);
 }

@@ -105,7 +105,7 @@ void CQuorraView::PlaneCommand(F op)
 {
     if (CPlotPlane* p = FirstSelected()) {
         op(*p);
-        RECT r = p->plotRect;
+        RECT r = CGraph::WithDrawnEdges(p->plotRect);
         Redraw(&r);
         return;
     }

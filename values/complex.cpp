@@ -248,7 +248,9 @@ void ComplexAcos(Complex& out, const Complex& z)
     double real, imag;
     ArcSinCos(std::fabs(z.re), std::fabs(z.im), true, real, imag);
     if (z.re < 0) real = kPi - real;
-    if (!(z.im == 0 && z.re >= 0)) imag = -(SignOf(z.im) * imag);
+    // Always the opposite sign of the arc sine's imaginary part, so that
+    // acos(z) = pi/2 - asin(z) holds on the real axis beyond 1 as well.
+    imag = -(SignOf(z.im) * imag);
     out = Complex(real, imag);
 }
 

@@ -11,6 +11,15 @@ constexpr double kSqrt2 = 1.4142135623730951;
 // 1 + sqrt(2) split in two so that the sum keeps full precision.
 constexpr double kOnePlusSqrt2Hi = 2.4142134189605713;
 constexpr double kOnePlusSqrt2Lo = 1.434125237597392e-7;
+// a * b, except that an exact zero times an infinity is a zero of the
+// product's sign: sin 0 or sin(+-0) stays an exact zero of the result where
+// the other factor has overflowed (exp(1000 + 0i) is INF + 0i, not INF + NANi).
+inline double Times(double a, double b)
+{
+    if ((a == 0 && std::isinf(b)) || (b == 0 && std::isinf(a)))
+        return std::signbit(a) != std::signbit(b) ? -0.0 : 0.0;
+    return a * b;
+}
 }  // namespace
 
 double ComplexAbs(const Complex& z, int& scale)
@@ -72,27 +81,27 @@ Complex ComplexSqrt(const Complex& z)
 Complex ComplexExp(const Complex& z)
 {
     double e = std::exp(z.re);
-    return Complex(e * std::cos(z.im), e * std::sin(z.im));
+    return Complex(e * std::cos(z.im), Times(e, std::sin(z.im)));
 }
 
 Complex ComplexSin(const Complex& z)
 {
-    return Complex(std::sin(z.re) * std::cosh(z.im), std::cos(z.re) * std::sinh(z.im));
+    return Complex(Times(std::sin(z.re), std::cosh(z.im)), std::cos(z.re) * std::sinh(z.im));
 }
 
 Complex ComplexCos(const Complex& z)
 {
-    return Complex(std::cos(z.re) * std::cosh(z.im), -(std::sin(z.re) * std::sinh(z.im)));
+    return Complex(std::cos(z.re) * std::cosh(z.im), -Times(std::sin(z.re), std::sinh(z.im)));
 }
 
 Complex ComplexSinh(const Complex& z)
 {
-    return Complex(std::sinh(z.re) * std::cos(z.im), std::cosh(z.re) * std::sin(z.im));
+    return Complex(std::sinh(z.re) * std::cos(z.im), Times(std::cosh(z.re), std::sin(z.im)));
 }
 
 Complex ComplexCosh(const Complex& z)
 {
-    return Complex(std::cosh(z.re) * std::cos(z.im), std::sinh(z.re) * std::sin(z.im));
+    return Complex(std::cosh(z.re) * std::cos(z.im), Times(std::sinh(z.re), std::sin(z.im)));
 }
 
 Complex ComplexTanh(const Complex& z)

@@ -280,6 +280,7 @@ struct Rotation {
 };
 
 // A x = b by plane rotations to upper triangular form; b has one column.
+// A singular A (an exactly zero diagonal cell of the triangle) is reported, status 10.
 template <class P>
 int SolveByRotations(const typename P::Matrix& a, const typename P::Matrix& b, typename P::Matrix& x)
 {
@@ -294,6 +295,13 @@ int SolveByRotations(const typename P::Matrix& a, const typename P::Matrix& b, t
             Rotation<P> rot(w.Cell(k, k), w.Cell(i, k));
             rot.Apply(w, k, i);
             rot.Apply(v, k, i);
+        }
+    // A zero on the diagonal of the triangle: the system has no unique
+    // solution, and the substitution would only give NAN and INF as an answer.
+    for (int i = 0; i < n; i++)
+        if (P::IsZero(w.Cell(i, i))) {
+            ReportError() << "The matrix is singular";
+            return 10;
         }
     P::Zeros(x, n, 1);
     typename P::Cell s, t;

@@ -9,6 +9,7 @@
 //   Same(a, b), SignOf(a, b), Hypot(a, b), Phase(a), LessEq(x, y), Less(x, y).
 // The kernels work on a private dense copy and report nothing themselves:
 // the typed wrappers turn their codes into messages.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -731,7 +732,8 @@ typename P::Scalar DenseDet(DenseMatrix<typename P::Scalar> w)
 // Matrix exponential: the Taylor series in passes (48 terms, then 6 at a time)
 // until the determinant of the partial sum stops changing, run on A / 2^s with s
 // the least power that brings the 1-norm to 0.5 or below, then squared s times.
-// A matrix with a NaN or infinite cell gives NaN cells.
+// A matrix with a NaN or infinite cell gives NaN cells; a result too large for
+// doubles gives INF cells (with their signs).
 template <class P>
 void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P::Scalar>& E)
 {
@@ -788,7 +790,36 @@ void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P
         dt = DenseDet<P>(E);
         batch = 5;
     }
-    for (int q = 0; q < squarings; q++) E = DenseProduct<P>(E, E);
+    // Squaring. Once a cell passes 2^256 the cells are kept as F 2^lift with
+    // the largest modulus of F in [0.5, 1) (power-of-two scaling, exact), so
+    // a result that truly overflows ends in INF of each cell's sign instead
+    // of INF - INF = NAN, and exact zeros stay zeros. Until then nothing is
+    // rescaled.
+    // `lift` saturates at +-4400: past 2200 either way the result is decided,
+    // and the exponents taken out per squaring are small.
+    bool lifted = false;
+    int lift = 0;
+    for (int q = 0; q < squarings; q++) {
+        E = DenseProduct<P>(E, E);
+        lift = std::max(-4400, std::min(4400, 2 * lift));
+        double big = 0.0;
+        for (const auto& cell : E.data) big = std::fmax(big, P::Abs(cell));
+        if (!(big > 0.0 && std::isfinite(big)) || (!lifted && big <= 0x1p256)) continue;
+        lifted = true;
+        int e = 0;
+        std::frexp(big, &e);
+        const double f = std::ldexp(1.0, -e);
+        for (auto& cell : E.data) cell = P::ScaleReal(f, cell);
+        lift += e;
+    }
+    // Put the lifted power back in finite factors of at most 2^1000 each;
+    // 2^+-2200 takes any non-zero double past the largest or below the least.
+    for (int rest = std::max(-2200, std::min(2200, lift)); rest != 0;) {
+        const int step = std::max(-1000, std::min(1000, rest));
+        const double f = std::ldexp(1.0, step);
+        for (auto& cell : E.data) cell = P::ScaleReal(f, cell);
+        rest -= step;
+    }
 }
 
 // ---- front ends shared by the complex-matrix and value-cell twins ----------

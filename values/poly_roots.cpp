@@ -14,6 +14,22 @@ int PolyRoots(const Complex* coeffs, int count, std::vector<Complex>& roots, dou
         ReportError() << "Failed to find a roots of a polynomial";
         return -1;
     }
+    // Exactly zero low coefficients are exact roots at 0: the iteration would
+    // only smear such a multiple root into a small circle around it.
+    int zeros = 0;
+    while (zeros < count - 1 && coeffs[zeros].re == 0.0 && coeffs[zeros].im == 0.0) zeros++;
+    if (zeros > 0) {
+        std::vector<Complex> rest;
+        if (count - zeros >= 2) {
+            if (int st = PolyRoots(coeffs + zeros, count - zeros, rest, tol)) {
+                roots.assign(count - 1, Complex());
+                return st;
+            }
+        }
+        rest.resize(count - 1, Complex());
+        roots.swap(rest);
+        return 0;
+    }
     const int m = count - 1;
     DenseMatrix<Complex> H(m, m);
     for (int i = 1; i < m; i++) H(i, i - 1) = Complex(1.0, 0.0);

@@ -5,7 +5,8 @@
 #include "values/complex.h"
 
 // Roots as the eigenvalues of the companion matrix. Zero leading (highest-power)
-// coefficients are dropped first. 0 done; -1 fewer than two coefficients remain;
+// coefficients are dropped first; exactly zero lowest coefficients give exact
+// roots 0, placed after the others. 0 done; -1 fewer than two coefficients remain;
 // -2 no convergence. Both failures report "Failed to find a roots of a polynomial";
 // roots then holds zeros (or nothing for -1). tol: the relative size at which a
 // subdiagonal of the iteration counts as negligible.

@@ -3,6 +3,7 @@
 #include <set>
 #include <sstream>
 
+#include "devices/plot_keywords.h"
 #include "ide/function_groups.h"
 #include "interpreter/statement_module.h"
 
@@ -31,6 +32,53 @@ void Entry(std::ostringstream& html, std::set<std::string>& ids, const std::stri
     html << "<dt";
     if (ids.insert(word).second) html << " id=\"" << Escape(word) << '"';
     html << "><code>" << Escape(head) << "</code></dt>\n<dd><pre>" << Escape(body) << "</pre></dd>\n";
+}
+
+// What a property's value may be, one line per word.
+std::string PlotValueText(const PlotPropertyInfo& p)
+{
+    std::string out;
+    switch (p.kind) {
+    case PlotValueKind::Words:
+        out = p.lowerCase ? "one of (any letter case):" : "one of:";
+        for (size_t i = 0; i < p.wordCount; i++)
+            out += std::string("\n  \"") + p.words[i].word + "\"  " + p.words[i].meaning;
+        return out;
+    case PlotValueKind::Colour:
+    case PlotValueKind::ColourOrNone: {
+        size_t n;
+        const PlotWord* words = PlotColourWords(n);
+        out = "a colour: ";
+        for (size_t i = 0; i < n; i++) out += std::string(i ? ", " : "") + "\"" + words[i].word + "\"";
+        out += " (any letter case), or the decimal number 0x00BBGGRR";
+        if (p.kind == PlotValueKind::ColourOrNone) out += ", or \"none\" for no colour";
+        return out;
+    }
+    default: return p.value;
+    }
+}
+
+// The plot properties and the plot statement's kinds, from the tables the plot device works from.
+void PlotSections(std::ostringstream& html, std::set<std::string>& ids)
+{
+    html << "<h2 id=\"plot-settings\">Plot settings</h2>\n"
+            "<p>Properties that setplot sets and that plot2d and plot take as options, written NAME=VALUE. "
+            "The first group sets a graphic object, the second a plane.</p>\n<dl>\n";
+    size_t count;
+    const PlotPropertyInfo* props = PlotProperties(count);
+    for (size_t i = 0; i < count; i++) {
+        const PlotPropertyInfo& p = props[i];
+        Entry(html, ids, p.keyword, p.keyword,
+              std::string(p.ofObject ? "Object: " : "Plane: ") + p.effect + "\nValue: " + PlotValueText(p));
+    }
+    html << "</dl>\n";
+    html << "<h2 id=\"plot-commands\">Plot commands</h2>\n"
+            "<p>The word after plot chooses how each series' operands are drawn; without a word the plot is "
+            "cart.</p>\n<dl>\n";
+    const PlotKindInfo* kinds = PlotKinds(count);
+    for (size_t i = 0; i < count; i++)
+        Entry(html, ids, kinds[i].word, std::string("plot ") + kinds[i].word, kinds[i].operands);
+    html << "</dl>\n";
 }
 
 }  // namespace
@@ -72,6 +120,8 @@ std::string BuildHelpPage()
     std::vector<FunctionRow> rows;
     if (!groups.empty()) BuildFunctionRows(groups[0], rows);
     for (const FunctionRow& row : rows) Entry(html, ids, row.Name(), row.Prototype(), row.Description());
-    html << "</dl>\n</body>\n</html>\n";
+    html << "</dl>\n";
+    PlotSections(html, ids);
+    html << "</body>\n</html>\n";
     return html.str();
 }

@@ -35,9 +35,6 @@ struct CWindowPlacement {
     std::string title;    // UTF-8
     SIZE minSize{};       // 0: no bound
     SIZE maxSize{};
-    // We just put the window above our other windows (SetWindowPos, activation):
-    // the display raises it too; its stacking comes back as the desktop decides.
-    bool raise = false;
     // The rectangle is the one the desktop reported (our answer to its move).
     bool fromDesktop = false;
 };
@@ -68,6 +65,10 @@ public:
     // Each call only queues a request: none waits for the display.
     // A top-level window's place (screen), visibility, styles, owner or title changed.
     virtual void WindowChanged(HWND /*hwnd*/, const CWindowPlacement& /*placement*/) {}
+    // The program put a visible top-level window above its siblings (no
+    // activation implied): the display raises it too; the stacking that
+    // results comes back as the desktop decides (BackendEventKind::Stacking).
+    virtual void WindowRaised(HWND /*hwnd*/) {}
     // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
     virtual void CursorChanged(const CCursorShape& /*shape*/) {}
     // Capture began on a window of this top-level window (null: released).

@@ -356,6 +356,18 @@ struct ToolTip {
 
     HGDIOBJ Font() const { return font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT); }
 
+    // With a maximum width the text wraps at it and breaks at its line ends
+    // (CR LF, CR or LF); without one it is one line, line ends as blanks.
+    UINT Format() const { return DT_NOPREFIX | DT_EXPANDTABS | (maxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE); }
+    std::string Drawn() const
+    {
+        if (maxWidth > 0) return text;
+        std::string one = text;
+        for (char& c : one)
+            if (c == '\r' || c == '\n') c = ' ';
+        return one;
+    }
+
     bool Contains(const Tool& t, HWND over, POINT client) const
     {
         if (t.flags & TTF_IDISHWND) return (HWND)t.id == over;
@@ -385,9 +397,11 @@ struct ToolTip {
         if (text.empty()) return;
         HDC dc = GetDC(hwnd);
         HGDIOBJ old = SelectObject(dc, Font());
+        const std::string drawn = Drawn();
         RECT r{0, 0, maxWidth > 0 ? maxWidth : 2000, 0};
-        DrawText(dc, text.c_str(), (int)text.size(), &r,
-                 DT_CALCRECT | DT_NOPREFIX | (maxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+        DrawText(dc, drawn.c_str(), (int)drawn.size(), &r, DT_CALCRECT | Format());
+        // A word longer than the width is not broken: the tip stays within it.
+        if (maxWidth > 0) r.right = std::min<LONG>(r.right, maxWidth);
         SelectObject(dc, old);
         ReleaseDC(hwnd, dc);
         POINT pt;
@@ -526,8 +540,8 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
             SetBkMode(hdc, TRANSPARENT);
             HGDIOBJ old = SelectObject(hdc, tt->Font());
             InflateRect(&rc, -4, -3);
-            DrawText(hdc, tt->text.c_str(), (int)tt->text.size(), &rc,
-                     DT_NOPREFIX | (tt->maxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+            const std::string drawn = tt->Drawn();
+            DrawText(hdc, drawn.c_str(), (int)drawn.size(), &rc, tt->Format());
             SelectObject(hdc, old);
         }))
         return 0;

@@ -450,7 +450,12 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     }
     case WM_MOUSEMOVE:
         if (lb->combo) {
-            int i = lb->ItemAt(POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+            // The list holds the capture: a pointer over the field or beside
+            // the list points at no item.
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            const POINT pt{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+            const int i = PtInRect(&rc, pt) ? lb->ItemAt(pt) : -1;
             if (i >= 0 && i != lb->cur) lb->Select(i, false);
         }
         return 0;
@@ -478,6 +483,7 @@ struct Combo {
     bool dropped = false;
     bool focused = false;
     int selAtDrop = -1;
+    int field = -1;   // the choice the field shows while the list is down (SyncEdit)
     HFONT font = nullptr;
     int itemHeight = 0;
     int droppedWidth = 0;  // the list's least width (CB_SETDROPPEDWIDTH)
@@ -512,8 +518,10 @@ struct Combo {
         return s;
     }
 
+    // The list's selection became the choice.
     void SyncEdit()
     {
+        field = Cur();
         if (edit) SetWindowText(edit, Cur() >= 0 ? ItemText(Cur()).c_str() : "");
         InvalidateRect(hwnd, nullptr, TRUE);
     }
@@ -532,6 +540,9 @@ struct Combo {
             if (dropHeight > ih) h = std::min(h, dropHeight);
             SetWindowPos(list, HWND_TOPMOST, r.left, r.bottom, std::max((int)(r.right - r.left), droppedWidth), h, SWP_NOACTIVATE | SWP_SHOWWINDOW);
             selAtDrop = Cur();
+            field = selAtDrop;
+            // The current choice highlighted and in view at the list's new height.
+            SendMessage(list, LB_SETCURSEL, (WPARAM)selAtDrop, 0);
             dropped = true;
             SetCapture(list);
         } else {
@@ -556,7 +567,8 @@ struct Combo {
         PaintArrow(hdc, btn, ArrowDir::Down, disabled);
         if (Kind() != CBS_DROPDOWNLIST) return;
         RECT field{rc.left + 3, rc.top + 3, btn.left - 1, rc.bottom - 3};
-        const int cur = Cur();
+        // Pointing into the open list moves its highlight, not the choice.
+        const int cur = dropped ? this->field : Cur();
         if (OwnerDraw()) {
             DRAWITEMSTRUCT dis{};
             dis.CtlType = ODT_COMBOBOX;
@@ -647,7 +659,9 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     Combo* cb = ControlState<Combo>(hwnd);
     if (msg == WM_NCCREATE) {
-        NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
+        // WS_VSCROLL and WS_HSCROLL are meant for the list: the closed box
+        // shows no scroll bar of its own.
+        SetWindowLongPtr(hwnd, GWL_STYLE, GetWindowLongPtr(hwnd, GWL_STYLE) & ~(LONG_PTR)(WS_VSCROLL | WS_HSCROLL));
         cb = NewControlState<Combo>(hwnd);
         return DefWindowProc(hwnd, msg, w, l);
     }
@@ -698,7 +712,6 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         cb->list = nullptr;
         return 0;
     case WM_NCDESTROY:
-        NoteScrollStyle(hwnd, nullptr);
         DeleteControlState(hwnd, cb);
         return DefWindowProc(hwnd, msg, w, l);
     case WM_ERASEBKGND: return 1;

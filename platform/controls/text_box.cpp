@@ -505,19 +505,26 @@ struct TextBox {
         RECT pending;
         const int step = firstLine - oldFirst;
         if (!horizontal && step > 0 && step < VisibleLines() && !GetUpdateRect(hwnd, &pending, FALSE)) {
-            HDC hdc = GetDC(hwnd);
-            int dy = 0;
-            for (int l = oldFirst; l < firstLine; ++l) {
-                int h, asc;
-                LineMetrics(hdc, l, 96, &h, &asc);
-                dy += h;
-            }
-            ReleaseDC(hwnd, hdc);
-            RECT fr = FormatRect();
-            ScrollWindowEx(hwnd, 0, -dy, &fr, &fr, nullptr, nullptr, SW_INVALIDATE);
+            ScrollDown(oldFirst);
             return;
         }
         InvalidateRect(hwnd, nullptr, TRUE);
+    }
+
+    // The view moved down from `oldFirst` to firstLine: the pixels of the
+    // lines still in view move up, and what comes into view is invalidated.
+    void ScrollDown(int oldFirst)
+    {
+        HDC hdc = GetDC(hwnd);
+        int dy = 0;
+        for (int l = oldFirst; l < firstLine; ++l) {
+            int h, asc;
+            LineMetrics(hdc, l, 96, &h, &asc);
+            dy += h;
+        }
+        ReleaseDC(hwnd, hdc);
+        RECT fr = FormatRect();
+        ScrollWindowEx(hwnd, 0, -dy, &fr, &fr, nullptr, nullptr, SW_INVALIDATE);
     }
 
     // A position inside a UTF-8 character moves to its start.
@@ -799,20 +806,31 @@ struct TextBox {
             bg = ControlColours(hwnd, hdc, (readOnly || disabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
         }
         const COLORREF textColour = GetTextColor(hdc);
+        // Only what the update region covers is drawn: appends repaint a line or two.
+        RECT area = rc, clip;
+        const int clipKind = GetClipBox(hdc, &clip);
+        if (clipKind == NULLREGION) return;
+        if (clipKind != ERROR) IntersectRect(&area, &rc, &clip);
         if (bg) {
-            FillRect(hdc, &rc, bg);
+            FillRect(hdc, &area, bg);
         } else {
             HBRUSH b = CreateSolidBrush(background);
-            FillRect(hdc, &rc, b);
+            FillRect(hdc, &area, b);
             DeleteObject(b);
         }
         RECT fr = FormatRect();
         const int dpi = 96;
         int y = Multi() ? fr.top : LineTop(hdc, 0);
+        // A selection kept when the focus leaves (no-hide-selection) keeps a
+        // band that stands out from the window, in the text's own colours.
         const bool showSel = (focused || !hideSel || (Style() & ES_NOHIDESEL)) && SelMin() != SelMax();
-        for (int line = Multi() ? firstLine : 0; line < LineCount() && y < rc.bottom; ++line) {
+        for (int line = Multi() ? firstLine : 0; line < LineCount() && y < area.bottom; ++line) {
             int h, asc;
             LineMetrics(hdc, line, dpi, &h, &asc);
+            if (y + h <= area.top) {
+                y += h;
+                continue;
+            }
             int x = LineX(hdc, line);
             const int a = LineStart(line), b = LineEnd(line);
             for (auto [s, e, f] : Segments(a, b)) {
@@ -825,7 +843,10 @@ struct TextBox {
                     HGDIOBJ old = SelectObject(hdc, FontFor(f, dpi));
                     TEXTMETRIC tm{};
                     GetTextMetrics(hdc, &tm);
-                    const int w = Width(hdc, p, q, dpi);
+                    // The line's last piece needs no width unless it is highlighted
+                    // or starts left of the view: measuring costs a text layout.
+                    const bool measure = sel || q < b || x < fr.left;
+                    const int w = measure ? Width(hdc, p, q, dpi) : 0;
                     int ty = y + asc - tm.tmAscent;
                     COLORREF colour = textColour;
                     if (rich) {
@@ -836,13 +857,13 @@ struct TextBox {
                     if (disabled) colour = GetSysColor(COLOR_GRAYTEXT);
                     if (sel) {
                         RECT hr{x, y, x + w, y + h};
-                        FillRect(hdc, &hr, GetSysColorBrush(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+                        FillRect(hdc, &hr, GetSysColorBrush(focused ? COLOR_HIGHLIGHT : COLOR_INACTIVECAPTION));
                         if (focused) colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
                     }
                     SetTextColor(hdc, colour);
                     SetBkMode(hdc, TRANSPARENT);
                     std::string t = Shown(p, q);
-                    if (x + w >= fr.left && x < rc.right) {
+                    if ((x >= fr.left || x + w >= fr.left) && x < rc.right) {
                         if (t.find('\t') != std::string::npos)
                             TabbedTextOut(hdc, x, ty, t.c_str(), (int)t.size(), 0, nullptr, x);
                         else
@@ -1324,9 +1345,16 @@ LRESULT TextBoxProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l, bool rich)
         int target = std::clamp(tb->firstLine + (int)l, 0, std::max(0, tb->LineCount() - 1));
         tb->xScroll = std::max(0, tb->xScroll + (int)(intptr_t)w * 8);
         if (target != tb->firstLine || w) {
+            const int oldFirst = tb->firstLine;
             tb->firstLine = target;
-            InvalidateRect(hwnd, nullptr, TRUE);
             tb->UpdateScrollBar();
+            // A few lines down with nothing else pending (output following the
+            // end): move the pixels and paint only the lines that come into view.
+            RECT pending;
+            if (w == 0 && target > oldFirst && target - oldFirst < tb->VisibleLines() && !GetUpdateRect(hwnd, &pending, FALSE))
+                tb->ScrollDown(oldFirst);
+            else
+                InvalidateRect(hwnd, nullptr, TRUE);
             tb->PlaceCaret();
         }
         return TRUE;

@@ -211,9 +211,17 @@ void FillDeviceRect(CDc& dc, CRaster& r, RECT rc, const CSource& src, int rop2)
     rc.right = std::min(rc.right, r.area.right);
     rc.bottom = std::min(rc.bottom, r.area.bottom);
     if (rc.left >= rc.right || rc.top >= rc.bottom) return;
+    // A solid copy is a plain store: windows fill their backgrounds this way
+    // on every paint.
+    const bool store = src.kind == 0 && rop2 == R2_COPYPEN;
+    const uint32_t solid = (r.mono ? Mono(src.color) : src.color) & 0xFFFFFF;
     for (int y = rc.top; y < rc.bottom; y++) {
         uint32_t* dest = r.px + (size_t)(y + r.oy) * r.stride + r.ox;
         ForEachSpan(dc, r, y, rc.left, rc.right, [&](int x0, int x1) {
+            if (store) {
+                for (int x = x0; x < x1; x++) dest[x] = (dest[x] & 0xFF000000u) | solid;
+                return;
+            }
             for (int x = x0; x < x1; x++) {
                 uint32_t p;
                 if (src.At(x, y, &p)) Combine(dest[x], p, rop2, r.mono);

@@ -78,7 +78,7 @@ CDesktopMoveScope::~CDesktopMoveScope() { t_desktopRect = outer; }
 
 // The display hears of every change to a top-level window's place, look or
 // state; only the owner thread asks the window for its size bounds.
-void TellBackendAboutWindow(HWND hwnd, bool raise)
+void TellBackendAboutWindow(HWND hwnd)
 {
     std::shared_ptr<CWindow> w;
     CWindowPlacement p;
@@ -95,7 +95,6 @@ void TellBackendAboutWindow(HWND hwnd, bool raise)
         p.exStyle = w->exStyle;
         p.owner = w->ownerWnd;
         p.title = w->text;
-        p.raise = raise && p.visible;
         p.fromDesktop = t_desktopRect && EqualRect(&p.rect, t_desktopRect);
         sizable = (w->style & WS_THICKFRAME) != 0;
         if (sizable) mm = DefaultMinMax(*w);
@@ -213,11 +212,12 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         HWND owner = GetWindow(hwnd, GW_OWNER);
         SetActiveWindow(owner && IsWindowVisible(owner) ? owner : nullptr);
     }
-    if (topLevel) {
-        const bool raised = !(wp.flags & SWP_NOZORDER) && !t_desktopStacking &&
-                            (wp.hwndInsertAfter == HWND_TOP || wp.hwndInsertAfter == HWND_TOPMOST);
-        TellBackendAboutWindow(hwnd, raised);
-    }
+    if (topLevel) TellBackendAboutWindow(hwnd);
+    // Put on top by the program, not after the desktop's own activation: the
+    // display raises it too (a window just shown comes up on top anyway).
+    if (topLevel && isVisible && wasVisible && !(wp.flags & SWP_NOZORDER) && !t_desktopStacking &&
+        (wp.hwndInsertAfter == HWND_TOP || wp.hwndInsertAfter == HWND_TOPMOST))
+        Backend().WindowRaised(hwnd);
     return true;
 }
 
@@ -547,6 +547,13 @@ BOOL ShowWindow(HWND hwnd, int cmd)
         if (state != SW_SHOWMINIMIZED) setState(SW_SHOWMINIMIZED, WS_MINIMIZE);
         SetWindowPos(hwnd, nullptr, -32000, -32000, 160, 28, flags | SWP_NOZORDER | SWP_FRAMECHANGED);
         break;
+    case SW_SHOWNOACTIVATE:
+        // As it last stood: a minimised window comes back, not activated.
+        if (state != SW_SHOWMINIMIZED) {
+            SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+            break;
+        }
+        [[fallthrough]];
     case SW_RESTORE:
     case SW_SHOWNORMAL:
     case SW_SHOWDEFAULT:

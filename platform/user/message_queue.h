@@ -3,6 +3,7 @@
 // guarded by the owning thread's lock (CThreadData::lock).
 #include "platform/types.h"
 #include <cstdint>
+#include <atomic>
 #include <deque>
 #include <string>
 #include <memory>
@@ -40,6 +41,12 @@ struct CMessageQueue {
     std::vector<CQueueTimer> timers;
     std::vector<HWND> windows;   // windows this thread owns
     UINT changeBits = 0;         // input kinds that arrived since the thread last looked
+    // Bumped (under the lock) by every send, completed send and post for
+    // this thread, so that a thread in a burst of sends can wait for the
+    // next one without sleeping; read without the lock.
+    std::atomic<uint64_t> arrivals{0};
+    uint64_t servedAtNs = 0;     // when the last send from another thread was served (0: not in a burst)
+    bool waiting = false;        // the thread waits in GetMessage: a send to it is served at once
 
     // Input state of the thread.
     UINT inputBits = 0;          // raw input may be waiting for this thread (QS_KEY, QS_MOUSE*)

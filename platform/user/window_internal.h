@@ -99,9 +99,8 @@ void InsertIntoZOrderLocked(CWindow& w);
 void RemoveFromZOrderLocked(CWindow& w);
 // Sends WM_NCCALCSIZE and stores the client rectangle.
 void RecalcClient(HWND hwnd);
-// Tells the back end a top-level window's place, look and state (no lock
-// held); `raise`: we put it above our other windows, the display should too.
-void TellBackendAboutWindow(HWND hwnd, bool raise = false);
+// Tells the back end a top-level window's place, look and state (no lock held).
+void TellBackendAboutWindow(HWND hwnd);
 // While one lives on a thread, the raises it makes follow what the desktop
 // did itself (an activation it reported): the display is not asked again.
 struct CDesktopStackingScope {

@@ -2,6 +2,7 @@
 // matrices cell by cell, two-argument routes, gamma and the error texts.
 #include <cmath>
 #include <complex>
+#include <utility>
 
 #include "builtin_eval.h"
 #include "builtins/math_functions.h"
@@ -128,6 +129,88 @@ TEST_F(MathTest, OutsideTheRealDomainTheResultIsComplex)
         CValue arg(c.x), out;
         ASSERT_EQ(c.fn(&arg, &out), 0) << c.name;
         EXPECT_EQ(out.Type(), (uint32_t)VT_COMPLEX) << c.name;
+    }
+}
+
+// The reciprocal functions far from the axis where their denominators
+// overflow: 2 e^-|t| times a unit factor (t the large part), never NAN.
+TEST_F(MathTest, ReciprocalsFarOutAreSmallNotNaN)
+{
+    using Z = std::complex<double>;
+    const struct {
+        const char* name;
+        Unary fn;
+        Z z;
+        Z want;
+    } cases[] = {
+        {"sech(1000+0.001i)", MathSech, {1000, 0.001}, {0, 0}},
+        {"sech(-1000+2i)", MathSech, {-1000, 2}, {0, 0}},
+        {"csch(1000+0.001i)", MathCsch, {1000, 0.001}, {0, 0}},
+        {"csch(-1000+2i)", MathCsch, {-1000, 2}, {0, 0}},
+        {"sec(2-1000i)", MathSec, {2, -1000}, {0, 0}},
+        {"csc(0.001+1000i)", MathCsc, {0.001, 1000}, {0, 0}},
+        {"sech(30+1i)", MathSech, {30, 1}, 1.0 / std::cosh(Z(30, 1))},
+        {"sech(-30-1i)", MathSech, {-30, -1}, 1.0 / std::cosh(Z(-30, -1))},
+        {"csch(-30+1i)", MathCsch, {-30, 1}, 1.0 / std::sinh(Z(-30, 1))},
+        {"csch(30-2i)", MathCsch, {30, -2}, 1.0 / std::sinh(Z(30, -2))},
+        {"sec(1-30i)", MathSec, {1, -30}, 1.0 / std::cos(Z(1, -30))},
+        {"sec(-2+30i)", MathSec, {-2, 30}, 1.0 / std::cos(Z(-2, 30))},
+        {"csc(1+30i)", MathCsc, {1, 30}, 1.0 / std::sin(Z(1, 30))},
+        {"csc(-2-30i)", MathCsc, {-2, -30}, 1.0 / std::sin(Z(-2, -30))},
+    };
+    for (const auto& c : cases) {
+        CValue arg = Cx(c.z.real(), c.z.imag()), out;
+        ASSERT_EQ(c.fn(&arg, &out), 0) << c.name;
+        ASSERT_EQ(out.Type(), (uint32_t)VT_COMPLEX) << c.name;
+        const Z got(out.ComplexRef().re, out.ComplexRef().im);
+        EXPECT_LE(std::abs(got - c.want), 4e-16 * std::abs(c.want)) << c.name << " " << got;
+    }
+}
+
+// Real zeros at the poles of the inverse functions: the limit from the side
+// the zero's sign names, continuous with the arguments next to it.
+TEST_F(MathTest, InversePolesFollowTheSignOfZero)
+{
+    const double inf = INFINITY;
+    const struct {
+        const char* name;
+        Unary fn;
+        double x;
+        Want want;
+    } cases[] = {
+        {"asech(0)", MathAsech, 0.0, R(inf)},       {"asech(-0)", MathAsech, -0.0, C(inf, kPi)},
+        {"asec(0)", MathAsec, 0.0, C(0, -inf)},     {"asec(-0)", MathAsec, -0.0, C(kPi, -inf)},
+        {"acsc(0)", MathAcsc, 0.0, C(kPi / 2, inf)}, {"acsc(-0)", MathAcsc, -0.0, C(-kPi / 2, inf)},
+        {"acoth(0)", MathAcoth, 0.0, C(0, -kPi / 2)}, {"acoth(-0)", MathAcoth, -0.0, C(0, kPi / 2)},
+        {"acot(0)", MathAcot, 0.0, R(kPi / 2)},     {"acot(-0)", MathAcot, -0.0, R(-kPi / 2)},
+        {"acsch(0)", MathAcsch, 0.0, R(inf)},       {"acsch(-0)", MathAcsch, -0.0, R(-inf)},
+        // the neighbours the limits continue
+        {"asech(-1e-300)", MathAsech, -1e-300, C(std::acosh(1e300), kPi)},
+        {"asec(1e-300)", MathAsec, 1e-300, C(0, -std::acosh(1e300))},
+        {"acsc(-1e-300)", MathAcsc, -1e-300, C(-kPi / 2, std::acosh(1e300))},
+        {"acoth(1e-300)", MathAcoth, 1e-300, C(1e-300, -kPi / 2)},
+        // a NaN stays on the real path
+        {"asech(NaN)", MathAsech, std::nan(""), R(std::nan(""))},
+    };
+    for (const auto& c : cases) {
+        CValue arg(c.x), out;
+        ASSERT_EQ(c.fn(&arg, &out), 0) << c.name;
+        ExpectValue(out, c.want, c.name);
+    }
+}
+
+// asin(x) + acos(x) = pi/2 and asec(x) + acsc(x) = pi/2 for every real x.
+TEST_F(MathTest, InversePairsAddUpToHalfPi)
+{
+    for (double x : {1.5, 3.0, 1e200, -1.5, -3.0, 0.5, -0.5, 1e-200, -1e-200, 1.0, -1.0}) {
+        for (auto pair : {std::make_pair(MathAsin, MathAcos), std::make_pair(MathAcsc, MathAsec)}) {
+            CValue a(x), b(x), outA, outB;
+            ASSERT_EQ(pair.first(&a, &outA), 0);
+            ASSERT_EQ(pair.second(&b, &outB), 0);
+            const Complex s = outA.GetComplex(), t = outB.GetComplex();
+            EXPECT_NEAR(s.re + t.re, kPi / 2, 1e-15) << x;
+            EXPECT_EQ(s.im + t.im, 0.0) << x;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // the settings sheet and the settings file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -737,6 +738,49 @@ TEST_F(ConsoleDevice, SettingsSheetPrefixesAndSizes)
 
 // Control 1013 is the owner-drawn font combo: it shows the console's face,
 // and the face chosen there prints the next output.
+// Every label of the General page shows whole on one line, and its
+// drop-down boxes draw no scroll bar beside them when closed.
+TEST_F(ConsoleDevice, SettingsPageLabelsWholeAndCombosWithoutScrollBars)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    std::vector<HWND> children;
+    EnumChildWindows(
+        sheet,
+        [](HWND h, LPARAM l) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+            return TRUE;
+        },
+        (LPARAM)&children);
+    int labels = 0;
+    for (HWND h : children) {
+        const std::string text = WindowText(h);
+        if (text != "P&recision:" && text != "&Width:" && text != "Col&umn limit:") continue;
+        ++labels;
+        HDC dc = CreateRecordingDC(FALSE);
+        SendMessage(h, WM_PRINTCLIENT, (WPARAM)dc, 0);
+        const std::string log = GetRecordingLog(dc);
+        DeleteDC(dc);
+        std::string shown = text;
+        shown.erase(shown.find('&'), 1);
+        EXPECT_NE(log.find("\"" + shown + "\""), std::string::npos) << log;
+    }
+    EXPECT_EQ(labels, 3);
+    for (int id : {1011, 1012, 1013, 1014}) {
+        HWND combo = FindChildById(sheet, id);
+        ASSERT_TRUE(combo) << id;
+        EXPECT_FALSE(GetWindowLongPtr(combo, GWL_STYLE) & WS_VSCROLL) << id;
+        RECT wr, cr;
+        GetWindowRect(combo, &wr);
+        GetClientRect(combo, &cr);
+        EXPECT_EQ(cr.right, wr.right - wr.left) << id;
+    }
+    PostMessage(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
 TEST_F(ConsoleDevice, SheetFontComboSetsTheConsoleFace)
 {
     Console c;
@@ -844,6 +888,53 @@ TEST_F(ConsoleDevice, PrintingDoesNotTakeActivationFromTheIde)
     DestroyWindow(ide);
 }
 
+// A waiting input brings its console forward (back from minimised too),
+// while the window the user types in keeps the keyboard.
+TEST_F(ConsoleDevice, WaitingInputComesForwardWithoutTakingTheKeyboard)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    for (bool minimised : {false, true}) {
+        SCOPED_TRACE(minimised ? "minimised" : "behind");
+        HWND ide = CreateWindowEx(0, "Edit", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr,
+                                  nullptr, nullptr);
+        ASSERT_TRUE(ide);
+        if (minimised) ShowWindow(c.frame, SW_MINIMIZE);
+        SetForegroundWindow(ide);
+        SetFocus(ide);
+        PumpUntil([&] { return GetForegroundWindow() == ide; }, 2000);
+        ASSERT_EQ(GetForegroundWindow(), ide);
+        auto above = [&](HWND a, HWND b) {
+            for (const VisibleWindow& w : VisibleTopLevelWindows()) {
+                if (w.hwnd == a) return true;
+                if (w.hwnd == b) return false;
+            }
+            return false;
+        };
+        ASSERT_TRUE(above(ide, c.frame));
+        bool forward = false, iconic = true, stayed = false;
+        std::thread user([&] {
+            ASSERT_TRUE(c.WaitInput());
+            forward = above(c.frame, ide);
+            iconic = IsIconic(c.frame) != FALSE;
+            stayed = GetForegroundWindow() == ide;
+            InjectText("ab");   // the user goes on typing where he was
+            PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
+        });
+        c.Print({P(Str("x? ")), In()});
+        user.join();
+        PumpUntilIdle();
+        EXPECT_TRUE(forward);
+        EXPECT_FALSE(iconic);
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(WindowText(ide), "ab");
+        EXPECT_EQ(c.Text().find("ab"), std::string::npos) << c.Text();
+        EXPECT_TRUE(IsWindowVisible(c.frame));
+        DestroyWindow(ide);
+        c.Clear();
+    }
+}
+
 TEST_F(ConsoleDevice, FindNextRepeatsTheLastSearch)
 {
     Console c;
@@ -918,6 +1009,59 @@ namespace {
 
 // The console's bars, read back through their windows; its toolbar layout
 // is saved as "Brenholt" and restored only when it names bars the frame has.
+// The eight toolbar buttons show eight different pictures on the button
+// face, each enabled one in more than one colour.
+TEST_F(ConsoleDevice, ToolbarButtonsShowTheirOwnPictures)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND tool = FindChildById(c.frame, 0xE800);
+    HWND toolCtrl = tool ? FindChildById(tool, 0xE800) : nullptr;
+    ASSERT_TRUE(toolCtrl);
+    InvalidateRect(c.frame, nullptr, TRUE);
+    PumpUntil([] { return false; }, 100);
+    RECT frame;
+    GetWindowRect(c.frame, &frame);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    std::vector<std::vector<POINT>> shapes;
+    const int n = (int)SendMessage(toolCtrl, TB_BUTTONCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        TBBUTTON b{};
+        SendMessage(toolCtrl, TB_GETBUTTON, (WPARAM)i, (LPARAM)&b);
+        if (b.fsStyle & BTNS_SEP) continue;
+        RECT r{};
+        ASSERT_TRUE(SendMessage(toolCtrl, TB_GETITEMRECT, (WPARAM)i, (LPARAM)&r));
+        POINT at{r.left, r.top};
+        ClientToScreen(toolCtrl, &at);
+        std::vector<POINT> shape;
+        std::vector<COLORREF> colours;
+        // Inside the button's edge.
+        for (int y = 3; y < r.bottom - r.top - 3; ++y)
+            for (int x = 3; x < r.right - r.left - 3; ++x) {
+                COLORREF px = 0;
+                ASSERT_TRUE(HeadlessGetPixel(c.frame, at.x - frame.left + x, at.y - frame.top + y, &px));
+                if (px == face) continue;
+                shape.push_back(POINT{x, y});
+                if (std::find(colours.begin(), colours.end(), px) == colours.end()) colours.push_back(px);
+            }
+        // A disabled button shows its picture in one grey.
+        if (b.fsState & TBSTATE_ENABLED) {
+            EXPECT_GE(colours.size(), 2u) << "button " << i;
+        }
+        EXPECT_GT(shape.size(), 40u) << "button " << i;
+        shapes.push_back(shape);
+    }
+    ASSERT_EQ(shapes.size(), 8u);
+    auto same = [](const std::vector<POINT>& a, const std::vector<POINT>& b) {
+        if (a.size() != b.size()) return false;
+        for (size_t k = 0; k < a.size(); ++k)
+            if (a[k].x != b[k].x || a[k].y != b[k].y) return false;
+        return true;
+    };
+    for (size_t i = 0; i < shapes.size(); ++i)
+        for (size_t j = i + 1; j < shapes.size(); ++j) EXPECT_FALSE(same(shapes[i], shapes[j])) << i << " and " << j;
+}
+
 TEST_F(ConsoleDevice, BarsDockedToggledAndTheirSavedState)
 {
     const fs::path conf = ConfigHome() / "Brenholt" / "Nerith.conf";

@@ -2,6 +2,7 @@
 // redraw off, keys on closed and dropped lists, owner draw of the edit field.
 #include <gtest/gtest.h>
 
+#include "platform/backend/headless.h"
 #include "platform/backend/headless_input.h"
 #include "platform/controls/controls.h"
 #include "platform/platform_test_util.h"
@@ -202,6 +203,117 @@ TEST_F(Lists, DropDownComboHasAnEditField)
     SetWindowText(cb, "typed");
     GetWindowText(cb, text, sizeof text);
     EXPECT_STREQ(text, "typed");
+}
+
+// Dialog templates give drop-down combos WS_VSCROLL for their lists: the
+// closed box looks the same with it as without it, no scroll bar beside it.
+TEST_F(Lists, ClosedComboShowsNoScrollBarOfItsOwn)
+{
+    auto make = [&](DWORD extra, int y, int id) {
+        HWND cb = CreateWindowEx(0, WC_COMBOBOX, "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_HASSTRINGS | extra, 10,
+                                 y, 150, 120, parent, (HMENU)(uintptr_t)id, nullptr, nullptr);
+        SendMessage(cb, CB_ADDSTRING, 0, (LPARAM) "Local");
+        SendMessage(cb, CB_SETCURSEL, 0, 0);
+        return cb;
+    };
+    HWND plain = make(0, 10, 73), scrolled = make(WS_VSCROLL | WS_HSCROLL, 60, 74);
+    EXPECT_FALSE(GetWindowLongPtr(scrolled, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL));
+    RECT wr, cr;
+    GetWindowRect(scrolled, &wr);
+    GetClientRect(scrolled, &cr);
+    EXPECT_EQ(cr.right, wr.right - wr.left);
+    InvalidateRect(parent, nullptr, TRUE);
+    UpdateWindow(parent);
+    PumpUntilIdle();
+    RECT a, b;
+    GetWindowRect(plain, &a);
+    GetWindowRect(scrolled, &b);
+    ASSERT_EQ(a.right - a.left, b.right - b.left);
+    ASSERT_EQ(a.bottom - a.top, b.bottom - b.top);
+    POINT pa{a.left, a.top}, pb{b.left, b.top};
+    ScreenToClient(parent, &pa);
+    ScreenToClient(parent, &pb);
+    int differing = 0;
+    for (int y = 0; y < a.bottom - a.top; ++y)
+        for (int x = 0; x < a.right - a.left; ++x) {
+            COLORREF ca = 0, cb = 0;
+            ASSERT_TRUE(HeadlessGetPixel(parent, pa.x + x, pa.y + y, &ca));
+            ASSERT_TRUE(HeadlessGetPixel(parent, pb.x + x, pb.y + y, &cb));
+            differing += ca != cb;
+        }
+    EXPECT_EQ(differing, 0);
+}
+
+// The opened list highlights the current choice and keeps it in view; the
+// pointer over the field or the list moves the highlight only, the field
+// keeps the choice, and Escape keeps it too.
+TEST_F(Lists, OpenedListShowsTheCurrentChoice)
+{
+    HWND cb = Make(WC_COMBOBOX, CBS_DROPDOWNLIST | CBS_HASSTRINGS, 75, 160);
+    const char* names[] = {"Arial", "Courier New", "DejaVu Sans", "Liberation Mono", "Liberation Sans",
+                           "Liberation Serif", "Lines", "Markers", "Points", "Steps", "Symbols", "Times"};
+    for (const char* s : names) SendMessage(cb, CB_ADDSTRING, 0, (LPARAM)s);
+    SendMessage(cb, CB_SETCURSEL, 10, 0);   // "Symbols": below the first page of the list
+    PumpUntilIdle();
+    auto fieldTexts = [&] {
+        HDC dc = CreateRecordingDC(FALSE);
+        SendMessage(cb, WM_PRINTCLIENT, (WPARAM)dc, 0);
+        const std::string log = GetRecordingLog(dc);
+        DeleteDC(dc);
+        return log;
+    };
+    RECT cr;
+    GetWindowRect(cb, &cr);
+    InjectClick(cr.right - 5, (cr.top + cr.bottom) / 2);
+    PumpUntilIdle();
+    ASSERT_TRUE(SendMessage(cb, CB_GETDROPPEDSTATE, 0, 0));
+    RECT lr;
+    SendMessage(cb, CB_GETDROPPEDCONTROLRECT, 0, (LPARAM)&lr);
+    HWND list = WindowFromPoint(POINT{(lr.left + lr.right) / 2, (lr.top + lr.bottom) / 2});
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list, cb);
+    // The pointer rests on the field, then beside the list.
+    commands.clear();
+    for (POINT p : {POINT{cr.left + 20, (cr.top + cr.bottom) / 2}, POINT{cr.left + 30, cr.top + 2},
+                    POINT{lr.right + 20, lr.top + 10}}) {
+        InjectMouseMove(p.x, p.y);
+        PumpUntilIdle();
+    }
+    EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 10);
+    const std::string field = fieldTexts();
+    EXPECT_NE(field.find("\"Symbols\""), std::string::npos) << field;
+    EXPECT_EQ(field.find("\"Arial\""), std::string::npos) << field;
+    // The choice is in view and painted highlighted.
+    RECT item{};
+    ASSERT_NE(SendMessage(list, LB_GETITEMRECT, 10, (LPARAM)&item), LB_ERR);
+    RECT client;
+    GetClientRect(list, &client);
+    EXPECT_GE(item.top, client.top);
+    EXPECT_LE(item.bottom, client.bottom);
+    // Past the text, in the list's own surface (its border included).
+    POINT inItem{item.right - 4, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &inItem);
+    RECT lw;
+    GetWindowRect(list, &lw);
+    COLORREF c = 0;
+    ASSERT_TRUE(HeadlessGetPixel(list, inItem.x - lw.left, inItem.y - lw.top, &c));
+    EXPECT_EQ(c, GetSysColor(COLOR_HIGHLIGHT));
+    // Over an item of the list: the highlight follows, the field does not.
+    RECT other{};
+    SendMessage(list, LB_GETITEMRECT, (WPARAM)SendMessage(list, LB_GETTOPINDEX, 0, 0), (LPARAM)&other);
+    POINT over{other.left + 10, (other.top + other.bottom) / 2};
+    ClientToScreen(list, &over);
+    InjectMouseMove(over.x, over.y);
+    PumpUntilIdle();
+    EXPECT_NE(SendMessage(list, LB_GETCURSEL, 0, 0), 10);
+    EXPECT_NE(fieldTexts().find("\"Symbols\""), std::string::npos);
+    // Escape: the choice stays, nothing changed.
+    InjectKeyStroke(VK_ESCAPE);
+    PumpUntilIdle();
+    EXPECT_FALSE(SendMessage(cb, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(SendMessage(cb, CB_GETCURSEL, 0, 0), 10);
+    EXPECT_TRUE(Codes(CBN_SELCHANGE).empty());
+    EXPECT_NE(fieldTexts().find("\"Symbols\""), std::string::npos);
 }
 
 }  // namespace

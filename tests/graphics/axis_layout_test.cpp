@@ -3,6 +3,7 @@
 // high; the axis font is 14, so a digit is 7 x 14).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,6 +40,28 @@ public:
             size_t q = l.find('"');
             t.s = l.substr(q + 1, l.rfind('"') - q - 1);
             out.push_back(t);
+        }
+        return out;
+    }
+    // Number rectangles (the fake metric: a line is 14 high) and dotted grid segments.
+    std::vector<RECT> NumberRects() const
+    {
+        std::vector<RECT> out;
+        for (const std::string& l : Lines()) {
+            int x, y, w;
+            if (std::sscanf(l.c_str(), "TextOut %d,%d ta=%*d w=%d", &x, &y, &w) == 3) out.push_back(RECT{x, y, x + w, y + 14});
+        }
+        return out;
+    }
+    std::vector<RECT> GridSegments() const
+    {
+        std::vector<RECT> out;
+        std::istringstream in(GetRecordingLog(dc));
+        for (std::string l; std::getline(in, l);) {
+            int x1, y1, x2, y2;
+            if (l.find("pen=DOT") == std::string::npos) continue;
+            if (std::sscanf(l.c_str(), "LineTo %d,%d %d,%d", &x1, &y1, &x2, &y2) == 4)
+                out.push_back(RECT{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)});
         }
         return out;
     }
@@ -144,13 +167,106 @@ TEST(AxisLayout, PlacementsOnTheEdgeAndInABox)
     RecordingDC box;
     b.LayoutAxis(box.dc);
     std::vector<Text> t = box.Texts();
-    ASSERT_EQ(t.size(), 11u);  // a boxed graph writes the crossing's number on both axes
+    // A boxed graph writes the crossing's number on both axes; the y "-1" in
+    // the corner would clash with the x "-1" and is left out.
+    ASSERT_EQ(t.size(), 10u);
+    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const Text& x) { return x.s == "0"; }), 2);
     EXPECT_EQ(t[0].y, 400 - 14 - 4);  // x numbers inside the frame
     EXPECT_EQ(t.back().x, 7);         // y numbers 7 right of the left edge
     std::vector<std::string> lines = box.Lines();
     EXPECT_EQ(lines.back(), "Rectangle 0,0,641,401");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "LineTo 213,0 213,5"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "LineTo 213,400 213,395"), lines.end());
+}
+
+// Numbers never overlap each other (the y number in the corner where the
+// axes meet against the first x number), and grid lines pass around them.
+TEST(AxisLayout, NumbersKeepApartAndGridLinesPassAroundThem)
+{
+    struct Case {
+        const char* name;
+        uint8_t style;
+        int w, h;
+        double xmin, xmax, ymin, ymax;
+    };
+    const Case cases[] = {
+        {"corner at the plot's left and bottom", AXIS_CLASSIC, 400, 300, 0, 10, 1, 2.2},
+        {"axes crossing inside", AXIS_CLASSIC, 640, 400, -1, 5, -1, 2},
+        {"y axis at the right edge", AXIS_CLASSIC, 400, 300, -10, 0, 1, 2.2},
+        {"x axis at the top edge", AXIS_CLASSIC, 400, 300, 0, 10, -2.2, -1},
+        {"boxed", AXIS_BOXED, 640, 400, -1, 5, -1, 2},
+        {"boxed and small", AXIS_BOXED, 120, 90, 0.5, 9.5, 10, 20},
+        {"long numbers", AXIS_CLASSIC, 300, 200, 1000.25, 1000.75, 123456, 123457},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGraph g;
+        g.axisStyle = c.style;
+        Place(g, c.w, c.h, c.xmin, c.xmax, c.ymin, c.ymax);
+        RecordingDC rec;
+        g.LayoutAxis(rec.dc);
+        const std::vector<RECT> numbers = rec.NumberRects();
+        ASSERT_GE(numbers.size(), 2u);
+        for (size_t i = 0; i < numbers.size(); i++) {
+            const RECT& a = numbers[i];
+            // On the plot, so the plot's clip leaves it whole.
+            EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= c.w && a.bottom <= c.h)
+                << rec.Texts()[i].s << " at " << a.left << "," << a.top;
+            for (size_t j = i + 1; j < numbers.size(); j++) {
+                const RECT& b = numbers[j];
+                EXPECT_FALSE(a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+                    << rec.Texts()[i].s << " and " << rec.Texts()[j].s;
+            }
+        }
+        const std::vector<RECT> grid = rec.GridSegments();
+        EXPECT_FALSE(grid.empty());
+        for (const RECT& s : grid)
+            for (size_t i = 0; i < numbers.size(); i++) {
+                const RECT& n = numbers[i];
+                // A segment runs from its first point up to, not through, its last.
+                const bool vertical = s.left == s.right;
+                const bool crosses = vertical ? (s.left >= n.left && s.left < n.right && s.top < n.bottom && n.top < s.bottom)
+                                              : (s.top >= n.top && s.top < n.bottom && s.left < n.right && n.left < s.right);
+                EXPECT_FALSE(crosses) << "grid line " << s.left << "," << s.top << " - " << s.right << "," << s.bottom
+                                      << " through " << rec.Texts()[i].s;
+            }
+    }
+}
+
+// A span that one tick step of the automatic count would overstep (the
+// demo's sine plane zoomed in, about 245 high) still gets two ticks or more,
+// each with its number and grid line.
+TEST(AxisLayout, EveryAxisShowsAtLeastTwoTicks)
+{
+    struct Case {
+        bool isX;
+        int size;
+        double lo, hi;
+        uint8_t flags;
+        int count;  // the stored count, for a manual axis
+        bool log;
+    };
+    const Case cases[] = {
+        {false, 245, 0.1, 1.7, 3, 0, false},  // step 1 of 2 intervals: one tick at 1
+        {true, 245, 0.1, 1.7, 3, 0, false},
+        {false, 120, 0.31, 0.69, 3, 0, false},
+        {true, 600, 3.1, 5.9, 2, 1, false},   // manual count 1: step = span
+        {true, 100, 2, 2.5, 3, 0, true},      // log: a step of two tick spacings
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + (c.isX ? " wide " : " high ") + std::to_string(c.lo));
+        CGraph g;
+        (c.isX ? g.yAxisFlags : g.xAxisFlags) = kLogicNoTicks;
+        (c.isX ? g.xAxisFlags : g.yAxisFlags) = c.flags;
+        (c.isX ? g.xTickCount : g.yTickCount) = c.count;
+        (c.isX ? g.xLog : g.yLog) = c.log;
+        if (c.isX) Place(g, c.size, 300, c.lo, c.hi, 1, 2);
+        else Place(g, 300, c.size, 1, 2, c.lo, c.hi);
+        RecordingDC rec;
+        g.LayoutAxis(rec.dc);
+        EXPECT_GE(rec.Texts().size(), 2u);
+        EXPECT_GE(rec.GridSegments().size(), 2u);
+    }
 }
 
 TEST(AxisLayout, DegenerateAxesEndAtOnce)
@@ -269,6 +385,14 @@ TEST(Primitives, MarkersAndArrowHeads)
         GetCurrentPositionEx(rec.dc, &at);
         EXPECT_EQ(at.x, 100);
         EXPECT_EQ(at.y, 200);
+    }
+    // A larger radius (a printed page's) scales the dot and the triangle's base too.
+    {
+        RecordingDC big;
+        CGraphObject::DrawMarker(big.dc, 10, 20, 4, 8);
+        CGraphObject::DrawMarker(big.dc, 10, 20, 1, 8);
+        EXPECT_EQ(big.Lines(), (std::vector<std::string>{"LineTo 10,12 2,25", "LineTo 2,25 18,25", "LineTo 18,25 10,12",
+                                                         "Rectangle 7,17,13,23"}));
     }
     RecordingDC rec;
     CGraphObject::DrawArrowHead(rec.dc, POINT{0, 0}, POINT{100, 0});

@@ -362,6 +362,36 @@ TEST(GraphDraw, ManyPolarDivisionsEndAndRingsStopWhenTheyPileUp)
     EXPECT_LE(Count(log, "LineTo"), 2u * 360 + 10);
 }
 
+// A polar graph's title stands above the "90" over its circle, however
+// tight the rectangle (fake metric: a line is as high as the font size).
+TEST(GraphDraw, PolarTitleStaysAboveTheAngleNumbers)
+{
+    for (int height : {200, 260, 400}) {
+        SCOPED_TRACE(height);
+        CGraph g;
+        g.axisStyle = AXIS_POLAR;
+        g.legendPosition = 0;
+        g.title = "Polar";
+        Limits(g, -1, 1, 1, -1);
+        Add(g, {{0, 0}, {1, 1}});
+        HDC rec = CreateRecordingDC(FALSE);
+        ASSERT_TRUE(g.ResizeWithDC(rec, RECT{0, 0, 300, height}));
+        g.DrawGraph(rec, 0);
+        std::istringstream lines(GetRecordingLog(rec));
+        DeleteDC(rec);
+        int titleBottom = -1, ninetyTop = -1;
+        for (std::string l; std::getline(lines, l);) {
+            int x, y;
+            if (std::sscanf(l.c_str(), "TextOut %d,%d", &x, &y) != 2) continue;
+            if (l.find("\"Polar\"") != std::string::npos) titleBottom = y + g.titleFontSize;
+            if (l.find("\"90\"") != std::string::npos) ninetyTop = y;
+        }
+        ASSERT_GE(titleBottom, 0);
+        ASSERT_GE(ninetyTop, 0);
+        EXPECT_LE(titleBottom, ninetyTop);
+    }
+}
+
 // ---- Clipboard ----
 
 namespace {

@@ -180,12 +180,15 @@ TEST_F(BatchRun, StandardErrorGivesThePlacesOfMessages)
         int rc;
     };
     const Case cases[] = {
-        // no start-up chatter; a displayed value has its place too
-        {"x = 1;\nx;\n", "1\n", "  at p.vdx:2\n", 0},
+        // no start-up chatter; displayed values and printed lines have no place
+        {"x = 1;\nx;\n", "1\n", "", 0},
+        {"print \"p\";\nx = [1, 2];\nx;\n", "p\n[            1,            2]\n", "", 0},
+        // a warning has its place
+        {"a: b: x = 1;\nx;\n", "Warning: 'a' label replaced by 'b'\n1\n", "  at p.vdx:1\n", 0},
         {"x = 1;\ny = (2 + ;\n", "Error: Syntax error: at this position\n", "  at p.vdx:2\n", 2},
         {"x = 1;\r\n\r\n  y = zz + 1;\r\n", "Error: Variable is not defined above\n", "  at p.vdx:3\n", 1},
         // the function writes its own text, the place follows
-        {"\"a\";\nsmid(\"abc\", 4, 1);\n", "a\nError: String index is out of range\n", "  at p.vdx:1\n  at p.vdx:2\n", 1},
+        {"\"a\";\nsmid(\"abc\", 4, 1);\n", "a\nError: String index is out of range\n", "  at p.vdx:2\n", 1},
         {"function r = f(a)\n  r = a +\n    q;\nend\nf(2);\n", "Error: Variable is not defined above\n",
          "  at p.vdx:2\n", 1},
     };
@@ -196,6 +199,22 @@ TEST_F(BatchRun, StandardErrorGivesThePlacesOfMessages)
         EXPECT_EQ(r.err, c.err) << c.text;
         EXPECT_EQ(r.rc, c.rc) << c.text;
     }
+}
+
+// The demo's plots and prints end cleanly: standard error stays empty.
+TEST_F(BatchRun, TheDemoWritesNothingToStandardError)
+{
+    const fs::path demo = fs::path(std::getenv("VELDRA_SOURCE")) / "examples" / "demo.vdx";
+    // A sanitizer build's leak checker lists the suppressions it used at exit.
+    const char* lsan = std::getenv("LSAN_OPTIONS");
+    const std::string saved = lsan ? lsan : "";
+    setenv("LSAN_OPTIONS", (saved.empty() ? std::string() : saved + ":").append("print_suppressions=0").c_str(), 1);
+    RunResult r = RunVeldra({"--run", demo.string()}, dir);
+    if (lsan) setenv("LSAN_OPTIONS", saved.c_str(), 1);
+    else unsetenv("LSAN_OPTIONS");
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Samples: 64\n"), std::string::npos) << r.out;
 }
 
 TEST_F(BatchRun, FailedWriteToStandardOutputIsAnError)

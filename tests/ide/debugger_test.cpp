@@ -16,6 +16,8 @@
 #include "platform/backend/headless_input.h"
 #include "platform/controls/afx_controls.h"
 #include "tests/ide/ide_start_util.h"
+#include "tests/ide/value_editor_test_util.h"
+#include "platform/backend/headless.h"
 
 using namespace ide_test;
 
@@ -143,6 +145,54 @@ protected:
             out.push_back(buf);
         }
         return out;
+    }
+
+    // A cell of a list view as the list draws it.
+    static std::string ListText(HWND list, int row, int column)
+    {
+        char buf[512] = {};
+        LVITEM it{};
+        it.iSubItem = column;
+        it.pszText = buf;
+        it.cchTextMax = (int)sizeof buf;
+        ::SendMessage(list, LVM_GETITEMTEXT, (WPARAM)row, (LPARAM)&it);
+        return buf;
+    }
+    // The value column of the variables list's row of a name.
+    std::string ShownVariable(CVariablesDlg* d, const std::string& name)
+    {
+        HWND list = ::GetDlgItem(d->m_hWnd, IDC_VR_LIST);
+        const int n = (int)::SendMessage(list, LVM_GETITEMCOUNT, 0, 0);
+        for (int i = 0; i < n; ++i)
+            if (ListText(list, i, 0) == name) return ListText(list, i, 1);
+        return "<none>";
+    }
+    // A frame large enough for the bars to show whole, its child maximized.
+    void RoomForTheBars()
+    {
+        Frame()->MoveWindow(RECT{0, 0, 1400, 1000});
+        if (CMDIChildWnd* child = Frame()->MDIGetActive()) child->ShowWindow(SW_MAXIMIZE);
+        Pump();
+    }
+    // Clicks a variable's row, then "...": the editor the scripts answer opens.
+    void OpenVariable(CVariablesDlg* d, const std::string& name)
+    {
+        HWND list = ::GetDlgItem(d->m_hWnd, IDC_VR_LIST);
+        const int n = (int)::SendMessage(list, LVM_GETITEMCOUNT, 0, 0);
+        int row = -1;
+        for (int i = 0; i < n && row < 0; ++i)
+            if (ListText(list, i, 0) == name) row = i;
+        ASSERT_GE(row, 0) << name;
+        RECT r{0, 0, 0, 0};   // the whole row
+        ::SendMessage(list, LVM_GETITEMRECT, (WPARAM)row, (LPARAM)&r);
+        POINT p{r.left + 5, (r.top + r.bottom) / 2};
+        ::ClientToScreen(list, &p);
+        InjectClick(p.x, p.y);
+        Pump();
+        RECT b;
+        ::GetWindowRect(::GetDlgItem(d->m_hWnd, IDC_VR_OPEN), &b);
+        InjectClick((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+        Pump();
     }
 
     std::string VariableText(CVariablesDlg* d, const std::string& name)
@@ -588,6 +638,112 @@ TEST_F(Debugger, ADeviceWindowGetsTheForegroundBackWithinSevenStatements)
     EXPECT_EQ(::GetForegroundWindow(), plot);
     ::PostMessage(plot, WM_CLOSE, 0, 0);
     WaitFor([&] { return !::IsWindow(plot); }, 5000);
+}
+
+// A value changed in its editor at a break shows at once in the variables
+// window and in the watches, and the run goes on with it.
+TEST_F(Debugger, ValueInsertedAtABreakShowsAtOnce)
+{
+    Open("x = 4;\ny = x + 1;\ny;\n");
+    CaretToLine(2);
+    Key(VK_F9);
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(1));   // a debug run stops at its first statement
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(2));
+    RoomForTheBars();
+    CWatcherDlg* w = Watcher();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(TypeWatch(w, w->RowCount() - 1, "x*2"));
+    ASSERT_EQ(w->RowText(0, 1), "8");
+    CVariablesDlg* d = &FindVariablesBar(doc)->m_dlg;
+    ASSERT_EQ(ShownVariable(d, "x"), "4");
+
+    vetest::ScriptedEditors script;
+    script.Add([](CDialog* e) {
+        vetest::TypeAndLeave(e, IDC_VE_VALUE, "10");
+        vetest::PostCommand(e, IDOK);
+    });
+    OpenVariable(d, "x");
+    ASSERT_TRUE(script.AllRan());
+    EXPECT_EQ(ShownVariable(d, "x"), "10");
+    char shown[64] = {};
+    ::GetWindowText(::GetDlgItem(d->m_hWnd, IDC_VR_VALUE), shown, sizeof shown);
+    EXPECT_STREQ(shown, "10");
+    EXPECT_EQ(w->RowText(0, 1), "20");
+    ::GetWindowText(::GetDlgItem(w->m_hWnd, IDC_WT_VALUE), shown, sizeof shown);
+    EXPECT_STREQ(shown, "20");
+    Key(VK_F5);
+    ASSERT_TRUE(WaitIdle());
+    const std::string out = Frame()->m_wndOutputBar.m_output.GetWindowText();
+    EXPECT_NE(out.find("11"), std::string::npos) << out;
+}
+
+// In an outer call of a recursive function the editor changes that call's
+// value, not the innermost call's.
+TEST_F(Debugger, ValueInsertedInAnOuterRecursiveFrameStaysThere)
+{
+    Open(kFact);
+    CaretToLine(3);
+    Key(VK_F9);
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(8));
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(3));
+    RoomForTheBars();
+    CWatcherDlg* w = Watcher();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(TypeWatch(w, w->RowCount() - 1, "n*2"));
+    CVariablesDlg* d = &FindVariablesBar(doc)->m_dlg;
+    PickFrame(w, 2);   // fact(3)
+    ASSERT_EQ(ShownVariable(d, "n"), "3");
+    vetest::ScriptedEditors script;
+    script.Add([](CDialog* e) {
+        vetest::TypeAndLeave(e, IDC_VE_VALUE, "7");
+        vetest::PostCommand(e, IDOK);
+    });
+    OpenVariable(d, "n");
+    ASSERT_TRUE(script.AllRan());
+    EXPECT_EQ(ShownVariable(d, "n"), "7");
+    EXPECT_EQ(w->RowText(0, 1), "14");
+    PickFrame(w, 4);   // fact(1), where the program stands
+    EXPECT_EQ(ShownVariable(d, "n"), "1");
+    EXPECT_EQ(w->RowText(0, 1), "2");
+    PickFrame(w, 2);
+    EXPECT_EQ(ShownVariable(d, "n"), "7");
+    Key(VK_F5, VK_SHIFT);
+    ASSERT_TRUE(WaitIdle());
+}
+
+// The watcher's "&Add" button is hidden: nothing stands over the list.
+TEST_F(Debugger, WatcherShowsNoAddButton)
+{
+    Open("x = 1;\ny = 2;\n");
+    CaretToLine(2);
+    Key(VK_F9);
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(1));   // a debug run stops at its first statement
+    Key(VK_F5);
+    ASSERT_TRUE(BreaksOn(2));
+    CWatcherDlg* w = Watcher();
+    ASSERT_NE(w, nullptr);
+    HWND add = ::GetDlgItem(w->m_hWnd, IDC_WT_ADD);
+    ASSERT_NE(add, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(add));
+    HWND del = ::GetDlgItem(w->m_hWnd, IDC_WT_DELETE);
+    EXPECT_TRUE(::IsWindowVisible(del));
+    // Where the button was, the window under the point is not the button.
+    RECT r;
+    ::GetWindowRect(add, &r);
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    EXPECT_NE(::WindowFromPoint(centre), add);
+    // A click there adds nothing and opens nothing.
+    const int rows = w->RowCount();
+    InjectClick(centre.x, centre.y);
+    Pump();
+    EXPECT_EQ(w->RowCount(), rows);
+    Key(VK_F5, VK_SHIFT);
+    ASSERT_TRUE(WaitIdle());
 }
 
 }  // namespace

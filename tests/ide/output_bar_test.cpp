@@ -2,13 +2,16 @@
 // user's scroll position, and double-click to the source place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <thread>
 
 #include "ide/output_bar.h"
+#include "tests/ide/output_screen_util.h"
 #include "interpreter/status.h"
 #include "platform/afx_test_util.h"
+#include "platform/backend/headless.h"
 #include "platform/backend/headless_input.h"
 #include "platform/platform_test_util.h"
 #include "values/app_settings.h"
@@ -350,6 +353,167 @@ TEST(OutputBar, FontFromTheSettings)
     ASSERT_GT(GetObject(f, sizeof lf, &lf), 0);
     EXPECT_EQ(lf.lfHeight, -12);
     AppSettings::OutputFont = saved;
+}
+
+}  // namespace
+
+namespace {
+
+using namespace output_screen;
+
+COLORREF ShownColour(COutputCtrl* out, int line)
+{
+    const int a = out->LineIndex(line);
+    out->SetSel(a, a + 1);
+    CHARFORMAT cf{};
+    cf.cbSize = sizeof cf;
+    out->GetSelectionCharFormat(cf);
+    return (cf.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT) : cf.crTextColor;
+}
+
+TEST(OutputBar, ColoursDoNotBleedIntoLaterMessages)
+{
+    // What happens between a coloured message and a plain one.
+    struct Case {
+        const char* name;
+        MessageKind kind;
+        std::function<void(OutputHost&)> between;
+    } cases[] = {
+        {"error, then a click in the output", MSG_ERROR,
+         [](OutputHost& h) {
+             POINT p{};
+             h.out->Send(EM_POSFROMCHAR, (WPARAM)&p, 2);
+             ClientToScreen(h.out->m_hWnd, &p);
+             InjectClick(p.x, p.y + 3);
+             PumpUntilIdle();
+         }},
+        {"information while the end was out of view", MSG_INFO,
+         [](OutputHost& h) {
+             h.out->LineScroll(-1000);
+             h.out->SetSel(0, 0);
+         }},
+        {"warning, then nothing", MSG_WARNING, [](OutputHost&) {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OutputHost h(160);
+        for (int i = 0; i < 20; ++i) h.Write(MSG_PLAIN, "filler " + std::to_string(i));
+        h.Write(c.kind, "coloured");
+        c.between(h);
+        h.Write(MSG_PLAIN, "plain text after it");
+        h.Write(MSG_PLAIN, "and more plain text");
+        const int plain = h.out->LineCount() - 3;
+        for (int line : {plain, plain + 1}) EXPECT_EQ(ShownColour(h.out, line), RGB(0, 0, 0)) << line;
+        // The screen: the last lines in view show black ink only.
+        h.out->SetSel(0, 0);
+        h.out->LineScroll(plain - 2 - h.out->GetFirstVisibleLine());
+        PumpUntilShown(h.out);
+        for (int line : {plain, plain + 1}) {
+            LineInk ink = InkOfLine(h.out, line);
+            EXPECT_GT(ink.dark, 20) << line;
+            EXPECT_EQ(ink.red + ink.green, 0) << line;
+        }
+    }
+}
+
+TEST(OutputBar, FirstStartLineIsGreyAndWhatFollowsIsBlack)
+{
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "host"));
+    frame->MoveWindow(RECT{0, 0, 500, 260});
+    frame->ShowWindow(SW_SHOW);
+    COutputCtrl out;
+    ReportInfo() << "first start";
+    // The bar makes the control before its own layout: no room yet.
+    ASSERT_TRUE(out.Create(frame, 0, RECT{0, 0, 0, 0}));
+    PumpUntilIdle();
+    out.MoveWindow(RECT{0, 0, 480, 200});
+    ReportPlain() << "x = 1";
+    ReportPlain() << "y = 2";
+    EXPECT_EQ(ShownColour(&out, 0), RGB(128, 128, 128));
+    EXPECT_EQ(ShownColour(&out, 1), RGB(0, 0, 0));
+    EXPECT_EQ(ShownColour(&out, 2), RGB(0, 0, 0));
+    out.SetSel(0, 0);
+    PumpUntilShown(&out);
+    EXPECT_GT(InkOfLine(&out, 2).dark, 10);
+    EXPECT_EQ(InkOfLine(&out, 2).red, 0);
+    frame->DestroyWindow();
+}
+
+// The output font comes from the settings and shows on the screen: a
+// monospaced face at the set size, for the lines already there too.
+TEST(OutputBar, ShowsTheSetFontMonospacedAtItsSize)
+{
+    FontSetting saved = AppSettings::OutputFont;
+    AppSettings::OutputFont = {"Courier New", 120};
+    OutputHost h(200);
+    h.Write(MSG_PLAIN, "iiiiiiiiii");
+    h.Write(MSG_PLAIN, "MMMMMMMMMM");
+    h.Write(MSG_ERROR, "MMMMMMMMMM");
+    // The formats: the face and the size of the setting.
+    for (int line = 0; line < 3; ++line) {
+        const int a = h.out->LineIndex(line);
+        h.out->SetSel(a, a + 3);
+        CHARFORMAT cf{};
+        cf.cbSize = sizeof cf;
+        h.out->GetSelectionCharFormat(cf);
+        EXPECT_STREQ(cf.szFaceName, "Courier New") << line;
+        EXPECT_EQ(cf.yHeight, 240) << line;
+    }
+    h.out->SetSel(0, 0);
+    PumpUntilShown(h.out);
+    const LineInk narrow = InkOfLine(h.out, 0), wide = InkOfLine(h.out, 1);
+    // Ten narrow and ten wide letters take the same room.
+    EXPECT_NEAR(narrow.right, wide.right, 3);
+    const int width12 = wide.right - wide.left;
+    // 12 points at 96 dots an inch: 16 pixels an em, 0.6 em a letter.
+    EXPECT_NEAR(width12, 96, 8);
+    // Settings change it: the lines already there follow at once.
+    AppSettings::OutputFont = {"Courier New", 90};
+    h.out->SetOutputFont();
+    PumpUntilShown(h.out);
+    const int width9 = InkOfLine(h.out, 1).right - InkOfLine(h.out, 1).left;
+    EXPECT_NEAR(width9, 72, 7);
+    EXPECT_NEAR(InkOfLine(h.out, 0).right, InkOfLine(h.out, 1).right, 3);
+    AppSettings::OutputFont = saved;
+}
+
+// A program's burst of output from its own thread: every line arrives, in
+// order, and the screen ends on the last one, painted.
+TEST(OutputBar, BurstFromAnotherThreadEndsWithTheLastLineOnTheScreen)
+{
+    OutputHost h(200);
+    const int n = 5000;
+    std::atomic<bool> done{false};
+    HANDLE t = StartThread([&]() -> DWORD {
+        for (int i = 0; i < n; ++i) CMessageWriter(MSG_PLAIN, h.out) << "value " << i;
+        done = true;
+        return 0;
+    });
+    // The GUI thread's loop (served sends, frames, paints), woken now and
+    // then to look at `done`.
+    const UINT_PTR look = SetTimer(nullptr, 0, 50, nullptr);
+    MSG m;
+    while (!done) {
+        if (GetMessage(&m, nullptr, 0, 0) <= 0) break;
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+    KillTimer(nullptr, look);
+    JoinThread(t);
+    PumpUntilShown(h.out);
+    ASSERT_EQ(h.out->LineCount(), n + 1);
+    const std::string text = h.Text();
+    size_t at = 0;
+    for (int i = 0; i < n; ++i) {
+        const std::string want = "value " + std::to_string(i);
+        ASSERT_EQ(text.compare(at, want.size(), want), 0) << i;
+        at = text.find('\n', at) + 1;
+    }
+    // The view ends on the last line, which is on the screen.
+    EXPECT_EQ(h.out->GetFirstVisibleLine(), n - 5);
+    EXPECT_GT(InkOfLine(h.out, n - 1).dark, 10);
+    EXPECT_NEAR(InkOfLine(h.out, n - 1).right, InkOfLine(h.out, n - 2).right, 2);   // "value 4999", "value 4998"
 }
 
 }  // namespace

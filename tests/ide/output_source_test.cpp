@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "ide/output_bar.h"
+#include "tests/ide/output_screen_util.h"
 #include "interpreter/status.h"
 #include "platform/afx/afx.h"
 #include "tests/platform/afx_test_util.h"
@@ -190,6 +191,52 @@ TEST_F(OutputSource, LibraryFileWithCrLfAndTabsOpensOnTheRightLine)
     EXPECT_EQ(Edit(doc)->GetLineOfOffset(a), 2);
     EXPECT_EQ(b, place);
     EXPECT_EQ(a, (int)filtered.rfind('\n', place) + 1);
+}
+
+// A double-click on the error line: the editor gets the keyboard at the
+// place, and the output line stays selected where the user can see it.
+TEST_F(OutputSource, DoubleClickLeavesTheKeyboardInTheEditorAndTheLineShownSelected)
+{
+    const std::string program = "a = 1;\nb = 2;\nc = x + 1;\n";
+    CDocument* doc = Open("prog.vdx", program);
+    ASSERT_NE(doc, nullptr);
+    const int id = RegisterProgramDocument(doc);
+    const int place = (int)program.find('x') + 1;
+    host->MoveWindow(RECT{40, 460, 640, 700});
+    host->ShowWindow(SW_SHOW);
+    out->MoveWindow(RECT{0, 0, 560, 180});
+    ReportPlain() << "before";
+    const int line = Error("Undefined x", "prog", id, place);
+    output_screen::PumpUntilShown(out);
+    POINT p{};
+    out->Send(EM_POSFROMCHAR, (WPARAM)&p, out->LineIndex(line) + 3);
+    ClientToScreen(out->m_hWnd, &p);
+    InjectClick(p.x, p.y + 4);
+    InjectClick(p.x, p.y + 4);
+    PumpUntilIdle();
+    KyrEditCtrl* edit = Edit(doc);
+    EXPECT_EQ(GetFocus(), edit->m_hWnd);
+    int a = 0, b = 0;
+    edit->GetSel(&a, &b);
+    EXPECT_EQ(a, (int)program.find("c ="));
+    EXPECT_EQ(b, place);
+    // Typing goes to the editor at the place.
+    InjectText("y");
+    PumpUntilIdle();
+    std::string text(256, '\0');
+    text.resize((size_t)::SendMessage(edit->m_hWnd, WM_GETTEXT, text.size(), (LPARAM)text.data()));
+    EXPECT_EQ(text.substr((size_t)a, 6), std::string("y + 1;"));
+    long s = 0, e = 0;
+    out->GetSel(s, e);
+    EXPECT_EQ(s, out->LineIndex(line));
+    EXPECT_EQ(e, s + out->LineLength(s));
+    output_screen::PumpUntilShown(out);
+    // The selection's band over the line, with the focus elsewhere.
+    const COLORREF band = GetSysColor(COLOR_INACTIVECAPTION);
+    const uint32_t rgb = (uint32_t)GetRValue(band) << 16 | (uint32_t)GetGValue(band) << 8 | GetBValue(band);
+    EXPECT_GT(output_screen::PixelsOfColour(out, line, rgb), 200);
+    EXPECT_EQ(output_screen::PixelsOfColour(out, line - 1, rgb), 0);
+    ForgetProgramDocument(id);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <sstream>
 #include <thread>
 
 #include "ide/run_lock.h"
@@ -16,6 +17,7 @@
 #include "platform/backend/headless_input.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/long_waits.h"
+#include "values/app_settings.h"
 #include "tests/ide/program_host.h"
 
 namespace fs = std::filesystem;
@@ -292,6 +294,89 @@ TEST_F(ProgramDoc, HoverTipListsEveryOverloadAndStatementKeywords)
     pump();
     SetTickSource(nullptr);
     EXPECT_EQ(edit->TipText(), expected);
+}
+
+// The tip of the word under a resting pointer: the pointer moves onto the
+// character at offset and stays past the tip's delay (a clock of the test's own).
+void RestPointerOn(KyrEditCtrl* edit, int offset)
+{
+    POINT p{};
+    ASSERT_TRUE(edit->PointFromOffset(offset, &p));
+    edit->DocumentToClient(p);
+    p.x += 2;
+    p.y += 2;
+    ::ClientToScreen(edit->m_hWnd, &p);
+    static uint64_t ticks = 9000000;
+    SetTickSource([]() -> uint64_t { return ticks; });
+    auto pump = [] {
+        PumpUntilIdle([](MSG& m) {
+            for (HWND h = m.hwnd; h; h = GetParent(h))
+                if (CWnd* w = CWnd::FromHandlePermanent(h); w && w->PreTranslateMessage(&m)) return true;
+            return false;
+        });
+    };
+    InjectMouseMove(p.x, p.y);
+    pump();
+    ticks += 600;
+    pump();
+    SetTickSource(nullptr);
+}
+
+// The texts a window paints, one per drawn run, as the recording device logs them.
+std::vector<std::string> PaintedTexts(HWND hwnd, std::vector<int>* widths = nullptr)
+{
+    HDC dc = CreateRecordingDC(FALSE);
+    SendMessage(hwnd, WM_PRINTCLIENT, (WPARAM)dc, 0);
+    std::istringstream log(GetRecordingLog(dc));
+    DeleteDC(dc);
+    std::vector<std::string> out;
+    for (std::string line; std::getline(log, line);) {
+        if (line.rfind("TextOut", 0) != 0 && line.rfind("ExtTextOut", 0) != 0) continue;
+        const size_t w = line.find(" w="), q = line.find('"');
+        if (q == std::string::npos) continue;
+        if (widths && w != std::string::npos) widths->push_back(std::atoi(line.c_str() + w + 3));
+        out.push_back(line.substr(q + 1, line.find("\" | ", q) - q - 1));
+    }
+    return out;
+}
+
+// Statement and function tips wrap at a quarter of the screen width, line
+// by line, with no line-end glyphs; a value tip may take the whole width.
+TEST_F(ProgramDoc, HoverTipsWrapAtAQuarterOfTheScreen)
+{
+    const FontSetting keep = AppSettings::TooltipFont;
+    AppSettings::TooltipFont = {"Courier New", 140};   // large: the description must wrap
+    CVeldraDoc* doc = Open("w.vdx", "while (1)\nend\nv = sin(2);\n");
+    AppSettings::TooltipFont = keep;
+    CVeldraView* view = doc->GetProgramView();
+    KyrEditCtrl* edit = view->GetEditCtrl();
+    HWND tip = edit->ToolTip().m_hWnd;
+    ASSERT_NE(tip, nullptr);
+    const int quarter = GetSystemMetrics(SM_CXSCREEN) / 4;
+    // "while": its description wraps; "sin(": prototype and description.
+    for (auto [offset, least] : {std::pair{2, 3u}, std::pair{20, 2u}}) {
+        SCOPED_TRACE(offset);
+        RestPointerOn(edit, offset);
+        ASSERT_TRUE(IsWindowVisible(tip));
+        RECT r;
+        GetWindowRect(tip, &r);
+        EXPECT_LE(r.right - r.left, quarter + 8);
+        std::vector<int> widths;
+        const std::vector<std::string> lines = PaintedTexts(tip, &widths);
+        ASSERT_GE(lines.size(), least) << edit->TipText();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].find("\\x0"), std::string::npos) << lines[i];
+            EXPECT_LE(widths[i], quarter) << lines[i];
+        }
+        // Every word of the tip is painted.
+        std::string painted;
+        for (const std::string& l : lines) painted += l + " ";
+        std::istringstream words(edit->TipText());
+        for (std::string word; words >> word;) EXPECT_NE(painted.find(word), std::string::npos) << word;
+        EXPECT_GE(r.bottom - r.top, (int)lines.size() * 14);
+        InjectMouseMove(0, 0);
+        PumpUntilIdle();
+    }
 }
 
 // An unchanged text runs its existing translation (its warning is written

@@ -820,6 +820,108 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     TakeCommonDialogLog();
 }
 
+// The demo's two planes: after Zoom In on the selected sine plane, which
+// repaints only that plane, the window shows what a whole repaint shows (no
+// dots of the old grid on the row below the plot).
+TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    d.OpenDataFile("demo_sine_cosine.qra");
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 2);
+    const LRESULT v = d.link->Send(WM_DEVICE_TEST_QUERY, 9, 0);
+    const POINT c{(int32_t)(uint32_t)v, (int32_t)(uint32_t)((uint64_t)v >> 32)};
+    InjectMouseMove(c.x, c.y);
+    InjectButton(VK_LBUTTON, true, c.x, c.y);
+    InjectButton(VK_LBUTTON, false, c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return d.Query(7) == 1; }, 5000));
+    PumpUntil([] { return false; }, 100);
+    auto xLimits = [&] { return d.link->Send(WM_DEVICE_TEST_QUERY, 8, 0); };
+    for (int zoom = 0; zoom < 4; zoom++) {
+        if (zoom < 3) {
+            d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
+        } else {
+            // A rubber-band zoom in Scale mode repaints the plane alone as well.
+            d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
+            PumpUntil([] { return false; }, 100);
+            const LRESULT was = xLimits();
+            InjectMouseMove(c.x - 40, c.y - 30);
+            InjectButton(VK_LBUTTON, true, c.x - 40, c.y - 30);
+            InjectMouseMove(c.x, c.y);
+            InjectMouseMove(c.x + 40, c.y + 30);
+            InjectButton(VK_LBUTTON, false, c.x + 40, c.y + 30);
+            ASSERT_TRUE(PumpUntil([&] { return xLimits() != was && !d.Query(11); }, 5000));
+            PumpUntil([] { return false; }, 100);
+        }
+        std::vector<uint32_t> partial, whole;
+        SIZE ps{}, ws{};
+        ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &partial, &ps));
+        InvalidateRect(d.link->mainWindow, nullptr, TRUE);
+        PumpUntil([] { return false; }, 200);
+        ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &whole, &ws));
+        ASSERT_EQ(partial.size(), whole.size());
+        RECT frameRect{};
+        GetWindowRect(d.link->mainWindow, &frameRect);
+        const uint64_t pr = (uint64_t)d.link->Send(WM_DEVICE_TEST_QUERY, 37, 0);
+        const int bottom = (int16_t)(pr >> 48 & 0xFFFF) - frameRect.top;
+        int differing = 0;
+        RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+        for (int y = 0; y < ws.cy; y++)
+            for (int x = 0; x < ws.cx; x++)
+                if (partial[(size_t)(y * ws.cx + x)] != whole[(size_t)(y * ws.cx + x)]) {
+                    differing++;
+                    box = RECT{std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                               std::max<LONG>(box.bottom, y + 1)};
+                }
+        EXPECT_EQ(differing, 0) << "zoom " << zoom << ": " << box.left << "," << box.top << " - " << box.right << ","
+                                << box.bottom << " (plot bottom " << bottom << ")";
+    }
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
+// On the printed page markers grow with the page units as fonts and pens
+// do, and the polar plane's title stands above its "90".
+TEST(PlotDeviceView, PrintedMarkersAndPolarTitle)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    d.OpenDataFile("markers_polar.qra");
+    ASSERT_EQ(d.Query(4) & 0xFFFF, 2);
+    std::string log;
+    ASSERT_EQ(d.link->Send(WM_DEVICE_TEST_QUERY, 30, (LPARAM)&log), 2);
+    // The log is in printer pixels, fonts too: a marker keeps its screen
+    // size against the 16-pixel axis font, 6 to 16.
+    std::istringstream lines(log);
+    int circles = 0, titleBottom = -1, ninetyTop = -1;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t f = line.find("font=\"");
+        const int size = f == std::string::npos ? 0 : std::abs(std::atoi(line.c_str() + line.find("\",", f + 6) + 2));
+        int l, t, r, b;
+        if (std::sscanf(line.c_str(), "Ellipse %d,%d,%d,%d", &l, &t, &r, &b) == 4 && r - l < size) {
+            circles++;
+            EXPECT_NEAR((double)(r - l) / size, 6.0 / 16, 0.05) << line;
+        }
+        int x, y;
+        if (std::sscanf(line.c_str(), "TextOut %d,%d", &x, &y) == 2) {
+            if (line.find("\"polar\"") != std::string::npos) titleBottom = y + size;
+            if (line.find("\"90\"") != std::string::npos) ninetyTop = y;
+        }
+    }
+    EXPECT_EQ(circles, 13);  // the sine's points
+    ASSERT_GE(titleBottom, 0);
+    ASSERT_GE(ninetyTop, 0);
+    EXPECT_LE(titleBottom, ninetyTop);
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
 // A 2x2 figure of a titled line, a log plane, a polar plane and bars: the
 // polar read-out, a refused pan, the pointer's context menu, the printed
 // page of one selected plane and a landscape PDF.

@@ -224,6 +224,11 @@ TEST(PlotFile, ProgramsLeaveTheirFiguresAsGoldens)
          "posplot 2, 1; plot #K ([1, 2, 3]: axis=\"polar\");\n"
          "posplot 2, 2; plot #K ([3, 1, 2]: kind=\"bar\");\n",
          {"K"}},
+        // A clear names its window too; with no plane chosen it removes every
+        // plane, with one chosen only that one.
+        {"clear_first", "clrplot #F;\n", {"F"}},
+        {"clear_any", "posplot 1, 1; plot #F ([1, 2]); posplot 1, 2; plot #F ([3, 4]); posplot *; clrplot #F;\n", {"F"}},
+        {"clear_one", "posplot 1, 1; plot #F ([1, 2]); posplot 1, 2; plot #F ([3, 4]); clrplot #F;\n", {"F"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -512,7 +512,7 @@ struct SolidWindow {
         }
         return DefWindowProc(h, m, w, l);
     };
-    SolidWindow(COLORREF c, RECT r) : colour(c) { hwnd = MakeAt(&proc, WS_POPUP, r); }
+    SolidWindow(COLORREF c, RECT r, DWORD style = WS_POPUP) : colour(c) { hwnd = MakeAt(&proc, style, r); }
 };
 
 // The screen's pixel at a point in our logical pixels, once it is `want`.
@@ -565,4 +565,24 @@ TEST_F(QtDisplay, UncoveredAreaShowsTheWindowBelow)
     EXPECT_TRUE(ScreenShows(POINT{480, 380}, 0x0000FF, &got)) << Hex(got);
     DestroyWindow(above.hwnd);
     EXPECT_TRUE(ScreenShows(POINT{300, 300}, 0x0000FF, &got)) << Hex(got);
+}
+
+// A window the program puts on top without activating it (a console whose
+// input waits) comes above the others on the display too, and the keyboard
+// stays with the window that had it.
+TEST_F(QtDisplay, RaisedWithoutActivationComesForwardAndLeavesTheFocus)
+{
+    SolidWindow back(RGB(0, 0, 255), RECT{100, 100, 600, 500}, WS_OVERLAPPEDWINDOW);
+    SolidWindow front(RGB(255, 0, 0), RECT{200, 200, 500, 400}, WS_OVERLAPPEDWINDOW);
+    WindowGuard g1{back.hwnd}, g2{front.hwnd};
+    ShowAndFocus(back.hwnd);
+    const unsigned long id = ShowAndFocus(front.hwnd);
+    ASSERT_NE(id, 0u);
+    uint32_t got = 0;
+    ASSERT_TRUE(ScreenShows(POINT{350, 300}, 0xFF0000, &got)) << Hex(got);
+    SetWindowPos(back.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(ScreenShows(POINT{350, 300}, 0x0000FF, &got)) << Hex(got);
+    PumpFor(100);
+    EXPECT_EQ(GetForegroundWindow(), front.hwnd);
+    EXPECT_EQ(std::stoul("0" + ShOut("xdotool getwindowfocus 2>/dev/null")), id);
 }

@@ -14,12 +14,16 @@
 #include "platform/afx/afx.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/common_dialog_script.h"
+#include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
 #include "platform/backend/headless_input.h"
 #include "tests/platform/afx_test_util.h"
 #include "ui_controls/edit/edit_view.h"
 
 namespace fs = std::filesystem;
+
+// The framework's page loop, as print preview runs it.
+void AfxRunPrintPages(CView* view, CDC* dc, CPrintInfo* info);
 
 namespace {
 constexpr UINT IDR_EDITTEST = 140;
@@ -354,6 +358,114 @@ TEST_F(EditViewTest, PrintCommandWritesAPdf)
     print();
     EXPECT_EQ(PdfPages(pdf), 3);
     EXPECT_EQ(Edit()->FirstLine(), 0);
+}
+
+std::string CommandOutput(const std::string& cmd)
+{
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// A 200-line program printed from a view scrolled into its middle: the PDF's
+// pages hold every line once, in order, each page going on where the last
+// one stopped.
+TEST_F(EditViewTest, LongTextPrintsEveryLineOnceInOrder)
+{
+    if (system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is missing (poppler-utils)";
+    const std::string pdf = (dir / "long.pdf").string();
+    auto label = [](int i) {
+        char s[32];
+        snprintf(s, sizeof s, "v%03d = %d;", i, i);
+        return std::string(s);
+    };
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += label(i) + "\n";
+    Edit()->SetText(text);
+    ASSERT_TRUE(Edit()->ScrollBar(SB_VERT, 12, 57));
+    const int firstLine = Edit()->FirstLine();
+    CommonDialogAnswer answer;
+    answer.text = AFX_PRINTER_PDF;
+    answer.paths = {pdf};
+    PushCommonDialogAnswer(answer);
+    View()->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+    TakeCommonDialogLog();
+    EXPECT_EQ(Edit()->FirstLine(), firstLine);
+    const int pages = PdfPages(pdf);
+    ASSERT_GE(pages, 3);
+    const std::string all = CommandOutput("pdftotext -layout '" + pdf + "' -");
+    size_t at = 0;
+    for (int i = 1; i <= 200; ++i) {
+        const std::string want = label(i);
+        const size_t found = all.find(want, at);
+        ASSERT_NE(found, std::string::npos) << want << " missing or out of order";
+        EXPECT_EQ(all.find(want, found + 1), std::string::npos) << want << " printed twice";
+        at = found + want.size();
+    }
+    // Each page starts where the one before ended.
+    for (int p = 2; p <= pages; ++p) {
+        const std::string page =
+            CommandOutput("pdftotext -layout -f " + std::to_string(p) + " -l " + std::to_string(p) + " '" + pdf + "' -");
+        const size_t v = page.find('v');
+        ASSERT_NE(v, std::string::npos) << "page " << p;
+        EXPECT_EQ(page.substr(v, 4), label((p - 1) * Edit()->LinesPerPage() + 1).substr(0, 4)) << "page " << p;
+    }
+}
+
+// The preview's pages of the same text, as pictures: each page shows its own
+// lines, so no two pages look alike.
+TEST_F(EditViewTest, PreviewPagesOfALongTextDiffer)
+{
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += "w" + std::to_string(i) + " = " + std::to_string(i * 7) + ";\n";
+    Edit()->SetText(text);
+    ASSERT_TRUE(Edit()->ScrollBar(SB_VERT, 12, 40));
+    CPrintInfo info;
+    info.m_bPreview = TRUE;
+    ASSERT_TRUE(View()->OnPreparePrinting(&info));
+    PRINTSETUP setup{info.m_paperWidth, info.m_paperLength, info.m_orientation, nullptr, nullptr};
+    HDC hdc = CreatePreviewDC(&setup);
+    ASSERT_NE(hdc, nullptr);
+    CDC dc;
+    dc.Attach(hdc, false);
+    dc.m_bPrinting = TRUE;
+    DOCINFO di{(int)sizeof(DOCINFO), "Preview", nullptr};
+    StartDoc(hdc, &di);
+    AfxRunPrintPages(View(), &dc, &info);
+    EndDoc(hdc);
+    dc.Detach();
+    const int pages = GetPreviewPageCount(hdc);
+    ASSERT_GE(pages, 3);
+    // Each page played as the preview window plays it, at a small size.
+    std::vector<std::vector<uint32_t>> pictures;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    const int w = 600, h = 848;
+    HBITMAP bm = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bm);
+    for (int i = 0; i < pages; ++i) {
+        HENHMETAFILE page = GetPreviewPage(hdc, i);
+        RECT all{0, 0, w, h};
+        FillRect(mem, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        ASSERT_TRUE(PlayEnhMetaFile(mem, page, &all));
+        DeleteEnhMetaFile(page);
+        std::vector<uint32_t> px((size_t)w * h);
+        GetBitmapBits(bm, (LONG)(px.size() * 4), px.data());
+        pictures.push_back(std::move(px));
+    }
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    DeleteDC(hdc);
+    EXPECT_NE(std::count(pictures[0].begin(), pictures[0].end(), pictures[0][0]), (long)pictures[0].size());
+    for (int i = 0; i < pages; ++i)
+        for (int j = i + 1; j < pages; ++j) EXPECT_NE(pictures[(size_t)i], pictures[(size_t)j]) << i << " and " << j;
 }
 
 // A file of 2^31 bytes is refused with a message before it is read (a sparse

@@ -708,6 +708,43 @@ TEST_F(GridTipTest, ClippedTextShowsTipFittingTextNone)
     EXPECT_EQ(grid.GetFocusCell(), CDataGridCellPos(4, 3));
 }
 
+// The tip shows the cell's whole text on its yellow background, and keeps
+// showing it when it is painted again.
+TEST_F(GridTipTest, TipPaintsItsTextEveryTime)
+{
+    const std::string text = "a much longer text than the cell";
+    grid.SetCellText(2, 2, text.c_str());
+    grid.SetColumnWidth(2, ShownWidth(text) / 3);
+    Hover(2, 2);
+    HWND tip = grid.m_tipWindow.m_hWnd;
+    ASSERT_TRUE(::IsWindowVisible(tip));
+    auto inked = [&] {
+        SIZE size{};
+        EXPECT_TRUE(HeadlessGetSurfaceSize(tip, &size));
+        int dark = 0, background = 0;
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x) {
+                COLORREF c = 0;
+                HeadlessGetPixel(tip, x, y, &c);
+                if (c == GetSysColor(COLOR_INFOBK)) ++background;
+                else if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++dark;
+            }
+        return std::pair{dark, background};
+    };
+    for (int paint = 0; paint < 2; ++paint) {
+        SCOPED_TRACE(paint);
+        auto [dark, background] = inked();
+        EXPECT_GT(dark, 60);          // the letters, beyond the border
+        EXPECT_GT(background, dark);  // on the tip's background
+        ::InvalidateRect(tip, nullptr, TRUE);
+        PumpUntilIdle(Filter());
+    }
+    HDC dc = CreateRecordingDC(FALSE);
+    ::SendMessage(tip, WM_PRINTCLIENT, (WPARAM)dc, 0);
+    EXPECT_NE(GetRecordingLog(dc).find("\" " + text + " \""), std::string::npos) << GetRecordingLog(dc);
+    DeleteDC(dc);
+}
+
 TEST_F(GridTipTest, PressesThroughTheTip)
 {
     const std::string text = "a clipped text";

@@ -228,6 +228,44 @@ TEST(ComplexFunctions, AgreeWithStandardLibrary)
     }
 }
 
+// On the real axis beyond +-1 (imaginary part +0) the arc cosine is
+// pi/2 - arc sine, as the standard library's is.
+TEST(ComplexFunctions, ArcSineAndArcCosineAddUpToHalfPi)
+{
+    for (double x : {1.5, 2.0, 1e10, 1e300, -1.5, -2.0, -1e300, 0.5, -0.5, 1.0}) {
+        Complex s, c;
+        ComplexAsin(s, {x, 0});
+        ComplexAcos(c, {x, 0});
+        EXPECT_NEAR(s.re + c.re, M_PI / 2, 1e-15) << x;
+        EXPECT_EQ(s.im + c.im, 0.0) << x;
+        EXPECT_TRUE(Near(c, std::acos(Std(x, 0.0)), 1e-15)) << x;
+    }
+}
+
+// An exact zero part of the argument keeps its result part an exact zero
+// where the other factor overflows.
+TEST(ComplexFunctions, ZeroTimesOverflowIsZero)
+{
+    const struct {
+        const char* name;
+        Complex r, want;
+    } cases[] = {
+        {"exp", ComplexExp({1000, 0}), {kInf, 0}},
+        {"sinh", ComplexSinh({1000, 0}), {kInf, 0}},
+        {"sinh-", ComplexSinh({-1000, 0}), {-kInf, 0}},
+        {"cosh", ComplexCosh({-1000, 0}), {kInf, -0.0}},
+        {"sin", ComplexSin({0, 1000}), {0, kInf}},
+        {"cos", ComplexCos({0, 1000}), {kInf, -0.0}},
+        {"cos-", ComplexCos({-0.0, 1000}), {kInf, 0.0}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.r.re, c.want.re) << c.name;
+        EXPECT_EQ(c.r.im, c.want.im) << c.name;
+        EXPECT_EQ(std::signbit(c.r.im), std::signbit(c.want.im)) << c.name;
+        EXPECT_EQ(std::signbit(c.r.re), std::signbit(c.want.re)) << c.name;
+    }
+}
+
 TEST(ComplexFunctions, SquareRootAndAcoshEdges)
 {
     Complex r = ComplexSqrt({-4, 0});

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "support/capture.h"
@@ -339,6 +340,32 @@ TEST(LinearSolve, ShapeMessages)
     cap.Reset();
     ASSERT_EQ(a.Solve(Real({{5, 1}, {11, 3}}), x), 0);  // two solution columns
     EXPECT_LT(MaxDiff(x, Real({{1, 1}, {2, 0}})), 1e-15);
+    EXPECT_TRUE(cap.messages.empty());
+}
+
+// A zero on the diagonal of the rotated triangle is reported, consistent
+// right-hand side or not; the elimination solver keeps carrying on.
+TEST(LinearSolve, RotationsReportASingularMatrix)
+{
+    CCaptureStream cap;
+    const struct {
+        CComplexMatrix a, b;
+    } cases[] = {
+        {Real({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), Real({{1}, {1}, {1}})},  // consistent
+        {Real({{1, 2}, {2, 4}}), Real({{1}, {3}})},                        // inconsistent
+        {Real({{0, 0}, {0, 0}}), Real({{0}, {0}})},
+        {Real({{0, 1}, {0, 1}}), Real({{1}, {1}})},
+    };
+    for (const auto& c : cases) {
+        cap.Reset();
+        CComplexMatrix x = Real({{7}});
+        EXPECT_EQ(c.a.SolveX(c.b, x), 10);
+        EXPECT_EQ(cap.messages, (std::vector<std::string>{"Error: The matrix is singular"}));
+        EXPECT_EQ(x.Rows(), 1);  // untouched
+    }
+    cap.Reset();
+    CComplexMatrix x;
+    EXPECT_EQ(Real({{1, 2}, {2, 4}}).Solve(Real({{1}, {2}}), x), 0);
     EXPECT_TRUE(cap.messages.empty());
 }
 

@@ -197,6 +197,42 @@ TEST(PolyRoots, RootsAndFailures)
     }
 }
 
+// Exactly zero low coefficients are exact roots 0, after the other roots.
+TEST(PolyRoots, ZeroLowCoefficientsAreExactRoots)
+{
+    struct Case {
+        std::vector<Complex> coeffs;
+        std::vector<Complex> others;  // the roots besides the zeros
+        int zeros;
+    } cases[] = {
+        {{{0, 0}, {0, 0}, {1, 0}, {1, 0}}, {{-1, 0}}, 2},         // x^2 + x^3
+        {{{0, 0}, {2, 0}}, {}, 1},                                // 2x
+        {{{0, 0}, {0, 0}, {0, 0}, {-8, 0}, {0, 0}, {2, 0}}, {{-2, 0}, {2, 0}}, 3},
+        {{{0, 0}, {0, 1}, {1, 0}, {0, 0}}, {{0, -1}}, 1},          // i x + x^2, zero top too
+    };
+    for (auto& c : cases) {
+        std::vector<Complex> roots;
+        ASSERT_EQ(PolyRoots(c.coeffs.data(), (int)c.coeffs.size(), roots), 0);
+        ASSERT_EQ(roots.size(), c.others.size() + c.zeros);
+        std::vector<Complex> others(roots.begin(), roots.begin() + c.others.size());
+        std::sort(others.begin(), others.end(), [](const Complex& a, const Complex& b) { return a.re < b.re; });
+        for (size_t i = 0; i < others.size(); i++) {
+            EXPECT_NEAR(others[i].re, c.others[i].re, 1e-14);
+            EXPECT_NEAR(others[i].im, c.others[i].im, 1e-14);
+        }
+        for (size_t i = c.others.size(); i < roots.size(); i++) {
+            EXPECT_EQ(roots[i].re, 0.0);
+            EXPECT_EQ(roots[i].im, 0.0);
+        }
+    }
+    // Failures keep the zero-filled size of the whole polynomial.
+    CCaptureStream cap;
+    std::vector<Complex> coeffs = {{0, 0}, {1, 0}, {std::nan(""), 0}, {2, 0}, {1, 0}}, roots;
+    EXPECT_EQ(PolyRoots(coeffs.data(), 5, roots), -2);
+    EXPECT_EQ(roots.size(), 4u);
+    EXPECT_EQ(cap.messages, (std::vector<std::string>{"Error: Failed to find a roots of a polynomial"}));
+}
+
 TEST(PolyInterpolate, CoefficientsThroughPoints)
 {
     std::vector<Complex> out;

@@ -96,6 +96,35 @@ TEST(Expm, ExactAndScaledCases)
     }
 }
 
+// Results past the doubles: each cell INF with the sign of the true cell,
+// exact zeros kept, never NAN; large but finite results keep their accuracy.
+TEST(Expm, OverflowGivesSignedInfinities)
+{
+    const double inf = INFINITY;
+    struct Case {
+        CComplexMatrix a, expected;
+    } cases[] = {
+        {RealMat(2, 2, {1e150, 2e150, 3e150, 4e150}), RealMat(2, 2, {inf, inf, inf, inf})},
+        {RealMat(2, 2, {-1e150, -2e150, -3e150, -4e150}), RealMat(2, 2, {inf, -inf, -inf, inf})},
+        {RealMat(2, 2, {710, 0, 0, -800}), RealMat(2, 2, {inf, 0, 0, 0})},
+        {RealMat(2, 2, {-1e150, 0, 0, -1e150}), RealMat(2, 2, {0, 0, 0, 0})},
+    };
+    for (auto& c : cases) {
+        CComplexMatrix E;
+        ASSERT_EQ(c.a.Expm(E), 0);
+        for (int i = 0; i < 2; i++)
+            for (int j = 0; j < 2; j++) {
+                EXPECT_EQ(E.Cell(i, j).re, c.expected.Cell(i, j).re) << i << "," << j;
+                EXPECT_EQ(E.Cell(i, j).im, 0.0) << i << "," << j;
+            }
+    }
+    // expm(-1000 [1, 2; 3, 4]) = 3.640621580954898e161 in its (1, 1) cell (40 digits).
+    CComplexMatrix E;
+    ASSERT_EQ(RealMat(2, 2, {-1000, -2000, -3000, -4000}).Expm(E), 0);
+    EXPECT_NEAR(E.Cell(0, 0).re / 3.640621580954898e161, 1, 1e-11);
+    EXPECT_NEAR(E.Cell(1, 1).re / 1.1426430806376387e161, 1, 1e-11);
+}
+
 TEST(Expm, NaNInputEndsAndNonSquareIsReported)
 {
     CComplexMatrix E;

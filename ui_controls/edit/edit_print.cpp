@@ -1,5 +1,7 @@
 // Printing the editor's text page by page onto a printer DC. The screen
 // metrics, view position and widths are put back after every page.
+#include <cstdint>
+
 #include "platform/afx/print_info.h"
 #include "ui_controls/edit/edit_ctrl.h"
 
@@ -50,11 +52,16 @@ void KyrEditCtrl::PrintPage(CDC& dc, CPrintInfo* info)
     if (textRect.bottom < textRect.top) textRect.bottom = textRect.top;
     // At least one line a page, so printing always ends.
     linesPerPage = std::max(1, (int)(textRect.bottom - textRect.top) / lineHeight);
-    if (textRect.bottom - textRect.top < lineHeight) textRect.bottom = textRect.top + lineHeight;
+    // Whole lines only: a part line at the foot would come again on the next page.
+    textRect.bottom = textRect.top + linesPerPage * lineHeight;
     const int page = (int)std::max(1u, info->m_nCurPage);
     const int lines = lineCount + ((text.empty() || text.back() != '\n') ? 1 : 0);   // as the vertical range counts
-    firstLine = (page - 1) * linesPerPage;
-    firstLineOffset = GetLineOffset(std::min(firstLine, lineCount));
+    // The offset is found from the view's own line pair, before the pair
+    // becomes the page's.
+    const int pageFirst = (int)std::min<int64_t>((int64_t)(page - 1) * linesPerPage, INT32_MAX);
+    const int pageOffset = GetLineOffset(std::min(pageFirst, lineCount));
+    firstLine = pageFirst;
+    firstLineOffset = pageOffset;
     firstColumn = 0;
     if (firstLine < lines && firstLineOffset >= 0 && !text.empty()) {
         const int inner = SaveDC(dc);
@@ -62,7 +69,7 @@ void KyrEditCtrl::PrintPage(CDC& dc, CPrintInfo* info)
         DrawText(dc);
         RestoreDC(dc, inner);
     }
-    if (firstLine + linesPerPage >= lines) {
+    if (firstLine >= lines - linesPerPage) {
         info->m_bContinuePrinting = FALSE;
         info->SetMaxPage((UINT)page);
     }

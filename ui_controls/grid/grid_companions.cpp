@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "platform/controls/controls.h"
 #include "platform/kernel/clock.h"
 #include "platform/user/user.h"
 #include "ui_controls/grid/grid_ctrl.h"
@@ -203,16 +204,15 @@ void CDataGridTitleTip::Show(RECT title, const std::string& text, int offset, co
         ClientToScreen(grid, reinterpret_cast<POINT*>(&m_hoverRect.right));
         ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&m_hoverRect.left));
         ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&m_hoverRect.right));
-        if (backColor != CLR_DEFAULT) {
-            RECT clip;
-            GetClipBox(dc, &clip);
-            HBRUSH b = CreateSolidBrush(backColor);
-            FillRect(dc, &clip, b);
-            DeleteObject(b);
-        }
-        if (textColor != CLR_DEFAULT) SetTextColor(dc, textColor);
-        SetBkMode(dc, TRANSPARENT);
-        TextOut(dc, 0, 0, shown.c_str(), (int)shown.size());
+        // What the paint handler draws: a drawing made here would be gone
+        // at the tip's next paint.
+        m_shownText = shown;
+        m_hasFont = font != nullptr;
+        if (font) m_font = *font;
+        m_textColor = textColor;
+        m_backColor = backColor;
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        ::UpdateWindow(m_hWnd);
         ::SetCapture(m_hWnd);
     }
     if (old) SelectObject(dc, old);
@@ -227,8 +227,48 @@ void CDataGridTitleTip::Hide()
     ShowWindow(SW_HIDE);
 }
 
+void CDataGridTitleTip::Paint(HDC dc)
+{
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    if (m_backColor != CLR_DEFAULT) {
+        HBRUSH b = CreateSolidBrush(m_backColor);
+        FillRect(dc, &rc, b);
+        DeleteObject(b);
+    } else {
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_INFOBK));
+    }
+    HWND grid = m_ownerGrid ? m_ownerGrid->m_hWnd : nullptr;
+    HFONT created = m_hasFont ? CreateFontIndirect(&m_font) : nullptr;
+    HFONT use = created ? created : (HFONT)::SendMessage(grid, WM_GETFONT, 0, 0);
+    HGDIOBJ old = use ? SelectObject(dc, use) : nullptr;
+    SetTextColor(dc, m_textColor != CLR_DEFAULT ? m_textColor : GetSysColor(COLOR_INFOTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    TextOut(dc, 0, 0, m_shownText.c_str(), (int)m_shownText.size());
+    if (old) SelectObject(dc, old);
+    if (created) DeleteObject(created);
+}
+
 BOOL CDataGridTitleTip::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        if (dc) Paint(dc);
+        ::EndPaint(m_hWnd, &ps);
+        *result = 0;
+        return TRUE;
+    }
+    if (message == WM_PRINTCLIENT) {
+        Paint((HDC)wParam);
+        *result = 0;
+        return TRUE;
+    }
+    if (message == WM_ERASEBKGND) {
+        // The paint fills the whole tip.
+        *result = 1;
+        return TRUE;
+    }
     if (message == WM_MOUSEMOVE) {
         OnMouseMove((UINT)wParam, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
         *result = 0;

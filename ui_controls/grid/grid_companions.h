@@ -54,4 +54,13 @@ public:
 protected:
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnMouseMove(UINT flags, POINT p);
+    // Draws the shown text on its background (WM_PAINT, WM_PRINTCLIENT).
+    void Paint(HDC dc);
+
+private:
+    std::string m_shownText;   // " text ", as Show measured it
+    LOGFONT m_font{};
+    bool m_hasFont = false;    // else the grid's font
+    COLORREF m_textColor = 0xFF000000u;
+    COLORREF m_backColor = 0xFF000000u;
 };

@@ -504,9 +504,6 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
     } else if (!p.visible && q->isVisible()) {
         q->hide();
         ScheduleStackingSync();
-    } else if (p.visible && p.raise && q->isExposed()) {
-        // Not before it maps: mapping puts it on top anyway.
-        RaiseOnDesktop(*w);
     }
     q->syncing = false;
 }
@@ -862,6 +859,16 @@ public:
         std::shared_ptr<Win> w = FindWin(hwnd);
         if (!w) return;
         PostToDisplay([w, p] { ApplyPlacement(w, p); });
+    }
+
+    void WindowRaised(HWND hwnd) override
+    {
+        std::shared_ptr<Win> w = FindWin(hwnd);
+        if (!w) return;
+        PostToDisplay([w] {
+            // Not before it maps: mapping puts it on top anyway.
+            if (w->window && w->window->isVisible() && w->window->isExposed()) RaiseOnDesktop(*w);
+        });
     }
 
     void CursorChanged(const CCursorShape& shape) override

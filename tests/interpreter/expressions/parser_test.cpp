@@ -31,12 +31,16 @@ TEST_F(ExprTest, NumbersPrecedenceAndFolds)
 
 TEST_F(ExprTest, BlankDoesNotSeparateMatrixElements)
 {
+    // A number after a blank is a second operand, not a scale word.
     CValue v;
-    ASSERT_EQ(Eval("[1 2]", v), 0);
+    CCompiledExpr h;
+    EXPECT_EQ(Parse("[1 2]", h), 30);
+    EXPECT_EQ(h.root, nullptr);
+    ASSERT_EQ(Eval("[1 k]", v), 0);
     Shape s = ShapeOf(v);
     EXPECT_EQ(s.rows, 1);
     EXPECT_EQ(s.cols, 1);
-    EXPECT_EQ(s.re[0], 1.0);
+    EXPECT_EQ(s.re[0], 1000.0);
     ASSERT_EQ(Eval("[]", v), 0);
     EXPECT_EQ(ShapeOf(v).rows, 0);
 }
@@ -53,6 +57,7 @@ TEST_F(ExprTest, SyntaxErrors)
         {"()", 42},      {".", 30},        {"#", 30},       {"@nosuch", 65},    {"nosuch(1)", 51},
         {"[1,]", 42},    {"[1;]", 42},     {"[,1]", 42},    {"x[]", 42},        {"x[1", 43},
         {"[1", 34},      {"{a", 59},       {"=", 30},       {"1 = ", 42},
+        {"1 2", 30},     {"x = 1 2", 30},  {"1  2.5", 30},  {"2i 3", 30},       {"twice(1 2)", 30},
     };
     for (const auto& c : cases) {
         CCompiledExpr h;
