@@ -791,9 +791,8 @@ HWND WindowUnderPointSkipping(POINT pt, const std::vector<HWND>& skip)
     return WindowAtLocked(pt, skip);
 }
 
-HWND PointerWindowSkipping(POINT pt, HWND top, const std::vector<HWND>& skip, bool* blocked)
+HWND PointerWindowSkipping(POINT pt, HWND top, const std::vector<HWND>& skip)
 {
-    *blocked = false;
     std::lock_guard<std::mutex> g(WindowLock());
     if (top && std::find(skip.begin(), skip.end(), top) == skip.end()) {
         auto w = FindWindowObjectLocked(top);
@@ -802,10 +801,7 @@ HWND PointerWindowSkipping(POINT pt, HWND top, const std::vector<HWND>& skip, bo
         // window is gone or the point left it (a press's implicit grab).
         if (w && IsTopLevel(*w) && (w->style & WS_VISIBLE) && !w->destroying &&
             Contains(WindowScreenRectLocked(*w), pt)) {
-            if (w->style & WS_DISABLED) {
-                *blocked = true;
-                return nullptr;
-            }
+            if (w->style & WS_DISABLED) return nullptr;
             return ChildAtLocked(*w, pt, skip);
         }
     }

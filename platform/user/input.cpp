@@ -109,8 +109,7 @@ std::shared_ptr<CThreadData> LikelyThread(const RawEvent& e, HWND capture)
     }
     default: {
         if (capture) return OwnerOf(capture);
-        bool blocked;
-        HWND h = PointerWindowSkipping(e.in.pt, e.in.top, e.skip, &blocked);
+        HWND h = PointerWindowSkipping(e.in.pt, e.in.top, e.skip);
         return h ? OwnerOf(h) : nullptr;
     }
     }
@@ -455,10 +454,7 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
                 target = capture;
                 break;
             }
-            {
-                bool blocked;
-                target = PointerWindowSkipping(head.in.pt, head.in.top, head.skip, &blocked);
-            }
+            target = PointerWindowSkipping(head.in.pt, head.in.top, head.skip);
             if (!target) {
                 drop = true;
                 break;

@@ -135,9 +135,8 @@ POINT CascadePosition(HWND owner, int width, int height);
 HWND WindowUnderPointSkipping(POINT pt, const std::vector<HWND>& skip);
 // The same for pointer input that the display delivered to the top-level
 // window `top` (null: unknown): inside it, its own windows, whatever our
-// order says. `*blocked` is set when `top` is disabled (under its modal
-// dialog): the input belongs to no window then.
-HWND PointerWindowSkipping(POINT pt, HWND top, const std::vector<HWND>& skip, bool* blocked);
+// order says; none when `top` is disabled (under its modal dialog).
+HWND PointerWindowSkipping(POINT pt, HWND top, const std::vector<HWND>& skip);
 // The window's own visible pixels (client area or whole window) in its DC's
 // coordinates: clipped by ancestors, siblings above (WS_CLIPSIBLINGS) and
 // children (WS_CLIPCHILDREN).

@@ -2,6 +2,7 @@
 // presents its backing image; Qt input comes back as raw input.
 #include "platform/backend/qt/qt_backend.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QClipboard>
 #include <QCursor>
 #include <QDropEvent>
@@ -15,10 +16,9 @@
 #include <QRasterWindow>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
-#include <QAbstractNativeEventFilter>
-#include <QTimer>
 #include <xcb/xcb.h>
 
 #include <atomic>
@@ -437,8 +437,8 @@ private:
 Qt::WindowFlags FlagsOf(const CWindowPlacement& p)
 {
     const bool caption = (p.style & WS_CAPTION) == WS_CAPTION;
-    const bool tool = (p.exStyle & WS_EX_TOOLWINDOW) != 0;
     const bool popup = (p.style & WS_POPUP) != 0;
+    const bool tool = (p.exStyle & WS_EX_TOOLWINDOW) != 0;
     Qt::WindowFlags f;
     if (caption && !popup && !tool) {
         f = p.owner ? Qt::Dialog : Qt::Window;
@@ -455,7 +455,6 @@ Qt::WindowFlags FlagsOf(const CWindowPlacement& p)
         // Qt's popup type, which would grab and close by itself.
         f = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::BypassWindowManagerHint;
     }
-    (void)tool;
     if (p.exStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
     if (p.exStyle & WS_EX_TRANSPARENT) f |= Qt::WindowTransparentForInput;
     if (p.exStyle & WS_EX_NOACTIVATE) f |= Qt::WindowDoesNotAcceptFocus;
