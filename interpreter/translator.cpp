@@ -118,15 +118,6 @@ std::string LabelName(int id)
     return id >= 0 && id < (int)l.names.size() ? l.names[id] : std::string();
 }
 
-// ---- user-function declarations ------------------------------------------
-
-// Stands in until user functions exist: the declaration cannot be translated.
-__attribute__((weak)) StatusWord DeclareUserFunction(CStatementBlock*, std::istream& in, const std::string&)
-{
-    in.setstate(std::ios::failbit);
-    return ERR_FUNCTION_TRANSLATION;
-}
-
 // ---- expressions out of the stream ---------------------------------------
 
 StatusWord ParseStreamExpression(std::istream& in, CStatementBlock* context, CCompiledExpr* holder)

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/afx/win_app.h"
+#include "platform/afx/win_thread.h"
 #include "plot_device/quorra_view.h"
 #include "values/byte_stream.h"
 

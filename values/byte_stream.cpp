@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "interpreter/stack_guard.h"
+#include "values/stack_guard.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -388,7 +388,7 @@ struct Reader {
     // A read may start deep in a caller's recursion: the native stack is checked too.
     bool Enter()
     {
-        if (depth >= MAX_STREAM_NESTING || CheckStackSpace() != 0) return Fail();
+        if (depth >= MAX_STREAM_NESTING || NativeStackLow()) return Fail();
         ++depth;
         return true;
     }
