@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "afx_test_util.h"
+#include "platform_test_util.h"
 #include "platform/backend/headless.h"
 #include "wm_test_util.h"
 
@@ -97,37 +98,49 @@ TEST_F(DesktopFollow, TheDesktopsStackingBecomesOursAndPointerInputGoesWhereItWa
 
 TEST_F(DesktopFollow, KeysReleasedInAnotherApplicationAreUpAfterTheFocusComesBack)
 {
-    Recorder r;
-    Handler h = r.Wrap([](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    auto askKey = [](HWND hw, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
         if (m == WM_APP) return GetKeyState((int)wp);
-        return DefWindowProc(w, m, wp, lp);
-    });
-    HWND w = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{100, 100, 300, 300});
-    SetForegroundWindow(w);
-    SetFocus(w);
-    // Another thread saw Ctrl go down too.
+        return DefWindowProc(hw, m, wp, lp);
+    };
+    // Another thread saw Ctrl go down, in its own window.
     std::atomic<HWND> other{nullptr};
     DWORD otherId = 0;
     HANDLE t = StartThread(
         [&] {
-            Handler oh = [](HWND ow, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-                if (m == WM_APP) return GetKeyState((int)wp);
-                return DefWindowProc(ow, m, wp, lp);
-            };
-            other = MakeAt(&oh, WS_POPUP | WS_VISIBLE, RECT{400, 100, 500, 200});
-            SetForegroundWindow(other);
-            SetFocus(other);
+            Handler oh = askKey;
+            HWND o = MakeAt(&oh, WS_POPUP | WS_VISIBLE, RECT{400, 100, 500, 200});
+            SetForegroundWindow(o);
+            SetFocus(o);
+            InjectKey(VK_CONTROL, true);
+            PumpUntilIdle();
+            other = o;
             PumpUntilQuit();
-            DestroyWindow(other);
+            DestroyWindow(o);
             return DWORD(0);
         },
         0, 0, &otherId);
-    while (!other) Sleep(1);
-    InjectKey(VK_CONTROL, true);
-    SendMessage(other, WM_NULL, 0, 0);
-    for (int i = 0; i < 200 && SendMessage(other, WM_APP, VK_CONTROL, 0) >= 0; i++) Sleep(5);
+    struct Quit {
+        HANDLE t;
+        DWORD id;
+        ~Quit()
+        {
+            PostThreadMessage(id, WM_QUIT, 0, 0);
+            JoinThread(t);
+        }
+    } quit{t, otherId};
+    for (int i = 0; i < 2000 && !other; i++) Sleep(5);
+    ASSERT_NE(other.load(), nullptr);
     ASSERT_LT((SHORT)SendMessage(other, WM_APP, VK_CONTROL, 0), 0);
+
+    Recorder r;
+    Handler h = r.Wrap(askKey);
+    HWND w = MakeAt(&h, WS_POPUP | WS_VISIBLE, RECT{100, 100, 300, 300});
+    struct Destroy {
+        HWND w;
+        ~Destroy() { DestroyWindow(w); }
+    } destroy{w};
     SetForegroundWindow(w);
+    SetFocus(w);
     InjectKey(VK_SHIFT, true);
     InjectKeyStroke(VK_CAPITAL);   // Caps Lock on
     PumpUntilIdle();
@@ -155,9 +168,6 @@ TEST_F(DesktopFollow, KeysReleasedInAnotherApplicationAreUpAfterTheFocusComesBac
 
     InjectKey(VK_SHIFT, false);
     InjectKeyStroke(VK_CAPITAL);
-    PostThreadMessage(otherId, WM_QUIT, 0, 0);
-    JoinThread(t);
-    DestroyWindow(w);
     PumpUntilIdle();
 }
 
