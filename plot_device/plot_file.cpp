@@ -1,6 +1,8 @@
 // The figure's part of a plot file: magic, drawing size, then the planes with
 // their cells and graph bodies.
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "plot_device/plot_figure.h"
 #include "platform/user/geometry.h"
@@ -69,6 +71,9 @@ bool CPlotFigure::Load(CByteStream& s)
             s.SetFail();
             return false;
         }
+        // A plane lies within the largest view: a wider box would make the
+        // axes draw millions of ticks.
+        for (int32_t& v : box) v = std::clamp(v, -kMaxPlotViewSide, kMaxPlotViewSide);
         const RECT rect{box[0], box[1], box[2], box[3]};
         plane->outerRect = rect;
         plane->Resize(rect);
@@ -94,6 +99,53 @@ void CPlotFigure::TakeFileContent(CPlotFigure& other)
     RecalcGrid();
 }
 
+namespace {
+
+// Writes go through a block of its own to the descriptor; a stream for
+// writing from start to end only.
+class CBlockWriteStream : public CByteStream {
+public:
+    explicit CBlockWriteStream(int fd) : m_file(fd), m_block(new unsigned char[kBlock]) {}
+    void Close() override {}
+    int64_t GetLength() override { return m_written + (int64_t)m_used; }
+    int64_t GetPosition() override { return GetLength(); }
+    int64_t Seek(int64_t, int) override { return -1; }
+    int64_t Read(void*, size_t, size_t* delivered) override
+    {
+        if (delivered) *delivered = 0;
+        return -1;
+    }
+    int64_t Write(const void* buffer, size_t n) override
+    {
+        const unsigned char* p = static_cast<const unsigned char*>(buffer);
+        for (size_t left = n; left > 0;) {
+            if (m_used == kBlock && !Flush()) return -1;
+            const size_t k = std::min(left, kBlock - m_used);
+            std::memcpy(m_block.get() + m_used, p, k);
+            m_used += k;
+            p += k;
+            left -= k;
+        }
+        return 0;
+    }
+    bool Flush()
+    {
+        if (m_used && m_file.Write(m_block.get(), m_used) != 0) SetFail();
+        m_written += (int64_t)m_used;
+        m_used = 0;
+        return !Fail();
+    }
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+    CHandleStream m_file;  // the descriptor stays open: its owner closes it
+    std::unique_ptr<unsigned char[]> m_block;
+    size_t m_used = 0;
+    int64_t m_written = 0;
+};
+
+}  // namespace
+
 bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, std::string& bytes)
 {
     CMemStream s;
@@ -103,6 +155,13 @@ bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, std::s
     return true;
 }
 
+bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, int fd)
+{
+    CBlockWriteStream s(fd);
+    s.WriteExact(&placement, sizeof placement);
+    return figure.Save(s) && !s.Fail() && s.Flush();
+}
+
 bool ReadPlotFile(const std::string& bytes, WINDOWPLACEMENT& placement, CPlotFigure& scratch)
 {
     CMemStream s;
@@ -110,6 +169,7 @@ bool ReadPlotFile(const std::string& bytes, WINDOWPLACEMENT& placement, CPlotFig
     WINDOWPLACEMENT wp{};
     if (!s.ReadExact(&wp, sizeof wp)) return false;
     if (!scratch.Load(s)) return false;
+    wp.rcNormalPosition = ClampRect(wp.rcNormalPosition);
     placement = wp;
     return true;
 }

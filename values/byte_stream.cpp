@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
@@ -127,7 +128,14 @@ int64_t CMemStream::Write(const void* buffer, size_t n)
     if (n == 0) return 0;
     size_t pos = (size_t)m_position;
     size_t end;
-    if (__builtin_add_overflow(pos, n, &end) || end > (size_t)INT64_MAX || !Reserve(end)) {
+    if (__builtin_add_overflow(pos, n, &end) || end > (size_t)INT64_MAX) {
+        SetFail();
+        return -1;
+    }
+    // Growing geometrically keeps a stream written in small pieces linear;
+    // when the doubled block cannot be had, the bytes that fit are enough.
+    const size_t doubled = m_capacity <= SIZE_MAX / 2 ? 2 * m_capacity : SIZE_MAX;
+    if (!(end > m_capacity && doubled > end && Reserve(doubled)) && !Reserve(end)) {
         SetFail();
         return -1;
     }
