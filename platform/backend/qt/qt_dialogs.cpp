@@ -184,6 +184,9 @@ int RunQtDialog(CNativeDialog& c)
     // Its top-level owner is disabled meanwhile (a close click on it does nothing).
     HWND top = c.owner ? GetAncestor(c.owner, GA_ROOT) : nullptr;
     bool disabled = top && IsWindowEnabled(top);
+    // Disabling takes the focus from a window inside the owner: it comes back
+    // when the dialog ends, as it does after a modal dialog of ours.
+    const HWND focus = GetFocus();
     if (disabled) EnableWindow(top, FALSE);
     int result = kNativeCancelled;
     RunOnDisplayAndWait(
@@ -198,6 +201,7 @@ int RunQtDialog(CNativeDialog& c)
         },
         0xFFFFFFFFu);
     if (disabled && IsWindow(top)) EnableWindow(top, TRUE);
+    if (focus && IsWindow(focus) && !GetFocus() && IsWindowEnabled(focus)) SetFocus(focus);
     return result;
 }
 
