@@ -413,6 +413,7 @@ LRESULT ButtonState::OnSetStyle(UINT type, bool redraw)
 }  // namespace
 
 void RegisterListClasses();
+void RegisterComboClasses();
 void RegisterScrollClasses();
 void RegisterBarClasses();
 void RegisterTreeClass();
@@ -427,6 +428,7 @@ void RegisterControlClasses()
         RegisterControlClass(WC_BUTTON, ControlProc<ButtonState>);
         RegisterTextBoxClasses();
         RegisterListClasses();
+        RegisterComboClasses();
         RegisterScrollClasses();
         RegisterBarClasses();
         RegisterTreeClass();
