@@ -296,8 +296,8 @@ LRESULT Combo::OnCreate(const CREATESTRUCT* cs)
     if (cs->style & CBS_OWNERDRAWFIXED) ls |= LBS_OWNERDRAWFIXED;
     if (cs->style & CBS_OWNERDRAWVARIABLE) ls |= LBS_OWNERDRAWVARIABLE;
     if (cs->style & CBS_HASSTRINGS) ls |= LBS_HASSTRINGS;
-    list = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, COMBOLBOX_CLASS, "", ls, 0, 0, cs->cx, 100,
-                          hwnd, nullptr, nullptr, hwnd);
+    list = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, COMBOLBOX_CLASS, "", ls, 0, 0, cs->cx,
+                          100, hwnd, nullptr, nullptr, hwnd);
     if ((cs->style & 3u) == CBS_DROPDOWN || (cs->style & 3u) == CBS_SIMPLE) {
         edit = CreateWindowEx(0, WC_EDIT, "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 3, 3,
                               std::max(1, cs->cx - 6 - GetSystemMetrics(SM_CXVSCROLL)), std::max(1, cs->cy - 6), hwnd,
