@@ -432,6 +432,7 @@ protected:
     // --- internals ---
     int Length() const { return (int)text.size(); }
     bool IsDelimiter(unsigned char c) const { return c < 0x80 && wordDelimiters.find((char)c) != std::string::npos; }
+    static bool IsBlankByte(char c) { return c == ' ' || c == '\t'; }
     EditorTextOptions Options() const { return EditorTextOptions{keepTabs, tabSize, maxLineLength}; }
     void Event(unsigned code) { OnEditEvent(code); }
     bool HasSelection() const { return selAnchor >= 0 && selEnd >= 0 && selAnchor != selEnd; }

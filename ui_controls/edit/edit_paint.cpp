@@ -107,13 +107,6 @@ void KyrEditCtrl::BuildSpans(int start, int end, std::vector<Span>& spans)
     }
 }
 
-int KyrEditCtrl::LineEndOf_(int offset)
-{
-    offset = std::clamp(offset, 0, Length());
-    const void* p = std::memchr(text.data() + offset, '\n', text.size() - (size_t)offset);
-    return p ? (int)(static_cast<const char*>(p) - text.data()) : Length();
-}
-
 void KyrEditCtrl::RebuildDelimiterIndex()
 {
     mlOpens.clear();
