@@ -463,6 +463,14 @@ protected:
     int LineLengthChars(int offset);
     bool IsBlock();
     void ScrollLines(int delta);
+    // The keys of OnKeyDown by kind.
+    void ReadOnlyKey(UINT vk, bool shift);
+    bool EditKey(UINT vk, bool shift, bool ctrl);
+    void BackspaceKey();
+    void TabKey(bool shift);
+    bool MoveKey(UINT vk, bool shift, bool ctrl);
+    void HomeEndKey(bool home, bool shift, bool ctrl);
+    void UpDownKey(bool down, bool shift, bool ctrl);
     void OnScroll(int bar, UINT code, UINT pos);
     void MouseSelectTo(POINT pt);
     void UpdateHoverTip(POINT pt);
@@ -475,6 +483,11 @@ protected:
         int start, end, rule;
     };
     void BuildSpans(int start, int end, std::vector<Span>& spans);
+    // DrawText's steps.
+    struct TextPass;
+    void DrawTextLine(TextPass& pass, int lineStart, int lineEnd, int y);
+    void CharColours(TextPass& pass, int i, uint32_t cp, int lineStart, int lineEnd, COLORREF* fg, COLORREF* bg);
+    void DrawLineEnd(TextPass& pass, int lineEnd, int runX, int y);
     int RegionAbove(int offset, int* regionEnd);
     // Every change of `text` reports here, so the painter finds a multi-line
     // region begun above the view without reading the text before it.
@@ -492,6 +505,14 @@ protected:
     bool CanMergeTyping(const std::string& typed, int offset);
     void SortMarkers();
     void MarkersFollowBreak(int at);
+    // One line's part of a block indent or unindent.
+    struct LineEdit {
+        int offset;
+        std::string text;
+    };
+    bool IndentFits(int lo, int first, int lastLine);
+    std::string IndentLine(int ls, bool indent, const std::string& indentText, std::vector<LineEdit>& edits);
+    int UnindentFrom(int ls, int nb);
 
     // State.
     std::string text;

@@ -342,72 +342,15 @@ bool KyrEditCtrl::IndentBlock(bool indent)
     if (GetLineStartOf(hi) == hi) --lastLine;
     const int first = GetLineOfOffsetCached(lo);
     const std::string indentText = keepTabs ? std::string("\t") : std::string((size_t)std::max(indentWidth, 0), ' ');
-    // Indenting may not make a line longer than the limit.
-    if (indent) {
-        int ls = GetLineStartOf(lo);
-        for (int l = first; l <= lastLine; ++l) {
-            const int e = LineEndOf_(ls);
-            if (GetColumnOfOffset(e) + indentWidth > maxLineLength - 1) {
-                Event(KYR_EV_TAB_TOO_LONG);
-                return false;
-            }
-            ls = e + 1;
-        }
-    }
+    if (indent && !IndentFits(lo, first, lastLine)) return false;
     SetLastAction(indent ? KYR_ACT_INDENT : KYR_ACT_UNINDENT);
     const int firstStart = GetLineStartOf(lo);
     std::vector<std::string> changes;
-    struct LineEdit {
-        int offset;
-        std::string text;
-    };
     std::vector<LineEdit> edits;   // in the order made, so each offset is exact
     int ls = firstStart;
     for (int l = first; l <= lastLine && ls <= Length(); ++l) {
-        int nb = ls;
-        const int e = LineEndOf_(ls);
-        while (nb < e && IsBlankByte(text[nb])) ++nb;
-        std::string change;
-        int delta = 0;
-        if (indent) {
-            if (CanInsert(nb, indentText)) {
-                OnInsertText(nb, indentText);
-                text.insert((size_t)nb, indentText);
-                TextInserted(nb, (int)indentText.size());
-                change = indentText;
-                edits.push_back({nb, indentText});
-                delta = (int)indentText.size();
-                NotifyEditChange(nb, indentText, true);
-            }
-        } else {
-            int from = nb;
-            if (!keepTabs) {
-                from = nb - std::min(indentWidth, nb - ls);
-            } else {
-                int gone = 0;
-                while (from > ls && gone < indentWidth) {
-                    const int colBefore = GetColumnOfOffset(from - 1);
-                    const int w = text[from - 1] == '\t' ? tabSize - colBefore % std::max(tabSize, 1) : 1;
-                    gone += w;
-                    --from;
-                }
-            }
-            if (from < nb) {
-                const std::string removed = text.substr((size_t)from, (size_t)(nb - from));
-                if (CanDelete(from, removed)) {
-                    OnRemoveText(from, nb);
-                    text.erase((size_t)from, (size_t)(nb - from));
-                    TextErased(from, nb - from);
-                    change = removed;
-                    edits.push_back({from, removed});
-                    delta = -(int)removed.size();
-                    NotifyEditChange(from, removed, false);
-                }
-            }
-        }
-        changes.push_back(change);
+        changes.push_back(IndentLine(ls, indent, indentText, edits));
         ls = LineEndOf_(ls) + 1;
-        (void)delta;
     }
     const int lastEnd = std::min(ls, Length());
     auto block = std::make_unique<KyrUndoBlock>();
@@ -430,6 +373,71 @@ bool KyrEditCtrl::IndentBlock(bool indent)
     SetCaretOffset(selEnd, true, false);
     RedrawAll();
     return true;
+}
+
+// Indenting may not make a line longer than the limit.
+bool KyrEditCtrl::IndentFits(int lo, int first, int lastLine)
+{
+    int ls = GetLineStartOf(lo);
+    for (int l = first; l <= lastLine; ++l) {
+        const int e = LineEndOf_(ls);
+        if (GetColumnOfOffset(e) + indentWidth > maxLineLength - 1) {
+            Event(KYR_EV_TAB_TOO_LONG);
+            return false;
+        }
+        ls = e + 1;
+    }
+    return true;
+}
+
+// Indents or unindents the line starting at `ls` (what the hooks allow);
+// returns the blanks inserted or removed.
+std::string KyrEditCtrl::IndentLine(int ls, bool indent, const std::string& indentText, std::vector<LineEdit>& edits)
+{
+    int nb = ls;
+    const int e = LineEndOf_(ls);
+    while (nb < e && IsBlankByte(text[nb])) ++nb;
+    std::string change;
+    if (indent) {
+        if (CanInsert(nb, indentText)) {
+            OnInsertText(nb, indentText);
+            text.insert((size_t)nb, indentText);
+            TextInserted(nb, (int)indentText.size());
+            change = indentText;
+            edits.push_back({nb, indentText});
+            NotifyEditChange(nb, indentText, true);
+        }
+        return change;
+    }
+    const int from = UnindentFrom(ls, nb);
+    if (from < nb) {
+        const std::string removed = text.substr((size_t)from, (size_t)(nb - from));
+        if (CanDelete(from, removed)) {
+            OnRemoveText(from, nb);
+            text.erase((size_t)from, (size_t)(nb - from));
+            TextErased(from, nb - from);
+            change = removed;
+            edits.push_back({from, removed});
+            NotifyEditChange(from, removed, false);
+        }
+    }
+    return change;
+}
+
+// Where an unindent of the line at `ls` whose text starts at `nb` begins:
+// indentWidth blanks back, or columns back when tabs are kept.
+int KyrEditCtrl::UnindentFrom(int ls, int nb)
+{
+    int from = nb;
+    if (!keepTabs) return nb - std::min(indentWidth, nb - ls);
+    int gone = 0;
+    while (from > ls && gone < indentWidth) {
+        const int colBefore = GetColumnOfOffset(from - 1);
+        const int w = text[from - 1] == '\t' ? tabSize - colBefore % std::max(tabSize, 1) : 1;
+        gone += w;
+        --from;
+    }
+    return from;
 }
 
 bool KyrEditCtrl::InsertTab()

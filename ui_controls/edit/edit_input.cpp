@@ -15,27 +15,7 @@ void KyrEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
     const bool shift = GetKeyState(VK_SHIFT) & 0x8000;
     const bool ctrl = GetKeyState(VK_CONTROL) & 0x8000;
     if (readOnly) {
-        switch (vk) {
-        case VK_TAB:
-            if (shift)
-                OnVScroll(SB_PAGEUP, 0, nullptr);
-            else
-                OnVScroll(SB_PAGEDOWN, 0, nullptr);
-            break;
-        case VK_NEXT: OnVScroll(SB_PAGEDOWN, 0, nullptr); break;
-        case VK_PRIOR: OnVScroll(SB_PAGEUP, 0, nullptr); break;
-        case VK_END: OnVScroll(SB_BOTTOM, 0, nullptr); break;
-        case VK_HOME:
-            OnVScroll(SB_TOP, 0, nullptr);
-            OnHScroll(SB_TOP, 0, nullptr);
-            break;
-        case VK_UP: OnVScroll(SB_LINEUP, 0, nullptr); break;
-        case VK_DOWN: OnVScroll(SB_LINEDOWN, 0, nullptr); break;
-        case VK_LEFT: OnHScroll(SB_LINEUP, 0, nullptr); break;
-        case VK_RIGHT: OnHScroll(SB_LINEDOWN, 0, nullptr); break;
-        case VK_INSERT: ToggleOverwrite(); break;
-        default: Default();
-        }
+        ReadOnlyKey(vk, shift);
         return;
     }
     previousKey = lastKey;
@@ -45,36 +25,47 @@ void KyrEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
         if (caretX < textRect.left || caretX >= textRect.right || caretY < textRect.top || caretY >= textRect.bottom)
             SetCaretOffset(caretOffset, true, true);
     }
+    if (EditKey(vk, shift, ctrl) || MoveKey(vk, shift, ctrl)) return;
+    Default();
+}
+
+// Read-only, the keys scroll the view.
+void KyrEditCtrl::ReadOnlyKey(UINT vk, bool shift)
+{
+    switch (vk) {
+    case VK_TAB:
+        if (shift)
+            OnVScroll(SB_PAGEUP, 0, nullptr);
+        else
+            OnVScroll(SB_PAGEDOWN, 0, nullptr);
+        break;
+    case VK_NEXT: OnVScroll(SB_PAGEDOWN, 0, nullptr); break;
+    case VK_PRIOR: OnVScroll(SB_PAGEUP, 0, nullptr); break;
+    case VK_END: OnVScroll(SB_BOTTOM, 0, nullptr); break;
+    case VK_HOME:
+        OnVScroll(SB_TOP, 0, nullptr);
+        OnHScroll(SB_TOP, 0, nullptr);
+        break;
+    case VK_UP: OnVScroll(SB_LINEUP, 0, nullptr); break;
+    case VK_DOWN: OnVScroll(SB_LINEDOWN, 0, nullptr); break;
+    case VK_LEFT: OnHScroll(SB_LINEUP, 0, nullptr); break;
+    case VK_RIGHT: OnHScroll(SB_LINEDOWN, 0, nullptr); break;
+    case VK_INSERT: ToggleOverwrite(); break;
+    default: Default();
+    }
+}
+
+// The keys that change the text; false for any other key.
+bool KyrEditCtrl::EditKey(UINT vk, bool shift, bool ctrl)
+{
     switch (vk) {
     case VK_BACK:
         if (ctrl) break;   // Ctrl+Backspace neither deletes nor types
-        if (HasSelection()) {
-            SetLastAction(KYR_ACT_BACKSPACE);
-            DeleteSelection(true, false, true);
-        } else if (caretOffset > 0) {
-            const int old = caretOffset;
-            SetCaretOffset(EditPrevChar(text, caretOffset), true, false);
-            SetLastAction(KYR_ACT_BACKSPACE);
-            if (!DeleteKey(true)) SetCaretOffset(old, true, false);
-        } else {
-            Event(KYR_EV_AT_START);
-        }
+        BackspaceKey();
         break;
     case VK_TAB:
         if (ctrl) break;
-        if (HasSelection()) {
-            // Only a selection that is no block of lines is replaced by an
-            // indent; a block too long to indent stays as it is.
-            const bool block = IsBlock();
-            if (!IndentBlock(!shift) && !shift && !block) {
-                DeleteSelection(true, false, true);
-                InsertTab();
-            }
-        } else if (shift) {
-            BackTab();
-        } else {
-            InsertTab();
-        }
+        TabKey(shift);
         break;
     case VK_RETURN:
         if (HasSelection()) DeleteSelection(true, false, true);
@@ -88,6 +79,53 @@ void KyrEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
         desiredColumn = caretColumn;
         break;
     case VK_ESCAPE: CollapseSelection(false, true, true); break;
+    case VK_INSERT: ToggleOverwrite(); break;
+    case VK_DELETE:
+        SetLastAction(KYR_ACT_DELETE);
+        DeleteKey(true);
+        break;
+    default: return false;
+    }
+    return true;
+}
+
+void KyrEditCtrl::BackspaceKey()
+{
+    if (HasSelection()) {
+        SetLastAction(KYR_ACT_BACKSPACE);
+        DeleteSelection(true, false, true);
+    } else if (caretOffset > 0) {
+        const int old = caretOffset;
+        SetCaretOffset(EditPrevChar(text, caretOffset), true, false);
+        SetLastAction(KYR_ACT_BACKSPACE);
+        if (!DeleteKey(true)) SetCaretOffset(old, true, false);
+    } else {
+        Event(KYR_EV_AT_START);
+    }
+}
+
+void KyrEditCtrl::TabKey(bool shift)
+{
+    if (HasSelection()) {
+        // Only a selection that is no block of lines is replaced by an
+        // indent; a block too long to indent stays as it is.
+        const bool block = IsBlock();
+        if (!IndentBlock(!shift) && !shift && !block) {
+            DeleteSelection(true, false, true);
+            InsertTab();
+        }
+    } else if (shift) {
+        BackTab();
+    } else {
+        InsertTab();
+    }
+}
+
+// The keys that move the caret (Shift: extend the selection); false for any
+// other key.
+bool KyrEditCtrl::MoveKey(UINT vk, bool shift, bool ctrl)
+{
+    switch (vk) {
     case VK_PRIOR:
     case VK_NEXT:
         if (ctrl) break;
@@ -102,27 +140,7 @@ void KyrEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
         }
         break;
     case VK_END:
-        if (shift)
-            ExtendSelection(ctrl ? 11 : 9);
-        else {
-            CollapseSelection(false, false, true);
-            if (ctrl)
-                MoveToTextEnd(true);
-            else
-                MoveEnd(true);
-        }
-        break;
-    case VK_HOME:
-        if (shift)
-            ExtendSelection(ctrl ? 10 : 8);
-        else {
-            CollapseSelection(true, false, true);
-            if (ctrl)
-                MoveToTextStart(true);
-            else
-                MoveHome(true);
-        }
-        break;
+    case VK_HOME: HomeEndKey(vk == VK_HOME, shift, ctrl); break;
     case VK_LEFT:
         if (shift)
             ExtendSelection(ctrl ? 0 : 2);
@@ -144,26 +162,48 @@ void KyrEditCtrl::OnKeyDown(UINT vk, UINT, UINT)
         }
         break;
     case VK_UP:
-    case VK_DOWN: {
-        const bool down = vk == VK_DOWN;
-        if (ctrl && shift) break;
-        if (shift) {
-            ExtendSelection(down ? 5 : 4);
-        } else if (ctrl) {
-            ScrollLines(down ? 1 : -1);
-            if (caretY < textRect.top || caretY + lineHeight > textRect.bottom) MoveLine(down, true, true);
-        } else {
-            const bool had = CollapseSelection(!down, false, true);
-            MoveLine(down, !had, true);
-        }
-        break;
+    case VK_DOWN: UpDownKey(vk == VK_DOWN, shift, ctrl); break;
+    default: return false;
     }
-    case VK_INSERT: ToggleOverwrite(); break;
-    case VK_DELETE:
-        SetLastAction(KYR_ACT_DELETE);
-        DeleteKey(true);
-        break;
-    default: Default(); break;
+    return true;
+}
+
+void KyrEditCtrl::HomeEndKey(bool home, bool shift, bool ctrl)
+{
+    if (home) {
+        if (shift)
+            ExtendSelection(ctrl ? 10 : 8);
+        else {
+            CollapseSelection(true, false, true);
+            if (ctrl)
+                MoveToTextStart(true);
+            else
+                MoveHome(true);
+        }
+        return;
+    }
+    if (shift)
+        ExtendSelection(ctrl ? 11 : 9);
+    else {
+        CollapseSelection(false, false, true);
+        if (ctrl)
+            MoveToTextEnd(true);
+        else
+            MoveEnd(true);
+    }
+}
+
+void KyrEditCtrl::UpDownKey(bool down, bool shift, bool ctrl)
+{
+    if (ctrl && shift) return;
+    if (shift) {
+        ExtendSelection(down ? 5 : 4);
+    } else if (ctrl) {
+        ScrollLines(down ? 1 : -1);
+        if (caretY < textRect.top || caretY + lineHeight > textRect.bottom) MoveLine(down, true, true);
+    } else {
+        const bool had = CollapseSelection(!down, false, true);
+        MoveLine(down, !had, true);
     }
 }
 
