@@ -156,22 +156,7 @@ struct ListView {
         HGDIOBJ oldFont = SelectObject(hdc, ControlFont(hwnd));
         SetBkMode(hdc, TRANSPARENT);
         const int hh = HeaderHeight(), rh = RowHeight();
-        if (hh) {
-            int x = 0;
-            for (const Column& c : columns) {
-                RECT h{x, 0, x + c.width, hh};
-                PaintBevel(hdc, h, false);
-                RECT tr = h;
-                InflateRect(&tr, -4, 0);
-                SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
-                PaintControlText(hdc, hwnd, c.text, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, disabled);
-                x += c.width;
-            }
-            if (x < rc.right) {
-                RECT h{x, 0, rc.right, hh};
-                PaintBevel(hdc, h, false);
-            }
-        }
+        if (hh) PaintHeader(hdc, rc, hh, disabled);
         const bool full = (ex & LVS_EX_FULLROWSELECT) != 0;
         const bool showSel = focused || (Style() & LVS_SHOWSELALWAYS);
         const int last = std::min(Count(), top + PerPage() + 1);
@@ -220,6 +205,25 @@ struct ListView {
             DeleteObject(pen);
         }
         SelectObject(hdc, oldFont);
+    }
+
+    // The column headers: a bevel each, and one for the rest of the row.
+    void PaintHeader(HDC hdc, const RECT& rc, int hh, bool disabled)
+    {
+        int x = 0;
+        for (const Column& c : columns) {
+            RECT h{x, 0, x + c.width, hh};
+            PaintBevel(hdc, h, false);
+            RECT tr = h;
+            InflateRect(&tr, -4, 0);
+            SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
+            PaintControlText(hdc, hwnd, c.text, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, disabled);
+            x += c.width;
+        }
+        if (x < rc.right) {
+            RECT h{x, 0, rc.right, hh};
+            PaintBevel(hdc, h, false);
+        }
     }
 
     // Label editing.
