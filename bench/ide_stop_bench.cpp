@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "devices/install_program_steps.h"
 #include "ide/output_bar.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
@@ -35,6 +36,7 @@ struct Host {
         frame->LoadFrame(IDR_BENCH_PROGRAM);
         app.m_pMainWnd = frame;
         out.Create(frame, 0, RECT{0, 0, 400, 200});
+        InstallProgramSteps();
         CProgram starter;
         starter.Init(frame->m_hWnd);
     }

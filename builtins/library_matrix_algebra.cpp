@@ -6,7 +6,7 @@
 #include "builtins/libraries.h"
 #include "builtins/matrix_builtins.h"
 #include "builtins/matrix_functions.h"
-#include "builtins/operator_builtins.h"
+#include "interpreter/operator_builtins.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // from it: a variable is passed to them as it is instead of as a copy.
 #include "builtins/math_functions.h"
 #include "builtins/matrix_builtins.h"
-#include "builtins/operator_builtins.h"
 #include "interpreter/func_records.h"
+#include "interpreter/operator_builtins.h"
 
 namespace {
 

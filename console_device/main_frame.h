@@ -1,9 +1,12 @@
 #pragma once
 // The console frame: the window the host sends its console messages to.
 // Each goes to the active console view.
-#include "platform/afx/afx.h"
 #include "console_device/bar_state.h"
-#include "plot_device/frame_bars.h"
+#include "devices/framework/frame_bars.h"
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/frame_wnd.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/object.h"
 
 class CNerithView;
 

@@ -1,6 +1,7 @@
 #pragma once
 // The console device's application object: settings under "Brenholt/Nerith".
-#include "platform/afx/afx.h"
+#include "platform/afx/module_state.h"
+#include "platform/afx/win_app.h"
 
 class CNerithApp : public CWinApp {
 public:

@@ -1,6 +1,8 @@
 // The console device's resource tables.
 #include "console_device/nerith_resources.h"
 
+#include "platform/afx/afx_ids.h"
+#include "platform/afx/dialog_template.h"
 #include "platform/controls/controls.h"
 
 namespace {

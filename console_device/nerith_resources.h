@@ -2,7 +2,7 @@
 // The console device's resources (menu, accelerators, strings, the About
 // dialog, the settings page, toolbar 128 and the status-bar panes),
 // registered in its module.
-#include "platform/afx/afx.h"
+#include "platform/afx/resources.h"
 
 enum : UINT {
     IDR_MAINFRAME = 128,

@@ -1,5 +1,6 @@
 // The console's settings (see nerith_settings.h).
 #include "console_device/nerith_settings.h"
+#include "platform/afx/settings_file.h"
 
 #include <cerrno>
 #include <cstdlib>

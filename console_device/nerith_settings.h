@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/win_app.h"
 #include "values/text_format.h"
 
 struct NerithSettings {

@@ -2,7 +2,11 @@
 // The console's settings sheet "Settings" with its one page "General".
 #include <string>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/data_exchange.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/property_page.h"
+#include "platform/afx/property_sheet.h"
+#include "platform/afx/wnd.h"
 #include "ui_controls/combos/font_combo.h"
 
 class CSetsGeneral : public CPropertyPage {

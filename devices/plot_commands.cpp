@@ -6,6 +6,7 @@
 
 #include "devices/device_manager.h"
 #include "devices/plot_statements.h"
+#include "interpreter/block.h"
 #include "interpreter/expression_statements.h"
 #include "interpreter/var_table.h"
 #include "platform/user/user.h"
@@ -250,6 +251,25 @@ StatusWord EvalInto(CCompiledExpr& expr, CValue& value, CStatementBlock* owner)
     return 0;
 }
 
+// An operand that names a matrix is handed over as a handle of it: the device
+// reads it during the call exactly as it would read a copy, and a figure of
+// millions of points costs no copy of the program's data.
+StatusWord EvalOperand(CCompiledExpr& expr, CValue& value, CStatementBlock* owner)
+{
+    if (!expr.root) return 0;
+    CValue v;
+    StatusWord status = EvaluateNode(expr.root, v, owner);
+    if (IsErrorStatus(status)) return status;
+    // Otherwise what EvalStatementArgument does after its evaluation.
+    if (!(v.IsHandle() && v.HandleTarget() && v.HandleTarget()->Type() == VT_MATRIX)) {
+        ResolveHandles(v);
+        if (v.Type() == VT_EMPTY && expr.root->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
+    }
+    if (status) return status;
+    value = std::move(v);
+    return 0;
+}
+
 }  // namespace
 
 StatusWord CPlotStatement::Execute(CValue*)
@@ -258,9 +278,18 @@ StatusWord CPlotStatement::Execute(CValue*)
         if (!o->expr.root) continue;
         if (StatusWord s = EvalInto(o->expr, o->value, owner)) return s;
     }
+    // Nothing of the operands is kept after the call (handles least of all).
+    struct Release {
+        std::vector<SeriesArrays>& arrays;
+        ~Release()
+        {
+            for (SeriesArrays& a : arrays)
+                for (PlotExprItem* e : a.items) e->value.Clear();
+        }
+    } release{m_seriesArrays};
     for (SeriesArrays& a : m_seriesArrays) {
         for (PlotExprItem* e : a.items)
-            if (StatusWord s = EvalInto(e->expr, e->value, owner)) return s;
+            if (StatusWord s = EvalOperand(e->expr, e->value, owner)) return s;
         for (PlotOptionRecord* o : a.options)
             if (StatusWord s = EvalInto(o->expr, o->value, owner)) return s;
     }

@@ -51,7 +51,9 @@ const CmdrStatementEntry kPlotStatements[] = {
 
 CPlotStatementGroup PlotGroup;
 
-// The current-plot state: written by the program thread, read by tests.
+// The current-plot state (GetCurrentPlot): the program thread writes and
+// reads it; atomic because an abandoned thread may still write while the
+// next run resets it.
 std::atomic<int32_t> CurrentPlaneX{-1};
 std::atomic<int32_t> CurrentPlaneY{-1};
 std::atomic<int32_t> CurrentObjectId{-1};

@@ -331,3 +331,24 @@ bool RectsOverlap(const RECT& a, const RECT& b)
               InRange(b.top, a.top, a.bottom) || InRange(b.bottom, a.top, a.bottom);
     return xs && ys;
 }
+
+void CColumnRunReducer::Flush(bool final)
+{
+    const Mark& a = m_low.at < m_high.at ? m_low : m_high;
+    const Mark& b = Later();
+    m_out.push_back(m_first.p);
+    if (a.at != m_first.at && a.at != m_last.at) m_out.push_back(a.p);
+    if (b.at != m_first.at && b.at != m_last.at && b.at != a.at) m_out.push_back(b.p);
+    // A pixel is drawn where a segment of some length starts. The line's
+    // very last run may come back to its later extreme at the end: the full
+    // line left that extreme in between, so the reduced one must too.
+    if (final && m_last.at != b.at && m_last.p.y == b.p.y && m_hasDeparture) m_out.push_back(m_departure);
+    if (m_last.at != m_first.at) m_out.push_back(m_last.p);
+}
+
+void ReduceColumnRuns(const POINT* p, size_t n, std::vector<POINT>& out)
+{
+    CColumnRunReducer r(out);
+    for (size_t i = 0; i < n; i++) r.Add(p[i]);
+    r.Finish();
+}

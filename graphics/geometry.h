@@ -75,3 +75,58 @@ int SideOfLine(const Point2D& p, const Point2D& a, const Point2D& b);
 void UnionRectInt(RECT& r, const RECT& other);
 bool InRange(int v, int a, int b);
 bool RectsOverlap(const RECT& a, const RECT& b);
+// Each run of consecutive device points in one column becomes its first
+// point, its lowest and highest points (in the order they come) and its last
+// point (the line's final run may keep one more). A one-pixel solid line
+// through the result covers exactly the pixels of one through all the points:
+// within a column the line is vertical and covers the run's whole span
+// either way.
+void ReduceColumnRuns(const POINT* points, size_t n, std::vector<POINT>& out);
+
+// The same reduction fed one point at a time (while the points are made).
+class CColumnRunReducer {
+public:
+    explicit CColumnRunReducer(std::vector<POINT>& out) : m_out(out) { out.clear(); }
+    void Add(POINT p)
+    {
+        const uint64_t at = m_count++;
+        if (at == 0 || p.x != m_first.p.x) {
+            if (at) Flush(false);
+            m_first = m_low = m_high = m_last = Mark{p, at};
+            m_hasDeparture = false;
+            return;
+        }
+        m_last = Mark{p, at};
+        if (p.y < m_low.p.y) {
+            m_low = m_last;
+            m_hasDeparture = false;
+        } else if (p.y > m_high.p.y) {
+            m_high = m_last;
+            m_hasDeparture = false;
+        } else if (!m_hasDeparture && p.y != Later().p.y) {
+            m_departure = p;
+            m_hasDeparture = true;
+        }
+    }
+    // After the line's last point.
+    void Finish()
+    {
+        if (m_count) Flush(true);
+        m_count = 0;
+    }
+
+private:
+    struct Mark {
+        POINT p;
+        uint64_t at;
+    };
+    const Mark& Later() const { return m_low.at > m_high.at ? m_low : m_high; }
+    void Flush(bool final);
+
+    std::vector<POINT>& m_out;
+    uint64_t m_count = 0;
+    Mark m_first{}, m_low{}, m_high{}, m_last{};
+    // The first point after the later extreme that leaves its height.
+    POINT m_departure{};
+    bool m_hasDeparture = false;
+};

@@ -129,10 +129,12 @@ public:
     Point2D PolarToCartesian(const Point2D& rp) const;
 
     // ---- Transforms, limits, autoscale and zoom ----
-    // Measures the margins and lays out the plot rectangle, then rescales.
-    bool Resize(const RECT& rect);
+    // Measures the margins and lays out the plot rectangle, then rescales
+    // (unless told not to, or nothing the prepared points depend on changed
+    // since the last rescale).
+    bool Resize(const RECT& rect, bool rescale = true);
     // The same with a DC already prepared for measuring.
-    bool ResizeWithDC(HDC dc, const RECT& rect);
+    bool ResizeWithDC(HDC dc, const RECT& rect, bool rescale = true);
     // The layout after measuring: margins (left, top, right, bottom) and, for
     // polar graphs, the size of one axis-font character.
     bool SetPlotRect(const RECT& rect, const RECT& margins, int charSize);
@@ -179,7 +181,11 @@ public:
     uint8_t AxisStyleInUse() const;
 
     // ---- Drawing (graph_draw.cpp, polar_draw.cpp) ----
-    // Whole graph into dc, logical units as PrepareDC left them.
+    // Whole graph into dc, logical units as PrepareDC left them. Flags: 1 no
+    // read-out pointers, 2 pointers not limited to the client area, 4 no
+    // background, 8 every point of every line (for targets drawn again at
+    // another scale); otherwise a long hairline on a pixel-exact screen
+    // target is drawn from its column runs.
     bool DrawGraph(HDC dc, int flags);
     void FillBackground(HDC dc);
     // Read-out pointers; clip (logical) gives the line box for pointer flag
@@ -224,7 +230,24 @@ public:
 
 private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    void DrawObject(HDC dc, CGraphObject& o);
+    // What the last rescale prepared the points for: the plot rectangle,
+    // limits, axis kinds and each object with its point stamp and kind.
+    struct RescaleInputs {
+        LONG plot[4] = {0, 0, 0, 0};
+        double limits[4] = {0, 0, 0, 0};
+        int32_t xLog = 0, yLog = 0;
+        uint8_t axisStyle = 0;
+        std::vector<std::pair<const void*, uint64_t>> objects;
+        std::vector<uint8_t> kinds;
+        bool operator==(const RescaleInputs& o) const = default;
+    };
+    RescaleInputs m_rescaled;
+    bool m_rescaledValid = false;
+    RescaleInputs CurrentRescaleInputs() const;
+    // reduce: lines may be drawn from their column runs (see DrawGraph).
+    void DrawObject(HDC dc, CGraphObject& o, bool reduce);
+    // A solid hairline polyline, unfilled, of more device points than plot columns.
+    bool ReducibleLine(const CGraphObject& o, size_t points) const;
     void DrawPointer(HDC dc, CGraphObject& o, const RECT* clip);
     void DrawLabelsTitleLegend(HDC dc);
     // The height of the polar frame's angle numbers.
@@ -235,6 +258,9 @@ private:
     void ReadoutAt(POINT logical);
     void AfterLimitsTaken();
     bool PointerLinesBeyondPlot() const;
+    // Rescale of a polyline that clipping would leave whole: the device
+    // points alone; false (nothing changed) when some point would be cut.
+    bool PrepareUnclipped(CGraphObject& obj, const Segment& box) const;
     bool ZoomAxes(double f, bool doX, bool doY);
 };
 

@@ -36,6 +36,17 @@ HPEN ObjectPen(const CGraphObject& o)
 
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
+// A raster screen target whose logical units are its pixels, drawing in
+// plain copy mode: there a per-column reduction of a hairline is exact.
+bool PixelExactTarget(HDC dc)
+{
+    if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY || GetROP2(dc) != R2_COPYPEN) return false;
+    if (GetMapMode(dc) == MM_TEXT) return true;
+    SIZE w{0, 0}, v{0, 0};
+    return GetMapMode(dc) == MM_ANISOTROPIC && GetWindowExtEx(dc, &w) && GetViewportExtEx(dc, &v) && w.cx == v.cx &&
+           w.cy == v.cy;
+}
+
 }  // namespace
 
 CGraph::~CGraph() { *m_alive = false; }
@@ -104,7 +115,7 @@ bool CGraph::DrawGraph(HDC dc, int flags)
         DeleteObject(brush);
     }
     for (size_t i = 0; i < objects.size(); i++)
-        if (objects[i]) DrawObject(dc, *objects[i]);
+        if (objects[i]) DrawObject(dc, *objects[i], !(flags & 8) && PixelExactTarget(dc));
     if (!IsPolar()) {
         LayoutAxis(dc);
     } else if (!(flags & 1)) {
@@ -128,7 +139,14 @@ bool CGraph::DrawGraph(HDC dc, int flags)
     return true;
 }
 
-void CGraph::DrawObject(HDC dc, CGraphObject& o)
+bool CGraph::ReducibleLine(const CGraphObject& o, size_t points) const
+{
+    return (o.kind == 1 || o.kind == 4) && o.fillStyle == -2 &&
+           points > (size_t)std::max<LONG>(0, plotRect.right - plotRect.left) && PenStyleInUse(o.penStyle) == PS_SOLID &&
+           PenWidthInUse(o.penWidth) <= 1;
+}
+
+void CGraph::DrawObject(HDC dc, CGraphObject& o, bool reduce)
 {
     if (!o.visible || !o.Count()) return;
     HFONT font = CreateGraphFont(axisFont, axisFontSize, kAxisWeight, 0);
@@ -154,7 +172,19 @@ void CGraph::DrawObject(HDC dc, CGraphObject& o)
         switch (o.kind) {
         case 1:
         case 4:
-            Polyline(dc, sp.data(), n);
+            // More points than pixel columns: a solid hairline is drawn from
+            // the column runs alone, which gives the same pixels.
+            if (reduce && ReducibleLine(o, sp.size())) {
+                if (!o.ColumnRuns().empty()) {
+                    Polyline(dc, o.ColumnRuns().data(), (int)o.ColumnRuns().size());
+                } else {
+                    std::vector<POINT> runs;
+                    ReduceColumnRuns(sp.data(), sp.size(), runs);
+                    Polyline(dc, runs.data(), (int)runs.size());
+                }
+            } else {
+                Polyline(dc, sp.data(), n);
+            }
             if (o.fillStyle != -2 && n >= 3) {
                 HPEN none = CreatePen(PS_NULL, 0, 0);
                 filled(none);
@@ -448,7 +478,7 @@ HENHMETAFILE CGraph::BuildMetafile(HDC referenceDc, const RECT* bounds)
 {
     HDC mdc = CreateEnhMetaFile(referenceDc, nullptr, bounds, "Tarn graphic");
     if (!mdc) return nullptr;
-    DrawGraph(mdc, 2);
+    DrawGraph(mdc, 2 | 8);
     return CloseEnhMetaFile(mdc);
 }
 

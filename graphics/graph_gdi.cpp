@@ -30,19 +30,19 @@ SIZE ExtentInFont(HDC dc, const std::string& face, int32_t size, int weight, int
 
 }  // namespace
 
-bool CGraph::Resize(const RECT& rect)
+bool CGraph::Resize(const RECT& rect, bool rescale)
 {
     // The window's DC measures as the graph will draw; before the graph has
     // a window the screen stands in.
     HDC dc = GetDC(hwnd);
     if (!dc) return false;
     PrepareDC(dc);
-    bool ok = ResizeWithDC(dc, rect);
+    bool ok = ResizeWithDC(dc, rect, rescale);
     ReleaseDC(hwnd, dc);
     return ok;
 }
 
-bool CGraph::ResizeWithDC(HDC dc, const RECT& rect)
+bool CGraph::ResizeWithDC(HDC dc, const RECT& rect, bool rescale)
 {
     RECT m{0, 0, 0, 0};
     if (!xLabel.empty()) m.bottom += ExtentInFont(dc, axisFont, axisFontSize, 300, 0, xLabel).cy + 2;
@@ -79,7 +79,9 @@ bool CGraph::ResizeWithDC(HDC dc, const RECT& rect)
         charSize = c.cx > c.cy ? c.cx : c.cy;
     }
     if (!SetPlotRect(rect, m, charSize)) return false;
-    Rescale();
+    // A figure lays its planes out again after every change; a plane whose
+    // points are already prepared for this rectangle keeps them.
+    if (rescale && !(m_rescaledValid && m_rescaled == CurrentRescaleInputs())) Rescale();
     return true;
 }
 

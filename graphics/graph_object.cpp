@@ -18,7 +18,8 @@ CGraphObject::CGraphObject(const CGraphObject& o)
       penStyle(o.penStyle), penWidth(o.penWidth), marker(o.marker), markerAux(o.markerAux),
       fillColor(o.fillColor), fillStyle(o.fillStyle), pointerFlags(o.pointerFlags), pointerAux(o.pointerAux),
       pointer(o.pointer), cacheMark(o.cacheMark), extraWord(o.extraWord), extraByte(o.extraByte),
-      m_drawPoints(o.m_drawPoints), m_screenPoints(o.m_screenPoints)
+      m_drawPoints(o.m_drawPoints), m_screenPoints(o.m_screenPoints), m_columnRuns(o.m_columnRuns),
+      m_drawShared(o.m_drawShared)
 {
     // The clone keeps its own index into its own copy of the points. A copy
     // that finds no memory is left without points rather than failing.
@@ -32,6 +33,11 @@ CGraphObject::CGraphObject(const CGraphObject& o)
         }
     }
     if (!m_count) cacheMark = -1;
+    if (m_drawShared && m_count != o.m_count) {
+        m_drawShared = false;
+        m_screenPoints.clear();
+        m_columnRuns.clear();
+    }
     TouchStamp();
 }
 
@@ -51,6 +57,9 @@ void CGraphObject::PointsChanged()
     m_drawPoints.shrink_to_fit();
     m_screenPoints.clear();
     m_screenPoints.shrink_to_fit();
+    m_columnRuns.clear();
+    m_columnRuns.shrink_to_fit();
+    m_drawShared = false;
 }
 
 void CGraphObject::FreePoints()
@@ -155,6 +164,25 @@ void CGraphObject::SetPrepared(std::vector<Point2D>&& drawPoints, std::vector<PO
 {
     m_drawPoints = std::move(drawPoints);
     m_screenPoints = std::move(screenPoints);
+    m_columnRuns.clear();
+    m_drawShared = false;
+}
+
+void CGraphObject::SetPreparedAsPoints(std::vector<POINT>&& screenPoints, std::vector<POINT>&& columnRuns)
+{
+    m_drawPoints.clear();
+    m_drawPoints.shrink_to_fit();
+    m_screenPoints = std::move(screenPoints);
+    m_columnRuns = std::move(columnRuns);
+    m_drawShared = true;
+}
+
+std::vector<POINT> CGraphObject::TakeScreenPoints()
+{
+    std::vector<POINT> s;
+    s.swap(m_screenPoints);
+    m_columnRuns.clear();
+    return s;
 }
 
 bool CGraphObject::GetBounds(double box[4], bool xLog, bool yLog) const

@@ -4,6 +4,7 @@
 // its objects; the prepared and screen arrays are rebuilt by its rescale.
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,13 @@ public:
     Point2D* Points() { return m_points.get(); }
     uint32_t Count() const { return m_count; }
     uint32_t Capacity() const { return m_capacity; }
-    const std::vector<Point2D>& DrawPoints() const { return m_drawPoints; }
-    uint32_t DrawCount() const { return (uint32_t)m_drawPoints.size(); }
+    // The prepared points: the world points themselves when clipping left
+    // them all as they are (no second copy of a large curve).
+    std::span<const Point2D> DrawPoints() const
+    {
+        return m_drawShared ? std::span<const Point2D>(m_points.get(), m_count) : std::span<const Point2D>(m_drawPoints);
+    }
+    uint32_t DrawCount() const { return (uint32_t)DrawPoints().size(); }
     const std::vector<POINT>& ScreenPoints() const { return m_screenPoints; }
 
     // Frees all three arrays.
@@ -75,6 +81,13 @@ public:
     void CopyPointsTo(std::vector<Point2D>& out) const;
     // Replaces the prepared points and their device points.
     void SetPrepared(std::vector<Point2D>&& drawPoints, std::vector<POINT>&& screenPoints);
+    // The world points unchanged are the prepared points; columnRuns, when
+    // not empty, is ReduceColumnRuns of the device points, made with them.
+    void SetPreparedAsPoints(std::vector<POINT>&& screenPoints, std::vector<POINT>&& columnRuns = {});
+    // The column runs of the device points made at the last rescale, or empty.
+    const std::vector<POINT>& ColumnRuns() const { return m_columnRuns; }
+    // The device array to refill (its memory is reused); the object keeps none meanwhile.
+    std::vector<POINT> TakeScreenPoints();
 
     // Box (xmin, ymax, xmax, ymin) of the points; coordinates that are not
     // finite, or not positive on a log axis, are skipped. False when no point counts.
@@ -130,6 +143,8 @@ private:
     uint32_t m_capacity = 0;
     std::vector<Point2D> m_drawPoints;
     std::vector<POINT> m_screenPoints;
+    std::vector<POINT> m_columnRuns;
+    bool m_drawShared = false;  // DrawPoints are the world points
 };
 
 // The 2n points of an ellipse polygon: centre, half-axes a and b, rotated by angle.

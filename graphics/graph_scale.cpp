@@ -1,5 +1,10 @@
 // World/device transforms, the plot rectangle, limits, autoscale and zoom.
 #include <algorithm>
+#include <cfloat>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cmath>
 
 #include "graphics/graph.h"
@@ -152,8 +157,29 @@ bool CGraph::IsDrawable(const Point2D& p) const
     return DrawableCoordinate(std::floor(WorldToDeviceX(p.x))) && DrawableCoordinate(std::floor(WorldToDeviceY(p.y)));
 }
 
+CGraph::RescaleInputs CGraph::CurrentRescaleInputs() const
+{
+    RescaleInputs r;
+    r.plot[0] = plotRect.left;
+    r.plot[1] = plotRect.top;
+    r.plot[2] = plotRect.right;
+    r.plot[3] = plotRect.bottom;
+    std::copy(limits, limits + 4, r.limits);
+    r.xLog = xLog;
+    r.yLog = yLog;
+    r.axisStyle = axisStyle;
+    r.objects.reserve(objects.size());
+    r.kinds.reserve(objects.size());
+    for (const auto& o : objects) {
+        r.objects.emplace_back(o.get(), o ? o->Stamp() : 0);
+        r.kinds.push_back(o ? o->kind : 0);
+    }
+    return r;
+}
+
 void CGraph::Rescale()
 {
+    m_rescaledValid = false;
     if (plotRect.right <= plotRect.left || plotRect.bottom <= plotRect.top) return;
     if (limits[BOX_RIGHT] - limits[BOX_LEFT] == 0 && limits[BOX_BOTTOM] - limits[BOX_TOP] == 0) return;
     UpdateScale();
@@ -164,6 +190,7 @@ void CGraph::Rescale()
     const Segment box = log ? Segment{l, b, r, t}
                             : Segment{DeviceToWorldX(l), DeviceToWorldY(t), DeviceToWorldX(r), DeviceToWorldY(b)};
     for (auto& obj : objects) {
+        if (!log && obj->kind != 2 && PrepareUnclipped(*obj, box)) continue;
         PointList list;
         if (log) {
             std::vector<Point2D> dev(obj->Count());
@@ -188,6 +215,103 @@ void CGraph::Rescale()
         }
         obj->SetPrepared(std::move(draw), std::move(screen));
     }
+    m_rescaled = CurrentRescaleInputs();
+    m_rescaledValid = true;
+}
+
+bool CGraph::PrepareUnclipped(CGraphObject& obj, const Segment& box) const
+{
+    // Clipping keeps a polyline whose every point lies within all four edges
+    // exactly as it is; the edge tests are monotonic in one coordinate each,
+    // so the extremes decide for all points.
+    const Point2D* p = obj.Points();
+    const uint32_t n = obj.Count();
+    const double left = limits[BOX_LEFT], top = limits[BOX_TOP], xu = xUnitsPerPixel, yu = yUnitsPerPixel;
+    const double pl = plotRect.left, pt = plotRect.top;
+    if (!(xu != 0 && yu != 0 && std::isfinite(xu) && std::isfinite(yu))) return false;
+    std::vector<POINT> screen = obj.TakeScreenPoints();
+    screen.resize(n);
+    // One pass: the extremes, and the device points as WorldToDevice makes
+    // them for points inside the clip box (a few pixels from the plot, where
+    // floor needs no saturation); outside it the pass is thrown away.
+    double xmin = INFINITY, xmax = -INFINITY, ymin = INFINITY, ymax = -INFINITY;
+    bool finite = true;
+    constexpr double kFar = 1e9;
+#if defined(__SSE2__)
+    // A point's two coordinates are one vector: the same operations in the
+    // same order as the scalar form below, on both at once.
+    const __m128d origin = _mm_set_pd(top, left), units = _mm_set_pd(yu, xu), plot = _mm_set_pd(pt, pl);
+    const __m128d far = _mm_set1_pd(kFar), nearFar = _mm_set1_pd(-kFar), largest = _mm_set1_pd(DBL_MAX);
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
+    __m128d lo = _mm_set1_pd(INFINITY), hi = _mm_set1_pd(-INFINITY), ok = _mm_castsi128_pd(_mm_set1_epi32(-1));
+    // A line that will be drawn from its column runs gets them in the same pass.
+    std::vector<POINT> runs;
+    bool reduce = ReducibleLine(obj, n);
+    CColumnRunReducer reducer(runs);
+    for (uint32_t i = 0; i < n; i++) {
+        const __m128d v = _mm_loadu_pd(&p[i].x);
+        ok = _mm_and_pd(ok, _mm_cmple_pd(_mm_and_pd(v, magnitude), largest));
+        lo = _mm_min_pd(v, lo);
+        hi = _mm_max_pd(v, hi);
+        __m128d d = _mm_add_pd(_mm_div_pd(_mm_sub_pd(v, origin), units), plot);
+        d = _mm_max_pd(_mm_min_pd(d, far), nearFar);
+        const __m128i t = _mm_cvttpd_epi32(d);
+        const __m128d below = _mm_cmpgt_pd(_mm_cvtepi32_pd(t), d);
+        const __m128i floor = _mm_add_epi32(t, _mm_shuffle_epi32(_mm_castpd_si128(below), _MM_SHUFFLE(3, 3, 2, 0)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&screen[i]), floor);
+        if (reduce) {
+            reducer.Add(POINT{_mm_cvtsi128_si32(floor), _mm_cvtsi128_si32(_mm_shuffle_epi32(floor, 1))});
+            // Scattered data gains nothing from its runs: they are given up
+            // as soon as they keep more than a quarter of the points.
+            if (runs.size() > i / 4 + 4096) {
+                reduce = false;
+                runs = std::vector<POINT>();
+            }
+        }
+    }
+    if (reduce) reducer.Finish();
+    double l2[2], h2[2], k2[2];
+    _mm_storeu_pd(l2, lo);
+    _mm_storeu_pd(h2, hi);
+    _mm_storeu_pd(k2, ok);
+    xmin = l2[0], ymin = l2[1], xmax = h2[0], ymax = h2[1];
+    uint64_t okBits[2];
+    std::memcpy(okBits, k2, sizeof okBits);
+    finite = okBits[0] && okBits[1];
+#else
+    auto device = [](double d) {
+        d = d < kFar ? d : kFar;  // NaN too
+        d = d > -kFar ? d : -kFar;
+        const LONG i = (LONG)d;
+        return i - (LONG)((double)i > d);
+    };
+    for (uint32_t i = 0; i < n; i++) {
+        const double x = p[i].x, y = p[i].y;
+        finite = finite && std::fabs(x) <= DBL_MAX && std::fabs(y) <= DBL_MAX;
+        xmin = x < xmin ? x : xmin;
+        xmax = x > xmax ? x : xmax;
+        ymin = y < ymin ? y : ymin;
+        ymax = y > ymax ? y : ymax;
+        screen[i].x = device((x - left) / xu + pl);
+        screen[i].y = device((y - top) / yu + pt);
+    }
+    std::vector<POINT> runs;
+    if (ReducibleLine(obj, n)) ReduceColumnRuns(screen.data(), screen.size(), runs);
+#endif
+    const double x1 = box.x1, y1 = box.y1, x2 = box.x2, y2 = box.y2;
+    auto inside = [&](double px, double py) {
+        return (y1 - y2) * (px - x1) >= 0 && -((py - y1) * (x2 - x1)) >= 0 && (y2 - y1) * (px - x2) >= 0 &&
+               -((x1 - x2) * (py - y2)) >= 0;
+    };
+    if (!finite || (n && !(inside(xmin, ymin) && inside(xmax, ymax)))) {
+        screen.clear();
+        screen.shrink_to_fit();
+        return false;
+    }
+    // Kept only where it saves most of the line.
+    if (runs.size() > n / 2) runs = std::vector<POINT>();
+    obj.SetPreparedAsPoints(std::move(screen), std::move(runs));
+    return true;
 }
 
 bool CGraph::PointerLinesBeyondPlot() const

@@ -72,9 +72,18 @@ void WriteObject(CByteStream& s, const CGraphObject& o)
     Put<double>(s, o.pointer.y);
     Put<uint8_t>(s, o.extraByte);
     Put<uint32_t>(s, o.Count());
-    for (uint32_t i = 0; i < o.Count() && !s.Fail(); i++) {
-        Put<double>(s, o.Points()[i].x);
-        Put<double>(s, o.Points()[i].y);
+    // Whole runs of points at a time, encoded field by field.
+    constexpr uint32_t kRun = 1024;
+    unsigned char buf[kRun * kPointBytes];
+    const Point2D* pts = o.Points();
+    for (uint32_t done = 0, n = o.Count(); done < n && !s.Fail();) {
+        const uint32_t k = std::min(kRun, n - done);
+        for (uint32_t i = 0; i < k; i++) {
+            std::memcpy(buf + i * kPointBytes, &pts[done + i].x, 8);
+            std::memcpy(buf + i * kPointBytes + 8, &pts[done + i].y, 8);
+        }
+        s.WriteExact(buf, (size_t)k * kPointBytes);
+        done += k;
     }
 }
 

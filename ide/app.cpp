@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "devices/install_program_steps.h"
 #include "ide/bitmap_picture.h"
 #include "ide/child_frame.h"
 #include "ide/main_frame.h"
@@ -202,8 +203,10 @@ CVeldraApp::~CVeldraApp()
 
 BOOL CVeldraApp::InitInstance()
 {
-    // 1. Function pointers as value text, for the devices and modules too.
+    // 1. Function pointers as value text, for the devices and modules too;
+    // the libraries, devices and modules behind the program's steps.
     InstallFunctionPointerText();
+    InstallProgramSteps();
     // 2-3. No OLE, control container or 3-D controls to set up here.
     // 4. The help page is beside the program (HelpFilePath).
     // 5. Settings key and the recent files.

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/doc_template.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/win_app.h"
 
 class CMainFrame;
 

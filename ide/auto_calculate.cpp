@@ -77,6 +77,9 @@ void CVeldraDoc::AfterRunEnded(DWORD code)
 bool CVeldraDoc::AutoCalculate(std::istream& in)
 {
     if (thread || stopping || AbandonedThreadRunning()) return false;
+    // One translation at a time, this document's own first.
+    FinishLoad(false);
+    CProgramLoader::WaitAll();
     debugging = 0;
     targetOffset = -1;
     CloseValueEditors();

@@ -21,12 +21,13 @@
 #include <thread>
 
 #include "devices/console_statements.h"
+#include "devices/install_program_steps.h"
 #include "ide/settings.h"
 #include "interpreter/program.h"
 #include "interpreter/status.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
-#include "ui_controls/edit/edit_text.h"
+#include "values/edit_text.h"
 #include "values/output_stream.h"
 #include "values/stoppable_call.h"
 
@@ -262,6 +263,7 @@ int RunBatch(const std::string& file)
     // Kept alive for good if its thread is abandoned: the thread may still use it.
     // No console window: print writes to standard output, input reads standard input.
     SetBatchConsole(true);
+    InstallProgramSteps();
     std::unique_ptr<CProgram> owned(new CProgram());
     CProgram* program = owned.get();
     program->Init(nullptr);

@@ -2,7 +2,10 @@
 // CChildFrame: the MDI child frame of a program document. It always shows
 // maximised; while keyboard pass-through is set (a docked window edits text)
 // keys skip the accelerators and go straight to the focused window.
-#include "platform/afx/afx.h"
+#include "platform/afx/mdi_child_wnd.h"
+#include "platform/afx/mdi_frame_wnd.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/object.h"
 
 class CChildFrame : public CMDIChildWnd {
     DECLARE_DYNCREATE(CChildFrame)

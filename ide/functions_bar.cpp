@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "ide/program_loader.h"
 #include "interpreter/program.h"
 #include "interpreter/user_function.h"
 #include "platform/controls/afx_controls.h"
@@ -112,7 +113,8 @@ void CFunctionsDlg::ApplyGroup()
     // The list must not ask for rows while they are rebuilt.
     ::SendMessage(list, LVM_SETITEMCOUNT, 0, 0);
     m_rows.clear();
-    if (const FunctionGroup* g = SelectedGroup()) BuildFunctionRows(*g, m_rows);
+    // Not while a translation on its own thread writes the program's functions.
+    if (const FunctionGroup* g = SelectedGroup(); g && !ProgramLoading(m_pOwner)) BuildFunctionRows(*g, m_rows);
     ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)m_rows.size(), 0);
     char label[48];
     std::snprintf(label, sizeof label, "List (%u):", (unsigned)m_rows.size());

@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "ide/output_bar.h"
-#include "platform/afx/afx.h"
+#include "platform/afx/cmd_ui.h"
 #include "platform/afx/control_bar.h"
+#include "platform/afx/mdi_frame_wnd.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/object.h"
 #include "ui_controls/toolbar/drop_down_toolbar.h"
 
 #ifndef WM_SETICON

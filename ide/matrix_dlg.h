@@ -11,7 +11,7 @@
 //   Close                                   the caller's matrix untouched
 #include <string>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/wnd.h"
 #include "platform/controls/afx_controls.h"
 #include "ui_controls/grid/grid_ctrl.h"
 #include "ui_controls/layout/dynamic_dialog.h"

@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "platform/afx/win_app.h"
 #include "platform/controls/controls.h"
 #include "values/app_settings.h"
 

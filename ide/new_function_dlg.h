@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/dialog.h"
+#include "platform/afx/dialog_template.h"
+#include "platform/afx/wnd.h"
 
 #define IDD_NEW_FUNCTION 184
 #define IDC_NEWFN_NAME 1021

@@ -4,8 +4,9 @@
 // 128 and 130, the About dialog 250 and the bitmaps 301/306, 302/305, 304.
 #include <cstddef>
 
-#include "platform/afx/afx.h"
 #include "platform/afx/control_bar.h"
+#include "platform/afx/module_state.h"
+#include "platform/afx/resources.h"
 
 enum : UINT {
     IDR_MAINFRAME = 128,

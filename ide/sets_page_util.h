@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/data_exchange.h"
+#include "platform/afx/win_app.h"
+#include "platform/afx/wnd.h"
 #include "platform/controls/controls.h"
 #include "ui_controls/combos/font_combo.h"
 #include "values/app_settings.h"

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/dialog.h"
+#include "platform/afx/dialog_template.h"
+#include "platform/afx/resources.h"
+#include "platform/afx/wnd.h"
 #include "values/value.h"
 
 class CValueEditorLists;

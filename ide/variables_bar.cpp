@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_set>
 
+#include "ide/program_loader.h"
 #include "ide/run_lock.h"
 #include "ide/value_edit.h"
 #include "ide/value_line.h"
@@ -109,6 +111,8 @@ void CVariablesDlg::UpdateFont()
 
 bool CVariablesDlg::CanRead(const CVarTable* table) const
 {
+    // A translation on its own thread is filling the tables.
+    if (ProgramLoading(m_pOwner)) return false;
     // A program thread that sent us a refresh waits for the answer.
     const bool senderWaits = InSendMessage() != FALSE;
     if (table == &GlobalVariables) {
@@ -130,11 +134,12 @@ void CVariablesDlg::EmptyRows()
 
 void CVariablesDlg::AddSource(const std::string& name, const void* source)
 {
-    for (auto& s : m_scopes)
-        if (s->name == name) {
-            s->sources.push_back(source);
-            return;
-        }
+    // Scopes by name: a program may declare thousands of functions.
+    auto [at, added] = m_scopeByName.try_emplace(name, m_scopes.size());
+    if (!added) {
+        m_scopes[at->second]->sources.push_back(source);
+        return;
+    }
     auto s = std::make_unique<VariableScope>();
     s->name = name;
     s->sources.push_back(source);
@@ -148,8 +153,9 @@ void CVariablesDlg::RebuildScopes()
     HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
     ::SendMessage(box, CB_RESETCONTENT, 0, 0);
     m_scopes.clear();
+    m_scopeByName.clear();
     AddSource("Local", m_pOwner ? m_pOwner->Vars() : nullptr);
-    if (m_pOwner && m_pOwner->Functions())
+    if (m_pOwner && m_pOwner->Functions() && !ProgramLoading(m_pOwner))
         for (CStatementBlock* b : m_pOwner->Functions()->functions)
             if (b && b->GetKind() == 2) AddSource("Function - " + static_cast<CUserFunction*>(b)->name, b->Vars());
     for (FuncLibrary* lib : RegisteredLibraries())
@@ -195,12 +201,11 @@ void CVariablesDlg::BuildRows()
     m_current = SelectedScope();
     m_shown = -1;
     if (!m_current) return;
-    std::vector<const void*> seen;
-    auto fresh = [&](const void* p) {
-        if (std::find(seen.begin(), seen.end(), p) != seen.end()) return false;
-        seen.push_back(p);
-        return true;
-    };
+    // A program may hold a hundred thousand names. Only a scope of several
+    // sources can list one object twice.
+    const bool several = m_current->sources.size() > 1;
+    std::unordered_set<const void*> seen;
+    auto fresh = [&](const void* p) { return !several || seen.insert(p).second; };
     for (const void* source : m_current->sources) {
         if (!source || IsRegisteredLibrary(static_cast<const FuncLibrary*>(source))) {
             std::vector<const FuncConstant*> list;
@@ -218,23 +223,39 @@ void CVariablesDlg::BuildRows()
         if (!CanRead(table)) continue;
         std::unique_lock<std::recursive_mutex> guard;
         if (table == &GlobalVariables) guard = LockGlobalSlots();
+        m_rows.reserve(m_rows.size() + table->slots.size());
         for (CVarSlot* s : table->slots)
             if (s && fresh(s))
                 m_rows.push_back(VariableRow{VariableRow::VARIABLE | VariableRow::CACHED, s, table, s->name, ""});
     }
     RemakeTexts();
-    // Byte order: upper case before lower case.
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [](const VariableRow& a, const VariableRow& b) { return a.name < b.name; });
+    // Byte order: upper case before lower case. The rows are large: their
+    // order is found on indices, then they move once.
+    std::vector<uint32_t> order(m_rows.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return m_rows[a].name < m_rows[b].name; });
+    std::vector<VariableRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (uint32_t i : order) sorted.push_back(std::move(m_rows[i]));
+    m_rows.swap(sorted);
 }
 
 void CVariablesDlg::RemakeTexts()
 {
     const CVarTable* frameTable = FrameTable(m_current);
+    // Asked once per table, not per row.
+    const CVarTable* asked = nullptr;
+    bool readable = false;
+    std::string emptyText;
+    bool haveEmptyText = false;
     for (VariableRow& r : m_rows) {
         if (!(r.flags & VariableRow::CACHED)) continue;
+        if (r.table != asked || !asked) {
+            asked = r.table;
+            readable = CanRead(r.table);
+        }
         // A table that may change now keeps its old texts.
-        if (!CanRead(r.table)) continue;
+        if (!readable) continue;
         std::unique_lock<std::recursive_mutex> guard;
         if (r.table == &GlobalVariables) {
             guard = LockGlobalSlots();
@@ -246,7 +267,15 @@ void CVariablesDlg::RemakeTexts()
                 continue;
             }
         }
-        FormatValueLine(r.text, RowValue(r, frameTable));
+        // After a translation every value is empty: its text is made once.
+        const CValue* value = RowValue(r, frameTable);
+        if (value && value->IsEmpty()) {
+            if (!haveEmptyText) FormatValueLine(emptyText, value);
+            haveEmptyText = true;
+            r.text = emptyText;
+        } else {
+            FormatValueLine(r.text, value);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 //                            break shows the new value here and in the watcher at once
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui_controls/bars/dynamic_bar.h"
@@ -84,6 +85,7 @@ public:
 
     CProgram* m_pOwner;
     std::vector<std::unique_ptr<VariableScope>> m_scopes;
+    std::unordered_map<std::string, size_t> m_scopeByName;  // index into m_scopes
     std::vector<VariableRow> m_rows;
     VariableScope* m_current = nullptr;
     HFONT m_font = nullptr;

@@ -2,6 +2,7 @@
 #include "ide/veldra_doc.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "ide/app.h"
@@ -126,6 +127,9 @@ int CVeldraDoc::LoadProgram(const char* path)
 {
     // The statements of an abandoned run may still be executing.
     if (AbandonedThreadRunning()) return ERR_INTERNAL;
+    // One translation at a time, this document's own first.
+    FinishLoad(false);
+    CProgramLoader::WaitAll();
     CVeldraView* view = GetProgramView();
     std::istringstream in(view && view->GetEditCtrl() ? view->GetEditCtrl()->Text() : std::string());
     EmptyVariablesBars();
@@ -138,9 +142,71 @@ int CVeldraDoc::LoadProgram(const char* path)
     return IsErrorStatus(status) ? (int)(status ? status : 1) : 0;
 }
 
+bool CVeldraDoc::StartLoad(const char* path, std::string text)
+{
+    if (AbandonedThreadRunning()) return false;
+    CProgramLoader::WaitAll();
+    EmptyVariablesBars();
+    Clear();
+    sourceName = path ? path : "";
+    textBase = m_ownerId;
+    m_loader = CProgramLoader::Start(this, std::move(text));
+    if (!m_loader) return false;
+    translated = false;
+    ShowLoadProgress(0);
+    if (CVeldraView* view = GetProgramView()) view->SetTimer(TIMER_LOAD, 100);
+    return true;
+}
+
+void CVeldraDoc::ShowLoadProgress(int percent)
+{
+    CMainFrame* frame = GetMainFrame();
+    if (!frame || !frame->m_hWnd) return;
+    if (percent < 0) {
+        frame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+        return;
+    }
+    // The title comes after the document has opened: the file's name stands in.
+    const std::string name = std::filesystem::path(sourceName).filename().string();
+    const std::string text = "Translating " + name + "... " + std::to_string(percent) + "%";
+    frame->SetMessageText(text.c_str());
+}
+
+void CVeldraDoc::OnLoadTick()
+{
+    if (!m_loader) return;
+    if (!m_loader->Done()) {
+        ShowLoadProgress(m_loader->Percent());
+        return;
+    }
+    FinishLoad();
+}
+
+void CVeldraDoc::FinishLoad(bool runAsked)
+{
+    if (!m_loader) return;
+    const StatusWord status = m_loader->Finish();
+    m_loader.reset();
+    if (CVeldraView* view = GetProgramView()) view->KillTimer(TIMER_LOAD);
+    ShowLoadProgress(-1);
+    translated = !IsErrorStatus(status) && !m_loadOutdated;
+    m_loadOutdated = false;
+    RefreshVariablesBars(1);
+    RefreshFunctionsBars(1);
+    // As when the run had come after a translation in place.
+    const bool run = m_runWhenLoaded && runAsked;
+    m_runWhenLoaded = false;
+    if (run) RunProgram();
+}
+
 bool CVeldraDoc::RunProgram()
 {
     if (IsThreadAlive() || stopping || AbandonedThreadRunning()) return false;
+    // The run starts when the translation in progress is done.
+    if (m_loader) {
+        m_runWhenLoaded = true;
+        return false;
+    }
     CloseValueEditors();
     // An unchanged text keeps its translation (and the variables of the last
     // run); a changed one is translated again.
@@ -301,13 +367,23 @@ BOOL CVeldraDoc::OnOpenDocument(const char* path)
 {
     if (!CDocument::OnOpenDocument(path)) return FALSE;
     // Auto Calculate outside the hidden run translates line by line instead.
-    if (!autoCalculate || IsHiddenRun()) translated = LoadProgram(path) == 0;
+    if (!autoCalculate || IsHiddenRun()) {
+        // A long text translates while the window is already up.
+        CVeldraView* view = GetProgramView();
+        std::string text = view && view->GetEditCtrl() ? view->GetEditCtrl()->Text() : std::string();
+        if (text.size() <= CProgramLoader::kInPlaceBytes || !StartLoad(path, std::move(text)))
+            translated = LoadProgram(path) == 0;
+    }
     return TRUE;
 }
 
 BOOL CVeldraDoc::OnSaveDocument(const char* path)
 {
-    if (IsModified()) translated = false;
+    if (IsModified()) {
+        translated = false;
+        // A translation in progress is of the text before the changes.
+        if (m_loader) m_loadOutdated = true;
+    }
     return CDocument::OnSaveDocument(path);
 }
 
@@ -321,6 +397,8 @@ BOOL CVeldraDoc::CanCloseFrame(CFrameWnd* frame)
 void CVeldraDoc::OnCloseDocument()
 {
     if (stopping) return;
+    // The translation writes into this document: it ends first.
+    FinishLoad(false);
     CloseValueEditors();
     StopRun();
     SaveBarSizes();

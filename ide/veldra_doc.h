@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "ide/functions_bar.h"
+#include "ide/program_loader.h"
 #include "ide/resources.h"
 #include "ide/value_edit.h"
 #include "ide/value_editor_lists.h"
@@ -30,6 +33,13 @@ public:
 
     // 0 = translated.
     int LoadProgram(const char* path);
+    // A long text translates on a thread of its own (program_loader.h): the
+    // view's timer follows it in the status bar and takes the result.
+    bool IsLoading() const { return m_loader != nullptr; }
+    void OnLoadTick();
+    // Waits for a translation in progress and takes its result; a run asked
+    // for meanwhile starts unless told not to.
+    void FinishLoad(bool runAsked = true);
     // A full run of the text; false when none started.
     bool RunProgram();
     // The end of a run, once the thread has ended (the view's timer 10).
@@ -154,6 +164,11 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
     int m_ownerId = 0;
+    std::unique_ptr<CProgramLoader> m_loader;
+    bool m_runWhenLoaded = false;  // Calculate or a debug start came during the translation
+    bool m_loadOutdated = false;   // the text was changed and saved during the translation
+    bool StartLoad(const char* path, std::string text);
+    void ShowLoadProgress(int percent);
 };
 
 // A closed document whose abandoned thread may still run its statements is

@@ -76,7 +76,11 @@ void InsertFromDialog(CVeldraDoc* doc, const std::string& text)
 
 void CVeldraDoc::OnInsertStatement() { InsertFromDialog(this, RunStatementDialog(GetProgramView())); }
 
-void CVeldraDoc::OnInsertFunction() { InsertFromDialog(this, RunFunctionDialog(GetProgramView(), this)); }
+void CVeldraDoc::OnInsertFunction()
+{
+    FinishLoad(false);  // the dialog lists this program's functions
+    InsertFromDialog(this, RunFunctionDialog(GetProgramView(), this));
+}
 
 void CVeldraDoc::OnInsertOperation() { InsertFromDialog(this, RunOperationDialog(GetProgramView())); }
 

@@ -5,6 +5,7 @@
 
 #include "ide/app.h"
 #include "ide/main_frame.h"
+#include "ide/program_loader.h"
 #include "ide/variables_bar.h"
 #include "ide/veldra_doc.h"
 #include "interpreter/func_records.h"
@@ -121,8 +122,12 @@ int CVeldraView::OnCreate(CREATESTRUCT* cs)
 
 void CVeldraView::OnDestroy()
 {
-    if (CVeldraDoc* doc = GetDocument()) doc->StopRun();
+    if (CVeldraDoc* doc = GetDocument()) {
+        doc->FinishLoad(false);  // its end was this view's timer
+        doc->StopRun();
+    }
     KillTimer(TIMER_RUN_END);
+    KillTimer(TIMER_LOAD);
     KillTimer(TIMER_HIDDEN_CLOSE);
     KyrEditView::OnDestroy();
 }
@@ -199,6 +204,12 @@ void CVeldraView::OnTimer(UINT_PTR id)
 {
     CVeldraDoc* doc = GetDocument();
     switch (id) {
+    case TIMER_LOAD:
+        if (doc && doc->IsLoading())
+            doc->OnLoadTick();
+        else
+            KillTimer(TIMER_LOAD);
+        return;
     case TIMER_RUN_END:
         if (!doc || !doc->IsThreadAlive()) {
             KillTimer(TIMER_RUN_END);
@@ -251,7 +262,8 @@ void CVeldraView::OnContextMenu(HWND, POINT screen)
 bool CVeldraView::ShowValueTip(const std::string& word, int wordEnd, std::string* tip)
 {
     KyrEditCtrl* edit = GetEditCtrl();
-    if (word.empty()) return false;
+    // A translation on its own thread is writing functions and variables.
+    if (word.empty() || ProgramLoading()) return false;
     std::string text;
     // Prototypes and descriptions wrap at a quarter of the screen; a value
     // may take the screen's width.

@@ -14,6 +14,7 @@ class CVeldraView;
 // Timers of the view.
 enum : UINT_PTR {
     TIMER_RUN_END = 10,
+    TIMER_LOAD = 11,  // a translation on its own thread: progress and end
     TIMER_ONE_SHOT = 28,
     TIMER_HIDDEN_CLOSE = 101,
 };

@@ -2,8 +2,8 @@
 // operators, the short-circuit operators and the range operator.
 #include <algorithm>
 
-#include "builtins/operator_builtins.h"
 #include "interpreter/expr_tree.h"
+#include "interpreter/operator_builtins.h"
 #include "values/matrix_families.h"
 #include "values/numeric_path.h"
 #include "values/operators.h"

@@ -1,6 +1,7 @@
 #include "interpreter/function_table.h"
 
 #include "interpreter/block.h"
+#include "interpreter/user_function.h"
 
 CFunctionTable::~CFunctionTable() { Clear(); }
 
@@ -9,9 +10,25 @@ void CFunctionTable::Append(CStatementBlock* function)
     if (function) functions.push_back(function);
 }
 
+void CFunctionTable::UnindexFrom(int count)
+{
+    // Indexed names never change, so each position leaves its own list,
+    // where it is the last one.
+    std::lock_guard<std::mutex> g(m_indexLock);
+    for (; m_indexed > count; --m_indexed) {
+        CUserFunction* f = UserFunctionAt(this, m_indexed - 1);
+        if (!f) continue;
+        auto it = m_byName.find(f->name);
+        if (it == m_byName.end()) continue;
+        if (!it->second.empty() && it->second.back() == m_indexed - 1) it->second.pop_back();
+        if (it->second.empty()) m_byName.erase(it);
+    }
+}
+
 void CFunctionTable::RemoveLast(int n)
 {
     for (; n > 0 && !functions.empty(); --n) {
+        UnindexFrom(Count() - 1);
         CStatementBlock* f = functions.back();
         functions.pop_back();
         delete f;
@@ -22,4 +39,23 @@ void CFunctionTable::Clear()
 {
     // Pop first: a function's destructor may look at the table.
     while (!functions.empty()) RemoveLast(1);
+    std::lock_guard<std::mutex> g(m_indexLock);
+    m_byName.clear();
+    m_indexed = 0;
+}
+
+void CFunctionTable::Candidates(std::string_view name, std::vector<int>& out) const
+{
+    out.clear();
+    const int count = Count();
+    if (count < kIndexFrom) {
+        for (int i = 0; i < count; ++i) out.push_back(i);
+        return;
+    }
+    std::lock_guard<std::mutex> g(m_indexLock);
+    for (; m_indexed < count - 1; ++m_indexed)
+        if (CUserFunction* f = UserFunctionAt(this, m_indexed)) m_byName[f->name].push_back(m_indexed);
+    auto it = m_byName.find(name);
+    if (it != m_byName.end()) out = it->second;
+    for (int i = m_indexed; i < count; ++i) out.push_back(i);
 }

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "builtins/operator_builtins.h"
 #include "interpreter/expr_tree.h"
+#include "interpreter/operator_builtins.h"
 #include "interpreter/read_only_params.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"

@@ -10,7 +10,7 @@
 #include "interpreter/translator.h"
 #include "interpreter/user_function.h"
 #include "platform/kernel/library.h"
-#include "ui_controls/edit/edit_text.h"
+#include "values/edit_text.h"
 #include "values/value_text.h"
 
 namespace fs = std::filesystem;

@@ -4,6 +4,7 @@
 // class from this one; the batch runner uses it as it is.
 #include <atomic>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "interpreter/block.h"
@@ -138,6 +139,7 @@ public:
 
 private:
     std::mutex m_lock;
-    std::vector<CStatementBlock*> m_blocks;
+    std::vector<CStatementBlock*> m_blocks;  // creation order
+    std::unordered_map<const CStatementBlock*, size_t> m_where;  // block -> its place in m_blocks
 };
 extern CScopeBlockList ScopeBlocks;

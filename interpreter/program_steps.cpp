@@ -1,13 +1,7 @@
-// Forwarders of the program object's start-up, run and shutdown steps. Each
-// one that says "not built yet" is a placeholder: it becomes a call to its
-// provider when that part joins the tree.
+// Forwarders of the program object's start-up, run and shutdown steps: the
+// interpreter's own steps directly, the others through the installed providers.
 #include "interpreter/program_steps.h"
 
-#include "builtins/file_access.h"
-#include "builtins/libraries.h"
-#include "devices/console_statements.h"
-#include "devices/function_modules.h"
-#include "devices/plot_statements.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/user_function.h"
@@ -16,6 +10,13 @@
 #include "values/random15.h"
 
 namespace ProgramSteps {
+
+namespace {
+// Written once by the host before any program thread exists.
+Providers g_providers;
+}  // namespace
+
+void Install(const Providers& providers) { g_providers = providers; }
 
 // Pointers to functions get their text form first: library values may hold them.
 void LoadFunctionLibrarySources(const std::string& folder)
@@ -27,8 +28,7 @@ void LoadFunctionLibrarySources(const std::string& folder)
 void RegisterStatementGroups()
 {
     CStatementModuleList::AddGroup(RegisterBasicStatements());
-    CStatementModuleList::AddGroup(RegisterConsoleStatements());
-    CStatementModuleList::AddGroup(RegisterPlotStatements());
+    if (g_providers.registerDeviceStatements) g_providers.registerDeviceStatements();
 }
 
 void LoadStatementModules(const std::string& folder) { ::LoadStatementModules(folder.c_str()); }
@@ -40,19 +40,27 @@ void InitStatementModules(HWND mainWindow)
 
 void LoadFunctionModules(const std::string& folder, HWND mainWindow)
 {
-    CFuncModuleList::Load(folder.c_str());
-    CFuncModuleList::InitAll(GetOutputStream(), ReadValueHook, WriteValueHook, mainWindow);
+    if (g_providers.loadFunctionModules) g_providers.loadFunctionModules(folder, mainWindow);
 }
 
-void UnloadFunctionModules() { CFuncModuleList::Unload(); }
+void UnloadFunctionModules()
+{
+    if (g_providers.unloadFunctionModules) g_providers.unloadFunctionModules();
+}
 
-void RegisterBuiltinLibraries() { ::RegisterBuiltinLibraries(); }
+void RegisterBuiltinLibraries()
+{
+    if (g_providers.registerBuiltinLibraries) g_providers.registerBuiltinLibraries();
+}
 
-void ResetCurrentPlot() { ::ResetCurrentPlot(); }
+void ResetCurrentPlot()
+{
+    if (g_providers.resetCurrentPlot) g_providers.resetCurrentPlot();
+}
 
 int NotifyDevicesStop() { return CStatementModuleList::NotifyDevicesStop(); }
 
-int CloseAllFiles() { return ::CloseAllFiles(); }
+int CloseAllFiles() { return g_providers.closeAllFiles ? g_providers.closeAllFiles() : 0; }
 
 void SeedRandom(unsigned seed) { SeedRand15(seed); }
 

@@ -1,15 +1,29 @@
 #pragma once
-// Steps of the interpreter's start-up, run and shutdown that other parts
-// provide: function-library sources and user functions, statement groups and
-// statement modules, function modules, the built-in libraries, the devices
-// and the file functions. The program object calls them only through these
-// forwarders (program_steps.cpp); a forwarder whose provider is not built yet
-// does nothing and says so there.
+// Steps of the interpreter's start-up, run and shutdown. The program object
+// calls them only through these forwarders. The steps of the parts above the
+// interpreter (the built-in libraries and their files, the device statements,
+// the function modules) come from the providers the host installs before its
+// first program starts (InstallProgramSteps, devices/install_program_steps.h).
 #include <string>
 
 #include "platform/types.h"
 
 namespace ProgramSteps {
+// The parts above the interpreter; a provider left null does nothing.
+struct Providers {
+    // Adds the device statement groups after the basic one.
+    void (*registerDeviceStatements)() = nullptr;
+    // Loads and initialises the function modules of a folder.
+    void (*loadFunctionModules)(const std::string& folder, HWND mainWindow) = nullptr;
+    void (*unloadFunctionModules)() = nullptr;
+    void (*registerBuiltinLibraries)() = nullptr;
+    void (*resetCurrentPlot)() = nullptr;
+    // Closes the files a program left open; how many there were.
+    int (*closeAllFiles)() = nullptr;
+};
+// Replaces the providers; called by the host before the first program's Init.
+void Install(const Providers& providers);
+
 // Translates the function-library sources of the folder setting.
 void LoadFunctionLibrarySources(const std::string& folder);
 // Registers the built-in statement groups: basic, console, plot.

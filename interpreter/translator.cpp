@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "interpreter/expr_parser.h"
@@ -20,6 +21,7 @@ constexpr int kMaxWordLength = 63;
 struct LabelList {
     std::mutex lock;
     std::vector<std::string> names;
+    std::unordered_map<std::string, int> ids;  // programs may hold many thousands of labels
 };
 
 LabelList& Labels()
@@ -105,10 +107,9 @@ int InternLabel(const std::string& name)
 {
     LabelList& l = Labels();
     std::lock_guard<std::mutex> g(l.lock);
-    for (size_t i = 0; i < l.names.size(); ++i)
-        if (l.names[i] == name) return (int)i;
-    l.names.push_back(name);
-    return (int)l.names.size() - 1;
+    auto [it, added] = l.ids.try_emplace(name, (int)l.names.size());
+    if (added) l.names.push_back(name);
+    return it->second;
 }
 
 std::string LabelName(int id)
@@ -116,15 +117,6 @@ std::string LabelName(int id)
     LabelList& l = Labels();
     std::lock_guard<std::mutex> g(l.lock);
     return id >= 0 && id < (int)l.names.size() ? l.names[id] : std::string();
-}
-
-// ---- user-function declarations ------------------------------------------
-
-// Stands in until user functions exist: the declaration cannot be translated.
-__attribute__((weak)) StatusWord DeclareUserFunction(CStatementBlock*, std::istream& in, const std::string&)
-{
-    in.setstate(std::ios::failbit);
-    return ERR_FUNCTION_TRANSLATION;
 }
 
 // ---- expressions out of the stream ---------------------------------------

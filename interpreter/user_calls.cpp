@@ -28,7 +28,9 @@ CUserFunction* SearchTable(const CFunctionTable* table, const char* name, int ar
                            CUserFunction*& found)
 {
     if (!table) return nullptr;
-    for (int i = 0; i < table->Count(); ++i) {
+    std::vector<int> candidates;
+    table->Candidates(name, candidates);
+    for (int i : candidates) {
         CUserFunction* f = UserFunctionAt(table, i);
         if (!f || !Matches(f, name, argCount, outCount)) continue;
         if (found) return f;

@@ -1,7 +1,6 @@
 #pragma once
-// What the expression translator and evaluator need of user functions. The
-// user-function code defines these; until it does, interpreter/user_call_defaults.cpp
-// supplies weak stand-ins under which no user function exists.
+// What the expression translator and evaluator need of user functions
+// (defined with the user functions: user_calls.cpp, user_function.cpp).
 #include <string>
 
 #include "interpreter/expr_tree.h"

@@ -24,6 +24,13 @@ CVarTable::~CVarTable() { Clear(); }
 int CVarTable::IndexOf(const CVarSlot* slot) const
 {
     auto g = GuardIfGlobal(this);
+    if (!slot) return -1;
+    // Only a slot behind an earlier one of the same name needs the scan.
+    if (m_indexed) {
+        const int64_t at = m_index.Find(slot->name, NameAt());
+        if (at < 0) return -1;
+        if (slots[(size_t)at] == slot) return (int)at;
+    }
     for (size_t i = 0; i < slots.size(); ++i)
         if (slots[i] == slot) return (int)i;
     return -1;
@@ -32,6 +39,10 @@ int CVarTable::IndexOf(const CVarSlot* slot) const
 CVarSlot* CVarTable::Find(std::string_view name) const
 {
     auto g = GuardIfGlobal(this);
+    if (m_indexed) {
+        const int64_t at = m_index.Find(name, NameAt());
+        return at < 0 ? nullptr : slots[(size_t)at];
+    }
     for (CVarSlot* s : slots)
         if (s->name == name) return s;
     return nullptr;
@@ -52,6 +63,12 @@ CVarSlot* CVarTable::Add(std::string_view name, bool owned)
         s->owned = 1;
     }
     slots.push_back(s);
+    if (m_indexed)
+        m_index.Insert((uint32_t)(slots.size() - 1), NameAt());
+    else if (slots.size() >= kIndexFrom) {
+        for (size_t i = 0; i < slots.size(); ++i) m_index.Insert((uint32_t)i, NameAt());
+        m_indexed = true;
+    }
     return s;
 }
 
@@ -68,6 +85,8 @@ CVarSlot* CVarTable::FindOrAdd(std::string_view name)
 void CVarTable::Clear()
 {
     auto g = GuardIfGlobal(this);
+    m_index.Clear();
+    m_indexed = false;
     for (CVarSlot* s : slots) delete s;
     slots.clear();
 }
@@ -84,6 +103,8 @@ void CVarTable::RemoveLast(int n)
     auto g = GuardIfGlobal(this);
     n = std::min(n, Count());
     for (; n > 0; --n) {
+        // A later slot of a name always goes before the first one.
+        if (m_indexed) m_index.Erase((uint32_t)(slots.size() - 1), NameAt());
         delete slots.back();
         slots.pop_back();
     }

@@ -1,11 +1,13 @@
 #pragma once
-#include <mutex>
 // Named variables of one scope. Expression trees point at slots, so every
 // slot is a heap object of its own and keeps its address while the table grows.
+#include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "interpreter/name_index.h"
 #include "values/value.h"
 
 // A value pointer with its ownership; the owned value dies with the record.
@@ -40,7 +42,7 @@ public:
     virtual ~CVarTable();
 
     unsigned char blocked = 0;     // no new variables; the evaluator hands out read-only handles
-    std::vector<CVarSlot*> slots;  // creation order
+    std::vector<CVarSlot*> slots;  // creation order; changed only through the operations below
 
     int Count() const { return (int)slots.size(); }
     CVarSlot* At(int i) const { return i >= 0 && i < Count() ? slots[i] : nullptr; }
@@ -65,6 +67,21 @@ public:
     void RestoreValues(CSavedValue* saved, int n);
     // AssignSlot for the first n slots; the array stays with the caller.
     void LoadValues(const CSavedValue* saved, int n);
+
+private:
+    // Past this many slots a name finds its first slot through a hash index
+    // (programs with many thousands of names translate in linear time);
+    // small tables, such as most function scopes, stay a plain scan.
+    static constexpr size_t kIndexFrom = 16;
+    // Name -> position of its first slot; slots never move or rename, and
+    // slots go only from the end.
+    CNameIndex m_index;
+    bool m_indexed = false;
+
+    auto NameAt() const
+    {
+        return [this](uint32_t i) { return std::string_view(slots[i]->name); };
+    }
 };
 
 // Variables shared by the "global" statement, for the whole process.

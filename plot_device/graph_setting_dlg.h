@@ -6,7 +6,12 @@
 // checks that the plane is still in the figure and the object in the plane.
 #include <string>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/data_exchange.h"
+#include "platform/afx/dialog.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/property_page.h"
+#include "platform/afx/property_sheet.h"
+#include "platform/afx/wnd.h"
 #include "plot_device/quorra_resources.h"
 #include "plot_device/style_combos.h"
 #include "ui_controls/combos/color_combo.h"

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "devices/framework/device_framework.h"
+#include "platform/afx/nested_loop.h"
 #include "plot_device/quorra_doc.h"
 #include "plot_device/quorra_resources.h"
 #include "plot_device/quorra_view.h"

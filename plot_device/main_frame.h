@@ -1,8 +1,11 @@
 #pragma once
 // The plot device's frame: the window the host sends every plot message to.
 // It hands each message to the figure of its view.
-#include "platform/afx/afx.h"
-#include "plot_device/frame_bars.h"
+#include "devices/framework/frame_bars.h"
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/frame_wnd.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/object.h"
 
 class CQuorraView;
 

@@ -23,7 +23,12 @@ int CountError()
     return kStatusCount;
 }
 
-const CValue& Operand(PlotExprItem* const* ops, uint32_t i) { return ops[i]->value; }
+// A matrix operand may come as a handle of the host's own value.
+const CValue& Operand(PlotExprItem* const* ops, uint32_t i)
+{
+    const CValue& v = ops[i]->value;
+    return v.IsHandle() && v.HandleTarget() ? *v.HandleTarget() : v;
+}
 
 bool IsVector(const CValue& v)
 {
@@ -68,6 +73,25 @@ bool PairPoints(const CValue& xs, const CValue& ys, std::vector<Point2D>& out)
         const CValue& a = VectorCell(xs, i);
         const CValue& b = VectorCell(ys, i);
         if (!a.IsNumber() || !b.IsNumber()) return false;
+        out[i] = Point2D{NumberOf(a).re, NumberOf(b).re};
+    }
+    return true;
+}
+
+// PairPoints straight into the object's array: no second copy of a large
+// series. False for a bad cell (the object is then left without points).
+bool PairPointsInto(const CValue& xs, const CValue& ys, CGraphObject& o)
+{
+    const uint32_t n = std::min(VectorLength(xs), VectorLength(ys));
+    Point2D* out = o.AllocPoints(n);
+    if (!out) return true;  // no memory: the object stays empty, as SetPoints leaves it
+    for (uint32_t i = 0; i < n; i++) {
+        const CValue& a = VectorCell(xs, i);
+        const CValue& b = VectorCell(ys, i);
+        if (!a.IsNumber() || !b.IsNumber()) {
+            o.FreePoints();
+            return false;
+        }
         out[i] = Point2D{NumberOf(a).re, NumberOf(b).re};
     }
     return true;
@@ -120,7 +144,10 @@ public:
                 const Complex z = NumberOf(v);
                 pts.push_back(Point2D{z.re, z.im});
             } else if (IsVector(v)) {
+                // Straight into the object's array, as for two vectors.
                 const uint32_t n = VectorLength(v);
+                Point2D* out = o.AllocPoints(n);
+                if (!out) return 0;
                 bool complexData = false;
                 for (uint32_t i = 0; i < n; i++) {
                     const CValue& c = VectorCell(v, i);
@@ -130,10 +157,11 @@ public:
                     }
                     const Complex z = NumberOf(c);
                     if (std::fabs(z.im) > 1e-14) complexData = true;
-                    pts.push_back(Point2D{z.re, z.im});
+                    out[i] = Point2D{z.re, z.im};
                 }
                 if (!complexData)
-                    for (uint32_t i = 0; i < n; i++) pts[i] = Point2D{(double)(i + 1), pts[i].x};
+                    for (uint32_t i = 0; i < n; i++) out[i] = Point2D{(double)(i + 1), out[i].x};
+                return 0;
             } else {
                 return kStatusBadOperand;
             }
@@ -143,10 +171,8 @@ public:
             if (a.IsNumber() && b.IsNumber()) {
                 pts.push_back(Point2D{NumberOf(a).re, NumberOf(b).re});
             } else if (IsVector(a) && IsVector(b)) {
-                if (!PairPoints(a, b, pts)) {
-                    o.FreePoints();
-                    return kStatusBadOperand;
-                }
+                if (!PairPointsInto(a, b, o)) return kStatusBadOperand;
+                return 0;
             } else {
                 return kStatusBadOperand;
             }

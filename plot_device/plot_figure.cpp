@@ -211,7 +211,9 @@ bool CPlotFigure::CommitPending()
         p->m_newObjects.clear();
         p->NoteObjectsChanged();
         if (xGiven || yGiven) std::copy(m_pendingBounds, m_pendingBounds + 4, p->m_bounds);
-        p->Resize(PlaneRect(p->m_row, p->m_col, &s));
+        // The limits come next and rescale; the layout after the commit
+        // finds the points prepared.
+        p->Resize(PlaneRect(p->m_row, p->m_col, &s), false);
         p->ApplyBounds(false);
         p->mouseMode = CommittedMouseMode();
         any = true;

@@ -202,6 +202,9 @@ uint32_t ReadPlotColourNumber(const std::string& text);
 struct WINDOWPLACEMENT;
 // A whole plot file: the frame's placement, then the figure's body.
 bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, std::string& bytes);
+// The same bytes written to a file descriptor as they are made: a figure of
+// millions of points is never held twice in memory.
+bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, int fd);
 // Into an empty scratch figure; false for a short, foreign or untrusted file.
 bool ReadPlotFile(const std::string& bytes, WINDOWPLACEMENT& placement, CPlotFigure& scratch);
 // A placement worth applying: shown normally, minimised or maximised, with a

@@ -1,6 +1,8 @@
 // The figure's part of a plot file: magic, drawing size, then the planes with
 // their cells and graph bodies.
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "plot_device/plot_figure.h"
 #include "platform/user/geometry.h"
@@ -94,6 +96,53 @@ void CPlotFigure::TakeFileContent(CPlotFigure& other)
     RecalcGrid();
 }
 
+namespace {
+
+// Writes go through a block of its own to the descriptor; a stream for
+// writing from start to end only.
+class CBlockWriteStream : public CByteStream {
+public:
+    explicit CBlockWriteStream(int fd) : m_file(fd), m_block(new unsigned char[kBlock]) {}
+    void Close() override {}
+    int64_t GetLength() override { return m_written + (int64_t)m_used; }
+    int64_t GetPosition() override { return GetLength(); }
+    int64_t Seek(int64_t, int) override { return -1; }
+    int64_t Read(void*, size_t, size_t* delivered) override
+    {
+        if (delivered) *delivered = 0;
+        return -1;
+    }
+    int64_t Write(const void* buffer, size_t n) override
+    {
+        const unsigned char* p = static_cast<const unsigned char*>(buffer);
+        for (size_t left = n; left > 0;) {
+            if (m_used == kBlock && !Flush()) return -1;
+            const size_t k = std::min(left, kBlock - m_used);
+            std::memcpy(m_block.get() + m_used, p, k);
+            m_used += k;
+            p += k;
+            left -= k;
+        }
+        return 0;
+    }
+    bool Flush()
+    {
+        if (m_used && m_file.Write(m_block.get(), m_used) != 0) SetFail();
+        m_written += (int64_t)m_used;
+        m_used = 0;
+        return !Fail();
+    }
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+    CHandleStream m_file;  // the descriptor stays open: its owner closes it
+    std::unique_ptr<unsigned char[]> m_block;
+    size_t m_used = 0;
+    int64_t m_written = 0;
+};
+
+}  // namespace
+
 bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, std::string& bytes)
 {
     CMemStream s;
@@ -101,6 +150,13 @@ bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, std::s
     if (!figure.Save(s) || s.Fail()) return false;
     bytes.assign(reinterpret_cast<const char*>(s.Data()), (size_t)s.GetLength());
     return true;
+}
+
+bool WritePlotFile(CPlotFigure& figure, const WINDOWPLACEMENT& placement, int fd)
+{
+    CBlockWriteStream s(fd);
+    s.WriteExact(&placement, sizeof placement);
+    return figure.Save(s) && !s.Fail() && s.Flush();
 }
 
 bool ReadPlotFile(const std::string& bytes, WINDOWPLACEMENT& placement, CPlotFigure& scratch)

@@ -2,11 +2,13 @@
 #include "plot_device/quorra_app.h"
 
 #include "devices/framework/device_framework.h"
+#include "graphics/graph.h"
+#include "platform/afx/recent_file_list.h"
+#include "platform/afx/settings_file.h"
 #include "plot_device/main_frame.h"
 #include "plot_device/quorra_doc.h"
 #include "plot_device/quorra_resources.h"
 #include "plot_device/quorra_view.h"
-#include "graphics/graph.h"
 
 void RegisterQuorraBitmaps(HINSTANCE module);
 

@@ -3,7 +3,8 @@
 // the recent-file list every plot window of the process shares.
 #include <mutex>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/module_state.h"
+#include "platform/afx/win_app.h"
 
 class CQuorraApp : public CWinApp {
 public:

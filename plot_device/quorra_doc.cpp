@@ -5,8 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/afx/win_app.h"
+#include "platform/afx/win_thread.h"
 #include "plot_device/quorra_view.h"
-#include "values/byte_stream.h"
 
 IMPLEMENT_DYNCREATE(CQuorraDoc, CDocument)
 
@@ -63,10 +64,8 @@ BOOL CQuorraDoc::OnSaveDocument(const char* path)
         wp.length = sizeof wp;
     }
     m_placement = wp;
-    std::string bytes;
-    bool ok = view && WritePlotFile(*view, m_placement, bytes);
     // Atomic: a failed write leaves the old file as it was.
-    ok = ok && AfxWriteFileAtomically(path, bytes);
+    const bool ok = view && AfxWriteFileAtomically(path, [&](int fd) { return WritePlotFile(*view, m_placement, fd); });
     if (!ok) AfxMessageBox(kWriteFailed);
     return ok;
 }

@@ -3,7 +3,10 @@
 // saved to and read from a plot file.
 #include <string>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/archive.h"
+#include "platform/afx/document.h"
+#include "platform/afx/frame_wnd.h"
+#include "platform/afx/object.h"
 #include "plot_device/plot_figure.h"
 
 class CPlotFigure;

@@ -1,6 +1,8 @@
 // The plot device's resource tables.
 #include "plot_device/quorra_resources.h"
 
+#include "platform/afx/afx_ids.h"
+#include "platform/afx/dialog_template.h"
 #include "platform/controls/controls.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // dialog, toolbar 128 and the status-bar panes), registered in its module.
 #include <cstddef>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/resources.h"
 
 enum : UINT {
     IDR_MAINFRAME = 128,

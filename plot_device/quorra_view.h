@@ -2,7 +2,13 @@
 // The plot view: a scrolling view that is the figure the device messages
 // change. It draws the figure, routes the mouse to the planes' graphs and
 // runs the plane commands (modes, zoom, pan, fit, pointers).
-#include "platform/afx/afx.h"
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/dc.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/object.h"
+#include "platform/afx/print_info.h"
+#include "platform/afx/scroll_view.h"
+#include "platform/afx/wnd.h"
 #include "plot_device/plot_figure.h"
 
 class CQuorraDoc;

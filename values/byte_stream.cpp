@@ -2,12 +2,13 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "interpreter/stack_guard.h"
+#include "values/stack_guard.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -127,7 +128,14 @@ int64_t CMemStream::Write(const void* buffer, size_t n)
     if (n == 0) return 0;
     size_t pos = (size_t)m_position;
     size_t end;
-    if (__builtin_add_overflow(pos, n, &end) || end > (size_t)INT64_MAX || !Reserve(end)) {
+    if (__builtin_add_overflow(pos, n, &end) || end > (size_t)INT64_MAX) {
+        SetFail();
+        return -1;
+    }
+    // Growing geometrically keeps a stream written in small pieces linear;
+    // when the doubled block cannot be had, the bytes that fit are enough.
+    const size_t doubled = m_capacity <= SIZE_MAX / 2 ? 2 * m_capacity : SIZE_MAX;
+    if (!(end > m_capacity && doubled > end && Reserve(doubled)) && !Reserve(end)) {
         SetFail();
         return -1;
     }
@@ -388,7 +396,7 @@ struct Reader {
     // A read may start deep in a caller's recursion: the native stack is checked too.
     bool Enter()
     {
-        if (depth >= MAX_STREAM_NESTING || CheckStackSpace() != 0) return Fail();
+        if (depth >= MAX_STREAM_NESTING || NativeStackLow()) return Fail();
         ++depth;
         return true;
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "interpreter/stack_guard.h"
+#include "values/stack_guard.h"
 #include "values/app_settings.h"
 #include "values/byte_buffer.h"
 #include "values/output_stream.h"
@@ -223,7 +223,7 @@ public:
     ~ReadNesting() { --g_readDepth; }
     // The reader may start deep in a caller's recursion (a constant in a deeply
     // nested program), so the native stack is checked as well as the depth.
-    static bool Full() { return g_readDepth >= MaxReadNesting || CheckStackSpace() != 0; }
+    static bool Full() { return g_readDepth >= MaxReadNesting || NativeStackLow(); }
 };
 
 // Failures of matrices and structures the reader has reported on this

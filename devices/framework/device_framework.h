@@ -8,7 +8,13 @@
 #include <string>
 
 #include "devices/device_protocol.h"
-#include "platform/afx/afx.h"
+#include "platform/afx/doc_manager.h"
+#include "platform/afx/doc_template.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/module_state.h"
+#include "platform/afx/object.h"
+#include "platform/afx/win_app.h"
+#include "platform/afx/win_thread.h"
 
 class CDeviceAppThread;
 

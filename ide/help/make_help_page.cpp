@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "devices/install_program_steps.h"
 #include "ide/help/help_page.h"
 #include "interpreter/program.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: make_help_page OUT.html\n");
         return 2;
     }
+    InstallProgramSteps();
     CProgram program;
     program.Init(nullptr);
     const std::string page = BuildHelpPage();

@@ -140,6 +140,24 @@ bool AfxReadWholeFile(const std::string& path, std::string& bytes)
 
 bool AfxWriteFileAtomically(const std::string& path, const std::string& bytes)
 {
+    return AfxWriteFileAtomically(path, [&](int fd) {
+        const char* p = bytes.data();
+        size_t left = bytes.size();
+        while (left > 0) {
+            ssize_t n = write(fd, p, left);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            p += n;
+            left -= (size_t)n;
+        }
+        return true;
+    });
+}
+
+bool AfxWriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& write)
+{
     // Follow a symlink so the link stays and its target is replaced.
     std::string target = path;
     char resolved[PATH_MAX];
@@ -152,19 +170,7 @@ bool AfxWriteFileAtomically(const std::string& path, const std::string& bytes)
     std::string tmpl = (dir.empty() ? std::string(".") : dir) + "/." + std::filesystem::path(target).filename().string() + ".XXXXXX";
     int fd = mkstemp(tmpl.data());
     if (fd < 0) return false;
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= (size_t)n;
-    }
+    bool ok = write(fd);
     if (ok && fchmod(fd, mode) != 0) ok = false;
     if (ok && fsync(fd) != 0) ok = false;
     int e = errno;

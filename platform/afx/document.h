@@ -4,6 +4,7 @@
 // replaces the file atomically (a temporary file in the same folder, then
 // rename; mode bits kept, symlinks followed), so a failed save keeps the old
 // file. Every load and save failure goes through ReportSaveLoadException.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,5 +77,9 @@ protected:
 
 // Writes the bytes to the path atomically; false (errno set) on failure.
 bool AfxWriteFileAtomically(const std::string& path, const std::string& bytes);
+// The same with the bytes written by `write` into the temporary file's
+// descriptor (a large file need not be made in memory first); false from it
+// fails the whole write.
+bool AfxWriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& write);
 // Reads a whole file; false (errno set) on failure.
 bool AfxReadWholeFile(const std::string& path, std::string& bytes);

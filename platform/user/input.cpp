@@ -146,17 +146,6 @@ HWND DropTarget(POINT pt)
     return nullptr;
 }
 
-// Drops the head if it is still the event with this serial.
-void PopIf(uint64_t serial)
-{
-    InputState& s = State();
-    std::lock_guard<std::mutex> g(s.lock);
-    if (!s.raw.empty() && s.raw.front().serial == serial) {
-        s.raw.pop_front();
-        g_rawCount = s.raw.size();
-    }
-}
-
 bool MatchesFilter(HWND filter, HWND hwnd)
 {
     if (!filter) return true;

@@ -68,11 +68,6 @@ CMenuItem MakeItem(UINT flags, UINT_PTR idOrPopup, const char* text)
     return it;
 }
 
-void RedrawBarsOf(HMENU)
-{
-    // Menu bars repaint when their window's frame does; callers use DrawMenuBar.
-}
-
 }  // namespace
 
 std::mutex& MenuLock()

@@ -5,7 +5,7 @@
 
 #include "builtin_eval.h"
 #include "builtins/basic_functions.h"
-#include "builtins/operator_builtins.h"
+#include "interpreter/operator_builtins.h"
 #include "interpreter/var_table.h"
 #include "values/random15.h"
 

@@ -2,6 +2,7 @@
 #include "gdi_test_util.h"
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -126,21 +127,43 @@ TEST(DrawTextLayout, CalcRectEllipsisPrefixAndWordBreak)
 TEST(Fonts, TwoThreadsShareFontsWhileDrawingText)
 {
     HFONT shared = Font(-14, "Arial");
-    auto work = [shared] {
+    struct Result {
+        std::vector<SIZE> sizes;
+        std::string picture;
+    };
+    auto work = [shared](Result* out) {
         CMemoryCanvas c(200, 40);
         SelectObject(c.dc(), shared);
         for (int i = 0; i < 30; i++) {
-            SIZE s;
+            SIZE s{};
             GetTextExtentPoint32(c.dc(), "Shared font text", 16, &s);
+            out->sizes.push_back(s);
             TextOut(c.dc(), 2, 2, "Shared font text", 16);
         }
+        out->picture = c.Picture(0, 0, 200, 40);
         SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
         ReleaseThreadFonts();
     };
-    std::thread a(work), b(work);
+    // What one thread alone measures and draws, then two at once.
+    Result alone;
+    std::thread(work, &alone).join();
+    ASSERT_EQ(alone.sizes.size(), 30u);
+    ASSERT_GT(alone.sizes[0].cx, 0);
+    ASSERT_NE(alone.picture.find('#'), std::string::npos);
+    Result ra, rb;
+    std::thread a(work, &ra), b(work, &rb);
     a.join();
     b.join();
     DeleteObject(shared);
+
+    for (const Result* r : {&ra, &rb}) {
+        ASSERT_EQ(r->sizes.size(), 30u);
+        for (const SIZE& s : r->sizes) {
+            EXPECT_EQ(s.cx, alone.sizes[0].cx);
+            EXPECT_EQ(s.cy, alone.sizes[0].cy);
+        }
+        EXPECT_EQ(r->picture, alone.picture);
+    }
 }
 
 }   // namespace

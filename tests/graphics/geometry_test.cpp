@@ -3,8 +3,12 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "graphics/geometry.h"
+#include "gdi/gdi_test_util.h"
 #include "graphics/small_matrix.h"
 #include "support/capture.h"
 
@@ -233,4 +237,64 @@ TEST(Clipping, LinesSidesAndIntegerRectangles)
     EXPECT_TRUE(RectsOverlap(RECT{0, 0, 10, 10}, RECT{5, 5, 20, 20}));
     EXPECT_TRUE(RectsOverlap(RECT{0, 0, 10, 10}, RECT{2, 2, 3, 3}));  // inside
     EXPECT_FALSE(RectsOverlap(RECT{0, 0, 10, 10}, RECT{11, 0, 20, 10}));
+}
+
+namespace {
+
+// A one-pixel solid polyline on a white 24-bit canvas, as the pixels it leaves.
+std::vector<unsigned char> Hairline(const std::vector<POINT>& pts, int width)
+{
+    CMemoryCanvas canvas(96, 96);
+    HPEN pen = CreatePen(PS_SOLID, width, RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(canvas.dc(), pen);
+    Polyline(canvas.dc(), pts.data(), (int)pts.size());
+    SelectObject(canvas.dc(), old);
+    DeleteObject(pen);
+    return canvas.Snapshot();
+}
+
+}  // namespace
+
+TEST(ColumnRuns, AHairlineThroughTheRunsCoversTheSamePixels)
+{
+    // Seeded curves of every shape a column run takes: dense noisy data, slow
+    // and steep walks, repeated points, spikes, columns left and entered
+    // again, runs that end the line, coordinates beyond the canvas.
+    std::mt19937 rng(2024);
+    auto pick = [&](int lo, int hi) { return lo + (int)(rng() % (unsigned)(hi - lo + 1)); };
+    for (int curve = 0; curve < 400; curve++) {
+        std::vector<POINT> pts;
+        const int kind = curve % 5;
+        const int n = pick(1, 600);
+        LONG x = pick(-10, 100), y = pick(-10, 100);
+        for (int i = 0; i < n; i++) {
+            switch (kind) {
+            case 0: x = -4 + i * 105 / n; y = 48 + pick(-30, 30); break;   // dense measured data
+            case 1: x += pick(-1, 1); y += pick(-3, 3); break;             // a walk over columns
+            case 2: if (pick(0, 6) == 0) x++; y = pick(0, 3) ? y : pick(-20, 120); break;  // spikes
+            case 3: if (pick(0, 3) == 0) x = pick(0, 95); y = pick(0, 95); break;          // jumps
+            default: if (pick(0, 2) == 0) y = pick(40, 44); break;          // repeated points
+            }
+            pts.push_back(POINT{x, y});
+        }
+        std::vector<POINT> runs;
+        ReduceColumnRuns(pts.data(), pts.size(), runs);
+        ASSERT_LE(runs.size(), pts.size());
+        for (int width : {0, 1})
+            ASSERT_TRUE(Hairline(runs, width) == Hairline(pts, width)) << "curve " << curve << " width " << width;
+    }
+}
+
+TEST(ColumnRuns, EachRunKeepsItsEndsAndExtremesInOrder)
+{
+    const std::vector<POINT> pts = {{0, 5}, {0, 9}, {0, 1}, {0, 4}, {0, 7}, {1, 3}, {2, 2}, {2, 2}, {2, 6},
+                                    {0, 0}, {4, 3}, {4, 8}, {4, 5}, {4, 8}};
+    std::vector<POINT> runs;
+    ReduceColumnRuns(pts.data(), pts.size(), runs);
+    std::string text;
+    for (const POINT& p : runs) text += std::to_string(p.x) + "," + std::to_string(p.y) + " ";
+    // Column 0: first 5, highest 9, lowest 1, last 7; a lone point; a run
+    // whose first point is its lowest; the column entered again; the line's
+    // last run comes back to its highest point after leaving it.
+    EXPECT_EQ(text, "0,5 0,9 0,1 0,7 1,3 2,2 2,6 0,0 4,3 4,8 4,5 4,8 ");
 }

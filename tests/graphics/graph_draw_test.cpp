@@ -9,6 +9,10 @@
 #include <sstream>
 #include <sys/stat.h>
 
+#include <cmath>
+#include <random>
+
+#include "gdi/gdi_test_util.h"
 #include "graph_render/render.h"
 #include "graphics/graph.h"
 #include "platform/gdi/gdi.h"
@@ -527,4 +531,96 @@ TEST_F(GraphClipboard, AClipboardHeldElsewhereGivesTheMessageBoxAndFalse)
     EXPECT_FALSE(g.CopyToClipboard(gone));
     ASSERT_EQ(TakeMessageBoxLog().size(), 1u);
     EXPECT_TRUE(OpenableElsewhere());
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& log)
+{
+    std::vector<std::string> out;
+    std::istringstream in(log);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+// The device points of a recorded "Polyline x,y x,y ... | state" line.
+std::vector<POINT> PolylinePoints(const std::string& line)
+{
+    std::vector<POINT> pts;
+    std::istringstream in(line.substr(std::string("Polyline ").size(), line.find(" | ") - 9));
+    long x, y;
+    char comma;
+    while (in >> x >> comma >> y) pts.push_back(POINT{(LONG)x, (LONG)y});
+    return pts;
+}
+
+// The pixels one polyline leaves with the recorded pen of its line.
+std::vector<unsigned char> Rasterised(const std::vector<POINT>& pts, int width, int height)
+{
+    CMemoryCanvas canvas(width, height);
+    HPEN pen = CreatePen(PS_SOLID, 0, RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(canvas.dc(), pen);
+    Polyline(canvas.dc(), pts.data(), (int)pts.size());
+    SelectObject(canvas.dc(), old);
+    DeleteObject(pen);
+    return canvas.Snapshot();
+}
+
+// A noisy curve of n points across the plane, as measured data looks.
+std::vector<Point2D> NoisyCurve(uint32_t n)
+{
+    std::vector<Point2D> p(n);
+    std::mt19937 rng(5);
+    for (uint32_t i = 0; i < n; i++)
+        p[i] = Point2D{(double)i, std::sin(i * 6.0 / n) + 0.3 * ((double)(rng() % 1000) / 1000 - 0.5)};
+    return p;
+}
+
+}  // namespace
+
+TEST(GraphDraw, LongHairlinesDrawnFromColumnRunsLeaveTheSamePixels)
+{
+    // The same graph recorded with every point (flag 8) and as the screen
+    // draws it: the logs differ only in the curve's polyline, whose reduced
+    // points rasterise to exactly the pixels of the full ones.
+    CGraph g;
+    g.legendPosition = 0;
+    CGraphObject* o = Add(g, NoisyCurve(20000), 1, RGB(0, 0, 0));
+    Add(g, {{0, 0}, {19999, 1}}, 1, RGB(0, 0, 255));  // short lines stay as they are
+    ASSERT_TRUE(g.AutoScale(0.05));
+    const std::vector<std::string> exact = Lines(Record(g, 8)), reduced = Lines(Record(g, 0));
+    ASSERT_EQ(exact.size(), reduced.size());
+    int differing = 0;
+    for (size_t i = 0; i < exact.size(); i++) {
+        if (exact[i] == reduced[i]) continue;
+        differing++;
+        ASSERT_EQ(exact[i].rfind("Polyline ", 0), 0u) << exact[i].substr(0, 80);
+        ASSERT_EQ(exact[i].substr(exact[i].find(" | ")), reduced[i].substr(reduced[i].find(" | ")));
+        const std::vector<POINT> all = PolylinePoints(exact[i]), runs = PolylinePoints(reduced[i]);
+        EXPECT_EQ(all.size(), o->ScreenPoints().size());
+        EXPECT_LT(runs.size(), all.size() / 10);
+        EXPECT_TRUE(Rasterised(runs, 300, 200) == Rasterised(all, 300, 200));
+    }
+    EXPECT_EQ(differing, 1);
+
+    // Wide, dashed and filled lines, markers and printer pages keep every point.
+    auto same = [&](const char* what, std::function<void(CGraphObject&)> style, BOOL printer) {
+        CGraph h;
+        h.legendPosition = 0;
+        CGraphObject* c = Add(h, NoisyCurve(5000));
+        style(*c);
+        ASSERT_TRUE(h.AutoScale(0.05));
+        HDC a = CreateRecordingDC(printer), b = CreateRecordingDC(printer);
+        h.ResizeWithDC(a, RECT{0, 0, 300, 200});
+        h.DrawGraph(a, 0);
+        h.DrawGraph(b, 8);
+        EXPECT_EQ(GetRecordingLog(a) == GetRecordingLog(b), !!printer || std::string(what) != "markers") << what;
+        DeleteDC(a);
+        DeleteDC(b);
+    };
+    same("wide", [](CGraphObject& c) { c.penWidth = 2; }, FALSE);
+    same("dashed", [](CGraphObject& c) { c.penStyle = 1; }, FALSE);
+    same("filled", [](CGraphObject& c) { c.fillStyle = -1; }, FALSE);
+    same("markers", [](CGraphObject& c) { c.marker = 2; }, FALSE);  // the line is reduced, each marker drawn
+    same("printer", [](CGraphObject&) {}, TRUE);
 }

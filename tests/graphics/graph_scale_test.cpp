@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <limits>
 
@@ -141,6 +142,73 @@ TEST(Transforms, RescaleClipsACrossingPolyline)
         EXPECT_EQ(o->DrawPoints().front().y, o->DrawPoints().back().y);
         EXPECT_EQ(o->DrawCount(), 6u);  // two corners cut off: five vertices, closed
     }
+}
+
+TEST(Transforms, RescaleOfWholeCurvesMatchesTheClippedForm)
+{
+    // A polyline that clipping leaves whole keeps no second copy of its
+    // points; whatever path a curve takes, the prepared and device points are
+    // those of the clip and transform spelled out here.
+    CGraph g;
+    Place(g, 0, 10, -1, 1);
+    const double l = g.DeviceToWorldX(100 - 2), r = g.DeviceToWorldX(700 + 2);
+    const double t = g.DeviceToWorldY(50 - 2), b = g.DeviceToWorldY(450 + 2);
+    const std::vector<std::vector<Point2D>> cases = {
+        {},
+        {{5, 0}},
+        {{0, -1}, {10, 1}, {3, 0.5}},
+        {{l, b}, {r, t}},                       // on the clip box's corners
+        {{std::nextafter(l, -1.0), 0}, {5, 0}},  // just left of it
+        {{5, 0}, {5, std::nextafter(t, 9.0)}},   // just above it
+        {{1, 0}, {r * 2, 0.5}, {2, 0}},
+        {{1, 0}, {kNaN, 0}, {2, 0}},
+        {{1, 0}, {2, kInf}},
+        {{1e-300, 1e-300}, {-1e-300, -1e-300}},
+    };
+    for (size_t c = 0; c < cases.size(); c++) {
+        for (uint8_t kind : {1, 2, 3}) {
+            g.objects.clear();
+            CGraphObject* o = AddObject(g, cases[c]);
+            o->kind = kind;
+            g.Rescale();
+            PointList want = kind == 2 ? PointList::ClosedPolygon(cases[c].data(), (int32_t)cases[c].size())
+                                       : PointList(cases[c].data(), (int32_t)cases[c].size());
+            ClipPolyline(want, Segment{l, t, r, b});
+            ASSERT_EQ(o->DrawCount(), (uint32_t)want.Count()) << "case " << c << " kind " << (int)kind;
+            ASSERT_EQ(o->ScreenPoints().size(), (size_t)want.Count());
+            for (int32_t i = 0; i < want.Count(); i++) {
+                EXPECT_EQ(std::memcmp(&o->DrawPoints()[(size_t)i], &want[i], sizeof(Point2D)), 0) << c << " " << i;
+                const POINT d = g.WorldToDevice(want[i]);
+                EXPECT_EQ(o->ScreenPoints()[(size_t)i].x, d.x) << c << " " << i;
+                EXPECT_EQ(o->ScreenPoints()[(size_t)i].y, d.y) << c << " " << i;
+            }
+        }
+    }
+    // A long hairline's column runs come with its device points, as the
+    // reduction of those points would make them.
+    g.objects.clear();
+    std::vector<Point2D> curve;
+    for (int i = 0; i < 20000; i++) curve.push_back(Point2D{i * 10.0 / 20000, std::sin(i * 0.01) * 0.9});
+    CGraphObject* line = AddObject(g, curve);
+    g.Rescale();
+    std::vector<POINT> runs;
+    ReduceColumnRuns(line->ScreenPoints().data(), line->ScreenPoints().size(), runs);
+    ASSERT_FALSE(line->ColumnRuns().empty());
+    EXPECT_EQ(std::memcmp(line->ColumnRuns().data(), runs.data(), runs.size() * sizeof(POINT)), 0);
+    EXPECT_EQ(line->ColumnRuns().size(), runs.size());
+    line->penWidth = 3;  // a wide line is drawn whole: no runs are made for it
+    line->AppendPoint(Point2D{1, 0});
+    g.Rescale();
+    EXPECT_TRUE(line->ColumnRuns().empty());
+
+    // A copy of an object prepared that way draws from its own points.
+    g.objects.clear();
+    CGraphObject* o = AddObject(g, {{1, 0}, {2, 0.5}});
+    g.Rescale();
+    CGraphObject copy(*o);
+    o->FreePoints();
+    ASSERT_EQ(copy.DrawCount(), 2u);
+    EXPECT_EQ(copy.DrawPoints()[1].y, 0.5);
 }
 
 TEST(AutoScale, DataBoxesMarginsAndDegenerateSpans)

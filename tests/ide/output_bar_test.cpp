@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <sstream>
 #include <thread>
 
 #include "ide/output_bar.h"
@@ -124,9 +125,12 @@ TEST(OutputBar, ClearAndDoubleClicksWhileWriting)
 {
     OutputHost h;
     std::atomic<bool> stop{false};
-    std::atomic<int> opened{0};
-    SetMessageSourceOpener([&](const MessageSourcePlace&) {
+    std::atomic<int> opened{0}, misplaced{0};
+    MessageSourcePlace last;
+    SetMessageSourceOpener([&](const MessageSourcePlace& p) {
         ++opened;
+        if (p.name != "doc" || p.offset < 0 || p.offset > 3000) ++misplaced;
+        last = p;
         return true;
     });
     HANDLE t = StartThread([&]() -> DWORD {
@@ -146,6 +150,35 @@ TEST(OutputBar, ClearAndDoubleClicksWhileWriting)
         h.out->GotoErrorLine();
     }
     JoinThread(t);
+    // A last message: a clear after the writer's end may have emptied the bar.
+    {
+        CMessageWriter w(MSG_ERROR, h.out);
+        w << "err 3000";
+        h.out->AttachToCurrent(new CSourcePosition("doc", 0, 3000));
+    }
+    PumpUntilIdle();
+    EXPECT_EQ(misplaced.load(), 0);
+
+    // What is left is the tail of the messages, whole and in order.
+    std::vector<int> numbers;
+    std::istringstream text(h.Text());
+    for (std::string line; std::getline(text, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        size_t k = line.rfind("err ");
+        ASSERT_NE(k, std::string::npos) << line;
+        numbers.push_back(std::stoi(line.substr(k + 4)));
+    }
+    ASSERT_FALSE(numbers.empty());
+    for (size_t i = 1; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], numbers[i - 1] + 1);
+    EXPECT_EQ(numbers.back(), 3000);
+
+    // The first line still leads to its own place.
+    const int before = opened.load();
+    h.out->SetSel(0, 0);
+    EXPECT_TRUE(h.out->GotoErrorLine());
+    EXPECT_EQ(opened.load(), before + 1);
+    EXPECT_EQ(last.offset, numbers.front());
     SetMessageSourceOpener(nullptr);
 }
 

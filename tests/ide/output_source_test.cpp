@@ -10,8 +10,8 @@
 #include "interpreter/status.h"
 #include "platform/afx/afx.h"
 #include "tests/platform/afx_test_util.h"
-#include "ui_controls/edit/edit_text.h"
 #include "ui_controls/edit/edit_view.h"
+#include "values/edit_text.h"
 
 namespace fs = std::filesystem;
 

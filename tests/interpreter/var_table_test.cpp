@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "interpreter/name_index.h"
 #include "interpreter/var_table.h"
 
 namespace {
@@ -158,6 +164,93 @@ TEST(VarTable, CopyNamesThenLoadValues)
     delete[] saved;  // the view keeps its own copies
     ASSERT_TRUE(view.At(0)->owned);
     EXPECT_EQ(view.At(0)->value->Real(), 2.0);
+}
+
+// The first slot of a name, and the place of a slot, found by walking the
+// table: what Find and IndexOf answer whether or not a table is indexed.
+CVarSlot* ScanFind(const CVarTable& t, const std::string& name)
+{
+    for (CVarSlot* s : t.slots)
+        if (s->name == name) return s;
+    return nullptr;
+}
+
+TEST(VarTable, LookupsAgreeWithAScanThroughGrowthAndShrinking)
+{
+    // A seeded walk of adds (duplicate names among them), removals from the
+    // end and clears, across the size where the table starts indexing.
+    std::mt19937 rng(7);
+    CVarTable t;
+    for (int step = 0; step < 4000; ++step) {
+        const int op = (int)(rng() % 10);
+        if (op < 6) {
+            t.Add("v" + std::to_string(rng() % 60), rng() % 2 == 0);
+        } else if (op < 9) {
+            t.RemoveLast((int)(rng() % 4));
+        } else if (rng() % 20 == 0) {
+            t.Clear();
+        }
+        for (int k = 0; k < 64; ++k) {
+            const std::string name = "v" + std::to_string(k);
+            ASSERT_EQ(t.Find(name), ScanFind(t, name)) << "step " << step << ", " << name;
+        }
+        for (int i = 0; i < t.Count(); ++i) ASSERT_EQ(t.IndexOf(t.At(i)), i) << "step " << step;
+        CVarSlot stranger;
+        stranger.name = "v1";
+        ASSERT_EQ(t.IndexOf(&stranger), -1);
+    }
+}
+
+TEST(VarTable, GlobalLookupsOfALargeTable)
+{
+    GlobalsGuard g;
+    std::vector<CVarSlot*> made;
+    for (int i = 0; i < 1000; ++i) made.push_back(GlobalVariables.Add("g" + std::to_string(i), true));
+    CVarSlot* again = GlobalVariables.Add("g500", true);  // a second slot of the name
+    CVarTable local;
+    EXPECT_EQ(local.FindOrAdd("g500"), made[500]);
+    EXPECT_EQ(local.Count(), 0);
+    EXPECT_EQ(GlobalVariables.IndexOf(again), 1000);
+    EXPECT_EQ(GlobalVariables.IndexOf(made[999]), 999);
+    GlobalVariables.RemoveLast(2);
+    EXPECT_EQ(GlobalVariables.Find("g999"), nullptr);
+    EXPECT_EQ(GlobalVariables.Find("g500"), made[500]);
+}
+
+TEST(NameIndex, AgreesWithAMapThroughInsertsAndErasesInAnyOrder)
+{
+    // Positions are inserted once each; erased in any order (a table drops
+    // its last records, but the array's runs are in any order after growth),
+    // so that runs of the probed array meet, wrap and are cut in the middle.
+    std::mt19937 rng(99);
+    std::vector<std::string> names;  // by position
+    std::map<std::string, uint32_t> model;  // what the index must answer
+    std::vector<uint32_t> live;
+    CNameIndex index;
+    auto nameAt = [&](uint32_t i) { return std::string_view(names[i]); };
+    size_t target = 40;
+    for (int step = 0; step < 40000; step++) {
+        if (step % 4000 == 0) target = 10 + rng() % 300;
+        if (live.size() < target ? rng() % 4 != 0 : rng() % 4 == 0) {
+            const bool again = !names.empty() && rng() % 8 == 0;
+            names.push_back(again ? names[rng() % names.size()] : "n" + std::to_string(rng() % 1000000));
+            const uint32_t at = (uint32_t)(names.size() - 1);
+            index.Insert(at, nameAt);
+            model.try_emplace(names[at], at);  // the first stays
+            live.push_back(at);
+        } else if (!live.empty()) {
+            const size_t k = rng() % live.size();
+            const uint32_t at = live[k];
+            live.erase(live.begin() + (ptrdiff_t)k);
+            index.Erase(at, nameAt);
+            if (auto it = model.find(names[at]); it != model.end() && it->second == at) model.erase(it);
+        }
+        for (uint32_t at : live) {
+            auto it = model.find(names[at]);
+            ASSERT_EQ(index.Find(names[at], nameAt), it == model.end() ? -1 : (int64_t)it->second) << "step " << step;
+        }
+        ASSERT_EQ(index.Find("absent", nameAt), -1);
+    }
 }
 
 TEST(VarTable, ClearValuesKeepsSlots)

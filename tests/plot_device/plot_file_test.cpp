@@ -2,6 +2,7 @@
 // unchanged, and damaged or hostile files refused without touching anything.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include "devices/plot_blocks.h"
+#include "platform/afx/document.h"
 #include "platform/user/geometry.h"
 #include "plot_device/plot_figure.h"
 
@@ -134,6 +136,27 @@ TEST(PlotFile, HostileNumberFormatKeepsItsBytes)
     EXPECT_EQ(back.m_planes[0]->numberFormat, "%s%n");
     ASSERT_TRUE(WritePlotFile(back, wp, again));
     EXPECT_EQ(again, bytes);
+}
+
+TEST(PlotFile, WrittenToAFileAsMadeItHoldsTheSameBytes)
+{
+    // The document's save writes through a block to the file; the bytes are
+    // those made in memory, for small figures and for one of several blocks.
+    for (uint32_t points : {3u, 200000u}) {
+        FileFigure f;
+        Plot(f, 1, 1, {{"title", "big"}});
+        Plot(f, 2, 1);
+        CGraphObject& o = *f.m_planes[0]->objects[0];
+        Point2D* p = o.AllocPoints(points);
+        for (uint32_t i = 0; i < points; i++) p[i] = Point2D{i * 0.5, std::sin(i * 0.001)};
+        std::string made;
+        ASSERT_TRUE(WritePlotFile(f, Placement(), made));
+        const std::string path = testing::TempDir() + "/plot-file-" + std::to_string(getpid()) + ".qra";
+        ASSERT_TRUE(AfxWriteFileAtomically(path, [&](int fd) { return WritePlotFile(f, Placement(), fd); }));
+        EXPECT_TRUE(ReadBytes(path) == made) << points;
+        EXPECT_GT(made.size(), points * 16);
+        std::filesystem::remove(path);
+    }
 }
 
 TEST(PlotFile, DamagedFilesAreRefusedWithoutTouchingTheFigure)

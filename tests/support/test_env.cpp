@@ -2,6 +2,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "devices/install_program_steps.h"
+
 namespace {
 struct TestEnvironment {
     TestEnvironment()
@@ -13,6 +15,8 @@ struct TestEnvironment {
         setenv("VELDRA_HEADLESS", "1", 0);
         setenv("VELDRA_OUT", (build + "/out").c_str(), 0);
         setenv("VELDRA_SOURCE", VELDRA_TEST_SOURCE_DIR, 0);
+        // Programs run with the libraries, devices and modules, as in the program.
+        InstallProgramSteps();
     }
 } g_testEnvironment;
 }  // namespace

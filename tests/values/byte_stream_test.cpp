@@ -411,6 +411,26 @@ TEST(MemStream, ReserveGrowsByWholeSteps)
     EXPECT_EQ(m.GetLength(), 3);
 }
 
+TEST(MemStream, WritesGrowTheBlockGeometrically)
+{
+    // A stream written a few bytes at a time (a figure's millions of points)
+    // moves its block a logarithmic number of times, in whole grow steps.
+    CMemStream m(1024);
+    int moves = 0;
+    size_t capacity = 0;
+    for (int i = 0; i < 1 << 20; i++) {
+        ASSERT_EQ(m.Write("abcdefgh", 8), 0);
+        if (m.m_capacity != capacity) {
+            moves++;
+            capacity = m.m_capacity;
+            EXPECT_EQ(capacity % 1024, 0u);
+        }
+    }
+    EXPECT_EQ(m.GetLength(), 8 << 20);
+    EXPECT_LE(moves, 14);
+    EXPECT_EQ(std::string((const char*)m.Data() + (8 << 20) - 8, 8), "abcdefgh");
+}
+
 TEST(MemStream, BorrowedBlockIsNeverWritten)
 {
     unsigned char block[4] = {1, 2, 3, 4};

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "builtins/operator_builtins.h"
+#include "interpreter/operator_builtins.h"
 #include "support/capture.h"
 #include "values/matrix_families.h"
 #include "values/numeric_matrix.h"

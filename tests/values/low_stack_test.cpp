@@ -6,9 +6,9 @@
 #include <functional>
 #include <sstream>
 
-#include "interpreter/stack_guard.h"
 #include "support/capture.h"
 #include "values/byte_stream.h"
+#include "values/stack_guard.h"
 #include "values/value_matrix.h"
 #include "values/value_text.h"
 

@@ -26,7 +26,7 @@
 #include "platform/controls/afx_controls.h"
 #include "platform/user/scrollbar.h"
 #include "ui_controls/edit/edit_marker.h"
-#include "ui_controls/edit/edit_text.h"
+#include "values/edit_text.h"
 
 #ifndef WM_SETFONT
 #define WM_SETFONT 0x0030u

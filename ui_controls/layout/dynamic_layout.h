@@ -5,7 +5,6 @@
 // the tracking size to the first size, and keeps a size grip in the corner.
 #include <unordered_map>
 
-#include "platform/afx/afx.h"
 #include "platform/afx/object.h"
 #include "platform/afx/wnd.h"
 

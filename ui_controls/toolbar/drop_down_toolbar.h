@@ -3,8 +3,9 @@
 // images from bitmap resources, and pop-up menus under drop-down buttons.
 #include <vector>
 
-#include "platform/afx/afx.h"
 #include "platform/afx/control_bar.h"
+#include "platform/afx/message_map.h"
+#include "platform/afx/wnd.h"
 
 class CDropDownToolBar : public CToolBar {
 public:

@@ -1,8 +1,8 @@
 #include <cmath>
 #include <string>
 
-#include "builtins/operator_builtins.h"
 #include "interpreter/expressions/harness.h"
+#include "interpreter/operator_builtins.h"
 #include "values/struct_value.h"
 
 namespace {

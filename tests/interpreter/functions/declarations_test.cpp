@@ -1,7 +1,10 @@
 // Function headers, arity, prototype texts and the overload searches.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "interpreter/user_calls.h"
 #include "interpreter/user_function.h"
@@ -180,6 +183,48 @@ TEST(OverloadSearch, FiltersSecondMatchAndBuiltins)
         EXPECT_EQ(cap.messages.size(), 1u);
     }
     UnregisterFuncLibrary(&kFake);
+}
+
+TEST(OverloadSearch, LargeTablesFindWhatAScanFinds)
+{
+    // Overloads spread over a table past the size where it answers from an
+    // index, with removals from the end and a function whose header is being
+    // read when the search runs (the newest).
+    CFunctionTable table;
+    std::mt19937 rng(11);
+    auto scan = [&](const std::string& name, int argc) {
+        std::vector<CUserFunction*> all;
+        for (int i = 0; i < table.Count(); ++i)
+            if (CUserFunction* f = UserFunctionAt(&table, i); f && f->name == name && f->AcceptsCount(argc)) all.push_back(f);
+        return all;
+    };
+    for (int step = 0; step < 600; ++step) {
+        if (rng() % 5 == 0) {
+            table.RemoveLast((int)(rng() % 3));
+        } else {
+            const int params = 1 + (int)(rng() % 2);
+            std::string header = "y = f" + std::to_string(rng() % 40) + (params == 1 ? "(a)" : "(a, b)");
+            ASSERT_EQ(Declare(table, header).status, 0);
+        }
+        for (int k = 0; k < 40; ++k)
+            for (int argc = 1; argc <= 2; ++argc) {
+                const std::string name = "f" + std::to_string(k);
+                std::vector<CUserFunction*> all = scan(name, argc);
+                CUserFunction* found = nullptr;
+                CUserFunction* second = FindUserFunctionOverload(&table, name.c_str(), argc, -1, found);
+                ASSERT_EQ(found, all.empty() ? nullptr : all[0]) << "step " << step << ", " << name;
+                ASSERT_EQ(second, all.size() < 2 ? nullptr : all[1]) << "step " << step << ", " << name;
+            }
+    }
+    // The newest function is found by the name its header gives it.
+    CUserFunction* renamed = AddUserFunction(&table);
+    CUserFunction* found = nullptr;
+    FindUserFunctionOverload(&table, "late", 1, -1, found);
+    EXPECT_EQ(found, nullptr);
+    std::istringstream in("y = late(a)");
+    ASSERT_EQ(ParseFunctionDeclaration(renamed, in), 0);
+    FindUserFunctionOverload(&table, "late", 1, -1, found);
+    EXPECT_EQ(found, renamed);
 }
 
 TEST(OverloadSearch, ProgramTableThenLibraryTables)

@@ -1,12 +1,11 @@
 // The range vector and the conjugate transpose, shared by the operators ".."
 // and "'" and the built-in functions "fvec" and "trans".
-#include "builtins/operator_builtins.h"
+#include "interpreter/operator_builtins.h"
 
 #include <cmath>
 #include <new>
 
 #include "interpreter/expr_tree.h"
-
 #include "values/operators.h"
 #include "values/output_stream.h"
 #include "values/real_cells.h"

@@ -1,5 +1,5 @@
 // UTF-8 stepping and the load filter shared by the editor and batch runs.
-#include "ui_controls/edit/edit_text.h"
+#include "values/edit_text.h"
 
 #include <algorithm>
 

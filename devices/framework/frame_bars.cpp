@@ -1,5 +1,5 @@
 // The frame's bars (see frame_bars.h).
-#include "plot_device/frame_bars.h"
+#include "devices/framework/frame_bars.h"
 
 #include <cstdio>
 

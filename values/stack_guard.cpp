@@ -1,4 +1,5 @@
-#include "interpreter/stack_guard.h"
+// Stack bounds of each thread, probed once.
+#include "values/stack_guard.h"
 
 #include <pthread.h>
 
@@ -48,9 +49,9 @@ size_t NativeStackRemaining()
 
 size_t NativeStackReserve() { return Bounds().reserve; }
 
-StatusWord CheckStackSpace()
+bool NativeStackLow()
 {
     const StackBounds& b = Bounds();
-    if (!b.known) return 0;
-    return NativeStackRemaining() < b.reserve ? ERR_STACK_OVERFLOW : 0;
+    if (!b.known) return false;
+    return NativeStackRemaining() < b.reserve;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/afx/afx.h"
+#include "platform/afx/frame_wnd.h"
 
 // The bars are held by pointer: the bars header defines the standard view
 // command ids as macros, which the resource enums of the frames name too.
