@@ -12,6 +12,27 @@ namespace {
 std::mutex g_lock;
 NerithSettings g_settings;
 
+uint32_t Word(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+// The settings page's ranges: a stored format outside them (hand-edited or
+// damaged file) would make every print write megabytes of padding.
+bool ReadConsoleFormat(const std::vector<uint8_t>& b, ValueTextFormat& f)
+{
+    if (b.size() != sizeof(ValueTextFormat)) return false;
+    const int64_t maxLength = int32_t(Word(&b[4])), cells = int32_t(Word(&b[8])), width = int32_t(Word(&b[16]));
+    if (maxLength < 1 || maxLength > int64_t(524288) * 1024) return false;
+    if (cells < 0 || cells > 200 || width < 0 || width > 50 || b[12] > 17) return false;
+    ValueTextFormat r{};
+    r.flags = Word(&b[0]);
+    r.maxLength = int32_t(maxLength);
+    r.cellsPerLine = int32_t(cells);
+    r.precision = b[12];
+    r.roundDigits = b[13];
+    r.width = int32_t(width);
+    f = r;
+    return true;
+}
+
 }  // namespace
 
 NerithSettings NerithSettingsCopy()
@@ -38,8 +59,11 @@ void LoadNerithSettings(CWinApp& app)
     NerithSettings s = NerithSettingsCopy();
     s.placement = WINDOWPLACEMENT{};
     std::vector<uint8_t> data;
-    if (app.GetProfileBinary(kNerithSection, "Winpos", data) && data.size() == sizeof(WINDOWPLACEMENT))
+    if (app.GetProfileBinary(kNerithSection, "Winpos", data) && data.size() == sizeof(WINDOWPLACEMENT)) {
         std::memcpy(&s.placement, data.data(), sizeof s.placement);
+        if (s.placement.showCmd > 11) s.placement = WINDOWPLACEMENT{};
+        else s.placement.rcNormalPosition = ClampRect(s.placement.rcNormalPosition);
+    }
     if ((int)app.GetProfileInt(kNerithSection, "Ver", 0) != kNerithSettingsVersion) {
         // An old or missing version starts from the defaults; the placement
         // just read stays in memory.
@@ -51,16 +75,18 @@ void LoadNerithSettings(CWinApp& app)
     s.outStamp = app.GetProfileInt(kNerithSection, name().c_str(), s.outStamp ? 1 : 0) != 0;
     s.timeStamp = app.GetProfileInt(kNerithSection, name().c_str(), s.timeStamp ? 1 : 0) != 0;
     data.clear();
-    if (app.GetProfileBinary(kNerithSection, name().c_str(), data) && data.size() == sizeof(ValueTextFormat))
-        std::memcpy(&s.format, data.data(), sizeof s.format);
+    if (app.GetProfileBinary(kNerithSection, name().c_str(), data)) ReadConsoleFormat(data, s.format);
     s.fontFace = app.GetProfileString(kNerithSection, name().c_str(), s.fontFace.c_str());
-    s.fontHeight = (int)app.GetProfileInt(kNerithSection, name().c_str(), s.fontHeight);
+    // The sheet keeps heights within 5..500 twips.
+    const int height = (int)app.GetProfileInt(kNerithSection, name().c_str(), s.fontHeight);
+    if (height >= 5 && height <= 500) s.fontHeight = height;
     UpdateNerithSettings([&](NerithSettings& g) { g = s; });
 }
 
 void SaveNerithSettings(CWinApp& app)
 {
     if (CSettingsFile::IsWriteProtected()) return;
+    CSettingsFile::CBatch batch(app.Settings());
     app.SaveStdProfileSettings();
     NerithSettings s = NerithSettingsCopy();
     if (s.placement.length)
@@ -71,6 +97,7 @@ void SaveNerithSettings(CWinApp& app)
     app.WriteProfileBinary(kNerithSection, "102", reinterpret_cast<const uint8_t*>(&s.format), sizeof s.format);
     app.WriteProfileString(kNerithSection, "103", s.fontFace.c_str());
     app.WriteProfileInt(kNerithSection, "104", s.fontHeight);
+    if (!batch.Commit()) ReportSettingsWriteFailure(app.Settings());
 }
 
 int CheckedSheetHeightTwips(const std::string& typedPoints)

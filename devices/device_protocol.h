@@ -33,6 +33,11 @@ constexpr UINT WM_PLOT_SET = 0x8C4;        // (0, 0)
 constexpr UINT WM_PLOT_DIM = 0x8C6;        // (0, width | height << 16); 0 = default size
 constexpr UINT WM_PLOT_BOUNDS = 0x8C8;     // (0, 0); reply = status
 
+// Figures that the VELDRA_PLOT_SAVE_DIR save could not write in this process:
+// the device counts them, the batch run ends with status 1 when there were any.
+void NoteDeviceSaveFailure();
+int DeviceSaveFailures();
+
 // Names of the per-command memory block and of the ready event ("mu%s%X"
 // with the name and the process id in upper-case hexadecimal).
 constexpr const char* kPlotDeviceMappingName = "Veldra:Quorra";

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "values/stop_probe.h"
 #include "values/value.h"
 
 const ValueTextFormat kPlotOptionTextFormat = {0, 64, 0, 16, VTF_NO_ROUNDING, {0, 0}, 0};
@@ -108,6 +109,8 @@ StatusWord WritePlotPoints(CPlotBlockWriter& w, const CValue* xs, const CValue* 
                            PlotPointNotices& notices)
 {
     for (uint32_t i = 0; i < count; ++i) {
+        // Tens of millions of points: a stop is seen between blocks of them.
+        if ((i & 0xFFFF) == 0xFFFF && ThreadStopRequested()) return ERR_STOPPED;
         double x, y;
         if (!Coordinate(xs[i], AXIS_X, notices, x)) return ERR_REAL_ELEMENTS;
         if (!Coordinate(ys[i], AXIS_Y, notices, y)) return ERR_REAL_ELEMENTS;

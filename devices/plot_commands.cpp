@@ -138,7 +138,9 @@ StatusWord CPlot2dStatement::Execute(CValue*)
 
     CurrentPlotState st = GetCurrentPlot();
     PlotPointNotices notices;
-    return SendBlock(size, WM_PLOT_DATA, (uintptr_t)size, (intptr_t)st.holdFlags, [&](CPlotBlockWriter& w) {
+    intptr_t reply = 0;
+    // The device answers 90 when it could not hold the points.
+    StatusWord sent = SendBlock(size, WM_PLOT_DATA, (uintptr_t)size, (intptr_t)st.holdFlags, [&](CPlotBlockWriter& w) {
         w.Head(handleName, st.planeX, st.planeY, st.objectId);
         w.Options(globals);
         w.U32((uint32_t)prepared.size());
@@ -148,7 +150,9 @@ StatusWord CPlot2dStatement::Execute(CValue*)
             w.Options(p.options);
         }
         return StatusWord(0);
-    });
+    }, &reply);
+    if (sent) return sent;
+    return reply == ERR_EXTERNAL_BUFFER ? StatusWord(ERR_EXTERNAL_BUFFER) : StatusWord(0);
 }
 
 // ---- setplot ----------------------------------------------------------------------------

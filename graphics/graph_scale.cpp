@@ -18,7 +18,7 @@ bool Finite(double v) { return std::isfinite(v); }
 // Integer device coordinate of a fractional one, without undefined casts.
 LONG DeviceInt(double d, bool truncate)
 {
-    return (LONG)SaturateToInt(truncate ? std::trunc(d) : std::floor(d));
+    return ClampCoord(SaturateToInt(truncate ? std::trunc(d) : std::floor(d)));
 }
 
 // Makes one axis' pair (lo, hi) a range with a positive span.
@@ -81,8 +81,11 @@ void AutoAxis(double& lo, double& hi, bool log, double margin, double minSpan, i
 
 }  // namespace
 
-bool CGraph::SetPlotRect(const RECT& rect, const RECT& margins, int charSize)
+bool CGraph::SetPlotRect(const RECT& given, const RECT& givenMargins, int charSize)
 {
+    // Rectangles may come from files: bounded so that screen positions fit.
+    const RECT rect = ClampRect(given), margins = ClampRect(givenMargins);
+    charSize = ClampCoord(charSize);
     outerRect = rect;
     RECT inner{rect.left + margins.left, rect.top + margins.top, rect.right - margins.right,
                rect.bottom - margins.bottom};

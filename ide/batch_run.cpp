@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "devices/console_statements.h"
+#include "devices/device_protocol.h"
 #include "devices/install_program_steps.h"
 #include "ide/settings.h"
 #include "interpreter/program.h"
@@ -310,13 +311,18 @@ int RunBatch(const std::string& file)
     const int writeFailure = stream.OutputFailure();
     if (writeFailure) std::fprintf(stderr, "Cannot write to standard output: %s\n", std::strerror(writeFailure));
     std::fflush(stderr);
+    if (abandoned) {
+        std::fprintf(stderr, "Program abandoned: its thread did not stop\n");
+        std::fflush(stderr);
+    }
     if (abandoned || AbandonedCallsRunning() > 0) {
         // The thread (or a library call a stop left running) may still run:
         // leave without tearing anything down.
         (void)owned.release();
-        _exit(abandoned || stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK);
+        _exit(abandoned || stream.TakeErrors() || writeFailure || DeviceSaveFailures() ? BATCH_RUN_ERROR : BATCH_OK);
     }
     owned.reset();
     ShutdownInterpreter();
-    return stream.TakeErrors() || writeFailure ? BATCH_RUN_ERROR : BATCH_OK;
+    // The plot windows save their figures as they close, during the shutdown.
+    return stream.TakeErrors() || writeFailure || DeviceSaveFailures() ? BATCH_RUN_ERROR : BATCH_OK;
 }

@@ -142,10 +142,14 @@ void CMainFrame::OnDestroy()
     // interpreter: it is left standing and the process ends with _exit.
     if (!AnyParkedDocument()) ShutdownInterpreter();
     if (!CSettingsFile::IsWriteProtected()) {
+        CSettingsFile& store = VeldraSettingsFile();
+        CSettingsFile::CBatch batch(store);
         const std::vector<uint8_t> placement = PlacementBytes();
-        SaveSettings(VeldraSettingsFile(), placement.size() == 44 ? &placement : nullptr);
+        SaveSettings(store, placement.size() == 44 ? &placement : nullptr);
         m_wndOutputBar.SaveSizes(kBarProfile);
         SaveBarState(kBarProfile);
+        // A full disk or a read-only folder: the old file stays, the user is told.
+        if (!batch.Commit()) ReportSettingsWriteFailure(store);
     }
     CMDIFrameWnd::OnDestroy();
     g_mainFrame.store(nullptr);

@@ -12,10 +12,17 @@ HANDLE LockEvent()
     return h;
 }
 std::atomic<CProgram*> g_owner{nullptr};
+std::atomic<int> g_waiters{0};
+
+struct CWaiting {
+    CWaiting() { ++g_waiters; }
+    ~CWaiting() { --g_waiters; }
+};
 }  // namespace
 
 bool AcquireRunLock(CProgram* program)
 {
+    const CWaiting waiting;
     HANDLE lock = LockEvent();
     for (;;) {
         if (program->stopRequested) return false;
@@ -54,3 +61,5 @@ void ReleaseRunLock(CProgram* program)
 bool RunLockHeld() { return g_owner.load() != nullptr; }
 
 CProgram* RunLockHolder() { return g_owner.load(); }
+
+int RunLockWaiters() { return g_waiters.load(); }

@@ -13,3 +13,5 @@ void ReleaseRunLock(CProgram* program);
 bool RunLockHeld();
 // The program that holds it, null when none.
 CProgram* RunLockHolder();
+// How many programs wait for it now.
+int RunLockWaiters();

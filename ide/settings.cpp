@@ -302,10 +302,13 @@ void LoadSettings(CSettingsFile& store, bool readOnly, std::vector<uint8_t>* win
     ApplyDerivedFormats();
 }
 
-void SaveSettings(CSettingsFile& store, const std::vector<uint8_t>* winpos)
+bool SaveSettings(CSettingsFile& store, const std::vector<uint8_t>* winpos)
 {
+    // One write of the file for all the values.
+    CSettingsFile::CBatch batch(store);
     if (winpos && winpos->size() == kPlacementSize) store.WriteBinary(kSection, "Winpos", winpos->data(), winpos->size());
     ForEachRow([&](const std::string& name, const Row& row) { SaveRow(store, name, row); });
+    return batch.Commit();
 }
 
 void LoadBatchSettings()

@@ -20,7 +20,8 @@ std::string MakeSettingName(int& counter);
 void LoadSettings(CSettingsFile& store, bool readOnly, std::vector<uint8_t>* winpos = nullptr);
 
 // Writes "Winpos" (when given, 44 bytes) and every row in table order.
-void SaveSettings(CSettingsFile& store, const std::vector<uint8_t>* winpos = nullptr);
+// False when the file could not be written (errno in store.LastWriteError()).
+bool SaveSettings(CSettingsFile& store, const std::vector<uint8_t>* winpos = nullptr);
 
 // The batch run: the same loader, read-only; "102" counts as on.
 void LoadBatchSettings();

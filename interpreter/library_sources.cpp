@@ -5,7 +5,10 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "interpreter/translator.h"
 #include "interpreter/user_function.h"
@@ -16,6 +19,10 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// How far the start-up walk of the functions folder goes at most.
+constexpr size_t kMaxLibraryWalkFolders = 4096;
+constexpr size_t kMaxLibraryWalkEntries = 200000;
 
 bool IsBlank(int c) { return c != EOF && c != '\n' && std::isspace(c); }
 
@@ -188,23 +195,36 @@ int LoadFunctionLibraries(const std::string& folder)
         bool top;
     };
     std::vector<Work> work{{top, global, true}};
+    // Each folder once (a link back up would load every library again, and
+    // for ever), and a bounded walk even when the setting names "/".
+    std::set<std::pair<dev_t, ino_t>> seen;
+    auto firstVisit = [&seen](const std::string& path) {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && seen.insert({st.st_dev, st.st_ino}).second;
+    };
+    firstVisit(top);
+    size_t entriesLeft = kMaxLibraryWalkEntries;
     ReportPlain() << "Loading functions library...";
     int total = 0;
-    while (!work.empty()) {
+    while (!work.empty() && seen.size() <= kMaxLibraryWalkFolders && entriesLeft > 0) {
         Work w = work.back();
         work.pop_back();
         ReportPlain() << "Scaning path " << w.path << "...";
         std::vector<fs::directory_entry> entries;
-        for (fs::directory_iterator it(w.path, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
+        for (fs::directory_iterator it(w.path, ec), end; !ec && it != end && entriesLeft > 0; it.increment(ec)) {
+            entries.push_back(*it);
+            --entriesLeft;
+        }
         std::sort(entries.begin(), entries.end(),
                   [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
         for (const fs::directory_entry& e : entries) {
             std::string name = e.path().filename().string();
             if (e.is_directory(ec)) {
+                if (!firstVisit(e.path().string())) continue;
                 CFunctionTable* t = w.table;
                 if (w.top) t = CreateLibraryTable(name);
                 if (t) work.push_back({e.path().string(), t, false});
-            } else if (Lower(e.path().extension().string()) == ".vdl") {
+            } else if (Lower(e.path().extension().string()) == ".vdl" && e.is_regular_file(ec)) {
                 ReportPlain() << "Preloading " << name << "...";
                 int n = LoadFunctionLibrary(w.table, e.path().string());
                 if (n > 0) total += n;

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "interpreter/statement_module.h"
+#include "platform/kernel/library.h"
 #include "values/path_text.h"
+#include "values/stop_probe.h"
 
 // ---- CmdrInfo defaults -----------------------------------------------------
 
@@ -166,6 +168,8 @@ void* CStatementModuleList::FindDeviceByWindow(HWND window)
 
 int CStatementModuleList::NotifyDevicesStop()
 {
+    // First: a device busy with this program's request sees it at once.
+    NoteProgramStopBroadcast();
     int n = 0;
     for (const Entry& e : Snapshot())
         if (e.info->deviceManager) n += DeviceManagerBroadcast(e.info->deviceManager);
@@ -197,6 +201,8 @@ int LoadStatementModules(const char* folder)
     int kept = 0;
     for (const std::string& name : files) {
         std::string path = dir + "/" + name;
+        // A FIFO or a truncated library would hang or fault the loader.
+        if (!IsLoadableLibraryFile(path.c_str())) continue;
         void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!lib) continue;
         GetCmdrInfoFn get = reinterpret_cast<GetCmdrInfoFn>(dlsym(lib, "GetCmdrInfo"));

@@ -50,6 +50,15 @@ struct POINT { LONG x, y; };
 struct SIZE { LONG cx, cy; };
 struct RECT { LONG left, top, right, bottom; };
 
+// Coordinates read from files and settings are kept within this bound, so
+// that sums, differences and scaled values of them fit 32 bits.
+constexpr LONG kCoordLimit = 1 << 24;
+constexpr LONG ClampCoord(int64_t v) { return v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : (LONG)v; }
+constexpr RECT ClampRect(const RECT& r)
+{
+    return RECT{ClampCoord(r.left), ClampCoord(r.top), ClampCoord(r.right), ClampCoord(r.bottom)};
+}
+
 struct MSG {
     HWND hwnd;
     UINT message;

@@ -1,6 +1,7 @@
 // The plot device's frame.
 #include "plot_device/main_frame.h"
 
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -87,7 +88,12 @@ void CMainFrame::SaveForTests()
     if (!view || !doc) return;
     view->CommitPending();
     // The document's save path, without the recent-file list.
-    doc->OnSaveDocument(NextTestSavePath(dir, view->TitleText()).c_str());
+    const std::string path = NextTestSavePath(dir, view->TitleText());
+    if (!doc->OnSaveDocument(path.c_str())) {
+        std::fprintf(stderr, "Cannot save the figure to '%s'\n", path.c_str());
+        std::fflush(stderr);
+        NoteDeviceSaveFailure();
+    }
 }
 
 void CMainFrame::OnDestroy()

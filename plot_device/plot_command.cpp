@@ -2,12 +2,14 @@
 #include "plot_device/plot_command.h"
 
 #include <algorithm>
+#include <new>
 #include <cmath>
 #include <vector>
 
 #include "devices/framework/device_framework.h"
 #include "devices/plot_keywords.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
@@ -16,6 +18,9 @@ namespace {
 
 constexpr int kStatusBadOperand = 79;
 constexpr int kStatusCount = 10;
+// "Internal error, failed to create external-buffer": no memory for the points.
+constexpr int kStatusNoPointMemory = 90;
+constexpr int kStatusStopped = 25;   // "Program is stoped"
 
 int CountError()
 {
@@ -64,12 +69,23 @@ int CharacterOf(const CValue& v)
     return 0;
 }
 
+// A stop of the program while its points are copied: the command ends with
+// the stop status instead of copying tens of millions of points first.
+struct CPlotStopped {};
+thread_local uint64_t t_stopsAtStart = 0;
+
+void CheckStopEvery(uint32_t i)
+{
+    if ((i & 0xFFFF) == 0xFFFF && ProgramStopBroadcasts() != t_stopsAtStart) throw CPlotStopped{};
+}
+
 // The (x_i, y_i) real parts of two vectors (shorter length); false for a bad cell.
 bool PairPoints(const CValue& xs, const CValue& ys, std::vector<Point2D>& out)
 {
     const uint32_t n = std::min(VectorLength(xs), VectorLength(ys));
     out.resize(n);
     for (uint32_t i = 0; i < n; i++) {
+        CheckStopEvery(i);
         const CValue& a = VectorCell(xs, i);
         const CValue& b = VectorCell(ys, i);
         if (!a.IsNumber() || !b.IsNumber()) return false;
@@ -80,21 +96,24 @@ bool PairPoints(const CValue& xs, const CValue& ys, std::vector<Point2D>& out)
 
 // PairPoints straight into the object's array: no second copy of a large
 // series. False for a bad cell (the object is then left without points).
-bool PairPointsInto(const CValue& xs, const CValue& ys, CGraphObject& o)
+// The same straight into the object's array: 0, the bad-operand status, or
+// the one for points that cannot be held (never an object without its points).
+int PairPointsInto(const CValue& xs, const CValue& ys, CGraphObject& o)
 {
     const uint32_t n = std::min(VectorLength(xs), VectorLength(ys));
     Point2D* out = o.AllocPoints(n);
-    if (!out) return true;  // no memory: the object stays empty, as SetPoints leaves it
+    if (!out && n > 0) return kStatusNoPointMemory;
     for (uint32_t i = 0; i < n; i++) {
+        CheckStopEvery(i);
         const CValue& a = VectorCell(xs, i);
         const CValue& b = VectorCell(ys, i);
         if (!a.IsNumber() || !b.IsNumber()) {
             o.FreePoints();
-            return false;
+            return kStatusBadOperand;
         }
         out[i] = Point2D{NumberOf(a).re, NumberOf(b).re};
     }
-    return true;
+    return 0;
 }
 
 bool IndexPoints(const CValue& ys, std::vector<Point2D>& out)
@@ -102,6 +121,7 @@ bool IndexPoints(const CValue& ys, std::vector<Point2D>& out)
     const uint32_t n = VectorLength(ys);
     out.resize(n);
     for (uint32_t i = 0; i < n; i++) {
+        CheckStopEvery(i);
         const CValue& b = VectorCell(ys, i);
         if (!b.IsNumber()) return false;
         out[i] = Point2D{(double)(i + 1), NumberOf(b).re};
@@ -147,9 +167,10 @@ public:
                 // Straight into the object's array, as for two vectors.
                 const uint32_t n = VectorLength(v);
                 Point2D* out = o.AllocPoints(n);
-                if (!out) return 0;
+                if (!out && n > 0) return kStatusNoPointMemory;
                 bool complexData = false;
                 for (uint32_t i = 0; i < n; i++) {
+                    CheckStopEvery(i);
                     const CValue& c = VectorCell(v, i);
                     if (!c.IsNumber()) {
                         o.FreePoints();
@@ -171,15 +192,14 @@ public:
             if (a.IsNumber() && b.IsNumber()) {
                 pts.push_back(Point2D{NumberOf(a).re, NumberOf(b).re});
             } else if (IsVector(a) && IsVector(b)) {
-                if (!PairPointsInto(a, b, o)) return kStatusBadOperand;
-                return 0;
+                return PairPointsInto(a, b, o);
             } else {
                 return kStatusBadOperand;
             }
         } else {
             return CountError();
         }
-        o.SetPoints(pts.data(), (uint32_t)pts.size());
+        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kStatusNoPointMemory;
         return 0;
     }
 };
@@ -204,7 +224,7 @@ public:
             return kStatusBadOperand;
         }
         for (Point2D& p : pts) p = m_plane.PolarToCartesian(p);
-        o.SetPoints(pts.data(), (uint32_t)pts.size());
+        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kStatusNoPointMemory;
         return 0;
     }
 };
@@ -403,6 +423,8 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
         if (const PlotOptionRecord* opt = text.options[i])
             figure.ApplyPropertyValue(plane, nullptr, opt->name, opt->value, false);
     int status = 0;
+    // Stops asked after this point end the command (the sender waits for it).
+    const uint64_t stopsAtStart = ProgramStopBroadcasts();
     for (uint32_t s = 0; s < text.seriesCount && status == 0; s++) {
         const PlotSeriesRecord* series = text.series[s];
         if (!series) continue;
@@ -420,7 +442,19 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
                 if (const PlotOptionRecord* opt = text.options[i])
                     figure.ApplyPropertyValue(plane, o, opt->name, opt->value, false);
         }
-        status = cmd->Execute(*o, series->items, series->itemCount);
+        try {
+            t_stopsAtStart = stopsAtStart;
+            status = cmd->Execute(*o, series->items, series->itemCount);
+        } catch (const std::bad_alloc&) {
+            // The program sent more points than the device can hold.
+            o->FreePoints();
+            status = kStatusNoPointMemory;
+        } catch (const CPlotStopped&) {
+            o->FreePoints();
+            status = kStatusStopped;
+        }
+        // Stopped while the points came over: not laid out and drawn first.
+        if (status == 0 && ProgramStopBroadcasts() != stopsAtStart) status = kStatusStopped;
         if (status == 0) continue;
         if (created && plane->objects.empty()) {
             figure.RemovePlane(plane);
@@ -441,6 +475,6 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
     figure.RecalcGrid();
     auto& pending = figure.m_pending;
     if (std::find(pending.begin(), pending.end(), plane) == pending.end()) pending.push_back(plane);
-    figure.FinishPlot(pos.holdFlags);
+    if (!figure.FinishPlot(pos.holdFlags) && status == 0) status = kStatusNoPointMemory;
     return status;
 }

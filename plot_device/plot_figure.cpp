@@ -28,9 +28,7 @@ void CPlotFigure::OnFigureTimer(UINT_PTR id)
 {
     if (id != kPlotHoldTimer) return;
     KillFigureTimer(kPlotHoldTimer);
-    CommitPending();
-    PositionPlanes();
-    Redraw(nullptr);
+    CommitAndShow();
 }
 
 CPlotPlane* CPlotFigure::FindPlane(int32_t row, int32_t col) const
@@ -194,6 +192,58 @@ void CPlotFigure::PositionPlanes()
 {
     const SIZE s = GetFigureSize();
     for (CPlotPlane* p : PlaneSnapshot()) p->Resize(PlaneRect(p->m_row, p->m_col, &s));
+    m_laidRows = m_rows;
+    m_laidCols = m_cols;
+    m_laidSize = s;
+}
+
+bool CPlotFigure::CommitAndShow()
+{
+    const std::vector<CPlotPlane*> committed = m_pending;
+    std::vector<const CGraphObject*> made;
+    for (CPlotPlane* p : committed)
+        for (const auto& o : p->m_newObjects) made.push_back(o.get());
+    try {
+        ShowCommitted(committed);
+        return true;
+    } catch (const std::bad_alloc&) {
+        // Laying out points the figure cannot hold: the objects just
+        // committed go again, whatever else is shown stays as it was.
+        for (CPlotPlane* p : committed) {
+            std::erase_if(p->objects, [&](const std::unique_ptr<CGraphObject>& o) {
+                return std::find(made.begin(), made.end(), o.get()) != made.end();
+            });
+            p->m_newObjects.clear();
+            p->NoteObjectsChanged();
+        }
+        m_pending.clear();
+        try {
+            PositionPlanes();
+            Redraw(nullptr);
+        } catch (const std::bad_alloc&) {
+        }
+        return false;
+    }
+}
+
+void CPlotFigure::ShowCommitted(const std::vector<CPlotPlane*>& committed)
+{
+    CommitPending();
+    const SIZE s = GetFigureSize();
+    if (m_rows != m_laidRows || m_cols != m_laidCols || s.cx != m_laidSize.cx || s.cy != m_laidSize.cy) {
+        PositionPlanes();
+        Redraw(nullptr);
+        return;
+    }
+    // Every other plane keeps its place: the committed ones are laid out
+    // again (options may have changed their margins) and repainted with
+    // their selection marks around them.
+    for (CPlotPlane* p : committed) {
+        p->Resize(PlaneRect(p->m_row, p->m_col, &s));
+        const RECT& o = p->outerRect;
+        const RECT r{o.left - 4, o.top - 4, o.right + 5, o.bottom + 5};
+        Redraw(&r);
+    }
 }
 
 bool CPlotFigure::CommitPending()

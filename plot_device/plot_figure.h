@@ -136,6 +136,12 @@ public:
     RECT PlaneRect(int32_t row, int32_t col, const SIZE* size = nullptr);
     void PositionPlanes();
     bool CommitPending();
+    // Commits the pending planes and shows them: when the grid and the
+    // figure's size are those of the last layout only those planes are
+    // repainted, so a plot costs the same in a figure of thousands of planes.
+    // False when their points could not be laid out for lack of memory: the
+    // objects just committed are dropped again.
+    bool CommitAndShow();
     void SetWindowAll(HWND hwnd);
     void Reset();
     void SelectAt(int x, int y);
@@ -178,13 +184,19 @@ public:
     LRESULT ReadBounds(const uint8_t* p, size_t size);
 
     void ApplyClearBlock(const PlotClearBlock& block);
-    CPlotPlane* ApplyPlotBlock(const PlotDataBlock& block);
+    // A series whose points cannot be allocated sets *status to 90.
+    CPlotPlane* ApplyPlotBlock(const PlotDataBlock& block, int* status = nullptr);
     void ApplySetBlock(const PlotSetBlock& block);
     void ApplyBoundsBlock(const PlotBoundsBlock& block);
-    // After a plot: title, window, and commit now or after the hold delay.
-    void FinishPlot(uint32_t holdFlags);
+    // After a plot: title, window, and commit now or after the hold delay;
+    // false when the points could not be laid out (nothing of them is kept).
+    bool FinishPlot(uint32_t holdFlags);
 
 private:
+    void ShowCommitted(const std::vector<CPlotPlane*>& committed);
+    // The grid and size of the last PositionPlanes.
+    int32_t m_laidRows = 0, m_laidCols = 0;
+    SIZE m_laidSize{-1, -1};
     int m_busy = 0;
     std::vector<std::unique_ptr<CPlotPlane>> m_deferredPlanes;
     std::vector<std::unique_ptr<CGraphObject>> m_deferredObjects;

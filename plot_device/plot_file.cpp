@@ -71,6 +71,9 @@ bool CPlotFigure::Load(CByteStream& s)
             s.SetFail();
             return false;
         }
+        // A plane lies within the largest view: a wider box would make the
+        // axes draw millions of ticks.
+        for (int32_t& v : box) v = std::clamp(v, -kMaxPlotViewSide, kMaxPlotViewSide);
         const RECT rect{box[0], box[1], box[2], box[3]};
         plane->outerRect = rect;
         plane->Resize(rect);
@@ -166,6 +169,7 @@ bool ReadPlotFile(const std::string& bytes, WINDOWPLACEMENT& placement, CPlotFig
     WINDOWPLACEMENT wp{};
     if (!s.ReadExact(&wp, sizeof wp)) return false;
     if (!scratch.Load(s)) return false;
+    wp.rcNormalPosition = ClampRect(wp.rcNormalPosition);
     placement = wp;
     return true;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "devices/device_protocol.h"
 #include "platform/kernel/handles.h"
@@ -12,6 +13,9 @@
 #include "plot_device/plot_figure.h"
 
 namespace {
+
+// "Internal error, failed to create external-buffer": no memory for the points.
+constexpr int kStatusNoPointMemory = 90;
 
 class CBlockReader {
 public:
@@ -182,7 +186,7 @@ void CPlotFigure::ApplyClearBlock(const PlotClearBlock& b)
     Redraw(nullptr);
 }
 
-CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b)
+CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b, int* status)
 {
     m_name = b.name;
     bool created;
@@ -193,7 +197,12 @@ CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b)
         bool made;
         CGraphObject* o = plane->NewPlotObject(b.objectId, made, CPlotPlane::DefaultSeriesColour((uint32_t)i));
         if (!o) break;
-        o->SetPoints(b.series[i].points.data(), (uint32_t)b.series[i].points.size());
+        if (!o->SetPoints(b.series[i].points.data(), (uint32_t)b.series[i].points.size())) {
+            // No object without its points: the series that did not fit goes.
+            if (made) plane->RemoveObjects(o->id, nullptr);
+            if (status) *status = kStatusNoPointMemory;
+            break;
+        }
         for (const auto& pr : b.series[i].options) ParsePlotProperty(*this, plane, o, pr.first, pr.second, false);
     }
     RecalcGrid();
@@ -201,25 +210,27 @@ CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b)
     return plane;
 }
 
-void CPlotFigure::FinishPlot(uint32_t holdFlags)
+bool CPlotFigure::FinishPlot(uint32_t holdFlags)
 {
     SetWindowAll(GetFigureWindow());
     SetFigureTitle(TitleText());
     // Without a timer the held objects would wait for ever: they go now.
-    if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) {
-        CommitPending();
-        PositionPlanes();
-        Redraw(nullptr);
-    }
+    if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) return CommitAndShow();
+    return true;
 }
 
 LRESULT CPlotFigure::ReadPlot2d(const uint8_t* p, size_t size, uint32_t holdFlags)
 {
     PlotDataBlock b;
-    if (!ParseDataBlock(p, size, b)) return 0;
-    if (!ApplyPlotBlock(b)) return 0;
-    FinishPlot(holdFlags);
-    return 0;
+    int status = 0;
+    try {
+        if (!ParseDataBlock(p, size, b)) return 0;
+    } catch (const std::bad_alloc&) {
+        return kStatusNoPointMemory;
+    }
+    if (!ApplyPlotBlock(b, &status)) return status;
+    if (!FinishPlot(holdFlags)) return kStatusNoPointMemory;
+    return status;
 }
 
 void CPlotFigure::ApplySetBlock(const PlotSetBlock& b)
@@ -319,11 +330,17 @@ LRESULT CPlotFigure::OnDevicePlot2d(WPARAM size, LPARAM holdFlags)
     CMappedBlock m(size);
     if (!m.data()) return 0;
     PlotDataBlock b;
-    const bool ok = ParseDataBlock(m.data(), m.size(), b);
+    bool ok;
+    try {
+        ok = ParseDataBlock(m.data(), m.size(), b);
+    } catch (const std::bad_alloc&) {
+        return kStatusNoPointMemory;
+    }
     m.Release();
-    if (!ok || !ApplyPlotBlock(b)) return 0;
-    FinishPlot((uint32_t)holdFlags);
-    return 0;
+    int status = 0;
+    if (!ok || !ApplyPlotBlock(b, &status)) return status;
+    if (!FinishPlot((uint32_t)holdFlags)) return kStatusNoPointMemory;
+    return status;
 }
 
 LRESULT CPlotFigure::OnDeviceSetPlot(WPARAM size, LPARAM)

@@ -43,7 +43,9 @@ void CQuorraApp::AddToRecentFileList(const char* path)
 void CQuorraApp::SaveRecentFiles()
 {
     std::lock_guard<std::mutex> g(m_recentLock);
-    if (!CSettingsFile::IsWriteProtected()) SaveStdProfileSettings();
+    if (CSettingsFile::IsWriteProtected()) return;
+    SaveStdProfileSettings();
+    if (Settings().LastWriteError()) ReportSettingsWriteFailure(Settings());
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "values/lapack.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 
 namespace {
 
@@ -375,6 +377,30 @@ namespace {
 // products with infinities or NaN keep the loop's exact IEEE behaviour.
 constexpr int64_t kBlasProductWork = 32 * 32 * 32;
 
+// Long products run in bands of rows so that Stop is seen between bands: a
+// band does about 1e9 multiply-adds, but has at least 256 rows (each band
+// packs the whole right operand again).
+int ProductBandRows(int m, int k, int n)
+{
+    const int64_t perRow = std::max<int64_t>(1, (int64_t)k * n);
+    const int64_t rows = std::max<int64_t>(256, 1000000000 / perRow);
+    return (int)std::min<int64_t>(rows, std::max(m, 1));
+}
+
+// C = A B (row-major, A m x k) band by band; false when a stop cut it short.
+template <class T, class Gemm>
+bool BandedProduct(Gemm gemm, const T* A, const T* B, T* C, int m, int k, int n, const T& one, const T& zero)
+{
+    const char N = 'N';
+    const int band = ProductBandRows(m, k, n);
+    for (int i = 0; i < m; i += band) {
+        if (i > 0 && ThreadStopRequested()) return false;
+        const int rows = std::min(band, m - i);
+        gemm(&N, &N, &n, &rows, &k, &one, B, &n, A + (size_t)i * k, &k, &zero, C + (size_t)i * n, &n, 1, 1);
+    }
+    return true;
+}
+
 // Row-major copy of the cells (cplx) or of their real parts (real) into one
 // block; false when some cell is not finite, or for real, not real-valued.
 bool GatherFinite(const CComplexMatrix& m, Complex* cplx, double* real)
@@ -405,13 +431,12 @@ bool HasImaginary(const CComplexMatrix& m)
 }
 
 // t = a * b through dgemm/zgemm; false (t untouched) when the cells do not allow it.
-// Row-major C = A B is column-major C' = B' A'.
-bool BlasProduct(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatrix& t)
+// Row-major C = A B is column-major C' = B' A'. *stopped tells a stop.
+bool BlasProduct(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatrix& t, bool& stopped)
 {
     const int m = a.m_nRows, k = a.m_nCols, n = b.m_nCols;
     if ((int64_t)m * n * k < kBlasProductWork) return false;
     const size_t sa = (size_t)m * k, sb = (size_t)k * n, sc = (size_t)m * n;
-    const char N = 'N';
     if (!HasImaginary(a) && !HasImaginary(b)) {
         // Every imaginary part is zero: the loop's imaginary sums are exactly +0.
         double* buf = static_cast<double*>(std::malloc(sizeof(double) * (sa + sb + sc)));
@@ -422,7 +447,11 @@ bool BlasProduct(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatri
             return false;
         }
         const double one = 1.0, zero = 0.0;
-        dgemm_(&N, &N, &n, &m, &k, &one, B, &n, A, &k, &zero, C, &n, 1, 1);
+        if (!BandedProduct(dgemm_, A, B, C, m, k, n, one, zero)) {
+            std::free(buf);
+            stopped = true;
+            return false;
+        }
         CComplexMatrix r(m, n);
         for (int i = 0; i < m; i++)
             for (int j = 0; j < n; j++) r.m_pRows[i][j] = Complex(C[(size_t)i * n + j], 0.0);
@@ -438,7 +467,11 @@ bool BlasProduct(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatri
         return false;
     }
     const Complex one(1.0, 0.0), zero(0.0, 0.0);
-    zgemm_(&N, &N, &n, &m, &k, &one, B, &n, A, &k, &zero, C, &n, 1, 1);
+    if (!BandedProduct(zgemm_, A, B, C, m, k, n, one, zero)) {
+        std::free(buf);
+        stopped = true;
+        return false;
+    }
     CComplexMatrix r(m, n);
     for (int i = 0; i < m; i++) std::memcpy(r.m_pRows[i], C + (size_t)i * n, sizeof(Complex) * n);
     std::free(buf);
@@ -446,15 +479,19 @@ bool BlasProduct(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatri
     return true;
 }
 
-void Product(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatrix& out)
+// False (out untouched) when a stop cut the product short.
+bool Product(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatrix& out)
 {
     CComplexMatrix t;
-    if (BlasProduct(a, b, t)) {
+    bool stopped = false;
+    if (BlasProduct(a, b, t, stopped)) {
         out.Swap(t);
-        return;
+        return true;
     }
+    if (stopped) return false;
     t = CComplexMatrix(a.m_nRows, b.m_nCols);
-    for (int i = 0; i < a.m_nRows; i++)
+    for (int i = 0; i < a.m_nRows; i++) {
+        if ((i & 63) == 63 && ThreadStopRequested()) return false;
         for (int j = 0; j < b.m_nCols; j++) {
             double sr = 0.0, si = 0.0;
             for (int k = 0; k < a.m_nCols; k++) {
@@ -465,19 +502,21 @@ void Product(const CComplexMatrix& a, const CComplexMatrix& b, CComplexMatrix& o
             }
             t.m_pRows[i][j] = Complex(sr, si);
         }
+    }
     out.Swap(t);
+    return true;
 }
 
 void ReportProductShape() { ReportError() << "Multiplication, matrix dimensions must be an agree"; }
+
+constexpr int kProductStopped = 25;  // the stop status: the program was stopped
 }  // namespace
 
 bool RealArrayProduct(const double* A, const double* B, double* C, int m, int k, int n)
 {
     if ((int64_t)m * n * k < kBlasProductWork) return false;
-    const char N = 'N';
     const double one = 1.0, zero = 0.0;
-    dgemm_(&N, &N, &n, &m, &k, &one, B, &n, A, &k, &zero, C, &n, 1, 1);
-    return true;
+    return BandedProduct(dgemm_, A, B, C, m, k, n, one, zero);
 }
 
 int CComplexMatrix::Multiply(const CComplexMatrix& b)
@@ -486,8 +525,7 @@ int CComplexMatrix::Multiply(const CComplexMatrix& b)
         ReportProductShape();
         return 10;
     }
-    Product(*this, b, *this);
-    return 0;
+    return Product(*this, b, *this) ? 0 : kProductStopped;
 }
 
 CComplexMatrix operator*(const CComplexMatrix& a, const CComplexMatrix& b)

@@ -158,5 +158,6 @@ int ScalarPowMatrix(const Complex& s, CComplexMatrix& M);
 
 // C = A B for row-major m x k and k x n arrays through dgemm, the way products of
 // complex matrices without imaginary parts are made; false (C untouched) when
-// the product is too small for the library.
+// the product is too small for the library, or when a stop of this thread's
+// program cut it short (C partly written then; ThreadStopRequested tells).
 bool RealArrayProduct(const double* A, const double* B, double* C, int m, int k, int n);

@@ -3,6 +3,7 @@
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
 #include "values/value_matrix.h"
 
 #include <cmath>
@@ -108,6 +109,8 @@ bool RealCellMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueM
 int NumericMatrixProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& result)
 {
     if (RealCellProduct(a, b, result)) return 0;
+    // A stop between the bands of a long product: not done again the slow way.
+    if (ThreadStopRequested()) return 25;
     CComplexMatrix x, y;
     ValueToComplexMatrix(a, x);
     ValueToComplexMatrix(b, y);

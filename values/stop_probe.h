@@ -11,3 +11,9 @@ void SetThreadStopFlag(const std::atomic<uint8_t>* flag);
 bool ThreadStopRequested();
 // The flag itself (null when none), for work handed to another thread.
 const std::atomic<uint8_t>* ThreadStopFlag();
+
+// A device thread that works through a program's long request sees the
+// program's stop by this count, which grows each time a program tells its
+// devices that it stops.
+void NoteProgramStopBroadcast();
+uint64_t ProgramStopBroadcasts();

@@ -1,8 +1,11 @@
 // The UI thread of one device window and the link the host drives it through.
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <sstream>
 
 #include "devices/framework/device_framework.h"
@@ -104,8 +107,23 @@ void CDeviceAppThread::Release()
     if (--m_refs == 0) delete this;
 }
 
+namespace {
+
+// Every device window paints through buffers of megabytes that its thread
+// frees again. With the allocator's sliding threshold such blocks soon come
+// from the thread's own heap and stay there, a few megabytes per window for
+// good; a fixed threshold maps them and gives them back when freed.
+void ReturnLargeBlocksToTheSystem()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 256 * 1024); });
+}
+
+}  // namespace
+
 bool CDeviceAppThread::StartSuspended()
 {
+    ReturnLargeBlocksToTheSystem();
     if (m_hThread) {
         CloseHandle(m_hThread);
         m_hThread = nullptr;

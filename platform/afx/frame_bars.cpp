@@ -294,6 +294,7 @@ void CFrameWnd::SaveBarState(const char* name) const
 {
     CWinApp* app = AfxGetApp();
     if (!app || !name) return;
+    CSettingsFile::CBatch batch(app->Settings());
     std::vector<uint8_t> ids;
     for (CControlBar* b : m_listControlBars)
         if (b->m_hWnd) PutU32(ids, (uint32_t)b->GetDlgCtrlID());
@@ -369,9 +370,9 @@ BOOL CFrameWnd::LoadBarState(const char* name)
         info.dockBar = d;
         std::vector<uint8_t> bytes;
         if (!app->GetProfileBinary(sec.c_str(), "FloatPos", bytes) || bytes.size() != 8) return FALSE;
-        info.floatPos = POINT{(int32_t)GetU32(bytes, 0), (int32_t)GetU32(bytes, 4)};
+        info.floatPos = POINT{ClampCoord((int32_t)GetU32(bytes, 0)), ClampCoord((int32_t)GetU32(bytes, 4))};
         if (!app->GetProfileBinary(sec.c_str(), "DockRect", bytes) || bytes.size() != 16) return FALSE;
-        info.dockRect = RECT{(int32_t)GetU32(bytes, 0), (int32_t)GetU32(bytes, 4), (int32_t)GetU32(bytes, 8), (int32_t)GetU32(bytes, 12)};
+        info.dockRect = ClampRect(RECT{(int32_t)GetU32(bytes, 0), (int32_t)GetU32(bytes, 4), (int32_t)GetU32(bytes, 8), (int32_t)GetU32(bytes, 12)});
         if (d != 0 && (d < AFX_IDW_DOCKBAR_TOP || d > AFX_IDW_DOCKBAR_FLOAT)) return FALSE;
         if (d != 0 && d != AFX_IDW_DOCKBAR_FLOAT && !DynamicDowncast<CDockBar>(GetControlBar(d))) return FALSE;
         if (f != (d == AFX_IDW_DOCKBAR_FLOAT)) return FALSE;

@@ -67,6 +67,7 @@ void CRecentFileList::WriteList(CSettingsFile& store) const
 {
     if (CSettingsFile::IsWriteProtected()) return;
     std::lock_guard<std::mutex> g(m_lock);
+    CSettingsFile::CBatch batch(store);
     for (int i = 1; i <= m_size; ++i) {
         std::string name = EntryName(m_entryFormat, i);
         if (i <= (int)m_paths.size())

@@ -1,6 +1,8 @@
 // The settings file store.
 #include "platform/afx/settings_file.h"
 
+#include "platform/afx/document.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -25,6 +27,13 @@ bool SameName(const std::string& a, const std::string& b) {
         if (x != y) return false;
     }
     return true;
+}
+
+std::string Lower(const std::string& a) {
+    std::string out = a;
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    return out;
 }
 
 std::string HomeFolder() {
@@ -172,6 +181,7 @@ void CSettingsFile::LoadLocked() {
     m_loaded = true;
     m_head.clear();
     m_sections.clear();
+    m_sectionIndex.clear();
     FILE* f = fopen(m_path.c_str(), "rb");
     if (!f) return;
     std::string content;
@@ -192,10 +202,7 @@ void CSettingsFile::LoadLocked() {
         if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
             std::string name = line.substr(1, line.size() - 2);
             current = FindLocked(name);
-            if (!current) {
-                m_sections.push_back({name, {}});
-                current = &m_sections.back();
-            }
+            if (!current) current = &AddSectionLocked(name);
             continue;
         }
         Line entry;
@@ -208,17 +215,40 @@ void CSettingsFile::LoadLocked() {
             continue;
         }
         // A repeated name: the last one read wins, in the first one's place.
-        Line* known = nullptr;
-        if (!entry.name.empty())
-            for (Line& l : current->lines)
-                if (!l.name.empty() && SameName(l.name, entry.name)) known = &l;
-        if (known) known->text = entry.text;
-        else current->lines.push_back(std::move(entry));
+        if (entry.name.empty()) {
+            current->lines.push_back(std::move(entry));
+            continue;
+        }
+        auto [it, added] = current->index.emplace(Lower(entry.name), current->lines.size());
+        if (added) current->lines.push_back(std::move(entry));
+        else current->lines[it->second].text = std::move(entry.text);
+    }
+}
+
+CSettingsFile::Section& CSettingsFile::AddSectionLocked(const std::string& name) {
+    m_sectionIndex.emplace(Lower(name), m_sections.size());
+    m_sections.push_back({name, {}, {}});
+    return m_sections.back();
+}
+
+void CSettingsFile::ReindexLocked() {
+    m_sectionIndex.clear();
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        Section& s = m_sections[i];
+        m_sectionIndex.emplace(Lower(s.name), i);
+        s.index.clear();
+        for (size_t k = 0; k < s.lines.size(); ++k)
+            if (!s.lines[k].name.empty()) s.index.emplace(Lower(s.lines[k].name), k);
     }
 }
 
 bool CSettingsFile::SaveLocked() {
     if (g_writeProtected) return true;
+    if (m_batchDepth > 0) {
+        m_dirty = true;
+        return true;
+    }
+    m_dirty = false;
     std::string out;
     for (const std::string& l : m_head) out += l + "\n";
     bool first = m_head.empty();
@@ -229,40 +259,30 @@ bool CSettingsFile::SaveLocked() {
         for (const Line& l : s.lines) out += l.name.empty() ? l.text + "\n" : l.name + "=" + l.text + "\n";
     }
     size_t slash = m_path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(m_path.substr(0, slash))) return false;
-    std::string tmp = m_path + ".XXXXXX";
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) return false;
-    struct stat st;
-    fchmod(fd, stat(m_path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    size_t done = 0;
-    while (done < out.size()) {
-        ssize_t w = write(fd, out.data() + done, out.size() - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) break;
-        done += size_t(w);
-    }
-    bool ok = done == out.size();
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(tmp.c_str(), m_path.c_str()) != 0) {
-        unlink(tmp.c_str());
+    if (slash != std::string::npos && slash > 0 && !MakeFolders(m_path.substr(0, slash))) {
+        m_lastWriteError = errno ? errno : EIO;
         return false;
     }
+    // As documents are saved: a linked file is replaced behind its link, and
+    // a failed write (a full disk) leaves the old file as it was.
+    if (!AfxWriteFileAtomically(m_path, out)) {
+        m_lastWriteError = errno ? errno : EIO;
+        return false;
+    }
+    m_lastWriteError = 0;
     return true;
 }
 
 CSettingsFile::Section* CSettingsFile::FindLocked(const std::string& section) {
-    for (Section& s : m_sections)
-        if (SameName(s.name, section)) return &s;
-    return nullptr;
+    auto it = m_sectionIndex.find(Lower(section));
+    return it == m_sectionIndex.end() ? nullptr : &m_sections[it->second];
 }
 
 CSettingsFile::Line* CSettingsFile::FindLocked(const std::string& section, const std::string& name) {
     Section* s = FindLocked(section);
     if (!s) return nullptr;
-    for (Line& l : s->lines)
-        if (!l.name.empty() && SameName(l.name, name)) return &l;
-    return nullptr;
+    auto it = s->index.find(Lower(name));
+    return it == s->index.end() ? nullptr : &s->lines[it->second];
 }
 
 bool CSettingsFile::SetLocked(const std::string& section, const std::string& name, std::string text) {
@@ -270,14 +290,12 @@ bool CSettingsFile::SetLocked(const std::string& section, const std::string& nam
         section.find('\n') != std::string::npos)
         return false;
     Section* s = FindLocked(section);
-    if (!s) {
-        m_sections.push_back({section, {}});
-        s = &m_sections.back();
-    }
+    if (!s) s = &AddSectionLocked(section);
     if (Line* l = FindLocked(section, name)) {
         if (l->text == text) return true;
         l->text = std::move(text);
     } else {
+        s->index.emplace(Lower(name), s->lines.size());
         s->lines.push_back({name, std::move(text)});
     }
     return SaveLocked();
@@ -357,7 +375,9 @@ bool CSettingsFile::DeleteSection(const std::string& section) {
         return SameName(s.name, section) ||
                (s.name.size() > prefix.size() && SameName(s.name.substr(0, prefix.size()), prefix));
     });
-    return m_sections.size() == before || SaveLocked();
+    if (m_sections.size() == before) return true;
+    ReindexLocked();
+    return SaveLocked();
 }
 
 bool CSettingsFile::DeleteValue(const std::string& section, const std::string& name) {
@@ -367,7 +387,9 @@ bool CSettingsFile::DeleteValue(const std::string& section, const std::string& n
     if (!s) return false;
     size_t before = s->lines.size();
     std::erase_if(s->lines, [&](const Line& l) { return !l.name.empty() && SameName(l.name, name); });
-    return s->lines.size() != before && SaveLocked();
+    if (s->lines.size() == before) return false;
+    ReindexLocked();
+    return SaveLocked();
 }
 
 bool CSettingsFile::DeleteAll() {
@@ -375,6 +397,7 @@ bool CSettingsFile::DeleteAll() {
     LoadLocked();
     m_head.clear();
     m_sections.clear();
+    m_sectionIndex.clear();
     if (g_writeProtected) return true;
     struct stat st;
     if (stat(m_path.c_str(), &st) != 0) return true;
@@ -385,4 +408,29 @@ void CSettingsFile::Reload() {
     std::lock_guard<std::mutex> guard(m_lock);
     m_loaded = false;
     LoadLocked();
+}
+
+CSettingsFile::CBatch::CBatch(CSettingsFile& store) : m_store(&store) {
+    std::lock_guard<std::mutex> guard(store.m_lock);
+    ++store.m_batchDepth;
+}
+
+CSettingsFile::CBatch::~CBatch() { Commit(); }
+
+bool CSettingsFile::CBatch::Commit() {
+    if (!m_open) return m_store->LastWriteError() == 0;
+    m_open = false;
+    return m_store->EndBatch();
+}
+
+bool CSettingsFile::EndBatch() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_batchDepth > 0) --m_batchDepth;
+    if (m_batchDepth > 0 || !m_dirty) return m_lastWriteError == 0;
+    return SaveLocked();
+}
+
+int CSettingsFile::LastWriteError() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_lastWriteError;
 }

@@ -10,12 +10,14 @@
 // Sections and values keep their first-write order, one empty line stands
 // between sections, lines the store does not understand are kept. Names
 // compare without regard to ASCII case, as registry names do. The file is read
-// once and rewritten atomically (temporary file, rename) after every change;
+// once and rewritten atomically (temporary file, rename; a symlink is followed
+// and stays) after every change, or once at the end of a batch of changes;
 // a write-protected store (batch runs) changes only its memory.
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // ${VELDRA_CONFIG_HOME:-${XDG_CONFIG_HOME:-~/.config}}/Brenholt/<app>.conf
@@ -54,6 +56,24 @@ public:
     // Drops what was read and reads the file again (tests, other writers).
     void Reload();
 
+    // Changes made while a batch is open are written once, when the last
+    // batch of the store ends; Commit ends it early and tells whether the
+    // file was written (false: errno of the failure in LastWriteError).
+    class CBatch {
+    public:
+        explicit CBatch(CSettingsFile& store);
+        ~CBatch();
+        bool Commit();
+        CBatch(const CBatch&) = delete;
+        CBatch& operator=(const CBatch&) = delete;
+
+    private:
+        CSettingsFile* m_store;
+        bool m_open = true;
+    };
+    // The errno of the last failed write of the file, 0 after a good one.
+    int LastWriteError();
+
 private:
     struct Line {
         std::string name;   // empty for a kept unknown line
@@ -62,6 +82,7 @@ private:
     struct Section {
         std::string name;
         std::vector<Line> lines;
+        std::unordered_map<std::string, size_t> index;   // lower-case name -> line
     };
 
     void LoadLocked();
@@ -70,10 +91,17 @@ private:
     Line* FindLocked(const std::string& section, const std::string& name);
     bool SetLocked(const std::string& section, const std::string& name, std::string text);
     bool GetTyped(const std::string& section, const std::string& name, const char* type, std::string& raw);
+    Section& AddSectionLocked(const std::string& name);
+    void ReindexLocked();
+    bool EndBatch();
 
     std::mutex m_lock;
     std::string m_path;
     bool m_loaded = false;
     std::vector<std::string> m_head;   // unknown lines before the first section
     std::vector<Section> m_sections;
+    std::unordered_map<std::string, size_t> m_sectionIndex;   // lower-case name -> section
+    int m_batchDepth = 0;
+    bool m_dirty = false;
+    int m_lastWriteError = 0;
 };

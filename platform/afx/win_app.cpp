@@ -1,6 +1,9 @@
 // CWinApp: names, settings, documents and the recent-file list.
 #include "platform/afx/win_app.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/doc_manager.h"
@@ -255,3 +258,10 @@ int AfxMessageBox(UINT textId, UINT type, UINT helpId)
 }
 
 void AfxPostQuitMessage(int code) { PostQuitMessage(code); }
+
+void ReportSettingsWriteFailure(CSettingsFile& store)
+{
+    const int e = store.LastWriteError();
+    const std::string text = "Cannot save the settings to '" + store.Path() + "': " + std::strerror(e ? e : EIO);
+    AfxMessageBox(text.c_str(), MB_ICONEXCLAMATION);
+}

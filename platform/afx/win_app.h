@@ -88,6 +88,8 @@ CDocManager* AfxGetDocManager();
 CWnd* AfxGetMainWnd();
 const char* AfxGetAppName();
 int AfxMessageBox(const char* text, UINT type = 0, UINT helpId = 0);
+// Tells the user that the settings file could not be written (the old one stays).
+void ReportSettingsWriteFailure(CSettingsFile& store);
 int AfxMessageBox(UINT textId, UINT type = 0, UINT helpId = 0);
 // Posts WM_QUIT to the calling thread.
 void AfxPostQuitMessage(int code);

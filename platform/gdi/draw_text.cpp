@@ -146,14 +146,16 @@ std::vector<std::string> WordBreak(HDC hdc, const std::string& s, int width, UIN
 int DrawTextEx(HDC hdc, char* text, int count, RECT* rect, UINT format, DRAWTEXTPARAMS* params)
 {
     if (!rect || (count != 0 && !text)) return 0;
+    // Positions are kept where sums of them and text sizes fit an int.
+    RECT rc = ClampRect(*rect);
     std::string s = count < 0 ? std::string(text) : std::string(text ? text : "", (size_t)count);
     TEXTMETRIC tm;
     if (!GetTextMetrics(hdc, &tm)) return 0;
     int tabLen = params && params->iTabLength > 0 ? params->iTabLength : 8;
     int tabWidth = tabLen * std::max(1, (int)tm.tmAveCharWidth);
     int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
-    int left = rect->left + (params ? params->iLeftMargin : 0);
-    int right = rect->right - (params ? params->iRightMargin : 0);
+    int left = rc.left + (params ? params->iLeftMargin : 0);
+    int right = rc.right - (params ? params->iRightMargin : 0);
     int width = right - left;
 
     std::vector<CLine> lines;
@@ -188,17 +190,18 @@ int DrawTextEx(HDC hdc, char* text, int count, RECT* rect, UINT format, DRAWTEXT
     int total = lineHeight * (int)lines.size();
     if (params) params->uiLengthDrawn = (UINT)s.size();
     if (format & DT_CALCRECT) {
-        if (!(format & DT_WORDBREAK) || maxWidth > width) rect->right = left + maxWidth + (params ? params->iRightMargin : 0);
-        rect->bottom = rect->top + total;
+        if (!(format & DT_WORDBREAK) || maxWidth > width) rc.right = left + maxWidth + (params ? params->iRightMargin : 0);
+        rc.bottom = rc.top + total;
+        *rect = rc;
         return total;
     }
-    int y = rect->top;
+    int y = rc.top;
     if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER) y = rect->top + (rect->bottom - rect->top - lineHeight) / 2;
-        else if (format & DT_BOTTOM) y = rect->bottom - lineHeight;
+        if (format & DT_VCENTER) y = rc.top + (rc.bottom - rc.top - lineHeight) / 2;
+        else if (format & DT_BOTTOM) y = rc.bottom - lineHeight;
     }
     int saved = SaveDC(hdc);
-    if (!(format & DT_NOCLIP)) IntersectClipRect(hdc, rect->left, rect->top, rect->right, rect->bottom);
+    if (!(format & DT_NOCLIP)) IntersectClipRect(hdc, rc.left, rc.top, rc.right, rc.bottom);
     SetTextAlign(hdc, TA_LEFT | TA_TOP);
     for (const CLine& l : lines) {
         int w = Width(hdc, l.text, format, tabWidth);
@@ -227,8 +230,8 @@ int DrawTextEx(HDC hdc, char* text, int count, RECT* rect, UINT format, DRAWTEXT
     }
     RestoreDC(hdc, saved);
     if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER) return rect->top + (rect->bottom - rect->top - lineHeight) / 2 - rect->top + total;
-        if (format & DT_BOTTOM) return rect->bottom - rect->top;
+        if (format & DT_VCENTER) return rc.top + (rc.bottom - rc.top - lineHeight) / 2 - rc.top + total;
+        if (format & DT_BOTTOM) return rc.bottom - rc.top;
     }
     return total;
 }

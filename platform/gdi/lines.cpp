@@ -118,6 +118,33 @@ void PathThrough(cairo_t* c, const std::vector<POINT>& pts, bool closed)
     if (closed) cairo_close_path(c);
 }
 
+// A wide solid stroke with round joins and caps is the union of the strokes
+// of its runs of segments, while the stroker's cost grows much faster than
+// the points of one long self-crossing path: long paths go in runs.
+constexpr size_t kStrokeRun = 64;
+
+void StrokeRoundInRuns(cairo_t* c, const std::vector<POINT>& pts, bool closed)
+{
+    if (pts.size() <= kStrokeRun + 1) {
+        PathThrough(c, pts, closed);
+        cairo_stroke(c);
+        return;
+    }
+    for (size_t i = 0; i + 1 < pts.size(); i += kStrokeRun) {
+        const size_t end = std::min(pts.size() - 1, i + kStrokeRun);
+        cairo_new_path(c);
+        cairo_move_to(c, pts[i].x + 0.5, pts[i].y + 0.5);
+        for (size_t k = i + 1; k <= end; k++) cairo_line_to(c, pts[k].x + 0.5, pts[k].y + 0.5);
+        cairo_stroke(c);
+    }
+    if (closed) {
+        cairo_new_path(c);
+        cairo_move_to(c, pts.back().x + 0.5, pts.back().y + 0.5);
+        cairo_line_to(c, pts.front().x + 0.5, pts.front().y + 0.5);
+        cairo_stroke(c);
+    }
+}
+
 }   // namespace
 
 int PenDeviceWidth(const CDc& dc)
@@ -163,11 +190,10 @@ void StrokePolyline(CDc& dc, const std::vector<POINT>& pts, bool closed)
         }
         FillPathRaster(dc, r, PointsBox(pts, width / 2 + 2), CAIRO_FILL_RULE_WINDING, SolidSource(color), rop2,
                        [&](cairo_t* c) {
-                           PathThrough(c, pts, closed);
                            cairo_set_line_width(c, width);
                            cairo_set_line_join(c, CAIRO_LINE_JOIN_ROUND);
                            cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
-                           cairo_stroke(c);
+                           StrokeRoundInRuns(c, pts, closed);
                        });
         return;
     }
@@ -175,6 +201,16 @@ void StrokePolyline(CDc& dc, const std::vector<POINT>& pts, bool closed)
     cairo_t* cr = dc.cr;
     cairo_save(cr);
     ClipVector(dc);
+    if (width > 1) {
+        // Solid and opaque: the runs overlap without a seam.
+        cairo_set_line_width(cr, width);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        SetVectorSource(dc, SolidSource(color));
+        StrokeRoundInRuns(cr, pts, closed);
+        cairo_restore(cr);
+        return;
+    }
     PathThrough(cr, pts, closed);
     cairo_set_line_width(cr, std::max(width, 1));
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);

@@ -2,8 +2,12 @@
 #include "platform/kernel/kernel_internal.h"
 
 #include <cstring>
+#include <vector>
 #include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
 #include <link.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -19,10 +23,42 @@ void NoteLoaderError(DWORD code)
 
 }  // namespace
 
+bool IsLoadableLibraryFile(const char* path)
+{
+    struct stat st;
+    // stat first: opening a FIFO, even without blocking, is already too much.
+    if (!path || stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    bool ok = false;
+    Elf64_Ehdr eh;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && pread(fd, &eh, sizeof eh, 0) == (ssize_t)sizeof eh &&
+        std::memcmp(eh.e_ident, ELFMAG, SELFMAG) == 0 && eh.e_ident[EI_CLASS] == ELFCLASS64 &&
+        eh.e_phentsize == sizeof(Elf64_Phdr) && eh.e_phnum > 0) {
+        const uint64_t size = (uint64_t)st.st_size;
+        const uint64_t tableBytes = (uint64_t)eh.e_phnum * sizeof(Elf64_Phdr);
+        if (eh.e_phoff <= size && tableBytes <= size - eh.e_phoff) {
+            std::vector<Elf64_Phdr> ph(eh.e_phnum);
+            if (pread(fd, ph.data(), tableBytes, (off_t)eh.e_phoff) == (ssize_t)tableBytes) {
+                ok = true;
+                for (const Elf64_Phdr& p : ph)
+                    if (p.p_type != PT_NULL && (p.p_offset > size || p.p_filesz > size - p.p_offset)) ok = false;
+            }
+        }
+    }
+    close(fd);
+    return ok;
+}
+
 HMODULE LoadLibrary(const char* path)
 {
     if (!path || !*path) {
         t_libraryError = "no library name";
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    if (std::strchr(path, '/') && !IsLoadableLibraryFile(path)) {
+        t_libraryError = std::string(path) + ": not a loadable library file";
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }

@@ -63,6 +63,7 @@ struct KThread : KObject {
     std::condition_variable gate;
     DWORD suspendCount = 0;
     bool cancelled = false;
+    bool held = false;   // waiting at a suspend point
 };
 
 // The thread object of the calling thread, for threads we started.
@@ -103,7 +104,9 @@ void* ThreadMain(void* arg)
     bool run;
     {
         std::unique_lock<std::mutex> l(t->gateLock);
+        t->held = true;
         t->gate.wait(l, [&] { return t->suspendCount == 0 || t->cancelled; });
+        t->held = false;
         run = !t->cancelled;
     }
     DWORD code = run ? t->start(t->parameter) : 0;
@@ -278,7 +281,18 @@ void ThreadSuspendPoint()
     std::shared_ptr<KThread> t = t_self;
     if (!t) return;
     std::unique_lock<std::mutex> l(t->gateLock);
+    if (t->suspendCount == 0 || t->cancelled) return;
+    t->held = true;
     t->gate.wait(l, [&] { return t->suspendCount == 0 || t->cancelled; });
+    t->held = false;
+}
+
+BOOL IsThreadHeld(HANDLE thread)
+{
+    auto t = LookupThread(thread);
+    if (!t) return FALSE;
+    std::lock_guard<std::mutex> g(t->gateLock);
+    return t->held ? TRUE : FALSE;
 }
 
 BOOL TerminateThread(HANDLE thread, DWORD exitCode)

@@ -48,6 +48,9 @@ int GetThreadPriority(HANDLE thread);
 DWORD SuspendThread(HANDLE thread);
 DWORD ResumeThread(HANDLE thread);
 void ThreadSuspendPoint();
+// Whether the thread waits at its start gate or at a suspend point now (a
+// suspension has taken hold).
+BOOL IsThreadHeld(HANDLE thread);
 
 // Abandons a thread: it is marked ended with the given exit code, its handle
 // is signalled, its windows are destroyed, sends waiting for it complete

@@ -399,7 +399,9 @@ int MapWindowPoints(HWND from, HWND to, POINT* pts, UINT count)
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
 {
-    return ApplyWindowPos(WINDOWPOS{hwnd, insertAfter, x, y, cx, cy, flags}, true);
+    // Positions may come from files: kept where right = x + cx cannot overflow.
+    return ApplyWindowPos(WINDOWPOS{hwnd, insertAfter, ClampCoord(x), ClampCoord(y), ClampCoord(cx), ClampCoord(cy), flags},
+                          true);
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint)

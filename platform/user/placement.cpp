@@ -6,19 +6,19 @@
 
 namespace {
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+// Placements come from files: the differences are taken in 64 bits.
+int64_t Width(const RECT& r) { return (int64_t)r.right - r.left; }
+int64_t Height(const RECT& r) { return (int64_t)r.bottom - r.top; }
 
 RECT ClampOntoWorkArea(RECT r)
 {
     RECT work;
     SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-    int w = std::min(Width(r), Width(work)), h = std::min(Height(r), Height(work));
-    if (w < 0) w = 0;
-    if (h < 0) h = 0;
-    int x = std::max((int)work.left, std::min((int)r.left, (int)work.right - w));
-    int y = std::max((int)work.top, std::min((int)r.top, (int)work.bottom - h));
-    return RECT{x, y, x + w, y + h};
+    int64_t w = std::max<int64_t>(0, std::min(Width(r), Width(work)));
+    int64_t h = std::max<int64_t>(0, std::min(Height(r), Height(work)));
+    int64_t x = std::max<int64_t>(work.left, std::min<int64_t>(r.left, work.right - w));
+    int64_t y = std::max<int64_t>(work.top, std::min<int64_t>(r.top, work.bottom - h));
+    return ClampRect(RECT{(LONG)x, (LONG)y, (LONG)(x + w), (LONG)(y + h)});
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp)
 {
     std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
     if (!w || !wp) return FALSE;
-    RECT normal = wp->rcNormalPosition;
+    RECT normal = ClampRect(wp->rcNormalPosition);
     if (normal.right < normal.left) std::swap(normal.left, normal.right);
     if (normal.bottom < normal.top) std::swap(normal.top, normal.bottom);
     bool child = (GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) != 0;
@@ -60,7 +60,7 @@ BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp)
     if (cmd == SW_SHOWMAXIMIZED || cmd == SW_SHOWMINIMIZED || cmd == SW_MINIMIZE || cmd == SW_SHOWMINNOACTIVE) {
         if (state == SW_SHOWNORMAL) {
             // The normal rectangle is where a restore goes back to.
-            SetWindowPos(hwnd, nullptr, normal.left, normal.top, Width(normal), Height(normal),
+            SetWindowPos(hwnd, nullptr, normal.left, normal.top, (int)Width(normal), (int)Height(normal),
                          SWP_NOZORDER | SWP_NOACTIVATE);
         }
         {
@@ -72,7 +72,7 @@ BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* wp)
         w->normalRect = normal;
     } else {
         if (state != SW_SHOWNORMAL) ShowWindow(hwnd, SW_RESTORE);
-        SetWindowPos(hwnd, nullptr, normal.left, normal.top, Width(normal), Height(normal), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, normal.left, normal.top, (int)Width(normal), (int)Height(normal), SWP_NOZORDER | SWP_NOACTIVATE);
         if (cmd == SW_HIDE) ShowWindow(hwnd, SW_HIDE);
         else if (!IsWindowVisible(hwnd) && cmd != 0) ShowWindow(hwnd, (int)cmd);
     }

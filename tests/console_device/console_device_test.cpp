@@ -411,7 +411,6 @@ TEST_F(ConsoleDevice, EscapeGivesAnEmptyValueAndTheRequestGoesOn)
                                InjectKeyStroke(VK_ESCAPE);
                                // B waits on its own line; the Escape's character did not take it.
                                ASSERT_TRUE(c.WaitInput([](const std::string& t) { return t == "a? xy\n"; }));
-                               Sleep(50);
                                InjectText("7");
                                InjectKeyStroke(VK_RETURN);
                            }),
@@ -465,9 +464,9 @@ TEST_F(ConsoleDevice, OutputBeforeTheInputCannotChange)
                                SendMessage(c.view, WM_PASTE, 0, 0);
                                SendMessage(c.view, EM_EXSETSEL, 0, (LPARAM)&cr);
                                SendMessage(c.view, WM_UNDO, 0, 0);
-                               // Closing is refused while the input waits.
-                               PostMessage(c.frame, WM_CLOSE, 0, 0);
-                               Sleep(200);
+                               // Closing is refused while the input waits (sent: the
+                               // answer comes once the frame has handled it).
+                               SendMessage(c.frame, WM_CLOSE, 0, 0);
                                closeRefused = IsWindow(c.frame) != FALSE;
                                // File New would replace the text under the input: refused.
                                SendMessage(c.frame, WM_COMMAND, ID_FILE_NEW, 0);
@@ -505,8 +504,7 @@ TEST_F(ConsoleDevice, CloseWaitsForTheInputToEnd)
     EXPECT_EQ(c.PrintWhile({In()},
                            [&] {
                                ASSERT_TRUE(c.WaitInput());
-                               PostMessage(c.frame, WM_CLOSE, 0, 0);
-                               Sleep(100);
+                               SendMessage(c.frame, WM_CLOSE, 0, 0);
                                openDuringInput = IsWindow(c.frame) != FALSE;
                                InjectKeyStroke(VK_ESCAPE);
                            }),

@@ -134,7 +134,9 @@ TEST(ConsoleProgram, InputIsTypedIntoTheConsole)
             HWND view = d && d->Window() ? ConsoleView(d->Window()) : nullptr;
             if (view && !(GetWindowLongPtr(view, GWL_STYLE) & ES_READONLY)) {
                 SetForegroundWindow(d->Window());
-                Sleep(20);
+                // Typed once the console's thread has given the view the focus.
+                const DWORD thread = GetWindowThreadProcessId(view, nullptr);
+                for (int k = 0; k < 2000 && FocusOfThread(thread) != view; ++k) Sleep(5);
                 InjectText("Bob");
                 InjectKeyStroke(VK_RETURN);
                 return;

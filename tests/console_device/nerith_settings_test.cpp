@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "console_device/nerith_settings.h"
 #include "platform/afx/afx.h"
+#include "support/fuzz_support.h"
+#include "support/mutator.h"
 
 namespace {
 
@@ -29,8 +32,9 @@ protected:
     void SetUp() override
     {
         static int n = 0;
-        m_home = fs::temp_directory_path() / ("veldra-nerith-settings-" + std::to_string(getpid()) + "-" +
-                                              std::to_string(++n));
+        // Memory-backed where there is one: every settings save is synced.
+        const fs::path base = access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
+        m_home = base / ("veldra-nerith-settings-" + std::to_string(getpid()) + "-" + std::to_string(++n));
         fs::remove_all(m_home);
         fs::create_directories(m_home);
         m_oldHome = std::getenv("VELDRA_CONFIG_HOME") ? std::getenv("VELDRA_CONFIG_HOME") : "";
@@ -121,6 +125,101 @@ TEST_F(NerithSettingsFile, SaveRoundTripMatchesTheGoldenFile)
     NerithSettings s = NerithSettingsCopy();
     EXPECT_TRUE(s.timeStamp);
     EXPECT_EQ(s.placement.rcNormalPosition.bottom, 320);
+}
+
+// A damaged or hand-edited file: every value outside what the settings page
+// allows keeps the default (a field width of 8M once overflowed the stack of
+// the first print).
+TEST_F(NerithSettingsFile, ValuesOutsideTheSheetRangesKeepTheDefaults)
+{
+    auto format = [](uint32_t maxLength, uint32_t cells, uint8_t precision, uint32_t width) {
+        std::vector<uint8_t> b = {0x03, 0x01, 0, 0};
+        for (uint32_t v : {maxLength, cells}) for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+        b.push_back(precision);
+        b.push_back(0xFF);
+        b.push_back(0);
+        b.push_back(0);
+        for (int i = 0; i < 4; ++i) b.push_back(uint8_t(width >> (8 * i)));
+        return b;
+    };
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool kept;
+    } cases[] = {
+        {"width 8M", format(0x40000, 20, 6, 8u << 20), false},
+        {"width -1", format(0x40000, 20, 6, 0xFFFFFFFFu), false},
+        {"width 51", format(0x40000, 20, 6, 51), false},
+        {"cells 201", format(0x40000, 201, 6, 15), false},
+        {"precision 18", format(0x40000, 20, 18, 15), false},
+        {"stream limit 0", format(0, 20, 6, 15), false},
+        {"stream limit above 512 MB", format(0x20000001, 20, 6, 15), false},
+        {"the page's largest", format(0x20000000, 200, 17, 50), true},
+        {"the page's smallest", format(1, 0, 0, 0), true},
+    };
+    for (const auto& c : cases) {
+        ResetNerithSettings();
+        CSettingsFile& f = m_app->Settings();
+        f.WriteInt("Settings", "Ver", 2);
+        f.WriteBinary("Settings", "102", c.bytes.data(), c.bytes.size());
+        LoadNerithSettings(*m_app);
+        const NerithSettings s = NerithSettingsCopy();
+        if (c.kept) {
+            EXPECT_EQ(std::memcmp(&s.format, c.bytes.data(), 20), 0) << c.what;
+        } else {
+            EXPECT_EQ(s.format.width, 15) << c.what;
+            EXPECT_EQ(s.format.cellsPerLine, 20) << c.what;
+            EXPECT_EQ(s.format.maxLength, 0x40000) << c.what;
+        }
+    }
+    const struct {
+        uint32_t stored;
+        int height;
+    } heights[] = {{4, 160}, {5, 5}, {500, 500}, {501, 160}, {0x80000000u, 160}};
+    for (const auto& h : heights) {
+        ResetNerithSettings();
+        m_app->Settings().WriteInt("Settings", "104", h.stored);
+        LoadNerithSettings(*m_app);
+        EXPECT_EQ(NerithSettingsCopy().fontHeight, h.height) << h.stored;
+    }
+    // An extreme placement is bounded, an unknown show command dropped.
+    WINDOWPLACEMENT wp{sizeof wp, 0, 1, {-1, -1}, {-1, -1}, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}};
+    m_app->Settings().WriteBinary("Settings", "Winpos", reinterpret_cast<const uint8_t*>(&wp), sizeof wp);
+    LoadNerithSettings(*m_app);
+    EXPECT_EQ(NerithSettingsCopy().placement.rcNormalPosition.left, -kCoordLimit);
+    EXPECT_EQ(NerithSettingsCopy().placement.rcNormalPosition.right, kCoordLimit);
+    wp.showCmd = 99;
+    m_app->Settings().WriteBinary("Settings", "Winpos", reinterpret_cast<const uint8_t*>(&wp), sizeof wp);
+    LoadNerithSettings(*m_app);
+    EXPECT_EQ(NerithSettingsCopy().placement.length, 0u);
+}
+
+// Mutated console settings files: whatever loads stays within the page's
+// ranges, and the first print with it writes a bounded text.
+TEST_F(NerithSettingsFile, MutatedFilesLoadWithinTheRanges)
+{
+    const std::string golden = ReadFile(fs::path(std::getenv("VELDRA_SOURCE") ? std::getenv("VELDRA_SOURCE") : ".") /
+                                        "tests/console_device/data/Nerith.conf");
+    ASSERT_FALSE(golden.empty());
+    const std::vector<std::string> seeds = {golden, "[Settings]\nVer=dword:00000002\n102=hex:ff,ff,ff,7f\n"};
+    int rounds = 250;
+    CMutator m(FuzzSeed(6508, rounds));
+    for (int i = 0; i < rounds; i++) {
+        const std::string text = m.Mutate(seeds[(size_t)m.Below((int)seeds.size())], seeds);
+        FuzzInput current(text);
+        std::ofstream(Conf(), std::ios::binary | std::ios::trunc) << text;
+        ResetNerithSettings();
+        m_app->Settings().Reload();
+        LoadNerithSettings(*m_app);
+        const NerithSettings s = NerithSettingsCopy();
+        ASSERT_LE(s.format.width, 50) << Escaped(text);
+        ASSERT_GE(s.format.width, 0) << Escaped(text);
+        ASSERT_LE(s.format.cellsPerLine, 200) << Escaped(text);
+        ASSERT_LE(s.format.precision, 17) << Escaped(text);
+        ASSERT_GE(s.format.maxLength, 1) << Escaped(text);
+        ASSERT_TRUE(s.fontHeight >= 5 && s.fontHeight <= 500) << Escaped(text);
+        ASSERT_LE(std::abs((long long)s.placement.rcNormalPosition.right), (long long)kCoordLimit) << Escaped(text);
+    }
 }
 
 TEST(NerithSheetHeight, TypedPointsAreChecked)

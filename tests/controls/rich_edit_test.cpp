@@ -10,6 +10,7 @@
 #include "platform/controls/controls.h"
 #include "platform/controls/rich_text.h"
 #include "platform/platform_test_util.h"
+#include "support/fuzz_support.h"
 #include "support/mutator.h"
 
 namespace {
@@ -227,12 +228,14 @@ TEST(RichEdit, ReadsHandWrittenRtf)
 
 TEST(RichEdit, RtfMutantsNeverCrashOrOverread)
 {
-    CMutator mut(35);
+    int rounds = 3000;
+    CMutator mut(FuzzSeed(35, rounds));
     const std::vector<std::string> donors = {kGolden, "{\\rtf1{\\*\\x{\\u-1?}}\\'zz\\uc99999999\\u99999999999}",
                                              "{\\rtf1\\fs-5\\cf99999\\f-1 a\\'"};
     CCharFormat base;
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < rounds; ++i) {
         std::string m = mut.Mutate(donors[(size_t)mut.Below(3)], donors);
+        FuzzInput current(m);
         // Exact-size copies so ASan sees any read past the input.
         std::vector<char> exact(m.begin(), m.end());
         CRtfContent c;

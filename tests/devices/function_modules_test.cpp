@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "devices/function_modules.h"
 #include "support/capture.h"
@@ -49,6 +53,26 @@ TEST(FunctionModules, LoadInNameOrderAndRegisterCopiesOfTheInitialisedOnes)
     found = nullptr;
     FindBuiltinOverload("twice", 1, -1, found);
     EXPECT_EQ(found, nullptr);
+}
+
+// A truncated module and a FIFO named like a module are skipped; the good one loads.
+TEST(FunctionModules, SkipsTruncatedFilesAndFifos)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("veldra-mfn-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ifstream in(FakeDeviceFolder() + "/a_funcs.mfn", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(whole.size(), 1000u);
+    std::ofstream(dir / "a_truncated.mfn", std::ios::binary) << whole.substr(0, 1000);
+    ASSERT_EQ(mkfifo((dir / "b_fifo.mfn").c_str(), 0600), 0);
+    std::ofstream(dir / "c_whole.mfn", std::ios::binary) << whole;
+    EXPECT_EQ(CFuncModuleList::Load(dir.c_str()), 1);
+    ASSERT_EQ(CFuncModuleList::Modules().size(), 1u);
+    EXPECT_EQ(GetFileNamePart(CFuncModuleList::Modules()[0].path), "c_whole.mfn");
+    CFuncModuleList::Unload();
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Pixel rules on raster targets: end rules, mixes, dashes, hatches, fills, blits, mapping.
 #include "gdi_test_util.h"
+#include <cairo.h>
 #include <random>
 
 namespace {
@@ -314,3 +315,62 @@ TEST(RasterRules, FarOffLinesCostNothingAndKeepTheirDashPhase)
 }
 
 }   // namespace
+
+namespace {
+
+// A long self-crossing polyline with a wide pen is stroked in runs of
+// segments: the picture is the one the whole path gives at once (each pixel
+// whose centre lies in the round-joined, round-capped stroke), and with XOR
+// every pixel still flips once.
+TEST(RasterRules, WidePolylinesInRunsGiveTheWholePathsPicture)
+{
+    const int W = 160, H = 120, width = 9;
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> x(0, W - 1), y(0, H - 1);
+    std::vector<POINT> pts(700);
+    for (POINT& p : pts) p = POINT{x(rng), y(rng)};
+    for (bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "closed" : "open");
+        CMemoryCanvas c(W, H), flipped(W, H);
+        for (CMemoryCanvas* canvas : {&c, &flipped}) {
+            HPEN pen = CreatePen(PS_SOLID, width, canvas == &flipped ? RGB(255, 255, 255) : 0);
+            HGDIOBJ old = SelectObject(canvas->dc(), pen);
+            if (canvas == &flipped) SetROP2(canvas->dc(), R2_XORPEN);
+            if (closed) {
+                SelectObject(canvas->dc(), GetStockObject(NULL_BRUSH));
+                Polygon(canvas->dc(), pts.data(), (int)pts.size());
+            } else {
+                Polyline(canvas->dc(), pts.data(), (int)pts.size());
+            }
+            SelectObject(canvas->dc(), old);
+            DeleteObject(pen);
+        }
+        // The same path stroked whole by the library, on a mask of its own.
+        cairo_surface_t* m = cairo_image_surface_create(CAIRO_FORMAT_A8, W, H);
+        cairo_t* cr = cairo_create(m);
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        for (size_t i = 0; i < pts.size(); i++)
+            (i ? cairo_line_to : cairo_move_to)(cr, pts[i].x + 0.5, pts[i].y + 0.5);
+        if (closed) cairo_close_path(cr);
+        cairo_set_line_width(cr, width);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        cairo_stroke(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(m);
+        const unsigned char* mask = cairo_image_surface_get_data(m);
+        const int stride = cairo_image_surface_get_stride(m);
+        int differ = 0, inked = 0;
+        for (int py = 0; py < H; py++)
+            for (int px = 0; px < W; px++) {
+                const bool in = mask[py * stride + px] != 0;
+                inked += in;
+                if (in != c.Black(px, py) || in != (flipped.At(px, py) == 0)) differ++;
+            }
+        cairo_surface_destroy(m);
+        EXPECT_GT(inked, W * H / 2);
+        EXPECT_EQ(differ, 0);
+    }
+}
+
+}  // namespace

@@ -121,6 +121,14 @@ TEST(DrawTextLayout, CalcRectEllipsisPrefixAndWordBreak)
     EXPECT_NE(log.find("LineTo 0,11 6,11"), std::string::npos) << log;   // the underlined F
     LONG t = GetTabbedTextExtent(rec, "a\tb", 3, 0, nullptr);
     EXPECT_EQ(LOWORD(t), 48 + 6);
+    // Rectangles at the ends of the 32-bit range: positions stay bounded.
+    for (UINT format : {UINT(DT_CENTER | DT_VCENTER | DT_SINGLELINE), UINT(DT_RIGHT | DT_BOTTOM | DT_SINGLELINE),
+                        UINT(DT_CALCRECT), UINT(DT_WORDBREAK | DT_END_ELLIPSIS)}) {
+        RECT x{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+        DrawText(rec, "edge", -1, &x, format);
+        RECT y{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        DrawText(rec, "edge", -1, &y, format);
+    }
     DeleteDC(rec);
 }
 

@@ -3,8 +3,10 @@
 // across restarts, the hidden run's frame, and the frame's command states.
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "ide/child_frame.h"
 #include "ide/resources.h"
@@ -18,6 +20,50 @@
 using namespace ide_test;
 
 namespace {
+
+// Pumps, timers included, until done() or the time is up.
+bool PumpUntilDone(const std::function<bool()>& done, int milliseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        PumpUntilIdle();
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// A hidden run closes the IDE 700 ms after its programs end, unless a plot
+// or console window is still open: a program that leaves a plot window keeps
+// the IDE (hidden) however slowly the test goes on.
+void HiddenRunProgramKeepsAPlotOpen(const fs::path& configFile, const fs::path& program)
+{
+    CSettingsFile& store = CSettingsFile::Open(configFile.string());
+    store.WriteInt("Settings", "Ver", 4);
+    store.WriteString("Settings", "301", std::string(std::getenv("VELDRA_OUT")) + "/bin");
+    WriteText(program, "x = 1;\nplot #F (1, 1);\n");
+}
+
+// The first visible top-level window of another thread (the plot window).
+HWND WaitForAnotherThreadsWindow(HWND frame)
+{
+    HWND found = nullptr;
+    PumpUntilDone(
+        [&] {
+            for (const VisibleWindow& w : VisibleTopLevelWindows())
+                if (w.hwnd != frame && ::GetWindowThreadProcessId(w.hwnd, nullptr) != ::GetCurrentThreadId())
+                    found = w.hwnd;
+            return found != nullptr;
+        },
+        30000);
+    return found;
+}
+
+void ClosePlotWindow(HWND plot)
+{
+    ::PostMessage(plot, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntilDone([&] { return !::IsWindow(plot); }, 30000));
+}
 
 std::string SourceDir()
 {
@@ -151,9 +197,11 @@ TEST_F(IdeTest, TheWindowPlacementRoundTrips)
 TEST_F(IdeTest, HiddenRunKeepsTheFrameHiddenForWarningsAndShowsItAtTheFirstError)
 {
     const fs::path a = root / "a.vdx";
-    WriteText(a, "x = 1;\n");
+    HiddenRunProgramKeepsAPlotOpen(ConfigFile(), a);
     ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
     HWND frame = Frame()->m_hWnd;
+    const HWND plot = WaitForAnotherThreadsWindow(frame);
+    ASSERT_TRUE(plot);
     EXPECT_TRUE(IsHiddenRun()) << Frame()->m_wndOutputBar.m_output.GetWindowText();
     EXPECT_FALSE(::IsWindowVisible(frame));
     ReportWarning() << "only a warning";
@@ -165,13 +213,16 @@ TEST_F(IdeTest, HiddenRunKeepsTheFrameHiddenForWarningsAndShowsItAtTheFirstError
     EXPECT_TRUE(::IsWindowVisible(frame));
     EXPECT_FALSE(IsHiddenRun());
     EXPECT_TRUE(Frame()->OutputBarVisible());
+    ClosePlotWindow(plot);
 }
 
 TEST_F(IdeTest, HiddenRunShowsTheFrameAtAnErrorEvenWithAutoOpenOff)
 {
     const fs::path a = root / "a.vdx";
-    WriteText(a, "x = 1;\n");
+    HiddenRunProgramKeepsAPlotOpen(ConfigFile(), a);
     ASSERT_TRUE(Start(IdeCommandLine{{a.string()}, true}));
+    const HWND plot = WaitForAnotherThreadsWindow(Frame()->m_hWnd);
+    ASSERT_TRUE(plot);
     const bool autoOpen = AppSettings::OutputAutoOpen;
     AppSettings::OutputAutoOpen = false;
     ReportError() << "a real error";
@@ -180,6 +231,7 @@ TEST_F(IdeTest, HiddenRunShowsTheFrameAtAnErrorEvenWithAutoOpenOff)
     EXPECT_TRUE(::IsWindowVisible(Frame()->m_hWnd));
     EXPECT_TRUE(Frame()->OutputBarVisible());
     EXPECT_FALSE(IsHiddenRun());
+    ClosePlotWindow(plot);
 }
 
 TEST_F(IdeTest, HiddenRunWhoseFileCannotBeOpenedShowsTheFrameAndKeepsItShown)
@@ -368,3 +420,19 @@ TEST(IdeProgram, WithoutADisplayTheIdeFormsPointToRunAndExit3)
 }
 
 }  // namespace
+
+// A settings file that cannot be written at the end (here: its link leads
+// into /proc) is reported; the file behind the link is not touched.
+TEST_F(IdeTest, ASettingsFileThatCannotBeWrittenIsReported)
+{
+    ASSERT_TRUE(Start());
+    TakeMessageBoxLog();
+    fs::remove(ConfigFile());
+    fs::create_symlink("/proc/version", ConfigFile());
+    Close();
+    bool told = false;
+    for (const MessageBoxRecord& b : TakeMessageBoxLog())
+        told = told || b.text.rfind("Cannot save the settings to '" + ConfigFile().string() + "': ", 0) == 0;
+    EXPECT_TRUE(told);
+    EXPECT_TRUE(fs::is_symlink(ConfigFile()));
+}

@@ -294,13 +294,12 @@ TEST_F(Debugger, BreakHaltsALoopAndStartDebugContinues)
     ASSERT_TRUE(BreaksOn(1));
     Key(VK_F5);   // on to a breakpoint: there is none
     ASSERT_TRUE(WaitFor([&] { return !doc->IsAtBreak(); }));
-    Sleep(50);
     Pump();
     EXPECT_TRUE(doc->IsDebugRunning());
     // Outside a break the stack box is empty and no watch edit begins.
     CWatcherDlg* w = Watcher();
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(StackTexts(w).empty());
+    EXPECT_TRUE(WaitFor([&] { return StackTexts(w).empty(); }));
     EXPECT_EQ(::SendMessage(Item(w, IDC_WT_LIST), LVM_EDITLABEL, 0, 0), 0);
     Frame()->SendMessage(WM_COMMAND, ID_DEBUG_BREAK);
     ASSERT_TRUE(WaitFor([&] {
@@ -406,9 +405,14 @@ TEST_F(Debugger, WatchSetsUnknownNamesAndTheFunctionGate)
     EXPECT_FALSE(child->KeyboardPassThrough());
     view->SetFocus();
     Key(VK_F5, VK_CONTROL);
-    ASSERT_TRUE(WaitIdle());
-    CVarSlot* c = doc->Vars()->Find("c");
-    ASSERT_TRUE(c && c->value);
+    // The run has made its variable (Idle alone may be the state before it began).
+    CVarSlot* c = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        c = doc->Vars()->Find("c");
+        return c && c->value && doc->GetRunState() == RunState::Idle;
+    }, 30000)) << "state " << (int)doc->GetRunState() << ", run lock held " << RunLockHeld() << ", by this "
+               << (RunLockHolder() == doc) << ", stopping " << doc->stopping << ", abandoned thread running "
+               << doc->AbandonedThreadRunning() << ", translated " << doc->IsModified();
     EXPECT_EQ(c->value->Real(), 3);
 }
 

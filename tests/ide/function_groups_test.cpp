@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "builtins/libraries.h"
+#include "interpreter/func_records.h"
 #include "ide/function_groups.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/program.h"
@@ -27,9 +28,14 @@ FuncEntry g_moduleRows[] = {
 };
 FuncLibrary g_moduleLib = {"basic", g_moduleRows, 2, nullptr, 0};
 
+// The module's library first, then the built-in ones, whatever an earlier
+// test of the process left registered; that is restored at the end.
 struct Libraries {
+    bool builtinsBefore = false;
     Libraries()
     {
+        for (FuncLibrary* lib : RegisteredLibraries()) builtinsBefore = builtinsBefore || lib == &BasicLibrary;
+        if (builtinsBefore) UnregisterBuiltinLibraries();
         RegisterFuncLibrary(&g_moduleLib);
         RegisterBuiltinLibraries();
     }
@@ -37,6 +43,7 @@ struct Libraries {
     {
         UnregisterBuiltinLibraries();
         UnregisterFuncLibrary(&g_moduleLib);
+        if (builtinsBefore) RegisterBuiltinLibraries();
     }
 };
 

@@ -95,10 +95,12 @@ TEST_F(ProgramDoc, CommandEnablesFollowTheRunState)
     DoCommand(doc, ID_PROGRAM_PAUSE);
     ASSERT_EQ(doc->GetRunState(), RunState::Suspended);
     ExpectCommands(doc, {false, true, true}, "Suspended");
-    // Pause freezes the loop until Pause again.
-    Sleep(50);
+    // Pause freezes the loop until Pause again: once the thread waits at its
+    // next statement, the count no longer moves.
+    ASSERT_TRUE(PumpUntil([&] { return IsThreadHeld(doc->thread) != FALSE; }, 20000));
     const double frozen = Global(doc, "n");
-    Sleep(150);
+    PumpUntilIdle();
+    EXPECT_TRUE(IsThreadHeld(doc->thread));
     EXPECT_EQ(Global(doc, "n"), frozen);
     DoCommand(doc, ID_PROGRAM_PAUSE);
     ASSERT_TRUE(PumpUntil([&] { return Global(doc, "n") > frozen; }, 5000));
@@ -122,12 +124,13 @@ TEST_F(ProgramDoc, CommandEnablesFollowTheRunState)
 
 TEST_F(ProgramDoc, StopEndsBusyLoopsAndPausesWithoutTheQuestion)
 {
-    for (const char* text : {"while (1)\nend\n", "pause(10);\n"}) {
+    for (const char* text : {"s = 1;\nwhile (1)\nend\n", "s = 1;\npause(10);\n"}) {
         CVeldraDoc* doc = Open("stop.vdx", text);
         ASSERT_NE(doc, nullptr);
         DoCommand(doc, ID_PROGRAM_CALCULATE);
         ASSERT_TRUE(doc->IsThreadAlive()) << text;
-        Sleep(50);
+        // Past its first statement: in the loop or the pause.
+        ASSERT_TRUE(PumpUntil([&] { return Global(doc, "s") == 1; }, 20000)) << text;
         const DWORD t0 = GetTickCount();
         DoCommand(doc, ID_PROGRAM_STOP);
         EXPECT_LT(GetTickCount() - t0, 2000u) << text;
@@ -431,7 +434,7 @@ TEST_F(ProgramDoc, OneRunAtATimeAndRelativeFilesInTheProgramFolder)
     DoCommand(a, ID_PROGRAM_CALCULATE);
     ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir / "first" / "a-out.txt") && RunLockHeld(); }, 10000));
     DoCommand(b, ID_PROGRAM_CALCULATE);
-    Sleep(200);
+    ASSERT_TRUE(PumpUntil([] { return RunLockWaiters() == 1; }, 20000));
     PumpUntilIdle();
     EXPECT_EQ(b->GetRunState(), RunState::Running);
     EXPECT_FALSE(fs::exists(dir / "second" / "b-out.txt"));
@@ -451,7 +454,7 @@ TEST_F(ProgramDoc, StopWhileWaitingForTheRunLockEndsTheWait)
     DoCommand(a, ID_PROGRAM_CALCULATE);
     ASSERT_TRUE(PumpUntil([] { return RunLockHeld(); }, 5000));
     DoCommand(b, ID_PROGRAM_CALCULATE);
-    Sleep(100);
+    ASSERT_TRUE(PumpUntil([] { return RunLockWaiters() == 1; }, 20000));
     const DWORD t0 = GetTickCount();
     DoCommand(b, ID_PROGRAM_STOP);
     EXPECT_LT(GetTickCount() - t0, 1000u);

@@ -4,6 +4,11 @@
 #include <ctime>
 #include <pthread.h>
 #include <string>
+#include <thread>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform_test_util.h"
 
@@ -238,9 +243,11 @@ TEST(Threads, CooperativeSuspensionHoldsTheThreadAtItsNextSuspendPoint)
     WaitForSingleObject(reached, INFINITE);
     EXPECT_EQ(SuspendThread(t), 0u);
     EXPECT_EQ(SuspendThread(t), 1u);
+    EXPECT_FALSE(IsThreadHeld(t));
     SetEvent(go);
     EXPECT_EQ(WaitForSingleObject(t, 20), WAIT_TIMEOUT);
     EXPECT_FALSE(passed);
+    while (!IsThreadHeld(t)) std::this_thread::yield();
     EXPECT_EQ(ResumeThread(t), 2u);
     EXPECT_EQ(WaitForSingleObject(t, 20), WAIT_TIMEOUT);
     EXPECT_EQ(ResumeThread(t), 1u);
@@ -363,6 +370,47 @@ TEST(Libraries, LoadResolveAndFail)
     EXPECT_EQ(LoadLibrary("/nonexistent/libnothing.so"), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
     EXPECT_NE(std::string(GetLibraryErrorText()).find("libnothing"), std::string::npos);
+}
+
+// What the loader is never handed: a FIFO (it would wait for a writer for
+// ever), a truncated library (it would fault mapping the missing pages).
+TEST(Libraries, OnlyWholeRegularElfFilesAreLoaded)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("veldra-libfiles-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ifstream in(GetProgramPath(), std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(whole.size(), 4096u);
+    auto write = [&](const char* name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return (dir / name).string();
+    };
+    ASSERT_EQ(mkfifo((dir / "fifo.so").c_str(), 0600), 0);
+    fs::create_directories(dir / "dir.so");
+    fs::create_symlink(dir / "fifo.so", dir / "link-to-fifo.so");
+    std::string badHeaderTable = whole.substr(0, 64);
+    const struct {
+        std::string path;
+        bool loadable;
+    } cases[] = {
+        {write("whole.so", whole), true},
+        {write("first-1000.so", whole.substr(0, 1000)), false},
+        {write("header-only.so", badHeaderTable), false},
+        {write("empty.so", ""), false},
+        {write("text.so", "not a library\n"), false},
+        {(dir / "fifo.so").string(), false},
+        {(dir / "link-to-fifo.so").string(), false},
+        {(dir / "dir.so").string(), false},
+        {"/dev/zero", false},
+        {(dir / "missing.so").string(), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsLoadableLibraryFile(c.path.c_str()), c.loadable) << c.path;
+        if (!c.loadable) EXPECT_EQ(LoadLibrary(c.path.c_str()), nullptr) << c.path;
+    }
+    fs::remove_all(dir);
 }
 
 TEST(ProgramPath, ComesFromTheRunningExecutable)

@@ -297,6 +297,24 @@ TEST_F(WmGeometry, MinimumSizeHoldsAndPlacementRoundTripsMaximised)
     GetWindowRect(w, &r);
     EXPECT_EQ(r.left, 1920 - 600);
     EXPECT_EQ(r.top, 0);
+    // The ends of the 32-bit range (a damaged file): bounded, on the work area.
+    for (RECT extreme : {RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, RECT{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN},
+                         RECT{INT32_MAX - 1, 0, INT32_MAX, 10}}) {
+        WINDOWPLACEMENT far{sizeof far, 0, SW_SHOWNORMAL, {-1, -1}, {-1, -1}, extreme};
+        ASSERT_TRUE(SetWindowPlacement(w, &far));
+        GetWindowRect(w, &r);
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.left, 1920);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.top, 1080);
+        // At most the work area, or the window's minimum size.
+        EXPECT_LE(r.right - r.left, 1920);
+        EXPECT_LE(r.bottom - r.top, 1080);
+    }
+    SetWindowPos(w, nullptr, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX, SWP_NOZORDER);
+    GetWindowRect(w, &r);
+    EXPECT_LE((int64_t)r.left, kCoordLimit);
+    EXPECT_LE((int64_t)r.right, 2 * (int64_t)kCoordLimit);
     DestroyWindow(w);
 }
 

@@ -671,3 +671,125 @@ TEST(PlotFigureDraw, WideTickNumbersStayInTheWindow)
 }
 
 }  // namespace
+
+#include "support/fuzz_support.h"
+#include "support/mutator.h"
+
+namespace {
+
+// Mutated transfer blocks of every kind, one figure for all of them: each is
+// applied whole or not at all, never read past its bytes, and nothing is
+// allocated beyond what the block's own length can hold.
+TEST(PlotFigure, MutatedTransferBlocksNeverCrash)
+{
+    auto text = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+    const std::vector<std::string> seeds = {
+        text(DataBlock("F", 1, 1, -1, {kLine, {{5, 5}}}, {{"title", "t"}, {"xlog", "1"}}, {{"graphcolor", "red"}})),
+        text(DataBlock("G", 2, 1, 3, {kLine})),
+        text(SetBlock(1, 1, -1, {{"linewidth", "3"}, {"xgrid", "1"}, {"title", "s"}})),
+        text(SetBlock(-1, -1, 2, {{"pointstyle", "o"}})),
+        text(BoundsBlock(1, 1, 0, 10, -5, 5)),
+        text(Block([](CPlotBlockWriter& w) { w.Head("F", 1, 1, -1); })),
+    };
+    int rounds = 4000;
+    CMutator m(FuzzSeed(65, rounds));
+    TestFigure f;
+    for (int i = 0; i < rounds; i++) {
+        const std::string bytes = m.Mutate(seeds[(size_t)m.Below((int)seeds.size())], seeds);
+        FuzzInput current(bytes);
+        // Exact-size copies so ASan sees any read past the block.
+        std::vector<uint8_t> exact(bytes.begin(), bytes.end());
+        const uint8_t* p = exact.empty() ? nullptr : exact.data();
+        switch (i % 5) {
+        case 0: f.ReadPlot2d(p, exact.size(), 0); break;
+        case 1: f.ReadSet(p, exact.size()); break;
+        case 2: f.ReadBounds(p, exact.size()); break;
+        case 3: f.ReadClear(p, exact.size()); break;
+        default: f.ReadDim(p, exact.size(), (uint32_t)m.Below(1 << 30)); break;
+        }
+        if (f.m_planes.size() > 40) f.Reset();
+    }
+}
+
+}  // namespace
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+namespace {
+
+// The address space the process has now, in bytes.
+size_t AddressSpaceNow()
+{
+    std::ifstream in("/proc/self/statm");
+    size_t pages = 0;
+    in >> pages;
+    return pages * (size_t)sysconf(_SC_PAGESIZE);
+}
+
+// Points that cannot be held are reported as plot2d reports them (90,
+// "Internal error, failed to create external-buffer"), never taken as a plot
+// without its data. The allocation fails in a child whose address space
+// leaves room for one copy of the points but not for a second.
+TEST(PlotFigureDeathTest, PointsThatCannotBeHeldAreReported)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator ends the process on a failed allocation";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const int n = 2000000;   // 32 MB of points
+    CValue xs;
+    CValueMatrix& m = xs.MakeMatrix(1, n);
+    for (int i = 0; i < n; i++) m.Cell(0, i) = CValue((double)i);
+    CommandRecords cart("", {xs, xs});
+    std::vector<uint8_t> block((size_t)n * 16 + 4096);
+    {
+        CPlotBlockWriter w(block.data(), block.size());
+        w.Head("F", 1, 1, -1);
+        w.Options({});
+        w.U32(1);
+        w.U32((uint32_t)n);
+        for (int i = 0; i < n; i++) {
+            w.F64(i);
+            w.F64(-i);
+        }
+        w.Options({});
+        block.resize(w.Written());
+    }
+    // Less room than one copy of the points needs: the plot fails at
+    // whichever step first allocates them.
+    auto limited = [](size_t headroom) {
+        // Large blocks mapped afresh, never taken from memory freed before.
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+        malloc_trim(0);
+        const rlimit r{AddressSpaceNow() + headroom, RLIM_INFINITY};
+        setrlimit(RLIMIT_AS, &r);
+    };
+    auto nothingKept = [](const CPlotFigure& f) {
+        for (const auto& p : f.m_planes)
+            if (!p->objects.empty() || !p->m_newObjects.empty()) return false;
+        return true;
+    };
+    for (size_t headroom : {size_t(4) << 20, size_t(12) << 20}) {
+        SCOPED_TRACE(headroom >> 20);
+        EXPECT_EXIT(
+            {
+                TestFigure f;
+                limited(headroom);
+                const LRESULT st = cart.Run(f);
+                std::exit(st == 90 && nothingKept(f) ? 90 : 100 + (int)st);
+            },
+            ::testing::ExitedWithCode(90), "");
+        EXPECT_EXIT(
+            {
+                TestFigure f;
+                limited(headroom);
+                const LRESULT st = f.ReadPlot2d(block.data(), block.size(), 0);
+                std::exit(st == 90 && nothingKept(f) ? 90 : 100 + (int)st);
+            },
+            ::testing::ExitedWithCode(90), "");
+    }
+#endif
+}
+
+}  // namespace

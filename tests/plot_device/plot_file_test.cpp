@@ -13,6 +13,9 @@
 
 #include "devices/plot_blocks.h"
 #include "platform/afx/document.h"
+#include "platform/gdi/gdi.h"
+#include "support/fuzz_support.h"
+#include "support/mutator.h"
 #include "platform/user/geometry.h"
 #include "plot_device/plot_figure.h"
 
@@ -205,6 +208,78 @@ TEST(PlotFile, DamagedFilesAreRefusedWithoutTouchingTheFigure)
         const WINDOWPLACEMENT before = wp;
         EXPECT_FALSE(ReadPlotFile(bytes, wp, scratch));
         EXPECT_EQ(std::memcmp(&wp, &before, sizeof wp), 0);
+    }
+}
+
+// Rectangles at the ends of the 32-bit range (a plane's box, the window
+// placement) are bounded as they are read, so drawing the figure computes
+// every screen position without overflow.
+TEST(PlotFile, ExtremeRectanglesAreBoundedAsTheyAreRead)
+{
+    constexpr size_t kPlane = 63, kNormal = 28;   // first plane's box, the placement's normal rectangle
+    const int32_t ends[][4] = {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+                               {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN},
+                               {INT32_MAX - 1, 0, INT32_MAX, 10}};
+    for (const auto& box : ends) {
+        std::string b = TwoPlaneFile();
+        for (int i = 0; i < 4; i++) {
+            PutI32(b, kPlane + 4 * i, box[i]);
+            PutI32(b, kNormal + 4 * i, box[i]);
+        }
+        FileFigure f;
+        WINDOWPLACEMENT wp{};
+        ASSERT_TRUE(ReadPlotFile(b, wp, f));
+        for (LONG v : {wp.rcNormalPosition.left, wp.rcNormalPosition.top, wp.rcNormalPosition.right,
+                       wp.rcNormalPosition.bottom}) {
+            EXPECT_GE(v, -kCoordLimit);
+            EXPECT_LE(v, kCoordLimit);
+        }
+        for (CPlotPlane* p : f.PlaneSnapshot())
+            for (LONG v : {p->outerRect.left, p->outerRect.top, p->outerRect.right, p->outerRect.bottom}) {
+                EXPECT_GE(v, -32767);
+                EXPECT_LE(v, 32767);
+            }
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bmp = CreateCompatibleBitmap(dc, 64, 64);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        f.Draw(dc, true);
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+}
+
+// Mutated plot files are read whole or refused; a refused one leaves the
+// placement (and the open figure, which only takes a scratch figure's planes
+// after a whole read) as it was; one that reads writes back and reads again.
+TEST(PlotFile, MutatedFilesAreReadWholeOrRefused)
+{
+    FileFigure one;
+    bool created = false;
+    one.GetPlane(1, 1, created);
+    std::string emptyPlane;
+    ASSERT_TRUE(WritePlotFile(one, Placement(), emptyPlane));
+    const std::vector<std::string> seeds = {TwoPlaneFile(), emptyPlane};
+    int rounds = 3000;
+    CMutator m(FuzzSeed(650, rounds));
+    for (int i = 0; i < rounds; i++) {
+        const std::string bytes = m.Mutate(seeds[(size_t)m.Below((int)seeds.size())], seeds);
+        FuzzInput current(bytes);
+        FileFigure scratch;
+        WINDOWPLACEMENT wp = Placement();
+        const WINDOWPLACEMENT before = wp;
+        if (!ReadPlotFile(bytes, wp, scratch)) {
+            ASSERT_EQ(std::memcmp(&wp, &before, sizeof wp), 0) << Escaped(bytes);
+            continue;
+        }
+        std::string again;
+        ASSERT_TRUE(WritePlotFile(scratch, wp, again));
+        FileFigure back;
+        WINDOWPLACEMENT wp2{};
+        ASSERT_TRUE(ReadPlotFile(again, wp2, back)) << Escaped(bytes);
+        std::string third;
+        ASSERT_TRUE(WritePlotFile(back, wp2, third));
+        ASSERT_EQ(third, again) << Escaped(bytes);
     }
 }
 

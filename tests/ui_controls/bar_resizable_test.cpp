@@ -363,6 +363,12 @@ TEST_F(BarResizable, SizesGoToTheSettingsFileAndLoadRaisedToMinimum)
     EXPECT_EQ(one.m_szHorz.cy, 32);
     EXPECT_EQ(one.m_szHorz.cx, 300);
     EXPECT_EQ(one.m_szVert.cy, 250);
+    // A damaged file: sizes at the ends of the 32-bit range are bounded.
+    app->WriteProfileInt("Test-SCBar-201", "sizeHorzCX", INT32_MAX);
+    app->WriteProfileInt("Test-SCBar-201", "sizeVertCY", INT32_MIN);
+    one.LoadSizes("Test");
+    EXPECT_EQ(one.m_szHorz.cx, kCoordLimit);
+    EXPECT_EQ(one.m_szVert.cy, one.m_szMinVert.cy);
 }
 
 // The bar's non-client painting, recorded through its window DC.

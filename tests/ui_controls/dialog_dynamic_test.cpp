@@ -388,6 +388,12 @@ TEST(DialogLayoutRect, ComputeControlRectCases)
         {"follow scrolling: grows", {10, 10, 50, 30}, {0, 0, 100, 100}, {0, 0}, {20, 10}, TRUE, 5, 3, {5, 7, 65, 37}},
         {"too small goes out of sight", {10, 10, 50, 30}, {0, 0, 100, 0}, {8, 0}, {-35, 0}, FALSE, 0, 0, {-18, 10, -10, 30}},
         {"zero height goes out of sight", {10, 10, 50, 30}, {0, 0, 0, 100}, {0, 4}, {0, -20}, FALSE, 0, 0, {10, -14, 50, -10}},
+        // Sizes from a damaged settings file: computed without overflow, bounded.
+        {"huge growth", {10, 10, 50, 30}, {100, 100, 100, 100}, {0, 0}, {INT32_MAX, INT32_MAX}, FALSE, 0, 0,
+         {kCoordLimit, kCoordLimit, kCoordLimit, kCoordLimit}},
+        {"huge shrink goes out of sight", {10, 10, 50, 30}, {0, 0, 100, 100}, {0, 0}, {INT32_MIN, INT32_MIN}, FALSE, 0, 0,
+         {-10, -10, -10, -10}},
+        {"huge scroll", {10, 10, 50, 30}, {0, 0, 100, 100}, {0, 0}, {0, 0}, TRUE, INT32_MIN, INT32_MAX, {kCoordLimit, -kCoordLimit, kCoordLimit, -kCoordLimit}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

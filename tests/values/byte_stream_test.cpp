@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/fuzz_support.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -491,9 +493,10 @@ TEST(BinaryValueFormat, MutatedRecordsNeverCrash)
             EXPECT_TRUE(v.IsEmpty());
         }
 
-    std::mt19937 rng(20260612);
+    int rounds = 20000;
+    std::mt19937 rng(FuzzSeed(20260612, rounds));
     const uint32_t words[] = {0, 1, 2, 4, 0x7F, 0xFF, 0x106, 0x7FFFFFFF, 0x80000000, 0x80000001, 0xFFFFFFFF, 1000};
-    for (int iter = 0; iter < 20000; ++iter) {
+    for (int iter = 0; iter < rounds; ++iter) {
         std::vector<unsigned char> b = corpus[rng() % corpus.size()];
         int edits = 1 + (int)(rng() % 4);
         for (int e = 0; e < edits && !b.empty(); ++e) {
@@ -510,6 +513,8 @@ TEST(BinaryValueFormat, MutatedRecordsNeverCrash)
             case 4: b.insert(b.begin() + (long)at, b.begin() + (long)at, b.begin() + (long)std::min(b.size(), at + 8)); break;
             }
         }
+        const std::string input(b.begin(), b.end());
+        FuzzInput current(input);
         CValue v;
         if (ReadRecord(b, v)) {
             CMemStream m;

@@ -271,3 +271,31 @@ TEST(NumericMatrix, RealNormAndMaximum)
     ASSERT_EQ(cap.messages.size(), 1u);
     EXPECT_EQ(cap.messages[0], "Error: Argument of max function is non-empty matrix");
 }
+
+#include <atomic>
+
+#include "values/stop_probe.h"
+
+// A long product runs in bands of rows; a stop of the thread's program ends
+// it between two bands, with the stop status and the left operand unchanged.
+TEST(NumericMatrix, LongProductsStopBetweenBands)
+{
+    const int m = 600, n = 2000;
+    CComplexMatrix a(m, n), b(n, n);
+    for (int i = 0; i < m; i++)
+        for (int j = 0; j < n; j++) a.Cell(i, j) = Complex(1.0 + (i + j) % 7, 0.0);
+    for (int i = 0; i < n; i++) b.Cell(i, i) = Complex(2.0, 0.0);
+    std::atomic<uint8_t> stop{1};
+    SetThreadStopFlag(&stop);
+    CComplexMatrix stopped(a);
+    EXPECT_EQ(stopped.Multiply(b), 25);
+    EXPECT_EQ(stopped.Rows(), m);
+    EXPECT_EQ(stopped.Cell(5, 9).re, a.Cell(5, 9).re);
+    std::vector<double> A((size_t)m * n, 1.0), B((size_t)n * n, 1.0), C((size_t)m * n, -1.0);
+    EXPECT_FALSE(RealArrayProduct(A.data(), B.data(), C.data(), m, n, n));
+    stop = 0;
+    EXPECT_EQ(stopped.Multiply(b), 0);
+    EXPECT_EQ(stopped.Cell(5, 9).re, 2 * a.Cell(5, 9).re);
+    EXPECT_EQ(stopped.Cell(599, 1999).re, 2 * a.Cell(599, 1999).re);
+    SetThreadStopFlag(nullptr);
+}

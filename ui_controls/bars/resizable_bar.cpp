@@ -61,7 +61,9 @@ void CResizableBar::LoadSizes(const char* profile)
     const std::string section = SizeSection(profile, GetDlgCtrlID());
     int* values[6] = {&m_szHorz.cx, &m_szHorz.cy, &m_szVert.cx, &m_szVert.cy, &m_szFloat.cx, &m_szFloat.cy};
     const int mins[6] = {m_szMinHorz.cx, m_szMinHorz.cy, m_szMinVert.cx, m_szMinVert.cy, m_szMinFloat.cx, m_szMinFloat.cy};
-    for (int i = 0; i < 6; ++i) *values[i] = std::max(mins[i], (int)app->GetProfileInt(section.c_str(), kSizeNames[i], *values[i]));
+    // A size from a damaged file is kept within the coordinate bound.
+    for (int i = 0; i < 6; ++i)
+        *values[i] = std::max(mins[i], ClampCoord((int)app->GetProfileInt(section.c_str(), kSizeNames[i], *values[i])));
 }
 
 void CResizableBar::SaveSizes(const char* profile)

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/afx/settings_file.h"
 #include "platform/afx/win_app.h"
 #include "ui_controls/layout/size_icon_ctrl.h"
 
@@ -110,9 +111,11 @@ BOOL LytDynamicDialog::StorePosition()
         {"State", state},
         {"(valid)", 1},
     };
+    // One write of the settings file for all of them.
+    CSettingsFile::CBatch batch(app->Settings());
     for (const auto& v : values)
         if (!app->WriteProfileInt(s.c_str(), v.name, v.value)) return FALSE;
-    return TRUE;
+    return batch.Commit() ? TRUE : FALSE;
 }
 
 BOOL LytDynamicDialog::RestorePosition()
@@ -130,6 +133,7 @@ BOOL LytDynamicDialog::RestorePosition()
     r.right = (int)app->GetProfileInt(s.c_str(), "Right", wp.rcNormalPosition.right);
     r.top = (int)app->GetProfileInt(s.c_str(), "Top", wp.rcNormalPosition.top);
     r.bottom = (int)app->GetProfileInt(s.c_str(), "Bottom", wp.rcNormalPosition.bottom);
+    r = ClampRect(r);
     if (r.left > r.right) std::swap(r.left, r.right);
     if (r.top > r.bottom) std::swap(r.top, r.bottom);
     // An empty rectangle would restore an invisible window.

@@ -81,32 +81,33 @@ bool LytDynamicLayout::ComputeControlRect(HWND h, UINT, RECT& rc, const LytDynam
 {
     const LayoutRecord* rec = FindRecord(h);
     if (!rec || !info) return false;
-    RECT r = rec->rc;
-    const int dx = info->change.cx, dy = info->change.cy;
-    const int pl = rec->pct[0], pt = rec->pct[1], pr = rec->pct[2], pb = rec->pct[3];
+    // Sizes come from stored settings: computed in 64 bits, clamped at the end.
+    int64_t left = rec->rc.left, top = rec->rc.top, right = rec->rc.right, bottom = rec->rc.bottom;
+    const int64_t dx = info->change.cx, dy = info->change.cy;
+    const int64_t pl = rec->pct[0], pt = rec->pct[1], pr = rec->pct[2], pb = rec->pct[3];
     if (!info->followScroll) {
-        r.left += pl * dx / 100;
-        r.right += pr * dx / 100;
-        r.top += pt * dy / 100;
-        r.bottom += pb * dy / 100;
+        left += pl * dx / 100;
+        right += pr * dx / 100;
+        top += pt * dy / 100;
+        bottom += pb * dy / 100;
     } else {
-        r.left -= info->hScroll;
-        r.right -= info->hScroll;
-        r.top -= info->vScroll;
-        r.bottom -= info->vScroll;
-        if (dx >= 0) r.left += pl * dx / 100, r.right += pr * dx / 100;
-        if (dy >= 0) r.top += pt * dy / 100, r.bottom += pb * dy / 100;
+        left -= info->hScroll;
+        right -= info->hScroll;
+        top -= info->vScroll;
+        bottom -= info->vScroll;
+        if (dx >= 0) left += pl * dx / 100, right += pr * dx / 100;
+        if (dy >= 0) top += pt * dy / 100, bottom += pb * dy / 100;
     }
     // Too small: out of sight on the left or top.
-    if (r.left + rec->minSize.cx >= r.right) {
-        r.right = -10;
-        r.left = -10 - rec->minSize.cx;
+    if (left + rec->minSize.cx >= right) {
+        right = -10;
+        left = -10 - (int64_t)rec->minSize.cx;
     }
-    if (r.top + rec->minSize.cy >= r.bottom) {
-        r.bottom = -10;
-        r.top = -10 - rec->minSize.cy;
+    if (top + rec->minSize.cy >= bottom) {
+        bottom = -10;
+        top = -10 - (int64_t)rec->minSize.cy;
     }
-    rc = r;
+    rc = RECT{ClampCoord(left), ClampCoord(top), ClampCoord(right), ClampCoord(bottom)};
     return true;
 }
 

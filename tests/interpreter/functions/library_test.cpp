@@ -2,6 +2,7 @@
 // pointers to functions in the text form of values.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -153,6 +154,27 @@ TEST_F(LibrarySources, FolderScanAndFileEditedAfterLoading)
     CTestProgram program;
     EXPECT_EQ(RunProgramIn(program, "one(0); two(0); three(0);").messages,
               (std::vector<std::string>{"1", "2", "3"}));
+    fs::remove_all(dir);
+}
+
+// Links back up the tree are followed once: every library loads once (twice
+// made every call ambiguous), and two such links no longer grow the walk
+// without end. A FIFO named like a library is not opened.
+TEST_F(LibrarySources, FolderScanVisitsEachFolderOnce)
+{
+    fs::path dir = fs::temp_directory_path() / ("funlib_cycle_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "lib" / "sub");
+    std::ofstream(dir / "main.vdl") << "function y = one(x)\n  y = 1;\nend\n";
+    std::ofstream(dir / "lib" / "l.vdl") << "function y = two(x)\n  y = 2;\nend\n";
+    fs::create_directory_symlink(".", dir / "lib" / "a");
+    fs::create_directory_symlink("..", dir / "lib" / "sub" / "up");
+    fs::create_directory_symlink(dir, dir / "lib" / "top");
+    ASSERT_EQ(mkfifo((dir / "lib" / "pipe.vdl").c_str(), 0600), 0);
+    CCaptureStream cap;
+    EXPECT_EQ(LoadFunctionLibraries(dir.string()), 2);
+    CTestProgram program;
+    EXPECT_EQ(RunProgramIn(program, "one(0); two(0);").messages, (std::vector<std::string>{"1", "2"}));
     fs::remove_all(dir);
 }
 

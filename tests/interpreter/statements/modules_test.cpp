@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "program_harness.h"
 #include "values/path_text.h"
@@ -145,6 +149,28 @@ TEST(LoadStatementModules, KeepsModulesWithStatementsAndTheirKeywordsRun)
     ProgramRun r = RunProgram("x = 3; TWICE x; twice x; x; echo x + 1; for(i=1:2) i; end");
     EXPECT_EQ(r.messages, (std::vector<std::string>{"12", "echo 13", "1", "2"}));
     CStatementModuleList::RemoveGroup(e.info);
+}
+
+// A truncated library, a FIFO and a folder among the candidates are skipped
+// silently; the start neither faults nor waits.
+TEST(LoadStatementModules, SkipsWhatIsNotAWholeLibraryFile)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("veldra-mst-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ifstream in(TestModuleFolder() + "/twice_statements.mst", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(whole.size(), 1000u);
+    std::ofstream(dir / "a_truncated.mst", std::ios::binary) << whole.substr(0, 1000);
+    ASSERT_EQ(mkfifo((dir / "b_fifo.mst").c_str(), 0600), 0);
+    fs::create_directories(dir / "c_folder.mst");
+    std::ofstream(dir / "d_whole.mst", std::ios::binary) << whole;
+    int before = CStatementModuleList::Count();
+    EXPECT_EQ(LoadStatementModules(dir.c_str()), 1);
+    ASSERT_EQ(CStatementModuleList::Count(), before + 1);
+    CStatementModuleList::RemoveGroup(CStatementModuleList::At(before).info);
+    fs::remove_all(dir);
 }
 
 TEST(LoadStatementModules, FolderSettingsRelativeToProgramFolder)

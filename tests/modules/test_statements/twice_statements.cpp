@@ -1,8 +1,10 @@
 // A statement module for the tests. "twice NAME;" doubles a variable;
 // "echo EXPR;" shows a value. Both reach the interpreter only through the
-// block's context services.
+// block's context services. "deaf;" stands for a statement that never sees a
+// stop: it blocks for a minute.
 #include "interpreter/statement_module.h"
 #include "interpreter/translator.h"
+#include "platform/kernel/kernel.h"
 #include "values/value_text.h"
 
 namespace {
@@ -46,10 +48,26 @@ private:
     ExprNode* m_tree = nullptr;
 };
 
+class CDeafStatement : public CStatement {
+public:
+    explicit CDeafStatement(CStatementBlock* owner) : CStatement(owner) {}
+    StatusWord Translate(std::istream& in) override
+    {
+        std::string rest;
+        return ReadUntil(in, ";", rest) == ';' ? 0 : ERR_SYNTAX;
+    }
+    StatusWord Execute(CValue*) override
+    {
+        Sleep(60000);   // deaf to the stop: only abandoning the thread ends the wait
+        return 0;
+    }
+};
+
 const CmdrStatementEntry kEntries[] = {
     {"twice", 1, "twice NAME;\r\nDoubles a variable.", "twice x;"},
     {"echo", 2, "echo EXPR;\r\nShows a value.", "echo 1;"},
     {"for", 3, "A keyword the basic group already owns.", "for"},
+    {"deaf", 4, "deaf;\r\nBlocks for a minute, whatever stops the program.", "deaf;"},
 };
 
 class CTestGroup : public CmdrInfo {
@@ -59,13 +77,14 @@ public:
         title = "Test statements";
         description = "Test module statements";
         statements = kEntries;
-        statementCount = 3;
+        statementCount = 4;
     }
     CStatement* CreateStatement(int code, CStatementBlock* owner) override
     {
         switch (code) {
         case 1: return new CTwiceStatement(owner);
         case 2: return new CEchoStatement(owner);
+        case 4: return new CDeafStatement(owner);
         default: return nullptr;
         }
     }
