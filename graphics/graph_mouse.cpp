@@ -386,7 +386,11 @@ bool CGraph::TrackZoomRect(RECT& rect)
     HPEN pen = CreatePen(PS_DOT, 0, foreColor);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
-    const int oldRop = SetROP2(dc, R2_XORPEN);
+    // The dots invert what is under them and the gaps leave it: the band
+    // shows on any background and erases by drawing it again. (An XOR with
+    // the fore colour, black by default, would leave the dots unchanged.)
+    const int oldRop = SetROP2(dc, R2_NOT);
+    const int oldBkMode = SetBkMode(dc, TRANSPARENT);
     const RECT start = rect;
     auto band = [&](const RECT& r) {
         // A single point draws nothing, so its erasing is skipped too.
@@ -422,6 +426,7 @@ bool CGraph::TrackZoomRect(RECT& rect)
         return false;
     }
     band(rect);
+    SetBkMode(dc, oldBkMode);
     SetROP2(dc, oldRop);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);

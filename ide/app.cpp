@@ -38,6 +38,17 @@ CVeldraApp* g_app = nullptr;
 std::mutex g_helpLock;
 std::string g_helpFile;
 
+// A start without a stored placement: two thirds of the work area, centred,
+// so that the toolbars and a few windows beside the frame fit.
+void PlaceFrameOnFirstStart(HWND frame)
+{
+    RECT work;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = (work.right - work.left) * 2 / 3, h = (work.bottom - work.top) * 2 / 3;
+    SetWindowPos(frame, nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
+                 w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 std::string ReadFileText(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
@@ -278,8 +289,10 @@ BOOL CVeldraApp::InitInstance()
         }
         ::SetWindowPlacement(frame->m_hWnd, &wp);
     } else if (IsHiddenRun()) {
+        PlaceFrameOnFirstStart(frame->m_hWnd);
         frame->ShowWindow(SW_HIDE);
     } else {
+        PlaceFrameOnFirstStart(frame->m_hWnd);
         frame->ShowWindow(RecordedShowCommand() == SW_HIDE ? SW_SHOWNORMAL : RecordedShowCommand());
     }
     // 11.

@@ -1,6 +1,8 @@
 // CDialog: creation from templates, the modal loop, OK and Cancel.
 #include "platform/afx/dialog.h"
 
+#include <algorithm>
+
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/win_app.h"
@@ -59,6 +61,20 @@ const CDialogTemplate* CDialog::FindTemplate() const
     return m_nIDTemplate ? AfxFindDialogTemplate(m_nIDTemplate) : nullptr;
 }
 
+// A dialog goes fully onto the screen (its work area) wherever its template,
+// its owner or a stored position put it; one larger than the screen keeps
+// its top left corner on it.
+static void KeepOnScreen(HWND dlg)
+{
+    RECT r, work;
+    if (!GetWindowRect(dlg, &r) || IsIconic(dlg)) return;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int x = std::max((int)work.left, std::min((int)r.left, (int)work.right - w));
+    const int y = std::max((int)work.top, std::min((int)r.top, (int)work.bottom - h));
+    if (x != r.left || y != r.top) SetWindowPos(dlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 BOOL CDialog::CreateFromTemplate(const CDialogTemplate* tmpl, HWND parent, DWORD forceStyle, DWORD removeStyle)
 {
     if (!tmpl) return FALSE;
@@ -99,6 +115,7 @@ BOOL CDialog::CreateFromTemplate(const CDialogTemplate* tmpl, HWND parent, DWORD
     if (!child && (tmpl->style & DS_CENTER)) CenterWindow();
     LRESULT focusDefault = ::SendMessage(self, WM_INITDIALOG, 0, 0);
     if (!IsWindow(self)) return FALSE;
+    if (!child) KeepOnScreen(self);
     if (focusDefault) {
         // Through the dialog manager: an edit box that takes the focus so
         // has its text selected, and typing replaces it.

@@ -129,8 +129,14 @@ CWnd* CWinThread::GetMainWnd() { return m_pMainWnd; }
 
 int CWinThread::Run()
 {
+    // What other threads send is served while the loop waits; the state it
+    // changed (a run that ended, a device that opened) shows at the next
+    // idle update, at most this often while sends keep coming.
+    const DWORD kSendIdleGap = 100;
     bool idle = true;
     LONG idleCount = 0;
+    bool sendsServed = false;
+    DWORD lastIdle = GetTickCount();
     MSG peek;
     for (;;) {
         // PeekMessage serves sends, so the thread answers other threads
@@ -142,7 +148,23 @@ int CWinThread::Run()
             } catch (...) {
                 AfxReportCurrentException();
             }
+            lastIdle = GetTickCount();
+            sendsServed = false;
             if (!more) idle = false;
+        }
+        if (!idle) {
+            const DWORD since = GetTickCount() - lastIdle;
+            const DWORD wait = sendsServed ? (since >= kSendIdleGap ? 0 : kSendIdleGap - since) : INFINITE;
+            const CMessageWait woke = WaitForMessageServingSends(wait);
+            if (woke == CMessageWait::SendsServed) {
+                sendsServed = true;
+                continue;
+            }
+            if (woke == CMessageWait::Timeout) {
+                idle = true;
+                idleCount = 0;
+                continue;
+            }
         }
         do {
             if (!PumpMessage()) return ExitInstance();
@@ -201,13 +223,14 @@ BOOL CWinThread::PreTranslateChain(MSG* msg)
 
 BOOL CWinThread::IsIdleMessage(MSG* msg)
 {
-    // Repeated mouse moves at one place and the caret's blink do not restart idle time.
+    // Repeated mouse moves at one place and painting do not restart idle
+    // time; a timer does, since it may find state changed (a run that ended).
     if (msg->message == WM_MOUSEMOVE) {
         if (msg->pt.x == m_ptCursorLast.x && msg->pt.y == m_ptCursorLast.y && m_nMsgLast == WM_MOUSEMOVE) return FALSE;
         m_ptCursorLast = msg->pt;
     }
     m_nMsgLast = msg->message;
-    return msg->message != WM_PAINT && msg->message != WM_TIMER;
+    return msg->message != WM_PAINT;
 }
 
 BOOL CWinThread::OnIdle(LONG count)

@@ -1,6 +1,7 @@
 // CWnd: the handle map, creation, subclassing and the one dispatcher.
 #include "platform/afx/wnd.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <unordered_map>
@@ -463,6 +464,13 @@ void CWnd::CenterWindow(CWnd* alternateOwner)
         SetRect(&area, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     int w = me.right - me.left, h = me.bottom - me.top;
     POINT pt{area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2};
+    if (!(GetStyle() & WS_CHILD)) {
+        // Centred on a small owner, a large window would reach off the screen.
+        RECT work;
+        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+        pt.x = std::max((int)work.left, std::min((int)pt.x, (int)work.right - w));
+        pt.y = std::max((int)work.top, std::min((int)pt.y, (int)work.bottom - h));
+    }
     if (GetStyle() & WS_CHILD) ScreenToClient(::GetParent(m_hWnd), &pt);
     SetWindowPos(m_hWnd, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

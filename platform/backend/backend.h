@@ -35,6 +35,8 @@ struct CWindowPlacement {
     std::string title;    // UTF-8
     SIZE minSize{};       // 0: no bound
     SIZE maxSize{};
+    // The rectangle is the one the desktop reported (our answer to its move).
+    bool fromDesktop = false;
 };
 
 struct CCursorShape {
@@ -64,7 +66,8 @@ public:
     // A top-level window's place (screen), visibility, styles, owner or title changed.
     virtual void WindowChanged(HWND /*hwnd*/, const CWindowPlacement& /*placement*/) {}
     // The program put a visible top-level window above its siblings (no
-    // activation implied): the display raises it too.
+    // activation implied): the display raises it too; the stacking that
+    // results comes back as the desktop decides (BackendEventKind::Stacking).
     virtual void WindowRaised(HWND /*hwnd*/) {}
     // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
     virtual void CursorChanged(const CCursorShape& /*shape*/) {}

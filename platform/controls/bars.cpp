@@ -97,116 +97,147 @@ struct Tab {
             }
         }
     }
+
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+    LRESULT OnFocus(bool on);
+    LRESULT OnKeyDown(UINT vk);
+    LRESULT OnLButtonDown(POINT pt);
+    LRESULT OnInsertItem(int at, const TCITEM* it);
+    LRESULT OnDeleteItem(int i);
+    LRESULT OnDeleteAllItems();
+    LRESULT OnSetCurSel(int i);
+    LRESULT OnGetItem(int i, TCITEM* it) const;
+    LRESULT OnSetItem(int i, const TCITEM* it);
+    LRESULT OnGetItemRect(int i, RECT* out);
+    LRESULT OnAdjustRect(bool toWindow, RECT* r);
 };
 
-LRESULT TabProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+LRESULT Tab::OnMessage(UINT msg, WPARAM w, LPARAM l)
 {
-    Tab* t = ControlState<Tab>(hwnd);
-    if (msg == WM_NCCREATE) {
-        t = NewControlState<Tab>(hwnd);
-        return DefWindowProc(hwnd, msg, w, l);
-    }
-    if (!t) return DefWindowProc(hwnd, msg, w, l);
-    if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { t->Paint(hdc); })) return 0;
-    const int count = (int)t->items.size();
     switch (msg) {
-    case WM_NCDESTROY:
-        DeleteControlState(hwnd, t);
-        break;
     case WM_ERASEBKGND: return 1;
-    case WM_SETFONT:
-        t->font = (HFONT)w;
-        return 0;
-    case WM_GETFONT: return (LRESULT)t->font;
+    case WM_SETFONT: font = (HFONT)w; return 0;
+    case WM_GETFONT: return (LRESULT)font;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        t->focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
+    case WM_KILLFOCUS: return OnFocus(msg == WM_SETFOCUS);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
-    case WM_KEYDOWN:
-        if (w == VK_LEFT) t->Choose(t->cur - 1);
-        else if (w == VK_RIGHT) t->Choose(t->cur + 1);
-        return 0;
+    case WM_KEYDOWN: return OnKeyDown((UINT)w);
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        int i = t->HitTest(POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
-        if (i >= 0) t->Choose(i);
-        return 0;
+    case WM_LBUTTONDBLCLK: return OnLButtonDown(PointOf(l));
+    case TCM_INSERTITEM: return OnInsertItem((int)w, (const TCITEM*)l);
+    case TCM_DELETEITEM: return OnDeleteItem((int)w);
+    case TCM_DELETEALLITEMS: return OnDeleteAllItems();
+    case TCM_GETITEMCOUNT: return (LRESULT)items.size();
+    case TCM_GETCURSEL: return cur;
+    case TCM_SETCURSEL: return OnSetCurSel((int)w);
+    case TCM_GETITEM: return OnGetItem((int)w, (TCITEM*)l);
+    case TCM_SETITEM: return OnSetItem((int)w, (const TCITEM*)l);
+    case TCM_GETITEMRECT: return OnGetItemRect((int)w, (RECT*)l);
+    case TCM_HITTEST: return l ? HitTest(((TCHITTESTINFO*)l)->pt) : -1;
+    case TCM_ADJUSTRECT: return OnAdjustRect(w != 0, (RECT*)l);
+    default: return DefWindowProc(hwnd, msg, w, l);
     }
-    case TCM_INSERTITEM: {
-        const TCITEM* it = (const TCITEM*)l;
-        if (!it) return -1;
-        int at = std::clamp((int)w, 0, count);
-        Tab::Item item;
-        if ((it->mask & TCIF_TEXT) && it->pszText) item.text = it->pszText;
-        if (it->mask & TCIF_PARAM) item.param = it->lParam;
-        t->items.insert(t->items.begin() + at, item);
-        if (t->cur < 0) t->cur = 0;
-        else if (t->cur >= at && count > 0) ++t->cur;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return at;
+}
+
+LRESULT Tab::OnFocus(bool on)
+{
+    focused = on;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT Tab::OnKeyDown(UINT vk)
+{
+    if (vk == VK_LEFT) Choose(cur - 1);
+    else if (vk == VK_RIGHT) Choose(cur + 1);
+    return 0;
+}
+
+LRESULT Tab::OnLButtonDown(POINT pt)
+{
+    int i = HitTest(pt);
+    if (i >= 0) Choose(i);
+    return 0;
+}
+
+LRESULT Tab::OnInsertItem(int w, const TCITEM* it)
+{
+    if (!it) return -1;
+    const int count = (int)items.size();
+    int at = std::clamp(w, 0, count);
+    Item item;
+    if ((it->mask & TCIF_TEXT) && it->pszText) item.text = it->pszText;
+    if (it->mask & TCIF_PARAM) item.param = it->lParam;
+    items.insert(items.begin() + at, item);
+    if (cur < 0) cur = 0;
+    else if (cur >= at && count > 0) ++cur;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return at;
+}
+
+LRESULT Tab::OnDeleteItem(int i)
+{
+    if (i < 0 || i >= (int)items.size()) return FALSE;
+    items.erase(items.begin() + (ptrdiff_t)i);
+    if (cur >= (int)items.size()) cur = (int)items.size() - 1;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT Tab::OnDeleteAllItems()
+{
+    items.clear();
+    cur = -1;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT Tab::OnSetCurSel(int i)
+{
+    if (i < 0 || i >= (int)items.size()) return -1;
+    int old = cur;
+    cur = i;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return old;
+}
+
+LRESULT Tab::OnGetItem(int i, TCITEM* it) const
+{
+    if (!it || i < 0 || i >= (int)items.size()) return FALSE;
+    const Item& item = items[(size_t)i];
+    if ((it->mask & TCIF_TEXT) && it->pszText && it->cchTextMax > 0)
+        snprintf(it->pszText, (size_t)it->cchTextMax, "%s", item.text.c_str());
+    if (it->mask & TCIF_PARAM) it->lParam = item.param;
+    return TRUE;
+}
+
+LRESULT Tab::OnSetItem(int i, const TCITEM* it)
+{
+    if (!it || i < 0 || i >= (int)items.size()) return FALSE;
+    if ((it->mask & TCIF_TEXT) && it->pszText) items[(size_t)i].text = it->pszText;
+    if (it->mask & TCIF_PARAM) items[(size_t)i].param = it->lParam;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT Tab::OnGetItemRect(int i, RECT* out)
+{
+    if (!out || i < 0 || i >= (int)items.size()) return FALSE;
+    *out = ItemRect(i);
+    return TRUE;
+}
+
+LRESULT Tab::OnAdjustRect(bool toWindow, RECT* r)
+{
+    if (!r) return 0;
+    const int h = RowHeight() + 2;
+    if (toWindow) {   // display rectangle -> window rectangle
+        r->left -= 4, r->right += 4, r->bottom += 4, r->top -= h + 4;
+    } else {
+        r->left += 4, r->right -= 4, r->bottom -= 4, r->top += h + 4;
     }
-    case TCM_DELETEITEM:
-        if ((int)w < 0 || (int)w >= count) return FALSE;
-        t->items.erase(t->items.begin() + (ptrdiff_t)w);
-        if (t->cur >= (int)t->items.size()) t->cur = (int)t->items.size() - 1;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    case TCM_DELETEALLITEMS:
-        t->items.clear();
-        t->cur = -1;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    case TCM_GETITEMCOUNT: return count;
-    case TCM_GETCURSEL: return t->cur;
-    case TCM_SETCURSEL: {
-        if ((int)w < 0 || (int)w >= count) return -1;
-        int old = t->cur;
-        t->cur = (int)w;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return old;
-    }
-    case TCM_GETITEM: {
-        TCITEM* it = (TCITEM*)l;
-        if (!it || (int)w < 0 || (int)w >= count) return FALSE;
-        const Tab::Item& item = t->items[w];
-        if ((it->mask & TCIF_TEXT) && it->pszText && it->cchTextMax > 0)
-            snprintf(it->pszText, (size_t)it->cchTextMax, "%s", item.text.c_str());
-        if (it->mask & TCIF_PARAM) it->lParam = item.param;
-        return TRUE;
-    }
-    case TCM_SETITEM: {
-        const TCITEM* it = (const TCITEM*)l;
-        if (!it || (int)w < 0 || (int)w >= count) return FALSE;
-        if ((it->mask & TCIF_TEXT) && it->pszText) t->items[w].text = it->pszText;
-        if (it->mask & TCIF_PARAM) t->items[w].param = it->lParam;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    }
-    case TCM_GETITEMRECT:
-        if (!l || (int)w < 0 || (int)w >= count) return FALSE;
-        *(RECT*)l = t->ItemRect((int)w);
-        return TRUE;
-    case TCM_HITTEST: {
-        TCHITTESTINFO* hi = (TCHITTESTINFO*)l;
-        return hi ? t->HitTest(hi->pt) : -1;
-    }
-    case TCM_ADJUSTRECT: {
-        RECT* r = (RECT*)l;
-        if (!r) return 0;
-        const int h = t->RowHeight() + 2;
-        if (w) {   // display rectangle -> window rectangle
-            r->left -= 4, r->right += 4, r->bottom += 4, r->top -= h + 4;
-        } else {
-            r->left += 4, r->right -= 4, r->bottom -= 4, r->top += h + 4;
-        }
-        return 0;
-    }
-    default: break;
-    }
-    return DefWindowProc(hwnd, msg, w, l);
+    return 0;
 }
 
 // --- status bar --------------------------------------------------------------------
@@ -257,78 +288,103 @@ struct Status {
             DeleteObject(dark);
         }
     }
+
+    static LRESULT OnNcCreate(HWND hwnd, WPARAM w, LPARAM l);
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+    LRESULT OnSetText(WPARAM w, LPARAM l);
+    LRESULT OnSetParts(int n, const int* rights);
+    LRESULT OnGetParts(int n, int* rights) const;
+    LRESULT OnSetPartText(int part, const char* text);
+    LRESULT OnGetPartText(int part, char* out) const;
+    LRESULT OnGetRect(int part, RECT* out);
+    LRESULT OnSimple(bool on);
 };
 
-LRESULT StatusProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+LRESULT Status::OnNcCreate(HWND hwnd, WPARAM w, LPARAM l)
 {
-    Status* s = ControlState<Status>(hwnd);
-    if (msg == WM_NCCREATE) {
-        s = NewControlState<Status>(hwnd);
-        const CREATESTRUCT* cs = (const CREATESTRUCT*)l;
-        if (cs->lpszName) s->texts[0] = cs->lpszName;
-        return DefWindowProc(hwnd, msg, w, l);
-    }
-    if (!s) return DefWindowProc(hwnd, msg, w, l);
-    if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { s->Paint(hdc); })) return 0;
+    Status* s = NewControlState<Status>(hwnd);
+    const CREATESTRUCT* cs = (const CREATESTRUCT*)l;
+    if (cs->lpszName) s->texts[0] = cs->lpszName;
+    return DefWindowProc(hwnd, WM_NCCREATE, w, l);
+}
+
+LRESULT Status::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
     switch (msg) {
-    case WM_NCDESTROY:
-        DeleteControlState(hwnd, s);
-        break;
     case WM_ERASEBKGND: return 1;
-    case WM_SETFONT:
-        s->font = (HFONT)w;
-        return 0;
-    case WM_GETFONT: return (LRESULT)s->font;
-    case WM_SETTEXT:
-        s->texts[0] = l ? (const char*)l : "";
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return DefWindowProc(hwnd, msg, w, l);
-    case SB_SETPARTS: {
-        int n = std::clamp((int)w, 1, 256);
-        const int* rights = (const int*)l;
-        if (!rights) return FALSE;
-        s->parts.assign(rights, rights + n);
-        s->texts.resize((size_t)n);
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
+    case WM_SETFONT: font = (HFONT)w; return 0;
+    case WM_GETFONT: return (LRESULT)font;
+    case WM_SETTEXT: return OnSetText(w, l);
+    case SB_SETPARTS: return OnSetParts((int)w, (const int*)l);
+    case SB_GETPARTS: return OnGetParts((int)w, (int*)l);
+    case SB_SETTEXT: return OnSetPartText((int)(w & 0xFF), (const char*)l);
+    case SB_GETTEXT: return OnGetPartText((int)w, (char*)l);
+    case SB_GETTEXTLENGTH: return OnGetPartText((int)w, nullptr);
+    case SB_GETRECT: return OnGetRect((int)w, (RECT*)l);
+    case SB_SIMPLE: return OnSimple(w != 0);
+    case SB_ISSIMPLE: return simple;
+    default: return DefWindowProc(hwnd, msg, w, l);
     }
-    case SB_GETPARTS: {
-        int n = (int)s->parts.size();
-        if (l)
-            for (int i = 0; i < std::min(n, (int)w); ++i) ((int*)l)[i] = s->parts[(size_t)i];
-        return n;
-    }
-    case SB_SETTEXT: {
-        int part = (int)(w & 0xFF);
-        std::string text = l ? (const char*)l : "";
-        if (part == SB_SIMPLEID) s->simpleText = text;
-        else if (part < (int)s->texts.size()) s->texts[(size_t)part] = text;
-        else return FALSE;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    }
-    case SB_GETTEXT:
-    case SB_GETTEXTLENGTH: {
-        int part = (int)w;
-        const std::string* t = part == SB_SIMPLEID ? &s->simpleText
-                                : part >= 0 && part < (int)s->texts.size() ? &s->texts[(size_t)part]
-                                                                            : nullptr;
-        if (!t) return 0;
-        if (msg == SB_GETTEXT && l) memcpy((char*)l, t->c_str(), t->size() + 1);
-        return MAKELONG((WORD)std::min<size_t>(t->size(), 0xFFFF), 0);
-    }
-    case SB_GETRECT:
-        if (!l || (int)w < 0 || (int)w >= (int)s->parts.size()) return FALSE;
-        *(RECT*)l = s->PartRect((int)w);
-        return TRUE;
-    case SB_SIMPLE:
-        s->simple = w != 0;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case SB_ISSIMPLE: return s->simple;
-    default: break;
-    }
-    return DefWindowProc(hwnd, msg, w, l);
+}
+
+LRESULT Status::OnSetText(WPARAM w, LPARAM l)
+{
+    texts[0] = l ? (const char*)l : "";
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return DefWindowProc(hwnd, WM_SETTEXT, w, l);
+}
+
+LRESULT Status::OnSetParts(int count, const int* rights)
+{
+    int n = std::clamp(count, 1, 256);
+    if (!rights) return FALSE;
+    parts.assign(rights, rights + n);
+    texts.resize((size_t)n);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT Status::OnGetParts(int room, int* rights) const
+{
+    int n = (int)parts.size();
+    if (rights)
+        for (int i = 0; i < std::min(n, room); ++i) rights[i] = parts[(size_t)i];
+    return n;
+}
+
+LRESULT Status::OnSetPartText(int part, const char* l)
+{
+    std::string text = l ? l : "";
+    if (part == SB_SIMPLEID) simpleText = text;
+    else if (part < (int)texts.size()) texts[(size_t)part] = text;
+    else return FALSE;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+// SB_GETTEXT with `out`, SB_GETTEXTLENGTH without.
+LRESULT Status::OnGetPartText(int part, char* out) const
+{
+    const std::string* t = part == SB_SIMPLEID                      ? &simpleText
+                           : part >= 0 && part < (int)texts.size() ? &texts[(size_t)part]
+                                                                   : nullptr;
+    if (!t) return 0;
+    if (out) memcpy(out, t->c_str(), t->size() + 1);
+    return MAKELONG((WORD)std::min<size_t>(t->size(), 0xFFFF), 0);
+}
+
+LRESULT Status::OnGetRect(int part, RECT* out)
+{
+    if (!out || part < 0 || part >= (int)parts.size()) return FALSE;
+    *out = PartRect(part);
+    return TRUE;
+}
+
+LRESULT Status::OnSimple(bool on)
+{
+    simple = on;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
 }
 
 // --- tooltip -----------------------------------------------------------------------
@@ -447,6 +503,21 @@ struct ToolTip {
             hot = -1;
         }
     }
+
+    static LRESULT OnNcCreate(HWND hwnd, WPARAM w, LPARAM l);
+    void OnNcDestroy();
+    void Paint(HDC hdc);
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+    LRESULT OnTimer(WPARAM id);
+    LRESULT OnActivate(bool on);
+    LRESULT OnAddTool(const TOOLINFO* ti);
+    LRESULT OnDelTool(const TOOLINFO* ti);
+    LRESULT OnUpdateTipText(const TOOLINFO* ti);
+    LRESULT OnSetMaxTipWidth(int width);
+    LRESULT OnSetDelayTime(WPARAM which, LPARAM value);
+    LRESULT OnPop();
+    LRESULT OnNewToolRect(const TOOLINFO* ti);
+    LRESULT OnSetFont(HFONT f, bool redraw);
 };
 
 // TTF_SUBCLASS: the tool's window is subclassed so that its mouse messages
@@ -521,134 +592,163 @@ void UnhookTool(HWND target, HWND tip)
 
 HWND ToolWindow(const Tool& t) { return (t.flags & TTF_IDISHWND) ? (HWND)t.id : t.hwnd; }
 
-LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+LRESULT ToolTip::OnNcCreate(HWND hwnd, WPARAM w, LPARAM l)
 {
-    ToolTip* tt = ControlState<ToolTip>(hwnd);
-    if (msg == WM_NCCREATE) {
-        tt = NewControlState<ToolTip>(hwnd);
-        SetWindowLongPtr(hwnd, GWL_EXSTYLE,
-                         GetWindowLongPtr(hwnd, GWL_EXSTYLE) | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
-        return DefWindowProc(hwnd, msg, w, l);
-    }
-    if (!tt) return DefWindowProc(hwnd, msg, w, l);
-    if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect(hdc, &rc, GetSysColorBrush(COLOR_INFOBK));
-            FrameRect(hdc, &rc, GetSysColorBrush(COLOR_INFOTEXT));
-            SetTextColor(hdc, GetSysColor(COLOR_INFOTEXT));
-            SetBkMode(hdc, TRANSPARENT);
-            HGDIOBJ old = SelectObject(hdc, tt->Font());
-            InflateRect(&rc, -4, -3);
-            const std::string drawn = tt->Drawn();
-            DrawText(hdc, drawn.c_str(), (int)drawn.size(), &rc, tt->Format());
-            SelectObject(hdc, old);
-        }))
-        return 0;
+    NewControlState<ToolTip>(hwnd);
+    SetWindowLongPtr(hwnd, GWL_EXSTYLE,
+                     GetWindowLongPtr(hwnd, GWL_EXSTYLE) | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
+    return DefWindowProc(hwnd, WM_NCCREATE, w, l);
+}
+
+void ToolTip::OnNcDestroy() { UnhookTool(nullptr, hwnd); }
+
+void ToolTip::Paint(HDC hdc)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(hdc, &rc, GetSysColorBrush(COLOR_INFOBK));
+    FrameRect(hdc, &rc, GetSysColorBrush(COLOR_INFOTEXT));
+    SetTextColor(hdc, GetSysColor(COLOR_INFOTEXT));
+    SetBkMode(hdc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(hdc, Font());
+    InflateRect(&rc, -4, -3);
+    const std::string drawn = Drawn();
+    DrawText(hdc, drawn.c_str(), (int)drawn.size(), &rc, Format());
+    SelectObject(hdc, old);
+}
+
+LRESULT ToolTip::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
     switch (msg) {
-    case WM_NCDESTROY:
-        UnhookTool(nullptr, hwnd);
-        DeleteControlState(hwnd, tt);
-        break;
     case WM_ERASEBKGND: return 1;
     case WM_NCHITTEST: return HTTRANSPARENT;
-    case WM_TIMER:
-        if (w == 1) {
-            KillTimer(hwnd, 1);
-            tt->Show();
-        } else if (w == 2) {
-            tt->Pop();
-        }
-        return 0;
-    case TTM_ACTIVATE:
-        tt->active = w != 0;
-        if (!tt->active) tt->Pop();
-        return 0;
-    case TTM_ADDTOOL: {
-        const TOOLINFO* ti = (const TOOLINFO*)l;
-        if (!ti) return FALSE;
-        Tool t{ti->uFlags, ti->hwnd, ti->uId, ti->rect, std::string(), ti->lpszText == LPSTR_TEXTCALLBACK, ti->lParam};
-        if (!t.callback && ti->lpszText) t.text = ti->lpszText;
-        tt->tools.push_back(t);
-        if (t.flags & TTF_SUBCLASS) HookTool(ToolWindow(t), hwnd);
-        return TRUE;
-    }
-    case TTM_DELTOOL: {
-        const TOOLINFO* ti = (const TOOLINFO*)l;
-        if (!ti) return 0;
-        tt->Pop();
-        tt->hot = -1;
-        HWND target = nullptr;
-        for (const Tool& t : tt->tools)
-            if (t.hwnd == ti->hwnd && t.id == ti->uId && (t.flags & TTF_SUBCLASS)) target = ToolWindow(t);
-        std::erase_if(tt->tools, [&](const Tool& t) { return t.hwnd == ti->hwnd && t.id == ti->uId; });
-        // Another subclassing tool of this tip on the same window keeps the hook.
-        if (target && std::none_of(tt->tools.begin(), tt->tools.end(), [&](const Tool& t) {
-                return (t.flags & TTF_SUBCLASS) && ToolWindow(t) == target;
-            }))
-            UnhookTool(target, hwnd);
-        return 0;
-    }
-    case TTM_UPDATETIPTEXT: {
-        const TOOLINFO* ti = (const TOOLINFO*)l;
-        if (!ti) return 0;
-        for (Tool& t : tt->tools)
-            if (t.hwnd == ti->hwnd && t.id == ti->uId) {
-                t.callback = ti->lpszText == LPSTR_TEXTCALLBACK;
-                t.text = !t.callback && ti->lpszText ? ti->lpszText : "";
-            }
-        return 0;
-    }
-    case TTM_GETTOOLCOUNT: return (LRESULT)tt->tools.size();
+    case WM_TIMER: return OnTimer(w);
+    case TTM_ACTIVATE: return OnActivate(w != 0);
+    case TTM_ADDTOOL: return OnAddTool((const TOOLINFO*)l);
+    case TTM_DELTOOL: return OnDelTool((const TOOLINFO*)l);
+    case TTM_UPDATETIPTEXT: return OnUpdateTipText((const TOOLINFO*)l);
+    case TTM_GETTOOLCOUNT: return (LRESULT)tools.size();
     case TTM_RELAYEVENT:
-        if (l) tt->Relay(*(const MSG*)l);
+        if (l) Relay(*(const MSG*)l);
         return 0;
-    case TTM_SETMAXTIPWIDTH: {
-        int old = tt->maxWidth;
-        tt->maxWidth = (int)l;
-        return old;
+    case TTM_SETMAXTIPWIDTH: return OnSetMaxTipWidth((int)l);
+    case TTM_SETDELAYTIME: return OnSetDelayTime(w, l);
+    case TTM_POP: return OnPop();
+    case TTM_NEWTOOLRECT: return OnNewToolRect((const TOOLINFO*)l);
+    case WM_SETFONT: return OnSetFont((HFONT)w, l != 0);
+    case WM_GETFONT: return (LRESULT)font;
+    default: return DefWindowProc(hwnd, msg, w, l);
     }
-    case TTM_SETDELAYTIME: {
-        UINT v = (UINT)std::max<LPARAM>(l, 0);
-        switch (w) {
-        case TTDT_INITIAL: tt->initial = std::max(v, 1u); break;
-        case TTDT_AUTOPOP: tt->autopop = std::max(v, 1u); break;
-        case TTDT_RESHOW: tt->reshow = std::max(v, 1u); break;
-        case TTDT_AUTOMATIC:
-            tt->initial = std::max(v, 1u);
-            tt->autopop = std::max(v * 10, 1u);
-            tt->reshow = std::max(v / 5, 1u);
-            break;
-        default: break;
+}
+
+// Timer 1: the initial or reshow delay is over; timer 2: the tip has shown long enough.
+LRESULT ToolTip::OnTimer(WPARAM id)
+{
+    if (id == 1) {
+        KillTimer(hwnd, 1);
+        Show();
+    } else if (id == 2) {
+        Pop();
+    }
+    return 0;
+}
+
+LRESULT ToolTip::OnActivate(bool on)
+{
+    active = on;
+    if (!active) Pop();
+    return 0;
+}
+
+LRESULT ToolTip::OnAddTool(const TOOLINFO* ti)
+{
+    if (!ti) return FALSE;
+    Tool t{ti->uFlags, ti->hwnd, ti->uId, ti->rect, std::string(), ti->lpszText == LPSTR_TEXTCALLBACK, ti->lParam};
+    if (!t.callback && ti->lpszText) t.text = ti->lpszText;
+    tools.push_back(t);
+    if (t.flags & TTF_SUBCLASS) HookTool(ToolWindow(t), hwnd);
+    return TRUE;
+}
+
+LRESULT ToolTip::OnDelTool(const TOOLINFO* ti)
+{
+    if (!ti) return 0;
+    Pop();
+    hot = -1;
+    HWND target = nullptr;
+    for (const Tool& t : tools)
+        if (t.hwnd == ti->hwnd && t.id == ti->uId && (t.flags & TTF_SUBCLASS)) target = ToolWindow(t);
+    std::erase_if(tools, [&](const Tool& t) { return t.hwnd == ti->hwnd && t.id == ti->uId; });
+    // Another subclassing tool of this tip on the same window keeps the hook.
+    if (target && std::none_of(tools.begin(), tools.end(), [&](const Tool& t) {
+            return (t.flags & TTF_SUBCLASS) && ToolWindow(t) == target;
+        }))
+        UnhookTool(target, hwnd);
+    return 0;
+}
+
+LRESULT ToolTip::OnUpdateTipText(const TOOLINFO* ti)
+{
+    if (!ti) return 0;
+    for (Tool& t : tools)
+        if (t.hwnd == ti->hwnd && t.id == ti->uId) {
+            t.callback = ti->lpszText == LPSTR_TEXTCALLBACK;
+            t.text = !t.callback && ti->lpszText ? ti->lpszText : "";
         }
-        return 0;
-    }
-    case TTM_POP:
-        // The next move over a tool arms the tip again.
-        tt->Pop();
-        tt->hot = -1;
-        return 0;
-    case TTM_NEWTOOLRECT: {
-        const TOOLINFO* ti = (const TOOLINFO*)l;
-        if (!ti) return 0;
-        for (Tool& t : tt->tools)
-            if (t.hwnd == ti->hwnd && t.id == ti->uId) t.rect = ti->rect;
-        return 0;
-    }
-    case WM_SETFONT:
-        tt->font = (HFONT)w;
-        if (l) InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT: return (LRESULT)tt->font;
+    return 0;
+}
+
+LRESULT ToolTip::OnSetMaxTipWidth(int width)
+{
+    int old = maxWidth;
+    maxWidth = width;
+    return old;
+}
+
+LRESULT ToolTip::OnSetDelayTime(WPARAM which, LPARAM value)
+{
+    UINT v = (UINT)std::max<LPARAM>(value, 0);
+    switch (which) {
+    case TTDT_INITIAL: initial = std::max(v, 1u); break;
+    case TTDT_AUTOPOP: autopop = std::max(v, 1u); break;
+    case TTDT_RESHOW: reshow = std::max(v, 1u); break;
+    case TTDT_AUTOMATIC:
+        initial = std::max(v, 1u);
+        autopop = std::max(v * 10, 1u);
+        reshow = std::max(v / 5, 1u);
+        break;
     default: break;
     }
-    return DefWindowProc(hwnd, msg, w, l);
+    return 0;
+}
+
+// The next move over a tool arms the tip again.
+LRESULT ToolTip::OnPop()
+{
+    Pop();
+    hot = -1;
+    return 0;
+}
+
+LRESULT ToolTip::OnNewToolRect(const TOOLINFO* ti)
+{
+    if (!ti) return 0;
+    for (Tool& t : tools)
+        if (t.hwnd == ti->hwnd && t.id == ti->uId) t.rect = ti->rect;
+    return 0;
+}
+
+LRESULT ToolTip::OnSetFont(HFONT f, bool redraw)
+{
+    font = f;
+    if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
 }
 }  // namespace
 
 void RegisterBarClasses()
 {
-    RegisterControlClass(WC_TABCONTROL, TabProc);
-    RegisterControlClass(STATUSCLASSNAME, StatusProc);
-    RegisterControlClass(TOOLTIPS_CLASS, ToolTipProc, 0);
+    RegisterControlClass(WC_TABCONTROL, ControlProc<Tab>);
+    RegisterControlClass(STATUSCLASSNAME, ControlProc<Status>);
+    RegisterControlClass(TOOLTIPS_CLASS, ControlProc<ToolTip>, 0);
 }

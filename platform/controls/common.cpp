@@ -149,10 +149,11 @@ void PaintControlText(HDC hdc, HWND control, const std::string& text, RECT r, UI
     SelectObject(hdc, oldFont);
 }
 
-void CPressable::Down(HWND hwnd)
+void CPressable::Down(HWND hwnd, int pressedPart)
 {
     tracking = true;
     pressed = true;
+    part = pressedPart;
     SetCapture(hwnd);
 }
 
@@ -167,24 +168,57 @@ bool CPressable::Move(HWND hwnd, POINT pt)
     return true;
 }
 
+bool CPressable::Follow(int partUnderPointer)
+{
+    if (!tracking) return false;
+    const bool in = partUnderPointer == part;
+    if (in == pressed) return false;
+    pressed = in;
+    return true;
+}
+
 bool CPressable::Up(HWND hwnd, POINT pt)
 {
     if (!tracking) return false;
     RECT rc;
     GetClientRect(hwnd, &rc);
     const bool click = PtInRect(&rc, pt) != 0;
-    tracking = false;
-    pressed = false;
+    End(hwnd);
+    return click;
+}
+
+bool CPressable::End(HWND hwnd)
+{
+    if (!tracking) return false;
+    const bool click = pressed;
+    Lost(hwnd);
     if (GetCapture() == hwnd) ReleaseCapture();
     return click;
 }
 
-void CPressable::Cancel(HWND hwnd)
+bool CPressable::Lost(HWND hwnd)
 {
-    if (!tracking) return;
+    if (!tracking) return false;
     tracking = false;
     pressed = false;
-    if (GetCapture() == hwnd) ReleaseCapture();
+    if (repeating) KillTimer(hwnd, kRepeatTimer);
+    repeating = false;
+    return true;
+}
+
+void CPressable::Cancel(HWND hwnd) { End(hwnd); }
+
+void CPressable::StartRepeat(HWND hwnd, UINT delay)
+{
+    repeating = true;
+    SetTimer(hwnd, kRepeatTimer, delay, nullptr);
+}
+
+bool CPressable::Repeat(HWND hwnd, WPARAM timer, UINT interval)
+{
+    if (timer != kRepeatTimer || !Held()) return false;
+    SetTimer(hwnd, kRepeatTimer, interval, nullptr);
+    return true;
 }
 
 std::string WindowTextOf(HWND hwnd)

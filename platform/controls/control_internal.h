@@ -52,6 +52,39 @@ bool HandlePaintMessage(HWND hwnd, UINT msg, WPARAM wParam, F&& paint)
     return true;
 }
 
+// The one procedure of every control class T:
+//   WM_NCCREATE              -> T::OnNcCreate(hwnd, w, l) when T has one (it makes the
+//                               state), else a fresh T and DefWindowProc
+//   no state yet             -> DefWindowProc
+//   WM_PAINT, WM_PRINTCLIENT -> T::Paint(hdc)
+//   WM_NCDESTROY             -> T::OnNcDestroy() when T has one, the state ends, DefWindowProc
+//   anything else            -> T::OnMessage(msg, w, l): the control's switch to its typed
+//                               handlers, which leaves what it does not take to DefWindowProc
+template <class T>
+LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_NCCREATE) {
+        if constexpr (requires { T::OnNcCreate(hwnd, w, l); }) {
+            return T::OnNcCreate(hwnd, w, l);
+        } else {
+            NewControlState<T>(hwnd);
+            return DefWindowProc(hwnd, msg, w, l);
+        }
+    }
+    T* self = ControlState<T>(hwnd);
+    if (!self) return DefWindowProc(hwnd, msg, w, l);
+    if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { self->Paint(hdc); })) return 0;
+    if (msg == WM_NCDESTROY) {
+        if constexpr (requires { self->OnNcDestroy(); }) self->OnNcDestroy();
+        DeleteControlState(hwnd, self);
+        return DefWindowProc(hwnd, msg, w, l);
+    }
+    return self->OnMessage(msg, w, l);
+}
+
+// The client point of a mouse message's lParam.
+inline POINT PointOf(LPARAM l) { return POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}; }
+
 // Asks the parent for the colours of a control (WM_CTLCOLOR*); a null reply
 // gives the system default brush for the kind.
 HBRUSH ControlColours(HWND control, HDC hdc, UINT ctlColorMsg);
@@ -67,17 +100,35 @@ void PaintFocus(HDC hdc, const RECT& r);
 // Text of a control in its font; disabled text is embossed grey.
 void PaintControlText(HDC hdc, HWND control, const std::string& text, RECT r, UINT format, bool disabled);
 
-// A press that follows the pointer: pressed while the pointer is inside,
-// a click when released inside.
+// The press behaviour of every pressable part (push buttons, check boxes,
+// up-down arrows, toolbar buttons) and the capture of every drag that
+// follows the pointer (a text selection, the size grip):
+//   button down on a part    -> Down: tracking, pressed, the capture taken
+//   pointer moves            -> Move (the client area is the part) or Follow (the
+//                               part under the pointer): pressed while over the part;
+//                               true when that changed
+//   button up                -> Up (a click when released inside the client area) or
+//                               End (a click when still pressed): the repeat stops, the
+//                               capture goes
+//   WM_CAPTURECHANGED        -> Lost: tracking ends without a click; true when it was on
+//   held part, repeat timer  -> StartRepeat, then Repeat: true for each further step
 struct CPressable {
+    static constexpr UINT_PTR kRepeatTimer = 1;
     bool tracking = false;
     bool pressed = false;
-    void Down(HWND hwnd);
-    // Returns true when the state changed.
+    int part = 0;
+    bool repeating = false;
+    void Down(HWND hwnd, int part = 0);
     bool Move(HWND hwnd, POINT client);
-    // Returns true for a click.
+    bool Follow(int partUnderPointer);
     bool Up(HWND hwnd, POINT client);
+    bool End(HWND hwnd);
+    bool Lost(HWND hwnd);
     void Cancel(HWND hwnd);
+    // The part held down, 0 when none.
+    int Held() const { return tracking && pressed ? part : 0; }
+    void StartRepeat(HWND hwnd, UINT delay);
+    bool Repeat(HWND hwnd, WPARAM timer, UINT interval);
 };
 
 std::string WindowTextOf(HWND hwnd);

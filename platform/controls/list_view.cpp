@@ -156,22 +156,7 @@ struct ListView {
         HGDIOBJ oldFont = SelectObject(hdc, ControlFont(hwnd));
         SetBkMode(hdc, TRANSPARENT);
         const int hh = HeaderHeight(), rh = RowHeight();
-        if (hh) {
-            int x = 0;
-            for (const Column& c : columns) {
-                RECT h{x, 0, x + c.width, hh};
-                PaintBevel(hdc, h, false);
-                RECT tr = h;
-                InflateRect(&tr, -4, 0);
-                SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
-                PaintControlText(hdc, hwnd, c.text, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, disabled);
-                x += c.width;
-            }
-            if (x < rc.right) {
-                RECT h{x, 0, rc.right, hh};
-                PaintBevel(hdc, h, false);
-            }
-        }
+        if (hh) PaintHeader(hdc, rc, hh, disabled);
         const bool full = (ex & LVS_EX_FULLROWSELECT) != 0;
         const bool showSel = focused || (Style() & LVS_SHOWSELALWAYS);
         const int last = std::min(Count(), top + PerPage() + 1);
@@ -222,6 +207,25 @@ struct ListView {
         SelectObject(hdc, oldFont);
     }
 
+    // The column headers: a bevel each, and one for the rest of the row.
+    void PaintHeader(HDC hdc, const RECT& rc, int hh, bool disabled)
+    {
+        int x = 0;
+        for (const Column& c : columns) {
+            RECT h{x, 0, x + c.width, hh};
+            PaintBevel(hdc, h, false);
+            RECT tr = h;
+            InflateRect(&tr, -4, 0);
+            SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
+            PaintControlText(hdc, hwnd, c.text, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, disabled);
+            x += c.width;
+        }
+        if (x < rc.right) {
+            RECT h{x, 0, rc.right, hh};
+            PaintBevel(hdc, h, false);
+        }
+    }
+
     // Label editing.
     HWND BeginEdit(int i);
     void EndEdit(bool accept);
@@ -246,6 +250,37 @@ struct ListView {
         SelectOnly(i);
         InvalidateRect(hwnd, nullptr, TRUE);
     }
+
+    static LRESULT OnNcCreate(HWND hwnd, WPARAM w, LPARAM l);
+    void OnNcDestroy() { NoteScrollStyle(hwnd, nullptr); }
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+    LRESULT OnListMessage(UINT msg, WPARAM w, LPARAM l);
+    LRESULT OnDestroy();
+    LRESULT OnSetFont(HFONT f);
+    LRESULT OnFocus(bool on);
+    LRESULT OnLButtonDown(POINT pt, bool doubleClick);
+    void ClickHeader(POINT pt);
+    LRESULT OnMouseMove(WPARAM w, LPARAM l);
+    LRESULT OnNotify(NMHDR* h);
+    LRESULT ScrollTo(int row);
+    LRESULT OnVScroll(WPARAM w);
+    LRESULT OnInsertColumn(int at, const LVCOLUMN* c);
+    LRESULT OnInsertItem(const LVITEM* it);
+    LRESULT OnSetItem(UINT msg, WPARAM w, const LVITEM* it);
+    LRESULT OnGetItemText(WPARAM w, LVITEM* it);
+    LRESULT OnGetItem(LVITEM* it);
+    LRESULT OnSetColumnWidth(WPARAM c, int width);
+    LRESULT OnSetItemCount(int n);
+    LRESULT OnDeleteItem(WPARAM w);
+    LRESULT OnDeleteAllItems();
+    LRESULT OnGetNextItem(int after, UINT flags);
+    LRESULT OnSetItemState(WPARAM w, const LVITEM* it);
+    LRESULT OnGetItemState(WPARAM w, UINT mask);
+    LRESULT OnGetItemRect(WPARAM w, RECT* r);
+    LRESULT OnHitTest(LVHITTESTINFO* hi);
+    LRESULT OnSetExtendedStyle(DWORD mask, DWORD style);
+    LRESULT OnEditLabel(int i);
+    bool ValidItem(WPARAM i) const { return (int)i >= 0 && (int)i < Count(); }
 };
 
 LRESULT EditSubclass(HWND h, UINT m, WPARAM w, LPARAM l)
@@ -316,304 +351,378 @@ void ListView::EndEdit(bool accept)
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+LRESULT ListView::OnNcCreate(HWND hwnd, WPARAM w, LPARAM l)
 {
-    ListView* v = ControlState<ListView>(hwnd);
-    if (msg == WM_NCCREATE) {
-        NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
-        v = NewControlState<ListView>(hwnd);
-        return DefWindowProc(hwnd, msg, w, l);
-    }
-    if (!v) return DefWindowProc(hwnd, msg, w, l);
-    if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { v->Paint(hdc); })) return 0;
-    const int count = v->Count();
-    auto valid = [&](WPARAM i) { return (int)i >= 0 && (int)i < count; };
+    NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
+    NewControlState<ListView>(hwnd);
+    return DefWindowProc(hwnd, WM_NCCREATE, w, l);
+}
+
+LRESULT ListView::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
     switch (msg) {
-    case WM_DESTROY:
-        if (v->tip) DestroyWindow(v->tip);
-        v->tip = nullptr;
-        return 0;
-    case WM_NCDESTROY:
-        NoteScrollStyle(hwnd, nullptr);
-        DeleteControlState(hwnd, v);
-        break;
+    case WM_DESTROY: return OnDestroy();
     case WM_ERASEBKGND: return 1;
-    case WM_SETFONT:
-        v->font = (HFONT)w;
-        v->rowHeight = 0;
-        return 0;
-    case WM_GETFONT: return (LRESULT)v->font;
-    case WM_SIZE: v->UpdateScroll(); return 0;
+    case WM_SETFONT: return OnSetFont((HFONT)w);
+    case WM_GETFONT: return (LRESULT)font;
+    case WM_SIZE: UpdateScroll(); return 0;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        v->focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_KEYDOWN: v->Key((UINT)w); return 0;
-    case WM_APP + 20: v->EndEdit(true); return 0;
+    case WM_KILLFOCUS: return OnFocus(msg == WM_SETFOCUS);
+    case WM_KEYDOWN: Key((UINT)w); return 0;
+    case WM_APP + 20: EndEdit(true); return 0;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        POINT pt{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-        if (pt.y < v->HeaderHeight()) {
-            int x = 0;
-            for (size_t c = 0; c < v->columns.size(); ++c) {
-                if (pt.x >= x && pt.x < x + v->columns[c].width) {
-                    NMLISTVIEW nm{};
-                    nm.iItem = -1;
-                    nm.iSubItem = (int)c;
-                    NotifyParent(hwnd, &nm.hdr, LVN_COLUMNCLICK);
-                }
-                x += v->columns[c].width;
-            }
-            return 0;
-        }
-        const int before = v->focus;
-        if (GetFocus() != hwnd) SetFocus(hwnd);
-        int i = v->ItemAt(pt);
-        if (i < 0) return 0;
-        // A second click on the focused label starts editing.
-        const bool onLabel = v->columns.empty() || pt.x < v->columns[0].width;
-        if (msg == WM_LBUTTONDOWN && i == before && v->Selected(i) && onLabel && (v->Style() & LVS_EDITLABELS)) {
-            v->BeginEdit(i);
-            return 0;
-        }
-        v->SelectOnly(i);
-        InvalidateRect(hwnd, nullptr, TRUE);
-        if (msg == WM_LBUTTONDBLCLK) {
-            NMLISTVIEW nm{};
-            nm.iItem = i;
-            nm.ptAction = pt;
-            NotifyParent(hwnd, &nm.hdr, NM_DBLCLK);
-        }
-        return 0;
+    case WM_LBUTTONDBLCLK: return OnLButtonDown(PointOf(l), msg == WM_LBUTTONDBLCLK);
+    case WM_MOUSEMOVE: return OnMouseMove(w, l);
+    case WM_NOTIFY: return OnNotify((NMHDR*)l);
+    case WM_MOUSEWHEEL: return ScrollTo(top - GET_WHEEL_DELTA_WPARAM(w) / 40);
+    case WM_VSCROLL: return OnVScroll(w);
+    default: return OnListMessage(msg, w, l);
     }
-    case WM_MOUSEMOVE:
-        if ((v->ex & LVS_EX_INFOTIP) && v->tip) {
-            MSG m{hwnd, msg, w, l, 0, {}};
-            SendMessage(v->tip, TTM_RELAYEVENT, 0, (LPARAM)&m);
-        }
-        return 0;
-    case WM_NOTIFY: {
-        NMHDR* h = (NMHDR*)l;
-        if (h && h->hwndFrom == v->tip && h->code == (UINT)TTN_GETDISPINFO) {
-            // The info tip of the item under the pointer, from the parent.
-            POINT pt;
-            GetCursorPos(&pt);
-            ScreenToClient(hwnd, &pt);
-            int i = v->ItemAt(pt);
-            NMTTDISPINFO* di = (NMTTDISPINFO*)l;
-            di->szText[0] = '\0';
-            if (i >= 0) {
-                char buf[80] = {};
-                NMLVGETINFOTIP tip{};
-                tip.pszText = buf;
-                tip.cchTextMax = (int)sizeof buf;
-                tip.iItem = i;
-                NotifyParent(hwnd, &tip.hdr, LVN_GETINFOTIP);
-                buf[sizeof buf - 1] = '\0';
-                memcpy(di->szText, buf, sizeof di->szText);
-            }
-            return 0;
-        }
-        return 0;
-    }
-    case WM_MOUSEWHEEL:
-        v->top -= GET_WHEEL_DELTA_WPARAM(w) / 40;
-        v->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_VSCROLL: {
-        switch (LOWORD(w)) {
-        case SB_TOP: v->top = 0; break;
-        case SB_BOTTOM: v->top = count; break;
-        default: v->top = ScrolledLine(hwnd, w, v->top, v->PerPage()); break;
-        }
-        v->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    }
-    case LVM_INSERTCOLUMN: {
-        const LVCOLUMN* c = (const LVCOLUMN*)l;
-        if (!c) return -1;
-        Column col;
-        if ((c->mask & LVCF_TEXT) && c->pszText) col.text = c->pszText;
-        if (c->mask & LVCF_WIDTH) col.width = std::max(0, c->cx);
-        if (c->mask & LVCF_FMT) col.fmt = c->fmt & 3;
-        int at = std::clamp((int)w, 0, (int)v->columns.size());
-        v->columns.insert(v->columns.begin() + at, col);
-        for (Row& r : v->rows)
-            if ((int)r.texts.size() > at) r.texts.insert(r.texts.begin() + at, std::string());
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return at;
-    }
-    case LVM_INSERTITEM: {
-        const LVITEM* it = (const LVITEM*)l;
-        if (!it || v->Owner()) return -1;
-        Row r;
-        r.texts.resize(std::max<size_t>(v->columns.size(), 1));
-        if ((it->mask & LVIF_TEXT) && it->pszText && it->pszText != (char*)(intptr_t)-1) r.texts[0] = it->pszText;
-        if (it->mask & LVIF_PARAM) r.param = it->lParam;
-        int at = std::clamp(it->iItem, 0, (int)v->rows.size());
-        v->rows.insert(v->rows.begin() + at, std::move(r));
-        if (v->focus >= at) ++v->focus;
-        v->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return at;
-    }
+}
+
+LRESULT ListView::OnListMessage(UINT msg, WPARAM w, LPARAM l)
+{
+    switch (msg) {
+    case LVM_INSERTCOLUMN: return OnInsertColumn((int)w, (const LVCOLUMN*)l);
+    case LVM_INSERTITEM: return OnInsertItem((const LVITEM*)l);
     case LVM_SETITEMTEXT:
-    case LVM_SETITEM: {
-        const LVITEM* it = (const LVITEM*)l;
-        if (!it || v->Owner()) return FALSE;
-        const int i = msg == LVM_SETITEM ? it->iItem : (int)w;
-        if (i < 0 || i >= count || it->iSubItem < 0 || it->iSubItem > 255) return FALSE;
-        Row& r = v->rows[(size_t)i];
-        if ((msg == LVM_SETITEMTEXT || (it->mask & LVIF_TEXT)) && it->pszText) {
-            if ((int)r.texts.size() <= it->iSubItem) r.texts.resize((size_t)it->iSubItem + 1);
-            r.texts[(size_t)it->iSubItem] = it->pszText;
-        }
-        if (msg == LVM_SETITEM && (it->mask & LVIF_PARAM)) r.param = it->lParam;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    }
-    case LVM_GETITEMTEXT: {
-        LVITEM* it = (LVITEM*)l;
-        if (!it || !it->pszText || it->cchTextMax <= 0 || !valid(w)) return 0;
-        std::string t = v->Text((int)w, it->iSubItem);
-        snprintf(it->pszText, (size_t)it->cchTextMax, "%s", t.c_str());
-        return (LRESULT)std::min(t.size(), (size_t)it->cchTextMax - 1);
-    }
-    case LVM_GETITEM: {
-        LVITEM* it = (LVITEM*)l;
-        if (!it || it->iItem < 0 || it->iItem >= count) return FALSE;
-        if ((it->mask & LVIF_TEXT) && it->pszText && it->cchTextMax > 0)
-            snprintf(it->pszText, (size_t)it->cchTextMax, "%s", v->Text(it->iItem, it->iSubItem).c_str());
-        if ((it->mask & LVIF_PARAM) && !v->Owner()) it->lParam = v->rows[(size_t)it->iItem].param;
-        if (it->mask & LVIF_STATE)
-            it->state = (v->Selected(it->iItem) ? LVIS_SELECTED : 0) | (it->iItem == v->focus ? LVIS_FOCUSED : 0);
-        return TRUE;
-    }
-    case LVM_GETITEMCOUNT: return count;
-    case LVM_GETCOLUMNWIDTH: return (int)w >= 0 && w < v->columns.size() ? v->columns[w].width : 0;
-    case LVM_SETCOLUMNWIDTH:
-        if (w >= v->columns.size()) return FALSE;
-        v->columns[w].width = std::max(0, (int)l);
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    case LVM_SETITEMCOUNT:
-        if (!v->Owner()) return FALSE;
-        v->ownerCount = std::max(0, (int)w);
-        if (v->ownerSel >= v->ownerCount) v->ownerSel = -1;
-        if (v->focus >= v->ownerCount) v->focus = -1;
-        v->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    case LVM_DELETEITEM:
-        if (!valid(w) || v->Owner()) return FALSE;
-        v->rows.erase(v->rows.begin() + (ptrdiff_t)w);
-        if (v->focus >= count - 1) v->focus = count - 2;
-        v->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    case LVM_DELETEALLITEMS:
-        v->rows.clear();
-        v->ownerCount = 0;
-        v->ownerSel = v->focus = -1;
-        v->top = 0;
-        v->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    case LVM_GETNEXTITEM: {
-        for (int i = (int)(intptr_t)w + 1; i < count; ++i) {
-            if ((l & LVNI_FOCUSED) && i != v->focus) continue;
-            if ((l & LVNI_SELECTED) && !v->Selected(i)) {
-                if (v->Owner()) {
-                    // Owner data has one selection: jump to it.
-                    return v->ownerSel > (int)(intptr_t)w ? v->ownerSel : -1;
-                }
-                continue;
-            }
-            return i;
-        }
-        return -1;
-    }
-    case LVM_SETITEMSTATE: {
-        const LVITEM* it = (const LVITEM*)l;
-        if (!it) return FALSE;
-        const int i = (int)(intptr_t)w;
-        auto apply = [&](int k) {
-            if ((it->stateMask & LVIS_SELECTED)) {
-                const bool on = (it->state & LVIS_SELECTED) != 0;
-                if (v->Owner()) {
-                    if (on) v->ownerSel = k;
-                    else if (v->ownerSel == k || k == -1) v->ownerSel = -1;
-                } else {
-                    v->rows[(size_t)k].selected = on;
-                }
-            }
-            if ((it->stateMask & LVIS_FOCUSED) && (it->state & LVIS_FOCUSED)) v->focus = k;
-        };
-        if (i == -1) {
-            if (v->Owner()) {
-                if (!(it->state & LVIS_SELECTED)) v->ownerSel = -1;
-            } else {
-                for (int k = 0; k < count; ++k) apply(k);
-            }
-        } else if (valid(w)) {
-            apply(i);
-        } else {
-            return FALSE;
-        }
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
-    }
-    case LVM_GETITEMSTATE:
-        if (!valid(w)) return 0;
-        return ((v->Selected((int)w) ? LVIS_SELECTED : 0) | ((int)w == v->focus ? LVIS_FOCUSED : 0)) & (UINT)l;
-    case LVM_ENSUREVISIBLE: v->EnsureVisible(valid(w) ? (int)w : -1); return TRUE;
-    case LVM_GETTOPINDEX: return v->top;
-    case LVM_GETCOUNTPERPAGE: return v->PerPage();
+    case LVM_SETITEM: return OnSetItem(msg, w, (const LVITEM*)l);
+    case LVM_GETITEMTEXT: return OnGetItemText(w, (LVITEM*)l);
+    case LVM_GETITEM: return OnGetItem((LVITEM*)l);
+    case LVM_GETITEMCOUNT: return Count();
+    case LVM_GETCOLUMNWIDTH: return (int)w >= 0 && w < columns.size() ? columns[w].width : 0;
+    case LVM_SETCOLUMNWIDTH: return OnSetColumnWidth(w, (int)l);
+    case LVM_SETITEMCOUNT: return OnSetItemCount((int)w);
+    case LVM_DELETEITEM: return OnDeleteItem(w);
+    case LVM_DELETEALLITEMS: return OnDeleteAllItems();
+    case LVM_GETNEXTITEM: return OnGetNextItem((int)(intptr_t)w, (UINT)l);
+    case LVM_SETITEMSTATE: return OnSetItemState(w, (const LVITEM*)l);
+    case LVM_GETITEMSTATE: return OnGetItemState(w, (UINT)l);
+    case LVM_ENSUREVISIBLE: EnsureVisible(ValidItem(w) ? (int)w : -1); return TRUE;
+    case LVM_GETTOPINDEX: return top;
+    case LVM_GETCOUNTPERPAGE: return PerPage();
     case LVM_SCROLL:
-        v->top += (int)l / std::max(1, v->RowHeight());
-        v->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
+        ScrollTo(top + (int)l / std::max(1, RowHeight()));
         return TRUE;
-    case LVM_GETITEMRECT:
-        if (!valid(w) || !l) return FALSE;
-        *(RECT*)l = v->ItemRect((int)w, ((RECT*)l)->left == 2 /* LVIR_LABEL */);
-        return TRUE;
-    case LVM_HITTEST: {
-        LVHITTESTINFO* hi = (LVHITTESTINFO*)l;
-        if (!hi) return -1;
-        hi->iItem = v->ItemAt(hi->pt);
-        hi->flags = hi->iItem >= 0 ? 0x0004u : 0x0001u;
-        return hi->iItem;
+    case LVM_GETITEMRECT: return OnGetItemRect(w, (RECT*)l);
+    case LVM_HITTEST: return OnHitTest((LVHITTESTINFO*)l);
+    case LVM_SETEXTENDEDLISTVIEWSTYLE: return OnSetExtendedStyle((DWORD)w, (DWORD)l);
+    case LVM_GETEXTENDEDLISTVIEWSTYLE: return ex;
+    case LVM_EDITLABEL: return OnEditLabel((int)(intptr_t)w);
+    case LVM_GETEDITCONTROL: return (LRESULT)edit;
+    default: return DefWindowProc(hwnd, msg, w, l);
     }
-    case LVM_SETEXTENDEDLISTVIEWSTYLE: {
-        DWORD old = v->ex;
-        DWORD mask = w ? (DWORD)w : 0xFFFFFFFFu;
-        v->ex = (v->ex & ~mask) | ((DWORD)l & mask);
-        if ((v->ex & LVS_EX_INFOTIP) && !v->tip) {
-            v->tip = CreateWindowEx(0, TOOLTIPS_CLASS, "", WS_POPUP, 0, 0, 0, 0, hwnd, nullptr, nullptr, nullptr);
-            TOOLINFO ti{sizeof ti, TTF_IDISHWND, hwnd, (UINT_PTR)hwnd, {}, nullptr, LPSTR_TEXTCALLBACK, 0};
-            SendMessage(v->tip, TTM_ADDTOOL, 0, (LPARAM)&ti);
+}
+
+LRESULT ListView::OnDestroy()
+{
+    if (tip) DestroyWindow(tip);
+    tip = nullptr;
+    return 0;
+}
+
+LRESULT ListView::OnSetFont(HFONT f)
+{
+    font = f;
+    rowHeight = 0;
+    return 0;
+}
+
+LRESULT ListView::OnFocus(bool on)
+{
+    focused = on;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT ListView::OnLButtonDown(POINT pt, bool doubleClick)
+{
+    if (pt.y < HeaderHeight()) {
+        ClickHeader(pt);
+        return 0;
+    }
+    const int before = focus;
+    if (GetFocus() != hwnd) SetFocus(hwnd);
+    int i = ItemAt(pt);
+    if (i < 0) return 0;
+    // A second click on the focused label starts editing.
+    const bool onLabel = columns.empty() || pt.x < columns[0].width;
+    if (!doubleClick && i == before && Selected(i) && onLabel && (Style() & LVS_EDITLABELS)) {
+        BeginEdit(i);
+        return 0;
+    }
+    SelectOnly(i);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    if (doubleClick) {
+        NMLISTVIEW nm{};
+        nm.iItem = i;
+        nm.ptAction = pt;
+        NotifyParent(hwnd, &nm.hdr, NM_DBLCLK);
+    }
+    return 0;
+}
+
+void ListView::ClickHeader(POINT pt)
+{
+    int x = 0;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        if (pt.x >= x && pt.x < x + columns[c].width) {
+            NMLISTVIEW nm{};
+            nm.iItem = -1;
+            nm.iSubItem = (int)c;
+            NotifyParent(hwnd, &nm.hdr, LVN_COLUMNCLICK);
         }
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return old;
+        x += columns[c].width;
     }
-    case LVM_GETEXTENDEDLISTVIEWSTYLE: return v->ex;
-    case LVM_EDITLABEL:
-        if ((int)(intptr_t)w == -1) {
-            v->EndEdit(false);
-            return 0;
+}
+
+LRESULT ListView::OnMouseMove(WPARAM w, LPARAM l)
+{
+    if ((ex & LVS_EX_INFOTIP) && tip) {
+        MSG m{hwnd, WM_MOUSEMOVE, w, l, 0, {}};
+        SendMessage(tip, TTM_RELAYEVENT, 0, (LPARAM)&m);
+    }
+    return 0;
+}
+
+// The info tip of the item under the pointer, from the parent.
+LRESULT ListView::OnNotify(NMHDR* h)
+{
+    if (!h || h->hwndFrom != tip || h->code != (UINT)TTN_GETDISPINFO) return 0;
+    POINT pt;
+    GetCursorPos(&pt);
+    ScreenToClient(hwnd, &pt);
+    int i = ItemAt(pt);
+    NMTTDISPINFO* di = (NMTTDISPINFO*)h;
+    di->szText[0] = '\0';
+    if (i >= 0) {
+        char buf[80] = {};
+        NMLVGETINFOTIP infoTip{};
+        infoTip.pszText = buf;
+        infoTip.cchTextMax = (int)sizeof buf;
+        infoTip.iItem = i;
+        NotifyParent(hwnd, &infoTip.hdr, LVN_GETINFOTIP);
+        buf[sizeof buf - 1] = '\0';
+        memcpy(di->szText, buf, sizeof di->szText);
+    }
+    return 0;
+}
+
+LRESULT ListView::ScrollTo(int row)
+{
+    top = row;
+    UpdateScroll();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT ListView::OnVScroll(WPARAM w)
+{
+    switch (LOWORD(w)) {
+    case SB_TOP: return ScrollTo(0);
+    case SB_BOTTOM: return ScrollTo(Count());
+    default: return ScrollTo(ScrolledLine(hwnd, w, top, PerPage()));
+    }
+}
+
+LRESULT ListView::OnInsertColumn(int w, const LVCOLUMN* c)
+{
+    if (!c) return -1;
+    Column col;
+    if ((c->mask & LVCF_TEXT) && c->pszText) col.text = c->pszText;
+    if (c->mask & LVCF_WIDTH) col.width = std::max(0, c->cx);
+    if (c->mask & LVCF_FMT) col.fmt = c->fmt & 3;
+    int at = std::clamp(w, 0, (int)columns.size());
+    columns.insert(columns.begin() + at, col);
+    for (Row& r : rows)
+        if ((int)r.texts.size() > at) r.texts.insert(r.texts.begin() + at, std::string());
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return at;
+}
+
+LRESULT ListView::OnInsertItem(const LVITEM* it)
+{
+    if (!it || Owner()) return -1;
+    Row r;
+    r.texts.resize(std::max<size_t>(columns.size(), 1));
+    if ((it->mask & LVIF_TEXT) && it->pszText && it->pszText != (char*)(intptr_t)-1) r.texts[0] = it->pszText;
+    if (it->mask & LVIF_PARAM) r.param = it->lParam;
+    int at = std::clamp(it->iItem, 0, (int)rows.size());
+    rows.insert(rows.begin() + at, std::move(r));
+    if (focus >= at) ++focus;
+    UpdateScroll();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return at;
+}
+
+// LVM_SETITEMTEXT (the item in w) and LVM_SETITEM.
+LRESULT ListView::OnSetItem(UINT msg, WPARAM w, const LVITEM* it)
+{
+    if (!it || Owner()) return FALSE;
+    const int i = msg == LVM_SETITEM ? it->iItem : (int)w;
+    if (i < 0 || i >= Count() || it->iSubItem < 0 || it->iSubItem > 255) return FALSE;
+    Row& r = rows[(size_t)i];
+    if ((msg == LVM_SETITEMTEXT || (it->mask & LVIF_TEXT)) && it->pszText) {
+        if ((int)r.texts.size() <= it->iSubItem) r.texts.resize((size_t)it->iSubItem + 1);
+        r.texts[(size_t)it->iSubItem] = it->pszText;
+    }
+    if (msg == LVM_SETITEM && (it->mask & LVIF_PARAM)) r.param = it->lParam;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT ListView::OnGetItemText(WPARAM w, LVITEM* it)
+{
+    if (!it || !it->pszText || it->cchTextMax <= 0 || !ValidItem(w)) return 0;
+    std::string t = Text((int)w, it->iSubItem);
+    snprintf(it->pszText, (size_t)it->cchTextMax, "%s", t.c_str());
+    return (LRESULT)std::min(t.size(), (size_t)it->cchTextMax - 1);
+}
+
+LRESULT ListView::OnGetItem(LVITEM* it)
+{
+    if (!it || it->iItem < 0 || it->iItem >= Count()) return FALSE;
+    if ((it->mask & LVIF_TEXT) && it->pszText && it->cchTextMax > 0)
+        snprintf(it->pszText, (size_t)it->cchTextMax, "%s", Text(it->iItem, it->iSubItem).c_str());
+    if ((it->mask & LVIF_PARAM) && !Owner()) it->lParam = rows[(size_t)it->iItem].param;
+    if (it->mask & LVIF_STATE)
+        it->state = (Selected(it->iItem) ? LVIS_SELECTED : 0) | (it->iItem == focus ? LVIS_FOCUSED : 0);
+    return TRUE;
+}
+
+LRESULT ListView::OnSetColumnWidth(WPARAM c, int width)
+{
+    if (c >= columns.size()) return FALSE;
+    columns[c].width = std::max(0, width);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT ListView::OnSetItemCount(int n)
+{
+    if (!Owner()) return FALSE;
+    ownerCount = std::max(0, n);
+    if (ownerSel >= ownerCount) ownerSel = -1;
+    if (focus >= ownerCount) focus = -1;
+    UpdateScroll();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT ListView::OnDeleteItem(WPARAM w)
+{
+    const int count = Count();
+    if (!ValidItem(w) || Owner()) return FALSE;
+    rows.erase(rows.begin() + (ptrdiff_t)w);
+    if (focus >= count - 1) focus = count - 2;
+    UpdateScroll();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT ListView::OnDeleteAllItems()
+{
+    rows.clear();
+    ownerCount = 0;
+    ownerSel = focus = -1;
+    top = 0;
+    UpdateScroll();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT ListView::OnGetNextItem(int after, UINT flags)
+{
+    const int count = Count();
+    for (int i = after + 1; i < count; ++i) {
+        if ((flags & LVNI_FOCUSED) && i != focus) continue;
+        if ((flags & LVNI_SELECTED) && !Selected(i)) {
+            // Owner data has one selection: jump to it.
+            if (Owner()) return ownerSel > after ? ownerSel : -1;
+            continue;
         }
-        return (LRESULT)v->BeginEdit((int)(intptr_t)w);
-    case LVM_GETEDITCONTROL: return (LRESULT)v->edit;
-    default: break;
+        return i;
     }
-    return DefWindowProc(hwnd, msg, w, l);
+    return -1;
+}
+
+LRESULT ListView::OnSetItemState(WPARAM w, const LVITEM* it)
+{
+    if (!it) return FALSE;
+    const int i = (int)(intptr_t)w;
+    auto apply = [&](int k) {
+        if ((it->stateMask & LVIS_SELECTED)) {
+            const bool on = (it->state & LVIS_SELECTED) != 0;
+            if (Owner()) {
+                if (on) ownerSel = k;
+                else if (ownerSel == k || k == -1) ownerSel = -1;
+            } else {
+                rows[(size_t)k].selected = on;
+            }
+        }
+        if ((it->stateMask & LVIS_FOCUSED) && (it->state & LVIS_FOCUSED)) focus = k;
+    };
+    if (i == -1) {
+        if (Owner()) {
+            if (!(it->state & LVIS_SELECTED)) ownerSel = -1;
+        } else {
+            for (int k = 0, count = Count(); k < count; ++k) apply(k);
+        }
+    } else if (ValidItem(w)) {
+        apply(i);
+    } else {
+        return FALSE;
+    }
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT ListView::OnGetItemState(WPARAM w, UINT mask)
+{
+    if (!ValidItem(w)) return 0;
+    return ((Selected((int)w) ? LVIS_SELECTED : 0) | ((int)w == focus ? LVIS_FOCUSED : 0)) & mask;
+}
+
+LRESULT ListView::OnGetItemRect(WPARAM w, RECT* r)
+{
+    if (!ValidItem(w) || !r) return FALSE;
+    *r = ItemRect((int)w, r->left == 2 /* LVIR_LABEL */);
+    return TRUE;
+}
+
+LRESULT ListView::OnHitTest(LVHITTESTINFO* hi)
+{
+    if (!hi) return -1;
+    hi->iItem = ItemAt(hi->pt);
+    hi->flags = hi->iItem >= 0 ? 0x0004u : 0x0001u;
+    return hi->iItem;
+}
+
+LRESULT ListView::OnSetExtendedStyle(DWORD w, DWORD l)
+{
+    DWORD old = ex;
+    DWORD mask = w ? w : 0xFFFFFFFFu;
+    ex = (ex & ~mask) | (l & mask);
+    if ((ex & LVS_EX_INFOTIP) && !tip) {
+        tip = CreateWindowEx(0, TOOLTIPS_CLASS, "", WS_POPUP, 0, 0, 0, 0, hwnd, nullptr, nullptr, nullptr);
+        TOOLINFO ti{sizeof ti, TTF_IDISHWND, hwnd, (UINT_PTR)hwnd, {}, nullptr, LPSTR_TEXTCALLBACK, 0};
+        SendMessage(tip, TTM_ADDTOOL, 0, (LPARAM)&ti);
+    }
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return old;
+}
+
+// -1 ends the edit under way as cancelled.
+LRESULT ListView::OnEditLabel(int i)
+{
+    if (i == -1) {
+        EndEdit(false);
+        return 0;
+    }
+    return (LRESULT)BeginEdit(i);
 }
 }  // namespace
 
-void RegisterListViewClass() { RegisterControlClass(WC_LISTVIEW, ListViewProc); }
+void RegisterListViewClass() { RegisterControlClass(WC_LISTVIEW, ControlProc<ListView>); }

@@ -17,128 +17,163 @@ void AppendSigned(std::string& out, int v)
 }
 }  // namespace
 
-std::string WriteRtf(const CRichText& text, int a, int b)
-{
-    a = std::clamp(a, 0, text.Length());
-    b = std::clamp(b, a, text.Length());
-    std::vector<CRichText::Run> runs = text.RunsOf(a, b);
-    // Tables in first-use order; colour 0 is the auto entry.
+namespace {
+
+// The font and colour tables in first-use order; colour 0 is the auto entry.
+struct RtfTables {
     std::vector<std::string> faces;
     std::vector<COLORREF> colours;
-    auto faceIndex = [&](const std::string& f) {
+
+    int FaceIndex(const std::string& f)
+    {
         auto it = std::find(faces.begin(), faces.end(), f);
         if (it != faces.end()) return (int)(it - faces.begin());
         faces.push_back(f);
         return (int)faces.size() - 1;
-    };
-    auto colourIndex = [&](const CCharFormat& f) {
+    }
+    int ColourIndex(const CCharFormat& f)
+    {
         if (f.autoColor) return 0;
         auto it = std::find(colours.begin(), colours.end(), f.color);
         if (it != colours.end()) return (int)(it - colours.begin()) + 1;
         colours.push_back(f.color);
         return (int)colours.size();
+    }
+    void Write(std::string& out) const
+    {
+        for (size_t i = 0; i < faces.size(); ++i) {
+            out += "{\\f";
+            AppendSigned(out, (int)i);
+            out += "\\fnil ";
+            for (char c : faces[i])
+                if (c != ';' && c != '{' && c != '}' && c != '\\') out += c;
+            out += ";}";
+        }
+        out += "}\r\n{\\colortbl ;";
+        for (COLORREF c : colours) {
+            char buf[64];
+            snprintf(buf, sizeof buf, "\\red%u\\green%u\\blue%u;", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+            out += buf;
+        }
+        out += "}\r\n";
+    }
+};
+
+// Properties written so far; -1 and a flag mean "not yet written".
+struct RtfWritten {
+    int font = -1, size = -1, colour = 0, offset = 0;
+    DWORD effects = 0;
+};
+
+// The control words that change the written properties to those of `f`.
+std::string FormatWords(const CCharFormat& f, RtfTables& tables, RtfWritten& cur)
+{
+    std::string words;
+    auto word = [&](const char* w, int n, bool withNumber) {
+        words += '\\';
+        words += w;
+        if (withNumber) AppendSigned(words, n);
     };
+    int fi = tables.FaceIndex(f.face);
+    if (fi != cur.font) word("f", fi, true), cur.font = fi;
+    int hp = HalfPoints(f.height);
+    if (hp != cur.size) word("fs", hp, true), cur.size = hp;
+    int ci = tables.ColourIndex(f);
+    if (ci != cur.colour) word("cf", ci, true), cur.colour = ci;
+    struct {
+        DWORD bit;
+        const char* on;
+        const char* off;
+    } const flags[] = {{CFE_BOLD, "b", "b0"},
+                       {CFE_ITALIC, "i", "i0"},
+                       {CFE_UNDERLINE, "ul", "ulnone"},
+                       {CFE_STRIKEOUT, "strike", "strike0"},
+                       {CFE_PROTECTED, "protect", "protect0"}};
+    for (const auto& fl : flags)
+        if ((f.effects ^ cur.effects) & fl.bit) word((f.effects & fl.bit) ? fl.on : fl.off, 0, false);
+    cur.effects = f.effects & 0x1F;
+    int off = HalfPoints(f.offset);
+    if (off != cur.offset) {
+        if (off > 0) word("up", off, true);
+        else if (off < 0) word("dn", -off, true);
+        else word("up", 0, true);
+        cur.offset = off;
+    }
+    return words;
+}
+
+// A byte that is not plain ASCII: a valid UTF-8 character as \uN? (two for
+// a surrogate pair), any other byte as \'hh. Returns the bytes taken.
+int AppendNonAscii(std::string& out, const std::string& s, int i, int re)
+{
+    const unsigned char c = (unsigned char)s[(size_t)i];
+    uint32_t cp = 0;
+    int n = c >= 0x80 ? Utf8Length(s.data() + i, (size_t)re - (size_t)i, &cp) : 0;
+    if (n > 0) {
+        auto u = [&](uint32_t unit) {
+            out += "\\u";
+            AppendSigned(out, unit > 32767 ? (int)unit - 65536 : (int)unit);
+            out += '?';
+        };
+        if (cp > 0xFFFF) {
+            cp -= 0x10000;
+            u(0xD800 + (cp >> 10));
+            u(0xDC00 + (cp & 0x3FF));
+        } else {
+            u(cp);
+        }
+        return n;
+    }
+    char buf[8];
+    snprintf(buf, sizeof buf, "\\'%02x", c);
+    out += buf;
+    return 1;
+}
+
+void AppendRtfText(std::string& out, const std::string& s, int rs, int re)
+{
+    for (int i = rs; i < re;) {
+        const unsigned char c = (unsigned char)s[(size_t)i];
+        if (c == '\n') {
+            out += "\\par\r\n";
+            ++i;
+        } else if (c == '\t') {
+            out += "\\tab ";
+            ++i;
+        } else if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += (char)c;
+            ++i;
+        } else if (c >= 0x20 && c < 0x80) {
+            out += (char)c;
+            ++i;
+        } else {
+            i += AppendNonAscii(out, s, i, re);
+        }
+    }
+}
+}  // namespace
+
+std::string WriteRtf(const CRichText& text, int a, int b)
+{
+    a = std::clamp(a, 0, text.Length());
+    b = std::clamp(b, a, text.Length());
+    std::vector<CRichText::Run> runs = text.RunsOf(a, b);
+    RtfTables tables;
     for (const auto& r : runs) {
-        faceIndex(text.Format(r.format).face);
-        colourIndex(text.Format(r.format));
+        tables.FaceIndex(text.Format(r.format).face);
+        tables.ColourIndex(text.Format(r.format));
     }
-    if (faces.empty()) faceIndex(text.Format(text.FormatIndexAt(a)).face);
+    if (tables.faces.empty()) tables.FaceIndex(text.Format(text.FormatIndexAt(a)).face);
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl";
-    for (size_t i = 0; i < faces.size(); ++i) {
-        out += "{\\f";
-        AppendSigned(out, (int)i);
-        out += "\\fnil ";
-        for (char c : faces[i])
-            if (c != ';' && c != '{' && c != '}' && c != '\\') out += c;
-        out += ";}";
-    }
-    out += "}\r\n{\\colortbl ;";
-    for (COLORREF c : colours) {
-        char buf[64];
-        snprintf(buf, sizeof buf, "\\red%u\\green%u\\blue%u;", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-        out += buf;
-    }
-    out += "}\r\n";
-    // Properties written so far; -1 and a flag mean "not yet written".
-    int curFont = -1, curSize = -1, curColour = 0, curOffset = 0;
-    DWORD curEffects = 0;
-    const std::string& s = text.Text();
+    tables.Write(out);
+    RtfWritten written;
     for (size_t ri = 0; ri < runs.size(); ++ri) {
         const int rs = a + runs[ri].start;
         const int re = ri + 1 < runs.size() ? a + runs[ri + 1].start : b;
-        const CCharFormat& f = text.Format(runs[ri].format);
-        std::string words;
-        auto word = [&](const char* w, int n, bool withNumber) {
-            words += '\\';
-            words += w;
-            if (withNumber) AppendSigned(words, n);
-        };
-        int fi = faceIndex(f.face);
-        if (fi != curFont) word("f", fi, true), curFont = fi;
-        int hp = HalfPoints(f.height);
-        if (hp != curSize) word("fs", hp, true), curSize = hp;
-        int ci = colourIndex(f);
-        if (ci != curColour) word("cf", ci, true), curColour = ci;
-        struct {
-            DWORD bit;
-            const char* on;
-            const char* off;
-        } const flags[] = {{CFE_BOLD, "b", "b0"},
-                           {CFE_ITALIC, "i", "i0"},
-                           {CFE_UNDERLINE, "ul", "ulnone"},
-                           {CFE_STRIKEOUT, "strike", "strike0"},
-                           {CFE_PROTECTED, "protect", "protect0"}};
-        for (const auto& fl : flags)
-            if ((f.effects ^ curEffects) & fl.bit) word((f.effects & fl.bit) ? fl.on : fl.off, 0, false);
-        curEffects = f.effects & 0x1F;
-        int off = HalfPoints(f.offset);
-        if (off != curOffset) {
-            if (off > 0) word("up", off, true);
-            else if (off < 0) word("dn", -off, true);
-            else word("up", 0, true);
-            curOffset = off;
-        }
+        std::string words = FormatWords(text.Format(runs[ri].format), tables, written);
         if (!words.empty()) out += words + " ";
-        for (int i = rs; i < re;) {
-            const unsigned char c = (unsigned char)s[(size_t)i];
-            if (c == '\n') {
-                out += "\\par\r\n";
-                ++i;
-            } else if (c == '\t') {
-                out += "\\tab ";
-                ++i;
-            } else if (c == '\\' || c == '{' || c == '}') {
-                out += '\\';
-                out += (char)c;
-                ++i;
-            } else if (c >= 0x20 && c < 0x80) {
-                out += (char)c;
-                ++i;
-            } else {
-                uint32_t cp = 0;
-                int n = c >= 0x80 ? Utf8Length(s.data() + i, (size_t)re - (size_t)i, &cp) : 0;
-                if (n > 0) {
-                    auto u = [&](uint32_t unit) {
-                        out += "\\u";
-                        AppendSigned(out, unit > 32767 ? (int)unit - 65536 : (int)unit);
-                        out += '?';
-                    };
-                    if (cp > 0xFFFF) {
-                        cp -= 0x10000;
-                        u(0xD800 + (cp >> 10));
-                        u(0xDC00 + (cp & 0x3FF));
-                    } else {
-                        u(cp);
-                    }
-                    i += n;
-                } else {
-                    char buf[8];
-                    snprintf(buf, sizeof buf, "\\'%02x", c);
-                    out += buf;
-                    ++i;
-                }
-            }
-        }
+        AppendRtfText(out, text.Text(), rs, re);
     }
     out += "}";
     return out;
@@ -216,7 +251,17 @@ private:
                 }
         }
     }
+    // What one step of the reading loop tells it.
+    enum class Step { Go, Done, Fail, End };
+    Step OpenGroup(size_t& depth);
+    Step CloseGroup(size_t& depth);
+    Step Escape();
+    void ControlWord();
+    void HexByte();
+    void Literal();
     void Word(const std::string& w, bool hasNum, long num);
+    bool OpensDestination(const std::string& w, RtfState& st);
+    void TextWord(RtfState& st, const std::string& w, bool hasNum, long num);
     COLORREF ColourOf(long index, bool* autoColor) const
     {
         *autoColor = true;
@@ -252,27 +297,7 @@ void RtfReader::Word(const std::string& w, bool hasNum, long num)
         st.dest = RtfState::Skip;
         return;
     }
-    if (first) {
-        static const char* const skipped[] = {"info", "stylesheet", "pict", "object", "header", "footer", "headerl",
-                                              "headerr", "footerl", "footerr", "footnote", "filetbl", "listtable",
-                                              "listoverridetable", "rsidtbl", "generator", "author", "title",
-                                              "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
-                                              "datastore", "field", "fldinst", "bkmkstart", "bkmkend", "nonshppict",
-                                              "shppict", "revtbl", "operator", "company"};
-        if (w == "fonttbl") {
-            st.dest = RtfState::FontTable;
-            return;
-        }
-        if (w == "colortbl") {
-            st.dest = RtfState::ColourTable;
-            return;
-        }
-        for (const char* s : skipped)
-            if (w == s) {
-                st.dest = RtfState::Skip;
-                return;
-            }
-    }
+    if (first && OpensDestination(w, st)) return;
     if (st.dest == RtfState::Skip) return;
     if (st.dest == RtfState::FontTable) {
         if (w == "f" && hasNum) {
@@ -288,6 +313,37 @@ void RtfReader::Word(const std::string& w, bool hasNum, long num)
         else if (w == "blue") m_colour = (m_colour & ~0xFF0000u) | ((COLORREF)v << 16), m_colourSet = true;
         return;
     }
+    TextWord(st, w, hasNum, num);
+}
+
+// The first word of a group that opens a table or a destination skipped whole.
+bool RtfReader::OpensDestination(const std::string& w, RtfState& st)
+{
+    static const char* const skipped[] = {"info", "stylesheet", "pict", "object", "header", "footer", "headerl",
+                                          "headerr", "footerl", "footerr", "footnote", "filetbl", "listtable",
+                                          "listoverridetable", "rsidtbl", "generator", "author", "title",
+                                          "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
+                                          "datastore", "field", "fldinst", "bkmkstart", "bkmkend", "nonshppict",
+                                          "shppict", "revtbl", "operator", "company"};
+    if (w == "fonttbl") {
+        st.dest = RtfState::FontTable;
+        return true;
+    }
+    if (w == "colortbl") {
+        st.dest = RtfState::ColourTable;
+        return true;
+    }
+    for (const char* s : skipped)
+        if (w == s) {
+            st.dest = RtfState::Skip;
+            return true;
+        }
+    return false;
+}
+
+// A word in the text: a character, or a change of the character format.
+void RtfReader::TextWord(RtfState& st, const std::string& w, bool hasNum, long num)
+{
     CCharFormat& f = st.fmt;
     auto flag = [&](DWORD bit) {
         if (!hasNum || num != 0) f.effects |= bit;
@@ -330,119 +386,144 @@ bool RtfReader::Run()
     size_t depth = 0;
     while (m_pos < m_in.size()) {
         const char c = m_in[m_pos];
-        if (c == '{') {
-            ++m_pos;
-            if (depth >= kMaxDepth) return false;
-            ++depth;
-            m_stack.push_back(m_stack.back());
-            m_groupStart = true;
-            m_skipFallback = 0;
-            continue;
-        }
-        if (c == '}') {
-            ++m_pos;
-            m_skipFallback = 0;
-            if (depth == 0) return false;
-            // A font entry closed by its group.
-            if (m_stack.back().dest == RtfState::FontTable && m_stack[m_stack.size() - 2].dest == RtfState::FontTable &&
-                !m_fontName.empty() && m_fontId >= 0 && m_fonts.size() < kMaxTable) {
-                m_fonts.emplace_back(m_fontId, m_fontName);
-                m_fontName.clear();
-            }
-            m_stack.pop_back();
-            --depth;
-            if (depth == 0) {
-                m_stack.pop_back();
-                m_stack.push_back(RtfState{m_base});
-                if (m_pendingHigh) EmitCodePoint(0xFFFD), m_pendingHigh = 0;
-                return true;   // the document's group ends
-            }
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
-            ++m_pos;
-            continue;
-        }
-        if (c == '\\') {
-            ++m_pos;
-            if (m_pos >= m_in.size()) break;
-            const char d = m_in[m_pos];
-            if (std::isalpha((unsigned char)d)) {
-                std::string w;
-                while (m_pos < m_in.size() && std::isalpha((unsigned char)m_in[m_pos]) && w.size() < 32)
-                    w += m_in[m_pos++];
-                while (m_pos < m_in.size() && std::isalpha((unsigned char)m_in[m_pos])) ++m_pos;
-                bool neg = false, hasNum = false;
-                long num = 0;
-                if (m_pos < m_in.size() && m_in[m_pos] == '-') neg = true, ++m_pos;
-                int digits = 0;
-                while (m_pos < m_in.size() && std::isdigit((unsigned char)m_in[m_pos])) {
-                    if (digits < 9) num = num * 10 + (m_in[m_pos] - '0');
-                    ++digits;
-                    ++m_pos;
-                    hasNum = true;
-                }
-                if (neg) num = -num;
-                if (m_pos < m_in.size() && m_in[m_pos] == ' ') ++m_pos;
-                const bool wasSkipping = m_skipFallback > 0;
-                if (wasSkipping && w != "u") {
-                    // Control words do not count as fallback characters, except \par and the like.
-                    if (w == "par" || w == "line" || w == "tab") {
-                        --m_skipFallback;
-                        continue;
-                    }
-                }
-                Word(w, hasNum, num);
-                continue;
-            }
-            ++m_pos;
-            if (d == '\'') {
-                int v = 0;
-                int n = 0;
-                while (n < 2 && m_pos < m_in.size() && std::isxdigit((unsigned char)m_in[m_pos])) {
-                    const char h = m_in[m_pos++];
-                    v = v * 16 + (std::isdigit((unsigned char)h) ? h - '0' : (std::tolower((unsigned char)h) - 'a' + 10));
-                    ++n;
-                }
-                m_groupStart = false;
-                if (m_skipFallback > 0) {
-                    --m_skipFallback;
-                    continue;
-                }
-                if (n > 0) Text(std::string(1, (char)v));
-                continue;
-            }
-            m_groupStart = false;
-            if (d == '*') {
-                Word("*", false, 0);
-                continue;
-            }
-            if (m_skipFallback > 0) {
-                --m_skipFallback;
-                continue;
-            }
-            if (d == '\\' || d == '{' || d == '}') Text(std::string(1, d));
-            else if (d == '~') Text("\xC2\xA0");
-            else if (d == '-' || d == '_') Text(d == '_' ? "-" : "");
-            continue;
-        }
-        // Literal text, up to the next special character.
-        m_groupStart = false;
-        size_t e = m_pos;
-        while (e < m_in.size() && m_in[e] != '\\' && m_in[e] != '{' && m_in[e] != '}' && m_in[e] != '\r' &&
-               m_in[e] != '\n')
-            ++e;
-        std::string lit(m_in.substr(m_pos, e - m_pos));
-        m_pos = e;
-        if (m_skipFallback > 0) {
-            size_t k = std::min(lit.size(), (size_t)m_skipFallback);
-            m_skipFallback -= (int)k;
-            lit.erase(0, k);
-        }
-        Text(lit);
+        Step step = Step::Go;
+        if (c == '{') step = OpenGroup(depth);
+        else if (c == '}') step = CloseGroup(depth);
+        else if (c == '\r' || c == '\n') ++m_pos;
+        else if (c == '\\') step = Escape();
+        else Literal();
+        if (step == Step::Done) return true;
+        if (step == Step::Fail) return false;
+        if (step == Step::End) break;
     }
     // Ran out of input inside the document group: keep what was read.
     return !m_stack.empty();
+}
+
+RtfReader::Step RtfReader::OpenGroup(size_t& depth)
+{
+    ++m_pos;
+    if (depth >= kMaxDepth) return Step::Fail;
+    ++depth;
+    m_stack.push_back(m_stack.back());
+    m_groupStart = true;
+    m_skipFallback = 0;
+    return Step::Go;
+}
+
+RtfReader::Step RtfReader::CloseGroup(size_t& depth)
+{
+    ++m_pos;
+    m_skipFallback = 0;
+    if (depth == 0) return Step::Fail;
+    // A font entry closed by its group.
+    if (m_stack.back().dest == RtfState::FontTable && m_stack[m_stack.size() - 2].dest == RtfState::FontTable &&
+        !m_fontName.empty() && m_fontId >= 0 && m_fonts.size() < kMaxTable) {
+        m_fonts.emplace_back(m_fontId, m_fontName);
+        m_fontName.clear();
+    }
+    m_stack.pop_back();
+    --depth;
+    if (depth == 0) {
+        m_stack.pop_back();
+        m_stack.push_back(RtfState{m_base});
+        if (m_pendingHigh) EmitCodePoint(0xFFFD), m_pendingHigh = 0;
+        return Step::Done;   // the document's group ends
+    }
+    return Step::Go;
+}
+
+// A backslash: a control word, a hex byte or a control symbol.
+RtfReader::Step RtfReader::Escape()
+{
+    ++m_pos;
+    if (m_pos >= m_in.size()) return Step::End;
+    const char d = m_in[m_pos];
+    if (std::isalpha((unsigned char)d)) {
+        ControlWord();
+        return Step::Go;
+    }
+    ++m_pos;
+    if (d == '\'') {
+        HexByte();
+        return Step::Go;
+    }
+    m_groupStart = false;
+    if (d == '*') {
+        Word("*", false, 0);
+        return Step::Go;
+    }
+    if (m_skipFallback > 0) {
+        --m_skipFallback;
+        return Step::Go;
+    }
+    if (d == '\\' || d == '{' || d == '}') Text(std::string(1, d));
+    else if (d == '~') Text("\xC2\xA0");
+    else if (d == '-' || d == '_') Text(d == '_' ? "-" : "");
+    return Step::Go;
+}
+
+void RtfReader::ControlWord()
+{
+    std::string w;
+    while (m_pos < m_in.size() && std::isalpha((unsigned char)m_in[m_pos]) && w.size() < 32) w += m_in[m_pos++];
+    while (m_pos < m_in.size() && std::isalpha((unsigned char)m_in[m_pos])) ++m_pos;
+    bool neg = false, hasNum = false;
+    long num = 0;
+    if (m_pos < m_in.size() && m_in[m_pos] == '-') neg = true, ++m_pos;
+    int digits = 0;
+    while (m_pos < m_in.size() && std::isdigit((unsigned char)m_in[m_pos])) {
+        if (digits < 9) num = num * 10 + (m_in[m_pos] - '0');
+        ++digits;
+        ++m_pos;
+        hasNum = true;
+    }
+    if (neg) num = -num;
+    if (m_pos < m_in.size() && m_in[m_pos] == ' ') ++m_pos;
+    const bool wasSkipping = m_skipFallback > 0;
+    if (wasSkipping && w != "u") {
+        // Control words do not count as fallback characters, except \par and the like.
+        if (w == "par" || w == "line" || w == "tab") {
+            --m_skipFallback;
+            return;
+        }
+    }
+    Word(w, hasNum, num);
+}
+
+void RtfReader::HexByte()
+{
+    int v = 0;
+    int n = 0;
+    while (n < 2 && m_pos < m_in.size() && std::isxdigit((unsigned char)m_in[m_pos])) {
+        const char h = m_in[m_pos++];
+        v = v * 16 + (std::isdigit((unsigned char)h) ? h - '0' : (std::tolower((unsigned char)h) - 'a' + 10));
+        ++n;
+    }
+    m_groupStart = false;
+    if (m_skipFallback > 0) {
+        --m_skipFallback;
+        return;
+    }
+    if (n > 0) Text(std::string(1, (char)v));
+}
+
+// Literal text, up to the next special character.
+void RtfReader::Literal()
+{
+    m_groupStart = false;
+    size_t e = m_pos;
+    while (e < m_in.size() && m_in[e] != '\\' && m_in[e] != '{' && m_in[e] != '}' && m_in[e] != '\r' &&
+           m_in[e] != '\n')
+        ++e;
+    std::string lit(m_in.substr(m_pos, e - m_pos));
+    m_pos = e;
+    if (m_skipFallback > 0) {
+        size_t k = std::min(lit.size(), (size_t)m_skipFallback);
+        m_skipFallback -= (int)k;
+        lit.erase(0, k);
+    }
+    Text(lit);
 }
 }  // namespace
 

@@ -272,196 +272,253 @@ struct Tree {
         default: break;
         }
     }
+
+    static LRESULT OnNcCreate(HWND hwnd, WPARAM w, LPARAM l);
+    void OnNcDestroy() { NoteScrollStyle(hwnd, nullptr); }
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l);
+    LRESULT OnTreeMessage(UINT msg, WPARAM w, LPARAM l);
+    LRESULT OnSetFont(HFONT f);
+    LRESULT OnFocus(bool on);
+    LRESULT OnLButtonDown(POINT pt, bool doubleClick);
+    LRESULT ScrollTo(int row);
+    LRESULT OnInsertItem(const TVINSERTSTRUCT* is);
+    LRESULT OnDeleteItem(HTREEITEM h);
+    LRESULT OnGetNextItem(UINT code, HTREEITEM h);
+    LRESULT OnSelectItem(UINT code, HTREEITEM h);
+    LRESULT OnGetItem(TVITEM* it);
+    LRESULT OnSetItem(const TVITEM* it);
+    LRESULT OnSortChildren(HTREEITEM h);
+    LRESULT OnGetItemRect(bool labelOnly, RECT* r);
+    LRESULT OnHitTest(TVHITTESTINFO* hi);
 };
 
-LRESULT TreeProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+LRESULT Tree::OnNcCreate(HWND hwnd, WPARAM w, LPARAM l)
 {
-    Tree* t = ControlState<Tree>(hwnd);
-    if (msg == WM_NCCREATE) {
-        NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
-        t = NewControlState<Tree>(hwnd);
-        return DefWindowProc(hwnd, msg, w, l);
-    }
-    if (!t) return DefWindowProc(hwnd, msg, w, l);
-    if (HandlePaintMessage(hwnd, msg, w, [&](HDC hdc) { t->Paint(hdc); })) return 0;
+    NoteScrollStyle(hwnd, (const CREATESTRUCT*)l);
+    NewControlState<Tree>(hwnd);
+    return DefWindowProc(hwnd, WM_NCCREATE, w, l);
+}
+
+LRESULT Tree::OnMessage(UINT msg, WPARAM w, LPARAM l)
+{
     switch (msg) {
-    case WM_NCDESTROY:
-        NoteScrollStyle(hwnd, nullptr);
-        DeleteControlState(hwnd, t);
-        break;
     case WM_ERASEBKGND: return 1;
-    case WM_SETFONT:
-        t->font = (HFONT)w;
-        t->rowHeight = 0;
-        return 0;
-    case WM_GETFONT: return (LRESULT)t->font;
+    case WM_SETFONT: return OnSetFont((HFONT)w);
+    case WM_GETFONT: return (LRESULT)font;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        t->focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_KEYDOWN: t->Key((UINT)w); return 0;
+    case WM_KILLFOCUS: return OnFocus(msg == WM_SETFOCUS);
+    case WM_KEYDOWN: Key((UINT)w); return 0;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        if (GetFocus() != hwnd) SetFocus(hwnd);
-        UINT flags;
-        Node* n = t->HitTest(POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}, &flags);
-        if (!n) return 0;
-        if (flags == TVHT_ONITEMBUTTON || msg == WM_LBUTTONDBLCLK) t->Expand(n, TVE_TOGGLE);
-        else t->Select(n, TVC_BYMOUSE);
-        return 0;
+    case WM_LBUTTONDBLCLK: return OnLButtonDown(PointOf(l), msg == WM_LBUTTONDBLCLK);
+    case WM_MOUSEWHEEL: return ScrollTo(top - GET_WHEEL_DELTA_WPARAM(w) / 40);
+    case WM_VSCROLL: return ScrollTo(ScrolledLine(hwnd, w, top, 10));
+    default: return OnTreeMessage(msg, w, l);
     }
-    case WM_MOUSEWHEEL:
-        t->top -= GET_WHEEL_DELTA_WPARAM(w) / 40;
-        t->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_VSCROLL: {
-        t->top = ScrolledLine(hwnd, w, t->top, 10);
-        t->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    }
-    case TVM_INSERTITEM: {
-        const TVINSERTSTRUCT* is = (const TVINSERTSTRUCT*)l;
-        if (!is) return 0;
-        Node* parent = (is->hParent == TVI_ROOT || !is->hParent) ? &t->root : t->Valid(is->hParent);
-        if (!parent) return 0;
-        auto node = std::make_unique<Node>();
-        node->parent = parent;
-        if ((is->item.mask & TVIF_TEXT) && is->item.pszText) node->text = is->item.pszText;
-        if (is->item.mask & TVIF_PARAM) node->param = is->item.lParam;
-        if (is->item.mask & TVIF_CHILDREN) node->childrenHint = is->item.cChildren;
-        if ((is->item.mask & TVIF_STATE) && (is->item.stateMask & TVIS_EXPANDED))
-            node->expanded = (is->item.state & TVIS_EXPANDED) != 0;
-        auto& kids = parent->children;
-        size_t at = kids.size();
-        if (is->hInsertAfter == TVI_FIRST) {
-            at = 0;
-        } else if (is->hInsertAfter == TVI_SORT) {
-            at = (size_t)(std::upper_bound(kids.begin(), kids.end(), node->text,
-                                           [](const std::string& s, const std::unique_ptr<Node>& k) {
-                                               return LessNoCase(s, k->text);
-                                           }) -
-                          kids.begin());
-        } else if (is->hInsertAfter != TVI_LAST && is->hInsertAfter) {
-            for (size_t k = 0; k < kids.size(); ++k)
-                if ((HTREEITEM)kids[k].get() == is->hInsertAfter) at = k + 1;
-        }
-        Node* raw = node.get();
-        kids.insert(kids.begin() + (ptrdiff_t)at, std::move(node));
-        t->live.insert(raw);
-        t->UpdateScroll();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return (LRESULT)raw;
-    }
-    case TVM_DELETEITEM:
-        if ((HTREEITEM)l == TVI_ROOT || !l) t->Remove(nullptr);
-        else if (Node* n = t->Valid((HTREEITEM)l)) t->Remove(n);
-        else return FALSE;
-        return TRUE;
-    case TVM_EXPAND: return t->Expand(t->Valid((HTREEITEM)l), (UINT)w);
-    case TVM_GETCOUNT: return (LRESULT)t->live.size();
-    case TVM_GETNEXTITEM: {
-        Node* n = t->Valid((HTREEITEM)l);
-        auto sibling = [&](Node* x, int d) -> Node* {
-            if (!x) return nullptr;
-            auto& sib = x->parent->children;
-            for (size_t k = 0; k < sib.size(); ++k)
-                if (sib[k].get() == x) {
-                    long j = (long)k + d;
-                    return j >= 0 && j < (long)sib.size() ? sib[(size_t)j].get() : nullptr;
-                }
-            return nullptr;
-        };
-        Node* r = nullptr;
-        switch (w) {
-        case TVGN_ROOT: r = t->root.children.empty() ? nullptr : t->root.children.front().get(); break;
-        case TVGN_NEXT: r = sibling(n, 1); break;
-        case TVGN_PREVIOUS: r = sibling(n, -1); break;
-        case TVGN_PARENT: r = n && n->parent != &t->root ? n->parent : nullptr; break;
-        case TVGN_CHILD:
-            if (!l || (HTREEITEM)l == TVI_ROOT) r = t->root.children.empty() ? nullptr : t->root.children.front().get();
-            else r = n && !n->children.empty() ? n->children.front().get() : nullptr;
-            break;
-        case TVGN_CARET: r = t->caret; break;
-        case TVGN_FIRSTVISIBLE: {
-            auto rows = t->Rows();
-            r = t->top < (int)rows.size() ? rows[(size_t)t->top].first : nullptr;
-            break;
-        }
-        case TVGN_NEXTVISIBLE: {
-            auto rows = t->Rows();
-            int i = t->RowOf(n);
-            r = i >= 0 && i + 1 < (int)rows.size() ? rows[(size_t)i + 1].first : nullptr;
-            break;
-        }
-        default: break;
-        }
-        return (LRESULT)r;
-    }
-    case TVM_SELECTITEM:
-        if (w != TVGN_CARET) return FALSE;
-        if (l && !t->Valid((HTREEITEM)l)) return FALSE;
-        return t->Select(t->Valid((HTREEITEM)l), TVC_UNKNOWN);
-    case TVM_GETITEM: {
-        TVITEM* it = (TVITEM*)l;
-        Node* n = it ? t->Valid(it->hItem) : nullptr;
-        if (!n) return FALSE;
-        if ((it->mask & TVIF_TEXT) && it->pszText && it->cchTextMax > 0)
-            snprintf(it->pszText, (size_t)it->cchTextMax, "%s", n->text.c_str());
-        if (it->mask & TVIF_PARAM) it->lParam = n->param;
-        if (it->mask & TVIF_STATE) it->state = t->Describe(n).state;
-        if (it->mask & TVIF_CHILDREN) it->cChildren = n->children.empty() ? n->childrenHint : 1;
-        return TRUE;
-    }
-    case TVM_SETITEM: {
-        const TVITEM* it = (const TVITEM*)l;
-        Node* n = it ? t->Valid(it->hItem) : nullptr;
-        if (!n) return FALSE;
-        if ((it->mask & TVIF_TEXT) && it->pszText) n->text = it->pszText;
-        if (it->mask & TVIF_PARAM) n->param = it->lParam;
-        if (it->mask & TVIF_CHILDREN) n->childrenHint = it->cChildren;
+}
+
+LRESULT Tree::OnTreeMessage(UINT msg, WPARAM w, LPARAM l)
+{
+    switch (msg) {
+    case TVM_INSERTITEM: return OnInsertItem((const TVINSERTSTRUCT*)l);
+    case TVM_DELETEITEM: return OnDeleteItem((HTREEITEM)l);
+    case TVM_EXPAND: return Expand(Valid((HTREEITEM)l), (UINT)w);
+    case TVM_GETCOUNT: return (LRESULT)live.size();
+    case TVM_GETNEXTITEM: return OnGetNextItem((UINT)w, (HTREEITEM)l);
+    case TVM_SELECTITEM: return OnSelectItem((UINT)w, (HTREEITEM)l);
+    case TVM_GETITEM: return OnGetItem((TVITEM*)l);
+    case TVM_SETITEM: return OnSetItem((const TVITEM*)l);
+    case TVM_SORTCHILDREN: return OnSortChildren((HTREEITEM)l);
+    case TVM_ENSUREVISIBLE:
+        EnsureVisible(Valid((HTREEITEM)l));
         InvalidateRect(hwnd, nullptr, TRUE);
         return TRUE;
+    case TVM_GETITEMRECT: return OnGetItemRect(w != 0, (RECT*)l);
+    case TVM_HITTEST: return OnHitTest((TVHITTESTINFO*)l);
+    default: return DefWindowProc(hwnd, msg, w, l);
     }
-    case TVM_SORTCHILDREN: {
-        Node* n = (!l || (HTREEITEM)l == TVI_ROOT) ? &t->root : t->Valid((HTREEITEM)l);
-        if (!n) return FALSE;
-        std::stable_sort(n->children.begin(), n->children.end(),
-                         [](const auto& a, const auto& b) { return LessNoCase(a->text, b->text); });
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return TRUE;
+}
+
+LRESULT Tree::OnSetFont(HFONT f)
+{
+    font = f;
+    rowHeight = 0;
+    return 0;
+}
+
+LRESULT Tree::OnFocus(bool on)
+{
+    focused = on;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT Tree::OnLButtonDown(POINT pt, bool doubleClick)
+{
+    if (GetFocus() != hwnd) SetFocus(hwnd);
+    UINT flags;
+    Node* n = HitTest(pt, &flags);
+    if (!n) return 0;
+    if (flags == TVHT_ONITEMBUTTON || doubleClick) Expand(n, TVE_TOGGLE);
+    else Select(n, TVC_BYMOUSE);
+    return 0;
+}
+
+LRESULT Tree::ScrollTo(int row)
+{
+    top = row;
+    UpdateScroll();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT Tree::OnInsertItem(const TVINSERTSTRUCT* is)
+{
+    if (!is) return 0;
+    Node* parent = (is->hParent == TVI_ROOT || !is->hParent) ? &root : Valid(is->hParent);
+    if (!parent) return 0;
+    auto node = std::make_unique<Node>();
+    node->parent = parent;
+    if ((is->item.mask & TVIF_TEXT) && is->item.pszText) node->text = is->item.pszText;
+    if (is->item.mask & TVIF_PARAM) node->param = is->item.lParam;
+    if (is->item.mask & TVIF_CHILDREN) node->childrenHint = is->item.cChildren;
+    if ((is->item.mask & TVIF_STATE) && (is->item.stateMask & TVIS_EXPANDED))
+        node->expanded = (is->item.state & TVIS_EXPANDED) != 0;
+    auto& kids = parent->children;
+    size_t at = kids.size();
+    if (is->hInsertAfter == TVI_FIRST) {
+        at = 0;
+    } else if (is->hInsertAfter == TVI_SORT) {
+        at = (size_t)(std::upper_bound(kids.begin(), kids.end(), node->text,
+                                       [](const std::string& s, const std::unique_ptr<Node>& k) {
+                                           return LessNoCase(s, k->text);
+                                       }) -
+                      kids.begin());
+    } else if (is->hInsertAfter != TVI_LAST && is->hInsertAfter) {
+        for (size_t k = 0; k < kids.size(); ++k)
+            if ((HTREEITEM)kids[k].get() == is->hInsertAfter) at = k + 1;
     }
-    case TVM_ENSUREVISIBLE: t->EnsureVisible(t->Valid((HTREEITEM)l)); InvalidateRect(hwnd, nullptr, TRUE); return TRUE;
-    case TVM_GETITEMRECT: {
-        RECT* r = (RECT*)l;
-        if (!r) return FALSE;
-        HTREEITEM asked;
-        memcpy(&asked, r, sizeof asked);   // the item comes in the rectangle
-        Node* n = t->Valid(asked);
-        int row = n ? t->RowOf(n) : -1;
-        if (row < 0) return FALSE;
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        const int y = (row - t->top) * t->RowHeight();
-        int depth = 0;
-        for (Node* p = n->parent; p != &t->root; p = p->parent) ++depth;
-        *r = RECT{w ? 2 + (depth + t->Depth0()) * t->Indent() : 0, y, rc.right, y + t->RowHeight()};
-        return TRUE;
+    Node* raw = node.get();
+    kids.insert(kids.begin() + (ptrdiff_t)at, std::move(node));
+    live.insert(raw);
+    UpdateScroll();
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return (LRESULT)raw;
+}
+
+LRESULT Tree::OnDeleteItem(HTREEITEM h)
+{
+    if (h == TVI_ROOT || !h) Remove(nullptr);
+    else if (Node* n = Valid(h)) Remove(n);
+    else return FALSE;
+    return TRUE;
+}
+
+LRESULT Tree::OnGetNextItem(UINT code, HTREEITEM h)
+{
+    Node* n = Valid(h);
+    auto sibling = [&](Node* x, int d) -> Node* {
+        if (!x) return nullptr;
+        auto& sib = x->parent->children;
+        for (size_t k = 0; k < sib.size(); ++k)
+            if (sib[k].get() == x) {
+                long j = (long)k + d;
+                return j >= 0 && j < (long)sib.size() ? sib[(size_t)j].get() : nullptr;
+            }
+        return nullptr;
+    };
+    Node* r = nullptr;
+    switch (code) {
+    case TVGN_ROOT: r = root.children.empty() ? nullptr : root.children.front().get(); break;
+    case TVGN_NEXT: r = sibling(n, 1); break;
+    case TVGN_PREVIOUS: r = sibling(n, -1); break;
+    case TVGN_PARENT: r = n && n->parent != &root ? n->parent : nullptr; break;
+    case TVGN_CHILD:
+        if (!h || h == TVI_ROOT) r = root.children.empty() ? nullptr : root.children.front().get();
+        else r = n && !n->children.empty() ? n->children.front().get() : nullptr;
+        break;
+    case TVGN_CARET: r = caret; break;
+    case TVGN_FIRSTVISIBLE: {
+        auto rows = Rows();
+        r = top < (int)rows.size() ? rows[(size_t)top].first : nullptr;
+        break;
     }
-    case TVM_HITTEST: {
-        TVHITTESTINFO* hi = (TVHITTESTINFO*)l;
-        if (!hi) return 0;
-        hi->hItem = (HTREEITEM)t->HitTest(hi->pt, &hi->flags);
-        return (LRESULT)hi->hItem;
+    case TVGN_NEXTVISIBLE: {
+        auto rows = Rows();
+        int i = RowOf(n);
+        r = i >= 0 && i + 1 < (int)rows.size() ? rows[(size_t)i + 1].first : nullptr;
+        break;
     }
     default: break;
     }
-    return DefWindowProc(hwnd, msg, w, l);
+    return (LRESULT)r;
+}
+
+LRESULT Tree::OnSelectItem(UINT code, HTREEITEM h)
+{
+    if (code != TVGN_CARET) return FALSE;
+    if (h && !Valid(h)) return FALSE;
+    return Select(Valid(h), TVC_UNKNOWN);
+}
+
+LRESULT Tree::OnGetItem(TVITEM* it)
+{
+    Node* n = it ? Valid(it->hItem) : nullptr;
+    if (!n) return FALSE;
+    if ((it->mask & TVIF_TEXT) && it->pszText && it->cchTextMax > 0)
+        snprintf(it->pszText, (size_t)it->cchTextMax, "%s", n->text.c_str());
+    if (it->mask & TVIF_PARAM) it->lParam = n->param;
+    if (it->mask & TVIF_STATE) it->state = Describe(n).state;
+    if (it->mask & TVIF_CHILDREN) it->cChildren = n->children.empty() ? n->childrenHint : 1;
+    return TRUE;
+}
+
+LRESULT Tree::OnSetItem(const TVITEM* it)
+{
+    Node* n = it ? Valid(it->hItem) : nullptr;
+    if (!n) return FALSE;
+    if ((it->mask & TVIF_TEXT) && it->pszText) n->text = it->pszText;
+    if (it->mask & TVIF_PARAM) n->param = it->lParam;
+    if (it->mask & TVIF_CHILDREN) n->childrenHint = it->cChildren;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT Tree::OnSortChildren(HTREEITEM h)
+{
+    Node* n = (!h || h == TVI_ROOT) ? &root : Valid(h);
+    if (!n) return FALSE;
+    std::stable_sort(n->children.begin(), n->children.end(),
+                     [](const auto& a, const auto& b) { return LessNoCase(a->text, b->text); });
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+// The item comes in the rectangle.
+LRESULT Tree::OnGetItemRect(bool labelOnly, RECT* r)
+{
+    if (!r) return FALSE;
+    HTREEITEM asked;
+    memcpy(&asked, r, sizeof asked);
+    Node* n = Valid(asked);
+    int row = n ? RowOf(n) : -1;
+    if (row < 0) return FALSE;
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    const int y = (row - top) * RowHeight();
+    int depth = 0;
+    for (Node* p = n->parent; p != &root; p = p->parent) ++depth;
+    *r = RECT{labelOnly ? 2 + (depth + Depth0()) * Indent() : 0, y, rc.right, y + RowHeight()};
+    return TRUE;
+}
+
+LRESULT Tree::OnHitTest(TVHITTESTINFO* hi)
+{
+    if (!hi) return 0;
+    hi->hItem = (HTREEITEM)HitTest(hi->pt, &hi->flags);
+    return (LRESULT)hi->hItem;
 }
 }  // namespace
 
-void RegisterTreeClass() { RegisterControlClass(WC_TREEVIEW, TreeProc); }
+void RegisterTreeClass() { RegisterControlClass(WC_TREEVIEW, ControlProc<Tree>); }

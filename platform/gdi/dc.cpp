@@ -2,6 +2,7 @@
 // attributes, SaveDC/RestoreDC, clipping and device capabilities.
 #include "platform/user/input_internal.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include "platform/gdi/gdi_internal.h"
@@ -105,6 +106,33 @@ void RedirectWindowDC(HWND hwnd, HDC recording)
     g_redirects[hwnd] = recording;
 }
 
+namespace {
+// Window DCs this thread got from GetDC/GetWindowDC and still holds.
+thread_local std::vector<HDC> t_heldDcs;
+
+HDC Held(HDC hdc)
+{
+    if (hdc) t_heldDcs.push_back(hdc);
+    return hdc;
+}
+}  // namespace
+
+void FlushHeldWindowDCs()
+{
+    for (size_t i = 0; i < t_heldDcs.size();) {
+        std::shared_ptr<CDc> dc = FindDc(t_heldDcs[i]);
+        if (!dc || dc->dcKind != DcKind::Window) {
+            t_heldDcs.erase(t_heldDcs.begin() + (ptrdiff_t)i);
+            continue;
+        }
+        if (dc->dirty.right > dc->dirty.left && dc->dirty.bottom > dc->dirty.top) {
+            MarkSurfaceDirty(dc->top, dc->dirty);
+            dc->dirty = RECT{0, 0, 0, 0};
+        }
+        i++;
+    }
+}
+
 HDC GetDC(HWND hwnd)
 {
     if (HDC r = hwnd ? RedirectedDc(hwnd) : nullptr) {
@@ -117,7 +145,7 @@ HDC GetDC(HWND hwnd)
         dc->size = Backend().ScreenSize();
         return NewDc(dc);
     }
-    return MakeWindowDc(hwnd);
+    return Held(MakeWindowDc(hwnd));
 }
 
 // The whole window, frame included.
@@ -127,7 +155,7 @@ HDC GetWindowDC(HWND hwnd)
         SaveDC(r);
         return r;
     }
-    return hwnd ? MakeWindowDc(hwnd, true) : GetDC(nullptr);
+    return hwnd ? Held(MakeWindowDc(hwnd, true)) : GetDC(nullptr);
 }
 
 int ReleaseDC(HWND, HDC hdc)
@@ -141,6 +169,7 @@ int ReleaseDC(HWND, HDC hdc)
     if (!dc || (dc->dcKind != DcKind::Window && dc->dcKind != DcKind::Screen)) return 0;
     if (dc->dcKind == DcKind::Window && dc->dirty.right > dc->dirty.left && dc->dirty.bottom > dc->dirty.top)
         MarkSurfaceDirty(dc->top, dc->dirty);
+    t_heldDcs.erase(std::remove(t_heldDcs.begin(), t_heldDcs.end(), hdc), t_heldDcs.end());
     DropDc(hdc, dc);
     return 1;
 }

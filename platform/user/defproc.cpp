@@ -242,16 +242,19 @@ LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_BACKEND_ACTIVATE: {
         // The desktop gave the window the focus: its keys come here even when
         // it already was its thread's active window and another thread's
-        // window held the foreground.
+        // window held the foreground. The desktop stacked it already.
+        CDesktopStackingScope fromDesktop;
         SetActiveWindow(hwnd);
         HWND top = GetAncestor(hwnd, GA_ROOT);
         if (top && GetActiveWindow() == top) SetForegroundInternal(top);
         return 0;
     }
-    case WM_BACKEND_MOVE:
-        SetWindowPos(hwnd, nullptr, (SHORT)LOWORD(wParam), (SHORT)HIWORD(wParam), LOWORD(lParam), HIWORD(lParam),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_BACKEND_MOVE: {
+        const int x = (SHORT)LOWORD(wParam), y = (SHORT)HIWORD(wParam);
+        CDesktopMoveScope fromDesktop(RECT{x, y, x + LOWORD(lParam), y + HIWORD(lParam)});
+        SetWindowPos(hwnd, nullptr, x, y, LOWORD(lParam), HIWORD(lParam), SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
+    }
     case WM_CANCELMODE:
         if (GetCapture() == hwnd) ReleaseCapture();
         EndMenu();

@@ -66,6 +66,16 @@ MINMAXINFO DefaultMinMax(const CWindow& w)
 
 }  // namespace
 
+namespace {
+thread_local bool t_desktopStacking = false;
+thread_local const RECT* t_desktopRect = nullptr;
+}
+
+CDesktopStackingScope::CDesktopStackingScope() : outer(t_desktopStacking) { t_desktopStacking = true; }
+CDesktopStackingScope::~CDesktopStackingScope() { t_desktopStacking = outer; }
+CDesktopMoveScope::CDesktopMoveScope(const RECT& r) : outer(t_desktopRect), rect(r) { t_desktopRect = &rect; }
+CDesktopMoveScope::~CDesktopMoveScope() { t_desktopRect = outer; }
+
 // The display hears of every change to a top-level window's place, look or
 // state; only the owner thread asks the window for its size bounds.
 void TellBackendAboutWindow(HWND hwnd)
@@ -85,6 +95,7 @@ void TellBackendAboutWindow(HWND hwnd)
         p.exStyle = w->exStyle;
         p.owner = w->ownerWnd;
         p.title = w->text;
+        p.fromDesktop = t_desktopRect && EqualRect(&p.rect, t_desktopRect);
         sizable = (w->style & WS_THICKFRAME) != 0;
         if (sizable) mm = DefaultMinMax(*w);
     }
@@ -202,9 +213,9 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         SetActiveWindow(owner && IsWindowVisible(owner) ? owner : nullptr);
     }
     if (topLevel) TellBackendAboutWindow(hwnd);
-    // A shown window put on top without taking the foreground (activation
-    // raises by itself) is raised on the display too.
-    if (topLevel && isVisible && wasVisible && !(wp.flags & SWP_NOZORDER) && GetForegroundWindow() != hwnd &&
+    // Put on top by the program, not after the desktop's own activation: the
+    // display raises it too (a window just shown comes up on top anyway).
+    if (topLevel && isVisible && wasVisible && !(wp.flags & SWP_NOZORDER) && !t_desktopStacking &&
         (wp.hwndInsertAfter == HWND_TOP || wp.hwndInsertAfter == HWND_TOPMOST))
         Backend().WindowRaised(hwnd);
     return true;
@@ -780,6 +791,80 @@ HWND WindowUnderPointSkipping(POINT pt, const std::vector<HWND>& skip)
 {
     std::lock_guard<std::mutex> g(WindowLock());
     return WindowAtLocked(pt, skip);
+}
+
+HWND PointerWindowSkipping(POINT pt, HWND top, const std::vector<HWND>& skip)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    if (top && std::find(skip.begin(), skip.end(), top) == skip.end()) {
+        auto w = FindWindowObjectLocked(top);
+        // The display knows which window the user sees there; ours may lag
+        // behind a raise the desktop made, so it is asked only when the
+        // window is gone or the point left it (a press's implicit grab).
+        if (w && IsTopLevel(*w) && (w->style & WS_VISIBLE) && !w->destroying &&
+            Contains(WindowScreenRectLocked(*w), pt)) {
+            if (w->style & WS_DISABLED) return nullptr;
+            return ChildAtLocked(*w, pt, skip);
+        }
+    }
+    return WindowAtLocked(pt, skip);
+}
+
+POINT CascadePosition(HWND owner, int width, int height)
+{
+    RECT work;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+    const POINT start{work.left + 100, work.top + 100};
+    POINT base = start;
+    std::vector<POINT> taken;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        if (owner)
+            if (auto o = FindWindowObjectLocked(owner); o && !o->destroying) {
+                const RECT r = WindowScreenRectLocked(*o);
+                base = POINT{r.left + step, r.top + step};
+            }
+        for (HWND h : TopLevelOrderLocked()) {
+            auto w = FindWindowObjectLocked(h);
+            if (w && !w->destroying && !(w->style & WS_CHILD) && (w->style & WS_CAPTION) == WS_CAPTION)
+                taken.push_back(POINT{w->rect.left, w->rect.top});
+        }
+    }
+    auto free = [&](POINT p) {
+        return std::none_of(taken.begin(), taken.end(), [&](POINT t) { return t.x == p.x && t.y == p.y; });
+    };
+    // Not past the work area's edges while a step back would do.
+    auto fits = [&](POINT p) {
+        return p.x + std::min(width, Width(work) / 2) <= work.right && p.y + std::min(height, Height(work) / 2) <= work.bottom;
+    };
+    POINT p = base;
+    for (int i = 0; i < 64; i++) {
+        if (!fits(p)) {
+            if (base.x == start.x && base.y == start.y) break;
+            base = p = start;
+        }
+        if (free(p)) return p;
+        p = POINT{p.x + step, p.y + step};
+    }
+    return fits(p) ? p : start;
+}
+
+void MirrorTopLevelOrder(const std::vector<HWND>& topmostFirst)
+{
+    std::lock_guard<std::mutex> g(WindowLock());
+    std::vector<HWND>& order = TopLevelOrderLocked();
+    std::vector<size_t> slots;
+    std::vector<HWND> listed;
+    for (HWND h : topmostFirst)
+        if (std::find(listed.begin(), listed.end(), h) == listed.end()) listed.push_back(h);
+    for (size_t i = 0; i < order.size(); i++)
+        if (std::find(listed.begin(), listed.end(), order[i]) != listed.end()) slots.push_back(i);
+    // Windows the display named that we no longer have are left out.
+    std::vector<HWND> known;
+    for (HWND h : listed)
+        if (std::find(order.begin(), order.end(), h) != order.end()) known.push_back(h);
+    for (size_t i = 0; i < slots.size() && i < known.size(); i++) order[slots[i]] = known[i];
 }
 
 HWND ChildWindowFromPointEx(HWND parent, POINT pt, UINT flags)

@@ -107,10 +107,11 @@ std::shared_ptr<CThreadData> LikelyThread(const RawEvent& e, HWND capture)
         HWND fg;
         return ForegroundThread(&fg);
     }
-    default:
+    default: {
         if (capture) return OwnerOf(capture);
-        HWND h = WindowUnderPointSkipping(e.in.pt, e.skip);
+        HWND h = PointerWindowSkipping(e.in.pt, e.in.top, e.skip);
         return h ? OwnerOf(h) : nullptr;
+    }
     }
 }
 
@@ -442,7 +443,7 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
                 target = capture;
                 break;
             }
-            target = WindowUnderPointSkipping(head.in.pt, head.skip);
+            target = PointerWindowSkipping(head.in.pt, head.in.top, head.skip);
             if (!target) {
                 drop = true;
                 break;
@@ -696,6 +697,49 @@ static void FollowKeyboardFocus(HWND hwnd)
     PostMessage(top, WM_BACKEND_ACTIVATE, 0, 0);
 }
 
+void ReconcileKeyState(const std::vector<UINT>& keysDown)
+{
+    BYTE real[256] = {};
+    for (UINT vk : keysDown) real[vk & 0xFF] = 0x80;
+    auto plainOf = [](UINT vk) -> UINT {
+        switch (vk) {
+        case VK_LSHIFT:
+        case VK_RSHIFT: return VK_SHIFT;
+        case VK_LCONTROL:
+        case VK_RCONTROL: return VK_CONTROL;
+        case VK_LMENU:
+        case VK_RMENU: return VK_MENU;
+        default: return 0;
+        }
+    };
+    auto fix = [&](BYTE* k) {
+        for (UINT vk = 1; vk < 256; vk++) {
+            const UINT plain = plainOf(vk);
+            // A sided key stays as we saw it while its plain key is really down.
+            const bool down = plain ? (real[plain] && (k[vk] & 0x80)) || real[vk] : real[vk] != 0;
+            k[vk] = (BYTE)((k[vk] & 1) | (down ? 0x80 : 0));
+        }
+    };
+    {
+        std::lock_guard<std::mutex> g(State().lock);
+        fix(State().async);
+    }
+    // Every thread with windows: its key state is what GetKeyState answers.
+    std::vector<std::shared_ptr<CThreadData>> threads;
+    EnumAllTopLevelWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* out = (std::vector<std::shared_ptr<CThreadData>>*)p;
+            if (std::shared_ptr<CThreadData> t = OwnerOf(h); t && std::find(out->begin(), out->end(), t) == out->end())
+                out->push_back(t);
+            return TRUE;
+        },
+        (LPARAM)&threads);
+    for (const auto& t : threads) {
+        std::lock_guard<std::mutex> g(t->lock);
+        fix(t->queue.keyState);
+    }
+}
+
 void ReportBackendEvent(BackendEvent e)
 {
     switch (e.kind) {
@@ -703,7 +747,11 @@ void ReportBackendEvent(BackendEvent e)
         if (e.hwnd && (e.input.kind == RawKind::KeyDown || e.input.kind == RawKind::KeyUp)) FollowKeyboardFocus(e.hwnd);
         QueueRawInput(std::move(e.input));
         break;
-    case BackendEventKind::Activate: PostMessage(e.hwnd, WM_BACKEND_ACTIVATE, 0, 0); break;
+    case BackendEventKind::Activate:
+        if (e.keysKnown) ReconcileKeyState(e.keysDown);
+        PostMessage(e.hwnd, WM_BACKEND_ACTIVATE, 0, 0);
+        break;
+    case BackendEventKind::Stacking: MirrorTopLevelOrder(e.order); break;
     case BackendEventKind::Close: PostMessage(e.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     case BackendEventKind::Move:
         PostMessage(e.hwnd, WM_BACKEND_MOVE, (WPARAM)(DWORD)MAKELONG((WORD)(SHORT)e.rect.left, (WORD)(SHORT)e.rect.top),

@@ -144,6 +144,9 @@ struct RawInput {
     int wheel = 0;            // multiples of 120
     bool extended = false;    // a key of the extended set (keypad Enter, the arrows beside it)
     std::vector<std::string> files;
+    // Pointer input: the top-level window the display server delivered it to
+    // (what the user sees under the pointer); null: found by our own order.
+    HWND top = nullptr;
 };
 // Appends to the queue (positions are clamped by ClipCursor; the async key
 // state follows at once).
@@ -154,16 +157,30 @@ bool RawInputPending();
 void ReportCaptureLost();
 
 // The one entry for what a back end reports: input, activation, the close
-// button (-> SC_CLOSE -> WM_CLOSE), moves and sizes done by the desktop, and
-// a lost grab. Everything but input is posted to the window's own thread.
-enum class BackendEventKind { Input, Activate, Close, Move, CaptureLost };
+// button (-> SC_CLOSE -> WM_CLOSE), moves and sizes done by the desktop, a
+// lost grab and the desktop's stacking of our top-level windows. Activation,
+// close and moves are posted to the window's own thread.
+enum class BackendEventKind { Input, Activate, Close, Move, CaptureLost, Stacking };
 struct BackendEvent {
-    BackendEventKind kind;
+    BackendEventKind kind = BackendEventKind::Input;
     HWND hwnd = nullptr;
     RawInput input;
     RECT rect{};   // Move: the new window rectangle (screen)
+    // Activate: the keys and buttons really down as the window got the focus
+    // (keysKnown); keys we saw go down whose release went elsewhere go up.
+    bool keysKnown = false;
+    std::vector<UINT> keysDown;
+    // Stacking: our visible top-level windows as the display stacks them, topmost first.
+    std::vector<HWND> order;
 };
 void ReportBackendEvent(BackendEvent event);
+// Brings the key and button state of the queue and of every thread in line
+// with the keys really down (no messages: a release that went to another
+// application's window is not replayed). Lock keys keep their toggle.
+void ReconcileKeyState(const std::vector<UINT>& keysDown);
+// Takes the display's stacking (topmost first) as our top-level order: the
+// listed windows swap into each other's places, the others keep theirs.
+void MirrorTopLevelOrder(const std::vector<HWND>& topmostFirst);
 // Private messages that carry back-end reports to the owner thread.
 #define WM_BACKEND_ACTIVATE 0x03E0u
 #define WM_BACKEND_MOVE 0x03E1u

@@ -1,6 +1,7 @@
 // Sending and posting, the per-thread queue, timers and registered messages.
 #include "platform/user/input_internal.h"
 #include "platform/user/clipboard.h"
+#include "platform/gdi/gdi.h"
 
 #include <algorithm>
 #include <cctype>
@@ -194,10 +195,19 @@ MSG MakeMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return m;
 }
 
+// A waiting take that may also end after sends, or at a deadline.
+struct WaitEnds {
+    bool afterSends = false;
+    uint64_t deadline = UINT64_MAX;   // tick
+    bool served = false;
+    bool timedOut = false;
+};
+
 // The common core of GetMessage and PeekMessage.
-bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags, bool wait)
+bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags, bool wait, WaitEnds* ends = nullptr)
 {
     CThreadData& self = CurrentThreadData();
+    FlushHeldWindowDCs();
     const bool remove = (flags & PM_REMOVE) != 0;
     UINT kinds = flags >> 16;
     if (kinds == 0) kinds = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
@@ -207,7 +217,10 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
         q.changeBits = 0;
         const uint64_t kicks = q.inputKicks;
         if (kinds & QS_SENDMESSAGE)
-            while (!q.incoming.empty()) ServeOneLocked(self, l);
+            while (!q.incoming.empty()) {
+                ServeOneLocked(self, l);
+                if (ends) ends->served = true;
+            }
         if (self.ended && wait) {
             // An abandoned thread's loop ends as if told to quit.
             *out = MakeMsg(nullptr, WM_QUIT, 0, 0);
@@ -252,8 +265,14 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
         }
         if (!wait) return false;
         if (q.inputKicks != kicks) continue;   // input turned up for us meanwhile
+        if (ends && ends->afterSends && ends->served) return false;
+        if (ends && now >= ends->deadline) {
+            ends->timedOut = true;
+            return false;
+        }
         uint64_t nextDue = UINT64_MAX;
         QueueStatusLocked(q, now, &nextDue);
+        if (ends) nextDue = std::min(nextDue, ends->deadline);
         if (uint64_t retry = TakeRawInputRetryTick()) nextDue = std::min(nextDue, retry);
         // The caret blinks while the thread waits for messages.
         CMessageQueue::Caret& caret = q.caret;
@@ -436,6 +455,16 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
                                 DWORD wakeMask)
 {
     return MsgWaitForMultipleObjectsEx(count, handles, milliseconds, wakeMask, waitAll ? MWMO_WAITALL : 0);
+}
+
+CMessageWait WaitForMessageServingSends(DWORD milliseconds)
+{
+    WaitEnds ends;
+    ends.afterSends = true;
+    if (milliseconds != INFINITE) ends.deadline = GetTickCount64() + milliseconds;
+    MSG m;
+    if (TakeMessage(&m, nullptr, 0, 0, PM_NOREMOVE, true, &ends)) return CMessageWait::Message;
+    return ends.timedOut ? CMessageWait::Timeout : CMessageWait::SendsServed;
 }
 
 BOOL WaitMessage()

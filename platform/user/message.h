@@ -100,6 +100,12 @@
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);   // 0 on WM_QUIT
 BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove);
 BOOL WaitMessage();
+// A message loop's wait: up to `milliseconds` (INFINITE: no bound) for a
+// message the thread can take, serving what other threads send meanwhile.
+// Message: one waits (not taken). SendsServed: sends were served and nothing
+// else waits (what they changed may want the loop's idle work). Timeout.
+enum class CMessageWait { Message, SendsServed, Timeout };
+CMessageWait WaitForMessageServingSends(DWORD milliseconds);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessage(const MSG* msg);
 

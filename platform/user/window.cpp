@@ -239,10 +239,21 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     // Shown after WM_CREATE, as ShowWindow would.
     const bool visible = (style & WS_VISIBLE) != 0;
     style &= ~WS_VISIBLE;
-    if (x == CW_USEDEFAULT) x = y = child ? 0 : 100;
     if (width == CW_USEDEFAULT) {
         width = child ? 0 : 640;
         height = child ? 0 : 480;
+    }
+    if (x == CW_USEDEFAULT) {
+        const bool framed = !(style & WS_POPUP) || (style & WS_CAPTION) == WS_CAPTION;
+        if (child) {
+            x = y = 0;
+        } else if (framed) {
+            const POINT p = CascadePosition(w->ownerWnd, width, height);
+            x = p.x;
+            y = p.y;
+        } else {
+            x = y = 100;
+        }
     }
     width = std::clamp(width, 0, 32767);
     height = std::clamp(height, 0, 32767);

@@ -101,6 +101,21 @@ void RemoveFromZOrderLocked(CWindow& w);
 void RecalcClient(HWND hwnd);
 // Tells the back end a top-level window's place, look and state (no lock held).
 void TellBackendAboutWindow(HWND hwnd);
+// While one lives on a thread, the raises it makes follow what the desktop
+// did itself (an activation it reported): the display is not asked again.
+struct CDesktopStackingScope {
+    CDesktopStackingScope();
+    ~CDesktopStackingScope();
+    bool outer;
+};
+// While one lives on a thread, a window that ends up at `rect` got there
+// because the desktop put it there: the display is not asked to move it.
+struct CDesktopMoveScope {
+    explicit CDesktopMoveScope(const RECT& rect);
+    ~CDesktopMoveScope();
+    const RECT* outer;
+    RECT rect;
+};
 CNcLayout NcLayoutOfLocked(const CWindow& w);
 // Invalidates a rectangle of a window's client area (client coordinates;
 // null for all) and of the children under it; `frame` also repaints the
@@ -111,8 +126,17 @@ std::shared_ptr<CThreadData> OwnerOf(HWND hwnd);
 
 // DefWindowProc beyond the window record: non-client, input, painting.
 LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Where a new framed top-level window without a place of its own goes: one
+// caption step down and right of its owner, or of the previous window there,
+// so that no two windows share a corner; back to the start where the work
+// area ends. No lock held.
+POINT CascadePosition(HWND owner, int width, int height);
 // The window under a screen point, skipping some (geometry only).
 HWND WindowUnderPointSkipping(POINT pt, const std::vector<HWND>& skip);
+// The same for pointer input that the display delivered to the top-level
+// window `top` (null: unknown): inside it, its own windows, whatever our
+// order says; none when `top` is disabled (under its modal dialog).
+HWND PointerWindowSkipping(POINT pt, HWND top, const std::vector<HWND>& skip);
 // The window's own visible pixels (client area or whole window) in its DC's
 // coordinates: clipped by ancestors, siblings above (WS_CLIPSIBLINGS) and
 // children (WS_CLIPCHILDREN).

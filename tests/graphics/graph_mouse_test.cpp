@@ -163,10 +163,22 @@ TEST_F(GraphMouse, ARubberBandZoomsAClickAutoscalesAndEscapeLeavesNoTrace)
     Show();
     const std::vector<double> before = Limits();
     const std::vector<uint32_t> image = Image();
-    bool differed = false;
+    // The band's top edge, from the press to the corner, with the default
+    // black fore colour: its dots, the first at the press, are the inverse of
+    // what lies under them, its gaps leave it.
+    int dots = -1, gaps = -1, other = -1;
     graph->onTrackPoint = [&](POINT p) {
-        differed = differed || Image() != image;
-        if (p.x == 260) HeadlessSavePng(hwnd, ArtifactDir() + "/graph-zoom-band.png");
+        if (p.x != 260) return;
+        const std::vector<uint32_t> now = Image();
+        dots = gaps = other = 0;
+        for (int x = 120; x < 258; x++) {
+            const uint32_t was = image[100 * 400 + x], is = now[100 * 400 + x];
+            if (is == (~was & 0xFFFFFF)) dots++;
+            else if (is == was) gaps++;
+            else other++;
+            if (x == 120) EXPECT_EQ(is, ~was & 0xFFFFFF) << "the press point is a dot";
+        }
+        HeadlessSavePng(hwnd, ArtifactDir() + "/graph-zoom-band.png");
     };
     Press({120, 100});
     Move({200, 160});
@@ -174,7 +186,10 @@ TEST_F(GraphMouse, ARubberBandZoomsAClickAutoscalesAndEscapeLeavesNoTrace)
     InjectKeyStroke(VK_ESCAPE);
     Release({260, 200});
     PumpUntilIdle();
-    EXPECT_TRUE(differed);
+    EXPECT_EQ(graph->foreColor, 0u);
+    EXPECT_GT(dots, 30) << "the band does not show";
+    EXPECT_GT(gaps, 30) << "the band is not dotted";
+    EXPECT_EQ(other, 0);
     EXPECT_EQ(Limits(), before);
     EXPECT_TRUE(Image() == image);
     EXPECT_EQ(GetCapture(), nullptr);

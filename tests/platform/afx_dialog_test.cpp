@@ -1,6 +1,7 @@
 // Dialogs from templates, DDX/DDV texts, the modal loop and property sheets.
 #include "afx_test_util.h"
 #include "tests/support/common_dialog_script.h"
+#include "platform_test_util.h"
 
 namespace {
 
@@ -90,6 +91,45 @@ TEST_F(AfxDialog, FailedChecksShowTheStandardTextsAndFocusTheControl)
         }
         dlg.DestroyWindow();
     }
+}
+
+TEST_F(AfxDialog, DialogsOpenFullyOnTheScreen)
+{
+    RECT work;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    Handler h;
+    // A narrow owner at the screen's left edge, one at its bottom right.
+    HWND left = MakeWindow(&h);
+    MoveWindow(left, work.left, work.top + 40, 120, 400, FALSE);
+    HWND corner = MakeWindow(&h);
+    MoveWindow(corner, work.right - 60, work.bottom - 60, 60, 60, FALSE);
+    struct Case {
+        const char* what;
+        HWND owner;
+        short x, y;
+        DWORD style;
+    };
+    const Case cases[] = {
+        {"centred on a narrow owner", left, 0, 0, DS_CENTER},
+        {"placed left of the screen", nullptr, -80, 10, 0},
+        {"placed on an owner near the corner", corner, 40, 40, 0},
+        {"centred on an owner near the corner", corner, 0, 0, DS_CENTER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CDialogTemplate wide = {WS_POPUP | WS_CAPTION | DS_MODALFRAME | c.style, 0, "Wide", c.x, c.y, 300, 80, kItems, 2};
+        CValuesDialog dlg;
+        ASSERT_TRUE(dlg.CreateIndirect(&wide, c.owner ? CWnd::FromHandle(c.owner) : nullptr));
+        RECT r;
+        GetWindowRect(dlg.m_hWnd, &r);
+        EXPECT_GE(r.left, work.left);
+        EXPECT_GE(r.top, work.top);
+        EXPECT_LE(r.right, work.right);
+        EXPECT_LE(r.bottom, work.bottom);
+        dlg.DestroyWindow();
+    }
+    DestroyWindow(left);
+    DestroyWindow(corner);
 }
 
 TEST_F(AfxDialog, OkWithAFailedCheckKeepsTheModalDialogOpen)

@@ -12,6 +12,7 @@ namespace {
 struct Recording : CBackend {
     std::vector<std::pair<HWND, CWindowPlacement>> placements;
     std::vector<HWND> grabs;
+    std::vector<HWND> raised;
     std::vector<std::pair<HWND, RECT>> carets;
     std::vector<CCursorShape> cursors;
     std::vector<std::string> foreignTypes;
@@ -25,6 +26,7 @@ struct Recording : CBackend {
     void SurfaceDestroyed(HWND) override {}
     void SurfaceChanged(HWND, const RECT&) override {}
     void WindowChanged(HWND h, const CWindowPlacement& p) override { placements.emplace_back(h, p); }
+    void WindowRaised(HWND h) override { raised.push_back(h); }
     void CursorChanged(const CCursorShape& s) override { cursors.push_back(s); }
     void GrabChanged(HWND top) override { grabs.push_back(top); }
     void CaretChanged(HWND top, const RECT& r) override { carets.emplace_back(top, r); }
@@ -80,6 +82,45 @@ TEST_F(BackendHooks, TopLevelChangesReachTheDisplay)
     EXPECT_GT(last.minSize.cx, 0);   // a sizable frame reports its bounds
     EXPECT_TRUE((last.style & WS_CAPTION) == WS_CAPTION);
     DestroyWindow(frame);
+}
+
+TEST_F(BackendHooks, RaisesWeMakeAreAskedOfTheDisplayAndWhatTheDesktopDidIsNot)
+{
+    Handler h;
+    HWND a = MakeAt(&h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{10, 20, 310, 220});
+    HWND b = MakeAt(&h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 60, 350, 260});
+    PumpUntilIdle();
+    auto last = [&](HWND w) {
+        for (auto it = rec->placements.rbegin(); it != rec->placements.rend(); ++it)
+            if (it->first == w) return it->second;
+        return CWindowPlacement{};
+    };
+    rec->raised.clear();
+    SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetActiveWindow(a);   // the program's own activation puts it on top as well
+    MoveWindow(a, 15, 25, 300, 200, TRUE);
+    EXPECT_EQ(rec->raised, (std::vector<HWND>{a, a}));
+    EXPECT_FALSE(last(a).fromDesktop);
+
+    // The desktop activated b and moved it: our answers ask for nothing again.
+    rec->raised.clear();
+    rec->placements.clear();
+    BackendEvent act;
+    act.kind = BackendEventKind::Activate;
+    act.hwnd = b;
+    ReportBackendEvent(act);
+    BackendEvent move;
+    move.kind = BackendEventKind::Move;
+    move.hwnd = b;
+    move.rect = RECT{70, 80, 370, 280};
+    ReportBackendEvent(move);
+    PumpUntilIdle();
+    EXPECT_EQ(GetActiveWindow(), b);
+    EXPECT_TRUE(rec->raised.empty());
+    EXPECT_TRUE(last(b).fromDesktop);
+    EXPECT_EQ(last(b).rect.left, 70);
+    DestroyWindow(a);
+    DestroyWindow(b);
 }
 
 TEST_F(BackendHooks, CaptureGrabsCaretAndCursor)

@@ -552,8 +552,15 @@ TEST_F(WmGeometry, CaptionDragMovesAndBackEndReportsReachTheOwnerThread)
     EXPECT_EQ(r.right - r.left, 300);
     EXPECT_EQ(GetCapture(), nullptr);
 
-    ReportBackendEvent(BackendEvent{BackendEventKind::Move, w, {}, RECT{10, 20, 410, 320}});
-    ReportBackendEvent(BackendEvent{BackendEventKind::Close, w, {}, {}});
+    BackendEvent move;
+    move.kind = BackendEventKind::Move;
+    move.hwnd = w;
+    move.rect = RECT{10, 20, 410, 320};
+    ReportBackendEvent(move);
+    BackendEvent close;
+    close.kind = BackendEventKind::Close;
+    close.hwnd = w;
+    ReportBackendEvent(close);
     PumpUntilIdle();
     GetWindowRect(w, &r);
     EXPECT_EQ(r.left, 10);

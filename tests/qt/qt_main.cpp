@@ -1,6 +1,6 @@
 // Tests that use the display start the way the program does: the display's
-// loop on the main thread, the tests on a new thread (the display tests; the
-// system tests, which open it only for their screen grabs).
+// loop on the main thread, the tests on a new thread (the display tests and
+// the IDE's equivalence run on the display).
 #include <cstdio>
 #include <gtest/gtest.h>
 

@@ -60,8 +60,9 @@ inline void SyncDisplay()
     QtHook<void()>("veldra_qt_test_sync")();
 }
 
-// Shows a top-level window and gives it the X input focus (no window manager
-// under Xvfb: focus is set explicitly).
+// Shows a top-level window and has the window manager activate it, as a
+// pager or a click on its title would; a popup the manager does not manage
+// gets the X input focus itself.
 inline unsigned long ShowAndFocus(HWND frame)
 {
     ShowWindow(frame, SW_SHOW);
@@ -72,7 +73,12 @@ inline unsigned long ShowAndFocus(HWND frame)
         id = QtHook<unsigned long(HWND)>("veldra_qt_test_native_id")(frame);
         return id != 0;
     });
-    if (id) Sh("xdotool windowfocus --sync " + std::to_string(id) + " >/dev/null 2>&1");
+    if (id) {
+        const std::string w = std::to_string(id);
+        const bool managed = Sh("xwininfo -id " + w + " | grep -q 'Override Redirect State: no'") == 0;
+        if (!managed || Sh("timeout 5 xdotool windowactivate --sync " + w + " >/dev/null 2>&1") != 0)
+            Sh("timeout 5 xdotool windowfocus --sync " + w + " >/dev/null 2>&1");
+    }
     PumpFor(100);
     return id;
 }

@@ -432,18 +432,29 @@ protected:
     // --- internals ---
     int Length() const { return (int)text.size(); }
     bool IsDelimiter(unsigned char c) const { return c < 0x80 && wordDelimiters.find((char)c) != std::string::npos; }
+    static bool IsBlankByte(char c) { return c == ' ' || c == '\t'; }
     EditorTextOptions Options() const { return EditorTextOptions{keepTabs, tabSize, maxLineLength}; }
     void Event(unsigned code) { OnEditEvent(code); }
     bool HasSelection() const { return selAnchor >= 0 && selEnd >= 0 && selAnchor != selEnd; }
     int SelMin() const { return std::min(selAnchor, selEnd); }
     int SelMax() const { return std::max(selAnchor, selEnd); }
     void ClearSelection() { selAnchor = selEnd = -1; }
+
+    // The text model (edit_model.cpp).
+    // The line feed ending the line at `offset`, or the text's length.
+    int LineEndOf_(int offset);
+    int LineLengthChars(int offset);
+    bool IsBlock();
+    void SetFirstLine(int line);
+
+    // Measuring and positions (edit_measure.cpp).
+    HDC MeasureDC(bool* release);
+    HFONT CurrentFont() const;
     void ComputeMetrics();
     void ComputeTextRect();
     void UpdateScrollRanges();
     int VisibleLines() const;
     int VisibleColumns() const;
-    void SetFirstLine(int line);
     void PlaceSystemCaret();
     void RecreateCaret();
     // Width of one character (cached per font, resolution and code point).
@@ -453,17 +464,49 @@ protected:
     int OffsetAtX(int lineStart, int x);
     void RedrawLines(int fromOffset, int toOffset, bool toBottom = false);
     void RedrawAll();
+
+    // The editing engine (edit_engine.cpp).
+    bool InsertTab();
+    void MarkersFollowBreak(int at);
+    // One line's part of a block indent or unindent.
+    struct LineEdit {
+        int offset;
+        std::string text;
+    };
+    bool IndentFits(int lo, int first, int lastLine);
+    std::string IndentLine(int ls, bool indent, const std::string& indentText, std::vector<LineEdit>& edits);
+    int UnindentFrom(int ls, int nb);
+
+    // Caret moves (edit_caret.cpp).
     bool MoveCharLeft(bool redraw);
     bool MoveCharRight(bool redraw);
     bool MoveLine(bool down, bool keepDesired, bool redraw);
     bool MoveHome(bool redraw);
     bool MoveEnd(bool redraw);
-    bool InsertTab();
-    int LineLengthChars(int offset);
-    bool IsBlock();
+
+    // Keyboard and mouse (edit_input.cpp): the keys of OnKeyDown by kind.
     void ScrollLines(int delta);
-    void OnScroll(int bar, UINT code, UINT pos);
+    void ReadOnlyKey(UINT vk, bool shift);
+    bool EditKey(UINT vk, bool shift, bool ctrl);
+    void BackspaceKey();
+    void TabKey(bool shift);
+    bool MoveKey(UINT vk, bool shift, bool ctrl);
+    void HomeEndKey(bool home, bool shift, bool ctrl);
+    void UpDownKey(bool down, bool shift, bool ctrl);
     void MouseSelectTo(POINT pt);
+
+    // Undo (edit_undo.cpp).
+    void PushUndo(std::unique_ptr<KyrUndoAction> action);
+    void FreeUndoActions(size_t from);
+    // The last recorded action undoes with the ones recorded after it.
+    void GroupLastUndo();
+    bool CanMergeTyping(const std::string& typed, int offset);
+
+    // Markers (edit_marker.cpp).
+    void SortMarkers();
+
+    // Colouring, painting, scrolling and the hover tip (edit_paint.cpp).
+    void OnScroll(int bar, UINT code, UINT pos);
     void UpdateHoverTip(POINT pt);
     // The word under a client point (within columnWidth of its character).
     std::string TipWordAt(POINT pt, int* offset);
@@ -481,16 +524,11 @@ protected:
     void TextErased(int offset, int count);
     void RebuildDelimiterIndex();
     void ScanDelimiters(int from, int to);
-    int LineEndOf_(int offset);
-    HDC MeasureDC(bool* release);
-    HFONT CurrentFont() const;
-    void PushUndo(std::unique_ptr<KyrUndoAction> action);
-    void FreeUndoActions(size_t from);
-    // The last recorded action undoes with the ones recorded after it.
-    void GroupLastUndo();
-    bool CanMergeTyping(const std::string& typed, int offset);
-    void SortMarkers();
-    void MarkersFollowBreak(int at);
+    // DrawText's steps.
+    struct TextPass;
+    void DrawTextLine(TextPass& pass, int lineStart, int lineEnd, int y);
+    void CharColours(TextPass& pass, int i, uint32_t cp, int lineStart, int lineEnd, COLORREF* fg, COLORREF* bg);
+    void DrawLineEnd(TextPass& pass, int lineEnd, int runX, int y);
 
     // State.
     std::string text;

@@ -107,13 +107,6 @@ void KyrEditCtrl::BuildSpans(int start, int end, std::vector<Span>& spans)
     }
 }
 
-int KyrEditCtrl::LineEndOf_(int offset)
-{
-    offset = std::clamp(offset, 0, Length());
-    const void* p = std::memchr(text.data() + offset, '\n', text.size() - (size_t)offset);
-    return p ? (int)(static_cast<const char*>(p) - text.data()) : Length();
-}
-
 void KyrEditCtrl::RebuildDelimiterIndex()
 {
     mlOpens.clear();
@@ -291,6 +284,25 @@ void KyrEditCtrl::OnPaint()
     EndPaint(m_hWnd, &ps);
 }
 
+// What one DrawText pass keeps while it walks the painted lines: the
+// colours, the selection, the region spans and the keyword under way.
+struct KyrEditCtrl::TextPass {
+    TextPass(CDC& d, const RECT& r) : dc(d), painted(r) {}
+    CDC& dc;
+    RECT painted;
+    COLORREF defFg = 0, defBg = 0, selFg = 0, selBg = 0;
+    bool printing = false;
+    int sLo = -1, sHi = -1;
+    int aboveEnd = -1, aboveRule = -1;
+    std::vector<Span> spans;
+    size_t spanAt = 0;
+    int kwEnd = -1;
+    COLORREF kwFg = 0, kwBg = 0;
+    // The line's highlight (GetLineHighlight).
+    bool highlighted = false, hlFill = false;
+    COLORREF hlFg = 0, hlBg = 0;
+};
+
 void KyrEditCtrl::DrawText(CDC& dc)
 {
     RECT clip, painted;
@@ -308,129 +320,153 @@ void KyrEditCtrl::DrawText(CDC& dc)
 
     const COLORREF defFg = textColour == (COLORREF)-1 ? GetSysColor(COLOR_WINDOWTEXT) : textColour;
     const COLORREF defBg = backgroundColour == (COLORREF)-1 ? GetSysColor(COLOR_WINDOW) : backgroundColour;
-    const COLORREF selFg = hasFocus ? selectionText : selectionText2;
-    const COLORREF selBg = hasFocus ? selectionBack : selectionBack2;
-    const bool printing = dc.IsPrinting();
-    const int sLo = HasSelection() ? SelMin() : -1, sHi = HasSelection() ? SelMax() : -1;
-
-    int aboveEnd = -1;
-    const int aboveRule = RegionAbove(lineStart, &aboveEnd);
-    std::vector<Span> spans;
-    BuildSpans(aboveRule >= 0 ? aboveEnd : lineStart, rangeEnd, spans);
-    size_t spanAt = 0;
+    TextPass pass(dc, painted);
+    pass.defFg = pass.kwFg = defFg;
+    pass.defBg = pass.kwBg = defBg;
+    pass.selFg = hasFocus ? selectionText : selectionText2;
+    pass.selBg = hasFocus ? selectionBack : selectionBack2;
+    pass.printing = dc.IsPrinting();
+    pass.sLo = HasSelection() ? SelMin() : -1;
+    pass.sHi = HasSelection() ? SelMax() : -1;
+    pass.aboveRule = RegionAbove(lineStart, &pass.aboveEnd);
+    BuildSpans(pass.aboveRule >= 0 ? pass.aboveEnd : lineStart, rangeEnd, pass.spans);
 
     SetBkMode(dc, TRANSPARENT);
     SetBkColor(dc, defBg);
     tabStopPixels = CharWidth(dc, " ", 0) * std::max(tabSize, 1);
 
     int y = textRect.top + (firstRow - firstLine) * lineHeight;
-    int kwEnd = -1;
-    COLORREF kwFg = defFg, kwBg = defBg;
-    std::string run;
     for (int row = firstRow; row <= lastRow && lineStart <= Length(); ++row) {
         const int lineEnd = LineEndOf_(lineStart);
-        COLORREF hlFg = 0, hlBg = 0;
-        bool hlFill = false;
-        const bool highlighted = !printing && GetLineHighlight(row, &hlFg, &hlBg, &hlFill);
-        if (hlFg == (COLORREF)-1) hlFg = defFg;
-        if (hlBg == (COLORREF)-1) hlBg = defBg;
-        int x = textRect.left - firstColumn * columnWidth + 1;
-        int column = 0;
-        int runX = x, runW = 0;
-        COLORREF runFg = defFg, runBg = defBg;
-        run.clear();
-        auto flush = [&]() {
-            if (run.empty() && runW == 0) return;
-            if (runX + runW >= painted.left) {
-                SetTextColor(dc, runFg);
-                RECT cell{runX, y, runX + runW, y + lineHeight};
-                DrawTextRun(dc, run, cell, runBg);
-            }
-            runX += runW;
-            runW = 0;
-            run.clear();
-        };
-        for (int i = lineStart; i < lineEnd;) {
-            if (runX + runW > painted.right) break;   // the rest of the line is out of view
-            const int n = EditCharLength(text, i);
-            const uint32_t cp = EditCodePoint(text, i);
-            // Keyword lookup only where a word starts; the whole word takes its colours.
-            if (i >= kwEnd && !IsDelimiter((unsigned char)text[i]) && (i == lineStart || IsDelimiter((unsigned char)text[i - 1]))) {
-                int e = i;
-                while (e < lineEnd && !IsDelimiter((unsigned char)text[e])) ++e;
-                COLORREF f, b;
-                if (LookupKeyword(text.substr((size_t)i, (size_t)(e - i)), &f, &b, i)) {
-                    kwEnd = e;
-                    kwFg = f;
-                    kwBg = b;
-                } else {
-                    kwEnd = e;
-                    kwFg = defFg;
-                    kwBg = defBg;
-                }
-            }
-            while (spanAt < spans.size() && spans[spanAt].end < i) ++spanAt;
-            COLORREF fg, bg;
-            if (!printing && i >= sLo && i < sHi) {
-                fg = selFg;
-                bg = selBg;
-            } else if (highlighted) {
-                fg = hlFg;
-                bg = hlBg;
-            } else if (aboveRule >= 0 && i < aboveEnd) {
-                fg = regions[aboveRule].foreground == (COLORREF)-1 ? defFg : regions[aboveRule].foreground;
-                bg = regions[aboveRule].background == (COLORREF)-1 ? defBg : regions[aboveRule].background;
-            } else if (spanAt < spans.size() && spans[spanAt].start <= i) {
-                const KyrRegionRule& r = regions[spans[spanAt].rule];
-                fg = r.foreground == (COLORREF)-1 ? defFg : r.foreground;
-                bg = r.background == (COLORREF)-1 ? defBg : r.background;
-            } else {
-                fg = i < kwEnd ? kwFg : defFg;
-                bg = i < kwEnd ? kwBg : defBg;
-                GetLineColours(cp, i, fg, bg);
-            }
-            if (fg != runFg || bg != runBg) {
-                flush();
-                runFg = fg;
-                runBg = bg;
-            }
-            if (text[i] == '\t' && keepTabs) {
-                const int cols = tabSize - column % std::max(tabSize, 1);
-                flush();
-                runW = averageWidth * cols;
-                flush();
-                column += cols;
-            } else {
-                const int w = CharWidth(dc, text, i);
-                if (run.empty() && runW == 0 && runX + w <= painted.left) {
-                    runX += w;   // wholly left of the view: nothing to draw
-                } else {
-                    if (IsControlPlaceholder(cp))
-                        run += kControlPlaceholder;
-                    else
-                        run.append(text, (size_t)i, (size_t)n);
-                    runW += w;
-                }
-                ++column;
-            }
-            i += n;
-        }
-        flush();
-        if (lineEnd < Length() && lineEnd >= sLo && lineEnd < sHi && !highlighted && !printing) {
-            // A selected line feed shows as one selected blank.
-            SetTextColor(dc, selFg);
-            RECT cell{runX, y, runX + CharWidth(dc, text, lineEnd), y + lineHeight};
-            DrawTextRun(dc, " ", cell, selBg);
-        }
-        if (highlighted && hlFill && runX < painted.right) {
-            RECT rest{runX, y, painted.right, y + lineHeight};
-            HBRUSH b = CreateSolidBrush(hlBg);
-            FillRect(dc, &rest, b);
-            DeleteObject(b);
-        }
+        pass.hlFg = pass.hlBg = 0;
+        pass.hlFill = false;
+        pass.highlighted = !pass.printing && GetLineHighlight(row, &pass.hlFg, &pass.hlBg, &pass.hlFill);
+        if (pass.hlFg == (COLORREF)-1) pass.hlFg = defFg;
+        if (pass.hlBg == (COLORREF)-1) pass.hlBg = defBg;
+        DrawTextLine(pass, lineStart, lineEnd, y);
         y += lineHeight;
         if (lineEnd >= Length()) break;
         lineStart = lineEnd + 1;
+    }
+}
+
+// One line: runs of one colour pair, drawn as they end.
+void KyrEditCtrl::DrawTextLine(TextPass& p, int lineStart, int lineEnd, int y)
+{
+    CDC& dc = p.dc;
+    int x = textRect.left - firstColumn * columnWidth + 1;
+    int column = 0;
+    int runX = x, runW = 0;
+    COLORREF runFg = p.defFg, runBg = p.defBg;
+    std::string run;
+    auto flush = [&]() {
+        if (run.empty() && runW == 0) return;
+        if (runX + runW >= p.painted.left) {
+            SetTextColor(dc, runFg);
+            RECT cell{runX, y, runX + runW, y + lineHeight};
+            DrawTextRun(dc, run, cell, runBg);
+        }
+        runX += runW;
+        runW = 0;
+        run.clear();
+    };
+    for (int i = lineStart; i < lineEnd;) {
+        if (runX + runW > p.painted.right) break;   // the rest of the line is out of view
+        const int n = EditCharLength(text, i);
+        const uint32_t cp = EditCodePoint(text, i);
+        COLORREF fg, bg;
+        CharColours(p, i, cp, lineStart, lineEnd, &fg, &bg);
+        if (fg != runFg || bg != runBg) {
+            flush();
+            runFg = fg;
+            runBg = bg;
+        }
+        if (text[i] == '\t' && keepTabs) {
+            const int cols = tabSize - column % std::max(tabSize, 1);
+            flush();
+            runW = averageWidth * cols;
+            flush();
+            column += cols;
+        } else {
+            const int w = CharWidth(dc, text, i);
+            if (run.empty() && runW == 0 && runX + w <= p.painted.left) {
+                runX += w;   // wholly left of the view: nothing to draw
+            } else {
+                if (IsControlPlaceholder(cp))
+                    run += kControlPlaceholder;
+                else
+                    run.append(text, (size_t)i, (size_t)n);
+                runW += w;
+            }
+            ++column;
+        }
+        i += n;
+    }
+    flush();
+    DrawLineEnd(p, lineEnd, runX, y);
+}
+
+// The colours of the character at `i`: selection, line highlight, a region
+// begun above, a region span, a keyword, or the default (GetLineColours may
+// change the last two).
+void KyrEditCtrl::CharColours(TextPass& p, int i, uint32_t cp, int lineStart, int lineEnd, COLORREF* fgOut,
+                              COLORREF* bgOut)
+{
+    // Keyword lookup only where a word starts; the whole word takes its colours.
+    if (i >= p.kwEnd && !IsDelimiter((unsigned char)text[i]) &&
+        (i == lineStart || IsDelimiter((unsigned char)text[i - 1]))) {
+        int e = i;
+        while (e < lineEnd && !IsDelimiter((unsigned char)text[e])) ++e;
+        COLORREF f, b;
+        if (LookupKeyword(text.substr((size_t)i, (size_t)(e - i)), &f, &b, i)) {
+            p.kwEnd = e;
+            p.kwFg = f;
+            p.kwBg = b;
+        } else {
+            p.kwEnd = e;
+            p.kwFg = p.defFg;
+            p.kwBg = p.defBg;
+        }
+    }
+    while (p.spanAt < p.spans.size() && p.spans[p.spanAt].end < i) ++p.spanAt;
+    COLORREF fg, bg;
+    if (!p.printing && i >= p.sLo && i < p.sHi) {
+        fg = p.selFg;
+        bg = p.selBg;
+    } else if (p.highlighted) {
+        fg = p.hlFg;
+        bg = p.hlBg;
+    } else if (p.aboveRule >= 0 && i < p.aboveEnd) {
+        fg = regions[p.aboveRule].foreground == (COLORREF)-1 ? p.defFg : regions[p.aboveRule].foreground;
+        bg = regions[p.aboveRule].background == (COLORREF)-1 ? p.defBg : regions[p.aboveRule].background;
+    } else if (p.spanAt < p.spans.size() && p.spans[p.spanAt].start <= i) {
+        const KyrRegionRule& r = regions[p.spans[p.spanAt].rule];
+        fg = r.foreground == (COLORREF)-1 ? p.defFg : r.foreground;
+        bg = r.background == (COLORREF)-1 ? p.defBg : r.background;
+    } else {
+        fg = i < p.kwEnd ? p.kwFg : p.defFg;
+        bg = i < p.kwEnd ? p.kwBg : p.defBg;
+        GetLineColours(cp, i, fg, bg);
+    }
+    *fgOut = fg;
+    *bgOut = bg;
+}
+
+// After the line's text: a selected line feed, and a highlight that runs to
+// the right edge.
+void KyrEditCtrl::DrawLineEnd(TextPass& p, int lineEnd, int runX, int y)
+{
+    if (lineEnd < Length() && lineEnd >= p.sLo && lineEnd < p.sHi && !p.highlighted && !p.printing) {
+        // A selected line feed shows as one selected blank.
+        SetTextColor(p.dc, p.selFg);
+        RECT cell{runX, y, runX + CharWidth(p.dc, text, lineEnd), y + lineHeight};
+        DrawTextRun(p.dc, " ", cell, p.selBg);
+    }
+    if (p.highlighted && p.hlFill && runX < p.painted.right) {
+        RECT rest{runX, y, p.painted.right, y + lineHeight};
+        HBRUSH b = CreateSolidBrush(p.hlBg);
+        FillRect(p.dc, &rest, b);
+        DeleteObject(b);
     }
 }
 

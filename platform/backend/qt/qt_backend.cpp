@@ -2,6 +2,7 @@
 // presents its backing image; Qt input comes back as raw input.
 #include "platform/backend/qt/qt_backend.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QClipboard>
 #include <QCursor>
 #include <QDropEvent>
@@ -15,11 +16,13 @@
 #include <QRasterWindow>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -92,6 +95,9 @@ struct Win {
     std::deque<QRect> requested;
     RECT caret{};
     bool hasCaret = false;
+    // Display thread: the root window's child that holds ours (the window
+    // manager's frame, or ours itself); 0: not known yet.
+    uint32_t frame = 0;
 };
 
 std::mutex g_winLock;
@@ -149,6 +155,48 @@ void Report(BackendEventKind kind, HWND hwnd, RawInput in = RawInput{}, RECT rec
 
 void QueueInput(RawInput in) { Report(BackendEventKind::Input, nullptr, std::move(in)); }
 
+// The pointer position last reported (display thread): a move that does not
+// move is no input (the grab of a still click makes some).
+POINT g_lastPointer{};
+bool g_pointerKnown = false;
+
+void QueuePointerMove(POINT pt, HWND top)
+{
+    if (g_pointerKnown && g_lastPointer.x == pt.x && g_lastPointer.y == pt.y) return;
+    g_lastPointer = pt;
+    g_pointerKnown = true;
+    RawInput mv;
+    mv.kind = RawKind::Move;
+    mv.pt = pt;
+    mv.top = top;
+    QueueInput(std::move(mv));
+}
+
+void ScheduleStackingSync();
+xcb_connection_t* XConnection();
+struct Win;
+void RaiseOnDesktop(Win& w, bool always = false);
+
+// The keys and buttons really down now, asked of the X server.
+std::vector<UINT> KeysDownNow()
+{
+    std::vector<UINT> down;
+    const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    if (mods & Qt::ShiftModifier) down.push_back(VK_SHIFT);
+    if (mods & Qt::ControlModifier) down.push_back(VK_CONTROL);
+    if (mods & Qt::AltModifier) down.push_back(VK_MENU);
+    if (xcb_connection_t* c = XConnection()) {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        if (xcb_query_pointer_reply_t* r = xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr)) {
+            if (r->mask & XCB_BUTTON_MASK_1) down.push_back(VK_LBUTTON);
+            if (r->mask & XCB_BUTTON_MASK_2) down.push_back(VK_MBUTTON);
+            if (r->mask & XCB_BUTTON_MASK_3) down.push_back(VK_RBUTTON);
+            free(r);
+        }
+    }
+    return down;
+}
+
 UINT ButtonOf(Qt::MouseButton b)
 {
     switch (b) {
@@ -182,34 +230,27 @@ protected:
     void mousePressEvent(QMouseEvent* e) override { Button(e, true); }
     void mouseReleaseEvent(QMouseEvent* e) override { Button(e, false); }
     void mouseDoubleClickEvent(QMouseEvent*) override {}   // the window manager times double clicks
-    void mouseMoveEvent(QMouseEvent* e) override
-    {
-        RawInput in;
-        in.kind = RawKind::Move;
-        in.pt = GlobalOf(e->globalPosition());
-        QueueInput(std::move(in));
-    }
+    void mouseMoveEvent(QMouseEvent* e) override { QueuePointerMove(GlobalOf(e->globalPosition()), win->hwnd); }
 
     void wheelEvent(QWheelEvent* e) override
     {
         int delta = e->angleDelta().y();
         if (delta == 0) delta = e->angleDelta().x();
         win->wheelSum += delta;
-        RawInput mv;
-        mv.kind = RawKind::Move;
-        mv.pt = GlobalOf(e->globalPosition());
+        const POINT pt = GlobalOf(e->globalPosition());
         bool moved = false;
         while (win->wheelSum >= 120 || win->wheelSum <= -120) {
             int step = win->wheelSum > 0 ? 120 : -120;
             win->wheelSum -= step;
             if (!moved) {
-                QueueInput(mv);
+                QueuePointerMove(pt, win->hwnd);
                 moved = true;
             }
             RawInput in;
             in.kind = RawKind::Wheel;
             in.wheel = step;
-            in.pt = mv.pt;
+            in.pt = pt;
+            in.top = win->hwnd;
             QueueInput(std::move(in));
         }
     }
@@ -223,7 +264,17 @@ protected:
         Key(e, false);
     }
 
-    void focusInEvent(QFocusEvent*) override { Report(BackendEventKind::Activate, win->hwnd); }
+    void focusInEvent(QFocusEvent*) override
+    {
+        // Keys released while another application's window (a native
+        // dialog) had the focus never came here: take the real state.
+        BackendEvent e;
+        e.kind = BackendEventKind::Activate;
+        e.hwnd = win->hwnd;
+        e.keysKnown = true;
+        e.keysDown = KeysDownNow();
+        ReportBackendEvent(std::move(e));
+    }
 
     void moveEvent(QMoveEvent*) override { GeometryFromDesktop(); }
     void resizeEvent(QResizeEvent*) override { GeometryFromDesktop(); }
@@ -275,6 +326,7 @@ protected:
             in.kind = RawKind::Drop;
             in.pt = GlobalOf(mapToGlobal(d->position()));
             in.files = std::move(files);
+            in.top = win->hwnd;
             QueueInput(std::move(in));
             d->acceptProposedAction();
             return true;
@@ -337,14 +389,12 @@ private:
         UINT vk = ButtonOf(e->button());
         if (!vk) return;
         POINT pt = GlobalOf(e->globalPosition());
-        RawInput mv;
-        mv.kind = RawKind::Move;
-        mv.pt = pt;
-        QueueInput(std::move(mv));
+        QueuePointerMove(pt, win->hwnd);
         RawInput in;
         in.kind = down ? RawKind::ButtonDown : RawKind::ButtonUp;
         in.vk = vk;
         in.pt = pt;
+        in.top = win->hwnd;
         QueueInput(std::move(in));
     }
 
@@ -373,6 +423,10 @@ private:
                 asked.erase(asked.begin(), it + 1);
                 return;
             }
+        // The desktop went its own way: what we asked before is no longer
+        // pending, and seeing one of those places again is its move too
+        // (a manager that frames a window may show it at the origin first).
+        asked.clear();
         win->placement.rect = r;
         Report(BackendEventKind::Move, win->hwnd, RawInput{}, r);
     }
@@ -383,21 +437,23 @@ private:
 Qt::WindowFlags FlagsOf(const CWindowPlacement& p)
 {
     const bool caption = (p.style & WS_CAPTION) == WS_CAPTION;
-    const bool tool = (p.exStyle & WS_EX_TOOLWINDOW) != 0;
     const bool popup = (p.style & WS_POPUP) != 0;
+    const bool tool = (p.exStyle & WS_EX_TOOLWINDOW) != 0;
     Qt::WindowFlags f;
     if (caption && !popup && !tool) {
         f = p.owner ? Qt::Dialog : Qt::Window;
         f |= Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         if (p.style & WS_MINIMIZEBOX) f |= Qt::WindowMinimizeButtonHint;
         if (p.style & WS_MAXIMIZEBOX) f |= Qt::WindowMaximizeButtonHint;
-    } else if (tool || caption) {
-        // Tool windows and floating frames: frameless tools drawn by us.
+    } else if (caption) {
+        // Floating frames and captioned tool windows: frameless tools drawn
+        // by us, kept above their owner by the window manager.
         f = Qt::Tool | Qt::FramelessWindowHint;
     } else {
-        // Menus, tips, lists: never take focus; Qt's popup type would grab
-        // and close by itself.
-        f = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+        // Menus, tips, lists, drag images: unmanaged (override-redirect), so
+        // the window manager neither frames, lists nor focuses them; never
+        // Qt's popup type, which would grab and close by itself.
+        f = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::BypassWindowManagerHint;
     }
     if (p.exStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
     if (p.exStyle & WS_EX_TRANSPARENT) f |= Qt::WindowTransparentForInput;
@@ -414,6 +470,10 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
     if (q->flags() != flags) q->setFlags(flags);
     if (p.owner != w->placement.owner || !w->placed) {
         std::shared_ptr<Win> o = p.owner ? FindWin(p.owner) : nullptr;
+        // The platform names the transient parent when the window maps, and
+        // only one that has a native window: without one, a floating bar
+        // shown before its frame would be transient for nothing of ours.
+        if (o && o->window && !o->window->handle()) o->window->create();
         q->setTransientParent(o && o->window ? o->window : nullptr);
     }
     if (p.title != w->placement.title || !w->placed) q->setTitle(QString::fromUtf8(p.title.c_str()));
@@ -423,19 +483,26 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
     else q->setMinimumSize(QSize(0, 0));
     if (p.maxSize.cx > 0) q->setMaximumSize(QSize(p.maxSize.cx, p.maxSize.cy));
     else q->setMaximumSize(QSize((1 << 24) - 1, (1 << 24) - 1));
-    if (q->geometry() != g) {
+    // Our answer to a move the desktop reported is no request: by now the
+    // desktop may be somewhere else already.
+    const RECT desktopRect = w->placement.rect;
+    if (!(p.fromDesktop && w->placed) && q->geometry() != g) {
         w->requested.push_back(g);
         if (w->requested.size() > 32) w->requested.pop_front();
         q->setGeometry(g);
     }
     w->placement = p;
+    if (p.fromDesktop && w->placed) w->placement.rect = desktopRect;
     w->placed = true;
     if (p.visible && !q->isVisible()) {
+        if (QWindow* tp = q->transientParent(); tp && !tp->handle()) tp->create();
         q->setCursor(CursorOf(g_cursor));
         q->show();
         if (!(flags & Qt::WindowDoesNotAcceptFocus) && !(flags & Qt::ToolTip)) q->requestActivate();
+        ScheduleStackingSync();
     } else if (!p.visible && q->isVisible()) {
         q->hide();
+        ScheduleStackingSync();
     }
     q->syncing = false;
 }
@@ -529,6 +596,188 @@ void ClipboardChangedOnDisplay()
     ClipboardTakenByOtherApplication();
 }
 
+// ---- The desktop's stacking ----
+// The X server's stacking order is the one truth: every change it reports
+// among the root window's children is mirrored into our top-level order.
+
+xcb_window_t g_root = 0;
+bool g_stackingPending = false;
+std::vector<HWND> g_lastOrder;
+std::vector<HWND> g_fixTried;   // the order whose wrong stacking we last tried to mend
+
+xcb_connection_t* XConnection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The root window's child that holds `w` (itself, or the manager's frame).
+xcb_window_t RootChildOf(xcb_connection_t* c, xcb_window_t w)
+{
+    for (int depth = 0; w && depth < 16; depth++) {
+        xcb_query_tree_reply_t* t = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+        if (!t) return 0;
+        const xcb_window_t parent = t->parent, root = t->root;
+        free(t);
+        if (parent == root || parent == 0) return w;
+        w = parent;
+    }
+    return 0;
+}
+
+void SyncStacking()
+{
+    g_stackingPending = false;
+    xcb_connection_t* c = XConnection();
+    if (!c || !g_root) return;
+    std::vector<std::shared_ptr<Win>> wins;
+    {
+        std::lock_guard<std::mutex> g(g_winLock);
+        for (auto& [h, w] : g_wins)
+            if (w->window && w->window->handle() && w->window->isVisible()) wins.push_back(w);
+    }
+    std::map<xcb_window_t, std::vector<std::shared_ptr<Win>>> byFrame;
+    for (auto& w : wins) {
+        if (!w->frame) w->frame = RootChildOf(c, (xcb_window_t)w->window->winId());
+        if (w->frame) byFrame[w->frame].push_back(w);
+    }
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, g_root), nullptr);
+    if (!tree) return;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    const int n = xcb_query_tree_children_length(tree);
+    std::vector<HWND> order;
+    std::vector<std::shared_ptr<Win>> stacked;
+    for (int i = n - 1; i >= 0; --i) {   // the reply lists bottom to top
+        auto it = byFrame.find(children[i]);
+        if (it == byFrame.end()) continue;
+        for (auto& w : it->second) {
+            order.push_back(w->hwnd);
+            stacked.push_back(w);
+        }
+    }
+    free(tree);
+    // What stays above what, whatever the manager did: unmanaged topmost
+    // popups above every framed window; owned windows above their owner (a
+    // floating bar shown before its frame maps ends up below it). Tried once
+    // per order, so a manager that will not has the last word.
+    std::vector<std::shared_ptr<Win>> sunk;
+    bool managedAbove = false;
+    for (size_t i = 0; i < stacked.size(); i++) {
+        const auto& w = stacked[i];
+        const bool unmanaged = (w->window->flags() & Qt::BypassWindowManagerHint) != 0;
+        if (!unmanaged) managedAbove = true;
+        else if (managedAbove && (w->placement.exStyle & WS_EX_TOPMOST)) sunk.push_back(w);
+        if (w->placement.owner && !unmanaged)
+            for (size_t k = 0; k < i; k++)
+                if (stacked[k]->hwnd == w->placement.owner) {
+                    sunk.push_back(w);
+                    break;
+                }
+    }
+    if (!sunk.empty() && order != g_fixTried) {
+        g_fixTried = order;
+        // Bottom first, so that an owned window's own owned ones end on top.
+        for (auto it = sunk.rbegin(); it != sunk.rend(); ++it) RaiseOnDesktop(**it, true);
+        return;   // the raises report the order anew
+    }
+    if (order == g_lastOrder) return;
+    g_lastOrder = order;
+    BackendEvent e;
+    e.kind = BackendEventKind::Stacking;
+    e.order = std::move(order);
+    ReportBackendEvent(std::move(e));
+}
+
+// Puts a window above the others: an unmanaged one itself, a managed one
+// asked of the window manager as a pager asks (honoured without the rules
+// against focus stealing). One already on top of ours is left alone unless
+// `always`.
+void RaiseOnDesktop(Win& w, bool always)
+{
+    if (!w.window) return;
+    if (!always && !g_lastOrder.empty() && g_lastOrder.front() == w.hwnd) return;
+    xcb_connection_t* c = XConnection();
+    if (!c || !g_root || (w.window->flags() & Qt::BypassWindowManagerHint)) {
+        w.window->raise();
+        return;
+    }
+    xcb_intern_atom_reply_t* a =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen("_NET_RESTACK_WINDOW"), "_NET_RESTACK_WINDOW"), nullptr);
+    if (!a) return;
+    xcb_client_message_event_t m{};
+    m.response_type = XCB_CLIENT_MESSAGE;
+    m.format = 32;
+    m.window = (xcb_window_t)w.window->winId();
+    m.type = a->atom;
+    m.data.data32[0] = 2;   // as a pager asks: honoured without focus-stealing rules
+    m.data.data32[1] = 0;   // no sibling
+    m.data.data32[2] = XCB_STACK_MODE_ABOVE;
+    free(a);
+    // For the manager only: we watch the root's substructure ourselves.
+    xcb_send_event(c, 0, g_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT, reinterpret_cast<const char*>(&m));
+    xcb_flush(c);
+}
+
+void ScheduleStackingSync()
+{
+    if (g_stackingPending || !g_running) return;
+    g_stackingPending = true;
+    QTimer::singleShot(0, qApp, [] { SyncStacking(); });
+}
+
+class StackingWatch : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+    {
+        if (type != "xcb_generic_event_t" || !message) return false;
+        auto* ev = static_cast<xcb_generic_event_t*>(message);
+        switch (ev->response_type & ~0x80) {
+        case XCB_CONFIGURE_NOTIFY:
+            if (reinterpret_cast<xcb_configure_notify_event_t*>(ev)->event == g_root) ScheduleStackingSync();
+            break;
+        case XCB_MAP_NOTIFY:
+            if (reinterpret_cast<xcb_map_notify_event_t*>(ev)->event == g_root) ScheduleStackingSync();
+            break;
+        case XCB_UNMAP_NOTIFY:
+            if (reinterpret_cast<xcb_unmap_notify_event_t*>(ev)->event == g_root) ScheduleStackingSync();
+            break;
+        case XCB_DESTROY_NOTIFY:
+            if (reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->event == g_root) ScheduleStackingSync();
+            break;
+        case XCB_CIRCULATE_NOTIFY: ScheduleStackingSync(); break;
+        case XCB_REPARENT_NOTIFY: {
+            // A window manager framed one of ours, or let it go: look again.
+            std::lock_guard<std::mutex> g(g_winLock);
+            for (auto& [h, w] : g_wins) w->frame = 0;
+            ScheduleStackingSync();
+            break;
+        }
+        default: break;
+        }
+        return false;
+    }
+};
+
+StackingWatch* g_stackingWatch = nullptr;
+
+void WatchStacking()
+{
+    xcb_connection_t* c = XConnection();
+    if (!c) return;
+    g_root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    // Added to what the platform already selects on the root window.
+    uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    if (xcb_get_window_attributes_reply_t* a =
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, g_root), nullptr)) {
+        mask |= a->your_event_mask;
+        free(a);
+    }
+    xcb_change_window_attributes(c, g_root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    g_stackingWatch = new StackingWatch;
+    qApp->installNativeEventFilter(g_stackingWatch);
+}
+
 // ---- The back end ----
 
 class CQtBackend : public CBackend {
@@ -616,7 +865,8 @@ public:
         std::shared_ptr<Win> w = FindWin(hwnd);
         if (!w) return;
         PostToDisplay([w] {
-            if (w->window && w->window->isVisible()) w->window->raise();
+            // Not before it maps: mapping puts it on top anyway.
+            if (w->window && w->window->isVisible() && w->window->isExposed()) RaiseOnDesktop(*w);
         });
     }
 
@@ -914,11 +1164,17 @@ void StartQtDisplay()
     SetClipboardChangedHook([] { OfferClipboard(); });
     SetDesktopDrawsFrames(true);
     g_running = true;
+    WatchStacking();
 }
 
 void StopQtDisplay()
 {
     g_running = false;
+    if (g_stackingWatch) {
+        qApp->removeNativeEventFilter(g_stackingWatch);
+        delete g_stackingWatch;
+        g_stackingWatch = nullptr;
+    }
     SetClipboardChangedHook(nullptr);
     {
         std::lock_guard<std::mutex> g(g_winLock);

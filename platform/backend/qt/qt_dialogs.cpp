@@ -186,6 +186,9 @@ int RunQtDialog(CNativeDialog& c)
     // Its top-level owner is disabled meanwhile (a close click on it does nothing).
     HWND top = c.owner ? GetAncestor(c.owner, GA_ROOT) : nullptr;
     bool disabled = top && IsWindowEnabled(top);
+    // Disabling takes the focus from a window inside the owner: it comes back
+    // when the dialog ends, as it does after a modal dialog of ours.
+    const HWND focus = GetFocus();
     if (disabled) EnableWindow(top, FALSE);
     int result = kNativeCancelled;
     RunOnDisplayAndWait(
@@ -222,6 +225,7 @@ int RunQtDialog(CNativeDialog& c)
                 }
             if (QWindow* w = OwnerWindow(top)) w->requestActivate();
         });
+    if (focus && IsWindow(focus) && !GetFocus() && IsWindowEnabled(focus)) SetFocus(focus);
     return result;
 }
 

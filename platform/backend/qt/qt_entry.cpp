@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <xcb/xcb.h>
 
 #include "platform/backend/qt/qt_backend.h"
@@ -32,6 +33,20 @@ void SetWhy(char* why, size_t size, const char* text)
     if (!why || size == 0) return;
     strncpy(why, text, size - 1);
     why[size - 1] = 0;
+}
+
+// A session without a bus (no address, no bus socket in the runtime folder):
+// the platform's accessibility would have one started for it and can wait
+// many seconds for it before the first window shows. An address that fails
+// at once keeps the start fast; children inherit it, they have no bus either.
+void NoSessionBusFailsAtOnce()
+{
+    const char* address = getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address) return;
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    struct stat st;
+    if (runtime && *runtime && stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) return;
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/veldra-no-session-bus", 1);
 }
 
 }  // namespace
@@ -62,6 +77,7 @@ extern "C" __attribute__((visibility("default"))) int veldra_qt_run(int argc, ch
             return -1;
         }
     }
+    NoSessionBusFailsAtOnce();
     static int qtArgc;
     qtArgc = argc;
     QApplication app(qtArgc, argv);
