@@ -176,7 +176,7 @@ public:
         failures.push_back(text);
         // The screen as it was, for whoever reads the failure.
         const std::string shot = "command-walk-line-" + std::to_string(it.line) + ".png";
-        SaveScreen((Artifacts() / shot).string());
+        Screenshot(shot);
         m_log << "    FAIL " << what << " (" << shot << ")\n";
     }
 
@@ -422,9 +422,9 @@ TEST(SystemCommandWalk, EveryMenuItemToolbarButtonAndContextMenuItem)
 
     Home home("walk");
     const fs::path program = home.Write("walk.vdx", kWalkProgram);
-    for (const auto& f : fs::directory_iterator(Artifacts()))
+    for (const auto& f : fs::directory_iterator(ArtifactDir()))
         if (f.path().filename().string().rfind("command-walk-line-", 0) == 0) fs::remove(f.path());
-    std::ofstream log(Artifacts() / "command-walk.log");
+    std::ofstream log(ArtifactDir() / "command-walk.log");
     Child ide(home, {program.string()});
     const unsigned long frame = FindWindow("^Veldra - walk\\.vdx");
     ASSERT_NE(frame, 0u) << "no IDE frame";
@@ -445,7 +445,7 @@ TEST(SystemCommandWalk, EveryMenuItemToolbarButtonAndContextMenuItem)
         }
         SCOPED_TRACE(s.window);
         if (!walk.Run(s, window)) break;
-        SaveScreen((Artifacts() / ("command-walk-" + s.window + ".png")).string());
+        Screenshot(("command-walk-" + s.window + ".png"));
     }
     log.flush();
     for (const std::string& f : walk.failures) ADD_FAILURE() << f;

@@ -73,7 +73,7 @@ TEST(SystemDesktopCommands, FindAndReplaceAreModelessBoxesOverTheEditor)
     Key("Return");
     Key("Return");
     ASSERT_TRUE(WaitFor([&] { return Shown(find); }, 1000));
-    SaveScreen((Artifacts() / "system-find.png").string());
+    Screenshot("system-find.png");
     Key("Escape");
     ASSERT_TRUE(WaitGone(find, kLong)) << "Escape did not close the box";
     // The editor has the keyboard: the second match is replaced by typing.
@@ -127,7 +127,7 @@ TEST(SystemDesktopCommands, PrintSetupShowsItsDialogInTheIdeThePlotAndTheConsole
         const unsigned long setup = WaitNewWindow("^Print Setup$", {}, kLong);
         EXPECT_NE(setup, 0u) << "no Print Setup in \"" << Title(w) << "\"";
         if (!setup) continue;
-        SaveScreen((Artifacts() / ("system-print-setup-" + std::to_string(w == frame ? 0 : w == plot ? 1 : 2) + ".png")).string());
+        Screenshot(("system-print-setup-" + std::to_string(w == frame ? 0 : w == plot ? 1 : 2) + ".png"));
         Key("Escape");
         EXPECT_TRUE(WaitGone(setup, kLong));
     }
@@ -174,12 +174,12 @@ TEST(SystemDesktopCommands, TheTitleFontRoundTripsAndRecentFilesReopenInTheDevic
     Click(g.x + g.width / 2, g.y + g.height / 2);
     Key("alt+p p");
     const unsigned long sheet = WaitNewWindow("^Properties$", {}, kLong);
-    if (!sheet) SaveScreen((Artifacts() / "system-no-properties.png").string());
+    if (!sheet) Screenshot("system-no-properties.png");
     ASSERT_NE(sheet, 0u) << "no Properties";
     Key("ctrl+Tab ctrl+Tab Tab Tab space");
     const unsigned long font = WaitNewWindow("^Select Font$", {}, kLong);
     ASSERT_NE(font, 0u) << "no font dialog";
-    SaveScreen((Artifacts() / "system-title-font.png").string());
+    Screenshot("system-title-font.png");
     Key("Return");
     ASSERT_TRUE(WaitGone(font, kLong));
     // The sheet has the keyboard again, on the button: back to Apply, then close.
@@ -255,7 +255,7 @@ TEST(SystemDesktopCommands, ContextMenuCommandsWorkAndTheCursorPaneFollowsTheCar
     Key("ctrl+Home Down Down Right Right Right Right");
     std::vector<uint32_t> at35;
     ASSERT_TRUE(WaitFor([&] { at35 = pane(); return Ink(Grab(), g, 849, 740, 974, 758) > 20; }, kLong)) << "the pane is blank";
-    SaveScreen((Artifacts() / "system-cursor-pane.png").string());
+    Screenshot("system-cursor-pane.png");
     Key("ctrl+Home");
     EXPECT_TRUE(WaitFor([&] { return pane() != at35; }, kLong)) << "the pane did not follow the caret";
     Key("Down Down Right Right Right Right");
@@ -298,7 +298,7 @@ TEST(SystemDesktopCommands, TheWindowMenuListsTheProgramsAndCtrlF6SwitchesCascad
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->at.height, 2 * kMenuBorder + 5 * kMenuItem + kMenuSeparator);
     const Shot shot = Grab();
-    SaveScreen((Artifacts() / "system-window-menu.png").string());
+    Screenshot("system-window-menu.png");
     const int list = menu->at.y + kMenuBorder + 3 * kMenuItem + kMenuSeparator;
     const RowLook first = ReadRow(shot, menu->at, list), second = ReadRow(shot, menu->at, list + kMenuItem);
     EXPECT_EQ(first.state, RowState::Enabled);
@@ -320,14 +320,14 @@ TEST(SystemDesktopCommands, TheWindowMenuListsTheProgramsAndCtrlF6SwitchesCascad
     EXPECT_EQ(CaptionBands(Grab(), g), 1);
     Key("alt+w c");
     EXPECT_TRUE(WaitFor([&] { return CaptionBands(Grab(), g) == 2; }, kLong)) << "Cascade";
-    SaveScreen((Artifacts() / "system-cascade.png").string());
+    Screenshot("system-cascade.png");
     Key("alt+w t");
     Shot tiled;
     EXPECT_TRUE(WaitFor([&] {
         tiled = Grab();
         return CaptionBands(tiled, g) == 2;
     }, kLong)) << "Tile";
-    SaveScreen((Artifacts() / "system-tile.png").string());
+    Screenshot("system-tile.png");
     Exit(frame, ide);
 }
 

@@ -3,48 +3,36 @@
 // back pixel by pixel, real keys and clicks through the window manager, the
 // program's menu pop-ups found on the X server and their rows read as a user
 // sees them (enabled, grey, checked).
-#include <cairo.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "platform/backend/display.h"
 #include "tests/system/system_util.h"
 
 namespace desktop {
 
 using namespace system_test;
 
-inline fs::path Artifacts()
-{
-    fs::path dir = OutDir().parent_path() / "test-artifacts";
-    fs::create_directories(dir);
-    return dir;
-}
-
-// The whole screen as the X server shows it.
+// The whole screen as the X server shows it, read back pixel by pixel.
 struct Shot {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;   // 0x00RRGGBB
-    bool Valid() const { return width > 0; }
+    Image image;
+    bool Valid() const { return image.area.width > 0; }
     uint32_t At(int x, int y) const
     {
-        if (x < 0 || y < 0 || x >= width || y >= height) return 0;
-        return pixels[(size_t)y * (size_t)width + (size_t)x] & 0xFFFFFFu;
+        const Rect& a = image.area;
+        if (x < a.x || y < a.y || x >= a.x + a.width || y >= a.y + a.height) return 0;
+        return image.At(x, y);
     }
     // How many pixels of the rectangle differ from the other picture.
     int Differences(const Shot& other, int left, int top, int right, int bottom) const
     {
         int n = 0;
-        for (int y = std::max(0, top); y < std::min(bottom, height); ++y)
-            for (int x = std::max(0, left); x < std::min(right, width); ++x)
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
                 if (At(x, y) != other.At(x, y)) ++n;
         return n;
     }
@@ -55,52 +43,18 @@ struct Shot {
     }
 };
 
-// Saves the screen as a PNG (through the display library this process
-// opened for the tests); true when the file was written.
-inline bool SaveScreen(const std::string& path)
-{
-    static void* lib = dlopen(DisplayLibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    auto* grab = lib ? (bool (*)(const char*))dlsym(lib, "veldra_qt_test_screenshot") : nullptr;
-    // The path outlives a grab that gave up waiting for the display thread.
-    static std::vector<std::unique_ptr<std::string>> paths;
-    paths.push_back(std::make_unique<std::string>(path));
-    for (int attempt = 0; attempt < 2 && grab; ++attempt)
-        if (grab(paths.back()->c_str()) && fs::exists(path) && fs::file_size(path) > 0) return true;
-    return false;
-}
+inline Shot Grab() { return Shot{GrabScreen()}; }
 
-inline Shot Grab()
-{
-    Shot shot;
-    const fs::path file = fs::temp_directory_path() / ("veldra-shot-" + std::to_string(getpid()) + ".png");
-    if (!SaveScreen(file.string())) return shot;
-    cairo_surface_t* s = cairo_image_surface_create_from_png(file.c_str());
-    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
-        cairo_surface_flush(s);
-        shot.width = cairo_image_surface_get_width(s);
-        shot.height = cairo_image_surface_get_height(s);
-        const int stride = cairo_image_surface_get_stride(s);
-        const unsigned char* data = cairo_image_surface_get_data(s);
-        shot.pixels.resize((size_t)shot.width * (size_t)shot.height);
-        for (int y = 0; y < shot.height; ++y)
-            std::memcpy(&shot.pixels[(size_t)y * (size_t)shot.width], data + (size_t)y * (size_t)stride, (size_t)shot.width * 4);
-    }
-    cairo_surface_destroy(s);
-    fs::remove(file);
-    return shot;
-}
-
-// Keys to the window that has the keyboard, as a user types them.
-inline void Key(const std::string& keys) { Xdo("key --delay 60 " + keys, 30); }
-inline void Type(const std::string& text) { Xdo("type --delay 40 " + Quote(text), 30); }
+// A click at a point of the screen.
 inline void Click(int x, int y, int button = 1)
 {
-    Xdo("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click " + std::to_string(button), 10);
+    PointerFree();
+    MoveTo(x, y);
+    Xdo("click " + std::to_string(button), 10);
 }
 // Through the window manager, as a click on the task bar would.
 inline void Activate(unsigned long window) { Xdo("windowactivate --sync " + std::to_string(window), 10); }
 inline std::string Title(unsigned long window) { auto t = Xdo("getwindowname " + std::to_string(window), 10); return t.empty() ? t : t.substr(0, t.size() - 1); }
-inline unsigned long ActiveWindow() { auto ids = Ids(Xdo("getactivewindow", 10)); return ids.empty() ? 0 : ids.front(); }
 
 inline bool WaitTitle(unsigned long window, const std::string& pattern, int ms)
 {
