@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "platform/afx/afx_ids.h"
-#include "platform/afx/dialog.h"
-#include "platform/afx/dialog_template.h"
 #include "platform/afx/frame_wnd.h"
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/view.h"
+#include "platform/controls/controls.h"
 
 void AfxRunPrintPages(CView* view, CDC* dc, CPrintInfo* info);
 
@@ -28,32 +27,9 @@ const PreviewButton kButtons[] = {
     {ID_PREVIEW_NUMPAGE, "&Two Page"}, {ID_PREVIEW_ZOOMIN, "Zoom &In"}, {ID_PREVIEW_ZOOMOUT, "Zoom &Out"},
     {ID_PREVIEW_CLOSE, "&Close"},
 };
+constexpr int kBarHeight = 30;
+constexpr int kButtonWidth = 84;
 constexpr int kMaxZoom = 2;   // fit, twice, four times
-constexpr UINT kBarId = 0xE810u;
-
-// The bar: a row of push buttons (style 0) in dialog units, a child of the preview that
-// hands their presses to it.
-const CDialogItemTemplate kBarItems[] = {
-    {"Button", "&Print...", ID_PREVIEW_PRINT, 0, 2, 2, 50, 14, 0},
-    {"Button", "&Next Page", ID_PREVIEW_NEXT, 0, 54, 2, 50, 14, 0},
-    {"Button", "Pr&ev Page", ID_PREVIEW_PREV, 0, 106, 2, 50, 14, 0},
-    {"Button", "&Two Page", ID_PREVIEW_NUMPAGE, 0, 158, 2, 50, 14, 0},
-    {"Button", "Zoom &In", ID_PREVIEW_ZOOMIN, 0, 210, 2, 50, 14, 0},
-    {"Button", "Zoom &Out", ID_PREVIEW_ZOOMOUT, 0, 262, 2, 50, 14, 0},
-    {"Button", "&Close", ID_PREVIEW_CLOSE, 0, 314, 2, 50, 14, 0},
-};
-const CDialogTemplate kBar = {WS_CHILD | WS_VISIBLE, 0, nullptr, 0, 0, 366, 18, kBarItems,
-                              sizeof kBarItems / sizeof kBarItems[0]};
-
-class CPreviewBar : public CDialog {
-public:
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
-    {
-        if (HWND parent = ::GetParent(m_hWnd)) ::SendMessage(parent, WM_COMMAND, wParam, lParam);
-        return TRUE;
-    }
-    BOOL OnInitDialog() override { return FALSE; }   // the preview keeps the focus
-};
 
 class CPreviewWnd : public CWnd {
 public:
@@ -73,27 +49,22 @@ public:
     int PageCount() const { return (int)m_pages.size(); }
     int Shown() const { return m_twoPages && m_zoom == 0 ? 2 : 1; }
 
-    CPreviewBar m_bar;
-    int m_barHeight = 0;
-
-    bool MakeBar()
+    void MakeButtons()
     {
-        if (!m_bar.CreateIndirect(&kBar, this)) return false;
-        ::SetWindowLongPtr(m_bar.m_hWnd, GWLP_ID, (LONG_PTR)kBarId);
-        RECT r;
-        ::GetWindowRect(m_bar.m_hWnd, &r);
-        m_barHeight = r.bottom - r.top;
-        RECT client;
-        GetClientRect(&client);
-        ::MoveWindow(m_bar.m_hWnd, 0, 0, client.right, m_barHeight, TRUE);
+        HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+        int x = 4;
+        for (const PreviewButton& b : kButtons) {
+            HWND h = CreateWindowEx(0, "Button", b.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 3, kButtonWidth,
+                                    kBarHeight - 6, m_hWnd, (HMENU)(uintptr_t)b.id, nullptr, nullptr);
+            if (h) ::SendMessage(h, WM_SETFONT, (WPARAM)font, 0);
+            x += kButtonWidth + 4;
+        }
         UpdateButtons();
-        return true;
     }
-    HWND Button(UINT id) const { return m_bar.m_hWnd ? ::GetDlgItem(m_bar.m_hWnd, (int)id) : nullptr; }
 
     void EnableButton(UINT id, bool on)
     {
-        if (HWND h = Button(id)) ::EnableWindow(h, on);
+        if (HWND h = ::GetDlgItem(m_hWnd, (int)id)) ::EnableWindow(h, on);
     }
 
     void UpdateButtons()
@@ -103,7 +74,7 @@ public:
         EnableButton(ID_PREVIEW_NUMPAGE, m_zoom == 0 && PageCount() > 1);
         EnableButton(ID_PREVIEW_ZOOMIN, m_zoom < kMaxZoom);
         EnableButton(ID_PREVIEW_ZOOMOUT, m_zoom > 0);
-        if (HWND h = Button(ID_PREVIEW_NUMPAGE)) ::SetWindowText(h, m_twoPages ? "&One Page" : "&Two Page");
+        if (HWND h = ::GetDlgItem(m_hWnd, (int)ID_PREVIEW_NUMPAGE)) ::SetWindowText(h, m_twoPages ? "&One Page" : "&Two Page");
         UpdateScrollBars();
     }
 
@@ -111,7 +82,7 @@ public:
     {
         RECT rc;
         ::GetClientRect(m_hWnd, &rc);
-        rc.top = std::min<LONG>(rc.bottom, m_barHeight);
+        rc.top = std::min<LONG>(rc.bottom, kBarHeight);
         return rc;
     }
 
@@ -155,6 +126,8 @@ public:
         HDC hdc = BeginPaint(m_hWnd, &ps);
         RECT rc;
         GetClientRect(&rc);
+        RECT bar{rc.left, rc.top, rc.right, std::min<LONG>(rc.bottom, kBarHeight)};
+        FillRect(hdc, &bar, GetSysColorBrush(COLOR_BTNFACE));
         const RECT area = PageArea();
         FillRect(hdc, &area, GetSysColorBrush(COLOR_APPWORKSPACE));
         const int n = std::min(Shown(), PageCount() - m_nPage);
@@ -250,7 +223,6 @@ public:
         case WM_HSCROLL: Scroll(SB_HORZ, LOWORD(wParam), (short)HIWORD(wParam)); return 0;
         case WM_VSCROLL: Scroll(SB_VERT, LOWORD(wParam), (short)HIWORD(wParam)); return 0;
         case WM_SIZE:
-            if (m_bar.m_hWnd) ::MoveWindow(m_bar.m_hWnd, 0, 0, LOWORD(lParam), m_barHeight, TRUE);
             UpdateScrollBars();
             Invalidate();
             break;
@@ -292,12 +264,12 @@ bool PreviewKey(const MSG& msg)
 }
 
 // Alt+letter, or the letter alone, presses the button it underlines.
-bool PressMnemonic(HWND preview, HWND bar, const MSG& msg)
+bool PressMnemonic(HWND preview, const MSG& msg)
 {
     if (msg.message != WM_SYSCHAR && msg.message != WM_CHAR) return false;
     const char c = (char)std::tolower((unsigned char)msg.wParam);
     for (const PreviewButton& b : kButtons) {
-        HWND h = ::GetDlgItem(bar, (int)b.id);
+        HWND h = ::GetDlgItem(preview, (int)b.id);
         if (!h || !::IsWindowEnabled(h)) continue;
         char buf[64] = {};
         ::GetWindowText(h, buf, sizeof buf);
@@ -344,11 +316,7 @@ void AfxShowPrintPreview(CView* view)
         delete wnd;
         return;
     }
-    if (!wnd->MakeBar()) {
-        ::DestroyWindow(wnd->m_hWnd);
-        delete wnd;
-        return;
-    }
+    wnd->MakeButtons();
     BringWindowToTop(wnd->m_hWnd);
     ::SetFocus(wnd->m_hWnd);
     HWND self = wnd->m_hWnd;
@@ -364,7 +332,7 @@ void AfxShowPrintPreview(CView* view)
                 wnd->OnKeyDown((UINT)msg.wParam, 0, 0);
                 continue;
             }
-            if (inPreview && PressMnemonic(self, wnd->m_bar.m_hWnd, msg)) continue;
+            if (inPreview && PressMnemonic(self, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessage(&msg);
         }

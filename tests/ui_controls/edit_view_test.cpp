@@ -559,13 +559,10 @@ HWND PreviewWindow(HWND frame)
     return nullptr;
 }
 
-// A button of the preview's bar (its child 0xE810).
-HWND BarButton(HWND preview, UINT id) { return GetDlgItem(GetDlgItem(preview, 0xE810), (int)id); }
-
 std::string ButtonText(HWND preview, UINT id)
 {
     char text[32] = {};
-    GetWindowText(BarButton(preview, id), text, sizeof text);
+    GetWindowText(GetDlgItem(preview, (int)id), text, sizeof text);
     return text;
 }
 
@@ -580,25 +577,25 @@ TEST_F(EditViewTest, ThePreviewBarTurnsPagesZoomsClosesAndPrints)
     Edit()->SetText(text);
     HWND main = app->m_pMainWnd->m_hWnd;
     std::vector<std::string> seen;
-    auto enabled = [](HWND preview, UINT id) { return IsWindowEnabled(BarButton(preview, id)) != FALSE; };
+    auto enabled = [](HWND preview, UINT id) { return IsWindowEnabled(GetDlgItem(preview, (int)id)) != FALSE; };
     g_previewStep = [&] {
         HWND p = PreviewWindow(main);
         ASSERT_NE(p, nullptr);
         for (UINT id : {ID_PREVIEW_PRINT, ID_PREVIEW_NEXT, ID_PREVIEW_PREV, ID_PREVIEW_NUMPAGE, ID_PREVIEW_ZOOMIN,
                         ID_PREVIEW_ZOOMOUT, ID_PREVIEW_CLOSE})
             seen.push_back(ButtonText(p, id) + (enabled(p, id) ? "" : " (grey)"));
-        SendMessage(BarButton(p, ID_PREVIEW_NEXT), BM_CLICK, 0, 0);
-        SendMessage(BarButton(p, ID_PREVIEW_NEXT), BM_CLICK, 0, 0);
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_NEXT), BM_CLICK, 0, 0);
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_NEXT), BM_CLICK, 0, 0);
         EXPECT_FALSE(enabled(p, ID_PREVIEW_NEXT)) << "the last of three pages";
         EXPECT_TRUE(enabled(p, ID_PREVIEW_PREV));
-        SendMessage(BarButton(p, ID_PREVIEW_NUMPAGE), BM_CLICK, 0, 0);
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_NUMPAGE), BM_CLICK, 0, 0);
         EXPECT_EQ(ButtonText(p, ID_PREVIEW_NUMPAGE), "&One Page");
-        SendMessage(BarButton(p, ID_PREVIEW_ZOOMIN), BM_CLICK, 0, 0);
+        SendMessage(GetDlgItem(p, (int)ID_PREVIEW_ZOOMIN), BM_CLICK, 0, 0);
         EXPECT_TRUE(enabled(p, ID_PREVIEW_ZOOMOUT));
         EXPECT_FALSE(enabled(p, ID_PREVIEW_NUMPAGE)) << "one page while magnified";
         // Close by a real click on its button.
         RECT r;
-        GetWindowRect(BarButton(p, ID_PREVIEW_CLOSE), &r);
+        GetWindowRect(GetDlgItem(p, (int)ID_PREVIEW_CLOSE), &r);
         InjectClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     };
     SetTimer(nullptr, 0, 1, PreviewTimer);
