@@ -201,7 +201,7 @@ private:
     Child& m_ide;
     unsigned long m_frame = 0;
 
-    Geometry FrameAt() { return WindowGeometry(m_frame); }
+    Geometry FrameAt() { return Anchor(m_frame); }
 
     // Back to the window under walk, no menu open.
     void Focus()

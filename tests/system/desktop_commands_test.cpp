@@ -79,7 +79,7 @@ TEST(SystemDesktopCommands, FindAndReplaceAreModelessBoxesOverTheEditor)
     // The editor has the keyboard: the second match is replaced by typing.
     Type("X");
     // And the main window takes clicks: one at the start of the first line.
-    const Geometry g = WindowGeometry(frame);
+    const Geometry g = Anchor(frame);
     Click(g.x + 246, g.y + 65);
     Type("Y");
     Key("ctrl+s");
@@ -170,7 +170,7 @@ TEST(SystemDesktopCommands, TheTitleFontRoundTripsAndRecentFilesReopenInTheDevic
     // The plane selected by a click, then Properties, the Labels page, the
     // title's Font... button: all by keys from the sheet's tab strip.
     Activate(plot);
-    const Geometry g = WindowGeometry(plot);
+    const Geometry g = Anchor(plot);
     Click(g.x + g.width / 2, g.y + g.height / 2);
     Key("alt+p p");
     const unsigned long sheet = WaitNewWindow("^Properties$", {}, kLong);
@@ -215,7 +215,7 @@ TEST(SystemDesktopCommands, ContextMenuCommandsWorkAndTheCursorPaneFollowsTheCar
     Child ide(home, {file.string()});
     const unsigned long frame = StartIde({}, "^Veldra - context\\.vdx");
     ASSERT_NE(frame, 0u);
-    const Geometry g = WindowGeometry(frame);
+    const Geometry g = Anchor(frame);
     auto context = [&](int x, int y, int downs) {
         Xdo("mousemove --sync 0 0", 10);
         Click(g.x + x, g.y + y, 3);
@@ -316,7 +316,7 @@ TEST(SystemDesktopCommands, TheWindowMenuListsTheProgramsAndCtrlF6SwitchesCascad
     EXPECT_TRUE(WaitTitle(frame, "^Veldra - a\\.vdx$", kLong)) << Title(frame);
 
     // Maximised, one caption shows; cascaded and tiled, both.
-    const Geometry g = WindowGeometry(frame);
+    const Geometry g = Anchor(frame);
     EXPECT_EQ(CaptionBands(Grab(), g), 1);
     Key("alt+w c");
     EXPECT_TRUE(WaitFor([&] { return CaptionBands(Grab(), g) == 2; }, kLong)) << "Cascade";

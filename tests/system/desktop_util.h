@@ -92,6 +92,17 @@ inline unsigned long WaitNewWindow(const std::string& pattern, const std::vector
     return found;
 }
 
+// The point the tests' window-relative coordinates are measured from: the
+// client area's corner moved once more by the frame's left and top edges
+// (where the tables were first measured), and the client area's size.
+inline Geometry Anchor(unsigned long window)
+{
+    const Rect r = ClientRect(window);
+    if (r.width == 0) return Geometry{};
+    const std::vector<uint32_t> e = FrameExtents(window);
+    return Geometry{r.x + (int)e[0], r.y + (int)e[2], r.width, r.height};
+}
+
 // The menus' geometry: a 3-pixel border, 20-pixel items, 8-pixel separators.
 constexpr int kMenuBorder = 3, kMenuItem = 20, kMenuSeparator = 8;
 
