@@ -161,7 +161,7 @@ HWND FocusOfThread(DWORD threadId)
     std::shared_ptr<CThreadData> t = FindThreadData(threadId);
     if (!t) return nullptr;
     std::lock_guard<std::mutex> g(t->lock);
-    return t->queue.focus;
+    return QueueOf(*t).focus;
 }
 
 HWND CurrentCapture()

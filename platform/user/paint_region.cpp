@@ -8,7 +8,7 @@ namespace {
 
 void QueuePaintLocked(CThreadData& t, HWND hwnd)
 {
-    CMessageQueue& q = t.queue;
+    CMessageQueue& q = QueueOf(t);
     if (!t.ended && std::find(q.paint.begin(), q.paint.end(), hwnd) == q.paint.end()) {
         q.paint.push_back(hwnd);
         q.changeBits |= QS_PAINT;
@@ -18,7 +18,7 @@ void QueuePaintLocked(CThreadData& t, HWND hwnd)
 
 void DropPaintLocked(CThreadData& t, HWND hwnd)
 {
-    auto& p = t.queue.paint;
+    auto& p = QueueOf(t).paint;
     p.erase(std::remove(p.begin(), p.end(), hwnd), p.end());
 }
 
