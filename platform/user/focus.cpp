@@ -123,3 +123,11 @@ void ForgetWindowInput(HWND hwnd, CThreadData& owner)
     }
     ForgetForegroundAndCapture(hwnd);
 }
+
+HWND FocusOfThread(DWORD threadId)
+{
+    std::shared_ptr<CThreadData> t = FindThreadData(threadId);
+    if (!t) return nullptr;
+    std::lock_guard<std::mutex> g(t->lock);
+    return QueueOf(*t).focus;
+}

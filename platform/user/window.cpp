@@ -637,3 +637,24 @@ HCURSOR GetClassCursorOf(HWND hwnd)
     auto w = FindWindowObjectLocked(hwnd);
     return w && w->windowClass ? w->windowClass->cursor : nullptr;
 }
+
+std::vector<VisibleWindow> VisibleTopLevelWindows()
+{
+    std::vector<HWND> tops;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        tops = TopLevelOrderLocked();
+    }
+    std::vector<VisibleWindow> out;
+    for (HWND h : tops) {
+        if (!IsWindowVisible(h)) continue;
+        VisibleWindow v{h, "", {}, (DWORD)GetWindowLongPtr(h, GWL_STYLE), (DWORD)GetWindowLongPtr(h, GWL_EXSTYLE)};
+        std::lock_guard<std::mutex> g(WindowLock());
+        if (auto w = FindWindowObjectLocked(h)) {
+            v.text = w->text;
+            v.rect = WindowScreenRectLocked(*w);
+            out.push_back(v);
+        }
+    }
+    return out;
+}
