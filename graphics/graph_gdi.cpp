@@ -6,6 +6,7 @@
 #include "graphics/graph.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/window.h"
+#include "platform/user/window_dc.h"
 #include "values/value.h"
 
 namespace {

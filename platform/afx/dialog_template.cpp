@@ -3,6 +3,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/user/settings.h"
+#include "platform/user/window_dc.h"
 
 SIZE AfxDialogBaseUnits()
 {

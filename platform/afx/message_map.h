@@ -19,20 +19,11 @@ class CCmdTarget;
 class CCmdUI;
 class CWnd;
 
-#ifndef WM_NOTIFY
-#define WM_NOTIFY 0x004Eu
-#endif
 // A parent hands a control's notification back to the control as
 // WM_REFLECT_BASE + message.
 #define WM_REFLECT_BASE 0xBC00u
 // Sent to descendants of the main window at idle time (bars update their buttons).
 #define WM_IDLEUPDATECMDUI 0x0363u
-
-struct NMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-};
 
 // Command codes for OnCmdMsg; WM_NOTIFY codes travel as MAKELONG(code, WM_NOTIFY).
 #define CN_COMMAND 0

@@ -1,8 +1,6 @@
 // The headless input test interface.
 #include "platform/backend/headless_input.h"
 
-#include "platform/user/input_internal.h"
-
 namespace {
 
 std::u32string Decode(const std::string& s)
@@ -133,35 +131,6 @@ int PumpUntilIdle(const std::function<bool(MSG&)>& filter)
         DispatchMessage(&m);
     }
     return count;
-}
-
-std::vector<VisibleWindow> VisibleTopLevelWindows()
-{
-    std::vector<HWND> tops;
-    {
-        std::lock_guard<std::mutex> g(WindowLock());
-        tops = TopLevelOrderLocked();
-    }
-    std::vector<VisibleWindow> out;
-    for (HWND h : tops) {
-        if (!IsWindowVisible(h)) continue;
-        VisibleWindow v{h, "", {}, (DWORD)GetWindowLongPtr(h, GWL_STYLE), (DWORD)GetWindowLongPtr(h, GWL_EXSTYLE)};
-        std::lock_guard<std::mutex> g(WindowLock());
-        if (auto w = FindWindowObjectLocked(h)) {
-            v.text = w->text;
-            v.rect = WindowScreenRectLocked(*w);
-            out.push_back(v);
-        }
-    }
-    return out;
-}
-
-HWND FocusOfThread(DWORD threadId)
-{
-    std::shared_ptr<CThreadData> t = FindThreadData(threadId);
-    if (!t) return nullptr;
-    std::lock_guard<std::mutex> g(t->lock);
-    return t->queue.focus;
 }
 
 HWND CurrentCapture()

@@ -27,16 +27,8 @@ void InjectDropFiles(int x, int y, const std::vector<std::string>& files);
 // (accelerators, dialog messages). Returns the number of messages.
 int PumpUntilIdle(const std::function<bool(MSG&)>& filter = nullptr);
 
-struct VisibleWindow {
-    HWND hwnd;
-    std::string text;
-    RECT rect;      // screen
-    DWORD style;
-    DWORD exStyle;
-};
-// Visible top-level windows, topmost first.
-std::vector<VisibleWindow> VisibleTopLevelWindows();
-HWND FocusOfThread(DWORD threadId);
+// VisibleTopLevelWindows, FocusOfThread and CaptureWindowAnyThread are the
+// window manager's (user.h).
 HWND CurrentCapture();
 // The cursor the pointer shows: its standard id (IDC_*) or resource name.
 std::string CurrentCursorName();

@@ -245,19 +245,6 @@ std::string NormaliseLineEnds(std::string_view s)
     return out;
 }
 
-std::string ClipboardBlockBytes(HANDLE block)
-{
-    if (!block) return {};
-    const SIZE_T size = GlobalSize(block);
-    const char* p = (const char*)GlobalLock(block);
-    if (!p) return {};
-    size_t n = 0;
-    while (n < size && p[n] != '\0') ++n;
-    std::string s(p, n);
-    GlobalUnlock(block);
-    return s;
-}
-
 namespace {
 std::mutex g_scrollMutex;
 std::unordered_set<HWND>& ScrollSet()

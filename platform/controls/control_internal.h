@@ -145,5 +145,3 @@ int ScrolledLine(HWND hwnd, WPARAM w, int pos, int page);
 int ControlRowHeight(HWND control, int minimum);
 // Normalises CR LF and lone CR to "\n".
 std::string NormaliseLineEnds(std::string_view s);
-// The bytes of a clipboard block, up to its size (and a NUL inside it).
-std::string ClipboardBlockBytes(HANDLE block);

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/afx/message_map.h"   // NMHDR, WM_NOTIFY
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
 

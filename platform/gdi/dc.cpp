@@ -1,13 +1,10 @@
-// Device contexts: window, memory, screen and recording DCs, their
+// Device contexts: surface, memory, screen and recording DCs, their
 // attributes, SaveDC/RestoreDC, clipping and device capabilities.
-#include "platform/user/input_internal.h"
-
 #include <algorithm>
-#include <map>
 #include <mutex>
 #include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/surface_dc.h"
 #include "platform/kernel/errors.h"
-#include "platform/user/window_internal.h"
 
 namespace {
 
@@ -27,29 +24,6 @@ void DropDc(HDC hdc, const std::shared_ptr<CDc>& dc)
 {
     ReleaseState(dc->st);
     RemoveObject(hdc);
-}
-
-HDC MakeWindowDc(HWND hwnd, bool frame = false)
-{
-    auto dc = std::make_shared<CDc>();
-    dc->dcKind = DcKind::Window;
-    dc->hwnd = hwnd;
-    bool ok = frame ? WindowFrameTarget(hwnd, &dc->surface, &dc->top, &dc->offset, &dc->size)
-                    : WindowDrawTarget(hwnd, &dc->surface, &dc->top, &dc->offset, &dc->size);
-    if (!ok) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    // The window's own visible pixels: clipped by its ancestors, siblings
-    // above it (WS_CLIPSIBLINGS) and its children (WS_CLIPCHILDREN).
-    std::vector<RECT> visible;
-    if (WindowVisibleRects(hwnd, !frame, &visible)) {
-        CRegion r;
-        for (const RECT& v : visible) r = CRegion::Combine(r, CRegion::FromRect(v), RGN_OR);
-        dc->visible = std::make_shared<CRegion>(r);
-        dc->st.clip = dc->visible;
-    }
-    return NewDc(dc);
 }
 
 RECT DeviceArea(const CDc& dc) { return RECT{0, 0, dc.size.cx, dc.size.cy}; }
@@ -74,140 +48,78 @@ int SetClip(CDc& dc, CRegion rgn)
 
 }   // namespace
 
-// --- window DCs -------------------------------------------------------------
+// --- surface DCs ------------------------------------------------------------
 
-namespace {
-// Windows whose GetDC/GetWindowDC hand out a recording DC (tests).
-std::mutex g_redirectLock;
-std::map<HWND, HDC> g_redirects;
-
-HDC RedirectedDc(HWND hwnd)
+HDC CreateSurfaceDC(const CSurfaceDcTarget& target)
 {
-    std::lock_guard<std::mutex> g(g_redirectLock);
-    auto it = g_redirects.find(hwnd);
-    if (it == g_redirects.end()) return nullptr;
-    if (!FindDc(it->second)) {
-        g_redirects.erase(it);
-        return nullptr;
-    }
-    return it->second;
+    auto dc = std::make_shared<CDc>();
+    dc->dcKind = DcKind::Surface;
+    dc->tag = target.tag;
+    dc->tagAlive = target.tagAlive;
+    dc->surfaceOwner = target.surfaceOwner;
+    dc->surface = target.surface;
+    dc->offset = target.offset;
+    dc->size = target.size;
+    dc->visible = target.visible;
+    dc->st.clip = dc->visible;
+    return NewDc(dc);
 }
-}  // namespace
 
-void RedirectWindowDC(HWND hwnd, HDC recording)
+bool IsSurfaceDC(HDC hdc)
 {
-    std::shared_ptr<CDc> dc = recording ? FindDc(recording) : nullptr;
-    std::lock_guard<std::mutex> g(g_redirectLock);
-    if (!dc || dc->dcKind != DcKind::Recording) {
-        g_redirects.erase(hwnd);
-        return;
+    std::shared_ptr<CDc> dc = FindDc(hdc);
+    return dc && dc->dcKind == DcKind::Surface;
+}
+
+HWND SurfaceDcTag(HDC hdc)
+{
+    std::shared_ptr<CDc> dc = FindDc(hdc);
+    return dc && dc->dcKind == DcKind::Surface ? dc->tag : nullptr;
+}
+
+void FlushSurfaceDC(HDC hdc)
+{
+    std::shared_ptr<CDc> dc = FindDc(hdc);
+    if (!dc || dc->dcKind != DcKind::Surface) return;
+    if (dc->dirty.right > dc->dirty.left && dc->dirty.bottom > dc->dirty.top) {
+        MarkSurfaceDirty(dc->surfaceOwner, dc->dirty);
+        dc->dirty = RECT{0, 0, 0, 0};
     }
+}
+
+int SelectClipRegion(HDC hdc, const CRegion& region)
+{
+    std::shared_ptr<CDc> dc = FindDc(hdc);
+    if (!dc) return ERROR;
+    return SetClip(*dc, region);
+}
+
+HDC CreateScreenDC()
+{
+    auto dc = std::make_shared<CDc>();
+    dc->dcKind = DcKind::Screen;
+    dc->size = Backend().ScreenSize();
+    return NewDc(dc);
+}
+
+bool IsScreenDC(HDC hdc)
+{
+    std::shared_ptr<CDc> dc = FindDc(hdc);
+    return dc && dc->dcKind == DcKind::Screen;
+}
+
+bool MakeStandInDC(HDC recording)
+{
+    std::shared_ptr<CDc> dc = FindDc(recording);
+    if (!dc || dc->dcKind != DcKind::Recording) return false;
     dc->memoryRecords = true;
-    g_redirects[hwnd] = recording;
+    return true;
 }
 
-namespace {
-// Window DCs this thread got from GetDC/GetWindowDC and still holds.
-thread_local std::vector<HDC> t_heldDcs;
-
-HDC Held(HDC hdc)
-{
-    if (hdc) t_heldDcs.push_back(hdc);
-    return hdc;
-}
-}  // namespace
-
-void FlushHeldWindowDCs()
-{
-    for (size_t i = 0; i < t_heldDcs.size();) {
-        std::shared_ptr<CDc> dc = FindDc(t_heldDcs[i]);
-        if (!dc || dc->dcKind != DcKind::Window) {
-            t_heldDcs.erase(t_heldDcs.begin() + (ptrdiff_t)i);
-            continue;
-        }
-        if (dc->dirty.right > dc->dirty.left && dc->dirty.bottom > dc->dirty.top) {
-            MarkSurfaceDirty(dc->top, dc->dirty);
-            dc->dirty = RECT{0, 0, 0, 0};
-        }
-        i++;
-    }
-}
-
-HDC GetDC(HWND hwnd)
-{
-    if (HDC r = hwnd ? RedirectedDc(hwnd) : nullptr) {
-        SaveDC(r);
-        return r;
-    }
-    if (!hwnd) {
-        auto dc = std::make_shared<CDc>();
-        dc->dcKind = DcKind::Screen;
-        dc->size = Backend().ScreenSize();
-        return NewDc(dc);
-    }
-    return Held(MakeWindowDc(hwnd));
-}
-
-// The whole window, frame included.
-HDC GetWindowDC(HWND hwnd)
-{
-    if (HDC r = hwnd ? RedirectedDc(hwnd) : nullptr) {
-        SaveDC(r);
-        return r;
-    }
-    return hwnd ? Held(MakeWindowDc(hwnd, true)) : GetDC(nullptr);
-}
-
-int ReleaseDC(HWND, HDC hdc)
+bool IsStandInDC(HDC hdc)
 {
     std::shared_ptr<CDc> dc = FindDc(hdc);
-    if (dc && dc->dcKind == DcKind::Recording && dc->memoryRecords) {
-        // Handed out in place of a window DC: only its state is put back.
-        RestoreDC(hdc, -1);
-        return 1;
-    }
-    if (!dc || (dc->dcKind != DcKind::Window && dc->dcKind != DcKind::Screen)) return 0;
-    if (dc->dcKind == DcKind::Window && dc->dirty.right > dc->dirty.left && dc->dirty.bottom > dc->dirty.top)
-        MarkSurfaceDirty(dc->top, dc->dirty);
-    t_heldDcs.erase(std::remove(t_heldDcs.begin(), t_heldDcs.end(), hdc), t_heldDcs.end());
-    DropDc(hdc, dc);
-    return 1;
-}
-
-HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
-{
-    if (!ps) return nullptr;
-    *ps = PAINTSTRUCT{};
-    std::shared_ptr<CWindow> w = FindWindowOrFail(hwnd);
-    if (!w) return nullptr;
-    // The update region is taken (the window is valid again); the frame
-    // paints first, and the caret hides until EndPaint.
-    CRegion update;
-    bool erase = false, frame = false;
-    TakeUpdateRegionEx(hwnd, &update, &erase, &frame);
-    if (frame) SendMessage(hwnd, WM_NCPAINT, 1, 0);
-    HDC hdc = MakeWindowDc(hwnd);
-    if (!hdc) return nullptr;
-    CaretPaintHide(hwnd, true);
-    ps->rcPaint = update.Empty() ? RECT{0, 0, 0, 0} : update.Box();
-    if (std::shared_ptr<CDc> dc = FindDc(hdc)) SetClip(*dc, update);
-    ps->hdc = hdc;
-    ps->fErase = erase ? SendMessage(hwnd, WM_ERASEBKGND, (WPARAM)hdc, 0) == 0 : FALSE;
-    return hdc;
-}
-
-BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
-{
-    if (!ps || !ps->hdc) return FALSE;
-    BOOL ok = ReleaseDC(hwnd, ps->hdc) != 0;
-    CaretPaintHide(hwnd, false);
-    return ok;
-}
-
-HWND WindowFromDC(HDC hdc)
-{
-    std::shared_ptr<CDc> dc = FindDc(hdc);
-    return dc && dc->dcKind == DcKind::Window ? dc->hwnd : nullptr;
+    return dc && dc->dcKind == DcKind::Recording && dc->memoryRecords;
 }
 
 HDC CreateCompatibleDC(HDC hdc)
@@ -217,7 +129,7 @@ HDC CreateCompatibleDC(HDC hdc)
     auto dc = std::make_shared<CDc>();
     dc->dcKind = DcKind::Memory;
     if (base && base->dcKind == DcKind::Recording && base->memoryRecords) {
-        // A window's double buffer: it records into the window's log too.
+        // A stand-in's double buffer: it records into the stand-in's log too.
         dc->dcKind = DcKind::Recording;
         dc->size = base->size;
         dc->logTarget = base;
@@ -432,7 +344,7 @@ int GetDeviceCaps(HDC hdc, int index)
                    (dc->dcKind == DcKind::Recording && dc->dpi == 600);
     SIZE res = dc->size;
     if (dc->dcKind == DcKind::Screen) res = Backend().ScreenSize();
-    if (dc->dcKind == DcKind::Memory || dc->dcKind == DcKind::Metafile || dc->dcKind == DcKind::Window)
+    if (dc->dcKind == DcKind::Memory || dc->dcKind == DcKind::Metafile || dc->dcKind == DcKind::Surface)
         res = Backend().ScreenSize();
     switch (index) {
     case DRIVERVERSION: return 0x4000;
@@ -465,7 +377,7 @@ int SelectClipRgn(HDC hdc, HRGN rgn)
     std::shared_ptr<CDc> dc = FindDc(hdc);
     if (!dc) return ERROR;
     if (!rgn) {
-        dc->st.clip = dc->visible;   // a window DC never leaves its visible pixels
+        dc->st.clip = dc->visible;   // a surface DC never leaves the pixels it may draw on
         return SIMPLEREGION;
     }
     auto r = FindObjectOf<CRegionObj>(rgn, GdiKind::Region);
@@ -586,4 +498,22 @@ BOOL SetRectRgn(HRGN rgn, int l, int t, int rr, int b)
     if (!r) return FALSE;
     r->rgn = CRegion::FromRect(RECT{l, t, rr, b});
     return TRUE;
+}
+
+bool GetRegionOf(HRGN rgn, CRegion* out)
+{
+    auto r = FindObjectOf<CRegionObj>(rgn, GdiKind::Region);
+    if (!r) return false;
+    std::lock_guard<std::mutex> g(GdiLock());
+    *out = r->rgn;
+    return true;
+}
+
+bool SetRegionOf(HRGN rgn, const CRegion& region)
+{
+    auto r = FindObjectOf<CRegionObj>(rgn, GdiKind::Region);
+    if (!r) return false;
+    std::lock_guard<std::mutex> g(GdiLock());
+    r->rgn = region;
+    return true;
 }

@@ -6,7 +6,7 @@
 // one lock; a DC serves one thread at a time. Handles are generation-tagged
 // ids: a stale one fails.
 #include "platform/types.h"
-#include "platform/user/sys_colors.h"
+#include "platform/gdi/sys_colors.h"
 #include <string>
 #include <vector>
 
@@ -281,15 +281,6 @@ struct BITMAP {
     void* bmBits;
 };
 
-struct PAINTSTRUCT {
-    HDC hdc;
-    BOOL fErase;
-    RECT rcPaint;
-    BOOL fRestore;
-    BOOL fIncUpdate;
-    BYTE rgbReserved[32];
-};
-
 struct DRAWTEXTPARAMS {
     UINT cbSize;
     int iTabLength;
@@ -326,21 +317,9 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
 HBRUSH GetSysColorBrush(int index);
 
 // --- device contexts ---------------------------------------------------------
-// GetDC(NULL) is a 96-dpi screen DC for measuring; it draws nothing.
-HDC GetDC(HWND hwnd);
-HDC GetWindowDC(HWND hwnd);
-// Records the drawn area as dirty for the back end.
-int ReleaseDC(HWND hwnd, HDC hdc);
-// Hands what the calling thread drew on the window DCs it holds (GetDC,
-// GetWindowDC, not yet released) to the back end. The message loop calls it
-// each time the thread takes a message, so that a drag holding one DC (a
-// rubber band, a splitter) shows as it goes, its erase and redraw together.
-void FlushHeldWindowDCs();
-HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
-BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
+// Window DCs (GetDC, BeginPaint) are the window manager's: user/window_dc.h.
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
-HWND WindowFromDC(HDC hdc);
 int SaveDC(HDC hdc);
 // Negative levels count back from the latest save.
 BOOL RestoreDC(HDC hdc, int level);
@@ -353,11 +332,6 @@ int GetDeviceCaps(HDC hdc, int index);
 HDC CreateRecordingDC(BOOL printer);
 std::string GetRecordingLog(HDC hdc);
 void ClearRecordingLog(HDC hdc);
-// Until called again with null: GetDC and GetWindowDC of `hwnd` hand out
-// `recording` (state saved, and put back by ReleaseDC), and memory DCs made
-// compatible with it log into it too, so a window's painting outside
-// WM_PAINT can be read back.
-void RedirectWindowDC(HWND hwnd, HDC recording);
 
 COLORREF SetTextColor(HDC hdc, COLORREF color);
 COLORREF GetTextColor(HDC hdc);

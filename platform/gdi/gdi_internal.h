@@ -85,7 +85,7 @@ struct CMetafile : CGdiObject {
     std::string log;   // made on a recording DC: what playback onto one logs
 };
 
-enum class DcKind { Window, Memory, Screen, Printer, Preview, Metafile, Recording };
+enum class DcKind { Surface, Memory, Screen, Printer, Preview, Metafile, Recording };
 
 struct CDcState {
     std::shared_ptr<CPen> pen;
@@ -111,13 +111,15 @@ struct CDc : CGdiObject {
     CDc() : CGdiObject(GdiKind::Dc) {}
     ~CDc() override;
     DcKind dcKind = DcKind::Screen;
-    // Window DCs: the window, its top-level surface and where it sits in it.
-    HWND hwnd = nullptr;
-    HWND top = nullptr;
+    // Surface DCs (see surface_dc.h): the tag, the image, whose image it is
+    // and where the device area sits in it.
+    HWND tag = nullptr;
+    BOOL (*tagAlive)(HWND) = nullptr;
+    HWND surfaceOwner = nullptr;
     std::shared_ptr<CSurface> surface;
     POINT offset{0, 0};
-    RECT dirty{0, 0, 0, 0};   // surface coordinates, drawn since the last release
-    std::shared_ptr<CRegion> visible;   // window DCs: the window's own visible pixels (device units)
+    RECT dirty{0, 0, 0, 0};   // surface coordinates, drawn since the last flush
+    std::shared_ptr<CRegion> visible;   // surface DCs: the pixels they may draw on (device units)
     // The device area in device pixels and its resolution.
     SIZE size{0, 0};
     int dpi = 96;
@@ -138,8 +140,8 @@ struct CDc : CGdiObject {
     // Recording DCs.
     std::string log;
     bool logsToo = false;   // a metafile made on a recording DC keeps the log as well
-    // Stands in for window DCs (RedirectWindowDC): compatible DCs record too,
-    // into the window's log.
+    // Stands in for a window DC (MakeStandInDC): compatible DCs record too,
+    // into its log.
     bool memoryRecords = false;
     std::weak_ptr<CDc> logTarget;
     CDcState st;
@@ -200,7 +202,7 @@ struct CRaster {
 bool IsRaster(const CDc& dc);
 bool IsVector(const CDc& dc);
 bool AcquireRaster(CDc& dc, CRaster& r);
-// Adds a device rectangle to a window DC's dirty area.
+// Adds a device rectangle to a surface DC's dirty area.
 void TouchDevice(CDc& dc, const RECT& r);
 
 // A fill source: the brush or a plain colour, resolved per device pixel.

@@ -2,7 +2,7 @@
 // brush sources (solid, hatch, pattern) aligned to the brush origin, masks
 // rasterised without antialiasing, and the clip as pixel spans.
 #include "platform/gdi/gdi_internal.h"
-#include "platform/user/window_internal.h"
+#include "platform/gdi/sys_colors.h"
 
 uint32_t ApplyRop2(int code, uint32_t p, uint32_t d)
 {
@@ -28,7 +28,7 @@ uint32_t ApplyRop3(DWORD rop, uint32_t p, uint32_t s, uint32_t d)
     return r & 0xFFFFFF;
 }
 
-bool IsRaster(const CDc& dc) { return dc.dcKind == DcKind::Window || dc.dcKind == DcKind::Memory; }
+bool IsRaster(const CDc& dc) { return dc.dcKind == DcKind::Surface || dc.dcKind == DcKind::Memory; }
 bool IsVector(const CDc& dc)
 {
     return (dc.dcKind == DcKind::Printer || dc.dcKind == DcKind::Preview || dc.dcKind == DcKind::Metafile) && dc.cr;
@@ -36,8 +36,8 @@ bool IsVector(const CDc& dc)
 
 bool AcquireRaster(CDc& dc, CRaster& r)
 {
-    if (dc.dcKind == DcKind::Window) {
-        if (!dc.surface || !IsWindow(dc.hwnd)) return false;
+    if (dc.dcKind == DcKind::Surface) {
+        if (!dc.surface || (dc.tagAlive && !dc.tagAlive(dc.tag))) return false;
         r.lock = std::unique_lock<std::mutex>(dc.surface->lock);
         CSurface& s = *dc.surface;
         if (!s.alive) return false;
@@ -62,7 +62,7 @@ bool AcquireRaster(CDc& dc, CRaster& r)
 
 void TouchDevice(CDc& dc, const RECT& d)
 {
-    if (dc.dcKind != DcKind::Window || d.left >= d.right || d.top >= d.bottom) return;
+    if (dc.dcKind != DcKind::Surface || d.left >= d.right || d.top >= d.bottom) return;
     RECT s{d.left + dc.offset.x, d.top + dc.offset.y, d.right + dc.offset.x, d.bottom + dc.offset.y};
     if (dc.dirty.left >= dc.dirty.right || dc.dirty.top >= dc.dirty.bottom) {
         dc.dirty = s;

@@ -43,3 +43,9 @@ private:
     void Push(int top, int bottom, std::vector<int> xs);
     std::vector<Band> m_bands;
 };
+
+// What a region handle holds, for the window manager's update regions;
+// false for a stale handle.
+typedef struct HRGN__* HRGN;
+bool GetRegionOf(HRGN rgn, CRegion* out);
+bool SetRegionOf(HRGN rgn, const CRegion& region);

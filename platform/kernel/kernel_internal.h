@@ -1,17 +1,12 @@
 #pragma once
-// Kernel objects, the handle table and per-thread data (internal to the
-// platform layer).
+// Kernel objects, the handle table and the end of a thread (internal to the
+// kernel).
 #include "platform/kernel/kernel.h"
-#include "platform/user/message_queue.h"
-#include <chrono>
-#include <condition_variable>
-#include <functional>
+#include "platform/kernel/thread_data.h"
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
-
-struct CThreadData;
 
 enum class KObjectKind { Event, Thread, Process, Mapping };
 
@@ -47,26 +42,5 @@ std::shared_ptr<KObject> FindNamedObject(const std::string& name);
 // Registers the object unless the name is taken; returns the holder of the name.
 std::shared_ptr<KObject> RegisterNamedObject(const std::string& name, const std::shared_ptr<KObject>& object);
 
-struct CThreadData {
-    DWORD id = 0;
-    std::mutex lock;
-    std::condition_variable wake;   // only this thread waits on it
-    bool kicked = false;            // a kernel object it waits on changed
-    bool ended = false;
-    CMessageQueue queue;
-};
-
-// The calling thread's data, created on first use for threads we did not start.
-CThreadData& CurrentThreadData();
-std::shared_ptr<CThreadData> CurrentThreadDataPtr();
-std::shared_ptr<CThreadData> FindThreadData(DWORD id);
-// Marks the thread ended and lets the window manager clean up; runs once.
+// Marks the thread ended and runs the end hook; runs once.
 void EndThreadData(const std::shared_ptr<CThreadData>& thread);
-
-// Waits for kernel objects and, when inputReady is given, for input on the
-// calling thread's queue. inputReady runs under the thread's lock; it may move
-// wakeBy earlier (a timer falling due). Returns WAIT_OBJECT_0 + i,
-// WAIT_OBJECT_0 + count for input, WAIT_TIMEOUT or WAIT_FAILED.
-typedef std::function<bool(CThreadData&, std::chrono::steady_clock::time_point& wakeBy)> InputReadyFn;
-DWORD WaitForObjectsInternal(DWORD count, const HANDLE* handles, bool waitAll, DWORD milliseconds,
-                             const InputReadyFn& inputReady);

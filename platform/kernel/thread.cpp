@@ -23,6 +23,7 @@ ThreadRegistry& Registry()
 }
 
 std::atomic<DWORD> g_nextThreadId{1};
+std::atomic<ThreadEndHook> g_endHook{nullptr};
 
 std::shared_ptr<CThreadData> NewThreadData()
 {
@@ -160,8 +161,10 @@ void EndThreadData(const std::shared_ptr<CThreadData>& thread)
         std::lock_guard<std::mutex> g(r.lock);
         r.threads.erase(thread->id);
     }
-    ShutDownMessageQueue(thread);
+    if (ThreadEndHook hook = g_endHook.load(std::memory_order_acquire)) hook(thread);
 }
+
+void SetThreadEndHook(ThreadEndHook hook) { g_endHook.store(hook, std::memory_order_release); }
 
 DWORD GetCurrentThreadId() { return CurrentThreadData().id; }
 DWORD GetCurrentProcessId() { return (DWORD)getpid(); }

@@ -49,9 +49,9 @@ BOOL ChangeCaret(F f)
     BOOL ok;
     {
         std::lock_guard<std::mutex> g(self.lock);
-        before = self.queue.caret;
-        ok = f(self.queue.caret);
-        after = self.queue.caret;
+        before = QueueOf(self).caret;
+        ok = f(QueueOf(self).caret);
+        after = QueueOf(self).caret;
     }
     auto invert = g_invert.load();
     if (invert) {
@@ -136,8 +136,8 @@ BOOL GetCaretPos(POINT* pt)
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    if (!pt || !self.queue.caret.hwnd) return FALSE;
-    *pt = POINT{self.queue.caret.x, self.queue.caret.y};
+    if (!pt || !QueueOf(self).caret.hwnd) return FALSE;
+    *pt = POINT{QueueOf(self).caret.x, QueueOf(self).caret.y};
     return TRUE;
 }
 
@@ -145,14 +145,14 @@ UINT GetCaretBlinkTime()
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    return self.queue.caret.blinkTime;
+    return QueueOf(self).caret.blinkTime;
 }
 
 BOOL SetCaretBlinkTime(UINT ms)
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    self.queue.caret.blinkTime = ms ? ms : 530;
+    QueueOf(self).caret.blinkTime = ms ? ms : 530;
     return TRUE;
 }
 
@@ -185,7 +185,7 @@ bool CaretOfThread(DWORD threadId, CaretState* state)
     std::shared_ptr<CThreadData> t = FindThreadData(threadId);
     if (!t || !state) return false;
     std::lock_guard<std::mutex> g(t->lock);
-    const CMessageQueue::Caret& c = t->queue.caret;
+    const CMessageQueue::Caret& c = QueueOf(*t).caret;
     if (!c.hwnd) return false;
     *state = CaretState{c.hwnd, CaretRect(c), c.hideCount == 0, c.grey, c.blinkOn};
     return true;

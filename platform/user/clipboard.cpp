@@ -401,3 +401,16 @@ void DragAcceptFiles(HWND hwnd, BOOL accept)
     LONG_PTR ex = GetWindowLongPtr(hwnd, GWL_EXSTYLE);
     SetWindowLongPtr(hwnd, GWL_EXSTYLE, accept ? (ex | WS_EX_ACCEPTFILES) : (ex & ~(LONG_PTR)WS_EX_ACCEPTFILES));
 }
+
+std::string ClipboardBlockBytes(HANDLE block)
+{
+    if (!block) return {};
+    const SIZE_T size = GlobalSize(block);
+    const char* p = (const char*)GlobalLock(block);
+    if (!p) return {};
+    size_t n = 0;
+    while (n < size && p[n] != '\0') ++n;
+    std::string s(p, n);
+    GlobalUnlock(block);
+    return s;
+}

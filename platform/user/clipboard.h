@@ -51,6 +51,8 @@ void SetClipboardChangedHook(std::function<void()> hook);
 void SetClipboardMetafileDeleter(void (*deleter)(HANDLE));
 // The bytes of a format's block (empty when absent); for back ends and tests.
 std::vector<unsigned char> ClipboardBytes(UINT format);
+// The bytes of a clipboard block as text: up to its size or a NUL inside it.
+std::string ClipboardBlockBytes(HANDLE block);
 // Called when a thread ends.
 void ReleaseClipboardOfThread(DWORD threadId);
 // Tests: empty store, nobody holding it.

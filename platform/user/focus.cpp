@@ -5,14 +5,14 @@ HWND GetFocus()
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    return self.queue.focus;
+    return QueueOf(self).focus;
 }
 
 HWND GetActiveWindow()
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    return self.queue.active;
+    return QueueOf(self).active;
 }
 
 HWND SetFocus(HWND hwnd)
@@ -37,20 +37,20 @@ HWND SetFocus(HWND hwnd)
     uint64_t serial;
     {
         std::lock_guard<std::mutex> g(self.lock);
-        old = self.queue.focus;
+        old = QueueOf(self).focus;
         if (old == hwnd) return old;
-        serial = ++self.queue.focusSerial;
+        serial = ++QueueOf(self).focusSerial;
         // The old window has lost the focus before it hears so: a nested
         // change inside its WM_KILLFOCUS does not tell it again.
-        self.queue.focus = nullptr;
+        QueueOf(self).focus = nullptr;
     }
     if (old && IsWindow(old)) SendMessage(old, WM_KILLFOCUS, (WPARAM)hwnd, 0);
     {
         std::lock_guard<std::mutex> g(self.lock);
         // A handler moved the focus itself: its change stands.
-        if (self.queue.focusSerial != serial) return old;
+        if (QueueOf(self).focusSerial != serial) return old;
         if (hwnd && !FindWindowObject(hwnd)) return old;
-        self.queue.focus = hwnd;
+        QueueOf(self).focus = hwnd;
     }
     if (hwnd) SendMessage(hwnd, WM_SETFOCUS, (WPARAM)(old && IsWindow(old) ? old : nullptr), 0);
     return old;
@@ -73,9 +73,9 @@ HWND ActivateWindow(HWND hwnd, WPARAM how)
     HWND old;
     {
         std::lock_guard<std::mutex> g(self.lock);
-        old = self.queue.active;
+        old = QueueOf(self).active;
         if (old == hwnd) return old;
-        self.queue.active = hwnd;
+        QueueOf(self).active = hwnd;
     }
     if (old && IsWindow(old)) {
         SendMessage(old, WM_NCACTIVATE, FALSE, 0);
@@ -112,7 +112,7 @@ void ForgetWindowInput(HWND hwnd, CThreadData& owner)
 {
     {
         std::lock_guard<std::mutex> g(owner.lock);
-        CMessageQueue& q = owner.queue;
+        CMessageQueue& q = QueueOf(owner);
         if (q.focus == hwnd) {
             q.focus = nullptr;
             q.focusSerial++;
@@ -122,4 +122,12 @@ void ForgetWindowInput(HWND hwnd, CThreadData& owner)
         if (q.caret.hwnd == hwnd) q.caret = CMessageQueue::Caret{};
     }
     ForgetForegroundAndCapture(hwnd);
+}
+
+HWND FocusOfThread(DWORD threadId)
+{
+    std::shared_ptr<CThreadData> t = FindThreadData(threadId);
+    if (!t) return nullptr;
+    std::lock_guard<std::mutex> g(t->lock);
+    return QueueOf(*t).focus;
 }

@@ -133,8 +133,8 @@ HWND KeyTarget()
     std::shared_ptr<CThreadData> t = ForegroundThread(&fg);
     if (!t) return nullptr;
     std::lock_guard<std::mutex> g(t->lock);
-    if (t->queue.focus) return t->queue.focus;
-    return t->queue.active ? t->queue.active : fg;
+    if (QueueOf(*t).focus) return QueueOf(*t).focus;
+    return QueueOf(*t).active ? QueueOf(*t).active : fg;
 }
 
 HWND DropTarget(POINT pt)
@@ -224,9 +224,9 @@ Built BuildMessage(const RawEvent& e, const CMessageQueue::Click& last)
 void KickThread(CThreadData& t, UINT bits)
 {
     std::lock_guard<std::mutex> g(t.lock);
-    t.queue.inputBits |= bits;
-    t.queue.changeBits |= bits;
-    t.queue.inputKicks++;
+    QueueOf(t).inputBits |= bits;
+    QueueOf(t).changeBits |= bits;
+    QueueOf(t).inputKicks++;
     t.wake.notify_one();
 }
 
@@ -300,11 +300,11 @@ bool KeyTextOf(const MSG& msg, std::u32string* text)
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    const MSG& k = self.queue.lastKey;
+    const MSG& k = QueueOf(self).lastKey;
     if (k.hwnd != msg.hwnd || k.message != msg.message || k.wParam != msg.wParam || k.lParam != msg.lParam ||
         k.time != msg.time)
         return false;
-    *text = self.queue.lastKeyText;
+    *text = QueueOf(self).lastKeyText;
     return true;
 }
 
@@ -363,7 +363,7 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
             CMessageQueue::Click last;
             {
                 std::lock_guard<std::mutex> g(self->lock);
-                last = self->queue.lastClick;
+                last = QueueOf(*self).lastClick;
             }
             Built b = BuildMessage(head, last);
             if (!MatchesFilter(filter, b.msg.hwnd)) return false;
@@ -390,7 +390,7 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
                 }
             }
             std::lock_guard<std::mutex> g(self->lock);
-            CMessageQueue& q = self->queue;
+            CMessageQueue& q = QueueOf(*self);
             switch (head.in.kind) {
             case RawKind::KeyDown:
             case RawKind::KeyUp:
@@ -502,7 +502,7 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
         }
     }
     std::lock_guard<std::mutex> g(self->lock);
-    self->queue.inputBits = 0;
+    QueueOf(*self).inputBits = 0;
     return false;
 }
 
@@ -628,7 +628,7 @@ DWORD GetMessagePos()
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    return self.queue.lastMessagePos;
+    return QueueOf(self).lastMessagePos;
 }
 
 DWORD GetDoubleClickTime() { return 500; }
@@ -736,7 +736,7 @@ void ReconcileKeyState(const std::vector<UINT>& keysDown)
         (LPARAM)&threads);
     for (const auto& t : threads) {
         std::lock_guard<std::mutex> g(t->lock);
-        fix(t->queue.keyState);
+        fix(QueueOf(*t).keyState);
     }
 }
 

@@ -156,6 +156,14 @@ bool RawInputPending();
 // The back end lost its pointer grab: the capture goes, with WM_CAPTURECHANGED.
 void ReportCaptureLost();
 
+// ---- What tests read back and reset ----
+// The capture, whichever thread holds it (GetCapture answers per thread).
+HWND CaptureWindowAnyThread();
+// The focus window of a thread; null for none or an unknown thread.
+HWND FocusOfThread(DWORD threadId);
+// Empties the raw-input queue and the asynchronous state.
+void ResetInputForTest();
+
 // The one entry for what a back end reports: input, activation, the close
 // button (-> SC_CLOSE -> WM_CLOSE), moves and sizes done by the desktop, a
 // lost grab and the desktop's stacking of our top-level windows. Activation,

@@ -15,8 +15,6 @@ void ForgetInputThread(CThreadData& thread);
 void KickThread(CThreadData& t, UINT bits);
 void SetForegroundInternal(HWND hwnd);
 void ForgetForegroundAndCapture(HWND hwnd);
-// Tests: empties the queue and the asynchronous state.
-void ResetInputForTest();
 // Class style bits of a window's class.
 UINT GetClassLongStyle(HWND hwnd);
 // The scan code we report for a virtual key.
@@ -35,7 +33,6 @@ void CaretPaintHide(HWND hwnd, bool hide);
 void CaretBlinkStep();
 // The class cursor of a window.
 HCURSOR GetClassCursorOf(HWND hwnd);
-HWND CaptureWindowAnyThread();
 bool CaretBlinkFrozen();
 // When the thread found the head held by another thread's turn: the tick
 // at which to look again (0: none). Clears it.

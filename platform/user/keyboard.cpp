@@ -14,7 +14,7 @@ SHORT GetKeyState(int virtualKey)
     if (virtualKey < 0 || virtualKey > 255) return 0;
     CThreadData& t = CurrentThreadData();
     std::lock_guard<std::mutex> g(t.lock);
-    BYTE b = t.queue.keyState[virtualKey];
+    BYTE b = QueueOf(t).keyState[virtualKey];
     return (SHORT)(((b & 0x80) ? 0x8000 : 0) | (b & 1));
 }
 
@@ -23,7 +23,7 @@ BOOL GetKeyboardState(BYTE state[256])
     if (!state) return FALSE;
     CThreadData& t = CurrentThreadData();
     std::lock_guard<std::mutex> g(t.lock);
-    memcpy(state, t.queue.keyState, 256);
+    memcpy(state, QueueOf(t).keyState, 256);
     return TRUE;
 }
 
@@ -32,7 +32,7 @@ BOOL SetKeyboardState(const BYTE state[256])
     if (!state) return FALSE;
     CThreadData& t = CurrentThreadData();
     std::lock_guard<std::mutex> g(t.lock);
-    memcpy(t.queue.keyState, state, 256);
+    memcpy(QueueOf(t).keyState, state, 256);
     return TRUE;
 }
 
@@ -60,7 +60,7 @@ UINT CharFromVirtualKey(UINT vk)
 {
     CThreadData& t = CurrentThreadData();
     std::lock_guard<std::mutex> g(t.lock);
-    const BYTE* keys = t.queue.keyState;
+    const BYTE* keys = QueueOf(t).keyState;
     auto Down = [&](int k) { return (keys[k] & 0x80) != 0; };
     const bool shift = Down(VK_SHIFT), ctrl = Down(VK_CONTROL), alt = Down(VK_MENU);
     const bool caps = (keys[VK_CAPITAL] & 1) != 0;

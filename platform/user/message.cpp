@@ -81,9 +81,9 @@ bool SpinForArrival(const CMessageQueue& q, uint64_t seen)
 // but runs the procedure without it.
 void ServeOneLocked(CThreadData& self, std::unique_lock<std::mutex>& lock)
 {
-    std::shared_ptr<CSentMessage> s = std::move(self.queue.incoming.front());
-    self.queue.incoming.pop_front();
-    self.queue.serving.push_back(s);
+    std::shared_ptr<CSentMessage> s = std::move(QueueOf(self).incoming.front());
+    QueueOf(self).incoming.pop_front();
+    QueueOf(self).serving.push_back(s);
     lock.unlock();
     LRESULT result = 0;
     WNDPROC proc = nullptr;
@@ -94,10 +94,10 @@ void ServeOneLocked(CThreadData& self, std::unique_lock<std::mutex>& lock)
     }
     if (proc) result = proc(s->hwnd, s->message, s->wParam, s->lParam);
     lock.lock();
-    auto& serving = self.queue.serving;
+    auto& serving = QueueOf(self).serving;
     auto it = std::find(serving.begin(), serving.end(), s);
     if (it != serving.end()) serving.erase(it);
-    if (s->sender.get() != &self) self.queue.servedAtNs = NowNs();
+    if (s->sender.get() != &self) QueueOf(self).servedAtNs = NowNs();
     lock.unlock();
     CompleteSend(s, result);
     lock.lock();
@@ -116,10 +116,10 @@ LRESULT SendAcross(const std::shared_ptr<CThreadData>& target, HWND hwnd, UINT m
     {
         std::lock_guard<std::mutex> g(target->lock);
         if (target->ended) return 0;
-        target->queue.incoming.push_back(s);
-        target->queue.changeBits |= QS_SENDMESSAGE;
-        target->queue.arrivals.fetch_add(1, std::memory_order_release);
-        quick = target->queue.waiting;
+        QueueOf(*target).incoming.push_back(s);
+        QueueOf(*target).changeBits |= QS_SENDMESSAGE;
+        QueueOf(*target).arrivals.fetch_add(1, std::memory_order_release);
+        quick = QueueOf(*target).waiting;
         target->wake.notify_one();
     }
     // While waiting, serve what other threads send to us, so that two
@@ -127,15 +127,15 @@ LRESULT SendAcross(const std::shared_ptr<CThreadData>& target, HWND hwnd, UINT m
     CThreadData& self = *s->sender;
     std::unique_lock<std::mutex> l(self.lock);
     while (!s->done) {
-        if (!self.queue.incoming.empty()) {
+        if (!QueueOf(self).incoming.empty()) {
             ServeOneLocked(self, l);
             continue;
         }
         if (quick) {
             quick = false;
-            const uint64_t seen = self.queue.arrivals.load(std::memory_order_relaxed);
+            const uint64_t seen = QueueOf(self).arrivals.load(std::memory_order_relaxed);
             l.unlock();
-            SpinForArrival(self.queue, seen);
+            SpinForArrival(QueueOf(self), seen);
             l.lock();
             continue;   // whatever came meanwhile is looked at under the lock
         }
@@ -148,9 +148,9 @@ BOOL PostToThread(CThreadData& t, const MSG& msg)
 {
     std::lock_guard<std::mutex> g(t.lock);
     if (t.ended) return FALSE;
-    t.queue.posted.push_back(msg);
-    t.queue.changeBits |= KindOfPosted(msg.message);
-    t.queue.arrivals.fetch_add(1, std::memory_order_release);
+    QueueOf(t).posted.push_back(msg);
+    QueueOf(t).changeBits |= KindOfPosted(msg.message);
+    QueueOf(t).arrivals.fetch_add(1, std::memory_order_release);
     t.wake.notify_one();
     return TRUE;
 }
@@ -212,7 +212,7 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
     UINT kinds = flags >> 16;
     if (kinds == 0) kinds = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
     std::unique_lock<std::mutex> l(self.lock);
-    CMessageQueue& q = self.queue;
+    CMessageQueue& q = QueueOf(self);
     for (;;) {
         q.changeBits = 0;
         const uint64_t kicks = q.inputKicks;
@@ -328,9 +328,23 @@ void CompleteSend(const std::shared_ptr<CSentMessage>& sent, LRESULT result)
     if (sent->done) return;
     sent->result = result;
     sent->done = true;
-    sender.queue.arrivals.fetch_add(1, std::memory_order_release);
+    QueueOf(sender).arrivals.fetch_add(1, std::memory_order_release);
     sender.wake.notify_one();
 }
+
+CMessageQueue& MakeQueue(CThreadData& thread)
+{
+    auto* made = new CMessageQueue;
+    CThreadState* expected = nullptr;
+    if (thread.state.compare_exchange_strong(expected, made, std::memory_order_acq_rel)) return *made;
+    delete made;   // another thread made it first
+    return static_cast<CMessageQueue&>(*expected);
+}
+
+namespace {
+// The kernel tells the window manager of every thread's end.
+[[maybe_unused]] const bool g_endHookSet = (SetThreadEndHook(&ShutDownMessageQueue), true);
+}  // namespace
 
 void ShutDownMessageQueue(const std::shared_ptr<CThreadData>& thread)
 {
@@ -338,7 +352,7 @@ void ShutDownMessageQueue(const std::shared_ptr<CThreadData>& thread)
     std::vector<HWND> windows;
     {
         std::lock_guard<std::mutex> g(thread->lock);
-        CMessageQueue& q = thread->queue;
+        CMessageQueue& q = QueueOf(*thread);
         for (auto& s : q.incoming) pending.push_back(std::move(s));
         for (auto& s : q.serving) pending.push_back(s);   // an abandoned thread may be inside one
         q.incoming.clear();
@@ -405,9 +419,9 @@ void PostQuitMessage(int exitCode)
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    self.queue.quit = true;
-    self.queue.quitCode = exitCode;
-    self.queue.changeBits |= QS_POSTMESSAGE;
+    QueueOf(self).quit = true;
+    QueueOf(self).quitCode = exitCode;
+    QueueOf(self).changeBits |= QS_POSTMESSAGE;
 }
 
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
@@ -430,9 +444,9 @@ DWORD GetQueueStatus(UINT flags)
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    UINT status = QueueStatusLocked(self.queue, GetTickCount64(), nullptr);
-    UINT fresh = self.queue.changeBits & flags;
-    self.queue.changeBits &= ~flags;
+    UINT status = QueueStatusLocked(QueueOf(self), GetTickCount64(), nullptr);
+    UINT fresh = QueueOf(self).changeBits & flags;
+    QueueOf(self).changeBits &= ~flags;
     return ((status & flags) << 16) | fresh;
 }
 
@@ -442,10 +456,10 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD mill
     const bool available = (flags & MWMO_INPUTAVAILABLE) != 0;
     InputReadyFn ready = [&](CThreadData& t, steady::time_point& wakeBy) {
         uint64_t now = GetTickCount64(), nextDue = UINT64_MAX;
-        UINT status = QueueStatusLocked(t.queue, now, &nextDue);
+        UINT status = QueueStatusLocked(QueueOf(t), now, &nextDue);
         if ((wakeMask & QS_TIMER) && nextDue != UINT64_MAX) wakeBy = std::min(wakeBy, SteadyTimeOfTick(nextDue, now));
         // A timer falling due counts as new input.
-        UINT bits = available ? status : status & (t.queue.changeBits | QS_TIMER);
+        UINT bits = available ? status : status & (QueueOf(t).changeBits | QS_TIMER);
         return (bits & wakeMask) != 0;
     };
     return WaitForObjectsInternal(count, handles, (flags & MWMO_WAITALL) != 0, milliseconds, ready);
@@ -476,7 +490,7 @@ BOOL InSendMessage()
 {
     CThreadData& self = CurrentThreadData();
     std::lock_guard<std::mutex> g(self.lock);
-    return !self.queue.serving.empty();
+    return !QueueOf(self).serving.empty();
 }
 
 BOOL TranslateMessage(const MSG* msg)
@@ -502,9 +516,9 @@ BOOL TranslateMessage(const MSG* msg)
         MSG c = *msg;
         c.message = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
         c.wParam = (WPARAM)*it;
-        self.queue.posted.push_front(c);
+        QueueOf(self).posted.push_front(c);
     }
-    self.queue.changeBits |= QS_KEY;
+    QueueOf(self).changeBits |= QS_KEY;
     return TRUE;
 }
 
@@ -552,7 +566,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    auto& timers = t->queue.timers;
+    auto& timers = QueueOf(*t).timers;
     auto find = [&](UINT_PTR x) {
         return std::find_if(timers.begin(), timers.end(), [&](const CQueueTimer& c) { return c.hwnd == hwnd && c.id == x; });
     };
@@ -583,7 +597,7 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id)
         t = CurrentThreadDataPtr();
     }
     std::lock_guard<std::mutex> g(t->lock);
-    auto& timers = t->queue.timers;
+    auto& timers = QueueOf(*t).timers;
     auto it = std::find_if(timers.begin(), timers.end(), [&](const CQueueTimer& c) { return c.hwnd == hwnd && c.id == id; });
     if (it == timers.end()) {
         SetLastError(ERROR_TIMER_NOT_FOUND);

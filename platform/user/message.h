@@ -59,6 +59,14 @@
 #define WM_MOUSEWHEEL 0x020Au
 #define WM_MOUSELAST 0x020Au
 #define WM_APP 0x8000u
+// A control tells its parent: wParam its id, lParam an NMHDR (or a record
+// that starts with one).
+#define WM_NOTIFY 0x004Eu
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
 
 // PeekMessage options; the high word may restrict the kinds (QS_* << 16).
 #define PM_NOREMOVE 0x0000u

@@ -1,6 +1,8 @@
 #pragma once
-// A thread's message queue (internal to the platform layer). Every field is
-// guarded by the owning thread's lock (CThreadData::lock).
+// A thread's message queue (internal to the platform layer), kept in the
+// kernel's per-thread data. Every field is guarded by the owning thread's
+// lock (CThreadData::lock).
+#include "platform/kernel/thread_data.h"
 #include "platform/types.h"
 #include <cstdint>
 #include <atomic>
@@ -8,8 +10,6 @@
 #include <string>
 #include <memory>
 #include <vector>
-
-struct CThreadData;
 
 // One cross-thread send. The sender waits for done; the fields result and done
 // are guarded by the sender's lock.
@@ -31,7 +31,7 @@ struct CQueueTimer {
     uint64_t due;   // tick count
 };
 
-struct CMessageQueue {
+struct CMessageQueue final : CThreadState {
     std::deque<std::shared_ptr<CSentMessage>> incoming;   // sends waiting to be served
     std::vector<std::shared_ptr<CSentMessage>> serving;   // sends being handled now
     std::deque<MSG> posted;
@@ -77,6 +77,14 @@ struct CMessageQueue {
         uint64_t nextBlink = 0;  // tick of the next blink step (0: from now)
     } caret;
 };
+
+// The thread's queue, made on first use.
+CMessageQueue& MakeQueue(CThreadData& thread);
+inline CMessageQueue& QueueOf(CThreadData& thread)
+{
+    if (CThreadState* s = thread.state.load(std::memory_order_acquire)) return static_cast<CMessageQueue&>(*s);
+    return MakeQueue(thread);
+}
 
 // The window manager's share of a thread's end: its windows go, waiting sends
 // complete with 0. Called once, without the thread's lock held.

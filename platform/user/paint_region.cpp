@@ -1,5 +1,5 @@
 // Update regions and the painting order.
-#include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/region.h"
 #include "platform/user/window_internal.h"
 
 #include <algorithm>
@@ -8,7 +8,7 @@ namespace {
 
 void QueuePaintLocked(CThreadData& t, HWND hwnd)
 {
-    CMessageQueue& q = t.queue;
+    CMessageQueue& q = QueueOf(t);
     if (!t.ended && std::find(q.paint.begin(), q.paint.end(), hwnd) == q.paint.end()) {
         q.paint.push_back(hwnd);
         q.changeBits |= QS_PAINT;
@@ -18,7 +18,7 @@ void QueuePaintLocked(CThreadData& t, HWND hwnd)
 
 void DropPaintLocked(CThreadData& t, HWND hwnd)
 {
-    auto& p = t.queue.paint;
+    auto& p = QueueOf(t).paint;
     p.erase(std::remove(p.begin(), p.end(), hwnd), p.end());
 }
 
@@ -92,9 +92,9 @@ BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase)
         InvalidateRegion(hwnd, nullptr, erase != 0, false);
         return TRUE;
     }
-    auto r = FindObjectOf<CRegionObj>(region, GdiKind::Region);
-    if (!r) return FALSE;
-    InvalidateRegion(hwnd, &r->rgn, erase != 0, false);
+    CRegion r;
+    if (!GetRegionOf(region, &r)) return FALSE;
+    InvalidateRegion(hwnd, &r, erase != 0, false);
     return TRUE;
 }
 
@@ -105,21 +105,24 @@ BOOL ValidateRgn(HWND hwnd, HRGN region)
         ValidateRegion(hwnd, nullptr);
         return TRUE;
     }
-    auto r = FindObjectOf<CRegionObj>(region, GdiKind::Region);
-    if (!r) return FALSE;
-    ValidateRegion(hwnd, &r->rgn);
+    CRegion r;
+    if (!GetRegionOf(region, &r)) return FALSE;
+    ValidateRegion(hwnd, &r);
     return TRUE;
 }
 
 int GetUpdateRgn(HWND hwnd, HRGN region, BOOL)
 {
-    auto r = FindObjectOf<CRegionObj>(region, GdiKind::Region);
-    if (!r) return ERROR;
-    std::lock_guard<std::mutex> g(WindowLock());
-    auto w = FindWindowObjectLocked(hwnd);
-    if (!w) return ERROR;
-    r->rgn = w->update;
-    return w->update.Type();
+    if (GetObjectType(region) != OBJ_REGION) return ERROR;
+    CRegion update;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        auto w = FindWindowObjectLocked(hwnd);
+        if (!w) return ERROR;
+        update = w->update;
+    }
+    SetRegionOf(region, update);
+    return update.Type();
 }
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)

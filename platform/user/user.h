@@ -13,3 +13,4 @@
 #include "platform/user/settings.h"
 #include "platform/user/sys_colors.h"
 #include "platform/user/window.h"
+#include "platform/user/window_dc.h"

@@ -130,7 +130,7 @@ void RemoveWindow(const std::shared_ptr<CWindow>& window)
     {
         CThreadData& t = *window->owner;
         std::lock_guard<std::mutex> g(t.lock);
-        CMessageQueue& q = t.queue;
+        CMessageQueue& q = QueueOf(t);
         q.windows.erase(std::remove(q.windows.begin(), q.windows.end(), h), q.windows.end());
         q.paint.erase(std::remove(q.paint.begin(), q.paint.end(), h), q.paint.end());
         q.timers.erase(std::remove_if(q.timers.begin(), q.timers.end(), [&](const CQueueTimer& x) { return x.hwnd == h; }),
@@ -280,7 +280,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     {
         std::lock_guard<std::mutex> g(w->owner->lock);
         ended = w->owner->ended;
-        if (!ended) w->owner->queue.windows.push_back(h);
+        if (!ended) QueueOf(*w->owner).windows.push_back(h);
     }
     if (ended) {
         RemoveWindow(w);
@@ -544,7 +544,7 @@ BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM lParam)
     std::vector<HWND> windows;
     {
         std::lock_guard<std::mutex> g(t->lock);
-        windows = t->queue.windows;
+        windows = QueueOf(*t).windows;
     }
     bool any = false;
     for (HWND h : windows) {
@@ -636,4 +636,25 @@ HCURSOR GetClassCursorOf(HWND hwnd)
     std::lock_guard<std::mutex> g(WindowLock());
     auto w = FindWindowObjectLocked(hwnd);
     return w && w->windowClass ? w->windowClass->cursor : nullptr;
+}
+
+std::vector<VisibleWindow> VisibleTopLevelWindows()
+{
+    std::vector<HWND> tops;
+    {
+        std::lock_guard<std::mutex> g(WindowLock());
+        tops = TopLevelOrderLocked();
+    }
+    std::vector<VisibleWindow> out;
+    for (HWND h : tops) {
+        if (!IsWindowVisible(h)) continue;
+        VisibleWindow v{h, "", {}, (DWORD)GetWindowLongPtr(h, GWL_STYLE), (DWORD)GetWindowLongPtr(h, GWL_EXSTYLE)};
+        std::lock_guard<std::mutex> g(WindowLock());
+        if (auto w = FindWindowObjectLocked(h)) {
+            v.text = w->text;
+            v.rect = WindowScreenRectLocked(*w);
+            out.push_back(v);
+        }
+    }
+    return out;
 }

@@ -3,6 +3,8 @@
 // and its procedure runs only there. Handles are never reused; every function
 // is safe on a stale handle.
 #include "platform/types.h"
+#include <string>
+#include <vector>
 
 #define WS_OVERLAPPED 0x00000000u
 #define WS_POPUP 0x80000000u
@@ -148,3 +150,13 @@ bool TakeUpdateRegion(HWND hwnd, RECT* rect, bool* erase, bool* frame);
 int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, RECT* updateRect,
                    UINT flags);
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);
+
+// What tests read back: the visible top-level windows, topmost first.
+struct VisibleWindow {
+    HWND hwnd;
+    std::string text;
+    RECT rect;      // screen
+    DWORD style;
+    DWORD exStyle;
+};
+std::vector<VisibleWindow> VisibleTopLevelWindows();

@@ -1,6 +1,8 @@
 #pragma once
 // Window records and the window table (internal to the platform layer).
-#include "platform/kernel/kernel_internal.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/thread_data.h"
+#include "platform/user/message_queue.h"
 #include "platform/user/user.h"
 #include "platform/backend/backend.h"
 #include <string>

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for the drawing tests: memory DCs on 24-bit bitmaps and pixel reads.
 #include "platform/gdi/gdi.h"
+#include "platform/user/sys_colors.h"
+#include "platform/user/window_dc.h"
 #include <gtest/gtest.h>
 
 // A memory DC with a white 24-bit bitmap selected; frees both.

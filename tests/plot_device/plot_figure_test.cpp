@@ -15,6 +15,7 @@
 #include "devices/device_protocol.h"
 #include "devices/plot_blocks.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/window_dc.h"
 #include "platform/kernel/handles.h"
 #include "platform/kernel/named_objects.h"
 #include "plot_device/plot_command.h"

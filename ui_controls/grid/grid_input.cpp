@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/controls/control_internal.h"
 #include "platform/user/clipboard.h"
 #include "platform/user/user.h"
 #include "ui_controls/grid/grid_ctrl.h"

@@ -2,6 +2,7 @@
 #include "render.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/user/window_dc.h"
 #include "values/byte_stream.h"
 
 namespace {
