@@ -7,62 +7,42 @@
 #include "console_device/sets_sheet.h"
 #include "devices/framework/device_framework.h"
 
-IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
+IMPLEMENT_DYNCREATE(CMainFrame, CDeviceFrame)
 
-BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
-    ON_WM_CREATE()
-    ON_WM_CLOSE()
-    ON_WM_DESTROY()
+BEGIN_MESSAGE_MAP(CMainFrame, CDeviceFrame)
     ON_COMMAND(ID_TOOLS_SETTINGS, OnToolsSettings)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_SETTINGS, OnUpdateToolsSettings)
     ON_MESSAGE(WM_DEVICE_BREAK, OnHostBreak)
-    ON_MESSAGE(WM_DEVICE_PING, OnHostPing)
     ON_MESSAGE(WM_CONSOLE_TITLE, OnHostTitle)
     ON_MESSAGE(WM_CONSOLE_CLEAR, OnHostClear)
     ON_MESSAGE(WM_CONSOLE_IO, OnHostPrint)
-    ON_COMMAND(ID_VIEW_TOOLBAR, OnViewToolbar)
-    ON_COMMAND(ID_VIEW_STATUS_BAR, OnViewStatusBar)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateViewToolbar)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateViewStatusBar)
 END_MESSAGE_MAP()
 
-CMainFrame::CMainFrame() = default;
+// The bars' layout is kept under "Brenholt" in Nerith.conf.
+CMainFrame::CMainFrame() : CDeviceFrame(kNerithStatusPanes, "Brenholt") {}
 
-int CMainFrame::OnCreate(CREATESTRUCT* cs)
+void CMainFrame::ShowOnStart()
 {
-    if (CFrameWnd::OnCreate(cs) == -1) return -1;
-    if (!m_bars.Create(this, IDR_MAINFRAME, kNerithStatusPanes,
-                       sizeof kNerithStatusPanes / sizeof kNerithStatusPanes[0]))
-        return -1;
-    // A saved layout that names a bar this frame lacks is not applied
-    // (LoadBarState leaves the default layout then).
-    LoadBarState("Brenholt");
-    return 0;
+    const WINDOWPLACEMENT wp = NerithSettingsCopy().placement;
+    if (wp.length) SetWindowPlacement(m_hWnd, &wp);
+    else ShowWindow(SW_SHOW);
+    UpdateWindow();
 }
 
-CNerithView* CMainFrame::ConsoleView()
-{
-    CDocument* doc = GetActiveDocument();
-    if (!doc || doc->Views().empty()) return nullptr;
-    return dynamic_cast<CNerithView*>(doc->Views().front());
-}
+CNerithView* CMainFrame::ConsoleView() { return FirstView<CNerithView>(); }
 
-void CMainFrame::OnClose()
+bool CMainFrame::HoldClose()
 {
     // Not while an input waits: a break or Escape ends it first.
-    if (CNerithView* view = ConsoleView(); view && view->IsInputPending()) return;
-    CFrameWnd::OnClose();
+    CNerithView* view = ConsoleView();
+    return view && view->IsInputPending();
 }
 
-void CMainFrame::OnDestroy()
+void CMainFrame::BeforeDestroy()
 {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     if (GetWindowPlacement(m_hWnd, &wp)) UpdateNerithSettings([&](NerithSettings& s) { s.placement = wp; });
-    SaveBarState("Brenholt");
-    if (auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread()))
-        if (CDeviceHostCallbacks* host = thread->Host()) host->OnFrameDestroyed();
-    CFrameWnd::OnDestroy();
 }
 
 LRESULT CMainFrame::OnHostBreak(WPARAM, LPARAM)
@@ -101,17 +81,3 @@ void CMainFrame::OnToolsSettings()
     if (sheet.DoModal() == IDOK)
         if (CNerithView* view = ConsoleView()) view->SetDefaultCharFormat();
 }
-
-void CMainFrame::OnViewToolbar()
-{
-    m_bars.ShowToolbar(!m_bars.ToolbarVisible());
-}
-
-void CMainFrame::OnViewStatusBar()
-{
-    m_bars.ShowStatusBar(!m_bars.StatusBarVisible());
-}
-
-void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.ToolbarVisible() ? 1 : 0); }
-
-void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.StatusBarVisible() ? 1 : 0); }

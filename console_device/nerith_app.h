@@ -1,12 +1,9 @@
 #pragma once
 // The console device's application object: settings under "Brenholt/Nerith".
-#include "platform/afx/module_state.h"
-#include "platform/afx/win_app.h"
+#include "devices/framework/device_app.h"
 
-class CNerithApp : public CWinApp {
+class CNerithApp : public CDeviceApp {
 public:
-    CNerithApp();
     BOOL InitInstance() override;
+    void SaveOnThreadExit() override;
 };
-
-CModuleState* NerithModuleState();

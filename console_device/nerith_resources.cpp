@@ -7,20 +7,7 @@
 
 namespace {
 
-const MenuTableItem kMainMenu[] = {
-    {MF_POPUP, 0, "&File"},
-    {MF_STRING, ID_FILE_NEW, "&New\tCtrl+N"},
-    {MF_STRING, ID_FILE_OPEN, "&Open...\tCtrl+O"},
-    {MF_STRING, ID_FILE_SAVE, "&Save\tCtrl+S"},
-    {MF_STRING, ID_FILE_SAVE_AS, "Save &As..."},
-    {MF_SEPARATOR, 0, nullptr},
-    {MF_STRING, ID_FILE_PRINT, "&Print...\tCtrl+P"},
-    {MF_STRING, ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
-    {MF_STRING, ID_FILE_PRINT_SETUP, "P&rint Setup..."},
-    {MF_SEPARATOR, 0, nullptr},
-    {MF_STRING, ID_FILE_MRU_FILE1, "Recent File"},
-    {MF_SEPARATOR, 0, nullptr},
-    {MF_STRING | MF_END, ID_APP_EXIT, "E&xit"},
+const MenuTableItem kEditMenu[] = {
     {MF_POPUP, 0, "&Edit"},
     {MF_STRING, ID_EDIT_UNDO, "&Undo\tCtrl+Z"},
     {MF_SEPARATOR, 0, nullptr},
@@ -32,13 +19,11 @@ const MenuTableItem kMainMenu[] = {
     {MF_SEPARATOR, 0, nullptr},
     {MF_STRING, ID_EDIT_FIND, "&Find...\tCtrl+F"},
     {MF_STRING | MF_END, ID_EDIT_REPEAT, "F&ind Next\tF3"},
-    {MF_POPUP, 0, "&View"},
-    {MF_STRING, ID_VIEW_TOOLBAR, "&Toolbar"},
-    {MF_STRING | MF_END, ID_VIEW_STATUS_BAR, "&Status Bar"},
+};
+
+const MenuTableItem kToolsMenu[] = {
     {MF_POPUP, 0, "&Tools"},
     {MF_STRING | MF_END, ID_TOOLS_SETTINGS, "&Settings..."},
-    {MF_POPUP | MF_END, 0, "&Help"},
-    {MF_STRING | MF_END, ID_APP_ABOUT, "&About Nerith..."},
 };
 
 // The Escape entry (command 32768, which has no handler) is left out.
@@ -62,45 +47,33 @@ const ACCEL kAccelerators[] = {
     {FVIRTKEY | FSHIFT, VK_F6, (WORD)ID_PREV_PANE},
 };
 
-#define NERITH_PROMPT(id, prompt, tip) {id, prompt "\n" tip}
-
 const AfxStringEntry kStrings[] = {
-    {IDR_MAINFRAME, "Nerith\n\nUlmet\nUlmet Files (*.vxc)\n.vxc\nNerith.Document\nUlmet Document"},
     {IDP_OLE_INIT_FAILED, "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
-    {AFX_IDS_APP_TITLE, "Nerith"},
-    {AFX_IDS_IDLEMESSAGE, "Ready"},
-    {ID_INDICATOR_CAPS, "CAP"},
-    {ID_INDICATOR_NUM, "NUM"},
-    {ID_INDICATOR_SCRL, "SCRL"},
-    NERITH_PROMPT(ID_FILE_NEW, "Create a new document", "New"),
-    NERITH_PROMPT(ID_FILE_OPEN, "Open an existing document", "Open"),
-    NERITH_PROMPT(ID_FILE_SAVE, "Save the active document", "Save"),
-    NERITH_PROMPT(ID_FILE_SAVE_AS, "Save the active document with a new name", "Save As"),
-    NERITH_PROMPT(ID_FILE_PRINT, "Print the active document", "Print"),
-    NERITH_PROMPT(ID_FILE_PRINT_PREVIEW, "Display full pages", "Print Preview"),
-    NERITH_PROMPT(ID_FILE_PRINT_SETUP, "Change the printer and printing options", "Print Setup"),
-    NERITH_PROMPT(ID_FILE_MRU_FILE1, "Open this document", "Open"),
-    NERITH_PROMPT(ID_APP_EXIT, "Quit the application", "Exit"),
-    NERITH_PROMPT(ID_EDIT_UNDO, "Undo the last action", "Undo"),
-    NERITH_PROMPT(ID_EDIT_CUT, "Cut the selection and put it on the Clipboard", "Cut"),
-    NERITH_PROMPT(ID_EDIT_COPY, "Copy the selection and put it on the Clipboard", "Copy"),
-    NERITH_PROMPT(ID_EDIT_PASTE, "Insert Clipboard contents", "Paste"),
-    NERITH_PROMPT(ID_EDIT_SELECT_ALL, "Select the entire document", "Select All"),
-    NERITH_PROMPT(ID_EDIT_FIND, "Find the specified text", "Find"),
-    NERITH_PROMPT(ID_EDIT_REPEAT, "Repeat the last action", "Repeat"),
-    NERITH_PROMPT(ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle ToolBar"),
-    NERITH_PROMPT(ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle StatusBar"),
-    NERITH_PROMPT(ID_TOOLS_SETTINGS, "Program settings", "Settings"),
-    NERITH_PROMPT(ID_APP_ABOUT, "Display program information", "About"),
+    DEVICE_PROMPT(ID_FILE_NEW, "Create a new document", "New"),
+    DEVICE_PROMPT(ID_FILE_OPEN, "Open an existing document", "Open"),
+    DEVICE_PROMPT(ID_FILE_SAVE, "Save the active document", "Save"),
+    DEVICE_PROMPT(ID_FILE_SAVE_AS, "Save the active document with a new name", "Save As"),
+    DEVICE_PROMPT(ID_FILE_PRINT, "Print the active document", "Print"),
+    DEVICE_PROMPT(ID_FILE_PRINT_PREVIEW, "Display full pages", "Print Preview"),
+    DEVICE_PROMPT(ID_FILE_PRINT_SETUP, "Change the printer and printing options", "Print Setup"),
+    DEVICE_PROMPT(ID_FILE_MRU_FILE1, "Open this document", "Open"),
+    DEVICE_PROMPT(ID_APP_EXIT, "Quit the application", "Exit"),
+    DEVICE_PROMPT(ID_EDIT_UNDO, "Undo the last action", "Undo"),
+    DEVICE_PROMPT(ID_EDIT_CUT, "Cut the selection and put it on the Clipboard", "Cut"),
+    DEVICE_PROMPT(ID_EDIT_COPY, "Copy the selection and put it on the Clipboard", "Copy"),
+    DEVICE_PROMPT(ID_EDIT_PASTE, "Insert Clipboard contents", "Paste"),
+    DEVICE_PROMPT(ID_EDIT_SELECT_ALL, "Select the entire document", "Select All"),
+    DEVICE_PROMPT(ID_EDIT_FIND, "Find the specified text", "Find"),
+    DEVICE_PROMPT(ID_EDIT_REPEAT, "Repeat the last action", "Repeat"),
+    DEVICE_PROMPT(ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle ToolBar"),
+    DEVICE_PROMPT(ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle StatusBar"),
+    DEVICE_PROMPT(ID_TOOLS_SETTINGS, "Program settings", "Settings"),
+    DEVICE_PROMPT(ID_APP_ABOUT, "Display program information", "About"),
 };
 
-const CDialogItemTemplate kAboutItems[] = {
-    {"Static", "Nerith", IDC_ABOUT_NAME, 0, 40, 10, 119, 8, 0},
-    {"Static", "Version 1.0", IDC_ABOUT_VERSION, 0, 40, 25, 119, 8, 0},
-    {"Button", "OK", IDOK, WS_GROUP | WS_TABSTOP, 178, 7, 50, 14, 0},
-};
-const CDialogTemplate kAbout = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "About Nerith",
-                                0, 0, 235, 55, kAboutItems, sizeof kAboutItems / sizeof kAboutItems[0]};
+const DeviceAboutBox kAbout("Nerith", "About Nerith", "&About Nerith...");
+// String 128: the document template's names.
+const char* const kDocument = "Nerith\n\nUlmet\nUlmet Files (*.vxc)\n.vxc\nNerith.Document\nUlmet Document";
 
 // The General page. Control 1013 becomes the owner-drawn font combo. The
 // labels of the right column are wide enough for "Col&umn limit:" on one line.
@@ -148,10 +121,8 @@ AfxToolbarResource NerithToolbar()
 
 void RegisterNerithResources(CResourceTable& table)
 {
-    table.AddStrings(kStrings, sizeof kStrings / sizeof kStrings[0]);
-    table.AddMenu(IDR_MAINFRAME, kMainMenu, sizeof kMainMenu / sizeof kMainMenu[0]);
-    table.AddAccelerators(IDR_MAINFRAME, kAccelerators, sizeof kAccelerators / sizeof kAccelerators[0]);
-    table.AddDialog(IDD_ABOUTBOX, &kAbout);
+    RegisterDeviceResources(table, {.about = &kAbout, .documentString = kDocument, .editMenu = kEditMenu,
+                                    .ownMenus = kToolsMenu, .accelerators = kAccelerators, .strings = kStrings,
+                                    .toolbar = NerithToolbar()});
     table.AddDialog(IDD_SETS_GENERAL, &kGeneral);
-    table.AddToolbar(IDR_MAINFRAME, NerithToolbar());
 }

@@ -2,15 +2,11 @@
 // The console device's resources (menu, accelerators, strings, the About
 // dialog, the settings page, toolbar 128 and the status-bar panes),
 // registered in its module.
-#include "platform/afx/resources.h"
+#include "devices/framework/device_resources.h"
 
 enum : UINT {
-    IDR_MAINFRAME = 128,
-    IDD_ABOUTBOX = 100,
     IDP_OLE_INIT_FAILED = 100,
     IDD_SETS_GENERAL = 130,
-    IDC_ABOUT_NAME = 1000,
-    IDC_ABOUT_VERSION = 1001,
 
     IDC_OUTPUT_TYPE = 1011,
     IDC_NUMERIC_TYPE = 1012,
@@ -28,13 +24,6 @@ enum : UINT {
 
     ID_TOOLS_SETTINGS = 32771,
     ID_EDIT_REPEAT = 57640,  // Find Next
-
-    ID_VIEW_TOOLBAR = 59392,
-    ID_VIEW_STATUS_BAR = 59393,
-    ID_SEPARATOR = 0,
-    ID_INDICATOR_CAPS = 0xE701,   // the framework's key panes: its handlers update them
-    ID_INDICATOR_NUM = 0xE702,
-    ID_INDICATOR_SCRL = 0xE703,
 };
 
 // The status-bar panes in order: message, CAP, NUM, SCRL.

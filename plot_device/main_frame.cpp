@@ -16,49 +16,35 @@
 #include "plot_device/quorra_resources.h"
 #include "plot_device/quorra_view.h"
 
-IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
+IMPLEMENT_DYNCREATE(CMainFrame, CDeviceFrame)
 
-BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
-    ON_WM_CREATE()
-    ON_WM_CLOSE()
-    ON_WM_DESTROY()
-    ON_MESSAGE(WM_DEVICE_PING, OnHostPing)
-    ON_MESSAGE(WM_DEVICE_BREAK, OnHostPing)
+BEGIN_MESSAGE_MAP(CMainFrame, CDeviceFrame)
     ON_MESSAGE(WM_PLOT_CLEAR, OnPlotClear)
     ON_MESSAGE(WM_PLOT_DATA, OnPlotData)
     ON_MESSAGE(WM_PLOT_COMMAND, OnPlotCommand)
     ON_MESSAGE(WM_PLOT_SET, OnPlotSet)
     ON_MESSAGE(WM_PLOT_DIM, OnPlotDim)
     ON_MESSAGE(WM_PLOT_BOUNDS, OnPlotBounds)
-    ON_COMMAND(ID_VIEW_TOOLBAR, OnViewToolbar)
-    ON_COMMAND(ID_VIEW_STATUS_BAR, OnViewStatusBar)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateViewToolbar)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateViewStatusBar)
 END_MESSAGE_MAP()
 
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame() : CDeviceFrame(kQuorraStatusPanes) {}
 
-int CMainFrame::OnCreate(CREATESTRUCT* cs)
+void CMainFrame::ShowOnStart()
 {
-    if (CFrameWnd::OnCreate(cs) == -1) return -1;
-    if (!m_bars.Create(this, IDR_MAINFRAME, kQuorraStatusPanes, sizeof kQuorraStatusPanes / sizeof kQuorraStatusPanes[0]))
-        return -1;
-    return 0;
+    ActivateFrame(SW_SHOW);
+    if (m_hWnd) UpdateWindow();
 }
 
-void CMainFrame::OnClose()
+bool CMainFrame::HoldClose()
 {
     // The view tracks the mouse in a loop of its own: this WM_CLOSE only ends
     // it (the host re-posts the close a second later).
-    if (CQuorraView* view = FigureView(); view && view->IsBusy()) {
-        ReleaseCapture();
-        // A preview's loop is ended here as well; the frame itself stays.
-        AfxEndLoopBeforeClose(m_hWnd);
-        return;
-    }
-    // The base ends a nested loop first (a dialog, a drag, a preview) and
-    // closes the frame only on a WM_CLOSE with none running.
-    CFrameWnd::OnClose();
+    CQuorraView* view = FigureView();
+    if (!view || !view->IsBusy()) return false;
+    ReleaseCapture();
+    // A preview's loop is ended here as well; the frame itself stays.
+    AfxEndLoopBeforeClose(m_hWnd);
+    return true;
 }
 
 namespace {
@@ -76,7 +62,7 @@ std::string NextExportPath(const std::string& dir, const std::string& name)
 
 }  // namespace
 
-void CMainFrame::ExportOnClose()
+void CMainFrame::BeforeDestroy()
 {
     const char* dir = std::getenv("VELDRA_PLOT_SAVE_DIR");
     if (!dir || !*dir) return;
@@ -91,15 +77,6 @@ void CMainFrame::ExportOnClose()
         std::fflush(stderr);
         NoteDeviceSaveFailure();
     }
-}
-
-void CMainFrame::OnDestroy()
-{
-    ExportOnClose();
-    // An abandoned thread's late destroy finds the host gone and calls nothing.
-    if (auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread()))
-        if (CDeviceHostCallbacks* host = thread->Host()) host->OnFrameDestroyed();
-    CFrameWnd::OnDestroy();
 }
 
 void CMainFrame::ActivateFrame(int cmdShow)
@@ -139,12 +116,7 @@ void CMainFrame::ActivateFrame(int cmdShow)
     m_bFirstActivation = FALSE;
 }
 
-CQuorraView* CMainFrame::FigureView()
-{
-    CDocument* doc = GetActiveDocument();
-    if (!doc || doc->Views().empty()) return nullptr;
-    return dynamic_cast<CQuorraView*>(doc->Views().front());
-}
+CQuorraView* CMainFrame::FigureView() { return FirstView<CQuorraView>(); }
 
 LRESULT CMainFrame::OnPlotClear(WPARAM wParam, LPARAM lParam)
 {
@@ -183,17 +155,3 @@ LRESULT CMainFrame::OnPlotBounds(WPARAM wParam, LPARAM lParam)
     CQuorraView* view = FigureView();
     return view ? view->OnDeviceBndPlot(wParam, lParam) : 0;
 }
-
-void CMainFrame::OnViewToolbar()
-{
-    m_bars.ShowToolbar(!m_bars.ToolbarVisible());
-}
-
-void CMainFrame::OnViewStatusBar()
-{
-    m_bars.ShowStatusBar(!m_bars.StatusBarVisible());
-}
-
-void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck(m_bars.ToolbarVisible() ? 1 : 0); }
-
-void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck(m_bars.StatusBarVisible() ? 1 : 0); }

@@ -1,26 +1,18 @@
 #pragma once
 // The plot device's frame: the window the host sends every plot message to.
 // It hands each message to the figure of its view.
-#include "devices/framework/frame_bars.h"
-#include "platform/afx/cmd_ui.h"
-#include "platform/afx/frame_wnd.h"
-#include "platform/afx/message_map.h"
-#include "platform/afx/object.h"
+#include "devices/framework/device_frame.h"
 
 class CQuorraView;
 
-class CMainFrame : public CFrameWnd {
+class CMainFrame : public CDeviceFrame {
     DECLARE_DYNCREATE(CMainFrame)
 public:
     CMainFrame();
 
     void ActivateFrame(int cmdShow = -1) override;
+    void ShowOnStart() override;
 
-    int OnCreate(CREATESTRUCT* cs);
-    void OnClose();
-    void OnDestroy();
-
-    LRESULT OnHostPing(WPARAM, LPARAM) { return 1; }
     LRESULT OnPlotClear(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlotData(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlotCommand(WPARAM wParam, LPARAM lParam);
@@ -28,19 +20,14 @@ public:
     LRESULT OnPlotDim(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlotBounds(WPARAM wParam, LPARAM lParam);
 
-    void OnViewToolbar();
-    void OnViewStatusBar();
-    void OnUpdateViewToolbar(CCmdUI* ui);
-    void OnUpdateViewStatusBar(CCmdUI* ui);
-
     BOOL m_bFirstActivation = TRUE;
-    CPlotFrameBars m_bars;
 
 protected:
     // The view that is the figure, or null while the frame has none.
     CQuorraView* FigureView();
+    bool HoldClose() override;
     // With VELDRA_PLOT_SAVE_DIR set, the figure is exported there as the
     // frame closes (batch runs keep their figures so).
-    void ExportOnClose();
+    void BeforeDestroy() override;
     DECLARE_MESSAGE_MAP()
 };

@@ -3,20 +3,15 @@
 // the recent-file list every plot window of the process shares.
 #include <mutex>
 
-#include "platform/afx/module_state.h"
-#include "platform/afx/win_app.h"
+#include "devices/framework/device_app.h"
 
-class CQuorraApp : public CWinApp {
+class CQuorraApp : public CDeviceApp {
 public:
-    CQuorraApp();
-    BOOL InitInstance() override;
     // Adds to the shared list; the file is written when a plot thread ends.
     void AddToRecentFileList(const char* path) override;
     // Writes the list, one thread at a time; never in batch runs.
-    void SaveRecentFiles();
+    void SaveOnThreadExit() override;
 
 private:
     std::mutex m_recentLock;
 };
-
-CModuleState* QuorraModuleState();

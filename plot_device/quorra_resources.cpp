@@ -7,25 +7,12 @@
 
 namespace {
 
-const MenuTableItem kMainMenu[] = {
-    {MF_POPUP, 0, "&File"},
-    {MF_STRING, ID_FILE_NEW, "&New\tCtrl+N"},
-    {MF_STRING, ID_FILE_OPEN, "&Open...\tCtrl+O"},
-    {MF_STRING, ID_FILE_SAVE, "&Save\tCtrl+S"},
-    {MF_STRING, ID_FILE_SAVE_AS, "Save &As..."},
-    {MF_SEPARATOR, 0, nullptr},
-    {MF_STRING, ID_FILE_PRINT, "&Print...\tCtrl+P"},
-    {MF_STRING, ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
-    {MF_STRING, ID_FILE_PRINT_SETUP, "P&rint Setup..."},
-    {MF_SEPARATOR, 0, nullptr},
-    {MF_STRING, ID_FILE_MRU_FILE1, "Recent File"},
-    {MF_SEPARATOR, 0, nullptr},
-    {MF_STRING | MF_END, ID_APP_EXIT, "E&xit"},
+const MenuTableItem kEditMenu[] = {
     {MF_POPUP, 0, "&Edit"},
     {MF_STRING | MF_END, ID_EDIT_COPY, "&Copy\tCtrl+C"},
-    {MF_POPUP, 0, "&View"},
-    {MF_STRING, ID_VIEW_TOOLBAR, "&Toolbar"},
-    {MF_STRING | MF_END, ID_VIEW_STATUS_BAR, "&Status Bar"},
+};
+
+const MenuTableItem kPlotAndToolsMenus[] = {
     {MF_POPUP, 0, "&Plot"},
     {MF_STRING, ID_MODE_SELECT, "&Select"},
     {MF_STRING, ID_MODE_EDIT, "&Edit"},
@@ -40,8 +27,6 @@ const MenuTableItem kMainMenu[] = {
     {MF_SEPARATOR, 0, nullptr},
     {MF_STRING, ID_POINTER_ADD, "&Pointer"},
     {MF_STRING | MF_END, ID_POINTERS_CLEAR, "&Clear all Pointers"},
-    {MF_POPUP | MF_END, 0, "&Help"},
-    {MF_STRING | MF_END, ID_APP_ABOUT, "&About Quorra..."},
 };
 
 const MenuTableItem kPointerMenu[] = {
@@ -57,18 +42,10 @@ const ACCEL kAccelerators[] = {
     {FVIRTKEY | FCONTROL, 'C', (WORD)ID_EDIT_COPY},
 };
 
-// A command's string is "prompt\ntool tip"; both come from its short text.
-#define QUORRA_PROMPT(id, text) {id, text "\n" text}
-// The status-bar text, then the tool tip.
-#define QUORRA_STATUS(id, status, tip) {id, status "\n" tip}
+// A command whose prompt is its short text.
+#define QUORRA_PROMPT(id, text) DEVICE_PROMPT(id, text, text)
 
 const AfxStringEntry kStrings[] = {
-    {IDR_MAINFRAME, "Quorra\nGraph\nQuorra\nQuorra Files (*.qra)\n.qra\nQuorra.Document\nQuorra Document"},
-    {AFX_IDS_APP_TITLE, "Quorra"},
-    {AFX_IDS_IDLEMESSAGE, "Ready"},
-    {ID_INDICATOR_CAPS, "CAP"},
-    {ID_INDICATOR_NUM, "NUM"},
-    {ID_INDICATOR_SCRL, "SCRL"},
     QUORRA_PROMPT(ID_FILE_NEW, "New"),
     QUORRA_PROMPT(ID_FILE_OPEN, "Open"),
     QUORRA_PROMPT(ID_FILE_SAVE, "Save"),
@@ -84,33 +61,28 @@ const AfxStringEntry kStrings[] = {
     QUORRA_PROMPT(ID_MODE_SELECT, "Select"),
     QUORRA_PROMPT(ID_MODE_EDIT, "Edit"),
     QUORRA_PROMPT(ID_MODE_SCALE, "Scale"),
-    QUORRA_STATUS(ID_ZOOM_FIT, "Zoom plane(s) to fit size(s)", "Zoom To Fit"),
-    QUORRA_STATUS(ID_ZOOM_IN, "Zoom in plane(s)", "Zoom In"),
-    QUORRA_STATUS(ID_ZOOM_OUT, "Zoom out plane(s)", "Zoom Out"),
-    QUORRA_STATUS(ID_ZOOM_IN_X, "Zoom in plane(s) of X-axis", "Zoom In of X-axis"),
-    QUORRA_STATUS(ID_ZOOM_OUT_X, "Zoom out plane(s) of X-axis", "Zoom Out of X-axis"),
-    QUORRA_STATUS(ID_ZOOM_IN_Y, "Zoom in plane(s) of Y-axis", "Zoom In of Y-axis"),
-    QUORRA_STATUS(ID_ZOOM_OUT_Y, "Zoom out plane(s) of Y-axis", "Zoom Out of Y-axis"),
-    QUORRA_STATUS(ID_OPEN_RIGHT, "Open right area of a selected plane(s)", "Open Right"),
-    QUORRA_STATUS(ID_OPEN_LEFT, "Open left area of a selected plane(s)", "Open Left"),
-    QUORRA_STATUS(ID_OPEN_TOP, "Open top area of a selected plane(s)", "Open Top"),
-    QUORRA_STATUS(ID_OPEN_BOTTOM, "Open bottom area of a selected plane(s)", "Open Bottom"),
+    DEVICE_PROMPT(ID_ZOOM_FIT, "Zoom plane(s) to fit size(s)", "Zoom To Fit"),
+    DEVICE_PROMPT(ID_ZOOM_IN, "Zoom in plane(s)", "Zoom In"),
+    DEVICE_PROMPT(ID_ZOOM_OUT, "Zoom out plane(s)", "Zoom Out"),
+    DEVICE_PROMPT(ID_ZOOM_IN_X, "Zoom in plane(s) of X-axis", "Zoom In of X-axis"),
+    DEVICE_PROMPT(ID_ZOOM_OUT_X, "Zoom out plane(s) of X-axis", "Zoom Out of X-axis"),
+    DEVICE_PROMPT(ID_ZOOM_IN_Y, "Zoom in plane(s) of Y-axis", "Zoom In of Y-axis"),
+    DEVICE_PROMPT(ID_ZOOM_OUT_Y, "Zoom out plane(s) of Y-axis", "Zoom Out of Y-axis"),
+    DEVICE_PROMPT(ID_OPEN_RIGHT, "Open right area of a selected plane(s)", "Open Right"),
+    DEVICE_PROMPT(ID_OPEN_LEFT, "Open left area of a selected plane(s)", "Open Left"),
+    DEVICE_PROMPT(ID_OPEN_TOP, "Open top area of a selected plane(s)", "Open Top"),
+    DEVICE_PROMPT(ID_OPEN_BOTTOM, "Open bottom area of a selected plane(s)", "Open Bottom"),
     QUORRA_PROMPT(ID_PLOT_PROPERTIES, "Properties"),
     QUORRA_PROMPT(ID_TOOLS_AUTOPLANE, "Autoplane"),
-    QUORRA_STATUS(ID_POINTER_ADD, "Add pointer to the plane", "Add Pointer"),
-    QUORRA_STATUS(ID_POINTERS_CLEAR, "Clear all pointers from a selected planes", "Clear All Pointers"),
+    DEVICE_PROMPT(ID_POINTER_ADD, "Add pointer to the plane", "Add Pointer"),
+    DEVICE_PROMPT(ID_POINTERS_CLEAR, "Clear all pointers from a selected planes", "Clear All Pointers"),
     QUORRA_PROMPT(ID_APP_ABOUT, "About"),
-    QUORRA_STATUS(ID_EDIT_POINTER_DELETE, "Delete the selected pointer", "Delete Pointer"),
+    DEVICE_PROMPT(ID_EDIT_POINTER_DELETE, "Delete the selected pointer", "Delete Pointer"),
 };
 
-const CDialogItemTemplate kAboutItems[] = {
-    {"Static", "Quorra", IDC_ABOUT_NAME, 0, 40, 10, 119, 8, 0},
-    {"Static", "Version 1.0", IDC_ABOUT_VERSION, 0, 40, 25, 119, 8, 0},
-    {"Button", "OK", IDOK, WS_GROUP | WS_TABSTOP, 178, 7, 50, 14, 0},
-};
-const CDialogTemplate kAbout = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "About Quorra",
-                                0, 0, 235, 55, kAboutItems, sizeof kAboutItems / sizeof kAboutItems[0]};
-
+const DeviceAboutBox kAbout("Quorra", "About Quorra", "&About Quorra...");
+// String 128: the document template's names.
+const char* const kDocument = "Quorra\nGraph\nQuorra\nQuorra Files (*.qra)\n.qra\nQuorra.Document\nQuorra Document";
 
 // The points dialog.
 const CDialogItemTemplate kPointsItems[] = {
@@ -234,14 +206,12 @@ AfxToolbarResource QuorraToolbar()
 
 void RegisterQuorraResources(CResourceTable& table)
 {
-    table.AddStrings(kStrings, sizeof kStrings / sizeof kStrings[0]);
-    table.AddMenu(IDR_MAINFRAME, kMainMenu, sizeof kMainMenu / sizeof kMainMenu[0]);
+    RegisterDeviceResources(table, {.about = &kAbout, .documentString = kDocument, .editMenu = kEditMenu,
+                                    .ownMenus = kPlotAndToolsMenus, .accelerators = kAccelerators, .strings = kStrings,
+                                    .toolbar = QuorraToolbar()});
     table.AddMenu(IDR_POINTER_MENU, kPointerMenu, sizeof kPointerMenu / sizeof kPointerMenu[0]);
-    table.AddAccelerators(IDR_MAINFRAME, kAccelerators, sizeof kAccelerators / sizeof kAccelerators[0]);
-    table.AddDialog(IDD_ABOUTBOX, &kAbout);
     table.AddDialog(IDD_POINTS, &kPoints);
     table.AddDialog(IDD_GRAPHSET_AXES, &kAxes);
     table.AddDialog(IDD_GRAPHSET_OBJECTS, &kObjects);
     table.AddDialog(IDD_GRAPHSET_LABELS, &kLabels);
-    table.AddToolbar(IDR_MAINFRAME, QuorraToolbar());
 }

@@ -3,14 +3,10 @@
 // dialog, toolbar 128 and the status-bar panes), registered in its module.
 #include <cstddef>
 
-#include "platform/afx/resources.h"
+#include "devices/framework/device_resources.h"
 
 enum : UINT {
-    IDR_MAINFRAME = 128,
     IDR_POINTER_MENU = 159,
-    IDD_ABOUTBOX = 100,
-    IDC_ABOUT_NAME = 1000,
-    IDC_ABOUT_VERSION = 1001,
 
     // The points dialog and the three pages of the graph settings sheet; ids
     // repeat across the pages.
@@ -94,13 +90,6 @@ enum : UINT {
     ID_POINTER_ADD = 32842,
     ID_POINTERS_CLEAR = 32845,
     ID_TOOLS_AUTOPLANE = 32861,
-
-    ID_VIEW_TOOLBAR = 59392,
-    ID_VIEW_STATUS_BAR = 59393,
-    ID_SEPARATOR = 0,
-    ID_INDICATOR_CAPS = 0xE701,   // the framework's key panes: its handlers update them
-    ID_INDICATOR_NUM = 0xE702,
-    ID_INDICATOR_SCRL = 0xE703,
 };
 
 // The status-bar panes in order: message, read-out, CAP, NUM, SCRL.

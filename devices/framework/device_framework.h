@@ -28,19 +28,17 @@ struct DeviceProfile {
     CModuleState* module = nullptr;    // the library's module state
     UINT templateId = 128;
     const CRuntimeClass* docClass = nullptr;
-    const CRuntimeClass* frameClass = nullptr;
+    const CRuntimeClass* frameClass = nullptr;   // a CDeviceFrame: it shows itself on Start
     const CRuntimeClass* viewClass = nullptr;
     UINT containerResource = 0;        // no embedded objects: always 0
     bool keepCallbacks = false;        // InitDll keeps the read and write hooks
     bool hasStartDocument = false;     // InitInstance opens startDocument when set
     bool honoursReadyEvent = false;    // flag bit 1
     UINT filteredMessage = 0;          // refused by the thread's message filter (0: none)
-    // Makes the application object and runs its initialisation; false fails InitDll.
+    UINT initFailedPrompt = 0;         // the string shown when the application cannot start (0: none)
+    // Makes the application object (a CDeviceApp) and runs its
+    // initialisation; null fails InitDll.
     CWinApp* (*createApp)() = nullptr;
-    // Shows the frame once the host has said Start.
-    void (*showMainWindow)(CDeviceAppThread* thread) = nullptr;
-    // On the device thread before its exit (the recent-file list, settings).
-    void (*threadExit)(CDeviceAppThread* thread) = nullptr;
 };
 
 // Each device library defines it.

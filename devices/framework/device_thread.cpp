@@ -8,6 +8,8 @@
 #include <mutex>
 #include <sstream>
 
+#include "devices/framework/device_app.h"
+#include "devices/framework/device_frame.h"
 #include "devices/framework/device_framework.h"
 #include "platform/afx/control_bar.h"
 #include "platform/kernel/kernel.h"
@@ -234,7 +236,7 @@ BOOL CDeviceAppThread::InitInstance()
     if (flags & DEVICE_START_WAIT_START) ServeUntilStarted();
     startDocument.clear();
     if (!m_pMainWnd || !m_pMainWnd->m_hWnd) return FALSE;  // closed while it waited
-    if (profile.showMainWindow) profile.showMainWindow(this);
+    if (auto* frame = dynamic_cast<CDeviceFrame*>(m_pMainWnd)) frame->ShowOnStart();
     else {
         m_pMainWnd->ShowWindow(SW_SHOW);
         m_pMainWnd->UpdateWindow();
@@ -244,8 +246,7 @@ BOOL CDeviceAppThread::InitInstance()
 
 int CDeviceAppThread::ExitInstance()
 {
-    const DeviceProfile& profile = TheDeviceProfile();
-    if (profile.threadExit) profile.threadExit(this);
+    if (auto* app = dynamic_cast<CDeviceApp*>(AfxGetApp())) app->SaveOnThreadExit();
     return CDeviceThread::ExitInstance();
 }
 

@@ -6,9 +6,9 @@
 #include "platform/afx/control_bar.h"
 #include "platform/controls/controls.h"
 
-CPlotFrameBars::CPlotFrameBars() : m_wndToolBar(new CToolBar), m_wndStatusBar(new CStatusBar) {}
+CDeviceFrameBars::CDeviceFrameBars() : m_wndToolBar(new CToolBar), m_wndStatusBar(new CStatusBar) {}
 
-CPlotFrameBars::~CPlotFrameBars()
+CDeviceFrameBars::~CDeviceFrameBars()
 {
     if (m_disabled) ImageList_Destroy(m_disabled);
 }
@@ -50,7 +50,7 @@ HIMAGELIST GreyedStrip(UINT toolbarId, int cx, int cy)
 
 }  // namespace
 
-bool CPlotFrameBars::Create(CFrameWnd* frame, UINT toolbarId, const UINT* panes, size_t paneCount)
+bool CDeviceFrameBars::Create(CFrameWnd* frame, UINT toolbarId, const UINT* panes, size_t paneCount)
 {
     m_frame = frame;
     AfxToolbarResource toolbar;
@@ -90,28 +90,28 @@ bool CPlotFrameBars::Create(CFrameWnd* frame, UINT toolbarId, const UINT* panes,
     return true;
 }
 
-void CPlotFrameBars::SetPaneText(size_t index, const std::string& text)
+void CDeviceFrameBars::SetPaneText(size_t index, const std::string& text)
 {
     if (m_wndStatusBar->m_hWnd && index < (size_t)m_wndStatusBar->GetCount())
         m_wndStatusBar->SetPaneText((int)index, text.c_str());
 }
 
-std::string CPlotFrameBars::PaneText(size_t index) const
+std::string CDeviceFrameBars::PaneText(size_t index) const
 {
     if (!m_wndStatusBar->m_hWnd || index >= (size_t)m_wndStatusBar->GetCount()) return {};
     return m_wndStatusBar->GetPaneText((int)index);
 }
 
-bool CPlotFrameBars::ToolbarVisible() const { return m_wndToolBar->m_hWnd && m_wndToolBar->IsVisible(); }
+bool CDeviceFrameBars::ToolbarVisible() const { return m_wndToolBar->m_hWnd && m_wndToolBar->IsVisible(); }
 
-bool CPlotFrameBars::StatusBarVisible() const { return m_wndStatusBar->m_hWnd && m_wndStatusBar->IsVisible(); }
+bool CDeviceFrameBars::StatusBarVisible() const { return m_wndStatusBar->m_hWnd && m_wndStatusBar->IsVisible(); }
 
-void CPlotFrameBars::ShowToolbar(bool show)
+void CDeviceFrameBars::ShowToolbar(bool show)
 {
     if (m_frame && m_wndToolBar->m_hWnd) m_frame->ShowControlBar(m_wndToolBar.get(), show, FALSE);
 }
 
-void CPlotFrameBars::ShowStatusBar(bool show)
+void CDeviceFrameBars::ShowStatusBar(bool show)
 {
     if (m_frame && m_wndStatusBar->m_hWnd) m_frame->ShowControlBar(m_wndStatusBar.get(), show, FALSE);
 }

@@ -14,7 +14,7 @@
 class CToolBar;
 class CStatusBar;
 
-class CPlotFrameBars {
+class CDeviceFrameBars {
 public:
     // Creates and docks both bars on `frame`; false (the frame is not
     // created) when a resource is missing or a bar cannot be made.
@@ -39,8 +39,8 @@ public:
     // Both bars' visibility: 1 toolbar, 2 status bar.
     int VisibleMask() const { return (ToolbarVisible() ? 1 : 0) | (StatusBarVisible() ? 2 : 0); }
 
-    CPlotFrameBars();
-    ~CPlotFrameBars();
+    CDeviceFrameBars();
+    ~CDeviceFrameBars();
     CToolBar& ToolBar() { return *m_wndToolBar; }
     CStatusBar& StatusBar() { return *m_wndStatusBar; }
 

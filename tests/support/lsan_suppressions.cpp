@@ -8,5 +8,5 @@
 extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:libfontconfig.so\n"
-           "leak:CPlotFrameBars::Create\n";
+           "leak:CDeviceFrameBars::Create\n";
 }
