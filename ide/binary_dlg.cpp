@@ -116,14 +116,16 @@ BOOL CBinaryDlg::OnInitDialog()
     m_hex.SetDigitsPerItem(m_startDigits);
     m_hex.SetItemsPerRow(m_startRowLength);
     ::SetFocus(m_hex.m_hWnd);
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_SPIN_ROWS), UDM_SETBUDDY, (WPARAM)::GetDlgItem(m_hWnd, IDC_VE_ROWS), 0);
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_SPIN_ROWS), UDM_SETRANGE32, 1, 32000);
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_SPIN_COLUMNS), UDM_SETBUDDY, (WPARAM)::GetDlgItem(m_hWnd, IDC_VE_SIZE), 0);
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_SPIN_COLUMNS), UDM_SETRANGE32, 1, 128000000);
+    CControlAlias<CSpinButtonCtrl> rowsSpin(this, IDC_VE_SPIN_ROWS), columnsSpin(this, IDC_VE_SPIN_COLUMNS);
+    CControlAlias<CEdit> rows(this, IDC_VE_ROWS), size(this, IDC_VE_SIZE);
+    rowsSpin.SetBuddy(&rows);
+    rowsSpin.SetRange32(1, 32000);
+    columnsSpin.SetBuddy(&size);
+    columnsSpin.SetRange32(1, 128000000);
     SetDlgItemText(IDC_VE_NAME, m_name.c_str());
-    if (!m_pOutName) ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_NAME), EM_SETREADONLY, TRUE, 0);
+    if (!m_pOutName) CControlAlias<CEdit>(this, IDC_VE_NAME).SetReadOnly();
     if (!m_editable) {
-        ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_SIZE), EM_SETREADONLY, TRUE, 0);
+        size.SetReadOnly();
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VE_SPIN_COLUMNS), FALSE);
     }
     const int digits = m_hex.GetDigitsPerItem();
@@ -142,8 +144,8 @@ void CBinaryDlg::FillBoxes()
     SetDlgItemText(IDC_VE_ROWS, std::to_string(m_columns).c_str());
     SetDlgItemText(IDC_VE_SIZE, std::to_string(m_size).c_str());
     for (int i = 0; i < 3; ++i)
-        ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_ITEM1 + i), BM_SETCHECK, i == m_itemChoice ? 1 : 0, 0);
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_AUTO_COLUMNS), BM_SETCHECK, m_autoColumns, 0);
+        CControlAlias<CButton>(this, IDC_VE_ITEM1 + i).SetCheck(i == m_itemChoice ? 1 : 0);
+    CControlAlias<CButton>(this, IDC_VE_AUTO_COLUMNS).SetCheck(m_autoColumns);
     m_filling = false;
 }
 
@@ -198,7 +200,7 @@ BOOL CBinaryDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         if (code == BN_CLICKED && id == IDC_VE_AUTO_COLUMNS) {
-            SetAutoColumns(::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_AUTO_COLUMNS), BM_GETCHECK, 0, 0) != 0);
+            SetAutoColumns(CControlAlias<CButton>(this, IDC_VE_AUTO_COLUMNS).GetCheck() != 0);
             return TRUE;
         }
     }

@@ -1,8 +1,10 @@
 // The Function insert dialog.
 #include "ide/function_dlg.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "platform/controls/afx_controls.h"
 #include "platform/controls/controls.h"
 #include "platform/controls/list_notify.h"
 
@@ -47,37 +49,34 @@ BOOL CFunctionDlg::OnInitDialog()
 {
     CInsertBrowseDlg::OnInitDialog();
     ApplyFont(false);
-    HWND list = ::GetDlgItem(m_hWnd, IDC_INSERT_LIST);
-    ::SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    CControlAlias<CListCtrl> list(this, IDC_INSERT_LIST);
+    list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     // The list view has no width change after the fact: the columns take
     // their share of the client width now (w = width - 3; a third, the rest).
     RECT rc{};
-    ::GetClientRect(list, &rc);
+    list.GetClientRect(&rc);
     const int w = rc.right - rc.left - 3;
     const char* headings[2] = {"Function", "Prototype"};
     const int widths[2] = {w / 3, w - w / 3};
-    for (int i = 0; i < 2; ++i) {
-        LVCOLUMN c{LVCF_TEXT | LVCF_FMT | LVCF_WIDTH, LVCFMT_LEFT, widths[i], (char*)headings[i], 0, i};
-        ::SendMessage(list, LVM_INSERTCOLUMN, (WPARAM)i, (LPARAM)&c);
-    }
+    // The wrapper takes a negative width for none given; the list clamps at 0.
+    for (int i = 0; i < 2; ++i) list.InsertColumn(i, headings[i], LVCFMT_LEFT, std::max(0, widths[i]));
 
     m_groups = StandardFunctionGroups(m_mainBlock);
-    HWND box = ::GetDlgItem(m_hWnd, IDC_INSERT_GROUPS);
+    CControlAlias<CComboBox> box(this, IDC_INSERT_GROUPS);
     // The box sorts every group but "All Standard", which goes first.
     for (size_t i = 0; i < m_groups.size(); ++i) {
         if (m_groups[i].name == kAllStandard) continue;
-        const int item = (int)::SendMessage(box, CB_ADDSTRING, 0, (LPARAM)m_groups[i].name.c_str());
-        ::SendMessage(box, CB_SETITEMDATA, (WPARAM)item, (LPARAM)i);
+        box.SetItemData(box.AddString(m_groups[i].name.c_str()), i);
     }
     for (size_t i = 0; i < m_groups.size(); ++i) {
         if (m_groups[i].name != kAllStandard) continue;
-        ::SendMessage(box, CB_INSERTSTRING, 0, (LPARAM)kAllStandard);
-        ::SendMessage(box, CB_SETITEMDATA, 0, (LPARAM)i);
+        box.InsertString(0, kAllStandard);
+        box.SetItemData(0, i);
     }
-    const int count = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
+    const int count = box.GetCount();
     int group = InsertMemory().functionGroup;
     if (group < 0 || group >= count) group = 0;
-    ::SendMessage(box, CB_SETCURSEL, (WPARAM)group, 0);
+    box.SetCurSel(group);
     OnGroupChanged();
     return TRUE;
 }
@@ -85,24 +84,22 @@ BOOL CFunctionDlg::OnInitDialog()
 void CFunctionDlg::OnGroupChanged()
 {
     m_strText.clear();
-    HWND list = ::GetDlgItem(m_hWnd, IDC_INSERT_LIST);
-    HWND box = ::GetDlgItem(m_hWnd, IDC_INSERT_GROUPS);
-    ::SendMessage(list, LVM_SETITEMCOUNT, 0, 0);
+    CControlAlias<CListCtrl> list(this, IDC_INSERT_LIST);
+    const CControlAlias<CComboBox> box(this, IDC_INSERT_GROUPS);
+    list.SetItemCount(0);
     m_rows.clear();
-    const LRESULT sel = ::SendMessage(box, CB_GETCURSEL, 0, 0);
-    const size_t group = sel == CB_ERR ? m_groups.size() : (size_t)::SendMessage(box, CB_GETITEMDATA, sel, 0);
+    const int sel = box.GetCurSel();
+    const size_t group = sel == CB_ERR ? m_groups.size() : (size_t)box.GetItemData(sel);
     if (group < m_groups.size()) BuildFunctionRows(m_groups[group], m_rows);
-    ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)m_rows.size(), 0);
+    list.SetItemCount((int)m_rows.size());
     int row = InsertMemory().functionRow;
     InsertMemory().functionRow = -1;   // used once
     if (row < 0 || row >= (int)m_rows.size()) row = 0;
     SetDlgItemText(IDC_INSERT_DESCRIPTION, "");
     SetDlgItemText(IDC_INSERT_EXAMPLE, "");
     if (m_rows.empty()) return;
-    LVITEM it{};
-    it.state = it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&it);
-    ::SendMessage(list, LVM_ENSUREVISIBLE, (WPARAM)row, 0);
+    list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.EnsureVisible(row);
     ShowRow(row);
 }
 
@@ -138,9 +135,8 @@ void CFunctionDlg::ShowRow(int row)
 
 void CFunctionDlg::OnOK()
 {
-    InsertMemory().functionGroup = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_INSERT_GROUPS), CB_GETCURSEL, 0, 0);
-    InsertMemory().functionRow =
-        ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_INSERT_LIST));
+    InsertMemory().functionGroup = CControlAlias<CComboBox>(this, IDC_INSERT_GROUPS).GetCurSel();
+    InsertMemory().functionRow = CControlAlias<CListCtrl>(this, IDC_INSERT_LIST).GetNextItem(-1, LVNI_SELECTED);
     EndDialog(IDOK);
 }
 

@@ -6,7 +6,6 @@
 #include "ide/program_loader.h"
 #include "interpreter/program.h"
 #include "interpreter/user_function.h"
-#include "platform/controls/afx_controls.h"
 #include "ui_controls/edit/edit_ctrl.h"
 
 namespace {
@@ -22,8 +21,7 @@ const CDialogItemTemplate kFunctionsItems[] = {
     {"Edit", "", IDC_FN_DESCRIPTION, WS_BORDER | WS_VSCROLL | ES_READONLY | ES_MULTILINE | ES_AUTOVSCROLL, 4, 130, 112,
      36, 0},
 };
-const CDialogTemplate kFunctionsTemplate = {WS_CHILD | DS_CONTROL, 0, nullptr, 0, 0, 120, 170, kFunctionsItems,
-                                            sizeof kFunctionsItems / sizeof kFunctionsItems[0]};
+const CDialogTemplate kFunctionsTemplate = ListBarTemplate(kFunctionsItems, 120, 170);
 
 const LayoutTableEntry kFunctionsLayout[] = {
     {2, IDC_FN_GROUPS, {1, 0, 0, 0}},
@@ -36,128 +34,80 @@ const LayoutTableEntry kFunctionsLayout[] = {
     {0, 0, {0, 0, 0, 0}},
 };
 
-// The bars of this GUI thread, in creation order.
-thread_local std::vector<CFunctionsBar*> t_bars;
+const ListBarShape kFunctionsShape = {&kFunctionsTemplate, IDD_FUNCTIONS, kFunctionsLayout, "Functions", IDC_FN_LIST,
+                                       {"Function", "Prototype"}, 0.4347826086956522};
+
+using Bars = ListBars<CFunctionsBar>;
 
 }  // namespace
 
 // ---------------------------------------------------------------- CFunctionsDlg
 
-CFunctionsDlg::CFunctionsDlg(CProgram* owner, IFunctionsBarHost* host)
-    : LytDynamicBarDlg(&kFunctionsTemplate, nullptr, 3, 0, 0), m_pOwner(owner), m_pHost(host)
+CFunctionsDlg::CFunctionsDlg(CProgram* owner, IFunctionsBarHost* host) : CListBarDlg(kFunctionsShape, owner), m_pHost(host)
 {
-    m_nTemplateId = IDD_FUNCTIONS;
-    RegisterControlClasses();
 }
-
-CFunctionsDlg::~CFunctionsDlg()
-{
-    if (m_font) DeleteObject(m_font);
-}
-
-const LayoutTableEntry* CFunctionsDlg::GetLayoutTable() const { return kFunctionsLayout; }
 
 BOOL CFunctionsDlg::OnInitDialog()
 {
-    LytDynamicBarDlg::OnInitDialog();
-    if (CWnd* bar = GetParent()) bar->SetWindowText("Functions");
+    CListBarDlg::OnInitDialog();
     LOGFONT lf{};
     lf.lfHeight = -11;   // 8 points at 96 dpi
     std::strncpy(lf.lfFaceName, "Courier", sizeof lf.lfFaceName - 1);
-    m_font = CreateFontIndirect(&lf);
-    for (int id : {IDC_FN_PROTOTYPE, IDC_FN_DESCRIPTION})
-        ::SendMessage(::GetDlgItem(m_hWnd, id), WM_SETFONT, (WPARAM)m_font, TRUE);
-    HWND list = ::GetDlgItem(m_hWnd, IDC_FN_LIST);
-    ::SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-    LVCOLUMN c0{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Function", 0, 0};
-    LVCOLUMN c1{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Prototype", 0, 1};
-    ::SendMessage(list, LVM_INSERTCOLUMN, 0, (LPARAM)&c0);
-    ::SendMessage(list, LVM_INSERTCOLUMN, 1, (LPARAM)&c1);
+    ApplyFont(lf, {IDC_FN_PROTOTYPE, IDC_FN_DESCRIPTION});
+    SetUpList();
     m_groups = StandardFunctionGroups(m_pOwner);
-    HWND box = ::GetDlgItem(m_hWnd, IDC_FN_GROUPS);
-    for (size_t i = 0; i < m_groups.size(); ++i) {
-        const int at = (int)::SendMessage(box, CB_ADDSTRING, 0, (LPARAM)m_groups[i].name.c_str());
-        ::SendMessage(box, CB_SETITEMDATA, (WPARAM)at, (LPARAM)i);
-    }
+    for (size_t i = 0; i < m_groups.size(); ++i) AddItem(IDC_FN_GROUPS, m_groups[i].name, i);
     SelectGroup(m_groups.back().name);   // "Local", the group added last
     return TRUE;
 }
 
 const FunctionGroup* CFunctionsDlg::SelectedGroup() const
 {
-    HWND box = ::GetDlgItem(m_hWnd, IDC_FN_GROUPS);
-    const int sel = (int)::SendMessage(box, CB_GETCURSEL, 0, 0);
-    if (sel < 0) return nullptr;
-    const size_t i = (size_t)::SendMessage(box, CB_GETITEMDATA, (WPARAM)sel, 0);
+    UINT_PTR i = 0;
+    if (!SelectedData(IDC_FN_GROUPS, i)) return nullptr;
     return i < m_groups.size() ? &m_groups[i] : nullptr;
 }
 
 void CFunctionsDlg::SelectGroup(const std::string& name)
 {
-    HWND box = ::GetDlgItem(m_hWnd, IDC_FN_GROUPS);
-    const int n = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < n; ++i) {
-        const size_t g = (size_t)::SendMessage(box, CB_GETITEMDATA, (WPARAM)i, 0);
-        if (g < m_groups.size() && m_groups[g].name == name) {
-            ::SendMessage(box, CB_SETCURSEL, (WPARAM)i, 0);
-            break;
-        }
-    }
+    const int found =
+        FindData(IDC_FN_GROUPS, [&](UINT_PTR g) { return g < m_groups.size() && m_groups[g].name == name; });
+    if (found >= 0) Box(IDC_FN_GROUPS).SetCurSel(found);
     ApplyGroup();
 }
 
 void CFunctionsDlg::ApplyGroup()
 {
     if (!m_hWnd) return;
-    HWND list = ::GetDlgItem(m_hWnd, IDC_FN_LIST);
+    CControlAlias<CListCtrl> list = List();
     // The list must not ask for rows while they are rebuilt.
-    ::SendMessage(list, LVM_SETITEMCOUNT, 0, 0);
+    list.SetItemCount(0);
     m_rows.clear();
     // Not while a translation on its own thread writes the program's functions.
     if (const FunctionGroup* g = SelectedGroup(); g && !ProgramLoading(m_pOwner)) BuildFunctionRows(*g, m_rows);
-    ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)m_rows.size(), 0);
+    list.SetItemCount((int)m_rows.size());
     char label[48];
     std::snprintf(label, sizeof label, "List (%u):", (unsigned)m_rows.size());
     SetDlgItemText(IDC_FN_LIST_LABEL, label);
     SetColumnWidths();
     SelectRow(0);
-    ::InvalidateRect(list, nullptr, TRUE);
+    list.Invalidate();
 }
 
 void CFunctionsDlg::EmptyRows()
 {
-    if (m_hWnd) ::SendMessage(::GetDlgItem(m_hWnd, IDC_FN_LIST), LVM_SETITEMCOUNT, 0, 0);
+    if (m_hWnd) List().SetItemCount(0);
     m_rows.clear();
-}
-
-void CFunctionsDlg::SetColumnWidths()
-{
-    HWND list = ::GetDlgItem(m_hWnd, IDC_FN_LIST);
-    if (!list) return;
-    RECT rc;
-    ::GetClientRect(list, &rc);
-    const int w = rc.right - rc.left - 3;
-    const int first = (int)(w * 0.4347826086956522);
-    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 0, first);
-    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 1, w - first);
-}
-
-int CFunctionsDlg::SelectedRow() const
-{
-    return ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_FN_LIST));
 }
 
 void CFunctionsDlg::SelectRow(int row)
 {
-    HWND list = ::GetDlgItem(m_hWnd, IDC_FN_LIST);
     if (row < 0 || row >= (int)m_rows.size()) {
         SetDlgItemText(IDC_FN_PROTOTYPE, "");
         SetDlgItemText(IDC_FN_DESCRIPTION, "");
         return;
     }
-    LVITEM it{};
-    it.state = it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&it);
+    List().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ShowRow(row);
 }
 
@@ -174,34 +124,13 @@ std::string CFunctionsDlg::ItemText(int row, int column) const
     return column == 0 ? m_rows[(size_t)row].Name() : m_rows[(size_t)row].Prototype();
 }
 
-BOOL CFunctionsDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+bool CFunctionsDlg::CellText(int row, int column, std::string& text) const
 {
-    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-    if (!hdr || hdr->idFrom != IDC_FN_LIST) return LytDynamicBarDlg::OnNotify(wParam, lParam, result);
-    const int code = (int)hdr->code;
-    if (code == LVN_GETDISPINFO) {
-        auto* di = reinterpret_cast<NMLVDISPINFO*>(lParam);
-        if (di->item.pszText && di->item.cchTextMax > 0) {
-            const std::string text = ItemText(di->item.iItem, di->item.iSubItem);
-            std::strncpy(di->item.pszText, text.c_str(), (size_t)di->item.cchTextMax - 1);
-            di->item.pszText[di->item.cchTextMax - 1] = 0;
-        }
-        *result = 0;
-        return TRUE;
-    }
-    if (code == LVN_ITEMCHANGED) {
-        auto* nm = reinterpret_cast<NMLISTVIEW*>(lParam);
-        if ((nm->uNewState & LVIS_SELECTED) && !(nm->uOldState & LVIS_SELECTED)) ShowRow(nm->iItem);
-        *result = 0;
-        return TRUE;
-    }
-    if (code == NM_DBLCLK) {
-        GoTo();
-        *result = 0;
-        return TRUE;
-    }
-    return LytDynamicBarDlg::OnNotify(wParam, lParam, result);
+    text = ItemText(row, column);
+    return true;
 }
+
+void CFunctionsDlg::OpenSelected() { GoTo(); }
 
 BOOL CFunctionsDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
@@ -218,7 +147,7 @@ BOOL CFunctionsDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         AddFunction();
         return TRUE;
     }
-    return LytDynamicBarDlg::OnCommand(wParam, lParam);
+    return CListBarDlg::OnCommand(wParam, lParam);
 }
 
 BOOL CFunctionsDlg::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
@@ -227,7 +156,7 @@ BOOL CFunctionsDlg::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERIN
         static_cast<CCmdUI*>(pExtra)->Enable(SelectedRow() != -1);
         return TRUE;
     }
-    return LytDynamicBarDlg::OnCmdMsg(nID, nCode, pExtra, info);
+    return CListBarDlg::OnCmdMsg(nID, nCode, pExtra, info);
 }
 
 LRESULT CFunctionsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -241,18 +170,16 @@ LRESULT CFunctionsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         DestroyMenu(menu);
         return 0;
     }
-    LRESULT r = LytDynamicBarDlg::WindowProc(message, wParam, lParam);
-    if (message == WM_SIZE) SetColumnWidths();
-    return r;
+    return CListBarDlg::WindowProc(message, wParam, lParam);
 }
 
 BOOL CFunctionsDlg::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_SPACE && msg->hwnd == ::GetDlgItem(m_hWnd, IDC_FN_LIST)) {
-        GoTo();
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_SPACE && ForList(msg)) {
+        OpenSelected();
         return TRUE;
     }
-    return LytDynamicBarDlg::PreTranslateMessage(msg);
+    return CListBarDlg::PreTranslateMessage(msg);
 }
 
 int UserFunctionLine(const CUserFunction* f, KyrEditCtrl* editor)
@@ -309,40 +236,21 @@ void CFunctionsBar::PostNcDestroy()
 CFunctionsBar* CreateFunctionsBar(CProgram* owner, CFrameWnd* frame, IFunctionsBarHost* host)
 {
     if (!frame) return nullptr;
-    auto* bar = new CFunctionsBar(owner, host);
-    if (!bar->Create("", frame, SIZE{200, 100}, TRUE, IDC_FUNCTIONS_BAR,
-                     WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_GRIPPER)) {
-        delete bar;
-        return nullptr;
-    }
-    bar->m_bAutoDelete = TRUE;
-    bar->SetBarStyle(bar->GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
-    bar->EnableDocking(CBRS_ALIGN_ANY);
-    frame->EnableDocking(CBRS_ALIGN_ANY);   // the first bar of a child frame makes its dock bars
-    frame->DockControlBar(bar, AFX_IDW_DOCKBAR_LEFT);
-    t_bars.push_back(bar);
-    bar->LoadSizes("DOC");
-    return bar;
+    return Bars::Dock(new CFunctionsBar(owner, host), frame, IDC_FUNCTIONS_BAR,
+                      WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_GRIPPER, AFX_IDW_DOCKBAR_LEFT);
 }
 
-CFunctionsBar* FindFunctionsBar(CProgram* owner)
-{
-    for (CFunctionsBar* b : t_bars)
-        if (b->m_dlg.m_pOwner == owner) return b;
-    return nullptr;
-}
+CFunctionsBar* FindFunctionsBar(CProgram* owner) { return Bars::Find(owner); }
 
-void RemoveFunctionsBar(CFunctionsBar* bar) { std::erase(t_bars, bar); }
+void RemoveFunctionsBar(CFunctionsBar* bar) { Bars::Remove(bar); }
 
 void EmptyFunctionsBars(CProgram* owner)
 {
-    for (CFunctionsBar* b : std::vector<CFunctionsBar*>(t_bars))
-        if (!owner || b->m_dlg.m_pOwner == owner) b->m_dlg.EmptyRows();
+    for (CFunctionsBar* b : Bars::Of(owner)) b->m_dlg.EmptyRows();
 }
 
 void RefreshFunctionsBars(CProgram* owner, int flags)
 {
     if (!(flags & 1)) return;
-    for (CFunctionsBar* b : std::vector<CFunctionsBar*>(t_bars))
-        if (!owner || b->m_dlg.m_pOwner == owner) b->m_dlg.ApplyGroup();
+    for (CFunctionsBar* b : Bars::Of(owner)) b->m_dlg.ApplyGroup();
 }

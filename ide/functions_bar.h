@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "ide/function_groups.h"
-#include "ui_controls/bars/dynamic_bar.h"
+#include "ide/list_bar.h"
 
 class CProgram;
 class KyrEditCtrl;
@@ -46,19 +46,16 @@ public:
     virtual void InsertText(const std::string& text) = 0;
 };
 
-class CFunctionsDlg : public LytDynamicBarDlg {
+class CFunctionsDlg : public CListBarDlg {
 public:
     CFunctionsDlg(CProgram* owner, IFunctionsBarHost* host);
-    ~CFunctionsDlg() override;
 
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     // Go to and Add Function are enabled while a row is selected.
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
-    const LayoutTableEntry* GetLayoutTable() const override;
 
     // Rebuilds the rows of the selected group.
     void ApplyGroup();
@@ -67,19 +64,17 @@ public:
     void SelectGroup(const std::string& name);
     void GoTo();
     void AddFunction();
-    int SelectedRow() const;
     void SelectRow(int row);
     std::string ItemText(int row, int column) const;
 
     std::vector<FunctionGroup> m_groups;
     std::vector<FunctionRow> m_rows;
-    HFONT m_font = nullptr;
-    CProgram* m_pOwner;
     IFunctionsBarHost* m_pHost;
 
 private:
-    void SetColumnWidths();
-    void ShowRow(int row);
+    void ShowRow(int row) override;
+    bool CellText(int row, int column, std::string& text) const override;
+    void OpenSelected() override;
     const FunctionGroup* SelectedGroup() const;
 };
 

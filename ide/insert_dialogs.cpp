@@ -5,6 +5,7 @@
 
 #include "interpreter/expr_tree.h"
 #include "interpreter/statement_module.h"
+#include "platform/controls/afx_controls.h"
 #include "platform/controls/controls.h"
 #include "platform/gdi/gdi.h"
 #include "ui_controls/edit/edit_ctrl.h"
@@ -125,16 +126,15 @@ BOOL CStatementDlg::OnInitDialog()
 {
     CInsertBrowseDlg::OnInitDialog();
     ApplyFont(true);
-    HWND groups = ::GetDlgItem(m_hWnd, IDC_INSERT_GROUPS);
+    CControlAlias<CComboBox> groups(this, IDC_INSERT_GROUPS);
     const int count = CStatementModuleList::Count();
     for (int i = 0; i < count; ++i) {
         CmdrInfo* info = CStatementModuleList::At(i).info;
-        const int item = (int)::SendMessage(groups, CB_ADDSTRING, 0, (LPARAM)(info->title ? info->title : ""));
-        ::SendMessage(groups, CB_SETITEMDATA, (WPARAM)item, (LPARAM)info);
+        groups.SetItemData(groups.AddString(info->title ? info->title : ""), (UINT_PTR)info);
     }
     int group = InsertMemory().statementGroup;
     if (group < 0 || group >= count) group = 0;
-    ::SendMessage(groups, CB_SETCURSEL, (WPARAM)group, 0);
+    groups.SetCurSel(group);
     OnGroupChanged();
     return TRUE;
 }
@@ -142,30 +142,28 @@ BOOL CStatementDlg::OnInitDialog()
 void CStatementDlg::OnGroupChanged()
 {
     m_strText.clear();
-    HWND groups = ::GetDlgItem(m_hWnd, IDC_INSERT_GROUPS);
-    HWND list = ::GetDlgItem(m_hWnd, IDC_INSERT_LIST);
-    ::SendMessage(list, LB_RESETCONTENT, 0, 0);
-    const LRESULT sel = ::SendMessage(groups, CB_GETCURSEL, 0, 0);
-    const CmdrInfo* info = sel == CB_ERR ? nullptr : (const CmdrInfo*)::SendMessage(groups, CB_GETITEMDATA, sel, 0);
+    CControlAlias<CComboBox> groups(this, IDC_INSERT_GROUPS);
+    CControlAlias<CListBox> list(this, IDC_INSERT_LIST);
+    list.ResetContent();
+    const int sel = groups.GetCurSel();
+    const CmdrInfo* info = sel == CB_ERR ? nullptr : (const CmdrInfo*)groups.GetItemData(sel);
     const int count = info ? info->statementCount : 0;
     for (int i = 0; i < count; ++i) {
         const CmdrStatementEntry& e = info->statements[i];
-        const int item = (int)::SendMessage(list, LB_ADDSTRING, 0, (LPARAM)(e.keyword ? e.keyword : ""));
-        ::SendMessage(list, LB_SETITEMDATA, (WPARAM)item, (LPARAM)&e);
+        list.SetItemData(list.AddString(e.keyword ? e.keyword : ""), (UINT_PTR)&e);
     }
     int statement = InsertMemory().statement;
     InsertMemory().statement = -1;   // used once
     if (statement < 0 || statement >= count) statement = 0;
-    ::SendMessage(list, LB_SETCURSEL, (WPARAM)statement, 0);
+    list.SetCurSel(statement);
     OnStatementChanged();
 }
 
 void CStatementDlg::OnStatementChanged()
 {
-    HWND list = ::GetDlgItem(m_hWnd, IDC_INSERT_LIST);
-    const LRESULT sel = ::SendMessage(list, LB_GETCURSEL, 0, 0);
-    const CmdrStatementEntry* e =
-        sel == LB_ERR ? nullptr : (const CmdrStatementEntry*)::SendMessage(list, LB_GETITEMDATA, sel, 0);
+    const CControlAlias<CListBox> list(this, IDC_INSERT_LIST);
+    const int sel = list.GetCurSel();
+    const CmdrStatementEntry* e = sel == LB_ERR ? nullptr : (const CmdrStatementEntry*)list.GetItemData(sel);
     auto text = [](const char* s) { return std::string(s ? s : ""); };
     SetDlgItemText(IDC_INSERT_DESCRIPTION, e ? text(e->help) : std::string());
     SetDlgItemText(IDC_INSERT_EXAMPLE, e ? text(e->example) : std::string());
@@ -174,8 +172,8 @@ void CStatementDlg::OnStatementChanged()
 
 void CStatementDlg::OnOK()
 {
-    InsertMemory().statementGroup = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_INSERT_GROUPS), CB_GETCURSEL, 0, 0);
-    InsertMemory().statement = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_INSERT_LIST), LB_GETCURSEL, 0, 0);
+    InsertMemory().statementGroup = CControlAlias<CComboBox>(this, IDC_INSERT_GROUPS).GetCurSel();
+    InsertMemory().statement = CControlAlias<CListBox>(this, IDC_INSERT_LIST).GetCurSel();
     EndDialog(IDOK);
 }
 
@@ -193,25 +191,22 @@ BOOL COperationDlg::OnInitDialog()
 {
     CInsertBrowseDlg::OnInitDialog();
     ApplyFont(true);
-    HWND list = ::GetDlgItem(m_hWnd, IDC_INSERT_LIST);
+    CControlAlias<CListBox> list(this, IDC_INSERT_LIST);
     const OperationEntry* ops = nullptr;
     const int count = OperationEntries(&ops);
-    for (int i = 0; i < count; ++i) {
-        const int item = (int)::SendMessage(list, LB_ADDSTRING, 0, (LPARAM)ops[i].symbol);
-        ::SendMessage(list, LB_SETITEMDATA, (WPARAM)item, (LPARAM)&ops[i]);
-    }
+    for (int i = 0; i < count; ++i) list.SetItemData(list.AddString(ops[i].symbol), (UINT_PTR)&ops[i]);
     int index = InsertMemory().operation;
     if (index < 0 || index >= count) index = 0;
-    ::SendMessage(list, LB_SETCURSEL, (WPARAM)index, 0);
+    list.SetCurSel(index);
     OnOperationChanged();
     return TRUE;
 }
 
 void COperationDlg::OnOperationChanged()
 {
-    HWND list = ::GetDlgItem(m_hWnd, IDC_INSERT_LIST);
-    const LRESULT sel = ::SendMessage(list, LB_GETCURSEL, 0, 0);
-    const OperationEntry* e = sel == LB_ERR ? nullptr : (const OperationEntry*)::SendMessage(list, LB_GETITEMDATA, sel, 0);
+    const CControlAlias<CListBox> list(this, IDC_INSERT_LIST);
+    const int sel = list.GetCurSel();
+    const OperationEntry* e = sel == LB_ERR ? nullptr : (const OperationEntry*)list.GetItemData(sel);
     SetDlgItemText(IDC_INSERT_DESCRIPTION, e ? e->description : "");
     SetDlgItemText(IDC_INSERT_EXAMPLE, e ? e->example : "");
     m_strText = e ? e->symbol : "";
@@ -219,7 +214,7 @@ void COperationDlg::OnOperationChanged()
 
 void COperationDlg::OnOK()
 {
-    InsertMemory().operation = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_INSERT_LIST), LB_GETCURSEL, 0, 0);
+    InsertMemory().operation = CControlAlias<CListBox>(this, IDC_INSERT_LIST).GetCurSel();
     EndDialog(IDOK);
 }
 

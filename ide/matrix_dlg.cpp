@@ -184,16 +184,17 @@ BOOL CMatrixDlg::OnInitDialog()
     m_grid.SubclassDlgItem(IDC_VE_GRID, this);
     ::SetFocus(m_grid.m_hWnd);
     for (UINT spin : {IDC_VE_SPIN_ROWS, IDC_VE_SPIN_COLUMNS}) {
-        HWND h = ::GetDlgItem(m_hWnd, (int)spin);
-        ::SendMessage(h, UDM_SETBUDDY, (WPARAM)::GetDlgItem(m_hWnd, spin == IDC_VE_SPIN_ROWS ? IDC_VE_ROWS : IDC_VE_COLUMNS), 0);
-        ::SendMessage(h, UDM_SETRANGE32, 1, kMatrixEditMaxCount);
-        if (m_grid.IsReadOnly()) ::EnableWindow(h, FALSE);
+        CControlAlias<CSpinButtonCtrl> h(this, (int)spin);
+        CControlAlias<CEdit> buddy(this, spin == IDC_VE_SPIN_ROWS ? IDC_VE_ROWS : IDC_VE_COLUMNS);
+        h.SetBuddy(&buddy);
+        h.SetRange32(1, kMatrixEditMaxCount);
+        if (m_grid.IsReadOnly()) h.EnableWindow(FALSE);
     }
     SetDlgItemText(IDC_VE_NAME, m_name.c_str());
-    if (!m_pOutName) ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_NAME), EM_SETREADONLY, TRUE, 0);
+    if (!m_pOutName) CControlAlias<CEdit>(this, IDC_VE_NAME).SetReadOnly();
     if (m_grid.IsReadOnly()) {
-        ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_ROWS), EM_SETREADONLY, TRUE, 0);
-        ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_COLUMNS), EM_SETREADONLY, TRUE, 0);
+        CControlAlias<CEdit>(this, IDC_VE_ROWS).SetReadOnly();
+        CControlAlias<CEdit>(this, IDC_VE_COLUMNS).SetReadOnly();
     }
     m_grid.SetVirtualMode(TRUE);
     m_grid.m_editable = !m_grid.IsReadOnly();   // virtual mode cleared it

@@ -29,9 +29,9 @@ CSetsEditor::CSetsEditor() : CSetsPage(SetsPageTemplate(IDD_SETS_EDITOR), "Edito
 
 BOOL CSetsEditor::OnInitDialog()
 {
-    HWND layers = ::GetDlgItem(m_hWnd, IDC_SETS_LAYER);
-    for (const LayerColor& l : m_layers) ::SendMessage(layers, CB_ADDSTRING, 0, (LPARAM)l.name);
-    ::SendMessage(layers, CB_SETCURSEL, 0, 0);
+    CControlAlias<CComboBox> layers(this, IDC_SETS_LAYER);
+    for (const LayerColor& l : m_layers) layers.AddString(l.name);
+    layers.SetCurSel(0);
     m_foreground.SubclassDlgItem(IDC_SETS_FOREGROUND, this);
     m_background.SubclassDlgItem(IDC_SETS_BACKGROUND, this);
     m_editorFace.SubclassDlgItem(IDC_SETS_EDITOR_FACE, this);
@@ -54,7 +54,7 @@ void CSetsEditor::DoDataExchange(CDataExchange* pDX)
 
 int CSetsEditor::CurrentLayer() const
 {
-    const int sel = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_SETS_LAYER), CB_GETCURSEL, 0, 0);
+    const int sel = CControlAlias<CComboBox>(this, IDC_SETS_LAYER).GetCurSel();
     return sel >= 0 && sel < AppSettings::LayerCount ? sel : -1;
 }
 

@@ -33,10 +33,9 @@ CSetsGeneral::CSetsGeneral() : CSetsPage(SetsPageTemplate(IDD_SETS_GENERAL), "Ma
 
 BOOL CSetsGeneral::OnInitDialog()
 {
-    for (const char* s : {"As Stream", "Printing"})
-        ::SendMessage(::GetDlgItem(m_hWnd, IDC_SETS_COMBO1), CB_ADDSTRING, 0, (LPARAM)s);
-    for (const char* s : {"Format", "Variable"})
-        ::SendMessage(::GetDlgItem(m_hWnd, IDC_SETS_COMBO2), CB_ADDSTRING, 0, (LPARAM)s);
+    CControlAlias<CComboBox> output(this, IDC_SETS_COMBO1), numeric(this, IDC_SETS_COMBO2);
+    for (const char* s : {"As Stream", "Printing"}) output.AddString(s);
+    for (const char* s : {"Format", "Variable"}) numeric.AddString(s);
     AttachSpin(m_hWnd, IDC_SETS_SPIN1, IDC_SETS_EDIT1, 0, 17);
     AttachSpin(m_hWnd, IDC_SETS_SPIN2, IDC_SETS_EDIT3, 0, 17);
     AttachSpin(m_hWnd, IDC_SETS_SPIN3, IDC_SETS_EDIT4, 0, 50);

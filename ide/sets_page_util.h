@@ -7,6 +7,7 @@
 #include "platform/afx/data_exchange.h"
 #include "platform/afx/win_app.h"
 #include "platform/afx/wnd.h"
+#include "platform/controls/afx_controls.h"
 #include "platform/controls/controls.h"
 #include "ui_controls/combos/font_combo.h"
 #include "values/app_settings.h"
@@ -14,24 +15,25 @@
 // A drop-down list's selection as a member.
 inline void DDX_ComboIndex(CDataExchange* pDX, int id, int& index)
 {
-    HWND combo = pDX->PrepareCtrl(id);
-    if (pDX->m_bSaveAndValidate) index = (int)::SendMessage(combo, CB_GETCURSEL, 0, 0);
-    else ::SendMessage(combo, CB_SETCURSEL, (WPARAM)index, 0);
+    CControlAlias<CComboBox> combo(pDX->PrepareCtrl(id));
+    if (pDX->m_bSaveAndValidate) index = combo.GetCurSel();
+    else combo.SetCurSel(index);
 }
 
 // A spin button stepping its edit within lo..hi.
 inline void AttachSpin(HWND page, int spinId, int editId, int lo, int hi)
 {
-    HWND spin = ::GetDlgItem(page, spinId);
-    ::SendMessage(spin, UDM_SETBUDDY, (WPARAM)::GetDlgItem(page, editId), 0);
-    ::SendMessage(spin, UDM_SETRANGE32, (WPARAM)lo, hi);
+    CControlAlias<CSpinButtonCtrl> spin(::GetDlgItem(page, spinId));
+    CControlAlias<CEdit> edit(::GetDlgItem(page, editId));
+    spin.SetBuddy(&edit);
+    spin.SetRange32(lo, hi);
 }
 
 // The size boxes offer these points and take typed ones.
 inline void FillSizeBox(HWND box, int tenths)
 {
-    for (const char* s : {"6", "7", "8", "9", "10", "11", "12", "14", "16"})
-        ::SendMessage(box, CB_ADDSTRING, 0, (LPARAM)s);
+    CControlAlias<CComboBox> combo(box);
+    for (const char* s : {"6", "7", "8", "9", "10", "11", "12", "14", "16"}) combo.AddString(s);
     const std::string shown = std::to_string(tenths / 10);
     ::SetWindowText(box, shown.c_str());
 }

@@ -37,8 +37,8 @@ int CSetsProgram::CallLimit(double stackMb) { return (int)(stackMb * 300); }
 
 BOOL CSetsProgram::OnInitDialog()
 {
-    HWND priorities = ::GetDlgItem(m_hWnd, IDC_SETS_PRIORITY);
-    for (const char* s : kPriorityNames) ::SendMessage(priorities, CB_ADDSTRING, 0, (LPARAM)s);
+    CControlAlias<CComboBox> priorities(this, IDC_SETS_PRIORITY);
+    for (const char* s : kPriorityNames) priorities.AddString(s);
     // The stack spin counts half megabytes; its clicks are turned into text below.
     AttachSpin(m_hWnd, IDC_SETS_SPIN2, IDC_SETS_EDIT5, 2, 32);
     AttachSpin(m_hWnd, IDC_SETS_SPIN1, IDC_SETS_EDIT4, 1, CallLimit(m_stackMb));
@@ -63,7 +63,7 @@ void CSetsProgram::DoDataExchange(CDataExchange* pDX)
 void CSetsProgram::SetCallLimit(int maximum)
 {
     if (maximum < 1) return;   // no usable stack size typed (yet)
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_SETS_SPIN1), UDM_SETRANGE32, 1, maximum);
+    CControlAlias<CSpinButtonCtrl>(this, IDC_SETS_SPIN1).SetRange32(1, maximum);
     char text[64];
     std::snprintf(text, sizeof text, "Min: %d, Max: %d", 1, maximum);
     SetDlgItemText(IDC_SETS_CALL_LIMIT, text);

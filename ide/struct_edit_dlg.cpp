@@ -24,20 +24,18 @@ BOOL CStructEditDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetDlgItemText(IDC_VE_NAME, m_name.c_str());
-    if (!m_pOutName) ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_NAME), EM_SETREADONLY, TRUE, 0);
+    if (!m_pOutName) CControlAlias<CEdit>(this, IDC_VE_NAME).SetReadOnly();
     if (m_readOnly) {
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VE_ADD), FALSE);
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VE_DELETE), FALSE);
     }
-    HWND list = List();
-    ::SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    CControlAlias<CListCtrl> list(List());
+    list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     RECT rc;
-    ::GetClientRect(list, &rc);
+    list.GetClientRect(&rc);
     const int w = rc.right - rc.left, first = w / 3;
-    LVCOLUMN c0{LVCF_TEXT | LVCF_FMT | LVCF_WIDTH, LVCFMT_LEFT, first, (char*)"Record", 0, 0};
-    LVCOLUMN c1{LVCF_TEXT | LVCF_FMT | LVCF_WIDTH, LVCFMT_LEFT, w - first, (char*)"Value", 0, 1};
-    ::SendMessage(list, LVM_INSERTCOLUMN, 0, (LPARAM)&c0);
-    ::SendMessage(list, LVM_INSERTCOLUMN, 1, (LPARAM)&c1);
+    list.InsertColumn(0, "Record", LVCFMT_LEFT, first);
+    list.InsertColumn(1, "Value", LVCFMT_LEFT, w - first);
     SetCount(0);
     RunValueEditorStartHook(this);
     return TRUE;
@@ -45,16 +43,14 @@ BOOL CStructEditDlg::OnInitDialog()
 
 void CStructEditDlg::SetCount(int select)
 {
-    HWND list = List();
+    CControlAlias<CListCtrl> list(List());
     const int n = (int)Shown().Count();
-    ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)n, 0);
+    list.SetItemCount(n);
     if (select >= 0 && select < n) {
-        LVITEM it{};
-        it.state = it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessage(list, LVM_SETITEMSTATE, (WPARAM)select, (LPARAM)&it);
-        ::SendMessage(list, LVM_ENSUREVISIBLE, (WPARAM)select, 0);
+        list.SetItemState(select, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        list.EnsureVisible(select);
     }
-    ::InvalidateRect(list, nullptr, TRUE);
+    list.Invalidate();
 }
 
 int CStructEditDlg::SelectedRow() const

@@ -26,8 +26,8 @@ BOOL CValueEditDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowText(Shown().TypeName());
     SetDlgItemText(IDC_VE_NAME, m_name.c_str());
-    if (!m_pOutName) ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_NAME), EM_SETREADONLY, TRUE, 0);
-    if (m_readOnly) ::SendMessage(::GetDlgItem(m_hWnd, IDC_VE_VALUE), EM_SETREADONLY, TRUE, 0);
+    if (!m_pOutName) CControlAlias<CEdit>(this, IDC_VE_NAME).SetReadOnly();
+    if (m_readOnly) CControlAlias<CEdit>(this, IDC_VE_VALUE).SetReadOnly();
     FillValueBox();
     RunValueEditorStartHook(this);
     return TRUE;

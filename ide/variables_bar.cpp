@@ -2,7 +2,6 @@
 #include "ide/variables_bar.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <unordered_set>
 
@@ -17,8 +16,6 @@
 #include "interpreter/user_function.h"
 #include "interpreter/var_table.h"
 #include "platform/afx/win_app.h"
-#include "platform/controls/afx_controls.h"
-#include "platform/controls/list_notify.h"
 #include "values/app_settings.h"
 
 namespace {
@@ -34,8 +31,7 @@ const CDialogItemTemplate kVariablesItems[] = {
     {"Edit", "", IDC_VR_VALUE, WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 4, 130, 90, 12, 0},
     {"Button", "...", IDC_VR_OPEN, WS_TABSTOP | BS_PUSHBUTTON, 98, 130, 18, 12, 0},
 };
-const CDialogTemplate kVariablesTemplate = {WS_CHILD | DS_CONTROL, 0, nullptr, 0, 0, 120, 146, kVariablesItems,
-                                            sizeof kVariablesItems / sizeof kVariablesItems[0]};
+const CDialogTemplate kVariablesTemplate = ListBarTemplate(kVariablesItems, 120, 146);
 
 const LayoutTableEntry kVariablesLayout[] = {
     {2, IDC_VR_SCOPE, {1, 0, 0, 0}},
@@ -49,7 +45,10 @@ const LayoutTableEntry kVariablesLayout[] = {
     {0, 0, {0, 0, 0, 0}},
 };
 
-thread_local std::vector<CVariablesBar*> t_bars;
+const ListBarShape kVariablesShape = {&kVariablesTemplate, IDD_VARIABLES, kVariablesLayout, "Variables", IDC_VR_LIST,
+                                       {"Variable", "Value"}, 0.3125};
+
+using Bars = ListBars<CVariablesBar>;
 
 bool Running(CProgram* p) { return p && p->thread && IsThreadAlive(p->thread); }
 bool AtBreak(CProgram* p) { return Running(p) && p->debugging && p->atBreak; }
@@ -66,48 +65,19 @@ const CValue* RowValue(const VariableRow& r, const CVarTable* frameTable)
 
 // ---------------------------------------------------------------- CVariablesDlg
 
-CVariablesDlg::CVariablesDlg(CProgram* owner) : LytDynamicBarDlg(&kVariablesTemplate, nullptr, 3, 0, 0), m_pOwner(owner)
-{
-    m_nTemplateId = IDD_VARIABLES;
-    RegisterControlClasses();
-}
-
-CVariablesDlg::~CVariablesDlg()
-{
-    if (m_font) DeleteObject(m_font);
-}
-
-const LayoutTableEntry* CVariablesDlg::GetLayoutTable() const { return kVariablesLayout; }
+CVariablesDlg::CVariablesDlg(CProgram* owner) : CListBarDlg(kVariablesShape, owner) {}
 
 BOOL CVariablesDlg::OnInitDialog()
 {
-    LytDynamicBarDlg::OnInitDialog();
-    if (CWnd* bar = GetParent()) bar->SetWindowText("Variables");
+    CListBarDlg::OnInitDialog();
     UpdateFont();
-    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
-    ::SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-    LVCOLUMN c0{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Variable", 0, 0};
-    LVCOLUMN c1{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Value", 0, 1};
-    ::SendMessage(list, LVM_INSERTCOLUMN, 0, (LPARAM)&c0);
-    ::SendMessage(list, LVM_INSERTCOLUMN, 1, (LPARAM)&c1);
+    SetUpList();
     RebuildScopes();
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VR_OPEN), TRUE);
     return TRUE;
 }
 
-void CVariablesDlg::UpdateFont()
-{
-    HFONT old = m_font;
-    LOGFONT lf{};
-    const int tenths = AppSettings::VariablesFont.size > 0 ? AppSettings::VariablesFont.size : 90;
-    lf.lfHeight = -(tenths * 96 + 360) / 720;
-    const std::string face = AppSettings::VariablesFont.face.empty() ? "Courier New" : AppSettings::VariablesFont.face;
-    std::strncpy(lf.lfFaceName, face.c_str(), sizeof lf.lfFaceName - 1);
-    m_font = CreateFontIndirect(&lf);
-    for (int id : {IDC_VR_LIST, IDC_VR_NAME, IDC_VR_VALUE})
-        ::SendMessage(::GetDlgItem(m_hWnd, id), WM_SETFONT, (WPARAM)m_font, TRUE);
-    if (old) DeleteObject(old);
-}
+void CVariablesDlg::UpdateFont() { ApplyFont(AppSettings::VariablesFont, {IDC_VR_LIST, IDC_VR_NAME, IDC_VR_VALUE}); }
 
 bool CVariablesDlg::CanRead(const CVarTable* table) const
 {
@@ -126,7 +96,7 @@ bool CVariablesDlg::CanRead(const CVarTable* table) const
 
 void CVariablesDlg::EmptyRows()
 {
-    if (m_hWnd) ::SendMessage(::GetDlgItem(m_hWnd, IDC_VR_LIST), LVM_SETITEMCOUNT, 0, 0);
+    if (m_hWnd) List().SetItemCount(0);
     m_rows.clear();
     m_current = nullptr;
     m_shown = -1;
@@ -150,8 +120,7 @@ void CVariablesDlg::RebuildScopes()
 {
     if (!m_hWnd) return;
     EmptyRows();
-    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
-    ::SendMessage(box, CB_RESETCONTENT, 0, 0);
+    Box(IDC_VR_SCOPE).ResetContent();
     m_scopes.clear();
     m_scopeByName.clear();
     AddSource("Local", m_pOwner ? m_pOwner->Vars() : nullptr);
@@ -161,20 +130,20 @@ void CVariablesDlg::RebuildScopes()
     for (FuncLibrary* lib : RegisteredLibraries())
         if (lib && lib->constantCount != 0) AddSource(lib->name ? lib->name : "", lib);
     AddSource("Global", &GlobalVariables);
-    for (size_t i = 0; i < m_scopes.size(); ++i) {
-        const int at = (int)::SendMessage(box, CB_ADDSTRING, 0, (LPARAM)m_scopes[i]->name.c_str());
-        ::SendMessage(box, CB_SETITEMDATA, (WPARAM)at, (LPARAM)m_scopes[i].get());
-    }
-    ::SendMessage(box, CB_SETCURSEL, 0, 0);
+    for (const auto& scope : m_scopes) AddItem(IDC_VR_SCOPE, scope->name, (UINT_PTR)scope.get());
+    Box(IDC_VR_SCOPE).SetCurSel(0);
     ApplyScope();
 }
 
 VariableScope* CVariablesDlg::SelectedScope() const
 {
-    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
-    const int sel = (int)::SendMessage(box, CB_GETCURSEL, 0, 0);
-    if (sel < 0) return nullptr;
-    return reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)sel, 0));
+    UINT_PTR data = 0;
+    return SelectedData(IDC_VR_SCOPE, data) ? reinterpret_cast<VariableScope*>(data) : nullptr;
+}
+
+VariableScope* CVariablesDlg::ScopeAt(int item) const
+{
+    return reinterpret_cast<VariableScope*>(Box(IDC_VR_SCOPE).GetItemData(item));
 }
 
 const CVarTable* CVariablesDlg::FrameTable(VariableScope* scope)
@@ -282,16 +251,16 @@ void CVariablesDlg::RemakeTexts()
 void CVariablesDlg::ApplyScope()
 {
     if (!m_hWnd) return;
-    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    CControlAlias<CListCtrl> list = List();
     VariableScope* scope = SelectedScope();
     if (scope != m_current || m_rows.empty()) {
-        ::SendMessage(list, LVM_SETITEMCOUNT, 0, 0);
+        list.SetItemCount(0);
         BuildRows();
-        ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)m_rows.size(), 0);
+        list.SetItemCount((int)m_rows.size());
     } else {
         RemakeTexts();
     }
-    ::InvalidateRect(list, nullptr, TRUE);
+    list.Invalidate();
     SetColumnWidths();
     SelectRow(0);
 }
@@ -299,13 +268,13 @@ void CVariablesDlg::ApplyScope()
 void CVariablesDlg::RereadRows()
 {
     if (!m_hWnd || !SelectedScope()) return;
-    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
+    CControlAlias<CListCtrl> list = List();
     const int remembered = m_shown;
     // New variables may have come: the rows are built again.
-    ::SendMessage(list, LVM_SETITEMCOUNT, 0, 0);
+    list.SetItemCount(0);
     BuildRows();
-    ::SendMessage(list, LVM_SETITEMCOUNT, (WPARAM)m_rows.size(), 0);
-    ::InvalidateRect(list, nullptr, TRUE);
+    list.SetItemCount((int)m_rows.size());
+    list.Invalidate();
     SelectRow(remembered >= 0 && remembered < (int)m_rows.size() ? remembered : 0);
 }
 
@@ -314,14 +283,11 @@ void CVariablesDlg::SelectFrameScope(CStatementBlock* block, CCallFrame* frame)
     if (!m_hWnd) return;
     if (!block) block = m_pOwner;
     const CVarTable* table = block ? block->Vars() : nullptr;
-    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
-    int found = -1;
-    const int n = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < n && found < 0; ++i) {
-        auto* s = reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)i, 0));
-        if (s && std::find(s->sources.begin(), s->sources.end(), (const void*)table) != s->sources.end()) found = i;
-    }
-    ::SendMessage(box, CB_SETCURSEL, (WPARAM)found, 0);
+    const int found = FindData(IDC_VR_SCOPE, [&](UINT_PTR data) {
+        auto* s = reinterpret_cast<VariableScope*>(data);
+        return s && std::find(s->sources.begin(), s->sources.end(), (const void*)table) != s->sources.end();
+    });
+    Box(IDC_VR_SCOPE).SetCurSel(found);
     if (found < 0) {
         EmptyRows();
         return;
@@ -339,11 +305,9 @@ void CVariablesDlg::UpdateRunState()
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_VR_SCOPE), !Running(m_pOwner) || AtBreak(m_pOwner));
 }
 
-int CVariablesDlg::SelectedRow() const { return ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_VR_LIST)); }
-
 void CVariablesDlg::SelectRow(int row)
 {
-    ListViewSelectOnly(::GetDlgItem(m_hWnd, IDC_VR_LIST), row);
+    ListViewSelectOnly(List(), row);
     ShowRow(row);
 }
 
@@ -359,18 +323,6 @@ void CVariablesDlg::ShowRow(int row)
     if (!(r.flags & VariableRow::CACHED)) FormatValueLine(text, RowValue(r, nullptr));
     SetDlgItemText(IDC_VR_NAME, r.name.c_str());
     SetDlgItemText(IDC_VR_VALUE, text.c_str());
-}
-
-void CVariablesDlg::SetColumnWidths()
-{
-    HWND list = ::GetDlgItem(m_hWnd, IDC_VR_LIST);
-    if (!list) return;
-    RECT rc;
-    ::GetClientRect(list, &rc);
-    const int w = rc.right - rc.left - 3;
-    const int first = (int)(w * 0.3125);
-    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 0, first);
-    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 1, w - first);
 }
 
 void CVariablesDlg::OpenValue(int row)
@@ -405,7 +357,7 @@ void CVariablesDlg::OpenValue(int row)
     }
     RemakeTexts();
     ShowRow(row);
-    ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_VR_LIST), nullptr, TRUE);
+    List().Invalidate();
 }
 
 CValue* CVariablesDlg::EditTarget(const VariableRow& r, bool editable)
@@ -441,10 +393,9 @@ CValue* CVariablesDlg::EditTarget(const VariableRow& r, bool editable)
 std::vector<std::string> CVariablesDlg::ScopeNames() const
 {
     std::vector<std::string> out;
-    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
-    const int n = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
+    const int n = Box(IDC_VR_SCOPE).GetCount();
     for (int i = 0; i < n; ++i) {
-        auto* s = reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)i, 0));
+        VariableScope* s = ScopeAt(i);
         out.push_back(s ? s->name : "");
     }
     return out;
@@ -452,17 +403,14 @@ std::vector<std::string> CVariablesDlg::ScopeNames() const
 
 bool CVariablesDlg::SelectScope(const std::string& name)
 {
-    HWND box = ::GetDlgItem(m_hWnd, IDC_VR_SCOPE);
-    const int n = (int)::SendMessage(box, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < n; ++i) {
-        auto* s = reinterpret_cast<VariableScope*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)i, 0));
-        if (s && s->name == name) {
-            ::SendMessage(box, CB_SETCURSEL, (WPARAM)i, 0);
-            ApplyScope();
-            return true;
-        }
-    }
-    return false;
+    const int found = FindData(IDC_VR_SCOPE, [&](UINT_PTR data) {
+        auto* s = reinterpret_cast<VariableScope*>(data);
+        return s && s->name == name;
+    });
+    if (found < 0) return false;
+    Box(IDC_VR_SCOPE).SetCurSel(found);
+    ApplyScope();
+    return true;
 }
 
 BOOL CVariablesDlg::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -473,65 +421,35 @@ BOOL CVariablesDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     if (id == IDC_VR_OPEN) {
-        OpenValue(SelectedRow());
+        OpenSelected();
         return TRUE;
     }
-    return LytDynamicBarDlg::OnCommand(wParam, lParam);
+    return CListBarDlg::OnCommand(wParam, lParam);
 }
 
-BOOL CVariablesDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+bool CVariablesDlg::CellText(int row, int column, std::string& text) const
 {
-    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-    if (hdr && hdr->idFrom == IDC_VR_LIST) {
-        switch ((int)hdr->code) {
-        case LVN_GETDISPINFO: {
-            auto* di = reinterpret_cast<NMLVDISPINFO*>(lParam);
-            const int i = di->item.iItem;
-            if (di->item.pszText && di->item.cchTextMax > 0 && i >= 0 && i < (int)m_rows.size()) {
-                const VariableRow& r = m_rows[(size_t)i];
-                std::string text;
-                if (di->item.iSubItem == 0)
-                    text = r.name;
-                else if (r.flags & VariableRow::CACHED)
-                    text = r.text;
-                else
-                    FormatValueLine(text, RowValue(r, nullptr));
-                std::strncpy(di->item.pszText, text.c_str(), (size_t)di->item.cchTextMax - 1);
-                di->item.pszText[di->item.cchTextMax - 1] = 0;
-            }
-            *result = 0;
-            return TRUE;
-        }
-        case LVN_ITEMCHANGED: {
-            auto* nm = reinterpret_cast<NMLISTVIEW*>(lParam);
-            if ((nm->uNewState & LVIS_SELECTED) && !(nm->uOldState & LVIS_SELECTED)) ShowRow(nm->iItem);
-            *result = 0;
-            return TRUE;
-        }
-        case NM_DBLCLK:
-            OpenValue(SelectedRow());
-            return TRUE;
-        default: break;
-        }
-    }
-    return LytDynamicBarDlg::OnNotify(wParam, lParam, result);
+    if (row < 0 || row >= (int)m_rows.size()) return false;
+    const VariableRow& r = m_rows[(size_t)row];
+    if (column == 0)
+        text = r.name;
+    else if (r.flags & VariableRow::CACHED)
+        text = r.text;
+    else
+        FormatValueLine(text, RowValue(r, nullptr));
+    return true;
 }
+
+void CVariablesDlg::OpenSelected() { OpenValue(SelectedRow()); }
 
 BOOL CVariablesDlg::PreTranslateMessage(MSG* msg)
 {
     // Space in the list opens the value, as "..." does.
-    if (m_hWnd && msg->message == WM_CHAR && msg->wParam == ' ' && msg->hwnd == ::GetDlgItem(m_hWnd, IDC_VR_LIST)) {
-        OpenValue(SelectedRow());
+    if (msg->message == WM_CHAR && msg->wParam == ' ' && ForList(msg)) {
+        OpenSelected();
         return TRUE;
     }
-    return LytDynamicBarDlg::PreTranslateMessage(msg);
-}
-
-LRESULT CVariablesDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const LRESULT r = LytDynamicBarDlg::WindowProc(message, wParam, lParam);
-    if (message == WM_SIZE) SetColumnWidths();
-    return r;
+    return CListBarDlg::PreTranslateMessage(msg);
 }
 
 // ---------------------------------------------------------------- the bars
@@ -547,35 +465,17 @@ void CVariablesBar::PostNcDestroy()
 CVariablesBar* CreateVariablesBar(CProgram* owner, CFrameWnd* frame)
 {
     if (!frame) return nullptr;
-    auto* bar = new CVariablesBar(owner);
-    if (!bar->Create("", frame, SIZE{200, 100}, TRUE, IDC_VARIABLES_BAR,
-                     WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_BORDER_TOP | CBRS_GRIPPER)) {
-        delete bar;
-        return nullptr;
-    }
-    bar->m_bAutoDelete = TRUE;
-    bar->SetBarStyle(bar->GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
-    bar->EnableDocking(CBRS_ALIGN_ANY);
-    frame->EnableDocking(CBRS_ALIGN_ANY);
-    frame->DockControlBar(bar, AFX_IDW_DOCKBAR_RIGHT);
-    t_bars.push_back(bar);
-    bar->LoadSizes("DOC");
-    return bar;
+    return Bars::Dock(new CVariablesBar(owner), frame, IDC_VARIABLES_BAR,
+                      WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_BORDER_TOP | CBRS_GRIPPER, AFX_IDW_DOCKBAR_RIGHT);
 }
 
-CVariablesBar* FindVariablesBar(CProgram* owner)
-{
-    for (CVariablesBar* b : t_bars)
-        if (b->m_dlg.m_pOwner == owner) return b;
-    return nullptr;
-}
+CVariablesBar* FindVariablesBar(CProgram* owner) { return Bars::Find(owner); }
 
-void RemoveVariablesBar(CVariablesBar* bar) { std::erase(t_bars, bar); }
+void RemoveVariablesBar(CVariablesBar* bar) { Bars::Remove(bar); }
 
 void RefreshVariablesBars(CProgram* owner, int flags)
 {
-    for (CVariablesBar* b : std::vector<CVariablesBar*>(t_bars)) {
-        if (owner && b->m_dlg.m_pOwner != owner) continue;
+    for (CVariablesBar* b : Bars::Of(owner)) {
         CVariablesDlg& d = b->m_dlg;
         if (flags & 1) d.RebuildScopes();
         if (flags & 2) d.RereadRows();
@@ -593,12 +493,10 @@ void RefreshVariablesBars(CProgram* owner, int flags)
 
 void UpdateVariablesBars(CProgram* owner, CStatementBlock* block, CCallFrame* frame)
 {
-    for (CVariablesBar* b : std::vector<CVariablesBar*>(t_bars))
-        if (!owner || b->m_dlg.m_pOwner == owner) b->m_dlg.SelectFrameScope(block, frame);
+    for (CVariablesBar* b : Bars::Of(owner)) b->m_dlg.SelectFrameScope(block, frame);
 }
 
 void EmptyVariablesBars(CProgram* owner)
 {
-    for (CVariablesBar* b : std::vector<CVariablesBar*>(t_bars))
-        if (!owner || b->m_dlg.m_pOwner == owner) b->m_dlg.EmptyRows();
+    for (CVariablesBar* b : Bars::Of(owner)) b->m_dlg.EmptyRows();
 }

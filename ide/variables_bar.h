@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ui_controls/bars/dynamic_bar.h"
+#include "ide/list_bar.h"
 
 class CProgram;
 class CStatementBlock;
@@ -57,17 +57,13 @@ struct VariableRow {
     std::string text;
 };
 
-class CVariablesDlg : public LytDynamicBarDlg {
+class CVariablesDlg : public CListBarDlg {
 public:
     explicit CVariablesDlg(CProgram* owner);
-    ~CVariablesDlg() override;
 
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
-    const LayoutTableEntry* GetLayoutTable() const override;
 
     void RebuildScopes();                    // flag 1
     void RereadRows();                       // flag 2
@@ -78,26 +74,25 @@ public:
     void EmptyRows();
     void ApplyScope();
     void OpenValue(int row);
-    int SelectedRow() const;
     void SelectRow(int row);
     std::vector<std::string> ScopeNames() const;
     bool SelectScope(const std::string& name);
 
-    CProgram* m_pOwner;
     std::vector<std::unique_ptr<VariableScope>> m_scopes;
     std::unordered_map<std::string, size_t> m_scopeByName;  // index into m_scopes
     std::vector<VariableRow> m_rows;
     VariableScope* m_current = nullptr;
-    HFONT m_font = nullptr;
     int m_shown = -1;
 
 private:
     void BuildRows();
     void RemakeTexts();
-    void ShowRow(int row);
-    void SetColumnWidths();
+    void ShowRow(int row) override;
+    bool CellText(int row, int column, std::string& text) const override;
+    void OpenSelected() override;
     void AddSource(const std::string& name, const void* source);
     VariableScope* SelectedScope() const;
+    VariableScope* ScopeAt(int item) const;
     // Whether the values of a table may be read now.
     bool CanRead(const CVarTable* table) const;
     const CVarTable* FrameTable(VariableScope* scope);

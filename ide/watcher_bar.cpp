@@ -2,7 +2,6 @@
 #include "ide/watcher_bar.h"
 
 #include <cctype>
-#include <cstring>
 #include <sstream>
 
 #include "ide/child_frame.h"
@@ -17,7 +16,6 @@
 #include "interpreter/user_calls.h"
 #include "interpreter/user_function.h"
 #include "platform/afx/win_app.h"
-#include "platform/controls/afx_controls.h"
 #include "platform/controls/list_notify.h"
 #include "values/app_settings.h"
 
@@ -41,8 +39,7 @@ const CDialogItemTemplate kWatcherItems[] = {
     {"Button", "&Add", IDC_WT_ADD, WS_TABSTOP | BS_PUSHBUTTON, 178, 58, 38, 12, 0},
     {"Button", "&Delete", IDC_WT_DELETE, WS_TABSTOP | BS_PUSHBUTTON, 178, 72, 38, 12, 0},
 };
-const CDialogTemplate kWatcherTemplate = {WS_CHILD | DS_CONTROL, 0, nullptr, 0, 0, 220, 102, kWatcherItems,
-                                          sizeof kWatcherItems / sizeof kWatcherItems[0]};
+const CDialogTemplate kWatcherTemplate = ListBarTemplate(kWatcherItems, 220, 102);
 
 const LayoutTableEntry kWatcherLayout[] = {
     {2, IDC_WT_STACK, {1, 0, 0, 0}},
@@ -59,7 +56,10 @@ const LayoutTableEntry kWatcherLayout[] = {
     {0, 0, {0, 0, 0, 0}},
 };
 
-thread_local std::vector<CWatcherBar*> t_bars;
+const ListBarShape kWatcherShape = {&kWatcherTemplate, IDD_WATCHER, kWatcherLayout, "Watcher", IDC_WT_LIST,
+                                     {"Name", "Value"}, 0.25};
+
+using Bars = ListBars<CWatcherBar>;
 
 bool OwnerAtBreak(CProgram* p)
 {
@@ -101,7 +101,7 @@ void SetPassThrough(CWnd* from, bool on)
 {
     // The bar may float: the document's child frame is the one to tell.
     if (auto* f = dynamic_cast<CChildFrame*>(ChildFrameOf(from))) f->SetKeyboardPassThrough(on);
-    for (CWatcherBar* b : t_bars)
+    for (CWatcherBar* b : Bars::All())
         if (&b->m_dlg == from || b == from)
             if (auto* doc = dynamic_cast<CVeldraDoc*>(b->m_dlg.m_pOwner))
                 if (CVeldraView* v = doc->GetProgramView())
@@ -152,82 +152,40 @@ std::string WatchText(StatusWord status, const CValue& value)
 
 // ---------------------------------------------------------------- CWatcherDlg
 
-CWatcherDlg::CWatcherDlg(CProgram* owner) : LytDynamicBarDlg(&kWatcherTemplate, nullptr, 3, 0, 0), m_pOwner(owner)
-{
-    m_nTemplateId = IDD_WATCHER;
-    RegisterControlClasses();
-}
+CWatcherDlg::CWatcherDlg(CProgram* owner) : CListBarDlg(kWatcherShape, owner) {}
 
 CWatcherDlg::~CWatcherDlg()
 {
     for (WatchItem* it : m_items) delete it;
     m_items.clear();
-    if (m_font) DeleteObject(m_font);
 }
-
-const LayoutTableEntry* CWatcherDlg::GetLayoutTable() const { return kWatcherLayout; }
 
 BOOL CWatcherDlg::OnInitDialog()
 {
-    LytDynamicBarDlg::OnInitDialog();
-    if (CWnd* bar = GetParent()) bar->SetWindowText("Watcher");
+    CListBarDlg::OnInitDialog();
     // "&Add" stays in the template, hidden: typing into the empty row adds a watch.
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_WT_ADD), SW_HIDE);
-    HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
-    ::SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-    LVCOLUMN c0{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Name", 0, 0};
-    LVCOLUMN c1{LVCF_TEXT | LVCF_FMT, LVCFMT_LEFT, 0, (char*)"Value", 0, 1};
-    ::SendMessage(list, LVM_INSERTCOLUMN, 0, (LPARAM)&c0);
-    ::SendMessage(list, LVM_INSERTCOLUMN, 1, (LPARAM)&c1);
+    SetUpList();
     UpdateFont();
-    HWND sets = ::GetDlgItem(m_hWnd, IDC_WT_SETS);
-    for (int i = 1; i <= kSetCount; ++i) {
-        const std::string name = "Watch" + std::to_string(i);
-        ::SendMessage(sets, CB_ADDSTRING, 0, (LPARAM)name.c_str());
-    }
+    CControlAlias<CComboBox> sets = Box(IDC_WT_SETS);
+    for (int i = 1; i <= kSetCount; ++i) sets.AddString(("Watch" + std::to_string(i)).c_str());
     RebuildCallStack();
     int set = AfxGetApp() ? AfxGetApp()->GetProfileInt(kSection, "WN", 0) : 0;
     if (set < 0 || set >= kSetCount) set = 0;
-    ::SendMessage(sets, CB_SETCURSEL, (WPARAM)set, 0);
+    sets.SetCurSel(set);
     LoadSet(set);
     return TRUE;
 }
 
-void CWatcherDlg::UpdateFont()
-{
-    HFONT old = m_font;
-    LOGFONT lf{};
-    const int tenths = AppSettings::WatcherFont.size > 0 ? AppSettings::WatcherFont.size : 90;
-    lf.lfHeight = -(tenths * 96 + 360) / 720;
-    const std::string face = AppSettings::WatcherFont.face.empty() ? "Courier New" : AppSettings::WatcherFont.face;
-    std::strncpy(lf.lfFaceName, face.c_str(), sizeof lf.lfFaceName - 1);
-    m_font = CreateFontIndirect(&lf);
-    for (int id : {IDC_WT_LIST, IDC_WT_EXPR, IDC_WT_VALUE})
-        ::SendMessage(::GetDlgItem(m_hWnd, id), WM_SETFONT, (WPARAM)m_font, TRUE);
-    if (old) DeleteObject(old);
-}
+void CWatcherDlg::UpdateFont() { ApplyFont(AppSettings::WatcherFont, {IDC_WT_LIST, IDC_WT_EXPR, IDC_WT_VALUE}); }
 
-int CWatcherDlg::RowCount() const
-{
-    return m_hWnd ? (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_WT_LIST), LVM_GETITEMCOUNT, 0, 0) : 0;
-}
+int CWatcherDlg::RowCount() const { return m_hWnd ? List().GetItemCount() : 0; }
 
-std::string CWatcherDlg::RowText(int row, int column) const
-{
-    char buf[1024] = {};
-    LVITEM it{};
-    it.iSubItem = column;
-    it.pszText = buf;
-    it.cchTextMax = (int)sizeof buf;
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_WT_LIST), LVM_GETITEMTEXT, (WPARAM)row, (LPARAM)&it);
-    return buf;
-}
-
-int CWatcherDlg::SelectedRow() const { return ListViewSelectedRow(::GetDlgItem(m_hWnd, IDC_WT_LIST)); }
+std::string CWatcherDlg::RowText(int row, int column) const { return List().GetItemText(row, column, 1024); }
 
 void CWatcherDlg::SelectRow(int row)
 {
-    ListViewSelectOnly(::GetDlgItem(m_hWnd, IDC_WT_LIST), row);
+    ListViewSelectOnly(List(), row);
     ShowRow(row);
 }
 
@@ -242,21 +200,9 @@ void CWatcherDlg::ShowRow(int row)
     }
 }
 
-void CWatcherDlg::SetColumnWidths()
-{
-    HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
-    if (!list) return;
-    RECT rc;
-    ::GetClientRect(list, &rc);
-    const int w = rc.right - rc.left - 3;
-    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 0, w / 4);
-    ::SendMessage(list, LVM_SETCOLUMNWIDTH, 1, w - w / 4);
-}
-
 void CWatcherDlg::ClearStack()
 {
-    HWND box = ::GetDlgItem(m_hWnd, IDC_WT_STACK);
-    ::SendMessage(box, CB_RESETCONTENT, 0, 0);
+    Box(IDC_WT_STACK).ResetContent();
     m_frameBlock = nullptr;
 }
 
@@ -265,7 +211,6 @@ void CWatcherDlg::RebuildCallStack()
     if (!m_hWnd) return;
     ClearStack();
     if (!OwnerAtBreak(m_pOwner)) return;
-    HWND box = ::GetDlgItem(m_hWnd, IDC_WT_STACK);
     m_filling = true;
     {
         EnterCriticalSection(&m_pOwner->lock);
@@ -279,23 +224,21 @@ void CWatcherDlg::RebuildCallStack()
                 text = static_cast<CUserFunction*>(b)->name;
             else
                 text = "Internal program block";
-            const int at = (int)::SendMessage(box, CB_ADDSTRING, 0, (LPARAM)text.c_str());
-            ::SendMessage(box, CB_SETITEMDATA, (WPARAM)at, (LPARAM)f);
+            AddItem(IDC_WT_STACK, text, (UINT_PTR)f);
         }
         LeaveCriticalSection(&m_pOwner->lock);
     }
     m_filling = false;
-    ::SendMessage(box, CB_SETCURSEL, 0, 0);
+    Box(IDC_WT_STACK).SetCurSel(0);
     ApplyFrame();
 }
 
 CCallFrame* CWatcherDlg::SelectedFrame() const
 {
     if (!m_hWnd || !OwnerAtBreak(m_pOwner)) return nullptr;
-    HWND box = ::GetDlgItem(m_hWnd, IDC_WT_STACK);
-    const int sel = (int)::SendMessage(box, CB_GETCURSEL, 0, 0);
-    if (sel < 0) return nullptr;
-    auto* f = reinterpret_cast<CCallFrame*>(::SendMessage(box, CB_GETITEMDATA, (WPARAM)sel, 0));
+    UINT_PTR data = 0;
+    if (!SelectedData(IDC_WT_STACK, data)) return nullptr;
+    auto* f = reinterpret_cast<CCallFrame*>(data);
     // Only a frame still on the stack.
     EnterCriticalSection(&m_pOwner->lock);
     const bool live = std::find(m_pOwner->frames.begin(), m_pOwner->frames.end(), f) != m_pOwner->frames.end();
@@ -328,11 +271,7 @@ void CWatcherDlg::Evaluate(int row)
     // The frame's block lives only while the program stands at this break.
     if (!m_frameBlock || !OwnerAtBreak(m_pOwner) || !SelectedFrame()) return;
     item->status = EvaluateWatch(m_frameBlock, m_pOwner, item->expression, item->value);
-    LVITEM it{};
-    it.iSubItem = 1;
-    const std::string text = WatchText(item->status, item->value);
-    it.pszText = (char*)text.c_str();
-    ::SendMessage(::GetDlgItem(m_hWnd, IDC_WT_LIST), LVM_SETITEMTEXT, (WPARAM)row, (LPARAM)&it);
+    List().SetItemText(row, 1, WatchText(item->status, item->value).c_str());
     if (row == SelectedRow()) ShowRow(row);
 }
 
@@ -355,8 +294,8 @@ void CWatcherDlg::UpdateRunState()
 
 void CWatcherDlg::LoadSet(int index)
 {
-    HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
-    ::SendMessage(list, LVM_DELETEALLITEMS, 0, 0);
+    CControlAlias<CListCtrl> list = List();
+    list.DeleteAllItems();
     for (WatchItem* it : m_items) delete it;
     m_items.clear();
     CWinApp* app = AfxGetApp();
@@ -369,12 +308,10 @@ void CWatcherDlg::LoadSet(int index)
         if (line.empty()) continue;
         auto* item = new WatchItem{line, CValue(), 0};
         m_items.push_back(item);
-        LVITEM it{LVIF_TEXT, (int)m_items.size() - 1, 0, 0, 0, (char*)line.c_str(), 0, 0, 0};
-        ::SendMessage(list, LVM_INSERTITEM, 0, (LPARAM)&it);
+        list.InsertItem((int)m_items.size() - 1, line.c_str());
         Evaluate((int)m_items.size() - 1);
     }
-    LVITEM empty{LVIF_TEXT, (int)m_items.size(), 0, 0, 0, (char*)"", 0, 0, 0};
-    ::SendMessage(list, LVM_INSERTITEM, 0, (LPARAM)&empty);
+    list.InsertItem((int)m_items.size(), "");
     SetColumnWidths();
     if (app) app->WriteProfileInt(kSection, "WN", index);
     SelectRow(0);
@@ -384,7 +321,7 @@ void CWatcherDlg::SaveSet()
 {
     CWinApp* app = AfxGetApp();
     if (!app) return;
-    const int index = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_WT_SETS), CB_GETCURSEL, 0, 0);
+    const int index = Box(IDC_WT_SETS).GetCurSel();
     if (index < 0) return;
     std::string text;
     for (size_t i = 0; i < m_items.size(); ++i) {
@@ -397,18 +334,14 @@ void CWatcherDlg::SaveSet()
 void CWatcherDlg::SetExpression(int row, const std::string& text)
 {
     if (text.empty() || row < 0 || row > (int)m_items.size()) return;
-    HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
+    CControlAlias<CListCtrl> list = List();
     if (row == (int)m_items.size()) {
         m_items.push_back(new WatchItem{text, CValue(), 0});
-        LVITEM empty{LVIF_TEXT, (int)m_items.size(), 0, 0, 0, (char*)"", 0, 0, 0};
-        ::SendMessage(list, LVM_INSERTITEM, 0, (LPARAM)&empty);
+        list.InsertItem((int)m_items.size(), "");
     } else {
         m_items[(size_t)row]->expression = text;
     }
-    LVITEM it{};
-    it.iSubItem = 0;
-    it.pszText = (char*)text.c_str();
-    ::SendMessage(list, LVM_SETITEMTEXT, (WPARAM)row, (LPARAM)&it);
+    list.SetItemText(row, 0, text.c_str());
     Evaluate(row);
     ShowRow(row);
     SaveSet();
@@ -419,8 +352,7 @@ void CWatcherDlg::RemoveWatch(int row)
     if (row < 0 || row >= (int)m_items.size()) return;   // the empty row stays
     WatchItem* item = m_items[(size_t)row];
     m_items.erase(m_items.begin() + row);
-    HWND list = ::GetDlgItem(m_hWnd, IDC_WT_LIST);
-    ::SendMessage(list, LVM_DELETEITEM, (WPARAM)row, 0);
+    List().DeleteItem(row);
     delete item;
     SelectRow(std::min(row, (int)m_items.size()));
     SaveSet();
@@ -445,7 +377,7 @@ BOOL CWatcherDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     if (id == IDC_WT_SETS && code == CBN_SELCHANGE) {
-        const int set = (int)::SendMessage(::GetDlgItem(m_hWnd, IDC_WT_SETS), CB_GETCURSEL, 0, 0);
+        const int set = Box(IDC_WT_SETS).GetCurSel();
         if (set >= 0) LoadSet(set);
         return TRUE;
     }
@@ -454,54 +386,43 @@ BOOL CWatcherDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     if (id == IDC_WT_OPEN) {
-        OpenValue(SelectedRow());
+        OpenSelected();
         return TRUE;
     }
-    return LytDynamicBarDlg::OnCommand(wParam, lParam);
+    return CListBarDlg::OnCommand(wParam, lParam);
 }
 
-BOOL CWatcherDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+void CWatcherDlg::OpenSelected() { OpenValue(SelectedRow()); }
+
+bool CWatcherDlg::OnListNotify(NMHDR* hdr, LRESULT* result)
 {
-    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-    if (hdr && hdr->idFrom == IDC_WT_LIST) {
-        switch ((int)hdr->code) {
-        case LVN_BEGINLABELEDIT:
-            if (!OwnerAtBreak(m_pOwner)) {
-                *result = TRUE;   // refused
-                return TRUE;
-            }
-            m_editing = true;
-            SetPassThrough(this, true);
-            *result = FALSE;
-            return TRUE;
-        case LVN_ENDLABELEDIT: {
-            auto* di = reinterpret_cast<NMLVDISPINFO*>(lParam);
-            m_editing = false;
-            SetPassThrough(this, false);
-            if (di->item.pszText && di->item.pszText[0] && OwnerAtBreak(m_pOwner))
-                SetExpression(di->item.iItem, di->item.pszText);
-            *result = FALSE;   // the text is set here
-            return TRUE;
+    switch ((int)hdr->code) {
+    case LVN_BEGINLABELEDIT:
+        if (!OwnerAtBreak(m_pOwner)) {
+            *result = TRUE;   // refused
+            return true;
         }
-        case LVN_ITEMCHANGED: {
-            auto* nm = reinterpret_cast<NMLISTVIEW*>(lParam);
-            if ((nm->uNewState & LVIS_SELECTED) && !(nm->uOldState & LVIS_SELECTED)) ShowRow(nm->iItem);
-            return TRUE;
-        }
-        case NM_DBLCLK:
-            OpenValue(SelectedRow());
-            return TRUE;
-        default: break;
-        }
+        m_editing = true;
+        SetPassThrough(this, true);
+        *result = FALSE;
+        return true;
+    case LVN_ENDLABELEDIT: {
+        auto* di = reinterpret_cast<NMLVDISPINFO*>(hdr);
+        m_editing = false;
+        SetPassThrough(this, false);
+        if (di->item.pszText && di->item.pszText[0] && OwnerAtBreak(m_pOwner))
+            SetExpression(di->item.iItem, di->item.pszText);
+        *result = FALSE;   // the text is set here
+        return true;
     }
-    return LytDynamicBarDlg::OnNotify(wParam, lParam, result);
+    default: return false;
+    }
 }
 
 BOOL CWatcherDlg::PreTranslateMessage(MSG* msg)
 {
     // Keys of the list: Delete removes, space opens, a name character starts an edit.
-    HWND list = m_hWnd ? ::GetDlgItem(m_hWnd, IDC_WT_LIST) : nullptr;
-    if (list && msg->hwnd == list && !m_editing) {
+    if (ForList(msg) && !m_editing) {
         if (msg->message == WM_KEYDOWN && msg->wParam == VK_DELETE) {
             RemoveWatch(SelectedRow());
             return TRUE;
@@ -509,22 +430,21 @@ BOOL CWatcherDlg::PreTranslateMessage(MSG* msg)
         if (msg->message == WM_CHAR) {
             const int c = (int)msg->wParam;
             if (c == ' ') {
-                OpenValue(SelectedRow());
+                OpenSelected();
                 return TRUE;
             }
             if (std::isalnum(c) || c == '_') {
                 const int row = SelectedRow();
-                HWND edit = row >= 0 ? (HWND)::SendMessage(list, LVM_EDITLABEL, (WPARAM)row, 0) : nullptr;
-                if (edit) {
+                if (CEdit* edit = row >= 0 ? List().EditLabel(row) : nullptr) {
                     const char text[2] = {(char)c, 0};
-                    ::SetWindowText(edit, text);
-                    ::SendMessage(edit, EM_SETSEL, 1, 1);
+                    edit->SetWindowText(text);
+                    edit->SetSel(1, 1);
                 }
                 return TRUE;
             }
         }
     }
-    return LytDynamicBarDlg::PreTranslateMessage(msg);
+    return CListBarDlg::PreTranslateMessage(msg);
 }
 
 LRESULT CWatcherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -534,18 +454,16 @@ LRESULT CWatcherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_editing = false;
         SetPassThrough(this, false);
     }
-    const LRESULT r = LytDynamicBarDlg::WindowProc(message, wParam, lParam);
-    if (message == WM_SIZE) SetColumnWidths();
-    return r;
+    return CListBarDlg::WindowProc(message, wParam, lParam);
 }
 
 // ---------------------------------------------------------------- the bars
 
-CWatcherBar::~CWatcherBar() { std::erase(t_bars, this); }
+CWatcherBar::~CWatcherBar() { Bars::Remove(this); }
 
 void CWatcherBar::PostNcDestroy()
 {
-    std::erase(t_bars, this);
+    Bars::Remove(this);
     LytDynamicBar::PostNcDestroy();
 }
 
@@ -566,35 +484,19 @@ LRESULT CWatcherBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 CWatcherBar* CreateWatcherBar(CProgram* owner, CFrameWnd* frame)
 {
     if (!frame) return nullptr;
-    auto* bar = new CWatcherBar(owner);
-    if (!bar->Create("", frame, SIZE{200, 100}, TRUE, IDC_WATCHER_BAR, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_GRIPPER)) {
-        delete bar;
-        return nullptr;
-    }
-    bar->m_bAutoDelete = TRUE;
-    bar->SetBarStyle(bar->GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
-    bar->EnableDocking(CBRS_ALIGN_ANY);
-    frame->EnableDocking(CBRS_ALIGN_ANY);
-    frame->DockControlBar(bar, AFX_IDW_DOCKBAR_BOTTOM);
-    t_bars.push_back(bar);
-    bar->LoadSizes("DOC");
-    return bar;
+    return Bars::Dock(new CWatcherBar(owner), frame, IDC_WATCHER_BAR, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_GRIPPER,
+                      AFX_IDW_DOCKBAR_BOTTOM);
 }
 
-CWatcherBar* FindWatcherBar(CProgram* owner)
-{
-    for (CWatcherBar* b : t_bars)
-        if (b->m_dlg.m_pOwner == owner) return b;
-    return nullptr;
-}
+CWatcherBar* FindWatcherBar(CProgram* owner) { return Bars::Find(owner); }
 
 bool RemoveWatcherBars(CProgram* owner)
 {
     bool any = false;
-    for (CWatcherBar* b : std::vector<CWatcherBar*>(t_bars)) {
+    for (CWatcherBar* b : std::vector<CWatcherBar*>(Bars::All())) {
         if (b->m_dlg.m_pOwner != owner) continue;
         any = true;
-        std::erase(t_bars, b);
+        Bars::Remove(b);
         if (b->m_hWnd)
             b->DestroyWindow();   // deletes itself
         else
@@ -605,8 +507,7 @@ bool RemoveWatcherBars(CProgram* owner)
 
 void UpdateWatcherBars(CProgram* owner, int flags)
 {
-    for (CWatcherBar* b : std::vector<CWatcherBar*>(t_bars)) {
-        if (owner && b->m_dlg.m_pOwner != owner) continue;
+    for (CWatcherBar* b : Bars::Of(owner)) {
         CWatcherDlg& d = b->m_dlg;
         if (flags & 2) d.RebuildCallStack();
         if (flags & 32) d.EvaluateAll();
@@ -615,4 +516,4 @@ void UpdateWatcherBars(CProgram* owner, int flags)
     }
 }
 
-std::vector<CWatcherBar*> WatcherBars() { return t_bars; }
+std::vector<CWatcherBar*> WatcherBars() { return Bars::All(); }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "ui_controls/bars/dynamic_bar.h"
+#include "ide/list_bar.h"
 #include "interpreter/status.h"
 #include "values/value.h"
 
@@ -44,17 +44,15 @@ struct WatchItem {
     StatusWord status = 0;
 };
 
-class CWatcherDlg : public LytDynamicBarDlg {
+class CWatcherDlg : public CListBarDlg {
 public:
     explicit CWatcherDlg(CProgram* owner);
     ~CWatcherDlg() override;
 
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
-    const LayoutTableEntry* GetLayoutTable() const override;
 
     // Flag 2.
     void RebuildCallStack();
@@ -72,21 +70,20 @@ public:
     void SetExpression(int row, const std::string& text);
     void RemoveWatch(int row);
     void OpenValue(int row);
-    int SelectedRow() const;
     void SelectRow(int row);
     std::string RowText(int row, int column) const;
     int RowCount() const;
     // The frame picked in the stack box, null when none.
     CCallFrame* SelectedFrame() const;
 
-    CProgram* m_pOwner;
     std::vector<WatchItem*> m_items;
-    HFONT m_font = nullptr;
 
 private:
     void Evaluate(int row);
-    void ShowRow(int row);
-    void SetColumnWidths();
+    void ShowRow(int row) override;
+    void OpenSelected() override;
+    // Label edits: only at a break; the edited text becomes the expression.
+    bool OnListNotify(NMHDR* hdr, LRESULT* result) override;
     void ClearStack();
     CEvalBlock* m_frameBlock = nullptr;  // the applied frame's block (owned by the frame)
     bool m_editing = false;

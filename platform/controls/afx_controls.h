@@ -18,6 +18,17 @@ public:
     LRESULT Send(UINT m, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessage(m_hWnd, m, w, l); }
 };
 
+// A typed alias of a control another window made (a dialog template's
+// item): outside the handle map, so it neither takes the control's messages
+// nor destroys it.
+template <class Control>
+class CControlAlias : public Control {
+public:
+    explicit CControlAlias(HWND hwnd) { this->m_hWnd = hwnd; }
+    CControlAlias(const CWnd* parent, int id) : CControlAlias(::GetDlgItem(parent->m_hWnd, id)) {}
+    ~CControlAlias() override { this->m_hWnd = nullptr; }
+};
+
 class CStatic : public CControlWnd {
 public:
     BOOL Create(const char* text, DWORD style, const RECT& r, CWnd* parent, UINT id = 0xFFFF)
@@ -225,19 +236,22 @@ public:
         it.pszText = (char*)text;
         return (BOOL)Send(LVM_SETITEMTEXT, (WPARAM)i, (LPARAM)&it);
     }
-    std::string GetItemText(int i, int sub) const
+    // At most room - 1 bytes of the text.
+    std::string GetItemText(int i, int sub, int room = 260) const
     {
-        char buf[260] = {};
+        std::string buf((size_t)room, '\0');
         LVITEM it{};
         it.iSubItem = sub;
-        it.pszText = buf;
-        it.cchTextMax = (int)sizeof buf;
+        it.pszText = buf.data();
+        it.cchTextMax = room;
         Send(LVM_GETITEMTEXT, (WPARAM)i, (LPARAM)&it);
-        return buf;
+        return buf.c_str();
     }
     int GetItemCount() const { return (int)Send(LVM_GETITEMCOUNT); }
     BOOL SetItemCount(int n) { return (BOOL)Send(LVM_SETITEMCOUNT, (WPARAM)n); }
+    BOOL DeleteItem(int i) { return (BOOL)Send(LVM_DELETEITEM, (WPARAM)i); }
     BOOL DeleteAllItems() { return (BOOL)Send(LVM_DELETEALLITEMS); }
+    BOOL SetColumnWidth(int column, int cx) { return (BOOL)Send(LVM_SETCOLUMNWIDTH, (WPARAM)column, cx); }
     int GetNextItem(int start, UINT flags) const { return (int)Send(LVM_GETNEXTITEM, (WPARAM)start, flags); }
     DWORD SetExtendedStyle(DWORD ex) { return (DWORD)Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ex); }
     BOOL EnsureVisible(int i, BOOL = FALSE) { return (BOOL)Send(LVM_ENSUREVISIBLE, (WPARAM)i); }
