@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "devices/plot_blocks.h"
+#include "values/stop_probe.h"
 #include "values/value.h"
 #include "values/value_text.h"
 
@@ -197,33 +198,41 @@ void CPlotFigure::PositionPlanes()
     m_laidSize = s;
 }
 
-bool CPlotFigure::CommitAndShow()
+int CPlotFigure::CommitAndShow()
 {
     const std::vector<CPlotPlane*> committed = m_pending;
     std::vector<const CGraphObject*> made;
     for (CPlotPlane* p : committed)
         for (const auto& o : p->m_newObjects) made.push_back(o.get());
+    int status = 0;
     try {
         ShowCommitted(committed);
-        return true;
+        if (!RequestStopped()) return 0;
+        status = kPlotStatusStopped;
     } catch (const std::bad_alloc&) {
-        // Laying out points the figure cannot hold: the objects just
-        // committed go again, whatever else is shown stays as it was.
-        for (CPlotPlane* p : committed) {
-            std::erase_if(p->objects, [&](const std::unique_ptr<CGraphObject>& o) {
-                return std::find(made.begin(), made.end(), o.get()) != made.end();
-            });
-            p->m_newObjects.clear();
-            p->NoteObjectsChanged();
-        }
-        m_pending.clear();
-        try {
-            PositionPlanes();
-            Redraw(nullptr);
-        } catch (const std::bad_alloc&) {
-        }
-        return false;
+        status = kPlotStatusNoPointMemory;
     }
+    // Points the figure cannot hold, or a program that stopped while they
+    // were laid out: the objects just committed go again, whatever else is
+    // shown stays as it was, laid out in full.
+    const CRunToEnd toTheEnd;
+    for (CPlotPlane* p : committed) {
+        std::erase_if(p->objects, [&](const std::unique_ptr<CGraphObject>& o) {
+            return std::find(made.begin(), made.end(), o.get()) != made.end();
+        });
+        p->m_newObjects.clear();
+        p->NoteObjectsChanged();
+    }
+    m_pending.clear();
+    try {
+        // The stop may have come while the limits took the new points in.
+        if (status == kPlotStatusStopped)
+            for (CPlotPlane* p : committed) p->ApplyBounds(false);
+        PositionPlanes();
+        Redraw(nullptr);
+    } catch (const std::bad_alloc&) {
+    }
+    return status;
 }
 
 void CPlotFigure::ShowCommitted(const std::vector<CPlotPlane*>& committed)

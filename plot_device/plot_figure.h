@@ -21,6 +21,9 @@ class CByteStream;
 constexpr int32_t kMaxPlotPosition = 800;
 constexpr UINT_PTR kPlotHoldTimer = 15;
 constexpr UINT kPlotHoldDelay = 500;
+// Statuses of a plot request as the program reports them.
+constexpr int kPlotStatusStopped = 25;        // "Program is stoped"
+constexpr int kPlotStatusNoPointMemory = 90;  // no memory for the points
 
 inline bool ValidPlotPosition(int32_t v) { return v == -1 || (v >= 1 && v <= kMaxPlotPosition); }
 
@@ -139,9 +142,10 @@ public:
     // Commits the pending planes and shows them: when the grid and the
     // figure's size are those of the last layout only those planes are
     // repainted, so a plot costs the same in a figure of thousands of planes.
-    // False when their points could not be laid out for lack of memory: the
-    // objects just committed are dropped again.
-    bool CommitAndShow();
+    // 0, or the request's status when their points could not be laid out for
+    // lack of memory or the program stopped meanwhile: the objects just
+    // committed are dropped again.
+    int CommitAndShow();
     void SetWindowAll(HWND hwnd);
     void Reset();
     void SelectAt(int x, int y);
@@ -189,8 +193,8 @@ public:
     void ApplySetBlock(const PlotSetBlock& block);
     void ApplyBoundsBlock(const PlotBoundsBlock& block);
     // After a plot: title, window, and commit now or after the hold delay;
-    // false when the points could not be laid out (nothing of them is kept).
-    bool FinishPlot(uint32_t holdFlags);
+    // 0, or the status of CommitAndShow (nothing of the points is kept).
+    int FinishPlot(uint32_t holdFlags);
 
 private:
     void ShowCommitted(const std::vector<CPlotPlane*>& committed);

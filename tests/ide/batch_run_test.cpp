@@ -330,6 +330,17 @@ TEST_F(BatchRun, InterruptStopsALongProduct)
     ExpectInterruptStops(Write("p.vdx", "x = rand(2500, 2500);\n\"go\";\ny = x * x;\n\"after\";\n"), dir, "go");
 }
 
+// A program that keeps plotting a long curve spends nearly all its time in
+// the plot device, copying, laying out and drawing the points: the stop
+// reaches that work and the run ends with the stop message (the latency is
+// measured in bench/stop_latency).
+TEST_F(BatchRun, InterruptStopsAProgramWhilePlotting)
+{
+    ExpectInterruptStops(Write("p.vdx", "x = 1..2e6;\ny = sin(x);\n\"go\";\nwhile(1)\n    clrplot #F;\n"
+                                        "    plot #F (x, y);\nend\n\"after\";\n"),
+                         dir, "go");
+}
+
 // A statement deaf to the stop: the second Ctrl+C gives up waiting for the
 // program's thread, and the run says so on standard error (status 1).
 TEST_F(BatchRun, SecondInterruptAbandonsADeafProgramAndSaysSo)

@@ -19,6 +19,7 @@
 #include "platform/kernel/named_objects.h"
 #include "plot_device/plot_command.h"
 #include "plot_device/plot_figure.h"
+#include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -550,6 +551,58 @@ TEST(PlotCommand, FailingSeriesWhileBusyFreesWhenIdle)
     EXPECT_TRUE(f.m_planes.empty());
     EXPECT_EQ(held->id, 4);  // still alive: a drag may hold it
     f.LeaveBusy();
+}
+
+// A program that stops while its plot is laid out: the stop comes as the
+// command commits its object. The command ends with the stop status; what it
+// made goes (its plane too), an older plot of the plane stays as it was, and
+// the figure is laid out in full again.
+class StoppingFigure : public TestFigure {
+public:
+    void OnObjectCommitted(CGraphObject&) override
+    {
+        if (stopAtCommit) NoteProgramStopBroadcast();
+    }
+    bool stopAtCommit = false;
+};
+
+CValue Ramp(int n)
+{
+    CValue v;
+    CValueMatrix& m = v.MakeMatrix(1, n);
+    for (int i = 0; i < n; i++) m.Cell(0, i) = CValue((double)i);
+    return v;
+}
+
+TEST(PlotCommand, AStopDuringTheLayoutDropsWhatTheCommandMade)
+{
+    constexpr int n = 300000;
+    {
+        StoppingFigure f;
+        f.stopAtCommit = true;
+        CommandRecords big("", {Ramp(n)});
+        EXPECT_EQ(big.Run(f), kPlotStatusStopped);
+        EXPECT_TRUE(f.m_planes.empty());
+    }
+    StoppingFigure f;
+    CommandRecords small("", {Row({1, 5, 2})});
+    small.pos = {1, 1, -1, 0};
+    ASSERT_EQ(small.Run(f), 0);
+    CPlotPlane& p = *f.m_planes[0];
+    const std::vector<double> limits(p.limits, p.limits + 4);
+    f.stopAtCommit = true;
+    CommandRecords big("", {Ramp(n)});
+    big.pos = {1, 1, -1, 0};
+    EXPECT_EQ(big.Run(f), kPlotStatusStopped);
+    ASSERT_EQ(f.m_planes.size(), 1u);
+    ASSERT_EQ(p.objects.size(), 1u);
+    EXPECT_EQ(p.objects[0]->Count(), 3u);
+    EXPECT_EQ(std::vector<double>(p.limits, p.limits + 4), limits);
+    EXPECT_EQ(p.objects[0]->ScreenPoints().size(), 3u);
+    // Without a stop the same command keeps its points.
+    f.stopAtCommit = false;
+    EXPECT_EQ(big.Run(f), 0);
+    EXPECT_EQ(p.objects.size(), 2u);
 }
 
 std::filesystem::path ArtifactDir()
