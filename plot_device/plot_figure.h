@@ -5,8 +5,10 @@
 // derives from it and supplies the window operations. Everything here runs on
 // the device thread that owns the view.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -198,6 +200,18 @@ public:
 
 private:
     void ShowCommitted(const std::vector<CPlotPlane*>& committed);
+    // The planes by cell (the first of a cell, as FindPlane answered by a
+    // walk), and how many planes use each row and column: a plot into a
+    // figure of thousands of planes finds its plane and the grid's extent
+    // without a walk over them. Kept by every change of m_planes.
+    std::unordered_map<uint64_t, CPlotPlane*> m_cells;
+    std::map<int32_t, int> m_rowUse, m_colUse;
+    size_t m_sharedCells = 0;  // planes of a cell another plane indexes (from files)
+    HWND m_allWindow = nullptr;  // what SetWindowAll gave every plane last
+    static uint64_t CellKey(int32_t row, int32_t col) { return (uint64_t)(uint32_t)row << 32 | (uint32_t)col; }
+    void IndexPlane(CPlotPlane* plane);
+    void UnindexPlane(CPlotPlane* plane);
+    void RebuildIndex();
     // The grid and size of the last PositionPlanes.
     int32_t m_laidRows = 0, m_laidCols = 0;
     SIZE m_laidSize{-1, -1};
