@@ -11,6 +11,7 @@
 #include "builtins/cell_walk.h"
 #include "values/elementary.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 
 namespace {
 
@@ -85,8 +86,9 @@ int UnaryCell(const CValue& x, CValue& out);
 
 // UnaryCell over the cells of m row-major into out: Real cells go straight
 // through the real rule without the dispatch, others through UnaryCell. The
-// first failing status stops the walk; the cells made so far stay in out, the
-// rest are empty. allReal: every cell of out is Real.
+// first failing status, or a stop of the program (seen between blocks of
+// cells), stops the walk; the cells made so far stay in out, the rest are
+// empty. allReal: every cell of out is Real.
 template <const char* Name, RealRule RF, CplxRule CF>
 int MapMatrixWithReals(const CValueMatrix& m, CValue& out, bool& allReal)
 {
@@ -100,6 +102,7 @@ int MapMatrixWithReals(const CValueMatrix& m, CValue& out, bool& allReal)
     }
     bool reals = true;
     int st = 0;
+    size_t cells = 0;
     for (int i = 0; i < m.Rows(); ++i) {
         const CValue* in = m.Row(i);
         CValue* row = o.Row(i);
@@ -107,6 +110,7 @@ int MapMatrixWithReals(const CValueMatrix& m, CValue& out, bool& allReal)
         for (int j = 0; j < n; ++j) {
             CValue& cell = row[j];
             if (j < live) cell.~CValue();
+            if (!st && (++cells & 0xFFFF) == 0 && ThreadStopRequested()) st = ERR_STOPPED;
             if (!st && in[j].m_tag == VT_REAL) {
                 const Num v = RF(in[j].m_real);
                 if (!v.cplx) {

@@ -71,6 +71,8 @@ LRESULT CMainFrame::OnHostClear(WPARAM wParam, LPARAM lParam)
 
 LRESULT CMainFrame::OnHostPrint(WPARAM, LPARAM lParam)
 {
+    // An input waits in a loop of its own: the window shows as started first.
+    if (auto* thread = dynamic_cast<CDeviceAppThread*>(AfxGetThread())) thread->ShowIfStarted();
     CNerithView* view = ConsoleView();
     return view ? view->OnHostPrint(reinterpret_cast<ConsoleIoRequest*>(lParam)) : 0;
 }

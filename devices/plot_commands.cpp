@@ -297,6 +297,9 @@ StatusWord CPlotStatement::Execute(CValue*)
         for (PlotOptionRecord* o : a.options)
             if (StatusWord s = EvalInto(o->expr, o->value, owner)) return s;
     }
+    // A stop during the operands' evaluation: the device sees only stops
+    // that come while it works.
+    if (owner->Context()->IsStopRequested()) return ERR_STOPPED;
     CurrentPlotState st = GetCurrentPlot();
     PlotCommandPosition position{st.planeX, st.planeY, st.objectId, st.holdFlags};
     HWND window = OpenPlotWindow();

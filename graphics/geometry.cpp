@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "graphics/small_matrix.h"
+#include "values/stop_probe.h"
 
 namespace {
 
@@ -249,7 +250,8 @@ bool ClipPolyline(PointList& list, const Segment& r)
     std::vector<Point2D> work;
     bool closed = OpenClosed(list, work);
     const double x1 = r.x1, y1 = r.y1, x2 = r.x2, y2 = r.y2;
-    for (int pass = 0; pass < 4 && !work.empty(); pass++) {
+    // Each pass is one walk over the points; a stopped request ends the clip between them.
+    for (int pass = 0; pass < 4 && !work.empty() && !RequestStopped(); pass++) {
         switch (pass) {
         case 0:
             work = ClipPass(work, closed, [&](const Point2D& p) { return (y1 - y2) * (p.x - x1); },
@@ -349,6 +351,6 @@ void CColumnRunReducer::Flush(bool final)
 void ReduceColumnRuns(const POINT* p, size_t n, std::vector<POINT>& out)
 {
     CColumnRunReducer r(out);
-    for (size_t i = 0; i < n; i++) r.Add(p[i]);
+    for (size_t i = 0; i < n && !RequestStoppedAt(i); i++) r.Add(p[i]);
     r.Finish();
 }

@@ -260,6 +260,7 @@ private:
     bool PointerLinesBeyondPlot() const;
     // Rescale of a polyline that clipping would leave whole: the device
     // points alone; false (nothing changed) when some point would be cut.
+    // A stopped request also ends it (true, the points left unprepared).
     bool PrepareUnclipped(CGraphObject& obj, const Segment& box) const;
     bool ZoomAxes(double f, bool doX, bool doY);
 };

@@ -7,6 +7,7 @@
 #include "graphics/graph.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
+#include "values/stop_probe.h"
 #include "values/value.h"
 
 namespace {
@@ -114,7 +115,9 @@ bool CGraph::DrawGraph(HDC dc, int flags)
         FillRect(dc, &plotRect, brush);
         DeleteObject(brush);
     }
-    for (size_t i = 0; i < objects.size(); i++)
+    // A paint inside a request that has stopped draws no more objects: the
+    // request's undoing paints again.
+    for (size_t i = 0; i < objects.size() && !RequestStopped(); i++)
         if (objects[i]) DrawObject(dc, *objects[i], !(flags & 8) && PixelExactTarget(dc));
     if (!IsPolar()) {
         LayoutAxis(dc);
@@ -218,7 +221,7 @@ void CGraph::DrawObject(HDC dc, CGraphObject& o, bool reduce)
         HPEN markPen = CreatePen(PS_SOLID, PenWidthInUse(o.penWidth), o.color);
         oldPen = SelectObject(dc, markPen);
         const COLORREF oldText = SetTextColor(dc, o.color);
-        for (uint32_t i = 0; i < o.Count(); i++) {
+        for (uint32_t i = 0; i < o.Count() && !RequestStoppedAt(i); i++) {
             const Point2D& w = o.Points()[i];
             if (!IsDrawable(w)) continue;
             const POINT d = WorldToDevice(w);

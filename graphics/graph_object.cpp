@@ -6,6 +6,8 @@
 #include <cmath>
 #include <new>
 
+#include "values/stop_probe.h"
+
 namespace {
 
 bool Acceptable(double v, bool log) { return std::isfinite(v) && (!log || v > 0); }
@@ -189,6 +191,8 @@ bool CGraphObject::GetBounds(double box[4], bool xLog, bool yLog) const
 {
     bool any = false;
     for (uint32_t i = 0; i < m_count; i++) {
+        // The request this is for has stopped: the box no longer matters.
+        if (RequestStoppedAt(i)) break;
         const Point2D& p = m_points[i];
         bool okX = Acceptable(p.x, xLog), okY = Acceptable(p.y, yLog);
         if (!any) {
@@ -215,6 +219,7 @@ bool CGraphObject::GetPolarBounds(double box[4], bool xLog, bool yLog) const
     bool any = false;
     double rmax = 0;
     for (uint32_t i = 0; i < m_count; i++) {
+        if (RequestStoppedAt(i)) break;
         const Point2D& p = m_points[i];
         if (!Acceptable(p.x, xLog) || !Acceptable(p.y, yLog)) continue;
         double r = std::sqrt(p.x * p.x + p.y * p.y);

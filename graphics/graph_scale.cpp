@@ -9,6 +9,7 @@
 
 #include "graphics/graph.h"
 #include "platform/user/window.h"
+#include "values/stop_probe.h"
 #include "values/value.h"
 
 namespace {
@@ -192,13 +193,18 @@ void CGraph::Rescale()
     // that is the bottom edge.
     const Segment box = log ? Segment{l, b, r, t}
                             : Segment{DeviceToWorldX(l), DeviceToWorldY(t), DeviceToWorldX(r), DeviceToWorldY(b)};
+    // A stop of the request this is for leaves the scale invalid: whatever
+    // lays the graph out next prepares the points again.
     for (auto& obj : objects) {
+        if (RequestStopped()) return;
         if (!log && obj->kind != 2 && PrepareUnclipped(*obj, box)) continue;
         PointList list;
         if (log) {
             std::vector<Point2D> dev(obj->Count());
-            for (uint32_t i = 0; i < obj->Count(); i++)
+            for (uint32_t i = 0; i < obj->Count(); i++) {
+                if (RequestStoppedAt(i)) return;
                 dev[i] = Point2D{WorldToDeviceX(obj->Points()[i].x), WorldToDeviceY(obj->Points()[i].y)};
+            }
             list = obj->kind == 2 ? PointList::ClosedPolygon(dev.data(), (int32_t)dev.size())
                                   : PointList(dev.data(), (int32_t)dev.size());
         } else {
@@ -206,9 +212,11 @@ void CGraph::Rescale()
                                   : PointList(obj->Points(), (int32_t)obj->Count());
         }
         ClipPolyline(list, box);
+        if (RequestStopped()) return;
         std::vector<Point2D> draw(list.Points().begin(), list.Points().end());
         std::vector<POINT> screen(draw.size());
         for (size_t i = 0; i < draw.size(); i++) {
+            if (RequestStoppedAt(i)) return;
             if (log) {
                 screen[i] = POINT{DeviceInt(draw[i].x, true), DeviceInt(draw[i].y, true)};
                 draw[i] = DeviceToWorld(draw[i].x, draw[i].y);
@@ -218,6 +226,7 @@ void CGraph::Rescale()
         }
         obj->SetPrepared(std::move(draw), std::move(screen));
     }
+    if (RequestStopped()) return;
     m_rescaled = CurrentRescaleInputs();
     m_rescaledValid = true;
 }
@@ -252,6 +261,8 @@ bool CGraph::PrepareUnclipped(CGraphObject& obj, const Segment& box) const
     bool reduce = ReducibleLine(obj, n);
     CColumnRunReducer reducer(runs);
     for (uint32_t i = 0; i < n; i++) {
+        // Stopped: the caller sees it and leaves the scale invalid.
+        if (RequestStoppedAt(i)) return true;
         const __m128d v = _mm_loadu_pd(&p[i].x);
         ok = _mm_and_pd(ok, _mm_cmple_pd(_mm_and_pd(v, magnitude), largest));
         lo = _mm_min_pd(v, lo);
@@ -289,6 +300,7 @@ bool CGraph::PrepareUnclipped(CGraphObject& obj, const Segment& box) const
         return i - (LONG)((double)i > d);
     };
     for (uint32_t i = 0; i < n; i++) {
+        if (RequestStoppedAt(i)) return true;
         const double x = p[i].x, y = p[i].y;
         finite = finite && std::fabs(x) <= DBL_MAX && std::fabs(y) <= DBL_MAX;
         xmin = x < xmin ? x : xmin;

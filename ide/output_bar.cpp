@@ -147,6 +147,7 @@ void COutputCtrl::AppendText(COutputMessage* msg)
     m_pending.Add(text, &style);
     m_pending.Add("\n", &style);
     msg->m_id = m_lines;
+    NoteShown(msg);
     for (char c : text)
         if (c == '\n') ++m_lines;
     ++m_lines;
@@ -199,6 +200,7 @@ void COutputCtrl::ClearText()
         m_flushTimer = false;
     }
     SetWindowText("");
+    NoteShownCleared();
     m_lines = 1;
     m_length = 0;
     SetSel(0, 0);

@@ -18,9 +18,6 @@ namespace {
 
 constexpr int kStatusBadOperand = 79;
 constexpr int kStatusCount = 10;
-// "Internal error, failed to create external-buffer": no memory for the points.
-constexpr int kStatusNoPointMemory = 90;
-constexpr int kStatusStopped = 25;   // "Program is stoped"
 
 int CountError()
 {
@@ -72,11 +69,10 @@ int CharacterOf(const CValue& v)
 // A stop of the program while its points are copied: the command ends with
 // the stop status instead of copying tens of millions of points first.
 struct CPlotStopped {};
-thread_local uint64_t t_stopsAtStart = 0;
 
 void CheckStopEvery(uint32_t i)
 {
-    if ((i & 0xFFFF) == 0xFFFF && ProgramStopBroadcasts() != t_stopsAtStart) throw CPlotStopped{};
+    if (RequestStoppedAt(i)) throw CPlotStopped{};
 }
 
 // The (x_i, y_i) real parts of two vectors (shorter length); false for a bad cell.
@@ -102,7 +98,7 @@ int PairPointsInto(const CValue& xs, const CValue& ys, CGraphObject& o)
 {
     const uint32_t n = std::min(VectorLength(xs), VectorLength(ys));
     Point2D* out = o.AllocPoints(n);
-    if (!out && n > 0) return kStatusNoPointMemory;
+    if (!out && n > 0) return kPlotStatusNoPointMemory;
     for (uint32_t i = 0; i < n; i++) {
         CheckStopEvery(i);
         const CValue& a = VectorCell(xs, i);
@@ -167,7 +163,7 @@ public:
                 // Straight into the object's array, as for two vectors.
                 const uint32_t n = VectorLength(v);
                 Point2D* out = o.AllocPoints(n);
-                if (!out && n > 0) return kStatusNoPointMemory;
+                if (!out && n > 0) return kPlotStatusNoPointMemory;
                 bool complexData = false;
                 for (uint32_t i = 0; i < n; i++) {
                     CheckStopEvery(i);
@@ -199,7 +195,7 @@ public:
         } else {
             return CountError();
         }
-        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kStatusNoPointMemory;
+        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kPlotStatusNoPointMemory;
         return 0;
     }
 };
@@ -224,7 +220,7 @@ public:
             return kStatusBadOperand;
         }
         for (Point2D& p : pts) p = m_plane.PolarToCartesian(p);
-        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kStatusNoPointMemory;
+        if (!o.SetPoints(pts.data(), (uint32_t)pts.size())) return kPlotStatusNoPointMemory;
         return 0;
     }
 };
@@ -405,6 +401,9 @@ std::unique_ptr<CPlotCommand> MakePlotCommand(const std::string& kind, CPlotPlan
 
 LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, const PlotCommandText& text)
 {
+    // The program waits for the copy and the layout of its points: its
+    // stop ends them between blocks.
+    const CRequestStopScope stops;
     figure.m_name = text.figure;
     bool created = false;
     CPlotPlane* plane = figure.GetPlane(pos.planeY, pos.planeX, created);
@@ -423,8 +422,6 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
         if (const PlotOptionRecord* opt = text.options[i])
             figure.ApplyPropertyValue(plane, nullptr, opt->name, opt->value, false);
     int status = 0;
-    // Stops asked after this point end the command (the sender waits for it).
-    const uint64_t stopsAtStart = ProgramStopBroadcasts();
     for (uint32_t s = 0; s < text.seriesCount && status == 0; s++) {
         const PlotSeriesRecord* series = text.series[s];
         if (!series) continue;
@@ -443,18 +440,17 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
                     figure.ApplyPropertyValue(plane, o, opt->name, opt->value, false);
         }
         try {
-            t_stopsAtStart = stopsAtStart;
             status = cmd->Execute(*o, series->items, series->itemCount);
         } catch (const std::bad_alloc&) {
             // The program sent more points than the device can hold.
             o->FreePoints();
-            status = kStatusNoPointMemory;
+            status = kPlotStatusNoPointMemory;
         } catch (const CPlotStopped&) {
             o->FreePoints();
-            status = kStatusStopped;
+            status = kPlotStatusStopped;
         }
         // Stopped while the points came over: not laid out and drawn first.
-        if (status == 0 && ProgramStopBroadcasts() != stopsAtStart) status = kStatusStopped;
+        if (status == 0 && RequestStopped()) status = kPlotStatusStopped;
         if (status == 0) continue;
         if (created && plane->objects.empty()) {
             figure.RemovePlane(plane);
@@ -475,6 +471,15 @@ LRESULT RunPlotCommand(CPlotFigure& figure, const PlotCommandPosition& pos, cons
     figure.RecalcGrid();
     auto& pending = figure.m_pending;
     if (std::find(pending.begin(), pending.end(), plane) == pending.end()) pending.push_back(plane);
-    if (!figure.FinishPlot(pos.holdFlags) && status == 0) status = kStatusNoPointMemory;
+    const int finished = figure.FinishPlot(pos.holdFlags);
+    if (finished == kPlotStatusStopped && created && plane->objects.empty()) {
+        // As when it stopped during the copy: a plane this message made goes.
+        const CRunToEnd toTheEnd;
+        figure.RemovePlane(plane);
+        figure.RecalcGrid();
+        figure.PositionPlanes();
+        figure.Redraw(nullptr);
+    }
+    if (finished && status == 0) status = finished;
     return status;
 }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "devices/plot_blocks.h"
+#include "values/stop_probe.h"
 #include "values/value.h"
 #include "values/value_text.h"
 
@@ -19,6 +20,7 @@ CPlotFigure::CPlotFigure() { std::fill(m_pendingBounds, m_pendingBounds + 4, kNa
 CPlotFigure::~CPlotFigure()
 {
     m_pending.clear();
+    m_cells.clear();
     m_planes.clear();
     m_deferredPlanes.clear();
     m_deferredObjects.clear();
@@ -33,9 +35,46 @@ void CPlotFigure::OnFigureTimer(UINT_PTR id)
 
 CPlotPlane* CPlotFigure::FindPlane(int32_t row, int32_t col) const
 {
-    for (const auto& p : m_planes)
-        if (p->m_row == row && p->m_col == col) return p.get();
-    return nullptr;
+    const auto it = m_cells.find(CellKey(row, col));
+    return it == m_cells.end() ? nullptr : it->second;
+}
+
+void CPlotFigure::IndexPlane(CPlotPlane* plane)
+{
+    if (!m_cells.emplace(CellKey(plane->m_row, plane->m_col), plane).second) ++m_sharedCells;
+    ++m_rowUse[plane->m_row];
+    ++m_colUse[plane->m_col];
+}
+
+void CPlotFigure::UnindexPlane(CPlotPlane* plane)
+{
+    const uint64_t key = CellKey(plane->m_row, plane->m_col);
+    if (auto it = m_cells.find(key); it != m_cells.end() && it->second == plane) {
+        m_cells.erase(it);
+        // A file may hold two planes of one cell: the next one answers now.
+        if (m_sharedCells > 0)
+            for (const auto& p : m_planes)
+                if (p.get() != plane && p->m_row == plane->m_row && p->m_col == plane->m_col) {
+                    m_cells.emplace(key, p.get());
+                    --m_sharedCells;
+                    break;
+                }
+    } else if (m_sharedCells > 0) {
+        --m_sharedCells;
+    }
+    for (auto* use : {&m_rowUse, &m_colUse}) {
+        const int32_t at = use == &m_rowUse ? plane->m_row : plane->m_col;
+        if (auto it = use->find(at); it != use->end() && --it->second <= 0) use->erase(it);
+    }
+}
+
+void CPlotFigure::RebuildIndex()
+{
+    m_cells.clear();
+    m_rowUse.clear();
+    m_colUse.clear();
+    m_sharedCells = 0;
+    for (const auto& p : m_planes) IndexPlane(p.get());
 }
 
 CPlotPlane* CPlotFigure::GetPlane(int32_t row, int32_t col, bool& created)
@@ -59,8 +98,10 @@ CPlotPlane* CPlotFigure::GetPlane(int32_t row, int32_t col, bool& created)
             if (!FindPlane(row, (int32_t)j)) { c = j; break; }
         if (!c) c = ++m_cols;
     } else if (row == -1 && col == -1) {
+        // The first free cell of the last row that has one: looked for from
+        // the bottom, where the grid fills, not through every plane above.
         r = c = 0;
-        for (int64_t i = 1; i <= m_rows; i++)
+        for (int64_t i = m_rows; i >= 1 && !r; i--)
             for (int64_t j = 1; j <= m_cols; j++)
                 if (!FindPlane((int32_t)i, (int32_t)j)) { r = i; c = j; break; }
         if (!r) {
@@ -73,9 +114,11 @@ CPlotPlane* CPlotFigure::GetPlane(int32_t row, int32_t col, bool& created)
     plane->m_row = (int32_t)r;
     plane->m_col = (int32_t)c;
     plane->m_figure = this;
+    plane->SetWindow(m_allWindow);
     ApplyGraphDefaults(*plane);
     created = true;
     m_planes.push_back(std::move(plane));
+    IndexPlane(m_planes.back().get());
     return m_planes.back().get();
 }
 
@@ -86,6 +129,7 @@ std::unique_ptr<CPlotPlane> CPlotFigure::DetachPlane(CPlotPlane* plane)
         if (it->get() == plane) {
             std::unique_ptr<CPlotPlane> p = std::move(*it);
             m_planes.erase(it);
+            UnindexPlane(plane);
             return p;
         }
     }
@@ -151,11 +195,8 @@ int CPlotFigure::ClearPlot(int32_t row, int32_t col, int32_t objectId)
 
 void CPlotFigure::RecalcGrid()
 {
-    m_rows = m_cols = 1;
-    for (const auto& p : m_planes) {
-        m_rows = std::max(m_rows, p->m_row);
-        m_cols = std::max(m_cols, p->m_col);
-    }
+    m_rows = m_rowUse.empty() ? 1 : std::max(1, m_rowUse.rbegin()->first);
+    m_cols = m_colUse.empty() ? 1 : std::max(1, m_colUse.rbegin()->first);
 }
 
 SIZE CPlotFigure::GetFigureSize()
@@ -197,33 +238,41 @@ void CPlotFigure::PositionPlanes()
     m_laidSize = s;
 }
 
-bool CPlotFigure::CommitAndShow()
+int CPlotFigure::CommitAndShow()
 {
     const std::vector<CPlotPlane*> committed = m_pending;
     std::vector<const CGraphObject*> made;
     for (CPlotPlane* p : committed)
         for (const auto& o : p->m_newObjects) made.push_back(o.get());
+    int status = 0;
     try {
         ShowCommitted(committed);
-        return true;
+        if (!RequestStopped()) return 0;
+        status = kPlotStatusStopped;
     } catch (const std::bad_alloc&) {
-        // Laying out points the figure cannot hold: the objects just
-        // committed go again, whatever else is shown stays as it was.
-        for (CPlotPlane* p : committed) {
-            std::erase_if(p->objects, [&](const std::unique_ptr<CGraphObject>& o) {
-                return std::find(made.begin(), made.end(), o.get()) != made.end();
-            });
-            p->m_newObjects.clear();
-            p->NoteObjectsChanged();
-        }
-        m_pending.clear();
-        try {
-            PositionPlanes();
-            Redraw(nullptr);
-        } catch (const std::bad_alloc&) {
-        }
-        return false;
+        status = kPlotStatusNoPointMemory;
     }
+    // Points the figure cannot hold, or a program that stopped while they
+    // were laid out: the objects just committed go again, whatever else is
+    // shown stays as it was, laid out in full.
+    const CRunToEnd toTheEnd;
+    for (CPlotPlane* p : committed) {
+        std::erase_if(p->objects, [&](const std::unique_ptr<CGraphObject>& o) {
+            return std::find(made.begin(), made.end(), o.get()) != made.end();
+        });
+        p->m_newObjects.clear();
+        p->NoteObjectsChanged();
+    }
+    m_pending.clear();
+    try {
+        // The stop may have come while the limits took the new points in.
+        if (status == kPlotStatusStopped)
+            for (CPlotPlane* p : committed) p->ApplyBounds(false);
+        PositionPlanes();
+        Redraw(nullptr);
+    } catch (const std::bad_alloc&) {
+    }
+    return status;
 }
 
 void CPlotFigure::ShowCommitted(const std::vector<CPlotPlane*>& committed)
@@ -275,6 +324,9 @@ bool CPlotFigure::CommitPending()
 
 void CPlotFigure::SetWindowAll(HWND hwnd)
 {
+    // Every plane is made with the window given last (a plot asks for it each time).
+    if (hwnd == m_allWindow) return;
+    m_allWindow = hwnd;
     for (const auto& p : m_planes) p->SetWindow(hwnd);
 }
 
@@ -338,13 +390,23 @@ void CPlotFigure::Draw(HDC dc, bool all)
     client.top -= 5;
     client.right += 5;
     client.bottom += 5;
+    // Only the planes in the painted area: a plot repaints its own plane, not
+    // every plane of the figure.
+    RECT painted;
+    const int clipped = all ? ERROR : GetClipBox(dc, &painted);
+    auto reaches = [](const RECT& a, const RECT& b) {
+        return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    };
     std::vector<CPlotPlane*> again;
     for (CPlotPlane* p : PlaneSnapshot()) {
         const RECT& o = p->outerRect;
         RECT r{o.left - h, o.top - h, o.right + h + 1, o.bottom + h + 1};
         if (!all) {
-            const bool overlaps = r.left < client.right && client.left < r.right && r.top < client.bottom &&
-                                  client.top < r.bottom;
+            // A cell too small for its margins is laid out inside out.
+            const RECT box{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right) + 1,
+                           std::max(r.top, r.bottom) + 1};
+            const bool overlaps =
+                reaches(r, client) && (clipped == ERROR || (clipped != NULLREGION && reaches(box, painted)));
             const bool pointer = p->FindObjectByFlag(0x0C) != nullptr;
             if (!overlaps && !pointer) continue;
             if (pointer) again.push_back(p);

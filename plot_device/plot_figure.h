@@ -5,8 +5,10 @@
 // derives from it and supplies the window operations. Everything here runs on
 // the device thread that owns the view.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,9 @@ class CByteStream;
 constexpr int32_t kMaxPlotPosition = 800;
 constexpr UINT_PTR kPlotHoldTimer = 15;
 constexpr UINT kPlotHoldDelay = 500;
+// Statuses of a plot request as the program reports them.
+constexpr int kPlotStatusStopped = 25;        // "Program is stoped"
+constexpr int kPlotStatusNoPointMemory = 90;  // no memory for the points
 
 inline bool ValidPlotPosition(int32_t v) { return v == -1 || (v >= 1 && v <= kMaxPlotPosition); }
 
@@ -139,9 +144,10 @@ public:
     // Commits the pending planes and shows them: when the grid and the
     // figure's size are those of the last layout only those planes are
     // repainted, so a plot costs the same in a figure of thousands of planes.
-    // False when their points could not be laid out for lack of memory: the
-    // objects just committed are dropped again.
-    bool CommitAndShow();
+    // 0, or the request's status when their points could not be laid out for
+    // lack of memory or the program stopped meanwhile: the objects just
+    // committed are dropped again.
+    int CommitAndShow();
     void SetWindowAll(HWND hwnd);
     void Reset();
     void SelectAt(int x, int y);
@@ -189,11 +195,23 @@ public:
     void ApplySetBlock(const PlotSetBlock& block);
     void ApplyBoundsBlock(const PlotBoundsBlock& block);
     // After a plot: title, window, and commit now or after the hold delay;
-    // false when the points could not be laid out (nothing of them is kept).
-    bool FinishPlot(uint32_t holdFlags);
+    // 0, or the status of CommitAndShow (nothing of the points is kept).
+    int FinishPlot(uint32_t holdFlags);
 
 private:
     void ShowCommitted(const std::vector<CPlotPlane*>& committed);
+    // The planes by cell (the first of a cell, as FindPlane answered by a
+    // walk), and how many planes use each row and column: a plot into a
+    // figure of thousands of planes finds its plane and the grid's extent
+    // without a walk over them. Kept by every change of m_planes.
+    std::unordered_map<uint64_t, CPlotPlane*> m_cells;
+    std::map<int32_t, int> m_rowUse, m_colUse;
+    size_t m_sharedCells = 0;  // planes of a cell another plane indexes (from files)
+    HWND m_allWindow = nullptr;  // what SetWindowAll gave every plane last
+    static uint64_t CellKey(int32_t row, int32_t col) { return (uint64_t)(uint32_t)row << 32 | (uint32_t)col; }
+    void IndexPlane(CPlotPlane* plane);
+    void UnindexPlane(CPlotPlane* plane);
+    void RebuildIndex();
     // The grid and size of the last PositionPlanes.
     int32_t m_laidRows = 0, m_laidCols = 0;
     SIZE m_laidSize{-1, -1};

@@ -80,6 +80,7 @@ bool CPlotFigure::Load(CByteStream& s)
         plane->m_row = row;
         plane->m_col = col;
         m_planes.push_back(std::move(plane));
+        IndexPlane(m_planes.back().get());
     }
     RecalcGrid();
     return !s.Fail();
@@ -95,6 +96,8 @@ void CPlotFigure::TakeFileContent(CPlotFigure& other)
     }
     other.m_planes.clear();
     other.m_pending.clear();
+    other.RebuildIndex();
+    RebuildIndex();
     SetViewSize(other.m_viewWidth, other.m_viewHeight);
     RecalcGrid();
 }

@@ -11,11 +11,9 @@
 #include "platform/kernel/named_objects.h"
 #include "plot_device/plot_command.h"
 #include "plot_device/plot_figure.h"
+#include "values/stop_probe.h"
 
 namespace {
-
-// "Internal error, failed to create external-buffer": no memory for the points.
-constexpr int kStatusNoPointMemory = 90;
 
 class CBlockReader {
 public:
@@ -200,7 +198,7 @@ CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b, int* status)
         if (!o->SetPoints(b.series[i].points.data(), (uint32_t)b.series[i].points.size())) {
             // No object without its points: the series that did not fit goes.
             if (made) plane->RemoveObjects(o->id, nullptr);
-            if (status) *status = kStatusNoPointMemory;
+            if (status) *status = kPlotStatusNoPointMemory;
             break;
         }
         for (const auto& pr : b.series[i].options) ParsePlotProperty(*this, plane, o, pr.first, pr.second, false);
@@ -210,13 +208,13 @@ CPlotPlane* CPlotFigure::ApplyPlotBlock(const PlotDataBlock& b, int* status)
     return plane;
 }
 
-bool CPlotFigure::FinishPlot(uint32_t holdFlags)
+int CPlotFigure::FinishPlot(uint32_t holdFlags)
 {
     SetWindowAll(GetFigureWindow());
     SetFigureTitle(TitleText());
     // Without a timer the held objects would wait for ever: they go now.
     if (!(holdFlags & PLOT_HOLD) || !SetFigureTimer(kPlotHoldTimer, kPlotHoldDelay)) return CommitAndShow();
-    return true;
+    return 0;
 }
 
 LRESULT CPlotFigure::ReadPlot2d(const uint8_t* p, size_t size, uint32_t holdFlags)
@@ -226,10 +224,10 @@ LRESULT CPlotFigure::ReadPlot2d(const uint8_t* p, size_t size, uint32_t holdFlag
     try {
         if (!ParseDataBlock(p, size, b)) return 0;
     } catch (const std::bad_alloc&) {
-        return kStatusNoPointMemory;
+        return kPlotStatusNoPointMemory;
     }
     if (!ApplyPlotBlock(b, &status)) return status;
-    if (!FinishPlot(holdFlags)) return kStatusNoPointMemory;
+    if (const int finished = FinishPlot(holdFlags)) return finished;
     return status;
 }
 
@@ -327,6 +325,8 @@ LRESULT CPlotFigure::OnDeviceClrPlot(WPARAM size, LPARAM)
 
 LRESULT CPlotFigure::OnDevicePlot2d(WPARAM size, LPARAM holdFlags)
 {
+    // The program waits for the layout: its stop ends that.
+    const CRequestStopScope stops;
     CMappedBlock m(size);
     if (!m.data()) return 0;
     PlotDataBlock b;
@@ -334,12 +334,12 @@ LRESULT CPlotFigure::OnDevicePlot2d(WPARAM size, LPARAM holdFlags)
     try {
         ok = ParseDataBlock(m.data(), m.size(), b);
     } catch (const std::bad_alloc&) {
-        return kStatusNoPointMemory;
+        return kPlotStatusNoPointMemory;
     }
     m.Release();
     int status = 0;
     if (!ok || !ApplyPlotBlock(b, &status)) return status;
-    if (!FinishPlot((uint32_t)holdFlags)) return kStatusNoPointMemory;
+    if (const int finished = FinishPlot((uint32_t)holdFlags)) return finished;
     return status;
 }
 

@@ -77,7 +77,28 @@ void COutputStream::Flush()
     else
         OnMessage(msg);
     std::lock_guard<std::recursive_mutex> g(m_lock);
+    if (msg->m_shownAt && msg->m_shownAt != m_shownClears + 1) {
+        // Shown, then cleared away while it was on its way here.
+        if (m_current == msg) {
+            m_current = nullptr;
+            m_currentPosted = false;
+        }
+        delete msg;
+        return;
+    }
     m_posted.push_back(msg);
+}
+
+void COutputStream::NoteShown(COutputMessage* msg)
+{
+    std::lock_guard<std::recursive_mutex> g(m_lock);
+    msg->m_shownAt = m_shownClears + 1;
+}
+
+void COutputStream::NoteShownCleared()
+{
+    std::lock_guard<std::recursive_mutex> g(m_lock);
+    ++m_shownClears;
 }
 
 void COutputStream::Clear()

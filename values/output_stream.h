@@ -33,6 +33,7 @@ public:
     std::string m_text;
     std::vector<COutputAttribute*> m_attachments;  // owned
     CTextColor* m_color = nullptr;                 // not owned
+    uint32_t m_shownAt = 0;  // 0 until a target shows it, then its clears so far + 1
 
     ~COutputMessage() { Free(); }
     void Free();
@@ -68,6 +69,12 @@ public:
     void ForgetCurrent();
     size_t PostedCount();
     std::vector<std::string> PostedTexts();
+    // A target that shows messages itself (the output bar) says when it shows
+    // one and when it empties what it shows. A message whose text a clear took
+    // away before its writer put it into the posted list is dropped there: it
+    // would answer for a line that is now another message's.
+    void NoteShown(COutputMessage* msg);
+    void NoteShownCleared();
 
     void Lock() { m_lock.lock(); }
     void Unlock() { m_lock.unlock(); }
@@ -82,6 +89,7 @@ protected:
     COutputMessage* m_current = nullptr;
     bool m_currentPosted = false;  // the current message is owned by the posted list
     std::vector<COutputMessage*> m_posted;
+    uint32_t m_shownClears = 0;
     std::recursive_mutex m_lock;
 };
 

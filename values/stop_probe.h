@@ -17,3 +17,34 @@ const std::atomic<uint8_t>* ThreadStopFlag();
 // devices that it stops.
 void NoteProgramStopBroadcast();
 uint64_t ProgramStopBroadcasts();
+
+// A device's work for one request of a program, on the device's thread.
+// While a scope is open, RequestStopped() tells whether that program has
+// stopped: by its own flag when the request carries it, else by a stop told
+// to the devices since the scope began. Long loops over points ask it
+// between blocks. Outside a scope it is false.
+class CRequestStopScope {
+public:
+    explicit CRequestStopScope(const std::atomic<uint8_t>* programFlag = nullptr);
+    ~CRequestStopScope();
+    CRequestStopScope(const CRequestStopScope&) = delete;
+    CRequestStopScope& operator=(const CRequestStopScope&) = delete;
+
+private:
+    const std::atomic<uint8_t>* m_prevFlag;
+    uint64_t m_prevStart;
+    bool m_prevOpen;
+};
+bool RequestStopped();
+// True at every block boundary of a loop over points once the request stopped.
+inline bool RequestStoppedAt(uint64_t i) { return (i & 0xFFFF) == 0xFFFF && RequestStopped(); }
+
+// Work during its lifetime runs to its end whatever stopped: the undoing of
+// a stopped request lays out what is left in full.
+class CRunToEnd {
+public:
+    CRunToEnd();
+    ~CRunToEnd();
+    CRunToEnd(const CRunToEnd&) = delete;
+    CRunToEnd& operator=(const CRunToEnd&) = delete;
+};

@@ -91,6 +91,11 @@ public:
     HANDLE WaitForWindow();
     // DeleteApp: the host lets go; the object goes when its thread has really ended too.
     void Release();
+    // Shows the frame if the host has said Start and it is not shown yet. The
+    // host starts a device before its first request, but that request may be
+    // served while the thread still waits for the start (inside another
+    // thread's send): a request that opens a modal loop shows the frame first.
+    void ShowIfStarted();
 
     std::string startDocument;
     HANDLE windowUpEvent = nullptr;
@@ -105,9 +110,11 @@ protected:
 private:
     static DWORD ThreadEntry(void* param);
     void ServeUntilStarted();
+    void ShowMainWindow();
     void ReleaseOrphans();
 
     // One for the host, one for a started thread that has not really ended.
     std::atomic<int> m_refs{1};
+    bool m_shown = false;
 };
 

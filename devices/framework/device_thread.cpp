@@ -112,6 +112,7 @@ bool CDeviceAppThread::StartSuspended()
     }
     mainWindow = nullptr;
     m_pMainWnd = nullptr;
+    m_shown = false;
     ResetEvent(startEvent);
     ++m_refs;  // the thread's, dropped when its code has returned
     m_hThread = ::CreateThread(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &m_nThreadID);
@@ -236,12 +237,24 @@ BOOL CDeviceAppThread::InitInstance()
     if (flags & DEVICE_START_WAIT_START) ServeUntilStarted();
     startDocument.clear();
     if (!m_pMainWnd || !m_pMainWnd->m_hWnd) return FALSE;  // closed while it waited
+    ShowMainWindow();
+    return TRUE;
+}
+
+void CDeviceAppThread::ShowMainWindow()
+{
+    if (m_shown || !m_pMainWnd || !m_pMainWnd->m_hWnd) return;
+    m_shown = true;
     if (auto* frame = dynamic_cast<CDeviceFrame*>(m_pMainWnd)) frame->ShowOnStart();
     else {
         m_pMainWnd->ShowWindow(SW_SHOW);
         m_pMainWnd->UpdateWindow();
     }
-    return TRUE;
+}
+
+void CDeviceAppThread::ShowIfStarted()
+{
+    if (!(flags & DEVICE_START_WAIT_START) || WaitForSingleObject(startEvent, 0) == WAIT_OBJECT_0) ShowMainWindow();
 }
 
 int CDeviceAppThread::ExitInstance()

@@ -109,13 +109,14 @@ struct Console {
     HANDLE thread = nullptr;
     HWND frame = nullptr;
     HWND view = nullptr;
-    Console()
+    explicit Console(bool start = true)
     {
         thread = Host().Create(&link);
         if (!thread) return;
-        link->Start();
         frame = link->mainWindow;
         view = FindChildById(frame, AFX_IDW_PANE_FIRST);
+        if (!start) return;
+        link->Start();
         // Shown (and placed) on the console's thread after Start.
         PumpUntil([&] { return IsWindowVisible(frame) != FALSE; }, 5000);
     }
@@ -931,6 +932,54 @@ TEST_F(ConsoleDevice, WaitingInputComesForwardWithoutTakingTheKeyboard)
         DestroyWindow(ide);
         c.Clear();
     }
+}
+
+// The host starts a console before its first request, yet that request can
+// be served while the console's thread still waits for the start: inside
+// another thread's send. An input then shows the window first, as the start
+// does (placed and active), so that what the user types reaches it.
+constexpr UINT kHoldInTheStartWait = WM_APP + 77;
+HANDLE g_holdEntered = nullptr;
+WNDPROC g_frameProc = nullptr;
+LRESULT HoldingFrameProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m != kHoldInTheStartWait) return CallWindowProc(g_frameProc, h, m, w, l);
+    SetEvent(g_holdEntered);
+    // Until the next send (the input) has come; it is served when this returns.
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+    return 0;
+}
+
+TEST_F(ConsoleDevice, AnInputServedBeforeTheStartShowsTheWindowFirst)
+{
+    Console c(false);
+    ASSERT_TRUE(c.view);
+    ASSERT_FALSE(IsWindowVisible(c.frame));
+    g_holdEntered = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    g_frameProc = (WNDPROC)SetWindowLongPtr(c.frame, GWLP_WNDPROC, (LONG_PTR)HoldingFrameProc);
+    std::thread other([&] { SendMessage(c.frame, kHoldInTheStartWait, 0, 0); });
+    WaitForSingleObject(g_holdEntered, INFINITE);
+    c.link->Start();
+    bool active = false;
+    std::thread user([&] {
+        ASSERT_TRUE(c.WaitInput());
+        active = GetForegroundWindow() == c.frame;
+        if (active) {
+            InjectText("hi");
+            InjectKeyStroke(VK_RETURN);
+        } else {
+            PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);   // the keys would reach no window
+        }
+    });
+    c.Print({P(Str("x? ")), In()});
+    user.join();
+    other.join();
+    SetWindowLongPtr(c.frame, GWLP_WNDPROC, (LONG_PTR)g_frameProc);
+    CloseHandle(g_holdEntered);
+    EXPECT_TRUE(IsWindowVisible(c.frame));
+    EXPECT_TRUE(active);
+    ASSERT_NE(c.lastTargets[1], nullptr);
+    EXPECT_EQ(Shown(c.lastValues[1]), "hi");
 }
 
 TEST_F(ConsoleDevice, FindNextRepeatsTheLastSearch)

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "graphics/graph.h"
+#include "values/stop_probe.h"
 
 namespace {
 
@@ -372,5 +373,52 @@ TEST(Snapping, DraggedPointsTouchOtherSegmentsWithinTwoUnits)
         // The dragged point's own segments do not count.
         Point2D self{5, 5};
         EXPECT_FALSE(g.FindPointNear(dragged, {0}, self)) << log;
+    }
+}
+
+// A device's layout for a program that has stopped gives up between blocks
+// of points: the bounds cover only the first block, the points are left
+// unprepared (whichever way they would be prepared), and the same work
+// outside the request, or under CRunToEnd, runs in full.
+TEST(RequestStop, BoundsAndRescaleGiveUpBetweenBlocks)
+{
+    constexpr int n = 300000;
+    struct Case {
+        const char* name;
+        double ymin, ymax;  // the limits: the points reach 0..1
+        int yLog;
+    };
+    const Case cases[] = {
+        {"inside", -1, 2, 0},
+        {"clipped", 0.25, 0.75, 0},
+        {"log", 1e-3, 2, 1},
+    };
+    std::vector<Point2D> pts(n);
+    for (int i = 0; i < n; i++) pts[i] = Point2D{(double)i + 1, (i % 2) ? 1.0 : 0.5};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGraph g;
+        Place(g, 0, n + 1, c.ymin, c.ymax);
+        g.yLog = c.yLog;
+        CGraphObject* o = AddObject(g, pts);
+        double box[4];
+        {
+            const CRequestStopScope request;
+            NoteProgramStopBroadcast();
+            ASSERT_TRUE(RequestStopped());
+            ASSERT_TRUE(o->GetBounds(box, false, false));
+            EXPECT_LT(box[2], n) << "the last point was looked at";
+            g.Rescale();
+            EXPECT_TRUE(o->ScreenPoints().empty());
+            {
+                const CRunToEnd toTheEnd;
+                EXPECT_FALSE(RequestStopped());
+                ASSERT_TRUE(o->GetBounds(box, false, false));
+                EXPECT_EQ(box[2], n);
+            }
+        }
+        EXPECT_FALSE(RequestStopped());
+        g.Rescale();
+        EXPECT_FALSE(o->ScreenPoints().empty());
     }
 }

@@ -412,7 +412,8 @@ TEST_F(Debugger, WatchSetsUnknownNamesAndTheFunctionGate)
         return c && c->value && doc->GetRunState() == RunState::Idle;
     }, 30000)) << "state " << (int)doc->GetRunState() << ", run lock held " << RunLockHeld() << ", by this "
                << (RunLockHolder() == doc) << ", stopping " << doc->stopping << ", abandoned thread running "
-               << doc->AbandonedThreadRunning() << ", translated " << doc->IsModified();
+               << doc->AbandonedThreadRunning() << ", modified " << doc->IsModified() << ", c "
+               << (c ? "local" : GlobalVariables.Find("c") ? "global" : "none");
     EXPECT_EQ(c->value->Real(), 3);
 }
 

@@ -121,6 +121,55 @@ TEST(OutputBar, ThreeWritersEveryMessageOnceInOrder)
     h.out->Unlock();
 }
 
+// A clear that comes after a message is shown, before its writer is back
+// from the showing, takes the message with its text: the next message's line
+// leads to the next message's place, not to the cleared one's.
+WNDPROC g_outputProc = nullptr;
+COutputCtrl* g_holdWriter = nullptr;
+LRESULT HoldWriterAfterShowing(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    const LRESULT r = CallWindowProc(g_outputProc, h, m, w, l);
+    if (m == WM_OUTPUT_APPEND && g_holdWriter) {
+        g_holdWriter->Lock();   // the writer, back from the showing, waits here
+        g_holdWriter = nullptr;
+    }
+    return r;
+}
+
+TEST(OutputBar, AClearBeforeTheWriterIsBackTakesTheShownMessage)
+{
+    OutputHost h;
+    MessageSourcePlace last;
+    SetMessageSourceOpener([&](const MessageSourcePlace& p) {
+        last = p;
+        return true;
+    });
+    g_outputProc = (WNDPROC)SetWindowLongPtr(h.out->m_hWnd, GWLP_WNDPROC, (LONG_PTR)HoldWriterAfterShowing);
+    g_holdWriter = h.out;
+    std::thread writer([&] {
+        CMessageWriter w(MSG_ERROR, h.out);
+        w << "first";
+        h.out->AttachToCurrent(new CSourcePosition("doc", 0, 1));
+    });
+    PumpWhile([&] { return g_holdWriter != nullptr; });
+    h.out->COutputStream::Clear();
+    h.out->Unlock();
+    writer.join();
+    SetWindowLongPtr(h.out->m_hWnd, GWLP_WNDPROC, (LONG_PTR)g_outputProc);
+    {
+        CMessageWriter w(MSG_ERROR, h.out);
+        w << "second";
+        h.out->AttachToCurrent(new CSourcePosition("doc", 0, 2));
+    }
+    PumpUntilIdle();
+    EXPECT_EQ(h.Text().rfind("Error: second", 0), 0u) << h.Text();
+    EXPECT_EQ(h.out->PostedTexts(), (std::vector<std::string>{"Error: second"}));
+    h.out->SetSel(0, 0);
+    EXPECT_TRUE(h.out->GotoErrorLine());
+    EXPECT_EQ(last.offset, 2);
+    SetMessageSourceOpener(nullptr);
+}
+
 TEST(OutputBar, ClearAndDoubleClicksWhileWriting)
 {
     OutputHost h;

@@ -2,14 +2,17 @@
 // tests began: a test that loads a settings file or changes a page would
 // otherwise hand its folders and formats to whichever test runs next. The
 // scripted answers, the watcher's call gate and the long waits' scale start
-// afresh too.
+// afresh too, and the globals a test's programs declared go: a later program
+// would otherwise assign its own variables of those names to them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
 
+#include "ide/veldra_doc.h"
 #include "ide/watch_gate.h"
 #include "tests/support/common_dialog_script.h"
+#include "interpreter/var_table.h"
 #include "platform/kernel/long_waits.h"
 #include "platform/user/message_box.h"
 #include "values/app_settings.h"
@@ -91,13 +94,17 @@ class CSettingsReset : public ::testing::EmptyTestEventListener {
         ClearCommonDialogAnswers();
         WatcherCallsEnabled() = m_watcherCalls;
         SetLongWaitScale(1);
+        // Not while an abandoned run may still use them.
+        if (!AnyParkedDocument()) GlobalVariables.RemoveLast(GlobalVariables.Count() - m_globals);
     }
     void OnTestProgramStart(const ::testing::UnitTest&) override
     {
         m_start.Take();
         m_watcherCalls = WatcherCallsEnabled();
+        m_globals = GlobalVariables.Count();
     }
     bool m_watcherCalls = false;
+    int m_globals = 0;
     CSettingsSnapshot m_start;
 };
 

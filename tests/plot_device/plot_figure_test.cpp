@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <sstream>
 
 #include "devices/device_protocol.h"
@@ -20,6 +21,7 @@
 #include "platform/kernel/named_objects.h"
 #include "plot_device/plot_command.h"
 #include "plot_device/plot_figure.h"
+#include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -156,6 +158,57 @@ TEST(PlotFigure, NextFreeCellsAndPlaneRect)
     EXPECT_TRUE(f.m_planes.empty());
     EXPECT_EQ(f.m_rows, 1);
     EXPECT_EQ(f.m_cols, 1);
+}
+
+// The figure finds its planes by cell and knows its grid without a walk over
+// them: after plots to given and to free cells and clears of cells, rows and
+// columns, every answer is the one a walk over the planes gives, and a free
+// cell is the first one of the last row that has one.
+TEST(PlotFigure, CellIndexAnswersAsAWalkOverThePlanes)
+{
+    auto walk = [](const CPlotFigure& f, int row, int col) -> CPlotPlane* {
+        for (const auto& p : f.m_planes)
+            if (p->m_row == row && p->m_col == col) return p.get();
+        return nullptr;
+    };
+    auto check = [&](CPlotFigure& f, int step) {
+        int rows = 1, cols = 1;
+        for (const auto& p : f.m_planes) {
+            rows = std::max(rows, p->m_row);
+            cols = std::max(cols, p->m_col);
+        }
+        for (int r = 1; r <= rows + 1; r++)
+            for (int c = 1; c <= cols + 1; c++) ASSERT_EQ(f.FindPlane(r, c), walk(f, r, c)) << step;
+        f.RecalcGrid();
+        ASSERT_EQ(f.m_rows, rows) << step;
+        ASSERT_EQ(f.m_cols, cols) << step;
+    };
+    std::mt19937 random(11);
+    TestFigure f;
+    for (int step = 0; step < 600; step++) {
+        const int r = 1 + (int)(random() % 7), c = 1 + (int)(random() % 7);
+        switch (random() % 6) {
+        case 0:
+        case 1: {
+            int wantRow = 0, wantCol = 0;
+            for (int i = 1; i <= f.m_rows; i++)
+                for (int j = 1; j <= f.m_cols; j++)
+                    if (!walk(f, i, j)) {
+                        wantRow = i;
+                        wantCol = j;
+                        break;
+                    }
+            Plot(f, -1, -1);
+            if (wantRow) ASSERT_NE(walk(f, wantRow, wantCol), nullptr) << step;
+            break;
+        }
+        case 2: Plot(f, c, r); break;
+        case 3: Plot(f, random() % 2 ? c : -1, random() % 2 ? r : -1); break;
+        case 4: f.ClearPlot(r, c, -1); break;
+        default: f.ClearPlot(random() % 2 ? r : -1, random() % 2 ? -1 : c, -1); break;
+        }
+        check(f, step);
+    }
 }
 
 TEST(PlotFigure, HeldBurstCommitsOnceOnTimer)
@@ -551,6 +604,58 @@ TEST(PlotCommand, FailingSeriesWhileBusyFreesWhenIdle)
     EXPECT_TRUE(f.m_planes.empty());
     EXPECT_EQ(held->id, 4);  // still alive: a drag may hold it
     f.LeaveBusy();
+}
+
+// A program that stops while its plot is laid out: the stop comes as the
+// command commits its object. The command ends with the stop status; what it
+// made goes (its plane too), an older plot of the plane stays as it was, and
+// the figure is laid out in full again.
+class StoppingFigure : public TestFigure {
+public:
+    void OnObjectCommitted(CGraphObject&) override
+    {
+        if (stopAtCommit) NoteProgramStopBroadcast();
+    }
+    bool stopAtCommit = false;
+};
+
+CValue Ramp(int n)
+{
+    CValue v;
+    CValueMatrix& m = v.MakeMatrix(1, n);
+    for (int i = 0; i < n; i++) m.Cell(0, i) = CValue((double)i);
+    return v;
+}
+
+TEST(PlotCommand, AStopDuringTheLayoutDropsWhatTheCommandMade)
+{
+    constexpr int n = 300000;
+    {
+        StoppingFigure f;
+        f.stopAtCommit = true;
+        CommandRecords big("", {Ramp(n)});
+        EXPECT_EQ(big.Run(f), kPlotStatusStopped);
+        EXPECT_TRUE(f.m_planes.empty());
+    }
+    StoppingFigure f;
+    CommandRecords small("", {Row({1, 5, 2})});
+    small.pos = {1, 1, -1, 0};
+    ASSERT_EQ(small.Run(f), 0);
+    CPlotPlane& p = *f.m_planes[0];
+    const std::vector<double> limits(p.limits, p.limits + 4);
+    f.stopAtCommit = true;
+    CommandRecords big("", {Ramp(n)});
+    big.pos = {1, 1, -1, 0};
+    EXPECT_EQ(big.Run(f), kPlotStatusStopped);
+    ASSERT_EQ(f.m_planes.size(), 1u);
+    ASSERT_EQ(p.objects.size(), 1u);
+    EXPECT_EQ(p.objects[0]->Count(), 3u);
+    EXPECT_EQ(std::vector<double>(p.limits, p.limits + 4), limits);
+    EXPECT_EQ(p.objects[0]->ScreenPoints().size(), 3u);
+    // Without a stop the same command keeps its points.
+    f.stopAtCommit = false;
+    EXPECT_EQ(big.Run(f), 0);
+    EXPECT_EQ(p.objects.size(), 2u);
 }
 
 std::filesystem::path ArtifactDir()

@@ -214,6 +214,31 @@ TEST(PlotFile, DamagedFilesAreRefusedWithoutTouchingTheFigure)
 // Rectangles at the ends of the 32-bit range (a plane's box, the window
 // placement) are bounded as they are read, so drawing the figure computes
 // every screen position without overflow.
+// A file may put two planes into one cell: the first answers for it, and
+// the second once the first has gone.
+TEST(PlotFile, TwoPlanesOfOneCellAnswerInTurn)
+{
+    constexpr size_t kFirstCol = 63 + 20;   // the first plane's record: its box, row, then column
+    std::string b = TwoPlaneFile();
+    PutI32(b, kFirstCol, 2);
+    FileFigure f;
+    WINDOWPLACEMENT wp{};
+    ASSERT_TRUE(ReadPlotFile(b, wp, f));
+    ASSERT_EQ(f.m_planes.size(), 2u);
+    CPlotPlane* first = f.m_planes[0].get();
+    CPlotPlane* second = f.m_planes[1].get();
+    EXPECT_EQ(first->title, "first");
+    EXPECT_EQ(f.FindPlane(1, 2), first);
+    EXPECT_EQ(f.FindPlane(1, 1), nullptr);
+    EXPECT_EQ(f.m_cols, 2);
+    ASSERT_TRUE(f.RemovePlane(first));
+    EXPECT_EQ(f.FindPlane(1, 2), second);
+    ASSERT_TRUE(f.RemovePlane(second));
+    EXPECT_EQ(f.FindPlane(1, 2), nullptr);
+    f.RecalcGrid();
+    EXPECT_EQ(f.m_cols, 1);
+}
+
 TEST(PlotFile, ExtremeRectanglesAreBoundedAsTheyAreRead)
 {
     constexpr size_t kPlane = 63, kNormal = 28;   // first plane's box, the placement's normal rectangle

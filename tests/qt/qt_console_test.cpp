@@ -72,12 +72,12 @@ TEST(QtConsole, ColouredOutputOnTheDisplay)
 
     RECT r{};
     GetWindowRect(frame, &r);
-    const std::string shot = (ArtifactDir() / "qt-console.png").string();
+    const std::string shot = ShotFile("qt-console.png");
     int redPixels = 0, bluePixels = 0;
     const bool seen = PumpUntil(
         [&] {
             SyncDisplay();
-            if (!QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str())) return false;
+            if (!TakeScreenshot(shot)) return false;
             redPixels = ColouredPixels(shot, r, 0);
             bluePixels = ColouredPixels(shot, r, 2);
             return redPixels > 20 && bluePixels > 20;

@@ -79,7 +79,7 @@ protected:
         return PumpUntil(
             [&] {
                 SyncDisplay();
-                return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+                return TakeScreenshot(shot);
             },
             5000);
     }
@@ -120,7 +120,7 @@ TEST_F(QtDebugger, BreakWithMarkersWatcherAndVariables)
     EXPECT_EQ(watcher->m_dlg.RowText(0, 1), "3");
     PumpFor(300);
 
-    const std::string shot = (ArtifactDir() / "qt-ide-debug-break.png").string();
+    const std::string shot = ShotFile("qt-ide-debug-break.png");
     EXPECT_TRUE(Screenshot(shot));
     EXPECT_GT(fs::file_size(shot), 1000u);
 }
@@ -157,7 +157,7 @@ TEST_F(QtDebugger, MatrixEditorOverTheIdeAtABreak)
     ASSERT_GE(row, 0);
     PumpFor(200);
 
-    const std::string shot = (ArtifactDir() / "qt-ide-matrix-editor.png").string();
+    const std::string shot = ShotFile("qt-ide-matrix-editor.png");
     bool opened = false, taken = false;
     ModalTask task;
     task.task = [&](CDialog* d) {

@@ -149,13 +149,13 @@ TEST_F(QtDisplay, DemoFrameDrivenByXdotoolAndScreenshot)
 
     // The root window shows the red square where the canvas is.
     SyncDisplay();
-    std::string shot = (ArtifactDir() / "qt-demo.png").string();
+    std::string shot = ShotFile("qt-demo.png");
     POINT red = ScreenPoint(d.canvas, 40, 40);
     uint32_t px = 0;
     bool seen = PumpUntil(
         [&] {
             SyncDisplay();
-            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str()) &&
+            return TakeScreenshot(shot) &&
                    PngPixel(shot, red.x, red.y, &px) && px == 0xFF0000;
         },
         5000);
@@ -171,7 +171,7 @@ TEST_F(QtDisplay, MenuBarPopupShowsAndTakesAClick)
     std::vector<VisibleMenu> seen;
     std::vector<WPARAM> commands;
     bool shot = false;
-    std::string path = (ArtifactDir() / "qt-menu.png").string();
+    std::string path = ShotFile("qt-menu.png");
     d.frameProc = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
         if (m == WM_ENTERIDLE && w == MSGF_MENU && seen.empty()) {
             seen = VisibleMenus();
@@ -179,7 +179,7 @@ TEST_F(QtDisplay, MenuBarPopupShowsAndTakesAClick)
                 for (const VisibleMenuItem& it : v.items)
                     if (it.id == 101) {
                         SyncDisplay();
-                        shot = QtHook<bool(const char*)>("veldra_qt_test_screenshot")(path.c_str());
+                        shot = TakeScreenshot(path);
                         POINT c{(it.rect.left + it.rect.right) / 2, (it.rect.top + it.rect.bottom) / 2};
                         Sh(XMove(c) + " click 1");
                     }
@@ -518,12 +518,12 @@ struct SolidWindow {
 // The screen's pixel at a point in our logical pixels, once it is `want`.
 bool ScreenShows(POINT p, uint32_t want, uint32_t* got)
 {
-    const std::string shot = (ArtifactDir() / "qt-uncovered.png").string();
+    const std::string shot = ShotFile("qt-uncovered.png");
     const double f = ScaleFactor();
     return PumpUntil(
         [&] {
             SyncDisplay();
-            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str()) &&
+            return TakeScreenshot(shot) &&
                    PngPixel(shot, (int)(p.x * f), (int)(p.y * f), got) && *got == want;
         },
         3000);

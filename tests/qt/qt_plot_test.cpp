@@ -66,7 +66,7 @@ TEST(QtPlot, FigureOnTheDisplay)
     RECT r{};
     GetWindowRect(frame, &r);
     const double f = ScaleFactor();
-    const std::string shot = (ArtifactDir() / (f == 1 ? "qt-plot-2x2.png" : "qt-plot-2x2-scale2.png")).string();
+    const std::string shot = ShotFile(f == 1 ? "qt-plot-2x2.png" : "qt-plot-2x2-scale2.png");
     int w = 0, h = 0;
     bool taken = false;
     EXPECT_TRUE(PumpUntil(

@@ -21,11 +21,11 @@ TEST(QtSettingsSheet, PageScreenshots)
         UpdateWindow(sheet.m_hWnd);
         SyncDisplay();
         PumpFor(300);
-        const std::string shot = (ArtifactDir() / ("settings-" + std::string(names[page]) + "-page.png")).string();
+        const std::string shot = ShotFile("settings-" + std::string(names[page]) + "-page.png");
         bool taken = PumpUntil(
             [&] {
                 SyncDisplay();
-                return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+                return TakeScreenshot(shot);
             },
             5000);
         EXPECT_TRUE(taken) << names[page];
@@ -54,7 +54,7 @@ public:
         if (message == WM_TIMER && wParam == 1) {
             ::KillTimer(m_hWnd, 1);
             SyncDisplay();
-            taken = QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+            taken = TakeScreenshot(shot);
             EndDialog(IDCANCEL);
             return 0;
         }
@@ -68,7 +68,7 @@ TEST(QtSettingsSheet, ModalSheetShowsItsFirstPage)
     PumpFor(20);
     CTimedSheet sheet;
     sheet.m_nSelectPage = 0;
-    sheet.shot = (ArtifactDir() / "settings-modal-first-page.png").string();
+    sheet.shot = ShotFile("settings-modal-first-page.png");
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
     EXPECT_TRUE(sheet.taken);
     CWnd::DeleteTempMap();
@@ -93,10 +93,10 @@ TEST(QtSettingsSheet, InsertDialogScreenshots)
         ASSERT_NE(ShowAndFocus(s.dlg->m_hWnd), 0u);
         SyncDisplay();
         PumpFor(300);
-        const std::string shot = (ArtifactDir() / s.name).string();
+        const std::string shot = ShotFile(s.name);
         EXPECT_TRUE(PumpUntil([&] {
             SyncDisplay();
-            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+            return TakeScreenshot(shot);
         }));
         s.dlg->DestroyWindow();
         PumpFor(20);

@@ -8,6 +8,8 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <string>
+#include <system_error>
+#include <unistd.h>
 
 #include "platform/backend/display.h"
 #include "platform/wm_test_util.h"
@@ -119,4 +121,35 @@ inline std::filesystem::path ArtifactDir()
     std::filesystem::path dir = std::filesystem::path(out ? out : "build/out").parent_path() / "test-artifacts";
     std::filesystem::create_directories(dir);
     return dir;
+}
+
+// A screenshot the test looks at is written to a file of this process: the
+// display suites run side by side under scripts/stress-test and would read
+// each other's pictures. Each shot is also kept whole as test-artifacts/NAME.
+inline std::string ShotFile(const std::string& name)
+{
+    static const struct Dir {
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("veldra-shots-" + std::to_string(getpid()));
+        Dir() { std::filesystem::create_directories(path); }
+        ~Dir()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return (dir.path / name).string();
+}
+
+inline bool TakeScreenshot(const std::string& file)
+{
+    if (!QtHook<bool(const char*)>("veldra_qt_test_screenshot")(file.c_str())) return false;
+    // Copied beside the artifact, then renamed over it in one step.
+    namespace fs = std::filesystem;
+    const std::string name = fs::path(file).filename().string();
+    const fs::path copy = ArtifactDir() / ("." + name + "." + std::to_string(getpid()));
+    std::error_code ec;
+    fs::copy_file(file, copy, fs::copy_options::overwrite_existing, ec);
+    if (!ec) fs::rename(copy, ArtifactDir() / name, ec);
+    return true;
 }

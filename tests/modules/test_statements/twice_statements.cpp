@@ -1,7 +1,7 @@
 // A statement module for the tests. "twice NAME;" doubles a variable;
 // "echo EXPR;" shows a value. Both reach the interpreter only through the
 // block's context services. "deaf;" stands for a statement that never sees a
-// stop: it blocks for a minute.
+// stop: it says "deaf", then blocks for a minute.
 #include "interpreter/statement_module.h"
 #include "interpreter/translator.h"
 #include "platform/kernel/kernel.h"
@@ -58,6 +58,7 @@ public:
     }
     StatusWord Execute(CValue*) override
     {
+        ReportPlain() << "deaf";   // the test's cue: the thread is in here now
         Sleep(60000);   // deaf to the stop: only abandoning the thread ends the wait
         return 0;
     }
