@@ -240,6 +240,13 @@ public:
             m_line = c.line;
             Do(c);
         }
+        // Where the windows are, for whoever reads the record.
+        for (const auto& [n, w] : m_windows)
+            if (Shown(w)) {
+                const std::vector<uint32_t> e = FrameExtents(w);
+                m_log << "  " << n << " at " << ClientRect(w) << ", frame " << e[0] << "," << e[1] << "," << e[2] << ","
+                      << e[3] << "\n";
+            }
         char name[96];
         snprintf(name, sizeof name, "%02d-%s.png", index, step.name.c_str());
         SavePng(GrabScreen(), (m_shots.filename() / name).string());
@@ -404,6 +411,8 @@ private:
             return;
         }
         if (op == "press" || op == "drag") {
+            // press NAME X Y, then drag NAME X Y: the left button held down
+            // from the first point and moved to the second.
             const unsigned long w = Window(Word(c, 1));
             if (!w) return;
             int x, y;
@@ -422,6 +431,12 @@ private:
             return;
         }
         if (op == "release") return ButtonUp();
+        if (op == "shot") {
+            char name[128];
+            snprintf(name, sizeof name, "%02d-%s-%s.png", m_step, m_stepName.c_str(), Word(c, 1).c_str());
+            SavePng(GrabScreen(), (m_shots.filename() / name).string());
+            return;
+        }
         if (op == "double-line") return DoubleClickLine(c);
         if (op == "snap") {
             const unsigned long w = Window(Word(c, 2));
@@ -472,7 +487,7 @@ private:
                     n = Count(r, colour);
                     return op == "ink" ? n >= min : n == 0;
                 },
-                op == "ink" ? kWait : 0);
+                kWait);
             m_log << "    " << n << " " << colour << " pixels\n";
             if (!ok) Fail(op == "ink" ? "no " + colour + " in " + Word(c, 1) : colour + " in " + Word(c, 1));
             return;
@@ -565,29 +580,40 @@ private:
 
     void Toolbar(const Command& c)
     {
-        // toolbar NAME Y: the toolbar's row ends inside the window, with the
-        // bar's own background after its last button.
+        // toolbar NAME Y MIN: the toolbar's row ends inside the window, with
+        // the bar's own background after its last button, and shows at
+        // least MIN pictures (once the window has painted it).
         const unsigned long w = Window(Word(c, 1));
         if (!w) return;
-        const Rect cr = ClientRect(w);
-        const Image img = GrabScreen(Rect{cr.x, cr.y + Int(c, 2) - 10, cr.width, 20});
-        const uint32_t back = img.At(cr.Right() - 3, img.area.y + 10);
-        int last = -1, buttons = 0;
-        bool in = false;
-        for (int x = cr.x; x < cr.Right() - 3; ++x) {
-            bool drawn = false;
-            for (int y = img.area.y; y < img.area.Bottom(); ++y) drawn = drawn || img.At(x, y) != back;
-            if (drawn) last = x;
-            // A button's picture: coloured or dark pixels in a column.
-            bool picture = false;
-            for (int y = img.area.y; y < img.area.Bottom(); ++y)
-                picture = picture || IsColour("coloured", img.At(x, y)) || IsColour("ink", img.At(x, y));
-            if (picture && !in) ++buttons;
-            in = picture;
-        }
-        m_log << "    the toolbar ends at x " << last - cr.x << " of " << cr.width << ", " << buttons << " pictures\n";
-        if (last < 0 || last > cr.Right() - 40) Fail("the toolbar runs to the window's edge: it is cut off");
-        if (buttons < Int(c, 3)) Fail("the toolbar shows " + std::to_string(buttons) + " pictures");
+        int last = -1, buttons = 0, width = 0;
+        const bool ok = WaitFor(
+            [&] {
+                const Rect cr = ClientRect(w);
+                width = cr.width;
+                const Image img = GrabScreen(Rect{cr.x, cr.y + Int(c, 2) - 10, cr.width, 20});
+                if (img.area.width <= 0) return false;
+                const uint32_t back = img.At(cr.Right() - 3, img.area.y + 10);
+                last = -1;
+                buttons = 0;
+                bool in = false;
+                for (int x = cr.x; x < cr.Right() - 3; ++x) {
+                    bool drawn = false, picture = false;
+                    for (int y = img.area.y; y < img.area.Bottom(); ++y) {
+                        const uint32_t p = img.At(x, y);
+                        drawn = drawn || p != back;
+                        // A button's picture: coloured or dark pixels in a column.
+                        picture = picture || IsColour("coloured", p) || IsColour("ink", p);
+                    }
+                    if (drawn) last = x - cr.x;
+                    if (picture && !in) ++buttons;
+                    in = picture;
+                }
+                return last >= 0 && last <= width - 40 && buttons >= Int(c, 3);
+            },
+            kWait);
+        m_log << "    the toolbar ends at x " << last << " of " << width << ", " << buttons << " pictures\n";
+        if (!ok) Fail("the toolbar is cut off or incomplete: it ends at x " + std::to_string(last) + " of " +
+                      std::to_string(width) + " with " + std::to_string(buttons) + " pictures");
     }
 
     void Compare(const Command& c, bool changes)
@@ -637,32 +663,37 @@ private:
 
     void LastLine(const Command& c)
     {
-        // last-line NAME X Y W H COLOUR: the area's lowest line of text is
-        // drawn in that colour alone.
+        // last-line NAME X Y W H COLOUR [LINES]: the area's lowest line of
+        // text (or lowest LINES lines) is drawn in that colour alone.
         const unsigned long w = Window(Word(c, 1));
         if (!w) return;
         const std::string colour = Word(c, 6);
+        const int count = c.words.size() > 7 ? Int(c, 7) : 1;
         std::string seen;
         const bool ok = WaitFor(
             [&] {
-                Image img;
-                std::pair<int, int> line;
-                if (!LowestLine(w, c, 2, &img, &line)) return false;
-                std::map<std::string, int> n;
-                for (int y = line.first; y < line.second; ++y)
-                    for (int x = 0; x < img.area.width; ++x) {
-                        const uint32_t p = img.px[(size_t)y * img.area.width + x];
-                        if (!IsInk(p)) continue;
-                        for (const char* k : {"dark", "red", "green", "coloured"}) n[k] += IsColour(k, p);
-                    }
-                seen = "dark " + std::to_string(n["dark"]) + ", red " + std::to_string(n["red"]) + ", green " +
-                       std::to_string(n["green"]) + ", coloured " + std::to_string(n["coloured"]);
-                if (colour == "dark") return n["dark"] >= 10 && n["coloured"] == 0;
-                return n[colour] >= 10;
+                const Image img = GrabScreen(Area(w, c, 2));
+                const auto lines = TextLines(img);
+                if ((int)lines.size() < count) return false;
+                bool all = true;
+                seen.clear();
+                for (size_t k = lines.size() - count; k < lines.size(); ++k) {
+                    std::map<std::string, int> n;
+                    for (int y = lines[k].first; y < lines[k].second; ++y)
+                        for (int x = 0; x < img.area.width; ++x) {
+                            const uint32_t p = img.px[(size_t)y * img.area.width + x];
+                            if (!IsInk(p)) continue;
+                            for (const char* kind : {"dark", "red", "green", "coloured"}) n[kind] += IsColour(kind, p);
+                        }
+                    seen += "; dark " + std::to_string(n["dark"]) + ", red " + std::to_string(n["red"]) + ", green " +
+                            std::to_string(n["green"]) + ", coloured " + std::to_string(n["coloured"]);
+                    all = all && (colour == "dark" ? n["dark"] >= 10 && n["coloured"] == 0 : n[colour] >= 10);
+                }
+                return all;
             },
             kWait);
-        m_log << "    the last line: " << seen << "\n";
-        if (!ok) Fail("the last line of " + Word(c, 1) + " is not " + colour + " (" + seen + ")");
+        m_log << "    the last lines" << seen << "\n";
+        if (!ok) Fail("the last lines of " + Word(c, 1) + " are not " + colour + " (" + seen.substr(2) + ")");
     }
 
     void Font(const Command& c)
