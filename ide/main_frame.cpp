@@ -52,6 +52,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_AUTOCALC, OnUpdateToolsAutoCalc)
     ON_COMMAND(ID_TOOLS_SETTINGS, OnToolsSettings)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_SETTINGS, OnUpdateToolsSettings)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_CURSOR, OnUpdateCursorPane)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -181,6 +182,12 @@ void CMainFrame::SetCursorPosText(unsigned line, unsigned column)
     char text[64];
     std::snprintf(text, sizeof text, "Ln %u, Col %u", line, column);
     m_wndStatusBar.SetPaneText(1, text);
+}
+
+void CMainFrame::OnUpdateCursorPane(CCmdUI* ui)
+{
+    // Without a program the pane would keep the text that only sizes it.
+    if (!MDIGetActive()) ui->SetText("");
 }
 
 void CMainFrame::DockBarBeside(CControlBar* bar, CControlBar* leftBar)

@@ -62,6 +62,7 @@ public:
     LRESULT OnHelpNotShown(WPARAM, LPARAM);
     void OnDropFiles(HANDLE drop);
 
+    void OnUpdateCursorPane(CCmdUI* ui);
     void OnViewCalcBar();
     void OnUpdateViewCalcBar(CCmdUI* ui);
     void OnViewOutputBar();

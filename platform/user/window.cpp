@@ -65,6 +65,14 @@ std::vector<std::shared_ptr<CWindow>> ChildrenOf(HWND hwnd)
     return children;
 }
 
+// Frames made at once on two threads (a plot and a console window) would
+// both find the same cascade place free: one takes its place at a time.
+std::mutex& PlacementLock()
+{
+    static std::mutex* m = new std::mutex;
+    return *m;
+}
+
 }  // namespace
 
 std::mutex& WindowLock()
@@ -239,6 +247,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     // Shown after WM_CREATE, as ShowWindow would.
     const bool visible = (style & WS_VISIBLE) != 0;
     style &= ~WS_VISIBLE;
+    std::unique_lock<std::mutex> placing(PlacementLock(), std::defer_lock);
     if (width == CW_USEDEFAULT) {
         width = child ? 0 : 640;
         height = child ? 0 : 480;
@@ -248,6 +257,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
         if (child) {
             x = y = 0;
         } else if (framed) {
+            placing.lock();
             const POINT p = CascadePosition(w->ownerWnd, width, height);
             x = p.x;
             y = p.y;
@@ -271,6 +281,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
         std::lock_guard<std::mutex> g(WindowLock());
         InsertIntoZOrderLocked(*w);
     }
+    if (placing.owns_lock()) placing.unlock();
     if (!child) {
         std::shared_ptr<CSurface> surface = CreateSurface(h, width, height);
         std::lock_guard<std::mutex> g(WindowLock());

@@ -138,6 +138,9 @@ protected:
 TEST_F(IdeWiring, CursorPaneShowsTheCaretOfAnOpenedDocument)
 {
     ASSERT_TRUE(Start());
+    // No program: the pane is blank, not the text that sizes it.
+    app->OnIdle(0);
+    EXPECT_EQ(CursorPane(), "");
     CVeldraDoc* a = Open("a.vdx", "x = 1;\ny = 2;\n");
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(CursorPane(), "Ln 1, Col 1");
@@ -152,6 +155,12 @@ TEST_F(IdeWiring, CursorPaneShowsTheCaretOfAnOpenedDocument)
     Frame()->MDIActivate(static_cast<CMDIChildWnd*>(a->GetProgramView()->GetParentFrame()));
     PumpUntilIdle();
     EXPECT_EQ(CursorPane(), "Ln 2, Col 3");
+    // Both closed: blank again.
+    a->OnCloseDocument();
+    b->OnCloseDocument();
+    PumpUntilIdle();
+    app->OnIdle(0);
+    EXPECT_EQ(CursorPane(), "");
 }
 
 TEST_F(IdeWiring, SettingsOkAppliesTheEditorFontToAnOpenView)

@@ -4,6 +4,7 @@
 // new windows placed apart, window DCs held across a drag shown as they
 // draw, idle updates after timers and after other threads' sends.
 #include <atomic>
+#include <thread>
 
 #include "afx_test_util.h"
 #include "platform_test_util.h"
@@ -208,6 +209,40 @@ TEST_F(DesktopFollow, NewFramedWindowsCascadeAndStayOnTheWorkArea)
         EXPECT_LE(r.top + 150, work.bottom);
     }
     for (HWND w : made) DestroyWindow(w);
+}
+
+// A plot and a console window come up at the same moment on their own
+// threads: each still finds a place of its own.
+TEST_F(DesktopFollow, FramesMadeOnSeveralThreadsAtOnceGetPlacesOfTheirOwn)
+{
+    RegisterWmTestClasses();
+    constexpr int kThreads = 6;
+    for (int round = 0; round < 30; round++) {
+        std::atomic<int> arrived{0}, measured{0};
+        RECT places[kThreads]{};
+        auto make = [&](int i) {
+            Handler h;
+            arrived++;
+            while (arrived.load() < kThreads) {
+            }
+            HWND w = CreateWindowEx(0, "WmTest", "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 400, 300, nullptr, nullptr,
+                                    nullptr, &h);
+            GetWindowRect(w, &places[i]);
+            // All stay until all are placed.
+            measured++;
+            while (measured.load() < kThreads) {
+            }
+            DestroyWindow(w);
+        };
+        std::vector<std::thread> others;
+        for (int i = 1; i < kThreads; i++) others.emplace_back(make, i);
+        make(0);
+        for (std::thread& t : others) t.join();
+        for (int i = 0; i < kThreads; i++)
+            for (int k = i + 1; k < kThreads; k++)
+                ASSERT_FALSE(places[i].left == places[k].left && places[i].top == places[k].top)
+                    << "round " << round << ": two at " << places[i].left << "," << places[i].top;
+    }
 }
 
 TEST_F(DesktopFollow, AHeldWindowDcShowsWhatItDrewAtTheNextMessage)

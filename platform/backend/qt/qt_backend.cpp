@@ -93,6 +93,9 @@ struct Win {
     // Geometries we asked for lately: the desktop confirms them late, and a
     // late confirmation of an earlier one is no move by the desktop.
     std::deque<QRect> requested;
+    // The last place we told the window the desktop gave it.
+    RECT reported{};
+    bool hasReported = false;
     RECT caret{};
     bool hasCaret = false;
     // Display thread: the root window's child that holds ours (the window
@@ -428,6 +431,8 @@ private:
         // (a manager that frames a window may show it at the origin first).
         asked.clear();
         win->placement.rect = r;
+        win->reported = r;
+        win->hasReported = true;
         Report(BackendEventKind::Move, win->hwnd, RawInput{}, r);
     }
 };
@@ -492,7 +497,22 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
         q->setGeometry(g);
     }
     w->placement = p;
-    if (p.fromDesktop && w->placed) w->placement.rect = desktopRect;
+    if (p.fromDesktop && w->placed) {
+        w->placement.rect = desktopRect;
+        // The window took a place we reported before a later request of ours
+        // (the desktop's first place of a new frame, say): it would keep
+        // that older place and send it back with its next change.
+        const RECT& r = p.rect;
+        const RECT& told = w->reported;
+        const bool older = w->hasReported && r.left == told.left && r.top == told.top && r.right == told.right &&
+                           r.bottom == told.bottom;
+        const bool differs = r.left != desktopRect.left || r.top != desktopRect.top || r.right != desktopRect.right ||
+                             r.bottom != desktopRect.bottom;
+        if (older && differs) {
+            w->reported = desktopRect;
+            Report(BackendEventKind::Move, w->hwnd, RawInput{}, desktopRect);
+        }
+    }
     w->placed = true;
     if (p.visible && !q->isVisible()) {
         if (QWindow* tp = q->transientParent(); tp && !tp->handle()) tp->create();
