@@ -10,6 +10,9 @@
 
 #include "devices/framework/device_framework.h"
 #include "platform/afx/control_bar.h"
+#include "platform/afx/dialog.h"
+#include "platform/afx/document.h"
+#include "platform/afx/view.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/long_waits.h"
 #include "platform/user/user.h"

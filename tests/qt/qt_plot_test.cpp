@@ -10,7 +10,7 @@
 #include "platform/afx/afx.h"
 #include "tests/support/common_dialog_script.h"
 #include "platform/controls/controls.h"
-#include "platform/controls/stand_in_dialogs.h"
+#include "platform/afx/stand_in_dialogs.h"
 #include "plot_device/quorra_resources.h"
 #include "qt_test_util.h"
 #include "support/fake_plot_host.h"

@@ -4,7 +4,7 @@
 // the text to its owner with LVN_ENDLABELEDIT and deletes itself.
 #include <string>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 class CDataGridEditBox : public CEdit {
 public:
