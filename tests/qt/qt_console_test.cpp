@@ -77,7 +77,7 @@ TEST(QtConsole, ColouredOutputOnTheDisplay)
     const bool seen = PumpUntil(
         [&] {
             SyncDisplay();
-            if (!QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str())) return false;
+            if (!DisplayScreenshot(shot.c_str())) return false;
             redPixels = ColouredPixels(shot, r, 0);
             bluePixels = ColouredPixels(shot, r, 2);
             return redPixels > 20 && bluePixels > 20;

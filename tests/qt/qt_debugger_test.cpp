@@ -79,7 +79,7 @@ protected:
         return PumpUntil(
             [&] {
                 SyncDisplay();
-                return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+                return DisplayScreenshot(shot.c_str());
             },
             5000);
     }

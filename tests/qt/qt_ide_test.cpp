@@ -108,7 +108,7 @@ TEST(QtIde, CalculateWithAnErrorShowsTheErrorInTheOutputBar)
         app,
         [&] {
             SyncDisplay();
-            if (!QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str())) return false;
+            if (!DisplayScreenshot(shot.c_str())) return false;
             red = RedPixels(shot, box);
             return red > 20;
         },
@@ -231,7 +231,7 @@ TEST(QtIde, CleanRunAfterAnErrorShowsPlainLinesInTheSetMonospacedFont)
         app,
         [&] {
             SyncDisplay();
-            if (!QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str())) return false;
+            if (!DisplayScreenshot(shot.c_str())) return false;
             narrow = InkInShot(shot, lineBox(first));
             wide = InkInShot(shot, lineBox(first + 1));
             matrix = InkInShot(shot, lineBox(first + 2));

@@ -72,7 +72,7 @@ TEST(QtPlot, FigureOnTheDisplay)
     EXPECT_TRUE(PumpUntil(
         [&] {
             SyncDisplay();
-            taken = QtHook<bool(HWND, const char*, int*, int*)>("veldra_qt_test_window_shot")(frame, shot.c_str(), &w, &h);
+            taken = DisplayWindowShot(frame, shot.c_str(), &w, &h);
             return taken && Colours(shot, 3) > 2;
         },
         5000));

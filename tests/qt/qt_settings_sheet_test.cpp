@@ -25,7 +25,7 @@ TEST(QtSettingsSheet, PageScreenshots)
         bool taken = PumpUntil(
             [&] {
                 SyncDisplay();
-                return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+                return DisplayScreenshot(shot.c_str());
             },
             5000);
         EXPECT_TRUE(taken) << names[page];
@@ -54,7 +54,7 @@ public:
         if (message == WM_TIMER && wParam == 1) {
             ::KillTimer(m_hWnd, 1);
             SyncDisplay();
-            taken = QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+            taken = DisplayScreenshot(shot.c_str());
             EndDialog(IDCANCEL);
             return 0;
         }
@@ -96,7 +96,7 @@ TEST(QtSettingsSheet, InsertDialogScreenshots)
         const std::string shot = (ArtifactDir() / s.name).string();
         EXPECT_TRUE(PumpUntil([&] {
             SyncDisplay();
-            return QtHook<bool(const char*)>("veldra_qt_test_screenshot")(shot.c_str());
+            return DisplayScreenshot(shot.c_str());
         }));
         s.dlg->DestroyWindow();
         PumpFor(20);

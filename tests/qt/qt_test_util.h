@@ -1,25 +1,16 @@
 #pragma once
-// Helpers for the display tests: the display library's test hooks, waiting
-// while pumping, and running the X tools.
+// Helpers for the display tests: waiting while pumping, and running the X
+// tools; the display thread's side is qt_test_hooks.h.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 
 #include "platform/backend/display.h"
 #include "platform/wm_test_util.h"
-
-template <class F>
-F* QtHook(const char* name)
-{
-    static void* lib = dlopen(DisplayLibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    void* f = lib ? dlsym(lib, name) : nullptr;
-    if (!f) ADD_FAILURE() << "no display hook " << name;
-    return (F*)f;
-}
+#include "qt_test_hooks.h"
 
 // Pumps this thread's messages until done() or the time is up.
 inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000)
@@ -57,7 +48,7 @@ inline std::string ShOut(const std::string& cmd)
 inline void SyncDisplay()
 {
     PumpUntilIdle();
-    QtHook<void()>("veldra_qt_test_sync")();
+    DisplaySync();
 }
 
 // Shows a top-level window and has the window manager activate it, as a
@@ -70,7 +61,7 @@ inline unsigned long ShowAndFocus(HWND frame)
     SetForegroundWindow(frame);
     unsigned long id = 0;
     PumpUntil([&] {
-        id = QtHook<unsigned long(HWND)>("veldra_qt_test_native_id")(frame);
+        id = DisplayNativeId(frame);
         return id != 0;
     });
     if (id) {

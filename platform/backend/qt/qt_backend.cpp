@@ -1190,16 +1190,9 @@ void StopQtDisplay()
     g_backend = nullptr;
 }
 
-// ---- Test hooks (display thread work, waited for) ----
-
-std::shared_ptr<void> QtFindWindowForTest(HWND hwnd, QWindow** window)
+std::shared_ptr<void> QtFindWindow(HWND hwnd, QWindow** window)
 {
     std::shared_ptr<Win> w = FindWin(hwnd);
     *window = w ? w->window : nullptr;
     return w;
-}
-
-void QtCommitText(QWindow* window, const QString& text)
-{
-    if (auto* s = dynamic_cast<SurfaceWindow*>(window)) s->CommitText(text);
 }
