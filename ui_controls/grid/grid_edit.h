@@ -14,8 +14,6 @@ public:
     void FinishEdit();
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Tests: the next constructions fail to create their window.
-    static int s_failCreations;
     // Live edit box objects on this thread (tests check for leaks).
     static int LiveCount();
 

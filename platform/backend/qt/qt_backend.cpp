@@ -949,8 +949,8 @@ void FollowScreen()
     QRect g = s->geometry(), a = s->availableGeometry();
     g_backend->screenW = g.width();
     g_backend->screenH = g.height();
-    SetSystemMetricForTest(SM_CXSCREEN, g.width());
-    SetSystemMetricForTest(SM_CYSCREEN, g.height());
+    SetSystemMetric(SM_CXSCREEN, g.width());
+    SetSystemMetric(SM_CYSCREEN, g.height());
     RECT work{a.x(), a.y(), a.x() + a.width(), a.y() + a.height()};
     SystemParametersInfo(SPI_SETWORKAREA, 0, &work, 0);
 }
