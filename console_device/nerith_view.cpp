@@ -13,6 +13,7 @@
 #include "console_device/nerith_resources.h"
 #include "console_device/nerith_settings.h"
 #include "devices/console_text.h"
+#include "platform/afx/afx_ids.h"
 #include "platform/controls/controls.h"
 #include "values/value_text.h"
 

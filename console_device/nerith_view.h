@@ -4,7 +4,6 @@
 #include <string>
 
 #include "devices/device_protocol.h"
-#include "platform/afx/afx.h"
 #include "platform/controls/rich_append.h"
 #include "platform/controls/rich_edit_view.h"
 

@@ -21,6 +21,7 @@
 #include "ide/veldra_view.h"
 #include "interpreter/user_function.h"
 #include "platform/afx/resources.h"
+#include "platform/afx/settings_file.h"
 #include "platform/afx/spawn.h"
 #include "platform/kernel/library.h"
 #include "ui_controls/edit/edit_view.h"

@@ -1,7 +1,7 @@
 #pragma once
 // CBitmapPicture: a static control that paints a bitmap resource stretched
 // to its whole client area (the About box's picture).
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 class CBitmapPicture : public CStatic {
 public:

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "interpreter/statement_module.h"
+#include "platform/afx/win_app.h"
 #include "platform/controls/controls.h"
 
 namespace {

@@ -9,7 +9,7 @@
 // more are invalid.
 #include <string>
 
-#include "platform/controls/folder_browser.h"
+#include "platform/afx/folder_browser.h"
 
 #define IDC_FOLDER_EDIT 14148
 

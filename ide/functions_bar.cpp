@@ -6,6 +6,8 @@
 #include "ide/program_loader.h"
 #include "interpreter/program.h"
 #include "interpreter/user_function.h"
+#include "platform/afx/afx_controls.h"
+#include "platform/controls/controls.h"
 #include "ui_controls/edit/edit_ctrl.h"
 
 namespace {

@@ -13,7 +13,9 @@
 #include "ide/settings.h"
 #include "ide/veldra_doc.h"
 #include "interpreter/program.h"
+#include "platform/afx/doc_manager.h"
 #include "platform/afx/settings_file.h"
+#include "platform/afx/view.h"
 #include "values/output_stream.h"
 
 namespace {

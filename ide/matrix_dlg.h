@@ -11,8 +11,8 @@
 //   Close                                   the caller's matrix untouched
 #include <string>
 
+#include "platform/afx/afx_controls.h"
 #include "platform/afx/wnd.h"
-#include "platform/controls/afx_controls.h"
 #include "ui_controls/grid/grid_ctrl.h"
 #include "ui_controls/layout/dynamic_dialog.h"
 #include "values/value.h"

@@ -5,8 +5,9 @@
 #include <map>
 
 #include "ide/app.h"
-#include "platform/afx/afx.h"
 #include "platform/afx/doc_manager.h"
+#include "platform/afx/document.h"
+#include "platform/afx/mdi_child_wnd.h"
 #include "platform/afx/mdi_frame_wnd.h"
 #include "ui_controls/edit/edit_view.h"
 

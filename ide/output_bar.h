@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/controls/rich_append.h"
 #include "ui_controls/bars/resizable_bar_g.h"
 #include "values/output_stream.h"

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/afx_controls.h"
 #include "platform/afx/data_exchange.h"
 #include "platform/afx/dialog_template.h"
 #include "platform/afx/message_map.h"
 #include "platform/afx/property_page.h"
 #include "platform/afx/property_sheet.h"
 #include "platform/afx/wnd.h"
-#include "platform/controls/afx_controls.h"
 #include "ui_controls/combos/color_combo.h"
 #include "ui_controls/combos/font_combo.h"
 #include "values/app_settings.h"

@@ -6,7 +6,8 @@
 #include "ide/value_edit.h"
 #include "ide/value_editor_lists.h"
 #include "ide/value_line.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
+#include "platform/controls/controls.h"
 
 CStructEditDlg::CStructEditDlg(std::string* outName, const std::string& name, CValue* value, bool readOnly,
                                IValueEditHost* host, CWnd* parent)

@@ -6,7 +6,7 @@
 #include "ide/value_edit.h"
 #include "ide/value_editor_lists.h"
 #include "ide/value_line.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "values/value_text.h"
 
 CValueEditDlg::CValueEditDlg(std::string* outName, const std::string& name, CValue* value, bool readOnly,

@@ -15,7 +15,11 @@
 #include "interpreter/read_only_params.h"
 #include "interpreter/user_function.h"
 #include "interpreter/var_table.h"
+#include "platform/afx/afx_controls.h"
+#include "platform/afx/document.h"
 #include "platform/afx/win_app.h"
+#include "platform/controls/controls.h"
+#include "platform/controls/list_notify.h"
 #include "values/app_settings.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "ide/value_edit.h"
 #include "ide/value_editor_lists.h"
 #include "interpreter/program.h"
-#include "platform/afx/afx.h"
+#include "platform/afx/document.h"
 
 class CVeldraView;
 class CValue;

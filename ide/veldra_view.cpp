@@ -12,6 +12,7 @@
 #include "interpreter/statement_module.h"
 #include "interpreter/user_calls.h"
 #include "interpreter/user_function.h"
+#include "platform/afx/mdi_child_wnd.h"
 #include "values/app_settings.h"
 
 namespace {

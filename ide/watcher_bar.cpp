@@ -15,7 +15,9 @@
 #include "interpreter/program.h"
 #include "interpreter/user_calls.h"
 #include "interpreter/user_function.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/afx/win_app.h"
+#include "platform/controls/controls.h"
 #include "platform/controls/list_notify.h"
 #include "values/app_settings.h"
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/afx/afx_ids.h"
+#include "platform/afx/win_thread.h"
 #include "plot_device/graph_setting_dlg.h"
 #include "plot_device/main_frame.h"
 #include "plot_device/quorra_doc.h"

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/afx/control_bar.h"
+#include "platform/afx/module_bitmaps.h"
 #include "platform/controls/controls.h"
 
 CDeviceFrameBars::CDeviceFrameBars() : m_wndToolBar(new CToolBar), m_wndStatusBar(new CStatusBar) {}

@@ -804,7 +804,7 @@ BOOL CDialogBar::Create(CWnd* parent, UINT templateId, DWORD style, UINT id)
     if (!CreateBar("", style, parent, id)) return FALSE;
     ::SetWindowLongPtr(m_hWnd, GWL_EXSTYLE, GetExStyle() | WS_EX_CONTROLPARENT);
     HWND self = m_hWnd;
-    RegisterControlClasses();
+    EnsureControlClasses();
     for (size_t i = 0; i < tmpl->count; ++i) {
         const CDialogItemTemplate& it = tmpl->items[i];
         RECT ir{it.x, it.y, it.x + it.cx, it.y + it.cy};

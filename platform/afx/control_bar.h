@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/afx_controls.h"
+#include "platform/afx/afx_ids.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/frame_wnd.h"
-#include "platform/controls/afx_controls.h"
 
 // Bar styles: the low 16 bits and the gripper are the bar's own; the rest
 // are window styles.

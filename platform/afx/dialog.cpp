@@ -6,8 +6,8 @@
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/win_app.h"
-#include "platform/controls/controls.h"
 #include "platform/kernel/kernel.h"
+#include "platform/user/control_messages.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
@@ -43,7 +43,7 @@ const char* ItemClass(const char* wanted)
         RegisterClass(&wc);
         return "AfxDlgItem";
     }();
-    RegisterControlClasses();
+    EnsureControlClasses();
     WNDCLASS wc{};
     if (wanted && GetClassInfo(nullptr, wanted, &wc)) return wanted;
     return fallback;

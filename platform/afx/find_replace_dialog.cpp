@@ -2,8 +2,8 @@
 #include "platform/afx/find_replace_dialog.h"
 
 #include "platform/afx/common_dialog_hook.h"
+#include "platform/afx/stand_in_dialogs.h"
 #include "platform/afx/win_app.h"
-#include "platform/controls/stand_in_dialogs.h"
 
 const char* const FINDMSGSTRING = "commdlg_FindReplace";
 

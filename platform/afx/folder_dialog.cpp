@@ -2,8 +2,8 @@
 #include "platform/afx/folder_dialog.h"
 
 #include "platform/afx/common_dialog_hook.h"
-#include "platform/controls/folder_browser.h"
-#include "platform/controls/stand_in_dialogs.h"
+#include "platform/afx/folder_browser.h"
+#include "platform/afx/stand_in_dialogs.h"
 
 namespace {
 // Our browser, handing its selections and OK to the framework object's hooks.

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "platform/afx/common_dialog_hook.h"
+#include "platform/afx/stand_in_dialogs.h"
 #include "platform/backend/dialogs.h"
-#include "platform/controls/stand_in_dialogs.h"
 #include "platform/user/input.h"
 
 namespace {

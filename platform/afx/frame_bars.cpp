@@ -6,6 +6,7 @@
 
 #include "platform/afx/control_bar.h"
 #include "platform/afx/resources.h"
+#include "platform/afx/settings_file.h"
 #include "platform/afx/win_app.h"
 
 namespace {

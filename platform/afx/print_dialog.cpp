@@ -2,7 +2,7 @@
 #include "platform/afx/print_dialog.h"
 
 #include "platform/afx/common_dialog_hook.h"
-#include "platform/controls/stand_in_dialogs.h"
+#include "platform/afx/stand_in_dialogs.h"
 #include "platform/gdi/gdi.h"
 
 int CPrintDialog::DoModal()

@@ -12,7 +12,7 @@
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/view.h"
-#include "platform/controls/controls.h"
+#include "platform/user/control_messages.h"
 
 void AfxRunPrintPages(CView* view, CDC* dc, CPrintInfo* info);
 

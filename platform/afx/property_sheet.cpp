@@ -5,7 +5,7 @@
 
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/resources.h"
-#include "platform/controls/controls.h"
+#include "platform/user/control_messages.h"
 
 IMPLEMENT_DYNAMIC(CPropertySheet, CDialog)
 

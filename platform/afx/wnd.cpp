@@ -13,7 +13,7 @@
 #include "platform/afx/frame_wnd.h"
 #include "platform/afx/win_app.h"
 #include "platform/kernel/kernel.h"
-#include "platform/controls/controls.h"
+#include "platform/user/control_messages.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 

@@ -436,3 +436,6 @@ void RegisterControlClasses()
         RegisterToolbarClass();
     });
 }
+
+// The levels below create controls by class name through user.
+[[maybe_unused]] static const bool g_handedDown = (SetControlClassRegistrar(RegisterControlClasses), true);

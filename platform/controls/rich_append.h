@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 // The display's frame: gathered output reaches the control this often.
 constexpr UINT kOutputFrameMilliseconds = 16;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/afx/afx_ids.h"
 #include "platform/controls/rich_text.h"
 
 IMPLEMENT_DYNCREATE(CRichEditView, CView)

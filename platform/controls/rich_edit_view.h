@@ -6,8 +6,14 @@
 // document is plain rich text: no embedded objects.
 #include <vector>
 
+#include "platform/afx/afx_controls.h"
+#include "platform/afx/archive.h"
+#include "platform/afx/cmd_ui.h"
+#include "platform/afx/document.h"
+#include "platform/afx/find_replace_dialog.h"
 #include "platform/afx/ole_drop_target.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/print_info.h"
+#include "platform/afx/view.h"
 
 class CRichEditView : public CView {
     DECLARE_DYNCREATE(CRichEditView)

@@ -68,6 +68,26 @@ struct NMHDR {
     UINT code;
 };
 
+// Messages every control takes or sends: its font, owner drawing, its
+// colours from the parent, the clipboard commands.
+#define WM_SETFONT 0x0030u
+#define WM_GETFONT 0x0031u
+#define WM_DRAWITEM 0x002Bu
+#define WM_MEASUREITEM 0x002Cu
+#define WM_CTLCOLOREDIT 0x0133u
+#define WM_CTLCOLORLISTBOX 0x0134u
+#define WM_CTLCOLORBTN 0x0135u
+#define WM_CTLCOLORSTATIC 0x0138u
+#define WM_CUT 0x0300u
+#define WM_COPY 0x0301u
+#define WM_PASTE 0x0302u
+#define WM_CLEAR 0x0303u
+#define WM_UNDO 0x0304u
+// Paints the client area into the DC in wParam (recording-DC tests, printing).
+#define WM_PRINTCLIENT 0x0318u
+#define WM_IME_CHAR 0x0286u
+#define WM_SETREDRAW 0x000Bu
+
 // PeekMessage options; the high word may restrict the kinds (QS_* << 16).
 #define PM_NOREMOVE 0x0000u
 #define PM_REMOVE 0x0001u

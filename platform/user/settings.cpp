@@ -84,7 +84,7 @@ int GetSystemMetrics(int index)
     return s.metrics[index];
 }
 
-void SetSystemMetricForTest(int index, int value)
+void SetSystemMetric(int index, int value)
 {
     if (index < 0 || index >= SM_COUNT) return;
     {

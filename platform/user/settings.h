@@ -110,9 +110,9 @@ struct NONCLIENTMETRICS {
 int GetSystemMetrics(int index);
 BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni);
 
-// Tests: override one metric (announced with WM_SETTINGCHANGE), or put every
-// table back to its fixed values.
-void SetSystemMetricForTest(int index, int value);
+// Overrides one metric (the display's screen size), announced with
+// WM_SETTINGCHANGE; or puts every table back to its fixed values.
+void SetSystemMetric(int index, int value);
 void ResetSystemSettings();
 // The UI font every non-client font uses (DejaVu Sans 9 pt at 96 dpi).
 LOGFONT UiLogFont();

@@ -162,7 +162,7 @@ TEST_F(AfxControls, SheetTabCheckAndApply)
 
 }  // namespace
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 namespace {
 

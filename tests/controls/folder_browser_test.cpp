@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "platform/afx/folder_browser.h"
 #include "platform/afx_test_util.h"
-#include "platform/controls/folder_browser.h"
 
 namespace {
 

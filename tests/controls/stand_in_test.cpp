@@ -13,7 +13,7 @@
 #include "platform/afx/folder_dialog.h"
 #include "platform/afx/font_dialog.h"
 #include "platform/afx/print_dialog.h"
-#include "platform/controls/stand_in_dialogs.h"
+#include "platform/afx/stand_in_dialogs.h"
 
 namespace {
 

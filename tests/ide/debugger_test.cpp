@@ -14,7 +14,7 @@
 #include "values/app_settings.h"
 #include "platform/afx/settings_file.h"
 #include "platform/backend/headless_input.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "tests/ide/ide_start_util.h"
 #include "tests/ide/value_editor_test_util.h"
 #include "platform/backend/headless.h"

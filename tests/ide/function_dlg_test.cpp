@@ -8,7 +8,7 @@
 #include "builtins/libraries.h"
 #include "ide/function_dlg.h"
 #include "platform/afx_test_util.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/controls/controls.h"
 #include "platform/controls/list_notify.h"
 

@@ -481,7 +481,7 @@ TEST_F(WmLook, CaretsCursorsAndSettings)
     COLORREF yellow = RGB(255, 255, 0);
     SetSysColors(1, &idx, &yellow);
     EXPECT_EQ(GetSysColor(COLOR_WINDOW), yellow);
-    SetSystemMetricForTest(SM_CYCAPTION, 30);
+    SetSystemMetric(SM_CYCAPTION, 30);
     EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 30);
     PumpUntilIdle();
     EXPECT_EQ(std::count(told.begin(), told.end(), WM_SYSCOLORCHANGE), 1);

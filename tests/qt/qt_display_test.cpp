@@ -332,7 +332,7 @@ TEST_F(QtDisplay, InputMethodCommitsAndCursorRectangle)
     SetFocus(d.text);
     SyncDisplay();
     d.log.clear();
-    QtHook<void(HWND, const char*)>("veldra_qt_test_commit")(d.frame, "\xC3\xA9\xE2\x82\xAC");
+    DisplayCommitText(d.frame, "\xC3\xA9\xE2\x82\xAC");
     PumpUntil([&] { return d.log.size() >= 4; });
     std::vector<std::string> chars;
     for (const std::string& s : d.log)
@@ -347,7 +347,7 @@ TEST_F(QtDisplay, InputMethodCommitsAndCursorRectangle)
     GetWindowRect(d.frame, &fr);
     RECT want{c.x - fr.left, c.y - fr.top, c.x - fr.left + 2, c.y - fr.top + 16};
     RECT got{};
-    ASSERT_TRUE(QtHook<bool(HWND, RECT*)>("veldra_qt_test_cursor_rect")(d.frame, &got));
+    ASSERT_TRUE(DisplayCursorRect(d.frame, &got));
     EXPECT_EQ(got.left, want.left);
     EXPECT_EQ(got.top, want.top);
     EXPECT_EQ(got.right, want.right);
@@ -378,7 +378,7 @@ TEST_F(QtDisplay, DroppedFileUrlsBecomeDropFiles)
     WindowGuard guard{win};
     ShowAndFocus(win);
     const char* urls[] = {"file:///tmp/a.txt", "https://example.org/x", "file:///tmp/b%20c.txt"};
-    QtHook<void(HWND, int, int, const char* const*, int)>("veldra_qt_test_drop")(win, 30, 40, urls, 3);
+    DisplayDropUrls(win, 30, 40, urls, 3);
     ASSERT_TRUE(PumpUntil([&] { return !files.empty(); }));
     EXPECT_EQ(files, (std::vector<std::string>{"/tmp/a.txt", "/tmp/b c.txt"}));
     EXPECT_EQ(at.x, 30);
@@ -404,8 +404,7 @@ TEST_F(QtDisplay, FileDialogServesSendsAndItsDisabledOwnerIgnoresClose)
     HWND frame = MakeAt(&proc, WS_OVERLAPPEDWINDOW, RECT{120, 120, 620, 520});
     WindowGuard guard{frame};
     ShowAndFocus(frame);
-    QtHook<void(const char*, HWND, const std::atomic<bool>*)>("veldra_qt_test_accept_dialogs")("/tmp/veldra-saved",
-                                                                                               frame, &served);
+    AcceptNextDialogs("/tmp/veldra-saved", frame, &served);
     LRESULT answer = 0;
     std::thread other([&] { answer = SendMessage(frame, WM_APP, 0, 0); });
     std::vector<std::string> files;
@@ -419,10 +418,9 @@ TEST_F(QtDisplay, FileDialogServesSendsAndItsDisabledOwnerIgnoresClose)
     EXPECT_TRUE(IsWindow(frame));
     EXPECT_TRUE(IsWindowEnabled(frame));
     // Enabled again, the close button reaches it.
-    QtHook<void(HWND)>("veldra_qt_test_close")(frame);
+    DisplayClose(frame);
     EXPECT_TRUE(PumpUntil([&] { return closes > 0; }));
-    QtHook<void(const char*, HWND, const std::atomic<bool>*)>("veldra_qt_test_accept_dialogs")(nullptr, nullptr,
-                                                                                               nullptr);
+    AcceptNextDialogs(nullptr, nullptr, nullptr);
     DestroyWindow(frame);
 }
 
@@ -440,7 +438,7 @@ TEST_F(QtDisplay, HiDpiKeepsGeometryDoublesPixelsAndHitsTheSamePoint)
     SyncDisplay();
     int w = 0, h = 0;
     std::string shot = (ArtifactDir() / "qt-demo-scale2.png").string();
-    ASSERT_TRUE(QtHook<bool(HWND, const char*, int*, int*)>("veldra_qt_test_window_shot")(d.frame, shot.c_str(), &w, &h));
+    ASSERT_TRUE(DisplayWindowShot(d.frame, shot.c_str(), &w, &h));
     EXPECT_EQ(w, 1280);
     EXPECT_EQ(h, 960);
 
@@ -459,8 +457,7 @@ TEST_F(QtDisplay, HiDpiKeepsGeometryDoublesPixelsAndHitsTheSamePoint)
 
 TEST_F(QtDisplay, ColourFontAndMessageBoxDialogsRoundTrip)
 {
-    using AcceptFn = void(const char*, HWND, const std::atomic<bool>*);
-    QtHook<AcceptFn>("veldra_qt_test_accept_dialogs")(nullptr, nullptr, nullptr);
+    AcceptNextDialogs(nullptr, nullptr, nullptr);
     COLORREF color = RGB(12, 34, 56);
     COLORREF custom[16] = {};
     custom[3] = RGB(200, 100, 50);
@@ -489,7 +486,7 @@ TEST_F(QtDisplay, ColourFontAndMessageBoxDialogsRoundTrip)
     PushMessageBoxAnswer(IDNO);
     EXPECT_EQ(MessageBox(nullptr, "Quit?", "Demo", MB_YESNOCANCEL), IDNO);
     EXPECT_EQ(TakeMessageBoxLog().size(), 3u);
-    QtHook<AcceptFn>("veldra_qt_test_accept_dialogs")(nullptr, nullptr, nullptr);
+    AcceptNextDialogs(nullptr, nullptr, nullptr);
 }
 
 namespace {
@@ -547,13 +544,12 @@ TEST_F(QtDisplay, UncoveredAreaShowsTheWindowBelow)
 
     // Moved by the desktop while the display is busy: the server alone shows it.
     bool keeps = false;
-    auto pixel = QtHook<long(int, int, bool*)>("veldra_qt_test_server_pixel");
-    pixel(0, 0, &keeps);
-    if (keeps) QtHook<void(int)>("veldra_qt_test_stall")(1500);
+    ServerPixel(0, 0, &keeps);
+    if (keeps) DisplayStall(1500);
     Sh("xdotool windowmove --sync " + std::to_string(id) + " 700 600 >/dev/null 2>&1");
     if (keeps) {
-        EXPECT_EQ(pixel(300, 300, nullptr), 0x0000FF);
-        EXPECT_EQ(pixel(750, 650, nullptr), 0xFF0000);
+        EXPECT_EQ(ServerPixel(300, 300, nullptr), 0x0000FF);
+        EXPECT_EQ(ServerPixel(750, 650, nullptr), 0xFF0000);
     }
     EXPECT_TRUE(ScreenShows(POINT{300, 300}, 0x0000FF, &got)) << Hex(got);
     EXPECT_TRUE(ScreenShows(POINT{750, 650}, 0xFF0000, &got)) << Hex(got);

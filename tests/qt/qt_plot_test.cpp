@@ -10,7 +10,7 @@
 #include "platform/afx/afx.h"
 #include "tests/support/common_dialog_script.h"
 #include "platform/controls/controls.h"
-#include "platform/controls/stand_in_dialogs.h"
+#include "platform/afx/stand_in_dialogs.h"
 #include "plot_device/quorra_resources.h"
 #include "qt_test_util.h"
 #include "support/fake_plot_host.h"
@@ -72,7 +72,7 @@ TEST(QtPlot, FigureOnTheDisplay)
     EXPECT_TRUE(PumpUntil(
         [&] {
             SyncDisplay();
-            taken = QtHook<bool(HWND, const char*, int*, int*)>("veldra_qt_test_window_shot")(frame, shot.c_str(), &w, &h);
+            taken = DisplayWindowShot(frame, shot.c_str(), &w, &h);
             return taken && Colours(shot, 3) > 2;
         },
         5000));

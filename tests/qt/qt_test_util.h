@@ -1,11 +1,10 @@
 #pragma once
-// Helpers for the display tests: the display library's test hooks, waiting
-// while pumping, and running the X tools.
+// Helpers for the display tests: waiting while pumping, and running the X
+// tools; the display thread's side is qt_test_hooks.h.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -13,15 +12,8 @@
 
 #include "platform/backend/display.h"
 #include "platform/wm_test_util.h"
-
-template <class F>
-F* QtHook(const char* name)
-{
-    static void* lib = dlopen(DisplayLibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    void* f = lib ? dlsym(lib, name) : nullptr;
-    if (!f) ADD_FAILURE() << "no display hook " << name;
-    return (F*)f;
-}
+#include "tests/qt/qt_test_hooks.h"
+#include "qt_test_hooks.h"
 
 // Pumps this thread's messages until done() or the time is up.
 inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000)
@@ -59,7 +51,7 @@ inline std::string ShOut(const std::string& cmd)
 inline void SyncDisplay()
 {
     PumpUntilIdle();
-    QtHook<void()>("veldra_qt_test_sync")();
+    DisplaySync();
 }
 
 // Shows a top-level window and has the window manager activate it, as a
@@ -72,7 +64,7 @@ inline unsigned long ShowAndFocus(HWND frame)
     SetForegroundWindow(frame);
     unsigned long id = 0;
     PumpUntil([&] {
-        id = QtHook<unsigned long(HWND)>("veldra_qt_test_native_id")(frame);
+        id = DisplayNativeId(frame);
         return id != 0;
     });
     if (id) {
@@ -143,7 +135,7 @@ inline std::string ShotFile(const std::string& name)
 
 inline bool TakeScreenshot(const std::string& file)
 {
-    if (!QtHook<bool(const char*)>("veldra_qt_test_screenshot")(file.c_str())) return false;
+    if (!DisplayScreenshot(file.c_str())) return false;
     // Copied beside the artifact, then renamed over it in one step.
     namespace fs = std::filesystem;
     const std::string name = fs::path(file).filename().string();

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/afx/afx.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/backend/headless_input.h"
-#include "platform/controls/afx_controls.h"
 #include "platform/user/user.h"
 
 class ComboTest : public ::testing::Test {

@@ -20,7 +20,7 @@
 #include "platform/afx/print_preview.h"
 #include "platform/backend/headless_input.h"
 #include "tests/platform/afx_test_util.h"
-#include "platform/controls/stand_in_dialogs.h"
+#include "platform/afx/stand_in_dialogs.h"
 #include "ui_controls/edit/edit_view.h"
 
 namespace fs = std::filesystem;

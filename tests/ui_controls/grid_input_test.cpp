@@ -430,9 +430,15 @@ TEST_F(GridInputTest, EditBoxGrowsToClientEdgeOnly)
 TEST_F(GridInputTest, FailedEditBoxLeavesNoEditingCell)
 {
     Click(2, 2);
-    CDataGridEditBox::s_failCreations = 1;
+    // Without its class the box cannot make its window.
+    EnsureControlClasses();
+    WNDCLASS editClass{};
+    ASSERT_TRUE(GetClassInfo(nullptr, WC_EDIT, &editClass));
+    const std::string name = editClass.lpszClassName;
+    editClass.lpszClassName = name.c_str();
+    ASSERT_TRUE(UnregisterClass(WC_EDIT, nullptr));
     Type("x");
-    EXPECT_EQ(CDataGridEditBox::s_failCreations, 0);
+    ASSERT_NE(RegisterClass(&editClass), 0);
     EXPECT_FALSE(grid.IsCellEditing(2, 2));
     EXPECT_EQ(CDataGridEditBox::LiveCount(), 0);
     Type("y");

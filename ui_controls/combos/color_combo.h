@@ -3,7 +3,7 @@
 // entry and a custom colour ("...") picked through the colour dialog.
 #include <string>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 struct ColorComboEntry {
     COLORREF color;

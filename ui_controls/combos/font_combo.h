@@ -4,7 +4,7 @@
 // style, the name and a sample in the face itself.
 #include <string>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 #define TRUETYPE_FONTTYPE 0x0004u
 

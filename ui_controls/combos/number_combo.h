@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 class CNumberCombo : public CComboBox {
 public:

@@ -19,11 +19,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/afx/afx_controls.h"
 #include "platform/afx/dc.h"
 #include "platform/afx/ole_data.h"
 #include "platform/afx/ole_drop_target.h"
 #include "platform/afx/wnd.h"
-#include "platform/controls/afx_controls.h"
 #include "platform/user/scrollbar.h"
 #include "ui_controls/edit/edit_marker.h"
 #include "values/edit_text.h"

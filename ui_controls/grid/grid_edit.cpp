@@ -4,8 +4,6 @@
 #include "platform/user/user.h"
 #include "ui_controls/grid/grid_ctrl.h"
 
-int CDataGridEditBox::s_failCreations = 0;
-
 namespace {
 thread_local int t_liveBoxes = 0;
 // FinishEdit closes the window, which loses the focus and would finish again.
@@ -22,10 +20,6 @@ CDataGridEditBox::CDataGridEditBox(CWnd* parent, const RECT& rect, DWORD style, 
     bool flagged = (firstChar & CDataGridCtrl::kEditKeyFlag) != 0;
     UINT ch = firstChar & ~CDataGridCtrl::kEditKeyFlag;
     m_navKeysExit = ch != VK_LBUTTON;
-    if (s_failCreations > 0) {
-        s_failCreations--;
-        return;
-    }
     if (!Create(style | WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, rect, parent, id)) return;
     HFONT font = (HFONT)::SendMessage(parent->m_hWnd, WM_GETFONT, 0, 0);
     SendMessage(WM_SETFONT, (WPARAM)font, TRUE);

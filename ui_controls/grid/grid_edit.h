@@ -4,7 +4,7 @@
 // the text to its owner with LVN_ENDLABELEDIT and deletes itself.
 #include <string>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 class CDataGridEditBox : public CEdit {
 public:
@@ -14,8 +14,6 @@ public:
     void FinishEdit();
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Tests: the next constructions fail to create their window.
-    static int s_failCreations;
     // Live edit box objects on this thread (tests check for leaks).
     static int LiveCount();
 

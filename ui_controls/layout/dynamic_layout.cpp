@@ -1,7 +1,7 @@
 // The layout engine of resizable windows.
 #include "ui_controls/layout/dynamic_layout.h"
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "ui_controls/layout/size_icon_ctrl.h"
 
 IMPLEMENT_DYNAMIC(LytDynamicLayoutInfo, CObject)

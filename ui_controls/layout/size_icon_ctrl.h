@@ -1,7 +1,7 @@
 #pragma once
 // The size grip in the bottom-right corner of a resizable window: a size-box
 // scroll bar that runs its top-level window's sizing loop.
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/controls/controls.h"
 
 #ifndef SBS_SIZEBOXBOTTOMRIGHTALIGN

@@ -4,7 +4,7 @@
 // parent (m_reportClicks) or opens the address.
 #include <string>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 
 // Sent to the parent on a click when m_reportClicks is set; wParam = id.
 #define WM_LINK_CLICKED (WM_USER + 101)

@@ -969,8 +969,8 @@ void FollowScreen()
     QRect g = s->geometry(), a = s->availableGeometry();
     g_backend->screenW = g.width();
     g_backend->screenH = g.height();
-    SetSystemMetricForTest(SM_CXSCREEN, g.width());
-    SetSystemMetricForTest(SM_CYSCREEN, g.height());
+    SetSystemMetric(SM_CXSCREEN, g.width());
+    SetSystemMetric(SM_CYSCREEN, g.height());
     RECT work{a.x(), a.y(), a.x() + a.width(), a.y() + a.height()};
     SystemParametersInfo(SPI_SETWORKAREA, 0, &work, 0);
 }
@@ -1210,16 +1210,9 @@ void StopQtDisplay()
     g_backend = nullptr;
 }
 
-// ---- Test hooks (display thread work, waited for) ----
-
-std::shared_ptr<void> QtFindWindowForTest(HWND hwnd, QWindow** window)
+std::shared_ptr<void> QtFindWindow(HWND hwnd, QWindow** window)
 {
     std::shared_ptr<Win> w = FindWin(hwnd);
     *window = w ? w->window : nullptr;
     return w;
-}
-
-void QtCommitText(QWindow* window, const QString& text)
-{
-    if (auto* s = dynamic_cast<SurfaceWindow*>(window)) s->CommitText(text);
 }

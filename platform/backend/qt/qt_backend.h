@@ -10,12 +10,16 @@
 
 #include "platform/backend/backend.h"
 
+// The library shows its entry (veldra_qt_run) and the few calls marked so,
+// for code loaded beside it; the rest stays inside.
+#define VELDRA_QT_API __attribute__((visibility("default")))
+
 // Queues work for the display thread (any thread; never waits); false once
 // the display has stopped.
-bool PostToDisplay(std::function<void()> work);
+VELDRA_QT_API bool PostToDisplay(std::function<void()> work);
 // Runs work on the display thread and waits for it, serving sends; false
 // when the bound (milliseconds, 0xFFFFFFFF: none) passed first.
-bool RunOnDisplayAndWait(std::function<void()> work, unsigned milliseconds);
+VELDRA_QT_API bool RunOnDisplayAndWait(std::function<void()> work, unsigned milliseconds);
 bool OnDisplayThread();
 
 std::unique_ptr<CBackend> MakeQtBackend();

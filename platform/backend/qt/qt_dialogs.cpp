@@ -7,7 +7,6 @@
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
@@ -15,20 +14,10 @@
 
 namespace {
 
-// Tests answer the next dialog through this hook (display thread).
-std::function<void(QDialog*)> g_testHook;
-
-void Answer(QDialog* d)
-{
-    if (!g_testHook) return;
-    auto hook = g_testHook;
-    QTimer::singleShot(0, d, [hook, d] { hook(d); });
-}
-
 QWindow* OwnerWindow(HWND owner)
 {
     QWindow* w = nullptr;
-    if (owner) QtFindWindowForTest(owner, &w);
+    if (owner) QtFindWindow(owner, &w);
     return w;
 }
 
@@ -63,13 +52,9 @@ int FileDialog(CNativeDialog& c)
     if (!c.directory.empty()) d.setDirectory(QString::fromUtf8(c.directory.c_str()));
     if (!c.fileName.empty()) d.selectFile(QString::fromUtf8(c.fileName.c_str()));
     PlaceOver(d, c.owner);
-    Answer(&d);
     if (d.exec() != QDialog::Accepted) return kNativeCancelled;
     c.files.clear();
-    QStringList chosen = d.selectedFiles();
-    QVariant scripted = d.property("veldraTestAnswer");   // a test's answer
-    if (scripted.isValid()) chosen = QStringList{scripted.toString()};
-    for (QString f : chosen) {
+    for (QString f : d.selectedFiles()) {
         // A saved name without an extension gets the default one.
         if (save && !c.defaultExt.empty() && QFileInfo(f).suffix().isEmpty())
             f += "." + QString::fromUtf8(c.defaultExt.c_str());
@@ -88,7 +73,6 @@ int ColorDialog(CNativeDialog& c)
     QColorDialog d(ColorOf(c.color));
     d.setOption(QColorDialog::DontUseNativeDialog, true);
     PlaceOver(d, c.owner);
-    Answer(&d);
     if (d.exec() != QDialog::Accepted) return kNativeCancelled;
     c.color = RefOf(d.selectedColor());
     for (int i = 0; i < 16 && i < QColorDialog::customCount(); i++) c.custom[i] = RefOf(QColorDialog::customColor(i));
@@ -129,7 +113,6 @@ int FontDialog(CNativeDialog& c)
     QFontDialog d(FontOf(c.font));
     d.setOption(QFontDialog::DontUseNativeDialog, true);
     PlaceOver(d, c.owner);
-    Answer(&d);
     if (d.exec() != QDialog::Accepted) return kNativeCancelled;
     LogFontOf(d.selectedFont(), &c.font);
     return kNativeAccepted;
@@ -168,7 +151,6 @@ int MessageBoxDialog(CNativeDialog& c)
     size_t def = ((c.type & MB_DEFMASK) >> 8);
     if (def < buttons.size()) d.setDefaultButton(buttons[def].b);
     PlaceOver(d, c.owner);
-    Answer(&d);
     d.exec();
     QAbstractButton* clicked = d.clickedButton();
     for (const B& b : buttons)
@@ -227,10 +209,4 @@ int RunQtDialog(CNativeDialog& c)
         });
     if (focus && IsWindow(focus) && !GetFocus() && IsWindowEnabled(focus)) SetFocus(focus);
     return result;
-}
-
-// Tests: the next dialogs are answered by `hook` once shown (display thread).
-void QtSetDialogTestHook(std::function<void(QDialog*)> hook)
-{
-    PostToDisplay([hook] { g_testHook = hook; });
 }

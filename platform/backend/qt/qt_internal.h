@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/backend/dialogs.h"
+#include "platform/backend/qt/qt_backend.h"
 
 // Qt key -> virtual key (0: not reported); the text a press reports.
 UINT VirtualKeyOf(int key, Qt::KeyboardModifiers mods, quint32 nativeKey);
@@ -15,6 +16,5 @@ std::u32string KeyText(UINT vk, const QString& text, Qt::KeyboardModifiers mods)
 // Native dialogs (qt_dialogs.cpp), from the caller's thread.
 int RunQtDialog(CNativeDialog& dialog);
 
-// Test support: the Qt window of a top-level window (kept alive by the result).
-std::shared_ptr<void> QtFindWindowForTest(HWND hwnd, QWindow** window);
-void QtCommitText(QWindow* window, const QString& text);
+// The Qt window of a top-level window (display thread; kept alive by the result).
+VELDRA_QT_API std::shared_ptr<void> QtFindWindow(HWND hwnd, QWindow** window);

@@ -1,5 +1,5 @@
-// Our own find/replace, colour and font dialogs.
-#include "platform/controls/stand_in_dialogs.h"
+// Our own find/replace, colour, font, file and print dialogs.
+#include "platform/afx/stand_in_dialogs.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 #include <fnmatch.h>
 
 #include "platform/afx/print_info.h"
-#include "platform/controls/control_internal.h"
+#include "platform/gdi/gdi.h"
 
 namespace {
 void CheckItem(HWND dlg, int id, UINT state) { ::SendMessage(::GetDlgItem(dlg, id), BM_SETCHECK, state, 0); }
@@ -35,7 +35,7 @@ CFindReplaceStandIn::CFindReplaceStandIn(CFindReplaceDialog* api, BOOL findOnly,
     : m_api(api), m_findOnly(findOnly), m_find(findWhat ? findWhat : ""), m_replace(replaceWith ? replaceWith : ""),
       m_flags(flags), m_owner(owner)
 {
-    RegisterControlClasses();
+    EnsureControlClasses();
     m_items = {
         {WC_STATIC, "Fi&nd what:", 0xFFFF, SS_LEFT, 6, 8, 48, 8, 0},
         {WC_EDIT, "", IDC_FIND_WHAT, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | WS_GROUP, 56, 6, 120, 12, 0},
@@ -139,7 +139,7 @@ COLORREF CColorStandIn::BasicColor(int i)
 
 CColorStandIn::CColorStandIn(COLORREF initial, CWnd* parent) : m_color(initial & 0xFFFFFF)
 {
-    RegisterControlClasses();
+    EnsureControlClasses();
     for (int i = 0; i < 16; ++i)
         m_items.push_back({WC_BUTTON, "", (UINT)(IDC_COLOR_BASIC + i), BS_OWNERDRAW | WS_TABSTOP,
                            (short)(6 + (i % 8) * 18), (short)(6 + (i / 8) * 16), 16, 14, 0});
@@ -210,12 +210,13 @@ LRESULT CColorStandIn::OnDrawItemMessage(WPARAM, LPARAM lParam)
     if (!dis) return FALSE;
     COLORREF c = dis->CtlID == IDC_COLOR_SWATCH ? m_color : BasicColor((int)dis->CtlID - IDC_COLOR_BASIC);
     RECT r = dis->rcItem;
-    PaintSunkenFrame(dis->hDC, r);
+    RECT frame = r;
+    DrawEdge(dis->hDC, &frame, EDGE_SUNKEN, BF_RECT);
     InflateRect(&r, -2, -2);
     HBRUSH b = CreateSolidBrush(c);
     FillRect(dis->hDC, &r, b);
     DeleteObject(b);
-    if (dis->itemState & ODS_FOCUS) PaintFocus(dis->hDC, dis->rcItem);
+    if (dis->itemState & ODS_FOCUS) DrawFocusRect(dis->hDC, &dis->rcItem);
     return TRUE;
 }
 
@@ -249,7 +250,7 @@ int CollectFamily(const LOGFONT* lf, const TEXTMETRIC*, DWORD, LPARAM l)
 
 CFontStandIn::CFontStandIn(const LOGFONT* initial, CWnd* parent)
 {
-    RegisterControlClasses();
+    EnsureControlClasses();
     if (initial) m_lf = *initial;
     if (!m_lf.lfFaceName[0]) snprintf(m_lf.lfFaceName, sizeof m_lf.lfFaceName, "%s", "DejaVu Sans");
     if (m_lf.lfHeight != 0) m_pointSize = std::max(10, (int)(std::abs((long)m_lf.lfHeight) * 720 / 96));
@@ -348,7 +349,7 @@ END_MESSAGE_MAP()
 CFileStandIn::CFileStandIn(BOOL open, const char* fileName, const char* filter, const char* folder, CWnd* parent)
     : m_bOpen(open), m_fileName(fileName ? fileName : "")
 {
-    RegisterControlClasses();
+    EnsureControlClasses();
     std::error_code ec;
     m_folder = folder && *folder ? folder : std::filesystem::current_path(ec).string();
     // "label|patterns|label|patterns||"
@@ -514,7 +515,7 @@ const CDialogItemTemplate kPrintSetupItems[] = {
 
 CPrintStandIn::CPrintStandIn(CWnd* parent, bool setup) : m_setup(setup)
 {
-    RegisterControlClasses();
+    EnsureControlClasses();
     if (setup)
         m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, "Print Setup", 20, 20, 184, 116,
                                      kPrintSetupItems, sizeof kPrintSetupItems / sizeof kPrintSetupItems[0]};

@@ -5,7 +5,8 @@
 // their branch opens. Subclasses hook the start, each selection and OK.
 #include <string>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
+#include "platform/afx/dialog.h"
 
 #define IDC_FOLDER_TREE 14145
 #define IDC_FOLDER_TITLE 14146

@@ -4,15 +4,15 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/afx/afx.h"
-#include "platform/controls/controls.h"
+#include "platform/afx/wnd.h"
+#include "platform/user/control_messages.h"
 
 class CControlWnd : public CWnd {
 public:
     BOOL CreateControl(const char* cls, const char* text, DWORD style, const RECT& r, CWnd* parent, UINT id,
                        DWORD exStyle = 0)
     {
-        RegisterControlClasses();
+        EnsureControlClasses();
         return CreateEx(exStyle, cls, text, style | WS_CHILD, r, parent, id);
     }
     LRESULT Send(UINT m, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessage(m_hWnd, m, w, l); }
@@ -269,7 +269,7 @@ class CToolTipCtrl : public CControlWnd {
 public:
     BOOL Create(CWnd* parent)
     {
-        RegisterControlClasses();
+        EnsureControlClasses();
         return CreateEx(0, TOOLTIPS_CLASS, "", WS_POPUP, 0, 0, 0, 0, parent ? parent->m_hWnd : nullptr, nullptr, nullptr);
     }
     // `flags` adds to TTF_IDISHWND: TTF_SUBCLASS relays the window's mouse messages without RelayEvent.

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/afx_controls.h"
+#include "platform/afx/dialog.h"
 #include "platform/afx/find_replace_dialog.h"
-#include "platform/controls/afx_controls.h"
 
 #define IDC_FIND_WHAT 1152
 #define IDC_REPLACE_WITH 1153

@@ -1,5 +1,5 @@
 // Our own folder browser.
-#include "platform/controls/folder_browser.h"
+#include "platform/afx/folder_browser.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -43,7 +43,7 @@ END_MESSAGE_MAP()
 CFolderBrowser::CFolderBrowser(const char* caption, const char* title, const char* initial, CWnd* parent)
     : m_caption(caption ? caption : "Browse for Folder"), m_title(title ? title : ""), m_folder(initial ? initial : "")
 {
-    RegisterControlClasses();
+    EnsureControlClasses();
     m_template = CDialogTemplate{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, m_caption.c_str(), 0, 0,
                                  200, 187, kItems, sizeof kItems / sizeof kItems[0]};
     m_pTemplate = &m_template;
