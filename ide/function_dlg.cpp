@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/controls/controls.h"
 #include "platform/controls/list_notify.h"
 

@@ -5,7 +5,7 @@
 
 #include "interpreter/expr_tree.h"
 #include "interpreter/statement_module.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/controls/controls.h"
 #include "platform/gdi/gdi.h"
 #include "ui_controls/edit/edit_ctrl.h"

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/controls/controls.h"
 #include "platform/controls/list_notify.h"
 #include "values/app_settings.h"
 

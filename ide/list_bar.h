@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/afx/frame_wnd.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "ui_controls/bars/dynamic_bar.h"
 
 class CProgram;

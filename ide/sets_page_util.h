@@ -7,7 +7,7 @@
 #include "platform/afx/data_exchange.h"
 #include "platform/afx/win_app.h"
 #include "platform/afx/wnd.h"
-#include "platform/controls/afx_controls.h"
+#include "platform/afx/afx_controls.h"
 #include "platform/controls/controls.h"
 #include "ui_controls/combos/font_combo.h"
 #include "values/app_settings.h"

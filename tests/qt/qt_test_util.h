@@ -12,7 +12,6 @@
 
 #include "platform/backend/display.h"
 #include "platform/wm_test_util.h"
-#include "tests/qt/qt_test_hooks.h"
 #include "qt_test_hooks.h"
 
 // Pumps this thread's messages until done() or the time is up.
