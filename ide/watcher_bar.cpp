@@ -437,10 +437,11 @@ BOOL CWatcherDlg::PreTranslateMessage(MSG* msg)
             }
             if (std::isalnum(c) || c == '_') {
                 const int row = SelectedRow();
-                if (CEdit* edit = row >= 0 ? List().EditLabel(row) : nullptr) {
+                if (HWND box = row >= 0 ? List().EditLabel(row) : nullptr) {
+                    CControlAlias<CEdit> edit(box);
                     const char text[2] = {(char)c, 0};
-                    edit->SetWindowText(text);
-                    edit->SetSel(1, 1);
+                    edit.SetWindowText(text);
+                    edit.SetSel(1, 1);
                 }
                 return TRUE;
             }

@@ -255,7 +255,8 @@ public:
     int GetNextItem(int start, UINT flags) const { return (int)Send(LVM_GETNEXTITEM, (WPARAM)start, flags); }
     DWORD SetExtendedStyle(DWORD ex) { return (DWORD)Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ex); }
     BOOL EnsureVisible(int i, BOOL = FALSE) { return (BOOL)Send(LVM_ENSUREVISIBLE, (WPARAM)i); }
-    CEdit* EditLabel(int i) { return (CEdit*)CWnd::FromHandle((HWND)Send(LVM_EDITLABEL, (WPARAM)i)); }
+    // The label's edit box (none: nullptr); a CControlAlias<CEdit> types it.
+    HWND EditLabel(int i) { return (HWND)Send(LVM_EDITLABEL, (WPARAM)i); }
     BOOL SetItemState(int i, UINT state, UINT mask)
     {
         LVITEM it{};
