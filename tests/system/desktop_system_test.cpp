@@ -66,7 +66,7 @@ TEST(SystemDesktop, OverlappingWindowsTakeTheClicksWhereTheyAreSeen)
     Key("ctrl+F5");
     const unsigned long plot = FindWindow("^P - Quorra$");
     ASSERT_NE(plot, 0u);
-    ASSERT_TRUE(WaitFor([&] { return StackedAbove(plot, frame); }, 5000 * kSlowdown));
+    ASSERT_TRUE(WaitFor([&] { return StackedAbove(plot, frame); }, 5000 * kSlowdown)) << StackingSeen(plot, frame);
 
     // On top, the plot window shows its own tooltip and opens its own menu.
     Hover(plot, kSelectButtonX, kToolbarY - 1);
@@ -92,7 +92,7 @@ TEST(SystemDesktop, OverlappingWindowsTakeTheClicksWhereTheyAreSeen)
     // The IDE raised by a click on its title: the plot window is hidden
     // where the two overlap.
     ASSERT_TRUE(ClickTitle(frame));
-    ASSERT_TRUE(WaitFor([&] { return StackedAbove(frame, plot); }, 5000 * kSlowdown));
+    ASSERT_TRUE(WaitFor([&] { return StackedAbove(frame, plot); }, 5000 * kSlowdown)) << StackingSeen(frame, plot);
     Rect both;
     ASSERT_TRUE(Overlap(Offset(kEditor, ClientRect(frame)), ClientRect(plot), &both))
         << ClientRect(frame) << " " << ClientRect(plot);
@@ -109,7 +109,7 @@ TEST(SystemDesktop, OverlappingWindowsTakeTheClicksWhereTheyAreSeen)
     EXPECT_TRUE(WaitForFile(prog, [](const std::string& t) { return t.find("x = 5;") != std::string::npos; }, kLong));
     const std::string text = ReadFile(prog);
     EXPECT_EQ(text.rfind("plot #P", 0), 0u) << text;
-    EXPECT_TRUE(StackedAbove(frame, plot)) << "the click went to the hidden window";
+    EXPECT_TRUE(StackedAbove(frame, plot)) << "the click went to the hidden window; " << StackingSeen(frame, plot);
     EXPECT_TRUE(Screenshot("desktop-overlap.png"));
     EXPECT_TRUE(Keys(frame, "alt+f x"));
     EXPECT_NE(ide.WaitExit(kLong), -1);
@@ -219,7 +219,7 @@ TEST(SystemDesktop, PopupsAreUnmanagedAndAFloatingBarStaysOverItsFrame)
         const unsigned long bar = FindWindow("^Output bar$");
         ASSERT_NE(bar, 0u) << "the output bar did not float";
         EXPECT_EQ(TransientFor(bar), frame);
-        EXPECT_TRUE(WaitFor([&] { return StackedAbove(bar, frame); }, 5000 * kSlowdown));
+        EXPECT_TRUE(WaitFor([&] { return StackedAbove(bar, frame); }, 5000 * kSlowdown)) << StackingSeen(bar, frame);
         floated = WindowGeometry(bar);
         EXPECT_TRUE(Keys(frame, "alt+f x"));
         EXPECT_NE(ide.WaitExit(kLong), -1);
@@ -232,7 +232,7 @@ TEST(SystemDesktop, PopupsAreUnmanagedAndAFloatingBarStaysOverItsFrame)
     ASSERT_NE(frame, 0u);
     ASSERT_NE(bar, 0u);
     EXPECT_EQ(TransientFor(bar), frame);
-    EXPECT_TRUE(WaitFor([&] { return StackedAbove(bar, frame); }, 5000 * kSlowdown));
+    EXPECT_TRUE(WaitFor([&] { return StackedAbove(bar, frame); }, 5000 * kSlowdown)) << StackingSeen(bar, frame);
     EXPECT_EQ(WindowGeometry(bar), floated);
     EXPECT_TRUE(Screenshot("desktop-floating-bar.png"));
     EXPECT_TRUE(Keys(frame, "alt+f x"));

@@ -317,6 +317,17 @@ inline bool StackedAbove(unsigned long upper, unsigned long lower)
     return iu >= 0 && il >= 0 && iu > il;
 }
 
+// What a failed stacking wait saw: the managed windows bottom to top, the
+// two asked about marked.
+inline std::string StackingSeen(unsigned long upper, unsigned long lower)
+{
+    std::ostringstream o;
+    o << "stacking, bottom to top:";
+    for (uint32_t w : ManagedStacking())
+        o << ' ' << std::hex << w << std::dec << (w == upper ? "(upper)" : w == lower ? "(lower)" : "");
+    return o.str();
+}
+
 // Shown windows of the process that no manager frames (popups: menus, tips,
 // lists), topmost first.
 inline std::vector<unsigned long> UnmanagedPopups(pid_t pid)

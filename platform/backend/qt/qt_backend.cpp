@@ -623,7 +623,10 @@ void ClipboardChangedOnDisplay()
 xcb_window_t g_root = 0;
 bool g_stackingPending = false;
 std::vector<HWND> g_lastOrder;
-std::vector<HWND> g_fixTried;   // the order whose wrong stacking we last tried to mend
+// How often each wrong order was mended: a few tries each, since the manager
+// may raise the owner again after our raise (an activation that comes late
+// under load) and give back an order already tried.
+std::map<std::vector<HWND>, int> g_fixTries;
 
 xcb_connection_t* XConnection()
 {
@@ -678,8 +681,8 @@ void SyncStacking()
     free(tree);
     // What stays above what, whatever the manager did: unmanaged topmost
     // popups above every framed window; owned windows above their owner (a
-    // floating bar shown before its frame maps ends up below it). Tried once
-    // per order, so a manager that will not has the last word.
+    // floating bar shown before its frame maps ends up below it). Tried a
+    // few times per order, so a manager that will not has the last word.
     std::vector<std::shared_ptr<Win>> sunk;
     bool managedAbove = false;
     for (size_t i = 0; i < stacked.size(); i++) {
@@ -694,8 +697,9 @@ void SyncStacking()
                     break;
                 }
     }
-    if (!sunk.empty() && order != g_fixTried) {
-        g_fixTried = order;
+    if (!sunk.empty() && g_fixTries[order] < 3) {
+        if (g_fixTries.size() > 64) g_fixTries.clear();
+        g_fixTries[order]++;
         // Bottom first, so that an owned window's own owned ones end on top.
         for (auto it = sunk.rbegin(); it != sunk.rend(); ++it) RaiseOnDesktop(**it, true);
         return;   // the raises report the order anew
