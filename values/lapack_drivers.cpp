@@ -216,6 +216,9 @@ int LapackInverse(CComplexMatrix& A)
     c->a = Pack(A);
     c->work = Padded(c->lwork);
     c->ipiv.resize(n + LapackPadding(n));
+    const size_t cells = (size_t)n * (size_t)n;
+    bool real = true;
+    for (size_t k = 0; k < cells && real; k++) real = c->a[k].im == 0.0;
     // The factorization and the inverse are two calls that Stop may abandon;
     // the warning between them is written here, on the caller's thread.
     if (RunStoppable((double)n * n * n, [c] {
@@ -243,6 +246,11 @@ int LapackInverse(CComplexMatrix& A)
         ReportError() << "inv: Internal error";
         return 10;
     }
+    // A real matrix has a real inverse; the zeros the complex routines leave
+    // in its imaginary parts carry a sign that depends on the CPU's kernels.
+    if (real)
+        for (size_t k = 0; k < cells; k++)
+            if (c->a[k].im == 0.0) c->a[k].im = 0.0;
     UnpackColumnMajor(a.data(), n, n, A);
     return 0;
 }
