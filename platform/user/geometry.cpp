@@ -827,8 +827,10 @@ POINT CascadePosition(HWND owner, int width, int height)
             }
         for (HWND h : TopLevelOrderLocked()) {
             auto w = FindWindowObjectLocked(h);
-            if (w && !w->destroying && !(w->style & WS_CHILD) && (w->style & WS_CAPTION) == WS_CAPTION)
+            if (w && !w->destroying && !(w->style & WS_CHILD) && (w->style & WS_CAPTION) == WS_CAPTION) {
                 taken.push_back(POINT{w->rect.left, w->rect.top});
+                if (w->cascadePlace) taken.push_back(*w->cascadePlace);
+            }
         }
     }
     auto free = [&](POINT p) {

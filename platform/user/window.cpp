@@ -261,6 +261,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
             const POINT p = CascadePosition(w->ownerWnd, width, height);
             x = p.x;
             y = p.y;
+            w->cascadePlace = p;
         } else {
             x = y = 100;
         }

@@ -5,6 +5,7 @@
 #include "platform/user/message_queue.h"
 #include "platform/user/user.h"
 #include "platform/backend/backend.h"
+#include <optional>
 #include <string>
 #include "platform/user/scrollbar.h"
 #include "platform/user/nonclient.h"
@@ -51,6 +52,9 @@ struct CWindow {
     // Placement: the normal rectangle kept while minimised or maximised.
     RECT normalRect{};
     UINT showState = 1;                 // SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED
+    // The cascade place given at creation: the desktop or the program may
+    // move the window later, and the place stays taken while it lives.
+    std::optional<POINT> cascadePlace;
     // Update region (client coordinates) and whether WM_ERASEBKGND is due.
     CRegion update;
     bool erasePending = false;

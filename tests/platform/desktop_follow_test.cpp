@@ -211,6 +211,34 @@ TEST_F(DesktopFollow, NewFramedWindowsCascadeAndStayOnTheWorkArea)
     for (HWND w : made) DestroyWindow(w);
 }
 
+// The desktop shifts a new frame by its decorations as it maps it; the next
+// frame must not take the place the first was given, or the desktop shifts
+// it onto the very same spot.
+TEST_F(DesktopFollow, APlaceGivenStaysTakenWhenTheDesktopMovesTheWindow)
+{
+    Handler h;
+    RegisterWmTestClasses();
+    HWND a = CreateWindowEx(0, "WmTest", "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 400, 300, nullptr, nullptr, nullptr, &h);
+    RECT given{};
+    GetWindowRect(a, &given);
+    BackendEvent moved;
+    moved.kind = BackendEventKind::Move;
+    moved.hwnd = a;
+    moved.rect = RECT{given.left + 5, given.top + 23, given.right + 5, given.bottom + 23};
+    ReportBackendEvent(moved);
+    PumpUntilIdle();
+    RECT now{};
+    GetWindowRect(a, &now);
+    ASSERT_EQ(now.top, given.top + 23) << "the move did not arrive";
+    HWND b = CreateWindowEx(0, "WmTest", "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 400, 300, nullptr, nullptr, nullptr, &h);
+    RECT second{};
+    GetWindowRect(b, &second);
+    EXPECT_FALSE(second.left == given.left && second.top == given.top);
+    EXPECT_FALSE(second.left == now.left && second.top == now.top);
+    DestroyWindow(b);
+    DestroyWindow(a);
+}
+
 // A plot and a console window come up at the same moment on their own
 // threads: each still finds a place of its own.
 TEST_F(DesktopFollow, FramesMadeOnSeveralThreadsAtOnceGetPlacesOfTheirOwn)
