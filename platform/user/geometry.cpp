@@ -150,6 +150,9 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
     {
         std::lock_guard<std::mutex> g(WindowLock());
         oldClient = w->client;
+        // The program placing its window itself gives its cascade place back;
+        // the desktop moving it does not (the place stays its own).
+        if (!t_desktopRect && (wp.x != w->rect.left || wp.y != w->rect.top)) w->cascadePlace.reset();
         w->rect = RECT{wp.x, wp.y, wp.x + wp.cx, wp.y + wp.cy};
         if (wp.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
         if (wp.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;

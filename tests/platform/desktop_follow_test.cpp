@@ -235,6 +235,15 @@ TEST_F(DesktopFollow, APlaceGivenStaysTakenWhenTheDesktopMovesTheWindow)
     GetWindowRect(b, &second);
     EXPECT_FALSE(second.left == given.left && second.top == given.top);
     EXPECT_FALSE(second.left == now.left && second.top == now.top);
+    // A frame the program itself puts elsewhere (a placement it restores)
+    // gives its place back to the next one.
+    SetWindowPos(b, nullptr, 700, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    HWND c = CreateWindowEx(0, "WmTest", "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 400, 300, nullptr, nullptr, nullptr, &h);
+    RECT third{};
+    GetWindowRect(c, &third);
+    EXPECT_EQ(third.left, second.left);
+    EXPECT_EQ(third.top, second.top);
+    DestroyWindow(c);
     DestroyWindow(b);
     DestroyWindow(a);
 }
