@@ -41,6 +41,12 @@ NerithSettings NerithSettingsCopy()
     return g_settings;
 }
 
+NerithLineSettings NerithLineSettingsCopy()
+{
+    std::lock_guard<std::mutex> g(g_lock);
+    return NerithLineSettings{g_settings.outStamp, g_settings.timeStamp, g_settings.format};
+}
+
 void UpdateNerithSettings(const std::function<void(NerithSettings&)>& change)
 {
     std::lock_guard<std::mutex> g(g_lock);

@@ -23,6 +23,14 @@ constexpr int kNerithSettingsVersion = 2;
 constexpr const char* kNerithSection = "Settings";
 
 NerithSettings NerithSettingsCopy();
+// What a printed line needs: the stamps and the value format, copied
+// without the rest (a print asks for them every time).
+struct NerithLineSettings {
+    bool outStamp = false;
+    bool timeStamp = false;
+    ValueTextFormat format{};
+};
+NerithLineSettings NerithLineSettingsCopy();
 void UpdateNerithSettings(const std::function<void(NerithSettings&)>& change);
 // Back to the built-in defaults (tests: a fresh process).
 void ResetNerithSettings();

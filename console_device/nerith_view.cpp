@@ -157,14 +157,14 @@ std::string CNerithView::LinePrefix(bool output, bool outStamp, bool timeStamp)
 
 void CNerithView::BeginOutputLine()
 {
-    const NerithSettings s = NerithSettingsCopy();
+    const NerithLineSettings s = NerithLineSettingsCopy();
     std::string prefix = LinePrefix(true, s.outStamp, s.timeStamp);
     if (!prefix.empty()) AppendText(prefix);
 }
 
 void CNerithView::BeginInputLine()
 {
-    const NerithSettings s = NerithSettingsCopy();
+    const NerithLineSettings s = NerithLineSettingsCopy();
     std::string prefix = LinePrefix(false, s.outStamp, s.timeStamp);
     if (!prefix.empty()) AppendText(prefix);
 }
@@ -173,15 +173,17 @@ void CNerithView::EndOutputLine() { AppendText("\n"); }
 
 void CNerithView::PrintValue(const CValue& value)
 {
-    const ValueTextFormat format = NerithSettingsCopy().format;
-    std::ostringstream os;
-    WriteValue(os, value, format);
-    std::string text = os.str();
-    text.resize(strnlen(text.c_str(), text.size()));
-    AppendText(text);
+    const ValueTextFormat format = NerithLineSettingsCopy().format;
+    // One stream for every print: making a stream costs more than the text.
+    m_printText.str(std::string());
+    m_printText.clear();
+    WriteValue(m_printText, value, format);
+    // Up to a NUL, as the control takes it.
+    const std::string_view text = m_printText.view();
+    AppendText(text.substr(0, text.find('\0')));
 }
 
-void CNerithView::AppendText(const std::string& text)
+void CNerithView::AppendText(std::string_view text)
 {
     if (!m_hWnd) return;
     // The run keeps the format of this moment: an option never restyles what
@@ -295,7 +297,8 @@ void CNerithView::ApplyTextOption(const ConsoleIoOption& option)
 LRESULT CNerithView::OnHostPrint(ConsoleIoRequest* request)
 {
     if (!request) return 0;
-    if (CDocument* doc = GetDocument()) doc->SetTitle(request->title.c_str());
+    // The same title again changes nothing: no frame update per print.
+    if (CDocument* doc = GetDocument(); doc && doc->GetTitle() != request->title) doc->SetTitle(request->title.c_str());
     if (request->itemCount == 0 || !request->items) return 0;
     bool lineBegun = false;
     for (uint32_t i = 0; i < request->itemCount; ++i) {

@@ -1,7 +1,9 @@
 #pragma once
 // The console view: a read-only rich-text window that the host's print
 // statements append to, each run in the console's current character format.
+#include <sstream>
 #include <string>
+#include <string_view>
 
 #include "devices/device_protocol.h"
 #include "platform/controls/rich_append.h"
@@ -25,7 +27,7 @@ public:
 
     // Text in the current format; it reaches the control with the rest of
     // the display frame's output (FlushOutput).
-    void AppendText(const std::string& text);
+    void AppendText(std::string_view text);
     // Puts the gathered output into the control, keeping the view on the
     // last line when it was there.
     void FlushOutput();
@@ -65,6 +67,7 @@ protected:
     enum : UINT_PTR { ID_FLUSH_TIMER = 0x7E01 };
     CRichAppendQueue m_pending;   // printed, not in the control yet
     bool m_flushTimer = false;
+    std::ostringstream m_printText;   // PrintValue's, kept between prints
     struct LastFind {
         std::string what;
         bool down = true, matchCase = false, wholeWord = false;

@@ -244,6 +244,8 @@ void ForEachSpan(const CDc& dc, const CRaster& r, int y, int x0, int x1, F fn)
 }
 // One pixel through the mix (clipped).
 void PlotPixel(CDc& dc, CRaster& r, int x, int y, uint32_t color, int rop2);
+// The pixels [x0, x1) of row y through the mix (clipped), as PlotPixel on each.
+void PlotRow(CDc& dc, CRaster& r, int y, int x0, int x1, uint32_t color, int rop2);
 
 // Runs `paint` (fills or strokes in device coordinates, opaque) on a mask
 // without antialiasing and applies the mask.

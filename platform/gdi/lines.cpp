@@ -169,7 +169,18 @@ void StrokePolyline(CDc& dc, const std::vector<POINT>& pts, bool closed)
         if (width <= 1) {
             DashPhase dash(DashPattern(style));
             long long walked = 0;
+            const bool solid = DashPattern(style).empty();
             auto segment = [&](POINT a, POINT b) {
+                if (solid && a.y == b.y && a.x != b.x) {
+                    // A row: the clip's spans once, not a lookup per pixel
+                    // (window edges and bevels are mostly these). The end
+                    // point stays out, as in the walk.
+                    long long x0 = a.x < b.x ? a.x : (long long)b.x + 1, x1 = a.x < b.x ? b.x : (long long)a.x + 1;
+                    x0 = std::max(x0, (long long)r.area.left);
+                    x1 = std::min(x1, (long long)r.area.right);
+                    if (x0 < x1) PlotRow(dc, r, a.y, (int)x0, (int)x1, color, rop2);
+                    return;
+                }
                 walked += WalkSegment(a, b, r.area, [&](int x, int y, long long i) {
                     if (dash.On(walked + i))
                         PlotPixel(dc, r, x, y, color, rop2);

@@ -238,6 +238,14 @@ void PlotPixel(CDc& dc, CRaster& r, int x, int y, uint32_t color, int rop2)
     Combine(r.px[(size_t)(y + r.oy) * r.stride + r.ox + x], color, rop2, r.mono);
 }
 
+void PlotRow(CDc& dc, CRaster& r, int y, int x0, int x1, uint32_t color, int rop2)
+{
+    ForEachSpan(dc, r, y, x0, x1, [&](int a, int e) {
+        uint32_t* row = r.px + (size_t)(y + r.oy) * r.stride + r.ox;
+        for (int x = a; x < e; ++x) Combine(row[x], color, rop2, r.mono);
+    });
+}
+
 void ClipVector(CDc& dc)
 {
     cairo_reset_clip(dc.cr);

@@ -81,67 +81,93 @@ bool SpinForArrival(const CMessageQueue& q, uint64_t seen)
 // but runs the procedure without it.
 void ServeOneLocked(CThreadData& self, std::unique_lock<std::mutex>& lock)
 {
-    std::shared_ptr<CSentMessage> s = std::move(QueueOf(self).incoming.front());
-    QueueOf(self).incoming.pop_front();
-    QueueOf(self).serving.push_back(s);
+    CMessageQueue& q = QueueOf(self);
+    std::shared_ptr<CSentMessage> s = std::move(q.incoming.front());
+    q.incoming.pop_front();
+    q.serving.push_back(s);
     lock.unlock();
     LRESULT result = 0;
     WNDPROC proc = nullptr;
     {
         std::lock_guard<std::mutex> g(WindowLock());
-        std::shared_ptr<CWindow> w = FindWindowObjectLocked(s->hwnd);
+        CWindow* w = PeekWindowObjectLocked(s->hwnd);
         if (w && w->owner.get() == &self) proc = w->proc;
     }
     if (proc) result = proc(s->hwnd, s->message, s->wParam, s->lParam);
     lock.lock();
-    auto& serving = QueueOf(self).serving;
-    auto it = std::find(serving.begin(), serving.end(), s);
-    if (it != serving.end()) serving.erase(it);
-    if (s->sender.get() != &self) QueueOf(self).servedAtNs = NowNs();
+    auto it = std::find(q.serving.begin(), q.serving.end(), s);
+    if (it != q.serving.end()) q.serving.erase(it);
+    if (s->sender.get() != &self) q.servedAtNs = NowNs();
     lock.unlock();
-    CompleteSend(s, result);
+    CompleteSend(std::move(s), result);
     lock.lock();
 }
+
+// A thread's send records, kept for its next sends: a send allocates none
+// unless its record is still held elsewhere (an abandoned receiver's list).
+thread_local std::vector<std::shared_ptr<CSentMessage>> t_spareSends;
 
 LRESULT SendAcross(const std::shared_ptr<CThreadData>& target, HWND hwnd, UINT message, WPARAM wParam,
                    LPARAM lParam)
 {
-    auto s = std::make_shared<CSentMessage>();
+    std::shared_ptr<CSentMessage> s;
+    if (!t_spareSends.empty()) {
+        s = std::move(t_spareSends.back());
+        t_spareSends.pop_back();
+        s->result = 0;
+        s->done = false;
+    } else {
+        s = std::make_shared<CSentMessage>();
+    }
     s->hwnd = hwnd;
     s->message = message;
     s->wParam = wParam;
     s->lParam = lParam;
     s->sender = CurrentThreadDataPtr();
+    CThreadData& self = *s->sender;
     bool quick = false;   // the receiver was waiting for messages: it answers at once
     {
+        CMessageQueue& tq = QueueOf(*target);
         std::lock_guard<std::mutex> g(target->lock);
         if (target->ended) return 0;
-        QueueOf(*target).incoming.push_back(s);
-        QueueOf(*target).changeBits |= QS_SENDMESSAGE;
-        QueueOf(*target).arrivals.fetch_add(1, std::memory_order_release);
-        quick = QueueOf(*target).waiting;
-        target->wake.notify_one();
+        tq.incoming.push_back(s);
+        tq.changeBits |= QS_SENDMESSAGE;
+        tq.arrivals.fetch_add(1, std::memory_order_release);
+        quick = tq.waiting;
     }
+    // After the unlock: a woken receiver does not find the lock still held.
+    target->wake.notify_one();
     // While waiting, serve what other threads send to us, so that two
     // threads may send to each other.
-    CThreadData& self = *s->sender;
+    CMessageQueue& q = QueueOf(self);
     std::unique_lock<std::mutex> l(self.lock);
     while (!s->done) {
-        if (!QueueOf(self).incoming.empty()) {
+        if (!q.incoming.empty()) {
             ServeOneLocked(self, l);
             continue;
         }
         if (quick) {
             quick = false;
-            const uint64_t seen = QueueOf(self).arrivals.load(std::memory_order_relaxed);
+            const uint64_t seen = q.arrivals.load(std::memory_order_relaxed);
             l.unlock();
-            SpinForArrival(QueueOf(self), seen);
+            SpinForArrival(q, seen);
             l.lock();
             continue;   // whatever came meanwhile is looked at under the lock
         }
         self.wake.wait(l);
     }
-    return s->result;
+    l.unlock();
+    const LRESULT result = s->result;
+    // Done was set under our lock, and the completer let go of its share
+    // before that: one holder means nobody else can reach the record. A
+    // record still held (by an abandoned receiver) keeps its sender.
+    if (s.use_count() == 1 && t_spareSends.size() < 8) {
+        // Whoever let go last is done with it before we write to it.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        s->sender.reset();
+        t_spareSends.push_back(std::move(s));
+    }
+    return result;
 }
 
 BOOL PostToThread(CThreadData& t, const MSG& msg)
@@ -321,13 +347,17 @@ std::atomic<UINT_PTR> g_nextThreadTimer{1};
 
 }  // namespace
 
-void CompleteSend(const std::shared_ptr<CSentMessage>& sent, LRESULT result)
+void CompleteSend(std::shared_ptr<CSentMessage> sent, LRESULT result)
 {
     CThreadData& sender = *sent->sender;
     std::lock_guard<std::mutex> g(sender.lock);
     if (sent->done) return;
-    sent->result = result;
-    sent->done = true;
+    // The sender holds its own share until it sees done under this lock, so
+    // ours goes first: the sender may then reuse the record.
+    CSentMessage* const record = sent.get();
+    sent.reset();
+    record->result = result;
+    record->done = true;
     QueueOf(sender).arrivals.fetch_add(1, std::memory_order_release);
     sender.wake.notify_one();
 }
@@ -366,7 +396,7 @@ void ShutDownMessageQueue(const std::shared_ptr<CThreadData>& thread)
     thread->wake.notify_one();
     ForgetInputThread(*thread);
     ReleaseClipboardOfThread(thread->id);
-    for (auto& s : pending) CompleteSend(s, 0);
+    for (auto& s : pending) CompleteSend(std::move(s), 0);
     for (HWND h : windows)
         if (std::shared_ptr<CWindow> w = FindWindowObject(h)) RemoveWindow(w);
 }
@@ -378,7 +408,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     WNDPROC proc;
     {
         std::lock_guard<std::mutex> g(WindowLock());
-        std::shared_ptr<CWindow> w = FindWindowObjectLocked(hwnd);
+        CWindow* w = PeekWindowObjectLocked(hwnd);
         if (!w) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return 0;

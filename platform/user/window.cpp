@@ -87,6 +87,12 @@ std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd)
     return w ? *w : nullptr;
 }
 
+CWindow* PeekWindowObjectLocked(HWND hwnd)
+{
+    std::shared_ptr<CWindow>* w = Windows().Find((uint64_t)(uintptr_t)hwnd);
+    return w ? w->get() : nullptr;
+}
+
 void EnumAllTopLevelWindows(WNDENUMPROC proc, LPARAM lParam)
 {
     std::vector<HWND> tops;
@@ -154,7 +160,7 @@ void RemoveWindow(const std::shared_ptr<CWindow>& window)
             }
         }
     }
-    for (auto& s : pending) CompleteSend(s, 0);
+    for (auto& s : pending) CompleteSend(std::move(s), 0);
 }
 
 ATOM RegisterClass(const WNDCLASS* wc)

@@ -92,13 +92,15 @@ std::shared_ptr<CWindow> FindWindowOrFail(HWND hwnd);
 void EnumAllTopLevelWindows(WNDENUMPROC proc, LPARAM lParam);
 // Under WindowLock().
 std::shared_ptr<CWindow> FindWindowObjectLocked(HWND hwnd);
+// The same without taking a share: valid only while the lock is held.
+CWindow* PeekWindowObjectLocked(HWND hwnd);
 bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
 
 // Takes a window out of the table and its owner's queue, completing the
 // sends still waiting for it with 0. No messages are sent.
 void RemoveWindow(const std::shared_ptr<CWindow>& window);
 // Completes a cross-thread send (takes the sender's lock).
-void CompleteSend(const std::shared_ptr<CSentMessage>& sent, LRESULT result);
+void CompleteSend(std::shared_ptr<CSentMessage> sent, LRESULT result);
 
 // Geometry hooks of CreateWindowEx and DestroyWindow.
 void InsertIntoZOrderLocked(CWindow& w);

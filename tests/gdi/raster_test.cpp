@@ -239,6 +239,36 @@ TEST(RasterRules, EllipticClipAndExcludeClipRect)
     DeleteObject(e);
 }
 
+TEST(RasterRules, RowsThroughAClipWithAHoleTouchEachPixelOnceEitherWay)
+{
+    CMemoryCanvas c(40, 17);
+    HDC dc = c.dc();
+    HRGN clip = CreateRectRgn(2, 0, 38, 17);
+    SelectClipRgn(dc, clip);
+    ExcludeClipRect(dc, 10, 0, 20, 17);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(dc, pen);
+    SetROP2(dc, R2_XORPEN);   // a pixel mixed twice would come back white
+    struct Row {
+        int x0, x1, y;
+        int from, to;   // the pixels [from, to) the row covers
+    } rows[] = {{0, 40, 1, 0, 40},    {39, 1, 3, 2, 40},    {-50, 100, 5, 0, 40}, {100, -50, 7, 0, 40},
+                {3, 8, 9, 3, 8},      {30, 22, 11, 23, 31}, {25, 24, 13, 25, 26}, {12, 13, 15, 12, 13}};
+    for (const Row& r : rows) {
+        MoveToEx(dc, r.x0, r.y, nullptr);
+        LineTo(dc, r.x1, r.y);
+    }
+    for (const Row& r : rows)
+        for (int x = 0; x < 40; x++) {
+            const bool inClip = x >= 2 && x < 38 && !(x >= 10 && x < 20);
+            EXPECT_EQ(c.Black(x, r.y), inClip && x >= r.from && x < r.to) << "row " << r.y << " x " << x;
+            EXPECT_FALSE(c.Black(x, r.y - 1)) << "row " << r.y - 1 << " x " << x;
+        }
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    DeleteObject(clip);
+}
+
 TEST(GdiObjects, SelectedObjectsOutliveDeleteAndStockObjectsNeverDie)
 {
     CMemoryCanvas c(4, 4);

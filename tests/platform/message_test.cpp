@@ -428,6 +428,53 @@ TEST(Windows, AnEndedThreadsWindowsAndPendingSendsGiveZero)
     CloseHandle(ready);
 }
 
+TEST(SendMessage, ASendAnsweredByAnAbandonedThreadLateLeavesLaterSendsTheirAnswers)
+{
+    WindowThread echo([](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        return m == MSG_PING ? (LRESULT)w + 1 : DefWindowProc(h, m, w, l);
+    });
+    HANDLE inside = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    HANDLE ready = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    Handler stuckHandler = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m != MSG_PING) return DefWindowProc(h, m, w, l);
+        SetEvent(inside);
+        WaitForSingleObject(release, INFINITE);
+        return 7;
+    };
+    HWND stuck = nullptr;
+    HANDLE t = StartThread([&] {
+        stuck = MakeWindow(&stuckHandler);
+        SetEvent(ready);
+        MSG m;
+        GetMessage(&m, nullptr, 0, 0);   // serves the send, then sees the thread ended
+        return 0u;
+    });
+    WaitForSingleObject(ready, INFINITE);
+    const HWND away = echo.hwnd;
+    // The first send is cut short when its receiver is abandoned; the
+    // receiver finishes it only while the sender goes on sending elsewhere.
+    HANDLE sender = StartThread([stuck, away] {
+        DWORD wrong = SendMessage(stuck, MSG_PING, 0, 0) == 0 ? 0 : 1000;
+        for (WPARAM i = 0; i < 2000; ++i)
+            if (SendMessage(away, MSG_PING, i, 0) != (LRESULT)i + 1) ++wrong;
+        return wrong;
+    });
+    WaitForSingleObject(inside, INFINITE);
+    TerminateThread(t, 5);
+    SetEvent(release);
+    EXPECT_EQ(WaitForSingleObject(sender, INFINITE), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeThread(sender, &code);
+    EXPECT_EQ(code, 0u);
+    WaitForSingleObject(t, INFINITE);
+    CloseHandle(sender);
+    CloseHandle(t);
+    CloseHandle(inside);
+    CloseHandle(release);
+    CloseHandle(ready);
+}
+
 TEST(MsgWait, ObjectsNewInputAndAvailableInput)
 {
     HANDLE ev = CreateEvent(nullptr, FALSE, TRUE, nullptr);
