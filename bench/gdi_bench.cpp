@@ -1,5 +1,6 @@
 // Drawing hot paths: text extents, a long hairline polyline, a full-screen XOR band.
 #include "platform/gdi/gdi.h"
+#include "platform/user/window_dc.h"
 #include <benchmark/benchmark.h>
 #include <vector>
 

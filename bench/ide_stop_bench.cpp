@@ -7,50 +7,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "devices/install_program_steps.h"
-#include "ide/output_bar.h"
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
-#include "platform/afx/resources.h"
+#include "ide_bench_host.h"
 #include "platform/backend/headless_input.h"
 
 namespace {
 
-constexpr UINT IDR_BENCH_PROGRAM = 9402;
-const AfxStringEntry kStrings[] = {{IDR_BENCH_PROGRAM, "Veldra\nProgram\nProgram\nPrograms (*.vdx)\n.vdx"}};
-const MenuTableItem kMenu[] = {{MF_POPUP | MF_END, 0, "&Program"},
-                               {MF_STRING | MF_END, ID_PROGRAM_CALCULATE, "&Calculate"}};
-
-struct Host {
-    CWinApp app{nullptr, AfxGetProgramModuleState()};
-    CMDIFrameWnd* frame = new CMDIFrameWnd;
-    COutputCtrl out;
-    Host()
-    {
-        CResourceTable& r = AfxGetProgramModuleState()->m_resources;
-        r.AddStrings(kStrings, 1);
-        r.AddMenu(IDR_BENCH_PROGRAM, kMenu, 2);
-        AfxSetThread(&app);
-        app.AddDocTemplate(new CMultiDocTemplate(IDR_BENCH_PROGRAM, RUNTIME_CLASS(CVeldraDoc),
-                                                 RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CVeldraView)));
-        frame->LoadFrame(IDR_BENCH_PROGRAM);
-        app.m_pMainWnd = frame;
-        out.Create(frame, 0, RECT{0, 0, 400, 200});
-        InstallProgramSteps();
-        CProgram starter;
-        starter.Init(frame->m_hWnd);
-    }
-};
-
-Host& TheHost()
-{
-    static Host* h = new Host;
-    return *h;
-}
-
 void StopLatency(benchmark::State& state, const char* text)
 {
-    Host& h = TheHost();
+    BenchIdeHost& h = TheBenchIdeHost();
     const std::filesystem::path file = std::filesystem::temp_directory_path() / ("stop-bench-" + std::to_string(getpid()) + ".vdx");
     std::ofstream(file) << text;
     auto* doc = static_cast<CVeldraDoc*>(h.app.OpenDocumentFile(file.c_str()));

@@ -9,6 +9,7 @@
 
 #include "graphics/graph.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/window_dc.h"
 
 namespace {
 
