@@ -109,6 +109,36 @@ BarWindows FindBar(HWND frame, UINT id)
     return out;
 }
 
+// True while a window of the frame still has something to paint.
+bool PaintPending(HWND top)
+{
+    if (GetUpdateRect(top, nullptr, FALSE)) return true;
+    bool pending = false;
+    EnumChildWindows(
+        top,
+        [](HWND h, LPARAM p) -> BOOL {
+            if (!GetUpdateRect(h, nullptr, FALSE)) return TRUE;
+            *reinterpret_cast<bool*>(p) = true;
+            return FALSE;
+        },
+        (LPARAM)&pending);
+    return pending;
+}
+
+// Waits until the device thread has painted what it was asked to: nothing
+// left to paint, and a send answered after that (sends are served between
+// messages, never inside a paint).
+bool WaitForPaints(HWND top)
+{
+    return PumpUntil(
+        [&] {
+            if (PaintPending(top)) return false;
+            SendMessage(top, WM_NULL, 0, 0);
+            return !PaintPending(top);
+        },
+        10000);
+}
+
 std::string PaneText(HWND statusCtrl, int part)
 {
     char buf[256] = {};
@@ -119,7 +149,7 @@ std::string PaneText(HWND statusCtrl, int part)
 void SaveFramePng(HWND frame, const char* name)
 {
     InvalidateRect(frame, nullptr, TRUE);
-    PumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(WaitForPaints(frame));
     const char* out = std::getenv("VELDRA_OUT");
     std::filesystem::path dir = std::filesystem::path(out ? out : "build/out").parent_path() / "test-artifacts";
     std::filesystem::create_directories(dir);
@@ -775,7 +805,7 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
     // Only pixels inside its plot rectangle change.
     std::vector<uint32_t> was;
     SIZE wasSize{};
-    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(WaitForPaints(d.link->mainWindow));
     ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &was, &wasSize));
     d.link->Send(WM_COMMAND, ID_ZOOM_IN, 0);
     {
@@ -868,7 +898,7 @@ TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
     InjectButton(VK_LBUTTON, true, c.x, c.y);
     InjectButton(VK_LBUTTON, false, c.x, c.y);
     ASSERT_TRUE(PumpUntil([&] { return plot_inspect::SelectedPlane(d.Frame()) == 1; }, 5000));
-    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(WaitForPaints(d.link->mainWindow));
     auto xLimits = [&] {
         const plot_inspect::Limits l = plot_inspect::XLimits(d.Frame(), 0);
         return std::pair<double, double>(l.xmin, l.xmax);
@@ -879,7 +909,7 @@ TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
         } else {
             // A rubber-band zoom in Scale mode repaints the plane alone as well.
             d.link->Send(WM_COMMAND, ID_MODE_SCALE, 0);
-            PumpUntil([] { return false; }, 100);
+            ASSERT_TRUE(WaitForPaints(d.link->mainWindow));
             const auto was = xLimits();
             InjectMouseMove(c.x - 40, c.y - 30);
             InjectButton(VK_LBUTTON, true, c.x - 40, c.y - 30);
@@ -887,13 +917,13 @@ TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
             InjectMouseMove(c.x + 40, c.y + 30);
             InjectButton(VK_LBUTTON, false, c.x + 40, c.y + 30);
             ASSERT_TRUE(PumpUntil([&] { return xLimits() != was && !plot_inspect::Busy(d.Frame()); }, 5000));
-            PumpUntil([] { return false; }, 100);
         }
+        ASSERT_TRUE(WaitForPaints(d.link->mainWindow));
         std::vector<uint32_t> partial, whole;
         SIZE ps{}, ws{};
         ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &partial, &ps));
         InvalidateRect(d.link->mainWindow, nullptr, TRUE);
-        PumpUntil([] { return false; }, 200);
+        ASSERT_TRUE(WaitForPaints(d.link->mainWindow));
         ASSERT_TRUE(HeadlessCopySurface(d.link->mainWindow, &whole, &ws));
         ASSERT_EQ(partial.size(), whole.size());
         RECT frameRect{};

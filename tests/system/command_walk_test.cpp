@@ -19,8 +19,8 @@ namespace {
 
 using namespace desktop;
 
-constexpr int kWait = 8000;    // for what a command shows
-constexpr int kMenuWait = 5000;
+constexpr int kWait = 8000 * kSlowdown;    // for what a command shows
+constexpr int kMenuWait = 5000 * kSlowdown;
 
 // ---- the table ----------------------------------------------------------------
 
@@ -214,8 +214,15 @@ private:
         if (ActiveWindow() != m_frame) Activate(m_frame);
     }
 
-    // Opens the step's menu; its pop-up, or none.
+    // Opens the step's menu; its pop-up, or none. Tried twice: a window that
+    // a command opens late (a console after a plot) may take the keys.
     std::optional<Popup> Open(const Step& step)
+    {
+        std::optional<Popup> p = OpenOnce(step);
+        return p ? p : OpenOnce(step);
+    }
+
+    std::optional<Popup> OpenOnce(const Step& step)
     {
         Focus();
         size_t levels = 1;

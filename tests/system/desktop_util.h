@@ -139,10 +139,13 @@ inline std::vector<Popup> Popups()
     }
     return out;
 }
-// Once `levels` pop-ups show (a sub-menu opens to the right), the rightmost.
+// Once `levels` pop-ups show (a sub-menu opens to the right), the rightmost,
+// painted: a mapped pop-up may still be blank on a slow run, so its picture
+// must hold more than a background and be the same at two looks in a row.
 inline std::optional<Popup> WaitPopup(int ms, size_t levels = 1)
 {
     std::optional<Popup> found;
+    Image last;
     WaitFor(
         [&] {
             auto p = Popups();
@@ -150,7 +153,15 @@ inline std::optional<Popup> WaitPopup(int ms, size_t levels = 1)
             found = p.front();
             for (const Popup& q : p)
                 if (q.at.x > found->at.x) found = q;
-            return true;
+            Image now = GrabScreen(Rect{found->at.x, found->at.y, found->at.width, found->at.height});
+            std::vector<uint32_t> colours(now.px.begin(), now.px.end());
+            std::sort(colours.begin(), colours.end());
+            const bool drawn = std::unique(colours.begin(), colours.end()) - colours.begin() >= 3;
+            const bool steady = drawn && last.area.x == now.area.x && last.area.y == now.area.y &&
+                                last.area.width == now.area.width && last.area.height == now.area.height &&
+                                last.px == now.px;
+            last = std::move(now);
+            return steady;
         },
         ms);
     return found;

@@ -585,7 +585,8 @@ public:
     // The exit status, or -1 when the process is still running after the limit.
     int WaitExit(int milliseconds)
     {
-        WaitFor([&] { return !Running(); }, milliseconds);
+        // A sanitizer build's exit checks the whole heap for leaks.
+        WaitFor([&] { return !Running(); }, milliseconds * kSlowdown);
         return m_ended ? m_status : -1;
     }
     pid_t Pid() const { return m_pid; }
