@@ -291,6 +291,9 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
         }
         if (!wait) return false;
         if (q.inputKicks != kicks) continue;   // input turned up for us meanwhile
+        // Anything posted, sent or invalidated while the lock was let go
+        // above (taking raw input) woke nobody: look again before sleeping.
+        if (q.changeBits) continue;
         if (ends && ends->afterSends && ends->served) return false;
         if (ends && now >= ends->deadline) {
             ends->timedOut = true;
