@@ -152,6 +152,19 @@ inline RECT PlotRectOnScreen(HWND frame, size_t plane)
     }, RECT{-1, -1, -1, -1});
 }
 
+// The view's client area on the screen.
+inline RECT ViewRectOnScreen(HWND frame)
+{
+    return ReadOnWindowThread<RECT>(frame, [&] {
+        CQuorraView* v = View(frame);
+        if (!v) return RECT{-1, -1, -1, -1};
+        RECT r{};
+        GetClientRect(v->m_hWnd, &r);
+        const POINT a = ToScreen(v->m_hWnd, POINT{0, 0});
+        return RECT{a.x, a.y, a.x + r.right, a.y + r.bottom};
+    }, RECT{-1, -1, -1, -1});
+}
+
 inline POINT ViewOrigin(HWND frame)
 {
     return ReadOnWindowThread<POINT>(frame, [&] {
