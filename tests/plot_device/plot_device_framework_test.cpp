@@ -416,7 +416,8 @@ TEST(PlotDeviceFrame, MenusBarsAndFirstActivation)
 
     // The bars: a docked toolbar of 22 buttons and 6 separators at the top,
     // the five panes at the bottom; both shown, each toggled by its View command.
-    EXPECT_EQ(plot_inspect::VisibleBars(d.Frame()), 3);
+    // The frame shows itself on its own thread once it is made.
+    EXPECT_TRUE(PumpUntil([&] { return plot_inspect::VisibleBars(d.Frame()) == 3; }, kWait)) << plot_inspect::VisibleBars(d.Frame());
     const BarWindows tool = FindBar(frame, 0xE800), status = FindBar(frame, 0xE801);
     ASSERT_TRUE(tool.bar && tool.ctrl && status.bar && status.ctrl);
     EXPECT_EQ(SendMessage(tool.ctrl, TB_BUTTONCOUNT, 0, 0), 28);
