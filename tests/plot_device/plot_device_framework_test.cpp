@@ -823,8 +823,7 @@ TEST(PlotDeviceView, SelectZoomAndPanPlanes)
         const RECT plot{pr.left - frameRect.left, pr.top - frameRect.top, pr.right - frameRect.left, pr.bottom - frameRect.top};
         // The view only: the toolbar and the read-out follow at the thread's
         // next idle time.
-        RECT view = plot_inspect::ViewRectOnScreen(d.Frame());
-        OffsetRect(&view, -frameRect.left, -frameRect.top);
+        const RECT view = plot_inspect::ViewRectInWindow(d.Frame());
         RECT changed{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
         for (int y = std::max<int>(0, view.top); y < std::min<int>(nowSize.cy, view.bottom); y++)
             for (int x = std::max<int>(0, view.left); x < std::min<int>(nowSize.cx, view.right); x++)
@@ -939,8 +938,7 @@ TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
         const int bottom = plot_inspect::PlotRectOnScreen(d.Frame(), 0).bottom - frameRect.top;
         // The view only: the toolbar follows the zoom at the thread's next
         // idle time, which may fall between the two copies.
-        RECT view = plot_inspect::ViewRectOnScreen(d.Frame());
-        OffsetRect(&view, -frameRect.left, -frameRect.top);
+        const RECT view = plot_inspect::ViewRectInWindow(d.Frame());
         ASSERT_GT(view.bottom, bottom);
         int differing = 0;
         RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};

@@ -152,16 +152,17 @@ inline RECT PlotRectOnScreen(HWND frame, size_t plane)
     }, RECT{-1, -1, -1, -1});
 }
 
-// The view's client area on the screen.
-inline RECT ViewRectOnScreen(HWND frame)
+// The view's client area in the frame window's own pixels (a copy of its surface).
+inline RECT ViewRectInWindow(HWND frame)
 {
     return ReadOnWindowThread<RECT>(frame, [&] {
         CQuorraView* v = View(frame);
         if (!v) return RECT{-1, -1, -1, -1};
-        RECT r{};
+        RECT r{}, w{};
         GetClientRect(v->m_hWnd, &r);
+        GetWindowRect(frame, &w);
         const POINT a = ToScreen(v->m_hWnd, POINT{0, 0});
-        return RECT{a.x, a.y, a.x + r.right, a.y + r.bottom};
+        return RECT{a.x - w.left, a.y - w.top, a.x - w.left + r.right, a.y - w.top + r.bottom};
     }, RECT{-1, -1, -1, -1});
 }
 

@@ -157,9 +157,7 @@ inline std::optional<Popup> WaitPopup(int ms, size_t levels = 1)
             std::vector<uint32_t> colours(now.px.begin(), now.px.end());
             std::sort(colours.begin(), colours.end());
             const bool drawn = std::unique(colours.begin(), colours.end()) - colours.begin() >= 3;
-            const bool steady = drawn && last.area.x == now.area.x && last.area.y == now.area.y &&
-                                last.area.width == now.area.width && last.area.height == now.area.height &&
-                                last.px == now.px;
+            const bool steady = drawn && last.area == now.area && last.px == now.px;
             last = std::move(now);
             return steady;
         },
