@@ -318,8 +318,15 @@ void AfxShowPrintPreview(CView* view)
     }
     wnd->MakeButtons();
     BringWindowToTop(wnd->m_hWnd);
-    ::SetFocus(wnd->m_hWnd);
     HWND self = wnd->m_hWnd;
+    // The frame's other children (view, bars, MDI client) hide while the
+    // preview covers them: a sibling that repaints would draw over it.
+    std::vector<HWND> hidden;
+    for (HWND c = ::GetWindow(frameHwnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+        if (c != self && ::IsWindowVisible(c)) hidden.push_back(c);
+    HWND focus = ::GetFocus();
+    for (HWND c : hidden) ::ShowWindow(c, SW_HIDE);
+    ::SetFocus(self);
     bool print = false;
     {
         CNestedLoop loop;
@@ -335,6 +342,11 @@ void AfxShowPrintPreview(CView* view)
             if (inPreview && PressMnemonic(self, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessage(&msg);
+            // The preview keeps covering the frame's client area as it is resized.
+            RECT now{}, at{};
+            if (IsWindow(self) && IsWindow(frameHwnd) && ::GetClientRect(frameHwnd, &now) && ::GetClientRect(self, &at) &&
+                (now.right != at.right || now.bottom != at.bottom))
+                ::MoveWindow(self, 0, 0, now.right, now.bottom, TRUE);
         }
         if (IsWindow(self)) {
             wnd->m_pLoop = nullptr;
@@ -343,7 +355,14 @@ void AfxShowPrintPreview(CView* view)
     }
     if (IsWindow(self)) ::DestroyWindow(self);
     delete wnd;
-    if (IsWindow(frameHwnd)) InvalidateRect(frameHwnd, nullptr, TRUE);
+    for (HWND c : hidden)
+        if (::IsWindow(c)) ::ShowWindow(c, SW_SHOWNA);
+    if (IsWindow(frameHwnd)) {
+        // Bars laid out while hidden take their space again.
+        if (CWnd::FromHandlePermanent(frameHwnd) == frame) frame->RecalcLayout();
+        RedrawWindow(frameHwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        if (focus && ::IsWindow(focus) && ::IsWindowVisible(focus)) ::SetFocus(focus);
+    }
     // Print from the preview: the view's own print command, dialog and all.
     if (print && IsWindow(viewHwnd)) ::SendMessage(viewHwnd, WM_COMMAND, ID_FILE_PRINT, 0);
 }

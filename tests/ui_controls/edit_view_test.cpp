@@ -18,6 +18,7 @@
 #include "tests/support/common_dialog_script.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
+#include "platform/backend/headless.h"
 #include "platform/backend/headless_input.h"
 #include "tests/platform/afx_test_util.h"
 #include "platform/afx/stand_in_dialogs.h"
@@ -620,6 +621,63 @@ TEST_F(EditViewTest, ThePreviewBarTurnsPagesZoomsClosesAndPrints)
     EXPECT_EQ(PreviewWindow(main), nullptr);
     EXPECT_TRUE(fs::exists(pdf) && fs::file_size(pdf) > 0);
     fs::remove(pdf);
+}
+
+// The preview covers the frame's client area as the user sees it: what lies
+// under it is hidden, so a repaint there cannot draw over it; it follows the
+// frame's size; closing it brings the view back with the focus.
+TEST_F(EditViewTest, ThePreviewCoversTheFrameAndFollowsItsSize)
+{
+    Edit()->SetText("one line");
+    HWND main = app->m_pMainWnd->m_hWnd;
+    HWND view = View()->m_hWnd;
+    ::SetFocus(view);
+    const HWND focus = GetFocus();
+    ASSERT_TRUE(IsWindowVisible(view));
+    auto pixelAt = [&](HWND child, POINT p) -> uint32_t {
+        std::vector<uint32_t> pixels;
+        SIZE size{};
+        if (!HeadlessCopySurface(main, &pixels, &size)) return 0;
+        ClientToScreen(child, &p);
+        RECT w;
+        GetWindowRect(main, &w);
+        const long x = p.x - w.left, y = p.y - w.top;
+        if (x < 0 || y < 0 || x >= size.cx || y >= size.cy) return 0;
+        return pixels[(size_t)(y * size.cx + x)] & 0xFFFFFFu;
+    };
+    const COLORREF work = GetSysColor(COLOR_APPWORKSPACE);
+    const uint32_t grey = (uint32_t)GetRValue(work) << 16 | (uint32_t)GetGValue(work) << 8 | GetBValue(work);
+    bool covered = false, followed = false;
+    g_previewStep = [&] {
+        HWND p = PreviewWindow(main);
+        ASSERT_NE(p, nullptr);
+        EXPECT_FALSE(IsWindowVisible(view));
+        // The editor repaints (a caret, a selection): nothing of it shows.
+        InvalidateRect(view, nullptr, TRUE);
+        UpdateWindow(view);
+        UpdateWindow(p);
+        covered = pixelAt(p, POINT{3, 40}) == grey;
+        RECT r;
+        GetWindowRect(main, &r);
+        MoveWindow(main, r.left, r.top, r.right - r.left + 120, r.bottom - r.top + 80, TRUE);
+        g_previewStep = [&] {
+            HWND p2 = PreviewWindow(main);
+            ASSERT_NE(p2, nullptr);
+            RECT frame, preview;
+            GetClientRect(main, &frame);
+            GetClientRect(p2, &preview);
+            followed = frame.right == preview.right && frame.bottom == preview.bottom;
+            SendMessage(GetDlgItem(p2, (int)ID_PREVIEW_CLOSE), BM_CLICK, 0, 0);
+        };
+        SetTimer(nullptr, 0, 1, PreviewTimer);
+    };
+    SetTimer(nullptr, 0, 1, PreviewTimer);
+    View()->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW);
+    EXPECT_TRUE(covered) << "the page area shows what lies under the preview";
+    EXPECT_TRUE(followed) << "the preview keeps its first size";
+    EXPECT_EQ(PreviewWindow(main), nullptr);
+    EXPECT_TRUE(IsWindowVisible(view));
+    EXPECT_EQ(GetFocus(), focus);
 }
 
 TEST_F(EditViewTest, PrintPreviewPagesAndRestores)
