@@ -3,6 +3,7 @@
 // the X server shows or the files the program writes.
 //   - Find and Replace are modeless boxes over the editor;
 //   - Print Setup shows its dialog in the IDE, the plot and the console window;
+//   - Print Preview covers the IDE and the plot window, and Escape ends it;
 //   - the title's font dialog gives the stored face back unchanged;
 //   - recent files reopen in the plot and the console window;
 //   - the context menus' Clear All, Go to and Add Function work, and the
@@ -130,6 +131,39 @@ TEST(SystemDesktopCommands, PrintSetupShowsItsDialogInTheIdeThePlotAndTheConsole
         Screenshot(("system-print-setup-" + std::to_string(w == frame ? 0 : w == plot ? 1 : 2) + ".png"));
         Key("Escape");
         EXPECT_TRUE(WaitGone(setup, kLong));
+    }
+    Exit(frame, ide);
+}
+
+// Print Preview covers the whole window with its grey work area and the
+// white page, in the IDE and the plot window, whatever repaints beneath it;
+// Escape gives the window back.
+TEST(SystemDesktopCommands, PrintPreviewCoversTheIdeAndThePlotWindow)
+{
+    Home home("preview");
+    const fs::path file = home.Write("preview.vdx", "plot #P ([1, 3, 2, 4]);\nprint 42;\n");
+    Child ide(home, {file.string()});
+    const unsigned long frame = StartIde({}, "^Veldra - preview\\.vdx");
+    ASSERT_NE(frame, 0u);
+    Key("ctrl+F5");
+    const unsigned long plot = FindWindow("^P - Quorra$");
+    ASSERT_NE(plot, 0u);
+    constexpr uint32_t kWorkArea = 0xABABAB;
+    for (unsigned long w : {frame, plot}) {
+        Activate(w);
+        const Geometry g = WindowGeometry(w);
+        // The left margin beside the page, high and low, and the page's middle.
+        auto previewShows = [&] {
+            const Image img = GrabScreen(Rect{g.x, g.y, g.width, g.height});
+            if (img.area.width <= 0) return false;
+            return img.At(g.x + 6, g.y + 60) == kWorkArea && img.At(g.x + 6, g.y + g.height - 30) == kWorkArea &&
+                   img.At(g.x + g.width / 2, g.y + g.height / 2) != kWorkArea;
+        };
+        Key("alt+f v");
+        EXPECT_TRUE(WaitFor(previewShows, kLong)) << "no preview covers \"" << Title(w) << "\"";
+        Screenshot("system-print-preview-" + std::string(w == frame ? "ide" : "plot") + ".png");
+        Key("Escape");
+        EXPECT_TRUE(WaitFor([&] { return !previewShows(); }, kLong)) << "the preview stayed in \"" << Title(w) << "\"";
     }
     Exit(frame, ide);
 }
