@@ -171,9 +171,15 @@ TEST(ConsoleProgram, StopEndsAWaitingInput)
     } homeGuard{home};
     ReleaseGuard guard;
     SetBatchConsole(false);
-    // Nobody types: the run is stopped while the input waits.
-    DeviceProgramRun r = RunProgramWithDevices("N = 5; input \"v? \", $N; print \"after\";", 300, false,
-                                               RealDeviceFolder());
+    // Nobody types: the run is stopped once the input waits with its prompt shown.
+    auto waiting = [] {
+        CIODevice* d = ConsoleDeviceManager().FindDevice("DEFAULT_CONSOLE");
+        HWND v = d && d->Window() ? ConsoleView(d->Window()) : nullptr;
+        return v && !(GetWindowLongPtr(v, GWL_STYLE) & ES_READONLY) && Text(v).find("v? ") == 0;
+    };
+    DeviceProgramRun r = RunProgramWithDevices("N = 5; input \"v? \", $N; print \"after\";", 60000, false,
+                                               RealDeviceFolder(), waiting);
+    EXPECT_FALSE(r.finished) << "the input did not wait";
     std::string mirror;
     for (const auto& m : r.messages) mirror += m + "|";
     EXPECT_NE(mirror.find("INVALID"), std::string::npos) << mirror;

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <mutex>
 #include <sstream>
 
@@ -39,7 +40,7 @@ void SetFakeDevice(const char* libraryFile, const char* key, const char* value)
 }
 
 DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs, bool releaseDevices,
-                                       const std::string& modulesFolder)
+                                       const std::string& modulesFolder, const std::function<bool()>& stopWhen)
 {
     UseFakeDevices();
     if (!modulesFolder.empty()) AppSettings::ModulesFolder = modulesFolder;
@@ -54,9 +55,11 @@ DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs,
             DWORD start = GetTickCount();
             for (;;) {
                 DWORD elapsed = GetTickCount() - start;
-                if (elapsed >= timeoutMs) break;
+                if (elapsed >= timeoutMs || (stopWhen && stopWhen())) break;
                 HANDLE h = program.thread;
-                DWORD woke = MsgWaitForMultipleObjectsEx(1, &h, timeoutMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                // The condition is asked again at least every 20 ms.
+                const DWORD slice = stopWhen ? std::min<DWORD>(timeoutMs - elapsed, 20) : timeoutMs - elapsed;
+                DWORD woke = MsgWaitForMultipleObjectsEx(1, &h, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
                 if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) {
                     r.finished = true;
                     break;

@@ -4,6 +4,7 @@
 // Nerithx.so), while the calling thread serves the messages sent to it, as
 // the IDE's GUI thread does. Messages are captured in commit order; the fake
 // device writes one plain message per device message it gets.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ void SetFakeDevice(const char* libraryFile, const char* key, const char* value);
 // Translates and runs the text (UseFakeDevices first). The run is stopped
 // after timeoutMs. With releaseDevices both managers are released afterwards.
 // modulesFolder, when given, takes the place of the fake devices' folder
-// (build/out/bin: the real device libraries).
+// (build/out/bin: the real device libraries). stopWhen, when given, is asked
+// between the messages the caller's thread serves: the run is stopped once
+// it holds (or at the time-out).
 DeviceProgramRun RunProgramWithDevices(const std::string& text, DWORD timeoutMs = 30000,
-                                       bool releaseDevices = true, const std::string& modulesFolder = "");
+                                       bool releaseDevices = true, const std::string& modulesFolder = "",
+                                       const std::function<bool()>& stopWhen = {});

@@ -148,9 +148,14 @@ TEST(SystemDesktopCommands, PrintPreviewCoversTheIdeAndThePlotWindow)
     Key("ctrl+F5");
     const unsigned long plot = FindWindow("^P - Quorra$");
     ASSERT_NE(plot, 0u);
+    // The console is the run's last window: once it shows, no new window
+    // takes the activation from the one the keys are meant for.
+    ASSERT_NE(FindWindow("^DEFAULT_CONSOLE - Nerith$"), 0u);
     constexpr uint32_t kWorkArea = 0xABABAB;
     for (unsigned long w : {frame, plot}) {
         Activate(w);
+        ASSERT_TRUE(WaitFor([&] { return ActiveWindow() == w; }, kLong))
+            << "\"" << Title(w) << "\" not active; the active window is \"" << Title(ActiveWindow()) << "\"";
         const Geometry g = WindowGeometry(w);
         // The left margin beside the page, high and low, and the page's middle.
         auto previewShows = [&] {
@@ -160,7 +165,10 @@ TEST(SystemDesktopCommands, PrintPreviewCoversTheIdeAndThePlotWindow)
                    img.At(g.x + g.width / 2, g.y + g.height / 2) != kWorkArea;
         };
         Key("alt+f v");
-        EXPECT_TRUE(WaitFor(previewShows, kLong)) << "no preview covers \"" << Title(w) << "\"";
+        const bool shows = WaitFor(previewShows, kLong);
+        if (!shows) Screenshot("system-print-preview-missing.png");
+        EXPECT_TRUE(shows) << "no preview covers \"" << Title(w) << "\" (active: \"" << Title(ActiveWindow())
+                           << "\"; screen in system-print-preview-missing.png)";
         Screenshot("system-print-preview-" + std::string(w == frame ? "ide" : "plot") + ".png");
         Key("Escape");
         EXPECT_TRUE(WaitFor([&] { return !previewShows(); }, kLong)) << "the preview stayed in \"" << Title(w) << "\"";

@@ -48,7 +48,7 @@ constexpr int kSlowdown = 3;
 #else
 constexpr int kSlowdown = 1;
 #endif
-constexpr int kLong = 30000;
+constexpr int kLong = 30000 * kSlowdown;
 
 inline bool WaitFor(const std::function<bool()>& done, int milliseconds)
 {
