@@ -11,8 +11,8 @@ It builds a seeded table of calls (about 2,010: the elementary functions at
 special, signed-zero, random real and random complex arguments; the two-argument
 functions; matrix functions of random and special matrices; polynomial roots;
 the ends of the double range, NaN cells in max/min and sign, singular systems,
-fzero, nlsolve and str2num; quadratures, oscillating ones among them), runs them in batch programs through `build/out/veldra --run`,
-runs the same calls through `octave-cli` when it is found, and computes exact
+fzero, nlsolve and str2num; quadratures, oscillating ones among them), runs
+them in batch programs through `build/out/veldra --run`, runs the same calls through `octave-cli` when it is found, and computes exact
 values in 40-digit arithmetic with mpmath (python3-mpmath).
 
 Each Veldra result is compared with the exact value where there is one, else

@@ -31,9 +31,10 @@
 //   static void ScaleByPowerOfTwo(Cell& a, int e);   // a * 2^e
 //   static bool ScaleRotationPair(Cell& as, Cell& bs, const Cell& a, const Cell& b);
 //                                  // a, b over a power of two when their squares leave the range
-// The arithmetic never stops the algorithms: LU and the inverse carry on through
-// a singular matrix with infinities or NaN; the two solvers report it. A value-cell policy whose
-// operator fails should leave a number in the cell and keep its own record.
+// The arithmetic never stops the algorithms: LU and the inverse carry on
+// through a singular matrix with infinities or NaN; the two solvers report it.
+// A value-cell policy whose operator fails should leave a number in the cell
+// and keep its own record.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -433,7 +434,8 @@ inline bool ScaleRotationPair(Complex& as, Complex& bs, const Complex& a, const 
         return false;
     const double sum = (a.re * a.re + a.im * a.im) + (b.re * b.re + b.im * b.im);
     if (sum >= DBL_MIN && sum <= DBL_MAX) return false;
-    const double m = std::fmax(std::fmax(std::fabs(a.re), std::fabs(a.im)), std::fmax(std::fabs(b.re), std::fabs(b.im)));
+    const double m =
+        std::fmax(std::fmax(std::fabs(a.re), std::fabs(a.im)), std::fmax(std::fabs(b.re), std::fabs(b.im)));
     int e;
     std::frexp(m, &e);
     as = a;
