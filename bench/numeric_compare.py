@@ -7,11 +7,12 @@ A tool run by hand, not part of the tests:
     python3 bench/numeric_compare.py [--seed N] [--veldra PATH] [--octave PATH]
                                      [--no-octave] [--all] [--out FILE]
 
-It builds a seeded table of calls (about 1,970: the elementary functions at
+It builds a seeded table of calls (about 2,010: the elementary functions at
 special, signed-zero, random real and random complex arguments; the two-argument
 functions; matrix functions of random and special matrices; polynomial roots;
-quadratures), runs them in batch programs through `build/out/veldra --run`,
-runs the same calls through `octave-cli` when it is found, and computes exact
+the ends of the double range, NaN cells in max/min and sign, singular systems,
+fzero, nlsolve and str2num; quadratures, oscillating ones among them), runs
+them in batch programs through `build/out/veldra --run`, runs the same calls through `octave-cli` when it is found, and computes exact
 values in 40-digit arithmetic with mpmath (python3-mpmath).
 
 Each Veldra result is compared with the exact value where there is one, else
@@ -45,8 +46,9 @@ Conventions of the language (kept; Octave answers otherwise):
   exact-mod      mod and rem are x - floor(x/y) y and x - fix(x/y) y in double
                  arithmetic, exact for the doubles given: mod(0.3, 0.1) =
                  0.09999999999999998; Octave snaps to 0.
-  singular-error inv, solvex and the matrix division report a singular matrix
-                 as an error; Octave warns and answers.
+  singular-error inv, solve, solvex and the matrix division report a singular
+                 matrix as an error, and nlsolve a singular Jacobian; Octave
+                 warns and answers.
   quad-tol       quad meets its requested absolute tolerance (default 1e-5) by
                  Simpson's rule with halving; Octave's adaptive rule is exact to
                  eps. The exact value decides within the tolerance.
@@ -419,6 +421,7 @@ def build_calls(rng):
     calls.append(Call("quadrature", "quad(@q_log, 1e-300, 1)", "quad(@(x) log(x), 1e-300, 1)",
                       exact=lambda: [mp.mpc(1e-300 * (1 - mp.log(mp.mpf(1e-300))) - 1)], tol=("quad", 1e-5),
                       conventions=("quad-tol",), expect_error=True))
+    calls += range_calls()
     # Quadratures: the requested tolerance decides (quad-tol).
     for name, vbody, obody, lo, hi, ex in QUADS:
         for tol in (None, 1e-8):
@@ -427,6 +430,69 @@ def build_calls(rng):
                               "quad(@(x) %s, %s, %s%s)" % (obody, onum(lo), onum(hi), targs),
                               exact=(lambda ex=ex: [mp.mpc(ex())]), tol=("quad", tol or 1e-5),
                               conventions=("quad-tol",)))
+    return calls
+
+
+def range_calls():
+    """The ends of the double range, the order of NaN and the failures that
+    were answered in silence: each case with a variant."""
+    calls = []
+    one = lambda v: (lambda: [mp.mpc(v)])
+    nan = lambda: [mp.mpc(mp.nan, 0)]
+    # max and min leave NaN cells out wherever they stand, in every form.
+    for vexpr, value in (("min([1, NAN, 5])", 1), ("min([1, 5, NAN])", 1), ("min([NAN, 1, 5])", 1),
+                         ("max([NAN, 1, 5])", 5), ("max([1, NAN, 5])", 5), ("max([1, 5, NAN])", 5),
+                         ("max([NAN, 1; 3, NAN])", 3), ("min(NAN, 2, 1)", 1), ("max(2, NAN)", 2),
+                         ("max(NAN, [1, NAN, 7])", 7)):
+        oexpr = vexpr.replace("NAN", "NaN")
+        if "," in vexpr.split("(", 1)[1] and not vexpr.startswith(("min([", "max([")):
+            oexpr = "%s([%s])" % (oexpr[:3], oexpr[4:-1].replace("[", "").replace("]", ""))
+        elif "[NAN, 1; 3, NAN]" in vexpr:
+            oexpr = "max(max([NaN, 1; 3, NaN]))"
+        calls.append(Call("nan-order", vexpr, oexpr, exact=one(value), tol=("abs", 0.0)))
+    calls.append(Call("nan-order", "min([NAN, NAN])", "min([NaN, NaN])", exact=nan, tol=("abs", 0.0)))
+    calls.append(Call("nan-order", "sign(NAN)", "sign(NaN)", exact=nan, tol=("abs", 0.0)))
+    calls.append(Call("nan-order", "sign(NAN + 0i)", "sign(complex(NaN, 0))", exact=nan, tol=("abs", 0.0)))
+    # solve of an exactly singular system fails as solvex and inv do.
+    for a, b in (([[1, 2], [2, 4]], [[1], [2]]), ([[1] * 4] * 4, [[1]] * 4), ([[0] * 3] * 3, [[1], [2], [3]])):
+        c = solve_call("solve", a, b)
+        c.conventions = ("singular-error",)
+        c.expect_error = True
+        calls.append(c)
+    # solvex on well-conditioned systems near the ends of the range.
+    for scale in (1e155, 1e-200, 1e300, 1e-300):
+        c = solve_call("solvex", [[scale, 2 * scale], [3 * scale, 4 * scale]], [[1], [1]])
+        c.exact = (lambda s=scale: [mp.mpc(-1 / mp.mpf(s)), mp.mpc(1 / mp.mpf(s))])
+        calls.append(c)
+    # det with the exponent kept apart: in range exact to rounding, beyond it INF with its sign.
+    # (scaled permutation matrices: the exact determinant is the signed product of the cells)
+    for rows, sign in (([[1e300, 0, 0], [0, 1e300, 0], [0, 0, 1e-300]], 1),
+                       ([[0, 1e200, 0], [1e200, 0, 0], [0, 0, 1e-300]], -1),
+                       ([[1e200, 0, 0], [0, 1e200, 0], [0, 0, 1e200]], 1),
+                       ([[-1e200, 0, 0], [0, 1e200, 0], [0, 0, 1e200]], 1)):
+        calls.append(Call("range", "det(%s)" % vmat(rows), "det(%s)" % omat(rows),
+                          exact=(lambda rows=rows, sign=sign: [mp.mpc(sign * mp.fprod(mp.mpf(c) for r in rows
+                                                                                       for c in r if c))]),
+                          tol=("rel", 3 * 64 * EPS)))
+    # fzero: a real function from a real start gives a real zero (|f| within the tolerance 1e-8).
+    calls.append(Call("solvers", "fzero(@q_cube, 0)", "fzero(@(x) (x - 1).^3, 0)", exact=one(1),
+                      tol=("abs", 2.5e-3)))
+    calls.append(Call("solvers", "fzero(@q_cubic, 2)", "fzero(@(x) x.^3 + x + 1, 2)",
+                      exact=lambda: [mp.mpc(mp.findroot(lambda x: x ** 3 + x + 1, -0.68))], tol=("abs", 1e-8)))
+    # nlsolve pivots; a Jacobian without an inverse is an error.
+    calls.append(Call("solvers", "nlsolve([@q_p1, @q_p2], 1e-6, [0.5, 0.5])",
+                      "fsolve(@(v) [v(2) - 1; v(1) - 2], [0.5; 0.5]).'",
+                      exact=lambda: [mp.mpc(2), mp.mpc(1)], tol=("abs", 1e-6)))
+    calls.append(Call("solvers", "nlsolve([@q_t1, @q_t2, @q_t3], 1e-8, [0.5, 0.5, 1])",
+                      "fsolve(@(v) [v(2) + v(3) - 3; v(3)^2 - 4; v(1) - v(2)], [0.5; 0.5; 1]).'",
+                      exact=lambda: [mp.mpc(1), mp.mpc(1), mp.mpc(2)], tol=("abs", 1e-6)))
+    calls.append(Call("solvers", "nlsolve([@q_p1, @q_s2], 1e-6, [0.5, 0.5])",
+                      "fsolve(@(v) [v(2) - 1; v(2)^2 - 1], [0.5; 0.5]).'", exact=None,
+                      conventions=("singular-error",), expect_error=True))
+    # Text beyond the range reads as the literal does.
+    for text, value in (("1e400", mp.inf), ("-1e400", -mp.inf), ("1e-400", 0)):
+        calls.append(Call("text", 'str2num("%s")' % text, 'str2double("%s")' % text, exact=one(value),
+                          tol=("abs", 0.0)))
     return calls
 
 
@@ -447,9 +513,20 @@ QUADS = [
     ("q_poly", "y = 3 * x^2 - x + 1;", "3*x.^2 - x + 1", -1.0, 2.0, lambda: mp.mpf("10.5")),
     ("q_recip", "y = 1 / (1 + x * x);", "1./(1+x.*x)", 0.0, 10.0, lambda: mp.atan(10)),
     ("q_osc", "y = cos(20 * x);", "cos(20*x)", 0.0, 1.0, lambda: mp.sin(20) / 20),
+    # Dyadic grids alias these onto slow functions at 2 to 32 panels.
+    ("q_osc50", "y = cos(50 * x);", "cos(50*x)", 0.0, 1.0, lambda: mp.sin(50) / 50),
+    ("q_osc1000", "y = cos(1000 * x);", "cos(1000*x)", 0.0, 1.0, lambda: mp.sin(1000) / 1000),
 ]
 # Integrands defined in the programs but not in the table of QUADS' loop.
-EXTRA_FUNCTIONS = ["function y = q_log(x)\n  y = log(x);\nend"]
+EXTRA_FUNCTIONS = ["function y = q_log(x)\n  y = log(x);\nend",
+                   "function y = q_cube(x)\n  y = (x - 1)^3;\nend",
+                   "function y = q_cubic(x)\n  y = x^3 + x + 1;\nend",
+                   "function r = q_p1(x, y)\n  r = y - 1;\nend",
+                   "function r = q_p2(x, y)\n  r = x - 2;\nend",
+                   "function r = q_s2(x, y)\n  r = y * y - 1;\nend",
+                   "function r = q_t1(x, y, z)\n  r = y + z - 3;\nend",
+                   "function r = q_t2(x, y, z)\n  r = z * z - 4;\nend",
+                   "function r = q_t3(x, y, z)\n  r = x - y;\nend"]
 
 
 def matrix_call(vfmt, ofmt, rows, fn, tolkind, conventions=()):

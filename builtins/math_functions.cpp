@@ -248,7 +248,8 @@ Num FloorC(const Complex& z) { return C(Complex(std::floor(z.re), std::floor(z.i
 Num FixR(double x) { return R(FixOf(x)); }
 Num FixC(const Complex& z) { return C(Complex(FixOf(z.re), FixOf(z.im))); }
 
-double SignOf(double x) { return x == 0.0 ? 0.0 : (x < 0.0 ? -1.0 : 1.0); }
+// NaN has no sign: it stays NaN.
+double SignOf(double x) { return x == 0.0 ? 0.0 : (x < 0.0 ? -1.0 : (x > 0.0 ? 1.0 : x)); }
 Num SignR(double x) { return R(SignOf(x)); }
 Num SignC(const Complex& z)
 {

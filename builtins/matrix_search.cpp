@@ -159,7 +159,7 @@ StatusWord Extreme(CValue** args, int count, CValue* out, bool isMax)
     CValue best = candidate(*args[0]);
     for (int i = 1; i < count; ++i) {
         const CValue& c = candidate(*args[i]);
-        if (isMax ? ValueGreater(c, best) : ValueLess(c, best)) best = c;
+        if (ExtremeReplaces(c, best, isMax)) best = c;
     }
     out->Swap(best);
     return 0;

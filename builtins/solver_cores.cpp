@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
+#include "values/output_stream.h"
 #include "values/value.h"
 
 namespace {
@@ -39,6 +41,10 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
     for (int L = k; L < k + n; ++L) {  // 0-based; the first zero overall is L == 0
         int e = 0, looks = 0, nearHits = 0;
         bool secondLook = false, failed = false;
+        // A real start on a function that stays real there keeps the search on
+        // the real line: a parabola without real roots gives its real step
+        // (the discriminant taken as 0) instead of leaving the line.
+        bool realLine = X[L].im == 0.0;
         int phase = 0;
         Complex x0, h, z, z0, lambda, f0, f1, f2, r0, r1, r2, fd, fr;
 
@@ -63,6 +69,7 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
                 Complex fz;
                 if (int s = f(&z, &fz, frame)) return s;
                 fr = fd = fz;
+                if (fz.im != 0.0) realLine = false;
                 // Deflation by the zeros found before this one only: dividing
                 // the first search by z as well would hide a zero at 0.
                 bool tooClose = false;
@@ -77,6 +84,7 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
                     at = PERTURB;
                     break;
                 }
+                if (fd.im != 0.0) realLine = false;  // divided by a complex zero
                 // A small |f| alone is no zero where f is small everywhere
                 // near it (1e-6 (x - 3) is below 1e-8 a hundredth away): a
                 // point is accepted when f vanishes there, or when the step
@@ -126,7 +134,7 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
                 Complex gg = Add(Sub(Mul(Mul(lambda, lambda), f0), Mul(Mul(delta, delta), f1)), Mul(lsum, f2));
                 Complex inner = Add(Sub(Mul(lambda, f0), Mul(delta, f1)), f2);
                 Complex D = Sub(Mul(gg, gg), Mul(Scale(4.0, Mul(Mul(lambda, delta), f2)), inner));
-                Complex s = ComplexSqrt(D);
+                Complex s = realLine && D.im == 0.0 && D.re < 0.0 ? Complex() : ComplexSqrt(D);
                 double c = 100.0 * std::max(Abs(gg), Abs(s));
                 Complex p = Add(gg, s), q = Sub(gg, s);
                 if (c + Abs(p) == c) p = Complex();
@@ -163,6 +171,7 @@ int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int dig
                 f1 = r2;
                 Complex fz;
                 if (int st = f(&z, &fz, frame)) return st;
+                if (fz.im != 0.0) realLine = false;
                 f2 = fz;
                 r0 = r1;
                 r1 = r2;
@@ -873,7 +882,7 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
         for (int i = 0; i < n; ++i) s[i] = x[i] = Complex(-0.55, 0.0);
     long long k = 0;
     int restarts = 0, status = 0;
-    bool givenUp = false;
+    bool givenUp = false, singular = false;
     for (;;) {
         // Newton steps.
         for (int i = 0; i < n; ++i) {
@@ -893,13 +902,49 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
             for (int i = 0; i < n; ++i) J[i * n + j] = Div(Sub(Fm[i], F[i]), Complex(h, 0.0));
             x[j] = saved;
         }
-        for (int k0 = 0; k0 + 1 < n; ++k0)
+        // Elimination with partial pivoting: a variable that only a later
+        // equation holds (a zero on the diagonal) is no obstacle.
+        singular = false;
+        for (int k0 = 0; k0 < n && !singular; ++k0) {
+            int p = k0;
+            double best = Abs(J[k0 * n + k0]);
+            for (int i = k0 + 1; i < n; ++i) {
+                const double v = Abs(J[i * n + k0]);
+                if (v > best) {
+                    best = v;
+                    p = i;
+                }
+            }
+            if (best == 0.0) {
+                singular = true;
+                break;
+            }
+            if (p != k0) {
+                for (int j = 0; j < n; ++j) std::swap(J[k0 * n + j], J[p * n + j]);
+                std::swap(r[k0], r[p]);
+            }
             for (int i = k0 + 1; i < n; ++i) {
                 Complex m = Div(J[i * n + k0], J[k0 * n + k0]);
                 m = Complex(-m.re, -m.im);
                 for (int j = k0 + 1; j < n; ++j) J[i * n + j] = Add(J[i * n + j], Mul(m, J[k0 * n + j]));
                 r[i] = Add(r[i], Mul(m, r[k0]));
             }
+        }
+        if (singular) {
+            // No Newton step exists from here: a failed attempt.
+            if (haveStart || restarts >= maxRestarts) {
+                givenUp = true;
+                break;
+            }
+            for (int i = 0; i < n; ++i) {
+                s[i].re += 0.1;
+                s[i].im += 0.1;
+                x[i] = s[i];
+            }
+            k = 0;
+            ++restarts;
+            continue;
+        }
         for (int i = n - 1; i >= 0; --i) {
             Complex sum = r[i];
             for (int j = i + 1; j < n; ++j) sum = Sub(sum, Mul(J[i * n + j], d[j]));
@@ -945,6 +990,12 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
         }
         k = 0;
         ++restarts;
+    }
+    if (givenUp && singular) {
+        // The last attempt ended on a Jacobian without an inverse: say so rather
+        // than answer NaN as if the system had merely no root.
+        ReportError() << "The matrix is singular";
+        return 10;
     }
     if (givenUp) k = niter;
     if (k >= niter) {

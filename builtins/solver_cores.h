@@ -21,6 +21,7 @@ typedef int (*SolverSystemFn)(int i, const Complex* x, int n, Complex* fx, void*
 // (g of them given, the rest start at 0); counts has k + n entries. On return
 // X holds the zeros (or the last points reached) and counts the evaluations
 // each zero used (more than maxEval when it failed). -1 when a zero failed.
+// A real start on a function real there stays on the real line.
 int FzeroCore(SolverComplexFn f, int k, int g, int n, const double* tol, int digits, int maxEval,
               void* frame, Complex* X, int* counts);
 
@@ -74,6 +75,8 @@ int FminsSearchCore(SolverVectorFn f, void* frame, int n, double* x, double* fx,
 // ---- nonlinear systems ---------------------------------------------------
 
 // Newton's method in complex arithmetic from x (or, without a start, from a
-// fixed family of start vectors). Returns 0 or a callback status; x is set
-// to NaN when the solve gave up or needed niter or more iterations.
+// fixed family of start vectors), the steps by elimination with partial
+// pivoting. Returns 0 or a callback status; x is set to NaN when the solve
+// gave up or needed niter or more iterations. A last attempt that ended on a
+// singular Jacobian is reported as an error, status 10.
 int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart, double tol, int niter);

@@ -26,9 +26,18 @@
 //   static void Sqrt(Cell& out, const Cell& a);      // principal square root
 //   static void Zeros(Matrix& m, int rows, int cols);    // rows x cols of 0
 //   static void Identity(Matrix& m, int rows, int cols); // 1 on the diagonal
-// The arithmetic never stops the algorithms: a singular system carries on
-// with infinities or NaN, as the callers expect. A value-cell policy whose
-// operator fails should leave a number in the cell and keep its own record.
+//   static bool InProductRange(const Cell& a);       // far from overflow and underflow
+//   static int  Exponent(const Cell& a);             // power of two of a's size
+//   static void ScaleByPowerOfTwo(Cell& a, int e);   // a * 2^e
+//   static bool ScaleRotationPair(Cell& as, Cell& bs, const Cell& a, const Cell& b);
+//                                  // a, b over a power of two when their squares leave the range
+// The arithmetic never stops the algorithms: LU and the inverse carry on
+// through a singular matrix with infinities or NaN; the two solvers report it.
+// A value-cell policy whose operator fails should leave a number in the cell
+// and keep its own record.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -139,7 +148,8 @@ int Determinant(typename P::Matrix& w, typename P::Cell& det)
     }
     const int n = w.Rows();
     P::SetReal(det, 1.0);
-    typename P::Cell f;
+    long exp = 0;  // det stands for det * 2^exp: the product never overflows on the way
+    typename P::Cell f, t;
     for (int k = 0; k < n; k++) {
         // A large matrix takes minutes: Stop ends it between columns.
         if (ThreadStopRequested()) {
@@ -152,12 +162,26 @@ int Determinant(typename P::Matrix& w, typename P::Cell& det)
             return 0;
         }
         if (e > 0) P::Neg(det, det);
-        P::Mul(det, det, w.Cell(k, k));
+        P::Mul(t, det, w.Cell(k, k));
+        if (P::InProductRange(t)) {
+            P::Assign(det, t);
+        } else {
+            // The running product left the comfortable range: its power of two and
+            // the pivot's move into exp, and the mantissas are multiplied.
+            const int ed = P::Exponent(det), ep = P::Exponent(w.Cell(k, k));
+            P::Assign(t, w.Cell(k, k));
+            P::ScaleByPowerOfTwo(t, -ep);
+            P::ScaleByPowerOfTwo(det, -ed);
+            P::Mul(det, det, t);
+            exp += (long)ed + ep;
+        }
         for (int i = k + 1; i < n; i++) {
             P::Div(f, w.Cell(i, k), w.Cell(k, k));
             SubtractScaledRow<P>(w, i, k, f, k + 1);
         }
     }
+    // Formed once: beyond the double range the parts go to +-INF or +-0 with their signs.
+    if (exp != 0) P::ScaleByPowerOfTwo(det, (int)std::clamp(exp, -100000L, 100000L));
     return 0;
 }
 
@@ -230,12 +254,19 @@ struct Rotation {
     typename P::Cell c, s, cc, sc;  // cc, sc: the coefficients of the new row k
     bool identity = false;
 
-    Rotation(const typename P::Cell& a, const typename P::Cell& b)
+    Rotation(const typename P::Cell& a0, const typename P::Cell& b0)
     {
-        if (P::IsZero(a) && P::IsZero(b)) {
+        if (P::IsZero(a0) && P::IsZero(b0)) {
             identity = true;
             return;
         }
+        // c and s do not change when a and b are scaled alike: a pair whose sum of
+        // squares would overflow or underflow is brought near 1 by a power of two
+        // first. Every other pair takes the plain formula, bit for bit.
+        typename P::Cell as, bs;
+        const bool scaled = P::ScaleRotationPair(as, bs, a0, b0);
+        const typename P::Cell& a = scaled ? as : a0;
+        const typename P::Cell& b = scaled ? bs : b0;
         typename P::Cell r, t;
         if (P::IsReal(a) && P::IsReal(b)) {
             P::Mul(r, a, a);
@@ -317,6 +348,7 @@ int SolveByRotations(const typename P::Matrix& a, const typename P::Matrix& b, t
 }
 
 // A X = B by elimination with partial pivoting on [A | B]; B any width.
+// A column without a non-zero pivot is reported as a singular matrix, status 10.
 template <class P>
 int SolveByElimination(const typename P::Matrix& a, const typename P::Matrix& b, typename P::Matrix& x)
 {
@@ -337,7 +369,12 @@ int SolveByElimination(const typename P::Matrix& a, const typename P::Matrix& b,
     }
     typename P::Cell piv, f;
     for (int k = 0; k < n; k++) {
-        PivotRow<P>(w, k);  // a zero pivot carries on into infinities or NaN
+        if (PivotRow<P>(w, k) < 0) {
+            // No non-zero pivot left in the column: there is no unique solution, and
+            // going on would only hand back NAN and INF as if they were one.
+            ReportError() << "The matrix is singular";
+            return 10;
+        }
         P::Assign(piv, w.Cell(k, k));
         for (int c = k; c < n + m; c++) P::Div(w.Cell(k, c), w.Cell(k, c), piv);
         for (int i = k + 1; i < n; i++) {
@@ -358,6 +395,57 @@ int SolveByElimination(const typename P::Matrix& a, const typename P::Matrix& b,
         }
     return 0;
 }
+
+// The helpers of the number policies for the determinant's exponent and the
+// rotation's scaling, on the parts of a complex number.
+namespace parts {
+
+// The running product is kept plain while its larger part stays in here.
+constexpr double kProductLow = 0x1p-960, kProductHigh = 0x1p960;
+
+inline bool InProductRange(const Complex& z)
+{
+    const double m = std::fmax(std::fabs(z.re), std::fabs(z.im));
+    if (std::isnan(z.re) || std::isnan(z.im)) return true;  // nothing to save
+    return m >= kProductLow && m <= kProductHigh;
+}
+
+// The power of two of the larger part (frexp's), 0 for 0 and for what is not finite.
+inline int Exponent(const Complex& z)
+{
+    const double m = std::fmax(std::fabs(z.re), std::fabs(z.im));
+    if (!std::isfinite(m) || m == 0.0) return 0;
+    int e;
+    std::frexp(m, &e);
+    return e;
+}
+
+inline void ScaleByPowerOfTwo(Complex& z, int e)
+{
+    z.re = std::ldexp(z.re, e);
+    z.im = std::ldexp(z.im, e);
+}
+
+// a and b over a common power of two when |a|^2 + |b|^2 would leave the range of
+// normal doubles; false (nothing written) otherwise and for parts not finite.
+inline bool ScaleRotationPair(Complex& as, Complex& bs, const Complex& a, const Complex& b)
+{
+    if (!std::isfinite(a.re) || !std::isfinite(a.im) || !std::isfinite(b.re) || !std::isfinite(b.im))
+        return false;
+    const double sum = (a.re * a.re + a.im * a.im) + (b.re * b.re + b.im * b.im);
+    if (sum >= DBL_MIN && sum <= DBL_MAX) return false;
+    const double m =
+        std::fmax(std::fmax(std::fabs(a.re), std::fabs(a.im)), std::fmax(std::fabs(b.re), std::fabs(b.im)));
+    int e;
+    std::frexp(m, &e);
+    as = a;
+    bs = b;
+    ScaleByPowerOfTwo(as, -e);
+    ScaleByPowerOfTwo(bs, -e);
+    return true;
+}
+
+}  // namespace parts
 
 }  // namespace elimination
 
@@ -386,5 +474,12 @@ struct ComplexCellPolicy {
     {
         m.Fill(rows, cols, Complex());
         m.MakeIdentity();
+    }
+    static bool InProductRange(const Cell& a) { return elimination::parts::InProductRange(a); }
+    static int Exponent(const Cell& a) { return elimination::parts::Exponent(a); }
+    static void ScaleByPowerOfTwo(Cell& a, int e) { elimination::parts::ScaleByPowerOfTwo(a, e); }
+    static bool ScaleRotationPair(Cell& as, Cell& bs, const Cell& a, const Cell& b)
+    {
+        return elimination::parts::ScaleRotationPair(as, bs, a, b);
     }
 };

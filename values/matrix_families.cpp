@@ -3,6 +3,8 @@
 // operators, cell functions and the extreme cells.
 #include "values/matrix_families.h"
 
+#include <cmath>
+
 #include "values/operators.h"
 #include "values/output_stream.h"
 
@@ -133,12 +135,27 @@ const CValue* Extreme(const CValueMatrix& m, bool greatest)
         for (int c = 0; c < m.Cols(); ++c) {
             const CValue* cell = &m.Cell(r, c);
             if (cell->Type() == VT_MATRIX) cell = Extreme(cell->Matrix(), greatest);
-            if (!best || (greatest ? ValueGreater(*cell, *best) : ValueLess(*cell, *best))) best = cell;
+            if (!best || ExtremeReplaces(*cell, *best, greatest)) best = cell;
         }
     return best;
 }
 
+bool IsNaNNumber(const CValue& v)
+{
+    if (v.Type() == VT_REAL) return std::isnan(v.Real());
+    return v.Type() == VT_COMPLEX && std::isnan(v.ComplexRef().re);
+}
+
 }  // namespace
+
+// NaN cells have no place in the order: any other candidate replaces one, and
+// none replaces another candidate, so the answer does not depend on where they stand.
+bool ExtremeReplaces(const CValue& candidate, const CValue& best, bool greatest)
+{
+    const bool nanCandidate = IsNaNNumber(candidate), nanBest = IsNaNNumber(best);
+    if (nanCandidate || nanBest) return nanBest && !nanCandidate;
+    return greatest ? ValueGreater(candidate, best) : ValueLess(candidate, best);
+}
 
 // ---- three-operand arithmetic ------------------------------------------------------
 

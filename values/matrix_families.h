@@ -68,3 +68,5 @@ int MatrixHasNaN(const CValueMatrix& m, int (*isNaN)(const CValue&));
 // wins. An empty matrix reports and gives a read-only empty value.
 const CValue* MaxOfMatrix(const CValueMatrix& m);
 const CValue* MinOfMatrix(const CValueMatrix& m);
+// candidate beats best for max (greatest) or min; NaN numbers lose to everything else.
+bool ExtremeReplaces(const CValue& candidate, const CValue& best, bool greatest);

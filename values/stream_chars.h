@@ -1,11 +1,14 @@
 #pragma once
 // Character-level helpers shared by the number and value text readers and writers.
 // Numbers go through the classic locale's facets, whatever the stream's locale is.
+#include <cmath>
 #include <cstdio>
 #include <ios>
 #include <istream>
+#include <limits>
 #include <locale>
 #include <ostream>
+#include <type_traits>
 
 namespace textio {
 
@@ -61,6 +64,14 @@ bool GetNumber(std::istream& is, T& out, std::ios::fmtflags base = std::ios::dec
     T v{};
     std::use_facet<std::num_get<char>>(std::locale::classic())
         .get(std::istreambuf_iterator<char>(is), std::istreambuf_iterator<char>(), f, err, v);
+    if constexpr (std::is_floating_point_v<T>) {
+        // A decimal beyond the range comes back as the largest value with the fail bit:
+        // it reads as infinity, as a literal in a program does.
+        if ((err & std::ios::failbit) && std::fabs(v) == std::numeric_limits<T>::max()) {
+            err &= ~std::ios::failbit;
+            v = std::copysign(std::numeric_limits<T>::infinity(), v);
+        }
+    }
     if (err & std::ios::failbit) {
         is.setstate(err);
         return false;

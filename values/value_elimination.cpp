@@ -65,6 +65,29 @@ void Keep(CValue& out, CValue&& result, const CValue& fallback)
         out.Swap(result);
 }
 
+// A number cell as a Complex; false for every other cell.
+bool NumberParts(const CValue& a, Complex& z)
+{
+    if (a.Type() == VT_REAL) {
+        z = Complex(a.Real(), 0.0);
+        return true;
+    }
+    if (a.Type() == VT_COMPLEX) {
+        z = a.ComplexRef();
+        return true;
+    }
+    return false;
+}
+
+// z back into a cell of a's kind.
+void SetNumberParts(CValue& out, const CValue& kind, const Complex& z)
+{
+    if (kind.Type() == VT_REAL)
+        out.SetReal(z.re);
+    else
+        out.SetComplex(z);
+}
+
 }  // namespace
 
 struct ValueCellPolicy {
@@ -97,6 +120,33 @@ struct ValueCellPolicy {
     {
         m.Fill(rows, cols, CValue(0.0));
         m.MakeIdentity();
+    }
+    // Cells that are not numbers take the plain arithmetic throughout.
+    static bool InProductRange(const Cell& a)
+    {
+        Complex z;
+        return !NumberParts(a, z) || elimination::parts::InProductRange(z);
+    }
+    static int Exponent(const Cell& a)
+    {
+        Complex z;
+        return NumberParts(a, z) ? elimination::parts::Exponent(z) : 0;
+    }
+    static void ScaleByPowerOfTwo(Cell& a, int e)
+    {
+        Complex z;
+        if (!NumberParts(a, z)) return;
+        elimination::parts::ScaleByPowerOfTwo(z, e);
+        SetNumberParts(a, a, z);
+    }
+    static bool ScaleRotationPair(Cell& as, Cell& bs, const Cell& a, const Cell& b)
+    {
+        Complex za, zb, sa, sb;
+        if (!NumberParts(a, za) || !NumberParts(b, zb)) return false;
+        if (!elimination::parts::ScaleRotationPair(sa, sb, za, zb)) return false;
+        SetNumberParts(as, a, sa);
+        SetNumberParts(bs, b, sb);
+        return true;
     }
 };
 

@@ -67,6 +67,31 @@ TEST(SimpsonCore, EndPointSingularitiesMeetTheTolerance)
     EXPECT_LT(lg.calls, 5000);
 }
 
+// Dyadic grids alias cos(w x) onto a slow function (w = 50 looks constant on
+// 2, 4 and 8 panels, w = 1000 on 16 and 32): the agreement of such estimates
+// is not taken, at any frequency a few thousand panels resolve, and a slow
+// integrand is still taken at the first agreement.
+TEST(SimpsonCore, OscillationsAreNotAliased)
+{
+    for (int w = 1; w <= 2000; w += 13) {
+        auto box = QuadOf([w](double x) { return std::cos(w * x); });
+        Complex I;
+        ASSERT_EQ(SimpsonCore(QuadFnBox::Call, &box, Complex(0, 0), Complex(1, 0), 1e-5, &I), 0) << w;
+        EXPECT_NEAR(I.re, std::sin(w) / w, 1e-5) << w;
+    }
+    for (double w : {50.0, 1000.0}) {
+        auto box = QuadOf([w](double x) { return std::cos(w * x); });
+        Complex I;
+        ASSERT_EQ(SimpsonCore(QuadFnBox::Call, &box, Complex(0, 0), Complex(1, 0), 1e-8, &I), 0) << w;
+        EXPECT_NEAR(I.re, std::sin(w) / w, 1e-8) << w;
+    }
+    auto square = QuadOf([](double x) { return x * x; });
+    Complex I;
+    ASSERT_EQ(SimpsonCore(QuadFnBox::Call, &square, Complex(0, 0), Complex(1, 0), 1e-5, &I), 0);
+    EXPECT_EQ(I.re, 1.0 / 3.0);
+    EXPECT_LE(square.calls, 5 + 12);  // two estimates and the off-grid check
+}
+
 TEST(SimpsonCore, ComplexPathAndBoundedFailure)
 {
     QuadFnBox z{[](const Complex& x, Complex* g) {

@@ -4,8 +4,11 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "callbacks.h"
+#include "support/capture.h"
 
 namespace {
 
@@ -302,6 +305,33 @@ TEST(NlsolveCore, SolvesFromDefaultAndGivenStarts)
     EXPECT_EQ(NlsolveCore(SystemFnBox::Call, &lin, 2, y, true, 1e-6, 50), 0);
     EXPECT_NEAR(y[0].re, 2.0, 1e-9);
     EXPECT_NEAR(y[1].re, 1.0, 1e-9);
+}
+
+// The Newton step pivots; a Jacobian without an inverse is reported, with a
+// start given at once, without one after the last restart.
+TEST(NlsolveCore, PivotsAndReportsASingularJacobian)
+{
+    CCaptureStream cap;
+    SystemFnBox swapped{[](int i, const Complex* x, int, Complex* f) {
+        *f = i == 0 ? Complex(x[1].re - 1.0, x[1].im) : Complex(x[0].re - 2.0, x[0].im);
+        return 0;
+    }};
+    Complex x[2] = {Complex(0.5, 0), Complex(0.5, 0)};
+    EXPECT_EQ(NlsolveCore(SystemFnBox::Call, &swapped, 2, x, true, 1e-6, 50), 0);
+    EXPECT_NEAR(x[0].re, 2.0, 1e-9);
+    EXPECT_NEAR(x[1].re, 1.0, 1e-9);
+    EXPECT_TRUE(cap.messages.empty());
+
+    SystemFnBox noX{[](int i, const Complex* x, int, Complex* f) {
+        *f = i == 0 ? Complex(x[1].re - 1.0, x[1].im) : Complex(x[1].re * x[1].re - 1.0, 0.0);
+        return 0;
+    }};
+    for (bool haveStart : {true, false}) {
+        cap.Reset();
+        Complex y[2] = {Complex(0.5, 0), Complex(0.5, 0)};
+        EXPECT_EQ(NlsolveCore(SystemFnBox::Call, &noX, 2, y, haveStart, 1e-6, 50), 10);
+        EXPECT_EQ(cap.messages, (std::vector<std::string>{"Error: The matrix is singular"}));
+    }
 }
 
 TEST(NlsolveCore, FailuresGiveNaNOrStatus)

@@ -83,6 +83,12 @@ TEST(NumberText, ReadComplexTable)
         {"( 3 , 0 )", 3, 0, ""},
         {"(INF)", kInf, 0, ""},
         {".5]", 0.5, 0, "]"},
+        // beyond the range: infinities with their signs, as program literals; below it 0
+        {"1e400", kInf, 0, ""},
+        {"-1e400,", -kInf, 0, ","},
+        {"2e999-3e500i", kInf, -kInf, ""},
+        {"1e-400", 0, 0, ""},
+        {"1.7976931348623157e308", 1.7976931348623157e308, 0, ""},
     };
     for (const Case& c : cases) {
         std::istringstream is(c.text);

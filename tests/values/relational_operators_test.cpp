@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "support/capture.h"
 #include "values/char_cells.h"
@@ -196,6 +197,34 @@ TEST(MatrixExtremes, FirstOfEqualsAndNestedCells)
     CValue first = Mat({{0, 4}});
     first.Matrix().Cell(0, 0) = Mat({{-3, 7}});
     EXPECT_EQ(MinOfMatrix(first.Matrix()), &first.Matrix().Cell(0, 0).Matrix().Cell(0, 0));
+}
+
+// NaN cells have no place in the order: the extreme is the same wherever they
+// stand, and a NaN only when every cell is one.
+TEST(MatrixExtremes, NaNCellsTakeNoPart)
+{
+    const double nan = std::nan("");
+    struct Case {
+        std::vector<double> cells;
+        double max, min;
+    } cases[] = {
+        {{1, nan, 5}, 5, 1}, {{1, 5, nan}, 5, 1}, {{nan, 1, 5}, 5, 1}, {{nan, nan, -2}, -2, -2},
+        {{nan}, nan, nan},   {{nan, nan}, nan, nan},
+    };
+    for (const Case& c : cases) {
+        CValue m;
+        CValueMatrix& cells = m.MakeMatrix(1, (int)c.cells.size());
+        for (size_t i = 0; i < c.cells.size(); i++) cells.Cell(0, (int)i).SetReal(c.cells[i]);
+        const double mx = MaxOfMatrix(m.Matrix())->Real(), mn = MinOfMatrix(m.Matrix())->Real();
+        EXPECT_TRUE(mx == c.max || (std::isnan(mx) && std::isnan(c.max))) << mx;
+        EXPECT_TRUE(mn == c.min || (std::isnan(mn) && std::isnan(c.min))) << mn;
+    }
+    // a complex cell with a NaN real part is a NaN cell too
+    CValue z = Mat({{2, 0}});
+    z.Matrix().Cell(0, 0).SetComplex(Complex(nan, 1));
+    EXPECT_EQ(MaxOfMatrix(z.Matrix()), &z.Matrix().Cell(0, 1));
+    EXPECT_TRUE(ExtremeReplaces(CValue(1.0), CValue(nan), true));
+    EXPECT_FALSE(ExtremeReplaces(CValue(nan), CValue(1.0), false));
 }
 
 TEST(MatrixExtremes, EmptyMatrixReportsAndHandsOutAReadOnlyValue)
