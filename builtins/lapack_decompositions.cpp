@@ -11,6 +11,7 @@
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/range_scaling.h"
 #include "values/stoppable_call.h"
 
 using namespace lapack_work;
@@ -241,6 +242,10 @@ namespace {
 // Real Schur form: quasi-triangular T with 2 x 2 blocks for complex pairs.
 StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
 {
+    // Beyond the range the form of h 2^-k is found and T scaled back.
+    const size_t cells = (size_t)n * (size_t)n;
+    const int k = RangeExponent(LargestPart(h.data(), cells));
+    ScaleCells(h.data(), cells, -k);
     int ilo = 1, ihi = n, lda = n, lwork = 6 * n, info = 0;
     std::vector<double> tau = RealArray(n > 1 ? n - 1 : 1), work = RealArray(lwork), wr = RealArray(n),
                         wi = RealArray(n);
@@ -254,6 +259,7 @@ StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
     dhseqr_("S", "V", &n, &ilo, &ihi, h.data(), &lda, wr.data(), wi.data(), q.data(), &lda, work.data(), &lwork,
             &info, 1, 1);
     if (info != 0) return LapackFailure(info, kSchurTexts);
+    ScaleCells(h.data(), cells, k);
     std::vector<Complex> qc = AllocSquareWork(n), tc = AllocSquareWork(n);
     for (size_t i = 0; i < (size_t)n * n; i++) {
         qc[i] = Complex(q[i], 0.0);
@@ -262,6 +268,18 @@ StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
     ArrayToValueMatrix(qc.data(), n, n, OutputMatrix(outs, 0));
     ArrayToValueMatrix(tc.data(), n, n, OutputMatrix(outs, 1));
     return 0;
+}
+
+// The complex Schur form in place of the column-major a (Q into q when
+// given), of a 2^-k beyond the range with T scaled back. LAPACK's info.
+int ScaledComplexSchur(int n, std::vector<Complex>& a, std::vector<Complex>* q)
+{
+    const size_t cells = (size_t)n * (size_t)n;
+    const int k = RangeExponent(LargestPart(a.data(), cells));
+    ScaleCells(a.data(), cells, -k);
+    int info = ComplexSchur(n, a, q);
+    if (info == 0) ScaleCells(a.data(), cells, k);
+    return info;
 }
 
 }  // namespace
@@ -286,7 +304,7 @@ StatusWord BuiltinSchur(CValue* x, CValue* flg, CValue* out)
     }
     CValueMatrix& outs = MakeOutputs(out, 2);
     std::vector<Complex> q;
-    int info = ComplexSchur(n, a, &q);
+    int info = ScaledComplexSchur(n, a, &q);
     if (info != 0) return LapackFailure(info, kSchurTexts);
     ArrayToValueMatrix(q.data(), n, n, OutputMatrix(outs, 0));
     ArrayToValueMatrix(a.data(), n, n, OutputMatrix(outs, 1));
@@ -298,7 +316,7 @@ StatusWord BuiltinSchurT(CValue* x, CValue* out)
     std::vector<Complex> a;
     if (!ReadSquareComplexArgument(*x, a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows();
-    int info = ComplexSchur(n, a, nullptr);
+    int info = ScaledComplexSchur(n, a, nullptr);
     if (info != 0) return LapackFailure(info, kSchurTexts);
     out->Clear();
     ArrayToValueMatrix(a.data(), n, n, out->MakeMatrix(0, 0));
