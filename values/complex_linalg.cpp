@@ -468,8 +468,18 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
             int64_t E = 0;
             if (int rc = ScaledWholePower(original, m, F, E)) return rc;
             if (p.re < 0.0) {
-                if (int rc = LapackInverse(F)) return rc;
-                E = -E;
+                // A power that is exactly zero has no inverse: reported as it
+                // was. Otherwise A^-m = (A^-1)^m: the inverse of the scaled
+                // A^m would have lost the smaller eigenvalues' share.
+                if (LargestPart(F) == 0.0) return LapackInverse(A);
+                CComplexMatrix inverse(original);
+                int64_t shift = 0;
+                Normalize(inverse, shift);
+                if (int rc = LapackInverse(inverse)) return rc;
+                if (int rc = ScaledWholePower(inverse, m, F, E)) return rc;
+                // A^-m = F 2^(E - m shift).
+                const double total = std::max(-1e15, std::min(1e15, (double)E - m * (double)shift));
+                E = SaturatedExponent((int64_t)total);
             }
             ScaleMatrix(F, LdexpExponent(E));
             A.Swap(F);
