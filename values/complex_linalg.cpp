@@ -360,6 +360,14 @@ bool AllFinite(const CComplexMatrix& M)
     return true;
 }
 
+// The smallest singular value below n eps times the largest (or no SVD).
+bool NumericallySingular(const CComplexMatrix& M)
+{
+    CRealMatrix sv;
+    if (LapackSvdValues(M, sv) != 0 || sv.IsEmpty()) return true;
+    return !(sv.Cell(sv.Rows() - 1, 0) > M.Rows() * DBL_EPSILON * sv.Cell(0, 0));
+}
+
 // M = M / 2^e with e the exponent of its largest part, added to E.
 void Normalize(CComplexMatrix& M, int64_t& E)
 {
@@ -463,29 +471,38 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
             }
             A.Swap(result);
         }
+        // A^-m = (A^-1)^m, A^-1 taken of A scaled into range, where inverting
+        // A^m would fail: the larger eigenvalues' share of A^m hides the rest.
+        auto powerOfInverse = [&]() -> int {
+            CComplexMatrix inverse(original), F;
+            int64_t shift = 0, E = 0;
+            Normalize(inverse, shift);
+            if (int rc = LapackInverse(inverse)) return rc;
+            if (int rc = ScaledWholePower(inverse, m, F, E)) return rc;
+            // A^-m = F 2^(E - m shift).
+            const double total = std::max(-1e15, std::min(1e15, (double)E - m * (double)shift));
+            ScaleMatrix(F, LdexpExponent(SaturatedExponent((int64_t)total)));
+            A.Swap(F);
+            return 0;
+        };
         if (finite && (!AllFinite(A) || (p.re < 0.0 && LargestPart(A) < DBL_MIN))) {
             CComplexMatrix F;
             int64_t E = 0;
             if (int rc = ScaledWholePower(original, m, F, E)) return rc;
             if (p.re < 0.0) {
-                // A power that is exactly zero has no inverse: reported as it
-                // was. Otherwise A^-m = (A^-1)^m: the inverse of the scaled
-                // A^m would have lost the smaller eigenvalues' share.
+                // A power that is exactly zero has no inverse: reported as it was.
                 if (LargestPart(F) == 0.0) return LapackInverse(A);
-                CComplexMatrix inverse(original);
-                int64_t shift = 0;
-                Normalize(inverse, shift);
-                if (int rc = LapackInverse(inverse)) return rc;
-                if (int rc = ScaledWholePower(inverse, m, F, E)) return rc;
-                // A^-m = F 2^(E - m shift).
-                const double total = std::max(-1e15, std::min(1e15, (double)E - m * (double)shift));
-                E = SaturatedExponent((int64_t)total);
+                return powerOfInverse();
             }
             ScaleMatrix(F, LdexpExponent(E));
             A.Swap(F);
             return 0;
         }
-        if (p.re < 0.0) return LapackInverse(A);
+        if (p.re < 0.0) {
+            if (finite && m >= 2.0 && NumericallySingular(A) && !NumericallySingular(original))
+                return powerOfInverse();
+            return LapackInverse(A);
+        }
         return 0;
     }
     // Halves of whole powers go through the Schur square root, then the
