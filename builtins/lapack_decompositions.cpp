@@ -270,18 +270,6 @@ StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
     return 0;
 }
 
-// The complex Schur form in place of the column-major a (Q into q when
-// given), of a 2^-k beyond the range with T scaled back. LAPACK's info.
-int ScaledComplexSchur(int n, std::vector<Complex>& a, std::vector<Complex>* q)
-{
-    const size_t cells = (size_t)n * (size_t)n;
-    const int k = RangeExponent(LargestPart(a.data(), cells));
-    ScaleCells(a.data(), cells, -k);
-    int info = ComplexSchur(n, a, q);
-    if (info == 0) ScaleCells(a.data(), cells, k);
-    return info;
-}
-
 }  // namespace
 
 StatusWord BuiltinSchur(CValue* x, CValue* flg, CValue* out)
@@ -304,7 +292,7 @@ StatusWord BuiltinSchur(CValue* x, CValue* flg, CValue* out)
     }
     CValueMatrix& outs = MakeOutputs(out, 2);
     std::vector<Complex> q;
-    int info = ScaledComplexSchur(n, a, &q);
+    int info = ComplexSchur(n, a, &q);
     if (info != 0) return LapackFailure(info, kSchurTexts);
     ArrayToValueMatrix(q.data(), n, n, OutputMatrix(outs, 0));
     ArrayToValueMatrix(a.data(), n, n, OutputMatrix(outs, 1));
@@ -316,7 +304,7 @@ StatusWord BuiltinSchurT(CValue* x, CValue* out)
     std::vector<Complex> a;
     if (!ReadSquareComplexArgument(*x, a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows();
-    int info = ScaledComplexSchur(n, a, nullptr);
+    int info = ComplexSchur(n, a, nullptr);
     if (info != 0) return LapackFailure(info, kSchurTexts);
     out->Clear();
     ArrayToValueMatrix(a.data(), n, n, out->MakeMatrix(0, 0));
