@@ -7,10 +7,11 @@ A tool run by hand, not part of the tests:
     python3 bench/numeric_compare.py [--seed N] [--veldra PATH] [--octave PATH]
                                      [--no-octave] [--all] [--out FILE]
 
-It builds a seeded table of calls (about 1,970: the elementary functions at
+It builds a seeded table of calls (about 2,010: the elementary functions at
 special, signed-zero, random real and random complex arguments; the two-argument
-functions; matrix functions of random and special matrices; polynomial roots;
-quadratures), runs them in batch programs through `build/out/veldra --run`,
+functions; matrix functions of random and special matrices; decompositions,
+powers, logarithms and exponentials of matrices at the ends of the double range;
+polynomial roots; quadratures), runs them in batch programs through `build/out/veldra --run`,
 runs the same calls through `octave-cli` when it is found, and computes exact
 values in 40-digit arithmetic with mpmath (python3-mpmath).
 
