@@ -299,7 +299,8 @@ TEST(OwnDecompositions, PowerOfTwoMultiplesBeyondTheRangeGiveExactMultiples)
     for (int s : {-1040, -1000, -600, 600, 1000, 1020}) {
         CComplexMatrix B(A), U, W, V, E, D, X;
         for (int i = 0; i < 3; i++)
-            for (int j = 0; j < 3; j++) B.Cell(i, j) = Complex(std::ldexp(A.Cell(i, j).re, s), std::ldexp(A.Cell(i, j).im, s));
+            for (int j = 0; j < 3; j++)
+                B.Cell(i, j) = Complex(std::ldexp(A.Cell(i, j).re, s), std::ldexp(A.Cell(i, j).im, s));
         const double tol = s < -1022 ? 1e-9 : 0.0;
         ASSERT_EQ(B.Svd(U, W, V), 0) << s;
         CComplexMatrix b1(B), b2(B);
