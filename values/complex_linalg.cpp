@@ -512,8 +512,9 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
         if (p.re == 0.5) return 0;
         return Power(A, Complex(2 * p.re, 0.0));
     }
-    // Beyond the range: A^p = (A 2^-k)^p 2^(k p).
-    if (const int k = RangeExponent(A)) {
+    // Beyond the range: A^p = (A 2^-k)^p 2^(k p) (for a finite p).
+    const int k = std::isfinite(p.re) && std::isfinite(p.im) ? RangeExponent(A) : 0;
+    if (k != 0) {
         CComplexMatrix B(A);
         ScaleMatrix(B, -k);
         if (int rc = Power(B, p)) return rc;
