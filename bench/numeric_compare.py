@@ -522,7 +522,9 @@ def range_end_calls():
         calls.append(Call("range", "(%s)^%s" % (vmat(rows), num(e)), "(%s)^%s" % (omat(rows), onum(e)),
                           exact=ex, tol=("rel", 1e-12)))
     # expm of finite matrices whose 1-norm overflows
-    for rows, cells in ((big, [mp.inf] * 4), ([[1e308, 0], [0, 1e308]], [mp.inf, 0, 0, mp.inf])):
+    nil = [[0, 0, 0], [1e308, 0, 0], [1e308, 0, 0]]
+    for rows, cells in ((big, [mp.inf] * 4), ([[1e308, 0], [0, 1e308]], [mp.inf, 0, 0, mp.inf]),
+                        (nil, [1, 0, 0, 1e308, 1, 0, 1e308, 0, 1])):
         calls.append(Call("range", "expm(%s)" % vmat(rows), "expm(%s)" % omat(rows),
                           exact=(lambda cells=cells: [mp.mpc(c) for c in cells]), tol=("rel", 1e-14)))
     return calls

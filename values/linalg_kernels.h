@@ -822,10 +822,29 @@ void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P
     bool lifted = false;
     int lift = 0;
     for (int q = 0; q < squarings; q++) {
-        E = DenseProduct<P>(E, E);
-        lift = std::max(-4400, std::min(4400, 2 * lift));
+        DenseMatrix<S> square = DenseProduct<P>(E, E);
         double big = 0.0;
-        for (const auto& cell : E.data) big = std::fmax(big, P::Abs(cell));
+        for (const auto& cell : square.data) big = std::fmax(big, P::Abs(cell));
+        // Lifted cells have their largest near 1; a square far below that
+        // (a nilpotent part: exp([0, 0; 1e300, 0]) = [1, 0; 1e300, 1]) lost
+        // its small cells below the least double: squared again from
+        // E 2^t, which brings the square's largest near 1.
+        int t = 0;
+        if (lifted && big > 0.0 && big < 0x1p-400) {
+            int e = 0;
+            std::frexp(big, &e);
+            // n products of cells of E 2^t stay below 2^1020.
+            const int cap = (1020 - (int)std::ceil(std::log2((double)n))) / 2;
+            t = std::min(-e / 2, cap);
+            DenseMatrix<S> up = E;
+            const double f = std::ldexp(1.0, t);
+            for (auto& cell : up.data) cell = P::ScaleReal(f, cell);
+            square = DenseProduct<P>(up, up);
+            big = 0.0;
+            for (const auto& cell : square.data) big = std::fmax(big, P::Abs(cell));
+        }
+        E = std::move(square);
+        lift = std::max(-4400, std::min(4400, 2 * lift - 2 * t));
         if (!(big > 0.0 && std::isfinite(big)) || (!lifted && big <= 0x1p256)) continue;
         lifted = true;
         int e = 0;

@@ -127,6 +127,12 @@ TEST(Expm, OverflowGivesSignedInfinities)
     ASSERT_EQ(RealMat(2, 2, {-1000, -2000, -3000, -4000}).Expm(E), 0);
     EXPECT_NEAR(E.Cell(0, 0).re / 3.640621580954898e161, 1, 1e-11);
     EXPECT_NEAR(E.Cell(1, 1).re / 1.1426430806376387e161, 1, 1e-11);
+    // Nilpotent: exp(N) = I + N exactly, however large N (the squares of the
+    // lifted cells fell below the least double and gave zeros).
+    for (double c : {1e300, 1e308}) {
+        ASSERT_EQ(RealMat(2, 2, {0, 0, c, 0}).Expm(E), 0);
+        EXPECT_EQ(DiffNorm(E, RealMat(2, 2, {1, 0, c, 1})), 0.0) << c;
+    }
 }
 
 TEST(Expm, NaNInputEndsAndNonSquareIsReported)
