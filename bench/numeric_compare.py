@@ -9,10 +9,12 @@ A tool run by hand, not part of the tests:
 
 It builds a seeded table of calls (about 2,010: the elementary functions at
 special, signed-zero, random real and random complex arguments; the two-argument
-functions; matrix functions of random and special matrices; polynomial roots;
-the ends of the double range, NaN cells in max/min and sign, singular systems,
-fzero, nlsolve and str2num; quadratures, oscillating ones among them), runs
-them in batch programs through `build/out/veldra --run`, runs the same calls through `octave-cli` when it is found, and computes exact
+functions; matrix functions of random and special matrices; decompositions,
+powers, logarithms and exponentials of matrices at the ends of the double range;
+polynomial roots; NaN cells in max/min and sign, singular systems, scaled
+solvex and det, fzero, nlsolve and str2num; quadratures, oscillating ones
+among them), runs them in batch programs through `build/out/veldra --run`,
+runs the same calls through `octave-cli` when it is found, and computes exact
 values in 40-digit arithmetic with mpmath (python3-mpmath).
 
 Each Veldra result is compared with the exact value where there is one, else
@@ -430,6 +432,105 @@ def build_calls(rng):
                               "quad(@(x) %s, %s, %s%s)" % (obody, onum(lo), onum(hi), targs),
                               exact=(lambda ex=ex: [mp.mpc(ex())]), tol=("quad", tol or 1e-5),
                               conventions=("quad-tol",)))
+    calls += range_end_calls()
+    return calls
+
+
+# Matrices at the ends of the double range: the decompositions run on the
+# matrix scaled by a power of two, whole powers keep their exponent apart.
+RANGE_FUNCTIONS = [
+    "function w = svd_old_w(x)\n  [U, W, V] = svd_old(x);\n  w = sorta(W);\nend",
+    "function r = svd_old_res(x)\n  [U, W, V] = svd_old(x);\n  r = norm(U * diag(W) * V' - x, 1) / norm(x, 1);\nend",
+    "function d = schur_diag(x)\n  [U, T] = schur(x);\n  s = size(x);\n  d = zeros(1, s[1, 1]);\n"
+    "  for (i = 1:s[1, 1])\n    d[1, i] = T[i, i];\n  end\n  d = sorta(d);\nend",
+    "function r = schur_res(x)\n  [U, T] = schur(x);\n  r = norm(U * T * U' - x, 1) / norm(x, 1);\nend",
+    "function r = eign_res(x)\n  [V, D] = eign(x);\n"
+    "  r = norm(x * V - V * diag(D), 1) / (norm(x, 1) * norm(V, 1));\nend",
+]
+
+
+def range_end_calls():
+    calls = []
+
+    def scaled(rows, f):
+        return [[c * f for c in r] for r in rows]
+
+    def sorted_cells(cells):
+        return sorted((mp.mpc(c) for c in cells), key=lambda z: (z.real, z.imag))
+
+    def eig_exact(rows):
+        return lambda rows=rows: sorted_cells(mp.eig(mp.matrix([[mp.mpf(c) for c in r] for r in rows]))[0])
+
+    def sv_exact(rows, n):
+        def ex(rows=rows, n=n):
+            a = mp.matrix([[mp.mpf(c) for c in r] for r in rows])
+            s = list(mp.svd_r(a, compute_uv=False))
+            return sorted_cells(s + [0] * (n - len(s)))
+        return ex
+
+    def residual(group, vfn, ofn, rows):
+        return Call(group, "%s(%s)" % (vfn, vmat(rows)), ofn % omat(rows), exact=lambda: [mp.mpc(0)],
+                    tol=("abs", 1e-13))
+
+    a2 = [[1, 2], [3, 4]]
+    a3 = [[4, 1, 2], [0.5, 3, 1], [1, 2, 5]]
+    a4 = [[4, 1, 2, 0], [0.5, 3, 1, 1], [1, 2, 5, 0], [0, 1, 0, 2]]
+    wide = [[1, 2, 3, 4, 5, 6], [2, 1, 0, 1, 2, 3], [5, 3, 1, 4, 1, 5]]
+    # eign
+    for rows in (scaled(a2, 1e-200), scaled(a2, 1e155), scaled(a4, 1e160), scaled(a3, 1e-250),
+                 scaled(a3, 1e200), [[1e-310, 0], [0, 1e-310]], [[1.5e308, 1e308], [0, 1.7e308]]):
+        calls.append(Call("range", "sorta(eign(%s))" % vmat(rows), "sort(eig(%s)).'" % omat(rows),
+                          exact=eig_exact(rows), tol=("rel", 1e-13)))
+    for rows in (scaled(a3, 1e200), scaled(a2, 1e-300), [[1e-310, 0], [0, 1e-310]]):
+        calls.append(residual("range", "eign_res", "0 * norm(%s)", rows))
+    # svd_old
+    for rows in (scaled(a2, 1e160), scaled(a2, 1e-160), [[1e-310 if i == j else 0 for j in range(4)]
+                                                          for i in range(4)], scaled(wide, 1e307)):
+        n = len(rows[0])
+        calls.append(Call("range", "svd_old_w(%s)" % vmat(rows),
+                          "sort([svd(%s); zeros(%d, 1)]).'" % (omat(rows), n - min(n, len(rows))),
+                          exact=sv_exact(rows, n), tol=("rel", 1e-13)))
+        calls.append(residual("range", "svd_old_res", "0 * norm(%s)", rows))
+    # schur (both forms), sqrtm and logm through it
+    for f in (1e-300, 1e307):
+        rows = scaled(a3, f)
+        calls.append(Call("range", "schur_diag(%s)" % vmat(rows), "sort(diag(schur(%s))).'" % omat(rows),
+                          exact=eig_exact(rows), tol=("rel", 1e-13)))
+        calls.append(residual("range", "schur_res", "0 * norm(%s)", rows))
+        # mpmath's own iterations stop on absolute sizes: the exact values of
+        # the scaled matrix come from the unscaled one (the cells of a3 times
+        # f are the rounded products, which the tolerance covers).
+        c = matrix_call("sqrtm(%s)", "sqrtm(%s)", rows, None, "cond", conventions=("schur",))
+        c.exact = lambda f=f: mat_cells(exact_matrix(mp.sqrtm, a3) * mp.sqrt(mp.mpf(f)))
+        calls.append(c)
+        c = matrix_call("logm(%s)", "logm(%s)", rows, None, "cond", conventions=("schur",))
+        c.exact = lambda f=f: mat_cells(exact_matrix(mp.logm, a3) + mp.log(mp.mpf(f)) * mp.eye(3))
+        calls.append(c)
+    # powers
+    big = [[1e308, 1e308], [1e308, 1e308]]
+    calls.append(Call("range", "(%s)^0.5" % vmat(big), "(%s)^0.5" % omat(big),
+                      exact=lambda: [mp.sqrt(mp.mpf(1e308) / 2)] * 4, tol=("rel", 1e-14)))
+    calls.append(Call("range", "logm(%s)" % vmat([[1e308, 0], [0, 1e300]]),
+                      "logm(%s)" % omat([[1e308, 0], [0, 1e300]]),
+                      exact=lambda: [mp.log(mp.mpf(1e308)), 0, 0, mp.log(mp.mpf(1e300))], tol=("rel", 1e-15)))
+    for rows, e in ((a2, 2147483648), (a2, 600), ([[-1, 2], [3, -4]], 601), ([[1, -2], [3, 4]], 700),
+                    (a2, -600), (a2, -400), ([[1e-200, 0], [0, 1e-200]], -2), ([[2e307, 1e307], [1e307, 2e307]], 1.5),
+                    ([[2e300, 1e300], [1e300, 2e300]], 0.25)):
+        def ex(rows=rows, e=e):
+            a = mp.matrix([[mp.mpf(c) for c in r] for r in rows])
+            if float(e).is_integer():
+                return mat_cells((a ** -1) ** int(-e) if e < 0 else a ** int(e))
+            # symmetric: through the eigenvalues
+            w, v = mp.eighe(a)
+            return mat_cells(v * mp.diag([x ** mp.mpf(e) for x in w]) * v.T)
+        calls.append(Call("range", "(%s)^%s" % (vmat(rows), num(e)), "(%s)^%s" % (omat(rows), onum(e)),
+                          exact=ex, tol=("rel", 1e-12)))
+    # expm of finite matrices whose 1-norm overflows
+    nil = [[0, 0, 0], [1e308, 0, 0], [1e308, 0, 0]]
+    for rows, cells in ((big, [mp.inf] * 4), ([[1e308, 0], [0, 1e308]], [mp.inf, 0, 0, mp.inf]),
+                        (nil, [1, 0, 0, 1e308, 1, 0, 1e308, 0, 1])):
+        calls.append(Call("range", "expm(%s)" % vmat(rows), "expm(%s)" % omat(rows),
+                          exact=(lambda cells=cells: [mp.mpc(c) for c in cells]), tol=("rel", 1e-14)))
     return calls
 
 
@@ -527,6 +628,7 @@ EXTRA_FUNCTIONS = ["function y = q_log(x)\n  y = log(x);\nend",
                    "function r = q_t1(x, y, z)\n  r = y + z - 3;\nend",
                    "function r = q_t2(x, y, z)\n  r = z * z - 4;\nend",
                    "function r = q_t3(x, y, z)\n  r = x - y;\nend"]
+EXTRA_FUNCTIONS += RANGE_FUNCTIONS
 
 
 def matrix_call(vfmt, ofmt, rows, fn, tolkind, conventions=()):

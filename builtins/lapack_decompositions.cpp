@@ -11,6 +11,7 @@
 #include "values/matrix_conversions.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/range_scaling.h"
 #include "values/stoppable_call.h"
 
 using namespace lapack_work;
@@ -241,6 +242,10 @@ namespace {
 // Real Schur form: quasi-triangular T with 2 x 2 blocks for complex pairs.
 StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
 {
+    // Beyond the range the form of h 2^-k is found and T scaled back.
+    const size_t cells = (size_t)n * (size_t)n;
+    const int k = RangeExponent(LargestPart(h.data(), cells));
+    ScaleCells(h.data(), cells, -k);
     int ilo = 1, ihi = n, lda = n, lwork = 6 * n, info = 0;
     std::vector<double> tau = RealArray(n > 1 ? n - 1 : 1), work = RealArray(lwork), wr = RealArray(n),
                         wi = RealArray(n);
@@ -254,6 +259,7 @@ StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
     dhseqr_("S", "V", &n, &ilo, &ihi, h.data(), &lda, wr.data(), wi.data(), q.data(), &lda, work.data(), &lwork,
             &info, 1, 1);
     if (info != 0) return LapackFailure(info, kSchurTexts);
+    ScaleCells(h.data(), cells, k);
     std::vector<Complex> qc = AllocSquareWork(n), tc = AllocSquareWork(n);
     for (size_t i = 0; i < (size_t)n * n; i++) {
         qc[i] = Complex(q[i], 0.0);

@@ -5,6 +5,7 @@
 #include "values/lapack.h"
 #include "values/lapack_drivers.h"
 #include "values/matrix_conversions.h"
+#include "values/range_scaling.h"
 #include "values/stoppable_call.h"
 
 namespace lapack_work {
@@ -50,6 +51,10 @@ int ComplexSchur(int n, std::vector<Complex>& h, std::vector<Complex>* q)
     const bool vectors = q != nullptr;
     std::vector<Complex> qv;
     int info = 0;
+    // Beyond the range the form of h 2^-k is found and T scaled back.
+    const size_t cells = (size_t)n * (size_t)n;
+    const int k = RangeExponent(LargestPart(h.data(), cells));
+    ScaleCells(h.data(), cells, -k);
     // One call Stop may abandon: the arrays are moved into it and back.
     if (StoppableOn(
             10.0 * n * n * n,
@@ -77,6 +82,7 @@ int ComplexSchur(int n, std::vector<Complex>& h, std::vector<Complex>* q)
             h, qv, info))
         return kLapackStopped;
     if (q) q->swap(qv);
+    if (info == 0) ScaleCells(h.data(), cells, k);
     return info;
 }
 

@@ -52,7 +52,8 @@ CValueMatrix& MakeOutputs(CValue* out, int k);
 inline CValueMatrix& OutputMatrix(CValueMatrix& outs, int i) { return outs.Cell(0, i).GetMatrix(); }
 
 // Complex Schur form of the n x n column-major array h: zgehrd, then (when q is
-// given) zunghr on a copy that becomes Q, then zhseqr with job "S". h ends as T.
+// given) zunghr on a copy that becomes Q, then zhseqr with job "S". h ends as T
+// (of h 2^-k scaled back, where h lies beyond the range of values/range_scaling.h).
 // Returns the first non-zero info, else 0.
 // Status of a call that Stop abandoned (the stop status goes to the interpreter).
 constexpr int kLapackStopped = -1000000;

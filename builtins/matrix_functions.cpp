@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <numbers>
 #include <string>
 
 #include "builtins/lapack_work.h"
@@ -15,6 +16,7 @@
 #include "values/output_stream.h"
 #include "values/stop_probe.h"
 #include "values/power_families.h"
+#include "values/range_scaling.h"
 
 namespace {
 
@@ -300,6 +302,10 @@ StatusWord BuiltinLogm(CValue* x, CValue* out)
     CComplexMatrix A;
     if (!NumericCopy(*x, A)) return ERR_MATRIX_ARGUMENT;
     const int n = A.Rows();
+    // Beyond the range the logarithm is taken of A 2^-k, whose residuals the
+    // steps below measure, and log(2^k I) = k log(2) I is added at the end.
+    const int k = RangeExponent(A);
+    ScaleMatrix(A, -k);
     CComplexMatrix L;
     double e = 0.0;
     int rc = SchurMatrixFunction(A, L, ComplexLog, &e);
@@ -341,6 +347,8 @@ StatusWord BuiltinLogm(CValue* x, CValue* out)
         }
     }
     if (std::isfinite(serr) && !(serr < kLogmTolerance)) ReportWarning() << "logm: Appears inaccurate serr=" << serr;
+    if (k != 0)
+        for (int i = 0; i < n; i++) L.Cell(i, i).re += k * std::numbers::ln2;
     SetMatrixResult(out, L);
     return 0;
 }

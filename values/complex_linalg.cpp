@@ -1,12 +1,14 @@
 // Own decompositions, norms and matrix functions of CComplexMatrix.
 #include <cfloat>
 #include <cmath>
+#include <numbers>
 
 #include "values/complex_policy.h"
 #include "values/lapack_drivers.h"
 #include "values/linalg_kernels.h"
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
+#include "values/range_scaling.h"
 #include "values/value.h"
 
 namespace {
@@ -15,19 +17,37 @@ using CDense = DenseMatrix<Complex>;
 
 }  // namespace
 
+// The own decompositions square and multiply cells: a matrix beyond the
+// range bounds runs scaled by a power of two, and only the singular values
+// and eigenvalues (homogeneous of degree one) are scaled back; the vectors
+// do not depend on the scale.
 int CComplexMatrix::Svd(CComplexMatrix& U, CComplexMatrix& W, CComplexMatrix& V) const
 {
-    return SvdOf<ComplexPolicy>(*this, U, W, V);
+    const int k = RangeExponent(*this);
+    if (k == 0) return SvdOf<ComplexPolicy>(*this, U, W, V);
+    CComplexMatrix B(*this);
+    ScaleMatrix(B, -k);
+    int rc = SvdOf<ComplexPolicy>(B, U, W, V);
+    ScaleMatrix(W, k);
+    return rc;
 }
 
 int CComplexMatrix::EigValues(CComplexMatrix& W)
 {
-    return EigValuesOf<ComplexPolicy>(*this, W);
+    const int k = IsSquareShape(*this) ? RangeExponent(*this) : 0;
+    ScaleMatrix(*this, -k);
+    int rc = EigValuesOf<ComplexPolicy>(*this, W);
+    ScaleMatrix(W, k);
+    return rc;
 }
 
 int CComplexMatrix::EigDecompose(CComplexMatrix& V, CComplexMatrix& D)
 {
-    return EigDecomposeOf<ComplexPolicy>(*this, V, D);
+    const int k = IsSquareShape(*this) ? RangeExponent(*this) : 0;
+    ScaleMatrix(*this, -k);
+    int rc = EigDecomposeOf<ComplexPolicy>(*this, V, D);
+    ScaleMatrix(D, k);
+    return rc;
 }
 
 // ---- norms ----
@@ -259,9 +279,17 @@ int SchurSqrt(CComplexMatrix& A)
 {
     const bool realInput = IsRealMatrix(A);
     CComplexMatrix Q, T, R;
-    if (int rc = LapackSchur(A, Q, T)) return rc;
+    // A matrix beyond the range comes as T of A 2^-k: the root of that, times
+    // 2^(k/2) with k made even, so that a root within the range stays finite.
+    int k = 0;
+    if (int rc = LapackSchurScaled(A, Q, T, k)) return rc;
+    if (k % 2 != 0) {
+        ScaleMatrix(T, 1);
+        k--;
+    }
     if (!TriangularSqrt(T, R)) ReportWarning() << "Matrix is singular and may not have a square root";
     A = SchurBackTransform(Q, R, realInput);
+    ScaleMatrix(A, k / 2);
     return 0;
 }
 
@@ -324,6 +352,89 @@ bool SchurRealPower(CComplexMatrix& A, double p)
     return true;
 }
 
+bool AllFinite(const CComplexMatrix& M)
+{
+    for (int i = 0; i < M.Rows(); i++)
+        for (int j = 0; j < M.Cols(); j++)
+            if (!std::isfinite(M.Cell(i, j).re) || !std::isfinite(M.Cell(i, j).im)) return false;
+    return true;
+}
+
+// The smallest singular value below n eps times the largest (or no SVD).
+bool NumericallySingular(const CComplexMatrix& M)
+{
+    CRealMatrix sv;
+    if (LapackSvdValues(M, sv) != 0 || sv.IsEmpty()) return true;
+    return !(sv.Cell(sv.Rows() - 1, 0) > M.Rows() * DBL_EPSILON * sv.Cell(0, 0));
+}
+
+// M = M / 2^e with e the exponent of its largest part, added to E.
+void Normalize(CComplexMatrix& M, int64_t& E)
+{
+    const double big = LargestPart(M);
+    if (!(big > 0.0) || !std::isfinite(big)) return;
+    const int e = ExponentOf(big);
+    ScaleMatrix(M, -e);
+    E = SaturatedExponent(E + e);
+}
+
+// A^m (m whole, >= 1) as F 2^E, by binary powering with every product
+// brought back to a largest part in [0.5, 1): no cell overflows on the way,
+// so a power beyond the double range keeps the signs of its cells. Status of
+// the products (a stop).
+int ScaledWholePower(const CComplexMatrix& A, double m, CComplexMatrix& F, int64_t& E)
+{
+    const int n = A.Rows();
+    CComplexMatrix base(A), result(n, n);
+    int64_t baseExp = 0, resultExp = 0;
+    Normalize(base, baseExp);
+    result.MakeIdentity();
+    for (double e = m; e >= 1.0; e = std::floor(e * 0.5)) {
+        if (std::fmod(e, 2.0) == 1.0) {
+            if (int rc = result.Multiply(base)) return rc;
+            resultExp = SaturatedExponent(resultExp + baseExp);
+            Normalize(result, resultExp);
+        }
+        if (e >= 2.0) {
+            CComplexMatrix square(base);
+            if (int rc = base.Multiply(square)) return rc;
+            baseExp = SaturatedExponent(2 * baseExp);
+            Normalize(base, baseExp);
+        }
+    }
+    F.Swap(result);
+    E = resultExp;
+    return 0;
+}
+
+// M times 2^(k p), the power of two taken out of A before A^p.
+void ScaleByPowerOf2(CComplexMatrix& M, int k, const Complex& p)
+{
+    if (p.im != 0.0) {
+        const double theta = k * p.im * std::numbers::ln2;
+        const Complex turn(std::cos(theta), std::sin(theta));
+        for (int i = 0; i < M.Rows(); i++)
+            for (int j = 0; j < M.Cols(); j++) M.Cell(i, j) *= turn;
+    }
+    const double x = k * p.re, whole = std::floor(x);
+    const double frac = std::isfinite(x) ? x - whole : 0.0;
+    const int e = (int)std::max(-2200.0, std::min(2200.0, whole));
+    // 2^frac in [1, 2): halved before a step down, so that no cell overflows
+    // on its way to a finite result.
+    const double f = std::exp2(frac);
+    for (int i = 0; i < M.Rows(); i++)
+        for (int j = 0; j < M.Cols(); j++) {
+            Complex& z = M.Cell(i, j);
+            if (e < 0) {
+                z.re = std::ldexp(z.re * (0.5 * f), e + 1);
+                z.im = std::ldexp(z.im * (0.5 * f), e + 1);
+            } else {
+                z.re = std::ldexp(z.re * f, e);
+                z.im = std::ldexp(z.im * f, e);
+            }
+        }
+}
+
 }  // namespace
 
 int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
@@ -341,6 +452,12 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
             return 0;
         }
         double m = std::fabs(p.re);
+        // A power that leaves the double range on the way (INF, INF - INF) is
+        // made again with its exponent kept apart; so is the power to be
+        // inverted when it falls below the normal range.
+        const bool finite = AllFinite(A);
+        CComplexMatrix original;
+        if (finite) original = A;
         if (m <= 64.0) {
             CComplexMatrix base(A);
             for (double k = 1.0; k < m; k += 1.0) A.Multiply(base);
@@ -354,7 +471,38 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
             }
             A.Swap(result);
         }
-        if (p.re < 0.0) return LapackInverse(A);
+        // A^-m = (A^-1)^m, A^-1 taken of A scaled into range, where inverting
+        // A^m would fail: the larger eigenvalues' share of A^m hides the rest.
+        auto powerOfInverse = [&]() -> int {
+            CComplexMatrix inverse(original), F;
+            int64_t shift = 0, E = 0;
+            Normalize(inverse, shift);
+            if (int rc = LapackInverse(inverse)) return rc;
+            if (int rc = ScaledWholePower(inverse, m, F, E)) return rc;
+            // A^-m = F 2^(E - m shift).
+            const double total = std::max(-1e15, std::min(1e15, (double)E - m * (double)shift));
+            ScaleMatrix(F, LdexpExponent(SaturatedExponent((int64_t)total)));
+            A.Swap(F);
+            return 0;
+        };
+        if (finite && (!AllFinite(A) || (p.re < 0.0 && LargestPart(A) < DBL_MIN))) {
+            CComplexMatrix F;
+            int64_t E = 0;
+            if (int rc = ScaledWholePower(original, m, F, E)) return rc;
+            if (p.re < 0.0) {
+                // A power that is exactly zero has no inverse: reported as it was.
+                if (LargestPart(F) == 0.0) return LapackInverse(A);
+                return powerOfInverse();
+            }
+            ScaleMatrix(F, LdexpExponent(E));
+            A.Swap(F);
+            return 0;
+        }
+        if (p.re < 0.0) {
+            if (finite && m >= 2.0 && NumericallySingular(A) && !NumericallySingular(original))
+                return powerOfInverse();
+            return LapackInverse(A);
+        }
         return 0;
     }
     // Halves of whole powers go through the Schur square root, then the
@@ -363,6 +511,16 @@ int CComplexMatrix::Power(CComplexMatrix& A, const Complex& p)
         if (int rc = SchurSqrt(A)) return rc;
         if (p.re == 0.5) return 0;
         return Power(A, Complex(2 * p.re, 0.0));
+    }
+    // Beyond the range: A^p = (A 2^-k)^p 2^(k p) (for a finite p).
+    const int k = std::isfinite(p.re) && std::isfinite(p.im) ? RangeExponent(A) : 0;
+    if (k != 0) {
+        CComplexMatrix B(A);
+        ScaleMatrix(B, -k);
+        if (int rc = Power(B, p)) return rc;
+        ScaleByPowerOf2(B, k, p);
+        A.Swap(B);
+        return 0;
     }
     CComplexMatrix work(A), V, D;
     if (work.EigDecompose(V, D) != 0) return 10;

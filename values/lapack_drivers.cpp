@@ -11,6 +11,7 @@
 #include "values/lapack.h"
 #include "values/output_stream.h"
 #include "values/random15.h"
+#include "values/range_scaling.h"
 #include "values/stoppable_call.h"
 #include "values/real_cells.h"
 #include "values/value.h"
@@ -145,8 +146,9 @@ int LapackSvdValues(const CComplexMatrix& A, CRealMatrix& s)
     return SvdCall(A, false, nullptr, s, nullptr, false);
 }
 
-int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
+int LapackSchurScaled(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T, int& scale)
 {
+    scale = 0;
     if (!IsSquare(A)) {
         ReportError() << "Argument must be a square matrix";
         return 69;
@@ -160,6 +162,9 @@ int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
     c->n = c->ihi = c->lda = n;
     c->lwork = 6 * n;
     c->h = Pack(A);
+    const size_t cells = (size_t)n * (size_t)n;
+    const int k = RangeExponent(LargestPart(c->h.data(), cells));
+    ScaleCells(c->h.data(), cells, -k);
     c->w = Padded(n);
     c->work = Padded(c->lwork);
     c->tau = Padded(n > 1 ? n - 1 : 1);
@@ -194,7 +199,16 @@ int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
     }
     UnpackColumnMajor(q.data(), n, n, Q);
     UnpackColumnMajor(h.data(), n, n, T);
+    scale = k;
     return 0;
+}
+
+int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T)
+{
+    int k = 0;
+    int rc = LapackSchurScaled(A, Q, T, k);
+    if (rc == 0) ScaleMatrix(T, k);
+    return rc;
 }
 
 int LapackInverse(CComplexMatrix& A)

@@ -14,6 +14,9 @@ int LapackSvd(const CComplexMatrix& A, CComplexMatrix& U, CRealMatrix& S, CCompl
 int LapackSvdValues(const CComplexMatrix& A, CRealMatrix& s);
 // A = Q T Q^H with T upper triangular.
 int LapackSchur(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T);
+// The same with T the Schur form of A 2^-scale: scale is not 0 when A lies
+// beyond the range where the reduction keeps its digits (values/range_scaling.h).
+int LapackSchurScaled(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix& T, int& scale);
 // A replaced by its inverse (unchanged on failure); warns when nearly singular.
 int LapackInverse(CComplexMatrix& A);
 int LapackInverse(const CComplexMatrix& A, CComplexMatrix& result);

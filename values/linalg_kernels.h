@@ -755,15 +755,37 @@ void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P
         for (auto& cell : E.data) cell = P::FromReal(std::nan(""));
         return;
     }
-    int squarings = 0;
-    while (norm1 > 0.5) {
-        norm1 *= 0.5;
-        squarings++;
+    // The least s with norm1 2^-s <= 0.5, from the exponent of the norm.
+    // A norm that overflows (finite cells, a column sum past the largest
+    // double) is taken as its sums of the cells scaled by the largest part.
+    int normExp = 0;
+    double mant = 0.0;
+    if (std::isinf(norm1)) {
+        double big = 0.0;
+        for (const auto& cell : A.data) big = std::fmax(big, std::fmax(std::fabs(P::Re(cell)), std::fabs(P::Im(cell))));
+        int bigExp = 0;
+        std::frexp(big, &bigExp);
+        const double down = std::ldexp(1.0, -bigExp);
+        double scaled = 0.0;
+        for (int j = 0; j < n; j++) {
+            double col = 0.0;
+            for (int i = 0; i < n; i++) col += P::Abs(P::ScaleReal(down, A(i, j)));
+            if (col > scaled) scaled = col;
+        }
+        mant = std::frexp(scaled, &normExp);
+        normExp += bigExp;
+    } else {
+        mant = std::frexp(norm1, &normExp);
     }
+    int squarings = 0;
+    if (norm1 > 0.5) squarings = mant == 0.5 ? normExp : normExp + 1;
     DenseMatrix<S> B = A;
-    if (squarings > 0) {
-        double f = std::ldexp(1.0, -squarings);
+    // 2^-s in factors of at most 2^-1000 (each exact, and never zero).
+    for (int rest = squarings; rest > 0;) {
+        const int step = std::min(rest, 1000);
+        const double f = std::ldexp(1.0, -step);
         for (auto& cell : B.data) cell = P::ScaleReal(f, cell);
+        rest -= step;
     }
 
     DenseMatrix<S> T(n, n);
@@ -800,10 +822,29 @@ void ExpmKernel(const DenseMatrix<typename P::Scalar>& A, DenseMatrix<typename P
     bool lifted = false;
     int lift = 0;
     for (int q = 0; q < squarings; q++) {
-        E = DenseProduct<P>(E, E);
-        lift = std::max(-4400, std::min(4400, 2 * lift));
+        DenseMatrix<S> square = DenseProduct<P>(E, E);
         double big = 0.0;
-        for (const auto& cell : E.data) big = std::fmax(big, P::Abs(cell));
+        for (const auto& cell : square.data) big = std::fmax(big, P::Abs(cell));
+        // Lifted cells have their largest near 1; a square far below that
+        // (a nilpotent part: exp([0, 0; 1e300, 0]) = [1, 0; 1e300, 1]) lost
+        // its small cells below the least double: squared again from
+        // E 2^t, which brings the square's largest near 1.
+        int t = 0;
+        if (lifted && big > 0.0 && big < 0x1p-400) {
+            int e = 0;
+            std::frexp(big, &e);
+            // n products of cells of E 2^t stay below 2^1020.
+            const int cap = (1020 - (int)std::ceil(std::log2((double)n))) / 2;
+            t = std::min(-e / 2, cap);
+            DenseMatrix<S> up = E;
+            const double f = std::ldexp(1.0, t);
+            for (auto& cell : up.data) cell = P::ScaleReal(f, cell);
+            square = DenseProduct<P>(up, up);
+            big = 0.0;
+            for (const auto& cell : square.data) big = std::fmax(big, P::Abs(cell));
+        }
+        E = std::move(square);
+        lift = std::max(-4400, std::min(4400, 2 * lift - 2 * t));
         if (!(big > 0.0 && std::isfinite(big)) || (!lifted && big <= 0x1p256)) continue;
         lifted = true;
         int e = 0;

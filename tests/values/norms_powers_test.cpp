@@ -108,6 +108,10 @@ TEST(Expm, OverflowGivesSignedInfinities)
         {RealMat(2, 2, {-1e150, -2e150, -3e150, -4e150}), RealMat(2, 2, {inf, -inf, -inf, inf})},
         {RealMat(2, 2, {710, 0, 0, -800}), RealMat(2, 2, {inf, 0, 0, 0})},
         {RealMat(2, 2, {-1e150, 0, 0, -1e150}), RealMat(2, 2, {0, 0, 0, 0})},
+        // Finite cells whose column sums overflow: the squarings come from the
+        // norm's exponent (a halving loop never ended on an INF norm).
+        {RealMat(2, 2, {1e308, 1e308, 1e308, 1e308}), RealMat(2, 2, {inf, inf, inf, inf})},
+        {RealMat(2, 2, {1e308, 0, 0, 1e308}), RealMat(2, 2, {inf, 0, 0, inf})},
     };
     for (auto& c : cases) {
         CComplexMatrix E;
@@ -123,6 +127,12 @@ TEST(Expm, OverflowGivesSignedInfinities)
     ASSERT_EQ(RealMat(2, 2, {-1000, -2000, -3000, -4000}).Expm(E), 0);
     EXPECT_NEAR(E.Cell(0, 0).re / 3.640621580954898e161, 1, 1e-11);
     EXPECT_NEAR(E.Cell(1, 1).re / 1.1426430806376387e161, 1, 1e-11);
+    // Nilpotent: exp(N) = I + N exactly, however large N (the squares of the
+    // lifted cells fell below the least double and gave zeros).
+    for (double c : {1e300, 1e308}) {
+        ASSERT_EQ(RealMat(2, 2, {0, 0, c, 0}).Expm(E), 0);
+        EXPECT_EQ(DiffNorm(E, RealMat(2, 2, {1, 0, c, 1})), 0.0) << c;
+    }
 }
 
 TEST(Expm, NaNInputEndsAndNonSquareIsReported)
@@ -165,6 +175,57 @@ TEST(MatrixPower, WholeFractionalComplexAndHugeExponents)
         CComplexMatrix A(c.a);
         ASSERT_EQ(CComplexMatrix::Power(A, c.p), 0);
         EXPECT_LE(DiffNorm(A, c.expected), c.tol) << c.p.re << "+" << c.p.im << "i";
+    }
+}
+
+// Powers past the doubles: a real matrix's power stays real, each cell INF
+// with its true sign; a negative power is the power of the inverse where the
+// positive one overflows or hides the smaller eigenvalue; roots of matrices
+// near the largest double stay finite.
+TEST(MatrixPower, PowersAtTheEndsOfTheRange)
+{
+    const double inf = INFINITY;
+    struct Case {
+        CComplexMatrix a;
+        double p;
+        CComplexMatrix expected;
+        double relTol;
+    } cases[] = {
+        {RealMat(2, 2, {1, 2, 3, 4}), 600, RealMat(2, 2, {inf, inf, inf, inf}), 0},
+        {RealMat(2, 2, {1, 2, 3, 4}), 2147483648.0, RealMat(2, 2, {inf, inf, inf, inf}), 0},
+        {RealMat(2, 2, {-1, 2, 3, -4}), 601, RealMat(2, 2, {-inf, inf, inf, -inf}), 0},
+        {RealMat(2, 2, {1, -2, 3, 4}), 700, RealMat(2, 2, {-inf, -inf, inf, -inf}), 0},
+        {RealMat(2, 2, {1e-200, 0, 0, 1e-200}), -2, RealMat(2, 2, {inf, 0, 0, inf}), 0},
+        // (40 digits)
+        {RealMat(2, 2, {1, 2, 3, 4}), -600,
+         RealMat(2, 2, {2.2840297967899682e257, -1.0447771439749318e257, -1.5671657159623977e257,
+                        7.1686408082757047e256}),
+         1e-12},
+        {RealMat(2, 2, {1, 2, 3, 4}), -400,
+         RealMat(2, 2, {3.4115485237552485e171, -1.5605347741917683e171, -2.3408021612876524e171,
+                        1.0707463624675961e171}),
+         1e-12},
+        {RealMat(2, 2, {1e308, 1e308, 1e308, 1e308}), 0.5,
+         RealMat(2, 2, {7.0710678118654752e153, 7.0710678118654752e153, 7.0710678118654752e153,
+                        7.0710678118654752e153}),
+         1e-14},
+        {RealMat(2, 2, {2e300, 1e300, 1e300, 2e300}), 0.25,
+         RealMat(2, 2, {1.1580370064762462e75, 1.5803700647624623e74, 1.5803700647624623e74,
+                        1.1580370064762462e75}),
+         1e-13},
+    };
+    for (auto& c : cases) {
+        CComplexMatrix A(c.a);
+        ASSERT_EQ(CComplexMatrix::Power(A, Complex(c.p, 0)), 0) << c.p;
+        for (int i = 0; i < 2; i++)
+            for (int j = 0; j < 2; j++) {
+                const double want = c.expected.Cell(i, j).re, got = A.Cell(i, j).re;
+                if (std::isinf(want) || want == 0)
+                    EXPECT_EQ(got, want) << c.p << " at " << i << "," << j;
+                else
+                    EXPECT_NEAR(got / want, 1, c.relTol) << c.p << " at " << i << "," << j;
+                EXPECT_EQ(A.Cell(i, j).im, 0.0) << c.p << " at " << i << "," << j;
+            }
     }
 }
 

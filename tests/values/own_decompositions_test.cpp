@@ -275,3 +275,40 @@ TEST(OwnDecompositions, NaNInputEndsWithTheConvergenceMessages)
     EXPECT_EQ(cap.messages[1], "Error: Function eigv; solution will not converge");
     EXPECT_EQ(cap.messages[2], "Error: Solution will not converge");
 }
+
+// Beyond the range the routines run on the matrix scaled by a power of two,
+// so a matrix 2^s A there gives exactly 2^s times A's values (and A's
+// vectors), down into the subnormals and up to the largest doubles.
+TEST(OwnDecompositions, PowerOfTwoMultiplesBeyondTheRangeGiveExactMultiples)
+{
+    const CComplexMatrix A = Mat(3, 3, {{4, 1}, {1, 0}, {2, 0}, {0.5, 0}, {3, -2}, {1, 0}, {1, 0}, {2, 0}, {5, 0}});
+    CComplexMatrix U0, W0, V0, E0, D0, X0;
+    ASSERT_EQ(A.Svd(U0, W0, V0), 0);
+    CComplexMatrix a0(A), b0(A);
+    ASSERT_EQ(a0.EigValues(E0), 0);
+    ASSERT_EQ(b0.EigDecompose(X0, D0), 0);
+    // Subnormal cells have lost digits: only the normal multiples are exact.
+    auto same = [](const CComplexMatrix& got, const CComplexMatrix& base, int s, double tol) {
+        for (int j = 0; j < base.Cols(); j++) {
+            const Complex want(std::ldexp(base.Cell(0, j).re, s), std::ldexp(base.Cell(0, j).im, s));
+            EXPECT_LE(std::hypot(got.Cell(0, j).re - want.re, got.Cell(0, j).im - want.im),
+                      tol * std::hypot(want.re, want.im))
+                << s << " cell " << j;
+        }
+    };
+    for (int s : {-1040, -1000, -600, 600, 1000, 1020}) {
+        CComplexMatrix B(A), U, W, V, E, D, X;
+        for (int i = 0; i < 3; i++)
+            for (int j = 0; j < 3; j++)
+                B.Cell(i, j) = Complex(std::ldexp(A.Cell(i, j).re, s), std::ldexp(A.Cell(i, j).im, s));
+        const double tol = s < -1022 ? 1e-9 : 0.0;
+        ASSERT_EQ(B.Svd(U, W, V), 0) << s;
+        CComplexMatrix b1(B), b2(B);
+        ASSERT_EQ(b1.EigValues(E), 0) << s;
+        ASSERT_EQ(b2.EigDecompose(X, D), 0) << s;
+        same(W, W0, s, tol);
+        same(E, E0, s, tol);
+        same(D, D0, s, tol);
+        EXPECT_LE(DiffNorm(U, U0) + DiffNorm(V, V0) + DiffNorm(X, X0), tol * 100) << s;
+    }
+}
