@@ -977,6 +977,7 @@ TEST(PlotDeviceView, ScrollBarThumbsFollowTheView)
     struct Bars {
         HWND view;
         RECT window;   // the view's window rectangle in the frame's image
+        RECT client;
         SCROLLINFO h, v;
     };
     const Bars b = ReadOnWindowThread<Bars>(frame, [&] {
@@ -988,6 +989,7 @@ TEST(PlotDeviceView, ScrollBarThumbsFollowTheView)
         GetWindowRect(frame, &f);
         GetWindowRect(v->m_hWnd, &w);
         out.window = RECT{w.left - f.left, w.top - f.top, w.right - f.left, w.bottom - f.top};
+        GetClientRect(v->m_hWnd, &out.client);
         out.h.cbSize = out.v.cbSize = sizeof(SCROLLINFO);
         out.h.fMask = out.v.fMask = SIF_ALL;
         GetScrollInfo(v->m_hWnd, SB_HORZ, &out.h);
@@ -999,24 +1001,31 @@ TEST(PlotDeviceView, ScrollBarThumbsFollowTheView)
     ASSERT_GT(b.h.nMax + 1, (int)b.h.nPage) << "no horizontal bar";
     EXPECT_EQ(b.v.nPos, 0);
     EXPECT_EQ(b.h.nPos, 0);
+    // A page is what the client area shows with both bars in place.
+    EXPECT_EQ((int)b.v.nPage, (int)b.client.bottom);
+    EXPECT_EQ((int)b.h.nPage, (int)b.client.right);
     const int bar = GetSystemMetrics(SM_CXVSCROLL);
     std::vector<uint32_t> shown, fresh;
     SIZE size{};
     ASSERT_TRUE(HeadlessCopySurface(frame, &shown, &size));
-    // The thumbs start right after the up and left arrows.
-    const uint32_t track = GetSysColor(COLOR_SCROLLBAR);
-    auto rgb = [&](const std::vector<uint32_t>& px, int x, int y) {
+    auto grey = [&](const std::vector<uint32_t>& px, int x, int y) {
         const uint32_t p = px[(size_t)y * size.cx + x];
-        return (uint32_t)RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        return (int)(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF));
     };
-    const int vx = b.window.right - bar / 2, arrowEnd = b.window.top + bar;
-    int vThumb = arrowEnd;
-    while (vThumb < b.window.bottom - bar && rgb(shown, vx, vThumb) == track) ++vThumb;
-    EXPECT_LE(vThumb - arrowEnd, 1) << "the vertical thumb starts " << vThumb - arrowEnd << " pixels down its track";
-    const int hy = b.window.bottom - bar / 2, leftEnd = b.window.left + bar;
-    int hThumb = leftEnd;
-    while (hThumb < b.window.right - 2 * bar && rgb(shown, hThumb, hy) == track) ++hThumb;
-    EXPECT_LE(hThumb - leftEnd, 1) << "the horizontal thumb starts " << hThumb - leftEnd << " pixels along its track";
+    // Along each bar's middle: the thumb, darker than its track, starts
+    // right after the up (left) arrow, and the track shows below (right of) it.
+    auto thumb = [&](bool vertical) {
+        const int across = vertical ? b.window.right - bar / 2 : b.window.bottom - bar / 2;
+        const int from = (vertical ? b.window.top : b.window.left) + bar;
+        const int to = (vertical ? b.window.top + b.client.bottom : b.window.left + b.client.right) - bar;
+        auto at = [&](int along) { return vertical ? grey(shown, across, along) : grey(shown, along, across); };
+        const int track = at(to - 2), inside = at(from + 3);
+        std::ostringstream s;
+        if (inside >= track) s << "the start of the track is not the darker thumb (" << inside << " against " << track << ")";
+        return s.str();
+    };
+    EXPECT_EQ(thumb(true), "") << "vertical";
+    EXPECT_EQ(thumb(false), "") << "horizontal";
     // Nothing stale: the bars as a repaint of everything draws them.
     RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     ASSERT_TRUE(WaitForPaints(frame));
