@@ -77,6 +77,20 @@ void CSetsGeneral::DoDataExchange(CDataExchange* pDX)
     DDV_MinMaxInt(pDX, m_columnLimit, 0, 200);
 }
 
+BOOL CSetsGeneral::OnSetActive()
+{
+    m_ready = true;
+    return CPropertyPage::OnSetActive();
+}
+
+BOOL CSetsGeneral::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const int code = HIWORD(wParam);
+    if (m_ready && lParam && (code == EN_CHANGE || code == BN_CLICKED || code == CBN_SELCHANGE || code == CBN_EDITCHANGE))
+        SetModified(TRUE);
+    return CPropertyPage::OnCommand(wParam, lParam);
+}
+
 BOOL CSetsGeneral::OnApply()
 {
     const std::string face = m_fontCombo.m_hWnd ? m_fontCombo.GetSelectedFont() : m_fontFace;

@@ -15,7 +15,11 @@ public:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnApply() override;
+    BOOL OnSetActive() override;
+    // An edit of any control enables Apply.
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
+    bool m_ready = false;   // the page shown: changes from now on are the user's
     int m_outStamp = 0;
     int m_timeStamp = 0;
     int m_outputType = 0;    // 0 "As Stream", 1 "Printing"

@@ -117,6 +117,9 @@ double SmallerNiceStep(double step)
     return e / 2;
 }
 
+// Units between the end of a horizontal tick mark and its number.
+constexpr int kNumberGap = 4;
+
 // Every tick of one axis for the step given, in the order of the forward and
 // the backward pass, with its number placed; nothing is drawn.
 void PlanTicks(const CGraph& g, HDC dc, const AxisSpec& a, double step, double decadeFactor, bool decadeMode,
@@ -157,12 +160,15 @@ void PlanTicks(const CGraph& g, HDC dc, const AxisSpec& a, double step, double d
                 else
                     nr.top = pr.bottom - ts.cy - 4;
             } else {
+                // A y number stands clear of its horizontal tick mark (3
+                // classic, 5 boxed units long), which would otherwise read as
+                // its minus sign: "0.5" as "-0.5".
                 nr.top = p - ts.cy / 2;
                 if (a.classic) {
-                    nr.left = a.column - ts.cx - 4;
-                    if (nr.left < pr.left) nr.left = a.column + 4;
+                    nr.left = a.column - 3 - kNumberGap - ts.cx;
+                    if (nr.left < pr.left) nr.left = a.column + 3 + kNumberGap;
                 } else {
-                    nr.left = pr.left + 7;
+                    nr.left = pr.left + 5 + kNumberGap;
                 }
             }
             nr.right = nr.left + ts.cx;
@@ -408,7 +414,7 @@ void CGraph::LayoutAxis(HDC dc)
         std::vector<RECT> taken;
         KeepNumbersApart(xt, gap, taken);
         KeepNumbersApart(yt, gap, taken);
-        const NumberBoxes boxes(taken, (gap + 1) / 2);
+        const NumberBoxes boxes(taken, std::max((gap + 1) / 2, kNumberGap));   // clear of the tick marks too
 
         if (classic) {
             MoveToEx(dc, pr.left, row, nullptr);

@@ -228,6 +228,9 @@ public:
     // What a drag compares after each dispatched message.
     std::vector<std::pair<const void*, uint64_t>> ObjectsStamp() const;
 
+    // The read-out of a logical point, as every drag shows it.
+    void ReadoutAt(POINT logical);
+
 private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     // What the last rescale prepared the points for: the plot rectangle,
@@ -255,7 +258,6 @@ private:
     void DrawLegendEntry(HDC dc, CGraphObject& o, int x, int y, int h);
     HBRUSH CreateFillBrush(const CGraphObject& o) const;
     std::string PointerText(const CGraphObject& o) const;
-    void ReadoutAt(POINT logical);
     void AfterLimitsTaken();
     bool PointerLinesBeyondPlot() const;
     // Rescale of a polyline that clipping would leave whole: the device

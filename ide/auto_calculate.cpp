@@ -96,6 +96,7 @@ bool CVeldraDoc::AutoCalculate(std::istream& in)
         EmptyVariablesBars();
         Rollback(rollbackMark);
         RefreshFunctionsBars(1);
+        RefreshVariablesBars(1);   // the variables that remain, not an empty list
         return false;
     }
     incremental = true;
@@ -107,6 +108,8 @@ bool CVeldraDoc::AutoCalculate(std::istream& in)
         incremental = false;
         EmptyVariablesBars();
         Rollback(rollbackMark);
+        RefreshFunctionsBars(1);
+        RefreshVariablesBars(9);
         return false;
     }
     RefreshVariablesBars(8);

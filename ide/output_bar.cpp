@@ -186,10 +186,27 @@ void COutputCtrl::FlushOutput()
     } else {
         HideSelection(FALSE);
         SetSel(length, length);
-        int first = GetLineCount() - 5 - 1;  // 0-based first visible line
-        if (first < 0) first = 0;
-        LineScroll(first - GetFirstVisibleLine());
+        ScrollEndToBottom();
     }
+}
+
+void COutputCtrl::ScrollEndToBottom()
+{
+    // The caret's line (the empty one after the last message) ends the view:
+    // as many lines above it as the formatting rectangle holds.
+    const int lines = GetLineCount();
+    auto topOf = [&](int line) {
+        POINT p{};
+        Send(EM_POSFROMCHAR, (WPARAM)&p, LineIndex(line));
+        return (int)p.y;
+    };
+    RECT fr{};
+    GetRect(&fr);
+    int height = lines > 1 ? topOf(1) - topOf(0) : 0;
+    if (height <= 0) height = 1;
+    const int shown = std::max(1, (int)(fr.bottom - fr.top) / height);
+    const int first = std::max(0, lines - shown);
+    LineScroll(first - GetFirstVisibleLine());
 }
 
 void COutputCtrl::ClearText()

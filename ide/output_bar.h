@@ -55,6 +55,8 @@ public:
     // Puts the messages taken since the last frame into the control and
     // keeps the view where it was or on the end.
     void FlushOutput();
+    // Scrolls so that the last line stands at the bottom of the view.
+    void ScrollEndToBottom();
     bool HasPendingOutput() const { return !m_pending.Empty(); }
     void ClearText();
     bool GotoErrorLine();

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/afx/document.h"
+#include "platform/afx/module_bitmap_data.h"
 #include "platform/afx/spawn.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +72,7 @@ std::string DesktopEntryText(const std::string& exePath)
            "Name=Veldra\n"
            "Comment=Matrix programming environment\n"
            "Exec=" + ExecArgument(exePath) + " --hidden-run %f\n"
+           "Icon=veldra\n"
            "MimeType=text/x-veldra;\n"
            "Terminal=false\n"
            "NoDisplay=false\n"
@@ -113,11 +115,18 @@ int RegisterShellFiles(const std::string& exePath)
     const fs::path apps = fs::path(base) / "applications", mime = fs::path(base) / "mime";
     const int desktop = WriteIfDifferent(apps / "veldra.desktop", DesktopEntryText(exePath));
     const int types = WriteIfDifferent(mime / "packages" / "veldra.xml", MimePackageText());
+    // The icon the entry names: the IDE window's own.
+    int icon = 0;
+    const unsigned char* png = nullptr;
+    size_t pngSize = 0;
+    if (AfxFindBitmapData("ICON128", &png, &pngSize))
+        icon = WriteIfDifferent(fs::path(base) / "icons" / "hicolor" / "48x48" / "apps" / "veldra.png",
+                                std::string(reinterpret_cast<const char*>(png), pngSize));
     // The databases are rebuilt only after a change: a start with nothing
     // new leaves the desktop alone.
     if (types > 0 && AfxCommandExists("update-mime-database")) AfxSpawn({"update-mime-database", mime.string()}, true);
     if (desktop > 0 && AfxCommandExists("update-desktop-database"))
         AfxSpawn({"update-desktop-database", apps.string()}, true);
-    if (desktop < 0 || types < 0) return -1;
-    return desktop + types;
+    if (desktop < 0 || types < 0 || icon < 0) return -1;
+    return desktop + types + icon;
 }

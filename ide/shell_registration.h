@@ -14,8 +14,8 @@ std::string MimePackageText();
 // HOME is set).
 std::string ShellDataHome();
 
-// Writes applications/veldra.desktop and mime/packages/veldra.xml when
-// missing or different, then refreshes the desktop's databases with
+// Writes applications/veldra.desktop, mime/packages/veldra.xml and the icon
+// icons/hicolor/48x48/apps/veldra.png when missing or different, then refreshes the desktop's databases with
 // update-mime-database / update-desktop-database when those exist. Returns
 // how many files were (re)written; -1 when a write failed.
 int RegisterShellFiles(const std::string& exePath);

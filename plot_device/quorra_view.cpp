@@ -253,7 +253,7 @@ void CQuorraView::OnMouseMove(UINT, POINT pt)
         POINT l = pt;
         p->DeviceToLogical(&l, 1);
         if (!PtInRect(&p->plotRect, l)) continue;
-        p->ReadoutText(p->DeviceToWorld(l.x, l.y));
+        p->ReadoutAt(l);  // as during a drag: a polar plane shows rho and phi
         break;
     }
 }

@@ -17,7 +17,8 @@ CDeviceFrameBars::~CDeviceFrameBars()
 namespace {
 
 // The disabled look of the strip: its transparent parts (white once loaded)
-// become the mask colour and every drawn pixel the shadow colour.
+// and its magenta mask colour become the mask colour, every drawn pixel the
+// shadow colour.
 HIMAGELIST GreyedStrip(UINT toolbarId, int cx, int cy)
 {
     char name[16];
@@ -34,7 +35,10 @@ HIMAGELIST GreyedStrip(UINT toolbarId, int cx, int cy)
     HGDIOBJ oldSrc = SelectObject(src, strip), oldDst = SelectObject(dst, grey);
     const COLORREF key = RGB(255, 0, 255), shadow = GetSysColor(COLOR_BTNSHADOW);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) SetPixel(dst, x, y, GetPixel(src, x, y) == RGB(255, 255, 255) ? key : shadow);
+        for (int x = 0; x < w; ++x) {
+            const COLORREF px = GetPixel(src, x, y);
+            SetPixel(dst, x, y, px == RGB(255, 255, 255) || px == key ? key : shadow);
+        }
     SelectObject(src, oldSrc);
     SelectObject(dst, oldDst);
     DeleteDC(src);

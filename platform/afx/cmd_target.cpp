@@ -1,6 +1,8 @@
 // Message-map lookups and the guard against routing loops.
 #include "platform/afx/cmd_target.h"
 
+#include "platform/afx/cmd_ui.h"
+
 #include <vector>
 
 #include "platform/user/user.h"
@@ -47,7 +49,14 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
         return TRUE;
     }
     AfxCall call{nCode == CN_COMMAND || nCode == CN_UPDATE_COMMAND_UI ? (UINT)WM_COMMAND : (UINT)WM_NOTIFY, 0, 0, nID, pExtra, 0};
-    return e->pfn(this, call) ? TRUE : FALSE;
+    if (nCode != CN_UPDATE_COMMAND_UI || !pExtra) return e->pfn(this, call) ? TRUE : FALSE;
+    // An update handler that finds nothing to update (a child frame asked
+    // about the main frame's bars) passes the item on along the route.
+    auto* ui = static_cast<CCmdUI*>(pExtra);
+    ui->m_bContinueRouting = FALSE;
+    const bool handled = e->pfn(this, call) && !ui->m_bContinueRouting;
+    ui->m_bContinueRouting = FALSE;
+    return handled ? TRUE : FALSE;
 }
 
 bool CCmdTarget::DispatchMessageEntry(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)

@@ -192,6 +192,16 @@ INT_PTR CDialog::DoModal()
     return result;
 }
 
+namespace {
+
+bool IsOwnerlessPopup(HWND h)
+{
+    return (::GetWindowLongPtr(h, GWL_STYLE) & (WS_POPUP | WS_CHILD)) == WS_POPUP && !::GetWindow(h, GW_OWNER) &&
+           ::IsWindowEnabled(h) && GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId();
+}
+
+}   // namespace
+
 INT_PTR CDialog::RunModalLoop(HWND)
 {
     CNestedLoop& loop = *m_pLoop;
@@ -207,6 +217,10 @@ INT_PTR CDialog::RunModalLoop(HWND)
             if (CWnd* w = FromHandlePermanent(h)) taken = w->PreTranslateMessage(&msg);
             if (h == m_hWnd || !m_hWnd) break;
         }
+        // A pop-up of no owner (a control's tip over the dialog) forwards
+        // what it is given to its control: it translates for itself.
+        if (!taken && msg.hwnd && msg.hwnd != m_hWnd && !IsChild(m_hWnd, msg.hwnd) && IsOwnerlessPopup(msg.hwnd))
+            if (CWnd* w = FromHandlePermanent(msg.hwnd)) taken = w->PreTranslateMessage(&msg);
         if (!taken && m_hWnd && IsDialogMessage(m_hWnd, &msg)) taken = TRUE;
         if (!taken) {
             TranslateMessage(&msg);

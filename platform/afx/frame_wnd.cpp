@@ -1,6 +1,10 @@
 // CFrameWnd: creation, view, routing, title, close.
 #include "platform/afx/frame_wnd.h"
 
+#include "platform/afx/module_bitmap_data.h"
+#include "platform/gdi/png_image.h"
+#include "platform/user/window_icon.h"
+
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/control_bar.h"
 #include "platform/afx/doc_template.h"
@@ -59,6 +63,16 @@ BOOL CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateCon
         }
         ::SetMenu(m_hWnd, menu);
         m_hMenuDefault = menu;
+    }
+    // The module's icon of this frame ("ICON128" for resource 128) for the
+    // desktop's title bar and task bar.
+    const unsigned char* png = nullptr;
+    size_t size = 0;
+    if (m_hWnd && !(GetStyle() & WS_CHILD) &&
+        AfxFindBitmapData(("ICON" + std::to_string(idResource)).c_str(), &png, &size)) {
+        SIZE iconSize{};
+        std::vector<uint32_t> argb;
+        if (DecodePngArgb(png, size, &iconSize, &argb)) SetWindowIconImage(m_hWnd, iconSize, argb);
     }
     return m_hWnd != nullptr;
 }

@@ -2,6 +2,7 @@
 #include "platform/afx/scroll_view.h"
 
 #include <algorithm>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CScrollView, CView)
 
@@ -21,15 +22,37 @@ void CScrollView::SetScrollSizes(int mapMode, SIZE total, SIZE page, SIZE line)
     UpdateBars();
 }
 
+namespace {
+// Views whose bars are being set on this thread: showing a bar resizes the
+// client area, and the size message that follows is served by the loop below.
+thread_local std::vector<HWND> t_updatingBars;
+}  // namespace
+
 void CScrollView::UpdateBars()
 {
-    if (!m_hWnd) return;
-    RECT rc;
-    GetClientRect(&rc);
-    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    if (!m_hWnd || std::find(t_updatingBars.begin(), t_updatingBars.end(), m_hWnd) != t_updatingBars.end()) return;
+    const HWND self = m_hWnd;
+    t_updatingBars.push_back(self);
+    // Each bar's page is the client size left once both bars are settled
+    // (one bar appearing may call for the other): again until nothing moves.
+    for (int pass = 0; pass < 3 && m_hWnd; ++pass) {
+        RECT before;
+        GetClientRect(&before);
+        SetBars();
+        RECT after;
+        GetClientRect(&after);
+        if (EqualRect(&before, &after)) break;
+    }
+    t_updatingBars.erase(std::find(t_updatingBars.begin(), t_updatingBars.end(), self));
+}
+
+void CScrollView::SetBars()
+{
     for (int bar : {SB_HORZ, SB_VERT}) {
+        RECT rc;
+        GetClientRect(&rc);
         int total = bar == SB_HORZ ? m_total.cx : m_total.cy;
-        int client = bar == SB_HORZ ? cx : cy;
+        int client = bar == SB_HORZ ? rc.right - rc.left : rc.bottom - rc.top;
         SCROLLINFO si{};
         si.cbSize = sizeof si;
         si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;

@@ -20,6 +20,7 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
     void UpdateBars();
+    void SetBars();   // one pass of UpdateBars
     int NewPos(int bar, UINT code);
 
     int m_nMapMode = 1;

@@ -51,10 +51,11 @@ CFindReplaceStandIn::CFindReplaceStandIn(CFindReplaceDialog* api, BOOL findOnly,
     m_items.push_back({WC_BUTTON, "Match &case", IDC_MATCH_CASE, BS_AUTOCHECKBOX | WS_TABSTOP, 6, (short)(y + 14), 100,
                        10, 0});
     if (findOnly) {
-        m_items.push_back({WC_BUTTON, "Direction", 0xFFFF, BS_GROUPBOX, 110, (short)(y - 4), 66, 28, 0});
-        m_items.push_back({WC_BUTTON, "&Up", IDC_DIR_UP, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 116,
-                           (short)(y + 8), 28, 10, 0});
-        m_items.push_back({WC_BUTTON, "&Down", IDC_DIR_DOWN, BS_AUTORADIOBUTTON, 146, (short)(y + 8), 28, 10, 0});
+        // Wide enough for the box and the whole word at the UI font.
+        m_items.push_back({WC_BUTTON, "Direction", 0xFFFF, BS_GROUPBOX, 108, (short)(y - 4), 72, 28, 0});
+        m_items.push_back({WC_BUTTON, "&Up", IDC_DIR_UP, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 112,
+                           (short)(y + 8), 26, 10, 0});
+        m_items.push_back({WC_BUTTON, "&Down", IDC_DIR_DOWN, BS_AUTORADIOBUTTON, 140, (short)(y + 8), 38, 10, 0});
     }
     m_items.push_back({WC_BUTTON, "&Find Next", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 184, 6, 56, 14, 0});
     if (!findOnly) {

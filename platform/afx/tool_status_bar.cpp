@@ -297,6 +297,11 @@ void CToolBar::OnHover(int index)
     }
 }
 
+namespace {
+// Looks whether the mouse is still over the bar (no message says it left).
+constexpr UINT_PTR kLeaveCheckTimer = 0xE001;
+}  // namespace
+
 LRESULT CToolBar::CInnerCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_pBar && m_pBar->m_tips.m_hWnd &&
@@ -316,7 +321,19 @@ LRESULT CToolBar::CInnerCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lPa
         int i = (int)::SendMessage(m_hWnd, TB_HITTEST, 0, (LPARAM)&pt);
         if (!(GetKeyState(VK_LBUTTON) & 0x8000)) {
             m_pBar->OnHover(i);
+            // No move tells that the mouse has left the bar: look now and then.
+            if (m_pBar->m_hover >= 0) ::SetTimer(m_hWnd, kLeaveCheckTimer, 200, nullptr);
         }
+    }
+    if (message == WM_TIMER && wParam == kLeaveCheckTimer) {
+        POINT pt{};
+        ::GetCursorPos(&pt);
+        const HWND under = ::WindowFromPoint(pt);
+        if (!m_pBar || m_pBar->m_hover < 0 || (under != m_hWnd && !::IsChild(m_hWnd, under))) {
+            ::KillTimer(m_hWnd, kLeaveCheckTimer);
+            if (m_pBar) m_pBar->OnHover(-1);
+        }
+        return 0;
     }
     return CToolBarCtrl::WindowProc(message, wParam, lParam);
 }

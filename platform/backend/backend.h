@@ -69,6 +69,8 @@ public:
     // activation implied): the display raises it too; the stacking that
     // results comes back as the desktop decides (BackendEventKind::Stacking).
     virtual void WindowRaised(HWND /*hwnd*/) {}
+    // A top-level window's icon: straight 0xAARRGGBB pixels, row by row.
+    virtual void WindowIconChanged(HWND /*hwnd*/, SIZE /*size*/, const std::vector<uint32_t>& /*argb*/) {}
     // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
     virtual void CursorChanged(const CCursorShape& /*shape*/) {}
     // Capture began on a window of this top-level window (null: released).

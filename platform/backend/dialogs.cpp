@@ -8,9 +8,23 @@
 
 bool NativeDialogsAvailable() { return Backend().HasNativeDialogs(); }
 
+namespace {
+
+BOOL PaintNow(HWND hwnd, LPARAM)
+{
+    if (IsWindowVisible(hwnd)) RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
+}  // namespace
+
 int RunNativeDialog(CNativeDialog& dialog)
 {
     if (!Backend().HasNativeDialogs()) return kNativeNotAvailable;
+    // This thread paints nothing while the dialog shows: what changed before
+    // it (the text a Replace All changed, then said it had finished) is on
+    // the screen first.
+    EnumThreadWindows(GetCurrentThreadId(), PaintNow, 0);
     const HWND focus = GetFocus();
     const int result = Backend().RunNativeDialog(dialog);
     // The owner takes the focus back where it was: a dialog opened from a

@@ -3,14 +3,36 @@
 #include "platform/backend/headless.h"
 #include <cairo.h>
 
+#include <map>
+
 namespace {
+
+struct Icons {
+    std::mutex lock;
+    std::map<HWND, std::pair<SIZE, std::vector<uint32_t>>> byWindow;
+};
+
+Icons& IconTable()
+{
+    static auto* t = new Icons;
+    return *t;
+}
 
 class CHeadlessBackend : public CBackend {
 public:
     const char* Name() const override { return "headless"; }
     SIZE ScreenSize() const override { return SIZE{1920, 1080}; }
     void SurfaceCreated(HWND, const std::shared_ptr<CSurface>&) override {}
-    void SurfaceDestroyed(HWND) override {}
+    void SurfaceDestroyed(HWND hwnd) override
+    {
+        std::lock_guard<std::mutex> g(IconTable().lock);
+        IconTable().byWindow.erase(hwnd);
+    }
+    void WindowIconChanged(HWND hwnd, SIZE size, const std::vector<uint32_t>& argb) override
+    {
+        std::lock_guard<std::mutex> g(IconTable().lock);
+        IconTable().byWindow[hwnd] = {size, argb};
+    }
     // The dirty list in the surface is the whole record; tests take it.
     void SurfaceChanged(HWND, const RECT&) override {}
 };
@@ -69,4 +91,14 @@ BOOL HeadlessSavePng(HWND hwnd, const std::string& path)
     cairo_status_t st = cairo_surface_write_to_png(img, path.c_str());
     cairo_surface_destroy(img);
     return st == CAIRO_STATUS_SUCCESS;
+}
+
+BOOL HeadlessGetWindowIcon(HWND hwnd, SIZE* size, std::vector<uint32_t>* argb)
+{
+    std::lock_guard<std::mutex> g(IconTable().lock);
+    auto it = IconTable().byWindow.find(hwnd);
+    if (it == IconTable().byWindow.end()) return FALSE;
+    if (size) *size = it->second.first;
+    if (argb) *argb = it->second.second;
+    return TRUE;
 }

@@ -13,5 +13,7 @@ BOOL HeadlessGetSurfaceSize(HWND hwnd, SIZE* size);
 BOOL HeadlessCopySurface(HWND hwnd, std::vector<uint32_t>* pixels, SIZE* size);
 // The dirty rectangles recorded since the last call, oldest first; clears them.
 std::vector<RECT> HeadlessTakeDirtyRects(HWND hwnd);
+// The icon the window last set (straight 0xAARRGGBB); FALSE when none.
+BOOL HeadlessGetWindowIcon(HWND hwnd, SIZE* size, std::vector<uint32_t>* argb);
 // Writes the image as a PNG file.
 BOOL HeadlessSavePng(HWND hwnd, const std::string& path);

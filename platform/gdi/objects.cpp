@@ -1,6 +1,7 @@
 // The GDI object table: pens, brushes, fonts, bitmaps, regions, DCs and
 // metafiles behind one lock, stock objects, selection and deferred deletes.
 #include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/png_image.h"
 #include "platform/generation_table.h"
 #include "platform/kernel/errors.h"
 #include <cairo.h>
@@ -547,6 +548,38 @@ HBITMAP CreateBitmapFromPng(const unsigned char* data, size_t size)
     }
     cairo_surface_destroy(s);
     return h;
+}
+
+BOOL DecodePngArgb(const unsigned char* data, size_t size, SIZE* imageSize, std::vector<uint32_t>* argb)
+{
+    if (!data || !imageSize || !argb) return FALSE;
+    PngReader r{data, size, 0};
+    cairo_surface_t* s = cairo_image_surface_create_from_png_stream(ReadPng, &r);
+    BOOL ok = FALSE;
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+        const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+        cairo_surface_flush(s);
+        const unsigned char* px = cairo_image_surface_get_data(s);
+        const int stride = cairo_image_surface_get_stride(s);
+        const bool alpha = cairo_image_surface_get_format(s) == CAIRO_FORMAT_ARGB32;
+        argb->assign((size_t)w * h, 0);
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                uint32_t p = ((const uint32_t*)(px + (size_t)y * stride))[x];
+                const uint32_t a = alpha ? p >> 24 : 255;
+                uint32_t out = a << 24;
+                // cairo keeps colours premultiplied: undo that.
+                for (int sh = 0; sh < 24; sh += 8) {
+                    const uint32_t c = (p >> sh) & 0xFF;
+                    out |= (a ? std::min<uint32_t>(255, (c * 255 + a / 2) / a) : 0) << sh;
+                }
+                (*argb)[(size_t)y * w + x] = out;
+            }
+        *imageSize = SIZE{w, h};
+        ok = TRUE;
+    }
+    cairo_surface_destroy(s);
+    return ok;
 }
 
 size_t GdiObjectCount()

@@ -1,6 +1,7 @@
 // Per-module bitmap resources (PNG data embedded at build time, registered by
 // module handle) and image lists with mask colours.
 #include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/png_image.h"
 #include "platform/generation_table.h"
 #include <map>
 
@@ -97,6 +98,18 @@ BOOL RegisterBitmapResource(HINSTANCE module, const char* name, const unsigned c
     Resources& r = Table();
     std::lock_guard<std::mutex> g(r.lock);
     r.bitmaps[ResourceKey{module, NameOf(name)}] = {png, size};
+    return TRUE;
+}
+
+BOOL FindBitmapResourceData(HINSTANCE module, const char* name, const unsigned char** data, size_t* size)
+{
+    if (!name || !data || !size) return FALSE;
+    Resources& r = Table();
+    std::lock_guard<std::mutex> g(r.lock);
+    auto it = r.bitmaps.find(ResourceKey{module, NameOf(name)});
+    if (it == r.bitmaps.end()) return FALSE;
+    *data = it->second.first;
+    *size = it->second.second;
     return TRUE;
 }
 

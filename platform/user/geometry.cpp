@@ -147,6 +147,7 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         wp.cy = std::max((int)mm.ptMinTrackSize.y, std::min(wp.cy, (int)mm.ptMaxTrackSize.y));
     }
     RECT oldClient;
+    bool restacked = false;
     {
         std::lock_guard<std::mutex> g(WindowLock());
         oldClient = w->client;
@@ -158,6 +159,7 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
         if (wp.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
         if (!(wp.flags & SWP_NOZORDER)) {
             if (std::vector<HWND>* list = SiblingsLocked(*w)) {
+                const std::vector<HWND> before = *list;
                 list->erase(std::remove(list->begin(), list->end(), hwnd), list->end());
                 auto at = list->begin();
                 if (wp.hwndInsertAfter == HWND_BOTTOM) {
@@ -168,6 +170,7 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
                     at = it == list->end() ? list->begin() : it + 1;
                 }
                 list->insert(at, hwnd);
+                restacked = *list != before;
             }
             if (wp.hwndInsertAfter == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
             if (wp.hwndInsertAfter == HWND_NOTOPMOST) w->exStyle &= ~WS_EX_TOPMOST;
@@ -193,6 +196,11 @@ bool ApplyWindowPos(WINDOWPOS wp, bool paint)
             if (isVisible) InvalidateInternal(parent, &now, true, false);
         }
         if (isVisible) InvalidateInternal(hwnd, nullptr, true, true);
+    } else if (paint && !(wp.flags & SWP_NOREDRAW) && restacked && parent && isVisible) {
+        // A child raised or lowered among its siblings: what it covered or
+        // uncovered is drawn again, its children included.
+        InvalidateInternal(parent, &now, true, false);
+        InvalidateInternal(hwnd, nullptr, true, true);
     }
     wp.x = now.left;
     wp.y = now.top;

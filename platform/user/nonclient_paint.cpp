@@ -77,7 +77,8 @@ void Text(HDC dc, const std::string& text, RECT r, UINT format, COLORREF color, 
 void PaintScrollBar(HDC dc, const CScrollBarState& s, RECT bar, bool vertical)
 {
     if (bar.right <= bar.left || bar.bottom <= bar.top) return;
-    Fill(dc, bar, COLOR_SCROLLBAR);
+    // A light track and a darker raised thumb: the thumb is seen where it is.
+    Fill(dc, bar, COLOR_BTNFACE);
     ScrollBarLayout l = LayoutScrollBar(s, bar, vertical);
     RECT a1 = vertical ? RECT{bar.left, bar.top, bar.right, bar.top + l.arrow} : RECT{bar.left, bar.top, bar.left + l.arrow, bar.bottom};
     RECT a2 = vertical ? RECT{bar.left, bar.bottom - l.arrow, bar.right, bar.bottom} : RECT{bar.right - l.arrow, bar.top, bar.right, bar.bottom};
@@ -89,7 +90,8 @@ void PaintScrollBar(HDC dc, const CScrollBarState& s, RECT bar, bool vertical)
     if (l.thumbLength) {
         RECT t = vertical ? RECT{bar.left, bar.top + l.thumbStart, bar.right, bar.top + l.thumbStart + l.thumbLength}
                           : RECT{bar.left + l.thumbStart, bar.top, bar.left + l.thumbStart + l.thumbLength, bar.bottom};
-        Button(dc, t);
+        Fill(dc, t, COLOR_SCROLLBAR);
+        Bevel(dc, t, true);
     }
 }
 

@@ -1,6 +1,8 @@
 // Window classes, the window table and window lifetime.
 #include "platform/user/input_internal.h"
 #include "platform/gdi/gdi.h"
+#include "platform/backend/backend.h"
+#include "platform/user/window_icon.h"
 
 #include <algorithm>
 #include <cstring>
@@ -583,6 +585,19 @@ BOOL SetWindowText(HWND hwnd, const char* text)
     BOOL ok = SendMessage(hwnd, WM_SETTEXT, 0, (LPARAM)text) != 0;
     TellBackendAboutWindow(hwnd);
     return ok;
+}
+
+BOOL SetWindowIconImage(HWND hwnd, SIZE size, const std::vector<uint32_t>& argb)
+{
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if ((GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) || size.cx <= 0 || size.cy <= 0 ||
+        argb.size() != (size_t)size.cx * (size_t)size.cy)
+        return FALSE;
+    Backend().WindowIconChanged(hwnd, size, argb);
+    return TRUE;
 }
 
 int GetWindowText(HWND hwnd, char* buffer, int size)

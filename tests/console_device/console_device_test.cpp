@@ -735,6 +735,28 @@ TEST_F(ConsoleDevice, SettingsSheetPrefixesAndSizes)
     EXPECT_EQ(c.FormatAt(0).yHeight, 160);
 }
 
+// Apply waits for an edit: a typed number or a clicked box enables it, and
+// Apply itself makes it wait again.
+TEST_F(ConsoleDevice, SettingsApplyFollowsTheEdits)
+{
+    Console c;
+    ASSERT_TRUE(c.view);
+    HWND sheet = OpenSettings(c);
+    ASSERT_TRUE(sheet);
+    HWND apply = FindChildById(sheet, 0x3021 /* Apply */);
+    ASSERT_TRUE(apply);
+    EXPECT_FALSE(IsWindowEnabled(apply));
+    SendMessage(FindChildById(sheet, 1123), BM_CLICK, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(apply) != FALSE; }, 5000)) << "a click left Apply grey";
+    SendMessage(FindChildById(sheet, 1123), BM_CLICK, 0, 0);
+    PostMessage(sheet, WM_COMMAND, 0x3021 /* Apply */, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowEnabled(apply); }, 5000));
+    SetWindowText(FindChildById(sheet, 1022), "300");
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(apply) != FALSE; }, 5000)) << "an edit left Apply grey";
+    PostMessage(sheet, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
 // Control 1013 is the owner-drawn font combo: it shows the console's face,
 // and the face chosen there prints the next output.
 // Every label of the General page shows whole on one line, and its
@@ -1071,6 +1093,7 @@ TEST_F(ConsoleDevice, ToolbarButtonsShowTheirOwnPictures)
     GetWindowRect(c.frame, &frame);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     std::vector<std::vector<POINT>> shapes;
+    int disabled = 0;
     const int n = (int)SendMessage(toolCtrl, TB_BUTTONCOUNT, 0, 0);
     for (int i = 0; i < n; ++i) {
         TBBUTTON b{};
@@ -1091,14 +1114,18 @@ TEST_F(ConsoleDevice, ToolbarButtonsShowTheirOwnPictures)
                 shape.push_back(POINT{x, y});
                 if (std::find(colours.begin(), colours.end(), px) == colours.end()) colours.push_back(px);
             }
-        // A disabled button shows its picture in one grey.
+        // A disabled button shows its picture in one grey, not a grey block.
         if (b.fsState & TBSTATE_ENABLED) {
             EXPECT_GE(colours.size(), 2u) << "button " << i;
+        } else {
+            EXPECT_LT(shape.size(), 16u * 15u * 2u / 3u) << "disabled button " << i << " is a grey block";
+            ++disabled;
         }
         EXPECT_GT(shape.size(), 40u) << "button " << i;
         shapes.push_back(shape);
     }
     ASSERT_EQ(shapes.size(), 8u);
+    EXPECT_GT(disabled, 0) << "Cut waits for a selection";
     auto same = [](const std::vector<POINT>& a, const std::vector<POINT>& b) {
         if (a.size() != b.size()) return false;
         for (size_t k = 0; k < a.size(); ++k)

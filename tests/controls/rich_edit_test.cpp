@@ -188,6 +188,30 @@ const char kGolden[] =
     "\\cf1\\b bold red\\cf0\\b0  H\\fs16\\dn6 2\\fs20\\up0 O x\\up6 2\\up0 \\par\r\n"
     "\\f1\\cf2\\protect caf\\u233? \\u-10179?\\u-8704? \\'e9\\'ff}";
 
+// An offset only raises or lowers the text: sub- and superscript keep the
+// size of their run (the characters stay as wide), as do the runs after them.
+TEST(RichEdit, OffsetMovesTextWithoutShrinkingIt)
+{
+    Host h;
+    CHARFORMAT base = Fmt(CFM_ALL, CFE_AUTOCOLOR);
+    base.yHeight = 200;
+    strcpy(base.szFaceName, "Courier New");
+    h.Send(EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&base);
+    h.Append("xx");
+    CHARFORMAT sup = Fmt(CFM_OFFSET, 0, 0, 100);
+    h.Append("xx", &sup);
+    CHARFORMAT sub = Fmt(CFM_OFFSET, 0, 0, -100);
+    h.Append("xxx", &sub);
+    auto x = [&](int i) {
+        POINT p{};
+        h.Send(EM_POSFROMCHAR, (WPARAM)&p, i);
+        return (int)p.x;
+    };
+    const int width = x(1) - x(0);
+    ASSERT_GT(width, 0);
+    for (int i = 1; i < 6; ++i) EXPECT_EQ(x(i + 1) - x(i), width) << "character " << i;
+}
+
 TEST(RichEdit, WritesGoldenRtfAndReadsItBackByteForByte)
 {
     Host h;

@@ -76,6 +76,44 @@ TEST_F(StandIns, FindReplaceReportsEachPressThroughTheFrameworkObject)
     PumpUntilIdle();
 }
 
+// Every check box and radio button of the Find and Replace boxes shows its
+// whole text beside its 13-pixel box ("Down" was cut).
+TEST_F(StandIns, FindAndReplaceLabelsFitTheirButtons)
+{
+    CFindOwner* owner = new CFindOwner;
+    ASSERT_TRUE(owner->Create(nullptr, "owner"));
+    for (BOOL findOnly : {TRUE, FALSE}) {
+        CFindReplaceDialog api;
+        auto* dlg = new CFindReplaceStandIn(&api, findOnly, "a", "b", FR_DOWN, owner);
+        ASSERT_TRUE(dlg->Show());
+        HWND h = dlg->m_hWnd;
+        int checked = 0;
+        for (int id : {IDC_WHOLE_WORD, IDC_MATCH_CASE, IDC_DIR_UP, IDC_DIR_DOWN}) {
+            HWND c = GetDlgItem(h, id);
+            if (!c) continue;
+            char text[64] = {};
+            GetWindowText(c, text, sizeof text);
+            std::string shown;
+            for (const char* p = text; *p; ++p)
+                if (*p != '&') shown += *p;
+            HDC dc = GetDC(c);
+            HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessage(c, WM_GETFONT, 0, 0));
+            SIZE sz{};
+            GetTextExtentPoint32(dc, shown.c_str(), (int)shown.size(), &sz);
+            SelectObject(dc, old);
+            ReleaseDC(c, dc);
+            RECT r{};
+            GetClientRect(c, &r);
+            EXPECT_LE(13 + 4 + sz.cx, r.right) << shown << (findOnly ? " in Find" : " in Replace");
+            ++checked;
+        }
+        EXPECT_EQ(checked, findOnly ? 4 : 2);
+        ClickItem(h, IDCANCEL);
+    }
+    owner->DestroyWindow();
+    PumpUntilIdle();
+}
+
 class CScriptedColor : public CColorStandIn {
 public:
     using CColorStandIn::CColorStandIn;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,6 +66,20 @@ public:
         }
         return out;
     }
+    // Horizontal tick marks (solid, at most 6 long) as the pixels they cover:
+    // left, y, right (exclusive; a line leaves out its last point).
+    std::vector<RECT> HorizontalTicks() const
+    {
+        std::vector<RECT> out;
+        std::istringstream in(GetRecordingLog(dc));
+        for (std::string l; std::getline(in, l);) {
+            int x1, y1, x2, y2;
+            if (l.find("pen=SOLID") == std::string::npos) continue;
+            if (std::sscanf(l.c_str(), "LineTo %d,%d %d,%d", &x1, &y1, &x2, &y2) == 4 && y1 == y2 && std::abs(x2 - x1) <= 6)
+                out.push_back(x2 > x1 ? RECT{x1, y1, x2, y1 + 1} : RECT{x2 + 1, y1, x1 + 1, y1 + 1});
+        }
+        return out;
+    }
     std::vector<std::string> Strings() const
     {
         std::vector<std::string> out;
@@ -103,8 +118,9 @@ TEST(AxisLayout, AutomaticCountAndOneZeroAtTheCrossing)
     // x numbers centred under their ticks, 4 below the axis line at y = 0 (row 266).
     EXPECT_EQ(rec.Texts()[2].x, 213 - 3);
     EXPECT_EQ(rec.Texts()[2].y, 266 + 4);
-    // y numbers left of the axis line at x = 0 (column 106), centred on their ticks.
-    EXPECT_EQ(rec.Texts()[8].x, 106 - 7 - 4);
+    // y numbers left of the axis line at x = 0 (column 106), centred on their
+    // ticks, 4 clear of the tick mark's end (column 103).
+    EXPECT_EQ(rec.Texts()[8].x, 106 - 3 - 4 - 7);
     EXPECT_EQ(rec.Texts()[8].y, 133 - 7);
     // The axis lines: the x line first, the y line after the x ticks.
     std::vector<std::string> lines = rec.Lines();
@@ -172,7 +188,7 @@ TEST(AxisLayout, PlacementsOnTheEdgeAndInABox)
     ASSERT_EQ(t.size(), 10u);
     EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const Text& x) { return x.s == "0"; }), 2);
     EXPECT_EQ(t[0].y, 400 - 14 - 4);  // x numbers inside the frame
-    EXPECT_EQ(t.back().x, 7);         // y numbers 7 right of the left edge
+    EXPECT_EQ(t.back().x, 9);         // y numbers 4 right of the 5 long tick marks
     std::vector<std::string> lines = box.Lines();
     EXPECT_EQ(lines.back(), "Rectangle 0,0,641,401");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "LineTo 213,0 213,5"), lines.end());
@@ -218,8 +234,25 @@ TEST(AxisLayout, NumbersKeepApartAndGridLinesPassAroundThem)
                     << rec.Texts()[i].s << " and " << rec.Texts()[j].s;
             }
         }
+        // A number stands 4 units clear of a tick mark on its row, which
+        // would otherwise read as a minus sign.
+        for (const RECT& t : rec.HorizontalTicks())
+            for (size_t i = 0; i < numbers.size(); i++) {
+                const RECT& n = numbers[i];
+                if (t.top < n.top || t.top >= n.bottom) continue;
+                const int gap = n.left >= t.right ? n.left - t.right : t.left - n.right;
+                EXPECT_GE(gap, 4) << "tick " << t.left << ".." << t.right << " at " << t.top << " beside " << rec.Texts()[i].s;
+            }
         const std::vector<RECT> grid = rec.GridSegments();
         EXPECT_FALSE(grid.empty());
+        // Nor does a grid line run up to a number beside it.
+        for (const RECT& g : grid)
+            for (size_t i = 0; i < numbers.size(); i++) {
+                const RECT& n = numbers[i];
+                if (g.top != g.bottom || g.top < n.top || g.top >= n.bottom) continue;
+                if (g.right <= n.left) EXPECT_GE(n.left - g.right, 4) << "grid line to " << g.right << " beside " << rec.Texts()[i].s;
+                if (g.left >= n.right) EXPECT_GE(g.left - n.right, 3) << "grid line from " << g.left << " beside " << rec.Texts()[i].s;
+            }
         for (const RECT& s : grid)
             for (size_t i = 0; i < numbers.size(); i++) {
                 const RECT& n = numbers[i];

@@ -13,6 +13,7 @@
 #include "ide/resources.h"
 #include "ide/shell_registration.h"
 #include "ide_start_util.h"
+#include "platform/backend/headless.h"
 #include "platform/afx/settings_file.h"
 #include "platform/kernel/library.h"
 #include "values/app_settings.h"
@@ -139,6 +140,16 @@ TEST_F(IdeTest, DesktopFilesEqualTheFixturesAndAreNotRewrittenWhenEqual)
     expected.replace(expected.find("@EXE@"), 5, GetProgramPath());
     EXPECT_EQ(ReadText(desktop), expected);
     EXPECT_EQ(ReadText(mime), ReadText(SourceDir() + "/tests/ide/data/veldra.xml"));
+    // The icon the entry names is the IDE window's own.
+    EXPECT_EQ(ReadText(root / "data" / "icons" / "hicolor" / "48x48" / "apps" / "veldra.png"),
+              ReadText(SourceDir() + "/ide/res/ICON128.png"));
+    SIZE iconSize{};
+    std::vector<uint32_t> icon;
+    ASSERT_TRUE(HeadlessGetWindowIcon(Frame()->m_hWnd, &iconSize, &icon)) << "the IDE window has no icon";
+    EXPECT_EQ(iconSize.cx, 48);
+    EXPECT_EQ(iconSize.cy, 48);
+    EXPECT_EQ(icon.front() >> 24, 0u) << "the corner is transparent";
+    EXPECT_EQ(icon[24 * 48 + 24] >> 24, 255u) << "the middle is opaque";
     const auto desktopTime = MTime(desktop), mimeTime = MTime(mime);
     Restart({}, true);
     EXPECT_TRUE(SameTime(MTime(desktop), desktopTime));

@@ -473,6 +473,12 @@ TEST_F(Debugger, AutoCalculateTypedLines)
     EXPECT_EQ(doc->Vars()->Count(), vars);
     EXPECT_EQ(edit->executedMark, mark);
     EXPECT_FALSE(edit->readOnlyRunning);
+    {
+        // A line that does not translate leaves the variables of the earlier lines shown.
+        CVariablesDlg* window = &FindVariablesBar(doc)->m_dlg;
+        EXPECT_EQ(VariableText(window, "a"), "1");
+        EXPECT_EQ((int)::SendMessage(::GetDlgItem(window->m_hWnd, IDC_VR_LIST), LVM_GETITEMCOUNT, 0, 0), (int)window->m_rows.size());
+    }
     ASSERT_TRUE(edit->DeleteText(mark, edit->Length()));
 
     ASSERT_TRUE(typeLine("c = ones(2, 2) * ones(3, 3)"));

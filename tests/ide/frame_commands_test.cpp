@@ -8,6 +8,9 @@
 
 #include "ide/resources.h"
 #include "ide/functions_bar.h"
+#include "ide/variables_bar.h"
+#include "platform/afx/mdi_frame_wnd.h"
+#include "platform/backend/headless.h"
 #include "ide/veldra_doc.h"
 #include "ide/veldra_view.h"
 #include "ui_controls/edit/edit_ctrl.h"
@@ -67,6 +70,9 @@ TEST_F(IdeTest, FrameCommandStatesInEachRunState)
     auto expectState = [&](int state, const char* name) {
         for (const Row& r : rows) EXPECT_EQ(Probe(Frame(), r.id).enabled, r.enabled[state]) << name << " " << r.id;
         EXPECT_EQ(Probe(Frame(), ID_VIEW_CALCBAR).checked, 1) << name;
+        // The main frame's own bars, asked while a program's child frame is active.
+        EXPECT_EQ(Probe(Frame(), ID_VIEW_TOOLBAR).checked, 1) << name;
+        EXPECT_EQ(Probe(Frame(), ID_VIEW_STATUS_BAR).checked, 1) << name;
     };
 
     expectState(Idle, "Idle");
@@ -89,6 +95,17 @@ TEST_F(IdeTest, FrameCommandStatesInEachRunState)
     if (q->GetRunState() == RunState::Finished) expectState(Finished, "Finished");
     ASSERT_TRUE(PumpUntil([&] { return q->GetRunState() == RunState::Idle; }));
     expectState(Idle, "Idle again");
+
+    // The menu's check marks follow the bars.
+    Frame()->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    Frame()->SendMessage(WM_COMMAND, ID_VIEW_STATUS_BAR);
+    PumpUntilIdle();
+    EXPECT_EQ(Probe(Frame(), ID_VIEW_TOOLBAR).checked, 0);
+    EXPECT_EQ(Probe(Frame(), ID_VIEW_STATUS_BAR).checked, 0);
+    Frame()->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    Frame()->SendMessage(WM_COMMAND, ID_VIEW_STATUS_BAR);
+    PumpUntilIdle();
+    EXPECT_EQ(Probe(Frame(), ID_VIEW_TOOLBAR).checked, 1);
 }
 
 }  // namespace
@@ -191,6 +208,93 @@ TEST_F(IdeTest, ContextMenusShowTheirOwnersStatesAndTheCursorPaneTheCaret)
     int width;
     status.GetPaneInfo(1, id, style, width);
     EXPECT_EQ(style & SBPS_DISABLED, 0u) << "a pane nobody updates keeps its text showing";
+}
+
+}  // namespace
+
+namespace {
+
+// The main window's pixels inside a window's rectangle.
+std::vector<uint32_t> PixelsOver(HWND top, HWND w)
+{
+    std::vector<uint32_t> all;
+    SIZE size{};
+    if (!HeadlessCopySurface(top, &all, &size)) return {};
+    RECT frame{}, r{};
+    GetWindowRect(top, &frame);
+    GetWindowRect(w, &r);
+    std::vector<uint32_t> out;
+    for (int y = r.top - frame.top; y < r.bottom - frame.top; ++y)
+        for (int x = r.left - frame.left; x < r.right - frame.left; ++x)
+            out.push_back(x >= 0 && y >= 0 && x < size.cx && y < size.cy ? all[(size_t)y * size.cx + x] : 0);
+    return out;
+}
+
+// Switching programs from the Window menu leaves the front program's
+// Functions and Variables windows as a fresh repaint draws them, not the
+// panels of the program behind.
+TEST_F(IdeTest, SwitchingProgramsRepaintsTheirPanels)
+{
+    const fs::path one = root / "one.vdx", two = root / "two.vdx";
+    WriteText(one, "function y = f(x)\n    y = x;\nend\na = 1;\n");
+    WriteText(two, "b = 2;\nc = 3;\nd = 4;\n");
+    ASSERT_TRUE(Start(IdeCommandLine{{one.string(), two.string()}, false}));
+    auto* front = dynamic_cast<CVeldraDoc*>(Frame()->GetActiveDocument());
+    ASSERT_NE(front, nullptr);
+    // The front program's panels show its variables.
+    Frame()->SendMessage(WM_COMMAND, ID_PROGRAM_CALCULATE);
+    PumpUntil([&] { return front->GetRunState() == RunState::Idle; });
+    HWND top = Frame()->m_hWnd;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Frame()->SendMessage(WM_COMMAND, AFX_IDM_FIRST_MDICHILD + (round == 0 ? 0 : 1));
+        PumpUntilIdle();
+        auto* doc = dynamic_cast<CVeldraDoc*>(Frame()->GetActiveDocument());
+        ASSERT_NE(doc, nullptr);
+        ASSERT_NE(doc == front, round == 0);
+        CFunctionsBar* functions = FindFunctionsBar(doc);
+        CVariablesBar* variables = FindVariablesBar(doc);
+        ASSERT_TRUE(functions && variables);
+        ASSERT_TRUE(::IsWindowVisible(functions->m_hWnd) && ::IsWindowVisible(variables->m_hWnd));
+        const auto shownF = PixelsOver(top, functions->m_hWnd), shownV = PixelsOver(top, variables->m_hWnd);
+        ::RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpUntilIdle();
+        EXPECT_TRUE(shownF == PixelsOver(top, functions->m_hWnd)) << "the Functions window differs from a repaint";
+        EXPECT_TRUE(shownV == PixelsOver(top, variables->m_hWnd)) << "the Variables window differs from a repaint";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A toolbar button's prompt shows in the status bar while the mouse rests on
+// the button, and "Ready" comes back once the mouse has left the toolbar.
+TEST_F(IdeTest, StatusBarDropsTheToolbarPromptWhenTheMouseLeaves)
+{
+    const fs::path prog = root / "p.vdx";
+    WriteText(prog, "a = 1;\n");
+    ASSERT_TRUE(Start(IdeCommandLine{{prog.string()}, false}));
+    CToolBar& bar = Frame()->m_wndToolBar;
+    HWND ctrl = bar.GetToolBarCtrl().m_hWnd;
+    ASSERT_TRUE(ctrl);
+    RECT button{};
+    int index = 0;
+    while (index < 40 && !(::SendMessage(ctrl, TB_GETITEMRECT, (WPARAM)index, (LPARAM)&button) && bar.GetItemID(index) != ID_SEPARATOR))
+        ++index;
+    ASSERT_LT(index, 40);
+    POINT on{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    ClientToScreen(ctrl, &on);
+    CStatusBar& status = Frame()->m_wndStatusBar;
+    InjectMouseMove(on.x, on.y);
+    ASSERT_TRUE(PumpUntil([&] { return status.GetPaneText(0) != "Ready"; })) << status.GetPaneText(0);
+    const std::string prompt = status.GetPaneText(0);
+    // Into the editor, well away from the toolbar.
+    RECT frame{};
+    Frame()->GetWindowRect(&frame);
+    InjectMouseMove((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
+    EXPECT_TRUE(PumpUntil([&] { return status.GetPaneText(0) == "Ready"; })) << "still \"" << status.GetPaneText(0)
+                                                                              << "\" (the prompt was \"" << prompt << "\")";
 }
 
 }  // namespace

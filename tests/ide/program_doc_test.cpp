@@ -168,6 +168,36 @@ TEST_F(ProgramDoc, EditorIsReadOnlyWhileRunning)
     EXPECT_EQ(edit->Text(), before);
 }
 
+// The modified state follows the undo history's save point: undone back to
+// the saved text (breakpoints set meanwhile), the document is clean again.
+TEST_F(ProgramDoc, ModifiedFollowsTheSavePoint)
+{
+    CVeldraDoc* doc = Open("m.vdx", "a = 1;\nb = 2;\n");
+    CVeldraView* view = doc->GetProgramView();
+    KyrEditCtrl* edit = view->GetEditCtrl();
+    ASSERT_FALSE(doc->IsModified());
+    ASSERT_TRUE(edit->InsertText("x", 0));
+    EXPECT_TRUE(doc->IsModified());
+    edit->SetCaretOffset(8, true, false);
+    DoCommand(view, ID_TOGGLE_BREAKPOINT);
+    DoCommand(view, ID_EDIT_UNDO);
+    EXPECT_EQ(edit->Text(), "a = 1;\nb = 2;\n");
+    EXPECT_FALSE(doc->IsModified());
+    DoCommand(view, ID_EDIT_REDO);
+    EXPECT_TRUE(doc->IsModified());
+
+    // Saved in the middle of the history: modified on either side of it.
+    DoCommand(doc, ID_FILE_SAVE);
+    EXPECT_FALSE(doc->IsModified());
+    ASSERT_TRUE(edit->InsertText("y", 0));
+    EXPECT_TRUE(doc->IsModified());
+    DoCommand(view, ID_EDIT_UNDO);
+    EXPECT_FALSE(doc->IsModified());
+    DoCommand(view, ID_EDIT_UNDO);
+    EXPECT_EQ(edit->Text(), "a = 1;\nb = 2;\n");
+    EXPECT_TRUE(doc->IsModified());
+}
+
 TEST_F(ProgramDoc, CommentAndUncommentLines)
 {
     struct Case {

@@ -957,6 +957,90 @@ TEST(PlotDeviceView, SinglePlaneRedrawLeavesNothingOfTheOldPicture)
     TakeCommonDialogLog();
 }
 
+// A figure larger than its window: the view's scroll bars show their thumbs
+// where the view is (at the start), and the bars look as a fresh repaint of
+// the whole window draws them.
+TEST(PlotDeviceView, ScrollBarThumbsFollowTheView)
+{
+    ScopedDeviceTest scope;
+    CFakePlotHost host;
+    Device d(host);
+    ASSERT_NE(d.thread, nullptr);
+    d.OpenDataFile("demo_sine_cosine.qra");
+    ASSERT_EQ(plot_inspect::Planes(d.Frame()), 2);
+    const HWND frame = d.link->mainWindow;
+    RunOnWindowThread(frame, [&] {
+        if (CQuorraView* v = plot_inspect::View(frame)) v->SetViewSize(400, 300);
+        SetWindowPos(frame, nullptr, 0, 0, 330, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+    ASSERT_TRUE(WaitForPaints(frame));
+    struct Bars {
+        HWND view;
+        RECT window;   // the view's window rectangle in the frame's image
+        RECT client;
+        SCROLLINFO h, v;
+    };
+    const Bars b = ReadOnWindowThread<Bars>(frame, [&] {
+        Bars out{};
+        CQuorraView* v = plot_inspect::View(frame);
+        if (!v) return out;
+        out.view = v->m_hWnd;
+        RECT f{}, w{};
+        GetWindowRect(frame, &f);
+        GetWindowRect(v->m_hWnd, &w);
+        out.window = RECT{w.left - f.left, w.top - f.top, w.right - f.left, w.bottom - f.top};
+        GetClientRect(v->m_hWnd, &out.client);
+        out.h.cbSize = out.v.cbSize = sizeof(SCROLLINFO);
+        out.h.fMask = out.v.fMask = SIF_ALL;
+        GetScrollInfo(v->m_hWnd, SB_HORZ, &out.h);
+        GetScrollInfo(v->m_hWnd, SB_VERT, &out.v);
+        return out;
+    });
+    ASSERT_TRUE(b.view);
+    ASSERT_GT(b.v.nMax + 1, (int)b.v.nPage) << "no vertical bar";
+    ASSERT_GT(b.h.nMax + 1, (int)b.h.nPage) << "no horizontal bar";
+    EXPECT_EQ(b.v.nPos, 0);
+    EXPECT_EQ(b.h.nPos, 0);
+    // A page is what the client area shows with both bars in place.
+    EXPECT_EQ((int)b.v.nPage, (int)b.client.bottom);
+    EXPECT_EQ((int)b.h.nPage, (int)b.client.right);
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    std::vector<uint32_t> shown, fresh;
+    SIZE size{};
+    ASSERT_TRUE(HeadlessCopySurface(frame, &shown, &size));
+    auto grey = [&](const std::vector<uint32_t>& px, int x, int y) {
+        const uint32_t p = px[(size_t)y * size.cx + x];
+        return (int)(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF));
+    };
+    // Along each bar's middle: the thumb, darker than its track, starts
+    // right after the up (left) arrow, and the track shows below (right of) it.
+    auto thumb = [&](bool vertical) {
+        const int across = vertical ? b.window.right - bar / 2 : b.window.bottom - bar / 2;
+        const int from = (vertical ? b.window.top : b.window.left) + bar;
+        const int to = (vertical ? b.window.top + b.client.bottom : b.window.left + b.client.right) - bar;
+        auto at = [&](int along) { return vertical ? grey(shown, across, along) : grey(shown, along, across); };
+        const int track = at(to - 2), inside = at(from + 3);
+        std::ostringstream s;
+        if (inside >= track) s << "the start of the track is not the darker thumb (" << inside << " against " << track << ")";
+        return s.str();
+    };
+    EXPECT_EQ(thumb(true), "") << "vertical";
+    EXPECT_EQ(thumb(false), "") << "horizontal";
+    // Nothing stale: the bars as a repaint of everything draws them.
+    RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    ASSERT_TRUE(WaitForPaints(frame));
+    ASSERT_TRUE(HeadlessCopySurface(frame, &fresh, &size));
+    int differing = 0;
+    for (int y = b.window.top; y < b.window.bottom; y++)
+        for (int x = b.window.left; x < b.window.right; x++)
+            if ((x >= b.window.right - bar || y >= b.window.bottom - bar) && shown[(size_t)y * size.cx + x] != fresh[(size_t)y * size.cx + x])
+                differing++;
+    EXPECT_EQ(differing, 0) << "pixels of the scroll bars differ from a repaint";
+    EXPECT_EQ(d.link->Close(), 1);
+    ClearCommonDialogAnswers();
+    TakeCommonDialogLog();
+}
+
 // On the printed page markers grow with the page units as fonts and pens
 // do, and the polar plane's title stands above its "90".
 TEST(PlotDeviceView, PrintedMarkersAndPolarTitle)
@@ -1026,6 +1110,12 @@ TEST(PlotDeviceView, PointersReadoutsAndPrintedPages)
     EXPECT_TRUE(PumpUntil([&] { return readout().rfind("x=", 0) == 0; }, kWait)) << readout();
     InjectMouseMove(polar.x, polar.y);
     EXPECT_TRUE(PumpUntil([&] { return readout().rfind("rho=", 0) == 0; }, kWait)) << readout();
+    // Straight above the pole a plain move reads as a drag does: phi 90, rho the height.
+    InjectMouseMove(polar.x, polar.y - 20);
+    EXPECT_TRUE(PumpUntil([&] {
+        double rho = 0, phi = 0;
+        return std::sscanf(readout().c_str(), "rho=%lf  phi=%lf", &rho, &phi) == 2 && rho > 0 && std::fabs(phi - 90) < 1;
+    }, kWait)) << readout();
 
     // Open Right on a plane whose x span is zero changes nothing.
     click(centre(3));

@@ -97,8 +97,23 @@ TEST(SystemDesktopCommands, FindAndReplaceAreModelessBoxesOverTheEditor)
     const unsigned long done = WaitNewWindow("^Veldra$", {frame}, kLong);
     EXPECT_NE(done, 0u) << "no \"Finished searching\" box";
     if (done) {
+        // While the box says so, the editor already shows the replaced text:
+        // its first lines look as they do once the box has gone.
+        const Geometry at = Anchor(frame);
+        auto lines = [&] {
+            const Shot s = Grab();
+            std::vector<uint32_t> px;
+            for (int y = at.y + 55; y < at.y + 115; ++y)
+                for (int x = at.x + 240; x < at.x + 420; ++x) px.push_back(s.At(x, y));
+            return px;
+        };
+        const std::vector<uint32_t> during = lines();
+        Screenshot("system-replace-finished.png");
         Key("Return");
         EXPECT_TRUE(WaitGone(done, kLong));
+        std::vector<uint32_t> after;
+        EXPECT_TRUE(WaitFor([&] { return (after = lines()) == during; }, 3000))
+            << "the editor showed the old text behind the \"Finished searching\" box";
     }
     Activate(replace);
     Key("Escape");

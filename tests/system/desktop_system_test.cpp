@@ -334,6 +334,42 @@ TEST(SystemDesktop, TheZoomBandShowsWhileTheButtonIsHeld)
     EXPECT_NE(ide.WaitExit(kLong), -1);
 }
 
+// Each of the three windows gives the window manager its own icon
+// (_NET_WM_ICON: width, height, then ARGB pixels), with a transparent
+// corner and an opaque middle, the three different.
+TEST(SystemDesktop, EachWindowGivesTheDesktopItsOwnIcon)
+{
+    Home home("icons");
+    const fs::path prog = home.Write("icons.vdx", "plot #P ([1, 3, 2, 4]);\nprint 42;\n");
+    Child ide(home, {prog.string()});
+    const unsigned long frame = FindWindow("^Veldra - icons\\.vdx");
+    ASSERT_NE(frame, 0u);
+    ASSERT_TRUE(ClickTitle(frame));
+    Key("ctrl+F5");
+    const unsigned long plot = FindWindow("^P - Quorra$"), console = FindWindow("^DEFAULT_CONSOLE - Nerith$");
+    ASSERT_NE(plot, 0u);
+    ASSERT_NE(console, 0u);
+    std::vector<std::vector<uint32_t>> icons;
+    const char* names[] = {"the IDE", "the plot window", "the console"};
+    for (unsigned long w : {frame, plot, console}) {
+        const std::string name = names[icons.size()];
+        std::vector<uint32_t> icon;
+        WaitFor([&] { return (icon = XServer::Get().Property32((xcb_window_t)w, "_NET_WM_ICON")).size() > 2; }, kLong);
+        ASSERT_GT(icon.size(), 2u) << "no icon on " << name;
+        const uint32_t width = icon[0], height = icon[1];
+        ASSERT_EQ(icon.size(), 2 + (size_t)width * height) << name;
+        EXPECT_EQ(width, 48u);
+        EXPECT_EQ(icon[2] >> 24, 0u) << "the corner of the icon of " << name << " is not transparent";
+        EXPECT_EQ(icon[2 + (height / 2) * width + width / 2] >> 24, 255u) << name;
+        icons.push_back(icon);
+    }
+    EXPECT_NE(icons[0], icons[1]);
+    EXPECT_NE(icons[1], icons[2]);
+    EXPECT_NE(icons[0], icons[2]);
+    EXPECT_TRUE(Keys(frame, "alt+f x"));
+    EXPECT_NE(ide.WaitExit(kLong), -1);
+}
+
 TEST(SystemDesktop, TheToolbarFollowsARunThatEndsWhileAConsoleHasTheFocus)
 {
     Home home("idle", IdeAt(300, 100, 1500, 900));

@@ -389,6 +389,35 @@ private:
             Xdo("windowmove --sync " + std::to_string(w) + " " + Word(c, 2) + " " + Word(c, 3), 10);
             return;
         }
+        if (op == "still") {
+            // Whatever the window was drawing is done: two looks in a row agree.
+            const unsigned long w = Window(Word(c, 1));
+            if (!w) return;
+            Image before = GrabScreen(ClientRect(w));
+            if (!WaitFor(
+                    [&] {
+                        Image now = GrabScreen(ClientRect(w));
+                        const bool same = now.Differences(before) == 0;
+                        before = std::move(now);
+                        return same;
+                    },
+                    kWait))
+                Fail(Word(c, 1) + " keeps changing");
+            return;
+        }
+        if (op == "repaint") {
+            // The program draws the whole window afresh: the window manager
+            // makes it narrower and gives it its width back.
+            const unsigned long w = Window(Word(c, 1));
+            if (!w) return;
+            const Rect was = ClientRect(w);
+            const std::string id = std::to_string(w);
+            Xdo("windowsize --sync " + id + " " + std::to_string(was.width - 60) + " " + std::to_string(was.height), 10);
+            WaitFor([&] { return ClientRect(w).width == was.width - 60; }, kWait);
+            Xdo("windowsize --sync " + id + " " + std::to_string(was.width) + " " + std::to_string(was.height), 10);
+            if (!WaitFor([&] { return ClientRect(w) == was; }, kWait)) Fail(Word(c, 1) + " did not get its size back");
+            return;
+        }
         if (op == "activate") {
             const unsigned long w = Window(Word(c, 1));
             if (w && ActiveWindow() != w && !ClickTitle(w)) Fail("could not activate " + Word(c, 1));

@@ -101,8 +101,11 @@ TEST_F(ComboTest, FontComboDroppedWidthFollowsTheStyle)
     };
     const Case cases[] = {{0, false, false, 0}, {1, false, false, 0}, {2, true, true, 20},
                           {3, true, true, 20},  {4, false, false, 0}};
-    for (const Case& k : cases) {
-        FontHost h(false, k.style);
+    // Made from a dialog template (subclassed) or in code alike.
+    for (const Case& k : cases)
+    for (bool fromTemplate : {false, true}) {
+        SCOPED_TRACE(fromTemplate ? "template" : "code");
+        FontHost h(fromTemplate, k.style);
         CRecordedFontCombo& c = h.combo;
         EXPECT_GT(c.measured, 0);
         // The fixed metric: each character is round(h / 2) wide; the GUI font is 12 high, the face 16.

@@ -7,6 +7,9 @@
 // The edit box header first: the grid's notification codes must win over
 // the list view's same-named ones.
 #include "ui_controls/grid/grid_edit.h"
+
+#include <chrono>
+#include <functional>
 #include "tests/ui_controls/grid_test_util.h"
 
 #include "platform/afx/dialog.h"
@@ -281,6 +284,98 @@ TEST_F(GridDialogTest, VirtualModeEdits)
     Key(VK_RETURN);
     EXPECT_EQ(std::string(grid.GetCellText(2, 2)), "taken");
     EXPECT_FALSE(grid.IsCellEditing(2, 2));
+}
+
+// In a modal dialog the title tip still forwards presses to its grid: two
+// presses through the tip are a double-click that starts editing.
+class ModalGridDialog : public CDialog {
+public:
+    ModalGridDialog() : CDialog(&kTemplate, nullptr) {}
+    CDataGridCtrl grid{10, 6, 1, 1};
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        grid.SubclassDlgItem(kGridId, this);
+        grid.SetColumnWidth(0, 40);
+        for (int c = 1; c < 6; c++) grid.SetColumnWidth(c, 30);
+        grid.SetCellText(2, 2, "a text far wider than its cell");
+        return TRUE;
+    }
+    void OnDestroy()
+    {
+        if (grid.m_hWnd) grid.UnsubclassWindow();
+    }
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        if (message == WM_DESTROY) OnDestroy();
+        return CDialog::OnWndMsg(message, wParam, lParam, result);
+    }
+};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kDeadlineSeconds = 40;
+#else
+constexpr int kDeadlineSeconds = 10;
+#endif
+
+std::function<void()> g_modalStep;
+void ModalStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_modalStep) g_modalStep();
+}
+
+TEST_F(GridTest, TitleTipForwardsPressesInAModalDialog)
+{
+    CDataGridCtrl::RegisterGridClass();
+    ModalGridDialog dlg;
+    int step = 0;
+    bool editing = false;
+    std::string seen;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kDeadlineSeconds);
+    POINT p{};
+    g_modalStep = [&] {
+        if (!dlg.m_hWnd || !dlg.grid.m_hWnd) return;
+        const bool tip = dlg.grid.m_tipWindow.m_hWnd && ::IsWindowVisible(dlg.grid.m_tipWindow.m_hWnd);
+        if (std::chrono::steady_clock::now() > deadline) {
+            seen = "step " + std::to_string(step) + (tip ? " tip shown" : " no tip");
+            dlg.EndDialog(IDCANCEL);
+            return;
+        }
+        switch (step) {
+        case 0: {
+            RECT r{};
+            dlg.grid.GetCellRect(2, 2, &r);
+            p = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            ClientToScreen(dlg.grid.m_hWnd, &p);
+            InjectMouseMove(p.x, p.y);
+            step = 1;
+            break;
+        }
+        case 1:
+        case 3:
+            if (!tip) break;
+            InjectClick(p.x, p.y);
+            ++step;
+            break;
+        case 2:
+            InjectMouseMove(p.x + 1, p.y);
+            step = 3;
+            break;
+        case 4:
+            if (::GetDlgItem(dlg.grid.m_hWnd, 8)) {
+                editing = true;
+                dlg.EndDialog(IDOK);
+            } else if (!tip) {
+                InjectMouseMove(p.x, p.y);   // the press was lost: the tip shows again, nothing edits
+            }
+            break;
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, ModalStep);
+    dlg.DoModal();
+    KillTimer(nullptr, timer);
+    g_modalStep = nullptr;
+    EXPECT_TRUE(editing) << seen;
 }
 
 }  // namespace gridtest

@@ -105,6 +105,15 @@ void CFontCombo::FillFonts()
         int at = AddString(f.first.c_str());
         if (at == CB_ERRSPACE || at < 0) break;
         SetItemData(at, f.second);
+        // Measured here as well: while a template's combo is being subclassed
+        // the parent's measure request does not reach this object, and the
+        // sample column would then start over the names.
+        MEASUREITEMSTRUCT mis{};
+        mis.CtlType = ODT_COMBOBOX;
+        mis.itemID = (UINT)at;
+        mis.itemData = f.second;
+        MeasureItem(&mis);
+        if (mis.itemHeight && (GetStyle() & CBS_OWNERDRAWVARIABLE)) Send(CB_SETITEMHEIGHT, (WPARAM)at, (LPARAM)mis.itemHeight);
     }
     SetCurSel(0);
 }

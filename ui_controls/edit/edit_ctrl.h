@@ -123,8 +123,10 @@ struct KyrUndoAction {
 inline constexpr const char* kControlPlaceholder = "\xC2\xB7";
 inline bool IsControlPlaceholder(uint32_t cp) { return (cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0x7F; }
 
-// "KYR_ON_EDITCHANGE", registered on first use.
+// "KYR_ON_EDITCHANGE", registered on first use, sent to the parent: wParam 0
+// as the text changes, kEditChangeHistoryMoved after an undo or redo.
 UINT KyrEditChangeMessage();
+inline constexpr WPARAM kEditChangeHistoryMoved = 1;
 
 class KyrEditCtrl;
 // Hands drag-and-drop events of the control's window to the control.
@@ -170,6 +172,8 @@ public:
     virtual bool CanInsert(int /*offset*/, const std::string& /*text*/) { return true; }
     virtual bool CanDelete(int /*offset*/, const std::string& /*text*/) { return true; }
     virtual void NotifyEditChange(int offset, const std::string& text, bool inserted);
+    // After an undo or redo: the change message with kEditChangeHistoryMoved.
+    void NotifyHistoryMoved();
     virtual void SetOverwriteMode(bool on);
     virtual bool GetOverwriteMode();
     // Undo and redo: the list holds actions oldest first, undoApplied of

@@ -163,6 +163,7 @@ bool KyrEditCtrl::Undo(bool redraw)
         --undoApplied;
     } while (undoApplied > 0 && undoActions[(size_t)undoApplied - 1]->grouped);
     if (redraw) RedrawAll();
+    NotifyHistoryMoved();
     return true;
 }
 
@@ -183,7 +184,16 @@ bool KyrEditCtrl::Redo(bool redraw)
         more = a->grouped && undoApplied < (int)undoActions.size();
     } while (more);
     if (redraw) RedrawAll();
+    NotifyHistoryMoved();
     return true;
+}
+
+void KyrEditCtrl::NotifyHistoryMoved()
+{
+    // The text's changes were told as they happened, before the history
+    // counts moved; now whether the text is the saved one is known.
+    if (!m_hWnd) return;
+    if (HWND parent = ::GetParent(m_hWnd)) ::SendMessage(parent, KyrEditChangeMessage(), kEditChangeHistoryMoved, 0);
 }
 
 bool KyrEditCtrl::ApplyUndoAction(KyrUndoAction* a, bool undo, bool redraw)

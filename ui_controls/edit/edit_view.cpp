@@ -105,9 +105,11 @@ void KyrEditView::OnSetFocus(HWND)
     if (m_edit && m_edit->m_hWnd) m_edit->SetFocus();
 }
 
-LRESULT KyrEditView::OnEditChange(WPARAM, LPARAM)
+LRESULT KyrEditView::OnEditChange(WPARAM wParam, LPARAM)
 {
-    if (CDocument* doc = GetDocument()) doc->SetModifiedFlag(TRUE);
+    // Undone back to the saved text, the document is clean again.
+    if (CDocument* doc = GetDocument())
+        doc->SetModifiedFlag(wParam == kEditChangeHistoryMoved && m_edit ? m_edit->IsModified() : TRUE);
     return 0;
 }
 

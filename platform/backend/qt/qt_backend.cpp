@@ -7,6 +7,9 @@
 #include <QCursor>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QtGui/qguiapplication_platform.h>
 #include <QInputMethod>
 #include <QInputMethodEvent>
@@ -882,6 +885,19 @@ public:
         std::shared_ptr<Win> w = FindWin(hwnd);
         if (!w) return;
         PostToDisplay([w, p] { ApplyPlacement(w, p); });
+    }
+
+    void WindowIconChanged(HWND hwnd, SIZE size, const std::vector<uint32_t>& argb) override
+    {
+        std::shared_ptr<Win> w = FindWin(hwnd);
+        if (!w || size.cx <= 0 || size.cy <= 0) return;
+        QImage image(size.cx, size.cy, QImage::Format_ARGB32);
+        for (int y = 0; y < size.cy; y++)
+            std::copy_n(&argb[(size_t)y * size.cx], size.cx, reinterpret_cast<uint32_t*>(image.scanLine(y)));
+        // Qt gives the window manager the icon as _NET_WM_ICON.
+        PostToDisplay([w, image] {
+            if (w->window) w->window->setIcon(QIcon(QPixmap::fromImage(image)));
+        });
     }
 
     void WindowRaised(HWND hwnd) override

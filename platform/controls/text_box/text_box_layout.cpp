@@ -22,7 +22,6 @@ HFONT CTextBox::FontFor(int format, int dpi)
     const CCharFormat& f = doc.Format(format);
     LOGFONT lf{};
     lf.lfHeight = -std::max(1, (int)((long)f.height * dpi / 1440));
-    if (f.offset != 0) lf.lfHeight = lf.lfHeight * 2 / 3;   // sub- and superscript are smaller
     lf.lfWeight = (f.effects & CFE_BOLD) ? 700 : 400;
     lf.lfItalic = (f.effects & CFE_ITALIC) ? 1 : 0;
     lf.lfUnderline = (f.effects & CFE_UNDERLINE) ? 1 : 0;
