@@ -34,9 +34,6 @@ std::vector<FuncHandler>& ReadOnlyArgumentHandlers()
     return *handlers;
 }
 
-// A variable's matrix passed as it is to a handler that only reads it. A copy
-// would hold the same cells, handle cells too (a copy keeps them as they are),
-// so the matrix is not scanned for them.
 std::vector<FuncHandler>& ReadOnlyLoneArgumentHandlers()
 {
     static std::vector<FuncHandler>* handlers = new std::vector<FuncHandler>;
@@ -50,6 +47,9 @@ bool HasReadOnlyLoneArgument(FuncHandler handler)
     return false;
 }
 
+// A variable's matrix passed as it is to a handler that only reads it. A copy
+// would hold the same cells, handle cells too (a copy keeps them as they are),
+// so the matrix is not scanned for them.
 CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg, int count)
 {
     if (!arg || arg->kind != EXPR_VARIABLE) return nullptr;
