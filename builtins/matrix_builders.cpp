@@ -49,6 +49,13 @@ StatusWord Random(double rows, double cols, CValue* out, int idist)
         return ERR_INTERNAL;
     }
     CValue result;
+    int r, c;
+    if (SizeCount(rows, r) && SizeCount(cols, c) && r && c && ValueMatrixShapeFits(r, c) &&
+        RandomRealMatrix(result.MakeMatrix(0, 0), r, c, idist)) {
+        out->Swap(result);
+        NoteAllRealResult(*out);
+        return 0;
+    }
     if (int st = BuildFilledMatrix(rows, cols, CValue(), result)) return st;
     if (int st = RandomMatrix(result.Matrix(), 1, idist)) return st;
     out->Swap(result);

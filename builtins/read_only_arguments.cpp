@@ -18,6 +18,8 @@ const bool g_declared = [] {
     // One argument only: nothing evaluated after it can change the variable
     // before the handler reads it.
     DeclareReadOnlyArguments(AsFuncHandler(BuiltinTrans));
+    DeclareReadOnlyLoneArgument(AsFuncHandler(BuiltinMax));
+    DeclareReadOnlyLoneArgument(AsFuncHandler(BuiltinMin));
     return true;
 }();
 

@@ -212,6 +212,54 @@ bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWo
     return true;
 }
 
+// The operation of a matrix with a Real scalar on the right, and whether its
+// in-place loop stops at a failing cell; false for the other operations.
+bool AsScalarOp(ValueOperation op, ScalarOp& sop, bool& stops)
+{
+    stops = true;
+    if (op == ValueAdd) sop = SCALAR_ADD, stops = false;
+    else if (op == ValueSub) sop = SCALAR_SUB, stops = false;
+    else if (op == ValueMul) sop = SCALAR_MUL, stops = false;
+    else if (op == ValueDiv) sop = SCALAR_DIV, stops = false;
+    else if (op == ValueElemMul) sop = SCALAR_MUL;
+    else if (op == ValueElemDiv) sop = SCALAR_DIV;
+    else if (op == ValueCompareGreater) sop = SCALAR_GT;
+    else if (op == ValueCompareLess) sop = SCALAR_LT;
+    else if (op == ValueCompareGreaterEqual) sop = SCALAR_GE;
+    else if (op == ValueCompareLessEqual) sop = SCALAR_LE;
+    else if (op == ValueCompareEqual) sop = SCALAR_EQ;
+    else if (op == ValueCompareNotEqual) sop = SCALAR_NE;
+    else return false;
+    return true;
+}
+
+// The value of a constant or a variable node, else null.
+const CValue* PlainOperand(const ExprNode* node)
+{
+    if (!node) return nullptr;
+    if (node->kind == EXPR_CONSTANT) return node->Constant();
+    if (node->kind == EXPR_VARIABLE) return node->Variable()->value;
+    return nullptr;
+}
+
+// x op s for a variable x holding a matrix and a constant or variable s
+// holding a Real: the result's cells are made from x's directly instead of
+// copying x first (reading either has no side effects). False when the
+// operands do not qualify.
+bool FoldMatrixWithScalar(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
+{
+    ScalarOp sop;
+    bool stops;
+    if (!AsScalarOp(op, sop, stops)) return false;
+    const CValue* a = VariableMatrix(ops[0]);
+    const CValue* s = PlainOperand(ops[1]);
+    if (!a || !s || a == &result || s == &result || s->Tag() != VT_REAL) return false;
+    CValue r;
+    status = MatrixScalarCopy(r.MakeMatrix(0, 0), a->Matrix(), *s, sop, op, stops, &allReal);
+    result.Swap(r);
+    return true;
+}
+
 // Later operands are read where they are, never copied. A result known to be
 // a matrix of Real cells only is noted, so that it is not scanned for handles.
 StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx, ValueOperation op)
@@ -219,7 +267,8 @@ StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx
     int first = 1;
     StatusWord fused = 0;
     bool allReal = false;
-    if (n >= 2 && FoldTwoMatrices(ops, result, op, fused, allReal)) {
+    if (n >= 2 && (FoldTwoMatrices(ops, result, op, fused, allReal) ||
+                   FoldMatrixWithScalar(ops, result, op, fused, allReal))) {
         if (fused) return fused;
         first = 2;
     } else if (StatusWord st = EvaluateResolved(ops[0], result, ctx, allReal)) {

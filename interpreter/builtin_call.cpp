@@ -34,20 +34,36 @@ std::vector<FuncHandler>& ReadOnlyArgumentHandlers()
     return *handlers;
 }
 
+std::vector<FuncHandler>& ReadOnlyLoneArgumentHandlers()
+{
+    static std::vector<FuncHandler>* handlers = new std::vector<FuncHandler>;
+    return *handlers;
+}
+
+bool HasReadOnlyLoneArgument(FuncHandler handler)
+{
+    for (FuncHandler h : ReadOnlyLoneArgumentHandlers())
+        if (h == handler) return true;
+    return false;
+}
+
 // A variable's matrix passed as it is to a handler that only reads it. A copy
 // would hold the same cells, handle cells too (a copy keeps them as they are),
 // so the matrix is not scanned for them.
-CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg)
+CValue* ArgumentInPlace(const FuncEntry* entry, const ExprNode* arg, int count)
 {
     if (!arg || arg->kind != EXPR_VARIABLE) return nullptr;
     CValue* v = arg->Variable()->value;
-    if (!v || v->Type() != VT_MATRIX || !HasReadOnlyArguments(entry->handler)) return nullptr;
+    if (!v || v->Type() != VT_MATRIX) return nullptr;
+    if (!HasReadOnlyArguments(entry->handler) && !(count == 1 && HasReadOnlyLoneArgument(entry->handler)))
+        return nullptr;
     return v;
 }
 
 }  // namespace
 
 void DeclareReadOnlyArguments(FuncHandler handler) { ReadOnlyArgumentHandlers().push_back(handler); }
+void DeclareReadOnlyLoneArgument(FuncHandler handler) { ReadOnlyLoneArgumentHandlers().push_back(handler); }
 
 bool HasReadOnlyArguments(FuncHandler handler)
 {
@@ -114,7 +130,7 @@ StatusWord CallBuiltinNode(const FuncEntry* entry, ExprNode** args, int count, C
     for (size_t i = 0; i < slots.size(); ++i) ptrs[i] = &slots[i];
 
     for (int i = 0; i < count; ++i) {
-        if (CValue* v = ArgumentInPlace(entry, args[i])) {
+        if (CValue* v = ArgumentInPlace(entry, args[i], count)) {
             ptrs[i] = v;
             continue;
         }

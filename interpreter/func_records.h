@@ -143,6 +143,10 @@ StatusWord CheckFunctionPointerArity(int kind, const void* target, int count);
 // matrix to them as it is instead of as a copy. Declared once, at load time.
 void DeclareReadOnlyArguments(FuncHandler handler);
 bool HasReadOnlyArguments(FuncHandler handler);
+// The same for a handler of any number of arguments that only reads them,
+// when it is called with one argument only (with more, evaluating a later
+// one could change the variable of an earlier one).
+void DeclareReadOnlyLoneArgument(FuncHandler handler);
 
 // Calls a row's handler in its form: clears the stream's current-message
 // record, tells the context's root (OnEnterBuiltin / OnLeaveFunction), and

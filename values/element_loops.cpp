@@ -238,3 +238,129 @@ int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValue
     default: return ElementwiseCopy<REAL_DIV>(out, a, b, ValueElemDiv, true, allReal);
     }
 }
+
+namespace {
+
+// Real cell with Real scalar for each operator; the comparisons count an
+// unordered pair (a NaN) as both less and equal, as the operators do.
+template <ScalarOp S>
+inline double RealWithScalar(double x, double s)
+{
+    if constexpr (S == SCALAR_ADD) return x + s;
+    if constexpr (S == SCALAR_SUB) return x - s;
+    if constexpr (S == SCALAR_MUL) return x * s;
+    if constexpr (S == SCALAR_DIV) return x / s;
+    if constexpr (S == SCALAR_GT) return x > s ? 1.0 : 0.0;
+    if constexpr (S == SCALAR_LT) return x >= s ? 0.0 : 1.0;
+    if constexpr (S == SCALAR_GE) return x >= s ? 1.0 : 0.0;
+    if constexpr (S == SCALAR_LE) return x > s ? 0.0 : 1.0;
+    if constexpr (S == SCALAR_EQ) return x < s || x > s ? 0.0 : 1.0;
+    if constexpr (S == SCALAR_NE) return x < s || x > s ? 1.0 : 0.0;
+    return 0.0;
+}
+
+// One row of Real cells into a row whose cells are not set: a loop without
+// branches the compiler vectorises. False at once when a cell is not Real
+// (the row's cells are then set but own nothing).
+template <ScalarOp S>
+bool RealRowWithScalar(const CValue* in, CValue* out, int n, double s)
+{
+    uint32_t odd = 0;
+    for (int j = 0; j < n; ++j) {
+        odd |= in[j].m_tag ^ VT_REAL;
+        out[j].m_real = RealWithScalar<S>(in[j].m_real, s);
+        out[j].m_tag = VT_REAL;
+    }
+    return odd == 0;
+}
+
+template <ScalarOp S>
+int ScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, CellOp op, bool stopAtFailure,
+               bool* allReal)
+{
+    if (allReal) *allReal = false;
+    CValueMatrix r;
+    int live = 0;  // old cells at the start of a single row, ended as they are overwritten
+    if (m.Rows() == 0 || m.Cols() == 0 || !ShapeOverFreedCells(r, m.Rows(), m.Cols(), live)) {
+        // Nothing to make, or no room: copy and apply in place.
+        r = m;
+        int st = 0;
+        for (int i = 0; i < r.Rows(); ++i)
+            for (int j = 0; j < r.Cols(); ++j) {
+                st = op(r.Cell(i, j), s);
+                if (st && stopAtFailure) {
+                    out.Swap(r);
+                    return st;
+                }
+            }
+        out.Swap(r);
+        return 0;
+    }
+    const double x = s.Real();
+    int status = 0;
+    bool all = true;
+    for (int i = 0; i < r.Rows(); ++i) {
+        CValue* rr = r.Row(i);
+        const CValue* rm = m.Row(i);
+        int j = 0;
+        if (live > 0) {
+            // The old cells of a reused row end as the new ones come.
+            for (; j < live && rm[j].m_tag == VT_REAL; ++j) {
+                rr[j].~CValue();
+                rr[j].m_real = RealWithScalar<S>(rm[j].m_real, x);
+                rr[j].m_tag = VT_REAL;
+            }
+            if (j == live) live = 0;
+        }
+        if (live == 0 && !status && RealRowWithScalar<S>(rm + j, rr + j, r.Cols() - j, x)) continue;
+        // A cell that is not Real from j on: the cells go one by one, as a
+        // copy of m followed by op on each cell would make them.
+        for (; j < r.Cols(); ++j) {
+            if (j < live) rr[j].~CValue();
+            if (!status && rm[j].m_tag == VT_REAL) {
+                rr[j].m_real = RealWithScalar<S>(rm[j].m_real, x);
+                rr[j].m_tag = VT_REAL;
+                continue;
+            }
+            all = false;
+            new (rr + j) CValue();
+            rr[j].CopyFrom(rm[j]);
+            if (status) continue;
+            int st = op(rr[j], s);
+            if (st && stopAtFailure) status = st;
+        }
+        live = 0;
+    }
+    out.Swap(r);
+    if (allReal) *allReal = all;
+    return status;
+}
+
+}  // namespace
+
+int MatrixScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, ScalarOp op, CellOp cellOp,
+                     bool stopAtFailure, bool* allReal)
+{
+    if (s.Tag() != VT_REAL) {
+        if (allReal) *allReal = false;
+        out = m;
+        for (int i = 0; i < out.Rows(); ++i)
+            for (int j = 0; j < out.Cols(); ++j) {
+                int st = cellOp(out.Cell(i, j), s);
+                if (st && stopAtFailure) return st;
+            }
+        return 0;
+    }
+    switch (op) {
+    case SCALAR_ADD: return ScalarCopy<SCALAR_ADD>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_SUB: return ScalarCopy<SCALAR_SUB>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_MUL: return ScalarCopy<SCALAR_MUL>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_DIV: return ScalarCopy<SCALAR_DIV>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_GT: return ScalarCopy<SCALAR_GT>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_LT: return ScalarCopy<SCALAR_LT>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_GE: return ScalarCopy<SCALAR_GE>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_LE: return ScalarCopy<SCALAR_LE>(out, m, s, cellOp, stopAtFailure, allReal);
+    case SCALAR_EQ: return ScalarCopy<SCALAR_EQ>(out, m, s, cellOp, stopAtFailure, allReal);
+    default: return ScalarCopy<SCALAR_NE>(out, m, s, cellOp, stopAtFailure, allReal);
+    }
+}

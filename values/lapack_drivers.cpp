@@ -417,6 +417,37 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist)
     return 0;
 }
 
+bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
+{
+    if (rows < 1 || cols < 1 || !M.IsEmpty() || (int64_t)rows * cols > INT_MAX) return false;
+    if (!ShapeWithUnsetCells(M, rows, cols)) return false;
+    int iseed[4];
+    for (int& seed : iseed) seed = SaturateToInt(Rand15() * 3.0518509447574615e-05 * 4095.0);
+    iseed[3] |= 1;
+    // The generator works in runs of 64 numbers and carries its seed from
+    // one call to the next: calls of whole runs give the numbers one call
+    // would. A run of them at a time stays in the cache on its way into the
+    // cells.
+    constexpr int kChunk = 4096;
+    static_assert(kChunk % 64 == 0);
+    std::vector<double> x(kChunk + LapackPadding(kChunk));
+    int left = rows * cols, k = kChunk;
+    for (int i = 0; i < rows; ++i) {
+        CValue* row = M.Row(i);
+        for (int j = 0; j < cols; ++j, ++k) {
+            if (k == kChunk) {
+                int n = left < kChunk ? left : kChunk;
+                dlarnv_(&idist, iseed, &n, x.data());
+                left -= n;
+                k = 0;
+            }
+            row[j].m_real = x[k];
+            row[j].m_tag = VT_REAL;
+        }
+    }
+    return true;
+}
+
 size_t LapackPadding(size_t count, size_t leading)
 {
     if (leading == 0) leading = (size_t)std::ceil(std::sqrt((double)count));

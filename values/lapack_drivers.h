@@ -37,6 +37,10 @@ int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunct
 // Fills M with random numbers: mode 1 Real cells (dlarnv), mode 2 Complex cells
 // (zlarnv), other modes leave M alone. idist is LAPACK's distribution code.
 int RandomMatrix(CValueMatrix& M, int mode, int idist);
+// The same numbers as mode 1 straight into Real cells of the empty M, made
+// rows x cols; false (M still empty, no number drawn) without memory or for
+// an empty shape.
+bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist);
 
 // The last argument error LAPACK reported on this thread through xerbla_
 // (routine name and argument position); cleared by the call.

@@ -69,6 +69,21 @@ void SwapRows(CValueMatrix& m, int r, int k)
 
 using InPlaceOp = int (*)(CValue&, const CValue&);
 
+// Two Real cells compared as the operators compare them: an unordered pair
+// (a NaN on either side) counts as both less and equal.
+bool CompareDoubles(double x, double y, RelationalOp op)
+{
+    switch (op) {
+    case REL_EQ: return !(x < y || x > y);
+    case REL_NE: return x < y || x > y;
+    case REL_GT: return x > y;
+    case REL_LT: return !(x >= y);
+    case REL_GE: return x >= y;
+    case REL_LE: return !(x > y);
+    default: return false;
+    }
+}
+
 InPlaceOp RelationalFunction(RelationalOp op)
 {
     switch (op) {
@@ -134,6 +149,13 @@ const CValue* Extreme(const CValueMatrix& m, bool greatest)
     for (int r = 0; r < m.Rows(); ++r)
         for (int c = 0; c < m.Cols(); ++c) {
             const CValue* cell = &m.Cell(r, c);
+            if (best && cell->m_tag == VT_REAL && best->m_tag == VT_REAL) {
+                // Two Real cells as ValueGreater and ValueLess order them (a
+                // NaN is never greater, and always less).
+                const double x = cell->m_real, y = best->m_real;
+                if (greatest ? x > y : !(x >= y)) best = cell;
+                continue;
+            }
             if (cell->Type() == VT_MATRIX) cell = Extreme(cell->Matrix(), greatest);
             if (!best || ExtremeReplaces(*cell, *best, greatest)) best = cell;
         }
@@ -298,9 +320,19 @@ int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op)
 {
     CValue scalar(s);  // s may be one of a's cells
     InPlaceOp fn = RelationalFunction(op);
-    for (int r = 0; r < a.Rows(); ++r)
-        for (int c = 0; c < a.Cols(); ++c)
-            if (int st = fn(a.Cell(r, c), scalar)) return st;
+    const bool real = scalar.Tag() == VT_REAL && op <= REL_LE;
+    const double x = real ? scalar.Real() : 0.0;
+    for (int r = 0; r < a.Rows(); ++r) {
+        CValue* row = a.Row(r);
+        for (int c = 0; c < a.Cols(); ++c) {
+            if (real && row[c].Tag() == VT_REAL) {
+                // What the operator gives for two Real cells, without its dispatch.
+                row[c].m_real = CompareDoubles(row[c].m_real, x, op) ? 1.0 : 0.0;
+                continue;
+            }
+            if (int st = fn(row[c], scalar)) return st;
+        }
+    }
     return 0;
 }
 

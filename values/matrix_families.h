@@ -33,6 +33,20 @@ int MatrixElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValue
 // telling whether every cell of a is Real afterwards.
 int MatrixElementwise(CValueMatrix& a, const CValueMatrix& b, ElementOp op, bool& allReal);
 
+// out = m op s for a scalar s, giving exactly what copying m and applying
+// cellOp(cell, s) to each cell row-major gives (the same cells, messages and
+// status; with stopAtFailure the walk stops at a failing cell and the cells
+// after it are copies of m, otherwise it goes on and gives 0). op names what
+// cellOp does to a Real cell with a Real s; Real cells with a Real s are
+// written straight into out. allReal, when given, is set when every cell of
+// out is Real.
+enum ScalarOp {
+    SCALAR_ADD, SCALAR_SUB, SCALAR_MUL, SCALAR_DIV,
+    SCALAR_GT, SCALAR_LT, SCALAR_GE, SCALAR_LE, SCALAR_EQ, SCALAR_NE
+};
+int MatrixScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, ScalarOp op,
+                     int (*cellOp)(CValue&, const CValue&), bool stopAtFailure, bool* allReal = nullptr);
+
 // ---- new matrices from the three-operand arithmetic -------------------------------
 // A shape error is reported and gives the empty matrix.
 enum ArithOp { ARITH_ADD, ARITH_SUB, ARITH_MUL, ARITH_DIV };

@@ -1,6 +1,7 @@
 // Running sums and products, sums and products of vectors and columns, and
 // reversal over value matrices.
 #include <new>
+#include <vector>
 
 #include "values/elementary.h"
 #include "values/operators.h"
@@ -80,6 +81,42 @@ bool RunningRealRow(const CValue* in, CValue* out, int n, int live)
     return true;
 }
 
+// Running sums or products down the columns of a matrix of Real cells, row
+// after row: row r of the result is row r - 1 plus (times) row r of src, the
+// same operations per column as the walk down each column. t is empty and
+// gets src's shape; when a cell of src is not Real the answer is false and
+// t's cells are all empty (or t stays empty without memory).
+bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
+{
+    const int rows = src.Rows(), cols = src.Cols();
+    if (!ShapeWithUnsetCells(t, rows, cols)) return false;
+    uint32_t odd = 0;
+    const CValue* first = src.Row(0);
+    CValue* o = t.Row(0);
+    for (int c = 0; c < cols; ++c) {
+        odd |= first[c].m_tag ^ VT_REAL;
+        o[c].m_real = first[c].m_real;
+        o[c].m_tag = VT_REAL;
+    }
+    int r = 1;
+    for (; r < rows && !odd; ++r) {
+        const CValue* in = src.Row(r);
+        const CValue* above = t.Row(r - 1);
+        CValue* row = t.Row(r);
+        for (int c = 0; c < cols; ++c) {
+            odd |= in[c].m_tag ^ VT_REAL;
+            row[c].m_real = Step(above[c].m_real, in[c].m_real, product);
+            row[c].m_tag = VT_REAL;
+        }
+    }
+    if (!odd) return true;
+    for (int i = 0; i < rows; ++i) {
+        CValue* row = t.Row(i);
+        for (int c = 0; c < cols; ++c) new (row + c) CValue();
+    }
+    return false;
+}
+
 int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* allReal)
 {
     if (allReal) *allReal = false;
@@ -87,7 +124,14 @@ int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* a
     const bool product = step == ValueMul;
     const bool reals = product || step == ValueAdd;
     int live = 0;
-    if (reals && src.Rows() == 1 && ShapeOverFreedCells(t, 1, src.Cols(), live)) {
+    if (reals && src.Rows() > 1 && src.Cols() > 0 && RunningRealColumns(src, t, product)) {
+        out.Swap(t);
+        if (allReal) *allReal = true;
+        return 0;
+    }
+    if (!t.IsEmpty()) {
+        // Shaped by the attempt above, every cell empty.
+    } else if (reals && src.Rows() == 1 && ShapeOverFreedCells(t, 1, src.Cols(), live)) {
         const bool done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols(), live)
                                   : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols(), live);
         if (done) {
@@ -163,8 +207,46 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
     return status;
 }
 
+// Sums or products of the columns of a matrix of Real cells, row after row
+// into one row of running values: each column's numbers meet in the order
+// of the cell walk down the column, so the results are the same doubles.
+// False (out untouched) when a cell is not Real.
+template <bool Product>
+bool FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
+{
+    const int rows = m.Rows(), cols = m.Cols();
+    std::vector<double> acc((size_t)cols);
+    uint32_t odd = 0;
+    const CValue* first = m.Row(0);
+    for (int c = 0; c < cols; ++c) {
+        odd |= first[c].m_tag ^ VT_REAL;
+        acc[c] = first[c].m_real;
+    }
+    double* a = acc.data();
+    for (int r = 1; r < rows && !odd; ++r) {
+        const CValue* row = m.Row(r);
+        for (int c = 0; c < cols; ++c) {
+            odd |= row[c].m_tag ^ VT_REAL;
+            a[c] = Step(a[c], row[c].m_real, Product);
+        }
+    }
+    if (odd) return false;
+    CValueMatrix t;
+    if (!ShapeWithUnsetCells(t, 1, cols)) return false;
+    CValue* o = t.Row(0);
+    for (int c = 0; c < cols; ++c) {
+        o[c].m_real = a[c];
+        o[c].m_tag = VT_REAL;
+    }
+    out.Swap(t);
+    return true;
+}
+
 int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
 {
+    if (m.Rows() > 1 && m.Cols() > 0 && (step == ValueAdd || step == ValueMul) &&
+        (step == ValueMul ? FoldRealColumns<true>(m, out) : FoldRealColumns<false>(m, out)))
+        return 0;
     CValueMatrix t;
     if (m.Rows() > 0 && !t.Resize(1, m.Cols())) return 10;
     for (int c = 0; c < t.Cols(); ++c) {

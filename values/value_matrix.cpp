@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "values/output_stream.h"
 #include "values/real_cells.h"
@@ -194,8 +195,79 @@ CValue* TakeCachedRow(size_t bytes, int keep, int& live)
     return p;
 }
 
+// Rows of matrices freed on this thread, all of one size, kept with their
+// cells ended for the rows of the next matrix of that width: a loop of
+// whole-matrix statements makes a result of the size of the one it frees,
+// and a heap that gave the freed rows back to the system (it trims its top)
+// would fault every page of the next result in again. At most kRowPoolBytes
+// wait; a freed row of another size empties the pool first.
+constexpr size_t kPoolRowMin = (size_t)4 << 10;
+constexpr size_t kRowPoolBytes = (size_t)256 << 20;
+
+struct CRowPool {
+    std::vector<CValue*> rows;
+    size_t bytes = 0;  // usable bytes of each row
+    void Drop()
+    {
+        for (CValue* p : rows) {
+            VELDRA_CELL_UNPOISON(p, bytes);
+            std::free(p);
+        }
+        rows.clear();
+    }
+    ~CRowPool();
+};
+thread_local CRowPool t_rowPool;
+__thread bool t_rowPoolGone __attribute__((tls_model("initial-exec"))) = false;
+
+CRowPool::~CRowPool()
+{
+    t_rowPoolGone = true;
+    Drop();
+}
+
+// A pooled row of at least bytes (and hardly more), or null. A row of
+// another size asked for ends the pool, so that the heap can serve it (and
+// the rows after it) from the pooled memory.
+CValue* TakePooledRow(size_t bytes)
+{
+    CRowPool& pool = t_rowPool;
+    if (t_rowPoolGone || pool.rows.empty()) return nullptr;
+    if (pool.bytes < bytes || pool.bytes - bytes > 64) {
+        pool.Drop();
+        return nullptr;
+    }
+    CValue* p = pool.rows.back();
+    pool.rows.pop_back();
+    VELDRA_CELL_UNPOISON(p, pool.bytes);
+    return p;
+}
+
+// Keeps a row whose cells are ended; false when it does not fit the pool.
+bool PoolRow(CValue* row)
+{
+    if (t_rowPoolGone) return false;
+    const size_t bytes = malloc_usable_size(row);
+    if (bytes < kPoolRowMin || bytes >= kCachedRowMin) return false;
+    CRowPool& pool = t_rowPool;
+    if (pool.bytes != bytes) {
+        pool.Drop();
+        pool.bytes = bytes;
+    }
+    if ((pool.rows.size() + 1) * bytes > kRowPoolBytes) return false;
+    try {
+        pool.rows.push_back(row);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    VELDRA_CELL_POISON(row, bytes);  // no one reads a freed row
+    return true;
+}
+
 CValue* TakeCachedRow(size_t bytes)
 {
+    if (bytes >= kPoolRowMin && bytes < kCachedRowMin) return TakePooledRow(bytes);
+    if (bytes >= kCachedRowMin) TakePooledRow(bytes);  // only ends the pool
     int live;
     return TakeCachedRow(bytes, 0, live);
 }
@@ -281,9 +353,25 @@ CValue* AllocValueRow(int n, const CValue& fill)
 
 CValue* CopyValueRow(int n, const CValue* cells)
 {
-    CValue* row = AllocEmptyValueRow(n);
-    if (row)
-        for (int i = 0; i < n; ++i) row[i].CopyFrom(cells[i]);
+    if (n < 1 || (size_t)n > SIZE_MAX / sizeof(CValue)) return nullptr;
+    const size_t bytes = (size_t)n * sizeof(CValue);
+    CValue* row = TakeCachedRow(bytes);
+    if (!row) row = static_cast<CValue*>(std::malloc(bytes));
+    if (!row) return nullptr;
+    // Blocks of cells that own nothing (numbers, characters) are their bytes:
+    // one read and one write of the row instead of a call per cell.
+    constexpr int kBlock = 256;
+    for (int i = 0; i < n; i += kBlock) {
+        const int m = n - i < kBlock ? n - i : kBlock;
+        if (!AnyOwner(cells + i, m)) {
+            std::memcpy(static_cast<void*>(row + i), cells + i, (size_t)m * sizeof(CValue));
+            continue;
+        }
+        for (int k = i; k < i + m; ++k) {
+            new (row + k) CValue();
+            row[k].CopyFrom(cells[k]);
+        }
+    }
     return row;
 }
 
@@ -307,7 +395,7 @@ void FreeValueRow(CValue* row, int n)
 {
     if (!row || CacheRow(row, n)) return;
     EndRowCells(row, n);
-    std::free(row);
+    if (!PoolRow(row)) std::free(row);
 }
 
 // ---- construction and shape ----------------------------------------------

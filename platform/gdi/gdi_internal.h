@@ -177,6 +177,12 @@ inline uint32_t Mono(uint32_t p)
     return sum >= 128000 ? 0xFFFFFFu : 0;
 }
 uint32_t ApplyRop2(int code, uint32_t pen, uint32_t dest);
+// One pixel of the target through the mix (no clip test), as PlotPixel does.
+inline void CombinePixel(uint32_t& d, uint32_t p, int rop2, bool mono)
+{
+    if (mono) p = Mono(p);
+    d = (d & 0xFF000000u) | (rop2 == R2_COPYPEN ? p & 0xFFFFFFu : ApplyRop2(rop2, p, d));
+}
 uint32_t ApplyRop3(DWORD rop, uint32_t pattern, uint32_t source, uint32_t dest);
 
 // --- mapping (mapping.cpp) ---

@@ -39,12 +39,56 @@ struct DashPhase {
     }
 };
 
+// The drawable part of a raster as rectangles: the clip region's runs inside
+// the raster's area (the area alone without a clip), grouped in bands of
+// rows so that a segment looks only at the bands its rows meet.
+struct ClipRects {
+    struct Band {
+        int top, bottom;
+        size_t first, last;   // [first, last) in rects
+    };
+    std::vector<Band> bands;
+    std::vector<RECT> rects;
+
+    ClipRects(const CDc& dc, const RECT& area)
+    {
+        if (area.left >= area.right || area.top >= area.bottom) return;
+        if (!dc.st.clip) {
+            bands.push_back({(int)area.top, (int)area.bottom, 0, 1});
+            rects.push_back(area);
+            return;
+        }
+        for (const CRegion::Band& b : dc.st.clip->Bands()) {
+            const int top = std::max(b.top, (int)area.top), bottom = std::min(b.bottom, (int)area.bottom);
+            if (top >= bottom) continue;
+            const size_t first = rects.size();
+            for (size_t i = 0; i + 1 < b.xs.size(); i += 2) {
+                const int l = std::max(b.xs[i], (int)area.left), r = std::min(b.xs[i + 1], (int)area.right);
+                if (l < r) rects.push_back(RECT{l, top, r, bottom});
+            }
+            if (rects.size() > first) bands.push_back({top, bottom, first, rects.size()});
+        }
+    }
+
+    // fn(rect) for each rectangle that may hold pixels of rows [y0, y1].
+    template <class F>
+    void ForRows(long long y0, long long y1, F fn) const
+    {
+        auto it = std::upper_bound(bands.begin(), bands.end(), y0,
+                                   [](long long v, const Band& b) { return v < b.bottom; });
+        for (; it != bands.end() && it->top <= y1; ++it)
+            for (size_t k = it->first; k < it->last; ++k) fn(rects[k]);
+    }
+};
+
 // The pixels of a segment leaving out its end, stepping along the major axis
 // with the minor coordinate rounded (halves away from the start). Only the
-// steps inside `area` are visited, so far-off coordinates cost nothing; `plot`
-// gets the step index for the dash phase. Returns the number of steps.
+// steps inside the rectangles are visited (each rectangle's steps in turn;
+// the rectangles do not overlap, so no pixel comes twice), so far-off
+// coordinates cost nothing; `plot` gets the step index for the dash phase.
+// Returns the number of steps.
 template <class F>
-long long WalkSegment(POINT a, POINT b, const RECT& area, F plot)
+long long WalkSegment(POINT a, POINT b, const ClipRects& clip, const CRaster& r, F plot)
 {
     long long dx = (long long)b.x - a.x, dy = (long long)b.y - a.y;
     bool xMajor = std::llabs(dx) >= std::llabs(dy);
@@ -53,41 +97,73 @@ long long WalkSegment(POINT a, POINT b, const RECT& area, F plot)
     long long ma = xMajor ? a.x : a.y, mi = xMajor ? a.y : a.x;
     int ms = (xMajor ? dx : dy) < 0 ? -1 : 1, ns = (xMajor ? dy : dx) < 0 ? -1 : 1;
     long long dM = n, dm = std::llabs(xMajor ? dy : dx);
-    long long lo = xMajor ? area.left : area.top, hi = xMajor ? area.right : area.bottom;
-    long long mlo = xMajor ? area.top : area.left, mhi = xMajor ? area.bottom : area.right;
-    auto minor = [&](long long i) {
-        __int128 num = (__int128)2 * i * dm + dM;
-        return mi + ns * (long long)(num / (2 * (__int128)dM));
-    };
-    long long i0 = 0, i1 = n;
-    if (ms > 0) {
-        i0 = std::max(i0, lo - ma);
-        i1 = std::min(i1, hi - ma);
-    } else {
-        i0 = std::max(i0, ma - hi + 1);
-        i1 = std::min(i1, ma - lo + 1);
-    }
-    if (i0 >= i1) return n;
-    // The minor coordinate is monotonic: find where it enters and leaves its range.
-    auto firstWhere = [&](long long from, long long to, auto pred) {
-        while (from < to) {
-            long long mid = from + (to - from) / 2;
-            if (pred(mid)) to = mid;
-            else from = mid + 1;
+    // minor(i) = mi + ns * floor((2 i dm + dM) / (2 dM)); in 64 bits when
+    // the numerator fits (any segment shorter than 2^30 pixels).
+    const bool narrow = n < (1LL << 30);
+    auto quotient = [&](long long i, long long* rem) {
+        if (narrow) {
+            const long long num = 2 * i * dm + dM;
+            if (rem) *rem = num % (2 * dM);
+            return num / (2 * dM);
         }
-        return from;
+        __int128 num = (__int128)2 * i * dm + dM;
+        if (rem) *rem = (long long)(num % (2 * (__int128)dM));
+        return (long long)(num / (2 * (__int128)dM));
     };
-    if (ns > 0) {
-        i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mlo; });
-        i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mhi; });
-    } else {
-        i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mhi; });
-        i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mlo; });
-    }
-    for (long long i = i0; i < i1; i++) {
-        long long M = ma + ms * i, m = minor(i);
-        plot(xMajor ? (int)M : (int)m, xMajor ? (int)m : (int)M, i);
-    }
+    auto minor = [&](long long i) { return mi + ns * quotient(i, nullptr); };
+    const long long ya = a.y, yb = b.y;
+    clip.ForRows(std::min(ya, yb), std::max(ya, yb), [&](const RECT& area) {
+        long long lo = xMajor ? area.left : area.top, hi = xMajor ? area.right : area.bottom;
+        long long mlo = xMajor ? area.top : area.left, mhi = xMajor ? area.bottom : area.right;
+        long long i0 = 0, i1 = n;
+        if (ms > 0) {
+            i0 = std::max(i0, lo - ma);
+            i1 = std::min(i1, hi - ma);
+        } else {
+            i0 = std::max(i0, ma - hi + 1);
+            i1 = std::min(i1, ma - lo + 1);
+        }
+        if (i0 >= i1) return;
+        // The minor coordinate is monotonic: find where it enters and leaves its range.
+        auto firstWhere = [&](long long from, long long to, auto pred) {
+            while (from < to) {
+                long long mid = from + (to - from) / 2;
+                if (pred(mid)) to = mid;
+                else from = mid + 1;
+            }
+            return from;
+        };
+        if (ns > 0) {
+            i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mlo; });
+            i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mhi; });
+        } else {
+            i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mhi; });
+            i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mlo; });
+        }
+        if (i0 >= i1) return;
+        // Integer steps from here: the numerator grows by 2 dm <= 2 dM a
+        // step, so the quotient grows by at most one.
+        long long rem;
+        const long long q = quotient(i0, &rem);
+        const long long step = 2 * dm, whole = 2 * dM;
+        const long long M = ma + ms * i0, m = mi + ns * q;
+        const long long x0 = xMajor ? M : m, y0 = xMajor ? m : M;
+        // The pixel's address moves by a fixed step along the major axis and
+        // by another when the minor coordinate moves on.
+        const ptrdiff_t stride = r.stride;
+        const ptrdiff_t majorStep = xMajor ? ms : ms * stride, minorStep = xMajor ? ns * stride : ns;
+        uint32_t* const px = r.px;
+        ptrdiff_t at = (ptrdiff_t)(y0 + r.oy) * stride + r.ox + x0;
+        for (long long i = i0; i < i1; i++) {
+            plot(px + at, i);
+            at += majorStep;
+            rem += step;
+            if (rem >= whole) {
+                rem -= whole;
+                at += minorStep;
+            }
+        }
+    });
     return n;
 }
 
@@ -170,6 +246,7 @@ void StrokePolyline(CDc& dc, const std::vector<POINT>& pts, bool closed)
             DashPhase dash(DashPattern(style));
             long long walked = 0;
             const bool solid = DashPattern(style).empty();
+            const ClipRects clip(dc, r.area);
             auto segment = [&](POINT a, POINT b) {
                 if (solid && a.y == b.y && a.x != b.x) {
                     // A row: the clip's spans once, not a lookup per pixel
@@ -181,11 +258,25 @@ void StrokePolyline(CDc& dc, const std::vector<POINT>& pts, bool closed)
                     if (x0 < x1) PlotRow(dc, r, a.y, (int)x0, (int)x1, color, rop2);
                     return;
                 }
-                walked += WalkSegment(a, b, r.area, [&](int x, int y, long long i) {
+                if (solid && rop2 == R2_COPYPEN && !r.mono) {
+                    // The commonest line: a store per pixel.
+                    const uint32_t rgb = color & 0xFFFFFFu;
+                    walked += WalkSegment(a, b, clip, r, [rgb](uint32_t* d, long long) {
+                        *d = (*d & 0xFF000000u) | rgb;
+                    });
+                    return;
+                }
+                if (solid) {
+                    walked += WalkSegment(a, b, clip, r, [&](uint32_t* d, long long) {
+                        CombinePixel(*d, color, rop2, r.mono);
+                    });
+                    return;
+                }
+                walked += WalkSegment(a, b, clip, r, [&](uint32_t* d, long long i) {
                     if (dash.On(walked + i))
-                        PlotPixel(dc, r, x, y, color, rop2);
+                        CombinePixel(*d, color, rop2, r.mono);
                     else if (gaps)
-                        PlotPixel(dc, r, x, y, bk, rop2);
+                        CombinePixel(*d, bk, rop2, r.mono);
                 });
             };
             for (size_t i = 0; i + 1 < pts.size(); i++) segment(pts[i], pts[i + 1]);

@@ -51,8 +51,15 @@ steady::time_point SteadyTimeOfTick(uint64_t due, uint64_t now)
 // such a burst waits a moment for the next send before it sleeps, and a
 // sender whose receiver was waiting for messages (so it answers at once)
 // waits a moment for the answer. The wait spins briefly, then offers the CPU.
-constexpr auto kBurstSpin = std::chrono::microseconds(30);
+// How long it waits follows what the waits found: a wait that saw nothing
+// halves the next one, down to a few microseconds, so that a thread whose
+// partner has gone to compute stops spinning beside it; an arrival sets the
+// next wait to four times what this one took (at most the full wait).
+constexpr uint64_t kBurstSpinMaxNs = 30000;
+constexpr uint64_t kBurstSpinMinNs = 3000;
 constexpr uint64_t kBurstNs = 200000;   // a send served this recently: still in the burst
+thread_local uint64_t t_burstSpinNs = kBurstSpinMaxNs;
+thread_local uint64_t t_spinGaveUpNs = 0;   // when the last wait saw nothing (0: it did see something)
 
 uint64_t NowNs()
 {
@@ -62,9 +69,14 @@ uint64_t NowNs()
 // Called without the thread's lock: true when something arrived after `seen`.
 bool SpinForArrival(const CMessageQueue& q, uint64_t seen)
 {
-    const auto until = steady::now() + kBurstSpin;
+    const uint64_t start = NowNs();
+    const uint64_t budget = t_burstSpinNs;
     for (unsigned i = 1;; ++i) {
-        if (q.arrivals.load(std::memory_order_acquire) != seen) return true;
+        if (q.arrivals.load(std::memory_order_acquire) != seen) {
+            const uint64_t took = NowNs() - start;
+            t_burstSpinNs = std::max(t_burstSpinNs, std::min(kBurstSpinMaxNs, std::max(kBurstSpinMinNs, 4 * took)));
+            return true;
+        }
         if (i <= 64) {
             // An answer from a thread on another CPU takes a few hundred cycles.
 #if defined(__x86_64__) || defined(__i386__)
@@ -72,9 +84,24 @@ bool SpinForArrival(const CMessageQueue& q, uint64_t seen)
 #endif
             continue;
         }
-        if (steady::now() >= until) return false;
+        const uint64_t now = NowNs();
+        if (now - start >= budget) {
+            t_burstSpinNs = std::max(kBurstSpinMinNs, budget / 2);
+            t_spinGaveUpNs = now;
+            return false;
+        }
         std::this_thread::yield();
     }
+}
+
+// After a sleep: something that came soon after a wait gave up (within a
+// wake-up's time) means the waits are too short for this partner; they
+// double again.
+void NoteWokenAfterSpin()
+{
+    if (!t_spinGaveUpNs) return;
+    if (NowNs() - t_spinGaveUpNs < 100000) t_burstSpinNs = std::min(kBurstSpinMaxNs, 2 * t_burstSpinNs);
+    t_spinGaveUpNs = 0;
 }
 
 // Serves the oldest incoming send. Called and returns with the lock held,
@@ -155,6 +182,7 @@ LRESULT SendAcross(const std::shared_ptr<CThreadData>& target, HWND hwnd, UINT m
             continue;   // whatever came meanwhile is looked at under the lock
         }
         self.wake.wait(l);
+        NoteWokenAfterSpin();
     }
     l.unlock();
     const LRESULT result = s->result;
@@ -330,6 +358,7 @@ bool TakeMessage(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, UINT flags
             self.wake.wait(l);
         else
             self.wake.wait_until(l, SteadyTimeOfTick(nextDue, now));
+        NoteWokenAfterSpin();
         q.waiting = false;
     }
 }

@@ -18,6 +18,7 @@ TEST_F(InPlaceArguments, HandleCellsReadAsACopyReadsThem)
     const struct {
         const char* text;
         const char* message;
+        int status = 10;
     } cases[] = {
         {"sum(x)", "Error: Calculating an addition, Real and Handle of smd type"},
         {"prod(x)", "Error: Calculating a multiplication, Real and Handle of smd type"},
@@ -27,11 +28,16 @@ TEST_F(InPlaceArguments, HandleCellsReadAsACopyReadsThem)
         {"sin(x)", "Error: Invalid argument of sin function (Handle of smd)"},
         {"trans(x)", "Error: Invalid argument of conj function (Handle of smd)"},
         {"x'", "Error: Invalid argument of conj function (Handle of smd)"},
+        {"max(x)", "Error: Calculating an operator >, Handle of smd and Real type"},
+        {"min(x)", "Error: Calculating an operator <, Handle of smd and Real type"},
+        // A matrix with a scalar: the plain operators report and go on.
+        {"x + 1", "Error: Calculating an addition, Handle of smd and Real type", 0},
+        {"x > 1", "Error: Calculating an operator >, Handle of smd and Real type"},
     };
     for (const auto& c : cases) {
         cap.Reset();
         CValue r;
-        EXPECT_EQ(Eval(c.text, r), 10) << c.text;
+        EXPECT_EQ(Eval(c.text, r), c.status) << c.text;
         EXPECT_EQ(cap.Text(), c.message) << c.text;
     }
     // Reading left the variable as it was.

@@ -404,3 +404,93 @@ TEST(RasterRules, WidePolylinesInRunsGiveTheWholePathsPicture)
 }
 
 }  // namespace
+
+namespace {
+
+// Hairlines through a clip of many rectangles are walked per rectangle: the
+// pixels are those of the one walk over the segment (the minor coordinate
+// rounded halves away from the start, the end left out) that lie in the
+// clip, each mixed once (XOR), with the dash phase running on along the
+// polyline; segments far out of the picture and steep and shallow ones alike.
+TEST(RasterRules, HairlinesThroughAComplexClipTouchTheWalksPixelsOnce)
+{
+    const int W = 150, H = 110;
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> x(-40, W + 40), y(-40, H + 40);
+    std::vector<POINT> pts(400);
+    for (POINT& p : pts) p = POINT{x(rng), y(rng)};
+    pts[100] = POINT{-3000000, 50};
+    pts[101] = POINT{3000000, 51};
+    pts[200] = POINT{70, -2000000000};
+    for (int style : {PS_SOLID, PS_DOT, PS_DASHDOT}) {
+        CMemoryCanvas c(W, H);
+        HDC dc = c.dc();
+        HRGN clip = CreateEllipticRgn(5, 3, 146, 108);
+        HRGN hole = CreateRectRgn(40, 30, 90, 60);
+        HRGN both = CreateRectRgn(0, 0, 0, 0);
+        CombineRgn(both, clip, hole, RGN_DIFF);
+        SelectClipRgn(dc, both);
+        HPEN pen = CreatePen(style, 1, RGB(255, 255, 255));
+        HGDIOBJ old = SelectObject(dc, pen);
+        SetROP2(dc, R2_XORPEN);   // white on white: each mix flips a pixel to black and back
+        SetBkMode(dc, TRANSPARENT);
+        Polyline(dc, pts.data(), (int)pts.size());
+        SelectObject(dc, old);
+        DeleteObject(pen);
+
+        const std::vector<int> pattern = style == PS_DOT ? std::vector<int>{3, 3}
+                                         : style == PS_DASHDOT ? std::vector<int>{9, 6, 3, 6} : std::vector<int>{};
+        long long period = 0;
+        for (int v : pattern) period += v;
+        auto on = [&](long long walked) {
+            if (!period) return true;
+            long long at = walked % period;
+            for (size_t i = 0; i < pattern.size(); i++) {
+                if (at < pattern[i]) return i % 2 == 0;
+                at -= pattern[i];
+            }
+            return true;
+        };
+        std::vector<int> flips((size_t)W * H, 0);
+        long long walked = 0;
+        for (size_t k = 0; k + 1 < pts.size(); k++) {
+            const long long dx = (long long)pts[k + 1].x - pts[k].x, dy = (long long)pts[k + 1].y - pts[k].y;
+            const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+            const long long n = std::max(std::llabs(dx), std::llabs(dy));
+            const long long dm = std::llabs(xMajor ? dy : dx);
+            const int ms = (xMajor ? dx : dy) < 0 ? -1 : 1, ns = (xMajor ? dy : dx) < 0 ? -1 : 1;
+            const long long ma = xMajor ? pts[k].x : pts[k].y, mi = xMajor ? pts[k].y : pts[k].x;
+            // Only the steps that can land in the picture: the far segments are long.
+            const long long lo = xMajor ? 0 : 0, hi = xMajor ? W : H;
+            long long i0 = 0, i1 = n;
+            if (n > 100000) {
+                i0 = std::max(0LL, ms > 0 ? lo - ma : ma - hi + 1);
+                i1 = std::min(n, ms > 0 ? hi - ma : ma - lo + 1);
+            }
+            for (long long i = i0; i < i1; i++) {
+                const long long M = ma + ms * i;
+                const long long m = mi + ns * (long long)(((__int128)2 * i * dm + n) / (2 * (__int128)n));
+                const long long px = xMajor ? M : m, py = xMajor ? m : M;
+                if (px < 0 || px >= W || py < 0 || py >= H || !PtInRegion(both, (int)px, (int)py)) continue;
+                if (on(walked + i)) flips[(size_t)py * W + px] ^= 1;
+            }
+            walked += n;
+        }
+        const std::vector<unsigned char> bits = c.Snapshot();
+        const size_t stride = ((size_t)W * 3 + 3) & ~(size_t)3;
+        int differ = 0;
+        for (int py = 0; py < H; py++)
+            for (int px = 0; px < W; px++) {
+                const unsigned char* q = &bits[(size_t)py * stride + (size_t)px * 3];
+                const bool black = q[0] == 0 && q[1] == 0 && q[2] == 0;
+                if (black != (flips[(size_t)py * W + px] != 0) && differ++ < 5)
+                    ADD_FAILURE() << "style " << style << " pixel " << px << "," << py;
+            }
+        EXPECT_EQ(differ, 0) << "style " << style;
+        DeleteObject(both);
+        DeleteObject(hole);
+        DeleteObject(clip);
+    }
+}
+
+}   // namespace

@@ -1,0 +1,4 @@
+A = rand(2000, 2000);
+tic;
+for k=1:5 T = A'; end
+printf("%g\n", toc * 1000);

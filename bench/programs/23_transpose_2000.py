@@ -1,0 +1,7 @@
+# T = A' of a 2000 x 2000 matrix, five times over.
+import time
+import numpy as np
+A = np.random.rand(2000, 2000)
+t = time.perf_counter()
+for k in range(5): T = A.T.copy()
+print("%g" % ((time.perf_counter() - t) * 1000))
