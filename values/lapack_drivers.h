@@ -1,6 +1,7 @@
 #pragma once
 // Drivers of LAPACK routines on numeric matrices. Status: 0 done, 10 reported
 // LAPACK failure, 69 matrix unusable (empty, or not square where required).
+#include <cstddef>
 #include <string>
 
 #include "values/complex.h"
@@ -34,6 +35,13 @@ int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunct
 // Fills M with random numbers: mode 1 Real cells (dlarnv), mode 2 Complex cells
 // (zlarnv), other modes leave M alone. idist is LAPACK's distribution code.
 int RandomMatrix(CValueMatrix& M, int mode, int idist);
+
+// Whether the first count numbers are all finite. The eigenvalue, Schur,
+// singular value and QZ routines are not defined on INF or NAN (they may loop
+// for ever or write outside their arrays): their callers check this first.
+bool AllFinite(const Complex* a, size_t count);
+bool AllFinite(const double* a, size_t count);
+bool AllFinite(const CComplexMatrix& m);
 
 // The last argument error LAPACK reported on this thread through xerbla_
 // (routine name and argument position); cleared by the call.
