@@ -84,7 +84,9 @@ bool ValueMatrixShapeFits(int64_t rows, int64_t cols)
     // Real 0). Small shapes skip the look at the system.
     uint64_t bytes = (uint64_t)rows * (uint64_t)cols * 2 * sizeof(CValue) + (uint64_t)rows * sizeof(CValue*);
     if (bytes <= ((uint64_t)64 << 20)) return true;
-    return bytes <= AvailableMemoryBytes();
+    if (bytes <= AvailableMemoryBytes()) return true;
+    NoteOutOfMemory();  // the caller may have no words for it
+    return false;
 }
 
 bool MemoryCanHold(uint64_t bytes) { return bytes <= AvailableMemoryBytes(); }
@@ -313,7 +315,10 @@ bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
 {
     if (rows < 1 || cols < 1 || !m.IsEmpty() || m.m_pRows || !ValueMatrixShapeFits(rows, cols)) return false;
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
-    if (!prow) return false;
+    if (!prow) {
+        NoteOutOfMemory();
+        return false;
+    }
     const size_t bytes = (size_t)cols * sizeof(CValue);
     for (int r = 0; r < rows; ++r) {
         CValue* row = TakeCachedRow(bytes);
@@ -479,7 +484,10 @@ bool CValueMatrix::Fill(int rows, int cols, const CValue& value)
     if (!ValueMatrixShapeFits(rows, cols)) return false;
     // Built aside so that a refused allocation leaves the matrix as it was.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
-    if (!prow) return false;
+    if (!prow) {
+        NoteOutOfMemory();
+        return false;
+    }
     for (int r = 0; r < rows; ++r) {
         prow[r] = AllocValueRow(cols, value);
         if (!prow[r]) {
@@ -505,7 +513,10 @@ bool CValueMatrix::Resize(int rows, int cols)
     if (!ValueMatrixShapeFits(rows, cols)) return false;
     // Build the new shape first so that a failed allocation leaves the matrix unchanged.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
-    if (!prow) return false;
+    if (!prow) {
+        NoteOutOfMemory();
+        return false;
+    }
     int keepRows = rows < m_nRows ? rows : m_nRows;
     int keepCols = cols < m_nCols ? cols : m_nCols;
     for (int r = 0; r < rows; ++r) {

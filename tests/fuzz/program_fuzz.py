@@ -285,6 +285,16 @@ class Gen:
             label = "L%d_%d" % (self.pid, self.labels)
             return [label + ":", pad + "if(%s)" % self.expr(2), pad + "    goto %s_end;" % label, pad + "end",
                     label + "_end:"]
+        if k < 0.87:
+            # The console and plot devices' statements (headless in the batch run).
+            d = self.r.random()
+            if d < 0.45:
+                return [pad + "print %s;" % ", ".join(self.expr(2) for _ in range(self.r.randint(1, 3)))]
+            if d < 0.55:
+                return [pad + self.r.choice(["clc;", "pause 0;", "input %s;" % self.r.choice(VARS)])]
+            if d < 0.85:
+                return [pad + "plot2d (%s, %s);" % (self.expr(2), self.expr(2))]
+            return [pad + "subplot %s;" % self.r.choice(SMALL)]
         return [pad + "%s = %s;" % (self.r.choice(VARS), self.call(0))]
 
     def body(self, indent, in_loop, in_function):
@@ -326,10 +336,14 @@ class Gen:
         lines = []
         for n in range(self.r.choice([0, 0, 0, 1, 2])):
             lines += self.function(n)
-        # Every variable starts with a value of some kind.
+        # Every variable starts with a value: most of a kind its name suggests, so
+        # that programs run on past their first statements, a few of any kind.
+        kinds = {"a": self.scalar, "b": self.scalar, "c": self.scalar, "m": lambda: self.matrix(2),
+                 "v": lambda: "[%s, %s, %s]" % (self.scalar(), self.scalar(), self.scalar()),
+                 "s": lambda: self.r.choice(STRINGS), "t": lambda: self.struct(2)}
         for v in VARS:
-            if self.chance(0.6):
-                lines.append("%s = %s;" % (v, self.atom(1)))
+            make = kinds.get(v) if self.chance(0.8) else None
+            lines.append("%s = %s;" % (v, make() if make else self.atom(1)))
         for _ in range(self.r.randint(1, 10)):
             lines += self.statement(0, False, False)
         return lines
@@ -573,7 +587,7 @@ def main():
     batches = [list(range(s, min(s + a.batch, a.first + a.count))) for s in range(a.first, a.first + a.count, a.batch)]
     with concurrent.futures.ThreadPoolExecutor(max_workers=a.jobs) as pool:
         for n, _ in enumerate(pool.map(runner.batch, batches)):
-            if (n + 1) % 50 == 0:
+            if (n + 1) % 25 == 0:
                 print("... %d programs, %d findings, %.0f s" % (runner.counts["programs"], len(runner.findings),
                                                                  time.time() - start), flush=True)
     c = runner.counts
