@@ -216,13 +216,16 @@ void CValue::CopyFrom(const CValue& src)
         } else {
             PendingCopies items;
             t_pendingCopies = &items;
+            // An exception on the way (a refused allocation) must not leave the list behind.
+            struct Reset {
+                ~Reset() { t_pendingCopies = nullptr; }
+            } reset;
             CopyPayload(src);
             while (!items.empty()) {
                 const auto item = items.back();
                 items.pop_back();
                 item.first->CopyPayload(*item.second);
             }
-            t_pendingCopies = nullptr;
             return;
         }
     }
@@ -317,13 +320,15 @@ void CValue::ReleasePayload()
         }
         PendingFrees items;
         t_pending = &items;
+        struct Reset {
+            ~Reset() { t_pending = nullptr; }
+        } reset;
         FreeContainer(Type(), m_payload);
         while (!items.empty()) {
             const auto item = items.back();
             items.pop_back();
             FreeContainer(item.first, item.second);
         }
-        t_pending = nullptr;
         break;
     }
     default: break;
