@@ -52,6 +52,17 @@ bool ReadSquareComplexArgument(const CValue& x, std::vector<Complex>& a)
     return false;
 }
 
+// The eigenvalue, Schur, singular value and QZ routines are not defined on
+// INF or NAN (they may loop for ever or write outside their arrays): such a
+// matrix is refused before they are called.
+template <class T>
+bool RefuseNonFinite(const std::vector<T>& a, size_t count, const char* name)
+{
+    if (AllFinite(a.data(), count)) return false;
+    ReportError() << name << ": Matrix holds INF or NAN";
+    return true;
+}
+
 StatusWord LapackFailure(int info, const LapackTexts& texts)
 {
     if (info == kLapackStopped) return ERR_STOPPED;
@@ -116,6 +127,7 @@ StatusWord SvdHandler(CValue* x, CValue* out, SvdMode mode)
         return rc;
     }
     int m = X.Rows(), n = X.Cols(), k = std::min(m, n);
+    if (RefuseNonFinite(a, (size_t)m * n, "Svd")) return ERR_INTERNAL;
     int lda = m, lwork = std::max(m, n) + 2 * k, info = 0;
     std::vector<double> s = RealArray(k), rwork = RealArray(5 * (size_t)k);
     std::vector<Complex> work = ComplexArray(lwork), u, vt;
@@ -139,7 +151,7 @@ StatusWord SvdHandler(CValue* x, CValue* out, SvdMode mode)
     }
     if (mode != SVD_VALUES) MakeOutputs(out, 3);
     if (StoppableOn(
-            (double)m * n * k, [job](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+            IterativeCost((double)m * n * k), [job](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
                   int& lwork, auto& rwork, int& info) {
                 zgesvd_(job, job, &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
                         &lwork, rwork.data(), &info, 1, 1);
@@ -198,13 +210,14 @@ StatusWord BuiltinPinv(CValue* x, CValue* tolArg, CValue* out)
     std::vector<Complex> a;
     if (!ToComplexArray(x->Matrix(), a)) return ERR_ARGUMENT_TYPE;
     int m = x->Matrix().Rows(), n = x->Matrix().Cols(), k = std::min(m, n);
+    if (RefuseNonFinite(a, (size_t)m * n, "pinv")) return ERR_INTERNAL;
     double tol = 0.0;
     bool haveTol = RealNumberOf(*tolArg, tol);
     int lda = m, ldu = m, ldvt = k, lwork = std::max(m, n) + 2 * k, info = 0;
     std::vector<double> s = RealArray(k), rwork = RealArray(5 * (size_t)k);
     std::vector<Complex> work = ComplexArray(lwork), u = AllocRectWork(m, k), vt = AllocRectWork(k, n);
     if (StoppableOn(
-            (double)m * n * k, [](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
+            IterativeCost((double)m * n * k), [](int& m, int& n, auto& a, int& lda, auto& s, auto& u, int& ldu, auto& vt, int& ldvt, auto& work,
                int& lwork, auto& rwork, int& info) {
                 zgesvd_("S", "S", &m, &n, a.data(), &lda, s.data(), u.data(), &ldu, vt.data(), &ldvt, work.data(),
                         &lwork, rwork.data(), &info, 1, 1);
@@ -249,15 +262,24 @@ StatusWord RealSchur(int n, std::vector<double>& h, CValueMatrix& outs)
     int ilo = 1, ihi = n, lda = n, lwork = 6 * n, info = 0;
     std::vector<double> tau = RealArray(n > 1 ? n - 1 : 1), work = RealArray(lwork), wr = RealArray(n),
                         wi = RealArray(n);
-    dgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    if (info != 0) return LapackFailure(info, kSchurTexts);
-    std::vector<double> q = h;
-    dorghr_(&n, &ilo, &ihi, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    if (info != 0) return LapackFailure(info, kSchurTexts);
-    for (int j = 0; j < n; j++)
-        for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = 0.0;
-    dhseqr_("S", "V", &n, &ilo, &ihi, h.data(), &lda, wr.data(), wi.data(), q.data(), &lda, work.data(), &lwork,
-            &info, 1, 1);
+    std::vector<double> q;
+    if (StoppableOn(
+            IterativeCost(10.0 * n * n * n),
+            [](int& n, int& ilo, int& ihi, int& lda, int& lwork, int& info, auto& h, auto& q, auto& tau, auto& work,
+               auto& wr, auto& wi) {
+                dgehrd_(&n, &ilo, &ihi, h.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                if (info != 0) return;
+                q = h;
+                dorghr_(&n, &ilo, &ihi, q.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                if (info != 0) return;
+                for (int j = 0; j < n; j++)
+                    for (int i = j + 2; i < n; i++) h[(size_t)j * n + i] = 0.0;
+                dhseqr_("S", "V", &n, &ilo, &ihi, h.data(), &lda, wr.data(), wi.data(), q.data(), &lda, work.data(),
+                        &lwork, &info, 1, 1);
+                if (info < 0) TakeLapackArgumentError(nullptr, nullptr);  // on the thread that ran it
+            },
+            n, ilo, ihi, lda, lwork, info, h, q, tau, work, wr, wi))
+        return ERR_STOPPED;
     if (info != 0) return LapackFailure(info, kSchurTexts);
     ScaleCells(h.data(), cells, k);
     std::vector<Complex> qc = AllocSquareWork(n), tc = AllocSquareWork(n);
@@ -284,6 +306,10 @@ StatusWord BuiltinSchur(CValue* x, CValue* flg, CValue* out)
         ReportError() << "Argument must be complex or real square matrix";
         return ERR_ARGUMENT_TYPE;
     }
+    if (RefuseNonFinite(a, (size_t)n * n, "Schur")) {
+        MakeOutputs(out, 2);
+        return ERR_INTERNAL;
+    }
     if (allReal && !forceComplex) {
         std::vector<double> h = RealArray((size_t)n * n);
         for (size_t i = 0; i < (size_t)n * n; i++) h[i] = a[i].re;
@@ -304,6 +330,7 @@ StatusWord BuiltinSchurT(CValue* x, CValue* out)
     std::vector<Complex> a;
     if (!ReadSquareComplexArgument(*x, a)) return ERR_ARGUMENT_TYPE;
     int n = x->Matrix().Rows();
+    if (RefuseNonFinite(a, (size_t)n * n, "Schur")) return ERR_INTERNAL;
     int info = ComplexSchur(n, a, nullptr);
     if (info != 0) return LapackFailure(info, kSchurTexts);
     out->Clear();
@@ -318,13 +345,23 @@ StatusWord BuiltinHess(CValue* x, CValue* out)
     int n = x->Matrix().Rows(), ilo = 1, ihi = n, lda = n, lwork = 6 * n, info = 0;
     std::vector<Complex> tau = ComplexArray(n > 1 ? n - 1 : 1), work = ComplexArray(lwork);
     CValueMatrix& outs = MakeOutputs(out, 2);
-    zgehrd_(&n, &ilo, &ihi, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
-    if (info == 0) {
+    std::vector<Complex> h;  // the Hessenberg form, before zunghr turns the array into Q
+    if (StoppableOn(
+            10.0 * n * n * n,
+            [](int& n, int& ilo, int& ihi, int& lda, int& lwork, int& info, auto& a, auto& h, auto& tau, auto& work) {
+                zgehrd_(&n, &ilo, &ihi, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                if (info != 0) return;
+                h = a;
+                zunghr_(&n, &ilo, &ihi, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
+                if (info < 0) TakeLapackArgumentError(nullptr, nullptr);  // on the thread that ran it
+            },
+            n, ilo, ihi, lda, lwork, info, a, h, tau, work))
+        return ERR_STOPPED;
+    if (!h.empty()) {
         CValueMatrix& H = OutputMatrix(outs, 1);
         H.Fill(n, n, CValue(0.0));
         for (int j = 0; j < n; j++)
-            for (int i = 0; i <= j + 1 && i < n; i++) H.Cell(i, j).SetComplex(a[(size_t)j * n + i]);
-        zunghr_(&n, &ilo, &ihi, a.data(), &lda, tau.data(), work.data(), &lwork, &info);
+            for (int i = 0; i <= j + 1 && i < n; i++) H.Cell(i, j).SetComplex(h[(size_t)j * n + i]);
     }
     if (info != 0) {
         ForgetArgumentError(info);
@@ -453,6 +490,10 @@ StatusWord EigHandler(CValue* x, CValue* out, bool vectors)
     std::vector<Complex> a;
     if (!ToComplexArray(x->Matrix(), a)) return ERR_MATRIX_ARGUMENT;
     int n = x->Matrix().Rows(), lda = n, lwork = 2 * n, info = 0;
+    if (RefuseNonFinite(a, (size_t)n * n, "Eig")) {
+        if (vectors) MakeOutputs(out, 2);
+        return ERR_INTERNAL;
+    }
     int ldvl = 1, ldvr = vectors ? n : 1;
     std::vector<Complex> w = ComplexArray(n), work = ComplexArray(lwork), vl = ComplexArray(1),
                          vr = vectors ? AllocSquareWork(n) : ComplexArray(1);
@@ -460,7 +501,7 @@ StatusWord EigHandler(CValue* x, CValue* out, bool vectors)
     if (vectors) MakeOutputs(out, 2);
     const char* jobv = vectors ? "V" : "N";
     if (StoppableOn(
-            10.0 * n * n * n, [jobv](int& n, auto& a, int& lda, auto& w, auto& vl, int& ldvl, auto& vr, int& ldvr, auto& work,
+            IterativeCost(10.0 * n * n * n), [jobv](int& n, auto& a, int& lda, auto& w, auto& vl, int& ldvl, auto& vr, int& ldvr, auto& work,
                    int& lwork, auto& rwork, int& info) {
                 zgeev_("N", jobv, &n, a.data(), &lda, w.data(), vl.data(), &ldvl, vr.data(), &ldvr, work.data(),
                        &lwork, rwork.data(), &info, 1, 1);
@@ -500,6 +541,10 @@ StatusWord Eig2Handler(CValue* x, CValue* y, CValue* out, bool vectors)
     std::vector<Complex> a, b;
     if (!ToComplexArray(x->Matrix(), a) || !ToComplexArray(y->Matrix(), b)) return ERR_MATRIX_ARGUMENT;
     int n = x->Matrix().Rows(), lda = n, lwork = 2 * n, info = 0;
+    if (RefuseNonFinite(a, (size_t)n * n, "Eig generalized") || RefuseNonFinite(b, (size_t)n * n, "Eig generalized")) {
+        if (vectors) MakeOutputs(out, 2);
+        return ERR_INTERNAL;
+    }
     int ldvl = 1, ldvr = vectors ? n : 1;
     std::vector<Complex> alpha = ComplexArray(n), beta = ComplexArray(n), work = ComplexArray(lwork),
                          vl = ComplexArray(1), vr = vectors ? AllocSquareWork(n) : ComplexArray(1);
@@ -507,7 +552,7 @@ StatusWord Eig2Handler(CValue* x, CValue* y, CValue* out, bool vectors)
     if (vectors) MakeOutputs(out, 2);
     const char* jobv = vectors ? "V" : "N";
     if (StoppableOn(
-            10.0 * n * n * n, [jobv](int& n, auto& a, int& lda, auto& b, auto& alpha, auto& beta, auto& vl, int& ldvl, auto& vr,
+            IterativeCost(10.0 * n * n * n), [jobv](int& n, auto& a, int& lda, auto& b, auto& alpha, auto& beta, auto& vl, int& ldvl, auto& vr,
                    int& ldvr, auto& work, int& lwork, auto& rwork, int& info) {
                 zggev_("N", jobv, &n, a.data(), &lda, b.data(), &lda, alpha.data(), beta.data(), vl.data(), &ldvl,
                        vr.data(), &ldvr, work.data(), &lwork, rwork.data(), &info, 1, 1);
@@ -547,11 +592,18 @@ StatusWord BuiltinRcond(CValue* x, CValue* out)
     std::vector<double> rwork = RealArray(2 * (size_t)n);
     std::vector<Complex> work = ComplexArray(2 * (size_t)n);
     std::vector<int> ipiv = IntArray(n);
-    double anorm = zlange_("1", &n, &n, a.data(), &lda, rwork.data(), 1);
-    zgetrf_(&n, &n, a.data(), &lda, ipiv.data(), &info);
     double rc = 0.0;
-    info = 0;
-    zgecon_("1", &n, a.data(), &lda, &anorm, &rc, work.data(), rwork.data(), &info, 1);
+    if (StoppableOn(
+            (double)n * n * n,
+            [](int& n, int& lda, int& info, double& rc, auto& a, auto& ipiv, auto& work, auto& rwork) {
+                double anorm = zlange_("1", &n, &n, a.data(), &lda, rwork.data(), 1);
+                zgetrf_(&n, &n, a.data(), &lda, ipiv.data(), &info);
+                info = 0;
+                zgecon_("1", &n, a.data(), &lda, &anorm, &rc, work.data(), rwork.data(), &info, 1);
+                if (info < 0) TakeLapackArgumentError(nullptr, nullptr);  // on the thread that ran it
+            },
+            n, lda, info, rc, a, ipiv, work, rwork))
+        return ERR_STOPPED;
     if (info != 0) {
         ForgetArgumentError(info);
         ReportError() << "rcond: Computing error";
@@ -571,8 +623,16 @@ StatusWord RealQz(int n, std::vector<double>& a, std::vector<double>& b, CValue*
     std::vector<double> ar = RealArray(n), ai = RealArray(n), beta = RealArray(n), vsl = RealArray((size_t)n * n),
                         vsr = RealArray((size_t)n * n), work = RealArray(lwork);
     CValueMatrix& outs = MakeOutputs(out, 4);
-    dgges_("V", "V", "N", nullptr, &n, a.data(), &lda, b.data(), &lda, &sdim, ar.data(), ai.data(), beta.data(),
-           vsl.data(), &lda, vsr.data(), &lda, work.data(), &lwork, nullptr, &info, 1, 1, 1);
+    if (StoppableOn(
+            IterativeCost(30.0 * n * n * n),
+            [](int& n, int& lda, int& sdim, int& lwork, int& info, auto& a, auto& b, auto& ar, auto& ai, auto& beta,
+               auto& vsl, auto& vsr, auto& work) {
+                dgges_("V", "V", "N", nullptr, &n, a.data(), &lda, b.data(), &lda, &sdim, ar.data(), ai.data(),
+                       beta.data(), vsl.data(), &lda, vsr.data(), &lda, work.data(), &lwork, nullptr, &info, 1, 1, 1);
+                if (info < 0) TakeLapackArgumentError(nullptr, nullptr);  // on the thread that ran it
+            },
+            n, lda, sdim, lwork, info, a, b, ar, ai, beta, vsl, vsr, work))
+        return ERR_STOPPED;
     if (info != 0) return LapackFailure(info, kQzTexts);
     RealArrayToValueMatrix(a.data(), n, n, OutputMatrix(outs, 0));
     RealArrayToValueMatrix(b.data(), n, n, OutputMatrix(outs, 1));
@@ -613,6 +673,10 @@ StatusWord BuiltinQz(CValue* x, CValue* y, CValue* flg, CValue* out)
             ReportError() << "Argument must be complex or real square matrix";
             return ERR_ARGUMENT_TYPE;
         }
+        if (RefuseNonFinite(a, (size_t)n * n, "qz") || RefuseNonFinite(b, (size_t)n * n, "qz")) {
+            MakeOutputs(out, 4);
+            return ERR_INTERNAL;
+        }
         return RealQz(n, a, b, out);
     }
     std::vector<Complex> a, b;
@@ -620,13 +684,25 @@ StatusWord BuiltinQz(CValue* x, CValue* y, CValue* flg, CValue* out)
         ReportError() << "Argument must be complex or real square matrix";
         return ERR_ARGUMENT_TYPE;
     }
+    if (RefuseNonFinite(a, (size_t)n * n, "qz") || RefuseNonFinite(b, (size_t)n * n, "qz")) {
+        MakeOutputs(out, 4);
+        return ERR_INTERNAL;
+    }
     int lda = n, sdim = 0, lwork = 2 * n, info = 0;
     std::vector<Complex> alpha = ComplexArray(n), beta = ComplexArray(n), vsl = AllocSquareWork(n),
                          vsr = AllocSquareWork(n), work = ComplexArray(lwork);
     std::vector<double> rwork = RealArray(8 * (size_t)n);
     CValueMatrix& outs = MakeOutputs(out, 4);
-    zgges_("V", "V", "N", nullptr, &n, a.data(), &lda, b.data(), &lda, &sdim, alpha.data(), beta.data(), vsl.data(),
-           &lda, vsr.data(), &lda, work.data(), &lwork, rwork.data(), nullptr, &info, 1, 1, 1);
+    if (StoppableOn(
+            IterativeCost(30.0 * n * n * n),
+            [](int& n, int& lda, int& sdim, int& lwork, int& info, auto& a, auto& b, auto& alpha, auto& beta,
+               auto& vsl, auto& vsr, auto& work, auto& rwork) {
+                zgges_("V", "V", "N", nullptr, &n, a.data(), &lda, b.data(), &lda, &sdim, alpha.data(), beta.data(),
+                       vsl.data(), &lda, vsr.data(), &lda, work.data(), &lwork, rwork.data(), nullptr, &info, 1, 1, 1);
+                if (info < 0) TakeLapackArgumentError(nullptr, nullptr);  // on the thread that ran it
+            },
+            n, lda, sdim, lwork, info, a, b, alpha, beta, vsl, vsr, work, rwork))
+        return ERR_STOPPED;
     if (info != 0) return LapackFailure(info, kQzTexts);
     ArrayToValueMatrix(a.data(), n, n, OutputMatrix(outs, 0));
     ArrayToValueMatrix(b.data(), n, n, OutputMatrix(outs, 1));

@@ -57,7 +57,7 @@ int ComplexSchur(int n, std::vector<Complex>& h, std::vector<Complex>* q)
     ScaleCells(h.data(), cells, -k);
     // One call Stop may abandon: the arrays are moved into it and back.
     if (StoppableOn(
-            10.0 * n * n * n,
+            IterativeCost(10.0 * n * n * n),
             [n, vectors](std::vector<Complex>& h, std::vector<Complex>& qv, int& info) mutable {
                 int ilo = 1, ihi = n, lda = n, lwork = 6 * n;
                 std::vector<Complex> tau = ComplexArray(n > 1 ? n - 1 : 1), work = ComplexArray(lwork),

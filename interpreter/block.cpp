@@ -81,6 +81,12 @@ CVarSlot* CStatementBlock::FindVariable(const char* name)
 void ResolveHandles(CValue& v)
 {
     if (v.IsHandle()) {
+        // A value of nested cells may be far larger than its shape tells.
+        if (!CopyFits(v)) {
+            NoteOutOfMemory();
+            v.Clear();
+            return;
+        }
         CValue copy(*v.HandleTarget());
         v = static_cast<CValue&&>(copy);
     } else if (v.Type() == VT_MATRIX) {

@@ -1,6 +1,9 @@
 #include "interpreter/block.h"
 #include "interpreter/stack_guard.h"
 #include "values/app_settings.h"
+#include "values/value_matrix.h"
+
+#include <new>
 
 // The one run loop: the main block, every user-function body and every nested
 // body of a compound statement run here, on the block object itself.
@@ -17,7 +20,19 @@ StatusWord ExecuteStatements(CStatementBlock* block)
     while (i < block->Count() && !IsErrorStatus(status)) {
         CValue scratch;
         CStatement* st = block->statements[i];
-        if (context->DebugHook(st, i)) status = st->Execute(&scratch);
+        bool refused = false;
+        try {
+            if (context->DebugHook(st, i)) status = st->Execute(&scratch);
+        } catch (const std::bad_alloc&) {
+            // What the statement took is freed on the way here.
+            refused = true;
+            status = 0;
+        }
+        // An allocation refused where no one could report it fails the
+        // statement, unless its own error has been written already.
+        if (TakeOutOfMemory()) refused = true;
+        if (refused && !(status & STATUS_REPORTED) && !((status & STATUS_CODE_MASK) == ERR_INTERNAL && ErrorWritten()))
+            status = ReportOutOfMemory();
         // A skipped statement still passes the stop check.
         if (context->IsStopRequested()) status = WithCode(status, ERR_STOPPED);
 

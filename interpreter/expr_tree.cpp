@@ -251,6 +251,7 @@ StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementConte
     bool noHandles;
     if (StatusWord st = Evaluate(node, result, ctx, allReal, noHandles)) return st;
     if (!allReal && !noHandles) ResolveHandles(result);
+    if (TakeOutOfMemory()) return ReportOutOfMemory();
     if (result.IsEmpty() && node && node->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
     return 0;
 }

@@ -115,3 +115,18 @@ void ReportStatementError(StatusWord status, const CStatementBlock* block, int o
     stream->AttachToCurrent(MakeSourcePosition(block, offset));
     w << GetErrorText(status);
 }
+
+StatusWord ReportOutOfMemory()
+{
+    ReportError() << "Not enough memory";
+    return ERR_INTERNAL;
+}
+
+bool ErrorWritten()
+{
+    COutputStream* stream = GetOutputStream();
+    stream->Lock();
+    const bool written = stream->CurrentMessage() != nullptr;
+    stream->Unlock();
+    return written;
+}

@@ -122,3 +122,8 @@ CSourcePosition* MakeSourcePosition(const CStatementBlock* block, int offset);
 // Writes the error of status with the block's place; the exact word 10 only
 // attaches the place to the message the failing function already wrote.
 void ReportStatementError(StatusWord status, const CStatementBlock* block, int offset);
+// Writes "Not enough memory" (an allocation was refused) and gives the status
+// of a failure whose text is written; the statement adds its place.
+StatusWord ReportOutOfMemory();
+// Whether a message waits for its place (a function wrote its error text).
+bool ErrorWritten();

@@ -76,6 +76,21 @@ int SvdCall(const CComplexMatrix& A, bool vectors, CComplexMatrix* U, CRealMatri
             bool diagonal)
 {
     if (A.IsEmpty()) return 69;
+    if (!AllFinite(A)) {
+        // Without the vectors the values follow: the largest is INF (NAN when
+        // a cell is NAN), the others are not defined.
+        if (vectors) {
+            ReportError() << "Svd: Matrix holds INF or NAN";
+            return 10;
+        }
+        bool nan = false;
+        for (int i = 0; i < A.Rows(); i++)
+            for (int j = 0; j < A.Cols(); j++) nan = nan || std::isnan(A.Cell(i, j).re) || std::isnan(A.Cell(i, j).im);
+        const int k = A.Rows() < A.Cols() ? A.Rows() : A.Cols();
+        S.Fill(k, 1, std::nan(""));
+        if (!nan) S.Cell(0, 0) = HUGE_VAL;
+        return 0;
+    }
     // Everything the routine touches belongs to the call, so that a stop may
     // leave it running (RunStoppable).
     struct Call {
@@ -100,7 +115,7 @@ int SvdCall(const CComplexMatrix& A, bool vectors, CComplexMatrix* U, CRealMatri
     c->work = Padded(c->lwork);
     c->u = Padded(vectors ? (size_t)m * k : 1, m);
     c->vt = Padded(vectors ? (size_t)k * n : 1, k);
-    if (RunStoppable((double)m * n * k, [c] {
+    if (RunStoppable(IterativeCost((double)m * n * k), [c] {
             const char* job = c->vectors ? "S" : "N";
             zgesvd_(job, job, &c->m, &c->n, c->a.data(), &c->lda, c->s.data(), c->u.data(), &c->ldu, c->vt.data(),
                     &c->ldvt, c->work.data(), &c->lwork, c->rwork.data(), &c->info, 1, 1);
@@ -153,6 +168,10 @@ int LapackSchurScaled(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix
         ReportError() << "Argument must be a square matrix";
         return 69;
     }
+    if (!AllFinite(A)) {
+        ReportError() << "Schur: Matrix holds INF or NAN";
+        return 10;
+    }
     struct Call {
         std::vector<Complex> h, w, work, tau, q;
         int n, ilo = 1, ihi, lda, lwork, info = 0;
@@ -168,7 +187,7 @@ int LapackSchurScaled(const CComplexMatrix& A, CComplexMatrix& Q, CComplexMatrix
     c->w = Padded(n);
     c->work = Padded(c->lwork);
     c->tau = Padded(n > 1 ? n - 1 : 1);
-    if (RunStoppable(10.0 * n * n * n, [c] {
+    if (RunStoppable(IterativeCost(10.0 * n * n * n), [c] {
             const int n = c->n;
             zgehrd_(&c->n, &c->ilo, &c->ihi, c->h.data(), &c->lda, c->tau.data(), c->work.data(), &c->lwork,
                     &c->info);
@@ -445,6 +464,28 @@ bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
             row[j].m_tag = VT_REAL;
         }
     }
+    return true;
+}
+
+bool AllFinite(const Complex* a, size_t count)
+{
+    for (size_t k = 0; k < count; k++)
+        if (!std::isfinite(a[k].re) || !std::isfinite(a[k].im)) return false;
+    return true;
+}
+
+bool AllFinite(const double* a, size_t count)
+{
+    for (size_t k = 0; k < count; k++)
+        if (!std::isfinite(a[k])) return false;
+    return true;
+}
+
+bool AllFinite(const CComplexMatrix& m)
+{
+    for (int i = 0; i < m.Rows(); i++)
+        for (int j = 0; j < m.Cols(); j++)
+            if (!std::isfinite(m.Cell(i, j).re) || !std::isfinite(m.Cell(i, j).im)) return false;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Drivers of LAPACK routines on numeric matrices. Status: 0 done, 10 reported
 // LAPACK failure, 69 matrix unusable (empty, or not square where required).
+#include <cstddef>
 #include <string>
 
 #include "values/complex.h"
@@ -41,6 +42,13 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist);
 // rows x cols; false (M still empty, no number drawn) without memory or for
 // an empty shape.
 bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist);
+
+// Whether the first count numbers are all finite. The eigenvalue, Schur,
+// singular value and QZ routines are not defined on INF or NAN (they may loop
+// for ever or write outside their arrays): their callers check this first.
+bool AllFinite(const Complex* a, size_t count);
+bool AllFinite(const double* a, size_t count);
+bool AllFinite(const CComplexMatrix& m);
 
 // The last argument error LAPACK reported on this thread through xerbla_
 // (routine name and argument position); cleared by the call.

@@ -1,8 +1,9 @@
 #pragma once
 // One long library call (a LAPACK routine on a large matrix) that Stop can
-// abandon. On the program thread the call runs on a helper thread while the
-// program thread waits in short slices, watching its stop flag; on a stop the
-// wait ends at once and the helper is left to finish on its own. The work
+// abandon. On the program thread the call runs on a helper thread (kept for
+// the thread's next calls) while the program thread waits in short slices,
+// watching its stop flag; on a stop the wait ends at once and the helper is
+// left to finish on its own. The work
 // must therefore own everything it touches: it captures shared copies of its
 // arrays, which are freed when the helper ends. Elsewhere (no program, or no
 // thread to be had) the work simply runs here.
@@ -15,6 +16,12 @@
 // cost: about how many arithmetic operations the work takes; small work runs
 // here at once (a helper thread would cost more than it saves).
 int RunStoppable(double cost, std::function<void()> work);
+
+// The cost from which work goes to a helper thread. Work whose running time
+// its size does not bound (an iterative eigenvalue or singular value driver)
+// asks at least this much, so that Stop ends it whatever its size.
+constexpr double kStoppableAlways = 2e7;
+inline double IterativeCost(double cost) { return cost > kStoppableAlways ? cost : kStoppableAlways; }
 
 // Whether work of this cost, on this thread, goes to a helper thread.
 bool StoppableCostWorthAThread(double cost);

@@ -62,7 +62,10 @@ CValue* AllocValueArray(size_t n)
     size_t cells = n + 1;
     if (cells > (SIZE_MAX - sizeof(ValueArrayHeader)) / sizeof(CValue)) return nullptr;
     void* block = std::malloc(sizeof(ValueArrayHeader) + cells * sizeof(CValue));
-    if (!block) return nullptr;
+    if (!block) {
+        NoteOutOfMemory();
+        return nullptr;
+    }
     auto* hdr = static_cast<ValueArrayHeader*>(block);
     hdr->count = (uint32_t)cells;
     hdr->room = 0;
@@ -84,6 +87,7 @@ bool AppendText(CValue& a, const CValue& b)
 {
     if (&a == &b) {
         const CValue copy(b);
+        if (copy.Type() != b.Type()) return false;  // refused
         return AppendText(a, copy);
     }
     CValue* cells = a.Cells();
@@ -104,7 +108,10 @@ bool AppendText(CValue& a, const CValue& b)
         if (room >= 0xFFFFFFFFu) room = need;
         if (room > (SIZE_MAX - sizeof(ValueArrayHeader)) / sizeof(CValue)) return false;
         auto* block = static_cast<ValueArrayHeader*>(std::malloc(sizeof(ValueArrayHeader) + room * sizeof(CValue)));
-        if (!block) return false;
+        if (!block) {
+            NoteOutOfMemory();
+            return false;
+        }
         CValue* fresh = reinterpret_cast<CValue*>(block + 1);
         for (size_t i = 0; i < room; ++i) new (fresh + i) CValue();
         for (size_t i = 0; i < la; ++i) fresh[i].Swap(cells[i]);
@@ -209,13 +216,16 @@ void CValue::CopyFrom(const CValue& src)
         } else {
             PendingCopies items;
             t_pendingCopies = &items;
+            // An exception on the way (a refused allocation) must not leave the list behind.
+            struct Reset {
+                ~Reset() { t_pendingCopies = nullptr; }
+            } reset;
             CopyPayload(src);
             while (!items.empty()) {
                 const auto item = items.back();
                 items.pop_back();
                 item.first->CopyPayload(*item.second);
             }
-            t_pendingCopies = nullptr;
             return;
         }
     }
@@ -230,14 +240,15 @@ void CValue::CopyPayload(const CValue& src)
     switch (src.Type()) {
     case VT_COMPLEX: {
         Complex* c = NewComplexCell();
-        if (!c) return;
+        if (!c) return NoteOutOfMemory();
         *c = src.ComplexRef();
         p = (uintptr_t)c;
         break;
     }
     case VT_MATRIX: {
         auto* m = new (std::nothrow) CValueMatrix(src.Matrix());
-        if (!m) return;
+        if (!m) return NoteOutOfMemory();
+        if (m->Rows() != src.Matrix().Rows()) NoteOutOfMemory();  // its rows were refused
         p = (uintptr_t)m;
         break;
     }
@@ -245,20 +256,20 @@ void CValue::CopyPayload(const CValue& src)
         const char* s = src.String0();
         size_t n = std::strlen(s);
         char* d = static_cast<char*>(std::malloc(n + 1));
-        if (!d) return;
+        if (!d) return NoteOutOfMemory();
         std::memcpy(d, s, n + 1);
         p = (uintptr_t)d;
         break;
     }
     case VT_STRING: {
         CValue* cells = CopyValueArrayBlock(src.Cells());
-        if (!cells) return;
+        if (!cells) return NoteOutOfMemory();
         p = (uintptr_t)cells;
         break;
     }
     case VT_STRUCT: {
         auto* s = new (std::nothrow) CStructValue(src.Struct());
-        if (!s) return;
+        if (!s) return NoteOutOfMemory();
         p = (uintptr_t)s;
         break;
     }
@@ -309,13 +320,15 @@ void CValue::ReleasePayload()
         }
         PendingFrees items;
         t_pending = &items;
+        struct Reset {
+            ~Reset() { t_pending = nullptr; }
+        } reset;
         FreeContainer(Type(), m_payload);
         while (!items.empty()) {
             const auto item = items.back();
             items.pop_back();
             FreeContainer(item.first, item.second);
         }
-        t_pending = nullptr;
         break;
     }
     default: break;

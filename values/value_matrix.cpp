@@ -15,6 +15,7 @@
 
 #include "values/output_stream.h"
 #include "values/real_cells.h"
+#include "values/struct_value.h"
 
 // ---- limits --------------------------------------------------------------
 
@@ -84,10 +85,87 @@ bool ValueMatrixShapeFits(int64_t rows, int64_t cols)
     // Real 0). Small shapes skip the look at the system.
     uint64_t bytes = (uint64_t)rows * (uint64_t)cols * 2 * sizeof(CValue) + (uint64_t)rows * sizeof(CValue*);
     if (bytes <= ((uint64_t)64 << 20)) return true;
-    return bytes <= AvailableMemoryBytes();
+    if (bytes <= AvailableMemoryBytes()) return true;
+    NoteOutOfMemory();  // the caller may have no words for it
+    return false;
 }
 
 bool MemoryCanHold(uint64_t bytes) { return bytes <= AvailableMemoryBytes(); }
+
+namespace {
+thread_local bool t_outOfMemory = false;
+}
+
+void NoteOutOfMemory() { t_outOfMemory = true; }
+
+bool TakeOutOfMemory()
+{
+    const bool was = t_outOfMemory;
+    t_outOfMemory = false;
+    return was;
+}
+
+bool CopyFits(const CValue& v)
+{
+    constexpr uint64_t kSmall = (uint64_t)64 << 20;
+    uint64_t limit = kSmall, bytes = 0;
+    bool looked = false;  // at the system's memory
+    std::vector<const CValue*> pending;
+    const CValue* next = &v;
+    // Each cell costs its own bytes and a number's payload at most; containers add their cells.
+    auto add = [&](uint64_t n) {
+        bytes += n;
+        if (bytes <= limit) return true;
+        if (looked) return false;
+        looked = true;
+        limit = AvailableMemoryBytes();
+        return bytes <= limit;
+    };
+    while (next) {
+        const CValue& x = next->IsHandle() && next->HandleTarget() ? *next->HandleTarget() : *next;
+        next = nullptr;
+        switch (x.Type()) {
+        case VT_MATRIX: {
+            const CValueMatrix& m = x.Matrix();
+            if (!add(sizeof(CValueMatrix) + (uint64_t)m.Rows() * sizeof(CValue*) +
+                     (uint64_t)m.Rows() * (uint64_t)m.Cols() * 2 * sizeof(CValue)))
+                return false;
+            for (int r = 0; r < m.Rows(); ++r) {
+                const CValue* row = m.Row(r);
+                for (int c = 0; c < m.Cols(); ++c) {
+                    const uint32_t t = row[c].Type();
+                    if (t == VT_MATRIX || t == VT_STRING || t == VT_STRUCT || t == VT_STRING0) pending.push_back(&row[c]);
+                }
+            }
+            break;
+        }
+        case VT_STRING: {
+            const uint32_t n = x.Cells() ? ValueArrayCount(x.Cells()) : 0;
+            if (!add((uint64_t)(n + 1) * sizeof(CValue))) return false;
+            for (uint32_t i = 0; i < n; ++i) {
+                const uint32_t t = x.Cells()[i].Type();
+                if (t == VT_MATRIX || t == VT_STRING || t == VT_STRUCT || t == VT_STRING0) pending.push_back(&x.Cells()[i]);
+            }
+            break;
+        }
+        case VT_STRING0:
+            if (!add(std::strlen(x.String0()) + 1)) return false;
+            break;
+        case VT_STRUCT: {
+            const CStructValue& st = x.Struct();
+            if (!add(sizeof(CStructValue) + st.Count() * (sizeof(CStructField) + sizeof(void*)))) return false;
+            for (size_t i = 0; i < st.Count(); ++i) pending.push_back(&st.FieldAt(i)->m_value);
+            break;
+        }
+        default: break;
+        }
+        if (!pending.empty()) {
+            next = pending.back();
+            pending.pop_back();
+        }
+    }
+    return true;
+}
 
 bool IsZeroCell(const CValue& v)
 {
@@ -297,7 +375,10 @@ CValue* AllocEmptyValueRow(int n)
     const size_t bytes = (size_t)n * sizeof(CValue);
     CValue* row = TakeCachedRow(bytes);
     if (!row) row = static_cast<CValue*>(std::malloc(bytes));
-    if (!row) return nullptr;
+    if (!row) {
+        NoteOutOfMemory();
+        return nullptr;
+    }
     for (int i = 0; i < n; ++i) new (row + i) CValue();
     return row;
 }
@@ -306,7 +387,10 @@ bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
 {
     if (rows < 1 || cols < 1 || !m.IsEmpty() || m.m_pRows || !ValueMatrixShapeFits(rows, cols)) return false;
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
-    if (!prow) return false;
+    if (!prow) {
+        NoteOutOfMemory();
+        return false;
+    }
     const size_t bytes = (size_t)cols * sizeof(CValue);
     for (int r = 0; r < rows; ++r) {
         CValue* row = TakeCachedRow(bytes);
@@ -419,7 +503,10 @@ CValueMatrix::CValueMatrix(const CValueMatrix& src)
 {
     if (src.m_nCols == 0 || src.m_nRows == 0) return;
     CValue** rows = static_cast<CValue**>(std::calloc((size_t)src.m_nRows, sizeof(CValue*)));
-    if (!rows) return;
+    if (!rows) {
+        NoteOutOfMemory();
+        return;
+    }
     for (int r = 0; r < src.m_nRows; ++r) {
         rows[r] = CopyValueRow(src.m_nCols, src.m_pRows[r]);
         if (!rows[r]) {
@@ -485,7 +572,10 @@ bool CValueMatrix::Fill(int rows, int cols, const CValue& value)
     if (!ValueMatrixShapeFits(rows, cols)) return false;
     // Built aside so that a refused allocation leaves the matrix as it was.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
-    if (!prow) return false;
+    if (!prow) {
+        NoteOutOfMemory();
+        return false;
+    }
     for (int r = 0; r < rows; ++r) {
         prow[r] = AllocValueRow(cols, value);
         if (!prow[r]) {
@@ -511,7 +601,10 @@ bool CValueMatrix::Resize(int rows, int cols)
     if (!ValueMatrixShapeFits(rows, cols)) return false;
     // Build the new shape first so that a failed allocation leaves the matrix unchanged.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
-    if (!prow) return false;
+    if (!prow) {
+        NoteOutOfMemory();
+        return false;
+    }
     int keepRows = rows < m_nRows ? rows : m_nRows;
     int keepCols = cols < m_nCols ? cols : m_nCols;
     for (int r = 0; r < rows; ++r) {

@@ -34,6 +34,15 @@ bool ValueMatrixShapeFits(int64_t rows, int64_t cols);
 // system's available memory and the process's address-space and data limits).
 bool MemoryCanHold(uint64_t bytes);
 
+// An allocation this thread was refused where nothing could report it (a
+// copy left empty, a row not made): the interpreter takes the note at the
+// end of the expression or statement and fails it ("Not enough memory").
+void NoteOutOfMemory();
+bool TakeOutOfMemory();
+// Whether a copy of v, nested cells and all, fits in the memory the process
+// can still take. Values below 64 MB always do; larger ones are walked.
+bool CopyFits(const CValue& v);
+
 // A cell counts as zero when it is Real 0, Complex 0 + 0i, or a 1 x 1 matrix of such a cell.
 bool IsZeroCell(const CValue& v);
 

@@ -1,6 +1,10 @@
 // Factorizations through LAPACK, checked by reconstruction and unitarity
 // rather than by the signs or phases of the factors.
+#include <atomic>
+#include <functional>
+
 #include "matrix_support.h"
+#include "values/stop_probe.h"
 
 namespace {
 
@@ -411,6 +415,95 @@ TEST_F(Decomposition, SquareShapeMessages)
 namespace {
 
 using namespace mt;
+
+// The eigenvalue, Schur, singular value and QZ drivers are not defined on INF
+// or NAN (they looped for ever or freed memory they never had): every form
+// refuses such a matrix, naming itself, before LAPACK sees it.
+TEST_F(MatrixLibTest, IterativeDriversRefuseNonFiniteCells)
+{
+    CValue none, c('c'), r('r');
+    const CValue good = Val(Sample(3, 3, false, 4));
+    for (double bad : {NAN, INFINITY, -INFINITY}) {
+        CComplexMatrix A = Sample(3, 3, false);
+        A.Cell(2, 0) = Complex(bad, 0.0);
+        CComplexMatrix Z = Sample(3, 3, true);
+        Z.Cell(0, 2) = Complex(1.0, bad);
+        for (const CComplexMatrix* m : {&A, &Z}) {
+            const struct {
+                const char* prefix;
+                std::function<StatusWord(CValue&, CValue&)> call;
+            } cases[] = {
+                {"Svd", [](CValue& x, CValue& out) { return BuiltinSvd(&x, &out); }},
+                {"Svd", [](CValue& x, CValue& out) { return BuiltinSvd0(&x, &out); }},
+                {"Svd", [](CValue& x, CValue& out) { return BuiltinSvdValues(&x, &out); }},
+                {"pinv", [&](CValue& x, CValue& out) { return BuiltinPinv(&x, &none, &out); }},
+                {"Schur", [&](CValue& x, CValue& out) { return BuiltinSchur(&x, &none, &out); }},
+                {"Schur", [&](CValue& x, CValue& out) { return BuiltinSchur(&x, &c, &out); }},
+                {"Schur", [](CValue& x, CValue& out) { return BuiltinSchurT(&x, &out); }},
+                {"Eig", [](CValue& x, CValue& out) { return BuiltinEig(&x, &out); }},
+                {"Eig", [](CValue& x, CValue& out) { return BuiltinEigValues(&x, &out); }},
+                {"Eig generalized", [&](CValue& x, CValue& out) {
+                     CValue y = good;
+                     return BuiltinEig2(&x, &y, &out);
+                 }},
+                {"Eig generalized", [&](CValue& x, CValue& out) {
+                     CValue y = good;
+                     return BuiltinEig2Values(&y, &x, &out);
+                 }},
+                {"qz", [&](CValue& x, CValue& out) {
+                     CValue y = good;
+                     return BuiltinQz(&x, &y, &none, &out);
+                 }},
+                {"qz", [&](CValue& x, CValue& out) {
+                     CValue y = good;
+                     return BuiltinQz(&y, &x, &c, &out);
+                 }},
+            };
+            for (const auto& k : cases) {
+                SCOPED_TRACE(k.prefix);
+                cap.Reset();
+                CValue x = Val(*m), out;
+                EXPECT_EQ(k.call(x, out), ERR_INTERNAL);
+                EXPECT_EQ(cap.Text(), std::string("Error: ") + k.prefix + ": Matrix holds INF or NAN");
+            }
+        }
+    }
+    // The norm and rank built on the singular values give INF, or NAN where a cell is NAN, without the driver.
+    cap.Reset();
+    CValue v;
+    ASSERT_EQ(Eval("norm([1, INF; 2, 3], 2)", v), 0);
+    EXPECT_EQ(v.GetComplex().re, INFINITY);
+    ASSERT_EQ(Eval("norm([1, NAN; 2, INF], 2)", v), 0);
+    EXPECT_TRUE(std::isnan(v.GetComplex().re));
+    ASSERT_EQ(Eval("rank([1, INF; 2, 3])", v), 0);
+    EXPECT_EQ(v.GetComplex().re, 0.0);
+    EXPECT_TRUE(cap.messages.empty()) << cap.Text();
+}
+
+// Iterative drivers run where Stop ends them whatever the matrix's size: on a
+// program thread whose stop is asked, even a 3 x 3 call ends with the stop status.
+TEST_F(MatrixLibTest, AStopEndsIterativeCallsOfAnySize)
+{
+    std::atomic<uint8_t> stop{1};
+    SetThreadStopFlag(&stop);
+    CValue none, out;
+    CValue x = Val(Sample(3, 3, false)), y = Val(Sample(3, 3, false, 4));
+    EXPECT_EQ(BuiltinEigValues(&x, &out), ERR_STOPPED);
+    EXPECT_EQ(BuiltinEig(&x, &out), ERR_STOPPED);
+    EXPECT_EQ(BuiltinEig2Values(&x, &y, &out), ERR_STOPPED);
+    EXPECT_EQ(BuiltinSvdValues(&x, &out), ERR_STOPPED);
+    EXPECT_EQ(BuiltinSchur(&x, &none, &out), ERR_STOPPED);
+    EXPECT_EQ(BuiltinSchurT(&x, &out), ERR_STOPPED);
+    EXPECT_EQ(BuiltinQz(&x, &y, &none, &out), ERR_STOPPED);
+    EXPECT_EQ(BuiltinPinv(&x, &none, &out), ERR_STOPPED);
+    // Without a stop the same calls run to their end (on the helper thread).
+    stop = 0;
+    EXPECT_EQ(BuiltinEigValues(&x, &out), 0);
+    EXPECT_EQ(out.Matrix().Cols(), 3);
+    EXPECT_EQ(BuiltinQz(&x, &y, &none, &out), 0);
+    SetThreadStopFlag(nullptr);
+    EXPECT_TRUE(cap.messages.empty()) << cap.Text();
+}
 
 // Non-finite cells end every handler with a result or a reported failure.
 TEST_F(MatrixLibTest, NonFiniteCellsEndCleanly)

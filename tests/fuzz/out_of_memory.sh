@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Programs that grow a value until memory runs out, run under an address-space
+# limit: each must end with "Error: Not enough memory" at its line and status
+# 1, with no crash and nothing after the error. Usage: out_of_memory.sh VELDRA SANITIZED
+# (the sanitizer build reserves its shadow memory at start and cannot run
+# under such a limit: there the test is skipped, status 77).
+set -uo pipefail
+exe=$(realpath "$1")
+if [ "${2:-OFF}" = ON ]; then
+  echo "skipped: the sanitizer build cannot run under an address-space limit"
+  exit 77
+fi
+command -v prlimit >/dev/null || { echo "skipped: prlimit is missing"; exit 77; }
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+export OPENBLAS_NUM_THREADS=1 VELDRA_HEADLESS=1 VELDRA_CONFIG_HOME="$dir/config"
+failed=0
+check() {  # name, program text, the lines the error may be on (a pattern), the error's text
+  local name=$1 text=$2 line=$3 error=${4:-Not enough memory}
+  printf '%s' "$text" > "$dir/$name.vdx"
+  (cd "$dir" && timeout 300 prlimit --as=$((1536 << 20)) -- "$exe" --run "$name.vdx" > "$dir/out" 2> "$dir/err")
+  local rc=$?
+  local last
+  last=$(tail -n 1 "$dir/out")
+  if [ $rc != 1 ] || ! [[ "$last" =~ ^Error:\ $error$ ]] || ! grep -qxE "  at $name.vdx:($line)" "$dir/err"; then
+    echo "FAILED: $name (status $rc)"; echo "--- last lines"; tail -n 5 "$dir/out"; echo "--- standard error"
+    head -c 2000 "$dir/err"; failed=1
+  else
+    echo "ok: $name: $(grep -c . "$dir/out") lines, then the error"
+  fi
+}
+# Each round doubles a nested value whose outer shape stays 1 x 2.
+check nested_row $'x = 1;\nfor(i = 1:40)\n    x = [x, x];\n    i;\nend\n"not reached";\n' 3
+# A string and a structure that double.
+check string $'s = "ab";\nfor(i = 1:60)\n    s = s + s;\n    i;\nend\n"not reached";\n' 3
+check fields $'p = {a = [1, 2, 3]};\nfor(i = 1:60)\n    q = p;\n    p.a = q;\n    p.b = q;\n    i;\nend\n"not reached";\n' '3|4|5'
+exit $failed
