@@ -69,6 +69,12 @@ public:
     // activation implied): the display raises it too; the stacking that
     // results comes back as the desktop decides (BackendEventKind::Stacking).
     virtual void WindowRaised(HWND /*hwnd*/) {}
+    // The desktop focused a window that cannot take input (a modal dialog's
+    // owner): the display asks the desktop to focus this one instead.
+    virtual void FocusOnDesktop(HWND /*hwnd*/) {}
+    // Whether one of this program's windows has the desktop's keyboard focus
+    // (another application's window has not).
+    virtual bool DesktopFocusIsOurs() const { return true; }
     // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
     virtual void CursorChanged(const CCursorShape& /*shape*/) {}
     // Capture began on a window of this top-level window (null: released).
