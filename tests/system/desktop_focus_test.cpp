@@ -171,6 +171,8 @@ TEST(SystemFocus, AltHeldAcrossASwitchAwayAndBackOpensNoMenu)
     EXPECT_NE(ide.WaitExit(kLong), -1);
 }
 
+// The second run of a program that plots and asks: its plot and console
+// windows are up already, the IDE that started it has the keys.
 TEST(SystemFocus, AWaitingInputTakesTheKeysFromTheProgramsOwnWindows)
 {
     Home home("input-keys", IdeAt(20, 40, 1220, 840));
@@ -180,6 +182,7 @@ TEST(SystemFocus, AWaitingInputTakesTheKeysFromTheProgramsOwnWindows)
                                               "if(n == 42)\n"
                                               "    fclose(fopen(\"answered.txt\", CREATE_ALWAYS));\n"
                                               "end\n");
+    const fs::path answered = home.root / "answered.txt";
     Child ide(home, {prog.string()});
     const unsigned long frame = FindWindow("^Veldra - i\\.vdx");
     ASSERT_NE(frame, 0u);
@@ -188,13 +191,22 @@ TEST(SystemFocus, AWaitingInputTakesTheKeysFromTheProgramsOwnWindows)
     const unsigned long console = FindWindow("^DEFAULT_CONSOLE - Nerith$");
     ASSERT_NE(plot, 0u);
     ASSERT_NE(console, 0u);
-    // The console asks and has the keys: no click needed.
-    EXPECT_TRUE(WaitFor([&] { return ActiveWindow() == console; }, 5000 * kSlowdown))
-        << "the active window is " << ActiveWindow() << ", the console " << console << ", the plot " << plot;
+    ASSERT_TRUE(ClickTitle(console));
     Type("42");
     Key("Return");
-    EXPECT_TRUE(WaitForFile(home.root / "answered.txt", nullptr, kLong)) << "the typed answer did not reach the console";
+    ASSERT_TRUE(WaitForFile(answered, nullptr, kLong));
+    fs::remove(answered);
+
+    ASSERT_TRUE(Keys(frame, "ctrl+F5"));
+    // The console asks and has the keys: no click needed.
+    const bool keys = WaitFor([&] { return ActiveWindow() == console; }, 10000 * kSlowdown);
+    EXPECT_TRUE(keys) << "the active window is " << ActiveWindow() << ", the console " << console << ", the plot "
+                      << plot << ", the IDE " << frame;
     Screenshot("focus-input.png");
+    if (!keys) ASSERT_TRUE(ClickTitle(console));
+    Type("42");
+    Key("Return");
+    EXPECT_TRUE(WaitForFile(answered, nullptr, kLong)) << "the typed answer did not reach the console";
     EXPECT_TRUE(Keys(frame, "alt+f x"));
     EXPECT_NE(ide.WaitExit(kLong), -1);
 }

@@ -394,6 +394,12 @@ private:
             if (w && ActiveWindow() != w && !ClickTitle(w)) Fail("could not activate " + Word(c, 1));
             return;
         }
+        if (op == "active") {
+            const unsigned long w = Window(Word(c, 1));
+            if (w && !WaitFor([&] { return ActiveWindow() == w; }, kWait))
+                Fail(Word(c, 1) + " is not the active window (" + std::to_string(ActiveWindow()) + " is)");
+            return;
+        }
         if (op == "switch") {
             // As Alt+Tab: Alt goes down in the window that has the keys, the
             // manager activates the other one, Alt comes up there.
