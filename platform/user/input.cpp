@@ -725,7 +725,8 @@ static void FollowKeyboardFocus(HWND hwnd)
 }
 
 // The window that takes the input meant for a disabled top-level window:
-// the topmost visible, enabled window it owns (its modal dialog).
+// a visible, enabled window it owns (its modal dialog; not a floating bar
+// or another tool window).
 static HWND EnabledPopupOf(HWND top)
 {
     struct Search {
@@ -737,6 +738,7 @@ static HWND EnabledPopupOf(HWND top)
             auto* s = (Search*)p;
             if (h == s->owner || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
             if ((GetWindowLongPtr(h, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;   // menus, tips
+            if (GetWindowLongPtr(h, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) return TRUE;
             for (HWND o = GetWindow(h, GW_OWNER); o; o = GetWindow(o, GW_OWNER))
                 if (o == s->owner) {
                     s->found = h;
