@@ -148,6 +148,8 @@ TEST(SystemDesktopCommands, PrintPreviewCoversTheIdeAndThePlotWindow)
     Key("ctrl+F5");
     const unsigned long plot = FindWindow("^P - Quorra$");
     ASSERT_NE(plot, 0u);
+    // The console of the print comes too (and may take the focus as it maps).
+    ASSERT_NE(FindWindow("^DEFAULT_CONSOLE - Nerith$"), 0u);
     constexpr uint32_t kWorkArea = 0xABABAB;
     for (unsigned long w : {frame, plot}) {
         Activate(w);
