@@ -356,7 +356,13 @@ int CNerithView::BeginInput(CValue* result, bool first)
     }
     // Writable once it shows: whoever sees the input open sees its window too.
     ctrl.SetReadOnly(FALSE);
-    // Typing goes here when the user is already in this console window.
+    // The keys come here when the user is in one of this program's main
+    // windows (the IDE that started the run, a plot or this console); never
+    // from another application or from a dialog.
+    const HWND fg = GetForegroundWindow();
+    if (top && fg && fg != top && ::IsWindow(fg) && !::GetWindow(fg, GW_OWNER) && ::IsWindowEnabled(fg) &&
+        DesktopFocusIsOurs())
+        ::SetForegroundWindow(top);
     if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
     return 0;
 }

@@ -39,7 +39,7 @@ BOOL CMDIChildWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreate
     int w = std::max<int>(client.right * 3 / 4, 200), h = std::max<int>(client.bottom * 3 / 4, 150);
     m_pCreateContext = context;
     style = (style & ~(WS_POPUP | WS_VISIBLE)) | WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-    BOOL ok = CreateEx(0, nullptr, m_strTitle.c_str(), style, 24 * (n % 8), 24 * (n % 8), w, h, mdi->m_hWndMDIClient,
+    BOOL ok = CreateEx(WS_EX_MDICHILD, nullptr, m_strTitle.c_str(), style, 24 * (n % 8), 24 * (n % 8), w, h, mdi->m_hWndMDIClient,
                        (HMENU)(uintptr_t)(0xFF00u + (UINT)n), context);
     m_pCreateContext = nullptr;
     if (m_hWnd || ok) m_bCreatedWindow = true;

@@ -30,7 +30,15 @@ BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext*)
 {
     static const char* clientClass = [] {
         WNDCLASS wc{};
-        wc.lpfnWndProc = ::DefWindowProc;
+        // The client answers which child is active for its frame.
+        wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (msg == WM_MDIGETACTIVE) {
+                auto* frame = DynamicDowncast<CMDIFrameWnd>(CWnd::FromHandlePermanent(::GetParent(hwnd)));
+                CMDIChildWnd* active = frame ? frame->MDIGetActive() : nullptr;
+                return (LRESULT)(intptr_t)(active ? active->m_hWnd : nullptr);
+            }
+            return ::DefWindowProc(hwnd, msg, wParam, lParam);
+        };
         wc.lpszClassName = "AfxMDIClient";
         wc.hbrBackground = (HBRUSH)(uintptr_t)(COLOR_APPWORKSPACE + 1);
         RegisterClass(&wc);

@@ -71,6 +71,12 @@ public:
     virtual void WindowRaised(HWND /*hwnd*/) {}
     // A top-level window's icon: straight 0xAARRGGBB pixels, row by row.
     virtual void WindowIconChanged(HWND /*hwnd*/, SIZE /*size*/, const std::vector<uint32_t>& /*argb*/) {}
+    // The desktop focused a window that cannot take input (a modal dialog's
+    // owner): the display asks the desktop to focus this one instead.
+    virtual void FocusOnDesktop(HWND /*hwnd*/) {}
+    // Whether one of this program's windows has the desktop's keyboard focus
+    // (another application's window has not).
+    virtual bool DesktopFocusIsOurs() const { return true; }
     // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
     virtual void CursorChanged(const CCursorShape& /*shape*/) {}
     // Capture began on a window of this top-level window (null: released).

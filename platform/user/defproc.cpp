@@ -223,7 +223,10 @@ LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_SYSKEYUP: {
-        bool alone = t_altAlone && (wParam == VK_MENU || wParam == VK_LMENU || wParam == VK_RMENU);
+        // Not when the press went to a window that had the focus before it
+        // left us (Alt+Tab away and back).
+        bool alone = t_altAlone && (wParam == VK_MENU || wParam == VK_LMENU || wParam == VK_RMENU) &&
+                     LastAltReleaseWasTap();
         t_altAlone = false;
         const bool f10 = t_f10Down && wParam == VK_F10;
         t_f10Down = false;

@@ -105,8 +105,13 @@ BOOL SetForegroundWindow(HWND hwnd)
         if (top && GetActiveWindow() == top && GetForegroundWindow() != top) SetForegroundInternal(top);
     } else
         SetForegroundInternal(GetAncestor(hwnd, GA_ROOT));
+    // Never from another application: there the desktop keeps its focus.
+    if (HWND top = GetAncestor(hwnd, GA_ROOT); top && GetForegroundWindow() == top && DesktopFocusIsOurs())
+        Backend().FocusOnDesktop(top);
     return TRUE;
 }
+
+BOOL DesktopFocusIsOurs() { return Backend().DesktopFocusIsOurs(); }
 
 void ForgetWindowInput(HWND hwnd, CThreadData& owner)
 {

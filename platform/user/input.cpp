@@ -16,6 +16,7 @@ struct RawEvent {
     WPARAM mk = 0;                 // MK_* after this event
     bool alt = false, ctrl = false;
     bool repeat = false;
+    bool altTap = false;           // an Alt release whose press came in the same focus
     // Resolution.
     bool resolved = false;
     HWND target = nullptr;
@@ -39,7 +40,14 @@ struct InputState {
     // catches the moves queued after it.
     std::weak_ptr<CThreadData> turn;
     uint64_t turnSince = 0;
+    // Focus changes the desktop reported, and how many there were at the
+    // last Alt press.
+    uint64_t focusInCount = 0;
+    uint64_t altDownAt = ~0ull;
 };
+
+// Whether the Alt release this thread took last was a tap (see RawEvent).
+thread_local bool t_lastAltTap = false;
 
 // A thread that took input and then blocks elsewhere for long does not hold
 // up the others for good.
@@ -217,6 +225,21 @@ Built BuildMessage(const RawEvent& e, const CMessageQueue::Click& last)
     return b;
 }
 
+// A click inside an MDI child frame that is not its client's active one
+// activates that frame as a click in an inactive window would.
+bool InInactiveChildFrame(HWND hwnd)
+{
+    for (int i = 0; hwnd && i < 1000; i++) {
+        const LONG_PTR style = GetWindowLongPtr(hwnd, GWL_STYLE);
+        if (!(style & WS_CHILD)) return false;
+        HWND parent = GetParent(hwnd);
+        if (GetWindowLongPtr(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD)
+            return parent && (HWND)(intptr_t)SendMessage(parent, WM_MDIGETACTIVE, 0, 0) != hwnd;
+        hwnd = parent;
+    }
+    return false;
+}
+
 }  // namespace
 
 
@@ -253,6 +276,9 @@ void QueueRawInput(RawInput input)
         e.time = GetTickCount();
         if (input.kind == RawKind::KeyDown || input.kind == RawKind::KeyUp) {
             e.repeat = input.kind == RawKind::KeyDown && (s.async[input.vk & 0xFF] & 0x80);
+            const bool alt = input.vk == VK_MENU || input.vk == VK_LMENU || input.vk == VK_RMENU;
+            if (alt && input.kind == RawKind::KeyDown && !e.repeat) s.altDownAt = s.focusInCount;
+            if (alt && input.kind == RawKind::KeyUp) e.altTap = (s.async[VK_MENU] & 0x80) && s.altDownAt == s.focusInCount;
             ApplyKey(s.async, input.vk, input.kind == RawKind::KeyDown);
             input.pt = s.cursor;
         } else if (input.kind == RawKind::Wheel) {
@@ -395,6 +421,7 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
             case RawKind::KeyDown:
             case RawKind::KeyUp:
                 ApplyKey(q.keyState, head.in.vk, head.in.kind == RawKind::KeyDown);
+                if (head.in.kind == RawKind::KeyUp) t_lastAltTap = head.altTap;
                 if (head.in.kind == RawKind::KeyDown) {
                     q.lastKey = b.msg;
                     q.lastKeyText = head.in.text;
@@ -463,9 +490,9 @@ bool TakeRawInput(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
             UINT msg = head.in.kind == RawKind::Move ? WM_MOUSEMOVE : ButtonMessage(head.in.vk, head.in.kind);
             if (head.in.kind == RawKind::ButtonDown) {
                 HWND top = GetAncestor(target, GA_ROOT);
-                if (top && top != GetActiveWindow()) {
+                if (top && (top != GetActiveWindow() || InInactiveChildFrame(target))) {
                     LRESULT ma = SendMessage(target, WM_MOUSEACTIVATE, (WPARAM)top, MAKELONG((WORD)hit, (WORD)msg));
-                    if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT) && IsWindow(top) &&
+                    if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT) && IsWindow(top) && top != GetActiveWindow() &&
                         !(GetWindowLongPtr(top, GWL_EXSTYLE) & WS_EX_NOACTIVATE))
                         ActivateWindow(top, WA_CLICKACTIVE);
                     if (ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT) eat = true;
@@ -697,6 +724,32 @@ static void FollowKeyboardFocus(HWND hwnd)
     PostMessage(top, WM_BACKEND_ACTIVATE, 0, 0);
 }
 
+// The window that takes the input meant for a disabled top-level window:
+// a visible, enabled window it owns (its modal dialog; not a floating bar
+// or another tool window).
+static HWND EnabledPopupOf(HWND top)
+{
+    struct Search {
+        HWND owner;
+        HWND found = nullptr;
+    } search{top};
+    EnumAllTopLevelWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = (Search*)p;
+            if (h == s->owner || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
+            if ((GetWindowLongPtr(h, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;   // menus, tips
+            if (GetWindowLongPtr(h, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) return TRUE;
+            for (HWND o = GetWindow(h, GW_OWNER); o; o = GetWindow(o, GW_OWNER))
+                if (o == s->owner) {
+                    s->found = h;
+                    return FALSE;
+                }
+            return TRUE;
+        },
+        (LPARAM)&search);
+    return search.found;
+}
+
 void ReconcileKeyState(const std::vector<UINT>& keysDown)
 {
     BYTE real[256] = {};
@@ -747,10 +800,23 @@ void ReportBackendEvent(BackendEvent e)
         if (e.hwnd && (e.input.kind == RawKind::KeyDown || e.input.kind == RawKind::KeyUp)) FollowKeyboardFocus(e.hwnd);
         QueueRawInput(std::move(e.input));
         break;
-    case BackendEventKind::Activate:
+    case BackendEventKind::Activate: {
         if (e.keysKnown) ReconcileKeyState(e.keysDown);
-        PostMessage(e.hwnd, WM_BACKEND_ACTIVATE, 0, 0);
+        {
+            // Whatever was pressed before the focus moved, its release here is no tap.
+            std::lock_guard<std::mutex> g(State().lock);
+            State().focusInCount++;
+        }
+        HWND hwnd = e.hwnd;
+        if (IsWindow(hwnd) && !IsWindowEnabled(hwnd)) {
+            // A disabled window takes no input: its modal dialog gets the focus.
+            hwnd = EnabledPopupOf(hwnd);
+            if (!hwnd) break;
+            Backend().FocusOnDesktop(hwnd);
+        }
+        PostMessage(hwnd, WM_BACKEND_ACTIVATE, 0, 0);
         break;
+    }
     case BackendEventKind::Stacking: MirrorTopLevelOrder(e.order); break;
     case BackendEventKind::Close: PostMessage(e.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     case BackendEventKind::Move:
@@ -760,6 +826,8 @@ void ReportBackendEvent(BackendEvent e)
     case BackendEventKind::CaptureLost: ReportCaptureLost(); break;
     }
 }
+
+bool LastAltReleaseWasTap() { return t_lastAltTap; }
 
 uint64_t TakeRawInputRetryTick()
 {

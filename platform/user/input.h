@@ -17,6 +17,8 @@
 #include <vector>
 
 #define WM_MOUSEACTIVATE 0x0021u
+// Sent to an MDI client: the active child frame (0 when none).
+#define WM_MDIGETACTIVE 0x0229u
 #define WM_SETCURSOR 0x0020u
 #define WM_NCHITTEST 0x0084u
 #define WM_NCPAINT 0x0085u
@@ -106,7 +108,11 @@ HWND GetFocus();
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 HWND GetForegroundWindow();
+// Brings the window's top-level window to the front and gives it the keys;
+// the desktop's focus follows only while it is on one of our windows.
 BOOL SetForegroundWindow(HWND hwnd);
+// Whether one of this program's windows has the desktop's keyboard focus.
+BOOL DesktopFocusIsOurs();
 
 BOOL GetCursorPos(POINT* pt);
 BOOL SetCursorPos(int x, int y);

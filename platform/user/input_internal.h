@@ -37,5 +37,8 @@ bool CaretBlinkFrozen();
 // When the thread found the head held by another thread's turn: the tick
 // at which to look again (0: none). Clears it.
 uint64_t TakeRawInputRetryTick();
+// Whether the Alt release this thread took last had its press in the same
+// focus (no focus change between them): only then is it a tap.
+bool LastAltReleaseWasTap();
 // SetActiveWindow with the WM_ACTIVATE state (WA_CLICKACTIVE for a click).
 HWND ActivateWindow(HWND hwnd, WPARAM how);

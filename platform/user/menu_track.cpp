@@ -295,7 +295,10 @@ void OnKey(Tracker& t, const MSG& m)
     UINT vk = (UINT)m.wParam;
     switch (vk) {
     case VK_ESCAPE:
-        if (t.stack.size() > 1 || (t.stack.size() == 1 && t.bar)) ClosePopupsAbove(t, t.stack.size() - 1);
+        // Out of a sub-menu back to its parent; out of the last menu the mode
+        // ends: a bar left selected would hold the pointer and eat the next
+        // click or the desktop's close.
+        if (t.stack.size() > 1) ClosePopupsAbove(t, t.stack.size() - 1);
         else t.done = true;
         return;
     case VK_MENU:

@@ -911,20 +911,31 @@ TEST_F(ConsoleDevice, PrintingDoesNotTakeActivationFromTheIde)
 
 // A waiting input brings its console forward (back from minimised too),
 // while the window the user types in keeps the keyboard.
-TEST_F(ConsoleDevice, WaitingInputComesForwardWithoutTakingTheKeyboard)
+// A waiting input comes forward, back from the task bar if need be; it takes
+// the keys from the program's own main window (the IDE that started the
+// run), never from a dialog the user is in.
+TEST_F(ConsoleDevice, WaitingInputComesForwardAndTakesTheKeysFromAMainWindowOnly)
 {
     Console c;
     ASSERT_TRUE(c.view);
-    for (bool minimised : {false, true}) {
-        SCOPED_TRACE(minimised ? "minimised" : "behind");
+    struct Case {
+        bool minimised, dialog;
+    };
+    for (Case k : {Case{false, false}, Case{true, false}, Case{false, true}}) {
+        SCOPED_TRACE(std::string(k.minimised ? "minimised" : "behind") + (k.dialog ? ", a dialog has the keys" : ""));
         HWND ide = CreateWindowEx(0, "Edit", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr,
                                   nullptr, nullptr);
         ASSERT_TRUE(ide);
-        if (minimised) ShowWindow(c.frame, SW_MINIMIZE);
-        SetForegroundWindow(ide);
-        SetFocus(ide);
-        PumpUntil([&] { return GetForegroundWindow() == ide; }, 2000);
-        ASSERT_EQ(GetForegroundWindow(), ide);
+        // A top-level window owned by the main one stands for its dialog.
+        HWND dialog = k.dialog ? CreateWindowEx(0, "Edit", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, ide,
+                                                nullptr, nullptr, nullptr)
+                               : nullptr;
+        HWND user = dialog ? dialog : ide;
+        if (k.minimised) ShowWindow(c.frame, SW_MINIMIZE);
+        SetForegroundWindow(user);
+        SetFocus(user);
+        PumpUntil([&] { return GetForegroundWindow() == user; }, 2000);
+        ASSERT_EQ(GetForegroundWindow(), user);
         auto above = [&](HWND a, HWND b) {
             for (const VisibleWindow& w : VisibleTopLevelWindows()) {
                 if (w.hwnd == a) return true;
@@ -932,25 +943,34 @@ TEST_F(ConsoleDevice, WaitingInputComesForwardWithoutTakingTheKeyboard)
             }
             return false;
         };
-        ASSERT_TRUE(above(ide, c.frame));
-        bool forward = false, iconic = true, stayed = false;
-        std::thread user([&] {
+        ASSERT_TRUE(above(user, c.frame));
+        bool forward = false, iconic = true;
+        HWND keys = nullptr;
+        std::thread typist([&] {
             ASSERT_TRUE(c.WaitInput());
             forward = above(c.frame, ide);
             iconic = IsIconic(c.frame) != FALSE;
-            stayed = GetForegroundWindow() == ide;
-            InjectText("ab");   // the user goes on typing where he was
+            keys = GetForegroundWindow();
+            InjectText("ab");
+            PumpUntil([&] { return !RawInputPending(); }, 2000);
             PostMessage(c.frame, WM_DEVICE_BREAK, 0, 0);
         });
         c.Print({P(Str("x? ")), In()});
-        user.join();
+        typist.join();
         PumpUntilIdle();
         EXPECT_TRUE(forward);
         EXPECT_FALSE(iconic);
-        EXPECT_TRUE(stayed);
-        EXPECT_EQ(WindowText(ide), "ab");
-        EXPECT_EQ(c.Text().find("ab"), std::string::npos) << c.Text();
         EXPECT_TRUE(IsWindowVisible(c.frame));
+        if (k.dialog) {
+            EXPECT_EQ(keys, dialog);
+            EXPECT_EQ(WindowText(dialog), "ab");
+            EXPECT_EQ(c.Text().find("ab"), std::string::npos) << c.Text();
+        } else {
+            EXPECT_EQ(keys, c.frame);
+            EXPECT_EQ(WindowText(ide), "");
+            EXPECT_NE(c.Text().find("x? ab"), std::string::npos) << c.Text();
+        }
+        if (dialog) DestroyWindow(dialog);
         DestroyWindow(ide);
         c.Clear();
     }

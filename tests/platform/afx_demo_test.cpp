@@ -128,6 +128,50 @@ TEST_F(AfxDemo, MdiOpensFilesInChildrenClosesWithoutSavingAndKeepsOldFilesOnFail
     EXPECT_NE(conf.find("[Recent File List]\nFile1=sz:" + b + "\nFile2=sz:" + a + "\n"), std::string::npos) << conf;
 }
 
+// A click anywhere in a child frame that is not the active one activates
+// it, though the main frame is active already; the click goes on.
+TEST_F(AfxDemo, AClickInAnInactiveChildActivatesIt)
+{
+    CDemoMdiApp app(profile);
+    CWinThread* prevThread = AfxSetThread(&app);
+    ASSERT_TRUE(app.InitInstance());
+    CMDIFrameWnd* frame = app.Frame();
+    HWND frameHwnd = frame->m_hWnd;
+    ASSERT_NE(app.OpenDocumentFile(a.c_str()), nullptr);
+    CMDIChildWnd* childA = frame->MDIGetActive();
+    CDemoDoc* docB = static_cast<CDemoDoc*>(app.OpenDocumentFile(b.c_str()));
+    ASSERT_NE(docB, nullptr);
+    CMDIChildWnd* childB = frame->MDIGetActive();
+    ASSERT_NE(childA, childB);
+    frame->MDITile();
+    PumpUntilIdle();
+    ASSERT_EQ(GetActiveWindow(), frameHwnd);
+
+    // In the view of the child behind: it becomes the active one.
+    RECT view;
+    ASSERT_NE(childA->GetActiveView(), nullptr);
+    ::GetWindowRect(childA->GetActiveView()->m_hWnd, &view);
+    InjectClick((view.left + view.right) / 2, (view.top + view.bottom) / 2);
+    PumpUntilIdle();
+    EXPECT_EQ(frame->MDIGetActive(), childA);
+    EXPECT_EQ(Title(frameHwnd), "DemoMdi - a.txt");
+    EXPECT_EQ(GetFocus(), childA->GetActiveView()->m_hWnd);
+
+    // On the other child's caption: that one.
+    RECT caption;
+    ::GetWindowRect(childB->m_hWnd, &caption);
+    InjectClick((caption.left + caption.right) / 2, caption.top + GetSystemMetrics(SM_CYFRAME) + 4);
+    PumpUntilIdle();
+    EXPECT_EQ(frame->MDIGetActive(), childB);
+    EXPECT_EQ(Title(frameHwnd), "DemoMdi - b.txt");
+
+    frame->SendMessage(WM_CLOSE);
+    EXPECT_FALSE(IsWindow(frameHwnd));
+    MSG m;
+    EXPECT_EQ(GetMessage(&m, nullptr, 0, 0), FALSE);
+    AfxSetThread(prevThread);
+}
+
 TEST_F(AfxDemo, SavingThroughASymlinkReplacesTheTarget)
 {
     std::string link = (dir / "link.txt").string();

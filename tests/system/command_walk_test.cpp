@@ -206,11 +206,9 @@ private:
     // Back to the window under walk, no menu open.
     void Focus()
     {
-        if (!Popups().empty()) {
-            Key("Escape");
-            Key("Escape");
-            WaitNoPopup(kMenuWait);
-        }
+        // One Escape a menu level: out of the last one the menu mode ends.
+        for (size_t open = Popups().size(); open > 0; --open) Key("Escape");
+        WaitNoPopup(kMenuWait);
         if (ActiveWindow() != m_frame) Activate(m_frame);
     }
 

@@ -361,7 +361,7 @@ TEST(SystemDesktopCommands, TheWindowMenuListsTheProgramsAndCtrlF6SwitchesCascad
     EXPECT_EQ(first.state, RowState::Enabled);
     EXPECT_FALSE(first.checked) << "1 a.vdx";
     EXPECT_TRUE(second.checked) << "2 b.vdx, the active one";
-    Key("Escape Escape");
+    Key("Escape");
     WaitNoPopup(kLong);
 
     // Ctrl+F6 and Ctrl+Shift+F6 switch; the list chooses too.

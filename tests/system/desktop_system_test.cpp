@@ -83,10 +83,9 @@ TEST(SystemDesktop, OverlappingWindowsTakeTheClicksWhereTheyAreSeen)
         5000 * kSlowdown))
         << "the plot window's menu did not open";
     EXPECT_TRUE(Screenshot("desktop-plot-menu.png"));
-    // Escape closes the menu, a second one leaves the menu bar.
+    // Escape closes the menu and leaves the menu mode.
     Key("Escape");
     ASSERT_TRUE(WaitFor([&] { return UnmanagedPopups(ide.Pid()).empty(); }, 5000 * kSlowdown));
-    Key("Escape");
     ASSERT_TRUE(PointerFree());
 
     // The IDE raised by a click on its title: the plot window is hidden
@@ -216,7 +215,6 @@ TEST(SystemDesktop, PopupsAreUnmanagedAndAFloatingBarStaysOverItsFrame)
         EXPECT_EQ(ManagedStacking(), std::vector<uint32_t>{(uint32_t)frame});
         Key("Escape");
         ASSERT_TRUE(WaitFor([&] { return UnmanagedPopups(ide.Pid()).empty(); }, 5000 * kSlowdown));
-        Key("Escape");
         ASSERT_TRUE(PointerFree());
         // The output bar, docked at the bottom, floats at a double click on its gripper.
         DoubleClick(frame, 10, 650);

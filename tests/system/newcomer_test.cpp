@@ -423,6 +423,23 @@ private:
             if (w && ActiveWindow() != w && !ClickTitle(w)) Fail("could not activate " + Word(c, 1));
             return;
         }
+        if (op == "active") {
+            const unsigned long w = Window(Word(c, 1));
+            if (w && !WaitFor([&] { return ActiveWindow() == w; }, kWait))
+                Fail(Word(c, 1) + " is not the active window (" + std::to_string(ActiveWindow()) + " is)");
+            return;
+        }
+        if (op == "switch") {
+            // As Alt+Tab: Alt goes down in the window that has the keys, the
+            // manager activates the other one, Alt comes up there.
+            const unsigned long w = Window(Word(c, 1));
+            if (!w) return;
+            KeyDown("alt");
+            Xdo("windowactivate --sync " + std::to_string(w), 10);
+            if (!WaitFor([&] { return ActiveWindow() == w; }, kWait)) Fail("could not switch to " + Word(c, 1));
+            KeyUp("alt");
+            return;
+        }
         if (op == "key") return Key(c.rest);
         if (op == "type") return Type(c.rest);
         if (op == "program") {

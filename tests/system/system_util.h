@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -300,9 +301,23 @@ inline unsigned long TransientFor(unsigned long window)
 inline unsigned long ActiveWindow() { return XServer::Get().Cardinal(XServer::Get().root, "_NET_ACTIVE_WINDOW"); }
 
 // The windows the manager manages, bottom to top.
+// The order is the X server's own (the frames among the root window's
+// children): not every manager keeps its stacking list up to date on a raise.
 inline std::vector<uint32_t> ManagedStacking()
 {
-    return XServer::Get().Property32(XServer::Get().root, "_NET_CLIENT_LIST_STACKING");
+    XServer& x = XServer::Get();
+    std::vector<uint32_t> managed = x.Property32(x.root, "_NET_CLIENT_LIST_STACKING");
+    const std::vector<xcb_window_t> order = x.RootChildren();
+    std::vector<std::pair<size_t, uint32_t>> placed;
+    for (uint32_t w : managed) {
+        const auto at = std::find(order.begin(), order.end(), x.TopOf(w));
+        placed.emplace_back(at == order.end() ? 0 : (size_t)(at - order.begin()), w);
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<uint32_t> out;
+    for (const auto& [at, w] : placed) out.push_back(w);
+    return out;
 }
 
 // True when `upper` is stacked above `lower` (both managed).

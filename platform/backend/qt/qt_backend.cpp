@@ -96,6 +96,8 @@ struct Win {
     // Geometries we asked for lately: the desktop confirms them late, and a
     // late confirmation of an earlier one is no move by the desktop.
     std::deque<QRect> requested;
+    // Where the program last placed the window (what its hit tests use).
+    RECT model{};
     // The last place we told the window the desktop gave it.
     RECT reported{};
     bool hasReported = false;
@@ -180,6 +182,7 @@ void QueuePointerMove(POINT pt, HWND top)
 
 void ScheduleStackingSync();
 xcb_connection_t* XConnection();
+xcb_window_t g_root = 0;
 struct Win;
 void RaiseOnDesktop(Win& w, bool always = false);
 
@@ -236,14 +239,17 @@ protected:
     void mousePressEvent(QMouseEvent* e) override { Button(e, true); }
     void mouseReleaseEvent(QMouseEvent* e) override { Button(e, false); }
     void mouseDoubleClickEvent(QMouseEvent*) override {}   // the window manager times double clicks
-    void mouseMoveEvent(QMouseEvent* e) override { QueuePointerMove(GlobalOf(e->globalPosition()), win->hwnd); }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        QueuePointerMove(PointerAt(e->position(), e->globalPosition(), e->buttons() == Qt::NoButton), win->hwnd);
+    }
 
     void wheelEvent(QWheelEvent* e) override
     {
         int delta = e->angleDelta().y();
         if (delta == 0) delta = e->angleDelta().x();
         win->wheelSum += delta;
-        const POINT pt = GlobalOf(e->globalPosition());
+        const POINT pt = PointerAt(e->position(), e->globalPosition(), e->buttons() == Qt::NoButton);
         bool moved = false;
         while (win->wheelSum >= 120 || win->wheelSum <= -120) {
             int step = win->wheelSum > 0 ? 120 : -120;
@@ -279,6 +285,7 @@ protected:
         e.hwnd = win->hwnd;
         e.keysKnown = true;
         e.keysDown = KeysDownNow();
+        FollowServerPlace();
         ReportBackendEvent(std::move(e));
     }
 
@@ -394,7 +401,7 @@ private:
     {
         UINT vk = ButtonOf(e->button());
         if (!vk) return;
-        POINT pt = GlobalOf(e->globalPosition());
+        POINT pt = PointerAt(e->position(), e->globalPosition(), down && e->buttons() == e->button());
         QueuePointerMove(pt, win->hwnd);
         RawInput in;
         in.kind = down ? RawKind::ButtonDown : RawKind::ButtonUp;
@@ -416,6 +423,50 @@ private:
         Report(BackendEventKind::Input, win->hwnd, std::move(in));   // the window the desktop gave the key
     }
 
+    // The pointer's point as the program sees this window. The event holds
+    // the point in root and in window coordinates, so where the window really
+    // is: when the desktop moved it without a word the program hears of it,
+    // and until then the point is taken relative to the window (a click
+    // lands on what the user sees). Not while a button is held: a window
+    // that the drag itself moves lags behind the program's request.
+    POINT PointerAt(const QPointF& local, const QPointF& global, bool free)
+    {
+        POINT pt = GlobalOf(global);
+        if (!free || !win->placed || !isVisible()) return pt;
+        const POINT in = GlobalOf(local);
+        const POINT origin{pt.x - in.x, pt.y - in.y};
+        FollowPlace(origin);
+        return POINT{win->model.left + in.x, win->model.top + in.y};
+    }
+
+public:
+    // The window's top left corner on the screen is `origin`: a place the
+    // program does not know is reported as the desktop's move.
+    void FollowPlace(POINT origin)
+    {
+        RECT& p = win->placement.rect;
+        if (!win->requested.empty() || (origin.x == p.left && origin.y == p.top)) return;
+        OffsetRect(&p, origin.x - p.left, origin.y - p.top);
+        win->reported = p;
+        win->hasReported = true;
+        Report(BackendEventKind::Move, win->hwnd, RawInput{}, p);
+    }
+
+    // Asks the X server where the window is (no event may have told).
+    void FollowServerPlace()
+    {
+        xcb_connection_t* c = XConnection();
+        if (!c || !handle() || !win->placed || !isVisible() || !g_root) return;
+        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, (xcb_window_t)winId(), g_root, 0, 0), nullptr);
+        if (!t) return;
+        const qreal scale = devicePixelRatio() > 0 ? devicePixelRatio() : 1.0;
+        const POINT origin{(LONG)qRound(t->dst_x / scale), (LONG)qRound(t->dst_y / scale)};
+        free(t);
+        FollowPlace(origin);
+    }
+
+private:
     void GeometryFromDesktop()
     {
         if (syncing || !win->placed || !isVisible()) return;
@@ -491,6 +542,7 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
     else q->setMinimumSize(QSize(0, 0));
     if (p.maxSize.cx > 0) q->setMaximumSize(QSize(p.maxSize.cx, p.maxSize.cy));
     else q->setMaximumSize(QSize((1 << 24) - 1, (1 << 24) - 1));
+    w->model = p.rect;
     // Our answer to a move the desktop reported is no request: by now the
     // desktop may be somewhere else already.
     const RECT desktopRect = w->placement.rect;
@@ -623,7 +675,6 @@ void ClipboardChangedOnDisplay()
 // The X server's stacking order is the one truth: every change it reports
 // among the root window's children is mirrored into our top-level order.
 
-xcb_window_t g_root = 0;
 bool g_stackingPending = false;
 std::vector<HWND> g_lastOrder;
 // How often each wrong order was mended: a few tries each, since the manager
@@ -910,6 +961,15 @@ public:
         });
     }
 
+    void FocusOnDesktop(HWND hwnd) override
+    {
+        std::shared_ptr<Win> w = FindWin(hwnd);
+        if (!w) return;
+        PostToDisplay([w] {
+            if (w->window && w->window->isVisible()) w->window->requestActivate();
+        });
+    }
+
     void CursorChanged(const CCursorShape& shape) override
     {
         PostToDisplay([shape] {
@@ -974,10 +1034,13 @@ public:
         return true;
     }
 
+    bool DesktopFocusIsOurs() const override { return focusOurs.load(); }
+
     bool HasNativeDialogs() const override { return true; }
     int RunNativeDialog(CNativeDialog& d) override { return RunQtDialog(d); }
 
     std::atomic<LONG> screenW{1920}, screenH{1080};
+    std::atomic<bool> focusOurs{false};
 };
 
 CQtBackend* g_backend = nullptr;
@@ -1195,6 +1258,7 @@ void StartQtDisplay()
     // Another application activated while we hold the pointer: the grab is
     // gone, and so is the capture (a drag would otherwise keep it forever).
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState state) {
+        if (g_backend) g_backend->focusOurs = state == Qt::ApplicationActive;
         if (state == Qt::ApplicationActive || !g_grab) return;
         HWND lost = g_grab;
         g_grab = nullptr;

@@ -1,0 +1,232 @@
+// Which window takes the clicks and the keys on a desktop, under every
+// window manager the suites run with: a click in a program window behind
+// the active one, dialogs wherever the manager puts them, a modal dialog's
+// owner clicked, Alt held across a switch of windows, a console input that
+// waits, and Escape out of a menu.
+#include <gtest/gtest.h>
+
+#include "tests/system/desktop_util.h"
+
+namespace {
+
+using namespace system_test;
+using desktop::Grab;
+using desktop::Shot;
+using desktop::Title;
+using desktop::WaitPopup;
+
+std::string IdeAt(int left, int top, int right, int bottom)
+{
+    return "Winpos=" + PlacementValue(left, top, right, bottom) + "\n";
+}
+
+// The desktop's own close, as a title bar's close button or `wmctrl -c` asks
+// the manager for it.
+void CloseThroughManager(unsigned long window)
+{
+    XServer& x = XServer::Get();
+    xcb_client_message_event_t m{};
+    m.response_type = XCB_CLIENT_MESSAGE;
+    m.format = 32;
+    m.window = (xcb_window_t)window;
+    m.type = x.Atom("_NET_CLOSE_WINDOW");
+    m.data.data32[0] = XCB_CURRENT_TIME;
+    m.data.data32[1] = 2;   // as a pager asks
+    xcb_send_event(x.c, 0, x.root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&m));
+    xcb_flush(x.c);
+}
+
+bool NoMenuShows(pid_t pid) { return WaitFor([&] { return UnmanagedPopups(pid).empty(); }, 5000 * kSlowdown); }
+
+// Where the status bar is: the frame's client area from the bottom.
+constexpr int kStatusBarFromBottom = 10;
+
+TEST(SystemFocus, AClickInAProgramBehindActivatesIt)
+{
+    Home home("mdi-click", IdeAt(20, 40, 1220, 840));
+    const fs::path a = home.Write("a.vdx", "x = 1;\n");
+    const fs::path b = home.Write("b.vdx", "y = 2;\n");
+    Child ide(home, {a.string(), b.string()});
+    const unsigned long frame = FindWindow("^Veldra - b\\.vdx");
+    ASSERT_NE(frame, 0u);
+    ASSERT_TRUE(ClickTitle(frame));
+    // Window, Tile: the active b.vdx above a.vdx, each the client's full width.
+    Key("alt+w t");
+    ASSERT_TRUE(NoMenuShows(ide.Pid()));
+    Screenshot("focus-tiled.png");
+    // In the editor of a.vdx, the lower one, below its text: the caret goes there.
+    Click(frame, 500, 420);
+    EXPECT_TRUE(desktop::WaitTitle(frame, "^Veldra - a\\.vdx$", 5000 * kSlowdown)) << Title(frame);
+    Type("% clicked");
+    Key("ctrl+s");
+    EXPECT_TRUE(WaitForFile(a, [](const std::string& t) { return t.find("% clicked") != std::string::npos; }, kLong))
+        << ReadFile(a);
+    EXPECT_FALSE(FindWindow("^Save As$", 1)) << "Ctrl+S went to the other program";
+    Screenshot("focus-inactive-clicked.png");
+    // A click on the other child's caption activates that one.
+    Click(frame, 500, 70);
+    EXPECT_TRUE(desktop::WaitTitle(frame, "^Veldra - b\\.vdx$", 5000 * kSlowdown)) << Title(frame);
+    EXPECT_EQ(ReadFile(b), "y = 2;\n");
+    EXPECT_TRUE(Keys(frame, "alt+f x"));
+    EXPECT_NE(ide.WaitExit(kLong), -1);
+}
+
+// Settings opened again and again: wherever the manager puts the dialog, a
+// click on its Cancel button is taken there.
+TEST(SystemFocus, DialogsTakeTheirClicksWhereverTheManagerPutsThem)
+{
+    Home home("dialog-clicks", IdeAt(20, 40, 1220, 840));
+    const fs::path prog = home.Write("d.vdx", "z = 3;\n");
+    Child ide(home, {prog.string()});
+    const unsigned long frame = FindWindow("^Veldra - d\\.vdx");
+    ASSERT_NE(frame, 0u);
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_TRUE(Keys(frame, "alt+t s")) << "opening " << i;
+        const unsigned long sets = FindWindow("^Settings$");
+        ASSERT_NE(sets, 0u) << "opening " << i;
+        const Rect r = ClientRect(sets);
+        // Cancel: the second of the three buttons along the bottom right.
+        Click(sets, r.width - 152, r.height - 28);
+        if (!desktop::WaitGone(sets, 5000 * kSlowdown)) {
+            Screenshot("focus-dialog-click-" + std::to_string(i) + ".png");
+            ADD_FAILURE() << "opening " << i << ": the click on Cancel was not taken; the dialog is at " << r;
+            Key("Escape");
+            ASSERT_TRUE(desktop::WaitGone(sets, kLong));
+        }
+        // Somewhere else next time.
+        if (i % 2 == 0) Xdo("windowmove --sync " + std::to_string(frame) + " " + std::to_string(40 + 30 * i) + " 60", 10);
+    }
+    EXPECT_EQ(ReadFile(prog), "z = 3;\n");
+    EXPECT_TRUE(Keys(frame, "alt+f x"));
+    EXPECT_NE(ide.WaitExit(kLong), -1);
+}
+
+TEST(SystemFocus, AModalDialogKeepsTheKeysWhenItsOwnerIsClicked)
+{
+    Home home("modal-owner", IdeAt(20, 40, 1220, 840));
+    const fs::path prog = home.Write("m.vdx", "w = 4;\n");
+    Child ide(home, {prog.string()});
+    const unsigned long frame = FindWindow("^Veldra - m\\.vdx");
+    ASSERT_NE(frame, 0u);
+    ASSERT_TRUE(Keys(frame, "alt+t s"));
+    const unsigned long sets = FindWindow("^Settings$");
+    ASSERT_NE(sets, 0u);
+    // A click on the owner's status bar: the dialog keeps (or gets back) the keys.
+    const Rect c = ClientRect(frame);
+    Click(frame, c.width / 2, c.height - kStatusBarFromBottom);
+    Type("qq");
+    Key("Escape");
+    EXPECT_TRUE(desktop::WaitGone(sets, 5000 * kSlowdown)) << "Escape did not reach the dialog";
+    Screenshot("focus-modal-owner.png");
+    if (desktop::Shown(sets)) {
+        Key("Escape");
+        desktop::WaitGone(sets, kLong);
+    }
+    // Nothing typed went into the program.
+    ASSERT_TRUE(Keys(frame, "ctrl+End"));
+    Type(" % after");
+    Key("ctrl+s");
+    ASSERT_TRUE(WaitForFile(prog, [](const std::string& t) { return t.find("% after") != std::string::npos; }, kLong));
+    EXPECT_EQ(ReadFile(prog).find("qq"), std::string::npos) << ReadFile(prog);
+    EXPECT_TRUE(Keys(frame, "alt+f x"));
+    EXPECT_NE(ide.WaitExit(kLong), -1);
+}
+
+// As Alt+Tab does: Alt goes down in the window with the keys, the manager
+// activates the other one, Alt comes up there.
+void SwitchWithAltHeld(unsigned long to)
+{
+    KeyDown("alt");
+    Xdo("windowactivate --sync " + std::to_string(to), 10);
+    WaitFor([&] { return ActiveWindow() == to; }, 5000 * kSlowdown);
+    KeyUp("alt");
+}
+
+TEST(SystemFocus, AltHeldAcrossASwitchAwayAndBackOpensNoMenu)
+{
+    Home home("alt-tab", IdeAt(20, 40, 1220, 840));
+    const fs::path prog = home.Write("t.vdx", "plot #T ([1, 2]);\n");
+    Child ide(home, {prog.string()});
+    const unsigned long frame = FindWindow("^Veldra - t\\.vdx");
+    ASSERT_NE(frame, 0u);
+    ASSERT_TRUE(Keys(frame, "ctrl+F5"));
+    const unsigned long plot = FindWindow("^T - Quorra$");
+    ASSERT_NE(plot, 0u);
+    ASSERT_TRUE(ClickTitle(frame));
+    Key("ctrl+End");
+    SwitchWithAltHeld(plot);
+    ASSERT_EQ(ActiveWindow(), plot);
+    EXPECT_TRUE(NoMenuShows(ide.Pid())) << "Alt let go in the plot window opened a menu";
+    SwitchWithAltHeld(frame);
+    ASSERT_EQ(ActiveWindow(), frame);
+    Type("w = 1;");
+    Screenshot("focus-alt-tab.png");
+    EXPECT_TRUE(NoMenuShows(ide.Pid())) << "typing opened a menu";
+    Key("Escape");
+    Key("ctrl+s");
+    EXPECT_TRUE(WaitForFile(prog, [](const std::string& t) { return t.find("w = 1;") != std::string::npos; }, kLong))
+        << ReadFile(prog);
+    EXPECT_TRUE(Keys(frame, "alt+f x"));
+    EXPECT_NE(ide.WaitExit(kLong), -1);
+}
+
+// The second run of a program that plots and asks: its plot and console
+// windows are up already, the IDE that started it has the keys.
+TEST(SystemFocus, AWaitingInputTakesTheKeysFromTheProgramsOwnWindows)
+{
+    Home home("input-keys", IdeAt(20, 40, 1220, 840));
+    const fs::path prog = home.Write("i.vdx", "plot #I ([1, 3, 2]);\n"
+                                              "n = 1;\n"
+                                              "input \"How many? \", $n;\n"
+                                              "if(n == 42)\n"
+                                              "    fclose(fopen(\"answered.txt\", CREATE_ALWAYS));\n"
+                                              "end\n");
+    const fs::path answered = home.root / "answered.txt";
+    Child ide(home, {prog.string()});
+    const unsigned long frame = FindWindow("^Veldra - i\\.vdx");
+    ASSERT_NE(frame, 0u);
+    ASSERT_TRUE(Keys(frame, "ctrl+F5"));
+    const unsigned long plot = FindWindow("^I - Quorra$");
+    const unsigned long console = FindWindow("^DEFAULT_CONSOLE - Nerith$");
+    ASSERT_NE(plot, 0u);
+    ASSERT_NE(console, 0u);
+    ASSERT_TRUE(ClickTitle(console));
+    Type("42");
+    Key("Return");
+    ASSERT_TRUE(WaitForFile(answered, nullptr, kLong));
+    fs::remove(answered);
+
+    ASSERT_TRUE(Keys(frame, "ctrl+F5"));
+    // The console asks and has the keys: no click needed.
+    const bool keys = WaitFor([&] { return ActiveWindow() == console; }, 10000 * kSlowdown);
+    EXPECT_TRUE(keys) << "the active window is " << ActiveWindow() << ", the console " << console << ", the plot "
+                      << plot << ", the IDE " << frame;
+    Screenshot("focus-input.png");
+    if (!keys) ASSERT_TRUE(ClickTitle(console));
+    Type("42");
+    Key("Return");
+    EXPECT_TRUE(WaitForFile(answered, nullptr, kLong)) << "the typed answer did not reach the console";
+    EXPECT_TRUE(Keys(frame, "alt+f x"));
+    EXPECT_NE(ide.WaitExit(kLong), -1);
+}
+
+TEST(SystemFocus, EscapeOutOfAMenuLeavesNoModeBehind)
+{
+    Home home("menu-escape", IdeAt(20, 40, 1220, 840));
+    const fs::path prog = home.Write("e.vdx", "v = 5;\n");
+    Child ide(home, {prog.string()});
+    const unsigned long frame = FindWindow("^Veldra - e\\.vdx");
+    ASSERT_NE(frame, 0u);
+    ASSERT_TRUE(Keys(frame, "alt+f"));
+    ASSERT_TRUE(WaitPopup(5000 * kSlowdown).has_value()) << "no File menu";
+    Key("Escape");
+    ASSERT_TRUE(NoMenuShows(ide.Pid()));
+    // Nothing holds the pointer: a click reaches whatever lies under it.
+    EXPECT_TRUE(PointerFree()) << "the pointer is still held";
+    // The desktop's close is taken at once: the program ends.
+    CloseThroughManager(frame);
+    EXPECT_NE(ide.WaitExit(10000 * kSlowdown), -1) << "the close was not taken";
+}
+
+}  // namespace
