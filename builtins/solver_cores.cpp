@@ -883,6 +883,22 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
     long long k = 0;
     int restarts = 0, status = 0;
     bool givenUp = false, singular = false;
+    // A failed attempt starts again from a moved start; false once that is
+    // not allowed (a given start, or the restarts used up).
+    auto restart = [&] {
+        if (haveStart || restarts >= maxRestarts) {
+            givenUp = true;
+            return false;
+        }
+        for (int i = 0; i < n; ++i) {
+            s[i].re += 0.1;
+            s[i].im += 0.1;
+            x[i] = s[i];
+        }
+        k = 0;
+        ++restarts;
+        return true;
+    };
     for (;;) {
         // Newton steps.
         for (int i = 0; i < n; ++i) {
@@ -932,17 +948,7 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
         }
         if (singular) {
             // No Newton step exists from here: a failed attempt.
-            if (haveStart || restarts >= maxRestarts) {
-                givenUp = true;
-                break;
-            }
-            for (int i = 0; i < n; ++i) {
-                s[i].re += 0.1;
-                s[i].im += 0.1;
-                x[i] = s[i];
-            }
-            k = 0;
-            ++restarts;
+            if (!restart()) break;
             continue;
         }
         for (int i = n - 1; i >= 0; --i) {
@@ -979,17 +985,7 @@ int NlsolveCore(SolverSystemFn f, void* frame, int n, Complex* x, bool haveStart
             givenUp = true;
             break;
         }
-        if (haveStart || restarts >= maxRestarts) {
-            givenUp = true;
-            break;
-        }
-        for (int i = 0; i < n; ++i) {
-            s[i].re += 0.1;
-            s[i].im += 0.1;
-            x[i] = s[i];
-        }
-        k = 0;
-        ++restarts;
+        if (!restart()) break;
     }
     if (givenUp && singular) {
         // The last attempt ended on a Jacobian without an inverse: say so rather
