@@ -352,14 +352,6 @@ bool SchurRealPower(CComplexMatrix& A, double p)
     return true;
 }
 
-bool AllFinite(const CComplexMatrix& M)
-{
-    for (int i = 0; i < M.Rows(); i++)
-        for (int j = 0; j < M.Cols(); j++)
-            if (!std::isfinite(M.Cell(i, j).re) || !std::isfinite(M.Cell(i, j).im)) return false;
-    return true;
-}
-
 // The smallest singular value below n eps times the largest (or no SVD).
 bool NumericallySingular(const CComplexMatrix& M)
 {
