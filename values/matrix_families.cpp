@@ -150,10 +150,10 @@ const CValue* Extreme(const CValueMatrix& m, bool greatest)
         for (int c = 0; c < m.Cols(); ++c) {
             const CValue* cell = &m.Cell(r, c);
             if (best && cell->m_tag == VT_REAL && best->m_tag == VT_REAL) {
-                // Two Real cells as ValueGreater and ValueLess order them (a
-                // NaN is never greater, and always less).
+                // Two Real cells as ExtremeReplaces orders them: a NaN takes
+                // no part, any number replaces a NaN best.
                 const double x = cell->m_real, y = best->m_real;
-                if (greatest ? x > y : !(x >= y)) best = cell;
+                if ((greatest ? x > y : x < y) || (std::isnan(y) && !std::isnan(x))) best = cell;
                 continue;
             }
             if (cell->Type() == VT_MATRIX) cell = Extreme(cell->Matrix(), greatest);
