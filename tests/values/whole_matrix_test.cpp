@@ -223,7 +223,7 @@ TEST(WholeMatrix, CopiesAndExtremes)
             for (int i = 0; i < 3; ++i)
                 for (int j = 0; j < 50; ++j) {
                     const CValue* c = &m.Matrix().Cell(i, j);
-                    if (!best || (greatest ? ValueGreater(*c, *best) : ValueLess(*c, *best))) best = c;
+                    if (!best || ExtremeReplaces(*c, *best, greatest)) best = c;
                 }
             EXPECT_EQ(greatest ? MaxOfMatrix(m.Matrix()) : MinOfMatrix(m.Matrix()), best)
                 << greatest << " " << variant;
