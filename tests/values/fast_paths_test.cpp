@@ -22,26 +22,6 @@ using namespace vb;
 
 namespace {
 
-// Same type and bit-identical numbers (NaN payloads aside).
-bool SameCell(const CValue& a, const CValue& b)
-{
-    if (a.Tag() != b.Tag()) return false;
-    auto same = [](double x, double y) {
-        return (std::isnan(x) && std::isnan(y)) || std::memcmp(&x, &y, sizeof x) == 0;
-    };
-    switch (a.Type()) {
-    case VT_REAL: return same(a.Real(), b.Real());
-    case VT_COMPLEX: return same(a.ComplexRef().re, b.ComplexRef().re) && same(a.ComplexRef().im, b.ComplexRef().im);
-    case VT_STRING: {
-        std::string x, y;
-        a.GetText(x);
-        b.GetText(y);
-        return x == y;
-    }
-    default: return a.m_payload == b.m_payload;
-    }
-}
-
 // A 2 x 4 matrix mixing the commonest cell with the others.
 CValue Mixed(double base)
 {

@@ -2,6 +2,7 @@
 // Small builders and inspectors for operator tests.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -96,6 +97,35 @@ inline std::string Codes(const CValue& v)
         s += std::to_string(c->CharCode());
     }
     return s;
+}
+
+inline bool SameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+// Same type and bit-identical numbers (NaN payloads aside), cell by cell
+// through matrices.
+inline bool SameCell(const CValue& a, const CValue& b)
+{
+    if (a.Tag() != b.Tag()) return false;
+    auto same = [](double x, double y) { return (std::isnan(x) && std::isnan(y)) || SameBits(x, y); };
+    switch (a.Type()) {
+    case VT_REAL: return same(a.Real(), b.Real());
+    case VT_COMPLEX: return same(a.ComplexRef().re, b.ComplexRef().re) && same(a.ComplexRef().im, b.ComplexRef().im);
+    case VT_STRING: {
+        std::string x, y;
+        a.GetText(x);
+        b.GetText(y);
+        return x == y;
+    }
+    case VT_MATRIX: {
+        const CValueMatrix &p = a.Matrix(), &q = b.Matrix();
+        if (p.Rows() != q.Rows() || p.Cols() != q.Cols()) return false;
+        for (int i = 0; i < p.Rows(); ++i)
+            for (int j = 0; j < p.Cols(); ++j)
+                if (!SameCell(p.Cell(i, j), q.Cell(i, j))) return false;
+        return true;
+    }
+    default: return a.m_payload == b.m_payload;
+    }
 }
 
 }  // namespace vb
