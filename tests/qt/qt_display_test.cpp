@@ -126,7 +126,9 @@ TEST_F(QtDisplay, DemoFrameDrivenByXdotoolAndScreenshot)
     WindowGuard guard{d.frame};
     ASSERT_NE(ShowAndFocus(d.frame), 0u);
     SetFocus(d.text);
-    PumpUntil([&] { return GetActiveWindow() == d.frame; }, 2000);
+    // Keys typed before the desktop hands the frame the focus would be lost.
+    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == d.frame && GetFocus() == d.text; }, 2000));
+    SyncDisplay();
     d.log.clear();
 
     Sh("xdotool type --delay 30 hello");
@@ -308,7 +310,12 @@ TEST_F(QtDisplay, DesktopMovesComeBackThroughSetWindowPos)
     moves.clear();
     SyncDisplay();
     PumpFor(300);
-    EXPECT_TRUE(moves.empty());
+    auto seen = [&] {
+        std::string t;
+        for (const RECT& m : moves) t += " (" + std::to_string(m.left) + "," + std::to_string(m.top) + ")";
+        return t;
+    };
+    EXPECT_TRUE(moves.empty()) << seen();
     RECT now;
     GetWindowRect(win, &now);
     EXPECT_EQ(now.left, 219);

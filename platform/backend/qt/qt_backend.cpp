@@ -96,6 +96,10 @@ struct Win {
     // Geometries we asked for lately: the desktop confirms them late, and a
     // late confirmation of an earlier one is no move by the desktop.
     std::deque<QRect> requested;
+    // Requested places the desktop has confirmed since its last own move: a
+    // reparenting desktop confirms a place twice (the server's event and its
+    // synthetic one), and between the two Qt may have seen a later one.
+    std::deque<QRect> confirmed;
     // Where the program last placed the window (what its hit tests use).
     RECT model{};
     // The last place we told the window the desktop gave it.
@@ -452,17 +456,38 @@ public:
         Report(BackendEventKind::Move, win->hwnd, RawInput{}, p);
     }
 
+    // Where the X server has the window's top left corner now, in our pixels.
+    bool ServerOrigin(POINT* origin)
+    {
+        xcb_connection_t* c = XConnection();
+        if (!c || !handle() || !g_root) return false;
+        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, (xcb_window_t)winId(), g_root, 0, 0), nullptr);
+        if (!t) return false;
+        const qreal scale = devicePixelRatio() > 0 ? devicePixelRatio() : 1.0;
+        *origin = POINT{(LONG)qRound(t->dst_x / scale), (LONG)qRound(t->dst_y / scale)};
+        free(t);
+        return true;
+    }
+
+    // The window's size on the X server now, in our pixels (empty when unknown).
+    QSize ServerSize()
+    {
+        xcb_connection_t* c = XConnection();
+        if (!c || !handle()) return QSize();
+        xcb_get_geometry_reply_t* r = xcb_get_geometry_reply(c, xcb_get_geometry(c, (xcb_window_t)winId()), nullptr);
+        if (!r) return QSize();
+        const qreal scale = devicePixelRatio() > 0 ? devicePixelRatio() : 1.0;
+        const QSize size(qRound(r->width / scale), qRound(r->height / scale));
+        free(r);
+        return size;
+    }
+
     // Asks the X server where the window is (no event may have told).
     void FollowServerPlace()
     {
-        xcb_connection_t* c = XConnection();
-        if (!c || !handle() || !win->placed || !isVisible() || !g_root) return;
-        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
-            c, xcb_translate_coordinates(c, (xcb_window_t)winId(), g_root, 0, 0), nullptr);
-        if (!t) return;
-        const qreal scale = devicePixelRatio() > 0 ? devicePixelRatio() : 1.0;
-        const POINT origin{(LONG)qRound(t->dst_x / scale), (LONG)qRound(t->dst_y / scale)};
-        free(t);
+        POINT origin;
+        if (!win->placed || !isVisible() || !ServerOrigin(&origin)) return;
         FollowPlace(origin);
     }
 
@@ -475,15 +500,33 @@ private:
         const RECT& p = win->placement.rect;
         if (r.left == p.left && r.top == p.top && r.right == p.right && r.bottom == p.bottom) return;
         auto& asked = win->requested;
+        auto& confirmed = win->confirmed;
         for (auto it = asked.begin(); it != asked.end(); ++it)
             if (*it == g) {
+                confirmed.insert(confirmed.end(), asked.begin(), it + 1);
+                while (confirmed.size() > 32) confirmed.pop_front();
                 asked.erase(asked.begin(), it + 1);
                 return;
             }
+        for (const QRect& c : confirmed)
+            if (c == g) return;
+        // A busy desktop may confirm a place late, after our later requests
+        // (the place it gave a new window, say): when the server already has
+        // the window where and as large as we asked, the event is stale, not
+        // a move.
+        POINT now;
+        if (!asked.empty() && ServerOrigin(&now)) {
+            const QRect server(QPoint(now.x, now.y), ServerSize());
+            for (const QRect& a : asked)
+                if (a == server) return;
+            for (const QRect& c : confirmed)
+                if (c == server) return;
+        }
         // The desktop went its own way: what we asked before is no longer
         // pending, and seeing one of those places again is its move too
         // (a manager that frames a window may show it at the origin first).
         asked.clear();
+        confirmed.clear();
         win->placement.rect = r;
         win->reported = r;
         win->hasReported = true;
