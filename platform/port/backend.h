@@ -87,7 +87,7 @@ public:
     // one (waits for the display with a bound; false: none or no answer).
     virtual std::vector<std::string> ForeignClipboardTypes() { return {}; }
     virtual bool ForeignClipboardData(const std::string& /*mime*/, std::vector<unsigned char>* /*bytes*/) { return false; }
-    // Native dialogs (dialogs.h); false: not available.
+    // Native dialogs (user/native_dialogs.h); false: not available.
     virtual bool HasNativeDialogs() const { return false; }
     virtual int RunNativeDialog(CNativeDialog& /*dialog*/) { return -1; }
 };
@@ -96,6 +96,8 @@ public:
 CBackend& Backend();
 // Installs a back end (before any window exists); null restores the headless one.
 void SetBackend(std::unique_ptr<CBackend> backend);
+// The headless back end, made by the back-end level above (backend/headless.cpp).
+std::unique_ptr<CBackend> MakeHeadlessBackend();
 
 // The surface store, keyed by top-level window.
 // Makes a white image of the size (clamped to 1..32767 a side) for the window.

@@ -1,6 +1,5 @@
 // The surface store: backing images of top-level windows, keyed by handle.
-#include "platform/backend/backend.h"
-#include "platform/backend/headless.h"
+#include "platform/port/backend.h"
 #include <algorithm>
 #include <map>
 

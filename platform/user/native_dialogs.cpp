@@ -1,5 +1,5 @@
 // Native dialogs: thin calls into the back end, which does the waiting.
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 #include "platform/gdi/gdi.h"
 
 constexpr int kNativeNotAvailable = -1;
