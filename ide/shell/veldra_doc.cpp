@@ -16,6 +16,13 @@
 #include "values/value_text.h"
 
 namespace {
+// A hidden run that failed shows the IDE (when an error message has not
+// shown it already) and stays.
+void LeaveHiddenRun(IProgramShell* shell)
+{
+    if (shell) shell->LeaveHiddenRun();
+}
+
 const char* const kTerminateQuestion =
     "Program thread is not respond. You may stop process manually or wait. Terminate program?";
 }
@@ -199,7 +206,7 @@ bool CVeldraDoc::RunProgram()
     if (!translated || IsModified()) {
         translated = LoadProgram(GetPathName().c_str()) == 0;
         if (!translated) {
-            if (m_pShell) m_pShell->LeaveHiddenRun();
+            LeaveHiddenRun(m_pShell);
             return false;
         }
     }
@@ -217,7 +224,7 @@ bool CVeldraDoc::RunProgram()
         view->SetTimer(TIMER_RUN_END, 500);
         view->SetReadOnly(true);
     }
-    if (!started) if (m_pShell) m_pShell->LeaveHiddenRun();
+    if (!started) LeaveHiddenRun(m_pShell);
     return started;
 }
 
@@ -233,7 +240,7 @@ void CVeldraDoc::EndOfRun()
     if (IsHiddenRun()) {
         // A run that failed shows the IDE instead of closing silently.
         if (IsErrorStatus((StatusWord)code) || IsAbandoned())
-            if (m_pShell) m_pShell->LeaveHiddenRun();
+            LeaveHiddenRun(m_pShell);
         else if (view)
             view->SetTimer(TIMER_HIDDEN_CLOSE, 700);
     }
