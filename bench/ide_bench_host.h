@@ -2,9 +2,9 @@
 // A headless MDI host for the IDE benches: the program document template, a
 // frame with the output control, and the program steps installed.
 #include "devices/install_program_steps.h"
-#include "ide/output_bar.h"
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
+#include "ide/bars/output_bar.h"
+#include "ide/shell/veldra_doc.h"
+#include "ide/shell/veldra_view.h"
 #include "platform/afx/doc_template.h"
 #include "platform/afx/mdi_child_wnd.h"
 #include "platform/afx/mdi_frame_wnd.h"

@@ -18,9 +18,9 @@
 #include <fstream>
 #include <string>
 
-#include "ide/app.h"
-#include "ide/main_frame.h"
-#include "ide/veldra_doc.h"
+#include "ide/shell/app.h"
+#include "ide/shell/main_frame.h"
+#include "ide/shell/veldra_doc.h"
 #include "platform/backend/headless.h"
 #include "platform/backend/headless_input.h"
 #include "values/app_settings.h"

@@ -5,7 +5,7 @@
 // (another thread, frames, the screen) is ide_output_bench's.
 #include <benchmark/benchmark.h>
 
-#include "ide/output_bar.h"
+#include "ide/bars/output_bar.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "devices/plot_keywords.h"
-#include "ide/function_groups.h"
+#include "ide/help/function_groups.h"
 #include "interpreter/statement_module.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "platform/afx/common_dialog_hook.h"
 #include "platform/afx/stand_in_dialogs.h"
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 #include "platform/user/input.h"
 
 int CColorDialog::DoModal()

@@ -6,7 +6,7 @@
 #include "platform/afx/common_dialog_hook.h"
 #include "platform/afx/stand_in_dialogs.h"
 #include "platform/afx/wnd.h"
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 #include "platform/user/input.h"
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const char* defExt, const char* fileName, DWORD flags, const char* filter,

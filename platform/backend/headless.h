@@ -1,10 +1,8 @@
 #pragma once
 // The headless back end's read-back interface for tests. Coordinates are
 // those of the top-level window's backing image.
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 #include <string>
-
-std::unique_ptr<CBackend> MakeHeadlessBackend();
 
 // The pixel as a COLORREF (0x00BBGGRR); FALSE outside the image or without one.
 BOOL HeadlessGetPixel(HWND hwnd, int x, int y, COLORREF* color);

@@ -1,6 +1,6 @@
 #pragma once
 // GDI object records, DC records and the shared drawing helpers (internal).
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/region.h"
 #include <cairo.h>

@@ -5,7 +5,7 @@
 // window DCs in tests.
 #include <memory>
 
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/region.h"
 

@@ -1,7 +1,7 @@
 // Cursors: standard shapes and module resources.
 #include "platform/user/cursor.h"
 
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 
 #include <mutex>
 #include <string>

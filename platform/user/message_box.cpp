@@ -3,7 +3,7 @@
 
 #include <deque>
 
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 #include <mutex>
 
 namespace {

@@ -1,7 +1,7 @@
 // Window classes, the window table and window lifetime.
 #include "platform/user/input_internal.h"
 #include "platform/gdi/gdi.h"
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 #include "platform/user/window_icon.h"
 
 #include <algorithm>

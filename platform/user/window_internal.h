@@ -4,7 +4,7 @@
 #include "platform/kernel/thread_data.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/user.h"
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 #include <optional>
 #include <string>
 #include "platform/user/scrollbar.h"

@@ -1,6 +1,6 @@
 // The About box and its stretched picture.
-#include "ide/bitmap_picture.h"
-#include "ide/resources.h"
+#include "ide/shell/bitmap_picture.h"
+#include "ide/shell/resources.h"
 #include "ide_start_util.h"
 
 using namespace ide_test;

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <functional>
 
-#include "ide/child_frame.h"
-#include "ide/resources.h"
-#include "ide/shell_registration.h"
+#include "ide/shell/child_frame.h"
+#include "ide/shell/resources.h"
+#include "ide/shell/shell_registration.h"
 #include "ide_start_util.h"
 #include "platform/backend/headless.h"
 #include "platform/afx/settings_file.h"

@@ -3,13 +3,13 @@
 // stack and watches of the watcher bar; the error retry; Auto Calculate.
 #include <gtest/gtest.h>
 
-#include "ide/child_frame.h"
-#include "ide/run_lock.h"
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
-#include "ide/watch_gate.h"
-#include "ide/variables_bar.h"
-#include "ide/watcher_bar.h"
+#include "ide/shell/child_frame.h"
+#include "ide/run/run_lock.h"
+#include "ide/shell/veldra_doc.h"
+#include "ide/shell/veldra_view.h"
+#include "ide/run/watch_gate.h"
+#include "ide/bars/variables_bar.h"
+#include "ide/bars/watcher_bar.h"
 #include "interpreter/var_table.h"
 #include "values/app_settings.h"
 #include "platform/afx/settings_file.h"

@@ -2,8 +2,8 @@
 // the frame's accelerators: Comment and Uncomment one after the other.
 #include <gtest/gtest.h>
 
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
+#include "ide/shell/veldra_doc.h"
+#include "ide/shell/veldra_view.h"
 #include "platform/backend/headless_input.h"
 #include "tests/ide/ide_start_util.h"
 

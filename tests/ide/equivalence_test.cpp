@@ -10,8 +10,8 @@
 #include <set>
 
 #include "builtins/libraries.h"
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
+#include "ide/shell/veldra_doc.h"
+#include "ide/shell/veldra_view.h"
 #include "tests/ide/ide_start_util.h"
 #include "platform/afx/settings_file.h"
 #include "values/output_stream.h"

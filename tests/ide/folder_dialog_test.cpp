@@ -6,7 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "ide/folder_dialog.h"
+#include "ide/dialogs/folder_dialog.h"
 #include "platform/afx_test_util.h"
 #include "platform/kernel/library.h"
 

@@ -6,13 +6,13 @@
 #include <utility>
 #include <thread>
 
-#include "ide/resources.h"
-#include "ide/functions_bar.h"
-#include "ide/variables_bar.h"
+#include "ide/shell/resources.h"
+#include "ide/bars/functions_bar.h"
+#include "ide/bars/variables_bar.h"
 #include "platform/afx/mdi_frame_wnd.h"
 #include "platform/backend/headless.h"
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
+#include "ide/shell/veldra_doc.h"
+#include "ide/shell/veldra_view.h"
 #include "ui_controls/edit/edit_ctrl.h"
 #include "ide_start_util.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "builtins/libraries.h"
-#include "ide/function_dlg.h"
+#include "ide/dialogs/function_dlg.h"
 #include "platform/afx_test_util.h"
 #include "platform/afx/afx_controls.h"
 #include "platform/controls/controls.h"

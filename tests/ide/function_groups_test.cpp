@@ -6,7 +6,7 @@
 
 #include "builtins/libraries.h"
 #include "interpreter/func_records.h"
-#include "ide/function_groups.h"
+#include "ide/help/function_groups.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/program.h"
 #include "interpreter/statement_module.h"

@@ -9,7 +9,7 @@
 
 #include "../platform/afx_test_util.h"
 #include "builtins/libraries.h"
-#include "ide/functions_bar.h"
+#include "ide/bars/functions_bar.h"
 #include "interpreter/basic_statements.h"
 #include "interpreter/program.h"
 #include "interpreter/statement_module.h"

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "ide/app.h"
-#include "ide/main_frame.h"
+#include "ide/shell/app.h"
+#include "ide/shell/main_frame.h"
 #include "platform/afx_test_util.h"
 #include "values/app_settings.h"
 

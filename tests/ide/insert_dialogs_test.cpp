@@ -7,8 +7,8 @@
 #include <fstream>
 #include <functional>
 
-#include "ide/insert_dialogs.h"
-#include "ide/new_function_dlg.h"
+#include "ide/dialogs/insert_dialogs.h"
+#include "ide/dialogs/new_function_dlg.h"
 #include "interpreter/program_steps.h"
 #include "interpreter/statement_module.h"
 #include "platform/afx_test_util.h"

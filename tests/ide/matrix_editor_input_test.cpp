@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "../platform/afx_test_util.h"
-#include "ide/matrix_dlg.h"
-#include "ide/value_edit.h"
-#include "ide/value_line.h"
+#include "ide/editors/matrix_dlg.h"
+#include "ide/editors/value_edit.h"
+#include "ide/editors/value_line.h"
 #include "platform/backend/headless.h"
 #include "values/value_text.h"
 

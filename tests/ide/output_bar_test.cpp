@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "ide/output_bar.h"
+#include "ide/bars/output_bar.h"
 #include "tests/ide/output_screen_util.h"
 #include "interpreter/status.h"
 #include "platform/afx_test_util.h"
@@ -16,7 +16,7 @@
 #include "platform/backend/headless_input.h"
 #include "platform/platform_test_util.h"
 #include "values/app_settings.h"
-#include "ide/settings.h"
+#include "ide/run/settings.h"
 #include "platform/afx/settings_file.h"
 #include <filesystem>
 #include <unistd.h>

@@ -7,7 +7,7 @@
 #include <climits>
 #include <vector>
 
-#include "ide/output_bar.h"
+#include "ide/bars/output_bar.h"
 #include "platform/backend/headless.h"
 #include "platform/backend/headless_input.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ide/output_bar.h"
+#include "ide/bars/output_bar.h"
 #include "tests/ide/output_screen_util.h"
 #include "interpreter/status.h"
 #include "platform/afx/afx.h"

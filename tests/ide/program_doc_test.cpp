@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "ide/run_lock.h"
+#include "ide/run/run_lock.h"
 #include "interpreter/statement_module.h"
 #include "interpreter/func_records.h"
 #include "interpreter/translator.h"

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "ide/output_bar.h"
-#include "ide/veldra_doc.h"
-#include "ide/veldra_view.h"
+#include "ide/bars/output_bar.h"
+#include "ide/shell/veldra_doc.h"
+#include "ide/shell/veldra_view.h"
 #include "platform/afx_test_util.h"
 
 class CProgramHostApp : public CWinApp {

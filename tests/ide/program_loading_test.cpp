@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "ide/program_loader.h"
-#include "ide/veldra_doc.h"
+#include "ide/run/program_loader.h"
+#include "ide/shell/veldra_doc.h"
 #include "interpreter/var_table.h"
 #include "tests/ide/ide_start_util.h"
 #include "tests/ide/program_host.h"

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "ide/veldra_doc.h"
-#include "ide/watch_gate.h"
+#include "ide/shell/veldra_doc.h"
+#include "ide/run/watch_gate.h"
 #include "tests/support/common_dialog_script.h"
 #include "interpreter/var_table.h"
 #include "platform/kernel/long_waits.h"

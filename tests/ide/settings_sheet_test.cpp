@@ -11,11 +11,11 @@
 #include <unistd.h>
 
 #include "devices/function_modules.h"
-#include "ide/folder_dialog.h"
-#include "ide/settings.h"
-#include "ide/settings_ids.h"
-#include "ide/settings_sheet.h"
-#include "ide/watch_gate.h"
+#include "ide/dialogs/folder_dialog.h"
+#include "ide/run/settings.h"
+#include "ide/dialogs/settings_ids.h"
+#include "ide/dialogs/settings_sheet.h"
+#include "ide/run/watch_gate.h"
 #include "interpreter/program_steps.h"
 #include "interpreter/statement_module.h"
 #include "platform/afx/settings_file.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "ide/settings.h"
+#include "ide/run/settings.h"
 #include "platform/afx/settings_file.h"
 #include "platform/user/settings.h"
 #include "support/capture.h"

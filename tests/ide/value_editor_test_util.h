@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "../platform/afx_test_util.h"
-#include "ide/value_edit.h"
-#include "ide/value_editor_lists.h"
+#include "ide/editors/value_edit.h"
+#include "ide/shell/value_editor_lists.h"
 
 namespace vetest {
 
@@ -32,7 +32,11 @@ public:
         inserted.push_back(name.empty() ? text : name + " = " + text);
     }
     CWnd* EditorParent() override { return &window; }
-    CValueEditorLists& EditorLists() override { return lists; }
+    bool OpenValueEditor(ValueEditorKind kind, const std::string& name, CValue* value) override
+    {
+        return lists.OpenEditor(kind, name, value);
+    }
+    void ValueEditorClosed(CDialog* editor) override { lists.RemoveEditor(editor); }
 
     HostWindow window;
     std::vector<std::string> inserted;

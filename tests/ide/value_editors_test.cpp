@@ -6,11 +6,11 @@
 
 #include <sstream>
 
-#include "ide/binary_dlg.h"
-#include "ide/matrix_dlg.h"
-#include "ide/struct_edit_dlg.h"
-#include "ide/value_edit_dlg.h"
-#include "ide/value_line.h"
+#include "ide/editors/binary_dlg.h"
+#include "ide/editors/matrix_dlg.h"
+#include "ide/editors/struct_edit_dlg.h"
+#include "ide/editors/value_edit_dlg.h"
+#include "ide/editors/value_line.h"
 #include "value_editor_test_util.h"
 #include "values/app_settings.h"
 #include "values/operators.h"

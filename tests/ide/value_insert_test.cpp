@@ -8,12 +8,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "ide/binary_dlg.h"
-#include "ide/insert_values.h"
-#include "ide/literal_properties.h"
-#include "ide/matrix_dlg.h"
-#include "ide/struct_edit_dlg.h"
-#include "ide/value_line.h"
+#include "ide/editors/binary_dlg.h"
+#include "ide/dialogs/insert_values.h"
+#include "ide/dialogs/literal_properties.h"
+#include "ide/editors/matrix_dlg.h"
+#include "ide/editors/struct_edit_dlg.h"
+#include "ide/editors/value_line.h"
 #include "ui_controls/edit/edit_ctrl.h"
 #include "value_editor_test_util.h"
 #include "values/app_settings.h"

@@ -3,7 +3,7 @@
 // native dialogs without a display.
 #include <cstring>
 
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 #include "platform/backend/display.h"
 #include "wm_test_util.h"
 

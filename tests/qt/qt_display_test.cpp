@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 #include "platform/gdi/gdi.h"
 #include "qt_test_util.h"
 

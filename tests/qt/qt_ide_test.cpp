@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <fstream>
 
-#include "ide/app.h"
-#include "ide/main_frame.h"
-#include "ide/resources.h"
+#include "ide/shell/app.h"
+#include "ide/shell/main_frame.h"
+#include "ide/shell/resources.h"
 #include "platform/afx/afx.h"
 #include "platform/afx/settings_file.h"
 #include "qt_test_util.h"

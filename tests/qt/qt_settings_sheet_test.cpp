@@ -2,9 +2,9 @@
 // colour and font combos among them) kept as a screenshot under build/test-artifacts.
 #include <gtest/gtest.h>
 
-#include "ide/insert_dialogs.h"
-#include "ide/new_function_dlg.h"
-#include "ide/settings_sheet.h"
+#include "ide/dialogs/insert_dialogs.h"
+#include "ide/dialogs/new_function_dlg.h"
+#include "ide/dialogs/settings_sheet.h"
 #include "interpreter/program_steps.h"
 #include "qt_test_util.h"
 

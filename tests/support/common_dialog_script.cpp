@@ -4,7 +4,7 @@
 #include <deque>
 #include <mutex>
 
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 
 namespace {
 

@@ -30,7 +30,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"

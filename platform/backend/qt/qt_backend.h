@@ -8,7 +8,7 @@
 // what it reports goes through ReportBackendEvent.
 #include <functional>
 
-#include "platform/backend/backend.h"
+#include "platform/port/backend.h"
 
 // The library shows its entry (veldra_qt_run) and the few calls marked so,
 // for code loaded beside it; the rest stays inside.

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/backend/dialogs.h"
+#include "platform/user/native_dialogs.h"
 #include "platform/backend/qt/qt_backend.h"
 
 // Qt key -> virtual key (0: not reported); the text a press reports.
