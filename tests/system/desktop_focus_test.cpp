@@ -293,6 +293,111 @@ TEST(SystemFocus, AWaitingInputLeavesTheKeysWithAnotherApplication)
     EXPECT_NE(ide.WaitExit(kLong), -1);
 }
 
+// The window's client area once it has done drawing: two looks in a row agree.
+Image Settled(unsigned long window)
+{
+    Image before = GrabScreen(ClientRect(window));
+    WaitFor(
+        [&] {
+            Image now = GrabScreen(ClientRect(window));
+            const bool same = now.Differences(before) == 0;
+            before = std::move(now);
+            return same;
+        },
+        10000 * kSlowdown);
+    return before;
+}
+
+// Two programs, each with its own functions and variables, switched from the
+// Window menu: the Functions and Variables windows show what a fresh repaint
+// of the frame draws, nothing left of the program behind.
+TEST(SystemFocus, TheWindowMenuSwitchesThePanelsWithTheProgram)
+{
+    Home home("switch-panels", IdeAt(20, 40, 1220, 840));
+    const fs::path a = home.Write("a.vdx", "function y = alpha(x)\n"
+                                           "    y = x + 1;\n"
+                                           "end\n"
+                                           "first = alpha(1);\n"
+                                           "second = [1, 2, 3];\n"
+                                           "fclose(fopen(\"a.done\", CREATE_ALWAYS));\n");
+    const fs::path b = home.Write("b.vdx", "function y = beta(x)\n"
+                                           "    y = 2 * x;\n"
+                                           "end\n"
+                                           "function z = widen(x, w = 3)\n"
+                                           "    z = x * w;\n"
+                                           "end\n"
+                                           "third = beta(4);\n"
+                                           "fourth = \"some text\";\n"
+                                           "fifth = widen(5);\n"
+                                           "sixth = [1, 2; 3, 4];\n"
+                                           "seventh = 7;\n"
+                                           "fclose(fopen(\"b.done\", CREATE_ALWAYS));\n");
+    Child ide(home, {a.string(), b.string()});
+    const unsigned long frame = FindWindow("^Veldra - b\\.vdx");
+    ASSERT_NE(frame, 0u);
+    // Each program runs once: its variables fill its list.
+    ASSERT_TRUE(Keys(frame, "ctrl+F5"));
+    ASSERT_TRUE(WaitForFile(home.root / "b.done", nullptr, kLong));
+    Key("alt+w 1");
+    ASSERT_TRUE(desktop::WaitTitle(frame, "^Veldra - a\\.vdx$", 5000 * kSlowdown)) << Title(frame);
+    ASSERT_TRUE(Keys(frame, "ctrl+F5"));
+    ASSERT_TRUE(WaitForFile(home.root / "a.done", nullptr, kLong));
+    // The Functions window along the left, the Variables window along the right.
+    const Rect whole = ClientRect(frame);
+    const std::vector<Rect> panels{Rect{0, 60, 235, 420}, Rect{whole.width - 245, 60, 240, 420}};
+    const std::vector<std::pair<std::string, std::string>> switches{
+        {"2", "b"}, {"1", "a"}, {"2", "b"}, {"1", "a"}};
+    // Pixels that differ in each panel between two looks at the frame.
+    auto differing = [&](const Image& one, const Image& two) {
+        std::vector<int> n(panels.size(), 0);
+        if (!(one.area == two.area)) return std::vector<int>(panels.size(), -1);
+        for (size_t i = 0; i < panels.size(); i++)
+            for (int y = panels[i].y; y < panels[i].Bottom(); y++)
+                for (int x = panels[i].x; x < panels[i].Right(); x++)
+                    n[i] += one.At(one.area.x + x, one.area.y + y) != two.At(two.area.x + x, two.area.y + y);
+        return n;
+    };
+    Image before = Settled(frame);
+    for (const auto& [key, name] : switches) {
+        SCOPED_TRACE("to " + name + ".vdx");
+        ASSERT_TRUE(NoMenuShows(ide.Pid()));
+        Key("alt+w " + key);
+        ASSERT_TRUE(desktop::WaitTitle(frame, "^Veldra - " + name + "\\.vdx$", 5000 * kSlowdown)) << Title(frame);
+        // The other program's lists differ: both panels have been drawn anew.
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                const std::vector<int> n = differing(before, GrabScreen(ClientRect(frame)));
+                return n[0] != 0 && n[1] != 0;
+            },
+            5000 * kSlowdown))
+            << "the panels still show the other program's lists";
+        const Image switched = Settled(frame);
+        Screenshot("focus-switch-" + name + ".png");
+        // A fresh repaint: the manager makes the frame narrower and gives it its width back.
+        const std::string id = std::to_string(frame);
+        Xdo("windowsize --sync " + id + " " + std::to_string(whole.width - 60) + " " + std::to_string(whole.height), 10);
+        WaitFor([&] { return ClientRect(frame).width == whole.width - 60; }, 5000 * kSlowdown);
+        Xdo("windowsize --sync " + id + " " + std::to_string(whole.width) + " " + std::to_string(whole.height), 10);
+        ASSERT_TRUE(WaitFor([&] { return ClientRect(frame) == whole; }, 5000 * kSlowdown)) << ClientRect(frame);
+        std::vector<int> n;
+        const bool same = WaitFor(
+            [&] {
+                n = differing(switched, GrabScreen(ClientRect(frame)));
+                return n[0] == 0 && n[1] == 0;
+            },
+            10000 * kSlowdown);
+        EXPECT_TRUE(same) << "pixels that differ from a fresh repaint: " << n[0] << " in the Functions window, " << n[1]
+                          << " in the Variables window";
+        if (!same) {
+            Screenshot("focus-switch-" + name + "-fresh.png");
+            break;
+        }
+        before = switched;
+    }
+    EXPECT_TRUE(Keys(frame, "alt+f x"));
+    EXPECT_NE(ide.WaitExit(kLong), -1);
+}
+
 TEST(SystemFocus, EscapeOutOfAMenuLeavesNoModeBehind)
 {
     Home home("menu-escape", IdeAt(20, 40, 1220, 840));
