@@ -358,11 +358,13 @@ int CNerithView::BeginInput(CValue* result, bool first)
     ctrl.SetReadOnly(FALSE);
     // The keys come here when the user is in one of this program's main
     // windows (the IDE that started the run, a plot or this console); never
-    // from another application or from a dialog.
+    // from another application or from a dialog. The desktop decides where
+    // the user is: its focus may not have reached our windows yet.
     const HWND fg = GetForegroundWindow();
     if (top && fg && fg != top && ::IsWindow(fg) && !::GetWindow(fg, GW_OWNER) && ::IsWindowEnabled(fg) &&
         DesktopFocusIsOurs())
         ::SetForegroundWindow(top);
+    if (top) WantKeys(top);
     if (top && GetForegroundWindow() == top && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
     return 0;
 }

@@ -77,6 +77,12 @@ public:
     // Whether one of this program's windows has the desktop's keyboard focus
     // (another application's window has not).
     virtual bool DesktopFocusIsOurs() const { return true; }
+    // A top-level window waits for the user's keys: it gets the desktop's
+    // keyboard focus when one of this program's main windows (enabled, owned
+    // by none) holds it now, as the desktop tells; when another application
+    // holds it, the window comes up above it and asks for the user's
+    // attention; from one of our dialogs nothing moves.
+    virtual void WantsKeys(HWND /*hwnd*/) {}
     // The pointer shape: a standard IDC_* id, or a resource's shape file and hot spot.
     virtual void CursorChanged(const CCursorShape& /*shape*/) {}
     // Capture began on a window of this top-level window (null: released).

@@ -113,6 +113,11 @@ BOOL SetForegroundWindow(HWND hwnd)
 
 BOOL DesktopFocusIsOurs() { return Backend().DesktopFocusIsOurs(); }
 
+void WantKeys(HWND hwnd)
+{
+    if (HWND top = GetAncestor(hwnd, GA_ROOT)) Backend().WantsKeys(top);
+}
+
 void ForgetWindowInput(HWND hwnd, CThreadData& owner)
 {
     {

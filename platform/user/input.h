@@ -113,6 +113,12 @@ HWND GetForegroundWindow();
 BOOL SetForegroundWindow(HWND hwnd);
 // Whether one of this program's windows has the desktop's keyboard focus.
 BOOL DesktopFocusIsOurs();
+// The window's top-level window waits for the user's keys: it gets the
+// desktop's focus from this program's main windows (enabled, owned by none;
+// as the display tells, the program's own idea may lag behind), comes up and
+// asks for attention when another application has it, and leaves it in our
+// dialogs.
+void WantKeys(HWND hwnd);
 
 BOOL GetCursorPos(POINT* pt);
 BOOL SetCursorPos(int x, int y);

@@ -625,6 +625,53 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
     q->syncing = false;
 }
 
+// ---- The keyboard focus ----
+
+// Our window that the X server gives the keys to now (none: another
+// application's, or nobody's).
+std::shared_ptr<Win> FocusHolder(xcb_connection_t* c)
+{
+    xcb_get_input_focus_reply_t* f = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    if (!f) return nullptr;
+    const xcb_window_t focus = f->focus;
+    free(f);
+    if (focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT) return nullptr;
+    std::lock_guard<std::mutex> g(g_winLock);
+    for (auto& [h, w] : g_wins)
+        if (w->window && w->window->handle() && (xcb_window_t)w->window->winId() == focus) return w;
+    return nullptr;
+}
+
+void WantsKeysOnDisplay(const std::shared_ptr<Win>& w)
+{
+    SurfaceWindow* q = w->window;
+    xcb_connection_t* c = XConnection();
+    if (!q || !q->isVisible() || !c) return;
+    std::shared_ptr<Win> holder = FocusHolder(c);
+    if (holder == w) return;
+    if (!holder) {
+        // Another application's: above it, and the task bar asks for a look.
+        RaiseOnDesktop(*w, true);
+        q->alert(0);
+        return;
+    }
+    // The user is in one of our dialogs: the keys stay there.
+    if (holder->placement.owner || !holder->placement.enabled) return;
+    // The manager's own activation (_NET_ACTIVE_WINDOW with our latest
+    // timestamp, the window's user time) raises it and marks it active; a
+    // manager's focus-stealing rules may still refuse it after a run started
+    // from another of our windows.
+    q->requestActivate();
+    // The focus is ours to pass on among our own windows, so the server
+    // moves it at once on any manager; an unmapped window gets it as it maps.
+    const xcb_window_t id = (xcb_window_t)q->winId();
+    xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr);
+    const bool viewable = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    free(a);
+    if (viewable) xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    xcb_flush(c);
+}
+
 // ---- Clipboard ----
 
 // What we offer: bytes taken at the change; a metafile is rendered when asked.
@@ -1011,6 +1058,13 @@ public:
         PostToDisplay([w] {
             if (w->window && w->window->isVisible()) w->window->requestActivate();
         });
+    }
+
+    void WantsKeys(HWND hwnd) override
+    {
+        std::shared_ptr<Win> w = FindWin(hwnd);
+        if (!w) return;
+        PostToDisplay([w] { WantsKeysOnDisplay(w); });
     }
 
     void CursorChanged(const CCursorShape& shape) override
