@@ -251,7 +251,13 @@ StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementConte
     bool noHandles;
     if (StatusWord st = Evaluate(node, result, ctx, allReal, noHandles)) return st;
     if (!allReal && !noHandles) ResolveHandles(result);
-    if (TakeOutOfMemory()) return ReportOutOfMemory();
+    if (TakeOutOfMemory()) {
+        // A copy was refused: what it holds goes back now, and the statement
+        // reports the error once all its values are freed (the words need memory too).
+        result.Clear();
+        NoteOutOfMemory();
+        return ERR_INTERNAL;
+    }
     if (result.IsEmpty() && node && node->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "interpreter/status.h"
 
 #include "interpreter/block.h"
+#include "values/value_matrix.h"
 
 namespace {
 const char kNoText[] = "";  // every unnamed code shares it
@@ -100,16 +101,29 @@ CSourcePosition* MakeSourcePosition(const CStatementBlock* block, int offset)
     return new CSourcePosition(block->sourceName, block->textBase, offset);
 }
 
+namespace {
+// An error message without a place yet: what a failing function wrote. The
+// stream's current message may be an older one (a displayed value, an error
+// placed already) that this statement's error must not take as its own.
+bool AwaitsPlace(const COutputMessage* msg) { return msg && msg->m_color == &RedTextColor && !msg->FindAttachment(2); }
+}  // namespace
+
 void ReportStatementError(StatusWord status, const CStatementBlock* block, int offset)
 {
     COutputStream* stream = GetOutputStream();
     if (status == ERR_INTERNAL) {
         // The failing function wrote its text but had no place to give.
         stream->Lock();
-        bool haveMessage = stream->CurrentMessage() != nullptr;
+        bool haveMessage = AwaitsPlace(stream->CurrentMessage());
         if (haveMessage) stream->AttachToCurrent(MakeSourcePosition(block, offset));
         stream->Unlock();
         if (haveMessage) return;
+        // A refused allocation whose words were left to the statement.
+        if (TakeOutOfMemory()) {
+            ReportOutOfMemory();
+            stream->AttachToCurrent(MakeSourcePosition(block, offset));
+            return;
+        }
     }
     CMessageWriter w(MSG_ERROR, stream);
     stream->AttachToCurrent(MakeSourcePosition(block, offset));
@@ -126,7 +140,7 @@ bool ErrorWritten()
 {
     COutputStream* stream = GetOutputStream();
     stream->Lock();
-    const bool written = stream->CurrentMessage() != nullptr;
+    const bool written = AwaitsPlace(stream->CurrentMessage());
     stream->Unlock();
     return written;
 }

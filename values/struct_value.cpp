@@ -4,6 +4,9 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <new>
+
+#include "values/value_matrix.h"
 
 namespace {
 // Names are interned from the program thread, device threads and the GUI thread.
@@ -78,7 +81,14 @@ CStructField::CStructField(const std::string* name, const CValue* value, uint8_t
 CStructField::CStructField(const CStructField& src)
     : m_flags(src.m_flags), m_name(src.m_name), m_value(src.m_value)
 {
-    if (src.m_attachment) m_attachment = src.m_attachment->Clone(this);
+    // No exception may end this field: its value may wait in a copy's pending list.
+    if (src.m_attachment) {
+        try {
+            m_attachment = src.m_attachment->Clone(this);
+        } catch (const std::bad_alloc&) {
+            NoteOutOfMemory();
+        }
+    }
 }
 
 CStructAttachment* CStructField::SetAttachment(uint32_t typeId)
@@ -95,8 +105,14 @@ CStructAttachment* CStructField::SetAttachment(uint32_t typeId)
 
 CStructValue::CStructValue(const CStructValue& src)
 {
-    m_fields.reserve(src.m_fields.size());
-    for (CStructField* f : src.m_fields) m_fields.push_back(new CStructField(*f));
+    // A refused allocation keeps the fields made so far (a copy in progress
+    // may be about to fill their values) and fails the statement through the note.
+    try {
+        m_fields.reserve(src.m_fields.size());
+        for (CStructField* f : src.m_fields) m_fields.push_back(new CStructField(*f));
+    } catch (const std::bad_alloc&) {
+        NoteOutOfMemory();
+    }
 }
 
 CStructValue& CStructValue::operator=(const CStructValue& src)

@@ -246,9 +246,15 @@ void CValue::CopyPayload(const CValue& src)
         break;
     }
     case VT_MATRIX: {
+        const size_t mark = t_pendingCopies ? t_pendingCopies->size() : 0;
         auto* m = new (std::nothrow) CValueMatrix(src.Matrix());
         if (!m) return NoteOutOfMemory();
-        if (m->Rows() != src.Matrix().Rows()) NoteOutOfMemory();  // its rows were refused
+        if (m->Rows() != src.Matrix().Rows()) {
+            // Its rows were refused, and the rows made before went back to the
+            // heap with cells that wait in the pending list: they leave it too.
+            if (t_pendingCopies) t_pendingCopies->resize(mark);
+            NoteOutOfMemory();
+        }
         p = (uintptr_t)m;
         break;
     }

@@ -512,6 +512,7 @@ CValueMatrix::CValueMatrix(const CValueMatrix& src)
         if (!rows[r]) {
             for (int k = 0; k < r; ++k) FreeValueRow(rows[k], src.m_nCols);
             std::free(rows);
+            NoteOutOfMemory();
             return;
         }
     }

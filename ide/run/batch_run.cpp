@@ -65,6 +65,17 @@ public:
         WritePlace(msg, a);
     }
 
+    // A run's start: its start-up messages go to standard error again, and no
+    // error, failed write or place of an earlier run in this process counts.
+    void StartRun()
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        m_toStdout = false;
+        m_errors = false;
+        m_outputErrno = 0;
+        m_placed = nullptr;
+        m_lineStarts.clear();
+    }
     void StartProgramOutput(const std::string& path, const std::string& shownName, const std::string& text)
     {
         std::lock_guard<std::mutex> g(m_writeLock);
@@ -257,6 +268,7 @@ int RunBatch(const std::string& file)
     // Stays installed until the process ends: late messages still have a home.
     static CBatchOutputStream* const streamObject = new CBatchOutputStream();
     CBatchOutputStream& stream = *streamObject;
+    stream.StartRun();
     SetOutputStream(&stream);
     // The IDE's settings, read-only: a batch run never writes the file.
     LoadBatchSettings();

@@ -389,11 +389,25 @@ class Result:
         self.status, self.out, self.err, self.hung = status, out, err, hung
 
 
+STOPPED = "Error: Program is stoped"
+BEGIN_RE = re.compile(r"^@@begin (\d+)$")
+END_RE = re.compile(r"^@@end (\d+) (-?\d+)$")
+
+
+def batch_driver(exe):
+    """program_batch beside the program (a build with the tests), or None."""
+    path = os.path.join(os.path.dirname(exe), "program_batch")
+    return path if os.access(path, os.X_OK) else None
+
+
 def run(exe, text, cwd, timeout, env, limit_as):
     path = os.path.join(cwd, "p.vdx")
     with open(path, "w") as f:
         f.write(text)
-    cmd = [exe, "--run", path]
+    return run_command([exe, "--run", path], cwd, timeout, env, limit_as)
+
+
+def run_command(cmd, cwd, timeout, env, limit_as):
     if limit_as:
         cmd = ["prlimit", "--as=%d" % limit_as, "--"] + cmd
     p = subprocess.Popen(cmd, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -486,9 +500,80 @@ class Runner:
         """Runs the programs in batches, each in a folder of its own; gives index -> (status, lines)."""
         cwd = tempfile.mkdtemp(prefix="veldra-fuzz-")
         try:
+            driver = batch_driver(exe)
+            if driver and not self.a.one_per_run:
+                return self.run_files_in(exe, driver, progs, indices, limit_as, which, cwd)
             return self.run_set_in(exe, progs, indices, limit_as, which, cwd)
         finally:
             shutil.rmtree(cwd, ignore_errors=True)
+
+    def run_files_in(self, exe, driver, progs, indices, limit_as, which, cwd):
+        """The programs as files of their own, run one after another by one driver
+        process (program_batch) until one of them ends the process; that one runs
+        alone through the program itself, the rest in a new driver process."""
+        paths = {}
+        for i in indices:
+            paths[i] = os.path.join(cwd, "p%d.vdx" % i)
+            with open(paths[i], "w") as f:
+                f.write(progs[i][0])
+        pending = list(indices)
+        results, alone, suspects = {}, [], []
+        while pending:
+            res = run_command([driver] + [paths[i] for i in pending], cwd,
+                              self.a.timeout + 0.5 * len(pending), self.env, limit_as)
+            ended, lines, current = {}, {}, None
+            for line in res.out.split("\n"):
+                m = BEGIN_RE.match(line)
+                if m:
+                    current = pending[int(m.group(1))]
+                    lines[current] = []
+                    continue
+                m = END_RE.match(line)
+                if m:
+                    ended[pending[int(m.group(1))]] = int(m.group(2))
+                    current = None
+                    continue
+                if current is not None:
+                    lines[current].append(line)
+            for i in ended:
+                results[i] = (ended[i], lines[i])
+            fault = is_fault(res)
+            unfinished = [i for i in pending if i not in ended]
+            if not fault and not unfinished:
+                break
+            if not unfinished:
+                # Every program ended, then the process failed (a leak report at its exit).
+                suspects.append((pending[-1], "".join(progs[i][0] for i in pending), res))
+                break
+            culprit = unfinished[0]
+            if res.hung:
+                # The watchdog's stop ends the running program, and the driver goes on
+                # to the next: the stopped one is the culprit, what ran after it runs again.
+                stopped = [i for i in pending if i in ended and STOPPED in lines[i]]
+                if stopped:
+                    culprit = stopped[0]
+                    for i in pending[pending.index(culprit):]:
+                        results.pop(i, None)
+                    unfinished = pending[pending.index(culprit):]
+            alone.append(culprit)
+            results.pop(culprit, None)
+            pending = unfinished[1:]
+        for i in alone:
+            res = run(exe, progs[i][0], cwd, self.a.timeout, self.env, limit_as)
+            fault = is_fault(res)
+            if fault:
+                self.note(fault + which, i, progs[i][0], res.out[-2000:] + "\n--- stderr\n" + res.err)
+                suspects = [x for x in suspects if x[0] != i]
+                continue
+            results[i] = (res.status, res.out.rstrip("\n").split("\n"))
+        for i, text, res in suspects:
+            # A fault that the program alone does not show: the run of the batch is the finding.
+            self.note(is_fault(res) + which + " (in a batch, from program %d on)" % i, i, text,
+                      res.out[-2000:] + "\n--- stderr\n" + res.err)
+        for i in results:
+            while results[i][1] and results[i][1][-1] == "":
+                results[i][1].pop()
+        return results
 
     def run_set_in(self, exe, progs, indices, limit_as, which, cwd):
         pending = [i for i in indices if not progs[i][1]]
@@ -561,6 +646,8 @@ def main():
     ap.add_argument("--timeout", type=float, default=20.0, help="watchdog of one program, in seconds")
     ap.add_argument("--mem-mb", type=int, default=2048, help="memory limit of a run")
     ap.add_argument("--write", help="write the programs into this folder instead of running them")
+    ap.add_argument("--one-per-run", action="store_true",
+                    help="run batches as one program text through veldra --run even where program_batch is built")
     a = ap.parse_args()
     a.veldra = os.path.abspath(a.veldra)
     if a.compare:
