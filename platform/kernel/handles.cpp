@@ -1,4 +1,6 @@
 // Handle table, kernel lock and the registry of named objects.
+#include "platform/kernel/handles.h"
+#include "platform/kernel/errors.h"
 #include "platform/kernel/kernel_internal.h"
 
 #include <unordered_map>

@@ -1,7 +1,7 @@
 #pragma once
 // Kernel objects, the handle table and the end of a thread (internal to the
 // kernel).
-#include "platform/kernel/kernel.h"
+#include "platform/types.h"
 #include "platform/kernel/thread_data.h"
 #include <memory>
 #include <mutex>

@@ -1,4 +1,6 @@
 // Dynamic libraries and the program's path.
+#include "platform/kernel/library.h"
+#include "platform/kernel/errors.h"
 #include "platform/kernel/kernel_internal.h"
 
 #include <cstring>

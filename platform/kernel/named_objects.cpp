@@ -1,4 +1,6 @@
 // Memory blocks shared by name inside the process.
+#include "platform/kernel/named_objects.h"
+#include "platform/kernel/errors.h"
 #include "platform/kernel/kernel_internal.h"
 
 #include <map>

@@ -1,5 +1,9 @@
 // Child processes started with posix_spawn; a reaper thread per child
 // signals its handle when it ends.
+#include "platform/kernel/process.h"
+#include "platform/kernel/errors.h"
+#include "platform/kernel/handles.h"
+#include "platform/kernel/thread.h"
 #include "platform/kernel/kernel_internal.h"
 
 #include <cerrno>

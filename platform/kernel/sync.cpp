@@ -1,4 +1,6 @@
 // Events, waits and critical sections.
+#include "platform/kernel/sync.h"
+#include "platform/kernel/errors.h"
 #include "platform/kernel/kernel_internal.h"
 
 #include <algorithm>

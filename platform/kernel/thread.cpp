@@ -1,4 +1,7 @@
 // Threads and per-thread data.
+#include "platform/kernel/thread.h"
+#include "platform/kernel/errors.h"
+#include "platform/kernel/handles.h"
 #include "platform/kernel/kernel_internal.h"
 
 #include <atomic>

@@ -48,4 +48,11 @@ printf 'class CDee {\n    void Run();\n};\n' >"$d/dd.h"
 printf '#include "ide/run/a.h"\nvoid CDee::Run() {}\n' >"$d/dee_more.cpp"
 out=$(python3 "$work/scripts/include-circles" -q -m 3 ide) && fail "a circle of 4 passed"
 grep -q '^4: ide/run/a ide/run/b ide/run/c ide/run/dd$' <<<"$out" || fail "unexpected circles: $out"
+rm "$d/dee_more.cpp"
+
+# Calling a class's static function inside a body is no definition: calls.cpp
+# stays a node of its own and closes no circle for dd.h.
+printf '#include "ide/run/a.h"\nvoid Go()\n{\n    CDee::Run();\n    CDee::Run();\n}\n' >"$d/calls.cpp"
+out=$(python3 "$work/scripts/include-circles" -m 3 ide) || fail "a call counted as a definition: $out"
+grep -q '^largest circle: 1$' <<<"$out" || fail "unexpected circles: $out"
 echo "layer checks: ok"
