@@ -558,22 +558,7 @@ class Runner:
             alone.append(culprit)
             results.pop(culprit, None)
             pending = unfinished[1:]
-        for i in alone:
-            res = run(exe, progs[i][0], cwd, self.a.timeout, self.env, limit_as)
-            fault = is_fault(res)
-            if fault:
-                self.note(fault + which, i, progs[i][0], res.out[-2000:] + "\n--- stderr\n" + res.err)
-                suspects = [x for x in suspects if x[0] != i]
-                continue
-            results[i] = (res.status, res.out.rstrip("\n").split("\n"))
-        for i, text, res in suspects:
-            # A fault that the program alone does not show: the run of the batch is the finding.
-            self.note(is_fault(res) + which + " (in a batch, from program %d on)" % i, i, text,
-                      res.out[-2000:] + "\n--- stderr\n" + res.err)
-        for i in results:
-            while results[i][1] and results[i][1][-1] == "":
-                results[i][1].pop()
-        return results
+        return self.finish_set(exe, progs, alone, suspects, results, limit_as, which, cwd)
 
     def run_set_in(self, exe, progs, indices, limit_as, which, cwd):
         pending = [i for i in indices if not progs[i][1]]
@@ -612,6 +597,11 @@ class Runner:
             else:
                 results[last] = (res.status, parts[last])
             pending = pending[pending.index(last) + 1:]
+        return self.finish_set(exe, progs, alone, suspects, results, limit_as, which, cwd)
+
+    def finish_set(self, exe, progs, alone, suspects, results, limit_as, which, cwd):
+        """Runs each program of `alone` by itself, notes the faults and the batch
+        faults no program alone shows, and trims the results' trailing blank lines."""
         for i in alone:
             text = progs[i][0]
             res = run(exe, text, cwd, self.a.timeout, self.env, limit_as)
@@ -622,7 +612,7 @@ class Runner:
                 continue
             results[i] = (res.status, res.out.rstrip("\n").split("\n"))
         for i, text, res in suspects:
-            # A fault that the program alone does not show: the whole batch is the finding.
+            # A fault that the program alone does not show: the batch is the finding.
             self.note(is_fault(res) + which + " (in a batch, from program %d on)" % i, i, text,
                       res.out[-2000:] + "\n--- stderr\n" + res.err)
         for i in results:
