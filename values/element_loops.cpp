@@ -250,12 +250,12 @@ inline double RealWithScalar(double x, double s)
     if constexpr (S == SCALAR_SUB) return x - s;
     if constexpr (S == SCALAR_MUL) return x * s;
     if constexpr (S == SCALAR_DIV) return x / s;
-    if constexpr (S == SCALAR_GT) return x > s ? 1.0 : 0.0;
-    if constexpr (S == SCALAR_LT) return x >= s ? 0.0 : 1.0;
-    if constexpr (S == SCALAR_GE) return x >= s ? 1.0 : 0.0;
-    if constexpr (S == SCALAR_LE) return x > s ? 0.0 : 1.0;
-    if constexpr (S == SCALAR_EQ) return x < s || x > s ? 0.0 : 1.0;
-    if constexpr (S == SCALAR_NE) return x < s || x > s ? 1.0 : 0.0;
+    if constexpr (S == SCALAR_GT) return TruthValue(x > s);
+    if constexpr (S == SCALAR_LT) return TruthValue(!(x >= s));
+    if constexpr (S == SCALAR_GE) return TruthValue(x >= s);
+    if constexpr (S == SCALAR_LE) return TruthValue(!(x > s));
+    if constexpr (S == SCALAR_EQ) return TruthValue(!((x < s) | (x > s)));
+    if constexpr (S == SCALAR_NE) return TruthValue((x < s) | (x > s));
     return 0.0;
 }
 

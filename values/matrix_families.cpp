@@ -7,6 +7,7 @@
 
 #include "values/operators.h"
 #include "values/output_stream.h"
+#include "values/real_cells.h"
 
 namespace {
 
@@ -69,21 +70,6 @@ void SwapRows(CValueMatrix& m, int r, int k)
 
 using InPlaceOp = int (*)(CValue&, const CValue&);
 
-// Two Real cells compared as the operators compare them: an unordered pair
-// (a NaN on either side) counts as both less and equal.
-bool CompareDoubles(double x, double y, RelationalOp op)
-{
-    switch (op) {
-    case REL_EQ: return !(x < y || x > y);
-    case REL_NE: return x < y || x > y;
-    case REL_GT: return x > y;
-    case REL_LT: return !(x >= y);
-    case REL_GE: return x >= y;
-    case REL_LE: return !(x > y);
-    default: return false;
-    }
-}
-
 InPlaceOp RelationalFunction(RelationalOp op)
 {
     switch (op) {
@@ -97,6 +83,53 @@ InPlaceOp RelationalFunction(RelationalOp op)
     case LOGIC_OR: return ValueOr;
     default: return ValueXor;
     }
+}
+
+// Two Real cells compared as the operators compare them, with the operator
+// fixed: an unordered pair (a NaN on either side) counts as both less and equal.
+template <RelationalOp OP>
+inline bool CompareAs(double x, double y)
+{
+    if constexpr (OP == REL_EQ) return !((x < y) | (x > y));
+    if constexpr (OP == REL_NE) return (x < y) | (x > y);
+    if constexpr (OP == REL_GT) return x > y;
+    if constexpr (OP == REL_LT) return !(x >= y);
+    if constexpr (OP == REL_GE) return x >= y;
+    if constexpr (OP == REL_LE) return !(x > y);
+    return false;
+}
+
+// Every cell of a, row-major, with the cell of b or the scalar s: Real with
+// Real is what the operator gives, without its dispatch (the comparisons
+// only; LOGIC_AND stands for every operator that always dispatches, named
+// by op). Stops at the first failing cell.
+template <RelationalOp OP>
+int RelationalCells(CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op = OP)
+{
+    constexpr bool kCompare = OP <= REL_LE;
+    const InPlaceOp fn = RelationalFunction(op);
+    const bool realScalar = kCompare && s && s->Tag() == VT_REAL;
+    const double x = realScalar ? s->Real() : 0.0;
+    for (int r = 0; r < a.Rows(); ++r) {
+        CValue* row = a.Row(r);
+        const CValue* other = b ? b->Row(r) : nullptr;
+        for (int c = 0; c < a.Cols(); ++c) {
+            if constexpr (kCompare) {
+                if (row[c].m_tag == VT_REAL) {
+                    if (other && other[c].m_tag == VT_REAL) {
+                        row[c].m_real = TruthValue(CompareAs<OP>(row[c].m_real, other[c].m_real));
+                        continue;
+                    }
+                    if (realScalar) {
+                        row[c].m_real = TruthValue(CompareAs<OP>(row[c].m_real, x));
+                        continue;
+                    }
+                }
+            }
+            if (int st = fn(row[c], other ? other[c] : *s)) return st;
+        }
+    }
+    return 0;
 }
 
 const char* RelationalShapeText(RelationalOp op)
@@ -309,31 +342,29 @@ int MatrixRelational(CValueMatrix& a, const CValueMatrix& b, RelationalOp op)
         CValueMatrix copy(b);
         return MatrixRelational(a, copy, op);
     }
-    InPlaceOp fn = RelationalFunction(op);
-    for (int r = 0; r < a.Rows(); ++r)
-        for (int c = 0; c < a.Cols(); ++c)
-            if (int st = fn(a.Cell(r, c), b.Cell(r, c))) return st;
-    return 0;
+    switch (op) {
+    case REL_EQ: return RelationalCells<REL_EQ>(a, &b, nullptr);
+    case REL_NE: return RelationalCells<REL_NE>(a, &b, nullptr);
+    case REL_GT: return RelationalCells<REL_GT>(a, &b, nullptr);
+    case REL_LT: return RelationalCells<REL_LT>(a, &b, nullptr);
+    case REL_GE: return RelationalCells<REL_GE>(a, &b, nullptr);
+    case REL_LE: return RelationalCells<REL_LE>(a, &b, nullptr);
+    default: return RelationalCells<LOGIC_AND>(a, &b, nullptr, op);
+    }
 }
 
 int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op)
 {
     CValue scalar(s);  // s may be one of a's cells
-    InPlaceOp fn = RelationalFunction(op);
-    const bool real = scalar.Tag() == VT_REAL && op <= REL_LE;
-    const double x = real ? scalar.Real() : 0.0;
-    for (int r = 0; r < a.Rows(); ++r) {
-        CValue* row = a.Row(r);
-        for (int c = 0; c < a.Cols(); ++c) {
-            if (real && row[c].Tag() == VT_REAL) {
-                // What the operator gives for two Real cells, without its dispatch.
-                row[c].m_real = CompareDoubles(row[c].m_real, x, op) ? 1.0 : 0.0;
-                continue;
-            }
-            if (int st = fn(row[c], scalar)) return st;
-        }
+    switch (op) {
+    case REL_EQ: return RelationalCells<REL_EQ>(a, nullptr, &scalar);
+    case REL_NE: return RelationalCells<REL_NE>(a, nullptr, &scalar);
+    case REL_GT: return RelationalCells<REL_GT>(a, nullptr, &scalar);
+    case REL_LT: return RelationalCells<REL_LT>(a, nullptr, &scalar);
+    case REL_GE: return RelationalCells<REL_GE>(a, nullptr, &scalar);
+    case REL_LE: return RelationalCells<REL_LE>(a, nullptr, &scalar);
+    default: return RelationalCells<LOGIC_AND>(a, nullptr, &scalar, op);
     }
-    return 0;
 }
 
 bool MatrixTruth(const CValueMatrix& a, const CValueMatrix& b, RelationalOp op)

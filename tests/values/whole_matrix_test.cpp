@@ -118,6 +118,46 @@ TEST(WholeMatrix, MatrixWithScalarMatchesCopyThenOperator)
             }
 }
 
+// Two matrices compared in place cell by cell, and the logical operators:
+// Real pairs with the awkward numbers on both sides (NaN against NaN among
+// them), a Complex, a String that fails part-way and a nested matrix.
+TEST(WholeMatrix, MatrixWithMatrixInPlaceMatchesTheCellOperator)
+{
+    const struct {
+        RelationalOp op;
+        InPlace cell;
+    } ops[] = {{REL_EQ, ValueCompareEqual},         {REL_NE, ValueCompareNotEqual}, {REL_GT, ValueCompareGreater},
+               {REL_LT, ValueCompareLess},          {REL_GE, ValueCompareGreaterEqual},
+               {REL_LE, ValueCompareLessEqual},     {LOGIC_AND, ValueAnd},       {LOGIC_OR, ValueOr},
+               {LOGIC_XOR, ValueXor}};
+    for (const auto& [op, cell] : ops)
+        for (int variant = 0; variant < 3; ++variant) {
+            CValue a = Reals(3, 41, 0.5), b = Reals(3, 41, 1.75);
+            b.Matrix().Cell(0, 4) = a.Matrix().Cell(0, 4);  // equal pairs, a NaN pair among them
+            b.Matrix().Cell(1, 3).SetReal(std::nan(""));
+            if (variant == 1) a.Matrix().Cell(1, 7).SetComplex(Complex(0.5, 0.0));
+            if (variant == 2) {
+                b.Matrix().Cell(2, 9) = Str("xy");
+                a.Matrix().Cell(0, 2) = Mat({{1, 2}});
+            }
+            CValue want(a), got(a);
+            int wantStatus = 0;
+            std::vector<std::string> wantMessages;
+            {
+                CCaptureStream cap;
+                for (int i = 0; i < 3 && !wantStatus; ++i)
+                    for (int j = 0; j < 41 && !wantStatus; ++j)
+                        wantStatus = cell(want.Matrix().Cell(i, j), b.Matrix().Cell(i, j));
+                wantMessages = cap.messages;
+            }
+            CCaptureStream cap;
+            const std::string what = "op " + std::to_string(op) + " variant " + std::to_string(variant);
+            EXPECT_EQ(MatrixRelational(got.Matrix(), b.Matrix(), op), wantStatus) << what;
+            EXPECT_EQ(cap.messages, wantMessages) << what;
+            ExpectSameMatrix(got.Matrix(), want.Matrix(), what);
+        }
+}
+
 // A matrix compared in place with a Real scalar (the route of a temporary).
 TEST(WholeMatrix, ComparisonInPlaceMatchesTheCellOperator)
 {
