@@ -95,6 +95,46 @@ TEST(RealElimination, BitForBitTheComplexRoad)
     EXPECT_GT(negativeZeros, 0);
 }
 
+// Wide systems, bit for bit, and ones that step aside late: a zero or a
+// tiny number at the far end of a pivot row.
+TEST(RealElimination, WideSystemsBitForBit)
+{
+    std::mt19937 gen(79);
+    struct Case {
+        int n, m, kind;
+    } cases[] = {{33, 1, 0}, {70, 2, 0}, {150, 1, 1}, {150, 3, 3}, {420, 1, 0}, {97, 1, 2}};
+    for (const Case& c : cases) {
+        const CValueMatrix a = Filled(c.n, c.n, gen, c.kind), b = Filled(c.n, c.m, gen, c.kind);
+        bool singular = false;
+        const CValueMatrix want = ComplexRoad(a, b, &singular);
+        CValueMatrix got;
+        const std::string what = "n " + std::to_string(c.n) + " kind " + std::to_string(c.kind);
+        if (!SolveRealCells(a, b, got)) {
+            EXPECT_NE(c.kind, 0) << what << ": a dense system takes the packed road";
+            EXPECT_EQ(got.Rows(), 0) << what;
+            continue;
+        }
+        ASSERT_FALSE(singular) << what;
+        ASSERT_EQ(got.Rows(), c.n);
+        for (int i = 0; i < c.n; ++i)
+            for (int j = 0; j < c.m; ++j) {
+                ASSERT_EQ(Bits(got.Cell(i, j).ComplexRef().re), Bits(want.Cell(i, j).ComplexRef().re)) << what;
+                ASSERT_EQ(Bits(got.Cell(i, j).ComplexRef().im), Bits(want.Cell(i, j).ComplexRef().im)) << what;
+            }
+    }
+    // A zero far right in the first pivot row, and a multiplier whose product
+    // with a tiny number far right could underflow: the work goes back.
+    CValueMatrix a = Filled(300, 300, gen, 0), b = Filled(300, 1, gen, 0), x;
+    a.Cell(0, 299).SetReal(0.0);
+    for (int i = 0; i < 300; ++i) a.Cell(i, 0).SetReal(i == 0 ? 4.0 : 0.5);
+    EXPECT_FALSE(SolveRealCells(a, b, x));
+    a.Cell(0, 299).SetReal(1e-300);
+    EXPECT_FALSE(SolveRealCells(a, b, x));
+    EXPECT_EQ(x.Rows(), 0);
+    a.Cell(0, 299).SetReal(0.25);
+    EXPECT_TRUE(SolveRealCells(a, b, x));
+}
+
 TEST(RealElimination, StepsAsideForOtherCellsAndShapes)
 {
     CValueMatrix a(2, 2), b(2, 1), x;
