@@ -70,6 +70,7 @@ struct MSG {
 
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 
 constexpr COLORREF RGB(int r, int g, int b)
 {

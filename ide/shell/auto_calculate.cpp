@@ -1,6 +1,7 @@
-// Auto Calculate: every Enter runs the lines typed since the last run; a
-// failed line is rolled back and stays editable. Also the start and end of
-// every run that the debugger and Auto Calculate hook into.
+// Auto Calculate's windows: every Enter runs the lines typed since the last
+// run; a failed line is rolled back (ide/run/auto_calc_run.h) and stays
+// editable. Also the start and end of every run that the debugger and Auto
+// Calculate hook into.
 #include <sstream>
 
 #include "ide/shell/veldra_doc.h"
@@ -38,10 +39,8 @@ bool IsNavigationKey(WPARAM vk)
 void CVeldraDoc::BeginRun()
 {
     CVeldraView* view = GetProgramView();
-    runView = view ? view->m_hWnd : nullptr;
-    sinceBreak = -1;
-    foregroundAtBreak = nullptr;
-    if (!incremental) startIndex = 0;
+    debugRun.Begin(view ? view->m_hWnd : nullptr);
+    if (!autoCalc.incremental) startIndex = 0;
     if (!debugging || !view) return;
     if (CFrameWnd* frame = view->GetParentFrame(); frame && !FindWatcherBar(this)) CreateWatcherBar(this, frame);
     if (m_pShell) m_pShell->ShowOutputBar(false);
@@ -54,17 +53,16 @@ void CVeldraDoc::AfterRunEnded(DWORD code)
         debugging = 0;
     }
     RefreshVariablesBars(8);
-    if (!incremental) return;
-    incremental = false;
-    // A top-level return ends a line well; only an error or an abandoned
-    // thread fails it. An abandoned thread may still run the statements.
-    const bool failed = IsErrorStatus((StatusWord)code) || IsAbandoned();
+    if (!autoCalc.incremental) return;
+    autoCalc.incremental = false;
+    // A top-level return ends a line well.
+    const bool failed = CAutoCalcRun::RunFailed(*this, (StatusWord)code);
     CVeldraView* view = GetProgramView();
     if (view) view->SetReadOnly(false);   // the line gets its ";" and a new line
     if (CVeldraEditCtrl* edit = view ? view->GetVeldraEdit() : nullptr) edit->FinishAutoLine(failed ? 1 : 0);
     if (failed && !IsAbandoned()) {
         EmptyVariablesBars();
-        Rollback(rollbackMark);
+        autoCalc.RollBack(*this);
     }
     RefreshFunctionsBars(1);
     RefreshVariablesBars(9);
@@ -81,29 +79,23 @@ bool CVeldraDoc::AutoCalculate(std::istream& in)
     CloseValueEditors();
     sourceName = GetPathName();
     textBase = m_ownerId;
-    const int statementsBefore = Count();
-    const int varsBefore = Vars() ? Vars()->Count() : 0;
-    const int functionsBefore = Functions() ? Functions()->Count() : 0;
-    const StatusWord status = Translate(in);
-    rollbackMark.statements = Count() - statementsBefore;
-    rollbackMark.variables = (Vars() ? Vars()->Count() : 0) - varsBefore;
-    rollbackMark.functions = (Functions() ? Functions()->Count() : 0) - functionsBefore;
+    const StatusWord status = autoCalc.TranslateNewLines(*this, in);
     if (IsErrorStatus(status)) {
         EmptyVariablesBars();
-        Rollback(rollbackMark);
+        autoCalc.RollBack(*this);
         RefreshFunctionsBars(1);
         RefreshVariablesBars(1);   // the variables that remain, not an empty list
         return false;
     }
-    incremental = true;
+    autoCalc.incremental = true;
     translated = true;
-    startIndex = statementsBefore;
+    startIndex = autoCalc.firstNew;
     BeginRun();
-    lastRefreshTick = GetTickCount();
+    debugRun.lastRefreshTick = GetTickCount();
     if (!StartThread()) {
-        incremental = false;
+        autoCalc.incremental = false;
         EmptyVariablesBars();
-        Rollback(rollbackMark);
+        autoCalc.RollBack(*this);
         RefreshFunctionsBars(1);
         RefreshVariablesBars(9);
         return false;

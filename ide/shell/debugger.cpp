@@ -1,7 +1,6 @@
-// The debugger of a program document: the debug commands, the hooks the
-// program thread calls, and the view's side of them. The program thread owns
-// no windows: everything it shows goes as a message to the view recorded at
-// run start, and the GUI decides there (the stop flag may have come meanwhile).
+// The debugger's windows for a program document: the debug commands, the
+// watcher and variables bars, the current line in the view. What the program
+// thread does at a statement or a break is the run's (ide/run/debug_run.h).
 #include <sstream>
 
 #include "ide/shell/child_frame.h"
@@ -17,38 +16,6 @@
 #include "values/app_settings.h"
 #include "values/value_text.h"
 #include "interpreter/var_table.h"
-
-namespace {
-
-enum ProgramRequest : WPARAM {
-    REQUEST_ERROR_BOX = 1,
-    REQUEST_NO_SOURCE_BOX = 2,
-    REQUEST_FOREGROUND = 3,
-    REQUEST_GIVE_BACK = 4,
-};
-
-// A statement of a library function has no text in any document.
-bool HasSource(CStatement* st)
-{
-    if (!st || !st->owner) return false;
-    CStatementBlock* root = st->owner->Context();
-    if (root->GetKind() == 2) return static_cast<CUserFunction*>(root)->sourceFile.empty();
-    return true;
-}
-
-HWND MainWindow()
-{
-    CWnd* main = AfxGetMainWnd();
-    return main ? main->m_hWnd : nullptr;
-}
-
-}  // namespace
-
-UINT ProgramRequestMessage()
-{
-    static const UINT id = RegisterWindowMessage(kProgramRequestName);
-    return id;
-}
 
 // ---- state --------------------------------------------------------------------
 
@@ -218,98 +185,31 @@ void CVeldraDoc::EndDebugRun()
             edit->RemoveMarkersOfType(MARKER_CURRENT_LINE | MARKER_FRAME_LINE);
     }
     if (m_pShell) m_pShell->ShowOutputBar(outputWasVisible);
-    foregroundAtBreak = nullptr;
-    sinceBreak = -1;
+    debugRun.End();
 }
 
-// ---- the program thread's side ----------------------------------------------------
+// ---- the program thread's side: the run's debugger -------------------------------
 
-// slot 8: a failed statement under the debugger breaks and runs again.
-int CVeldraDoc::AfterStatement(CStatement* st, StatusWord* status)
-{
-    if (status && IsErrorStatus(*status) && debugging && !stopRequested) {
-        StepInto();
-        *status = 0;
-        if (runView) ::SendMessage(runView, ProgramRequestMessage(), REQUEST_ERROR_BOX, 0);
-        return 1;
-    }
-    (void)st;
-    const DWORD now = GetTickCount();
-    if (now - lastRefreshTick >= (DWORD)std::max(0, AppSettings::VariablesUpdatePeriod)) {
-        if (runView) ::SendMessage(runView, WM_VELDRA_REFRESH, 2, (LPARAM)(CProgram*)this);
-        lastRefreshTick = now;
-    }
-    return 0;
-}
+int CVeldraDoc::AfterStatement(CStatement* st, StatusWord* status) { return debugRun.AfterStatement(st, status); }
 
-// slot 22
-bool CVeldraDoc::IsBreakpoint(CStatement* st)
-{
-    if (!HasSource(st) || !runView) return false;
-    return ::SendMessage(runView, WM_VELDRA_IS_BREAKPOINT, 0, (LPARAM)st) != 0;
-}
+bool CVeldraDoc::IsBreakpoint(CStatement* st) { return debugRun.IsBreakpoint(st); }
 
-// slot 23
-int CVeldraDoc::OnBreak(CStatement* st)
-{
-    if (!HasSource(st) || !runView) {
-        if (runView) ::SendMessage(runView, ProgramRequestMessage(), REQUEST_NO_SOURCE_BOX, 0);
-        return WaitResume();
-    }
-    ::SendMessage(runView, WM_VELDRA_SHOW_STATEMENT, 0, (LPARAM)st);
-    ::SendMessage(runView, WM_VELDRA_REFRESH, 0x200E, (LPARAM)(CProgram*)this);
-    ::SendMessage(runView, ProgramRequestMessage(), REQUEST_FOREGROUND, 0);
-    WaitResume();
-    ::SendMessage(runView, WM_VELDRA_REFRESH, 0x2008, (LPARAM)(CProgram*)this);
-    sinceBreak = 0;
-    return 0;
-}
+int CVeldraDoc::OnBreak(CStatement* st) { return debugRun.OnBreak(st); }
 
-// slot 7: after a break, a device window that had the foreground gets it back
-// before the seventh statement.
 int CVeldraDoc::DebugHook(CStatement* st, int index)
 {
     const int result = CProgram::DebugHook(st, index);
-    if (debugging && sinceBreak != -1) {
-        if (sinceBreak > 5 && foregroundAtBreak.load()) {
-            if (runView) ::SendMessage(runView, ProgramRequestMessage(), REQUEST_GIVE_BACK, 0);
-            sinceBreak = -1;
-        } else {
-            ++sinceBreak;
-        }
-    }
+    debugRun.CountAfterBreak();
     return result;
 }
 
-// ---- the GUI's side of the requests -----------------------------------------------
+LRESULT CVeldraDoc::OnProgramRequest(WPARAM kind, LPARAM) { return debugRun.OnRequest(kind, stopping, *this); }
 
-LRESULT CVeldraDoc::OnProgramRequest(WPARAM kind, LPARAM)
+// The keys of the next step go to the editor.
+void CVeldraDoc::FocusProgramEditor()
 {
-    // A stop may have come while the request waited.
-    if (stopRequested || stopping) return 0;
-    switch (kind) {
-    case REQUEST_ERROR_BOX:
-        ::MessageBox(MainWindow(), "Veldra error is occured", AfxGetAppName(), MB_OK | MB_ICONERROR);
-        return 0;
-    case REQUEST_NO_SOURCE_BOX:
-        ::MessageBox(MainWindow(), "No a contents to view", AfxGetAppName(), MB_OK | MB_ICONERROR);
-        return 0;
-    case REQUEST_FOREGROUND: {
-        HWND fg = ::GetForegroundWindow();
-        if (fg && CStatementModuleList::FindDeviceByWindow(fg)) foregroundAtBreak = fg;
-        if (HWND main = MainWindow()) ::SetForegroundWindow(main);
-        // The keys of the next step go to the editor.
-        if (CVeldraView* view = GetProgramView())
-            if (KyrEditCtrl* edit = view->GetEditCtrl(); edit && edit->m_hWnd) edit->SetFocus();
-        return 0;
-    }
-    case REQUEST_GIVE_BACK: {
-        HWND back = foregroundAtBreak.exchange(nullptr);
-        if (back && ::IsWindow(back)) ::SetForegroundWindow(back);
-        return 0;
-    }
-    default: return 0;
-    }
+    if (CVeldraView* view = GetProgramView())
+        if (KyrEditCtrl* edit = view->GetEditCtrl(); edit && edit->m_hWnd) edit->SetFocus();
 }
 
 // ---- the view -----------------------------------------------------------------

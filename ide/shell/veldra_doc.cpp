@@ -211,11 +211,11 @@ bool CVeldraDoc::RunProgram()
         }
     }
     StopThread();  // the handle of a finished run
-    incremental = false;
+    autoCalc.incremental = false;
     outputWasVisible = m_pShell && m_pShell->OutputBarVisible();
     BeginRun();
     // Before the thread starts: it reads the tick after every statement.
-    lastRefreshTick = GetTickCount();
+    debugRun.lastRefreshTick = GetTickCount();
     const bool started = StartThread();
     translated = started;
     if (debugging) UpdateWatcherBars(8);

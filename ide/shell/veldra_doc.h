@@ -11,6 +11,8 @@
 
 #include "ide/bars/functions_bar.h"
 #include "ide/bars/watcher_host.h"
+#include "ide/run/auto_calc_run.h"
+#include "ide/run/debug_run.h"
 #include "ide/run/program_loader.h"
 #include "ide/shell/program_shell.h"
 #include "ide/shell/resources.h"
@@ -31,7 +33,7 @@ class CDialog;
 enum class RunState { Idle, Running, Suspended, Finished, Stopping, Abandoned };
 
 class CVeldraDoc : public CDocument, public CProgram, public IValueEditHost, public IFunctionsBarHost,
-                   public IWatcherHost {
+                   public IWatcherHost, public IDebugHost {
     DECLARE_DYNCREATE(CVeldraDoc)
 public:
     CVeldraDoc();
@@ -87,6 +89,8 @@ public:
     // ---- the watcher's host (debugger.cpp)
     void ShowFrameLine(CStatement* st) override;
     void SetKeyboardPassThrough(bool on) override;
+    // ---- the debugger's host (debugger.cpp)
+    void FocusProgramEditor() override;
     // ---- Insert, Edit Properties, Functions (veldra_doc_commands.cpp)
     void OnInsertStatement();
     void OnInsertFunction();
@@ -167,14 +171,11 @@ public:
     bool translated = false;
     bool outputWasVisible = false;
     std::atomic<bool> stopping{false};  // a Stop is waiting for the thread (read by other threads)
-    std::atomic<uint32_t> lastRefreshTick{0};  // written by the GUI and the program thread
-    // The view's window recorded at run start: the program thread's requests go there.
-    HWND runView = nullptr;
-    int sinceBreak = -1;            // statements since the last break; -1 = not counting
-    std::atomic<HWND> foregroundAtBreak{nullptr};  // a device window that had the foreground
+    // The debugger's state and its side of the program thread's hooks.
+    CDebugRun debugRun{*this};
     bool autoCalculate = false;
-    bool incremental = false;       // the run was started by Auto Calculate
-    CRollbackMark rollbackMark;
+    // Auto Calculate's engine: the new lines, and taking them back.
+    CAutoCalcRun autoCalc;
 
 protected:
     DECLARE_MESSAGE_MAP()

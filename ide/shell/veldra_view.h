@@ -4,6 +4,7 @@
 // timer that notices the end of a run.
 #include <string>
 
+#include "ide/run/program_requests.h"
 #include "ide/shell/resources.h"
 #include "ui_controls/edit/edit_view.h"
 
@@ -25,17 +26,6 @@ enum : unsigned {
     MARKER_FRAME_LINE = 2,
     MARKER_CURRENT_LINE = 8,
 };
-
-// The refresh message the program thread sends.
-constexpr UINT WM_VELDRA_REFRESH = WM_USER + 400;
-// The debugger's questions from the program thread (lParam: a statement).
-constexpr UINT WM_VELDRA_SHOW_STATEMENT = WM_USER + 501;
-constexpr UINT WM_VELDRA_IS_BREAKPOINT = WM_USER + 503;
-// wParam: a program, lParam: where to store the view that shows its source.
-constexpr UINT WM_VELDRA_FIND_VIEW = WM_USER + 510;
-// The program thread's requests for boxes and the foreground (registered).
-inline constexpr const char* kProgramRequestName = "VeldraProgramRequest";
-UINT ProgramRequestMessage();
 
 class CStatement;
 // The value of a variable under the mouse; false when there is none to show.

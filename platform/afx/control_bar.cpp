@@ -7,7 +7,7 @@
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/module_bitmaps.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
 #include "platform/backend/drag_overlay.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/afx/afx_ids.h"
 #include "platform/afx/exception.h"
 #include "platform/afx/resources.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
 #include "platform/afx/wnd.h"
 
 HWND CDataExchange::PrepareCtrl(int id)

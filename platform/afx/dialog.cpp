@@ -5,7 +5,7 @@
 
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/control_messages.h"
 

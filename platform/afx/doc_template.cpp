@@ -8,7 +8,8 @@
 #include "platform/afx/frame_wnd.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/view.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
+#include "platform/afx/win_thread.h"
 
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
 IMPLEMENT_DYNAMIC(CSingleDocTemplate, CDocTemplate)

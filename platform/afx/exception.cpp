@@ -6,7 +6,7 @@
 #include <new>
 
 #include "platform/afx/resources.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
 
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CUserException, CException)

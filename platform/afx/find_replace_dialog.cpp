@@ -3,7 +3,7 @@
 
 #include "platform/afx/common_dialog_hook.h"
 #include "platform/afx/stand_in_dialogs.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
 
 const char* const FINDMSGSTRING = "commdlg_FindReplace";
 

@@ -6,6 +6,7 @@
 #include "platform/user/window_icon.h"
 
 #include "platform/afx/afx_ids.h"
+#include "platform/afx/cmd_ui.h"
 #include "platform/afx/control_bar.h"
 #include "platform/afx/doc_template.h"
 #include "platform/afx/document.h"
@@ -288,3 +289,53 @@ void CFrameWnd::OnSetFocus(HWND)
 }
 
 void CFrameWnd::PostNcDestroy() { delete this; }
+
+// CWnd members that look for frames live here, so that the window class
+// below them does not see CFrameWnd.
+namespace {
+// Routes to a window first, then to its frame (pop-ups tracked by controls).
+class CChainTarget : public CCmdTarget {
+public:
+    CChainTarget(CCmdTarget* first, CCmdTarget* second) : m_first(first), m_second(second) {}
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override
+    {
+        if (m_first->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+        return m_second && m_second->OnCmdMsg(nID, nCode, pExtra, info);
+    }
+
+private:
+    CCmdTarget* m_first;
+    CCmdTarget* m_second;
+};
+}  // namespace
+
+void CWnd::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu)
+{
+    if (sysMenu || !popup) return;
+    // A frame's menus grey what nobody handles; any other window's pop-up
+    // keeps the states its owner gave the items unless a handler answers.
+    auto* self = DynamicDowncast<CFrameWnd>(this);
+    CFrameWnd* frame = GetTopLevelFrame();
+    CChainTarget chain(this, frame && static_cast<CWnd*>(frame) != this ? frame : nullptr);
+    AfxUpdateMenu(popup, &chain, self ? self->m_bAutoMenuEnable : FALSE);
+}
+
+CFrameWnd* CWnd::GetParentFrame() const
+{
+    for (HWND h = ::GetParent(m_hWnd); h; h = ::GetParent(h)) {
+        CWnd* w = FromHandlePermanent(h);
+        if (w && w->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return static_cast<CFrameWnd*>(w);
+    }
+    return nullptr;
+}
+
+CFrameWnd* CWnd::GetTopLevelFrame() const
+{
+    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? (CFrameWnd*)this : GetParentFrame();
+    while (frame) {
+        CFrameWnd* up = frame->GetParentFrame();
+        if (!up) break;
+        frame = up;
+    }
+    return frame;
+}

@@ -1,7 +1,7 @@
 // The settings file store.
 #include "platform/afx/settings_file.h"
 
-#include "platform/afx/document.h"
+#include "platform/afx/atomic_file.h"
 
 #include <atomic>
 #include <cerrno>

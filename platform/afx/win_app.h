@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/app_access.h"
 #include "platform/afx/win_thread.h"
 
 class CDocManager;
@@ -80,16 +81,3 @@ protected:
     void ResolveNames();
 };
 
-// The application of the calling thread's CWinThread, else of the current module.
-CWinApp* AfxGetApp();
-// The document manager of the calling thread's CWinThread, else of the application.
-CDocManager* AfxGetDocManager();
-// The main window of the calling thread's CWinThread, else of the application.
-CWnd* AfxGetMainWnd();
-const char* AfxGetAppName();
-int AfxMessageBox(const char* text, UINT type = 0, UINT helpId = 0);
-// Tells the user that the settings file could not be written (the old one stays).
-void ReportSettingsWriteFailure(CSettingsFile& store);
-int AfxMessageBox(UINT textId, UINT type = 0, UINT helpId = 0);
-// Posts WM_QUIT to the calling thread.
-void AfxPostQuitMessage(int code);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/afx/exception.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
 #include "platform/afx/wnd.h"
 #include "platform/kernel/kernel.h"
 

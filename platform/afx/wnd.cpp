@@ -10,8 +10,7 @@
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/data_exchange.h"
 #include "platform/afx/exception.h"
-#include "platform/afx/frame_wnd.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/app_access.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/control_messages.h"
 
@@ -278,21 +277,6 @@ public:
     void SetCheck(int) override {}
     void SetText(const char*) override {}
 };
-
-// Routes to a window first, then to its frame (pop-ups tracked by controls).
-class CChainTarget : public CCmdTarget {
-public:
-    CChainTarget(CCmdTarget* first, CCmdTarget* second) : m_first(first), m_second(second) {}
-    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override
-    {
-        if (m_first->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
-        return m_second && m_second->OnCmdMsg(nID, nCode, pExtra, info);
-    }
-
-private:
-    CCmdTarget* m_first;
-    CCmdTarget* m_second;
-};
 }  // namespace
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -339,17 +323,6 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     return TRUE;
 }
 
-void CWnd::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu)
-{
-    if (sysMenu || !popup) return;
-    // A frame's menus grey what nobody handles; any other window's pop-up
-    // keeps the states its owner gave the items unless a handler answers.
-    auto* self = DynamicDowncast<CFrameWnd>(this);
-    CFrameWnd* frame = GetTopLevelFrame();
-    CChainTarget chain(this, frame && static_cast<CWnd*>(frame) != this ? frame : nullptr);
-    AfxUpdateMenu(popup, &chain, self ? self->m_bAutoMenuEnable : FALSE);
-}
-
 BOOL CWnd::UpdateData(BOOL saveAndValidate)
 {
     CDataExchange dx(this, saveAndValidate);
@@ -369,26 +342,6 @@ void CWnd::DoDataExchange(CDataExchange*) {}
 CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
 
 CWnd* CWnd::GetOwner() const { return m_hWndOwner ? FromHandle(m_hWndOwner) : GetParent(); }
-
-CFrameWnd* CWnd::GetParentFrame() const
-{
-    for (HWND h = ::GetParent(m_hWnd); h; h = ::GetParent(h)) {
-        CWnd* w = FromHandlePermanent(h);
-        if (w && w->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return static_cast<CFrameWnd*>(w);
-    }
-    return nullptr;
-}
-
-CFrameWnd* CWnd::GetTopLevelFrame() const
-{
-    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? (CFrameWnd*)this : GetParentFrame();
-    while (frame) {
-        CFrameWnd* up = frame->GetParentFrame();
-        if (!up) break;
-        frame = up;
-    }
-    return frame;
-}
 
 CWnd* CWnd::GetTopLevelParent() const { return FromHandle(GetAncestor(m_hWnd, GA_ROOT)); }
 
@@ -448,7 +401,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags)
 
 int CWnd::MessageBox(const char* text, const char* caption, UINT type)
 {
-    std::string title = caption ? caption : (AfxGetApp() ? AfxGetApp()->m_pszAppName : std::string());
+    std::string title = caption ? caption : AfxGetAppName();
     return ::MessageBox(m_hWnd, text, title.empty() ? nullptr : title.c_str(), type);
 }
 

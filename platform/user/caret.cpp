@@ -3,6 +3,9 @@
 #include <atomic>
 
 #include "platform/user/cursor.h"
+#include "platform/user/geometry.h"
+#include "platform/user/settings.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 namespace {

@@ -6,6 +6,8 @@
 #include <strings.h>
 
 #include "platform/gdi/gdi.h"
+#include "platform/user/geometry.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 namespace {

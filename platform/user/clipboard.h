@@ -53,8 +53,6 @@ void SetClipboardMetafileDeleter(void (*deleter)(HANDLE));
 std::vector<unsigned char> ClipboardBytes(UINT format);
 // The bytes of a clipboard block as text: up to its size or a NUL inside it.
 std::string ClipboardBlockBytes(HANDLE block);
-// Called when a thread ends.
-void ReleaseClipboardOfThread(DWORD threadId);
 // Tests: empty store, nobody holding it.
 void ResetClipboardForTest();
 

@@ -1,5 +1,12 @@
 // DefWindowProc for the non-client area, input, activation and painting.
 #include "platform/user/cursor.h"
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/keyboard.h"
+#include "platform/user/message.h"
+#include "platform/user/scrollbar.h"
+#include "platform/user/window.h"
+#include "platform/user/nonclient.h"
 #include "platform/user/input_internal.h"
 #include "platform/user/menu.h"
 

@@ -6,6 +6,12 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/keyboard.h"
+#include "platform/user/message.h"
+#include "platform/user/message_box.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 namespace {

@@ -1,4 +1,8 @@
 // Focus and activation, per thread.
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/message.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 HWND GetFocus()

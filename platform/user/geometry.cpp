@@ -1,5 +1,11 @@
 // Window geometry: rectangles, z-order, SetWindowPos and its batches,
 // showing, enabling, parents, placement and windows under a point.
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/message.h"
+#include "platform/user/settings.h"
+#include "platform/user/window.h"
+#include "platform/user/nonclient.h"
 #include "platform/user/window_internal.h"
 
 #include <algorithm>

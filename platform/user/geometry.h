@@ -2,28 +2,7 @@
 // Window geometry: rectangles, z-order, showing, enabling, parents and
 // owners, placement and hit testing by position.
 #include "platform/types.h"
-
-#define WS_VSCROLL 0x00200000u
-#define WS_HSCROLL 0x00100000u
-#define WS_DLGFRAME 0x00400000u
-#define WS_GROUP 0x00020000u
-#define WS_TABSTOP 0x00010000u
-#define WS_MINIMIZE 0x20000000u
-#define WS_MAXIMIZE 0x01000000u
-#define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
-
-#define WS_EX_DLGMODALFRAME 0x00000001u
-#define WS_EX_NOPARENTNOTIFY 0x00000004u
-#define WS_EX_TOPMOST 0x00000008u
-#define WS_EX_ACCEPTFILES 0x00000010u
-#define WS_EX_TRANSPARENT 0x00000020u
-#define WS_EX_MDICHILD 0x00000040u
-#define WS_EX_TOOLWINDOW 0x00000080u
-#define WS_EX_WINDOWEDGE 0x00000100u
-#define WS_EX_CLIENTEDGE 0x00000200u
-#define WS_EX_CONTROLPARENT 0x00010000u
-#define WS_EX_STATICEDGE 0x00020000u
-#define WS_EX_NOACTIVATE 0x08000000u
+#include "platform/user/window_styles.h"
 
 #define SWP_NOSIZE 0x0001u
 #define SWP_NOMOVE 0x0002u

@@ -1,5 +1,11 @@
 // The raw-input queue and its routing, capture, the cursor position and
 // the asynchronous key state.
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/keyboard.h"
+#include "platform/user/message.h"
+#include "platform/user/settings.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 #include <algorithm>

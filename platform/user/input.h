@@ -13,6 +13,7 @@
 // Only the target's thread takes the head, so a queued press-move-release
 // follows the capture that the press set.
 #include "platform/types.h"
+#include "platform/user/hit_test_codes.h"
 #include <string>
 #include <vector>
 
@@ -21,7 +22,6 @@
 #define WM_MDIGETACTIVE 0x0229u
 #define WM_SETCURSOR 0x0020u
 #define WM_NCHITTEST 0x0084u
-#define WM_NCPAINT 0x0085u
 #define WM_NCACTIVATE 0x0086u
 #define WM_GETDLGCODE 0x0087u
 #define WM_NCMOUSEMOVE 0x00A0u
@@ -40,30 +40,6 @@
 #define WM_CANCELMODE 0x001Fu
 #define WM_ENTERIDLE 0x0121u
 #define WM_PARENTNOTIFY 0x0210u
-
-#define HTERROR (-2)
-#define HTTRANSPARENT (-1)
-#define HTNOWHERE 0
-#define HTCLIENT 1
-#define HTCAPTION 2
-#define HTSYSMENU 3
-#define HTGROWBOX 4
-#define HTSIZE 4
-#define HTMENU 5
-#define HTHSCROLL 6
-#define HTVSCROLL 7
-#define HTMINBUTTON 8
-#define HTMAXBUTTON 9
-#define HTLEFT 10
-#define HTRIGHT 11
-#define HTTOP 12
-#define HTTOPLEFT 13
-#define HTTOPRIGHT 14
-#define HTBOTTOM 15
-#define HTBOTTOMLEFT 16
-#define HTBOTTOMRIGHT 17
-#define HTBORDER 18
-#define HTCLOSE 20
 
 #define MA_ACTIVATE 1
 #define MA_ACTIVATEANDEAT 2

@@ -1,4 +1,10 @@
 // Menu records, menu bars of windows and accelerators.
+#include "platform/user/geometry.h"
+#include "platform/user/keyboard.h"
+#include "platform/user/menu.h"
+#include "platform/user/nonclient.h"
+#include "platform/user/message.h"
+#include "platform/user/window.h"
 #include "platform/user/menu_internal.h"
 
 #include <atomic>

@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/keyboard.h"
+#include "platform/user/menu.h"
+#include "platform/user/message.h"
+#include "platform/user/settings.h"
+#include "platform/user/window.h"
 #include "platform/user/menu_internal.h"
 
 namespace {

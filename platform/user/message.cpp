@@ -1,6 +1,8 @@
 // Sending and posting, the per-thread queue, timers and registered messages.
+#include "platform/user/keyboard.h"
+#include "platform/user/message.h"
+#include "platform/user/window_styles.h"
 #include "platform/user/input_internal.h"
-#include "platform/user/clipboard.h"
 #include "platform/gdi/gdi.h"
 
 #include <algorithm>
@@ -488,7 +490,7 @@ void PostQuitMessage(int exitCode)
 
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
 {
-    if (!msg || (hwnd && hwnd != HWND_THREAD_ONLY && !IsWindow(hwnd))) {
+    if (!msg || (hwnd && hwnd != HWND_THREAD_ONLY && !FindWindowObject(hwnd))) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return -1;
     }

@@ -8,6 +8,7 @@
 #define WM_DESTROY 0x0002u
 #define WM_MOVE 0x0003u
 #define WM_SIZE 0x0005u
+#define WM_NCPAINT 0x0085u
 // During user sizing: wParam the dragged edge, lParam the RECT* (screen) that
 // may be changed.
 #define WM_SIZING 0x0214u

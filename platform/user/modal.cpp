@@ -1,6 +1,12 @@
 // Modal loops of the window manager (moving, sizing, DragDetect; menus and
 // scroll bars use the same helper): they serve sends, end on WM_QUIT
 // (posting it again for the outer loop) and when the capture is lost.
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/keyboard.h"
+#include "platform/user/message.h"
+#include "platform/user/settings.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 bool ModalLoopShouldEnd(HWND captureWindow)

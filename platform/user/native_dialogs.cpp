@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "platform/kernel/kernel.h"
-#include "platform/user/user.h"
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/message_box.h"
+#include "platform/user/window.h"
 
 bool NativeDialogsAvailable() { return Backend().HasNativeDialogs(); }
 

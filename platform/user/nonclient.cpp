@@ -3,9 +3,8 @@
 
 #include <atomic>
 
-#include "platform/user/geometry.h"
-#include "platform/user/window.h"
-#include "platform/user/input.h"
+#include "platform/user/hit_test_codes.h"
+#include "platform/user/window_styles.h"
 #include "platform/user/settings.h"
 
 namespace {

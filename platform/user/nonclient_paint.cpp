@@ -4,6 +4,13 @@
 #include <algorithm>
 
 #include "platform/gdi/gdi.h"
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/menu.h"
+#include "platform/user/scrollbar.h"
+#include "platform/user/settings.h"
+#include "platform/user/window_dc.h"
+#include "platform/user/nonclient.h"
 #include "platform/user/menu_internal.h"
 
 namespace {

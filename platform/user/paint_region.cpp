@@ -1,5 +1,8 @@
 // Update regions and the painting order.
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/region.h"
+#include "platform/user/message.h"
+#include "platform/user/window.h"
 #include "platform/user/window_internal.h"
 
 #include <algorithm>

@@ -2,6 +2,9 @@
 // clamped onto the work area when set.
 #include <algorithm>
 
+#include "platform/user/geometry.h"
+#include "platform/user/settings.h"
+#include "platform/user/window.h"
 #include "platform/user/window_internal.h"
 
 namespace {

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/user/geometry.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 namespace {

@@ -3,6 +3,11 @@
 
 #include <algorithm>
 
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/message.h"
+#include "platform/user/settings.h"
+#include "platform/user/window.h"
 #include "platform/user/input_internal.h"
 
 bool ScrollBarNeeded(const CScrollBarState& s)

@@ -2,6 +2,7 @@
 // Scroll bars: one engine for the bars of a window (SB_HORZ, SB_VERT) and for
 // scroll-bar controls (SB_CTL). Positions and the track position are 32-bit.
 #include "platform/types.h"
+#include "platform/user/scroll_bar_state.h"
 
 #define SB_HORZ 0
 #define SB_VERT 1
@@ -47,18 +48,6 @@ struct SCROLLINFO {
     UINT nPage;
     int nPos;
     int nTrackPos;
-};
-
-// The state of one bar.
-struct CScrollBarState {
-    int min = 0;
-    int max = 0;
-    UINT page = 0;
-    int pos = 0;
-    int trackPos = 0;
-    bool tracking = false;
-    bool shown = false;      // window bars: WS_HSCROLL / WS_VSCROLL mirror this
-    UINT disabled = 0;       // ESB_* arrows disabled
 };
 
 // The engine: applies a SCROLLINFO (page clamped to 0..max-min+1, pos to

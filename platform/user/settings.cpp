@@ -1,4 +1,6 @@
 // System metrics, colours and parameters: fixed tables behind a lock.
+#include "platform/user/message.h"
+#include "platform/user/settings.h"
 #include "platform/user/window_internal.h"
 
 #include <cstring>
@@ -58,7 +60,7 @@ void Announce(UINT message, WPARAM wParam)
     }
     DWORD self = GetCurrentThreadId();
     for (HWND h : tops) {
-        if (GetWindowThreadProcessId(h, nullptr) == self)
+        if (std::shared_ptr<CThreadData> owner = OwnerOf(h); owner && owner->id == self)
             SendMessage(h, message, wParam, 0);
         else
             PostMessage(h, message, wParam, 0);

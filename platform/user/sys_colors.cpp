@@ -1,5 +1,6 @@
 // Changing the system colours.
 #include "platform/user/sys_colors.h"
+#include "platform/user/message.h"
 #include "platform/user/window_internal.h"
 
 namespace {

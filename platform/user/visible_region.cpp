@@ -1,5 +1,7 @@
 // The pixels of a window that are its own: clipped by its ancestors,
 // siblings above it (WS_CLIPSIBLINGS) and its children (WS_CLIPCHILDREN).
+#include "platform/user/geometry.h"
+#include "platform/user/window.h"
 #include "platform/user/window_internal.h"
 
 namespace {

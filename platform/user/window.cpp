@@ -1,4 +1,9 @@
 // Window classes, the window table and window lifetime.
+#include "platform/user/geometry.h"
+#include "platform/user/input.h"
+#include "platform/user/message.h"
+#include "platform/user/window.h"
+#include "platform/user/window_dc.h"
 #include "platform/user/input_internal.h"
 #include "platform/gdi/gdi.h"
 #include "platform/port/backend.h"

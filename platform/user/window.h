@@ -3,24 +3,10 @@
 // and its procedure runs only there. Handles are never reused; every function
 // is safe on a stale handle.
 #include "platform/types.h"
+#include "platform/user/window_styles.h"
 #include <string>
 #include <vector>
 
-#define WS_OVERLAPPED 0x00000000u
-#define WS_POPUP 0x80000000u
-#define WS_CHILD 0x40000000u
-#define WS_VISIBLE 0x10000000u
-#define WS_DISABLED 0x08000000u
-#define WS_CLIPSIBLINGS 0x04000000u
-#define WS_CLIPCHILDREN 0x02000000u
-#define WS_CAPTION 0x00C00000u
-#define WS_BORDER 0x00800000u
-#define WS_SYSMENU 0x00080000u
-#define WS_THICKFRAME 0x00040000u
-#define WS_MINIMIZEBOX 0x00020000u
-#define WS_MAXIMIZEBOX 0x00010000u
-#define WS_OVERLAPPEDWINDOW \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define CW_USEDEFAULT ((int)0x80000000)
 
 #define CS_VREDRAW 0x0001u
@@ -97,7 +83,6 @@ HWND GetParent(HWND hwnd);
 BOOL IsChild(HWND parent, HWND hwnd);
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 
-typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 // The thread's top-level windows; FALSE when there were none or the callback
 // stopped the enumeration.
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM lParam);

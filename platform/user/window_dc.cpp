@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include "platform/gdi/surface_dc.h"
+#include "platform/user/message.h"
 #include "platform/user/input_internal.h"
 
 namespace {
@@ -20,7 +21,8 @@ HDC MakeWindowDc(HWND hwnd, bool frame = false)
         return nullptr;
     }
     target.tag = hwnd;
-    target.tagAlive = &IsWindow;   // a window that went draws nothing
+    // A window that went draws nothing.
+    target.tagAlive = [](HWND h) -> BOOL { return FindWindowObject(h) != nullptr; };
     // The window's own visible pixels: clipped by its ancestors, siblings
     // above it (WS_CLIPSIBLINGS) and its children (WS_CLIPCHILDREN).
     std::vector<RECT> visible;

@@ -17,11 +17,6 @@ HDC GetDC(HWND hwnd);
 HDC GetWindowDC(HWND hwnd);
 // Records the drawn area as dirty for the back end.
 int ReleaseDC(HWND hwnd, HDC hdc);
-// Hands what the calling thread drew on the window DCs it holds (GetDC,
-// GetWindowDC, not yet released) to the back end. The message loop calls it
-// each time the thread takes a message, so that a drag holding one DC (a
-// rubber band, a splitter) shows as it goes, its erase and redraw together.
-void FlushHeldWindowDCs();
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 HWND WindowFromDC(HDC hdc);

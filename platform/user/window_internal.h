@@ -3,13 +3,13 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/thread_data.h"
 #include "platform/user/message_queue.h"
-#include "platform/user/user.h"
 #include "platform/port/backend.h"
 #include <optional>
 #include <string>
-#include "platform/user/scrollbar.h"
-#include "platform/user/nonclient.h"
+#include "platform/user/scroll_bar_state.h"
 #include "platform/gdi/region.h"
+
+struct CNcLayout;
 
 struct CWindowClass {
     std::string name;
@@ -131,6 +131,16 @@ CNcLayout NcLayoutOfLocked(const CWindow& w);
 void InvalidateInternal(HWND hwnd, const RECT* rect, bool erase, bool frame);
 // The thread that owns the window, or null.
 std::shared_ptr<CThreadData> OwnerOf(HWND hwnd);
+
+// What the message loop asks of the window DCs (window_dc.cpp) and the
+// clipboard (clipboard.cpp).
+// Hands what the calling thread drew on the window DCs it holds (GetDC,
+// GetWindowDC, not yet released) to the back end. The message loop calls it
+// each time the thread takes a message, so that a drag holding one DC (a
+// rubber band, a splitter) shows as it goes, its erase and redraw together.
+void FlushHeldWindowDCs();
+// Called when a thread ends.
+void ReleaseClipboardOfThread(DWORD threadId);
 
 // DefWindowProc beyond the window record: non-client, input, painting.
 LRESULT DefWindowProcMore(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
