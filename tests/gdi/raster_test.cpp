@@ -652,3 +652,64 @@ TEST(RasterRules, WalkQuotientsAreExactBeyondSixtyFourBits)
 }
 
 }   // namespace
+
+namespace {
+
+// A plain copy between 32-bit bitmaps through a clip of several bands, from
+// places partly outside the source (black there) to places partly outside the
+// target: the source's colours where the clip lets them through, the
+// target's own top bytes kept, everything else untouched.
+TEST(RasterRules, CopyBlitsThroughAClipKeepTheTargetsTopBytes)
+{
+    const int SW = 41, SH = 29, DW = 53, DH = 37;
+    std::mt19937 rng(3);
+    auto bitmap = [&](int w, int h, std::vector<uint32_t>& px) {
+        px.resize((size_t)w * h);
+        for (uint32_t& p : px) p = (uint32_t)rng();
+        HBITMAP b = CreateBitmap(w, h, 1, 32, nullptr);
+        SetBitmapBits(b, (LONG)(px.size() * 4), px.data());
+        return b;
+    };
+    struct Case {
+        int x, y, w, h, sx, sy;
+    };
+    const Case cases[] = {{0, 0, SW, SH, 0, 0}, {5, 3, 30, 20, 4, 2}, {-7, -5, 30, 25, 0, 0}, {30, 20, 40, 30, 10, 5},
+                          {2, 4, 20, 15, -6, -3}, {10, 8, 30, 25, 25, 18}, {0, 0, 1, 1, 40, 28}};
+    for (const Case& k : cases) {
+        std::vector<uint32_t> src, dest;
+        HBITMAP sb = bitmap(SW, SH, src), db = bitmap(DW, DH, dest);
+        HDC sdc = CreateCompatibleDC(nullptr), ddc = CreateCompatibleDC(nullptr);
+        HGDIOBJ so = SelectObject(sdc, sb), dold = SelectObject(ddc, db);
+        HRGN clip = CreateEllipticRgn(-4, 2, 50, 36);
+        HRGN hole = CreateRectRgn(12, 10, 30, 16);
+        CombineRgn(clip, clip, hole, RGN_DIFF);
+        SelectClipRgn(ddc, clip);
+        ASSERT_TRUE(BitBlt(ddc, k.x, k.y, k.w, k.h, sdc, k.sx, k.sy, SRCCOPY));
+        std::vector<uint32_t> got(dest.size());
+        GetBitmapBits(db, (LONG)(got.size() * 4), got.data());
+        int differ = 0;
+        for (int y = 0; y < DH; y++)
+            for (int x = 0; x < DW; x++) {
+                uint32_t want = dest[(size_t)y * DW + x];
+                if (x >= k.x && x < k.x + k.w && y >= k.y && y < k.y + k.h && PtInRegion(clip, x, y)) {
+                    const int sx = k.sx + x - k.x, sy = k.sy + y - k.y;
+                    const uint32_t s = sx >= 0 && sx < SW && sy >= 0 && sy < SH ? src[(size_t)sy * SW + sx] : 0;
+                    want = (want & 0xFF000000u) | (s & 0xFFFFFFu);
+                }
+                if (got[(size_t)y * DW + x] != want && differ++ < 3)
+                    ADD_FAILURE() << "blit at " << k.x << "," << k.y << " from " << k.sx << "," << k.sy << ": pixel " << x
+                                  << "," << y << std::hex << " is " << got[(size_t)y * DW + x] << ", not " << want;
+            }
+        EXPECT_EQ(differ, 0);
+        SelectObject(sdc, so);
+        SelectObject(ddc, dold);
+        DeleteDC(sdc);
+        DeleteDC(ddc);
+        DeleteObject(sb);
+        DeleteObject(db);
+        DeleteObject(clip);
+        DeleteObject(hole);
+    }
+}
+
+}   // namespace
