@@ -114,6 +114,12 @@ public:
         if (m_count) Flush(true);
         m_count = 0;
     }
+    // After the last point of a run that is not the line's last.
+    void EndRun()
+    {
+        if (m_count) Flush(false);
+        m_count = 0;
+    }
 
 private:
     struct Mark {

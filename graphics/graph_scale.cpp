@@ -1,7 +1,9 @@
 // World/device transforms, the plot rectangle, limits, autoscale and zoom.
 #include <algorithm>
 #include <cfloat>
+#include <climits>
 #include <cstring>
+#include <thread>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -249,41 +251,123 @@ bool CGraph::PrepareUnclipped(CGraphObject& obj, const Segment& box) const
     double xmin = INFINITY, xmax = -INFINITY, ymin = INFINITY, ymax = -INFINITY;
     bool finite = true;
     constexpr double kFar = 1e9;
+    // Lines from this many points on are converted on several threads.
+    constexpr uint32_t kParallelPoints = 1u << 20;
 #if defined(__SSE2__)
     // A point's two coordinates are one vector: the same operations in the
     // same order as the scalar form below, on both at once.
     const __m128d origin = _mm_set_pd(top, left), units = _mm_set_pd(yu, xu), plot = _mm_set_pd(pt, pl);
     const __m128d far = _mm_set1_pd(kFar), nearFar = _mm_set1_pd(-kFar), largest = _mm_set1_pd(DBL_MAX);
     const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
-    __m128d lo = _mm_set1_pd(INFINITY), hi = _mm_set1_pd(-INFINITY), ok = _mm_castsi128_pd(_mm_set1_epi32(-1));
-    // A line that will be drawn from its column runs gets them in the same pass.
-    std::vector<POINT> runs;
-    bool reduce = ReducibleLine(obj, n);
-    CColumnRunReducer reducer(runs);
-    for (uint32_t i = 0; i < n; i++) {
-        // Stopped: the caller sees it and leaves the scale invalid.
-        if (RequestStoppedAt(i)) return true;
-        const __m128d v = _mm_loadu_pd(&p[i].x);
-        ok = _mm_and_pd(ok, _mm_cmple_pd(_mm_and_pd(v, magnitude), largest));
-        lo = _mm_min_pd(v, lo);
-        hi = _mm_max_pd(v, hi);
+    auto device = [&](__m128d v) {
         __m128d d = _mm_add_pd(_mm_div_pd(_mm_sub_pd(v, origin), units), plot);
         d = _mm_max_pd(_mm_min_pd(d, far), nearFar);
         const __m128i t = _mm_cvttpd_epi32(d);
         const __m128d below = _mm_cmpgt_pd(_mm_cvtepi32_pd(t), d);
-        const __m128i floor = _mm_add_epi32(t, _mm_shuffle_epi32(_mm_castpd_si128(below), _MM_SHUFFLE(3, 3, 2, 0)));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(&screen[i]), floor);
-        if (reduce) {
-            reducer.Add(POINT{_mm_cvtsi128_si32(floor), _mm_cvtsi128_si32(_mm_shuffle_epi32(floor, 1))});
-            // Scattered data gains nothing from its runs: they are given up
-            // as soon as they keep more than a quarter of the points.
-            if (runs.size() > i / 4 + 4096) {
+        return _mm_add_epi32(t, _mm_shuffle_epi32(_mm_castpd_si128(below), _MM_SHUFFLE(3, 3, 2, 0)));
+    };
+    auto pointOf = [](__m128i floor) {
+        return POINT{_mm_cvtsi128_si32(floor), _mm_cvtsi128_si32(_mm_shuffle_epi32(floor, 1))};
+    };
+    // A line that will be drawn from its column runs gets them in the same pass.
+    const bool reducible = ReducibleLine(obj, n);
+    // A large line goes in slices on a few threads at once (a resize of its
+    // window waits for this pass); this thread takes the first slice and
+    // watches for a stop. A slice keeps its own extremes (a minimum or a
+    // maximum does not depend on the order; a point that is not a number
+    // leaves them alone and clears `ok`) and the column runs that begin in
+    // it, the last one followed into the next slices to its end: the runs
+    // of the slices one after another are those of the whole line.
+    struct Slice {
+        __m128d lo = _mm_set1_pd(INFINITY), hi = _mm_set1_pd(-INFINITY), ok = _mm_castsi128_pd(_mm_set1_epi32(-1));
+        std::vector<POINT> runs;
+        // The largest count of runs less a quarter of the points so far:
+        // where the runs of all slices before push it past the limit below.
+        long long worst = LLONG_MIN;
+        bool scattered = false;
+    };
+    const unsigned count = n >= kParallelPoints ? std::clamp(std::thread::hardware_concurrency(), 1u, 4u) : 1u;
+    std::vector<Slice> slices(count);
+    auto sliceStart = [&](unsigned k) { return (uint32_t)((uint64_t)n * k / count); };
+    auto work = [&](unsigned k, bool watch) {
+        Slice& sl = slices[k];
+        const uint32_t from = sliceStart(k), to = sliceStart(k + 1);
+        __m128d lo = sl.lo, hi = sl.hi, ok = sl.ok;
+        bool reduce = reducible;
+        CColumnRunReducer reducer(sl.runs);
+        // Scattered data gains nothing from its runs: they are given up as
+        // soon as they keep more than a quarter of the points.
+        auto add = [&](POINT q, uint32_t i) {
+            reducer.Add(q);
+            const long long over = (long long)sl.runs.size() - (long long)(i / 4);
+            sl.worst = std::max(sl.worst, over);
+            if (over > 4096) {
                 reduce = false;
-                runs = std::vector<POINT>();
+                sl.scattered = true;
+                sl.runs = std::vector<POINT>();
+            }
+        };
+        // A run that began before this slice is the slice before's.
+        bool owns = from == 0;
+        const LONG before = from > 0 ? pointOf(device(_mm_loadu_pd(&p[from - 1].x))).x : 0;
+        POINT last{};
+        for (uint32_t i = from; i < to; i++) {
+            if (watch && RequestStoppedAt(i)) return false;
+            const __m128d v = _mm_loadu_pd(&p[i].x);
+            ok = _mm_and_pd(ok, _mm_cmple_pd(_mm_and_pd(v, magnitude), largest));
+            lo = _mm_min_pd(v, lo);
+            hi = _mm_max_pd(v, hi);
+            const __m128i floor = device(v);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(&screen[i]), floor);
+            if (reduce) {
+                const POINT q = pointOf(floor);
+                owns = owns || q.x != before;
+                if (owns) {
+                    add(q, i);
+                    last = q;
+                }
             }
         }
+        sl.lo = lo, sl.hi = hi, sl.ok = ok;
+        if (!reduce || !owns) return true;
+        uint32_t i = to;
+        for (; i < n; i++) {
+            if (watch && RequestStoppedAt(i)) return false;
+            const POINT q = pointOf(device(_mm_loadu_pd(&p[i].x)));
+            if (q.x != last.x) break;
+            add(q, i);
+            if (!reduce) return true;
+        }
+        // The line's last run ends it.
+        if (i == n) reducer.Finish();
+        else reducer.EndRun();
+        return true;
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned k = 1; k < count; k++) helpers.emplace_back([&work, k] { work(k, false); });
+    const bool done = work(0, true);
+    for (std::thread& h : helpers) h.join();
+    // Stopped: the caller sees it and leaves the scale invalid.
+    if (!done) return true;
+    __m128d lo = slices[0].lo, hi = slices[0].hi, ok = slices[0].ok;
+    for (unsigned k = 1; k < count; k++) {
+        lo = _mm_min_pd(slices[k].lo, lo);
+        hi = _mm_max_pd(slices[k].hi, hi);
+        ok = _mm_and_pd(ok, slices[k].ok);
     }
-    if (reduce) reducer.Finish();
+    std::vector<POINT> runs;
+    if (reducible) {
+        bool keep = true;
+        size_t earlier = 0;
+        for (const Slice& sl : slices) {
+            if (sl.scattered || sl.worst > 4096 - (long long)earlier) keep = false;
+            earlier += sl.runs.size();
+        }
+        if (keep) {
+            runs = std::move(slices[0].runs);
+            for (unsigned k = 1; k < count; k++) runs.insert(runs.end(), slices[k].runs.begin(), slices[k].runs.end());
+        }
+    }
     double l2[2], h2[2], k2[2];
     _mm_storeu_pd(l2, lo);
     _mm_storeu_pd(h2, hi);

@@ -51,13 +51,16 @@ bool ReadSource(CDc& src, RECT r, SourceImage& out)
     out.height = r.bottom - r.top;
     out.mono = rs.mono;
     out.px.assign((size_t)out.width * out.height, 0);
-    for (int y = 0; y < out.height; y++)
-        for (int x = 0; x < out.width; x++) {
-            int sx = r.left + x, sy = r.top + y;
-            // Outside the source reads as black (nothing there).
-            if (sx < rs.area.left || sx >= rs.area.right || sy < rs.area.top || sy >= rs.area.bottom) continue;
-            out.px[(size_t)y * out.width + x] = rs.px[(size_t)(sy + rs.oy) * rs.stride + rs.ox + sx] & 0xFFFFFF;
-        }
+    // Outside the source reads as black (nothing there): each row copies the
+    // part that lies in the source's area.
+    const int x0 = std::max(r.left, rs.area.left), x1 = std::min(r.right, rs.area.right);
+    const int y0 = std::max(r.top, rs.area.top), y1 = std::min(r.bottom, rs.area.bottom);
+    if (x0 >= x1) return true;
+    for (int sy = y0; sy < y1; sy++) {
+        const uint32_t* from = rs.px + (size_t)(sy + rs.oy) * rs.stride + rs.ox + x0;
+        uint32_t* to = &out.px[(size_t)(sy - r.top) * out.width + (x0 - r.left)];
+        for (int k = 0; k < x1 - x0; k++) to[k] = from[k] & 0xFFFFFF;
+    }
     return true;
 }
 
@@ -153,6 +156,19 @@ BOOL Blit(HDC hdest, int x, int y, int w, int h, HDC hsrc, int sx, int sy, int s
     int dw = d.right - d.left, dh = d.bottom - d.top;
     uint32_t text = ToPixel(dc->st.text), bk = ToPixel(dc->st.bk);
     RECT touched = d;
+    if (rop == SRCCOPY && img.width == dw && img.height == dh && !flipX && !flipY && !img.mono && !r.mono) {
+        // A plain copy, as windows show their buffered paints: the source's
+        // rows through the clip's spans.
+        for (int yy = std::max(d.top, r.area.top); yy < std::min(d.bottom, r.area.bottom); yy++) {
+            uint32_t* dest = r.px + (size_t)(yy + r.oy) * r.stride + r.ox;
+            const uint32_t* row = &img.px[(size_t)(yy - d.top) * img.width];
+            ForEachSpan(*dc, r, yy, d.left, d.right, [&](int x0, int x1) {
+                for (int xx = x0; xx < x1; xx++) dest[xx] = (dest[xx] & 0xFF000000u) | row[xx - d.left];
+            });
+        }
+        TouchDevice(*dc, touched);
+        return TRUE;
+    }
     for (int yy = std::max(d.top, r.area.top); yy < std::min(d.bottom, r.area.bottom); yy++) {
         uint32_t* dest = r.px + (size_t)(yy + r.oy) * r.stride + r.ox;
         ForEachSpan(*dc, r, yy, d.left, d.right, [&](int x0, int x1) {

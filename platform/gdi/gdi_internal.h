@@ -185,6 +185,26 @@ inline void CombinePixel(uint32_t& d, uint32_t p, int rop2, bool mono)
 }
 uint32_t ApplyRop3(DWORD rop, uint32_t pattern, uint32_t source, uint32_t dest);
 
+// floor((a * b + c) / d) and its remainder, for a, b, c >= 0 and d > 0 with
+// the quotient within 64 bits. The line walk's products stay in 64 bits for
+// device coordinates (at most 2^29 either way); past 63 bits the quotient
+// comes from a long double estimate put right with exact products, never a
+// 128-bit division (a library call).
+inline long long MulAddDiv(long long a, long long b, long long c, long long d, long long* rem)
+{
+    long long ab, num;
+    if (!__builtin_mul_overflow(a, b, &ab) && !__builtin_add_overflow(ab, c, &num)) {
+        *rem = num % d;
+        return num / d;
+    }
+    const __int128 exact = (__int128)a * b + c;
+    long long q = (long long)(((long double)a * b + c) / d);
+    while ((__int128)q * d > exact) q--;
+    while ((__int128)(q + 1) * d <= exact) q++;
+    *rem = (long long)(exact - (__int128)q * d);
+    return q;
+}
+
 // --- mapping (mapping.cpp) ---
 POINT MapToDevice(const CDcState& st, LONG x, LONG y);
 POINT MapToLogical(const CDcState& st, LONG x, LONG y);

@@ -2,7 +2,9 @@
 // in device pixels whose phase runs on along a polyline; wider pens are solid
 // with round joins, rasterised without antialiasing.
 #include "platform/gdi/gdi_internal.h"
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -82,39 +84,40 @@ struct ClipRects {
 };
 
 // The pixels of a segment leaving out its end, stepping along the major axis
-// with the minor coordinate rounded (halves away from the start). Only the
-// steps inside the rectangles are visited (each rectangle's steps in turn;
-// the rectangles do not overlap, so no pixel comes twice), so far-off
+// with the minor coordinate rounded (halves away from the start): step i
+// moves the minor coordinate by Q(i) = floor((2 i dm + dM) / (2 dM)). Only
+// the steps inside the rectangles are visited (each rectangle's steps in
+// turn; the rectangles do not overlap, so no pixel comes twice), so far-off
 // coordinates cost nothing; `plot` gets the step index for the dash phase.
 // Returns the number of steps.
 template <class F>
 long long WalkSegment(POINT a, POINT b, const ClipRects& clip, const CRaster& r, F plot)
 {
-    long long dx = (long long)b.x - a.x, dy = (long long)b.y - a.y;
-    bool xMajor = std::llabs(dx) >= std::llabs(dy);
-    long long n = std::max(std::llabs(dx), std::llabs(dy));
+    const long long dx = (long long)b.x - a.x, dy = (long long)b.y - a.y;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long n = std::max(std::llabs(dx), std::llabs(dy));
     if (n == 0) return 0;
-    long long ma = xMajor ? a.x : a.y, mi = xMajor ? a.y : a.x;
-    int ms = (xMajor ? dx : dy) < 0 ? -1 : 1, ns = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    long long dM = n, dm = std::llabs(xMajor ? dy : dx);
-    // minor(i) = mi + ns * floor((2 i dm + dM) / (2 dM)); in 64 bits when
-    // the numerator fits (any segment shorter than 2^30 pixels).
-    const bool narrow = n < (1LL << 30);
-    auto quotient = [&](long long i, long long* rem) {
-        if (narrow) {
-            const long long num = 2 * i * dm + dM;
-            if (rem) *rem = num % (2 * dM);
-            return num / (2 * dM);
-        }
-        __int128 num = (__int128)2 * i * dm + dM;
-        if (rem) *rem = (long long)(num % (2 * (__int128)dM));
-        return (long long)(num / (2 * (__int128)dM));
+    const long long ma = xMajor ? a.x : a.y, mi = xMajor ? a.y : a.x;
+    const int ms = (xMajor ? dx : dy) < 0 ? -1 : 1, ns = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const long long dM = n, dm = std::llabs(xMajor ? dy : dx);
+    // The first step whose minor offset Q(i) reaches k: 2 i dm + dM >= 2 k dM,
+    // so i = ceil(dM (2k - 1) / (2 dm)); none (n) past the segment's end.
+    auto firstReaching = [&](long long k) -> long long {
+        if (k <= 0) return 0;
+        if (k > dm) return n;
+        const long long d = 2 * dm;
+        long long rem;
+        const long long q = MulAddDiv(dM, 2 * k - 1, 0, d, &rem);
+        return std::min(n, q + (rem != 0));
     };
-    auto minor = [&](long long i) { return mi + ns * quotient(i, nullptr); };
     const long long ya = a.y, yb = b.y;
+    const ptrdiff_t stride = r.stride;
+    const ptrdiff_t majorStep = xMajor ? ms : ms * stride, minorStep = xMajor ? ns * stride : ns;
+    const long long step = 2 * dm, whole = 2 * dM;
+    uint32_t* const px = r.px;
     clip.ForRows(std::min(ya, yb), std::max(ya, yb), [&](const RECT& area) {
-        long long lo = xMajor ? area.left : area.top, hi = xMajor ? area.right : area.bottom;
-        long long mlo = xMajor ? area.top : area.left, mhi = xMajor ? area.bottom : area.right;
+        const long long lo = xMajor ? area.left : area.top, hi = xMajor ? area.right : area.bottom;
+        const long long mlo = xMajor ? area.top : area.left, mhi = xMajor ? area.bottom : area.right;
         long long i0 = 0, i1 = n;
         if (ms > 0) {
             i0 = std::max(i0, lo - ma);
@@ -124,35 +127,23 @@ long long WalkSegment(POINT a, POINT b, const ClipRects& clip, const CRaster& r,
             i1 = std::min(i1, ma - lo + 1);
         }
         if (i0 >= i1) return;
-        // The minor coordinate is monotonic: find where it enters and leaves its range.
-        auto firstWhere = [&](long long from, long long to, auto pred) {
-            while (from < to) {
-                long long mid = from + (to - from) / 2;
-                if (pred(mid)) to = mid;
-                else from = mid + 1;
-            }
-            return from;
-        };
+        // The minor coordinate is monotonic: where it enters and leaves its range.
         if (ns > 0) {
-            i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mlo; });
-            i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) >= mhi; });
+            i0 = std::max(i0, firstReaching(mlo - mi));
+            i1 = std::min(i1, firstReaching(mhi - mi));
         } else {
-            i0 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mhi; });
-            i1 = firstWhere(i0, i1, [&](long long i) { return minor(i) < mlo; });
+            i0 = std::max(i0, firstReaching(mi - mhi + 1));
+            i1 = std::min(i1, firstReaching(mi - mlo + 1));
         }
         if (i0 >= i1) return;
         // Integer steps from here: the numerator grows by 2 dm <= 2 dM a
         // step, so the quotient grows by at most one.
         long long rem;
-        const long long q = quotient(i0, &rem);
-        const long long step = 2 * dm, whole = 2 * dM;
+        const long long q = MulAddDiv(step, i0, dM, whole, &rem);
         const long long M = ma + ms * i0, m = mi + ns * q;
         const long long x0 = xMajor ? M : m, y0 = xMajor ? m : M;
         // The pixel's address moves by a fixed step along the major axis and
         // by another when the minor coordinate moves on.
-        const ptrdiff_t stride = r.stride;
-        const ptrdiff_t majorStep = xMajor ? ms : ms * stride, minorStep = xMajor ? ns * stride : ns;
-        uint32_t* const px = r.px;
         ptrdiff_t at = (ptrdiff_t)(y0 + r.oy) * stride + r.ox + x0;
         for (long long i = i0; i < i1; i++) {
             plot(px + at, i);
@@ -259,10 +250,16 @@ void StrokePolyline(CDc& dc, const std::vector<POINT>& pts, bool closed)
                     return;
                 }
                 if (solid && rop2 == R2_COPYPEN && !r.mono) {
-                    // The commonest line: a store per pixel.
-                    const uint32_t rgb = color & 0xFFFFFFu;
-                    walked += WalkSegment(a, b, clip, r, [rgb](uint32_t* d, long long) {
-                        *d = (*d & 0xFF000000u) | rgb;
+                    // The commonest line: the pixel's three colour bytes
+                    // stored, its top byte left alone without reading it
+                    // (a read waits for its cache line, a store does not).
+                    static_assert(std::endian::native == std::endian::little);
+                    const uint16_t low = (uint16_t)(color & 0xFFFFu);
+                    const uint8_t high = (uint8_t)((color >> 16) & 0xFFu);
+                    walked += WalkSegment(a, b, clip, r, [low, high](uint32_t* d, long long) {
+                        unsigned char* bytes = reinterpret_cast<unsigned char*>(d);
+                        std::memcpy(bytes, &low, 2);
+                        bytes[2] = high;
                     });
                     return;
                 }

@@ -1,6 +1,8 @@
 // Pixel rules on raster targets: end rules, mixes, dashes, hatches, fills, blits, mapping.
 #include "gdi_test_util.h"
+#include "platform/gdi/gdi_internal.h"
 #include <cairo.h>
+#include <functional>
 #include <random>
 
 namespace {
@@ -490,6 +492,223 @@ TEST(RasterRules, HairlinesThroughAComplexClipTouchTheWalksPixelsOnce)
         DeleteObject(both);
         DeleteObject(hole);
         DeleteObject(clip);
+    }
+}
+
+}   // namespace
+
+namespace {
+
+// The one walk over a segment, step by step (the minor coordinate rounded
+// halves away from the start, the end left out), in exact arithmetic: the
+// pixels that lie in the picture and in the clip, in the order walked.
+void ReferenceWalk(POINT a, POINT b, int W, int H, HRGN clip, const std::function<void(int, int)>& pixel)
+{
+    const long long dx = (long long)b.x - a.x, dy = (long long)b.y - a.y;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long n = std::max(std::llabs(dx), std::llabs(dy));
+    const long long dm = std::llabs(xMajor ? dy : dx);
+    const int ms = (xMajor ? dx : dy) < 0 ? -1 : 1, ns = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const long long ma = xMajor ? a.x : a.y, mi = xMajor ? a.y : a.x;
+    // Only the steps whose major coordinate lands in the picture.
+    const long long hi = xMajor ? W : H;
+    const long long i0 = std::max(0LL, ms > 0 ? -ma : ma - hi + 1), i1 = std::min(n, ms > 0 ? hi - ma : ma + 1);
+    for (long long i = i0; i < i1; i++) {
+        const long long M = ma + ms * i;
+        const long long m = mi + ns * (long long)(((__int128)2 * i * dm + n) / (2 * (__int128)n));
+        const long long px = xMajor ? M : m, py = xMajor ? m : M;
+        if (px < 0 || px >= W || py < 0 || py >= H || !PtInRegion(clip, (int)px, (int)py)) continue;
+        pixel((int)px, (int)py);
+    }
+}
+
+// A clip of several bands: rectangles and ellipses joined, with holes cut.
+HRGN RandomClip(std::mt19937& rng, int W, int H)
+{
+    std::uniform_int_distribution<int> x(-10, W + 10), y(-10, H + 10), kind(0, 3);
+    HRGN all = CreateRectRgn(0, 0, 0, 0);
+    for (int k = 0; k < 6; k++) {
+        int l = x(rng), r = x(rng), t = y(rng), b = y(rng);
+        if (l > r) std::swap(l, r);
+        if (t > b) std::swap(t, b);
+        HRGN part = kind(rng) == 0 ? CreateEllipticRgn(l, t, r + 2, b + 2) : CreateRectRgn(l, t, r + 1, b + 1);
+        CombineRgn(all, all, part, k >= 4 ? RGN_DIFF : k == 3 ? RGN_XOR : RGN_OR);
+        DeleteObject(part);
+    }
+    return all;
+}
+
+// Hairlines walk each clip rectangle's part of a segment from its first
+// step on: a table of segment kinds through random clips of several bands,
+// each drawn XOR (every pixel of the walk flips once) and with a plain copy
+// pen, against the one walk per segment.
+TEST(RasterRules, HairlineSegmentsMatchTheOneWalkThroughRandomClips)
+{
+    const int W = 97, H = 71;
+    const LONG kMax = INT32_MAX, kMin = INT32_MIN;
+    struct Kind {
+        const char* name;
+        std::function<std::pair<POINT, POINT>(std::mt19937&)> make;
+    };
+    auto in = [&](std::mt19937& g, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(g); };
+    const std::vector<Kind> kinds{
+        {"inside", [&](std::mt19937& g) { return std::pair{POINT{in(g, 0, W - 1), in(g, 0, H - 1)}, POINT{in(g, 0, W - 1), in(g, 0, H - 1)}}; }},
+        {"partly outside", [&](std::mt19937& g) { return std::pair{POINT{in(g, -60, W + 60), in(g, -60, H + 60)}, POINT{in(g, 0, W - 1), in(g, 0, H - 1)}}; }},
+        {"vertical", [&](std::mt19937& g) { const int x = in(g, -2, W + 1); return std::pair{POINT{x, in(g, -30, H + 30)}, POINT{x, in(g, -30, H + 30)}}; }},
+        {"horizontal", [&](std::mt19937& g) { const int y = in(g, -2, H + 1); return std::pair{POINT{in(g, -30, W + 30), y}, POINT{in(g, -30, W + 30), y}}; }},
+        {"diagonal", [&](std::mt19937& g) {
+             const int x = in(g, -20, W + 20), y = in(g, -20, H + 20), d = in(g, -90, 90), s = in(g, 0, 1) ? 1 : -1;
+             return std::pair{POINT{x, y}, POINT{x + d, y + s * d}};
+         }},
+        {"half slopes", [&](std::mt19937& g) {
+             // Every step lands on a half: the rounding's direction shows.
+             const int x = in(g, -20, W + 20), y = in(g, -20, H + 20), d = in(g, -40, 40), s = in(g, 0, 1) ? 1 : -1;
+             return in(g, 0, 1) ? std::pair{POINT{x, y}, POINT{x + 2 * d, y + s * d}}
+                                : std::pair{POINT{x, y}, POINT{x + s * d, y + 2 * d}};
+         }},
+        {"huge", [&](std::mt19937& g) {
+             // Far ends of the coordinate range, through or past the picture.
+             const LONG far[] = {kMin, kMax, kMin + 1, kMax - 1, -(1 << 30), 1 << 30, -3000001, 3000001};
+             auto pick = [&] { return far[in(g, 0, 7)]; };
+             switch (in(g, 0, 3)) {
+             case 0: return std::pair{POINT{pick(), in(g, 0, H - 1)}, POINT{pick(), in(g, 0, H - 1)}};
+             case 1: return std::pair{POINT{in(g, 0, W - 1), pick()}, POINT{in(g, 0, W - 1), pick()}};
+             case 2: return std::pair{POINT{pick(), pick()}, POINT{in(g, 0, W - 1), in(g, 0, H - 1)}};
+             default: return std::pair{POINT{pick(), pick()}, POINT{pick(), pick()}};
+             }
+         }},
+    };
+    for (int seed = 1; seed <= 12; seed++) {
+        std::mt19937 rng(seed);
+        HRGN clip = RandomClip(rng, W, H);
+        for (const Kind& kind : kinds) {
+            std::vector<std::pair<POINT, POINT>> segs;
+            for (int k = 0; k < 25; k++) segs.push_back(kind.make(rng));
+            for (int rop : {R2_XORPEN, R2_COPYPEN}) {
+                CMemoryCanvas c(W, H);
+                HDC dc = c.dc();
+                SelectClipRgn(dc, clip);
+                // White on white flips each pixel of a XOR walk to black and back.
+                HPEN pen = CreatePen(PS_SOLID, 1, rop == R2_XORPEN ? RGB(255, 255, 255) : RGB(0, 0, 0));
+                HGDIOBJ old = SelectObject(dc, pen);
+                SetROP2(dc, rop);
+                std::vector<int> expect((size_t)W * H, 0);
+                for (const auto& [a, b] : segs) {
+                    POINT two[2] = {a, b};
+                    Polyline(dc, two, 2);
+                    // Device coordinates stop at 2^29 either way.
+                    auto device = [](POINT p) {
+                        return POINT{std::clamp<LONG>(p.x, -(1 << 29), 1 << 29), std::clamp<LONG>(p.y, -(1 << 29), 1 << 29)};
+                    };
+                    ReferenceWalk(device(a), device(b), W, H, clip, [&](int x, int y) {
+                        int& e = expect[(size_t)y * W + x];
+                        e = rop == R2_XORPEN ? e ^ 1 : 1;
+                    });
+                }
+                SelectObject(dc, old);
+                DeleteObject(pen);
+                const std::vector<unsigned char> bits = c.Snapshot();
+                const size_t stride = ((size_t)W * 3 + 3) & ~(size_t)3;
+                int differ = 0;
+                for (int py = 0; py < H; py++)
+                    for (int px = 0; px < W; px++) {
+                        const unsigned char* q = &bits[(size_t)py * stride + (size_t)px * 3];
+                        const bool black = q[0] == 0 && q[1] == 0 && q[2] == 0;
+                        if (black != (expect[(size_t)py * W + px] != 0) && differ++ < 3)
+                            ADD_FAILURE() << kind.name << ", seed " << seed << ", rop " << rop << ": pixel " << px << ","
+                                          << py << (black ? " drawn" : " missing");
+                    }
+                EXPECT_EQ(differ, 0) << kind.name << ", seed " << seed << ", rop " << rop;
+            }
+        }
+        DeleteObject(clip);
+    }
+}
+
+}   // namespace
+
+namespace {
+
+// The walk's quotients, in 64 bits where the product fits and past it, against
+// 128-bit arithmetic: edges of the estimate (exact multiples, one below) too.
+TEST(RasterRules, WalkQuotientsAreExactBeyondSixtyFourBits)
+{
+    std::mt19937_64 rng(5);
+    auto below = [&](int bits) { return (long long)(rng() >> (64 - bits)); };
+    int wide = 0;
+    for (int k = 0; k < 20000; k++) {
+        const int bits = 20 + k % 15;   // operands up to 2^34: products up to 2^68
+        long long a = below(bits), b = below(bits), c = below(bits), d = below(bits) + 1;
+        if (k % 7 == 0) c = d - 1 - (long long)(((__int128)a * b) % d);   // the sum one below a multiple
+        if (k % 11 == 0) c = d - (long long)(((__int128)a * b) % d);      // a multiple exactly
+        const __int128 num = (__int128)a * b + c;
+        wide += num > INT64_MAX;
+        long long rem = -1;
+        const long long q = MulAddDiv(a, b, c, d, &rem);
+        ASSERT_EQ((__int128)q, num / d) << a << " * " << b << " + " << c << " / " << d;
+        ASSERT_EQ((__int128)rem, num % d) << a << " * " << b << " + " << c << " / " << d;
+    }
+    EXPECT_GT(wide, 1000);
+}
+
+}   // namespace
+
+namespace {
+
+// A plain copy between 32-bit bitmaps through a clip of several bands, from
+// places partly outside the source (black there) to places partly outside the
+// target: the source's colours where the clip lets them through, the
+// target's own top bytes kept, everything else untouched.
+TEST(RasterRules, CopyBlitsThroughAClipKeepTheTargetsTopBytes)
+{
+    const int SW = 41, SH = 29, DW = 53, DH = 37;
+    std::mt19937 rng(3);
+    auto bitmap = [&](int w, int h, std::vector<uint32_t>& px) {
+        px.resize((size_t)w * h);
+        for (uint32_t& p : px) p = (uint32_t)rng();
+        HBITMAP b = CreateBitmap(w, h, 1, 32, nullptr);
+        SetBitmapBits(b, (LONG)(px.size() * 4), px.data());
+        return b;
+    };
+    struct Case {
+        int x, y, w, h, sx, sy;
+    };
+    const Case cases[] = {{0, 0, SW, SH, 0, 0}, {5, 3, 30, 20, 4, 2}, {-7, -5, 30, 25, 0, 0}, {30, 20, 40, 30, 10, 5},
+                          {2, 4, 20, 15, -6, -3}, {10, 8, 30, 25, 25, 18}, {0, 0, 1, 1, 40, 28}};
+    for (const Case& k : cases) {
+        std::vector<uint32_t> src, dest;
+        HBITMAP sb = bitmap(SW, SH, src), db = bitmap(DW, DH, dest);
+        HDC sdc = CreateCompatibleDC(nullptr), ddc = CreateCompatibleDC(nullptr);
+        HGDIOBJ so = SelectObject(sdc, sb), dold = SelectObject(ddc, db);
+        HRGN clip = CreateEllipticRgn(-4, 2, 50, 36);
+        HRGN hole = CreateRectRgn(12, 10, 30, 16);
+        CombineRgn(clip, clip, hole, RGN_DIFF);
+        SelectClipRgn(ddc, clip);
+        ASSERT_TRUE(BitBlt(ddc, k.x, k.y, k.w, k.h, sdc, k.sx, k.sy, SRCCOPY));
+        std::vector<uint32_t> got(dest.size());
+        GetBitmapBits(db, (LONG)(got.size() * 4), got.data());
+        int differ = 0;
+        for (int y = 0; y < DH; y++)
+            for (int x = 0; x < DW; x++) {
+                uint32_t want = dest[(size_t)y * DW + x];
+                if (x >= k.x && x < k.x + k.w && y >= k.y && y < k.y + k.h && PtInRegion(clip, x, y)) {
+                    const int sx = k.sx + x - k.x, sy = k.sy + y - k.y;
+                    const uint32_t s = sx >= 0 && sx < SW && sy >= 0 && sy < SH ? src[(size_t)sy * SW + sx] : 0;
+                    want = (want & 0xFF000000u) | (s & 0xFFFFFFu);
+                }
+                if (got[(size_t)y * DW + x] != want && differ++ < 3)
+                    ADD_FAILURE() << "blit at " << k.x << "," << k.y << " from " << k.sx << "," << k.sy << ": pixel " << x
+                                  << "," << y << std::hex << " is " << got[(size_t)y * DW + x] << ", not " << want;
+            }
+        EXPECT_EQ(differ, 0);
+        SelectObject(sdc, so);
+        SelectObject(ddc, dold);
+        DeleteDC(sdc);
+        DeleteDC(ddc);
+        DeleteObject(sb);
+        DeleteObject(db);
+        DeleteObject(clip);
+        DeleteObject(hole);
     }
 }
 

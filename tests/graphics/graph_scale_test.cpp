@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <limits>
 
 #include "graphics/graph.h"
@@ -420,5 +421,77 @@ TEST(RequestStop, BoundsAndRescaleGiveUpBetweenBlocks)
         EXPECT_FALSE(RequestStopped());
         g.Rescale();
         EXPECT_FALSE(o->ScreenPoints().empty());
+    }
+}
+
+namespace {
+
+// The column runs of a whole line made one point after another: given up once
+// they keep more than a quarter of the points so far (plus 4096), or more than
+// half of all at the end.
+std::vector<POINT> RunsOneByOne(const std::vector<POINT>& s)
+{
+    std::vector<POINT> runs;
+    CColumnRunReducer r(runs);
+    for (size_t i = 0; i < s.size(); i++) {
+        r.Add(s[i]);
+        if (runs.size() > i / 4 + 4096) return {};
+    }
+    r.Finish();
+    if (runs.size() > s.size() / 2) return {};
+    return runs;
+}
+
+}  // namespace
+
+// Lines of a million points and more are prepared in slices at once: the
+// device points and column runs are those of the one pass, whatever the
+// slices cut (a column longer than a slice, columns across the cuts, data
+// that turns scattered where no slice alone would see it).
+TEST(Transforms, LargeLinesPreparedInSlicesMatchTheOnePass)
+{
+    constexpr int n = (1 << 20) + 4321;
+    struct Case {
+        const char* name;
+        std::function<Point2D(int)> at;
+        bool runsKept;
+    };
+    // 600 device columns over x in 0..600: x = column + 0.5 lands in it.
+    const Case cases[] = {
+        {"noisy sine", [](int i) { return Point2D{i * 600.0 / n, std::sin(i * 1e-4) * 0.8 + ((i * 7919LL) % 13) * 0.01}; }, true},
+        {"one column", [](int i) { return Point2D{300.5, ((i * 31LL) % 101) / 101.0 - 0.5}; }, true},
+        {"columns across the cuts", [](int i) { return Point2D{i / 99991 + 0.5, ((i * 17LL) % 23) / 23.0 - 0.5}; }, true},
+        {"scattered", [](int i) { return Point2D{(double)((i * 7919LL) % 600) + 0.5, ((i * 31LL) % 97) / 97.0 - 0.5}; }, false},
+        // Columns of 20 points, then of 4 from six tenths on: the slices
+        // after that alone stay below the limit, the whole line does not.
+        {"scattered late",
+         [](int i) {
+             const int cut = n / 10 * 6, col = i < cut ? i / 20 : cut / 20 + (i - cut) / 4;
+             return Point2D{(col % 600) + 0.5, ((i * 37LL) % 41) / 41.0 - 0.5};
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGraph g;
+        Place(g, 0, 600, -1, 1);
+        std::vector<Point2D> pts(n);
+        for (int i = 0; i < n; i++) pts[i] = c.at(i);
+        CGraphObject* o = AddObject(g, pts);
+        g.Rescale();
+        ASSERT_EQ(o->ScreenPoints().size(), (size_t)n);
+        int differ = 0;
+        std::vector<POINT> want(n);
+        for (int i = 0; i < n; i++) {
+            want[i] = g.WorldToDevice(pts[i]);
+            if ((want[i].x != o->ScreenPoints()[i].x || want[i].y != o->ScreenPoints()[i].y) && differ++ < 3)
+                ADD_FAILURE() << "point " << i;
+        }
+        EXPECT_EQ(differ, 0);
+        const std::vector<POINT> runs = RunsOneByOne(want);
+        EXPECT_EQ(!runs.empty(), c.runsKept);
+        ASSERT_EQ(o->ColumnRuns().size(), runs.size());
+        for (size_t i = 0; i < runs.size(); i++)
+            ASSERT_TRUE(o->ColumnRuns()[i].x == runs[i].x && o->ColumnRuns()[i].y == runs[i].y) << "run point " << i;
     }
 }
