@@ -547,6 +547,12 @@ Qt::WindowFlags FlagsOf(const CWindowPlacement& p)
         f |= Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         if (p.style & WS_MINIMIZEBOX) f |= Qt::WindowMinimizeButtonHint;
         if (p.style & WS_MAXIMIZEBOX) f |= Qt::WindowMaximizeButtonHint;
+    } else if (caption && !tool) {
+        // Dialogs draw their own caption: frameless, yet dialogs to the
+        // window manager, which gives them the focus as they map and when
+        // their owner is activated (a manager may never focus a utility
+        // window that has an owner of its kind).
+        f = (p.owner ? Qt::Dialog : Qt::Window) | Qt::FramelessWindowHint;
     } else if (caption) {
         // Floating frames and captioned tool windows: frameless tools drawn
         // by us, kept above their owner by the window manager.
