@@ -158,6 +158,10 @@ TEST(SystemFocus, AModalDialogKeepsTheKeysWhenItsOwnerIsClicked)
         return WaitFor([&] { return FocusWindow() == sets && ActiveWindow() == sets; }, 5000 * kSlowdown);
     };
     EXPECT_TRUE(dialogHasKeys()) << "as it maps: " << KeysSeen(sets);
+    // No task of its own: the task bar lists its owner only.
+    const std::vector<uint32_t> state = XServer::Get().Property32((xcb_window_t)sets, "_NET_WM_STATE");
+    EXPECT_EQ(std::count(state.begin(), state.end(), XServer::Get().Atom("_NET_WM_STATE_SKIP_TASKBAR")), 1)
+        << "the dialog is a task of its own";
     // The owner's status bar and its editor, right of the dialog.
     const Rect c = ClientRect(frame);
     const std::vector<std::pair<std::string, std::pair<int, int>>> clicks{
@@ -172,7 +176,9 @@ TEST(SystemFocus, AModalDialogKeepsTheKeysWhenItsOwnerIsClicked)
         OtherApplication otherApp("Other application");
         const unsigned long other = FindWindow("^Other application$");
         ASSERT_NE(other, 0u);
-        if (ActiveWindow() != other) ASSERT_TRUE(ClickTitle(other));
+        if (ActiveWindow() != other) {
+            ASSERT_TRUE(ClickTitle(other));
+        }
         ASSERT_TRUE(WaitFor([&] { return FocusWindow() != sets; }, 5000 * kSlowdown)) << KeysSeen(sets);
         Click(frame, c.width / 2, c.height - kStatusBarFromBottom);
         EXPECT_TRUE(dialogHasKeys()) << "back from another application: " << KeysSeen(sets);
