@@ -39,6 +39,32 @@ void CloseThroughManager(unsigned long window)
 
 bool NoMenuShows(pid_t pid) { return WaitFor([&] { return UnmanagedPopups(pid).empty(); }, 5000 * kSlowdown); }
 
+// Another application's window on the same desktop (xmessage, beside xprop
+// in every desktop set-up), ended with the test.
+class OtherApplication {
+public:
+    explicit OtherApplication(const std::string& title)
+    {
+        m_pid = fork();
+        if (m_pid == 0) {
+            execlp("xmessage", "xmessage", "-geometry", "500x150+700+300", "-title", title.c_str(), "another application",
+                   (char*)nullptr);
+            _exit(127);
+        }
+    }
+    ~OtherApplication()
+    {
+        if (m_pid <= 0) return;
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+    OtherApplication(const OtherApplication&) = delete;
+    OtherApplication& operator=(const OtherApplication&) = delete;
+
+private:
+    pid_t m_pid = -1;
+};
+
 // Where the status bar is: the frame's client area from the bottom.
 constexpr int kStatusBarFromBottom = 10;
 
@@ -102,6 +128,22 @@ TEST(SystemFocus, DialogsTakeTheirClicksWhereverTheManagerPutsThem)
     EXPECT_NE(ide.WaitExit(kLong), -1);
 }
 
+// Where the desktop sends the keys, for a failure message.
+std::string KeysSeen(unsigned long dialog)
+{
+    const unsigned long focus = FocusWindow();
+    const unsigned long active = ActiveWindow();
+    std::ostringstream o;
+    o << "the server's focus is " << focus << " (\"" << (focus ? Title(focus) : "") << "\"), the active window "
+      << active << " (\"" << (active ? Title(active) : "") << "\"), the dialog " << dialog;
+    return o.str();
+}
+
+// A modal dialog has the keys on the desktop itself, not only inside the
+// program (which passes a disabled owner's keys on to its dialog): the
+// server's focus and the manager's active window are the dialog as it maps,
+// after a click on its owner and when the owner is clicked on the way back
+// from another application.
 TEST(SystemFocus, AModalDialogKeepsTheKeysWhenItsOwnerIsClicked)
 {
     Home home("modal-owner", IdeAt(20, 40, 1220, 840));
@@ -112,13 +154,39 @@ TEST(SystemFocus, AModalDialogKeepsTheKeysWhenItsOwnerIsClicked)
     ASSERT_TRUE(Keys(frame, "alt+t s"));
     const unsigned long sets = FindWindow("^Settings$");
     ASSERT_NE(sets, 0u);
-    // A click on the owner's status bar: the dialog keeps (or gets back) the keys.
+    auto dialogHasKeys = [&] {
+        return WaitFor([&] { return FocusWindow() == sets && ActiveWindow() == sets; }, 5000 * kSlowdown);
+    };
+    EXPECT_TRUE(dialogHasKeys()) << "as it maps: " << KeysSeen(sets);
+    // No task of its own: the task bar lists its owner only.
+    const std::vector<uint32_t> state = XServer::Get().Property32((xcb_window_t)sets, "_NET_WM_STATE");
+    EXPECT_EQ(std::count(state.begin(), state.end(), XServer::Get().Atom("_NET_WM_STATE_SKIP_TASKBAR")), 1)
+        << "the dialog is a task of its own";
+    // The owner's status bar and its editor, right of the dialog.
     const Rect c = ClientRect(frame);
-    Click(frame, c.width / 2, c.height - kStatusBarFromBottom);
+    const std::vector<std::pair<std::string, std::pair<int, int>>> clicks{
+        {"the status bar", {c.width / 2, c.height - kStatusBarFromBottom}}, {"the editor", {c.width * 3 / 5, 160}}};
+    for (const auto& [where, at] : clicks) {
+        Click(frame, at.first, at.second);
+        EXPECT_TRUE(dialogHasKeys()) << "after a click on " << where << ": " << KeysSeen(sets);
+    }
+    Screenshot("focus-modal-owner.png");
+    {
+        // Away to another application (below the points clicked) and back by a click on the owner.
+        OtherApplication otherApp("Other application");
+        const unsigned long other = FindWindow("^Other application$");
+        ASSERT_NE(other, 0u);
+        if (ActiveWindow() != other) {
+            ASSERT_TRUE(ClickTitle(other));
+        }
+        ASSERT_TRUE(WaitFor([&] { return FocusWindow() != sets; }, 5000 * kSlowdown)) << KeysSeen(sets);
+        Click(frame, c.width / 2, c.height - kStatusBarFromBottom);
+        EXPECT_TRUE(dialogHasKeys()) << "back from another application: " << KeysSeen(sets);
+        Screenshot("focus-modal-owner-back.png");
+    }
     Type("qq");
     Key("Escape");
     EXPECT_TRUE(desktop::WaitGone(sets, 5000 * kSlowdown)) << "Escape did not reach the dialog";
-    Screenshot("focus-modal-owner.png");
     if (desktop::Shown(sets)) {
         Key("Escape");
         desktop::WaitGone(sets, kLong);
@@ -210,32 +278,6 @@ TEST(SystemFocus, AWaitingInputTakesTheKeysFromTheProgramsOwnWindows)
     EXPECT_TRUE(Keys(frame, "alt+f x"));
     EXPECT_NE(ide.WaitExit(kLong), -1);
 }
-
-// Another application's window on the same desktop (xmessage, beside xprop
-// in every desktop set-up), ended with the test.
-class OtherApplication {
-public:
-    explicit OtherApplication(const std::string& title)
-    {
-        m_pid = fork();
-        if (m_pid == 0) {
-            execlp("xmessage", "xmessage", "-geometry", "500x150+700+300", "-title", title.c_str(), "another application",
-                   (char*)nullptr);
-            _exit(127);
-        }
-    }
-    ~OtherApplication()
-    {
-        if (m_pid <= 0) return;
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-    OtherApplication(const OtherApplication&) = delete;
-    OtherApplication& operator=(const OtherApplication&) = delete;
-
-private:
-    pid_t m_pid = -1;
-};
 
 // The user went on to another application while the program ran: the
 // waiting input raises the console but leaves the keys where they are.

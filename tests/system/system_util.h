@@ -300,6 +300,16 @@ inline unsigned long TransientFor(unsigned long window)
 
 inline unsigned long ActiveWindow() { return XServer::Get().Cardinal(XServer::Get().root, "_NET_ACTIVE_WINDOW"); }
 
+// The window the X server sends the keys to (none: 0), whoever set it.
+inline unsigned long FocusWindow()
+{
+    XServer& x = XServer::Get();
+    xcb_get_input_focus_reply_t* f = xcb_get_input_focus_reply(x.c, xcb_get_input_focus(x.c), nullptr);
+    const unsigned long w = f ? f->focus : 0;
+    free(f);
+    return w == XCB_INPUT_FOCUS_POINTER_ROOT ? 0 : w;
+}
+
 // The windows the manager manages, bottom to top.
 // The order is the X server's own (the frames among the root window's
 // children): not every manager keeps its stacking list up to date on a raise.

@@ -547,6 +547,12 @@ Qt::WindowFlags FlagsOf(const CWindowPlacement& p)
         f |= Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         if (p.style & WS_MINIMIZEBOX) f |= Qt::WindowMinimizeButtonHint;
         if (p.style & WS_MAXIMIZEBOX) f |= Qt::WindowMaximizeButtonHint;
+    } else if (caption && !tool) {
+        // Dialogs draw their own caption: frameless, yet dialogs to the
+        // window manager, which gives them the focus as they map and when
+        // their owner is activated (a manager may never focus a utility
+        // window that has an owner of its kind).
+        f = (p.owner ? Qt::Dialog : Qt::Window) | Qt::FramelessWindowHint;
     } else if (caption) {
         // Floating frames and captioned tool windows: frameless tools drawn
         // by us, kept above their owner by the window manager.
@@ -561,6 +567,37 @@ Qt::WindowFlags FlagsOf(const CWindowPlacement& p)
     if (p.exStyle & WS_EX_TRANSPARENT) f |= Qt::WindowTransparentForInput;
     if (p.exStyle & WS_EX_NOACTIVATE) f |= Qt::WindowDoesNotAcceptFocus;
     return f;
+}
+
+// An owned dialog is no task of its own: task bars and pagers list its owner
+// only (as they did when it was a utility window). Written before it maps;
+// the platform keeps states it did not set itself.
+void KeepOffTaskBar(SurfaceWindow* q)
+{
+    xcb_connection_t* c = XConnection();
+    if (!c || !q->handle()) return;
+    auto atom = [c](const char* name) {
+        xcb_intern_atom_reply_t* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
+        const xcb_atom_t out = a ? a->atom : (xcb_atom_t)XCB_ATOM_NONE;
+        free(a);
+        return out;
+    };
+    const xcb_atom_t state = atom("_NET_WM_STATE");
+    const xcb_atom_t skips[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER")};
+    const xcb_window_t id = (xcb_window_t)q->winId();
+    std::vector<xcb_atom_t> states;
+    if (xcb_get_property_reply_t* r =
+            xcb_get_property_reply(c, xcb_get_property(c, 0, id, state, XCB_ATOM_ATOM, 0, 1024), nullptr)) {
+        if (r->format == 32 && r->type == XCB_ATOM_ATOM) {
+            const auto* v = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
+            states.assign(v, v + xcb_get_property_value_length(r) / 4);
+        }
+        free(r);
+    }
+    for (xcb_atom_t a : skips)
+        if (a != XCB_ATOM_NONE && std::find(states.begin(), states.end(), a) == states.end()) states.push_back(a);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, (uint32_t)states.size(), states.data());
+    xcb_flush(c);
 }
 
 void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
@@ -615,6 +652,10 @@ void ApplyPlacement(const std::shared_ptr<Win>& w, const CWindowPlacement& p)
     if (p.visible && !q->isVisible()) {
         if (QWindow* tp = q->transientParent(); tp && !tp->handle()) tp->create();
         q->setCursor(CursorOf(g_cursor));
+        if ((flags & Qt::WindowType_Mask) == Qt::Dialog) {
+            q->create();
+            KeepOffTaskBar(q);
+        }
         q->show();
         if (!(flags & Qt::WindowDoesNotAcceptFocus) && !(flags & Qt::ToolTip)) q->requestActivate();
         ScheduleStackingSync();
