@@ -1,0 +1,43 @@
+# Test files whose file-local names repeat a neighbour's in a unity batch: they compile alone.
+set(veldra_tests_alone
+  tests/builtins/string_mutation_test.cpp
+  tests/gdi/window_dc_test.cpp
+  tests/graphics/graph_mouse_test.cpp
+  tests/graphics/graph_pointer_test.cpp
+  tests/graphics/graph_scale_test.cpp
+  tests/graphics/graph_stream_test.cpp
+  tests/ide/equivalence_test.cpp
+  tests/ide/function_groups_test.cpp
+  tests/ide/functions_bar_test.cpp
+  tests/ide/ide_wiring_test.cpp
+  tests/ide/matrix_editor_input_test.cpp
+  tests/ide/program_doc_test.cpp
+  tests/ide/program_host.cpp
+  tests/ide/settings_reset.cpp
+  tests/ide/settings_sheet_test.cpp
+  tests/ide/settings_test.cpp
+  tests/ide/value_editors_test.cpp
+  tests/ide/value_insert_test.cpp
+  tests/interpreter/func_records_test.cpp
+  tests/interpreter/statements/translator_test.cpp
+  tests/platform/afx_settings_print_test.cpp
+  tests/platform/wm_destroy_test.cpp
+  tests/plot_device/plot_device_framework_test.cpp
+  tests/plot_device/plot_file_test.cpp
+  tests/system/desktop_system_test.cpp
+  tests/system/newcomer_test.cpp
+  tests/ui_controls/bar_resizable_test.cpp
+  tests/ui_controls/combo_color_test.cpp
+  tests/ui_controls/combo_font_test.cpp
+  tests/ui_controls/combo_number_test.cpp
+  tests/ui_controls/combo_screenshot_test.cpp
+  tests/ui_controls/dialog_dynamic_test.cpp
+  tests/ui_controls/edit_text_test.cpp
+  tests/ui_controls/hex_edit_paint_test.cpp
+  tests/values/power_families_test.cpp
+  tests/values/relational_operators_test.cpp
+  tests/values/value_reader_mutation_test.cpp
+  tests/values/value_reader_test.cpp
+  tests/values/value_writer_test.cpp
+  tests/values/whole_matrix_test.cpp
+)
