@@ -400,16 +400,17 @@ def batch_driver(exe):
     return path if os.access(path, os.X_OK) else None
 
 
-def run(exe, text, cwd, timeout, env, limit_as):
+def run(exe, text, cwd, timeout, env, limits):
     path = os.path.join(cwd, "p.vdx")
     with open(path, "w") as f:
         f.write(text)
-    return run_command([exe, "--run", path], cwd, timeout, env, limit_as)
+    return run_command([exe, "--run", path], cwd, timeout, env, limits)
 
 
-def run_command(cmd, cwd, timeout, env, limit_as):
-    if limit_as:
-        cmd = ["prlimit", "--as=%d" % limit_as, "--"] + cmd
+def run_command(cmd, cwd, timeout, env, limits):
+    """limits: prlimit options (the run's memory limits)."""
+    if limits:
+        cmd = ["prlimit"] + limits + ["--"] + cmd
     p = subprocess.Popen(cmd, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                          stderr=subprocess.PIPE, start_new_session=True)
     hung = False
@@ -467,6 +468,12 @@ class Runner:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env["VELDRA_CONFIG_HOME"] = tempfile.mkdtemp(prefix="veldra-fuzz-conf-")
 
+    def sanitized_limits(self):
+        """The sanitizer build reserves its shadow memory and cannot run under an
+        address-space limit: its allocator ends it past mem_mb of resident memory,
+        and a resident-set limit below that tells the program what it can take."""
+        return ["--rss=%d" % ((self.a.mem_mb * 3 // 4) << 20)]
+
     def note(self, kind, index, text, detail):
         with self.lock:
             self.findings.append((kind, index, text, detail))
@@ -475,10 +482,13 @@ class Runner:
 
     def batch(self, indices):
         progs = {i: make_program(self.a.seed, i, self.functions) for i in indices}
-        first = self.run_set(self.a.veldra, progs, indices, 0, "")
+        first = self.run_set(self.a.veldra, progs, indices, self.sanitized_limits(), "")
         compared = 0
         if self.a.compare:
-            second = self.run_set(self.a.compare, progs, indices, (self.a.mem_mb + 2048) << 20, " (second build)")
+            # The same resident-set limit, so that both builds refuse the same sizes.
+            second = self.run_set(self.a.compare, progs, indices,
+                                  ["--as=%d" % ((self.a.mem_mb + 2048) << 20)] + self.sanitized_limits(),
+                                  " (second build)")
             for i in indices:
                 if progs[i][2] or i not in first or i not in second:
                     continue
@@ -496,18 +506,18 @@ class Runner:
             self.counts["errors"] += sum(1 for i in first if first[i][0] == 1)
             self.counts["translate"] += sum(1 for i in first if first[i][0] == 2)
 
-    def run_set(self, exe, progs, indices, limit_as, which):
+    def run_set(self, exe, progs, indices, limits, which):
         """Runs the programs in batches, each in a folder of its own; gives index -> (status, lines)."""
         cwd = tempfile.mkdtemp(prefix="veldra-fuzz-")
         try:
             driver = batch_driver(exe)
             if driver and not self.a.one_per_run:
-                return self.run_files_in(exe, driver, progs, indices, limit_as, which, cwd)
-            return self.run_set_in(exe, progs, indices, limit_as, which, cwd)
+                return self.run_files_in(exe, driver, progs, indices, limits, which, cwd)
+            return self.run_set_in(exe, progs, indices, limits, which, cwd)
         finally:
             shutil.rmtree(cwd, ignore_errors=True)
 
-    def run_files_in(self, exe, driver, progs, indices, limit_as, which, cwd):
+    def run_files_in(self, exe, driver, progs, indices, limits, which, cwd):
         """The programs as files of their own, run one after another by one driver
         process (program_batch) until one of them ends the process; that one runs
         alone through the program itself, the rest in a new driver process."""
@@ -520,7 +530,7 @@ class Runner:
         results, alone, suspects = {}, [], []
         while pending:
             res = run_command([driver] + [paths[i] for i in pending], cwd,
-                              self.a.timeout + 0.5 * len(pending), self.env, limit_as)
+                              self.a.timeout + 0.5 * len(pending), self.env, limits)
             ended, lines, current = {}, {}, None
             for line in res.out.split("\n"):
                 m = BEGIN_RE.match(line)
@@ -558,16 +568,16 @@ class Runner:
             alone.append(culprit)
             results.pop(culprit, None)
             pending = unfinished[1:]
-        return self.finish_set(exe, progs, alone, suspects, results, limit_as, which, cwd)
+        return self.finish_set(exe, progs, alone, suspects, results, limits, which, cwd)
 
-    def run_set_in(self, exe, progs, indices, limit_as, which, cwd):
+    def run_set_in(self, exe, progs, indices, limits, which, cwd):
         pending = [i for i in indices if not progs[i][1]]
         alone = [i for i in indices if progs[i][1]]
         suspects = []  # programs that ended a batch with a fault
         results = {}
         while pending:
             text = "".join(MARK % i + "\n" + progs[i][0] + "clear;\n" for i in pending)
-            res = run(exe, text, cwd, self.a.timeout + 0.5 * len(pending), self.env, limit_as)
+            res = run(exe, text, cwd, self.a.timeout + 0.5 * len(pending), self.env, limits)
             parts, last = split_outputs(res, set(pending))
             fault = is_fault(res)
             if res.status == 2 and last is None and not fault:
@@ -597,14 +607,14 @@ class Runner:
             else:
                 results[last] = (res.status, parts[last])
             pending = pending[pending.index(last) + 1:]
-        return self.finish_set(exe, progs, alone, suspects, results, limit_as, which, cwd)
+        return self.finish_set(exe, progs, alone, suspects, results, limits, which, cwd)
 
-    def finish_set(self, exe, progs, alone, suspects, results, limit_as, which, cwd):
+    def finish_set(self, exe, progs, alone, suspects, results, limits, which, cwd):
         """Runs each program of `alone` by itself, notes the faults and the batch
         faults no program alone shows, and trims the results' trailing blank lines."""
         for i in alone:
             text = progs[i][0]
-            res = run(exe, text, cwd, self.a.timeout, self.env, limit_as)
+            res = run(exe, text, cwd, self.a.timeout, self.env, limits)
             fault = is_fault(res)
             if fault:
                 self.note(fault + which, i, text, res.out[-2000:] + "\n--- stderr\n" + res.err)
@@ -656,7 +666,7 @@ def main():
         cwd = tempfile.mkdtemp(prefix="veldra-fuzz-")
         text, malformed, nondet = make_program(a.seed, a.only, functions)
         sys.stdout.write(text)
-        res = run(a.veldra, text, cwd, a.timeout, runner.env, 0)
+        res = run(a.veldra, text, cwd, a.timeout, runner.env, runner.sanitized_limits())
         print("--- status %d%s\n%s--- stderr\n%s" % (res.status, " (hung)" if res.hung else "", res.out, res.err))
         shutil.rmtree(cwd, ignore_errors=True)
         return 0
