@@ -30,7 +30,9 @@ import time
 
 # Functions whose results depend on the clock, on unseeded random numbers or
 # on files outside the program: their programs are left out of comparisons.
-NONDETERMINISTIC = {"rand", "randn", "tick", "clock"}
+# A program's generator is seeded from the clock as the program starts: rnd
+# draws from it, and quadm's points too.
+NONDETERMINISTIC = {"rand", "randn", "rnd", "quadm", "tick", "clock"}
 # Functions that touch the file system; they get names in the run's own folder.
 FILE_FUNCTIONS = {"fopen", "fclose", "fwrite", "fread", "feof", "freadln", "fwriteln", "fwriteb", "freadb",
                   "fseek", "ftell", "fsize", "ferror"}
@@ -385,8 +387,9 @@ FAULT_RE = re.compile(r"AddressSanitizer|LeakSanitizer|runtime error:|MemorySani
 
 
 class Result:
-    def __init__(self, status, out, err, hung):
-        self.status, self.out, self.err, self.hung = status, out, err, hung
+    def __init__(self, status, out, err, hung, killed):
+        # hung: the watchdog stopped it; killed: the stop did not end it either.
+        self.status, self.out, self.err, self.hung, self.killed = status, out, err, hung, killed
 
 
 STOPPED = "Error: Program is stoped"
@@ -413,7 +416,7 @@ def run_command(cmd, cwd, timeout, env, limits):
         cmd = ["prlimit"] + limits + ["--"] + cmd
     p = subprocess.Popen(cmd, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                          stderr=subprocess.PIPE, start_new_session=True)
-    hung = False
+    hung = killed = False
     try:
         out, err = p.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
@@ -423,9 +426,10 @@ def run_command(cmd, cwd, timeout, env, limits):
             os.killpg(p.pid, signal.SIGINT)
             out, err = p.communicate(timeout=10)
         except subprocess.TimeoutExpired:
+            killed = True
             os.killpg(p.pid, signal.SIGKILL)
             out, err = p.communicate()
-    return Result(p.returncode, out.decode("utf-8", "replace"), err.decode("utf-8", "replace"), hung)
+    return Result(p.returncode, out.decode("utf-8", "replace"), err.decode("utf-8", "replace"), hung, killed)
 
 
 def split_outputs(res, ids):
@@ -442,7 +446,9 @@ def split_outputs(res, ids):
 
 
 def is_fault(res):
-    if res.hung:
+    # A program that runs for ever by its own loops is no fault when the
+    # watchdog's stop ends it, as Stop ends it in the IDE.
+    if res.hung and (res.killed or STOPPED not in res.out):
         return "hang"
     if res.status not in (0, 1, 2):
         return "status %d" % res.status
@@ -458,7 +464,8 @@ class Runner:
         self.functions = functions
         self.lock = threading.Lock()
         self.findings = []
-        self.counts = {"programs": 0, "batches": 0, "compared": 0, "malformed": 0, "errors": 0, "translate": 0}
+        self.counts = {"programs": 0, "batches": 0, "compared": 0, "malformed": 0, "errors": 0, "translate": 0,
+                       "stopped": 0}
         self.env = dict(os.environ)
         self.env.update({"OPENBLAS_NUM_THREADS": "1", "VELDRA_HEADLESS": "1",
                          "ASAN_OPTIONS": "detect_leaks=1:abort_on_error=1:hard_rss_limit_mb=%d:"
@@ -473,6 +480,10 @@ class Runner:
         address-space limit: its allocator ends it past mem_mb of resident memory,
         and a resident-set limit below that tells the program what it can take."""
         return ["--rss=%d" % ((self.a.mem_mb * 3 // 4) << 20)]
+
+    def note_stopped(self):
+        with self.lock:
+            self.counts["stopped"] += 1
 
     def note(self, kind, index, text, detail):
         with self.lock:
@@ -547,6 +558,13 @@ class Runner:
                     lines[current].append(line)
             for i in ended:
                 results[i] = (ended[i], lines[i])
+            if res.hung:
+                # The watchdog's stop ends the running program and the driver goes
+                # on to the next: what a stopped program printed depends on the moment.
+                for i in pending:
+                    if i in ended and STOPPED in lines[i]:
+                        results.pop(i, None)
+                        self.note_stopped()
             fault = is_fault(res)
             unfinished = [i for i in pending if i not in ended]
             if not fault and not unfinished:
@@ -556,15 +574,6 @@ class Runner:
                 suspects.append((pending[-1], "".join(progs[i][0] for i in pending), res))
                 break
             culprit = unfinished[0]
-            if res.hung:
-                # The watchdog's stop ends the running program, and the driver goes on
-                # to the next: the stopped one is the culprit, what ran after it runs again.
-                stopped = [i for i in pending if i in ended and STOPPED in lines[i]]
-                if stopped:
-                    culprit = stopped[0]
-                    for i in pending[pending.index(culprit):]:
-                        results.pop(i, None)
-                    unfinished = pending[pending.index(culprit):]
             alone.append(culprit)
             results.pop(culprit, None)
             pending = unfinished[1:]
@@ -604,6 +613,8 @@ class Runner:
             if fault:
                 suspects.append((last, text, res))
                 alone.append(last)
+            elif res.hung:
+                self.note_stopped()
             else:
                 results[last] = (res.status, parts[last])
             pending = pending[pending.index(last) + 1:]
@@ -619,6 +630,9 @@ class Runner:
             if fault:
                 self.note(fault + which, i, text, res.out[-2000:] + "\n--- stderr\n" + res.err)
                 suspects = [s for s in suspects if s[0] != i]
+                continue
+            if res.hung:
+                self.note_stopped()
                 continue
             results[i] = (res.status, res.out.rstrip("\n").split("\n"))
         for i, text, res in suspects:
@@ -679,9 +693,9 @@ def main():
                                                                  time.time() - start), flush=True)
     c = runner.counts
     print("%d programs (seed %d, first %d) in %.0f s: %d ran to an error, %d malformed, %d did not translate, "
-          "%d compared with the second build; %d findings"
+          "%d ran until the watchdog stopped them, %d compared with the second build; %d findings"
           % (c["programs"], a.seed, a.first, time.time() - start, c["errors"], c["malformed"], c["translate"],
-             c["compared"], len(runner.findings)))
+             c["stopped"], c["compared"], len(runner.findings)))
     shutil.rmtree(runner.env["VELDRA_CONFIG_HOME"], ignore_errors=True)
     return 1 if runner.findings else 0
 
