@@ -10,6 +10,7 @@
 #include "interpreter/expr_tree.h"
 #include "values/lapack_drivers.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -21,6 +22,7 @@ constexpr int kStandardNormal = 3;
 
 void ReportTooLarge(double rows, double cols)
 {
+    if (ThreadStopRequested()) return;  // a fill that saw the stop: the statement reports the stop
     CMessageWriter w(MSG_ERROR);
     w << "Matrix indexing (";
     int64_t r, c;
@@ -50,11 +52,13 @@ StatusWord Random(double rows, double cols, CValue* out, int idist)
     }
     CValue result;
     int r, c;
-    if (SizeCount(rows, r) && SizeCount(cols, c) && r && c && ValueMatrixShapeFits(r, c) &&
-        RandomRealMatrix(result.MakeMatrix(0, 0), r, c, idist)) {
-        out->Swap(result);
-        NoteAllRealResult(*out);
-        return 0;
+    if (SizeCount(rows, r) && SizeCount(cols, c) && r && c && ValueMatrixShapeFits(r, c)) {
+        if (RandomRealMatrix(result.MakeMatrix(0, 0), r, c, idist)) {
+            out->Swap(result);
+            NoteAllRealResult(*out);
+            return 0;
+        }
+        if (ThreadStopRequested()) return ERR_STOPPED;
     }
     if (int st = BuildFilledMatrix(rows, cols, CValue(), result)) return st;
     if (int st = RandomMatrix(result.Matrix(), 1, idist)) return st;
@@ -266,6 +270,7 @@ StatusWord BuildFilledMatrix(double rows, double cols, const CValue& fill, CValu
     CValue result;
     CValueMatrix& m = result.AsMatrix(r, c, fill);
     if (r && c && (m.Rows() != r || m.Cols() != c)) {
+        if (ThreadStopRequested()) return ERR_STOPPED;  // the fill saw the stop
         ReportTooLarge(rows, cols);  // the heap refused it
         return ERR_INTERNAL;
     }

@@ -103,6 +103,9 @@ StatusWord CPlot2dStatement::Execute(CValue*)
 
     // Every series is evaluated and measured before the block exists.
     struct Prepared {
+        // The series' values belong to this run of the statement: a user
+        // function in them may run the same statement again before they are made.
+        CValue xValue, yValue;
         CValueMatrix xOne, yOne;  // a scalar as a 1 x 1 matrix
         const CValueMatrix* x = nullptr;
         const CValueMatrix* y = nullptr;
@@ -114,16 +117,16 @@ StatusWord CPlot2dStatement::Execute(CValue*)
     for (size_t i = 0; i < series.size(); ++i) {
         Series& sr = *series[i];
         Prepared& p = prepared[i];
-        if (StatusWord s = EvalStatementArgument(sr.x.root, sr.xValue, owner)) return s;
+        if (StatusWord s = EvalStatementArgument(sr.x.root, p.xValue, owner)) return s;
         if (!sr.y.root) return ERR_DIMENSIONS;
-        if (StatusWord s = EvalStatementArgument(sr.y.root, sr.yValue, owner)) return s;
+        if (StatusWord s = EvalStatementArgument(sr.y.root, p.yValue, owner)) return s;
         auto asMatrix = [](const CValue& v, CValueMatrix& one) -> const CValueMatrix* {
             if (v.Type() == VT_MATRIX) return v.MatrixPtr();
             one = CValueMatrix(v);
             return &one;
         };
-        p.x = asMatrix(sr.xValue, p.xOne);
-        p.y = asMatrix(sr.yValue, p.yOne);
+        p.x = asMatrix(p.xValue, p.xOne);
+        p.y = asMatrix(p.yValue, p.yOne);
         if (p.x->Rows() < 1 || p.x->Cols() < 1 || p.y->Rows() < 1 || p.y->Cols() < 1) return ERR_DIMENSIONS;
         int cols = p.x->Cols();
         if (p.y->Cols() != cols) {

@@ -103,7 +103,6 @@ class CPlot2dStatement : public CNamedPlotStatement {
 public:
     struct Series {
         CCompiledExpr x, y;  // y may be absent
-        CValue xValue, yValue;
         std::vector<PlotOptionEntry*> options;
         ~Series();
     };

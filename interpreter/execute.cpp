@@ -29,12 +29,15 @@ StatusWord ExecuteStatements(CStatementBlock* block)
             status = 0;
         }
         // An allocation refused where no one could report it fails the
-        // statement, unless its own error has been written already.
+        // statement, unless its own error has been written already. A long
+        // fill that saw a stop ends as a refused one: the stop is the error.
         if (TakeOutOfMemory()) refused = true;
-        if (refused && !(status & STATUS_REPORTED) && !((status & STATUS_CODE_MASK) == ERR_INTERNAL && ErrorWritten()))
+        const bool stopped = context->IsStopRequested() != 0;
+        if (refused && !stopped && !(status & STATUS_REPORTED) &&
+            !((status & STATUS_CODE_MASK) == ERR_INTERNAL && ErrorWritten()))
             status = ReportOutOfMemory();
         // A skipped statement still passes the stop check.
-        if (context->IsStopRequested()) status = WithCode(status, ERR_STOPPED);
+        if (stopped) status = WithCode(status, ERR_STOPPED);
 
         if (status & STATUS_GOTO) {
             int target = -1;

@@ -9,9 +9,13 @@
 #include "values/operators.h"
 #include "values/output_stream.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
 #include "values/value_matrix.h"
 
 namespace {
+
+// Cells of a range between two looks at the program's stop.
+constexpr int kRangeStopBlock = 1 << 16;
 
 // Whole number nearest to c, halves away from zero.
 double NearestWhole(double c)
@@ -93,10 +97,17 @@ StatusWord BuiltinFvec(CValue* start, CValue* stop, CValue* step, CValue* out)
         const double s = step->Real();
         double x = row[0].Real();
         CRealCells cells;
-        // Out of memory: the loop below meets it as before.
-        for (; i < n && cells.Make(row[i], x + s); ++i) x += s;
+        // Out of memory: the loop below meets it as before. A long range
+        // looks at the stop between blocks.
+        while (i < n) {
+            const int end = n - i > kRangeStopBlock ? i + kRangeStopBlock : n;
+            for (; i < end && cells.Make(row[i], x + s); ++i) x += s;
+            if (i < end) break;
+            if (i < n && ThreadStopRequested()) return ERR_STOPPED;
+        }
     }
     for (; i < n; ++i) {
+        if ((i & (kRangeStopBlock - 1)) == 0 && ThreadStopRequested()) return ERR_STOPPED;
         m.Cell(0, i) = m.Cell(0, i - 1);
         if (int st = ValueAdd(m.Cell(0, i), *step)) {
             out->Swap(v);

@@ -12,6 +12,7 @@
 #include "values/output_stream.h"
 #include "values/random15.h"
 #include "values/range_scaling.h"
+#include "values/stop_probe.h"
 #include "values/stoppable_call.h"
 #include "values/real_cells.h"
 #include "values/value.h"
@@ -455,6 +456,11 @@ bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
         CValue* row = M.Row(i);
         for (int j = 0; j < cols; ++j, ++k) {
             if (k == kChunk) {
+                if (ThreadStopRequested()) {
+                    // The cells written so far own nothing.
+                    FreeUnsetCells(M);
+                    return false;
+                }
                 int n = left < kChunk ? left : kChunk;
                 dlarnv_(&idist, iseed, &n, x.data());
                 left -= n;

@@ -39,8 +39,8 @@ int SchurMatrixFunction(const CComplexMatrix& A, CComplexMatrix& F, ComplexFunct
 // (zlarnv), other modes leave M alone. idist is LAPACK's distribution code.
 int RandomMatrix(CValueMatrix& M, int mode, int idist);
 // The same numbers as mode 1 straight into Real cells of the empty M, made
-// rows x cols; false (M still empty, no number drawn) without memory or for
-// an empty shape.
+// rows x cols; false (M still empty) without memory, for an empty shape, or
+// when the program stopped on the way.
 bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist);
 
 // Whether the first count numbers are all finite. The eigenvalue, Schur,

@@ -11,10 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "values/output_stream.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
 #include "values/struct_value.h"
 
 // ---- limits --------------------------------------------------------------
@@ -42,9 +44,55 @@ uint64_t MemAvailableBytes()
     return kb * 1024;
 }
 
+// What is left under the limit of the memory control group the process is in
+// (cgroup v2, else v1); UINT64_MAX without one. A container's limit is what
+// the process can get, whatever the machine has available.
+uint64_t ControlGroupRoomBytes()
+{
+    auto readNumber = [](const std::string& path, uint64_t& value) {
+        FILE* f = std::fopen(path.c_str(), "r");
+        if (!f) return false;
+        unsigned long long v = 0;
+        const bool ok = std::fscanf(f, "%llu", &v) == 1;  // "max" reads as no number: no limit
+        std::fclose(f);
+        value = v;
+        return ok;
+    };
+    std::string v2, v1;
+    if (FILE* f = std::fopen("/proc/self/cgroup", "r")) {
+        char line[1024];
+        while (std::fgets(line, sizeof line, f)) {
+            std::string l(line);
+            while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+            if (l.compare(0, 3, "0::") == 0)
+                v2 = l.substr(3);
+            else if (const size_t at = l.find(":memory:"); at != std::string::npos)
+                v1 = l.substr(at + 8);
+        }
+        std::fclose(f);
+    }
+    // The group's own folder, else the mount's root (a namespace shows the group there).
+    auto room = [&](const std::string& base, const std::string& group, const char* limitName, const char* usageName) {
+        for (const std::string& dir : {base + group, base}) {
+            uint64_t limit = 0, usage = 0;
+            if (!readNumber(dir + "/" + limitName, limit)) continue;
+            if (limit >= ((uint64_t)1 << 62) || !readNumber(dir + "/" + usageName, usage)) return UINT64_MAX;
+            return limit > usage ? limit - usage : (uint64_t)0;
+        }
+        return UINT64_MAX;
+    };
+    uint64_t r = UINT64_MAX;
+    if (!v2.empty() || v1.empty()) r = room("/sys/fs/cgroup", v2, "memory.max", "memory.current");
+    if (r == UINT64_MAX && !v1.empty())
+        r = room("/sys/fs/cgroup/memory", v1, "memory.limit_in_bytes", "memory.usage_in_bytes");
+    return r;
+}
+
 // What this process can still take: the memory the system has available
-// now (not its total, which other programs are using), and what is left
-// under the address-space and data-segment limits.
+// now (not its total, which other programs are using), what is left under
+// the address-space and data-segment limits, under the resident-set limit
+// (the kernel does not enforce it, but whoever set it means it), and under
+// the memory control group's limit.
 uint64_t AvailableMemoryBytes()
 {
     uint64_t avail = MemAvailableBytes();
@@ -52,38 +100,52 @@ uint64_t AvailableMemoryBytes()
         long pages = sysconf(_SC_AVPHYS_PAGES);
         avail = pages > 0 ? (uint64_t)pages * PageBytes() : (uint64_t)1 << 40;
     }
-    uint64_t vmSize = 0, dataSize = 0;
+    uint64_t vmSize = 0, residentSize = 0, dataSize = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
         unsigned long long size = 0, resident = 0, shared = 0, text = 0, lib = 0, data = 0;
         if (std::fscanf(f, "%llu %llu %llu %llu %llu %llu", &size, &resident, &shared, &text, &lib, &data) == 6) {
             vmSize = size * PageBytes();
+            residentSize = resident * PageBytes();
             dataSize = data * PageBytes();
         }
         std::fclose(f);
     }
-    struct rlimit lim;
-    if (getrlimit(RLIMIT_AS, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
-        avail = std::min<uint64_t>(avail, lim.rlim_cur > vmSize ? lim.rlim_cur - vmSize : 0);
-    if (getrlimit(RLIMIT_DATA, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
-        avail = std::min<uint64_t>(avail, lim.rlim_cur > dataSize ? lim.rlim_cur - dataSize : 0);
-    return avail;
+    auto under = [&avail](int resource, uint64_t used) {
+        struct rlimit lim;
+        if (getrlimit(resource, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
+            avail = std::min<uint64_t>(avail, lim.rlim_cur > used ? lim.rlim_cur - used : 0);
+    };
+    under(RLIMIT_AS, vmSize);
+    under(RLIMIT_DATA, dataSize);
+    under(RLIMIT_RSS, residentSize);
+    return std::min(avail, ControlGroupRoomBytes());
 }
 
 void ReportIndexLimit(int64_t r, int64_t c)
 {
+    if (ThreadStopRequested()) return;  // a fill that saw the stop: the statement reports the stop
     ReportError() << "Matrix indexing (" << r << "," << c << ") is limits exceeded";
 }
 
 CValue RealZero() { return CValue(0.0); }
 }  // namespace
 
-bool ValueMatrixShapeFits(int64_t rows, int64_t cols)
+uint64_t ValueMatrixBytes(int64_t rows, int64_t cols, uint64_t payloadPerCell)
+{
+    if (rows <= 0 || cols <= 0) return 0;
+    // A row is one heap block: a header word, rounded to 16 bytes; large
+    // blocks are mapped in whole pages.
+    uint64_t row = ((uint64_t)cols * sizeof(CValue) + 8 + 15) & ~(uint64_t)15;
+    if (row >= ((uint64_t)128 << 10)) row = (row + PageBytes() - 1) & ~(PageBytes() - 1);
+    return (uint64_t)rows * (row + sizeof(CValue*) + (uint64_t)cols * payloadPerCell);
+}
+
+bool ValueMatrixShapeFits(int64_t rows, int64_t cols, uint64_t payloadPerCell)
 {
     if (rows < 0 || cols < 0 || rows > INT_MAX || cols > INT_MAX) return false;
     // Both factors are below 2^31, so the products cannot overflow 64 bits.
-    // A cell is counted with a number's payload as well (growth fills with
-    // Real 0). Small shapes skip the look at the system.
-    uint64_t bytes = (uint64_t)rows * (uint64_t)cols * 2 * sizeof(CValue) + (uint64_t)rows * sizeof(CValue*);
+    // Small shapes skip the look at the system.
+    const uint64_t bytes = ValueMatrixBytes(rows, cols, payloadPerCell);
     if (bytes <= ((uint64_t)64 << 20)) return true;
     if (bytes <= AvailableMemoryBytes()) return true;
     NoteOutOfMemory();  // the caller may have no words for it
@@ -183,6 +245,28 @@ bool IsZeroCell(const CValue& v)
 // ---- rows ----------------------------------------------------------------
 
 namespace {
+
+// Long fills look at the program's stop between blocks of this many cells:
+// a stop ends them as a refused allocation does (what they took goes back,
+// the refusal is noted), and the statement reports the stop instead.
+constexpr uint64_t kStopBlock = (uint64_t)1 << 16;
+
+class CFillStop {
+public:
+    // True once the program stopped, asked after every kStopBlock cells.
+    bool After(uint64_t cells)
+    {
+        m_done += cells;
+        if (m_done < m_next) return false;
+        m_next = m_done + kStopBlock;
+        if (!ThreadStopRequested()) return false;
+        NoteOutOfMemory();
+        return true;
+    }
+
+private:
+    uint64_t m_done = 0, m_next = kStopBlock;
+};
 
 // Whether any of the n cells owns a payload, without a branch per cell.
 bool AnyOwner(const CValue* cells, int n)
@@ -369,7 +453,10 @@ bool CacheRow(CValue* row, int n)
 
 }  // namespace
 
-CValue* AllocEmptyValueRow(int n)
+namespace {
+// A row of n cells, each empty or (fill not empty) a copy of fill; null when
+// the heap refuses (noted) or the program stopped on the way (not noted).
+CValue* MakeFilledRow(int n, const CValue* fill)
 {
     if (n < 1 || (size_t)n > SIZE_MAX / sizeof(CValue)) return nullptr;
     const size_t bytes = (size_t)n * sizeof(CValue);
@@ -379,9 +466,24 @@ CValue* AllocEmptyValueRow(int n)
         NoteOutOfMemory();
         return nullptr;
     }
-    for (int i = 0; i < n; ++i) new (row + i) CValue();
+    CFillStop stop;
+    for (int i = 0; i < n;) {
+        const int end = n - i > (int)kStopBlock ? i + (int)kStopBlock : n;
+        for (; i < end; ++i) {
+            new (row + i) CValue();
+            if (fill) row[i].CopyFrom(*fill);
+        }
+        if (i < n && stop.After(kStopBlock)) {
+            EndRowCells(row, i);
+            std::free(row);
+            return nullptr;
+        }
+    }
     return row;
 }
+}  // namespace
+
+CValue* AllocEmptyValueRow(int n) { return MakeFilledRow(n, nullptr); }
 
 bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
 {
@@ -407,6 +509,14 @@ bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
     return true;
 }
 
+void FreeUnsetCells(CValueMatrix& m)
+{
+    for (int r = 0; r < m.m_nRows; ++r) std::free(m.m_pRows[r]);
+    std::free(m.m_pRows);
+    m.m_pRows = nullptr;
+    m.m_nRows = m.m_nCols = 0;
+}
+
 bool ShapeOverFreedCells(CValueMatrix& m, int rows, int cols, int& live)
 {
     live = 0;
@@ -429,10 +539,7 @@ bool ShapeOverFreedCells(CValueMatrix& m, int rows, int cols, int& live)
 
 CValue* AllocValueRow(int n, const CValue& fill)
 {
-    CValue* row = AllocEmptyValueRow(n);
-    if (row && fill.Type() != VT_EMPTY)
-        for (int i = 0; i < n; ++i) row[i].CopyFrom(fill);  // the new cells are empty
-    return row;
+    return MakeFilledRow(n, fill.Type() != VT_EMPTY ? &fill : nullptr);
 }
 
 CValue* CopyValueRow(int n, const CValue* cells)
@@ -445,8 +552,15 @@ CValue* CopyValueRow(int n, const CValue* cells)
     // Blocks of cells that own nothing (numbers, characters) are their bytes:
     // one read and one write of the row instead of a call per cell.
     constexpr int kBlock = 256;
+    static_assert(kStopBlock % kBlock == 0);
+    CFillStop stop;
     for (int i = 0; i < n; i += kBlock) {
         const int m = n - i < kBlock ? n - i : kBlock;
+        if (i > 0 && stop.After(kBlock)) {
+            EndRowCells(row, i);
+            std::free(row);
+            return nullptr;
+        }
         if (!AnyOwner(cells + i, m)) {
             std::memcpy(static_cast<void*>(row + i), cells + i, (size_t)m * sizeof(CValue));
             continue;
@@ -507,8 +621,9 @@ CValueMatrix::CValueMatrix(const CValueMatrix& src)
         NoteOutOfMemory();
         return;
     }
+    CFillStop stop;
     for (int r = 0; r < src.m_nRows; ++r) {
-        rows[r] = CopyValueRow(src.m_nCols, src.m_pRows[r]);
+        rows[r] = stop.After(src.m_nCols) ? nullptr : CopyValueRow(src.m_nCols, src.m_pRows[r]);
         if (!rows[r]) {
             for (int k = 0; k < r; ++k) FreeValueRow(rows[k], src.m_nCols);
             std::free(rows);
@@ -570,15 +685,16 @@ bool CValueMatrix::Fill(int rows, int cols, const CValue& value)
             for (int c = 0; c < cols; ++c) m_pRows[r][c] = fill;
         return true;
     }
-    if (!ValueMatrixShapeFits(rows, cols)) return false;
+    if (!ValueMatrixShapeFits(rows, cols, value.Type() == VT_COMPLEX ? sizeof(Complex) : 0)) return false;
     // Built aside so that a refused allocation leaves the matrix as it was.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
     if (!prow) {
         NoteOutOfMemory();
         return false;
     }
+    CFillStop stop;
     for (int r = 0; r < rows; ++r) {
-        prow[r] = AllocValueRow(cols, value);
+        prow[r] = stop.After(cols) ? nullptr : AllocValueRow(cols, value);
         if (!prow[r]) {
             for (int k = 0; k < r; ++k) FreeValueRow(prow[k], cols);
             std::free(prow);
@@ -608,8 +724,9 @@ bool CValueMatrix::Resize(int rows, int cols)
     }
     int keepRows = rows < m_nRows ? rows : m_nRows;
     int keepCols = cols < m_nCols ? cols : m_nCols;
+    CFillStop stop;
     for (int r = 0; r < rows; ++r) {
-        prow[r] = AllocEmptyValueRow(cols);
+        prow[r] = stop.After(cols) ? nullptr : AllocEmptyValueRow(cols);
         if (!prow[r]) {
             for (int k = 0; k < r; ++k) FreeValueRow(prow[k], cols);
             std::free(prow);
@@ -655,8 +772,9 @@ CValue* CValueMatrix::TryCellAtGrow(int r, int c)
     bool ok = true;
     int widened = 0;
     if (nc > oldCols) {
+        CFillStop stop;
         for (; widened < oldRows; ++widened) {
-            CValue* row = ReallocValueRow(m_pRows[widened], oldCols, nc, zero);
+            CValue* row = stop.After(nc - oldCols) ? nullptr : ReallocValueRow(m_pRows[widened], oldCols, nc, zero);
             if (!row) {
                 ok = false;
                 break;
@@ -673,8 +791,9 @@ CValue* CValueMatrix::TryCellAtGrow(int r, int c)
             prow = m_pRows;
         } else {
             m_pRows = prow;
+            CFillStop stop;
             for (; oldRows + added < nr; ++added) {
-                prow[oldRows + added] = AllocValueRow(nc, zero);
+                prow[oldRows + added] = stop.After(nc) ? nullptr : AllocValueRow(nc, zero);
                 if (!prow[oldRows + added]) {
                     ok = false;
                     break;

@@ -25,13 +25,21 @@ bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols);
 // before it writes it, so that ending the old and writing the new cells is one
 // pass over memory. The other cells are unset; live is 0 for more rows.
 bool ShapeOverFreedCells(CValueMatrix& m, int rows, int cols, int& live);
+// Gives back the rows of a matrix shaped with unset cells whose cells written
+// so far own nothing (numbers), without reading a cell: m becomes empty.
+void FreeUnsetCells(CValueMatrix& m);
 
+// What a rows x cols matrix takes of the heap: its row table, its rows as
+// heap blocks, and payloadPerCell more for each cell (0 for numbers and empty
+// cells: a Real keeps its number in the cell).
+uint64_t ValueMatrixBytes(int64_t rows, int64_t cols, uint64_t payloadPerCell = 0);
 // True when a rows x cols matrix can be asked of the heap at all: both counts fit
-// an int and the cells fit the machine's memory. Guards every shape request so that
-// absurd sizes fail cleanly instead of overcommitting.
-bool ValueMatrixShapeFits(int64_t rows, int64_t cols);
-// Whether this many more bytes fit in what the process can still take (the
-// system's available memory and the process's address-space and data limits).
+// an int and what it takes fits what the process can still get. Guards every
+// shape request so that absurd sizes fail cleanly instead of overcommitting.
+bool ValueMatrixShapeFits(int64_t rows, int64_t cols, uint64_t payloadPerCell = 0);
+// Whether this many more bytes fit in what the process can still take: the
+// system's available memory, the process's address-space, data and
+// resident-set limits, and its memory control group's limit.
 bool MemoryCanHold(uint64_t bytes);
 
 // An allocation this thread was refused where nothing could report it (a

@@ -30,7 +30,9 @@ import time
 
 # Functions whose results depend on the clock, on unseeded random numbers or
 # on files outside the program: their programs are left out of comparisons.
-NONDETERMINISTIC = {"rand", "randn", "tick", "clock"}
+# A program's generator is seeded from the clock as the program starts: rnd
+# draws from it, and quadm's points too.
+NONDETERMINISTIC = {"rand", "randn", "rnd", "quadm", "tick", "clock"}
 # Functions that touch the file system; they get names in the run's own folder.
 FILE_FUNCTIONS = {"fopen", "fclose", "fwrite", "fread", "feof", "freadln", "fwriteln", "fwriteb", "freadb",
                   "fseek", "ftell", "fsize", "ferror"}
@@ -385,8 +387,9 @@ FAULT_RE = re.compile(r"AddressSanitizer|LeakSanitizer|runtime error:|MemorySani
 
 
 class Result:
-    def __init__(self, status, out, err, hung):
-        self.status, self.out, self.err, self.hung = status, out, err, hung
+    def __init__(self, status, out, err, hung, killed):
+        # hung: the watchdog stopped it; killed: the stop did not end it either.
+        self.status, self.out, self.err, self.hung, self.killed = status, out, err, hung, killed
 
 
 STOPPED = "Error: Program is stoped"
@@ -400,19 +403,20 @@ def batch_driver(exe):
     return path if os.access(path, os.X_OK) else None
 
 
-def run(exe, text, cwd, timeout, env, limit_as):
+def run(exe, text, cwd, timeout, env, limits):
     path = os.path.join(cwd, "p.vdx")
     with open(path, "w") as f:
         f.write(text)
-    return run_command([exe, "--run", path], cwd, timeout, env, limit_as)
+    return run_command([exe, "--run", path], cwd, timeout, env, limits)
 
 
-def run_command(cmd, cwd, timeout, env, limit_as):
-    if limit_as:
-        cmd = ["prlimit", "--as=%d" % limit_as, "--"] + cmd
+def run_command(cmd, cwd, timeout, env, limits):
+    """limits: prlimit options (the run's memory limits)."""
+    if limits:
+        cmd = ["prlimit"] + limits + ["--"] + cmd
     p = subprocess.Popen(cmd, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                          stderr=subprocess.PIPE, start_new_session=True)
-    hung = False
+    hung = killed = False
     try:
         out, err = p.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
@@ -422,9 +426,10 @@ def run_command(cmd, cwd, timeout, env, limit_as):
             os.killpg(p.pid, signal.SIGINT)
             out, err = p.communicate(timeout=10)
         except subprocess.TimeoutExpired:
+            killed = True
             os.killpg(p.pid, signal.SIGKILL)
             out, err = p.communicate()
-    return Result(p.returncode, out.decode("utf-8", "replace"), err.decode("utf-8", "replace"), hung)
+    return Result(p.returncode, out.decode("utf-8", "replace"), err.decode("utf-8", "replace"), hung, killed)
 
 
 def split_outputs(res, ids):
@@ -441,7 +446,9 @@ def split_outputs(res, ids):
 
 
 def is_fault(res):
-    if res.hung:
+    # A program that runs for ever by its own loops is no fault when the
+    # watchdog's stop ends it, as Stop ends it in the IDE.
+    if res.hung and (res.killed or STOPPED not in res.out):
         return "hang"
     if res.status not in (0, 1, 2):
         return "status %d" % res.status
@@ -457,7 +464,8 @@ class Runner:
         self.functions = functions
         self.lock = threading.Lock()
         self.findings = []
-        self.counts = {"programs": 0, "batches": 0, "compared": 0, "malformed": 0, "errors": 0, "translate": 0}
+        self.counts = {"programs": 0, "batches": 0, "compared": 0, "malformed": 0, "errors": 0, "translate": 0,
+                       "stopped": 0}
         self.env = dict(os.environ)
         self.env.update({"OPENBLAS_NUM_THREADS": "1", "VELDRA_HEADLESS": "1",
                          "ASAN_OPTIONS": "detect_leaks=1:abort_on_error=1:hard_rss_limit_mb=%d:"
@@ -467,6 +475,16 @@ class Runner:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env["VELDRA_CONFIG_HOME"] = tempfile.mkdtemp(prefix="veldra-fuzz-conf-")
 
+    def sanitized_limits(self):
+        """The sanitizer build reserves its shadow memory and cannot run under an
+        address-space limit: its allocator ends it past mem_mb of resident memory,
+        and a resident-set limit below that tells the program what it can take."""
+        return ["--rss=%d" % ((self.a.mem_mb * 3 // 4) << 20)]
+
+    def note_stopped(self):
+        with self.lock:
+            self.counts["stopped"] += 1
+
     def note(self, kind, index, text, detail):
         with self.lock:
             self.findings.append((kind, index, text, detail))
@@ -475,10 +493,13 @@ class Runner:
 
     def batch(self, indices):
         progs = {i: make_program(self.a.seed, i, self.functions) for i in indices}
-        first = self.run_set(self.a.veldra, progs, indices, 0, "")
+        first = self.run_set(self.a.veldra, progs, indices, self.sanitized_limits(), "")
         compared = 0
         if self.a.compare:
-            second = self.run_set(self.a.compare, progs, indices, (self.a.mem_mb + 2048) << 20, " (second build)")
+            # The same resident-set limit, so that both builds refuse the same sizes.
+            second = self.run_set(self.a.compare, progs, indices,
+                                  ["--as=%d" % ((self.a.mem_mb + 2048) << 20)] + self.sanitized_limits(),
+                                  " (second build)")
             for i in indices:
                 if progs[i][2] or i not in first or i not in second:
                     continue
@@ -496,18 +517,18 @@ class Runner:
             self.counts["errors"] += sum(1 for i in first if first[i][0] == 1)
             self.counts["translate"] += sum(1 for i in first if first[i][0] == 2)
 
-    def run_set(self, exe, progs, indices, limit_as, which):
+    def run_set(self, exe, progs, indices, limits, which):
         """Runs the programs in batches, each in a folder of its own; gives index -> (status, lines)."""
         cwd = tempfile.mkdtemp(prefix="veldra-fuzz-")
         try:
             driver = batch_driver(exe)
             if driver and not self.a.one_per_run:
-                return self.run_files_in(exe, driver, progs, indices, limit_as, which, cwd)
-            return self.run_set_in(exe, progs, indices, limit_as, which, cwd)
+                return self.run_files_in(exe, driver, progs, indices, limits, which, cwd)
+            return self.run_set_in(exe, progs, indices, limits, which, cwd)
         finally:
             shutil.rmtree(cwd, ignore_errors=True)
 
-    def run_files_in(self, exe, driver, progs, indices, limit_as, which, cwd):
+    def run_files_in(self, exe, driver, progs, indices, limits, which, cwd):
         """The programs as files of their own, run one after another by one driver
         process (program_batch) until one of them ends the process; that one runs
         alone through the program itself, the rest in a new driver process."""
@@ -520,7 +541,7 @@ class Runner:
         results, alone, suspects = {}, [], []
         while pending:
             res = run_command([driver] + [paths[i] for i in pending], cwd,
-                              self.a.timeout + 0.5 * len(pending), self.env, limit_as)
+                              self.a.timeout + 0.5 * len(pending), self.env, limits)
             ended, lines, current = {}, {}, None
             for line in res.out.split("\n"):
                 m = BEGIN_RE.match(line)
@@ -537,6 +558,13 @@ class Runner:
                     lines[current].append(line)
             for i in ended:
                 results[i] = (ended[i], lines[i])
+            if res.hung:
+                # The watchdog's stop ends the running program and the driver goes
+                # on to the next: what a stopped program printed depends on the moment.
+                for i in pending:
+                    if i in ended and STOPPED in lines[i]:
+                        results.pop(i, None)
+                        self.note_stopped()
             fault = is_fault(res)
             unfinished = [i for i in pending if i not in ended]
             if not fault and not unfinished:
@@ -546,28 +574,19 @@ class Runner:
                 suspects.append((pending[-1], "".join(progs[i][0] for i in pending), res))
                 break
             culprit = unfinished[0]
-            if res.hung:
-                # The watchdog's stop ends the running program, and the driver goes on
-                # to the next: the stopped one is the culprit, what ran after it runs again.
-                stopped = [i for i in pending if i in ended and STOPPED in lines[i]]
-                if stopped:
-                    culprit = stopped[0]
-                    for i in pending[pending.index(culprit):]:
-                        results.pop(i, None)
-                    unfinished = pending[pending.index(culprit):]
             alone.append(culprit)
             results.pop(culprit, None)
             pending = unfinished[1:]
-        return self.finish_set(exe, progs, alone, suspects, results, limit_as, which, cwd)
+        return self.finish_set(exe, progs, alone, suspects, results, limits, which, cwd)
 
-    def run_set_in(self, exe, progs, indices, limit_as, which, cwd):
+    def run_set_in(self, exe, progs, indices, limits, which, cwd):
         pending = [i for i in indices if not progs[i][1]]
         alone = [i for i in indices if progs[i][1]]
         suspects = []  # programs that ended a batch with a fault
         results = {}
         while pending:
             text = "".join(MARK % i + "\n" + progs[i][0] + "clear;\n" for i in pending)
-            res = run(exe, text, cwd, self.a.timeout + 0.5 * len(pending), self.env, limit_as)
+            res = run(exe, text, cwd, self.a.timeout + 0.5 * len(pending), self.env, limits)
             parts, last = split_outputs(res, set(pending))
             fault = is_fault(res)
             if res.status == 2 and last is None and not fault:
@@ -594,21 +613,26 @@ class Runner:
             if fault:
                 suspects.append((last, text, res))
                 alone.append(last)
+            elif res.hung:
+                self.note_stopped()
             else:
                 results[last] = (res.status, parts[last])
             pending = pending[pending.index(last) + 1:]
-        return self.finish_set(exe, progs, alone, suspects, results, limit_as, which, cwd)
+        return self.finish_set(exe, progs, alone, suspects, results, limits, which, cwd)
 
-    def finish_set(self, exe, progs, alone, suspects, results, limit_as, which, cwd):
+    def finish_set(self, exe, progs, alone, suspects, results, limits, which, cwd):
         """Runs each program of `alone` by itself, notes the faults and the batch
         faults no program alone shows, and trims the results' trailing blank lines."""
         for i in alone:
             text = progs[i][0]
-            res = run(exe, text, cwd, self.a.timeout, self.env, limit_as)
+            res = run(exe, text, cwd, self.a.timeout, self.env, limits)
             fault = is_fault(res)
             if fault:
                 self.note(fault + which, i, text, res.out[-2000:] + "\n--- stderr\n" + res.err)
                 suspects = [s for s in suspects if s[0] != i]
+                continue
+            if res.hung:
+                self.note_stopped()
                 continue
             results[i] = (res.status, res.out.rstrip("\n").split("\n"))
         for i, text, res in suspects:
@@ -656,7 +680,7 @@ def main():
         cwd = tempfile.mkdtemp(prefix="veldra-fuzz-")
         text, malformed, nondet = make_program(a.seed, a.only, functions)
         sys.stdout.write(text)
-        res = run(a.veldra, text, cwd, a.timeout, runner.env, 0)
+        res = run(a.veldra, text, cwd, a.timeout, runner.env, runner.sanitized_limits())
         print("--- status %d%s\n%s--- stderr\n%s" % (res.status, " (hung)" if res.hung else "", res.out, res.err))
         shutil.rmtree(cwd, ignore_errors=True)
         return 0
@@ -669,9 +693,9 @@ def main():
                                                                  time.time() - start), flush=True)
     c = runner.counts
     print("%d programs (seed %d, first %d) in %.0f s: %d ran to an error, %d malformed, %d did not translate, "
-          "%d compared with the second build; %d findings"
+          "%d ran until the watchdog stopped them, %d compared with the second build; %d findings"
           % (c["programs"], a.seed, a.first, time.time() - start, c["errors"], c["malformed"], c["translate"],
-             c["compared"], len(runner.findings)))
+             c["stopped"], c["compared"], len(runner.findings)))
     shutil.rmtree(runner.env["VELDRA_CONFIG_HOME"], ignore_errors=True)
     return 1 if runner.findings else 0
 
