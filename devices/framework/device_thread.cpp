@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "devices/framework/device_app.h"
 #include "devices/framework/device_frame.h"
@@ -98,10 +99,18 @@ namespace {
 // frees again. With the allocator's sliding threshold such blocks soon come
 // from the thread's own heap and stay there, a few megabytes per window for
 // good; a fixed threshold maps them and gives them back when freed.
+// Each thread would also get a heap of its own, reserving 64 MB of address
+// space apiece: a program that opens a window per call in a deep recursion
+// then runs out of address space under a limit, and the text library's
+// helper threads abort the process when they cannot start. A heap per core
+// is as fast for windows that mostly paint.
 void ReturnLargeBlocksToTheSystem()
 {
     static std::once_flag once;
-    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 256 * 1024); });
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+        mallopt(M_ARENA_MAX, (int)std::max(4u, std::thread::hardware_concurrency()));
+    });
 }
 
 }  // namespace

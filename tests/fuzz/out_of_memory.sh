@@ -53,6 +53,12 @@ for f in rand randn ones zeros eye; do
 done
 check big_range $'x = 1..400000000;\n"not reached";\n' 1 'Matrix indexing \(1,4e\+08\) is limits exceeded'
 check big_range_rss $'x = 1..400000000;\n"not reached";\n' 1 'Matrix indexing \(1,4e\+08\) is limits exceeded' 1536 rss
+# A window for every call of a recursion: each is a thread, and the text
+# library's threads ended the process when they could not start (a trap, or a
+# crash inside the font library), so the window is refused while there is room.
+for mb in 600 1536 2500; do
+  check windows $'function f(n)\n    plot2d ([1, 2], [1, 2, 3]);\n    f(n + 1);\nend\nf(1);\n' 2 'Not enough memory' $mb
+done
 fits() {  # name, program text, the limit in MB, as|rss: must end without an error, its last line "done"
   local name=$1 text=$2 mb=$3 kind=$4
   [ "$kind" = as ] && [ "$sanitized" = ON ] && return
