@@ -409,6 +409,23 @@ TEST(RasterRules, WidePolylinesInRunsGiveTheWholePathsPicture)
 
 namespace {
 
+// Where a white W x H canvas is black against the pixels expected drawn:
+// each difference is reported (the first few) through report, and counted.
+int CountDifferences(const CMemoryCanvas& c, int W, int H, const std::vector<int>& expected,
+                     const std::function<void(int, int, bool)>& report, int shown)
+{
+    const std::vector<unsigned char> bits = c.Snapshot();
+    const size_t stride = ((size_t)W * 3 + 3) & ~(size_t)3;
+    int differ = 0;
+    for (int py = 0; py < H; py++)
+        for (int px = 0; px < W; px++) {
+            const unsigned char* q = &bits[(size_t)py * stride + (size_t)px * 3];
+            const bool black = q[0] == 0 && q[1] == 0 && q[2] == 0;
+            if (black != (expected[(size_t)py * W + px] != 0) && differ++ < shown) report(px, py, black);
+        }
+    return differ;
+}
+
 // Hairlines through a clip of many rectangles are walked per rectangle: the
 // pixels are those of the one walk over the segment (the minor coordinate
 // rounded halves away from the start, the end left out) that lie in the
@@ -478,16 +495,9 @@ TEST(RasterRules, HairlinesThroughAComplexClipTouchTheWalksPixelsOnce)
             }
             walked += n;
         }
-        const std::vector<unsigned char> bits = c.Snapshot();
-        const size_t stride = ((size_t)W * 3 + 3) & ~(size_t)3;
-        int differ = 0;
-        for (int py = 0; py < H; py++)
-            for (int px = 0; px < W; px++) {
-                const unsigned char* q = &bits[(size_t)py * stride + (size_t)px * 3];
-                const bool black = q[0] == 0 && q[1] == 0 && q[2] == 0;
-                if (black != (flips[(size_t)py * W + px] != 0) && differ++ < 5)
-                    ADD_FAILURE() << "style " << style << " pixel " << px << "," << py;
-            }
+        const int differ = CountDifferences(c, W, H, flips, [&](int px, int py, bool) {
+            ADD_FAILURE() << "style " << style << " pixel " << px << "," << py;
+        }, 5);
         EXPECT_EQ(differ, 0) << "style " << style;
         DeleteObject(both);
         DeleteObject(hole);
@@ -607,17 +617,10 @@ TEST(RasterRules, HairlineSegmentsMatchTheOneWalkThroughRandomClips)
                 }
                 SelectObject(dc, old);
                 DeleteObject(pen);
-                const std::vector<unsigned char> bits = c.Snapshot();
-                const size_t stride = ((size_t)W * 3 + 3) & ~(size_t)3;
-                int differ = 0;
-                for (int py = 0; py < H; py++)
-                    for (int px = 0; px < W; px++) {
-                        const unsigned char* q = &bits[(size_t)py * stride + (size_t)px * 3];
-                        const bool black = q[0] == 0 && q[1] == 0 && q[2] == 0;
-                        if (black != (expect[(size_t)py * W + px] != 0) && differ++ < 3)
-                            ADD_FAILURE() << kind.name << ", seed " << seed << ", rop " << rop << ": pixel " << px << ","
-                                          << py << (black ? " drawn" : " missing");
-                    }
+                const int differ = CountDifferences(c, W, H, expect, [&](int px, int py, bool black) {
+                    ADD_FAILURE() << kind.name << ", seed " << seed << ", rop " << rop << ": pixel " << px << ","
+                                  << py << (black ? " drawn" : " missing");
+                }, 3);
                 EXPECT_EQ(differ, 0) << kind.name << ", seed " << seed << ", rop " << rop;
             }
         }
