@@ -6,7 +6,8 @@
 // and what became visible is recorded: a new window, a changed title, a
 // changed picture. The items and what their Parts say of them are the table
 // tests/system/data/command_walk.txt; the record goes to
-// build/test-artifacts/command-walk.log.
+// build/test-artifacts/command-walk.log (command-walk-icewm.log, ... under
+// the other managers).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -175,7 +176,7 @@ public:
         const std::string text = "line " + std::to_string(it.line) + " \"" + it.text + "\": " + what;
         failures.push_back(text);
         // The screen as it was, for whoever reads the failure.
-        const std::string shot = "command-walk-line-" + std::to_string(it.line) + ".png";
+        const std::string shot = "command-walk" + DesktopSuffix() + "-line-" + std::to_string(it.line) + ".png";
         Screenshot(shot);
         m_log << "    FAIL " << what << " (" << shot << ")\n";
     }
@@ -201,7 +202,8 @@ private:
     Child& m_ide;
     unsigned long m_frame = 0;
 
-    Geometry FrameAt() { return Anchor(m_frame); }
+    // The table's points are of the client area: the desktop's frame is its own.
+    Geometry FrameAt() { return WindowGeometry(m_frame); }
 
     // Back to the window under walk, no menu open.
     void Focus()
@@ -365,11 +367,11 @@ private:
         const Shot was = Grab();
         action();
         const Geometry g = FrameAt();
-        // The frame's picture without its status bar (menu prompts and key
-        // panes change there by themselves).
+        // The frame's picture below its menu bar (whose titles light up as
+        // menus open and close).
         auto changed = [&] {
             const Shot now = Grab();
-            return now.Valid() && was.Valid() && now.Differs(was, g.x, g.y, g.x + g.width, g.y + g.height - 26);
+            return now.Valid() && was.Valid() && now.Differs(was, g.x, g.y + 20, g.x + g.width, g.y + g.height);
         };
         const std::string kind = it.expect.substr(0, it.expect.find(':'));
         const std::string pattern = it.expect.find(':') == std::string::npos ? std::string() : it.expect.substr(it.expect.find(':') + 1);
@@ -428,8 +430,8 @@ TEST(SystemCommandWalk, EveryMenuItemToolbarButtonAndContextMenuItem)
     Home home("walk");
     const fs::path program = home.Write("walk.vdx", kWalkProgram);
     for (const auto& f : fs::directory_iterator(ArtifactDir()))
-        if (f.path().filename().string().rfind("command-walk-line-", 0) == 0) fs::remove(f.path());
-    std::ofstream log(ArtifactDir() / "command-walk.log");
+        if (f.path().filename().string().rfind("command-walk" + DesktopSuffix() + "-line-", 0) == 0) fs::remove(f.path());
+    std::ofstream log(ArtifactDir() / ("command-walk" + DesktopSuffix() + ".log"));
     Child ide(home, {program.string()});
     const unsigned long frame = FindWindow("^Veldra - walk\\.vdx");
     ASSERT_NE(frame, 0u) << "no IDE frame";
@@ -450,7 +452,7 @@ TEST(SystemCommandWalk, EveryMenuItemToolbarButtonAndContextMenuItem)
         }
         SCOPED_TRACE(s.window);
         if (!walk.Run(s, window)) break;
-        Screenshot(("command-walk-" + s.window + ".png"));
+        Screenshot("command-walk" + DesktopSuffix() + "-" + s.window + ".png");
     }
     log.flush();
     for (const std::string& f : walk.failures) ADD_FAILURE() << f;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <regex>
 #include <string>
@@ -90,6 +91,14 @@ inline unsigned long WaitNewWindow(const std::string& pattern, const std::vector
         },
         ms);
     return found;
+}
+
+// The window manager's name as a suffix of a run's pictures and records ("",
+// "-icewm", "-fluxbox"): runs under the three managers go side by side.
+inline std::string DesktopSuffix()
+{
+    const char* wm = std::getenv("VELDRA_DESKTOP_WM");
+    return !wm || std::string(wm).empty() || std::string(wm) == "openbox" ? std::string() : "-" + std::string(wm);
 }
 
 // The point the tests' window-relative coordinates are measured from: the

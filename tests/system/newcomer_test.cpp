@@ -2,8 +2,9 @@
 // of steps of what a user does (keys, typed text, clicks at points of windows
 // found by their titles) and of what must then be seen: windows, pixels of
 // the screen, files on disk, the clipboard, the program's exit status. Every
-// step ends with a screenshot in build/test-artifacts/newcomer/, and the
-// record of the run goes to newcomer.log beside them.
+// step ends with a screenshot in build/test-artifacts/newcomer/ (newcomer-icewm/,
+// newcomer-fluxbox/ under those managers), and the record of the run goes to
+// newcomer.log beside them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -890,7 +891,7 @@ TEST(Newcomer, FirstDay)
     ASSERT_TRUE(error.empty()) << error;
     ASSERT_FALSE(steps.empty());
 
-    const fs::path shots = ArtifactDir() / "newcomer";
+    const fs::path shots = ArtifactDir() / ("newcomer" + DesktopSuffix());
     fs::create_directories(shots);
     for (const auto& f : fs::directory_iterator(shots)) fs::remove(f.path());
     std::ofstream log(shots / "newcomer.log");
