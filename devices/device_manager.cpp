@@ -10,6 +10,7 @@
 #include "values/app_settings.h"
 #include "values/output_stream.h"
 #include "values/path_text.h"
+#include "values/value_matrix.h"
 
 namespace {
 
@@ -214,6 +215,14 @@ CIODevice* CIODeviceManager::OpenDevice(const char* name, int mode, bool* create
     if (mode == DEVICE_OUT_OF_PROCESS) {
         d = new CProcessDevice(this, n);
     } else {
+        // A new window is a thread with its stack, its heap and the text
+        // library's helper threads; without room for them the libraries below
+        // end the process instead of failing, so the statement fails first.
+        constexpr uint64_t kWindowRoom = (uint64_t)256 << 20;
+        if (!MemoryCanHold(kWindowRoom)) {
+            NoteOutOfMemory();
+            return nullptr;
+        }
         if (!IsLoaded() && !LoadDeviceDll()) return nullptr;
         d = new CDllDevice(this, n);
     }

@@ -26,14 +26,6 @@ HWND CPlotStatementBase::OpenPlotWindow()
         HWND window = WindowOfIdentifierId(var->Word());
         if (window && IsWindow(window)) return window;
     }
-    // A new window is a thread with its stack, its heap and the text
-    // library's helper threads; without room for them the libraries below
-    // end the process instead of failing, so the statement fails first.
-    constexpr uint64_t kWindowRoom = (uint64_t)256 << 20;
-    if (!MemoryCanHold(kWindowRoom)) {
-        NoteOutOfMemory();
-        return nullptr;
-    }
     CIODevice* device = manager.OpenDevice(HandleName().c_str(), DEVICE_IN_PROCESS, nullptr);
     if (!device) return nullptr;  // reported
     HWND window = device->Window();
