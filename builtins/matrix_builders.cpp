@@ -116,7 +116,7 @@ StatusWord Builder(CValue** args, int count, CValue* out, double fill, bool iden
     }
     CValue result;
     if (int st = BuildFilledMatrix(rows, cols, CValue(fill), result)) return st;
-    if (identity) result.Matrix().MakeIdentity();
+    if (identity && !result.Matrix().MakeIdentity()) return ERR_STOPPED;
     out->Swap(result);
     return 0;
 }
@@ -142,10 +142,7 @@ StatusWord Triangle(CValue* x, CValue* k, CValue* out, bool upper)
     }
     // Beyond the int range every cell lies on one side of the diagonal anyway.
     const int d = SaturateToInt(RoundToNearest(k->Real()));
-    if (upper)
-        x->Matrix().Triu(d);
-    else
-        x->Matrix().Tril(d);
+    if (!(upper ? x->Matrix().Triu(d) : x->Matrix().Tril(d))) return ERR_STOPPED;
     if (out != x) {
         out->Clear();
         out->Swap(*x);

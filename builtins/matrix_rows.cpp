@@ -78,7 +78,7 @@ StatusWord DeleteLines(CValue* x, CValue* k, CValue* out, bool isRow)
     }
     const bool ok = isRow ? m.DeleteRows(indices.data(), (int)indices.size())
                           : m.DeleteColumns(indices.data(), (int)indices.size());
-    if (!ok) return ERR_INTERNAL;
+    if (!ok) return ERR_STOPPED;  // the only refusal: a long removal that saw the stop
     if (out != x) {
         out->Clear();
         out->Swap(*x);

@@ -129,7 +129,7 @@ StatusWord FindPairs(CValue* x, CValue* out, bool withValues)
     } else if (x->Type() == VT_MATRIX) {
         std::vector<std::pair<int, int>> pairs;
         std::vector<CValue*> cells;
-        x->Matrix().FindNonZeroWithValues(pairs, cells);
+        if (!x->Matrix().FindNonZeroWithValues(pairs, cells)) return ERR_STOPPED;
         std::vector<double> rows, cols;
         for (const auto& p : pairs) {
             rows.push_back(p.first + 1.0);
@@ -181,7 +181,7 @@ StatusWord BuiltinFind(CValue* x, CValue* out)
             result.SetReal(1.0);
     } else if (x->Type() == VT_MATRIX) {
         std::vector<int64_t> found;
-        x->Matrix().FindNonZero(found);
+        if (!x->Matrix().FindNonZero(found)) return ERR_STOPPED;
         std::vector<double> positions;
         positions.reserve(found.size());
         for (int64_t k : found) positions.push_back((double)k + 1.0);

@@ -7,6 +7,7 @@
 #include "interpreter/expr_tree.h"
 #include "interpreter/operator_builtins.h"
 #include "interpreter/read_only_params.h"
+#include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
 
@@ -267,7 +268,14 @@ StatusWord OpArrayTranspose(ExprNode** ops, int, CValue& result, StatementContex
     const CValueMatrix& m = scratch.Matrix();
     CValueMatrix& t = result.MakeMatrix(m.Cols(), m.Rows());
     if (t.Rows() != m.Cols() || t.Cols() != m.Rows()) return ERR_INTERNAL_SUPPORT;
+    CCellStop stop;
     for (int i = 0; i < m.Rows(); ++i)
-        for (int j = 0; j < m.Cols(); ++j) t.Cell(j, i) = m.Cell(i, j);
+        for (int j = 0; j < m.Cols(); ++j) {
+            if (stop.After(1)) {
+                result.Clear();
+                return ERR_STOPPED;
+            }
+            t.Cell(j, i) = m.Cell(i, j);
+        }
     return 0;
 }

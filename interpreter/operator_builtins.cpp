@@ -119,13 +119,14 @@ StatusWord BuiltinFvec(CValue* start, CValue* stop, CValue* step, CValue* out)
 }
 
 // The transpose of a matrix of Real cells only, in tiles so that both sides
-// are read and written a cache line at a time; false (o empty) for any other
-// matrix.
-bool TransposeReals(const CValueMatrix& m, CValueMatrix& o)
+// are read and written a cache line at a time: 0 (o the transpose), 1 for
+// any other matrix, ERR_STOPPED once the program stopped (o empty for both).
+int TransposeReals(const CValueMatrix& m, CValueMatrix& o)
 {
     constexpr int kTile = 32;
     const int rows = m.Rows(), cols = m.Cols();
-    if (!ShapeWithUnsetCells(o, cols, rows)) return false;
+    if (!ShapeWithUnsetCells(o, cols, rows)) return 1;
+    CCellStop stop;
     for (int i0 = 0; i0 < rows; i0 += kTile) {
         const int i1 = i0 + kTile < rows ? i0 + kTile : rows;
         for (int j0 = 0; j0 < cols; j0 += kTile) {
@@ -135,21 +136,21 @@ bool TransposeReals(const CValueMatrix& m, CValueMatrix& o)
                 for (int j = j0; j < j1; ++j) {
                     if (in[j].m_tag != VT_REAL) {
                         // The cells written so far own nothing: the rows go back bare.
-                        for (int r = 0; r < cols; ++r) {
-                            CValue* row = o.Row(r);
-                            for (int c = 0; c < rows; ++c) new (row + c) CValue();
-                        }
-                        o.Free();
-                        return false;
+                        FreeUnsetCells(o);
+                        return 1;
                     }
                     CValue& cell = o.Row(j)[i];
                     cell.m_real = in[j].m_real;
                     cell.m_tag = VT_REAL;
                 }
             }
+            if (stop.After((uint64_t)(i1 - i0) * (uint64_t)(j1 - j0))) {
+                FreeUnsetCells(o);
+                return ERR_STOPPED;
+            }
         }
     }
-    return true;
+    return 0;
 }
 
 StatusWord BuiltinTrans(CValue* arg, CValue* out)
@@ -165,7 +166,9 @@ StatusWord BuiltinTrans(CValue* arg, CValue* out)
         const CValueMatrix& m = arg->Matrix();
         {
             CValue r;
-            if (TransposeReals(m, r.MakeMatrix(0, 0))) {
+            const int reals = TransposeReals(m, r.MakeMatrix(0, 0));
+            if (reals == ERR_STOPPED) return ERR_STOPPED;
+            if (reals == 0) {
                 out->Swap(r);
                 NoteAllRealResult(*out);
                 return 0;
@@ -176,9 +179,11 @@ StatusWord BuiltinTrans(CValue* arg, CValue* out)
         int st = 0;
         if (o.Rows() != m.Cols() || o.Cols() != m.Rows()) return ERR_INTERNAL_SUPPORT;
         CRealCells reals;
+        CCellStop stop;
         for (int i = 0; i < o.Rows() && !st; ++i) {
             CValue* row = o.Row(i);
             for (int j = 0; j < o.Cols() && !st; ++j) {
+                if (stop.After(1)) return ERR_STOPPED;
                 const CValue& in = m.Cell(j, i);
                 // Real cells, nearly always all of them, skip the dispatch.
                 if (in.Tag() == VT_REAL && reals.Make(row[j], in.Real())) continue;

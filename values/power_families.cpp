@@ -45,10 +45,7 @@ bool WholeExponent(const CValue& p, double& value)
 
 int WholePower(CValueMatrix& m, double p)
 {
-    if (p == 0.0) {
-        m.MakeIdentity();
-        return 0;
-    }
+    if (p == 0.0) return m.MakeIdentity() ? 0 : 25;  // 25: the program stopped
     const double count = std::fabs(p);
     if (count <= kRepeatedProductLimit) {
         const CValueMatrix x(m);
@@ -57,7 +54,7 @@ int WholePower(CValueMatrix& m, double p)
     } else {
         // Square and multiply: about 2 log2(|p|) products for any double.
         CValueMatrix base(m), result(m.Rows(), m.Cols());
-        result.MakeIdentity();
+        if (!result.MakeIdentity()) return 25;
         for (double e = count; e >= 1.0; e = std::floor(e * 0.5)) {
             if (std::fmod(e, 2.0) == 1.0)
                 if (int st = result.Multiply(base)) return st;

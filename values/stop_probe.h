@@ -12,6 +12,25 @@ bool ThreadStopRequested();
 // The flag itself (null when none), for work handed to another thread.
 const std::atomic<uint8_t>* ThreadStopFlag();
 
+// Loops over the cells of a matrix look at the stop between blocks of this
+// many cells, whatever the matrix's shape (one wide row is as long as many).
+constexpr uint64_t kCellStopBlock = (uint64_t)1 << 16;
+class CCellStop {
+public:
+    // True once this thread's program stopped, looked at whenever another
+    // block of cells has been done.
+    bool After(uint64_t cells)
+    {
+        m_done += cells;
+        if (m_done < m_next) return false;
+        m_next = m_done + kCellStopBlock;
+        return ThreadStopRequested();
+    }
+
+private:
+    uint64_t m_done = 0, m_next = kCellStopBlock;
+};
+
 // A device thread that works through a program's long request sees the
 // program's stop by this count, which grows each time a program tells its
 // devices that it stops.

@@ -246,27 +246,38 @@ bool IsZeroCell(const CValue& v)
 
 namespace {
 
-// Long fills look at the program's stop between blocks of this many cells:
-// a stop ends them as a refused allocation does (what they took goes back,
-// the refusal is noted), and the statement reports the stop instead.
-constexpr uint64_t kStopBlock = (uint64_t)1 << 16;
+// Long fills look at the program's stop between blocks of cells: a stop ends
+// them as a refused allocation does (what they took goes back, the refusal
+// is noted), and the statement reports the stop instead.
+constexpr uint64_t kStopBlock = kCellStopBlock;
 
 class CFillStop {
 public:
-    // True once the program stopped, asked after every kStopBlock cells.
     bool After(uint64_t cells)
     {
-        m_done += cells;
-        if (m_done < m_next) return false;
-        m_next = m_done + kStopBlock;
-        if (!ThreadStopRequested()) return false;
+        if (!m_cells.After(cells)) return false;
         NoteOutOfMemory();
         return true;
     }
 
 private:
-    uint64_t m_done = 0, m_next = kStopBlock;
+    CCellStop m_cells;
 };
+
+// Calls f(r, c0, c1) for the cells [c0, c1) of every row r, in blocks that
+// split wide rows too; false once the program stopped between two blocks.
+template <class F>
+bool ForCellBlocks(int rows, int cols, F f)
+{
+    CCellStop stop;
+    for (int r = 0; r < rows; ++r)
+        for (int c0 = 0; c0 < cols; c0 += (int)kStopBlock) {
+            const int c1 = cols - c0 > (int)kStopBlock ? c0 + (int)kStopBlock : cols;
+            f(r, c0, c1);
+            if (stop.After((uint64_t)(c1 - c0))) return false;
+        }
+    return true;
+}
 
 // Whether any of the n cells owns a payload, without a branch per cell.
 bool AnyOwner(const CValue* cells, int n)
@@ -573,7 +584,7 @@ CValue* CopyValueRow(int n, const CValue* cells)
     return row;
 }
 
-CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill)
+CValue* ReallocValueRow(CValue*& row, int n, int m, const CValue& fill)
 {
     for (int i = m; i < n; ++i) row[i].~CValue();
     // CValue is trivially relocatable: moving its bytes keeps it valid.
@@ -582,9 +593,21 @@ CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill)
         if (m < n) return row;  // shrinking cannot fail in practice; keep the block
         return nullptr;
     }
-    for (int i = n; i < m; ++i) {
-        new (nrow + i) CValue();
-        if (fill.Type() != VT_EMPTY) nrow[i] = fill;
+    row = nrow;
+    CFillStop stop;
+    for (int i = n; i < m;) {
+        const int end = m - i > (int)kStopBlock ? i + (int)kStopBlock : m;
+        for (; i < end; ++i) {
+            new (nrow + i) CValue();
+            if (fill.Type() != VT_EMPTY) nrow[i] = fill;
+        }
+        if (i < m && stop.After(kStopBlock)) {
+            // Back to the n cells it had; a refused shrink keeps the larger block.
+            EndRowCells(nrow + n, i - n);
+            if (void* p = std::realloc(static_cast<void*>(nrow), (size_t)(n > 0 ? n : 1) * sizeof(CValue)))
+                row = static_cast<CValue*>(p);
+            return nullptr;
+        }
     }
     return nrow;
 }
@@ -839,10 +862,15 @@ static int JoinTwo(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix&
             ReportIndexLimit(rows, cols);
             return 10;
         }
-        for (int r = 0; r < a.m_nRows; ++r)
-            for (int c = 0; c < a.m_nCols; ++c) t.m_pRows[r][c] = a.m_pRows[r][c];
-        for (int r = 0; r < b.m_nRows; ++r)
-            for (int c = 0; c < b.m_nCols; ++c) t.m_pRows[r0 + r][c0 + c] = b.m_pRows[r][c];
+        auto place = [&t](const CValueMatrix& m, int top, int left) {
+            return ForCellBlocks(m.m_nRows, m.m_nCols, [&](int r, int c0, int c1) {
+                for (int c = c0; c < c1; ++c) t.m_pRows[top + r][left + c] = m.m_pRows[r][c];
+            });
+        };
+        if (!place(a, 0, 0) || !place(b, r0, c0)) {
+            NoteOutOfMemory();  // a stop, reported by the statement as such
+            return 10;
+        }
     }
     out.Swap(t);
     return 0;
@@ -922,38 +950,44 @@ bool CValueMatrix::DeleteColumns(const int* indices, int count)
         return true;
     }
     const CValue none;
+    CCellStop stop;
     for (int r = 0; r < m_nRows; ++r) {
         CValue* row = m_pRows[r];
         int to = 0;
         for (int c = 0; c < m_nCols; ++c) {
+            // Stopped: the rows keep their width, some with their cells moved.
+            if (stop.After(1)) return false;
             if (drop[(size_t)c]) continue;
             if (to != c) row[to].Swap(row[c]);
             ++to;
         }
-        m_pRows[r] = ReallocValueRow(row, m_nCols, kept, none);
     }
+    for (int r = 0; r < m_nRows; ++r) m_pRows[r] = ReallocValueRow(m_pRows[r], m_nCols, kept, none);
     m_nCols = kept;
     return true;
 }
 
-void CValueMatrix::Triu(int k)
+bool CValueMatrix::Triu(int k)
 {
-    for (int r = 0; r < m_nRows; ++r)
-        for (int c = 0; c < m_nCols; ++c)
+    return ForCellBlocks(m_nRows, m_nCols, [this, k](int r, int c0, int c1) {
+        for (int c = c0; c < c1; ++c)
             if ((int64_t)r > (int64_t)c - k) m_pRows[r][c].SetReal(0.0);
+    });
 }
 
-void CValueMatrix::Tril(int k)
+bool CValueMatrix::Tril(int k)
 {
-    for (int r = 0; r < m_nRows; ++r)
-        for (int c = 0; c < m_nCols; ++c)
+    return ForCellBlocks(m_nRows, m_nCols, [this, k](int r, int c0, int c1) {
+        for (int c = c0; c < c1; ++c)
             if ((int64_t)r < (int64_t)c - k) m_pRows[r][c].SetReal(0.0);
+    });
 }
 
-void CValueMatrix::MakeIdentity()
+bool CValueMatrix::MakeIdentity()
 {
-    for (int r = 0; r < m_nRows; ++r)
-        for (int c = 0; c < m_nCols; ++c) m_pRows[r][c].SetReal(r == c ? 1.0 : 0.0);
+    return ForCellBlocks(m_nRows, m_nCols, [this](int r, int c0, int c1) {
+        for (int c = c0; c < c1; ++c) m_pRows[r][c].SetReal(r == c ? 1.0 : 0.0);
+    });
 }
 
 int CValueMatrix::GetDiag(int k, CValueMatrix& out) const
@@ -984,27 +1018,30 @@ int CValueMatrix::GetDiag(int k, CValueMatrix& out) const
 
 // ---- find family ---------------------------------------------------------
 
-void CValueMatrix::FindNonZero(std::vector<int64_t>& indices) const
+bool CValueMatrix::FindNonZero(std::vector<int64_t>& indices) const
 {
-    int64_t lin = 0;
-    for (int r = 0; r < m_nRows; ++r)
-        for (int c = 0; c < m_nCols; ++c, ++lin)
-            if (!IsZeroCell(m_pRows[r][c])) indices.push_back(lin);
+    return ForCellBlocks(m_nRows, m_nCols, [&](int r, int c0, int c1) {
+        const int64_t lin = (int64_t)r * m_nCols;
+        for (int c = c0; c < c1; ++c)
+            if (!IsZeroCell(m_pRows[r][c])) indices.push_back(lin + c);
+    });
 }
 
-void CValueMatrix::FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const
+bool CValueMatrix::FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const
 {
-    for (int r = 0; r < m_nRows; ++r)
-        for (int c = 0; c < m_nCols; ++c)
+    return ForCellBlocks(m_nRows, m_nCols, [&](int r, int c0, int c1) {
+        for (int c = c0; c < c1; ++c)
             if (!IsZeroCell(m_pRows[r][c])) pairs.emplace_back(r, c);
+    });
 }
 
-void CValueMatrix::FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const
+bool CValueMatrix::FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const
 {
-    for (int r = 0; r < m_nRows; ++r)
-        for (int c = 0; c < m_nCols; ++c)
+    return ForCellBlocks(m_nRows, m_nCols, [&](int r, int c0, int c1) {
+        for (int c = c0; c < c1; ++c)
             if (!IsZeroCell(m_pRows[r][c])) {
                 pairs.emplace_back(r, c);
                 cells.push_back(&m_pRows[r][c]);
             }
+    });
 }

@@ -11,7 +11,10 @@
 CValue* AllocValueRow(int n, const CValue& fill);
 CValue* AllocEmptyValueRow(int n);
 CValue* CopyValueRow(int n, const CValue* cells);
-CValue* ReallocValueRow(CValue* row, int n, int m, const CValue& fill);
+// Gives row m cells, the new ones copies of fill. Null when the heap refuses
+// or a long growth saw the program's stop (noted as a refusal); row then
+// still holds its n cells, wherever they are now.
+CValue* ReallocValueRow(CValue*& row, int n, int m, const CValue& fill);
 void FreeValueRow(CValue* row, int n);
 
 class CValueMatrix;
@@ -103,17 +106,19 @@ public:
     int VertCat(const CValueMatrix& a, const CValueMatrix& b);  // this = [a; b]
     int MakeDiag(const CValue* cells, int n, int k);            // n cells on the k-th diagonal
     bool DeleteRows(const int* indices, int count);
-    bool DeleteColumns(const int* indices, int count);
-    void Triu(int k);
-    void Tril(int k);
-    void MakeIdentity();
+    bool DeleteColumns(const int* indices, int count);  // false: stopped, cells moved within their rows
+    // False when the program stopped on the way (the cells partly set).
+    bool Triu(int k);
+    bool Tril(int k);
+    bool MakeIdentity();
     // out = row vector of the k-th diagonal; 10 after "Extracting k-th diagonal from matrix".
     int GetDiag(int k, CValueMatrix& out) const;
 
-    // Find family: row-major visit, linear indices count every cell (0-based).
-    void FindNonZero(std::vector<int64_t>& indices) const;
-    void FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const;
-    void FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const;
+    // Find family: row-major visit, linear indices count every cell (0-based);
+    // false when the program stopped on the way.
+    bool FindNonZero(std::vector<int64_t>& indices) const;
+    bool FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const;
+    bool FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const;
 
     // ---- Built with the value operators (values/value_matrix_ops.cpp) ----
     int Trace(CValue& out) const;                          // sum of the main diagonal

@@ -1,11 +1,14 @@
 // Long fills (random and filled matrices, ranges, growth by indexing, copies)
-// end at the program's stop: nothing is kept, nothing is reported but the stop.
+// and long walks over the cells of a matrix (transposes, joins, triangles,
+// searches) end at the program's stop: nothing is kept, nothing is reported
+// but the stop.
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 #include "builtins/matrix_builtins.h"
 #include "builtins/libraries.h"
+#include "interpreter/operator_builtins.h"
 #include "interpreter/statements/program_harness.h"
 #include "support/capture.h"
 #include "values/stop_probe.h"
@@ -145,6 +148,109 @@ TEST(LongFills, AStoppedStatementLeavesItsVariableAndReportsOnlyTheStop)
         const CVarSlot* y = program.FindVariable("y");
         ASSERT_TRUE(y && y->value) << text;
         EXPECT_EQ(y->value->Type(), (uint32_t)VT_REAL) << text;
+    }
+    GlobalVariables.Clear();
+}
+
+// A matrix of rows x cols Real cells, each its linear index.
+CValue Counting(int rows, int cols)
+{
+    CValue v;
+    CValueMatrix& m = v.MakeMatrix(rows, cols);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) m.Cell(r, c).SetReal((double)r * cols + c);
+    return v;
+}
+
+TEST(LongFills, AWideRowGrownInPlaceEndsAtTheStopWithItsCells)
+{
+    CValue* row = AllocValueRow(10, CValue(2.0));
+    ASSERT_NE(row, nullptr);
+    {
+        RaisedStop stop;
+        // One row: every block of new cells looks, not only the rows around it.
+        EXPECT_EQ(ReallocValueRow(row, 10, 4000000, CValue(0.0)), nullptr);
+        EXPECT_TRUE(TakeOutOfMemory());
+        ASSERT_NE(row, nullptr);
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(row[i].Real(), 2.0) << i;
+        // A short growth finishes: no block is full before its end.
+        EXPECT_NE(ReallocValueRow(row, 10, 1000, CValue(0.0)), nullptr);
+        EXPECT_EQ(row[999].Real(), 0.0);
+        EXPECT_FALSE(TakeOutOfMemory());
+    }
+    FreeValueRow(row, 1000);
+}
+
+TEST(LongFills, WalksOverCellsEndAtTheStop)
+{
+    CValue square = Counting(1000, 1000), wide = Counting(1, 300000), tall = Counting(300000, 1);
+    CCaptureStream cap;
+    RaisedStop stop;
+    // The transpose reads its argument in place and writes cells it has not set yet.
+    for (CValue* m : {&square, &wide, &tall}) {
+        CValue out(7.0);
+        EXPECT_EQ(BuiltinTrans(m, &out), ERR_STOPPED) << m->Matrix().Rows();
+        EXPECT_EQ(out.Real(), 7.0);
+    }
+    CValueMatrix& m = square.Matrix();
+    EXPECT_FALSE(m.Triu(0));
+    EXPECT_FALSE(m.Tril(0));
+    EXPECT_FALSE(wide.Matrix().MakeIdentity());
+    std::vector<int64_t> found;
+    EXPECT_FALSE(wide.Matrix().FindNonZero(found));
+    EXPECT_LT(found.size(), 300000u);
+    std::vector<std::pair<int, int>> pairs;
+    EXPECT_FALSE(m.FindNonZeroPairs(pairs));
+    const int first = 0;
+    EXPECT_FALSE(m.DeleteColumns(&first, 1));
+    EXPECT_EQ(m.Cols(), 1000);
+    CValueMatrix joined;
+    EXPECT_EQ(joined.HorzCat(wide.Matrix(), wide.Matrix()), 10);
+    EXPECT_TRUE(joined.IsEmpty());
+    TakeOutOfMemory();
+    // Small walks finish before any block is full.
+    CValue small = Counting(20, 30), out;
+    EXPECT_EQ(BuiltinTrans(&small, &out), 0);
+    EXPECT_EQ(out.Matrix().Cell(29, 19).Real(), 19 * 30 + 29.0);
+    EXPECT_TRUE(small.Matrix().Triu(0));
+    EXPECT_EQ(joined.VertCat(small.Matrix(), small.Matrix()), 0);
+    EXPECT_EQ(joined.Rows(), 40);
+    EXPECT_FALSE(TakeOutOfMemory());
+    EXPECT_TRUE(cap.messages.empty()) << cap.messages.front();
+}
+
+// Statements whose long part is a walk over cells or a growth of one wide
+// row: x keeps its value, and the stop is all that is said.
+TEST(LongFills, StoppedWalksLeaveTheVariableAndReportOnlyTheStop)
+{
+    const struct {
+        const char* start;
+        const char* statement;
+    } cases[] = {
+        {"x = ones(1, 1000000) * 3;", "x[1, 4000000] = 1;"},
+        {"x = ones(1000, 1000) * 3;", "x = x';"},
+        {"x = ones(1000, 1000) * 3;", "x = x.';"},
+        {"x = ones(1, 1000000) * 3;", "x = trans(x);"},
+        {"x = ones(1000, 1000) * 3;", "x = hrzcat(x, x);"},
+        {"x = ones(1, 1000000) * 3;", "x = vrtcat(x, x);"},
+        {"x = ones(1000, 1000) * 3;", "x = triu(x, 0);"},
+        {"x = ones(1000, 1000) * 3;", "x = tril(x, 0);"},
+        {"x = ones(1000, 1000) * 3;", "x = find(x);"},
+        {"x = ones(1000, 1000) * 3;", "x = dcol(x, 1);"},
+        {"x = ones(1000, 1000) * 3;", "x = x^0;"},
+        {"x = ones(1000, 1000) * 3;", "x = eye(1000);"},
+    };
+    RegisterBuiltinLibraries();
+    for (const auto& c : cases) {
+        GlobalVariables.Clear();
+        StopAtStatement program(2);
+        const ProgramRun r = RunProgramIn(program, std::string(c.start) + "\ny = 5;\n" + c.statement + "\n");
+        EXPECT_EQ(r.messages, std::vector<std::string>{"Error: Program is stoped"}) << c.statement;
+        const CVarSlot* x = program.FindVariable("x");
+        ASSERT_TRUE(x && x->value && x->value->Type() == VT_MATRIX) << c.statement;
+        const CValueMatrix& m = x->value->Matrix();
+        EXPECT_EQ((int64_t)m.Rows() * m.Cols(), 1000000) << c.statement;
+        EXPECT_EQ(m.Cell(m.Rows() - 1, m.Cols() - 1).Real(), 3.0) << c.statement;
     }
     GlobalVariables.Clear();
 }
