@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "values/stop_probe.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
 
 namespace {
 
 constexpr int kOutOfRange = 60;
-// The growth was refused with its own message (the limits error).
+// The growth was refused with its own message (the limits error), or the
+// program stopped (the statement says so).
 constexpr int kReported = 10;
 constexpr int kNotArray = 61;
 constexpr int kBadIndex = 62;
@@ -159,7 +161,9 @@ int MatrixElement(CValueMatrix& m, const CValue* ix, int n, CValue& result, bool
         CValue out;
         CValueMatrix& r = down ? out.MakeMatrix(k, 1) : out.MakeMatrix(1, k);
         if (r.Rows() * (int64_t)r.Cols() != k) return kOutOfRange;
+        CCellStop stop;
         for (int i = 0; i < k; ++i) {
+            if (stop.After(1)) return kReported;
             CValue* cell = down ? &m.Cell((int)list.at[i], 0) : &m.Cell(0, (int)list.at[i]);
             ReferInNewCell(down ? r.Cell(i, 0) : r.Cell(0, i), cell);
         }
@@ -191,8 +195,10 @@ int MatrixElement(CValueMatrix& m, const CValue* ix, int n, CValue& result, bool
     CValue out;
     CValueMatrix& r = out.MakeMatrix(nr, nc);
     if (r.Rows() != nr || r.Cols() != nc) return kOutOfRange;
+    CCellStop stop;
     for (int p = 0; p < nr; ++p)
         for (int q = 0; q < nc; ++q) {
+            if (stop.After(1)) return kReported;
             CValue* cell = &m.Cell((int)rows.at[p], (int)cols.at[q]);
             if (n == 2) {
                 ReferInNewCell(r.Cell(p, q), cell);

@@ -239,6 +239,8 @@ TEST(LongFills, StoppedWalksLeaveTheVariableAndReportOnlyTheStop)
         {"x = ones(1000, 1000) * 3;", "x = dcol(x, 1);"},
         {"x = ones(1000, 1000) * 3;", "x = x^0;"},
         {"x = ones(1000, 1000) * 3;", "x = eye(1000);"},
+        {"x = ones(1000, 1000) * 3;", "x = x[1..1000, 1..1000];"},
+        {"x = ones(1, 1000000) * 3;", "x = x[1..1000000];"},
     };
     RegisterBuiltinLibraries();
     for (const auto& c : cases) {
