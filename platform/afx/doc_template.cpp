@@ -46,6 +46,7 @@ void CDocTemplate::AddDocument(CDocument* doc)
 {
     m_docs.push_back(doc);
     doc->m_pDocTemplate = this;
+    doc->m_pOwner = this;
 }
 
 void CDocTemplate::RemoveDocument(CDocument* doc)
@@ -55,7 +56,15 @@ void CDocTemplate::RemoveDocument(CDocument* doc)
             m_docs.erase(m_docs.begin() + (long)i);
             break;
         }
-    if (doc->m_pDocTemplate == this) doc->m_pDocTemplate = nullptr;
+    if (doc->m_pDocTemplate == this) {
+        doc->m_pDocTemplate = nullptr;
+        doc->m_pOwner = nullptr;
+    }
+}
+
+BOOL CDocTemplate::RouteCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    return OnCmdMsg(nID, nCode, pExtra, info);
 }
 
 CDocument* CDocTemplate::CreateNewDocument()

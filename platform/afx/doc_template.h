@@ -6,21 +6,13 @@
 #include <vector>
 
 #include "platform/afx/cmd_target.h"
+#include "platform/afx/create_context.h"
+#include "platform/afx/document.h"
 
-class CDocument;
-class CDocTemplate;
 class CFrameWnd;
 class CWnd;
 
-// What a frame needs to make its view.
-struct CCreateContext {
-    const CRuntimeClass* m_pNewViewClass = nullptr;
-    CDocument* m_pCurrentDoc = nullptr;
-    CDocTemplate* m_pNewDocTemplate = nullptr;
-    CFrameWnd* m_pCurrentFrame = nullptr;
-};
-
-class CDocTemplate : public CCmdTarget {
+class CDocTemplate : public CCmdTarget, public IDocumentOwner {
     DECLARE_DYNAMIC(CDocTemplate)
 public:
     enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
@@ -30,7 +22,8 @@ public:
 
     bool GetDocString(std::string& out, DocStringIndex index) const;
     virtual void AddDocument(CDocument* doc);
-    virtual void RemoveDocument(CDocument* doc);
+    void RemoveDocument(CDocument* doc) override;
+    BOOL RouteCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
     const std::vector<CDocument*>& Documents() const { return m_docs; }
 
     virtual CDocument* CreateNewDocument();

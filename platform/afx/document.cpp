@@ -11,13 +11,11 @@
 #include <filesystem>
 
 #include "platform/afx/afx_ids.h"
-#include "platform/afx/doc_manager.h"
-#include "platform/afx/doc_template.h"
+#include "platform/afx/app_access.h"
 #include "platform/afx/exception.h"
-#include "platform/afx/frame_wnd.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/view.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/view_frame.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
@@ -32,7 +30,7 @@ CDocument::CDocument() = default;
 CDocument::~CDocument()
 {
     for (CView* v : m_views) v->m_pDocument = nullptr;
-    if (m_pDocTemplate) m_pDocTemplate->RemoveDocument(this);
+    if (m_pOwner) m_pOwner->RemoveDocument(this);
 }
 
 void CDocument::SetTitle(const char* title)
@@ -47,8 +45,7 @@ void CDocument::SetPathName(const char* path, BOOL addToMru)
     std::filesystem::path p = std::filesystem::absolute(path ? path : "", ec);
     m_strPathName = ec ? std::string(path ? path : "") : p.lexically_normal().string();
     SetTitle(std::filesystem::path(m_strPathName).filename().string().c_str());
-    if (addToMru)
-        if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(m_strPathName.c_str());
+    if (addToMru) AfxAddToRecentFileList(m_strPathName.c_str());
 }
 
 void CDocument::AddView(CView* view)
@@ -103,9 +100,9 @@ void CDocument::UpdateFrameCounts()
     // Titles are sent to windows: take the frames first, check each by handle.
     std::vector<HWND> frames;
     for (CView* v : m_views)
-        if (CFrameWnd* f = v->GetParentFrame()) frames.push_back(f->m_hWnd);
+        if (IViewFrame* f = AfxParentViewFrame(v)) frames.push_back(f->FrameWnd()->m_hWnd);
     for (HWND h : frames)
-        if (CFrameWnd* f = DynamicDowncast<CFrameWnd>(CWnd::FromHandlePermanent(h))) f->OnUpdateFrameTitle(TRUE);
+        if (IViewFrame* f = AfxViewFrameOf(CWnd::FromHandlePermanent(h))) f->OnUpdateFrameTitle(TRUE);
 }
 
 BOOL CDocument::OnNewDocument()
@@ -266,7 +263,8 @@ void CDocument::OnCloseDocument()
     m_bAutoDelete = FALSE;
     while (!m_views.empty()) {
         CView* v = m_views.front();
-        CFrameWnd* f = v->GetParentFrame();
+        IViewFrame* frame = AfxParentViewFrame(v);
+        CWnd* f = frame ? frame->FrameWnd() : nullptr;
         if (f && f->m_hWnd) {
             f->DestroyWindow();
         } else {
@@ -310,10 +308,8 @@ BOOL CDocument::DoSave(const char* path, BOOL replace)
 {
     std::string name = path ? path : "";
     if (name.empty()) {
-        CDocManager* manager = AfxGetDocManager();
         std::string suggestion = m_strPathName.empty() ? m_strTitle : m_strPathName;
-        if (!manager || !manager->DoPromptFileName(suggestion, AFX_IDS_UNTITLED, FALSE, m_pDocTemplate))
-            return FALSE;
+        if (!AfxDoPromptFileName(suggestion, AFX_IDS_UNTITLED, FALSE, m_pDocTemplate)) return FALSE;
         name = suggestion;
     }
     if (!OnSaveDocument(name.c_str())) return FALSE;
@@ -332,5 +328,5 @@ BOOL CDocument::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* 
     CRouteGuard guard(this, nID, nCode);
     if (!guard.Entered()) return FALSE;
     if (CCmdTarget::OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
-    return m_pDocTemplate && m_pDocTemplate->OnCmdMsg(nID, nCode, pExtra, info);
+    return m_pOwner && m_pOwner->RouteCmdMsg(nID, nCode, pExtra, info);
 }

@@ -13,10 +13,23 @@
 #include "platform/afx/cmd_target.h"
 
 class CDocTemplate;
+class CDocument;
 class CView;
 class CFrameWnd;
 class CException;
 typedef void* POSITION;
+
+// What a document asks of the template that holds it: CDocTemplate
+// implements it and hands itself down in AddDocument.
+class IDocumentOwner {
+public:
+    virtual void RemoveDocument(CDocument* doc) = 0;
+    // The commands the document did not handle.
+    virtual BOOL RouteCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) = 0;
+
+protected:
+    ~IDocumentOwner() = default;
+};
 
 class CDocument : public CCmdTarget {
     DECLARE_DYNAMIC(CDocument)
@@ -63,6 +76,7 @@ public:
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override;
 
     CDocTemplate* m_pDocTemplate = nullptr;
+    IDocumentOwner* m_pOwner = nullptr;   // the same template, set with it
     BOOL m_bAutoDelete = TRUE;
     BOOL m_bEmbedded = FALSE;
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <map>
 
+#include "platform/afx/app_access.h"
 #include "platform/afx/control_bar.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/settings_file.h"
-#include "platform/afx/win_app.h"
 
 namespace {
 const UINT kDockIds[] = {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_RIGHT};
@@ -289,27 +289,33 @@ struct BarInfo {
     bool hasBars = false;
     std::vector<uint32_t> bars;
 };
+// The value, or all bits set when it is missing.
+UINT ProfileInt(CSettingsFile& settings, const char* section, const char* entry)
+{
+    uint32_t v = 0;
+    return settings.GetInt(section, entry, v) ? v : (UINT)-1;
+}
 }  // namespace
 
 void CFrameWnd::SaveBarState(const char* name) const
 {
-    CWinApp* app = AfxGetApp();
-    if (!app || !name) return;
-    CSettingsFile::CBatch batch(app->Settings());
+    CSettingsFile* settings = AfxGetAppSettings();
+    if (!settings || !name) return;
+    CSettingsFile::CBatch batch(*settings);
     std::vector<uint8_t> ids;
     for (CControlBar* b : m_listControlBars)
         if (b->m_hWnd) PutU32(ids, (uint32_t)b->GetDlgCtrlID());
     const std::string head = std::string(name) + "-Bars";
-    app->DeleteProfileSection(head.c_str());
-    app->WriteProfileBinary(head.c_str(), "Ids", ids.data(), ids.size());
+    settings->DeleteSection(head.c_str());
+    settings->WriteBinary(head.c_str(), "Ids", ids.data(), ids.size());
     for (CControlBar* b : m_listControlBars) {
         if (!b->m_hWnd) continue;
         const UINT id = (UINT)b->GetDlgCtrlID();
         const std::string sec = BarSection(name, id);
-        app->DeleteProfileSection(sec.c_str());
-        app->WriteProfileInt(sec.c_str(), "Visible", b->IsVisible() ? 1 : 0);
-        app->WriteProfileInt(sec.c_str(), "Floating", b->IsFloating() ? 1 : 0);
-        app->WriteProfileInt(sec.c_str(), "Horizontal", b->IsHorz() ? 1 : 0);
+        settings->DeleteSection(sec.c_str());
+        settings->WriteInt(sec.c_str(), "Visible", (uint32_t)(b->IsVisible() ? 1 : 0));
+        settings->WriteInt(sec.c_str(), "Floating", (uint32_t)(b->IsFloating() ? 1 : 0));
+        settings->WriteInt(sec.c_str(), "Horizontal", (uint32_t)(b->IsHorz() ? 1 : 0));
         POINT fp{0, 0};
         if (CMiniDockFrameWnd* mf = MiniFrameOf(b)) {
             RECT w;
@@ -321,8 +327,8 @@ void CFrameWnd::SaveBarState(const char* name) const
         std::vector<uint8_t> bytes;
         PutU32(bytes, (uint32_t)fp.x);
         PutU32(bytes, (uint32_t)fp.y);
-        app->WriteProfileBinary(sec.c_str(), "FloatPos", bytes.data(), bytes.size());
-        app->WriteProfileInt(sec.c_str(), "DockBar", b->m_pDockBar ? b->m_pDockBar->GetDlgCtrlID() : 0);
+        settings->WriteBinary(sec.c_str(), "FloatPos", bytes.data(), bytes.size());
+        settings->WriteInt(sec.c_str(), "DockBar", (uint32_t)(b->m_pDockBar ? b->m_pDockBar->GetDlgCtrlID() : 0));
         RECT r{0, 0, 0, 0};
         if (b->m_pDockBar && !b->IsFloating()) {
             b->GetWindowRect(&r);
@@ -330,7 +336,7 @@ void CFrameWnd::SaveBarState(const char* name) const
         }
         bytes.clear();
         for (LONG v : {r.left, r.top, r.right, r.bottom}) PutU32(bytes, (uint32_t)v);
-        app->WriteProfileBinary(sec.c_str(), "DockRect", bytes.data(), bytes.size());
+        settings->WriteBinary(sec.c_str(), "DockRect", bytes.data(), bytes.size());
         if (CDockBar* d = DynamicDowncast<CDockBar>(b)) {
             bytes.clear();
             bool first = true;
@@ -339,18 +345,18 @@ void CFrameWnd::SaveBarState(const char* name) const
                 first = false;
                 for (const auto& s : row) PutU32(bytes, s.bar ? s.id : s.id + AFX_BAR_PLACEHOLDER);
             }
-            app->WriteProfileBinary(sec.c_str(), "Bars", bytes.data(), bytes.size());
+            settings->WriteBinary(sec.c_str(), "Bars", bytes.data(), bytes.size());
         }
     }
 }
 
 BOOL CFrameWnd::LoadBarState(const char* name)
 {
-    CWinApp* app = AfxGetApp();
-    if (!app || !name || !m_hWnd) return FALSE;
+    CSettingsFile* settings = AfxGetAppSettings();
+    if (!settings || !name || !m_hWnd) return FALSE;
     const std::string head = std::string(name) + "-Bars";
     std::vector<uint8_t> ids;
-    if (!app->GetProfileBinary(head.c_str(), "Ids", ids) || ids.size() % 4 != 0) return FALSE;
+    if (!settings->GetBinary(head.c_str(), "Ids", ids) || ids.size() % 4 != 0) return FALSE;
     // Read everything into a scratch state first; any fault rejects it all.
     std::map<UINT, BarInfo> state;
     std::vector<UINT> order;
@@ -362,22 +368,22 @@ BOOL CFrameWnd::LoadBarState(const char* name)
         BarInfo info;
         info.id = id;
         const UINT bad = 0xFFFFFFFFu;
-        UINT v = app->GetProfileInt(sec.c_str(), "Visible", -1), f = app->GetProfileInt(sec.c_str(), "Floating", -1),
-             h = app->GetProfileInt(sec.c_str(), "Horizontal", -1), d = app->GetProfileInt(sec.c_str(), "DockBar", -1);
+        UINT v = ProfileInt(*settings, sec.c_str(), "Visible"), f = ProfileInt(*settings, sec.c_str(), "Floating"),
+             h = ProfileInt(*settings, sec.c_str(), "Horizontal"), d = ProfileInt(*settings, sec.c_str(), "DockBar");
         if (v > 1 || f > 1 || h > 1 || d == bad) return FALSE;
         info.visible = v;
         info.floating = f;
         info.horz = h;
         info.dockBar = d;
         std::vector<uint8_t> bytes;
-        if (!app->GetProfileBinary(sec.c_str(), "FloatPos", bytes) || bytes.size() != 8) return FALSE;
+        if (!settings->GetBinary(sec.c_str(), "FloatPos", bytes) || bytes.size() != 8) return FALSE;
         info.floatPos = POINT{ClampCoord((int32_t)GetU32(bytes, 0)), ClampCoord((int32_t)GetU32(bytes, 4))};
-        if (!app->GetProfileBinary(sec.c_str(), "DockRect", bytes) || bytes.size() != 16) return FALSE;
+        if (!settings->GetBinary(sec.c_str(), "DockRect", bytes) || bytes.size() != 16) return FALSE;
         info.dockRect = ClampRect(RECT{(int32_t)GetU32(bytes, 0), (int32_t)GetU32(bytes, 4), (int32_t)GetU32(bytes, 8), (int32_t)GetU32(bytes, 12)});
         if (d != 0 && (d < AFX_IDW_DOCKBAR_TOP || d > AFX_IDW_DOCKBAR_FLOAT)) return FALSE;
         if (d != 0 && d != AFX_IDW_DOCKBAR_FLOAT && !DynamicDowncast<CDockBar>(GetControlBar(d))) return FALSE;
         if (f != (d == AFX_IDW_DOCKBAR_FLOAT)) return FALSE;
-        if (app->GetProfileBinary(sec.c_str(), "Bars", bytes)) {
+        if (settings->GetBinary(sec.c_str(), "Bars", bytes)) {
             if (bytes.size() % 4 != 0 || !DynamicDowncast<CDockBar>(GetControlBar(id))) return FALSE;
             info.hasBars = true;
             for (size_t k = 0; k < bytes.size(); k += 4) {

@@ -6,15 +6,15 @@
 #include "platform/user/window_icon.h"
 
 #include "platform/afx/afx_ids.h"
+#include "platform/afx/app_access.h"
 #include "platform/afx/cmd_ui.h"
 #include "platform/afx/control_bar.h"
-#include "platform/afx/doc_template.h"
+#include "platform/afx/create_context.h"
 #include "platform/afx/document.h"
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/resources.h"
 #include "platform/afx/view.h"
-#include "platform/afx/doc_manager.h"
-#include "platform/afx/win_app.h"
+#include "platform/afx/win_thread.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
@@ -225,10 +225,7 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* 
     if (CView* v = GetActiveView())
         if (v->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
     if (CWnd::OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
-    CWinApp* app = AfxGetApp();
-    CWinThread* thread = AfxGetThread();
-    if (thread && static_cast<CCmdTarget*>(thread) != app && thread->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
-    return app && app->OnCmdMsg(nID, nCode, pExtra, info);
+    return AfxRouteToThreadAndApp(nID, nCode, pExtra, info);
 }
 
 BOOL CFrameWnd::PreTranslateMessage(MSG* msg)
@@ -248,20 +245,18 @@ void CFrameWnd::OnClose()
 {
     // A frame never closes under its own nested loop: end the loop first.
     if (AfxEndLoopBeforeClose(m_hWnd)) return;
-    CWinApp* app = AfxGetApp();
-    if (IsMainFrame() && app && app->m_pMainWnd == this) {
-        if (!app->SaveAllModified()) return;
+    if (IsMainFrame() && AfxIsAppMainWnd(this)) {
+        if (!AfxSaveAllModified()) return;
         HWND self = m_hWnd;
-        app->CloseAllDocuments(FALSE);
+        AfxCloseAllDocuments(FALSE);
         if (IsWindow(self)) ::DestroyWindow(self);
         return;
     }
     CDocument* doc = GetActiveDocument();
     if (doc && !doc->CanCloseFrame(this)) return;
-    CDocManager* manager = AfxGetDocManager();
-    if (IsMainFrame() && manager) {
+    if (IsMainFrame() && AfxGetDocManager()) {
         HWND self = m_hWnd;
-        manager->CloseAllDocuments(FALSE);
+        AfxDocManagerCloseAllDocuments(FALSE);
         if (IsWindow(self)) ::DestroyWindow(self);
         return;
     }

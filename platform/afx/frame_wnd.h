@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/view_frame.h"
 #include "platform/afx/wnd.h"
 
 class CView;
@@ -21,7 +22,7 @@ struct CCreateContext;
 // wParam: a string id, or 0 with lParam the text; for the message pane.
 #define WM_SETMESSAGESTRING 0x0362u
 
-class CFrameWnd : public CWnd {
+class CFrameWnd : public CWnd, public IViewFrame {
     DECLARE_DYNCREATE(CFrameWnd)
 public:
     CFrameWnd();
@@ -38,15 +39,16 @@ public:
     virtual void InitialUpdateFrame(CDocument* doc, BOOL makeVisible);
     virtual void ActivateFrame(int cmdShow = -1);
 
-    virtual CView* GetActiveView() const;
-    virtual void SetActiveView(CView* view, BOOL notify = TRUE);
+    CView* GetActiveView() const override;
+    void SetActiveView(CView* view, BOOL notify = TRUE) override;
     virtual CDocument* GetActiveDocument();
     virtual CFrameWnd* GetActiveFrame() { return this; }
 
-    virtual void RecalcLayout(BOOL notify = TRUE);
+    void RecalcLayout(BOOL notify = TRUE) override;
     // The client rectangle left for the view once bars have taken theirs.
     virtual void GetViewRect(RECT* r);
-    virtual void OnUpdateFrameTitle(BOOL addToTitle);
+    void OnUpdateFrameTitle(BOOL addToTitle) override;
+    CWnd* FrameWnd() override { return this; }
     void SetTitle(const char* title) { m_strTitle = title ? title : ""; }
     const std::string& GetTitle() const { return m_strTitle; }
 

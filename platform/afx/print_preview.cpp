@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "platform/afx/afx_ids.h"
-#include "platform/afx/frame_wnd.h"
 #include "platform/afx/nested_loop.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/view.h"
+#include "platform/afx/view_frame.h"
 #include "platform/user/control_messages.h"
 
 void AfxRunPrintPages(CView* view, CDC* dc, CPrintInfo* info);
@@ -298,7 +298,8 @@ int AfxPreviewPageCount(CView* view)
 
 void AfxShowPrintPreview(CView* view)
 {
-    CFrameWnd* frame = view->GetTopLevelFrame();
+    IViewFrame* topFrame = AfxTopLevelViewFrame(view);
+    CWnd* frame = topFrame ? topFrame->FrameWnd() : nullptr;
     if (!frame || !frame->m_hWnd) return;
     CPrintInfo info;
     info.m_bPreview = TRUE;
@@ -359,7 +360,7 @@ void AfxShowPrintPreview(CView* view)
         if (::IsWindow(c)) ::ShowWindow(c, SW_SHOWNA);
     if (IsWindow(frameHwnd)) {
         // Bars laid out while hidden take their space again.
-        if (CWnd::FromHandlePermanent(frameHwnd) == frame) frame->RecalcLayout();
+        if (CWnd::FromHandlePermanent(frameHwnd) == frame) topFrame->RecalcLayout();
         RedrawWindow(frameHwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         if (focus && ::IsWindow(focus) && ::IsWindowVisible(focus)) ::SetFocus(focus);
     }

@@ -2,10 +2,10 @@
 #include "platform/afx/view.h"
 
 #include "platform/afx/afx_ids.h"
-#include "platform/afx/doc_template.h"
+#include "platform/afx/create_context.h"
 #include "platform/afx/document.h"
-#include "platform/afx/frame_wnd.h"
 #include "platform/afx/print_info.h"
+#include "platform/afx/view_frame.h"
 
 IMPLEMENT_DYNAMIC(CView, CWnd)
 
@@ -42,7 +42,7 @@ int CView::OnCreate(CREATESTRUCT* cs)
 
 void CView::OnDestroy()
 {
-    if (CFrameWnd* f = GetParentFrame())
+    if (IViewFrame* f = AfxParentViewFrame(this))
         if (f->GetActiveView() == this) f->SetActiveView(nullptr, FALSE);
     Default();
 }
@@ -90,7 +90,7 @@ LRESULT CView::OnInitialUpdateMessage(WPARAM, LPARAM)
 LRESULT CView::OnMouseActivateMessage(WPARAM, LPARAM)
 {
     LRESULT r = Default();
-    if (CFrameWnd* f = GetParentFrame()) f->SetActiveView(this);
+    if (IViewFrame* f = AfxParentViewFrame(this)) f->SetActiveView(this);
     return r;
 }
 

@@ -1,12 +1,12 @@
 // CView printing: the print dialog, then OnPrint page by page on a gdi
 // printer DC (a PDF, sent to the queue by lp when a queue was chosen).
-#include "platform/afx/print_dialog.h"
+#include "platform/afx/app_access.h"
 #include "platform/afx/document.h"
+#include "platform/afx/print_dialog.h"
 #include "platform/afx/print_info.h"
 #include "platform/afx/print_preview.h"
 #include "platform/afx/spawn.h"
 #include "platform/afx/view.h"
-#include "platform/afx/win_app.h"
 
 std::vector<std::string> AfxPrinterNames()
 {
@@ -28,7 +28,7 @@ BOOL CView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info)
 
 BOOL CView::DoPreparePrinting(CPrintInfo* info)
 {
-    if (CWinApp* app = AfxGetApp()) app->GetPrinterDeviceDefaults(info);
+    AfxGetPrinterDeviceDefaults(info);
     if (info->m_bPreview || info->m_bDirect) return TRUE;
     CPrintDialog dlg(FALSE, info->m_paperWidth == 2159);
     dlg.m_printer = info->m_strPrinter;

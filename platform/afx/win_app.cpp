@@ -269,3 +269,55 @@ void ReportSettingsWriteFailure(CSettingsFile& store)
     const std::string text = "Cannot save the settings to '" + store.Path() + "': " + std::strerror(e ? e : EIO);
     AfxMessageBox(text.c_str(), MB_ICONEXCLAMATION);
 }
+
+void AfxAddToRecentFileList(const char* path)
+{
+    if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(path);
+}
+
+BOOL AfxDoPromptFileName(std::string& path, UINT titleId, BOOL openFile, CDocTemplate* tmpl)
+{
+    CDocManager* manager = AfxGetDocManager();
+    return manager && manager->DoPromptFileName(path, titleId, openFile, tmpl);
+}
+
+void AfxGetPrinterDeviceDefaults(CPrintInfo* info)
+{
+    if (CWinApp* app = AfxGetApp()) app->GetPrinterDeviceDefaults(info);
+}
+
+CSettingsFile* AfxGetAppSettings()
+{
+    CWinApp* app = AfxGetApp();
+    return app ? &app->Settings() : nullptr;
+}
+
+BOOL AfxRouteToThreadAndApp(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info)
+{
+    CWinApp* app = AfxGetApp();
+    CWinThread* thread = AfxGetThread();
+    if (thread && static_cast<CCmdTarget*>(thread) != app && thread->OnCmdMsg(nID, nCode, pExtra, info)) return TRUE;
+    return app && app->OnCmdMsg(nID, nCode, pExtra, info);
+}
+
+bool AfxIsAppMainWnd(const CWnd* wnd)
+{
+    CWinApp* app = AfxGetApp();
+    return app && app->m_pMainWnd == wnd;
+}
+
+BOOL AfxSaveAllModified()
+{
+    CWinApp* app = AfxGetApp();
+    return app ? app->SaveAllModified() : TRUE;
+}
+
+void AfxCloseAllDocuments(BOOL endSession)
+{
+    if (CWinApp* app = AfxGetApp()) app->CloseAllDocuments(endSession);
+}
+
+void AfxDocManagerCloseAllDocuments(BOOL endSession)
+{
+    if (CDocManager* manager = AfxGetDocManager()) manager->CloseAllDocuments(endSession);
+}

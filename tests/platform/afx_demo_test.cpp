@@ -9,6 +9,7 @@
 
 #include "afx_demo.h"
 #include "afx_test_util.h"
+#include "platform/afx/view_frame.h"
 
 namespace fs = std::filesystem;
 
@@ -164,6 +165,56 @@ TEST_F(AfxDemo, AClickInAnInactiveChildActivatesIt)
     PumpUntilIdle();
     EXPECT_EQ(frame->MDIGetActive(), childB);
     EXPECT_EQ(Title(frameHwnd), "DemoMdi - b.txt");
+
+    frame->SendMessage(WM_CLOSE);
+    EXPECT_FALSE(IsWindow(frameHwnd));
+    MSG m;
+    EXPECT_EQ(GetMessage(&m, nullptr, 0, 0), FALSE);
+    AfxSetThread(prevThread);
+}
+
+// Views and documents see their frames and templates only through the
+// interfaces those implement: each must be the same object the classes give.
+TEST_F(AfxDemo, ViewsAndDocumentsReachTheirFramesAndTemplatesThroughInterfaces)
+{
+    CDemoMdiApp app(profile);
+    CWinThread* prevThread = AfxSetThread(&app);
+    ASSERT_TRUE(app.InitInstance());
+    CMDIFrameWnd* frame = app.Frame();
+    HWND frameHwnd = frame->m_hWnd;
+    CDocument* doc = app.OpenDocumentFile(a.c_str());
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Views().size(), 1u);
+    CView* view = doc->Views().front();
+    CMDIChildWnd* child = frame->MDIGetActive();
+
+    struct Case {
+        const char* what;
+        IViewFrame* got;
+        CFrameWnd* want;
+    };
+    for (const Case& c : {Case{"view's parent", AfxParentViewFrame(view), view->GetParentFrame()},
+                          Case{"view's top level", AfxTopLevelViewFrame(view), view->GetTopLevelFrame()},
+                          Case{"child's parent", AfxParentViewFrame(child), child->GetParentFrame()},
+                          Case{"child's top level", AfxTopLevelViewFrame(child), child->GetTopLevelFrame()},
+                          Case{"main frame's top level", AfxTopLevelViewFrame(frame), frame}}) {
+        ASSERT_NE(c.got, nullptr) << c.what;
+        EXPECT_EQ(c.got->FrameWnd(), static_cast<CWnd*>(c.want)) << c.what;
+    }
+    EXPECT_EQ(view->GetParentFrame(), child);
+    EXPECT_EQ(AfxParentViewFrame(frame), nullptr);
+    EXPECT_EQ(AfxViewFrameOf(view), nullptr);
+    EXPECT_EQ(AfxParentViewFrame(child)->GetActiveView(), frame->GetActiveView());
+
+    // The template a document routes to is the one that holds it, until it lets go.
+    CDocTemplate* tmpl = doc->GetDocTemplate();
+    ASSERT_NE(tmpl, nullptr);
+    EXPECT_EQ(doc->m_pOwner, static_cast<IDocumentOwner*>(tmpl));
+    tmpl->RemoveDocument(doc);
+    EXPECT_EQ(doc->m_pOwner, nullptr);
+    EXPECT_EQ(doc->GetDocTemplate(), nullptr);
+    tmpl->AddDocument(doc);
+    EXPECT_EQ(doc->m_pOwner, static_cast<IDocumentOwner*>(tmpl));
 
     frame->SendMessage(WM_CLOSE);
     EXPECT_FALSE(IsWindow(frameHwnd));

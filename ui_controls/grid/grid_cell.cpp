@@ -1,5 +1,5 @@
-// Cells of the grid: attributes with default fall-backs, drawing, measuring
-// and printing.
+// Cells of the grid: attributes with default fall-backs, drawing, measuring,
+// printing, and the in-place edit.
 #include "ui_controls/grid/grid_cell.h"
 
 #include <cstring>
@@ -9,6 +9,7 @@
 
 #include "platform/user/user.h"
 #include "ui_controls/grid/grid_ctrl.h"
+#include "ui_controls/grid/grid_edit.h"
 
 IMPLEMENT_DYNAMIC(CDataGridCellBase, CObject)
 IMPLEMENT_DYNCREATE(CDataGridCell, CDataGridCellBase)
@@ -471,4 +472,33 @@ void CDataGridDefaultCell::SetFont(const LOGFONT* lf)
     m_height = s.cy * 3 / 2;
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
+}
+
+// ---------------------------------------------------------------- editing
+
+BOOL CDataGridCell::Edit(int row, int col, RECT rect, POINT, UINT id, UINT character)
+{
+    if (m_editing && m_editWnd) {
+        m_editWnd->SendMessage(WM_CHAR, character & ~CDataGridCtrl::kEditKeyFlag, 0);
+        return TRUE;
+    }
+    DWORD format = GetFormat();
+    DWORD style = (format & DT_RIGHT) ? ES_RIGHT : (format & DT_CENTER) ? ES_CENTER : 0;
+    m_editing = TRUE;
+    auto* box = new CDataGridEditBox(m_grid, rect, style, id, row, col, GetText(), character);
+    if (!box->m_hWnd) {
+        // A box without a window would never end the edit: drop it.
+        delete box;
+        m_editing = FALSE;
+        m_editWnd = nullptr;
+        return FALSE;
+    }
+    // The box may already have ended (a posted key is still queued, so not yet).
+    m_editWnd = box;
+    return TRUE;
+}
+
+void CDataGridCell::FinishEdit()
+{
+    if (m_editWnd) static_cast<CDataGridEditBox*>(m_editWnd)->FinishEdit();
 }

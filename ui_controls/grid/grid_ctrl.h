@@ -138,7 +138,7 @@ public:
     // ---- editing ----
     // Marks a character given to BeginEditCell as a navigation key that
     // continues editing (or F2's button code), not a typed code point.
-    static constexpr UINT kEditKeyFlag = 0x40000000u;
+    static constexpr UINT kEditKeyFlag = kGridEditKeyFlag;
     virtual void BeginEditCell(int row, int col, POINT point, UINT character);
     virtual void ApplyCellEdit(int row, int col, const char* text);
     virtual BOOL IsEditAcceptable(int row, int col, const char* text);

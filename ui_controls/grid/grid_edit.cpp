@@ -1,8 +1,10 @@
-// The in-place edit box and the cell's side of editing.
+// The in-place edit box.
 #include "ui_controls/grid/grid_edit.h"
 
+#include <algorithm>
+
 #include "platform/user/user.h"
-#include "ui_controls/grid/grid_ctrl.h"
+#include "ui_controls/grid/grid_types.h"
 
 namespace {
 thread_local int t_liveBoxes = 0;
@@ -17,8 +19,8 @@ CDataGridEditBox::CDataGridEditBox(CWnd* parent, const RECT& rect, DWORD style, 
     : m_editRow(row), m_editColumn(col), m_originalText(text), m_editRect(rect)
 {
     t_liveBoxes++;
-    bool flagged = (firstChar & CDataGridCtrl::kEditKeyFlag) != 0;
-    UINT ch = firstChar & ~CDataGridCtrl::kEditKeyFlag;
+    bool flagged = (firstChar & kGridEditKeyFlag) != 0;
+    UINT ch = firstChar & ~kGridEditKeyFlag;
     m_navKeysExit = ch != VK_LBUTTON;
     if (!Create(style | WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, rect, parent, id)) return;
     HFONT font = (HFONT)::SendMessage(parent->m_hWnd, WM_GETFONT, 0, 0);
@@ -163,33 +165,4 @@ void CDataGridEditBox::FinishEdit()
     ::SendMessage(target, WM_NOTIFY, info.hdr.idFrom, (LPARAM)&info);
     if (::IsWindow(hwnd)) ::SendMessage(hwnd, WM_CLOSE, 0, 0);
     t_finishing = false;
-}
-
-// ---------------------------------------------------------------- cell side
-
-BOOL CDataGridCell::Edit(int row, int col, RECT rect, POINT, UINT id, UINT character)
-{
-    if (m_editing && m_editWnd) {
-        m_editWnd->SendMessage(WM_CHAR, character & ~CDataGridCtrl::kEditKeyFlag, 0);
-        return TRUE;
-    }
-    DWORD format = GetFormat();
-    DWORD style = (format & DT_RIGHT) ? ES_RIGHT : (format & DT_CENTER) ? ES_CENTER : 0;
-    m_editing = TRUE;
-    auto* box = new CDataGridEditBox(m_grid, rect, style, id, row, col, GetText(), character);
-    if (!box->m_hWnd) {
-        // A box without a window would never end the edit: drop it.
-        delete box;
-        m_editing = FALSE;
-        m_editWnd = nullptr;
-        return FALSE;
-    }
-    // The box may already have ended (a posted key is still queued, so not yet).
-    m_editWnd = box;
-    return TRUE;
-}
-
-void CDataGridCell::FinishEdit()
-{
-    if (m_editWnd) static_cast<CDataGridEditBox*>(m_editWnd)->FinishEdit();
 }

@@ -77,6 +77,10 @@ struct GridItem {
     std::string text;
 };
 
+// Marks a character given to a cell's edit as a navigation key that
+// continues editing (or F2's button code), not a typed code point.
+constexpr UINT kGridEditKeyFlag = 0x40000000u;
+
 struct GridDispInfo {
     NMHDR hdr;
     GridItem item;
