@@ -232,7 +232,7 @@ private:
             levels += (size_t)std::count(step.key.begin(), step.key.end(), ' ');
         } else {
             // From elsewhere: a hover tip left over the point would take the click.
-            Xdo("mousemove --sync 0 0", 10);
+            MoveTo(0, 0);
             const Geometry g = FrameAt();
             Click(g.x + (step.x < 0 ? g.width + step.x : step.x), g.y + (step.y < 0 ? g.height + step.y : step.y), 3);
         }
@@ -347,7 +347,7 @@ private:
                 const Geometry g = FrameAt();
                 Click(g.x + cx, g.y + step.y);
                 // Away again: a tool tip would stay under the pointer.
-                Xdo("mousemove --sync 0 0", 10);
+                MoveTo(0, 0);
             });
             if (!m_ide.Running()) {
                 Fail(it, "the program ended");

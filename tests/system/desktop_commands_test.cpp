@@ -274,7 +274,7 @@ TEST(SystemDesktopCommands, ContextMenuCommandsWorkAndTheCursorPaneFollowsTheCar
     ASSERT_NE(frame, 0u);
     const Geometry g = Anchor(frame);
     auto context = [&](int x, int y, int downs) {
-        Xdo("mousemove --sync 0 0", 10);
+        MoveTo(0, 0);
         Click(g.x + x, g.y + y, 3);
         if (!WaitPopup(kLong)) return false;
         std::string keys;

@@ -10,7 +10,10 @@
 namespace {
 
 using namespace system_test;
+using desktop::ButtonInColour;
 using desktop::Grab;
+using desktop::kCalculateX;
+using desktop::kToolbarY;
 using desktop::Shot;
 using desktop::Title;
 using desktop::WaitPopup;
@@ -258,14 +261,23 @@ TEST(SystemFocus, AWaitingInputTakesTheKeysFromTheProgramsOwnWindows)
     ASSERT_NE(frame, 0u);
     for (int run = 1; run <= 2; run++) {
         SCOPED_TRACE("run " + std::to_string(run));
-        ASSERT_TRUE(Keys(frame, "ctrl+F5"));
+        if (ActiveWindow() != frame) ASSERT_TRUE(ClickTitle(frame));
+        // The first run writes its file a moment before it ends, and the IDE
+        // sees the end only at its next half-second look at the program
+        // thread: a Ctrl+F5 before that starts nothing (Calculate is grey).
+        ASSERT_TRUE(WaitFor([&] { return ButtonInColour(frame, kCalculateX, kToolbarY); }, kLong))
+            << "Calculate stayed grey";
+        Key("ctrl+F5");
         const unsigned long plot = FindWindow("^I - Quorra$");
         const unsigned long console = FindWindow("^DEFAULT_CONSOLE - Nerith$");
         ASSERT_NE(plot, 0u);
         ASSERT_NE(console, 0u);
         const bool keys = WaitFor([&] { return ActiveWindow() == console; }, 10000 * kSlowdown);
         EXPECT_TRUE(keys) << "the active window is " << ActiveWindow() << ", the console " << console
-                          << ", the plot " << plot << ", the IDE " << frame;
+                          << ", the plot " << plot << ", the IDE " << frame
+                          << (ActiveWindow() == frame && ButtonInColour(frame, kCalculateX, kToolbarY)
+                                  ? " (no run: Calculate shows in colour)"
+                                  : "");
         Screenshot("focus-input-" + std::to_string(run) + ".png");
         if (!keys) {
             ASSERT_TRUE(ClickTitle(console));

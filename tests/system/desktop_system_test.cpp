@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "tests/system/system_util.h"
+#include "tests/system/desktop_util.h"
 
 namespace {
 
@@ -23,26 +23,15 @@ std::string IdeAt(int left, int top, int right, int bottom)
 // Where things are in the IDE frame's client area (the layout of its bars
 // at the fonts the program uses).
 constexpr int kFileMenuX = 17, kMenuY = 9;
-constexpr int kCalculateX = 446, kToolbarY = 35;
+using desktop::kCalculateX;
+using desktop::kToolbarY;
+using desktop::ButtonInColour;
 // The editor of a program document shown in a frame at least 1200 x 800.
 const Rect kEditor{240, 90, 700, 450};
 // The plot window: its Select button, and an empty corner of the plane of
 // the plot [1, 3, 2, 4].
 constexpr int kSelectButtonX = 167;
 const Rect kEmptyPlane{40, 70, 100, 90};
-
-// Toolbar buttons are drawn in colour when enabled and grey when not.
-bool ButtonInColour(unsigned long frame, int x, int y)
-{
-    const Rect c = ClientRect(frame);
-    const Image img = GrabScreen(Rect{c.x + x - 8, c.y + y - 8, 16, 16});
-    int coloured = 0;
-    for (uint32_t p : img.px) {
-        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-        coloured += std::max({r, g, b}) - std::min({r, g, b}) > 80;
-    }
-    return coloured >= 8;
-}
 
 bool Overlap(const Rect& a, const Rect& b, Rect* out)
 {

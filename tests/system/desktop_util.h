@@ -46,6 +46,23 @@ struct Shot {
 
 inline Shot Grab() { return Shot{GrabScreen()}; }
 
+// Where the IDE frame's Calculate button lies in its client area (the
+// layout of its bars at the fonts the program uses).
+constexpr int kCalculateX = 446, kToolbarY = 35;
+
+// Toolbar buttons are drawn in colour when enabled and grey when not.
+inline bool ButtonInColour(unsigned long frame, int x, int y)
+{
+    const Rect c = ClientRect(frame);
+    const Image img = GrabScreen(Rect{c.x + x - 8, c.y + y - 8, 16, 16});
+    int coloured = 0;
+    for (uint32_t p : img.px) {
+        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        coloured += std::max({r, g, b}) - std::min({r, g, b}) > 80;
+    }
+    return coloured >= 8;
+}
+
 // A click at a point of the screen.
 inline void Click(int x, int y, int button = 1)
 {

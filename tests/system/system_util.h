@@ -214,6 +214,13 @@ public:
         free(t);
         return w;
     }
+    bool PointerAt(int x, int y)
+    {
+        xcb_query_pointer_reply_t* r = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
+        const bool at = r && r->same_screen && r->root_x == x && r->root_y == y;
+        free(r);
+        return at;
+    }
     // True while another client holds the pointer (a menu's or a drag's
     // grab): a click then goes to that client whatever lies under it.
     bool PointerHeld()
@@ -434,7 +441,12 @@ inline bool WaitForScreenChange(const Image& before, int milliseconds)
 
 // ---- Input: what a user does ----
 
-inline void MoveTo(int x, int y) { Xdo("mousemove --sync " + std::to_string(x) + " " + std::to_string(y), 10); }
+// xdotool's --sync waits for the pointer to move: one already there would
+// wait out the whole time-out.
+inline void MoveTo(int x, int y)
+{
+    if (!XServer::Get().PointerAt(x, y)) Xdo("mousemove --sync " + std::to_string(x) + " " + std::to_string(y), 10);
+}
 
 // Moves the pointer to a point of the window's client area.
 inline void Hover(unsigned long window, int x, int y)

@@ -2,7 +2,10 @@
 // faces, selection, the dropped width under the recording DC's metric, and
 // drawing that creates no fonts in style 1 and leaks none in any style.
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <set>
+#include <sstream>
 
 #include "combo_test_util.h"
 #include "ui_controls/combos/font_combo.h"
@@ -140,6 +143,51 @@ TEST_F(ComboTest, FontComboDrawsWithoutLeaksAndStyleOneCreatesNoFace)
         bool faceUsed = one.find("font=\"Liberation Mono\",16") != std::string::npos;
         EXPECT_EQ(faceUsed, style != 1) << style << "\n" << one;
         if (style == 2) EXPECT_NE(one.find("\"abcdeABCDE\""), std::string::npos) << one;
+    }
+}
+
+// Where a text was written in a recorded drawing: its left and its width.
+struct Written {
+    bool found = false;
+    int x = 0, width = 0;
+};
+Written WrittenText(const std::string& log, const std::string& text)
+{
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string primitive = line.substr(0, line.find(" | "));
+        const std::string quoted = "\"" + text + "\"";
+        if (primitive.size() < quoted.size() || primitive.compare(primitive.size() - quoted.size(), quoted.size(), quoted))
+            continue;
+        Written w;
+        w.found = sscanf(primitive.c_str(), "%*s %d,", &w.x) == 1;
+        const size_t at = primitive.find(" w=");
+        if (!w.found || at == std::string::npos) return Written{};
+        w.width = atoi(primitive.c_str() + at + 3);
+        return w;
+    }
+    return Written{};
+}
+
+TEST_F(ComboTest, FontComboEditFieldKeepsTheNameAndTheSampleASpaceApart)
+{
+    struct Case {
+        int style;
+        const char* first;
+        const char* second;
+    };
+    for (const Case& k : {Case{2, "Liberation Mono", "abcdeABCDE"}, Case{3, "abcdeABCDE", "Liberation Mono"}}) {
+        SCOPED_TRACE(k.style);
+        FontHost h(true, k.style);
+        const int mono = h.combo.FindStringExact(-1, "Liberation Mono");
+        ASSERT_GE(mono, 0);
+        const std::string log = RecordComboItem(h.combo, mono, ODS_COMBOBOXEDIT, RECT{0, 0, 400, 20});
+        const Written first = WrittenText(log, k.first), second = WrittenText(log, k.second);
+        ASSERT_TRUE(first.found && second.found) << log;
+        // The recording DC's metric gives every character of a font one width.
+        const int space = first.width / (int)strlen(k.first);
+        EXPECT_GT(space, 0) << log;
+        EXPECT_EQ(second.x, first.x + first.width + space) << log;
     }
 }
 

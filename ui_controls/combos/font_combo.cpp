@@ -207,18 +207,25 @@ void CFontCombo::DrawItem(DRAWITEMSTRUCT* dis)
         GetTextExtentPoint32(dc, s.c_str(), (int)s.size(), &sz);
         return left + sz.cx;
     };
+    // In the edit field the second text follows the first a space apart (in
+    // the font just written): butted together they read as one word.
+    auto space = [&] {
+        SIZE sz{};
+        GetTextExtentPoint32(dc, " ", 1, &sz);
+        return (int)sz.cx;
+    };
     COLORREF sample = selected ? text : m_sampleColor;
     switch (m_style) {
     case 0: put(face, name, x, text); break;
     case 1: put(controlFont, name, x, text); break;
     case 2: {
         int end = put(controlFont, name, x, text);
-        put(face, m_sampleText, inEdit ? end : x + m_nameWidth + 20, sample);
+        put(face, m_sampleText, inEdit ? end + space() : x + m_nameWidth + 20, sample);
         break;
     }
     case 3: {
         int end = put(face, m_sampleText, x, sample);
-        put(controlFont, name, inEdit ? end : x + m_sampleWidth + 20, text);
+        put(controlFont, name, inEdit ? end + space() : x + m_sampleWidth + 20, text);
         break;
     }
     default: put(face, m_sampleText, x, sample); break;
