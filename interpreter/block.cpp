@@ -76,6 +76,14 @@ CVarSlot* CStatementBlock::FindVariable(const char* name)
     return GlobalVariables.Find(n);
 }
 
+// ---- places in the source ------------------------------------------------
+
+CSourcePosition* MakeSourcePosition(const CStatementBlock* block, int offset)
+{
+    if (!block) return new CSourcePosition(std::string(), 0, offset);
+    return new CSourcePosition(block->sourceName, block->textBase, offset);
+}
+
 // ---- handle resolution ----------------------------------------------------
 
 void ResolveHandles(CValue& v)

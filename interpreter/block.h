@@ -92,7 +92,7 @@ public:
     // Interruptible wait; 1 when the time ran out, 0 when woken (base: no wait, 0).
     virtual int WaitPause(int milliseconds);
 
-    // ---- statement-context services (10-21)
+    // ---- statement-context services (10-21), each defined with the layer that does the work
     virtual StatusWord Translate(std::istream& in);
     virtual StatusWord Run();
     // Parses one expression with this block as context; the caller owns *root.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "interpreter/source_stream.h"
 #include "interpreter/user_calls.h"
 #include "values/byte_buffer.h"
 #include "values/output_stream.h"
@@ -732,4 +733,42 @@ StatusWord ParseExpression(CCompiledExpr& holder, const char*& text, StatementCo
 CFunctionTable* ProgramFunctionTable(StatementContext* context)
 {
     return context ? context->Context()->Functions() : nullptr;
+}
+
+// ---- expressions out of the stream ---------------------------------------
+
+StatusWord ParseStreamExpression(std::istream& in, CStatementBlock* context, CCompiledExpr* holder)
+{
+    int start = StreamPos(in);
+    std::string text;
+    text.reserve(128);
+    int parens = 0, brackets = 0, last = 0;
+    bool inString = false;
+    for (;;) {
+        if (!in.good() || parens < 0 || brackets < 0) break;
+        if (parens == 0 && brackets == 0 && !inString && last == ';') break;
+        int c = in.get();
+        if (c == EOF) break;
+        text += (char)c;
+        last = c;
+        if (c == '"') {
+            inString = !inString;
+        } else if (!inString) {
+            if (c == '(') ++parens;
+            else if (c == ')') --parens;
+            else if (c == '[') ++brackets;
+            else if (c == ']') --brackets;
+        }
+    }
+    if (!text.empty() && text.back() == ';') text.pop_back();
+    if (in.fail()) return ERR_SYNTAX;  // the text ended inside the expression
+
+    CCompiledExpr scratch;
+    CCompiledExpr& target = holder ? *holder : scratch;
+    const char* begin = text.c_str();
+    const char* p = begin;
+    StatusWord status = ParseExpression(target, p, context);
+    int stop = (p >= begin && p <= begin + text.size()) ? (int)(p - begin) : (int)text.size();
+    StreamSeek(in, start + stop + 1);
+    return status;
 }

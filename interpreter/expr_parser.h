@@ -1,6 +1,8 @@
 #pragma once
 // The expression translator: a recursive scanner that advances a text pointer
 // in place and binds names to constants, variables and functions as it goes.
+#include <istream>
+
 #include "interpreter/expr_tree.h"
 
 // Parses one expression into the holder (its previous tree is freed). Returns
@@ -21,3 +23,10 @@ StatusWord ParseOperand(const char*& text, StatementContext* context, ExprNode*&
 
 // The nesting counter of the calling thread (0 between parses).
 int ExpressionNestingLevel();
+
+// Cuts one expression out of the stream (up to ";" outside brackets and
+// strings, or an unmatched closing bracket), parses it into the holder with
+// the block as context and puts the stream one character after where the
+// parse stopped. 0 for a whole expression; 31 (")"), 46 (":") and the other
+// stop codes of the expression parser; 30 when the text ended first.
+StatusWord ParseStreamExpression(std::istream& in, CStatementBlock* context, CCompiledExpr* holder);

@@ -1,7 +1,7 @@
 #include "interpreter/expression_statements.h"
 
 #include "interpreter/block.h"
-#include "interpreter/translator.h"
+#include "interpreter/expr_parser.h"
 #include "values/app_settings.h"
 #include "values/text_format.h"
 #include "values/value_text.h"
@@ -63,3 +63,39 @@ CDisplayStatement* MakeDisplayStatement(CExpressionStatement* statement)
     d->root = statement->expr.Release();
     return d;
 }
+
+// ---- the block's expression services -------------------------------------
+
+// slot 12: ParseStreamExpression into a fresh holder, root handed out.
+StatusWord CStatementBlock::ParseExpression(std::istream& in, ExprNode** root)
+{
+    CCompiledExpr holder;
+    StatusWord status = ParseStreamExpression(in, this, &holder);
+    if (root)
+        *root = holder.Release();
+    return status;
+}
+
+// slot 13
+StatusWord CStatementBlock::Evaluate(ExprNode* tree, CValue* dest)
+{
+    if (!tree) return 0;
+    StatusWord st = EvaluateNode(tree, *dest, this);
+    if (!st) ResolveHandles(*dest);
+    return st;
+}
+
+// slot 14
+StatusWord CStatementBlock::EvaluateReference(ExprNode* tree, CValue** out)
+{
+    if (!tree) return 0;
+    if (out) *out = nullptr;
+    CValue scratch;
+    if (StatusWord st = EvaluateNode(tree, scratch, this)) return st;
+    if (scratch.Type() != VT_HANDLE) return ERR_NOT_LVALUE;
+    if (out) *out = scratch.HandleTarget();
+    return 0;
+}
+
+// slot 15
+void CStatementBlock::FreeExpression(ExprNode* tree) { FreeExprNode(tree); }

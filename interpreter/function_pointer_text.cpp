@@ -3,7 +3,7 @@
 #include <cstring>
 #include <ostream>
 
-#include "interpreter/program.h"
+#include "interpreter/scope_blocks.h"
 #include "interpreter/translator.h"
 #include "interpreter/user_function.h"
 #include "values/app_settings.h"

@@ -1,7 +1,6 @@
 #include "interpreter/function_table.h"
 
 #include "interpreter/block.h"
-#include "interpreter/user_function.h"
 
 CFunctionTable::~CFunctionTable() { Clear(); }
 
@@ -16,9 +15,9 @@ void CFunctionTable::UnindexFrom(int count)
     // where it is the last one.
     std::lock_guard<std::mutex> g(m_indexLock);
     for (; m_indexed > count; --m_indexed) {
-        CUserFunction* f = UserFunctionAt(this, m_indexed - 1);
-        if (!f) continue;
-        auto it = m_byName.find(f->name);
+        const std::string* name = UserFunctionNameAt(this, m_indexed - 1);
+        if (!name) continue;
+        auto it = m_byName.find(*name);
         if (it == m_byName.end()) continue;
         if (!it->second.empty() && it->second.back() == m_indexed - 1) it->second.pop_back();
         if (it->second.empty()) m_byName.erase(it);
@@ -54,7 +53,7 @@ void CFunctionTable::Candidates(std::string_view name, std::vector<int>& out) co
     }
     std::lock_guard<std::mutex> g(m_indexLock);
     for (; m_indexed < count - 1; ++m_indexed)
-        if (CUserFunction* f = UserFunctionAt(this, m_indexed)) m_byName[f->name].push_back(m_indexed);
+        if (const std::string* n = UserFunctionNameAt(this, m_indexed)) m_byName[*n].push_back(m_indexed);
     auto it = m_byName.find(name);
     if (it != m_byName.end()) out = it->second;
     for (int i = m_indexed; i < count; ++i) out.push_back(i);

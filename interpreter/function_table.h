@@ -45,3 +45,7 @@ private:
 
     void UnindexFrom(int count);
 };
+
+// The name of the table's function at i, null when it is no user function
+// (with the user functions: user_function.cpp).
+const std::string* UserFunctionNameAt(const CFunctionTable* table, int i);

@@ -3,8 +3,6 @@
 // pause machinery and the debugger state. The IDE derives its own program
 // class from this one; the batch runner uses it as it is.
 #include <atomic>
-#include <mutex>
-#include <unordered_map>
 #include <vector>
 
 #include "interpreter/block.h"
@@ -128,18 +126,3 @@ void ShutdownInterpreter();
 // Size of the program thread's stack: at least 64 MiB, more when the
 // stack-size setting asks for it.
 size_t ProgramThreadStackSize();
-
-// The live blocks that own variables: program objects and user functions.
-class CScopeBlockList {
-public:
-    void Add(CStatementBlock* block);
-    void Remove(CStatementBlock* block);
-    bool Contains(const CStatementBlock* block);
-    std::vector<CStatementBlock*> Snapshot();
-
-private:
-    std::mutex m_lock;
-    std::vector<CStatementBlock*> m_blocks;  // creation order
-    std::unordered_map<const CStatementBlock*, size_t> m_where;  // block -> its place in m_blocks
-};
-extern CScopeBlockList ScopeBlocks;

@@ -1,6 +1,5 @@
 #include "interpreter/status.h"
 
-#include "interpreter/block.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -93,12 +92,6 @@ const char* GetErrorText(StatusWord status)
     int code = (int16_t)(uint16_t)(status & STATUS_CODE_MASK);
     if (code < 0 || code >= ERROR_TEXT_COUNT) code = 0;
     return ErrorTexts[code];
-}
-
-CSourcePosition* MakeSourcePosition(const CStatementBlock* block, int offset)
-{
-    if (!block) return new CSourcePosition(std::string(), 0, offset);
-    return new CSourcePosition(block->sourceName, block->textBase, offset);
 }
 
 namespace {

@@ -116,7 +116,7 @@ public:
 
 class CStatementBlock;
 
-// New position for a block's source at the given offset.
+// New position for a block's source at the given offset (with the block: block.cpp).
 CSourcePosition* MakeSourcePosition(const CStatementBlock* block, int offset);
 
 // Writes the error of status with the block's place; the exact word 10 only

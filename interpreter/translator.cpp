@@ -8,11 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "interpreter/expr_parser.h"
 #include "interpreter/expression_statements.h"
 #include "interpreter/stack_guard.h"
 #include "interpreter/statement_module.h"
-#include "interpreter/user_function.h"
 
 namespace {
 
@@ -48,59 +46,6 @@ void WriteLabelWarning(const CStatementBlock* block, const std::string& previous
 
 }  // namespace
 
-// ---- stream helpers -------------------------------------------------------
-
-int StreamPos(std::istream& in)
-{
-    std::ios::iostate state = in.rdstate();
-    in.clear();
-    std::streampos p = in.tellg();
-    in.clear(state);
-    return p < 0 ? -1 : (int)(std::streamoff)p;
-}
-
-void StreamSeek(std::istream& in, int pos)
-{
-    in.clear();
-    in.seekg(pos);
-}
-
-int ReadNonBlank(std::istream& in)
-{
-    int c;
-    do c = in.get();
-    while (IsBlank(c));
-    return c;
-}
-
-void PutBackChar(std::istream& in, int c)
-{
-    if (c == EOF)
-        in.clear();
-    else
-        in.unget();
-}
-
-int ReadUntil(std::istream& in, const char* stops, std::string& text)
-{
-    text.clear();
-    int c;
-    for (;;) {
-        c = in.get();
-        if (c == EOF) break;
-        bool stop = false;
-        for (const char* s = stops; *s; ++s)
-            if (c == (unsigned char)*s) stop = true;
-        if (stop) break;
-        text += (char)c;
-    }
-    size_t b = 0, e = text.size();
-    while (b < e && IsBlank((unsigned char)text[b])) ++b;
-    while (e > b && IsBlank((unsigned char)text[e - 1])) --e;
-    text = text.substr(b, e - b);
-    return c;
-}
-
 // ---- labels -----------------------------------------------------------------
 
 int InternLabel(const std::string& name)
@@ -119,45 +64,10 @@ std::string LabelName(int id)
     return id >= 0 && id < (int)l.names.size() ? l.names[id] : std::string();
 }
 
-// ---- expressions out of the stream ---------------------------------------
-
-StatusWord ParseStreamExpression(std::istream& in, CStatementBlock* context, CCompiledExpr* holder)
-{
-    int start = StreamPos(in);
-    std::string text;
-    text.reserve(128);
-    int parens = 0, brackets = 0, last = 0;
-    bool inString = false;
-    for (;;) {
-        if (!in.good() || parens < 0 || brackets < 0) break;
-        if (parens == 0 && brackets == 0 && !inString && last == ';') break;
-        int c = in.get();
-        if (c == EOF) break;
-        text += (char)c;
-        last = c;
-        if (c == '"') {
-            inString = !inString;
-        } else if (!inString) {
-            if (c == '(') ++parens;
-            else if (c == ')') --parens;
-            else if (c == '[') ++brackets;
-            else if (c == ']') --brackets;
-        }
-    }
-    if (!text.empty() && text.back() == ';') text.pop_back();
-    if (in.fail()) return ERR_SYNTAX;  // the text ended inside the expression
-
-    CCompiledExpr scratch;
-    CCompiledExpr& target = holder ? *holder : scratch;
-    const char* begin = text.c_str();
-    const char* p = begin;
-    StatusWord status = ParseExpression(target, p, context);
-    int stop = (p >= begin && p <= begin + text.size()) ? (int)(p - begin) : (int)text.size();
-    StreamSeek(in, start + stop + 1);
-    return status;
-}
-
 // ---- the translator ---------------------------------------------------------
+
+// slot 10: TranslateBlock on this block.
+StatusWord CStatementBlock::Translate(std::istream& in) { return TranslateBlock(this, in); }
 
 StatusWord TranslateBlock(CStatementBlock* block, std::istream& in)
 {
@@ -168,8 +78,6 @@ StatusWord TranslateBlock(CStatementBlock* block, std::istream& in)
         return s | STATUS_REPORTED;
     }
     block->flags |= CStatementBlock::FLAG_TRANSLATED;
-    // A new body: which parameters it can change is asked again.
-    if (block->GetKind() == 2) static_cast<CUserFunction*>(block)->readOnlyFor = nullptr;
     int prevEnd = StreamPos(in);
     std::string pendingLabel, pendingComment;
     StatusWord status = 0;

@@ -3,10 +3,12 @@
 #include <istream>
 #include <string>
 
+// A statement's Translate reads its text with the stream helpers and cuts
+// its expressions out with ParseStreamExpression; both come with this header.
 #include "interpreter/block.h"
+#include "interpreter/expr_parser.h"
+#include "interpreter/source_stream.h"
 #include "interpreter/status.h"
-
-class CCompiledExpr;
 
 // Appends the statements of the text to the block. 0 on success, with the
 // stream after the block's text (its end, or just after the "end", "else",
@@ -14,13 +16,6 @@ class CCompiledExpr;
 // for a block-ending word nobody expected), with STATUS_REPORTED kept when the
 // error has been written. A block that owns its scope reports its own errors.
 StatusWord TranslateBlock(CStatementBlock* block, std::istream& in);
-
-// Cuts one expression out of the stream (up to ";" outside brackets and
-// strings, or an unmatched closing bracket), parses it into the holder with
-// the block as context and puts the stream one character after where the
-// parse stopped. 0 for a whole expression; 31 (")"), 46 (":") and the other
-// stop codes of the expression parser; 30 when the text ended first.
-StatusWord ParseStreamExpression(std::istream& in, CStatementBlock* context, CCompiledExpr* holder);
 
 // Index of the label name in the program-wide list, appended when new.
 int InternLabel(const std::string& name);
@@ -32,24 +27,3 @@ std::string LabelName(int id);
 // functions; returns 0, 10 (the declaration failed and has written its
 // message) or 54 (the body failed; the stream is then in its failed state).
 StatusWord DeclareUserFunction(CStatementBlock* block, std::istream& in, const std::string& comment);
-
-// ---- stream helpers for statement Translate operations ----------------------
-
-// The stream offset, also at the end of the text or after a failure (then
-// the position where reading stopped); the stream state is left as it was.
-int StreamPos(std::istream& in);
-// Moves to an offset and clears the end and failure state.
-void StreamSeek(std::istream& in, int pos);
-// Skips white space and reads one character; EOF at the end of the text
-// (the stream is then failed, as after any read past the end).
-int ReadNonBlank(std::istream& in);
-// Puts back a character read by ReadNonBlank; EOF clears the end state.
-void PutBackChar(std::istream& in, int c);
-// Reads text up to one of the stop characters (consumed) or the end. Returns
-// the stop character, or EOF; the text has blanks trimmed at both ends.
-int ReadUntil(std::istream& in, const char* stops, std::string& text);
-// True for letters, digits and "_".
-inline bool IsIdentChar(int c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}

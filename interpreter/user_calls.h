@@ -1,12 +1,19 @@
 #pragma once
 // What the expression translator and evaluator need of user functions
-// (defined with the user functions: user_calls.cpp, user_function.cpp).
+// (defined with the user functions: user_function_calls.cpp, user_function.cpp,
+// and ProgramFunctionTable with the expression translator). It names their
+// types only, so that those below the user functions can include it.
 #include <string>
 
-#include "interpreter/expr_tree.h"
-#include "interpreter/function_table.h"
+#include "interpreter/status.h"
 
+class CFunctionTable;
+class CStatementBlock;
 class CUserFunction;
+class CValue;
+struct ExprNode;
+struct FuncEntry;
+using StatementContext = CStatementBlock;
 
 // Searches the program table (may be null) and then the tables of the function
 // library sources. A function matches by name, by its arity accepting argCount

@@ -1,6 +1,7 @@
 // The user-function object, its header, the tables that hold functions, and
 // the translation of bodies (at declaration for program functions, at first
-// use for library functions).
+// use for library functions), and the checks and calls of pointers to
+// functions that every block offers.
 #include "interpreter/user_function.h"
 
 #include <cctype>
@@ -9,7 +10,7 @@
 #include <new>
 #include <sstream>
 
-#include "interpreter/program.h"
+#include "interpreter/scope_blocks.h"
 #include "interpreter/translator.h"
 #include "interpreter/user_calls.h"
 #include "values/value_text.h"
@@ -23,6 +24,13 @@ CUserFunction::~CUserFunction() { ScopeBlocks.Remove(this); }
 bool CUserFunction::AcceptsCount(int n) const
 {
     return CheckArityCounts(inputCount, DefaultCount(), n, true) == 0;
+}
+
+StatusWord CUserFunction::Translate(std::istream& in)
+{
+    // Which parameters the new body can change is asked again.
+    readOnlyFor = nullptr;
+    return TranslateBlock(this, in);
 }
 
 int CUserFunction::GetKind() { return 2; }
@@ -110,6 +118,12 @@ CUserFunction* UserFunctionAt(const CFunctionTable* table, int i)
     if (!table || i < 0 || i >= table->Count()) return nullptr;
     CStatementBlock* b = table->functions[i];
     return b && b->GetKind() == 2 ? static_cast<CUserFunction*>(b) : nullptr;
+}
+
+const std::string* UserFunctionNameAt(const CFunctionTable* table, int i)
+{
+    const CUserFunction* f = UserFunctionAt(table, i);
+    return f ? &f->name : nullptr;
 }
 
 bool IsUserFunction(const void* pointer)
@@ -326,7 +340,7 @@ StatusWord DeclareUserFunction(CStatementBlock* block, std::istream& in, const s
         return ERR_INTERNAL;
     }
     // The function reports its own body errors: it owns its scope.
-    StatusWord s = TranslateBlock(f, in);
+    StatusWord s = f->Translate(in);
     if (s & STATUS_CODE_MASK) {
         table->RemoveLast();
         in.setstate(std::ios::failbit);
@@ -343,7 +357,7 @@ StatusWord PrepareUserFunction(CUserFunction* f)
     if (f->translationFailed || !f->sourceText) return ERR_FUNCTION_TRANSLATION;
     std::istringstream in(*f->sourceText);
     StreamSeek(in, f->bodyPos);
-    StatusWord s = TranslateBlock(f, in);
+    StatusWord s = f->Translate(in);
     f->endPos = StreamPos(in);
     if (s & STATUS_CODE_MASK) {
         // Reported by the translator; later calls fail without a second report.
@@ -353,4 +367,70 @@ StatusWord PrepareUserFunction(CUserFunction* f)
         return ERR_FUNCTION_TRANSLATION;
     }
     return 0;
+}
+
+// ---- pointers to functions ----------------------------------------------------
+
+// slots 18 and 19: the libraries' classifiers.
+int CStatementBlock::ClassifyPointer(const void* target) { return ::ClassifyPointer(target); }
+int CStatementBlock::ClassifyFunctionPointer(const void* target) { return ::ClassifyFunctionPointer(target); }
+
+// slot 20
+StatusWord CStatementBlock::CheckFunctionPointerArity(int kind, const void* target, int count)
+{
+    return ::CheckFunctionPointerArity(kind, target, count);
+}
+
+// slot 21: kind 1 through CallBuiltinFunction(entry, args, count, result, this),
+// any other kind through CUserFunction::Call.
+StatusWord CStatementBlock::CallFunctionPointer(int kind, const void* target, CValue** args, int count,
+                                                CValue* result)
+{
+    if (!target) return ERR_FUNCTION_POINTER;
+    if (kind == PTR_BUILTIN)
+        return CallBuiltinFunction(static_cast<const FuncEntry*>(target), args, count, result, this);
+    if (kind == PTR_USER_FUNCTION) {
+        if (!result || !IsUserFunction(target)) return ERR_FUNCTION_POINTER;
+        CUserFunction* f = static_cast<CUserFunction*>(const_cast<void*>(target));
+        return f->Call(args, count, *result, this);
+    }
+    return ERR_FUNCTION_POINTER;
+}
+
+StatusWord CheckFunctionPointerArity(int kind, const void* target, int count)
+{
+    if (!target) return ERR_FUNCTION_POINTER;
+    if (kind == PTR_BUILTIN) {
+        const FuncEntry* e = static_cast<const FuncEntry*>(target);
+        return CheckArityCounts(e->inputs, e->defaultCount, count, false);
+    }
+    if (kind == PTR_USER_FUNCTION && IsUserFunction(target)) {
+        CUserFunction* f = static_cast<CUserFunction*>(const_cast<void*>(target));
+        if (StatusWord s = CheckArityCounts(f->inputCount, f->DefaultCount(), count, true)) return s;
+        return PrepareUserFunction(f);
+    }
+    return ERR_FUNCTION_POINTER;
+}
+
+// Built-in rows, user functions, and the variables of the global table and of
+// the program units.
+int ClassifyPointer(const void* target)
+{
+    if (!target) return PTR_OTHER;
+    if (IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
+    if (IsUserFunction(target)) return PTR_USER_FUNCTION;
+    if (GlobalVariables.IndexOf(static_cast<const CVarSlot*>(target)) >= 0) return PTR_VARIABLE;
+    // Variables of the live programs and user functions.
+    for (CStatementBlock* b : ScopeBlocks.Snapshot())
+        if (CVarTable* t = b->Vars())
+            for (const CVarSlot* s : t->slots)
+                if (s == target) return PTR_VARIABLE;
+    return PTR_OTHER;
+}
+
+int ClassifyFunctionPointer(const void* target)
+{
+    if (target && IsBuiltinFunctionEntry(target)) return PTR_BUILTIN;
+    if (IsUserFunction(target)) return PTR_USER_FUNCTION;
+    return PTR_OTHER;
 }

@@ -57,6 +57,9 @@ public:
     // parameter refers to the caller's value (a handle's referent).
     StatusWord Call(CValue** args, int count, CValue& result, StatementContext* context);
 
+    // A new body; TranslateBlock on this function.
+    StatusWord Translate(std::istream& in) override;
+
     int GetKind() override;
     int OnEnterBuiltin(const FuncEntry* entry) override;
     int OnEnterUserFunction(CStatementBlock* function, CSavedValue* saved, int savedCount) override;

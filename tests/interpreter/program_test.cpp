@@ -13,6 +13,7 @@
 #include "fake_statements.h"
 #include "interpreter/func_records.h"
 #include "interpreter/program.h"
+#include "interpreter/scope_blocks.h"
 #include "support/capture.h"
 #include "values/app_settings.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "interpreter/read_only_params.h"
 #include "interpreter/user_calls.h"
 #include "interpreter/user_function.h"
 #include "support/capture.h"
@@ -244,6 +245,29 @@ TEST(OverloadSearch, ProgramTableThenLibraryTables)
     EXPECT_EQ(ClassifyPointer(local->ParameterSlot(0)), PTR_VARIABLE);
     DeleteLibraryTables();
     EXPECT_TRUE(LibraryTables().empty());
+}
+
+// A body translated anew into the same statement storage (same count) is
+// scanned again: the answer of the old body must not stay.
+TEST(FunctionBody, NewBodyIsScannedAgainForTheParametersItChanges)
+{
+    CFunctionTable table;
+    Declared d = Declare(table, "y = f(a)");
+    ASSERT_EQ(d.status, 0);
+    CStatementBlock* body = d.f;
+    struct {
+        const char* text;
+        unsigned char readOnly;
+    } bodies[] = {{" y = a;\nend", 1}, {" a = 2;\nend", 0}, {" y = -a;\nend", 1}};
+    for (const auto& b : bodies) {
+        for (CStatement* st : body->statements) delete st;
+        body->statements.clear();
+        std::istringstream in(b.text);
+        ASSERT_EQ(body->Translate(in), 0) << b.text;
+        ASSERT_EQ(body->Count(), 1) << b.text;
+        ASSERT_EQ(ReadOnlyParameters(d.f).size(), 1u) << b.text;
+        EXPECT_EQ(ReadOnlyParameters(d.f)[0], b.readOnly) << b.text;
+    }
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <new>
 #include <sstream>
 
-#include "interpreter/program.h"
 #include "interpreter/read_only_params.h"
+#include "interpreter/scope_blocks.h"
 #include "interpreter/user_function.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
