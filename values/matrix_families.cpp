@@ -63,9 +63,7 @@ CValueMatrix CellByCell(const CValueMatrix& a, const CValueMatrix& b, ArithOp op
 
 void SwapRows(CValueMatrix& m, int r, int k)
 {
-    CValue* t = m.m_pRows[r];
-    m.m_pRows[r] = m.m_pRows[k];
-    m.m_pRows[k] = t;
+    m.SwapRows(r, k);
 }
 
 using InPlaceOp = int (*)(CValue&, const CValue&);
@@ -110,6 +108,20 @@ int RelationalCells(CValueMatrix& a, const CValueMatrix* b, const CValue* s, Rel
     const InPlaceOp fn = RelationalFunction(op);
     const bool realScalar = kCompare && s && s->Tag() == VT_REAL;
     const double x = realScalar ? s->Real() : 0.0;
+    if constexpr (kCompare) {
+        if (double* pa = a.PackedData()) {
+            const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
+            const double* pb = b ? b->PackedData() : nullptr;
+            if (pb) {
+                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], pb[i]));
+                return 0;
+            }
+            if (realScalar) {
+                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], x));
+                return 0;
+            }
+        }
+    }
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* row = a.Row(r);
         const CValue* other = b ? b->Row(r) : nullptr;
