@@ -451,6 +451,21 @@ bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
     constexpr int kChunk = 4096;
     static_assert(kChunk % 64 == 0);
     std::vector<double> x(kChunk + LapackPadding(kChunk));
+    if (M.ShapePacked(rows, cols)) {
+        double* to = M.PackedData();
+        for (int left = rows * cols; left > 0;) {
+            if (ThreadStopRequested()) {
+                M.Free();
+                return false;
+            }
+            int n = left < kChunk ? left : kChunk;
+            dlarnv_(&idist, iseed, &n, x.data());
+            std::memcpy(to, x.data(), (size_t)n * sizeof(double));
+            to += n;
+            left -= n;
+        }
+        return true;
+    }
     int left = rows * cols, k = kChunk;
     for (int i = 0; i < rows; ++i) {
         CValue* row = M.Row(i);
