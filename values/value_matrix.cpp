@@ -702,6 +702,24 @@ CValue** RowsFromPacked(const double* data, int rows, int cols)
 
 std::mutex g_unpackLock;
 
+void DropKeptBlocks()
+{
+    if (!t_packedCacheGone) {
+        CPackedCache& c = t_packedCache;
+        for (int i = 0; i < kPackedKeepCount; ++i) {
+            std::free(c.blocks[i]);
+            c.blocks[i] = nullptr;
+            c.sizes[i] = 0;
+        }
+        c.bytes = 0;
+    }
+    if (!t_rowPoolGone) t_rowPool.Drop();
+    size_t bytes;
+    int live;
+    if (!t_rowCacheGone)
+        if (CValue* p = DetachCachedRow(bytes, live)) DropRow(p, live);
+}
+
 [[noreturn]] void UnpackRefused()
 {
     // A reader of cells has no way to fail; the packed form was only made
@@ -734,14 +752,25 @@ bool CValueMatrix::ShapePacked(int rows, int cols)
 #endif
 }
 
-CValue** CValueMatrix::UnpackShared() const
+CValue** CValueMatrix::TryUnpack() const
 {
     std::lock_guard<std::mutex> lock(g_unpackLock);
     CValue** rows = __atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE);
     if (rows) return rows;
     rows = RowsFromPacked(m_pPacked, m_nRows, m_nCols);
+    if (!rows) {
+        // The blocks this thread keeps for reuse go back first.
+        DropKeptBlocks();
+        rows = RowsFromPacked(m_pPacked, m_nRows, m_nCols);
+    }
+    if (rows) __atomic_store_n(&m_pRows, rows, __ATOMIC_RELEASE);
+    return rows;
+}
+
+CValue** CValueMatrix::UnpackShared() const
+{
+    CValue** rows = TryUnpack();
     if (!rows) UnpackRefused();
-    __atomic_store_n(&m_pRows, rows, __ATOMIC_RELEASE);
     return rows;
 }
 
@@ -751,19 +780,24 @@ void CValueMatrix::FreePacked()
     m_pPacked = nullptr;
 }
 
-void CValueMatrix::ToCells()
+bool CValueMatrix::ToCells()
 {
-    if (!m_pPacked) return;
-    CellRows();
+    if (!m_pPacked) return true;
+    if (!__atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE) && !TryUnpack()) {
+        NoteOutOfMemory();
+        return false;
+    }
     FreePacked();
+    return true;
 }
 
-void CValueMatrix::Unpack() { ToCells(); }
+bool CValueMatrix::Unpack() { return ToCells(); }
 
 void CValueMatrix::SwapRows(int a, int b)
 {
-    ToCells();
-    std::swap(m_pRows[a], m_pRows[b]);
+    CValue** rows = CellRows();
+    FreePacked();
+    std::swap(rows[a], rows[b]);
 }
 
 // ---- construction and shape ----------------------------------------------
@@ -793,7 +827,15 @@ CValueMatrix::CValueMatrix(const CValueMatrix& src)
             NoteOutOfMemory();
             return;
         }
-        std::memcpy(p, src.m_pPacked, count * sizeof(double));
+        // In blocks, as the cell copy goes: a stop ends it as a refusal does.
+        CFillStop stop;
+        for (size_t i = 0; i < count; i += kStopBlock) {
+            if (i && stop.After(kStopBlock)) {
+                FreePackedBlock(p);
+                return;
+            }
+            std::memcpy(p + i, src.m_pPacked + i, std::min<size_t>(kStopBlock, count - i) * sizeof(double));
+        }
         m_pPacked = p;
         m_nCols = src.m_nCols;
         m_nRows = src.m_nRows;
@@ -872,7 +914,7 @@ bool CValueMatrix::Fill(int rows, int cols, const CValue& value)
             return true;
         }
         CValue fill(value);  // value may be one of our cells
-        ToCells();
+        if (!ToCells()) return false;
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c) m_pRows[r][c] = fill;
         return true;
@@ -907,8 +949,7 @@ bool CValueMatrix::Resize(int rows, int cols)
         return true;
     }
     if (rows == m_nRows && cols == m_nCols) return true;
-    if (!ValueMatrixShapeFits(rows, cols)) return false;
-    ToCells();
+    if (!ValueMatrixShapeFits(rows, cols) || !ToCells()) return false;
     // Build the new shape first so that a failed allocation leaves the matrix unchanged.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
     if (!prow) {
@@ -943,7 +984,10 @@ CValue* CValueMatrix::TryCellAtGrow(int r, int c)
         ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
         return nullptr;
     }
-    ToCells();
+    if (!ToCells()) {
+        ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
+        return nullptr;
+    }
     if (r < m_nRows && c < m_nCols) return &m_pRows[r][c];
 
     int64_t newCols = std::max<int64_t>(m_nCols, (int64_t)c + 1);
@@ -1090,7 +1134,7 @@ int CValueMatrix::MakeDiag(const CValue* cells, int n, int k)
 bool CValueMatrix::DeleteRows(const int* indices, int count)
 {
     if (IsEmpty() || !indices || count < 1) return true;
-    ToCells();
+    if (!ToCells()) return false;
     std::vector<char> drop((size_t)m_nRows, 0);
     for (int i = 0; i < count; ++i)
         if (indices[i] >= 0 && indices[i] < m_nRows) drop[(size_t)indices[i]] = 1;
@@ -1129,7 +1173,7 @@ bool CValueMatrix::DeleteColumns(const int* indices, int count)
         Free();
         return true;
     }
-    ToCells();
+    if (!ToCells()) return false;
     const CValue none;
     for (int r = 0; r < m_nRows; ++r) {
         CValue* row = m_pRows[r];

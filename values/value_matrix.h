@@ -101,8 +101,9 @@ public:
     // of memory) when the shape is empty, the heap refuses, the memory could
     // not take the cell form later, or the build keeps every matrix in cells.
     bool ShapePacked(int rows, int cols);
-    // Makes a packed matrix cells; nothing for a matrix in cells.
-    void Unpack();
+    // Makes a packed matrix cells; nothing for a matrix in cells. False (noted
+    // as out of memory, the matrix unchanged) when the heap refuses.
+    bool Unpack();
 
     // Shape. Fill and Resize return false (matrix unchanged) when the heap refuses.
     // Shape. Fill and Resize return false (matrix unchanged) when the heap refuses.
@@ -225,8 +226,11 @@ private:
         return rows || !m_pPacked ? rows : UnpackShared();
     }
     CValue** UnpackShared() const;
-    // The owner's unpack: cells, and no packed array left.
-    void ToCells();
+    // The row table made and published; null when the heap refuses.
+    CValue** TryUnpack() const;
+    // The owner's unpack: cells, and no packed array left. False (noted as
+    // out of memory, the matrix unchanged) when the heap refuses the cells.
+    bool ToCells();
     void FreePacked();
 
     mutable CValue** m_pRows = nullptr;  // one entry per row; null while packed
