@@ -162,10 +162,12 @@ TEST(PackedMatrix, FindVisitsTheSameCells)
     EXPECT_EQ(a.size(), 10u);  // the two zeros are left out, NaNs are not zero
 }
 
-// The loops that make packed results give the cell loops' bits.
+// The loops that make packed results give the cell loops' bits. One NaN
+// only: which of two NaNs an addition passes on is the compiler's choice.
 TEST(PackedMatrix, LoopsMatchTheCellForm)
 {
     std::vector<double> d = Awkward(), e;
+    d[3] = 3.0;
     for (double x : d) e.push_back(x * 0.75 - 0.25);
     struct Case {
         const char* name;
