@@ -242,6 +242,25 @@ TEST(PackedMatrix, LoopsMatchTheCellForm)
         }
 }
 
+// The extremes, of packed matrices and of packed matrices inside cells.
+TEST(PackedMatrix, ExtremesMatchTheCellForm)
+{
+    std::vector<double> d = Awkward();
+    std::vector<double> nanFirst = {NAN, -1.0, 2.0, -0.0};
+    auto bits = [](const CValue* v) { return Bits(CValueMatrix(*v)); };
+    for (const auto& data : {d, nanFirst}) {
+        const int n = (int)data.size();
+        EXPECT_EQ(bits(MaxOfMatrix(Packed(1, n, data))), bits(MaxOfMatrix(Cells(1, n, data))));
+        EXPECT_EQ(bits(MinOfMatrix(Packed(1, n, data))), bits(MinOfMatrix(Cells(1, n, data))));
+    }
+    // Two packed matrices in the cells of one: each keeps its own extreme.
+    CValueMatrix outer = Cells(1, 3, {0.0, 0.0, 0.0});
+    outer.Cell(0, 0).MakeMatrix(0, 0) = Packed(1, 3, {5.0, 9.0, 1.0});
+    outer.Cell(0, 2).MakeMatrix(0, 0) = Packed(1, 2, {7.0, -4.0});
+    EXPECT_EQ(MaxOfMatrix(outer)->Real(), 9.0);
+    EXPECT_EQ(MinOfMatrix(outer)->Real(), -4.0);
+}
+
 // A packed operand with a cell operand that is not a number takes the cell road.
 TEST(PackedMatrix, MixedOperandsTakeTheCellRoad)
 {
