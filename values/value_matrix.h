@@ -106,7 +106,6 @@ public:
     bool Unpack();
 
     // Shape. Fill and Resize return false (matrix unchanged) when the heap refuses.
-    // Shape. Fill and Resize return false (matrix unchanged) when the heap refuses.
     bool Fill(int rows, int cols, const CValue& value);
     bool Resize(int rows, int cols);  // new cells empty
     void Free();
