@@ -106,7 +106,7 @@ void BM_MatrixArithAdd(benchmark::State& state)
     CValue x = RealRow(n, 1e-6), y = RealRow(n, 2e-6);
     for (auto _ : state) {
         CValueMatrix r = MatrixArith(x.Matrix(), y.Matrix(), ARITH_ADD);
-        benchmark::DoNotOptimize(r.m_pRows);
+        benchmark::DoNotOptimize(r);
     }
     state.SetItemsProcessed(state.iterations() * n);
 }

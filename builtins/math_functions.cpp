@@ -94,6 +94,32 @@ int MapMatrixWithReals(const CValueMatrix& m, CValue& out, bool& allReal)
 {
     CValue r;
     CValueMatrix& o = r.MakeMatrix(0, 0);
+    if (const double* p = m.PackedData(); p && o.ShapePacked(m.Rows(), m.Cols())) {
+        // Numbers to numbers; a complex result sends the whole walk down the cell path.
+        double* t = o.PackedData();
+        const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
+        bool real = true;
+        for (size_t i0 = 0; i0 < n && real; i0 += 0x10000) {
+            if (i0 && ThreadStopRequested()) {
+                o.Free();
+                out.Swap(r);
+                allReal = false;
+                return ERR_STOPPED;
+            }
+            const size_t i1 = n - i0 > 0x10000 ? i0 + 0x10000 : n;
+            for (size_t i = i0; i < i1; ++i) {
+                const Num v = RF(p[i]);
+                real &= !v.cplx;
+                t[i] = v.z.re;
+            }
+        }
+        if (real) {
+            out.Swap(r);
+            allReal = true;
+            return 0;
+        }
+        o.Free();
+    }
     int live = 0;  // old cells at the start of a single row, ended as they are overwritten
     if (!ShapeOverFreedCells(o, m.Rows(), m.Cols(), live)) {
         const int st = o.ApplyElementwise(UnaryCell<Name, RF, CF>, m);  // the empty case, or no room

@@ -1,5 +1,6 @@
 // Random matrices, builders (ones, zeros, eye, diag, gdiag, triu, tril),
 // reductions (sum, prod, cumsum, cumprod), sorting, reversal and counts.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -265,6 +266,22 @@ StatusWord BuildFilledMatrix(double rows, double cols, const CValue& fill, CValu
         return ERR_INTERNAL;
     }
     CValue result;
+    if (r && c && fill.Type() == VT_REAL) {
+        CValueMatrix& p = result.MakeMatrix(0, 0);
+        if (p.ShapePacked(r, c)) {
+            // A long fill looks at the program's stop between blocks, as the cell fill does.
+            constexpr size_t kBlock = (size_t)1 << 16;
+            double* to = p.PackedData();
+            const size_t n = (size_t)r * (size_t)c;
+            const double x = fill.Real();
+            for (size_t i = 0; i < n; i += kBlock) {
+                if (i && ThreadStopRequested()) return ERR_STOPPED;
+                std::fill(to + i, to + (n - i < kBlock ? n : i + kBlock), x);
+            }
+            out.Swap(result);
+            return 0;
+        }
+    }
     CValueMatrix& m = result.AsMatrix(r, c, fill);
     if (r && c && (m.Rows() != r || m.Cols() != c)) {
         if (ThreadStopRequested()) return ERR_STOPPED;  // the fill saw the stop

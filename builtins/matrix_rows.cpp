@@ -4,6 +4,7 @@
 
 #include "builtins/matrix_builtins.h"
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -78,7 +79,8 @@ StatusWord DeleteLines(CValue* x, CValue* k, CValue* out, bool isRow)
     }
     const bool ok = isRow ? m.DeleteRows(indices.data(), (int)indices.size())
                           : m.DeleteColumns(indices.data(), (int)indices.size());
-    if (!ok) return ERR_STOPPED;  // the only refusal: a long removal that saw the stop
+    // A long removal that saw the stop, or cells the heap refused (noted).
+    if (!ok) return ThreadStopRequested() ? ERR_STOPPED : ERR_INTERNAL;
     if (out != x) {
         out->Clear();
         out->Swap(*x);

@@ -125,8 +125,26 @@ int TransposeReals(const CValueMatrix& m, CValueMatrix& o)
 {
     constexpr int kTile = 32;
     const int rows = m.Rows(), cols = m.Cols();
-    if (!ShapeWithUnsetCells(o, cols, rows)) return 1;
     CCellStop stop;
+    if (const double* p = m.PackedData(); p && o.ShapePacked(cols, rows)) {
+        double* t = o.PackedData();
+        for (int i0 = 0; i0 < rows; i0 += kTile) {
+            const int i1 = i0 + kTile < rows ? i0 + kTile : rows;
+            for (int j0 = 0; j0 < cols; j0 += kTile) {
+                const int j1 = j0 + kTile < cols ? j0 + kTile : cols;
+                for (int i = i0; i < i1; ++i) {
+                    const double* in = p + (size_t)i * cols;
+                    for (int j = j0; j < j1; ++j) t[(size_t)j * rows + i] = in[j];
+                }
+                if (stop.After((uint64_t)(i1 - i0) * (uint64_t)(j1 - j0))) {
+                    o.Free();
+                    return ERR_STOPPED;
+                }
+            }
+        }
+        return 0;
+    }
+    if (!ShapeWithUnsetCells(o, cols, rows)) return 1;
     for (int i0 = 0; i0 < rows; i0 += kTile) {
         const int i1 = i0 + kTile < rows ? i0 + kTile : rows;
         for (int j0 = 0; j0 < cols; j0 += kTile) {

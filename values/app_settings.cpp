@@ -58,6 +58,7 @@ ReadValueHookFn ReadValueHook = nullptr;
 
 void ResolveMatrixHandles(CValueMatrix& m)
 {
+    if (m.IsPacked()) return;  // numbers only
     for (int r = 0; r < m.Rows(); ++r)
         for (int c = 0; c < m.Cols(); ++c) {
             CValue& cell = m.Cell(r, c);

@@ -41,6 +41,76 @@ bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
     return a.Cols() == b.Cols() && a.Rows() == b.Rows();
 }
 
+// out (empty) becomes the packed f(x) of every number x of m; false (out
+// left empty) when m has a cell that is not Real or no packed array is made.
+template <class F>
+bool PackedFromOne(CValueMatrix& out, const CValueMatrix& m, F f)
+{
+    if (m.IsEmpty() || !out.ShapePacked(m.Rows(), m.Cols())) return false;
+    double* o = out.PackedData();
+    const size_t cols = (size_t)m.Cols();
+    if (const double* p = m.PackedData()) {
+        const size_t n = (size_t)m.Rows() * cols;
+        for (size_t i = 0; i < n; ++i) o[i] = f(p[i]);
+        return true;
+    }
+    for (int r = 0; r < m.Rows(); ++r, o += cols) {
+        const CValue* row = m.Row(r);
+        uint32_t odd = 0;
+        for (size_t c = 0; c < cols; ++c) {
+            odd |= row[c].m_tag ^ VT_REAL;
+            o[c] = f(row[c].m_real);
+        }
+        if (odd) {
+            out.Free();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The same for two matrices of one shape: f(x, y) of their numbers.
+template <class F>
+bool PackedFromTwo(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, F f)
+{
+    if (a.IsEmpty() || !SameShape(a, b) || !out.ShapePacked(a.Rows(), a.Cols())) return false;
+    double* o = out.PackedData();
+    const size_t cols = (size_t)a.Cols();
+    const double* pa = a.PackedData();
+    const double* pb = b.PackedData();
+    if (pa && pb) {
+        const size_t n = (size_t)a.Rows() * cols;
+        for (size_t i = 0; i < n; ++i) o[i] = f(pa[i], pb[i]);
+        return true;
+    }
+    for (int r = 0; r < a.Rows(); ++r, o += cols) {
+        uint32_t odd = 0;
+        const CValue* ra = pa ? nullptr : a.Row(r);
+        const CValue* rb = pb ? nullptr : b.Row(r);
+        for (size_t c = 0; c < cols; ++c) {
+            double x, y;
+            if (pa)
+                x = pa[(size_t)r * cols + c];
+            else {
+                odd |= ra[c].m_tag ^ VT_REAL;
+                x = ra[c].m_real;
+            }
+            if (pb)
+                y = pb[(size_t)r * cols + c];
+            else {
+                odd |= rb[c].m_tag ^ VT_REAL;
+                y = rb[c].m_real;
+            }
+            o[c] = f(x, y);
+        }
+        if (odd) {
+            out.Free();
+            return false;
+        }
+    }
+    return true;
+}
+
 // stopAtFailure: the element-wise product and quotient stop at a failing cell;
 // the plain operators report per cell and go on.
 // allReal, when given, tells whether every cell pair was Real with Real (so
@@ -53,6 +123,16 @@ int WithMatrix(CValueMatrix& a, const CValueMatrix& b, CellOp op, const char* sh
     if (!SameShape(a, b)) {
         ReportError() << shapeText;
         return kReported;
+    }
+    if constexpr (R != REAL_NONE) {
+        double* pa = a.PackedData();
+        const double* pb = b.PackedData();
+        if (pa && pb) {
+            const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
+            for (size_t i = 0; i < n; ++i) pa[i] = Apply<R>(pa[i], pb[i]);
+            if (allReal) *allReal = true;
+            return 0;
+        }
     }
     bool all = true;
     for (int r = 0; r < a.Rows(); ++r) {
@@ -72,6 +152,14 @@ int WithMatrix(CValueMatrix& a, const CValueMatrix& b, CellOp op, const char* sh
 template <RealOp R>
 int WithScalar(CValueMatrix& a, const CValue& s, CellOp op, bool stopAtFailure)
 {
+    if constexpr (R != REAL_NONE) {
+        if (double* pa = s.Tag() == VT_REAL ? a.PackedData() : nullptr) {
+            const double x = s.Real();
+            const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
+            for (size_t i = 0; i < n; ++i) pa[i] = Apply<R>(pa[i], x);
+            return 0;
+        }
+    }
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* ra = a.Row(r);
         for (int c = 0; c < a.Cols(); ++c) {
@@ -91,6 +179,16 @@ int ScalarWith(CValueMatrix& dest, const CValue& s, const CValueMatrix& m, CellO
         return ScalarWith<R>(dest, s, copy, op, stopAtFailure);
     }
     CValue scalar(s);  // s may be a cell of dest
+    if constexpr (R != REAL_NONE) {
+        if (scalar.Tag() == VT_REAL) {
+            const double x = scalar.Real();
+            CValueMatrix packed;
+            if (PackedFromOne(packed, m, [x](double y) { return Apply<R>(x, y); })) {
+                dest.Swap(packed);
+                return 0;
+            }
+        }
+    }
     dest.Resize(m.Rows(), m.Cols());
     const bool realScalar = scalar.Type() == VT_REAL;
     for (int r = 0; r < dest.Rows(); ++r) {
@@ -192,6 +290,14 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
                     bool* allReal)
 {
     if (allReal) *allReal = false;
+    if constexpr (R != REAL_NONE) {
+        CValueMatrix packed;
+        if (PackedFromTwo(packed, a, b, [](double x, double y) { return Apply<R>(x, y); })) {
+            out.Swap(packed);
+            if (allReal) *allReal = true;
+            return 0;
+        }
+    }
     // Every cell below is written once, so the cells start unset.
     CValueMatrix r;
     int live = 0;  // old cells at the start of a single row, ended as they are overwritten
@@ -279,6 +385,15 @@ int ScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, CellOp
                bool* allReal)
 {
     if (allReal) *allReal = false;
+    {
+        const double x = s.Real();
+        CValueMatrix packed;
+        if (PackedFromOne(packed, m, [x](double y) { return RealWithScalar<S>(y, x); })) {
+            out.Swap(packed);
+            if (allReal) *allReal = true;
+            return 0;
+        }
+    }
     CValueMatrix r;
     int live = 0;  // old cells at the start of a single row, ended as they are overwritten
     if (m.Rows() == 0 || m.Cols() == 0 || !ShapeOverFreedCells(r, m.Rows(), m.Cols(), live)) {

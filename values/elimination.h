@@ -6,7 +6,7 @@
 // A policy P provides (all static; an out cell may alias any input cell):
 //   using Cell   = ...;  // matrix cell, default-constructible and copyable
 //   using Matrix = ...;  // Rows(), Cols(), IsEmpty(), Cell(r, c) -> Cell&,
-//                        // m_pRows (row pointers, exchanged to swap rows),
+//                        // SwapRows(a, b) or m_pRows (row pointers, exchanged to swap rows),
 //                        // copy construction
 //   using Mag    = ...;  // a modulus, compared with Greater
 //   static Mag  Magnitude(const Cell& a);            // |a|
@@ -54,7 +54,10 @@ constexpr double kNearSingularPivot = 1.0000000168623835e-16;
 template <class P>
 void SwapRows(typename P::Matrix& m, int a, int b)
 {
-    std::swap(m.m_pRows[a], m.m_pRows[b]);
+    if constexpr (requires { m.SwapRows(a, b); })
+        m.SwapRows(a, b);
+    else
+        std::swap(m.m_pRows[a], m.m_pRows[b]);
 }
 
 // W(i, c) -= f * W(r, c) for c in [from, cols).

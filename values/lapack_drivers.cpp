@@ -440,7 +440,9 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist)
 bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
 {
     if (rows < 1 || cols < 1 || !M.IsEmpty() || (int64_t)rows * cols > INT_MAX) return false;
-    if (!ShapeWithUnsetCells(M, rows, cols)) return false;
+    // Shaped before the seeds are drawn: a refusal leaves the generator as it was.
+    const bool packed = M.ShapePacked(rows, cols);
+    if (!packed && !ShapeWithUnsetCells(M, rows, cols)) return false;
     int iseed[4];
     for (int& seed : iseed) seed = SaturateToInt(Rand15() * 3.0518509447574615e-05 * 4095.0);
     iseed[3] |= 1;
@@ -451,6 +453,21 @@ bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
     constexpr int kChunk = 4096;
     static_assert(kChunk % 64 == 0);
     std::vector<double> x(kChunk + LapackPadding(kChunk));
+    if (packed) {
+        double* to = M.PackedData();
+        for (int left = rows * cols; left > 0;) {
+            if (ThreadStopRequested()) {
+                M.Free();
+                return false;
+            }
+            int n = left < kChunk ? left : kChunk;
+            dlarnv_(&idist, iseed, &n, x.data());
+            std::memcpy(to, x.data(), (size_t)n * sizeof(double));
+            to += n;
+            left -= n;
+        }
+        return true;
+    }
     int left = rows * cols, k = kChunk;
     for (int i = 0; i < rows; ++i) {
         CValue* row = M.Row(i);

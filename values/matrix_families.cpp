@@ -4,6 +4,7 @@
 #include "values/matrix_families.h"
 
 #include <cmath>
+#include <deque>
 
 #include "values/operators.h"
 #include "values/output_stream.h"
@@ -63,9 +64,7 @@ CValueMatrix CellByCell(const CValueMatrix& a, const CValueMatrix& b, ArithOp op
 
 void SwapRows(CValueMatrix& m, int r, int k)
 {
-    CValue* t = m.m_pRows[r];
-    m.m_pRows[r] = m.m_pRows[k];
-    m.m_pRows[k] = t;
+    m.SwapRows(r, k);
 }
 
 using InPlaceOp = int (*)(CValue&, const CValue&);
@@ -110,6 +109,20 @@ int RelationalCells(CValueMatrix& a, const CValueMatrix* b, const CValue* s, Rel
     const InPlaceOp fn = RelationalFunction(op);
     const bool realScalar = kCompare && s && s->Tag() == VT_REAL;
     const double x = realScalar ? s->Real() : 0.0;
+    if constexpr (kCompare) {
+        if (double* pa = a.PackedData()) {
+            const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
+            const double* pb = b ? b->PackedData() : nullptr;
+            if (pb) {
+                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], pb[i]));
+                return 0;
+            }
+            if (realScalar) {
+                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], x));
+                return 0;
+            }
+        }
+    }
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* row = a.Row(r);
         const CValue* other = b ? b->Row(r) : nullptr;
@@ -172,11 +185,27 @@ CValue SumOf(const CValueMatrix& m)
 
 const CValue kNoExtreme;  // read only: handed out for an empty matrix
 
+// The extremes of packed matrices found by one search: a packed matrix has
+// no cell to point at, so its extreme is kept here until the next search
+// (the callers copy what they are given before they search again).
+thread_local std::deque<CValue> t_packedExtremes;
+
 const CValue* Extreme(const CValueMatrix& m, bool greatest)
 {
     if (m.IsEmpty()) {
         ReportError() << (greatest ? "Finding a maximum of empty-matrix" : "Finding a minimum of NULL-matrix");
         return &kNoExtreme;
+    }
+    if (const double* p = m.PackedData()) {
+        // The cell walk's order: the first cell, then any that replaces it.
+        const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
+        double best = p[0];
+        for (size_t i = 1; i < n; ++i) {
+            const double x = p[i];
+            if ((greatest ? x > best : x < best) || (std::isnan(best) && !std::isnan(x))) best = x;
+        }
+        t_packedExtremes.emplace_back(best);
+        return &t_packedExtremes.back();
     }
     const CValue* best = nullptr;
     for (int r = 0; r < m.Rows(); ++r)
@@ -413,5 +442,14 @@ CValueMatrix CValueMatrix::Negate() const { return MapValueCells(*this, ValueNeg
 
 // ---- extreme cells ---------------------------------------------------------------------
 
-const CValue* MaxOfMatrix(const CValueMatrix& m) { return Extreme(m, true); }
-const CValue* MinOfMatrix(const CValueMatrix& m) { return Extreme(m, false); }
+const CValue* MaxOfMatrix(const CValueMatrix& m)
+{
+    t_packedExtremes.clear();
+    return Extreme(m, true);
+}
+
+const CValue* MinOfMatrix(const CValueMatrix& m)
+{
+    t_packedExtremes.clear();
+    return Extreme(m, false);
+}

@@ -79,7 +79,8 @@ int MatrixHasNaN(const CValueMatrix& m, int (*isNaN)(const CValue&));
 
 // ---- greatest and least cell --------------------------------------------------------
 // A matrix cell takes part through its own extreme cell; the first of equal cells
-// wins. An empty matrix reports and gives a read-only empty value.
+// wins. An empty matrix reports and gives a read-only empty value. What is
+// given may be valid only until the next search on this thread.
 const CValue* MaxOfMatrix(const CValueMatrix& m);
 const CValue* MinOfMatrix(const CValueMatrix& m);
 // candidate beats best for max (greatest) or min; NaN numbers lose to everything else.

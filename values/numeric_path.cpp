@@ -51,12 +51,21 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
     if (k != b.Rows() || m == 0 || k == 0 || n == 0) return false;
     const bool same = &a == &b;  // x * x: one gathering serves both sides
     const size_t mk = (size_t)m * k, kn = (size_t)k * n, mn = (size_t)m * n;
+    // Packed operands go to the library as they are, after the gathering's finiteness test.
+    const double* pa = a.PackedData();
+    const double* pb = same ? nullptr : b.PackedData();
+    auto finite = [](const double* p, size_t count) {
+        for (size_t i = 0; i < count; ++i)
+            if (!std::isfinite(p[i])) return false;
+        return true;
+    };
+    if ((pa && !finite(pa, mk)) || (pb && !finite(pb, kn))) return false;
     CComplexRun run(mn);
     double* low = reinterpret_cast<double*>(run.First());
-    const bool aLow = low && mk <= mn;
-    const bool bLow = low && !aLow && !same && kn <= mn;
+    const bool aLow = !pa && low && mk <= mn;
+    const bool bLow = !pb && low && !aLow && !same && kn <= mn;
     // Every element is written before it is read: no zeroing pass.
-    const size_t rest = (aLow ? 0 : mk) + (same || bLow ? 0 : kn) + (low ? 0 : mn);
+    const size_t rest = (aLow || pa ? 0 : mk) + (same || bLow || pb ? 0 : kn) + (low ? 0 : mn);
     std::unique_ptr<double[]> buf(rest ? new (std::nothrow) double[rest] : nullptr);
     if (rest && !buf) return false;
     double* next = buf.get();
@@ -65,12 +74,14 @@ bool RealCellProduct(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix&
         next += count;
         return p;
     };
-    double* A = aLow ? low : take(mk);
-    double* B = same ? A : bLow ? low : take(kn);
+    double* A = pa ? nullptr : aLow ? low : take(mk);
+    double* B = same || pb ? nullptr : bLow ? low : take(kn);
     double* C = low ? low + mn : take(mn);
-    if (!GatherRealCells(a, A)) return false;
-    if (!same && !GatherRealCells(b, B)) return false;
-    if (!RealArrayProduct(A, B, C, m, k, n)) return false;
+    if (A && !GatherRealCells(a, A)) return false;
+    if (B && !GatherRealCells(b, B)) return false;
+    const double* ra = pa ? pa : A;
+    const double* rb = same ? ra : pb ? pb : B;
+    if (!RealArrayProduct(ra, rb, C, m, k, n)) return false;
     CValueMatrix r;
     if (!ShapeWithUnsetCells(r, m, n)) return false;
     if (Complex* payload = run.First()) {

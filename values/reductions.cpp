@@ -1,5 +1,6 @@
 // Running sums and products, sums and products of vectors and columns, and
 // reversal over value matrices.
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -117,8 +118,71 @@ bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
     return false;
 }
 
+// The number at (r, c) of a packed matrix p or of cells; odd collects the
+// tag bits of a cell that is not Real.
+inline double NumberAt(const CValueMatrix& m, const double* p, const CValue* row, size_t i, size_t c, uint32_t& odd)
+{
+    (void)m;
+    if (p) return p[i];
+    odd |= row[c].m_tag ^ VT_REAL;
+    return row[c].m_real;
+}
+
+// Running sums or products as the walks above make them (down the columns,
+// or along a single row), into a packed t; false (t empty) when a cell of
+// src is not Real or no packed array is made.
+template <bool Product>
+bool RunningPacked(const CValueMatrix& src, CValueMatrix& t)
+{
+    const int rows = src.Rows();
+    const size_t cols = (size_t)src.Cols();
+    if (!t.ShapePacked(rows, (int)cols)) return false;
+    double* o = t.PackedData();
+    const double* p = src.PackedData();
+    uint32_t odd = 0;
+    if (rows == 1) {
+        const CValue* row = p ? nullptr : src.Row(0);
+        double acc = 0.0;
+        for (size_t k = 0; k < cols; ++k) {
+            const double x = NumberAt(src, p, row, k, k, odd);
+            acc = k == 0 ? x : Step(acc, x, Product);
+            o[k] = acc;
+        }
+    } else {
+        for (int r = 0; r < rows && !odd; ++r) {
+            const CValue* row = p ? nullptr : src.Row(r);
+            const size_t base = (size_t)r * cols;
+            double* out = o + base;
+            if (r == 0) {
+                for (size_t c = 0; c < cols; ++c) out[c] = NumberAt(src, p, row, base + c, c, odd);
+                continue;
+            }
+            const double* above = out - cols;
+            if (p) {
+                const double* in = p + base;
+                for (size_t c = 0; c < cols; ++c) out[c] = Step(above[c], in[c], Product);
+            } else {
+                for (size_t c = 0; c < cols; ++c) out[c] = Step(above[c], NumberAt(src, p, row, base + c, c, odd), Product);
+            }
+        }
+    }
+    if (odd) {
+        t.Free();
+        return false;
+    }
+    return true;
+}
+
 int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* allReal)
 {
+    if ((step == ValueAdd || step == ValueMul) && src.Rows() > 0 && src.Cols() > 0) {
+        CValueMatrix t;
+        if (step == ValueMul ? RunningPacked<true>(src, t) : RunningPacked<false>(src, t)) {
+            out.Swap(t);
+            if (allReal) *allReal = true;
+            return 0;
+        }
+    }
     if (allReal) *allReal = false;
     CValueMatrix t;
     const bool product = step == ValueMul;
@@ -181,6 +245,16 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
     if (step == ValueAdd || step == ValueMul) {
         const bool product = step == ValueMul;
         double acc;
+        if (const double* p = m.PackedData(); p && (m.Rows() == 1 || m.Cols() == 1)) {
+            const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
+            acc = p[0];
+            if (product)
+                for (size_t k = 1; k < n; ++k) acc *= p[k];
+            else
+                for (size_t k = 1; k < n; ++k) acc += p[k];
+            out.SetReal(acc);
+            return 0;
+        }
         if (m.Rows() == 1) {
             if (product ? FoldRealRow<true>(m.Row(0), m.Cols(), acc) : FoldRealRow<false>(m.Row(0), m.Cols(), acc)) {
                 out.SetReal(acc);
@@ -215,6 +289,19 @@ template <bool Product>
 bool FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
 {
     const int rows = m.Rows(), cols = m.Cols();
+    if (const double* p = m.PackedData()) {
+        CValueMatrix t;
+        if (t.ShapePacked(1, cols)) {
+            double* a = t.PackedData();
+            std::memcpy(a, p, (size_t)cols * sizeof(double));
+            for (int r = 1; r < rows; ++r) {
+                const double* row = p + (size_t)r * cols;
+                for (int c = 0; c < cols; ++c) a[c] = Step(a[c], row[c], Product);
+            }
+            out.Swap(t);
+            return true;
+        }
+    }
     std::vector<double> acc((size_t)cols);
     uint32_t odd = 0;
     const CValue* first = m.Row(0);

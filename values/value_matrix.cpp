@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -192,6 +193,7 @@ bool CopyFits(const CValue& v)
             if (!add(sizeof(CValueMatrix) + (uint64_t)m.Rows() * sizeof(CValue*) +
                      (uint64_t)m.Rows() * (uint64_t)m.Cols() * 2 * sizeof(CValue)))
                 return false;
+            if (m.IsPacked()) break;  // numbers only: nothing nested
             for (int r = 0; r < m.Rows(); ++r) {
                 const CValue* row = m.Row(r);
                 for (int c = 0; c < m.Cols(); ++c) {
@@ -498,7 +500,8 @@ CValue* AllocEmptyValueRow(int n) { return MakeFilledRow(n, nullptr); }
 
 bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols)
 {
-    if (rows < 1 || cols < 1 || !m.IsEmpty() || m.m_pRows || !ValueMatrixShapeFits(rows, cols)) return false;
+    if (rows < 1 || cols < 1 || !m.IsEmpty() || m.m_pRows || m.m_pPacked || !ValueMatrixShapeFits(rows, cols))
+        return false;
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
     if (!prow) {
         NoteOutOfMemory();
@@ -532,7 +535,7 @@ bool ShapeOverFreedCells(CValueMatrix& m, int rows, int cols, int& live)
 {
     live = 0;
     if (rows != 1) return ShapeWithUnsetCells(m, rows, cols);
-    if (cols < 1 || !m.IsEmpty() || m.m_pRows || !ValueMatrixShapeFits(1, cols)) return false;
+    if (cols < 1 || !m.IsEmpty() || m.m_pRows || m.m_pPacked || !ValueMatrixShapeFits(1, cols)) return false;
     CValue** prow = static_cast<CValue**>(std::malloc(sizeof(CValue*)));
     if (!prow) return false;
     CValue* row = TakeCachedRow((size_t)cols * sizeof(CValue), cols, live);
@@ -619,6 +622,207 @@ void FreeValueRow(CValue* row, int n)
     if (!PoolRow(row)) std::free(row);
 }
 
+// ---- packed arrays ---------------------------------------------------------
+
+namespace {
+
+// Large packed arrays freed on this thread wait here for the next array of
+// about their size: a loop of whole-matrix statements frees a result of the
+// size it makes next, and a block the heap maps anew faults every page in.
+constexpr size_t kPackedKeepMin = (size_t)1 << 20;  // bytes
+constexpr size_t kPackedKeepBytes = (size_t)1 << 30;
+constexpr int kPackedKeepCount = 4;
+
+struct CPackedCache {
+    void* blocks[kPackedKeepCount] = {};
+    size_t sizes[kPackedKeepCount] = {};
+    size_t bytes = 0;
+    ~CPackedCache();
+};
+thread_local CPackedCache t_packedCache;
+__thread bool t_packedCacheGone __attribute__((tls_model("initial-exec"))) = false;
+
+CPackedCache::~CPackedCache()
+{
+    t_packedCacheGone = true;
+    for (void* p : blocks) std::free(p);
+}
+
+double* AllocPacked(size_t count)
+{
+    if (count == 0 || count > SIZE_MAX / sizeof(double)) return nullptr;
+    const size_t bytes = count * sizeof(double);
+    if (bytes >= kPackedKeepMin && !t_packedCacheGone) {
+        CPackedCache& c = t_packedCache;
+        for (int i = 0; i < kPackedKeepCount; ++i)
+            if (c.blocks[i] && c.sizes[i] >= bytes && c.sizes[i] / 2 <= bytes) {
+                void* p = c.blocks[i];
+                c.bytes -= c.sizes[i];
+                c.blocks[i] = nullptr;
+                c.sizes[i] = 0;
+                return static_cast<double*>(p);
+            }
+    }
+    return static_cast<double*>(std::malloc(bytes));
+}
+
+void FreePackedBlock(double* p)
+{
+    if (!p) return;
+    const size_t bytes = malloc_usable_size(p);
+    if (bytes >= kPackedKeepMin && bytes <= kPackedKeepBytes && !t_packedCacheGone) {
+        CPackedCache& c = t_packedCache;
+        // The oldest block makes room: the newest are the likeliest sizes.
+        int slot = 0;
+        for (int i = 0; i < kPackedKeepCount; ++i)
+            if (!c.blocks[i]) {
+                slot = i;
+                break;
+            }
+        if (c.blocks[slot]) {
+            c.bytes -= c.sizes[slot];
+            std::free(c.blocks[slot]);
+            c.blocks[slot] = nullptr;
+        }
+        for (int i = 0; i < kPackedKeepCount && c.bytes + bytes > kPackedKeepBytes; ++i)
+            if (c.blocks[i]) {
+                c.bytes -= c.sizes[i];
+                std::free(c.blocks[i]);
+                c.blocks[i] = nullptr;
+            }
+        c.blocks[slot] = p;
+        c.sizes[slot] = bytes;
+        c.bytes += bytes;
+        return;
+    }
+    std::free(p);
+}
+
+// A row table of Real cells holding the rows x cols doubles of data; null
+// when the heap refuses.
+CValue** RowsFromPacked(const double* data, int rows, int cols)
+{
+    CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
+    if (!prow) return nullptr;
+    const size_t bytes = (size_t)cols * sizeof(CValue);
+    for (int r = 0; r < rows; ++r) {
+        CValue* row = TakeCachedRow(bytes);
+        if (!row) row = static_cast<CValue*>(std::malloc(bytes));
+        if (!row) {
+            for (int k = 0; k < r; ++k) FreeValueRow(prow[k], cols);
+            std::free(prow);
+            return nullptr;
+        }
+        const double* from = data + (size_t)r * cols;
+        for (int c = 0; c < cols; ++c) {
+            row[c].m_real = from[c];
+            row[c].m_tag = VT_REAL;
+        }
+        prow[r] = row;
+    }
+    return prow;
+}
+
+std::mutex g_unpackLock;
+
+void DropKeptBlocks()
+{
+    if (!t_packedCacheGone) {
+        CPackedCache& c = t_packedCache;
+        for (int i = 0; i < kPackedKeepCount; ++i) {
+            std::free(c.blocks[i]);
+            c.blocks[i] = nullptr;
+            c.sizes[i] = 0;
+        }
+        c.bytes = 0;
+    }
+    if (!t_rowPoolGone) t_rowPool.Drop();
+    size_t bytes;
+    int live;
+    if (!t_rowCacheGone)
+        if (CValue* p = DetachCachedRow(bytes, live)) DropRow(p, live);
+}
+
+[[noreturn]] void UnpackRefused()
+{
+    // A reader of cells has no way to fail; the packed form was only made
+    // where the cells would have fitted.
+    std::fputs("Not enough memory\n", stderr);
+    std::abort();
+}
+
+}  // namespace
+
+bool CValueMatrix::ShapePacked(int rows, int cols)
+{
+#ifdef VELDRA_CELL_FORM
+    (void)rows;
+    (void)cols;
+    return false;
+#else
+    if (rows < 1 || cols < 1 || !IsEmpty() || m_pRows || m_pPacked) return false;
+    // The cells must fit too: any reader may ask for them later.
+    if (!ValueMatrixShapeFits(rows, cols)) return false;
+    double* p = AllocPacked((size_t)rows * (size_t)cols);
+    if (!p) {
+        NoteOutOfMemory();
+        return false;
+    }
+    m_pPacked = p;
+    m_nRows = rows;
+    m_nCols = cols;
+    return true;
+#endif
+}
+
+CValue** CValueMatrix::TryUnpack() const
+{
+    std::lock_guard<std::mutex> lock(g_unpackLock);
+    CValue** rows = __atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE);
+    if (rows) return rows;
+    rows = RowsFromPacked(m_pPacked, m_nRows, m_nCols);
+    if (!rows) {
+        // The blocks this thread keeps for reuse go back first.
+        DropKeptBlocks();
+        rows = RowsFromPacked(m_pPacked, m_nRows, m_nCols);
+    }
+    if (rows) __atomic_store_n(&m_pRows, rows, __ATOMIC_RELEASE);
+    return rows;
+}
+
+CValue** CValueMatrix::UnpackShared() const
+{
+    CValue** rows = TryUnpack();
+    if (!rows) UnpackRefused();
+    return rows;
+}
+
+void CValueMatrix::FreePacked()
+{
+    FreePackedBlock(m_pPacked);
+    m_pPacked = nullptr;
+}
+
+bool CValueMatrix::ToCells()
+{
+    if (!m_pPacked) return true;
+    if (!__atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE) && !TryUnpack()) {
+        NoteOutOfMemory();
+        return false;
+    }
+    FreePacked();
+    return true;
+}
+
+bool CValueMatrix::Unpack() { return ToCells(); }
+
+void CValueMatrix::SwapRows(int a, int b)
+{
+    CValue** rows = CellRows();
+    FreePacked();
+    std::swap(rows[a], rows[b]);
+}
+
 // ---- construction and shape ----------------------------------------------
 
 CValueMatrix::CValueMatrix(int rows, int cols)
@@ -639,6 +843,28 @@ CValueMatrix::CValueMatrix(const CValue& value)
 CValueMatrix::CValueMatrix(const CValueMatrix& src)
 {
     if (src.m_nCols == 0 || src.m_nRows == 0) return;
+    if (src.IsPacked()) {
+        const size_t count = (size_t)src.m_nRows * (size_t)src.m_nCols;
+        double* p = AllocPacked(count);
+        if (!p) {
+            NoteOutOfMemory();
+            return;
+        }
+        // In blocks, as the cell copy goes: a stop ends it as a refusal does.
+        CFillStop stop;
+        for (size_t i = 0; i < count; i += kStopBlock) {
+            if (i && stop.After(kStopBlock)) {
+                FreePackedBlock(p);
+                return;
+            }
+            std::memcpy(p + i, src.m_pPacked + i, std::min<size_t>(kStopBlock, count - i) * sizeof(double));
+        }
+        m_pPacked = p;
+        m_nCols = src.m_nCols;
+        m_nRows = src.m_nRows;
+        return;
+    }
+    CValue** const srcRows = src.CellRows();
     CValue** rows = static_cast<CValue**>(std::calloc((size_t)src.m_nRows, sizeof(CValue*)));
     if (!rows) {
         NoteOutOfMemory();
@@ -646,7 +872,7 @@ CValueMatrix::CValueMatrix(const CValueMatrix& src)
     }
     CFillStop stop;
     for (int r = 0; r < src.m_nRows; ++r) {
-        rows[r] = stop.After(src.m_nCols) ? nullptr : CopyValueRow(src.m_nCols, src.m_pRows[r]);
+        rows[r] = stop.After(src.m_nCols) ? nullptr : CopyValueRow(src.m_nCols, srcRows[r]);
         if (!rows[r]) {
             for (int k = 0; k < r; ++k) FreeValueRow(rows[k], src.m_nCols);
             std::free(rows);
@@ -680,12 +906,14 @@ CValueMatrix& CValueMatrix::operator=(CValueMatrix&& src) noexcept
 void CValueMatrix::Swap(CValueMatrix& other) noexcept
 {
     std::swap(m_pRows, other.m_pRows);
+    std::swap(m_pPacked, other.m_pPacked);
     std::swap(m_nCols, other.m_nCols);
     std::swap(m_nRows, other.m_nRows);
 }
 
 void CValueMatrix::Free()
 {
+    FreePacked();
     if (!m_pRows) {
         m_nCols = m_nRows = 0;
         return;
@@ -703,7 +931,13 @@ bool CValueMatrix::Fill(int rows, int cols, const CValue& value)
         return true;
     }
     if (rows == m_nRows && cols == m_nCols) {
+        if (IsPacked() && value.Type() == VT_REAL) {
+            const double x = value.Real();
+            std::fill(m_pPacked, m_pPacked + (size_t)rows * cols, x);
+            return true;
+        }
         CValue fill(value);  // value may be one of our cells
+        if (!ToCells()) return false;
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c) m_pRows[r][c] = fill;
         return true;
@@ -738,7 +972,7 @@ bool CValueMatrix::Resize(int rows, int cols)
         return true;
     }
     if (rows == m_nRows && cols == m_nCols) return true;
-    if (!ValueMatrixShapeFits(rows, cols)) return false;
+    if (!ValueMatrixShapeFits(rows, cols) || !ToCells()) return false;
     // Build the new shape first so that a failed allocation leaves the matrix unchanged.
     CValue** prow = static_cast<CValue**>(std::calloc((size_t)rows, sizeof(CValue*)));
     if (!prow) {
@@ -770,6 +1004,10 @@ bool CValueMatrix::Resize(int rows, int cols)
 CValue* CValueMatrix::TryCellAtGrow(int r, int c)
 {
     if (r < 0 || c < 0) {
+        ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
+        return nullptr;
+    }
+    if (!ToCells()) {
         ReportIndexLimit((int64_t)r + 1, (int64_t)c + 1);
         return nullptr;
     }
@@ -857,14 +1095,29 @@ static int JoinTwo(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix&
                    int r0, int c0)
 {
     CValueMatrix t;
-    if (rows > 0 && cols > 0) {
+    const bool packed = (a.IsEmpty() || a.IsPacked()) && (b.IsEmpty() || b.IsPacked());
+    if (rows > 0 && cols > 0 && packed && rows <= INT_MAX && cols <= INT_MAX && t.ShapePacked((int)rows, (int)cols)) {
+        double* to = t.PackedData();
+        const bool covered = (int64_t)a.m_nRows * a.m_nCols + (int64_t)b.m_nRows * b.m_nCols == rows * cols;
+        if (!covered) std::fill(to, to + (size_t)rows * (size_t)cols, 0.0);
+        auto place = [&](const CValueMatrix& m, int top, int left) {
+            const double* from = m.PackedData();
+            for (int r = 0; r < m.m_nRows; ++r)
+                std::memcpy(to + (size_t)(top + r) * (size_t)cols + left, from + (size_t)r * m.m_nCols,
+                            (size_t)m.m_nCols * sizeof(double));
+        };
+        if (!a.IsEmpty()) place(a, 0, 0);
+        if (!b.IsEmpty()) place(b, r0, c0);
+    } else if (rows > 0 && cols > 0) {
         if (!ValueMatrixShapeFits(rows, cols) || !t.Fill((int)rows, (int)cols, RealZero())) {
             ReportIndexLimit(rows, cols);
             return 10;
         }
         auto place = [&t](const CValueMatrix& m, int top, int left) {
-            return ForCellBlocks(m.m_nRows, m.m_nCols, [&](int r, int c0, int c1) {
-                for (int c = c0; c < c1; ++c) t.m_pRows[top + r][left + c] = m.m_pRows[r][c];
+            return ForCellBlocks(m.Rows(), m.Cols(), [&](int r, int c0, int c1) {
+                const CValue* in = m.Row(r);
+                CValue* to = t.Row(top + r) + left;
+                for (int c = c0; c < c1; ++c) to[c] = in[c];
             });
         };
         if (!place(a, 0, 0) || !place(b, r0, c0)) {
@@ -911,6 +1164,7 @@ int CValueMatrix::MakeDiag(const CValue* cells, int n, int k)
 bool CValueMatrix::DeleteRows(const int* indices, int count)
 {
     if (IsEmpty() || !indices || count < 1) return true;
+    if (!ToCells()) return false;
     std::vector<char> drop((size_t)m_nRows, 0);
     for (int i = 0; i < count; ++i)
         if (indices[i] >= 0 && indices[i] < m_nRows) drop[(size_t)indices[i]] = 1;
@@ -949,6 +1203,7 @@ bool CValueMatrix::DeleteColumns(const int* indices, int count)
         Free();
         return true;
     }
+    if (!ToCells()) return false;
     const CValue none;
     CCellStop stop;
     for (int r = 0; r < m_nRows; ++r) {
@@ -969,6 +1224,11 @@ bool CValueMatrix::DeleteColumns(const int* indices, int count)
 
 bool CValueMatrix::Triu(int k)
 {
+    if (double* p = PackedData())
+        return ForCellBlocks(m_nRows, m_nCols, [this, p, k](int r, int c0, int c1) {
+            for (int c = c0; c < c1; ++c)
+                if ((int64_t)r > (int64_t)c - k) p[(size_t)r * m_nCols + c] = 0.0;
+        });
     return ForCellBlocks(m_nRows, m_nCols, [this, k](int r, int c0, int c1) {
         for (int c = c0; c < c1; ++c)
             if ((int64_t)r > (int64_t)c - k) m_pRows[r][c].SetReal(0.0);
@@ -977,6 +1237,11 @@ bool CValueMatrix::Triu(int k)
 
 bool CValueMatrix::Tril(int k)
 {
+    if (double* p = PackedData())
+        return ForCellBlocks(m_nRows, m_nCols, [this, p, k](int r, int c0, int c1) {
+            for (int c = c0; c < c1; ++c)
+                if ((int64_t)r < (int64_t)c - k) p[(size_t)r * m_nCols + c] = 0.0;
+        });
     return ForCellBlocks(m_nRows, m_nCols, [this, k](int r, int c0, int c1) {
         for (int c = c0; c < c1; ++c)
             if ((int64_t)r < (int64_t)c - k) m_pRows[r][c].SetReal(0.0);
@@ -985,6 +1250,10 @@ bool CValueMatrix::Tril(int k)
 
 bool CValueMatrix::MakeIdentity()
 {
+    if (double* p = PackedData())
+        return ForCellBlocks(m_nRows, m_nCols, [this, p](int r, int c0, int c1) {
+            for (int c = c0; c < c1; ++c) p[(size_t)r * m_nCols + c] = r == c ? 1.0 : 0.0;
+        });
     return ForCellBlocks(m_nRows, m_nCols, [this](int r, int c0, int c1) {
         for (int c = c0; c < c1; ++c) m_pRows[r][c].SetReal(r == c ? 1.0 : 0.0);
     });
@@ -1011,7 +1280,7 @@ int CValueMatrix::GetDiag(int k, CValueMatrix& out) const
         ReportIndexLimit(1, len);
         return 10;
     }
-    for (int64_t i = 0; i < len; ++i) t.m_pRows[0][i] = m_pRows[r0 + i][c0 + i];
+    for (int64_t i = 0; i < len; ++i) t.m_pRows[0][i] = Cell((int)(r0 + i), (int)(c0 + i));
     out.Swap(t);
     return 0;
 }
@@ -1020,28 +1289,37 @@ int CValueMatrix::GetDiag(int k, CValueMatrix& out) const
 
 bool CValueMatrix::FindNonZero(std::vector<int64_t>& indices) const
 {
+    if (const double* p = PackedData())
+        return ForCellBlocks(m_nRows, m_nCols, [&](int r, int c0, int c1) {
+            const int64_t lin = (int64_t)r * m_nCols;
+            for (int c = c0; c < c1; ++c)
+                if (!(p[lin + c] == 0.0)) indices.push_back(lin + c);
+        });
+    CValue** rows = CellRows();
     return ForCellBlocks(m_nRows, m_nCols, [&](int r, int c0, int c1) {
         const int64_t lin = (int64_t)r * m_nCols;
         for (int c = c0; c < c1; ++c)
-            if (!IsZeroCell(m_pRows[r][c])) indices.push_back(lin + c);
+            if (!IsZeroCell(rows[r][c])) indices.push_back(lin + c);
     });
 }
 
 bool CValueMatrix::FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const
 {
+    CValue** rows = CellRows();
     return ForCellBlocks(m_nRows, m_nCols, [&](int r, int c0, int c1) {
         for (int c = c0; c < c1; ++c)
-            if (!IsZeroCell(m_pRows[r][c])) pairs.emplace_back(r, c);
+            if (!IsZeroCell(rows[r][c])) pairs.emplace_back(r, c);
     });
 }
 
 bool CValueMatrix::FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const
 {
+    CValue** rows = CellRows();
     return ForCellBlocks(m_nRows, m_nCols, [&](int r, int c0, int c1) {
         for (int c = c0; c < c1; ++c)
-            if (!IsZeroCell(m_pRows[r][c])) {
+            if (!IsZeroCell(rows[r][c])) {
                 pairs.emplace_back(r, c);
-                cells.push_back(&m_pRows[r][c]);
+                cells.push_back(&Cell(r, c));
             }
     });
 }

@@ -57,9 +57,13 @@ bool CopyFits(const CValue& v);
 // A cell counts as zero when it is Real 0, Complex 0 + 0i, or a 1 x 1 matrix of such a cell.
 bool IsZeroCell(const CValue& v);
 
+// A matrix is in one of two forms. Cells: a row table of CValue rows. Packed:
+// one row-major array of doubles, for a matrix of Real cells made by a loop
+// that writes numbers (8 bytes a cell instead of 16 and a row table). Every
+// accessor of cells turns a packed matrix into cells first (the same doubles
+// bit for bit), so a packed matrix is invisible to code that does not ask.
 class CValueMatrix {
 public:
-    CValue** m_pRows = nullptr;  // one entry per row
     int32_t m_nCols = 0;
     int32_t m_nRows = 0;
 
@@ -69,9 +73,10 @@ public:
     explicit CValueMatrix(const CValue& value);
     CValueMatrix(const CValueMatrix& src);
     CValueMatrix(CValueMatrix&& src) noexcept
-        : m_pRows(src.m_pRows), m_nCols(src.m_nCols), m_nRows(src.m_nRows)
+        : m_nCols(src.m_nCols), m_nRows(src.m_nRows), m_pRows(src.m_pRows), m_pPacked(src.m_pPacked)
     {
         src.m_pRows = nullptr;
+        src.m_pPacked = nullptr;
         src.m_nCols = src.m_nRows = 0;
     }
     ~CValueMatrix() { Free(); }
@@ -81,8 +86,27 @@ public:
     int Rows() const { return m_nRows; }
     int Cols() const { return m_nCols; }
     bool IsEmpty() const { return m_nCols == 0; }
-    CValue& Cell(int r, int c) const { return m_pRows[r][c]; }
-    CValue* Row(int r) const { return m_pRows[r]; }
+    CValue& Cell(int r, int c) const { return CellRows()[r][c]; }
+    CValue* Row(int r) const { return CellRows()[r]; }
+    // Whether the matrix holds any block (an empty one holds none).
+    bool HasStorage() const { return __atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE) || m_pPacked; }
+    // Exchanges rows a and b (the matrix in cells).
+    void SwapRows(int a, int b);
+
+    // ---- Packed form ----
+    bool IsPacked() const { return __atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE) == nullptr && m_pPacked; }
+    // The packed array, rows * cols doubles row-major; null unless IsPacked().
+    const double* PackedData() const { return IsPacked() ? m_pPacked : nullptr; }
+    double* PackedData() { return IsPacked() ? m_pPacked : nullptr; }
+    // Makes the empty matrix a packed rows x cols matrix whose numbers are not
+    // set yet: the caller writes every one before anything else reads it.
+    // False (m still empty, nothing reported; an absurd size is noted as out
+    // of memory) when the shape is empty, the heap refuses, the memory could
+    // not take the cell form later, or the build keeps every matrix in cells.
+    bool ShapePacked(int rows, int cols);
+    // Makes a packed matrix cells; nothing for a matrix in cells. False (noted
+    // as out of memory, the matrix unchanged) when the heap refuses.
+    bool Unpack();
 
     // Shape. Fill and Resize return false (matrix unchanged) when the heap refuses.
     bool Fill(int rows, int cols, const CValue& value);
@@ -190,6 +214,33 @@ public:
     std::ostream& WriteText(std::ostream& os) const;
     // [row; row] with rows of equal length; fail state and this unchanged on a syntax error.
     std::istream& ReadText(std::istream& is);
+
+private:
+    friend bool ShapeWithUnsetCells(CValueMatrix& m, int rows, int cols);
+    friend bool ShapeOverFreedCells(CValueMatrix& m, int rows, int cols, int& live);
+    friend void FreeUnsetCells(CValueMatrix& m);
+
+    // The row table, made from the packed array first when there is one.
+    // Readers on several threads may unpack one matrix at once: the table is
+    // published once, and the packed array stays until a member that changes
+    // the matrix (only its owner calls those) frees it.
+    CValue** CellRows() const
+    {
+        CValue** rows = __atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE);
+        return rows || !m_pPacked ? rows : UnpackShared();
+    }
+    CValue** UnpackShared() const;
+    // The row table made and published; null when the heap refuses.
+    CValue** TryUnpack() const;
+    // The owner's unpack: cells, and no packed array left. False (noted as
+    // out of memory, the matrix unchanged) when the heap refuses the cells.
+    bool ToCells();
+    void FreePacked();
+
+    mutable CValue** m_pRows = nullptr;  // one entry per row; null while packed
+    // The packed array: authoritative while m_pRows is null, else a copy kept
+    // for readers that may still hold it.
+    double* m_pPacked = nullptr;
 };
 
 int InvertValueMatrix(CValueMatrix& m);  // forwards to CValueMatrix::Invert

@@ -122,6 +122,6 @@ int CValueMatrix::SwapPivotRow(int k)
     }
     if (ValueEqualsReal(Cell(pivot, k), 0.0)) return -1;
     if (pivot == k) return 0;
-    std::swap(m_pRows[pivot], m_pRows[k]);
+    SwapRows(pivot, k);
     return pivot;
 }

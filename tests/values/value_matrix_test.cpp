@@ -59,7 +59,7 @@ TEST(ValueMatrix, ConstructorsFillAndEmptyShapes)
     for (auto [r, c] : std::vector<std::pair<int, int>>{{0, 5}, {5, 0}, {-1, 3}}) {
         CValueMatrix m(r, c, CValue(1.0));
         EXPECT_TRUE(m.IsEmpty());
-        EXPECT_EQ(m.m_pRows, nullptr);
+        EXPECT_FALSE(m.HasStorage());
         EXPECT_EQ(m.Rows(), 0);
     }
     CValueMatrix m = Reals({{1, 2}, {3, 4}});
@@ -232,7 +232,7 @@ TEST(ValueMatrix, DeleteRowsAndColumns)
     const int one[] = {0};
     EXPECT_TRUE(m.DeleteRows(one, 1));
     EXPECT_TRUE(m.IsEmpty());
-    EXPECT_EQ(m.m_pRows, nullptr);
+    EXPECT_FALSE(m.HasStorage());
 
     CValueMatrix c = Reals({{1, 2, 3}, {4, 5, 6}});
     const int cols[] = {0, 2};

@@ -1,0 +1,325 @@
+// Packed real matrices: the same numbers as cells, bit for bit, through every
+// member and through the loops that make packed results.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "values/matrix_families.h"
+#include "values/operators.h"
+#include "values/value.h"
+#include "values/value_matrix.h"
+
+namespace {
+
+// Numbers whose bits a careless copy would change: signed zero, NaNs with
+// payloads, infinities, a subnormal.
+std::vector<double> Awkward()
+{
+    return {-0.0,
+            0.0,
+            std::bit_cast<double>(UINT64_C(0x7FF8000000000123)),
+            std::bit_cast<double>(UINT64_C(0xFFF0000000000001)),
+            INFINITY,
+            -INFINITY,
+            4.9e-324,
+            1.0,
+            -2.5,
+            0.5,
+            1e308,
+            0.49999999999999994};
+}
+
+bool PackedBuild()
+{
+    CValueMatrix probe;
+    return probe.ShapePacked(1, 1);
+}
+
+// rows x cols of data row-major, packed where the build packs.
+CValueMatrix Packed(int rows, int cols, const std::vector<double>& data)
+{
+    CValueMatrix m;
+    if (m.ShapePacked(rows, cols)) {
+        std::memcpy(m.PackedData(), data.data(), (size_t)rows * cols * sizeof(double));
+        return m;
+    }
+    EXPECT_TRUE(ShapeWithUnsetCells(m, rows, cols));
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) new (&m.Cell(r, c)) CValue(data[(size_t)r * cols + c]);
+    return m;
+}
+
+// The same numbers always as cells.
+CValueMatrix Cells(int rows, int cols, const std::vector<double>& data)
+{
+    CValueMatrix m;
+    EXPECT_TRUE(ShapeWithUnsetCells(m, rows, cols));
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) new (&m.Cell(r, c)) CValue(data[(size_t)r * cols + c]);
+    return m;
+}
+
+// Type and bits of every cell; the shape first.
+std::string Bits(const CValueMatrix& m)
+{
+    std::string s = std::to_string(m.Rows()) + "x" + std::to_string(m.Cols());
+    char buf[40];
+    for (int r = 0; r < m.Rows(); ++r)
+        for (int c = 0; c < m.Cols(); ++c) {
+            const CValue& v = m.Cell(r, c);
+            if (v.Type() == VT_REAL)
+                std::snprintf(buf, sizeof buf, " %016llx", (unsigned long long)std::bit_cast<uint64_t>(v.Real()));
+            else
+                std::snprintf(buf, sizeof buf, " t%u", v.Type());
+            s += buf;
+        }
+    return s;
+}
+
+}  // namespace
+
+TEST(PackedMatrix, CellsHoldTheSameBits)
+{
+    const std::vector<double> d = Awkward();
+    const CValueMatrix p = Packed(3, 4, d);
+    EXPECT_EQ(p.IsPacked(), PackedBuild());
+    EXPECT_EQ(Bits(p), Bits(Cells(3, 4, d)));
+    EXPECT_FALSE(p.IsPacked());  // read as cells once, cells it stays
+    EXPECT_EQ(p.PackedData(), nullptr);
+}
+
+TEST(PackedMatrix, CopiesMovesAndSwapsKeepTheForm)
+{
+    const std::vector<double> d = Awkward();
+    CValueMatrix p = Packed(2, 6, d);
+    const std::string want = Bits(Cells(2, 6, d));
+    CValueMatrix copy(p);
+    EXPECT_EQ(copy.IsPacked(), PackedBuild());
+    CValueMatrix moved(std::move(copy));
+    EXPECT_FALSE(copy.HasStorage());
+    EXPECT_EQ(moved.IsPacked(), PackedBuild());
+    CValueMatrix other = Cells(1, 1, {7.0});
+    other.Swap(moved);
+    EXPECT_EQ(Bits(moved), "1x1 401c000000000000");
+    EXPECT_EQ(Bits(other), want);
+    CValueMatrix assigned;
+    assigned = p;
+    EXPECT_EQ(Bits(assigned), want);
+    EXPECT_EQ(Bits(p), want);
+    p.Free();
+    EXPECT_FALSE(p.HasStorage());
+    EXPECT_TRUE(p.IsEmpty());
+}
+
+// Every member that changes a matrix gives what it gives on the same cells.
+TEST(PackedMatrix, MembersMatchTheCellForm)
+{
+    const std::vector<double> d = Awkward();
+    struct Case {
+        const char* name;
+        void (*change)(CValueMatrix&);
+    };
+    const Case cases[] = {
+        {"Fill same shape", [](CValueMatrix& m) { m.Fill(3, 4, CValue(-0.0)); }},
+        {"Fill other shape", [](CValueMatrix& m) { m.Fill(2, 2, CValue(1.5)); }},
+        {"Resize", [](CValueMatrix& m) { m.Resize(4, 5); }},
+        {"GrowToIndex", [](CValueMatrix& m) { EXPECT_EQ(m.GrowToIndex(4, 5), 0); }},
+        {"CellAtGrow write", [](CValueMatrix& m) { m.CellAtGrow(0, 1).SetReal(9.0); }},
+        {"SwapRows", [](CValueMatrix& m) { m.SwapRows(0, 2); }},
+        {"DeleteRows", [](CValueMatrix& m) { const int r[] = {1}; m.DeleteRows(r, 1); }},
+        {"DeleteColumns", [](CValueMatrix& m) { const int c[] = {0, 3}; m.DeleteColumns(c, 2); }},
+        {"Triu", [](CValueMatrix& m) { m.Triu(1); }},
+        {"Tril", [](CValueMatrix& m) { m.Tril(-1); }},
+        {"MakeIdentity", [](CValueMatrix& m) { m.MakeIdentity(); }},
+        {"HorzCat with itself", [](CValueMatrix& m) { EXPECT_EQ(m.HorzCat(m, m), 0); }},
+        {"VertCat with itself", [](CValueMatrix& m) { EXPECT_EQ(m.VertCat(m, m), 0); }},
+        {"HorzCat uneven", [](CValueMatrix& m) { CValueMatrix one = Packed(1, 2, {3.0, 4.0}); m.HorzCat(one, m); }},
+        {"GetDiag", [](CValueMatrix& m) { CValueMatrix o; EXPECT_EQ(m.GetDiag(1, o), 0); m.Swap(o); }},
+    };
+    for (const Case& k : cases) {
+        CValueMatrix p = Packed(3, 4, d), c = Cells(3, 4, d);
+        k.change(p);
+        k.change(c);
+        EXPECT_EQ(Bits(p), Bits(c)) << k.name;
+    }
+}
+
+TEST(PackedMatrix, FindVisitsTheSameCells)
+{
+    const std::vector<double> d = Awkward();
+    const CValueMatrix p = Packed(3, 4, d), c = Cells(3, 4, d);
+    std::vector<int64_t> a, b;
+    p.FindNonZero(a);
+    c.FindNonZero(b);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a.size(), 10u);  // the two zeros are left out, NaNs are not zero
+}
+
+// The loops that make packed results give the cell loops' bits. One NaN
+// only: which of two NaNs an addition passes on is the compiler's choice.
+TEST(PackedMatrix, LoopsMatchTheCellForm)
+{
+    std::vector<double> d = Awkward(), e;
+    d[3] = 3.0;
+    for (double x : d) e.push_back(x * 0.75 - 0.25);
+    struct Case {
+        const char* name;
+        int (*run)(const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& out);
+    };
+    const Case cases[] = {
+        {"a > 0.5", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             return MatrixScalarCopy(o, a, CValue(0.5), SCALAR_GT, ValueCompareGreater, false);
+         }},
+        {"a == -0", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             return MatrixScalarCopy(o, a, CValue(-0.0), SCALAR_EQ, ValueCompareEqual, false);
+         }},
+        {"a + 1", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             return MatrixScalarCopy(o, a, CValue(1.0), SCALAR_ADD, ValueAdd, false);
+         }},
+        {"a .* b", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             return MatrixElementwiseCopy(o, a, b, ELEM_MUL);
+         }},
+        {"a - b", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             return MatrixElementwiseCopy(o, a, b, ELEM_SUB);
+         }},
+        {"a < b in place", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             o = a;
+             return MatrixRelational(o, b, REL_LT);
+         }},
+        {"a >= 0 in place", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             o = a;
+             return MatrixRelationalScalar(o, CValue(0.0), REL_GE);
+         }},
+        {"a += b in place", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             o = a;
+             return MatrixAddMatrix(o, b);
+         }},
+        {"a *= 3 in place", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             o = a;
+             return MatrixMulScalar(o, CValue(3.0));
+         }},
+        {"2 - a", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             return ScalarSubMatrix(o, CValue(2.0), a);
+         }},
+        {"cumsum", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             return CValueMatrix::CumSum(a, o);
+         }},
+        {"cumprod", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             return CValueMatrix::CumProd(a, o);
+         }},
+        {"sum of a vector", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             CValue t;
+             const int st = a.SumVector(t);
+             o = CValueMatrix(t);
+             return st;
+         }},
+        {"column sums", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) { return a.SumColumns(o); }},
+        {"sum of the column sums", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
+             CValueMatrix s;
+             a.SumColumns(s);
+             CValue t;
+             const int st = s.SumVector(t);
+             o = CValueMatrix(t);
+             return st;
+         }},
+    };
+    const int shapes[][2] = {{3, 4}, {1, 12}, {12, 1}};
+    for (const auto& shape : shapes)
+        for (const Case& k : cases) {
+            const int rows = shape[0], cols = shape[1];
+            CValueMatrix po, co;
+            const int ps = k.run(Packed(rows, cols, d), Packed(rows, cols, e), po);
+            const int cs = k.run(Cells(rows, cols, d), Cells(rows, cols, e), co);
+            EXPECT_EQ(ps, cs) << k.name << " " << rows << "x" << cols;
+            EXPECT_EQ(Bits(po), Bits(co)) << k.name << " " << rows << "x" << cols;
+        }
+}
+
+// The extremes, of packed matrices and of packed matrices inside cells.
+TEST(PackedMatrix, ExtremesMatchTheCellForm)
+{
+    std::vector<double> d = Awkward();
+    std::vector<double> nanFirst = {NAN, -1.0, 2.0, -0.0};
+    auto bits = [](const CValue* v) { return Bits(CValueMatrix(*v)); };
+    for (const auto& data : {d, nanFirst}) {
+        const int n = (int)data.size();
+        EXPECT_EQ(bits(MaxOfMatrix(Packed(1, n, data))), bits(MaxOfMatrix(Cells(1, n, data))));
+        EXPECT_EQ(bits(MinOfMatrix(Packed(1, n, data))), bits(MinOfMatrix(Cells(1, n, data))));
+    }
+    // Two packed matrices in the cells of one: each keeps its own extreme.
+    CValueMatrix outer = Cells(1, 3, {0.0, 0.0, 0.0});
+    outer.Cell(0, 0).MakeMatrix(0, 0) = Packed(1, 3, {5.0, 9.0, 1.0});
+    outer.Cell(0, 2).MakeMatrix(0, 0) = Packed(1, 2, {7.0, -4.0});
+    EXPECT_EQ(MaxOfMatrix(outer)->Real(), 9.0);
+    EXPECT_EQ(MinOfMatrix(outer)->Real(), -4.0);
+}
+
+// A packed operand with a cell operand that is not a number takes the cell road.
+TEST(PackedMatrix, MixedOperandsTakeTheCellRoad)
+{
+    CValueMatrix a = Packed(1, 3, {1.0, 2.0, 3.0});
+    CValueMatrix b = Cells(1, 3, {1.0, 1.0, 1.0});
+    b.Cell(0, 1).SetComplex(Complex(0.0, 1.0));
+    CValueMatrix o;
+    bool allReal = true;
+    EXPECT_EQ(MatrixElementwiseCopy(o, a, b, ELEM_ADD, &allReal), 0);
+    EXPECT_FALSE(allReal);
+    EXPECT_FALSE(o.IsPacked());
+    EXPECT_EQ(o.Cell(0, 1).Type(), (uint32_t)VT_COMPLEX);
+    EXPECT_EQ(o.Cell(0, 2).Real(), 4.0);
+}
+
+TEST(PackedMatrix, ShapeRefusals)
+{
+    CValueMatrix m;
+    EXPECT_FALSE(m.ShapePacked(0, 3));
+    EXPECT_FALSE(m.ShapePacked(3, -1));
+    TakeOutOfMemory();
+    EXPECT_FALSE(m.ShapePacked(INT32_MAX, INT32_MAX));
+    EXPECT_EQ(TakeOutOfMemory(), PackedBuild());  // the cell form's refusal, noted alike
+    EXPECT_FALSE(m.HasStorage());
+    CValueMatrix full = Packed(1, 1, {1.0});
+    EXPECT_FALSE(full.ShapePacked(2, 2));  // only an empty matrix takes a shape
+    EXPECT_EQ(full.Cell(0, 0).Real(), 1.0);
+}
+
+// Several readers may ask one packed matrix for its cells at once; each sees
+// the same rows, and a reader of the packed array keeps it meanwhile.
+TEST(PackedMatrix, ReadersOnSeveralThreadsUnpackOnce)
+{
+    const int rows = 64, cols = 257;
+    std::vector<double> d((size_t)rows * cols);
+    for (size_t i = 0; i < d.size(); ++i) d[i] = (double)i * 0.5 - 3.0;
+    for (int round = 0; round < 8; ++round) {
+        const CValueMatrix m = Packed(rows, cols, d);
+        const double* packed = m.PackedData();
+        std::vector<const CValue*> seen(4, nullptr);
+        std::vector<double> sums(4, 0.0);
+        std::vector<std::thread> readers;
+        for (int t = 0; t < 4; ++t)
+            readers.emplace_back([&, t] {
+                double s = 0.0;
+                for (int r = 0; r < rows; ++r)
+                    for (int c = 0; c < cols; ++c) s += m.Cell(r, c).Real();
+                seen[(size_t)t] = m.Row(0);
+                sums[(size_t)t] = s;
+            });
+        double direct = 0.0;
+        if (packed)
+            for (size_t i = 0; i < d.size(); ++i) direct += packed[i];  // readable while they unpack
+        for (std::thread& t : readers) t.join();
+        if (packed) {
+            EXPECT_EQ(direct, sums[0]);
+            EXPECT_EQ(packed[5], d[5]);
+        }
+        for (int t = 1; t < 4; ++t) EXPECT_EQ(seen[(size_t)t], seen[0]);
+        for (int t = 0; t < 4; ++t) EXPECT_EQ(sums[(size_t)t], sums[0]);
+    }
+}
