@@ -1,5 +1,6 @@
 // A statement that fails for want of memory leaves every variable as it was:
 // the same values, the same sizes, nested cells and all.
+#include "tests/support/address_space.h"
 #include <gtest/gtest.h>
 
 #include <malloc.h>
@@ -69,14 +70,6 @@ std::map<std::string, CValue> Snapshot(const CVarTable* vars)
         for (int i = 0; t && i < t->Count(); ++i)
             if (const CVarSlot* s = t->At(i); s->value && !out.count(s->name)) out[s->name] = *s->value;
     return out;
-}
-
-size_t AddressSpaceNow()
-{
-    std::ifstream in("/proc/self/statm");
-    size_t pages = 0;
-    in >> pages;
-    return pages * (size_t)sysconf(_SC_PAGESIZE);
 }
 
 // Variables of every kind, some of them large (a 1000 x 1000 matrix is 16 MB).

@@ -1,6 +1,7 @@
 // The plot figure driven through its readers with blocks from the host's
 // writer and with real plot-command records: grid, hold, bounds, sizes,
 // properties, commands, malformed blocks, busy state and the drawn figure.
+#include "tests/support/address_space.h"
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -823,15 +824,6 @@ TEST(PlotFigure, MutatedTransferBlocksNeverCrash)
 #include <sys/resource.h>
 
 namespace {
-
-// The address space the process has now, in bytes.
-size_t AddressSpaceNow()
-{
-    std::ifstream in("/proc/self/statm");
-    size_t pages = 0;
-    in >> pages;
-    return pages * (size_t)sysconf(_SC_PAGESIZE);
-}
 
 // Points that cannot be held are reported as plot2d reports them (90,
 // "Internal error, failed to create external-buffer"), never taken as a plot
