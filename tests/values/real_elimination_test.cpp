@@ -154,4 +154,59 @@ TEST(RealElimination, StepsAsideForOtherCellsAndShapes)
     EXPECT_EQ(none.Rows(), 0);
 }
 
+// The same numbers packed: read straight from the array, with the same bits
+// as from cells and as the complex road, on sizes about the elimination's
+// panel of steps; a number that is not finite in the array steps aside too.
+TEST(RealElimination, PackedOperandsGiveTheBitsOfCells)
+{
+    CValueMatrix probe;
+    if (!probe.ShapePacked(1, 1)) GTEST_SKIP() << "this build keeps every matrix in cells";
+    auto packed = [](const CValueMatrix& cells) {
+        CValueMatrix m;
+        EXPECT_TRUE(m.ShapePacked(cells.Rows(), cells.Cols()));
+        double* d = m.PackedData();
+        for (int i = 0; i < cells.Rows(); i++)
+            for (int j = 0; j < cells.Cols(); j++) d[(size_t)i * cells.Cols() + j] = cells.Cell(i, j).Real();
+        return m;
+    };
+    std::mt19937 gen(31);
+    struct Case {
+        int n, m, kind;
+    } cases[] = {{1, 1, 0}, {31, 2, 0}, {32, 1, 0}, {33, 1, 2}, {64, 4, 0}, {97, 1, 0}, {130, 3, 1}, {150, 1, 3}};
+    int taken = 0;
+    for (const Case& c : cases) {
+        const CValueMatrix a = Filled(c.n, c.n, gen, c.kind), b = Filled(c.n, c.m, gen, c.kind);
+        const std::string what = "n " + std::to_string(c.n) + " kind " + std::to_string(c.kind);
+        bool singular = false;
+        const CValueMatrix want = ComplexRoad(a, b, &singular);
+        // Each operand packed alone and both: every pairing reads the same numbers.
+        for (int form = 1; form < 4; form++) {
+            const CValueMatrix pa = form & 1 ? packed(a) : a, pb = form & 2 ? packed(b) : b;
+            ASSERT_EQ(pa.IsPacked(), (form & 1) != 0);
+            CValueMatrix fromCells, fromPacked;
+            const bool cellsTaken = SolveRealCells(a, b, fromCells);
+            ASSERT_EQ(SolveRealCells(pa, pb, fromPacked), cellsTaken) << what;
+            EXPECT_EQ(pa.IsPacked(), (form & 1) != 0) << what << ": the operand is read, not made cells";
+            if (!cellsTaken) continue;
+            ++taken;
+            ASSERT_FALSE(singular) << what;
+            for (int i = 0; i < c.n; i++)
+                for (int j = 0; j < c.m; j++) {
+                    const Complex& g = fromPacked.Cell(i, j).ComplexRef();
+                    const Complex& w = want.Cell(i, j).ComplexRef();
+                    ASSERT_EQ(Bits(g.re), Bits(w.re)) << what << " form " << form;
+                    ASSERT_EQ(Bits(g.im), Bits(w.im)) << what << " form " << form;
+                }
+        }
+    }
+    EXPECT_GE(taken, 15);
+    CValueMatrix a = packed(Filled(40, 40, gen, 0)), b = packed(Filled(40, 1, gen, 0)), x;
+    a.PackedData()[40 * 17 + 39] = INFINITY;
+    EXPECT_FALSE(SolveRealCells(a, b, x));
+    a.PackedData()[40 * 17 + 39] = 0.5;
+    b.PackedData()[39] = NAN;
+    EXPECT_FALSE(SolveRealCells(a, b, x));
+    EXPECT_EQ(x.Rows(), 0);
+}
+
 }  // namespace
