@@ -196,10 +196,42 @@ bool ProductOfVariables(ExprNode** ops, CValue& result, StatusWord& status)
     return true;
 }
 
+// The comparison an operation stands for; false for the other operations.
+bool AsComparison(ValueOperation op, RelationalOp& rop)
+{
+    if (op == ValueCompareGreater) rop = REL_GT;
+    else if (op == ValueCompareLess) rop = REL_LT;
+    else if (op == ValueCompareGreaterEqual) rop = REL_GE;
+    else if (op == ValueCompareLessEqual) rop = REL_LE;
+    else if (op == ValueCompareEqual) rop = REL_EQ;
+    else if (op == ValueCompareNotEqual) rop = REL_NE;
+    else return false;
+    return true;
+}
+
+// x op y comparing two variables that hold packed matrices of one shape:
+// written straight into a new array instead of into a copy of x.
+bool CompareTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, bool& allReal)
+{
+    RelationalOp rop;
+    if (!AsComparison(op, rop)) return false;
+    const CValue* a = VariableMatrix(ops[0]);
+    const CValue* b = VariableMatrix(ops[1]);
+    if (!a || !b || a == &result || b == &result) return false;
+    CValue r;
+    if (!PackedRelationalCopy(r.MakeMatrix(0, 0), a->Matrix(), b->Matrix(), rop)) return false;
+    result.Swap(r);
+    allReal = true;
+    return true;
+}
+
 bool FoldTwoMatrices(ExprNode** ops, CValue& result, ValueOperation op, StatusWord& status, bool& allReal)
 {
     ElementOp eop;
-    if (!AsElementOp(op, eop)) return false;
+    if (!AsElementOp(op, eop)) {
+        status = 0;
+        return CompareTwoMatrices(ops, result, op, allReal);
+    }
     const CValue* a = VariableMatrix(ops[0]);
     const CValue* b = VariableMatrix(ops[1]);
     if (!a || !b || a == &result || b == &result) return false;

@@ -382,6 +382,37 @@ int MatrixRelational(CValueMatrix& a, const CValueMatrix& b, RelationalOp op)
     }
 }
 
+namespace {
+
+template <RelationalOp OP>
+void ComparePacked(double* __restrict out, const double* a, const double* b, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) out[i] = TruthValue(CompareAs<OP>(a[i], b[i]));
+}
+
+}  // namespace
+
+bool PackedRelationalCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, RelationalOp op)
+{
+    const double* pa = a.PackedData();
+    const double* pb = b.PackedData();
+    if (!pa || !pb || !SameShape(a, b) || op > REL_LE) return false;
+    CValueMatrix r;
+    if (!r.ShapePacked(a.Rows(), a.Cols())) return false;
+    double* o = r.PackedData();
+    const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
+    switch (op) {
+    case REL_EQ: ComparePacked<REL_EQ>(o, pa, pb, n); break;
+    case REL_NE: ComparePacked<REL_NE>(o, pa, pb, n); break;
+    case REL_GT: ComparePacked<REL_GT>(o, pa, pb, n); break;
+    case REL_LT: ComparePacked<REL_LT>(o, pa, pb, n); break;
+    case REL_GE: ComparePacked<REL_GE>(o, pa, pb, n); break;
+    default: ComparePacked<REL_LE>(o, pa, pb, n); break;
+    }
+    out.Swap(r);
+    return true;
+}
+
 int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op)
 {
     CValue scalar(s);  // s may be one of a's cells

@@ -65,6 +65,10 @@ RelationalOp MirrorRelational(RelationalOp op);
 // or scalar; stops at and returns the first failing cell's status.
 int MatrixRelational(CValueMatrix& a, const CValueMatrix& b, RelationalOp op);
 int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op);
+// out = a op b for two packed matrices of one shape and one of the six
+// comparisons: the numbers MatrixRelational gives a copy of a, without the
+// copy. False (out untouched) for any other operands or operator.
+bool PackedRelationalCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, RelationalOp op);
 // One truth value for whole matrices; nothing is reported. Only the six
 // comparisons are meaningful here.
 bool MatrixTruth(const CValueMatrix& a, const CValueMatrix& b, RelationalOp op);
