@@ -5,6 +5,9 @@
 
 #include <cmath>
 #include <deque>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "values/operators.h"
 #include "values/output_stream.h"
@@ -190,6 +193,48 @@ const CValue kNoExtreme;  // read only: handed out for an empty matrix
 // (the callers copy what they are given before they search again).
 thread_local std::deque<CValue> t_packedExtremes;
 
+// The largest and the smallest of n numbers passing NaN by; -INF and +INF
+// when there is none. maxpd and minpd give their second operand for a NaN.
+double PackedMaximum(const double* p, size_t n)
+{
+    size_t i = 0;
+    double best = -INFINITY;
+#if defined(__SSE2__)
+    __m128d a = _mm_set1_pd(-INFINITY), b = a, c = a, d = a;
+    for (; i + 8 <= n; i += 8) {
+        a = _mm_max_pd(_mm_loadu_pd(p + i), a);
+        b = _mm_max_pd(_mm_loadu_pd(p + i + 2), b);
+        c = _mm_max_pd(_mm_loadu_pd(p + i + 4), c);
+        d = _mm_max_pd(_mm_loadu_pd(p + i + 6), d);
+    }
+    a = _mm_max_pd(_mm_max_pd(a, b), _mm_max_pd(c, d));
+    best = std::fmax(_mm_cvtsd_f64(a), _mm_cvtsd_f64(_mm_unpackhi_pd(a, a)));
+#endif
+    for (; i < n; ++i)
+        if (p[i] > best) best = p[i];
+    return best;
+}
+
+double PackedMinimum(const double* p, size_t n)
+{
+    size_t i = 0;
+    double best = INFINITY;
+#if defined(__SSE2__)
+    __m128d a = _mm_set1_pd(INFINITY), b = a, c = a, d = a;
+    for (; i + 8 <= n; i += 8) {
+        a = _mm_min_pd(_mm_loadu_pd(p + i), a);
+        b = _mm_min_pd(_mm_loadu_pd(p + i + 2), b);
+        c = _mm_min_pd(_mm_loadu_pd(p + i + 4), c);
+        d = _mm_min_pd(_mm_loadu_pd(p + i + 6), d);
+    }
+    a = _mm_min_pd(_mm_min_pd(a, b), _mm_min_pd(c, d));
+    best = std::fmin(_mm_cvtsd_f64(a), _mm_cvtsd_f64(_mm_unpackhi_pd(a, a)));
+#endif
+    for (; i < n; ++i)
+        if (p[i] < best) best = p[i];
+    return best;
+}
+
 const CValue* Extreme(const CValueMatrix& m, bool greatest)
 {
     if (m.IsEmpty()) {
@@ -197,12 +242,18 @@ const CValue* Extreme(const CValueMatrix& m, bool greatest)
         return &kNoExtreme;
     }
     if (const double* p = m.PackedData()) {
-        // The cell walk's order: the first cell, then any that replaces it.
         const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
-        double best = p[0];
-        for (size_t i = 1; i < n; ++i) {
-            const double x = p[i];
-            if ((greatest ? x > best : x < best) || (std::isnan(best) && !std::isnan(x))) best = x;
+        // The largest (smallest) number besides NaN, in lanes: when it is
+        // neither zero nor the start, the cell walk ends on that one value.
+        double best = greatest ? PackedMaximum(p, n) : PackedMinimum(p, n);
+        if (best == 0.0 || best == (greatest ? -INFINITY : INFINITY)) {
+            // A zero's sign, NaN only or the start: the cell walk's order, the
+            // first cell, then any that replaces it.
+            best = p[0];
+            for (size_t i = 1; i < n; ++i) {
+                const double x = p[i];
+                if ((greatest ? x > best : x < best) || (std::isnan(best) && !std::isnan(x))) best = x;
+            }
         }
         t_packedExtremes.emplace_back(best);
         return &t_packedExtremes.back();

@@ -262,6 +262,41 @@ TEST(PackedMatrix, ExtremesMatchTheCellForm)
 }
 
 // A packed operand with a cell operand that is not a number takes the cell road.
+// Longer rows, where the extremes are looked for in lanes: the extreme a
+// zero of either sign, in the lanes or the tail, NaN only, infinities only.
+TEST(PackedMatrix, LongExtremesMatchTheCellForm)
+{
+    const double nan = std::bit_cast<double>(UINT64_C(0x7FF8000000000123));
+    std::vector<std::vector<double>> table;
+    for (int n : {8, 9, 16, 23, 40}) {
+        std::vector<double> negatives(n), nans(n, nan), lows(n, -INFINITY), mixed(n);
+        for (int i = 0; i < n; ++i) {
+            negatives[i] = -1.0 - i;
+            mixed[i] = (i % 3 == 0) ? nan : 0.25 * i - 3.0;
+        }
+        std::vector<double> zeros = negatives, zerosLate = negatives, top = mixed;
+        zeros[n / 3] = -0.0;
+        zeros[n / 2] = 0.0;
+        zerosLate[n - 1] = 0.0;
+        zerosLate[n - 2] = -0.0;
+        std::vector<double> positives = negatives;
+        for (double& x : positives) x = -x;
+        std::vector<double> posZeros = positives;
+        posZeros[1] = 0.0;
+        posZeros[n - 1] = -0.0;
+        top[n - 1] = INFINITY;
+        lows[n / 2] = nan;
+        for (auto* v : {&negatives, &nans, &lows, &mixed, &zeros, &zerosLate, &positives, &posZeros, &top})
+            table.push_back(*v);
+    }
+    auto bits = [](const CValue* v) { return Bits(CValueMatrix(*v)); };
+    for (const auto& data : table) {
+        const int n = (int)data.size();
+        EXPECT_EQ(bits(MaxOfMatrix(Packed(1, n, data))), bits(MaxOfMatrix(Cells(1, n, data)))) << n;
+        EXPECT_EQ(bits(MinOfMatrix(Packed(1, n, data))), bits(MinOfMatrix(Cells(1, n, data)))) << n;
+    }
+}
+
 TEST(PackedMatrix, MixedOperandsTakeTheCellRoad)
 {
     CValueMatrix a = Packed(1, 3, {1.0, 2.0, 3.0});
