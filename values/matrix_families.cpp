@@ -98,6 +98,55 @@ inline bool CompareAs(double x, double y)
     return false;
 }
 
+// A number's truth as the logical operators take it: neither 0 nor NaN.
+inline bool TruthOf(double x) { return (x < 0) | (x > 0); }
+
+inline bool Combine(bool x, bool y, RelationalOp op)
+{
+    switch (op) {
+    case LOGIC_AND: return x & y;
+    case LOGIC_OR: return x | y;
+    default: return x ^ y;
+    }
+}
+
+// The logical operators over a packed a with a packed b or a Real scalar:
+// false (nothing done) for any other pair.
+bool PackedLogic(CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op)
+{
+    double* pa = a.PackedData();
+    if (!pa) return false;
+    const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
+    if (const double* pb = b ? b->PackedData() : nullptr) {
+        switch (op) {
+        case LOGIC_AND:
+            for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(TruthOf(pa[i]) & TruthOf(pb[i]));
+            break;
+        case LOGIC_OR:
+            for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(TruthOf(pa[i]) | TruthOf(pb[i]));
+            break;
+        default:
+            for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(TruthOf(pa[i]) ^ TruthOf(pb[i]));
+            break;
+        }
+        return true;
+    }
+    if (!s || s->Tag() != VT_REAL) return false;
+    // With the scalar's truth fixed each operator is a constant, the cell's
+    // own truth or its opposite.
+    const bool t = TruthOf(s->Real());
+    const bool keep = Combine(true, t, op), flip = Combine(false, t, op);
+    if (keep == flip) {
+        const double v = TruthValue(keep);
+        for (size_t i = 0; i < n; ++i) pa[i] = v;
+    } else if (keep) {
+        for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(TruthOf(pa[i]));
+    } else {
+        for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(!TruthOf(pa[i]));
+    }
+    return true;
+}
+
 // Every cell of a, row-major, with the cell of b or the scalar s: Real with
 // Real is what the operator gives, without its dispatch (the comparisons
 // only; LOGIC_AND stands for every operator that always dispatches, named
@@ -106,6 +155,9 @@ template <RelationalOp OP>
 int RelationalCells(CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op = OP)
 {
     constexpr bool kCompare = OP <= REL_LE;
+    if constexpr (!kCompare) {
+        if (PackedLogic(a, b, s, op)) return 0;
+    }
     const InPlaceOp fn = RelationalFunction(op);
     const bool realScalar = kCompare && s && s->Tag() == VT_REAL;
     const double x = realScalar ? s->Real() : 0.0;
