@@ -4,6 +4,7 @@
 
 #include "interpreter/expr_tree.h"
 #include "interpreter/operator_builtins.h"
+#include "interpreter/stack_guard.h"
 #include "values/matrix_families.h"
 #include "values/numeric_path.h"
 #include "values/operators.h"
@@ -15,7 +16,10 @@ typedef int (*ValueOperation)(CValue& a, const CValue& b);
 StatusWord ReadRangeOperand(const ExprNode* node, StatementContext* ctx, CValue& scratch, const CValue*& value)
 {
     value = &scratch;
-    if (StatusWord st = EvaluateNode(node, scratch, ctx)) return st;
+    NoteIndexRead(node);
+    const StatusWord evaluated = EvaluateNode(node, scratch, ctx);
+    NoteIndexRead(nullptr);
+    if (StatusWord st = evaluated) return st;
     if (scratch.IsHandle())
         value = scratch.HandleTarget();
     else
@@ -97,13 +101,24 @@ StatusWord ApplyToLValue(CValue& target, const CValue& right, ValueOperation op)
 
 // Assignment and compound assignment share the walk over the targets; write
 // stores the right side (or its cell) through one evaluated target.
+// plain: the assignment itself, whose indexed targets may store a Real straight
+// into a packed matrix.
 template <class Write>
-StatusWord AssignTargets(ExprNode** ops, int n, CValue& result, StatementContext* ctx, Write write)
+StatusWord AssignTargets(ExprNode** ops, int n, CValue& result, StatementContext* ctx, Write write, bool plain = false)
 {
     CValue scratch;
     if (StatusWord st = EvaluateResolved(ops[n - 1], scratch, ctx)) return st;
     for (int i = n - 2; i >= 0; --i) {
         const ExprNode* t = ops[i];
+        if (plain && t->kind == EXPR_OPERATOR && t->Handler() == OpIndex && scratch.Tag() == VT_REAL) {
+            bool written = false;
+            result.Clear();
+            if (StatusWord st = CheckStackSpace()) return st;
+            if (StatusWord st = IndexInto(t->operands, t->operandCount, result, ctx, &scratch, &written)) return st;
+            if (!written)
+                if (StatusWord st = write(result, scratch, i)) return st;
+            continue;
+        }
         if (t->kind != EXPR_MATRIX) {
             if (StatusWord st = EvaluateNode(t, result, ctx)) return st;
             if (StatusWord st = write(result, scratch, i)) return st;
@@ -410,7 +425,7 @@ StatusWord OpAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx
 {
     StatusWord status = 0;
     if (AppendAssign(ops, n, result, ctx, status)) return status;
-    return AssignTargets(ops, n, result, ctx, AssignToLValue);
+    return AssignTargets(ops, n, result, ctx, AssignToLValue, true);
 }
 
 StatusWord OpAddAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)

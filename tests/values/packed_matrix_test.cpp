@@ -151,6 +151,34 @@ TEST(PackedMatrix, MembersMatchTheCellForm)
     }
 }
 
+// Growth of a packed or empty matrix that stays packed gives the cells that
+// GrowToIndex gives; a matrix in cells or a negative index is left alone.
+TEST(PackedMatrix, GrowPackedMatchesGrowToIndex)
+{
+    const std::vector<double> d = Awkward();
+    const int shapes[][2] = {{3, 4}, {1, 12}, {12, 1}};
+    const int at[][2] = {{0, 0}, {2, 3}, {2, 6}, {5, 3}, {5, 6}, {0, 13}, {13, 0}};
+    for (const auto& shape : shapes)
+        for (const auto& rc : at) {
+            CValueMatrix p = Packed(shape[0], shape[1], d), c = Cells(shape[0], shape[1], d);
+            EXPECT_EQ(p.GrowPacked(rc[0], rc[1]), PackedBuild());
+            EXPECT_EQ(c.GrowToIndex(rc[0], rc[1]), 0);
+            EXPECT_EQ(p.IsPacked(), PackedBuild());
+            EXPECT_EQ(Bits(p), Bits(c)) << shape[0] << "x" << shape[1] << " to " << rc[0] << "," << rc[1];
+        }
+    CValueMatrix e, ce;
+    EXPECT_EQ(e.GrowPacked(1, 2), PackedBuild());
+    ce.GrowToIndex(1, 2);
+    if (PackedBuild()) EXPECT_EQ(Bits(e), Bits(ce));
+    CValueMatrix c = Cells(1, 2, {1.0, 2.0});
+    EXPECT_FALSE(c.GrowPacked(3, 3));
+    EXPECT_EQ(Bits(c), Bits(Cells(1, 2, {1.0, 2.0})));
+    CValueMatrix p = Packed(1, 2, {1.0, 2.0});
+    EXPECT_FALSE(p.GrowPacked(-1, 0));
+    EXPECT_FALSE(p.GrowPacked(INT32_MAX, INT32_MAX));  // beyond what the cells could take
+    EXPECT_EQ(Bits(p), Bits(Cells(1, 2, {1.0, 2.0})));
+}
+
 TEST(PackedMatrix, FindVisitsTheSameCells)
 {
     const std::vector<double> d = Awkward();
