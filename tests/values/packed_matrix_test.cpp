@@ -161,7 +161,9 @@ TEST(PackedMatrix, GrowPackedMatchesGrowToIndex)
     for (const auto& shape : shapes)
         for (const auto& rc : at) {
             CValueMatrix p = Packed(shape[0], shape[1], d), c = Cells(shape[0], shape[1], d);
-            EXPECT_EQ(p.GrowPacked(rc[0], rc[1]), PackedBuild());
+            const bool grew = p.GrowPacked(rc[0], rc[1]);
+            EXPECT_EQ(grew, PackedBuild());
+            if (!grew) EXPECT_EQ(p.GrowToIndex(rc[0], rc[1]), 0);  // the caller's other road
             EXPECT_EQ(c.GrowToIndex(rc[0], rc[1]), 0);
             EXPECT_EQ(p.IsPacked(), PackedBuild());
             EXPECT_EQ(Bits(p), Bits(c)) << shape[0] << "x" << shape[1] << " to " << rc[0] << "," << rc[1];
