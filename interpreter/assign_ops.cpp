@@ -275,6 +275,35 @@ bool FoldMatrixWithScalar(ExprNode** ops, CValue& result, ValueOperation op, Sta
     return true;
 }
 
+// The logical operators as RelationalOp; false for the other operations.
+bool AsLogicOp(ValueOperation op, RelationalOp& lop)
+{
+    if (op == ValueAnd) lop = LOGIC_AND;
+    else if (op == ValueOr) lop = LOGIC_OR;
+    else if (op == ValueXor) lop = LOGIC_XOR;
+    else return false;
+    return true;
+}
+
+// x op y for a logical op, x a variable holding a packed matrix and y one
+// holding a packed matrix of its shape or a constant or variable holding a
+// Real: the result is made from x's numbers without copying x first.
+bool FoldPackedLogic(ExprNode** ops, CValue& result, ValueOperation op, bool& allReal)
+{
+    RelationalOp lop;
+    if (!AsLogicOp(op, lop)) return false;
+    const CValue* a = VariableMatrix(ops[0]);
+    if (!a || a == &result || !a->Matrix().IsPacked()) return false;
+    const CValue* b = VariableMatrix(ops[1]);
+    const CValue* s = b ? nullptr : PlainOperand(ops[1]);
+    if (b == &result || s == &result) return false;
+    CValue r;
+    if (!PackedLogicCopy(r.MakeMatrix(0, 0), a->Matrix(), b ? &b->Matrix() : nullptr, s, lop)) return false;
+    result.Swap(r);
+    allReal = true;
+    return true;
+}
+
 // Later operands are read where they are, never copied. A result known to be
 // a matrix of Real cells only is noted, so that it is not scanned for handles.
 StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx, ValueOperation op)
@@ -283,7 +312,7 @@ StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx
     StatusWord fused = 0;
     bool allReal = false;
     if (n >= 2 && (FoldTwoMatrices(ops, result, op, fused, allReal) ||
-                   FoldMatrixWithScalar(ops, result, op, fused, allReal))) {
+                   FoldMatrixWithScalar(ops, result, op, fused, allReal) || FoldPackedLogic(ops, result, op, allReal))) {
         if (fused) return fused;
         first = 2;
     } else if (StatusWord st = EvaluateResolved(ops[0], result, ctx, allReal)) {

@@ -9,6 +9,7 @@
 #include "interpreter/expr_tree.h"
 #include "interpreter/operator_builtins.h"
 #include "interpreter/read_only_params.h"
+#include "values/matrix_families.h"
 #include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
@@ -370,6 +371,17 @@ StatusWord OpUnaryMinus(ExprNode** ops, int, CValue& result, StatementContext* c
 
 StatusWord OpNot(ExprNode** ops, int, CValue& result, StatementContext* ctx)
 {
+    if (ops[0]->kind == EXPR_VARIABLE) {
+        // A packed variable gives its result without a copy of itself first.
+        const CValue* v = ops[0]->Variable()->value;
+        if (v && v != &result && v->Type() == VT_MATRIX && v->Matrix().IsPacked()) {
+            CValue r;
+            if (PackedNotCopy(r.MakeMatrix(0, 0), v->Matrix())) {
+                result.Swap(r);
+                return 0;
+            }
+        }
+    }
     if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) return st;
     return result.Not();
 }

@@ -296,6 +296,45 @@ TEST_F(ExprTest, PackedMatrixIndexing)
     }
 }
 
+// The logical operators and ! of variables holding packed matrices give
+// the numbers the same cells give, packed; a mixed pair takes the cell road.
+TEST_F(ExprTest, PackedLogicOfVariables)
+{
+    CValueMatrix probe;
+    if (!probe.ShapePacked(1, 1)) GTEST_SKIP() << "this build keeps every matrix in cells";
+    const std::vector<double> a = {1, 0, NAN, -0.0, 2.5, -INFINITY}, b = {0, 0, 1, 1, NAN, 3};
+    auto set = [&](const char* name, const std::vector<double>& d, bool packed) {
+        ASSERT_EQ(Eval(std::string(name) + " = 0"), 0);
+        CValueMatrix& m = Var(name)->MakeMatrix(0, 0);
+        if (packed) {
+            ASSERT_TRUE(m.ShapePacked(2, 3));
+            for (int i = 0; i < 6; ++i) m.PackedData()[i] = d[(size_t)i];
+        } else {
+            ASSERT_TRUE(m.Resize(2, 3));
+            for (int i = 0; i < 6; ++i) m.Cell(i / 3, i % 3).SetReal(d[(size_t)i]);
+        }
+    };
+    set("P", a, true);
+    set("Q", b, true);
+    set("R", a, false);
+    set("S", b, false);
+    ASSERT_EQ(Eval("z = 0"), 0);
+    const struct {
+        const char *packed, *cells;
+        bool stays;
+    } cases[] = {{"L = P & Q", "M = R & S", true}, {"L = P | Q", "M = R | S", true}, {"L = P ~ Q", "M = R ~ S", true},
+                 {"L = P & 1", "M = R & 1", true}, {"L = P | z", "M = R | z", true}, {"L = P ~ 1", "M = R ~ 1", true},
+                 {"L = !P", "M = !R", true},        {"L = 1 ~ P", "M = 1 ~ R", true}, {"L = P & S", "M = R & S", false},
+                 {"L = P & Q | P", "M = R & S | R", true}};
+    for (const auto& k : cases) {
+        ASSERT_EQ(Eval(k.packed), 0) << k.packed;
+        ASSERT_EQ(Eval(k.cells), 0) << k.cells;
+        if (k.stays) EXPECT_TRUE(Var("L")->Matrix().IsPacked()) << k.packed;
+        EXPECT_EQ(ShapeOf(*Var("L")).re, ShapeOf(*Var("M")).re) << k.packed;
+        ASSERT_TRUE(Var("P")->Matrix().IsPacked() && Var("Q")->Matrix().IsPacked()) << k.packed;
+    }
+}
+
 TEST_F(ExprTest, StringTargets)
 {
     ASSERT_EQ(Eval("s = \"abcd\""), 0);
