@@ -75,6 +75,48 @@ int FoldCells(CValue& acc, int count, At at, bool isAnd)
     return 0;
 }
 
+// The folds above over a packed matrix. After one step the fold holds 0 or
+// 1 and a decided one stays so, so the columns may run side by side without
+// stopping early. False (out untouched) when m is not packed.
+bool PackedReduce(const CValueMatrix& m, CValue& out, bool isAnd)
+{
+    const double* p = m.PackedData();
+    if (!p) return false;
+    const size_t rows = (size_t)m.Rows(), cols = (size_t)m.Cols();
+    if (rows == 1 || cols == 1) {
+        const size_t n = rows * cols;
+        double acc = p[0];
+        for (size_t i = 1; i < n; ++i) {
+            const bool a = acc != 0.0, b = p[i] != 0.0;
+            acc = (isAnd ? a && b : a || b) ? 1.0 : 0.0;
+            if (isAnd ? acc == 0.0 : acc != 0.0) break;
+        }
+        out.SetReal(acc);
+        return true;
+    }
+    std::vector<unsigned char> truth(cols);
+    for (size_t c = 0; c < cols; ++c) truth[c] = p[c] != 0.0;
+    for (size_t r = 1; r < rows; ++r) {
+        const double* row = p + r * cols;
+        if (isAnd)
+            for (size_t c = 0; c < cols; ++c) truth[c] &= row[c] != 0.0;
+        else
+            for (size_t c = 0; c < cols; ++c) truth[c] |= row[c] != 0.0;
+    }
+    CValue result;
+    CValueMatrix& o = result.MakeMatrix(0, 0);
+    if (o.ShapePacked(1, (int)cols)) {
+        double* t = o.PackedData();
+        for (size_t c = 0; c < cols; ++c) t[c] = truth[c] ? 1.0 : 0.0;
+    } else {
+        CValueMatrix& cells = result.MakeMatrix(1, (int)cols);
+        if (cells.Cols() != (int)cols) return false;
+        for (size_t c = 0; c < cols; ++c) cells.Cell(0, (int)c).SetReal(truth[c] ? 1.0 : 0.0);
+    }
+    out.Swap(result);
+    return true;
+}
+
 StatusWord Reduce(CValue* x, CValue* out, bool isAnd)
 {
     if (x->IsNumber()) {
@@ -91,7 +133,8 @@ StatusWord Reduce(CValue* x, CValue* out, bool isAnd)
     own.Swap(*x);
     const CValueMatrix& m = own.Matrix();
     int st = 0;
-    if (m.Rows() == 1) {
+    if (PackedReduce(m, *out, isAnd)) {
+    } else if (m.Rows() == 1) {
         st = FoldCells(*out, m.Cols(), [&](int i) -> const CValue& { return m.Cell(0, i); }, isAnd);
     } else if (m.Cols() == 1) {
         st = FoldCells(*out, m.Rows(), [&](int i) -> const CValue& { return m.Cell(i, 0); }, isAnd);

@@ -4,6 +4,7 @@
 
 #include "interpreter/expr_tree.h"
 #include "interpreter/operator_builtins.h"
+#include "interpreter/stack_guard.h"
 #include "values/matrix_families.h"
 #include "values/numeric_path.h"
 #include "values/operators.h"
@@ -15,7 +16,10 @@ typedef int (*ValueOperation)(CValue& a, const CValue& b);
 StatusWord ReadRangeOperand(const ExprNode* node, StatementContext* ctx, CValue& scratch, const CValue*& value)
 {
     value = &scratch;
-    if (StatusWord st = EvaluateNode(node, scratch, ctx)) return st;
+    NoteIndexRead(node);
+    const StatusWord evaluated = EvaluateNode(node, scratch, ctx);
+    NoteIndexRead(nullptr);
+    if (StatusWord st = evaluated) return st;
     if (scratch.IsHandle())
         value = scratch.HandleTarget();
     else
@@ -97,13 +101,24 @@ StatusWord ApplyToLValue(CValue& target, const CValue& right, ValueOperation op)
 
 // Assignment and compound assignment share the walk over the targets; write
 // stores the right side (or its cell) through one evaluated target.
+// plain: the assignment itself, whose indexed targets may store a Real straight
+// into a packed matrix.
 template <class Write>
-StatusWord AssignTargets(ExprNode** ops, int n, CValue& result, StatementContext* ctx, Write write)
+StatusWord AssignTargets(ExprNode** ops, int n, CValue& result, StatementContext* ctx, Write write, bool plain = false)
 {
     CValue scratch;
     if (StatusWord st = EvaluateResolved(ops[n - 1], scratch, ctx)) return st;
     for (int i = n - 2; i >= 0; --i) {
         const ExprNode* t = ops[i];
+        if (plain && t->kind == EXPR_OPERATOR && t->Handler() == OpIndex && scratch.Tag() == VT_REAL) {
+            bool written = false;
+            result.Clear();
+            if (StatusWord st = CheckStackSpace()) return st;
+            if (StatusWord st = IndexInto(t->operands, t->operandCount, result, ctx, &scratch, &written)) return st;
+            if (!written)
+                if (StatusWord st = write(result, scratch, i)) return st;
+            continue;
+        }
         if (t->kind != EXPR_MATRIX) {
             if (StatusWord st = EvaluateNode(t, result, ctx)) return st;
             if (StatusWord st = write(result, scratch, i)) return st;
@@ -292,6 +307,35 @@ bool FoldMatrixWithScalar(ExprNode** ops, CValue& result, ValueOperation op, Sta
     return true;
 }
 
+// The logical operators as RelationalOp; false for the other operations.
+bool AsLogicOp(ValueOperation op, RelationalOp& lop)
+{
+    if (op == ValueAnd) lop = LOGIC_AND;
+    else if (op == ValueOr) lop = LOGIC_OR;
+    else if (op == ValueXor) lop = LOGIC_XOR;
+    else return false;
+    return true;
+}
+
+// x op y for a logical op, x a variable holding a packed matrix and y one
+// holding a packed matrix of its shape or a constant or variable holding a
+// Real: the result is made from x's numbers without copying x first.
+bool FoldPackedLogic(ExprNode** ops, CValue& result, ValueOperation op, bool& allReal)
+{
+    RelationalOp lop;
+    if (!AsLogicOp(op, lop)) return false;
+    const CValue* a = VariableMatrix(ops[0]);
+    if (!a || a == &result || !a->Matrix().IsPacked()) return false;
+    const CValue* b = VariableMatrix(ops[1]);
+    const CValue* s = b ? nullptr : PlainOperand(ops[1]);
+    if (b == &result || s == &result) return false;
+    CValue r;
+    if (!PackedLogicCopy(r.MakeMatrix(0, 0), a->Matrix(), b ? &b->Matrix() : nullptr, s, lop)) return false;
+    result.Swap(r);
+    allReal = true;
+    return true;
+}
+
 // Later operands are read where they are, never copied. A result known to be
 // a matrix of Real cells only is noted, so that it is not scanned for handles.
 StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx, ValueOperation op)
@@ -300,7 +344,7 @@ StatusWord LeftFold(ExprNode** ops, int n, CValue& result, StatementContext* ctx
     StatusWord fused = 0;
     bool allReal = false;
     if (n >= 2 && (FoldTwoMatrices(ops, result, op, fused, allReal) ||
-                   FoldMatrixWithScalar(ops, result, op, fused, allReal))) {
+                   FoldMatrixWithScalar(ops, result, op, fused, allReal) || FoldPackedLogic(ops, result, op, allReal))) {
         if (fused) return fused;
         first = 2;
     } else if (StatusWord st = EvaluateResolved(ops[0], result, ctx, allReal)) {
@@ -442,7 +486,7 @@ StatusWord OpAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx
 {
     StatusWord status = 0;
     if (AppendAssign(ops, n, result, ctx, status)) return status;
-    return AssignTargets(ops, n, result, ctx, AssignToLValue);
+    return AssignTargets(ops, n, result, ctx, AssignToLValue, true);
 }
 
 StatusWord OpAddAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)

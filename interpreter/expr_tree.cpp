@@ -249,7 +249,10 @@ StatusWord Evaluate(const ExprNode* node, CValue& result, StatementContext* ctx,
 StatusWord EvaluateResolved(const ExprNode* node, CValue& result, StatementContext* ctx, bool& allReal)
 {
     bool noHandles;
-    if (StatusWord st = Evaluate(node, result, ctx, allReal, noHandles)) return st;
+    NoteIndexRead(node);
+    const StatusWord evaluated = Evaluate(node, result, ctx, allReal, noHandles);
+    NoteIndexRead(nullptr);
+    if (StatusWord st = evaluated) return st;
     if (!allReal && !noHandles) ResolveHandles(result);
     if (TakeOutOfMemory()) {
         // A copy was refused: what it holds goes back now, and the statement

@@ -143,6 +143,14 @@ const OperatorRecord* FindOperatorByHandler(OperatorHandler handler);
 
 // ---- handlers ---------------------------------------------------------------------
 StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx);
+// Indexing as the target of an assignment of source: a Real written into an
+// empty or packed matrix is stored (written set, result the value); anything
+// else gives the reference to write through, as OpIndex does.
+StatusWord IndexInto(ExprNode** ops, int n, CValue& result, StatementContext* ctx, const CValue* source,
+                     bool* written);
+// The indexing node about to be evaluated is only read: it may give the value
+// of a packed matrix's element instead of a reference to a cell.
+void NoteIndexRead(const ExprNode* node);
 StatusWord OpField(ExprNode** ops, int n, CValue& result, StatementContext* ctx);
 StatusWord OpUnaryPlus(ExprNode** ops, int n, CValue& result, StatementContext* ctx);
 StatusWord OpUnaryMinus(ExprNode** ops, int n, CValue& result, StatementContext* ctx);

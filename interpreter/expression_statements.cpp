@@ -14,7 +14,9 @@ StatusWord TranslateExpressionPart(std::istream& in, CStatementBlock* owner, CCo
 StatusWord EvalStatementArgument(const ExprNode* root, CValue& dest, CStatementBlock* context)
 {
     if (!root) return 0;
+    NoteIndexRead(root);
     StatusWord status = EvaluateNode(root, dest, context);
+    NoteIndexRead(nullptr);
     if (IsErrorStatus(status)) return status;
     ResolveHandles(dest);
     if (dest.Type() == VT_EMPTY && root && root->kind == EXPR_VARIABLE) return ERR_UNDEFINED_VARIABLE;
@@ -29,7 +31,9 @@ StatusWord CExpressionStatement::Execute(CValue* scratch)
     // The statement's value is dropped, so handles in it are not resolved
     // (an assignment would otherwise copy the whole target); only whether a
     // lone variable is defined can show.
+    NoteIndexRead(expr.root);
     StatusWord status = EvaluateNode(expr.root, *scratch, owner);
+    NoteIndexRead(nullptr);
     if (IsErrorStatus(status)) return status;
     if (expr.root->kind == EXPR_VARIABLE) {
         const CValue* v = scratch->IsHandle() ? scratch->HandleTarget() : scratch;
@@ -80,7 +84,9 @@ StatusWord CStatementBlock::ParseExpression(std::istream& in, ExprNode** root)
 StatusWord CStatementBlock::Evaluate(ExprNode* tree, CValue* dest)
 {
     if (!tree) return 0;
+    NoteIndexRead(tree);
     StatusWord st = EvaluateNode(tree, *dest, this);
+    NoteIndexRead(nullptr);
     if (!st) ResolveHandles(*dest);
     return st;
 }

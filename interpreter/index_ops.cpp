@@ -1,12 +1,15 @@
 // Handlers of indexing, field access, the prefix and postfix operators and the
 // transpositions. They work on the handles that evaluation hands out: a Handle
 // of smd may be written through, a Handle of const smd only read.
+#include <climits>
+#include <cmath>
 #include <utility>
 #include <vector>
 
 #include "interpreter/expr_tree.h"
 #include "interpreter/operator_builtins.h"
 #include "interpreter/read_only_params.h"
+#include "values/matrix_families.h"
 #include "values/stop_probe.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
@@ -165,9 +168,140 @@ StatusWord EvaluateChainBase(const ExprNode* base, CValue& result, StatementCont
 
 }  // namespace
 
+namespace {
+
+// Set by a reader that wants only the value of the indexing node it is about
+// to evaluate (no reference to write through); taken by that node.
+thread_local bool t_indexRead = false;
+
+// A plain index: a Real made 0-based, or -1 for anything the general road
+// must look at (any other type, below 1, NaN, beyond an int).
+int64_t PlainIndex(const CValue& v)
+{
+    if (v.Tag() != VT_REAL) return -1;
+    const double t = std::trunc(v.Real());
+    return t >= 1.0 && t <= (double)INT32_MAX ? (int64_t)t - 1 : -1;
+}
+
+// The numbers of an index vector read as element access reads them (down a
+// single column, else along the first row; strict: only a row or a column),
+// each below limit; false for anything the general road must look at.
+bool PlainIndexVector(const CValue& v, bool strict, int64_t limit, std::vector<int64_t>& out)
+{
+    out.clear();
+    if (v.Tag() != VT_MATRIX) {
+        const int64_t k = PlainIndex(v);
+        if (k < 0 || k >= limit) return false;
+        out.push_back(k);
+        return true;
+    }
+    const CValueMatrix& m = v.Matrix();
+    if (m.Rows() == 0 || m.Cols() == 0) return false;
+    const bool column = m.Cols() == 1;
+    if (!column && m.Rows() != 1 && strict) return false;
+    const int n = column ? m.Rows() : m.Cols();
+    out.reserve((size_t)n);
+    // A packed index is read in place, so that it stays packed.
+    const double* p = m.PackedData();
+    for (int i = 0; i < n; ++i) {
+        int64_t k;
+        if (p) {
+            k = PlainIndex(CValue(p[column ? (size_t)i * (size_t)m.Cols() : (size_t)i]));
+        } else {
+            const CValue& c = column ? m.Cell(i, 0) : m.Cell(0, i);
+            k = c.Type() == VT_REAL ? PlainIndex(CValue(c.Real())) : -1;
+        }
+        if (k < 0 || k >= limit) return false;
+        out.push_back(k);
+    }
+    return true;
+}
+
+// Reading elements of a packed matrix that lie inside it: the numbers or a
+// packed matrix of them, what the references to its cells would resolve to,
+// without making it cells. False (result untouched) for anything else: other
+// index types, an index that would grow the matrix or is refused.
+bool ReadPacked(const CValue& target, const CValue* ix, int k, CValue& result)
+{
+    if (target.Type() != VT_MATRIX || (k != 1 && k != 2)) return false;
+    const CValueMatrix& m = target.Matrix();
+    const double* p = m.PackedData();
+    if (!p) return false;
+    const size_t cols = (size_t)m.Cols();
+    if (k == 2 && ix[0].Tag() != VT_MATRIX && ix[1].Tag() != VT_MATRIX) {
+        const int64_t r = PlainIndex(ix[0]), c = PlainIndex(ix[1]);
+        if (r < 0 || c < 0 || r >= m.Rows() || c >= m.Cols()) return false;
+        result.SetReal(p[(size_t)r * cols + (size_t)c]);
+        return true;
+    }
+    if (k == 1 && ix[0].Tag() != VT_MATRIX) {
+        const bool down = m.Rows() > 1;
+        const int64_t i = PlainIndex(ix[0]);
+        if (i < 0 || i >= (down ? m.Rows() : m.Cols())) return false;
+        result.SetReal(p[down ? (size_t)i * cols : (size_t)i]);
+        return true;
+    }
+    std::vector<int64_t> rows, cs;
+    CValue out;
+    CValueMatrix& o = out.MakeMatrix(0, 0);
+    if (k == 1) {
+        const bool down = m.Rows() > 1;
+        if (!PlainIndexVector(ix[0], false, down ? m.Rows() : m.Cols(), rows)) return false;
+        const int n = (int)rows.size();
+        if (!(down ? o.ShapePacked(n, 1) : o.ShapePacked(1, n))) return false;
+        double* t = o.PackedData();
+        for (int i = 0; i < n; ++i) t[i] = p[down ? (size_t)rows[(size_t)i] * cols : (size_t)rows[(size_t)i]];
+    } else {
+        if (!PlainIndexVector(ix[0], true, m.Rows(), rows) || !PlainIndexVector(ix[1], true, m.Cols(), cs))
+            return false;
+        const int nr = (int)rows.size(), nc = (int)cs.size();
+        if (!o.ShapePacked(nr, nc)) return false;
+        double* t = o.PackedData();
+        for (int i = 0; i < nr; ++i) {
+            const double* from = p + (size_t)rows[(size_t)i] * cols;
+            for (int j = 0; j < nc; ++j) *t++ = from[cs[(size_t)j]];
+        }
+    }
+    result.Swap(out);
+    return true;
+}
+
+// Writing a Real into one element of an empty or packed matrix, growing it
+// packed as element access would grow it. False (nothing changed but an
+// empty value made an empty matrix, as element access makes it) for anything
+// else.
+bool WritePacked(CValue& target, const CValue* ix, int k, double x)
+{
+    if (k != 1 && k != 2) return false;
+    const int64_t i = PlainIndex(ix[0]), j = k == 2 ? PlainIndex(ix[1]) : 0;
+    if (i < 0 || j < 0 || ix[0].Tag() == VT_MATRIX || (k == 2 && ix[1].Tag() == VT_MATRIX)) return false;
+    if (target.Type() == VT_EMPTY) target.MakeMatrix(0, 0);
+    if (target.Type() != VT_MATRIX) return false;
+    CValueMatrix& m = target.Matrix();
+    int64_t r = i, c = j;
+    if (k == 1 && m.Rows() <= 1) r = 0, c = i;  // along the row, else down the first column
+    if (!m.GrowPacked((int)r, (int)c)) return false;
+    m.PackedData()[(size_t)r * (size_t)m.Cols() + (size_t)c] = x;
+    return true;
+}
+
+}  // namespace
+
+void NoteIndexRead(const ExprNode* node)
+{
+    t_indexRead = node && node->kind == EXPR_OPERATOR && node->Handler() == OpIndex;
+}
+
 StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
 {
+    return IndexInto(ops, n, result, ctx, nullptr, nullptr);
+}
+
+StatusWord IndexInto(ExprNode** ops, int n, CValue& result, StatementContext* ctx, const CValue* source,
+                     bool* written)
+{
     const bool chainCopy = std::exchange(t_chainCopy, false);
+    const bool forRead = std::exchange(t_indexRead, false);
     int k = n - 1;
     std::vector<CValue> idx(k > 0 ? k : 1);
     for (int i = 0; i < k; ++i)
@@ -179,6 +313,10 @@ StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
         const CValue* v = slot->value;
         if (!chainCopy && k >= 1 && k <= 2 && (v->Type() == VT_MATRIX || v->Type() == VT_STRING)) {
             CValue read;
+            if (forRead && ReadPacked(*v, idx.data(), k, read)) {
+                result.Swap(read);
+                return 0;
+            }
             if (v->ReadElement(idx.data(), k, read) == 0) {
                 MakeReadOnly(read);
                 result.Swap(read);
@@ -188,6 +326,15 @@ StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
         if (!TakeOwnCopy(slot)) return ERR_INTERNAL;
     }
     if (StatusWord st = EvaluateChainBase(ops[0], result, ctx)) return st;
+    if (result.Type() == VT_HANDLE) {
+        CValue* target = result.HandleTarget();
+        if (forRead && ReadPacked(*target, idx.data(), k, result)) return 0;
+        if (source && source->Tag() == VT_REAL && WritePacked(*target, idx.data(), k, source->Real())) {
+            *written = true;
+            result.SetReal(source->Real());  // the value the assignment gives
+            return 0;
+        }
+    }
     return ApplyIndices(result, idx.data(), k);
 }
 
@@ -224,6 +371,17 @@ StatusWord OpUnaryMinus(ExprNode** ops, int, CValue& result, StatementContext* c
 
 StatusWord OpNot(ExprNode** ops, int, CValue& result, StatementContext* ctx)
 {
+    if (ops[0]->kind == EXPR_VARIABLE) {
+        // A packed variable gives its result without a copy of itself first.
+        const CValue* v = ops[0]->Variable()->value;
+        if (v && v != &result && v->Type() == VT_MATRIX && v->Matrix().IsPacked()) {
+            CValue r;
+            if (PackedNotCopy(r.MakeMatrix(0, 0), v->Matrix())) {
+                result.Swap(r);
+                return 0;
+            }
+        }
+    }
     if (StatusWord st = EvaluateResolved(ops[0], result, ctx)) return st;
     return result.Not();
 }

@@ -101,6 +101,61 @@ inline bool CompareAs(double x, double y)
     return false;
 }
 
+// A number's truth as the logical operators take it: neither 0 nor NaN.
+inline bool TruthOf(double x) { return (x < 0) | (x > 0); }
+
+inline bool Combine(bool x, bool y, RelationalOp op)
+{
+    switch (op) {
+    case LOGIC_AND: return x & y;
+    case LOGIC_OR: return x | y;
+    default: return x ^ y;
+    }
+}
+
+// o = pa op pb (pb given) or pa op s (a Real), n numbers; o may be pa.
+void LogicInto(double* o, const double* pa, const double* pb, double s, size_t n, RelationalOp op)
+{
+    if (pb) {
+        switch (op) {
+        case LOGIC_AND:
+            for (size_t i = 0; i < n; ++i) o[i] = TruthValue(TruthOf(pa[i]) & TruthOf(pb[i]));
+            break;
+        case LOGIC_OR:
+            for (size_t i = 0; i < n; ++i) o[i] = TruthValue(TruthOf(pa[i]) | TruthOf(pb[i]));
+            break;
+        default:
+            for (size_t i = 0; i < n; ++i) o[i] = TruthValue(TruthOf(pa[i]) ^ TruthOf(pb[i]));
+            break;
+        }
+        return;
+    }
+    // With the scalar's truth fixed each operator is a constant, the cell's
+    // own truth or its opposite.
+    const bool t = TruthOf(s);
+    const bool keep = Combine(true, t, op), flip = Combine(false, t, op);
+    if (keep == flip) {
+        const double v = TruthValue(keep);
+        for (size_t i = 0; i < n; ++i) o[i] = v;
+    } else if (keep) {
+        for (size_t i = 0; i < n; ++i) o[i] = TruthValue(TruthOf(pa[i]));
+    } else {
+        for (size_t i = 0; i < n; ++i) o[i] = TruthValue(!TruthOf(pa[i]));
+    }
+}
+
+// The logical operators over a packed a with a packed b or a Real scalar:
+// false (nothing done) for any other pair.
+bool PackedLogic(CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op)
+{
+    double* pa = a.PackedData();
+    if (!pa) return false;
+    const double* pb = b ? b->PackedData() : nullptr;
+    if (!pb && (!s || s->Tag() != VT_REAL)) return false;
+    LogicInto(pa, pa, pb, pb ? 0.0 : s->Real(), (size_t)a.Rows() * (size_t)a.Cols(), op);
+    return true;
+}
+
 // Every cell of a, row-major, with the cell of b or the scalar s: Real with
 // Real is what the operator gives, without its dispatch (the comparisons
 // only; LOGIC_AND stands for every operator that always dispatches, named
@@ -109,6 +164,9 @@ template <RelationalOp OP>
 int RelationalCells(CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op = OP)
 {
     constexpr bool kCompare = OP <= REL_LE;
+    if constexpr (!kCompare) {
+        if (PackedLogic(a, b, s, op)) return 0;
+    }
     const InPlaceOp fn = RelationalFunction(op);
     const bool realScalar = kCompare && s && s->Tag() == VT_REAL;
     const double x = realScalar ? s->Real() : 0.0;
@@ -476,6 +534,30 @@ int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op)
     case REL_LE: return RelationalCells<REL_LE>(a, nullptr, &scalar);
     default: return RelationalCells<LOGIC_AND>(a, nullptr, &scalar, op);
     }
+}
+
+bool PackedLogicCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op)
+{
+    const double* pa = a.PackedData();
+    const double* pb = b ? b->PackedData() : nullptr;
+    if (!pa || (b ? !pb || !SameShape(a, *b) : !s || s->Tag() != VT_REAL)) return false;
+    CValueMatrix t;
+    if (!t.ShapePacked(a.Rows(), a.Cols())) return false;
+    LogicInto(t.PackedData(), pa, pb, pb ? 0.0 : s->Real(), (size_t)a.Rows() * (size_t)a.Cols(), op);
+    out.Swap(t);
+    return true;
+}
+
+bool PackedNotCopy(CValueMatrix& out, const CValueMatrix& a)
+{
+    const double* pa = a.PackedData();
+    CValueMatrix t;
+    if (!pa || !t.ShapePacked(a.Rows(), a.Cols())) return false;
+    double* o = t.PackedData();
+    const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
+    for (size_t i = 0; i < n; ++i) o[i] = TruthValue(pa[i] == 0.0);
+    out.Swap(t);
+    return true;
 }
 
 bool MatrixTruth(const CValueMatrix& a, const CValueMatrix& b, RelationalOp op)

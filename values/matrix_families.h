@@ -69,6 +69,11 @@ int MatrixRelationalScalar(CValueMatrix& a, const CValue& s, RelationalOp op);
 // comparisons: the numbers MatrixRelational gives a copy of a, without the
 // copy. False (out untouched) for any other operands or operator.
 bool PackedRelationalCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, RelationalOp op);
+// out = a op b (b given, of a's shape) or a op s (a Real) for a logical op,
+// packed, when a (and b) are packed; false (out untouched) otherwise.
+bool PackedLogicCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op);
+// out = !a, packed, when a is packed; false (out untouched) otherwise.
+bool PackedNotCopy(CValueMatrix& out, const CValueMatrix& a);
 // One truth value for whole matrices; nothing is reported. Only the six
 // comparisons are meaningful here.
 bool MatrixTruth(const CValueMatrix& a, const CValueMatrix& b, RelationalOp op);

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "values/output_stream.h"
+#include "values/real_cells.h"
 #include "values/unary_operators.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
@@ -44,7 +45,14 @@ int CValue::Negate()
     switch (Type()) {
     case VT_REAL: Real() = -Real(); return 0;
     case VT_COMPLEX: ComplexRef().re = -ComplexRef().re; ComplexRef().im = -ComplexRef().im; return 0;
-    case VT_MATRIX: Matrix().ForEachCell(NegateCell); return 0;
+    case VT_MATRIX:
+        if (double* p = Matrix().PackedData()) {
+            const size_t n = (size_t)Matrix().Rows() * (size_t)Matrix().Cols();
+            for (size_t i = 0; i < n; ++i) p[i] = -p[i];
+            return 0;
+        }
+        Matrix().ForEachCell(NegateCell);
+        return 0;
     default: return ReportOperand("unary minus", *this);
     }
 }
@@ -59,7 +67,14 @@ int CValue::Not()
         SetReal(z.re == 0.0 && z.im == 0.0 ? 1.0 : 0.0);
         return 0;
     }
-    case VT_MATRIX: Matrix().ForEachCell(NotCell); return 0;
+    case VT_MATRIX:
+        if (double* p = Matrix().PackedData()) {
+            const size_t n = (size_t)Matrix().Rows() * (size_t)Matrix().Cols();
+            for (size_t i = 0; i < n; ++i) p[i] = TruthValue(p[i] == 0.0);
+            return 0;
+        }
+        Matrix().ForEachCell(NotCell);
+        return 0;
     case VT_STRING:
         // Cells keep to their character byte so that they compare with other chars.
         if (CValue* c = Cells())
@@ -90,6 +105,13 @@ int CValue::ToBoolean(double& out) const
         const CValueMatrix& m = Matrix();
         out = 0.0;
         if (m.Rows() == 0 || m.Cols() == 0) return 0;
+        if (const double* p = m.PackedData()) {
+            const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
+            for (size_t i = 0; i < n; ++i)
+                if (p[i] == 0.0) return 0;
+            out = 1.0;
+            return 0;
+        }
         for (int r = 0; r < m.Rows(); ++r)
             for (int c = 0; c < m.Cols(); ++c) {
                 double cell = 0.0;

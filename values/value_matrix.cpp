@@ -775,6 +775,47 @@ bool CValueMatrix::ShapePacked(int rows, int cols)
 #endif
 }
 
+bool CValueMatrix::GrowPacked(int r, int c)
+{
+#ifdef VELDRA_CELL_FORM
+    (void)r;
+    (void)c;
+    return false;
+#else
+    const bool empty = m_nRows == 0 && m_nCols == 0 && !HasStorage();
+    if (r < 0 || c < 0 || !(empty || IsPacked())) return false;
+    const int64_t rows = std::max<int64_t>(m_nRows, (int64_t)r + 1);
+    const int64_t cols = std::max<int64_t>(m_nCols, (int64_t)c + 1);
+    if (rows == m_nRows && cols == m_nCols) return true;
+    if (!ValueMatrixShapeFits(rows, cols)) return false;
+    const size_t had = (size_t)m_nRows * (size_t)m_nCols, n = (size_t)rows * (size_t)cols;
+    // A growth as long as the cell form's checks for the stop leaves the
+    // stopped program to that road, which reports it.
+    if (n - had >= kCellStopBlock && ThreadStopRequested()) return false;
+    if (!empty && (cols == m_nCols || rows == 1)) {
+        // The old numbers keep their places: the array only gets longer, in
+        // place where the heap can, so that growing a vector step by step
+        // does not copy it every time.
+        double* p = static_cast<double*>(std::realloc(m_pPacked, n * sizeof(double)));
+        if (!p) return false;
+        std::fill(p + had, p + n, 0.0);
+        m_pPacked = p;
+    } else {
+        double* p = AllocPacked(n);
+        if (!p) return false;
+        std::fill(p, p + n, 0.0);
+        for (int i = 0; i < m_nRows; ++i)
+            std::memcpy(p + (size_t)i * (size_t)cols, m_pPacked + (size_t)i * (size_t)m_nCols,
+                        (size_t)m_nCols * sizeof(double));
+        FreePacked();
+        m_pPacked = p;
+    }
+    m_nRows = (int32_t)rows;
+    m_nCols = (int32_t)cols;
+    return true;
+#endif
+}
+
 CValue** CValueMatrix::TryUnpack() const
 {
     std::lock_guard<std::mutex> lock(g_unpackLock);

@@ -107,6 +107,11 @@ public:
     // Makes a packed matrix cells; nothing for a matrix in cells. False (noted
     // as out of memory, the matrix unchanged) when the heap refuses.
     bool Unpack();
+    // GrowToIndex for an empty or packed matrix that stays packed: the new
+    // numbers are 0, as the new cells would be Real 0. False (the matrix
+    // unchanged, nothing reported or noted) for a matrix in cells, a negative
+    // index, a size the cells could not take or a heap that refuses.
+    bool GrowPacked(int r, int c);
 
     // Shape. Fill and Resize return false (matrix unchanged) when the heap refuses.
     bool Fill(int rows, int cols, const CValue& value);

@@ -151,6 +151,36 @@ TEST(PackedMatrix, MembersMatchTheCellForm)
     }
 }
 
+// Growth of a packed or empty matrix that stays packed gives the cells that
+// GrowToIndex gives; a matrix in cells or a negative index is left alone.
+TEST(PackedMatrix, GrowPackedMatchesGrowToIndex)
+{
+    const std::vector<double> d = Awkward();
+    const int shapes[][2] = {{3, 4}, {1, 12}, {12, 1}};
+    const int at[][2] = {{0, 0}, {2, 3}, {2, 6}, {5, 3}, {5, 6}, {0, 13}, {13, 0}};
+    for (const auto& shape : shapes)
+        for (const auto& rc : at) {
+            CValueMatrix p = Packed(shape[0], shape[1], d), c = Cells(shape[0], shape[1], d);
+            const bool grew = p.GrowPacked(rc[0], rc[1]);
+            EXPECT_EQ(grew, PackedBuild());
+            if (!grew) EXPECT_EQ(p.GrowToIndex(rc[0], rc[1]), 0);  // the caller's other road
+            EXPECT_EQ(c.GrowToIndex(rc[0], rc[1]), 0);
+            EXPECT_EQ(p.IsPacked(), PackedBuild());
+            EXPECT_EQ(Bits(p), Bits(c)) << shape[0] << "x" << shape[1] << " to " << rc[0] << "," << rc[1];
+        }
+    CValueMatrix e, ce;
+    EXPECT_EQ(e.GrowPacked(1, 2), PackedBuild());
+    ce.GrowToIndex(1, 2);
+    if (PackedBuild()) EXPECT_EQ(Bits(e), Bits(ce));
+    CValueMatrix c = Cells(1, 2, {1.0, 2.0});
+    EXPECT_FALSE(c.GrowPacked(3, 3));
+    EXPECT_EQ(Bits(c), Bits(Cells(1, 2, {1.0, 2.0})));
+    CValueMatrix p = Packed(1, 2, {1.0, 2.0});
+    EXPECT_FALSE(p.GrowPacked(-1, 0));
+    EXPECT_FALSE(p.GrowPacked(INT32_MAX, INT32_MAX));  // beyond what the cells could take
+    EXPECT_EQ(Bits(p), Bits(Cells(1, 2, {1.0, 2.0})));
+}
+
 TEST(PackedMatrix, FindVisitsTheSameCells)
 {
     const std::vector<double> d = Awkward();
@@ -208,6 +238,26 @@ TEST(PackedMatrix, LoopsMatchTheCellForm)
         {"2 - a", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
              return ScalarSubMatrix(o, CValue(2.0), a);
          }},
+        {"a & b in place", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             o = a;
+             return MatrixRelational(o, b, LOGIC_AND);
+         }},
+        {"a | b in place", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             o = a;
+             return MatrixRelational(o, b, LOGIC_OR);
+         }},
+        {"a ~ b in place", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             o = a;
+             return MatrixRelational(o, b, LOGIC_XOR);
+         }},
+        {"!a and -a", [](const CValueMatrix& a, const CValueMatrix& b, CValueMatrix& o) {
+             CValue v, w;
+             v.MakeMatrix(0, 0) = a;
+             w.MakeMatrix(0, 0) = b;
+             const int st = v.Not() + w.Negate();
+             o.HorzCat(v.Matrix(), w.Matrix());
+             return st;
+         }},
         {"cumsum", [](const CValueMatrix& a, const CValueMatrix&, CValueMatrix& o) {
              return CValueMatrix::CumSum(a, o);
          }},
@@ -240,6 +290,40 @@ TEST(PackedMatrix, LoopsMatchTheCellForm)
             EXPECT_EQ(ps, cs) << k.name << " " << rows << "x" << cols;
             EXPECT_EQ(Bits(po), Bits(co)) << k.name << " " << rows << "x" << cols;
         }
+}
+
+// A logical operator with a scalar, for every kind of scalar truth: 0, -0
+// and NaN are false, the rest true.
+TEST(PackedMatrix, LogicWithAScalarMatchesTheCellForm)
+{
+    const std::vector<double> d = Awkward();
+    const double scalars[] = {0.0, -0.0, NAN, 1.0, -INFINITY, 4.9e-324};
+    for (RelationalOp op : {LOGIC_AND, LOGIC_OR, LOGIC_XOR})
+        for (double s : scalars) {
+            CValueMatrix p = Packed(3, 4, d), c = Cells(3, 4, d);
+            EXPECT_EQ(MatrixRelationalScalar(p, CValue(s), op), 0);
+            EXPECT_EQ(MatrixRelationalScalar(c, CValue(s), op), 0);
+            EXPECT_EQ(p.IsPacked(), PackedBuild()) << op << " " << s;
+            EXPECT_EQ(Bits(p), Bits(c)) << op << " " << s;
+        }
+}
+
+// The truth of a whole matrix: every number non-zero (a NaN counts as true).
+TEST(PackedMatrix, TruthOfAWholeMatrix)
+{
+    struct Case {
+        std::vector<double> data;
+        double want;
+    };
+    const Case cases[] = {{{1.0, -2.0, NAN, INFINITY}, 1.0}, {{1.0, -0.0, 3.0, 4.0}, 0.0}, {{4.9e-324, 1, 1, 1}, 1.0}};
+    for (const Case& k : cases) {
+        CValue v;
+        v.MakeMatrix(0, 0) = Packed(2, 2, k.data);
+        double out = -1.0;
+        EXPECT_EQ(v.ToBoolean(out), 0);
+        EXPECT_EQ(out, k.want);
+        EXPECT_EQ(v.Matrix().IsPacked(), PackedBuild());
+    }
 }
 
 // The extremes, of packed matrices and of packed matrices inside cells.
