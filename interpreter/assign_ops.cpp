@@ -101,8 +101,8 @@ StatusWord ApplyToLValue(CValue& target, const CValue& right, ValueOperation op)
 
 // Assignment and compound assignment share the walk over the targets; write
 // stores the right side (or its cell) through one evaluated target.
-// plain: the assignment itself, whose indexed targets may store a Real straight
-// into a packed matrix.
+// plain: an assignment whose value is only read, whose indexed targets may
+// store a Real straight into a packed matrix.
 template <class Write>
 StatusWord AssignTargets(ExprNode** ops, int n, CValue& result, StatementContext* ctx, Write write, bool plain = false)
 {
@@ -484,9 +484,10 @@ bool AppendAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx, 
 
 StatusWord OpAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
 {
+    const bool plain = TakeAssignRead();
     StatusWord status = 0;
     if (AppendAssign(ops, n, result, ctx, status)) return status;
-    return AssignTargets(ops, n, result, ctx, AssignToLValue, true);
+    return AssignTargets(ops, n, result, ctx, AssignToLValue, plain);
 }
 
 StatusWord OpAddAssign(ExprNode** ops, int n, CValue& result, StatementContext* ctx)

@@ -151,6 +151,8 @@ StatusWord IndexInto(ExprNode** ops, int n, CValue& result, StatementContext* ct
 // The indexing node about to be evaluated is only read: it may give the value
 // of a packed matrix's element instead of a reference to a cell.
 void NoteIndexRead(const ExprNode* node);
+// Whether the assignment being evaluated was noted as only read (and forget it).
+bool TakeAssignRead();
 StatusWord OpField(ExprNode** ops, int n, CValue& result, StatementContext* ctx);
 StatusWord OpUnaryPlus(ExprNode** ops, int n, CValue& result, StatementContext* ctx);
 StatusWord OpUnaryMinus(ExprNode** ops, int n, CValue& result, StatementContext* ctx);

@@ -173,6 +173,10 @@ namespace {
 // Set by a reader that wants only the value of the indexing node it is about
 // to evaluate (no reference to write through); taken by that node.
 thread_local bool t_indexRead = false;
+// Likewise for an assignment whose own value is only read: its indexed
+// targets may store straight into a packed matrix, since nothing will write
+// through the reference the assignment would otherwise give.
+thread_local bool t_assignRead = false;
 
 // A plain index: a Real made 0-based, or -1 for anything the general road
 // must look at (any other type, below 1, NaN, beyond an int).
@@ -289,7 +293,14 @@ bool WritePacked(CValue& target, const CValue* ix, int k, double x)
 
 void NoteIndexRead(const ExprNode* node)
 {
-    t_indexRead = node && node->kind == EXPR_OPERATOR && node->Handler() == OpIndex;
+    const bool op = node && node->kind == EXPR_OPERATOR;
+    t_indexRead = op && node->Handler() == OpIndex;
+    t_assignRead = op && node->Handler() == OpAssign;
+}
+
+bool TakeAssignRead()
+{
+    return std::exchange(t_assignRead, false);
 }
 
 StatusWord OpIndex(ExprNode** ops, int n, CValue& result, StatementContext* ctx)
