@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "values/complex_linalg.h"
 #include "values/complex_policy.h"
 #include "values/lapack_drivers.h"
 #include "values/linalg_kernels.h"

@@ -42,7 +42,6 @@
 #include <vector>
 
 #include "values/complex.h"
-#include "values/numeric_matrix.h"
 #include "values/output_stream.h"
 #include "values/stop_probe.h"
 
@@ -451,38 +450,3 @@ inline bool ScaleRotationPair(Complex& as, Complex& bs, const Complex& a, const 
 }  // namespace parts
 
 }  // namespace elimination
-
-// The policy of complex cells.
-struct ComplexCellPolicy {
-    using Cell = Complex;
-    using Matrix = CComplexMatrix;
-    using Mag = double;
-    static Mag Magnitude(const Cell& a) { return ComplexAbsOf(a); }
-    static bool Greater(Mag a, Mag b) { return a > b; }
-    static bool Below(Mag a, double t) { return a < t; }
-    static bool IsZero(const Cell& a) { return a.re == 0.0 && a.im == 0.0; }
-    static bool IsReal(const Cell& a) { return a.im == 0.0; }
-    static void Assign(Cell& out, const Cell& a) { out = a; }
-    static void SetReal(Cell& out, double x) { out = Complex(x, 0.0); }
-    static void Add(Cell& out, const Cell& a, const Cell& b) { ComplexSum(out, a, b); }
-    static void Sub(Cell& out, const Cell& a, const Cell& b) { ComplexDifference(out, a, b); }
-    static void Mul(Cell& out, const Cell& a, const Cell& b) { ComplexProduct(out, a, b); }
-    static void Div(Cell& out, const Cell& a, const Cell& b) { ComplexQuotient(out, a, b); }
-    static void Recip(Cell& out, const Cell& a) { ComplexDivide(out, 1.0, a); }
-    static void Neg(Cell& out, const Cell& a) { ComplexNegate(a, out); }
-    static void Conj(Cell& out, const Cell& a) { ComplexConj(out, a); }
-    static void Sqrt(Cell& out, const Cell& a) { out = ComplexSqrt(a); }
-    static void Zeros(Matrix& m, int rows, int cols) { m.Fill(rows, cols, Complex()); }
-    static void Identity(Matrix& m, int rows, int cols)
-    {
-        m.Fill(rows, cols, Complex());
-        m.MakeIdentity();
-    }
-    static bool InProductRange(const Cell& a) { return elimination::parts::InProductRange(a); }
-    static int Exponent(const Cell& a) { return elimination::parts::Exponent(a); }
-    static void ScaleByPowerOfTwo(Cell& a, int e) { elimination::parts::ScaleByPowerOfTwo(a, e); }
-    static bool ScaleRotationPair(Cell& as, Cell& bs, const Cell& a, const Cell& b)
-    {
-        return elimination::parts::ScaleRotationPair(as, bs, a, b);
-    }
-};

@@ -1,10 +1,15 @@
 // Operator families over value matrices: new matrices from the three-operand
 // arithmetic, whole-matrix truth values, element-wise relational and logical
-// operators, cell functions and the extreme cells.
+// operators, cell functions and the extreme cells; the value matrix's members
+// built on the value operators (products, quotients, sums and reductions).
 #include "values/matrix_families.h"
 
 #include <cmath>
+#include <cstring>
 #include <deque>
+#include <new>
+#include <utility>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -616,4 +621,482 @@ const CValue* MinOfMatrix(const CValueMatrix& m)
 {
     t_packedExtremes.clear();
     return Extreme(m, false);
+}
+
+// ---- value-matrix members built on the value operators: sums, products and
+// quotients, and the pivot step of the determinant ----------------------------
+
+namespace {
+
+// The Real one exactly: the scaling of an inverse is skipped for it.
+bool IsExactOne(const CValue& s)
+{
+    return s.IsNumber() && s.GetComplex().re == 1.0 && s.GetComplex().im == 0.0;
+}
+
+}  // namespace
+
+int CValueMatrix::Trace(CValue& out) const
+{
+    int n = m_nRows < m_nCols ? m_nRows : m_nCols;
+    if (n == 0) {
+        out.SetReal(0.0);
+        return 0;
+    }
+    CValue acc(Cell(0, 0));
+    for (int k = 1; k < n; ++k) ValueAdd(acc, Cell(k, k));
+    out.Swap(acc);
+    return 0;
+}
+
+int CValueMatrix::SumAll(CValue& out) const
+{
+    CValue acc(0.0);
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c) ValueAdd(acc, Cell(r, c));
+    out.Swap(acc);
+    return 0;
+}
+
+int CValueMatrix::Multiply(const CValueMatrix& b)
+{
+    if (m_nCols != b.Rows()) {
+        if (!SameShape(*this, b)) {
+            ReportError() << "Multiplication, matrix dimensions must be an agree";
+            return kReported;
+        }
+        if (&b == this) {
+            CValueMatrix copy(b);
+            return Multiply(copy);
+        }
+        for (int r = 0; r < m_nRows; ++r)
+            for (int c = 0; c < m_nCols; ++c) ValueMul(Cell(r, c), b.Cell(r, c));
+        return 0;
+    }
+    CValueMatrix product = MatrixProduct(*this, b);
+    Swap(product);
+    return 0;
+}
+
+int CValueMatrix::ScalarDivide(const CValue& s, const CValueMatrix& m)
+{
+    if (&m == this) {
+        CValueMatrix copy(m);
+        return ScalarDivide(s, copy);
+    }
+    CValue scalar(s);  // s may be one of our cells
+    if (m.Rows() == m.Cols() && m.Rows() != 1) {
+        *this = m;
+        if (int st = Invert()) return st;
+        if (!IsExactOne(scalar))
+            for (int r = 0; r < m_nRows; ++r)
+                for (int c = 0; c < m_nCols; ++c) ValueMul(Cell(r, c), scalar);
+        return 0;
+    }
+    Resize(m.Rows(), m.Cols());
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c) Cell(r, c) = ValueQuotient(scalar, m.Cell(r, c));
+    return 0;
+}
+
+int CValueMatrix::DivideRight(const CValueMatrix& b)
+{
+    if ((m_nRows == 1 || m_nCols == 1) && SameShape(*this, b)) {
+        if (&b == this) {
+            CValueMatrix copy(b);
+            return DivideRight(copy);
+        }
+        for (int r = 0; r < m_nRows; ++r)
+            for (int c = 0; c < m_nCols; ++c) ValueDiv(Cell(r, c), b.Cell(r, c));
+        return 0;
+    }
+    CValueMatrix w(b);
+    if (int st = w.Invert()) return st;
+    return Multiply(w);
+}
+
+int CValueMatrix::SwapPivotRow(int k)
+{
+    // The largest modulus wins; the first of equals stays.
+    if (k < 0 || k >= m_nRows || k >= m_nCols) return -1;
+    CValue best(-1.0);
+    int pivot = k;
+    for (int r = k; r < m_nRows; ++r) {
+        const CValue& cell = Cell(r, k);
+        if (!cell.IsNumber()) continue;
+        CValue mag(cell.Type() == VT_REAL ? std::fabs(cell.Real()) : ComplexAbsOf(cell.ComplexRef()));
+        if (ValueGreater(mag, best) && ValueNotEqualsReal(mag, 0.0)) {
+            best = mag;
+            pivot = r;
+        }
+    }
+    if (ValueEqualsReal(Cell(pivot, k), 0.0)) return -1;
+    if (pivot == k) return 0;
+    SwapRows(pivot, k);
+    return pivot;
+}
+
+// ---- running sums and products, sums and products of vectors and columns, and
+// reversal over value matrices ----------------------------------------------------
+
+namespace {
+
+using Accumulate = int (*)(CValue&, const CValue&);
+
+// One vector of a matrix: the single row, or column c.
+struct VectorView {
+    const CValueMatrix& m;
+    bool alongRow;
+    int index;  // column when taken down a column
+    int Length() const { return alongRow ? m.Cols() : m.Rows(); }
+    CValue& operator[](int k) const { return alongRow ? m.Cell(0, k) : m.Cell(k, index); }
+};
+
+template <typename Fn>
+void ForEachVector(const CValueMatrix& m, Fn fn)
+{
+    if (m.Rows() == 1) {
+        fn(VectorView{m, true, 0});
+        return;
+    }
+    for (int c = 0; c < m.Cols(); ++c) fn(VectorView{m, false, c});
+}
+
+bool AllReal(const VectorView& v)
+{
+    for (int k = 0; k < v.Length(); ++k)
+        if (v[k].Tag() != VT_REAL) return false;
+    return true;
+}
+
+// The sum or product of Real cells is the same double arithmetic, in the same
+// order, as ValueAdd and ValueMul do on them.
+double Step(double acc, double x, bool product) { return product ? acc * x : acc + x; }
+
+// Running sums of a vector of Real cells straight into new Real cells; false
+// (dst untouched) when a cell is not Real.
+bool RunningReals(const VectorView& in, const VectorView& dst, bool product)
+{
+    if (!AllReal(in)) return false;
+    CRealCells reals;
+    double acc = in[0].Real();
+    for (int k = 0; k < in.Length(); ++k) {
+        if (k) acc = Step(acc, in[k].Real(), product);
+        if (!reals.Make(dst[k], acc)) dst[k].SetReal(acc);
+    }
+    return true;
+}
+
+// The same over one row into a row whose cells are not set yet, checking and
+// summing in one pass. At the first cell that is not Real the rest of out is
+// made empty and the answer is false.
+// The first live cells of out hold old values, ended as they are overwritten.
+template <bool Product>
+bool RunningRealRow(const CValue* in, CValue* out, int n, int live)
+{
+    double acc = 0.0;
+    for (int k = 0; k < n; ++k) {
+        if (k < live) out[k].~CValue();
+        if (in[k].m_tag != VT_REAL) {
+            for (int j = k; j < n; ++j) {
+                if (j > k && j < live) out[j].~CValue();
+                new (out + j) CValue();
+            }
+            return false;
+        }
+        const double x = in[k].m_real;
+        acc = k == 0 ? x : Step(acc, x, Product);
+        out[k].m_real = acc;
+        out[k].m_tag = VT_REAL;
+    }
+    return true;
+}
+
+// Running sums or products down the columns of a matrix of Real cells, row
+// after row: row r of the result is row r - 1 plus (times) row r of src, the
+// same operations per column as the walk down each column. t is empty and
+// gets src's shape; when a cell of src is not Real the answer is false and
+// t's cells are all empty (or t stays empty without memory).
+bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
+{
+    const int rows = src.Rows(), cols = src.Cols();
+    if (!ShapeWithUnsetCells(t, rows, cols)) return false;
+    uint32_t odd = 0;
+    const CValue* first = src.Row(0);
+    CValue* o = t.Row(0);
+    for (int c = 0; c < cols; ++c) {
+        odd |= first[c].m_tag ^ VT_REAL;
+        o[c].m_real = first[c].m_real;
+        o[c].m_tag = VT_REAL;
+    }
+    int r = 1;
+    for (; r < rows && !odd; ++r) {
+        const CValue* in = src.Row(r);
+        const CValue* above = t.Row(r - 1);
+        CValue* row = t.Row(r);
+        for (int c = 0; c < cols; ++c) {
+            odd |= in[c].m_tag ^ VT_REAL;
+            row[c].m_real = Step(above[c].m_real, in[c].m_real, product);
+            row[c].m_tag = VT_REAL;
+        }
+    }
+    if (!odd) return true;
+    for (int i = 0; i < rows; ++i) {
+        CValue* row = t.Row(i);
+        for (int c = 0; c < cols; ++c) new (row + c) CValue();
+    }
+    return false;
+}
+
+// The number at (r, c) of a packed matrix p or of cells; odd collects the
+// tag bits of a cell that is not Real.
+inline double NumberAt(const CValueMatrix& m, const double* p, const CValue* row, size_t i, size_t c, uint32_t& odd)
+{
+    (void)m;
+    if (p) return p[i];
+    odd |= row[c].m_tag ^ VT_REAL;
+    return row[c].m_real;
+}
+
+// Running sums or products as the walks above make them (down the columns,
+// or along a single row), into a packed t; false (t empty) when a cell of
+// src is not Real or no packed array is made.
+template <bool Product>
+bool RunningPacked(const CValueMatrix& src, CValueMatrix& t)
+{
+    const int rows = src.Rows();
+    const size_t cols = (size_t)src.Cols();
+    if (!t.ShapePacked(rows, (int)cols)) return false;
+    double* o = t.PackedData();
+    const double* p = src.PackedData();
+    uint32_t odd = 0;
+    if (rows == 1) {
+        const CValue* row = p ? nullptr : src.Row(0);
+        double acc = 0.0;
+        for (size_t k = 0; k < cols; ++k) {
+            const double x = NumberAt(src, p, row, k, k, odd);
+            acc = k == 0 ? x : Step(acc, x, Product);
+            o[k] = acc;
+        }
+    } else {
+        for (int r = 0; r < rows && !odd; ++r) {
+            const CValue* row = p ? nullptr : src.Row(r);
+            const size_t base = (size_t)r * cols;
+            double* out = o + base;
+            if (r == 0) {
+                for (size_t c = 0; c < cols; ++c) out[c] = NumberAt(src, p, row, base + c, c, odd);
+                continue;
+            }
+            const double* above = out - cols;
+            if (p) {
+                const double* in = p + base;
+                for (size_t c = 0; c < cols; ++c) out[c] = Step(above[c], in[c], Product);
+            } else {
+                for (size_t c = 0; c < cols; ++c) out[c] = Step(above[c], NumberAt(src, p, row, base + c, c, odd), Product);
+            }
+        }
+    }
+    if (odd) {
+        t.Free();
+        return false;
+    }
+    return true;
+}
+
+int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* allReal)
+{
+    if ((step == ValueAdd || step == ValueMul) && src.Rows() > 0 && src.Cols() > 0) {
+        CValueMatrix t;
+        if (step == ValueMul ? RunningPacked<true>(src, t) : RunningPacked<false>(src, t)) {
+            out.Swap(t);
+            if (allReal) *allReal = true;
+            return 0;
+        }
+    }
+    if (allReal) *allReal = false;
+    CValueMatrix t;
+    const bool product = step == ValueMul;
+    const bool reals = product || step == ValueAdd;
+    int live = 0;
+    if (reals && src.Rows() > 1 && src.Cols() > 0 && RunningRealColumns(src, t, product)) {
+        out.Swap(t);
+        if (allReal) *allReal = true;
+        return 0;
+    }
+    if (!t.IsEmpty()) {
+        // Shaped by the attempt above, every cell empty.
+    } else if (reals && src.Rows() == 1 && ShapeOverFreedCells(t, 1, src.Cols(), live)) {
+        const bool done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols(), live)
+                                  : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols(), live);
+        if (done) {
+            out.Swap(t);
+            if (allReal) *allReal = true;
+            return 0;
+        }
+    } else if (!t.Resize(src.Rows(), src.Cols())) {
+        return 10;
+    }
+    int status = 0;
+    ForEachVector(src, [&](const VectorView& in) {
+        if (status) return;
+        VectorView dst{t, in.alongRow, in.index};
+        if (reals && !in.alongRow && in.Length() > 0 && RunningReals(in, dst, product)) return;
+        CValue acc = in[0];
+        dst[0] = acc;
+        for (int k = 1; k < in.Length(); ++k) {
+            if ((status = step(acc, in[k])) != 0) return;
+            dst[k] = acc;
+        }
+    });
+    out.Swap(t);
+    return status;
+}
+
+// Sum or product of one row when every cell is Real, checked as it goes.
+template <bool Product>
+bool FoldRealRow(const CValue* in, int n, double& out)
+{
+    double acc = 0.0;
+    for (int k = 0; k < n; ++k) {
+        if (in[k].m_tag != VT_REAL) return false;
+        const double x = in[k].m_real;
+        acc = k == 0 ? x : Step(acc, x, Product);
+    }
+    out = acc;
+    return true;
+}
+
+int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
+{
+    if (m.Rows() == 0 || m.Cols() == 0) {
+        out.SetReal(empty);
+        return 0;
+    }
+    if (step == ValueAdd || step == ValueMul) {
+        const bool product = step == ValueMul;
+        double acc;
+        if (const double* p = m.PackedData(); p && (m.Rows() == 1 || m.Cols() == 1)) {
+            const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
+            acc = p[0];
+            if (product)
+                for (size_t k = 1; k < n; ++k) acc *= p[k];
+            else
+                for (size_t k = 1; k < n; ++k) acc += p[k];
+            out.SetReal(acc);
+            return 0;
+        }
+        if (m.Rows() == 1) {
+            if (product ? FoldRealRow<true>(m.Row(0), m.Cols(), acc) : FoldRealRow<false>(m.Row(0), m.Cols(), acc)) {
+                out.SetReal(acc);
+                return 0;
+            }
+        } else if (m.Cols() == 1) {
+            const VectorView v{m, false, 0};
+            if (AllReal(v)) {
+                acc = v[0].Real();
+                for (int k = 1; k < v.Length(); ++k) acc = Step(acc, v[k].Real(), product);
+                out.SetReal(acc);
+                return 0;
+            }
+        }
+    }
+    CValue acc = m.Cell(0, 0);
+    int status = 0;
+    if (m.Rows() == 1) {
+        for (int j = 1; j < m.Cols() && !status; ++j) status = step(acc, m.Cell(0, j));
+    } else if (m.Cols() == 1) {
+        for (int i = 1; i < m.Rows() && !status; ++i) status = step(acc, m.Cell(i, 0));
+    }
+    out.Swap(acc);
+    return status;
+}
+
+// Sums or products of the columns of a matrix of Real cells, row after row
+// into one row of running values: each column's numbers meet in the order
+// of the cell walk down the column, so the results are the same doubles.
+// False (out untouched) when a cell is not Real.
+template <bool Product>
+bool FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
+{
+    const int rows = m.Rows(), cols = m.Cols();
+    if (const double* p = m.PackedData()) {
+        CValueMatrix t;
+        if (t.ShapePacked(1, cols)) {
+            double* a = t.PackedData();
+            std::memcpy(a, p, (size_t)cols * sizeof(double));
+            for (int r = 1; r < rows; ++r) {
+                const double* row = p + (size_t)r * cols;
+                for (int c = 0; c < cols; ++c) a[c] = Step(a[c], row[c], Product);
+            }
+            out.Swap(t);
+            return true;
+        }
+    }
+    std::vector<double> acc((size_t)cols);
+    uint32_t odd = 0;
+    const CValue* first = m.Row(0);
+    for (int c = 0; c < cols; ++c) {
+        odd |= first[c].m_tag ^ VT_REAL;
+        acc[c] = first[c].m_real;
+    }
+    double* a = acc.data();
+    for (int r = 1; r < rows && !odd; ++r) {
+        const CValue* row = m.Row(r);
+        for (int c = 0; c < cols; ++c) {
+            odd |= row[c].m_tag ^ VT_REAL;
+            a[c] = Step(a[c], row[c].m_real, Product);
+        }
+    }
+    if (odd) return false;
+    CValueMatrix t;
+    if (!ShapeWithUnsetCells(t, 1, cols)) return false;
+    CValue* o = t.Row(0);
+    for (int c = 0; c < cols; ++c) {
+        o[c].m_real = a[c];
+        o[c].m_tag = VT_REAL;
+    }
+    out.Swap(t);
+    return true;
+}
+
+int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
+{
+    if (m.Rows() > 1 && m.Cols() > 0 && (step == ValueAdd || step == ValueMul) &&
+        (step == ValueMul ? FoldRealColumns<true>(m, out) : FoldRealColumns<false>(m, out)))
+        return 0;
+    CValueMatrix t;
+    if (m.Rows() > 0 && !t.Resize(1, m.Cols())) return 10;
+    for (int c = 0; c < t.Cols(); ++c) {
+        t.Cell(0, c) = m.Cell(0, c);
+        for (int i = 1; i < m.Rows(); ++i)
+            if (int st = step(t.Cell(0, c), m.Cell(i, c))) {
+                out.Swap(t);
+                return st;
+            }
+    }
+    out.Swap(t);
+    return 0;
+}
+
+}  // namespace
+
+int CValueMatrix::CumSum(const CValueMatrix& src, CValueMatrix& out, bool* allReal)
+{
+    return Running(src, out, ValueAdd, allReal);
+}
+int CValueMatrix::CumProd(const CValueMatrix& src, CValueMatrix& out, bool* allReal)
+{
+    return Running(src, out, ValueMul, allReal);
+}
+int CValueMatrix::SumVector(CValue& out) const { return Fold(*this, out, ValueAdd, 0.0); }
+int CValueMatrix::ProdVector(CValue& out) const { return Fold(*this, out, ValueMul, 1.0); }
+int CValueMatrix::SumColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueAdd); }
+int CValueMatrix::ProdColumns(CValueMatrix& out) const { return FoldColumns(*this, out, ValueMul); }
+
+void CValueMatrix::Reverse()
+{
+    ForEachVector(*this, [](const VectorView& v) {
+        const int n = v.Length();
+        for (int i = 0; i < n / 2; ++i) v[i].Swap(v[n - 1 - i]);
+    });
 }

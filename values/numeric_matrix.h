@@ -153,9 +153,6 @@ int UnpackColumnMajor(const Complex* data, int m, int n, CComplexMatrix& out);
 // out(i, j) = data[i n + j]: the plain transpose of an n x m column-major array.
 void UnpackTransposed(const Complex* data, int m, int n, CComplexMatrix& out);
 
-// M = s^M: cell by cell when M is not square, else expm(log(s) M). Always 0.
-int ScalarPowMatrix(const Complex& s, CComplexMatrix& M);
-
 // C = A B for row-major m x k and k x n arrays through dgemm, the way products of
 // complex matrices without imaginary parts are made; false (C untouched) when
 // the product is too small for the library, or when a stop of this thread's

@@ -9,10 +9,6 @@
 #include "values/cell_pool.h"
 #include "values/value.h"
 
-// The pool of Complex payloads; null where every payload is its own heap
-// block (sanitizer builds).
-CCellPool* ComplexCellPool();
-
 // A truth as the Real 1.0 or 0.0, made as a mask of the bits of 1.0 rather
 // than chosen: a branch there mispredicts on every other cell of random data.
 inline double TruthValue(bool t)

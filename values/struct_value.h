@@ -73,7 +73,7 @@ public:
     CStructField* FindFieldByName(const char* name) const;  // by text; does not intern
     void Append(CStructField* field) { m_fields.push_back(field); }
 
-    // Text form (values/struct_text.cpp): {name=value, name=value}.
+    // Text form (values/value_text.cpp): {name=value, name=value}.
     std::ostream& WriteText(std::ostream& os) const;
     // Fail state on a syntax error; the fields read so far stay.
     std::istream& ReadText(std::istream& is);

@@ -12,7 +12,6 @@
 #include "values/output_stream.h"
 #include "values/struct_value.h"
 #include "values/value_matrix.h"
-#include "values/real_cells.h"
 
 // ---- payload cells -------------------------------------------------------
 

@@ -6,6 +6,7 @@
 
 #include "values/complex.h"
 
+class CCellPool;
 class CValueMatrix;
 class CStructValue;
 
@@ -222,6 +223,9 @@ bool AppendText(CValue& a, const CValue& b);
 // Payload cells of Complex values.
 Complex* AllocComplexCell();
 void FreeComplexCell(Complex* p);
+// The pool of Complex payloads; null where every payload is its own heap
+// block (sanitizer builds).
+CCellPool* ComplexCellPool();
 
 // Nearest whole number, halves away from zero.
 double RoundToNearest(double x);

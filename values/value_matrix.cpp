@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "values/cell_pool.h"
 #include "values/output_stream.h"
-#include "values/real_cells.h"
 #include "values/stop_probe.h"
 #include "values/struct_value.h"
 

@@ -149,7 +149,7 @@ public:
     bool FindNonZeroPairs(std::vector<std::pair<int, int>>& pairs) const;
     bool FindNonZeroWithValues(std::vector<std::pair<int, int>>& pairs, std::vector<CValue*>& cells) const;
 
-    // ---- Built with the value operators (values/value_matrix_ops.cpp) ----
+    // ---- Built with the value operators (values/matrix_families.cpp) ----
     int Trace(CValue& out) const;                          // sum of the main diagonal
     int SumAll(CValue& out) const;                         // sum of all cells, row-major
     int Multiply(const CValueMatrix& b);                   // this = this * b
@@ -166,7 +166,7 @@ public:
     int Invert();              // Gauss-Jordan in place; warns once when a pivot is nearly 0
     int Solve(const CValueMatrix& b, CValueMatrix& x) const;  // rotations; b one column
 
-    // Own decompositions and the exponential on value cells (values/value_linalg.cpp),
+    // Own decompositions and the exponential on value cells (values/value_elimination.cpp),
     // the twins of the complex-matrix routines. 0 done, 10 reported.
     int Svd(CValueMatrix& U, CValueMatrix& W, CValueMatrix& V) const;  // A = U diag(W) V^H
     int EigValues(CValueMatrix& W);                    // this is overwritten
@@ -195,7 +195,7 @@ public:
     // keeps the block inside src. 0.
     int CopyBlock(const CValueMatrix& src, int row0, int col0, int rows, int cols);
 
-    // ---- Reductions and sorting (values/reductions.cpp) ----
+    // ---- Reductions (values/matrix_families.cpp) and sorting ----
     // A matrix of one row is taken along the row, any other column by column.
     // Sums and products use ValueAdd and ValueMul; a failing step has reported and
     // its status ends the walk.
@@ -206,7 +206,7 @@ public:
     int ProdVector(CValue& out) const;
     int SumColumns(CValueMatrix& out) const;   // 1 x cols
     int ProdColumns(CValueMatrix& out) const;
-    // Sorts that place every cell exactly where the exchange sorts (values/value_sort.cpp)
+    // Sorts that place every cell exactly where the exchange sorts (values/elementary.cpp)
     // put it, in O(n log n) for numbers. NaN cells go last (ascending) or first
     // (descending). A long sort asks stop(data) now and then; when that is true it
     // ends early (the cells then hold a permutation of the input) and gives false.
@@ -247,5 +247,3 @@ private:
     // for readers that may still hold it.
     double* m_pPacked = nullptr;
 };
-
-int InvertValueMatrix(CValueMatrix& m);  // forwards to CValueMatrix::Invert

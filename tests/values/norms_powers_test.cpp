@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "values/complex_linalg.h"
 #include "values/linalg_support.h"
 #include "support/capture.h"
 

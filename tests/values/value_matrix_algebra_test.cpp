@@ -6,6 +6,7 @@
 #include "values/matrix_families.h"
 #include "values/numeric_matrix.h"
 #include "values/operators.h"
+#include "values/value_elimination.h"
 #include "value_builders.h"
 
 using namespace vb;
