@@ -1,6 +1,7 @@
 #include "values/value_matrix.h"
 
 #include <malloc.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -161,10 +162,15 @@ thread_local bool t_outOfMemory = false;
 
 void NoteOutOfMemory() { t_outOfMemory = true; }
 
+namespace {
+void ForgetRefused();
+}
+
 bool TakeOutOfMemory()
 {
     const bool was = t_outOfMemory;
     t_outOfMemory = false;
+    ForgetRefused();
     return was;
 }
 
@@ -745,10 +751,144 @@ void DropKeptBlocks()
 
 [[noreturn]] void UnpackRefused()
 {
-    // A reader of cells has no way to fail; the packed form was only made
-    // where the cells would have fitted.
+    // Not even the scratch rows could be had.
     std::fputs("Not enough memory\n", stderr);
     std::abort();
+}
+
+// Makes every cell of a scratch row empty again.
+void ClearScratchRow(CValue* row, int n)
+{
+    for (int c = 0; c < n; ++c)
+        if (row[c].m_tag) {
+            row[c].~CValue();
+            new (row + c) CValue();
+        }
+}
+
+// What a reader of cells gets when the heap refuses a packed matrix's cells:
+// a reader has no way to fail, so it reads empty cells (and its writes are
+// lost) while the refusal, noted, fails the statement. Every row pointer is
+// the one scratch row. The blocks only grow and are kept until the thread
+// ends: a caller may still hold a row of an earlier matrix.
+struct CRefusedScratch {
+    CValue** table = nullptr;
+    CValue* row = nullptr;
+    int tableRows = 0, rowCells = 0;
+    size_t rowBytes = 0;  // of the mapping; 0 for a heap block
+    std::vector<std::pair<void*, size_t>> retired;  // blocks, with their mapped bytes as above
+    // The refused matrices that read this scratch without asking the heap again
+    // until the note is taken: a loop over cells would otherwise retry each time.
+    struct Memo {
+        const CValueMatrix* matrix = nullptr;
+        const double* packed = nullptr;
+    } memo[4];
+    int memoNext = 0;
+    ~CRefusedScratch();
+};
+thread_local CRefusedScratch t_refused;
+__thread bool t_refusedGone __attribute__((tls_model("initial-exec"))) = false;
+
+// Whether the memo holds any matrix: most statements never touch the scratch.
+__thread bool t_refusedMemo = false;
+
+void ForgetRefused()
+{
+    if (!t_refusedMemo || t_refusedGone) return;
+    for (CRefusedScratch::Memo& m : t_refused.memo) m = {};
+    t_refusedMemo = false;
+}
+
+void FreeRetired(std::pair<void*, size_t> block)
+{
+    if (block.second)
+        munmap(block.first, block.second);
+    else
+        std::free(block.first);
+}
+
+CRefusedScratch::~CRefusedScratch()
+{
+    t_refusedGone = true;
+    if (row) {
+        ClearScratchRow(row, rowCells);
+        FreeRetired({row, rowBytes});
+    }
+    std::free(table);
+    for (const auto& b : retired) FreeRetired(b);
+}
+
+// The scratch table when this matrix was refused since the note was last
+// taken; null otherwise.
+CValue** RefusedBefore(const CValueMatrix* m, const double* packed, int rows, int cols)
+{
+    if (!t_refusedMemo || t_refusedGone) return nullptr;
+    CRefusedScratch& s = t_refused;
+    // A matrix freed and another made in its place (the same packed block
+    // again) may have another shape: the table fits it or is made anew.
+    if (rows > s.tableRows || cols > s.rowCells) return nullptr;
+    for (const CRefusedScratch::Memo& e : s.memo)
+        if (e.matrix == m && e.packed == packed) {
+            NoteOutOfMemory();
+            return s.table;
+        }
+    return nullptr;
+}
+
+// The scratch row table for a refused rows x cols matrix: empty cells, the
+// refusal noted; null when not even it can be had.
+CValue** RefusedRows(const CValueMatrix* m, const double* packed, int rows, int cols)
+{
+    NoteOutOfMemory();
+    if (t_refusedGone) return nullptr;
+    CRefusedScratch& s = t_refused;
+    if (rows > s.tableRows || cols > s.rowCells) {
+        const int needRows = std::max(rows, s.tableRows), needCols = std::max(cols, s.rowCells);
+        // Zero bytes are empty cells. A long row is mapped zero pages, which
+        // cost nothing until touched; a short one comes from the heap, which
+        // may still hold what the refused cells gave back.
+        size_t bytes = ((size_t)needCols * sizeof(CValue) + PageBytes() - 1) & ~(PageBytes() - 1);
+        void* row = bytes >= ((size_t)1 << 20)
+                        ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0)
+                        : MAP_FAILED;
+        if (row == MAP_FAILED) {
+            bytes = 0;
+            row = std::calloc((size_t)needCols, sizeof(CValue));
+            if (!row) return nullptr;
+        }
+        CValue** table = static_cast<CValue**>(std::malloc((size_t)needRows * sizeof(CValue*)));
+        bool kept = table != nullptr;
+        if (kept) {
+            try {
+                s.retired.reserve(s.retired.size() + 2);
+            } catch (const std::bad_alloc&) {
+                kept = false;
+            }
+        }
+        if (!kept) {
+            FreeRetired({row, bytes});
+            std::free(table);
+            return nullptr;
+        }
+        if (s.row) {
+            ClearScratchRow(s.row, s.rowCells);  // its payloads go; the memory stays for old holders
+            s.retired.emplace_back(s.row, s.rowBytes);
+        }
+        if (s.table) s.retired.emplace_back(s.table, 0);
+        for (int r = 0; r < needRows; ++r) table[r] = static_cast<CValue*>(row);
+        s.row = static_cast<CValue*>(row);
+        s.rowBytes = bytes;
+        s.rowCells = needCols;
+        s.table = table;
+        s.tableRows = needRows;
+        ForgetRefused();
+    } else {
+        ClearScratchRow(s.row, s.rowCells);  // whatever an earlier reader wrote there goes
+    }
+    s.memo[s.memoNext] = {m, packed};
+    t_refusedMemo = true;
+    s.memoNext = (s.memoNext + 1) % 4;
+    return s.table;
 }
 
 }  // namespace
@@ -792,7 +932,9 @@ CValue** CValueMatrix::TryUnpack() const
 
 CValue** CValueMatrix::UnpackShared() const
 {
+    if (CValue** scratch = RefusedBefore(this, m_pPacked, m_nRows, m_nCols)) return scratch;
     CValue** rows = TryUnpack();
+    if (!rows) rows = RefusedRows(this, m_pPacked, m_nRows, m_nCols);
     if (!rows) UnpackRefused();
     return rows;
 }
@@ -818,9 +960,8 @@ bool CValueMatrix::Unpack() { return ToCells(); }
 
 void CValueMatrix::SwapRows(int a, int b)
 {
-    CValue** rows = CellRows();
-    FreePacked();
-    std::swap(rows[a], rows[b]);
+    if (!ToCells()) return;  // noted: the statement fails
+    std::swap(m_pRows[a], m_pRows[b]);
 }
 
 // ---- construction and shape ----------------------------------------------
