@@ -715,7 +715,9 @@ CValue** RowsFromPacked(const double* data, int rows, int cols)
         CValue* row = TakeCachedRow(bytes);
         if (!row) row = static_cast<CValue*>(std::malloc(bytes));
         if (!row) {
-            for (int k = 0; k < r; ++k) FreeValueRow(prow[k], cols);
+            // Straight back to the heap, not to this thread's pool: what is
+            // read instead of these cells must come from that room.
+            for (int k = 0; k < r; ++k) std::free(prow[k]);
             std::free(prow);
             return nullptr;
         }
@@ -775,7 +777,7 @@ struct CRefusedScratch {
     CValue** table = nullptr;
     CValue* row = nullptr;
     int tableRows = 0, rowCells = 0;
-    size_t rowBytes = 0;  // of the mapping; 0 for a heap block
+    size_t tableBytes = 0, rowBytes = 0;  // of the mappings; 0 for heap blocks
     std::vector<std::pair<void*, size_t>> retired;  // blocks, with their mapped bytes as above
     // The refused matrices that read this scratch without asking the heap again
     // until the note is taken: a loop over cells would otherwise retry each time.
@@ -814,8 +816,43 @@ CRefusedScratch::~CRefusedScratch()
         ClearScratchRow(row, rowCells);
         FreeRetired({row, rowBytes});
     }
-    std::free(table);
+    if (table) FreeRetired({table, tableBytes});
     for (const auto& b : retired) FreeRetired(b);
+}
+
+// Makes this thread's scratch exist while the heap still has room: its
+// first use registers its end with the thread, which allocates, and so
+// does its list's first growth.
+void PrepareRefused()
+{
+    if (t_refusedGone) return;
+    CRefusedScratch& s = t_refused;
+    if (s.retired.capacity() == 0) {
+        try {
+            s.retired.reserve(8);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+}
+
+// Zeroed bytes: from the heap when few, else mapped zero pages, which cost
+// nothing until touched; each way tried when the other is refused. bytes
+// becomes the mapped length, 0 for a heap block.
+void* ZeroBlock(size_t& bytes)
+{
+    const size_t want = bytes;
+    const size_t mapped = (want + PageBytes() - 1) & ~(PageBytes() - 1);
+    auto map = [&]() -> void* {
+        void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p == MAP_FAILED) return nullptr;
+        bytes = mapped;
+        return p;
+    };
+    if (want >= ((size_t)1 << 20))
+        if (void* p = map()) return p;
+    bytes = 0;
+    if (void* p = std::calloc(1, want)) return p;
+    return want < ((size_t)1 << 20) ? map() : nullptr;
 }
 
 // The scratch table when this matrix was refused since the note was last
@@ -844,19 +881,11 @@ CValue** RefusedRows(const CValueMatrix* m, const double* packed, int rows, int 
     CRefusedScratch& s = t_refused;
     if (rows > s.tableRows || cols > s.rowCells) {
         const int needRows = std::max(rows, s.tableRows), needCols = std::max(cols, s.rowCells);
-        // Zero bytes are empty cells. A long row is mapped zero pages, which
-        // cost nothing until touched; a short one comes from the heap, which
-        // may still hold what the refused cells gave back.
-        size_t bytes = ((size_t)needCols * sizeof(CValue) + PageBytes() - 1) & ~(PageBytes() - 1);
-        void* row = bytes >= ((size_t)1 << 20)
-                        ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0)
-                        : MAP_FAILED;
-        if (row == MAP_FAILED) {
-            bytes = 0;
-            row = std::calloc((size_t)needCols, sizeof(CValue));
-            if (!row) return nullptr;
-        }
-        CValue** table = static_cast<CValue**>(std::malloc((size_t)needRows * sizeof(CValue*)));
+        // Zero bytes are empty cells.
+        size_t bytes = (size_t)needCols * sizeof(CValue), tableBytes = (size_t)needRows * sizeof(CValue*);
+        void* row = ZeroBlock(bytes);
+        if (!row) return nullptr;
+        CValue** table = static_cast<CValue**>(ZeroBlock(tableBytes));
         bool kept = table != nullptr;
         if (kept) {
             try {
@@ -867,19 +896,20 @@ CValue** RefusedRows(const CValueMatrix* m, const double* packed, int rows, int 
         }
         if (!kept) {
             FreeRetired({row, bytes});
-            std::free(table);
+            if (table) FreeRetired({table, tableBytes});
             return nullptr;
         }
         if (s.row) {
             ClearScratchRow(s.row, s.rowCells);  // its payloads go; the memory stays for old holders
             s.retired.emplace_back(s.row, s.rowBytes);
         }
-        if (s.table) s.retired.emplace_back(s.table, 0);
+        if (s.table) s.retired.emplace_back(s.table, s.tableBytes);
         for (int r = 0; r < needRows; ++r) table[r] = static_cast<CValue*>(row);
         s.row = static_cast<CValue*>(row);
         s.rowBytes = bytes;
         s.rowCells = needCols;
         s.table = table;
+        s.tableBytes = tableBytes;
         s.tableRows = needRows;
         ForgetRefused();
     } else {
@@ -920,6 +950,7 @@ CValue** CValueMatrix::TryUnpack() const
     std::lock_guard<std::mutex> lock(g_unpackLock);
     CValue** rows = __atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE);
     if (rows) return rows;
+    PrepareRefused();
     rows = RowsFromPacked(m_pPacked, m_nRows, m_nCols);
     if (!rows) {
         // The blocks this thread keeps for reuse go back first.
