@@ -9,10 +9,20 @@
 #include "values/operators.h"
 #include "values/output_stream.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
+#include "values/value_matrix.h"
 
 namespace {
 
 constexpr int kReported = 10;
+
+// A loop that saw the program's stop ends as a refused allocation does: the
+// statement fails with the stop.
+int Stopped()
+{
+    NoteOutOfMemory();
+    return kReported;
+}
 
 bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
 {
@@ -113,20 +123,29 @@ int RelationalCells(CValueMatrix& a, const CValueMatrix* b, const CValue* s, Rel
         if (double* pa = a.PackedData()) {
             const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
             const double* pb = b ? b->PackedData() : nullptr;
+            // a is the statement's own value: a stop may leave it half done.
             if (pb) {
-                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], pb[i]));
-                return 0;
+                if (WalkStopBlocks(n, [pa, pb](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], pb[i]));
+                    }))
+                    return 0;
+                return Stopped();
             }
             if (realScalar) {
-                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], x));
-                return 0;
+                if (WalkStopBlocks(n, [pa, x](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], x));
+                    }))
+                    return 0;
+                return Stopped();
             }
         }
     }
+    CCellStop stop;
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* row = a.Row(r);
         const CValue* other = b ? b->Row(r) : nullptr;
         for (int c = 0; c < a.Cols(); ++c) {
+            if (stop.After(1)) return Stopped();
             if constexpr (kCompare) {
                 if (row[c].m_tag == VT_REAL) {
                     if (other && other[c].m_tag == VT_REAL) {
@@ -200,16 +219,28 @@ const CValue* Extreme(const CValueMatrix& m, bool greatest)
         // The cell walk's order: the first cell, then any that replaces it.
         const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
         double best = p[0];
-        for (size_t i = 1; i < n; ++i) {
-            const double x = p[i];
-            if ((greatest ? x > best : x < best) || (std::isnan(best) && !std::isnan(x))) best = x;
+        if (!WalkStopBlocks(n, [p, &best, greatest](size_t i0, size_t i1) {
+                double b = best;
+                for (size_t i = i0 ? i0 : 1; i < i1; ++i) {
+                    const double x = p[i];
+                    if ((greatest ? x > b : x < b) || (std::isnan(b) && !std::isnan(x))) b = x;
+                }
+                best = b;
+            })) {
+            NoteOutOfMemory();  // stopped: the statement fails with the stop
+            return &kNoExtreme;
         }
         t_packedExtremes.emplace_back(best);
         return &t_packedExtremes.back();
     }
     const CValue* best = nullptr;
+    CCellStop stop;
     for (int r = 0; r < m.Rows(); ++r)
         for (int c = 0; c < m.Cols(); ++c) {
+            if (stop.After(1)) {
+                NoteOutOfMemory();
+                return &kNoExtreme;
+            }
             const CValue* cell = &m.Cell(r, c);
             if (best && cell->m_tag == VT_REAL && best->m_tag == VT_REAL) {
                 // Two Real cells as ExtremeReplaces orders them: a NaN takes
@@ -425,8 +456,15 @@ bool ScalarTruthMatrix(const CValue& s, const CValueMatrix& m, RelationalOp op)
 CValueMatrix MapValueCells(const CValueMatrix& m, CValue (*fn)(const CValue&))
 {
     CValueMatrix r(m.Rows(), m.Cols());
+    CCellStop stop;
     for (int i = 0; i < r.Rows(); ++i)
-        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(m.Cell(i, j));
+        for (int j = 0; j < r.Cols(); ++j) {
+            if (stop.After(1)) {
+                NoteOutOfMemory();  // stopped: no result
+                return CValueMatrix();
+            }
+            r.Cell(i, j) = fn(m.Cell(i, j));
+        }
     return r;
 }
 

@@ -7,9 +7,22 @@
 #include "values/elementary.h"
 #include "values/operators.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
 #include "values/value_matrix.h"
 
 namespace {
+
+// A walk that saw the program's stop ends as a refused allocation does: the
+// statement fails with the stop and keeps no result.
+int Stopped()
+{
+    NoteOutOfMemory();
+    return 10;
+}
+
+// What the Real walks below did: made the result, met a cell that is not
+// Real (the general walk makes it), or saw the stop.
+enum RealWalk { WALK_NOT_REAL, WALK_MADE, WALK_STOPPED };
 
 using Accumulate = int (*)(CValue&, const CValue&);
 
@@ -62,24 +75,26 @@ bool RunningReals(const VectorView& in, const VectorView& dst, bool product)
 // made empty and the answer is false.
 // The first live cells of out hold old values, ended as they are overwritten.
 template <bool Product>
-bool RunningRealRow(const CValue* in, CValue* out, int n, int live)
+RealWalk RunningRealRow(const CValue* in, CValue* out, int n, int live)
 {
     double acc = 0.0;
+    CEachCell each;
     for (int k = 0; k < n; ++k) {
         if (k < live) out[k].~CValue();
-        if (in[k].m_tag != VT_REAL) {
+        const bool stopped = each.Stopped();
+        if (stopped || in[k].m_tag != VT_REAL) {
             for (int j = k; j < n; ++j) {
                 if (j > k && j < live) out[j].~CValue();
                 new (out + j) CValue();
             }
-            return false;
+            return stopped ? WALK_STOPPED : WALK_NOT_REAL;
         }
         const double x = in[k].m_real;
         acc = k == 0 ? x : Step(acc, x, Product);
         out[k].m_real = acc;
         out[k].m_tag = VT_REAL;
     }
-    return true;
+    return WALK_MADE;
 }
 
 // Running sums or products down the columns of a matrix of Real cells, row
@@ -87,10 +102,10 @@ bool RunningRealRow(const CValue* in, CValue* out, int n, int live)
 // same operations per column as the walk down each column. t is empty and
 // gets src's shape; when a cell of src is not Real the answer is false and
 // t's cells are all empty (or t stays empty without memory).
-bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
+RealWalk RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
 {
     const int rows = src.Rows(), cols = src.Cols();
-    if (!ShapeWithUnsetCells(t, rows, cols)) return false;
+    if (!ShapeWithUnsetCells(t, rows, cols)) return WALK_NOT_REAL;
     uint32_t odd = 0;
     const CValue* first = src.Row(0);
     CValue* o = t.Row(0);
@@ -100,7 +115,13 @@ bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
         o[c].m_tag = VT_REAL;
     }
     int r = 1;
+    CCellStop stop;
+    bool stopped = false;
     for (; r < rows && !odd; ++r) {
+        if (stop.After((uint64_t)cols)) {
+            stopped = true;
+            break;
+        }
         const CValue* in = src.Row(r);
         const CValue* above = t.Row(r - 1);
         CValue* row = t.Row(r);
@@ -110,12 +131,12 @@ bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
             row[c].m_tag = VT_REAL;
         }
     }
-    if (!odd) return true;
+    if (!odd && !stopped) return WALK_MADE;
     for (int i = 0; i < rows; ++i) {
         CValue* row = t.Row(i);
         for (int c = 0; c < cols; ++c) new (row + c) CValue();
     }
-    return false;
+    return stopped ? WALK_STOPPED : WALK_NOT_REAL;
 }
 
 // The number at (r, c) of a packed matrix p or of cells; odd collects the
@@ -132,24 +153,32 @@ inline double NumberAt(const CValueMatrix& m, const double* p, const CValue* row
 // or along a single row), into a packed t; false (t empty) when a cell of
 // src is not Real or no packed array is made.
 template <bool Product>
-bool RunningPacked(const CValueMatrix& src, CValueMatrix& t)
+RealWalk RunningPacked(const CValueMatrix& src, CValueMatrix& t)
 {
     const int rows = src.Rows();
     const size_t cols = (size_t)src.Cols();
-    if (!t.ShapePacked(rows, (int)cols)) return false;
+    if (!t.ShapePacked(rows, (int)cols)) return WALK_NOT_REAL;
     double* o = t.PackedData();
     const double* p = src.PackedData();
     uint32_t odd = 0;
+    bool stopped = false;
     if (rows == 1) {
         const CValue* row = p ? nullptr : src.Row(0);
         double acc = 0.0;
-        for (size_t k = 0; k < cols; ++k) {
-            const double x = NumberAt(src, p, row, k, k, odd);
-            acc = k == 0 ? x : Step(acc, x, Product);
-            o[k] = acc;
-        }
+        stopped = !WalkStopBlocks(cols, [&](size_t k0, size_t k1) {
+            for (size_t k = k0; k < k1; ++k) {
+                const double x = NumberAt(src, p, row, k, k, odd);
+                acc = k == 0 ? x : Step(acc, x, Product);
+                o[k] = acc;
+            }
+        });
     } else {
+        CCellStop stop;
         for (int r = 0; r < rows && !odd; ++r) {
+            if (r && stop.After(cols)) {
+                stopped = true;
+                break;
+            }
             const CValue* row = p ? nullptr : src.Row(r);
             const size_t base = (size_t)r * cols;
             double* out = o + base;
@@ -166,21 +195,24 @@ bool RunningPacked(const CValueMatrix& src, CValueMatrix& t)
             }
         }
     }
-    if (odd) {
+    if (odd || stopped) {
         t.Free();
-        return false;
+        return odd ? WALK_NOT_REAL : WALK_STOPPED;
     }
-    return true;
+    return WALK_MADE;
 }
 
 int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* allReal)
 {
     if ((step == ValueAdd || step == ValueMul) && src.Rows() > 0 && src.Cols() > 0) {
         CValueMatrix t;
-        if (step == ValueMul ? RunningPacked<true>(src, t) : RunningPacked<false>(src, t)) {
+        switch (step == ValueMul ? RunningPacked<true>(src, t) : RunningPacked<false>(src, t)) {
+        case WALK_MADE:
             out.Swap(t);
             if (allReal) *allReal = true;
             return 0;
+        case WALK_STOPPED: return Stopped();
+        case WALK_NOT_REAL: break;
         }
     }
     if (allReal) *allReal = false;
@@ -188,17 +220,23 @@ int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* a
     const bool product = step == ValueMul;
     const bool reals = product || step == ValueAdd;
     int live = 0;
-    if (reals && src.Rows() > 1 && src.Cols() > 0 && RunningRealColumns(src, t, product)) {
-        out.Swap(t);
-        if (allReal) *allReal = true;
-        return 0;
+    if (reals && src.Rows() > 1 && src.Cols() > 0) {
+        switch (RunningRealColumns(src, t, product)) {
+        case WALK_MADE:
+            out.Swap(t);
+            if (allReal) *allReal = true;
+            return 0;
+        case WALK_STOPPED: return Stopped();
+        case WALK_NOT_REAL: break;
+        }
     }
     if (!t.IsEmpty()) {
         // Shaped by the attempt above, every cell empty.
     } else if (reals && src.Rows() == 1 && ShapeOverFreedCells(t, 1, src.Cols(), live)) {
-        const bool done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols(), live)
-                                  : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols(), live);
-        if (done) {
+        const RealWalk done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols(), live)
+                                      : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols(), live);
+        if (done == WALK_STOPPED) return Stopped();
+        if (done == WALK_MADE) {
             out.Swap(t);
             if (allReal) *allReal = true;
             return 0;
@@ -207,13 +245,24 @@ int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* a
         return 10;
     }
     int status = 0;
+    CCellStop stop;
     ForEachVector(src, [&](const VectorView& in) {
         if (status) return;
+        // Looked at per vector, and per cell in the general walk.
+        if (stop.After((uint64_t)in.Length())) {
+            status = Stopped();
+            return;
+        }
         VectorView dst{t, in.alongRow, in.index};
         if (reals && !in.alongRow && in.Length() > 0 && RunningReals(in, dst, product)) return;
         CValue acc = in[0];
         dst[0] = acc;
+        CEachCell each;
         for (int k = 1; k < in.Length(); ++k) {
+            if (each.Stopped()) {
+                status = Stopped();
+                return;
+            }
             if ((status = step(acc, in[k])) != 0) return;
             dst[k] = acc;
         }
@@ -228,7 +277,9 @@ bool FoldRealRow(const CValue* in, int n, double& out)
 {
     double acc = 0.0;
     for (int k = 0; k < n; ++k) {
+        // A stop sends the sum to the general walk, which reports it.
         if (in[k].m_tag != VT_REAL) return false;
+        if (((k + 1) & (kCellStopBlock - 1)) == 0 && ThreadStopRequested()) return false;
         const double x = in[k].m_real;
         acc = k == 0 ? x : Step(acc, x, Product);
     }
@@ -248,10 +299,15 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
         if (const double* p = m.PackedData(); p && (m.Rows() == 1 || m.Cols() == 1)) {
             const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
             acc = p[0];
-            if (product)
-                for (size_t k = 1; k < n; ++k) acc *= p[k];
-            else
-                for (size_t k = 1; k < n; ++k) acc += p[k];
+            if (!WalkStopBlocks(n, [p, &acc, product](size_t k0, size_t k1) {
+                    double a = acc;
+                    if (product)
+                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a *= p[k];
+                    else
+                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a += p[k];
+                    acc = a;
+                }))
+                return Stopped();
             out.SetReal(acc);
             return 0;
         }
@@ -264,7 +320,11 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
             const VectorView v{m, false, 0};
             if (AllReal(v)) {
                 acc = v[0].Real();
-                for (int k = 1; k < v.Length(); ++k) acc = Step(acc, v[k].Real(), product);
+                CEachCell each;
+                for (int k = 1; k < v.Length(); ++k) {
+                    if (each.Stopped()) return Stopped();
+                    acc = Step(acc, v[k].Real(), product);
+                }
                 out.SetReal(acc);
                 return 0;
             }
@@ -272,10 +332,11 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
     }
     CValue acc = m.Cell(0, 0);
     int status = 0;
+    CEachCell each;
     if (m.Rows() == 1) {
-        for (int j = 1; j < m.Cols() && !status; ++j) status = step(acc, m.Cell(0, j));
+        for (int j = 1; j < m.Cols() && !status; ++j) status = each.Stopped() ? Stopped() : step(acc, m.Cell(0, j));
     } else if (m.Cols() == 1) {
-        for (int i = 1; i < m.Rows() && !status; ++i) status = step(acc, m.Cell(i, 0));
+        for (int i = 1; i < m.Rows() && !status; ++i) status = each.Stopped() ? Stopped() : step(acc, m.Cell(i, 0));
     }
     out.Swap(acc);
     return status;
@@ -286,20 +347,22 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
 // of the cell walk down the column, so the results are the same doubles.
 // False (out untouched) when a cell is not Real.
 template <bool Product>
-bool FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
+RealWalk FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
 {
     const int rows = m.Rows(), cols = m.Cols();
+    CCellStop stop;
     if (const double* p = m.PackedData()) {
         CValueMatrix t;
         if (t.ShapePacked(1, cols)) {
             double* a = t.PackedData();
             std::memcpy(a, p, (size_t)cols * sizeof(double));
             for (int r = 1; r < rows; ++r) {
+                if (stop.After((uint64_t)cols)) return WALK_STOPPED;
                 const double* row = p + (size_t)r * cols;
                 for (int c = 0; c < cols; ++c) a[c] = Step(a[c], row[c], Product);
             }
             out.Swap(t);
-            return true;
+            return WALK_MADE;
         }
     }
     std::vector<double> acc((size_t)cols);
@@ -311,35 +374,41 @@ bool FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
     }
     double* a = acc.data();
     for (int r = 1; r < rows && !odd; ++r) {
+        if (stop.After((uint64_t)cols)) return WALK_STOPPED;
         const CValue* row = m.Row(r);
         for (int c = 0; c < cols; ++c) {
             odd |= row[c].m_tag ^ VT_REAL;
             a[c] = Step(a[c], row[c].m_real, Product);
         }
     }
-    if (odd) return false;
+    if (odd) return WALK_NOT_REAL;
     CValueMatrix t;
-    if (!ShapeWithUnsetCells(t, 1, cols)) return false;
+    if (!ShapeWithUnsetCells(t, 1, cols)) return WALK_NOT_REAL;
     CValue* o = t.Row(0);
     for (int c = 0; c < cols; ++c) {
         o[c].m_real = a[c];
         o[c].m_tag = VT_REAL;
     }
     out.Swap(t);
-    return true;
+    return WALK_MADE;
 }
 
 int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
 {
-    if (m.Rows() > 1 && m.Cols() > 0 && (step == ValueAdd || step == ValueMul) &&
-        (step == ValueMul ? FoldRealColumns<true>(m, out) : FoldRealColumns<false>(m, out)))
-        return 0;
+    if (m.Rows() > 1 && m.Cols() > 0 && (step == ValueAdd || step == ValueMul)) {
+        switch (step == ValueMul ? FoldRealColumns<true>(m, out) : FoldRealColumns<false>(m, out)) {
+        case WALK_MADE: return 0;
+        case WALK_STOPPED: return Stopped();
+        case WALK_NOT_REAL: break;
+        }
+    }
     CValueMatrix t;
     if (m.Rows() > 0 && !t.Resize(1, m.Cols())) return 10;
+    CEachCell each;
     for (int c = 0; c < t.Cols(); ++c) {
         t.Cell(0, c) = m.Cell(0, c);
         for (int i = 1; i < m.Rows(); ++i)
-            if (int st = step(t.Cell(0, c), m.Cell(i, c))) {
+            if (int st = each.Stopped() ? Stopped() : step(t.Cell(0, c), m.Cell(i, c))) {
                 out.Swap(t);
                 return st;
             }

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "values/output_stream.h"
+#include "values/stop_probe.h"
 #include "values/unary_operators.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
@@ -21,7 +22,22 @@ int AddToReal(CValue& v, double d, const char* what)
     switch (v.Type()) {
     case VT_REAL: v.Real() += d; return 0;
     case VT_COMPLEX: v.ComplexRef().re += d; return 0;
-    case VT_MATRIX: v.Matrix().ForEachCell(d > 0 ? IncrementCell : DecrementCell); return 0;
+    case VT_MATRIX: {
+        // A variable steps in place: a long step works on a copy, so that a
+        // stop leaves the variable as it was.
+        CValueMatrix& m = v.Matrix();
+        if ((uint64_t)m.Rows() * (uint64_t)m.Cols() <= kCellStopBlock) {
+            m.ForEachCell(d > 0 ? IncrementCell : DecrementCell);
+            return 0;
+        }
+        const bool noted = TakeOutOfMemory();
+        CValueMatrix t(m);
+        if (t.Rows() == m.Rows() && t.Cols() == m.Cols()) t.ForEachCell(d > 0 ? IncrementCell : DecrementCell);
+        const bool refused = TakeOutOfMemory();  // the copy or the walk: stopped or refused
+        if (noted || refused) NoteOutOfMemory();
+        if (!refused) m.Swap(t);
+        return 0;
+    }
     default: return ReportOperand(what, v);
     }
 }
@@ -44,7 +60,7 @@ int CValue::Negate()
     switch (Type()) {
     case VT_REAL: Real() = -Real(); return 0;
     case VT_COMPLEX: ComplexRef().re = -ComplexRef().re; ComplexRef().im = -ComplexRef().im; return 0;
-    case VT_MATRIX: Matrix().ForEachCell(NegateCell); return 0;
+    case VT_MATRIX: Matrix().ForEachCell(NegateCell); return 0;  // a stop is noted
     default: return ReportOperand("unary minus", *this);
     }
 }
@@ -59,7 +75,7 @@ int CValue::Not()
         SetReal(z.re == 0.0 && z.im == 0.0 ? 1.0 : 0.0);
         return 0;
     }
-    case VT_MATRIX: Matrix().ForEachCell(NotCell); return 0;
+    case VT_MATRIX: Matrix().ForEachCell(NotCell); return 0;  // a stop is noted
     case VT_STRING:
         // Cells keep to their character byte so that they compare with other chars.
         if (CValue* c = Cells())
