@@ -101,6 +101,7 @@ StatusWord ApplyToLValue(CValue& target, const CValue& right, ValueOperation op)
             ref->Swap(t);
             return 0;
         }
+        CInPlaceAside aside;
         return op(*ref, right);
     }
     case VT_MATRIX: {

@@ -51,12 +51,15 @@ int Stopped()
     return kReported;
 }
 
-// A packed array of a's shape, for numbers that replace a's: a stop then
-// leaves a as it was. False, with nothing noted, when no room is left (the
-// caller works in place) or the work is too short for a stop to be seen.
+thread_local bool t_inPlaceAside = false;
+
+// A packed array of a's shape, for numbers that replace a variable's: a
+// stop then leaves them as they were. False, with nothing noted, for a
+// value of the statement's own, when no room is left (the caller works in
+// place) or the work is too short for a stop to be seen.
 bool ShapeAside(CValueMatrix& o, const CValueMatrix& a)
 {
-    if ((uint64_t)a.Rows() * (uint64_t)a.Cols() <= kCellStopBlock) return false;
+    if (!t_inPlaceAside || (uint64_t)a.Rows() * (uint64_t)a.Cols() <= kCellStopBlock) return false;
     const bool noted = TakeOutOfMemory();
     const bool made = o.ShapePacked(a.Rows(), a.Cols());
     TakeOutOfMemory();
@@ -171,8 +174,12 @@ int WithMatrix(CValueMatrix& a, const CValueMatrix& b, CellOp op, const char* sh
             if (allReal) *allReal = true;
             CValueMatrix o;
             if (!ShapeAside(o, a)) {
-                for (size_t i = 0; i < n; ++i) pa[i] = Apply<R>(pa[i], pb[i]);
-                return 0;
+                if (WalkStopBlocks(n, [pa, pb](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = Apply<R>(pa[i], pb[i]);
+                    }))
+                    return 0;
+                if (allReal) *allReal = false;
+                return Stopped();
             }
             double* po = o.PackedData();
             if (!WalkStopBlocks(n, [po, pa, pb](size_t i0, size_t i1) {
@@ -211,8 +218,11 @@ int WithScalar(CValueMatrix& a, const CValue& s, CellOp op, bool stopAtFailure)
             const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
             CValueMatrix o;
             if (!ShapeAside(o, a)) {
-                for (size_t i = 0; i < n; ++i) pa[i] = Apply<R>(pa[i], x);
-                return 0;
+                if (WalkStopBlocks(n, [pa, x](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = Apply<R>(pa[i], x);
+                    }))
+                    return 0;
+                return Stopped();
             }
             double* po = o.PackedData();
             if (!WalkStopBlocks(n, [po, pa, x](size_t i0, size_t i1) {
@@ -281,6 +291,9 @@ int ScalarWith(CValueMatrix& dest, const CValue& s, const CValueMatrix& m, CellO
 }
 
 }  // namespace
+
+CInPlaceAside::CInPlaceAside() : m_prev(t_inPlaceAside) { t_inPlaceAside = true; }
+CInPlaceAside::~CInPlaceAside() { t_inPlaceAside = m_prev; }
 
 namespace {
 const char kAddShape[] = "Addition, matrices must be a same sizes";
