@@ -120,37 +120,34 @@ PackedMade PackedFromTwo(CValueMatrix& out, const CValueMatrix& a, const CValueM
         out.Free();
         return PACKED_STOPPED;
     }
-    CCellStop stop;
-    for (int r = 0; r < a.Rows(); ++r, o += cols) {
-        if (r && stop.After(cols)) {
-            out.Free();
-            return PACKED_STOPPED;
-        }
-        uint32_t odd = 0;
+    uint32_t odd = 0;
+    const bool done = WalkRowBlocks(a.Rows(), a.Cols(), [&](int r, int c0, int c1) {
+        if (odd) return;  // the cell path makes it
         const CValue* ra = pa ? nullptr : a.Row(r);
         const CValue* rb = pb ? nullptr : b.Row(r);
-        for (size_t c = 0; c < cols; ++c) {
+        double* to = o + (size_t)r * cols;
+        uint32_t blockOdd = 0;
+        for (size_t c = (size_t)c0; c < (size_t)c1; ++c) {
             double x, y;
             if (pa)
                 x = pa[(size_t)r * cols + c];
             else {
-                odd |= ra[c].m_tag ^ VT_REAL;
+                blockOdd |= ra[c].m_tag ^ VT_REAL;
                 x = ra[c].m_real;
             }
             if (pb)
                 y = pb[(size_t)r * cols + c];
             else {
-                odd |= rb[c].m_tag ^ VT_REAL;
+                blockOdd |= rb[c].m_tag ^ VT_REAL;
                 y = rb[c].m_real;
             }
-            o[c] = f(x, y);
+            to[c] = f(x, y);
         }
-        if (odd) {
-            out.Free();
-            return PACKED_NOT;
-        }
-    }
-    return PACKED_MADE;
+        odd |= blockOdd;
+    });
+    if (done && !odd) return PACKED_MADE;
+    out.Free();
+    return odd ? PACKED_NOT : PACKED_STOPPED;
 }
 
 // stopAtFailure: the element-wise product and quotient stop at a failing cell;
@@ -529,13 +526,34 @@ int ScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, CellOp
         if (live > 0) {
             // The old cells of a reused row end as the new ones come.
             for (; j < live && rm[j].m_tag == VT_REAL; ++j) {
+                if (each.Stopped()) {
+                    stopped = true;  // the walk below ends the rest
+                    break;
+                }
                 rr[j].~CValue();
                 rr[j].m_real = RealWithScalar<S>(rm[j].m_real, x);
                 rr[j].m_tag = VT_REAL;
             }
             if (j == live) live = 0;
         }
-        if (live == 0 && !status && RealRowWithScalar<S>(rm + j, rr + j, r.Cols() - j, x)) continue;
+        if (live == 0 && !status && !stopped) {
+            // In blocks, so that one wide row looks at the stop too. A block
+            // with a cell that is not Real goes again cell by cell.
+            bool real = true;
+            while (j < r.Cols()) {
+                const int end = r.Cols() - j > (int)kCellStopBlock ? j + (int)kCellStopBlock : r.Cols();
+                if (!RealRowWithScalar<S>(rm + j, rr + j, end - j, x)) {
+                    real = false;
+                    break;
+                }
+                j = end;
+                if (j < r.Cols() && stop.After(kCellStopBlock)) {
+                    stopped = true;
+                    break;
+                }
+            }
+            if (real && !stopped) continue;
+        }
         // A cell that is not Real from j on: the cells go one by one, as a
         // copy of m followed by op on each cell would make them.
         for (; j < r.Cols(); ++j) {
