@@ -277,11 +277,32 @@ bool FoldRealRow(const CValue* in, int n, double& out)
 {
     double acc = 0.0;
     for (int k = 0; k < n; ++k) {
-        // A stop sends the sum to the general walk, which reports it.
         if (in[k].m_tag != VT_REAL) return false;
-        if (((k + 1) & (kCellStopBlock - 1)) == 0 && ThreadStopRequested()) return false;
         const double x = in[k].m_real;
         acc = k == 0 ? x : Step(acc, x, Product);
+    }
+    out = acc;
+    return true;
+}
+
+// The same over a row too long to go without a look at the stop: in blocks,
+// each going on from acc. False when a cell is not Real; status is then the
+// stop's when that was what ended it.
+template <bool Product>
+bool FoldLongRealRow(const CValue* in, int n, double& out, int& status)
+{
+    double acc = 0.0;
+    for (int k0 = 0; k0 < n; k0 += (int)kCellStopBlock) {
+        if (k0 && ThreadStopRequested()) {
+            status = Stopped();
+            return false;
+        }
+        const int k1 = n - k0 > (int)kCellStopBlock ? k0 + (int)kCellStopBlock : n;
+        for (int k = k0; k < k1; ++k) {
+            if (in[k].m_tag != VT_REAL) return false;
+            const double x = in[k].m_real;
+            acc = k == 0 ? x : Step(acc, x, Product);
+        }
     }
     out = acc;
     return true;
@@ -300,18 +321,27 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
             const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
             acc = p[0];
             if (!WalkStopBlocks(n, [p, &acc, product](size_t k0, size_t k1) {
+                    // Step as the cell walk takes it: which of two NaNs passes on stays the same.
                     double a = acc;
                     if (product)
-                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a *= p[k];
+                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a = Step(a, p[k], true);
                     else
-                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a += p[k];
+                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a = Step(a, p[k], false);
                     acc = a;
                 }))
                 return Stopped();
             out.SetReal(acc);
             return 0;
         }
-        if (m.Rows() == 1) {
+        if (m.Rows() == 1 && (uint64_t)m.Cols() > kCellStopBlock) {
+            int status = 0;
+            if (product ? FoldLongRealRow<true>(m.Row(0), m.Cols(), acc, status)
+                        : FoldLongRealRow<false>(m.Row(0), m.Cols(), acc, status)) {
+                out.SetReal(acc);
+                return 0;
+            }
+            if (status) return status;
+        } else if (m.Rows() == 1) {
             if (product ? FoldRealRow<true>(m.Row(0), m.Cols(), acc) : FoldRealRow<false>(m.Row(0), m.Cols(), acc)) {
                 out.SetReal(acc);
                 return 0;
