@@ -166,11 +166,16 @@ RealWalk RunningPacked(const CValueMatrix& src, CValueMatrix& t)
         const CValue* row = p ? nullptr : src.Row(0);
         double acc = 0.0;
         stopped = !WalkStopBlocks(cols, [&](size_t k0, size_t k1) {
+            // Locals: o's stores must not make the compiler reload them.
+            double a = acc;
+            uint32_t bad = 0;
             for (size_t k = k0; k < k1; ++k) {
-                const double x = NumberAt(src, p, row, k, k, odd);
-                acc = k == 0 ? x : Step(acc, x, Product);
-                o[k] = acc;
+                const double x = NumberAt(src, p, row, k, k, bad);
+                a = k == 0 ? x : Step(a, x, Product);
+                o[k] = a;
             }
+            acc = a;
+            odd |= bad;
         });
     } else {
         CCellStop stop;
