@@ -1,5 +1,6 @@
 // Packed real matrices: the same numbers as cells, bit for bit, through every
 // member and through the loops that make packed results.
+#include "tests/support/address_space.h"
 #include <gtest/gtest.h>
 
 #include <malloc.h>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <thread>
@@ -332,14 +332,6 @@ TEST(PackedMatrix, ReadersOnSeveralThreadsUnpackOnce)
 }
 
 namespace {
-
-size_t AddressSpaceNow()
-{
-    std::ifstream in("/proc/self/statm");
-    size_t pages = 0;
-    in >> pages;
-    return pages * (size_t)sysconf(_SC_PAGESIZE);
-}
 
 // In the child process: two packed matrices whose cells the heap then
 // refuses. Their readers get empty cells, each matrix asks the heap once
