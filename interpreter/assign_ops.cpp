@@ -9,6 +9,7 @@
 #include "values/numeric_path.h"
 #include "values/operators.h"
 #include "values/power.h"
+#include "values/stop_probe.h"
 #include "values/value_matrix.h"
 
 typedef int (*ValueOperation)(CValue& a, const CValue& b);
@@ -77,12 +78,34 @@ StatusWord AssignToLValue(CValue& target, CValue& source, int keepSource)
 
 namespace {
 
+// Whether op on v in place could see the program's stop half way through a
+// walk over its cells. Packed numbers are made aside by the operators
+// themselves; cells are changed where they are.
+bool StopMayCutCells(const CValue& v)
+{
+    if (v.Type() != VT_MATRIX || !ThreadStopFlag()) return false;
+    const CValueMatrix& m = v.Matrix();
+    return !m.IsPacked() && (uint64_t)m.Rows() * (uint64_t)m.Cols() > kCellStopBlock;
+}
+
 StatusWord ApplyToLValue(CValue& target, const CValue& right, ValueOperation op)
 {
     switch (target.Type()) {
     case VT_HANDLE: {
         CValue* ref = target.HandleTarget();
         if (ref->IsEmpty()) return ERR_UNDEFINED_VARIABLE;
+        if (StopMayCutCells(*ref)) {
+            // On a copy: a stop leaves the variable as it was.
+            const bool noted = TakeOutOfMemory();
+            CValue t(*ref);
+            const bool refused = TakeOutOfMemory();
+            if (noted || refused) NoteOutOfMemory();
+            if (refused) return ERR_INTERNAL;
+            if (int st = op(t, right)) return st;
+            ref->Swap(t);
+            return 0;
+        }
+        CInPlaceAside aside;
         return op(*ref, right);
     }
     case VT_MATRIX: {

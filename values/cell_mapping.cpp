@@ -1,6 +1,8 @@
 // Per-cell functions applied over value matrices, and block copies.
 #include "values/value_matrix.h"
 
+#include "values/stop_probe.h"
+
 namespace {
 
 constexpr int kShapeMismatch = 73;
@@ -71,9 +73,17 @@ int CValueMatrix::MapByValue(CellMap fn, const CValueMatrix& src)
 
 int CValueMatrix::ForEachCell(CellOp op)
 {
+    CCellStop stop;
     for (int i = 0; i < m_nRows; ++i)
-        for (int j = 0; j < m_nCols; ++j)
+        for (int j = 0; j < m_nCols; ++j) {
+            // Stopped: the cells done keep what op made; the callers work
+            // on values the statement then drops.
+            if (stop.After(1)) {
+                NoteOutOfMemory();
+                return kNoRoom;
+            }
             if (int st = op(Cell(i, j))) return st;
+        }
     return 0;
 }
 

@@ -3,6 +3,8 @@
 #include "values/operators.h"
 #include "values/output_stream.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
+#include "values/value_matrix.h"
 
 namespace {
 
@@ -41,74 +43,120 @@ bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
     return a.Cols() == b.Cols() && a.Rows() == b.Rows();
 }
 
+// A loop that saw the program's stop ends as a refused allocation does: the
+// statement fails with the stop and keeps no result.
+int Stopped()
+{
+    NoteOutOfMemory();
+    return kReported;
+}
+
+thread_local bool t_inPlaceAside = false;
+
+// A packed array of a's shape, for numbers that replace a variable's: a
+// stop then leaves them as they were. False, with nothing noted, for a
+// value of the statement's own, when no room is left (the caller works in
+// place) or the work is too short for a stop to be seen.
+bool ShapeAside(CValueMatrix& o, const CValueMatrix& a)
+{
+    if (!t_inPlaceAside || (uint64_t)a.Rows() * (uint64_t)a.Cols() <= kCellStopBlock) return false;
+    const bool noted = TakeOutOfMemory();
+    const bool made = o.ShapePacked(a.Rows(), a.Cols());
+    TakeOutOfMemory();
+    if (noted) NoteOutOfMemory();
+    return made;
+}
+
+// What the packed loops below made.
+enum PackedMade { PACKED_NOT, PACKED_MADE, PACKED_STOPPED };
+
 // out (empty) becomes the packed f(x) of every number x of m; false (out
 // left empty) when m has a cell that is not Real or no packed array is made.
 template <class F>
-bool PackedFromOne(CValueMatrix& out, const CValueMatrix& m, F f)
+PackedMade PackedFromOne(CValueMatrix& out, const CValueMatrix& m, F f)
 {
-    if (m.IsEmpty() || !out.ShapePacked(m.Rows(), m.Cols())) return false;
+    if (m.IsEmpty() || !out.ShapePacked(m.Rows(), m.Cols())) return PACKED_NOT;
     double* o = out.PackedData();
     const size_t cols = (size_t)m.Cols();
     if (const double* p = m.PackedData()) {
+        // Blocks written out here: the inner loop stays the plain one.
         const size_t n = (size_t)m.Rows() * cols;
-        for (size_t i = 0; i < n; ++i) o[i] = f(p[i]);
-        return true;
+        for (size_t i0 = 0; i0 < n; i0 += kCellStopBlock) {
+            if (i0 && ThreadStopRequested()) {
+                out.Free();
+                return PACKED_STOPPED;
+            }
+            const size_t i1 = n - i0 > kCellStopBlock ? i0 + kCellStopBlock : n;
+            for (size_t i = i0; i < i1; ++i) o[i] = f(p[i]);
+        }
+        return PACKED_MADE;
     }
-    for (int r = 0; r < m.Rows(); ++r, o += cols) {
+    uint32_t odd = 0;
+    const bool done = WalkRowBlocks(m.Rows(), m.Cols(), [&, f](int r, int c0, int c1) {
+        if (odd) return;  // the cell path makes it
         const CValue* row = m.Row(r);
-        uint32_t odd = 0;
-        for (size_t c = 0; c < cols; ++c) {
-            odd |= row[c].m_tag ^ VT_REAL;
-            o[c] = f(row[c].m_real);
+        double* to = o + (size_t)r * cols;
+        uint32_t rowOdd = 0;
+        for (int c = c0; c < c1; ++c) {
+            rowOdd |= row[c].m_tag ^ VT_REAL;
+            to[c] = f(row[c].m_real);
         }
-        if (odd) {
-            out.Free();
-            return false;
-        }
-    }
-    return true;
+        odd |= rowOdd;
+    });
+    if (done && !odd) return PACKED_MADE;
+    out.Free();
+    return odd ? PACKED_NOT : PACKED_STOPPED;
 }
 
 // The same for two matrices of one shape: f(x, y) of their numbers.
 template <class F>
-bool PackedFromTwo(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, F f)
+PackedMade PackedFromTwo(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, F f)
 {
-    if (a.IsEmpty() || !SameShape(a, b) || !out.ShapePacked(a.Rows(), a.Cols())) return false;
+    if (a.IsEmpty() || !SameShape(a, b) || !out.ShapePacked(a.Rows(), a.Cols())) return PACKED_NOT;
     double* o = out.PackedData();
     const size_t cols = (size_t)a.Cols();
     const double* pa = a.PackedData();
     const double* pb = b.PackedData();
     if (pa && pb) {
         const size_t n = (size_t)a.Rows() * cols;
-        for (size_t i = 0; i < n; ++i) o[i] = f(pa[i], pb[i]);
-        return true;
+        for (size_t i0 = 0; i0 < n; i0 += kCellStopBlock) {
+            if (i0 && ThreadStopRequested()) {
+                out.Free();
+                return PACKED_STOPPED;
+            }
+            const size_t i1 = n - i0 > kCellStopBlock ? i0 + kCellStopBlock : n;
+            for (size_t i = i0; i < i1; ++i) o[i] = f(pa[i], pb[i]);
+        }
+        return PACKED_MADE;
     }
-    for (int r = 0; r < a.Rows(); ++r, o += cols) {
-        uint32_t odd = 0;
+    uint32_t odd = 0;
+    const bool done = WalkRowBlocks(a.Rows(), a.Cols(), [&, f](int r, int c0, int c1) {
+        if (odd) return;  // the cell path makes it
         const CValue* ra = pa ? nullptr : a.Row(r);
         const CValue* rb = pb ? nullptr : b.Row(r);
-        for (size_t c = 0; c < cols; ++c) {
+        double* to = o + (size_t)r * cols;
+        uint32_t blockOdd = 0;
+        for (size_t c = (size_t)c0; c < (size_t)c1; ++c) {
             double x, y;
             if (pa)
                 x = pa[(size_t)r * cols + c];
             else {
-                odd |= ra[c].m_tag ^ VT_REAL;
+                blockOdd |= ra[c].m_tag ^ VT_REAL;
                 x = ra[c].m_real;
             }
             if (pb)
                 y = pb[(size_t)r * cols + c];
             else {
-                odd |= rb[c].m_tag ^ VT_REAL;
+                blockOdd |= rb[c].m_tag ^ VT_REAL;
                 y = rb[c].m_real;
             }
-            o[c] = f(x, y);
+            to[c] = f(x, y);
         }
-        if (odd) {
-            out.Free();
-            return false;
-        }
-    }
-    return true;
+        odd |= blockOdd;
+    });
+    if (done && !odd) return PACKED_MADE;
+    out.Free();
+    return odd ? PACKED_NOT : PACKED_STOPPED;
 }
 
 // stopAtFailure: the element-wise product and quotient stop at a failing cell;
@@ -129,16 +177,34 @@ int WithMatrix(CValueMatrix& a, const CValueMatrix& b, CellOp op, const char* sh
         const double* pb = b.PackedData();
         if (pa && pb) {
             const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
-            for (size_t i = 0; i < n; ++i) pa[i] = Apply<R>(pa[i], pb[i]);
             if (allReal) *allReal = true;
+            CValueMatrix o;
+            if (!ShapeAside(o, a)) {
+                if (WalkStopBlocks(n, [pa, pb](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = Apply<R>(pa[i], pb[i]);
+                    }))
+                    return 0;
+                if (allReal) *allReal = false;
+                return Stopped();
+            }
+            double* po = o.PackedData();
+            if (!WalkStopBlocks(n, [po, pa, pb](size_t i0, size_t i1) {
+                    for (size_t i = i0; i < i1; ++i) po[i] = Apply<R>(pa[i], pb[i]);
+                })) {
+                if (allReal) *allReal = false;
+                return Stopped();
+            }
+            a.Swap(o);
             return 0;
         }
     }
     bool all = true;
+    CEachCell each;
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* ra = a.Row(r);
         const CValue* rb = b.Row(r);
         for (int c = 0; c < a.Cols(); ++c) {
+            if (each.Stopped()) return Stopped();
             if (RealCells<R>(ra[c], rb[c])) continue;
             all = false;
             int st = op(ra[c], rb[c]);
@@ -156,13 +222,28 @@ int WithScalar(CValueMatrix& a, const CValue& s, CellOp op, bool stopAtFailure)
         if (double* pa = s.Tag() == VT_REAL ? a.PackedData() : nullptr) {
             const double x = s.Real();
             const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
-            for (size_t i = 0; i < n; ++i) pa[i] = Apply<R>(pa[i], x);
+            CValueMatrix o;
+            if (!ShapeAside(o, a)) {
+                if (WalkStopBlocks(n, [pa, x](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = Apply<R>(pa[i], x);
+                    }))
+                    return 0;
+                return Stopped();
+            }
+            double* po = o.PackedData();
+            if (!WalkStopBlocks(n, [po, pa, x](size_t i0, size_t i1) {
+                    for (size_t i = i0; i < i1; ++i) po[i] = Apply<R>(pa[i], x);
+                }))
+                return Stopped();
+            a.Swap(o);
             return 0;
         }
     }
+    CEachCell each;
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* ra = a.Row(r);
         for (int c = 0; c < a.Cols(); ++c) {
+            if (each.Stopped()) return Stopped();
             if (RealCells<R>(ra[c], s)) continue;
             int st = op(ra[c], s);
             if (st && stopAtFailure) return st;
@@ -183,18 +264,21 @@ int ScalarWith(CValueMatrix& dest, const CValue& s, const CValueMatrix& m, CellO
         if (scalar.Tag() == VT_REAL) {
             const double x = scalar.Real();
             CValueMatrix packed;
-            if (PackedFromOne(packed, m, [x](double y) { return Apply<R>(x, y); })) {
-                dest.Swap(packed);
-                return 0;
+            switch (PackedFromOne(packed, m, [x](double y) { return Apply<R>(x, y); })) {
+            case PACKED_MADE: dest.Swap(packed); return 0;
+            case PACKED_STOPPED: return Stopped();
+            case PACKED_NOT: break;
             }
         }
     }
-    dest.Resize(m.Rows(), m.Cols());
+    if (!dest.Resize(m.Rows(), m.Cols())) return kReported;  // refused or stopped: noted
     const bool realScalar = scalar.Type() == VT_REAL;
+    CEachCell each;
     for (int r = 0; r < dest.Rows(); ++r) {
         CValue* rd = dest.Row(r);
         const CValue* rm = m.Row(r);
         for (int c = 0; c < dest.Cols(); ++c) {
+            if (each.Stopped()) return Stopped();
             CValue& cell = rd[c];
             if (R != REAL_NONE && realScalar && rm[c].Type() == VT_REAL) {
                 // The cell's own payload is reused: only its number is visible.
@@ -213,6 +297,9 @@ int ScalarWith(CValueMatrix& dest, const CValue& s, const CValueMatrix& m, CellO
 }
 
 }  // namespace
+
+CInPlaceAside::CInPlaceAside() : m_prev(t_inPlaceAside) { t_inPlaceAside = true; }
+CInPlaceAside::~CInPlaceAside() { t_inPlaceAside = m_prev; }
 
 namespace {
 const char kAddShape[] = "Addition, matrices must be a same sizes";
@@ -292,10 +379,13 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
     if (allReal) *allReal = false;
     if constexpr (R != REAL_NONE) {
         CValueMatrix packed;
-        if (PackedFromTwo(packed, a, b, [](double x, double y) { return Apply<R>(x, y); })) {
+        switch (PackedFromTwo(packed, a, b, [](double x, double y) { return Apply<R>(x, y); })) {
+        case PACKED_MADE:
             out.Swap(packed);
             if (allReal) *allReal = true;
             return 0;
+        case PACKED_STOPPED: return Stopped();
+        case PACKED_NOT: break;
         }
     }
     // Every cell below is written once, so the cells start unset.
@@ -309,14 +399,20 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
         return st;
     }
     int status = 0;
-    bool all = true;
+    bool all = true, stopped = false;
     CRealCells cells;
+    CEachCell each;
     for (int i = 0; i < r.Rows(); ++i) {
         CValue* rr = r.Row(i);
         const CValue* ra = a.Row(i);
         const CValue* rb = b.Row(i);
         for (int j = 0; j < r.Cols(); ++j) {
             if (j < live) rr[j].~CValue();
+            if (!stopped && each.Stopped()) stopped = true;
+            if (stopped) {
+                new (rr + j) CValue();  // every cell is set, for r's end
+                continue;
+            }
             if (!status && ra[j].Type() == VT_REAL && rb[j].Type() == VT_REAL) {
                 if (cells.Make(rr[j], Apply<R>(ra[j].Real(), rb[j].Real()))) continue;
             }
@@ -327,6 +423,7 @@ int ElementwiseCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix
             if (st && stopAtFailure) status = st;
         }
     }
+    if (stopped) return Stopped();
     out.Swap(r);
     if (allReal) *allReal = all;
     return status;
@@ -388,10 +485,13 @@ int ScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, CellOp
     {
         const double x = s.Real();
         CValueMatrix packed;
-        if (PackedFromOne(packed, m, [x](double y) { return RealWithScalar<S>(y, x); })) {
+        switch (PackedFromOne(packed, m, [x](double y) { return RealWithScalar<S>(y, x); })) {
+        case PACKED_MADE:
             out.Swap(packed);
             if (allReal) *allReal = true;
             return 0;
+        case PACKED_STOPPED: return Stopped();
+        case PACKED_NOT: break;
         }
     }
     CValueMatrix r;
@@ -400,8 +500,10 @@ int ScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, CellOp
         // Nothing to make, or no room: copy and apply in place.
         r = m;
         int st = 0;
+        CEachCell each;
         for (int i = 0; i < r.Rows(); ++i)
             for (int j = 0; j < r.Cols(); ++j) {
+                if (each.Stopped()) return Stopped();
                 st = op(r.Cell(i, j), s);
                 if (st && stopAtFailure) {
                     out.Swap(r);
@@ -413,25 +515,63 @@ int ScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, CellOp
     }
     const double x = s.Real();
     int status = 0;
-    bool all = true;
+    bool all = true, stopped = false;
+    CCellStop stop;
+    CEachCell each;
     for (int i = 0; i < r.Rows(); ++i) {
         CValue* rr = r.Row(i);
         const CValue* rm = m.Row(i);
         int j = 0;
+        if (!stopped && i && stop.After((uint64_t)r.Cols())) stopped = true;
+        if (stopped) {
+            // Every cell is set, for r's end.
+            for (; j < r.Cols(); ++j) {
+                if (j < live) rr[j].~CValue();
+                new (rr + j) CValue();
+            }
+            live = 0;
+            continue;
+        }
         if (live > 0) {
             // The old cells of a reused row end as the new ones come.
             for (; j < live && rm[j].m_tag == VT_REAL; ++j) {
+                if (each.Stopped()) {
+                    stopped = true;  // the walk below ends the rest
+                    break;
+                }
                 rr[j].~CValue();
                 rr[j].m_real = RealWithScalar<S>(rm[j].m_real, x);
                 rr[j].m_tag = VT_REAL;
             }
             if (j == live) live = 0;
         }
-        if (live == 0 && !status && RealRowWithScalar<S>(rm + j, rr + j, r.Cols() - j, x)) continue;
+        if (live == 0 && !status && !stopped) {
+            // In blocks, so that one wide row looks at the stop too. A block
+            // with a cell that is not Real goes again cell by cell.
+            bool real = true;
+            while (j < r.Cols()) {
+                const int end = r.Cols() - j > (int)kCellStopBlock ? j + (int)kCellStopBlock : r.Cols();
+                if (!RealRowWithScalar<S>(rm + j, rr + j, end - j, x)) {
+                    real = false;
+                    break;
+                }
+                j = end;
+                if (j < r.Cols() && stop.After(kCellStopBlock)) {
+                    stopped = true;
+                    break;
+                }
+            }
+            if (real && !stopped) continue;
+        }
         // A cell that is not Real from j on: the cells go one by one, as a
         // copy of m followed by op on each cell would make them.
         for (; j < r.Cols(); ++j) {
             if (j < live) rr[j].~CValue();
+            if (!stopped && each.Stopped()) stopped = true;
+            if (stopped) {
+                new (rr + j) CValue();
+                continue;
+            }
             if (!status && rm[j].m_tag == VT_REAL) {
                 rr[j].m_real = RealWithScalar<S>(rm[j].m_real, x);
                 rr[j].m_tag = VT_REAL;
@@ -446,6 +586,7 @@ int ScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, CellOp
         }
         live = 0;
     }
+    if (stopped) return Stopped();
     out.Swap(r);
     if (allReal) *allReal = all;
     return status;
@@ -459,8 +600,10 @@ int MatrixScalarCopy(CValueMatrix& out, const CValueMatrix& m, const CValue& s, 
     if (s.Tag() != VT_REAL) {
         if (allReal) *allReal = false;
         out = m;
+        CEachCell each;
         for (int i = 0; i < out.Rows(); ++i)
             for (int j = 0; j < out.Cols(); ++j) {
+                if (each.Stopped()) return Stopped();
                 int st = cellOp(out.Cell(i, j), s);
                 if (st && stopAtFailure) return st;
             }

@@ -17,10 +17,20 @@
 #include "values/operators.h"
 #include "values/output_stream.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
+#include "values/value_matrix.h"
 
 namespace {
 
 constexpr int kReported = 10;
+
+// A loop that saw the program's stop ends as a refused allocation does: the
+// statement fails with the stop.
+int Stopped()
+{
+    NoteOutOfMemory();
+    return kReported;
+}
 
 bool SameShape(const CValueMatrix& a, const CValueMatrix& b)
 {
@@ -179,20 +189,29 @@ int RelationalCells(CValueMatrix& a, const CValueMatrix* b, const CValue* s, Rel
         if (double* pa = a.PackedData()) {
             const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
             const double* pb = b ? b->PackedData() : nullptr;
+            // a is the statement's own value: a stop may leave it half done.
             if (pb) {
-                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], pb[i]));
-                return 0;
+                if (WalkStopBlocks(n, [pa, pb](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], pb[i]));
+                    }))
+                    return 0;
+                return Stopped();
             }
             if (realScalar) {
-                for (size_t i = 0; i < n; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], x));
-                return 0;
+                if (WalkStopBlocks(n, [pa, x](size_t i0, size_t i1) {
+                        for (size_t i = i0; i < i1; ++i) pa[i] = TruthValue(CompareAs<OP>(pa[i], x));
+                    }))
+                    return 0;
+                return Stopped();
             }
         }
     }
+    CCellStop stop;
     for (int r = 0; r < a.Rows(); ++r) {
         CValue* row = a.Row(r);
         const CValue* other = b ? b->Row(r) : nullptr;
         for (int c = 0; c < a.Cols(); ++c) {
+            if (stop.After(1)) return Stopped();
             if constexpr (kCompare) {
                 if (row[c].m_tag == VT_REAL) {
                     if (other && other[c].m_tag == VT_REAL) {
@@ -306,24 +325,43 @@ const CValue* Extreme(const CValueMatrix& m, bool greatest)
     }
     if (const double* p = m.PackedData()) {
         const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
-        // The largest (smallest) number besides NaN, in lanes: when it is
-        // neither zero nor the start, the cell walk ends on that one value.
-        double best = greatest ? PackedMaximum(p, n) : PackedMinimum(p, n);
-        if (best == 0.0 || best == (greatest ? -INFINITY : INFINITY)) {
+        // The largest (smallest) number besides NaN, in lanes, a block at a
+        // time: when it is neither zero nor the start, the cell walk ends on
+        // that one value.
+        const double start = greatest ? -INFINITY : INFINITY;
+        double best = start;
+        bool walked = WalkStopBlocks(n, [p, &best, greatest](size_t i0, size_t i1) {
+            const double b = greatest ? PackedMaximum(p + i0, i1 - i0) : PackedMinimum(p + i0, i1 - i0);
+            if (greatest ? b > best : b < best) best = b;
+        });
+        if (walked && (best == 0.0 || best == start)) {
             // A zero's sign, NaN only or the start: the cell walk's order, the
             // first cell, then any that replaces it.
             best = p[0];
-            for (size_t i = 1; i < n; ++i) {
-                const double x = p[i];
-                if ((greatest ? x > best : x < best) || (std::isnan(best) && !std::isnan(x))) best = x;
-            }
+            walked = WalkStopBlocks(n, [p, &best, greatest](size_t i0, size_t i1) {
+                double b = best;
+                for (size_t i = i0 ? i0 : 1; i < i1; ++i) {
+                    const double x = p[i];
+                    if ((greatest ? x > b : x < b) || (std::isnan(b) && !std::isnan(x))) b = x;
+                }
+                best = b;
+            });
+        }
+        if (!walked) {
+            NoteOutOfMemory();  // stopped: the statement fails with the stop
+            return &kNoExtreme;
         }
         t_packedExtremes.emplace_back(best);
         return &t_packedExtremes.back();
     }
     const CValue* best = nullptr;
+    CCellStop stop;
     for (int r = 0; r < m.Rows(); ++r)
         for (int c = 0; c < m.Cols(); ++c) {
+            if (stop.After(1)) {
+                NoteOutOfMemory();
+                return &kNoExtreme;
+            }
             const CValue* cell = &m.Cell(r, c);
             if (best && cell->m_tag == VT_REAL && best->m_tag == VT_REAL) {
                 // Two Real cells as ExtremeReplaces orders them: a NaN takes
@@ -506,6 +544,15 @@ void ComparePacked(double* __restrict out, const double* a, const double* b, siz
 
 }  // namespace
 
+// A copy the program's stop ended: no result, and the statement fails with
+// the stop.
+static bool StoppedCopy(CValueMatrix& out)
+{
+    out.Resize(0, 0);
+    NoteOutOfMemory();
+    return true;
+}
+
 bool PackedRelationalCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix& b, RelationalOp op)
 {
     const double* pa = a.PackedData();
@@ -515,14 +562,18 @@ bool PackedRelationalCopy(CValueMatrix& out, const CValueMatrix& a, const CValue
     if (!r.ShapePacked(a.Rows(), a.Cols())) return false;
     double* o = r.PackedData();
     const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
-    switch (op) {
-    case REL_EQ: ComparePacked<REL_EQ>(o, pa, pb, n); break;
-    case REL_NE: ComparePacked<REL_NE>(o, pa, pb, n); break;
-    case REL_GT: ComparePacked<REL_GT>(o, pa, pb, n); break;
-    case REL_LT: ComparePacked<REL_LT>(o, pa, pb, n); break;
-    case REL_GE: ComparePacked<REL_GE>(o, pa, pb, n); break;
-    default: ComparePacked<REL_LE>(o, pa, pb, n); break;
-    }
+    const bool done = WalkStopBlocks(n, [o, pa, pb, op](size_t i0, size_t i1) {
+        const size_t k = i1 - i0;
+        switch (op) {
+        case REL_EQ: ComparePacked<REL_EQ>(o + i0, pa + i0, pb + i0, k); break;
+        case REL_NE: ComparePacked<REL_NE>(o + i0, pa + i0, pb + i0, k); break;
+        case REL_GT: ComparePacked<REL_GT>(o + i0, pa + i0, pb + i0, k); break;
+        case REL_LT: ComparePacked<REL_LT>(o + i0, pa + i0, pb + i0, k); break;
+        case REL_GE: ComparePacked<REL_GE>(o + i0, pa + i0, pb + i0, k); break;
+        default: ComparePacked<REL_LE>(o + i0, pa + i0, pb + i0, k); break;
+        }
+    });
+    if (!done) return StoppedCopy(out);
     out.Swap(r);
     return true;
 }
@@ -548,7 +599,12 @@ bool PackedLogicCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatri
     if (!pa || (b ? !pb || !SameShape(a, *b) : !s || s->Tag() != VT_REAL)) return false;
     CValueMatrix t;
     if (!t.ShapePacked(a.Rows(), a.Cols())) return false;
-    LogicInto(t.PackedData(), pa, pb, pb ? 0.0 : s->Real(), (size_t)a.Rows() * (size_t)a.Cols(), op);
+    double* o = t.PackedData();
+    const double x = pb ? 0.0 : s->Real();
+    if (!WalkStopBlocks((size_t)a.Rows() * (size_t)a.Cols(), [o, pa, pb, x, op](size_t i0, size_t i1) {
+            LogicInto(o + i0, pa + i0, pb ? pb + i0 : nullptr, x, i1 - i0, op);
+        }))
+        return StoppedCopy(out);
     out.Swap(t);
     return true;
 }
@@ -560,7 +616,10 @@ bool PackedNotCopy(CValueMatrix& out, const CValueMatrix& a)
     if (!pa || !t.ShapePacked(a.Rows(), a.Cols())) return false;
     double* o = t.PackedData();
     const size_t n = (size_t)a.Rows() * (size_t)a.Cols();
-    for (size_t i = 0; i < n; ++i) o[i] = TruthValue(pa[i] == 0.0);
+    if (!WalkStopBlocks(n, [o, pa](size_t i0, size_t i1) {
+            for (size_t i = i0; i < i1; ++i) o[i] = TruthValue(pa[i] == 0.0);
+        }))
+        return StoppedCopy(out);
     out.Swap(t);
     return true;
 }
@@ -594,8 +653,15 @@ bool ScalarTruthMatrix(const CValue& s, const CValueMatrix& m, RelationalOp op)
 CValueMatrix MapValueCells(const CValueMatrix& m, CValue (*fn)(const CValue&))
 {
     CValueMatrix r(m.Rows(), m.Cols());
+    CCellStop stop;
     for (int i = 0; i < r.Rows(); ++i)
-        for (int j = 0; j < r.Cols(); ++j) r.Cell(i, j) = fn(m.Cell(i, j));
+        for (int j = 0; j < r.Cols(); ++j) {
+            if (stop.After(1)) {
+                NoteOutOfMemory();  // stopped: no result
+                return CValueMatrix();
+            }
+            r.Cell(i, j) = fn(m.Cell(i, j));
+        }
     return r;
 }
 
@@ -741,6 +807,10 @@ int CValueMatrix::SwapPivotRow(int k)
 
 namespace {
 
+// What the Real walks below did: made the result, met a cell that is not
+// Real (the general walk makes it), or saw the stop.
+enum RealWalk { WALK_NOT_REAL, WALK_MADE, WALK_STOPPED };
+
 using Accumulate = int (*)(CValue&, const CValue&);
 
 // One vector of a matrix: the single row, or column c.
@@ -792,24 +862,26 @@ bool RunningReals(const VectorView& in, const VectorView& dst, bool product)
 // made empty and the answer is false.
 // The first live cells of out hold old values, ended as they are overwritten.
 template <bool Product>
-bool RunningRealRow(const CValue* in, CValue* out, int n, int live)
+RealWalk RunningRealRow(const CValue* in, CValue* out, int n, int live)
 {
     double acc = 0.0;
+    CEachCell each;
     for (int k = 0; k < n; ++k) {
         if (k < live) out[k].~CValue();
-        if (in[k].m_tag != VT_REAL) {
+        const bool stopped = each.Stopped();
+        if (stopped || in[k].m_tag != VT_REAL) {
             for (int j = k; j < n; ++j) {
                 if (j > k && j < live) out[j].~CValue();
                 new (out + j) CValue();
             }
-            return false;
+            return stopped ? WALK_STOPPED : WALK_NOT_REAL;
         }
         const double x = in[k].m_real;
         acc = k == 0 ? x : Step(acc, x, Product);
         out[k].m_real = acc;
         out[k].m_tag = VT_REAL;
     }
-    return true;
+    return WALK_MADE;
 }
 
 // Running sums or products down the columns of a matrix of Real cells, row
@@ -817,10 +889,10 @@ bool RunningRealRow(const CValue* in, CValue* out, int n, int live)
 // same operations per column as the walk down each column. t is empty and
 // gets src's shape; when a cell of src is not Real the answer is false and
 // t's cells are all empty (or t stays empty without memory).
-bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
+RealWalk RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
 {
     const int rows = src.Rows(), cols = src.Cols();
-    if (!ShapeWithUnsetCells(t, rows, cols)) return false;
+    if (!ShapeWithUnsetCells(t, rows, cols)) return WALK_NOT_REAL;
     uint32_t odd = 0;
     const CValue* first = src.Row(0);
     CValue* o = t.Row(0);
@@ -830,7 +902,13 @@ bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
         o[c].m_tag = VT_REAL;
     }
     int r = 1;
+    CCellStop stop;
+    bool stopped = false;
     for (; r < rows && !odd; ++r) {
+        if (stop.After((uint64_t)cols)) {
+            stopped = true;
+            break;
+        }
         const CValue* in = src.Row(r);
         const CValue* above = t.Row(r - 1);
         CValue* row = t.Row(r);
@@ -840,12 +918,12 @@ bool RunningRealColumns(const CValueMatrix& src, CValueMatrix& t, bool product)
             row[c].m_tag = VT_REAL;
         }
     }
-    if (!odd) return true;
+    if (!odd && !stopped) return WALK_MADE;
     for (int i = 0; i < rows; ++i) {
         CValue* row = t.Row(i);
         for (int c = 0; c < cols; ++c) new (row + c) CValue();
     }
-    return false;
+    return stopped ? WALK_STOPPED : WALK_NOT_REAL;
 }
 
 // The number at (r, c) of a packed matrix p or of cells; odd collects the
@@ -862,24 +940,37 @@ inline double NumberAt(const CValueMatrix& m, const double* p, const CValue* row
 // or along a single row), into a packed t; false (t empty) when a cell of
 // src is not Real or no packed array is made.
 template <bool Product>
-bool RunningPacked(const CValueMatrix& src, CValueMatrix& t)
+RealWalk RunningPacked(const CValueMatrix& src, CValueMatrix& t)
 {
     const int rows = src.Rows();
     const size_t cols = (size_t)src.Cols();
-    if (!t.ShapePacked(rows, (int)cols)) return false;
+    if (!t.ShapePacked(rows, (int)cols)) return WALK_NOT_REAL;
     double* o = t.PackedData();
     const double* p = src.PackedData();
     uint32_t odd = 0;
+    bool stopped = false;
     if (rows == 1) {
         const CValue* row = p ? nullptr : src.Row(0);
         double acc = 0.0;
-        for (size_t k = 0; k < cols; ++k) {
-            const double x = NumberAt(src, p, row, k, k, odd);
-            acc = k == 0 ? x : Step(acc, x, Product);
-            o[k] = acc;
-        }
+        stopped = !WalkStopBlocks(cols, [&](size_t k0, size_t k1) {
+            // Locals: o's stores must not make the compiler reload them.
+            double a = acc;
+            uint32_t bad = 0;
+            for (size_t k = k0; k < k1; ++k) {
+                const double x = NumberAt(src, p, row, k, k, bad);
+                a = k == 0 ? x : Step(a, x, Product);
+                o[k] = a;
+            }
+            acc = a;
+            odd |= bad;
+        });
     } else {
+        CCellStop stop;
         for (int r = 0; r < rows && !odd; ++r) {
+            if (r && stop.After(cols)) {
+                stopped = true;
+                break;
+            }
             const CValue* row = p ? nullptr : src.Row(r);
             const size_t base = (size_t)r * cols;
             double* out = o + base;
@@ -896,21 +987,24 @@ bool RunningPacked(const CValueMatrix& src, CValueMatrix& t)
             }
         }
     }
-    if (odd) {
+    if (odd || stopped) {
         t.Free();
-        return false;
+        return odd ? WALK_NOT_REAL : WALK_STOPPED;
     }
-    return true;
+    return WALK_MADE;
 }
 
 int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* allReal)
 {
     if ((step == ValueAdd || step == ValueMul) && src.Rows() > 0 && src.Cols() > 0) {
         CValueMatrix t;
-        if (step == ValueMul ? RunningPacked<true>(src, t) : RunningPacked<false>(src, t)) {
+        switch (step == ValueMul ? RunningPacked<true>(src, t) : RunningPacked<false>(src, t)) {
+        case WALK_MADE:
             out.Swap(t);
             if (allReal) *allReal = true;
             return 0;
+        case WALK_STOPPED: return Stopped();
+        case WALK_NOT_REAL: break;
         }
     }
     if (allReal) *allReal = false;
@@ -918,17 +1012,23 @@ int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* a
     const bool product = step == ValueMul;
     const bool reals = product || step == ValueAdd;
     int live = 0;
-    if (reals && src.Rows() > 1 && src.Cols() > 0 && RunningRealColumns(src, t, product)) {
-        out.Swap(t);
-        if (allReal) *allReal = true;
-        return 0;
+    if (reals && src.Rows() > 1 && src.Cols() > 0) {
+        switch (RunningRealColumns(src, t, product)) {
+        case WALK_MADE:
+            out.Swap(t);
+            if (allReal) *allReal = true;
+            return 0;
+        case WALK_STOPPED: return Stopped();
+        case WALK_NOT_REAL: break;
+        }
     }
     if (!t.IsEmpty()) {
         // Shaped by the attempt above, every cell empty.
     } else if (reals && src.Rows() == 1 && ShapeOverFreedCells(t, 1, src.Cols(), live)) {
-        const bool done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols(), live)
-                                  : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols(), live);
-        if (done) {
+        const RealWalk done = product ? RunningRealRow<true>(src.Row(0), t.Row(0), src.Cols(), live)
+                                      : RunningRealRow<false>(src.Row(0), t.Row(0), src.Cols(), live);
+        if (done == WALK_STOPPED) return Stopped();
+        if (done == WALK_MADE) {
             out.Swap(t);
             if (allReal) *allReal = true;
             return 0;
@@ -937,13 +1037,24 @@ int Running(const CValueMatrix& src, CValueMatrix& out, Accumulate step, bool* a
         return 10;
     }
     int status = 0;
+    CCellStop stop;
     ForEachVector(src, [&](const VectorView& in) {
         if (status) return;
+        // Looked at per vector, and per cell in the general walk.
+        if (stop.After((uint64_t)in.Length())) {
+            status = Stopped();
+            return;
+        }
         VectorView dst{t, in.alongRow, in.index};
         if (reals && !in.alongRow && in.Length() > 0 && RunningReals(in, dst, product)) return;
         CValue acc = in[0];
         dst[0] = acc;
+        CEachCell each;
         for (int k = 1; k < in.Length(); ++k) {
+            if (each.Stopped()) {
+                status = Stopped();
+                return;
+            }
             if ((status = step(acc, in[k])) != 0) return;
             dst[k] = acc;
         }
@@ -966,6 +1077,29 @@ bool FoldRealRow(const CValue* in, int n, double& out)
     return true;
 }
 
+// The same over a row too long to go without a look at the stop: in blocks,
+// each going on from acc. False when a cell is not Real; status is then the
+// stop's when that was what ended it.
+template <bool Product>
+bool FoldLongRealRow(const CValue* in, int n, double& out, int& status)
+{
+    double acc = 0.0;
+    for (int k0 = 0; k0 < n; k0 += (int)kCellStopBlock) {
+        if (k0 && ThreadStopRequested()) {
+            status = Stopped();
+            return false;
+        }
+        const int k1 = n - k0 > (int)kCellStopBlock ? k0 + (int)kCellStopBlock : n;
+        for (int k = k0; k < k1; ++k) {
+            if (in[k].m_tag != VT_REAL) return false;
+            const double x = in[k].m_real;
+            acc = k == 0 ? x : Step(acc, x, Product);
+        }
+    }
+    out = acc;
+    return true;
+}
+
 int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
 {
     if (m.Rows() == 0 || m.Cols() == 0) {
@@ -978,14 +1112,28 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
         if (const double* p = m.PackedData(); p && (m.Rows() == 1 || m.Cols() == 1)) {
             const size_t n = (size_t)m.Rows() * (size_t)m.Cols();
             acc = p[0];
-            if (product)
-                for (size_t k = 1; k < n; ++k) acc *= p[k];
-            else
-                for (size_t k = 1; k < n; ++k) acc += p[k];
+            if (!WalkStopBlocks(n, [p, &acc, product](size_t k0, size_t k1) {
+                    // Step as the cell walk takes it: which of two NaNs passes on stays the same.
+                    double a = acc;
+                    if (product)
+                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a = Step(a, p[k], true);
+                    else
+                        for (size_t k = k0 ? k0 : 1; k < k1; ++k) a = Step(a, p[k], false);
+                    acc = a;
+                }))
+                return Stopped();
             out.SetReal(acc);
             return 0;
         }
-        if (m.Rows() == 1) {
+        if (m.Rows() == 1 && (uint64_t)m.Cols() > kCellStopBlock) {
+            int status = 0;
+            if (product ? FoldLongRealRow<true>(m.Row(0), m.Cols(), acc, status)
+                        : FoldLongRealRow<false>(m.Row(0), m.Cols(), acc, status)) {
+                out.SetReal(acc);
+                return 0;
+            }
+            if (status) return status;
+        } else if (m.Rows() == 1) {
             if (product ? FoldRealRow<true>(m.Row(0), m.Cols(), acc) : FoldRealRow<false>(m.Row(0), m.Cols(), acc)) {
                 out.SetReal(acc);
                 return 0;
@@ -994,7 +1142,11 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
             const VectorView v{m, false, 0};
             if (AllReal(v)) {
                 acc = v[0].Real();
-                for (int k = 1; k < v.Length(); ++k) acc = Step(acc, v[k].Real(), product);
+                CEachCell each;
+                for (int k = 1; k < v.Length(); ++k) {
+                    if (each.Stopped()) return Stopped();
+                    acc = Step(acc, v[k].Real(), product);
+                }
                 out.SetReal(acc);
                 return 0;
             }
@@ -1002,10 +1154,11 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
     }
     CValue acc = m.Cell(0, 0);
     int status = 0;
+    CEachCell each;
     if (m.Rows() == 1) {
-        for (int j = 1; j < m.Cols() && !status; ++j) status = step(acc, m.Cell(0, j));
+        for (int j = 1; j < m.Cols() && !status; ++j) status = each.Stopped() ? Stopped() : step(acc, m.Cell(0, j));
     } else if (m.Cols() == 1) {
-        for (int i = 1; i < m.Rows() && !status; ++i) status = step(acc, m.Cell(i, 0));
+        for (int i = 1; i < m.Rows() && !status; ++i) status = each.Stopped() ? Stopped() : step(acc, m.Cell(i, 0));
     }
     out.Swap(acc);
     return status;
@@ -1016,20 +1169,22 @@ int Fold(const CValueMatrix& m, CValue& out, Accumulate step, double empty)
 // of the cell walk down the column, so the results are the same doubles.
 // False (out untouched) when a cell is not Real.
 template <bool Product>
-bool FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
+RealWalk FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
 {
     const int rows = m.Rows(), cols = m.Cols();
+    CCellStop stop;
     if (const double* p = m.PackedData()) {
         CValueMatrix t;
         if (t.ShapePacked(1, cols)) {
             double* a = t.PackedData();
             std::memcpy(a, p, (size_t)cols * sizeof(double));
             for (int r = 1; r < rows; ++r) {
+                if (stop.After((uint64_t)cols)) return WALK_STOPPED;
                 const double* row = p + (size_t)r * cols;
                 for (int c = 0; c < cols; ++c) a[c] = Step(a[c], row[c], Product);
             }
             out.Swap(t);
-            return true;
+            return WALK_MADE;
         }
     }
     std::vector<double> acc((size_t)cols);
@@ -1041,35 +1196,41 @@ bool FoldRealColumns(const CValueMatrix& m, CValueMatrix& out)
     }
     double* a = acc.data();
     for (int r = 1; r < rows && !odd; ++r) {
+        if (stop.After((uint64_t)cols)) return WALK_STOPPED;
         const CValue* row = m.Row(r);
         for (int c = 0; c < cols; ++c) {
             odd |= row[c].m_tag ^ VT_REAL;
             a[c] = Step(a[c], row[c].m_real, Product);
         }
     }
-    if (odd) return false;
+    if (odd) return WALK_NOT_REAL;
     CValueMatrix t;
-    if (!ShapeWithUnsetCells(t, 1, cols)) return false;
+    if (!ShapeWithUnsetCells(t, 1, cols)) return WALK_NOT_REAL;
     CValue* o = t.Row(0);
     for (int c = 0; c < cols; ++c) {
         o[c].m_real = a[c];
         o[c].m_tag = VT_REAL;
     }
     out.Swap(t);
-    return true;
+    return WALK_MADE;
 }
 
 int FoldColumns(const CValueMatrix& m, CValueMatrix& out, Accumulate step)
 {
-    if (m.Rows() > 1 && m.Cols() > 0 && (step == ValueAdd || step == ValueMul) &&
-        (step == ValueMul ? FoldRealColumns<true>(m, out) : FoldRealColumns<false>(m, out)))
-        return 0;
+    if (m.Rows() > 1 && m.Cols() > 0 && (step == ValueAdd || step == ValueMul)) {
+        switch (step == ValueMul ? FoldRealColumns<true>(m, out) : FoldRealColumns<false>(m, out)) {
+        case WALK_MADE: return 0;
+        case WALK_STOPPED: return Stopped();
+        case WALK_NOT_REAL: break;
+        }
+    }
     CValueMatrix t;
     if (m.Rows() > 0 && !t.Resize(1, m.Cols())) return 10;
+    CEachCell each;
     for (int c = 0; c < t.Cols(); ++c) {
         t.Cell(0, c) = m.Cell(0, c);
         for (int i = 1; i < m.Rows(); ++i)
-            if (int st = step(t.Cell(0, c), m.Cell(i, c))) {
+            if (int st = each.Stopped() ? Stopped() : step(t.Cell(0, c), m.Cell(i, c))) {
                 out.Swap(t);
                 return st;
             }

@@ -15,6 +15,20 @@ int MatrixMulScalar(CValueMatrix& a, const CValue& s);
 int MatrixDivScalar(CValueMatrix& a, const CValue& s);
 int MatrixElemMulScalar(CValueMatrix& a, const CValue& s);  // stops at a failing cell
 int MatrixElemDivScalar(CValueMatrix& a, const CValue& s);  // stops at a failing cell
+// A stop seen by the loops above leaves a half done: the statement drops it.
+// While one of these lives on the thread, a is a variable's own value instead,
+// and the loops make packed numbers aside, so that a stop leaves a as it was
+// (cells the caller copies first).
+class CInPlaceAside {
+public:
+    CInPlaceAside();
+    ~CInPlaceAside();
+    CInPlaceAside(const CInPlaceAside&) = delete;
+    CInPlaceAside& operator=(const CInPlaceAside&) = delete;
+
+private:
+    bool m_prev;
+};
 // Scalar with matrix into dest (resized to m's shape, each cell s op m(i,j)).
 int ScalarAddMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
 int ScalarSubMatrix(CValueMatrix& dest, const CValue& s, const CValueMatrix& m);
@@ -73,6 +87,8 @@ bool PackedRelationalCopy(CValueMatrix& out, const CValueMatrix& a, const CValue
 // packed, when a (and b) are packed; false (out untouched) otherwise.
 bool PackedLogicCopy(CValueMatrix& out, const CValueMatrix& a, const CValueMatrix* b, const CValue* s, RelationalOp op);
 // out = !a, packed, when a is packed; false (out untouched) otherwise.
+// The three above look at the program's stop between blocks: stopped, out is
+// left empty and the stop noted (true).
 bool PackedNotCopy(CValueMatrix& out, const CValueMatrix& a);
 // One truth value for whole matrices; nothing is reported. Only the six
 // comparisons are meaningful here.

@@ -8,6 +8,7 @@
 #include "values/numeric_matrix.h"
 #include "values/output_stream.h"
 #include "values/power_families.h"
+#include "values/stop_probe.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -144,6 +145,16 @@ int ValuePower(CValue& a, const CValue& b)
     return ReportTypes(a, b);
 }
 
+namespace {
+// A walk that saw the program's stop: the statement fails with the stop and
+// drops the value it worked on.
+int ArrayPowerStopped()
+{
+    NoteOutOfMemory();
+    return 10;
+}
+}  // namespace
+
 int ValueArrayPower(CValue& a, const CValue& b)
 {
     bool as = IsScalar(a), bs = IsScalar(b);
@@ -157,8 +168,10 @@ int ValueArrayPower(CValue& a, const CValue& b)
         CValue out;
         CValueMatrix& o = out.MakeMatrix(y.Rows(), y.Cols());
         int st = 0;
+        CEachCell each;
         for (int r = 0; r < y.Rows() && !st; ++r)
             for (int c = 0; c < y.Cols() && !st; ++c) {
+                if (each.Stopped()) return ArrayPowerStopped();
                 CValue cell(a);
                 st = ValueArrayPower(cell, y.Cell(r, c));
                 o.Cell(r, c).Swap(cell);
@@ -168,18 +181,24 @@ int ValueArrayPower(CValue& a, const CValue& b)
     }
     if (am && bs) {
         CValueMatrix& x = a.Matrix();
+        CEachCell each;
         for (int r = 0; r < x.Rows(); ++r)
-            for (int c = 0; c < x.Cols(); ++c)
+            for (int c = 0; c < x.Cols(); ++c) {
+                if (each.Stopped()) return ArrayPowerStopped();
                 if (int st = ValueArrayPower(x.Cell(r, c), b)) return st;
+            }
         return 0;
     }
     if (am && bm) {
         CValueMatrix& x = a.Matrix();
         const CValueMatrix& y = b.Matrix();
         if (x.Rows() != y.Rows() || x.Cols() != y.Cols()) return ReportShapes();
+        CEachCell each;
         for (int r = 0; r < x.Rows(); ++r)
-            for (int c = 0; c < x.Cols(); ++c)
+            for (int c = 0; c < x.Cols(); ++c) {
+                if (each.Stopped()) return ArrayPowerStopped();
                 if (int st = ValueArrayPower(x.Cell(r, c), y.Cell(r, c))) return st;
+            }
         return 0;
     }
     return ReportTypes(a, b);

@@ -31,6 +31,43 @@ private:
     uint64_t m_done = 0, m_next = kCellStopBlock;
 };
 
+// For loops that go cell by cell anyway: counts the cells, and is true at a
+// block boundary once the program stopped.
+class CEachCell {
+public:
+    bool Stopped() { return (++m_cells & (kCellStopBlock - 1)) == 0 && ThreadStopRequested(); }
+
+private:
+    uint64_t m_cells = 0;
+};
+
+// Calls f(i0, i1) for [0, n) in blocks of kCellStopBlock, so that f's loop
+// over a block stays tight; false once the program stopped between two.
+template <class F>
+bool WalkStopBlocks(uint64_t n, F f)
+{
+    for (uint64_t i0 = 0; i0 < n; i0 += kCellStopBlock) {
+        if (i0 && ThreadStopRequested()) return false;
+        f(i0, n - i0 > kCellStopBlock ? i0 + kCellStopBlock : n);
+    }
+    return true;
+}
+
+// The same over the cells [c0, c1) of every row r of a matrix: f(r, c0, c1),
+// wide rows split too.
+template <class F>
+bool WalkRowBlocks(int rows, int cols, F f)
+{
+    CCellStop stop;
+    for (int r = 0; r < rows; ++r)
+        for (int c0 = 0; c0 < cols; c0 += (int)kCellStopBlock) {
+            const int c1 = cols - c0 > (int)kCellStopBlock ? c0 + (int)kCellStopBlock : cols;
+            f(r, c0, c1);
+            if (stop.After((uint64_t)(c1 - c0)) && (r + 1 < rows || c1 < cols)) return false;
+        }
+    return true;
+}
+
 // A device thread that works through a program's long request sees the
 // program's stop by this count, which grows each time a program tells its
 // devices that it stops.

@@ -3,6 +3,7 @@
 
 #include "values/output_stream.h"
 #include "values/real_cells.h"
+#include "values/stop_probe.h"
 #include "values/unary_operators.h"
 #include "values/value.h"
 #include "values/value_matrix.h"
@@ -22,7 +23,22 @@ int AddToReal(CValue& v, double d, const char* what)
     switch (v.Type()) {
     case VT_REAL: v.Real() += d; return 0;
     case VT_COMPLEX: v.ComplexRef().re += d; return 0;
-    case VT_MATRIX: v.Matrix().ForEachCell(d > 0 ? IncrementCell : DecrementCell); return 0;
+    case VT_MATRIX: {
+        // A variable steps in place: a long step works on a copy, so that a
+        // stop leaves the variable as it was.
+        CValueMatrix& m = v.Matrix();
+        if ((uint64_t)m.Rows() * (uint64_t)m.Cols() <= kCellStopBlock) {
+            m.ForEachCell(d > 0 ? IncrementCell : DecrementCell);
+            return 0;
+        }
+        const bool noted = TakeOutOfMemory();
+        CValueMatrix t(m);
+        if (t.Rows() == m.Rows() && t.Cols() == m.Cols()) t.ForEachCell(d > 0 ? IncrementCell : DecrementCell);
+        const bool refused = TakeOutOfMemory();  // the copy or the walk: stopped or refused
+        if (noted || refused) NoteOutOfMemory();
+        if (!refused) m.Swap(t);
+        return 0;
+    }
     default: return ReportOperand(what, v);
     }
 }
@@ -47,11 +63,16 @@ int CValue::Negate()
     case VT_COMPLEX: ComplexRef().re = -ComplexRef().re; ComplexRef().im = -ComplexRef().im; return 0;
     case VT_MATRIX:
         if (double* p = Matrix().PackedData()) {
-            const size_t n = (size_t)Matrix().Rows() * (size_t)Matrix().Cols();
-            for (size_t i = 0; i < n; ++i) p[i] = -p[i];
+            // Stopped: the numbers done keep what was made; the callers work
+            // on values the statement then drops.
+            const uint64_t n = (uint64_t)Matrix().Rows() * (uint64_t)Matrix().Cols();
+            if (!WalkStopBlocks(n, [p](uint64_t i0, uint64_t i1) {
+                    for (uint64_t i = i0; i < i1; ++i) p[i] = -p[i];
+                }))
+                NoteOutOfMemory();
             return 0;
         }
-        Matrix().ForEachCell(NegateCell);
+        Matrix().ForEachCell(NegateCell);  // a stop is noted
         return 0;
     default: return ReportOperand("unary minus", *this);
     }
@@ -69,11 +90,16 @@ int CValue::Not()
     }
     case VT_MATRIX:
         if (double* p = Matrix().PackedData()) {
-            const size_t n = (size_t)Matrix().Rows() * (size_t)Matrix().Cols();
-            for (size_t i = 0; i < n; ++i) p[i] = TruthValue(p[i] == 0.0);
+            // Stopped: the numbers done keep what was made; the callers work
+            // on values the statement then drops.
+            const uint64_t n = (uint64_t)Matrix().Rows() * (uint64_t)Matrix().Cols();
+            if (!WalkStopBlocks(n, [p](uint64_t i0, uint64_t i1) {
+                    for (uint64_t i = i0; i < i1; ++i) p[i] = TruthValue(p[i] == 0.0);
+                }))
+                NoteOutOfMemory();
             return 0;
         }
-        Matrix().ForEachCell(NotCell);
+        Matrix().ForEachCell(NotCell);  // a stop is noted
         return 0;
     case VT_STRING:
         // Cells keep to their character byte so that they compare with other chars.

@@ -1,6 +1,7 @@
 #include "values/value_matrix.h"
 
 #include <malloc.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -161,10 +162,15 @@ thread_local bool t_outOfMemory = false;
 
 void NoteOutOfMemory() { t_outOfMemory = true; }
 
+namespace {
+void ForgetRefused();
+}
+
 bool TakeOutOfMemory()
 {
     const bool was = t_outOfMemory;
     t_outOfMemory = false;
+    ForgetRefused();
     return was;
 }
 
@@ -709,7 +715,9 @@ CValue** RowsFromPacked(const double* data, int rows, int cols)
         CValue* row = TakeCachedRow(bytes);
         if (!row) row = static_cast<CValue*>(std::malloc(bytes));
         if (!row) {
-            for (int k = 0; k < r; ++k) FreeValueRow(prow[k], cols);
+            // Straight back to the heap, not to this thread's pool: what is
+            // read instead of these cells must come from that room.
+            for (int k = 0; k < r; ++k) std::free(prow[k]);
             std::free(prow);
             return nullptr;
         }
@@ -745,10 +753,172 @@ void DropKeptBlocks()
 
 [[noreturn]] void UnpackRefused()
 {
-    // A reader of cells has no way to fail; the packed form was only made
-    // where the cells would have fitted.
+    // Not even the scratch rows could be had.
     std::fputs("Not enough memory\n", stderr);
     std::abort();
+}
+
+// Makes every cell of a scratch row empty again.
+void ClearScratchRow(CValue* row, int n)
+{
+    for (int c = 0; c < n; ++c)
+        if (row[c].m_tag) {
+            row[c].~CValue();
+            new (row + c) CValue();
+        }
+}
+
+// What a reader of cells gets when the heap refuses a packed matrix's cells:
+// a reader has no way to fail, so it reads empty cells (and its writes are
+// lost) while the refusal, noted, fails the statement. Every row pointer is
+// the one scratch row. The blocks only grow and are kept until the thread
+// ends: a caller may still hold a row of an earlier matrix.
+struct CRefusedScratch {
+    CValue** table = nullptr;
+    CValue* row = nullptr;
+    int tableRows = 0, rowCells = 0;
+    size_t tableBytes = 0, rowBytes = 0;  // of the mappings; 0 for heap blocks
+    std::vector<std::pair<void*, size_t>> retired;  // blocks, with their mapped bytes as above
+    // The refused matrices that read this scratch without asking the heap again
+    // until the note is taken: a loop over cells would otherwise retry each time.
+    struct Memo {
+        const CValueMatrix* matrix = nullptr;
+        const double* packed = nullptr;
+    } memo[4];
+    int memoNext = 0;
+    ~CRefusedScratch();
+};
+thread_local CRefusedScratch t_refused;
+__thread bool t_refusedGone __attribute__((tls_model("initial-exec"))) = false;
+
+// Whether the memo holds any matrix: most statements never touch the scratch.
+__thread bool t_refusedMemo = false;
+
+void ForgetRefused()
+{
+    if (!t_refusedMemo || t_refusedGone) return;
+    for (CRefusedScratch::Memo& m : t_refused.memo) m = {};
+    t_refusedMemo = false;
+}
+
+void FreeRetired(std::pair<void*, size_t> block)
+{
+    if (block.second)
+        munmap(block.first, block.second);
+    else
+        std::free(block.first);
+}
+
+CRefusedScratch::~CRefusedScratch()
+{
+    t_refusedGone = true;
+    if (row) {
+        ClearScratchRow(row, rowCells);
+        FreeRetired({row, rowBytes});
+    }
+    if (table) FreeRetired({table, tableBytes});
+    for (const auto& b : retired) FreeRetired(b);
+}
+
+// Makes this thread's scratch exist while the heap still has room: its
+// first use registers its end with the thread, which allocates, and so
+// does its list's first growth.
+void PrepareRefused()
+{
+    if (t_refusedGone) return;
+    CRefusedScratch& s = t_refused;
+    if (s.retired.capacity() == 0) {
+        try {
+            s.retired.reserve(8);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+}
+
+// Zeroed bytes: from the heap when few, else mapped zero pages, which cost
+// nothing until touched; each way tried when the other is refused. bytes
+// becomes the mapped length, 0 for a heap block.
+void* ZeroBlock(size_t& bytes)
+{
+    const size_t want = bytes;
+    const size_t mapped = (want + PageBytes() - 1) & ~(PageBytes() - 1);
+    auto map = [&]() -> void* {
+        void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p == MAP_FAILED) return nullptr;
+        bytes = mapped;
+        return p;
+    };
+    if (want >= ((size_t)1 << 20))
+        if (void* p = map()) return p;
+    bytes = 0;
+    if (void* p = std::calloc(1, want)) return p;
+    return want < ((size_t)1 << 20) ? map() : nullptr;
+}
+
+// The scratch table when this matrix was refused since the note was last
+// taken; null otherwise.
+CValue** RefusedBefore(const CValueMatrix* m, const double* packed, int rows, int cols)
+{
+    if (!t_refusedMemo || t_refusedGone) return nullptr;
+    CRefusedScratch& s = t_refused;
+    // A matrix freed and another made in its place (the same packed block
+    // again) may have another shape: the table fits it or is made anew.
+    if (rows > s.tableRows || cols > s.rowCells) return nullptr;
+    for (const CRefusedScratch::Memo& e : s.memo)
+        if (e.matrix == m && e.packed == packed) {
+            NoteOutOfMemory();
+            return s.table;
+        }
+    return nullptr;
+}
+
+// The scratch row table for a refused rows x cols matrix: empty cells, the
+// refusal noted; null when not even it can be had.
+CValue** RefusedRows(const CValueMatrix* m, const double* packed, int rows, int cols)
+{
+    NoteOutOfMemory();
+    if (t_refusedGone) return nullptr;
+    CRefusedScratch& s = t_refused;
+    if (rows > s.tableRows || cols > s.rowCells) {
+        const int needRows = std::max(rows, s.tableRows), needCols = std::max(cols, s.rowCells);
+        // Zero bytes are empty cells.
+        size_t bytes = (size_t)needCols * sizeof(CValue), tableBytes = (size_t)needRows * sizeof(CValue*);
+        void* row = ZeroBlock(bytes);
+        if (!row) return nullptr;
+        CValue** table = static_cast<CValue**>(ZeroBlock(tableBytes));
+        bool kept = table != nullptr;
+        if (kept) {
+            try {
+                s.retired.reserve(s.retired.size() + 2);
+            } catch (const std::bad_alloc&) {
+                kept = false;
+            }
+        }
+        if (!kept) {
+            FreeRetired({row, bytes});
+            if (table) FreeRetired({table, tableBytes});
+            return nullptr;
+        }
+        if (s.row) {
+            ClearScratchRow(s.row, s.rowCells);  // its payloads go; the memory stays for old holders
+            s.retired.emplace_back(s.row, s.rowBytes);
+        }
+        if (s.table) s.retired.emplace_back(s.table, s.tableBytes);
+        for (int r = 0; r < needRows; ++r) table[r] = static_cast<CValue*>(row);
+        s.row = static_cast<CValue*>(row);
+        s.rowBytes = bytes;
+        s.rowCells = needCols;
+        s.table = table;
+        s.tableBytes = tableBytes;
+        s.tableRows = needRows;
+        ForgetRefused();
+    } else {
+        ClearScratchRow(s.row, s.rowCells);  // whatever an earlier reader wrote there goes
+    }
+    s.memo[s.memoNext] = {m, packed};
+    t_refusedMemo = true;
+    s.memoNext = (s.memoNext + 1) % 4;
+    return s.table;
 }
 
 }  // namespace
@@ -821,6 +991,7 @@ CValue** CValueMatrix::TryUnpack() const
     std::lock_guard<std::mutex> lock(g_unpackLock);
     CValue** rows = __atomic_load_n(&m_pRows, __ATOMIC_ACQUIRE);
     if (rows) return rows;
+    PrepareRefused();
     rows = RowsFromPacked(m_pPacked, m_nRows, m_nCols);
     if (!rows) {
         // The blocks this thread keeps for reuse go back first.
@@ -833,7 +1004,9 @@ CValue** CValueMatrix::TryUnpack() const
 
 CValue** CValueMatrix::UnpackShared() const
 {
+    if (CValue** scratch = RefusedBefore(this, m_pPacked, m_nRows, m_nCols)) return scratch;
     CValue** rows = TryUnpack();
+    if (!rows) rows = RefusedRows(this, m_pPacked, m_nRows, m_nCols);
     if (!rows) UnpackRefused();
     return rows;
 }
@@ -859,9 +1032,8 @@ bool CValueMatrix::Unpack() { return ToCells(); }
 
 void CValueMatrix::SwapRows(int a, int b)
 {
-    CValue** rows = CellRows();
-    FreePacked();
-    std::swap(rows[a], rows[b]);
+    if (!ToCells()) return;  // noted: the statement fails
+    std::swap(m_pRows[a], m_pRows[b]);
 }
 
 // ---- construction and shape ----------------------------------------------

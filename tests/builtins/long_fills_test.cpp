@@ -4,14 +4,21 @@
 // but the stop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
+#include <string>
 
 #include "builtins/matrix_builtins.h"
 #include "builtins/libraries.h"
 #include "interpreter/operator_builtins.h"
 #include "interpreter/statements/program_harness.h"
 #include "support/capture.h"
+#include "values/matrix_families.h"
+#include "values/operators.h"
+#include "values/power.h"
 #include "values/stop_probe.h"
+#include "values/unary_operators.h"
 #include "values/value_matrix.h"
 
 namespace {
@@ -219,6 +226,103 @@ TEST(LongFills, WalksOverCellsEndAtTheStop)
     EXPECT_TRUE(cap.messages.empty()) << cap.messages.front();
 }
 
+// rows x cols numbers x, packed where the build packs them.
+CValue PackedOf(int rows, int cols, double x)
+{
+    CValue v;
+    CValueMatrix& m = v.MakeMatrix(0, 0);
+    if (m.ShapePacked(rows, cols))
+        std::fill_n(m.PackedData(), (size_t)rows * cols, x);
+    else
+        m.Fill(rows, cols, CValue(x));
+    return v;
+}
+
+// The last number of a matrix, read without turning packed numbers into cells.
+double LastNumber(const CValueMatrix& m)
+{
+    const size_t n = (size_t)m.Rows() * m.Cols();
+    if (const double* p = m.PackedData()) return p[n - 1];
+    return m.Cell(m.Rows() - 1, m.Cols() - 1).Real();
+}
+
+// The element-wise operators and the reductions, on packed numbers and on
+// cells (one Complex cell among them), end at the stop as refusals. On a
+// variable's packed numbers an operator in place works aside: they stay.
+TEST(LongFills, ElementWalksAndReductionsEndAtTheStop)
+{
+    CValue packed = PackedOf(1000, 1000, 3.0), other = PackedOf(1000, 1000, 2.0), wide = PackedOf(1, 1000000, 3.0);
+    CValue cells = Counting(1000, 1000);
+    cells.Matrix().Cell(0, 0).SetComplex(Complex{0.0, 1.0});
+    std::vector<CValue> copies(6, cells);
+    CValue packedCopy(packed);
+    const CValue two(2.0);
+    CCaptureStream cap;
+    RaisedStop stop;
+    const struct {
+        const char* name;
+        std::function<int()> call;
+    } cases[] = {
+        {"packed + scalar in place",
+         [&] {
+             CInPlaceAside variable;
+             return MatrixAddScalar(packed.Matrix(), two);
+         }},
+        {"packed .* packed in place",
+         [&] {
+             CInPlaceAside variable;
+             return MatrixElemMulMatrix(packed.Matrix(), other.Matrix());
+         }},
+        {"a value's own packed - scalar", [&] { return MatrixSubScalar(other.Matrix(), two); }},
+        {"scalar - packed", [&] { CValueMatrix d; return ScalarSubMatrix(d, two, packed.Matrix()); }},
+        {"packed > scalar aside",
+         [&] { CValueMatrix d; return MatrixScalarCopy(d, packed.Matrix(), two, SCALAR_GT, ValueCompareGreater, false, nullptr); }},
+        {"packed + packed aside",
+         [&] { CValueMatrix d; return MatrixElementwiseCopy(d, packed.Matrix(), other.Matrix(), ELEM_ADD, nullptr); }},
+        {"packed > scalar in place", [&] { return MatrixRelationalScalar(packedCopy.Matrix(), two, REL_GT); }},
+        {"cumsum of packed", [&] { CValueMatrix d; return CValueMatrix::CumSum(packed.Matrix(), d); }},
+        {"sum of packed columns", [&] { CValueMatrix d; return packed.Matrix().SumColumns(d); }},
+        {"sum of a packed row", [&] { CValue d; return wide.Matrix().SumVector(d); }},
+        {"cells + scalar in place", [&] { return MatrixAddScalar(copies[0].Matrix(), two); }},
+        {"cells .* cells aside",
+         [&] { CValueMatrix d; return MatrixElementwiseCopy(d, cells.Matrix(), cells.Matrix(), ELEM_MUL, nullptr); }},
+        {"scalar - cells", [&] { CValueMatrix d; return ScalarSubMatrix(d, two, cells.Matrix()); }},
+        {"cells + scalar aside",
+         [&] { CValueMatrix d; return MatrixScalarCopy(d, cells.Matrix(), two, SCALAR_ADD, ValueAdd, false, nullptr); }},
+        {"cells > scalar", [&] { return ValueCompareGreater(copies[1], two); }},
+        {"cells & scalar", [&] { return ValueAnd(copies[2], two); }},
+        {"-cells", [&] { return copies[3].Negate(); }},
+        {"!cells", [&] { return copies[4].Not(); }},
+        {"cells .^ scalar", [&] { return ValueArrayPower(copies[5], two); }},
+        {"cumsum of cells", [&] { CValueMatrix d; return CValueMatrix::CumSum(cells.Matrix(), d); }},
+        {"sum of cell columns", [&] { CValueMatrix d; return cells.Matrix().SumColumns(d); }},
+    };
+    for (const auto& c : cases) {
+        const int st = c.call();
+        // The unary operators succeed whatever their cells do: the note alone fails the statement.
+        if (c.name[0] != '-' && c.name[0] != '!') EXPECT_NE(st, 0) << c.name;
+        EXPECT_TRUE(TakeOutOfMemory()) << c.name;
+    }
+    // A variable's numbers, all of them, are as they were.
+    if (const double* p = packed.Matrix().PackedData())
+        EXPECT_TRUE(std::all_of(p, p + 1000000, [](double x) { return x == 3.0; }));
+    EXPECT_EQ(LastNumber(packed.Matrix()), 3.0);
+    EXPECT_TRUE(MaxOfMatrix(packed.Matrix())->IsEmpty());
+    EXPECT_TRUE(TakeOutOfMemory());
+    EXPECT_TRUE(MinOfMatrix(cells.Matrix())->IsEmpty());
+    EXPECT_TRUE(TakeOutOfMemory());
+    // Short walks finish before any block is full.
+    CValue small = PackedOf(100, 100, 3.0);
+    EXPECT_EQ(MatrixAddScalar(small.Matrix(), two), 0);
+    EXPECT_EQ(LastNumber(small.Matrix()), 5.0);
+    CValueMatrix sums;
+    EXPECT_EQ(CValueMatrix::CumSum(small.Matrix(), sums), 0);
+    EXPECT_EQ(LastNumber(sums), 500.0);
+    EXPECT_EQ(MaxOfMatrix(small.Matrix())->Real(), 5.0);
+    EXPECT_FALSE(TakeOutOfMemory());
+    EXPECT_TRUE(cap.messages.empty()) << cap.messages.front();
+}
+
 // Statements whose long part is a walk over cells or a growth of one wide
 // row: x keeps its value, and the stop is all that is said.
 TEST(LongFills, StoppedWalksLeaveTheVariableAndReportOnlyTheStop)
@@ -241,6 +345,43 @@ TEST(LongFills, StoppedWalksLeaveTheVariableAndReportOnlyTheStop)
         {"x = ones(1000, 1000) * 3;", "x = eye(1000);"},
         {"x = ones(1000, 1000) * 3;", "x = x[1..1000, 1..1000];"},
         {"x = ones(1, 1000000) * 3;", "x = x[1..1000000];"},
+        // Element-wise operators, on packed numbers and, with one Complex
+        // cell, on cells; the compound forms work on the variable itself.
+        {"x = ones(1000, 1000) * 3;", "x = x + 1;"},
+        {"x = ones(1000, 1000) * 3;", "x = x + x;"},
+        {"x = ones(1000, 1000) * 3;", "x = x .* x - x;"},
+        {"x = ones(1000, 1000) * 3;", "x = 2 - x;"},
+        {"x = ones(1, 1000000) * 3;", "x = x ./ 2;"},
+        {"x = ones(1000, 1000) * 3;", "x = x .^ 2;"},
+        {"x = ones(1000, 1000) * 3;", "x = -x;"},
+        {"x = ones(1000, 1000) * 3;", "x = !x;"},
+        {"x = ones(1000, 1000) * 3;", "x = x > 1;"},
+        {"x = ones(1000, 1000) * 3;", "x = x == x;"},
+        {"x = ones(1000, 1000) * 3;", "x = x & x;"},
+        {"x = ones(1000, 1000) * 3;", "x = x | 1;"},
+        {"x = ones(1000, 1000) * 3;", "x += 1;"},
+        {"x = ones(1000, 1000) * 3;", "x -= x;"},
+        {"x = ones(1, 1000000) * 3;", "x *= 2;"},
+        {"x = ones(1000, 1000) * 3;", "x /= 2;"},
+        {"x = ones(1000, 1000) * 3;", "x++;"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x = x + 1;"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x = x .* x;"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x = 2 - x;"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x = x > 1;"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x += 1;"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x *= 2;"},
+        // Reductions and element functions.
+        {"x = ones(1000, 1000) * 3;", "x = sum(x);"},
+        {"x = ones(1, 1000000) * 3;", "x = sum(x);"},
+        {"x = ones(1000, 1000) * 3;", "x = prod(x);"},
+        {"x = ones(1000, 1000) * 3;", "x = cumsum(x);"},
+        {"x = ones(1, 1000000) * 3;", "x = cumprod(x);"},
+        {"x = ones(1000, 1000) * 3;", "x = max(x);"},
+        {"x = ones(1, 1000000) * 3;", "x = min(x);"},
+        {"x = ones(1000, 1000) * 3;", "x = exp(x);"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x = sum(x);"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x = cumsum(x);"},
+        {"x = ones(1000, 1000) * 3; x[1, 1] = sqrt(-1);", "x = max(x);"},
     };
     RegisterBuiltinLibraries();
     for (const auto& c : cases) {
@@ -252,6 +393,8 @@ TEST(LongFills, StoppedWalksLeaveTheVariableAndReportOnlyTheStop)
         ASSERT_TRUE(x && x->value && x->value->Type() == VT_MATRIX) << c.statement;
         const CValueMatrix& m = x->value->Matrix();
         EXPECT_EQ((int64_t)m.Rows() * m.Cols(), 1000000) << c.statement;
+        // The first block too: what a walk in place would reach before its first look.
+        EXPECT_EQ(m.Cell(0, 1).Real(), 3.0) << c.statement;
         EXPECT_EQ(m.Cell(m.Rows() - 1, m.Cols() - 1).Real(), 3.0) << c.statement;
     }
     GlobalVariables.Clear();

@@ -1,10 +1,17 @@
 // Packed real matrices: the same numbers as cells, bit for bit, through every
 // member and through the loops that make packed results.
+#include "tests/support/address_space.h"
 #include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -441,4 +448,64 @@ TEST(PackedMatrix, ReadersOnSeveralThreadsUnpackOnce)
         for (int t = 1; t < 4; ++t) EXPECT_EQ(seen[(size_t)t], seen[0]);
         for (int t = 0; t < 4; ++t) EXPECT_EQ(sums[(size_t)t], sums[0]);
     }
+}
+
+namespace {
+
+// In the child process: two packed matrices whose cells the heap then
+// refuses. Their readers get empty cells, each matrix asks the heap once
+// (a loop over 3 million cells would take hours otherwise), a written cell
+// is lost, the refusal is noted once, and with room again the numbers are
+// there. Ends with 0, else writes what went wrong and ends with 1.
+[[noreturn]] void ReadRefusedCells()
+{
+    int failed = 0;
+    auto expect = [&failed](bool ok, const char* what) {
+        if (!ok) {
+            std::fprintf(stderr, "%s\n", what);
+            failed = 1;
+        }
+    };
+    const int rows = 2000, cols = 1500;  // 24 MB packed, 48 MB of cells
+    std::vector<double> d((size_t)rows * cols);
+    for (size_t i = 0; i < d.size(); ++i) d[i] = (double)i + 0.25;
+    const CValueMatrix a = Packed(rows, cols, d);
+    const CValueMatrix b = Packed(3000, 1000, d);  // another shape: the scratch grows
+    TakeOutOfMemory();
+    // Large blocks mapped afresh, never taken from memory freed before.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    malloc_trim(0);
+    const rlimit limit{AddressSpaceNow() + ((size_t)8 << 20), RLIM_INFINITY};
+    setrlimit(RLIMIT_AS, &limit);
+
+    int64_t empty = 0;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) empty += a.Cell(r, c).Type() == VT_EMPTY;
+    expect(empty == (int64_t)rows * cols, "a: not every cell read empty");
+    a.Cell(1, 1) = CValue(std::string("lost"));
+    for (int r = 0; r < 3000; ++r) expect(b.Row(r)[999].Type() == VT_EMPTY, "b: a cell not empty");
+    expect(a.Row(rows - 1)[cols - 1].Type() == VT_EMPTY && a.Cell(1, 1).Type() == VT_EMPTY, "a: a cell kept a write");
+    expect(a.IsPacked() && b.IsPacked(), "a refused matrix left its packed form");
+    expect(TakeOutOfMemory(), "the refusal was not noted");
+    expect(!TakeOutOfMemory(), "the note was not taken");
+
+    const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
+    setrlimit(RLIMIT_AS, &none);
+    expect(a.Cell(rows - 1, cols - 1).Real() == d.back() && b.Cell(2999, 999).Real() == d.back(),
+           "with room, the numbers are not there");
+    expect(!a.IsPacked() && !TakeOutOfMemory(), "with room, the cells were not made");
+    std::exit(failed);
+}
+
+}  // namespace
+
+TEST(PackedMatrixDeathTest, RefusedCellsReadEmptyAndFailTheStatement)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory cannot live under an address-space limit";
+#else
+    if (!PackedBuild()) GTEST_SKIP() << "this build keeps every matrix in cells";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(ReadRefusedCells(), ::testing::ExitedWithCode(0), "");
+#endif
 }
