@@ -275,45 +275,29 @@ const CValue kNoExtreme;  // read only: handed out for an empty matrix
 // (the callers copy what they are given before they search again).
 thread_local std::deque<CValue> t_packedExtremes;
 
-// The largest and the smallest of n numbers passing NaN by; -INF and +INF
-// when there is none. maxpd and minpd give their second operand for a NaN.
-double PackedMaximum(const double* p, size_t n)
+// The largest (smallest) number of p besides NaN, or the start (-INF, +INF)
+// when there is none: the lanes' max (min) keeps its second operand when the
+// first is NaN.
+template <bool Greatest>
+double PackedExtreme(const double* p, size_t n)
 {
     size_t i = 0;
-    double best = -INFINITY;
+    double best = Greatest ? -INFINITY : INFINITY;
 #if defined(__SSE2__)
-    __m128d a = _mm_set1_pd(-INFINITY), b = a, c = a, d = a;
+    const auto pick = [](__m128d x, __m128d acc) { return Greatest ? _mm_max_pd(x, acc) : _mm_min_pd(x, acc); };
+    __m128d a = _mm_set1_pd(best), b = a, c = a, d = a;
     for (; i + 8 <= n; i += 8) {
-        a = _mm_max_pd(_mm_loadu_pd(p + i), a);
-        b = _mm_max_pd(_mm_loadu_pd(p + i + 2), b);
-        c = _mm_max_pd(_mm_loadu_pd(p + i + 4), c);
-        d = _mm_max_pd(_mm_loadu_pd(p + i + 6), d);
+        a = pick(_mm_loadu_pd(p + i), a);
+        b = pick(_mm_loadu_pd(p + i + 2), b);
+        c = pick(_mm_loadu_pd(p + i + 4), c);
+        d = pick(_mm_loadu_pd(p + i + 6), d);
     }
-    a = _mm_max_pd(_mm_max_pd(a, b), _mm_max_pd(c, d));
-    best = std::fmax(_mm_cvtsd_f64(a), _mm_cvtsd_f64(_mm_unpackhi_pd(a, a)));
+    a = pick(pick(a, b), pick(c, d));
+    const double lo = _mm_cvtsd_f64(a), hi = _mm_cvtsd_f64(_mm_unpackhi_pd(a, a));
+    best = Greatest ? std::fmax(lo, hi) : std::fmin(lo, hi);
 #endif
     for (; i < n; ++i)
-        if (p[i] > best) best = p[i];
-    return best;
-}
-
-double PackedMinimum(const double* p, size_t n)
-{
-    size_t i = 0;
-    double best = INFINITY;
-#if defined(__SSE2__)
-    __m128d a = _mm_set1_pd(INFINITY), b = a, c = a, d = a;
-    for (; i + 8 <= n; i += 8) {
-        a = _mm_min_pd(_mm_loadu_pd(p + i), a);
-        b = _mm_min_pd(_mm_loadu_pd(p + i + 2), b);
-        c = _mm_min_pd(_mm_loadu_pd(p + i + 4), c);
-        d = _mm_min_pd(_mm_loadu_pd(p + i + 6), d);
-    }
-    a = _mm_min_pd(_mm_min_pd(a, b), _mm_min_pd(c, d));
-    best = std::fmin(_mm_cvtsd_f64(a), _mm_cvtsd_f64(_mm_unpackhi_pd(a, a)));
-#endif
-    for (; i < n; ++i)
-        if (p[i] < best) best = p[i];
+        if (Greatest ? p[i] > best : p[i] < best) best = p[i];
     return best;
 }
 
@@ -331,7 +315,7 @@ const CValue* Extreme(const CValueMatrix& m, bool greatest)
         const double start = greatest ? -INFINITY : INFINITY;
         double best = start;
         bool walked = WalkStopBlocks(n, [p, &best, greatest](size_t i0, size_t i1) {
-            const double b = greatest ? PackedMaximum(p + i0, i1 - i0) : PackedMinimum(p + i0, i1 - i0);
+            const double b = greatest ? PackedExtreme<true>(p + i0, i1 - i0) : PackedExtreme<false>(p + i0, i1 - i0);
             if (greatest ? b > best : b < best) best = b;
         });
         if (walked && (best == 0.0 || best == start)) {
