@@ -1,6 +1,7 @@
 // Drivers of LAPACK routines on numeric matrices, and our own xerbla_.
 #include "values/lapack_drivers.h"
 
+#include <bit>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -437,6 +438,43 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist)
     return 0;
 }
 
+namespace {
+
+// The multiplier of LAPACK's generator and its powers a^1..a^64 mod 2^48.
+constexpr uint64_t kSeedMask = (uint64_t(1) << 48) - 1;
+struct SeedPowers {
+    uint64_t p[64];
+    constexpr SeedPowers() : p{}
+    {
+        uint64_t x = 1;
+        for (uint64_t& q : p) q = x = (x * 33952834046453ull) & kSeedMask;
+    }
+};
+constexpr SeedPowers kSeedPowers;
+
+}  // namespace
+
+void DrawUniform(int iseed[4], double* x, size_t n)
+{
+    uint64_t s = 0;
+    for (int k = 0; k < 4; ++k) s = (s << 12) | (uint64_t)(iseed[k] & 4095);
+    while (n) {
+        const size_t m = n < 64 ? n : 64;
+        // Each number of a run is its own product with the run's seed, so the
+        // multiplies do not wait on each other. v / 2^48 is exact in a double
+        // (48 bits), the value LAPACK's sum of four 12-bit parts gives: built
+        // as 1 + v / 2^48 from its bits, less 1.
+        for (size_t i = 0; i < m; ++i) {
+            const uint64_t v = (s * kSeedPowers.p[i]) & kSeedMask;
+            x[i] = std::bit_cast<double>(0x3FF0000000000000ull | (v << 4)) - 1.0;
+        }
+        s = (s * kSeedPowers.p[m - 1]) & kSeedMask;
+        x += m;
+        n -= m;
+    }
+    for (int k = 3; k >= 0; --k, s >>= 12) iseed[k] = (int)(s & 4095);
+}
+
 bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
 {
     if (rows < 1 || cols < 1 || !M.IsEmpty() || (int64_t)rows * cols > INT_MAX) return false;
@@ -461,8 +499,12 @@ bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
                 return false;
             }
             int n = left < kChunk ? left : kChunk;
-            dlarnv_(&idist, iseed, &n, x.data());
-            std::memcpy(to, x.data(), (size_t)n * sizeof(double));
+            if (idist == 1) {
+                DrawUniform(iseed, to, (size_t)n);
+            } else {
+                dlarnv_(&idist, iseed, &n, x.data());
+                std::memcpy(to, x.data(), (size_t)n * sizeof(double));
+            }
             to += n;
             left -= n;
         }
@@ -479,7 +521,10 @@ bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist)
                     return false;
                 }
                 int n = left < kChunk ? left : kChunk;
-                dlarnv_(&idist, iseed, &n, x.data());
+                if (idist == 1)
+                    DrawUniform(iseed, x.data(), (size_t)n);
+                else
+                    dlarnv_(&idist, iseed, &n, x.data());
                 left -= n;
                 k = 0;
             }

@@ -42,6 +42,9 @@ int RandomMatrix(CValueMatrix& M, int mode, int idist);
 // rows x cols; false (M still empty) without memory, for an empty shape, or
 // when the program stopped on the way.
 bool RandomRealMatrix(CValueMatrix& M, int rows, int cols, int idist);
+// n numbers of dlarnv's uniform (0, 1) distribution, bit for bit, and iseed
+// carried on as dlarnv carries it.
+void DrawUniform(int iseed[4], double* x, size_t n);
 
 // Whether the first count numbers are all finite. The eigenvalue, Schur,
 // singular value and QZ routines are not defined on INF or NAN (they may loop

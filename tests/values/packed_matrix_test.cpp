@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "values/lapack.h"
+#include "values/lapack_drivers.h"
 #include "values/matrix_families.h"
 #include "values/operators.h"
 #include "values/value.h"
@@ -301,6 +303,54 @@ TEST(PackedMatrix, LoopsMatchTheCellForm)
 
 // A logical operator with a scalar, for every kind of scalar truth: 0, -0
 // and NaN are false, the rest true.
+// Column sums and products over every count of rows the four-row passes can
+// leave over, with numbers whose sums depend on the order they meet in.
+TEST(PackedMatrix, ColumnFoldsMatchTheCellForm)
+{
+    const std::vector<double> awkward = Awkward();
+    const double spread[] = {1e16, 1.0, -1e16, 0.1, 3.0, -0.0, 1e-300, 7.5, -2.0, 1e300};
+    for (int rows : {2, 4, 5, 6, 7, 8, 9, 13})
+        for (int cols : {1, 3, 17}) {
+            std::vector<double> d;
+            for (int k = 0; k < rows * cols; ++k)
+                d.push_back(k % 5 == 4 ? awkward[(size_t)k % awkward.size()] : spread[(k * 7 + k / cols) % 10]);
+            for (bool product : {false, true}) {
+                CValueMatrix po, co;
+                const CValueMatrix p = Packed(rows, cols, d), c = Cells(rows, cols, d);
+                EXPECT_EQ(product ? p.ProdColumns(po) : p.SumColumns(po), 0);
+                EXPECT_EQ(product ? c.ProdColumns(co) : c.SumColumns(co), 0);
+                EXPECT_EQ(Bits(po), Bits(co)) << (product ? "prod " : "sum ") << rows << "x" << cols;
+            }
+        }
+}
+
+// rand's own generator gives LAPACK's numbers bit for bit and carries the
+// seed on the same way, for seeds at the ends of their range and lengths that
+// end inside a run of 64 or span many.
+TEST(PackedMatrix, UniformDrawsMatchLapack)
+{
+    const int seeds[][4] = {{0, 0, 0, 1}, {4095, 4095, 4095, 4095}, {0, 0, 0, 4095}, {4095, 0, 0, 1},
+                            {1234, 17, 3999, 2047}, {77, 2048, 1, 3}};
+    const int lengths[] = {1, 2, 63, 64, 65, 128, 4099, 100003};
+    for (const auto& seed : seeds)
+        for (int n : lengths) {
+            int ours[4], theirs[4];
+            std::memcpy(ours, seed, sizeof ours);
+            std::memcpy(theirs, seed, sizeof theirs);
+            std::vector<double> a((size_t)n), b((size_t)n);
+            const int idist = 1;
+            dlarnv_(&idist, theirs, &n, b.data());
+            // Drawn in two calls that split a run: the seed must carry.
+            const size_t first = (size_t)n / 3;
+            DrawUniform(ours, a.data(), first);
+            DrawUniform(ours, a.data() + first, (size_t)n - first);
+            const std::string where = std::to_string(seed[0]) + "," + std::to_string(seed[3]) + " n=" + std::to_string(n);
+            for (int k = 0; k < n; ++k)
+                ASSERT_EQ(std::bit_cast<uint64_t>(a[(size_t)k]), std::bit_cast<uint64_t>(b[(size_t)k])) << where << " k=" << k;
+            for (int k = 0; k < 4; ++k) EXPECT_EQ(ours[k], theirs[k]) << where;
+        }
+}
+
 TEST(PackedMatrix, LogicWithAScalarMatchesTheCellForm)
 {
     const std::vector<double> d = Awkward();
