@@ -79,17 +79,12 @@ PackedMade PackedFromOne(CValueMatrix& out, const CValueMatrix& m, F f)
     double* o = out.PackedData();
     const size_t cols = (size_t)m.Cols();
     if (const double* p = m.PackedData()) {
-        // Blocks written out here: the inner loop stays the plain one.
-        const size_t n = (size_t)m.Rows() * cols;
-        for (size_t i0 = 0; i0 < n; i0 += kCellStopBlock) {
-            if (i0 && ThreadStopRequested()) {
-                out.Free();
-                return PACKED_STOPPED;
-            }
-            const size_t i1 = n - i0 > kCellStopBlock ? i0 + kCellStopBlock : n;
-            for (size_t i = i0; i < i1; ++i) o[i] = f(p[i]);
-        }
-        return PACKED_MADE;
+        if (WalkStopBlocks((size_t)m.Rows() * cols, [o, p, f](size_t i0, size_t i1) {
+                for (size_t i = i0; i < i1; ++i) o[i] = f(p[i]);
+            }))
+            return PACKED_MADE;
+        out.Free();
+        return PACKED_STOPPED;
     }
     uint32_t odd = 0;
     const bool done = WalkRowBlocks(m.Rows(), m.Cols(), [&, f](int r, int c0, int c1) {
@@ -118,16 +113,12 @@ PackedMade PackedFromTwo(CValueMatrix& out, const CValueMatrix& a, const CValueM
     const double* pa = a.PackedData();
     const double* pb = b.PackedData();
     if (pa && pb) {
-        const size_t n = (size_t)a.Rows() * cols;
-        for (size_t i0 = 0; i0 < n; i0 += kCellStopBlock) {
-            if (i0 && ThreadStopRequested()) {
-                out.Free();
-                return PACKED_STOPPED;
-            }
-            const size_t i1 = n - i0 > kCellStopBlock ? i0 + kCellStopBlock : n;
-            for (size_t i = i0; i < i1; ++i) o[i] = f(pa[i], pb[i]);
-        }
-        return PACKED_MADE;
+        if (WalkStopBlocks((size_t)a.Rows() * cols, [o, pa, pb, f](size_t i0, size_t i1) {
+                for (size_t i = i0; i < i1; ++i) o[i] = f(pa[i], pb[i]);
+            }))
+            return PACKED_MADE;
+        out.Free();
+        return PACKED_STOPPED;
     }
     uint32_t odd = 0;
     const bool done = WalkRowBlocks(a.Rows(), a.Cols(), [&, f](int r, int c0, int c1) {
